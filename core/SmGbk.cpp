@@ -1,0 +1,121 @@
+#include "core/SmGbk.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <memory>
+
+size_t Utf8Next(std::string_view s, size_t i, char32_t* cp) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  size_t len = 1;
+  char32_t value = b0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    value = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    value = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    value = b0 & 0x07;
+  }
+  if (len > 1) {
+    if (i + len > s.size()) {
+      len = 1;
+      value = b0;
+    } else {
+      for (size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) {
+          len = 1;
+          value = b0;
+          break;
+        }
+        value = (value << 6) | (b & 0x3F);
+      }
+    }
+  }
+  if (cp) *cp = value;
+  return len;
+}
+
+size_t GbkSize(std::string_view utf8) {
+  size_t size = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    i += Utf8Next(utf8, i, &cp);
+    size += GbkCharSize(cp);
+  }
+  return size;
+}
+
+std::string GbkCut(std::string_view utf8, size_t width) {
+  return std::string(utf8.substr(0, Utf8OffsetOfGbkPos(utf8, width, false)));
+}
+
+size_t Utf8OffsetOfGbkPos(std::string_view utf8, size_t gbkPos, bool roundUp) {
+  size_t pos = 0;
+  size_t i = 0;
+  while (i < utf8.size() && pos < gbkPos) {
+    char32_t cp = 0;
+    const size_t len = Utf8Next(utf8, i, &cp);
+    const size_t w = GbkCharSize(cp);
+    if (pos + w > gbkPos && !roundUp) break;
+    pos += w;
+    i += len;
+  }
+  return i;
+}
+
+size_t GbkPosOfUtf8Offset(std::string_view utf8, size_t offset) {
+  return GbkSize(utf8.substr(0, std::min(offset, utf8.size())));
+}
+
+std::string GbkMid(std::string_view utf8, size_t start, size_t count) {
+  const size_t from = Utf8OffsetOfGbkPos(utf8, start, true);
+  if (count == std::string::npos) return std::string(utf8.substr(from));
+  const size_t end = Utf8OffsetOfGbkPos(utf8, start + count, false);
+  return end > from ? std::string(utf8.substr(from, end - from)) : std::string();
+}
+
+namespace {
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+
+bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
+  iconv_t raw = iconv_open(to, from);
+  if (raw == reinterpret_cast<iconv_t>(-1)) return false;
+  std::unique_ptr<void, IconvCloser> cd(raw);
+  std::string result(in.size() * 2 + 16, '\0');
+  char* inPtr = const_cast<char*>(in.data());
+  size_t inLeft = in.size();
+  size_t done = 0;
+  while (inLeft > 0) {
+    char* outPtr = result.data() + done;
+    size_t outLeft = result.size() - done;
+    const size_t rc = iconv(raw, &inPtr, &inLeft, &outPtr, &outLeft);
+    done = result.size() - outLeft;
+    if (rc != static_cast<size_t>(-1)) break;
+    if (errno != E2BIG) return false;
+    result.resize(result.size() * 2);
+  }
+  result.resize(done);
+  out = std::move(result);
+  return true;
+}
+
+}  // namespace
+
+bool Utf8ToGbk(std::string_view utf8, std::string& gbk) {
+  return Convert("GB18030", "UTF-8", utf8, gbk);
+}
+
+bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
+  return Convert("UTF-8", "GB18030", gbk, utf8);
+}
+
+void SmUseCNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }

@@ -1,0 +1,149 @@
+#include "platform/SmMessage.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <cstdio>
+
+namespace {
+
+enum FileDialogKind { kOpenFile, kSaveFile, kFolder };
+
+int DefaultAnswer(unsigned flags) {
+  const bool second = flags & SM_MB_DEFBUTTON2;
+  switch (flags & 0xF) {
+    case SM_MB_OKCANCEL:
+      return second ? SM_IDCANCEL : SM_IDOK;
+    case SM_MB_YESNO:
+    case SM_MB_YESNOCANCEL:
+      return second ? SM_IDNO : SM_IDYES;
+    default:
+      return SM_IDOK;
+  }
+}
+
+QMessageBox::Icon IconOf(unsigned flags) {
+  switch (flags & 0xF0) {
+    case SM_MB_ICONERROR:
+      return QMessageBox::Critical;
+    case SM_MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case SM_MB_ICONWARNING:
+      return QMessageBox::Warning;
+    case SM_MB_ICONINFORMATION:
+      return QMessageBox::Information;
+    default:
+      return (flags & 0xF) == SM_MB_OK ? QMessageBox::Warning : QMessageBox::Question;
+  }
+}
+
+int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
+  QMessageBox box(IconOf(flags), QString::fromStdString(caption.empty() ? qApp->applicationDisplayName().toStdString() : caption),
+                  QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
+  struct Button {
+    QMessageBox::StandardButton button;
+    int answer;
+  };
+  std::vector<Button> buttons;
+  switch (flags & 0xF) {
+    case SM_MB_OKCANCEL:
+      buttons = {{QMessageBox::Ok, SM_IDOK}, {QMessageBox::Cancel, SM_IDCANCEL}};
+      break;
+    case SM_MB_YESNO:
+      buttons = {{QMessageBox::Yes, SM_IDYES}, {QMessageBox::No, SM_IDNO}};
+      break;
+    case SM_MB_YESNOCANCEL:
+      buttons = {{QMessageBox::Yes, SM_IDYES},
+                 {QMessageBox::No, SM_IDNO},
+                 {QMessageBox::Cancel, SM_IDCANCEL}};
+      break;
+    default:
+      buttons = {{QMessageBox::Ok, SM_IDOK}};
+  }
+  QMessageBox::StandardButtons all;
+  for (const Button& b : buttons) all |= b.button;
+  box.setStandardButtons(all);
+  const size_t def = (flags & SM_MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
+  box.setDefaultButton(buttons[def].button);
+  const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+  for (const Button& b : buttons)
+    if (b.button == pressed) return b.answer;
+  return buttons.size() > 1 ? SM_IDCANCEL : SM_IDOK;
+}
+
+}  // namespace
+
+CSmMessageService& CSmMessageService::Instance() {
+  static CSmMessageService service;
+  return service;
+}
+
+void CSmMessageService::Clear() {
+  m_answers.clear();
+  m_fileNames.clear();
+  m_shown.clear();
+}
+
+int CSmMessageService::Show(const std::string& text, unsigned flags,
+                            const std::string& caption) {
+  int answer = 0;
+  if (m_testMode) {
+    if (m_answers.empty()) {
+      answer = DefaultAnswer(flags);
+    } else {
+      answer = m_answers.front();
+      m_answers.pop_front();
+    }
+  } else if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    answer = ShowBox(text, flags, caption);
+  } else {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    answer = DefaultAnswer(flags);
+  }
+  m_shown.push_back({text, caption, flags, answer});
+  return answer;
+}
+
+std::string CSmMessageService::AskFileName(int kind, const std::string& caption,
+                                           const std::string& dir, const std::string& filter) {
+  if (m_testMode || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    if (m_fileNames.empty()) return {};
+    std::string name = m_fileNames.front();
+    m_fileNames.pop_front();
+    return name;
+  }
+  QWidget* parent = QApplication::activeWindow();
+  const QString qCaption = QString::fromStdString(caption);
+  const QString qDir = QString::fromStdString(dir);
+  const QString qFilter = QString::fromStdString(filter);
+  QString chosen;
+  switch (kind) {
+    case kOpenFile:
+      chosen = QFileDialog::getOpenFileName(parent, qCaption, qDir, qFilter);
+      break;
+    case kSaveFile:
+      chosen = QFileDialog::getSaveFileName(parent, qCaption, qDir, qFilter);
+      break;
+    default:
+      chosen = QFileDialog::getExistingDirectory(parent, qCaption, qDir);
+  }
+  return chosen.toStdString();
+}
+
+int SmMessageBox(const std::string& text, unsigned flags, const std::string& caption) {
+  return CSmMessageService::Instance().Show(text, flags, caption);
+}
+
+std::string SmGetOpenFileName(const std::string& caption, const std::string& dir,
+                              const std::string& filter) {
+  return CSmMessageService::Instance().AskFileName(kOpenFile, caption, dir, filter);
+}
+
+std::string SmGetSaveFileName(const std::string& caption, const std::string& path,
+                              const std::string& filter) {
+  return CSmMessageService::Instance().AskFileName(kSaveFile, caption, path, filter);
+}
+
+std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir) {
+  return CSmMessageService::Instance().AskFileName(kFolder, caption, dir, {});
+}

@@ -1,0 +1,68 @@
+#pragma once
+// The one way the program talks to the user in a modal box: messages, questions and file
+// dialogs. In test mode nothing is shown; answers come from a queue and every box is recorded.
+#include <deque>
+#include <string>
+#include <vector>
+
+// Button and icon flags, and the answers, with the numbers the program was written against.
+enum : unsigned {
+  SM_MB_OK = 0x0,
+  SM_MB_OKCANCEL = 0x1,
+  SM_MB_YESNOCANCEL = 0x3,
+  SM_MB_YESNO = 0x4,
+  SM_MB_ICONERROR = 0x10,
+  SM_MB_ICONQUESTION = 0x20,
+  SM_MB_ICONWARNING = 0x30,
+  SM_MB_ICONINFORMATION = 0x40,
+  SM_MB_DEFBUTTON2 = 0x100,
+};
+enum : int { SM_IDOK = 1, SM_IDCANCEL = 2, SM_IDYES = 6, SM_IDNO = 7 };
+
+struct SmShownMessage {
+  std::string text;
+  std::string caption;
+  unsigned flags = 0;
+  int answer = 0;
+};
+
+// Shows a modal message box and returns the button pressed (SM_IDOK, SM_IDYES ...).
+int SmMessageBox(const std::string& text, unsigned flags = SM_MB_OK,
+                 const std::string& caption = {});
+
+// File and folder dialogs; an empty result means cancelled. `filter` is a Qt filter text
+// such as "数据文件 (*.tsd);;所有文件 (*)".
+std::string SmGetOpenFileName(const std::string& caption, const std::string& dir,
+                              const std::string& filter);
+std::string SmGetSaveFileName(const std::string& caption, const std::string& path,
+                              const std::string& filter);
+std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir);
+
+class CSmMessageService {
+ public:
+  static CSmMessageService& Instance();
+
+  // In test mode no window is shown: message answers and file names come from the queues;
+  // with an empty queue a box answers its default button and a file dialog is cancelled.
+  void SetTestMode(bool on) { m_testMode = on; }
+  bool TestMode() const { return m_testMode; }
+
+  void QueueAnswer(int answer) { m_answers.push_back(answer); }
+  void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
+
+  const std::vector<SmShownMessage>& Shown() const { return m_shown; }
+  std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
+  void Clear();
+
+  int Show(const std::string& text, unsigned flags, const std::string& caption);
+  std::string AskFileName(int kind, const std::string& caption, const std::string& dir,
+                          const std::string& filter);
+
+ private:
+  CSmMessageService() = default;
+
+  bool m_testMode = false;
+  std::deque<int> m_answers;
+  std::deque<std::string> m_fileNames;
+  std::vector<SmShownMessage> m_shown;
+};

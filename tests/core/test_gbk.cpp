@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "core/SmGbk.h"
+
+TEST(Gbk, SizesCountChineseAsTwoBytes) {
+  EXPECT_EQ(GbkSize(""), 0u);
+  EXPECT_EQ(GbkSize("abc"), 3u);
+  EXPECT_EQ(GbkSize("张三"), 4u);
+  EXPECT_EQ(GbkSize("A张"), 3u);
+  EXPECT_EQ(GbkSize("，"), 2u);  // full-width comma
+}
+
+TEST(Gbk, CutNeverSplitsACharacter) {
+  struct Case {
+    const char* text;
+    size_t width;
+    const char* expected;
+  } cases[] = {
+      {"张三李四", 3, "张"},   {"张三李四", 4, "张三"}, {"a张三", 2, "a"},
+      {"a张三", 3, "a张"},     {"abc", 10, "abc"},      {"张", 0, ""},
+      {"张三李四", 7, "张三李"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GbkCut(c.text, c.width), c.expected) << c.text << c.width;
+}
+
+TEST(Gbk, MidTakesWholeCharactersByBytePosition) {
+  EXPECT_EQ(GbkMid("ab张三cd", 2, 4), "张三");
+  EXPECT_EQ(GbkMid("ab张三cd", 2, 3), "张");
+  EXPECT_EQ(GbkMid("ab张三cd", 3, 4), "三c");  // a start inside 张 skips it
+  EXPECT_EQ(GbkMid("ab张三cd", 6), "cd");
+}
+
+TEST(Gbk, ConvertsToAndFromTheCodePage) {
+  std::string gbk;
+  ASSERT_TRUE(Utf8ToGbk("甘蔗A", gbk));
+  EXPECT_EQ(gbk, "\xB8\xCA\xD5\xE1" "A");
+  std::string back;
+  ASSERT_TRUE(GbkToUtf8(gbk, back));
+  EXPECT_EQ(back, "甘蔗A");
+  EXPECT_FALSE(GbkToUtf8("\xB8", back));  // half a character
+}
+
+TEST(Locale, NumbersAlwaysUseAPoint) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.2lf", 1.5);
+  EXPECT_STREQ(buf, "1.50");
+}
