@@ -1,0 +1,171 @@
+#include "core/SmRegKey.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const char* RootName(SmRegRoot root) {
+  switch (root) {
+    case SM_HKEY_CLASSES_ROOT:
+      return "HKEY_CLASSES_ROOT";
+    case SM_HKEY_LOCAL_MACHINE:
+      return "HKEY_LOCAL_MACHINE";
+    default:
+      return "HKEY_CURRENT_USER";
+  }
+}
+
+// Key path in QSettings form: "/" between levels, no empty levels.
+QString GroupOf(const std::string& subkey) {
+  QString path = QString::fromStdString(subkey);
+  path.replace('\\', '/');
+  const QStringList parts = path.split('/', Qt::SkipEmptyParts);
+  return parts.join('/');
+}
+
+std::unique_ptr<QSettings> OpenRoot(SmRegRoot root) {
+#ifdef Q_OS_WIN
+  return std::make_unique<QSettings>(QString(RootName(root)), QSettings::NativeFormat);
+#else
+  return std::make_unique<QSettings>(QString::fromStdString(CSmRegKey::StoreFile(root)),
+                                     QSettings::IniFormat);
+#endif
+}
+
+bool GroupExists(QSettings& s, const QString& group) {
+  if (group.isEmpty()) return true;
+  const int cut = group.lastIndexOf('/');
+  const QString parent = cut < 0 ? QString() : group.left(cut);
+  const QString leaf = cut < 0 ? group : group.mid(cut + 1);
+  s.beginGroup(parent);
+  const bool found = s.childGroups().contains(leaf) || s.childKeys().contains(leaf);
+  s.endGroup();
+  if (found) return true;
+  s.beginGroup(group);
+  const bool any = !s.allKeys().isEmpty();
+  s.endGroup();
+  return any;
+}
+
+}  // namespace
+
+CSmRegKey::~CSmRegKey() = default;
+
+std::string CSmRegKey::StoreFile(SmRegRoot root) {
+  QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  if (base.isEmpty()) base = QDir::homePath() + "/.config";
+  return (base + "/canemill/" + RootName(root) + ".ini").toStdString();
+}
+
+bool CSmRegKey::KeyExists(SmRegRoot root, const std::string& subkey) {
+  auto s = OpenRoot(root);
+  return GroupExists(*s, GroupOf(subkey));
+}
+
+bool CSmRegKey::Open(SmRegRoot root, const std::string& subkey, const std::string& name,
+                     std::string& text) {
+  text.clear();
+  auto s = OpenRoot(root);
+  s->beginGroup(GroupOf(subkey));
+  const QVariant v = s->value(QString::fromStdString(name));
+  if (!v.isValid()) return false;
+  text = v.toString().toStdString();
+  return true;
+}
+
+bool CSmRegKey::SetValue(SmRegRoot root, const std::string& subkey, const std::string& name,
+                         const std::string& text) {
+  auto s = OpenRoot(root);
+  s->beginGroup(GroupOf(subkey));
+  s->setValue(QString::fromStdString(name), QString::fromStdString(text));
+  s->endGroup();
+  s->sync();
+  return s->status() == QSettings::NoError;
+}
+
+bool CSmRegKey::GetSubKeyList(SmRegRoot root, const std::string& subkey,
+                              std::vector<std::string>& names) {
+  names.clear();
+  auto s = OpenRoot(root);
+  const QString group = GroupOf(subkey);
+  if (!GroupExists(*s, group)) return false;
+  s->beginGroup(group);
+  for (const QString& g : s->childGroups()) names.push_back(g.toStdString());
+  return true;
+}
+
+bool CSmRegKey::GetValueList(SmRegRoot root, const std::string& subkey,
+                             std::vector<std::string>& names, std::vector<std::string>& data,
+                             int sort) {
+  names.clear();
+  data.clear();
+  auto s = OpenRoot(root);
+  const QString group = GroupOf(subkey);
+  if (!GroupExists(*s, group)) return false;
+  s->beginGroup(group);
+  for (const QString& k : s->childKeys()) {
+    names.push_back(k.toStdString());
+    data.push_back(s->value(k).toString().toStdString());
+  }
+  if (sort == 0) return true;
+  // Exchange sort over the names, moving the data in step.
+  auto key = [sort](const std::string& n) { return sort == 2 ? std::atol(n.c_str()) : 0L; };
+  for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t j = i + 1; j < names.size(); ++j) {
+      const bool smaller = sort == 2 ? key(names[j]) < key(names[i]) : names[j] < names[i];
+      if (!smaller) continue;
+      std::swap(names[i], names[j]);
+      std::swap(data[i], data[j]);
+    }
+  }
+  return true;
+}
+
+bool CSmRegKey::DeleteValue(SmRegRoot root, const std::string& subkey, const std::string& name) {
+  auto s = OpenRoot(root);
+  s->beginGroup(GroupOf(subkey));
+  const QString key = QString::fromStdString(name);
+  if (!s->childKeys().contains(key)) return false;
+  s->remove(key);
+  s->endGroup();
+  s->sync();
+  return s->status() == QSettings::NoError;
+}
+
+bool CSmRegKey::DeleteKey(SmRegRoot root, const std::string& subkey) {
+  auto s = OpenRoot(root);
+  const QString group = GroupOf(subkey);
+  if (group.isEmpty() || !GroupExists(*s, group)) return false;
+  s->beginGroup(group);
+  const bool hasSubkeys = !s->childGroups().isEmpty();
+  s->endGroup();
+  if (hasSubkeys) return false;
+  s->remove(group);
+  s->sync();
+  return s->status() == QSettings::NoError;
+}
+
+bool CSmRegKey::DeleteValues(SmRegRoot root, const std::string& subkey) {
+  std::vector<std::string> names, data;
+  if (!GetValueList(root, subkey, names, data, 0)) return false;
+  bool ok = true;
+  for (const std::string& n : names) ok = DeleteValue(root, subkey, n) && ok;
+  return ok;
+}
+
+bool CSmRegKey::DeleteKeyTree(SmRegRoot root, const std::string& subkey) {
+  if (!KeyExists(root, subkey)) return false;
+  bool ok = DeleteValues(root, subkey);
+  std::vector<std::string> children;
+  if (GetSubKeyList(root, subkey, children)) {
+    for (const std::string& c : children) ok = DeleteKeyTree(root, subkey + "\\" + c) && ok;
+  }
+  // A key left with nothing in it is gone from the file already.
+  const bool removed = DeleteKey(root, subkey) || !KeyExists(root, subkey);
+  return removed && ok;
+}
