@@ -245,8 +245,10 @@ CSmDataType* CSmApp::DataTypeOfPage(int page) const {
 }
 
 bool CSmApp::HasRightCode(const std::string& code) const {
-  // The rights string holds each code followed by one blank.
-  return !code.empty() && m_env.GetRights().find(code) != std::string::npos;
+  // The rights string holds each code followed by one blank; only a whole code matches, so
+  // that an empty or partial code grants nothing.
+  if (code.empty() || code.find(' ') != std::string::npos) return false;
+  return (" " + m_env.GetRights()).find(" " + code + " ") != std::string::npos;
 }
 
 // ---------------------------------------------------------------- broadcasts

@@ -7,8 +7,12 @@
 namespace {
 CSmWinApp* g_current = nullptr;
 
+// Flags begin with "-" (and on Windows also with "/", which elsewhere begins a path).
 bool IsFlag(const std::string& arg) {
-  return arg.size() > 1 && (arg[0] == '-' || arg[0] == '/');
+#ifdef _WIN32
+  if (arg.size() > 1 && arg[0] == '/') return true;
+#endif
+  return arg.size() > 1 && arg[0] == '-';
 }
 
 std::string LowerFlagName(const std::string& arg) {

@@ -18,7 +18,8 @@ enum SmShellCommand : int {
 };
 
 // Reads the arguments after the program name: one file name opens it; the flags of printing,
-// registering and embedding ask for something else; other flags are ignored.
+// registering and embedding ("-p", "-pt", "-dde", "-Embedding", "-Automation", "-Register",
+// "-Unregister" ...) ask for something else; other flags are ignored.
 SmShellCommand SmParseCommandLine(const std::vector<std::string>& args, std::string& file);
 
 class CSmWinApp : public CSmCmdTarget {
