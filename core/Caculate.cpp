@@ -5,8 +5,9 @@
 
 #include "core/CaculateText.h"
 #include "core/SmGbk.h"
+#include "core/SmNumber.h"
 
-using caculate_text::NumberToPlainText;
+using caculate_text::PlainNumber;
 using caculate_text::ReadNumber;
 
 namespace {
@@ -219,7 +220,7 @@ bool CCaculate::EvalSubExpr(const std::string& text, std::string& result, int* t
   if (wantNumber) {
     double value = 0;
     ok = nested->EvalDouble(text, value);
-    result = NumberToPlainText(value);
+    result = PlainNumber(value);
     if (type) *type = CAC_NUMBER;
   } else {
     int localType = CAC_NUMBER;
@@ -289,7 +290,7 @@ bool CCaculate::NextToken() {
     size_t e = p;
     while (e < n && !IsIn(s[e], " \t+-*/%()[]^!<&|>=")) ++e;
     m_sToken.assign(s, p, e - p);
-    m_nTokenKind = caculate_text::IsNumberText(m_sToken) ? kTokNumber : kTokString;
+    m_nTokenKind = IsNumberText(m_sToken, -1, -1) ? kTokNumber : kTokString;
     m_nPos = e;
     return true;
   }
@@ -403,7 +404,7 @@ bool CCaculate::ParseUnary(std::string& value, int& type) {
   double x = ReadNumber(value);
   if (op == '-') x = -x;
   if (op == '!') x = std::fabs(x) <= kTolerance ? 1 : 0;
-  value = NumberToPlainText(x);
+  value = PlainNumber(x);
   return true;
 }
 
@@ -499,7 +500,7 @@ bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftT
   if (op == "<=") r = a - b <= 0;
   if (op == "&&") r = std::fabs(a) > kTolerance && std::fabs(b) > kTolerance;
   if (op == "||") r = std::fabs(a) > kTolerance || std::fabs(b) > kTolerance;
-  left = NumberToPlainText(r);
+  left = PlainNumber(r);
   leftType = CAC_NUMBER;
   return true;
 }

@@ -7,9 +7,14 @@
 
 #include "core/Caculate.h"
 #include "core/CaculateText.h"
+#include "core/SmDate.h"
 #include "core/SmGbk.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
 
-using namespace caculate_text;
+using caculate_text::PlainNumber;
+using caculate_text::ReadNumber;
+using caculate_text::WriteFixed6;
 
 namespace {
 
@@ -246,10 +251,10 @@ bool CCaculate::CallLenVal(bool isLen, const std::string& args, std::string& res
   int type = 0;
   if (!CheckArgCount(args, 1) || !ArgValue(args, 0, value, type)) return false;
   if (!isLen) {
-    result = NumberToPlainText(ReadNumber(value));
+    result = PlainNumber(ReadNumber(value));
     return true;
   }
-  if (type == CAC_NUMBER) value = NumberToPlainText(ReadNumber(value));
+  if (type == CAC_NUMBER) value = PlainNumber(ReadNumber(value));
   result = std::to_string(GbkSize(value));
   return true;
 }
@@ -264,7 +269,7 @@ bool CCaculate::CallSubText(const std::string& name, const std::string& args, st
   if (!ArgValue(args, 0, text, textType)) return false;
   type = CAC_STRING;
   if (count == 1) {
-    result = name == "str" && textType == CAC_NUMBER ? NumberToPlainText(ReadNumber(text)) : text;
+    result = name == "str" && textType == CAC_NUMBER ? PlainNumber(ReadNumber(text)) : text;
     return true;
   }
   int first = 0;
@@ -347,7 +352,7 @@ bool CCaculate::CallWords(const std::string& name, const std::string& args, std:
   if (!CheckArgCount(args, 1) || !ArgValue(args, 0, value, t)) return false;
   if (name == "money") result = AmountInWords(StrToDouble(value));
   if (name == "num") result = ChineseDigits(ClampToInt(ReadNumber(value)));
-  if (name == "changeday") result = DateToChineseText(value);
+  if (name == "changeday") result = DateToChineseText(value, "");
   type = CAC_STRING;
   return true;
 }

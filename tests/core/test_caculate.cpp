@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/Caculate.h"
+#include "core/CaculateText.h"
+#include "core/SmNumber.h"
 
 namespace {
 
@@ -370,6 +372,18 @@ TEST(CaculateHelpers, ArgumentSplitting) {
   EXPECT_FALSE(CCaculate::IsValidName("a.b"));
   EXPECT_TRUE(CCaculate::IsMathFunction("arctg"));
   EXPECT_FALSE(CCaculate::IsMathFunction("ABS"));
+}
+
+TEST(CaculateHelpers, WholeNumbersWriteAsThePlainText) {
+  for (double v : {0.0, -0.0, 1.0, -1.0, 7.0, 1234567.0, -98765432.0, 123456789012345.0,
+                   999999999999999.0, 0.5, -2.25, 1e15, 1e16, 1e300}) {
+    SCOPED_TRACE(v);
+    EXPECT_EQ(NumberToPlainText(v), caculate_text::PlainNumber(v));
+  }
+  EXPECT_EQ(12, caculate_text::ReadNumber(" 12ab"));
+  EXPECT_EQ(0, caculate_text::ReadNumber("ab"));
+  EXPECT_EQ("-1.500000", caculate_text::WriteFixed6(-1.5));
+  EXPECT_EQ("0.000000", caculate_text::WriteFixed6(-0.0));
 }
 
 namespace {
