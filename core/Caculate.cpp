@@ -92,10 +92,7 @@ int CompareTexts(const std::string& a, const std::string& b) {
       if (c >= 0x80) return false;
     return true;
   };
-  if (!ascii(a) || !ascii(b)) {
-    Utf8ToGbk(a, ga);
-    Utf8ToGbk(b, gb);
-  }
+  if ((!ascii(a) || !ascii(b)) && (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb))) return a.compare(b);
   return ga.compare(gb);
 }
 

@@ -102,7 +102,7 @@ class CCaculate {
   // Built-in functions.
   bool CallMath(const std::string& name, const std::string& args, std::string& result);
   bool CallIif(const std::string& args, std::string& result, int& type);
-  bool CallCase(bool tiered, const std::string& args, std::string& result);
+  bool EvalCaseFunction(bool tiered, const std::string& args, std::string& result);
   bool CallStrRepl(const std::string& args, std::string& result, int& type);
   bool CallFormatCode(const std::string& args, std::string& result, int& type);
   bool CallRound(const std::string& args, std::string& result);

@@ -109,7 +109,8 @@ bool CCaculate::CallFunction(std::string& result, int& type) {
   }
   if (IsMathFunction(name)) return CallMath(name, args, result);
   if (name == "iif") return CallIif(args, result, type);
-  if (name == "caseif" || name == "caseone") return CallCase(name == "caseif", args, result);
+  if (name == "caseif" || name == "caseone")
+    return EvalCaseFunction(name == "caseif", args, result);
   if (name == "strrepl") return CallStrRepl(args, result, type);
   if (name == "formatcode") return CallFormatCode(args, result, type);
   if (name == "round") return CallRound(args, result);
@@ -155,7 +156,7 @@ bool CCaculate::CallIif(const std::string& args, std::string& result, int& type)
   return ArgValue(args, chosen, result, type);
 }
 
-bool CCaculate::CallCase(bool tiered, const std::string& args, std::string& result) {
+bool CCaculate::EvalCaseFunction(bool tiered, const std::string& args, std::string& result) {
   const int count = CountArgs(args);
   if (count == 0) {
     result.assign(1, '0');
