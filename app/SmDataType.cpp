@@ -6,7 +6,10 @@
 #include "core/SmRegKey.h"
 #include "platform/SmDocument.h"
 
-CSmDataType::~CSmDataType() = default;
+// The page window may sit in the template box by now; deleting it takes it out of there.
+CSmDataType::~CSmDataType() {
+  delete m_page.data();
+}
 
 std::string CSmDataType::TabLabelValueName() const {
   return "tablabel_" + std::to_string(m_number);

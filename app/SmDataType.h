@@ -2,6 +2,8 @@
 // A module plugs into the shell as a data type: created once by the application, registered in
 // its list with its document templates, shown as one page of the template box and called by the
 // application's broadcasts in registration order.
+#include <QPointer>
+#include <QWidget>
 #include <array>
 #include <memory>
 #include <string>
@@ -10,7 +12,6 @@
 #include "platform/SmDocument.h"
 
 class QMenu;
-class QWidget;
 class CCaculate;
 class CSmDatabase;
 
@@ -94,8 +95,8 @@ class CSmDataType {
   int m_number = -1;     // module number
   int m_resourceId = 0;  // icon of the tab, menu of the Settings menu
   std::string m_tabLabel;
-  int m_pageCount = 1;              // 1 with a template-box page, 0 without
-  std::unique_ptr<QWidget> m_page;  // the template-box page window, once made
+  int m_pageCount = 1;       // 1 with a template-box page, 0 without
+  QPointer<QWidget> m_page;  // the template-box page window, once made
 
  protected:
   std::string TabLabelValueName() const;

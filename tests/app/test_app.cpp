@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include "app/SmApp.h"
 #include "core/SmRegKey.h"
@@ -376,6 +377,51 @@ TEST_F(AppTest, EngineThatCannotWriteItsTestDatabaseEndsStartUp) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(),
             "Access数据库引擎无法正常工作，请重新启动软件，系统会为您自动配置！");
   EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags & SM_MB_ICONERROR, SM_MB_ICONERROR);
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- updater
+
+class UpdaterApp : public CSmApp {
+ public:
+  bool InitInstance(const std::vector<std::string>&) override { return true; }
+  std::string GetProgramFolder() const override { return SmTestHome() + "/up/bin"; }
+};
+
+#ifndef Q_OS_WIN
+TEST(Updater, StartsFromTheFolderAboveTheProgramWithItsParameterText) {
+  UpdaterApp app;
+  app.m_moduleInfo.m_docType = "Zorv";
+  app.m_moduleInfo.m_title = "甘蔗";
+  const QString up = QString::fromStdString(SmTestHome() + "/up");
+  ASSERT_TRUE(QDir().mkpath(up + "/bin"));
+  QFile script(up + "/QlnUp");
+  ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+  script.write("#!/bin/sh\nprintf '%s' \"$1\" > args.tmp && mv args.tmp args.txt\n");
+  script.close();
+  script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, app.GetSmRegKey(), "SoftUp", "2");
+
+  app.RunUpdater();
+  EXPECT_EQ(QDir::currentPath(), up + "/bin");  // left at the program folder
+  QFile args(up + "/args.txt");                 // written in the updater's working folder
+  for (int i = 0; i < 500 && !args.exists(); ++i) QThread::msleep(20);
+  ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+  EXPECT_EQ(args.readAll().toStdString(),
+            app.BuildUpdaterParameters((up + "/bin").toStdString(), 2));
+}
+#endif
+
+TEST(Updater, MissingUpdaterIsNotReported) {
+  SmResetMessages();
+  UpdaterApp app;
+  QDir(QString::fromStdString(SmTestHome() + "/up")).removeRecursively();
+  QDir().mkpath(QString::fromStdString(SmTestHome() + "/up/bin"));
+  app.RunUpdater();
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
 }  // namespace
