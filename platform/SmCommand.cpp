@@ -47,12 +47,21 @@ int CSmCommandManager::CommandId(const QAction* action) {
 }
 
 std::vector<CSmCmdTarget*> CSmCommandManager::Route() const {
+  std::vector<CSmCmdTarget*> chain;
+  for (auto it = m_front.rbegin(); it != m_front.rend(); ++it) (*it)->AppendRoute(chain);
+  if (m_main) m_main->AppendRoute(chain);
+  if (m_app) chain.push_back(m_app);
+  // A target reached twice is asked once, at its first place.
   std::vector<CSmCmdTarget*> route;
-  if (m_main) m_main->AppendRoute(route);
-  if (m_app && std::find(route.begin(), route.end(), m_app) == route.end()) {
-    route.push_back(m_app);
+  for (CSmCmdTarget* target : chain) {
+    if (std::find(route.begin(), route.end(), target) == route.end()) route.push_back(target);
   }
   return route;
+}
+
+void CSmCommandManager::PopTarget(CSmCmdTarget* target) {
+  auto found = std::find(m_front.rbegin(), m_front.rend(), target);
+  if (found != m_front.rend()) m_front.erase(std::next(found).base());
 }
 
 bool CSmCommandManager::Execute(int id) {
@@ -105,6 +114,7 @@ void CSmCommandManager::UpdateToolBars() {
 void CSmCommandManager::Reset() {
   m_app = nullptr;
   m_main = nullptr;
+  m_front.clear();
   m_bars.clear();
   m_timer.stop();
 }

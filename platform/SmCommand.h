@@ -68,7 +68,11 @@ class CSmCommandManager : public QObject {
   void SetMainTarget(CSmCmdTarget* frame) { m_main = frame; }
   CSmCmdTarget* AppTarget() const { return m_app; }
   CSmCmdTarget* MainTarget() const { return m_main; }
+  // The route: the innermost scoped target first (CSmRouteScope), then the main frame's chain,
+  // then the application.
   std::vector<CSmCmdTarget*> Route() const;
+  void PushTarget(CSmCmdTarget* target) { m_front.push_back(target); }
+  void PopTarget(CSmCmdTarget* target);
 
   // Routes a command; false when no target handled it.
   bool Execute(int id);
@@ -91,8 +95,24 @@ class CSmCommandManager : public QObject {
   std::map<int, QAction*> m_actions;
   CSmCmdTarget* m_app = nullptr;
   CSmCmdTarget* m_main = nullptr;
+  std::vector<CSmCmdTarget*> m_front;
   std::vector<QPointer<QWidget>> m_bars;
   QTimer m_timer;
+};
+
+// While it lives, commands (and their updates) go to `target` before the usual route: a modal
+// dialog or the owner of a right-click menu puts itself in front this way.
+class CSmRouteScope {
+ public:
+  explicit CSmRouteScope(CSmCmdTarget* target) : m_target(target) {
+    CSmCommandManager::Instance().PushTarget(target);
+  }
+  ~CSmRouteScope() { CSmCommandManager::Instance().PopTarget(m_target); }
+  CSmRouteScope(const CSmRouteScope&) = delete;
+  CSmRouteScope& operator=(const CSmRouteScope&) = delete;
+
+ private:
+  CSmCmdTarget* m_target;
 };
 
 // Short forms for the common calls.

@@ -187,6 +187,19 @@ TEST_F(CommandTest, UpdateHandlerGreysMenuItemAndBlocksTheCommand) {
   EXPECT_TRUE(SmCommandAction(kDisabled)->isEnabled());
 }
 
+TEST_F(CommandTest, ScopedTargetGoesFirstUntilItsScopeEnds) {
+  Open();
+  TestTarget dialog{"dialog", {kDocOnly}, g_log};
+  {
+    CSmRouteScope scope(&dialog);
+    EXPECT_EQ(CSmCommandManager::Instance().Route().front(), &dialog);
+    EXPECT_TRUE(SmExecuteCommand(kDocOnly));
+    EXPECT_TRUE(SmExecuteCommand(kAppOnly));  // what the dialog leaves goes on as usual
+  }
+  EXPECT_TRUE(SmExecuteCommand(kDocOnly));
+  EXPECT_EQ(g_log.handled, (std::vector<std::string>{"dialog:50001", "app:50003", "doc:50001"}));
+}
+
 TEST_F(CommandTest, ToolBarTimerUpdatesItsActions) {
   Open();
   QToolBar bar;
