@@ -103,21 +103,21 @@ bool SaveFrameBackground(int mode, const std::string& picture, const std::string
   return ok;
 }
 
-int ReadDocOpenModes(int a, int b, std::vector<int>& modes) {
+int ReadDocOpenModes(int a, int b, std::vector<std::string>& modes) {
   modes.clear();
   std::vector<std::string> names, data;
   if (!CSmRegKey().GetValueList(SM_HKEY_CURRENT_USER, DocOpenModeKey(a, b), names, data)) return 0;
-  modes.assign(names.size(), 0);
+  modes.assign(names.size(), std::string());
   for (size_t i = 0; i < names.size(); ++i) {
     if (!IsIndexName(names[i])) continue;
     const size_t index = std::strtoul(names[i].c_str(), nullptr, 10);
-    if (index < modes.size()) modes[index] = std::atoi(data[i].c_str());
+    if (index < modes.size()) modes[index] = data[i];
   }
   return static_cast<int>(modes.size());
 }
 
-bool WriteDocOpenMode(int a, int b, const std::vector<int>& modes) {
-  std::vector<int> stored;
+bool WriteDocOpenMode(int a, int b, const std::vector<std::string>& modes) {
+  std::vector<std::string> stored;
   ReadDocOpenModes(a, b, stored);
   const std::string key = DocOpenModeKey(a, b);
   CSmRegKey reg;
@@ -130,7 +130,7 @@ bool WriteDocOpenMode(int a, int b, const std::vector<int>& modes) {
   bool ok = true;
   for (size_t i = 0; i < modes.size(); ++i) {
     if (i < stored.size() && stored[i] == modes[i]) continue;
-    ok = reg.SetValue(SM_HKEY_CURRENT_USER, key, std::to_string(i), std::to_string(modes[i])) && ok;
+    ok = reg.SetValue(SM_HKEY_CURRENT_USER, key, std::to_string(i), modes[i]) && ok;
   }
   return ok;
 }

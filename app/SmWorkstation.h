@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// Part 0 of the distributor file is its first line ("Vornel公司" when empty), part 1
+// The distributor file's first line for 0 ("Vornel公司" when empty), for 1
 // everything after it; the file lies beside the program with the extension "smi".
 std::string GetDistributorText(int part);
 
@@ -18,9 +18,10 @@ bool LoadFrameBackground(int& mode, std::string& picture, std::string& page,
                          bool connected = SmInternetConnected());
 bool SaveFrameBackground(int mode, const std::string& picture, const std::string& page);
 
-// Open modes of the document kind (a, b): entry n holds the value named "n"; returns the count.
-int ReadDocOpenModes(int a, int b, std::vector<int>& modes);
-bool WriteDocOpenMode(int a, int b, const std::vector<int>& modes);
+// Open-mode texts of the document kind (a, b): entry n holds the value named "n"; returns the
+// count.
+int ReadDocOpenModes(int a, int b, std::vector<std::string>& modes);
+bool WriteDocOpenMode(int a, int b, const std::vector<std::string>& modes);
 bool DeleteDocOpenModes(int a, int b);
 
 // Serial ports: one value per port, "%d,%c,%d,%d,%d,%d,%d" (baud rate, parity letter, data

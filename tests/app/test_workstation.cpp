@@ -35,7 +35,7 @@ class WorkstationTest : public testing::Test {
 
 TEST_F(WorkstationTest, SettingsWrittenUnderTheProgramKeySurviveARestart) {
   ASSERT_TRUE(WriteCommPort("COM1", "9600,N,8,1,12,0,10"));
-  ASSERT_TRUE(WriteDocOpenMode(255, 1, {2, 0, 1}));
+  ASSERT_TRUE(WriteDocOpenMode(255, 1, {"2", "0", "1"}));
   ASSERT_TRUE(SaveFrameBackground(1, "/pic/a.jpg", "http://example.org/"));
   CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, app.GetSmRegKey(), "SoftUp", "1");
 
@@ -50,9 +50,9 @@ TEST_F(WorkstationTest, SettingsWrittenUnderTheProgramKeySurviveARestart) {
   std::string definition;
   EXPECT_TRUE(ReadCommPort("COM1", definition));
   EXPECT_EQ(definition, "9600,N,8,1,12,0,10");
-  std::vector<int> modes;
+  std::vector<std::string> modes;
   EXPECT_EQ(ReadDocOpenModes(255, 1, modes), 3);
-  EXPECT_EQ(modes, (std::vector<int>{2, 0, 1}));
+  EXPECT_EQ(modes, (std::vector<std::string>{"2", "0", "1"}));
   int mode = 0;
   std::string picture, page;
   EXPECT_TRUE(LoadFrameBackground(mode, picture, page, true));
@@ -92,22 +92,22 @@ TEST_F(WorkstationTest, SerialPortNeedsExactlySevenFields) {
 }
 
 TEST_F(WorkstationTest, DocOpenModesRewriteOnlyWhatChangedAndRestartOnANewCount) {
-  ASSERT_TRUE(WriteDocOpenMode(256, 0, {1, 2, 3}));
+  ASSERT_TRUE(WriteDocOpenMode(256, 0, {"1", "2", "3"}));
   // A value written from outside survives a write of the same count that leaves it alone.
   CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, app.GetSmRegKey() + "\\DocOpenMode\\256\\0", "1", "7");
-  ASSERT_TRUE(WriteDocOpenMode(256, 0, {1, 7, 4}));
-  std::vector<int> modes;
+  ASSERT_TRUE(WriteDocOpenMode(256, 0, {"1", "7", "4"}));
+  std::vector<std::string> modes;
   EXPECT_EQ(ReadDocOpenModes(256, 0, modes), 3);
-  EXPECT_EQ(modes, (std::vector<int>{1, 7, 4}));
+  EXPECT_EQ(modes, (std::vector<std::string>{"1", "7", "4"}));
 
-  ASSERT_TRUE(WriteDocOpenMode(256, 0, {9}));
+  ASSERT_TRUE(WriteDocOpenMode(256, 0, {"9"}));
   EXPECT_EQ(ReadDocOpenModes(256, 0, modes), 1);
-  EXPECT_EQ(modes, std::vector<int>{9});
+  EXPECT_EQ(modes, std::vector<std::string>{"9"});
 
   // Names not below the count are ignored.
   CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, app.GetSmRegKey() + "\\DocOpenMode\\256\\0", "5", "3");
   EXPECT_EQ(ReadDocOpenModes(256, 0, modes), 2);
-  EXPECT_EQ(modes, (std::vector<int>{9, 0}));
+  EXPECT_EQ(modes, (std::vector<std::string>{"9", ""}));
 
   EXPECT_TRUE(DeleteDocOpenModes(256, 0));
   EXPECT_EQ(ReadDocOpenModes(256, 0, modes), 0);
