@@ -48,6 +48,11 @@ std::vector<std::string> SplitComponents(const std::string& backslashPath) {
   return parts;
 }
 
+// Year folders have four digits; child-table folders are shorter numbers.
+bool IsYearFolder(const std::string& name) {
+  return name.size() == 4 && IsAllDigits(name);
+}
+
 int LeadingNumber(const std::string& text) {
   int value = 0;
   if (std::sscanf(text.c_str(), "%d", &value) != 1) return 0;
@@ -125,8 +130,8 @@ int CSmUtil::RawTextPos(std::string& text, int& position) {
         const size_t end = coded.find('\x1c', i + 2);
         if (end != std::string::npos) skip = end - i + 1;
       }
+      codedPos += GbkSize(std::string_view(coded).substr(i, skip));  // a face name may be Chinese
       i += skip;
-      codedPos += skip;  // codes are single bytes
       continue;
     }
     char32_t cp = 0;
@@ -188,12 +193,12 @@ void CSmUtil::BuildReportPath(std::string& reference, const std::string& baseRep
   const std::string accountFolder = SmBackslashPath(GetPathFolder(yearFolder));
   const std::vector<std::string> parts = SplitComponents(r);
   std::string built;
-  if (parts.size() == 2 && IsAllDigits(parts[0]) && !parts[0].empty()) {
+  if (parts.size() == 2 && IsYearFolder(parts[0])) {
     const int year = LeadingNumber(parts[0]);
     built = accountFolder.empty()
                 ? FormatStr("%d\\%s", year, parts[1].c_str())
                 : FormatStr("%s\\%d\\%s", accountFolder.c_str(), year, parts[1].c_str());
-  } else if (parts.size() == 3 && IsAllDigits(parts[1]) && !parts[1].empty()) {
+  } else if (parts.size() == 3 && IsYearFolder(parts[1])) {
     const std::string root = SmBackslashPath(GetPathFolder(accountFolder));
     const std::string rest = parts[1] + "\\" + parts[2];
     built = FormatStr("%s\\%s\\%s", root.c_str(), parts[0].c_str(), rest.c_str());
