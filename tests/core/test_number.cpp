@@ -81,6 +81,9 @@ TEST(NumberText, TestsAndReads) {
   EXPECT_DOUBLE_EQ(StrToDouble("1e5"), 0);
   EXPECT_DOUBLE_EQ(StrToDouble(""), 0);
   EXPECT_DOUBLE_EQ(StrToDouble("-"), 0);
+  EXPECT_DOUBLE_EQ(StrToDouble("-.5"), -0.5);
+  EXPECT_DOUBLE_EQ(StrToDouble("5."), 5);
+  EXPECT_DOUBLE_EQ(StrToDouble("007.50"), 7.5);
 }
 
 TEST(NumberText, StrToIntDefTable) {

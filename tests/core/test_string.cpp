@@ -43,6 +43,7 @@ TEST(String, SplitTextEvenlyKeepsCharactersWhole) {
       {7, "净重(吨)", "净重\\(吨)"},
       {8, "净重(吨)", "净重(吨)"},
       {1, "", ""},
+      {0, "", ""},  // an empty text with a zero width: nothing to divide
   };
   for (const Case& c : cases) {
     std::vector<std::string> pieces;
