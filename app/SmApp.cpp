@@ -15,7 +15,7 @@
 
 #include "app/SmWorkstation.h"
 #include "core/SmRegKey.h"
-#include "core/SmSystem.h"
+#include "core/SmShell.h"
 #include "platform/SmMessage.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 
 #include "core/SmRegKey.h"
-#include "core/SmSystem.h"
+#include "core/SmShell.h"
 #include "tests/common/SmTestMain.h"
 
 namespace {
@@ -17,7 +17,7 @@ std::string Default(const std::string& key) {
   return text;
 }
 
-TEST(System, RegisterFileTypeWritesTheFourValuesAndRepeatsTheSame) {
+TEST(Shell, RegisterFileTypeWritesTheFourValuesAndRepeatsTheSame) {
   for (int run = 0; run < 2; ++run) {
     ASSERT_TRUE(RegisterFileType("tsd", "甘蔗结算数据文件", "/opt/cane/canemill"));
     EXPECT_EQ(Default(".tsd"), "tsdFile");
@@ -39,7 +39,7 @@ TEST(System, RegisterFileTypeWritesTheFourValuesAndRepeatsTheSame) {
 #endif
 }
 
-TEST(System, UnnamedValueIsAValueOfItsOwn) {
+TEST(Shell, UnnamedValueIsAValueOfItsOwn) {
   CSmRegKey key;
   ASSERT_TRUE(key.SetValue(SM_HKEY_CURRENT_USER, "Software\\t", "", "default"));
   ASSERT_TRUE(key.SetValue(SM_HKEY_CURRENT_USER, "Software\\t", "named", "n"));
@@ -51,7 +51,7 @@ TEST(System, UnnamedValueIsAValueOfItsOwn) {
   EXPECT_TRUE(key.Open(SM_HKEY_CURRENT_USER, "Software\\t", "named", text));
 }
 
-TEST(System, SpecialFolders) {
+TEST(Shell, SpecialFolders) {
   EXPECT_EQ(GetSpecialFolder(SM_FOLDER_CURRENT),
             QDir::toNativeSeparators(QDir::current().canonicalPath()).toStdString());
   const std::string temp = GetSpecialFolder(SM_FOLDER_TEMP);
