@@ -273,10 +273,10 @@ void CSmApp::NotifyTypesText(int kind, const std::string& text, const std::strin
   for (CSmDataType* type : m_dataTypes) type->OnNotifyText(kind, text, other);
 }
 
-int CSmApp::CallFunction(CCaculate* calc, const std::string& name, std::string& result, int& type,
-                         const CSmStringList& args) {
+int CSmApp::CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
+                         std::string& result, int& type) {
   for (CSmDataType* dataType : m_dataTypes) {
-    const int answer = dataType->CallFunction(calc, name, result, type, args);
+    const int answer = dataType->CallFunction(calc, name, args, result, type);
     if (answer != 0) return answer;
   }
   return 0;

@@ -37,8 +37,8 @@ class CSmApp : public CSmWinApp {
   virtual bool ApproveText(int /*kind*/, const std::string& /*text*/) { return true; }
   virtual bool AllTypesAgree(int kind, const std::string& text, const std::string& other);
   virtual void NotifyTypesText(int kind, const std::string& text, const std::string& other);
-  virtual int CallFunction(CCaculate* calc, const std::string& name, std::string& result, int& type,
-                           const CSmStringList& args);
+  virtual int CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
+                           std::string& result, int& type);
   // Every data type runs its busy hook under the wait cursor.
   virtual void RunTypesBusy(int kind, const std::string& text);
   virtual std::string GetFormatText();

@@ -65,9 +65,10 @@ class CSmDataType {
   }
   virtual void OnNotifyText(int /*kind*/, const std::string& /*text*/,
                             const std::string& /*other*/) {}
-  // A formula function of the module: non-zero when handled (result and its type set).
+  // A formula function of the module (`args` without the brackets): non-zero when handled,
+  // with the result and its type (4 number, 5 text) set.
   virtual int CallFunction(CCaculate* /*calc*/, const std::string& /*name*/,
-                           std::string& /*result*/, int& /*type*/, const CSmStringList& /*args*/) {
+                           const std::string& /*args*/, std::string& /*result*/, int& /*type*/) {
     return 0;
   }
   virtual void GetPrintVariables(int /*group*/, CSmPrintVarList& /*rows*/) {}

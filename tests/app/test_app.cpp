@@ -33,8 +33,8 @@ class RecordingType : public CSmDataType {
     Record("check");
     return m_agree;
   }
-  int CallFunction(CCaculate*, const std::string&, std::string& result, int& type,
-                   const CSmStringList&) override {
+  int CallFunction(CCaculate*, const std::string&, const std::string&, std::string& result,
+                   int& type) override {
     Record("function");
     if (m_functionAnswer == 0) return 0;
     result = std::to_string(m_number);
@@ -229,7 +229,7 @@ TEST_F(AppTest, BroadcastsReachEveryTypeInRegistrationOrder) {
   g_calls.clear();
   std::string result;
   int type = 0;
-  EXPECT_EQ(app.CallFunction(nullptr, "F", result, type, {}), 2);
+  EXPECT_EQ(app.CallFunction(nullptr, "F", "", result, type), 2);
   EXPECT_EQ(result, "3");
   EXPECT_EQ(g_calls, (std::vector<std::string>{"16 function", "3 function"}));
   g_calls.clear();
@@ -271,7 +271,7 @@ TEST_F(AppTest, DataTypeDefaults) {
   EXPECT_EQ(type.GetContextMenu(), nullptr);
   std::string result;
   int kind = 0;
-  EXPECT_EQ(type.CallFunction(nullptr, "F", result, kind, {}), 0);
+  EXPECT_EQ(type.CallFunction(nullptr, "F", "1,2", result, kind), 0);
 }
 
 TEST_F(AppTest, CarryOverIsRefusedWhileATableHasRows) {
