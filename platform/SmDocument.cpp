@@ -180,11 +180,10 @@ std::unique_ptr<CSmDocument> CSmDocTemplate::CreateNewDocument() {
 CSmDocument* CSmDocTemplate::OpenDocumentFile(const std::string& path, bool visible) {
   std::unique_ptr<CSmDocument> owned = CreateNewDocument();
   if (!owned) return nullptr;
-  CSmDocument* doc = owned.get();
-  doc->m_template = this;
-  const bool ok = path.empty() ? doc->OnNewDocument() : doc->OnOpenDocument(path);
+  owned->m_template = this;
+  const bool ok = path.empty() ? owned->OnNewDocument() : owned->OnOpenDocument(path);
   if (!ok) return nullptr;
-  m_documents.push_back(std::move(owned));
+  CSmDocument* doc = AddDocument(std::move(owned));
   if (!visible) return doc;
   CSmChildFrame* frame = CreateNewFrame(doc);
   if (!frame) {
@@ -215,6 +214,13 @@ void CSmDocTemplate::InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, 
     if (view->GetDocument() == doc) view->OnInitialUpdate();
   }
   if (visible) frame->show();
+}
+
+CSmDocument* CSmDocTemplate::AddDocument(std::unique_ptr<CSmDocument> doc) {
+  if (!doc) return nullptr;
+  doc->m_template = this;
+  m_documents.push_back(std::move(doc));
+  return m_documents.back().get();
 }
 
 void CSmDocTemplate::RemoveDocument(CSmDocument* doc) {

@@ -127,6 +127,8 @@ class CSmDocTemplate {
   virtual void InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible = true);
 
   const std::vector<std::unique_ptr<CSmDocument>>& Documents() const { return m_documents; }
+  // Takes a document made by a derived template's own opening into this template's keeping.
+  CSmDocument* AddDocument(std::unique_ptr<CSmDocument> doc);
   // Destroys a document this template owns.
   void RemoveDocument(CSmDocument* doc);
   // Asks every document to save; false when one refuses.

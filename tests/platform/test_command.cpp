@@ -261,3 +261,57 @@ TEST_F(CommandTest, UnmodifiedDocumentClosesWithoutQuestion) {
 }
 
 }  // namespace
+
+namespace {
+
+class RefusingDoc : public CSmDocument {
+ public:
+  bool OnOpenDocument(const std::string&) override { return false; }
+};
+
+TEST(DocTemplate, RefusedOpeningLeavesNoDocumentAndNoFrame) {
+  CSmFrameWnd frame;
+  frame.MakeMain();
+  CSmDocTemplate refusing(
+      901, [] { return std::make_unique<RefusingDoc>(); },
+      [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
+  EXPECT_EQ(refusing.OpenDocumentFile("/data/x.tsd"), nullptr);
+  EXPECT_TRUE(refusing.Documents().empty());
+  EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
+
+  // A document opened without a frame is kept until it is closed.
+  CSmDocTemplate plain(
+      902, [] { return std::make_unique<CSmDocument>(); },
+      [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
+  CSmDocument* doc = plain.OpenDocumentFile("/data/2026.tsd", false);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->GetTitle(), "2026.tsd");
+  EXPECT_EQ(doc->GetDocTemplate(), &plain);
+  EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
+  doc->OnCloseDocument();
+  EXPECT_TRUE(plain.Documents().empty());
+  CSmCommandManager::Instance().Reset();
+}
+
+TEST(DocTemplate, SecondFrameOfADocumentClosesWithoutAskingAndKeepsIt) {
+  CSmFrameWnd frame;
+  frame.MakeMain();
+  CSmDocTemplate docTemplate(
+      903, [] { return std::make_unique<CSmDocument>(); },
+      [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
+  CSmDocument* doc = docTemplate.OpenDocumentFile("");
+  ASSERT_NE(doc, nullptr);
+  CSmChildFrame* second = docTemplate.CreateNewFrame(doc);
+  docTemplate.InitialUpdateFrame(second, doc);
+  ASSERT_EQ(doc->Views().size(), 2u);
+  doc->SetModifiedFlag();
+  SmResetMessages();
+  second->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_EQ(docTemplate.Documents().size(), 1u);
+  EXPECT_EQ(doc->Views().size(), 1u);
+  CSmCommandManager::Instance().Reset();
+}
+
+}  // namespace
