@@ -173,7 +173,10 @@ TEST_F(CommandTest, UpdateHandlerGreysMenuItemAndBlocksTheCommand) {
   menu.addAction(SmCommandAction(kChecked));
   menu.addAction(SmCommandAction(kAppOnly));
   CSmCommandManager::Instance().AttachMenu(&menu);
-  emit menu.aboutToShow();
+  SmCommandAction(kDisabled)->setEnabled(true);
+  menu.popup(QPoint(0, 0));  // the menu runs its update as it opens
+  ASSERT_TRUE(menu.isVisible());
+  menu.hide();
   EXPECT_FALSE(SmCommandAction(kDisabled)->isEnabled());
   EXPECT_TRUE(SmCommandAction(kAppOnly)->isEnabled());
   EXPECT_TRUE(SmCommandAction(kChecked)->isChecked());
