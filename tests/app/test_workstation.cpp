@@ -127,7 +127,7 @@ TEST_F(WorkstationTest, DistributorTextFirstLineOrTheRest) {
       {"代理商\r\n电话 123\r\n", 1, "电话 123\r\n"},
       {"\r\nsecond", 0, "Vornel公司"},  // empty first line
       {"one line", 0, "Vornel公司"},    // no line break
-      {"one\nline", 1, ""},             // part 1 needs two breaks
+      {"one\nline", 1, ""},             // the rest needs two breaks
       {"a\nb\nc", 1, "b\nc"},
       {"a\nb\nc", 5, ""},
       {gbk, 0, "甘蔗"},
