@@ -128,7 +128,7 @@ void CSmCalcDlg::OnInitDialog() {
   CSmDlg::OnInitDialog();
   auto* send = static_cast<QPushButton*>(Control(1001));
   send->setEnabled(m_sendAllowed);
-  static_cast<QPushButton*>(Control(m_sendAllowed ? 1001 : 1003))->setDefault(true);
+  SetDefaultButton(m_sendAllowed ? 1001 : 1003);
   DoDataExchange(false);
 }
 

@@ -131,8 +131,18 @@ void CSmDlg::OnCancel() {
   QDialog::reject();
 }
 
+void CSmDlg::SetDefaultButton(unsigned id) {
+  m_defaultId = id;
+  if (auto* button = qobject_cast<QPushButton*>(Control(static_cast<int>(id))))
+    button->setDefault(true);
+}
+
 void CSmDlg::OnEnter() {
   QWidget* focus = focusWidget();
+  if (auto* button = qobject_cast<QPushButton*>(focus); button && focus->objectName() != "1") {
+    button->click();
+    return;
+  }
   if (m_enterMovesFocus && !(focus && focus->objectName() == "1")) {
     focusNextChild();
     return;
@@ -146,11 +156,11 @@ void CSmDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
     return;
   }
-  for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->isDefault() && button->isEnabled() && button->isVisible()) {
-      button->click();  // a dialog that sets its own default button
-      return;
-    }
+  auto* own =
+      m_defaultId ? qobject_cast<QPushButton*>(Control(static_cast<int>(m_defaultId))) : nullptr;
+  if (own && own->isEnabled() && own->isVisible()) {
+    own->click();  // a dialog that sets its own default button
+    return;
   }
   OnEnter();
 }

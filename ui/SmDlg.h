@@ -30,6 +30,8 @@ class CSmDlg : public QDialog {
   // Runs the dialog modally; SM_IDOK or SM_IDCANCEL.
   int DoModal();
   void SetEnterMovesFocus(bool on) { m_enterMovesFocus = on; }
+  // Makes a button the dialog's own default: Enter anywhere presses it.
+  void SetDefaultButton(unsigned id);
   const CSmDib& Picture() const { return m_picture; }
   int PictureMode() const { return m_pictureMode; }
 
@@ -79,6 +81,7 @@ class CSmDlg : public QDialog {
   unsigned m_iconId;
   bool m_enterMovesFocus = true;
   bool m_initDone = false;
+  unsigned m_defaultId = 0;
   CSmDib m_picture;
   int m_pictureMode = 1;
 };
