@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlgPosStore.h"
+#include "ui/SmListCtrl.h"
 #include "ui/SmPosDlg.h"
 
 namespace {
@@ -245,4 +247,40 @@ TEST(SmDib, ReadsWindowsBitmapsAndRefusesOtherFiles) {
   EXPECT_FALSE(dib.Read(QByteArray(80, 'x')));
   EXPECT_EQ(dib.LastReason(), "Error:Unexpected file type, not a DIB\n");
   EXPECT_FALSE(dib.Load(SmTestHome() + "/none.bmp"));
+}
+
+TEST(SmAppDlg, OperatorComboLeavesOut101AndSelectsByCode) {
+  QComboBox combo;
+  const std::vector<std::pair<std::string, std::string>> operators = {
+      {"101", "系统管理员"}, {"102", "张三"}, {"103", "李四"}};
+  CSmAppDlg::FillOperatorCombo(&combo, operators, "103", true);
+  ASSERT_EQ(combo.count(), 3);
+  EXPECT_EQ(combo.itemText(0), "");
+  EXPECT_EQ(combo.currentText(), "103李四");
+  std::string code;
+  EXPECT_TRUE(CSmAppDlg::GetSelectedOperator(&combo, code, false));
+  EXPECT_EQ(code, "103");
+
+  CSmAppDlg::FillOperatorCombo(&combo, operators, "999", false);
+  EXPECT_EQ(combo.currentText(), "102张三");
+  combo.setCurrentIndex(-1);
+  SmResetMessages();
+  EXPECT_FALSE(CSmAppDlg::GetSelectedOperator(&combo, code, false));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "未选择操作员！");
+  EXPECT_TRUE(CSmAppDlg::GetSelectedOperator(&combo, code, true));
+  EXPECT_EQ(code, "");
+}
+
+TEST(SmDlg, InputControlsGetTheirHints) {
+  CSmDlg dlg(930);
+  auto* combo = new QComboBox(&dlg);
+  combo->setObjectName("1000");
+  auto* list = new CSmListCtrl(&dlg);
+  list->setObjectName("1001");
+  auto* edit = new QLineEdit(&dlg);
+  edit->setObjectName("1002");
+  dlg.show();
+  EXPECT_EQ(combo->toolTip(), "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。");
+  EXPECT_EQ(list->toolTip(), "按下鼠标右键，可调出操作功能菜单。");
+  EXPECT_TRUE(edit->toolTip().isEmpty());
 }
