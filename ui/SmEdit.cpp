@@ -3,17 +3,14 @@
 #include <QKeyEvent>
 #include <cstdlib>
 
+#include "core/SmNumber.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmInputSpec.h"
 
 std::string SmNumberToExprText(double value) {
-  std::string text = QString::number(value, 'f', 6).toStdString();
-  if (text.find('.') != std::string::npos) {
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
-  }
-  if (text == "-0") text = "0";
+  std::string text = FormatNumber(value, 0, 0, 6, true);
+  std::erase(text, ',');
   return text;
 }
 

@@ -1,9 +1,11 @@
 #include "ui/SmInputSpec.h"
 
-#include <cctype>
 #include <cstdlib>
 
+#include "core/SmDate.h"
 #include "core/SmGbk.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
 
 namespace {
 
@@ -21,36 +23,14 @@ std::string RemoveAll(std::string s, char c) {
   return s;
 }
 
-// Whether one character (code point, with its UTF-8 text) belongs to a character class.
-bool InClass(const std::string& cls, char32_t cp, const std::string& ch) {
-  if (StartsWith(cls, "NOT")) return true;
-  const bool ascii = cp < 0x80;
-  const int c = ascii ? static_cast<int>(cp) : 0;
-  if (cls == "UPPERCHAR") return ascii && std::isupper(c);
-  if (cls == "LOWERCHAR") return ascii && std::islower(c);
-  if (cls == "SPACE") return ascii && std::isspace(c);
-  if (cls == "DIGIT") return ascii && std::isdigit(c);
-  if (cls == "ASCII") return ascii;
-  if (cls == "CHAR_DIGIT") return ascii && std::isalnum(c);
-  if (StartsWith(cls, "CHAR")) return ascii && std::isalpha(c);
-  return cls.find(ch) != std::string::npos;
-}
-
 // Every character of `text` is in `cls` and none is one of `excluded`.
 bool CharsAllowed(const std::string& text, const std::string& cls, const std::string& excluded) {
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    const size_t n = Utf8Next(text, i, &cp);
-    const std::string ch = text.substr(i, n);
-    if (!InClass(cls, cp, ch)) return false;
-    if (!excluded.empty() && excluded.find(ch) != std::string::npos) return false;
-    i += n;
-  }
-  return true;
+  if (MatchCharClass(cls, text) != 1) return false;
+  return excluded.empty() || MatchCharClass(excluded, text) == -1;
 }
 
 bool ValidNumber(const std::string& text, const std::string& bounds, int limit1, int limit2) {
-  if (!SmIsNumberText(text, limit1, limit2)) return false;
+  if (!IsNumberText(text, limit1, limit2)) return false;
   const std::string rest = TrimLeft(bounds);
   if (rest.empty()) return true;
   const size_t blank = rest.find(' ');
@@ -79,8 +59,7 @@ bool ValidDate(const std::string& text, int parts) {
   const bool hasMonth = (parts / 10) % 10 != 0;
   const bool hasDay = parts % 10 != 0;
   const size_t maxDigits = (hasYear ? 4 : 0) + (hasMonth ? 2 : 0) + (hasDay ? 2 : 0);
-  if (text.size() > maxDigits || !SmIsNumberText(text, static_cast<int>(maxDigits), 0))
-    return false;
+  if (text.size() > maxDigits || !IsNumberText(text, static_cast<int>(maxDigits), 0)) return false;
   if (StartsWith(text, "-")) return false;
   size_t at = 0;
   int year = 2000;
@@ -105,61 +84,13 @@ bool ValidDate(const std::string& text, int parts) {
     if (day < "01" || day > "31") return false;
     if (month.size() == 2 && day.size() == 2) {
       const int d = std::atoi(day.c_str());
-      if (d < 1 || d > SmDaysInMonth(year, std::atoi(month.c_str()))) return false;
+      if (d < 1 || d > DaysInMonth(year, std::atoi(month.c_str()))) return false;
     }
   }
   return true;
 }
 
 }  // namespace
-
-bool SmIsNumberText(const std::string& text, int maxIntDigits, int maxDecimals) {
-  size_t i = 0;
-  if (!text.empty() && text[0] == '-') i = 1;
-  std::string intPart, decPart;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.') {
-      if (point || maxDecimals == 0) return false;
-      point = true;
-    } else if (std::isdigit(static_cast<unsigned char>(c))) {
-      (point ? decPart : intPart) += c;
-    } else {
-      return false;
-    }
-  }
-  const size_t lead = intPart.find_first_not_of('0');
-  const size_t intDigits = lead == std::string::npos ? 0 : intPart.size() - lead;
-  const size_t trail = decPart.find_last_not_of('0');
-  const size_t decDigits = trail == std::string::npos ? 0 : trail + 1;
-  if (maxIntDigits > 0 && intDigits > static_cast<size_t>(maxIntDigits)) return false;
-  if (maxDecimals > 0 && decDigits > static_cast<size_t>(maxDecimals)) return false;
-  return true;
-}
-
-bool SmIsValidLevelCode(const std::string& code, int maxSeparators, char separator) {
-  int separators = 0;
-  for (size_t i = 0; i < code.size(); ++i) {
-    const char c = code[i];
-    if (c == separator) {
-      if (i == 0 || i + 1 == code.size() || code[i + 1] == separator) return false;
-      if (code[i + 1] == '0') return false;
-      ++separators;
-    } else if (!std::isdigit(static_cast<unsigned char>(c))) {
-      return false;
-    }
-  }
-  return maxSeparators < 0 || separators <= maxSeparators;
-}
-
-int SmDaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return -1;
-  if (month != 2) return kDays[month - 1];
-  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-  return leap ? 29 : 28;
-}
 
 bool ValidateFieldText(const std::string& insertedIn, const std::string& base, int pos,
                        const std::string& specIn, int limit1, int limit2) {
@@ -183,7 +114,7 @@ bool ValidateFieldText(const std::string& insertedIn, const std::string& base, i
     const std::string words = RemoveAll(spec.substr(13), ' ');
     const char separator = words.empty() ? '-' : words[0];
     if (cut >= base.size()) text += "1";  // a separator may be the last character typed
-    return SmIsValidLevelCode(text, limit1, separator);
+    return IsValidLevelCode(text, limit1, separator);
   }
   if (StartsWith(spec, "STRING")) {
     if (limit1 > 0 && GbkSize(text) > static_cast<size_t>(limit1)) return false;

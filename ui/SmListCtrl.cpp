@@ -10,12 +10,12 @@
 #include <algorithm>
 
 #include "core/SmGbk.h"
+#include "core/SmString.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmCommandIds.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFindDlg.h"
-#include "ui/SmPinyin.h"
 
 namespace {
 
@@ -602,7 +602,7 @@ void CSmListCtrl::FindNext() {
   for (int k = 1; k <= count; ++k) {
     const int row = (m_lastFound + k) % count;
     std::string text = topLevelItem(row)->text(m_findColumn).toStdString();
-    if (m_typedSearch) text = SmPinyinInitials(text);
+    if (m_typedSearch) text = PinyinInitials(text);
     if (text.find(m_searchText) == std::string::npos) continue;
     m_lastFound = row;
     SelectOnly(row);
