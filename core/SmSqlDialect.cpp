@@ -58,6 +58,7 @@ std::string RewriteCaseForJet(const std::string& text) {
   };
   static const std::array<Pattern, 4> kPatterns = {
       {{"case when ", "iif("}, {" then ", ","}, {" else ", ","}, {" end", ")"}}};
+  if (text.find("case when ") == std::string::npos) return text;
   const std::vector<bool> quoted = QuotedBytes(text);
   auto matchAt = [&](size_t i, std::string_view find) {
     if (text.compare(i, find.size(), find) != 0) return false;
