@@ -94,7 +94,8 @@ void AdaptIndexNames(Tokens& tokens) {
   if (drop) tokens.erase(tokens.begin() + nameAt + 1, tokens.end());
 }
 
-// Long is the Jet name of a 32-bit integer column; SQLite gives it no integer affinity.
+// Long is the Jet name of a 32-bit integer column; SQLite gives it no integer affinity. Text
+// columns compare as Jet compares them, without regard to case.
 void AdaptColumnTypes(Tokens& tokens) {
   size_t i = FirstSolid(tokens);
   if (i >= tokens.size()) return;
@@ -102,11 +103,20 @@ void AdaptColumnTypes(Tokens& tokens) {
   size_t what = SmSqlNextSolid(tokens, i);
   if (what >= tokens.size() || !SmSqlTokenIs(tokens[what], "table")) return;
   for (size_t k = what; k < tokens.size(); ++k) {
-    if (!SmSqlTokenIs(tokens[k], "long")) continue;
     size_t prev = k;
     while (prev > 0 && tokens[--prev].kind == SmSqlTokenKind::Space) {
     }
-    if (IsName(tokens[prev]) && !SmSqlTokenIs(tokens[prev], "table")) tokens[k].text = "INTEGER";
+    if (!IsName(tokens[prev]) || SmSqlTokenIs(tokens[prev], "table")) continue;
+    if (SmSqlTokenIs(tokens[k], "long")) tokens[k].text = "INTEGER";
+    if (!SmSqlTokenIs(tokens[k], "char") && !SmSqlTokenIs(tokens[k], "varchar")) continue;
+    // Jet compares texts without regard to case.
+    size_t close = SmSqlNextSolid(tokens, k);
+    if (close < tokens.size() && tokens[close].text == "(") {
+      while (close < tokens.size() && tokens[close].text != ")") ++close;
+    } else {
+      close = k;
+    }
+    if (close < tokens.size()) tokens[close].text += " COLLATE NOCASE";
   }
 }
 

@@ -15,7 +15,8 @@ struct sqlite3;
 // - calls of `Left(` and `Right(` (keywords in SQLite) go to the registered functions;
 // - an index named like its table gets a derived name, in Create Index and Drop Index; Jet's
 //   "Drop Index name On table" loses its On part;
-// - the column type `Long` becomes INTEGER in table definitions.
+// - the column type `Long` becomes INTEGER in table definitions, and CHAR columns compare
+//   without regard to case (COLLATE NOCASE), as Jet compares texts.
 std::string SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
 
 // The name an index gets when it is named like its table.

@@ -140,4 +140,10 @@ TEST_F(SqlSqlite, ColumnTypesKeepTheirKinds) {
   CSmQuery q(0, 0, 4, &m_db);
   ASSERT_TRUE(q.Open("Select typeof(N),typeof(D),typeof(S),typeof(X) From K"));
   EXPECT_EQ(q.GetStringValues(), (std::vector<std::string>{"integer", "real", "text", "real"}));
+  // Texts compare without regard to case, as on Jet; `Cast(.. As Char(4))` is left alone.
+  ASSERT_TRUE(m_db.ExecuteSQL("Alter Table K Add C Char(3)"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Update K Set C='Dx'"));
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From K Where C='dX' And Cast(N As Char(4))='12'"), 1);
+  EXPECT_EQ(Adapt("Create Table P(A Char(3),B Long)"),
+            "Create Table P(A Char(3) COLLATE NOCASE,B INTEGER)");
 }
