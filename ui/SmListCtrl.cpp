@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <algorithm>
 
+#include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
@@ -21,17 +22,6 @@ namespace {
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
-// Value of `key=` in a connection text, compared in upper case, up to the next ";".
-std::string ConnectValue(const std::string& text, const std::string& key) {
-  const QString upper = QString::fromStdString(text).toUpper();
-  const int at = upper.indexOf(QString::fromStdString(key).toUpper() + "=");
-  if (at < 0) return {};
-  const QString original = QString::fromStdString(text);
-  const int start = at + static_cast<int>(QString::fromStdString(key).size()) + 1;
-  const int end = original.indexOf(';', start);
-  return original.mid(start, end < 0 ? -1 : end - start).toStdString();
 }
 
 const char* const kCutWord = "剪切";
@@ -78,13 +68,13 @@ std::string SmSourceConnectText(const SmListSource& s) {
 }
 
 SmListSource SmParseSourceConnectText(int kind, const std::string& text) {
+  const CSmConnInfo info = CSmDatabase::ParseConnectString(text, kind);
   SmListSource s;
   s.kind = kind;
-  const bool odbc = kind == 1;
-  s.server = ConnectValue(text, odbc ? "DSN" : "Data Source");
-  s.user = ConnectValue(text, odbc ? "UID" : "User ID");
-  s.password = ConnectValue(text, odbc ? "PWD" : "PassWord");
-  s.database = ConnectValue(text, odbc ? "DATABASE" : "Initial Catalog");
+  s.server = info.server;
+  s.user = info.user;
+  s.password = info.password;
+  s.database = info.database;
   return s;
 }
 
@@ -212,10 +202,11 @@ bool CSmListCtrl::ClipboardHasFormat() const {
 bool CSmListCtrl::CopyToClipboard(bool cut) {
   int kind = 0;
   std::string source;
-  if (m_source.open) {
-    kind = m_source.kind;
+  const SmListSource own = Source();
+  if (own.open) {
+    kind = own.kind;
     // The password stays out of the clipboard; a paste takes it from the saved data source.
-    source = kind == 0 ? m_source.file : SmSourceConnectText(m_source);
+    source = kind == 0 ? own.file : SmSourceConnectText(own);
   }
   std::string text = std::to_string(kind) + (cut ? kCutWord : kCopyWord) + source + "\n";
   std::vector<std::string> rows;
@@ -227,8 +218,47 @@ bool CSmListCtrl::CopyToClipboard(bool cut) {
   return true;
 }
 
+SmListSource CSmListCtrl::Source() const {
+  if (!m_db) return m_source;
+  SmListSource source;
+  source.open = m_db->IsOpen();
+  source.kind = m_db->GetKind();
+  if (!source.open) return source;
+  if (source.kind == 0) {
+    source.file = m_db->GetFileName(false);
+    return source;
+  }
+  const CSmConnInfo info = m_db->GetConnInfo();
+  source.server = info.server;
+  source.user = info.user;
+  source.password = info.password;
+  source.database = info.database;
+  return source;
+}
+
 int CSmListCtrl::ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
-                               SmListSource& from) {
+                               CSmDatabase& source) {
+  SmListSource from;
+  const int count = ParseClipboard(rows, cut, sameSource, from);
+  if (count == 0) return 0;
+  source.SetKind(from.kind);
+  const std::string name = from.kind == 0 ? from.file : from.database;
+  if (!name.empty()) {
+    CSmConnInfo settings(from.kind);
+    if (from.kind != 0) {
+      settings.server = from.server;
+      settings.user = from.user;
+      settings.password = from.password;
+      settings.database = from.database;
+    }
+    source.Open(name, settings);
+  }
+  return count;
+}
+
+int CSmListCtrl::ParseClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
+                                SmListSource& from) {
+  const SmListSource own = Source();
   rows.clear();
   cut = false;
   sameSource = true;
@@ -255,18 +285,18 @@ int CSmListCtrl::ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& 
     if (hasKind) {
       settings = SmParseSourceConnectText(settings.kind, source);
       sourceName = settings.database;
-    } else if (m_source.kind != 0) {
-      settings = m_source;
+    } else if (own.kind != 0) {
+      settings = own;
       settings.kind = 1;
     }
-    if (settings.password.empty() && m_source.kind != 0 &&
-        EqualNoCase(settings.server, m_source.server) && EqualNoCase(settings.user, m_source.user))
-      settings.password = m_source.password;
+    if (settings.password.empty() && own.kind != 0 && EqualNoCase(settings.server, own.server) &&
+        EqualNoCase(settings.user, own.user))
+      settings.password = own.password;
   }
   cut = word == kCutWord;
-  if (m_source.open) {
-    const std::string own = m_source.kind == 0 ? m_source.file : m_source.database;
-    sameSource = EqualNoCase(sourceName, own);
+  if (own.open) {
+    const std::string ownName = own.kind == 0 ? own.file : own.database;
+    sameSource = EqualNoCase(sourceName, ownName);
   }
   for (size_t at = end + 1; at < text.size();) {
     const size_t next = text.find('\n', at);
@@ -288,8 +318,9 @@ void CSmListCtrl::Paste() {
   if (!IsCommandEnabled(SM_ID_EDIT_PASTE)) return;
   std::vector<std::string> rows;
   bool cut = false, same = true;
-  SmListSource from;
+  CSmDatabase from(0);
   if (ReadClipboard(rows, cut, same, from) > 0) InsertPastedRows(rows, cut, same, from);
+  from.Close();
 }
 
 void CSmListCtrl::SelectAll() {
@@ -310,7 +341,7 @@ int CSmListCtrl::InvertSelection() {
 bool CSmListCtrl::PrintInfo(int& key, std::string& title) {
   key = 0;
   title.clear();
-  if (!m_source.open) return false;
+  if (!Source().open) return false;
   if (GetPrintInfo(key, title)) return true;
   const auto* dlg = qobject_cast<const CSmDlg*>(window());
   if (!dlg) return false;

@@ -10,8 +10,9 @@
 #include <vector>
 
 class QMenu;
+class CSmDatabase;
 
-// Where the list's data lives: the data file of kind 0 or a server connection (kinds 1 and 2).
+// Where rows come from: the data file of kind 0 or a server connection (kinds 1 and 2).
 struct SmListSource {
   bool open = false;
   int kind = 0;
@@ -30,9 +31,13 @@ class CSmListCtrl : public QTreeWidget {
   explicit CSmListCtrl(QWidget* parent = nullptr);
   ~CSmListCtrl() override;
 
-  // The application's connection, as the list sees it.
+  // The application's connection; the list reads its kind, file and settings when it copies,
+  // pastes and prints.
+  void SetDatabase(CSmDatabase* db) { m_db = db; }
+  CSmDatabase* Database() const { return m_db; }
+  // Without a connection the list describes its source with these settings.
   void SetSource(const SmListSource& source) { m_source = source; }
-  const SmListSource& Source() const { return m_source; }
+  SmListSource Source() const;
 
   // Call once from the host's initialisation: takes the clipboard format, loads the icons.
   void Initialize();
@@ -61,10 +66,12 @@ class CSmListCtrl : public QTreeWidget {
   virtual int GetSelectedTexts(std::vector<std::string>& texts) const;
   virtual bool CopyToClipboard(bool cut);
   virtual int GetClipboardRows(std::vector<std::string>& rows) const;
+  // Reads this list's clipboard text; `source` is set to the kind and, with a source name,
+  // opened on where the rows were copied from.
   virtual int ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
-                            SmListSource& source);
+                            CSmDatabase& source);
   virtual void InsertPastedRows(const std::vector<std::string>& /*rows*/, bool /*cut*/,
-                                bool /*sameSource*/, const SmListSource& /*source*/) {}
+                                bool /*sameSource*/, CSmDatabase& /*source*/) {}
   virtual void CustomizeContextMenu(QMenu* /*popup*/) {}
   virtual bool IsCommandAvailable(unsigned /*id*/) { return true; }
   virtual bool IsCommandEnabled(unsigned id);
@@ -89,6 +96,10 @@ class CSmListCtrl : public QTreeWidget {
 
   // Whether the list can be printed, with its print key and title.
   bool PrintInfo(int& key, std::string& title);
+  // The clipboard text read back: rows, cut flag, same-source flag and the source's settings
+  // (the password taken from this list's own connection when server and user are the same).
+  int ParseClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
+                     SmListSource& from);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -102,6 +113,7 @@ class CSmListCtrl : public QTreeWidget {
   bool ClipboardHasFormat() const;
   QString MimeType() const;
 
+  CSmDatabase* m_db = nullptr;
   SmListSource m_source;
   unsigned m_clipboardFormat = 512;
   std::vector<QIcon> m_icons;

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 
+#include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlg.h"
@@ -21,11 +23,12 @@ class RecordingList : public CSmListCtrl {
     Initialize();
   }
   void InsertPastedRows(const std::vector<std::string>& rows, bool cut, bool sameSource,
-                        const SmListSource& source) override {
+                        CSmDatabase& source) override {
     pasted = rows;
     pastedCut = cut;
     pastedSame = sameSource;
-    from = source;
+    fromKind = source.GetKind();
+    fromFile = source.GetFileName(false);
   }
   void Add() override { calls += "add;"; }
   void Delete() override { calls += "delete;"; }
@@ -34,7 +37,8 @@ class RecordingList : public CSmListCtrl {
 
   std::vector<std::string> pasted;
   bool pastedCut = false, pastedSame = false;
-  SmListSource from;
+  int fromKind = -1;
+  std::string fromFile;
   std::string calls;
 };
 
@@ -49,6 +53,14 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QStri
   QApplication::sendEvent(w, &press);
 }
 
+// An empty data file under the test home.
+std::string DataFile(const std::string& name) {
+  const std::string path = SmTestHome() + "/" + name;
+  QFile file(QString::fromStdString(path));
+  file.open(QIODevice::WriteOnly);
+  return path;
+}
+
 std::string ClipboardText(unsigned format = 512) {
   const QMimeData* data = QApplication::clipboard()->mimeData();
   const QString mime = QString("application/x-sm-list-%1").arg(format);
@@ -58,30 +70,30 @@ std::string ClipboardText(unsigned format = 512) {
 }  // namespace
 
 TEST(ListCtrl, CopyWritesSourceHeaderAndRowsAndPastesThemBack) {
-  SmListSource file;
-  file.open = true;
-  file.file = "/data/甘蔗/2026.tsd";
+  const std::string path = DataFile("甘蔗2026.tsd");
+  CSmDatabase db(0);
+  ASSERT_TRUE(db.Open(path));
   RecordingList from, into;
-  from.SetSource(file);
-  into.SetSource(file);
+  from.SetDatabase(&db);
+  into.SetDatabase(&db);
   FillNames(from);
   from.topLevelItem(1)->setSelected(true);
   from.topLevelItem(3)->setSelected(true);
   Key(&from, Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(ClipboardText(), "0复制/data/甘蔗/2026.tsd\n002\n004\n");
+  EXPECT_EQ(ClipboardText(), "0复制" + path + "\n002\n004\n");
 
   EXPECT_TRUE(into.IsCommandEnabled(57637));
   Key(&into, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(into.pasted, (std::vector<std::string>{"002", "004"}));
   EXPECT_FALSE(into.pastedCut);
   EXPECT_TRUE(into.pastedSame);
-  EXPECT_EQ(into.from.kind, 0);
-  EXPECT_EQ(into.from.file, file.file);
+  EXPECT_EQ(into.fromKind, 0);
+  EXPECT_EQ(into.fromFile, path);  // opened on the file the rows came from
 
   // Another data file: not the same source. A copy can be pasted again.
-  SmListSource other = file;
-  other.file = "/data/甘蔗/2025.tsd";
-  into.SetSource(other);
+  CSmDatabase other(0);
+  ASSERT_TRUE(other.Open(DataFile("甘蔗2025.tsd")));
+  into.SetDatabase(&other);
   into.OnCommand(57637);
   EXPECT_FALSE(into.pastedSame);
   EXPECT_FALSE(ClipboardText().empty());
@@ -105,12 +117,15 @@ TEST(ListCtrl, CutPastesOnceAndServerHeaderCarriesNoPassword) {
   EXPECT_EQ(text, "1剪切DSN=canedsn;UID=sa;DATABASE=Zorv2026\n001\n");
   EXPECT_EQ(text.find("s3cret"), std::string::npos);
 
-  into.OnCommand(57637);
-  EXPECT_TRUE(into.pastedCut);
-  EXPECT_TRUE(into.pastedSame);
-  EXPECT_EQ(into.from.server, "canedsn");
-  EXPECT_EQ(into.from.database, "Zorv2026");
-  EXPECT_EQ(into.from.password, "s3cret");  // from the list's own saved data source
+  std::vector<std::string> rows;
+  bool cut = false, same = false;
+  SmListSource parsed;
+  EXPECT_EQ(into.ParseClipboard(rows, cut, same, parsed), 1);
+  EXPECT_TRUE(cut);
+  EXPECT_TRUE(same);
+  EXPECT_EQ(parsed.server, "canedsn");
+  EXPECT_EQ(parsed.database, "Zorv2026");
+  EXPECT_EQ(parsed.password, "s3cret");  // from the list's own saved data source
   EXPECT_FALSE(into.IsCommandEnabled(57637));
   into.pasted.clear();
   into.OnCommand(57637);
@@ -125,13 +140,13 @@ TEST(ListCtrl, ClipboardOfAnotherFormatOrShortHeaderPastesNothing) {
   std::vector<std::string> rows;
   bool cut = false, same = false;
   SmListSource from;
-  EXPECT_EQ(list.ReadClipboard(rows, cut, same, from), 0);
+  EXPECT_EQ(list.ParseClipboard(rows, cut, same, from), 0);
 
   // Older header without a kind digit; a last piece without "\n" is not a row.
   data = std::make_unique<QMimeData>();
   data->setData("application/x-sm-list-512", QByteArray("复制/x/a.tsd\nr1\nr2"));
   QApplication::clipboard()->setMimeData(data.release());
-  EXPECT_EQ(list.ReadClipboard(rows, cut, same, from), 1);
+  EXPECT_EQ(list.ParseClipboard(rows, cut, same, from), 1);
   EXPECT_EQ(from.kind, 0);
   EXPECT_EQ(from.file, "/x/a.tsd");
 
