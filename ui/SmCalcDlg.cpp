@@ -4,107 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cctype>
-#include <cstdlib>
 
+#include "core/Caculate.h"
 #include "ui/SmEdit.h"
-
-namespace {
-
-// Plain arithmetic: numbers, + - * /, unary minus and brackets.
-class ArithmeticReader {
- public:
-  explicit ArithmeticReader(const std::string& text) : m_text(text) {}
-
-  bool Read(double& value, std::string& error) {
-    if (!Sum(value) || (Skip(), m_pos != m_text.size())) {
-      error = m_error.empty() ? "表达式错误" : m_error;
-      return false;
-    }
-    return true;
-  }
-
- private:
-  void Skip() {
-    while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos])))
-      ++m_pos;
-  }
-  bool Take(char c) {
-    Skip();
-    if (m_pos < m_text.size() && m_text[m_pos] == c) {
-      ++m_pos;
-      return true;
-    }
-    return false;
-  }
-  bool Sum(double& value) {
-    if (!Product(value)) return false;
-    for (;;) {
-      double rhs = 0;
-      if (Take('+')) {
-        if (!Product(rhs)) return false;
-        value += rhs;
-      } else if (Take('-')) {
-        if (!Product(rhs)) return false;
-        value -= rhs;
-      } else {
-        return true;
-      }
-    }
-  }
-  bool Product(double& value) {
-    if (!Factor(value)) return false;
-    for (;;) {
-      double rhs = 0;
-      if (Take('*')) {
-        if (!Factor(rhs)) return false;
-        value *= rhs;
-      } else if (Take('/')) {
-        if (!Factor(rhs)) return false;
-        if (rhs == 0) {
-          m_error = "除数为零";
-          return false;
-        }
-        value /= rhs;
-      } else {
-        return true;
-      }
-    }
-  }
-  bool Factor(double& value) {
-    if (Take('-')) {
-      if (!Factor(value)) return false;
-      value = -value;
-      return true;
-    }
-    if (Take('(')) return Sum(value) && Take(')');
-    Skip();
-    const char* start = m_text.c_str() + m_pos;
-    char* end = nullptr;
-    value = std::strtod(start, &end);
-    if (end == start) return false;
-    m_pos += static_cast<size_t>(end - start);
-    return true;
-  }
-
-  const std::string& m_text;
-  size_t m_pos = 0;
-  std::string m_error;
-};
-
-SmCalcEvaluator& Evaluator() {
-  static SmCalcEvaluator evaluator = [](const std::string& expr, double& value,
-                                        std::string& error) {
-    return ArithmeticReader(expr).Read(value, error);
-  };
-  return evaluator;
-}
-
-}  // namespace
-
-void SmSetCalcEvaluator(SmCalcEvaluator evaluator) {
-  Evaluator() = std::move(evaluator);
-}
 
 CSmCalcDlg::CSmCalcDlg(bool sendAllowed, const std::string& expression, QWidget* parent)
     : CSmDlg(800, parent), m_sendAllowed(sendAllowed), m_expression(expression) {
@@ -144,9 +46,14 @@ void CSmCalcDlg::DoDataExchange(bool save) {
 
 bool CSmCalcDlg::Compute() {
   DoDataExchange(true);
+  CCaculate evaluator;
   double value = 0;
+  const bool ok = evaluator.EvalDouble(m_expression, value);
   std::string error;
-  const bool ok = Evaluator()(m_expression, value, error);
+  if (!ok) {
+    int code = 0, position = 0;
+    evaluator.GetErrorInfo(code, error, position);
+  }
   m_result = ok ? SmNumberToExprText(value) : error;
   if (ok) std::erase(m_result, ',');
   DoDataExchange(false);

@@ -1,17 +1,11 @@
 #pragma once
-// The calculator (template 800): evaluates an expression and can send the result back.
-#include <functional>
+// The calculator (template 800): evaluates an expression with the program's expression evaluator
+// and can send the result back.
 #include <string>
 
 #include "ui/SmDlg.h"
 
 class QLineEdit;
-
-// Evaluates an expression to a number; on failure fills the error text. The application sets
-// the program's expression evaluator; until then plain arithmetic (+ - * / and brackets) is read.
-using SmCalcEvaluator =
-    std::function<bool(const std::string& expr, double& value, std::string& error)>;
-void SmSetCalcEvaluator(SmCalcEvaluator evaluator);
 
 class CSmCalcDlg : public CSmDlg {
   Q_OBJECT
