@@ -2,15 +2,18 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QTimer>
 
 #include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlg.h"
+#include "ui/SmFindDlg.h"
 #include "ui/SmListCtrl.h"
 
 namespace {
@@ -240,4 +243,24 @@ TEST(ListCtrl, RowsChecksAndFindingByText) {
   EXPECT_EQ(SmList_GetFirstSelected(&list), 0);
   std::vector<std::string> texts;
   EXPECT_EQ(list.GetSelectedTexts(texts), 2);
+}
+
+TEST(ListCtrl, FindAsksForTextAndSearchesTheFindColumnAsWritten) {
+  RecordingList list;
+  FillNames(list);
+  list.setWindowTitle("蔗农列表");
+  list.show();
+  QTimer::singleShot(0, [] {
+    auto* dlg = qobject_cast<CSmListFindDlg*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    static_cast<QComboBox*>(dlg->Control(1000))->setEditText("张");
+    dlg->OnCommand(1);
+  });
+  Key(&list, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_EQ(list.SearchText(), "张");
+  EXPECT_EQ(list.LastFoundRow(), 2);
+  EXPECT_TRUE(list.topLevelItem(2)->isSelected());
+  // Find next goes on from the row found and comes round to it again.
+  Key(&list, Qt::Key_F3);
+  EXPECT_EQ(list.LastFoundRow(), 2);
 }
