@@ -51,6 +51,12 @@ bool CSmMainFrm::Create() {
   for (QMenu* popup : popups) menuBar()->addMenu(popup);
   m_fileMenu = popups[0];
   m_systemMenu = popups[1];
+  // A document window takes the Settings menu away; the last one closing brings it back.
+  connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] {
+    if (m_templateBox && m_templateBox->GetSelectedPage() >= 0) {
+      m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
+    }
+  });
   return CreateStatusBar() && CreateToolBar() && CreateTemplateBox() && CreateClient();
 }
 

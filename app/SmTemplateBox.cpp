@@ -251,9 +251,9 @@ void CSmTemplateBox::ApplyState(const std::string& state, QSize clientSize) {
     width = 250;
     height = 150;
   }
-  dockBar &= 0xE81F;
+  DockAt(dockBar & 0xE81F);
   m_horzSize = m_vertSize = m_floatSize = QSize(width, height);
-  DockAt(dockBar);
+  ApplyRememberedSize();
 }
 
 // ---------------------------------------------------------------- the application's side
@@ -292,5 +292,7 @@ void CSmApp::ApplyTemplateBoxState() {
   if (!frame || !frame->TemplateBox()) return;
   std::string state;
   if (!CSmRegKey().Open(SM_HKEY_CURRENT_USER, GetSmRegKey(), "TemplateBoxState", state)) return;
-  frame->TemplateBox()->ApplyState(state, frame->MdiArea()->size());
+  // The frame's client area: everything below its menu.
+  const QSize client(frame->width(), frame->height() - frame->menuBar()->height());
+  frame->TemplateBox()->ApplyState(state, client);
 }

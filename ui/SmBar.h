@@ -54,6 +54,8 @@ class CSmBar : public QDockWidget {
 
  protected:
   virtual void OnLayout() {}
+  // Gives the pane the remembered size of the place it sits at.
+  void ApplyRememberedSize();
   void resizeEvent(QResizeEvent* event) override;
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,7 +63,6 @@ class CSmBar : public QDockWidget {
  private:
   class Caption;
   void OnPlaceChanged();
-  void ApplyRememberedSize();
   QMainWindow* Frame() const;
 
   QWidget* m_client;
