@@ -118,4 +118,6 @@ bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
   return Convert("UTF-8", "GB18030", gbk, utf8);
 }
 
-void SmUseCNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
+void SmUseCNumericLocale() {
+  std::setlocale(LC_NUMERIC, "C");
+}

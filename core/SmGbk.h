@@ -8,7 +8,9 @@
 #include <string_view>
 
 // Size of one character in GBK bytes.
-inline size_t GbkCharSize(char32_t cp) { return cp < 0x80 ? 1 : 2; }
+inline size_t GbkCharSize(char32_t cp) {
+  return cp < 0x80 ? 1 : 2;
+}
 
 // Length of the UTF-8 sequence that starts at `i` (1 for a stray byte) and its code point.
 size_t Utf8Next(std::string_view s, size_t i, char32_t* cp = nullptr);

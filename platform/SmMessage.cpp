@@ -38,8 +38,11 @@ QMessageBox::Icon IconOf(unsigned flags) {
 }
 
 int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
-  QMessageBox box(IconOf(flags), QString::fromStdString(caption.empty() ? qApp->applicationDisplayName().toStdString() : caption),
-                  QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
+  QMessageBox box(
+      IconOf(flags),
+      QString::fromStdString(caption.empty() ? qApp->applicationDisplayName().toStdString()
+                                             : caption),
+      QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
   struct Button {
     QMessageBox::StandardButton button;
     int answer;
@@ -84,8 +87,7 @@ void CSmMessageService::Clear() {
   m_shown.clear();
 }
 
-int CSmMessageService::Show(const std::string& text, unsigned flags,
-                            const std::string& caption) {
+int CSmMessageService::Show(const std::string& text, unsigned flags, const std::string& caption) {
   int answer = 0;
   if (m_testMode) {
     if (m_answers.empty()) {

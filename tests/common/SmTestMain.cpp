@@ -13,9 +13,13 @@ namespace {
 QTemporaryDir* g_home = nullptr;
 }
 
-std::string SmTestHome() { return g_home->path().toStdString(); }
+std::string SmTestHome() {
+  return g_home->path().toStdString();
+}
 
-void SmResetMessages() { CSmMessageService::Instance().Clear(); }
+void SmResetMessages() {
+  CSmMessageService::Instance().Clear();
+}
 
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

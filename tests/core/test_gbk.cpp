@@ -18,8 +18,8 @@ TEST(Gbk, CutNeverSplitsACharacter) {
     size_t width;
     const char* expected;
   } cases[] = {
-      {"张三李四", 3, "张"},   {"张三李四", 4, "张三"}, {"a张三", 2, "a"},
-      {"a张三", 3, "a张"},     {"abc", 10, "abc"},      {"张", 0, ""},
+      {"张三李四", 3, "张"},     {"张三李四", 4, "张三"}, {"a张三", 2, "a"},
+      {"a张三", 3, "a张"},       {"abc", 10, "abc"},      {"张", 0, ""},
       {"张三李四", 7, "张三李"},
   };
   for (const Case& c : cases) EXPECT_EQ(GbkCut(c.text, c.width), c.expected) << c.text << c.width;
@@ -35,7 +35,9 @@ TEST(Gbk, MidTakesWholeCharactersByBytePosition) {
 TEST(Gbk, ConvertsToAndFromTheCodePage) {
   std::string gbk;
   ASSERT_TRUE(Utf8ToGbk("甘蔗A", gbk));
-  EXPECT_EQ(gbk, "\xB8\xCA\xD5\xE1" "A");
+  EXPECT_EQ(gbk,
+            "\xB8\xCA\xD5\xE1"
+            "A");
   std::string back;
   ASSERT_TRUE(GbkToUtf8(gbk, back));
   EXPECT_EQ(back, "甘蔗A");

@@ -27,7 +27,8 @@ TEST(RegKey, SetCreatesLevelsAndReadsBackAcrossObjects) {
 TEST(RegKey, ValueListSortsByTextOrNumber) {
   const std::string sub = kBase + "\\sort";
   CSmRegKey key;
-  for (const char* n : {"10", "9", "1"}) key.SetValue(SM_HKEY_CURRENT_USER, sub, n, std::string("d") + n);
+  for (const char* n : {"10", "9", "1"})
+    key.SetValue(SM_HKEY_CURRENT_USER, sub, n, std::string("d") + n);
   std::vector<std::string> names, data;
   ASSERT_TRUE(key.GetValueList(SM_HKEY_CURRENT_USER, sub, names, data, 2));
   EXPECT_EQ(names, (std::vector<std::string>{"1", "9", "10"}));

@@ -1,0 +1,567 @@
+#include "core/Caculate.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/CaculateText.h"
+#include "core/SmGbk.h"
+#include "core/SmNumber.h"
+
+using caculate_text::PlainNumber;
+using caculate_text::ReadNumber;
+
+namespace {
+
+constexpr int kTokOperator = 1;
+constexpr int kTokName = 2;
+constexpr int kTokFunction = 3;
+constexpr int kTokNumber = 4;
+constexpr int kTokString = 5;
+
+constexpr double kTolerance = 0.0000001;
+
+bool IsBlankChar(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsIn(char c, const char* set) {
+  return c != '\0' && std::strchr(set, c) != nullptr;
+}
+
+int CountQuotes(const std::string& text) {
+  int n = 0;
+  for (char c : text)
+    if (c == '"') ++n;
+  return n;
+}
+
+// Removes comments that begin with `open` and end with `close` (an empty `close` runs to the
+// end of the text) outside string literals. With `note` the last comment's content goes there.
+bool StripComments(std::string& text, const std::string& open, const std::string& close,
+                   std::string* note) {
+  std::string kept;
+  size_t from = 0;
+  for (;;) {
+    const size_t at = text.find(open, from);
+    if (at == std::string::npos) {
+      kept.append(text, from, std::string::npos);
+      break;
+    }
+    kept.append(text, from, at - from);
+    if (CountQuotes(kept) % 2 != 0) {
+      const size_t quote = text.find('"', at + open.size());
+      if (quote == std::string::npos) return false;
+      kept.append(text, at, quote + 1 - at);
+      from = quote + 1;
+      continue;
+    }
+    const size_t end = close.empty() ? std::string::npos : text.find(close, at + open.size());
+    const size_t contentEnd = end == std::string::npos ? text.size() : end;
+    if (note) *note = text.substr(at + open.size(), contentEnd - at - open.size());
+    if (end == std::string::npos) break;
+    from = end + close.size();
+  }
+  text = std::move(kept);
+  return true;
+}
+
+// Leading white space goes; a prefix of one or two digits and ":" gives the formula group.
+int TakeGroupPrefix(std::string& text) {
+  size_t first = 0;
+  while (first < text.size() && IsBlankChar(text[first])) ++first;
+  text.erase(0, first);
+  const size_t colon = text.find(':');
+  if (colon != 1 && colon != 2) return 0;
+  for (size_t i = 0; i < colon; ++i)
+    if (text[i] < '0' || text[i] > '9') return 0;
+  const int group = std::stoi(text.substr(0, colon));
+  text.erase(0, colon + 1);
+  return group;
+}
+
+bool IsNumberOp(const std::string& op) {
+  return op == "*" || op == "/" || op == "%" || op == "^" || op == "&&" || op == "||";
+}
+
+// Byte order of the system code page, so that Chinese texts sort as the stored files do.
+int CompareTexts(const std::string& a, const std::string& b) {
+  std::string ga = a;
+  std::string gb = b;
+  auto ascii = [](const std::string& s) {
+    for (unsigned char c : s)
+      if (c >= 0x80) return false;
+    return true;
+  };
+  if ((!ascii(a) || !ascii(b)) && (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb))) return a.compare(b);
+  return ga.compare(gb);
+}
+
+}  // namespace
+
+const CCaculateClass* CCaculate::GetRuntimeClass() const {
+  static const CCaculateClass cls{"CCaculate", &CreateCaculateObject<CCaculate>};
+  return &cls;
+}
+
+int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
+  static const char* const texts[] = {
+      "括号出错！",
+      "除数为零！",
+      "数字出错！",
+      "函数名或变量名中有非法字符！",
+      "函数无右括号！",
+      "变量名出错！",
+      "函数名出错！",
+      "符号出错！",
+      "运算符号出错！",
+      "幂运算出错！",
+      "函数参数数目过少！",
+      "函数参数数目过多！",
+      "引号不配对！",
+      "数据类型不匹配！",
+      "数学函数的定义域出错！",
+      "取月末日函数据的年参数出错！",
+      "取月末日函数据的月参数出错！",
+  };
+  code = m_nError;
+  position = 0;
+  message.clear();
+  if (code == 0) {
+    message = m_sSubject;
+    return 0;
+  }
+  if (!m_sSubject.empty()) message = m_sSubject + "：";
+  if (code <= -1 && code >= -17) message += texts[-code - 1];
+  if (code >= 0) return 0;
+  position = m_nErrorPos;
+  return 1;
+}
+
+int CCaculate::EvalVariable(const std::string&, std::string&, int&) {
+  SetError(-6);
+  return 0;
+}
+
+int CCaculate::EvalFunction(const std::string&, const std::string&, std::string&, int&) {
+  SetError(-7);
+  return 0;
+}
+
+void CCaculate::CopyContextTo(CCaculate&) {}
+
+void CCaculate::TakeErrorFrom(const CCaculate& other) {
+  m_nError = other.m_nError;
+  if (!other.m_sSubject.empty()) m_sSubject = other.m_sSubject;
+  if (!other.m_sNote.empty()) m_sNote = other.m_sNote;
+}
+
+bool CCaculate::Preprocess(std::string& text) {
+  if (!StripComments(text, "//", "", nullptr) || !StripComments(text, "/*", "*/", nullptr) ||
+      !StripComments(text, "{", "}", &m_sNote)) {
+    SetError(-13);
+    m_nErrorPos = 0;
+    return false;
+  }
+  m_nFormulaGroup = TakeGroupPrefix(text);
+  return true;
+}
+
+bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& type) {
+  type = CAC_NUMBER;
+  result.clear();
+  m_sNote.clear();
+  m_nFormulaGroup = 0;
+  if (formula.empty()) return true;
+  std::string text = formula;
+  if (m_bPreprocess) {
+    if (!Preprocess(text)) return false;
+    if (m_bGroupFilter && m_nFormulaGroup != m_nRequiredGroup) return true;
+  }
+  if (text.empty()) {
+    type = CAC_NOTHING;
+    return true;
+  }
+  m_sExpr = std::move(text);
+  m_nPos = 0;
+  m_sToken.clear();
+  m_nError = 0;
+  m_nTokenKind = 0;
+  m_nDepth = 0;
+  m_nErrorPos = 0;
+  const bool ok = NextToken() && ParseLogic(result, type);
+  if (!ok) m_nErrorPos = static_cast<int>(GbkPosOfUtf8Offset(m_sExpr, m_nPos));
+  m_sExpr.clear();
+  m_sToken.clear();
+  return ok;
+}
+
+bool CCaculate::EvalDouble(const std::string& formula, double& value) {
+  value = 0;
+  std::string result;
+  int type = CAC_NUMBER;
+  if (!Evaluate(formula, result, type)) return false;
+  if (type != CAC_NUMBER) {
+    SetError(-14);
+    return false;
+  }
+  value = ReadNumber(result);
+  return true;
+}
+
+bool CCaculate::EvalSubExpr(const std::string& text, std::string& result, int* type,
+                            bool wantNumber, int preprocess) {
+  std::unique_ptr<CCaculate> nested = CreateObject();
+  CopyContextTo(*nested);
+  nested->m_bPreprocess = preprocess;
+  bool ok = false;
+  if (wantNumber) {
+    double value = 0;
+    ok = nested->EvalDouble(text, value);
+    result = PlainNumber(value);
+    if (type) *type = CAC_NUMBER;
+  } else {
+    int localType = CAC_NUMBER;
+    ok = nested->Evaluate(text, result, type ? *type : localType);
+  }
+  if (!ok) TakeErrorFrom(*nested);
+  return ok;
+}
+
+bool CCaculate::IsOperator(const char* op) const {
+  return m_nTokenKind == kTokOperator && m_sToken == op;
+}
+
+bool CCaculate::NextToken() {
+  const std::string& s = m_sExpr;
+  const size_t n = s.size();
+  size_t p = m_nPos;
+  while (p < n && IsBlankChar(s[p])) ++p;
+  m_sToken.clear();
+  if (p >= n) {
+    m_nPos = p;
+    m_nTokenKind = kTokName;
+    m_sSubject.clear();
+    return true;
+  }
+  const char c = s[p];
+  if (IsIn(c, "+-/%*()[]^&|!=<>")) {
+    m_nTokenKind = kTokOperator;
+    m_sToken = c;
+    ++p;
+    m_nPos = p;
+    if (c == '(' || c == '[') ++m_nDepth;
+    if (c == ')' || c == ']') {
+      if (--m_nDepth < 0) {
+        SetError(-1);
+        return false;
+      }
+    }
+    if (IsIn(c, "!<&|>") && p < n) {
+      const char pair[3] = {c, s[p], '\0'};
+      if (!std::strcmp(pair, "!=") || !std::strcmp(pair, ">=") || !std::strcmp(pair, "<=") ||
+          !std::strcmp(pair, "||") || !std::strcmp(pair, "&&")) {
+        m_sToken = pair;
+        m_nPos = ++p;
+        return true;
+      }
+    }
+    if (c == '&' || c == '|') {
+      SetError(-9);
+      return false;
+    }
+    return true;
+  }
+  if (c == '"') {
+    const size_t close = s.find('"', p + 1);
+    if (close == std::string::npos) {
+      m_nPos = n;
+      SetError(-13);
+      return false;
+    }
+    m_nTokenKind = kTokString;
+    m_sToken.assign(s, p + 1, close - p - 1);
+    m_nPos = close + 1;
+    return true;
+  }
+  if ((c >= '0' && c <= '9') || c == '.') {
+    size_t e = p;
+    while (e < n && !IsIn(s[e], " \t+-*/%()[]^!<&|>=")) ++e;
+    m_sToken.assign(s, p, e - p);
+    m_nTokenKind = IsNumberText(m_sToken, -1, -1) ? kTokNumber : kTokString;
+    m_nPos = e;
+    return true;
+  }
+  size_t e = p;
+  m_nTokenKind = kTokName;
+  while (e < n && !IsIn(s[e], " \t+-*/)]^!=<&|>\"")) {
+    if (s[e] == '(' || s[e] == '[') {
+      m_nTokenKind = kTokFunction;
+      int depth = 0;
+      bool quoted = false;
+      for (; e < n; ++e) {
+        const char ch = s[e];
+        if (ch == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (ch == '(' || ch == '[') ++depth;
+        if ((ch == ')' || ch == ']') && --depth == 0) break;
+      }
+      if (e >= n) {
+        m_nPos = n;
+        m_sSubject.assign(s, p, n - p);
+        SetError(-5);
+        return false;
+      }
+      ++e;
+      break;
+    }
+    ++e;
+  }
+  m_sToken.assign(s, p, e - p);
+  m_sSubject = m_sToken;
+  m_nPos = e;
+  return true;
+}
+
+bool CCaculate::ParseLogic(std::string& value, int& type) {
+  if (!ParseCompare(value, type)) return false;
+  while (IsOperator("||") || IsOperator("&&")) {
+    const std::string op = m_sToken;
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseCompare(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
+  }
+  return true;
+}
+
+bool CCaculate::ParseCompare(std::string& value, int& type) {
+  if (!ParseAdditive(value, type)) return false;
+  while (IsOperator(">") || IsOperator("<") || IsOperator(">=") || IsOperator("<=") ||
+         IsOperator("=") || IsOperator("!=")) {
+    const std::string op = m_sToken;
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseAdditive(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
+  }
+  return true;
+}
+
+bool CCaculate::ParseAdditive(std::string& value, int& type) {
+  if (!ParseMultiplicative(value, type)) return false;
+  while (IsOperator("+") || IsOperator("-")) {
+    const std::string op = m_sToken;
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseMultiplicative(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
+  }
+  return true;
+}
+
+bool CCaculate::ParseMultiplicative(std::string& value, int& type) {
+  if (!ParsePower(value, type)) return false;
+  while (IsOperator("*") || IsOperator("/") || IsOperator("%")) {
+    const std::string op = m_sToken;
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParsePower(right, rightType)) return false;
+    const double divisor = ReadNumber(right);
+    // A remainder needs a divisor that is not zero once truncated to a whole number.
+    if ((op == "/" && std::fabs(divisor) < kTolerance) || (op == "%" && std::fabs(divisor) < 1)) {
+      SetError(-2);
+      return false;
+    }
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
+  }
+  return true;
+}
+
+bool CCaculate::ParsePower(std::string& value, int& type) {
+  if (!ParseUnary(value, type)) return false;
+  if (!IsOperator("^")) return true;
+  std::string right;
+  int rightType = CAC_NUMBER;
+  if (!NextToken() || !ParsePower(right, rightType)) return false;
+  if (std::fabs(ReadNumber(value)) < kTolerance && std::fabs(ReadNumber(right)) < kTolerance) {
+    SetError(-10);
+    return false;
+  }
+  return ApplyBinary("^", value, type, right, rightType);
+}
+
+bool CCaculate::ParseUnary(std::string& value, int& type) {
+  if (!(IsOperator("+") || IsOperator("-") || IsOperator("!"))) return ParsePrimary(value, type);
+  const char op = m_sToken[0];
+  if (!NextToken() || !ParsePrimary(value, type)) return false;
+  if (type != CAC_NUMBER) {
+    SetError(-14);
+    return false;
+  }
+  double x = ReadNumber(value);
+  if (op == '-') x = -x;
+  if (op == '!') x = std::fabs(x) <= kTolerance ? 1 : 0;
+  value = PlainNumber(x);
+  return true;
+}
+
+bool CCaculate::ParsePrimary(std::string& value, int& type) {
+  if (m_nTokenKind == kTokOperator) {
+    if (!IsOperator("(") && !IsOperator("[")) {
+      SetError(-8);
+      return false;
+    }
+    if (!NextToken() || !ParseLogic(value, type)) return false;
+    if (!IsOperator(")") && !IsOperator("]")) {
+      SetError(-1);
+      return false;
+    }
+    return NextToken();
+  }
+  switch (m_nTokenKind) {
+    case kTokNumber:
+    case kTokString:
+      value = m_sToken;
+      type = m_nTokenKind;
+      break;
+    case kTokName:
+      if (!EvalName(value, type)) return false;
+      break;
+    default:
+      if (!CallFunction(value, type)) return false;
+      break;
+  }
+  return NextToken();
+}
+
+bool CCaculate::EvalName(std::string& value, int& type) {
+  if (m_sToken.empty()) {
+    value.clear();
+    type = CAC_NUMBER;
+    return true;
+  }
+  if (m_sToken[0] != '#') {
+    value = m_sToken;
+    type = CAC_STRING;
+    return true;
+  }
+  if (!IsValidName(m_sToken.substr(1))) {
+    SetError(-4);
+    return false;
+  }
+  return EvalVariable(m_sToken, value, type) != 0;
+}
+
+bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftType,
+                            const std::string& right, int rightType) {
+  if (leftType == CAC_STRING || rightType == CAC_STRING) {
+    if (IsNumberOp(op)) {
+      SetError(-14);
+      return false;
+    }
+    if (op == "+") {
+      left += right;
+    } else if (op == "-") {
+      left += "-";
+      left += right;
+    } else {
+      const int cmp = CompareTexts(left, right);
+      bool yes = false;
+      if (op == ">") yes = cmp > 0;
+      if (op == "<") yes = cmp < 0;
+      if (op == ">=") yes = cmp >= 0;
+      if (op == "<=") yes = cmp <= 0;
+      if (op == "=") yes = cmp == 0;
+      if (op == "!=") yes = cmp != 0;
+      left = yes ? "1" : "0";
+      leftType = CAC_NUMBER;
+      return true;
+    }
+    leftType = CAC_STRING;
+    return true;
+  }
+  const double a = ReadNumber(left);
+  const double b = ReadNumber(right);
+  double r = 0;
+  if (op == "+") r = a + b;
+  if (op == "-") r = a - b;
+  if (op == "*") r = a * b;
+  if (op == "/") r = a / b;
+  if (op == "%") r = std::fmod(std::trunc(a), std::trunc(b));
+  if (op == "^") r = std::pow(a, b);
+  if (op == "=") r = std::fabs(a - b) < kTolerance;
+  if (op == "!=") r = std::fabs(a - b) > kTolerance;
+  if (op == ">") r = a - b > kTolerance;
+  if (op == "<") r = a - b < -kTolerance;
+  if (op == ">=") r = a - b >= 0;
+  if (op == "<=") r = a - b <= 0;
+  if (op == "&&") r = std::fabs(a) > kTolerance && std::fabs(b) > kTolerance;
+  if (op == "||") r = std::fabs(a) > kTolerance || std::fabs(b) > kTolerance;
+  left = PlainNumber(r);
+  leftType = CAC_NUMBER;
+  return true;
+}
+
+int CCaculate::CountArgs(const std::string& args) {
+  if (!IsNotBlank(args)) return 0;
+  int count = 1;
+  int depth = 0;
+  bool quoted = false;
+  for (char c : args) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    if (c == '(' || c == '[') ++depth;
+    if (c == ')' || c == ']') --depth;
+    if (c == ',' && depth == 0) ++count;
+  }
+  return count;
+}
+
+std::string CCaculate::GetArg(const std::string& args, int n, int& start, int& end) {
+  int index = 0;
+  int depth = 0;
+  bool quoted = false;
+  size_t from = 0;
+  for (size_t i = 0; i <= args.size(); ++i) {
+    const char c = i < args.size() ? args[i] : ',';
+    const bool last = i == args.size();
+    if (!last && c == '"') quoted = !quoted;
+    if (!last && quoted) continue;
+    if (c == '(' || c == '[') ++depth;
+    if (c == ')' || c == ']') --depth;
+    if (c != ',' || (depth != 0 && !last)) continue;
+    if (index == n) {
+      start = static_cast<int>(from);
+      end = static_cast<int>(i);
+      return args.substr(from, i - from);
+    }
+    ++index;
+    from = i + 1;
+  }
+  start = end = static_cast<int>(args.size());
+  return "";
+}
+
+bool CCaculate::CheckArgCount(const std::string& args, int n) {
+  return CheckArgRange(args, n, n);
+}
+
+bool CCaculate::CheckArgRange(const std::string& args, int min, int max) {
+  const int count = CountArgs(args);
+  if (count < min) SetError(-11);
+  if (count > max) SetError(-12);
+  return count >= min && count <= max;
+}
+
+bool CCaculate::IsNotBlank(const std::string& text) {
+  for (char c : text)
+    if (!IsBlankChar(c)) return true;
+  return false;
+}
+
+bool CCaculate::IsValidName(const std::string& name) {
+  if (name.empty()) return false;
+  for (unsigned char c : name)
+    if (!std::isalnum(c) && c != '_') return false;
+  return true;
+}

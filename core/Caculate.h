@@ -1,0 +1,127 @@
+#pragma once
+// The formula evaluator: turns one formula text into one value. Values are texts with a type
+// (number, string, nothing); numbers travel as their text with at most six decimals and zero
+// as the empty text. Variables ("#name") and functions that are not built in reach a derived
+// class through virtual hooks.
+#include <memory>
+#include <string>
+
+class CCaculate;
+
+// Value types of a formula result.
+constexpr int CAC_NUMBER = 4;
+constexpr int CAC_STRING = 5;
+constexpr int CAC_NOTHING = 100;  // a formula that preprocessing left empty
+
+// Run-time class record: the class name and a factory that makes a fresh object of the class.
+// Nested evaluations create their evaluator through it, so they run in the caller's own class.
+struct CCaculateClass {
+  const char* m_lpszClassName;
+  std::unique_ptr<CCaculate> (*m_pfnCreateObject)();
+};
+
+template <class T>
+std::unique_ptr<CCaculate> CreateCaculateObject() {
+  return std::make_unique<T>();
+}
+
+class CCaculate {
+ public:
+  CCaculate() = default;
+  CCaculate(const CCaculate&) = delete;
+  CCaculate& operator=(const CCaculate&) = delete;
+
+  // Virtual operations; a derived evaluator overrides them.
+  virtual const CCaculateClass* GetRuntimeClass() const;
+  virtual ~CCaculate() = default;
+  // Code, message (prefixed with the subject) and position of the last failure; 1 for a
+  // negative code, else 0.
+  virtual int GetErrorInfo(int& code, std::string& message, int& position);
+  // `name` includes its leading "#". Nonzero with result and type (4 or 5) set, or an error.
+  virtual int EvalVariable(const std::string& name, std::string& result, int& type);
+  // `args` is the argument text without the brackets.
+  virtual int EvalFunction(const std::string& name, const std::string& args, std::string& result,
+                           int& type);
+  // Copies what nested evaluations need (variables, data sources) into a fresh evaluator.
+  virtual void CopyContextTo(CCaculate& target);
+  virtual void TakeErrorFrom(const CCaculate& other);
+  // Run by users of a derived evaluator before an evaluation; the evaluator never calls it.
+  virtual int Prepare() { return 1; }
+
+  std::unique_ptr<CCaculate> CreateObject() const { return GetRuntimeClass()->m_pfnCreateObject(); }
+
+  bool Evaluate(const std::string& formula, std::string& result, int& type);
+  bool EvalDouble(const std::string& formula, double& value);
+  // Nested evaluation in a fresh evaluator of this class (arguments of functions).
+  bool EvalSubExpr(const std::string& text, std::string& result, int* type, bool wantNumber,
+                   int preprocess);
+  std::string GetNote() const { return m_sNote; }
+  int GetErrorCode() const { return m_nError; }
+  const std::string& GetSubject() const { return m_sSubject; }
+
+  // Helpers of the built-in functions.
+  static int CountArgs(const std::string& args);
+  static std::string GetArg(const std::string& args, int n, int& start, int& end);
+  bool CheckArgCount(const std::string& args, int n);
+  bool CheckArgRange(const std::string& args, int min, int max);
+  static bool IsNotBlank(const std::string& text);
+  static bool IsValidName(const std::string& name);
+  static bool IsMathFunction(const std::string& name);
+
+  // Set by the caller before `Evaluate`: remove comments and take a group prefix "n:".
+  int m_bPreprocess = 0;
+  // With the filter on, a formula whose group differs from the required one gives empty.
+  int m_bGroupFilter = 0;
+  int m_nRequiredGroup = 0;
+  // Group of the last evaluated formula (0 without a prefix or without preprocessing).
+  int m_nFormulaGroup = 0;
+
+ protected:
+  void SetError(int code) { m_nError = code; }
+  bool CallFunction(std::string& result, int& type);
+
+  int m_nError = 0;
+  std::string m_sSubject;  // last name or function-call token read
+  std::string m_sNote;     // last "{...}" comment of the formula
+
+ private:
+  bool Preprocess(std::string& text);
+  bool NextToken();
+  bool ParseLogic(std::string& value, int& type);
+  bool ParseCompare(std::string& value, int& type);
+  bool ParseAdditive(std::string& value, int& type);
+  bool ParseMultiplicative(std::string& value, int& type);
+  bool ParsePower(std::string& value, int& type);
+  bool ParseUnary(std::string& value, int& type);
+  bool ParsePrimary(std::string& value, int& type);
+  bool EvalName(std::string& value, int& type);
+  bool ApplyBinary(const std::string& op, std::string& left, int& leftType,
+                   const std::string& right, int rightType);
+  bool IsOperator(const char* op) const;
+
+  // Built-in functions.
+  bool CallMath(const std::string& name, const std::string& args, std::string& result);
+  bool CallIif(const std::string& args, std::string& result, int& type);
+  bool EvalCaseFunction(bool tiered, const std::string& args, std::string& result);
+  bool CallStrRepl(const std::string& args, std::string& result, int& type);
+  bool CallFormatCode(const std::string& args, std::string& result, int& type);
+  bool CallRound(const std::string& args, std::string& result);
+  bool CallLenVal(bool isLen, const std::string& args, std::string& result);
+  bool CallSubText(const std::string& name, const std::string& args, std::string& result,
+                   int& type);
+  bool CallTrim(const std::string& name, const std::string& args, std::string& result, int& type);
+  bool CallDate(const std::string& args, std::string& result, int& type);
+  bool CallDay(const std::string& args, std::string& result);
+  bool CallWords(const std::string& name, const std::string& args, std::string& result, int& type);
+  bool ArgValue(const std::string& args, int n, std::string& value, int& type);
+  bool ArgNumber(const std::string& args, int n, double& value);
+  bool ArgInt(const std::string& args, int n, int& value);
+
+  // Scan state of the evaluation under way.
+  std::string m_sExpr;   // expression buffer
+  size_t m_nPos = 0;     // read position in it
+  std::string m_sToken;  // current token
+  int m_nTokenKind = 0;  // 1 operator, 2 name, 3 function call, 4 number, 5 string
+  int m_nDepth = 0;      // bracket depth
+  int m_nErrorPos = 0;   // read position when the last failure was noticed
+};

@@ -1,0 +1,152 @@
+#include "core/SmTextFile.h"
+
+#include <QString>
+#include <cerrno>
+#include <cstring>
+
+#include "core/SmGbk.h"
+
+namespace {
+
+const char kBom[2] = {'\xFF', '\xFE'};
+// Lines longer than this many UTF-16 units arrive in several parts.
+const size_t kMaxWideLine = 4095;
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
+    text.replace(pos, from.size(), to);
+}
+
+void StripLineEnd(std::string& line) {
+  if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
+    line.resize(line.size() - 2);
+  else if (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+    line.pop_back();
+}
+
+bool StartsWithBom(const std::string& fileName) {
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) return false;
+  char head[2] = {0, 0};
+  const size_t n = std::fread(head, 1, 2, f);
+  std::fclose(f);
+  return n == 2 && head[0] == kBom[0] && head[1] == kBom[1];
+}
+
+const char* ModeText(unsigned flags) {
+  const unsigned access = flags & 0x3;
+  if (access == CSmTextFile::modeRead) return "rb";
+  if (flags & CSmTextFile::modeCreate) {
+    if (flags & CSmTextFile::modeNoTruncate) return access == CSmTextFile::modeWrite ? "ab" : "a+b";
+    return access == CSmTextFile::modeWrite ? "wb" : "w+b";
+  }
+  return "r+b";
+}
+
+}  // namespace
+
+CSmTextFile::~CSmTextFile() = default;
+
+void CSmTextFile::Close() {
+  m_fileOwner.reset();
+  m_file = nullptr;
+}
+
+bool CSmTextFile::Open(const std::string& fileName, unsigned flags, bool writeUnicode,
+                       std::string* error) {
+  Close();
+  m_writeUnicode = writeUnicode;
+  m_readUnicode = false;
+  const bool writes = (flags & 0x3) != modeRead || (flags & modeCreate);
+  if (!(flags & typeBinary) && !writes && StartsWithBom(fileName)) {
+    m_readUnicode = true;
+    flags = (flags & ~static_cast<unsigned>(typeText)) | typeBinary;
+  }
+  m_openFlags = flags;
+  m_fileOwner.reset(std::fopen(fileName.c_str(), ModeText(flags)));
+  m_file = m_fileOwner.get();
+  if (!m_file) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  if ((flags & 0x3) == modeWrite && m_writeUnicode) WriteString("");
+  return true;
+}
+
+bool CSmTextFile::ReadRawLine(std::string& bytes) {
+  bytes.clear();
+  int c;
+  while ((c = std::fgetc(m_file)) != EOF) {
+    bytes.push_back(static_cast<char>(c));
+    if (c == '\n') break;
+  }
+  return !bytes.empty();
+}
+
+bool CSmTextFile::ReadWideLine(std::u16string& units) {
+  units.clear();
+  unsigned char pair[2];
+  while (units.size() < kMaxWideLine && std::fread(pair, 1, 2, m_file) == 2) {
+    const char16_t unit = static_cast<char16_t>(pair[0] | (pair[1] << 8));
+    units.push_back(unit);
+    if (unit == u'\n') break;
+  }
+  return !units.empty();
+}
+
+bool CSmTextFile::ReadString(std::string& line) {
+  line.clear();
+  if (!m_file) return false;
+  if (m_readUnicode) {
+    if (std::ftell(m_file) == 0) std::fseek(m_file, 2, SEEK_SET);
+    std::u16string units;
+    if (!ReadWideLine(units)) return false;
+    line = QString::fromStdU16String(units).toStdString();
+  } else {
+    std::string bytes;
+    if (!ReadRawLine(bytes)) return false;
+    if (!GbkToUtf8(bytes, line)) line = bytes;
+  }
+  StripLineEnd(line);
+  return true;
+}
+
+std::string CSmTextFile::ReadAll() {
+  std::string all;
+  std::string line;
+  while (ReadString(line)) {
+    all += line;
+    all += '\n';
+  }
+  return all;
+}
+
+void CSmTextFile::WriteString(const std::string& text, bool normalise) {
+  if (!m_file) return;
+  std::string t = text;
+  if (normalise) {
+    ReplaceAll(t, "\r\n", "\n");
+    ReplaceAll(t, "\r", "\n");
+    if (m_writeUnicode) ReplaceAll(t, "\n", "\r\n");
+  }
+  if (m_writeUnicode) {
+    if (std::ftell(m_file) == 0) std::fwrite(kBom, 1, 2, m_file);
+    const std::u16string units = QString::fromStdString(t).toStdU16String();
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (char16_t u : units) {
+      bytes.push_back(static_cast<char>(u & 0xFF));
+      bytes.push_back(static_cast<char>(u >> 8));
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), m_file);
+    return;
+  }
+  if (!(m_openFlags & typeBinary)) {
+    // A text-mode stream writes each "\n" as "\r\n".
+    ReplaceAll(t, "\r\n", "\n");
+    ReplaceAll(t, "\n", "\r\n");
+  }
+  std::string gbk;
+  if (!Utf8ToGbk(t, gbk)) return;
+  std::fwrite(gbk.data(), 1, gbk.size(), m_file);
+}

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+
+#include "core/SmGbk.h"
+#include "core/SmNumber.h"
+
+TEST(FormatNumber, DisplayRuleTable) {
+  struct Case {
+    double value;
+    int width, minDec, maxDec;
+    bool showZero;
+    const char* prefix;
+    const char* expected;
+  } cases[] = {
+      {1234567.891, 0, 2, 2, false, "", "1,234,567.89"},
+      {-1234567.891, 0, 0, 2, false, "", "-1,234,567.89"},
+      {-5, 6, 0, 2, false, "", "    -5"},
+      {1234, 4, 0, 0, false, "", "1234"},        // no room for the separator
+      {-123456, 7, 0, 0, false, "", "-123456"},  // no room: minus before the first digit
+      {-1234, 6, 0, 0, false, "", "-1,234"},
+      {-1234, 7, 0, 0, false, "", " -1,234"},
+      {123456, 3, 0, 0, false, "", "***"},
+      {-12, 2, 0, 0, false, "", "**"},
+      {0, 5, 0, 2, false, "", "     "},
+      {0, 0, 0, 2, false, "", ""},
+      {0, 5, 2, 2, true, "", " 0.00"},
+      {0, 0, 2, 2, true, "", "0.00"},
+      {0.004, 5, 0, 2, true, "", "     "},  // not below 1e-7, rounds to zero: blanks
+      {12.5, 0, 0, 3, false, "", "12.5"},
+      {12.5, 0, 2, 3, false, "", "12.50"},
+      {12.0, 0, 0, 3, false, "", "12"},
+      {2.675, 0, 0, 2, false, "", "2.68"},
+      {8, 6, 0, 0, false, "$", "$8"},  // the padding is dropped after a prefix
+      {0, 6, 0, 0, false, "$", "      "},
+      {999.999, 0, 0, 2, false, "", "1,000"},
+      {100, -6, 0, 0, false, "", "   100"},  // a negative width counts by its magnitude
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatNumber(c.value, c.width, c.minDec, c.maxDec, c.showZero, c.prefix), c.expected)
+        << c.value << " w" << c.width << " " << c.minDec << "/" << c.maxDec;
+  }
+}
+
+TEST(FormatNumber, PlainTextHasNoSeparatorsAndZeroIsEmpty) {
+  EXPECT_EQ(NumberToPlainText(1234.5), "1234.5");
+  EXPECT_EQ(NumberToPlainText(-1234567.1234567), "-1234567.123457");
+  EXPECT_EQ(NumberToPlainText(0), "");
+  EXPECT_EQ(NumberToPlainText(0.0000004), "");
+}
+
+TEST(RoundTo, NudgesHalvesAwayFromZero) {
+  struct Case {
+    double value;
+    int decimals;
+    double expected;
+  } cases[] = {
+      {1.005, 2, 1.01}, {2.675, 2, 2.68}, {-2.675, 2, -2.68},     {1.2345, -1, 1.2345},
+      {0.5, 0, 1},      {-0.5, 0, -1},    {1234.5678, 1, 1234.6},
+  };
+  for (const Case& c : cases) EXPECT_DOUBLE_EQ(RoundTo(c.value, c.decimals), c.expected) << c.value;
+}
+
+TEST(NumberText, TestsAndReads) {
+  EXPECT_TRUE(IsNumberText("-0012.500", 2, 1));
+  EXPECT_FALSE(IsNumberText("1-2", -1, -1));
+  EXPECT_FALSE(IsNumberText("1.5", -1, 0));
+  EXPECT_FALSE(IsNumberText("123", 2, -1));
+  EXPECT_FALSE(IsNumberText("1.25", -1, 1));
+  EXPECT_FALSE(IsNumberText("1.2.3", -1, -1));
+  EXPECT_FALSE(IsNumberText(" 1", -1, -1));
+  for (const char* passes : {"", "-", "."}) EXPECT_TRUE(IsNumberText(passes, -1, -1)) << passes;
+
+  EXPECT_DOUBLE_EQ(StrToDouble("-3.25"), -3.25);
+  EXPECT_DOUBLE_EQ(StrToDouble("12abc"), 0);
+  EXPECT_DOUBLE_EQ(StrToDouble("1e5"), 0);
+  EXPECT_DOUBLE_EQ(StrToDouble(""), 0);
+  EXPECT_DOUBLE_EQ(StrToDouble("-"), 0);
+}
+
+TEST(NumberText, StrToIntDefTable) {
+  struct Case {
+    const char* text;
+    int def;
+    int expected;
+  } cases[] = {
+      {"  ", 5, 5},
+      {"", 7, 7},
+      {"abc", 5, 0},
+      {"-3", 0, -3},
+      {"12.7", 0, 12},
+      {" 42\r\n", 0, 42},
+      {"-", 9, 0},
+      {"99999999999", 0, 2147483647},
+      {"-99999999999", 0, -2147483647 - 1},
+      {"1 2", 3, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StrToIntDef(c.text, c.def), c.expected) << c.text;
+  EXPECT_EQ(StrToLongDef("-12345678901", 0), -12345678901L);
+  EXPECT_EQ(StrToLongDef("", 4), 4);
+}
+
+TEST(NumberText, FixedWidthCodes) {
+  std::string text;
+  EXPECT_FALSE(IntToFixedText(12345, text, 3, false));
+  EXPECT_EQ(text, "345");
+  EXPECT_TRUE(IntToFixedText(7, text, 3, false));
+  EXPECT_EQ(text, "007");
+  EXPECT_FALSE(IntToFixedText(0, text, 3, false));
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(IntToFixedText(0, text, 3, true));
+  EXPECT_EQ(text, "000");
+  EXPECT_FALSE(IntToFixedText(-5, text, 3, true));
+  EXPECT_EQ(IntToFixedStr(42, 0), "42");
+
+  text = "12";
+  EXPECT_TRUE(FixNumberText(text, 4, true));
+  EXPECT_EQ(text, "0012");
+  text = "x";
+  EXPECT_FALSE(FixNumberText(text, 2, false));
+  EXPECT_EQ(text, "");
+}
+
+TEST(NumberText, StepTrailingNumberKeepsWidth) {
+  struct Case {
+    const char* text;
+    bool up;
+    bool ok;
+    const char* expected;
+  } cases[] = {
+      {"A09", true, true, "A10"}, {"B10", false, true, "B09"}, {"99", true, false, "99"},
+      {"00", false, false, "00"}, {"AB", true, false, "AB"},   {"X199", true, true, "X200"},
+      {"张3", true, true, "张4"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    EXPECT_EQ(StepTrailingNumber(text, c.up), c.ok) << c.text;
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+TEST(NumberText, LevelCodesAndColumns) {
+  EXPECT_TRUE(IsValidLevelCode("", -1, '.'));
+  EXPECT_TRUE(IsValidLevelCode("01.2.30", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode("01.02", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode("1..2", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode("1.2.", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode(".1", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode("1.a", -1, '.'));
+  EXPECT_FALSE(IsValidLevelCode("1.2.3", 1, '.'));
+
+  struct Case {
+    int index;
+    const char* label;
+  } cases[] = {{0, "A"}, {25, "Z"}, {26, "AA"}, {27, "AB"}, {701, "ZZ"}, {702, "AAA"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ColumnLabel(c.index), c.label);
+    EXPECT_EQ(ColumnIndex(c.label), c.index);
+  }
+  EXPECT_EQ(ColumnLabel(-1), "");
+  EXPECT_EQ(ColumnIndex("a"), 0);  // outside A..Z counts as A
+  EXPECT_EQ(SignOf(1e-8), 0);
+  EXPECT_EQ(SignOf(-2e-7), -1);
+}
+
+TEST(AmountInWords, ChequeWording) {
+  struct Case {
+    double amount;
+    const char* words;
+  } cases[] = {
+      {1005.3, "壹仟零伍元叁角整"},
+      {0.5, "伍角整"},
+      {1.05, "壹元零伍分"},
+      {100000, "壹拾万元整"},
+      {-12, "负壹拾贰元整"},
+      {100000000, "壹亿元整"},
+      {0, "零元整"},
+      {0.004, "零元整"},
+      {-0.05, "负伍分"},
+      {10005, "壹万零伍元整"},
+      {123456789.12, "壹亿贰仟叁佰肆拾伍万陆仟柒佰捌拾玖元壹角贰分"},
+      {2.675, "贰元陆角捌分"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AmountInWords(c.amount), c.words) << c.amount;
+}
+
+TEST(AmountInWords, NumeralsAndUnits) {
+  std::string text;
+  CapitalNumeral(5, 1, text);
+  EXPECT_EQ(text, "伍拾");
+  CapitalNumeral(0, 4, text);
+  EXPECT_EQ(text, "万");
+  CapitalNumeral(0, 3, text);
+  EXPECT_EQ(text, "");
+  CapitalNumeral(3, 12, text);
+  EXPECT_EQ(text, "");
+  CapitalNumeral(9, -2, text);
+  EXPECT_EQ(text, "玖分");
+  EXPECT_EQ(ChineseDigits(2016), "二○一六");
+  EXPECT_EQ(ChineseDigits(-9), "-九");
+}
+
+// Qt sets the user's locale at start-up; the program puts the numeric part back to "C" so that
+// a machine whose locale writes decimal commas still writes numbers with a point.
+TEST(Locale, CommaLocaleIsUndoneAtStartUp) {
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  const char* comma = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+    if (std::setlocale(LC_NUMERIC, name)) {
+      comma = name;
+      break;
+    }
+  }
+  if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1lf", 1.5);
+  EXPECT_STREQ(buffer, "1,5");
+  SmUseCNumericLocale();
+  EXPECT_EQ(FormatNumber(1234.5, 0, 2, 2), "1,234.50");
+  EXPECT_DOUBLE_EQ(RoundTo(2.675, 2), 2.68);
+}

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/SmTextFile.h"
+#include "tests/common/SmTestMain.h"
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string PathOf(const char* name) {
+  return SmTestHome() + "/" + name;
+}
+
+const unsigned kWriteNew = CSmTextFile::modeCreate | CSmTextFile::modeWrite | CSmTextFile::typeText;
+
+}  // namespace
+
+TEST(TextFile, Utf16RoundTripWithByteOrderMark) {
+  const std::string path = PathOf("u16.txt");
+  {
+    CSmTextFile f;
+    ASSERT_TRUE(f.Open(path, kWriteNew, true));
+    f.WriteString("a\rb\nc\r\n", true);
+    f.WriteString("甘蔗\r\n");
+  }
+  const std::string raw = Bytes(path);
+  ASSERT_GE(raw.size(), 2u);
+  EXPECT_EQ(raw.substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(raw.substr(2, 6), std::string("a\0\r\0\n\0", 6));
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  EXPECT_TRUE(f.ReadUnicode());
+  std::string line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, "a");
+  EXPECT_EQ(f.ReadAll(), "b\nc\n甘蔗\n");
+  EXPECT_FALSE(f.ReadString(line));
+}
+
+TEST(TextFile, EmptyUtf16FileHoldsOnlyTheMark) {
+  const std::string path = PathOf("empty16.txt");
+  {
+    CSmTextFile f;
+    ASSERT_TRUE(f.Open(path, kWriteNew, true));
+  }
+  EXPECT_EQ(Bytes(path), "\xFF\xFE");
+}
+
+TEST(TextFile, AnsiFileIsGbkWithCrLf) {
+  const std::string path = PathOf("ansi.txt");
+  {
+    CSmTextFile f;
+    ASSERT_TRUE(f.Open(path, kWriteNew));
+    f.WriteString("甘蔗\n1\r2\n", true);
+  }
+  EXPECT_EQ(Bytes(path), "\xB8\xCA\xD5\xE1\r\n1\r\n2\r\n");
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  EXPECT_FALSE(f.ReadUnicode());
+  EXPECT_EQ(f.ReadAll(), "甘蔗\n1\n2\n");
+}
+
+TEST(TextFile, Utf16WithoutMarkReadsAsAnsiBytes) {
+  const std::string path = PathOf("nomark.txt");
+  { std::ofstream(path, std::ios::binary) << std::string("a\0b\0", 4); }
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  EXPECT_FALSE(f.ReadUnicode());
+  std::string line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, std::string("a\0b\0", 4));
+}
+
+TEST(TextFile, OpenFailureGivesReason) {
+  CSmTextFile f;
+  std::string error;
+  EXPECT_FALSE(f.Open(PathOf("missing/x.txt"), CSmTextFile::modeRead, false, &error));
+  EXPECT_FALSE(error.empty());
+}
