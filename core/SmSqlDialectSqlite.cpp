@@ -94,7 +94,8 @@ void AdaptIndexNames(Tokens& tokens) {
   if (drop) tokens.erase(tokens.begin() + nameAt + 1, tokens.end());
 }
 
-// Long is the Jet name of a 32-bit integer column; SQLite gives it no integer affinity. Text
+// Long is the Jet name of a 32-bit integer column and LongBinary of a binary one; SQLite gives
+// them no fitting affinity. Text
 // columns compare as Jet compares them, without regard to case.
 void AdaptColumnTypes(Tokens& tokens) {
   size_t i = FirstSolid(tokens);
@@ -108,6 +109,9 @@ void AdaptColumnTypes(Tokens& tokens) {
     }
     if (!IsName(tokens[prev]) || SmSqlTokenIs(tokens[prev], "table")) continue;
     if (SmSqlTokenIs(tokens[k], "long")) tokens[k].text = "INTEGER";
+    if (SmSqlTokenIs(tokens[k], "longbinary") || SmSqlTokenIs(tokens[k], "binary") ||
+        SmSqlTokenIs(tokens[k], "image"))
+      tokens[k].text = "BLOB";
     if (!SmSqlTokenIs(tokens[k], "char") && !SmSqlTokenIs(tokens[k], "varchar")) continue;
     // Jet compares texts without regard to case.
     size_t close = SmSqlNextSolid(tokens, k);
