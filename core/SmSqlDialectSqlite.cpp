@@ -48,12 +48,38 @@ bool AdaptLikePattern(std::string& literal) {
   return escaped;
 }
 
+// The pattern after LIKE runs to the next keyword, comma or closing bracket of its level; it is
+// mostly one literal, but may be built with `+` from literals and names.
+size_t PatternEnd(const Tokens& tokens, size_t from) {
+  int depth = 0;
+  for (size_t k = from; k < tokens.size(); ++k) {
+    const SmSqlToken& t = tokens[k];
+    if (t.text == "(") ++depth;
+    if (t.text == ")" && --depth < 0) return k;
+    if (depth > 0) continue;
+    if (t.text == ",") return k;
+    if (t.kind == SmSqlTokenKind::Name &&
+        (SmSqlTokenIs(t, "and") || SmSqlTokenIs(t, "or") || SmSqlTokenIs(t, "order") ||
+         SmSqlTokenIs(t, "group") || SmSqlTokenIs(t, "having") || SmSqlTokenIs(t, "then") ||
+         SmSqlTokenIs(t, "else") || SmSqlTokenIs(t, "end") || SmSqlTokenIs(t, "when") ||
+         SmSqlTokenIs(t, "escape") || SmSqlTokenIs(t, "union")))
+      return k;
+  }
+  return tokens.size();
+}
+
 void AdaptLike(Tokens& tokens) {
   for (size_t i = 0; i < tokens.size(); ++i) {
     if (!SmSqlTokenIs(tokens[i], "like")) continue;
-    size_t p = SmSqlNextSolid(tokens, i);
-    if (p >= tokens.size() || tokens[p].kind != SmSqlTokenKind::String) continue;
-    if (AdaptLikePattern(tokens[p].text)) tokens[p].text += " ESCAPE '\\'";
+    const size_t end = PatternEnd(tokens, i + 1);
+    bool escaped = false;
+    size_t last = i;
+    for (size_t k = i + 1; k < end; ++k) {
+      if (tokens[k].kind != SmSqlTokenKind::Space) last = k;
+      if (tokens[k].kind == SmSqlTokenKind::String && AdaptLikePattern(tokens[k].text))
+        escaped = true;
+    }
+    if (escaped) tokens[last].text += " ESCAPE '\\'";
   }
 }
 
