@@ -232,7 +232,12 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
   switch (m_kind) {
     case 0: {
       std::error_code ec;
-      return std::filesystem::is_regular_file(name, ec) && std::filesystem::remove(name, ec);
+      if (!std::filesystem::is_regular_file(name, ec) || !std::filesystem::remove(name, ec))
+        return false;
+      // A journal left behind by a crash would be played into a new file of the same name.
+      for (const char* suffix : {"-journal", "-wal", "-shm"})
+        std::filesystem::remove(name + suffix, ec);
+      return true;
     }
     case 1:
     case 2:

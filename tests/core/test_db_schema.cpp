@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "core/SmQuery.h"
 #include "tests/core/test_db_fixture.h"
 
@@ -123,7 +125,9 @@ TEST(DbFiles, CreateDropRecreateAndPassword) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "数据文件不设口令，口令没有改变。");
   EXPECT_TRUE(db.IsOpen());
 
+  std::ofstream(path + "-journal") << "left by a crash";
   EXPECT_TRUE(db.DropDatabase(CSmConnInfo(0), path));
+  EXPECT_FALSE(std::filesystem::exists(path + "-journal"));
   EXPECT_FALSE(db.IsOpen());
   EXPECT_FALSE(db.DatabaseExists(path));
   EXPECT_FALSE(db.DropDatabase(CSmConnInfo(0), path));
