@@ -53,46 +53,63 @@ double StrToDouble(std::string_view text) {
   return ec == std::errc() ? value : 0;
 }
 
+namespace {
+
+// The magnitude with `maxDecimals` decimals, trailing zeros dropped down to `minDecimals`, and
+// the number of its integer digits.
+std::string DisplayDigits(double magnitude, int minDecimals, int maxDecimals, size_t& intDigits) {
+  std::string digits = FormatStr("%.*lf", maxDecimals, magnitude);
+  const size_t dot = digits.find('.');
+  intDigits = dot == std::string::npos ? digits.size() : dot;
+  if (dot == std::string::npos) return digits;
+  while (digits.size() - dot - 1 > static_cast<size_t>(minDecimals) && digits.back() == '0')
+    digits.pop_back();
+  if (digits.back() == '.') digits.pop_back();
+  return digits;
+}
+
+// The digits with their sign fitted into `width` (0: unaligned): grouped by thousands when there
+// is room, ungrouped when only that fits, "*" times the width when not even that fits.
+std::string FitDigits(const std::string& digits, size_t intDigits, bool negative, int width) {
+  const size_t minus = negative ? 1 : 0;
+  const size_t separators = (intDigits - 1) / 3;
+  const auto w = static_cast<size_t>(width);
+  if (w > 0 && w < digits.size() + minus) return std::string(w, '*');
+  if (w > 0 && w < digits.size() + separators + minus) {
+    std::string result = FormatStr("%*s", width, digits.c_str());
+    if (negative) result[result.size() - digits.size() - 1] = '-';
+    return result;
+  }
+  std::string grouped = negative ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && i < intDigits && (intDigits - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return FormatStr("%*s", width, grouped.c_str());
+}
+
+std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int maxDecimals,
+                                   bool showZero) {
+  if (showZero && std::fabs(value) < 1e-7) {
+    return width != 0 ? FormatStr("%*.*lf", width, minDecimals, value)
+                      : FormatStr("%.*lf", minDecimals, value);
+  }
+  width = std::abs(width);
+  minDecimals = std::max(minDecimals, 0);
+  maxDecimals = std::max(maxDecimals, minDecimals);
+  value = StrToDouble(FormatStr("%.*lf", maxDecimals, RoundTo(value, maxDecimals)));
+  const int sign = SignOf(value);
+  if (sign == 0) return FormatStr("%*s", width, "");
+  size_t intDigits = 0;
+  const std::string digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
+  return FitDigits(digits, intDigits, sign < 0, width);
+}
+
+}  // namespace
+
 std::string FormatNumber(double value, int width, int minDecimals, int maxDecimals, bool showZero,
                          std::string_view prefix) {
-  std::string result;
-  if (showZero && std::fabs(value) < 1e-7) {
-    result = width != 0 ? FormatStr("%*.*lf", width, minDecimals, value)
-                        : FormatStr("%.*lf", minDecimals, value);
-  } else {
-    width = std::abs(width);
-    minDecimals = std::max(minDecimals, 0);
-    maxDecimals = std::max(maxDecimals, minDecimals);
-    value = StrToDouble(FormatStr("%.*lf", maxDecimals, RoundTo(value, maxDecimals)));
-    const int sign = SignOf(value);
-    if (sign == 0) {
-      result = FormatStr("%*s", width, "");
-    } else {
-      std::string digits = FormatStr("%.*lf", maxDecimals, std::fabs(value));
-      const size_t dot = digits.find('.');
-      const size_t intDigits = dot == std::string::npos ? digits.size() : dot;
-      while (dot != std::string::npos && digits.size() - dot - 1 > size_t(minDecimals) &&
-             digits.back() == '0')
-        digits.pop_back();
-      if (!digits.empty() && digits.back() == '.') digits.pop_back();
-      const size_t minus = sign < 0 ? 1 : 0;
-      const size_t separators = (intDigits - 1) / 3;
-      const auto w = static_cast<size_t>(width);
-      if (w > 0 && w < digits.size() + minus) {
-        result.assign(w, '*');
-      } else if (w > 0 && w < digits.size() + separators + minus) {
-        result = FormatStr("%*s", width, digits.c_str());
-        if (minus) result[result.size() - digits.size() - 1] = '-';
-      } else {
-        std::string grouped = minus ? "-" : "";
-        for (size_t i = 0; i < digits.size(); ++i) {
-          if (i > 0 && i < intDigits && (intDigits - i) % 3 == 0) grouped += ',';
-          grouped += digits[i];
-        }
-        result = FormatStr("%*s", width, grouped.c_str());
-      }
-    }
-  }
+  std::string result = FormatNumberUnprefixed(value, width, minDecimals, maxDecimals, showZero);
   if (!prefix.empty() && result.find_first_not_of(kBlankAndLineChars) != std::string::npos)
     result = std::string(prefix) + TrimChars(result, kBlankAndLineChars);
   return result;

@@ -52,6 +52,16 @@ bool GroupExists(QSettings& s, const QString& group) {
   return any;
 }
 
+// The unnamed (default) value of a key: the settings file cannot hold an empty name, so it is
+// kept under "." (which the native registry also reads as the default value).
+QString ValueKey(const std::string& name) {
+  return name.empty() ? QStringLiteral(".") : QString::fromStdString(name);
+}
+
+std::string ValueName(const QString& key) {
+  return key == QStringLiteral(".") ? std::string() : key.toStdString();
+}
+
 }  // namespace
 
 CSmRegKey::~CSmRegKey() = default;
@@ -72,7 +82,7 @@ bool CSmRegKey::Open(SmRegRoot root, const std::string& subkey, const std::strin
   text.clear();
   auto s = OpenRoot(root);
   s->beginGroup(GroupOf(subkey));
-  const QVariant v = s->value(QString::fromStdString(name));
+  const QVariant v = s->value(ValueKey(name));
   if (!v.isValid()) return false;
   text = v.toString().toStdString();
   return true;
@@ -82,7 +92,7 @@ bool CSmRegKey::SetValue(SmRegRoot root, const std::string& subkey, const std::s
                          const std::string& text) {
   auto s = OpenRoot(root);
   s->beginGroup(GroupOf(subkey));
-  s->setValue(QString::fromStdString(name), QString::fromStdString(text));
+  s->setValue(ValueKey(name), QString::fromStdString(text));
   s->endGroup();
   s->sync();
   return s->status() == QSettings::NoError;
@@ -109,7 +119,7 @@ bool CSmRegKey::GetValueList(SmRegRoot root, const std::string& subkey,
   if (!GroupExists(*s, group)) return false;
   s->beginGroup(group);
   for (const QString& k : s->childKeys()) {
-    names.push_back(k.toStdString());
+    names.push_back(ValueName(k));
     data.push_back(s->value(k).toString().toStdString());
   }
   if (sort == 0) return true;
@@ -129,7 +139,7 @@ bool CSmRegKey::GetValueList(SmRegRoot root, const std::string& subkey,
 bool CSmRegKey::DeleteValue(SmRegRoot root, const std::string& subkey, const std::string& name) {
   auto s = OpenRoot(root);
   s->beginGroup(GroupOf(subkey));
-  const QString key = QString::fromStdString(name);
+  const QString key = ValueKey(name);
   if (!s->childKeys().contains(key)) return false;
   s->remove(key);
   s->endGroup();

@@ -1,16 +1,17 @@
 // Entry point of the cane purchasing program.
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 
 #include "core/SmGbk.h"
+#include "product/TsApp.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  QApplication qtApp(argc, argv);
   SmUseCNumericLocale();
-  QMainWindow frame;
-  frame.setWindowTitle(QString::fromUtf8("甘蔗收购结算系统"));
-  frame.setCentralWidget(new QLabel(QString::fromUtf8("甘蔗收购结算系统"), &frame));
-  frame.showMaximized();
-  return app.exec();
+  CTsApp app;
+  std::vector<std::string> args;
+  for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+  if (!app.InitInstance(args)) return app.ExitInstance();
+  const int code = QApplication::exec();
+  app.ExitInstance();
+  return code;
 }

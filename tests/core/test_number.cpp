@@ -2,9 +2,13 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
+#include "core/SmString.h"
+#include "tests/common/SmTestMain.h"
 
 TEST(FormatNumber, DisplayRuleTable) {
   struct Case {
@@ -77,6 +81,9 @@ TEST(NumberText, TestsAndReads) {
   EXPECT_DOUBLE_EQ(StrToDouble("1e5"), 0);
   EXPECT_DOUBLE_EQ(StrToDouble(""), 0);
   EXPECT_DOUBLE_EQ(StrToDouble("-"), 0);
+  EXPECT_DOUBLE_EQ(StrToDouble("-.5"), -0.5);
+  EXPECT_DOUBLE_EQ(StrToDouble("5."), 5);
+  EXPECT_DOUBLE_EQ(StrToDouble("007.50"), 7.5);
 }
 
 TEST(NumberText, StrToIntDefTable) {
@@ -205,18 +212,20 @@ TEST(AmountInWords, NumeralsAndUnits) {
 // a machine whose locale writes decimal commas still writes numbers with a point.
 TEST(Locale, CommaLocaleIsUndoneAtStartUp) {
   EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-  const char* comma = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
-    if (std::setlocale(LC_NUMERIC, name)) {
-      comma = name;
-      break;
-    }
-  }
-  if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1lf", 1.5);
-  EXPECT_STREQ(buffer, "1,5");
+  // Build a German locale (decimal comma) of our own so the test does not depend on the
+  // machine's installed locales.
+  const std::string folder = SmTestHome() + "/locale";
+  std::filesystem::create_directories(folder);
+  const std::string build = "localedef -i de_DE -f UTF-8 " + folder + "/de_DE.UTF-8 2>/dev/null";
+  if (std::system(build.c_str()) != 0 && !std::filesystem::exists(folder + "/de_DE.UTF-8"))
+    GTEST_SKIP() << "localedef or the de_DE locale source is missing";
+  setenv("LOCPATH", folder.c_str(), 1);
+  const bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+  unsetenv("LOCPATH");
+  ASSERT_TRUE(switched);
+  EXPECT_EQ(FormatStr("%.1lf", 1.5), "1,5");
   SmUseCNumericLocale();
+  EXPECT_EQ(FormatStr("%.1lf", 1.5), "1.5");
   EXPECT_EQ(FormatNumber(1234.5, 0, 2, 2), "1,234.50");
   EXPECT_DOUBLE_EQ(RoundTo(2.675, 2), 2.68);
 }

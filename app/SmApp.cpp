@@ -1,0 +1,339 @@
+#include "app/SmApp.h"
+
+#include <sqlite3.h>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "app/SmWorkstation.h"
+#include "core/SmRegKey.h"
+#include "core/SmShell.h"
+#include "platform/SmMessage.h"
+
+namespace {
+
+constexpr int kSplashTemplate = 805;
+constexpr int kSplashPicture = 1001;
+
+// Wait cursor for the length of a scope.
+class CSmWaitCursor {
+ public:
+  CSmWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~CSmWaitCursor() { QApplication::restoreOverrideCursor(); }
+  CSmWaitCursor(const CSmWaitCursor&) = delete;
+  CSmWaitCursor& operator=(const CSmWaitCursor&) = delete;
+};
+
+std::string Format(const char* format, auto... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<size_t>(size), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
+
+}  // namespace
+
+CSmApp::CSmApp() {
+  m_opLog.m_enabled = 1;
+}
+
+CSmApp::~CSmApp() = default;
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+bool CSmApp::InitInstance(const std::vector<std::string>& args) {
+  ShowSplash();
+  CreateDataTypes();
+  SelectModuleInfo();
+  LoadDialogPositions();
+  std::unique_ptr<CSmFrameWnd> frame = CreateMainFrame();
+  if (!frame) return false;
+  SetMainWnd(std::move(frame));
+  std::string file;
+  if (SmParseCommandLine(args, file) == SM_SHELL_OTHER) return false;
+  ShowMainWindow();
+  RunUpdater();
+  RegisterDataFileType();
+  if (!CheckDataEngine()) return false;
+  return LogIn(file);
+}
+
+int CSmApp::ExitInstance() {
+  SaveDialogPositions();
+  m_opLog.EndWork();
+  m_env.Close();
+  return CSmWinApp::ExitInstance();
+}
+
+void CSmApp::ShowSplash() {
+  auto splash = std::make_unique<QDialog>(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
+  splash->setObjectName(QString::number(kSplashTemplate));
+  auto* picture = new QLabel(splash.get());
+  picture->setObjectName(QString::number(kSplashPicture));
+  const QPixmap pixmap(":/res/splash.png");
+  if (pixmap.isNull()) {
+    picture->setText(QString::fromStdString(GetProductTitle()));
+  } else {
+    picture->setPixmap(pixmap);
+  }
+  auto* layout = new QVBoxLayout(splash.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(picture);
+  splash->adjustSize();
+  splash->show();
+  m_splash = std::move(splash);
+}
+
+void CSmApp::HideSplash() {
+  m_splash.reset();
+}
+
+std::unique_ptr<CSmFrameWnd> CSmApp::CreateMainFrame() {
+  auto frame = std::make_unique<CSmFrameWnd>();
+  frame->setWindowTitle(QString::fromStdString(GetProductTitle()));
+  return frame;
+}
+
+void CSmApp::ShowMainWindow() {
+  if (m_mainWnd) m_mainWnd->showMaximized();
+  HideSplash();
+}
+
+bool CSmApp::RegisterDataFileType() {
+  return RegisterFileType(GetDataFileExt(), GetDataFileCaption(), GetProgramPath());
+}
+
+bool CSmApp::LogIn(const std::string& /*file*/) {
+  return true;
+}
+
+// ---------------------------------------------------------------- updater
+
+std::string CSmApp::BuildUpdaterParameters(const std::string& programFolder, int updaterFlag) {
+  return Format("\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d", programFolder.c_str(), GetDocType().c_str(),
+                GetProductTitle().c_str(), GetBackEndLetter().c_str(), GetVersion().c_str(),
+                GetProgramKeyText().c_str(), GetModuleNumber(), updaterFlag);
+}
+
+void CSmApp::RunUpdater() {
+  const int flag = ReadUpdaterFlag();
+  const QString folder = QString::fromStdString(GetProgramFolder());
+  if (folder.isEmpty() || !QDir::setCurrent(folder)) return;
+#ifdef Q_OS_WIN
+  const QString updater = "QlnUp.exe";
+#else
+  const QString updater = "QlnUp";
+#endif
+  const QString parent = QFileInfo(folder + "/..").canonicalFilePath();
+  if (parent.isEmpty() || !QFileInfo(parent + "/" + updater).isFile()) return;
+  // Started and not waited for; nothing is reported when it does not start.
+  QProcess::startDetached(
+      parent + "/" + updater,
+      {QString::fromStdString(BuildUpdaterParameters(folder.toStdString(), flag))}, parent);
+}
+
+// ---------------------------------------------------------------- engine test
+
+std::string CSmApp::GetEngineTestFolder() {
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty()) return {};
+  return (data + "/reduvor/" + QString::fromStdString(GetDocType())).toStdString();
+}
+
+bool CSmApp::CheckDataEngine() {
+  const std::string folder = GetEngineTestFolder();
+  if (folder.empty() || !QDir().mkpath(QString::fromStdString(folder))) return true;
+  CSmRegKey reg;
+  std::string value;
+  const bool had = reg.Open(SM_HKEY_CURRENT_USER, GetSmRegKey(), "DaoJet", value);
+  if (TestDataEngine(folder + "/DaoJet.MDB")) {
+    // Nothing is copied or registered here: a value "0" from a failed start is simply tested
+    // again and set back when the engine works.
+    if (!had || value != "1") reg.SetValue(SM_HKEY_CURRENT_USER, GetSmRegKey(), "DaoJet", "1");
+    return true;
+  }
+  reg.SetValue(SM_HKEY_CURRENT_USER, GetSmRegKey(), "DaoJet", "0");
+  SmMessageBox("Access数据库引擎无法正常工作，请重新启动软件，系统会为您自动配置！",
+               SM_MB_OK | SM_MB_ICONERROR);
+  return false;
+}
+
+bool CSmApp::TestDataEngine(const std::string& path) {
+  // Opens (or creates) the test file and writes its header; a damaged test file is ours to
+  // replace, so it is made anew once before the engine is called failed.
+  auto attempt = [&path] {
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    bool ok = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK;
+    ok = ok && sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+  };
+  if (attempt()) return true;
+  QFile::remove(QString::fromStdString(path));
+  return attempt();
+}
+
+bool CSmApp::TableHasRows(CSmDatabase* /*db*/, const std::string& /*table*/) {
+  // Counted on the connection once the data layer is joined to the environment; without an
+  // open connection there is nothing to count.
+  return false;
+}
+
+// ---------------------------------------------------------------- texts
+
+std::string CSmApp::GetBackEndLetter() {
+  return GetDatabaseKind() == 0 ? "A" : "S";
+}
+
+std::string CSmApp::GetProgramKeyText() {
+  return GetBackEndLetter() + GetVersion() + GetSuffixText();
+}
+
+std::string CSmApp::GetVersionText() {
+  return GetBackEndLetter() + GetVersion() + "." + std::to_string(GetModuleNumber()) +
+         GetSuffixText();
+}
+
+std::string CSmApp::GetSmRegKey() {
+  return "Software\\reduvor\\" + GetDocType() + "\\" + GetVersion();
+}
+
+// ---------------------------------------------------------------- descriptor and data types
+
+void CSmApp::SelectModuleInfo() {
+  std::vector<CSmModuleInfo> infos;
+  GetModuleInfos(infos);
+  if (infos.empty()) return;
+  const CSmModuleInfo* chosen = &infos.front();
+  for (const CSmModuleInfo& info : infos) {
+    if (info.m_id != m_moduleInfo.m_id) continue;
+    chosen = &info;
+    break;
+  }
+  m_moduleInfo = *chosen;
+}
+
+CSmDataType* CSmApp::AdoptDataType(std::unique_ptr<CSmDataType> type) {
+  m_ownedTypes.push_back(std::move(type));
+  return m_ownedTypes.back().get();
+}
+
+CSmDataType* CSmApp::FindDataType(int number) const {
+  for (CSmDataType* type : m_dataTypes) {
+    if (type->m_number == number) return type;
+  }
+  return nullptr;
+}
+
+CSmDataType* CSmApp::DataTypeOfPage(int page) const {
+  if (page < 0) return nullptr;
+  int pages = 0;
+  for (CSmDataType* type : m_dataTypes) {
+    pages += type->m_pageCount;
+    if (type->m_pageCount > 0 && page < pages) return type;
+  }
+  return nullptr;
+}
+
+bool CSmApp::HasRightCode(const std::string& code) const {
+  // The rights string holds each code followed by one blank; only a whole code matches, so
+  // that an empty or partial code grants nothing.
+  if (code.empty() || code.find(' ') != std::string::npos) return false;
+  return (" " + m_env.GetRights()).find(" " + code + " ") != std::string::npos;
+}
+
+// ---------------------------------------------------------------- broadcasts
+
+int CSmApp::GetPrintVariables(int group, CSmPrintVarList& rows) {
+  for (CSmDataType* type : m_dataTypes) type->GetPrintVariables(group, rows);
+  return static_cast<int>(rows.size());
+}
+
+void CSmApp::NotifyTypes(int flag, const std::string& text, void* data) {
+  for (CSmDataType* type : m_dataTypes) type->OnNotify(flag, text, data);
+}
+
+bool CSmApp::AllTypesAgree(int kind, const std::string& text, const std::string& other) {
+  for (CSmDataType* type : m_dataTypes) {
+    if (!type->CheckText(kind, text, other)) return false;
+  }
+  return true;
+}
+
+void CSmApp::NotifyTypesText(int kind, const std::string& text, const std::string& other) {
+  for (CSmDataType* type : m_dataTypes) type->OnNotifyText(kind, text, other);
+}
+
+int CSmApp::CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
+                         std::string& result, int& type) {
+  for (CSmDataType* dataType : m_dataTypes) {
+    const int answer = dataType->CallFunction(calc, name, args, result, type);
+    if (answer != 0) return answer;
+  }
+  return 0;
+}
+
+void CSmApp::RunTypesBusy(int kind, const std::string& text) {
+  CSmWaitCursor wait;
+  for (CSmDataType* type : m_dataTypes) type->OnBusyHook(kind, text);
+}
+
+std::string CSmApp::GetFormatText() {
+  std::string text;
+  for (CSmDataType* type : m_dataTypes) text += type->GetFormatText();
+  return text;
+}
+
+// ---------------------------------------------------------------- free accessors
+
+CSmApp* SmGetApp() {
+  return dynamic_cast<CSmApp*>(CSmWinApp::Current());
+}
+
+CSmDatabase* GetSmDatabase() {
+  CSmApp* app = SmGetApp();
+  return app ? app->GetDatabase() : nullptr;
+}
+
+CSmDataType* GetActiveSmModule() {
+  CSmApp* app = SmGetApp();
+  return app ? app->DataTypeOfPage(app->GetSelectedPage()) : nullptr;
+}
+
+CSmDataType* FindSmDataType(int number) {
+  CSmApp* app = SmGetApp();
+  return app ? app->FindDataType(number) : nullptr;
+}
+
+int GetSmModuleId() {
+  CSmApp* app = SmGetApp();
+  return app ? app->GetSmModuleId() : 0;
+}
+
+bool IsSmDocumentOpen() {
+  CSmFrameWnd* frame = CSmFrameWnd::Main();
+  return frame && frame->GetActiveChild() != nullptr;
+}
+
+std::string SmRightCode(int module, const std::string& item) {
+  const std::string code = std::to_string(module + 100) + item;
+  return code.size() > 4 ? code.substr(code.size() - 4) : code;
+}
+
+bool HasSmRight(int module, const std::string& item) {
+  return HasSmRightCode(SmRightCode(module, item));
+}
+
+bool HasSmRightCode(const std::string& code) {
+  CSmApp* app = SmGetApp();
+  return app && app->HasRightCode(code);
+}

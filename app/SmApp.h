@@ -1,0 +1,138 @@
+#pragma once
+// The framework's application: the data environment with the one connection, the registered
+// module data types, the selected software-module descriptor, the dialog positions and the
+// current work session, the start-up and shutdown orders and the broadcasts to the modules.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/SmDataType.h"
+#include "app/SmEnvironment.h"
+#include "app/SmModuleInfo.h"
+#include "app/SmOpLog.h"
+#include "app/SmWinApp.h"
+
+class QMenu;
+class QDialog;
+
+class CSmApp : public CSmWinApp {
+ public:
+  CSmApp();
+  ~CSmApp() override;
+
+  // Start-up: splash, data types, descriptor, dialog positions, main frame, command line,
+  // main window shown, updater, file association, engine test, log-in.
+  bool InitInstance(const std::vector<std::string>& args) override;
+  // Shutdown: dialog positions saved, work session ended, connection closed.
+  int ExitInstance() override;
+
+  // ---- accessors
+  virtual CSmDatabase* GetDatabase() { return m_env.GetDatabase(); }
+  // 0 Access/Jet file, 1 ODBC, 2 server by name.
+  virtual int GetDatabaseKind() { return m_env.GetDatabaseKind(); }
+
+  // ---- broadcasts to the data types, in registration order
+  int GetPrintVariables(int group, CSmPrintVarList& rows) override;
+  virtual void NotifyTypes(int flag, const std::string& text, void* data);
+  virtual bool ApproveText(int /*kind*/, const std::string& /*text*/) { return true; }
+  virtual bool AllTypesAgree(int kind, const std::string& text, const std::string& other);
+  virtual void NotifyTypesText(int kind, const std::string& text, const std::string& other);
+  virtual int CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
+                           std::string& result, int& type);
+  // Every data type runs its busy hook under the wait cursor.
+  virtual void RunTypesBusy(int kind, const std::string& text);
+  virtual std::string GetFormatText();
+
+  // ---- product hooks
+  virtual void GetModuleInfos(std::vector<CSmModuleInfo>& /*infos*/) {}
+  virtual void CreateDataTypes() {}
+  virtual void OnTemplateBoxRebuilt(CSmTemplateBox* /*box*/) {}
+  virtual std::string GetFormatFileName() { return "GSSM.TXT"; }
+  virtual int GetDataVersion() { return 8; }
+  virtual std::string GetVersion() { return "5.0"; }
+  virtual int GetModuleNumber() { return 5; }
+  virtual bool HasYearFiles() { return true; }
+  virtual void AdjustSystemMenu(QMenu* /*menu*/) {}
+  // Whether a table of the open data file has rows (the carry-over check).
+  virtual bool TableHasRows(CSmDatabase* db, const std::string& table);
+
+  // ---- log-in (the data environment's own work fills it; until then it accepts)
+  virtual bool LogIn(const std::string& file);
+
+  // ---- derived texts
+  // "A" for an Access data file, else "S".
+  std::string GetBackEndLetter();
+  // "%s%s%s": back-end letter, version, suffix ("A5.0").
+  std::string GetProgramKeyText();
+  // "%s%s.%d%s": back-end letter, version, module number, suffix ("A5.0.15").
+  std::string GetVersionText();
+  // "Software\reduvor\%s\%s" with the document type and the version.
+  std::string GetSmRegKey();
+
+  // ---- descriptor
+  // Copies the descriptor of the current module id, else the first one; none leaves it.
+  void SelectModuleInfo();
+  int GetSmModuleId() const { return m_moduleInfo.m_id; }
+  const std::string& GetDataFileExt() const { return m_moduleInfo.m_ext; }
+  const std::string& GetSuffixText() const { return m_moduleInfo.m_suffix; }
+  const std::string& GetDataFileCaption() const { return m_moduleInfo.m_fileCaption; }
+  const std::string& GetDocType() const { return m_moduleInfo.m_docType; }
+  const std::string& GetProductTitle() const { return m_moduleInfo.m_title; }
+
+  // ---- data types
+  // Keeps a data type for the life of the application; returns it.
+  CSmDataType* AdoptDataType(std::unique_ptr<CSmDataType> type);
+  CSmDataType* FindDataType(int number) const;
+  // The data type of a template-box page index (types without a page have no tab).
+  CSmDataType* DataTypeOfPage(int page) const;
+  // The selected template-box page, or -1 (the main frame's template box answers).
+  virtual int GetSelectedPage() const { return -1; }
+  virtual void ShowTemplateBox(bool /*show*/) {}
+
+  // ---- rights of the logged-in operator
+  bool HasRightCode(const std::string& code) const;
+
+  // ---- start-up pieces
+  // Parameter text of the updater: "\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d".
+  std::string BuildUpdaterParameters(const std::string& programFolder, int updaterFlag);
+  virtual void RunUpdater();
+  // Tests the embedded data engine on its test database; false ends start-up.
+  virtual bool CheckDataEngine();
+  // Folder of the engine's test database: a writable folder of the user's data.
+  virtual std::string GetEngineTestFolder();
+
+  CSmModuleInfo m_moduleInfo;
+  std::vector<CSmDataType*> m_dataTypes;
+  CSmEnvironment m_env;
+  CSmOpLog m_opLog;
+
+ protected:
+  virtual void ShowSplash();
+  virtual void HideSplash();
+  // Dialog positions, kept by the dialog toolkit's position store.
+  virtual void LoadDialogPositions() {}
+  virtual void SaveDialogPositions() {}
+  virtual std::unique_ptr<CSmFrameWnd> CreateMainFrame();
+  virtual void ShowMainWindow();
+  virtual bool RegisterDataFileType();
+  // Creates or opens the test database and closes it again; false when the engine fails.
+  virtual bool TestDataEngine(const std::string& path);
+
+ private:
+  std::vector<std::unique_ptr<CSmDataType>> m_ownedTypes;
+  std::unique_ptr<QDialog> m_splash;
+};
+
+// The application object as the framework's application, or null.
+CSmApp* SmGetApp();
+CSmDatabase* GetSmDatabase();
+CSmDataType* GetActiveSmModule();
+CSmDataType* FindSmDataType(int number);
+int GetSmModuleId();
+bool IsSmDocumentOpen();
+
+// The right of an item of a module: the right-most four characters of "%d%s" of the module
+// number plus 100 and the item ("1601" for module 16, item "01").
+std::string SmRightCode(int module, const std::string& item);
+bool HasSmRight(int module, const std::string& item);
+bool HasSmRightCode(const std::string& code);

@@ -1,0 +1,132 @@
+#include "core/SmShell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "core/SmRegKey.h"
+
+bool RegisterComServer(const std::string& /*path*/) {
+  return false;
+}
+
+bool UnregisterComServer(const std::string& /*path*/) {
+  return false;
+}
+
+namespace {
+
+// The long, native form of an existing folder; empty when it does not exist.
+std::string ExistingFolder(const QString& path) {
+  if (path.isEmpty()) return {};
+  const QFileInfo info(path);
+  if (!info.isDir()) return {};
+  return QDir::toNativeSeparators(info.canonicalFilePath()).toStdString();
+}
+
+QString WindowsFolder(const char* variable, const char* below = nullptr) {
+#ifdef Q_OS_WIN
+  QString path = qEnvironmentVariable(variable);
+  if (!path.isEmpty() && below) path += QString("/") + below;
+  return path;
+#else
+  (void)variable;
+  (void)below;
+  return {};
+#endif
+}
+
+QString Standard(QStandardPaths::StandardLocation location) {
+  return QStandardPaths::writableLocation(location);
+}
+
+#ifndef Q_OS_WIN
+bool WriteTextFile(const QString& path, const QString& text) {
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const QByteArray bytes = text.toUtf8();
+  return file.write(bytes) == bytes.size();
+}
+
+// A MIME type for "*.ext" and a desktop entry that opens such files with the program.
+bool RegisterDesktopFileType(const QString& ext, const QString& description,
+                             const QString& program) {
+  const QString data = Standard(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty()) return false;
+  const QString mimeType = "application/x-" + ext.toLower();
+  const QString mime = QString(
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<mime-info xmlns=\"http://www.freedesktop.org/standards/"
+                           "shared-mime-info\">\n"
+                           "  <mime-type type=\"%1\">\n"
+                           "    <comment>%2</comment>\n"
+                           "    <glob pattern=\"*.%3\"/>\n"
+                           "  </mime-type>\n"
+                           "</mime-info>\n")
+                           .arg(mimeType, description.toHtmlEscaped(), ext);
+  const QString entry = QString(
+                            "[Desktop Entry]\n"
+                            "Type=Application\n"
+                            "Name=%1\n"
+                            "Exec=\"%2\" %f\n"
+                            "MimeType=%3;\n"
+                            "NoDisplay=true\n")
+                            .arg(description, program, mimeType);
+  bool ok = WriteTextFile(data + "/mime/packages/" + ext + "File.xml", mime);
+  ok = WriteTextFile(data + "/applications/" + ext + "File.desktop", entry) && ok;
+  // The desktop's caches are rebuilt when its tools are installed; without them the files
+  // still take effect at the desktop's next scan.
+  const QString updateMime = QStandardPaths::findExecutable("update-mime-database");
+  if (ok && !updateMime.isEmpty()) QProcess::execute(updateMime, {data + "/mime"});
+  return ok;
+}
+#endif
+
+}  // namespace
+
+std::string GetSpecialFolder(int kind) {
+  switch (kind) {
+    case SM_FOLDER_WINDOWS:
+      return ExistingFolder(WindowsFolder("SystemRoot"));
+    case SM_FOLDER_SYSTEM:
+      return ExistingFolder(WindowsFolder("SystemRoot", "System32"));
+    case SM_FOLDER_PROGRAM_FILES:
+      return ExistingFolder(WindowsFolder("ProgramFiles"));
+    case SM_FOLDER_DESKTOP:
+      return ExistingFolder(Standard(QStandardPaths::DesktopLocation));
+    case SM_FOLDER_START_MENU:
+    case SM_FOLDER_PROGRAMS:
+      return ExistingFolder(Standard(QStandardPaths::ApplicationsLocation));
+    case SM_FOLDER_TEMP: {
+      const std::string temp = ExistingFolder(QDir::tempPath());
+      return temp.empty() ? temp : temp + QDir::separator().toLatin1();
+    }
+    case SM_FOLDER_CURRENT:
+      return ExistingFolder(QDir::currentPath());
+    case SM_FOLDER_COMMON_FILES:
+      return ExistingFolder(WindowsFolder("CommonProgramFiles"));
+    default:
+      return {};
+  }
+}
+
+bool RegisterFileType(const std::string& ext, const std::string& description,
+                      const std::string& programPath) {
+  const std::string type = ext + "File";
+  CSmRegKey reg;
+  bool ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, "." + ext, "", type);
+  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type, "", description) && ok;
+  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type + "\\DefaultIcon", "", programPath + ",1") && ok;
+  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "",
+                    programPath + " \"%1\"") &&
+       ok;
+#ifndef Q_OS_WIN
+  ok = RegisterDesktopFileType(QString::fromStdString(ext), QString::fromStdString(description),
+                               QString::fromStdString(programPath)) &&
+       ok;
+#endif
+  return ok;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Command ids. Every command has one number; its QAction carries the number as objectName and
+// data, so that tests find it without depending on menus or toolbars.
+
+// Standard commands of the window system.
+enum : int {
+  SM_ID_FILE_NEW = 57600,
+  SM_ID_FILE_OPEN = 57601,
+  SM_ID_FILE_CLOSE = 57602,
+  SM_ID_FILE_SAVE = 57603,
+  SM_ID_FILE_SAVE_AS = 57604,
+  SM_ID_FILE_PAGE_SETUP = 57605,
+  SM_ID_FILE_PRINT_SETUP = 57606,
+  SM_ID_FILE_PRINT = 57607,
+  SM_ID_FILE_PRINT_DIRECT = 57608,
+  SM_ID_FILE_PRINT_PREVIEW = 57609,
+  SM_ID_EDIT_CLEAR = 57632,
+  SM_ID_EDIT_COPY = 57634,
+  SM_ID_EDIT_CUT = 57635,
+  SM_ID_EDIT_FIND = 57636,
+  SM_ID_EDIT_PASTE = 57637,
+  SM_ID_EDIT_REPEAT = 57642,  // find next
+  SM_ID_EDIT_REPLACE = 57643,
+  SM_ID_EDIT_SELECT_ALL = 57644,
+  SM_ID_EDIT_UNDO = 57645,
+  SM_ID_WINDOW_CASCADE = 57650,
+  SM_ID_WINDOW_TILE_HORZ = 57651,
+  SM_ID_WINDOW_TILE_VERT = 57652,
+  SM_ID_APP_ABOUT = 57664,
+  SM_ID_APP_EXIT = 57665,
+  SM_ID_HELP = 57670,
+  SM_ID_VIEW_TOOLBAR = 59392,
+  SM_ID_VIEW_STATUS_BAR = 59393,
+};
+
+// Shared commands of lists, trees and dialogs.
+enum : int {
+  SM_ID_CALCULATOR = 43002,
+  SM_ID_LIST_ADD = 43004,
+  SM_ID_LIST_OPEN = 43005,
+  SM_ID_LIST_MODIFY = 43006,
+  SM_ID_LIST_DELETE = 43007,
+  SM_ID_VIEW_LARGEICON = 43008,
+  SM_ID_VIEW_SMALLICON = 43009,
+  SM_ID_VIEW_LIST = 43010,
+  SM_ID_VIEW_DETAILS = 43011,
+  SM_ID_GO_BACK = 43012,
+  SM_ID_GO_FORWARD = 43013,
+  SM_ID_DLG_BACKGROUND = 43022,
+  SM_ID_WORD_SAVE = 43023,
+  SM_ID_WORD_DELETE = 43024,
+  SM_ID_LIST_INVERT_SELECTION = 43025,
+};
+
+// Right-click menus of lists, dialogs, trees and word combo boxes.
+enum : int {
+  SM_IDR_LIST_MENU = 300,
+  SM_IDR_DIALOG_MENU = 301,
+  SM_IDR_TREE_MENU = 302,
+  SM_IDR_WORD_MENU = 320,
+};
+
+// Commands of the application (File and System menus) and the cane module's Settings menu.
+enum : int {
+  SM_ID_LOGIN = 43100,
+  SM_ID_OPERATORS = 43104,
+  SM_ID_PASSWORD = 43105,
+  SM_ID_NEW_YEAR_FILE = 43107,
+  SM_ID_YEAR_FILE_INFO = 43108,
+  SM_ID_CARRY_OVER = 43109,
+  SM_ID_BIZ_MONTHS = 43110,
+  SM_ID_VIEW_LOG = 43115,
+  SM_ID_BACKUP = 43117,
+  SM_ID_RESTORE = 43118,
+  SM_ID_DATA_CHECK = 43123,
+  SM_ID_SPECIAL_PRINT = 43124,
+  SM_ID_SQL_MAINTENANCE = 43130,
+  SM_ID_EXPORT_INTERFACE = 43132,
+  SM_ID_COMM_PORTS = 43133,
+  SM_ID_FARMER_DIR = 44600,
+  SM_ID_SYS_PARAMS = 44601,
+  SM_ID_PLACE_DIR = 44602,
+  SM_ID_DRIVER_DIR = 44603,
+  SM_ID_VARIETY_DIR = 44604,
+};

@@ -1,0 +1,309 @@
+#include "platform/SmDocument.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <algorithm>
+
+#include "platform/SmMessage.h"
+
+// ---------------------------------------------------------------- CSmDocument
+
+CSmDocument::~CSmDocument() {
+  for (CSmView* view : m_views) view->m_document = nullptr;
+}
+
+bool CSmDocument::OnOpenDocument(const std::string& path) {
+  SetPathName(path);
+  m_modified = false;
+  return true;
+}
+
+bool CSmDocument::OnSaveDocument(const std::string& path) {
+  SetPathName(path);
+  m_modified = false;
+  return true;
+}
+
+bool CSmDocument::SaveModified() {
+  if (!m_modified) return true;
+  const int answer =
+      SmMessageBox("是否保存对“" + m_title + "”的修改？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION);
+  if (answer == SM_IDCANCEL) return false;
+  if (answer == SM_IDNO) return true;
+  return OnSaveDocument(m_pathName);
+}
+
+bool CSmDocument::CanCloseFrame(CSmChildFrame* /*frame*/) {
+  return SaveModified();
+}
+
+void CSmDocument::OnCloseDocument() {
+  if (m_closing) return;
+  m_closing = true;
+  const std::vector<CSmView*> views = m_views;
+  for (CSmView* view : views) {
+    CSmChildFrame* frame = view->GetParentFrame();
+    RemoveView(view);
+    if (frame) frame->close();
+  }
+  if (m_template) {
+    m_template->RemoveDocument(this);  // destroys this document
+    return;
+  }
+  m_closing = false;
+}
+
+void CSmDocument::SetTitle(const std::string& title) {
+  m_title = title;
+  for (CSmView* view : m_views) {
+    if (CSmChildFrame* frame = view->GetParentFrame()) {
+      frame->setWindowTitle(QString::fromStdString(title));
+    }
+  }
+}
+
+void CSmDocument::SetPathName(const std::string& path) {
+  m_pathName = path;
+  const size_t slash = path.find_last_of("/\\");
+  SetTitle(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+void CSmDocument::AddView(CSmView* view) {
+  if (!view || view->m_document == this) return;
+  if (view->m_document) view->m_document->RemoveView(view);
+  view->m_document = this;
+  m_views.push_back(view);
+}
+
+void CSmDocument::RemoveView(CSmView* view) {
+  auto found = std::find(m_views.begin(), m_views.end(), view);
+  if (found == m_views.end()) return;
+  m_views.erase(found);
+  view->m_document = nullptr;
+}
+
+void CSmDocument::UpdateAllViews(CSmView* sender, long hint) {
+  for (CSmView* view : m_views) {
+    if (view != sender) view->OnUpdate(sender, hint);
+  }
+}
+
+// ---------------------------------------------------------------- CSmView
+
+CSmView::~CSmView() {
+  CSmDocument* doc = m_document;
+  if (!doc) return;
+  doc->RemoveView(this);
+  // The last view gone takes its document with it.
+  if (doc->Views().empty()) doc->OnCloseDocument();
+}
+
+CSmChildFrame* CSmView::GetParentFrame() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* frame = qobject_cast<CSmChildFrame*>(w)) return frame;
+  }
+  return nullptr;
+}
+
+void CSmView::AppendRoute(std::vector<CSmCmdTarget*>& route) {
+  route.push_back(this);
+  if (m_document) route.push_back(m_document);
+}
+
+// ---------------------------------------------------------------- CSmChildFrame
+
+CSmChildFrame::CSmChildFrame(QWidget* parent) : QMdiSubWindow(parent) {
+  setAttribute(Qt::WA_DeleteOnClose);
+}
+
+CSmView* CSmChildFrame::GetActiveView() const {
+  if (m_activeView) return m_activeView;
+  if (auto* view = qobject_cast<CSmView*>(widget())) return view;
+  return widget() ? widget()->findChild<CSmView*>() : nullptr;
+}
+
+CSmDocument* CSmChildFrame::GetActiveDocument() const {
+  CSmView* view = GetActiveView();
+  return view ? view->GetDocument() : nullptr;
+}
+
+void CSmChildFrame::AppendRoute(std::vector<CSmCmdTarget*>& route) {
+  if (CSmView* view = GetActiveView()) view->AppendRoute(route);
+  route.push_back(this);
+}
+
+void CSmChildFrame::closeEvent(QCloseEvent* event) {
+  CSmDocument* doc = GetActiveDocument();
+  if (!doc) {
+    QMdiSubWindow::closeEvent(event);
+    return;
+  }
+  // Only the document's last frame asks; other frames just close their views.
+  const auto others = std::count_if(doc->Views().begin(), doc->Views().end(),
+                                    [this](CSmView* v) { return v->GetParentFrame() != this; });
+  if (others == 0 && !doc->CanCloseFrame(this)) {
+    event->ignore();
+    return;
+  }
+  QMdiSubWindow::closeEvent(event);
+  if (!event->isAccepted()) return;
+  if (others == 0) {
+    doc->OnCloseDocument();
+    return;
+  }
+  for (CSmView* view : findChildren<CSmView*>()) {
+    if (view->GetDocument() == doc) doc->RemoveView(view);
+  }
+}
+
+// ---------------------------------------------------------------- CSmDocTemplate
+
+CSmDocTemplate::CSmDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
+                               FrameFactory frame)
+    : m_resourceId(resourceId),
+      m_documentFactory(std::move(document)),
+      m_viewFactory(std::move(view)),
+      m_frameFactory(std::move(frame)) {}
+
+CSmDocTemplate::~CSmDocTemplate() {
+  // Views must not reach back into documents that are going away.
+  for (auto& doc : m_documents) {
+    doc->m_template = nullptr;
+    doc->m_closing = true;
+  }
+}
+
+std::unique_ptr<CSmDocument> CSmDocTemplate::CreateNewDocument() {
+  return m_documentFactory ? m_documentFactory() : nullptr;
+}
+
+CSmDocument* CSmDocTemplate::OpenDocumentFile(const std::string& path, bool visible) {
+  std::unique_ptr<CSmDocument> owned = CreateNewDocument();
+  if (!owned) return nullptr;
+  owned->m_template = this;
+  const bool ok = path.empty() ? owned->OnNewDocument() : owned->OnOpenDocument(path);
+  if (!ok) return nullptr;
+  CSmDocument* doc = AddDocument(std::move(owned));
+  if (!visible) return doc;
+  CSmChildFrame* frame = CreateNewFrame(doc);
+  if (!frame) {
+    RemoveDocument(doc);
+    return nullptr;
+  }
+  InitialUpdateFrame(frame, doc, visible);
+  return doc;
+}
+
+CSmChildFrame* CSmDocTemplate::CreateNewFrame(CSmDocument* doc) {
+  CSmChildFrame* frame = m_frameFactory ? m_frameFactory() : new CSmChildFrame;
+  if (!frame) return nullptr;
+  QWidget* content = m_viewFactory ? m_viewFactory(doc, frame) : nullptr;
+  if (!content) {
+    delete frame;
+    return nullptr;
+  }
+  frame->setWidget(content);
+  for (CSmView* view : frame->findChildren<CSmView*>()) doc->AddView(view);
+  frame->setWindowTitle(QString::fromStdString(doc->GetTitle()));
+  if (CSmFrameWnd* main = CSmFrameWnd::Main()) main->AddChild(frame);
+  return frame;
+}
+
+void CSmDocTemplate::InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible) {
+  for (CSmView* view : frame->findChildren<CSmView*>()) {
+    if (view->GetDocument() == doc) view->OnInitialUpdate();
+  }
+  if (visible) frame->show();
+}
+
+CSmDocument* CSmDocTemplate::AddDocument(std::unique_ptr<CSmDocument> doc) {
+  if (!doc) return nullptr;
+  doc->m_template = this;
+  m_documents.push_back(std::move(doc));
+  return m_documents.back().get();
+}
+
+void CSmDocTemplate::RemoveDocument(CSmDocument* doc) {
+  auto found = std::find_if(m_documents.begin(), m_documents.end(),
+                            [doc](const auto& owned) { return owned.get() == doc; });
+  if (found == m_documents.end()) return;
+  std::unique_ptr<CSmDocument> owned = std::move(*found);
+  m_documents.erase(found);
+}
+
+bool CSmDocTemplate::SaveAllModified() {
+  return std::all_of(m_documents.begin(), m_documents.end(),
+                     [](const auto& doc) { return doc->SaveModified(); });
+}
+
+void CSmDocTemplate::CloseAllDocuments() {
+  while (!m_documents.empty()) m_documents.front()->OnCloseDocument();
+}
+
+// ---------------------------------------------------------------- CSmDocManager
+
+void CSmDocManager::AddDocTemplate(std::unique_ptr<CSmDocTemplate> docTemplate) {
+  if (docTemplate) m_templates.push_back(std::move(docTemplate));
+}
+
+CSmDocTemplate* CSmDocManager::FindTemplate(int resourceId) const {
+  for (const auto& t : m_templates) {
+    if (t->GetResourceId() == resourceId) return t.get();
+  }
+  return nullptr;
+}
+
+bool CSmDocManager::SaveAllModified() {
+  return std::all_of(m_templates.begin(), m_templates.end(),
+                     [](const auto& t) { return t->SaveAllModified(); });
+}
+
+void CSmDocManager::CloseAllDocuments() {
+  for (const auto& t : m_templates) t->CloseAllDocuments();
+}
+
+int CSmDocManager::DocumentCount() const {
+  int count = 0;
+  for (const auto& t : m_templates) count += static_cast<int>(t->Documents().size());
+  return count;
+}
+
+// ---------------------------------------------------------------- CSmFrameWnd
+
+namespace {
+QPointer<CSmFrameWnd> g_mainFrame;
+}
+
+CSmFrameWnd::CSmFrameWnd(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this)) {
+  setCentralWidget(m_mdiArea);
+}
+
+CSmFrameWnd::~CSmFrameWnd() {
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  if (commands.MainTarget() == this) commands.SetMainTarget(nullptr);
+}
+
+CSmFrameWnd* CSmFrameWnd::Main() {
+  return g_mainFrame;
+}
+
+void CSmFrameWnd::MakeMain() {
+  g_mainFrame = this;
+  CSmCommandManager::Instance().SetMainTarget(this);
+}
+
+CSmChildFrame* CSmFrameWnd::GetActiveChild() const {
+  QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+  if (!active) active = m_mdiArea->currentSubWindow();
+  return qobject_cast<CSmChildFrame*>(active);
+}
+
+void CSmFrameWnd::AddChild(CSmChildFrame* child) {
+  m_mdiArea->addSubWindow(child);
+  m_mdiArea->setActiveSubWindow(child);
+}
+
+void CSmFrameWnd::AppendRoute(std::vector<CSmCmdTarget*>& route) {
+  if (CSmChildFrame* child = GetActiveChild()) child->AppendRoute(route);
+  route.push_back(this);
+}

@@ -1,0 +1,179 @@
+#pragma once
+// Documents, views, document templates, child frames and the main frame over Qt's MDI area.
+// A template makes a document, a child frame (an MDI sub-window) and the frame's view; the
+// document lives while one of its views does. Commands go to the active view, its document,
+// its child frame, then the main frame (and the application after it, CSmCommandManager).
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/SmCommand.h"
+
+class QMdiArea;
+class CSmDocTemplate;
+class CSmChildFrame;
+class CSmView;
+
+class CSmDocument : public CSmCmdTarget {
+ public:
+  CSmDocument() = default;
+  ~CSmDocument() override;
+  CSmDocument(const CSmDocument&) = delete;
+  CSmDocument& operator=(const CSmDocument&) = delete;
+
+  // Hooks of the document's life; false refuses the opening.
+  virtual bool OnNewDocument() { return true; }
+  virtual bool OnOpenDocument(const std::string& path);
+  virtual bool OnSaveDocument(const std::string& path);
+  // Closes every frame of the document and destroys it.
+  virtual void OnCloseDocument();
+  // Asks to save changes; false when the user cancels (the close is refused).
+  virtual bool SaveModified();
+  // Whether the document may close with the given frame (its last one).
+  virtual bool CanCloseFrame(CSmChildFrame* frame);
+
+  const std::string& GetTitle() const { return m_title; }
+  virtual void SetTitle(const std::string& title);
+  const std::string& GetPathName() const { return m_pathName; }
+  void SetPathName(const std::string& path);
+  bool IsModified() const { return m_modified; }
+  void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+
+  CSmDocTemplate* GetDocTemplate() const { return m_template; }
+  const std::vector<CSmView*>& Views() const { return m_views; }
+  void AddView(CSmView* view);
+  void RemoveView(CSmView* view);
+  // Calls OnUpdate of every view but the sender.
+  void UpdateAllViews(CSmView* sender, long hint = 0);
+
+ private:
+  friend class CSmDocTemplate;
+  CSmDocTemplate* m_template = nullptr;
+  std::vector<CSmView*> m_views;
+  std::string m_title;
+  std::string m_pathName;
+  bool m_modified = false;
+  bool m_closing = false;
+};
+
+class CSmView : public QWidget, public CSmCmdTarget {
+  Q_OBJECT
+ public:
+  explicit CSmView(QWidget* parent = nullptr) : QWidget(parent) {}
+  ~CSmView() override;
+
+  CSmDocument* GetDocument() const { return m_document; }
+  // The child frame the view lies in, or null.
+  CSmChildFrame* GetParentFrame() const;
+
+  // Called once after the frame with the view is made.
+  virtual void OnInitialUpdate() { OnUpdate(nullptr, 0); }
+  // Called when the document changed (UpdateAllViews).
+  virtual void OnUpdate(CSmView* /*sender*/, long /*hint*/) {}
+
+  void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
+
+ private:
+  friend class CSmDocument;
+  CSmDocument* m_document = nullptr;
+};
+
+class CSmChildFrame : public QMdiSubWindow, public CSmCmdTarget {
+  Q_OBJECT
+ public:
+  explicit CSmChildFrame(QWidget* parent = nullptr);
+
+  // The view that receives commands first: the one set last, else the frame's first view.
+  CSmView* GetActiveView() const;
+  void SetActiveView(CSmView* view) { m_activeView = view; }
+  CSmDocument* GetActiveDocument() const;
+
+  void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QPointer<CSmView> m_activeView;
+};
+
+// Makes documents of one kind with their frames and views, and owns the open ones.
+class CSmDocTemplate {
+ public:
+  using DocumentFactory = std::function<std::unique_ptr<CSmDocument>()>;
+  // Makes the frame's content: one view, or a widget holding several views.
+  using ViewFactory = std::function<QWidget*(CSmDocument*, CSmChildFrame*)>;
+  using FrameFactory = std::function<CSmChildFrame*()>;
+
+  CSmDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
+                 FrameFactory frame = {});
+  virtual ~CSmDocTemplate();
+  CSmDocTemplate(const CSmDocTemplate&) = delete;
+  CSmDocTemplate& operator=(const CSmDocTemplate&) = delete;
+
+  int GetResourceId() const { return m_resourceId; }
+
+  // Opens a document: empty path makes a new one (OnNewDocument), else OnOpenDocument.
+  // With visible false no frame is made. Null when the document refuses.
+  virtual CSmDocument* OpenDocumentFile(const std::string& path, bool visible = true);
+  virtual std::unique_ptr<CSmDocument> CreateNewDocument();
+  // Makes the child frame with its view(s) in the main frame's MDI area.
+  virtual CSmChildFrame* CreateNewFrame(CSmDocument* doc);
+  virtual void InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible = true);
+
+  const std::vector<std::unique_ptr<CSmDocument>>& Documents() const { return m_documents; }
+  // Takes a document made by a derived template's own opening into this template's keeping.
+  CSmDocument* AddDocument(std::unique_ptr<CSmDocument> doc);
+  // Destroys a document this template owns.
+  void RemoveDocument(CSmDocument* doc);
+  // Asks every document to save; false when one refuses.
+  bool SaveAllModified();
+  void CloseAllDocuments();
+
+ private:
+  int m_resourceId;
+  DocumentFactory m_documentFactory;
+  ViewFactory m_viewFactory;
+  FrameFactory m_frameFactory;
+  std::vector<std::unique_ptr<CSmDocument>> m_documents;
+};
+
+// The templates of the program, in the order they were added.
+class CSmDocManager {
+ public:
+  void AddDocTemplate(std::unique_ptr<CSmDocTemplate> docTemplate);
+  const std::vector<std::unique_ptr<CSmDocTemplate>>& Templates() const { return m_templates; }
+  CSmDocTemplate* FindTemplate(int resourceId) const;
+  bool SaveAllModified();
+  void CloseAllDocuments();
+  int DocumentCount() const;
+
+ private:
+  std::vector<std::unique_ptr<CSmDocTemplate>> m_templates;
+};
+
+// A main window with an MDI area; the one made main starts every command route.
+class CSmFrameWnd : public QMainWindow, public CSmCmdTarget {
+  Q_OBJECT
+ public:
+  explicit CSmFrameWnd(QWidget* parent = nullptr);
+  ~CSmFrameWnd() override;
+
+  // The main frame of the program (where templates put their frames), or null.
+  static CSmFrameWnd* Main();
+  void MakeMain();
+
+  QMdiArea* MdiArea() const { return m_mdiArea; }
+  CSmChildFrame* GetActiveChild() const;
+  void AddChild(CSmChildFrame* child);
+
+  void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
+
+ private:
+  QMdiArea* m_mdiArea;
+};

@@ -1,0 +1,32 @@
+#include "product/TsApp.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "platform/SmCommandIds.h"
+#include "product/BbDataType.h"
+#include "product/TsDataType.h"
+
+void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
+  CSmModuleInfo info;
+  info.m_id = 9;
+  info.m_ext = "tsd";
+  info.m_fileCaption = "Vornel糖厂甘蔗结算数据文件";
+  info.m_docType = "Zorv";
+  info.m_title = "Vornel糖厂甘蔗结算软件";
+  info.SetTypes({16, 3});
+  infos.push_back(info);
+}
+
+void CTsApp::CreateDataTypes() {
+  AdoptDataType(std::make_unique<CTsDataType>())->Init();
+  AdoptDataType(std::make_unique<CBbDataType>())->Init();
+}
+
+void CTsApp::AdjustSystemMenu(QMenu* menu) {
+  if (!menu) return;
+  for (QAction* action : menu->actions()) {
+    const int id = CSmCommandManager::CommandId(action);
+    if (id == SM_ID_BIZ_MONTHS || id == SM_ID_EXPORT_INTERFACE) menu->removeAction(action);
+  }
+}

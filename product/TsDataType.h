@@ -1,0 +1,14 @@
+#pragma once
+// Stand-in for the cane module's data type (module 16) until the cane module's own folder
+// exists: its number, resource, tab label, registration, rights and operation names.
+#include "app/SmDataType.h"
+
+class CTsDataType : public CSmDataType {
+ public:
+  void Init() override;
+  void GetDocumentRights(CSmStringList& codes, CSmStringList& names) override;
+  void GetExtraRights(CSmStringList& codes, CSmStringList& names) override;
+  void GetLogTaskNames(std::vector<int>& codes, CSmStringList& names) override;
+  void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
+  void GetPrintVariables(int group, CSmPrintVarList& rows) override;
+};
