@@ -18,6 +18,8 @@ class CSmTableRecordset {
   // text); a failure shows "执行下列SQL语句时出错！" with the statement.
   bool Open(const std::string& jet, const std::string& server);
   bool IsEOF() const { return m_eof; }
+  // True when the rows ended on an error rather than at their end.
+  bool ReadFailed() const { return m_cursor && !m_cursor->Error().empty(); }
   void MoveNext();
   long long GetInt(const std::string& column) const;
   double GetDouble(const std::string& column) const;
