@@ -6,7 +6,6 @@
 
 bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) {
   m_cursor.reset();
-  m_columns.clear();
   m_eof = true;
   const int kind = m_db->GetKind();
   const std::string translated =
