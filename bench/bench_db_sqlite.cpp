@@ -9,7 +9,6 @@
 
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
-#include "core/SmSqliteBackend.h"
 
 namespace {
 
@@ -39,12 +38,8 @@ struct Timing {
 
 Timing ThroughConnection(const std::string& path) {
   Timing t;
-  {
-    CSmSqliteBackend create;
-    create.OpenFile(path, true);
-  }
   CSmDatabase db;
-  if (!db.Open(path) || !db.ExecuteSQL(kCreate)) return t;
+  if (!db.CreateDatabase(CSmConnInfo(0), path) || !db.ExecuteSQL(kCreate)) return t;
   auto start = std::chrono::steady_clock::now();
   db.BeginTrans();
   for (int i = 0; i < kRows; ++i) db.ExecuteSQL(InsertText(i));

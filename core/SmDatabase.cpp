@@ -117,13 +117,18 @@ std::string CSmDatabase::GetFileName(bool nameOnly) {
 bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, int options,
                              bool report) {
   (void)options;  // every statement of the data file fails as a whole
+  return ExecuteBound(jet, server, {}, report);
+}
+
+bool CSmDatabase::ExecuteBound(const std::string& jet, const std::string& server,
+                               const std::vector<SmDbValue>& params, bool report) {
   const std::string& text = server.empty() ? jet : server;
   const std::string translated = TranslateSQL(m_kind != 0, m_kind == 0 ? jet : text);
   SetQueryTimeout(0);
   m_lastError.clear();
   bool ok = false;
   if (IsOpen()) {
-    ok = m_backend->Execute(translated, &m_lastError);
+    ok = m_backend->Execute(translated, &m_lastError, params);
   } else {
     m_lastError = "the database is not open";
   }

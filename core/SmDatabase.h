@@ -67,12 +67,54 @@ class CSmDatabase {
   static CSmConnInfo ParseConnectString(const std::string& connect, int kind);
   static std::string GetConnectValue(const std::string& connect, const std::string& key);
 
+  // Runs one statement with `?` parameters bound to values (never pasted into the text).
+  bool ExecuteBound(const std::string& jet, const std::string& server,
+                    const std::vector<SmDbValue>& params, bool report = true);
+
+  // --- Catalogue and schema
+  // Non-zero when the table exists (on the data file also the engine's own tables).
+  int TableExists(const std::string& name);
+  // `*length`: a text column's width (4 for an integer, 8 for a number column).
+  bool ColumnExists(const std::string& table, const std::string& column, int* length = nullptr);
+  // Table names separated by blanks; true when every one holds no row. A table that cannot be
+  // counted is reported and counts as not empty.
+  bool TablesAreEmpty(const std::string& list);
+  int DatabaseExists(const std::string& name);
+  // Appends the columns to arrays[0] integer, [1] number, [2] text (widths to `lengths`),
+  // [3] binary; 0 for a missing table, an engine table or a column of another kind, else the
+  // sum of the four array sizes.
+  int GetTableColumns(const std::string& table, std::vector<std::string>* arrays,
+                      std::vector<long>* lengths = nullptr);
+  int GetUserTables(std::vector<std::string>* names);
+  // True when no other program uses the server database (always on the data file).
+  bool ListDatabaseUsers(bool report);
+  // Kind 0: `name` is the path of a new data file, which must not exist yet.
+  bool CreateDatabase(const CSmConnInfo& settings, const std::string& name);
+  bool DropDatabase(const CSmConnInfo& settings, const std::string& name);
+  bool RecreateDatabase(const CSmConnInfo& settings);
+  // The data file has no password: says so and changes nothing (false).
+  bool SetDatabasePassword(const std::string& oldPassword, const std::string& newPassword);
+  // type 0 integer, 1 number (width, decimals), 2 text (width); every row gets the default
+  // ("0" or empty text when none is given).
+  bool AddColumn(const std::string& table, const std::string& column, int type, int width,
+                 int decimals, const std::string& defaultText = {});
+
+  // Copies every row of `table` from `source` to the table of the same name on `destination`,
+  // column by column and by name; columns the destination lacks are skipped. A row that fails
+  // is reported (until the user answers No) and the copy goes on. False when the copy could not
+  // start or any row failed; `failedRows` (if given) receives the number of failed rows.
+  static bool CopyTable(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
+                        const std::string& jetFilter = {}, const std::string& serverFilter = {},
+                        long* failedRows = nullptr);
+
   // The back end of the open connection (null when closed); used by the query object.
   CSmDbBackend* Backend() const { return m_backend.get(); }
   // The engine's text of the last failed statement (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
 
  private:
+  static std::vector<std::string> SplitFields(const std::string& list);
+
   CSmConnInfo m_settings;
   std::unique_ptr<CSmDbBackend> m_backend;
   int m_kind = 0;

@@ -15,6 +15,7 @@ class CSmDbCursor {
   // (then `Error()` is not empty).
   virtual bool Next() = 0;
   virtual int ColumnCount() const = 0;
+  virtual std::string ColumnName(int column) const = 0;
   virtual bool IsNull(int column) const = 0;
   virtual long long GetInt(int column) const = 0;
   virtual double GetDouble(int column) const = 0;
@@ -45,12 +46,39 @@ struct SmDbValue {
   double d = 0;
   std::string text;
   std::vector<unsigned char> blob;
+
+  static SmDbValue OfInt(long long v) {
+    SmDbValue x;
+    x.type = Int;
+    x.i = v;
+    return x;
+  }
+  static SmDbValue OfDouble(double v) {
+    SmDbValue x;
+    x.type = Double;
+    x.d = v;
+    return x;
+  }
+  static SmDbValue OfText(std::string v) {
+    SmDbValue x;
+    x.type = Text;
+    x.text = std::move(v);
+    return x;
+  }
+  static SmDbValue OfBlob(std::vector<unsigned char> v) {
+    SmDbValue x;
+    x.type = Blob;
+    x.blob = std::move(v);
+    return x;
+  }
 };
 
 class CSmDbBackend {
  public:
   virtual ~CSmDbBackend() = default;
   virtual bool Open(const std::string& name) = 0;
+  // Creates a new, empty database and leaves it open; false when it exists already.
+  virtual bool Create(const std::string& name) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
   virtual std::string Name() const = 0;  // the data file's path or the database name

@@ -48,12 +48,38 @@ bool AdaptLikePattern(std::string& literal) {
   return escaped;
 }
 
+// The pattern after LIKE runs to the next keyword, comma or closing bracket of its level; it is
+// mostly one literal, but may be built with `+` from literals and names.
+size_t PatternEnd(const Tokens& tokens, size_t from) {
+  int depth = 0;
+  for (size_t k = from; k < tokens.size(); ++k) {
+    const SmSqlToken& t = tokens[k];
+    if (t.text == "(") ++depth;
+    if (t.text == ")" && --depth < 0) return k;
+    if (depth > 0) continue;
+    if (t.text == ",") return k;
+    if (t.kind == SmSqlTokenKind::Name &&
+        (SmSqlTokenIs(t, "and") || SmSqlTokenIs(t, "or") || SmSqlTokenIs(t, "order") ||
+         SmSqlTokenIs(t, "group") || SmSqlTokenIs(t, "having") || SmSqlTokenIs(t, "then") ||
+         SmSqlTokenIs(t, "else") || SmSqlTokenIs(t, "end") || SmSqlTokenIs(t, "when") ||
+         SmSqlTokenIs(t, "escape") || SmSqlTokenIs(t, "union")))
+      return k;
+  }
+  return tokens.size();
+}
+
 void AdaptLike(Tokens& tokens) {
   for (size_t i = 0; i < tokens.size(); ++i) {
     if (!SmSqlTokenIs(tokens[i], "like")) continue;
-    size_t p = SmSqlNextSolid(tokens, i);
-    if (p >= tokens.size() || tokens[p].kind != SmSqlTokenKind::String) continue;
-    if (AdaptLikePattern(tokens[p].text)) tokens[p].text += " ESCAPE '\\'";
+    const size_t end = PatternEnd(tokens, i + 1);
+    bool escaped = false;
+    size_t last = i;
+    for (size_t k = i + 1; k < end; ++k) {
+      if (tokens[k].kind != SmSqlTokenKind::Space) last = k;
+      if (tokens[k].kind == SmSqlTokenKind::String && AdaptLikePattern(tokens[k].text))
+        escaped = true;
+    }
+    if (escaped) tokens[last].text += " ESCAPE '\\'";
   }
 }
 
@@ -94,7 +120,8 @@ void AdaptIndexNames(Tokens& tokens) {
   if (drop) tokens.erase(tokens.begin() + nameAt + 1, tokens.end());
 }
 
-// Long is the Jet name of a 32-bit integer column; SQLite gives it no integer affinity. Text
+// Long is the Jet name of a 32-bit integer column and LongBinary of a binary one; SQLite gives
+// them no fitting affinity. Text
 // columns compare as Jet compares them, without regard to case.
 void AdaptColumnTypes(Tokens& tokens) {
   size_t i = FirstSolid(tokens);
@@ -108,6 +135,9 @@ void AdaptColumnTypes(Tokens& tokens) {
     }
     if (!IsName(tokens[prev]) || SmSqlTokenIs(tokens[prev], "table")) continue;
     if (SmSqlTokenIs(tokens[k], "long")) tokens[k].text = "INTEGER";
+    if (SmSqlTokenIs(tokens[k], "longbinary") || SmSqlTokenIs(tokens[k], "binary") ||
+        SmSqlTokenIs(tokens[k], "image"))
+      tokens[k].text = "BLOB";
     if (!SmSqlTokenIs(tokens[k], "char") && !SmSqlTokenIs(tokens[k], "varchar")) continue;
     // Jet compares texts without regard to case.
     size_t close = SmSqlNextSolid(tokens, k);

@@ -53,6 +53,10 @@ class CSqliteCursor : public CSmDbCursor {
     return false;
   }
   int ColumnCount() const override { return sqlite3_column_count(m_stmt.get()); }
+  std::string ColumnName(int c) const override {
+    const char* name = sqlite3_column_name(m_stmt.get(), c);
+    return name ? name : "";
+  }
   bool IsNull(int c) const override { return sqlite3_column_type(m_stmt.get(), c) == SQLITE_NULL; }
   long long GetInt(int c) const override {
     if (sqlite3_column_type(m_stmt.get(), c) == SQLITE_FLOAT)
@@ -115,7 +119,9 @@ SmDbColumn ColumnFromDeclared(const std::string& name, const std::string& declar
   std::string upper;
   for (char c : declared) upper += static_cast<char>(std::toupper((unsigned char)c));
   auto has = [&](const char* s) { return upper.find(s) != std::string::npos; };
-  if (has("CHAR") || has("TEXT") || has("CLOB")) {
+  if (has("BLOB") || has("BINARY") || has("IMAGE")) {
+    col.kind = SM_COL_BINARY;
+  } else if (has("CHAR") || has("TEXT") || has("CLOB")) {
     col.kind = SM_COL_TEXT;
     size_t open = upper.find('(');
     col.width = open == std::string::npos ? 255 : std::atoi(upper.c_str() + open + 1);
@@ -124,8 +130,6 @@ SmDbColumn ColumnFromDeclared(const std::string& name, const std::string& declar
   } else if (has("DOUB") || has("REAL") || has("FLOA") || has("NUMERIC") || has("DECIMAL") ||
              has("SINGLE") || has("CURRENCY")) {
     col.kind = SM_COL_NUMBER;
-  } else if (has("BLOB") || has("BINARY") || has("IMAGE")) {
-    col.kind = SM_COL_BINARY;
   }
   return col;
 }
@@ -255,15 +259,18 @@ bool CSmSqliteBackend::Rollback() {
 }
 
 bool CSmSqliteBackend::GetTables(std::vector<std::string>& names, bool withSystem) {
-  std::string error;
-  auto cursor = Query("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", &error);
-  if (!cursor) return false;
-  while (cursor->Next()) {
-    std::string name = cursor->GetText(0);
+  if (!m_db) return false;
+  StmtPtr stmt =
+      Prepare(m_db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", nullptr);
+  if (!stmt) return false;
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    const unsigned char* t = sqlite3_column_text(stmt.get(), 0);
+    std::string name = t ? reinterpret_cast<const char*>(t) : "";
     if (withSystem || name.rfind("sqlite_", 0) != 0) names.push_back(name);
   }
   if (withSystem) names.push_back("sqlite_master");
-  return cursor->Error().empty();
+  return rc == SQLITE_DONE;
 }
 
 bool CSmSqliteBackend::GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) {

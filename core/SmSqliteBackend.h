@@ -20,6 +20,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool OpenFile(const std::string& path, bool create);
 
   bool Open(const std::string& name) override { return OpenFile(name, false); }
+  bool Create(const std::string& name) override { return OpenFile(name, true); }
   void Close() override;
   bool IsOpen() const override { return m_db != nullptr; }
   std::string Name() const override { return m_path; }

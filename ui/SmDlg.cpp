@@ -15,7 +15,7 @@
 
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
-#include "ui/SmCommandIds.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmListCtrl.h"
 
 namespace {
@@ -167,24 +167,24 @@ void CSmDlg::keyPressEvent(QKeyEvent* event) {
 
 bool CSmDlg::OnCommand(unsigned id) {
   switch (id) {
-    case SM_CMD_OK:
+    case SM_ID_OK:
       OnOK();
       return true;
-    case SM_CMD_CANCEL:
+    case SM_ID_CANCEL:
       OnCancel();
       return true;
-    case SM_CMD_ENTER:
+    case SM_ID_ENTER:
       OnEnter();
       return true;
-    case SM_CMD_CALCULATOR: {
+    case SM_ID_CALCULATOR: {
       CSmCalcDlg calc(false, {}, nullptr);
       calc.DoModal();
       return true;
     }
-    case SM_CMD_DLG_BACKGROUND:
+    case SM_ID_DLG_BACKGROUND:
       OnChangeBackground();
       return true;
-    case SM_CMD_HELP_FINDER:
+    case SM_ID_HELP_FINDER:
       return true;  // no help file is installed with the program
     default:
       return false;
@@ -194,9 +194,9 @@ bool CSmDlg::OnCommand(unsigned id) {
 std::unique_ptr<QMenu> CSmDlg::CreateContextMenu() {
   auto menu = std::make_unique<QMenu>(QStringLiteral("对话框右键菜单"));
   const std::pair<unsigned, const char*> items[] = {
-      {SM_CMD_HELP_FINDER, "帮助(&H)\tF1"},
-      {SM_CMD_CALCULATOR, "计算器\tF12"},
-      {SM_CMD_DLG_BACKGROUND, "改变背景图案..."},
+      {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+      {SM_ID_CALCULATOR, "计算器\tF12"},
+      {SM_ID_DLG_BACKGROUND, "改变背景图案..."},
   };
   for (const auto& [id, text] : items) {
     QAction* action = menu->addAction(QString::fromUtf8(text));

@@ -14,7 +14,7 @@
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
-#include "ui/SmCommandIds.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFindDlg.h"
 
@@ -22,6 +22,13 @@ namespace {
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+// Byte order of the texts in the system code page.
+bool GbkLess(const std::string& a, const std::string& b) {
+  std::string ga, gb;
+  if (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb)) return a < b;
+  return ga < gb;
 }
 
 const char* const kCutWord = "剪切";
@@ -33,30 +40,30 @@ struct MenuItem {
 };
 
 const MenuItem kMenu300[] = {
-    {SM_CMD_ADD, "新增(&N)...\tCtrl+N"},
-    {SM_CMD_OPEN, "打开(&O)...\tCtrl+O"},
-    {SM_CMD_MODIFY, "修改(&S)...\tCtrl+M"},
-    {SM_CMD_DELETE, "删除(&R)\tDelete"},
+    {SM_ID_LIST_ADD, "新增(&N)...\tCtrl+N"},
+    {SM_ID_LIST_OPEN, "打开(&O)...\tCtrl+O"},
+    {SM_ID_LIST_MODIFY, "修改(&S)...\tCtrl+M"},
+    {SM_ID_LIST_DELETE, "删除(&R)\tDelete"},
     {0, nullptr},
-    {SM_CMD_EDIT_CUT, "剪切(&T)\tCtrl+X"},
-    {SM_CMD_EDIT_COPY, "复制(&C)\tCtrl+C"},
-    {SM_CMD_EDIT_PASTE, "粘贴(&P)\tCtrl+V"},
-    {SM_CMD_EDIT_SELECT_ALL, "全选(&A)\tCtrl+A"},
-    {SM_CMD_INVERT_SELECTION, "反向选择(&F)\tCtrl+R"},
-    {SM_CMD_EDIT_FIND, "查找(&F)\tCtrl+F"},
-    {SM_CMD_EDIT_REPEAT, "查找下一个(&E)\tF3"},
+    {SM_ID_EDIT_CUT, "剪切(&T)\tCtrl+X"},
+    {SM_ID_EDIT_COPY, "复制(&C)\tCtrl+C"},
+    {SM_ID_EDIT_PASTE, "粘贴(&P)\tCtrl+V"},
+    {SM_ID_EDIT_SELECT_ALL, "全选(&A)\tCtrl+A"},
+    {SM_ID_LIST_INVERT_SELECTION, "反向选择(&F)\tCtrl+R"},
+    {SM_ID_EDIT_FIND, "查找(&F)\tCtrl+F"},
+    {SM_ID_EDIT_REPEAT, "查找下一个(&E)\tF3"},
     {0, nullptr},
-    {SM_CMD_HELP_FINDER, "帮助(&H)\tF1"},
-    {SM_CMD_CALCULATOR, "计算器(&B)\tF12"},
+    {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+    {SM_ID_CALCULATOR, "计算器(&B)\tF12"},
     {0, nullptr},
-    {SM_CMD_FILE_PRINT, "打印 ...\tCtrl+P"},
-    {SM_CMD_FILE_PAGE_SETUP, "打印页面设置 ..."},
-    {SM_CMD_FILE_PRINT_SETUP, "打印机设置 ..."},
+    {SM_ID_FILE_PRINT, "打印 ...\tCtrl+P"},
+    {SM_ID_FILE_PAGE_SETUP, "打印页面设置 ..."},
+    {SM_ID_FILE_PRINT_SETUP, "打印机设置 ..."},
     {0, nullptr},
-    {SM_CMD_VIEW_LARGEICON, "大图标(&G)"},
-    {SM_CMD_VIEW_SMALLICON, "小图标(&M)"},
-    {SM_CMD_VIEW_LIST, "列表(&L)"},
-    {SM_CMD_VIEW_DETAILS, "详细资料(&D)"},
+    {SM_ID_VIEW_LARGEICON, "大图标(&G)"},
+    {SM_ID_VIEW_SMALLICON, "小图标(&M)"},
+    {SM_ID_VIEW_LIST, "列表(&L)"},
+    {SM_ID_VIEW_DETAILS, "详细资料(&D)"},
 };
 
 }  // namespace
@@ -152,7 +159,7 @@ int CSmListCtrl::FindText(const std::string& text, bool sorted) {
   int found = -1;
   for (int i = 0; i < count && found < 0; ++i) {
     const std::string row = topLevelItem(i)->text(0).toStdString();
-    if (sorted ? !(row < text) : row == text) found = i;
+    if (sorted ? !GbkLess(row, text) : row == text) found = i;
   }
   if (found < 0 && sorted && count > 0) found = count - 1;
   if (found < 0) return -1;
@@ -315,7 +322,7 @@ int CSmListCtrl::ParseClipboard(std::vector<std::string>& rows, bool& cut, bool&
 }
 
 void CSmListCtrl::Paste() {
-  if (!IsCommandEnabled(SM_CMD_EDIT_PASTE)) return;
+  if (!IsCommandEnabled(SM_ID_EDIT_PASTE)) return;
   std::vector<std::string> rows;
   bool cut = false, same = true;
   CSmDatabase from(0);
@@ -374,31 +381,31 @@ bool CSmListCtrl::IsCommandEnabled(unsigned id) {
   std::string title;
   bool pre = true;
   switch (id) {
-    case SM_CMD_OPEN:
-    case SM_CMD_MODIFY:
-    case SM_CMD_DELETE:
-    case SM_CMD_EDIT_CUT:
-    case SM_CMD_EDIT_COPY:
+    case SM_ID_LIST_OPEN:
+    case SM_ID_LIST_MODIFY:
+    case SM_ID_LIST_DELETE:
+    case SM_ID_EDIT_CUT:
+    case SM_ID_EDIT_COPY:
       pre = selected;
       break;
-    case SM_CMD_EDIT_PASTE:
+    case SM_ID_EDIT_PASTE:
       pre = ClipboardHasFormat();
       break;
-    case SM_CMD_EDIT_SELECT_ALL:
-    case SM_CMD_INVERT_SELECTION:
+    case SM_ID_EDIT_SELECT_ALL:
+    case SM_ID_LIST_INVERT_SELECTION:
       pre = rows > 0 && multi;
       break;
-    case SM_CMD_EDIT_FIND:
+    case SM_ID_EDIT_FIND:
       pre = rows > 0;
       break;
-    case SM_CMD_EDIT_REPEAT:
+    case SM_ID_EDIT_REPEAT:
       pre = rows > 0 && !m_searchText.empty();
       break;
-    case SM_CMD_FILE_PRINT:
-    case SM_CMD_FILE_PAGE_SETUP:
+    case SM_ID_FILE_PRINT:
+    case SM_ID_FILE_PAGE_SETUP:
       pre = PrintInfo(key, title);
       break;
-    case SM_CMD_FORWARD:
+    case SM_ID_GO_FORWARD:
       pre = static_cast<int>(selectedItems().size()) == 1;
       break;
     default:
@@ -409,71 +416,71 @@ bool CSmListCtrl::IsCommandEnabled(unsigned id) {
 
 bool CSmListCtrl::OnCommand(unsigned id) {
   switch (id) {
-    case SM_CMD_ADD:
+    case SM_ID_LIST_ADD:
       Add();
       break;
-    case SM_CMD_OPEN:
+    case SM_ID_LIST_OPEN:
       Open();
       break;
-    case SM_CMD_MODIFY:
+    case SM_ID_LIST_MODIFY:
       Modify();
       break;
-    case SM_CMD_DELETE:
+    case SM_ID_LIST_DELETE:
       Delete();
       break;
-    case SM_CMD_EDIT_CUT:
+    case SM_ID_EDIT_CUT:
       Cut();
       break;
-    case SM_CMD_EDIT_COPY:
+    case SM_ID_EDIT_COPY:
       Copy();
       break;
-    case SM_CMD_EDIT_PASTE:
+    case SM_ID_EDIT_PASTE:
       Paste();
       break;
-    case SM_CMD_EDIT_SELECT_ALL:
+    case SM_ID_EDIT_SELECT_ALL:
       SelectAll();
       break;
-    case SM_CMD_INVERT_SELECTION:
+    case SM_ID_LIST_INVERT_SELECTION:
       InvertSelection();
       break;
-    case SM_CMD_EDIT_FIND:
+    case SM_ID_EDIT_FIND:
       Find();
       break;
-    case SM_CMD_EDIT_REPEAT:
+    case SM_ID_EDIT_REPEAT:
       FindNext();
       break;
-    case SM_CMD_BACK:
+    case SM_ID_GO_BACK:
       Back();
       break;
-    case SM_CMD_FORWARD:
+    case SM_ID_GO_FORWARD:
       Forward();
       break;
-    case SM_CMD_FILE_PRINT:
+    case SM_ID_FILE_PRINT:
       Print();
       break;
-    case SM_CMD_FILE_PAGE_SETUP:
+    case SM_ID_FILE_PAGE_SETUP:
       PageSetup();
       break;
-    case SM_CMD_FILE_PRINT_SETUP:
+    case SM_ID_FILE_PRINT_SETUP:
       PrinterSetup();
       break;
-    case SM_CMD_HELP_FINDER:
+    case SM_ID_HELP_FINDER:
       break;  // no help file is installed with the program
-    case SM_CMD_CALCULATOR: {
+    case SM_ID_CALCULATOR: {
       CSmCalcDlg calc(false, {}, nullptr);
       calc.DoModal();
       break;
     }
-    case SM_CMD_VIEW_LARGEICON:
+    case SM_ID_VIEW_LARGEICON:
       setIconSize(QSize(32, 32));
       header()->hide();
       break;
-    case SM_CMD_VIEW_SMALLICON:
-    case SM_CMD_VIEW_LIST:
+    case SM_ID_VIEW_SMALLICON:
+    case SM_ID_VIEW_LIST:
       setIconSize(QSize(16, 16));
       header()->hide();
       break;
-    case SM_CMD_VIEW_DETAILS:
+    case SM_ID_VIEW_DETAILS:
       setIconSize(QSize(16, 16));
       header()->show();
       break;
@@ -526,48 +533,48 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
     switch (key) {
       case Qt::Key_C:
       case Qt::Key_Home:
-        id = SM_CMD_EDIT_COPY;
+        id = SM_ID_EDIT_COPY;
         break;
       case Qt::Key_V:
-        id = SM_CMD_EDIT_PASTE;
+        id = SM_ID_EDIT_PASTE;
         break;
       case Qt::Key_X:
-        id = SM_CMD_EDIT_CUT;
+        id = SM_ID_EDIT_CUT;
         break;
       case Qt::Key_A:
-        id = SM_CMD_EDIT_SELECT_ALL;
+        id = SM_ID_EDIT_SELECT_ALL;
         break;
       case Qt::Key_F:
-        id = SM_CMD_EDIT_FIND;
+        id = SM_ID_EDIT_FIND;
         break;
       case Qt::Key_M:
-        id = SM_CMD_MODIFY;
+        id = SM_ID_LIST_MODIFY;
         break;
       case Qt::Key_N:
-        id = SM_CMD_ADD;
+        id = SM_ID_LIST_ADD;
         break;
       case Qt::Key_O:
-        id = SM_CMD_OPEN;
+        id = SM_ID_LIST_OPEN;
         break;
       case Qt::Key_P:
-        id = SM_CMD_FILE_PRINT;
+        id = SM_ID_FILE_PRINT;
         break;
       case Qt::Key_R:
-        id = SM_CMD_INVERT_SELECTION;
+        id = SM_ID_LIST_INVERT_SELECTION;
         break;
       default:
         break;
     }
   } else if (shift && key == Qt::Key_Home) {
-    id = SM_CMD_EDIT_PASTE;
+    id = SM_ID_EDIT_PASTE;
   } else if (shift && key == Qt::Key_Delete) {
-    id = SM_CMD_EDIT_CUT;
+    id = SM_ID_EDIT_CUT;
   } else if (key == Qt::Key_Delete) {
-    id = SM_CMD_DELETE;
+    id = SM_ID_LIST_DELETE;
   } else if (key == Qt::Key_F3) {
-    id = SM_CMD_EDIT_REPEAT;
+    id = SM_ID_EDIT_REPEAT;
   } else if (key == Qt::Key_F12) {
-    id = SM_CMD_CALCULATOR;
+    id = SM_ID_CALCULATOR;
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Open();
     return;
@@ -576,8 +583,8 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
     RunIfEnabled(id);
     return;
   }
-  if (!ctrl && key == Qt::Key_Left) RunIfEnabled(SM_CMD_BACK);
-  if (!ctrl && key == Qt::Key_Right) RunIfEnabled(SM_CMD_FORWARD);
+  if (!ctrl && key == Qt::Key_Left) RunIfEnabled(SM_ID_GO_BACK);
+  if (!ctrl && key == Qt::Key_Right) RunIfEnabled(SM_ID_GO_FORWARD);
   if (!ctrl && !event->text().isEmpty()) TypedSearch(event->text());
   QTreeWidget::keyPressEvent(event);
 }

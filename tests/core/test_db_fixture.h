@@ -15,8 +15,8 @@ inline std::string SmFreshDataFile(const std::string& name) {
   std::filesystem::create_directories(dir);
   std::filesystem::path path = dir / (name + ".tsd");
   std::filesystem::remove(path);
-  CSmSqliteBackend backend;
-  EXPECT_TRUE(backend.OpenFile(path.string(), true));
+  CSmDatabase db;
+  EXPECT_TRUE(db.CreateDatabase(CSmConnInfo(0), path.string()));
   return path.string();
 }
 

@@ -92,6 +92,11 @@ TEST_F(SqlSqlite, LikeWildcardsAndPlainPercent) {
   EXPECT_EQ(m_db.QueryInt("Select Count(*) From gbSheet Where KNO0 Not Like '01_5'"), 2);
   EXPECT_EQ(Adapt("Select 1 Where 'x*' Like 'x*' And '*'='*'"),
             "Select 1 Where 'x*' Like 'x%' And '*'='*'");
+  // A pattern built from parts.
+  EXPECT_EQ(Adapt("Select Count(*) From gbSheet Where KNO0 Like Left(KNO3,2)+'%*' Or T=''"),
+            "Select Count(*) From gbSheet Where KNO0 Like jet_left(KNO3,2)||'\\%%' ESCAPE '\\' "
+            "Or T=''");
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From gbSheet Where KNO0 Like Left(KNO0,2)+'%*'"), 1);
 }
 
 TEST_F(SqlSqlite, JetFunctions) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/SmDatabase.h"
+#include "core/SmSqlDialect.h"
 
 namespace {
 
@@ -73,3 +74,33 @@ TEST(TranslateSql, WorkedExamplesAndEdgesBothFlags) {
 }
 
 }  // namespace
+
+// The shared `+` rewrite, without any schema: literals and text functions decide alone, and a
+// chain of unknown names that ends up a text was a concatenation from its start.
+TEST(SqlConcat, DecidedWithoutSchema) {
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  const Case cases[] = {
+      {"Select 'a'+X+'b' From T", "Select 'a'||X||'b' From T"},
+      {"Select X+Y From T", "Select X+Y From T"},
+      {"Select X+Y+'-'+Z From T", "Select X||Y||'-'||Z From T"},
+      {"Select X+1+'a' From T", "Select X+1+'a' From T"},
+      {"Select 'a'+(X-1) From T", "Select 'a'+(X-1) From T"},
+      {"Select Len(X)+Len(Y), Mid(X,1+2,3)+Y From T",
+       "Select Len(X)+Len(Y), Mid(X,1+2,3)||Y From T"},
+      {"Select X*2+'1', -X+'1' From T", "Select X*2+'1', -X+'1' From T"},
+      {"Select Max(X+'a')+'b' From T Where 'x+y'=Y",
+       "Select Max(X||'a')||'b' From T Where 'x+y'=Y"},
+      {"Select X From T Where Y In (Select Z+'a' From U)",
+       "Select X From T Where Y In (Select Z||'a' From U)"},
+      {"Select Cast(X As Char(4))+Y, Cast(X As Long)+Y From T",
+       "Select Cast(X As Char(4))||Y, Cast(X As Long)+Y From T"},
+  };
+  for (const Case& c : cases) {
+    std::vector<SmSqlToken> tokens = SmTokenizeSql(c.in);
+    SmRewriteConcat(tokens, nullptr);
+    EXPECT_EQ(SmJoinSqlTokens(tokens), c.out);
+  }
+}

@@ -238,6 +238,9 @@ TEST(ListCtrl, RowsChecksAndFindingByText) {
   EXPECT_EQ(list.FindText("0025", true), 2);
   EXPECT_EQ(list.FindText("999", true), 3);
   EXPECT_EQ(list.FindText("999", false), -1);
+  CSmListCtrl names;
+  for (const char* name : {"阿", "白", "陈"}) names.AddRow({name});
+  EXPECT_EQ(names.FindText("把", true), 1);  // code page order: 阿 < 把 < 白
   list.clearSelection();
   EXPECT_EQ(list.SelectTexts({"001", "004", "001", "x"}), 2);
   EXPECT_EQ(SmList_GetFirstSelected(&list), 0);
