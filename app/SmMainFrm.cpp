@@ -238,7 +238,7 @@ bool CSmMainFrm::OnCommand(int id) {
     case SM_ID_APP_EXIT:
       close();
       return true;
-    case SM_IDOK:
+    case SM_ID_OK:
       return SmExecuteCommand(SM_ID_FILE_OPEN);
     default:
       return false;

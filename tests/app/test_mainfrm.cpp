@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/SmAboutDlg.h"
@@ -361,12 +364,45 @@ TEST_F(MainFrmTest, ViewCommandsShowAndHideTheBars) {
   app.ExitInstance();
 }
 
-TEST_F(MainFrmTest, RenamedTabKeepsItsLabel) {
+TEST_F(MainFrmTest, RenameAsksForTheModulesNameAndKeepsIt) {
   FrameApp app;
   Start(app);
-  app.Box()->RenamePage("甘蔗");
+  const auto answer = [](const char* name, int button) {
+    QTimer::singleShot(0, [name, button] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->objectName(), "818");
+      EXPECT_EQ(dialog->findChild<QLineEdit*>("1064")->text().toStdString(), "甘蔗结算");
+      dialog->findChild<QLineEdit*>("1064")->setText(QString::fromUtf8(name));
+      dialog->findChild<QPushButton*>(QString::number(button))->click();
+    });
+  };
+  answer("不改", 2);
+  SmExecuteCommand(SM_ID_RENAME_PAGE);
+  EXPECT_EQ(app.Box()->TabControl()->tabText(0).toStdString(), "甘蔗结算");
+  EXPECT_EQ(Reg("tablabel_16"), "");
+
+  answer("甘蔗", 1);
+  SmExecuteCommand(SM_ID_RENAME_PAGE);
   EXPECT_EQ(app.Box()->TabControl()->tabText(0).toStdString(), "甘蔗");
+  EXPECT_EQ(FindSmDataType(16)->m_tabLabel, "甘蔗");
   EXPECT_EQ(Reg("tablabel_16"), "甘蔗");
+  app.ExitInstance();
+}
+
+TEST_F(MainFrmTest, PagesLieInsideTheTabControlForEachPlace) {
+  FrameApp app;
+  Start(app);
+  CSmTemplateBox* box = app.Box();
+  for (int dockBar : {SM_DOCKBAR_LEFT, SM_DOCKBAR_TOP, SM_DOCKBAR_FLOAT}) {
+    box->DockAt(dockBar);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    const QRect tabs = box->TabControl()->geometry();
+    const QRect page = box->CurrentPage()->geometry();
+    EXPECT_TRUE(box->Client()->rect().contains(tabs)) << dockBar;
+    EXPECT_TRUE(tabs.contains(page)) << dockBar;
+    EXPECT_EQ(page.topLeft() - tabs.topLeft(), QPoint(3, 3)) << dockBar;
+  }
   app.ExitInstance();
 }
 
