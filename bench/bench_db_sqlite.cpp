@@ -1,0 +1,101 @@
+// Inserts 100,000 parameter rows in one transaction through CSmDatabase::ExecuteSQL and reads
+// them back through CSmQuery, beside the same work done with the bare SQLite C API.
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/SmDatabase.h"
+#include "core/SmQuery.h"
+
+namespace {
+
+const int kRows = 100000;
+const char kCreate[] = "CREATE TABLE SYSCSTAB(CS LONG,CSN LONG,CSNA CHAR(200),CSVAL CHAR(200))";
+const char kSelect[] = "Select Cs,CsN,Rtrim(CsNa),Rtrim(CsVal) From SysCsTab";
+
+std::string InsertText(int i) {
+  return "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(" + std::to_string(i % 97) + "," +
+         std::to_string(i) + ",'参数" + std::to_string(i) + "','值" + std::to_string(i * 7) + "')";
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+std::string FreshFile(const std::filesystem::path& dir, const char* name) {
+  std::filesystem::path path = dir / name;
+  std::filesystem::remove(path);
+  return path.string();
+}
+
+struct Timing {
+  double insert = 0, read = 0;
+  long long check = 0;
+};
+
+Timing ThroughConnection(const std::string& path) {
+  Timing t;
+  CSmDatabase db;
+  if (!db.CreateDatabase(CSmConnInfo(0), path) || !db.ExecuteSQL(kCreate)) return t;
+  auto start = std::chrono::steady_clock::now();
+  db.BeginTrans();
+  for (int i = 0; i < kRows; ++i) db.ExecuteSQL(InsertText(i));
+  db.CommitTrans();
+  t.insert = Seconds(start);
+  start = std::chrono::steady_clock::now();
+  CSmQuery q(2, 0, 2, &db);
+  q.Open(kSelect);
+  for (; !q.IsEOF(); q.MoveNext()) t.check += q.GetInt(1) + q.GetString(1).size();
+  t.read = Seconds(start);
+  return t;
+}
+
+Timing BareApi(const std::string& path) {
+  Timing t;
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) return t;
+  sqlite3_exec(db, kCreate, nullptr, nullptr, nullptr);
+  auto start = std::chrono::steady_clock::now();
+  sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  for (int i = 0; i < kRows; ++i) {
+    const std::string sql = InsertText(i);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+  }
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  t.insert = Seconds(start);
+  start = std::chrono::steady_clock::now();
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, "Select Cs,CsN,Rtrim(CsNa),Rtrim(CsVal) From SysCsTab", -1, &stmt,
+                     nullptr);
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    std::string na(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2)));
+    std::string val(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
+    t.check += sqlite3_column_int(stmt, 1) + static_cast<long long>(val.size());
+  }
+  sqlite3_finalize(stmt);
+  t.read = Seconds(start);
+  sqlite3_close(db);
+  return t;
+}
+
+}  // namespace
+
+int main() {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const Timing ours = ThroughConnection(FreshFile(dir, "sm_bench_connection.tsd"));
+  const Timing bare = BareApi(FreshFile(dir, "sm_bench_bare.tsd"));
+  std::printf("%d SysCsTab rows          CSmDatabase/CSmQuery   bare SQLite C API   ratio\n",
+              kRows);
+  std::printf("insert, one transaction  %10.3f s          %10.3f s      %6.2f\n", ours.insert,
+              bare.insert, ours.insert / bare.insert);
+  std::printf("read back                %10.3f s          %10.3f s      %6.2f\n", ours.read,
+              bare.read, ours.read / bare.read);
+  std::printf("checksums %s\n", ours.check == bare.check ? "match" : "DIFFER");
+  return ours.check == bare.check ? 0 : 1;
+}

@@ -1,0 +1,269 @@
+#include "core/SmDatabase.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+#include "core/SmGbk.h"
+#include "core/SmQuery.h"
+#include "core/SmSqlDialect.h"
+#include "platform/SmMessage.h"
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper((unsigned char)c));
+  return s;
+}
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+  for (size_t pos = 0; (pos = s.find(from, pos)) != std::string::npos; pos += to.size())
+    s.replace(pos, from.size(), to);
+}
+
+std::string FormatTime(const std::tm& tm, const std::string& format) {
+  if (format.empty()) return {};
+  char buf[256];
+  size_t n = std::strftime(buf, sizeof buf, format.c_str(), &tm);
+  return std::string(buf, n);
+}
+
+}  // namespace
+
+CSmDatabase::CSmDatabase(int kind) : m_settings(0), m_kind(kind) {}
+
+CSmDatabase::~CSmDatabase() {
+  Close();
+}
+
+std::string CSmDatabase::TranslateSQL(bool server, std::string text) {
+  return SmTranslateSql(server, std::move(text));
+}
+
+bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
+  Close();
+  std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
+  if (!backend) return false;  // no back end of this kind in this build
+  if (!backend->Open(name)) return false;
+  m_backend = std::move(backend);
+  m_settings = settings;
+  switch (m_kind) {
+    case 0:
+      break;
+    case 1:
+    case 2:
+    default:
+      m_settings.database = name;
+      break;
+  }
+  return true;
+}
+
+void CSmDatabase::Close() {
+  if (!m_backend) return;
+  m_backend->Close();
+  m_backend.reset();
+}
+
+bool CSmDatabase::IsOpen() const {
+  return m_backend && m_backend->IsOpen();
+}
+
+bool CSmDatabase::Reopen() {
+  switch (m_kind) {
+    case 0: {
+      if (!IsOpen()) return false;
+      const std::string path = m_backend->Name();
+      Close();
+      return Open(path, CSmConnInfo(0));
+    }
+    case 1:
+    case 2:
+    default:
+      return true;
+  }
+}
+
+CSmConnInfo CSmDatabase::GetConnInfo() {
+  switch (m_kind) {
+    case 0:
+      return CSmConnInfo(0);
+    case 1:
+    case 2:
+    default: {
+      if (!IsOpen()) return CSmConnInfo(m_kind);
+      CSmConnInfo info = m_settings;
+      return info;
+    }
+  }
+}
+
+std::string CSmDatabase::GetFileName(bool nameOnly) {
+  if (!IsOpen()) return {};
+  switch (m_kind) {
+    case 0:
+      return m_backend->Name();
+    case 1:
+    case 2:
+    default: {
+      const std::string name = m_backend->Name();
+      if (nameOnly) return name;
+      return QueryCountString("max(filename) from sysfiles where name='" + SqlText(name) + "'", {},
+                              nullptr, 300);
+    }
+  }
+}
+
+bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, int options,
+                             bool report) {
+  (void)options;  // every statement of the data file fails as a whole
+  return ExecuteBound(jet, server, {}, report);
+}
+
+bool CSmDatabase::ExecuteBound(const std::string& jet, const std::string& server,
+                               const std::vector<SmDbValue>& params, bool report) {
+  const std::string& text = server.empty() ? jet : server;
+  const std::string translated = TranslateSQL(m_kind != 0, m_kind == 0 ? jet : text);
+  SetQueryTimeout(0);
+  m_lastError.clear();
+  bool ok = false;
+  if (IsOpen()) {
+    ok = m_backend->Execute(translated, &m_lastError, params);
+  } else {
+    m_lastError = "the database is not open";
+  }
+  if (ok || !report) return ok;
+  std::string shown;
+  switch (m_kind) {
+    case 0:
+    case 1:
+      break;
+    case 2:
+    default:
+      shown = m_lastError + "\n";
+      break;
+  }
+  SmMessageBox(shown + "执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+  return false;
+}
+
+void CSmDatabase::SetQueryTimeout(short seconds) {
+  if (IsOpen()) m_backend->SetQueryTimeout(seconds);
+}
+
+bool CSmDatabase::BeginTrans() {
+  return IsOpen() && m_backend->BeginTrans();
+}
+bool CSmDatabase::CommitTrans() {
+  return IsOpen() && m_backend->CommitTrans();
+}
+bool CSmDatabase::Rollback() {
+  return IsOpen() && m_backend->Rollback();
+}
+
+long CSmDatabase::QueryInt(const std::string& jet, const std::string& server) {
+  CSmQuery query(1, 0, 0, this);
+  if (!query.Open(jet, server.empty() ? jet : server) || query.IsEOF()) return 0;
+  return query.GetInt(0);
+}
+
+long CSmDatabase::QueryCountInt(const std::string& jet, const std::string& server, long* count) {
+  if (count) *count = 0;
+  CSmQuery query(2, 0, 0, this);
+  const std::string& serverText = server.empty() ? jet : server;
+  if (!query.Open("Select Count(*)," + jet, "Select Count(*)," + serverText) || query.IsEOF())
+    return 0;
+  const long rows = query.GetInt(0);
+  if (count) *count = rows;
+  return rows >= 1 ? query.GetInt(1) : 0;
+}
+
+std::string CSmDatabase::QueryCountString(const std::string& jet, const std::string& server,
+                                          long* count, int textWidth) {
+  if (count) *count = 0;
+  CSmQuery query(1, 0, 1, this);
+  query.SetTextWidth(textWidth);
+  const std::string& serverText = server.empty() ? jet : server;
+  if (!query.Open("Select Count(*)," + jet, "Select Count(*)," + serverText) || query.IsEOF())
+    return {};
+  const long rows = query.GetInt(0);
+  if (count) *count = rows;
+  return rows >= 1 ? query.GetString(0) : std::string();
+}
+
+int CSmDatabase::QueryStrings(const std::string& text, std::vector<std::string>* arrays, int n) {
+  for (int k = 0; k < n; ++k) arrays[k].clear();
+  CSmQuery query(0, 0, n, this);
+  if (!query.Open(text, text)) return 0;
+  for (; !query.IsEOF(); query.MoveNext())
+    for (int k = 0; k < n; ++k) arrays[k].push_back(query.GetString(k));
+  return n > 0 ? static_cast<int>(arrays[0].size()) : 0;
+}
+
+std::string CSmDatabase::SqlText(const std::string& text, int maxBytes) const {
+  std::string s = text;
+  if (m_kind == 0) ReplaceAll(s, "|", "｜");
+  if (maxBytes >= 0) s = GbkCut(s, static_cast<size_t>(maxBytes));
+  ReplaceAll(s, "'", "''");
+  return s;
+}
+
+std::string CSmDatabase::GetServerTime(const std::string& format) {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  switch (m_kind) {
+    case 0:
+      break;
+    case 1:
+    case 2:
+    default: {
+      if (!IsOpen()) break;
+      CSmQuery query(0, 0, 1, this);
+      const std::string sql =
+          "Select convert(char(8),getdate(),112) + convert(char(8),getdate(),108)";
+      if (!query.Open(sql, sql) || query.IsEOF()) break;
+      std::string t = query.GetString(0);
+      t.erase(std::remove(t.begin(), t.end(), ':'), t.end());
+      if (t.size() < 14) break;
+      auto num = [&](size_t at, size_t len) { return std::atoi(t.substr(at, len).c_str()); };
+      std::tm server{};
+      server.tm_year = num(0, 4) - 1900;
+      server.tm_mon = num(4, 2) - 1;
+      server.tm_mday = num(6, 2);
+      server.tm_hour = num(8, 2);
+      server.tm_min = num(10, 2);
+      server.tm_sec = num(12, 2);
+      server.tm_isdst = -1;
+      std::mktime(&server);
+      tm = server;
+      break;
+    }
+  }
+  return FormatTime(tm, format);
+}
+
+std::string CSmDatabase::BuildConnectString(const CSmConnInfo& s, int kind) {
+  if (kind == 1)
+    return "DSN=" + s.server + ";UID=" + s.user + ";PWD=" + s.password + ";DATABASE=" + s.database;
+  return "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=" + s.user +
+         ";PassWord=" + s.password + ";Initial Catalog=" + s.database + ";Data Source=" + s.server;
+}
+
+std::string CSmDatabase::GetConnectValue(const std::string& connect, const std::string& key) {
+  const size_t at = Upper(connect).find(Upper(key) + "=");
+  if (at == std::string::npos) return {};
+  const size_t from = at + key.size() + 1;
+  const size_t to = connect.find(';', from);
+  return connect.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+
+CSmConnInfo CSmDatabase::ParseConnectString(const std::string& connect, int kind) {
+  const bool odbc = kind == 1;
+  CSmConnInfo info(kind);
+  info.server = GetConnectValue(connect, odbc ? "DSN" : "Data Source");
+  info.user = GetConnectValue(connect, odbc ? "UID" : "User ID");
+  info.password = GetConnectValue(connect, odbc ? "PWD" : "PassWord");
+  info.database = GetConnectValue(connect, odbc ? "DATABASE" : "Initial Catalog");
+  return info;
+}

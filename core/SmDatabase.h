@@ -1,0 +1,122 @@
+#pragma once
+// One connection to one data file, whatever engine holds it. Kind 0 is the yearly data file
+// (an SQLite file), kind 1 a server database through an ODBC data source, kind 2 a server
+// reached by name through an ODBC driver. Every operation switches on the kind; statements
+// are written once in the neutral dialect (TranslateSQL) and reach the engine through the
+// back end of the kind (SmDbBackend.h).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/SmConnInfo.h"
+#include "core/SmDbBackend.h"
+
+class CSmDatabase {
+ public:
+  CSmDatabase() : CSmDatabase(0) {}
+  explicit CSmDatabase(int kind);
+  virtual ~CSmDatabase();
+  CSmDatabase(const CSmDatabase&) = delete;
+  CSmDatabase& operator=(const CSmDatabase&) = delete;
+
+  // Stores the kind; neither closes nor opens. A caller that switches engines closes first.
+  virtual void SetKind(int kind) { m_kind = kind; }
+  int GetKind() const { return m_kind; }
+
+  // Kind 0: `name` is the data file's path (it must exist; the data file has no password).
+  // Kinds 1 and 2: `name` is the database. Closes whatever was open first; shows nothing.
+  bool Open(const std::string& name, const CSmConnInfo& settings = CSmConnInfo());
+  void Close();
+  bool IsOpen() const;
+  bool Reopen();
+  CSmConnInfo GetConnInfo();
+  // Kind 0: the data file's path. Server kinds: the database name, or with `nameOnly` false
+  // the server's file of the database.
+  std::string GetFileName(bool nameOnly = true);
+
+  // Runs one statement that returns no rows. An empty server text means the Jet text. On
+  // failure with `report` on, a stop box shows "执行下列SQL语句时出错！\n" and the statement.
+  bool ExecuteSQL(const std::string& jet, const std::string& server = {}, int options = 128,
+                  bool report = true);
+  void SetQueryTimeout(short seconds);
+
+  // Transactions; nested calls nest. A failed statement inside one leaves it to the caller.
+  bool BeginTrans();
+  bool CommitTrans();
+  bool Rollback();
+
+  // One-value queries; an empty server text means the Jet text.
+  long QueryInt(const std::string& jet, const std::string& server = {});
+  // `jet` is the part after "Select " of one aggregate, e.g. "Max(CsN) From SysCsTab".
+  long QueryCountInt(const std::string& jet, const std::string& server = {}, long* count = nullptr);
+  std::string QueryCountString(const std::string& jet, const std::string& server = {},
+                               long* count = nullptr, int textWidth = 255);
+  // Runs `text` with n text columns into arrays[0..n-1]; returns the rows of the first array.
+  int QueryStrings(const std::string& text, std::vector<std::string>* arrays, int n);
+
+  // A value made safe for a quoted SQL literal: "|" becomes "｜" on kind 0, the text is cut to
+  // `maxBytes` GBK bytes (when not negative) without half characters, quotes are doubled.
+  std::string SqlText(const std::string& text, int maxBytes = -1) const;
+  // The current date and time formatted with strftime codes: the server's on server kinds.
+  std::string GetServerTime(const std::string& format);
+
+  // Turns the marked tokens of the neutral dialect into the form of the engine.
+  static std::string TranslateSQL(bool server, std::string text);
+
+  static std::string BuildConnectString(const CSmConnInfo& settings, int kind);
+  static CSmConnInfo ParseConnectString(const std::string& connect, int kind);
+  static std::string GetConnectValue(const std::string& connect, const std::string& key);
+
+  // Runs one statement with `?` parameters bound to values (never pasted into the text).
+  bool ExecuteBound(const std::string& jet, const std::string& server,
+                    const std::vector<SmDbValue>& params, bool report = true);
+
+  // --- Catalogue and schema
+  // Non-zero when the table exists (on the data file also the engine's own tables).
+  int TableExists(const std::string& name);
+  // `*length`: a text column's width (4 for an integer, 8 for a number column).
+  bool ColumnExists(const std::string& table, const std::string& column, int* length = nullptr);
+  // Table names separated by blanks; true when every one holds no row. A table that cannot be
+  // counted is reported and counts as not empty.
+  bool TablesAreEmpty(const std::string& list);
+  int DatabaseExists(const std::string& name);
+  // Appends the columns to arrays[0] integer, [1] number, [2] text (widths to `lengths`),
+  // [3] binary; 0 for a missing table, an engine table or a column of another kind, else the
+  // sum of the four array sizes.
+  int GetTableColumns(const std::string& table, std::vector<std::string>* arrays,
+                      std::vector<long>* lengths = nullptr);
+  int GetUserTables(std::vector<std::string>* names);
+  // True when no other program uses the server database (always on the data file).
+  bool ListDatabaseUsers(bool report);
+  // Kind 0: `name` is the path of a new data file, which must not exist yet.
+  bool CreateDatabase(const CSmConnInfo& settings, const std::string& name);
+  bool DropDatabase(const CSmConnInfo& settings, const std::string& name);
+  bool RecreateDatabase(const CSmConnInfo& settings);
+  // The data file has no password: says so and changes nothing (false).
+  bool SetDatabasePassword(const std::string& oldPassword, const std::string& newPassword);
+  // type 0 integer, 1 number (width, decimals), 2 text (width); every row gets the default
+  // ("0" or empty text when none is given).
+  bool AddColumn(const std::string& table, const std::string& column, int type, int width,
+                 int decimals, const std::string& defaultText = {});
+
+  // Copies every row of `table` from `source` to the table of the same name on `destination`,
+  // column by column and by name; columns the destination lacks are skipped. A row that fails
+  // is reported (until the user answers No) and the copy goes on. False when the copy could not
+  // start or any row failed; `failedRows` (if given) receives the number of failed rows.
+  static bool CopyTable(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
+                        const std::string& jetFilter = {}, const std::string& serverFilter = {},
+                        long* failedRows = nullptr);
+
+  // The back end of the open connection (null when closed); used by the query object.
+  CSmDbBackend* Backend() const { return m_backend.get(); }
+  // The engine's text of the last failed statement (not shown to the user).
+  const std::string& LastError() const { return m_lastError; }
+
+ private:
+  static std::vector<std::string> SplitFields(const std::string& list);
+
+  CSmConnInfo m_settings;
+  std::unique_ptr<CSmDbBackend> m_backend;
+  int m_kind = 0;
+  std::string m_lastError;
+};

@@ -1,0 +1,311 @@
+// Catalogue and schema operations of the connection.
+#include <algorithm>
+#include <filesystem>
+
+#include "core/SmDatabase.h"
+#include "core/SmQuery.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+  return MakeUpperCopy(a) == MakeUpperCopy(b);
+}
+
+// Folder and title (file name without extension) of a path written with "\" or "/".
+void SplitPath(const std::string& path, std::string& folder, std::string& title) {
+  const size_t slash = path.find_last_of("\\/");
+  folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+  title = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = title.rfind('.');
+  if (dot != std::string::npos) title.erase(dot);
+}
+
+bool IsEngineTable(const std::string& name) {
+  return MakeUpperCopy(name).rfind("SQLITE_", 0) == 0;
+}
+
+}  // namespace
+
+int CSmDatabase::TableExists(const std::string& name) {
+  switch (m_kind) {
+    case 0: {
+      std::vector<std::string> tables;
+      if (!IsOpen() || !m_backend->GetTables(tables, true)) return 0;
+      return std::any_of(tables.begin(), tables.end(),
+                         [&](const std::string& t) { return SameName(t, name); });
+    }
+    case 1:
+    case 2:
+    default:
+      return QueryInt("Select Count(*) From sysobjects Where name='" + SqlText(name) +
+                      "' And xtype='U'");
+  }
+}
+
+bool CSmDatabase::ColumnExists(const std::string& table, const std::string& column, int* length) {
+  if (!TableExists(table)) return false;
+  switch (m_kind) {
+    case 0: {
+      std::vector<SmDbColumn> columns;
+      if (!m_backend->GetColumns(table, columns)) return false;
+      for (const SmDbColumn& c : columns) {
+        if (!SameName(c.name, column)) continue;
+        if (length)
+          *length = c.kind == SM_COL_TEXT      ? c.width
+                    : c.kind == SM_COL_INTEGER ? 4
+                    : c.kind == SM_COL_NUMBER  ? 8
+                                               : 0;
+        return true;
+      }
+      return false;
+    }
+    case 1:
+    case 2:
+    default: {
+      long size = QueryCountInt("max(length) From syscolumns Where name='" + SqlText(column) +
+                                "' And id in (Select ID From sysobjects Where name='" +
+                                SqlText(table) + "' And xtype='U')");
+      if (length) *length = static_cast<int>(size);
+      return size > 0;
+    }
+  }
+}
+
+bool CSmDatabase::TablesAreEmpty(const std::string& list) {
+  for (std::string name; const std::string& field : SplitFields(list)) {
+    name = TrimChars(field);
+    if (name.empty()) continue;
+    CSmQuery query(1, 0, 0, this);
+    // A table that cannot be counted is not known to be empty (the query reports why).
+    if (!query.Open("Select Count(*) From " + name)) return false;
+    if (!query.IsEOF() && query.GetInt(0) > 0) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> CSmDatabase::SplitFields(const std::string& list) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t blank; (blank = list.find(' ', start)) != std::string::npos; start = blank + 1)
+    fields.push_back(list.substr(start, blank - start));
+  fields.push_back(list.substr(start));
+  return fields;
+}
+
+int CSmDatabase::DatabaseExists(const std::string& name) {
+  switch (m_kind) {
+    case 0: {
+      std::error_code ec;
+      return std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec);
+    }
+    case 1:
+    case 2:
+    default:
+      return QueryInt("Select Count(*) From master.dbo.sysdatabases Where name='" + SqlText(name) +
+                      "'");
+  }
+}
+
+int CSmDatabase::GetTableColumns(const std::string& table, std::vector<std::string>* arrays,
+                                 std::vector<long>* lengths) {
+  auto total = [&] {
+    size_t n = 0;
+    for (int k = 0; k < 4; ++k) n += arrays[k].size();
+    return static_cast<int>(n);
+  };
+  switch (m_kind) {
+    case 0: {
+      std::vector<SmDbColumn> columns;
+      if (!IsOpen() || IsEngineTable(table) || !m_backend->GetColumns(table, columns)) return 0;
+      for (const SmDbColumn& c : columns) {
+        if (c.kind == SM_COL_OTHER) return 0;
+        arrays[c.kind].push_back(c.name);
+        if (c.kind == SM_COL_TEXT && lengths) lengths->push_back(c.width);
+      }
+      return columns.empty() ? 0 : total();
+    }
+    case 1:
+    case 2:
+    default: {
+      CSmQuery query(2, 0, 1, this);
+      const std::string sql =
+          "Select usertype,length,name From syscolumns Where id in \t\t\t(Select ID From "
+          "sysobjects Where name='" +
+          SqlText(table) + "' And xtype='U')";
+      if (!query.Open(sql)) return 0;
+      bool any = false;
+      for (; !query.IsEOF(); query.MoveNext(), any = true) {
+        const long type = query.GetInt(0);
+        const int at = type == 7 ? 0 : type == 10 ? 1 : type == 1 ? 2 : type == 20 ? 3 : -1;
+        if (at < 0) return 0;
+        arrays[at].push_back(query.GetString(0));
+        if (at == 2 && lengths) lengths->push_back(query.GetInt(1));
+      }
+      return any ? total() : 0;
+    }
+  }
+}
+
+int CSmDatabase::GetUserTables(std::vector<std::string>* names) {
+  switch (m_kind) {
+    case 0: {
+      if (IsOpen()) m_backend->GetTables(*names, false);
+      return static_cast<int>(names->size());
+    }
+    case 1:
+    case 2:
+    default: {
+      CSmQuery query(0, 0, 1, this);
+      if (!query.Open("Select name From sysobjects Where xtype='U'")) return 0;
+      for (; !query.IsEOF(); query.MoveNext()) {
+        const std::string& name = query.GetString(0);
+        if (!SameName(name, "dtproperties") && !SameName(name, "mentab")) names->push_back(name);
+      }
+      return static_cast<int>(names->size());
+    }
+  }
+}
+
+bool CSmDatabase::ListDatabaseUsers(bool report) {
+  switch (m_kind) {
+    case 0:
+      return true;
+    case 1:
+    case 2:
+    default:
+      break;
+  }
+  if (!IsOpen()) return false;
+  CSmDatabase master(m_kind);
+  if (!master.Open("master", m_settings)) return false;
+  std::vector<std::string> rows[5];
+  master.QueryStrings(
+      "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
+      "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
+      "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
+          SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
+      rows, 5);
+  const size_t n = rows[0].size();
+  if (n == 0) return true;
+  if (n == 1 && (TrimChars(rows[4][0]) == "1" || TrimChars(rows[2][0]) == TrimChars(rows[3][0])))
+    return true;
+  std::string text;
+  for (size_t k = 0; k < n; ++k) text += rows[0][k] + "、" + rows[1][k] + "\n";
+  text +=
+      "上述机器上的程序正在使用当前数据库文件：\n" + GetFileName(true) + "\n不能以独占方式打开它！";
+  if (report) SmMessageBox(text, SM_MB_ICONERROR);
+  return false;
+}
+
+bool CSmDatabase::CreateDatabase(const CSmConnInfo& settings, const std::string& name) {
+  Close();
+  switch (m_kind) {
+    case 0: {
+      std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(0);
+      if (!backend || !backend->Create(name)) return false;
+      m_backend = std::move(backend);
+      m_settings = settings;
+      return true;
+    }
+    case 1:
+    case 2:
+    default: {
+      if (!Open("master", settings)) return false;
+      std::string folder, title;
+      SplitPath(name, folder, title);
+      std::string sql = "Create Database " + title;
+      if (!folder.empty())
+        sql += " ON PRIMARY (NAME=" + title + ",FILENAME='" + folder + "\\" + title +
+               ".MDF') LOG ON (NAME=" + title + "_Log,FILENAME='" + folder + "\\" + title +
+               "_Log.LDF')";
+      const bool ok = ExecuteSQL(sql, {}, 128, true);
+      Close();
+      return ok && Open(title, settings);
+    }
+  }
+}
+
+bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& name) {
+  Close();
+  switch (m_kind) {
+    case 0: {
+      std::error_code ec;
+      if (!std::filesystem::is_regular_file(name, ec) || !std::filesystem::remove(name, ec))
+        return false;
+      // A journal left behind by a crash would be played into a new file of the same name.
+      for (const char* suffix : {"-journal", "-wal", "-shm"})
+        std::filesystem::remove(name + suffix, ec);
+      return true;
+    }
+    case 1:
+    case 2:
+    default: {
+      if (!Open(name, settings) || !ListDatabaseUsers(true) || !Open("master", settings))
+        return false;
+      const bool ok = ExecuteSQL("Drop Database " + name, {}, 128, true);
+      Close();
+      return ok;
+    }
+  }
+}
+
+bool CSmDatabase::RecreateDatabase(const CSmConnInfo& settings) {
+  if (!IsOpen()) return false;
+  const std::string file = GetFileName(false);
+  std::string drop = file;
+  if (m_kind != 0) {
+    std::string folder;
+    SplitPath(file, folder, drop);
+  }
+  return DropDatabase(settings, drop) && CreateDatabase(settings, file);
+}
+
+bool CSmDatabase::SetDatabasePassword(const std::string& oldPassword,
+                                      const std::string& newPassword) {
+  (void)oldPassword;
+  (void)newPassword;
+  switch (m_kind) {
+    case 0:
+      SmMessageBox("数据文件不设口令，口令没有改变。", SM_MB_ICONINFORMATION);
+      return false;
+    case 1:
+    case 2:
+    default:
+      return true;
+  }
+}
+
+bool CSmDatabase::AddColumn(const std::string& table, const std::string& column, int type,
+                            int width, int decimals, const std::string& defaultText) {
+  if (ColumnExists(table, column) || !TableExists(table)) return false;
+  std::string alter = "Alter Table " + table + " Add " + column + " ";
+  std::string update = "Update " + table + " Set " + column + "=";
+  std::string value = defaultText;
+  switch (type) {
+    case 0:
+      alter += m_kind == 0 ? "Long" : "INT";
+      if (value.empty()) value = "0";
+      break;
+    case 1:
+      if (width < 1 || decimals < 0 || width < decimals - 1) return false;
+      alter += m_kind == 0 ? std::string("Double") : FormatStr("Numeric(%d,%d)", width, decimals);
+      if (value.empty()) value = "0";
+      break;
+    case 2:
+      if (width < 1) return false;
+      alter += FormatStr("Char(%d)", width);
+      if (value.empty()) value = "''";
+      break;
+    default:
+      return false;
+  }
+  // The column and its filling come together or not at all.
+  const bool inTransaction = BeginTrans();
+  if (ExecuteSQL(alter, {}, 128, true) && ExecuteSQL(update + value, {}, 128, true)) {
+    return !inTransaction || CommitTrans();
+  }
+  if (inTransaction) Rollback();
+  return false;
+}

@@ -1,0 +1,104 @@
+#pragma once
+// The boundary between the connection (CSmDatabase) and one engine. Each kind of connection
+// has one back end; every statement of that kind goes through it, and nothing else in the
+// program talks to the engine. Statements reach the back end already translated for its
+// dialect (TranslateSQL); engine-specific adaptation happens inside the back end.
+#include <memory>
+#include <string>
+#include <vector>
+
+// The rows of one open SELECT, read by position.
+class CSmDbCursor {
+ public:
+  virtual ~CSmDbCursor() = default;
+  // Moves to the next row (the first on the first call); false at the end or on an error
+  // (then `Error()` is not empty).
+  virtual bool Next() = 0;
+  virtual int ColumnCount() const = 0;
+  virtual std::string ColumnName(int column) const = 0;
+  virtual bool IsNull(int column) const = 0;
+  virtual long long GetInt(int column) const = 0;
+  virtual double GetDouble(int column) const = 0;
+  virtual std::string GetText(int column) const = 0;
+  virtual std::vector<unsigned char> GetBlob(int column) const = 0;
+  virtual const std::string& Error() const = 0;
+};
+
+// Column kinds of the catalogue.
+enum SmColumnKind {
+  SM_COL_INTEGER = 0,
+  SM_COL_NUMBER = 1,
+  SM_COL_TEXT = 2,
+  SM_COL_BINARY = 3,
+  SM_COL_OTHER = 4
+};
+
+struct SmDbColumn {
+  std::string name;
+  SmColumnKind kind = SM_COL_OTHER;
+  int width = 0;  // declared width of a text column
+};
+
+// A value to bind to a statement parameter (`?`).
+struct SmDbValue {
+  enum Type { Null, Int, Double, Text, Blob } type = Null;
+  long long i = 0;
+  double d = 0;
+  std::string text;
+  std::vector<unsigned char> blob;
+
+  static SmDbValue OfInt(long long v) {
+    SmDbValue x;
+    x.type = Int;
+    x.i = v;
+    return x;
+  }
+  static SmDbValue OfDouble(double v) {
+    SmDbValue x;
+    x.type = Double;
+    x.d = v;
+    return x;
+  }
+  static SmDbValue OfText(std::string v) {
+    SmDbValue x;
+    x.type = Text;
+    x.text = std::move(v);
+    return x;
+  }
+  static SmDbValue OfBlob(std::vector<unsigned char> v) {
+    SmDbValue x;
+    x.type = Blob;
+    x.blob = std::move(v);
+    return x;
+  }
+};
+
+class CSmDbBackend {
+ public:
+  virtual ~CSmDbBackend() = default;
+  virtual bool Open(const std::string& name) = 0;
+  // Creates a new, empty database and leaves it open; false when it exists already.
+  virtual bool Create(const std::string& name) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  virtual std::string Name() const = 0;  // the data file's path or the database name
+  virtual void SetQueryTimeout(int seconds) = 0;
+
+  // Runs one statement that returns no rows; false with `error` set on failure.
+  virtual bool Execute(const std::string& sql, std::string* error,
+                       const std::vector<SmDbValue>& params = {}) = 0;
+  // Opens a SELECT; null with `error` set on failure.
+  virtual std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) = 0;
+
+  virtual bool BeginTrans() = 0;
+  virtual bool CommitTrans() = 0;
+  virtual bool Rollback() = 0;
+
+  // Catalogue: user tables (and, with `withSystem`, the engine's own) and their columns.
+  virtual bool GetTables(std::vector<std::string>& names, bool withSystem) = 0;
+  virtual bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) = 0;
+};
+
+// The back end of a kind: kind 0 is the embedded data file; the server kinds (1 and 2) have
+// none in this build, so their connections never open.
+std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind);

@@ -1,0 +1,338 @@
+#include "core/SmSqliteBackend.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+const int kBusyMilliseconds = 5000;
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower((unsigned char)c));
+  return out;
+}
+
+struct StmtDeleter {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// Compiles exactly one statement; a second statement in the text is refused.
+StmtPtr Prepare(sqlite3* db, const std::string& sql, std::string* error) {
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()) + 1, &raw, &tail);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) {
+    if (error) *error = sqlite3_errmsg(db);
+    return nullptr;
+  }
+  for (; tail && *tail; ++tail) {
+    if (std::isspace((unsigned char)*tail) || *tail == ';') continue;
+    if (error) *error = "more than one statement";
+    return nullptr;
+  }
+  if (!stmt && error) *error = "empty statement";
+  return stmt;
+}
+
+class CSqliteCursor : public CSmDbCursor {
+ public:
+  CSqliteCursor(sqlite3* db, StmtPtr stmt) : m_db(db), m_stmt(std::move(stmt)) {}
+  bool Next() override {
+    if (m_done) return false;
+    int rc = sqlite3_step(m_stmt.get());
+    if (rc == SQLITE_ROW) return true;
+    m_done = true;
+    if (rc != SQLITE_DONE) m_error = sqlite3_errmsg(m_db);
+    return false;
+  }
+  int ColumnCount() const override { return sqlite3_column_count(m_stmt.get()); }
+  std::string ColumnName(int c) const override {
+    const char* name = sqlite3_column_name(m_stmt.get(), c);
+    return name ? name : "";
+  }
+  bool IsNull(int c) const override { return sqlite3_column_type(m_stmt.get(), c) == SQLITE_NULL; }
+  long long GetInt(int c) const override {
+    if (sqlite3_column_type(m_stmt.get(), c) == SQLITE_FLOAT)
+      return std::llrint(sqlite3_column_double(m_stmt.get(), c));
+    return sqlite3_column_int64(m_stmt.get(), c);
+  }
+  double GetDouble(int c) const override { return sqlite3_column_double(m_stmt.get(), c); }
+  std::string GetText(int c) const override {
+    const unsigned char* t = sqlite3_column_text(m_stmt.get(), c);
+    if (!t) return {};
+    return std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(m_stmt.get(), c));
+  }
+  std::vector<unsigned char> GetBlob(int c) const override {
+    const auto* b = static_cast<const unsigned char*>(sqlite3_column_blob(m_stmt.get(), c));
+    return b ? std::vector<unsigned char>(b, b + sqlite3_column_bytes(m_stmt.get(), c))
+             : std::vector<unsigned char>();
+  }
+  const std::string& Error() const override { return m_error; }
+
+ private:
+  sqlite3* m_db;
+  StmtPtr m_stmt;
+  bool m_done = false;
+  std::string m_error;
+};
+
+bool Bind(sqlite3_stmt* stmt, const std::vector<SmDbValue>& params) {
+  for (size_t k = 0; k < params.size(); ++k) {
+    const SmDbValue& v = params[k];
+    const int at = static_cast<int>(k) + 1;
+    int rc = SQLITE_OK;
+    switch (v.type) {
+      case SmDbValue::Null:
+        rc = sqlite3_bind_null(stmt, at);
+        break;
+      case SmDbValue::Int:
+        rc = sqlite3_bind_int64(stmt, at, v.i);
+        break;
+      case SmDbValue::Double:
+        rc = sqlite3_bind_double(stmt, at, v.d);
+        break;
+      case SmDbValue::Text:
+        rc = sqlite3_bind_text(stmt, at, v.text.data(), static_cast<int>(v.text.size()),
+                               SQLITE_TRANSIENT);
+        break;
+      case SmDbValue::Blob:
+        rc = sqlite3_bind_blob(stmt, at, v.blob.data(), static_cast<int>(v.blob.size()),
+                               SQLITE_TRANSIENT);
+        break;
+    }
+    if (rc != SQLITE_OK) return false;
+  }
+  return true;
+}
+
+// Column kind and text width from a declared type such as "CHAR(200)", "INTEGER", "Double".
+SmDbColumn ColumnFromDeclared(const std::string& name, const std::string& declared) {
+  SmDbColumn col;
+  col.name = name;
+  std::string upper;
+  for (char c : declared) upper += static_cast<char>(std::toupper((unsigned char)c));
+  auto has = [&](const char* s) { return upper.find(s) != std::string::npos; };
+  if (has("BLOB") || has("BINARY") || has("IMAGE")) {
+    col.kind = SM_COL_BINARY;
+  } else if (has("CHAR") || has("TEXT") || has("CLOB")) {
+    col.kind = SM_COL_TEXT;
+    size_t open = upper.find('(');
+    col.width = open == std::string::npos ? 255 : std::atoi(upper.c_str() + open + 1);
+  } else if (has("INT") || has("LONG") || has("SHORT") || has("BYTE")) {
+    col.kind = SM_COL_INTEGER;
+  } else if (has("DOUB") || has("REAL") || has("FLOA") || has("NUMERIC") || has("DECIMAL") ||
+             has("SINGLE") || has("CURRENCY")) {
+    col.kind = SM_COL_NUMBER;
+  }
+  return col;
+}
+
+}  // namespace
+
+CSmSqliteBackend::~CSmSqliteBackend() {
+  Close();
+}
+
+bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
+  Close();
+  std::error_code ec;
+  if (create == std::filesystem::exists(path, ec)) return false;
+  if (!create && std::filesystem::is_directory(path, ec)) return false;
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return false;
+  }
+  m_db = db;
+  m_path = path;
+  sqlite3_busy_timeout(m_db, kBusyMilliseconds);
+  // A file that is not a data file fails here rather than at the first statement.
+  if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
+      !RunPlain("SELECT count(*) FROM sqlite_master")) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+void CSmSqliteBackend::Close() {
+  if (!m_db) return;
+  sqlite3_close_v2(m_db);
+  m_db = nullptr;
+  m_path.clear();
+  m_transDepth = 0;
+  m_schemaVersion = -1;
+  m_tablesLoaded = false;
+  m_columnTypes.clear();
+}
+
+void CSmSqliteBackend::SetQueryTimeout(int seconds) {
+  if (m_db) sqlite3_busy_timeout(m_db, seconds > 0 ? seconds * 1000 : kBusyMilliseconds);
+}
+
+bool CSmSqliteBackend::RunPlain(const char* sql) {
+  return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
+                               const std::vector<SmDbValue>& params) {
+  if (!m_db) {
+    if (error) *error = "not open";
+    return false;
+  }
+  StmtPtr stmt = Prepare(m_db, Adapt(sql), error);
+  if (!stmt) return false;
+  if (!Bind(stmt.get(), params)) {
+    if (error) *error = sqlite3_errmsg(m_db);
+    return false;
+  }
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    if (error) *error = sqlite3_errmsg(m_db);
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std::string* error) {
+  if (!m_db) {
+    if (error) *error = "not open";
+    return nullptr;
+  }
+  StmtPtr stmt = Prepare(m_db, Adapt(sql), error);
+  if (!stmt) return nullptr;
+  return std::make_unique<CSqliteCursor>(m_db, std::move(stmt));
+}
+
+// Nested transactions become savepoints inside the outer one.
+bool CSmSqliteBackend::BeginTrans() {
+  if (!m_db) return false;
+  if (sqlite3_get_autocommit(m_db)) m_transDepth = 0;
+  const std::string sql =
+      m_transDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT sm_trans" + std::to_string(m_transDepth);
+  if (!RunPlain(sql.c_str())) return false;
+  ++m_transDepth;
+  return true;
+}
+
+bool CSmSqliteBackend::CommitTrans() {
+  if (!m_db || sqlite3_get_autocommit(m_db)) {
+    m_transDepth = 0;
+    return false;
+  }
+  if (m_transDepth <= 1) {
+    if (!RunPlain("COMMIT")) return false;
+    m_transDepth = 0;
+    return true;
+  }
+  const std::string sql = "RELEASE sm_trans" + std::to_string(m_transDepth - 1);
+  if (!RunPlain(sql.c_str())) return false;
+  --m_transDepth;
+  return true;
+}
+
+bool CSmSqliteBackend::Rollback() {
+  if (!m_db || sqlite3_get_autocommit(m_db)) {
+    m_transDepth = 0;
+    return false;
+  }
+  if (m_transDepth <= 1) {
+    if (!RunPlain("ROLLBACK")) return false;
+    m_transDepth = 0;
+    return true;
+  }
+  const std::string name = "sm_trans" + std::to_string(m_transDepth - 1);
+  if (!RunPlain(("ROLLBACK TO " + name).c_str()) || !RunPlain(("RELEASE " + name).c_str()))
+    return false;
+  --m_transDepth;
+  return true;
+}
+
+bool CSmSqliteBackend::GetTables(std::vector<std::string>& names, bool withSystem) {
+  std::string error;
+  auto cursor = Query("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", &error);
+  if (!cursor) return false;
+  while (cursor->Next()) {
+    std::string name = cursor->GetText(0);
+    if (withSystem || name.rfind("sqlite_", 0) != 0) names.push_back(name);
+  }
+  if (withSystem) names.push_back("sqlite_master");
+  return cursor->Error().empty();
+}
+
+bool CSmSqliteBackend::GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) {
+  if (!m_db) return false;
+  std::string error;
+  StmtPtr stmt = Prepare(m_db, "SELECT name, type FROM pragma_table_info(?)", &error);
+  if (!stmt) return false;
+  sqlite3_bind_text(stmt.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+  bool any = false;
+  while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+    any = true;
+    auto text = [&](int c) {
+      const unsigned char* t = sqlite3_column_text(stmt.get(), c);
+      return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+    };
+    columns.push_back(ColumnFromDeclared(text(0), text(1)));
+  }
+  return any;
+}
+
+void CSmSqliteBackend::RefreshSchemaCache() {
+  if (m_schemaChecked) return;
+  m_schemaChecked = true;
+  sqlite3_stmt* raw = nullptr;
+  long long version = -1;
+  if (sqlite3_prepare_v2(m_db, "PRAGMA schema_version", -1, &raw, nullptr) == SQLITE_OK) {
+    StmtPtr stmt(raw);
+    if (sqlite3_step(stmt.get()) == SQLITE_ROW) version = sqlite3_column_int64(stmt.get(), 0);
+  }
+  if (version == m_schemaVersion && version != -1) return;
+  m_schemaVersion = version;
+  m_columnTypes.clear();
+  m_tablesLoaded = false;
+}
+
+bool CSmSqliteBackend::IsTable(std::string_view name) {
+  if (!m_db) return false;
+  RefreshSchemaCache();
+  if (!m_tablesLoaded) {
+    std::vector<std::string> names;
+    GetTables(names, false);
+    for (const std::string& n : names) m_columnTypes[Lower(n)];
+    m_tablesLoaded = true;
+  }
+  return m_columnTypes.count(Lower(name)) > 0;
+}
+
+SmSqlType CSmSqliteBackend::ColumnType(std::string_view table, std::string_view column) {
+  if (!IsTable(table)) return SmSqlType::Unknown;
+  auto& types = m_columnTypes[Lower(table)];
+  if (types.empty()) {
+    std::vector<SmDbColumn> columns;
+    GetColumns(std::string(table), columns);
+    for (const SmDbColumn& c : columns) {
+      SmSqlType t = c.kind == SM_COL_TEXT                                   ? SmSqlType::Text
+                    : (c.kind == SM_COL_INTEGER || c.kind == SM_COL_NUMBER) ? SmSqlType::Number
+                                                                            : SmSqlType::Unknown;
+      types[Lower(c.name)] = t;
+    }
+  }
+  auto it = types.find(Lower(column));
+  return it == types.end() ? SmSqlType::Unknown : it->second;
+}
+
+std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind) {
+  if (kind == 0) return std::make_unique<CSmSqliteBackend>();
+  return nullptr;  // the server kinds have no back end in this build
+}

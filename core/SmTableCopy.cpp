@@ -1,0 +1,181 @@
+#include "core/SmTableCopy.h"
+
+#include "core/SmDatabase.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
+
+bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) {
+  m_cursor.reset();
+  m_columns.clear();
+  m_eof = true;
+  const int kind = m_db->GetKind();
+  const std::string translated =
+      CSmDatabase::TranslateSQL(kind != 0, kind == 0 || server.empty() ? jet : server);
+  CSmDbBackend* backend = m_db->IsOpen() ? m_db->Backend() : nullptr;
+  if (!backend) {
+    SmMessageBox("执行下列SQL语句时数据库未打开！\n" + translated, SM_MB_ICONERROR);
+    return false;
+  }
+  std::string error;
+  m_cursor = backend->Query(translated, &error);
+  if (m_cursor) {
+    m_eof = !m_cursor->Next();
+    if (!m_cursor->Error().empty()) m_cursor.reset();
+  }
+  if (!m_cursor) {
+    m_eof = true;
+    SmMessageBox("执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+void CSmTableRecordset::MoveNext() {
+  if (!m_eof && m_cursor) m_eof = !m_cursor->Next();
+}
+
+int CSmTableRecordset::Column(const std::string& name) const {
+  if (!m_cursor || m_eof) return -1;
+  for (int k = 0; k < m_cursor->ColumnCount(); ++k)
+    if (MakeUpperCopy(m_cursor->ColumnName(k)) == MakeUpperCopy(name)) return k;
+  return -1;
+}
+
+long long CSmTableRecordset::GetInt(const std::string& column) const {
+  const int c = Column(column);
+  return c < 0 || m_cursor->IsNull(c) ? 0 : m_cursor->GetInt(c);
+}
+
+double CSmTableRecordset::GetDouble(const std::string& column) const {
+  const int c = Column(column);
+  return c < 0 || m_cursor->IsNull(c) ? 0.0 : m_cursor->GetDouble(c);
+}
+
+std::string CSmTableRecordset::GetString(const std::string& column) const {
+  const int c = Column(column);
+  if (c < 0 || m_cursor->IsNull(c)) return {};
+  return TrimRightSet(m_cursor->GetText(c), " \t\r\n");
+}
+
+std::vector<unsigned char> CSmTableRecordset::GetBinary(const std::string& column) const {
+  const int c = Column(column);
+  return c < 0 || m_cursor->IsNull(c) ? std::vector<unsigned char>() : m_cursor->GetBlob(c);
+}
+
+bool CSmTableRecordset::AddNew() {
+  if (!m_db->IsOpen() || m_table.empty()) return false;
+  m_row.clear();
+  m_adding = true;
+  return true;
+}
+
+bool CSmTableRecordset::SetValue(const std::string& column, const SmDbValue& value) {
+  if (!m_adding) return false;
+  m_row.emplace_back(column, value);
+  return true;
+}
+
+bool CSmTableRecordset::Update() {
+  if (!m_adding) return false;
+  m_adding = false;
+  std::string names, marks;
+  std::vector<SmDbValue> values;
+  for (const auto& [name, value] : m_row) {
+    names += (names.empty() ? "" : ",") + name;
+    marks += marks.empty() ? "?" : ",?";
+    values.push_back(value);
+  }
+  const std::string sql = "Insert Into " + m_table + "(" + names + ") Values(" + marks + ")";
+  return m_db->ExecuteBound(sql, {}, values, false);
+}
+
+namespace {
+
+std::vector<std::string> ColumnsOf(CSmDatabase* db, const std::string& table) {
+  std::vector<std::string> arrays[4];
+  std::vector<std::string> all;
+  if (db->GetTableColumns(table, arrays) == 0) return all;
+  for (const auto& a : arrays) all.insert(all.end(), a.begin(), a.end());
+  return all;
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+  for (const std::string& n : names)
+    if (MakeUpperCopy(n) == MakeUpperCopy(name)) return true;
+  return false;
+}
+
+}  // namespace
+
+bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
+                            const std::string& jetFilter, const std::string& serverFilter,
+                            long* failedRows) {
+  if (failedRows) *failedRows = 0;
+  if (!source || !destination || !source->TableExists(table) || !destination->TableExists(table))
+    return false;
+  // The filter of the destination's dialect, run on the source.
+  const std::string filter =
+      destination->GetKind() == 0 || serverFilter.empty() ? jetFilter : serverFilter;
+  std::vector<std::string> groups[4];
+  if (source->GetTableColumns(table, groups) == 0) return false;
+  const std::vector<std::string> target = ColumnsOf(destination, table);
+  if (target.empty()) return false;
+  // Columns the destination lacks are not copied.
+  std::string list;
+  for (auto& group : groups) {
+    std::erase_if(group, [&](const std::string& c) { return !Contains(target, c); });
+    for (const std::string& c : group) list += (list.empty() ? "" : ",") + c;
+  }
+  if (list.empty()) return false;
+
+  CSmTableRecordset from(source);
+  if (!from.Open(FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
+                 {}))
+    return false;
+  CSmTableRecordset to(destination);
+  to.OpenForInsert(table);
+
+  const bool inTransaction = destination->BeginTrans();
+  bool reporting = true;
+  long failed = 0;
+  for (; !from.IsEOF(); from.MoveNext()) {
+    const bool started = to.AddNew();
+    bool intact = true;
+    std::string report;
+    auto put = [&](const std::string& column, const SmDbValue& value, const std::string& shown) {
+      const bool written = !started || to.SetValue(column, value);
+      intact = intact && written;
+      report += FormatStr("%s%s：%s\n", written ? "" : "×", column.c_str(), shown.c_str());
+    };
+    for (const std::string& c : groups[0]) {
+      const SmDbValue v = SmDbValue::OfInt(from.GetInt(c));
+      put(c, v, std::to_string(v.i));
+    }
+    for (const std::string& c : groups[1]) {
+      const SmDbValue v = SmDbValue::OfDouble(from.GetDouble(c));
+      put(c, v, FormatStr("%lf", v.d));
+    }
+    for (const std::string& c : groups[2]) {
+      const SmDbValue v = SmDbValue::OfText(from.GetString(c));
+      put(c, v, v.text);
+    }
+    for (const std::string& c : groups[3]) {
+      const SmDbValue v = SmDbValue::OfBlob(from.GetBinary(c));
+      if (v.blob.empty()) {
+        report += FormatStr("%s：无\n", c.c_str());  // nothing written: the column stays empty
+        continue;
+      }
+      put(c, v, "二进制流");
+    }
+    if (started && to.Update() && intact) continue;
+    ++failed;
+    if (!reporting && started) continue;
+    const int answer =
+        SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + report + "继续报错吗？",
+                     SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2);
+    if (answer == SM_IDNO) reporting = false;
+  }
+  if (inTransaction) destination->CommitTrans();
+  if (failedRows) *failedRows = failed;
+  return failed == 0;
+}

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "core/SmQuery.h"
+#include "tests/core/test_db_fixture.h"
+
+using DbQuery = DataFileTest;
+
+TEST_F(DbQuery, ReadsByDeclaredPositionAndResetsAtEnd) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(N Long,D Double,S CHAR(20),E CHAR(10))"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into T Values(7,2.5,'ab  ',NULL)"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into T(N) Values(8)"));
+  CSmQuery q(1, 1, 2, &m_db);
+  ASSERT_TRUE(q.Open("Select N,D,S,E From T Order By N"));
+  ASSERT_FALSE(q.IsEOF());
+  EXPECT_EQ(q.GetInt(0), 7);
+  EXPECT_DOUBLE_EQ(q.GetDouble(0), 2.5);
+  EXPECT_EQ(q.GetString(0), "ab");  // trailing blanks go
+  EXPECT_EQ(q.GetString(1), "");    // null text
+  q.MoveNext();
+  EXPECT_EQ(q.GetInt(0), 8);
+  EXPECT_DOUBLE_EQ(q.GetDouble(0), 0.0);  // null number
+  EXPECT_EQ(q.GetIntValues(), std::vector<long>{8});
+  q.MoveNext();
+  EXPECT_TRUE(q.IsEOF());
+  EXPECT_EQ(q.GetInt(0), 0);
+  EXPECT_EQ(ShownCount(), 0u);
+
+  // Reused for another layout; no rows: true at once with reset values.
+  q.SetColumnCounts(2, 0, 0, &m_db);
+  ASSERT_TRUE(q.Open("Select N,N From T Where N>100"));
+  EXPECT_TRUE(q.IsEOF());
+  EXPECT_EQ(q.GetIntValues(), (std::vector<long>{0, 0}));
+}
+
+TEST_F(DbQuery, PositionsPastTheCountAreReported) {
+  CSmQuery q(1, 1, 1, &m_db);
+  ASSERT_TRUE(q.Open("Select 1,2.0,'x'"));
+  struct Case {
+    int which;
+    int pos;
+    const char* text;
+  };
+  const Case cases[] = {{0, 1, "执行查询时，第1个整数值超界！"},
+                        {1, 3, "执行查询时，第3个数值超界！"},
+                        {2, 1, "执行查询时，第1个字符串值超界！"}};
+  for (const Case& c : cases) {
+    SmResetMessages();
+    if (c.which == 0) {
+      EXPECT_EQ(q.GetInt(c.pos), 0);
+    } else if (c.which == 1) {
+      EXPECT_EQ(q.GetDouble(c.pos), 0.0);
+    } else {
+      EXPECT_EQ(q.GetString(c.pos), "");
+    }
+    ASSERT_EQ(ShownCount(), 1u);
+    EXPECT_EQ(Shown(), c.text);
+    EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags & SM_MB_ICONERROR, SM_MB_ICONERROR);
+  }
+}
+
+TEST_F(DbQuery, OpenFailuresAreReportedInPlainBoxes) {
+  CSmQuery q(1, 0, 0, &m_db);
+  EXPECT_FALSE(q.Open("Select Nothing From Nowhere"));
+  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Nothing From Nowhere");
+  EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags, unsigned{SM_MB_OK});
+  // Fewer columns than declared cannot be bound.
+  SmResetMessages();
+  CSmQuery two(2, 0, 1, &m_db);
+  EXPECT_FALSE(two.Open("Select 1,2"));
+  EXPECT_EQ(ShownCount(), 1u);
+  // A closed connection.
+  SmResetMessages();
+  m_db.Close();
+  EXPECT_FALSE(q.Open("Select 1 Where 'a' Like 'b\x07*\x08'"));
+  EXPECT_EQ(Shown(), "执行下列SQL语句时数据库未打开！\nSelect 1 Where 'a' Like 'b*'");
+  // Two statements in one text are refused.
+  ASSERT_TRUE(m_db.Open(m_path));
+  SmResetMessages();
+  EXPECT_FALSE(m_db.ExecuteSQL("Delete From SysCsTab; Drop Table SysCsTab", "", 128, false));
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From SysCsTab"), 0);
+  EXPECT_EQ(ShownCount(), 0u);
+}
+
+TEST_F(DbQuery, NamesAreKeptButNotRequired) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(4,1,'a','b')"));
+  CSmQuery q(2, 0, 2, &m_db);
+  q.SetFieldName(0, 0, "Cs");  // reading by position either way
+  ASSERT_TRUE(q.Open("Select Cs,CsN,Rtrim(CsNa),Rtrim(CsVal) From SysCsTab"));
+  EXPECT_EQ(q.GetInt(0), 4);
+  EXPECT_EQ(q.GetInt(1), 1);
+  EXPECT_EQ(q.GetString(1), "b");
+}
