@@ -318,10 +318,11 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
 
 bool CSmEnvironment::ReadSysTab(bool show) {
   CSmQuery query(2, 0, 6, m_db.get());
-  const bool open =
-      m_db->IsOpen() && query.Open(
-                            "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),"
-                            "rtrim(T13) FROM SYSTAB");
+  // A file without the table is no data file of ours: say so without a statement error.
+  const bool open = m_db->IsOpen() && m_db->TableExists("SYSTAB") &&
+                    query.Open(
+                        "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),"
+                        "rtrim(T13) FROM SYSTAB");
   const int notFound = m_dbKind == 0 ? -9 : -4;
   if (!open || query.IsEOF())
     return ReportOpenError(open ? notFound : (m_dbKind == 0 ? -9 : -3), show);
@@ -512,11 +513,38 @@ int CSmEnvironment::ReadVersionStamp(CSmDatabase* db, int* backEnd, int* product
     best = combined;
     bestBackEnd = static_cast<int>(std::strtol(row.CsNa.c_str(), nullptr, 10) % 10);
   }
-  if (best < 0) best = 0;
-  if (backEnd) *backEnd = bestBackEnd;
-  if (productNo) *productNo = static_cast<int>(best / 10000);
-  if (versionNo) *versionNo = static_cast<int>(best % 10000);
+  // Without a stamp every number is -1.
+  if (backEnd) *backEnd = best < 0 ? -1 : bestBackEnd;
+  if (productNo) *productNo = best < 0 ? -1 : static_cast<int>(best / 10000);
+  if (versionNo) *versionNo = best < 0 ? -1 : static_cast<int>(best % 10000);
   return static_cast<int>(rows.size());
+}
+
+bool CSmEnvironment::CheckFileStamp(CSmDatabase* db) {
+  if (!db) db = m_db.get();
+  int backEnd = -1;
+  int product = -1;
+  int version = -1;
+  ReadVersionStamp(db, &backEnd, &product, &version);
+  CSmCsRecord row(db);
+  const std::string title = row.Load(kStampGroup, 2) ? row.CsVal : std::string();
+  const long file = product * 10000L + version;
+  const long running = ProductNumber() * 10000L + VersionNumber();
+  if (product >= 0 && file > running) {
+    SmMessageBox("这是高版本软件“" + title + "”创建的数据文件,不能打开！",
+                 SM_MB_OK | SM_MB_ICONERROR);
+    return false;
+  }
+  if (product < 0 || file < running) {
+    const std::string question = "这是低版本软件“" + title + "”创建的数据文件，要升级数据吗？";
+    if (SmMessageBox(question, SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES) return false;
+  }
+  if (backEnd != -1 && backEnd != db->GetKind()) {
+    SmMessageBox(std::string("此文件中的数据原来是") + (backEnd != 0 ? "SQL Server" : "Access") +
+                     "数据库格式的，用此版软件打开后，需要手工修改部份公式，方可正常使用！",
+                 SM_MB_OK | SM_MB_ICONINFORMATION);
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------- settings store
