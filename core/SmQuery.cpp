@@ -99,6 +99,7 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
     return false;
   }
   m_cursor = std::move(cursor);
+  m_translated = translated;
   m_eof = !m_cursor->Next();
   if (!m_cursor->Error().empty()) {
     ReportError(translated, m_cursor->Error());
@@ -131,10 +132,13 @@ bool CSmQuery::FillRow() {
 void CSmQuery::MoveNext() {
   if (m_eof || !m_cursor) return;
   m_eof = !m_cursor->Next();
-  if (m_eof)
-    ResetValues();
-  else
+  if (!m_eof) {
     FillRow();
+    return;
+  }
+  ResetValues();
+  // A row that cannot be read is not the end of the rows: say so rather than stop quietly.
+  if (!m_cursor->Error().empty()) ReportError(m_translated, m_cursor->Error());
 }
 
 void CSmQuery::Close() {

@@ -50,6 +50,7 @@ class CSmQuery {
   int m_kind = 0;
   int m_textWidth = 255;
   std::unique_ptr<CSmDbCursor> m_cursor;
+  std::string m_translated;  // the statement as it was run
   bool m_eof = true;
   std::vector<long> m_ints;
   std::vector<double> m_doubles;

@@ -259,15 +259,18 @@ bool CSmSqliteBackend::Rollback() {
 }
 
 bool CSmSqliteBackend::GetTables(std::vector<std::string>& names, bool withSystem) {
-  std::string error;
-  auto cursor = Query("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", &error);
-  if (!cursor) return false;
-  while (cursor->Next()) {
-    std::string name = cursor->GetText(0);
+  if (!m_db) return false;
+  StmtPtr stmt =
+      Prepare(m_db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name", nullptr);
+  if (!stmt) return false;
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    const unsigned char* t = sqlite3_column_text(stmt.get(), 0);
+    std::string name = t ? reinterpret_cast<const char*>(t) : "";
     if (withSystem || name.rfind("sqlite_", 0) != 0) names.push_back(name);
   }
   if (withSystem) names.push_back("sqlite_master");
-  return cursor->Error().empty();
+  return rc == SQLITE_DONE;
 }
 
 bool CSmSqliteBackend::GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) {

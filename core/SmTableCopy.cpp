@@ -6,7 +6,6 @@
 
 bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) {
   m_cursor.reset();
-  m_columns.clear();
   m_eof = true;
   const int kind = m_db->GetKind();
   const std::string translated =
@@ -175,7 +174,15 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
                      SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2);
     if (answer == SM_IDNO) reporting = false;
   }
-  if (inTransaction) destination->CommitTrans();
   if (failedRows) *failedRows = failed;
-  return failed == 0;
+  if (!from.ReadFailed()) {
+    if (inTransaction) destination->CommitTrans();
+    return failed == 0;
+  }
+  // The source broke off part way: the copy takes nothing rather than half the table.
+  if (inTransaction) destination->Rollback();
+  SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" +
+                   FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
+               SM_MB_ICONERROR);
+  return false;
 }

@@ -1,7 +1,6 @@
 #pragma once
 // The updatable one-table recordset behind CSmDatabase::CopyTable: reads the rows of a SELECT
 // by column name on one connection, or adds rows to a table on another.
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +17,8 @@ class CSmTableRecordset {
   // text); a failure shows "执行下列SQL语句时出错！" with the statement.
   bool Open(const std::string& jet, const std::string& server);
   bool IsEOF() const { return m_eof; }
+  // True when the rows ended on an error rather than at their end.
+  bool ReadFailed() const { return m_cursor && !m_cursor->Error().empty(); }
   void MoveNext();
   long long GetInt(const std::string& column) const;
   double GetDouble(const std::string& column) const;
@@ -36,7 +37,6 @@ class CSmTableRecordset {
 
   CSmDatabase* m_db;
   std::unique_ptr<CSmDbCursor> m_cursor;
-  std::map<std::string, int> m_columns;  // upper-case name -> position
   bool m_eof = true;
   std::string m_table;
   bool m_adding = false;

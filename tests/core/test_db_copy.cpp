@@ -78,3 +78,15 @@ TEST_F(DbCopy, FailedRowsAreReportedUntilNoAndCounted) {
   EXPECT_EQ(m_to.QueryInt("Select Count(*) From S"), 4);
   EXPECT_EQ(m_to.QueryInt("Select Sum(V) From S"), 9);
 }
+
+TEST_F(DbCopy, SourceThatFailsPartWayIsNoSuccess) {
+  for (CSmDatabase* db : {&m_from, &m_to})
+    ASSERT_TRUE(db->ExecuteSQL("Create Table S(K CHAR(3),V Long)"));
+  ASSERT_TRUE(m_from.ExecuteSQL("Insert Into S Values('a',1)"));
+  ASSERT_TRUE(m_from.ExecuteSQL("Insert Into S Values('b',0)"));  // Mid from 0 fails
+  EXPECT_FALSE(CSmDatabase::CopyTable(&m_from, &m_to, "S", "Where Mid(K,V)<>'x'"));
+  ASSERT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Shown()[0].text,
+            "复制表[S]出错！\n执行下列SQL语句时出错！\nSelect V,K From S Where Mid(K,V)<>'x'");
+  EXPECT_EQ(m_to.QueryInt("Select Count(*) From S"), 0);  // nothing half copied
+}

@@ -90,3 +90,15 @@ TEST_F(DbQuery, NamesAreKeptButNotRequired) {
   EXPECT_EQ(q.GetInt(1), 1);
   EXPECT_EQ(q.GetString(1), "b");
 }
+
+TEST_F(DbQuery, ARowThatCannotBeReadIsReported) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsVal) Values(1,2,'abc')"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsVal) Values(1,0,'abc')"));
+  CSmQuery q(0, 0, 1, &m_db);
+  ASSERT_TRUE(q.Open("Select Mid(CsVal,CsN) From SysCsTab"));
+  EXPECT_EQ(q.GetString(0), "bc");
+  EXPECT_EQ(ShownCount(), 0u);
+  q.MoveNext();  // Mid from position 0 fails
+  EXPECT_TRUE(q.IsEOF());
+  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Mid(CsVal,CsN) From SysCsTab");
+}

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "core/SmRegKey.h"
+#include "platform/SmMessage.h"
+#include "tests/common/SmTestMain.h"
+#include "ui/SmDlgPosStore.h"
+#include "ui/SmListCtrl.h"
+#include "ui/SmPosDlg.h"
+
+namespace {
+
+// A dialog with two text fields and OK/Cancel; counts how often OnOK ran.
+class TwoFieldDlg : public CSmPosDlg {
+ public:
+  explicit TwoFieldDlg(unsigned id = 900) : CSmPosDlg(id) {
+    auto* layout = new QVBoxLayout(this);
+    first = new QLineEdit(this);
+    first->setObjectName("1000");
+    second = new QLineEdit(this);
+    second->setObjectName("1001");
+    layout->addWidget(first);
+    layout->addWidget(second);
+    layout->addWidget(AddButton(1, "确定"));
+    layout->addWidget(AddButton(2, "取消"));
+  }
+  void OnOK() override {
+    ++okCalls;
+    CSmPosDlg::OnOK();
+  }
+  bool ValidateAndSave() override { return allowClose; }
+
+  QLineEdit* first;
+  QLineEdit* second;
+  int okCalls = 0;
+  bool allowClose = true;
+};
+
+void PressEnter(QWidget* target) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+  QApplication::sendEvent(target, &press);
+}
+
+void ShowActive(QWidget* w) {
+  w->show();
+  w->activateWindow();
+  QApplication::processEvents();
+}
+
+}  // namespace
+
+TEST(SmDlg, EnterMovesToNextFieldAndClosesOnOk) {
+  TwoFieldDlg dlg;
+  ShowActive(&dlg);
+  dlg.first->setFocus();
+  PressEnter(dlg.first);
+  EXPECT_TRUE(dlg.second->hasFocus());
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(dlg.okCalls, 0);
+
+  auto* ok = static_cast<QPushButton*>(dlg.Control(1));
+  ok->setFocus();
+  PressEnter(ok);
+  EXPECT_EQ(dlg.okCalls, 1);
+  EXPECT_FALSE(dlg.isVisible());
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST(SmDlg, EnterWithFocusMovingOffClosesThroughOnOk) {
+  TwoFieldDlg dlg;
+  dlg.SetEnterMovesFocus(false);
+  ShowActive(&dlg);
+  dlg.first->setFocus();
+  PressEnter(dlg.first);
+  EXPECT_EQ(dlg.okCalls, 1);
+  EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(SmDlg, ContextMenuHasTheDialogItemsAndAsksEachOne) {
+  class NoCalcDlg : public CSmDlg {
+   public:
+    NoCalcDlg() : CSmDlg(901) {}
+    bool IsMenuCommandEnabled(unsigned id) override { return id != 43002; }
+  } dlg;
+  auto menu = dlg.CreateContextMenu();
+  ASSERT_EQ(menu->actions().size(), 3);
+  EXPECT_EQ(menu->actions()[0]->text(), "帮助(&H)\tF1");
+  EXPECT_TRUE(menu->actions()[0]->isEnabled());
+  EXPECT_EQ(menu->actions()[1]->objectName(), "43002");
+  EXPECT_FALSE(menu->actions()[1]->isEnabled());
+}
+
+TEST(SmPosDlg, ReopensWhereClosedAndRefusedOkIsNotRemembered) {
+  CSmDlgPosStore store;
+  CSmDlgPosStore::SetCurrent(&store);
+  {
+    TwoFieldDlg dlg(910);
+    ShowActive(&dlg);
+    dlg.move(130, 90);
+    dlg.allowClose = false;
+    dlg.OnCommand(1);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(store.Find(910), -1);
+    dlg.allowClose = true;
+    dlg.OnCommand(1);
+    EXPECT_FALSE(dlg.isVisible());
+  }
+  SmWinRect saved;
+  ASSERT_GE(store.Find(910, &saved), 0);
+  EXPECT_EQ(saved.left, 130);
+  EXPECT_EQ(saved.top, 90);
+  {
+    TwoFieldDlg dlg(910);
+    ShowActive(&dlg);
+    EXPECT_EQ(dlg.frameGeometry().topLeft(), QPoint(130, 90));
+    // Cancel without saving on cancel keeps the earlier position.
+    dlg.SetSaveOnCancel(false);
+    dlg.move(150, 100);
+    dlg.OnCommand(2);
+  }
+  store.Find(910, &saved);
+  EXPECT_EQ(saved.left, 130);
+  CSmDlgPosStore::SetCurrent(nullptr);
+}
+
+TEST(SmPosDlg, PositionOffScreenIsReplacedByACentredDialog) {
+  CSmDlgPosStore store;
+  CSmDlgPosStore::SetCurrent(&store);
+  store.Set(911, {5000, 4000, 5300, 4200});
+  TwoFieldDlg dlg(911);
+  ShowActive(&dlg);
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(work.contains(dlg.frameGeometry().center()));
+  EXPECT_LE(std::abs(dlg.frameGeometry().center().x() - work.center().x()), 1);
+  CSmDlgPosStore::SetCurrent(nullptr);
+}
+
+TEST(DlgPosStore, SaveWritesMovesButNotSizeChanges) {
+  const std::string key = SmDlgPosKey();
+  CSmRegKey().DeleteValues(SM_HKEY_CURRENT_USER, key);
+  CSmDlgPosStore store;
+  store.Set(800, {10, 20, 110, 220});
+  store.Set(803, {30, 40, 130, 140});
+  store.Save();
+  std::string text;
+  ASSERT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "800", text));
+  EXPECT_EQ(text, "10 20 110 220");
+
+  store.Set(800, {10, 20, 510, 520});  // size only
+  store.Set(803, {31, 40, 131, 140});  // moved
+  store.Save();
+  CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "800", text);
+  EXPECT_EQ(text, "10 20 110 220");
+  CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "803", text);
+  EXPECT_EQ(text, "31 40 131 140");
+  SmWinRect rect;
+  ASSERT_GE(store.Find(800, &rect), 0);  // the store holds what was read back
+  EXPECT_EQ(rect.right, 110);
+
+  CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, key, "x", "1 2");
+  CSmDlgPosStore loaded;
+  EXPECT_EQ(loaded.Load(), 3);
+  ASSERT_GE(loaded.Find(0, &rect), 0);
+  EXPECT_EQ(rect, (SmWinRect{1, 2, 0, 0}));
+  CSmRegKey().DeleteValues(SM_HKEY_CURRENT_USER, key);
+}
+
+TEST(DlgPosStore, PlaceBottomRightAndBelowTheReference) {
+  CSmDlgPosStore store;
+  QWidget reference;
+  reference.setGeometry(100, 100, 400, 300);
+  QWidget window;
+  window.resize(100, 50);
+  ASSERT_TRUE(store.Place(1, &window, 10, true, &reference));
+  const QRect ref = reference.frameGeometry();
+  EXPECT_LE(window.frameGeometry().right(), ref.right());
+  EXPECT_GE(window.frameGeometry().right(), ref.right() - 10);
+  ASSERT_TRUE(store.Place(2, &window, 11, true, &reference));
+  EXPECT_EQ(window.frameGeometry().center().x(), ref.center().x());
+  EXPECT_FALSE(store.Place(3, &window, 11, true, nullptr));  // no reference, no parent
+}
+
+TEST(SmDlg, BackgroundPictureOwnFileWinsAndChangeCopiesOverIt) {
+  const std::string base = SmTestHome() + "/prog";
+  SmSetProgramFilePath(base + ".exe");
+  QImage image(8, 4, QImage::Format_RGB888);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(QString::fromStdString(base + "_Dlg.bmp"), "BMP"));
+  image = image.scaled(6, 6);
+  ASSERT_TRUE(image.save(QString::fromStdString(base + "_Dlg920.bmp"), "BMP"));
+  {
+    CSmDlg own(920), common(921);
+    own.show();
+    common.show();
+    EXPECT_EQ(own.Picture().Width(), 6);
+    EXPECT_EQ(common.Picture().Width(), 8);
+  }
+  {
+    CSmDlg dlg(921);
+    dlg.show();
+    SmResetMessages();
+    CSmMessageService::Instance().QueueFileName(base + "_Dlg920.bmp");
+    dlg.OnCommand(43022);
+    EXPECT_EQ(dlg.Picture().Width(), 6);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(base + "_Dlg921.bmp")));
+    EXPECT_EQ(QImage(QString::fromStdString(base + "_Dlg.bmp")).width(), 8);
+    CSmMessageService::Instance().QueueFileName(base + "_missing.bmp");
+    dlg.OnCommand(43022);
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), "拷贝文件失败！");
+    EXPECT_EQ(dlg.Picture().Width(), 6);
+  }
+  SmSetProgramFilePath("x.e");  // too short: no picture is looked for
+  CSmDlg none(920);
+  none.show();
+  EXPECT_TRUE(none.Picture().IsNull());
+  SmSetProgramFilePath({});
+}
+
+TEST(SmDib, ReadsWindowsBitmapsAndRefusesOtherFiles) {
+  QImage image(3, 2, QImage::Format_Indexed8);
+  image.setColorCount(20);
+  for (int i = 0; i < 20; ++i) image.setColor(i, qRgb(i * 10, 0, 0));
+  image.fill(1);
+  const QString path = QString::fromStdString(SmTestHome() + "/dib8.bmp");
+  ASSERT_TRUE(image.save(path, "BMP"));
+  CSmDib dib;
+  ASSERT_TRUE(dib.Load(path.toStdString()));
+  EXPECT_EQ(dib.Width(), 3);
+  EXPECT_EQ(dib.BitCount(), 8);
+  EXPECT_GT(dib.PaletteSize(), 0);
+
+  QByteArray os2("BM");
+  os2.append(12, '\0');
+  os2.append(char(12)).append(60, '\0');
+  EXPECT_FALSE(dib.Read(os2));
+  EXPECT_TRUE(dib.IsNull());
+  EXPECT_EQ(dib.LastReason(), "Error:OS2 PM BMP Format not supported\n");
+  EXPECT_FALSE(dib.Read(QByteArray(80, 'x')));
+  EXPECT_EQ(dib.LastReason(), "Error:Unexpected file type, not a DIB\n");
+  EXPECT_FALSE(dib.Load(SmTestHome() + "/none.bmp"));
+}
+
+TEST(SmAppDlg, OperatorComboLeavesOut101AndSelectsByCode) {
+  QComboBox combo;
+  const std::vector<std::pair<std::string, std::string>> operators = {
+      {"101", "系统管理员"}, {"102", "张三"}, {"103", "李四"}};
+  CSmAppDlg::FillOperatorCombo(&combo, operators, "103", true);
+  ASSERT_EQ(combo.count(), 3);
+  EXPECT_EQ(combo.itemText(0), "");
+  EXPECT_EQ(combo.currentText(), "103李四");
+  std::string code;
+  EXPECT_TRUE(CSmAppDlg::GetSelectedOperator(&combo, code, false));
+  EXPECT_EQ(code, "103");
+
+  CSmAppDlg::FillOperatorCombo(&combo, operators, "999", false);
+  EXPECT_EQ(combo.currentText(), "102张三");
+  combo.setCurrentIndex(-1);
+  SmResetMessages();
+  EXPECT_FALSE(CSmAppDlg::GetSelectedOperator(&combo, code, false));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "未选择操作员！");
+  EXPECT_TRUE(CSmAppDlg::GetSelectedOperator(&combo, code, true));
+  EXPECT_EQ(code, "");
+}
+
+TEST(SmDlg, InputControlsGetTheirHints) {
+  CSmDlg dlg(930);
+  auto* combo = new QComboBox(&dlg);
+  combo->setObjectName("1000");
+  auto* list = new CSmListCtrl(&dlg);
+  list->setObjectName("1001");
+  auto* edit = new QLineEdit(&dlg);
+  edit->setObjectName("1002");
+  dlg.show();
+  EXPECT_EQ(combo->toolTip(), "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。");
+  EXPECT_EQ(list->toolTip(), "按下鼠标右键，可调出操作功能菜单。");
+  EXPECT_TRUE(edit->toolTip().isEmpty());
+}

@@ -1,0 +1,298 @@
+#include "ui/SmDlg.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+
+#include "platform/SmMessage.h"
+#include "ui/SmCalcDlg.h"
+#include "platform/SmCommandIds.h"
+#include "ui/SmListCtrl.h"
+
+namespace {
+std::string& ProgramFilePath() {
+  static std::string path;
+  return path;
+}
+CSmApp* g_runningApp = nullptr;
+}  // namespace
+
+std::string SmProgramFilePath() {
+  if (ProgramFilePath().empty()) return QCoreApplication::applicationFilePath().toStdString();
+  return ProgramFilePath();
+}
+void SmSetProgramFilePath(const std::string& path) {
+  ProgramFilePath() = path;
+}
+
+CSmApp* SmRunningApp() {
+  return g_runningApp;
+}
+void SmSetRunningApp(CSmApp* app) {
+  g_runningApp = app;
+}
+
+CSmDlg::CSmDlg(unsigned templateId, QWidget* parent, unsigned iconId)
+    : QDialog(parent), m_templateId(templateId), m_iconId(iconId) {
+  setObjectName(QString::number(templateId));
+}
+
+CSmDlg::~CSmDlg() = default;
+
+int CSmDlg::DoModal() {
+  return exec() == QDialog::Accepted ? 1 : 2;
+}
+
+QWidget* CSmDlg::Control(int id) const {
+  return findChild<QWidget*>(QString::number(id));
+}
+
+QPushButton* CSmDlg::AddButton(unsigned id, const QString& text) {
+  auto* button = new QPushButton(text, this);
+  button->setObjectName(QString::number(id));
+  connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+  return button;
+}
+
+void CSmDlg::showEvent(QShowEvent* event) {
+  if (!m_initDone) {
+    m_initDone = true;
+    OnInitDialog();
+  }
+  QDialog::showEvent(event);
+}
+
+void CSmDlg::OnInitDialog() {
+  if (!QApplication::windowIcon().isNull()) setWindowIcon(QApplication::windowIcon());
+  LoadPicture();
+  SetupToolTips();
+}
+
+std::string CSmDlg::PictureBase() const {
+  const std::string path = SmProgramFilePath();
+  if (path.size() <= 4) return {};
+  return path.substr(0, path.size() - 4);
+}
+
+void CSmDlg::LoadPicture() {
+  const std::string base = PictureBase();
+  if (base.empty()) return;
+  const std::string own = base + "_Dlg" + std::to_string(m_templateId) + ".bmp";
+  const std::string common = base + "_Dlg.bmp";
+  const std::string file = QFileInfo::exists(QString::fromStdString(own)) ? own : common;
+  if (m_picture.Load(file)) m_pictureMode = 1;
+}
+
+void CSmDlg::SetupToolTips() {
+  for (QObject* child : children()) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (!widget) continue;
+    const bool input = qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                       qobject_cast<QAbstractItemView*>(widget) ||
+                       qobject_cast<QAbstractButton*>(widget);
+    if (!input) continue;
+    bool ok = false;
+    const int id = widget->objectName().toInt(&ok);
+    if (!ok) continue;
+    const std::string hint = GetControlHint(id);
+    if (!hint.empty()) widget->setToolTip(QString::fromStdString(hint));
+  }
+}
+
+std::string CSmDlg::GetControlHint(int controlId) const {
+  QWidget* control = Control(controlId);
+  if (qobject_cast<QComboBox*>(control))
+    return "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。";
+  if (qobject_cast<CSmListCtrl*>(control)) return "按下鼠标右键，可调出操作功能菜单。";
+  return {};
+}
+
+void CSmDlg::OnOK() {
+  UpdateData(true);
+  if (!ValidateAndSave()) return;
+  EndOK();
+}
+
+void CSmDlg::EndOK() {
+  UpdateData(true);
+  QDialog::accept();
+}
+
+void CSmDlg::OnCancel() {
+  QDialog::reject();
+}
+
+void CSmDlg::SetDefaultButton(unsigned id) {
+  m_defaultId = id;
+  if (auto* button = qobject_cast<QPushButton*>(Control(static_cast<int>(id))))
+    button->setDefault(true);
+}
+
+void CSmDlg::OnEnter() {
+  QWidget* focus = focusWidget();
+  if (auto* button = qobject_cast<QPushButton*>(focus); button && focus->objectName() != "1") {
+    button->click();
+    return;
+  }
+  if (m_enterMovesFocus && !(focus && focus->objectName() == "1")) {
+    focusNextChild();
+    return;
+  }
+  OnOK();
+}
+
+void CSmDlg::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (!enter || event->modifiers() & ~Qt::KeypadModifier) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  auto* own =
+      m_defaultId ? qobject_cast<QPushButton*>(Control(static_cast<int>(m_defaultId))) : nullptr;
+  if (own && own->isEnabled() && own->isVisible()) {
+    own->click();  // a dialog that sets its own default button
+    return;
+  }
+  OnEnter();
+}
+
+bool CSmDlg::OnCommand(unsigned id) {
+  switch (id) {
+    case SM_ID_OK:
+      OnOK();
+      return true;
+    case SM_ID_CANCEL:
+      OnCancel();
+      return true;
+    case SM_ID_ENTER:
+      OnEnter();
+      return true;
+    case SM_ID_CALCULATOR: {
+      CSmCalcDlg calc(false, {}, nullptr);
+      calc.DoModal();
+      return true;
+    }
+    case SM_ID_DLG_BACKGROUND:
+      OnChangeBackground();
+      return true;
+    case SM_ID_HELP_FINDER:
+      return true;  // no help file is installed with the program
+    default:
+      return false;
+  }
+}
+
+std::unique_ptr<QMenu> CSmDlg::CreateContextMenu() {
+  auto menu = std::make_unique<QMenu>(QStringLiteral("对话框右键菜单"));
+  const std::pair<unsigned, const char*> items[] = {
+      {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+      {SM_ID_CALCULATOR, "计算器\tF12"},
+      {SM_ID_DLG_BACKGROUND, "改变背景图案..."},
+  };
+  for (const auto& [id, text] : items) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setObjectName(QString::number(id));
+    action->setData(id);
+  }
+  CustomizeContextMenu(menu.get());
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    const unsigned id = action->data().toUInt();
+    action->setEnabled(IsMenuCommandEnabled(id));
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+  }
+  return menu;
+}
+
+void CSmDlg::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() != QContextMenuEvent::Mouse || !rect().contains(event->pos())) {
+    QDialog::contextMenuEvent(event);
+    return;
+  }
+  CreateContextMenu()->exec(event->globalPos());
+}
+
+void CSmDlg::OnChangeBackground() {
+  const std::string base = PictureBase();
+  if (base.empty()) return;
+  const std::string target = base + "_Dlg" + std::to_string(m_templateId) + ".bmp";
+  const std::string chosen =
+      SmGetOpenFileName("选择对话框背景图案", target, "位图文件(*.bmp);;所有文件 (*)");
+  if (chosen.empty()) return;
+  const QString from = QString::fromStdString(chosen);
+  const QString to = QString::fromStdString(target);
+  if (from.compare(to, Qt::CaseInsensitive) == 0) return;
+  // Copy beside the target first so that a failed copy keeps the old picture.
+  const QString temp = to + ".new";
+  QFile::remove(temp);
+  if (!QFile::copy(from, temp) || (QFile::exists(to) && !QFile::remove(to)) ||
+      !QFile::rename(temp, to)) {
+    QFile::remove(temp);
+    SmMessageBox("拷贝文件失败！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
+  if (m_picture.Load(target)) m_pictureMode = 1;
+  update();
+}
+
+void CSmDlg::paintEvent(QPaintEvent* event) {
+  if (m_picture.IsNull()) {
+    QDialog::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  const int w = m_picture.Width(), h = m_picture.Height();
+  if (m_pictureMode == 1) {
+    m_picture.StretchDraw(painter, 0, 0, width(), height());
+  } else if (m_pictureMode == 2) {
+    m_picture.DrawAt(painter, (width() - w) / 2, (height() - h) / 2);
+  } else {
+    for (int y = 0; y < height(); y += h)
+      for (int x = 0; x < width(); x += w) m_picture.DrawAt(painter, x, y);
+  }
+}
+
+CSmAppDlg::CSmAppDlg(unsigned templateId, CSmApp* app, QWidget* parent, unsigned iconId)
+    : CSmDlg(templateId, parent, iconId), m_app(app ? app : SmRunningApp()) {}
+
+void CSmAppDlg::FillOperatorCombo(QComboBox* combo,
+                                  const std::vector<std::pair<std::string, std::string>>& operators,
+                                  const std::string& current, bool allowEmpty) {
+  combo->clear();
+  if (allowEmpty) combo->addItem(QString());
+  for (const auto& [code, name] : operators) {
+    if (code == "101") continue;
+    combo->addItem(QString::fromStdString(code + name));
+  }
+  const QString head = QString::fromStdString(current);
+  int select = 0;
+  for (int i = 0; i < combo->count(); ++i) {
+    if (combo->itemText(i).startsWith(head)) {
+      select = i;
+      break;
+    }
+  }
+  if (combo->count() > 0) combo->setCurrentIndex(select);
+}
+
+bool CSmAppDlg::GetSelectedOperator(QComboBox* combo, std::string& code, bool allowEmpty) {
+  const int index = combo->currentIndex();
+  if (index >= 0) {
+    code = combo->itemText(index).left(3).toStdString();
+    return true;
+  }
+  code.clear();
+  if (allowEmpty) return true;
+  SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
+  combo->setFocus();
+  return false;
+}
