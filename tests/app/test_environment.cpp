@@ -96,6 +96,13 @@ TEST_F(EnvironmentTest, OpenFillsTheEnvironmentAndTheFirstOperatorStandsIn) {
   ASSERT_TRUE(env.LoadRights());
   EXPECT_EQ(env.GetRights(), "0001 ");
 
+  // A copy takes the values, never the open connection.
+  const CSmEnvironment copy(env);
+  EXPECT_EQ(copy.GetDatabase(), nullptr);
+  EXPECT_EQ(copy.GetOperatorName(), "管理员");
+  EXPECT_EQ(copy.GetDataFileName(), path);
+  EXPECT_NE(env.GetDatabase(), nullptr);
+
   // The log switch lives in the file.
   env.SetLogOn(0);
   ASSERT_TRUE(env.SaveLogSwitch());
