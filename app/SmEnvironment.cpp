@@ -215,7 +215,7 @@ bool CSmEnvironment::ReportOpenError(int code, bool show) const {
 // ---------------------------------------------------------------- opening
 
 bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folder, int* year,
-                                     bool show) {
+                                     bool show, std::string* fullPath) {
   if (path.empty()) return ReportOpenError(-2, show);
   const std::string ext = DataFileExt();
   std::string file = path;
@@ -248,7 +248,7 @@ bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folde
   }
   if (year) *year = fileYear;
   if (folder) *folder = info.absolutePath().toStdString();
-  m_dataFile = info.absoluteFilePath().toStdString();
+  if (fullPath) *fullPath = info.absoluteFilePath().toStdString();
   return true;
 }
 
@@ -285,8 +285,7 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   std::string folder;
   std::string target = file;
   if (m_dbKind == 0) {
-    if (!CheckAccessFile(file, &folder, &year, show)) return false;
-    target = m_dataFile;
+    if (!CheckAccessFile(file, &folder, &year, show, &target)) return false;
   } else if (!CheckServerName(file, &year, show)) {
     return false;
   }
@@ -296,20 +295,27 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
     // The file passed its checks but does not open: say so rather than speak of an empty name.
     return ReportOpenError(m_dbKind == 0 ? -13 : -2, show);
   }
+  // A file that fails the checks below is not left open as if it were the open data file.
   if (m_dbKind == 0) m_dataFolder = folder;
-  m_dataFile = target;
   m_operatorNo = opno;
-  if (!ReadSysTab(show)) return false;
+  if (!ReadSysTab(show)) {
+    m_db->Close();
+    return false;
+  }
   CSmOperator op;
   if (!op.LoadByCode(m_operatorNo, m_db.get())) {
     CSmOperatorArray all;
-    if (LoadOperatorList(&all, m_db.get(), true) == 0) return false;
+    if (LoadOperatorList(&all, m_db.get(), true) == 0) {
+      m_db->Close();
+      return false;
+    }
     op = all.front();
   }
   m_operatorNo = op.Opno;
   m_operatorName = op.Na;
   m_operatorPassword = op.Psd;
   ReadLogSwitch();
+  m_dataFile = target;
   m_settings = settings;
   return true;
 }

@@ -58,8 +58,10 @@ class CSmEnvironment {
   // one's only when the user agrees to upgrade it; another back end's file is pointed out.
   bool CheckFileStamp(CSmDatabase* db);
 
-  // Access: the checks of a data file's path; the folder and the year out.
-  bool CheckAccessFile(const std::string& path, std::string* folder, int* year, bool show);
+  // Access: the checks of a data file's path (completed with the extension when it has none);
+  // the folder, the year and the full path out.
+  bool CheckAccessFile(const std::string& path, std::string* folder, int* year, bool show,
+                       std::string* fullPath = nullptr);
 
   const std::string& GetRootDir() const { return m_rootDir; }
   void SetRootDir(const std::string& dir) { m_rootDir = dir; }

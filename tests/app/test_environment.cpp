@@ -165,6 +165,15 @@ TEST_F(EnvironmentTest, OpenChecksTellTheRealCause) {
          return f + "/2019.tsd";
        },
        "无法打开此文件！"},
+      {"no operator",
+       [](const std::string& f) {
+         const std::string made = SmCreateTestDataFile(2021, f);
+         CSmDatabase db(0);
+         db.Open(made);
+         db.ExecuteSQL("Delete From OPR");
+         return made;
+       },
+       nullptr},
       {"no header row",
        [](const std::string& f) {
          CSmDatabase db(0);
@@ -180,6 +189,7 @@ TEST_F(EnvironmentTest, OpenChecksTellTheRealCause) {
     CSmEnvironment env;
     const std::string target = c.prepare(folder);
     EXPECT_FALSE(env.OpenFile("", target, "101", true)) << c.name;
+    EXPECT_EQ(env.GetDatabase(), nullptr) << c.name;
     const auto& shown = CSmMessageService::Instance().Shown();
     if (c.message) {
       ASSERT_EQ(shown.size(), 1u) << c.name;
