@@ -472,6 +472,7 @@ bool ParseStampValue(const std::string& value, int* product, int* version) {
 bool CSmEnvironment::CheckVersionStamp(CSmDatabase* db, int* backEnd, int* productNo,
                                        int* versionNo) {
   if (!db) db = m_db.get();
+  if (!db->IsOpen()) return false;
   const int kind = db->GetKind();
   if (backEnd) *backEnd = kind;
   if (productNo) *productNo = 0;
@@ -505,6 +506,7 @@ bool CSmEnvironment::CheckVersionStamp(CSmDatabase* db, int* backEnd, int* produ
 int CSmEnvironment::ReadVersionStamp(CSmDatabase* db, int* backEnd, int* productNo,
                                      int* versionNo) {
   if (!db) db = m_db.get();
+  if (!db->IsOpen()) return 0;
   CSmCsRecord record(db);
   CSmCsRecordArray rows;
   record.LoadRows(kStampGroup, 1, &rows);
@@ -528,6 +530,7 @@ int CSmEnvironment::ReadVersionStamp(CSmDatabase* db, int* backEnd, int* product
 
 bool CSmEnvironment::CheckFileStamp(CSmDatabase* db) {
   if (!db) db = m_db.get();
+  if (!db->IsOpen()) return false;
   int backEnd = -1;
   int product = -1;
   int version = -1;
