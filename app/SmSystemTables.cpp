@@ -16,6 +16,20 @@
 
 namespace {
 
+// Keeps the first name given for each code, in order; pairs past the shorter list are dropped.
+template <class Code>
+void KeepFirstOfEachCode(std::vector<Code>& codes, CSmStringList& names) {
+  std::vector<Code> keptCodes;
+  CSmStringList keptNames;
+  for (size_t i = 0; i < codes.size() && i < names.size(); ++i) {
+    if (std::find(keptCodes.begin(), keptCodes.end(), codes[i]) != keptCodes.end()) continue;
+    keptCodes.push_back(codes[i]);
+    keptNames.push_back(names[i]);
+  }
+  codes = std::move(keptCodes);
+  names = std::move(keptNames);
+}
+
 // The server text of a statement: the same with "LONG"/"Long" as "INT".
 std::string ServerText(std::string text) {
   for (const char* word : {"LONG", "Long"}) {
@@ -120,15 +134,7 @@ void CSmApp::GetRightList(CSmStringList& codes, CSmStringList& names) {
   names = {"系统管理",         "数据备份",     "数据关系检测",
            "数据关系主题操纵", "特殊打印设置", "SQL语言数据维护"};
   for (CSmDataType* type : m_dataTypes) type->GetExtraRights(codes, names);
-  CSmStringList keptCodes;
-  CSmStringList keptNames;
-  for (size_t i = 0; i < codes.size() && i < names.size(); ++i) {
-    if (std::find(keptCodes.begin(), keptCodes.end(), codes[i]) != keptCodes.end()) continue;
-    keptCodes.push_back(codes[i]);
-    keptNames.push_back(names[i]);
-  }
-  codes = std::move(keptCodes);
-  names = std::move(keptNames);
+  KeepFirstOfEachCode(codes, names);
   for (CSmDataType* type : m_dataTypes) {
     CSmStringList items;
     CSmStringList itemNames;
@@ -245,15 +251,7 @@ int CSmApp::GetLogTaskNames(std::vector<int>& codes, CSmStringList& names) {
            "打印文档",   "自定位套打",     "保存成文本文档", "数据备份",   "数据恢复",
            "数据关系",   "SQL语言数据维护"};
   for (CSmDataType* type : m_dataTypes) type->GetLogTaskNames(codes, names);
-  std::vector<int> keptCodes;
-  CSmStringList keptNames;
-  for (size_t i = 0; i < codes.size() && i < names.size(); ++i) {
-    if (std::find(keptCodes.begin(), keptCodes.end(), codes[i]) != keptCodes.end()) continue;
-    keptCodes.push_back(codes[i]);
-    keptNames.push_back(names[i]);
-  }
-  codes = std::move(keptCodes);
-  names = std::move(keptNames);
+  KeepFirstOfEachCode(codes, names);
   return static_cast<int>(codes.size());
 }
 
