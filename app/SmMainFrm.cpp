@@ -143,12 +143,13 @@ bool CSmMainFrm::CreateClient() {
 void CSmMainFrm::UpdateTitle(bool /*refresh*/) {
   CSmApp* app = SmGetApp();
   if (!app) return;
+  CSmEnvironment& env = app->m_env;
   const std::string title = app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
-                            app->GetUnitName() + "(" + app->GetDataFileTitle() + ")";
+                            env.GetUnitName() + "(" + env.GetDataFileName() + ")";
   setWindowTitle(QString::fromStdString(title));
   if (QLabel* pane = StatusPane(1)) {
     pane->setText(
-        QString::fromStdString("操作：" + app->m_env.GetOperator() + "," + app->GetOperatorName()));
+        QString::fromStdString("操作：" + env.GetOperatorNo() + "," + env.GetOperatorName()));
   }
 }
 

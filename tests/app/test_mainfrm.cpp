@@ -94,9 +94,6 @@ class FrameApp : public CSmApp {
   }
   bool HasYearFiles() override { return yearFiles; }
   void AdjustSystemMenu(QMenu* menu) override { adjusted.push_back(menu->title().toStdString()); }
-  std::string GetUnitName() override { return "红河糖厂"; }
-  std::string GetDataFileTitle() override { return "2026.tsd"; }
-  std::string GetOperatorName() override { return "管理员"; }
   void RunUpdater() override {}
   bool CheckDataEngine() override { return true; }
 
@@ -143,7 +140,11 @@ class MainFrmTest : public testing::Test {
   }
   void Start(FrameApp& app) {
     ASSERT_TRUE(app.InitInstance({}));
-    app.m_env.SetOperator("101");
+    // What a log-in leaves in the data environment.
+    app.m_env.SetFileInfo("红河糖厂", "", "", "");
+    app.m_env.SetDataFileName("2026.tsd");
+    app.m_env.SetOperatorNo("101");
+    app.m_env.SetOperatorName("管理员");
     app.Frame()->UpdateTitle();
     QApplication::processEvents();
   }
