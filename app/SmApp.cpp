@@ -18,6 +18,7 @@
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
 #include "platform/SmMessage.h"
+#include "ui/SmDlg.h"
 
 namespace {
 
@@ -46,11 +47,15 @@ CSmApp::CSmApp() {
   m_opLog.m_enabled = 1;
 }
 
-CSmApp::~CSmApp() = default;
+CSmApp::~CSmApp() {
+  if (&CSmDlgPosStore::Current() == &m_dlgPos) CSmDlgPosStore::SetCurrent(nullptr);
+  if (SmRunningApp() == this) SmSetRunningApp(nullptr);
+}
 
 // ---------------------------------------------------------------- start-up and shutdown
 
 bool CSmApp::InitInstance(const std::vector<std::string>& args) {
+  SmSetRunningApp(this);
   ShowSplash();
   CreateDataTypes();
   SelectModuleInfo();
@@ -71,7 +76,8 @@ int CSmApp::ExitInstance() {
   SaveDialogPositions();
   m_opLog.EndWork();
   m_env.Close();
-  return CSmWinApp::ExitInstance();
+  const int code = CSmWinApp::ExitInstance();
+  return m_exitCode != 0 ? m_exitCode : code;
 }
 
 void CSmApp::ShowSplash() {
@@ -111,13 +117,6 @@ void CSmApp::ShowMainWindow() {
 
 bool CSmApp::RegisterDataFileType() {
   return RegisterFileType(GetDataFileExt(), GetDataFileCaption(), GetProgramPath());
-}
-
-bool CSmApp::LogIn(const std::string& /*file*/) {
-  ShowModulePages();
-  ApplyTemplateBoxState();
-  ShowTemplateBox(true);
-  return true;
 }
 
 // ---------------------------------------------------------------- updater

@@ -11,6 +11,7 @@
 #include "app/SmModuleInfo.h"
 #include "app/SmOpLog.h"
 #include "app/SmWinApp.h"
+#include "ui/SmDlgPosStore.h"
 
 class QMenu;
 class QDialog;
@@ -75,8 +76,14 @@ class CSmApp : public CSmWinApp {
   // Operation names of group 0 and every data type's; the number of entries.
   virtual int GetLogTaskNames(std::vector<int>& codes, CSmStringList& names);
 
-  // ---- log-in (the data environment's own work fills it; until then it accepts)
+  // ---- log-in
+  // Start-up (with the file named on the command line, or empty), "操作环境注册 ..." and after
+  // a restore: the open-data-file dialog, then the chosen file on the application's connection
+  // with everything that depends on it. True when a data file is open at the end.
   virtual bool LogIn(const std::string& file);
+  // "操作员及操作权限 ..." and "设置或更改口令": the operator dialogs on the open data file.
+  virtual void OnOperators();
+  virtual void OnPassword();
 
   // ---- derived texts
   // "A" for an Access data file, else "S".
@@ -129,13 +136,18 @@ class CSmApp : public CSmWinApp {
   std::vector<CSmDataType*> m_dataTypes;
   CSmEnvironment m_env;
   CSmOpLog m_opLog;
+  CSmDlgPosStore m_dlgPos;
+  // Exit code of a start-up that failed for a reason to report (a bad file named to it).
+  int m_exitCode = 0;
 
  protected:
   virtual void ShowSplash();
   virtual void HideSplash();
   // Dialog positions, kept by the dialog toolkit's position store.
-  virtual void LoadDialogPositions() {}
-  virtual void SaveDialogPositions() {}
+  virtual void LoadDialogPositions();
+  virtual void SaveDialogPositions();
+  // Ends the process at once (a switch after which no data file can be opened).
+  virtual void ExitProcess(int code);
   virtual std::unique_ptr<CSmFrameWnd> CreateMainFrame();
   virtual void ShowMainWindow();
   virtual bool RegisterDataFileType();

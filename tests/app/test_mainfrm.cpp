@@ -96,6 +96,13 @@ class FrameApp : public CSmApp {
   void AdjustSystemMenu(QMenu* menu) override { adjusted.push_back(menu->title().toStdString()); }
   void RunUpdater() override {}
   bool CheckDataEngine() override { return true; }
+  // The frame's part of a log-in, without a data file to choose.
+  bool LogIn(const std::string&) override {
+    ShowModulePages();
+    ApplyTemplateBoxState();
+    ShowTemplateBox(true);
+    return true;
+  }
 
   CSmMainFrm* Frame() const { return qobject_cast<CSmMainFrm*>(GetMainWnd()); }
   CSmTemplateBox* Box() const { return Frame()->TemplateBox(); }

@@ -1,0 +1,73 @@
+// The log-in: at start-up, from "操作环境注册 ..." and after a restore.
+#include <cstdlib>
+
+#include "app/SmApp.h"
+#include "app/SmDateArray.h"
+#include "app/SmMainFrm.h"
+#include "app/SmOpenDataDlg.h"
+#include "core/SmDatabase.h"
+#include "platform/SmMessage.h"
+
+bool CSmApp::LogIn(const std::string& file) {
+  const bool switching = m_env.GetDatabase() != nullptr;
+  int moduleId = m_moduleInfo.m_id;
+  if (!switching) {
+    m_env.LoadFromRegistry(&moduleId);
+    if (!file.empty()) {
+      m_env.SetDatabaseKind(0);
+      // A file named to the program that does not open is reported, and the start-up ends
+      // with a failure code rather than silently.
+      if (!m_env.OpenFile("", file, "", true)) {
+        m_exitCode = 1;
+        return false;
+      }
+    }
+  }
+  m_env.Close();
+
+  CSmOpenDataFileDlg dlg(m_env, moduleId, this, GetMainWnd());
+  if (dlg.DoModal() == SM_IDOK) {
+    if (switching && m_env.Open(false)) m_opLog.EndWork();
+    m_env.Close();
+    m_env = dlg.GetEnvironment();
+    m_moduleInfo.m_id = dlg.GetModuleId();
+    SelectModuleInfo();
+  } else if (!switching) {
+    return false;
+  }
+
+  if (!m_env.Open(false)) {
+    if (switching) ExitProcess(0);
+    return false;
+  }
+  CSmDatabase* db = m_env.GetDatabase();
+  m_env.LoadRights();
+  m_env.SaveToRegistry(m_moduleInfo.m_id);
+  m_env.CheckVersionStamp(db, nullptr, nullptr, nullptr);
+  ShowModulePages();
+  CSmDateArray::CheckBizMonths(db, m_env.GetYear());
+  ApplyTemplateBoxState();
+  AfterOpen(db);
+  for (CSmDataType* type : m_dataTypes) {
+    type->LoadListStyle();
+    type->RefreshPage();
+  }
+  ShowTemplateBox(true);
+  m_opLog.StartWork();
+  if (auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd())) frame->UpdateTitle(true);
+  return true;
+}
+
+void CSmApp::ExitProcess(int code) {
+  std::exit(code);
+}
+
+void CSmApp::LoadDialogPositions() {
+  SmSetProgramKey(GetSmRegKey());
+  CSmDlgPosStore::SetCurrent(&m_dlgPos);
+  m_dlgPos.Load();
+}
+
+void CSmApp::SaveDialogPositions() {
+  if (&CSmDlgPosStore::Current() == &m_dlgPos) m_dlgPos.Save();
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The log-in dialog "打开Vornel数据文件" (815): software module, back end, account set and year
+// file in the account-set tree, operator and password. It checks the file on a copy of the
+// data environment with its own connection and hands the copy back after OK.
+#include <string>
+
+#include "app/SmEnvironment.h"
+#include "app/SmOperator.h"
+#include "ui/SmDlg.h"
+#include "ui/SmTreeCtrl.h"
+
+class QComboBox;
+class QLineEdit;
+class CSmOpenDataFileDlg;
+
+// The account sets under the root folder and their year files ("%d.<ext>", four digits); for
+// the server kind one top node "数据源".
+class CBookDirTree : public CSmTreeCtrl {
+  Q_OBJECT
+ public:
+  enum Level { kTop = 0, kAccountSet = 1, kYearFile = 2 };
+  explicit CBookDirTree(CSmOpenDataFileDlg* dlg, QWidget* parent = nullptr);
+
+  // Refills the tree, keeping the expanded nodes and the selection.
+  void Fill(int kind, const std::string& root, const std::string& ext);
+  // Selects the node of a year file (path compared ignoring case and slash direction).
+  bool SelectFile(const std::string& file);
+  // The selected year file; false when the selection is not a valid one.
+  bool GetSelection(std::string& folder, std::string& file) const;
+  // The account set of the selection (its folder name), or empty.
+  std::string SelectedAccountSet() const;
+  static int LevelOf(const QTreeWidgetItem* item);
+  static std::string PathOf(const QTreeWidgetItem* item);
+
+  void CustomizeContextMenu(QMenu* popup) override;
+  bool IsCommandAvailable(int id) override;
+  void Add() override;
+  void Open() override;
+  bool OnCommand(int id) override;
+
+ private:
+  CSmOpenDataFileDlg* m_dlg;
+  int m_kind = 0;
+  std::string m_root;
+  std::string m_ext;
+};
+
+class CSmOpenDataFileDlg : public CSmAppDlg {
+  Q_OBJECT
+ public:
+  CSmOpenDataFileDlg(const CSmEnvironment& env, int moduleId, CSmApp* app,
+                     QWidget* parent = nullptr);
+
+  const CSmEnvironment& GetEnvironment() const { return m_env; }
+  int GetModuleId() const { return m_moduleId; }
+  const std::string& GetRootDir() const { return m_rootDir; }
+  CBookDirTree* Tree() const { return m_tree; }
+
+  bool ValidateAndSave() override;
+  bool OnCommand(unsigned id) override;
+
+  // Back end changed (0 Access, 1 server).
+  void OnKindChanged(int kind);
+  // A year file was selected: its operators fill the operator combo.
+  void OnSelectionChanged();
+  void OnNewFile();
+  void OnRootFolder();
+  void RefillTree();
+
+ private:
+  std::string ModuleExt() const;
+
+  CSmEnvironment m_env;
+  int m_moduleId;
+  std::string m_rootDir;
+  std::string m_opno;
+  CSmOperator m_startOp;
+  std::string m_loadedFile;
+  QComboBox* m_kindCombo = nullptr;
+  QComboBox* m_moduleCombo = nullptr;
+  QComboBox* m_operatorCombo = nullptr;
+  QLineEdit* m_password = nullptr;
+  CBookDirTree* m_tree = nullptr;
+};

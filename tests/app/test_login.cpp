@@ -1,0 +1,353 @@
+// The log-in: first start with a new year file, passwords, program stamps, switching year
+// files, the operator dialogs and a data file named on the command line. The dialogs are
+// driven as a user would, through their controls, while they run modally.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <memory>
+
+#include "app/SmApp.h"
+#include "app/SmOpenDataDlg.h"
+#include "app/SmOperatorDlg.h"
+#include "core/SmDatabase.h"
+#include "core/SmRegKey.h"
+#include "platform/SmMessage.h"
+#include "tests/common/SmTestDataFile.h"
+#include "tests/common/SmTestMain.h"
+
+namespace {
+
+class LoginApp : public CSmApp {
+ public:
+  explicit LoginApp(const std::string& docType) {
+    m_info.m_id = 1;
+    m_info.m_docType = docType;
+    m_info.m_title = "甘蔗收购";
+    m_info.m_ext = "tsd";
+    SelectModuleInfo();
+  }
+  void GetModuleInfos(std::vector<CSmModuleInfo>& out) override { out.push_back(m_info); }
+  void RunUpdater() override {}
+  std::string GetEngineTestFolder() override { return SmTestHome() + "/engine"; }
+  void ExitProcess(int code) override { exitedWith = code; }
+  int exitedWith = -1;
+
+ protected:
+  bool RegisterDataFileType() override { return true; }
+
+ private:
+  CSmModuleInfo m_info;
+};
+
+template <typename T>
+T* Find(QWidget* dlg, int id) {
+  return dlg->findChild<T*>(QString::number(id));
+}
+
+void Click(QWidget* dlg, int id) {
+  QPushButton* button = Find<QPushButton>(dlg, id);
+  ASSERT_NE(button, nullptr) << id;
+  button->click();
+}
+
+// Chooses the operator whose entry begins with the number.
+void ChooseOperator(QWidget* dlg, const QString& number) {
+  auto* combo = Find<QComboBox>(dlg, 1051);
+  for (int i = 0; i < combo->count(); ++i) {
+    if (combo->itemText(i).startsWith(number + " ")) combo->setCurrentIndex(i);
+  }
+}
+
+std::string SelectedFile(QWidget* dlg) {
+  return CBookDirTree::PathOf(Find<QTreeWidget>(dlg, 1050)->currentItem());
+}
+
+bool Shown(const std::string& text) {
+  for (const SmShownMessage& message : CSmMessageService::Instance().Shown()) {
+    if (message.text == text) return true;
+  }
+  return false;
+}
+
+class LoginTest : public testing::Test {
+ protected:
+  void SetUp() override { SmResetMessages(); }
+
+  // Runs `action` once on the modal dialog of the template id when it shows.
+  void OnModal(int id, std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer(&m_timers);
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, id, action] {
+      QWidget* dlg = QApplication::activeModalWidget();
+      if (!dlg || dlg->objectName() != QString::number(id) || !timer->isActive()) return;
+      timer->stop();
+      action(dlg);
+    });
+    timer->start();
+  }
+
+  // A fresh folder of account sets under the test home.
+  static std::string Root(const std::string& name) {
+    const std::string root = SmTestHome() + "/" + name;
+    QDir(QString::fromStdString(root)).removeRecursively();
+    return root;
+  }
+
+  static long Count(const std::string& file, const std::string& sql) {
+    CSmDatabase db(0);
+    if (!db.Open(file, CSmConnInfo(0))) return -1;
+    return db.QueryInt(sql);
+  }
+
+  static void SetAdminPassword(const std::string& file, const std::string& password) {
+    CSmDatabase db(0);
+    ASSERT_TRUE(db.Open(file, CSmConnInfo(0)));
+    CSmOperator op("101", "管理员", password);
+    ASSERT_TRUE(op.SetPassword(&db));
+  }
+
+  // Logs in to a file through the dialog with the operator and password.
+  static void LogInTo(QWidget* dlg, const std::string& file, const QString& opno,
+                      const QString& password) {
+    ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(file));
+    ChooseOperator(dlg, opno);
+    Find<QLineEdit>(dlg, 1049)->setText(password);
+    Click(dlg, 1);
+  }
+
+  QObject m_timers;
+};
+
+TEST_F(LoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
+  const std::string root = QDir::homePath().toStdString() + "/Vornel数据";
+  QDir(QString::fromStdString(root)).removeRecursively();
+  CSmRegKey().DeleteKeyTree(SM_HKEY_CURRENT_USER, "Software\\reduvor\\LoginFirst");
+  std::string file;
+  {
+    LoginApp app("LoginFirst");
+    OnModal(815, [&](QWidget* dlg) {
+      // Nothing saved: the dialog starts on the default folder of account sets.
+      EXPECT_EQ(Find<QTreeWidget>(dlg, 1050)->topLevelItem(0)->text(0).toStdString(), root);
+      OnModal(813, [](QWidget* create) {
+        Find<QLineEdit>(create, 1003)->setText("001");
+        Find<QLineEdit>(create, 1004)->setText("2026");
+        Find<QLineEdit>(create, 1005)->setText("南宁糖厂");
+        Click(create, 1);
+      });
+      Click(dlg, 1075);
+      file = SelectedFile(dlg);
+      ChooseOperator(dlg, "101");
+      Click(dlg, 1);
+    });
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_EQ(file, root + "/001/2026.tsd");
+    EXPECT_EQ(app.m_env.GetOperatorNo(), "101");
+    EXPECT_NE(app.GetMainWnd()->windowTitle().toStdString().find("南宁糖厂"), std::string::npos);
+    EXPECT_NE(app.GetMainWnd()->windowTitle().toStdString().find("2026.tsd"), std::string::npos);
+
+    // The administrator sets a password for the next start.
+    OnModal(812, [](QWidget* dlg) {
+      Click(dlg, 1);  // old password: empty
+      Find<QLineEdit>(dlg, 1005)->setText("Cane7");
+      Find<QLineEdit>(dlg, 1006)->setText("cane7");
+      Click(dlg, 1);
+    });
+    app.OnPassword();
+    EXPECT_TRUE(Shown("您的口令设置成功，请牢记之！"));
+    app.GetMainWnd()->close();
+    EXPECT_EQ(app.ExitInstance(), 0);
+  }
+  // One work session with its start and end, and its two rows in the log.
+  EXPECT_EQ(Count(file, "Select Count(*) From SmTask Where sT1<>'' And sT2>=sT1"), 1);
+  EXPECT_EQ(Count(file, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 1);
+  EXPECT_EQ(Count(file, "Select Count(*) From SmLog Where sNote Like '*结束工作'"), 1);
+
+  SmResetMessages();
+  LoginApp again("LoginFirst");
+  OnModal(815, [&](QWidget* dlg) {
+    // The last log-in is offered again.
+    EXPECT_EQ(SelectedFile(dlg), file);
+    EXPECT_TRUE(Find<QComboBox>(dlg, 1051)->currentText().startsWith("101 "));
+    Find<QLineEdit>(dlg, 1049)->setText("CANE7");  // case does not matter
+    Click(dlg, 1);
+  });
+  ASSERT_TRUE(again.InitInstance({}));
+  EXPECT_EQ(again.ExitInstance(), 0);
+  EXPECT_EQ(Count(file, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 2);
+  EXPECT_EQ(Count(file, "Select Count(*) From SmLog Where sNote Like '*结束工作'"), 2);
+  const std::string key = "Software\\reduvor\\LoginFirst\\5.0";
+  std::string value;
+  ASSERT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "DBType", value));
+  EXPECT_EQ(value, "0");
+  ASSERT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "Opno", value));
+  EXPECT_EQ(value, "101");
+  ASSERT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "RootDir", value));
+  EXPECT_EQ(value, root);
+  ASSERT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, key, "DataDir", value));
+  EXPECT_EQ(value, file);
+}
+
+TEST_F(LoginTest, RefusedFilesStartNoSession) {
+  const std::string root = Root("refused");
+  const std::string locked = SmCreateTestDataFile(2025, root + "/001");
+  const std::string newer = SmCreateTestDataFile(2026, root + "/001");
+  SetAdminPassword(locked, "secret");
+  {
+    CSmDatabase db(0);
+    ASSERT_TRUE(db.Open(newer, CSmConnInfo(0)));
+    ASSERT_TRUE(db.ExecuteSQL("Update SysCsTab Set CsVal='99  1' Where Cs=9133 And CsN=1"));
+  }
+  LoginApp app("LoginRefused");
+  app.m_env.SetRootDir(root);
+  OnModal(815, [&](QWidget* dlg) {
+    LogInTo(dlg, locked, "101", "wrong");
+    EXPECT_TRUE(Shown("操作员口令不正确！"));
+    LogInTo(dlg, newer, "101", "");
+    const std::string& last = CSmMessageService::Instance().LastText();
+    EXPECT_EQ(last.rfind("这是高版本软件", 0), 0u) << last;
+    EXPECT_TRUE(dlg->isVisible());
+    Click(dlg, 2);
+  });
+  EXPECT_FALSE(app.LogIn(""));
+  EXPECT_EQ(app.GetDatabase(), nullptr);
+  EXPECT_EQ(Count(locked, "Select Count(*) From SmTask"), 0);
+  EXPECT_EQ(Count(newer, "Select Count(*) From SmTask"), 0);
+}
+
+TEST_F(LoginTest, SwitchingEndsTheOldSessionInTheOldFile) {
+  const std::string root = Root("switch");
+  const std::string first = SmCreateTestDataFile(2025, root + "/001");
+  const std::string second = SmCreateTestDataFile(2026, root + "/001");
+  LoginApp app("LoginSwitch");
+  app.m_env.SetRootDir(root);
+  OnModal(815, [&](QWidget* dlg) { LogInTo(dlg, first, "101", ""); });
+  ASSERT_TRUE(app.LogIn(""));
+  const int oldTask = app.m_opLog.nTask;
+
+  OnModal(815, [&](QWidget* dlg) { LogInTo(dlg, second, "101", ""); });
+  ASSERT_TRUE(app.LogIn(""));
+  EXPECT_EQ(app.m_env.GetDataFileName(), second);
+  EXPECT_EQ(Count(first, "Select Count(*) From SmLog Where nTask=" + std::to_string(oldTask) +
+                             " And sNote Like '*结束工作'"),
+            1);
+  EXPECT_EQ(Count(second, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 1);
+
+  // Cancelling a switch goes on in the same file with a new session.
+  OnModal(815, [](QWidget* dlg) { Click(dlg, 2); });
+  ASSERT_TRUE(app.LogIn(""));
+  EXPECT_EQ(app.m_env.GetDataFileName(), second);
+  EXPECT_EQ(Count(second, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 2);
+  EXPECT_EQ(app.exitedWith, -1);
+  app.ExitInstance();
+}
+
+TEST_F(LoginTest, OperatorDialogsRenameWithRightsAndRefuseLowNumbers) {
+  const std::string root = Root("operators");
+  const std::string file = SmCreateTestDataFile(2026, root + "/001");
+  LoginApp app("LoginOperators");
+  app.m_env.SetRootDir(root);
+  OnModal(815, [&](QWidget* dlg) { LogInTo(dlg, file, "101", ""); });
+  ASSERT_TRUE(app.LogIn(""));
+  CSmDatabase* db = app.GetDatabase();
+  ASSERT_TRUE(SetRight(true, "102", "0008", db));
+
+  CSmOperator op;
+  ASSERT_TRUE(op.LoadByCode("102", db));
+  CSmOperatorEditDlg rename(&app, op, "102");
+  Find<QLineEdit>(&rename, 1042)->setText("105");
+  Click(&rename, 1);
+  EXPECT_EQ(rename.result(), QDialog::Accepted);
+  EXPECT_TRUE(HasRight("105", "0008", db));
+  EXPECT_FALSE(HasRight("102", "0008", db));
+
+  struct Case {
+    const char* number;
+    const char* name;
+    const char* message;
+  };
+  const Case cases[] = {{"099", "张三", "代码应不小于101，请重输！"},
+                        {"100", "张三", "代码应不小于101，请重输！"},
+                        {"106", "", "姓名不能为空，请重输！"}};
+  for (const Case& c : cases) {
+    SmResetMessages();
+    CSmOperatorEditDlg add(&app, CSmOperator(), "");
+    Find<QLineEdit>(&add, 1042)->setText(c.number);
+    Find<QLineEdit>(&add, 1043)->setText(QString::fromUtf8(c.name));
+    Click(&add, 1);
+    EXPECT_NE(add.result(), QDialog::Accepted) << c.number;
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message) << c.number;
+  }
+  EXPECT_EQ(db->QueryInt("Select Count(*) From OPR Where Opno<'101'"), 0);
+  EXPECT_EQ(Find<QLineEdit>(&rename, 1042)->maxLength(), 3);
+
+  // The administrator keeps his number; the list shows every operator.
+  CSmOperator admin;
+  ASSERT_TRUE(admin.LoadByCode("101", db));
+  CSmOperatorEditDlg editAdmin(&app, admin, "101");
+  EXPECT_TRUE(Find<QLineEdit>(&editAdmin, 1042)->isReadOnly());
+  CSmOperatorDlg list(&app);
+  EXPECT_EQ(Find<QTreeWidget>(&list, 1044)->topLevelItemCount(), 2);
+  app.ExitInstance();
+}
+
+TEST_F(LoginTest, PasswordDialogChecksTheOldOneAndCancelsAPassword) {
+  const std::string root = Root("password");
+  const std::string file = SmCreateTestDataFile(2026, root + "/001");
+  SetAdminPassword(file, "old");
+  LoginApp app("LoginPassword");
+  app.m_env.SetRootDir(root);
+  OnModal(815, [&](QWidget* dlg) { LogInTo(dlg, file, "101", "old"); });
+  ASSERT_TRUE(app.LogIn(""));
+
+  CSmPasswordDlg dlg(&app);
+  Find<QLineEdit>(&dlg, 1005)->setText("bad");
+  Click(&dlg, 1);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "老口令校验不能通过！");
+  EXPECT_EQ(dlg.Step(), 0);
+  Find<QLineEdit>(&dlg, 1005)->setText("OLD");
+  Click(&dlg, 1);
+  ASSERT_EQ(dlg.Step(), 1);
+  Find<QLineEdit>(&dlg, 1005)->setText("a");
+  Find<QLineEdit>(&dlg, 1006)->setText("b");
+  Click(&dlg, 1);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "两次输入不一致！请重新确认。");
+  Find<QLineEdit>(&dlg, 1005)->clear();
+  Find<QLineEdit>(&dlg, 1006)->clear();
+  Click(&dlg, 1);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "您的口令已被取消!");
+  CSmOperator op;
+  ASSERT_TRUE(op.LoadByCode("101", app.GetDatabase()));
+  EXPECT_EQ(op.Psd, "");
+  app.ExitInstance();
+}
+
+TEST_F(LoginTest, NamedFileIsPreselectedAndABadOneEndsTheStartWithAFailure) {
+  const std::string root = Root("named");
+  const std::string file = SmCreateTestDataFile(2026, root + "/002");
+  {
+    LoginApp app("LoginNamed");
+    OnModal(815, [&](QWidget* dlg) {
+      EXPECT_EQ(SelectedFile(dlg), file);
+      ChooseOperator(dlg, "101");
+      Click(dlg, 1);
+    });
+    ASSERT_TRUE(app.LogIn(file));
+    EXPECT_EQ(app.m_env.GetDataFileName(), file);
+    app.ExitInstance();
+  }
+  SmResetMessages();
+  LoginApp app("LoginNamed");
+  EXPECT_FALSE(app.InitInstance({root + "/002/1999.tsd"}));
+  EXPECT_FALSE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_NE(app.ExitInstance(), 0);
+}
+
+}  // namespace

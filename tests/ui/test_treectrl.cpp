@@ -1,0 +1,119 @@
+// The tree base's menu, keys and checks, the folder dialog's confirmation and the busy window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "tests/common/SmTestMain.h"
+#include "ui/SmFolderDlg.h"
+#include "ui/SmTreeCtrl.h"
+#include "ui/SmWaitWnd.h"
+
+namespace {
+
+class CountingTree : public CSmTreeCtrl {
+ public:
+  void Delete() override { ++deletes; }
+  void Add() override { ++adds; }
+  int deletes = 0;
+  int adds = 0;
+};
+
+void Press(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent event(QEvent::KeyPress, key, modifiers);
+  QApplication::sendEvent(widget, &event);
+}
+
+TEST(TreeCtrl, MenuAndKeysNeedASelectionWhereTheyActOnAnItem) {
+  CountingTree tree;
+  auto* top = new QTreeWidgetItem(&tree, {"top"});
+  auto* child = new QTreeWidgetItem(top, {"child"});
+  std::unique_ptr<QMenu> menu = tree.CreateContextMenu();
+  EXPECT_EQ(menu->title().toStdString(), "树视右键菜单");
+  std::map<int, bool> enabled;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) enabled[action->data().toInt()] = action->isEnabled();
+  }
+  EXPECT_EQ(enabled.size(), 9u);
+  EXPECT_TRUE(enabled[SM_ID_LIST_ADD]);
+  EXPECT_FALSE(enabled[SM_ID_LIST_DELETE]);
+  EXPECT_FALSE(enabled[SM_ID_EDIT_PASTE]);
+
+  Press(&tree, Qt::Key_Delete);
+  EXPECT_EQ(tree.deletes, 0);
+  tree.setCurrentItem(child);
+  Press(&tree, Qt::Key_Delete);
+  Press(&tree, Qt::Key_N, Qt::ControlModifier);
+  Press(&tree, Qt::Key_N);  // the letter alone is no command
+  EXPECT_EQ(tree.deletes, 1);
+  EXPECT_EQ(tree.adds, 1);
+  std::string text;
+  ASSERT_TRUE(tree.GetCaretText(text));
+  EXPECT_EQ(text, "child");
+}
+
+TEST(TreeCtrl, ACheckPassesDownToTheWholeSubtree) {
+  CSmTreeCtrl tree;
+  auto* top = new QTreeWidgetItem(&tree, {"top"});
+  auto* child = new QTreeWidgetItem(top, {"child"});
+  auto* grandchild = new QTreeWidgetItem(child, {"grandchild"});
+  for (QTreeWidgetItem* item : {top, child, grandchild}) {
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+  }
+  top->setCheckState(0, Qt::Checked);
+  EXPECT_EQ(grandchild->checkState(0), Qt::Checked);
+  child->setCheckState(0, Qt::Unchecked);
+  EXPECT_EQ(grandchild->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(top->checkState(0), Qt::Checked);
+}
+
+TEST(FolderDlg, ConfirmationChecksTheNameAndOffersToCreateAMissingFolder) {
+  struct Case {
+    std::string typed;
+    int answer;
+    bool accepted;
+    bool created;
+    std::string message;
+  };
+  const std::string missing = SmTestHome() + "/folders/a/b";
+  QDir(QString::fromStdString(SmTestHome() + "/folders")).removeRecursively();
+  const Case cases[] = {
+      {"", SM_IDOK, false, false, "没有指定文件夹名！"},
+      {missing, SM_IDNO, true, false, "文件夹“" + missing + "”不存在，要创建它吗？"},
+      {missing, SM_IDYES, true, true, "文件夹“" + missing + "”不存在，要创建它吗？"},
+  };
+  for (const Case& c : cases) {
+    SmResetMessages();
+    CSmMessageService::Instance().QueueAnswer(c.answer);
+    CSmFolderDlg dlg(SmTestHome());
+    dlg.findChild<QLineEdit*>("1013")->setText(QString::fromStdString(c.typed));
+    dlg.findChild<QPushButton*>("1")->click();
+    EXPECT_EQ(dlg.result() == QDialog::Accepted, c.accepted) << c.typed;
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
+    EXPECT_EQ(QDir(QString::fromStdString(missing)).exists(), c.created);
+    if (c.accepted) {
+      EXPECT_EQ(dlg.GetFolder(), c.typed);
+    }
+  }
+}
+
+TEST(WaitWnd, ShowsTheWaitCursorForItsLifetime) {
+  {
+    CSmWaitWnd wait;
+    EXPECT_TRUE(wait.Window()->isVisible());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    wait.Hide();
+    EXPECT_FALSE(wait.Window()->isVisible());
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+// "文件夹浏览" (804): a folder tree and an edit with the chosen path; a missing folder may be
+// created on confirmation.
+#include <memory>
+#include <string>
+
+#include "ui/SmDlg.h"
+
+class QFileSystemModel;
+class QLineEdit;
+class QTreeView;
+
+class CSmFolderDlg : public CSmDlg {
+  Q_OBJECT
+ public:
+  explicit CSmFolderDlg(const std::string& folder, QWidget* parent = nullptr);
+  const std::string& GetFolder() const { return m_folder; }
+  bool ValidateAndSave() override;
+
+ private:
+  std::string m_folder;
+  QLineEdit* m_edit = nullptr;
+  QTreeView* m_tree = nullptr;
+  QFileSystemModel* m_model = nullptr;
+};
