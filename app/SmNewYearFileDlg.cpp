@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/SmApp.h"
+#include "app/SmEnvironment.h"
 #include "app/SmSystemTables.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
@@ -83,10 +84,12 @@ bool CSmNewYearFileDlg::ValidateAndSave() {
                  SM_MB_OK | SM_MB_ICONERROR);
     return false;
   }
-  const std::string unit = m_unit->text().trimmed().toStdString();
-  if (!unit.empty()) {
-    CSmDatabase db(0);
-    if (db.Open(path, CSmConnInfo(0))) {
+  // The file is this program's own: it carries its stamp, so that opening it asks nothing.
+  CSmDatabase db(0);
+  if (db.Open(path, CSmConnInfo(0))) {
+    CSmEnvironment().CheckVersionStamp(&db, nullptr, nullptr, nullptr);
+    const std::string unit = m_unit->text().trimmed().toStdString();
+    if (!unit.empty()) {
       db.ExecuteSQL("Update SYSTAB Set NA='" + db.SqlText(unit, kUnitNameWidth) + "'");
     }
   }

@@ -149,6 +149,8 @@ TEST_F(LoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
     });
     ASSERT_TRUE(app.InitInstance({}));
     EXPECT_EQ(file, root + "/001/2026.tsd");
+    // The new file is this program's: no upgrade question.
+    EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
     EXPECT_EQ(app.m_env.GetOperatorNo(), "101");
     EXPECT_NE(app.GetMainWnd()->windowTitle().toStdString().find("南宁糖厂"), std::string::npos);
     EXPECT_NE(app.GetMainWnd()->windowTitle().toStdString().find("2026.tsd"), std::string::npos);
