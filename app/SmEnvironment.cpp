@@ -215,7 +215,7 @@ bool CSmEnvironment::ReportOpenError(int code, bool show) const {
 // ---------------------------------------------------------------- opening
 
 bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folder, int* year,
-                                     bool show) {
+                                     bool show, std::string* fullPath) {
   if (path.empty()) return ReportOpenError(-2, show);
   const std::string ext = DataFileExt();
   std::string file = path;
@@ -248,7 +248,7 @@ bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folde
   }
   if (year) *year = fileYear;
   if (folder) *folder = info.absolutePath().toStdString();
-  m_dataFile = info.absoluteFilePath().toStdString();
+  if (fullPath) *fullPath = info.absoluteFilePath().toStdString();
   return true;
 }
 
@@ -285,8 +285,7 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   std::string folder;
   std::string target = file;
   if (m_dbKind == 0) {
-    if (!CheckAccessFile(file, &folder, &year, show)) return false;
-    target = m_dataFile;
+    if (!CheckAccessFile(file, &folder, &year, show, &target)) return false;
   } else if (!CheckServerName(file, &year, show)) {
     return false;
   }
@@ -296,20 +295,27 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
     // The file passed its checks but does not open: say so rather than speak of an empty name.
     return ReportOpenError(m_dbKind == 0 ? -13 : -2, show);
   }
+  // A file that fails the checks below is not left open as if it were the open data file.
   if (m_dbKind == 0) m_dataFolder = folder;
-  m_dataFile = target;
   m_operatorNo = opno;
-  if (!ReadSysTab(show)) return false;
+  if (!ReadSysTab(show)) {
+    m_db->Close();
+    return false;
+  }
   CSmOperator op;
   if (!op.LoadByCode(m_operatorNo, m_db.get())) {
     CSmOperatorArray all;
-    if (LoadOperatorList(&all, m_db.get(), true) == 0) return false;
+    if (LoadOperatorList(&all, m_db.get(), true) == 0) {
+      m_db->Close();
+      return false;
+    }
     op = all.front();
   }
   m_operatorNo = op.Opno;
   m_operatorName = op.Na;
   m_operatorPassword = op.Psd;
   ReadLogSwitch();
+  m_dataFile = target;
   m_settings = settings;
   return true;
 }
@@ -318,10 +324,11 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
 
 bool CSmEnvironment::ReadSysTab(bool show) {
   CSmQuery query(2, 0, 6, m_db.get());
-  const bool open =
-      m_db->IsOpen() && query.Open(
-                            "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),"
-                            "rtrim(T13) FROM SYSTAB");
+  // A file without the table is no data file of ours: say so without a statement error.
+  const bool open = m_db->IsOpen() && m_db->TableExists("SYSTAB") &&
+                    query.Open(
+                        "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),"
+                        "rtrim(T13) FROM SYSTAB");
   const int notFound = m_dbKind == 0 ? -9 : -4;
   if (!open || query.IsEOF())
     return ReportOpenError(open ? notFound : (m_dbKind == 0 ? -9 : -3), show);
@@ -465,6 +472,7 @@ bool ParseStampValue(const std::string& value, int* product, int* version) {
 bool CSmEnvironment::CheckVersionStamp(CSmDatabase* db, int* backEnd, int* productNo,
                                        int* versionNo) {
   if (!db) db = m_db.get();
+  if (!db->IsOpen()) return false;
   const int kind = db->GetKind();
   if (backEnd) *backEnd = kind;
   if (productNo) *productNo = 0;
@@ -498,6 +506,7 @@ bool CSmEnvironment::CheckVersionStamp(CSmDatabase* db, int* backEnd, int* produ
 int CSmEnvironment::ReadVersionStamp(CSmDatabase* db, int* backEnd, int* productNo,
                                      int* versionNo) {
   if (!db) db = m_db.get();
+  if (!db->IsOpen()) return 0;
   CSmCsRecord record(db);
   CSmCsRecordArray rows;
   record.LoadRows(kStampGroup, 1, &rows);
@@ -512,11 +521,39 @@ int CSmEnvironment::ReadVersionStamp(CSmDatabase* db, int* backEnd, int* product
     best = combined;
     bestBackEnd = static_cast<int>(std::strtol(row.CsNa.c_str(), nullptr, 10) % 10);
   }
-  if (best < 0) best = 0;
-  if (backEnd) *backEnd = bestBackEnd;
-  if (productNo) *productNo = static_cast<int>(best / 10000);
-  if (versionNo) *versionNo = static_cast<int>(best % 10000);
+  // Without a stamp every number is -1.
+  if (backEnd) *backEnd = best < 0 ? -1 : bestBackEnd;
+  if (productNo) *productNo = best < 0 ? -1 : static_cast<int>(best / 10000);
+  if (versionNo) *versionNo = best < 0 ? -1 : static_cast<int>(best % 10000);
   return static_cast<int>(rows.size());
+}
+
+bool CSmEnvironment::CheckFileStamp(CSmDatabase* db) {
+  if (!db) db = m_db.get();
+  if (!db->IsOpen()) return false;
+  int backEnd = -1;
+  int product = -1;
+  int version = -1;
+  ReadVersionStamp(db, &backEnd, &product, &version);
+  CSmCsRecord row(db);
+  const std::string title = row.Load(kStampGroup, 2) ? row.CsVal : std::string();
+  const long file = product * 10000L + version;
+  const long running = ProductNumber() * 10000L + VersionNumber();
+  if (product >= 0 && file > running) {
+    SmMessageBox("这是高版本软件“" + title + "”创建的数据文件,不能打开！",
+                 SM_MB_OK | SM_MB_ICONERROR);
+    return false;
+  }
+  if (product < 0 || file < running) {
+    const std::string question = "这是低版本软件“" + title + "”创建的数据文件，要升级数据吗？";
+    if (SmMessageBox(question, SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES) return false;
+  }
+  if (backEnd != -1 && backEnd != db->GetKind()) {
+    SmMessageBox(std::string("此文件中的数据原来是") + (backEnd != 0 ? "SQL Server" : "Access") +
+                     "数据库格式的，用此版软件打开后，需要手工修改部份公式，方可正常使用！",
+                 SM_MB_OK | SM_MB_ICONINFORMATION);
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------- settings store

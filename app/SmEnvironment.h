@@ -52,11 +52,16 @@ class CSmEnvironment {
   bool ReportOpenError(int code, bool show) const;
   // Checks the program stamp and rewrites it when it differs; null means this connection.
   bool CheckVersionStamp(CSmDatabase* db, int* backEnd, int* productNo, int* versionNo);
-  // The newest stamp of group 9133 row 1; the number of such rows.
+  // The newest stamp of group 9133 row 1 (all -1 without one); the number of such rows.
   int ReadVersionStamp(CSmDatabase* db, int* backEnd, int* productNo, int* versionNo);
+  // Whether the running program takes the file: a newer program's file is refused, an older
+  // one's only when the user agrees to upgrade it; another back end's file is pointed out.
+  bool CheckFileStamp(CSmDatabase* db);
 
-  // Access: the checks of a data file's path; the folder and the year out.
-  bool CheckAccessFile(const std::string& path, std::string* folder, int* year, bool show);
+  // Access: the checks of a data file's path (completed with the extension when it has none);
+  // the folder, the year and the full path out.
+  bool CheckAccessFile(const std::string& path, std::string* folder, int* year, bool show,
+                       std::string* fullPath = nullptr);
 
   const std::string& GetRootDir() const { return m_rootDir; }
   void SetRootDir(const std::string& dir) { m_rootDir = dir; }

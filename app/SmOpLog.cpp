@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QThread>
+#include <algorithm>
 
 #include "app/SmApp.h"
 #include "core/SmDatabase.h"
@@ -133,8 +134,10 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
   }
   // Another workstation may take the same number at the same moment: the later one rolls back
   // and takes the next free number, so that its log rows never point at the other's session.
+  int taken = 0;
   for (int attempt = 0; attempt < kTaskAttempts; ++attempt) {
-    nTask = static_cast<int>(db->QueryCountInt("Max(nTask) FROM SmTask")) + 1;
+    // A number another workstation holds is not tried again even before its row is visible.
+    nTask = std::max(static_cast<int>(db->QueryCountInt("Max(nTask) FROM SmTask")), taken) + 1;
     if (!db->BeginTrans()) return;
     const bool inserted = db->ExecuteBound(
         "Insert into SmTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) \t\tValues(?,?,?,?,?,?)", {},
@@ -149,6 +152,7 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
       return;
     }
     db->Rollback();
+    taken = nTask;
   }
 }
 

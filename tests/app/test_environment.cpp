@@ -96,6 +96,13 @@ TEST_F(EnvironmentTest, OpenFillsTheEnvironmentAndTheFirstOperatorStandsIn) {
   ASSERT_TRUE(env.LoadRights());
   EXPECT_EQ(env.GetRights(), "0001 ");
 
+  // A copy takes the values, never the open connection.
+  const CSmEnvironment copy(env);
+  EXPECT_EQ(copy.GetDatabase(), nullptr);
+  EXPECT_EQ(copy.GetOperatorName(), "管理员");
+  EXPECT_EQ(copy.GetDataFileName(), path);
+  EXPECT_NE(env.GetDatabase(), nullptr);
+
   // The log switch lives in the file.
   env.SetLogOn(0);
   ASSERT_TRUE(env.SaveLogSwitch());
@@ -157,7 +164,23 @@ TEST_F(EnvironmentTest, OpenChecksTellTheRealCause) {
          file.write("this is not a data file at all, only some text");
          return f + "/2019.tsd";
        },
+       "无法打开此文件！"},
+      {"no operator",
+       [](const std::string& f) {
+         const std::string made = SmCreateTestDataFile(2021, f);
+         CSmDatabase db(0);
+         db.Open(made);
+         db.ExecuteSQL("Delete From OPR");
+         return made;
+       },
        nullptr},
+      {"no header row",
+       [](const std::string& f) {
+         CSmDatabase db(0);
+         db.CreateDatabase(CSmConnInfo(0), f + "/2020.tsd");
+         return f + "/2020.tsd";
+       },
+       "无环境信息！"},
   };
   const std::string path = SmCreateTestDataFile(2016);
   const std::string folder = path.substr(0, path.rfind('/'));
@@ -166,16 +189,13 @@ TEST_F(EnvironmentTest, OpenChecksTellTheRealCause) {
     CSmEnvironment env;
     const std::string target = c.prepare(folder);
     EXPECT_FALSE(env.OpenFile("", target, "101", true)) << c.name;
+    EXPECT_EQ(env.GetDatabase(), nullptr) << c.name;
     const auto& shown = CSmMessageService::Instance().Shown();
     if (c.message) {
       ASSERT_EQ(shown.size(), 1u) << c.name;
       EXPECT_EQ(shown[0].text, c.message) << c.name;
-    } else if (std::string(c.name) == "other extension") {
-      EXPECT_TRUE(shown.empty()) << c.name;
     } else {
-      // A file that is no data file says so, never that its name is empty.
-      ASSERT_FALSE(shown.empty()) << c.name;
-      EXPECT_NE(shown.back().text, "文件名为空！") << c.name;
+      EXPECT_TRUE(shown.empty()) << c.name;
     }
   }
 }
@@ -211,6 +231,53 @@ TEST_F(EnvironmentTest, ProgramStampIsRewrittenAndReadBack) {
   EXPECT_EQ(env.ReadVersionStamp(db, &backEnd, &product, &version), 2);
   EXPECT_EQ(version, 16);
   EXPECT_EQ(backEnd, 1);
+}
+
+TEST_F(EnvironmentTest, StampDecidesWhetherTheProgramTakesTheFile) {
+  const std::string path = SmCreateTestDataFile(2016);
+  CSmEnvironment env;
+  ASSERT_TRUE(env.OpenFile("", path, "101", false));
+  CSmDatabase* db = env.GetDatabase();
+  env.CheckVersionStamp(db, nullptr, nullptr, nullptr);
+  const std::string title =
+      db->QueryCountString("Max(rtrim(CsVal)) From SysCsTab Where Cs=9133 And CsN=2");
+  struct Case {
+    const char* value;  // of stamp row 1; null: no stamp
+    int answer;
+    bool taken;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"8   5", SM_IDYES, true, nullptr},
+      {"8   6", SM_IDYES, false, "这是高版本软件“%s”创建的数据文件,不能打开！"},
+      {"9   1", SM_IDYES, false, "这是高版本软件“%s”创建的数据文件,不能打开！"},
+      {"8   4", SM_IDNO, false, "这是低版本软件“%s”创建的数据文件，要升级数据吗？"},
+      {"8   4", SM_IDYES, true, "这是低版本软件“%s”创建的数据文件，要升级数据吗？"},
+      {nullptr, SM_IDYES, true, "这是低版本软件“%s”创建的数据文件，要升级数据吗？"},
+  };
+  for (const Case& c : cases) {
+    SmResetMessages();
+    db->ExecuteSQL("Delete From SysCsTab Where Cs=9133 And CsN=1");
+    if (c.value) {
+      db->ExecuteSQL(std::string("Insert Into SysCsTab(CS,CSN,CSNA,CSVAL) Values(9133,1,'90','") +
+                     c.value + "')");
+    }
+    CSmMessageService::Instance().QueueAnswer(c.answer);
+    EXPECT_EQ(env.CheckFileStamp(db), c.taken) << (c.value ? c.value : "none");
+    std::string expected;
+    if (c.message) {
+      expected = c.message;
+      expected.replace(expected.find("%s"), 2, title);
+    }
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), expected);
+  }
+  // A file of the other back end is taken with a note.
+  SmResetMessages();
+  db->ExecuteSQL("Insert Into SysCsTab(CS,CSN,CSNA,CSVAL) Values(9133,1,'91','8   5')");
+  EXPECT_TRUE(env.CheckFileStamp(db));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "此文件中的数据原来是SQL Server数据库格式的，用此版软件打开后，需要手工修改部份公式，"
+            "方可正常使用！");
 }
 
 TEST_F(EnvironmentTest, RegistryKeepsTheLastLogInAndHidesThePassword) {
