@@ -230,7 +230,8 @@ std::string CSmCommPortDlg::PortName() const {
 }
 
 bool CSmCommPortDlg::BuildDefinition(std::string& definition) {
-  // An empty field reads as -1, so it is refused like any value out of range.
+  // An empty field reads as -1, so it is refused like any value out of range. The scale-down
+  // factor divides the weight sent from the card, so it is at least 1.
   const struct {
     CSmEdit* edit;
     long least;
