@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/SmMainFrm.h"
 #include "app/SmWorkstation.h"
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
@@ -97,8 +98,9 @@ void CSmApp::HideSplash() {
 }
 
 std::unique_ptr<CSmFrameWnd> CSmApp::CreateMainFrame() {
-  auto frame = std::make_unique<CSmFrameWnd>();
+  auto frame = std::make_unique<CSmMainFrm>();
   frame->setWindowTitle(QString::fromStdString(GetProductTitle()));
+  if (!frame->Create()) return nullptr;
   return frame;
 }
 
@@ -112,6 +114,9 @@ bool CSmApp::RegisterDataFileType() {
 }
 
 bool CSmApp::LogIn(const std::string& /*file*/) {
+  ShowModulePages();
+  ApplyTemplateBoxState();
+  ShowTemplateBox(true);
   return true;
 }
 

@@ -105,8 +105,13 @@ class CSmApp : public CSmWinApp {
   // The data type of a template-box page index (types without a page have no tab).
   CSmDataType* DataTypeOfPage(int page) const;
   // The selected template-box page, or -1 (the main frame's template box answers).
-  virtual int GetSelectedPage() const { return -1; }
-  virtual void ShowTemplateBox(bool /*show*/) {}
+  virtual int GetSelectedPage() const;
+  virtual void ShowTemplateBox(bool show);
+  // After a log-in: the shown data types get their tabs, the saved page is selected and the
+  // title is updated.
+  void ShowModulePages();
+  // After a log-in: the template box takes its saved size and place ("TemplateBoxState").
+  void ApplyTemplateBoxState();
 
   // ---- rights of the logged-in operator
   bool HasRightCode(const std::string& code) const;

@@ -1,5 +1,9 @@
 #include "product/BbDataType.h"
 
+#include <QTreeWidget>
+
+#include "app/SmTemplateBox.h"
+
 void CBbDataType::Init() {
   m_number = 3;
   m_resourceId = 304;
@@ -14,4 +18,12 @@ void CBbDataType::GetItemNames(std::vector<int>& codes, CSmStringList& names) {
   names.emplace_back("报表目录");
   codes.push_back(1);
   names.emplace_back("保存报表");
+}
+
+bool CBbDataType::CreatePage(CSmTemplateBox* box) {
+  auto* tree = new QTreeWidget(box->PageParent());
+  tree->setHeaderHidden(true);
+  tree->addTopLevelItem(new QTreeWidgetItem(QStringList{"报表目录"}));
+  m_page = tree;
+  return true;
 }

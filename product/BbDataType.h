@@ -7,4 +7,6 @@ class CBbDataType : public CSmDataType {
  public:
   void Init() override;
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
+  // Until the report designer's report tree: an empty catalogue.
+  bool CreatePage(CSmTemplateBox* box) override;
 };

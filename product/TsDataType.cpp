@@ -1,5 +1,11 @@
 #include "product/TsDataType.h"
 
+#include <QListWidget>
+#include <QMenu>
+
+#include "app/SmTemplateBox.h"
+#include "res/SmResource.h"
+
 void CTsDataType::Init() {
   m_number = 16;
   m_resourceId = 324;
@@ -86,4 +92,25 @@ void CTsDataType::GetPrintVariables(int group, CSmPrintVarList& rows) {
   rows.push_back({"9601", "过磅单", ""});
   rows.push_back({"9602", "蔗款结算单", ""});
   rows.push_back({"9603", "运费结算单", ""});
+}
+
+bool CTsDataType::CreatePage(CSmTemplateBox* box) {
+  auto* list = new QListWidget(box->PageParent());
+  CSmStringList codes;
+  CSmStringList names;
+  GetDocumentRights(codes, names);
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (codes[i] >= "20") list->addItem(QString::fromStdString(names[i]));
+  }
+  m_page = list;
+  return true;
+}
+
+QMenu* CTsDataType::GetContextMenu() {
+  if (!m_settings) {
+    std::vector<QMenu*> popups = SmLoadMenu(m_resourceId, nullptr);
+    if (popups.empty()) return nullptr;
+    m_settings.reset(popups.front());
+  }
+  return m_settings.get();
 }

@@ -1,0 +1,290 @@
+#include "app/SmMainFrm.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <cstdio>
+
+#include "app/SmAboutDlg.h"
+#include "app/SmApp.h"
+#include "app/SmTemplateBox.h"
+#include "app/SmWorkstation.h"
+#include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "res/SmResource.h"
+
+namespace {
+
+constexpr int kStatusBarId = 59393;
+constexpr int kToolBarId = 59392;
+constexpr int kStatusPanes = 4;
+constexpr int kImageWidth = 13;
+
+std::string Utf8Format(const char* format, const std::string& a, const std::string& b) {
+  const int size = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
+  std::string text(static_cast<size_t>(size), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, a.c_str(), b.c_str());
+  return text;
+}
+
+}  // namespace
+
+CSmMainFrm::CSmMainFrm() = default;
+
+CSmMainFrm::~CSmMainFrm() = default;
+
+CSmTemplateBox* CSmMainFrm::TemplateBoxOf(CSmFrameWnd* frame) {
+  auto* main = qobject_cast<CSmMainFrm*>(frame);
+  return main ? main->m_templateBox : nullptr;
+}
+
+bool CSmMainFrm::Create() {
+  const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_MAINFRAME, this);
+  if (popups.size() != 4) return false;
+  for (QMenu* popup : popups) menuBar()->addMenu(popup);
+  m_fileMenu = popups[0];
+  m_systemMenu = popups[1];
+  // A document window takes the Settings menu away; the last one closing brings it back.
+  connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] {
+    if (m_templateBox && m_templateBox->GetSelectedPage() >= 0) {
+      m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
+    }
+  });
+  return CreateStatusBar() && CreateToolBar() && CreateTemplateBox() && CreateClient();
+}
+
+bool CSmMainFrm::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QString::number(kStatusBarId));
+  const int narrow = bar->fontMetrics().horizontalAdvance("NUM") + 8;
+  const char* const texts[kStatusPanes] = {"就绪", "", "CAP", "NUM"};
+  for (int i = 0; i < kStatusPanes; ++i) {
+    auto* pane = new QLabel(QString::fromUtf8(texts[i]), bar);
+    pane->setObjectName("pane" + QString::number(i));
+    if (i == 0) {
+      bar->addWidget(pane, 1);
+      continue;
+    }
+    pane->setFrameShape(QFrame::Panel);
+    pane->setFrameShadow(QFrame::Sunken);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(i == 1 ? narrow * 5 : narrow);
+    bar->addPermanentWidget(pane);
+  }
+  return true;
+}
+
+QLabel* CSmMainFrm::StatusPane(int index) const {
+  return statusBar()->findChild<QLabel*>("pane" + QString::number(index));
+}
+
+bool CSmMainFrm::CreateToolBar() {
+  m_toolBar = new QToolBar(this);
+  m_toolBar->setObjectName(QString::number(kToolBarId));
+  m_toolBar->setMovable(true);
+  m_toolBar->setIconSize(QSize(16, 16));
+  m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  for (int id : SmToolBarCommands(SM_IDR_MAINFRAME)) {
+    if (id == 0) {
+      m_toolBar->addSeparator();
+      continue;
+    }
+    QAction* action = commands.Action(id);
+    action->setIcon(SmLoadIcon(id));
+    // Fly-by help: the command's text in the status bar.
+    action->setStatusTip(action->text());
+    action->setToolTip(action->text());
+    m_toolBar->addAction(action);
+  }
+  addToolBar(Qt::TopToolBarArea, m_toolBar);
+  commands.AttachToolBar(m_toolBar);
+  return true;
+}
+
+bool CSmMainFrm::CreateTemplateBox() {
+  auto* box = new CSmTemplateBox(this);
+  m_templateBox = box;
+  box->SetImageList(SmLoadImageList(SM_IDB_PANE_BUTTONS, kImageWidth));
+  if (!box->Create(this)) return false;
+  box->setAllowedAreas(Qt::AllDockWidgetAreas);
+  box->DockAt(SM_DOCKBAR_LEFT);
+  box->show();
+  return true;
+}
+
+bool CSmMainFrm::CreateClient() {
+  CSmApp* app = SmGetApp();
+  if (app) m_docType = app->GetDocType();
+  int mode = 0;
+  std::string picture;
+  std::string page;
+  if (!LoadFrameBackground(mode, picture, page)) return true;
+  m_mdiClient = std::make_unique<CMdiClient>();
+  m_mdiClient->SubclassWindow(MdiArea());
+  if (mode == 1) {
+    m_mdiClient->Browser()->Navigate(page);
+    return true;
+  }
+  const QString url = QUrl::fromLocalFile(QString::fromStdString(picture)).toString();
+  m_mdiClient->m_text = Utf8Format("<html><body background=\"%s\"></body></html>",
+                                   url.toHtmlEscaped().toStdString(), "");
+  m_mdiClient->Browser()->LoadHtml(m_mdiClient->m_text);
+  return true;
+}
+
+void CSmMainFrm::UpdateTitle(bool /*refresh*/) {
+  CSmApp* app = SmGetApp();
+  if (!app) return;
+  CSmEnvironment& env = app->m_env;
+  const std::string title = app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
+                            env.GetUnitName() + "(" + env.GetDataFileName() + ")";
+  setWindowTitle(QString::fromStdString(title));
+  if (QLabel* pane = StatusPane(1)) {
+    pane->setText(
+        QString::fromStdString("操作：" + env.GetOperatorNo() + "," + env.GetOperatorName()));
+  }
+}
+
+std::unique_ptr<QMenu> CSmMainFrm::CreateContextMenu() {
+  auto holder = std::make_unique<QMenu>();
+  const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_FRAME_CONTEXT, holder.get());
+  if (popups.empty()) return nullptr;
+  QMenu* menu = popups.front();
+  menu->setParent(nullptr);
+  std::unique_ptr<QMenu> result(menu);
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  CSmApp* app = SmGetApp();
+  const int pages = m_templateBox ? m_templateBox->GetPageCount() : 0;
+  if (app && pages > 1) {
+    QAction* before = commands.Action(SM_ID_SHOW_TOOLBAR);
+    for (int page = 0; page < pages; ++page) {
+      CSmDataType* type = app->DataTypeOfPage(page);
+      QAction* item = commands.Register(SM_ID_SELECT_PAGE_FIRST + page, type->m_tabLabel);
+      item->setCheckable(true);
+      item->setChecked(page == m_templateBox->GetSelectedPage());
+      menu->insertAction(before, item);
+    }
+    menu->insertSeparator(before);
+  }
+  for (int id : {SM_ID_SHOW_TOOLBAR, SM_ID_SHOW_STATUS_BAR}) {
+    QAction* action = commands.Action(id);
+    action->setCheckable(true);
+    action->setChecked(id == SM_ID_SHOW_TOOLBAR ? m_toolBar->isVisible()
+                                                : statusBar()->isVisible());
+  }
+  return result;
+}
+
+void CSmMainFrm::contextMenuEvent(QContextMenuEvent* event) {
+  const QRect client(MdiArea()->mapTo(this, QPoint(0, 0)), MdiArea()->size());
+  if (!client.contains(event->pos())) {
+    CSmFrameWnd::contextMenuEvent(event);
+    return;
+  }
+  std::unique_ptr<QMenu> menu = CreateContextMenu();
+  if (menu) menu->exec(event->globalPos());
+}
+
+bool CSmMainFrm::OnCommand(int id) {
+  CSmApp* app = SmGetApp();
+  if (id >= SM_ID_SELECT_PAGE_FIRST && id <= SM_ID_SELECT_PAGE_LAST) {
+    const int page = id - SM_ID_SELECT_PAGE_FIRST;
+    if (m_templateBox && page < m_templateBox->GetPageCount()) m_templateBox->SelectPage(page);
+    return true;
+  }
+  switch (id) {
+    case SM_ID_SHOW_TOOLBAR:
+      m_toolBar->setVisible(!m_toolBar->isVisible());
+      return true;
+    case SM_ID_SHOW_STATUS_BAR:
+      statusBar()->setVisible(!statusBar()->isVisible());
+      return true;
+    case SM_ID_TEMPLATE_BOX:
+      m_templateBox->setVisible(!m_templateBox->isVisible());
+      return true;
+    case SM_ID_RENAME_PAGE:
+      m_templateBox->OnRenamePage();
+      return true;
+    case SM_ID_PANE_HIDE:
+    case SM_ID_PANE_FLOAT:
+      return m_templateBox->OnCommand(id);
+    case SM_ID_HOME_PAGE: {
+      int mode = 1;
+      std::string picture;
+      std::string page;
+      LoadFrameBackground(mode, picture, page, true);
+      if (page.empty()) {
+        SmMessageBox("没有设置主页地址。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      } else {
+        QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(page)));
+      }
+      return true;
+    }
+    case SM_ID_HELP:
+      SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      return true;
+    case SM_ID_APP_ABOUT: {
+      CSmAboutDlg dialog(app, this);
+      dialog.DoModal();
+      return true;
+    }
+    case SM_ID_APP_EXIT:
+      close();
+      return true;
+    case SM_ID_OK:
+      return SmExecuteCommand(SM_ID_FILE_OPEN);
+    default:
+      return false;
+  }
+}
+
+bool CSmMainFrm::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  switch (id) {
+    case SM_ID_SHOW_TOOLBAR:
+      ui.SetCheck(m_toolBar->isVisible() ? 1 : 0);
+      return true;
+    case SM_ID_SHOW_STATUS_BAR:
+      ui.SetCheck(statusBar()->isVisible() ? 1 : 0);
+      return true;
+    case SM_ID_TEMPLATE_BOX:
+      ui.SetCheck(m_templateBox->isVisible() ? 1 : 0);
+      return true;
+    default:
+      if (id >= SM_ID_SELECT_PAGE_FIRST && id <= SM_ID_SELECT_PAGE_LAST) {
+        ui.SetCheck(m_templateBox->GetSelectedPage() == id - SM_ID_SELECT_PAGE_FIRST ? 1 : 0);
+        return true;
+      }
+      return false;
+  }
+}
+
+void CSmMainFrm::SaveState() {
+  CSmApp* app = SmGetApp();
+  if (!app || !m_templateBox) return;
+  CSmRegKey reg;
+  const std::string key = app->GetSmRegKey();
+  reg.SetValue(SM_HKEY_CURRENT_USER, key, "TemplateBoxState", m_templateBox->StateText());
+  int page = m_templateBox->GetSelectedPage();
+  if (page < 0 || page >= m_templateBox->GetPageCount()) page = 0;
+  reg.SetValue(SM_HKEY_CURRENT_USER, key, "TemplateIndex", std::to_string(page));
+  for (CSmDataType* type : app->m_dataTypes) type->SaveListStyle();
+}
+
+void CSmMainFrm::closeEvent(QCloseEvent* event) {
+  SaveState();
+  CSmWinApp* app = SmGetWinApp();
+  if (app && !app->m_docManager.SaveAllModified()) {
+    event->ignore();
+    return;
+  }
+  if (app) app->m_docManager.CloseAllDocuments();
+  CSmFrameWnd::closeEvent(event);
+}

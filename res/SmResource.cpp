@@ -1,0 +1,174 @@
+#include "res/SmResource.h"
+
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <string>
+
+#include "platform/SmCommand.h"
+#include "platform/SmCommandIds.h"
+
+namespace {
+
+struct MenuItem {
+  int id;  // 0 separator
+  const char* text;
+};
+
+struct Popup {
+  const char* title;
+  std::vector<MenuItem> items;
+};
+
+std::vector<Popup> MenuResource(int id) {
+  switch (id) {
+    case SM_IDR_MAINFRAME:
+      return {
+          {"文件(&F)",
+           {{SM_ID_FILE_NEW, "新建(&N)\tCtrl+N"},
+            {SM_ID_FILE_OPEN, "打开(&O)...\tCtrl+O"},
+            {0, ""},
+            {SM_ID_LOGIN, "操作环境注册 ...\tAlt+1"},
+            {SM_ID_PASSWORD, "设置或更改口令"},
+            {0, ""},
+            {SM_ID_CALCULATOR, "计算器(D)...\tF12"},
+            {SM_ID_DATA_CHECK, "数据关系检测..."},
+            {0, ""},
+            {SM_ID_FILE_PRINT_SETUP, "打印设置(&R)..."},
+            {SM_ID_SPECIAL_PRINT, "特殊打印设置 ..."},
+            {0, ""},
+            {SM_ID_APP_EXIT, "退出(&X)"}}},
+          {"系统(&X)",
+           {{SM_ID_YEAR_FILE_INFO, "数据文件信息 ..."},
+            {SM_ID_NEW_YEAR_FILE, "建立新数据文件 ..."},
+            {SM_ID_CARRY_OVER, "年末转账..."},
+            {SM_ID_BIZ_MONTHS, "设置业务月 ..."},
+            {0, ""},
+            {SM_ID_OPERATORS, "操作员及操作权限 ..."},
+            {SM_ID_VIEW_LOG, "查看日志 ..."},
+            {0, ""},
+            {SM_ID_BACKUP, "数据备份 ..."},
+            {SM_ID_RESTORE, "数据恢复 ..."},
+            {0, ""},
+            {SM_ID_EXPORT_INTERFACE, "导出标准接口数据 ..."},
+            {SM_ID_SQL_MAINTENANCE, "SQL语言数据维护 ..."}}},
+          {"查看(&V)", {{SM_ID_SHOW_TOOLBAR, "工具栏(&G)"}, {SM_ID_SHOW_STATUS_BAR, "状态栏(&S)"}}},
+          {"帮助(&H)",
+           {{SM_ID_HELP, "帮助主题(&H)\tF1"},
+            {SM_ID_HOME_PAGE, "访问主页(&W)"},
+            {0, ""},
+            {SM_ID_APP_ABOUT, "关于本软件(&A)..."}}},
+      };
+    case SM_IDR_FRAME_CONTEXT:
+      return {{"",
+               {{SM_ID_CALCULATOR, "计算器(D)...\tF12"},
+                {SM_ID_LOGIN, "操作环境注册 ...\tAlt+1"},
+                {SM_ID_TEMPLATE_BOX, "文档模板目录(&M)"},
+                {SM_ID_SHOW_TOOLBAR, "工具栏(&G)"},
+                {SM_ID_SHOW_STATUS_BAR, "状态栏(&S)"},
+                {0, ""},
+                {SM_ID_HELP, "帮助主题(&H)\tF1"}}}};
+    case SM_IDR_CANE_SETTINGS:
+      return {{"设置(&S)",
+               {{SM_ID_SYS_PARAMS, "系统参数 ..."},
+                {0, ""},
+                {SM_ID_FARMER_DIR, "农户目录 ..."},
+                {SM_ID_PLACE_DIR, "甘蔗砍运地目录 ..."},
+                {SM_ID_DRIVER_DIR, "驾驶员目录 ..."},
+                {SM_ID_VARIETY_DIR, "甘蔗品种目录 ..."},
+                {0, ""},
+                {SM_ID_COMM_PORTS, "串口参数 ..."}}}};
+    default:
+      return {};
+  }
+}
+
+// A simple drawn glyph: a rounded tile in the colour with a letter or sign on it.
+QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
+  QPixmap pixmap(size, size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(colour.darker(140));
+  painter.setBrush(colour);
+  painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), 3, 3);
+  painter.setPen(Qt::white);
+  QFont font = painter.font();
+  font.setPixelSize(size - 5);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, sign);
+  return QIcon(pixmap);
+}
+
+// Caption button images: a cross, a bar pointing left and a bar pointing up.
+QIcon PaneImage(int index, int width) {
+  QPixmap pixmap(width, width);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(QPen(Qt::black, 1.6));
+  const int m = 3;
+  const int e = width - 1 - m;
+  if (index == 0) {
+    painter.drawLine(m, m, e, e);
+    painter.drawLine(m, e, e, m);
+  } else if (index == 1) {
+    painter.drawLine(m, width / 2, e, width / 2);
+    painter.drawLine(m, m, m, e);
+  } else {
+    painter.drawLine(width / 2, m, width / 2, e);
+    painter.drawLine(m, m, e, m);
+  }
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
+  std::vector<QMenu*> popups;
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  for (const Popup& popup : MenuResource(id)) {
+    auto* menu = new QMenu(QString::fromUtf8(popup.title), parent);
+    for (const MenuItem& item : popup.items) {
+      if (item.id == 0) {
+        menu->addSeparator();
+      } else {
+        menu->addAction(commands.Register(item.id, item.text));
+      }
+    }
+    commands.AttachMenu(menu);
+    popups.push_back(menu);
+  }
+  return popups;
+}
+
+std::vector<int> SmToolBarCommands(int id) {
+  if (id != SM_IDR_MAINFRAME) return {};
+  return {SM_ID_FILE_NEW, SM_ID_FILE_OPEN, 0, SM_ID_LOGIN, 0, SM_ID_CALCULATOR, 0, SM_ID_APP_ABOUT};
+}
+
+QIcon SmLoadIcon(int id) {
+  switch (id) {
+    case SM_ID_FILE_NEW:
+      return Glyph(QColor(70, 130, 180), "+");
+    case SM_ID_FILE_OPEN:
+      return Glyph(QColor(218, 165, 32), "O");
+    case SM_ID_LOGIN:
+      return Glyph(QColor(46, 139, 87), "1");
+    case SM_ID_CALCULATOR:
+      return Glyph(QColor(105, 105, 105), "=");
+    case SM_ID_APP_ABOUT:
+      return Glyph(QColor(30, 144, 255), "?");
+    case SM_IDR_CANE_SETTINGS:
+      return Glyph(QColor(34, 139, 34), "蔗");
+    case SM_IDR_REPORT_MODULE:
+      return Glyph(QColor(178, 34, 34), "表");
+    default:
+      return {};
+  }
+}
+
+std::vector<QIcon> SmLoadImageList(int id, int width) {
+  if (id != SM_IDB_PANE_BUTTONS) return {};
+  return {PaneImage(0, width), PaneImage(1, width), PaneImage(2, width)};
+}

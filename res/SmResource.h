@@ -1,0 +1,39 @@
+#pragma once
+// Menus, toolbar and pictures of the program, kept as code: a menu resource is a list of
+// popups whose items are the commands' shared actions (platform/SmCommand.h).
+#include <QIcon>
+#include <vector>
+
+class QMenu;
+class QWidget;
+
+// Resource ids.
+enum : int {
+  SM_IDR_MAINFRAME = 128,      // main menu (File, System, View, Help) and toolbar
+  SM_IDR_FRAME_CONTEXT = 303,  // right-click menu of the main frame's client area
+  SM_IDR_REPORT_MODULE = 304,  // icon of the report module's tab
+  SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
+  SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
+};
+
+// Commands of the main frame, its panes and the template box.
+enum : int {
+  SM_ID_PANE_HIDE = 43020,
+  SM_ID_PANE_FLOAT = 43021,
+  SM_ID_TEMPLATE_BOX = 43101,
+  SM_ID_SHOW_TOOLBAR = 43120,
+  SM_ID_SHOW_STATUS_BAR = 43121,
+  SM_ID_RENAME_PAGE = 43122,
+  SM_ID_SELECT_PAGE_FIRST = 43139,  // 43139 to 43148 select page 0 to 9
+  SM_ID_SELECT_PAGE_LAST = 43148,
+  SM_ID_HOME_PAGE = 43160,
+};
+
+// The popups of a menu resource, titled, owned by `parent`; empty for an unknown id.
+std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent);
+// The commands of a toolbar resource in order, 0 for a separator.
+std::vector<int> SmToolBarCommands(int id);
+// The picture of a toolbar button or a module's tab (16 x 16).
+QIcon SmLoadIcon(int id);
+// The images of a strip bitmap, `width` pixels each.
+std::vector<QIcon> SmLoadImageList(int id, int width);
