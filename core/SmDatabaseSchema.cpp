@@ -184,11 +184,11 @@ bool CSmDatabase::ListDatabaseUsers(bool report) {
     master.QueryStrings(SmPgDatabaseUsersSql(SqlText(GetFileName(true))), rows, 5);
   else
     master.QueryStrings(
-      "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
-      "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
-      "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
-          SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
-      rows, 5);
+        "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
+        "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
+        "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
+            SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
+        rows, 5);
   const size_t n = rows[0].size();
   if (n == 0) return true;
   if (n == 1 && (TrimChars(rows[4][0]) == "1" || TrimChars(rows[2][0]) == TrimChars(rows[3][0])))

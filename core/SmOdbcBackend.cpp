@@ -99,8 +99,7 @@ class CSmOdbcCursor : public CSmDbCursor {
       SQLWCHAR name[256] = {};
       SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
       SQLULEN size = 0;
-      SQLDescribeColW(m_stmt->Get(), c, name, 256, &nameLength, &type, &size, &decimals,
-                      &nullable);
+      SQLDescribeColW(m_stmt->Get(), c, name, 256, &nameLength, &type, &size, &decimals, &nullable);
       m_names.push_back(Narrow(name, static_cast<size_t>(std::min<SQLSMALLINT>(nameLength, 255))));
       m_types.push_back(type);
     }
@@ -163,17 +162,15 @@ class CSmOdbcCursor : public CSmDbCursor {
         break;
       }
       const size_t room = binary ? sizeof buf : sizeof buf - sizeof(SQLWCHAR);
-      const size_t n = got == SQL_NO_TOTAL || static_cast<size_t>(got) > room
-                           ? room
-                           : static_cast<size_t>(got);
+      const size_t n =
+          got == SQL_NO_TOTAL || static_cast<size_t>(got) > room ? room : static_cast<size_t>(got);
       if (binary)
         bytes.append(buf, n);
       else
         wide.append(reinterpret_cast<const char16_t*>(buf), n / sizeof(char16_t));
       if (r == SQL_SUCCESS) break;  // SQL_SUCCESS_WITH_INFO: more to come
     }
-    m_values[at] = binary ? bytes
-                          : QString::fromStdU16String(wide).toStdString();
+    m_values[at] = binary ? bytes : QString::fromStdU16String(wide).toStdString();
     return true;
   }
 
@@ -189,8 +186,7 @@ bool IsSchemaChange(const std::string& sql) {
   size_t i = sql.find_first_not_of(" \t\r\n");
   if (i == std::string::npos) return false;
   const std::string head = Lower(sql.substr(i, 6));
-  return head.rfind("create", 0) == 0 || head.rfind("alter", 0) == 0 ||
-         head.rfind("drop", 0) == 0;
+  return head.rfind("create", 0) == 0 || head.rfind("alter", 0) == 0 || head.rfind("drop", 0) == 0;
 }
 
 // A value of a connection string, in braces when it holds a separator.
@@ -358,8 +354,8 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
     switch (v.type) {
       case SmDbValue::Null:
         length = SQL_NULL_DATA;
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0,
-                             nullptr, 0, &length);
+        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr,
+                             0, &length);
         break;
       case SmDbValue::Int:
         r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
@@ -590,9 +586,10 @@ int ListOdbcDataSources(std::vector<std::string>& names, std::vector<std::string
     if (!Ok(SQLDataSourcesW(env, direction, name, SQL_MAX_DSN_LENGTH + 1, &nameLength, driver, 255,
                             &driverLength)))
       break;
-    names.push_back(Narrow(name, static_cast<size_t>(
-                                     std::min<SQLSMALLINT>(nameLength, SQL_MAX_DSN_LENGTH))));
-    drivers.push_back(Narrow(driver, static_cast<size_t>(std::min<SQLSMALLINT>(driverLength, 254))));
+    names.push_back(
+        Narrow(name, static_cast<size_t>(std::min<SQLSMALLINT>(nameLength, SQL_MAX_DSN_LENGTH))));
+    drivers.push_back(
+        Narrow(driver, static_cast<size_t>(std::min<SQLSMALLINT>(driverLength, 254))));
     ++count;
   }
   SQLFreeHandle(SQL_HANDLE_ENV, env);

@@ -70,8 +70,7 @@ std::string EmitCall(const std::string& name, const Tokens& tokens, size_t open,
   if (name == "ucase" || name == "upper") return "upper(" + asText(a[0]) + ")";
   if (name == "lcase" || name == "lower") return "lower(" + asText(a[0]) + ")";
   if (name == "cstr") return asText(a[0]);
-  if (name == "instr" && a.size() == 2)
-    return "strpos(" + asText(a[0]) + "," + asText(a[1]) + ")";
+  if (name == "instr" && a.size() == 2) return "strpos(" + asText(a[0]) + "," + asText(a[1]) + ")";
   if (name == "val")
     return "COALESCE(CAST(substring(" + asText(a[0]) +
            " from '^ *([-+]?[0-9]*\\.?[0-9]+)') AS double precision),0)";
@@ -105,12 +104,12 @@ std::string Emit(const Tokens& tokens, size_t from, size_t to) {
 }
 
 size_t FirstSolid(const Tokens& tokens) {
-  return tokens.empty() || tokens[0].kind != SmSqlTokenKind::Space ? 0
-                                                                    : SmSqlNextSolid(tokens, 0);
+  return tokens.empty() || tokens[0].kind != SmSqlTokenKind::Space ? 0 : SmSqlNextSolid(tokens, 0);
 }
 
 std::string BareName(const std::string& name) {
-  if (name.size() >= 2 && (name[0] == '[' || name[0] == '"')) return name.substr(1, name.size() - 2);
+  if (name.size() >= 2 && (name[0] == '[' || name[0] == '"'))
+    return name.substr(1, name.size() - 2);
   return name;
 }
 
