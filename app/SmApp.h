@@ -56,6 +56,25 @@ class CSmApp : public CSmWinApp {
   // Whether a table of the open data file has rows (the carry-over check).
   virtual bool TableHasRows(CSmDatabase* db, const std::string& table);
 
+  // ---- system tables and the broadcasts over every data file
+  // The shell's tables of a data file, when SYSTAB is missing.
+  virtual void CreateSystemTables(CSmDatabase* db);
+  // After every opening: system, print and log tables, then every data type's tables.
+  virtual void AfterOpen(CSmDatabase* db);
+  // The rows a new data file of the year starts with.
+  virtual void InsertDefaultRows(CSmDatabase* db, int year);
+  virtual void GetRightList(CSmStringList& codes, CSmStringList& names);
+  // False when some module still stores the code (a number when `value` is given).
+  virtual bool CountWhere(CSmDatabase* db, const std::string& column, const std::string& text,
+                          const int* value = nullptr);
+  virtual void UpdateWhere(CSmDatabase* db, const std::string& column, const std::string& oldText,
+                           const std::string& newText, const int* oldValue = nullptr,
+                           const int* newValue = nullptr);
+  virtual void CopySystemTables(CSmDatabase* source, CSmDatabase* target);
+  virtual void GetTableList(std::vector<int>& ids, CSmStringList& names, CSmStringList& captions);
+  // Operation names of group 0 and every data type's; the number of entries.
+  virtual int GetLogTaskNames(std::vector<int>& codes, CSmStringList& names);
+
   // ---- log-in (the data environment's own work fills it; until then it accepts)
   virtual bool LogIn(const std::string& file);
 
