@@ -214,3 +214,9 @@ std::string SmPgServerAddressSql() {
   return "Select CASE WHEN inet_server_addr() Is Null Or host(inet_server_addr()) In "
          "('127.0.0.1','::1') THEN '' ELSE host(inet_server_addr()) END";
 }
+
+std::string SmPgDatabaseNamesSql(const std::string& quotedPrefix, int length) {
+  return "Select datname From pg_database Where lower(Left(datname," +
+         std::to_string(quotedPrefix.size()) + "))=lower('" + quotedPrefix +
+         "') And length(datname)=" + std::to_string(length) + " Order By datname";
+}

@@ -33,6 +33,9 @@ std::string SmPgDatabaseExistsSql(const std::string& quotedName);
 // Rows of host, program, lowest and highest process id and connection count of the other
 // connections to the database (names compared without case), as texts.
 std::string SmPgDatabaseUsersSql(const std::string& quotedName);
+// The names of the databases that begin with `quotedPrefix` and are `length` characters long,
+// ordered by name (one text column).
+std::string SmPgDatabaseNamesSql(const std::string& quotedPrefix, int length);
 // One row, one text column: the server's address, empty when reached on this machine
 // (a local socket or the loopback address).
 std::string SmPgServerAddressSql();

@@ -28,8 +28,10 @@ inline CSmConnInfo SmPgLogin(int kind) {
   return info;
 }
 
-// Writes the user data source of the test cluster (in the test home's odbc.ini).
+// Writes the user data source of the test cluster into an odbc.ini of the test home (the
+// driver manager finds the user's file through ODBCINI, not through HOME).
 inline bool SmPgWriteTestDsn() {
+  setenv("ODBCINI", (SmTestHome() + "/.odbc.ini").c_str(), 1);
   return SmConfigDataSource(
       SM_DSN_ADD, "PostgreSQL Unicode",
       {std::string("DSN=") + kSmTestDsn, "Description=SQL Server 数据源",
