@@ -245,8 +245,11 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
     case 1:
     case 2:
     default: {
-      if (!Open(name, settings) || !ListDatabaseUsers(true) || !Open("master", settings))
+      // A refused drop leaves no connection behind on the database (it would hold it in use).
+      if (!Open(name, settings) || !ListDatabaseUsers(true) || !Open("master", settings)) {
+        Close();
         return false;
+      }
       const bool ok = ExecuteSQL("Drop Database " + name, {}, 128, true);
       Close();
       return ok;

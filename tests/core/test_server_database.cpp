@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <ctime>
 
 #include "core/SmQuery.h"
@@ -26,6 +28,11 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ServerDatabase, testing::Values(1, 2));
 TEST_P(ServerDatabase, OpensThroughTheDriverAndKnowsItsServer) {
   EXPECT_TRUE(m_db.OnPostgres());
   EXPECT_EQ(m_db.GetFileName(true), m_name);
+  EXPECT_EQ(m_db.GetFileName(false), m_name);  // PostgreSQL names no file of a database
+  // The server on loopback is this machine.
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  EXPECT_EQ(m_db.GetServerMachineName(), host);
   const CSmConnInfo info = m_db.GetConnInfo();
   EXPECT_EQ(info.database, m_name);
   EXPECT_EQ(info.user, SmPgEnv("SM_PG_USER"));
@@ -151,4 +158,31 @@ TEST_P(ServerDatabase, BoundValuesAndChineseTextsRoundTrip) {
   auto cursor = m_db.Backend()->Query("Select B From T", nullptr);
   ASSERT_TRUE(cursor && cursor->Next());
   EXPECT_EQ(cursor->GetBlob(0), blob);
+}
+
+TEST_P(ServerDatabase, DatabaseInUseIsNotDroppedAndRecreateEmptiesIt) {
+  const CSmConnInfo login = SmPgLogin(GetParam());
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table GP(KNO Char(15))"));
+  EXPECT_TRUE(m_db.ListDatabaseUsers(true));  // only this connection
+  CSmDatabase other(GetParam());
+  ASSERT_TRUE(other.Open(m_name, login));
+  EXPECT_FALSE(m_db.ListDatabaseUsers(true));
+  EXPECT_NE(CSmMessageService::Instance().LastText().find("不能以独占方式打开它！"),
+            std::string::npos);
+  CSmDatabase dropper(GetParam());
+  EXPECT_FALSE(dropper.DropDatabase(login, m_name));
+  EXPECT_EQ(m_db.DatabaseExists(m_name), 1);
+  other.Close();
+  // The server ends the other connection's process after the client has left.
+  for (int k = 0; k < 100 && !m_db.ListDatabaseUsers(false); ++k) usleep(20000);
+  SmResetMessages();
+  // Recreating drops and makes the database again, empty.
+  EXPECT_TRUE(m_db.RecreateDatabase(login)) << CSmMessageService::Instance().LastText();
+  EXPECT_TRUE(m_db.IsOpen());
+  EXPECT_FALSE(m_db.TableExists("GP"));
+  m_db.Close();
+  EXPECT_TRUE(dropper.DropDatabase(login, m_name));
+  CSmDatabase master(GetParam());
+  ASSERT_TRUE(master.Open("master", login));
+  EXPECT_EQ(master.DatabaseExists(m_name), 0);
 }

@@ -1,0 +1,56 @@
+// The adaptation of server statements for PostgreSQL, on statements alone (no server).
+#include <gtest/gtest.h>
+
+#include "core/SmSqlDialectPg.h"
+
+namespace {
+
+// A schema of one table: NHDir(KNO text, CS0 number).
+class CSchema : public CSmSqlSchema {
+ public:
+  bool IsTable(std::string_view name) override { return SmSqlSameName(name, "NHDir"); }
+  SmSqlType ColumnType(std::string_view table, std::string_view column) override {
+    if (!IsTable(table)) return SmSqlType::Unknown;
+    if (SmSqlSameName(column, "KNO")) return SmSqlType::Text;
+    if (SmSqlSameName(column, "CS0")) return SmSqlType::Number;
+    return SmSqlType::Unknown;
+  }
+};
+
+}  // namespace
+
+TEST(SqlPg, StatementsAreAdaptedOnTheirTokens) {
+  const std::pair<const char*, const char*> cases[] = {
+      // concatenation of texts, number + stays
+      {"Select '00'+KNO,CS0+1 From NHDir", "Select '00'||KNO,CS0+1 From NHDir"},
+      // functions PostgreSQL names differently or types differently
+      {"Select Len(KNO) From NHDir", "Select length(CAST(KNO AS text)) From NHDir"},
+      {"Select Substring(KNO,5,30) From NHDir", "Select substr(CAST(KNO AS text),5,30) From NHDir"},
+      {"Select Right(100+CS0,2) From NHDir", "Select right(CAST(100+CS0 AS text),2) From NHDir"},
+      {"Select Sum(iif(KNO='1',CS0,0)) From NHDir",
+       "Select Sum((CASE WHEN KNO='1' THEN CS0 ELSE 0 END)) From NHDir"},
+      {"Select getdate(),IsNull(KNO,'') From NHDir",
+       "Select LOCALTIMESTAMP,COALESCE(KNO,'') From NHDir"},
+      // nothing inside literals, and a name like a function without a call stays
+      {"Select 'Len(x)+y', Left From NHDir", "Select 'Len(x)+y', Left From NHDir"},
+      // LIKE: a backslash is an ordinary character
+      {"Select 1 From NHDir Where KNO Like '3\\%'",
+       "Select 1 From NHDir Where KNO Like '3\\%' ESCAPE ''"},
+      // index names and column types
+      {"Create Index NHDir On NHDir(KNO)", "Create Index NHDir_ix On NHDir(KNO)"},
+      {"Create Index gb0 On NHDir(KNO)", "Create Index gb0 On NHDir(KNO)"},
+      {"Drop Index NHDir On NHDir", "Drop Index NHDir_ix"},
+      {"Drop Index NHDir.NHDir", "Drop Index NHDir_ix"},
+      {"Drop Index NHDir.gb0", "Drop Index gb0"},
+      {"Create Table T(A Long,B Double,C Char(4),D Image)",
+       "Create Table T(A integer,B double precision,C Char(4),D bytea)"},
+  };
+  CSchema schema;
+  for (auto [in, out] : cases) EXPECT_EQ(SmAdaptSqlForPg(in, &schema), out) << in;
+}
+
+TEST(SqlPg, ServerIsRecognisedByTheDriversName) {
+  EXPECT_TRUE(SmIsPostgres("PostgreSQL"));
+  EXPECT_FALSE(SmIsPostgres("Microsoft SQL Server"));
+  EXPECT_FALSE(SmIsPostgres(""));
+}
