@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -434,7 +433,10 @@ bool CSmOdbcBackend::CommitTrans() {
   SQLSetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_AUTOCOMMIT,
                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   m_transFailed = false;
-  if (spoiled) m_tablesLoaded = false, m_columnTypes.clear();
+  if (spoiled) {
+    m_tablesLoaded = false;  // a rolled-back change may have been a schema change
+    m_columnTypes.clear();
+  }
   return Ok(r) && !spoiled;
 }
 

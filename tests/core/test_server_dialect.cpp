@@ -1,6 +1,8 @@
 // The adaptation of server statements for PostgreSQL, on statements alone (no server).
 #include <gtest/gtest.h>
 
+#include "core/SmOdbcBackend.h"
+#include "core/SmRegKey.h"
 #include "core/SmSqlDialectPg.h"
 
 namespace {
@@ -53,4 +55,34 @@ TEST(SqlPg, ServerIsRecognisedByTheDriversName) {
   EXPECT_TRUE(SmIsPostgres("PostgreSQL"));
   EXPECT_FALSE(SmIsPostgres("Microsoft SQL Server"));
   EXPECT_FALSE(SmIsPostgres(""));
+}
+
+TEST(SqlPg, ServerByNameTakesTheDriverOfTheWorkstationSetting) {
+  SmSetOdbcSettingsKey("Software\\reduvor\\Test");
+  CSmRegKey key;
+  key.DeleteValue(SM_HKEY_CURRENT_USER, "Software\\reduvor\\Test", "OdbcDriver");
+  EXPECT_EQ(SmOdbcDriverName(), "PostgreSQL Unicode");
+  CSmConnInfo info(2);
+  info.server = "db1,5433";
+  info.user = "sa";
+  info.password = "a;b";
+  CSmOdbcBackend backend(2);
+  backend.SetConnInfo(info);
+  EXPECT_EQ(backend.ConnectionString("tsd00012016"),
+            "DRIVER={PostgreSQL Unicode};SERVER=db1;PORT=5433;DATABASE=tsd00012016;UID=sa;"
+            "PWD={a;b}");
+  ASSERT_TRUE(key.SetValue(SM_HKEY_CURRENT_USER, "Software\\reduvor\\Test", "OdbcDriver",
+                           "ODBC Driver 18 for SQL Server"));
+  info.server = "(local)";
+  info.password = "pw";
+  backend.SetConnInfo(info);
+  EXPECT_EQ(backend.ConnectionString("master"),
+            "DRIVER={ODBC Driver 18 for SQL Server};SERVER=localhost;DATABASE=master;UID=sa;"
+            "PWD=pw");
+  // Kind 1 keeps the data source's connection string.
+  CSmOdbcBackend dsn(1);
+  info.server = "MQIS";
+  dsn.SetConnInfo(info);
+  EXPECT_EQ(dsn.ConnectionString("cane"), "DSN=MQIS;UID=sa;PWD=pw;DATABASE=cane");
+  SmSetOdbcSettingsKey("Software\\reduvor");
 }
