@@ -21,10 +21,10 @@ std::string SmServerDatabaseName(const std::string& ext, const std::string& code
 }
 
 int SmListServerAccountSets(int kind, const CSmConnInfo& login, const std::string& ext,
-                            std::vector<SmServerAccountSet>& sets) {
+                            std::vector<SmServerAccountSet>& sets, bool yearly) {
   CSmDatabase master(kind);
   if (!master.Open("master", login)) return -1;
-  const int length = static_cast<int>(ext.size()) + 4 + 4;
+  const int length = static_cast<int>(ext.size()) + 4 + (yearly ? 4 : 0);
   const std::string sql =
       master.OnPostgres()
           ? SmPgDatabaseNamesSql(master.SqlText(ext), length)
@@ -40,12 +40,13 @@ int SmListServerAccountSets(int kind, const CSmConnInfo& login, const std::strin
     if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
     if (sets.empty() || sets.back().code != code) sets.push_back({code, {}, {}});
-    sets.back().years.push_back(std::stoi(digits));
+    if (yearly) sets.back().years.push_back(std::stoi(digits));
   }
   // The name of each set is that of its newest year. PostgreSQL reads no other database from
   // a connection, so each newest database is opened on its own there.
   for (SmServerAccountSet& set : sets) {
-    const std::string newest = SmServerDatabaseName(ext, set.code, set.years.back());
+    const std::string newest =
+        yearly ? SmServerDatabaseName(ext, set.code, set.years.back()) : ext + set.code;
     if (master.OnPostgres()) {
       CSmDatabase year(kind);
       if (year.Open(newest, login) && year.TableExists("SysTab"))

@@ -19,10 +19,11 @@ struct SmServerAccountSet {
 std::string SmServerDatabaseName(const std::string& ext, const std::string& code, int year);
 
 // The account sets of the server that `login` reaches (kind 1: `login.server` is the data
-// source; kind 2: the server), from its maintenance database. Sets without a name are dropped.
-// -1 when the server cannot be reached.
+// source; kind 2: the server), from its maintenance database; with `yearly` off a set is one
+// database named by the extension and the code, and has no years. Sets without a name are
+// dropped. -1 when the server cannot be reached.
 int SmListServerAccountSets(int kind, const CSmConnInfo& login, const std::string& ext,
-                            std::vector<SmServerAccountSet>& sets);
+                            std::vector<SmServerAccountSet>& sets, bool yearly = true);
 
 // Creates the yearly database of account set `code` with the system tables and first rows of
 // `app` (as a new data file gets them); `name` receives the database name. False when it
