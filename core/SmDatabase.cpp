@@ -4,14 +4,14 @@
 #include <cctype>
 #include <ctime>
 
-#include <unistd.h>
-
 #include "core/SmGbk.h"
 #include "core/SmOdbcBackend.h"
 #include "core/SmQuery.h"
 #include "core/SmSqlDialect.h"
 #include "core/SmSqlDialectPg.h"
 #include "core/SmSqliteBackend.h"
+#include "core/SmString.h"
+#include "core/SmSystem.h"
 #include "platform/SmMessage.h"
 
 namespace {
@@ -270,8 +270,13 @@ std::string CSmDatabase::GetServerMachineName() {
   const std::string name = query.GetString(0);
   // PostgreSQL names no machine: a server reached on this machine is this machine.
   if (!name.empty() || !OnPostgres()) return name;
-  char host[256] = {};
-  return gethostname(host, sizeof host - 1) == 0 ? std::string(host) : std::string();
+  return GetComputerNameText();
+}
+
+bool CSmDatabase::IsServerMachine() {
+  if (m_kind == 0) return true;
+  const std::string server = GetServerMachineName();
+  return !server.empty() && MakeUpperCopy(server) == MakeUpperCopy(GetComputerNameText());
 }
 
 std::string CSmDatabase::BuildConnectString(const CSmConnInfo& s, int kind) {

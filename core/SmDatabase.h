@@ -62,6 +62,9 @@ class CSmDatabase {
 
   // The name of the server's machine (empty on the data file or when it cannot be read).
   std::string GetServerMachineName();
+  // True for the data file; on a server, when its machine is this computer (names compared
+  // without regard to case).
+  bool IsServerMachine();
   // True when the server of the open connection is PostgreSQL (its driver says so).
   bool OnPostgres() const;
 

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <ctime>
 
 #include "core/SmQuery.h"
 #include "core/SmString.h"
+#include "core/SmSystem.h"
 #include "tests/core/test_server_fixture.h"
 
 namespace {
@@ -30,9 +29,8 @@ TEST_P(ServerDatabase, OpensThroughTheDriverAndKnowsItsServer) {
   EXPECT_EQ(m_db.GetFileName(true), m_name);
   EXPECT_EQ(m_db.GetFileName(false), m_name);  // PostgreSQL names no file of a database
   // The server on loopback is this machine.
-  char host[256] = {};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(m_db.GetServerMachineName(), host);
+  EXPECT_EQ(m_db.GetServerMachineName(), GetComputerNameText());
+  EXPECT_TRUE(m_db.IsServerMachine());
   const CSmConnInfo info = m_db.GetConnInfo();
   EXPECT_EQ(info.database, m_name);
   EXPECT_EQ(info.user, SmPgEnv("SM_PG_USER"));
