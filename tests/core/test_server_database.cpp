@@ -172,7 +172,8 @@ TEST_P(ServerDatabase, DatabaseInUseIsNotDroppedAndRecreateEmptiesIt) {
   EXPECT_EQ(m_db.DatabaseExists(m_name), 1);
   other.Close();
   // The server ends the other connection's process after the client has left.
-  for (int k = 0; k < 100 && !m_db.ListDatabaseUsers(false); ++k) usleep(20000);
+  for (int k = 0; k < 100 && !m_db.ListDatabaseUsers(false); ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   SmResetMessages();
   // Recreating drops and makes the database again, empty.
   EXPECT_TRUE(m_db.RecreateDatabase(login)) << CSmMessageService::Instance().LastText();
