@@ -122,6 +122,14 @@ class CSmApp : public CSmWinApp {
 
   // ---- rights of the logged-in operator
   bool HasRightCode(const std::string& code) const;
+  // Whether the logged-in operator is the administrator "101".
+  bool IsAdministrator() const { return m_env.GetOperatorNo() == "101"; }
+
+  // ---- commands of the File and System menus (SmAppCommands.cpp)
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+  // Whether the template box is shown (the main frame answers).
+  virtual bool IsTemplateBoxVisible() const { return true; }
 
   // ---- start-up pieces
   // Parameter text of the updater: "\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d".

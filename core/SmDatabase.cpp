@@ -5,8 +5,13 @@
 #include <ctime>
 
 #include "core/SmGbk.h"
+#include "core/SmOdbcBackend.h"
 #include "core/SmQuery.h"
 #include "core/SmSqlDialect.h"
+#include "core/SmSqlDialectPg.h"
+#include "core/SmSqliteBackend.h"
+#include "core/SmString.h"
+#include "core/SmSystem.h"
 #include "platform/SmMessage.h"
 
 namespace {
@@ -30,6 +35,11 @@ std::string FormatTime(const std::tm& tm, const std::string& format) {
 
 }  // namespace
 
+std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind) {
+  if (kind == 0) return std::make_unique<CSmSqliteBackend>();
+  return std::make_unique<CSmOdbcBackend>(kind);
+}
+
 CSmDatabase::CSmDatabase(int kind) : m_settings(0), m_kind(kind) {}
 
 CSmDatabase::~CSmDatabase() {
@@ -43,7 +53,8 @@ std::string CSmDatabase::TranslateSQL(bool server, std::string text) {
 bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   Close();
   std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
-  if (!backend) return false;  // no back end of this kind in this build
+  if (!backend) return false;
+  backend->SetConnInfo(settings);
   if (!backend->Open(name)) return false;
   m_backend = std::move(backend);
   m_settings = settings;
@@ -107,7 +118,8 @@ std::string CSmDatabase::GetFileName(bool nameOnly) {
     case 2:
     default: {
       const std::string name = m_backend->Name();
-      if (nameOnly) return name;
+      // A PostgreSQL database has no file of its own to name: the database is its file.
+      if (nameOnly || OnPostgres()) return name;
       return QueryCountString("max(filename) from sysfiles where name='" + SqlText(name) + "'", {},
                               nullptr, 300);
     }
@@ -221,7 +233,8 @@ std::string CSmDatabase::GetServerTime(const std::string& format) {
       if (!IsOpen()) break;
       CSmQuery query(0, 0, 1, this);
       const std::string sql =
-          "Select convert(char(8),getdate(),112) + convert(char(8),getdate(),108)";
+          OnPostgres() ? SmPgServerTimeSql()
+                       : "Select convert(char(8),getdate(),112) + convert(char(8),getdate(),108)";
       if (!query.Open(sql, sql) || query.IsEOF()) break;
       std::string t = query.GetString(0);
       t.erase(std::remove(t.begin(), t.end(), ':'), t.end());
@@ -241,6 +254,29 @@ std::string CSmDatabase::GetServerTime(const std::string& format) {
     }
   }
   return FormatTime(tm, format);
+}
+
+bool CSmDatabase::OnPostgres() const {
+  return m_backend && SmIsPostgres(m_backend->DbmsName());
+}
+
+std::string CSmDatabase::GetServerMachineName() {
+  if (m_kind == 0 || !IsOpen()) return {};
+  CSmQuery query(0, 0, 1, this);
+  const std::string sql = OnPostgres()
+                              ? SmPgServerAddressSql()
+                              : "Select Cast(SERVERPROPERTY('MachineName') As varchar(128))";
+  if (!query.Open(sql) || query.IsEOF()) return {};
+  const std::string name = query.GetString(0);
+  // PostgreSQL names no machine: a server reached on this machine is this machine.
+  if (!name.empty() || !OnPostgres()) return name;
+  return GetComputerNameText();
+}
+
+bool CSmDatabase::IsServerMachine() {
+  if (m_kind == 0) return true;
+  const std::string server = GetServerMachineName();
+  return !server.empty() && MakeUpperCopy(server) == MakeUpperCopy(GetComputerNameText());
 }
 
 std::string CSmDatabase::BuildConnectString(const CSmConnInfo& s, int kind) {

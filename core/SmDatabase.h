@@ -60,6 +60,14 @@ class CSmDatabase {
   // The current date and time formatted with strftime codes: the server's on server kinds.
   std::string GetServerTime(const std::string& format);
 
+  // The name of the server's machine (empty on the data file or when it cannot be read).
+  std::string GetServerMachineName();
+  // True for the data file; on a server, when its machine is this computer (names compared
+  // without regard to case).
+  bool IsServerMachine();
+  // True when the server of the open connection is PostgreSQL (its driver says so).
+  bool OnPostgres() const;
+
   // Turns the marked tokens of the neutral dialect into the form of the engine.
   static std::string TranslateSQL(bool server, std::string text);
 

@@ -4,6 +4,7 @@
 
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
+#include "core/SmSqlDialectPg.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
 
@@ -29,7 +30,8 @@ bool IsEngineTable(const std::string& name) {
 }  // namespace
 
 int CSmDatabase::TableExists(const std::string& name) {
-  switch (m_kind) {
+  // PostgreSQL's catalogue is read through the ODBC catalogue functions, as the data file's.
+  switch (OnPostgres() ? 0 : m_kind) {
     case 0: {
       std::vector<std::string> tables;
       if (!IsOpen() || !m_backend->GetTables(tables, true)) return 0;
@@ -46,7 +48,7 @@ int CSmDatabase::TableExists(const std::string& name) {
 
 bool CSmDatabase::ColumnExists(const std::string& table, const std::string& column, int* length) {
   if (!TableExists(table)) return false;
-  switch (m_kind) {
+  switch (OnPostgres() ? 0 : m_kind) {
     case 0: {
       std::vector<SmDbColumn> columns;
       if (!m_backend->GetColumns(table, columns)) return false;
@@ -103,6 +105,7 @@ int CSmDatabase::DatabaseExists(const std::string& name) {
     case 1:
     case 2:
     default:
+      if (OnPostgres()) return QueryInt(SmPgDatabaseExistsSql(SqlText(name)));
       return QueryInt("Select Count(*) From master.dbo.sysdatabases Where name='" + SqlText(name) +
                       "'");
   }
@@ -115,7 +118,7 @@ int CSmDatabase::GetTableColumns(const std::string& table, std::vector<std::stri
     for (int k = 0; k < 4; ++k) n += arrays[k].size();
     return static_cast<int>(n);
   };
-  switch (m_kind) {
+  switch (OnPostgres() ? 0 : m_kind) {
     case 0: {
       std::vector<SmDbColumn> columns;
       if (!IsOpen() || IsEngineTable(table) || !m_backend->GetColumns(table, columns)) return 0;
@@ -149,23 +152,19 @@ int CSmDatabase::GetTableColumns(const std::string& table, std::vector<std::stri
 }
 
 int CSmDatabase::GetUserTables(std::vector<std::string>* names) {
-  switch (m_kind) {
-    case 0: {
-      if (IsOpen()) m_backend->GetTables(*names, false);
-      return static_cast<int>(names->size());
-    }
-    case 1:
-    case 2:
-    default: {
-      CSmQuery query(0, 0, 1, this);
-      if (!query.Open("Select name From sysobjects Where xtype='U'")) return 0;
-      for (; !query.IsEOF(); query.MoveNext()) {
-        const std::string& name = query.GetString(0);
-        if (!SameName(name, "dtproperties") && !SameName(name, "mentab")) names->push_back(name);
-      }
-      return static_cast<int>(names->size());
-    }
+  if (!IsOpen()) return 0;
+  std::vector<std::string> tables;
+  if (m_kind == 0 || OnPostgres()) {
+    m_backend->GetTables(tables, false);
+  } else {
+    CSmQuery query(0, 0, 1, this);
+    if (!query.Open("Select name From sysobjects Where xtype='U'")) return 0;
+    for (; !query.IsEOF(); query.MoveNext()) tables.push_back(query.GetString(0));
   }
+  for (const std::string& name : tables)
+    if (m_kind == 0 || (!SameName(name, "dtproperties") && !SameName(name, "mentab")))
+      names->push_back(name);
+  return static_cast<int>(names->size());
 }
 
 bool CSmDatabase::ListDatabaseUsers(bool report) {
@@ -181,12 +180,15 @@ bool CSmDatabase::ListDatabaseUsers(bool report) {
   CSmDatabase master(m_kind);
   if (!master.Open("master", m_settings)) return false;
   std::vector<std::string> rows[5];
-  master.QueryStrings(
-      "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
-      "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
-      "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
-          SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
-      rows, 5);
+  if (master.OnPostgres())
+    master.QueryStrings(SmPgDatabaseUsersSql(SqlText(GetFileName(true))), rows, 5);
+  else
+    master.QueryStrings(
+        "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
+        "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
+        "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
+            SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
+        rows, 5);
   const size_t n = rows[0].size();
   if (n == 0) return true;
   if (n == 1 && (TrimChars(rows[4][0]) == "1" || TrimChars(rows[2][0]) == TrimChars(rows[3][0])))
@@ -216,7 +218,8 @@ bool CSmDatabase::CreateDatabase(const CSmConnInfo& settings, const std::string&
       std::string folder, title;
       SplitPath(name, folder, title);
       std::string sql = "Create Database " + title;
-      if (!folder.empty())
+      // PostgreSQL places its databases itself.
+      if (!folder.empty() && !OnPostgres())
         sql += " ON PRIMARY (NAME=" + title + ",FILENAME='" + folder + "\\" + title +
                ".MDF') LOG ON (NAME=" + title + "_Log,FILENAME='" + folder + "\\" + title +
                "_Log.LDF')";
@@ -242,8 +245,11 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
     case 1:
     case 2:
     default: {
-      if (!Open(name, settings) || !ListDatabaseUsers(true) || !Open("master", settings))
+      // A refused drop leaves no connection behind on the database (it would hold it in use).
+      if (!Open(name, settings) || !ListDatabaseUsers(true) || !Open("master", settings)) {
+        Close();
         return false;
+      }
       const bool ok = ExecuteSQL("Drop Database " + name, {}, 128, true);
       Close();
       return ok;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/SmConnInfo.h"
+
 // The rows of one open SELECT, read by position.
 class CSmDbCursor {
  public:
@@ -76,6 +78,10 @@ struct SmDbValue {
 class CSmDbBackend {
  public:
   virtual ~CSmDbBackend() = default;
+  // The login of the server kinds, set before Open and Create (the data file needs none).
+  virtual void SetConnInfo(const CSmConnInfo& settings) { (void)settings; }
+  // The server product as the driver names it (SQL_DBMS_NAME); empty for the data file.
+  virtual std::string DbmsName() const { return {}; }
   virtual bool Open(const std::string& name) = 0;
   // Creates a new, empty database and leaves it open; false when it exists already.
   virtual bool Create(const std::string& name) = 0;
@@ -99,6 +105,6 @@ class CSmDbBackend {
   virtual bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) = 0;
 };
 
-// The back end of a kind: kind 0 is the embedded data file; the server kinds (1 and 2) have
-// none in this build, so their connections never open.
+// The back end of a kind: kind 0 is the embedded data file, kinds 1 and 2 the server through
+// ODBC.
 std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind);

@@ -334,8 +334,3 @@ SmSqlType CSmSqliteBackend::ColumnType(std::string_view table, std::string_view 
   auto it = types.find(Lower(column));
   return it == types.end() ? SmSqlType::Unknown : it->second;
 }
-
-std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind) {
-  if (kind == 0) return std::make_unique<CSmSqliteBackend>();
-  return nullptr;  // the server kinds have no back end in this build
-}

@@ -112,9 +112,9 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
   if (failedRows) *failedRows = 0;
   if (!source || !destination || !source->TableExists(table) || !destination->TableExists(table))
     return false;
-  // The filter of the destination's dialect, run on the source.
+  // The filter runs on the source: the source's dialect.
   const std::string filter =
-      destination->GetKind() == 0 || serverFilter.empty() ? jetFilter : serverFilter;
+      source->GetKind() == 0 || serverFilter.empty() ? jetFilter : serverFilter;
   std::vector<std::string> groups[4];
   if (source->GetTableColumns(table, groups) == 0) return false;
   const std::vector<std::string> target = ColumnsOf(destination, table);
@@ -168,6 +168,14 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
     }
     if (started && to.Update() && intact) continue;
     ++failed;
+    // A failed statement spoils the server's transaction: the copy ends there and takes
+    // nothing rather than run on against a transaction that can only roll back.
+    if (destination->GetKind() != 0 && inTransaction) {
+      destination->Rollback();
+      SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + report, SM_MB_ICONERROR);
+      if (failedRows) *failedRows = failed;
+      return false;
+    }
     if (!reporting && started) continue;
     const int answer =
         SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + report + "继续报错吗？",

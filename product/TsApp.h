@@ -9,4 +9,7 @@ class CTsApp : public CSmApp {
   int GetModuleNumber() override { return 15; }
   // Removes "设置业务月 ..." and "导出标准接口数据 ..." from the System menu.
   void AdjustSystemMenu(QMenu* menu) override;
+  // The Settings menu of the cane module (TsAppCommands.cpp), then the application's commands.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
 };
