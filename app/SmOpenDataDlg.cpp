@@ -11,7 +11,9 @@
 
 #include "app/SmApp.h"
 #include "app/SmNewYearFileDlg.h"
+#include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
+#include "core/SmOdbcBackend.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
@@ -33,7 +35,8 @@ constexpr int kRefresh = 43112;
 constexpr int kConvert = 43161;
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
-const char* const kServerMissing = "SQL Server 数据库在本机尚不可用！";
+constexpr int kSourceRole = Qt::UserRole + 2;
+const char* const kServerMissing = "SQL Server 数据库的新建在本机尚不可用！";
 
 // Paths compared ignoring case and slash direction.
 QString PathKey(const std::string& path) {
@@ -98,8 +101,53 @@ void CBookDirTree::Fill(int kind, const std::string& root, const std::string& ex
   top->setData(0, kLevelRole, kTop);
   if (kind != 0) {
     top->setText(0, QStringLiteral("数据源"));
-    return;
+    FillServer(top, ext);
+  } else {
+    FillFolders(top, root, ext);
   }
+  top->setExpanded(true);
+  std::vector<QTreeWidgetItem*> items;
+  CollectItems(top, items);
+  for (QTreeWidgetItem* item : items) {
+    const QString key = PathKey(PathOf(item));
+    if (std::find(expanded.begin(), expanded.end(), key) != expanded.end()) item->setExpanded(true);
+    if (!selected.isEmpty() && key == selected) setCurrentItem(item);
+  }
+}
+
+void CBookDirTree::FillServer(QTreeWidgetItem* top, const std::string& ext) {
+  std::vector<std::string> names;
+  std::vector<std::string> drivers;
+  ListOdbcDataSources(names, drivers);
+  for (const std::string& name : names) {
+    auto* source = new QTreeWidgetItem(top);
+    source->setText(0, QString::fromStdString(name));
+    source->setData(0, kLevelRole, kAccountSet);
+    source->setData(0, kPathRole, QString::fromStdString(name));
+    CSmConnInfo login(1);
+    login.server = name;
+    CSmEnvironment().ReadDbLogin(login);
+    std::vector<SmServerAccountSet> sets;
+    SmListServerAccountSets(1, login, ext, sets);
+    for (const SmServerAccountSet& set : sets) {
+      auto* setItem = new QTreeWidgetItem(source);
+      setItem->setText(0, QString::fromStdString(set.code + " " + set.name));
+      setItem->setData(0, kLevelRole, kServerSet);
+      setItem->setData(0, kPathRole, QString::fromStdString(name + "/" + set.code));
+      for (int year : set.years) {
+        auto* yearItem = new QTreeWidgetItem(setItem);
+        yearItem->setText(0, QString::number(year) + QStringLiteral(" 年"));
+        yearItem->setData(0, kLevelRole, kYearFile);
+        yearItem->setData(0, kPathRole,
+                          QString::fromStdString(SmServerDatabaseName(ext, set.code, year)));
+        yearItem->setData(0, kSourceRole, QString::fromStdString(name));
+      }
+    }
+  }
+}
+
+void CBookDirTree::FillFolders(QTreeWidgetItem* top, const std::string& root,
+                               const std::string& ext) {
   top->setText(0, QString::fromStdString(root));
   top->setData(0, kPathRole, QString::fromStdString(root));
   const QDir rootDir(QString::fromStdString(root));
@@ -119,14 +167,6 @@ void CBookDirTree::Fill(int kind, const std::string& root, const std::string& ex
       fileItem->setData(0, kPathRole, file.filePath());
     }
   }
-  top->setExpanded(true);
-  std::vector<QTreeWidgetItem*> items;
-  CollectItems(top, items);
-  for (QTreeWidgetItem* item : items) {
-    const QString key = PathKey(PathOf(item));
-    if (std::find(expanded.begin(), expanded.end(), key) != expanded.end()) item->setExpanded(true);
-    if (!selected.isEmpty() && key == selected) setCurrentItem(item);
-  }
 }
 
 bool CBookDirTree::SelectFile(const std::string& file) {
@@ -145,8 +185,12 @@ bool CBookDirTree::SelectFile(const std::string& file) {
 
 bool CBookDirTree::GetSelection(std::string& folder, std::string& file) const {
   const QTreeWidgetItem* item = currentItem();
-  if (m_kind != 0 || LevelOf(item) != kYearFile) return false;
+  if (LevelOf(item) != kYearFile) return false;
   file = PathOf(item);
+  if (m_kind != 0) {
+    folder = item->data(0, kSourceRole).toString().toStdString();
+    return !file.empty();
+  }
   folder = PathOf(item->parent());
   const QFileInfo info(QString::fromStdString(file));
   return info.exists() && !info.isDir();
@@ -317,7 +361,6 @@ void CSmOpenDataFileDlg::OnKindChanged(int kind) {
   // The data-file search belongs to the data file administration, not yet part of the program.
   if (QWidget* button = Control(kSearchButton)) button->setEnabled(false);
   RefillTree();
-  if (kind != 0) SmMessageBox(kServerMissing, SM_MB_OK | SM_MB_ICONINFORMATION);
 }
 
 void CSmOpenDataFileDlg::OnSelectionChanged() {
@@ -410,7 +453,7 @@ bool CSmOpenDataFileDlg::ValidateAndSave() {
     return false;
   }
   m_env.SetOperatorPassword(op.Psd);
-  QDir::setCurrent(QString::fromStdString(m_env.GetDataFolder()));
+  if (m_env.GetDatabaseKind() == 0) QDir::setCurrent(QString::fromStdString(m_env.GetDataFolder()));
   const std::string typed = m_password->text().toStdString();
   const bool unchanged = typed.empty() && op.Opno == m_startOp.Opno && op.Na == m_startOp.Na &&
                          op.Psd == m_startOp.Psd;

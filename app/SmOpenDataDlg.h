@@ -14,11 +14,12 @@ class QLineEdit;
 class CSmOpenDataFileDlg;
 
 // The account sets under the root folder and their year files ("%d.<ext>", four digits); for
-// the server kind one top node "数据源".
+// the server kind the data sources under the top node "数据源" with their account sets and years.
 class CBookDirTree : public CSmTreeCtrl {
   Q_OBJECT
  public:
-  enum Level { kTop = 0, kAccountSet = 1, kYearFile = 2 };
+  // Account set (a folder, or a data source of the server kind), year file, server account set.
+  enum Level { kTop = 0, kAccountSet = 1, kYearFile = 2, kServerSet = 3 };
   explicit CBookDirTree(CSmOpenDataFileDlg* dlg, QWidget* parent = nullptr);
 
   // Refills the tree, keeping the expanded nodes and the selection.
@@ -39,6 +40,10 @@ class CBookDirTree : public CSmTreeCtrl {
   bool OnCommand(int id) override;
 
  private:
+  void FillFolders(QTreeWidgetItem* top, const std::string& root, const std::string& ext);
+  // Per data source its account sets ("%s %s" of code and name) and their years ("%d 年").
+  void FillServer(QTreeWidgetItem* top, const std::string& ext);
+
   CSmOpenDataFileDlg* m_dlg;
   int m_kind = 0;
   std::string m_root;

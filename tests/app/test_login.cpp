@@ -17,21 +17,23 @@
 #include "app/SmApp.h"
 #include "app/SmOpenDataDlg.h"
 #include "app/SmOperatorDlg.h"
+#include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/core/test_server_fixture.h"
 
 namespace {
 
 class LoginApp : public CSmApp {
  public:
-  explicit LoginApp(const std::string& docType) {
+  explicit LoginApp(const std::string& docType, const std::string& ext = "tsd") {
     m_info.m_id = 1;
     m_info.m_docType = docType;
     m_info.m_title = "甘蔗收购";
-    m_info.m_ext = "tsd";
+    m_info.m_ext = ext;
     SelectModuleInfo();
   }
   void GetModuleInfos(std::vector<CSmModuleInfo>& out) override { out.push_back(m_info); }
@@ -350,6 +352,43 @@ TEST_F(LoginTest, NamedFileIsPreselectedAndABadOneEndsTheStartWithAFailure) {
   EXPECT_FALSE(app.InitInstance({root + "/002/1999.tsd"}));
   EXPECT_FALSE(CSmMessageService::Instance().Shown().empty());
   EXPECT_NE(app.ExitInstance(), 0);
+}
+
+TEST_F(LoginTest, ServerYearFilesAreChosenFromTheirDataSource) {
+  ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
+  ASSERT_TRUE(SmPgWriteTestDsn());
+  const CSmConnInfo login = SmPgLogin(1);
+  LoginApp app("LoginServer", "tsn");  // this test's own databases on the shared server
+  {
+    CSmDatabase master(1);
+    ASSERT_TRUE(master.Open("master", login));
+    master.ExecuteSQL("Drop Database If Exists tsn00092016 With (FORCE)", {}, 128, false);
+  }
+  ASSERT_TRUE(app.m_env.WriteDbLogin(login));
+  std::string name;
+  ASSERT_TRUE(SmCreateServerYearFile(app, 1, login, "0009", 2016, &name));
+  app.m_env.SetDatabaseKind(1);
+  OnModal(815, [&](QWidget* dlg) {
+    auto* tree = static_cast<CSmOpenDataFileDlg*>(dlg)->Tree();
+    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "数据源");
+    if (!tree->SelectFile(name)) {
+      ADD_FAILURE() << name << " is not listed";
+      Click(dlg, 2);
+      return;
+    }
+    EXPECT_EQ(tree->currentItem()->text(0).toStdString(), "2016 年");
+    EXPECT_EQ(tree->currentItem()->parent()->text(0).toStdString().rfind("0009 ", 0), 0u);
+    ChooseOperator(dlg, "101");
+    Click(dlg, 1);
+    if (dlg->isVisible()) Click(dlg, 2);
+  });
+  ASSERT_TRUE(app.LogIn(""));
+  EXPECT_EQ(app.m_env.GetDatabaseKind(), 1);
+  EXPECT_EQ(app.m_env.GetDataFileName(), name);
+  app.ExitInstance();
+  CSmDatabase master(1);
+  ASSERT_TRUE(master.Open("master", login));
+  master.ExecuteSQL("Drop Database " + name + " With (FORCE)", {}, 128, false);
 }
 
 }  // namespace
