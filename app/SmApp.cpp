@@ -1,6 +1,5 @@
 #include "app/SmApp.h"
 
-#include <sqlite3.h>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -9,12 +8,14 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <cstdio>
 
 #include "app/SmMainFrm.h"
 #include "app/SmWorkstation.h"
+#include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
 #include "platform/SmMessage.h"
@@ -111,7 +112,11 @@ std::unique_ptr<CSmFrameWnd> CSmApp::CreateMainFrame() {
 }
 
 void CSmApp::ShowMainWindow() {
-  if (m_mainWnd) m_mainWnd->showMaximized();
+  if (m_mainWnd) {
+    // Without a window manager a maximise request is ignored: start at the screen's size.
+    if (QScreen* screen = m_mainWnd->screen()) m_mainWnd->setGeometry(screen->availableGeometry());
+    m_mainWnd->showMaximized();
+  }
   HideSplash();
 }
 
@@ -171,25 +176,24 @@ bool CSmApp::CheckDataEngine() {
 }
 
 bool CSmApp::TestDataEngine(const std::string& path) {
-  // Opens (or creates) the test file and writes its header; a damaged test file is ours to
+  // Opens (or creates) the test file and writes to it; a damaged test file is ours to
   // replace, so it is made anew once before the engine is called failed.
   auto attempt = [&path] {
-    sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    bool ok = sqlite3_open_v2(path.c_str(), &db, flags, nullptr) == SQLITE_OK;
-    ok = ok && sqlite3_exec(db, "PRAGMA user_version=1", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
+    CSmDatabase db(0);
+    if (!QFile::exists(QString::fromStdString(path)) && !db.CreateDatabase({}, path)) return false;
+    if (!db.Open(path)) return false;
+    const bool ok = db.TableExists("EngineTest") ||
+                    db.ExecuteSQL("Create Table EngineTest (nNo Long)", {}, 128, false);
+    return ok && db.ExecuteSQL("Delete From EngineTest", {}, 128, false);
   };
   if (attempt()) return true;
   QFile::remove(QString::fromStdString(path));
   return attempt();
 }
 
-bool CSmApp::TableHasRows(CSmDatabase* /*db*/, const std::string& /*table*/) {
-  // Counted on the connection once the data layer is joined to the environment; without an
-  // open connection there is nothing to count.
-  return false;
+bool CSmApp::TableHasRows(CSmDatabase* db, const std::string& table) {
+  if (!db || !db->IsOpen()) return false;
+  return !db->TablesAreEmpty(table);
 }
 
 // ---------------------------------------------------------------- texts

@@ -17,7 +17,6 @@ struct PendingCommand {
   const char* name;
 };
 constexpr PendingCommand kPending[] = {
-    {SM_ID_PASSWORD, "设置或更改口令"},
     {SM_ID_DATA_CHECK, "数据关系检测"},
     {SM_ID_FILE_PRINT_SETUP, "打印设置"},
     {SM_ID_SPECIAL_PRINT, "特殊打印设置"},
@@ -25,7 +24,6 @@ constexpr PendingCommand kPending[] = {
     {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
     {SM_ID_CARRY_OVER, "年末转账"},
     {SM_ID_BIZ_MONTHS, "设置业务月"},
-    {SM_ID_OPERATORS, "操作员及操作权限"},
     {SM_ID_BACKUP, "数据备份"},
     {SM_ID_RESTORE, "数据恢复"},
     {SM_ID_SQL_MAINTENANCE, "SQL语言数据维护"},
@@ -73,6 +71,12 @@ bool CSmApp::OnCommand(int id) {
   switch (id) {
     case SM_ID_LOGIN:
       LogIn({});
+      return true;
+    case SM_ID_OPERATORS:
+      OnOperators();
+      return true;
+    case SM_ID_PASSWORD:
+      OnPassword();
       return true;
     case SM_ID_FILE_NEW:
     case SM_ID_FILE_OPEN:

@@ -6,6 +6,7 @@
 #include "app/SmMainFrm.h"
 #include "app/SmOpenDataDlg.h"
 #include "core/SmDatabase.h"
+#include "core/SmOdbcBackend.h"
 #include "platform/SmMessage.h"
 
 bool CSmApp::LogIn(const std::string& file) {
@@ -64,6 +65,7 @@ void CSmApp::ExitProcess(int code) {
 
 void CSmApp::LoadDialogPositions() {
   SmSetProgramKey(GetSmRegKey());
+  SmSetOdbcSettingsKey(GetSmRegKey());
   CSmDlgPosStore::SetCurrent(&m_dlgPos);
   m_dlgPos.Load();
 }

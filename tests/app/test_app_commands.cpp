@@ -61,6 +61,8 @@ class CommandApp : public CSmApp {
     boxVisible = show;
   }
   int GetSelectedPage() const override { return 0; }
+  void OnOperators() override { g_calls.push_back("operators"); }
+  void OnPassword() override { g_calls.push_back("password"); }
 };
 
 class AppCommandsTest : public testing::Test {
@@ -186,12 +188,16 @@ TEST_F(AppCommandsTest, CommandsGoWhereTheyBelong) {
   EXPECT_TRUE(SmExecuteCommand(SM_ID_VIEW_LOG));
   EXPECT_EQ(g_calls, (std::vector<std::string>{"16 log", "3 log"}));
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  g_calls.clear();
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_OPERATORS));
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_PASSWORD));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"operators", "password"}));
 
   // Functions that are not part of the program yet say so.
-  for (int id : std::initializer_list<int>{SM_ID_PASSWORD, SM_ID_DATA_CHECK, SM_ID_YEAR_FILE_INFO,
-                                           SM_ID_NEW_YEAR_FILE, SM_ID_CARRY_OVER, SM_ID_BIZ_MONTHS,
-                                           SM_ID_OPERATORS, SM_ID_BACKUP, SM_ID_RESTORE,
-                                           SM_ID_SQL_MAINTENANCE, SM_ID_FILE_PRINT_SETUP}) {
+  for (int id :
+       std::initializer_list<int>{SM_ID_DATA_CHECK, SM_ID_YEAR_FILE_INFO, SM_ID_NEW_YEAR_FILE,
+                                  SM_ID_CARRY_OVER, SM_ID_BIZ_MONTHS, SM_ID_BACKUP, SM_ID_RESTORE,
+                                  SM_ID_SQL_MAINTENANCE, SM_ID_FILE_PRINT_SETUP}) {
     app.m_env.SetRights("0003 ");
     SmResetMessages();
     EXPECT_TRUE(SmExecuteCommand(id)) << id;
