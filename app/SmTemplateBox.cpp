@@ -76,6 +76,8 @@ bool CSmTemplateBox::Create(CSmMainFrm* frame) {
   if (!app) return true;
   for (CSmDataType* type : app->m_dataTypes) {
     if (!type->CreatePage(this)) return false;
+    // A page shows once the log-in has built the tabs and selected it.
+    if (type->m_page) type->m_page->hide();
   }
   return true;
 }
