@@ -51,7 +51,7 @@ std::string CSmDbLoginDlg::GetPassword() const {
 }
 
 bool CSmDbLoginDlg::ValidateAndSave() {
-  if (m_user->text().isEmpty()) {
+  if (m_user->text().trimmed().isEmpty()) {
     SmMessageBox("用户名不能为空！", SM_MB_OK | SM_MB_ICONERROR);
     m_user->setFocus();
     return false;
