@@ -8,12 +8,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/SmApp.h"
+#include "app/SmDbLoginDlg.h"
 #include "app/SmNewYearFileDlg.h"
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
 #include "core/SmOdbcBackend.h"
+#include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
@@ -36,7 +40,8 @@ constexpr int kConvert = 43161;
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kSourceRole = Qt::UserRole + 2;
-const char* const kServerMissing = "SQL Server 数据库的新建在本机尚不可用！";
+constexpr int kCodeRole = Qt::UserRole + 3;
+constexpr int kServerKind = 1;  // data sources are reached through ODBC
 
 // Paths compared ignoring case and slash direction.
 QString PathKey(const std::string& path) {
@@ -117,30 +122,32 @@ void CBookDirTree::Fill(int kind, const std::string& root, const std::string& ex
 
 void CBookDirTree::FillServer(QTreeWidgetItem* top, const std::string& ext) {
   std::vector<std::string> names;
-  std::vector<std::string> drivers;
-  ListOdbcDataSources(names, drivers);
+  ListOdbcDataSourcesOfDriver(names, SmOdbcDriverName());
   for (const std::string& name : names) {
+    const QString sourceName = QString::fromStdString(name);
     auto* source = new QTreeWidgetItem(top);
-    source->setText(0, QString::fromStdString(name));
+    source->setText(0, sourceName);
     source->setData(0, kLevelRole, kAccountSet);
-    source->setData(0, kPathRole, QString::fromStdString(name));
-    CSmConnInfo login(1);
-    login.server = name;
-    CSmEnvironment().ReadDbLogin(login);
+    source->setData(0, kPathRole, sourceName);
+    source->setData(0, kSourceRole, sourceName);
     std::vector<SmServerAccountSet> sets;
-    SmListServerAccountSets(1, login, ext, sets);
+    SmListServerAccountSets(kServerKind, CSmOpenDataFileDlg::DataSourceLogin(name), ext, sets);
     for (const SmServerAccountSet& set : sets) {
+      const QString code = QString::fromStdString(set.code);
       auto* setItem = new QTreeWidgetItem(source);
       setItem->setText(0, QString::fromStdString(set.code + " " + set.name));
       setItem->setData(0, kLevelRole, kServerSet);
-      setItem->setData(0, kPathRole, QString::fromStdString(name + "/" + set.code));
+      setItem->setData(0, kPathRole, sourceName + "/" + code);
+      setItem->setData(0, kSourceRole, sourceName);
+      setItem->setData(0, kCodeRole, code);
       for (int year : set.years) {
         auto* yearItem = new QTreeWidgetItem(setItem);
         yearItem->setText(0, QString::number(year) + QStringLiteral(" 年"));
         yearItem->setData(0, kLevelRole, kYearFile);
         yearItem->setData(0, kPathRole,
                           QString::fromStdString(SmServerDatabaseName(ext, set.code, year)));
-        yearItem->setData(0, kSourceRole, QString::fromStdString(name));
+        yearItem->setData(0, kSourceRole, sourceName);
+        yearItem->setData(0, kCodeRole, code);
       }
     }
   }
@@ -169,13 +176,14 @@ void CBookDirTree::FillFolders(QTreeWidgetItem* top, const std::string& root,
   }
 }
 
-bool CBookDirTree::SelectFile(const std::string& file) {
+bool CBookDirTree::SelectFile(const std::string& file, const std::string& source) {
   if (file.empty() || topLevelItemCount() == 0) return false;
   std::vector<QTreeWidgetItem*> items;
   CollectItems(topLevelItem(0), items);
   const QString key = PathKey(file);
   for (QTreeWidgetItem* item : items) {
     if (LevelOf(item) != kYearFile || PathKey(PathOf(item)) != key) continue;
+    if (!source.empty() && item->data(0, kSourceRole).toString().toStdString() != source) continue;
     for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
     setCurrentItem(item);
     return true;
@@ -200,6 +208,35 @@ std::string CBookDirTree::SelectedAccountSet() const {
   const QTreeWidgetItem* item = currentItem();
   if (LevelOf(item) == kYearFile) item = item->parent();
   return LevelOf(item) == kAccountSet ? item->text(0).toStdString() : std::string();
+}
+
+bool CBookDirTree::IsDataSourceSelected() const {
+  return m_kind != 0 && LevelOf(currentItem()) == kAccountSet;
+}
+
+std::string CBookDirTree::SelectedDataSource() const {
+  const QTreeWidgetItem* item = currentItem();
+  if (m_kind == 0 || !item) return {};
+  return item->data(0, kSourceRole).toString().toStdString();
+}
+
+std::string CBookDirTree::SelectedServerCode() const {
+  const QTreeWidgetItem* item = currentItem();
+  if (m_kind == 0 || !item) return {};
+  return item->data(0, kCodeRole).toString().toStdString();
+}
+
+std::vector<std::string> CBookDirTree::ServerCodes(const std::string& source) const {
+  std::vector<std::string> codes;
+  if (m_kind == 0 || topLevelItemCount() == 0) return codes;
+  const QTreeWidgetItem* top = topLevelItem(0);
+  for (int i = 0; i < top->childCount(); ++i) {
+    const QTreeWidgetItem* node = top->child(i);
+    if (PathOf(node) != source) continue;
+    for (int k = 0; k < node->childCount(); ++k)
+      codes.push_back(node->child(k)->data(0, kCodeRole).toString().toStdString());
+  }
+  return codes;
 }
 
 void CBookDirTree::CustomizeContextMenu(QMenu* popup) {
@@ -238,13 +275,18 @@ bool CBookDirTree::IsCommandAvailable(int id) {
   std::string file;
   switch (id) {
     case SM_ID_LIST_OPEN:
-      return GetSelection(folder, file);
     case SM_ID_LIST_DELETE:
-    case kConvert:
+      return GetSelection(folder, file) || IsDataSourceSelected();
     case SM_ID_LIST_MODIFY:
+      return IsDataSourceSelected();
+    case SM_ID_EDIT_CUT:
+    case SM_ID_EDIT_COPY:
+    case SM_ID_EDIT_PASTE:
+      return false;
+    case kConvert:
     case SM_ID_EDIT_FIND:
-      // Deleting, converting and searching belong to the data file administration, and the
-      // server's data sources to the server back end: neither is part of this program yet.
+      // Converting and searching belong to the data file administration, not yet part of
+      // this program.
       return false;
     default:
       return true;
@@ -256,7 +298,19 @@ void CBookDirTree::Add() {
 }
 
 void CBookDirTree::Open() {
+  if (IsDataSourceSelected()) {
+    m_dlg->OnSetDataSourceUser();
+    return;
+  }
   m_dlg->OnOK();
+}
+
+void CBookDirTree::Modify() {
+  m_dlg->OnConfigureDataSource();
+}
+
+void CBookDirTree::Delete() {
+  m_dlg->OnDelete();
 }
 
 bool CBookDirTree::OnCommand(int id) {
@@ -411,7 +465,11 @@ void CSmOpenDataFileDlg::OnRootFolder() {
 
 void CSmOpenDataFileDlg::OnNewFile() {
   if (m_env.GetDatabaseKind() != 0) {
-    SmMessageBox(kServerMissing, SM_MB_OK | SM_MB_ICONINFORMATION);
+    if (CBookDirTree::LevelOf(m_tree->currentItem()) == CBookDirTree::kTop) {
+      OnNewDataSource();
+    } else {
+      NewServerYearFile();
+    }
     return;
   }
   CSmNewYearFileDlg dlg(App(), 1, m_rootDir, m_tree->SelectedAccountSet(), this);
@@ -420,6 +478,165 @@ void CSmOpenDataFileDlg::OnNewFile() {
   m_env.SetRootDir(m_rootDir);
   RefillTree();
   m_tree->SelectFile(dlg.GetFile());
+}
+
+CSmConnInfo CSmOpenDataFileDlg::DataSourceLogin(const std::string& source) {
+  CSmConnInfo login(kServerKind);
+  login.server = source;
+  CSmEnvironment().ReadDbLogin(login);
+  return login;
+}
+
+void CSmOpenDataFileDlg::NewServerYearFile() {
+  const std::string source = m_tree->SelectedDataSource();
+  const CSmConnInfo login = DataSourceLogin(source);
+  {
+    CSmDatabase master(kServerKind);
+    if (source.empty() || !master.Open("master", login)) {
+      SmMessageBox("无法打开此数据源！", SM_MB_OK | SM_MB_ICONERROR);
+      return;
+    }
+  }
+  // The selected account set gets a new year; otherwise a new set after the listed ones.
+  std::string code = m_tree->SelectedServerCode();
+  if (code.empty()) {
+    int largest = 0;
+    for (const std::string& listed : m_tree->ServerCodes(source))
+      largest = std::max(largest, std::atoi(listed.c_str()));
+    code = FormatStr("%04d", largest + 1);
+  }
+  CSmNewYearFileDlg dlg(App(), 1, kServerKind, login, code, this);
+  if (dlg.DoModal() != SM_IDOK) return;
+  RefillTree();
+  m_tree->SelectFile(dlg.GetFile(), source);
+}
+
+void CSmOpenDataFileDlg::OnNewDataSource() {
+  const std::string driver = SmOdbcDriverName();
+  std::vector<std::string> names;
+  ListOdbcDataSourcesOfDriver(names, driver);
+  const std::string name = SmNewDataSourceName(names);
+  if (!SmConfigDataSource(
+          SM_DSN_ADD, driver,
+          {"DSN=" + name, "Description=SQL Server 数据源", "Server=(local)", "DataBase=master"})) {
+    SmMessageBox("建立数据源“" + name + "”失败！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
+  RefillTree();
+}
+
+void CSmOpenDataFileDlg::OnConfigureDataSource() {
+  if (!m_tree->IsDataSourceSelected()) return;
+  const std::string name = m_tree->SelectedDataSource();
+  if (!SmConfigDataSource(SM_DSN_CONFIG, SmOdbcDriverName(), {"DSN=" + name, "DataBase=master"})) {
+    SmMessageBox("配置数据源“" + name + "”失败！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
+  RefillTree();
+}
+
+void CSmOpenDataFileDlg::OnSetDataSourceUser() {
+  if (!m_tree->IsDataSourceSelected()) return;
+  CSmConnInfo login = DataSourceLogin(m_tree->SelectedDataSource());
+  CSmDbLoginDlg dlg(this);
+  dlg.SetUser(login.user);
+  dlg.SetPassword(login.password);
+  if (dlg.DoModal() != SM_IDOK) return;
+  login.user = dlg.GetUser();
+  login.password = dlg.GetPassword();
+  {
+    CSmDatabase master(kServerKind);
+    if (!master.Open("master", login)) {
+      SmMessageBox("无法连接此数据源！", SM_MB_OK | SM_MB_ICONERROR);
+      return;
+    }
+  }
+  CSmEnvironment().WriteDbLogin(login);
+  // Its account sets can be listed now.
+  RefillTree();
+}
+
+void CSmOpenDataFileDlg::OnDelete() {
+  if (m_tree->IsDataSourceSelected()) {
+    DeleteDataSource();
+  } else {
+    DeleteYearFile();
+  }
+}
+
+void CSmOpenDataFileDlg::DeleteDataSource() {
+  const std::string name = m_tree->SelectedDataSource();
+  if (SmMessageBox("真的要删除“" + name + "”这个数据库连接吗？",
+                   SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES)
+    return;
+  if (!SmConfigDataSource(SM_DSN_REMOVE, SmOdbcDriverName(), {"DSN=" + name})) {
+    SmMessageBox("删除数据库连接失败，可能此连接正在被使用！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
+  SmMessageBox("已成功删除数据库连接！", SM_MB_OK | SM_MB_ICONINFORMATION);
+  RefillTree();
+}
+
+bool CSmOpenDataFileDlg::IsOpenInApp(const std::string& file) const {
+  if (!App() || !App()->m_env.GetDatabase()) return false;
+  const CSmEnvironment& open = App()->m_env;
+  return open.GetDatabaseKind() == m_env.GetDatabaseKind() &&
+         PathKey(open.GetDataFileName()) == PathKey(file);
+}
+
+void CSmOpenDataFileDlg::DeleteYearFile() {
+  std::string folder;
+  std::string file;
+  if (!m_tree->GetSelection(folder, file)) return;
+  const std::string text = m_operatorCombo->currentText().toStdString();
+  if (m_operatorCombo->currentIndex() < 0 || text.empty()) {
+    SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
+    m_operatorCombo->setFocus();
+    return;
+  }
+  if (text.substr(0, text.find(' ')) != "101") {
+    SmMessageBox("请选择系统管理操作员“101”，并输入其口令！", SM_MB_OK | SM_MB_ICONERROR);
+    m_operatorCombo->setFocus();
+    return;
+  }
+  CSmOperator admin;
+  {
+    CSmEnvironment copy(m_env);
+    if (!copy.OpenFile(folder, file, "101", true)) {
+      m_tree->setFocus();
+      return;
+    }
+    const bool found = admin.LoadByCode("101", copy.GetDatabase());
+    copy.Close();
+    if (!found) {
+      SmMessageBox("该年度文件中无操作员列表！", SM_MB_OK | SM_MB_ICONERROR);
+      return;
+    }
+  }
+  if (m_password->text().compare(QString::fromStdString(admin.Psd), Qt::CaseInsensitive) != 0) {
+    SmMessageBox("系统操作员口令有误，请重输！", SM_MB_OK | SM_MB_ICONERROR);
+    m_password->setFocus();
+    return;
+  }
+  if (SmMessageBox("真的要删除下列数据文件吗？\n\t" + file, SM_MB_YESNO | SM_MB_ICONQUESTION) !=
+      SM_IDYES)
+    return;
+  const int kind = m_env.GetDatabaseKind();
+  // The running session's own file is in use: it is never removed under it.
+  bool dropped = !IsOpenInApp(file);
+  if (dropped) {
+    CSmWaitWnd wait;
+    CSmDatabase dropper(kind);
+    dropped = dropper.DropDatabase(kind == 0 ? CSmConnInfo(0) : DataSourceLogin(folder), file);
+  }
+  if (!dropped) {
+    SmMessageBox("删除数据文件失败，可能是别人正在使用该数据文件！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
+  SmMessageBox("下列数据文件已被删除！\n\t" + file, SM_MB_OK | SM_MB_ICONINFORMATION);
+  m_loadedFile.clear();
+  m_operatorCombo->clear();
+  RefillTree();
 }
 
 bool CSmOpenDataFileDlg::ValidateAndSave() {

@@ -3,6 +3,7 @@
 // file in the account-set tree, operator and password. It checks the file on a copy of the
 // data environment with its own connection and hands the copy back after OK.
 #include <string>
+#include <vector>
 
 #include "app/SmEnvironment.h"
 #include "app/SmOperator.h"
@@ -24,12 +25,20 @@ class CBookDirTree : public CSmTreeCtrl {
 
   // Refills the tree, keeping the expanded nodes and the selection.
   void Fill(int kind, const std::string& root, const std::string& ext);
-  // Selects the node of a year file (path compared ignoring case and slash direction).
-  bool SelectFile(const std::string& file);
+  // Selects the node of a year file (path compared ignoring case and slash direction); on a
+  // server, under the data source `source` when one is named.
+  bool SelectFile(const std::string& file, const std::string& source = {});
   // The selected year file; false when the selection is not a valid one.
   bool GetSelection(std::string& folder, std::string& file) const;
   // The account set of the selection (its folder name), or empty.
   std::string SelectedAccountSet() const;
+  // Server kind: whether a data-source node is selected; the data source of the selection
+  // (empty on the top node); the code of the selected account set or year (or empty).
+  bool IsDataSourceSelected() const;
+  std::string SelectedDataSource() const;
+  std::string SelectedServerCode() const;
+  // The codes of the account sets listed under the data source.
+  std::vector<std::string> ServerCodes(const std::string& source) const;
   static int LevelOf(const QTreeWidgetItem* item);
   static std::string PathOf(const QTreeWidgetItem* item);
 
@@ -37,6 +46,8 @@ class CBookDirTree : public CSmTreeCtrl {
   bool IsCommandAvailable(int id) override;
   void Add() override;
   void Open() override;
+  void Modify() override;
+  void Delete() override;
   bool OnCommand(int id) override;
 
  private:
@@ -71,9 +82,24 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
   void OnNewFile();
   void OnRootFolder();
   void RefillTree();
+  // Server kind: a new data source of the driver named "MQIS", "MQIS1" ...
+  void OnNewDataSource();
+  // The installer's configuration of the selected data source.
+  void OnConfigureDataSource();
+  // The user and password the selected data source is reached with.
+  void OnSetDataSourceUser();
+  // Deletes the selected data source or year file.
+  void OnDelete();
+  // The saved login of a data source, else the defaults with the data source as server.
+  static CSmConnInfo DataSourceLogin(const std::string& source);
 
  private:
   std::string ModuleExt() const;
+  void NewServerYearFile();
+  void DeleteDataSource();
+  void DeleteYearFile();
+  // Whether the file is the one the running application has open.
+  bool IsOpenInApp(const std::string& file) const;
 
   CSmEnvironment m_env;
   int m_moduleId;
