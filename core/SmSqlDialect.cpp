@@ -289,18 +289,21 @@ class CConcatRewriter {
 
   // Visits every operand chain between i and end at this level and below.
   void Walk(size_t& i, size_t end) {
-    while (i < end) {
-      if (StartsOperand(i, end)) {
-        Chain(i, end);
-      } else if (Is(i, end, "(")) {
-        size_t close = Matching(i, end);
-        size_t inner = Solid(i + 1);
-        Walk(inner, close);
-        i = Solid(close + 1);
-      } else {
-        if (Is(i, end, "&")) m_tokens[i].text = "||";
-        i = Solid(i + 1);
-      }
+    while (i < end) WalkOne(i, end);
+  }
+
+  // Visits the operand chain, bracket or single token at i and moves past it.
+  void WalkOne(size_t& i, size_t end) {
+    if (StartsOperand(i, end)) {
+      Chain(i, end);
+    } else if (Is(i, end, "(")) {
+      size_t close = Matching(i, end);
+      size_t inner = Solid(i + 1);
+      Walk(inner, close);
+      i = Solid(close + 1);
+    } else {
+      if (Is(i, end, "&")) m_tokens[i].text = "||";
+      i = Solid(i + 1);
     }
   }
 
@@ -426,17 +429,7 @@ class CConcatRewriter {
       while (i < close && !Is(i, close, ",")) {
         if (Is(i, close, "as") && asPos) *asPos = i;
         size_t before = i;
-        if (StartsOperand(i, close)) {
-          Chain(i, close);
-        } else if (Is(i, close, "(")) {
-          size_t c = Matching(i, close);
-          size_t inner = Solid(i + 1);
-          Walk(inner, c);
-          i = Solid(c + 1);
-        } else {
-          if (Is(i, close, "&")) m_tokens[i].text = "||";
-          i = Solid(i + 1);
-        }
+        WalkOne(i, close);
         if (i == before) i = Solid(i + 1);
         whole = false;
       }
