@@ -30,8 +30,9 @@ void CSmEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const QString typed = event->text();
-  const bool control = typed.isEmpty() || typed.at(0).category() == QChar::Other_Control ||
-                       (event->modifiers() & Qt::ControlModifier);
+  const bool control =
+      typed.isEmpty() || typed.at(0).category() == QChar::Other_Control ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
   if (control || m_spec.empty()) {
     QLineEdit::keyPressEvent(event);
     return;
