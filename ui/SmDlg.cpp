@@ -13,9 +13,9 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
-#include "platform/SmCommandIds.h"
 #include "ui/SmListCtrl.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "core/SmString.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
-#include "platform/SmCommandIds.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFindDlg.h"
 
