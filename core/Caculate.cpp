@@ -83,19 +83,6 @@ bool IsNumberOp(const std::string& op) {
   return op == "*" || op == "/" || op == "%" || op == "^" || op == "&&" || op == "||";
 }
 
-// Byte order of the system code page, so that Chinese texts sort as the stored files do.
-int CompareTexts(const std::string& a, const std::string& b) {
-  std::string ga = a;
-  std::string gb = b;
-  auto ascii = [](const std::string& s) {
-    for (unsigned char c : s)
-      if (c >= 0x80) return false;
-    return true;
-  };
-  if ((!ascii(a) || !ascii(b)) && (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb))) return a.compare(b);
-  return ga.compare(gb);
-}
-
 }  // namespace
 
 const CCaculateClass* CCaculate::GetRuntimeClass() const {
@@ -465,7 +452,7 @@ bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftT
       left += "-";
       left += right;
     } else {
-      const int cmp = CompareTexts(left, right);
+      const int cmp = GbkCompare(left, right);
       bool yes = false;
       if (op == ">") yes = cmp > 0;
       if (op == "<") yes = cmp < 0;

@@ -118,6 +118,18 @@ bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
   return Convert("UTF-8", "GB18030", gbk, utf8);
 }
 
+int GbkCompare(std::string_view a, std::string_view b) {
+  auto ascii = [](std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  };
+  if (ascii(a) && ascii(b)) return a.compare(b);
+  std::string ga;
+  std::string gb;
+  if (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb)) return a.compare(b);
+  return ga.compare(gb);
+}
+
 void SmUseCNumericLocale() {
   std::setlocale(LC_NUMERIC, "C");
 }

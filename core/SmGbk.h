@@ -32,6 +32,10 @@ size_t GbkPosOfUtf8Offset(std::string_view utf8, size_t offset);
 // that starts inside the range is kept only if it ends inside it.
 std::string GbkMid(std::string_view utf8, size_t start, size_t count = std::string::npos);
 
+// Compares two texts in the byte order of the code page, so that Chinese texts sort as the
+// stored files do (<0, 0, >0); texts that cannot be converted compare as UTF-8 bytes.
+int GbkCompare(std::string_view a, std::string_view b);
+
 // Conversions at file boundaries; false when the input cannot be converted.
 bool Utf8ToGbk(std::string_view utf8, std::string& gbk);
 bool GbkToUtf8(std::string_view gbk, std::string& utf8);

@@ -24,13 +24,6 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
-// Byte order of the texts in the system code page.
-bool GbkLess(const std::string& a, const std::string& b) {
-  std::string ga, gb;
-  if (!Utf8ToGbk(a, ga) || !Utf8ToGbk(b, gb)) return a < b;
-  return ga < gb;
-}
-
 const char* const kCutWord = "剪切";
 const char* const kCopyWord = "复制";
 
@@ -159,7 +152,7 @@ int CSmListCtrl::FindText(const std::string& text, bool sorted) {
   int found = -1;
   for (int i = 0; i < count && found < 0; ++i) {
     const std::string row = topLevelItem(i)->text(0).toStdString();
-    if (sorted ? !GbkLess(row, text) : row == text) found = i;
+    if (sorted ? GbkCompare(row, text) >= 0 : row == text) found = i;
   }
   if (found < 0 && sorted && count > 0) found = count - 1;
   if (found < 0) return -1;

@@ -49,3 +49,11 @@ TEST(Locale, NumbersAlwaysUseAPoint) {
   std::snprintf(buf, sizeof buf, "%.2lf", 1.5);
   EXPECT_STREQ(buf, "1.50");
 }
+
+TEST(Gbk, ComparesInCodePageOrder) {
+  EXPECT_LT(GbkCompare("abc", "abd"), 0);
+  EXPECT_EQ(GbkCompare("甘蔗", "甘蔗"), 0);
+  // 啊 (B0A1) sorts before 一 (D2BB) in the code page although its code point is higher.
+  EXPECT_LT(GbkCompare("啊", "一"), 0);
+  EXPECT_LT(GbkCompare("z", "甘"), 0);
+}
