@@ -21,11 +21,6 @@ std::string Upper(std::string s) {
   return s;
 }
 
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-  for (size_t pos = 0; (pos = s.find(from, pos)) != std::string::npos; pos += to.size())
-    s.replace(pos, from.size(), to);
-}
-
 std::string FormatTime(const std::tm& tm, const std::string& format) {
   if (format.empty()) return {};
   char buf[256];
@@ -214,9 +209,9 @@ int CSmDatabase::QueryStrings(const std::string& text, std::vector<std::string>*
 
 std::string CSmDatabase::SqlText(const std::string& text, int maxBytes) const {
   std::string s = text;
-  if (m_kind == 0) ReplaceAll(s, "|", "｜");
+  if (m_kind == 0) s = ReplaceAll(s, "|", "｜");
   if (maxBytes >= 0) s = GbkCut(s, static_cast<size_t>(maxBytes));
-  ReplaceAll(s, "'", "''");
+  s = ReplaceAll(s, "'", "''");
   return s;
 }
 

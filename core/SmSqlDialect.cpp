@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "core/SmString.h"
+
 namespace {
 
 const char kMarkOpen = '\x07';
@@ -14,18 +16,6 @@ std::string Marked(std::string_view name) {
   s += name;
   s += kMarkClose;
   return s;
-}
-
-void ReplaceAll(std::string& text, const std::string& from, std::string_view to) {
-  std::string out;
-  size_t pos = 0;
-  for (size_t hit; (hit = text.find(from, pos)) != std::string::npos; pos = hit + from.size()) {
-    out.append(text, pos, hit - pos);
-    out += to;
-  }
-  if (pos == 0) return;
-  out.append(text, pos, std::string::npos);
-  text = std::move(out);
 }
 
 bool IsWordByte(unsigned char c) {
@@ -92,10 +82,10 @@ std::string RewriteCaseForJet(const std::string& text) {
 }  // namespace
 
 std::string SmTranslateSql(bool server, std::string text) {
-  ReplaceAll(text, Marked("*"), server ? "%" : "*");
-  ReplaceAll(text, Marked("?"), server ? "_" : "?");
-  ReplaceAll(text, Marked("Mid"), server ? "Substring" : "Mid");
-  ReplaceAll(text, Marked("Long"), server ? "INT" : "Long");
+  text = ReplaceAll(text, Marked("*"), server ? "%" : "*");
+  text = ReplaceAll(text, Marked("?"), server ? "_" : "?");
+  text = ReplaceAll(text, Marked("Mid"), server ? "Substring" : "Mid");
+  text = ReplaceAll(text, Marked("Long"), server ? "INT" : "Long");
   if (!server) text = RewriteCaseForJet(text);
   const std::string numeric = std::string(1, kMarkOpen) + "Numeric";
   for (;;) {

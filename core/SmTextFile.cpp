@@ -5,17 +5,13 @@
 #include <cstring>
 
 #include "core/SmGbk.h"
+#include "core/SmString.h"
 
 namespace {
 
 const char kBom[2] = {'\xFF', '\xFE'};
 // Lines longer than this many UTF-16 units arrive in several parts.
 const size_t kMaxWideLine = 4095;
-
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-  for (size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
-    text.replace(pos, from.size(), to);
-}
 
 void StripLineEnd(std::string& line) {
   if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
@@ -125,9 +121,9 @@ void CSmTextFile::WriteString(const std::string& text, bool normalise) {
   if (!m_file) return;
   std::string t = text;
   if (normalise) {
-    ReplaceAll(t, "\r\n", "\n");
-    ReplaceAll(t, "\r", "\n");
-    if (m_writeUnicode) ReplaceAll(t, "\n", "\r\n");
+    t = ReplaceAll(t, "\r\n", "\n");
+    t = ReplaceAll(t, "\r", "\n");
+    if (m_writeUnicode) t = ReplaceAll(t, "\n", "\r\n");
   }
   if (m_writeUnicode) {
     if (std::ftell(m_file) == 0) std::fwrite(kBom, 1, 2, m_file);
@@ -143,8 +139,8 @@ void CSmTextFile::WriteString(const std::string& text, bool normalise) {
   }
   if (!(m_openFlags & typeBinary)) {
     // A text-mode stream writes each "\n" as "\r\n".
-    ReplaceAll(t, "\r\n", "\n");
-    ReplaceAll(t, "\n", "\r\n");
+    t = ReplaceAll(t, "\r\n", "\n");
+    t = ReplaceAll(t, "\n", "\r\n");
   }
   std::string gbk;
   if (!Utf8ToGbk(t, gbk)) return;
