@@ -16,11 +16,6 @@
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper((unsigned char)c));
-  return s;
-}
-
 std::string FormatTime(const std::tm& tm, const std::string& format) {
   if (format.empty()) return {};
   char buf[256];
@@ -282,7 +277,7 @@ std::string CSmDatabase::BuildConnectString(const CSmConnInfo& s, int kind) {
 }
 
 std::string CSmDatabase::GetConnectValue(const std::string& connect, const std::string& key) {
-  const size_t at = Upper(connect).find(Upper(key) + "=");
+  const size_t at = MakeUpperCopy(connect).find(MakeUpperCopy(key) + "=");
   if (at == std::string::npos) return {};
   const size_t from = at + key.size() + 1;
   const size_t to = connect.find(';', from);

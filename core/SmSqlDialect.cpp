@@ -200,8 +200,7 @@ bool IsKeyword(std::string_view name) {
 }
 
 SmSqlType TypeOfTypeName(std::string_view name) {
-  std::string upper;
-  for (char c : name) upper += static_cast<char>(std::toupper((unsigned char)c));
+  const std::string upper = MakeUpperCopy(name);
   for (std::string_view t : {"CHAR", "TEXT", "CLOB", "STRING", "MEMO"})
     if (upper.find(t) != std::string::npos) return SmSqlType::Text;
   for (std::string_view t : {"INT", "LONG", "DOUB", "REAL", "FLOA", "NUMERIC", "DECIMAL", "MONEY",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/SmGbk.h"
+#include "core/SmString.h"
 
 namespace {
 
@@ -263,9 +264,7 @@ void FnCStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void FnUCase(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-  std::string s = ArgText(argv[0]);
-  for (char& c : s) c = static_cast<char>(std::toupper((unsigned char)c));
-  ResultText(ctx, s);
+  ResultText(ctx, MakeUpperCopy(ArgText(argv[0])));
 }
 
 void FnLCase(sqlite3_context* ctx, int argc, sqlite3_value** argv) {

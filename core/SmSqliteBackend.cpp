@@ -1,4 +1,5 @@
 #include "core/SmSqliteBackend.h"
+#include "core/SmString.h"
 
 #include <sqlite3.h>
 
@@ -116,8 +117,7 @@ bool Bind(sqlite3_stmt* stmt, const std::vector<SmDbValue>& params) {
 SmDbColumn ColumnFromDeclared(const std::string& name, const std::string& declared) {
   SmDbColumn col;
   col.name = name;
-  std::string upper;
-  for (char c : declared) upper += static_cast<char>(std::toupper((unsigned char)c));
+  const std::string upper = MakeUpperCopy(declared);
   auto has = [&](const char* s) { return upper.find(s) != std::string::npos; };
   if (has("BLOB") || has("BINARY") || has("IMAGE")) {
     col.kind = SM_COL_BINARY;
