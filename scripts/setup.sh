@@ -7,6 +7,7 @@ packages=(
   libsqlite3-dev unixodbc-dev odbc-postgresql postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
+  poppler-utils
   locales
 )
 missing=()
