@@ -231,3 +231,22 @@ TEST(SmToolTip, TextureOfEffect13StaysInItsClampedRangeWithItsNoise) {
   EXPECT_GE(high, 235);
   EXPECT_EQ(texture.PaletteEntry(255), qRgb(255, 255, 255)) << "the last entry is the background";
 }
+
+TEST_F(Balloon, MovingInsideTheShownToolRestartsOnlyWithBehaviour1) {
+  m_tip->SetDelay(3, 50);
+  MoveTo(m_first);
+  ASSERT_TRUE(Shows(1000));
+  MoveTo(m_first, {60, 16});
+  EXPECT_FALSE(m_tip->isVisible()) << "each move inside hides the tip";
+  EXPECT_TRUE(Shows(1000)) << "and it shows again once the pointer rests";
+
+  m_tip->SetBehaviour(0);
+  MoveTo(m_second);
+  ASSERT_TRUE(Shows(1001));
+  MoveTo(m_second, {60, 16});
+  EXPECT_FALSE(m_tip->isVisible());
+  Spin(300);
+  EXPECT_FALSE(m_tip->isVisible()) << "without behaviour 1 it waits until the pointer leaves";
+  MoveTo(m_first);
+  EXPECT_TRUE(Shows(1000));
+}
