@@ -2,8 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
-#include <vector>
 
 #include "core/CaculateText.h"
 #include "core/SmGbk.h"
@@ -11,24 +9,6 @@
 
 using caculate_text::PlainNumber;
 using caculate_text::ReadNumber;
-
-struct CaculateStep {
-  int kind;
-  int code;
-  std::string text;
-  size_t pos;      // read position when the step runs
-  size_t subject;  // index of the subject text of that moment
-};
-
-struct CaculateProgram {
-  std::vector<CaculateStep> steps;
-  std::vector<std::string> subjects;
-};
-
-struct CaculateValue {
-  std::string text;
-  int type = CAC_NUMBER;
-};
 
 namespace {
 
@@ -39,15 +19,6 @@ constexpr int kTokNumber = 4;
 constexpr int kTokString = 5;
 
 constexpr double kTolerance = 0.0000001;
-
-// Steps of a compiled formula.
-constexpr int kStepLiteral = 1;   // a number or string of the text (code: its type)
-constexpr int kStepVariable = 2;  // "#name" through the hook
-constexpr int kStepFunction = 3;  // a call token
-constexpr int kStepBinary = 4;    // applies an operator to the last two values
-constexpr int kStepUnary = 5;     // applies a sign or "!" to the last value
-constexpr int kStepFail = 6;      // the text's own fault (code: the error)
-constexpr int kStepEnd = 7;       // where reading stopped
 
 bool IsBlankChar(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -188,19 +159,27 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
   m_sNote.clear();
   m_nFormulaGroup = 0;
   if (formula.empty()) return true;
-  std::string preprocessed;
+  std::string text = formula;
   if (m_bPreprocess) {
-    preprocessed = formula;
-    if (!Preprocess(preprocessed)) return false;
+    if (!Preprocess(text)) return false;
     if (m_bGroupFilter && m_nFormulaGroup != m_nRequiredGroup) return true;
   }
-  const std::string& text = m_bPreprocess ? preprocessed : formula;
   if (text.empty()) {
     type = CAC_NOTHING;
     return true;
   }
-  const std::shared_ptr<const CaculateProgram> program = CompiledProgram(text);
-  return Run(*program, text, result, type);
+  m_sExpr = std::move(text);
+  m_nPos = 0;
+  m_sToken.clear();
+  m_nError = 0;
+  m_nTokenKind = 0;
+  m_nDepth = 0;
+  m_nErrorPos = 0;
+  const bool ok = NextToken() && ParseLogic(result, type);
+  if (!ok) m_nErrorPos = static_cast<int>(GbkPosOfUtf8Offset(m_sExpr, m_nPos));
+  m_sExpr.clear();
+  m_sToken.clear();
+  return ok;
 }
 
 bool CCaculate::EvalDouble(const std::string& formula, double& value) {
@@ -330,210 +309,78 @@ bool CCaculate::NextToken() {
   return true;
 }
 
-// ---------------------------------------------------------------------------------------
-// Compiling: the grammar is read once per formula text into steps that run in the order the
-// reading met them. Each step keeps the read position and subject of that moment, so a
-// failure while running reports what reading the text would have reported; a fault of the
-// text itself is the last step.
-
-void CCaculate::Emit(int kind, const std::string& text, int code) {
-  CaculateProgram& program = *m_pBuilding;
-  if (program.subjects.empty() || program.subjects.back() != m_sSubject)
-    program.subjects.push_back(m_sSubject);
-  program.steps.push_back({kind, code, text, m_nPos, program.subjects.size() - 1});
-}
-
-bool CCaculate::CompileLogic() {
-  if (!CompileCompare()) return false;
+bool CCaculate::ParseLogic(std::string& value, int& type) {
+  if (!ParseCompare(value, type)) return false;
   while (IsOperator("||") || IsOperator("&&")) {
     const std::string op = m_sToken;
-    if (!NextToken() || !CompileCompare()) return false;
-    Emit(kStepBinary, op);
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseCompare(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
   }
   return true;
 }
 
-bool CCaculate::CompileCompare() {
-  if (!CompileAdditive()) return false;
+bool CCaculate::ParseCompare(std::string& value, int& type) {
+  if (!ParseAdditive(value, type)) return false;
   while (IsOperator(">") || IsOperator("<") || IsOperator(">=") || IsOperator("<=") ||
          IsOperator("=") || IsOperator("!=")) {
     const std::string op = m_sToken;
-    if (!NextToken() || !CompileAdditive()) return false;
-    Emit(kStepBinary, op);
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseAdditive(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
   }
   return true;
 }
 
-bool CCaculate::CompileAdditive() {
-  if (!CompileMultiplicative()) return false;
+bool CCaculate::ParseAdditive(std::string& value, int& type) {
+  if (!ParseMultiplicative(value, type)) return false;
   while (IsOperator("+") || IsOperator("-")) {
     const std::string op = m_sToken;
-    if (!NextToken() || !CompileMultiplicative()) return false;
-    Emit(kStepBinary, op);
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParseMultiplicative(right, rightType)) return false;
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
   }
   return true;
 }
 
-bool CCaculate::CompileMultiplicative() {
-  if (!CompilePower()) return false;
+bool CCaculate::ParseMultiplicative(std::string& value, int& type) {
+  if (!ParsePower(value, type)) return false;
   while (IsOperator("*") || IsOperator("/") || IsOperator("%")) {
     const std::string op = m_sToken;
-    if (!NextToken() || !CompilePower()) return false;
-    Emit(kStepBinary, op);
-  }
-  return true;
-}
-
-bool CCaculate::CompilePower() {
-  if (!CompileUnary()) return false;
-  if (!IsOperator("^")) return true;
-  if (!NextToken() || !CompilePower()) return false;
-  Emit(kStepBinary, "^");
-  return true;
-}
-
-bool CCaculate::CompileUnary() {
-  if (!(IsOperator("+") || IsOperator("-") || IsOperator("!"))) return CompilePrimary();
-  const std::string op = m_sToken;
-  if (!NextToken() || !CompilePrimary()) return false;
-  Emit(kStepUnary, op);
-  return true;
-}
-
-bool CCaculate::CompilePrimary() {
-  if (m_nTokenKind == kTokOperator) {
-    if (!IsOperator("(") && !IsOperator("[")) {
-      SetError(-8);
-      return false;
-    }
-    if (!NextToken() || !CompileLogic()) return false;
-    if (!IsOperator(")") && !IsOperator("]")) {
-      SetError(-1);
-      return false;
-    }
-    return NextToken();
-  }
-  switch (m_nTokenKind) {
-    case kTokNumber:
-    case kTokString:
-      Emit(kStepLiteral, m_sToken, m_nTokenKind);
-      break;
-    case kTokName:
-      // An empty name is an empty number; a name without "#" is a string of its own text.
-      if (m_sToken.empty())
-        Emit(kStepLiteral, m_sToken, CAC_NUMBER);
-      else if (m_sToken[0] != '#')
-        Emit(kStepLiteral, m_sToken, CAC_STRING);
-      else
-        Emit(kStepVariable, m_sToken);
-      break;
-    default:
-      Emit(kStepFunction, m_sToken);
-      break;
-  }
-  return NextToken();
-}
-
-std::shared_ptr<const CaculateProgram> CCaculate::Compile(const std::string& text) {
-  auto program = std::make_shared<CaculateProgram>();
-  m_pBuilding = program.get();
-  m_sExpr = text;
-  m_nPos = 0;
-  m_sToken.clear();
-  m_nError = 0;
-  m_nTokenKind = 0;
-  m_nDepth = 0;
-  if (!NextToken() || !CompileLogic()) Emit(kStepFail, {}, m_nError);
-  Emit(kStepEnd, {});
-  m_pBuilding = nullptr;
-  m_sExpr.clear();
-  m_sToken.clear();
-  return program;
-}
-
-// Formulas are few and evaluated again and again with other values: each text is compiled
-// once per thread.
-std::shared_ptr<const CaculateProgram> CCaculate::CompiledProgram(const std::string& text) {
-  constexpr size_t kMaxPrograms = 1024;
-  thread_local std::unordered_map<std::string, std::shared_ptr<const CaculateProgram>> programs;
-  auto it = programs.find(text);
-  if (it != programs.end()) return it->second;
-  if (programs.size() >= kMaxPrograms) programs.clear();
-  return programs.emplace(text, Compile(text)).first->second;
-}
-
-bool CCaculate::Run(const CaculateProgram& program, const std::string& text, std::string& result,
-                    int& type) {
-  std::vector<CaculateValue> stack;
-  stack.reserve(program.steps.size());
-  m_nError = 0;
-  m_nErrorPos = 0;
-  size_t subject = static_cast<size_t>(-1);
-  for (const CaculateStep& step : program.steps) {
-    if (step.subject != subject) {
-      subject = step.subject;
-      m_sSubject = program.subjects[subject];
-    }
-    if (RunStep(step, stack)) continue;
-    m_nErrorPos = static_cast<int>(GbkPosOfUtf8Offset(text, step.pos));
-    return false;
-  }
-  if (!stack.empty()) {
-    result = std::move(stack.back().text);
-    type = stack.back().type;
-  }
-  return true;
-}
-
-bool CCaculate::RunStep(const CaculateStep& step, std::vector<CaculateValue>& stack) {
-  switch (step.kind) {
-    case kStepLiteral:
-      stack.push_back({step.text, step.code});
-      return true;
-    case kStepVariable:
-      stack.push_back({});
-      if (IsValidName(std::string_view(step.text).substr(1)))
-        return EvalVariable(step.text, stack.back().text, stack.back().type) != 0;
-      SetError(-4);
-      return false;
-    case kStepFunction:
-      stack.push_back({});
-      m_sToken = step.text;
-      return CallFunction(stack.back().text, stack.back().type);
-    case kStepBinary: {
-      auto right = std::move(stack.back());
-      stack.pop_back();
-      return RunBinary(step.text, stack.back().text, stack.back().type, right.text, right.type);
-    }
-    case kStepUnary:
-      return RunUnary(step.text[0], stack.back().text, stack.back().type);
-    case kStepFail:
-      SetError(step.code);
-      return false;
-    default:
-      return true;
-  }
-}
-
-bool CCaculate::RunBinary(const std::string& op, std::string& left, int& leftType,
-                          const std::string& right, int rightType) {
-  if (op == "/" || op == "%") {
+    std::string right;
+    int rightType = CAC_NUMBER;
+    if (!NextToken() || !ParsePower(right, rightType)) return false;
     const double divisor = ReadNumber(right);
     // A remainder needs a divisor that is not zero once truncated to a whole number.
     if ((op == "/" && std::fabs(divisor) < kTolerance) || (op == "%" && std::fabs(divisor) < 1)) {
       SetError(-2);
       return false;
     }
+    if (!ApplyBinary(op, value, type, right, rightType)) return false;
   }
-  if (op == "^" && std::fabs(ReadNumber(left)) < kTolerance &&
-      std::fabs(ReadNumber(right)) < kTolerance) {
+  return true;
+}
+
+bool CCaculate::ParsePower(std::string& value, int& type) {
+  if (!ParseUnary(value, type)) return false;
+  if (!IsOperator("^")) return true;
+  std::string right;
+  int rightType = CAC_NUMBER;
+  if (!NextToken() || !ParsePower(right, rightType)) return false;
+  if (std::fabs(ReadNumber(value)) < kTolerance && std::fabs(ReadNumber(right)) < kTolerance) {
     SetError(-10);
     return false;
   }
-  return ApplyBinary(op, left, leftType, right, rightType);
+  return ApplyBinary("^", value, type, right, rightType);
 }
 
-bool CCaculate::RunUnary(char op, std::string& value, int& type) {
+bool CCaculate::ParseUnary(std::string& value, int& type) {
+  if (!(IsOperator("+") || IsOperator("-") || IsOperator("!"))) return ParsePrimary(value, type);
+  const char op = m_sToken[0];
+  if (!NextToken() || !ParsePrimary(value, type)) return false;
   if (type != CAC_NUMBER) {
     SetError(-14);
     return false;
@@ -543,6 +390,53 @@ bool CCaculate::RunUnary(char op, std::string& value, int& type) {
   if (op == '!') x = std::fabs(x) <= kTolerance ? 1 : 0;
   value = PlainNumber(x);
   return true;
+}
+
+bool CCaculate::ParsePrimary(std::string& value, int& type) {
+  if (m_nTokenKind == kTokOperator) {
+    if (!IsOperator("(") && !IsOperator("[")) {
+      SetError(-8);
+      return false;
+    }
+    if (!NextToken() || !ParseLogic(value, type)) return false;
+    if (!IsOperator(")") && !IsOperator("]")) {
+      SetError(-1);
+      return false;
+    }
+    return NextToken();
+  }
+  switch (m_nTokenKind) {
+    case kTokNumber:
+    case kTokString:
+      value = m_sToken;
+      type = m_nTokenKind;
+      break;
+    case kTokName:
+      if (!EvalName(value, type)) return false;
+      break;
+    default:
+      if (!CallFunction(value, type)) return false;
+      break;
+  }
+  return NextToken();
+}
+
+bool CCaculate::EvalName(std::string& value, int& type) {
+  if (m_sToken.empty()) {
+    value.clear();
+    type = CAC_NUMBER;
+    return true;
+  }
+  if (m_sToken[0] != '#') {
+    value = m_sToken;
+    type = CAC_STRING;
+    return true;
+  }
+  if (!IsValidName(m_sToken.substr(1))) {
+    SetError(-4);
+    return false;
+  }
+  return EvalVariable(m_sToken, value, type) != 0;
 }
 
 bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftType,
@@ -652,7 +546,7 @@ bool CCaculate::IsNotBlank(const std::string& text) {
   return false;
 }
 
-bool CCaculate::IsValidName(std::string_view name) {
+bool CCaculate::IsValidName(const std::string& name) {
   if (name.empty()) return false;
   for (unsigned char c : name)
     if (!std::isalnum(c) && c != '_') return false;

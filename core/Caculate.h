@@ -5,13 +5,8 @@
 // class through virtual hooks.
 #include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 class CCaculate;
-struct CaculateStep;
-struct CaculateProgram;
-struct CaculateValue;
 
 // Value types of a formula result.
 constexpr int CAC_NUMBER = 4;
@@ -70,7 +65,7 @@ class CCaculate {
   bool CheckArgCount(const std::string& args, int n);
   bool CheckArgRange(const std::string& args, int min, int max);
   static bool IsNotBlank(const std::string& text);
-  static bool IsValidName(std::string_view name);
+  static bool IsValidName(const std::string& name);
   static bool IsMathFunction(const std::string& name);
 
   // Set by the caller before `Evaluate`: remove comments and take a group prefix "n:".
@@ -92,22 +87,14 @@ class CCaculate {
  private:
   bool Preprocess(std::string& text);
   bool NextToken();
-  // A formula is read into steps once (per text and thread) and the steps run per evaluation.
-  std::shared_ptr<const CaculateProgram> CompiledProgram(const std::string& text);
-  std::shared_ptr<const CaculateProgram> Compile(const std::string& text);
-  void Emit(int kind, const std::string& text, int code = 0);
-  bool CompileLogic();
-  bool CompileCompare();
-  bool CompileAdditive();
-  bool CompileMultiplicative();
-  bool CompilePower();
-  bool CompileUnary();
-  bool CompilePrimary();
-  bool Run(const CaculateProgram& program, const std::string& text, std::string& result, int& type);
-  bool RunStep(const CaculateStep& step, std::vector<CaculateValue>& stack);
-  bool RunBinary(const std::string& op, std::string& left, int& leftType, const std::string& right,
-                 int rightType);
-  bool RunUnary(char op, std::string& value, int& type);
+  bool ParseLogic(std::string& value, int& type);
+  bool ParseCompare(std::string& value, int& type);
+  bool ParseAdditive(std::string& value, int& type);
+  bool ParseMultiplicative(std::string& value, int& type);
+  bool ParsePower(std::string& value, int& type);
+  bool ParseUnary(std::string& value, int& type);
+  bool ParsePrimary(std::string& value, int& type);
+  bool EvalName(std::string& value, int& type);
   bool ApplyBinary(const std::string& op, std::string& left, int& leftType,
                    const std::string& right, int rightType);
   bool IsOperator(const char* op) const;
@@ -137,5 +124,4 @@ class CCaculate {
   int m_nTokenKind = 0;  // 1 operator, 2 name, 3 function call, 4 number, 5 string
   int m_nDepth = 0;      // bracket depth
   int m_nErrorPos = 0;   // read position when the last failure was noticed
-  CaculateProgram* m_pBuilding = nullptr;  // the program being compiled
 };
