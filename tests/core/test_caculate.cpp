@@ -415,7 +415,7 @@ TEST(CaculateHelpers, NumberTextsMatchThePrintfTextsOnMillionsOfValues) {
     }
   };
   int mismatches = 0;
-  for (int i = 0; i < 3000000 && mismatches < 10; ++i) {
+  for (int i = 0; i < 2000000 && mismatches < 10; ++i) {
     const double v = next(i % 6);
     const std::string expected = NumberToPlainText(v);
     const std::string got = caculate_text::PlainNumber(v);

@@ -168,7 +168,7 @@ TEST(SqlSqliteQuickCheck, NeverPassesAStatementTheAdaptationChanges) {
       "Select 'it''s' From T Where c Like 'x?'",
       "Select x From T Where 'unclosed",
   };
-  std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "data" / "sql_corpus.txt");
+  std::ifstream in(std::filesystem::path(SM_CORE_TEST_DATA) / "sql_corpus.txt");
   ASSERT_TRUE(in.good());
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
