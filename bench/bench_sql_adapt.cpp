@@ -1,0 +1,77 @@
+// Cost of adapting statements for PostgreSQL and SQLite as their nesting deepens: 10, 100 and
+// 1,000 levels of "And (" groups and of nested function calls. The time per byte should stay
+// flat; the bare tokenizer pass (split and join again) runs beside it as the yardstick.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "core/SmSqlDialect.h"
+#include "core/SmSqlDialectPg.h"
+#include "core/SmSqlDialectSqlite.h"
+
+namespace {
+
+// Where NA Like 'a*' And (Len(NA+'1')>1 Or KNO=iif(...) And ( ... ) ...
+std::string NestedGroups(int levels) {
+  std::string sql = "Select NA From NHDir Where NA Like 'a*'";
+  for (int i = 0; i < levels; ++i)
+    sql += " And (Len(NA+'" + std::to_string(i) + "')>1 Or KNO=iif(NA='x','1','2')";
+  sql.append(static_cast<size_t>(levels), ')');
+  return sql;
+}
+
+// Select Mid(Mid(Mid(NA,1,999),1,998) ...) From NHDir
+std::string NestedCalls(int levels) {
+  std::string sql = "Select ";
+  for (int i = 0; i < levels; ++i) sql += "Mid(";
+  sql += "NA";
+  for (int i = 0; i < levels; ++i) sql += ",1," + std::to_string(levels - i) + ")";
+  return sql + " From NHDir";
+}
+
+template <class Adapt>
+void Run(benchmark::State& state, std::string (*make)(int), Adapt adapt) {
+  const std::string sql = make(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(adapt(sql));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sql.size()));
+}
+
+std::string Bare(const std::string& sql) {
+  return SmJoinSqlTokens(SmTokenizeSql(sql));
+}
+std::string Pg(const std::string& sql) {
+  return SmAdaptSqlForPg(sql, nullptr);
+}
+std::string Sqlite(const std::string& sql) {
+  return SmAdaptSqlForSqlite(sql, nullptr);
+}
+
+void BM_GroupsBareTokens(benchmark::State& s) {
+  Run(s, NestedGroups, Bare);
+}
+void BM_GroupsPostgres(benchmark::State& s) {
+  Run(s, NestedGroups, Pg);
+}
+void BM_GroupsSqlite(benchmark::State& s) {
+  Run(s, NestedGroups, Sqlite);
+}
+void BM_CallsBareTokens(benchmark::State& s) {
+  Run(s, NestedCalls, Bare);
+}
+void BM_CallsPostgres(benchmark::State& s) {
+  Run(s, NestedCalls, Pg);
+}
+void BM_CallsSqlite(benchmark::State& s) {
+  Run(s, NestedCalls, Sqlite);
+}
+
+}  // namespace
+
+BENCHMARK(BM_GroupsBareTokens)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_GroupsPostgres)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_GroupsSqlite)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_CallsBareTokens)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_CallsPostgres)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BM_CallsSqlite)->Arg(10)->Arg(100)->Arg(1000);
+
+BENCHMARK_MAIN();
