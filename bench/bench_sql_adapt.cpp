@@ -29,13 +29,6 @@ std::string NestedCalls(int levels) {
   return sql + " From NHDir";
 }
 
-template <class Adapt>
-void Run(benchmark::State& state, std::string (*make)(int), Adapt adapt) {
-  const std::string sql = make(static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(adapt(sql));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sql.size()));
-}
-
 std::string Bare(const std::string& sql) {
   return SmJoinSqlTokens(SmTokenizeSql(sql));
 }
@@ -46,32 +39,20 @@ std::string Sqlite(const std::string& sql) {
   return SmAdaptSqlForSqlite(sql, nullptr);
 }
 
-void BM_GroupsBareTokens(benchmark::State& s) {
-  Run(s, NestedGroups, Bare);
-}
-void BM_GroupsPostgres(benchmark::State& s) {
-  Run(s, NestedGroups, Pg);
-}
-void BM_GroupsSqlite(benchmark::State& s) {
-  Run(s, NestedGroups, Sqlite);
-}
-void BM_CallsBareTokens(benchmark::State& s) {
-  Run(s, NestedCalls, Bare);
-}
-void BM_CallsPostgres(benchmark::State& s) {
-  Run(s, NestedCalls, Pg);
-}
-void BM_CallsSqlite(benchmark::State& s) {
-  Run(s, NestedCalls, Sqlite);
+void Adapt(benchmark::State& state, std::string (*make)(int),
+           std::string (*adapt)(const std::string&)) {
+  const std::string sql = make(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(adapt(sql));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * sql.size()));
 }
 
 }  // namespace
 
-BENCHMARK(BM_GroupsBareTokens)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_GroupsPostgres)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_GroupsSqlite)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_CallsBareTokens)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_CallsPostgres)->Arg(10)->Arg(100)->Arg(1000);
-BENCHMARK(BM_CallsSqlite)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, GroupsBareTokens, NestedGroups, Bare)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, GroupsPostgres, NestedGroups, Pg)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, GroupsSqlite, NestedGroups, Sqlite)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, CallsBareTokens, NestedCalls, Bare)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, CallsPostgres, NestedCalls, Pg)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(Adapt, CallsSqlite, NestedCalls, Sqlite)->Arg(10)->Arg(100)->Arg(1000);
 
 BENCHMARK_MAIN();
