@@ -285,8 +285,9 @@ bool CSmDoc::PrepareColumnFormulas(CSmVarCaculate& calc, std::vector<int>& colum
   for (int k = 0; k < m_shownCount; ++k) {
     calc.DeclareVariable(FormatStr("#c%d", k + 1), "", IsNumberColumn(k) ? CAC_NUMBER : CAC_STRING);
   }
+  // Comments and group prefixes are already off the prepared formulas.
   calc.m_db = m_db;
-  calc.m_bPreprocess = 1;
+  calc.m_bPreprocess = 0;
   calc.m_bGroupFilter = 1;
   calc.Prepare();
   return true;

@@ -123,6 +123,13 @@ class CSmDoc : public CSmDocument {
                    std::initializer_list<int> listed) const;
   bool IsRowEmpty(int row) const;
   bool IsEmptyDoc() const;
+  template <class View>
+  View* FindViewOfClass() const {
+    for (CSmView* view : Views()) {
+      if (auto* found = dynamic_cast<View*>(view)) return found;
+    }
+    return nullptr;
+  }
   // Whether the document has unsaved edits and may save them.
   bool IsModifiedEditable();
   void ClearEditMarks() { SetModifiedFlag(false); }

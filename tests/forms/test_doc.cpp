@@ -37,6 +37,7 @@ class TestDoc : public CSmDoc {
       def.InsertCol(static_cast<int>(def.m_cols.size()), col.type, 1010, 0, col.more, col.spec);
     }
   }
+  void DefineHeadNotes(CSmFormDef& def) override { def.m_headNotes = m_notes; }
   bool ValidateCell(int, int, const std::string& text, std::string&) override {
     return text != "坏";
   }
@@ -66,6 +67,7 @@ class TestDoc : public CSmDoc {
   std::string Cell(int row, int col) const { return m_rows[row][col]; }
 
   std::vector<ColDef> m_cols;
+  std::vector<CSmFormHeadNote> m_notes;
   bool m_readOnlyDoc = false;
   bool m_saveWorks = true;
   int m_saves = 0;
@@ -309,6 +311,39 @@ TEST_F(DocTest, CommandsFollowReadOnlyAndHeaderRows) {
   for (int id : std::vector<int>{SM_ID_FILE_SAVE, SM_ID_FILE_SAVE_AS, SM_ID_DOC_LOAD_TEXT,
                                  SM_ID_DOC_PROPERTIES})
     EXPECT_FALSE(enabled(id)) << id;
+}
+
+TEST_F(DocTest, CellsByRegion) {
+  TestDoc doc({{101, 2, "千元/NUMBER/RIGHT/010/-3"}});
+  doc.m_notes.resize(4);
+  doc.m_notes[0].Set(0, 1, 1210, 1, 1, "单位", "");
+  doc.m_notes[1].Set(0, 1, 840, 1, 0, "日期", "#日期");  // not the document's: not editable
+  doc.m_notes[2].Set(0, 1, 650, 1, 1, "班次", "");
+  doc.m_notes[3].Set(1, 0, 300, 0, 1, "制表", "");
+  doc.Open();
+  ASSERT_EQ(doc.m_noteRows[0].size(), 2u);  // head rows 0 and 1
+  EXPECT_TRUE(doc.m_noteRows[0][0].notes.empty());
+  EXPECT_EQ(doc.m_noteRows[0][1].flags, "00");
+  doc.SetCell(1, 1, "HEAD", "早班");
+  doc.SetCell(0, 0, "TAIL", "张三");
+  doc.SetCell(0, 0, "TEXT", "12");
+  std::string text, type;
+  int width = -1, decimals = -1;
+  doc.GetCell(1, 1, "HEAD", text, type, width, decimals);
+  EXPECT_EQ(text, "早班");
+  EXPECT_EQ(type, "STRING");
+  EXPECT_EQ(width, 6);
+  EXPECT_EQ(decimals, 0);
+  doc.GetCell(0, 0, "TAIL", text, type, width, decimals);
+  EXPECT_EQ(text, "张三");
+  EXPECT_EQ(width, 3);
+  doc.GetCell(0, 0, "TEXT", text, type, width, decimals);
+  EXPECT_EQ(text, "12");
+  EXPECT_EQ(type, "NUMBER");
+  EXPECT_EQ(width, 10);
+  EXPECT_EQ(decimals, 2);
+  doc.GetCell(5, 0, "HEAD", text, type, width, decimals);  // no such note row
+  EXPECT_EQ(text, "");
 }
 
 TEST_F(DocTest, AnchorAndHints) {
