@@ -22,11 +22,14 @@ bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) 
   m_cursor = backend->Query(translated, &error);
   if (m_cursor) {
     m_eof = !m_cursor->Next();
-    if (!m_cursor->Error().empty()) m_cursor.reset();
+    error = m_cursor->Error();
+    if (!error.empty()) m_cursor.reset();
   }
   if (!m_cursor) {
     m_eof = true;
-    SmMessageBox("执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+    // The engine's reason stands beside the statement.
+    SmMessageBox((error.empty() ? "" : error + "\n") + "执行下列SQL语句时出错！\n" + translated,
+                 SM_MB_ICONERROR);
     return false;
   }
   return true;
