@@ -208,11 +208,6 @@ bool CSmApp::TestDataEngine(const std::string& path) {
   return attempt();
 }
 
-bool CSmApp::TableHasRows(CSmDatabase* db, const std::string& table) {
-  if (!db || !db->IsOpen()) return false;
-  return !db->TablesAreEmpty(table);
-}
-
 // ---------------------------------------------------------------- texts
 
 std::string CSmApp::GetBackEndLetter() {
@@ -296,6 +291,19 @@ bool CSmApp::AllTypesAgree(int kind, const std::string& text, const std::string&
 
 void CSmApp::NotifyTypesText(int kind, const std::string& text, const std::string& other) {
   for (CSmDataType* type : m_dataTypes) type->OnNotifyText(kind, text, other);
+}
+
+bool CSmApp::CanChangeBizMonth(int month, const std::string& newValue,
+                               const std::string& oldValue) {
+  for (CSmDataType* type : m_dataTypes) {
+    if (!type->CanChangeBizMonth(month, newValue, oldValue)) return false;
+  }
+  return true;
+}
+
+void CSmApp::OnBizMonthChanged(int month, const std::string& newValue,
+                               const std::string& oldValue) {
+  for (CSmDataType* type : m_dataTypes) type->OnBizMonthChanged(month, newValue, oldValue);
 }
 
 int CSmApp::CallFunction(CCaculate* calc, const std::string& name, const std::string& args,

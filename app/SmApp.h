@@ -41,6 +41,9 @@ class CSmApp : public CSmWinApp {
   virtual bool ApproveText(int /*kind*/, const std::string& /*text*/) { return true; }
   virtual bool AllTypesAgree(int kind, const std::string& text, const std::string& other);
   virtual void NotifyTypesText(int kind, const std::string& text, const std::string& other);
+  // Asks every data type until one refuses; then tells them all.
+  bool CanChangeBizMonth(int month, const std::string& newValue, const std::string& oldValue);
+  void OnBizMonthChanged(int month, const std::string& newValue, const std::string& oldValue);
   virtual int CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
                            std::string& result, int& type);
   // Every data type runs its busy hook under the wait cursor.
@@ -57,8 +60,6 @@ class CSmApp : public CSmWinApp {
   virtual int GetModuleNumber() { return 5; }
   virtual bool HasYearFiles() { return true; }
   virtual void AdjustSystemMenu(QMenu* /*menu*/) {}
-  // Whether a table of the open data file has rows (the carry-over check).
-  virtual bool TableHasRows(CSmDatabase* db, const std::string& table);
 
   // ---- system tables and the broadcasts over every data file
   // The shell's tables of a data file, when SYSTAB is missing.
@@ -75,7 +76,11 @@ class CSmApp : public CSmWinApp {
                            const std::string& newText, const int* oldValue = nullptr,
                            const int* newValue = nullptr);
   virtual void CopySystemTables(CSmDatabase* source, CSmDatabase* target);
-  virtual void GetTableList(std::vector<int>& ids, CSmStringList& names, CSmStringList& captions);
+  // The carry-over items of every data type in registration order, each code raised by its
+  // type's number x 1000; within a type, an item of code 100 or more whose item number an earlier
+  // such item had is left out.
+  virtual void ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                                  CSmStringList& tables);
   // Operation names of group 0 and every data type's; the number of entries.
   virtual int GetLogTaskNames(std::vector<int>& codes, CSmStringList& names);
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "app/SmApp.h"
+#include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
 #include "platform/SmDocument.h"
 
@@ -45,20 +46,11 @@ void CSmDataType::SetDefaultVariables(CSmDatabase* /*db*/, int /*year*/) {
   // module and group 0); it joins when the designer's variable table does.
 }
 
-int CSmDataType::CanCarryOver(const std::string& name, const std::string& tables, CSmDatabase* db,
-                              std::string& message) {
+int CSmDataType::CanCarryOver(int /*subCode*/, int /*item*/, const std::string& caption,
+                              const std::string& tables, CSmDatabase* /*source*/,
+                              CSmDatabase* target, std::string& message) {
   message.clear();
-  CSmApp* app = SmGetApp();
-  if (!app) return 0;
-  size_t start = 0;
-  while (start < tables.size()) {
-    size_t end = tables.find(' ', start);
-    if (end == std::string::npos) end = tables.size();
-    const std::string table = tables.substr(start, end - start);
-    start = end + 1;
-    if (table.empty() || !app->TableHasRows(db, table)) continue;
-    message = name + "：已有记录，不能结转！";
-    return -1;
-  }
-  return 0;
+  if (!target || target->TablesAreEmpty(tables)) return 0;
+  message = caption + "：已有记录，不能结转！";
+  return -1;
 }

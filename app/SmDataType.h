@@ -12,6 +12,7 @@
 #include "platform/SmDocument.h"
 #include "ui/SmPrintHooks.h"
 
+class QLabel;
 class QMenu;
 class CCaculate;
 class CSmDatabase;
@@ -51,19 +52,34 @@ class CSmDataType {
   // `data` is the caller's record (a print settings record for the print defaults).
   virtual void OnNotify(int /*flag*/, const std::string& /*text*/, void* /*data*/) {}
   virtual void AfterCopySystemTables(CSmDatabase* /*source*/, CSmDatabase* /*target*/) {}
-  virtual void GetTables(std::vector<int>& /*ids*/, CSmStringList& /*names*/,
-                         CSmStringList& /*captions*/) {}
-  virtual void GetCarryTables(std::vector<int>& /*ids*/, CSmStringList& /*names*/,
-                              CSmStringList& /*captions*/, CSmStringList& /*conditions*/) {}
-  // 0 when every table of the blank-separated list is empty on db; otherwise -1 and the
-  // message "%s：已有记录，不能结转！" with the name.
-  virtual int CanCarryOver(const std::string& name, const std::string& tables, CSmDatabase* db,
+  // Year-end carry-over. The type's items: a code (item number 0 to 99, optionally a sub-code
+  // in the hundreds), the caption shown and the blank-separated tables the item fills.
+  virtual void ListCarryOverItems(std::vector<int>& /*codes*/, CSmStringList& /*captions*/,
+                                  CSmStringList& /*tables*/) {}
+  // -1 when the item cannot be carried now, 1 when only after a question, 0 when it can; a
+  // non-zero answer may set a message line. By default: 0 while every table of the item is
+  // empty in the target, else -1 with "%s：已有记录，不能结转！".
+  virtual int CanCarryOver(int subCode, int item, const std::string& caption,
+                           const std::string& tables, CSmDatabase* source, CSmDatabase* target,
                            std::string& message);
+  // Copies the item from the previous year's file into the new one; progress text may go to
+  // `status`. False when the copy failed (the type has said why).
+  virtual bool CarryOver(int /*subCode*/, int /*item*/, CSmDatabase* /*source*/,
+                         CSmDatabase* /*target*/, QLabel* /*status*/) {
+    return true;
+  }
   virtual bool CheckText(int /*kind*/, const std::string& /*text*/, const std::string& /*other*/) {
     return true;
   }
   virtual void OnNotifyText(int /*kind*/, const std::string& /*text*/,
                             const std::string& /*other*/) {}
+  // A business month (1 to 12 start days, 13 the year end) about to change, as yyyymmdd.
+  virtual bool CanChangeBizMonth(int /*month*/, const std::string& /*newValue*/,
+                                 const std::string& /*oldValue*/) {
+    return true;
+  }
+  virtual void OnBizMonthChanged(int /*month*/, const std::string& /*newValue*/,
+                                 const std::string& /*oldValue*/) {}
   // A formula function of the module (`args` without the brackets): non-zero when handled,
   // with the result and its type (4 number, 5 text) set.
   virtual int CallFunction(CCaculate* /*calc*/, const std::string& /*name*/,

@@ -262,25 +262,27 @@ void CSmApp::CopySystemTables(CSmDatabase* source, CSmDatabase* target) {
   for (CSmDataType* type : m_dataTypes) type->AfterCopySystemTables(source, target);
 }
 
-void CSmApp::GetTableList(std::vector<int>& ids, CSmStringList& names, CSmStringList& captions) {
-  ids.clear();
-  names.clear();
+void CSmApp::ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                                CSmStringList& tables) {
+  codes.clear();
   captions.clear();
+  tables.clear();
   for (CSmDataType* type : m_dataTypes) {
-    std::vector<int> typeIds;
-    CSmStringList typeNames, typeCaptions;
-    type->GetTables(typeIds, typeNames, typeCaptions);
+    std::vector<int> typeCodes;
+    CSmStringList typeCaptions, typeTables;
+    type->ListCarryOverItems(typeCodes, typeCaptions, typeTables);
     std::string seen;
-    for (size_t i = 0; i < typeIds.size() && i < typeNames.size() && i < typeCaptions.size(); ++i) {
-      const int id = typeIds[i];
-      if (id > 99) {
-        const std::string mark = FormatStr(" %d ", id % 100);
+    const size_t count = std::min({typeCodes.size(), typeCaptions.size(), typeTables.size()});
+    for (size_t i = 0; i < count; ++i) {
+      const int code = typeCodes[i];
+      if (code > 99) {
+        const std::string mark = FormatStr(" %d ", code % 100);
         if (seen.find(mark) != std::string::npos) continue;
         seen += mark;
       }
-      ids.push_back(type->m_number * 1000 + id);
-      names.push_back(typeNames[i]);
+      codes.push_back(type->m_number * 1000 + code);
       captions.push_back(typeCaptions[i]);
+      tables.push_back(typeTables[i]);
     }
   }
 }

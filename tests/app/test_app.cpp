@@ -62,7 +62,6 @@ class TestApp : public CSmApp {
   std::string engineFolder = SmTestHome() + "/engine";
   std::string programPath = SmTestHome() + "/bin/canemill";
   bool logInResult = true;
-  std::vector<std::string> tablesWithRows;
 
   void GetModuleInfos(std::vector<CSmModuleInfo>& out) override {
     out.insert(out.end(), infos.begin(), infos.end());
@@ -83,9 +82,6 @@ class TestApp : public CSmApp {
   }
   std::string GetEngineTestFolder() override { return engineFolder; }
   std::string GetProgramPath() const override { return programPath; }
-  bool TableHasRows(CSmDatabase*, const std::string& table) override {
-    return std::find(tablesWithRows.begin(), tablesWithRows.end(), table) != tablesWithRows.end();
-  }
 
  protected:
   void ShowSplash() override {
@@ -272,16 +268,6 @@ TEST_F(AppTest, DataTypeDefaults) {
   std::string result;
   int kind = 0;
   EXPECT_EQ(type.CallFunction(nullptr, "F", "1,2", result, kind), 0);
-}
-
-TEST_F(AppTest, CarryOverIsRefusedWhileATableHasRows) {
-  CSmDataType type;
-  std::string message = "old";
-  EXPECT_EQ(type.CanCarryOver("甘蔗", "gbSheet jsSheet", nullptr, message), 0);
-  EXPECT_EQ(message, "");
-  app.tablesWithRows = {"jsSheet"};
-  EXPECT_EQ(type.CanCarryOver("甘蔗", "gbSheet  jsSheet", nullptr, message), -1);
-  EXPECT_EQ(message, "甘蔗：已有记录，不能结转！");
 }
 
 TEST_F(AppTest, RenamedTabLabelSurvivesARestart) {

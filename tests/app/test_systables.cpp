@@ -28,10 +28,11 @@ class StoringType : public CSmDataType {
     server.push_back("");
     ++m_asked;
   }
-  void GetTables(std::vector<int>& ids, CSmStringList& names, CSmStringList& captions) override {
-    ids = {1, 101, 201, 102};
-    names = {"a", "b", "c", "d"};
+  void ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                          CSmStringList& tables) override {
+    codes = {1, 101, 201, 102};
     captions = {"A", "B", "C", "D"};
+    tables = {"a", "b", "c", "d"};
   }
   void GetLogTaskNames(std::vector<int>& codes, CSmStringList& names) override {
     codes.push_back(1);
@@ -93,13 +94,22 @@ TEST_F(SystemTablesTest, CountWhereStopsAtTheFirstPlaceAndUpdateWhereRenames) {
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
-TEST_F(SystemTablesTest, TableListAndLogNames) {
+TEST_F(SystemTablesTest, CarryOverItemsAndLogNames) {
   std::vector<int> ids;
-  CSmStringList names, captions;
-  m_app.GetTableList(ids, names, captions);
+  CSmStringList captions, tables;
+  m_app.ListCarryOverItems(ids, captions, tables);
   // 201 repeats 101's item 1 within its module and is dropped.
   EXPECT_EQ(ids, (std::vector<int>{16001, 16101, 16102, 3001, 3101, 3102}));
-  EXPECT_EQ(names, (CSmStringList{"a", "b", "d", "a", "b", "d"}));
+  EXPECT_EQ(captions, (CSmStringList{"A", "B", "D", "A", "B", "D"}));
+  EXPECT_EQ(tables, (CSmStringList{"a", "b", "d", "a", "b", "d"}));
+
+  // By default an item may be carried while its tables are empty in the target.
+  std::string message = "old";
+  EXPECT_EQ(m_first.CanCarryOver(0, 1, "甲", "TsA  BbA", nullptr, &m_db, message), 0);
+  EXPECT_EQ(message, "");
+  m_db.ExecuteSQL("Insert Into BbA(sOp,nK) Values('102',1)");
+  EXPECT_EQ(m_first.CanCarryOver(0, 1, "甲", "TsA  BbA", nullptr, &m_db, message), -1);
+  EXPECT_EQ(message, "甲：已有记录，不能结转！");
 
   std::vector<int> codes;
   CSmStringList logNames;
