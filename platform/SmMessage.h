@@ -2,8 +2,11 @@
 // The one way the program talks to the user in a modal box: messages, questions and file
 // dialogs. In test mode nothing is shown; answers come from a queue and every box is recorded.
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QMessageBox;
 
 // Button and icon flags, and the answers, with the numbers the program was written against.
 enum : unsigned {
@@ -30,6 +33,11 @@ struct SmShownMessage {
 int SmMessageBox(const std::string& text, unsigned flags = SM_MB_OK,
                  const std::string& caption = {});
 
+// The box SmMessageBox shows, not yet shown: the flags' icon and buttons, titled `caption` or,
+// when it is empty, the program's title (CSmMessageService::SetDefaultCaption).
+std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
+                                                const std::string& caption = {});
+
 // File and folder dialogs; an empty result means cancelled. `filter` is a Qt filter text
 // such as "数据文件 (*.tsd);;所有文件 (*)".
 std::string SmGetOpenFileName(const std::string& caption, const std::string& dir,
@@ -50,6 +58,10 @@ class CSmMessageService {
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
   void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
 
+  // The title of boxes shown without a caption of their own: the program's title.
+  void SetDefaultCaption(const std::string& caption) { m_defaultCaption = caption; }
+  const std::string& DefaultCaption() const { return m_defaultCaption; }
+
   const std::vector<SmShownMessage>& Shown() const { return m_shown; }
   std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
   void Clear();
@@ -62,6 +74,7 @@ class CSmMessageService {
   CSmMessageService() = default;
 
   bool m_testMode = false;
+  std::string m_defaultCaption;
   std::deque<int> m_answers;
   std::deque<std::string> m_fileNames;
   std::vector<SmShownMessage> m_shown;

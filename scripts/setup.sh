@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
   locales
+  qt6-translations-l10n breeze-icon-theme libqt6svg6 libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do
