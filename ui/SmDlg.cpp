@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -72,8 +73,20 @@ void CSmDlg::showEvent(QShowEvent* event) {
   if (!m_initDone) {
     m_initDone = true;
     OnInitDialog();
+    FitControlsToTexts();
   }
   QDialog::showEvent(event);
+}
+
+void CSmDlg::FitControlsToTexts() {
+  // Combo boxes are filled when the dialog opens, after its layout measured them empty: they
+  // follow their entries from now on, and the dialog grows where a text would be cut.
+  for (QComboBox* combo : findChildren<QComboBox*>()) {
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  }
+  if (!layout()) return;
+  layout()->activate();
+  resize(size().expandedTo(layout()->minimumSize()));
 }
 
 void CSmDlg::OnInitDialog() {

@@ -80,6 +80,8 @@ class CSmDlg : public QDialog {
  private:
   void LoadPicture();
   std::string PictureBase() const;
+  // Sizes the controls to the texts they were given at initialisation, so that none is cut.
+  void FitControlsToTexts();
   // Where the user's chosen picture of this dialog is kept (empty without a data folder).
   std::string UserPicturePath() const;
 
