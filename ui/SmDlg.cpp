@@ -104,10 +104,11 @@ void CSmDlg::showEvent(QShowEvent* event) {
 }
 
 void CSmDlg::FitControlsToTexts() {
-  // Combo boxes are filled when the dialog opens, after its layout measured them empty: they
-  // follow their entries from now on, and the dialog grows where a text would be cut.
+  // Drop-down lists are filled when the dialog opens, after its layout measured them empty:
+  // they follow their entries from now on, and the dialog grows where a text would be cut.
   for (QComboBox* combo : findChildren<QComboBox*>()) {
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Typed entries (remembered words) keep the width the dialog gave them.
+    if (!combo->isEditable()) combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   }
   if (!layout()) return;
   layout()->activate();
