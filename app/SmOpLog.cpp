@@ -18,6 +18,13 @@ constexpr int kCodeEndWork = 1;
 // A session number taken by another workstation at the same moment is taken again, this often.
 constexpr int kTaskAttempts = 5;
 
+// Listing one session of a season's log reads its rows through this index.
+constexpr const char* kSessionIndex = "SmLogTask";
+
+void CreateSessionIndex(CSmDatabase* db) {
+  db->ExecuteSQL(std::string("Create Index ") + kSessionIndex + " On SmLog(nTask)");
+}
+
 std::string Now() {
   return QDateTime::currentDateTime().toString("yyyyMMddHHmmss").toStdString();
 }
@@ -172,7 +179,12 @@ void CSmOpLog::EndWork() {
 }
 
 void CSmOpLog::CreateTables(CSmDatabase* db) {
-  if (!db || db->TableExists("SmTask")) return;
+  if (!db) return;
+  if (db->TableExists("SmTask")) {
+    // Files made before the index existed get it when they are opened.
+    if (db->TableExists("SmLog") && !db->IndexExists(kSessionIndex)) CreateSessionIndex(db);
+    return;
+  }
   const std::string width = std::to_string(kSmLogOperatorWidth);
   const std::string statements[] = {
       "Create Table SmTask(nTask Long,nThreadID Long,sT1 Char(14),sT2 Char(14),"
@@ -187,6 +199,7 @@ void CSmOpLog::CreateTables(CSmDatabase* db) {
     }
     db->ExecuteSQL(jet, server);
   }
+  CreateSessionIndex(db);
 }
 
 void CSmOpLog::DeleteTask(int task, CSmDatabase* db) {

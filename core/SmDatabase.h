@@ -88,6 +88,8 @@ class CSmDatabase {
   // counted is reported and counts as not empty.
   bool TablesAreEmpty(const std::string& list);
   int DatabaseExists(const std::string& name);
+  // Non-zero when an index of that name exists (names compared without case).
+  int IndexExists(const std::string& name);
   // Appends the columns to arrays[0] integer, [1] number, [2] text (widths to `lengths`),
   // [3] binary; 0 for a missing table, an engine table or a column of another kind, else the
   // sum of the four array sizes.

@@ -19,6 +19,7 @@ class CSmDbCursor {
   virtual int ColumnCount() const = 0;
   virtual std::string ColumnName(int column) const = 0;
   virtual bool IsNull(int column) const = 0;
+  // A null value reads as 0, 0.0, an empty text or no bytes.
   virtual long long GetInt(int column) const = 0;
   virtual double GetDouble(int column) const = 0;
   virtual std::string GetText(int column) const = 0;

@@ -110,18 +110,19 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
 }
 
 bool CSmQuery::FillRow() {
+  // A null reads as 0, 0.0 or an empty text on every back end.
   const CSmDbCursor& c = *m_cursor;
   int col = 0;
   for (long& v : m_ints) {
-    v = c.IsNull(col) ? 0 : static_cast<long>(c.GetInt(col));
+    v = static_cast<long>(c.GetInt(col));
     ++col;
   }
   for (double& v : m_doubles) {
-    v = c.IsNull(col) ? 0.0 : c.GetDouble(col);
+    v = c.GetDouble(col);
     ++col;
   }
   for (std::string& v : m_strings) {
-    v = c.IsNull(col) ? std::string() : c.GetText(col);
+    v = c.GetText(col);
     if (m_kind == 1 && m_textWidth >= 0) v = GbkCut(v, m_textWidth);
     TrimTrailingSpace(v);
     ++col;

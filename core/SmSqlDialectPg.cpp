@@ -203,6 +203,10 @@ std::string SmPgDatabaseExistsSql(const std::string& quotedName) {
   return "Select Count(*) From pg_database Where lower(datname)=lower('" + quotedName + "')";
 }
 
+std::string SmPgIndexExistsSql(const std::string& quotedName) {
+  return "Select Count(*) From pg_indexes Where lower(indexname)=lower('" + quotedName + "')";
+}
+
 std::string SmPgDatabaseUsersSql(const std::string& quotedName) {
   return "Select COALESCE(Cast(client_addr As text),'local'),COALESCE(application_name,''),"
          "Cast(min(pid) As text),Cast(max(pid) As text),Cast(Count(*) As text) From "

@@ -2,12 +2,44 @@
 // Kind 0: the yearly data file, an SQLite file. Statements arrive in the Jet form and are
 // adapted by SmSqlDialectSqlite before they run.
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/SmDbBackend.h"
 #include "core/SmSqlDialectSqlite.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
+
+struct StmtDeleter {
+  void operator()(sqlite3_stmt* s) const;
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// The prepared statements of one connection, keyed by the text SQLite runs; a statement in use
+// is taken out (with its key) and given back when done. The least recently used goes when full.
+class CSmSqliteStmtCache {
+  struct Entry {
+    StmtPtr stmt;
+    unsigned long long lastUse = 0;
+  };
+  using Map = std::unordered_map<std::string, Entry>;
+
+ public:
+  using Taken = Map::node_type;
+  // The cached statement of the text, else one newly prepared (empty with `error` set when it
+  // cannot be prepared).
+  Taken Take(sqlite3* db, const std::string& sql, std::string* error);
+  static sqlite3_stmt* Statement(const Taken& taken) { return taken.mapped().stmt.get(); }
+  void Give(Taken taken);
+  void Clear() { m_entries.clear(); }
+
+ private:
+  static constexpr size_t kCapacity = 32;
+  Map m_entries;
+  unsigned long long m_uses = 0;
+};
 
 class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
  public:
@@ -50,6 +82,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool RunPlain(const char* sql);
 
   sqlite3* m_db = nullptr;
+  std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
   int m_transDepth = 0;
   // Column types of the tables, read once per table and dropped when the schema changes.

@@ -1,5 +1,7 @@
 #include "core/SmTableCopy.h"
 
+#include <algorithm>
+
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
@@ -104,6 +106,75 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
   return false;
 }
 
+// A copy to the server sends many rows per statement: as many as this many bound values take.
+constexpr size_t kBatchValues = 30000;
+constexpr size_t kBatchRows = 1000;
+
+// "Insert Into table(list) Values(?,..),(?,..)" for `rows` rows of `columns` values.
+std::string BatchInsertText(const std::string& table, const std::string& list, size_t columns,
+                            size_t rows) {
+  std::string row = "(";
+  for (size_t c = 0; c < columns; ++c) row += c == 0 ? "?" : ",?";
+  row += ")";
+  std::string text = "Insert Into " + table + "(" + list + ") Values";
+  text.reserve(text.size() + rows * (row.size() + 1));
+  for (size_t r = 0; r < rows; ++r) {
+    if (r > 0) text += ',';
+    text += row;
+  }
+  return text;
+}
+
+void ReportReadFailure(const std::string& table, const std::string& select) {
+  SmMessageBox(
+      FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" + select,
+      SM_MB_ICONERROR);
+}
+
+enum class BatchCopy { Done, Broken, Retry };
+
+// The rows of a copy to the server in multi-row inserts, inside the one transaction. A batch
+// that fails rolls everything back and asks for the copy row by row, which finds and reports
+// the row as it always did.
+BatchCopy CopyInBatches(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
+                        const std::string& list, const std::string& select,
+                        const std::vector<std::string>* groups) {
+  if (!destination->BeginTrans()) return BatchCopy::Retry;
+  CSmTableRecordset from(source);
+  if (!from.Open(select, {})) {
+    destination->Rollback();
+    return BatchCopy::Broken;
+  }
+  const size_t columns = groups[0].size() + groups[1].size() + groups[2].size();
+  const size_t perBatch = std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
+  std::vector<SmDbValue> values;
+  values.reserve(perBatch * columns);
+  auto flush = [&] {
+    if (values.empty()) return true;
+    const std::string sql = BatchInsertText(table, list, columns, values.size() / columns);
+    const bool ok = destination->ExecuteBound(sql, {}, values, false);
+    values.clear();
+    return ok;
+  };
+  bool written = true;
+  for (; written && !from.IsEOF(); from.MoveNext()) {
+    for (const std::string& c : groups[0]) values.push_back(SmDbValue::OfInt(from.GetInt(c)));
+    for (const std::string& c : groups[1]) values.push_back(SmDbValue::OfDouble(from.GetDouble(c)));
+    for (const std::string& c : groups[2]) values.push_back(SmDbValue::OfText(from.GetString(c)));
+    if (values.size() >= perBatch * columns) written = flush();
+  }
+  if (written && !from.ReadFailed()) written = flush();
+  if (written && !from.ReadFailed())
+    return destination->CommitTrans() ? BatchCopy::Done : BatchCopy::Retry;
+  destination->Rollback();
+  if (written) {
+    // The source broke off part way: the copy takes nothing rather than half the table.
+    ReportReadFailure(table, select);
+    return BatchCopy::Broken;
+  }
+  return BatchCopy::Retry;
+}
+
 }  // namespace
 
 bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
@@ -126,11 +197,23 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
     for (const std::string& c : group) list += (list.empty() ? "" : ",") + c;
   }
   if (list.empty()) return false;
+  const std::string select =
+      FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str());
+  // Binary columns left empty are not written at all, which one statement for many rows
+  // cannot say: such tables go row by row.
+  if (destination->GetKind() != 0 && groups[3].empty()) {
+    switch (CopyInBatches(source, destination, table, list, select, groups)) {
+      case BatchCopy::Done:
+        return true;
+      case BatchCopy::Broken:
+        return false;
+      case BatchCopy::Retry:
+        break;
+    }
+  }
 
   CSmTableRecordset from(source);
-  if (!from.Open(FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
-                 {}))
-    return false;
+  if (!from.Open(select, {})) return false;
   CSmTableRecordset to(destination);
   to.OpenForInsert(table);
 
@@ -189,8 +272,6 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
   }
   // The source broke off part way: the copy takes nothing rather than half the table.
   if (inTransaction) destination->Rollback();
-  SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" +
-                   FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
-               SM_MB_ICONERROR);
+  ReportReadFailure(table, select);
   return false;
 }

@@ -97,6 +97,21 @@ TEST_F(OpLogTest, WorkSessionFromLogInToEndOfWork) {
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
+TEST_F(OpLogTest, OneSessionIsReadThroughItsIndexAlsoInOlderFiles) {
+  auto plan = [&] {
+    std::vector<std::string> columns[4];
+    m_db->QueryStrings("EXPLAIN QUERY PLAN Select sNote From SmLog Where nTask = 3", columns, 4);
+    return columns[3].empty() ? std::string() : columns[3][0];
+  };
+  EXPECT_NE(plan().find("USING INDEX SmLogTask"), std::string::npos) << plan();
+  ASSERT_TRUE(m_db->ExecuteSQL("Drop Index SmLogTask"));
+  EXPECT_EQ(plan().find("INDEX"), std::string::npos) << plan();
+  CSmOpLog::CreateTables(m_db);  // what opening an older file runs
+  EXPECT_NE(plan().find("USING INDEX SmLogTask"), std::string::npos) << plan();
+  CSmOpLog::CreateTables(m_db);  // and again: nothing to do, nothing reported
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
 TEST_F(OpLogTest, SessionNumberTakenByAnotherWorkstationIsTakenAgain) {
   // Another workstation stores session 1 at the very moment this one does: this one's row is
   // rolled back and the next number taken, and every log row names the session that stays.

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <bit>
+#include <cmath>
 #include <map>
+#include <random>
 #include <string>
 
 #include "core/Caculate.h"
@@ -381,9 +384,46 @@ TEST(CaculateHelpers, WholeNumbersWriteAsThePlainText) {
     EXPECT_EQ(NumberToPlainText(v), caculate_text::PlainNumber(v));
   }
   EXPECT_EQ(12, caculate_text::ReadNumber(" 12ab"));
+  EXPECT_EQ(0.5, caculate_text::ReadNumber(std::string(100, ' ') + "0.5"));
   EXPECT_EQ(0, caculate_text::ReadNumber("ab"));
   EXPECT_EQ("-1.500000", caculate_text::WriteFixed6(-1.5));
   EXPECT_EQ("0.000000", caculate_text::WriteFixed6(-0.0));
+}
+
+// The evaluator writes numbers without printf; the texts are those of NumberToPlainText, over
+// every range a formula meets: money, weights, tiny and huge magnitudes, six-decimal ties
+// (k/128 and k/1e6 + 5e-7), values around the rounding nudge, and values that are no numbers.
+TEST(CaculateHelpers, NumberTextsMatchThePrintfTextsOnMillionsOfValues) {
+  std::mt19937_64 random(20261209);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::uniform_int_distribution<int> exponent(-12, 22);
+  std::uniform_int_distribution<long long> whole(-100000000, 100000000);
+  auto next = [&](int kind) {
+    switch (kind) {
+      case 0:  // any magnitude
+        return (unit(random) - 0.5) * std::pow(10.0, exponent(random));
+      case 1:  // ticket money: (gross - tare) * ratio * 0.01
+        return (whole(random) % 60000 - whole(random) % 20000) * (unit(random) * 100) * 0.01;
+      case 2:  // exact ties at the sixth decimal
+        return static_cast<double>(whole(random)) / 128;
+      case 3:
+        return static_cast<double>(whole(random)) / 1e6 + 5e-7;
+      case 4:  // around what rounds to zero
+        return (unit(random) - 0.5) * 2e-6;
+      default:  // bit patterns, infinities and NaNs among them
+        return std::bit_cast<double>(random());
+    }
+  };
+  int mismatches = 0;
+  for (int i = 0; i < 2000000 && mismatches < 10; ++i) {
+    const double v = next(i % 6);
+    const std::string expected = NumberToPlainText(v);
+    const std::string got = caculate_text::PlainNumber(v);
+    if (expected == got) continue;
+    ++mismatches;
+    ADD_FAILURE() << std::hexfloat << v << ": " << expected << " != " << got;
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 namespace {

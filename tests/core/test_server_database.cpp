@@ -51,6 +51,9 @@ TEST_P(ServerDatabase, CatalogueOperations) {
   EXPECT_TRUE(m_db.TableExists("NHDir"));
   EXPECT_TRUE(m_db.TableExists("nhdir"));
   EXPECT_FALSE(m_db.TableExists("GP"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Index NHDirName On NHDir(NA)"));
+  EXPECT_TRUE(m_db.IndexExists("nhdirname"));
+  EXPECT_FALSE(m_db.IndexExists("Missing"));
   int length = 0;
   EXPECT_TRUE(m_db.ColumnExists("NHDir", "KNO", &length));
   EXPECT_EQ(length, 15);
