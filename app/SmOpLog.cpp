@@ -46,7 +46,9 @@ int CurrentThreadNumber() {
 void RegisterOperatorText(CSmDatabase* db, const std::string& text) {
   if (!db->BeginTrans()) return;
   const std::vector<SmDbValue> params = {SmDbValue::OfText(text)};
-  if (!db->ExecuteBound("Insert Into SmLogOp(sOp) Values(?)", {}, params)) {
+  if (!db->ExecuteBound("Insert Into SmLogOp(sOp) Values(?)", {}, params, false)) {
+    // Registered already (the key refuses a second row): nothing to say.
+    if (db->LastFailure() != SmDbFailure::Duplicate) db->ReportLastFailure();
     db->Rollback();
     return;
   }
@@ -149,10 +151,18 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
     const bool inserted = db->ExecuteBound(
         "Insert into SmTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) \t\tValues(?,?,?,?,?,?)", {},
         {SmDbValue::OfInt(nTask), SmDbValue::OfInt(nThreadID), SmDbValue::OfText(sT1),
-         SmDbValue::OfText(sT2), SmDbValue::OfText(sComputer), SmDbValue::OfText(sUser)});
-    if (!inserted) {
+         SmDbValue::OfText(sT2), SmDbValue::OfText(sComputer), SmDbValue::OfText(sUser)},
+        false);
+    const bool duplicate = !inserted && db->LastFailure() == SmDbFailure::Duplicate;
+    if (!inserted && !duplicate) {
+      db->ReportLastFailure();
       db->Rollback();
       return;
+    }
+    if (duplicate) {  // the key refused a number another workstation took first
+      db->Rollback();
+      taken = nTask;
+      continue;
     }
     if (db->QueryInt(FormatStr("Select Count(*) From SmTask Where nTask=%d", nTask)) <= 1) {
       db->CommitTrans();

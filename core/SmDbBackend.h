@@ -100,6 +100,8 @@ class CSmDbBackend {
   virtual bool BeginTrans() = 0;
   virtual bool CommitTrans() = 0;
   virtual bool Rollback() = 0;
+  // The engine's reason why the last transaction step failed (empty when it gives none).
+  virtual std::string TransError() const { return {}; }
 
   // Catalogue: user tables (and, with `withSystem`, the engine's own) and their columns.
   virtual bool GetTables(std::vector<std::string>& names, bool withSystem) = 0;

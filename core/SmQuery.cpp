@@ -64,16 +64,15 @@ void CSmQuery::ResetValues() {
   std::fill(m_strings.begin(), m_strings.end(), std::string());
 }
 
+// The engine's reason stands beside the statement on every kind; a lock another workstation
+// holds past the wait is said in plain words.
 void CSmQuery::ReportError(const std::string& translated, const std::string& engineError) {
-  switch (m_kind) {
-    case 0:
-    case 1:
-      SmMessageBox(kExecError + translated);
-      break;
-    default:
-      SmMessageBox(engineError + "\n" + kExecError + translated);
-      break;
-  }
+  std::string shown;
+  if (engineError.find("database is locked") != std::string::npos ||
+      engineError.find("[55P03]") != std::string::npos)
+    shown = std::string(kSmBusyText) + "\n";
+  if (!engineError.empty()) shown += engineError + "\n";
+  SmMessageBox(shown + kExecError + translated);
 }
 
 bool CSmQuery::Open(const std::string& jet, const std::string& server) {

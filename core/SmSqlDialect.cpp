@@ -254,6 +254,7 @@ class CConcatRewriter {
       return t.kind == SmSqlTokenKind::Symbol && (t.text == "+" || t.text == "&");
     });
     if (!any) return;
+    MatchBrackets();
     size_t i = Solid(0);
     Walk(i, m_tokens.size());
   }
@@ -275,13 +276,22 @@ class CConcatRewriter {
   bool Is(size_t i, size_t end, std::string_view word) const {
     return i < end && SmSqlTokenIs(m_tokens[i], word);
   }
+  // The ")" that closes the "(" at `open`, or `end` when it is not closed before `end`.
   size_t Matching(size_t open, size_t end) const {
-    int depth = 0;
-    for (size_t i = open; i < end; ++i) {
-      if (Is(i, end, "(")) ++depth;
-      if (Is(i, end, ")") && --depth == 0) return i;
+    const size_t close = m_close[open];
+    return close < end ? close : end;
+  }
+  // Where every "(" closes, found once, so that nested brackets cost no more than their length.
+  void MatchBrackets() {
+    m_close.assign(m_tokens.size(), m_tokens.size());
+    std::vector<size_t> open;
+    for (size_t i = 0; i < m_tokens.size(); ++i) {
+      if (SmSqlTokenIs(m_tokens[i], "(")) open.push_back(i);
+      if (SmSqlTokenIs(m_tokens[i], ")") && !open.empty()) {
+        m_close[open.back()] = i;
+        open.pop_back();
+      }
     }
-    return end;
   }
 
   bool StartsOperand(size_t i, size_t end) const {
@@ -490,6 +500,7 @@ class CConcatRewriter {
   CSmSqlSchema* m_schema;
   std::vector<std::string> m_tables;
   bool m_tablesFound = false;
+  std::vector<size_t> m_close;  // by token index of "("
 };
 
 }  // namespace

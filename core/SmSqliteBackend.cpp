@@ -7,10 +7,18 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <random>
+#include <thread>
 
 namespace {
 
-const int kBusyMilliseconds = 5000;
+int g_busyMilliseconds = 5000;
+
+// Random whole milliseconds in [low, high].
+int Jitter(int low, int high) {
+  static thread_local std::minstd_rand random(std::random_device{}());
+  return std::uniform_int_distribution<int>(low, high)(random);
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -173,6 +181,32 @@ void CSmSqliteStmtCache::Give(Taken taken) {
   m_entries.insert(std::move(taken));  // a twin taken meanwhile stays; this one goes
 }
 
+void SmSetDataFileBusyWait(int milliseconds) {
+  g_busyMilliseconds = milliseconds;
+}
+
+CSmSqliteBackend::CSmSqliteBackend() : m_busyLimitMs(g_busyMilliseconds) {}
+
+// Another workstation holds the lock: wait in short, uneven steps, so that a waiting station
+// finds the gap between two transactions of a busy one, until the limit has passed.
+int CSmSqliteBackend::OnBusy(void* self, int count) {
+  auto* backend = static_cast<CSmSqliteBackend*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) backend->m_busySince = now;
+  backend->m_contended = true;
+  if (now - backend->m_busySince >= std::chrono::milliseconds(backend->m_busyLimitMs)) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(1, std::min(2 + count, 10))));
+  return 1;
+}
+
+// A station that met another one during its last transaction pauses a little longer than the
+// other polls before it takes the lock again, so that back-to-back commits lock nobody out.
+void CSmSqliteBackend::YieldAfterContention() {
+  if (!m_contended) return;
+  m_contended = false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(12, 20)));
+}
+
 CSmSqliteBackend::~CSmSqliteBackend() {
   Close();
 }
@@ -191,7 +225,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   }
   m_db = db;
   m_path = path;
-  sqlite3_busy_timeout(m_db, kBusyMilliseconds);
+  sqlite3_busy_handler(m_db, &CSmSqliteBackend::OnBusy, this);
   // A file that is not a data file fails here rather than at the first statement.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
@@ -214,11 +248,18 @@ void CSmSqliteBackend::Close() {
 }
 
 void CSmSqliteBackend::SetQueryTimeout(int seconds) {
-  if (m_db) sqlite3_busy_timeout(m_db, seconds > 0 ? seconds * 1000 : kBusyMilliseconds);
+  m_busyLimitMs = seconds > 0 ? seconds * 1000 : g_busyMilliseconds;
 }
 
 bool CSmSqliteBackend::RunPlain(const char* sql) {
   return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool CSmSqliteBackend::RunTrans(const std::string& sql) {
+  m_transError.clear();
+  if (RunPlain(sql.c_str())) return true;
+  m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
+  return false;
 }
 
 bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
@@ -268,9 +309,10 @@ std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std
 bool CSmSqliteBackend::BeginTrans() {
   if (!m_db) return false;
   if (sqlite3_get_autocommit(m_db)) m_transDepth = 0;
+  if (m_transDepth == 0) YieldAfterContention();
   const std::string sql =
       m_transDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT sm_trans" + std::to_string(m_transDepth);
-  if (!RunPlain(sql.c_str())) return false;
+  if (!RunTrans(sql)) return false;
   ++m_transDepth;
   return true;
 }
@@ -281,12 +323,11 @@ bool CSmSqliteBackend::CommitTrans() {
     return false;
   }
   if (m_transDepth <= 1) {
-    if (!RunPlain("COMMIT")) return false;
+    if (!RunTrans("COMMIT")) return false;
     m_transDepth = 0;
     return true;
   }
-  const std::string sql = "RELEASE sm_trans" + std::to_string(m_transDepth - 1);
-  if (!RunPlain(sql.c_str())) return false;
+  if (!RunTrans("RELEASE sm_trans" + std::to_string(m_transDepth - 1))) return false;
   --m_transDepth;
   return true;
 }
@@ -297,7 +338,7 @@ bool CSmSqliteBackend::Rollback() {
     return false;
   }
   if (m_transDepth <= 1) {
-    if (!RunPlain("ROLLBACK")) return false;
+    if (!RunTrans("ROLLBACK")) return false;
     m_transDepth = 0;
     return true;
   }

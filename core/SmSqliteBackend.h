@@ -1,6 +1,7 @@
 #pragma once
 // Kind 0: the yearly data file, an SQLite file. Statements arrive in the Jet form and are
 // adapted by SmSqlDialectSqlite before they run.
+#include <chrono>
 #include <map>
 #include <memory>
 #include <string>
@@ -41,9 +42,13 @@ class CSmSqliteStmtCache {
   unsigned long long m_uses = 0;
 };
 
+// How long a statement of the data file waits for another workstation's lock before it fails
+// with "database is locked" (5 seconds unless set; tests shorten it).
+void SmSetDataFileBusyWait(int milliseconds);
+
 class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
  public:
-  CSmSqliteBackend() = default;
+  CSmSqliteBackend();
   ~CSmSqliteBackend() override;
   CSmSqliteBackend(const CSmSqliteBackend&) = delete;
   CSmSqliteBackend& operator=(const CSmSqliteBackend&) = delete;
@@ -65,6 +70,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool BeginTrans() override;
   bool CommitTrans() override;
   bool Rollback() override;
+  std::string TransError() const override { return m_transError; }
 
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
@@ -80,11 +86,20 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   void RefreshSchemaCache();
   bool RunPlain(const char* sql);
+  bool RunTrans(const std::string& sql);
+  static int OnBusy(void* self, int count);
+  void YieldAfterContention();
 
   sqlite3* m_db = nullptr;
   std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
   int m_transDepth = 0;
+  std::string m_transError;
+  // Waiting for another workstation's lock: how long at most, since when, and whether another
+  // workstation was met during the current transaction (then the next one first lets it in).
+  int m_busyLimitMs;
+  std::chrono::steady_clock::time_point m_busySince;
+  bool m_contended = false;
   // Column types of the tables, read once per table and dropped when the schema changes.
   long long m_schemaVersion = -1;
   bool m_tablesLoaded = false;

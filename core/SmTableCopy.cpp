@@ -8,6 +8,7 @@
 
 bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) {
   m_cursor.reset();
+  m_columns.clear();
   m_eof = true;
   const int kind = m_db->GetKind();
   const std::string translated =
@@ -21,11 +22,14 @@ bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) 
   m_cursor = backend->Query(translated, &error);
   if (m_cursor) {
     m_eof = !m_cursor->Next();
-    if (!m_cursor->Error().empty()) m_cursor.reset();
+    error = m_cursor->Error();
+    if (!error.empty()) m_cursor.reset();
   }
   if (!m_cursor) {
     m_eof = true;
-    SmMessageBox("执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+    // The engine's reason stands beside the statement.
+    SmMessageBox((error.empty() ? "" : error + "\n") + "执行下列SQL语句时出错！\n" + translated,
+                 SM_MB_ICONERROR);
     return false;
   }
   return true;
@@ -37,9 +41,14 @@ void CSmTableRecordset::MoveNext() {
 
 int CSmTableRecordset::Column(const std::string& name) const {
   if (!m_cursor || m_eof) return -1;
-  for (int k = 0; k < m_cursor->ColumnCount(); ++k)
-    if (MakeUpperCopy(m_cursor->ColumnName(k)) == MakeUpperCopy(name)) return k;
-  return -1;
+  // The columns are looked up by name for every value of every row: their positions are
+  // read once.
+  if (m_columns.empty()) {
+    for (int k = 0; k < m_cursor->ColumnCount(); ++k)
+      m_columns.emplace(MakeUpperCopy(m_cursor->ColumnName(k)), k);
+  }
+  const auto it = m_columns.find(MakeUpperCopy(name));
+  return it == m_columns.end() ? -1 : it->second;
 }
 
 long long CSmTableRecordset::GetInt(const std::string& column) const {
@@ -107,7 +116,7 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 }
 
 // A copy to the server sends many rows per statement: as many as this many bound values take.
-constexpr size_t kBatchValues = 30000;
+constexpr size_t kBatchValues = 10000;
 constexpr size_t kBatchRows = 1000;
 
 // "Insert Into table(list) Values(?,..),(?,..)" for `rows` rows of `columns` values.

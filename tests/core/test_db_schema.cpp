@@ -62,7 +62,8 @@ TEST_F(DbSchema, TablesAreEmptyCountsEveryNamedTable) {
   EXPECT_EQ(ShownCount(), 0u);
   // A table that cannot be counted is not taken for empty, and the failure shows.
   EXPECT_FALSE(m_db.TablesAreEmpty("A Missing"));
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Count(*) From Missing");
+  EXPECT_EQ(Shown(),
+            "no such table: Missing\n执行下列SQL语句时出错！\nSelect Count(*) From Missing");
 }
 
 TEST_F(DbSchema, AddColumnFillsEveryRow) {
