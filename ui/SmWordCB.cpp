@@ -46,7 +46,7 @@ void CSmWordCB::OnSaveWord() {
   const QString text = QString::fromStdString(word);
   if (findText(text, Qt::MatchStartsWith) >= 0) return;
   CSmCsRecord row(m_db);
-  row.Set(kWordTable, m_group, std::to_string(m_subNumber), m_db->SqlText(word));
+  row.Set(kWordTable, m_group, std::to_string(m_subNumber), word);
   if (!row.Insert()) return;
   addItem(text);
   setCurrentIndex(count() - 1);
