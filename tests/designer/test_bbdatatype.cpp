@@ -6,6 +6,7 @@
 #include "app/SmVar.h"
 #include "core/SmDatabase.h"
 #include "designer/BbDataType.h"
+#include "designer/RiloData.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/core/test_server_fixture.h"
 
@@ -120,6 +121,19 @@ TEST_P(DefaultVarsTest, TwentyFiveOrWithBmYsTwentySevenInTheFormOfTheBackEnd) {
   ExpectDefaults(Defaults(), 25, server);
   ASSERT_TRUE(GetSmDatabase()->ExecuteSQL("Create Table BmYs(sBm Char(10))"));
   ExpectDefaults(Defaults(), 27, server);
+}
+
+TEST_P(DefaultVarsTest, ReportFileWithoutVariablesReadsTheDefaults) {
+  CRiloData sheet;
+  sheet.m_rows = 1;
+  sheet.m_cols = 1;
+  sheet.m_texts = {"x"};
+  const std::string path = SmTestHome() + "/novars" + std::to_string(GetParam()) + ".QLN";
+  ASSERT_TRUE(sheet.SaveFile(path));
+  ASSERT_TRUE(GetSmDatabase()->ExecuteSQL("Create Table BmYs(sBm Char(10))"));
+  CRiloData back;
+  ASSERT_TRUE(back.LoadFile(path));
+  ExpectDefaults(back.m_vars, 27, GetParam() != 0);
 }
 
 TEST(DefaultVars, WithoutAnOpenDataFileTheFileForms) {
