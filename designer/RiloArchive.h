@@ -1,11 +1,14 @@
 #pragma once
-// The byte stream of the report files: little-endian 4-byte integers, pairs and four-integer
-// records, and texts in GBK behind a length prefix of one byte (below 255), three bytes (0xFF
-// and a 2-byte length below 0xFFFE) or seven bytes (0xFF, 0xFFFF and a 4-byte length). Texts
-// are UTF-8 in memory and converted here only.
+// The items of the report files over the program's archive stream: integers, pairs,
+// four-integer records and texts. A reader also remembers a count it refused, so that a
+// damaged file is told apart from one refused for what it says.
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "core/SmArchive.h"
+
+class QIODevice;
 
 struct SmIntPair {
   int first = 0;
@@ -23,43 +26,38 @@ struct SmIntRect {
 
 class CRiloWriter {
  public:
-  void WriteInt(int value);
+  explicit CRiloWriter(QIODevice& device) : m_out(device) {}
+
+  void WriteInt(int value) { m_out.WriteInt(value); }
   void WritePair(const SmIntPair& pair);
   void WriteRect(const SmIntRect& rect);
   // A text that has no GBK form makes the stream bad.
   void WriteText(std::string_view utf8);
 
-  bool Good() const { return m_good; }
-  const std::string& Bytes() const { return m_bytes; }
+  // Passes the rest to the device; false when a text or a write failed.
+  bool Flush();
 
  private:
-  void WriteRaw(unsigned value, int bytes);
-
-  std::string m_bytes;
-  bool m_good = true;
+  CSmArchiveWriter m_out;
+  bool m_textsOk = true;
 };
 
-// Every read checks the bytes left; a short or undecodable stream becomes bad and stays bad.
 class CRiloReader {
  public:
-  explicit CRiloReader(std::string_view bytes) : m_bytes(bytes) {}
+  explicit CRiloReader(std::string_view bytes) : m_in(bytes) {}
 
-  bool ReadInt(int& value);
+  bool ReadInt(int& value) { return m_in.ReadInt(value); }
   bool ReadPair(SmIntPair& pair);
   bool ReadRect(SmIntRect& rect);
-  bool ReadText(std::string& utf8);
+  bool ReadText(std::string& utf8) { return m_in.ReadText(utf8); }
   // Whether `count` items of at least `size` bytes each can still follow; a count that cannot
   // (or a negative one) makes the stream bad. Checked before anything is sized from a count.
   bool CanHold(long long count, size_t size);
 
-  bool Bad() const { return m_bad; }
-  size_t Left() const { return m_bytes.size() - m_pos; }
+  bool Bad() const { return m_refused || !m_in.Ok(); }
+  size_t Left() const { return m_in.Left(); }
 
  private:
-  bool ReadRaw(unsigned& value, int bytes);
-  bool Fail();
-
-  std::string_view m_bytes;
-  size_t m_pos = 0;
-  bool m_bad = false;
+  CSmArchiveReader m_in;
+  bool m_refused = false;
 };

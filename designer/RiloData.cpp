@@ -371,14 +371,11 @@ bool CRiloData::SaveFile(const std::string& path) const {
     ShowError("无效的文件名。");
     return false;
   }
-  CRiloWriter out;
-  // A refused sheet has said why; the old file stays as it was.
+  // What is not committed is discarded: the old file stays as it was.
+  CRiloWriter out(file);
+  // A refused sheet has said why.
   if (!(whole ? WriteAll(out) : WriteCells(out))) return false;
-  const std::string& bytes = out.Bytes();
-  if (!out.Good() ||
-      file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
+  if (!out.Flush() || !file.commit()) {
     ShowError("保存文档失败。");
     return false;
   }
