@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/SmDocument.h"
+#include "ui/SmPrintHooks.h"
 
 class QMenu;
 class CCaculate;
@@ -19,8 +20,6 @@ class CSmVarTable;
 class CSmTemplateBox;
 
 using CSmStringList = std::vector<std::string>;
-// Rows of print variables or print fields: three texts each.
-using CSmPrintVarList = std::vector<std::array<std::string, 3>>;
 
 class CSmDataType {
  public:
