@@ -16,6 +16,7 @@ class QLabel;
 class QMenu;
 class CCaculate;
 class CSmDatabase;
+class CSmVarTable;
 
 class CSmTemplateBox;
 
@@ -91,7 +92,7 @@ class CSmDataType {
   // Writes the module's interface data files into the current directory.
   virtual void ExportData() {}
   // Appends the module's default report variables to a variable table.
-  virtual void GetDefaultVars(void* /*varTable*/) {}
+  virtual void GetDefaultVars(CSmVarTable& /*vars*/) {}
   // The module's Settings menu, or null.
   virtual QMenu* GetContextMenu() { return nullptr; }
   virtual bool OpenLogView() { return false; }

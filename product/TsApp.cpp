@@ -4,8 +4,8 @@
 #include <QMenu>
 
 #include "admin/SmAdminCommands.h"
+#include "designer/BbDataType.h"
 #include "platform/SmCommandIds.h"
-#include "product/BbDataType.h"
 #include "product/TsDataType.h"
 
 CTsApp::CTsApp() {
