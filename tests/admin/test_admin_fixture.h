@@ -3,6 +3,7 @@
 // engine (kind 0) or as a server database (kind 2), with its work session started.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "app/SmApp.h"
@@ -14,12 +15,16 @@
 
 class AdminFileTest : public testing::TestWithParam<int> {
  protected:
-  // Each test program keeps to its own extension on the shared server.
+  // Each test program keeps to its own extension on the shared server, and each test (they run
+  // side by side) to an account set of its own.
   static constexpr const char* kExt = "tsa";
-  static constexpr const char* kCode = "0044";
 
   void SetUp() override {
     SmResetMessages();
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    m_code = FormatStr(
+        "%04zu",
+        std::hash<std::string>{}(std::string(test->test_suite_name()) + test->name()) % 10000);
     m_app.m_moduleInfo.m_ext = kExt;
     if (GetParam() == 0) {
       m_path = SmCreateTestDataFile(2016);
@@ -38,7 +43,7 @@ class AdminFileTest : public testing::TestWithParam<int> {
     m_login = SmPgLogin(GetParam());
     DropServerFile(2016);
     std::string name;
-    ASSERT_TRUE(SmCreateServerYearFile(m_app, GetParam(), m_login, kCode, 2016, &name));
+    ASSERT_TRUE(SmCreateServerYearFile(m_app, GetParam(), m_login, m_code, 2016, &name));
     m_app.m_env.SetKind(GetParam());
     ASSERT_TRUE(m_app.m_env.WriteDbLogin(m_login));
     ASSERT_TRUE(m_app.m_env.OpenFile(m_login.server, name, "101", true))
@@ -48,7 +53,7 @@ class AdminFileTest : public testing::TestWithParam<int> {
     CSmDatabase master(GetParam());
     ASSERT_TRUE(master.Open("master", m_login)) << "cannot reach the test server";
     master.ExecuteSQL(
-        "Drop Database If Exists " + SmServerDatabaseName(kExt, kCode, year) + " With (FORCE)", {},
+        "Drop Database If Exists " + SmServerDatabaseName(kExt, m_code, year) + " With (FORCE)", {},
         128, false);
   }
   // Rows of the log with the operation code.
@@ -63,4 +68,5 @@ class AdminFileTest : public testing::TestWithParam<int> {
   CSmDatabase* m_db = nullptr;
   std::string m_path;
   CSmConnInfo m_login;
+  std::string m_code;  // the account set on the server
 };

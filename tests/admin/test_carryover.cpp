@@ -62,7 +62,7 @@ class CarryOverTest : public AdminFileTest {
       return;
     }
     DropServerFile(year);
-    ASSERT_TRUE(SmCreateServerYearFile(m_app, GetParam(), m_login, kCode, year));
+    ASSERT_TRUE(SmCreateServerYearFile(m_app, GetParam(), m_login, m_code, year));
   }
   void DropOlderFiles() {
     if (GetParam() == 0) return;
