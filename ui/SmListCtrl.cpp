@@ -46,7 +46,7 @@ const MenuItem kMenu300[] = {
     {SM_ID_EDIT_FIND, "查找(&F)\tCtrl+F"},
     {SM_ID_EDIT_REPEAT, "查找下一个(&E)\tF3"},
     {0, nullptr},
-    {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+    {SM_ID_HELP, "帮助(&H)\tF1"},
     {SM_ID_CALCULATOR, "计算器(&B)\tF12"},
     {0, nullptr},
     {SM_ID_FILE_PRINT, "打印 ...\tCtrl+P"},
@@ -457,7 +457,7 @@ bool CSmListCtrl::OnCommand(unsigned id) {
     case SM_ID_FILE_PRINT_SETUP:
       PrinterSetup();
       break;
-    case SM_ID_HELP_FINDER:
+    case SM_ID_HELP:
       break;  // no help file is installed with the program
     case SM_ID_CALCULATOR: {
       CSmCalcDlg calc(false, {}, nullptr);

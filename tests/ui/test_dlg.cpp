@@ -94,6 +94,7 @@ TEST(SmDlg, ContextMenuHasTheDialogItemsAndAsksEachOne) {
   auto menu = dlg.CreateContextMenu();
   ASSERT_EQ(menu->actions().size(), 3);
   EXPECT_EQ(menu->actions()[0]->text(), "帮助(&H)\tF1");
+  EXPECT_EQ(menu->actions()[0]->objectName(), "57670");
   EXPECT_TRUE(menu->actions()[0]->isEnabled());
   EXPECT_EQ(menu->actions()[1]->objectName(), "43002");
   EXPECT_FALSE(menu->actions()[1]->isEnabled());
