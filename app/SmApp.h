@@ -129,7 +129,7 @@ class CSmApp : public CSmWinApp {
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
   // Whether the template box is shown (the main frame answers).
-  virtual bool IsTemplateBoxVisible() const { return true; }
+  virtual bool IsTemplateBoxVisible() const;
 
   // ---- start-up pieces
   // Parameter text of the updater: "\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d".
