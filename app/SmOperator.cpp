@@ -1,6 +1,7 @@
 #include "app/SmOperator.h"
 
 #include <QString>
+#include <functional>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
@@ -102,9 +103,11 @@ bool HasRight(const std::string& number, const std::string& code, CSmDatabase* d
 
 namespace {
 
-// Writes the operator row in a transaction and checks the number is held once.
+// Writes the operator row in a transaction, checks the number is held once and runs `follow`
+// (the rights rows that go with the operator) before the commit: any failure rolls back both.
 bool WriteOperator(CSmDatabase* db, const std::string& statement,
-                   const std::vector<SmDbValue>& params, const std::string& number) {
+                   const std::vector<SmDbValue>& params, const std::string& number,
+                   const std::function<bool()>& follow = {}) {
   if (!db->BeginTrans()) return false;
   if (!db->ExecuteBound(statement, {}, params)) {
     db->Rollback();
@@ -113,6 +116,10 @@ bool WriteOperator(CSmDatabase* db, const std::string& statement,
   if (db->QueryInt("Select Count(*) From Opr Where Opno='" + db->SqlText(number, 3) + "'") != 1) {
     db->Rollback();
     SmMessageBox("操作员代码重复！", SM_MB_OK | SM_MB_ICONERROR);
+    return false;
+  }
+  if (follow && !follow()) {
+    db->Rollback();
     return false;
   }
   return db->CommitTrans();
@@ -134,17 +141,22 @@ bool CSmOperator::Insert(CSmDatabase* db) {
 bool CSmOperator::Update(const std::string& oldNumber, CSmDatabase* db) {
   if (!db || !IsValidOperatorNumber(Opno)) return false;
   if (oldNumber == "101" && Opno != "101") return false;
+  // A new number takes the rights and every module's records with it, in the same transaction.
+  const auto moveRights = [&] {
+    if (Opno == oldNumber) return true;
+    if (!db->ExecuteBound("Update PWR Set Opno=? Where Opno=?", {},
+                          {SmDbValue::OfText(Opno), SmDbValue::OfText(oldNumber)})) {
+      return false;
+    }
+    if (CSmApp* app = SmGetApp()) app->NotifyTypesText(kOperatorCodeKind, oldNumber, Opno);
+    return true;
+  };
   const bool ok = WriteOperator(
       db, "Update OPR Set Opno=?,Na=?,Psd=? Where Opno=?",
       {SmDbValue::OfText(GbkCut(Opno, 3)), SmDbValue::OfText(GbkCut(Na, kSmOperatorNameWidth)),
        SmDbValue::OfText(SmEncodePassword(Psd)), SmDbValue::OfText(oldNumber)},
-      Opno);
+      Opno, moveRights);
   if (!ok) return false;
-  if (Opno != oldNumber) {
-    db->ExecuteBound("Update PWR Set Opno=? Where Opno=?", {},
-                     {SmDbValue::OfText(Opno), SmDbValue::OfText(oldNumber)});
-    if (CSmApp* app = SmGetApp()) app->NotifyTypesText(kOperatorCodeKind, oldNumber, Opno);
-  }
   CSmOpLog(kLogOperators, "修改操作员(" + oldNumber + ")为：" + OperatorLogText(Opno, Na));
   return true;
 }
@@ -168,8 +180,12 @@ bool DeleteOperator(const std::string& number, CSmDatabase* db) {
     SmMessageBox("该操作员已有操作记录，不能删除！", SM_MB_OK | SM_MB_ICONERROR);
     return false;
   }
+  // The rights go with the operator, in the same transaction.
+  if (!db->ExecuteBound("Delete From PWR Where Opno=?", {}, {SmDbValue::OfText(number)})) {
+    db->Rollback();
+    return false;
+  }
   if (!db->CommitTrans()) return false;
-  db->ExecuteBound("Delete From PWR Where Opno=?", {}, {SmDbValue::OfText(number)});
   CSmOpLog(kLogOperators, "删除操作员：" + number);
   return true;
 }
