@@ -136,6 +136,7 @@ CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
     if (menu.exec(m_rights->viewport()->mapToGlobal(at)) == toggle) ToggleSelectedRights();
   });
   LoadOperators();
+  m_operators->setFocus();
 }
 
 CSmDatabase* CSmOperatorDlg::Db() const {
@@ -151,7 +152,8 @@ void CSmOperatorDlg::LoadOperators(const std::string& select) {
   m_operators->clear();
   CSmOperatorArray rows;
   LoadOperatorList(&rows, Db(), true);
-  for (const CSmOperator& op : rows) m_operators->AddRow({op.Opno, op.Na});
+  // Plain rows: the operator list has no check boxes.
+  for (const CSmOperator& op : rows) new QTreeWidgetItem(m_operators, {Q(op.Opno), Q(op.Na)});
   if (m_operators->RowCount() == 0) {
     LoadRights();
     return;
