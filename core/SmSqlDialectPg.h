@@ -30,6 +30,8 @@ inline constexpr const char* kSmPgMaintenanceDb = "postgres";
 std::string SmPgServerTimeSql();
 // One row, one integer column: 1 when the database exists (names compared without case).
 std::string SmPgDatabaseExistsSql(const std::string& quotedName);
+// One row, one integer column: 1 when the index exists (names compared without case).
+std::string SmPgIndexExistsSql(const std::string& quotedName);
 // Rows of host, program, lowest and highest process id and connection count of the other
 // connections to the database (names compared without case), as texts.
 std::string SmPgDatabaseUsersSql(const std::string& quotedName);
