@@ -215,7 +215,7 @@ void CSmDlg::OnEnter() {
 
 void CSmDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-    OnCommand(SM_ID_HELP_FINDER);
+    OnCommand(SM_ID_HELP);
     return;
   }
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

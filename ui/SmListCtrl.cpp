@@ -571,7 +571,7 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
   } else if (key == Qt::Key_F12) {
     id = SM_ID_CALCULATOR;
   } else if (key == Qt::Key_F1) {
-    id = SM_ID_HELP_FINDER;
+    id = SM_ID_HELP;
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Open();
     return;
