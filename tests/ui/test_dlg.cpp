@@ -349,6 +349,6 @@ TEST(SmDlg, HelpFromMenuOrF1AnswersOnce) {
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
   }
   SmResetMessages();
-  EXPECT_TRUE(dlg.OnCommand(57667));
+  EXPECT_TRUE(dlg.OnCommand(57670));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
 }
