@@ -625,11 +625,14 @@ bool CSmEnvironment::ReadDbLogin(CSmConnInfo& settings) {
   if (!ReadValue(key, "UID", user) || !ReadValue(key, "PWD", password)) return false;
   settings.user = user;
   settings.password = ReadStoredPassword(password);
+  std::string host;
+  if (ReadValue(key, "Server", host)) settings.host = host;  // set by this program's setup
   return true;
 }
 
 bool CSmEnvironment::WriteDbLogin(const CSmConnInfo& settings) {
   const std::string key = ProgramKey() + "\\" + settings.server;
   return WriteValue(key, "UID", settings.user) &&
-         WriteValue(key, "PWD", StorePassword(settings.password));
+         WriteValue(key, "PWD", StorePassword(settings.password)) &&
+         WriteValue(key, "Server", settings.host);
 }

@@ -10,6 +10,7 @@
 
 #include "core/SmConnInfo.h"
 #include "core/SmDbBackend.h"
+#include "core/SmFileLock.h"
 
 class CSmDatabase {
  public:
@@ -117,14 +118,18 @@ class CSmDatabase {
 
   // The back end of the open connection (null when closed); used by the query object.
   CSmDbBackend* Backend() const { return m_backend.get(); }
-  // The engine's text of the last failed statement (not shown to the user).
+  // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
 
  private:
   static std::vector<std::string> SplitFields(const std::string& list);
+  // Kind 0: takes the data file's lock shared; false while another deletes the file.
+  bool HoldDataFile(const std::string& path);
 
   CSmConnInfo m_settings;
   std::unique_ptr<CSmDbBackend> m_backend;
+  // Kind 0: held shared while the data file is open, so that it is not deleted under it.
+  CSmFileLock m_inUse;
   int m_kind = 0;
   std::string m_lastError;
 };
