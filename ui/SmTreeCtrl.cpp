@@ -227,9 +227,11 @@ void CSmTreeCtrl::keyPressEvent(QKeyEvent* event) {
     event->accept();  // the dialog around the tree does not see this Enter
     return;
   }
-  if (const int id = CommandOfKey(event)) {
-    // Ctrl+Home and Shift+Home are commands, not moves.
-    if (RunCommand(id) && event->key() == Qt::Key_Home) return;
+  // A key that ran a command is done: the view's own handling would move the selection
+  // (Ctrl+Home) or put the item's text on the clipboard over the rows (Ctrl+C).
+  if (const int id = CommandOfKey(event); id && RunCommand(id)) {
+    event->accept();
+    return;
   }
   QTreeWidget::keyPressEvent(event);
 }

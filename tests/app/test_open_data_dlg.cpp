@@ -5,10 +5,10 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
-#include <QTextStream>
 #include <QMenu>
+#include <QProcess>
 #include <QSettings>
+#include <QTextStream>
 #include <algorithm>
 #include <memory>
 
