@@ -65,11 +65,6 @@ CSmConnInfo CSmBookStore::DataSourceLogin(const std::string& source) {
   return login;
 }
 
-bool CSmBookStore::PasswordMatches(const std::string& typed, const std::string& password) {
-  return QString::fromStdString(typed).compare(QString::fromStdString(password),
-                                               Qt::CaseInsensitive) == 0;
-}
-
 CSmBookStore::Refused CSmBookStore::DeleteYearFile(const CSmEnvironment& env,
                                                    const std::string& source,
                                                    const std::string& file, const std::string& opno,
@@ -94,7 +89,7 @@ CSmBookStore::Refused CSmBookStore::DeleteYearFile(const CSmEnvironment& env,
       return Refused::File;
     }
   }
-  if (!PasswordMatches(typed, admin.Psd)) {
+  if (!admin.CheckPassword(typed, nullptr)) {
     SmMessageBox("系统操作员口令有误，请重输！", SM_MB_OK | SM_MB_ICONERROR);
     return Refused::Password;
   }

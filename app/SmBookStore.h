@@ -42,9 +42,6 @@ class CSmBookStore {
   // The saved login of a data source, else the defaults with the data source as server.
   static CSmConnInfo DataSourceLogin(const std::string& source);
 
-  // Whether a typed password is the operator's password (case is ignored).
-  static bool PasswordMatches(const std::string& typed, const std::string& password);
-
   // Why a deletion of a year file did not happen: the control to correct, or nothing.
   enum class Refused { No, Operator, Password, File, Declined };
   // Deletes the year file `file` (the data-file path, or a database of data source `source`)

@@ -5,6 +5,7 @@
 #include <QStorageInfo>
 
 #include "app/SmApp.h"
+#include "app/SmKeyring.h"
 #include "app/SmOperator.h"
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
@@ -65,7 +66,7 @@ std::string SmOpenErrorText(int kind, int code, const std::string& ext) {
       case -4:
         return "Vornel账务数据文件不能是文件夹！";
       case -5:
-        return "Vornel账务数据文件不能是只读文件！";
+        return "Vornel账务数据文件不能是只读文件！" + (ext.empty() ? "" : "\n" + ext);
       case -6:
         return "Vornel账务数据文件不能是系统文件！";
       case -7:
@@ -149,6 +150,7 @@ void CSmEnvironment::CopyFrom(const CSmEnvironment& other) {
   m_t1 = other.m_t1;
   m_t13 = other.m_t13;
   m_logOn = other.m_logOn;
+  m_sysTabRead = other.m_sysTabRead;
 }
 
 CSmEnvironment::~CSmEnvironment() {
@@ -171,6 +173,7 @@ void CSmEnvironment::Reset() {
   m_jt.clear();
   m_t1.clear();
   m_t13.clear();
+  m_sysTabRead.clear();
   m_year = 0;
   m_month = 0;
   m_logOn = 1;
@@ -202,9 +205,9 @@ bool CSmEnvironment::YearFiles() const {
   return app ? app->HasYearFiles() : true;
 }
 
-bool CSmEnvironment::ReportOpenError(int code, bool show) const {
+bool CSmEnvironment::ReportOpenError(int code, bool show, const std::string& given) const {
   if (!show) return false;
-  std::string extra;
+  std::string extra = given;
   if (code == -10 && m_dbKind == 0) {
     extra = FormatStr("文件名应当改为：“%d.%s”", m_year, DataFileExt().c_str());
   }
@@ -236,6 +239,10 @@ bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folde
     return ReportOpenError(-4, show);
   }
   if (!info.isWritable()) return ReportOpenError(-5, show);
+  // Every change writes a journal beside the file: its folder must take new files.
+  if (!QFileInfo(info.absolutePath()).isWritable())
+    return ReportOpenError(-5, show,
+                           "数据文件所在的文件夹不能写入：" + info.absolutePath().toStdString());
   // A file of the system is not known here; hidden files are those the platform hides.
   if (info.isHidden()) return ReportOpenError(-7, show);
   int fileYear = 0;
@@ -313,7 +320,7 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   }
   m_operatorNo = op.Opno;
   m_operatorName = op.Na;
-  m_operatorPassword = op.Psd;
+  m_operatorPassword = op.StoredPassword();
   ReadLogSwitch();
   m_dataFile = target;
   m_settings = settings;
@@ -322,16 +329,35 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
 
 // ---------------------------------------------------------------- SYSTAB
 
+namespace {
+
+const char kSysTabSelect[] =
+    "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),rtrim(T13) FROM SYSTAB";
+
+// The row of the query as texts, to tell whether it changed.
+std::vector<std::string> SysTabRow(CSmQuery& query) {
+  std::vector<std::string> row = {std::to_string(query.GetInt(0)), std::to_string(query.GetInt(1))};
+  for (int k = 0; k < 6; ++k) row.push_back(query.GetString(k));
+  return row;
+}
+
+// The stored row; empty when none can be read.
+std::vector<std::string> ReadSysTabRow(CSmDatabase* db) {
+  CSmQuery query(2, 0, 6, db);
+  if (!query.Open(kSysTabSelect) || query.IsEOF()) return {};
+  return SysTabRow(query);
+}
+
+}  // namespace
+
 bool CSmEnvironment::ReadSysTab(bool show) {
   CSmQuery query(2, 0, 6, m_db.get());
   // A file without the table is no data file of ours: say so without a statement error.
-  const bool open = m_db->IsOpen() && m_db->TableExists("SYSTAB") &&
-                    query.Open(
-                        "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),"
-                        "rtrim(T13) FROM SYSTAB");
+  const bool open = m_db->IsOpen() && m_db->TableExists("SYSTAB") && query.Open(kSysTabSelect);
   const int notFound = m_dbKind == 0 ? -9 : -4;
   if (!open || query.IsEOF())
     return ReportOpenError(open ? notFound : (m_dbKind == 0 ? -9 : -3), show);
+  m_sysTabRead = SysTabRow(query);
   const int py = static_cast<int>(query.GetInt(0));
   if (YearFiles()) {
     if (py != m_year) {
@@ -355,6 +381,18 @@ bool CSmEnvironment::WriteSysTab() {
   CSmDatabase* db = GetDatabase();
   if (!db) return false;
   if (!db->BeginTrans()) return false;
+  // Another workstation may have saved the row since it was read here: its change would be
+  // lost unseen. The update takes the row's lock on a server before the row is compared.
+  if (!m_sysTabRead.empty()) {
+    const bool locked = db->ExecuteSQL("Update SYSTAB Set PY=PY");  // reports its failure
+    if (!locked || ReadSysTabRow(db) != m_sysTabRead) {
+      db->Rollback();
+      if (locked)
+        SmMessageBox("文件信息已被另一工作站修改，本次修改没有保存！\n请重新读取文件信息后再修改。",
+                     SM_MB_OK | SM_MB_ICONERROR);
+      return false;
+    }
+  }
   const bool ok =
       db->ExecuteSQL("Delete From SysTab") &&
       db->ExecuteBound(
@@ -367,7 +405,9 @@ bool CSmEnvironment::WriteSysTab() {
     db->Rollback();
     return false;
   }
-  return db->CommitTrans();
+  if (!db->CommitTrans()) return false;
+  m_sysTabRead = ReadSysTabRow(db);
+  return true;
 }
 
 std::string CSmEnvironment::GetUnitName(bool fresh) {
@@ -497,7 +537,7 @@ bool CSmEnvironment::CheckVersionStamp(CSmDatabase* db, int* backEnd, int* produ
   const std::string title = StampTitle();
   if (!row.Load(kStampGroup, 2) || row.CsVal != title) {
     row.Delete(kStampGroup, 2);
-    row.Set(kStampGroup, 2, "", db->SqlText(title, 200));
+    row.Set(kStampGroup, 2, "", GbkCut(title, 200));
     row.Insert();
   }
   return true;
@@ -619,20 +659,30 @@ bool CSmEnvironment::SaveToRegistry(int moduleId) {
   return WriteValue(key, "DataDir", m_dataFile);
 }
 
+// The server password lives in the desktop's keyring where one runs ("PWDKeyring" is then
+// "1" and "PWD" empty); else in "PWD", in a settings file only the user can read.
 bool CSmEnvironment::ReadDbLogin(CSmConnInfo& settings) {
   const std::string key = ProgramKey() + "\\" + settings.server;
-  std::string user, password;
+  std::string user, password, inKeyring;
   if (!ReadValue(key, "UID", user) || !ReadValue(key, "PWD", password)) return false;
   settings.user = user;
-  settings.password = ReadStoredPassword(password);
   std::string host;
   if (ReadValue(key, "Server", host)) settings.host = host;  // set by this program's setup
+  if (ReadValue(key, "PWDKeyring", inKeyring) && inKeyring == "1") {
+    SmKeyringRead(key, settings.password);  // a keyring gone since asks for it again
+    return true;
+  }
+  settings.password = ReadStoredPassword(password);
   return true;
 }
 
 bool CSmEnvironment::WriteDbLogin(const CSmConnInfo& settings) {
   const std::string key = ProgramKey() + "\\" + settings.server;
-  return WriteValue(key, "UID", settings.user) &&
-         WriteValue(key, "PWD", StorePassword(settings.password)) &&
-         WriteValue(key, "Server", settings.host);
+  if (!WriteValue(key, "UID", settings.user) || !WriteValue(key, "Server", settings.host))
+    return false;
+  if (SmKeyringWrite(key, settings.password))
+    return WriteValue(key, "PWD", "") && WriteValue(key, "PWDKeyring", "1");
+  const bool ok = WriteValue(key, "PWD", StorePassword(settings.password)) &&
+                  WriteValue(key, "PWDKeyring", "0");
+  return SmRestrictSettingsFile() && ok;
 }

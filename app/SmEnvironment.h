@@ -4,6 +4,7 @@
 // rights, and the log switch. The last log-in is kept in the settings store.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/SmConnInfo.h"
 
@@ -49,7 +50,7 @@ class CSmEnvironment {
   void SetLogOn(int on) { m_logOn = on; }
 
   // Shows the message of an open failure when `show` is set; always false.
-  bool ReportOpenError(int code, bool show) const;
+  bool ReportOpenError(int code, bool show, const std::string& extra = {}) const;
   // Checks the program stamp and rewrites it when it differs; null means this connection.
   bool CheckVersionStamp(CSmDatabase* db, int* backEnd, int* productNo, int* versionNo);
   // The newest stamp of group 9133 row 1 (all -1 without one); the number of such rows.
@@ -119,6 +120,8 @@ class CSmEnvironment {
   std::string m_t1;
   std::string m_t13;
   int m_logOn = 1;
+  // The `SYSTAB` row as last read or written here; a save checks that it is still so.
+  std::vector<std::string> m_sysTabRead;
 };
 
 // The open message of a code for a database kind (the stop box's text).

@@ -18,6 +18,13 @@ constexpr int kCodeEndWork = 1;
 // A session number taken by another workstation at the same moment is taken again, this often.
 constexpr int kTaskAttempts = 5;
 
+// Listing one session of a season's log reads its rows through this index.
+constexpr const char* kSessionIndex = "SmLogTask";
+
+void CreateSessionIndex(CSmDatabase* db) {
+  db->ExecuteSQL(std::string("Create Index ") + kSessionIndex + " On SmLog(nTask)");
+}
+
 std::string Now() {
   return QDateTime::currentDateTime().toString("yyyyMMddHHmmss").toStdString();
 }
@@ -39,7 +46,9 @@ int CurrentThreadNumber() {
 void RegisterOperatorText(CSmDatabase* db, const std::string& text) {
   if (!db->BeginTrans()) return;
   const std::vector<SmDbValue> params = {SmDbValue::OfText(text)};
-  if (!db->ExecuteBound("Insert Into SmLogOp(sOp) Values(?)", {}, params)) {
+  if (!db->ExecuteBound("Insert Into SmLogOp(sOp) Values(?)", {}, params, false)) {
+    // Registered already (the key refuses a second row): nothing to say.
+    if (db->LastFailure() != SmDbFailure::Duplicate) db->ReportLastFailure();
     db->Rollback();
     return;
   }
@@ -142,10 +151,18 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
     const bool inserted = db->ExecuteBound(
         "Insert into SmTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) \t\tValues(?,?,?,?,?,?)", {},
         {SmDbValue::OfInt(nTask), SmDbValue::OfInt(nThreadID), SmDbValue::OfText(sT1),
-         SmDbValue::OfText(sT2), SmDbValue::OfText(sComputer), SmDbValue::OfText(sUser)});
-    if (!inserted) {
+         SmDbValue::OfText(sT2), SmDbValue::OfText(sComputer), SmDbValue::OfText(sUser)},
+        false);
+    const bool duplicate = !inserted && db->LastFailure() == SmDbFailure::Duplicate;
+    if (!inserted && !duplicate) {
+      db->ReportLastFailure();
       db->Rollback();
       return;
+    }
+    if (duplicate) {  // the key refused a number another workstation took first
+      db->Rollback();
+      taken = nTask;
+      continue;
     }
     if (db->QueryInt(FormatStr("Select Count(*) From SmTask Where nTask=%d", nTask)) <= 1) {
       db->CommitTrans();
@@ -172,7 +189,12 @@ void CSmOpLog::EndWork() {
 }
 
 void CSmOpLog::CreateTables(CSmDatabase* db) {
-  if (!db || db->TableExists("SmTask")) return;
+  if (!db) return;
+  if (db->TableExists("SmTask")) {
+    // Files made before the index existed get it when they are opened.
+    if (db->TableExists("SmLog") && !db->IndexExists(kSessionIndex)) CreateSessionIndex(db);
+    return;
+  }
   const std::string width = std::to_string(kSmLogOperatorWidth);
   const std::string statements[] = {
       "Create Table SmTask(nTask Long,nThreadID Long,sT1 Char(14),sT2 Char(14),"
@@ -187,6 +209,7 @@ void CSmOpLog::CreateTables(CSmDatabase* db) {
     }
     db->ExecuteSQL(jet, server);
   }
+  CreateSessionIndex(db);
 }
 
 void CSmOpLog::DeleteTask(int task, CSmDatabase* db) {

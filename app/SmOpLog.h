@@ -36,7 +36,8 @@ class CSmOpLog {
   // Stores the end time of the session (or removes a row never stored) and logs the end.
   void EndWork();
 
-  // SmTask, SmLog and SmLogOp, when SmTask is missing.
+  // SmTask, SmLog (with its index by session) and SmLogOp, when SmTask is missing; an older
+  // file without the index gets it.
   static void CreateTables(CSmDatabase* db);
   static void DeleteTask(int task, CSmDatabase* db);
   static int QueryTasks(const std::string& where, const std::string& order, CSmDatabase* db,

@@ -646,12 +646,12 @@ bool CSmOpenDataFileDlg::ValidateAndSave() {
     m_tree->setFocus();
     return false;
   }
-  m_env.SetOperatorPassword(op.Psd);
+  m_env.SetOperatorPassword(op.StoredPassword());
   if (m_env.GetDatabaseKind() == 0) QDir::setCurrent(QString::fromStdString(m_env.GetDataFolder()));
   const std::string typed = m_password->text().toStdString();
   const bool unchanged = typed.empty() && op.Opno == m_startOp.Opno && op.Na == m_startOp.Na &&
-                         op.Psd == m_startOp.Psd;
-  if (!unchanged && !CSmBookStore::PasswordMatches(typed, op.Psd)) {
+                         op.StoredPassword() == m_startOp.Psd;  // the stored form
+  if (!unchanged && !op.CheckPassword(typed, db)) {
     SmMessageBox("操作员口令不正确！", SM_MB_OK | SM_MB_ICONERROR);
     m_env.Close();
     m_password->setFocus();

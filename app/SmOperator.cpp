@@ -1,5 +1,8 @@
 #include "app/SmOperator.h"
 
+#include <QCryptographicHash>
+#include <QPasswordDigestor>
+#include <QRandomGenerator>
 #include <QString>
 
 #include "app/SmApp.h"
@@ -62,6 +65,50 @@ bool SmIsEncodedPassword(const std::string& stored) {
   return !stored.empty() && stored[0] == kMarker;
 }
 
+namespace {
+
+// marker, tag, 16 bytes of salt and 32 of key in hexadecimal: 1 + 3 + 32 + 1 + 64 bytes.
+constexpr char kHashTag[] = "$1$";
+constexpr int kSaltBytes = 16;
+constexpr int kKeyBytes = 32;
+constexpr int kIterations = 60000;
+
+// The form the comparison sees: case folded, every blank kept.
+QByteArray ComparedForm(const std::string& plain) {
+  return QString::fromStdString(plain).toCaseFolded().toUtf8();
+}
+
+QByteArray DeriveKey(const std::string& plain, const QByteArray& salt) {
+  return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, ComparedForm(plain), salt,
+                                            kIterations, kKeyBytes);
+}
+
+}  // namespace
+
+bool SmIsHashedPassword(const std::string& stored) {
+  return stored.size() == 1 + 3 + 2 * kSaltBytes + 1 + 2 * kKeyBytes && stored[0] == kMarker &&
+         stored.compare(1, 3, kHashTag) == 0 && stored[4 + 2 * kSaltBytes] == '$';
+}
+
+std::string SmHashPassword(const std::string& plain) {
+  if (plain.empty()) return std::string(1, kMarker);
+  QByteArray salt(kSaltBytes, '\0');
+  QRandomGenerator::system()->generate(salt.begin(), salt.end());
+  return std::string(1, kMarker) + kHashTag + salt.toHex().toStdString() + "$" +
+         DeriveKey(plain, salt).toHex().toStdString();
+}
+
+bool SmPasswordMatches(const std::string& stored, const std::string& typed) {
+  if (!SmIsEncodedPassword(stored)) return false;
+  if (!SmIsHashedPassword(stored)) {
+    return QString::fromStdString(typed).compare(QString::fromStdString(SmDecodePassword(stored)),
+                                                 Qt::CaseInsensitive) == 0;
+  }
+  const QByteArray salt = QByteArray::fromHex(QByteArray::fromStdString(stored.substr(4, 32)));
+  const QByteArray key = QByteArray::fromHex(QByteArray::fromStdString(stored.substr(37)));
+  return DeriveKey(typed, salt) == key;
+}
+
 bool IsValidOperatorNumber(const std::string& number) {
   return !number.empty() && number >= "101";
 }
@@ -75,8 +122,10 @@ int CSmOperator::Query(const std::string& where, const std::string& order, CSmDa
     return 0;
   }
   for (; !query.IsEOF(); query.MoveNext()) {
-    rows->emplace_back(query.GetString(0), query.GetString(1),
-                       SmDecodePassword(query.GetString(2)));
+    CSmOperator& op = rows->emplace_back(query.GetString(0), query.GetString(1), "");
+    op.m_stored = query.GetString(2);
+    op.m_readName = op.Na;
+    op.m_read = true;
   }
   return static_cast<int>(rows->size());
 }
@@ -106,40 +155,78 @@ namespace {
 bool WriteOperator(CSmDatabase* db, const std::string& statement,
                    const std::vector<SmDbValue>& params, const std::string& number) {
   if (!db->BeginTrans()) return false;
-  if (!db->ExecuteBound(statement, {}, params)) {
-    db->Rollback();
-    return false;
+  bool duplicate = false;
+  if (!db->ExecuteBound(statement, {}, params, false)) {
+    duplicate = db->LastFailure() == SmDbFailure::Duplicate;  // the key refused the number
+    if (!duplicate) db->ReportLastFailure();
+  } else {
+    duplicate =
+        db->QueryInt("Select Count(*) From Opr Where Opno='" + db->SqlText(number, 3) + "'") != 1;
+    if (!duplicate) return db->CommitTrans();
   }
-  if (db->QueryInt("Select Count(*) From Opr Where Opno='" + db->SqlText(number, 3) + "'") != 1) {
-    db->Rollback();
-    SmMessageBox("操作员代码重复！", SM_MB_OK | SM_MB_ICONERROR);
-    return false;
-  }
-  return db->CommitTrans();
+  db->Rollback();
+  if (duplicate) SmMessageBox("操作员代码重复！", SM_MB_OK | SM_MB_ICONERROR);
+  return false;
 }
 
 }  // namespace
 
 bool CSmOperator::Insert(CSmDatabase* db) {
   if (!db || !IsValidOperatorNumber(Opno)) return false;
+  const std::string stored = SmHashPassword(Psd);
   const bool ok = WriteOperator(
       db, "Insert Into OPR(OPNO,NA,PSD) Values(?,?,?)",
       {SmDbValue::OfText(GbkCut(Opno, 3)), SmDbValue::OfText(GbkCut(Na, kSmOperatorNameWidth)),
-       SmDbValue::OfText(SmEncodePassword(Psd))},
+       SmDbValue::OfText(stored)},
       Opno);
-  if (ok) CSmOpLog(kLogOperators, "增加操作员：" + OperatorLogText(Opno, Na));
-  return ok;
+  if (!ok) return false;
+  m_stored = stored;
+  m_readName = GbkCut(Na, kSmOperatorNameWidth);
+  m_read = true;
+  CSmOpLog(kLogOperators, "增加操作员：" + OperatorLogText(Opno, Na));
+  return true;
 }
+
+namespace {
+
+// Inside the write transaction: the operator must still be stored as the record read him.
+bool StillAsRead(CSmDatabase* db, const std::string& oldNumber, bool read, const std::string& name,
+                 const std::string& stored) {
+  CSmOperatorArray rows;
+  CSmOperator::Query("Where Opno='" + db->SqlText(oldNumber, 3) + "'", "", db, &rows);
+  if (rows.empty()) {
+    SmMessageBox("该操作员已被另一工作站删除，本次修改没有保存！", SM_MB_OK | SM_MB_ICONERROR);
+    return false;
+  }
+  if (read && (rows.front().Na != name || rows.front().StoredPassword() != stored)) {
+    SmMessageBox("该操作员已被另一工作站修改，本次修改没有保存！\n请重新打开操作员表后再修改。",
+                 SM_MB_OK | SM_MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool CSmOperator::Update(const std::string& oldNumber, CSmDatabase* db) {
   if (!db || !IsValidOperatorNumber(Opno)) return false;
   if (oldNumber == "101" && Opno != "101") return false;
-  const bool ok = WriteOperator(
-      db, "Update OPR Set Opno=?,Na=?,Psd=? Where Opno=?",
-      {SmDbValue::OfText(GbkCut(Opno, 3)), SmDbValue::OfText(GbkCut(Na, kSmOperatorNameWidth)),
-       SmDbValue::OfText(SmEncodePassword(Psd)), SmDbValue::OfText(oldNumber)},
-      Opno);
-  if (!ok) return false;
+  if (!db->BeginTrans()) return false;
+  // A server takes the row's lock with the update before it is compared.
+  const bool ok = db->ExecuteBound("Update OPR Set Opno=Opno Where Opno=?", {},
+                                   {SmDbValue::OfText(oldNumber)}) &&
+                  StillAsRead(db, oldNumber, m_read, m_readName, m_stored) &&
+                  WriteOperator(db, "Update OPR Set Opno=?,Na=? Where Opno=?",
+                                {SmDbValue::OfText(GbkCut(Opno, 3)),
+                                 SmDbValue::OfText(GbkCut(Na, kSmOperatorNameWidth)),
+                                 SmDbValue::OfText(oldNumber)},
+                                Opno);
+  if (!ok) {
+    db->Rollback();
+    return false;
+  }
+  if (!db->CommitTrans()) return false;
+  m_readName = GbkCut(Na, kSmOperatorNameWidth);
   if (Opno != oldNumber) {
     db->ExecuteBound("Update PWR Set Opno=? Where Opno=?", {},
                      {SmDbValue::OfText(Opno), SmDbValue::OfText(oldNumber)});
@@ -151,8 +238,22 @@ bool CSmOperator::Update(const std::string& oldNumber, CSmDatabase* db) {
 
 bool CSmOperator::SetPassword(CSmDatabase* db) {
   if (!db) return false;
-  return db->ExecuteBound("Update OPR Set PSD=? Where OPNO=?", {},
-                          {SmDbValue::OfText(SmEncodePassword(Psd)), SmDbValue::OfText(Opno)});
+  const std::string stored = SmHashPassword(Psd);
+  if (!db->ExecuteBound("Update OPR Set PSD=? Where OPNO=?", {},
+                        {SmDbValue::OfText(stored), SmDbValue::OfText(Opno)}))
+    return false;
+  m_stored = stored;
+  return true;
+}
+
+bool CSmOperator::CheckPassword(const std::string& typed, CSmDatabase* db) {
+  if (!SmPasswordMatches(m_stored, typed)) return false;
+  if (SmIsHashedPassword(m_stored) || m_stored.size() <= 1 || !db) return true;
+  // The substitution of older files can be undone by anyone who holds the file.
+  Psd = typed;
+  SetPassword(db);
+  Psd.clear();
+  return true;
 }
 
 bool DeleteOperator(const std::string& number, CSmDatabase* db) {
@@ -178,7 +279,12 @@ bool SetRight(bool grant, const std::string& number, const std::string& code, CS
   if (!db || number == "101") return false;
   const std::vector<SmDbValue> params = {SmDbValue::OfText(number), SmDbValue::OfText(code)};
   if (grant) {
-    if (!db->ExecuteBound("Insert Into PWR(OPNO,PWR) Values(?,?)", {}, params)) return false;
+    if (!db->ExecuteBound("Insert Into PWR(OPNO,PWR) Values(?,?)", {}, params, false)) {
+      // Granted already, by another workstation: the right is there as asked.
+      if (db->LastFailure() == SmDbFailure::Duplicate) return true;
+      db->ReportLastFailure();
+      return false;
+    }
     CSmOpLog(kLogOperators, "为操作员(" + number + ")授权：" + code);
     return true;
   }

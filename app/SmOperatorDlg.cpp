@@ -297,12 +297,13 @@ bool CSmPasswordDlg::ValidateAndSave() {
   if (!op.LoadByCode(env.GetOperatorNo(), App()->GetDatabase())) return false;
   const std::string first = m_first->text().toStdString();
   if (m_step == 0) {
-    if (!SameIgnoringCase(first, op.Psd)) {
+    if (!op.CheckPassword(first, App()->GetDatabase())) {
       SmMessageBox("老口令校验不能通过！", SM_MB_OK | SM_MB_ICONERROR);
       m_first->setFocus();
       return false;
     }
     m_step = 1;
+    m_oldPassword = first;
     m_label->setText(QStringLiteral("输入口令："));
     m_first->clear();
     m_second->clear();
@@ -315,10 +316,10 @@ bool CSmPasswordDlg::ValidateAndSave() {
     m_first->setFocus();
     return false;
   }
-  if (first == op.Psd) return true;
+  if (first == m_oldPassword) return true;
   op.Psd = first;
   if (!op.SetPassword(App()->GetDatabase())) return false;
-  env.SetOperatorPassword(first);
+  env.SetOperatorPassword(op.StoredPassword());
   CSmOpLog(kLogPassword, "操作员(" + op.Opno + ")");
   SmMessageBox(first.empty() ? "您的口令已被取消!" : "您的口令设置成功，请牢记之！",
                SM_MB_OK | SM_MB_ICONINFORMATION);

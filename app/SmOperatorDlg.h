@@ -70,6 +70,7 @@ class CSmPasswordDlg : public CSmAppDlg {
 
  private:
   int m_step = 0;
+  std::string m_oldPassword;  // as typed in the first step
   QLabel* m_label = nullptr;
   QLineEdit* m_first = nullptr;
   QLineEdit* m_second = nullptr;

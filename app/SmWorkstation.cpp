@@ -33,6 +33,11 @@ std::string CommKey() {
   return ProgramKey() + "\\SmComm";
 }
 
+// Not inside "SmComm": every value there is read as a port definition.
+std::string CommDeviceKey() {
+  return ProgramKey() + "\\SmCommDevice";
+}
+
 bool IsIndexName(const std::string& name) {
   return !name.empty() && name.size() < 10 &&
          std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -157,6 +162,16 @@ bool WriteCommPort(const std::string& name, const std::string& definition) {
 
 bool DeleteCommPort(const std::string& name) {
   return CSmRegKey().DeleteValue(SM_HKEY_CURRENT_USER, CommKey(), name);
+}
+
+std::string ReadCommDevice(const std::string& name) {
+  std::string device;
+  CSmRegKey().Open(SM_HKEY_CURRENT_USER, CommDeviceKey(), name, device);
+  return device;
+}
+
+bool WriteCommDevice(const std::string& name, const std::string& device) {
+  return CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, CommDeviceKey(), name, device);
 }
 
 int ReadUpdaterFlag() {

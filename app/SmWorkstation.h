@@ -30,6 +30,10 @@ int LoadCommPorts(std::vector<std::string>& names, std::vector<std::string>& def
 bool ReadCommPort(const std::string& name, std::string& definition);
 bool WriteCommPort(const std::string& name, const std::string& definition);
 bool DeleteCommPort(const std::string& name);
+// The device a serial port reads from ("/dev/ttyUSB0", a pseudo-terminal of the indicator
+// player), kept per port in a key of its own beside the definitions; empty when not set.
+std::string ReadCommDevice(const std::string& name);
+bool WriteCommDevice(const std::string& name, const std::string& device);
 
 // "SoftUp" as a number, 3 when missing.
 int ReadUpdaterFlag();

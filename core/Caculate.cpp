@@ -79,6 +79,18 @@ int TakeGroupPrefix(std::string& text) {
   return group;
 }
 
+// Counts one level of nesting for as long as it lives.
+class NestingScope {
+ public:
+  explicit NestingScope(int& level) : m_level(level) { ++m_level; }
+  ~NestingScope() { --m_level; }
+  NestingScope(const NestingScope&) = delete;
+  NestingScope& operator=(const NestingScope&) = delete;
+
+ private:
+  int& m_level;
+};
+
 bool IsNumberOp(const std::string& op) {
   return op == "*" || op == "/" || op == "%" || op == "^" || op == "&&" || op == "||";
 }
@@ -109,6 +121,8 @@ int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
       "数学函数的定义域出错！",
       "取月末日函数据的年参数出错！",
       "取月末日函数据的月参数出错！",
+      "公式嵌套层数过多！",
+      "函数参数超出范围！",
   };
   code = m_nError;
   position = 0;
@@ -117,8 +131,9 @@ int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
     message = m_sSubject;
     return 0;
   }
-  if (!m_sSubject.empty()) message = m_sSubject + "：";
-  if (code <= -1 && code >= -17) message += texts[-code - 1];
+  // Too deep a nesting is about the whole formula, not the (possibly huge) token last read.
+  if (!m_sSubject.empty() && code != CAC_ERR_NESTING) message = m_sSubject + "：";
+  if (code <= -1 && code >= CAC_ERR_ARG_RANGE) message += texts[-code - 1];
   if (code >= 0) return 0;
   position = m_nErrorPos;
   return 1;
@@ -197,9 +212,14 @@ bool CCaculate::EvalDouble(const std::string& formula, double& value) {
 
 bool CCaculate::EvalSubExpr(const std::string& text, std::string& result, int* type,
                             bool wantNumber, int preprocess) {
+  if (m_nLevel >= CAC_MAX_NESTING) {
+    SetError(CAC_ERR_NESTING);
+    return false;
+  }
   std::unique_ptr<CCaculate> nested = CreateObject();
   CopyContextTo(*nested);
   nested->m_bPreprocess = preprocess;
+  nested->m_nLevel = m_nLevel + 1;
   bool ok = false;
   if (wantNumber) {
     double value = 0;
@@ -212,6 +232,12 @@ bool CCaculate::EvalSubExpr(const std::string& text, std::string& result, int* t
   }
   if (!ok) TakeErrorFrom(*nested);
   return ok;
+}
+
+bool CCaculate::EnterNesting() {
+  if (m_nLevel <= CAC_MAX_NESTING) return true;
+  SetError(CAC_ERR_NESTING);
+  return false;
 }
 
 bool CCaculate::IsOperator(const char* op) const {
@@ -369,7 +395,8 @@ bool CCaculate::ParsePower(std::string& value, int& type) {
   if (!IsOperator("^")) return true;
   std::string right;
   int rightType = CAC_NUMBER;
-  if (!NextToken() || !ParsePower(right, rightType)) return false;
+  const NestingScope scope(m_nLevel);
+  if (!EnterNesting() || !NextToken() || !ParsePower(right, rightType)) return false;
   if (std::fabs(ReadNumber(value)) < kTolerance && std::fabs(ReadNumber(right)) < kTolerance) {
     SetError(-10);
     return false;
@@ -398,7 +425,8 @@ bool CCaculate::ParsePrimary(std::string& value, int& type) {
       SetError(-8);
       return false;
     }
-    if (!NextToken() || !ParseLogic(value, type)) return false;
+    const NestingScope scope(m_nLevel);
+    if (!EnterNesting() || !NextToken() || !ParseLogic(value, type)) return false;
     if (!IsOperator(")") && !IsOperator("]")) {
       SetError(-1);
       return false;
@@ -484,6 +512,11 @@ bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftT
   if (op == "<=") r = a - b <= 0;
   if (op == "&&") r = std::fabs(a) > kTolerance && std::fabs(b) > kTolerance;
   if (op == "||") r = std::fabs(a) > kTolerance || std::fabs(b) > kTolerance;
+  // An overflow or a power without a real value would later read as 0: refuse it here.
+  if (!std::isfinite(r)) {
+    SetError(op == "^" ? -10 : -3);
+    return false;
+  }
   left = PlainNumber(r);
   leftType = CAC_NUMBER;
   return true;

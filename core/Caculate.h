@@ -13,6 +13,13 @@ constexpr int CAC_NUMBER = 4;
 constexpr int CAC_STRING = 5;
 constexpr int CAC_NOTHING = 100;  // a formula that preprocessing left empty
 
+// Error codes beyond the classic table: brackets, powers and nested calls deeper than the
+// evaluator takes, and a function argument (decimals, width) beyond what a value can hold.
+constexpr int CAC_ERR_NESTING = -18;
+constexpr int CAC_ERR_ARG_RANGE = -19;
+// Deepest nesting of brackets, powers and function calls that one formula may use.
+constexpr int CAC_MAX_NESTING = 100;
+
 // Run-time class record: the class name and a factory that makes a fresh object of the class.
 // Nested evaluations create their evaluator through it, so they run in the caller's own class.
 struct CCaculateClass {
@@ -98,6 +105,7 @@ class CCaculate {
   bool ApplyBinary(const std::string& op, std::string& left, int& leftType,
                    const std::string& right, int rightType);
   bool IsOperator(const char* op) const;
+  bool EnterNesting();
 
   // Built-in functions.
   bool CallMath(const std::string& name, const std::string& args, std::string& result);
@@ -124,4 +132,5 @@ class CCaculate {
   int m_nTokenKind = 0;  // 1 operator, 2 name, 3 function call, 4 number, 5 string
   int m_nDepth = 0;      // bracket depth
   int m_nErrorPos = 0;   // read position when the last failure was noticed
+  int m_nLevel = 0;      // nesting of brackets, powers and calls, counted across nested objects
 };

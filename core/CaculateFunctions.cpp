@@ -1,4 +1,6 @@
 // The functions every formula can call without a derived evaluator.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -46,7 +48,8 @@ bool MathValue(const std::string& name, double x, double& r) {
   if (name == "arccos") r = std::acos(x);
   if (name == "arctg") r = std::atan(x);
   if (name == "int") r = std::trunc(x);
-  return true;
+  // ln(0), ctg(0), arcsin(2) and overflows have no finite value.
+  return std::isfinite(r);
 }
 
 // A whole number of int range, truncated toward zero.
@@ -56,12 +59,18 @@ int ClampToInt(double x) {
   return static_cast<int>(x);
 }
 
-// A number text read with "%d": 0 when none can be read.
+// A number text read as a whole number, clamped to int: 0 when none can be read.
 int ReadInt(const std::string& text) {
-  int value = 0;
-  if (std::sscanf(text.c_str(), "%d", &value) != 1) return 0;
-  return value;
+  long long value = 0;
+  if (std::sscanf(text.c_str(), "%lld", &value) != 1) return 0;
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
+
+// The most decimals rounding gives exactly (it nudges by 1e-10 against binary fractions);
+// beyond them a round would only build long, wrong texts.
+constexpr int kMaxDecimals = 9;
+// The widest text a field takes.
+constexpr long kMaxTextWidth = 32767;
 
 }  // namespace
 
@@ -225,6 +234,10 @@ bool CCaculate::CallFormatCode(const std::string& args, std::string& result, int
   if (CountArgs(args) == 3 && !ArgValue(args, 2, pad, t)) return false;
   if (widthType != CAC_NUMBER || GbkSize(pad) != 1) return false;
   const long width = ClampToInt(ReadNumber(widthText));
+  if (width > kMaxTextWidth) {
+    SetError(CAC_ERR_ARG_RANGE);
+    return false;
+  }
   const long size = static_cast<long>(GbkSize(text));
   if (size > width) return false;
   result.clear();
@@ -243,6 +256,10 @@ bool CCaculate::CallRound(const std::string& args, std::string& result) {
   if (count > 1 && !ArgInt(args, 1, minDec)) return false;
   int maxDec = minDec;
   if (count > 2 && !ArgInt(args, 2, maxDec)) return false;
+  if (minDec > kMaxDecimals || maxDec > kMaxDecimals) {
+    SetError(CAC_ERR_ARG_RANGE);
+    return false;
+  }
   result = ReplaceAll(FormatNumber(x, 0, minDec, maxDec, false, ""), ",", "");
   return true;
 }

@@ -61,8 +61,11 @@ bool CSmCsRecord::DeleteWhere(const std::string& jetClause, const std::string& s
 }
 
 bool CSmCsRecord::Insert(CSmDatabase* db, int options) {
+  if (!db) db = m_db;
+  if (!db) return ExecuteSql("Insert Into SysCsTab", {}, db, options);  // reports the missing db
   const std::string sql = "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(" + std::to_string(Cs) +
-                          "," + std::to_string(CsN) + ",'" + CsNa + "','" + CsVal + "')";
+                          "," + std::to_string(CsN) + ",'" + db->SqlText(CsNa) + "','" +
+                          db->SqlText(CsVal) + "')";
   return ExecuteSql(sql, {}, db, options);
 }
 
@@ -100,8 +103,11 @@ bool CSmCsRecord::Load(long cs, long csN, CSmDatabase* db) {
 }
 
 std::string CSmCsRecord::LoadByName(long cs, long csN, const std::string& name, CSmDatabase* db) {
+  if (!db) db = m_db;
+  if (!db) return {};
   CSmCsRecordArray rows;
-  if (Query(GroupWhere(cs, csN) + " And CsNa='" + name + "'", {}, {}, {}, &rows, db) < 1) return {};
+  const std::string where = GroupWhere(cs, csN) + " And CsNa='" + db->SqlText(name) + "'";
+  if (Query(where, {}, {}, {}, &rows, db) < 1) return {};
   return rows.front().CsVal;
 }
 

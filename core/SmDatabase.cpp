@@ -26,6 +26,29 @@ std::string FormatTime(const std::tm& tm, const std::string& format) {
 
 }  // namespace
 
+const char* const kSmBusyText = "数据文件正被另一工作站使用，本次修改没有保存，请稍后再试！";
+
+namespace {
+
+bool Has(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The engines' own words: SQLite's messages, the server's SQLSTATE in "[state] message".
+SmDbFailure ClassifyError(const std::string& error) {
+  if (error.empty()) return SmDbFailure::None;
+  if (Has(error, "database is locked") || Has(error, "database table is locked") ||
+      Has(error, "[55P03]") || Has(error, "[40P01]") || Has(error, "[HYT00]") ||
+      Has(error, "[40001]") || Has(error, "lock timeout"))
+    return SmDbFailure::Busy;
+  if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
+      (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
+    return SmDbFailure::Duplicate;
+  return SmDbFailure::Other;
+}
+
+}  // namespace
+
 std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind) {
   if (kind == 0) return std::make_unique<CSmSqliteBackend>();
   return std::make_unique<CSmOdbcBackend>(kind);
@@ -56,6 +79,8 @@ bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   }
   m_backend = std::move(backend);
   m_settings = settings;
+  // A row another session keeps locked fails the statement after a while instead of freezing.
+  if (OnPostgres()) m_backend->Execute("SET lock_timeout = 5000", nullptr);
   switch (m_kind) {
     case 0:
       break;
@@ -151,19 +176,35 @@ bool CSmDatabase::ExecuteBound(const std::string& jet, const std::string& server
   } else {
     m_lastError = "the database is not open";
   }
+  NoteFailure(ok ? std::string() : m_lastError);
+  m_lastStatement = translated;
   if (ok || !report) return ok;
-  std::string shown;
-  switch (m_kind) {
-    case 0:
-    case 1:
-      break;
-    case 2:
-    default:
-      shown = m_lastError + "\n";
-      break;
-  }
-  SmMessageBox(shown + "执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+  ReportLastFailure();
   return false;
+}
+
+void CSmDatabase::ReportLastFailure() const {
+  // The engine's reason stands beside the statement on every kind.
+  std::string shown = m_lastFailure == SmDbFailure::Busy ? std::string(kSmBusyText) + "\n" : "";
+  if (!m_lastError.empty()) shown += m_lastError + "\n";
+  SmMessageBox(shown + "执行下列SQL语句时出错！\n" + m_lastStatement, SM_MB_ICONERROR);
+}
+
+void CSmDatabase::NoteFailure(const std::string& error) {
+  m_lastError = error;
+  m_lastFailure = ClassifyError(error);
+}
+
+bool CSmDatabase::ReportBusy() const {
+  SmMessageBox(std::string(kSmBusyText) + "\n" + m_lastError, SM_MB_ICONERROR);
+  return false;
+}
+
+bool CSmDatabase::TransStep(bool (CSmDbBackend::*step)()) {
+  if (!IsOpen()) return false;
+  const bool ok = (m_backend.get()->*step)();
+  NoteFailure(ok ? std::string() : m_backend->TransError());
+  return ok;
 }
 
 void CSmDatabase::SetQueryTimeout(short seconds) {
@@ -171,13 +212,23 @@ void CSmDatabase::SetQueryTimeout(short seconds) {
 }
 
 bool CSmDatabase::BeginTrans() {
-  return IsOpen() && m_backend->BeginTrans();
+  if (TransStep(&CSmDbBackend::BeginTrans)) return true;
+  return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
 }
+
 bool CSmDatabase::CommitTrans() {
-  return IsOpen() && m_backend->CommitTrans();
+  if (TransStep(&CSmDbBackend::CommitTrans)) return true;
+  if (!IsOpen()) return false;
+  const std::string error = m_lastError;
+  const SmDbFailure failure = m_lastFailure;
+  m_backend->Rollback();  // a transaction that cannot commit must not stay open
+  m_lastError = error;
+  m_lastFailure = failure;
+  return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
 }
+
 bool CSmDatabase::Rollback() {
-  return IsOpen() && m_backend->Rollback();
+  return TransStep(&CSmDbBackend::Rollback);
 }
 
 long CSmDatabase::QueryInt(const std::string& jet, const std::string& server) {

@@ -12,6 +12,17 @@
 #include "core/SmDbBackend.h"
 #include "core/SmFileLock.h"
 
+// Why the last statement or transaction step failed, as far as the program acts on it.
+enum class SmDbFailure {
+  None,
+  Busy,       // another workstation holds the lock longer than we wait
+  Duplicate,  // a unique key already holds the value
+  Other,
+};
+
+// The text that says a change was not saved because another workstation holds the data.
+extern const char* const kSmBusyText;
+
 class CSmDatabase {
  public:
   CSmDatabase() : CSmDatabase(0) {}
@@ -42,6 +53,8 @@ class CSmDatabase {
   void SetQueryTimeout(short seconds);
 
   // Transactions; nested calls nest. A failed statement inside one leaves it to the caller.
+  // When another workstation holds the data past the wait, BeginTrans and CommitTrans say so in
+  // a box; a failed commit is rolled back, so that nothing stays half-saved.
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
@@ -89,6 +102,8 @@ class CSmDatabase {
   // counted is reported and counts as not empty.
   bool TablesAreEmpty(const std::string& list);
   int DatabaseExists(const std::string& name);
+  // Non-zero when an index of that name exists (names compared without case).
+  int IndexExists(const std::string& name);
   // Appends the columns to arrays[0] integer, [1] number, [2] text (widths to `lengths`),
   // [3] binary; 0 for a missing table, an engine table or a column of another kind, else the
   // sum of the four array sizes.
@@ -120,9 +135,16 @@ class CSmDatabase {
   CSmDbBackend* Backend() const { return m_backend.get(); }
   // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
+  SmDbFailure LastFailure() const { return m_lastFailure; }
+  // Shows the busy text with the engine's reason; false, for returning.
+  bool ReportBusy() const;
+  // Shows the box of the last failed statement, as ExecuteSQL with `report` on would have.
+  void ReportLastFailure() const;
 
  private:
   static std::vector<std::string> SplitFields(const std::string& list);
+  void NoteFailure(const std::string& error);
+  bool TransStep(bool (CSmDbBackend::*step)());
   // Kind 0: takes the data file's lock shared; false while another deletes the file.
   bool HoldDataFile(const std::string& path);
 
@@ -132,4 +154,6 @@ class CSmDatabase {
   CSmFileLock m_inUse;
   int m_kind = 0;
   std::string m_lastError;
+  std::string m_lastStatement;  // as translated for the engine
+  SmDbFailure m_lastFailure = SmDbFailure::None;
 };

@@ -96,6 +96,20 @@ std::vector<std::string> CSmDatabase::SplitFields(const std::string& list) {
   return fields;
 }
 
+int CSmDatabase::IndexExists(const std::string& name) {
+  if (!IsOpen()) return 0;
+  switch (m_kind) {
+    case 0:
+      return QueryInt("Select Count(*) From sqlite_master Where type='index' And name='" +
+                      SqlText(name) + "' COLLATE NOCASE");
+    case 1:
+    case 2:
+    default:
+      if (OnPostgres()) return QueryInt(SmPgIndexExistsSql(SqlText(name)));
+      return QueryInt("Select Count(*) From sysindexes Where name='" + SqlText(name) + "'");
+  }
+}
+
 int CSmDatabase::DatabaseExists(const std::string& name) {
   switch (m_kind) {
     case 0: {

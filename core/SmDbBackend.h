@@ -19,6 +19,7 @@ class CSmDbCursor {
   virtual int ColumnCount() const = 0;
   virtual std::string ColumnName(int column) const = 0;
   virtual bool IsNull(int column) const = 0;
+  // A null value reads as 0, 0.0, an empty text or no bytes.
   virtual long long GetInt(int column) const = 0;
   virtual double GetDouble(int column) const = 0;
   virtual std::string GetText(int column) const = 0;
@@ -101,6 +102,8 @@ class CSmDbBackend {
   virtual bool BeginTrans() = 0;
   virtual bool CommitTrans() = 0;
   virtual bool Rollback() = 0;
+  // The engine's reason why the last transaction step failed (empty when it gives none).
+  virtual std::string TransError() const { return {}; }
 
   // Catalogue: user tables (and, with `withSystem`, the engine's own) and their columns.
   virtual bool GetTables(std::vector<std::string>& names, bool withSystem) = 0;

@@ -157,7 +157,7 @@ class CSmOdbcCursor : public CSmDbCursor {
         return false;
       }
       if (got == SQL_NULL_DATA) {
-        m_nulls[at] = true;
+        m_nulls[at] = true;  // reads as 0, 0.0 or an empty text
         break;
       }
       const size_t room = binary ? sizeof buf : sizeof buf - sizeof(SQLWCHAR);
@@ -180,13 +180,6 @@ class CSmOdbcCursor : public CSmDbCursor {
   std::vector<bool> m_nulls;
   std::string m_error;
 };
-
-bool IsSchemaChange(const std::string& sql) {
-  size_t i = sql.find_first_not_of(" \t\r\n");
-  if (i == std::string::npos) return false;
-  const std::string head = Lower(sql.substr(i, 6));
-  return head.rfind("create", 0) == 0 || head.rfind("alter", 0) == 0 || head.rfind("drop", 0) == 0;
-}
 
 // A value of a connection string, in braces when it holds a separator.
 std::string ConnValue(const std::string& v) {
@@ -259,7 +252,11 @@ bool CSmOdbcBackend::Connect(const std::string& name) {
     return false;
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
-  std::u16string connect = Wide(ConnectionString(name));
+  std::string text = ConnectionString(name);
+  // A failed statement spoils the whole transaction here (Refused): the PostgreSQL driver
+  // need not guard every statement with a savepoint of its own, a round trip each.
+  if (m_kind != 1 && IsPgDriver(SmOdbcDriverName())) text += ";Protocol=7.4-1";
+  std::u16string connect = Wide(text);
   const SQLRETURN r = SQLDriverConnectW(dbc, nullptr, W(connect), SQL_NTS, nullptr, 0, nullptr,
                                         SQL_DRIVER_NOPROMPT);
   if (!Ok(r)) {
@@ -353,7 +350,7 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              const std::vector<SmDbValue>& params) {
   if (Refused(error)) return false;
   const std::string text = Adapt(sql);
-  if (IsSchemaChange(text)) {
+  if (SmSqlIsSchemaChange(text)) {
     m_tablesLoaded = false;
     m_columnTypes.clear();
   }

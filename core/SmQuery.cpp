@@ -64,16 +64,15 @@ void CSmQuery::ResetValues() {
   std::fill(m_strings.begin(), m_strings.end(), std::string());
 }
 
+// The engine's reason stands beside the statement on every kind; a lock another workstation
+// holds past the wait is said in plain words.
 void CSmQuery::ReportError(const std::string& translated, const std::string& engineError) {
-  switch (m_kind) {
-    case 0:
-    case 1:
-      SmMessageBox(kExecError + translated);
-      break;
-    default:
-      SmMessageBox(engineError + "\n" + kExecError + translated);
-      break;
-  }
+  std::string shown;
+  if (engineError.find("database is locked") != std::string::npos ||
+      engineError.find("[55P03]") != std::string::npos)
+    shown = std::string(kSmBusyText) + "\n";
+  if (!engineError.empty()) shown += engineError + "\n";
+  SmMessageBox(shown + kExecError + translated);
 }
 
 bool CSmQuery::Open(const std::string& jet, const std::string& server) {
@@ -110,18 +109,19 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
 }
 
 bool CSmQuery::FillRow() {
+  // A null reads as 0, 0.0 or an empty text on every back end.
   const CSmDbCursor& c = *m_cursor;
   int col = 0;
   for (long& v : m_ints) {
-    v = c.IsNull(col) ? 0 : static_cast<long>(c.GetInt(col));
+    v = static_cast<long>(c.GetInt(col));
     ++col;
   }
   for (double& v : m_doubles) {
-    v = c.IsNull(col) ? 0.0 : c.GetDouble(col);
+    v = c.GetDouble(col);
     ++col;
   }
   for (std::string& v : m_strings) {
-    v = c.IsNull(col) ? std::string() : c.GetText(col);
+    v = c.GetText(col);
     if (m_kind == 1 && m_textWidth >= 0) v = GbkCut(v, m_textWidth);
     TrimTrailingSpace(v);
     ++col;

@@ -42,12 +42,24 @@ QString Standard(QStandardPaths::StandardLocation location) {
   return QStandardPaths::writableLocation(location);
 }
 
+// Writes one value unless it holds that text already (a write syncs the store to disk).
+bool SetValueIfChanged(const std::string& subkey, const std::string& text) {
+  CSmRegKey reg;
+  std::string now;
+  if (reg.Open(SM_HKEY_CLASSES_ROOT, subkey, "", now) && now == text) return true;
+  return reg.SetValue(SM_HKEY_CLASSES_ROOT, subkey, "", text);
+}
+
 #ifndef Q_OS_WIN
-bool WriteTextFile(const QString& path, const QString& text) {
+// Writes the file unless it holds the text already; `changed` tells which happened.
+bool WriteTextFile(const QString& path, const QString& text, bool* changed = nullptr) {
+  const QByteArray bytes = text.toUtf8();
+  QFile old(path);
+  if (old.open(QIODevice::ReadOnly) && old.readAll() == bytes) return true;
+  if (changed) *changed = true;
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  const QByteArray bytes = text.toUtf8();
   return file.write(bytes) == bytes.size();
 }
 
@@ -75,12 +87,14 @@ bool RegisterDesktopFileType(const QString& ext, const QString& description,
                             "MimeType=%3;\n"
                             "NoDisplay=true\n")
                             .arg(description, program, mimeType);
-  bool ok = WriteTextFile(data + "/mime/packages/" + ext + "File.xml", mime);
+  bool mimeChanged = false;
+  bool ok = WriteTextFile(data + "/mime/packages/" + ext + "File.xml", mime, &mimeChanged);
   ok = WriteTextFile(data + "/applications/" + ext + "File.desktop", entry) && ok;
+  if (!ok || !mimeChanged) return ok;
   // The desktop's caches are rebuilt when its tools are installed; without them the files
   // still take effect at the desktop's next scan.
   const QString updateMime = QStandardPaths::findExecutable("update-mime-database");
-  if (ok && !updateMime.isEmpty()) QProcess::execute(updateMime, {data + "/mime"});
+  if (!updateMime.isEmpty()) QProcess::execute(updateMime, {data + "/mime"});
   return ok;
 }
 #endif
@@ -115,14 +129,12 @@ std::string GetSpecialFolder(int kind) {
 
 bool RegisterFileType(const std::string& ext, const std::string& description,
                       const std::string& programPath) {
+  // Launches after the first find everything registered already and write nothing.
   const std::string type = ext + "File";
-  CSmRegKey reg;
-  bool ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, "." + ext, "", type);
-  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type, "", description) && ok;
-  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type + "\\DefaultIcon", "", programPath + ",1") && ok;
-  ok = reg.SetValue(SM_HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "",
-                    programPath + " \"%1\"") &&
-       ok;
+  bool ok = SetValueIfChanged("." + ext, type);
+  ok = SetValueIfChanged(type, description) && ok;
+  ok = SetValueIfChanged(type + "\\DefaultIcon", programPath + ",1") && ok;
+  ok = SetValueIfChanged(type + "\\shell\\open\\command", programPath + " \"%1\"") && ok;
 #ifndef Q_OS_WIN
   ok = RegisterDesktopFileType(QString::fromStdString(ext), QString::fromStdString(description),
                                QString::fromStdString(programPath)) &&

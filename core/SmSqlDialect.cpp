@@ -18,8 +18,18 @@ std::string Marked(std::string_view name) {
   return s;
 }
 
+bool IsDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+}
+
 bool IsWordByte(unsigned char c) {
-  return std::isalnum(c) || c == '_' || c >= 0x80;
+  // ASCII tests of our own: the C library's consult the locale on every byte.
+  const unsigned char lower = c | 0x20;
+  return (c >= '0' && c <= '9') || (lower >= 'a' && lower <= 'z') || c == '_' || c >= 0x80;
 }
 
 // Marks the bytes of the text that stand inside a quoted literal ('...' or "...").
@@ -42,13 +52,13 @@ std::vector<bool> QuotedBytes(const std::string& text) {
 // The conditional rewrite of the Jet form: `case when a then b else c end` becomes
 // `iif(a,b,c)`. Only outside literals and on whole words, so that a literal or a column named
 // like `endno` is left alone; nothing happens unless all four words are there.
-std::string RewriteCaseForJet(const std::string& text) {
+void RewriteCaseForJet(std::string& text) {
   struct Pattern {
     std::string_view find, put;
   };
   static const std::array<Pattern, 4> kPatterns = {
       {{"case when ", "iif("}, {" then ", ","}, {" else ", ","}, {" end", ")"}}};
-  if (text.find("case when ") == std::string::npos) return text;
+  if (text.find("case when ") == std::string::npos) return;
   const std::vector<bool> quoted = QuotedBytes(text);
   auto matchAt = [&](size_t i, std::string_view find) {
     if (text.compare(i, find.size(), find) != 0) return false;
@@ -63,7 +73,7 @@ std::string RewriteCaseForJet(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i)
     for (size_t p = 0; p < kPatterns.size(); ++p)
       if (!found[p] && matchAt(i, kPatterns[p].find)) found[p] = true;
-  if (!std::all_of(found.begin(), found.end(), [](bool f) { return f; })) return text;
+  if (!std::all_of(found.begin(), found.end(), [](bool f) { return f; })) return;
   std::string out;
   for (size_t i = 0; i < text.size();) {
     bool replaced = false;
@@ -76,17 +86,22 @@ std::string RewriteCaseForJet(const std::string& text) {
     }
     if (!replaced) out += text[i++];
   }
-  return out;
+  text = std::move(out);
 }
 
 }  // namespace
 
 std::string SmTranslateSql(bool server, std::string text) {
-  text = ReplaceAll(text, Marked("*"), server ? "%" : "*");
-  text = ReplaceAll(text, Marked("?"), server ? "_" : "?");
-  text = ReplaceAll(text, Marked("Mid"), server ? "Substring" : "Mid");
-  text = ReplaceAll(text, Marked("Long"), server ? "INT" : "Long");
-  if (!server) text = RewriteCaseForJet(text);
+  // Most statements hold no marked token: one search spares the passes below.
+  const bool marked = text.find(kMarkOpen) != std::string::npos;
+  if (marked) {
+    text = ReplaceAll(text, Marked("*"), server ? "%" : "*");
+    text = ReplaceAll(text, Marked("?"), server ? "_" : "?");
+    text = ReplaceAll(text, Marked("Mid"), server ? "Substring" : "Mid");
+    text = ReplaceAll(text, Marked("Long"), server ? "INT" : "Long");
+  }
+  if (!server) RewriteCaseForJet(text);
+  if (!marked) return text;
   const std::string numeric = std::string(1, kMarkOpen) + "Numeric";
   for (;;) {
     size_t v = text.find(numeric);
@@ -101,59 +116,71 @@ std::string SmTranslateSql(bool server, std::string text) {
 // ---------------------------------------------------------------------------------------
 // Tokens
 
-std::vector<SmSqlToken> SmTokenizeSql(std::string_view sql) {
-  std::vector<SmSqlToken> tokens;
-  size_t i = 0;
+SmSqlTokenView SmNextSqlToken(std::string_view sql, size_t start) {
+  size_t i = start;
   const size_t n = sql.size();
-  auto push = [&](SmSqlTokenKind kind, size_t start) {
-    tokens.push_back({kind, std::string(sql.substr(start, i - start))});
-  };
-  while (i < n) {
-    const size_t start = i;
-    const unsigned char c = static_cast<unsigned char>(sql[i]);
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      while (i < n && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) ++i;
-      push(SmSqlTokenKind::Space, start);
-    } else if (c == '\'') {
-      for (++i; i < n; ++i) {
-        if (sql[i] != '\'') continue;
-        if (i + 1 < n && sql[i + 1] == '\'') {
-          ++i;
-          continue;
-        }
+  const unsigned char c = static_cast<unsigned char>(sql[i]);
+  SmSqlTokenKind kind = SmSqlTokenKind::Symbol;
+  if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+    while (i < n && (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) ++i;
+    kind = SmSqlTokenKind::Space;
+  } else if (c == '\'') {
+    for (++i; i < n; ++i) {
+      if (sql[i] != '\'') continue;
+      if (i + 1 < n && sql[i + 1] == '\'') {
         ++i;
-        break;
+        continue;
       }
-      push(SmSqlTokenKind::String, start);
-    } else if (c == '"' || c == '[' || c == '`') {
-      const char close = c == '[' ? ']' : static_cast<char>(c);
-      i = sql.find(close, i + 1);
-      i = i == std::string_view::npos ? n : i + 1;
-      push(SmSqlTokenKind::QuotedName, start);
-    } else if (std::isdigit(c) ||
-               (c == '.' && i + 1 < n && std::isdigit((unsigned char)sql[i + 1]))) {
-      while (i < n && (std::isdigit((unsigned char)sql[i]) || sql[i] == '.')) ++i;
-      if (i < n && (sql[i] == 'e' || sql[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < n && (sql[j] == '+' || sql[j] == '-')) ++j;
-        if (j < n && std::isdigit((unsigned char)sql[j])) {
-          i = j;
-          while (i < n && std::isdigit((unsigned char)sql[i])) ++i;
-        }
+      ++i;
+      break;
+    }
+    kind = SmSqlTokenKind::String;
+  } else if (c == '"' || c == '[' || c == '`') {
+    const char close = c == '[' ? ']' : static_cast<char>(c);
+    i = sql.find(close, i + 1);
+    i = i == std::string_view::npos ? n : i + 1;
+    kind = SmSqlTokenKind::QuotedName;
+  } else if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(sql[i + 1]))) {
+    while (i < n && (IsDigit(sql[i]) || sql[i] == '.')) ++i;
+    if (i < n && (sql[i] == 'e' || sql[i] == 'E')) {
+      size_t j = i + 1;
+      if (j < n && (sql[j] == '+' || sql[j] == '-')) ++j;
+      if (j < n && IsDigit(sql[j])) {
+        i = j;
+        while (i < n && IsDigit(sql[i])) ++i;
       }
-      push(SmSqlTokenKind::Number, start);
-    } else if (IsWordByte(c)) {
-      while (i < n && IsWordByte(static_cast<unsigned char>(sql[i]))) ++i;
-      push(SmSqlTokenKind::Name, start);
-    } else {
-      static const std::array<std::string_view, 5> kPairs = {"<>", "<=", ">=", "!=", "||"};
-      i += 1;
+    }
+    kind = SmSqlTokenKind::Number;
+  } else if (IsWordByte(c)) {
+    while (i < n && IsWordByte(static_cast<unsigned char>(sql[i]))) ++i;
+    kind = SmSqlTokenKind::Name;
+  } else {
+    static const std::array<std::string_view, 5> kPairs = {"<>", "<=", ">=", "!=", "||"};
+    i += 1;
+    if (c == '<' || c == '>' || c == '!' || c == '|') {
       for (std::string_view p : kPairs)
         if (sql.substr(start, 2) == p) i = start + 2;
-      push(SmSqlTokenKind::Symbol, start);
     }
   }
+  return {kind, sql.substr(start, i - start)};
+}
+
+std::vector<SmSqlToken> SmTokenizeSql(std::string_view sql) {
+  std::vector<SmSqlToken> tokens;
+  for (size_t i = 0; i < sql.size();) {
+    const SmSqlTokenView t = SmNextSqlToken(sql, i);
+    tokens.push_back({t.kind, std::string(t.text)});
+    i += t.text.size();
+  }
   return tokens;
+}
+
+bool SmSqlIsSchemaChange(std::string_view sql) {
+  const size_t i = sql.find_first_not_of(" \t\r\n");
+  if (i == std::string_view::npos) return false;
+  const std::string_view head = SmNextSqlToken(sql, i).text;
+  return SmSqlSameName(head, "create") || SmSqlSameName(head, "alter") ||
+         SmSqlSameName(head, "drop");
 }
 
 std::string SmJoinSqlTokens(const std::vector<SmSqlToken>& tokens) {
@@ -164,7 +191,7 @@ std::string SmJoinSqlTokens(const std::vector<SmSqlToken>& tokens) {
 
 bool SmSqlSameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           return AsciiLower(x) == AsciiLower(y);
          });
 }
 
@@ -227,6 +254,7 @@ class CConcatRewriter {
       return t.kind == SmSqlTokenKind::Symbol && (t.text == "+" || t.text == "&");
     });
     if (!any) return;
+    MatchBrackets();
     size_t i = Solid(0);
     Walk(i, m_tokens.size());
   }
@@ -248,13 +276,22 @@ class CConcatRewriter {
   bool Is(size_t i, size_t end, std::string_view word) const {
     return i < end && SmSqlTokenIs(m_tokens[i], word);
   }
+  // The ")" that closes the "(" at `open`, or `end` when it is not closed before `end`.
   size_t Matching(size_t open, size_t end) const {
-    int depth = 0;
-    for (size_t i = open; i < end; ++i) {
-      if (Is(i, end, "(")) ++depth;
-      if (Is(i, end, ")") && --depth == 0) return i;
+    const size_t close = m_close[open];
+    return close < end ? close : end;
+  }
+  // Where every "(" closes, found once, so that nested brackets cost no more than their length.
+  void MatchBrackets() {
+    m_close.assign(m_tokens.size(), m_tokens.size());
+    std::vector<size_t> open;
+    for (size_t i = 0; i < m_tokens.size(); ++i) {
+      if (SmSqlTokenIs(m_tokens[i], "(")) open.push_back(i);
+      if (SmSqlTokenIs(m_tokens[i], ")") && !open.empty()) {
+        m_close[open.back()] = i;
+        open.pop_back();
+      }
     }
-    return end;
   }
 
   bool StartsOperand(size_t i, size_t end) const {
@@ -463,6 +500,7 @@ class CConcatRewriter {
   CSmSqlSchema* m_schema;
   std::vector<std::string> m_tables;
   bool m_tablesFound = false;
+  std::vector<size_t> m_close;  // by token index of "("
 };
 
 }  // namespace

@@ -25,7 +25,16 @@ struct SmSqlToken {
   std::string text;
 };
 
+// One token of `sql` beginning at `start` (< sql.size()), as a view of the text.
+struct SmSqlTokenView {
+  SmSqlTokenKind kind;
+  std::string_view text;
+};
+SmSqlTokenView SmNextSqlToken(std::string_view sql, size_t start);
+
 std::vector<SmSqlToken> SmTokenizeSql(std::string_view sql);
+// True for a statement that changes the schema (Create, Alter, Drop).
+bool SmSqlIsSchemaChange(std::string_view sql);
 std::string SmJoinSqlTokens(const std::vector<SmSqlToken>& tokens);
 
 // Case-insensitive comparison of ASCII words.

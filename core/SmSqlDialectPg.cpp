@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <vector>
 
 #include "core/SmSqlDialectSqlite.h"
 
@@ -19,82 +21,109 @@ bool IsSymbol(const SmSqlToken& t, std::string_view s) {
   return t.kind == SmSqlTokenKind::Symbol && t.text == s;
 }
 
-// Index of the ")" that closes the "(" at `open`; tokens.size() when none.
-size_t Closing(const Tokens& tokens, size_t open) {
-  int depth = 0;
-  for (size_t i = open; i < tokens.size(); ++i) {
-    if (IsSymbol(tokens[i], "(")) ++depth;
-    if (IsSymbol(tokens[i], ")") && --depth == 0) return i;
-  }
-  return tokens.size();
-}
+// Where each "(" closes and which "(" each top-level comma of a call belongs to, found in one
+// pass; npos where a bracket is not closed or a comma stands outside every bracket.
+struct Brackets {
+  std::vector<size_t> close;   // by token index of "("
+  std::vector<size_t> owner;   // by token index of ","
+  std::vector<size_t> commas;  // by token index of "(": its own commas
+};
 
-// Arguments of the call whose "(" is at `open` and ")" at `close`, as token ranges.
-std::vector<std::pair<size_t, size_t>> Arguments(const Tokens& tokens, size_t open, size_t close) {
-  std::vector<std::pair<size_t, size_t>> args;
-  int depth = 0;
-  size_t start = open + 1;
-  for (size_t i = open + 1; i < close; ++i) {
-    if (IsSymbol(tokens[i], "(")) ++depth;
-    if (IsSymbol(tokens[i], ")")) --depth;
-    if (depth == 0 && IsSymbol(tokens[i], ",")) {
-      args.emplace_back(start, i);
-      start = i + 1;
+Brackets MatchBrackets(const Tokens& tokens) {
+  constexpr size_t npos = std::string::npos;
+  Brackets b{std::vector<size_t>(tokens.size(), npos), std::vector<size_t>(tokens.size(), npos),
+             std::vector<size_t>(tokens.size(), 0)};
+  std::vector<size_t> open;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    if (IsSymbol(tokens[i], "(")) open.push_back(i);
+    if (IsSymbol(tokens[i], ")") && !open.empty()) {
+      b.close[open.back()] = i;
+      open.pop_back();
+    }
+    if (IsSymbol(tokens[i], ",") && !open.empty()) {
+      b.owner[i] = open.back();
+      ++b.commas[open.back()];
     }
   }
-  if (start < close || !args.empty()) args.emplace_back(start, close);
-  return args;
+  return b;
 }
 
-std::string Emit(const Tokens& tokens, size_t from, size_t to);
+// How a call is written for PostgreSQL: the prefix, the first argument, `afterFirst`, then
+// each further argument behind its comma (or behind `commas[k - 1]` in place of the comma
+// before argument k), then `close`. Every argument is written once, where it stands, so that
+// nested calls cost no more than their length.
+struct CallForm {
+  std::string prefix, afterFirst;
+  std::vector<std::string> commas;
+  std::string close;
+};
 
-// The call `name(args)` written for PostgreSQL; empty when the function needs no change.
-std::string EmitCall(const std::string& name, const Tokens& tokens, size_t open, size_t close) {
-  const auto args = Arguments(tokens, open, close);
-  std::vector<std::string> a;
-  for (auto [b, e] : args) a.push_back(Emit(tokens, b, e));
-  auto asText = [](const std::string& x) { return "CAST(" + x + " AS text)"; };
-  auto rest = [&](size_t k) {
-    std::string s;
-    for (; k < a.size(); ++k) s += "," + a[k];
-    return s;
-  };
-  if (a.empty()) {
-    if (name == "getdate") return "LOCALTIMESTAMP";
-    return {};
+// The form of `name` with `count` arguments; nullopt when the call needs no change.
+std::optional<CallForm> FormOfCall(const std::string& name, size_t count) {
+  const std::string text = " AS text)";
+  if (count == 0) {
+    if (name == "getdate") return CallForm{"LOCALTIMESTAMP", "", {}, ""};
+    return std::nullopt;
   }
-  if (name == "len") return "length(" + asText(a[0]) + ")";
-  if (name == "mid" || name == "substring") return "substr(" + asText(a[0]) + rest(1) + ")";
+  if (name == "len") return CallForm{"length(CAST(", text, {}, ")"};
+  if (name == "mid" || name == "substring") return CallForm{"substr(CAST(", text, {}, ")"};
   if (name == "left" || name == "right" || name == "rtrim" || name == "ltrim")
-    return name + "(" + asText(a[0]) + rest(1) + ")";
-  if (name == "ucase" || name == "upper") return "upper(" + asText(a[0]) + ")";
-  if (name == "lcase" || name == "lower") return "lower(" + asText(a[0]) + ")";
-  if (name == "cstr") return asText(a[0]);
-  if (name == "instr" && a.size() == 2) return "strpos(" + asText(a[0]) + "," + asText(a[1]) + ")";
+    return CallForm{name + "(CAST(", text, {}, ")"};
+  if (name == "ucase" || name == "upper") return CallForm{"upper(CAST(", text, {}, ")"};
+  if (name == "lcase" || name == "lower") return CallForm{"lower(CAST(", text, {}, ")"};
+  if (name == "cstr") return CallForm{"CAST(", text, {}, ""};
+  if (name == "instr" && count == 2) return CallForm{"strpos(CAST(", text, {",CAST("}, text + ")"};
   if (name == "val")
-    return "COALESCE(CAST(substring(" + asText(a[0]) +
-           " from '^ *([-+]?[0-9]*\\.?[0-9]+)') AS double precision),0)";
-  if (name == "iif" && a.size() == 3)
-    return "(CASE WHEN " + a[0] + " THEN " + a[1] + " ELSE " + a[2] + " END)";
-  if (name == "isnull" && a.size() == 2) return "COALESCE(" + a[0] + "," + a[1] + ")";
-  return {};
+    return CallForm{"COALESCE(CAST(substring(CAST(",
+                    text,
+                    {},
+                    " from '^ *([-+]?[0-9]*\\.?[0-9]+)') AS double precision),0)"};
+  if (name == "iif" && count == 3)
+    return CallForm{"(CASE WHEN ", "", {" THEN ", " ELSE "}, " END)"};
+  if (name == "isnull" && count == 2) return CallForm{"COALESCE(", "", {","}, ")"};
+  return std::nullopt;
 }
 
-std::string Emit(const Tokens& tokens, size_t from, size_t to) {
+size_t ArgumentCount(const Brackets& b, size_t open) {
+  return b.close[open] == open + 1 ? 0 : b.commas[open] + 1;
+}
+
+// Writes the tokens, calls in their PostgreSQL form, in one pass over the tokens.
+std::string Emit(const Tokens& tokens) {
+  const Brackets b = MatchBrackets(tokens);
+  struct Call {
+    size_t open, close, argument;
+    CallForm form;
+  };
+  std::vector<Call> calls;  // the rewritten calls being written, innermost last
   std::string out;
-  for (size_t i = from; i < to; ++i) {
+  out.reserve(tokens.size() * 8);
+  for (size_t i = 0; i < tokens.size(); ++i) {
     const SmSqlToken& t = tokens[i];
+    if (!calls.empty() && i == calls.back().close) {
+      const Call& c = calls.back();
+      if (c.argument == 0) out += c.form.afterFirst;
+      out += c.form.close;
+      calls.pop_back();
+      continue;
+    }
+    if (!calls.empty() && b.owner[i] == calls.back().open) {
+      Call& c = calls.back();
+      if (c.argument == 0) out += c.form.afterFirst;
+      out += c.argument < c.form.commas.size() ? c.form.commas[c.argument] : t.text;
+      ++c.argument;
+      continue;
+    }
     if (t.kind == SmSqlTokenKind::Name) {
       const size_t open = SmSqlNextSolid(tokens, i);
-      if (open < to && IsSymbol(tokens[open], "(")) {
-        const size_t close = std::min(Closing(tokens, open), to);
-        if (close < to) {
-          const std::string call = EmitCall(Lower(t.text), tokens, open, close);
-          if (!call.empty()) {
-            out += call;
-            i = close;
-            continue;
-          }
+      if (open < tokens.size() && IsSymbol(tokens[open], "(") &&
+          b.close[open] != std::string::npos) {
+        std::optional<CallForm> form = FormOfCall(Lower(t.text), ArgumentCount(b, open));
+        if (form) {
+          out += form->prefix;
+          calls.push_back({open, b.close[open], 0, std::move(*form)});
+          i = open;
+          continue;
         }
       }
     }
@@ -165,6 +194,18 @@ void AdaptColumnTypes(Tokens& tokens) {
   }
 }
 
+// Alter Table T Alter Column C Char(n): PostgreSQL names the new type after TYPE.
+void AdaptAlterColumn(Tokens& tokens) {
+  const char* const words[] = {"alter", "table", nullptr, "alter", "column", nullptr};
+  size_t i = FirstSolid(tokens);
+  for (const char* word : words) {  // nullptr: a name
+    if (i >= tokens.size() || (word && !SmSqlTokenIs(tokens[i], word))) return;
+    i = SmSqlNextSolid(tokens, i);
+  }
+  if (i >= tokens.size() || SmSqlTokenIs(tokens[i], "type")) return;
+  tokens[i].text = "TYPE " + tokens[i].text;
+}
+
 // A LIKE pattern has no escape character on SQL Server unless the statement names one.
 void AdaptLike(Tokens& tokens) {
   for (size_t i = 0; i < tokens.size(); ++i) {
@@ -173,10 +214,7 @@ void AdaptLike(Tokens& tokens) {
     if (pattern >= tokens.size() || tokens[pattern].kind != SmSqlTokenKind::String) continue;
     const size_t after = SmSqlNextSolid(tokens, pattern);
     if (after < tokens.size() && SmSqlTokenIs(tokens[after], "escape")) continue;
-    tokens.insert(tokens.begin() + pattern + 1, {{SmSqlTokenKind::Space, " "},
-                                                 {SmSqlTokenKind::Name, "ESCAPE"},
-                                                 {SmSqlTokenKind::Space, " "},
-                                                 {SmSqlTokenKind::String, "''"}});
+    tokens[pattern].text += " ESCAPE ''";  // in place: no insertion, whatever the LIKE count
   }
 }
 
@@ -190,9 +228,10 @@ std::string SmAdaptSqlForPg(std::string_view sql, CSmSqlSchema* schema) {
   Tokens tokens = SmTokenizeSql(sql);
   AdaptIndexNames(tokens);
   AdaptColumnTypes(tokens);
+  AdaptAlterColumn(tokens);
   AdaptLike(tokens);
   SmRewriteConcat(tokens, schema);
-  return Emit(tokens, 0, tokens.size());
+  return Emit(tokens);
 }
 
 std::string SmPgServerTimeSql() {
@@ -201,6 +240,10 @@ std::string SmPgServerTimeSql() {
 
 std::string SmPgDatabaseExistsSql(const std::string& quotedName) {
   return "Select Count(*) From pg_database Where lower(datname)=lower('" + quotedName + "')";
+}
+
+std::string SmPgIndexExistsSql(const std::string& quotedName) {
+  return "Select Count(*) From pg_indexes Where lower(indexname)=lower('" + quotedName + "')";
 }
 
 std::string SmPgDatabaseUsersSql(const std::string& quotedName) {

@@ -30,9 +30,11 @@ inline constexpr const char* kSmPgMaintenanceDb = "postgres";
 std::string SmPgServerTimeSql();
 // One row, one integer column: 1 when the database exists (names compared without case).
 std::string SmPgDatabaseExistsSql(const std::string& quotedName);
-// Rows of host (its address, or "local" for a local socket), program, lowest and highest process id
-// and connection count of the other connections to the database (names compared without case), as
-// texts.
+// One row, one integer column: 1 when the index exists (names compared without case).
+std::string SmPgIndexExistsSql(const std::string& quotedName);
+// Rows of host (its address, or "local" for a local socket), program, lowest and highest
+// process id and connection count of the other connections to the database (names compared
+// without case), as texts.
 std::string SmPgDatabaseUsersSql(const std::string& quotedName);
 // The names of the databases that begin with `quotedPrefix` and are `length` characters long,
 // ordered by name (one text column).

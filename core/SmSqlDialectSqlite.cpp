@@ -278,7 +278,60 @@ std::string SmSqliteIndexName(std::string_view name) {
   return std::string(name) + "_ix";
 }
 
+namespace {
+
+bool IsLetter(char c) {
+  const char lower = static_cast<char>(c | 0x20);
+  return lower >= 'a' && lower <= 'z';
+}
+
+bool IsWordChar(char c) {
+  return IsLetter(c) || (c >= '0' && c <= '9') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// The run of word bytes at `i`.
+std::string_view WordAt(std::string_view sql, size_t i) {
+  size_t end = i;
+  while (end < sql.size() && IsWordChar(sql[end])) ++end;
+  return sql.substr(i, end - i);
+}
+
+}  // namespace
+
+bool SmSqliteNeedsAdapting(std::string_view jetSql) {
+  // One pass over the bytes, literals skipped as the tokenizer skips them; it may answer yes
+  // where the adaptation then changes nothing, never no where it would change something.
+  const size_t first = jetSql.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return false;
+  const std::string_view head = WordAt(jetSql, first);
+  if (SmSqlSameName(head, "create") || SmSqlSameName(head, "drop") || SmSqlSameName(head, "alter"))
+    return true;
+  for (size_t i = first; i < jetSql.size(); ++i) {
+    const char c = jetSql[i];
+    if (c == '+' || c == '&') return true;
+    if (c == '\'' || c == '"' || c == '[' || c == '`') {
+      // '...' with '' inside is skipped as two literals; the quoted names end at their mark.
+      const char close = c == '[' ? ']' : c;
+      const size_t end = jetSql.find(close, i + 1);
+      if (end == std::string_view::npos) return false;
+      i = end;
+      continue;
+    }
+    if (!IsLetter(c) || (i > 0 && IsLetter(jetSql[i - 1]))) continue;
+    const std::string_view word = WordAt(jetSql, i);
+    if (SmSqlSameName(word, "like") || SmSqlSameName(word, "left") || SmSqlSameName(word, "right"))
+      return true;
+    i += word.size() - 1;
+  }
+  return false;
+}
+
 std::string SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema) {
+  if (!SmSqliteNeedsAdapting(jetSql)) return std::string(jetSql);
+  return SmAdaptSqlTokensForSqlite(jetSql, schema);
+}
+
+std::string SmAdaptSqlTokensForSqlite(std::string_view jetSql, CSmSqlSchema* schema) {
   Tokens tokens = SmTokenizeSql(jetSql);
   AdaptLike(tokens);
   SmRewriteConcat(tokens, schema);

@@ -18,6 +18,10 @@ struct sqlite3;
 // - the column type `Long` becomes INTEGER in table definitions, and CHAR columns compare
 //   without regard to case (COLLATE NOCASE), as Jet compares texts.
 std::string SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
+// False when the statement holds nothing the adaptation changes (a scan without copies).
+bool SmSqliteNeedsAdapting(std::string_view jetSql);
+// The adaptation on the tokens, without that check first.
+std::string SmAdaptSqlTokensForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
 
 // The name an index gets when it is named like its table.
 std::string SmSqliteIndexName(std::string_view name);

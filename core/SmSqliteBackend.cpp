@@ -7,21 +7,24 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <random>
+#include <thread>
 
 namespace {
 
-const int kBusyMilliseconds = 5000;
+int g_busyMilliseconds = 5000;
+
+// Random whole milliseconds in [low, high].
+int Jitter(int low, int high) {
+  static thread_local std::minstd_rand random(std::random_device{}());
+  return std::uniform_int_distribution<int>(low, high)(random);
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower((unsigned char)c));
   return out;
 }
-
-struct StmtDeleter {
-  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
 // Compiles exactly one statement; a second statement in the text is refused.
 StmtPtr Prepare(sqlite3* db, const std::string& sql, std::string* error) {
@@ -44,42 +47,55 @@ StmtPtr Prepare(sqlite3* db, const std::string& sql, std::string* error) {
 
 class CSqliteCursor : public CSmDbCursor {
  public:
-  CSqliteCursor(sqlite3* db, StmtPtr stmt) : m_db(db), m_stmt(std::move(stmt)) {}
+  CSqliteCursor(sqlite3* db, CSmSqliteStmtCache::Taken taken,
+                std::weak_ptr<CSmSqliteStmtCache> cache)
+      : m_db(db),
+        m_taken(std::move(taken)),
+        m_stmt(CSmSqliteStmtCache::Statement(m_taken)),
+        m_cache(std::move(cache)) {}
+  ~CSqliteCursor() override {
+    if (auto cache = m_cache.lock()) cache->Give(std::move(m_taken));
+  }
+  CSqliteCursor(const CSqliteCursor&) = delete;
+  CSqliteCursor& operator=(const CSqliteCursor&) = delete;
+
   bool Next() override {
     if (m_done) return false;
-    int rc = sqlite3_step(m_stmt.get());
+    int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
     m_done = true;
     if (rc != SQLITE_DONE) m_error = sqlite3_errmsg(m_db);
     return false;
   }
-  int ColumnCount() const override { return sqlite3_column_count(m_stmt.get()); }
+  int ColumnCount() const override { return sqlite3_column_count(m_stmt); }
   std::string ColumnName(int c) const override {
-    const char* name = sqlite3_column_name(m_stmt.get(), c);
+    const char* name = sqlite3_column_name(m_stmt, c);
     return name ? name : "";
   }
-  bool IsNull(int c) const override { return sqlite3_column_type(m_stmt.get(), c) == SQLITE_NULL; }
+  bool IsNull(int c) const override { return sqlite3_column_type(m_stmt, c) == SQLITE_NULL; }
   long long GetInt(int c) const override {
-    if (sqlite3_column_type(m_stmt.get(), c) == SQLITE_FLOAT)
-      return std::llrint(sqlite3_column_double(m_stmt.get(), c));
-    return sqlite3_column_int64(m_stmt.get(), c);
+    if (sqlite3_column_type(m_stmt, c) == SQLITE_FLOAT)
+      return std::llrint(sqlite3_column_double(m_stmt, c));
+    return sqlite3_column_int64(m_stmt, c);
   }
-  double GetDouble(int c) const override { return sqlite3_column_double(m_stmt.get(), c); }
+  double GetDouble(int c) const override { return sqlite3_column_double(m_stmt, c); }
   std::string GetText(int c) const override {
-    const unsigned char* t = sqlite3_column_text(m_stmt.get(), c);
+    const unsigned char* t = sqlite3_column_text(m_stmt, c);
     if (!t) return {};
-    return std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(m_stmt.get(), c));
+    return std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(m_stmt, c));
   }
   std::vector<unsigned char> GetBlob(int c) const override {
-    const auto* b = static_cast<const unsigned char*>(sqlite3_column_blob(m_stmt.get(), c));
-    return b ? std::vector<unsigned char>(b, b + sqlite3_column_bytes(m_stmt.get(), c))
+    const auto* b = static_cast<const unsigned char*>(sqlite3_column_blob(m_stmt, c));
+    return b ? std::vector<unsigned char>(b, b + sqlite3_column_bytes(m_stmt, c))
              : std::vector<unsigned char>();
   }
   const std::string& Error() const override { return m_error; }
 
  private:
   sqlite3* m_db;
-  StmtPtr m_stmt;
+  CSmSqliteStmtCache::Taken m_taken;  // the statement with its text
+  sqlite3_stmt* m_stmt;
+  std::weak_ptr<CSmSqliteStmtCache> m_cache;  // where the statement goes back when done
   bool m_done = false;
   std::string m_error;
 };
@@ -136,6 +152,61 @@ SmDbColumn ColumnFromDeclared(const std::string& name, const std::string& declar
 
 }  // namespace
 
+void StmtDeleter::operator()(sqlite3_stmt* s) const {
+  sqlite3_finalize(s);
+}
+
+CSmSqliteStmtCache::Taken CSmSqliteStmtCache::Take(sqlite3* db, const std::string& sql,
+                                                   std::string* error) {
+  auto it = m_entries.find(sql);
+  if (it != m_entries.end()) return m_entries.extract(it);
+  StmtPtr stmt = Prepare(db, sql, error);
+  if (!stmt) return {};
+  Map fresh;
+  fresh.emplace(sql, Entry{std::move(stmt), 0});
+  return fresh.extract(fresh.begin());
+}
+
+void CSmSqliteStmtCache::Give(Taken taken) {
+  if (taken.empty()) return;
+  sqlite3_reset(Statement(taken));
+  sqlite3_clear_bindings(Statement(taken));
+  taken.mapped().lastUse = ++m_uses;
+  if (m_entries.size() >= kCapacity) {
+    auto oldest = std::min_element(m_entries.begin(), m_entries.end(), [](auto& a, auto& b) {
+      return a.second.lastUse < b.second.lastUse;
+    });
+    m_entries.erase(oldest);
+  }
+  m_entries.insert(std::move(taken));  // a twin taken meanwhile stays; this one goes
+}
+
+void SmSetDataFileBusyWait(int milliseconds) {
+  g_busyMilliseconds = milliseconds;
+}
+
+CSmSqliteBackend::CSmSqliteBackend() : m_busyLimitMs(g_busyMilliseconds) {}
+
+// Another workstation holds the lock: wait in short, uneven steps, so that a waiting station
+// finds the gap between two transactions of a busy one, until the limit has passed.
+int CSmSqliteBackend::OnBusy(void* self, int count) {
+  auto* backend = static_cast<CSmSqliteBackend*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) backend->m_busySince = now;
+  backend->m_contended = true;
+  if (now - backend->m_busySince >= std::chrono::milliseconds(backend->m_busyLimitMs)) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(1, std::min(2 + count, 10))));
+  return 1;
+}
+
+// A station that met another one during its last transaction pauses a little longer than the
+// other polls before it takes the lock again, so that back-to-back commits lock nobody out.
+void CSmSqliteBackend::YieldAfterContention() {
+  if (!m_contended) return;
+  m_contended = false;
+  std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(12, 20)));
+}
+
 CSmSqliteBackend::~CSmSqliteBackend() {
   Close();
 }
@@ -145,7 +216,8 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   std::error_code ec;
   if (create == std::filesystem::exists(path, ec)) return false;
   if (!create && std::filesystem::is_directory(path, ec)) return false;
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  // A connection belongs to the one thread that uses it: SQLite's own locking is not needed.
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     sqlite3_close(db);
@@ -153,7 +225,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   }
   m_db = db;
   m_path = path;
-  sqlite3_busy_timeout(m_db, kBusyMilliseconds);
+  sqlite3_busy_handler(m_db, &CSmSqliteBackend::OnBusy, this);
   // A file that is not a data file fails here rather than at the first statement.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
@@ -165,6 +237,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
 
 void CSmSqliteBackend::Close() {
   if (!m_db) return;
+  m_statements = std::make_shared<CSmSqliteStmtCache>();  // finalizes what the old one held
   sqlite3_close_v2(m_db);
   m_db = nullptr;
   m_path.clear();
@@ -175,11 +248,18 @@ void CSmSqliteBackend::Close() {
 }
 
 void CSmSqliteBackend::SetQueryTimeout(int seconds) {
-  if (m_db) sqlite3_busy_timeout(m_db, seconds > 0 ? seconds * 1000 : kBusyMilliseconds);
+  m_busyLimitMs = seconds > 0 ? seconds * 1000 : g_busyMilliseconds;
 }
 
 bool CSmSqliteBackend::RunPlain(const char* sql) {
   return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool CSmSqliteBackend::RunTrans(const std::string& sql) {
+  m_transError.clear();
+  if (RunPlain(sql.c_str())) return true;
+  m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
+  return false;
 }
 
 bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
@@ -188,20 +268,31 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     if (error) *error = "not open";
     return false;
   }
-  StmtPtr stmt = Prepare(m_db, Adapt(sql), error);
+  const std::string text = Adapt(sql);
+  // Statements with bound values run again and again: they keep their prepared form. A text
+  // with its values written in is prepared for its one run.
+  CSmSqliteStmtCache::Taken taken;
+  StmtPtr once;
+  if (params.empty()) {
+    once = Prepare(m_db, text, error);
+  } else {
+    taken = m_statements->Take(m_db, text, error);
+  }
+  sqlite3_stmt* stmt = params.empty() ? once.get()
+                       : taken        ? CSmSqliteStmtCache::Statement(taken)
+                                      : nullptr;
   if (!stmt) return false;
-  if (!Bind(stmt.get(), params)) {
-    if (error) *error = sqlite3_errmsg(m_db);
-    return false;
+  bool ok = Bind(stmt, params);
+  if (ok) {
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    ok = rc == SQLITE_DONE;
   }
-  int rc;
-  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-  }
-  if (rc != SQLITE_DONE) {
-    if (error) *error = sqlite3_errmsg(m_db);
-    return false;
-  }
-  return true;
+  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  if (SmSqlIsSchemaChange(text)) m_statements->Clear();
+  m_statements->Give(std::move(taken));
+  return ok;
 }
 
 std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std::string* error) {
@@ -209,18 +300,19 @@ std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std
     if (error) *error = "not open";
     return nullptr;
   }
-  StmtPtr stmt = Prepare(m_db, Adapt(sql), error);
-  if (!stmt) return nullptr;
-  return std::make_unique<CSqliteCursor>(m_db, std::move(stmt));
+  CSmSqliteStmtCache::Taken taken = m_statements->Take(m_db, Adapt(sql), error);
+  if (!taken) return nullptr;
+  return std::make_unique<CSqliteCursor>(m_db, std::move(taken), m_statements);
 }
 
 // Nested transactions become savepoints inside the outer one.
 bool CSmSqliteBackend::BeginTrans() {
   if (!m_db) return false;
   if (sqlite3_get_autocommit(m_db)) m_transDepth = 0;
+  if (m_transDepth == 0) YieldAfterContention();
   const std::string sql =
       m_transDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT sm_trans" + std::to_string(m_transDepth);
-  if (!RunPlain(sql.c_str())) return false;
+  if (!RunTrans(sql)) return false;
   ++m_transDepth;
   return true;
 }
@@ -231,12 +323,11 @@ bool CSmSqliteBackend::CommitTrans() {
     return false;
   }
   if (m_transDepth <= 1) {
-    if (!RunPlain("COMMIT")) return false;
+    if (!RunTrans("COMMIT")) return false;
     m_transDepth = 0;
     return true;
   }
-  const std::string sql = "RELEASE sm_trans" + std::to_string(m_transDepth - 1);
-  if (!RunPlain(sql.c_str())) return false;
+  if (!RunTrans("RELEASE sm_trans" + std::to_string(m_transDepth - 1))) return false;
   --m_transDepth;
   return true;
 }
@@ -247,7 +338,7 @@ bool CSmSqliteBackend::Rollback() {
     return false;
   }
   if (m_transDepth <= 1) {
-    if (!RunPlain("ROLLBACK")) return false;
+    if (!RunTrans("ROLLBACK")) return false;
     m_transDepth = 0;
     return true;
   }

@@ -1,17 +1,54 @@
 #pragma once
 // Kind 0: the yearly data file, an SQLite file. Statements arrive in the Jet form and are
 // adapted by SmSqlDialectSqlite before they run.
+#include <chrono>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/SmDbBackend.h"
 #include "core/SmSqlDialectSqlite.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
+
+struct StmtDeleter {
+  void operator()(sqlite3_stmt* s) const;
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// The prepared statements of one connection, keyed by the text SQLite runs; a statement in use
+// is taken out (with its key) and given back when done. The least recently used goes when full.
+class CSmSqliteStmtCache {
+  struct Entry {
+    StmtPtr stmt;
+    unsigned long long lastUse = 0;
+  };
+  using Map = std::unordered_map<std::string, Entry>;
+
+ public:
+  using Taken = Map::node_type;
+  // The cached statement of the text, else one newly prepared (empty with `error` set when it
+  // cannot be prepared).
+  Taken Take(sqlite3* db, const std::string& sql, std::string* error);
+  static sqlite3_stmt* Statement(const Taken& taken) { return taken.mapped().stmt.get(); }
+  void Give(Taken taken);
+  void Clear() { m_entries.clear(); }
+
+ private:
+  static constexpr size_t kCapacity = 32;
+  Map m_entries;
+  unsigned long long m_uses = 0;
+};
+
+// How long a statement of the data file waits for another workstation's lock before it fails
+// with "database is locked" (5 seconds unless set; tests shorten it).
+void SmSetDataFileBusyWait(int milliseconds);
 
 class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
  public:
-  CSmSqliteBackend() = default;
+  CSmSqliteBackend();
   ~CSmSqliteBackend() override;
   CSmSqliteBackend(const CSmSqliteBackend&) = delete;
   CSmSqliteBackend& operator=(const CSmSqliteBackend&) = delete;
@@ -33,6 +70,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool BeginTrans() override;
   bool CommitTrans() override;
   bool Rollback() override;
+  std::string TransError() const override { return m_transError; }
 
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
@@ -48,10 +86,20 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   void RefreshSchemaCache();
   bool RunPlain(const char* sql);
+  bool RunTrans(const std::string& sql);
+  static int OnBusy(void* self, int count);
+  void YieldAfterContention();
 
   sqlite3* m_db = nullptr;
+  std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
   int m_transDepth = 0;
+  std::string m_transError;
+  // Waiting for another workstation's lock: how long at most, since when, and whether another
+  // workstation was met during the current transaction (then the next one first lets it in).
+  int m_busyLimitMs;
+  std::chrono::steady_clock::time_point m_busySince;
+  bool m_contended = false;
   // Column types of the tables, read once per table and dropped when the schema changes.
   long long m_schemaVersion = -1;
   bool m_tablesLoaded = false;

@@ -1,11 +1,14 @@
 #include "core/SmTableCopy.h"
 
+#include <algorithm>
+
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
 
 bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) {
   m_cursor.reset();
+  m_columns.clear();
   m_eof = true;
   const int kind = m_db->GetKind();
   const std::string translated =
@@ -19,11 +22,14 @@ bool CSmTableRecordset::Open(const std::string& jet, const std::string& server) 
   m_cursor = backend->Query(translated, &error);
   if (m_cursor) {
     m_eof = !m_cursor->Next();
-    if (!m_cursor->Error().empty()) m_cursor.reset();
+    error = m_cursor->Error();
+    if (!error.empty()) m_cursor.reset();
   }
   if (!m_cursor) {
     m_eof = true;
-    SmMessageBox("执行下列SQL语句时出错！\n" + translated, SM_MB_ICONERROR);
+    // The engine's reason stands beside the statement.
+    SmMessageBox((error.empty() ? "" : error + "\n") + "执行下列SQL语句时出错！\n" + translated,
+                 SM_MB_ICONERROR);
     return false;
   }
   return true;
@@ -35,9 +41,14 @@ void CSmTableRecordset::MoveNext() {
 
 int CSmTableRecordset::Column(const std::string& name) const {
   if (!m_cursor || m_eof) return -1;
-  for (int k = 0; k < m_cursor->ColumnCount(); ++k)
-    if (MakeUpperCopy(m_cursor->ColumnName(k)) == MakeUpperCopy(name)) return k;
-  return -1;
+  // The columns are looked up by name for every value of every row: their positions are
+  // read once.
+  if (m_columns.empty()) {
+    for (int k = 0; k < m_cursor->ColumnCount(); ++k)
+      m_columns.emplace(MakeUpperCopy(m_cursor->ColumnName(k)), k);
+  }
+  const auto it = m_columns.find(MakeUpperCopy(name));
+  return it == m_columns.end() ? -1 : it->second;
 }
 
 long long CSmTableRecordset::GetInt(const std::string& column) const {
@@ -104,6 +115,75 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
   return false;
 }
 
+// A copy to the server sends many rows per statement: as many as this many bound values take.
+constexpr size_t kBatchValues = 10000;
+constexpr size_t kBatchRows = 1000;
+
+// "Insert Into table(list) Values(?,..),(?,..)" for `rows` rows of `columns` values.
+std::string BatchInsertText(const std::string& table, const std::string& list, size_t columns,
+                            size_t rows) {
+  std::string row = "(";
+  for (size_t c = 0; c < columns; ++c) row += c == 0 ? "?" : ",?";
+  row += ")";
+  std::string text = "Insert Into " + table + "(" + list + ") Values";
+  text.reserve(text.size() + rows * (row.size() + 1));
+  for (size_t r = 0; r < rows; ++r) {
+    if (r > 0) text += ',';
+    text += row;
+  }
+  return text;
+}
+
+void ReportReadFailure(const std::string& table, const std::string& select) {
+  SmMessageBox(
+      FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" + select,
+      SM_MB_ICONERROR);
+}
+
+enum class BatchCopy { Done, Broken, Retry };
+
+// The rows of a copy to the server in multi-row inserts, inside the one transaction. A batch
+// that fails rolls everything back and asks for the copy row by row, which finds and reports
+// the row as it always did.
+BatchCopy CopyInBatches(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
+                        const std::string& list, const std::string& select,
+                        const std::vector<std::string>* groups) {
+  if (!destination->BeginTrans()) return BatchCopy::Retry;
+  CSmTableRecordset from(source);
+  if (!from.Open(select, {})) {
+    destination->Rollback();
+    return BatchCopy::Broken;
+  }
+  const size_t columns = groups[0].size() + groups[1].size() + groups[2].size();
+  const size_t perBatch = std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
+  std::vector<SmDbValue> values;
+  values.reserve(perBatch * columns);
+  auto flush = [&] {
+    if (values.empty()) return true;
+    const std::string sql = BatchInsertText(table, list, columns, values.size() / columns);
+    const bool ok = destination->ExecuteBound(sql, {}, values, false);
+    values.clear();
+    return ok;
+  };
+  bool written = true;
+  for (; written && !from.IsEOF(); from.MoveNext()) {
+    for (const std::string& c : groups[0]) values.push_back(SmDbValue::OfInt(from.GetInt(c)));
+    for (const std::string& c : groups[1]) values.push_back(SmDbValue::OfDouble(from.GetDouble(c)));
+    for (const std::string& c : groups[2]) values.push_back(SmDbValue::OfText(from.GetString(c)));
+    if (values.size() >= perBatch * columns) written = flush();
+  }
+  if (written && !from.ReadFailed()) written = flush();
+  if (written && !from.ReadFailed())
+    return destination->CommitTrans() ? BatchCopy::Done : BatchCopy::Retry;
+  destination->Rollback();
+  if (written) {
+    // The source broke off part way: the copy takes nothing rather than half the table.
+    ReportReadFailure(table, select);
+    return BatchCopy::Broken;
+  }
+  return BatchCopy::Retry;
+}
+
 }  // namespace
 
 bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const std::string& table,
@@ -126,11 +206,23 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
     for (const std::string& c : group) list += (list.empty() ? "" : ",") + c;
   }
   if (list.empty()) return false;
+  const std::string select =
+      FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str());
+  // Binary columns left empty are not written at all, which one statement for many rows
+  // cannot say: such tables go row by row.
+  if (destination->GetKind() != 0 && groups[3].empty()) {
+    switch (CopyInBatches(source, destination, table, list, select, groups)) {
+      case BatchCopy::Done:
+        return true;
+      case BatchCopy::Broken:
+        return false;
+      case BatchCopy::Retry:
+        break;
+    }
+  }
 
   CSmTableRecordset from(source);
-  if (!from.Open(FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
-                 {}))
-    return false;
+  if (!from.Open(select, {})) return false;
   CSmTableRecordset to(destination);
   to.OpenForInsert(table);
 
@@ -189,8 +281,6 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
   }
   // The source broke off part way: the copy takes nothing rather than half the table.
   if (inTransaction) destination->Rollback();
-  SmMessageBox(FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" +
-                   FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str()),
-               SM_MB_ICONERROR);
+  ReportReadFailure(table, select);
   return false;
 }

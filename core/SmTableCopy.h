@@ -1,6 +1,7 @@
 #pragma once
 // The updatable one-table recordset behind CSmDatabase::CopyTable: reads the rows of a SELECT
 // by column name on one connection, or adds rows to a table on another.
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ class CSmTableRecordset {
 
   CSmDatabase* m_db;
   std::unique_ptr<CSmDbCursor> m_cursor;
+  mutable std::map<std::string, int> m_columns;  // upper-case name: position (first of twins)
   bool m_eof = true;
   std::string m_table;
   bool m_adding = false;

@@ -29,6 +29,34 @@ bool StartsWithBom(const std::string& fileName) {
   return n == 2 && head[0] == kBom[0] && head[1] == kBom[1];
 }
 
+// A line of GBK bytes as UTF-8. A byte that starts no valid character becomes "?" and the
+// rest of the line is still read.
+std::string DecodeGbkLine(const std::string& bytes) {
+  std::string utf8;
+  if (GbkToUtf8(bytes, utf8)) return utf8;
+  utf8.clear();
+  std::string one;
+  for (size_t i = 0; i < bytes.size();) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      utf8 += bytes[i++];
+      continue;
+    }
+    if (i + 1 < bytes.size() && GbkToUtf8(std::string_view(bytes).substr(i, 2), one)) {
+      utf8 += one;
+      i += 2;
+      continue;
+    }
+    utf8 += '?';
+    ++i;
+  }
+  return utf8;
+}
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
 const char* ModeText(unsigned flags) {
   const unsigned access = flags & 0x3;
   if (access == CSmTextFile::modeRead) return "rb";
@@ -82,7 +110,9 @@ bool CSmTextFile::ReadRawLine(std::string& bytes) {
 bool CSmTextFile::ReadWideLine(std::u16string& units) {
   units.clear();
   unsigned char pair[2];
-  while (units.size() < kMaxWideLine && std::fread(pair, 1, 2, m_file) == 2) {
+  // A line part never ends between the two halves of a surrogate pair.
+  while ((units.size() < kMaxWideLine || IsHighSurrogate(units.back())) &&
+         std::fread(pair, 1, 2, m_file) == 2) {
     const char16_t unit = static_cast<char16_t>(pair[0] | (pair[1] << 8));
     units.push_back(unit);
     if (unit == u'\n') break;
@@ -101,7 +131,7 @@ bool CSmTextFile::ReadString(std::string& line) {
   } else {
     std::string bytes;
     if (!ReadRawLine(bytes)) return false;
-    if (!GbkToUtf8(bytes, line)) line = bytes;
+    line = DecodeGbkLine(bytes);
   }
   StripLineEnd(line);
   return true;

@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libsqlite3-dev unixodbc-dev odbc-postgresql postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
+  qtkeychain-qt6-dev
   fonts-noto-cjk xvfb xauth
   locales
 )

@@ -11,12 +11,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextEdit>
 
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmListCtrl.h"
+#include "ui/SmToolTip.h"
+#include "ui/SmWordCB.h"
 
 namespace {
 std::string& ProgramFilePath() {
@@ -24,6 +28,27 @@ std::string& ProgramFilePath() {
   return path;
 }
 CSmApp* g_runningApp = nullptr;
+
+// Feeds the events of the application to a dialog's hint balloon, as the dialog's message
+// pre-translation would.
+class HintRelay : public QObject {
+ public:
+  HintRelay(CSmToolTip* tip, QObject* parent) : QObject(parent), m_tip(tip) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    m_tip->RelayEvent(watched, event);
+    return false;
+  }
+
+ private:
+  CSmToolTip* m_tip;
+};
+
+// The kinds of control that carry hints: edits, combo boxes, lists and buttons.
+bool IsHintControl(QWidget* widget) {
+  return qobject_cast<QLineEdit*>(widget) || qobject_cast<QTextEdit*>(widget) ||
+         qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+         qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QAbstractButton*>(widget);
+}
 }  // namespace
 
 std::string SmProgramFilePath() {
@@ -93,23 +118,30 @@ void CSmDlg::LoadPicture() {
 }
 
 void CSmDlg::SetupToolTips() {
-  for (QObject* child : children()) {
-    auto* widget = qobject_cast<QWidget*>(child);
-    if (!widget) continue;
-    const bool input = qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
-                       qobject_cast<QAbstractItemView*>(widget) ||
-                       qobject_cast<QAbstractButton*>(widget);
-    if (!input) continue;
+  if (!m_toolTip) {
+    m_toolTip = new CSmToolTip;
+    m_toolTip->Create(this, true);
+    qApp->installEventFilter(new HintRelay(m_toolTip, m_toolTip));
+  }
+  for (QWidget* widget : findChildren<QWidget*>()) {
+    if (widget->window() != this || !IsHintControl(widget)) continue;
     bool ok = false;
     const int id = widget->objectName().toInt(&ok);
     if (!ok) continue;
     const std::string hint = GetControlHint(id);
-    if (!hint.empty()) widget->setToolTip(QString::fromStdString(hint));
+    if (hint.empty()) continue;
+    m_toolTip->AddTool(widget, "<al_c>提示<br><hr=100%><br><al_l>" + hint, 0, 0, 0, nullptr, id);
   }
+  m_toolTip->SetNotify(true);
+  m_toolTip->SetFont(QApplication::font("QMessageBox"));
+  m_toolTip->SetBkEffect(13, 10);
+  m_toolTip->SetBehaviour(CSmToolTip::kRestartOnMove);
 }
 
 std::string CSmDlg::GetControlHint(int controlId) const {
   QWidget* control = Control(controlId);
+  if (qobject_cast<CSmWordCB*>(control))
+    return "鼠标指向右边的下拉箭头，按下鼠标右键，调出操作功能菜单，可保存或删除词组。";
   if (qobject_cast<QComboBox*>(control))
     return "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。";
   if (qobject_cast<CSmListCtrl*>(control)) return "按下鼠标右键，可调出操作功能菜单。";

@@ -14,6 +14,7 @@ class QComboBox;
 class QMenu;
 class QPushButton;
 class CSmApp;
+class CSmToolTip;
 
 // The program file whose path, less its extension, names the dialog pictures
 // ("<base>_Dlg<id>.bmp", "<base>_Dlg.bmp"). Defaults to the running program.
@@ -41,6 +42,9 @@ class CSmDlg : public QDialog {
   virtual bool OnCommand(unsigned id);
   // Menu 301 with every item enabled or greyed; commands go to `OnCommand`.
   std::unique_ptr<QMenu> CreateContextMenu();
+
+  // The hint balloon of the input controls (made by `SetupToolTips`), or null.
+  CSmToolTip* ToolTip() const { return m_toolTip; }
 
   // Slots of derived dialogs.
   virtual void SetupToolTips();
@@ -84,6 +88,7 @@ class CSmDlg : public QDialog {
   unsigned m_defaultId = 0;
   CSmDib m_picture;
   int m_pictureMode = 1;
+  CSmToolTip* m_toolTip = nullptr;  // owned as a child window
 };
 
 // The running application object, for dialogs constructed without one.

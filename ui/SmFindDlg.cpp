@@ -140,7 +140,7 @@ void CSmFindDlg::AddHistory(QComboBox* combo, int group, const std::string& text
   m_db->ExecuteSQL("Delete From SysCsTab Where Cs=" + cs + " And CsN>" +
                    std::to_string(kMaxHistoryNumber));
   CSmCsRecord row(m_db);
-  row.Set(group, 0, {}, m_db->SqlText(text));
+  row.Set(group, 0, {}, text);
   row.Insert();
 }
 

@@ -295,6 +295,10 @@ TEST_F(EnvironmentTest, RegistryKeepsTheLastLogInAndHidesThePassword) {
   ASSERT_TRUE(
       CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey() + "\\mill", "PWD", stored));
   EXPECT_NE(stored, "s3cret");
+  // No keyring runs here: the settings file that holds it is the user's alone.
+  EXPECT_EQ(QFile::permissions(QString::fromStdString(CSmRegKey::StoreFile(SM_HKEY_CURRENT_USER))),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                QFileDevice::WriteUser);
 
   CSmEnvironment back;
   int module = 0;

@@ -269,7 +269,7 @@ TEST_F(LoginTest, PasswordDialogChecksTheOldOneAndCancelsAPassword) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "您的口令已被取消!");
   CSmOperator op;
   ASSERT_TRUE(op.LoadByCode("101", app.GetDatabase()));
-  EXPECT_EQ(op.Psd, "");
+  EXPECT_EQ(op.StoredPassword(), "\x07");
   app.ExitInstance();
 }
 

@@ -97,6 +97,21 @@ TEST_F(OpLogTest, WorkSessionFromLogInToEndOfWork) {
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
+TEST_F(OpLogTest, OneSessionIsReadThroughItsIndexAlsoInOlderFiles) {
+  auto plan = [&] {
+    std::vector<std::string> columns[4];
+    m_db->QueryStrings("EXPLAIN QUERY PLAN Select sNote From SmLog Where nTask = 3", columns, 4);
+    return columns[3].empty() ? std::string() : columns[3][0];
+  };
+  EXPECT_NE(plan().find("USING INDEX SmLogTask"), std::string::npos) << plan();
+  ASSERT_TRUE(m_db->ExecuteSQL("Drop Index SmLogTask"));
+  EXPECT_EQ(plan().find("INDEX"), std::string::npos) << plan();
+  CSmOpLog::CreateTables(m_db);  // what opening an older file runs
+  EXPECT_NE(plan().find("USING INDEX SmLogTask"), std::string::npos) << plan();
+  CSmOpLog::CreateTables(m_db);  // and again: nothing to do, nothing reported
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
 TEST_F(OpLogTest, SessionNumberTakenByAnotherWorkstationIsTakenAgain) {
   // Another workstation stores session 1 at the very moment this one does: this one's row is
   // rolled back and the next number taken, and every log row names the session that stays.
@@ -161,19 +176,22 @@ TEST_F(OpLogTest, LogSwitchOffWritesNoSessionButEndStillClosesIt) {
 }
 
 TEST_F(OpLogTest, OperatorsAndTheirRights) {
-  // Numbers below "101" are refused; the password is stored substituted.
+  // Numbers below "101" are refused; the password is stored hashed, behind the marker.
   CSmOperator low("099", "低", "");
   EXPECT_FALSE(low.Insert(m_db));
   CSmOperator op("103", "O'Brien长名字的操作员", "Ab1|x'9");
   ASSERT_TRUE(op.Insert(m_db));
   const std::string stored = Strings("Select rtrim(Psd) From Opr Where Opno='103'").at(0);
   EXPECT_EQ(stored[0], '\x07');
+  EXPECT_TRUE(SmIsHashedPassword(stored));
   EXPECT_EQ(stored.find("Ab1"), std::string::npos);
   CSmOperator back;
   ASSERT_TRUE(back.LoadByCode("103", m_db));
   // The name is cut to its column without splitting a character.
   EXPECT_EQ(back.Na, "O'Brien长名字的操作");
-  EXPECT_EQ(back.Psd, "Ab1|x'9");
+  EXPECT_EQ(back.Psd, "");
+  EXPECT_TRUE(back.CheckPassword("aB1|X'9", m_db));  // case ignored
+  EXPECT_FALSE(back.CheckPassword("Ab1|x'", m_db));
 
   // A second operator of the same number is rolled back.
   CSmOperator twin("103", "又一个", "");
@@ -218,7 +236,100 @@ TEST_F(OpLogTest, PasswordChangedOutsideTheProgramIsCleared) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(),
             "操作员(102)的口令被程序外修改，现将他的口令删除，继续吗？");
   ASSERT_TRUE(op.LoadByCode("102", m_db));
-  EXPECT_EQ(op.Psd, "");
+  EXPECT_EQ(op.StoredPassword(), "\x07");
+  EXPECT_TRUE(op.CheckPassword("", m_db));
+}
+
+TEST_F(OpLogTest, OldFormPasswordLogsInOnceAndIsHashedFromThen) {
+  const std::string old = SmEncodePassword("Old pw");
+  ASSERT_TRUE(
+      m_db->ExecuteBound("Update Opr Set Psd=? Where Opno='102'", {}, {SmDbValue::OfText(old)}));
+  CSmOperator op;
+  ASSERT_TRUE(op.LoadByCode("102", m_db));
+  EXPECT_FALSE(op.CheckPassword("wrong", m_db));
+  EXPECT_EQ(Strings("Select Psd From Opr Where Opno='102'").at(0), old);
+  EXPECT_TRUE(op.CheckPassword("old PW", m_db));
+  // The file holds the hash now: neither the password nor its substitution.
+  const std::string stored = Strings("Select rtrim(Psd) From Opr Where Opno='102'").at(0);
+  EXPECT_TRUE(SmIsHashedPassword(stored));
+  EXPECT_EQ(stored.find(old.substr(1)), std::string::npos);
+  EXPECT_EQ(stored.find("Old pw"), std::string::npos);
+  CSmOperator again;
+  ASSERT_TRUE(again.LoadByCode("102", m_db));
+  EXPECT_TRUE(again.CheckPassword("OLD PW", m_db));
+  // Trailing blanks belong to a password.
+  again.Psd = "pw ";
+  ASSERT_TRUE(again.SetPassword(m_db));
+  ASSERT_TRUE(again.LoadByCode("102", m_db));
+  EXPECT_TRUE(again.CheckPassword("PW ", m_db));
+  EXPECT_FALSE(again.CheckPassword("pw", m_db));
+  // Two hashes of one password differ by their salt.
+  EXPECT_NE(SmHashPassword("x"), SmHashPassword("x"));
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
+TEST_F(OpLogTest, OperatorSavedFromAStaleDialogOverwritesNothing) {
+  CSmOperator mine;
+  ASSERT_TRUE(mine.LoadByCode("102", m_db));
+  // Another workstation sets a password in between: a rename from the stale record is refused
+  // and the password stays.
+  CSmOperator other;
+  ASSERT_TRUE(other.LoadByCode("102", m_db));
+  other.Psd = "neu";
+  ASSERT_TRUE(other.SetPassword(m_db));
+  mine.Na = "改名";
+  EXPECT_FALSE(mine.Update("102", m_db));
+  EXPECT_EQ(CSmMessageService::Instance().LastText().rfind("该操作员已被另一工作站修改", 0), 0u);
+  ASSERT_TRUE(other.LoadByCode("102", m_db));
+  EXPECT_EQ(other.Na, "×××");
+  EXPECT_TRUE(other.CheckPassword("neu", m_db));
+  // Read again, the rename goes through and keeps the password.
+  ASSERT_TRUE(mine.LoadByCode("102", m_db));
+  mine.Na = "改名";
+  ASSERT_TRUE(mine.Update("102", m_db));
+  ASSERT_TRUE(other.LoadByCode("102", m_db));
+  EXPECT_TRUE(other.CheckPassword("neu", m_db));
+  // Deleted in between: said so, not taken for a duplicate number.
+  ASSERT_TRUE(DeleteOperator("102", m_db));
+  mine.Na = "再改";
+  EXPECT_FALSE(mine.Update("102", m_db));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "该操作员已被另一工作站删除，本次修改没有保存！");
+}
+
+TEST_F(OpLogTest, KeysRefuseWhatTwoStationsWouldWriteTwice) {
+  // Rows written past the program's own count check (as two stations at once would) are
+  // refused by the file itself.
+  const std::pair<const char*, const char*> twice[] = {
+      {"Insert Into OPR(OPNO,NA,PSD) Values('102','x','\x07')", "OPR"},
+      {"Insert Into PWR(OPNO,PWR) Values('102','0003')", "PWR"},
+  };
+  for (const auto& [sql, table] : twice) {
+    EXPECT_FALSE(m_db->ExecuteSQL(sql, {}, 128, false)) << table;
+    EXPECT_EQ(m_db->LastFailure(), SmDbFailure::Duplicate) << table;
+  }
+  // A right granted twice is simply there; a session number taken is passed over.
+  EXPECT_TRUE(SetRight(true, "102", "0003", m_db));
+  m_app.m_opLog.StartWork();
+  const int first = m_app.m_opLog.nTask;
+  EXPECT_FALSE(m_db->ExecuteBound("Insert Into SmTask(nTask) Values(?)", {},
+                                  {SmDbValue::OfInt(first)}, false));
+  EXPECT_EQ(m_db->LastFailure(), SmDbFailure::Duplicate);
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
+TEST_F(OpLogTest, DuplicatesOfAnOlderFileAreNamedWhenItOpens) {
+  ASSERT_TRUE(m_db->ExecuteSQL("Drop Index OPR_OPNO"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into OPR(OPNO,NA,PSD) Values('102','x','\x07')"));
+  m_app.AfterOpen(m_db);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "表OPR中有重复的操作员代码：102\n请删去重复的行，以免两个工作站再写入重复的行。");
+  ASSERT_TRUE(m_db->ExecuteSQL("Delete From OPR Where NA='x'"));
+  SmResetMessages();
+  m_app.AfterOpen(m_db);  // the key is made now
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_FALSE(
+      m_db->ExecuteSQL("Insert Into OPR(OPNO,NA,PSD) Values('102','x','\x07')", {}, 128, false));
 }
 
 TEST(PasswordSubstitution, RoundTripsAndHidesTheText) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <bit>
+#include <cmath>
 #include <map>
+#include <random>
 #include <string>
 
 #include "core/Caculate.h"
@@ -224,6 +227,90 @@ TEST(Caculate, ErrorTexts) {
   EXPECT_EQ(0, position);
 }
 
+namespace {
+
+std::string Repeat(const std::string& part, int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += part;
+  return text;
+}
+
+std::string Nested(const std::string& open, const std::string& core, const std::string& close,
+                   int n) {
+  return Repeat(open, n) + core + Repeat(close, n);
+}
+
+}  // namespace
+
+// Formulas pasted or stored by users may nest far deeper than the stack takes, ask for more
+// decimals or width than a value holds, or leave a function's domain: each ends in an error.
+TEST(Caculate, LimitsAndDomains) {
+  const std::string deepest = Nested("(", "1", ")", CAC_MAX_NESTING);
+  const std::string cases[][2] = {
+      // formula, expected result or "!code"
+      {deepest, "1"},
+      {Nested("(", "1", ")", CAC_MAX_NESTING + 1), "!-18"},
+      {Nested("(", "1", ")", 16000), "!-18"},  // what the calculator field takes
+      {Nested("[", "1", "]", 16000), "!-18"},
+      {Nested("abs(", "1", ")", 200), "!-18"},
+      {Nested("round(", "1", ")", 5000), "!-18"},
+      {Nested("iif(1,", "2", ",0)", 3000), "!-18"},
+      {Nested("-(", "1", ")", 10000), "!-18"},
+      {Repeat("1^", 5000) + "1", "!-18"},
+      {Nested("abs((", "1", "))", 60), "!-18"},  // brackets and calls count together
+      {"round(1,2147483647)", "!-19"},
+      {"round(1,0,10)", "!-19"},
+      {"round(1,99999999999)", "!-19"},
+      {"round(1.5,9)", "1.500000000"},
+      {"round(1.5,-2147483647)", "2"},
+      {"formatcode(\"1\",2000000000)", "!-19"},
+      {"formatcode(\"1\",32768)", "!-19"},
+      {"len(formatcode(\"1\",32767))", "32767"},
+      {"ln(0)", "!-15"},
+      {"log(0)", "!-15"},
+      {"ctg(0)", "!-15"},
+      {"arcsin(2)", "!-15"},
+      {"arccos(-1.5)", "!-15"},
+      {"exp(1000)", "!-15"},
+      {"ln(1)+ctg(1)*0", ""},
+      {"(0-8)^0.5", "!-10"},
+      {"10^400", "!-10"},
+      {"10^300*10^300", "!-3"},
+      {"0-10^300*10^300", "!-3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0].substr(0, 60));
+    CCaculate calc;
+    std::string result;
+    int type = 0;
+    const bool ok = calc.Evaluate(c[0], result, type);
+    if (c[1].starts_with('!')) {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(std::stoi(c[1].substr(1)), calc.GetErrorCode());
+    } else {
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(c[1], result);
+    }
+  }
+
+  // The texts say what went wrong; too deep a nesting does not quote a huge token.
+  const std::pair<std::string, std::string> texts[] = {
+      {Nested("abs(", "1", ")", 500), "公式嵌套层数过多！"},
+      {"round(1,2147483647)", "round(1,2147483647)：函数参数超出范围！"},
+      {"ln(0)", "ln(0)：数学函数的定义域出错！"},
+  };
+  for (const auto& [formula, text] : texts) {
+    CCaculate calc;
+    double value = 0;
+    EXPECT_FALSE(calc.EvalDouble(formula, value));
+    int code = 0;
+    int position = 0;
+    std::string message;
+    calc.GetErrorInfo(code, message, position);
+    EXPECT_EQ(text, message);
+  }
+}
+
 TEST(CaculateFunctions, NumbersAndMathematics) {
   RunCases({
       {"abs(-3)", 0, "3.000000"},
@@ -381,9 +468,46 @@ TEST(CaculateHelpers, WholeNumbersWriteAsThePlainText) {
     EXPECT_EQ(NumberToPlainText(v), caculate_text::PlainNumber(v));
   }
   EXPECT_EQ(12, caculate_text::ReadNumber(" 12ab"));
+  EXPECT_EQ(0.5, caculate_text::ReadNumber(std::string(100, ' ') + "0.5"));
   EXPECT_EQ(0, caculate_text::ReadNumber("ab"));
   EXPECT_EQ("-1.500000", caculate_text::WriteFixed6(-1.5));
   EXPECT_EQ("0.000000", caculate_text::WriteFixed6(-0.0));
+}
+
+// The evaluator writes numbers without printf; the texts are those of NumberToPlainText, over
+// every range a formula meets: money, weights, tiny and huge magnitudes, six-decimal ties
+// (k/128 and k/1e6 + 5e-7), values around the rounding nudge, and values that are no numbers.
+TEST(CaculateHelpers, NumberTextsMatchThePrintfTextsOnMillionsOfValues) {
+  std::mt19937_64 random(20261209);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::uniform_int_distribution<int> exponent(-12, 22);
+  std::uniform_int_distribution<long long> whole(-100000000, 100000000);
+  auto next = [&](int kind) {
+    switch (kind) {
+      case 0:  // any magnitude
+        return (unit(random) - 0.5) * std::pow(10.0, exponent(random));
+      case 1:  // ticket money: (gross - tare) * ratio * 0.01
+        return (whole(random) % 60000 - whole(random) % 20000) * (unit(random) * 100) * 0.01;
+      case 2:  // exact ties at the sixth decimal
+        return static_cast<double>(whole(random)) / 128;
+      case 3:
+        return static_cast<double>(whole(random)) / 1e6 + 5e-7;
+      case 4:  // around what rounds to zero
+        return (unit(random) - 0.5) * 2e-6;
+      default:  // bit patterns, infinities and NaNs among them
+        return std::bit_cast<double>(random());
+    }
+  };
+  int mismatches = 0;
+  for (int i = 0; i < 2000000 && mismatches < 10; ++i) {
+    const double v = next(i % 6);
+    const std::string expected = NumberToPlainText(v);
+    const std::string got = caculate_text::PlainNumber(v);
+    if (expected == got) continue;
+    ++mismatches;
+    ADD_FAILURE() << std::hexfloat << v << ": " << expected << " != " << got;
+  }
+  EXPECT_EQ(mismatches, 0);
 }
 
 namespace {

@@ -8,10 +8,12 @@ using DbCsRecord = DataFileTest;
 TEST_F(DbCsRecord, InsertLoadAndGroups) {
   CSmCsRecord rec(&m_db);
   for (long n : {3, 1, 2}) {
-    rec.Set(9130, n, "参数" + std::to_string(n), m_db.SqlText("值'" + std::to_string(n), 200));
+    rec.Set(9130, n, "参数" + std::to_string(n), "值'" + std::to_string(n));
     ASSERT_TRUE(rec.Insert());
   }
   rec.Set(9130, 2, "dup", "second");
+  ASSERT_TRUE(rec.Insert());
+  rec.Set(9130, 4, "x' Or 'a'='a", "quoted");  // values are escaped, never pasted as SQL
   ASSERT_TRUE(rec.Insert());
 
   CSmCsRecord loaded(&m_db);
@@ -23,15 +25,18 @@ TEST_F(DbCsRecord, InsertLoadAndGroups) {
   EXPECT_EQ(loaded.CsNa, "keep");
 
   CSmCsRecordArray rows;
-  EXPECT_EQ(loaded.LoadGroup(9130, &rows), 4);
-  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(loaded.LoadGroup(9130, &rows), 5);
+  ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0].CsN, 1);
   EXPECT_EQ(rows[3].CsN, 3);
-  EXPECT_EQ(loaded.CsN, 3);  // left with the last row
+  EXPECT_EQ(loaded.CsN, 4);  // left with the last row
   EXPECT_EQ(rows[0].Database(), nullptr);
   EXPECT_EQ(loaded.LoadRows(9130, 2, &rows), 2);
   EXPECT_EQ(loaded.LoadByName(9130, 2, "dup"), "second");
   EXPECT_EQ(loaded.LoadByName(9130, 2, "none"), "");
+  EXPECT_EQ(loaded.LoadByName(9130, 4, "x' Or 'a'='a"), "quoted");
+  EXPECT_EQ(loaded.LoadByName(9130, 2, "x' Or 'a'='a"), "");
+  EXPECT_EQ(ShownCount(), 0u);
 }
 
 TEST_F(DbCsRecord, MaxValuesDeletesAndWideValues) {

@@ -11,7 +11,9 @@ TEST_F(DbConnection, ExecuteFailureReportsTranslatedStatementOnlyWhenAsked) {
   const std::string bad = "Update NoSuchTable Set X=1 Where NA Like 'a\x07*\x08'";
   EXPECT_FALSE(m_db.ExecuteSQL(bad, "", 128, true));
   ASSERT_EQ(ShownCount(), 1u);
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nUpdate NoSuchTable Set X=1 Where NA Like 'a*'");
+  EXPECT_EQ(Shown(),
+            "no such table: NoSuchTable\n执行下列SQL语句时出错！\nUpdate NoSuchTable Set X=1 Where "
+            "NA Like 'a*'");
   EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags & SM_MB_ICONERROR, SM_MB_ICONERROR);
   SmResetMessages();
   EXPECT_FALSE(m_db.ExecuteSQL(bad, "", 128, false));
@@ -41,7 +43,8 @@ TEST_F(DbConnection, OneValueQueries) {
   EXPECT_EQ(ShownCount(), 0u);
   // A failing one-value query reports through the query and answers 0.
   EXPECT_EQ(m_db.QueryInt("Select Count(*) From Missing"), 0);
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Count(*) From Missing");
+  EXPECT_EQ(Shown(),
+            "no such table: Missing\n执行下列SQL语句时出错！\nSelect Count(*) From Missing");
 }
 
 TEST_F(DbConnection, SqlTextQuotesBarsAndGbkCut) {

@@ -61,7 +61,9 @@ TEST_F(DbQuery, PositionsPastTheCountAreReported) {
 TEST_F(DbQuery, OpenFailuresAreReportedInPlainBoxes) {
   CSmQuery q(1, 0, 0, &m_db);
   EXPECT_FALSE(q.Open("Select Nothing From Nowhere"));
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Nothing From Nowhere");
+  // The engine's reason stands beside the statement.
+  EXPECT_EQ(Shown(),
+            "near \"Nothing\": syntax error\n执行下列SQL语句时出错！\nSelect Nothing From Nowhere");
   EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags, unsigned{SM_MB_OK});
   // Fewer columns than declared cannot be bound.
   SmResetMessages();
@@ -100,5 +102,6 @@ TEST_F(DbQuery, ARowThatCannotBeReadIsReported) {
   EXPECT_EQ(ShownCount(), 0u);
   q.MoveNext();  // Mid from position 0 fails
   EXPECT_TRUE(q.IsEOF());
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Mid(CsVal,CsN) From SysCsTab");
+  EXPECT_EQ(Shown(),
+            "Mid: invalid argument\n执行下列SQL语句时出错！\nSelect Mid(CsVal,CsN) From SysCsTab");
 }

@@ -14,6 +14,9 @@ TEST_F(DbSchema, TablesAndColumnsOfTheCatalogue) {
   EXPECT_TRUE(m_db.TableExists("SYSCSTAB"));
   EXPECT_TRUE(m_db.TableExists("sqlite_master"));  // the engine's own tables too
   EXPECT_FALSE(m_db.TableExists("Missing"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Index KByS On K(S)"));
+  EXPECT_TRUE(m_db.IndexExists("kbys"));
+  EXPECT_FALSE(m_db.IndexExists("K"));
   int length = 0;
   EXPECT_TRUE(m_db.ColumnExists("K", "s", &length));
   EXPECT_EQ(length, 12);
@@ -59,7 +62,8 @@ TEST_F(DbSchema, TablesAreEmptyCountsEveryNamedTable) {
   EXPECT_EQ(ShownCount(), 0u);
   // A table that cannot be counted is not taken for empty, and the failure shows.
   EXPECT_FALSE(m_db.TablesAreEmpty("A Missing"));
-  EXPECT_EQ(Shown(), "执行下列SQL语句时出错！\nSelect Count(*) From Missing");
+  EXPECT_EQ(Shown(),
+            "no such table: Missing\n执行下列SQL语句时出错！\nSelect Count(*) From Missing");
 }
 
 TEST_F(DbSchema, AddColumnFillsEveryRow) {

@@ -73,6 +73,46 @@ TEST_P(ServerCopy, TablesCopyBetweenTheDataFileAndTheServerBothWays) {
       << CSmMessageService::Instance().LastText();
 }
 
+// Many rows go to the server several hundred per statement; a row refused in a later batch
+// still ends the copy with nothing kept and is the row reported.
+TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
+  CSmDatabase server(2);
+  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(server, SmServerTestName("batches")));
+  CSmDatabase file;
+  ASSERT_TRUE(file.Open(SmFreshDataFile(SmServerTestName("file"))));
+  ASSERT_TRUE(file.ExecuteSQL(kCreate));
+  ASSERT_TRUE(
+      server.ExecuteSQL("Create Table AdrDir(KNO Char(5),NA Char(40),JL Numeric(12,2),N Int)"));
+  const int rows = 2500;
+  ASSERT_TRUE(file.BeginTrans());
+  for (int i = 0; i < rows; ++i) {
+    ASSERT_TRUE(file.ExecuteBound(
+        "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
+        {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
+         SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)}));
+  }
+  ASSERT_TRUE(file.CommitTrans());
+  SmResetMessages();
+  long failed = -1;
+  ASSERT_TRUE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "", "", &failed));
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), rows);
+  EXPECT_EQ(server.QueryInt("Select Sum(N) From AdrDir"), -rows * (rows - 1) / 2);
+  EXPECT_EQ(server.QueryCountString("Max(NA) From AdrDir Where KNO='02345'"), "地2345");
+  EXPECT_EQ(server.QueryCountString("Max(JL) From AdrDir Where KNO='02345'"), "586.25");
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+
+  ASSERT_TRUE(server.ExecuteSQL("Delete From AdrDir"));
+  ASSERT_TRUE(file.ExecuteSQL("Update AdrDir Set KNO='0001234' Where KNO='02100'"));
+  EXPECT_FALSE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "", "", &failed));
+  EXPECT_EQ(failed, 1);
+  EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), 0);
+  ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
+  EXPECT_NE(CSmMessageService::Instance().LastText().find("KNO：0001234\nNA：地2100"),
+            std::string::npos)
+      << CSmMessageService::Instance().LastText();
+}
+
 TEST(ServerDataSources, ListedAddedConfiguredAndRemoved) {
   ASSERT_TRUE(SmPgWriteTestDsn());
   std::vector<std::string> names, drivers;

@@ -46,9 +46,37 @@ TEST(SqlPg, StatementsAreAdaptedOnTheirTokens) {
       {"Drop Index NHDir.gb0", "Drop Index gb0"},
       {"Create Table T(A Long,B Double,C Char(4),D Image)",
        "Create Table T(A integer,B double precision,C Char(4),D bytea)"},
+      {"Alter Table OPR Alter Column PSD Char(120)",
+       "Alter Table OPR Alter Column PSD TYPE Char(120)"},
+      // calls inside calls, each written once
+      {"Select iif(Len(Mid(KNO,1,2))>1,InStr(KNO,'a'),CStr(CS0)) From NHDir",
+       "Select (CASE WHEN length(CAST(substr(CAST(KNO AS text),1,2) AS text))>1 THEN "
+       "strpos(CAST(KNO AS text),CAST('a' AS text)) ELSE CAST(CS0 AS text) END) From NHDir"},
+      {"Select Val(UCase(KNO)),Count(IsNull(KNO,Lower(KNO))) From NHDir",
+       "Select COALESCE(CAST(substring(CAST(upper(CAST(KNO AS text)) AS text) from "
+       "'^ *([-+]?[0-9]*\\.?[0-9]+)') AS double precision),0),Count(COALESCE(KNO,lower(CAST(KNO "
+       "AS text)))) From NHDir"},
+      // a call with a count that has no other form, and an unclosed call, stay as written
+      {"Select iif(KNO='1',1), Len(KNO From NHDir", "Select iif(KNO='1',1), Len(KNO From NHDir"},
+      {"Select 1 From NHDir Where KNO Like 'a' And (KNO Like 'b')",
+       "Select 1 From NHDir Where KNO Like 'a' ESCAPE '' And (KNO Like 'b' ESCAPE '')"},
   };
   CSchema schema;
   for (auto [in, out] : cases) EXPECT_EQ(SmAdaptSqlForPg(in, &schema), out) << in;
+}
+
+// Deeply nested statements come out whole (their cost is measured in bench/).
+TEST(SqlPg, DeepNestingIsAdaptedWhole) {
+  std::string in = "Select 1 From NHDir Where KNO='0'";
+  std::string out = in;
+  for (int i = 0; i < 2000; ++i) {
+    in += " And (iif(KNO='1',KNO+'a',Len(KNO))>''";
+    out += " And ((CASE WHEN KNO='1' THEN KNO||'a' ELSE length(CAST(KNO AS text)) END)>''";
+  }
+  in.append(2000, ')');
+  out.append(2000, ')');
+  CSchema schema;
+  EXPECT_EQ(SmAdaptSqlForPg(in, &schema), out);
 }
 
 TEST(SqlPg, ServerIsRecognisedByTheDriversName) {

@@ -1,8 +1,10 @@
 // Special folders and the association of the data-file extension.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "core/SmRegKey.h"
@@ -36,6 +38,37 @@ TEST(Shell, RegisterFileTypeWritesTheFourValuesAndRepeatsTheSame) {
   EXPECT_TRUE(text.contains("Exec=\"/opt/cane/canemill\" %f"));
   EXPECT_TRUE(text.contains("MimeType=application/x-tsd;"));
   EXPECT_TRUE(QFile::exists(data + "/mime/packages/tsdFile.xml"));
+#endif
+}
+
+// A launch finds the type registered and writes nothing; a changed program path is written.
+TEST(Shell, RegisterFileTypeWritesOnlyWhatChanged) {
+  ASSERT_TRUE(RegisterFileType("tsd", "甘蔗结算数据文件", "/opt/cane/canemill"));
+  std::vector<QString> files{QString::fromStdString(CSmRegKey::StoreFile(SM_HKEY_CLASSES_ROOT))};
+#ifndef Q_OS_WIN
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  files.push_back(data + "/applications/tsdFile.desktop");
+  files.push_back(data + "/mime/packages/tsdFile.xml");
+#endif
+  const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
+  auto stampOld = [&] {
+    for (const QString& f : files) {
+      QFile file(f);
+      ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+      ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+  };
+  auto modified = [](const QString& f) { return QFileInfo(f).lastModified(); };
+  stampOld();
+  ASSERT_TRUE(RegisterFileType("tsd", "甘蔗结算数据文件", "/opt/cane/canemill"));
+  for (const QString& f : files) EXPECT_EQ(modified(f), old) << f.toStdString();
+
+  ASSERT_TRUE(RegisterFileType("tsd", "甘蔗结算数据文件", "/opt/cane2/canemill"));
+  EXPECT_EQ(Default("tsdFile\\shell\\open\\command"), "/opt/cane2/canemill \"%1\"");
+  EXPECT_NE(modified(files[0]), old);
+#ifndef Q_OS_WIN
+  EXPECT_NE(modified(files[1]), old);
+  EXPECT_EQ(modified(files[2]), old);  // the type's description and pattern are the same
 #endif
 }
 

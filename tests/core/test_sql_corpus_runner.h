@@ -32,7 +32,7 @@ inline bool SmIsSelect(const std::string& sql) {
 inline void SmRunSqlCorpus(CSmDatabase& db,
                            const std::function<std::string(const std::string&)>& serverText,
                            int* statements) {
-  std::ifstream in(std::filesystem::path(__FILE__).parent_path() / "data" / "sql_corpus.txt");
+  std::ifstream in(std::filesystem::path(SM_CORE_TEST_DATA) / "sql_corpus.txt");
   ASSERT_TRUE(in.good());
   SmResetMessages();
   std::string line;

@@ -83,3 +83,29 @@ TEST(TextFile, OpenFailureGivesReason) {
   EXPECT_FALSE(f.Open(PathOf("missing/x.txt"), CSmTextFile::modeRead, false, &error));
   EXPECT_FALSE(error.empty());
 }
+
+TEST(TextFile, BadGbkByteSpoilsOnlyItself) {
+  const std::string path = PathOf("badgbk.txt");
+  // 甘, a lead byte before a byte that ends no character, 蔗, a byte that starts none.
+  {
+    std::ofstream(path, std::ios::binary) << "\xB8\xCA\x81,\xD5\xE1\xFF"
+                                             "b\r\nok\r\n";
+  }
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  EXPECT_EQ(f.ReadAll(), "甘?,蔗?b\nok\n");
+}
+
+TEST(TextFile, LongUtf16LineNeverSplitsASurrogatePair) {
+  const std::string path = PathOf("pairs.txt");
+  // 𠀀 (U+20000) is a surrogate pair; one starts at the last unit a line part takes.
+  std::string raw = "\xFF\xFE";
+  for (int i = 0; i < 4094; ++i) raw += std::string("x\0", 2);
+  for (int i = 0; i < 2; ++i) raw += std::string("\x40\xD8\x00\xDC", 4);
+  raw += std::string("\n\0", 2);
+  { std::ofstream(path, std::ios::binary) << raw; }
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  std::string all = f.ReadAll();
+  EXPECT_EQ(all, std::string(4094, 'x') + "𠀀\n𠀀\n");
+}

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "core/SmRegKey.h"
@@ -16,6 +19,8 @@
 #include "ui/SmDlgPosStore.h"
 #include "ui/SmListCtrl.h"
 #include "ui/SmPosDlg.h"
+#include "ui/SmToolTip.h"
+#include "ui/SmWordCB.h"
 
 namespace {
 
@@ -271,16 +276,46 @@ TEST(SmAppDlg, OperatorComboLeavesOut101AndSelectsByCode) {
   EXPECT_EQ(code, "");
 }
 
-TEST(SmDlg, InputControlsGetTheirHints) {
+TEST(SmDlg, InputControlsGetHintBalloonsAndNoPlainTooltips) {
   CSmDlg dlg(930);
+  dlg.setGeometry(50, 50, 400, 300);
+  auto* words = new CSmWordCB(&dlg);
+  words->setObjectName("999");
+  words->setGeometry(10, 10, 150, 30);
   auto* combo = new QComboBox(&dlg);
   combo->setObjectName("1000");
+  combo->setGeometry(10, 50, 150, 30);
   auto* list = new CSmListCtrl(&dlg);
   list->setObjectName("1001");
+  list->setGeometry(10, 90, 150, 100);
   auto* edit = new QLineEdit(&dlg);
   edit->setObjectName("1002");
-  dlg.show();
-  EXPECT_EQ(combo->toolTip(), "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。");
-  EXPECT_EQ(list->toolTip(), "按下鼠标右键，可调出操作功能菜单。");
-  EXPECT_TRUE(edit->toolTip().isEmpty());
+  edit->setGeometry(10, 200, 150, 30);
+  ShowActive(&dlg);
+
+  CSmToolTip* tip = dlg.ToolTip();
+  ASSERT_NE(tip, nullptr);
+  const std::string head = "<al_c>提示<br><hr=100%><br><al_l>";
+  const std::pair<QWidget*, std::string> expected[] = {
+      {words, "鼠标指向右边的下拉箭头，按下鼠标右键，调出操作功能菜单，可保存或删除词组。"},
+      {combo, "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。"},
+      {list, "按下鼠标右键，可调出操作功能菜单。"},
+  };
+  ASSERT_EQ(tip->ToolCount(), 3) << "a plain edit gets no balloon";
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(tip->Tool(i).window, expected[i].first);
+    EXPECT_EQ(tip->Tool(i).text, head + expected[i].second);
+    EXPECT_EQ(tip->Tool(i).id, expected[i].first->objectName().toInt());
+  }
+  for (QWidget* widget : dlg.findChildren<QWidget*>())
+    EXPECT_TRUE(widget->toolTip().isEmpty()) << widget->objectName().toStdString();
+
+  QCursor::setPos(combo->mapToGlobal(QPoint(40, 15)));
+  QDeadlineTimer deadline(3000);
+  while (!tip->isVisible() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  EXPECT_TRUE(tip->isVisible());
+  EXPECT_EQ(tip->CurrentTip().id, 1000);
 }

@@ -1,0 +1,190 @@
+#include "weighing/SmMSComm.h"
+
+#include <QLineEdit>
+
+#include "app/SmWorkstation.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
+
+namespace {
+
+constexpr int kDefinitionFields = 7;
+
+bool ParityOf(const std::string& letter, QSerialPort::Parity& parity) {
+  if (letter.size() != 1) return false;
+  switch (letter[0]) {
+    case 'N':
+    case 'n':
+      parity = QSerialPort::NoParity;
+      return true;
+    case 'E':
+    case 'e':
+      parity = QSerialPort::EvenParity;
+      return true;
+    case 'O':
+    case 'o':
+      parity = QSerialPort::OddParity;
+      return true;
+    case 'M':
+    case 'm':
+      parity = QSerialPort::MarkParity;
+      return true;
+    case 'S':
+    case 's':
+      parity = QSerialPort::SpaceParity;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool DataBitsOf(int bits, QSerialPort::DataBits& dataBits) {
+  if (bits < 5 || bits > 8) return false;
+  dataBits = static_cast<QSerialPort::DataBits>(bits);
+  return true;
+}
+
+bool StopBitsOf(int bits, QSerialPort::StopBits& stopBits) {
+  if (bits == 1)
+    stopBits = QSerialPort::OneStop;
+  else if (bits == 2)
+    stopBits = QSerialPort::TwoStop;
+  else
+    return false;
+  return true;
+}
+
+}  // namespace
+
+CMSComm::CMSComm(QObject* parent) : QObject(parent) {
+  connect(&m_serial, &QSerialPort::readyRead, this, [this] { OnReceive(m_target); });
+  // Handled after the port's own signal has returned, with the reason it gave at the time.
+  connect(&m_serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_serial.isOpen())
+      return;
+    const std::string reason = m_serial.errorString().toStdString();
+    QMetaObject::invokeMethod(
+        this, [this, reason] { OnPortLost(reason); }, Qt::QueuedConnection);
+  });
+}
+
+CMSComm::~CMSComm() {
+  SetPortOpen(false);
+}
+
+bool CMSComm::SetParams(int port, const std::string& definition) {
+  if (CountChar(definition, ',') != kDefinitionFields) return false;
+  const auto field = [&](int n) { return GetNthField(definition, n, ','); };
+  const int receiveLength = StrToIntDef(field(4), 0);
+  const int factor = StrToIntDef(field(6), 0);
+  // A hand-edited length or factor below 1 would never deliver or would divide by zero.
+  if (receiveLength < 1 || factor < 1) return false;
+  m_port = port;
+  m_receiveLength = receiveLength;
+  m_decoder.SetMode(StrToIntDef(field(5), 0));
+  m_scaleFactor = factor;
+  // The definition cut before its last comma three times.
+  m_settings = definition;
+  for (int i = 0; i < 3; ++i) m_settings.erase(m_settings.rfind(','));
+  return true;
+}
+
+std::string CMSComm::DeviceName() const {
+  const std::string device = ReadCommDevice(std::to_string(m_port));
+  if (!device.empty()) return device;
+#ifdef Q_OS_WIN
+  return "COM" + std::to_string(m_port);
+#else
+  return "/dev/ttyS" + std::to_string(m_port - 1);
+#endif
+}
+
+std::string CMSComm::PortCaption() const {
+  return "串口" + std::to_string(m_port) + "（" + DeviceName() + "）";
+}
+
+bool CMSComm::ApplySettings(QString& reason) {
+  const auto field = [&](int n) { return GetNthField(m_settings, n, ','); };
+  QSerialPort::Parity parity;
+  QSerialPort::DataBits dataBits;
+  QSerialPort::StopBits stopBits;
+  const int baud = StrToIntDef(field(0), 0);
+  if (baud <= 0 || !ParityOf(field(1), parity) || !DataBitsOf(StrToIntDef(field(2), 0), dataBits) ||
+      !StopBitsOf(StrToIntDef(field(3), 0), stopBits)) {
+    reason = QString::fromStdString("参数“" + m_settings + "”无效");
+    return false;
+  }
+  if (m_serial.setBaudRate(baud) && m_serial.setParity(parity) && m_serial.setDataBits(dataBits) &&
+      m_serial.setStopBits(stopBits) && m_serial.setFlowControl(QSerialPort::NoFlowControl))
+    return true;
+  reason = m_serial.errorString();
+  return false;
+}
+
+bool CMSComm::OpenPort() {
+  m_pending.clear();
+  m_decoder.Reset();
+  if (m_serial.isOpen()) return true;
+  QString reason;
+  if (m_port < 1) {
+    reason = "未设置串口参数";
+  } else {
+    m_serial.setPortName(QString::fromStdString(DeviceName()));
+    if (m_serial.open(QIODevice::ReadOnly)) {
+      if (ApplySettings(reason)) {
+        m_serial.clear(QSerialPort::Input);
+        m_pending.clear();
+        return true;
+      }
+      m_serial.close();
+    } else {
+      reason = m_serial.errorString();
+    }
+  }
+  SmMessageBox("无法打开" + PortCaption() + "：" + reason.toStdString(), SM_MB_ICONERROR);
+  return false;
+}
+
+void CMSComm::SetPortOpen(bool open) {
+  if (!open) {
+    if (m_serial.isOpen()) m_serial.close();
+    return;
+  }
+  if (!m_serial.isOpen()) OpenPort();
+}
+
+bool CMSComm::GetPortOpen() const {
+  return m_serial.isOpen();
+}
+
+void CMSComm::OnReceive(QLineEdit* target) {
+  if (!m_serial.isOpen() || m_receiveLength < 1) return;
+  m_pending += m_serial.readAll();
+  // Like the indicator's input buffer: what it cannot hold is lost.
+  if (m_pending.size() > static_cast<qsizetype>(CSmFrameDecoder::kBufferSize))
+    m_pending.remove(0, m_pending.size() - CSmFrameDecoder::kBufferSize);
+  while (m_pending.size() >= m_receiveLength) {
+    const QByteArray delivery = m_pending.left(m_receiveLength);
+    m_pending.remove(0, m_receiveLength);
+    for (const std::string& text :
+         m_decoder.Receive(std::string_view(delivery.constData(), delivery.size()))) {
+      const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+      if (target) target->setText(shown);
+      emit WeightShown(shown);
+    }
+  }
+}
+
+void CMSComm::OnPortLost(const std::string& reason) {
+  if (!m_serial.isOpen()) return;
+  m_serial.close();
+  m_pending.clear();
+  m_decoder.Reset();
+  // The last weight must not be taken to a ticket after the line went away.
+  if (m_target) m_target->clear();
+  emit PortLost(m_port);
+  SmMessageBox(
+      PortCaption() + "的连接已中断：" + reason + "。显示的重量已清除，请检查磅秤仪表的连接。",
+      SM_MB_ICONERROR);
+}

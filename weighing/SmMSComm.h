@@ -1,0 +1,65 @@
+#pragma once
+// The serial line to one weighing indicator. It opens the port with the settings of the port's
+// definition, takes the bytes in deliveries of the receive length, cuts and decodes them by the
+// indicator model and writes the weight text into its display field.
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QSerialPort>
+#include <string>
+
+#include "weighing/SmFrameDecoder.h"
+
+#include <QLineEdit>
+
+class CMSComm : public QObject {
+  Q_OBJECT
+ public:
+  explicit CMSComm(QObject* parent = nullptr);
+  ~CMSComm() override;
+
+  // Takes a definition "baud,parity,data bits,stop bits,receive length,decode mode,factor".
+  // Any other number of fields, or a receive length or factor below 1, changes nothing and
+  // answers false.
+  bool SetParams(int port, const std::string& definition);
+  // Configures and opens the port, discarding pending input and the receive buffer. A port that
+  // cannot be opened is reported once, naming the port and the system's reason, and stays
+  // closed.
+  bool OpenPort();
+  void SetPortOpen(bool open);
+  bool GetPortOpen() const;
+
+  // The field the decoded weight is shown in; received data are decoded into it as they come.
+  void SetTarget(QLineEdit* target) { m_target = target; }
+  // Takes every complete delivery waiting on the port and shows the decoded weight in `target`.
+  void OnReceive(QLineEdit* target);
+
+  int GetPort() const { return m_port; }
+  const std::string& GetSettings() const { return m_settings; }
+  int GetReceiveLength() const { return m_receiveLength; }
+  int GetDecodeMode() const { return m_decoder.Mode(); }
+  int GetScaleFactor() const { return m_scaleFactor; }
+  // The device of the port: its own setting, else the platform's n-th serial port.
+  std::string DeviceName() const;
+
+ signals:
+  // A weight text was written into the display field.
+  void WeightShown(const QString& text);
+  // The open port failed (device gone, read error): the display was emptied.
+  void PortLost(int port);
+
+ private:
+  bool ApplySettings(QString& reason);
+  // A working port failed (device gone, read error): closed, display emptied, user told.
+  void OnPortLost(const std::string& reason);
+  std::string PortCaption() const;
+
+  int m_port = 0;
+  std::string m_settings;
+  int m_receiveLength = 0;
+  int m_scaleFactor = 0;
+  CSmFrameDecoder m_decoder;
+  QSerialPort m_serial;
+  QByteArray m_pending;  // read from the port, short of a whole delivery
+  QPointer<QLineEdit> m_target;
+};
