@@ -11,6 +11,7 @@
 #include "app/SmModuleInfo.h"
 #include "app/SmOpLog.h"
 #include "app/SmWinApp.h"
+#include "core/SmVarCaculate.h"
 #include "ui/SmDlgPosStore.h"
 
 class QMenu;
@@ -75,6 +76,16 @@ class CSmApp : public CSmWinApp {
   virtual void GetTableList(std::vector<int>& ids, CSmStringList& names, CSmStringList& captions);
   // Operation names of group 0 and every data type's; the number of entries.
   virtual int GetLogTaskNames(std::vector<int>& codes, CSmStringList& names);
+
+  // ---- table documents
+  // A fresh evaluator for one computation of a document's formula columns ("#c1" ... are its
+  // variables); the report designer gives one that also reaches its own functions.
+  virtual std::unique_ptr<CSmVarCaculate> CreateColumnEvaluator() {
+    return std::make_unique<CSmVarCaculate>();
+  }
+  // Templates being opened: each table document appends " %d " with its template number; the
+  // template list empties it after each opening.
+  std::string OpeningTemplates;
 
   // ---- log-in
   // Start-up (with the file named on the command line, or empty), "操作环境注册 ..." and after

@@ -37,8 +37,9 @@ int CountQuotes(const std::string& text) {
 
 // Removes comments that begin with `open` and end with `close` (an empty `close` runs to the
 // end of the text) outside string literals. With `note` the last comment's content goes there.
+// With `closed` a comment without its end fails.
 bool StripComments(std::string& text, const std::string& open, const std::string& close,
-                   std::string* note) {
+                   std::string* note, bool closed = false) {
   std::string kept;
   size_t from = 0;
   for (;;) {
@@ -58,7 +59,10 @@ bool StripComments(std::string& text, const std::string& open, const std::string
     const size_t end = close.empty() ? std::string::npos : text.find(close, at + open.size());
     const size_t contentEnd = end == std::string::npos ? text.size() : end;
     if (note) *note = text.substr(at + open.size(), contentEnd - at - open.size());
-    if (end == std::string::npos) break;
+    if (end == std::string::npos) {
+      if (closed && !close.empty()) return false;
+      break;
+    }
     from = end + close.size();
   }
   text = std::move(kept);
@@ -137,6 +141,19 @@ int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
   if (code >= 0) return 0;
   position = m_nErrorPos;
   return 1;
+}
+
+bool CCaculate::StripLineComments(std::string& text) {
+  return StripComments(text, "//", "", nullptr);
+}
+
+bool CCaculate::StripBlockComments(std::string& text, int kind) {
+  return kind == 0 ? StripComments(text, "/*", "*/", nullptr, true)
+                   : StripComments(text, "{", "}", nullptr, true);
+}
+
+int CCaculate::TakeGroupPrefix(std::string& text) {
+  return ::TakeGroupPrefix(text);
 }
 
 int CCaculate::EvalVariable(const std::string&, std::string&, int&) {

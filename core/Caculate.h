@@ -55,6 +55,13 @@ class CCaculate {
   // Run by users of a derived evaluator before an evaluation; the evaluator never calls it.
   virtual int Prepare() { return 1; }
 
+  // Text services for callers that prepare formulas themselves. Comments are removed outside
+  // quoted text; false on an unpaired quote or (block comments: kind 0 "/*...*/", 1 "{...}")
+  // an unterminated comment. A leading "n:" of one or two digits is taken off and returned.
+  static bool StripLineComments(std::string& text);
+  static bool StripBlockComments(std::string& text, int kind);
+  static int TakeGroupPrefix(std::string& text);
+
   std::unique_ptr<CCaculate> CreateObject() const { return GetRuntimeClass()->m_pfnCreateObject(); }
 
   bool Evaluate(const std::string& formula, std::string& result, int& type);

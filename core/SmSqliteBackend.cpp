@@ -10,6 +10,12 @@
 #include <random>
 #include <thread>
 
+#ifdef __unix__
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 int g_busyMilliseconds = 5000;
@@ -187,24 +193,61 @@ void SmSetDataFileBusyWait(int milliseconds) {
 
 CSmSqliteBackend::CSmSqliteBackend() : m_busyLimitMs(g_busyMilliseconds) {}
 
-// Another workstation holds the lock: wait in short, uneven steps, so that a waiting station
-// finds the gap between two transactions of a busy one, until the limit has passed.
+// Another workstation holds the lock: wait in short, uneven steps, with the wait sign raised,
+// until the limit has passed.
 int CSmSqliteBackend::OnBusy(void* self, int count) {
   auto* backend = static_cast<CSmSqliteBackend*>(self);
   const auto now = std::chrono::steady_clock::now();
   if (count == 0) backend->m_busySince = now;
-  backend->m_contended = true;
+  backend->RaiseWaitSign();
   if (now - backend->m_busySince >= std::chrono::milliseconds(backend->m_busyLimitMs)) return 0;
   std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(1, std::min(2 + count, 10))));
   return 1;
 }
 
-// A station that met another one during its last transaction pauses a little longer than the
-// other polls before it takes the lock again, so that back-to-back commits lock nobody out.
-void CSmSqliteBackend::YieldAfterContention() {
-  if (!m_contended) return;
-  m_contended = false;
-  std::this_thread::sleep_for(std::chrono::milliseconds(Jitter(12, 20)));
+// "<data file>-wait" beside the data file: a workstation waiting for the write lock holds a
+// shared lock on it. SQLite lets whoever polls first take the write lock, so a station that
+// commits back to back would lock the others out; it looks at the sign before each transaction
+// and makes way while another station waits.
+void CSmSqliteBackend::OpenWaitSign() {
+#ifdef __unix__
+  m_waitFd = ::open((m_path + "-wait").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+#endif
+}
+
+void CSmSqliteBackend::CloseWaitSign() {
+#ifdef __unix__
+  if (m_waitFd >= 0) ::close(m_waitFd);
+#endif
+  m_waitFd = -1;
+  m_waiting = false;
+}
+
+void CSmSqliteBackend::RaiseWaitSign() {
+#ifdef __unix__
+  if (m_waitFd >= 0 && !m_waiting) m_waiting = ::flock(m_waitFd, LOCK_SH | LOCK_NB) == 0;
+#endif
+}
+
+void CSmSqliteBackend::LowerWaitSign() {
+#ifdef __unix__
+  if (m_waiting) ::flock(m_waitFd, LOCK_UN);
+#endif
+  m_waiting = false;
+}
+
+void CSmSqliteBackend::MakeWayForWaiting() {
+#ifdef __unix__
+  if (m_waitFd < 0) return;
+  // Another station's turn lasts until it has the lock; ours comes back after at most 100 ms.
+  for (int step = 0; step < 50; ++step) {
+    if (::flock(m_waitFd, LOCK_EX | LOCK_NB) == 0) {
+      ::flock(m_waitFd, LOCK_UN);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+#endif
 }
 
 CSmSqliteBackend::~CSmSqliteBackend() {
@@ -226,6 +269,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   m_db = db;
   m_path = path;
   sqlite3_busy_handler(m_db, &CSmSqliteBackend::OnBusy, this);
+  OpenWaitSign();
   // A file that is not a data file fails here rather than at the first statement.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
@@ -239,6 +283,7 @@ void CSmSqliteBackend::Close() {
   if (!m_db) return;
   m_statements = std::make_shared<CSmSqliteStmtCache>();  // finalizes what the old one held
   sqlite3_close_v2(m_db);
+  CloseWaitSign();
   m_db = nullptr;
   m_path.clear();
   m_transDepth = 0;
@@ -257,9 +302,10 @@ bool CSmSqliteBackend::RunPlain(const char* sql) {
 
 bool CSmSqliteBackend::RunTrans(const std::string& sql) {
   m_transError.clear();
-  if (RunPlain(sql.c_str())) return true;
-  m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
-  return false;
+  const bool ok = RunPlain(sql.c_str());
+  LowerWaitSign();
+  if (!ok) m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
+  return ok;
 }
 
 bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
@@ -289,6 +335,7 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     }
     ok = rc == SQLITE_DONE;
   }
+  LowerWaitSign();
   if (!ok && error) *error = sqlite3_errmsg(m_db);
   if (SmSqlIsSchemaChange(text)) m_statements->Clear();
   m_statements->Give(std::move(taken));
@@ -309,7 +356,7 @@ std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std
 bool CSmSqliteBackend::BeginTrans() {
   if (!m_db) return false;
   if (sqlite3_get_autocommit(m_db)) m_transDepth = 0;
-  if (m_transDepth == 0) YieldAfterContention();
+  if (m_transDepth == 0) MakeWayForWaiting();
   const std::string sql =
       m_transDepth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT sm_trans" + std::to_string(m_transDepth);
   if (!RunTrans(sql)) return false;

@@ -88,18 +88,23 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool RunPlain(const char* sql);
   bool RunTrans(const std::string& sql);
   static int OnBusy(void* self, int count);
-  void YieldAfterContention();
+  void OpenWaitSign();
+  void CloseWaitSign();
+  void RaiseWaitSign();
+  void LowerWaitSign();
+  void MakeWayForWaiting();
 
   sqlite3* m_db = nullptr;
   std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
   int m_transDepth = 0;
   std::string m_transError;
-  // Waiting for another workstation's lock: how long at most, since when, and whether another
-  // workstation was met during the current transaction (then the next one first lets it in).
+  // Waiting for another workstation's lock: how long at most and since when; the descriptor of
+  // the wait sign beside the data file and whether this connection holds it up.
   int m_busyLimitMs;
   std::chrono::steady_clock::time_point m_busySince;
-  bool m_contended = false;
+  int m_waitFd = -1;
+  bool m_waiting = false;
   // Column types of the tables, read once per table and dropped when the schema changes.
   long long m_schemaVersion = -1;
   bool m_tablesLoaded = false;

@@ -56,6 +56,13 @@ enum : int {
   SM_ID_LIST_INVERT_SELECTION = 43025,
 };
 
+// Commands of table documents.
+enum : int {
+  SM_ID_DOC_PROPERTIES = 43405,
+  SM_ID_DOC_SAVE_AS_TEXT = 43409,
+  SM_ID_DOC_LOAD_TEXT = 43414,
+};
+
 // Right-click menus of lists, dialogs, trees and word combo boxes.
 enum : int {
   SM_IDR_LIST_MENU = 300,
