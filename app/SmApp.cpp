@@ -20,6 +20,7 @@
 #include "core/SmShell.h"
 #include "platform/SmMessage.h"
 #include "ui/SmDlg.h"
+#include "ui/SmPrintInfo.h"
 
 namespace {
 
@@ -46,6 +47,19 @@ std::string Format(const char* format, auto... args) {
 
 CSmApp::CSmApp() {
   m_opLog.m_enabled = 1;
+  // The print code reaches the current application through these.
+  SmPrintHooks& hooks = SmGetPrintHooks();
+  hooks.getPrinterDC = [](const SmPageRequest& request) {
+    CSmWinApp* app = CSmWinApp::Current();
+    return app && app->GetPrinterDC(request);
+  };
+  hooks.getPrintVariables = [](int group, CSmPrintVarList& rows) {
+    CSmWinApp* app = CSmWinApp::Current();
+    return app ? app->GetPrintVariables(group, rows) : 0;
+  };
+  hooks.notifyTypes = [](int flag, const std::string& mode, CSmPrintInfo* info) {
+    if (CSmApp* app = SmGetApp()) app->NotifyTypes(flag, mode, info);
+  };
 }
 
 CSmApp::~CSmApp() {

@@ -73,6 +73,11 @@ bool CSmCommandManager::Execute(int id) {
   return false;
 }
 
+bool CSmCommandManager::SendToMain(int id) {
+  if (m_main && m_main->OnCommand(id)) return true;
+  return m_app && m_app->OnCommand(id);
+}
+
 bool CSmCommandManager::Update(int id) {
   CSmCmdUI ui(id);
   for (CSmCmdTarget* target : Route()) {

@@ -84,7 +84,9 @@ CSmMessageService& CSmMessageService::Instance() {
 void CSmMessageService::Clear() {
   m_answers.clear();
   m_fileNames.clear();
+  m_printFiles.clear();
   m_shown.clear();
+  m_printDialogs.clear();
 }
 
 int CSmMessageService::Show(const std::string& text, unsigned flags, const std::string& caption) {

@@ -2,8 +2,11 @@
 // The one way the program talks to the user in a modal box: messages, questions and file
 // dialogs. In test mode nothing is shown; answers come from a queue and every box is recorded.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
+
+class QPrinter;
 
 // Button and icon flags, and the answers, with the numbers the program was written against.
 enum : unsigned {
@@ -38,6 +41,17 @@ std::string SmGetSaveFileName(const std::string& caption, const std::string& pat
                               const std::string& filter);
 std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir);
 
+// Printing dialogs on the printer given. In test mode nothing shows: the dialog's caption is
+// recorded, and a printer that is to print writes the PDF file queued with QueuePrintFile (with
+// none queued the dialog counts as cancelled).
+// The print dialog ("打印") offering the pages from minPage to maxPage, or with `direct`
+// none: the printer prints as it stands.
+bool SmPrintDialog(QPrinter& printer, bool direct, int minPage = 1, int maxPage = 1);
+// The print setup of the printer ("打印设置"): printer, paper and orientation.
+bool SmPrintSetupDialog(QPrinter& printer);
+// The print preview ("打印预览"); `paint` draws the pages onto the printer it is given.
+bool SmPrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
+
 class CSmMessageService {
  public:
   static CSmMessageService& Instance();
@@ -49,14 +63,20 @@ class CSmMessageService {
 
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
   void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
+  void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
 
   const std::vector<SmShownMessage>& Shown() const { return m_shown; }
   std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
+  // Captions of the printing dialogs shown, in order.
+  const std::vector<std::string>& PrintDialogs() const { return m_printDialogs; }
   void Clear();
 
   int Show(const std::string& text, unsigned flags, const std::string& caption);
   std::string AskFileName(int kind, const std::string& caption, const std::string& dir,
                           const std::string& filter);
+  // Records a printing dialog; in test mode points the printer at the next queued PDF file
+  // when `prints`, false when none is queued.
+  bool RecordPrintDialog(const std::string& caption, QPrinter& printer, bool prints);
 
  private:
   CSmMessageService() = default;
@@ -64,5 +84,7 @@ class CSmMessageService {
   bool m_testMode = false;
   std::deque<int> m_answers;
   std::deque<std::string> m_fileNames;
+  std::deque<std::string> m_printFiles;
   std::vector<SmShownMessage> m_shown;
+  std::vector<std::string> m_printDialogs;
 };

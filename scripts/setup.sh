@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qtkeychain-qt6-dev
   fonts-noto-cjk xvfb xauth
+  poppler-utils
   locales
 )
 missing=()

@@ -12,6 +12,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "core/SmString.h"
+#include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
@@ -384,7 +385,7 @@ void CSmListCtrl::PageSetup() {
 }
 
 void CSmListCtrl::PrinterSetup() {
-  SmMessageBox("列表打印功能尚未提供。", SM_MB_OK | SM_MB_ICONINFORMATION);
+  CSmCommandManager::Instance().SendToMain(SM_ID_FILE_PRINT_SETUP);
 }
 
 bool CSmListCtrl::IsCommandEnabled(unsigned id) {
