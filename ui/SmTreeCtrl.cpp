@@ -8,6 +8,7 @@
 #include "core/SmDatabase.h"
 #include "platform/SmCommandIds.h"
 #include "ui/SmCalcDlg.h"
+#include "ui/SmDlg.h"
 #include "ui/SmListCtrl.h"
 
 namespace {
@@ -108,6 +109,9 @@ bool CSmTreeCtrl::RunCommand(int id) {
     case SM_ID_EDIT_PASTE:
       Paste();
       return true;
+    case SM_ID_HELP:
+      SmShowHelp();
+      return true;
     default:
       return OnCommand(id);
   }
@@ -205,6 +209,8 @@ int CSmTreeCtrl::CommandOfKey(const QKeyEvent* event) {
       return ctrl ? SM_ID_EDIT_CUT : 0;
     case Qt::Key_F12:
       return SM_ID_CALCULATOR;
+    case Qt::Key_F1:
+      return SM_ID_HELP;  // answered here, not again by the dialog around the tree
     default:
       return 0;
   }

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTreeView>
 
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -210,6 +212,28 @@ TEST(FolderDlg, ConfirmationChecksTheNameAndOffersToCreateAMissingFolder) {
     if (c.accepted) {
       EXPECT_EQ(dlg.GetFolder(), c.typed);
     }
+  }
+}
+
+TEST(FolderDlg, OpensOnTheGivenFolderExpandedAndSelected) {
+  const QString deep = QString::fromStdString(SmTestHome() + "/start/甘蔗/2024");
+  ASSERT_TRUE(QDir().mkpath(deep));
+  struct Case {
+    QString given;
+    QString shown;
+  } cases[] = {
+      {deep, deep}, {deep + "/missing/more", deep},  // the nearest folder that exists
+  };
+  for (const Case& c : cases) {
+    CSmFolderDlg dlg(c.given.toStdString());
+    auto* tree = dlg.findChild<QTreeView*>("1014");
+    ASSERT_NE(tree, nullptr);
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->filePath(tree->currentIndex()), c.shown) << c.given.toStdString();
+    EXPECT_TRUE(tree->isExpanded(tree->currentIndex().parent()));
+    // The edit keeps the folder as it was given.
+    EXPECT_EQ(dlg.findChild<QLineEdit*>("1013")->text(), c.given);
   }
 }
 
