@@ -8,6 +8,8 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
+#include "ui/SmDlg.h"
+#include "ui/SmPrinterService.h"
 
 namespace {
 
@@ -18,7 +20,6 @@ struct PendingCommand {
 };
 constexpr PendingCommand kPending[] = {
     {SM_ID_DATA_CHECK, "数据关系检测"},
-    {SM_ID_FILE_PRINT_SETUP, "打印设置"},
     {SM_ID_SPECIAL_PRINT, "特殊打印设置"},
     {SM_ID_YEAR_FILE_INFO, "数据文件信息"},
     {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
@@ -72,6 +73,9 @@ bool CSmApp::OnCommand(int id) {
     case SM_ID_LOGIN:
       LogIn({});
       return true;
+    case SM_ID_FILE_PRINT_SETUP:
+      CSmPrinterService::Instance().Setup();
+      return true;
     case SM_ID_OPERATORS:
       OnOperators();
       return true;
@@ -94,7 +98,7 @@ bool CSmApp::OnCommand(int id) {
       SmRunInterfaceExport(*this);
       return true;
     case SM_ID_HELP:
-      SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      SmShowHelp();
       return true;
     default:
       return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/SmDocument.h"
+#include "ui/SmPrintHooks.h"
 
 class QMenu;
 class CCaculate;
@@ -18,8 +19,6 @@ class CSmDatabase;
 class CSmTemplateBox;
 
 using CSmStringList = std::vector<std::string>;
-// Rows of print variables or print fields: three texts each.
-using CSmPrintVarList = std::vector<std::array<std::string, 3>>;
 
 class CSmDataType {
  public:

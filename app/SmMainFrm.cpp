@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <cstdio>
@@ -17,8 +18,10 @@
 #include "app/SmWorkstation.h"
 #include "core/SmRegKey.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
+#include "ui/SmDlg.h"
 
 namespace {
 
@@ -26,6 +29,7 @@ constexpr int kStatusBarId = 59393;
 constexpr int kToolBarId = 59392;
 constexpr int kStatusPanes = 4;
 constexpr int kImageWidth = 13;
+constexpr int kLockPollMs = 250;
 
 std::string Utf8Format(const char* format, const std::string& a, const std::string& b) {
   const int size = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
@@ -90,6 +94,11 @@ bool CSmMainFrm::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QString::number(kStatusBarId));
   CreateStatusPanes(bar);
+  // The lock indicators follow the keyboard; a pane is dimmed while its lock is off.
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, &CSmMainFrm::UpdateLockPanes);
+  timer->start(kLockPollMs);
+  UpdateLockPanes();
   return true;
 }
 
@@ -111,12 +120,18 @@ void CSmMainFrm::CreateStatusPanes(QStatusBar* bar) {
   }
 }
 
+void CSmMainFrm::UpdateLockPanes() {
+  const SmLockKeys keys = SmGetLockKeys();
+  if (QLabel* caps = StatusPane(2)) caps->setEnabled(keys.caps);
+  if (QLabel* num = StatusPane(3)) num->setEnabled(keys.num);
+}
+
 QLabel* CSmMainFrm::StatusPane(int index) const {
   return statusBar()->findChild<QLabel*>("pane" + QString::number(index));
 }
 
 bool CSmMainFrm::CreateToolBar() {
-  m_toolBar = new QToolBar(this);
+  m_toolBar = new QToolBar(QString::fromUtf8("工具栏"), this);
   m_toolBar->setObjectName(QString::number(kToolBarId));
   m_toolBar->setMovable(true);
   m_toolBar->setIconSize(QSize(16, 16));
@@ -137,9 +152,6 @@ bool CSmMainFrm::LoadToolBar(QToolBar* bar, int resourceId) {
     }
     QAction* action = commands.Action(id);
     action->setIcon(SmLoadIcon(id));
-    // Fly-by help: the command's text in the status bar.
-    action->setStatusTip(action->text());
-    action->setToolTip(action->text());
     bar->addAction(action);
   }
   commands.AttachToolBar(bar);
@@ -266,7 +278,7 @@ bool CSmMainFrm::OnCommand(int id) {
       return true;
     }
     case SM_ID_HELP:
-      SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      SmShowHelp();
       return true;
     case SM_ID_APP_ABOUT: {
       CSmAboutDlg dialog(app, this);

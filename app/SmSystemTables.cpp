@@ -14,6 +14,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
+#include "ui/SmPrintInfo.h"
 
 namespace {
 
@@ -136,8 +137,8 @@ void CSmApp::CreateSystemTables(CSmDatabase* db) {
 void CSmApp::AfterOpen(CSmDatabase* db) {
   if (!db) return;
   CreateSystemTables(db);
-  // The print-settings tables belong to the print settings record, which creates them itself
-  // when it is first used.
+  CSmPrintInfo::CreateSmFontTable(db);
+  CSmPrintInfo::CreateSmPageSetTable(db);
   CSmOpLog::CreateTables(db);
   WidenColumn(db, "OPR", "NA", kSmOperatorNameWidth);
   WidenColumn(db, "OPR", "PSD", kSmStoredPasswordWidth);

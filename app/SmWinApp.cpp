@@ -4,6 +4,8 @@
 #include <QDir>
 #include <array>
 
+#include "ui/SmPrinterService.h"
+
 namespace {
 CSmWinApp* g_current = nullptr;
 
@@ -52,6 +54,10 @@ CSmWinApp::~CSmWinApp() {
   m_docManager.CloseAllDocuments();
   m_mainWnd.reset();
   if (g_current == this) g_current = nullptr;
+}
+
+bool CSmWinApp::GetPrinterDC(const SmPageRequest& request) {
+  return CSmPrinterService::Instance().Prepare(request);
 }
 
 CSmWinApp* CSmWinApp::Current() {

@@ -10,6 +10,8 @@
 #include "platform/SmCommand.h"
 #include "platform/SmDocument.h"
 
+struct SmPageRequest;
+
 // What the command line asks for.
 enum SmShellCommand : int {
   SM_SHELL_FILE_NEW = 0,   // a plain start
@@ -41,6 +43,10 @@ class CSmWinApp : public CSmCmdTarget {
   virtual int GetPrintVariables(int /*group*/, std::vector<std::array<std::string, 3>>& /*rows*/) {
     return 0;
   }
+
+  // The printer prepared for the page of the request (the print setup's printer, else the
+  // default one); false when there is no printer or the page does not fit it.
+  virtual bool GetPrinterDC(const SmPageRequest& request);
 
   CSmFrameWnd* GetMainWnd() const { return m_mainWnd.get(); }
   void SetMainWnd(std::unique_ptr<CSmFrameWnd> frame);

@@ -76,6 +76,9 @@ class CSmCommandManager : public QObject {
 
   // Routes a command; false when no target handled it.
   bool Execute(int id);
+  // Sends a command to the main frame itself and then the application, past the scoped targets
+  // and the active view; false when neither handled it.
+  bool SendToMain(int id);
   // Runs the update of one command on its action; returns whether it is enabled.
   bool Update(int id);
   // Updates every action of the menu before it shows.
@@ -116,6 +119,9 @@ class CSmRouteScope {
 };
 
 // Short forms for the common calls.
+// A menu text without its mnemonic marks: "打开(&O)..." reads "打开(O)...", "&&" one "&".
+QString SmStripMnemonics(const QString& text);
+
 inline QAction* SmCommandAction(int id) {
   return CSmCommandManager::Instance().Action(id);
 }

@@ -2,8 +2,13 @@
 // The one way the program talks to the user in a modal box: messages, questions and file
 // dialogs. In test mode nothing is shown; answers come from a queue and every box is recorded.
 #include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QMessageBox;
+class QPrinter;
 
 // Button and icon flags, and the answers, with the numbers the program was written against.
 enum : unsigned {
@@ -30,6 +35,11 @@ struct SmShownMessage {
 int SmMessageBox(const std::string& text, unsigned flags = SM_MB_OK,
                  const std::string& caption = {});
 
+// The box SmMessageBox shows, not yet shown: the flags' icon and buttons, titled `caption` or,
+// when it is empty, the program's title (CSmMessageService::SetDefaultCaption).
+std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
+                                                const std::string& caption = {});
+
 // File and folder dialogs; an empty result means cancelled. `filter` is a Qt filter text
 // such as "数据文件 (*.tsd);;所有文件 (*)".
 std::string SmGetOpenFileName(const std::string& caption, const std::string& dir,
@@ -37,6 +47,17 @@ std::string SmGetOpenFileName(const std::string& caption, const std::string& dir
 std::string SmGetSaveFileName(const std::string& caption, const std::string& path,
                               const std::string& filter);
 std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir);
+
+// Printing dialogs on the printer given. In test mode nothing shows: the dialog's caption is
+// recorded, and a printer that is to print writes the PDF file queued with QueuePrintFile (with
+// none queued the dialog counts as cancelled).
+// The print dialog ("打印") offering the pages from minPage to maxPage, or with `direct`
+// none: the printer prints as it stands.
+bool SmPrintDialog(QPrinter& printer, bool direct, int minPage = 1, int maxPage = 1);
+// The print setup of the printer ("打印设置"): printer, paper and orientation.
+bool SmPrintSetupDialog(QPrinter& printer);
+// The print preview ("打印预览"); `paint` draws the pages onto the printer it is given.
+bool SmPrintPreview(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
 
 class CSmMessageService {
  public:
@@ -49,20 +70,33 @@ class CSmMessageService {
 
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
   void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
+  void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
+
+  // The title of boxes shown without a caption of their own: the program's title.
+  void SetDefaultCaption(const std::string& caption) { m_defaultCaption = caption; }
+  const std::string& DefaultCaption() const { return m_defaultCaption; }
 
   const std::vector<SmShownMessage>& Shown() const { return m_shown; }
   std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
+  // Captions of the printing dialogs shown, in order.
+  const std::vector<std::string>& PrintDialogs() const { return m_printDialogs; }
   void Clear();
 
   int Show(const std::string& text, unsigned flags, const std::string& caption);
   std::string AskFileName(int kind, const std::string& caption, const std::string& dir,
                           const std::string& filter);
+  // Records a printing dialog; in test mode points the printer at the next queued PDF file
+  // when `prints`, false when none is queued.
+  bool RecordPrintDialog(const std::string& caption, QPrinter& printer, bool prints);
 
  private:
   CSmMessageService() = default;
 
   bool m_testMode = false;
+  std::string m_defaultCaption;
   std::deque<int> m_answers;
   std::deque<std::string> m_fileNames;
+  std::deque<std::string> m_printFiles;
   std::vector<SmShownMessage> m_shown;
+  std::vector<std::string> m_printDialogs;
 };

@@ -8,7 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qtkeychain-qt6-dev
   fonts-noto-cjk xvfb xauth
+  poppler-utils
   locales
+  qt6-translations-l10n breeze-icon-theme libqt6svg6 libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
+#include "app/SmOperator.h"
 #include "app/SmServerYearFile.h"
 #include "app/SmSystemTables.h"
 #include "core/SmString.h"
@@ -117,6 +118,13 @@ TEST_P(ServerYearFile, MadeLoggedIntoAndWorkedInAsTheDataFile) {
             std::to_string(GetParam()));
   const auto onServer = FileAndSession(m_app);
   ASSERT_EQ(onServer.back().size(), 3u);
+  // The server file has its unique keys: a second row of one operator is refused as such.
+  EXPECT_FALSE(db->ExecuteSQL("Insert Into OPR(OPNO,NA,PSD) Values('101','x','')", {}, 128, false));
+  EXPECT_EQ(db->LastFailure(), SmDbFailure::Duplicate) << db->LastError();
+  CSmOperator twin("101", "又一个", "");
+  EXPECT_FALSE(twin.Insert(db));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "操作员代码重复！");
+  SmResetMessages();
 
   // The same on the embedded engine.
   std::string path;

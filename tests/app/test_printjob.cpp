@@ -1,0 +1,186 @@
+// The print-field job of a print group on a data file: fields from the modules' print
+// variables, the variables' texts at the fields' positions in a PDF, and the print tables and
+// printer setup of the application.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <regex>
+
+#include "app/SmApp.h"
+#include "core/SmCsRecord.h"
+#include "core/SmDatabase.h"
+#include "platform/SmCommand.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "tests/common/SmTestDataFile.h"
+#include "tests/common/SmTestMain.h"
+#include "ui/SmListCtrl.h"
+#include "ui/SmPrintJob.h"
+#include "ui/SmPrinterService.h"
+
+namespace {
+
+// A module with one print group and its default fields.
+class TicketType : public CSmDataType {
+ public:
+  TicketType() { m_number = 16; }
+  void GetPrintVariables(int group, CSmPrintVarList& rows) override {
+    if (group == -1) {
+      rows.push_back({"9601", "过磅单", ""});
+      rows.push_back({"9602", "蔗款结算单", ""});
+    } else if (group == 9601) {
+      rows.push_back({"农户", "(#nhh)#nhm", "300 500 14 400 0 0 宋体"});
+      rows.push_back({"毛重", "复核#x吨/#x吨", "1200 800 14 700 0 0 黑体"});
+      rows.push_back({"备注", "#bz", ""});  // the settings of the row before
+    }
+  }
+};
+
+struct Word {
+  double xMin, yMin, xMax, yMax;
+  std::string text;
+};
+
+// The words of a PDF with their boxes in points, from pdftotext.
+std::vector<Word> PdfWords(const std::string& pdf) {
+  QProcess run;
+  run.start("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
+  run.waitForFinished();
+  const std::string html = run.readAllStandardOutput().toStdString();
+  const std::regex word(
+      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
+  std::vector<Word> words;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
+       ++it) {
+    words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                     std::stod((*it)[4]), (*it)[5]});
+  }
+  return words;
+}
+
+int PdfPages(const std::string& pdf) {
+  QProcess run;
+  run.start("pdfinfo", {QString::fromStdString(pdf)});
+  run.waitForFinished();
+  const std::string info = run.readAllStandardOutput().toStdString();
+  std::smatch pages;
+  return std::regex_search(info, pages, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(pages[1]) : 0;
+}
+
+constexpr double kPointsPerTenthMm = 72.0 / 254.0;
+
+class PrintJobTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SmResetMessages();
+    CSmPrinterService::Instance().Reset();
+    m_app.m_dataTypes = {&m_type};
+    m_path = SmCreateTestDataFile(2016);
+    ASSERT_TRUE(m_db.Open(m_path));
+    m_pdf = SmTestHome() + "/ticket.pdf";
+    QFile::remove(QString::fromStdString(m_pdf));
+  }
+  void TearDown() override {
+    m_app.m_dataTypes.clear();
+    CSmPrinterService::Instance().Reset();
+  }
+
+  TicketType m_type;
+  CSmApp m_app;
+  CSmDatabase m_db;
+  std::string m_path;
+  std::string m_pdf;
+};
+
+}  // namespace
+
+TEST_F(PrintJobTest, FieldsOfANewGroupPrintWithTheirVariablesAtTheirPositions) {
+  CSmPrintJob job(&m_db, 9601);
+  job.AddFieldValue("#nhh", "0012");
+  job.AddFieldValue("#nhm", "张三");
+  job.AddFieldValue("#x", "12.5");
+  CSmMessageService::Instance().QueuePrintFile(m_pdf);
+  ASSERT_TRUE(job.Print(SM_ID_FILE_PRINT));
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(), std::vector<std::string>{"打印"});
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u);
+
+  // The group was filled from the module: its caption in row 0 and three fields.
+  CSmCsRecord row(&m_db);
+  ASSERT_TRUE(row.Load(9601, 0));
+  EXPECT_EQ(row.CsNa, "过磅单");
+  ASSERT_TRUE(row.Load(9601, 3));
+  EXPECT_EQ(row.CsNa, "备注\a#bz");
+  EXPECT_EQ(row.CsVal, "1200 800 14 700 0 0 黑体");
+
+  EXPECT_EQ(PdfPages(m_pdf), 1);
+  const std::vector<Word> words = PdfWords(m_pdf);
+  const auto at = [&](const std::string& text) -> const Word* {
+    for (const Word& w : words) {
+      if (w.text == text) return &w;
+    }
+    return nullptr;
+  };
+  const Word* farmer = at("(0012)张三");
+  ASSERT_NE(farmer, nullptr) << "words: " << words.size();
+  EXPECT_NEAR(farmer->xMin, 300 * kPointsPerTenthMm, 2.83);
+  EXPECT_NEAR(farmer->yMin, 500 * kPointsPerTenthMm, 2.83);
+  // A variable named twice is replaced twice; one that no pair names stays.
+  const Word* weight = at("复核12.5吨/12.5吨");
+  ASSERT_NE(weight, nullptr) << [&] {
+    std::string all;
+    for (const Word& w : words) all += w.text + "|";
+    return all;
+  }();
+  EXPECT_NEAR(weight->xMin, 1200 * kPointsPerTenthMm, 2.83);
+  EXPECT_NEAR(weight->yMin, 800 * kPointsPerTenthMm, 2.83);
+  EXPECT_NE(at("#bz"), nullptr);
+}
+
+TEST_F(PrintJobTest, AGroupWithOnlyItsPaperRowPrintsNothing) {
+  CSmCsRecord row(&m_db);
+  row.Set(9602, 0, "纸张尺寸", "2100 1400");
+  ASSERT_TRUE(row.Insert());
+  CSmPrintJob job(&m_db, 9602);
+  CSmMessageService::Instance().QueuePrintFile(m_pdf);
+  EXPECT_FALSE(job.Print(SM_ID_FILE_PRINT));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "未定义打印字域！");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(m_pdf)));
+  EXPECT_TRUE(CSmMessageService::Instance().PrintDialogs().empty());
+}
+
+TEST_F(PrintJobTest, PaperSizeOfAGroupSavedAndPrintedOn) {
+  std::vector<CSmPrintField> fields;
+  ASSERT_EQ(CSmPrintField::LoadGroup(9601, fields, &m_db), 3);
+  CSmPrintJob job(&m_db, 9601);
+  job.m_paperWidth = 2410;
+  job.m_paperLength = 1400;
+  ASSERT_TRUE(job.SavePaperSize(9601, &m_db));
+  ASSERT_TRUE(job.SavePaperSize(9601, &m_db));
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From SysCsTab Where Cs=9601 And CsN=0"), 1);
+  CSmPrintJob direct(&m_db, 9601);
+  CSmMessageService::Instance().QueuePrintFile(m_pdf);
+  ASSERT_TRUE(direct.Print(SM_ID_FILE_PRINT_DIRECT)) << CSmMessageService::Instance().LastText();
+  EXPECT_TRUE(CSmMessageService::Instance().PrintDialogs().empty());  // no dialog
+  EXPECT_EQ(direct.m_paperWidth, 2410);
+  QProcess run;
+  run.start("pdfinfo", {QString::fromStdString(m_pdf)});
+  run.waitForFinished();
+  const std::string info = run.readAllStandardOutput().toStdString();
+  EXPECT_NE(info.find("683 x 397 pts"), std::string::npos) << info;
+}
+
+TEST_F(PrintJobTest, ANewDataFileHoldsThePrintTables) {
+  for (const char* table : {"SMFONT", "SMPAGESET", "FIELDWIDTH"}) {
+    EXPECT_TRUE(m_db.TableExists(table)) << table;
+  }
+}
+
+TEST_F(PrintJobTest, PrinterSetupFromTheMenuAndFromAList) {
+  ASSERT_TRUE(SmExecuteCommand(SM_ID_FILE_PRINT_SETUP));
+  CSmListCtrl list;
+  list.PrinterSetup();
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(),
+            (std::vector<std::string>{"打印设置", "打印设置"}));
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u);
+}
