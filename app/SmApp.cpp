@@ -21,20 +21,12 @@
 #include "platform/SmMessage.h"
 #include "ui/SmDlg.h"
 #include "ui/SmPrintInfo.h"
+#include "ui/SmWaitCursor.h"
 
 namespace {
 
 constexpr int kSplashTemplate = 805;
 constexpr int kSplashPicture = 1001;
-
-// Wait cursor for the length of a scope.
-class CSmWaitCursor {
- public:
-  CSmWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~CSmWaitCursor() { QApplication::restoreOverrideCursor(); }
-  CSmWaitCursor(const CSmWaitCursor&) = delete;
-  CSmWaitCursor& operator=(const CSmWaitCursor&) = delete;
-};
 
 std::string Format(const char* format, auto... args) {
   const int size = std::snprintf(nullptr, 0, format, args...);
