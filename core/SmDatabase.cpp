@@ -214,6 +214,23 @@ bool CSmDatabase::Rollback() {
   return TransStep(&CSmDbBackend::Rollback);
 }
 
+bool CSmDatabase::BeginSnapshot() {
+  if (!BeginTrans()) return false;
+  if (m_kind == 0) return true;
+  const char* isolation = OnPostgres()
+                              ? "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"
+                              : "SET TRANSACTION ISOLATION LEVEL SNAPSHOT";
+  if (ExecuteSQL(isolation)) return true;
+  Rollback();
+  return false;
+}
+
+bool CSmDatabase::CopyDataFileFrom(const std::string& path) {
+  m_lastError.clear();
+  if (!IsOpen() || m_kind != 0) return false;
+  return m_backend->CopyFileIn(path, &m_lastError);
+}
+
 long CSmDatabase::QueryInt(const std::string& jet, const std::string& server) {
   CSmQuery query(1, 0, 0, this);
   if (!query.Open(jet, server.empty() ? jet : server) || query.IsEOF()) return 0;

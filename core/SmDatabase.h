@@ -57,6 +57,12 @@ class CSmDatabase {
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
+  // A transaction that reads one consistent snapshot of every table (ended with Rollback): on
+  // the data file a write lock other stations wait for, on the server a read-only repeatable
+  // read transaction.
+  bool BeginSnapshot();
+  // The data file only: its whole content replaced by that of the file at `path`, in place.
+  bool CopyDataFileFrom(const std::string& path);
 
   // One-value queries; an empty server text means the Jet text.
   long QueryInt(const std::string& jet, const std::string& server = {});

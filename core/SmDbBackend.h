@@ -100,6 +100,13 @@ class CSmDbBackend {
   virtual bool BeginTrans() = 0;
   virtual bool CommitTrans() = 0;
   virtual bool Rollback() = 0;
+  // Replaces the whole content of the open data file with that of another file of the same
+  // engine, in place, so that other connections to it see the new content (the data file kind).
+  virtual bool CopyFileIn(const std::string& path, std::string* error) {
+    (void)path;
+    if (error) *error = "not a data file";
+    return false;
+  }
   // The engine's reason why the last transaction step failed (empty when it gives none).
   virtual std::string TransError() const { return {}; }
 
