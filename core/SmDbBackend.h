@@ -84,6 +84,8 @@ class CSmDbBackend {
   // The server product as the driver names it (SQL_DBMS_NAME); empty for the data file.
   virtual std::string DbmsName() const { return {}; }
   virtual bool Open(const std::string& name) = 0;
+  // Why the last Open or Create failed, as the driver says it; empty when it does not say.
+  virtual std::string ConnectError() const { return {}; }
   // Creates a new, empty database and leaves it open; false when it exists already.
   virtual bool Create(const std::string& name) = 0;
   virtual void Close() = 0;
