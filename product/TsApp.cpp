@@ -5,7 +5,7 @@
 
 #include "platform/SmCommandIds.h"
 #include "product/BbDataType.h"
-#include "product/TsDataType.h"
+#include "cane/TsDataType.h"
 
 void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
   CSmModuleInfo info;
