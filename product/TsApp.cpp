@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QMenu>
 
-#include "platform/SmCommandIds.h"
-#include "product/BbDataType.h"
 #include "cane/TsDataType.h"
+#include "designer/BbDataType.h"
+#include "platform/SmCommandIds.h"
 
 void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
   CSmModuleInfo info;
