@@ -147,7 +147,7 @@ class CSmApp : public CSmWinApp {
   void SetCommandHook(int id, SmCommandHook hook) { m_commandHooks[id] = std::move(hook); }
   bool HasCommandHook(int id) const { return m_commandHooks.count(id) != 0; }
   // Whether the template box is shown (the main frame answers).
-  virtual bool IsTemplateBoxVisible() const { return true; }
+  virtual bool IsTemplateBoxVisible() const;
 
   // ---- start-up pieces
   // Parameter text of the updater: "\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d".
