@@ -18,6 +18,7 @@
 #include "ui/SmCalcDlg.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFindDlg.h"
+#include "ui/SmListPrint.h"
 
 namespace {
 
@@ -355,11 +356,18 @@ void CSmListCtrl::Print() {
   int key = 0;
   std::string title;
   if (!PrintInfo(key, title)) return;
-  SmMessageBox("列表打印功能尚未提供。", SM_MB_OK | SM_MB_ICONINFORMATION);
+  CSmListPrintJob job(this, m_db);
+  job.m_settings.key = key;
+  job.m_settings.title = title;
+  job.Print(SM_ID_FILE_PRINT);
 }
 
 void CSmListCtrl::PageSetup() {
-  Print();
+  int key = 0;
+  std::string title;
+  if (!PrintInfo(key, title)) return;
+  CSmListPrintPageDlg dlg(key, title, m_db, this);
+  dlg.DoModal();
 }
 
 void CSmListCtrl::PrinterSetup() {

@@ -65,15 +65,6 @@ bool InsertRow(CSmDatabase* db, int group, int number, const std::string& name,
   return row.Insert(db);
 }
 
-// Runs `change` in one transaction: committed when it succeeds, else rolled back.
-template <class Change>
-bool InTransaction(CSmDatabase* db, Change change) {
-  if (!db->BeginTrans()) return false;
-  if (change()) return db->CommitTrans();
-  db->Rollback();
-  return false;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- print fields
@@ -139,7 +130,7 @@ int CSmPrintField::LoadGroup(int group, std::vector<CSmPrintField>& fields, CSmD
 
 bool CSmPrintField::CreateDefaults(int group, CSmDatabase* db) {
   if (!db) return false;
-  return InTransaction(db, [&] {
+  return SmRunInTransaction(db, [&] {
     if (!CSmCsRecord(db).DeleteGroup(group, db)) return false;
     CSmPrintVarList groups;
     SmGetPrintVariables(-1, groups);
@@ -304,7 +295,7 @@ void CSmPrintJob::LoadPaperSize(int group, CSmDatabase* db) {
 
 bool CSmPrintJob::SavePaperSize(int group, CSmDatabase* db) const {
   if (!db) return false;
-  return InTransaction(db, [&] {
+  return SmRunInTransaction(db, [&] {
     return CSmCsRecord(db).Delete(group, 0, db) &&
            InsertRow(db, group, 0, "纸张尺寸", FormatStr("%d %d", m_paperWidth, m_paperLength));
   });

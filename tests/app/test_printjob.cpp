@@ -15,6 +15,7 @@
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestPdf.h"
 #include "ui/SmListCtrl.h"
 #include "ui/SmPrintJob.h"
 #include "ui/SmPrinterService.h"
@@ -37,36 +38,9 @@ class TicketType : public CSmDataType {
   }
 };
 
-struct Word {
-  double xMin, yMin, xMax, yMax;
-  std::string text;
-};
-
-// The words of a PDF with their boxes in points, from pdftotext.
-std::vector<Word> PdfWords(const std::string& pdf) {
-  QProcess run;
-  run.start("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
-  run.waitForFinished();
-  const std::string html = run.readAllStandardOutput().toStdString();
-  const std::regex word(
-      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
-  std::vector<Word> words;
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
-       ++it) {
-    words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                     std::stod((*it)[4]), (*it)[5]});
-  }
-  return words;
-}
-
-int PdfPages(const std::string& pdf) {
-  QProcess run;
-  run.start("pdfinfo", {QString::fromStdString(pdf)});
-  run.waitForFinished();
-  const std::string info = run.readAllStandardOutput().toStdString();
-  std::smatch pages;
-  return std::regex_search(info, pages, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(pages[1]) : 0;
-}
+using Word = SmPdfWord;
+const auto PdfWords = SmPdfWords;
+const auto PdfPages = SmPdfPages;
 
 constexpr double kPointsPerTenthMm = 72.0 / 254.0;
 
