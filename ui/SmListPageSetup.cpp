@@ -4,10 +4,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
+#include "core/SmGbk.h"
 #include "core/SmNumber.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
@@ -81,7 +83,7 @@ bool CSmListPageSetup::Save(CSmDatabase* db) const {
     if (!CSmCsRecord(db).Delete(kSmCardPageGroup, key, db)) return false;
     for (const auto& [item, value] : StoredItems(*this)) {
       CSmCsRecord row(db);
-      row.Set(kSmCardPageGroup, key, std::to_string(item), db->SqlText(value, kCsTextWidth));
+      row.Set(kSmCardPageGroup, key, std::to_string(item), GbkCut(value, kCsTextWidth));
       if (!row.Insert(db)) return false;
     }
     return true;

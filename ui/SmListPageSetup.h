@@ -44,8 +44,9 @@ class CSmListPageSetupDlg : public CSmDlg {
   // A font dialog answered: the title's (0) or the body's (1) font and colour are taken.
   void TakeFont(int which, const SmLogFont& font, SmColorRef color);
 
- protected:
   bool OnCommand(unsigned id) override;
+
+ protected:
   bool ValidateAndSave() override;
 
  private:

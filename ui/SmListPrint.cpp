@@ -141,7 +141,7 @@ bool CSmListPrintSettings::Save(CSmDatabase* db) const {
     if (!CSmCsRecord(db).Delete(kSmListPrintGroup, key, db)) return false;
     for (const auto& [item, value] : StoredItems(*this, true)) {
       CSmCsRecord row(db);
-      row.Set(kSmListPrintGroup, key, std::to_string(item), db->SqlText(value, kCsTextWidth));
+      row.Set(kSmListPrintGroup, key, std::to_string(item), GbkCut(value, kCsTextWidth));
       if (!row.Insert(db)) return false;
     }
     return true;

@@ -116,8 +116,9 @@ class CSmListPrintPageDlg : public CSmDlg {
   // The font dialog of a part answered: its font and colour are taken.
   void TakeFont(int part, const SmLogFont& font, SmColorRef color);
 
- protected:
   bool OnCommand(unsigned id) override;
+
+ protected:
   bool ValidateAndSave() override;
 
  private:

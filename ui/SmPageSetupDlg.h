@@ -46,8 +46,9 @@ class CSmPageSetupDlg : public CSmDlg {
   // A region's font dialog answered.
   void TakeFont(int region, const SmLogFont& font, SmColorRef color);
 
- protected:
   bool OnCommand(unsigned id) override;
+
+ protected:
   bool ValidateAndSave() override;
 
  private:

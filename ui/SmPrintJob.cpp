@@ -61,7 +61,8 @@ QString DocumentName() {
 bool InsertRow(CSmDatabase* db, int group, int number, const std::string& name,
                const std::string& value) {
   CSmCsRecord row(db);
-  row.Set(group, number, db->SqlText(name, kCsTextWidth), db->SqlText(value, kCsTextWidth));
+  row.Set(group, number, GbkCut(name, kCsTextWidth),
+          GbkCut(value, kCsTextWidth));  // Insert escapes
   return row.Insert(db);
 }
 

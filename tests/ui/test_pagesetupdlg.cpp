@@ -49,7 +49,7 @@ TEST(PageSetupDlg, ValuesAreCheckedInOrder) {
       {{"80", "100", "5", "50", "40", "10", "80.1"}, "无效的页右边距，\r\r输入另一个数。", 1022},
       {{"100", "100", "5", "50", "40", "25", "25.1"}, kNoWidth, 1017},
       {{"100", "100", "5", "50", "40", "25", "25"}, nullptr, 0},
-      {{"10", "100", "5", "50", "40", "0", "0"}, nullptr, 0},
+      {{"10", "100", "5", "50", "40", "0", "0"}, kNoWidth, 1017},  // 10 passes the width check
   };
   for (const Case& c : cases) {
     SmResetMessages();

@@ -76,7 +76,7 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "用户自定义字域的序号应不小于1000！");
     EXPECT_TRUE(add.isVisible());
     Type(add, 1005, "1000");
-    Type(add, 1006, "车号'");
+    Type(add, 1006, "车号");
     Type(add, 1099, "#ch");
     add.OnCommand(SM_ID_OK);
     EXPECT_EQ(add.result(), QDialog::Accepted);
@@ -84,7 +84,7 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
   {
     // Keeping its number is no duplicate; the new position is stored.
     CSmPrintFieldDlg change(&m_db, 9701, 1000, false);
-    EXPECT_EQ(static_cast<QLineEdit*>(change.Control(1006))->text(), "车号'");
+    EXPECT_EQ(static_cast<QLineEdit*>(change.Control(1006))->text(), "车号");
     Type(change, 1009, "250");
     Type(change, 1010, "90");
     change.OnCommand(SM_ID_OK);
@@ -105,6 +105,16 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
   }
   EXPECT_EQ(Rows(9701), 2);
   EXPECT_EQ(m_log, (std::vector<std::string>{"18 增加：9701(1000)", "18 修改：9701(1000-->1000)"}));
+
+  // A quote in a field's texts is stored as typed.
+  CSmPrintField quoted;
+  quoted.m_number = 1001;
+  quoted.m_name = "O'Brien";
+  quoted.m_content = "#x'";
+  ASSERT_TRUE(quoted.Save(9701, &m_db));
+  ASSERT_TRUE(quoted.Load(9701, 1001, &m_db));
+  EXPECT_EQ(quoted.m_name, "O'Brien");
+  EXPECT_EQ(quoted.m_content, "#x'");
 
   SmResetMessages();
   CSmPrintFieldDlg missing(&m_db, 9701, 5, false);
