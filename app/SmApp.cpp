@@ -9,7 +9,6 @@
 #include <QMdiArea>
 #include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -18,23 +17,16 @@
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
+#include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
 #include "ui/SmDlg.h"
 #include "ui/SmPrintInfo.h"
+#include "ui/SmWaitCursor.h"
 
 namespace {
 
 constexpr int kSplashTemplate = 805;
 constexpr int kSplashPicture = 1001;
-
-// Wait cursor for the length of a scope.
-class CSmWaitCursor {
- public:
-  CSmWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~CSmWaitCursor() { QApplication::restoreOverrideCursor(); }
-  CSmWaitCursor(const CSmWaitCursor&) = delete;
-  CSmWaitCursor& operator=(const CSmWaitCursor&) = delete;
-};
 
 std::string Format(const char* format, auto... args) {
   const int size = std::snprintf(nullptr, 0, format, args...);
@@ -72,6 +64,8 @@ CSmApp::~CSmApp() {
 
 bool CSmApp::InitInstance(const std::vector<std::string>& args) {
   SmSetRunningApp(this);
+  SmLoadQtTranslation();
+  SmUseIconTheme();
   ShowSplash();
   CreateDataTypes();
   SelectModuleInfo();
@@ -97,20 +91,18 @@ int CSmApp::ExitInstance() {
 }
 
 void CSmApp::ShowSplash() {
+  // Only the program's picture is shown; without one there is no splash window at all.
+  const QPixmap pixmap(":/res/splash.png");
+  if (pixmap.isNull()) return;
   auto splash = std::make_unique<QDialog>(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
   splash->setObjectName(QString::number(kSplashTemplate));
   auto* picture = new QLabel(splash.get());
   picture->setObjectName(QString::number(kSplashPicture));
-  const QPixmap pixmap(":/res/splash.png");
-  if (pixmap.isNull()) {
-    picture->setText(QString::fromStdString(GetProductTitle()));
-  } else {
-    picture->setPixmap(pixmap);
-  }
+  picture->setPixmap(pixmap);
   auto* layout = new QVBoxLayout(splash.get());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(picture);
-  splash->adjustSize();
+  splash->setFixedSize(pixmap.size());
   splash->show();
   m_splash = std::move(splash);
 }
@@ -167,9 +159,7 @@ void CSmApp::RunUpdater() {
 // ---------------------------------------------------------------- engine test
 
 std::string CSmApp::GetEngineTestFolder() {
-  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  if (data.isEmpty()) return {};
-  return (data + "/reduvor/" + QString::fromStdString(GetDocType())).toStdString();
+  return GetUserDataFolder();
 }
 
 bool CSmApp::CheckDataEngine() {
@@ -246,6 +236,9 @@ void CSmApp::SelectModuleInfo() {
     break;
   }
   m_moduleInfo = *chosen;
+  // Message boxes carry the product's title; the user's files go to the product's own folder.
+  CSmMessageService::Instance().SetDefaultCaption(GetProductTitle());
+  SetUserDataFolderName(GetDocType());
 }
 
 CSmDataType* CSmApp::AdoptDataType(std::unique_ptr<CSmDataType> type) {

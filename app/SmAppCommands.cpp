@@ -8,6 +8,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
+#include "ui/SmDlg.h"
 #include "ui/SmPrintSetDlg.h"
 #include "ui/SmPrinterService.h"
 
@@ -103,7 +104,7 @@ bool CSmApp::OnCommand(int id) {
       SmRunInterfaceExport(*this);
       return true;
     case SM_ID_HELP:
-      SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      SmShowHelp();
       return true;
     default:
       return false;

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "app/SmApp.h"
+#include "app/SmVar.h"
 #include "core/SmRegKey.h"
 #include "platform/SmDocument.h"
 
@@ -40,9 +41,13 @@ void CSmDataType::Register(std::unique_ptr<CSmDocTemplate> docTemplate) {
   if (docTemplate) app->m_docManager.AddDocTemplate(std::move(docTemplate));
 }
 
-void CSmDataType::SetDefaultVariables(CSmDatabase* /*db*/, int /*year*/) {
-  // The report-variable table of the report designer writes the defaults (SMVAR rows of this
-  // module and group 0); it joins when the designer's variable table does.
+// The variables of this module's group 0 are replaced by the module's defaults.
+void CSmDataType::SetDefaultVariables(CSmDatabase* db, int /*year*/) {
+  CSmVarTable vars;
+  vars.m_nSoft = m_number;
+  vars.m_nNo = 0;
+  vars.SetDefaults();
+  vars.SaveToDb(db);
 }
 
 int CSmDataType::CanCarryOver(const std::string& name, const std::string& tables, CSmDatabase* db,

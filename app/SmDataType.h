@@ -15,6 +15,7 @@
 class QMenu;
 class CCaculate;
 class CSmDatabase;
+class CSmVarTable;
 
 class CSmTemplateBox;
 
@@ -75,7 +76,7 @@ class CSmDataType {
   // Writes the module's interface data files into the current directory.
   virtual void ExportData() {}
   // Appends the module's default report variables to a variable table.
-  virtual void GetDefaultVars(void* /*varTable*/) {}
+  virtual void GetDefaultVars(CSmVarTable& /*vars*/) {}
   // The module's Settings menu, or null.
   virtual QMenu* GetContextMenu() { return nullptr; }
   virtual bool OpenLogView() { return false; }

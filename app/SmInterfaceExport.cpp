@@ -6,17 +6,9 @@
 #include "app/SmApp.h"
 #include "core/SmTextFile.h"
 #include "platform/SmMessage.h"
+#include "ui/SmWaitCursor.h"
 
 namespace {
-
-// Wait cursor for the length of a scope.
-class CSmBusyCursor {
- public:
-  CSmBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~CSmBusyCursor() { QApplication::restoreOverrideCursor(); }
-  CSmBusyCursor(const CSmBusyCursor&) = delete;
-  CSmBusyCursor& operator=(const CSmBusyCursor&) = delete;
-};
 
 // Makes a folder the current directory and puts the previous one back at the end of the scope.
 class CSmCurrentDir {
@@ -57,6 +49,6 @@ bool SmExportInterfaceData(CSmApp& app, const std::string& folder) {
 void SmRunInterfaceExport(CSmApp& app) {
   const std::string folder = SmGetExistingDirectory("文件夹浏览", {});
   if (folder.empty()) return;
-  CSmBusyCursor busy;
+  CSmWaitCursor busy;
   SmExportInterfaceData(app, folder);
 }

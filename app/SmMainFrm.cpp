@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <cstdio>
@@ -17,8 +18,10 @@
 #include "app/SmWorkstation.h"
 #include "core/SmRegKey.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
+#include "ui/SmDlg.h"
 
 namespace {
 
@@ -26,6 +29,7 @@ constexpr int kStatusBarId = 59393;
 constexpr int kToolBarId = 59392;
 constexpr int kStatusPanes = 4;
 constexpr int kImageWidth = 13;
+constexpr int kLockPollMs = 250;
 
 std::string Utf8Format(const char* format, const std::string& a, const std::string& b) {
   const int size = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
@@ -78,7 +82,18 @@ bool CSmMainFrm::CreateStatusBar() {
     pane->setMinimumWidth(i == 1 ? narrow * 5 : narrow);
     bar->addPermanentWidget(pane);
   }
+  // The lock indicators follow the keyboard; a pane is dimmed while its lock is off.
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, &CSmMainFrm::UpdateLockPanes);
+  timer->start(kLockPollMs);
+  UpdateLockPanes();
   return true;
+}
+
+void CSmMainFrm::UpdateLockPanes() {
+  const SmLockKeys keys = SmGetLockKeys();
+  if (QLabel* caps = StatusPane(2)) caps->setEnabled(keys.caps);
+  if (QLabel* num = StatusPane(3)) num->setEnabled(keys.num);
 }
 
 QLabel* CSmMainFrm::StatusPane(int index) const {
@@ -86,7 +101,7 @@ QLabel* CSmMainFrm::StatusPane(int index) const {
 }
 
 bool CSmMainFrm::CreateToolBar() {
-  m_toolBar = new QToolBar(this);
+  m_toolBar = new QToolBar(QString::fromUtf8("工具栏"), this);
   m_toolBar->setObjectName(QString::number(kToolBarId));
   m_toolBar->setMovable(true);
   m_toolBar->setIconSize(QSize(16, 16));
@@ -99,9 +114,6 @@ bool CSmMainFrm::CreateToolBar() {
     }
     QAction* action = commands.Action(id);
     action->setIcon(SmLoadIcon(id));
-    // Fly-by help: the command's text in the status bar.
-    action->setStatusTip(action->text());
-    action->setToolTip(action->text());
     m_toolBar->addAction(action);
   }
   addToolBar(Qt::TopToolBarArea, m_toolBar);
@@ -229,7 +241,7 @@ bool CSmMainFrm::OnCommand(int id) {
       return true;
     }
     case SM_ID_HELP:
-      SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+      SmShowHelp();
       return true;
     case SM_ID_APP_ABOUT: {
       CSmAboutDlg dialog(app, this);

@@ -1,11 +1,15 @@
 #include "core/SmRegKey.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
+
+#include "core/SmGbk.h"
+#include "core/SmNumber.h"
 
 namespace {
 
@@ -20,12 +24,52 @@ const char* RootName(SmRegRoot root) {
   }
 }
 
-// Key path in QSettings form: "/" between levels, no empty levels.
+// The settings store reads "/" and "\" inside a name as a level and "%" as its own escape, so
+// names are stored with those three characters written as %2F, %5C and %25.
+QString EscapeName(const QString& name) {
+  QString out;
+  out.reserve(name.size());
+  for (const QChar c : name) {
+    if (c == '%') {
+      out += QStringLiteral("%25");
+    } else if (c == '/') {
+      out += QStringLiteral("%2F");
+    } else if (c == '\\') {
+      out += QStringLiteral("%5C");
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+QString UnescapeName(const QString& stored) {
+  QString out;
+  out.reserve(stored.size());
+  for (qsizetype i = 0; i < stored.size(); ++i) {
+    const QStringView code = QStringView(stored).mid(i, 3);
+    if (code.compare(QStringLiteral("%25"), Qt::CaseInsensitive) == 0) {
+      out += '%';
+    } else if (code.compare(QStringLiteral("%2F"), Qt::CaseInsensitive) == 0) {
+      out += '/';
+    } else if (code.compare(QStringLiteral("%5C"), Qt::CaseInsensitive) == 0) {
+      out += '\\';
+    } else {
+      out += stored[i];
+      continue;
+    }
+    i += 2;
+  }
+  return out;
+}
+
+// Key path in the store's form: only "\" separates levels ("/" belongs to the name), no empty
+// levels.
 QString GroupOf(const std::string& subkey) {
-  QString path = QString::fromStdString(subkey);
-  path.replace('\\', '/');
-  const QStringList parts = path.split('/', Qt::SkipEmptyParts);
-  return parts.join('/');
+  const QStringList parts = QString::fromStdString(subkey).split('\\', Qt::SkipEmptyParts);
+  QStringList escaped;
+  for (const QString& part : parts) escaped << EscapeName(part);
+  return escaped.join('/');
 }
 
 std::unique_ptr<QSettings> OpenRoot(SmRegRoot root) {
@@ -35,6 +79,20 @@ std::unique_ptr<QSettings> OpenRoot(SmRegRoot root) {
   return std::make_unique<QSettings>(QString::fromStdString(CSmRegKey::StoreFile(root)),
                                      QSettings::IniFormat);
 #endif
+}
+
+// Writes the store back. The settings hold the saved server log-in, so on this system the file
+// and its folder are readable by the user only.
+bool Commit(QSettings& s) {
+  s.sync();
+  if (s.status() != QSettings::NoError) return false;
+#ifndef Q_OS_WIN
+  const QFileInfo file(s.fileName());
+  QFile::setPermissions(file.absolutePath(),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QFile::setPermissions(file.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner);
+#endif
+  return true;
 }
 
 bool GroupExists(QSettings& s, const QString& group) {
@@ -55,11 +113,27 @@ bool GroupExists(QSettings& s, const QString& group) {
 // The unnamed (default) value of a key: the settings file cannot hold an empty name, so it is
 // kept under "." (which the native registry also reads as the default value).
 QString ValueKey(const std::string& name) {
-  return name.empty() ? QStringLiteral(".") : QString::fromStdString(name);
+  return name.empty() ? QStringLiteral(".") : EscapeName(QString::fromStdString(name));
 }
 
 std::string ValueName(const QString& key) {
-  return key == QStringLiteral(".") ? std::string() : key.toStdString();
+  return key == QStringLiteral(".") ? std::string() : UnescapeName(key).toStdString();
+}
+
+// Exchange sort over the names, moving the data in step: sort 1 by name in code-page order,
+// sort 2 by name read as a number (names that are not numbers count as 0).
+void SortValues(std::vector<std::string>& names, std::vector<std::string>& data, int sort) {
+  auto smaller = [sort](const std::string& a, const std::string& b) {
+    if (sort == 2) return StrToLongDef(a, 0) < StrToLongDef(b, 0);
+    return GbkCompare(a, b) < 0;
+  };
+  for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t j = i + 1; j < names.size(); ++j) {
+      if (!smaller(names[j], names[i])) continue;
+      std::swap(names[i], names[j]);
+      std::swap(data[i], data[j]);
+    }
+  }
 }
 
 }  // namespace
@@ -94,8 +168,7 @@ bool CSmRegKey::SetValue(SmRegRoot root, const std::string& subkey, const std::s
   s->beginGroup(GroupOf(subkey));
   s->setValue(ValueKey(name), QString::fromStdString(text));
   s->endGroup();
-  s->sync();
-  return s->status() == QSettings::NoError;
+  return Commit(*s);
 }
 
 bool CSmRegKey::GetSubKeyList(SmRegRoot root, const std::string& subkey,
@@ -105,7 +178,7 @@ bool CSmRegKey::GetSubKeyList(SmRegRoot root, const std::string& subkey,
   const QString group = GroupOf(subkey);
   if (!GroupExists(*s, group)) return false;
   s->beginGroup(group);
-  for (const QString& g : s->childGroups()) names.push_back(g.toStdString());
+  for (const QString& g : s->childGroups()) names.push_back(UnescapeName(g).toStdString());
   return true;
 }
 
@@ -122,17 +195,7 @@ bool CSmRegKey::GetValueList(SmRegRoot root, const std::string& subkey,
     names.push_back(ValueName(k));
     data.push_back(s->value(k).toString().toStdString());
   }
-  if (sort == 0) return true;
-  // Exchange sort over the names, moving the data in step.
-  auto key = [sort](const std::string& n) { return sort == 2 ? std::atol(n.c_str()) : 0L; };
-  for (size_t i = 0; i < names.size(); ++i) {
-    for (size_t j = i + 1; j < names.size(); ++j) {
-      const bool smaller = sort == 2 ? key(names[j]) < key(names[i]) : names[j] < names[i];
-      if (!smaller) continue;
-      std::swap(names[i], names[j]);
-      std::swap(data[i], data[j]);
-    }
-  }
+  if (sort != 0) SortValues(names, data, sort);
   return true;
 }
 
@@ -143,8 +206,7 @@ bool CSmRegKey::DeleteValue(SmRegRoot root, const std::string& subkey, const std
   if (!s->childKeys().contains(key)) return false;
   s->remove(key);
   s->endGroup();
-  s->sync();
-  return s->status() == QSettings::NoError;
+  return Commit(*s);
 }
 
 bool CSmRegKey::DeleteKey(SmRegRoot root, const std::string& subkey) {
@@ -156,8 +218,7 @@ bool CSmRegKey::DeleteKey(SmRegRoot root, const std::string& subkey) {
   s->endGroup();
   if (hasSubkeys) return false;
   s->remove(group);
-  s->sync();
-  return s->status() == QSettings::NoError;
+  return Commit(*s);
 }
 
 bool CSmRegKey::DeleteValues(SmRegRoot root, const std::string& subkey) {

@@ -101,6 +101,30 @@ bool RegisterDesktopFileType(const QString& ext, const QString& description,
 
 }  // namespace
 
+namespace {
+std::string& UserDataFolderName() {
+  static std::string name;
+  return name;
+}
+}  // namespace
+
+void SetUserDataFolderName(const std::string& name) {
+  UserDataFolderName() = name;
+}
+
+std::string GetUserDataFolder() {
+  const QString data = Standard(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty()) return {};
+  const QString parent = data + "/reduvor";
+  QString folder = parent;
+  if (!UserDataFolderName().empty()) folder += "/" + QString::fromStdString(UserDataFolderName());
+  if (!QDir().mkpath(folder)) return {};
+  const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+  QFile::setPermissions(parent, ownerOnly);
+  QFile::setPermissions(folder, ownerOnly);
+  return folder.toStdString();
+}
+
 std::string GetSpecialFolder(int kind) {
   switch (kind) {
     case SM_FOLDER_WINDOWS:

@@ -24,6 +24,12 @@ enum SmSpecialFolder : int {
 // exist). The Windows, system, program files and common files folders exist only on Windows.
 std::string GetSpecialFolder(int kind);
 
+// The program's folder for the user's own files (the engine test file, chosen pictures):
+// "reduvor/<name>" in the user's data folder, the name set by the application (its document
+// type). Made on first use and kept readable by the user only; empty when it cannot be made.
+void SetUserDataFolderName(const std::string& name);
+std::string GetUserDataFolder();
+
 // Associates files ".ext" with the program: the four registry-shaped values under the classes
 // root (".ext" -> "extFile", "extFile" -> description, "extFile\DefaultIcon" -> "program,1",
 // "extFile\shell\open\command" -> "program \"%1\""), and on a freedesktop system also a MIME type

@@ -30,12 +30,25 @@ QAction* CSmCommandManager::Action(int id) {
   return action;
 }
 
+QString SmStripMnemonics(const QString& text) {
+  QString plain;
+  plain.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;  // "&&" stands for one "&"
+    plain += text[i];
+  }
+  return plain;
+}
+
 QAction* CSmCommandManager::Register(int id, const std::string& text) {
   QAction* action = Action(id);
   const QString all = QString::fromStdString(text);
   const qsizetype tab = all.indexOf('\t');
   action->setText(tab < 0 ? all : all.left(tab));
   if (tab >= 0) action->setShortcut(QKeySequence(all.mid(tab + 1)));
+  // The prompt in the status bar and the tool tip read the text without its mnemonic marks.
+  action->setStatusTip(SmStripMnemonics(action->text()));
+  action->setToolTip(action->statusTip());
   return action;
 }
 

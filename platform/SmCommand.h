@@ -119,6 +119,9 @@ class CSmRouteScope {
 };
 
 // Short forms for the common calls.
+// A menu text without its mnemonic marks: "打开(&O)..." reads "打开(O)...", "&&" one "&".
+QString SmStripMnemonics(const QString& text);
+
 inline QAction* SmCommandAction(int id) {
   return CSmCommandManager::Instance().Action(id);
 }

@@ -37,44 +37,53 @@ QMessageBox::Icon IconOf(unsigned flags) {
   }
 }
 
-int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
-  QMessageBox box(
-      IconOf(flags),
-      QString::fromStdString(caption.empty() ? qApp->applicationDisplayName().toStdString()
-                                             : caption),
-      QString::fromStdString(text), QMessageBox::NoButton, QApplication::activeWindow());
-  struct Button {
-    QMessageBox::StandardButton button;
-    int answer;
-  };
-  std::vector<Button> buttons;
+struct BoxButton {
+  QMessageBox::StandardButton button;
+  int answer;
+};
+
+std::vector<BoxButton> ButtonsOf(unsigned flags) {
   switch (flags & 0xF) {
     case SM_MB_OKCANCEL:
-      buttons = {{QMessageBox::Ok, SM_IDOK}, {QMessageBox::Cancel, SM_IDCANCEL}};
-      break;
+      return {{QMessageBox::Ok, SM_IDOK}, {QMessageBox::Cancel, SM_IDCANCEL}};
     case SM_MB_YESNO:
-      buttons = {{QMessageBox::Yes, SM_IDYES}, {QMessageBox::No, SM_IDNO}};
-      break;
+      return {{QMessageBox::Yes, SM_IDYES}, {QMessageBox::No, SM_IDNO}};
     case SM_MB_YESNOCANCEL:
-      buttons = {{QMessageBox::Yes, SM_IDYES},
-                 {QMessageBox::No, SM_IDNO},
-                 {QMessageBox::Cancel, SM_IDCANCEL}};
-      break;
+      return {{QMessageBox::Yes, SM_IDYES},
+              {QMessageBox::No, SM_IDNO},
+              {QMessageBox::Cancel, SM_IDCANCEL}};
     default:
-      buttons = {{QMessageBox::Ok, SM_IDOK}};
+      return {{QMessageBox::Ok, SM_IDOK}};
   }
-  QMessageBox::StandardButtons all;
-  for (const Button& b : buttons) all |= b.button;
-  box.setStandardButtons(all);
-  const size_t def = (flags & SM_MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
-  box.setDefaultButton(buttons[def].button);
-  const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
-  for (const Button& b : buttons)
+}
+
+int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
+  std::unique_ptr<QMessageBox> box = SmCreateMessageBox(text, flags, caption);
+  const std::vector<BoxButton> buttons = ButtonsOf(flags);
+  const auto pressed = static_cast<QMessageBox::StandardButton>(box->exec());
+  for (const BoxButton& b : buttons)
     if (b.button == pressed) return b.answer;
   return buttons.size() > 1 ? SM_IDCANCEL : SM_IDOK;
 }
 
 }  // namespace
+
+std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
+                                                const std::string& caption) {
+  std::string title = caption;
+  if (title.empty()) title = CSmMessageService::Instance().DefaultCaption();
+  if (title.empty()) title = QCoreApplication::applicationName().toStdString();
+  auto box = std::make_unique<QMessageBox>(IconOf(flags), QString::fromStdString(title),
+                                           QString::fromStdString(text), QMessageBox::NoButton,
+                                           QApplication::activeWindow());
+  const std::vector<BoxButton> buttons = ButtonsOf(flags);
+  QMessageBox::StandardButtons all;
+  for (const BoxButton& b : buttons) all |= b.button;
+  box->setStandardButtons(all);
+  const size_t def = (flags & SM_MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
+  box->setDefaultButton(buttons[def].button);
+  return box;
+}
 
 CSmMessageService& CSmMessageService::Instance() {
   static CSmMessageService service;

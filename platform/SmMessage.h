@@ -3,9 +3,11 @@
 // dialogs. In test mode nothing is shown; answers come from a queue and every box is recorded.
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QMessageBox;
 class QPrinter;
 
 // Button and icon flags, and the answers, with the numbers the program was written against.
@@ -32,6 +34,11 @@ struct SmShownMessage {
 // Shows a modal message box and returns the button pressed (SM_IDOK, SM_IDYES ...).
 int SmMessageBox(const std::string& text, unsigned flags = SM_MB_OK,
                  const std::string& caption = {});
+
+// The box SmMessageBox shows, not yet shown: the flags' icon and buttons, titled `caption` or,
+// when it is empty, the program's title (CSmMessageService::SetDefaultCaption).
+std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
+                                                const std::string& caption = {});
 
 // File and folder dialogs; an empty result means cancelled. `filter` is a Qt filter text
 // such as "数据文件 (*.tsd);;所有文件 (*)".
@@ -65,6 +72,10 @@ class CSmMessageService {
   void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
   void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
 
+  // The title of boxes shown without a caption of their own: the program's title.
+  void SetDefaultCaption(const std::string& caption) { m_defaultCaption = caption; }
+  const std::string& DefaultCaption() const { return m_defaultCaption; }
+
   const std::vector<SmShownMessage>& Shown() const { return m_shown; }
   std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
   // Captions of the printing dialogs shown, in order.
@@ -82,6 +93,7 @@ class CSmMessageService {
   CSmMessageService() = default;
 
   bool m_testMode = false;
+  std::string m_defaultCaption;
   std::deque<int> m_answers;
   std::deque<std::string> m_fileNames;
   std::deque<std::string> m_printFiles;

@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QMenu>
 
+#include "designer/BbDataType.h"
 #include "platform/SmCommandIds.h"
-#include "product/BbDataType.h"
 #include "product/TsDataType.h"
 
 void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {

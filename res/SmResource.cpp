@@ -7,6 +7,7 @@
 
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmDesktop.h"
 
 namespace {
 
@@ -133,7 +134,9 @@ std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
       if (item.id == 0) {
         menu->addSeparator();
       } else {
-        menu->addAction(commands.Register(item.id, item.text));
+        QAction* action = commands.Register(item.id, item.text);
+        if (action->icon().isNull()) action->setIcon(SmLoadIcon(item.id));
+        menu->addAction(action);
       }
     }
     commands.AttachMenu(menu);
@@ -150,15 +153,29 @@ std::vector<int> SmToolBarCommands(int id) {
 QIcon SmLoadIcon(int id) {
   switch (id) {
     case SM_ID_FILE_NEW:
-      return Glyph(QColor(70, 130, 180), "+");
+      return SmThemeIcon("document-new", Glyph(QColor(70, 130, 180), "+"));
     case SM_ID_FILE_OPEN:
-      return Glyph(QColor(218, 165, 32), "O");
+      return SmThemeIcon("document-open", Glyph(QColor(218, 165, 32), "O"));
     case SM_ID_LOGIN:
-      return Glyph(QColor(46, 139, 87), "1");
+      return SmThemeIcon("system-switch-user", Glyph(QColor(46, 139, 87), "1"));
     case SM_ID_CALCULATOR:
-      return Glyph(QColor(105, 105, 105), "=");
+      return SmThemeIcon("accessories-calculator", Glyph(QColor(105, 105, 105), "="));
     case SM_ID_APP_ABOUT:
-      return Glyph(QColor(30, 144, 255), "?");
+      return SmThemeIcon("help-about", Glyph(QColor(30, 144, 255), "?"));
+    case SM_ID_PASSWORD:
+      return SmThemeIcon("dialog-password", {});
+    case SM_ID_FILE_PRINT_SETUP:
+      return SmThemeIcon("document-print", {});
+    case SM_ID_OPERATORS:
+      return SmThemeIcon("system-users", {});
+    case SM_ID_YEAR_FILE_INFO:
+      return SmThemeIcon("document-properties", {});
+    case SM_ID_APP_EXIT:
+      return SmThemeIcon("application-exit", {});
+    case SM_ID_HELP:
+      return SmThemeIcon("help-contents", {});
+    case SM_ID_HOME_PAGE:
+      return SmThemeIcon("go-home", {});
     case SM_IDR_CANE_SETTINGS:
       return Glyph(QColor(34, 139, 34), "蔗");
     case SM_IDR_REPORT_MODULE:

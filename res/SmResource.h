@@ -33,7 +33,8 @@ enum : int {
 std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent);
 // The commands of a toolbar resource in order, 0 for a separator.
 std::vector<int> SmToolBarCommands(int id);
-// The picture of a toolbar button or a module's tab (16 x 16).
+// The picture of a toolbar button, menu item or module's tab: the desktop theme's icon where
+// the theme has it, else a drawn one (16 x 16); empty for a menu item without a picture.
 QIcon SmLoadIcon(int id);
 // The images of a strip bitmap, `width` pixels each.
 std::vector<QIcon> SmLoadImageList(int id, int width);

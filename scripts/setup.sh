@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk xvfb xauth
   poppler-utils
   locales
+  qt6-translations-l10n breeze-icon-theme libqt6svg6 libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do

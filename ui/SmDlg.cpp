@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include "core/SmShell.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
@@ -59,6 +61,10 @@ void SmSetProgramFilePath(const std::string& path) {
   ProgramFilePath() = path;
 }
 
+void SmShowHelp() {
+  SmMessageBox("本系统没有帮助文件。", SM_MB_OK | SM_MB_ICONINFORMATION);
+}
+
 CSmApp* SmRunningApp() {
   return g_runningApp;
 }
@@ -92,8 +98,21 @@ void CSmDlg::showEvent(QShowEvent* event) {
   if (!m_initDone) {
     m_initDone = true;
     OnInitDialog();
+    FitControlsToTexts();
   }
   QDialog::showEvent(event);
+}
+
+void CSmDlg::FitControlsToTexts() {
+  // Drop-down lists are filled when the dialog opens, after its layout measured them empty:
+  // they follow their entries from now on, and the dialog grows where a text would be cut.
+  for (QComboBox* combo : findChildren<QComboBox*>()) {
+    // Typed entries (remembered words) keep the width the dialog gave them.
+    if (!combo->isEditable()) combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  }
+  if (!layout()) return;
+  layout()->activate();
+  resize(size().expandedTo(layout()->minimumSize()));
 }
 
 void CSmDlg::OnInitDialog() {
@@ -108,13 +127,25 @@ std::string CSmDlg::PictureBase() const {
   return path.substr(0, path.size() - 4);
 }
 
+std::string CSmDlg::UserPicturePath() const {
+  const std::string folder = GetUserDataFolder();
+  const std::string base = PictureBase();
+  if (folder.empty() || base.empty()) return {};
+  const QString title = QFileInfo(QString::fromStdString(base)).fileName();
+  return folder + "/" + title.toStdString() + "_Dlg" + std::to_string(m_templateId) + ".bmp";
+}
+
 void CSmDlg::LoadPicture() {
   const std::string base = PictureBase();
   if (base.empty()) return;
-  const std::string own = base + "_Dlg" + std::to_string(m_templateId) + ".bmp";
-  const std::string common = base + "_Dlg.bmp";
-  const std::string file = QFileInfo::exists(QString::fromStdString(own)) ? own : common;
-  if (m_picture.Load(file)) m_pictureMode = 1;
+  // The user's own choice first, then the pictures that come with the program.
+  for (const std::string& file :
+       {UserPicturePath(), base + "_Dlg" + std::to_string(m_templateId) + ".bmp",
+        base + "_Dlg.bmp"}) {
+    if (file.empty() || !QFileInfo::exists(QString::fromStdString(file))) continue;
+    if (m_picture.Load(file)) m_pictureMode = 1;
+    return;
+  }
 }
 
 void CSmDlg::SetupToolTips() {
@@ -183,6 +214,10 @@ void CSmDlg::OnEnter() {
 }
 
 void CSmDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    OnCommand(SM_ID_HELP_FINDER);
+    return;
+  }
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (!enter || event->modifiers() & ~Qt::KeypadModifier) {
     QDialog::keyPressEvent(event);
@@ -217,7 +252,8 @@ bool CSmDlg::OnCommand(unsigned id) {
       OnChangeBackground();
       return true;
     case SM_ID_HELP_FINDER:
-      return true;  // no help file is installed with the program
+      SmShowHelp();
+      return true;
     default:
       return false;
   }
@@ -254,12 +290,16 @@ void CSmDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CSmDlg::OnChangeBackground() {
-  const std::string base = PictureBase();
-  if (base.empty()) return;
-  const std::string target = base + "_Dlg" + std::to_string(m_templateId) + ".bmp";
+  if (PictureBase().empty()) return;
+  // Kept in the user's data folder: the program's own folder may be read-only.
+  const std::string target = UserPicturePath();
   const std::string chosen =
       SmGetOpenFileName("选择对话框背景图案", target, "位图文件(*.bmp);;所有文件 (*)");
   if (chosen.empty()) return;
+  if (target.empty()) {
+    SmMessageBox("拷贝文件失败！", SM_MB_OK | SM_MB_ICONERROR);
+    return;
+  }
   const QString from = QString::fromStdString(chosen);
   const QString to = QString::fromStdString(target);
   if (from.compare(to, Qt::CaseInsensitive) == 0) return;

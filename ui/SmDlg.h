@@ -16,10 +16,14 @@ class QPushButton;
 class CSmApp;
 class CSmToolTip;
 
-// The program file whose path, less its extension, names the dialog pictures
-// ("<base>_Dlg<id>.bmp", "<base>_Dlg.bmp"). Defaults to the running program.
+// The program file whose path, less its extension, names the dialog pictures that come with
+// the program ("<base>_Dlg<id>.bmp", "<base>_Dlg.bmp"); a picture the user chooses is kept as
+// "<title>_Dlg<id>.bmp" in the user's data folder and wins. Defaults to the running program.
 std::string SmProgramFilePath();
 void SmSetProgramFilePath(const std::string& path);
+
+// Answers a help request (menu item or F1): the program comes without a help file, and says so.
+void SmShowHelp();
 
 class CSmDlg : public QDialog {
   Q_OBJECT
@@ -80,6 +84,10 @@ class CSmDlg : public QDialog {
  private:
   void LoadPicture();
   std::string PictureBase() const;
+  // Sizes the controls to the texts they were given at initialisation, so that none is cut.
+  void FitControlsToTexts();
+  // Where the user's chosen picture of this dialog is kept (empty without a data folder).
+  std::string UserPicturePath() const;
 
   unsigned m_templateId;
   unsigned m_iconId;

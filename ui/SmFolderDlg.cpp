@@ -31,11 +31,7 @@ CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
   m_tree->setHeaderHidden(true);
   m_edit = new QLineEdit(QString::fromStdString(folder), this);
   m_edit->setObjectName(QString::number(kFolderEdit));
-  const QModelIndex start = m_model->index(QString::fromStdString(folder));
-  if (start.isValid()) {
-    m_tree->setCurrentIndex(start);
-    m_tree->scrollTo(start);
-  }
+  ShowStartFolder(QString::fromStdString(folder));
   connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& index) { m_edit->setText(m_model->filePath(index)); });
   auto* buttons = new QHBoxLayout;
@@ -47,6 +43,29 @@ CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
   layout->addWidget(m_edit);
   layout->addLayout(buttons);
   resize(360, 420);
+}
+
+void CSmFolderDlg::ShowStartFolder(const QString& folder) {
+  // The given folder, or the nearest folder above it that exists; the current one when empty.
+  QString start = QDir(folder.isEmpty() ? QDir::currentPath() : folder).absolutePath();
+  while (!QFileInfo(start).isDir() && !QDir(start).isRoot())
+    start = QFileInfo(start).absolutePath();
+  const QModelIndex index = m_model->index(start);
+  if (!index.isValid()) return;
+  for (QModelIndex above = index.parent(); above.isValid(); above = above.parent()) {
+    m_tree->expand(above);
+  }
+  m_tree->expand(index);
+  m_tree->setCurrentIndex(index);
+  m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+  // The folders load in the background: keep the start folder in view while its own and its
+  // parent's entries arrive.
+  const QString parent = QFileInfo(start).absolutePath();
+  connect(m_model, &QFileSystemModel::directoryLoaded, this,
+          [this, start, parent](const QString& path) {
+            if (path != start && path != parent) return;
+            m_tree->scrollTo(m_model->index(start), QAbstractItemView::PositionAtCenter);
+          });
 }
 
 bool CSmFolderDlg::ValidateAndSave() {

@@ -18,6 +18,9 @@ class CSmFolderDlg : public CSmDlg {
   bool ValidateAndSave() override;
 
  private:
+  // Opens the tree on the folder: its parents expanded, itself selected and scrolled into view.
+  void ShowStartFolder(const QString& folder);
+
   std::string m_folder;
   QLineEdit* m_edit = nullptr;
   QTreeView* m_tree = nullptr;

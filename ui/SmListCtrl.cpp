@@ -132,7 +132,7 @@ void CSmListCtrl::AddRow(const std::vector<std::string>& texts, int image) {
     item->setTextAlignment(i, GetColumnFormat(i));
   }
   if (image >= 0 && image < static_cast<int>(m_icons.size())) item->setIcon(0, m_icons[image]);
-  item->setCheckState(0, Qt::Unchecked);
+  // A row reads as unchecked; its check box shows only once a check is set on it.
 }
 
 void CSmListCtrl::SetCheck(int row, bool checked) {
@@ -467,7 +467,8 @@ bool CSmListCtrl::OnCommand(unsigned id) {
       PrinterSetup();
       break;
     case SM_ID_HELP_FINDER:
-      break;  // no help file is installed with the program
+      SmShowHelp();
+      break;
     case SM_ID_CALCULATOR: {
       CSmCalcDlg calc(false, {}, nullptr);
       calc.DoModal();
@@ -577,6 +578,8 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
     id = SM_ID_EDIT_REPEAT;
   } else if (key == Qt::Key_F12) {
     id = SM_ID_CALCULATOR;
+  } else if (key == Qt::Key_F1) {
+    id = SM_ID_HELP_FINDER;
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Open();
     return;

@@ -6,6 +6,7 @@
 
 #include "platform/SmCommandIds.h"
 #include "ui/SmCalcDlg.h"
+#include "ui/SmDlg.h"
 
 namespace {
 
@@ -91,6 +92,9 @@ bool CSmTreeCtrl::RunCommand(int id) {
     case SM_ID_LIST_DELETE:
       Delete();
       return true;
+    case SM_ID_HELP:
+      SmShowHelp();
+      return true;
     default:
       return OnCommand(id);
   }
@@ -146,6 +150,9 @@ void CSmTreeCtrl::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F12:
       id = SM_ID_CALCULATOR;
       break;
+    case Qt::Key_F1:
+      RunCommand(SM_ID_HELP);
+      return;  // answered here, not again by the dialog around the tree
     default:
       break;
   }

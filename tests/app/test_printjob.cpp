@@ -3,8 +3,11 @@
 // printer setup of the application.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 #include <regex>
 
 #include "app/SmApp.h"
@@ -18,6 +21,7 @@
 #include "tests/common/SmTestPdf.h"
 #include "ui/SmListCtrl.h"
 #include "ui/SmPrintJob.h"
+#include "ui/SmPrintSetDlg.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -157,4 +161,23 @@ TEST_F(PrintJobTest, PrinterSetupFromTheMenuAndFromAList) {
   EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(),
             (std::vector<std::string>{"打印设置", "打印设置"}));
   EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u);
+}
+
+TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
+  ASSERT_TRUE(m_app.m_env.OpenFile("", m_path.substr(0, m_path.size() - 4), "", false));
+  std::string opened;
+  int groups = -1;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<CSmPrintSetDlg*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    opened = dlg->objectName().toStdString();
+    groups = static_cast<QComboBox*>(dlg->Control(1000))->count();
+    dlg->reject();
+  });
+  SmResetMessages();
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_SPECIAL_PRINT));
+  EXPECT_EQ(opened, "819");
+  EXPECT_EQ(groups, 2);  // the module's two print groups
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  m_app.m_env.Close();
 }

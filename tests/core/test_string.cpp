@@ -63,6 +63,7 @@ TEST(String, PinyinInitialsOfBothLevels) {
       {"啊座", "AZ"},                          // first and last level-1 characters
       {"亍丌兀丐廿卅丕亘丞鬲", "CJWGNSPGCG"},  // first level-2 characters
       {"齄", "Z"},                             // last level-2 character
+      {"葩丨丶禺", "PGZY"},                    // customary readings pā, gǔn, zhǔ, yú
       {"农户，甘蔗", "NHGZ"},                  // the full-width comma gives nothing
       {"（１）", ""},                          // full-width punctuation and digits
       {"們😀x", "x"},                           // outside GB2312

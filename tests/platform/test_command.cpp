@@ -122,6 +122,10 @@ TEST_F(CommandTest, ActionCarriesItsIdAndMenuText) {
   EXPECT_EQ(action->text().toStdString(), "计算器(D)...");
   EXPECT_EQ(action->shortcut(), QKeySequence("F12"));
   EXPECT_EQ(CSmCommandManager::CommandId(action), SM_ID_CALCULATOR);
+  // The status-bar prompt shows no mnemonic marks.
+  action = CSmCommandManager::Instance().Register(SM_ID_FILE_OPEN, "打开(&O)...\tCtrl+O");
+  EXPECT_EQ(action->statusTip().toStdString(), "打开(O)...");
+  EXPECT_EQ(SmStripMnemonics("R&&D &x&").toStdString(), "R&D x&");
 }
 
 TEST_F(CommandTest, RouteGoesViewDocumentChildFrameMainFrameApplication) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 
@@ -21,4 +25,19 @@ TEST(MessageService, FileDialogsTakeQueuedNamesOrCancel) {
   CSmMessageService::Instance().QueueFileName("/tmp/a.txt");
   EXPECT_EQ(SmGetOpenFileName("打开", "/tmp", "*.txt"), "/tmp/a.txt");
   EXPECT_EQ(SmGetSaveFileName("保存", "/tmp", "*.txt"), "");
+}
+
+TEST(MessageService, BoxesSpeakChineseAndCarryTheProgramTitle) {
+  ASSERT_TRUE(SmLoadQtTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
+  CSmMessageService::Instance().SetDefaultCaption("甘蔗收购");
+  std::unique_ptr<QMessageBox> box = SmCreateMessageBox("删除吗？", SM_MB_YESNO | SM_MB_DEFBUTTON2);
+  CSmMessageService::Instance().SetDefaultCaption({});
+  EXPECT_EQ(box->windowTitle().toStdString(), "甘蔗收购");
+  // Qt's button texts carry a mnemonic: "是(&Y)".
+  ASSERT_NE(box->button(QMessageBox::Yes), nullptr);
+  EXPECT_TRUE(box->button(QMessageBox::Yes)->text().startsWith("是"));
+  EXPECT_TRUE(box->button(QMessageBox::No)->text().startsWith("否"));
+  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+  EXPECT_EQ(box->button(QMessageBox::Cancel), nullptr);
+  EXPECT_EQ(SmCreateMessageBox("好", SM_MB_OK, "标题")->windowTitle().toStdString(), "标题");
 }

@@ -98,11 +98,6 @@ TEST(TsApp, OperationNamesOfBothModules) {
   EXPECT_EQ(names[8], "预付款单据");
   codes.clear();
   names.clear();
-  FindSmDataType(3)->GetItemNames(codes, names);
-  EXPECT_EQ(codes, (std::vector<int>{0, 1}));
-  EXPECT_EQ(names, (CSmStringList{"报表目录", "保存报表"}));
-  codes.clear();
-  names.clear();
   FindSmDataType(16)->GetLogTaskNames(codes, names);
   EXPECT_EQ(codes, std::vector<int>{24});
   EXPECT_EQ(names, CSmStringList{"串口参数"});

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "core/SmRegKey.h"
+#include "core/SmShell.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlgPosStore.h"
@@ -216,8 +218,16 @@ TEST(SmDlg, BackgroundPictureOwnFileWinsAndChangeCopiesOverIt) {
     CSmMessageService::Instance().QueueFileName(base + "_Dlg920.bmp");
     dlg.OnCommand(43022);
     EXPECT_EQ(dlg.Picture().Width(), 6);
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(base + "_Dlg921.bmp")));
+    // The copy goes to the user's data folder, never beside the program.
+    const std::string copy = GetUserDataFolder() + "/prog_Dlg921.bmp";
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(copy)));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(base + "_Dlg921.bmp")));
     EXPECT_EQ(QImage(QString::fromStdString(base + "_Dlg.bmp")).width(), 8);
+    CSmDlg again(921);
+    again.show();
+    EXPECT_EQ(again.Picture().Width(), 6);
+    EXPECT_EQ(
+        (QFileInfo(QString::fromStdString(GetUserDataFolder())).permissions() & 0x0077).toInt(), 0);
     CSmMessageService::Instance().QueueFileName(base + "_missing.bmp");
     dlg.OnCommand(43022);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "拷贝文件失败！");
@@ -318,4 +328,26 @@ TEST(SmDlg, InputControlsGetHintBalloonsAndNoPlainTooltips) {
   }
   EXPECT_TRUE(tip->isVisible());
   EXPECT_EQ(tip->CurrentTip().id, 1000);
+}
+
+TEST(SmDlg, HelpFromMenuOrF1AnswersOnce) {
+  CSmDlg dlg(931);
+  auto* list = new CSmListCtrl(&dlg);
+  auto* edit = new QLineEdit(&dlg);
+  auto* layout = new QVBoxLayout(&dlg);
+  layout->addWidget(list);
+  layout->addWidget(edit);
+  dlg.show();
+  QWidget* const targets[] = {edit, list, &dlg};
+  for (QWidget* target : targets) {
+    SmResetMessages();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u)
+        << target->metaObject()->className();
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
+  }
+  SmResetMessages();
+  EXPECT_TRUE(dlg.OnCommand(57667));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
 }

@@ -232,6 +232,8 @@ TEST(ListCtrl, ListInADialogPrintsUnderTheDialogsKey) {
 TEST(ListCtrl, RowsChecksAndFindingByText) {
   RecordingList list;
   FillNames(list);
+  // Rows show no check box until the list uses checks.
+  EXPECT_FALSE(list.topLevelItem(0)->data(0, Qt::CheckStateRole).isValid());
   list.SetCheck(1, true);
   EXPECT_TRUE(list.GetCheck(1));
   EXPECT_FALSE(list.GetCheck(0));

@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTreeView>
 
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -101,6 +103,28 @@ TEST(FolderDlg, ConfirmationChecksTheNameAndOffersToCreateAMissingFolder) {
     if (c.accepted) {
       EXPECT_EQ(dlg.GetFolder(), c.typed);
     }
+  }
+}
+
+TEST(FolderDlg, OpensOnTheGivenFolderExpandedAndSelected) {
+  const QString deep = QString::fromStdString(SmTestHome() + "/start/甘蔗/2024");
+  ASSERT_TRUE(QDir().mkpath(deep));
+  struct Case {
+    QString given;
+    QString shown;
+  } cases[] = {
+      {deep, deep}, {deep + "/missing/more", deep},  // the nearest folder that exists
+  };
+  for (const Case& c : cases) {
+    CSmFolderDlg dlg(c.given.toStdString());
+    auto* tree = dlg.findChild<QTreeView*>("1014");
+    ASSERT_NE(tree, nullptr);
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->filePath(tree->currentIndex()), c.shown) << c.given.toStdString();
+    EXPECT_TRUE(tree->isExpanded(tree->currentIndex().parent()));
+    // The edit keeps the folder as it was given.
+    EXPECT_EQ(dlg.findChild<QLineEdit*>("1013")->text(), c.given);
   }
 }
 

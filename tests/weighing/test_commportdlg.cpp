@@ -103,6 +103,22 @@ class CommPortDlgTest : public testing::Test {
   PortApp app;
 };
 
+TEST_F(CommPortDlgTest, NoEntryIsCutAndThePortsHaveNoCheckBoxes) {
+  Store({{"1", "9600,N,8,1,12,0,10"}});
+  CSmCommPortDlg dlg;
+  dlg.show();
+  for (int id : {1004, 1008}) {
+    QComboBox* combo = Combo(dlg, id);
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i) {
+      widest = std::max(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    }
+    EXPECT_GE(combo->width(), widest) << id;
+  }
+  ASSERT_EQ(List(dlg)->RowCount(), 1);
+  EXPECT_FALSE(List(dlg)->topLevelItem(0)->data(0, Qt::CheckStateRole).isValid());
+}
+
 TEST_F(CommPortDlgTest, OpeningGivesTheDefaultsAndLoadsTheFirstPort) {
   {
     CSmCommPortDlg dlg;

@@ -1,0 +1,106 @@
+#include "designer/BbDataType.h"
+
+#include <QTreeWidget>
+#include <span>
+
+#include "app/SmApp.h"
+#include "app/SmTemplateBox.h"
+#include "app/SmVar.h"
+#include "core/SmDatabase.h"
+
+void CBbDataType::Init() {
+  m_number = 3;
+  m_resourceId = 304;
+  m_tabLabel = "报表";
+  // The report document template joins here with the report designer.
+  Register(nullptr);
+  CSmDataType::Init();
+}
+
+void CBbDataType::GetItemNames(std::vector<int>& codes, CSmStringList& names) {
+  codes.push_back(0);
+  names.emplace_back("报表目录");
+  codes.push_back(1);
+  names.emplace_back("保存报表");
+}
+
+bool CBbDataType::CreatePage(CSmTemplateBox* box) {
+  auto* tree = new QTreeWidget(box->PageParent());
+  tree->setHeaderHidden(true);
+  tree->addTopLevelItem(new QTreeWidgetItem(QStringList{"报表目录"}));
+  m_page = tree;
+  return true;
+}
+
+namespace {
+
+struct SmDefaultVar {
+  const char* name;
+  const char* fileExpression;    // on a data file
+  const char* serverExpression;  // on a server database; null: the same as on a data file
+  int type;
+  const char* note;
+};
+
+// A data file's name ends in the four-digit year and its four-character extension; a server
+// database's name is seven characters and the year.
+constexpr SmDefaultVar kDefaultVars[] = {
+    {"#z", "zw()", nullptr, SM_VAR_TEXT, "当前年度文件名"},
+    {"#z1", "zw()+\"\\..\\\"+str(#n-1)+right(zw(),4)", "left(zw(),7)+str(#n-1)", SM_VAR_TEXT,
+     "上年年度文件名"},
+    {"#z2", "\"账套路径\"+right(zw(),9)", "left(zw(),3)+\"账套号\"+#n", SM_VAR_TEXT,
+     "某一账套的当前年度文件名"},
+    {"#d", "dir()", nullptr, SM_VAR_TEXT, "当前报表名"},
+    {"#d1", "#z1+str(dir(),len(zw()))", "#z1+str(dir(),11)", SM_VAR_TEXT,
+     "上年此表名(数据库格式的报表用)"},
+    {"#c", "col()", nullptr, SM_VAR_NUMBER, "当前表栏"},
+    {"#r", "row()", nullptr, SM_VAR_NUMBER, "当前表行"},
+    {"#n", "val(left(right(zw(),8),4))", "val(right(zw(),4))", SM_VAR_NUMBER, "当前年"},
+    {"#y", "dirn()", nullptr, SM_VAR_NUMBER, "当前月(此级表序号为月份数)"},
+    {"#h", "dirn(1)", nullptr, SM_VAR_NUMBER, "当前表号(一级子表用)"},
+    {"#m", "day(#n,#y)", nullptr, SM_VAR_NUMBER, "当前月的月末日"},
+    {"#ymd", "str(#n)+\"年 \"+#y+\"月 \"+#m+日", nullptr, SM_VAR_TEXT,
+     "年、月、月末日，常用于负债表"},
+    {"#ym", "str(#n)+\"年 \"+#y+月", nullptr, SM_VAR_TEXT, "年、月，常用于月报表的报告期"},
+    {"#u", "char(col())+row()", nullptr, SM_VAR_TEXT, "当前单元格坐标"},
+    {"#t", "get(#u)", nullptr, SM_VAR_ANY, "当前单元格内容"},
+    {"#tc", "get(参照栏号+row())", nullptr, SM_VAR_ANY, "取参照栏中对应单元格的内容"},
+    {"#tr", "get(char(col())+参照行号)", nullptr, SM_VAR_ANY, "取参照行中对应单元格的内容"},
+    {"#sr", "sum(char(col())+起始行号+:+char(col())+终止行号)", nullptr, SM_VAR_NUMBER,
+     "起止行固定纵向求和"},
+    {"#sc", "sum(起始栏号+row()+:+终止栏号+row())", nullptr, SM_VAR_NUMBER, "起止栏固定横向求和"},
+    {"#v", "char(horz())+vert()", nullptr, SM_VAR_TEXT, "组函数当前单元格坐标"},
+    {"#k", "len(trim(get(#v)))=0", nullptr, SM_VAR_NUMBER, "组函数当前单元格内容为空"},
+    {"#y1", "\"1:\"+dirt()", nullptr, SM_VAR_TEXT, "第一期至当期(取累计数时常用于作报告期)"},
+    {"#y2", "str(3*(dirn()-1)+1)+\":\"+str(3*dirn())", nullptr, SM_VAR_TEXT,
+     "季报报告期变量(当前表号为季数)"},
+    {"#ty", "iif(#y<10,num(#y),iif(#y=10,\"十\",\"十\"+right(num(#y),2)))", nullptr, SM_VAR_TEXT,
+     "月份转换变量"},
+    {"#jc", "iif(dir(2)=zw(),1,iif(dir(3)=zw(),2,iif(dir(4)=zw(),3,4)))", nullptr, SM_VAR_NUMBER,
+     "子表级次(1、2、3、4)"},
+};
+
+// Only where the data file holds BmYs: the functions they call come from another module.
+constexpr SmDefaultVar kUnitVars[] = {
+    {"#dw", "iif(bbxh(1)<=2,dwzm(9,bbxh(1),bbxh(2),bbxh(3),bbxh(4),bbxh(5),bbxh(6)),\" \")",
+     nullptr, SM_VAR_TEXT, "由子表序号产生的单位代码"},
+    {"#dwa", "iif(bbxh(1)>2,co(),dwzma(#dw))", nullptr, SM_VAR_TEXT, "编表单位名称"},
+};
+
+void AddDefaults(CSmVarTable& vars, std::span<const SmDefaultVar> rows, bool server) {
+  for (const SmDefaultVar& row : rows) {
+    const char* expression =
+        server && row.serverExpression ? row.serverExpression : row.fileExpression;
+    vars.Add(CSmVar(row.name, expression, row.type, row.note));
+  }
+}
+
+}  // namespace
+
+void CBbDataType::GetDefaultVars(CSmVarTable& vars) {
+  CSmApp* app = SmGetApp();
+  CSmDatabase* db = app ? app->GetDatabase() : nullptr;
+  const bool server = db ? db->GetKind() != 0 : (app && app->GetDatabaseKind() != 0);
+  AddDefaults(vars, kDefaultVars, server);
+  if (db && db->TableExists("BmYs")) AddDefaults(vars, kUnitVars, server);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// The report sheet: one table of a report in memory. Cells are indexed column + row × column
+// count, grid points column + row × (column count + 1); lengths are tenths of a millimetre.
+// A cell string holds up to four layers separated by the byte 0x01: the master text with its
+// inline format codes, the fetch formula, the audit formula and a child table's value.
+#include <string>
+#include <vector>
+
+#include "app/SmVar.h"
+#include "designer/RiloArchive.h"
+
+// Everything of a sheet but its variables: what assigning a sheet copies.
+struct SmRiloFields {
+  std::string m_tableName;
+  std::string m_reportCode;
+  std::string m_noteText;  // summing settings and program, kept in the data file only
+  std::string m_reportName;
+  std::string m_version;
+  std::string m_modifyPassword;
+  std::string m_readPassword;
+  int m_rows = 0;
+  int m_cols = 0;
+  std::vector<int> m_rowHeights;
+  std::vector<int> m_colWidths;
+  std::vector<SmIntPair> m_lineStyles;  // per grid point: left edge, top edge
+  std::vector<SmIntPair> m_lineColors;
+  std::vector<int> m_backColors;           // per cell
+  std::vector<SmIntPair> m_layout3;        // horizontal and vertical layout code
+  std::vector<SmIntPair> m_layout4;        // first column and row of the spanning block
+  std::vector<SmIntPair> m_layout5;        // last column and row of the spanning block
+  std::vector<SmIntPair> m_numberFormats;  // least and most decimals; negative first: text
+  std::vector<std::string> m_texts;
+  SmIntRect m_margins{200, 250, 200, 200};
+  SmIntRect m_titleArea{1, 2, 1, 1};
+  SmIntPair m_paper{2100, 2970};  // width, height
+  std::vector<int> m_colBreaks;
+  std::vector<int> m_rowBreaks;
+  int m_pageFlags = 0;  // bit 0 rows first; divided by two non-zero: landscape
+  int m_screenFactor = 100;
+  int m_printFactor = 100;
+  SmIntPair m_currentCell;  // column, row
+  SmIntPair m_caret;
+  int m_selectMode = 0;  // 0 none, 1 text in the current cell, 2 cell areas
+  std::vector<SmIntRect> m_areas;
+  SmIntRect m_selectRect;  // anchor column and row, far column and row
+  SmIntPair m_textSelect;  // start, end
+};
+
+class CRiloData : public SmRiloFields {
+ public:
+  CRiloData();
+  CRiloData(const CRiloData& other);
+  // Copies everything but the variables: callers that need them copy them themselves.
+  CRiloData& operator=(const CRiloData& other);
+
+  // Writes a block of tab-separated cells, rows ended by LF, into the sheet from (column, row);
+  // a block cell of the single byte 0x03 leaves its cell alone. Returns the block of the texts
+  // it replaced (0x03 where a cell kept its text): applied at the same place it undoes this.
+  std::string ApplyTextBlock(const std::string& text, int column, int row);
+  // The block of the other sheet's texts where they differ from this sheet's, over the common
+  // area, with their bounding rectangle; empty when none differ.
+  std::string DiffText(const CRiloData& other, SmIntRect& rect) const;
+
+  // The comparisons that decide which parts of a stored report are rewritten.
+  bool IsHeaderEqual(const CRiloData& other) const;
+  bool IsPageEqual(const CRiloData& other) const;
+  bool IsBreaksEqual(const CRiloData& other) const;
+  bool IsSizesEqual(const CRiloData& other) const;
+  bool IsFormatsEqual(const CRiloData& other) const;
+  bool IsTextsEqual(const CRiloData& other) const;
+  bool IsVarsEqual(const CRiloData& other) const { return m_vars.IsEqual(other.m_vars); }
+
+  // --- Report files: ".QLN" a whole report, ".BSJ" one child table's values.
+  // Version text and the two passwords.
+  void WriteHeader(CRiloWriter& out) const;
+  bool ReadHeader(CRiloReader& in);
+  // Column count, row count and the cell texts; negative counts are refused with a message.
+  bool WriteCells(CRiloWriter& out) const;
+  bool ReadCells(CRiloReader& in);
+  bool WriteAll(CRiloWriter& out) const;
+  bool ReadAll(CRiloReader& in);
+  // The format follows the extension (case ignored); with `headerOnly` only the header is read.
+  // A file that cannot be read leaves the sheet as it was.
+  bool LoadFile(const std::string& path, bool headerOnly = false);
+  // Written beside the target and renamed over it: a failed save leaves the old file intact.
+  bool SaveFile(const std::string& path) const;
+
+  CSmVarTable m_vars;
+
+  static constexpr const char* kVersion = "Rilo-> 1.0";
+
+ private:
+  bool IsLandscape() const { return m_pageFlags / 2 != 0; }
+  int CellCount() const { return m_rows * m_cols; }
+  int PointCount() const { return (m_rows + 1) * (m_cols + 1); }
+};

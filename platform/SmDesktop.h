@@ -1,0 +1,24 @@
+#pragma once
+// Ties the program's windows to the desktop it runs on: Qt's own texts (message-box buttons,
+// file and colour dialogs) in the user's language, the desktop's icon theme, and the state of
+// the lock keys for the status bar.
+#include <QIcon>
+#include <QLocale>
+
+// Installs Qt's translation of its own texts: for `locale` when it is a Chinese one, else
+// simplified Chinese; false when none could be loaded (Qt's English texts stay).
+bool SmLoadQtTranslation(const QLocale& locale = QLocale::system());
+
+// Makes the desktop's icon theme available; without a desktop (no theme set) the installed
+// theme "breeze" is used.
+void SmUseIconTheme();
+
+// The themed icon `name`, or `fallback` when the theme has no such icon.
+QIcon SmThemeIcon(const char* name, const QIcon& fallback);
+
+// Whether Caps Lock and Num Lock are on; both off where the system does not tell.
+struct SmLockKeys {
+  bool caps = false;
+  bool num = false;
+};
+SmLockKeys SmGetLockKeys();
