@@ -355,19 +355,13 @@ bool CSmListCtrl::PrintInfo(int& key, std::string& title) {
 void CSmListCtrl::Print() {
   int key = 0;
   std::string title;
-  if (!PrintInfo(key, title)) return;
-  CSmListPrintJob job(this, m_db);
-  job.m_settings.key = key;
-  job.m_settings.title = title;
-  job.Print(SM_ID_FILE_PRINT);
+  if (PrintInfo(key, title)) SmPrintList(this, m_db, key, title);
 }
 
 void CSmListCtrl::PageSetup() {
   int key = 0;
   std::string title;
-  if (!PrintInfo(key, title)) return;
-  CSmListPrintPageDlg dlg(key, title, m_db, this);
-  dlg.DoModal();
+  if (PrintInfo(key, title)) SmListPageSetup(this, m_db, key, title);
 }
 
 void CSmListCtrl::PrinterSetup() {

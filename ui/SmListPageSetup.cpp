@@ -7,19 +7,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
-#include "core/SmGbk.h"
 #include "core/SmNumber.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
-#include "ui/SmFontDlg.h"
 #include "ui/SmListPrint.h"
-#include "ui/SmPrintJob.h"
 
 namespace {
-
-constexpr int kCsTextWidth = 200;  // CSNA and CSVAL
 
 // Every item of the layout with its text; only those that differ from a new record's when
 // `onlyChanged`, except the title and the screen size, which are always written.
@@ -70,24 +64,14 @@ CSmListPageSetup::CSmListPageSetup()
     : titleFont(SmDefaultLogFont("黑体", 24)), bodyFont(SmDefaultLogFont("宋体", 12)) {}
 
 void CSmListPageSetup::LoadFromCsTab(CSmDatabase* db) {
-  if (!db) return;
-  CSmCsRecordArray rows;
-  CSmCsRecord(db).LoadRows(kSmCardPageGroup, key, &rows, db);
-  for (const CSmCsRecord& row : rows) SetItem(*this, StrToIntDef(row.CsNa, -1), row.CsVal);
+  for (const auto& [item, value] : SmLoadCsItems(db, kSmCardPageGroup, key)) {
+    SetItem(*this, item, value);
+  }
   if (landscape) std::swap(paperWidth, paperLength);
 }
 
 bool CSmListPageSetup::Save(CSmDatabase* db) const {
-  if (!db) return false;
-  return SmRunInTransaction(db, [&] {
-    if (!CSmCsRecord(db).Delete(kSmCardPageGroup, key, db)) return false;
-    for (const auto& [item, value] : StoredItems(*this)) {
-      CSmCsRecord row(db);
-      row.Set(kSmCardPageGroup, key, std::to_string(item), GbkCut(value, kCsTextWidth));
-      if (!row.Insert(db)) return false;
-    }
-    return true;
-  });
+  return SmReplaceCsItems(db, kSmCardPageGroup, key, StoredItems(*this));
 }
 
 // ---------------------------------------------------------------- the dialog (970)
@@ -174,15 +158,9 @@ bool CSmListPageSetupDlg::OnCommand(unsigned id) {
   }
   if (id != 1028 && id != 1030) return CSmDlg::OnCommand(id);
   const int which = id == 1028 ? 0 : 1;
-  CSmFontDlg dlg(which == 0 ? m_edited.titleFont : m_edited.bodyFont,
-                 which == 0 ? m_edited.titleColor : m_edited.bodyColor, {}, this);
-  if (dlg.DoModal() == SM_IDOK) {
-    SmLogFont font;
-    SmColorRef color = 0;
-    std::string codes;
-    dlg.GetLogFont(font, color, codes);
-    TakeFont(which, font, color);
-  }
+  SmLogFont font = which == 0 ? m_edited.titleFont : m_edited.bodyFont;
+  SmColorRef color = which == 0 ? m_edited.titleColor : m_edited.bodyColor;
+  if (SmAskFont(this, font, color)) TakeFont(which, font, color);
   return true;
 }
 

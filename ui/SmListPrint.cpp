@@ -15,6 +15,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
 #include "ui/SmFontDlg.h"
@@ -127,25 +128,58 @@ CSmListPrintSettings::CSmListPrintSettings()
     : fonts{SmDefaultLogFont("黑体", 22), SmDefaultLogFont("楷体_GB2312", 14),
             SmDefaultLogFont("楷体_GB2312", 14), SmDefaultLogFont("宋体", 14)} {}
 
-void CSmListPrintSettings::Load(CSmDatabase* db) {
-  if (!db) return;
+std::vector<std::pair<int, std::string>> SmLoadCsItems(CSmDatabase* db, int group, int key) {
+  std::vector<std::pair<int, std::string>> items;
+  if (!db) return items;
   CSmCsRecordArray rows;
-  CSmCsRecord(db).LoadRows(kSmListPrintGroup, key, &rows, db);
-  for (const CSmCsRecord& row : rows) SetItem(*this, StrToIntDef(row.CsNa, -1), row.CsVal);
-  if (landscape) std::swap(paperWidth, paperLength);
+  CSmCsRecord(db).LoadRows(group, key, &rows, db);
+  for (const CSmCsRecord& row : rows) items.emplace_back(StrToIntDef(row.CsNa, -1), row.CsVal);
+  return items;
 }
 
-bool CSmListPrintSettings::Save(CSmDatabase* db) const {
+bool SmReplaceCsItems(CSmDatabase* db, int group, int key,
+                      const std::vector<std::pair<int, std::string>>& items) {
   if (!db) return false;
   return SmRunInTransaction(db, [&] {
-    if (!CSmCsRecord(db).Delete(kSmListPrintGroup, key, db)) return false;
-    for (const auto& [item, value] : StoredItems(*this, true)) {
+    if (!CSmCsRecord(db).Delete(group, key, db)) return false;
+    for (const auto& [item, value] : items) {
       CSmCsRecord row(db);
-      row.Set(kSmListPrintGroup, key, std::to_string(item), GbkCut(value, kCsTextWidth));
+      row.Set(group, key, std::to_string(item), GbkCut(value, kCsTextWidth));  // Insert escapes
       if (!row.Insert(db)) return false;
     }
     return true;
   });
+}
+
+bool SmAskFont(QWidget* parent, SmLogFont& font, SmColorRef& color) {
+  CSmFontDlg dlg(font, color, {}, parent);
+  if (dlg.DoModal() != SM_IDOK) return false;
+  std::string codes;
+  dlg.GetLogFont(font, color, codes);
+  return true;
+}
+
+void SmPrintList(QTreeWidget* list, CSmDatabase* db, int key, const std::string& title) {
+  CSmListPrintJob job(list, db);
+  job.m_settings.key = key;
+  job.m_settings.title = title;
+  job.Print(SM_ID_FILE_PRINT);
+}
+
+void SmListPageSetup(QWidget* parent, CSmDatabase* db, int key, const std::string& title) {
+  CSmListPrintPageDlg dlg(key, title, db, parent);
+  dlg.DoModal();
+}
+
+void CSmListPrintSettings::Load(CSmDatabase* db) {
+  for (const auto& [item, value] : SmLoadCsItems(db, kSmListPrintGroup, key)) {
+    SetItem(*this, item, value);
+  }
+  if (landscape) std::swap(paperWidth, paperLength);
+}
+
+bool CSmListPrintSettings::Save(CSmDatabase* db) const {
+  return SmReplaceCsItems(db, kSmListPrintGroup, key, StoredItems(*this, true));
 }
 
 std::string SmExpandPageLine(const std::string& line, int page, int pages) {
@@ -507,13 +541,9 @@ bool CSmListPrintPageDlg::OnCommand(unsigned id) {
 }
 
 void CSmListPrintPageDlg::ChooseFont(int part) {
-  CSmFontDlg dlg(m_settings.fonts[part], m_settings.colors[part], {}, this);
-  if (dlg.DoModal() != SM_IDOK) return;
-  SmLogFont font;
-  SmColorRef color = 0;
-  std::string codes;
-  dlg.GetLogFont(font, color, codes);
-  TakeFont(part, font, color);
+  SmLogFont font = m_settings.fonts[part];
+  SmColorRef color = m_settings.colors[part];
+  if (SmAskFont(this, font, color)) TakeFont(part, font, color);
 }
 
 void CSmListPrintPageDlg::TakeFont(int part, const SmLogFont& font, SmColorRef color) {

@@ -5,6 +5,7 @@
 // dialog. Lengths are in 0.1 mm, font heights in hundredths of an inch.
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/SmDlg.h"
@@ -64,6 +65,18 @@ SmPaperText SmParsePaperText(const std::string& text, int& width, int& length);
 // ("未录入有效的纸张宽度！", "纸张太小！"). A text holding only a width keeps the length given
 // when `keepLength`, else the length is 0.
 std::string SmCheckPaperText(const std::string& text, bool keepLength, int& width, int& length);
+
+// The items of (group, key) of SysCsTab: item number (CsNa) and value text (CsVal).
+std::vector<std::pair<int, std::string>> SmLoadCsItems(CSmDatabase* db, int group, int key);
+// Replaces the rows of (group, key) by the items in one transaction; false (nothing changed)
+// when a statement fails.
+bool SmReplaceCsItems(CSmDatabase* db, int group, int key,
+                      const std::vector<std::pair<int, std::string>>& items);
+// The font dialog on a font and colour; true with both changed when it was answered OK.
+bool SmAskFont(QWidget* parent, SmLogFont& font, SmColorRef& color);
+// A list printed under its print key and title, and the page setup of its layout.
+void SmPrintList(QTreeWidget* list, CSmDatabase* db, int key, const std::string& title);
+void SmListPageSetup(QWidget* parent, CSmDatabase* db, int key, const std::string& title);
 
 // The papers offered in the paper boxes of the page setups ("2100 x 2970 A4纸" ...).
 const std::vector<std::string>& SmPaperTexts();

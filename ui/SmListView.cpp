@@ -112,19 +112,13 @@ int CSmListViewCtrl::InvertSelection() {
 void CSmListViewCtrl::Print() {
   int key = 0;
   std::string title;
-  if (!m_view->GetPrintInfo(key, title)) return;
-  CSmListPrintJob job(this, Database());
-  job.m_settings.key = key;
-  job.m_settings.title = title;
-  job.Print(SM_ID_FILE_PRINT);
+  if (m_view->GetPrintInfo(key, title)) SmPrintList(this, Database(), key, title);
 }
 
 void CSmListViewCtrl::PageSetup() {
   int key = 0;
   std::string title;
-  if (!m_view->GetPrintInfo(key, title)) return;
-  CSmListPrintPageDlg dlg(key, title, Database(), this);
-  dlg.DoModal();
+  if (m_view->GetPrintInfo(key, title)) SmListPageSetup(this, Database(), key, title);
 }
 
 void CSmListViewCtrl::CustomizeContextMenu(QMenu* popup) {

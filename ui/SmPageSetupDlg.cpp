@@ -18,7 +18,7 @@
 #include "core/SmPrinter.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
-#include "ui/SmFontDlg.h"
+#include "ui/SmListPrint.h"
 #include "ui/SmPrintHooks.h"
 
 namespace {
@@ -311,14 +311,9 @@ void CSmPageSetupDlg::OpenRegion() {
   if (selected.size() != 1) return;
   const int region = m_fonts->indexOfTopLevelItem(selected.front());
   SetBusy(true);
-  CSmFontDlg dlg(m_info->m_fonts[region], RegionColor(*m_info, region), {}, this);
-  if (dlg.DoModal() == SM_IDOK) {
-    SmLogFont font;
-    SmColorRef color = 0;
-    std::string codes;
-    dlg.GetLogFont(font, color, codes);
-    TakeFont(region, font, color);
-  }
+  SmLogFont font = m_info->m_fonts[region];
+  SmColorRef color = RegionColor(*m_info, region);
+  if (SmAskFont(this, font, color)) TakeFont(region, font, color);
   SetBusy(false);
 }
 
