@@ -165,6 +165,8 @@ TEST_F(PrintJobTest, PrinterSetupFromTheMenuAndFromAList) {
 
 TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
   ASSERT_TRUE(m_app.m_env.OpenFile("", m_path.substr(0, m_path.size() - 4), "", false));
+  m_app.m_env.SetOperatorNo("102");
+  m_app.m_env.SetRights("0005 ");
   std::string opened;
   int groups = -1;
   QTimer::singleShot(0, [&] {
