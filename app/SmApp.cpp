@@ -69,6 +69,7 @@ bool CSmApp::InitInstance(const std::vector<std::string>& args) {
   ShowSplash();
   CreateDataTypes();
   SelectModuleInfo();
+  for (CSmDataType* type : m_dataTypes) type->LoadTabLabel();
   LoadDialogPositions();
   std::unique_ptr<CSmFrameWnd> frame = CreateMainFrame();
   if (!frame) return false;

@@ -2,6 +2,8 @@
 // The framework's application: the data environment with the one connection, the registered
 // module data types, the selected software-module descriptor, the dialog positions and the
 // current work session, the start-up and shutdown orders and the broadcasts to the modules.
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,8 +141,13 @@ class CSmApp : public CSmWinApp {
   // ---- commands of the File and System menus (SmAppCommands.cpp)
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+  // Commands whose dialogs live above this layer (the data-file administration): the program
+  // installs them at start-up. Without one the command answers that it is not built yet.
+  using SmCommandHook = std::function<void(CSmApp&)>;
+  void SetCommandHook(int id, SmCommandHook hook) { m_commandHooks[id] = std::move(hook); }
+  bool HasCommandHook(int id) const { return m_commandHooks.count(id) != 0; }
   // Whether the template box is shown (the main frame answers).
-  virtual bool IsTemplateBoxVisible() const { return true; }
+  virtual bool IsTemplateBoxVisible() const;
 
   // ---- start-up pieces
   // Parameter text of the updater: "\n%s\n%s\n%s\n%s\n%s\n%s\n%d\n%d".
@@ -175,6 +182,7 @@ class CSmApp : public CSmWinApp {
 
  private:
   std::vector<std::unique_ptr<CSmDataType>> m_ownedTypes;
+  std::map<int, SmCommandHook> m_commandHooks;
   std::unique_ptr<QDialog> m_splash;
 };
 

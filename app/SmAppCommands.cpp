@@ -65,6 +65,11 @@ void SmFunctionNotBuilt(const std::string& name) {
 }
 
 bool CSmApp::OnCommand(int id) {
+  if (const auto hook = m_commandHooks.find(id); hook != m_commandHooks.end()) {
+    const SmCommandHook run = hook->second;
+    run(*this);
+    return true;
+  }
   if (const char* name = PendingName(id)) {
     SmFunctionNotBuilt(name);
     return true;

@@ -16,9 +16,11 @@ std::string CSmDataType::TabLabelValueName() const {
   return "tablabel_" + std::to_string(m_number);
 }
 
+// The label lives under the selected module's program key: before a descriptor is chosen there
+// is nothing to read (start-up reads the labels again once it is).
 void CSmDataType::LoadTabLabel() {
   CSmApp* app = SmGetApp();
-  if (!app) return;
+  if (!app || app->GetDocType().empty()) return;
   std::string label;
   if (CSmRegKey().Open(SM_HKEY_CURRENT_USER, app->GetSmRegKey(), TabLabelValueName(), label)) {
     m_tabLabel = label;

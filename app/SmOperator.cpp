@@ -206,6 +206,18 @@ bool StillAsRead(CSmDatabase* db, const std::string& oldNumber, bool read, const
   return true;
 }
 
+// A new number takes the rights and every module's records with it, inside the operator's
+// transaction: a failure leaves the operator and his rights as they were.
+bool MoveRights(CSmDatabase* db, const std::string& oldNumber, const std::string& number) {
+  if (number == oldNumber) return true;
+  if (!db->ExecuteBound("Update PWR Set Opno=? Where Opno=?", {},
+                        {SmDbValue::OfText(number), SmDbValue::OfText(oldNumber)})) {
+    return false;
+  }
+  if (CSmApp* app = SmGetApp()) app->NotifyTypesText(kOperatorCodeKind, oldNumber, number);
+  return true;
+}
+
 }  // namespace
 
 bool CSmOperator::Update(const std::string& oldNumber, CSmDatabase* db) {
@@ -220,18 +232,14 @@ bool CSmOperator::Update(const std::string& oldNumber, CSmDatabase* db) {
                                 {SmDbValue::OfText(GbkCut(Opno, 3)),
                                  SmDbValue::OfText(GbkCut(Na, kSmOperatorNameWidth)),
                                  SmDbValue::OfText(oldNumber)},
-                                Opno);
+                                Opno) &&
+                  MoveRights(db, oldNumber, Opno);
   if (!ok) {
     db->Rollback();
     return false;
   }
   if (!db->CommitTrans()) return false;
   m_readName = GbkCut(Na, kSmOperatorNameWidth);
-  if (Opno != oldNumber) {
-    db->ExecuteBound("Update PWR Set Opno=? Where Opno=?", {},
-                     {SmDbValue::OfText(Opno), SmDbValue::OfText(oldNumber)});
-    if (CSmApp* app = SmGetApp()) app->NotifyTypesText(kOperatorCodeKind, oldNumber, Opno);
-  }
   CSmOpLog(kLogOperators, "修改操作员(" + oldNumber + ")为：" + OperatorLogText(Opno, Na));
   return true;
 }
@@ -269,8 +277,12 @@ bool DeleteOperator(const std::string& number, CSmDatabase* db) {
     SmMessageBox("该操作员已有操作记录，不能删除！", SM_MB_OK | SM_MB_ICONERROR);
     return false;
   }
+  // The rights go with the operator, in the same transaction.
+  if (!db->ExecuteBound("Delete From PWR Where Opno=?", {}, {SmDbValue::OfText(number)})) {
+    db->Rollback();
+    return false;
+  }
   if (!db->CommitTrans()) return false;
-  db->ExecuteBound("Delete From PWR Where Opno=?", {}, {SmDbValue::OfText(number)});
   CSmOpLog(kLogOperators, "删除操作员：" + number);
   return true;
 }

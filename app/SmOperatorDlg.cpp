@@ -48,6 +48,41 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 // ---------------------------------------------------------------- 810
 
+CSmOperatorList::CSmOperatorList(CSmOperatorDlg* dlg, QWidget* parent)
+    : CSmListCtrl(parent), m_dlg(dlg) {}
+
+bool CSmOperatorList::IsCommandAvailable(unsigned id) {
+  switch (id) {
+    case SM_ID_EDIT_PASTE:
+      return false;
+    case SM_ID_LIST_OPEN:
+    case SM_ID_LIST_MODIFY:
+      return !m_dlg->SelectedOperator().empty();
+    case SM_ID_LIST_DELETE: {
+      const std::string opno = m_dlg->SelectedOperator();
+      return !opno.empty() && opno != kAdmin;
+    }
+    default:
+      return true;
+  }
+}
+
+void CSmOperatorList::Add() {
+  m_dlg->AddOperator();
+}
+
+void CSmOperatorList::Open() {
+  m_dlg->ModifyOperator();
+}
+
+void CSmOperatorList::Modify() {
+  m_dlg->ModifyOperator();
+}
+
+void CSmOperatorList::Delete() {
+  m_dlg->DeleteOperator();
+}
+
 CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
     : CSmAppDlg(kOperatorTemplate, app, parent) {
   setWindowTitle(QStringLiteral("操作员及其操作权限表"));
@@ -62,10 +97,11 @@ CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
       m_prefixes.push_back(std::to_string(type->m_number + 100).substr(1, 2));
     }
   }
-  m_operators = new QTreeWidget(this);
+  m_operators = new CSmOperatorList(this, this);
   m_operators->setObjectName(QString::number(kOperatorList));
-  m_operators->setHeaderLabels({QStringLiteral("代码"), QStringLiteral("姓  名")});
-  m_operators->setRootIsDecorated(false);
+  m_operators->SetDatabase(Db());
+  m_operators->Initialize();
+  m_operators->SetColumns({60, 120}, {"代码", "姓  名"});
   m_rights = new QTreeWidget(this);
   m_rights->setObjectName(QString::number(kRightList));
   m_rights->setHeaderLabels({QStringLiteral("操作权限")});
@@ -82,9 +118,6 @@ CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
   right->addWidget(m_rights);
   lists->addLayout(right);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(AddButton(SM_ID_LIST_ADD, QStringLiteral("&N.增加")));
-  buttons->addWidget(AddButton(SM_ID_LIST_MODIFY, QStringLiteral("&M.修改")));
-  buttons->addWidget(AddButton(SM_ID_LIST_DELETE, QStringLiteral("&D.删除")));
   buttons->addStretch();
   buttons->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.关闭")));
   auto* layout = new QVBoxLayout(this);
@@ -94,7 +127,7 @@ CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
   resize(560, 380);
 
   connect(m_tabs, &QTabBar::currentChanged, this, [this] { LoadRights(); });
-  connect(m_operators, &QTreeWidget::currentItemChanged, this, [this] { LoadRights(); });
+  connect(m_operators, &QTreeWidget::itemSelectionChanged, this, [this] { LoadRights(); });
   connect(m_rights, &QTreeWidget::itemChanged, this,
           [this](QTreeWidgetItem* item) { OnRightChanged(item); });
   connect(m_rights, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -103,6 +136,7 @@ CSmOperatorDlg::CSmOperatorDlg(CSmApp* app, QWidget* parent)
     if (menu.exec(m_rights->viewport()->mapToGlobal(at)) == toggle) ToggleSelectedRights();
   });
   LoadOperators();
+  m_operators->setFocus();
 }
 
 CSmDatabase* CSmOperatorDlg::Db() const {
@@ -110,20 +144,23 @@ CSmDatabase* CSmOperatorDlg::Db() const {
 }
 
 std::string CSmOperatorDlg::SelectedOperator() const {
-  const QTreeWidgetItem* item = m_operators->currentItem();
-  return item ? item->text(0).toStdString() : std::string();
+  const QList<QTreeWidgetItem*> selected = m_operators->selectedItems();
+  return selected.size() == 1 ? selected.front()->text(0).toStdString() : std::string();
 }
 
 void CSmOperatorDlg::LoadOperators(const std::string& select) {
   m_operators->clear();
   CSmOperatorArray rows;
   LoadOperatorList(&rows, Db(), true);
-  QTreeWidgetItem* chosen = nullptr;
-  for (const CSmOperator& op : rows) {
-    auto* item = new QTreeWidgetItem(m_operators, {Q(op.Opno), Q(op.Na)});
-    if (!chosen || op.Opno == select) chosen = op.Opno == select || !chosen ? item : chosen;
+  // Plain rows: the operator list has no check boxes.
+  for (const CSmOperator& op : rows) new QTreeWidgetItem(m_operators, {Q(op.Opno), Q(op.Na)});
+  if (m_operators->RowCount() == 0) {
+    LoadRights();
+    return;
   }
-  if (chosen) m_operators->setCurrentItem(chosen);
+  if (select.empty() || m_operators->FindText(select, false) < 0) {
+    m_operators->setCurrentItem(m_operators->topLevelItem(0));
+  }
   LoadRights();
 }
 
@@ -131,16 +168,19 @@ void CSmOperatorDlg::LoadRights() {
   m_filling = true;
   m_rights->clear();
   const std::string opno = SelectedOperator();
-  const QTreeWidgetItem* current = m_operators->currentItem();
-  m_label->setText(current ? current->text(1) + QStringLiteral("的操作权限：") : QString());
+  const QList<QTreeWidgetItem*> selected = m_operators->selectedItems();
+  m_label->setText(opno.empty() ? QString()
+                                : selected.front()->text(1) + QStringLiteral("的操作权限："));
   CSmStringList codes;
   CSmStringList names;
   if (App()) App()->GetRightList(codes, names);
   const int tab = m_tabs->currentIndex();
   if (!opno.empty() && tab >= 0 && tab < static_cast<int>(m_prefixes.size())) {
     for (size_t i = 0; i < codes.size(); ++i) {
+      // The first right (system administration) is the administrator's alone: it is all he is
+      // shown, and it is never offered to anyone else.
       const bool admin = opno == kAdmin;
-      if (admin && i > 0) break;
+      if (admin != (i == 0)) continue;
       if (codes[i].rfind(m_prefixes[tab], 0) != 0) continue;
       auto* item = new QTreeWidgetItem(m_rights, {Q(i < names.size() ? names[i] : codes[i])});
       item->setData(0, Qt::UserRole, Q(codes[i]));
@@ -164,22 +204,6 @@ void CSmOperatorDlg::OnRightChanged(QTreeWidgetItem* item) {
 void CSmOperatorDlg::ToggleSelectedRights() {
   for (QTreeWidgetItem* item : m_rights->selectedItems()) {
     item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-  }
-}
-
-bool CSmOperatorDlg::OnCommand(unsigned id) {
-  switch (id) {
-    case SM_ID_LIST_ADD:
-      AddOperator();
-      return true;
-    case SM_ID_LIST_MODIFY:
-      ModifyOperator();
-      return true;
-    case SM_ID_LIST_DELETE:
-      DeleteOperator();
-      return true;
-    default:
-      return CSmAppDlg::OnCommand(id);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/SmOperator.h"
 #include "ui/SmDlg.h"
+#include "ui/SmListCtrl.h"
 
 class QLabel;
 class QLineEdit;
@@ -15,12 +16,30 @@ class QTreeWidgetItem;
 class CSmDatabase;
 class CSmEdit;
 
+class CSmOperatorDlg;
+
+// The operator list of dialog 810 (1044): the list command scheme without paste; open and
+// modify edit the one selected operator, delete removes one that is not the administrator.
+class CSmOperatorList : public CSmListCtrl {
+  Q_OBJECT
+ public:
+  CSmOperatorList(CSmOperatorDlg* dlg, QWidget* parent);
+
+  bool IsCommandAvailable(unsigned id) override;
+  void Add() override;
+  void Open() override;
+  void Modify() override;
+  void Delete() override;
+
+ private:
+  CSmOperatorDlg* m_dlg;
+};
+
 class CSmOperatorDlg : public CSmAppDlg {
   Q_OBJECT
  public:
   explicit CSmOperatorDlg(CSmApp* app, QWidget* parent = nullptr);
 
-  bool OnCommand(unsigned id) override;
   // Reloads the operators and selects the one with the number (the first when not found).
   void LoadOperators(const std::string& select = {});
   // The rights of the selected operator under the selected tab.
@@ -30,14 +49,16 @@ class CSmOperatorDlg : public CSmAppDlg {
   void AddOperator();
   void ModifyOperator();
   void DeleteOperator();
+  // The number of the one selected operator; empty when none or several are selected.
   std::string SelectedOperator() const;
+  CSmOperatorList* OperatorList() const { return m_operators; }
 
  private:
   void OnRightChanged(QTreeWidgetItem* item);
   CSmDatabase* Db() const;
 
   QTabBar* m_tabs = nullptr;
-  QTreeWidget* m_operators = nullptr;
+  CSmOperatorList* m_operators = nullptr;
   QTreeWidget* m_rights = nullptr;
   QLabel* m_label = nullptr;
   std::vector<std::string> m_prefixes;

@@ -289,6 +289,12 @@ void CSmApp::ShowTemplateBox(bool show) {
   if (CSmTemplateBox* box = CSmMainFrm::TemplateBoxOf(GetMainWnd())) box->setVisible(show);
 }
 
+// Whether the box is shown, or would be once the main window is (closed boxes are hidden).
+bool CSmApp::IsTemplateBoxVisible() const {
+  CSmTemplateBox* box = CSmMainFrm::TemplateBoxOf(GetMainWnd());
+  return box && !box->isHidden();
+}
+
 void CSmApp::ApplyTemplateBoxState() {
   auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd());
   if (!frame || !frame->TemplateBox()) return;

@@ -1,5 +1,6 @@
 #include "core/SmSystem.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -20,7 +21,13 @@ std::string GetUserNameText() {
   for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
     if (const char* name = std::getenv(variable); name && *name) return name;
   }
-  if (const char* login = getlogin()) return login;
+  // Without the variables (a service, a cron job) the account comes from the password database.
+  passwd entry{};
+  passwd* found = nullptr;
+  std::array<char, 4096> buffer{};
+  if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+      found->pw_name)
+    return found->pw_name;
   return std::string();
 }
 

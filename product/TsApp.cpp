@@ -3,9 +3,14 @@
 #include <QAction>
 #include <QMenu>
 
+#include "admin/SmAdminCommands.h"
 #include "designer/BbDataType.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsDataType.h"
+
+CTsApp::CTsApp() {
+  SmInstallAdminCommands(*this);
+}
 
 void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
   CSmModuleInfo info;

@@ -4,6 +4,8 @@
 
 class CTsApp : public CSmApp {
  public:
+  // Installs the data-file administration's dialogs.
+  CTsApp();
   void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override;
   void CreateDataTypes() override;
   int GetModuleNumber() override { return 15; }

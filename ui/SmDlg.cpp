@@ -215,7 +215,7 @@ void CSmDlg::OnEnter() {
 
 void CSmDlg::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
-    OnCommand(SM_ID_HELP_FINDER);
+    OnCommand(SM_ID_HELP);
     return;
   }
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -251,7 +251,7 @@ bool CSmDlg::OnCommand(unsigned id) {
     case SM_ID_DLG_BACKGROUND:
       OnChangeBackground();
       return true;
-    case SM_ID_HELP_FINDER:
+    case SM_ID_HELP:
       SmShowHelp();
       return true;
     default:
@@ -262,7 +262,7 @@ bool CSmDlg::OnCommand(unsigned id) {
 std::unique_ptr<QMenu> CSmDlg::CreateContextMenu() {
   auto menu = std::make_unique<QMenu>(QStringLiteral("对话框右键菜单"));
   const std::pair<unsigned, const char*> items[] = {
-      {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+      {SM_ID_HELP, "帮助(&H)\tF1"},
       {SM_ID_CALCULATOR, "计算器\tF12"},
       {SM_ID_DLG_BACKGROUND, "改变背景图案..."},
   };

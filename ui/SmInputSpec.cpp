@@ -54,6 +54,22 @@ bool ValidNumber(const std::string& text, const std::string& bounds, int limit1,
   return true;
 }
 
+// A date part of `width` digits typed only as far as `typed` is accepted when some way of
+// finishing it lies within [lo, hi]; a complete part must lie within them. Parts are digits of
+// equal width, so text order is number order.
+bool PartFits(const std::string& typed, size_t width, const std::string& lo,
+              const std::string& hi) {
+  const size_t missing = width - typed.size();
+  return typed + std::string(missing, '9') >= lo && typed + std::string(missing, '0') <= hi;
+}
+
+// The digits of `text` from `at`, at most `width` of them (empty past the end).
+std::string DatePart(const std::string& text, size_t at, size_t width) {
+  return text.size() > at ? text.substr(at, width) : std::string();
+}
+
+// A date of digits, year, month and day as `parts` asks (hundreds, tens, units). A date typed key
+// by key is accepted at every step: each part is checked as far as it is typed.
 bool ValidDate(const std::string& text, int parts) {
   const bool hasYear = (parts / 100) % 10 != 0;
   const bool hasMonth = (parts / 10) % 10 != 0;
@@ -64,30 +80,25 @@ bool ValidDate(const std::string& text, int parts) {
   size_t at = 0;
   int year = 2000;
   if (hasYear) {
-    // The year is checked once all four digits are there, so that 199x can be typed.
-    if (text.size() >= 4) {
-      if (text.substr(0, 4) < "1990") return false;
-      year = std::atoi(text.substr(0, 4).c_str());
-    }
-    at = 4;
+    const std::string y = DatePart(text, at, 4);
+    if (!y.empty() && !PartFits(y, 4, "1990", "9999")) return false;
+    if (y.size() == 4) year = std::atoi(y.c_str());
+    at += 4;
   }
   std::string month;
   if (hasMonth) {
-    if (text.size() > at) {
-      month = text.substr(at, 2);
-      if (month < "01" || month > "12") return false;
-    }
+    month = DatePart(text, at, 2);
+    if (!month.empty() && !PartFits(month, 2, "01", "12")) return false;
     at += 2;
   }
-  if (hasDay && text.size() > at) {
-    const std::string day = text.substr(at, 2);
-    if (day < "01" || day > "31") return false;
-    if (month.size() == 2 && day.size() == 2) {
-      const int d = std::atoi(day.c_str());
-      if (d < 1 || d > DaysInMonth(year, std::atoi(month.c_str()))) return false;
-    }
+  const std::string day = hasDay ? DatePart(text, at, 2) : std::string();
+  if (day.empty()) return true;
+  std::string lastDay = "31";
+  if (month.size() == 2) {
+    lastDay = std::to_string(DaysInMonth(year, std::atoi(month.c_str())));
+    if (lastDay.size() < 2) lastDay.insert(0, "0");
   }
-  return true;
+  return PartFits(day, 2, "01", lastDay);
 }
 
 }  // namespace

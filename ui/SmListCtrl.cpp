@@ -48,7 +48,7 @@ const MenuItem kMenu300[] = {
     {SM_ID_EDIT_FIND, "查找(&F)\tCtrl+F"},
     {SM_ID_EDIT_REPEAT, "查找下一个(&E)\tF3"},
     {0, nullptr},
-    {SM_ID_HELP_FINDER, "帮助(&H)\tF1"},
+    {SM_ID_HELP, "帮助(&H)\tF1"},
     {SM_ID_CALCULATOR, "计算器(&B)\tF12"},
     {0, nullptr},
     {SM_ID_FILE_PRINT, "打印 ...\tCtrl+P"},
@@ -460,7 +460,7 @@ bool CSmListCtrl::OnCommand(unsigned id) {
     case SM_ID_FILE_PRINT_SETUP:
       PrinterSetup();
       break;
-    case SM_ID_HELP_FINDER:
+    case SM_ID_HELP:
       SmShowHelp();
       break;
     case SM_ID_CALCULATOR: {
@@ -573,7 +573,7 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
   } else if (key == Qt::Key_F12) {
     id = SM_ID_CALCULATOR;
   } else if (key == Qt::Key_F1) {
-    id = SM_ID_HELP_FINDER;
+    id = SM_ID_HELP;
   } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Open();
     return;

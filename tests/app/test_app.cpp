@@ -124,6 +124,11 @@ class AppTest : public testing::Test {
     QDir(QString::fromStdString(SmTestHome() + "/engine")).removeRecursively();
     app.infos = {Descriptor(4, "第一"), Descriptor(9, "第九")};
   }
+  // The engine folder is the test home's, shared with the other tests of this program: a test
+  // database spoilt on purpose must not stay behind.
+  void TearDown() override {
+    QDir(QString::fromStdString(SmTestHome() + "/engine")).removeRecursively();
+  }
   TestApp app;
 };
 

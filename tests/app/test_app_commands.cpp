@@ -203,6 +203,14 @@ TEST_F(AppCommandsTest, CommandsGoWhereTheyBelong) {
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "该功能尚未提供。") << id;
   }
   EXPECT_EQ(app.logIns.size(), 1u);  // a restore that is not built does not log in again
+
+  // An installed dialog takes the command's place.
+  int backups = 0;
+  app.SetCommandHook(SM_ID_BACKUP, [&](CSmApp&) { ++backups; });
+  SmResetMessages();
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_BACKUP));
+  EXPECT_EQ(backups, 1);
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
 class ExportTest : public AppCommandsTest {

@@ -398,6 +398,41 @@ TEST_F(MainFrmTest, RenameAsksForTheModulesNameAndKeepsIt) {
   app.ExitInstance();
 }
 
+TEST_F(MainFrmTest, RenamedTabKeepsItsNameAfterCloseAndRestart) {
+  {
+    FrameApp app;
+    Start(app);
+    app.Box()->RenamePage("甘蔗");
+    ASSERT_TRUE(app.Frame()->close());
+    app.ExitInstance();
+  }
+  FrameApp next;
+  Start(next);
+  EXPECT_EQ(next.Box()->TabControl()->tabText(0).toStdString(), "甘蔗");
+  EXPECT_EQ(next.Box()->TabControl()->tabText(1).toStdString(), "报表");
+  next.ExitInstance();
+}
+
+TEST_F(MainFrmTest, ClosedTemplateBoxComesBackWithNewOpenAndTheViewMenu) {
+  FrameApp app;
+  Start(app);
+  QMenu* view = nullptr;
+  for (QAction* action : app.Frame()->menuBar()->actions()) {
+    if (action->text() == "查看(&V)") view = action->menu();
+  }
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(Has(Commands(view), SM_ID_TEMPLATE_BOX));
+  EXPECT_TRUE(app.IsTemplateBoxVisible());
+  for (const int id : std::vector<int>{SM_ID_FILE_NEW, SM_ID_FILE_OPEN, SM_ID_TEMPLATE_BOX}) {
+    SmExecuteCommand(SM_ID_PANE_HIDE);
+    EXPECT_FALSE(app.IsTemplateBoxVisible()) << id;
+    SmExecuteCommand(id);
+    EXPECT_TRUE(app.IsTemplateBoxVisible()) << id;
+    EXPECT_TRUE(app.Box()->isVisible()) << id;
+  }
+  app.ExitInstance();
+}
+
 TEST_F(MainFrmTest, PagesLieInsideTheTabControlForEachPlace) {
   FrameApp app;
   Start(app);

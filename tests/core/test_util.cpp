@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -152,4 +156,24 @@ TEST(System, NamesAndPaletteContrasts) {
   EXPECT_EQ(GetPaletteColor(SmRgb(192, 192, 192), false), SmRgb(128, 128, 128));
   EXPECT_EQ(GetPaletteColor(SmRgb(1, 2, 3), true), SmRgb(1, 2, 3));
   EXPECT_EQ(SmRgb(255, 0, 0), 0xFFu);  // red in the low byte
+}
+
+TEST(System, UserNameWithoutTheEnvironmentComesFromTheAccount) {
+  const char* const variables[] = {"USER", "LOGNAME", "USERNAME"};
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* variable : variables) {
+    if (const char* value = std::getenv(variable)) saved.emplace_back(variable, value);
+    unsetenv(variable);
+  }
+  const std::string name = GetUserNameText();
+  setenv("LOGNAME", "甘蔗员", 1);
+  const std::string fromVariable = GetUserNameText();
+  unsetenv("LOGNAME");
+  for (const auto& [variable, value] : saved) setenv(variable.c_str(), value.c_str(), 1);
+
+  const passwd* account = getpwuid(geteuid());
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(name, account->pw_name);
+  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(fromVariable, "甘蔗员");
 }

@@ -101,6 +101,7 @@ TEST(SmDlg, ContextMenuHasTheDialogItemsAndAsksEachOne) {
   auto menu = dlg.CreateContextMenu();
   ASSERT_EQ(menu->actions().size(), 3);
   EXPECT_EQ(menu->actions()[0]->text(), "帮助(&H)\tF1");
+  EXPECT_EQ(menu->actions()[0]->objectName(), "57670");
   EXPECT_TRUE(menu->actions()[0]->isEnabled());
   EXPECT_EQ(menu->actions()[1]->objectName(), "43002");
   EXPECT_FALSE(menu->actions()[1]->isEnabled());
@@ -348,6 +349,6 @@ TEST(SmDlg, HelpFromMenuOrF1AnswersOnce) {
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
   }
   SmResetMessages();
-  EXPECT_TRUE(dlg.OnCommand(57667));
+  EXPECT_TRUE(dlg.OnCommand(57670));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
 }

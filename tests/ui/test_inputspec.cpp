@@ -73,6 +73,16 @@ const SpecCase kCases[] = {
     {"201612", "TIMESTRING", 110, -1, true},
     {"20161201", "TIMESTRING", 110, -1, false},
     {"0431", "TIMESTRING", 11, -1, false},
+    {"20160", "TIMESTRING", 111, -1, true},
+    {"2016020", "TIMESTRING", 111, -1, true},
+    {"20162", "TIMESTRING", 111, -1, false},
+    {"2016024", "TIMESTRING", 111, -1, false},
+    {"2016023", "TIMESTRING", 111, -1, false},  // no day 30 or 31 in February
+    {"2016043", "TIMESTRING", 111, -1, true},
+    {"2016000", "TIMESTRING", 111, -1, false},
+    {"20160100", "TIMESTRING", 111, -1, false},
+    {"18", "TIMESTRING", 111, -1, false},
+    {"0", "TIMESTRING", 111, -1, false},
     {"0229", "TIMESTRING", 11, -1, true},
     {"2016.1", "TIMESTRING", 111, -1, false},
     // hierarchical codes
@@ -132,6 +142,34 @@ TEST(SmEdit, SwallowsKeystrokesTheSpecRefuses) {
     edit.SetInputType(c.spec, c.limit1, c.limit2);
     Type(&edit, QString::fromUtf8(c.typed));
     EXPECT_EQ(edit.text().toStdString(), c.result) << c.spec;
+  }
+}
+
+TEST(SmEdit, DatesTypedKeyByKey) {
+  // Each date is typed key by key: every key before `refused` (1-based; 0 for none) must be
+  // taken, and the key at `refused` must be swallowed, leaving the field as it was.
+  struct DateCase {
+    int parts;
+    const char* date;
+    size_t refused;
+  } cases[] = {
+      {111, "20160101", 0}, {111, "20160229", 0}, {111, "20161231", 0}, {111, "19900909", 0},
+      {111, "20000229", 0}, {111, "20991009", 0}, {111, "20160930", 0}, {111, "20150229", 8},
+      {111, "20160431", 8}, {111, "20190230", 7}, {111, "20161301", 6}, {111, "20160001", 6},
+      {111, "20160100", 8}, {111, "20160140", 7}, {111, "19891231", 3}, {111, "08000101", 1},
+      {110, "201602", 0},   {110, "201609", 0},   {11, "0229", 0},      {11, "0105", 0},
+      {11, "0230", 3},      {11, "1131", 4},
+  };
+  for (const DateCase& c : cases) {
+    CSmEdit edit;
+    edit.SetInputType("TIMESTRING", c.parts);
+    const std::string date = c.date;
+    const size_t last = c.refused ? c.refused : date.size();
+    for (size_t n = 1; n <= last; ++n) {
+      Type(&edit, QString::fromStdString(date.substr(n - 1, 1)));
+      const size_t kept = n == c.refused ? n - 1 : n;
+      ASSERT_EQ(edit.text().toStdString(), date.substr(0, kept)) << c.date << ", key " << n;
+    }
   }
 }
 

@@ -190,6 +190,7 @@ TEST(ListCtrl, CommandsFollowTheirPreconditions) {
   EXPECT_FALSE(item("57634")->isEnabled());  // nothing selected
   EXPECT_FALSE(item("57607")->isEnabled());  // no print information
   EXPECT_TRUE(item("43004")->isEnabled());
+  ASSERT_NE(item("57670"), nullptr);  // help carries the platform's help command id
 
   list.setSelectionMode(QAbstractItemView::ExtendedSelection);
   list.topLevelItem(0)->setSelected(true);
