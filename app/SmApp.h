@@ -174,6 +174,8 @@ class CSmApp : public CSmWinApp {
   virtual void SaveDialogPositions();
   // Ends the process at once (a switch after which no data file can be opened).
   virtual void ExitProcess(int code);
+  // A switch after which no data file opens: says which file was lost and ends with code 1.
+  void EndForLostFile();
   virtual std::unique_ptr<CSmFrameWnd> CreateMainFrame();
   virtual void ShowMainWindow();
   virtual bool RegisterDataFileType();

@@ -36,7 +36,7 @@ bool CSmDataType::SaveTabLabel() {
                               m_tabLabel);
 }
 
-void CSmDataType::Register(std::unique_ptr<CSmDocTemplate> docTemplate) {
+void CSmDataType::Register(std::unique_ptr<CSmMultiDocTemplate> docTemplate) {
   CSmApp* app = SmGetApp();
   if (!app) return;
   app->m_dataTypes.push_back(this);

@@ -89,7 +89,7 @@ class CSmDataType {
 
   // Appends this data type to the application's list and its template (may be null) to the
   // application's document templates.
-  void Register(std::unique_ptr<CSmDocTemplate> docTemplate);
+  void Register(std::unique_ptr<CSmMultiDocTemplate> docTemplate);
   // Stores the tab label after a rename.
   bool SaveTabLabel();
 

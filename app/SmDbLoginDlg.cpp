@@ -11,20 +11,31 @@
 
 namespace {
 constexpr unsigned kDbLoginTemplate = 793;
+constexpr int kHostEdit = 1085;
+constexpr int kPortEdit = 1086;
 constexpr int kUserEdit = 1087;
 constexpr int kPasswordEdit = 1088;
 }  // namespace
 
 CSmDbLoginDlg::CSmDbLoginDlg(QWidget* parent) : CSmDlg(kDbLoginTemplate, parent) {
   setWindowTitle(QStringLiteral("数据库用户及口令"));
+  m_host = new QLineEdit(this);
+  m_host->setObjectName(QString::number(kHostEdit));
+  m_port = new QLineEdit(this);
+  m_port->setObjectName(QString::number(kPortEdit));
+  m_port->setMaxLength(5);
   m_user = new QLineEdit(this);
   m_user->setObjectName(QString::number(kUserEdit));
   m_password = new QLineEdit(this);
   m_password->setObjectName(QString::number(kPasswordEdit));
   m_password->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
+  m_form = form;
+  form->addRow(QStringLiteral("服务器："), m_host);
+  form->addRow(QStringLiteral("端  口："), m_port);
   form->addRow(QStringLiteral("用户名："), m_user);
   form->addRow(QStringLiteral("口  令："), m_password);
+  for (QLineEdit* server : {m_host, m_port}) form->setRowVisible(server, false);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(AddButton(SM_ID_OK, QStringLiteral("&O.确定")));
@@ -32,6 +43,20 @@ CSmDbLoginDlg::CSmDbLoginDlg(QWidget* parent) : CSmDlg(kDbLoginTemplate, parent)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(buttons);
+}
+
+void CSmDbLoginDlg::SetServer(const std::string& host, const std::string& port) {
+  m_host->setText(QString::fromStdString(host));
+  m_port->setText(QString::fromStdString(port));
+  for (QLineEdit* server : {m_host, m_port}) m_form->setRowVisible(server, true);
+}
+
+std::string CSmDbLoginDlg::GetHost() const {
+  return m_host->text().trimmed().toStdString();
+}
+
+std::string CSmDbLoginDlg::GetPort() const {
+  return m_port->text().trimmed().toStdString();
 }
 
 void CSmDbLoginDlg::SetUser(const std::string& user) {
@@ -51,6 +76,18 @@ std::string CSmDbLoginDlg::GetPassword() const {
 }
 
 bool CSmDbLoginDlg::ValidateAndSave() {
+  if (m_host->isVisibleTo(this) && GetHost().empty()) {
+    SmMessageBox("服务器不能为空！", SM_MB_OK | SM_MB_ICONERROR);
+    m_host->setFocus();
+    return false;
+  }
+  bool number = false;
+  const int port = m_port->text().trimmed().toInt(&number);
+  if (m_port->isVisibleTo(this) && !GetPort().empty() && (!number || port < 1 || port > 65535)) {
+    SmMessageBox("端口应是1到65535之间的整数！", SM_MB_OK | SM_MB_ICONERROR);
+    m_port->setFocus();
+    return false;
+  }
   if (m_user->text().trimmed().isEmpty()) {
     SmMessageBox("用户名不能为空！", SM_MB_OK | SM_MB_ICONERROR);
     m_user->setFocus();

@@ -666,6 +666,8 @@ bool CSmEnvironment::ReadDbLogin(CSmConnInfo& settings) {
   std::string user, password, inKeyring;
   if (!ReadValue(key, "UID", user) || !ReadValue(key, "PWD", password)) return false;
   settings.user = user;
+  std::string host;
+  if (ReadValue(key, "Server", host)) settings.host = host;  // set by this program's setup
   if (ReadValue(key, "PWDKeyring", inKeyring) && inKeyring == "1") {
     SmKeyringRead(key, settings.password);  // a keyring gone since asks for it again
     return true;
@@ -676,7 +678,8 @@ bool CSmEnvironment::ReadDbLogin(CSmConnInfo& settings) {
 
 bool CSmEnvironment::WriteDbLogin(const CSmConnInfo& settings) {
   const std::string key = ProgramKey() + "\\" + settings.server;
-  if (!WriteValue(key, "UID", settings.user)) return false;
+  if (!WriteValue(key, "UID", settings.user) || !WriteValue(key, "Server", settings.host))
+    return false;
   if (SmKeyringWrite(key, settings.password))
     return WriteValue(key, "PWD", "") && WriteValue(key, "PWDKeyring", "1");
   const bool ok = WriteValue(key, "PWD", StorePassword(settings.password)) &&

@@ -24,11 +24,13 @@ bool CSmApp::LogIn(const std::string& file) {
       }
     }
   }
-  m_env.Close();
+  // While switching, the running session's file stays open behind the dialog: it is in use,
+  // and nobody deletes it, here or on another workstation.
+  if (!switching) m_env.Close();
 
   CSmOpenDataFileDlg dlg(m_env, moduleId, this, GetMainWnd());
   if (dlg.DoModal() == SM_IDOK) {
-    if (switching && m_env.Open(false)) m_opLog.EndWork();
+    if (switching) m_opLog.EndWork();
     m_env.Close();
     m_env = dlg.GetEnvironment();
     m_moduleInfo.m_id = dlg.GetModuleId();
@@ -38,7 +40,7 @@ bool CSmApp::LogIn(const std::string& file) {
   }
 
   if (!m_env.Open(false)) {
-    if (switching) ExitProcess(0);
+    if (switching) EndForLostFile();
     return false;
   }
   CSmDatabase* db = m_env.GetDatabase();
@@ -57,6 +59,14 @@ bool CSmApp::LogIn(const std::string& file) {
   m_opLog.StartWork();
   if (auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd())) frame->UpdateTitle(true);
   return true;
+}
+
+void CSmApp::EndForLostFile() {
+  // No data file is open any more: the program cannot go on, and says so before it ends.
+  const std::string file = m_env.GetDataFileName();
+  SmMessageBox("无法打开数据文件：\n" + file + "\n它可能已被删除或移走，程序将结束！",
+               SM_MB_OK | SM_MB_ICONERROR);
+  ExitProcess(1);
 }
 
 void CSmApp::ExitProcess(int code) {

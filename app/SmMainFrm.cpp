@@ -53,20 +53,56 @@ bool CSmMainFrm::Create() {
   const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_MAINFRAME, this);
   if (popups.size() != 4) return false;
   for (QMenu* popup : popups) menuBar()->addMenu(popup);
+  m_menus = popups;
   m_fileMenu = popups[0];
   m_systemMenu = popups[1];
-  // A document window takes the Settings menu away; the last one closing brings it back.
-  connect(MdiArea(), &QMdiArea::subWindowActivated, this, [this] {
-    if (m_templateBox && m_templateBox->GetSelectedPage() >= 0) {
-      m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
-    }
-  });
+  connect(MdiArea(), &QMdiArea::subWindowActivated, this, &CSmMainFrm::OnChildActivated);
   return CreateStatusBar() && CreateToolBar() && CreateTemplateBox() && CreateClient();
+}
+
+// A document window takes the Settings menu away (or puts menus of its own in place of the
+// frame's); the last one closing brings the frame's menus back.
+void CSmMainFrm::OnChildActivated() {
+  QMenuBar* bar = menuBar();
+  if (bar->actions().isEmpty() || bar->actions().constFirst()->menu() != m_fileMenu) {
+    bar->clear();
+    for (QMenu* popup : m_menus) bar->addMenu(popup);
+  }
+  if (m_templateBox && m_templateBox->GetSelectedPage() >= 0) {
+    m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
+  }
+  if (CSmChildFrame* child = GetActiveChild()) child->OnUpdateFrameMenu(bar);
+}
+
+void CSmMainFrm::HideOwnBars() {
+  if (m_barsHidden) return;
+  m_barsHidden = true;
+  m_toolBarWasShown = m_toolBar && !m_toolBar->isHidden();
+  m_statusBarWasShown = !statusBar()->isHidden();
+  if (m_toolBar) m_toolBar->hide();
+  statusBar()->hide();
+}
+
+void CSmMainFrm::RestoreOwnBars() {
+  if (!m_barsHidden) return;
+  m_barsHidden = false;
+  if (m_toolBar && m_toolBarWasShown) m_toolBar->show();
+  if (m_statusBarWasShown) statusBar()->show();
 }
 
 bool CSmMainFrm::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QString::number(kStatusBarId));
+  CreateStatusPanes(bar);
+  // The lock indicators follow the keyboard; a pane is dimmed while its lock is off.
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, &CSmMainFrm::UpdateLockPanes);
+  timer->start(kLockPollMs);
+  UpdateLockPanes();
+  return true;
+}
+
+void CSmMainFrm::CreateStatusPanes(QStatusBar* bar) {
   const int narrow = bar->fontMetrics().horizontalAdvance("NUM") + 8;
   const char* const texts[kStatusPanes] = {"就绪", "", "CAP", "NUM"};
   for (int i = 0; i < kStatusPanes; ++i) {
@@ -82,12 +118,6 @@ bool CSmMainFrm::CreateStatusBar() {
     pane->setMinimumWidth(i == 1 ? narrow * 5 : narrow);
     bar->addPermanentWidget(pane);
   }
-  // The lock indicators follow the keyboard; a pane is dimmed while its lock is off.
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, &CSmMainFrm::UpdateLockPanes);
-  timer->start(kLockPollMs);
-  UpdateLockPanes();
-  return true;
 }
 
 void CSmMainFrm::UpdateLockPanes() {
@@ -106,18 +136,25 @@ bool CSmMainFrm::CreateToolBar() {
   m_toolBar->setMovable(true);
   m_toolBar->setIconSize(QSize(16, 16));
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  LoadToolBar(m_toolBar, SM_IDR_MAINFRAME);
+  addToolBar(Qt::TopToolBarArea, m_toolBar);
+  return true;
+}
+
+bool CSmMainFrm::LoadToolBar(QToolBar* bar, int resourceId) {
+  const std::vector<int> ids = SmToolBarCommands(resourceId);
+  if (ids.empty()) return false;
   CSmCommandManager& commands = CSmCommandManager::Instance();
-  for (int id : SmToolBarCommands(SM_IDR_MAINFRAME)) {
+  for (int id : ids) {
     if (id == 0) {
-      m_toolBar->addSeparator();
+      bar->addSeparator();
       continue;
     }
     QAction* action = commands.Action(id);
     action->setIcon(SmLoadIcon(id));
-    m_toolBar->addAction(action);
+    bar->addAction(action);
   }
-  addToolBar(Qt::TopToolBarArea, m_toolBar);
-  commands.AttachToolBar(m_toolBar);
+  commands.AttachToolBar(bar);
   return true;
 }
 

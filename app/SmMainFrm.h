@@ -3,12 +3,14 @@
 // that shows a picture or a page behind the document windows.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/SmDocument.h"
 #include "ui/SmMdiClient.h"
 
 class QLabel;
 class QMenu;
+class QStatusBar;
 class QToolBar;
 class CSmTemplateBox;
 
@@ -44,6 +46,18 @@ class CSmMainFrm : public CSmFrameWnd {
   // Writes "TemplateBoxState", "TemplateIndex" and every data type's list style.
   void SaveState();
 
+  // Document windows have bars of their own: the first one hides the frame's toolbar and
+  // status bar, closing the last shows again those that were shown.
+  void HideOwnBars();
+  void RestoreOwnBars();
+
+  // Four panes: the stretching message pane, the operator pane (five times as wide as the
+  // Num Lock pane), Caps Lock and Num Lock; the panes are named "pane0" to "pane3".
+  static void CreateStatusPanes(QStatusBar* bar);
+  // The buttons of a toolbar resource with their pictures, tooltips and fly-by help; false
+  // when the resource has no toolbar.
+  static bool LoadToolBar(QToolBar* bar, int resourceId);
+
  protected:
   bool CreateStatusBar();
   bool CreateToolBar();
@@ -51,8 +65,14 @@ class CSmMainFrm : public CSmFrameWnd {
   bool CreateClient();
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // The frame's own menus when no document window is active, else the window's menus.
+  void OnChildActivated();
 
  private:
+  std::vector<QMenu*> m_menus;  // the frame's own popups, in menu-bar order
+  bool m_barsHidden = false;
+  bool m_toolBarWasShown = false;
+  bool m_statusBarWasShown = false;
   std::unique_ptr<CMdiClient> m_mdiClient;
   CSmTemplateBox* m_templateBox = nullptr;
   QToolBar* m_toolBar = nullptr;

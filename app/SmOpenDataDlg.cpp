@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -12,11 +13,11 @@
 #include <cstdlib>
 
 #include "app/SmApp.h"
+#include "app/SmBookStore.h"
 #include "app/SmDbLoginDlg.h"
 #include "app/SmNewYearFileDlg.h"
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
-#include "core/SmOdbcBackend.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -54,14 +55,6 @@ QString PathKey(const std::string& path) {
 std::string TrimSlashes(std::string path) {
   while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
   return path;
-}
-
-bool IsYearTitle(const QString& title) {
-  if (title.size() != 4) return false;
-  for (QChar c : title) {
-    if (!c.isDigit()) return false;
-  }
-  return true;
 }
 
 // Every item below (and with) the item, depth first.
@@ -121,18 +114,14 @@ void CBookDirTree::Fill(int kind, const std::string& root, const std::string& ex
 }
 
 void CBookDirTree::FillServer(QTreeWidgetItem* top, const std::string& ext) {
-  std::vector<std::string> names;
-  ListOdbcDataSourcesOfDriver(names, SmOdbcDriverName());
-  for (const std::string& name : names) {
-    const QString sourceName = QString::fromStdString(name);
+  for (const SmServerSource& found : CSmBookStore::ListServerSources(ext)) {
+    const QString sourceName = QString::fromStdString(found.name);
     auto* source = new QTreeWidgetItem(top);
     source->setText(0, sourceName);
     source->setData(0, kLevelRole, kAccountSet);
     source->setData(0, kPathRole, sourceName);
     source->setData(0, kSourceRole, sourceName);
-    std::vector<SmServerAccountSet> sets;
-    SmListServerAccountSets(kServerKind, CSmOpenDataFileDlg::DataSourceLogin(name), ext, sets);
-    for (const SmServerAccountSet& set : sets) {
+    for (const SmServerAccountSet& set : found.sets) {
       const QString code = QString::fromStdString(set.code);
       auto* setItem = new QTreeWidgetItem(source);
       setItem->setText(0, QString::fromStdString(set.code + " " + set.name));
@@ -157,21 +146,17 @@ void CBookDirTree::FillFolders(QTreeWidgetItem* top, const std::string& root,
                                const std::string& ext) {
   top->setText(0, QString::fromStdString(root));
   top->setData(0, kPathRole, QString::fromStdString(root));
-  const QDir rootDir(QString::fromStdString(root));
-  for (const QFileInfo& set :
-       rootDir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+  for (const SmFolderBook& book : CSmBookStore::ListFolderBooks(root, ext)) {
     auto* setItem = new QTreeWidgetItem(top);
-    setItem->setText(0, set.fileName());
+    setItem->setText(0, QString::fromStdString(book.name));
     setItem->setData(0, kLevelRole, kAccountSet);
-    setItem->setData(0, kPathRole, set.filePath());
-    const QDir setDir(set.filePath());
-    for (const QFileInfo& file : setDir.entryInfoList(QDir::Files, QDir::Name)) {
-      if (file.suffix().compare(QString::fromStdString(ext), Qt::CaseInsensitive) != 0) continue;
-      if (!IsYearTitle(file.completeBaseName())) continue;
+    setItem->setData(0, kPathRole, QString::fromStdString(book.path));
+    for (const std::string& file : book.files) {
+      const QFileInfo info(QString::fromStdString(file));
       auto* fileItem = new QTreeWidgetItem(setItem);
-      fileItem->setText(0, file.fileName());
+      fileItem->setText(0, info.fileName());
       fileItem->setData(0, kLevelRole, kYearFile);
-      fileItem->setData(0, kPathRole, file.filePath());
+      fileItem->setData(0, kPathRole, info.filePath());
     }
   }
 }
@@ -364,8 +349,8 @@ CSmOpenDataFileDlg::CSmOpenDataFileDlg(const CSmEnvironment& env, int moduleId, 
   m_moduleCombo->setVisible(infos.size() > 1);
   m_operatorCombo = new QComboBox(this);
   m_operatorCombo->setObjectName(QString::number(kOperatorCombo));
+  // Takes every character the password dialog lets an operator set.
   auto* password = new CSmEdit(this);
-  password->SetInputType("MDBSTRING");
   password->setEchoMode(QLineEdit::Password);
   password->setMaxLength(kSmPasswordMaxLength);
   password->setObjectName(QString::number(kPasswordEdit));
@@ -424,7 +409,7 @@ void CSmOpenDataFileDlg::OnSelectionChanged() {
   m_loadedFile = file;
   m_operatorCombo->clear();
   CSmEnvironment copy(m_env);
-  if (!copy.OpenFile(folder, file, "101", false)) return;
+  if (!copy.OpenFile(folder, file, CSmBookStore::kAdministrator, false)) return;
   CSmOperatorArray operators;
   LoadOperatorList(&operators, copy.GetDatabase(), true);
   copy.Close();
@@ -480,16 +465,9 @@ void CSmOpenDataFileDlg::OnNewFile() {
   m_tree->SelectFile(dlg.GetFile());
 }
 
-CSmConnInfo CSmOpenDataFileDlg::DataSourceLogin(const std::string& source) {
-  CSmConnInfo login(kServerKind);
-  login.server = source;
-  CSmEnvironment().ReadDbLogin(login);
-  return login;
-}
-
 void CSmOpenDataFileDlg::NewServerYearFile() {
   const std::string source = m_tree->SelectedDataSource();
-  const CSmConnInfo login = DataSourceLogin(source);
+  const CSmConnInfo login = CSmBookStore::DataSourceLogin(source);
   {
     CSmDatabase master(kServerKind);
     if (source.empty() || !master.Open("master", login)) {
@@ -511,14 +489,31 @@ void CSmOpenDataFileDlg::NewServerYearFile() {
   m_tree->SelectFile(dlg.GetFile(), source);
 }
 
+bool CSmOpenDataFileDlg::AskSetup(const std::string& name, SmDataSourceSetup& setup) {
+  for (;;) {
+    CSmDbLoginDlg dlg(this);
+    dlg.setWindowTitle(QString::fromStdString("数据源“" + name + "”"));
+    dlg.SetServer(setup.host, setup.port);
+    dlg.SetUser(setup.user);
+    dlg.SetPassword(setup.password);
+    if (dlg.DoModal() != SM_IDOK) return false;
+    setup = {dlg.GetHost(), dlg.GetPort(), dlg.GetUser(), dlg.GetPassword()};
+    std::string reason;
+    if (CSmBookStore::TryServer(setup, &reason)) return true;
+    ShowConnectFailure(reason);  // and the setup is offered again as typed
+  }
+}
+
+void CSmOpenDataFileDlg::ShowConnectFailure(const std::string& reason) {
+  SmMessageBox(reason.empty() ? "无法连接此数据源！" : "无法连接此数据源！\n" + reason,
+               SM_MB_OK | SM_MB_ICONERROR);
+}
+
 void CSmOpenDataFileDlg::OnNewDataSource() {
-  const std::string driver = SmOdbcDriverName();
-  std::vector<std::string> names;
-  ListOdbcDataSourcesOfDriver(names, driver);
-  const std::string name = SmNewDataSourceName(names);
-  if (!SmConfigDataSource(
-          SM_DSN_ADD, driver,
-          {"DSN=" + name, "Description=SQL Server 数据源", "Server=(local)", "DataBase=master"})) {
+  const std::string name = CSmBookStore::NewDataSourceName();
+  SmDataSourceSetup setup{"localhost", {}, "sa", {}};
+  if (!AskSetup(name, setup)) return;
+  if (!CSmBookStore::SaveDataSource(name, setup, true)) {
     SmMessageBox("建立数据源“" + name + "”失败！", SM_MB_OK | SM_MB_ICONERROR);
     return;
   }
@@ -528,7 +523,9 @@ void CSmOpenDataFileDlg::OnNewDataSource() {
 void CSmOpenDataFileDlg::OnConfigureDataSource() {
   if (!m_tree->IsDataSourceSelected()) return;
   const std::string name = m_tree->SelectedDataSource();
-  if (!SmConfigDataSource(SM_DSN_CONFIG, SmOdbcDriverName(), {"DSN=" + name, "DataBase=master"})) {
+  SmDataSourceSetup setup = CSmBookStore::ReadSetup(name);
+  if (!AskSetup(name, setup)) return;
+  if (!CSmBookStore::SaveDataSource(name, setup, false)) {
     SmMessageBox("配置数据源“" + name + "”失败！", SM_MB_OK | SM_MB_ICONERROR);
     return;
   }
@@ -537,7 +534,7 @@ void CSmOpenDataFileDlg::OnConfigureDataSource() {
 
 void CSmOpenDataFileDlg::OnSetDataSourceUser() {
   if (!m_tree->IsDataSourceSelected()) return;
-  CSmConnInfo login = DataSourceLogin(m_tree->SelectedDataSource());
+  CSmConnInfo login = CSmBookStore::DataSourceLogin(m_tree->SelectedDataSource());
   CSmDbLoginDlg dlg(this);
   dlg.SetUser(login.user);
   dlg.SetPassword(login.password);
@@ -547,7 +544,7 @@ void CSmOpenDataFileDlg::OnSetDataSourceUser() {
   {
     CSmDatabase master(kServerKind);
     if (!master.Open("master", login)) {
-      SmMessageBox("无法连接此数据源！", SM_MB_OK | SM_MB_ICONERROR);
+      ShowConnectFailure(master.LastError());
       return;
     }
   }
@@ -565,78 +562,49 @@ void CSmOpenDataFileDlg::OnDelete() {
 }
 
 void CSmOpenDataFileDlg::DeleteDataSource() {
-  const std::string name = m_tree->SelectedDataSource();
-  if (SmMessageBox("真的要删除“" + name + "”这个数据库连接吗？",
-                   SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES)
-    return;
-  if (!SmConfigDataSource(SM_DSN_REMOVE, SmOdbcDriverName(), {"DSN=" + name})) {
-    SmMessageBox("删除数据库连接失败，可能此连接正在被使用！", SM_MB_OK | SM_MB_ICONERROR);
-    return;
-  }
-  SmMessageBox("已成功删除数据库连接！", SM_MB_OK | SM_MB_ICONINFORMATION);
-  RefillTree();
+  if (CSmBookStore::DeleteDataSource(m_tree->SelectedDataSource())) RefillTree();
 }
 
-bool CSmOpenDataFileDlg::IsOpenInApp(const std::string& file) const {
-  if (!App() || !App()->m_env.GetDatabase()) return false;
-  const CSmEnvironment& open = App()->m_env;
-  return open.GetDatabaseKind() == m_env.GetDatabaseKind() &&
-         PathKey(open.GetDataFileName()) == PathKey(file);
+std::string CSmOpenDataFileDlg::ChosenOperator() const {
+  const std::string text = m_operatorCombo->currentText().toStdString();
+  if (m_operatorCombo->currentIndex() < 0) return {};
+  return text.substr(0, text.find(' '));
 }
 
 void CSmOpenDataFileDlg::DeleteYearFile() {
   std::string folder;
   std::string file;
   if (!m_tree->GetSelection(folder, file)) return;
-  const std::string text = m_operatorCombo->currentText().toStdString();
-  if (m_operatorCombo->currentIndex() < 0 || text.empty()) {
-    SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
-    m_operatorCombo->setFocus();
-    return;
-  }
-  if (text.substr(0, text.find(' ')) != "101") {
-    SmMessageBox("请选择系统管理操作员“101”，并输入其口令！", SM_MB_OK | SM_MB_ICONERROR);
-    m_operatorCombo->setFocus();
-    return;
-  }
-  CSmOperator admin;
-  {
-    CSmEnvironment copy(m_env);
-    if (!copy.OpenFile(folder, file, "101", true)) {
+  using Refused = CSmBookStore::Refused;
+  switch (CSmBookStore::DeleteYearFile(m_env, folder, file, ChosenOperator(),
+                                       m_password->text().toStdString())) {
+    case Refused::No:
+      m_loadedFile.clear();
+      m_operatorCombo->clear();
+      RefillTree();
+      return;
+    case Refused::Operator:
+      m_operatorCombo->setFocus();
+      return;
+    case Refused::Password:
+      m_password->setFocus();
+      return;
+    case Refused::File:
       m_tree->setFocus();
       return;
-    }
-    const bool found = admin.LoadByCode("101", copy.GetDatabase());
-    copy.Close();
-    if (!found) {
-      SmMessageBox("该年度文件中无操作员列表！", SM_MB_OK | SM_MB_ICONERROR);
+    case Refused::Declined:
       return;
-    }
   }
-  if (!admin.CheckPassword(m_password->text().toStdString(), nullptr)) {
-    SmMessageBox("系统操作员口令有误，请重输！", SM_MB_OK | SM_MB_ICONERROR);
-    m_password->setFocus();
+}
+
+void CSmOpenDataFileDlg::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  // Enter after the password logs in.
+  if (enter && !(event->modifiers() & ~Qt::KeypadModifier) && focusWidget() == m_password) {
+    OnOK();
     return;
   }
-  if (SmMessageBox("真的要删除下列数据文件吗？\n\t" + file, SM_MB_YESNO | SM_MB_ICONQUESTION) !=
-      SM_IDYES)
-    return;
-  const int kind = m_env.GetDatabaseKind();
-  // The running session's own file is in use: it is never removed under it.
-  bool dropped = !IsOpenInApp(file);
-  if (dropped) {
-    CSmWaitWnd wait;
-    CSmDatabase dropper(kind);
-    dropped = dropper.DropDatabase(kind == 0 ? CSmConnInfo(0) : DataSourceLogin(folder), file);
-  }
-  if (!dropped) {
-    SmMessageBox("删除数据文件失败，可能是别人正在使用该数据文件！", SM_MB_OK | SM_MB_ICONERROR);
-    return;
-  }
-  SmMessageBox("下列数据文件已被删除！\n\t" + file, SM_MB_OK | SM_MB_ICONINFORMATION);
-  m_loadedFile.clear();
-  m_operatorCombo->clear();
-  RefillTree();
+  CSmAppDlg::keyPressEvent(event);
 }
 
 bool CSmOpenDataFileDlg::ValidateAndSave() {
@@ -651,13 +619,22 @@ bool CSmOpenDataFileDlg::ValidateAndSave() {
     m_tree->setFocus();
     return false;
   }
-  const std::string text = m_operatorCombo->currentText().toStdString();
-  if (m_operatorCombo->currentIndex() < 0 || text.empty()) {
+  if (m_operatorCombo->count() == 0) {
+    // The file gave no operators when it was selected: say why it does not open.
+    CSmEnvironment copy(m_env);
+    const bool opened = copy.OpenFile(folder, file, CSmBookStore::kAdministrator, true);
+    copy.Close();
+    if (!opened) {
+      m_tree->setFocus();
+      return false;
+    }
+  }
+  const std::string opno = ChosenOperator();
+  if (opno.empty()) {
     SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
     m_operatorCombo->setFocus();
     return false;
   }
-  const std::string opno = text.substr(0, text.find(' '));
   if (!m_env.OpenFile(folder, file, opno, true)) {
     m_tree->setFocus();
     return false;

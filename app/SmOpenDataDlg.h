@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SmBookStore.h"
 #include "app/SmEnvironment.h"
 #include "app/SmOperator.h"
 #include "ui/SmDlg.h"
@@ -82,24 +83,30 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
   void OnNewFile();
   void OnRootFolder();
   void RefillTree();
-  // Server kind: a new data source of the driver named "MQIS", "MQIS1" ...
+  // Server kind: a new data source of the driver named "MQIS", "MQIS1" ..., leading to the
+  // server and with the login the user gives.
   void OnNewDataSource();
-  // The installer's configuration of the selected data source.
+  // The server and login of the selected data source.
   void OnConfigureDataSource();
   // The user and password the selected data source is reached with.
   void OnSetDataSourceUser();
   // Deletes the selected data source or year file.
   void OnDelete();
-  // The saved login of a data source, else the defaults with the data source as server.
-  static CSmConnInfo DataSourceLogin(const std::string& source);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::string ModuleExt() const;
   void NewServerYearFile();
   void DeleteDataSource();
   void DeleteYearFile();
-  // Whether the file is the one the running application has open.
-  bool IsOpenInApp(const std::string& file) const;
+  // The number of the chosen operator (the entry up to its first blank), or empty.
+  std::string ChosenOperator() const;
+  // The server and login of data source `name`, asked until the server answers; false when
+  // the user cancels.
+  bool AskSetup(const std::string& name, SmDataSourceSetup& setup);
+  static void ShowConnectFailure(const std::string& reason);
 
   CSmEnvironment m_env;
   int m_moduleId;

@@ -5,4 +5,5 @@ void CSmConnInfo::SetDefaults(int kind) {
   user = "sa";
   password.clear();
   database = "master";
+  host.clear();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <filesystem>
 
 #include "core/SmGbk.h"
 #include "core/SmOdbcBackend.h"
@@ -65,10 +66,17 @@ std::string CSmDatabase::TranslateSQL(bool server, std::string text) {
 
 bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   Close();
+  m_lastError.clear();
   std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
   if (!backend) return false;
   backend->SetConnInfo(settings);
-  if (!backend->Open(name)) return false;
+  // A data file that is being deleted is not opened; one whose folder takes no lock file is.
+  if (m_kind == 0 && !HoldDataFile(name)) return false;
+  if (!backend->Open(name)) {
+    m_lastError = backend->ConnectError();
+    m_inUse.Unlock();
+    return false;
+  }
   m_backend = std::move(backend);
   m_settings = settings;
   // A row another session keeps locked fails the statement after a while instead of freezing.
@@ -85,10 +93,19 @@ bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   return true;
 }
 
+bool CSmDatabase::HoldDataFile(const std::string& path) {
+  const std::string lock = SmDataFileLockPath(path);
+  if (m_inUse.Lock(lock, false)) return true;
+  std::error_code ec;
+  // Held by another alone, or the lock file could not be made beside the data file.
+  return !std::filesystem::exists(lock, ec);
+}
+
 void CSmDatabase::Close() {
   if (!m_backend) return;
   m_backend->Close();
   m_backend.reset();
+  m_inUse.Unlock();
 }
 
 bool CSmDatabase::IsOpen() const {
@@ -212,6 +229,23 @@ bool CSmDatabase::CommitTrans() {
 
 bool CSmDatabase::Rollback() {
   return TransStep(&CSmDbBackend::Rollback);
+}
+
+bool CSmDatabase::BeginSnapshot() {
+  if (!BeginTrans()) return false;
+  if (m_kind == 0) return true;
+  const char* isolation = OnPostgres()
+                              ? "SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"
+                              : "SET TRANSACTION ISOLATION LEVEL SNAPSHOT";
+  if (ExecuteSQL(isolation)) return true;
+  Rollback();
+  return false;
+}
+
+bool CSmDatabase::CopyDataFileFrom(const std::string& path) {
+  m_lastError.clear();
+  if (!IsOpen() || m_kind != 0) return false;
+  return m_backend->CopyFileIn(path, &m_lastError);
 }
 
 long CSmDatabase::QueryInt(const std::string& jet, const std::string& server) {

@@ -10,6 +10,7 @@
 
 #include "core/SmConnInfo.h"
 #include "core/SmDbBackend.h"
+#include "core/SmFileLock.h"
 
 // Why the last statement or transaction step failed, as far as the program acts on it.
 enum class SmDbFailure {
@@ -57,6 +58,12 @@ class CSmDatabase {
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
+  // A transaction that reads one consistent snapshot of every table (ended with Rollback): on
+  // the data file a write lock other stations wait for, on the server a read-only repeatable
+  // read transaction.
+  bool BeginSnapshot();
+  // The data file only: its whole content replaced by that of the file at `path`, in place.
+  bool CopyDataFileFrom(const std::string& path);
 
   // One-value queries; an empty server text means the Jet text.
   long QueryInt(const std::string& jet, const std::string& server = {});
@@ -132,7 +139,7 @@ class CSmDatabase {
 
   // The back end of the open connection (null when closed); used by the query object.
   CSmDbBackend* Backend() const { return m_backend.get(); }
-  // The engine's text of the last failed statement (not shown to the user).
+  // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
   SmDbFailure LastFailure() const { return m_lastFailure; }
   // Shows the busy text with the engine's reason; false, for returning.
@@ -144,9 +151,13 @@ class CSmDatabase {
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
+  // Kind 0: takes the data file's lock shared; false while another deletes the file.
+  bool HoldDataFile(const std::string& path);
 
   CSmConnInfo m_settings;
   std::unique_ptr<CSmDbBackend> m_backend;
+  // Kind 0: held shared while the data file is open, so that it is not deleted under it.
+  CSmFileLock m_inUse;
   int m_kind = 0;
   std::string m_lastError;
   std::string m_lastStatement;  // as translated for the engine

@@ -208,7 +208,10 @@ bool CSmDatabase::ListDatabaseUsers(bool report) {
   if (n == 1 && (TrimChars(rows[4][0]) == "1" || TrimChars(rows[2][0]) == TrimChars(rows[3][0])))
     return true;
   std::string text;
-  for (size_t k = 0; k < n; ++k) text += rows[0][k] + "、" + rows[1][k] + "\n";
+  // A program that gives no name is shown by its host alone.
+  for (size_t k = 0; k < n; ++k)
+    text +=
+        TrimChars(rows[1][k]).empty() ? rows[0][k] + "\n" : rows[0][k] + "、" + rows[1][k] + "\n";
   text +=
       "上述机器上的程序正在使用当前数据库文件：\n" + GetFileName(true) + "\n不能以独占方式打开它！";
   if (report) SmMessageBox(text, SM_MB_ICONERROR);
@@ -220,7 +223,11 @@ bool CSmDatabase::CreateDatabase(const CSmConnInfo& settings, const std::string&
   switch (m_kind) {
     case 0: {
       std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(0);
-      if (!backend || !backend->Create(name)) return false;
+      if (!backend || !HoldDataFile(name)) return false;
+      if (!backend->Create(name)) {
+        m_inUse.Unlock();
+        return false;
+      }
       m_backend = std::move(backend);
       m_settings = settings;
       return true;
@@ -249,8 +256,14 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
   switch (m_kind) {
     case 0: {
       std::error_code ec;
-      if (!std::filesystem::is_regular_file(name, ec) || !std::filesystem::remove(name, ec))
-        return false;
+      if (!std::filesystem::is_regular_file(name, ec)) return false;
+      // Every session that has the file open holds its lock: the file is deleted only when
+      // none does, here or on another workstation.
+      CSmFileLock alone;
+      const std::string lock = SmDataFileLockPath(name);
+      if (!alone.Lock(lock, true) && std::filesystem::exists(lock, ec)) return false;
+      if (!std::filesystem::remove(name, ec)) return false;
+      std::filesystem::remove(lock, ec);
       // A journal left behind by a crash would be played into a new file of the same name.
       for (const char* suffix : {"-journal", "-wal", "-shm"})
         std::filesystem::remove(name + suffix, ec);

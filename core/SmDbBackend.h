@@ -84,6 +84,8 @@ class CSmDbBackend {
   // The server product as the driver names it (SQL_DBMS_NAME); empty for the data file.
   virtual std::string DbmsName() const { return {}; }
   virtual bool Open(const std::string& name) = 0;
+  // Why the last Open or Create failed, as the driver says it; empty when it does not say.
+  virtual std::string ConnectError() const { return {}; }
   // Creates a new, empty database and leaves it open; false when it exists already.
   virtual bool Create(const std::string& name) = 0;
   virtual void Close() = 0;
@@ -100,6 +102,13 @@ class CSmDbBackend {
   virtual bool BeginTrans() = 0;
   virtual bool CommitTrans() = 0;
   virtual bool Rollback() = 0;
+  // Replaces the whole content of the open data file with that of another file of the same
+  // engine, in place, so that other connections to it see the new content (the data file kind).
+  virtual bool CopyFileIn(const std::string& path, std::string* error) {
+    (void)path;
+    if (error) *error = "not a data file";
+    return false;
+  }
   // The engine's reason why the last transaction step failed (empty when it gives none).
   virtual std::string TransError() const { return {}; }
 

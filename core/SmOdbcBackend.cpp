@@ -201,6 +201,16 @@ bool IsPgDriver(const std::string& driver) {
   return Lower(driver).find("postgres") != std::string::npos;
 }
 
+// The server of a connection string: "SERVER=host;PORT=port" for PostgreSQL's driver,
+// "SERVER=host,port" for others.
+std::string ServerAttributes(const std::string& driver, const std::string& server) {
+  std::string host, port;
+  SplitServer(server, host, port);
+  if (port.empty()) return "SERVER=" + ConnValue(host);
+  if (IsPgDriver(driver)) return "SERVER=" + ConnValue(host) + ";PORT=" + ConnValue(port);
+  return "SERVER=" + ConnValue(host + "," + port);
+}
+
 std::string& SettingsKey() {
   static std::string key = "Software\\reduvor";
   return key;
@@ -215,16 +225,19 @@ CSmOdbcBackend::~CSmOdbcBackend() {
   Close();
 }
 
+std::string CSmOdbcBackend::Driver() const {
+  return m_kind == 1 ? SmDataSourceDriver(m_settings.server) : SmOdbcDriverName();
+}
+
 std::string CSmOdbcBackend::ConnectionString(const std::string& name) const {
   const CSmConnInfo& s = m_settings;
-  if (m_kind == 1)
-    return "DSN=" + ConnValue(s.server) + ";UID=" + ConnValue(s.user) +
-           ";PWD=" + ConnValue(s.password) + ";DATABASE=" + ConnValue(name);
-  std::string host, port;
-  SplitServer(s.server, host, port);
-  std::string text = "DRIVER={" + SmOdbcDriverName() + "};SERVER=" + ConnValue(host);
-  if (!port.empty()) text += ";PORT=" + ConnValue(port);
-  return text + ";DATABASE=" + ConnValue(name) + ";UID=" + ConnValue(s.user) +
+  if (m_kind == 1) {
+    std::string text = "DSN=" + ConnValue(s.server) + ";UID=" + ConnValue(s.user) +
+                       ";PWD=" + ConnValue(s.password) + ";DATABASE=" + ConnValue(name);
+    return s.host.empty() ? text : text + ";" + ServerAttributes(Driver(), s.host);
+  }
+  return "DRIVER={" + SmOdbcDriverName() + "};" + ServerAttributes(SmOdbcDriverName(), s.server) +
+         ";DATABASE=" + ConnValue(name) + ";UID=" + ConnValue(s.user) +
          ";PWD=" + ConnValue(s.password);
 }
 
@@ -263,6 +276,13 @@ bool CSmOdbcBackend::Connect(const std::string& name) {
 }
 
 bool CSmOdbcBackend::Open(const std::string& name) {
+  // "master" is SQL Server's: on PostgreSQL it is not tried at all (each try would leave a
+  // failed connection in the server's log).
+  if (Lower(name) == "master" && IsPgDriver(Driver())) {
+    if (!Connect(kSmPgMaintenanceDb)) return false;
+    m_name = name;
+    return true;
+  }
   if (Connect(name)) return true;
   // "master" is SQL Server's; PostgreSQL's maintenance database stands in for it.
   if (Lower(name) != "master" || !Connect(kSmPgMaintenanceDb)) return false;
@@ -593,6 +613,14 @@ int ListOdbcDataSources(std::vector<std::string>& names, std::vector<std::string
   }
   SQLFreeHandle(SQL_HANDLE_ENV, env);
   return count;
+}
+
+std::string SmDataSourceDriver(const std::string& name) {
+  std::vector<std::string> names, drivers;
+  ListOdbcDataSources(names, drivers);
+  for (size_t k = 0; k < names.size(); ++k)
+    if (Lower(names[k]) == Lower(name)) return drivers[k];
+  return {};
 }
 
 int ListOdbcDataSourcesOfDriver(std::vector<std::string>& names, const std::string& driver) {

@@ -1,6 +1,7 @@
 #pragma once
 // Kinds 1 and 2: a server database through the ODBC C API. Kind 1 connects through a data
-// source ("DSN=%s;UID=%s;PWD=%s;DATABASE=%s"); kind 2 names the server and an ODBC driver
+// source ("DSN=%s;UID=%s;PWD=%s;DATABASE=%s", and the data source's server when the login
+// names one); kind 2 names the server and an ODBC driver
 // (the workstation setting "OdbcDriver"). Statements arrive in the server form; when the
 // driver says the server is PostgreSQL they are adapted by SmSqlDialectPg.
 #include <map>
@@ -48,10 +49,12 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   // The ODBC connection string for database `name` (the password included).
   std::string ConnectionString(const std::string& name) const;
   // The last connection failure's diagnostics.
-  const std::string& ConnectError() const { return m_connectError; }
+  std::string ConnectError() const override { return m_connectError; }
 
  private:
   bool Connect(const std::string& name);
+  // The ODBC driver the connection goes through (kind 1: the data source's).
+  std::string Driver() const;
   bool IsTable(std::string_view name) override;
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   bool Refused(std::string* error) const;
@@ -82,6 +85,8 @@ void SmSetOdbcSettingsKey(const std::string& programKey);
 // Data sources of the ODBC driver manager: names and driver descriptions; -1 when no
 // environment can be allocated.
 int ListOdbcDataSources(std::vector<std::string>& names, std::vector<std::string>& drivers);
+// The driver of a data source, or empty when there is no such data source.
+std::string SmDataSourceDriver(const std::string& name);
 // The names of the data sources of `driver` (compared without regard to case).
 int ListOdbcDataSourcesOfDriver(std::vector<std::string>& names, const std::string& driver);
 

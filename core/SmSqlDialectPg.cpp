@@ -247,7 +247,7 @@ std::string SmPgIndexExistsSql(const std::string& quotedName) {
 }
 
 std::string SmPgDatabaseUsersSql(const std::string& quotedName) {
-  return "Select COALESCE(Cast(client_addr As text),'local'),COALESCE(application_name,''),"
+  return "Select COALESCE(host(client_addr),'local'),COALESCE(application_name,''),"
          "Cast(min(pid) As text),Cast(max(pid) As text),Cast(Count(*) As text) From "
          "pg_stat_activity Where lower(datname)=lower('" +
          quotedName + "') Group By 1,2";

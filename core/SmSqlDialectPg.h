@@ -32,8 +32,9 @@ std::string SmPgServerTimeSql();
 std::string SmPgDatabaseExistsSql(const std::string& quotedName);
 // One row, one integer column: 1 when the index exists (names compared without case).
 std::string SmPgIndexExistsSql(const std::string& quotedName);
-// Rows of host, program, lowest and highest process id and connection count of the other
-// connections to the database (names compared without case), as texts.
+// Rows of host (its address, or "local" for a local socket), program, lowest and highest
+// process id and connection count of the other connections to the database (names compared
+// without case), as texts.
 std::string SmPgDatabaseUsersSql(const std::string& quotedName);
 // The names of the databases that begin with `quotedPrefix` and are `length` characters long,
 // ordered by name (one text column).

@@ -472,3 +472,25 @@ SmSqlType CSmSqliteBackend::ColumnType(std::string_view table, std::string_view 
   auto it = types.find(Lower(column));
   return it == types.end() ? SmSqlType::Unknown : it->second;
 }
+
+bool CSmSqliteBackend::CopyFileIn(const std::string& path, std::string* error) {
+  if (!m_db) return false;
+  sqlite3* source = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (error) *error = source ? sqlite3_errmsg(source) : "cannot open " + path;
+    sqlite3_close(source);
+    return false;
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(m_db, "main", source, "main");
+  bool ok = backup != nullptr;
+  if (backup) {
+    ok = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+    ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
+  }
+  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  sqlite3_close(source);
+  // Statements prepared on the old content are of no use any more.
+  m_statements->Clear();
+  m_schemaChecked = false;
+  return ok;
+}

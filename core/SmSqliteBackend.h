@@ -70,6 +70,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool BeginTrans() override;
   bool CommitTrans() override;
   bool Rollback() override;
+  bool CopyFileIn(const std::string& path, std::string* error) override;
   std::string TransError() const override { return m_transError; }
 
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;

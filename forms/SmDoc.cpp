@@ -5,6 +5,7 @@
 
 #include "app/SmApp.h"
 #include "app/SmAppCommands.h"
+#include "app/SmMainFrm.h"
 #include "app/SmWorkstation.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
@@ -95,7 +96,20 @@ void CSmDoc::OnCloseDocument() {
   WriteDocOpenMode(nFlag, m_kind.nNumber, m_openModes);
   CSmApp* app = SmGetApp();
   CSmDocument::OnCloseDocument();  // may destroy this document
-  if (app && !IsSmDocumentOpen()) app->ShowTemplateBox(true);
+  if (!app || SmDocumentWindowsOpen()) return;
+  if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->RestoreOwnBars();
+  app->ShowTemplateBox(true);
+}
+
+bool SmDocumentWindowsOpen() {
+  CSmApp* app = SmGetApp();
+  if (!app) return false;
+  for (const auto& docTemplate : app->m_docManager.Templates()) {
+    for (const auto& doc : docTemplate->Documents()) {
+      if (!doc->Views().empty()) return true;
+    }
+  }
+  return false;
 }
 
 bool CSmDoc::SaveModified() {

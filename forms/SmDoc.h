@@ -169,5 +169,8 @@ class CSmDoc : public CSmDocument {
   void LayOutNotes();
 };
 
+// Whether some document has a window (a view in a frame).
+bool SmDocumentWindowsOpen();
+
 // The longest formula the column references of a definition may build.
 constexpr size_t kSmMaxColumnFormula = 4000;

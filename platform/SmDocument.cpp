@@ -127,6 +127,11 @@ CSmDocument* CSmChildFrame::GetActiveDocument() const {
   return view ? view->GetDocument() : nullptr;
 }
 
+void CSmChildFrame::ActivateFrame() {
+  show();
+  if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
+}
+
 void CSmChildFrame::AppendRoute(std::vector<CSmCmdTarget*>& route) {
   if (CSmView* view = GetActiveView()) view->AppendRoute(route);
   route.push_back(this);
@@ -156,16 +161,16 @@ void CSmChildFrame::closeEvent(QCloseEvent* event) {
   }
 }
 
-// ---------------------------------------------------------------- CSmDocTemplate
+// ---------------------------------------------------------------- CSmMultiDocTemplate
 
-CSmDocTemplate::CSmDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
-                               FrameFactory frame)
+CSmMultiDocTemplate::CSmMultiDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
+                                         FrameFactory frame)
     : m_resourceId(resourceId),
       m_documentFactory(std::move(document)),
       m_viewFactory(std::move(view)),
       m_frameFactory(std::move(frame)) {}
 
-CSmDocTemplate::~CSmDocTemplate() {
+CSmMultiDocTemplate::~CSmMultiDocTemplate() {
   // Views must not reach back into documents that are going away.
   for (auto& doc : m_documents) {
     doc->m_template = nullptr;
@@ -173,11 +178,11 @@ CSmDocTemplate::~CSmDocTemplate() {
   }
 }
 
-std::unique_ptr<CSmDocument> CSmDocTemplate::CreateNewDocument() {
+std::unique_ptr<CSmDocument> CSmMultiDocTemplate::CreateNewDocument() {
   return m_documentFactory ? m_documentFactory() : nullptr;
 }
 
-CSmDocument* CSmDocTemplate::OpenDocumentFile(const std::string& path, bool visible) {
+CSmDocument* CSmMultiDocTemplate::OpenDocumentFile(const std::string& path, bool visible) {
   std::unique_ptr<CSmDocument> owned = CreateNewDocument();
   if (!owned) return nullptr;
   owned->m_template = this;
@@ -194,36 +199,43 @@ CSmDocument* CSmDocTemplate::OpenDocumentFile(const std::string& path, bool visi
   return doc;
 }
 
-CSmChildFrame* CSmDocTemplate::CreateNewFrame(CSmDocument* doc) {
-  CSmChildFrame* frame = m_frameFactory ? m_frameFactory() : new CSmChildFrame;
+CSmChildFrame* CSmMultiDocTemplate::CreateNewFrame(CSmDocument* doc) {
+  return AttachFrame(MakeFrame(), doc);
+}
+
+CSmChildFrame* CSmMultiDocTemplate::MakeFrame() const {
+  return m_frameFactory ? m_frameFactory() : new CSmChildFrame;
+}
+
+CSmChildFrame* CSmMultiDocTemplate::AttachFrame(CSmChildFrame* frame, CSmDocument* doc) {
   if (!frame) return nullptr;
+  std::unique_ptr<CSmChildFrame> owned(frame);
+  if (!frame->Create()) return nullptr;
   QWidget* content = m_viewFactory ? m_viewFactory(doc, frame) : nullptr;
-  if (!content) {
-    delete frame;
-    return nullptr;
-  }
-  frame->setWidget(content);
+  if (!content) return nullptr;
+  frame->SetContent(content);
   for (CSmView* view : frame->findChildren<CSmView*>()) doc->AddView(view);
   frame->setWindowTitle(QString::fromStdString(doc->GetTitle()));
+  frame = owned.release();  // the MDI area (or the caller without a main frame) owns it
   if (CSmFrameWnd* main = CSmFrameWnd::Main()) main->AddChild(frame);
   return frame;
 }
 
-void CSmDocTemplate::InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible) {
+void CSmMultiDocTemplate::InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible) {
   for (CSmView* view : frame->findChildren<CSmView*>()) {
     if (view->GetDocument() == doc) view->OnInitialUpdate();
   }
-  if (visible) frame->show();
+  if (visible) frame->ActivateFrame();
 }
 
-CSmDocument* CSmDocTemplate::AddDocument(std::unique_ptr<CSmDocument> doc) {
+CSmDocument* CSmMultiDocTemplate::AddDocument(std::unique_ptr<CSmDocument> doc) {
   if (!doc) return nullptr;
   doc->m_template = this;
   m_documents.push_back(std::move(doc));
   return m_documents.back().get();
 }
 
-void CSmDocTemplate::RemoveDocument(CSmDocument* doc) {
+void CSmMultiDocTemplate::RemoveDocument(CSmDocument* doc) {
   auto found = std::find_if(m_documents.begin(), m_documents.end(),
                             [doc](const auto& owned) { return owned.get() == doc; });
   if (found == m_documents.end()) return;
@@ -231,22 +243,22 @@ void CSmDocTemplate::RemoveDocument(CSmDocument* doc) {
   m_documents.erase(found);
 }
 
-bool CSmDocTemplate::SaveAllModified() {
+bool CSmMultiDocTemplate::SaveAllModified() {
   return std::all_of(m_documents.begin(), m_documents.end(),
                      [](const auto& doc) { return doc->SaveModified(); });
 }
 
-void CSmDocTemplate::CloseAllDocuments() {
+void CSmMultiDocTemplate::CloseAllDocuments() {
   while (!m_documents.empty()) m_documents.front()->OnCloseDocument();
 }
 
 // ---------------------------------------------------------------- CSmDocManager
 
-void CSmDocManager::AddDocTemplate(std::unique_ptr<CSmDocTemplate> docTemplate) {
+void CSmDocManager::AddDocTemplate(std::unique_ptr<CSmMultiDocTemplate> docTemplate) {
   if (docTemplate) m_templates.push_back(std::move(docTemplate));
 }
 
-CSmDocTemplate* CSmDocManager::FindTemplate(int resourceId) const {
+CSmMultiDocTemplate* CSmDocManager::FindTemplate(int resourceId) const {
   for (const auto& t : m_templates) {
     if (t->GetResourceId() == resourceId) return t.get();
   }

@@ -15,7 +15,8 @@
 #include "platform/SmCommand.h"
 
 class QMdiArea;
-class CSmDocTemplate;
+class QMenuBar;
+class CSmMultiDocTemplate;
 class CSmChildFrame;
 class CSmView;
 
@@ -44,7 +45,7 @@ class CSmDocument : public CSmCmdTarget {
   bool IsModified() const { return m_modified; }
   void SetModifiedFlag(bool modified = true) { m_modified = modified; }
 
-  CSmDocTemplate* GetDocTemplate() const { return m_template; }
+  CSmMultiDocTemplate* GetDocTemplate() const { return m_template; }
   const std::vector<CSmView*>& Views() const { return m_views; }
   void AddView(CSmView* view);
   void RemoveView(CSmView* view);
@@ -52,8 +53,8 @@ class CSmDocument : public CSmCmdTarget {
   void UpdateAllViews(CSmView* sender, long hint = 0);
 
  private:
-  friend class CSmDocTemplate;
-  CSmDocTemplate* m_template = nullptr;
+  friend class CSmMultiDocTemplate;
+  CSmMultiDocTemplate* m_template = nullptr;
   std::vector<CSmView*> m_views;
   std::string m_title;
   std::string m_pathName;
@@ -93,6 +94,15 @@ class CSmChildFrame : public QMdiSubWindow, public CSmCmdTarget {
   void SetActiveView(CSmView* view) { m_activeView = view; }
   CSmDocument* GetActiveDocument() const;
 
+  // Creates what the frame has besides its content; false fails the frame.
+  virtual bool Create() { return true; }
+  // Puts the view (or the widget holding the views) into the frame.
+  virtual void SetContent(QWidget* content) { setWidget(content); }
+  // Shows the frame and makes it the active one.
+  virtual void ActivateFrame();
+  // Sets the main frame's menu bar for this frame while it is active.
+  virtual void OnUpdateFrameMenu(QMenuBar* /*bar*/) {}
+
   void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
 
  protected:
@@ -103,18 +113,18 @@ class CSmChildFrame : public QMdiSubWindow, public CSmCmdTarget {
 };
 
 // Makes documents of one kind with their frames and views, and owns the open ones.
-class CSmDocTemplate {
+class CSmMultiDocTemplate {
  public:
   using DocumentFactory = std::function<std::unique_ptr<CSmDocument>()>;
   // Makes the frame's content: one view, or a widget holding several views.
   using ViewFactory = std::function<QWidget*(CSmDocument*, CSmChildFrame*)>;
   using FrameFactory = std::function<CSmChildFrame*()>;
 
-  CSmDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
-                 FrameFactory frame = {});
-  virtual ~CSmDocTemplate();
-  CSmDocTemplate(const CSmDocTemplate&) = delete;
-  CSmDocTemplate& operator=(const CSmDocTemplate&) = delete;
+  CSmMultiDocTemplate(int resourceId, DocumentFactory document, ViewFactory view,
+                      FrameFactory frame = {});
+  virtual ~CSmMultiDocTemplate();
+  CSmMultiDocTemplate(const CSmMultiDocTemplate&) = delete;
+  CSmMultiDocTemplate& operator=(const CSmMultiDocTemplate&) = delete;
 
   int GetResourceId() const { return m_resourceId; }
 
@@ -124,6 +134,11 @@ class CSmDocTemplate {
   virtual std::unique_ptr<CSmDocument> CreateNewDocument();
   // Makes the child frame with its view(s) in the main frame's MDI area.
   virtual CSmChildFrame* CreateNewFrame(CSmDocument* doc);
+  // A frame of the template's frame class, not yet created.
+  CSmChildFrame* MakeFrame() const;
+  // Creates the frame, gives it the document's views and puts it into the main frame; null
+  // (and the frame destroyed) when the frame or its views cannot be made.
+  CSmChildFrame* AttachFrame(CSmChildFrame* frame, CSmDocument* doc);
   virtual void InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* doc, bool visible = true);
 
   const std::vector<std::unique_ptr<CSmDocument>>& Documents() const { return m_documents; }
@@ -146,15 +161,15 @@ class CSmDocTemplate {
 // The templates of the program, in the order they were added.
 class CSmDocManager {
  public:
-  void AddDocTemplate(std::unique_ptr<CSmDocTemplate> docTemplate);
-  const std::vector<std::unique_ptr<CSmDocTemplate>>& Templates() const { return m_templates; }
-  CSmDocTemplate* FindTemplate(int resourceId) const;
+  void AddDocTemplate(std::unique_ptr<CSmMultiDocTemplate> docTemplate);
+  const std::vector<std::unique_ptr<CSmMultiDocTemplate>>& Templates() const { return m_templates; }
+  CSmMultiDocTemplate* FindTemplate(int resourceId) const;
   bool SaveAllModified();
   void CloseAllDocuments();
   int DocumentCount() const;
 
  private:
-  std::vector<std::unique_ptr<CSmDocTemplate>> m_templates;
+  std::vector<std::unique_ptr<CSmMultiDocTemplate>> m_templates;
 };
 
 // A main window with an MDI area; the one made main starts every command route.

@@ -63,6 +63,39 @@ std::vector<Popup> MenuResource(int id) {
             {0, ""},
             {SM_ID_APP_ABOUT, "关于本软件(&A)..."}}},
       };
+    case SM_IDR_FORM_MENU:
+      return {
+          {"文件(&F)",
+           {{SM_ID_LOGIN, "操作环境注册 ...\tAlt+1"},
+            {0, ""},
+            {SM_ID_FILE_CLOSE, "关闭(&C)"},
+            {SM_ID_FILE_SAVE, "保存(&S)"},
+            {SM_ID_FILE_SAVE_AS, "另存为(&A)..."},
+            {0, ""},
+            {SM_ID_FILE_PAGE_SETUP, "页面设置(&U)..."},
+            {SM_ID_FILE_PRINT_SETUP, "打印设置(&R)..."},
+            {SM_ID_FILE_PRINT, "打印(&P)..."},
+            {SM_ID_FILE_PRINT_PREVIEW, "打印预览(&V)"},
+            {0, ""},
+            {SM_ID_APP_EXIT, "退出(&X)"}}},
+          {"编辑(&E)",
+           {{SM_ID_EDIT_UNDO, "撤消(&U)"},
+            {0, ""},
+            {SM_ID_EDIT_CUT, "剪切(&T)"},
+            {SM_ID_EDIT_COPY, "复制(&C)"},
+            {SM_ID_EDIT_PASTE, "粘贴(&P)"},
+            {SM_ID_EDIT_CLEAR, "清除(&L)"},
+            {0, ""},
+            {SM_ID_EDIT_SELECT_ALL, "全选(&A)"},
+            {SM_ID_EDIT_FIND, "查找(&F)..."},
+            {SM_ID_EDIT_REPLACE, "替换(&R)..."}}},
+          {"窗口(&W)",
+           {{SM_ID_WINDOW_CASCADE, "层叠(&C)"},
+            {SM_ID_WINDOW_TILE_HORZ, "横向平铺(&H)"},
+            {SM_ID_WINDOW_TILE_VERT, "纵向平铺(&V)"}}},
+      };
+    case SM_IDR_EMPTY_MENU:
+      return {{"空菜单", {}}};
     case SM_IDR_FRAME_CONTEXT:
       return {{"",
                {{SM_ID_CALCULATOR, "计算器(D)...\tF12"},
@@ -149,8 +182,34 @@ std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
 }
 
 std::vector<int> SmToolBarCommands(int id) {
-  if (id != SM_IDR_MAINFRAME) return {};
-  return {SM_ID_FILE_NEW, SM_ID_FILE_OPEN, 0, SM_ID_LOGIN, 0, SM_ID_CALCULATOR, 0, SM_ID_APP_ABOUT};
+  switch (id) {
+    case SM_IDR_MAINFRAME:
+      return {SM_ID_FILE_NEW, SM_ID_FILE_OPEN, 0, SM_ID_LOGIN, 0, SM_ID_CALCULATOR, 0,
+              SM_ID_APP_ABOUT};
+    case SM_IDR_FORM_MENU:
+    case SM_IDR_EMPTY_MENU:
+      return {SM_ID_FILE_SAVE,  0, SM_ID_EDIT_CUT,   SM_ID_EDIT_COPY,
+              SM_ID_EDIT_PASTE, 0, SM_ID_FILE_PRINT, SM_ID_FILE_PRINT_PREVIEW};
+    default:
+      return {};
+  }
+}
+
+std::vector<SmAccelerator> SmLoadAccelerators(int id) {
+  if (id != SM_IDR_FORM_MENU && id != SM_IDR_EMPTY_MENU) return {};
+  return {{Qt::CTRL | Qt::Key_S, SM_ID_FILE_SAVE},
+          {Qt::CTRL | Qt::Key_P, SM_ID_FILE_PRINT},
+          {Qt::CTRL | Qt::Key_X, SM_ID_EDIT_CUT},
+          {Qt::SHIFT | Qt::Key_Delete, SM_ID_EDIT_CUT},
+          {Qt::CTRL | Qt::Key_C, SM_ID_EDIT_COPY},
+          {Qt::CTRL | Qt::Key_Insert, SM_ID_EDIT_COPY},
+          {Qt::CTRL | Qt::Key_V, SM_ID_EDIT_PASTE},
+          {Qt::SHIFT | Qt::Key_Insert, SM_ID_EDIT_PASTE},
+          {Qt::CTRL | Qt::Key_Z, SM_ID_EDIT_UNDO},
+          {QKeyCombination(Qt::Key_Delete), SM_ID_EDIT_CLEAR},
+          {Qt::CTRL | Qt::Key_A, SM_ID_EDIT_SELECT_ALL},
+          {Qt::CTRL | Qt::Key_F, SM_ID_EDIT_FIND},
+          {Qt::CTRL | Qt::Key_H, SM_ID_EDIT_REPLACE}};
 }
 
 QIcon SmLoadIcon(int id) {
@@ -179,6 +238,18 @@ QIcon SmLoadIcon(int id) {
       return SmThemeIcon("help-contents", {});
     case SM_ID_HOME_PAGE:
       return SmThemeIcon("go-home", {});
+    case SM_ID_FILE_SAVE:
+      return SmThemeIcon("document-save", Glyph(QColor(25, 25, 112), "S"));
+    case SM_ID_EDIT_CUT:
+      return SmThemeIcon("edit-cut", Glyph(QColor(205, 92, 92), "X"));
+    case SM_ID_EDIT_COPY:
+      return SmThemeIcon("edit-copy", Glyph(QColor(72, 118, 255), "C"));
+    case SM_ID_EDIT_PASTE:
+      return SmThemeIcon("edit-paste", Glyph(QColor(160, 82, 45), "V"));
+    case SM_ID_FILE_PRINT:
+      return SmThemeIcon("document-print", Glyph(QColor(85, 107, 47), "P"));
+    case SM_ID_FILE_PRINT_PREVIEW:
+      return SmThemeIcon("document-print-preview", Glyph(QColor(85, 107, 47), "Q"));
     case SM_IDR_CANE_SETTINGS:
       return Glyph(QColor(34, 139, 34), "蔗");
     case SM_IDR_REPORT_MODULE:

@@ -2,6 +2,7 @@
 // Menus, toolbar and pictures of the program, kept as code: a menu resource is a list of
 // popups whose items are the commands' shared actions (platform/SmCommand.h).
 #include <QIcon>
+#include <QKeyCombination>
 #include <vector>
 
 class QMenu;
@@ -12,6 +13,8 @@ enum : int {
   SM_IDR_MAINFRAME = 128,      // main menu (File, System, View, Help) and toolbar
   SM_IDR_FRAME_CONTEXT = 303,  // right-click menu of the main frame's client area
   SM_IDR_REPORT_MODULE = 304,  // icon of the report module's tab
+  SM_IDR_FORM_MENU = 307,      // File, Edit and Window menus of document windows; their keys
+  SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
   SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
 };
@@ -33,6 +36,13 @@ enum : int {
 std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent);
 // The commands of a toolbar resource in order, 0 for a separator.
 std::vector<int> SmToolBarCommands(int id);
+// One key of an accelerator table and the command it gives.
+struct SmAccelerator {
+  QKeyCombination key;
+  int id;
+};
+// The accelerator table of a resource; empty for an unknown id.
+std::vector<SmAccelerator> SmLoadAccelerators(int id);
 // The picture of a toolbar button, menu item or module's tab: the desktop theme's icon where
 // the theme has it, else a drawn one (16 x 16); empty for a menu item without a picture.
 QIcon SmLoadIcon(int id);

@@ -192,45 +192,46 @@ int CSmListCtrl::GetClipboardRows(std::vector<std::string>& rows) const {
   return GetSelectedTexts(rows);
 }
 
-QString CSmListCtrl::MimeType() const {
-  return QStringLiteral("application/x-sm-list-%1").arg(m_clipboardFormat);
+namespace {
+
+QString ClipboardMimeType(unsigned format) {
+  return QStringLiteral("application/x-sm-list-%1").arg(format);
 }
 
-bool CSmListCtrl::ClipboardHasFormat() const {
+}  // namespace
+
+bool SmClipboardHasRows(unsigned format) {
   const QMimeData* data = QApplication::clipboard()->mimeData();
-  return data && data->hasFormat(MimeType());
+  return data && data->hasFormat(ClipboardMimeType(format));
 }
 
-bool CSmListCtrl::CopyToClipboard(bool cut) {
+void SmCopyRowsToClipboard(unsigned format, const SmListSource& own, bool cut,
+                           const std::vector<std::string>& rows) {
   int kind = 0;
   std::string source;
-  const SmListSource own = Source();
   if (own.open) {
     kind = own.kind;
     // The password stays out of the clipboard; a paste takes it from the saved data source.
     source = kind == 0 ? own.file : SmSourceConnectText(own);
   }
   std::string text = std::to_string(kind) + (cut ? kCutWord : kCopyWord) + source + "\n";
-  std::vector<std::string> rows;
-  GetClipboardRows(rows);
   for (const std::string& row : rows) text += row + "\n";
   auto data = std::make_unique<QMimeData>();
-  data->setData(MimeType(), QByteArray::fromStdString(text));
+  data->setData(ClipboardMimeType(format), QByteArray::fromStdString(text));
   QApplication::clipboard()->setMimeData(data.release());
-  return true;
 }
 
-SmListSource CSmListCtrl::Source() const {
-  if (!m_db) return m_source;
+SmListSource SmSourceOf(CSmDatabase* db) {
   SmListSource source;
-  source.open = m_db->IsOpen();
-  source.kind = m_db->GetKind();
+  if (!db) return source;
+  source.open = db->IsOpen();
+  source.kind = db->GetKind();
   if (!source.open) return source;
   if (source.kind == 0) {
-    source.file = m_db->GetFileName(false);
+    source.file = db->GetFileName(false);
     return source;
   }
-  const CSmConnInfo info = m_db->GetConnInfo();
+  const CSmConnInfo info = db->GetConnInfo();
   source.server = info.server;
   source.user = info.user;
   source.password = info.password;
@@ -238,35 +239,28 @@ SmListSource CSmListCtrl::Source() const {
   return source;
 }
 
-int CSmListCtrl::ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
-                               CSmDatabase& source) {
-  SmListSource from;
-  const int count = ParseClipboard(rows, cut, sameSource, from);
-  if (count == 0) return 0;
+void SmOpenClipboardSource(const SmListSource& from, CSmDatabase& source) {
   source.SetKind(from.kind);
   const std::string name = from.kind == 0 ? from.file : from.database;
-  if (!name.empty()) {
-    CSmConnInfo settings(from.kind);
-    if (from.kind != 0) {
-      settings.server = from.server;
-      settings.user = from.user;
-      settings.password = from.password;
-      settings.database = from.database;
-    }
-    source.Open(name, settings);
+  if (name.empty()) return;
+  CSmConnInfo settings(from.kind);
+  if (from.kind != 0) {
+    settings.server = from.server;
+    settings.user = from.user;
+    settings.password = from.password;
+    settings.database = from.database;
   }
-  return count;
+  source.Open(name, settings);
 }
 
-int CSmListCtrl::ParseClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
-                                SmListSource& from) {
-  const SmListSource own = Source();
+int SmParseClipboardRows(unsigned format, const SmListSource& own, std::vector<std::string>& rows,
+                         bool& cut, bool& sameSource, SmListSource& from) {
   rows.clear();
   cut = false;
   sameSource = true;
   const QMimeData* data = QApplication::clipboard()->mimeData();
-  if (!data || !data->hasFormat(MimeType())) return 0;
-  const std::string text = data->data(MimeType()).toStdString();
+  if (!data || !data->hasFormat(ClipboardMimeType(format))) return 0;
+  const std::string text = data->data(ClipboardMimeType(format)).toStdString();
   const size_t end = text.find('\n');
   if (end == std::string::npos || GbkSize(text.substr(0, end)) < 2) return 0;
   const std::string header = text.substr(0, end);
@@ -314,6 +308,34 @@ int CSmListCtrl::ParseClipboard(std::vector<std::string>& rows, bool& cut, bool&
     from.database = sourceName;
   from.open = false;
   return static_cast<int>(rows.size());
+}
+
+bool CSmListCtrl::ClipboardHasFormat() const {
+  return SmClipboardHasRows(m_clipboardFormat);
+}
+
+bool CSmListCtrl::CopyToClipboard(bool cut) {
+  std::vector<std::string> rows;
+  GetClipboardRows(rows);
+  SmCopyRowsToClipboard(m_clipboardFormat, Source(), cut, rows);
+  return true;
+}
+
+SmListSource CSmListCtrl::Source() const {
+  return m_db ? SmSourceOf(m_db) : m_source;
+}
+
+int CSmListCtrl::ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
+                               CSmDatabase& source) {
+  SmListSource from;
+  const int count = ParseClipboard(rows, cut, sameSource, from);
+  if (count > 0) SmOpenClipboardSource(from, source);
+  return count;
+}
+
+int CSmListCtrl::ParseClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
+                                SmListSource& from) {
+  return SmParseClipboardRows(m_clipboardFormat, Source(), rows, cut, sameSource, from);
 }
 
 void CSmListCtrl::Paste() {

@@ -25,6 +25,22 @@ std::string SmSourceConnectText(const SmListSource& source);
 // Settings read back out of a connection text of kind 1 or 2.
 SmListSource SmParseSourceConnectText(int kind, const std::string& text);
 
+// The private clipboard text that lists and trees share: a header line with the source's kind,
+// the word "复制" or "剪切" and the source (file, or connection text without the password), then
+// one line per row; `format` is the list's or tree's clipboard format.
+void SmCopyRowsToClipboard(unsigned format, const SmListSource& own, bool cut,
+                           const std::vector<std::string>& rows);
+bool SmClipboardHasRows(unsigned format);
+// Reads the rows back with the cut flag, whether they come from `own`'s data file, and where
+// they come from (the password taken from `own` when server and user are the same). A cut
+// empties the clipboard.
+int SmParseClipboardRows(unsigned format, const SmListSource& own, std::vector<std::string>& rows,
+                         bool& cut, bool& sameSource, SmListSource& from);
+// The source a connection describes (closed when there is none).
+SmListSource SmSourceOf(CSmDatabase* db);
+// Opens `source` on where pasted rows come from, when the clipboard named it.
+void SmOpenClipboardSource(const SmListSource& from, CSmDatabase& source);
+
 class CSmListCtrl : public QTreeWidget {
   Q_OBJECT
  public:
@@ -111,7 +127,6 @@ class CSmListCtrl : public QTreeWidget {
   void TypedSearch(const QString& typed);
   void SelectOnly(int row);
   bool ClipboardHasFormat() const;
-  QString MimeType() const;
 
   CSmDatabase* m_db = nullptr;
   SmListSource m_source;

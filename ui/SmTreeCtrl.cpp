@@ -3,10 +3,13 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 
+#include "core/SmDatabase.h"
 #include "platform/SmCommandIds.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmDlg.h"
+#include "ui/SmListCtrl.h"
 
 namespace {
 
@@ -40,6 +43,10 @@ CSmTreeCtrl::CSmTreeCtrl(CSmDatabase* db, QWidget* parent) : QTreeWidget(parent)
   });
 }
 
+void CSmTreeCtrl::Initialize() {
+  m_clipboardFormat = GetClipboardFormat();
+}
+
 std::unique_ptr<QMenu> CSmTreeCtrl::CreateContextMenu() {
   auto menu = std::make_unique<QMenu>(QStringLiteral("树视右键菜单"));
   for (const MenuItem& item : kTreeMenu) {
@@ -67,7 +74,8 @@ bool CSmTreeCtrl::IsCommandEnabled(int id) {
       if (!currentItem()) return false;
       break;
     case SM_ID_EDIT_PASTE:
-      return false;  // no tree of the program takes pasted rows
+      if (!SmClipboardHasRows(m_clipboardFormat)) return false;
+      break;
     default:
       break;
   }
@@ -92,6 +100,15 @@ bool CSmTreeCtrl::RunCommand(int id) {
     case SM_ID_LIST_DELETE:
       Delete();
       return true;
+    case SM_ID_EDIT_COPY:
+      Copy();
+      return true;
+    case SM_ID_EDIT_CUT:
+      Cut();
+      return true;
+    case SM_ID_EDIT_PASTE:
+      Paste();
+      return true;
     case SM_ID_HELP:
       SmShowHelp();
       return true;
@@ -103,6 +120,50 @@ bool CSmTreeCtrl::RunCommand(int id) {
 void CSmTreeCtrl::ShowCalculator() {
   CSmCalcDlg calc(false, {});
   calc.DoModal();
+}
+
+int CSmTreeCtrl::GetSiblingTexts(std::vector<std::string>& texts,
+                                 const QTreeWidgetItem* item) const {
+  texts.clear();
+  if (!item) item = currentItem();
+  if (!item) return 0;
+  const QTreeWidgetItem* parent = item->parent();
+  const int count = parent ? parent->childCount() : topLevelItemCount();
+  auto* self = const_cast<QTreeWidgetItem*>(item);  // Qt's index look-ups take no const item
+  const int first = parent ? parent->indexOfChild(self) : indexOfTopLevelItem(self);
+  for (int i = first; i < count; ++i) {
+    const QTreeWidgetItem* sibling = parent ? parent->child(i) : topLevelItem(i);
+    texts.insert(texts.begin(), sibling->text(0).toStdString());
+  }
+  return static_cast<int>(texts.size());
+}
+
+int CSmTreeCtrl::GetClipboardRows(std::vector<std::string>& rows) const {
+  return GetSiblingTexts(rows);
+}
+
+bool CSmTreeCtrl::CopyToClipboard(bool cut) {
+  std::vector<std::string> rows;
+  GetClipboardRows(rows);
+  SmCopyRowsToClipboard(m_clipboardFormat, SmSourceOf(m_db), cut, rows);
+  return true;
+}
+
+int CSmTreeCtrl::ReadClipboard(std::vector<std::string>& rows, bool& cut, bool& sameSource,
+                               CSmDatabase& source) {
+  SmListSource from;
+  const int count =
+      SmParseClipboardRows(m_clipboardFormat, SmSourceOf(m_db), rows, cut, sameSource, from);
+  if (count > 0) SmOpenClipboardSource(from, source);
+  return count;
+}
+
+void CSmTreeCtrl::Paste() {
+  std::vector<std::string> rows;
+  bool cut = false;
+  bool same = true;
+  CSmDatabase from(0);
+  if (ReadClipboard(rows, cut, same, from) > 0) InsertPastedRows(rows, cut, same, from);
 }
 
 bool CSmTreeCtrl::GetCaretText(std::string& text) const {
@@ -124,40 +185,68 @@ void CSmTreeCtrl::SetDescendantsCheck(QTreeWidgetItem* item, bool checked) {
   }
 }
 
-void CSmTreeCtrl::keyPressEvent(QKeyEvent* event) {
+int CSmTreeCtrl::CommandOfKey(const QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const bool shift = event->modifiers() & Qt::ShiftModifier;
-  int id = 0;
   switch (event->key()) {
     case Qt::Key_Delete:
-      id = shift ? static_cast<int>(SM_ID_EDIT_CUT) : static_cast<int>(SM_ID_LIST_DELETE);
-      break;
+      return shift ? static_cast<int>(SM_ID_EDIT_CUT) : static_cast<int>(SM_ID_LIST_DELETE);
+    case Qt::Key_Home:
+      return ctrl    ? static_cast<int>(SM_ID_EDIT_COPY)
+             : shift ? static_cast<int>(SM_ID_EDIT_PASTE)
+                     : 0;
     case Qt::Key_M:
-      if (ctrl) id = SM_ID_LIST_MODIFY;
-      break;
+      return ctrl ? SM_ID_LIST_MODIFY : 0;
     case Qt::Key_N:
-      if (ctrl) id = SM_ID_LIST_ADD;
-      break;
+      return ctrl ? SM_ID_LIST_ADD : 0;
     case Qt::Key_O:
-      if (ctrl) id = SM_ID_LIST_OPEN;
-      break;
+      return ctrl ? SM_ID_LIST_OPEN : 0;
     case Qt::Key_C:
-      if (ctrl) id = SM_ID_EDIT_COPY;
-      break;
+      return ctrl ? SM_ID_EDIT_COPY : 0;
+    case Qt::Key_V:
+      return ctrl ? SM_ID_EDIT_PASTE : 0;
     case Qt::Key_X:
-      if (ctrl) id = SM_ID_EDIT_CUT;
-      break;
+      return ctrl ? SM_ID_EDIT_CUT : 0;
     case Qt::Key_F12:
-      id = SM_ID_CALCULATOR;
-      break;
+      return SM_ID_CALCULATOR;
     case Qt::Key_F1:
-      RunCommand(SM_ID_HELP);
-      return;  // answered here, not again by the dialog around the tree
+      return SM_ID_HELP;  // answered here, not again by the dialog around the tree
     default:
-      break;
+      return 0;
   }
-  if (id != 0) RunCommand(id);
+}
+
+bool CSmTreeCtrl::OpenOrToggleSelected() {
+  QTreeWidgetItem* item = currentItem();
+  if (!item) return false;
+  if (item->childCount() > 0) {
+    item->setExpanded(!item->isExpanded());
+    return true;
+  }
+  RunCommand(SM_ID_LIST_OPEN);
+  return true;
+}
+
+void CSmTreeCtrl::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && !(event->modifiers() & ~Qt::KeypadModifier) && OpenOrToggleSelected()) {
+    event->accept();  // the dialog around the tree does not see this Enter
+    return;
+  }
+  // A key that ran a command is done: the view's own handling would move the selection
+  // (Ctrl+Home) or put the item's text on the clipboard over the rows (Ctrl+C).
+  if (const int id = CommandOfKey(event); id && RunCommand(id)) {
+    event->accept();
+    return;
+  }
   QTreeWidget::keyPressEvent(event);
+}
+
+void CSmTreeCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  const QTreeWidgetItem* item = currentItem();
+  if (item && item->childCount() == 0 && itemAt(event->position().toPoint()) == item)
+    RunCommand(SM_ID_LIST_OPEN);
 }
 
 void CSmTreeCtrl::contextMenuEvent(QContextMenuEvent* event) {

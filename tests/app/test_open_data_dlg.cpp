@@ -6,10 +6,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QSettings>
+#include <QTextStream>
 #include <algorithm>
 #include <memory>
 
+#include "app/SmBookStore.h"
+#include "app/SmDbLoginDlg.h"
 #include "app/SmOpenDataDlg.h"
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
@@ -71,6 +75,28 @@ void DropServerDatabase(const std::string& name) {
   master.ExecuteSQL("Drop Database If Exists " + name + " With (FORCE)", {}, 128, false);
 }
 
+// Answers the data-source setup (793 with server fields) once with the server and login.
+void AnswerSetup(QObject* owner, const std::string& host, const std::string& port,
+                 const CSmConnInfo& login, std::string* title = nullptr) {
+  OnModalOf(owner, 793, [=](QWidget* setup) {
+    if (title) *title = setup->windowTitle().toStdString();
+    Find<QLineEdit>(setup, 1085)->setText(QString::fromStdString(host));
+    Find<QLineEdit>(setup, 1086)->setText(QString::fromStdString(port));
+    Find<QLineEdit>(setup, 1087)->setText(QString::fromStdString(login.user));
+    Find<QLineEdit>(setup, 1088)->setText(QString::fromStdString(login.password));
+    Click(setup, 1);
+  });
+}
+
+// Lines of the test server's log that hold the text.
+int ServerLogLines(const QString& text) {
+  QFile log(QString::fromStdString(SmPgEnv("SM_PG_LOG")));
+  if (!log.open(QIODevice::ReadOnly)) return -1;
+  int count = 0;
+  for (QTextStream in(&log); !in.atEnd();) count += in.readLine().contains(text) ? 1 : 0;
+  return count;
+}
+
 class OpenDataDlgTest : public testing::Test {
  protected:
   void SetUp() override { SmResetMessages(); }
@@ -105,6 +131,7 @@ TEST_F(OpenDataDlgTest, NewDataSourcesAreNamedAfterTheDriversOthers) {
       {{"Weighbridge"}, {}, "MQIS1"},
       {{}, {"MQIS9"}, "MQIS"},  // another driver's sources do not count
   };
+  ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
   LoginApp app("OpenDataNames");
   int n = 0;
   for (const Case& c : cases) {
@@ -117,7 +144,10 @@ TEST_F(OpenDataDlgTest, NewDataSourcesAreNamedAfterTheDriversOthers) {
     CBookDirTree* tree = dlg->Tree();
     EXPECT_EQ(SourceNodes(tree), c.ofDriver) << c.made;
     tree->setCurrentItem(tree->topLevelItem(0));
+    std::string title;
+    AnswerSetup(&m_timers, "127.0.0.1", SmPgEnv("SM_PG_PORT"), SmPgLogin(1), &title);
     Click(dlg.get(), kNewButton);
+    EXPECT_EQ(title, "数据源“" + c.made + "”");
 
     std::vector<std::string> expected = c.ofDriver;
     expected.push_back(c.made);
@@ -126,7 +156,8 @@ TEST_F(OpenDataDlgTest, NewDataSourcesAreNamedAfterTheDriversOthers) {
     EXPECT_EQ(SourceNodes(tree), expected) << c.made;  // the tree was refilled
     QSettings written(QString::fromStdString(SmTestHome() + "/" + ini), QSettings::IniFormat);
     written.beginGroup(QString::fromStdString(c.made));
-    EXPECT_EQ(written.value("Servername").toString(), "localhost") << c.made;
+    EXPECT_EQ(written.value("Servername").toString(), "127.0.0.1") << c.made;
+    EXPECT_EQ(written.value("Port").toString().toStdString(), SmPgEnv("SM_PG_PORT")) << c.made;
     EXPECT_EQ(written.value("Database").toString(), "postgres") << c.made;
     EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << c.made;
   }
@@ -153,6 +184,7 @@ TEST_F(OpenDataDlgTest, TreeCommandsOnADataSourceConfigureAndDeleteIt) {
   EXPECT_TRUE(configure);
 
   // Configuring points the data source at the server's maintenance database.
+  AnswerSetup(&m_timers, "127.0.0.1", SmPgEnv("SM_PG_PORT"), SmPgLogin(1));
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_MODIFY));
   QSettings written(QString::fromStdString(SmTestHome() + "/commands.ini"), QSettings::IniFormat);
   EXPECT_EQ(written.value("MQIS3/Database").toString(), "postgres");
@@ -168,6 +200,92 @@ TEST_F(OpenDataDlgTest, TreeCommandsOnADataSourceConfigureAndDeleteIt) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "已成功删除数据库连接！");
   EXPECT_EQ(DataSources(), std::vector<std::string>{"Scale"});
   EXPECT_EQ(SourceNodes(tree), std::vector<std::string>{"Scale"});
+}
+
+TEST_F(OpenDataDlgTest, ADataSourceSetUpWithHostAndPortReachesTheServerAtOnce) {
+  ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
+  LoginApp app("OpenDataSetup");
+  UseDataSources("setup.ini", {"Mill"});  // left pointing at a port where nothing listens
+  auto dlg = Dialog(app, 1);
+  CBookDirTree* tree = dlg->Tree();
+  SelectSource(tree, "Mill");
+  const CSmConnInfo login = SmPgLogin(1);
+
+  // A wrong port: the driver's reason, the setup offered again as typed, and after a cancel
+  // nothing is changed.
+  std::string offeredAgain;
+  OnModalOf(&m_timers, 793, [&](QWidget* setup) {
+    Find<QLineEdit>(setup, 1085)->setText("127.0.0.1");
+    Find<QLineEdit>(setup, 1086)->setText("1");
+    Find<QLineEdit>(setup, 1087)->setText(QString::fromStdString(login.user));
+    Find<QLineEdit>(setup, 1088)->setText(QString::fromStdString(login.password));
+    OnModalOf(&m_timers, 793, [&](QWidget* again) {
+      offeredAgain = Find<QLineEdit>(again, 1086)->text().toStdString();
+      Click(again, 2);
+    });
+    Click(setup, 1);
+  });
+  ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_MODIFY));
+  const std::string refused = CSmMessageService::Instance().LastText();
+  EXPECT_EQ(refused.rfind("无法连接此数据源！\n", 0), 0u) << refused;
+  EXPECT_NE(refused.find("port 1 failed"), std::string::npos) << refused;
+  EXPECT_EQ(offeredAgain, "1");
+  EXPECT_TRUE(CSmBookStore::DataSourceLogin("Mill").host.empty());
+
+  // The right port: saved, and the data source reaches the server in this same run.
+  SmResetMessages();
+  AnswerSetup(&m_timers, "127.0.0.1", SmPgEnv("SM_PG_PORT"), login);
+  ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_MODIFY));
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
+      << CSmMessageService::Instance().LastText();
+  const SmDataSourceSetup saved = CSmBookStore::ReadSetup("Mill");
+  EXPECT_EQ(saved.host, "127.0.0.1");
+  EXPECT_EQ(saved.port, SmPgEnv("SM_PG_PORT"));
+  EXPECT_EQ(saved.user, login.user);
+  CSmDatabase reached(1);
+  EXPECT_TRUE(reached.Open("master", CSmBookStore::DataSourceLogin("Mill"))) << reached.LastError();
+  EXPECT_TRUE(reached.OnPostgres());
+
+  // The setup's own checks.
+  struct Case {
+    const char* host;
+    const char* port;
+    const char* user;
+    const char* message;
+  };
+  const Case bad[] = {
+      {"", "5432", "sa", "服务器不能为空！"},
+      {"db", "65536", "sa", "端口应是1到65535之间的整数！"},
+      {"db", "x1", "sa", "端口应是1到65535之间的整数！"},
+      {"db", "", "", "用户名不能为空！"},
+  };
+  CSmDbLoginDlg setup;
+  setup.SetServer("", "");
+  for (const Case& c : bad) {
+    SmResetMessages();
+    Find<QLineEdit>(&setup, 1085)->setText(c.host);
+    Find<QLineEdit>(&setup, 1086)->setText(c.port);
+    Find<QLineEdit>(&setup, 1087)->setText(c.user);
+    EXPECT_FALSE(setup.ValidateAndSave()) << c.message;
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
+  }
+}
+
+TEST_F(OpenDataDlgTest, ListingAndCreatingTryNoMissingDatabaseOnTheServer) {
+  LoginApp app("OpenDataNoMaster", "tsv");
+  UseTestServer(app);
+  const int before = ServerLogLines("\"master\" does not exist");
+  ASSERT_GE(before, 0) << "the server's log (SM_PG_LOG) cannot be read";
+  DropServerDatabase("tsv00612016");
+  ASSERT_TRUE(SmCreateServerYearFile(app, 1, SmPgLogin(1), "0061", 2016));
+  auto dlg = Dialog(app, 1);  // lists every data source with its account sets
+  EXPECT_TRUE(dlg->Tree()->SelectFile("tsv00612016", kSmTestDsn));
+  for (int kind : {1, 2}) {
+    std::vector<SmServerAccountSet> sets;
+    EXPECT_EQ(SmListServerAccountSets(kind, SmPgLogin(kind), "tsv", sets), 1) << kind;
+  }
+  EXPECT_EQ(ServerLogLines("\"master\" does not exist"), before);
+  DropServerDatabase("tsv00612016");
 }
 
 TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
@@ -187,7 +305,10 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
   EXPECT_EQ(offered, "sa");
-  EXPECT_EQ(CSmMessageService::Instance().LastText(), "无法连接此数据源！");
+  // The driver's reason follows.
+  const std::string refused = CSmMessageService::Instance().LastText();
+  EXPECT_EQ(refused.rfind("无法连接此数据源！\n", 0), 0u) << refused;
+  EXPECT_NE(refused.find("password authentication failed"), std::string::npos) << refused;
   CSmConnInfo saved(1);
   saved.server = kSmTestDsn;
   EXPECT_FALSE(app.m_env.ReadDbLogin(saved));
@@ -337,6 +458,12 @@ TEST_P(DeleteYearFileTest, NeedsTheAdministratorsPasswordAndConfirmation) {
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_DELETE));
   EXPECT_EQ(CSmMessageService::Instance().LastText(),
             "删除数据文件失败，可能是别人正在使用该数据文件！");
+  if (kind == 1) {
+    // The server names the machine by its address.
+    EXPECT_TRUE(Shown("127.0.0.1\n上述机器上的程序正在使用当前数据库文件：\n" + file +
+                      "\n不能以独占方式打开它！"))
+        << CSmMessageService::Instance().Shown().front().text;
+  }
   app.m_env.Close();
   EXPECT_TRUE(exists());
 
@@ -346,6 +473,38 @@ TEST_P(DeleteYearFileTest, NeedsTheAdministratorsPasswordAndConfirmation) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据文件已被删除！\n\t" + file);
   EXPECT_FALSE(exists());
   EXPECT_FALSE(tree->SelectFile(file));  // gone from the tree
+}
+
+// A data file that another workstation has open is not deleted; once it lets go, it is.
+TEST_F(OpenDataDlgTest, AYearFileOpenInAnotherProcessIsNotDeleted) {
+  LoginApp app("OpenDataTwoProcesses");
+  const std::string root = SmTestHome() + "/twoprocesses";
+  const std::string file = SmCreateTestDataFile(2026, root + "/001");
+  ASSERT_FALSE(file.empty());
+  QProcess other;
+  other.start(SM_HOLD_DATA_FILE, {QString::fromStdString(file)});
+  ASSERT_TRUE(other.waitForStarted());
+  ASSERT_TRUE(other.waitForReadyRead(10000));
+  ASSERT_EQ(other.readLine().trimmed().toStdString(), "open");
+
+  auto dlg = Dialog(app, 0, root);
+  ASSERT_TRUE(dlg->Tree()->SelectFile(file));
+  ChooseOperator(dlg.get(), "101");
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  ASSERT_TRUE(dlg->Tree()->RunCommand(SM_ID_LIST_DELETE));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "删除数据文件失败，可能是别人正在使用该数据文件！");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+
+  other.closeWriteChannel();
+  ASSERT_TRUE(other.waitForFinished(10000));
+  EXPECT_EQ(other.exitCode(), 0);
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  ASSERT_TRUE(dlg->Tree()->RunCommand(SM_ID_LIST_DELETE));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据文件已被删除！\n\t" + file);
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(file + ".lock")));
 }
 
 }  // namespace

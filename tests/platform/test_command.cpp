@@ -95,7 +95,7 @@ class CommandTest : public testing::Test {
     frame = std::make_unique<MainFrame>();
     frame->MakeMain();
     CSmCommandManager::Instance().SetAppTarget(&app);
-    docTemplate = std::make_unique<CSmDocTemplate>(
+    docTemplate = std::make_unique<CSmMultiDocTemplate>(
         900, [] { return std::make_unique<TestDoc>(); },
         [](CSmDocument*, CSmChildFrame*) { return new TestView; });
   }
@@ -112,7 +112,7 @@ class CommandTest : public testing::Test {
 
   TestTarget app{"app", {kAppOnly, kFrameOnly}, g_log};
   std::unique_ptr<MainFrame> frame;
-  std::unique_ptr<CSmDocTemplate> docTemplate;
+  std::unique_ptr<CSmMultiDocTemplate> docTemplate;
 };
 
 TEST_F(CommandTest, ActionCarriesItsIdAndMenuText) {
@@ -279,7 +279,7 @@ class RefusingDoc : public CSmDocument {
 TEST(DocTemplate, RefusedOpeningLeavesNoDocumentAndNoFrame) {
   CSmFrameWnd frame;
   frame.MakeMain();
-  CSmDocTemplate refusing(
+  CSmMultiDocTemplate refusing(
       901, [] { return std::make_unique<RefusingDoc>(); },
       [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
   EXPECT_EQ(refusing.OpenDocumentFile("/data/x.tsd"), nullptr);
@@ -287,7 +287,7 @@ TEST(DocTemplate, RefusedOpeningLeavesNoDocumentAndNoFrame) {
   EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
 
   // A document opened without a frame is kept until it is closed.
-  CSmDocTemplate plain(
+  CSmMultiDocTemplate plain(
       902, [] { return std::make_unique<CSmDocument>(); },
       [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
   CSmDocument* doc = plain.OpenDocumentFile("/data/2026.tsd", false);
@@ -303,7 +303,7 @@ TEST(DocTemplate, RefusedOpeningLeavesNoDocumentAndNoFrame) {
 TEST(DocTemplate, SecondFrameOfADocumentClosesWithoutAskingAndKeepsIt) {
   CSmFrameWnd frame;
   frame.MakeMain();
-  CSmDocTemplate docTemplate(
+  CSmMultiDocTemplate docTemplate(
       903, [] { return std::make_unique<CSmDocument>(); },
       [](CSmDocument*, CSmChildFrame*) { return new CSmView; });
   CSmDocument* doc = docTemplate.OpenDocumentFile("");

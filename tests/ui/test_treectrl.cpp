@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -58,6 +60,113 @@ TEST(TreeCtrl, MenuAndKeysNeedASelectionWhereTheyActOnAnItem) {
   std::string text;
   ASSERT_TRUE(tree.GetCaretText(text));
   EXPECT_EQ(text, "child");
+}
+
+// Account sets with their year files; pasted rows become year files of the selected set.
+class BookTree : public CSmTreeCtrl {
+ public:
+  BookTree() {
+    for (const char* set : {"001", "002"}) new QTreeWidgetItem(this, {set});
+    for (const char* year : {"2024.tsd", "2025.tsd", "2026.tsd"})
+      new QTreeWidgetItem(topLevelItem(0), {year});
+    Initialize();
+  }
+  void InsertPastedRows(const std::vector<std::string>& rows, bool cut, bool /*sameSource*/,
+                        CSmDatabase& /*source*/) override {
+    QTreeWidgetItem* set = currentItem()->parent() ? currentItem()->parent() : currentItem();
+    for (const std::string& row : rows) new QTreeWidgetItem(set, {QString::fromStdString(row)});
+    pastedCut = cut;
+  }
+  void Open() override { opened.push_back(currentItem()->text(0).toStdString()); }
+  bool IsCommandAvailable(int id) override { return id != SM_ID_LIST_OPEN || openAllowed; }
+  std::vector<std::string> opened;
+  bool openAllowed = true;
+  bool pastedCut = false;
+};
+
+std::vector<std::string> Children(QTreeWidgetItem* item) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < item->childCount(); ++i)
+    texts.push_back(item->child(i)->text(0).toStdString());
+  return texts;
+}
+
+void DoubleClick(CSmTreeCtrl* tree, QTreeWidgetItem* item) {
+  const QPoint at = tree->visualItemRect(item).center();
+  const QPoint global = tree->viewport()->mapToGlobal(at);
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                            QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
+    QMouseEvent event(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &event);
+  }
+}
+
+TEST(TreeCtrl, CopiedNodesArePastedIntoAnotherBranch) {
+  QApplication::clipboard()->clear();
+  BookTree tree;
+  QTreeWidgetItem* first = tree.topLevelItem(0);
+  QTreeWidgetItem* second = tree.topLevelItem(1);
+  tree.setCurrentItem(second);
+  EXPECT_FALSE(tree.IsCommandEnabled(SM_ID_EDIT_PASTE));  // nothing of the tree's copied yet
+
+  // The selected node and the siblings after it, the last first.
+  tree.setCurrentItem(first->child(1));
+  std::vector<std::string> texts;
+  EXPECT_EQ(tree.GetSiblingTexts(texts), 2);
+  EXPECT_EQ(texts, (std::vector<std::string>{"2026.tsd", "2025.tsd"}));
+  Press(&tree, Qt::Key_C, Qt::ControlModifier);
+  tree.setCurrentItem(second);
+  ASSERT_TRUE(tree.IsCommandEnabled(SM_ID_EDIT_PASTE));
+  Press(&tree, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Children(second), (std::vector<std::string>{"2026.tsd", "2025.tsd"}));
+  EXPECT_FALSE(tree.pastedCut);
+  EXPECT_TRUE(tree.IsCommandEnabled(SM_ID_EDIT_PASTE));  // a copy can be pasted again
+
+  // Cut through the menu's command: pasted once, then the clipboard is empty.
+  tree.setCurrentItem(first->child(2));
+  ASSERT_TRUE(tree.RunCommand(SM_ID_EDIT_CUT));
+  tree.setCurrentItem(second->child(0));
+  ASSERT_TRUE(tree.RunCommand(SM_ID_EDIT_PASTE));
+  EXPECT_TRUE(tree.pastedCut);
+  EXPECT_EQ(Children(second).back(), "2026.tsd");
+  EXPECT_FALSE(tree.IsCommandEnabled(SM_ID_EDIT_PASTE));
+
+  // Another kind of tree does not take these rows.
+  class OtherTree : public BookTree {
+    unsigned GetClipboardFormat() override { return 600; }
+  };
+  tree.setCurrentItem(first->child(0));
+  tree.RunCommand(SM_ID_EDIT_COPY);
+  OtherTree other;
+  other.Initialize();  // the format of its own kind
+  other.setCurrentItem(other.topLevelItem(1));
+  EXPECT_FALSE(other.IsCommandEnabled(SM_ID_EDIT_PASTE));
+}
+
+TEST(TreeCtrl, EnterAndDoubleClickOpenALeafWhenOpeningIsAllowed) {
+  BookTree tree;
+  tree.show();
+  tree.expandAll();
+  QTreeWidgetItem* set = tree.topLevelItem(0);
+  QTreeWidgetItem* leaf = set->child(0);
+  tree.setCurrentItem(leaf);
+  Press(&tree, Qt::Key_Return);
+  DoubleClick(&tree, leaf);
+  EXPECT_EQ(tree.opened, (std::vector<std::string>{"2024.tsd", "2024.tsd"}));
+
+  tree.openAllowed = false;
+  Press(&tree, Qt::Key_Return);
+  DoubleClick(&tree, leaf);
+  EXPECT_EQ(tree.opened.size(), 2u);
+
+  // A branch only opens and closes.
+  tree.openAllowed = true;
+  tree.setCurrentItem(set);
+  Press(&tree, Qt::Key_Return);
+  EXPECT_FALSE(set->isExpanded());
+  EXPECT_EQ(tree.opened.size(), 2u);
 }
 
 TEST(TreeCtrl, ACheckPassesDownToTheWholeSubtree) {

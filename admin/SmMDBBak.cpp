@@ -1,0 +1,385 @@
+#include "admin/SmMDBBak.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "app/SmApp.h"
+#include "core/SmArchive.h"
+#include "core/SmDatabase.h"
+#include "core/SmQuery.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
+
+const std::string CSmMDBBak::kMarker("\x02\x03\x06\x04\x08\x1B\x15\x10\x07", 9);
+
+namespace {
+
+constexpr int kMarkerTestBytes = 15;
+const char* const kSideSuffix = "_restore";
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
+  return text;
+}
+
+int EnvironmentYear() {
+  CSmApp* app = SmGetApp();
+  return app ? app->m_env.GetYear() : 0;
+}
+
+// A number as a literal that reads back to the same double.
+std::string NumberLiteral(double value) {
+  if (!std::isfinite(value)) return "0";
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+void TellDamaged() {
+  SmMessageBox("备份件已损坏或不完整，不能恢复！\n当前数据文件没有任何改动。", SM_MB_ICONERROR);
+}
+
+}  // namespace
+
+CSmMDBBak::CSmMDBBak(CSmDatabase& db) : m_db(db) {
+  m_markerRead = kMarker;
+  m_dataFile = db.GetFileName(true);
+  if (CSmApp* app = SmGetApp()) {
+    m_moduleId = app->GetSmModuleId();
+    m_year = app->m_env.GetYear();
+    m_unitName = app->m_env.GetUnitName();
+    m_operator = app->m_env.GetOperatorName() + "(" + app->m_env.GetOperatorNo() + ")";
+  }
+  m_time = QDateTime::currentDateTime().toString("yyyy年MM月dd日HH时mm分").toStdString();
+  m_currentCode = db.QueryCountString("max(AN) From SysTab");
+  m_archiveCode = m_currentCode;
+}
+
+int CSmMDBBak::GetTableList(std::vector<std::string>& names) {
+  names.clear();
+  m_db.GetUserTables(&names);
+  const int count = static_cast<int>(names.size());
+  for (const char* first : {"SmReportSQL", "SysCsTab", "SysTab"}) {
+    const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+      return MakeUpperCopy(name) == MakeUpperCopy(first);
+    });
+    if (found == names.end()) continue;
+    names.erase(found);
+    names.insert(names.begin(), first);
+  }
+  return count;
+}
+
+// ---- saving
+
+bool CSmMDBBak::SaveBackup(const std::string& path) {
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly)) {
+    SmMessageBox("无效的文件名。", SM_MB_ICONERROR);
+    return false;
+  }
+  // Every table from one snapshot: a change committed meanwhile is in all of them or none.
+  if (!m_db.BeginSnapshot()) {
+    file.cancelWriting();
+    return false;
+  }
+  bool ok = false;
+  {
+    CSmArchiveWriter out(file);
+    ok = WriteArchive(out) && out.Flush();
+  }
+  m_db.Rollback();
+  if (!ok) {
+    file.cancelWriting();
+    return false;
+  }
+  if (!file.commit()) {
+    SmMessageBox("保存文档失败。", SM_MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+bool CSmMDBBak::WriteArchive(CSmArchiveWriter& out) {
+  std::vector<std::string> tables;
+  if (GetTableList(tables) < 1) return false;
+  out.WriteText(kMarker + "/" + m_currentCode);
+  out.WriteText(m_dataFile);
+  out.WriteInt(m_moduleId);
+  out.WriteInt(m_year);
+  out.WriteText(m_unitName);
+  out.WriteText(m_operator);
+  out.WriteText(m_time);
+  out.WriteInt(static_cast<int32_t>(tables.size()));
+  for (const std::string& table : tables) {
+    if (!WriteTable(out, table)) return false;
+  }
+  return out.Ok();
+}
+
+bool CSmMDBBak::WriteTable(CSmArchiveWriter& out, const std::string& table) {
+  if (!m_db.TableExists(table)) return false;
+  // A column the archive has no group for cannot be kept: refuse rather than drop it.
+  std::vector<SmDbColumn> listed;
+  if (m_db.Backend() && m_db.Backend()->GetColumns(table, listed)) {
+    for (const SmDbColumn& column : listed) {
+      if (column.kind != SM_COL_OTHER) continue;
+      SmMessageBox("表“" + table + "”的列“" + column.name + "”的类型不能备份！", SM_MB_ICONERROR);
+      return false;
+    }
+  }
+  std::vector<std::string> groups[4];
+  std::vector<long> widths;
+  const int total = m_db.GetTableColumns(table, groups, &widths);
+  const int ints = static_cast<int>(groups[0].size());
+  const int numbers = static_cast<int>(groups[1].size());
+  const int texts = static_cast<int>(groups[2].size());
+  if (total < 1 || ints + numbers + texts < 1) return false;
+  std::vector<std::string> columns = groups[0];
+  columns.insert(columns.end(), groups[1].begin(), groups[1].end());
+  columns.insert(columns.end(), groups[2].begin(), groups[2].end());
+  const std::string list = Join(columns);
+  out.WriteText(table + "(" + list + ")");
+  out.WriteInt(total);
+  out.WriteInt(ints);
+  out.WriteInt(numbers);
+  out.WriteInt(texts);
+  out.WriteInt(static_cast<int32_t>(m_db.QueryInt("Select COUNT(*) From " + table)));
+
+  CSmQuery query(ints, numbers, texts, &m_db);
+  long widest = 255;
+  for (long width : widths) widest = std::max(widest, width);
+  query.SetTextWidth(static_cast<int>(widest));
+  for (int group = 0; group < 3; ++group) query.SetFieldNames(group, groups[group]);
+  if (!query.Open("Select " + list + " From " + table)) return false;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    for (int i = 0; i < ints; ++i) out.WriteInt(static_cast<int32_t>(query.GetInt(i)));
+    for (int i = 0; i < numbers; ++i) out.WriteDouble(query.GetDouble(i));
+    for (int i = 0; i < texts; ++i)
+      out.WriteText(m_db.SqlText(query.GetString(i), static_cast<int>(widths[i])));
+    if (!out.Ok()) return false;
+  }
+  return out.Ok();
+}
+
+// ---- loading
+
+bool CSmMDBBak::LoadBackup(const std::string& path, int mode) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    SmMessageBox("打开文档失败。", SM_MB_ICONERROR);
+    return false;
+  }
+  if (file.size() == 0) return false;
+  if (mode == 0) {
+    std::string head = file.read(kMarkerTestBytes).toStdString();
+    if (head.size() < kMarker.size()) return false;
+    head = head.substr(0, head.find('\0'));
+    return head.find(kMarker) != std::string::npos;
+  }
+  const uchar* mapped = file.map(0, file.size());
+  if (!mapped) {
+    SmMessageBox("打开文档失败。", SM_MB_ICONERROR);
+    return false;
+  }
+  CSmArchiveReader in(
+      std::string_view(reinterpret_cast<const char*>(mapped), static_cast<size_t>(file.size())));
+  return ReadArchive(in, mode);
+}
+
+bool CSmMDBBak::ReadHeader(CSmArchiveReader& in) {
+  std::string first;
+  if (!in.ReadText(first)) return false;
+  const size_t slash = first.find('/');
+  m_markerRead = first.substr(0, slash);
+  m_archiveCode.clear();
+  if (slash != std::string::npos) {
+    const std::string rest = first.substr(slash + 1);
+    m_archiveCode = rest.substr(0, rest.find('/'));
+  }
+  if (m_markerRead != kMarker) return false;
+  int32_t module = 0, year = 0;
+  std::string dataFile;
+  if (!in.ReadText(dataFile) || !in.ReadInt(module) || !in.ReadInt(year)) return false;
+  // An archive of another business year does not load, without a word.
+  if (year != EnvironmentYear()) return false;
+  std::string unit, oper, time;
+  if (!in.ReadText(unit) || !in.ReadText(oper) || !in.ReadText(time)) return false;
+  m_dataFile = dataFile;
+  m_moduleId = module;
+  m_year = year;
+  m_unitName = unit;
+  m_operator = oper;
+  m_time = time;
+  return true;
+}
+
+bool CSmMDBBak::ReadArchive(CSmArchiveReader& in, int mode) {
+  if (!ReadHeader(in)) {
+    if (!in.Ok()) SmMessageBox("打开文档失败。", SM_MB_ICONERROR);
+    return false;
+  }
+  if (mode == 1) return true;
+  return Restore(in);
+}
+
+bool CSmMDBBak::Restore(CSmArchiveReader& in) {
+  if (m_archiveCode != m_currentCode &&
+      SmMessageBox(
+          FormatStr("当前数据文件的标识码为：“%s”，\n备份件的标识码为：“%s”，\n两者不一致！"
+                    "\n用备份件替换当前数据文件吗？",
+                    m_currentCode.c_str(), m_archiveCode.c_str()),
+          SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2) != SM_IDYES)
+    return false;
+  int32_t tables = 0;
+  std::vector<std::string> names;
+  if (!in.ReadInt(tables) || tables < 0) {
+    TellDamaged();
+    return false;
+  }
+  if (tables != GetTableList(names) &&
+      SmMessageBox("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！",
+                   SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
+    return false;
+
+  // The whole archive is read once before anything is written.
+  CSmArchiveReader check = in;
+  for (int32_t t = 0; t < tables; ++t) {
+    if (!RestoreTable(check, nullptr)) {
+      TellDamaged();
+      return false;
+    }
+  }
+  if (check.Left() != 0) {
+    TellDamaged();
+    return false;
+  }
+
+  const CSmConnInfo settings = m_db.GetConnInfo();
+  const std::string name = m_db.GetFileName(true);
+  const std::string side = name + kSideSuffix;
+  // A side file or database left by an earlier failed restore goes first.
+  CSmDatabase sideDb(m_db.GetKind());
+  if (m_db.GetKind() == 0) {
+    std::error_code ec;
+    std::filesystem::remove(side, ec);
+  } else {
+    CSmDatabase master(m_db.GetKind());
+    if (master.Open("master", settings) && master.DatabaseExists(side)) {
+      master.Close();
+      master.DropDatabase(settings, side);
+    }
+  }
+  if (!sideDb.CreateDatabase(settings, side)) {
+    SmMessageBox("重新创建当前年度数据文件失败！", SM_MB_ICONERROR);
+    return false;
+  }
+  const bool filled = FillSide(in, tables, sideDb);
+  sideDb.Close();
+  if (!filled) {
+    CSmDatabase cleaner(m_db.GetKind());
+    cleaner.DropDatabase(settings, side);
+    return false;
+  }
+  return m_db.GetKind() == 0 ? ReplaceFileWith(side) : ReplaceDatabaseWith(side);
+}
+
+bool CSmMDBBak::FillSide(CSmArchiveReader& in, int tables, CSmDatabase& side) {
+  if (CSmApp* app = SmGetApp()) app->AfterOpen(&side);
+  if (!side.BeginTrans()) return false;
+  for (int t = 0; t < tables; ++t) {
+    if (!RestoreTable(in, &side)) {
+      side.Rollback();
+      return false;
+    }
+  }
+  return side.CommitTrans();
+}
+
+bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target) {
+  std::string head;
+  int32_t total = 0, ints = 0, numbers = 0, texts = 0, rows = 0;
+  if (!in.ReadText(head) || !in.ReadInt(total) || !in.ReadInt(ints) || !in.ReadInt(numbers) ||
+      !in.ReadInt(texts) || !in.ReadInt(rows))
+    return false;
+  if (ints < 0 || numbers < 0 || texts < 0 || rows < 0 || ints + numbers + texts > total ||
+      ints + numbers + texts < 1)
+    return false;
+  // Every row takes at least this many bytes: nothing is trusted beyond what the file holds.
+  const int64_t rowBytes = int64_t{ints} * 4 + int64_t{numbers} * 8 + texts;
+  if (!in.CanHold(rows, rowBytes)) return false;
+  const size_t open = head.find('(');
+  if (open == std::string::npos || head.empty() || head.back() != ')') return false;
+  const std::string table = head.substr(0, open);
+  const std::string prefix = "Insert Into " + head + "Values(";
+  // The fresh side file may hold seed rows of its own: the archive's rows replace them.
+  if (target && target->TableExists(table) && !target->ExecuteSQL("Delete From " + table))
+    return false;
+  bool report = true;
+  std::string values;
+  for (int32_t row = 0; row < rows; ++row) {
+    values.clear();
+    for (int32_t i = 0; i < ints; ++i) {
+      int32_t value = 0;
+      if (!in.ReadInt(value)) return false;
+      values += (values.empty() ? "" : ",") + std::to_string(value);
+    }
+    for (int32_t i = 0; i < numbers; ++i) {
+      double value = 0;
+      if (!in.ReadDouble(value)) return false;
+      values += (values.empty() ? "" : ",") + NumberLiteral(value);
+    }
+    for (int32_t i = 0; i < texts; ++i) {
+      std::string value;
+      if (!in.ReadText(value)) return false;
+      values += (values.empty() ? "'" : ",'") + value + "'";
+    }
+    if (!target) continue;
+    if (target->ExecuteSQL(prefix + values + ")", {}, 128, report)) continue;
+    // One failed row fails the restore: the data file is not replaced.
+    if (report)
+      SmMessageBox("继续报错吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2);
+    return false;
+  }
+  return in.Ok();
+}
+
+bool CSmMDBBak::ReplaceFileWith(const std::string& sidePath) {
+  const bool ok = m_db.CopyDataFileFrom(sidePath);
+  std::error_code ec;
+  std::filesystem::remove(sidePath, ec);
+  if (!ok) SmMessageBox("重新创建当前年度数据文件失败！", SM_MB_ICONERROR);
+  return ok;
+}
+
+bool CSmMDBBak::ReplaceDatabaseWith(const std::string& sideName) {
+  const CSmConnInfo settings = m_db.GetConnInfo();
+  const std::string name = m_db.GetFileName(true);
+  // Other workstations on the database keep it: it is not swapped under them.
+  if (!m_db.ListDatabaseUsers(true)) {
+    CSmDatabase(m_db.GetKind()).DropDatabase(settings, sideName);
+    return false;
+  }
+  m_db.Close();
+  CSmDatabase master(m_db.GetKind());
+  const std::string old = name + "_old";
+  bool ok = master.Open("master", settings) &&
+            master.ExecuteSQL("Alter Database " + name + " Rename To " + old);
+  if (ok && !master.ExecuteSQL("Alter Database " + sideName + " Rename To " + name)) {
+    master.ExecuteSQL("Alter Database " + old + " Rename To " + name);
+    ok = false;
+  }
+  if (ok) master.ExecuteSQL("Drop Database " + old);
+  master.Close();
+  if (!m_db.Open(name, settings)) {
+    SmMessageBox("数据恢复后不能重新打开数据库“" + name + "”，程序将退出！", SM_MB_ICONERROR);
+    return false;
+  }
+  return ok;
+}

@@ -1,0 +1,194 @@
+#include "forms/SmChildFrm.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/SmApp.h"
+#include "app/SmDataType.h"
+#include "app/SmMainFrm.h"
+#include "platform/SmCommandIds.h"
+
+namespace {
+
+int FirstCommand(const QMenu* menu) {
+  if (!menu || menu->actions().isEmpty()) return 0;
+  return CSmCommandManager::CommandId(menu->actions().constFirst());
+}
+
+// The main menu's View popup with the frame's own toolbar and status-bar commands.
+void UseFrameBarCommands(QMenu* view) {
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  for (QAction* action : view->actions()) {
+    const int id = CSmCommandManager::CommandId(action);
+    QAction* replacement = nullptr;
+    if (id == SM_ID_SHOW_TOOLBAR) replacement = commands.Register(SM_ID_VIEW_TOOLBAR, "工具栏(&G)");
+    if (id == SM_ID_SHOW_STATUS_BAR) {
+      replacement = commands.Register(SM_ID_VIEW_STATUS_BAR, "状态栏(&S)");
+    }
+    if (!replacement) continue;
+    replacement->setCheckable(true);
+    view->insertAction(action, replacement);
+    view->removeAction(action);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- CSmChildFrm
+
+void CSmChildFrm::ActivateFrame() {
+  showMaximized();
+  if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
+}
+
+// ---------------------------------------------------------------- CFormChildFrm
+
+bool CFormChildFrm::Create() {
+  m_inner = new QMainWindow;
+  m_inner->setWindowFlags(Qt::Widget);  // a main window makes itself a window otherwise
+  setWidget(m_inner);
+  m_toolBar = new QToolBar(m_inner);
+  m_toolBar->setObjectName(QString::number(SM_ID_VIEW_TOOLBAR));
+  m_toolBar->setMovable(true);
+  m_toolBar->setIconSize(QSize(16, 16));
+  m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  if (!CSmMainFrm::LoadToolBar(m_toolBar, m_resourceId)) return false;
+  m_inner->addToolBar(Qt::TopToolBarArea, m_toolBar);
+  QStatusBar* bar = m_inner->statusBar();
+  bar->setObjectName(QString::number(SM_ID_VIEW_STATUS_BAR));
+  CSmMainFrm::CreateStatusPanes(bar);
+  if (CSmApp* app = SmGetApp()) {
+    const CSmEnvironment& env = app->m_env;
+    bar->findChild<QLabel*>("pane1")->setText(
+        QString::fromStdString("操作：" + env.GetOperatorNo() + "," + env.GetOperatorName()));
+  }
+  m_accelerators = SmLoadAccelerators(m_resourceId);
+  qApp->installEventFilter(this);
+  return true;
+}
+
+QStatusBar* CFormChildFrm::StatusBar() const {
+  return m_inner ? m_inner->statusBar() : nullptr;
+}
+
+void CFormChildFrm::SetContent(QWidget* content) {
+  if (!m_inner) {
+    CSmChildFrm::SetContent(content);
+    return;
+  }
+  m_inner->setCentralWidget(content);
+}
+
+// The keys of the frame's resource are taken before the focused control sees them.
+bool CFormChildFrm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget != this && !isAncestorOf(widget)) return false;
+  return PreTranslateMessage(static_cast<QKeyEvent*>(event));
+}
+
+bool CFormChildFrm::PreTranslateMessage(QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers =
+      event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  const QKeyCombination key(modifiers, static_cast<Qt::Key>(event->key()));
+  for (const SmAccelerator& accelerator : m_accelerators) {
+    if (accelerator.key != key) continue;
+    CSmCommandManager::Instance().Execute(accelerator.id);
+    return true;
+  }
+  return false;
+}
+
+void CFormChildFrm::LoadMenus() {
+  const std::vector<QMenu*> form = SmLoadMenu(SM_IDR_FORM_MENU, this);
+  const std::vector<QMenu*> main = SmLoadMenu(SM_IDR_MAINFRAME, this);
+  if (form.size() < 3 || main.size() < 4) return;
+  form[0]->setTitle("文件(&F)");
+  form[1]->setTitle("编辑(&E)");
+  form[2]->setTitle("窗口(&W)");
+  main[2]->setTitle("查看(&V)");
+  main[3]->setTitle("帮助(&H)");
+  UseFrameBarCommands(main[2]);
+  m_menus = {form[0], form[1], main[2], form[2], main[3]};
+}
+
+void CFormChildFrm::OnUpdateFrameMenu(QMenuBar* bar) {
+  if (!bar->actions().isEmpty() &&
+      FirstCommand(bar->actions().constFirst()->menu()) == SM_ID_LOGIN) {
+    return;
+  }
+  if (m_menus.empty()) LoadMenus();
+  if (m_menus.empty()) return;
+  bar->clear();
+  bar->addMenu(m_menus[0]);
+  bar->addMenu(m_menus[1]);
+  CSmDataType* module = GetActiveSmModule();
+  if (QMenu* settings = module ? module->GetContextMenu() : nullptr) {
+    settings->setTitle("设置(&S)");
+    bar->addMenu(settings);
+  }
+  for (size_t i = 2; i < m_menus.size(); ++i) bar->addMenu(m_menus[i]);
+  bar->update();
+}
+
+bool CFormChildFrm::OnCommand(int id) {
+  if (id == SM_ID_VIEW_TOOLBAR && m_toolBar) {
+    m_toolBar->setVisible(m_toolBar->isHidden());
+    return true;
+  }
+  if (id == SM_ID_VIEW_STATUS_BAR && m_inner) {
+    m_inner->statusBar()->setVisible(m_inner->statusBar()->isHidden());
+    return true;
+  }
+  return CSmChildFrm::OnCommand(id);
+}
+
+bool CFormChildFrm::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (id == SM_ID_VIEW_TOOLBAR && m_toolBar) {
+    ui.SetCheck(m_toolBar->isHidden() ? 0 : 1);
+    return true;
+  }
+  if (id == SM_ID_VIEW_STATUS_BAR && m_inner) {
+    ui.SetCheck(m_inner->statusBar()->isHidden() ? 0 : 1);
+    return true;
+  }
+  return CSmChildFrm::OnUpdateCommand(id, ui);
+}
+
+// ---------------------------------------------------------------- CFormChildFrm1
+
+bool CFormChildFrm1::Create() {
+  if (!CFormChildFrm::Create()) return false;
+  m_splitter = new QSplitter(Qt::Horizontal);
+  CFormChildFrm::SetContent(m_splitter);
+  return true;
+}
+
+void CFormChildFrm1::SetContent(QWidget* content) {
+  if (!m_splitter) {
+    CFormChildFrm::SetContent(content);
+    return;
+  }
+  m_splitter->addWidget(content);
+}
+
+bool CFormChildFrm1::PreTranslateMessage(QKeyEvent* event) {
+  const int key = event->key();
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (key == Qt::Key_Delete) return false;
+  if (modifiers & Qt::ControlModifier) {
+    for (int edit : {Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_Z, Qt::Key_Insert}) {
+      if (key == edit) return false;
+    }
+  }
+  if ((modifiers & Qt::ShiftModifier) && key == Qt::Key_Insert) return false;
+  return CFormChildFrm::PreTranslateMessage(event);
+}
