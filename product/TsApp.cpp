@@ -4,9 +4,9 @@
 #include <QMenu>
 
 #include "admin/SmAdminCommands.h"
+#include "cane/TsDataType.h"
 #include "designer/BbDataType.h"
 #include "platform/SmCommandIds.h"
-#include "product/TsDataType.h"
 
 CTsApp::CTsApp() {
   SmInstallAdminCommands(*this);

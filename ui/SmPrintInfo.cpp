@@ -150,6 +150,8 @@ void CSmPrintInfo::Reset() {
 void CSmPrintInfo::LoadDefault(int nFlag, const std::string& sFieldMode) {
   Reset();
   SmNotifyPrintDefaults(nFlag, sFieldMode, this);
+  // The modules set the page in portrait terms, as it is stored.
+  if (PageCopies == 0) std::swap(PageWidth, PageLength);
 }
 
 void CSmPrintInfo::Load(CSmDatabase* db, int nFlag, const std::string& sFieldMode) {
@@ -162,10 +164,10 @@ void CSmPrintInfo::Load(CSmDatabase* db, int nFlag, const std::string& sFieldMod
     std::array<int, 19> values{};
     for (int i = 0; i < 19; ++i) values[i] = static_cast<int>(page.GetInt(i));
     SetNumbers(values);
+    if (PageCopies == 0) std::swap(PageWidth, PageLength);
   } else {
     LoadDefault(nFlag, sFieldMode);
   }
-  if (PageCopies == 0) std::swap(PageWidth, PageLength);
 
   for (int ord = 0; ord < 4; ++ord) {
     CSmQuery font(13, 0, 1, db);

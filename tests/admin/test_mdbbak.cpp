@@ -158,3 +158,32 @@ TEST_F(MDBBakTest, DamagedArchivesChangeNothing) {
 }
 
 }  // namespace
+
+// The same backup and restore on a server database: the side database is filled, then the
+// databases are swapped while no other session uses them.
+#include "tests/core/test_server_fixture.h"
+
+namespace {
+
+TEST(MDBBakServer, RestoreSwapsInAFilledSideDatabase) {
+  BackupApp app;
+  TicketModule tickets;
+  app.m_dataTypes = {&tickets};
+  CSmDatabase db(2);
+  const std::string name = SmServerTestName("bak");
+  SmFreshServerDatabase(db, name);
+  app.AfterOpen(&db);
+  ASSERT_TRUE(db.ExecuteSQL("Insert Into Ticket(N,W,T) Values(1,12.12345678,'甘蔗''s|1')"));
+  const std::string archive = SmTestHome() + "/" + name + ".bak";
+  SmResetMessages();
+  ASSERT_TRUE(CSmMDBBak(db).SaveBackup(archive)) << CSmMessageService::Instance().LastText();
+  ASSERT_TRUE(db.ExecuteSQL("Delete From Ticket"));
+  ASSERT_TRUE(CSmMDBBak(db).LoadBackup(archive, 2)) << CSmMessageService::Instance().LastText();
+  ASSERT_TRUE(db.IsOpen());
+  std::vector<std::string> rows[1];
+  db.QueryStrings("Select T From Ticket Where W=12.12345678", rows, 1);
+  EXPECT_EQ(rows[0], std::vector<std::string>{"甘蔗's|1"});
+  app.m_dataTypes.clear();
+}
+
+}  // namespace

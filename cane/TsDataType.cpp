@@ -1,10 +1,15 @@
-#include "product/TsDataType.h"
+#include "cane/TsDataType.h"
 
 #include <QListWidget>
 #include <QMenu>
 
 #include "app/SmTemplateBox.h"
+#include "core/SmDatabase.h"
+#include "core/SmString.h"
 #include "res/SmResource.h"
+
+CTsDataType::CTsDataType() = default;
+CTsDataType::~CTsDataType() = default;
 
 void CTsDataType::Init() {
   m_number = 16;
@@ -12,7 +17,13 @@ void CTsDataType::Init() {
   m_tabLabel = "甘蔗结算";
   // The module's document templates join here with the document framework.
   Register(nullptr);
+  SetDefaultParams();
   CSmDataType::Init();
+}
+
+void CTsDataType::CreateTables(CSmDatabase* db) {
+  SetDefaultParams();
+  LoadParams(db);
 }
 
 void CTsDataType::GetDocumentRights(CSmStringList& codes, CSmStringList& names) {
@@ -86,12 +97,26 @@ void CTsDataType::GetItemNames(std::vector<int>& codes, CSmStringList& names) {
   }
 }
 
-void CTsDataType::GetPrintVariables(int group, CSmPrintVarList& rows) {
-  // The print groups of the module; their default fields come with the weighing documents.
-  if (group != -1) return;
-  rows.push_back({"9601", "过磅单", ""});
-  rows.push_back({"9602", "蔗款结算单", ""});
-  rows.push_back({"9603", "运费结算单", ""});
+void CTsDataType::GetCodeReferences(const std::string& column, CSmStringList& tables,
+                                    CSmStringList& columns, CSmStringList& jetConditions,
+                                    CSmStringList& serverConditions) {
+  if (column != "OPR") return;
+  auto add = [&](const char* table, const std::string& col, const std::string& condition) {
+    tables.emplace_back(table);
+    columns.push_back(col);
+    jetConditions.push_back(condition);
+    serverConditions.emplace_back();
+  };
+  for (int n = 0; n < 8; ++n) {
+    add("gbSheet", FormatStr("OPR%d", n), {});
+    if (n > 1) continue;
+    add("jsSheet", FormatStr("OPR%d", n), {});
+    add("SysCsTab", "CsVal", FormatStr("Cs=416%d", n));
+  }
+}
+
+void CTsDataType::AfterCopySystemTables(CSmDatabase* /*source*/, CSmDatabase* target) {
+  if (target) target->ExecuteSQL("Delete From SYSCSTAB Where CS=4160 Or CS=4161");
 }
 
 bool CTsDataType::CreatePage(CSmTemplateBox* box) {

@@ -1,0 +1,228 @@
+#include "cane/TsParams.h"
+
+#include <cstdio>
+
+#include "app/SmApp.h"
+#include "cane/TsDataType.h"
+#include "core/SmCsRecord.h"
+#include "core/SmDate.h"
+#include "core/SmGbk.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+
+namespace {
+
+constexpr int kFarmerLevels = 0;   // integer parameters 0-4
+constexpr int kVarietyLevels = 7;  // integer parameters 7-11
+constexpr int kYearStart = 48;     // text parameter "xmm"
+constexpr int kPrintSettings = 49;
+
+// Defaults of the item texts 0-39 that are not empty.
+const std::pair<int, const char*> kDefaultItems[] = {
+    {0, "补助款\t0+\t10*#sl"},
+    {1, "扣义运\t0-\t#sl*#ccs1"},
+    {2, "扣限载\t0-\tiif(#sl<#xzx,(#xzx-#sl)*#djy,iif(#sl>#xzs,(#sl-#xzs)*10,0))"},
+    {3, "扣修路费\t1-\t#sl*#ncs1"},
+    {5, "放空补助\t0+\tiif(#sl<#xzx,(#xzx-#sl)*#djy,0)"},
+    {6, "超载扣运费\t0-\tiif(#sl>#xzs,(#sl-#xzs)*#djy,0)"},
+    {10, "扣贷款\t11"},
+    {11, "预付款\t21"},
+    {12, "周转金\t21"},
+    {13, "蔗种款\t20"},
+    {14, "化肥款\t21"},
+    {25, "养路费\t11"},
+    {26, "修车费\t11"},
+    {27, "预付款\t21"},
+    {28, "油款\t21"},
+    {29, "修理费\t21"},
+};
+
+int LevelSum(int first) {
+  int sum = 0;
+  for (int k = 0; k < 5; ++k) sum += TsGetIntParam(first + k);
+  return sum;
+}
+
+int LevelCount(int first) {
+  for (int k = 0; k < 5; ++k) {
+    if (TsGetIntParam(first + k) <= 0) return k;
+  }
+  return 5;
+}
+
+// The number of levels a code of this length spans; 0 when it ends within a level.
+int CodeLevel(int first, std::string_view code) {
+  const int length = static_cast<int>(GbkSize(code));
+  int sum = 0;
+  for (int k = 0; k < 5; ++k) {
+    if (length == sum) return k;
+    sum += TsGetIntParam(first + k);
+  }
+  return 0;
+}
+
+int BusinessYear() {
+  CSmApp* app = SmGetApp();
+  return app ? app->m_env.GetYear() : 0;
+}
+
+std::string StartMonthOrParam(const std::string& xmm) {
+  return xmm.empty() ? TsGetYearStartParam() : xmm;
+}
+
+int DigitOf(const std::string& text, size_t position) {
+  return position < text.size() ? StrToIntDef(text.substr(position, 1), 0) : 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the working copy
+
+void CTsDataType::GetParamNames(CSmStringList& intNames, CSmStringList& numberNames,
+                                CSmStringList& textNames) const {
+  intNames.clear();
+  numberNames.clear();
+  textNames.clear();
+  for (int k = 1; k <= 5; ++k) intNames.push_back(FormatStr("农户%d级代码长度", k));
+  intNames.emplace_back("驾驶员代码长度");
+  intNames.emplace_back("甘蔗砍运地代码长度");
+  for (int k = 1; k <= 5; ++k) intNames.push_back(FormatStr("甘蔗品种%d级代码长度", k));
+  intNames.emplace_back("过磅单号长度");
+  intNames.emplace_back("数量精度");
+  intNames.emplace_back("运费计价重量去杂吗(0否、1是)");
+  intNames.emplace_back("过磅单的毛、皮员可相同吗(0否、1是)");
+
+  numberNames = {"浮动蔗价(元/吨)", "浮动运费(元/吨)"};
+
+  const std::pair<const char*, int> textGroups[] = {
+      {"按过磅单计算的蔗款项目%d", 5},  {"按过磅单计算的运费项目%d", 5},
+      {"按结算单清算的蔗款项目%d", 15}, {"按结算单清算的运费项目%d", 15},
+      {"与农户关联的参数%d名称", 4},    {"与砍运地关联的参数%d名称", 4}};
+  for (const auto& [format, count] : textGroups) {
+    for (int k = 1; k <= count; ++k) textNames.push_back(FormatStr(format, k));
+  }
+  textNames.emplace_back("年初月(xmm,x取0为上年,1为本年,mm为月份)");
+  textNames.emplace_back("过磅单打印");
+  textNames.emplace_back("农户结算单打印");
+  textNames.emplace_back("运费结算单打印");
+}
+
+void CTsDataType::SetDefaultParams() {
+  m_intParams = {1, 2, 2, 3, 0, 3, 3, 1, 2, 0, 0, 0, 5, 3, 0, 0};
+  m_dblParams.assign(kDblParamCount, 0.0);
+  m_strParams.assign(kStrParamCount, std::string());
+  for (const auto& [index, text] : kDefaultItems) m_strParams[index] = text;
+  m_strParams[40] = "修路费系数(元/吨)";
+  m_strParams[44] = "义运系数(元/吨)";
+  m_strParams[kYearStart] = "011";
+  for (int n = 0; n < 3; ++n) m_strParams[kPrintSettings + n] = "00";
+  BuildItemTables();
+}
+
+void CTsDataType::LoadParams(CSmDatabase* db) {
+  if (!db && SmGetApp()) db = SmGetApp()->GetDatabase();
+  CSmCsRecordArray rows;
+  if (db) CSmCsRecord(db).LoadGroup(kParamGroup, &rows, db);
+  for (const CSmCsRecord& row : rows) {
+    const long n = row.CsN;
+    if (n >= 200 && n < 300 && n - 200 < static_cast<long>(m_strParams.size())) {
+      m_strParams[n - 200] = row.CsVal;
+    } else if (n >= 100 && n < 200 && n - 100 < static_cast<long>(m_dblParams.size())) {
+      std::sscanf(row.CsVal.c_str(), "%lf", &m_dblParams[n - 100]);
+    } else if (n >= 0 && n < 100 && n < static_cast<long>(m_intParams.size())) {
+      std::sscanf(row.CsVal.c_str(), "%d", &m_intParams[n]);
+    }
+  }
+  BuildItemTables();
+}
+
+// ---------------------------------------------------------------- accessors
+
+CTsDataType* TsGetDataType() {
+  return dynamic_cast<CTsDataType*>(FindSmDataType(16));
+}
+
+int TsGetIntParam(int i) {
+  const CTsDataType* type = TsGetDataType();
+  if (!type || i < 0 || i >= static_cast<int>(type->m_intParams.size())) return 0;
+  return type->m_intParams[i];
+}
+
+double TsGetDblParam(int i) {
+  const CTsDataType* type = TsGetDataType();
+  if (!type || i < 0 || i >= static_cast<int>(type->m_dblParams.size())) return 0;
+  return type->m_dblParams[i];
+}
+
+std::string TsGetStrParam(int i) {
+  const CTsDataType* type = TsGetDataType();
+  if (!type || i < 0 || i >= static_cast<int>(type->m_strParams.size())) return {};
+  return type->m_strParams[i];
+}
+
+int TsGetFarmerCodeLen() {
+  return LevelSum(kFarmerLevels);
+}
+int TsGetFarmerLevelCount() {
+  return LevelCount(kFarmerLevels);
+}
+int TsGetFarmerCodeLevel(std::string_view code) {
+  return CodeLevel(kFarmerLevels, code);
+}
+int TsGetVarietyCodeLen() {
+  return LevelSum(kVarietyLevels);
+}
+int TsGetVarietyLevelCount() {
+  return LevelCount(kVarietyLevels);
+}
+int TsGetVarietyCodeLevel(std::string_view code) {
+  return CodeLevel(kVarietyLevels, code);
+}
+
+int TsGetTicketNoLen() {
+  return TsGetIntParam(12);
+}
+int TsGetQtyPrecision() {
+  return TsGetIntParam(13);
+}
+int TsGetFreightNetOfImpurity() {
+  return TsGetIntParam(14);
+}
+
+std::string TsGetYearStartParam() {
+  return TsGetStrParam(kYearStart);
+}
+
+std::string TsGetYearStartDate(const std::string& xmm) {
+  return TsYearStartDate(BusinessYear(), StartMonthOrParam(xmm));
+}
+
+std::string TsGetYearEndDate() {
+  return TsYearEndDate(BusinessYear(), TsGetYearStartParam());
+}
+
+std::string TsYearStartDate(int year, const std::string& xmm) {
+  const int x = DigitOf(xmm, 0);
+  const std::string mm = xmm.size() > 1 ? xmm.substr(1) : std::string();
+  return FormatStr("%d%s01", year + x - 1, mm.c_str());
+}
+
+std::string TsYearEndDate(int year, const std::string& xmm) {
+  const int x = DigitOf(xmm, 0);
+  const int mm = xmm.size() > 1 ? StrToIntDef(xmm.substr(1), 0) : 0;
+  const int endYear = mm <= 1 ? year + x - 1 : year + x;
+  const int endMonth = mm <= 1 ? 12 : mm - 1;
+  return FormatStr("%d", endYear * 10000 + endMonth * 100 + DaysInMonth(endYear, endMonth));
+}
+
+int TsGetPrintWhen(int n) {
+  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(kPrintSettings + n), 0) : 0;
+}
+
+int TsGetPrintStyle(int n) {
+  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(kPrintSettings + n), 1) : 0;
+}
+
+int TsGetItemCount(int slip) {
+  return slip == 0 ? 5 : 15;
+}
