@@ -52,6 +52,7 @@ CSmApp::CSmApp() {
   hooks.notifyTypes = [](int flag, const std::string& mode, CSmPrintInfo* info) {
     if (CSmApp* app = SmGetApp()) app->NotifyTypes(flag, mode, info);
   };
+  hooks.writeLog = [](int code, const std::string& note) { CSmOpLog(code, note); };
 }
 
 CSmApp::~CSmApp() {

@@ -9,6 +9,7 @@
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmDlg.h"
+#include "ui/SmPrintSetDlg.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -20,7 +21,6 @@ struct PendingCommand {
 };
 constexpr PendingCommand kPending[] = {
     {SM_ID_DATA_CHECK, "数据关系检测"},
-    {SM_ID_SPECIAL_PRINT, "特殊打印设置"},
     {SM_ID_YEAR_FILE_INFO, "数据文件信息"},
     {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
     {SM_ID_CARRY_OVER, "年末转账"},
@@ -98,6 +98,12 @@ bool CSmApp::OnCommand(int id) {
     }
     case SM_ID_VIEW_LOG:
       ViewLog(*this);
+      return true;
+    case SM_ID_SPECIAL_PRINT:
+      if (GetDatabase()) {
+        CSmPrintSetDlg dlg(GetDatabase(), GetMainWnd());
+        dlg.DoModal();
+      }
       return true;
     case SM_ID_EXPORT_INTERFACE:
       SmRunInterfaceExport(*this);

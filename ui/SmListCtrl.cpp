@@ -18,6 +18,7 @@
 #include "ui/SmCalcDlg.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFindDlg.h"
+#include "ui/SmListPrint.h"
 
 namespace {
 
@@ -376,12 +377,13 @@ bool CSmListCtrl::PrintInfo(int& key, std::string& title) {
 void CSmListCtrl::Print() {
   int key = 0;
   std::string title;
-  if (!PrintInfo(key, title)) return;
-  SmMessageBox("列表打印功能尚未提供。", SM_MB_OK | SM_MB_ICONINFORMATION);
+  if (PrintInfo(key, title)) SmPrintList(this, m_db, key, title);
 }
 
 void CSmListCtrl::PageSetup() {
-  Print();
+  int key = 0;
+  std::string title;
+  if (PrintInfo(key, title)) SmListPageSetup(this, m_db, key, title);
 }
 
 void CSmListCtrl::PrinterSetup() {

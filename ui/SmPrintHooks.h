@@ -21,6 +21,8 @@ struct SmPrintHooks {
   std::function<int(int group, CSmPrintVarList& rows)> getPrintVariables;
   // Lets the modules change the default settings of a document kind and mode.
   std::function<void(int flag, const std::string& mode, CSmPrintInfo* info)> notifyTypes;
+  // Writes an operation-log row of the current work session.
+  std::function<void(int code, const std::string& note)> writeLog;
 };
 
 // The hooks in force; assigning a default-made SmPrintHooks restores the defaults.
@@ -28,3 +30,4 @@ SmPrintHooks& SmGetPrintHooks();
 bool SmGetPrinterDC(const SmPageRequest& request);
 int SmGetPrintVariables(int group, CSmPrintVarList& rows);
 void SmNotifyPrintDefaults(int flag, const std::string& mode, CSmPrintInfo* info);
+void SmWritePrintLog(int code, const std::string& note);

@@ -61,17 +61,9 @@ QString DocumentName() {
 bool InsertRow(CSmDatabase* db, int group, int number, const std::string& name,
                const std::string& value) {
   CSmCsRecord row(db);
-  row.Set(group, number, db->SqlText(name, kCsTextWidth), db->SqlText(value, kCsTextWidth));
+  row.Set(group, number, GbkCut(name, kCsTextWidth),
+          GbkCut(value, kCsTextWidth));  // Insert escapes
   return row.Insert(db);
-}
-
-// Runs `change` in one transaction: committed when it succeeds, else rolled back.
-template <class Change>
-bool InTransaction(CSmDatabase* db, Change change) {
-  if (!db->BeginTrans()) return false;
-  if (change()) return db->CommitTrans();
-  db->Rollback();
-  return false;
 }
 
 }  // namespace
@@ -139,7 +131,7 @@ int CSmPrintField::LoadGroup(int group, std::vector<CSmPrintField>& fields, CSmD
 
 bool CSmPrintField::CreateDefaults(int group, CSmDatabase* db) {
   if (!db) return false;
-  return InTransaction(db, [&] {
+  return SmRunInTransaction(db, [&] {
     if (!CSmCsRecord(db).DeleteGroup(group, db)) return false;
     CSmPrintVarList groups;
     SmGetPrintVariables(-1, groups);
@@ -304,7 +296,7 @@ void CSmPrintJob::LoadPaperSize(int group, CSmDatabase* db) {
 
 bool CSmPrintJob::SavePaperSize(int group, CSmDatabase* db) const {
   if (!db) return false;
-  return InTransaction(db, [&] {
+  return SmRunInTransaction(db, [&] {
     return CSmCsRecord(db).Delete(group, 0, db) &&
            InsertRow(db, group, 0, "纸张尺寸", FormatStr("%d %d", m_paperWidth, m_paperLength));
   });

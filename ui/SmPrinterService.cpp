@@ -55,3 +55,8 @@ void SmNotifyPrintDefaults(int flag, const std::string& mode, CSmPrintInfo* info
   const SmPrintHooks& hooks = SmGetPrintHooks();
   if (hooks.notifyTypes) hooks.notifyTypes(flag, mode, info);
 }
+
+void SmWritePrintLog(int code, const std::string& note) {
+  const SmPrintHooks& hooks = SmGetPrintHooks();
+  if (hooks.writeLog) hooks.writeLog(code, note);
+}

@@ -3,8 +3,11 @@
 // printer setup of the application.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 #include <regex>
 
 #include "app/SmApp.h"
@@ -15,8 +18,10 @@
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestPdf.h"
 #include "ui/SmListCtrl.h"
 #include "ui/SmPrintJob.h"
+#include "ui/SmPrintSetDlg.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -37,36 +42,9 @@ class TicketType : public CSmDataType {
   }
 };
 
-struct Word {
-  double xMin, yMin, xMax, yMax;
-  std::string text;
-};
-
-// The words of a PDF with their boxes in points, from pdftotext.
-std::vector<Word> PdfWords(const std::string& pdf) {
-  QProcess run;
-  run.start("pdftotext", {"-bbox", QString::fromStdString(pdf), "-"});
-  run.waitForFinished();
-  const std::string html = run.readAllStandardOutput().toStdString();
-  const std::regex word(
-      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
-  std::vector<Word> words;
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
-       ++it) {
-    words.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                     std::stod((*it)[4]), (*it)[5]});
-  }
-  return words;
-}
-
-int PdfPages(const std::string& pdf) {
-  QProcess run;
-  run.start("pdfinfo", {QString::fromStdString(pdf)});
-  run.waitForFinished();
-  const std::string info = run.readAllStandardOutput().toStdString();
-  std::smatch pages;
-  return std::regex_search(info, pages, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(pages[1]) : 0;
-}
+using Word = SmPdfWord;
+const auto PdfWords = SmPdfWords;
+const auto PdfPages = SmPdfPages;
 
 constexpr double kPointsPerTenthMm = 72.0 / 254.0;
 
@@ -183,4 +161,25 @@ TEST_F(PrintJobTest, PrinterSetupFromTheMenuAndFromAList) {
   EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(),
             (std::vector<std::string>{"打印设置", "打印设置"}));
   EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u);
+}
+
+TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
+  ASSERT_TRUE(m_app.m_env.OpenFile("", m_path.substr(0, m_path.size() - 4), "", false));
+  m_app.m_env.SetOperatorNo("102");
+  m_app.m_env.SetRights("0005 ");
+  std::string opened;
+  int groups = -1;
+  QTimer::singleShot(0, [&] {
+    auto* dlg = qobject_cast<CSmPrintSetDlg*>(QApplication::activeModalWidget());
+    if (!dlg) return;
+    opened = dlg->objectName().toStdString();
+    groups = static_cast<QComboBox*>(dlg->Control(1000))->count();
+    dlg->reject();
+  });
+  SmResetMessages();
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_SPECIAL_PRINT));
+  EXPECT_EQ(opened, "819");
+  EXPECT_EQ(groups, 2);  // the module's two print groups
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  m_app.m_env.Close();
 }
