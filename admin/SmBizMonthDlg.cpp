@@ -15,6 +15,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmMenuCommands.h"
 
 namespace {
 
@@ -102,19 +103,14 @@ bool CSmBizMonthList::SetMonthValue(int row, const std::string& text) {
 }
 
 void CSmBizMonthList::CustomizeContextMenu(QMenu* popup) {
-  static const unsigned kLeftOut[] = {SM_ID_LIST_ADD, SM_ID_LIST_OPEN, SM_ID_LIST_DELETE,
-                                      SM_ID_EDIT_CUT, SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE};
-  bool separatorGone = false;
+  // The first separator goes with the commands above it.
   for (QAction* action : popup->actions()) {
-    if (action->isSeparator()) {
-      if (!separatorGone) popup->removeAction(action);
-      separatorGone = true;
-      continue;
-    }
-    const unsigned id = action->data().toUInt();
-    if (std::find(std::begin(kLeftOut), std::end(kLeftOut), id) != std::end(kLeftOut))
-      popup->removeAction(action);
+    if (!action->isSeparator()) continue;
+    popup->removeAction(action);
+    break;
   }
+  SmRemoveMenuCommands(popup, {SM_ID_LIST_ADD, SM_ID_LIST_OPEN, SM_ID_LIST_DELETE, SM_ID_EDIT_CUT,
+                               SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE});
 }
 
 bool CSmBizMonthList::IsCommandAvailable(unsigned id) {

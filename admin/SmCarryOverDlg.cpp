@@ -14,6 +14,7 @@
 #include "core/SmDatabase.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmMenuCommands.h"
 #include "ui/SmWaitWnd.h"
 
 namespace {
@@ -37,13 +38,10 @@ CSmCarryOverList::CSmCarryOverList(CSmCarryOverDlg* dlg, QWidget* parent)
     : CSmListCtrl(parent), m_dlg(dlg) {}
 
 void CSmCarryOverList::CustomizeContextMenu(QMenu* popup) {
-  static const unsigned kLeftOut[] = {SM_ID_LIST_ADD, SM_ID_LIST_MODIFY, SM_ID_LIST_DELETE,
-                                      SM_ID_EDIT_CUT, SM_ID_EDIT_COPY,   SM_ID_EDIT_PASTE};
+  SmRemoveMenuCommands(popup, {SM_ID_LIST_ADD, SM_ID_LIST_MODIFY, SM_ID_LIST_DELETE, SM_ID_EDIT_CUT,
+                               SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE});
   for (QAction* action : popup->actions()) {
-    const unsigned id = action->data().toUInt();
-    if (id == SM_ID_LIST_OPEN) action->setText(QStringLiteral("结转"));
-    if (std::find(std::begin(kLeftOut), std::end(kLeftOut), id) != std::end(kLeftOut))
-      popup->removeAction(action);
+    if (action->data().toUInt() == SM_ID_LIST_OPEN) action->setText(QStringLiteral("结转"));
   }
 }
 

@@ -16,6 +16,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmMenuCommands.h"
 #include "weighing/SmScaleModels.h"
 
 namespace {
@@ -53,14 +54,8 @@ CSmCommPortList::CSmCommPortList(CSmCommPortDlg* dlg, bool mayChange, QWidget* p
     : CSmListCtrl(parent), m_dlg(dlg), m_mayChange(mayChange) {}
 
 void CSmCommPortList::CustomizeContextMenu(QMenu* popup) {
-  static const unsigned kLeftOut[] = {SM_ID_LIST_ADD,       SM_ID_LIST_OPEN, SM_ID_LIST_MODIFY,
-                                      SM_ID_EDIT_CUT,       SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE,
-                                      SM_ID_EDIT_SELECT_ALL};
-  for (QAction* action : popup->actions()) {
-    const unsigned id = action->data().toUInt();
-    if (std::find(std::begin(kLeftOut), std::end(kLeftOut), id) != std::end(kLeftOut))
-      popup->removeAction(action);
-  }
+  SmRemoveMenuCommands(popup, {SM_ID_LIST_ADD, SM_ID_LIST_OPEN, SM_ID_LIST_MODIFY, SM_ID_EDIT_CUT,
+                               SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE, SM_ID_EDIT_SELECT_ALL});
 }
 
 bool CSmCommPortList::IsCommandAvailable(unsigned id) {
