@@ -73,6 +73,15 @@ std::optional<CallForm> FormOfCall(const std::string& name, size_t count) {
   if (name == "lcase" || name == "lower") return CallForm{"lower(CAST(", text, {}, ")"};
   if (name == "cstr") return CallForm{"CAST(", text, {}, ""};
   if (name == "instr" && count == 2) return CallForm{"strpos(CAST(", text, {",CAST("}, text + ")"};
+  // Instr(start, text, find[, compare]): the position counted from the text's beginning.
+  if (name == "instr" && (count == 3 || count == 4))
+    return CallForm{
+        "(SELECT CASE WHEN strpos(substr(sm_instr.s,sm_instr.f),sm_instr.t)=0 THEN 0 "
+        "ELSE strpos(substr(sm_instr.s,sm_instr.f),sm_instr.t)+sm_instr.f-1 END FROM "
+        "(SELECT ",
+        " AS f",
+        {",CAST(", text + " AS s,CAST(", text + " AS t,"},
+        count == 3 ? text + " AS t) sm_instr)" : " AS c) sm_instr)"};
   if (name == "val")
     return CallForm{"COALESCE(CAST(substring(CAST(",
                     text,
@@ -81,6 +90,15 @@ std::optional<CallForm> FormOfCall(const std::string& name, size_t count) {
   if (name == "iif" && count == 3)
     return CallForm{"(CASE WHEN ", "", {" THEN ", " ELSE "}, " END)"};
   if (name == "isnull" && count == 2) return CallForm{"COALESCE(", "", {","}, ")"};
+  // stuff(text, start, length, insert): PostgreSQL's overlay takes its arguments in another
+  // order, so they are named once in a scalar subquery and used there.
+  if (name == "stuff" && count == 4)
+    return CallForm{
+        "(SELECT overlay(sm_stuff.s placing sm_stuff.r from sm_stuff.f for sm_stuff.n) "
+        "FROM (SELECT CAST(",
+        text + " AS s",
+        {",", " AS f,", " AS n,"},
+        " AS r) sm_stuff)"};
   return std::nullopt;
 }
 

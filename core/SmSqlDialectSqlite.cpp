@@ -221,14 +221,16 @@ std::string AsciiLower(std::string s) {
   return s;
 }
 
-// InStr([start,] text, find): 1-based character position of find, 0 when absent.
+// InStr([start,] text, find[, compare]): 1-based character position of find, 0 when absent;
+// compare 0 matches letter case exactly, otherwise case is ignored.
 void FnInStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-  const int first = argc == 3 ? 1 : 0;
-  const long long start = argc == 3 ? sqlite3_value_int64(argv[0]) : 1;
+  const int first = argc >= 3 ? 1 : 0;
+  const long long start = argc >= 3 ? sqlite3_value_int64(argv[0]) : 1;
   if (start < 1) return sqlite3_result_error(ctx, "InStr: invalid argument", -1);
-  const std::string s = AsciiLower(ArgText(argv[first]));
-  const std::string find = AsciiLower(ArgText(argv[first + 1]));
+  const bool exact = argc == 4 && sqlite3_value_int64(argv[3]) == 0;
+  const std::string s = exact ? ArgText(argv[first]) : AsciiLower(ArgText(argv[first]));
+  const std::string find = exact ? ArgText(argv[first + 1]) : AsciiLower(ArgText(argv[first + 1]));
   std::vector<size_t> starts = CharStarts(s);
   for (size_t c = static_cast<size_t>(start - 1);
        c + 1 < starts.size() || (find.empty() && c + 1 == starts.size()); ++c) {
@@ -250,6 +252,18 @@ void FnVal(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (stop == begin || (s.size() > 1 && (s[1] == 'x' || s[1] == 'X'))) value = 0;
   if (!std::isfinite(value)) value = 0;
   sqlite3_result_double(ctx, value);
+}
+
+// Stuff(text, start, length, insert): the text with `length` characters from `start` replaced.
+void FnStuff(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
+  const std::string s = ArgText(argv[0]);
+  const long long start = sqlite3_value_int64(argv[1]);
+  const long long count = sqlite3_value_int64(argv[2]);
+  const long long chars = static_cast<long long>(CharStarts(s).size()) - 1;
+  if (start < 1 || start > chars || count < 0) return sqlite3_result_null(ctx);
+  ResultText(
+      ctx, CharSlice(s, 0, start - 1) + ArgText(argv[3]) + CharSlice(s, start - 1 + count, chars));
 }
 
 void FnCStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -350,8 +364,9 @@ bool SmRegisterJetFunctions(sqlite3* db) {
   static const Fn kFunctions[] = {
       {"Mid", 2, FnMid},         {"Mid", 3, FnMid},     {"jet_left", 2, FnLeft},
       {"jet_right", 2, FnRight}, {"Len", 1, FnLen},     {"InStr", 2, FnInStr},
-      {"InStr", 3, FnInStr},     {"Val", 1, FnVal},     {"CStr", 1, FnCStr},
-      {"UCase", 1, FnUCase},     {"LCase", 1, FnLCase},
+      {"InStr", 3, FnInStr},     {"InStr", 4, FnInStr}, {"stuff", 4, FnStuff},
+      {"Val", 1, FnVal},         {"CStr", 1, FnCStr},   {"UCase", 1, FnUCase},
+      {"LCase", 1, FnLCase},
   };
   for (const Fn& f : kFunctions) {
     if (sqlite3_create_function(db, f.name, f.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,

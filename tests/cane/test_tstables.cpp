@@ -89,38 +89,8 @@ class CRecordingWeighing : public CTsWeighingService {
   std::vector<int>* m_repaired;
 };
 
-// Kind 0: a data file; kind 2: a server year file.
-class TsTablesTest : public TsAppTest, public testing::WithParamInterface<int> {
+class TsTablesTest : public TsFileTest {
  protected:
-  void SetUp() override {
-    TsAppTest::SetUp();
-    SmResetMessages();
-    if (GetParam() == 0) {
-      const std::string path = SmCreateTestDataFile(2016);
-      ASSERT_FALSE(path.empty());
-      ASSERT_TRUE(m_db.Open(path));
-    } else {
-      ASSERT_NO_FATAL_FAILURE(CreateServerFile());
-    }
-  }
-
-  void CreateServerFile() {
-    ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
-    ASSERT_TRUE(SmPgWriteTestDsn());
-    const CSmConnInfo login = SmPgLogin(2);
-    // Tests run side by side on one server: each keeps to a database of its own.
-    m_app.m_moduleInfo.m_ext = SmServerTestName("ts").substr(0, 48);
-    std::string name = SmServerDatabaseName(m_app.GetDataFileExt(), "0001", 2016);
-    {
-      CSmDatabase master(2);
-      ASSERT_TRUE(master.Open("master", login)) << "cannot reach the test server";
-      master.ExecuteSQL("Drop Database If Exists " + name + " With (FORCE)", {}, 128, false);
-    }
-    ASSERT_TRUE(SmCreateServerYearFile(m_app, 2, login, "0001", 2016, &name));
-    m_db.SetKind(2);
-    ASSERT_TRUE(m_db.Open(name, login)) << m_db.LastError();
-  }
-
   // Another new file in place of this test's one.
   void Fresh() {
     TearDown();
@@ -236,8 +206,6 @@ class TsTablesTest : public TsAppTest, public testing::WithParamInterface<int> {
       text += TrimChars(rows[0][k]) + "=" + TrimChars(rows[1][k]) + "\n";
     return text + "forms " + std::to_string(m_db.QueryInt("Select Count(*) From SmFormList"));
   }
-
-  CSmDatabase m_db;
 };
 
 }  // namespace
