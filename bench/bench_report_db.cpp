@@ -5,6 +5,7 @@
 // statements in one transaction on PostgreSQL. The server part needs SM_PG_HOST, SM_PG_PORT,
 // SM_PG_USER and SM_PG_PASSWORD (scripts/pg.sh prints them); without them it is skipped.
 #include <sqlite3.h>
+#include <QApplication>
 
 #include <chrono>
 #include <cstdio>
@@ -102,6 +103,9 @@ struct Times {
 
 bool TimeOurs(CSmDatabase& db, const CRiloData& sheet, Times& times) {
   CBbDataType().CreateTables(&db);
+  db.ExecuteSQL(
+      "CREATE TABLE SMVAR(nSoft Long,nNo Long,SVAR CHAR(10),SEXP CHAR(200),"
+      "SNOTE CHAR(60),NTYPE Long)");
   CRiloData saved = sheet;
   saved.m_vars = sheet.m_vars;
   auto start = std::chrono::steady_clock::now();
@@ -207,7 +211,10 @@ void Print(const char* engine, const Times& ours, const Times& bare, const char*
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // The saves show the wait cursor, which needs an application.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
   const CRiloData sheet = BigSheet();
   const std::vector<StoredRow> rows = BareRows(sheet);
   std::printf("report %d x %d, %zu cell and size rows\n", kRows, kCols, rows.size());

@@ -10,6 +10,7 @@
 #include "core/SmUtil.h"
 #include "designer/RiloData.h"
 #include "designer/RiloDb.h"
+#include "ui/SmWaitCursor.h"
 
 namespace {
 
@@ -282,6 +283,7 @@ bool CRiloData::ReadCatalogEntry(int nNo, const std::string& subNo, CSmDatabase*
 
 bool CRiloData::LoadFromDb(int nNo, const std::string& subNo, bool infoOnly, CSmDatabase* db) {
   if (!db) return false;
+  CSmWaitCursor wait;
   ReadInfo(nNo, db);
   if (!infoOnly) {
     ReadLayout(nNo, db);
@@ -511,6 +513,7 @@ bool CRiloData::WriteParts(const CRiloData* saved, int nNo, const std::string& s
 
 bool CRiloData::SaveToDb(int nNo, const std::string& subNo, bool childAlone, CSmDatabase* db) {
   if (!db || !CheckStorable(subNo, childAlone)) return false;
+  CSmWaitCursor wait;
   return SmRunInTransaction(db, [&] { return WriteParts(nullptr, nNo, subNo, childAlone, db); });
 }
 
@@ -518,5 +521,6 @@ bool CRiloData::SaveChangedToDb(const CRiloData& saved, bool savedValid, int nNo
                                 const std::string& subNo, CSmDatabase* db) {
   if (!db || !CheckStorable(subNo, false)) return false;
   const CRiloData* copy = savedValid ? &saved : nullptr;
+  CSmWaitCursor wait;
   return SmRunInTransaction(db, [&] { return WriteParts(copy, nNo, subNo, false, db); });
 }

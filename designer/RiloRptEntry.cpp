@@ -7,6 +7,7 @@
 #include "designer/RiloData.h"
 #include "designer/RiloDb.h"
 #include "platform/SmMessage.h"
+#include "ui/SmWaitCursor.h"
 
 namespace {
 
@@ -168,6 +169,7 @@ bool CRiloRptEntry::Delete(int nNo, const std::string& subNo, CSmDatabase* db) {
 bool CRiloRptEntry::CopyReport(int sourceNo, int& newNo, CSmDatabase* target, CSmDatabase* source) {
   if (source->QueryCountInt(FormatStr("Count(*) From bbInfo Where nNo=%d", sourceNo)) < 1)
     return false;
+  CSmWaitCursor wait;
   CRiloData sheet;
   if (!sheet.LoadFromDb(sourceNo, {}, false, source)) return false;
   std::vector<std::string> children;
