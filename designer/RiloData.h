@@ -136,6 +136,8 @@ class CRiloData : public SmRiloFields {
   int PointCount() const { return (m_rows + 1) * (m_cols + 1); }
   // Says which text is too long for its column; true when every one fits.
   bool CheckStorable(const std::string& subNo, bool childAlone) const;
+  // Appends the value of each row (column, row, text) to its cell; rows outside are skipped.
+  bool AppendCellRows(const std::string& sql, CSmDatabase* db);
   bool WriteParts(const CRiloData* saved, int nNo, const std::string& subNo, bool childAlone,
                   CSmDatabase* db);
 };

@@ -231,20 +231,24 @@ bool CRiloData::ReadTexts(int nNo, CSmDatabase* db) {
   for (int layer = 0; layer < 3; ++layer) {
     if (layer > 0)
       for (std::string& cell : m_texts) cell += kLayerSeparator;
-    CSmQuery query(2, 0, 1, db);
-    query.SetTextWidth(kCellTextWidth);
-    if (!query.Open(
+    if (!AppendCellRows(
             FormatStr("Select nx,ny,rtrim(sValue) From bbInfo5 Where nNo=%d And sFlg=", nNo) +
-            FormatStr("'%d'", layer))) {
+                FormatStr("'%d'", layer),
+            db))
       ok = false;
-      continue;
-    }
-    for (; !query.IsEOF(); query.MoveNext()) {
-      const int cell = StoredIndex(query.GetInt(0), query.GetInt(1), m_cols, m_rows);
-      if (cell >= 0) m_texts[static_cast<size_t>(cell)] += SmReadCellText(query.GetString(0));
-    }
   }
   return ok;
+}
+
+bool CRiloData::AppendCellRows(const std::string& sql, CSmDatabase* db) {
+  CSmQuery query(2, 0, 1, db);
+  query.SetTextWidth(kCellTextWidth);
+  if (!query.Open(sql)) return false;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const int cell = StoredIndex(query.GetInt(0), query.GetInt(1), m_cols, m_rows);
+    if (cell >= 0) m_texts[static_cast<size_t>(cell)] += SmReadCellText(query.GetString(0));
+  }
+  return true;
 }
 
 bool CRiloData::ReadChildCells(int nNo, const std::string& subNo, bool alone, CSmDatabase* db) {
@@ -255,15 +259,10 @@ bool CRiloData::ReadChildCells(int nNo, const std::string& subNo, bool alone, CS
     else
       cell += kLayerSeparator;
   }
-  CSmQuery query(2, 0, 1, db);
-  query.SetTextWidth(kCellTextWidth);
-  const bool ok =
-      query.Open(FormatStr("Select nx,ny,rtrim(sValue) From bbInfo6 Where nNo=%d And sSubNo='%s'",
-                           nNo, db->SqlText(SmChildPath(subNo)).c_str()));
-  for (; ok && !query.IsEOF(); query.MoveNext()) {
-    const int cell = StoredIndex(query.GetInt(0), query.GetInt(1), m_cols, m_rows);
-    if (cell >= 0) m_texts[static_cast<size_t>(cell)] += SmReadCellText(query.GetString(0));
-  }
+  const bool ok = AppendCellRows(
+      FormatStr("Select nx,ny,rtrim(sValue) From bbInfo6 Where nNo=%d And sSubNo='%s'", nNo,
+                db->SqlText(SmChildPath(subNo)).c_str()),
+      db);
   ReadCatalogEntry(nNo, subNo, db);
   return ok;
 }

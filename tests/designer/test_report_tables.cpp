@@ -2,6 +2,7 @@
 // sheet written to them and read back, on the data file and on the server.
 #include "designer/RiloData.h"
 #include "tests/designer/report_db_fixture.h"
+#include "tests/designer/rilo_compare.h"
 
 namespace {
 
@@ -137,16 +138,6 @@ CRiloData SampleSheet() {
   s.m_rowBreaks = {2};
   s.m_vars.Add(CSmVar("#a", "1+1", 4, "甲"));
   return s;
-}
-
-void ExpectSameReport(const CRiloData& a, const CRiloData& b) {
-  EXPECT_TRUE(a.IsHeaderEqual(b));
-  EXPECT_TRUE(a.IsPageEqual(b));
-  EXPECT_TRUE(a.IsBreaksEqual(b));
-  EXPECT_TRUE(a.IsSizesEqual(b));
-  EXPECT_TRUE(a.IsFormatsEqual(b));
-  EXPECT_TRUE(a.IsTextsEqual(b));
-  EXPECT_TRUE(a.IsVarsEqual(b));
 }
 
 // A child table's sheet: the sample with a fourth layer of values.
