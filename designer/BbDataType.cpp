@@ -1,6 +1,7 @@
 #include "designer/BbDataType.h"
 
 #include <QTreeWidget>
+#include <algorithm>
 #include <span>
 
 #include "app/SmApp.h"
@@ -160,14 +161,10 @@ bool RunDdl(CSmDatabase* db, const std::string& jet) {
 // about to move.
 void UpgradeToLevels(CSmDatabase* db) {
   SmMessageBox("需要为“报表的多级化”而升级本年度数据", SM_MB_OK | SM_MB_ICONINFORMATION);
-  if (!db->BeginTrans()) return;
-  for (const char* sql : kUpgradeToLevels) {
-    if (!RunDdl(db, sql)) {
-      db->Rollback();
-      return;
-    }
-  }
-  db->CommitTrans();
+  SmRunInTransaction(db, [db] {
+    return std::all_of(std::begin(kUpgradeToLevels), std::end(kUpgradeToLevels),
+                       [db](const char* sql) { return RunDdl(db, sql); });
+  });
 }
 
 }  // namespace

@@ -2,17 +2,7 @@
 
 #include <algorithm>
 
-#include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
-
-bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& change) {
-  if (!db->BeginTrans()) return false;
-  if (!change()) {
-    db->Rollback();
-    return false;
-  }
-  return db->CommitTrans();
-}
 
 std::string SmStoredCellText(const std::string& text) {
   std::string stored = text;

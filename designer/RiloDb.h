@@ -1,9 +1,7 @@
 #pragma once
 // What the report sheet's storage and the report catalogue share about the report tables.
-#include <functional>
+#include <cstddef>
 #include <string>
-
-class CSmDatabase;
 
 // The report designer's module number: its variables are stored under it in SMVAR.
 constexpr int kSmReportModule = 3;
@@ -13,8 +11,6 @@ constexpr size_t kSmReportCodeWidth = 20;
 constexpr size_t kSmReportCellWidth = 250;
 constexpr size_t kSmChildNoWidth = 15;
 
-// Runs `change` in one transaction: committed when it returns true, else rolled back.
-bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& change);
 // Cell layers and child values keep "'" as the byte 0x0F in the tables.
 std::string SmStoredCellText(const std::string& text);
 std::string SmReadCellText(const std::string& stored);
