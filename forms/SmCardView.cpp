@@ -70,6 +70,12 @@ QScrollArea* MakeScrollArea(QWidget* view, CSmCardSurface* surface) {
   return scroll;
 }
 
+// The card with the scroll area's frame around it.
+QSize CardRoom(const QScrollArea* scroll, const CSmCardSurface* surface) {
+  const int frame = 2 * scroll->frameWidth();
+  return surface->size() + QSize(frame, frame);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- CSmCardSurface
@@ -92,6 +98,10 @@ CSmCardView::CSmCardView(QWidget* parent)
       m_surface(new CSmCardSurface([this](QPainter& painter) { OnDraw(painter); }, nullptr)) {
   m_surface->setBackgroundRole(QPalette::Base);
   m_scroll = MakeScrollArea(this, m_surface);
+}
+
+QSize CSmCardView::sizeHint() const {
+  return CardRoom(m_scroll, m_surface);
 }
 
 CSmCardLayout* CSmCardView::GetCardLayout(CSmDocument* doc) {
@@ -168,6 +178,10 @@ CSmCardFrmView::CSmCardFrmView(QWidget* parent)
   commands.Register(SM_ID_CARD_FORM_PREVIEW, "套打预览");
   // Enter in the form's controls is the form's own key.
   qApp->installEventFilter(this);
+}
+
+QSize CSmCardFrmView::sizeHint() const {
+  return CardRoom(m_scroll, m_surface);
 }
 
 CSmCardDoc* CSmCardFrmView::CardDoc() const {

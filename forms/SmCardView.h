@@ -47,6 +47,8 @@ class CSmCardView : public CSmView {
 
   CSmCardSurface* Surface() const { return m_surface; }
   CSmCardLayout* Layout() const { return m_layout; }
+  // Room for the whole card.
+  QSize sizeHint() const override;
 
   int nCardMode = 0;
 
@@ -112,6 +114,8 @@ class CSmCardFrmView : public CSmView {
   CSmToolTip* ToolTip() const { return m_toolTip; }
   CSmCardLayout* Layout() const { return m_layout; }
   CSmCardDoc* CardDoc() const;
+  // Room for the whole card.
+  QSize sizeHint() const override;
 
   bool bFormMode = false;  // a print or preview onto pre-printed forms is running
   int nCardMode = 0;

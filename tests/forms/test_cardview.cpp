@@ -31,6 +31,7 @@
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
 #include "ui/SmDlg.h"
+#include "ui/SmListCtrl.h"
 #include "ui/SmListPageSetup.h"
 #include "ui/SmListView.h"
 #include "ui/SmPrintHooks.h"
@@ -91,6 +92,8 @@ class TestCardForm : public CSmCardFrmView {
     m_words->setObjectName("1003");
     m_combo = new QComboBox(Form());
     m_combo->setObjectName("1004");
+    m_list = new CSmListCtrl(Form());
+    m_list->setObjectName("1005");
     m_label = new QLabel("LABEL", Form());
     m_label->setObjectName("1006");
     AddButton(SM_ID_OK, "确认(&S)");
@@ -130,6 +133,7 @@ class TestCardForm : public CSmCardFrmView {
   QLineEdit* m_weight;
   CSmWordCB* m_words;
   QComboBox* m_combo;
+  CSmListCtrl* m_list;
   QLabel* m_label;
   bool m_changed = false;
   bool m_saveWorks = true;
@@ -307,11 +311,10 @@ TEST_F(CardViewTest, HintsGoByTheKindOfControl) {
                        {SM_ID_OK, head + "按此确认"},
                        {1003, head + SmControlKindHint(form->m_words)},
                        {1004, head + "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。"},
+                       {1005, head + "按下鼠标右键，可调出操作功能菜单。"},
                    }));
   EXPECT_EQ(SmControlKindHint(form->m_words),
             "鼠标指向右边的下拉箭头，按下鼠标右键，调出操作功能菜单，可保存或删除词组。");
-  // The list control beside the card has its own hint text.
-  EXPECT_EQ(SmControlKindHint(List(frame)->List()), "按下鼠标右键，可调出操作功能菜单。");
 }
 
 TEST_F(CardViewTest, EnterMovesOnConfirmsOrReloadsTheListBetweenTheExchanges) {
