@@ -178,6 +178,10 @@ void CSmCardLayout::LoadPageSetup(CSmDatabase* db, int key, int titleHeight,
     m_cardWidth = setup.screenWidth;
     m_cardHeight = setup.screenHeight;
   }
+  TakePrintSetup(setup);
+}
+
+void CSmCardLayout::TakePrintSetup(const CSmListPageSetup& setup) {
   const auto& m = setup.margins;
   m_printMargins = {m[0], m[1], m[2], m[3]};
   bLandscape = setup.landscape != 0;
@@ -275,17 +279,9 @@ bool CSmCardLayout::PageSetup(CSmDatabase* db, QWidget* parent) {
   CSmListPageSetupDlg dlg(&setup, db, parent);
   if (dlg.DoModal() != 1) return false;
   if (!setup.title.empty()) m_title.sText = setup.title;
-  const auto& m = setup.margins;
-  m_printMargins = {m[0], m[1], m[2], m[3]};
   m_cardWidth = setup.screenWidth;
   m_cardHeight = setup.screenHeight;
-  bLandscape = setup.landscape != 0;
-  m_paperWidth = bLandscape ? setup.paperLength : setup.paperWidth;
-  m_paperHeight = bLandscape ? setup.paperWidth : setup.paperLength;
-  m_titleColor = setup.titleColor;
-  m_bodyColor = setup.bodyColor;
-  m_titleFont = setup.titleFont;
-  m_bodyFont = setup.bodyFont;
+  TakePrintSetup(setup);
   return true;
 }
 

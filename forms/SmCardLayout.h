@@ -11,6 +11,7 @@
 #include "ui/SmPrintInfo.h"
 
 class CSmDatabase;
+struct CSmListPageSetup;
 class QPainter;
 class QWidget;
 struct CSmPrintState;
@@ -117,6 +118,8 @@ class CSmCardLayout {
   int nSetupKey = 0;
 
  private:
+  // Margins, paper, orientation, colours and fonts of a page setup.
+  void TakePrintSetup(const CSmListPageSetup& setup);
   // The cell's rectangle in device units below the title band.
   CSmCardRect ScaleCell(const CSmCardRect& cell, double scaleX, double scaleY, int x0,
                         int y0) const;
