@@ -229,6 +229,7 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   }
   if (!db->TableExists("GP")) {
     SmMessageBox(kTsOldFormatText, SM_MB_ICONERROR);
+    SetDefaultParams();  // the old layout's rows mean other parameters
     return;
   }
   for (const UpgradeStep& step : kUpgradeSteps) {

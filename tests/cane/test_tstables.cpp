@@ -407,7 +407,8 @@ TEST_P(TsTablesTest, OldestFormatIsRefusedAndLeftAsItIs) {
                                "Create Table TsSheet(T0 CHAR(8),DH1 CHAR(8),KNO CHAR(15),MY0 "
                                "Double)",
                                "Insert Into TsSheet(T0,DH1,KNO,MY0) Values('20160105','1','01',5)",
-                               "Create Table TsP0(T CHAR(8),KNO CHAR(15),MY Double)"}));
+                               "Create Table TsP0(T CHAR(8),KNO CHAR(15),MY Double)",
+                               "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(9130,0,'a','7')"}));
   std::vector<int> repaired;
   m_type->SetWeighingService(std::make_unique<CRecordingWeighing>(&repaired));
   const std::string before = Snapshot() + Columns("TsSheet") + Columns("TsP0");
@@ -417,6 +418,7 @@ TEST_P(TsTablesTest, OldestFormatIsRefusedAndLeftAsItIs) {
   EXPECT_FALSE(m_db.TableExists("GP"));
   EXPECT_EQ(First("Select Count(*) From TsSheet"), "1");
   EXPECT_TRUE(repaired.empty());
+  EXPECT_EQ(m_type->m_intParams[0], 1);  // not read in the current layout
 }
 
 // A statement that fails inside a step takes the whole step back and stops the upgrade, so that
