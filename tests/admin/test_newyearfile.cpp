@@ -276,3 +276,33 @@ TEST(NewYearFileConvertTest, AFileBecomesAServerDatabaseAndBackWithEveryRow) {
   ASSERT_TRUE(master.Open("master", SmPgLogin(1)));
   master.ExecuteSQL("Drop Database " + server + " With (FORCE)", {}, 128, false);
 }
+
+TEST(NewYearFileConvertTest, ATableTheNewDatabaseCannotTakeIsNamedAndNothingStays) {
+  ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
+  SmResetMessages();
+  LoginApp app("ConvertYearFileFails", "tsk");
+  ASSERT_TRUE(SmPgWriteTestDsn());
+  ASSERT_TRUE(app.m_env.WriteDbLogin(SmPgLogin(1)));
+  const std::string server = "tsk00022016";
+  CSmDatabase master(1);
+  ASSERT_TRUE(master.Open("master", SmPgLogin(1)));
+  master.ExecuteSQL("Drop Database If Exists " + server + " With (FORCE)", {}, 128, false);
+  const std::string folder = SmTestHome() + "/convert-fails";
+  QDir(QString::fromStdString(folder)).removeRecursively();
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  std::string source;
+  ASSERT_TRUE(SmCreateYearFile(app, folder, 2016, &source));
+  {
+    CSmDatabase db(0);
+    ASSERT_TRUE(db.Open(source, CSmConnInfo(0)));
+    ASSERT_TRUE(db.ExecuteSQL("Create Table Extra(K Long)"));
+    ASSERT_TRUE(db.ExecuteSQL("Insert Into Extra(K) Values(1)"));
+  }
+  CSmNewYearFileDlg dlg(app, 1, 1, {}, kSmTestDsn);
+  dlg.SetConversion({}, source);
+  Find<QLineEdit>(&dlg, 1155)->setText("0002");
+  EXPECT_FALSE(dlg.CreateDataFile());
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据表转换失败：\nExtra\n");
+  EXPECT_FALSE(Shown("转换完毕！"));
+  EXPECT_FALSE(master.DatabaseExists(server));
+}
