@@ -456,11 +456,11 @@ void CSmOpenDataFileDlg::OnNewFile() {
   SmNewYearFileRequest request;
   request.kind = m_env.GetDatabaseKind();
   if (request.kind == 0) {
-    // The selected account set (or year file) gets the new year; else the root folder.
+    // The selected account set (or year file) gets the new year; else a new account set.
     const QTreeWidgetItem* item = m_tree->currentItem();
     request.dataFile = CBookDirTree::LevelOf(item) >= CBookDirTree::kAccountSet
                            ? CBookDirTree::PathOf(item)
-                           : m_rootDir;
+                           : NewAccountSetFolder();
     RunNewYearFile(request);
     return;
   }
@@ -505,6 +505,13 @@ void CSmOpenDataFileDlg::OnConvert() {
     request.dataFile = m_rootDir + "/" + code + "/" + file + "." + ext;
   }
   RunNewYearFile(request);
+}
+
+std::string CSmOpenDataFileDlg::NewAccountSetFolder() const {
+  for (int number = 1;; ++number) {
+    const std::string folder = FormatStr("%s/%03d", m_rootDir.c_str(), number);
+    if (!QFileInfo::exists(QString::fromStdString(folder))) return folder;
+  }
 }
 
 std::string CSmOpenDataFileDlg::FirstReachableDataSource() {

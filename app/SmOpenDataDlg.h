@@ -107,6 +107,8 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
   // end after a conversion.
   void RunNewYearFile(const SmNewYearFileRequest& request);
   static std::string FirstReachableDataSource();
+  // The first numbered folder ("001", "002" ...) not yet under the root folder.
+  std::string NewAccountSetFolder() const;
   void DeleteDataSource();
   void DeleteYearFile();
   // The number of the chosen operator (the entry up to its first blank), or empty.

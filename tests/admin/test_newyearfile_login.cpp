@@ -53,9 +53,8 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
       // Nothing saved: the dialog starts on the default folder of account sets.
       EXPECT_EQ(Find<QTreeWidget>(dlg, 1050)->topLevelItem(0)->text(0).toStdString(), root);
       OnModal(813, [&](QWidget* create) {
-        // Nothing selected: the new file goes where the clerk says.
-        EXPECT_EQ(Find<QLineEdit>(create, 1155)->text().toStdString(), root);
-        Find<QLineEdit>(create, 1155)->setText(QString::fromStdString(root + "/001"));
+        // Nothing selected: a new account set is proposed.
+        EXPECT_EQ(Find<QLineEdit>(create, 1155)->text().toStdString(), root + "/001");
         Find<QLineEdit>(create, 1105)->setText("2026");
         CSmMessageService::Instance().QueueAnswer(SM_IDYES);
         Click(create, 1);
