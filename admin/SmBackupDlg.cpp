@@ -187,7 +187,13 @@ void CSmBackupDlg::OnInitDialog() {
     m_hint =
         kIndent + std::string("备份数据前应当先从数据库中卸出数据，请按“卸出数据”按扭卸出数据。");
   }
+  SetDefaultButton(SM_ID_OK);
   UpdateData(false);
+  if (m_confirm->isEnabled()) {
+    m_confirm->setFocus();
+  } else {
+    m_browse->setFocus();
+  }
 }
 
 void CSmBackupDlg::DoDataExchange(bool save) {
