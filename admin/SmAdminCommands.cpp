@@ -3,6 +3,7 @@
 #include "admin/SmBackupDlg.h"
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmNewYearFileDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -28,6 +29,14 @@ void OnRestore(CSmApp& app) {
   if (dlg.DoModal() == SM_IDOK) app.LogIn({});
 }
 
+void OnNewYearFile(CSmApp& app) {
+  SmNewYearFileRequest request;
+  request.kind = app.GetDatabaseKind();
+  request.dataFile = app.m_env.GetDataFileName();
+  request.server = app.m_env.GetConnInfo().server;
+  SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
+}
+
 }  // namespace
 
 void SmInstallAdminCommands(CSmApp& app) {
@@ -35,4 +44,6 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_CARRY_OVER, SmCarryOverCommand);
   app.SetCommandHook(SM_ID_BACKUP, OnBackup);
   app.SetCommandHook(SM_ID_RESTORE, OnRestore);
+  app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
+  app.SetNewYearFileHook(SmRunNewYearFileDlg);
 }
