@@ -58,6 +58,7 @@ enum : int {
 
 // Commands of table documents.
 enum : int {
+  SM_ID_OVERLAY_PRINT = 43400,
   SM_ID_DOC_PROPERTIES = 43405,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
   SM_ID_DOC_LOAD_TEXT = 43414,
