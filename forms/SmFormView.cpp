@@ -672,7 +672,7 @@ SmEditLine FitEditLine(const std::string& text, int caretGbk, int width,
 
 }  // namespace
 
-void CSmFormView::PlaceCaret(CSmFormDC& dc) {
+std::string CSmFormView::PlaceCaret(CSmFormDC& dc, size_t* start) {
   const SmGridCell& cell = m_current;
   std::string text, type;
   int limit1 = 0, limit2 = 0;
@@ -684,28 +684,39 @@ void CSmFormView::PlaceCaret(CSmFormDC& dc) {
       FitEditLine(text, cell.caret, GetCellWidth(cell.column, dc, cell.region, cell.row), metrics);
   const QSize size = m_caretSize.isValid() ? m_caretSize : QSize(kCaretWidth, font.height);
   m_caretRect = QRect(QPoint(x + line.caretX, GetRowY(cell.row, dc, cell.region)), size);
+  if (start) *start = GbkPosOfUtf8Offset(text, line.start);
+  return text.substr(line.start, line.end - line.start);
 }
 
 void CSmFormView::DrawEditLine(CSmFormDC& dc) {
   if (!m_bEditable || !dc.painter) return;
+  size_t start = 0;
+  const std::string visible = PlaceCaret(dc, &start);
   const SmGridCell& cell = m_current;
-  std::string text, type;
-  int limit1 = 0, limit2 = 0;
-  GetCell(cell.row, cell.column, cell.region, text, type, limit1, limit2);
   const CSmFormDC::RegionFont& font = GetRegionFont(cell.region, dc);
-  const QFontMetrics metrics(font.font, const_cast<QPaintDevice*>(dc.device));
   const int x = GetColumnX(cell.column, dc, cell.region, cell.row);
-  const int width = GetCellWidth(cell.column, dc, cell.region, cell.row);
   const int y = GetRowY(cell.row, dc, cell.region);
-  const SmEditLine line = FitEditLine(text, cell.caret, width, metrics);
   QPainter& painter = *dc.painter;
-  painter.fillRect(QRect(x, y, width, font.height), kWindowColor);
+  painter.fillRect(QRect(x, y, GetCellWidth(cell.column, dc, cell.region, cell.row), font.height),
+                   kWindowColor);
   painter.setFont(font.font);
   painter.setPen(ToQColor(GetRegionColor(cell.region)));
-  painter.drawText(x, y + font.ascent, ToQ(text.substr(line.start, line.end - line.start)));
+  painter.drawText(x, y + font.ascent, ToQ(visible));
   painter.setPen(kWindowTextColor);
-  m_caretRect = QRect(QPoint(x + line.caretX, y),
-                      m_caretSize.isValid() ? m_caretSize : QSize(kCaretWidth, font.height));
+  if (!m_anchor.SameCell(cell) || m_anchor.caret == cell.caret) return;
+  // The text selected inside the cell: between the anchor's caret and the caret, as shown.
+  const QFontMetrics metrics(font.font, const_cast<QPaintDevice*>(dc.device));
+  const auto xOf = [&](int caret) {
+    const size_t gbk = static_cast<size_t>(std::max(caret, 0));
+    const size_t offset = gbk <= start ? 0 : Utf8OffsetOfGbkPos(visible, gbk - start);
+    return x + metrics.horizontalAdvance(ToQ(visible.substr(0, offset)));
+  };
+  const int from = xOf(std::min(m_anchor.caret, cell.caret));
+  const int to = xOf(std::max(m_anchor.caret, cell.caret));
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.fillRect(QRect(from, y, to - from, font.height), Qt::white);
+  painter.restore();
 }
 
 // ---------------------------------------------------------------- drawing

@@ -235,7 +235,9 @@ class CSmFormView : public CSmView {
   // The TEXT cell at (row, column) inside a merged block: the block, or null.
   const SmCellBlock* FindBlock(int row, int column) const;
   void DrawEditLine(CSmFormDC& dc);
-  void PlaceCaret(CSmFormDC& dc);
+  // Places the caret in the current cell; the part of the cell's text the edit line shows and,
+  // with `start`, where that part begins (a GBK byte offset).
+  std::string PlaceCaret(CSmFormDC& dc, size_t* start = nullptr);
   void CreateCaret();
   void SetScrollRow(int row);
   int MaxScrollRow();

@@ -101,6 +101,7 @@ class GridView : public CSmFormView {
   }
 
   using CSmFormView::ColumnLines;
+  using CSmFormView::m_anchor;
   using CSmFormView::m_bEditable;
   using CSmFormView::m_blocks;
   using CSmFormView::m_bOverlay;
@@ -354,6 +355,38 @@ TEST(FormView, ACaretInsideADoubleByteCharacterMovesPastIt) {
   EXPECT_EQ(view.CurrentCell().caret, 4);
   view.SetCurrentCell(0, 0, 0, "FORMHEAD");  // not a region for the current cell
   EXPECT_EQ(view.CurrentCell().row, 1);
+}
+
+TEST(FormView, SelectionsShowInverted) {
+  GridView view;
+  view.m_bEditable = true;
+  view.texts[{1, 1, "TEXT"}] = "甲乙丙丁";
+  view.SetCurrentCell(1, 1, 6, "TEXT");
+  view.m_anchor.caret = 2;
+  CSmFormDC& dc = view.ScreenDC();
+  const int x = view.GetColumnX(1, dc, "TEXT", 1);
+  const int y = view.GetRowY(1, dc, "TEXT");
+  const int height = view.GetRegionFont("TEXT", dc).height;
+  const int from = x + view.GetTextWidth("甲", "TEXT", dc);
+  const int to = x + view.GetTextWidth("甲乙丙", "TEXT", dc);
+  const auto darkShare = [&](const QImage& image, int left, int right) {
+    return DarkPixels(image, QRect(left, y, right - left, height)) * 1.0 /
+           ((right - left) * height);
+  };
+  QImage image = view.Render();
+  EXPECT_GT(darkShare(image, from + 1, to - 1), 0.5);
+  EXPECT_LT(darkShare(image, to + 1, to + view.GetTextWidth("丁", "TEXT", dc)), 0.5);
+
+  // Cells from the anchor to the current cell.
+  view.SetCurrentCell(2, 0, 0, "TEXT");
+  view.m_anchor = view.CurrentCell();
+  view.m_anchor.row = 4;
+  view.m_anchor.column = 2;
+  image = view.Render();
+  const QRect inside = view.GetCellRect(3, 1, "TEXT", dc).adjusted(2, 2, -2, -2);
+  const QRect outside = view.GetCellRect(6, 1, "TEXT", dc).adjusted(2, 2, -2, -2);
+  EXPECT_GT(DarkPixels(image, inside), inside.width() * inside.height() / 2);
+  EXPECT_LT(DarkPixels(image, outside), outside.width() * outside.height() / 2);
 }
 
 // ---------------------------------------------------------------- hit testing
