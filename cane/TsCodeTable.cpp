@@ -9,15 +9,12 @@ const char* const kTsDataFailText = "数据操作失败！";
 
 namespace {
 
-bool Failed(CSmDatabase* db) {
-  db->Rollback();
-  SmMessageBox(kTsDataFailText, SM_MB_ICONERROR);
-  return false;
-}
-
-bool Commit(CSmDatabase* db) {
-  if (db->CommitTrans()) return true;
-  SmMessageBox(kTsDataFailText, SM_MB_ICONERROR);
+// Runs `work` in one transaction. A failing statement (the work sets `failed`) has shown its
+// box; kTsDataFailText follows it. Any other false answer is a refusal without a message.
+bool InTransaction(CSmDatabase* db, const std::function<bool(bool& failed)>& work) {
+  bool failed = false;
+  if (SmRunInTransaction(db, [&] { return work(failed); })) return true;
+  if (failed) SmMessageBox(kTsDataFailText, SM_MB_ICONERROR);
   return false;
 }
 
@@ -28,12 +25,13 @@ bool RunAll(CSmDatabase* db, const std::vector<std::string>& statements) {
 }
 
 bool Merge(CSmDatabase* db, const TsCodeChange& change) {
-  if (!db->BeginTrans()) return false;
-  if (change.beforeMerge && !change.beforeMerge()) return Failed(db);
   const std::string remove = FormatStr("Delete From %s Where KNO='%s'", change.table.c_str(),
                                        db->SqlText(change.oldCode).c_str());
-  if (!db->ExecuteSQL(remove) || !RunAll(db, change.moveReferences)) return Failed(db);
-  return Commit(db);
+  return InTransaction(db, [&](bool& failed) {
+    failed = (change.beforeMerge && !change.beforeMerge()) || !db->ExecuteSQL(remove) ||
+             !RunAll(db, change.moveReferences);
+    return !failed;
+  });
 }
 
 }  // namespace
@@ -46,41 +44,39 @@ long TsCountCode(CSmDatabase* db, const std::string& table, const std::string& c
 
 bool TsInsertUnique(CSmDatabase* db, const std::string& insert, const std::string& table,
                     const std::string& code) {
-  if (!db->BeginTrans()) return false;
-  if (!db->ExecuteSQL(insert, {}, 1)) return Failed(db);
-  if (TsCountCode(db, table, "KNO", code) != 1) {
-    db->Rollback();
-    return false;
-  }
-  return Commit(db);
+  return InTransaction(db, [&](bool& failed) {
+    failed = !db->ExecuteSQL(insert, {}, 1);
+    return !failed && TsCountCode(db, table, "KNO", code) == 1;
+  });
 }
 
 bool TsDeleteUnreferenced(CSmDatabase* db, const std::string& remove,
                           const std::vector<std::string>& references) {
-  if (!db->BeginTrans()) return false;
-  if (!db->ExecuteSQL(remove, {}, 1)) return Failed(db);
-  for (const std::string& count : references) {
-    if (db->QueryInt(count) < 1) continue;
-    db->Rollback();
-    return false;
-  }
-  return Commit(db);
+  return InTransaction(db, [&](bool& failed) {
+    failed = !db->ExecuteSQL(remove, {}, 1);
+    if (failed) return false;
+    for (const std::string& count : references)
+      if (db->QueryInt(count) > 0) return false;
+    return true;
+  });
 }
 
 bool TsUpdateOrMerge(CSmDatabase* db, const TsCodeChange& change, bool* merged) {
   if (merged) *merged = false;
   const bool moved = TrimRightSet(change.newCode, " ") != TrimRightSet(change.oldCode, " ");
-  if (!db->BeginTrans()) return false;
-  if (!db->ExecuteSQL(change.update, {}, 1)) return Failed(db);
-  const long rows = TsCountCode(db, change.table, "KNO", change.newCode);
-  // One row, or an unchanged code: the row was stored in place.
-  if (rows == 1 || (!moved && rows > 1)) {
-    if (moved && !RunAll(db, change.moveReferences)) return Failed(db);
-    return Commit(db);
-  }
-  // No row: the old one is gone (or the count failed), there is nothing to merge.
-  if (rows < 1) return Failed(db);
-  db->Rollback();
+  bool taken = false;  // the new code belongs to another row
+  const bool stored = InTransaction(db, [&](bool& failed) {
+    failed = !db->ExecuteSQL(change.update, {}, 1);
+    if (failed) return false;
+    const long rows = TsCountCode(db, change.table, "KNO", change.newCode);
+    // No row: the old one is gone (or the count failed); there is nothing to store or merge.
+    failed = rows < 1;
+    taken = moved && rows > 1;
+    if (failed || taken) return false;
+    failed = moved && !RunAll(db, change.moveReferences);
+    return !failed;
+  });
+  if (stored || !taken) return stored;
   const std::string question =
       FormatStr(change.question, change.oldCode.c_str(), change.newCode.c_str());
   if (SmMessageBox(question, SM_MB_YESNO | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2) != SM_IDYES)

@@ -117,21 +117,16 @@ bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatab
       SmMessageBox("此户异常：增加前已有预付款期初余额，要清除原余额吗？",
                    SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
     return false;
-  if (!db->BeginTrans()) return false;
-  bool ok = db->ExecuteSQL("Delete " + rows);
-  if (ok && HasAdvance(party)) {
+  return SmRunInTransaction(db, [&] {
+    if (!db->ExecuteSQL("Delete " + rows)) return false;
+    if (!HasAdvance(party)) return true;
     const std::string opr = db->SqlText(OperatorNo(), 3);
-    ok = db->ExecuteSQL(FormatStr(
+    return db->ExecuteSQL(FormatStr(
         "Insert Into jsSheet(%s) Values(0,%s,0,0,'%d','2','%s','','%s','','%s','%s','%s')",
         ColumnList().c_str(), TsjsItemValues(-1).c_str(), party, TsGetYearStartDate().c_str(),
         db->SqlText(code, 15).c_str(), opr.c_str(), opr.c_str(),
         db->GetServerTime("%H%M%S").c_str()));
-  }
-  if (!ok) {
-    db->Rollback();
-    return false;
-  }
-  return db->CommitTrans();
+  });
 }
 
 bool CTsjsRec::LoadOpening(int party, const std::string& code, CSmDatabase* db) {
