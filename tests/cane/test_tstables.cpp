@@ -11,7 +11,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmSqlDialect.h"
 #include "core/SmString.h"
-#include "tests/cane/TsTestApp.h"
+#include "tests/cane/TsFileTest.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/core/test_server_fixture.h"
 
@@ -70,7 +70,6 @@ class CRecordingWeighing : public CTsWeighingService {
     return true;
   }
   int PriceStats(int, const std::string&, double*, double*, CSmDatabase*) override { return 0; }
-  bool Reprice(bool, int, double, const std::string&, CSmDatabase*) override { return true; }
   bool LoadOpening(int, const std::string&, TsSlipAmounts&, CSmDatabase*) override { return true; }
   bool SetOpening(bool, int, const std::string&, const TsSlipAmounts&, CSmDatabase*) override {
     return true;
@@ -98,18 +97,11 @@ class TsTablesTest : public TsFileTest {
     SetUp();
   }
 
-  void Run(const std::vector<std::string>& statements) {
-    for (const std::string& sql : statements) ASSERT_TRUE(m_db.ExecuteSQL(sql)) << sql;
-  }
-
   // What the log-in does to the module's tables, with the boxes it showed.
   std::vector<std::string> LogIn() {
     SmResetMessages();
     m_app.AfterOpen(&m_db);
-    std::vector<std::string> texts;
-    for (const SmShownMessage& box : CSmMessageService::Instance().Shown())
-      texts.push_back(box.text);
-    return texts;
+    return Shown();
   }
 
   std::string First(const std::string& query) {
