@@ -7,7 +7,7 @@
 #include "cane/TsNH.h"
 #include "cane/TsParams.h"
 #include "core/SmString.h"
-#include "tests/cane/TsTestApp.h"
+#include "tests/cane/TsFileTest.h"
 
 namespace {
 
