@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/CaculateProgram.h"
 #include "core/CaculateText.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -101,6 +102,8 @@ bool IsNumberOp(const std::string& op) {
 
 }  // namespace
 
+CCaculate::~CCaculate() = default;
+
 const CCaculateClass* CCaculate::GetRuntimeClass() const {
   static const CCaculateClass cls{"CCaculate", &CreateCaculateObject<CCaculate>};
   return &cls;
@@ -191,16 +194,20 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
   m_sNote.clear();
   m_nFormulaGroup = 0;
   if (formula.empty()) return true;
-  std::string text = formula;
+  std::string preprocessed;
   if (m_bPreprocess) {
-    if (!Preprocess(text)) return false;
+    preprocessed = formula;
+    if (!Preprocess(preprocessed)) return false;
     if (m_bGroupFilter && m_nFormulaGroup != m_nRequiredGroup) return true;
   }
+  const std::string& text = m_bPreprocess ? preprocessed : formula;
   if (text.empty()) {
     type = CAC_NOTHING;
     return true;
   }
-  m_sExpr = std::move(text);
+  // Nested evaluations (function arguments) are read: their texts differ from call to call.
+  if (m_nLevel == 0 && RunProgram(text, result, type)) return true;
+  m_sExpr = text;
   m_nPos = 0;
   m_sToken.clear();
   m_nError = 0;
@@ -212,6 +219,22 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
   m_sExpr.clear();
   m_sToken.clear();
   return ok;
+}
+
+bool CCaculate::RunProgram(const std::string& text, std::string& result, int& type) {
+  if (!m_pPrograms) m_pPrograms = std::make_unique<CCaculateProgramCache>();
+  CCaculateProgram* program = m_pPrograms->Find(*this, text);
+  if (!program) return false;
+  m_nError = 0;
+  if (!program->Run(*this, result, type)) {
+    // Reading the formula again gives the error with its subject and position.
+    result.clear();
+    type = CAC_NUMBER;
+    return false;
+  }
+  m_nErrorPos = 0;
+  m_sSubject = program->m_subject;
+  return true;
 }
 
 bool CCaculate::EvalDouble(const std::string& formula, double& value) {

@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "core/CaculateProgram.h"
+
 class CCaculate;
+class CCaculateCompiler;
 
 // Value types of a formula result.
 constexpr int CAC_NUMBER = 4;
@@ -40,7 +43,7 @@ class CCaculate {
 
   // Virtual operations; a derived evaluator overrides them.
   virtual const CCaculateClass* GetRuntimeClass() const;
-  virtual ~CCaculate() = default;
+  virtual ~CCaculate();
   // Code, message (prefixed with the subject) and position of the last failure; 1 for a
   // negative code, else 0.
   virtual int GetErrorInfo(int& code, std::string& message, int& position);
@@ -99,7 +102,11 @@ class CCaculate {
   std::string m_sNote;     // last "{...}" comment of the formula
 
  private:
+  friend class CCaculateCompiler;
+
   bool Preprocess(std::string& text);
+  // Evaluates the text with the steps it was read into before, when it has them.
+  bool RunProgram(const std::string& text, std::string& result, int& type);
   bool NextToken();
   bool ParseLogic(std::string& value, int& type);
   bool ParseCompare(std::string& value, int& type);
@@ -140,4 +147,5 @@ class CCaculate {
   int m_nDepth = 0;      // bracket depth
   int m_nErrorPos = 0;   // read position when the last failure was noticed
   int m_nLevel = 0;      // nesting of brackets, powers and calls, counted across nested objects
+  std::unique_ptr<CCaculateProgramCache> m_pPrograms;  // formulas read into steps
 };

@@ -1,0 +1,400 @@
+#include "core/CaculateProgram.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <utility>
+
+#include "core/Caculate.h"
+#include "core/CaculateText.h"
+#include "core/SmGbk.h"
+
+using caculate_text::PlainNumber;
+using caculate_text::PlainValue;
+using caculate_text::ReadNumber;
+
+namespace {
+
+constexpr double kTolerance = 0.0000001;
+// Deepest nesting of brackets, powers and function arguments a program takes; well inside the
+// limit of the reading evaluator, so that the steps never meet its nesting error.
+constexpr int kMaxProgramNesting = 40;
+
+using Op = CCaculateProgram::Op;
+using Kind = CCaculateProgram::Kind;
+
+const std::string kOneText = "1";
+const std::string kZeroText = "0";
+
+// The number the reading evaluator reads from the value's text.
+double NumberOf(const CCaculateValue& value) {
+  return value.computed ? PlainValue(value.raw) : ReadNumber(*value.text);
+}
+
+std::string TextOf(const CCaculateValue& value) {
+  return value.computed ? PlainNumber(value.raw) : *value.text;
+}
+
+bool IsNumberOp(Op op) {
+  return op == Op::Mul || op == Op::Div || op == Op::Mod || op == Op::Pow || op == Op::And ||
+         op == Op::Or;
+}
+
+CCaculateValue Computed(double raw) {
+  return {CAC_NUMBER, true, raw, nullptr};
+}
+
+}  // namespace
+
+// Reads a formula into steps with the reading evaluator's own scanner, so that both see the
+// same tokens; fails wherever the steps would not give what reading gives.
+class CCaculateCompiler {
+ public:
+  explicit CCaculateCompiler(CCaculate& calc) : m_calc(calc) {}
+
+  std::unique_ptr<CCaculateProgram> Compile(const std::string& text) {
+    auto program = std::make_unique<CCaculateProgram>();
+    m_program = program.get();
+    if (!Formula(text, program->m_root, &program->m_subject)) return nullptr;
+    return program;
+  }
+
+ private:
+  // The scan state of the evaluator, kept aside while a formula is read into steps.
+  struct ScanState {
+    std::string expr;
+    size_t pos = 0;
+    std::string token;
+    int kind = 0;
+    int depth = 0;
+    std::string subject;
+    int error = 0;
+  };
+
+  ScanState TakeScan() {
+    ScanState s{std::move(m_calc.m_sExpr),
+                m_calc.m_nPos,
+                std::move(m_calc.m_sToken),
+                m_calc.m_nTokenKind,
+                m_calc.m_nDepth,
+                m_calc.m_sSubject,
+                m_calc.m_nError};
+    return s;
+  }
+
+  void RestoreScan(ScanState& s) {
+    m_calc.m_sExpr = std::move(s.expr);
+    m_calc.m_nPos = s.pos;
+    m_calc.m_sToken = std::move(s.token);
+    m_calc.m_nTokenKind = s.kind;
+    m_calc.m_nDepth = s.depth;
+    m_calc.m_sSubject = std::move(s.subject);
+    m_calc.m_nError = s.error;
+  }
+
+  // A whole formula as one evaluation reads it (what follows the expression is scanned and
+  // ignored); `subject` takes the subject text the scan leaves behind.
+  bool Formula(const std::string& text, int& node, std::string* subject) {
+    ScanState saved = TakeScan();
+    m_calc.m_sExpr = text;
+    m_calc.m_nPos = 0;
+    m_calc.m_sToken.clear();
+    m_calc.m_nTokenKind = 0;
+    m_calc.m_nDepth = 0;
+    const bool ok = m_calc.NextToken() && Logic(node);
+    if (ok && subject) *subject = m_calc.m_sSubject;
+    RestoreScan(saved);
+    return ok;
+  }
+
+  bool Is(const char* op) const { return m_calc.IsOperator(op); }
+
+  int Add(CCaculateProgram::Step step) {
+    m_program->m_steps.push_back(std::move(step));
+    return static_cast<int>(m_program->m_steps.size()) - 1;
+  }
+
+  int AddBinary(Op op, int left, int right) {
+    CCaculateProgram::Step step;
+    step.kind = Kind::Binary;
+    step.op = op;
+    step.a = left;
+    step.b = right;
+    return Add(std::move(step));
+  }
+
+  // One more level of nesting for as long as it lives; false beyond what a program takes.
+  class Nesting {
+   public:
+    explicit Nesting(int& depth) : m_depth(depth) { ++m_depth; }
+    ~Nesting() { --m_depth; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    bool Allowed() const { return m_depth <= kMaxProgramNesting; }
+
+   private:
+    int& m_depth;
+  };
+
+  // A loop of one binary level: operators of `ops` with their steps, operands from `next`.
+  template <size_t N>
+  bool Level(int& node, const std::pair<const char*, Op> (&ops)[N],
+             bool (CCaculateCompiler::*next)(int&)) {
+    if (!(this->*next)(node)) return false;
+    for (;;) {
+      const auto found = std::find_if(std::begin(ops), std::end(ops),
+                                      [&](const auto& candidate) { return Is(candidate.first); });
+      if (found == std::end(ops)) return true;
+      int right = -1;
+      if (!m_calc.NextToken() || !(this->*next)(right)) return false;
+      node = AddBinary(found->second, node, right);
+    }
+  }
+
+  bool Logic(int& node) {
+    static const std::pair<const char*, Op> ops[] = {{"||", Op::Or}, {"&&", Op::And}};
+    return Level(node, ops, &CCaculateCompiler::Compare);
+  }
+
+  bool Compare(int& node) {
+    static const std::pair<const char*, Op> ops[] = {{">", Op::Gt},  {"<", Op::Lt}, {">=", Op::Ge},
+                                                     {"<=", Op::Le}, {"=", Op::Eq}, {"!=", Op::Ne}};
+    return Level(node, ops, &CCaculateCompiler::Additive);
+  }
+
+  bool Additive(int& node) {
+    static const std::pair<const char*, Op> ops[] = {{"+", Op::Add}, {"-", Op::Sub}};
+    return Level(node, ops, &CCaculateCompiler::Multiplicative);
+  }
+
+  bool Multiplicative(int& node) {
+    static const std::pair<const char*, Op> ops[] = {
+        {"*", Op::Mul}, {"/", Op::Div}, {"%", Op::Mod}};
+    return Level(node, ops, &CCaculateCompiler::Power);
+  }
+
+  bool Power(int& node) {
+    if (!Unary(node)) return false;
+    if (!Is("^")) return true;
+    const Nesting nesting(m_depth);
+    int right = -1;
+    if (!nesting.Allowed() || !m_calc.NextToken() || !Power(right)) return false;
+    node = AddBinary(Op::Pow, node, right);
+    return true;
+  }
+
+  bool Unary(int& node) {
+    if (!(Is("+") || Is("-") || Is("!"))) return Primary(node);
+    CCaculateProgram::Step step;
+    step.kind = Kind::Unary;
+    step.unary = m_calc.m_sToken[0];
+    if (!m_calc.NextToken() || !Primary(step.a)) return false;
+    node = Add(std::move(step));
+    return true;
+  }
+
+  bool Primary(int& node) {
+    if (m_calc.m_nTokenKind == 1) {
+      if (!Is("(") && !Is("[")) return false;
+      const Nesting nesting(m_depth);
+      if (!nesting.Allowed() || !m_calc.NextToken() || !Logic(node)) return false;
+      if (!Is(")") && !Is("]")) return false;
+      return m_calc.NextToken();
+    }
+    const bool ok = m_calc.m_nTokenKind == 3 ? Function(node) : Operand(node);
+    return ok && m_calc.NextToken();
+  }
+
+  // A literal, a bare word (a string), the empty name (an empty number) or a variable.
+  bool Operand(int& node) {
+    const std::string& token = m_calc.m_sToken;
+    CCaculateProgram::Step step;
+    step.type = m_calc.m_nTokenKind;
+    step.text = token;
+    if (m_calc.m_nTokenKind == 2) {
+      step.type = token.empty() ? CAC_NUMBER : CAC_STRING;
+      if (!token.empty() && token[0] == '#') {
+        if (!CCaculate::IsValidName(token.substr(1))) return false;
+        step.kind = Kind::Variable;
+      }
+    }
+    node = Add(std::move(step));
+    return true;
+  }
+
+  // iif is taken; every other function is left to reading.
+  bool Function(int& node) {
+    const std::string token = m_calc.m_sToken;
+    const size_t open = token.find_first_of("([");
+    const std::string args = token.substr(open + 1, token.size() - open - 2);
+    if (token.compare(0, open, "iif") != 0 || CCaculate::CountArgs(args) != 3) return false;
+    CCaculateProgram::Step step;
+    step.kind = Kind::Iif;
+    int* parts[] = {&step.a, &step.b, &step.c};
+    for (int i = 0; i < 3; ++i) {
+      int start = 0;
+      int end = 0;
+      const std::string arg = CCaculate::GetArg(args, i, start, end);
+      const Nesting nesting(m_depth);
+      if (!CCaculate::IsNotBlank(arg) || !nesting.Allowed() || !Formula(arg, *parts[i], nullptr))
+        return false;
+    }
+    node = Add(std::move(step));
+    return true;
+  }
+
+  CCaculate& m_calc;
+  CCaculateProgram* m_program = nullptr;
+  int m_depth = 0;
+};
+
+bool CCaculateProgram::Run(CCaculate& calc, std::string& result, int& type) {
+  CCaculateValue value;
+  if (!Eval(calc, m_root, value)) return false;
+  if (value.computed)
+    result = PlainNumber(value.raw);
+  else
+    result = *value.text;
+  type = value.type;
+  return true;
+}
+
+bool CCaculateProgram::Eval(CCaculate& calc, int index, CCaculateValue& value) {
+  Step& step = m_steps[static_cast<size_t>(index)];
+  switch (step.kind) {
+    case Kind::Literal:
+      value = {step.type, false, 0, &step.text};
+      return true;
+    case Kind::Variable: {
+      // As reading does: the hook starts from an empty number.
+      step.scratch.clear();
+      int type = CAC_NUMBER;
+      if (!calc.EvalVariable(step.text, step.scratch, type)) return false;
+      value = {type, false, 0, &step.scratch};
+      return true;
+    }
+    case Kind::Unary: {
+      if (!Eval(calc, step.a, value) || value.type != CAC_NUMBER) return false;
+      double x = NumberOf(value);
+      if (step.unary == '-') x = -x;
+      if (step.unary == '!') x = std::fabs(x) <= kTolerance ? 1 : 0;
+      value = Computed(x);
+      return true;
+    }
+    case Kind::Iif: {
+      // The condition goes through a number wanted: read, written and read again.
+      if (!Eval(calc, step.a, value) || value.type != CAC_NUMBER) return false;
+      const double condition = PlainValue(NumberOf(value));
+      return Eval(calc, std::fabs(condition) > kTolerance ? step.b : step.c, value);
+    }
+    case Kind::Binary:
+      break;
+  }
+  CCaculateValue right;
+  if (!Eval(calc, step.a, value) || !Eval(calc, step.b, right)) return false;
+  if (step.op == Op::Div && std::fabs(NumberOf(right)) < kTolerance) return false;
+  if (step.op == Op::Mod && std::fabs(NumberOf(right)) < 1) return false;
+  if (step.op == Op::Pow && std::fabs(NumberOf(value)) < kTolerance &&
+      std::fabs(NumberOf(right)) < kTolerance)
+    return false;
+  return EvalBinary(step, value, right);
+}
+
+bool CCaculateProgram::EvalBinary(Step& step, CCaculateValue& left, const CCaculateValue& right) {
+  if (left.type == CAC_STRING || right.type == CAC_STRING) {
+    if (IsNumberOp(step.op)) return false;
+    if (step.op == Op::Add || step.op == Op::Sub) {
+      step.scratch = TextOf(left);
+      if (step.op == Op::Sub) step.scratch += '-';
+      step.scratch += TextOf(right);
+      left = {CAC_STRING, false, 0, &step.scratch};
+      return true;
+    }
+    const int cmp = GbkCompare(TextOf(left), TextOf(right));
+    bool yes = false;
+    if (step.op == Op::Gt) yes = cmp > 0;
+    if (step.op == Op::Lt) yes = cmp < 0;
+    if (step.op == Op::Ge) yes = cmp >= 0;
+    if (step.op == Op::Le) yes = cmp <= 0;
+    if (step.op == Op::Eq) yes = cmp == 0;
+    if (step.op == Op::Ne) yes = cmp != 0;
+    left = {CAC_NUMBER, false, 0, yes ? &kOneText : &kZeroText};
+    return true;
+  }
+  const double a = NumberOf(left);
+  const double b = NumberOf(right);
+  double r = 0;
+  switch (step.op) {
+    case Op::Add:
+      r = a + b;
+      break;
+    case Op::Sub:
+      r = a - b;
+      break;
+    case Op::Mul:
+      r = a * b;
+      break;
+    case Op::Div:
+      r = a / b;
+      break;
+    case Op::Mod:
+      r = std::fmod(std::trunc(a), std::trunc(b));
+      break;
+    case Op::Pow:
+      r = std::pow(a, b);
+      break;
+    case Op::Eq:
+      r = std::fabs(a - b) < kTolerance;
+      break;
+    case Op::Ne:
+      r = std::fabs(a - b) > kTolerance;
+      break;
+    case Op::Gt:
+      r = a - b > kTolerance;
+      break;
+    case Op::Lt:
+      r = a - b < -kTolerance;
+      break;
+    case Op::Ge:
+      r = a - b >= 0;
+      break;
+    case Op::Le:
+      r = a - b <= 0;
+      break;
+    case Op::And:
+      r = std::fabs(a) > kTolerance && std::fabs(b) > kTolerance;
+      break;
+    case Op::Or:
+      r = std::fabs(a) > kTolerance || std::fabs(b) > kTolerance;
+      break;
+  }
+  if (!std::isfinite(r)) return false;
+  left = Computed(r);
+  return true;
+}
+
+CCaculateProgram* CCaculateProgramCache::Find(CCaculate& calc, std::string_view text) {
+  const size_t hash = std::hash<std::string_view>{}(text);
+  ++m_clock;
+  for (Entry& entry : m_entries) {
+    if (entry.hash != hash || entry.text != text) continue;
+    entry.lastUse = m_clock;
+    if (!entry.compiled) {
+      entry.compiled = true;
+      entry.program = CCaculateCompiler(calc).Compile(entry.text);
+    }
+    return entry.program.get();
+  }
+  Entry* slot = nullptr;
+  if (m_entries.size() < kCapacity)
+    slot = &m_entries.emplace_back();
+  else
+    slot = &*std::min_element(m_entries.begin(), m_entries.end(),
+                              [](const Entry& x, const Entry& y) { return x.lastUse < y.lastUse; });
+  slot->hash = hash;
+  slot->text.assign(text);
+  slot->compiled = false;
+  slot->program.reset();
+  slot->lastUse = m_clock;
+  return nullptr;
+}
