@@ -25,9 +25,22 @@ bool IsBlankChar(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool IsIn(char c, const char* set) {
-  return c != '\0' && std::strchr(set, c) != nullptr;
-}
+// A set of bytes as a table, for the scan's many membership tests.
+class CharSet {
+ public:
+  constexpr explicit CharSet(const char* set) {
+    for (; *set; ++set) m_in[static_cast<unsigned char>(*set)] = true;
+  }
+  constexpr bool Has(char c) const { return m_in[static_cast<unsigned char>(c)]; }
+
+ private:
+  bool m_in[256] = {};
+};
+
+constexpr CharSet kOperatorChars("+-/%*()[]^&|!=<>");
+constexpr CharSet kPairFirstChars("!<&|>");
+constexpr CharSet kNumberEndChars(" \t+-*/%()[]^!<&|>=");
+constexpr CharSet kNameEndChars(" \t+-*/)]^!=<&|>\"");
 
 int CountQuotes(const std::string& text) {
   int n = 0;
@@ -281,7 +294,9 @@ bool CCaculate::EnterNesting() {
 }
 
 bool CCaculate::IsOperator(const char* op) const {
-  return m_nTokenKind == kTokOperator && m_sToken == op;
+  // Operator tokens have one or two bytes.
+  if (m_nTokenKind != kTokOperator || m_sToken[0] != op[0]) return false;
+  return m_sToken.size() == 1 ? op[1] == '\0' : op[1] == m_sToken[1] && op[2] == '\0';
 }
 
 bool CCaculate::NextToken() {
@@ -297,7 +312,7 @@ bool CCaculate::NextToken() {
     return true;
   }
   const char c = s[p];
-  if (IsIn(c, "+-/%*()[]^&|!=<>")) {
+  if (kOperatorChars.Has(c)) {
     m_nTokenKind = kTokOperator;
     m_sToken = c;
     ++p;
@@ -309,7 +324,7 @@ bool CCaculate::NextToken() {
         return false;
       }
     }
-    if (IsIn(c, "!<&|>") && p < n) {
+    if (kPairFirstChars.Has(c) && p < n) {
       const char pair[3] = {c, s[p], '\0'};
       if (!std::strcmp(pair, "!=") || !std::strcmp(pair, ">=") || !std::strcmp(pair, "<=") ||
           !std::strcmp(pair, "||") || !std::strcmp(pair, "&&")) {
@@ -338,7 +353,7 @@ bool CCaculate::NextToken() {
   }
   if ((c >= '0' && c <= '9') || c == '.') {
     size_t e = p;
-    while (e < n && !IsIn(s[e], " \t+-*/%()[]^!<&|>=")) ++e;
+    while (e < n && !kNumberEndChars.Has(s[e])) ++e;
     m_sToken.assign(s, p, e - p);
     m_nTokenKind = IsNumberText(m_sToken, -1, -1) ? kTokNumber : kTokString;
     m_nPos = e;
@@ -346,7 +361,7 @@ bool CCaculate::NextToken() {
   }
   size_t e = p;
   m_nTokenKind = kTokName;
-  while (e < n && !IsIn(s[e], " \t+-*/)]^!=<&|>\"")) {
+  while (e < n && !kNameEndChars.Has(s[e])) {
     if (s[e] == '(' || s[e] == '[') {
       m_nTokenKind = kTokFunction;
       int depth = 0;

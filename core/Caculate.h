@@ -137,6 +137,7 @@ class CCaculate {
   bool CallWords(const std::string& name, const std::string& args, std::string& result, int& type);
   bool ArgValue(const std::string& args, int n, std::string& value, int& type);
   bool ArgNumber(const std::string& args, int n, double& value);
+  bool TextNumber(const std::string& arg, double& value);
   bool ArgInt(const std::string& args, int n, int& value);
 
   // Scan state of the evaluation under way.

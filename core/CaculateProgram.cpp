@@ -50,13 +50,12 @@ CCaculateValue Computed(double raw) {
 // same tokens; fails wherever the steps would not give what reading gives.
 class CCaculateCompiler {
  public:
-  explicit CCaculateCompiler(CCaculate& calc) : m_calc(calc) {}
+  CCaculateCompiler(CCaculate& calc, CCaculateProgram& program)
+      : m_calc(calc), m_program(program) {}
 
-  std::unique_ptr<CCaculateProgram> Compile(const std::string& text) {
-    auto program = std::make_unique<CCaculateProgram>();
-    m_program = program.get();
-    if (!Formula(text, program->m_root, &program->m_subject)) return nullptr;
-    return program;
+  bool Compile(const std::string& text) {
+    m_program.Clear();
+    return Formula(text, 0, text.size(), m_program.m_root, &m_program.m_subject);
   }
 
  private:
@@ -92,11 +91,13 @@ class CCaculateCompiler {
     m_calc.m_nError = s.error;
   }
 
-  // A whole formula as one evaluation reads it (what follows the expression is scanned and
-  // ignored); `subject` takes the subject text the scan leaves behind.
-  bool Formula(const std::string& text, int& node, std::string* subject) {
+  // A whole formula (`size` bytes of `source` from `from`) as one evaluation reads it: what
+  // follows the expression is scanned and ignored. `subject` takes the subject text the scan
+  // leaves behind.
+  bool Formula(const std::string& source, size_t from, size_t size, int& node,
+               std::string* subject) {
     ScanState saved = TakeScan();
-    m_calc.m_sExpr = text;
+    m_calc.m_sExpr.assign(source, from, size);
     m_calc.m_nPos = 0;
     m_calc.m_sToken.clear();
     m_calc.m_nTokenKind = 0;
@@ -110,8 +111,8 @@ class CCaculateCompiler {
   bool Is(const char* op) const { return m_calc.IsOperator(op); }
 
   int Add(CCaculateProgram::Step step) {
-    m_program->m_steps.push_back(std::move(step));
-    return static_cast<int>(m_program->m_steps.size()) - 1;
+    m_program.m_steps.push_back(std::move(step));
+    return static_cast<int>(m_program.m_steps.size()) - 1;
   }
 
   int AddBinary(Op op, int left, int right) {
@@ -142,6 +143,7 @@ class CCaculateCompiler {
              bool (CCaculateCompiler::*next)(int&)) {
     if (!(this->*next)(node)) return false;
     for (;;) {
+      if (m_calc.m_nTokenKind != 1) return true;
       const auto found = std::find_if(std::begin(ops), std::end(ops),
                                       [&](const auto& candidate) { return Is(candidate.first); });
       if (found == std::end(ops)) return true;
@@ -226,27 +228,62 @@ class CCaculateCompiler {
   bool Function(int& node) {
     const std::string token = m_calc.m_sToken;
     const size_t open = token.find_first_of("([");
-    const std::string args = token.substr(open + 1, token.size() - open - 2);
-    if (token.compare(0, open, "iif") != 0 || CCaculate::CountArgs(args) != 3) return false;
+    if (token.compare(0, open, "iif") != 0) return false;
+    // The arguments lie between the first bracket and the one that closes the token.
+    size_t from[3] = {open + 1, 0, 0};
+    size_t to[3] = {0, 0, token.size() - 1};
+    if (!SplitThree(token, from, to)) return false;
     CCaculateProgram::Step step;
     step.kind = Kind::Iif;
     int* parts[] = {&step.a, &step.b, &step.c};
     for (int i = 0; i < 3; ++i) {
-      int start = 0;
-      int end = 0;
-      const std::string arg = CCaculate::GetArg(args, i, start, end);
+      const std::string_view arg(token.data() + from[i], to[i] - from[i]);
       const Nesting nesting(m_depth);
-      if (!CCaculate::IsNotBlank(arg) || !nesting.Allowed() || !Formula(arg, *parts[i], nullptr))
+      if (!IsBlankFree(arg) || !nesting.Allowed() ||
+          !Formula(token, from[i], to[i] - from[i], *parts[i], nullptr))
         return false;
     }
     node = Add(std::move(step));
     return true;
   }
 
+  // Splits the argument text from[0]..to[2] into exactly three arguments at its top-level
+  // commas, as CountArgs and GetArg count them: commas between double-quote characters or
+  // inside brackets do not count.
+  static bool SplitThree(const std::string& text, size_t (&from)[3], size_t (&to)[3]) {
+    int commas = 0;
+    int depth = 0;
+    bool quoted = false;
+    for (size_t i = from[0]; i < to[2]; ++i) {
+      const char c = text[i];
+      if (c == '"') quoted = !quoted;
+      if (quoted) continue;
+      if (c == '(' || c == '[') ++depth;
+      if (c == ')' || c == ']') --depth;
+      if (c != ',' || depth != 0) continue;
+      if (++commas > 2) return false;
+      to[commas - 1] = i;
+      from[commas] = i + 1;
+    }
+    return commas == 2;
+  }
+
+  // Not blank, as IsNotBlank tests it.
+  static bool IsBlankFree(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
+  }
+
   CCaculate& m_calc;
-  CCaculateProgram* m_program = nullptr;
+  CCaculateProgram& m_program;
   int m_depth = 0;
 };
+
+void CCaculateProgram::Clear() {
+  m_steps.clear();
+  m_steps.reserve(16);
+  m_root = -1;
+  m_subject.clear();
+}
 
 bool CCaculateProgram::Run(CCaculate& calc, std::string& result, int& type) {
   CCaculateValue value;
@@ -379,11 +416,7 @@ CCaculateProgram* CCaculateProgramCache::Find(CCaculate& calc, std::string_view 
   for (Entry& entry : m_entries) {
     if (entry.hash != hash || entry.text != text) continue;
     entry.lastUse = m_clock;
-    if (!entry.compiled) {
-      entry.compiled = true;
-      entry.program = CCaculateCompiler(calc).Compile(entry.text);
-    }
-    return entry.program.get();
+    return entry.usable ? &entry.program : nullptr;
   }
   Entry* slot = nullptr;
   if (m_entries.size() < kCapacity)
@@ -393,8 +426,7 @@ CCaculateProgram* CCaculateProgramCache::Find(CCaculate& calc, std::string_view 
                               [](const Entry& x, const Entry& y) { return x.lastUse < y.lastUse; });
   slot->hash = hash;
   slot->text.assign(text);
-  slot->compiled = false;
-  slot->program.reset();
   slot->lastUse = m_clock;
-  return nullptr;
+  slot->usable = CCaculateCompiler(calc, slot->program).Compile(slot->text);
+  return slot->usable ? &slot->program : nullptr;
 }

@@ -39,6 +39,8 @@ class CCaculateProgram {
 
   // False when the evaluation needs the reading evaluator (an error or a case not covered).
   bool Run(CCaculate& calc, std::string& result, int& type);
+  // Empties the program, keeping its room for the next formula.
+  void Clear();
 
   std::vector<Step> m_steps;
   int m_root = -1;
@@ -49,22 +51,21 @@ class CCaculateProgram {
   bool EvalBinary(Step& step, CCaculateValue& left, const CCaculateValue& right);
 };
 
-// The programs of the formulas an evaluator met last. A text is read into steps the second
-// time it comes, so that formulas built anew for every call cost only a look-up. Programs do
-// not depend on the evaluator's class or its data: every variable is asked of the hook at
-// every evaluation, and functions that are not built in keep a formula from being read into
-// steps, so a program stays right for as long as its text is the same.
+// The programs of the formulas an evaluator met last, the least recently used replaced first.
+// Programs do not depend on the evaluator's class or its data: every variable is asked of the
+// hook at every evaluation, and functions that are not built in keep a formula from being
+// read into steps, so a program stays right for as long as its text is the same.
 class CCaculateProgramCache {
  public:
-  // The program of the text, or nullptr when the text must be read (seen once, or not taken).
+  // The program of the text, or nullptr when the steps cannot take it.
   CCaculateProgram* Find(CCaculate& calc, std::string_view text);
 
  private:
   struct Entry {
     size_t hash = 0;
     std::string text;
-    bool compiled = false;
-    std::unique_ptr<CCaculateProgram> program;  // nullptr when the steps cannot take the text
+    bool usable = false;
+    CCaculateProgram program;
     std::uint64_t lastUse = 0;
   };
   static constexpr size_t kCapacity = 16;
