@@ -115,7 +115,9 @@ bool IsNumberOp(const std::string& op) {
 
 }  // namespace
 
-CCaculate::~CCaculate() = default;
+void CCaculateProgramCacheDeleter::operator()(CCaculateProgramCache* cache) const {
+  delete cache;
+}
 
 const CCaculateClass* CCaculate::GetRuntimeClass() const {
   static const CCaculateClass cls{"CCaculate", &CreateCaculateObject<CCaculate>};
@@ -235,7 +237,7 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
 }
 
 bool CCaculate::RunProgram(const std::string& text, std::string& result, int& type) {
-  if (!m_pPrograms) m_pPrograms = std::make_unique<CCaculateProgramCache>();
+  if (!m_pPrograms) m_pPrograms.reset(new CCaculateProgramCache);
   CCaculateProgram* program = m_pPrograms->Find(*this, text);
   if (!program) return false;
   m_nError = 0;
@@ -246,7 +248,7 @@ bool CCaculate::RunProgram(const std::string& text, std::string& result, int& ty
     return false;
   }
   m_nErrorPos = 0;
-  m_sSubject = program->m_subject;
+  if (!program->m_keepSubject) m_sSubject = program->m_subject;
   return true;
 }
 

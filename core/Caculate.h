@@ -6,10 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "core/CaculateProgram.h"
-
 class CCaculate;
 class CCaculateCompiler;
+class CCaculateProgramCache;
+
+// Frees the formulas an evaluator keeps read into steps.
+struct CCaculateProgramCacheDeleter {
+  void operator()(CCaculateProgramCache* cache) const;
+};
 
 // Value types of a formula result.
 constexpr int CAC_NUMBER = 4;
@@ -43,7 +47,7 @@ class CCaculate {
 
   // Virtual operations; a derived evaluator overrides them.
   virtual const CCaculateClass* GetRuntimeClass() const;
-  virtual ~CCaculate();
+  virtual ~CCaculate() = default;
   // Code, message (prefixed with the subject) and position of the last failure; 1 for a
   // negative code, else 0.
   virtual int GetErrorInfo(int& code, std::string& message, int& position);
@@ -148,5 +152,5 @@ class CCaculate {
   int m_nDepth = 0;      // bracket depth
   int m_nErrorPos = 0;   // read position when the last failure was noticed
   int m_nLevel = 0;      // nesting of brackets, powers and calls, counted across nested objects
-  std::unique_ptr<CCaculateProgramCache> m_pPrograms;  // formulas read into steps
+  std::unique_ptr<CCaculateProgramCache, CCaculateProgramCacheDeleter> m_pPrograms;
 };

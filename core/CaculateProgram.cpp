@@ -19,6 +19,9 @@ constexpr double kTolerance = 0.0000001;
 // Deepest nesting of brackets, powers and function arguments a program takes; well inside the
 // limit of the reading evaluator, so that the steps never meet its nesting error.
 constexpr int kMaxProgramNesting = 40;
+// Longest program: a long chain of operators is evaluated by recursion over its steps, so very
+// long formulas are left to reading, which loops.
+constexpr size_t kMaxProgramSteps = 256;
 
 using Op = CCaculateProgram::Op;
 using Kind = CCaculateProgram::Kind;
@@ -50,78 +53,75 @@ CCaculateValue Computed(double raw) {
 // same tokens; fails wherever the steps would not give what reading gives.
 class CCaculateCompiler {
  public:
-  CCaculateCompiler(CCaculate& calc, CCaculateProgram& program)
-      : m_calc(calc), m_program(program) {}
+  CCaculateCompiler(CCaculate& calc, CCaculateProgram& program,
+                    std::vector<CCaculateScanTexts>& spare)
+      : m_calc(calc), m_program(program), m_spare(spare) {
+    m_spare.reserve(kMaxProgramNesting + 2);
+  }
 
   bool Compile(const std::string& text) {
     m_program.Clear();
-    return Formula(text, 0, text.size(), m_program.m_root, &m_program.m_subject);
+    return Formula(text, 0, text.size(), m_program.m_root, &m_program);
   }
 
  private:
-  // The scan state of the evaluator, kept aside while a formula is read into steps.
-  struct ScanState {
-    std::string expr;
-    size_t pos = 0;
-    std::string token;
-    int kind = 0;
-    int depth = 0;
-    std::string subject;
-    int error = 0;
-  };
-
-  ScanState TakeScan() {
-    ScanState s{std::move(m_calc.m_sExpr),
-                m_calc.m_nPos,
-                std::move(m_calc.m_sToken),
-                m_calc.m_nTokenKind,
-                m_calc.m_nDepth,
-                m_calc.m_sSubject,
-                m_calc.m_nError};
-    return s;
-  }
-
-  void RestoreScan(ScanState& s) {
-    m_calc.m_sExpr = std::move(s.expr);
-    m_calc.m_nPos = s.pos;
-    m_calc.m_sToken = std::move(s.token);
-    m_calc.m_nTokenKind = s.kind;
-    m_calc.m_nDepth = s.depth;
-    m_calc.m_sSubject = std::move(s.subject);
-    m_calc.m_nError = s.error;
-  }
-
   // A whole formula (`size` bytes of `source` from `from`) as one evaluation reads it: what
-  // follows the expression is scanned and ignored. `subject` takes the subject text the scan
-  // leaves behind.
+  // follows the expression is scanned and ignored. The scan state of the formula around it is
+  // kept aside meanwhile, its text in the spare texts of this depth; its token is read again
+  // (a call's arguments: see Function). With `top`, the formula is the evaluator's own: its
+  // subject text is kept aside too, and the program learns the one the scan leaves behind.
   bool Formula(const std::string& source, size_t from, size_t size, int& node,
-               std::string* subject) {
-    ScanState saved = TakeScan();
+               CCaculateProgram* top) {
+    const size_t level = m_level;
+    if (m_spare.size() <= level) m_spare.resize(level + 1);
+    std::swap(m_spare[level].expr, m_calc.m_sExpr);
+    if (top) std::swap(m_spare[level].subject, m_calc.m_sSubject);
+    const size_t pos = m_calc.m_nPos;
+    const int kind = m_calc.m_nTokenKind;
+    const int depth = m_calc.m_nDepth;
+    const int error = m_calc.m_nError;
     m_calc.m_sExpr.assign(source, from, size);
     m_calc.m_nPos = 0;
     m_calc.m_sToken.clear();
     m_calc.m_nTokenKind = 0;
     m_calc.m_nDepth = 0;
+    // No token the scan reads begins with a double-quote character: a subject that still
+    // does after the scan was never touched, and a run leaves the evaluator's subject alone.
+    if (top) m_calc.m_sSubject.assign(1, '"');
+    ++m_level;
     const bool ok = m_calc.NextToken() && Logic(node);
-    if (ok && subject) *subject = m_calc.m_sSubject;
-    RestoreScan(saved);
+    --m_level;
+    if (ok && top) {
+      top->m_keepSubject = m_calc.m_sSubject.starts_with('"');
+      top->m_subject = top->m_keepSubject ? std::string() : m_calc.m_sSubject;
+    }
+    std::swap(m_spare[level].expr, m_calc.m_sExpr);
+    if (top) std::swap(m_spare[level].subject, m_calc.m_sSubject);
+    m_calc.m_sToken.clear();
+    m_calc.m_nPos = pos;
+    m_calc.m_nTokenKind = kind;
+    m_calc.m_nDepth = depth;
+    m_calc.m_nError = error;
     return ok;
   }
 
   bool Is(const char* op) const { return m_calc.IsOperator(op); }
 
-  int Add(CCaculateProgram::Step step) {
-    m_program.m_steps.push_back(std::move(step));
-    return static_cast<int>(m_program.m_steps.size()) - 1;
+  // A new step at the end of the program; the reference lasts until the next new step.
+  CCaculateProgram::Step& NewStep(Kind kind, int& index) {
+    index = static_cast<int>(m_program.m_size);
+    CCaculateProgram::Step& step = m_program.AddStep();
+    step.kind = kind;
+    return step;
   }
 
   int AddBinary(Op op, int left, int right) {
-    CCaculateProgram::Step step;
-    step.kind = Kind::Binary;
+    int index = -1;
+    CCaculateProgram::Step& step = NewStep(Kind::Binary, index);
     step.op = op;
     step.a = left;
     step.b = right;
-    return Add(std::move(step));
+    return index;
   }
 
   // One more level of nesting for as long as it lives; false beyond what a program takes.
@@ -187,15 +187,17 @@ class CCaculateCompiler {
 
   bool Unary(int& node) {
     if (!(Is("+") || Is("-") || Is("!"))) return Primary(node);
-    CCaculateProgram::Step step;
-    step.kind = Kind::Unary;
-    step.unary = m_calc.m_sToken[0];
-    if (!m_calc.NextToken() || !Primary(step.a)) return false;
-    node = Add(std::move(step));
+    const char unary = m_calc.m_sToken[0];
+    int operand = -1;
+    if (!m_calc.NextToken() || !Primary(operand)) return false;
+    CCaculateProgram::Step& step = NewStep(Kind::Unary, node);
+    step.unary = unary;
+    step.a = operand;
     return true;
   }
 
   bool Primary(int& node) {
+    if (m_program.m_size >= kMaxProgramSteps) return false;
     if (m_calc.m_nTokenKind == 1) {
       if (!Is("(") && !Is("[")) return false;
       const Nesting nesting(m_depth);
@@ -210,40 +212,49 @@ class CCaculateCompiler {
   // A literal, a bare word (a string), the empty name (an empty number) or a variable.
   bool Operand(int& node) {
     const std::string& token = m_calc.m_sToken;
-    CCaculateProgram::Step step;
-    step.type = m_calc.m_nTokenKind;
-    step.text = token;
-    if (m_calc.m_nTokenKind == 2) {
-      step.type = token.empty() ? CAC_NUMBER : CAC_STRING;
+    int type = m_calc.m_nTokenKind;
+    Kind kind = Kind::Literal;
+    if (type == 2) {
+      type = token.empty() ? CAC_NUMBER : CAC_STRING;
       if (!token.empty() && token[0] == '#') {
         if (!CCaculate::IsValidName(token.substr(1))) return false;
-        step.kind = Kind::Variable;
+        kind = Kind::Variable;
       }
     }
-    node = Add(std::move(step));
+    CCaculateProgram::Step& step = NewStep(kind, node);
+    step.type = type;
+    step.text = token;
     return true;
   }
 
   // iif is taken; every other function is left to reading.
   bool Function(int& node) {
-    const std::string token = m_calc.m_sToken;
+    // The token stays in the spare texts of this depth while its arguments are read (the
+    // room reserved for every depth keeps the reference valid).
+    if (m_spare.size() <= m_level) m_spare.resize(m_level + 1);
+    std::string& token = m_spare[m_level].call;
+    token = m_calc.m_sToken;
     const size_t open = token.find_first_of("([");
     if (token.compare(0, open, "iif") != 0) return false;
     // The arguments lie between the first bracket and the one that closes the token.
     size_t from[3] = {open + 1, 0, 0};
     size_t to[3] = {0, 0, token.size() - 1};
     if (!SplitThree(token, from, to)) return false;
-    CCaculateProgram::Step step;
-    step.kind = Kind::Iif;
-    int* parts[] = {&step.a, &step.b, &step.c};
+    int parts[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i) {
       const std::string_view arg(token.data() + from[i], to[i] - from[i]);
       const Nesting nesting(m_depth);
       if (!IsBlankFree(arg) || !nesting.Allowed() ||
-          !Formula(token, from[i], to[i] - from[i], *parts[i], nullptr))
+          !Formula(token, from[i], to[i] - from[i], parts[i], nullptr))
         return false;
     }
-    node = Add(std::move(step));
+    // The arguments were read apart; the scan of this formula goes on behind the call, whose
+    // token is the subject.
+    m_calc.m_sSubject = token;
+    CCaculateProgram::Step& step = NewStep(Kind::Iif, node);
+    step.a = parts[0];
+    step.b = parts[1];
+    step.c = parts[2];
     return true;
   }
 
@@ -275,14 +286,27 @@ class CCaculateCompiler {
 
   CCaculate& m_calc;
   CCaculateProgram& m_program;
+  std::vector<CCaculateScanTexts>& m_spare;
+  size_t m_level = 0;  // formulas being read, one within another
   int m_depth = 0;
 };
 
 void CCaculateProgram::Clear() {
-  m_steps.clear();
-  m_steps.reserve(16);
+  m_size = 0;
   m_root = -1;
   m_subject.clear();
+  m_keepSubject = false;
+}
+
+CCaculateProgram::Step& CCaculateProgram::AddStep() {
+  if (m_size == m_steps.size()) m_steps.emplace_back();
+  Step& step = m_steps[m_size++];
+  step.op = Op::Add;
+  step.unary = 0;
+  step.type = 0;
+  step.a = step.b = step.c = -1;
+  step.text.clear();
+  return step;
 }
 
 bool CCaculateProgram::Run(CCaculate& calc, std::string& result, int& type) {
@@ -427,6 +451,6 @@ CCaculateProgram* CCaculateProgramCache::Find(CCaculate& calc, std::string_view 
   slot->hash = hash;
   slot->text.assign(text);
   slot->lastUse = m_clock;
-  slot->usable = CCaculateCompiler(calc, slot->program).Compile(slot->text);
+  slot->usable = CCaculateCompiler(calc, slot->program, m_spare).Compile(slot->text);
   return slot->usable ? &slot->program : nullptr;
 }

@@ -42,13 +42,23 @@ class CCaculateProgram {
   // Empties the program, keeping its room for the next formula.
   void Clear();
 
-  std::vector<Step> m_steps;
+  // Adds a step (reusing the room of an earlier program's step) and returns it.
+  Step& AddStep();
+
+  std::vector<Step> m_steps;  // the first m_size are this program's
+  size_t m_size = 0;
   int m_root = -1;
-  std::string m_subject;  // the subject text a successful reading leaves behind
+  std::string m_subject;       // the subject text a successful reading leaves behind
+  bool m_keepSubject = false;  // reading reads no name: the subject stays as it was
 
  private:
   bool Eval(CCaculate& calc, int index, CCaculateValue& value);
   bool EvalBinary(Step& step, CCaculateValue& left, const CCaculateValue& right);
+};
+
+// The texts of the evaluator's scan, kept aside while a formula is read into steps.
+struct CCaculateScanTexts {
+  std::string expr, subject, call;
 };
 
 // The programs of the formulas an evaluator met last, the least recently used replaced first.
@@ -71,4 +81,5 @@ class CCaculateProgramCache {
   static constexpr size_t kCapacity = 16;
   std::vector<Entry> m_entries;
   std::uint64_t m_clock = 0;
+  std::vector<CCaculateScanTexts> m_spare;  // kept, so that their room is reused
 };

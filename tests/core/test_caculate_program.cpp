@@ -313,6 +313,22 @@ TEST(CaculateProgram, RepeatedFormulasKeepTheirMeaning) {
   calc.GetErrorInfo(code, message, position);
   EXPECT_EQ(-6, code);
   EXPECT_EQ("#mz：变量名出错！", message);
+
+  // A formula that reads no name leaves the subject of the one before, as reading does.
+  for (const char* before : {"#pz 2", "#zb 2", "#pz 2"}) {
+    ASSERT_TRUE(calc.Evaluate(before, result, type));
+    ASSERT_TRUE(calc.Evaluate("(1)2", result, type));
+    calc.GetErrorInfo(code, message, position);
+    EXPECT_EQ(std::string(before).substr(0, 3), message);
+  }
+
+  // A chain longer than a program takes is read, every time.
+  std::string chain = "1";
+  for (int i = 1; i < 20000; ++i) chain += "+1";
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(calc.Evaluate(chain, result, type));
+    EXPECT_EQ("20000", result);
+  }
 }
 
 // The numbers the steps carry between operators are the numbers the texts read back as.
