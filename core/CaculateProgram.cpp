@@ -16,6 +16,10 @@ using caculate_text::ReadNumber;
 namespace {
 
 constexpr double kTolerance = 0.0000001;
+// Token kinds of the evaluator's scan.
+constexpr int kOperatorToken = 1;
+constexpr int kNameToken = 2;
+constexpr int kCallToken = 3;
 // Deepest nesting of brackets, powers and function arguments a program takes; well inside the
 // limit of the reading evaluator, so that the steps never meet its nesting error.
 constexpr int kMaxProgramNesting = 40;
@@ -143,7 +147,7 @@ class CCaculateCompiler {
              bool (CCaculateCompiler::*next)(int&)) {
     if (!(this->*next)(node)) return false;
     for (;;) {
-      if (m_calc.m_nTokenKind != 1) return true;
+      if (m_calc.m_nTokenKind != kOperatorToken) return true;
       const auto found = std::find_if(std::begin(ops), std::end(ops),
                                       [&](const auto& candidate) { return Is(candidate.first); });
       if (found == std::end(ops)) return true;
@@ -198,14 +202,14 @@ class CCaculateCompiler {
 
   bool Primary(int& node) {
     if (m_program.m_size >= kMaxProgramSteps) return false;
-    if (m_calc.m_nTokenKind == 1) {
+    if (m_calc.m_nTokenKind == kOperatorToken) {
       if (!Is("(") && !Is("[")) return false;
       const Nesting nesting(m_depth);
       if (!nesting.Allowed() || !m_calc.NextToken() || !Logic(node)) return false;
       if (!Is(")") && !Is("]")) return false;
       return m_calc.NextToken();
     }
-    const bool ok = m_calc.m_nTokenKind == 3 ? Function(node) : Operand(node);
+    const bool ok = m_calc.m_nTokenKind == kCallToken ? Function(node) : Operand(node);
     return ok && m_calc.NextToken();
   }
 
@@ -214,7 +218,7 @@ class CCaculateCompiler {
     const std::string& token = m_calc.m_sToken;
     int type = m_calc.m_nTokenKind;
     Kind kind = Kind::Literal;
-    if (type == 2) {
+    if (type == kNameToken) {
       type = token.empty() ? CAC_NUMBER : CAC_STRING;
       if (!token.empty() && token[0] == '#') {
         if (!CCaculate::IsValidName(token.substr(1))) return false;
@@ -244,7 +248,7 @@ class CCaculateCompiler {
     for (int i = 0; i < 3; ++i) {
       const std::string_view arg(token.data() + from[i], to[i] - from[i]);
       const Nesting nesting(m_depth);
-      if (!IsBlankFree(arg) || !nesting.Allowed() ||
+      if (!HasNonBlank(arg) || !nesting.Allowed() ||
           !Formula(token, from[i], to[i] - from[i], parts[i], nullptr))
         return false;
     }
@@ -280,7 +284,7 @@ class CCaculateCompiler {
   }
 
   // Not blank, as IsNotBlank tests it.
-  static bool IsBlankFree(std::string_view text) {
+  static bool HasNonBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") != std::string_view::npos;
   }
 
