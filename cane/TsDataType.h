@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/SmDataType.h"
+#include "forms/SmFormDataType.h"
 
-class CTsDataType : public CSmDataType {
+class CTsDataType : public CFormDataType {
  public:
   static constexpr int kIntParamCount = 16;
   static constexpr int kDblParamCount = 2;
@@ -34,10 +34,6 @@ class CTsDataType : public CSmDataType {
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
   // -1: the three print templates; 9601-9603: the template's variables with default layouts.
   void GetPrintVariables(int group, CSmPrintVarList& rows) override;
-  // Until the document framework's template list: the document kinds as a plain list.
-  bool CreatePage(CSmTemplateBox* box) override;
-  // The Settings menu (resource 324).
-  QMenu* GetContextMenu() override;
 
   // The names of the 16 integer, 2 number and 52 text parameters as the user sees them.
   void GetParamNames(CSmStringList& intNames, CSmStringList& numberNames,
@@ -65,7 +61,4 @@ class CTsDataType : public CSmDataType {
   static int ItemListIndex(int kind, int itemClass, int category, int selection) {
     return ((kind * 2 + itemClass) * 3 + category) * 2 + selection;
   }
-
- private:
-  std::unique_ptr<QMenu> m_settings;
 };

@@ -59,7 +59,10 @@ enum : int {
 // Commands of table documents.
 enum : int {
   SM_ID_DOC_PROPERTIES = 43405,
+  SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
+  SM_ID_EXPORT_STRUCTURE = 43410,
+  SM_ID_IMPORT_STRUCTURE = 43411,
   SM_ID_DOC_LOAD_TEXT = 43414,
 };
 
