@@ -33,6 +33,9 @@ class CSmTemplateList : public CSmListCtrl {
   bool OnCommand(unsigned id) override;
   bool IsCommandEnabled(unsigned id) override;
   unsigned GetClipboardFormat() override { return kClipboardFormat; }
+  Qt::Alignment GetColumnFormat(int /*column*/) override {
+    return Qt::AlignLeft | Qt::AlignVCenter;
+  }
   int GetClipboardRows(std::vector<std::string>& rows) const override;
   void InsertPastedRows(const std::vector<std::string>& rows, bool cut, bool sameSource,
                         CSmDatabase& source) override;
