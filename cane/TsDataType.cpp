@@ -4,6 +4,8 @@
 
 #include "app/SmApp.h"
 #include "cane/TsDocTemplates.h"
+#include "cane/TsParams.h"
+#include "cane/TsWeighingService.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 
@@ -20,9 +22,13 @@ void CTsDataType::Init() {
   CFormDataType::Init();
 }
 
-void CTsDataType::CreateTables(CSmDatabase* db) {
-  SetDefaultParams();
-  LoadParams(db);
+void CTsDataType::SetWeighingService(std::unique_ptr<CTsWeighingService> service) {
+  m_weighing = std::move(service);
+}
+
+CTsWeighingService* TsGetWeighingService() {
+  CTsDataType* type = TsGetDataType();
+  return type ? type->WeighingService() : nullptr;
 }
 
 void CTsDataType::GetDocumentRights(CSmStringList& codes, CSmStringList& names) {

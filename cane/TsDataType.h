@@ -9,6 +9,8 @@
 
 #include "forms/SmFormDataType.h"
 
+class CTsWeighingService;
+
 class CTsDataType : public CFormDataType {
  public:
   static constexpr int kIntParamCount = 16;
@@ -20,7 +22,8 @@ class CTsDataType : public CFormDataType {
   ~CTsDataType() override;
 
   void Init() override;
-  // Loads the parameters of the data file the application has just opened.
+  // Loads the parameters of the data file the application has just opened, creates the
+  // module's tables in a new file and brings those of an older file up to date (TsTables.cpp).
   void CreateTables(CSmDatabase* db) override;
   void GetDocumentRights(CSmStringList& codes, CSmStringList& names) override;
   void GetExtraRights(CSmStringList& codes, CSmStringList& names) override;
@@ -46,6 +49,10 @@ class CTsDataType : public CFormDataType {
   // The item lists, ticket signs and formulas and linked parameters from the current texts.
   void BuildItemTables();
 
+  // What the weighing documents provide to the module; null until the application hands it.
+  void SetWeighingService(std::unique_ptr<CTsWeighingService> service);
+  CTsWeighingService* WeighingService() const { return m_weighing.get(); }
+
   std::vector<int> m_intParams;
   std::vector<double> m_dblParams;
   CSmStringList m_strParams;
@@ -61,4 +68,7 @@ class CTsDataType : public CFormDataType {
   static int ItemListIndex(int kind, int itemClass, int category, int selection) {
     return ((kind * 2 + itemClass) * 3 + category) * 2 + selection;
   }
+
+ private:
+  std::unique_ptr<CTsWeighingService> m_weighing;
 };

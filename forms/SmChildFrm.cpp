@@ -169,6 +169,15 @@ bool CFormChildFrm1::Create() {
   if (!CFormChildFrm::Create()) return false;
   m_splitter = new QSplitter(Qt::Horizontal);
   CFormChildFrm::SetContent(m_splitter);
+  // Commands go to the side the clerk works in.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* /*old*/, QWidget* now) {
+    for (QWidget* w = now; w; w = w->parentWidget()) {
+      auto* view = qobject_cast<CSmView*>(w);
+      if (!view) continue;
+      if (isAncestorOf(view)) SetActiveView(view);
+      return;
+    }
+  });
   return true;
 }
 

@@ -59,7 +59,8 @@ class CFormChildFrm : public CSmChildFrm {
   std::vector<QMenu*> m_menus;
 };
 
-// A frame showing a list and a card side by side; the editing keys go to the focused field.
+// A frame showing a list and a card side by side; the editing keys go to the focused field and
+// commands to the view that holds the focus.
 class CFormChildFrm1 : public CFormChildFrm {
   Q_OBJECT
  public:

@@ -58,6 +58,8 @@ enum : int {
 
 // Commands of table documents.
 enum : int {
+  SM_ID_CARD_FORM_PRINT = 43400,    // a card printed onto pre-printed forms
+  SM_ID_CARD_FORM_PREVIEW = 43408,  // its preview
   SM_ID_DOC_PROPERTIES = 43405,
   SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,

@@ -148,35 +148,44 @@ void CSmDlg::LoadPicture() {
   }
 }
 
-void CSmDlg::SetupToolTips() {
-  if (!m_toolTip) {
-    m_toolTip = new CSmToolTip;
-    m_toolTip->Create(this, true);
-    qApp->installEventFilter(new HintRelay(m_toolTip, m_toolTip));
+CSmToolTip* SmSetupControlHints(QWidget* host, CSmToolTip* tip,
+                                const std::function<std::string(int)>& hintOf) {
+  if (!tip) {
+    tip = new CSmToolTip;
+    tip->Create(host, true);
+    qApp->installEventFilter(new HintRelay(tip, tip));
   }
-  for (QWidget* widget : findChildren<QWidget*>()) {
-    if (widget->window() != this || !IsHintControl(widget)) continue;
+  for (QWidget* widget : host->findChildren<QWidget*>()) {
+    if (widget->window() != host->window() || !IsHintControl(widget)) continue;
     bool ok = false;
     const int id = widget->objectName().toInt(&ok);
     if (!ok) continue;
-    const std::string hint = GetControlHint(id);
+    const std::string hint = hintOf(id);
     if (hint.empty()) continue;
-    m_toolTip->AddTool(widget, "<al_c>提示<br><hr=100%><br><al_l>" + hint, 0, 0, 0, nullptr, id);
+    tip->AddTool(widget, "<al_c>提示<br><hr=100%><br><al_l>" + hint, 0, 0, 0, nullptr, id);
   }
-  m_toolTip->SetNotify(true);
-  m_toolTip->SetFont(QApplication::font("QMessageBox"));
-  m_toolTip->SetBkEffect(13, 10);
-  m_toolTip->SetBehaviour(CSmToolTip::kRestartOnMove);
+  tip->SetNotify(true);
+  tip->SetFont(QApplication::font("QMessageBox"));
+  tip->SetBkEffect(13, 10);
+  tip->SetBehaviour(CSmToolTip::kRestartOnMove);
+  return tip;
+}
+
+std::string SmControlKindHint(const QWidget* control) {
+  if (qobject_cast<const CSmWordCB*>(control))
+    return "鼠标指向右边的下拉箭头，按下鼠标右键，调出操作功能菜单，可保存或删除词组。";
+  if (qobject_cast<const QComboBox*>(control))
+    return "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。";
+  if (qobject_cast<const CSmListCtrl*>(control)) return "按下鼠标右键，可调出操作功能菜单。";
+  return {};
+}
+
+void CSmDlg::SetupToolTips() {
+  m_toolTip = SmSetupControlHints(this, m_toolTip, [this](int id) { return GetControlHint(id); });
 }
 
 std::string CSmDlg::GetControlHint(int controlId) const {
-  QWidget* control = Control(controlId);
-  if (qobject_cast<CSmWordCB*>(control))
-    return "鼠标指向右边的下拉箭头，按下鼠标右键，调出操作功能菜单，可保存或删除词组。";
-  if (qobject_cast<QComboBox*>(control))
-    return "单击右边的下拉箭头，或按下箭头键，可弹出列表框供选择。";
-  if (qobject_cast<CSmListCtrl*>(control)) return "按下鼠标右键，可调出操作功能菜单。";
-  return {};
+  return SmControlKindHint(Control(controlId));
 }
 
 void CSmDlg::OnOK() {

@@ -3,6 +3,7 @@
 // input controls, the right-click menu 301, Enter moving to the next field, and OK that asks
 // `ValidateAndSave` before the dialog closes. Controls are found by their id as objectName.
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,6 +22,15 @@ class CSmToolTip;
 // "<title>_Dlg<id>.bmp" in the user's data folder and wins. Defaults to the running program.
 std::string SmProgramFilePath();
 void SmSetProgramFilePath(const std::string& path);
+
+// Gives a hint balloon (made for the host when `tip` is null) to every edit, combo box, list and
+// button below the host, in its window, whose numeric id `hintOf` answers a text for: the text
+// under a centred "提示" and a full rule. Returns the balloon.
+CSmToolTip* SmSetupControlHints(QWidget* host, CSmToolTip* tip,
+                                const std::function<std::string(int)>& hintOf);
+// The hint every dialog and form gives by the kind of control: the word combo box's, another
+// combo box's and the list control's; none for any other control.
+std::string SmControlKindHint(const QWidget* control);
 
 // Answers a help request (menu item or F1): the program comes without a help file, and says so.
 void SmShowHelp();

@@ -531,9 +531,13 @@ std::unique_ptr<QMenu> CSmListCtrl::CreateContextMenu() {
 }
 
 void CSmListCtrl::contextMenuEvent(QContextMenuEvent* event) {
-  m_menuPoint = event->globalPos();
+  ShowContextMenu(event->globalPos());
+}
+
+void CSmListCtrl::ShowContextMenu(const QPoint& globalPos) {
+  m_menuPoint = globalPos;
   m_fromMenu = true;
-  CreateContextMenu()->exec(event->globalPos());
+  CreateContextMenu()->exec(globalPos);
 }
 
 bool CSmListCtrl::RunIfEnabled(unsigned id) {

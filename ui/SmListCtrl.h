@@ -72,6 +72,8 @@ class CSmListCtrl : public QTreeWidget {
   virtual bool OnCommand(unsigned id);
   // Menu 300 with every item enabled or greyed by `IsCommandEnabled`.
   std::unique_ptr<QMenu> CreateContextMenu();
+  // Runs menu 300 at the point (screen coordinates), as a right click there does.
+  void ShowContextMenu(const QPoint& globalPos);
   void Find();
   void FindNext();
   const std::string& SearchText() const { return m_searchText; }

@@ -1,0 +1,24 @@
+#pragma once
+// The card document: a table document holding one card layout, shown in a list view beside a
+// card form view. Whether it is read-only, whether it has changes and how it saves are the
+// form view's answers; without a form view the card is read-only and has nothing to save.
+#include <QPoint>
+#include <string>
+
+#include "forms/SmCardLayout.h"
+#include "forms/SmDoc.h"
+
+class CSmCardDoc : public CSmDoc {
+ public:
+  bool IsReadOnly() override;
+  bool Save(int saveAs) override;
+  bool GetSavePrompt(std::string& prompt) override;
+  // The menu of the document's list view at the point (screen coordinates); nothing without one.
+  virtual void OnListContextMenu(const QPoint& globalPos);
+  // The card's default title for a card mode: the document's title.
+  virtual std::string GetCardTitle(int /*mode*/) { return GetTitle(); }
+  // The height of the title band in card coordinates.
+  virtual int GetCardTitleHeight(int /*mode*/) { return 30; }
+
+  CSmCardLayout m_layout;
+};
