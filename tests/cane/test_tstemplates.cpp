@@ -56,9 +56,12 @@ TEST_F(TsTemplateTest, PageListsEveryKindInCreationOrderMarkedByRights) {
     const char* name;
     int templateNumber;
     int kind;
-  } expected[] = {{0, "称毛重", 255, 0},      {2, "过磅单", 255, 2},
-                  {4, "运费结算", 256, 1},    {5, "银行代付蔗款报表", 272, 0},
-                  {6, "预付款业务", 260, 0},  {10, "过榜单明细表", 271, 0},
+  } expected[] = {{0, "称毛重", 255, 0},
+                  {2, "过磅单", 255, 2},
+                  {4, "运费结算", 256, 1},
+                  {5, "银行代付蔗款报表", 272, 0},
+                  {6, "预付款业务", 260, 0},
+                  {10, "过榜单明细表", 271, 0},
                   {20, "运户及其预付款余额表", 270, 0}};
   for (const auto& e : expected) {
     SCOPED_TRACE(e.row);
@@ -91,8 +94,8 @@ TEST_F(TsTemplateTest, PageListsEveryKindInCreationOrderMarkedByRights) {
 }
 
 TEST_F(TsTemplateTest, StoredUserFormsJoinTemplatesThatTakeThem) {
-  for (const auto& [templateNumber, kind, open] : {std::tuple{257, 1, 0}, std::tuple{257, 2, 1},
-                                                   std::tuple{255, 3, 1}}) {
+  for (const auto& [templateNumber, kind, open] :
+       {std::tuple{257, 1, 0}, std::tuple{257, 2, 1}, std::tuple{255, 3, 1}}) {
     CSmFormDef def;
     def.Attach(m_db, templateNumber, kind);
     def.sFna = "复件_统计表" + std::to_string(kind);
@@ -123,7 +126,8 @@ TEST_F(TsTemplateTest, KindsWithoutInstalledDocumentsOpenNothing) {
                           ++made;
                           return nullptr;
                         },
-                        {}, {}});
+                        {},
+                        {}});
   EXPECT_TRUE(TsHasDocClasses(255));
   SmResetMessages();
   m_type->OpenSelectedKind();

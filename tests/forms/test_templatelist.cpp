@@ -26,6 +26,7 @@
 #include "res/SmResource.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/forms/test_formapp.h"
 #include "ui/SmPrintInfo.h"
 
 namespace {
@@ -94,32 +95,7 @@ class ListModule : public CFormDataType {
   std::set<int> refused;
 };
 
-class ListApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "ListTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 3 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override {
-    AdoptDataType(std::make_unique<ListModule>(16, SM_IDR_CANE_SETTINGS))->Init();
-    AdoptDataType(std::make_unique<ListModule>(3, SM_IDR_REPORT_MODULE))->Init();
-  }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override {
-    ShowModulePages();
-    ShowTemplateBox(true);
-    return true;
-  }
-  ListModule* Module(int number) const { return static_cast<ListModule*>(FindDataType(number)); }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
+using ListApp = SmFormTestApp<ListModule>;
 
 // Every stored row of a kind, over the seven tables that hold a form.
 int StoredRows(CSmDatabase* db, int templateNumber, int kindNumber) {
@@ -215,7 +191,7 @@ class TemplateListTest : public testing::Test {
     return def.LoadList() ? def.sFna : "(none)";
   }
 
-  ListApp m_app;
+  ListApp m_app{"ListTest"};
   std::string m_file;
   CSmDatabase* m_db = nullptr;
   ListModule* m_module = nullptr;
