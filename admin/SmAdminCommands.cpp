@@ -2,6 +2,7 @@
 
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmNewYearFileDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
 
@@ -13,9 +14,19 @@ void OnBizMonths(CSmApp& app) {
   dlg.DoModal();
 }
 
+void OnNewYearFile(CSmApp& app) {
+  SmNewYearFileRequest request;
+  request.kind = app.GetDatabaseKind();
+  request.dataFile = app.m_env.GetDataFileName();
+  request.server = app.m_env.GetConnInfo().server;
+  SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
+}
+
 }  // namespace
 
 void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_BIZ_MONTHS, OnBizMonths);
   app.SetCommandHook(SM_ID_CARRY_OVER, SmCarryOverCommand);
+  app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
+  app.SetNewYearFileHook(SmRunNewYearFileDlg);
 }

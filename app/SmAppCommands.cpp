@@ -64,6 +64,15 @@ void SmFunctionNotBuilt(const std::string& name) {
   SmMessageBox("该功能尚未提供。", SM_MB_OK | SM_MB_ICONINFORMATION, name);
 }
 
+bool CSmApp::RunNewYearFile(const SmNewYearFileRequest& request, QWidget* parent,
+                            SmNewYearFileResult* result) {
+  if (!m_newYearFileHook) {
+    SmFunctionNotBuilt("建立新数据文件");
+    return false;
+  }
+  return m_newYearFileHook(*this, request, parent, result);
+}
+
 bool CSmApp::OnCommand(int id) {
   if (const auto hook = m_commandHooks.find(id); hook != m_commandHooks.end()) {
     const SmCommandHook run = hook->second;

@@ -28,16 +28,6 @@ bool RunAll(CSmDatabase* db, const std::vector<Sql>& statements) {
                      [db](const Sql& s) { return db->ExecuteSQL(s.jet, s.server); });
 }
 
-// The work commits as a whole or is rolled back as a whole.
-bool InOneTransaction(CSmDatabase* db, const std::function<bool()>& work) {
-  if (!db->BeginTrans()) return false;
-  if (!work()) {
-    db->Rollback();
-    return false;
-  }
-  return db->CommitTrans();
-}
-
 // ",MY0 Double,MY1 Double..." of `format` for n = 0 .. count - 1.
 std::string Columns(const char* format, int count) {
   std::string text;
@@ -167,20 +157,20 @@ const UpgradeStep kUpgradeSteps[] = {
 // step is rolled back whole, so that it runs whole at the next log-in.
 bool RunStep(CSmDatabase* db, const UpgradeStep& step) {
   SmMessageBox(step.info, SM_MB_ICONINFORMATION);
-  return InOneTransaction(db, [&] { return RunAll(db, step.statements()); });
+  return SmRunInTransaction(db, [&] { return RunAll(db, step.statements()); });
 }
 
 // The tickets of every cane slip, then of every freight slip, made to agree with their slip.
 // Without the weighing documents no slip can have been made, so there is nothing to repair.
 bool RepairSlips(CTsWeighingService* service, CSmDatabase* db) {
   if (!service) return true;
-  return InOneTransaction(db,
-                          [&] { return service->SlipRepair(0, db) && service->SlipRepair(1, db); });
+  return SmRunInTransaction(
+      db, [&] { return service->SlipRepair(0, db) && service->SlipRepair(1, db); });
 }
 
 bool AddTimeColumns(CSmDatabase* db) {
   if (db->ColumnExists("gbSheet", "TH")) return true;
-  return InOneTransaction(db, [db] {
+  return SmRunInTransaction(db, [db] {
     return db->AddColumn("gbSheet", "TH", 2, 6, 0) &&
            (db->ColumnExists("jsSheet", "TH") || db->AddColumn("jsSheet", "TH", 2, 6, 0));
   });
@@ -234,7 +224,7 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   if (!db) return;
   // A new file runs on the default parameters: it gets the tables and no parameter rows.
   if (!db->TableExists("NHDir")) {
-    InOneTransaction(db, [db] { return CreateAll(db); });
+    SmRunInTransaction(db, [db] { return CreateAll(db); });
     return;
   }
   if (!db->TableExists("GP")) {

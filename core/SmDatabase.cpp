@@ -378,3 +378,12 @@ CSmConnInfo CSmDatabase::ParseConnectString(const std::string& connect, int kind
   info.database = GetConnectValue(connect, odbc ? "DATABASE" : "Initial Catalog");
   return info;
 }
+
+bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& work) {
+  if (!db->BeginTrans()) return false;
+  if (!work()) {
+    db->Rollback();
+    return false;
+  }
+  return db->CommitTrans();
+}

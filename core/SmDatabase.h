@@ -4,6 +4,7 @@
 // reached by name through an ODBC driver. Every operation switches on the kind; statements
 // are written once in the neutral dialect (TranslateSQL) and reach the engine through the
 // back end of the kind (SmDbBackend.h).
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -163,3 +164,6 @@ class CSmDatabase {
   std::string m_lastStatement;  // as translated for the engine
   SmDbFailure m_lastFailure = SmDbFailure::None;
 };
+
+// Runs `work` in one transaction of `db`: committed when it returns true, else rolled back.
+bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& work);

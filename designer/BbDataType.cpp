@@ -1,12 +1,15 @@
 #include "designer/BbDataType.h"
 
 #include <QTreeWidget>
+#include <algorithm>
 #include <span>
 
 #include "app/SmApp.h"
 #include "app/SmTemplateBox.h"
 #include "app/SmVar.h"
 #include "core/SmDatabase.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
 
 void CBbDataType::Init() {
   m_number = 3;
@@ -103,4 +106,76 @@ void CBbDataType::GetDefaultVars(CSmVarTable& vars) {
   const bool server = db ? db->GetKind() != 0 : (app && app->GetDatabaseKind() != 0);
   AddDefaults(vars, kDefaultVars, server);
   if (db && db->TableExists("BmYs")) AddDefaults(vars, kUnitVars, server);
+}
+
+namespace {
+
+// The report tables as a new data file gets them; the server spells "Long" as "INT".
+constexpr const char* kCreateReportTables[] = {
+    "Create Table bbInfo(\tnNo Long,\tsNa Char(60),\tsCopyRight Char(10),\tsWritePsd Char(20),"
+    "\tsReadPsd Char(20),\tnRowNum Long,\tnColNum Long)",
+    "Create Index bbInfo On bbInfo(nNo)",
+    "Create Table bbInfo1(\tnNo Long,\trectBound char(30),\trectStatic char(30),"
+    "\tsizePaper char(12),\tbIsRowFirst Long,\tnScrFact Long,\tnLpFact Long)",
+    "Create Index bbInfo1 On bbInfo1(nNo)",
+    "Create Table bbInfo2(nNo Long,sFlg Char(1),sValue Char(20))",
+    "Create Index bbInfo2 On bbInfo2(nNo,sFlg)",
+    "Create Table bbInfo3(nNo Long,sFlg Char(1),nxy Long,nValue Long)",
+    "Create Index bbInfo3 On bbInfo3(nNo,sFlg,nxy)",
+    "Create Table bbInfo4(nNo Long,sFlg Char(1),nx Long,ny Long,sValue char(30))",
+    "Create Index bbInfo4 On bbInfo4(nNo,sFlg,nx,ny)",
+    "Create Table bbInfo5(nNo Long,sFlg Char(1),nx Long,ny Long,sValue char(250))",
+    "Create Index bbInfo5 On bbInfo5(nNo,sFlg,nx,ny)",
+    "Create Table bbInfo6(nNo Long,sSubNo char(15),nx Long,ny Long,sValue char(250))",
+    "Create Index bbInfo6 On bbInfo6(nNo,sSubNo,nx,ny)",
+    "Create Table bbInfo7(nNo Long,sSubNo char(15),sNa Char(60),srptNo Char(20))",
+    "Create Index bbInfo7 On bbInfo7(nNo,sSubNo)",
+};
+
+// Older files numbered child tables by an integer and had no catalogue: the child values move
+// to text paths of one level, and every master and child table gets its catalogue entry.
+constexpr const char* kUpgradeToLevels[] = {
+    "Create Table bbInfotmp(nNo Long,nSubNo Long,nx Long,ny Long,sValue char(250))",
+    "Insert Into bbInfotmp(nNo,nSubNo,nx,ny,sValue) Select nNo,nSubNo,nx,ny,sValue From bbInfo6",
+    "Drop Table bbInfo6",
+    "Create Table bbInfo6(nNo Long,sSubNo char(15),nx Long,ny Long,sValue char(250))",
+    "Insert Into bbInfo6(nNo,sSubNo,nx,ny,sValue) Select nNo,Left(nSubNo,15),nx,ny,sValue From "
+    "bbInfotmp",
+    "Drop Table bbInfotmp",
+    "Create Index bbInfo6 On bbInfo6(nNo,sSubNo,nx,ny)",
+    "Create Table bbInfo7(nNo Long,sSubNo char(15),sNa Char(60),srptNo Char(20))",
+    "Insert Into bbInfo7(nNo,sSubNo,sNa,srptNo) Select nNo,'',sNa,'' From bbInfo",
+    "Insert Into bbInfo7(nNo,sSubNo,sNa,srptNo) Select distinct nNo,sSubNo,'月','' From bbInfo6",
+    "Create Index bbInfo7 On bbInfo7(nNo,sSubNo)",
+};
+
+constexpr const char* kDropOldestStorage[] = {"Drop Table FMT1", "Drop Table FMT2",
+                                              "Drop Table FMT3", "Drop Table SheetTab"};
+
+bool RunDdl(CSmDatabase* db, const std::string& jet) {
+  const bool create = jet.starts_with("Create Table");
+  return db->ExecuteSQL(jet, create ? ReplaceAll(jet, "Long", "INT") : std::string());
+}
+
+// The whole upgrade or nothing: a step that fails would otherwise drop the child values it was
+// about to move.
+void UpgradeToLevels(CSmDatabase* db) {
+  SmMessageBox("需要为“报表的多级化”而升级本年度数据", SM_MB_OK | SM_MB_ICONINFORMATION);
+  SmRunInTransaction(db, [db] {
+    return std::all_of(std::begin(kUpgradeToLevels), std::end(kUpgradeToLevels),
+                       [db](const char* sql) { return RunDdl(db, sql); });
+  });
+}
+
+}  // namespace
+
+void CBbDataType::CreateTables(CSmDatabase* db) {
+  if (!db) return;
+  if (!db->TableExists("bbInfo1")) {
+    for (const char* sql : kCreateReportTables) RunDdl(db, sql);
+    return;
+  }
+  if (!db->TableExists("bbInfo7")) UpgradeToLevels(db);
+  if (!db->TableExists("FMT1")) return;
+  for (const char* sql : kDropOldestStorage) RunDdl(db, sql);
 }

@@ -14,4 +14,7 @@ class CBbDataType : public CSmDataType {
   // The default report variables, in the form of the application's back end; the two that
   // name the unit follow only when the data file holds the table BmYs.
   void GetDefaultVars(CSmVarTable& vars) override;
+  // Creates the report tables in a data file that has none, or brings the single-level layout
+  // of older files up to child paths and a catalogue; the tables of the oldest storage go.
+  void CreateTables(CSmDatabase* db) override;
 };

@@ -9,6 +9,8 @@
 #include "app/SmVar.h"
 #include "designer/RiloArchive.h"
 
+class CSmDatabase;
+
 // Everything of a sheet but its variables: what assigning a sheet copies.
 struct SmRiloFields {
   std::string m_tableName;
@@ -85,6 +87,45 @@ class CRiloData : public SmRiloFields {
   // Written beside the target and renamed over it: a failed save leaves the old file intact.
   bool SaveFile(const std::string& path) const;
 
+  // --- Reports in the data file: the tables bbInfo to bbInfo7 and the variables in SMVAR. A
+  // child number is a backslash path ("3\1"), empty for the master.
+  // Reads the report, with a child number the child's values laid over the master as the fourth
+  // layer; `infoOnly` reads the header only (and a child's values alone). A number without a
+  // stored header still loads: the header keeps its values.
+  bool LoadFromDb(int nNo, const std::string& subNo, bool infoOnly, CSmDatabase* db);
+  // Writes every table of the report (with a child number also the child's values: the whole
+  // cell with `childAlone`, else the fourth layer) in one transaction. A text too long for its
+  // column is refused with a message before anything is written; a failed statement rolls the
+  // whole save back. False in both cases.
+  bool SaveToDb(int nNo, const std::string& subNo, bool childAlone, CSmDatabase* db);
+  // As SaveToDb, but with a valid saved copy only the parts that differ from it are rewritten;
+  // a child's values always are.
+  bool SaveChangedToDb(const CRiloData& saved, bool savedValid, int nNo, const std::string& subNo,
+                       CSmDatabase* db);
+  // Reads the child table a formula names by its catalogue path (data file, report number,
+  // child number; without a data file the given connection's) as values only. False for any
+  // other reference or when the data file cannot be opened.
+  bool LoadRefFromDb(const std::string& reference, CSmDatabase* db);
+
+  // One table each. Readers skip stored rows that lie outside the sheet's counts.
+  bool ReadInfo(int nNo, CSmDatabase* db);
+  bool ReadLayout(int nNo, CSmDatabase* db);
+  bool ReadBreaks(int nNo, CSmDatabase* db);
+  bool ReadSizes(int nNo, CSmDatabase* db);
+  bool ReadFormats(int nNo, CSmDatabase* db);
+  bool ReadTexts(int nNo, CSmDatabase* db);
+  bool ReadChildCells(int nNo, const std::string& subNo, bool alone, CSmDatabase* db);
+  bool ReadCatalogEntry(int nNo, const std::string& subNo, CSmDatabase* db);
+  // Writers replace the report's rows of their table; false at the first failed statement.
+  bool WriteInfo(int nNo, CSmDatabase* db) const;
+  bool WriteLayout(int nNo, CSmDatabase* db) const;
+  bool WriteBreaks(int nNo, CSmDatabase* db) const;
+  bool WriteSizes(int nNo, CSmDatabase* db) const;
+  bool WriteFormats(int nNo, CSmDatabase* db) const;
+  bool WriteTexts(int nNo, CSmDatabase* db) const;
+  bool WriteChildCells(int nNo, const std::string& subNo, bool alone, CSmDatabase* db) const;
+  bool WriteCatalogEntry(int nNo, const std::string& subNo, CSmDatabase* db) const;
+
   CSmVarTable m_vars;
 
   static constexpr const char* kVersion = "Rilo-> 1.0";
@@ -93,4 +134,10 @@ class CRiloData : public SmRiloFields {
   bool IsLandscape() const { return m_pageFlags / 2 != 0; }
   int CellCount() const { return m_rows * m_cols; }
   int PointCount() const { return (m_rows + 1) * (m_cols + 1); }
+  // Says which text is too long for its column; true when every one fits.
+  bool CheckStorable(const std::string& subNo, bool childAlone) const;
+  // Appends the value of each row (column, row, text) to its cell; rows outside are skipped.
+  bool AppendCellRows(const std::string& sql, CSmDatabase* db);
+  bool WriteParts(const CRiloData* saved, int nNo, const std::string& subNo, bool childAlone,
+                  CSmDatabase* db);
 };

@@ -14,6 +14,7 @@
 #include "designer/RiloData.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/designer/rilo_compare.h"
 
 namespace {
 
@@ -115,13 +116,7 @@ CRiloData SmallSheet() {
 }
 
 void ExpectSameSheet(const CRiloData& a, const CRiloData& b) {
-  EXPECT_TRUE(a.IsHeaderEqual(b));
-  EXPECT_TRUE(a.IsPageEqual(b));
-  EXPECT_TRUE(a.IsBreaksEqual(b));
-  EXPECT_TRUE(a.IsSizesEqual(b));
-  EXPECT_TRUE(a.IsFormatsEqual(b));
-  EXPECT_TRUE(a.IsTextsEqual(b));
-  EXPECT_TRUE(a.IsVarsEqual(b));
+  ExpectSameReport(a, b);
   EXPECT_EQ(a.m_currentCell, b.m_currentCell);
   EXPECT_EQ(a.m_caret, b.m_caret);
   EXPECT_EQ(a.m_selectMode, b.m_selectMode);

@@ -1,0 +1,266 @@
+// Saves a report of 900 rows and 60 columns, every cell with its text, fetch formula and audit
+// formula, into the report tables with CRiloData::SaveToDb and reads it back with LoadFromDb;
+// beside it the bare engine writes and reads the same cell and size rows: the SQLite C API with
+// one prepared statement in one transaction on the data file, and psql running the same
+// statements in one transaction on PostgreSQL. The server part needs SM_PG_HOST, SM_PG_PORT,
+// SM_PG_USER and SM_PG_PASSWORD (scripts/pg.sh prints them); without them it is skipped.
+#include <sqlite3.h>
+#include <QApplication>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/SmDatabase.h"
+#include "core/SmString.h"
+#include "designer/BbDataType.h"
+#include "designer/RiloData.h"
+
+namespace {
+
+const int kRows = 900;
+const int kCols = 60;
+const int kReport = 1;
+
+struct StoredRow {
+  int layer;  // 0 to 2: bbInfo5; 8 and 9: a row height or column width of bbInfo3
+  int nx;
+  int ny;
+  std::string value;
+};
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+CRiloData BigSheet() {
+  CRiloData sheet;
+  sheet.m_rows = kRows;
+  sheet.m_cols = kCols;
+  sheet.m_reportName = "甘蔗收购月报";
+  sheet.m_rowHeights.assign(kRows, 70);
+  sheet.m_colWidths.assign(kCols, 300);
+  sheet.m_texts.reserve(kRows * kCols);
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kCols; ++c) {
+      sheet.m_texts.push_back(FormatStr("蔗款%d栏%d\x01get(\"%d\\%d\",%d)*1.05\x01%c%d>=0", r, c, r,
+                                        c, r + 1, 'A' + c % 26, r + 1));
+    }
+  }
+  sheet.m_vars.Add(CSmVar("#a", "1", 4, ""));
+  return sheet;
+}
+
+// The rows the report tables get for the cells and sizes, as the bare engine writes them.
+std::vector<StoredRow> BareRows(const CRiloData& sheet) {
+  std::vector<StoredRow> rows;
+  for (int i = 0; i < kRows * kCols; ++i) {
+    std::string rest = sheet.m_texts[static_cast<size_t>(i)];
+    for (int layer = 0; layer < 3; ++layer) {
+      const size_t end = rest.find('\x01');
+      rows.push_back({layer, i % kCols + 1, i / kCols + 1, rest.substr(0, end)});
+      rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+    }
+  }
+  for (int r = 0; r < kRows; ++r) rows.push_back({8, r + 1, 0, "70"});
+  for (int c = 0; c < kCols; ++c) rows.push_back({9, c + 1, 0, "300"});
+  return rows;
+}
+
+const char kBareCreate[] =
+    "Create Table bare5(nNo INT,sFlg Char(1),nx INT,ny INT,sValue char(250));"
+    "Create Table bare3(nNo INT,sFlg Char(1),nxy INT,nValue INT)";
+
+std::string BareInsert(const StoredRow& row) {
+  if (row.layer >= 8)
+    return FormatStr("Insert into bare3(nNo,sFlg,nxy,nValue) Values(%d,'%d',%d,%s)", kReport,
+                     row.layer == 8 ? 1 : 0, row.nx, row.value.c_str());
+  return FormatStr("Insert into bare5(nNo,sFlg,nx,ny,sValue) Values(%d,'%d',%d,%d,'%s')", kReport,
+                   row.layer, row.nx, row.ny, row.value.c_str());
+}
+
+const char* const kBareSelects[] = {
+    "Select nx,ny,rtrim(sValue) From bare5 Where nNo=1 And sFlg='0'",
+    "Select nx,ny,rtrim(sValue) From bare5 Where nNo=1 And sFlg='1'",
+    "Select nx,ny,rtrim(sValue) From bare5 Where nNo=1 And sFlg='2'",
+    "Select nxy,nValue,rtrim(sFlg) From bare3 Where nNo=1",
+};
+
+struct Times {
+  double save = 0;
+  double load = 0;
+};
+
+bool TimeOurs(CSmDatabase& db, const CRiloData& sheet, Times& times) {
+  CBbDataType().CreateTables(&db);
+  db.ExecuteSQL(
+      "CREATE TABLE SMVAR(nSoft Long,nNo Long,SVAR CHAR(10),SEXP CHAR(200),"
+      "SNOTE CHAR(60),NTYPE Long)");
+  CRiloData saved = sheet;
+  saved.m_vars = sheet.m_vars;
+  auto start = std::chrono::steady_clock::now();
+  if (!saved.SaveToDb(kReport, {}, false, &db)) return false;
+  times.save = Seconds(start);
+  CRiloData loaded;
+  start = std::chrono::steady_clock::now();
+  loaded.LoadFromDb(kReport, {}, false, &db);
+  times.load = Seconds(start);
+  return loaded.IsTextsEqual(sheet) && loaded.IsSizesEqual(sheet);
+}
+
+bool TimeBareSqlite(const std::string& path, const std::vector<StoredRow>& rows, Times& times) {
+  std::filesystem::remove(path);
+  sqlite3* raw = nullptr;
+  if (sqlite3_open(path.c_str(), &raw) != SQLITE_OK) return false;
+  std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
+  if (sqlite3_exec(raw, kBareCreate, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  auto start = std::chrono::steady_clock::now();
+  sqlite3_exec(raw, "Begin", nullptr, nullptr, nullptr);
+  sqlite3_stmt* cells = nullptr;
+  sqlite3_stmt* sizes = nullptr;
+  sqlite3_prepare_v2(raw, "Insert into bare5(nNo,sFlg,nx,ny,sValue) Values(?,?,?,?,?)", -1, &cells,
+                     nullptr);
+  sqlite3_prepare_v2(raw, "Insert into bare3(nNo,sFlg,nxy,nValue) Values(?,?,?,?)", -1, &sizes,
+                     nullptr);
+  for (const StoredRow& row : rows) {
+    sqlite3_stmt* st = row.layer >= 8 ? sizes : cells;
+    const std::string flag = std::to_string(row.layer >= 8 ? 9 - row.layer : row.layer);
+    sqlite3_bind_int(st, 1, kReport);
+    sqlite3_bind_text(st, 2, flag.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 3, row.nx);
+    if (row.layer >= 8) {
+      sqlite3_bind_int(st, 4, std::atoi(row.value.c_str()));
+    } else {
+      sqlite3_bind_int(st, 4, row.ny);
+      sqlite3_bind_text(st, 5, row.value.c_str(), -1, SQLITE_TRANSIENT);
+    }
+    if (sqlite3_step(st) != SQLITE_DONE) return false;
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(cells);
+  sqlite3_finalize(sizes);
+  sqlite3_exec(raw, "Commit", nullptr, nullptr, nullptr);
+  times.save = Seconds(start);
+
+  start = std::chrono::steady_clock::now();
+  std::vector<std::string> texts(kRows * kCols);
+  for (const char* select : kBareSelects) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw, select, -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      const int cell = (sqlite3_column_int(st, 0) - 1) + (sqlite3_column_int(st, 1) - 1) * kCols;
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 2));
+      if (cell >= 0 && cell < kRows * kCols) texts[static_cast<size_t>(cell)] += text ? text : "";
+    }
+    sqlite3_finalize(st);
+  }
+  times.load = Seconds(start);
+  return true;
+}
+
+std::string Psql(const std::string& database, const std::string& args) {
+  return "PGPASSWORD='" + Env("SM_PG_PASSWORD") + "' psql -q -X -v ON_ERROR_STOP=1 -h " +
+         Env("SM_PG_HOST") + " -p " + Env("SM_PG_PORT") + " -U " + Env("SM_PG_USER") + " -d " +
+         database + " " + args + " >/dev/null";
+}
+
+bool TimeBarePsql(CSmDatabase& server, const std::string& database,
+                  const std::vector<StoredRow>& rows, Times& times) {
+  if (!server.ExecuteSQL("Create Table bare5(nNo INT,sFlg Char(1),nx INT,ny INT,sValue "
+                         "char(250))") ||
+      !server.ExecuteSQL("Create Table bare3(nNo INT,sFlg Char(1),nxy INT,nValue INT)"))
+    return false;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string write = (dir / "sm_bench_report_write.sql").string();
+  const std::string read = (dir / "sm_bench_report_read.sql").string();
+  {
+    std::ofstream out(write);
+    out << "Begin;\n";
+    for (const StoredRow& row : rows) out << BareInsert(row) << ";\n";
+    out << "Commit;\n";
+    std::ofstream in(read);
+    for (const char* select : kBareSelects) in << select << ";\n";
+  }
+  auto start = std::chrono::steady_clock::now();
+  if (std::system(Psql(database, "-f " + write).c_str()) != 0) return false;
+  times.save = Seconds(start);
+  start = std::chrono::steady_clock::now();
+  if (std::system(Psql(database, "-f " + read).c_str()) != 0) return false;
+  times.load = Seconds(start);
+  std::filesystem::remove(write);
+  std::filesystem::remove(read);
+  return true;
+}
+
+void Print(const char* engine, const Times& ours, const Times& bare, const char* bareName) {
+  std::printf("%s  SaveToDb %8.3f s  %s %8.3f s  ratio %6.2f\n", engine, ours.save, bareName,
+              bare.save, ours.save / bare.save);
+  std::printf("%s  LoadFromDb %6.3f s  %s %8.3f s  ratio %6.2f\n", engine, ours.load, bareName,
+              bare.load, ours.load / bare.load);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The saves show the wait cursor, which needs an application.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const CRiloData sheet = BigSheet();
+  const std::vector<StoredRow> rows = BareRows(sheet);
+  std::printf("report %d x %d, %zu cell and size rows\n", kRows, kCols, rows.size());
+
+  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const std::string filePath = (dir / "sm_bench_report.tsd").string();
+  std::filesystem::remove(filePath);
+  Times ours;
+  Times bare;
+  {
+    CSmDatabase file;
+    if (!file.CreateDatabase(CSmConnInfo(0), filePath) || !TimeOurs(file, sheet, ours)) {
+      std::printf("report tables: the data file run failed\n");
+      return 1;
+    }
+  }
+  if (!TimeBareSqlite((dir / "sm_bench_report_bare.db").string(), rows, bare)) return 1;
+  Print("data file ", ours, bare, "SQLite C API");
+  std::filesystem::remove(filePath);
+  std::filesystem::remove(dir / "sm_bench_report_bare.db");
+
+  if (Env("SM_PG_PORT").empty()) {
+    std::printf(
+        "report tables: SM_PG_* not set (scripts/pg.sh start DIR prints them); server "
+        "skipped\n");
+    return 0;
+  }
+  CSmConnInfo login(2);
+  login.server = Env("SM_PG_HOST") + "," + Env("SM_PG_PORT");
+  login.user = Env("SM_PG_USER");
+  login.password = Env("SM_PG_PASSWORD");
+  const std::string database = "sm_bench_report";
+  {
+    CSmDatabase master(2);
+    if (!master.Open("master", login)) {
+      std::printf("report tables: cannot reach the server\n");
+      return 1;
+    }
+    master.ExecuteSQL("Drop Database If Exists " + database + " With (FORCE)", {}, 128, false);
+  }
+  CSmDatabase server(2);
+  if (!server.CreateDatabase(login, database) || !TimeOurs(server, sheet, ours) ||
+      !TimeBarePsql(server, database, rows, bare)) {
+    std::printf("report tables: the server run failed\n");
+    return 1;
+  }
+  Print("PostgreSQL", ours, bare, "psql        ");
+  return 0;
+}

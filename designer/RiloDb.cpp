@@ -1,0 +1,28 @@
+#include "designer/RiloDb.h"
+
+#include <algorithm>
+
+#include "platform/SmMessage.h"
+
+std::string SmStoredCellText(const std::string& text) {
+  std::string stored = text;
+  std::replace(stored.begin(), stored.end(), '\'', '\x0F');
+  return stored;
+}
+
+std::string SmReadCellText(const std::string& stored) {
+  std::string text = stored;
+  std::replace(text.begin(), text.end(), '\x0F', '\'');
+  return text;
+}
+
+std::string SmChildPath(const std::string& subNo) {
+  std::string path = subNo;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+bool SmRefuseStore(const std::string& text) {
+  SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
+  return false;
+}
