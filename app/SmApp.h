@@ -177,6 +177,8 @@ class CSmApp : public CSmWinApp {
   CSmDlgPosStore m_dlgPos;
   // Exit code of a start-up that failed for a reason to report (a bad file named to it).
   int m_exitCode = 0;
+  // Ends the process at once (no data file can be opened any more).
+  virtual void ExitProcess(int code);
 
  protected:
   virtual void ShowSplash();
@@ -184,8 +186,6 @@ class CSmApp : public CSmWinApp {
   // Dialog positions, kept by the dialog toolkit's position store.
   virtual void LoadDialogPositions();
   virtual void SaveDialogPositions();
-  // Ends the process at once (a switch after which no data file can be opened).
-  virtual void ExitProcess(int code);
   // A switch after which no data file opens: says which file was lost and ends with code 1.
   void EndForLostFile();
   virtual std::unique_ptr<CSmFrameWnd> CreateMainFrame();
