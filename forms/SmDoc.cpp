@@ -6,6 +6,7 @@
 #include "app/SmApp.h"
 #include "app/SmAppCommands.h"
 #include "app/SmMainFrm.h"
+#include "app/SmTemplateBox.h"
 #include "app/SmWorkstation.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
@@ -94,11 +95,27 @@ bool CSmDoc::OnOpenDocument(const std::string& /*path*/) {
 
 void CSmDoc::OnCloseDocument() {
   WriteDocOpenMode(nFlag, m_kind.nNumber, m_openModes);
-  CSmApp* app = SmGetApp();
   CSmDocument::OnCloseDocument();  // may destroy this document
+  SmRestoreBarsWithoutDocuments();
+}
+
+void SmHideBarsForDocuments() {
+  if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->HideOwnBars();
+  if (CSmApp* app = SmGetApp()) app->ShowTemplateBox(false);
+}
+
+void SmRestoreBarsWithoutDocuments() {
+  CSmApp* app = SmGetApp();
   if (!app || SmDocumentWindowsOpen()) return;
-  if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->RestoreOwnBars();
+  auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main());
+  if (main) main->RestoreOwnBars();
   app->ShowTemplateBox(true);
+  CSmTemplateBox* box = main ? main->TemplateBox() : nullptr;
+  if (!box || box->GetSelectedPage() < 0) return;
+  box->SelectPage(box->GetSelectedPage());
+  box->update();
+  CSmDataType* type = app->DataTypeOfPage(box->GetSelectedPage());
+  if (type && type->m_page) type->m_page->setFocus();
 }
 
 bool SmDocumentWindowsOpen() {
