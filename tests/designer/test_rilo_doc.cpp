@@ -13,9 +13,9 @@
 #include "designer/RiloDoc.h"
 #include "platform/SmDocument.h"
 #include "platform/SmMessage.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/report_db_fixture.h"
-#include "tests/designer/rilo_modal.h"
 
 namespace {
 
