@@ -1,9 +1,12 @@
 #include "admin/SmAdminCommands.h"
 
+#include "admin/SmBackupDlg.h"
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmNewYearFileDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
 
 namespace {
 
@@ -13,9 +16,34 @@ void OnBizMonths(CSmApp& app) {
   dlg.DoModal();
 }
 
+void OnBackup(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmBackupDlg dlg(app, CSmBackupDlg::kBackup, app.GetMainWnd());
+  dlg.DoModal();
+}
+
+// After a restore the data file is logged in to again.
+void OnRestore(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmBackupDlg dlg(app, CSmBackupDlg::kRestore, app.GetMainWnd());
+  if (dlg.DoModal() == SM_IDOK) app.LogIn({});
+}
+
+void OnNewYearFile(CSmApp& app) {
+  SmNewYearFileRequest request;
+  request.kind = app.GetDatabaseKind();
+  request.dataFile = app.m_env.GetDataFileName();
+  request.server = app.m_env.GetConnInfo().server;
+  SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
+}
+
 }  // namespace
 
 void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_BIZ_MONTHS, OnBizMonths);
   app.SetCommandHook(SM_ID_CARRY_OVER, SmCarryOverCommand);
+  app.SetCommandHook(SM_ID_BACKUP, OnBackup);
+  app.SetCommandHook(SM_ID_RESTORE, OnRestore);
+  app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
+  app.SetNewYearFileHook(SmRunNewYearFileDlg);
 }

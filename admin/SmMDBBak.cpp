@@ -230,13 +230,16 @@ bool CSmMDBBak::ReadArchive(CSmArchiveReader& in, int mode) {
 }
 
 bool CSmMDBBak::Restore(CSmArchiveReader& in) {
+  m_declined = false;
   if (m_archiveCode != m_currentCode &&
       SmMessageBox(
           FormatStr("当前数据文件的标识码为：“%s”，\n备份件的标识码为：“%s”，\n两者不一致！"
                     "\n用备份件替换当前数据文件吗？",
                     m_currentCode.c_str(), m_archiveCode.c_str()),
-          SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2) != SM_IDYES)
+          SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2) != SM_IDYES) {
+    m_declined = true;
     return false;
+  }
   int32_t tables = 0;
   std::vector<std::string> names;
   if (!in.ReadInt(tables) || tables < 0) {
@@ -245,8 +248,10 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   }
   if (tables != GetTableList(names) &&
       SmMessageBox("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！",
-                   SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
+                   SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) {
+    m_declined = true;
     return false;
+  }
 
   // The whole archive is read once before anything is written.
   CSmArchiveReader check = in;
@@ -377,9 +382,6 @@ bool CSmMDBBak::ReplaceDatabaseWith(const std::string& sideName) {
   }
   if (ok) master.ExecuteSQL("Drop Database " + old);
   master.Close();
-  if (!m_db.Open(name, settings)) {
-    SmMessageBox("数据恢复后不能重新打开数据库“" + name + "”，程序将退出！", SM_MB_ICONERROR);
-    return false;
-  }
-  return ok;
+  // A database that cannot be opened again leaves the connection closed: the caller ends.
+  return m_db.Open(name, settings) && ok;
 }

@@ -19,6 +19,7 @@ class CSmMDBBak {
   // Fills the header from the application's data environment and the connection, which must
   // stay open while the object is used.
   explicit CSmMDBBak(CSmDatabase& db);
+  virtual ~CSmMDBBak() = default;
 
   // Writes the archive of the connection (one consistent snapshot) to a temporary file in the
   // target's folder and renames it over the target.
@@ -36,10 +37,12 @@ class CSmMDBBak {
   std::string m_time;  // "%Y年%m月%d日%H时%M分"
   std::string m_currentCode;
   std::string m_archiveCode;
+  // Set when the user answered a restore's question with anything but Yes.
+  bool m_declined = false;
 
  protected:
   bool WriteArchive(CSmArchiveWriter& out);
-  bool WriteTable(CSmArchiveWriter& out, const std::string& table);
+  virtual bool WriteTable(CSmArchiveWriter& out, const std::string& table);
   bool ReadArchive(CSmArchiveReader& in, int mode);
   bool ReadHeader(CSmArchiveReader& in);
   // Reads one table block; with `target` its rows are inserted there, else only checked.

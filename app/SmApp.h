@@ -11,6 +11,7 @@
 #include "app/SmDataType.h"
 #include "app/SmEnvironment.h"
 #include "app/SmModuleInfo.h"
+#include "app/SmNewYearFileHook.h"
 #include "app/SmOpLog.h"
 #include "app/SmWinApp.h"
 #include "core/SmVarCaculate.h"
@@ -75,7 +76,8 @@ class CSmApp : public CSmWinApp {
   virtual void UpdateWhere(CSmDatabase* db, const std::string& column, const std::string& oldText,
                            const std::string& newText, const int* oldValue = nullptr,
                            const int* newValue = nullptr);
-  virtual void CopySystemTables(CSmDatabase* source, CSmDatabase* target);
+  // False when a table could not be copied whole.
+  virtual bool CopySystemTables(CSmDatabase* source, CSmDatabase* target);
   // The carry-over items of every data type in registration order, each code raised by its
   // type's number x 1000; within a type, an item of code 100 or more whose item number an earlier
   // such item had is left out.
@@ -151,6 +153,11 @@ class CSmApp : public CSmWinApp {
   using SmCommandHook = std::function<void(CSmApp&)>;
   void SetCommandHook(int id, SmCommandHook hook) { m_commandHooks[id] = std::move(hook); }
   bool HasCommandHook(int id) const { return m_commandHooks.count(id) != 0; }
+  // The new-yearly-data-file dialog of the log-in, installed like the commands; without one
+  // it answers that it is not built yet (false).
+  void SetNewYearFileHook(SmNewYearFileHook hook) { m_newYearFileHook = std::move(hook); }
+  bool RunNewYearFile(const SmNewYearFileRequest& request, QWidget* parent,
+                      SmNewYearFileResult* result);
   // Whether the template box is shown (the main frame answers).
   virtual bool IsTemplateBoxVisible() const;
 
@@ -170,6 +177,8 @@ class CSmApp : public CSmWinApp {
   CSmDlgPosStore m_dlgPos;
   // Exit code of a start-up that failed for a reason to report (a bad file named to it).
   int m_exitCode = 0;
+  // Ends the process at once (no data file can be opened any more).
+  virtual void ExitProcess(int code);
 
  protected:
   virtual void ShowSplash();
@@ -177,8 +186,6 @@ class CSmApp : public CSmWinApp {
   // Dialog positions, kept by the dialog toolkit's position store.
   virtual void LoadDialogPositions();
   virtual void SaveDialogPositions();
-  // Ends the process at once (a switch after which no data file can be opened).
-  virtual void ExitProcess(int code);
   // A switch after which no data file opens: says which file was lost and ends with code 1.
   void EndForLostFile();
   virtual std::unique_ptr<CSmFrameWnd> CreateMainFrame();
@@ -190,6 +197,7 @@ class CSmApp : public CSmWinApp {
  private:
   std::vector<std::unique_ptr<CSmDataType>> m_ownedTypes;
   std::map<int, SmCommandHook> m_commandHooks;
+  SmNewYearFileHook m_newYearFileHook;
   std::unique_ptr<QDialog> m_splash;
 };
 

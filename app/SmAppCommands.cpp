@@ -20,14 +20,9 @@ struct PendingCommand {
   const char* name;
 };
 constexpr PendingCommand kPending[] = {
-    {SM_ID_DATA_CHECK, "数据关系检测"},
-    {SM_ID_YEAR_FILE_INFO, "数据文件信息"},
-    {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
-    {SM_ID_CARRY_OVER, "年末转账"},
-    {SM_ID_BIZ_MONTHS, "设置业务月"},
-    {SM_ID_BACKUP, "数据备份"},
-    {SM_ID_RESTORE, "数据恢复"},
-    {SM_ID_SQL_MAINTENANCE, "SQL语言数据维护"},
+    {SM_ID_DATA_CHECK, "数据关系检测"},      {SM_ID_YEAR_FILE_INFO, "数据文件信息"},
+    {SM_ID_NEW_YEAR_FILE, "建立新数据文件"}, {SM_ID_CARRY_OVER, "年末转账"},
+    {SM_ID_BIZ_MONTHS, "设置业务月"},        {SM_ID_SQL_MAINTENANCE, "SQL语言数据维护"},
 };
 
 const char* PendingName(int id) {
@@ -62,6 +57,15 @@ void ViewLog(CSmApp& app) {
 
 void SmFunctionNotBuilt(const std::string& name) {
   SmMessageBox("该功能尚未提供。", SM_MB_OK | SM_MB_ICONINFORMATION, name);
+}
+
+bool CSmApp::RunNewYearFile(const SmNewYearFileRequest& request, QWidget* parent,
+                            SmNewYearFileResult* result) {
+  if (!m_newYearFileHook) {
+    SmFunctionNotBuilt("建立新数据文件");
+    return false;
+  }
+  return m_newYearFileHook(*this, request, parent, result);
 }
 
 bool CSmApp::OnCommand(int id) {

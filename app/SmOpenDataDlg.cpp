@@ -15,9 +15,9 @@
 #include "app/SmApp.h"
 #include "app/SmBookStore.h"
 #include "app/SmDbLoginDlg.h"
-#include "app/SmNewYearFileDlg.h"
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
+#include "core/SmOdbcBackend.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -269,9 +269,9 @@ bool CBookDirTree::IsCommandAvailable(int id) {
     case SM_ID_EDIT_PASTE:
       return false;
     case kConvert:
+      return GetSelection(folder, file);
     case SM_ID_EDIT_FIND:
-      // Converting and searching belong to the data file administration, not yet part of
-      // this program.
+      // Searching belongs to the data file administration, not yet part of this program.
       return false;
     default:
       return true;
@@ -299,6 +299,10 @@ void CBookDirTree::Delete() {
 }
 
 bool CBookDirTree::OnCommand(int id) {
+  if (id == kConvert) {
+    m_dlg->OnConvert();
+    return true;
+  }
   if (id != kRefresh) return false;
   CSmWaitWnd wait;
   m_dlg->RefillTree();
@@ -449,44 +453,94 @@ void CSmOpenDataFileDlg::OnRootFolder() {
 }
 
 void CSmOpenDataFileDlg::OnNewFile() {
-  if (m_env.GetDatabaseKind() != 0) {
-    if (CBookDirTree::LevelOf(m_tree->currentItem()) == CBookDirTree::kTop) {
-      OnNewDataSource();
-    } else {
-      NewServerYearFile();
-    }
+  SmNewYearFileRequest request;
+  request.kind = m_env.GetDatabaseKind();
+  if (request.kind == 0) {
+    // The selected account set (or year file) gets the new year; else a new account set.
+    const QTreeWidgetItem* item = m_tree->currentItem();
+    request.dataFile = CBookDirTree::LevelOf(item) >= CBookDirTree::kAccountSet
+                           ? CBookDirTree::PathOf(item)
+                           : NewAccountSetFolder();
+    RunNewYearFile(request);
     return;
   }
-  CSmNewYearFileDlg dlg(App(), 1, m_rootDir, m_tree->SelectedAccountSet(), this);
-  if (dlg.DoModal() != SM_IDOK) return;
-  m_rootDir = dlg.GetRootDir();
-  m_env.SetRootDir(m_rootDir);
-  RefillTree();
-  m_tree->SelectFile(dlg.GetFile());
-}
-
-void CSmOpenDataFileDlg::NewServerYearFile() {
-  const std::string source = m_tree->SelectedDataSource();
-  const CSmConnInfo login = CSmBookStore::DataSourceLogin(source);
+  if (CBookDirTree::LevelOf(m_tree->currentItem()) == CBookDirTree::kTop) {
+    OnNewDataSource();
+    return;
+  }
+  request.server = m_tree->SelectedDataSource();
   {
     CSmDatabase master(kServerKind);
-    if (source.empty() || !master.Open("master", login)) {
+    if (request.server.empty() ||
+        !master.Open("master", CSmBookStore::DataSourceLogin(request.server))) {
       SmMessageBox("无法打开此数据源！", SM_MB_OK | SM_MB_ICONERROR);
       return;
     }
   }
-  // The selected account set gets a new year; otherwise a new set after the listed ones.
-  std::string code = m_tree->SelectedServerCode();
-  if (code.empty()) {
-    int largest = 0;
-    for (const std::string& listed : m_tree->ServerCodes(source))
-      largest = std::max(largest, std::atoi(listed.c_str()));
-    code = FormatStr("%04d", largest + 1);
+  // The selected account set gets its next year; otherwise a new set is proposed.
+  const std::string code = m_tree->SelectedServerCode();
+  if (!code.empty()) request.dataFile = ModuleExt() + code;
+  RunNewYearFile(request);
+}
+
+void CSmOpenDataFileDlg::OnConvert() {
+  std::string folder;
+  std::string file;
+  if (!m_tree->GetSelection(folder, file)) return;
+  SmNewYearFileRequest request;
+  request.convert = true;
+  request.sourceFile = file;
+  if (m_env.GetDatabaseKind() == 0) {
+    request.kind = kServerKind;
+    request.server = FirstReachableDataSource();
+    if (request.server.empty()) {
+      SmMessageBox("没有可以打开的数据源！", SM_MB_OK | SM_MB_ICONERROR);
+      return;
+    }
+  } else {
+    // Into a folder of the account set's sequence number under the root folder.
+    request.sourceServer = folder;
+    const std::string ext = ModuleExt();
+    const std::string code = file.size() >= ext.size() + 4 ? file.substr(ext.size(), 4) : file;
+    request.dataFile = m_rootDir + "/" + code + "/" + file + "." + ext;
   }
-  CSmNewYearFileDlg dlg(App(), 1, kServerKind, login, code, this);
-  if (dlg.DoModal() != SM_IDOK) return;
-  RefillTree();
-  m_tree->SelectFile(dlg.GetFile(), source);
+  RunNewYearFile(request);
+}
+
+std::string CSmOpenDataFileDlg::NewAccountSetFolder() const {
+  for (int number = 1;; ++number) {
+    const std::string folder = FormatStr("%s/%03d", m_rootDir.c_str(), number);
+    if (!QFileInfo::exists(QString::fromStdString(folder))) return folder;
+  }
+}
+
+std::string CSmOpenDataFileDlg::FirstReachableDataSource() {
+  std::vector<std::string> names;
+  ListOdbcDataSourcesOfDriver(names, SmOdbcDriverName());
+  for (const std::string& name : names) {
+    CSmDatabase master(kServerKind);
+    if (master.Open("master", CSmBookStore::DataSourceLogin(name))) return name;
+  }
+  return {};
+}
+
+void CSmOpenDataFileDlg::RunNewYearFile(const SmNewYearFileRequest& request) {
+  SmNewYearFileResult made;
+  if (!App() || !App()->RunNewYearFile(request, this, &made)) return;
+  if (request.kind == 0 && !made.folder.empty()) {
+    // The tree shows the account sets under the root: the new file's folder is one of them.
+    const QString parent = QFileInfo(QString::fromStdString(made.folder)).absolutePath();
+    if (PathKey(parent.toStdString()) != PathKey(m_rootDir)) {
+      m_rootDir = TrimSlashes(parent.toStdString());
+      m_env.SetRootDir(m_rootDir);
+    }
+  }
+  if (request.kind != m_env.GetDatabaseKind()) {
+    m_kindCombo->setCurrentIndex(request.kind != 0 ? 1 : 0);  // refills the tree
+  } else {
+    RefillTree();
+  }
+  m_tree->SelectFile(made.file, request.server);
 }
 
 bool CSmOpenDataFileDlg::AskSetup(const std::string& name, SmDataSourceSetup& setup) {

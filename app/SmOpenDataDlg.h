@@ -7,6 +7,7 @@
 
 #include "app/SmBookStore.h"
 #include "app/SmEnvironment.h"
+#include "app/SmNewYearFileHook.h"
 #include "app/SmOperator.h"
 #include "ui/SmDlg.h"
 #include "ui/SmTreeCtrl.h"
@@ -80,7 +81,11 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
   void OnKindChanged(int kind);
   // A year file was selected: its operators fill the operator combo.
   void OnSelectionChanged();
+  // "&N.新建": a new data source on the top node of the server kind, else the new-yearly-data-
+  // file dialog for the selected place.
   void OnNewFile();
+  // The selected year file into a new file of the other back end (tree command 43161).
+  void OnConvert();
   void OnRootFolder();
   void RefillTree();
   // Server kind: a new data source of the driver named "MQIS", "MQIS1" ..., leading to the
@@ -98,7 +103,12 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
 
  private:
   std::string ModuleExt() const;
-  void NewServerYearFile();
+  // The new-yearly-data-file dialog; the new file is selected after it, in the other back
+  // end after a conversion.
+  void RunNewYearFile(const SmNewYearFileRequest& request);
+  static std::string FirstReachableDataSource();
+  // The first numbered folder ("001", "002" ...) not yet under the root folder.
+  std::string NewAccountSetFolder() const;
   void DeleteDataSource();
   void DeleteYearFile();
   // The number of the chosen operator (the entry up to its first blank), or empty.

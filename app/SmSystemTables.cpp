@@ -249,17 +249,19 @@ void CSmApp::UpdateWhere(CSmDatabase* db, const std::string& column, const std::
                });
 }
 
-void CSmApp::CopySystemTables(CSmDatabase* source, CSmDatabase* target) {
-  if (!source || !target) return;
+bool CSmApp::CopySystemTables(CSmDatabase* source, CSmDatabase* target) {
+  if (!source || !target) return false;
+  bool whole = true;
   for (const char* table :
        {"OPR", "PWR", "SMFONT", "SMPAGESET", "FIELDWIDTH", "SmFormList", "SmFormFormula",
         "SmFormTopWord", "SmFormHeadNote", "SysCsTab", "SMVAR"}) {
     // A table the source has not got yet (the print tables are made on first use) has nothing
     // to give.
     if (!source->TableExists(table) || !target->TableExists(table)) continue;
-    CSmDatabase::CopyTable(source, target, table);
+    whole = CSmDatabase::CopyTable(source, target, table) && whole;
   }
   for (CSmDataType* type : m_dataTypes) type->AfterCopySystemTables(source, target);
+  return whole;
 }
 
 void CSmApp::ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,

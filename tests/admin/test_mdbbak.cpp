@@ -2,15 +2,21 @@
 // and archives that are cut, damaged or of another year leaving the data file as it was.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <cctype>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "admin/SmBackupDlg.h"
 #include "admin/SmMDBBak.h"
 #include "app/SmApp.h"
 #include "core/SmArchive.h"
 #include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
+#include "tests/admin/test_admin_fixture.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 
@@ -19,6 +25,8 @@ namespace {
 class BackupApp : public CSmApp {
  public:
   bool InitInstance(const std::vector<std::string>&) override { return true; }
+  void ExitProcess(int code) override { exitedWith = code; }
+  int exitedWith = -1;
 };
 
 // A module whose table the restore makes again before it fills it.
@@ -157,6 +165,33 @@ TEST_F(MDBBakTest, DamagedArchivesChangeNothing) {
   EXPECT_FALSE(other.LoadBackup(archive, 0));
 }
 
+// A module table closes the data file's connection while the side file is being filled: the
+// data file cannot be switched to any more, and the program ends with a non-zero code.
+class ClosingModule : public CSmDataType {
+ public:
+  void CreateTables(CSmDatabase* db) override {
+    if (keep && db != keep) keep->Close();
+  }
+  CSmDatabase* keep = nullptr;
+};
+
+TEST_F(MDBBakTest, RestoreThatLosesTheDataFileEndsTheProgram) {
+  const std::string folder = SmTestHome() + "/lost";
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  ASSERT_TRUE(CSmMDBBak(*db).SaveBackup(folder + "/x_tsd.bak"));
+  CSmBackupDlg dlg(app, CSmBackupDlg::kRestore);
+  dlg.show();
+  dlg.BrowseTo(folder);
+  ClosingModule closing;
+  closing.keep = db;
+  app.m_dataTypes = {&tickets, &closing};
+  SmResetMessages();
+  dlg.OnConfirm();
+  EXPECT_EQ(app.exitedWith, 1);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "数据恢复后不能重新打开数据文件“" + path + "”，程序将退出！");
+}
+
 }  // namespace
 
 // The same backup and restore on a server database: the side database is filled, then the
@@ -185,5 +220,214 @@ TEST(MDBBakServer, RestoreSwapsInAFilledSideDatabase) {
   EXPECT_EQ(rows[0], std::vector<std::string>{"甘蔗's|1"});
   app.m_dataTypes.clear();
 }
+
+}  // namespace
+
+// Table blocks byte for byte, on the data file and on the server: the columns in their groups,
+// texts in the literal form cut to the column's width, and the header as the reader expects it.
+namespace {
+
+// Writes single table blocks, and lets a second connection change two tables between two
+// blocks of a whole archive.
+class ExposedBak : public CSmMDBBak {
+ public:
+  using CSmMDBBak::CSmMDBBak;
+  std::string Block(const std::string& table) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool ok = false;
+    {
+      CSmArchiveWriter out(buffer);
+      ok = WriteTable(out, table) && out.Flush();
+    }
+    return ok ? buffer.data().toStdString() : "failed";
+  }
+  bool WriteTable(CSmArchiveWriter& out, const std::string& table) override {
+    if (MakeUpperCopy(table) == "PAIRB" && between) {
+      const std::function<void()> run = std::move(between);
+      between = nullptr;
+      run();
+    }
+    return CSmMDBBak::WriteTable(out, table);
+  }
+  std::function<void()> between;
+};
+
+class PairModule : public CSmDataType {
+ public:
+  void CreateTables(CSmDatabase* db) override {
+    for (const char* table : {"PairA", "PairB"}) {
+      if (!db->TableExists(table))
+        db->ExecuteSQL(std::string("Create Table ") + table + "(K Long)");
+    }
+  }
+};
+
+class ArchiveBytesTest : public AdminFileTest {
+ protected:
+  void SetUp() override {
+    m_app.m_dataTypes = {&m_pairs};
+    AdminFileTest::SetUp();
+  }
+  // Column names as the server's catalogue gives them back.
+  std::string Name(std::string name) {
+    if (GetParam() != 0) {
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name;
+  }
+  PairModule m_pairs;
+};
+
+TEST_P(ArchiveBytesTest, TableBlocksByteForByte) {
+  ASSERT_TRUE(
+      m_db->ExecuteSQL("Create Table Mix(T Char(6),N Long,B LongBinary,W Double,S Char(5))"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into Mix(T,N,W,S) Values('a甘蔗甘',-2,0.1,'o''k|')"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Create Table Empty(N Long)"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Create Table Wide(T Char(255))"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into Wide(T) Values('" + std::string(255, 'x') + "')"));
+  ExposedBak bak(*m_db);
+
+  // Integers, then numbers, then texts; the binary column is counted but not kept. The text is
+  // cut to six bytes before a character would be split; the quote is doubled; "|" is the
+  // full-width bar on the data file only.
+  const std::string mix = std::string("\x0C", 1) + "Mix(" + Name("N,W,T,S") + ")" +
+                          std::string(
+                              "\x05\0\0\0"
+                              "\x01\0\0\0"
+                              "\x01\0\0\0"
+                              "\x02\0\0\0"
+                              "\x01\0\0\0",
+                              20) +
+                          "\xFE\xFF\xFF\xFF"
+                          "\x9A\x99\x99\x99\x99\x99\xB9\x3F"
+                          "\x05"
+                          "a\xB8\xCA\xD5\xE1" +
+                          (GetParam() == 0 ? "\x06o''k\xA3\xFC" : "\x05o''k|");
+  EXPECT_EQ(bak.Block("Mix"), mix);
+  EXPECT_EQ(bak.Block("Empty"), std::string("\x08", 1) + "Empty(" + Name("N") + ")" +
+                                    std::string("\x01\0\0\0"
+                                                "\x01\0\0\0"
+                                                "\0\0\0\0"
+                                                "\0\0\0\0"
+                                                "\0\0\0\0",
+                                                20));
+  // 255 bytes take the long prefix.
+  EXPECT_EQ(bak.Block("Wide"), std::string("\x07", 1) + "Wide(" + Name("T") + ")" +
+                                   std::string("\x01\0\0\0"
+                                               "\0\0\0\0"
+                                               "\0\0\0\0"
+                                               "\x01\0\0\0"
+                                               "\x01\0\0\0"
+                                               "\xFF\xFF\x00",
+                                               23) +
+                                   std::string(255, 'x'));
+}
+
+TEST_P(ArchiveBytesTest, HeaderByteForByte) {
+  ASSERT_TRUE(m_db->ExecuteSQL("Update SysTab Set AN='ID42'"));
+  ExposedBak bak(*m_db);
+  bak.m_dataFile = "2016.tsa";
+  bak.m_moduleId = 9;
+  bak.m_unitName = "某单位";
+  bak.m_operator = "系统管理员(101)";
+  bak.m_time = "2016年12月07日10时30分";
+  std::vector<std::string> tables;
+  const int count = bak.GetTableList(tables);
+  ASSERT_LT(count, 128);
+  const std::string archive = SmTestHome() + "/header.bak";
+  ASSERT_TRUE(bak.SaveBackup(archive));
+  QFile file(QString::fromStdString(archive));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string bytes = file.readAll().toStdString();
+  const std::string header = std::string(
+                                 "\x0E\x02\x03\x06\x04\x08\x1B\x15\x10\x07/ID42"
+                                 "\x08"
+                                 "2016.tsa"
+                                 "\x09\0\0\0"
+                                 "\xE0\x07\0\0"
+                                 "\x06\xC4\xB3\xB5\xA5\xCE\xBB"
+                                 "\x0F\xCF\xB5\xCD\xB3\xB9\xDC\xC0\xED\xD4\xB1(101)"
+                                 "\x16"
+                                 "2016\xC4\xEA"
+                                 "12\xD4\xC2"
+                                 "07\xC8\xD5"
+                                 "10\xCA\xB1"
+                                 "30\xB7\xD6",
+                                 78) +
+                             static_cast<char>(count) + std::string(3, '\0');
+  EXPECT_EQ(bytes.substr(0, header.size()), header);
+}
+
+TEST_P(ArchiveBytesTest, OnlyBinaryOrUnknownColumnsRefuseTheBackup) {
+  const std::string archive = SmTestHome() + "/refused.bak";
+  ASSERT_TRUE(m_db->ExecuteSQL("Create Table Bin(B LongBinary)"));
+  EXPECT_EQ(ExposedBak(*m_db).Block("Bin"), "failed");
+  EXPECT_FALSE(CSmMDBBak(*m_db).SaveBackup(archive));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(archive)));  // nothing half written
+  ASSERT_TRUE(m_db->ExecuteSQL("Drop Table Bin"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Create Table Odd(N Long,D Date)"));
+  SmResetMessages();
+  EXPECT_FALSE(CSmMDBBak(*m_db).SaveBackup(archive));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "表“" + Name("Odd") + "”的列“" + Name("D") + "”的类型不能备份！");
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(archive)));
+}
+
+TEST_P(ArchiveBytesTest, ChangeCommittedBetweenTwoTablesIsInBothOrNeither) {
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into PairA(K) Values(1)"));
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into PairB(K) Values(1)"));
+  CSmDatabase other(GetParam());
+  ASSERT_TRUE(other.Open(m_db->GetFileName(true), m_db->GetConnInfo()));
+  other.SetQueryTimeout(1);
+  ExposedBak bak(*m_db);
+  bool committed = false;
+  bak.between = [&] {
+    // On the data file the backup holds the write lock: the change waits, then gives up.
+    if (!other.BeginTrans()) return;
+    committed = other.ExecuteSQL("Insert Into PairA(K) Values(2)") &&
+                other.ExecuteSQL("Insert Into PairB(K) Values(2)") && other.CommitTrans();
+    if (!committed) other.Rollback();
+  };
+  const std::string archive = SmTestHome() + "/pairs.bak";
+  ASSERT_TRUE(bak.SaveBackup(archive));
+  EXPECT_EQ(committed, GetParam() != 0);
+  other.Close();
+  SmResetMessages();
+  ASSERT_TRUE(CSmMDBBak(*m_db).LoadBackup(archive, 2)) << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 1);
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairB"), 1);
+}
+
+TEST_P(ArchiveBytesTest, CutOrMiscountedArchivesChangeNothing) {
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into PairA(K) Values(1)"));
+  const std::string archive = SmTestHome() + "/cut.bak";
+  ASSERT_TRUE(CSmMDBBak(*m_db).SaveBackup(archive));
+  QFile file(QString::fromStdString(archive));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const std::string whole = file.readAll().toStdString();
+  file.close();
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into PairA(K) Values(2)"));
+  // PairB's row count (after its name and four counts) raised to rows the file cannot hold.
+  const size_t name = MakeUpperCopy(whole).find("PAIRB(K)");
+  ASSERT_NE(name, std::string::npos);
+  std::string miscounted = whole;
+  miscounted[name + 8 + 16 + 2] = '\x10';
+  const std::string cases[] = {whole.substr(0, 30), whole.substr(0, whole.size() / 3),
+                               whole.substr(0, whole.size() - 2), miscounted};
+  for (const std::string& bytes : cases) {
+    SCOPED_TRACE(bytes.size());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    file.close();
+    SmResetMessages();
+    EXPECT_FALSE(CSmMDBBak(*m_db).LoadBackup(archive, 2));
+    EXPECT_FALSE(CSmMessageService::Instance().Shown().empty());  // the user is told
+    EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 2);
+    EXPECT_TRUE(m_db->IsOpen());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ArchiveBytesTest, testing::Values(0, 2));
 
 }  // namespace
