@@ -60,6 +60,7 @@ enum : int {
 enum : int {
   SM_ID_CARD_FORM_PRINT = 43400,    // a card printed onto pre-printed forms
   SM_ID_CARD_FORM_PREVIEW = 43408,  // its preview
+  SM_ID_OVERLAY_PRINT = 43400,      // 43400 in a form grid: cell contents only
   SM_ID_DOC_PROPERTIES = 43405,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
   SM_ID_DOC_LOAD_TEXT = 43414,

@@ -23,6 +23,8 @@ struct SmPrintHooks {
   std::function<void(int flag, const std::string& mode, CSmPrintInfo* info)> notifyTypes;
   // Writes an operation-log row of the current work session.
   std::function<void(int code, const std::string& note)> writeLog;
+  // Whether the machine has a default printer (unset: it has).
+  std::function<bool()> hasDefaultPrinter;
 };
 
 // The hooks in force; assigning a default-made SmPrintHooks restores the defaults.
@@ -31,3 +33,4 @@ bool SmGetPrinterDC(const SmPageRequest& request);
 int SmGetPrintVariables(int group, CSmPrintVarList& rows);
 void SmNotifyPrintDefaults(int flag, const std::string& mode, CSmPrintInfo* info);
 void SmWritePrintLog(int code, const std::string& note);
+bool SmHasDefaultPrinter();

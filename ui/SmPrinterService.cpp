@@ -60,3 +60,8 @@ void SmWritePrintLog(int code, const std::string& note) {
   const SmPrintHooks& hooks = SmGetPrintHooks();
   if (hooks.writeLog) hooks.writeLog(code, note);
 }
+
+bool SmHasDefaultPrinter() {
+  const SmPrintHooks& hooks = SmGetPrintHooks();
+  return !hooks.hasDefaultPrinter || hooks.hasDefaultPrinter();
+}
