@@ -95,7 +95,11 @@ bool CSmDoc::OnOpenDocument(const std::string& /*path*/) {
 
 void CSmDoc::OnCloseDocument() {
   WriteDocOpenMode(nFlag, m_kind.nNumber, m_openModes);
+  CSmApp* app = SmGetApp();
+  const int module = m_module;
   CSmDocument::OnCloseDocument();  // may destroy this document
+  if (!app) return;
+  if (CSmDataType* type = app->FindDataType(module)) type->RefreshPage();
   SmRestoreBarsWithoutDocuments();
 }
 
