@@ -42,6 +42,7 @@ class CSmVarTable {
   CSmVar GetAt(int index) const { return m_vars.at(static_cast<size_t>(index)); }
   void Add(const CSmVar& var) { m_vars.push_back(var); }
   void SetAt(int index, const CSmVar& var) { m_vars.at(static_cast<size_t>(index)) = var; }
+  void RemoveAt(int index) { m_vars.erase(m_vars.begin() + index); }
   void RemoveAll() { m_vars.clear(); }
 
   // Appends the default variables: those of the registered data type of the module, or for

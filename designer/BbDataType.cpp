@@ -9,14 +9,14 @@
 #include "app/SmVar.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
+#include "designer/RiloDoc.h"
 #include "platform/SmMessage.h"
 
 void CBbDataType::Init() {
   m_number = 3;
   m_resourceId = 304;
   m_tabLabel = "报表";
-  // The report document template joins here with the report designer.
-  Register(nullptr);
+  Register(std::make_unique<CRiloDocTemplate>());
   CSmDataType::Init();
 }
 
@@ -178,4 +178,48 @@ void CBbDataType::CreateTables(CSmDatabase* db) {
   if (!db->TableExists("bbInfo7")) UpgradeToLevels(db);
   if (!db->TableExists("FMT1")) return;
   for (const char* sql : kDropOldestStorage) RunDdl(db, sql);
+}
+
+void CBbDataType::ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                                     CSmStringList& tables) {
+  codes.push_back(0);
+  captions.emplace_back("报表表样");
+  tables.emplace_back("bbInfo bbInfo1");
+}
+
+bool CBbDataType::CarryOver(int subCode, int item, CSmDatabase* source, CSmDatabase* target,
+                            QLabel* /*status*/) {
+  if (subCode * 100 + item != 0) return true;
+  // The child tables' cells stay behind: the new year starts with empty child tables.
+  static constexpr const char* kTables[] = {"bbInfo",  "bbInfo1", "bbInfo2", "bbInfo3",
+                                            "bbInfo4", "bbInfo5", "bbInfo7"};
+  return SmRunInTransaction(target, [source, target] {
+    return std::all_of(std::begin(kTables), std::end(kTables), [source, target](const char* t) {
+      return CSmDatabase::CopyTable(source, target, t);
+    });
+  });
+}
+
+CRiloDoc* CBbDataType::OpenReport(const std::string& path, bool fromDb, int nNo,
+                                  const std::string& subNo, bool readOnly) {
+  CSmApp* app = SmGetApp();
+  if (app) {
+    for (const auto& docTemplate : app->m_docManager.Templates()) {
+      auto* rilo = dynamic_cast<CRiloDocTemplate*>(docTemplate.get());
+      if (!rilo) continue;
+      return rilo->OpenReportDocument(
+          {path, fromDb ? SM_RILO_DB : SM_RILO_FILE, nNo, subNo, readOnly ? 1 : 0, true});
+    }
+  }
+  SmMessageBox("没有安装报表处理模块！", SM_MB_OK | SM_MB_ICONERROR);
+  return nullptr;
+}
+
+void CBbDataType::OpenReportFiles() {
+  CRiloFileDialog dialog("打开报表文件", std::string("Vornel报表文件(*.BSJ;*.QLN)|*.BSJ;*.QLN|") +
+                                             "Vornel报表子表文件(*.BSJ)|*.BSJ|" +
+                                             "Vornel报表文件(*.QLN)|*.QLN||");
+  if (!dialog.DoModal()) return;
+  for (const std::string& path : dialog.m_names)
+    OpenReport(path, false, -1, {}, dialog.m_readOnly != 0);
 }

@@ -3,6 +3,8 @@
 // operation names and default report variables.
 #include "app/SmDataType.h"
 
+class CRiloDoc;
+
 class CBbDataType : public CSmDataType {
  public:
   void Init() override;
@@ -17,4 +19,18 @@ class CBbDataType : public CSmDataType {
   // Creates the report tables in a data file that has none, or brings the single-level layout
   // of older files up to child paths and a catalogue; the tables of the oldest storage go.
   void CreateTables(CSmDatabase* db) override;
+  // One item, the report layouts ("报表表样"): every report table but the child tables' cells.
+  void ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                          CSmStringList& tables) override;
+  // Copies the report layouts and the whole catalogue in one transaction for item 0; nothing
+  // for any other item. False when a table could not be copied (nothing is kept then).
+  bool CarryOver(int subCode, int item, CSmDatabase* source, CSmDatabase* target,
+                 QLabel* status) override;
+
+  // Opens a report in its own window: the file at `path`, or with `fromDb` the data file's
+  // report `nNo` and child `subNo`. Null when none opened, or no report template is registered.
+  static CRiloDoc* OpenReport(const std::string& path, bool fromDb, int nNo,
+                              const std::string& subNo, bool readOnly);
+  // The open dialog of report files: every file chosen opens in its own window, in order.
+  static void OpenReportFiles();
 };

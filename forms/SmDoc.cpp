@@ -6,6 +6,7 @@
 #include "app/SmApp.h"
 #include "app/SmAppCommands.h"
 #include "app/SmMainFrm.h"
+#include "app/SmTemplateBox.h"
 #include "app/SmWorkstation.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
@@ -99,9 +100,26 @@ void CSmDoc::OnCloseDocument() {
   CSmDocument::OnCloseDocument();  // may destroy this document
   if (!app) return;
   if (CSmDataType* type = app->FindDataType(module)) type->RefreshPage();
-  if (SmDocumentWindowsOpen()) return;
-  if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->RestoreOwnBars();
+  SmRestoreBarsWithoutDocuments();
+}
+
+void SmHideBarsForDocuments() {
+  if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->HideOwnBars();
+  if (CSmApp* app = SmGetApp()) app->ShowTemplateBox(false);
+}
+
+void SmRestoreBarsWithoutDocuments() {
+  CSmApp* app = SmGetApp();
+  if (!app || SmDocumentWindowsOpen()) return;
+  auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main());
+  if (main) main->RestoreOwnBars();
   app->ShowTemplateBox(true);
+  CSmTemplateBox* box = main ? main->TemplateBox() : nullptr;
+  if (!box || box->GetSelectedPage() < 0) return;
+  box->SelectPage(box->GetSelectedPage());
+  box->update();
+  CSmDataType* type = app->DataTypeOfPage(box->GetSelectedPage());
+  if (type && type->m_page) type->m_page->setFocus();
 }
 
 bool SmDocumentWindowsOpen() {

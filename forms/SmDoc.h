@@ -171,6 +171,11 @@ class CSmDoc : public CSmDocument {
 
 // Whether some document has a window (a view in a frame).
 bool SmDocumentWindowsOpen();
+// The first document window hides the main frame's toolbar, status bar and template box.
+void SmHideBarsForDocuments();
+// After a document closed and no document window is left: the main frame's bars and the
+// template box come back, its current page is selected again and takes the focus.
+void SmRestoreBarsWithoutDocuments();
 
 // The longest formula the column references of a definition may build.
 constexpr size_t kSmMaxColumnFormula = 4000;

@@ -25,7 +25,7 @@ bool CSmDocument::OnSaveDocument(const std::string& path) {
 }
 
 bool CSmDocument::SaveModified() {
-  if (!m_modified) return true;
+  if (!IsModified()) return true;
   const int answer =
       SmMessageBox("是否保存对“" + m_title + "”的修改？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION);
   if (answer == SM_IDCANCEL) return false;

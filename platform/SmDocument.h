@@ -42,7 +42,7 @@ class CSmDocument : public CSmCmdTarget {
   virtual void SetTitle(const std::string& title);
   const std::string& GetPathName() const { return m_pathName; }
   void SetPathName(const std::string& path);
-  bool IsModified() const { return m_modified; }
+  virtual bool IsModified() const { return m_modified; }
   void SetModifiedFlag(bool modified = true) { m_modified = modified; }
 
   CSmMultiDocTemplate* GetDocTemplate() const { return m_template; }

@@ -1,7 +1,9 @@
 #include "platform/SmMessage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -93,6 +95,7 @@ CSmMessageService& CSmMessageService::Instance() {
 void CSmMessageService::Clear() {
   m_answers.clear();
   m_fileNames.clear();
+  m_fileLists.clear();
   m_printFiles.clear();
   m_shown.clear();
   m_printDialogs.clear();
@@ -143,6 +146,33 @@ std::string CSmMessageService::AskFileName(int kind, const std::string& caption,
   return chosen.toStdString();
 }
 
+std::vector<std::string> CSmMessageService::AskFileNames(const std::string& caption,
+                                                         const std::string& dir,
+                                                         const std::string& filter,
+                                                         const std::string& checkText,
+                                                         bool& checked) {
+  if (m_testMode || !qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    if (m_fileLists.empty()) return {};
+    auto [names, box] = m_fileLists.front();
+    m_fileLists.pop_front();
+    if (!names.empty()) checked = box;
+    return names;
+  }
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(caption),
+                     QString::fromStdString(dir), QString::fromStdString(filter));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  auto* box = new QCheckBox(QString::fromStdString(checkText), &dialog);
+  box->setChecked(checked);
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+    grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+  if (dialog.exec() != QDialog::Accepted) return {};
+  checked = box->isChecked();
+  std::vector<std::string> names;
+  for (const QString& name : dialog.selectedFiles()) names.push_back(name.toStdString());
+  return names;
+}
+
 int SmMessageBox(const std::string& text, unsigned flags, const std::string& caption) {
   return CSmMessageService::Instance().Show(text, flags, caption);
 }
@@ -155,6 +185,12 @@ std::string SmGetOpenFileName(const std::string& caption, const std::string& dir
 std::string SmGetSaveFileName(const std::string& caption, const std::string& path,
                               const std::string& filter) {
   return CSmMessageService::Instance().AskFileName(kSaveFile, caption, path, filter);
+}
+
+std::vector<std::string> SmGetOpenFileNames(const std::string& caption, const std::string& dir,
+                                            const std::string& filter, const std::string& checkText,
+                                            bool& checked) {
+  return CSmMessageService::Instance().AskFileNames(caption, dir, filter, checkText, checked);
 }
 
 std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QMessageBox;
@@ -47,6 +48,12 @@ std::string SmGetOpenFileName(const std::string& caption, const std::string& dir
 std::string SmGetSaveFileName(const std::string& caption, const std::string& path,
                               const std::string& filter);
 std::string SmGetExistingDirectory(const std::string& caption, const std::string& dir);
+// An open dialog for one or more existing files with one check box (`checkText`), which starts
+// as `checked` and gives its state back when the user confirms. The names in the order chosen;
+// none when cancelled.
+std::vector<std::string> SmGetOpenFileNames(const std::string& caption, const std::string& dir,
+                                            const std::string& filter, const std::string& checkText,
+                                            bool& checked);
 
 // Printing dialogs on the printer given. In test mode nothing shows: the dialog's caption is
 // recorded, and a printer that is to print writes the PDF file queued with QueuePrintFile (with
@@ -70,6 +77,10 @@ class CSmMessageService {
 
   void QueueAnswer(int answer) { m_answers.push_back(answer); }
   void QueueFileName(const std::string& name) { m_fileNames.push_back(name); }
+  // The answer of the next several-file dialog: the names and the check box's state.
+  void QueueFileNames(std::vector<std::string> names, bool checked) {
+    m_fileLists.push_back({std::move(names), checked});
+  }
   void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
 
   // The title of boxes shown without a caption of their own: the program's title.
@@ -85,6 +96,9 @@ class CSmMessageService {
   int Show(const std::string& text, unsigned flags, const std::string& caption);
   std::string AskFileName(int kind, const std::string& caption, const std::string& dir,
                           const std::string& filter);
+  std::vector<std::string> AskFileNames(const std::string& caption, const std::string& dir,
+                                        const std::string& filter, const std::string& checkText,
+                                        bool& checked);
   // Records a printing dialog; in test mode points the printer at the next queued PDF file
   // when `prints`, false when none is queued.
   bool RecordPrintDialog(const std::string& caption, QPrinter& printer, bool prints);
@@ -96,6 +110,7 @@ class CSmMessageService {
   std::string m_defaultCaption;
   std::deque<int> m_answers;
   std::deque<std::string> m_fileNames;
+  std::deque<std::pair<std::vector<std::string>, bool>> m_fileLists;
   std::deque<std::string> m_printFiles;
   std::vector<SmShownMessage> m_shown;
   std::vector<std::string> m_printDialogs;

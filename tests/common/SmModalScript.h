@@ -1,0 +1,75 @@
+#pragma once
+// Driving modal dialogs in tests: each action runs once on the dialog of its
+// template id when that dialog is the active modal one.
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+template <typename T>
+T* Control(QWidget* dlg, int id) {
+  return dlg->findChild<T*>(QString::number(id));
+}
+
+inline void Type(QWidget* dlg, int id, const QString& text) {
+  Control<QLineEdit>(dlg, id)->setText(text);
+}
+
+inline void Press(QWidget* dlg, int id) {
+  if (auto* button = Control<QPushButton>(dlg, id)) button->click();
+}
+
+// The actions queued for the dialogs that open, in order. Each step has a timer of its own,
+// so that a step can run inside the modal loop an earlier step opened.
+class CModalScript {
+ public:
+  void Then(int id, std::function<void(QWidget*)> action) {
+    const size_t index = m_steps.size();
+    auto& step = m_steps.emplace_back(Step{id, std::move(action), std::make_unique<QTimer>()});
+    step.timer->setInterval(5);
+    QObject::connect(step.timer.get(), &QTimer::timeout, [this, index] { Run(index); });
+    step.timer->start();
+  }
+  bool Done() const { return m_next == m_steps.size(); }
+
+ private:
+  struct Step {
+    int id;
+    std::function<void(QWidget*)> action;
+    std::unique_ptr<QTimer> timer;
+  };
+
+  void Run(size_t index) {
+    if (m_next != index) return;
+    QWidget* dlg = QApplication::activeModalWidget();
+    if (!dlg || dlg->objectName() != QString::number(m_steps[index].id)) return;
+    // A dialog whose earlier action has not returned yet (it opened another dialog) waits.
+    if (std::find(m_running.begin(), m_running.end(), dlg) != m_running.end()) return;
+    ++m_next;
+    m_steps[index].timer->stop();
+    m_running.push_back(dlg);
+    m_steps[index].action(dlg);
+    m_running.pop_back();
+  }
+
+  std::deque<Step> m_steps;
+  size_t m_next = 0;
+  std::vector<QWidget*> m_running;
+};
+
+// Types the password into the password dialog and confirms it.
+inline std::function<void(QWidget*)> GivePassword(const QString& password) {
+  return [password](QWidget* dlg) {
+    Type(dlg, 1045, password);
+    Press(dlg, 1);
+  };
+}
+
+inline void Cancel(QWidget* dlg) {
+  Press(dlg, 2);
+}
