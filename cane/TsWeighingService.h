@@ -24,15 +24,13 @@ class CTsWeighingService {
   // cannot be read.
   virtual int PriceStats(int kind, const std::string& code, double* lowest, double* highest,
                          CSmDatabase* db) = 0;
-  // Sets the price of those tickets to `value` (or with `add` raises it by `value`) and
-  // recomputes their amounts. Failures are reported here.
-  virtual bool Reprice(bool add, int kind, double value, const std::string& code,
-                       CSmDatabase* db) = 0;
 
-  // Opening balances of the advance items: zeros when the party has no opening row.
+  // Opening balances of the advance items, as positive amounts; `amounts` is left as it was
+  // when the party has no opening row. False when the rows cannot be read.
   virtual bool LoadOpening(int party, const std::string& code, TsSlipAmounts& amounts,
                            CSmDatabase* db) = 0;
-  // Replaces the party's opening row (after asking when `add` finds one already).
+  // Replaces the party's opening row (after asking when `add` finds one already); all-zero
+  // advances leave no row. False when declined or failed, with nothing changed.
   virtual bool SetOpening(bool add, int party, const std::string& code,
                           const TsSlipAmounts& amounts, CSmDatabase* db) = 0;
   // Per child code of `parent`, the summed farmer openings of its subtree.

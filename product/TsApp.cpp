@@ -7,6 +7,7 @@
 #include "cane/TsDataType.h"
 #include "designer/BbDataType.h"
 #include "platform/SmCommandIds.h"
+#include "weighing/TsWeighingDocs.h"
 
 CTsApp::CTsApp() {
   SmInstallAdminCommands(*this);
@@ -24,7 +25,9 @@ void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
 }
 
 void CTsApp::CreateDataTypes() {
-  AdoptDataType(std::make_unique<CTsDataType>())->Init();
+  auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
+  cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
+  cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }
 

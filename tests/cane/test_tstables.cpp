@@ -11,7 +11,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmSqlDialect.h"
 #include "core/SmString.h"
-#include "tests/cane/TsTestApp.h"
+#include "tests/cane/TsFileTest.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/core/test_server_fixture.h"
 
@@ -70,7 +70,6 @@ class CRecordingWeighing : public CTsWeighingService {
     return true;
   }
   int PriceStats(int, const std::string&, double*, double*, CSmDatabase*) override { return 0; }
-  bool Reprice(bool, int, double, const std::string&, CSmDatabase*) override { return true; }
   bool LoadOpening(int, const std::string&, TsSlipAmounts&, CSmDatabase*) override { return true; }
   bool SetOpening(bool, int, const std::string&, const TsSlipAmounts&, CSmDatabase*) override {
     return true;
@@ -89,38 +88,8 @@ class CRecordingWeighing : public CTsWeighingService {
   std::vector<int>* m_repaired;
 };
 
-// Kind 0: a data file; kind 2: a server year file.
-class TsTablesTest : public TsAppTest, public testing::WithParamInterface<int> {
+class TsTablesTest : public TsFileTest {
  protected:
-  void SetUp() override {
-    TsAppTest::SetUp();
-    SmResetMessages();
-    if (GetParam() == 0) {
-      const std::string path = SmCreateTestDataFile(2016);
-      ASSERT_FALSE(path.empty());
-      ASSERT_TRUE(m_db.Open(path));
-    } else {
-      ASSERT_NO_FATAL_FAILURE(CreateServerFile());
-    }
-  }
-
-  void CreateServerFile() {
-    ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
-    ASSERT_TRUE(SmPgWriteTestDsn());
-    const CSmConnInfo login = SmPgLogin(2);
-    // Tests run side by side on one server: each keeps to a database of its own.
-    m_app.m_moduleInfo.m_ext = SmServerTestName("ts").substr(0, 48);
-    std::string name = SmServerDatabaseName(m_app.GetDataFileExt(), "0001", 2016);
-    {
-      CSmDatabase master(2);
-      ASSERT_TRUE(master.Open("master", login)) << "cannot reach the test server";
-      master.ExecuteSQL("Drop Database If Exists " + name + " With (FORCE)", {}, 128, false);
-    }
-    ASSERT_TRUE(SmCreateServerYearFile(m_app, 2, login, "0001", 2016, &name));
-    m_db.SetKind(2);
-    ASSERT_TRUE(m_db.Open(name, login)) << m_db.LastError();
-  }
-
   // Another new file in place of this test's one.
   void Fresh() {
     TearDown();
@@ -128,18 +97,11 @@ class TsTablesTest : public TsAppTest, public testing::WithParamInterface<int> {
     SetUp();
   }
 
-  void Run(const std::vector<std::string>& statements) {
-    for (const std::string& sql : statements) ASSERT_TRUE(m_db.ExecuteSQL(sql)) << sql;
-  }
-
   // What the log-in does to the module's tables, with the boxes it showed.
   std::vector<std::string> LogIn() {
     SmResetMessages();
     m_app.AfterOpen(&m_db);
-    std::vector<std::string> texts;
-    for (const SmShownMessage& box : CSmMessageService::Instance().Shown())
-      texts.push_back(box.text);
-    return texts;
+    return Shown();
   }
 
   std::string First(const std::string& query) {
@@ -236,8 +198,6 @@ class TsTablesTest : public TsAppTest, public testing::WithParamInterface<int> {
       text += TrimChars(rows[0][k]) + "=" + TrimChars(rows[1][k]) + "\n";
     return text + "forms " + std::to_string(m_db.QueryInt("Select Count(*) From SmFormList"));
   }
-
-  CSmDatabase m_db;
 };
 
 }  // namespace

@@ -5,10 +5,14 @@
 #include <QAction>
 #include <QMenu>
 
+#include "cane/TsDataType.h"
+#include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
+#include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "weighing/TsWeighingDocs.h"
 
 namespace {
 
@@ -129,6 +133,27 @@ TEST(TsApp, StartUpAssociatesTheDataFileAndHandsTheFileToTheLogIn) {
   EXPECT_TRUE(CSmRegKey().Open(SM_HKEY_CURRENT_USER, app.GetSmRegKey(), "DaoJet", value));
   EXPECT_EQ(value, "1");
   EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST(TsApp, LogInRepairsDisagreeingSlipsThroughTheWeighingDocuments) {
+  ProductApp app;
+  app.SelectModuleInfo();
+  app.CreateDataTypes();
+  auto* cane = dynamic_cast<CTsDataType*>(FindSmDataType(16));
+  ASSERT_NE(cane, nullptr);
+  EXPECT_NE(dynamic_cast<CTsWeighingDocs*>(cane->WeighingService()), nullptr);
+
+  const std::string path = SmCreateTestDataFile(2016);
+  CSmDatabase db;
+  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.ExecuteSQL(
+      "Insert Into gbSheet(DH,JN0,KNO0,OPR2,OPR4,FK) Values('0001','0001','0101','101','102',3)"));
+  ASSERT_TRUE(db.ExecuteSQL(
+      "Insert Into gbSheet(DH,JN0,KNO0,OPR2,OPR4,FK) Values('0002','0001','0101','101','',0)"));
+  app.AfterOpen(&db);
+  std::vector<std::string> rows[1];
+  db.QueryStrings("Select rtrim(OPR4)||'/'||Cast(FK As varchar(4)) From gbSheet", rows, 1);
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"102/0", "102/0"}));
 }
 
 }  // namespace

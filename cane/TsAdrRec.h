@@ -1,0 +1,48 @@
+#pragma once
+// A cutting/transport place (AdrDir): where a delivery was cut and carried from, with its
+// distance, freight price and the four place-linked parameters cs0-cs3. Tickets name their
+// place in gbSheet.KNO2.
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CSmDatabase;
+
+class CTsAdrRec {
+ public:
+  void Clear() { *this = CTsAdrRec(); }
+
+  std::string KNO;
+  std::string NA;
+  std::string QY;  // region: a farmer code, usually of an upper level
+  std::string NT;
+  double jl = 0;   // distance
+  double ypr = 0;  // freight price per ton
+  std::array<double, 4> cs{};
+};
+
+// The places of "Select ... From AdrDir <where> <order>" (either may be empty); 0 when the
+// query fails.
+int TsAdrSelect(std::vector<CTsAdrRec>& list, const std::string& where, const std::string& order,
+                CSmDatabase* db);
+// The number of places with the code; the first is copied into `rec` (left alone when none).
+int TsAdrLoad(CTsAdrRec& rec, const std::string& code, CSmDatabase* db);
+int TsAdrLoadAll(std::vector<CTsAdrRec>& list, CSmDatabase* db);
+// False, with no message, when the code exists already.
+bool TsAdrInsert(const CTsAdrRec& rec, CSmDatabase* db);
+// Stores `rec` over the place `oldCode`; a code that belongs to another place is merged into it
+// after asking (`merged` says so). The tickets follow a changed code.
+bool TsAdrUpdate(const CTsAdrRec& rec, const std::string& oldCode, CSmDatabase* db,
+                 bool* merged = nullptr);
+// False, with no message, while a ticket names the place.
+bool TsAdrDelete(const std::string& code, CSmDatabase* db);
+std::string TsAdrNextCode(CSmDatabase* db);
+
+// Lowest and highest value of the n-th place-linked parameter over the places of `codes` that
+// exist; 0 and 0 when none does.
+void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,
+                         std::pair<double, double>& range, CSmDatabase* db);
+// Sets the n-th place-linked parameter of every place of `codes` to `value`, one statement per
+// place; a failing one is reported and the others still run.
+void TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value, CSmDatabase* db);

@@ -1,0 +1,38 @@
+#pragma once
+// A driver, or transport household (DriverDir): carries cane and is paid freight. Tickets name
+// their driver in gbSheet.KNO1; his money documents are the jsSheet rows of party LB '1'.
+#include <string>
+#include <vector>
+
+class CSmDatabase;
+
+class CTsDriverRec {
+ public:
+  void Clear() { *this = CTsDriverRec(); }
+
+  std::string KNO;
+  std::string NA;
+  std::string PNO;  // plate number
+  std::string TEL;
+  std::string ADR;
+  std::string NT;
+  std::string WG0;  // load limits, numbers kept as text
+  std::string WG1;
+};
+
+// The drivers of "Select ... From DriverDir <where> <order>"; 0 when the query fails.
+int TsDriverSelect(std::vector<CTsDriverRec>& list, const std::string& where,
+                   const std::string& order, CSmDatabase* db);
+// The number of drivers with the code; the first is copied into `rec` (left alone when none).
+int TsDriverLoad(CTsDriverRec& rec, const std::string& code, CSmDatabase* db);
+int TsDriverLoadAll(std::vector<CTsDriverRec>& list, CSmDatabase* db);
+// False, with no message, when the code exists already.
+bool TsDriverInsert(const CTsDriverRec& rec, CSmDatabase* db);
+// Stores `rec` over the driver `oldCode`; a code that belongs to another driver is merged into
+// it after asking (`merged` says so), the two opening balances added into one. Tickets and the
+// driver's money documents follow a changed code.
+bool TsDriverUpdate(const CTsDriverRec& rec, const std::string& oldCode, CSmDatabase* db,
+                    bool* merged = nullptr);
+// False, with no message, while a ticket or a money document of party '1' names the driver.
+bool TsDriverDelete(const std::string& code, CSmDatabase* db);
+std::string TsDriverNextCode(CSmDatabase* db);

@@ -1,0 +1,61 @@
+#pragma once
+// One row of jsSheet: a money document of a household (party LB 0 farmer, 1 driver), a
+// settlement's deduction row, or the household's opening balance (empty number DH). Balances are
+// never stored: an item's balance is minus the sum of the item over the household's rows, so
+// advances and opening balances are stored negative.
+#include <string>
+#include <vector>
+
+class CSmDatabase;
+class CSmQuery;
+
+// "MY0,MY1,...,MY14", "sum(MY0),...,sum(MY14)".
+std::string TsjsItemColumns();
+std::string TsjsSumColumnList();
+
+class CTsjsRec {
+ public:
+  static constexpr int kItemCount = 15;
+
+  CTsjsRec() { Clear(); }
+  void Clear();
+
+  // "FK,<items>,MU0,MU1,LB,DB,T,DH,KNO,MRY,OPR0,OPR1,TH": whole rows are read with 1 integer,
+  // 17 number and 9 text columns.
+  static std::string ColumnList();
+  // The item amounts times `sign`, two decimals each, separated by ",".
+  std::string TsjsItemValues(double sign) const;
+  static void BindColumns(CSmQuery& query);
+  void ReadRow(CSmQuery& query);
+
+  // Replaces the household's opening row by one holding this record's advance items (stored
+  // negative); all-zero advances leave no row. With `ask`, an existing opening row is only
+  // replaced when the user says Yes. False when declined or when a statement failed (nothing
+  // changed then).
+  bool SetOpening(bool ask, int party, const std::string& code, CSmDatabase* db);
+  // The household's opening balance as positive item amounts; without an opening row the
+  // record is left unchanged. False when the rows cannot be read.
+  bool LoadOpening(int party, const std::string& code, CSmDatabase* db);
+  // Per child code of the farmer `code`, the opening balances of the farmers under it; zero
+  // amounts for a child without any.
+  static bool GetChildOpenings(const std::string& code, const std::vector<std::string>& children,
+                               std::vector<CTsjsRec>& openings, CSmDatabase* db);
+  // Per driver code, in the list's order, its opening balance.
+  static bool GetDriverOpenings(const std::vector<std::string>& drivers,
+                                std::vector<CTsjsRec>& openings, CSmDatabase* db);
+
+  int LB = 0;
+  int DB = 0;
+  std::string T;
+  std::string TH;
+  std::string DH;
+  std::string KNO;
+  std::string MRY;
+  std::string OPR[2];
+  double MU[2] = {0, 0};
+  std::vector<double> MY;
+  int FK = 0;
+
+ private:
+  bool HasAdvance(int party) const;
+};
