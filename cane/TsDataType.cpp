@@ -1,14 +1,13 @@
 #include "cane/TsDataType.h"
 
-#include <QListWidget>
 #include <QMenu>
 
-#include "app/SmTemplateBox.h"
+#include "app/SmApp.h"
+#include "cane/TsDocTemplates.h"
 #include "cane/TsParams.h"
 #include "cane/TsWeighingService.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
-#include "res/SmResource.h"
 
 CTsDataType::CTsDataType() = default;
 CTsDataType::~CTsDataType() = default;
@@ -17,10 +16,10 @@ void CTsDataType::Init() {
   m_number = 16;
   m_resourceId = 324;
   m_tabLabel = "甘蔗结算";
-  // The module's document templates join here with the document framework.
   Register(nullptr);
+  if (CSmApp* app = SmGetApp()) TsRegisterDocTemplates(app->m_docManager, m_number);
   SetDefaultParams();
-  CSmDataType::Init();
+  CFormDataType::Init();
 }
 
 void CTsDataType::SetWeighingService(std::unique_ptr<CTsWeighingService> service) {
@@ -123,25 +122,4 @@ void CTsDataType::GetCodeReferences(const std::string& column, CSmStringList& ta
 
 void CTsDataType::AfterCopySystemTables(CSmDatabase* /*source*/, CSmDatabase* target) {
   if (target) target->ExecuteSQL("Delete From SYSCSTAB Where CS=4160 Or CS=4161");
-}
-
-bool CTsDataType::CreatePage(CSmTemplateBox* box) {
-  auto* list = new QListWidget(box->PageParent());
-  CSmStringList codes;
-  CSmStringList names;
-  GetDocumentRights(codes, names);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (codes[i] >= "20") list->addItem(QString::fromStdString(names[i]));
-  }
-  m_page = list;
-  return true;
-}
-
-QMenu* CTsDataType::GetContextMenu() {
-  if (!m_settings) {
-    std::vector<QMenu*> popups = SmLoadMenu(m_resourceId, nullptr);
-    if (popups.empty()) return nullptr;
-    m_settings.reset(popups.front());
-  }
-  return m_settings.get();
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/SmDataType.h"
+#include "forms/SmFormDataType.h"
 
 class CTsWeighingService;
 
-class CTsDataType : public CSmDataType {
+class CTsDataType : public CFormDataType {
  public:
   static constexpr int kIntParamCount = 16;
   static constexpr int kDblParamCount = 2;
@@ -37,10 +37,6 @@ class CTsDataType : public CSmDataType {
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
   // -1: the three print templates; 9601-9603: the template's variables with default layouts.
   void GetPrintVariables(int group, CSmPrintVarList& rows) override;
-  // Until the document framework's template list: the document kinds as a plain list.
-  bool CreatePage(CSmTemplateBox* box) override;
-  // The Settings menu (resource 324).
-  QMenu* GetContextMenu() override;
 
   // The names of the 16 integer, 2 number and 52 text parameters as the user sees them.
   void GetParamNames(CSmStringList& intNames, CSmStringList& numberNames,
@@ -74,6 +70,5 @@ class CTsDataType : public CSmDataType {
   }
 
  private:
-  std::unique_ptr<QMenu> m_settings;
   std::unique_ptr<CTsWeighingService> m_weighing;
 };

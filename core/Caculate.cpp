@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/CaculateProgram.h"
 #include "core/CaculateText.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -24,9 +25,22 @@ bool IsBlankChar(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool IsIn(char c, const char* set) {
-  return c != '\0' && std::strchr(set, c) != nullptr;
-}
+// A set of bytes as a table, for the scan's many membership tests.
+class CharSet {
+ public:
+  constexpr explicit CharSet(const char* set) {
+    for (; *set; ++set) m_in[static_cast<unsigned char>(*set)] = true;
+  }
+  constexpr bool Has(char c) const { return m_in[static_cast<unsigned char>(c)]; }
+
+ private:
+  bool m_in[256] = {};
+};
+
+constexpr CharSet kOperatorChars("+-/%*()[]^&|!=<>");
+constexpr CharSet kPairFirstChars("!<&|>");
+constexpr CharSet kNumberEndChars(" \t+-*/%()[]^!<&|>=");
+constexpr CharSet kNameEndChars(" \t+-*/)]^!=<&|>\"");
 
 int CountQuotes(const std::string& text) {
   int n = 0;
@@ -100,6 +114,10 @@ bool IsNumberOp(const std::string& op) {
 }
 
 }  // namespace
+
+void CCaculateProgramCacheDeleter::operator()(CCaculateProgramCache* cache) const {
+  delete cache;
+}
 
 const CCaculateClass* CCaculate::GetRuntimeClass() const {
   static const CCaculateClass cls{"CCaculate", &CreateCaculateObject<CCaculate>};
@@ -191,16 +209,20 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
   m_sNote.clear();
   m_nFormulaGroup = 0;
   if (formula.empty()) return true;
-  std::string text = formula;
+  std::string preprocessed;
   if (m_bPreprocess) {
-    if (!Preprocess(text)) return false;
+    preprocessed = formula;
+    if (!Preprocess(preprocessed)) return false;
     if (m_bGroupFilter && m_nFormulaGroup != m_nRequiredGroup) return true;
   }
+  const std::string& text = m_bPreprocess ? preprocessed : formula;
   if (text.empty()) {
     type = CAC_NOTHING;
     return true;
   }
-  m_sExpr = std::move(text);
+  // Nested evaluations (function arguments) are read: their texts differ from call to call.
+  if (m_nLevel == 0 && RunProgram(text, result, type)) return true;
+  m_sExpr = text;
   m_nPos = 0;
   m_sToken.clear();
   m_nError = 0;
@@ -212,6 +234,22 @@ bool CCaculate::Evaluate(const std::string& formula, std::string& result, int& t
   m_sExpr.clear();
   m_sToken.clear();
   return ok;
+}
+
+bool CCaculate::RunProgram(const std::string& text, std::string& result, int& type) {
+  if (!m_pPrograms) m_pPrograms.reset(new CCaculateProgramCache);
+  CCaculateProgram* program = m_pPrograms->Find(*this, text);
+  if (!program) return false;
+  m_nError = 0;
+  if (!program->Run(*this, result, type)) {
+    // Reading the formula again gives the error with its subject and position.
+    result.clear();
+    type = CAC_NUMBER;
+    return false;
+  }
+  m_nErrorPos = 0;
+  if (!program->m_keepSubject) m_sSubject = program->m_subject;
+  return true;
 }
 
 bool CCaculate::EvalDouble(const std::string& formula, double& value) {
@@ -258,7 +296,9 @@ bool CCaculate::EnterNesting() {
 }
 
 bool CCaculate::IsOperator(const char* op) const {
-  return m_nTokenKind == kTokOperator && m_sToken == op;
+  // Operator tokens have one or two bytes.
+  if (m_nTokenKind != kTokOperator || m_sToken[0] != op[0]) return false;
+  return m_sToken.size() == 1 ? op[1] == '\0' : op[1] == m_sToken[1] && op[2] == '\0';
 }
 
 bool CCaculate::NextToken() {
@@ -274,7 +314,7 @@ bool CCaculate::NextToken() {
     return true;
   }
   const char c = s[p];
-  if (IsIn(c, "+-/%*()[]^&|!=<>")) {
+  if (kOperatorChars.Has(c)) {
     m_nTokenKind = kTokOperator;
     m_sToken = c;
     ++p;
@@ -286,7 +326,7 @@ bool CCaculate::NextToken() {
         return false;
       }
     }
-    if (IsIn(c, "!<&|>") && p < n) {
+    if (kPairFirstChars.Has(c) && p < n) {
       const char pair[3] = {c, s[p], '\0'};
       if (!std::strcmp(pair, "!=") || !std::strcmp(pair, ">=") || !std::strcmp(pair, "<=") ||
           !std::strcmp(pair, "||") || !std::strcmp(pair, "&&")) {
@@ -315,7 +355,7 @@ bool CCaculate::NextToken() {
   }
   if ((c >= '0' && c <= '9') || c == '.') {
     size_t e = p;
-    while (e < n && !IsIn(s[e], " \t+-*/%()[]^!<&|>=")) ++e;
+    while (e < n && !kNumberEndChars.Has(s[e])) ++e;
     m_sToken.assign(s, p, e - p);
     m_nTokenKind = IsNumberText(m_sToken, -1, -1) ? kTokNumber : kTokString;
     m_nPos = e;
@@ -323,7 +363,7 @@ bool CCaculate::NextToken() {
   }
   size_t e = p;
   m_nTokenKind = kTokName;
-  while (e < n && !IsIn(s[e], " \t+-*/)]^!=<&|>\"")) {
+  while (e < n && !kNameEndChars.Has(s[e])) {
     if (s[e] == '(' || s[e] == '[') {
       m_nTokenKind = kTokFunction;
       int depth = 0;

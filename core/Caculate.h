@@ -7,6 +7,13 @@
 #include <string>
 
 class CCaculate;
+class CCaculateCompiler;
+class CCaculateProgramCache;
+
+// Frees the formulas an evaluator keeps read into steps.
+struct CCaculateProgramCacheDeleter {
+  void operator()(CCaculateProgramCache* cache) const;
+};
 
 // Value types of a formula result.
 constexpr int CAC_NUMBER = 4;
@@ -99,7 +106,11 @@ class CCaculate {
   std::string m_sNote;     // last "{...}" comment of the formula
 
  private:
+  friend class CCaculateCompiler;
+
   bool Preprocess(std::string& text);
+  // Evaluates the text with the steps it was read into before, when it has them.
+  bool RunProgram(const std::string& text, std::string& result, int& type);
   bool NextToken();
   bool ParseLogic(std::string& value, int& type);
   bool ParseCompare(std::string& value, int& type);
@@ -130,6 +141,7 @@ class CCaculate {
   bool CallWords(const std::string& name, const std::string& args, std::string& result, int& type);
   bool ArgValue(const std::string& args, int n, std::string& value, int& type);
   bool ArgNumber(const std::string& args, int n, double& value);
+  bool TextNumber(const std::string& arg, double& value);
   bool ArgInt(const std::string& args, int n, int& value);
 
   // Scan state of the evaluation under way.
@@ -140,4 +152,5 @@ class CCaculate {
   int m_nDepth = 0;      // bracket depth
   int m_nErrorPos = 0;   // read position when the last failure was noticed
   int m_nLevel = 0;      // nesting of brackets, powers and calls, counted across nested objects
+  std::unique_ptr<CCaculateProgramCache, CCaculateProgramCacheDeleter> m_pPrograms;
 };

@@ -89,8 +89,12 @@ bool CCaculate::ArgValue(const std::string& args, int n, std::string& value, int
 bool CCaculate::ArgNumber(const std::string& args, int n, double& value) {
   int start = 0;
   int end = 0;
+  return TextNumber(GetArg(args, n, start, end), value);
+}
+
+bool CCaculate::TextNumber(const std::string& arg, double& value) {
   std::string text;
-  if (!EvalSubExpr(GetArg(args, n, start, end), text, nullptr, true, 0)) return false;
+  if (!EvalSubExpr(arg, text, nullptr, true, 0)) return false;
   value = ReadNumber(text);
   return true;
 }
@@ -151,18 +155,19 @@ bool CCaculate::CallIif(const std::string& args, std::string& result, int& type)
   if (!CheckArgCount(args, 3)) return false;
   int start = 0;
   int end = 0;
-  if (!IsNotBlank(GetArg(args, 0, start, end))) {
+  const std::string conditionText = GetArg(args, 0, start, end);
+  if (!IsNotBlank(conditionText)) {
     SetError(-11);
     return false;
   }
   double condition = 0;
-  if (!ArgNumber(args, 0, condition)) return false;
-  const int chosen = std::fabs(condition) > 0.0000001 ? 1 : 2;
-  if (!IsNotBlank(GetArg(args, chosen, start, end))) {
+  if (!TextNumber(conditionText, condition)) return false;
+  const std::string chosen = GetArg(args, std::fabs(condition) > 0.0000001 ? 1 : 2, start, end);
+  if (!IsNotBlank(chosen)) {
     SetError(-11);
     return false;
   }
-  return ArgValue(args, chosen, result, type);
+  return EvalSubExpr(chosen, result, &type, false, 0);
 }
 
 bool CCaculate::EvalCaseFunction(bool tiered, const std::string& args, std::string& result) {

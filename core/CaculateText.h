@@ -12,6 +12,10 @@ double ReadNumber(std::string_view text);
 // NumberToPlainText, with a short way for whole numbers (most results of ticket formulas).
 std::string PlainNumber(double value);
 
+// The number PlainNumber(value) reads back as, ReadNumber(PlainNumber(value)), without
+// writing the text wherever the rounding to six decimals can be done on the double exactly.
+double PlainValue(double value);
+
 // A number written as "%lf" (six decimals); a negative zero is written as zero.
 std::string WriteFixed6(double value);
 

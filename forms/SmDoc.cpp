@@ -95,8 +95,11 @@ bool CSmDoc::OnOpenDocument(const std::string& /*path*/) {
 void CSmDoc::OnCloseDocument() {
   WriteDocOpenMode(nFlag, m_kind.nNumber, m_openModes);
   CSmApp* app = SmGetApp();
+  const int module = m_module;
   CSmDocument::OnCloseDocument();  // may destroy this document
-  if (!app || SmDocumentWindowsOpen()) return;
+  if (!app) return;
+  if (CSmDataType* type = app->FindDataType(module)) type->RefreshPage();
+  if (SmDocumentWindowsOpen()) return;
   if (auto* main = qobject_cast<CSmMainFrm*>(CSmFrameWnd::Main())) main->RestoreOwnBars();
   app->ShowTemplateBox(true);
 }

@@ -27,8 +27,8 @@ class CSmDocTemplate : public CSmMultiDocTemplate {
   CSmChildFrame* CreateNewFrame(CSmDocument* doc) override;
   // Makes the document of the kind (open mode 0 new, 1 opened) and, unless only its properties
   // are wanted, its frame and view. The frame, or null when nothing was opened.
-  CSmChildFrame* OpenDocumentOfKind(const CSmDocKind& kind, int openMode, bool visible,
-                                    bool propertiesOnly);
+  virtual CSmChildFrame* OpenDocumentOfKind(const CSmDocKind& kind, int openMode, bool visible,
+                                            bool propertiesOnly);
   CSmChildFrame* CreateFrameForDoc(int openMode, std::unique_ptr<CSmDoc> doc, bool visible);
 
   int m_module = 0;  // 0: the operation-log template, which belongs to no module

@@ -3,10 +3,14 @@
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <cstdlib>
 
 #include "app/SmApp.h"
+#include "app/SmTemplateBox.h"
+#include "core/SmRegKey.h"
 #include "forms/SmChildFrm.h"
 #include "forms/SmDocTemplate.h"
+#include "forms/SmTemplateList.h"
 #include "res/SmResource.h"
 
 CFormDataType::~CFormDataType() = default;
@@ -30,6 +34,53 @@ void CFormDataType::RegisterLogTemplate() {
   log->m_module = 0;
   log->AddKind(0, "操作日志", "操作日志查询", 1, "0001", 130, 0);
   app->m_docManager.AddDocTemplate(std::move(log));
+}
+
+bool CFormDataType::CreatePage(CSmTemplateBox* box) {
+  return CreateTemplateList(box->PageParent());
+}
+
+bool CFormDataType::CreateTemplateList(QWidget* parent) {
+  auto* list = new CSmTemplateList(this, parent);
+  m_page = list;
+  list->Refresh();
+  return true;
+}
+
+CSmTemplateList* CFormDataType::TemplateList() const {
+  return dynamic_cast<CSmTemplateList*>(m_page.data());
+}
+
+void CFormDataType::RefreshPage() {
+  if (CSmTemplateList* list = TemplateList()) list->Refresh();
+}
+
+namespace {
+
+std::string ListStyleValueName(int module) {
+  return "ListStyle_" + std::to_string(module);
+}
+
+}  // namespace
+
+void CFormDataType::LoadListStyle() {
+  CSmApp* app = SmGetApp();
+  CSmTemplateList* list = TemplateList();
+  if (!app || !list) return;
+  std::string style;
+  if (!CSmRegKey().Open(SM_HKEY_CURRENT_USER, app->GetSmRegKey(), ListStyleValueName(m_number),
+                        style)) {
+    return;
+  }
+  list->SetViewMode(std::atoi(style.c_str()));
+}
+
+void CFormDataType::SaveListStyle() {
+  CSmApp* app = SmGetApp();
+  CSmTemplateList* list = TemplateList();
+  if (!app || !list) return;
+  CSmRegKey().SetValue(SM_HKEY_CURRENT_USER, app->GetSmRegKey(), ListStyleValueName(m_number),
+                       std::to_string(list->ViewMode()));
 }
 
 QMenu* CFormDataType::GetContextMenu() {
@@ -59,7 +110,7 @@ bool CFormDataType::OpenLogView() {
   return false;
 }
 
-std::vector<CSmDocTemplate*> CFormDataType::ModuleTemplates() const {
+std::vector<CSmDocTemplate*> CFormDataType::Templates() const {
   std::vector<CSmDocTemplate*> found;
   CSmApp* app = SmGetApp();
   if (!app) return found;
@@ -71,7 +122,7 @@ std::vector<CSmDocTemplate*> CFormDataType::ModuleTemplates() const {
 }
 
 CSmDocTemplate* CFormDataType::FindTemplate(int templateNumber) const {
-  for (CSmDocTemplate* docTemplate : ModuleTemplates()) {
+  for (CSmDocTemplate* docTemplate : Templates()) {
     if (docTemplate->m_number == templateNumber) return docTemplate;
   }
   return nullptr;
@@ -91,7 +142,7 @@ CSmDocTemplate* CFormDataType::FindKind(int templateNumber, int kindNumber,
 
 CSmDocTemplate* CFormDataType::KindByIndex(int index, int& templateNumber, CSmDocKind& kind) const {
   if (index < 0) return nullptr;
-  for (CSmDocTemplate* docTemplate : ModuleTemplates()) {
+  for (CSmDocTemplate* docTemplate : Templates()) {
     const int count = static_cast<int>(docTemplate->m_kinds.size());
     if (index >= count) {
       index -= count;
@@ -106,7 +157,7 @@ CSmDocTemplate* CFormDataType::KindByIndex(int index, int& templateNumber, CSmDo
 
 int CFormDataType::IndexOfKind(int templateNumber, int kindNumber) const {
   int index = 0;
-  for (CSmDocTemplate* docTemplate : ModuleTemplates()) {
+  for (CSmDocTemplate* docTemplate : Templates()) {
     for (const CSmDocKind& kind : docTemplate->m_kinds) {
       if (docTemplate->m_number == templateNumber && kind.nNumber == kindNumber) return index;
       ++index;

@@ -9,6 +9,7 @@
 #include "forms/SmDocKind.h"
 
 class CSmDocTemplate;
+class CSmTemplateList;
 
 // The operation-log template: number 990, belonging to no module.
 constexpr int kSmLogTemplate = 990;
@@ -19,13 +20,24 @@ class CFormDataType : public CSmDataType {
   ~CFormDataType() override;
 
   void Init() override;
+  // The template-box page is the module's template list.
+  bool CreatePage(CSmTemplateBox* box) override;
+  virtual bool CreateTemplateList(QWidget* parent);
+  void RefreshPage() override;
+  // The list's view mode, kept as "ListStyle_%d" under the program key.
+  void LoadListStyle() override;
+  void SaveListStyle() override;
+  CSmTemplateList* TemplateList() const;
   // The first popup of the module's menu resource.
   QMenu* GetContextMenu() override;
   // Opens the operation log; false while no log document can be made.
   bool OpenLogView() override;
   // New, open and properties of the kind selected in the template list.
-  void OnFileNew() override { ActOnSelectedKind(0, false); }
-  void OnFileOpen() override { ActOnSelectedKind(1, false); }
+  void OnFileNew() override { NewSelectedKind(); }
+  void OnFileOpen() override { OpenSelectedKind(); }
+  virtual void NewSelectedKind() { ActOnSelectedKind(0, false); }
+  virtual void OpenSelectedKind() { ActOnSelectedKind(1, false); }
+  // Asked before the template list enables each of its commands.
   virtual bool IsListCommandEnabled(int /*id*/) { return true; }
   virtual void EditSelectedKind() { ActOnSelectedKind(1, true); }
 
@@ -35,9 +47,9 @@ class CFormDataType : public CSmDataType {
   // The kinds of all templates numbered one after another: the lines of the template list.
   CSmDocTemplate* KindByIndex(int index, int& templateNumber, CSmDocKind& kind) const;
   int IndexOfKind(int templateNumber, int kindNumber) const;
+  std::vector<CSmDocTemplate*> Templates() const;
 
  private:
-  std::vector<CSmDocTemplate*> ModuleTemplates() const;
   void RegisterLogTemplate();
   void ActOnSelectedKind(int openMode, bool propertiesOnly);
 

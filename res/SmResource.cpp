@@ -259,6 +259,13 @@ QIcon SmLoadIcon(int id) {
   }
 }
 
+// A page with the kind's icon number deciding its colour: kinds of one template look alike,
+// neighbouring numbers apart.
+QIcon SmLoadKindIcon(int id) {
+  const int hue = (id * 47) % 360;
+  return Glyph(QColor::fromHsv(hue, 150, 180), QStringLiteral("文"), 32);
+}
+
 std::vector<QIcon> SmLoadImageList(int id, int width) {
   if (id != SM_IDB_PANE_BUTTONS) return {};
   return {PaneImage(0, width), PaneImage(1, width), PaneImage(2, width)};

@@ -46,5 +46,7 @@ std::vector<SmAccelerator> SmLoadAccelerators(int id);
 // The picture of a toolbar button, menu item or module's tab: the desktop theme's icon where
 // the theme has it, else a drawn one (16 x 16); empty for a menu item without a picture.
 QIcon SmLoadIcon(int id);
+// The picture of a document kind in the template list (its icon number).
+QIcon SmLoadKindIcon(int id);
 // The images of a strip bitmap, `width` pixels each.
 std::vector<QIcon> SmLoadImageList(int id, int width);

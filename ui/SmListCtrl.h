@@ -69,7 +69,7 @@ class CSmListCtrl : public QTreeWidget {
   unsigned ClipboardFormat() const { return m_clipboardFormat; }
 
   // Carries out a command of the scheme (keys and menu 300 come here).
-  bool OnCommand(unsigned id);
+  virtual bool OnCommand(unsigned id);
   // Menu 300 with every item enabled or greyed by `IsCommandEnabled`.
   std::unique_ptr<QMenu> CreateContextMenu();
   // Runs menu 300 at the point (screen coordinates), as a right click there does.

@@ -31,6 +31,7 @@
 #include "res/SmResource.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/forms/test_formapp.h"
 
 namespace {
 
@@ -124,33 +125,7 @@ class TestModule : public CFormDataType {
   QListWidget* List() const { return qobject_cast<QListWidget*>(m_page.data()); }
 };
 
-class FormApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "FormTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 3 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override {
-    AdoptDataType(std::make_unique<TestModule>(16, SM_IDR_CANE_SETTINGS))->Init();
-    AdoptDataType(std::make_unique<TestModule>(3, SM_IDR_REPORT_MODULE))->Init();
-  }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override {
-    ShowModulePages();
-    ShowTemplateBox(true);
-    return true;
-  }
-  CSmMainFrm* Frame() const { return qobject_cast<CSmMainFrm*>(GetMainWnd()); }
-  TestModule* Module(int number) const { return static_cast<TestModule*>(FindDataType(number)); }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
+using FormApp = SmFormTestApp<TestModule>;
 
 std::vector<std::string> MenuTitles(CSmMainFrm* frame) {
   std::vector<std::string> titles;
@@ -214,7 +189,7 @@ class DocTemplateTest : public testing::Test {
     return texts;
   }
 
-  FormApp m_app;
+  FormApp m_app{"FormTest"};
   CSmDatabase* m_db = nullptr;
 };
 
