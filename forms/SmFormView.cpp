@@ -2,6 +2,8 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -19,6 +22,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmFonts.h"
+#include "ui/SmInputSpec.h"
 #include "ui/SmPageSetupDlg.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrintJob.h"
@@ -137,6 +141,7 @@ CSmFormDC::CSmFormDC(const QPaintDevice* device, QPainter* painter, bool printin
 CSmFormView::CSmFormView(QWidget* parent) : CSmView(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_InputMethodEnabled);
   m_vbar = new QScrollBar(Qt::Vertical, this);
   m_hbar = new QScrollBar(Qt::Horizontal, this);
   for (QScrollBar* bar : {m_vbar, m_hbar}) {
@@ -603,14 +608,43 @@ void CSmFormView::SetCurrentCell(int row, int column, int caret, const std::stri
   const size_t cut = std::min(static_cast<size_t>(std::max(caret, 0)), length);
   m_current = target;
   m_current.caret = static_cast<int>(GbkPosOfUtf8Offset(text, Utf8OffsetOfGbkPos(text, cut, true)));
-  if (!m_bKeepAnchor) m_anchor = m_current;
+  UpdateSelection();
   if (entering) OnEnterCell(row, column, region);
   if (m_bEditable && m_bHasFocus) m_bCaretShown = true;
   PlaceCaret(ScreenDC());
   if (redraw) update();
 }
 
+void CSmFormView::UpdateSelection() {
+  if (m_bShiftHeld || m_bKeepAnchor) return;
+  m_anchor = m_current;
+}
+
+bool CSmFormView::HasCellSelection() const {
+  return m_anchor.region == m_current.region && !m_anchor.SameCell(m_current);
+}
+
+void CSmFormView::ScrollToCellX() {
+  const std::string& region = m_current.region;
+  if (region != "TEXT" && region != "HEAD" && region != "FOOT") return;
+  if (m_hbar->isHidden()) return;
+  if (region == "TEXT" && m_current.column == Columns() - 1) {
+    m_hbar->setValue(m_hbar->maximum());
+    return;
+  }
+  if (m_current.column == 0) {
+    m_hbar->setValue(0);
+    return;
+  }
+  CSmFormDC& dc = ScreenDC();
+  const int left = GetColumnX(m_current.column, dc, region, m_current.row);
+  const int right = left + GetCellWidth(m_current.column, dc, region, m_current.row);
+  const int scrollX = m_hbar->value();
+  if (left < scrollX || right > scrollX + dc.clientWidth) m_hbar->setValue(left);
+}
+
 void CSmFormView::ScrollToCurrentCell() {
+  ScrollToCellX();
   if (m_current.region != "TEXT") return;
   const int pageRows = GetPageRows();
   const int row = m_current.row;
@@ -627,6 +661,280 @@ bool CSmFormView::GetSelectionRect(SmCellBlock& block) const {
   }
   block = {0, 0, Columns() - 1, m_nTextRows - 1};
   return false;
+}
+
+// ---------------------------------------------------------------- keyboard
+
+int CSmFormView::LastCellOfRow(int row, const std::string& region) const {
+  if (region == "TEXT") return Columns() - 1;
+  const auto& rows = IsHeadRegion(region) ? m_headCells : m_footCells;
+  if (region != "HEAD" && region != "FOOT") return -1;
+  if (row < 0 || row >= static_cast<int>(rows.size())) return -1;
+  return static_cast<int>(rows[row].size()) - 1;
+}
+
+bool CSmFormView::CanEditCurrentCell() {
+  return m_bEditable && GetPageRows() >= 1 &&
+         IsCellEditable(m_current.row, m_current.column, m_current.region);
+}
+
+bool CSmFormView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  if (GetPageRows() <= 0) return false;
+  m_bShiftHeld = modifiers & Qt::ShiftModifier;
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (enter && m_bEnterDown) key = Qt::Key_Down;
+  const int pageRows = GetPageRows();
+  const SmGridCell cell = m_current;
+  switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+      DeleteChar(key == Qt::Key_Backspace);
+      break;
+    case Qt::Key_Tab:
+      CaretRight(true, false);
+      break;
+    case Qt::Key_Backtab:
+      CaretLeft(true);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      CaretRight(false, true);
+      break;
+    case Qt::Key_PageUp:
+      if (cell.region != "TEXT") break;
+      OnVScroll(SmScroll::kPageUp);
+      SetCurrentCell(std::max(cell.row - pageRows, 0), cell.column, cell.caret, "TEXT");
+      break;
+    case Qt::Key_PageDown:
+      if (cell.region != "TEXT") break;
+      OnVScroll(SmScroll::kPageDown);
+      SetCurrentCell(std::min(cell.row + pageRows, m_nTextRows - 1), cell.column, cell.caret,
+                     "TEXT");
+      break;
+    case Qt::Key_Home:
+    case Qt::Key_End:
+      CaretHomeEnd(key == Qt::Key_Home, ctrl, false);
+      break;
+    case Qt::Key_Left:
+      CaretLeft(false);
+      break;
+    case Qt::Key_Up:
+      CaretUp();
+      break;
+    case Qt::Key_Right:
+      CaretRight(false, false);
+      break;
+    case Qt::Key_Down:
+      CaretDown();
+      break;
+    default:
+      m_bShiftHeld = false;
+      return false;
+  }
+  ScrollToCurrentCell();
+  m_bShiftHeld = false;
+  return true;
+}
+
+bool CSmFormView::MoveCaretInText(bool right) {
+  std::string text, type;
+  int limit1 = 0, limit2 = 0;
+  GetCell(m_current.row, m_current.column, m_current.region, text, type, limit1, limit2);
+  const size_t offset = Utf8OffsetOfGbkPos(text, m_current.caret);
+  if (right ? offset >= text.size() : offset == 0) return false;
+  const size_t moved = right ? NextChar(text, offset) : PrevChar(text, offset);
+  SetCurrentCell(m_current.row, m_current.column, static_cast<int>(GbkPosOfUtf8Offset(text, moved)),
+                 m_current.region);
+  return true;
+}
+
+void CSmFormView::CaretLeft(bool tab) {
+  if (m_bEditable && !tab && MoveCaretInText(false)) return;
+  const std::string region = m_current.region;
+  if (region != "TEXT" && region != "HEAD" && region != "FOOT") return;
+  if (m_current.column <= 0) return;
+  SetCurrentCell(m_current.row, m_current.column - 1, 0, region);
+}
+
+void CSmFormView::CaretRight(bool tab, bool enter) {
+  if (m_bEditable && !tab && !enter && MoveCaretInText(true)) return;
+  const std::string region = m_current.region;
+  const int last = LastCellOfRow(m_current.row, region);
+  if (last < 0) return;
+  if (m_current.column < last) {
+    SetCurrentCell(m_current.row, m_current.column + 1, 0, region);
+    return;
+  }
+  if (!enter) return;
+  SetCurrentCell(m_current.row, 0, 0, region);
+  CaretDown();
+}
+
+void CSmFormView::CaretHomeEnd(bool home, bool ctrl, bool enter) {
+  if (ctrl) {
+    if (m_hbar->isVisible()) m_hbar->setValue(home ? 0 : m_hbar->maximum());
+    OnVScroll(home ? SmScroll::kTop : SmScroll::kBottom);
+    if (home) {
+      SetCurrentCell(0, 0, 0, "TEXT");
+    } else {
+      SetCurrentCell(m_nTextRows - 1, std::max(Columns() - 1, 0), 0, "TEXT");
+    }
+    return;
+  }
+  if (m_bEditable && !enter) {
+    SetCurrentCell(m_current.row, m_current.column, home ? 0 : std::numeric_limits<int>::max(),
+                   m_current.region);
+    return;
+  }
+  const int last = LastCellOfRow(m_current.row, m_current.region);
+  if (last < 0) return;
+  SetCurrentCell(m_current.row, home ? 0 : last, 0, m_current.region);
+}
+
+namespace {
+
+// The nearest row before (step -1) or after (step 1) `row` that has cells; -1 when none.
+int RowWithCells(const std::vector<std::vector<SmNoteCell>>& rows, int row, int step) {
+  for (int r = row + step; r >= 0 && r < static_cast<int>(rows.size()); r += step) {
+    if (!rows[r].empty()) return r;
+  }
+  return -1;
+}
+
+}  // namespace
+
+void CSmFormView::CaretUp() {
+  const SmGridCell cell = m_current;
+  int row = -1;
+  std::string region = cell.region;
+  if (region == "TEXT") {
+    if (cell.row > 0) {
+      row = cell.row - 1;
+      if (row < m_firstRow) OnVScroll(SmScroll::kLineUp);
+    } else {
+      row = RowWithCells(m_headCells, static_cast<int>(m_headCells.size()), -1);
+      region = "HEAD";
+    }
+  } else if (region == "HEAD") {
+    row = RowWithCells(m_headCells, cell.row, -1);
+  } else if (region == "FOOT") {
+    row = RowWithCells(m_footCells, cell.row, -1);
+    if (row < 0) {
+      region = "TEXT";
+      row = std::clamp(m_firstRow + GetPageRows() - 1, 0, m_nTextRows - 1);
+    }
+  }
+  if (row < 0) return;
+  const int column = std::min(cell.column, LastCellOfRow(row, region));
+  if (SmGridCell{row, column, region, 0}.SameCell(cell)) return;
+  SetCurrentCell(row, column, cell.caret, region);
+}
+
+void CSmFormView::CaretDown() {
+  const SmGridCell cell = m_current;
+  int row = -1;
+  std::string region = cell.region;
+  if (region == "TEXT") {
+    if (cell.row == m_nTextRows - 1) AutoAppendRow();
+    if (cell.row + 1 < m_nTextRows) {
+      row = cell.row + 1;
+      if (row >= m_firstRow + GetPageRows()) OnVScroll(SmScroll::kLineDown);
+    } else {
+      row = RowWithCells(m_footCells, -1, 1);
+      region = "FOOT";
+    }
+  } else if (region == "HEAD") {
+    row = RowWithCells(m_headCells, cell.row, 1);
+    if (row < 0) {
+      region = "TEXT";
+      row = std::min(m_firstRow, m_nTextRows - 1);
+    }
+  } else if (region == "FOOT") {
+    row = RowWithCells(m_footCells, cell.row, 1);
+  }
+  if (row < 0) return;
+  const int column = std::min(cell.column, LastCellOfRow(row, region));
+  SetCurrentCell(row, std::max(column, 0), cell.caret, region);
+}
+
+void CSmFormView::DeleteChar(bool backspace) {
+  if (!CanEditCurrentCell()) return;
+  std::string text, type;
+  int limit1 = 0, limit2 = 0;
+  GetCell(m_current.row, m_current.column, m_current.region, text, type, limit1, limit2);
+  const size_t offset = Utf8OffsetOfGbkPos(text, m_current.caret);
+  size_t from = offset, to = offset;
+  if (backspace) {
+    if (offset == 0) return;
+    from = PrevChar(text, offset);
+  } else {
+    if (offset >= text.size()) return;
+    to = NextChar(text, offset);
+  }
+  text.erase(from, to - from);
+  SetCell(m_current.row, m_current.column, m_current.region, text);
+  SetCurrentCell(m_current.row, m_current.column, static_cast<int>(GbkPosOfUtf8Offset(text, from)),
+                 m_current.region);
+  m_bModified = true;
+}
+
+void CSmFormView::TypeText(const std::string& utf8) {
+  if (!CanEditCurrentCell()) return;
+  if (HasCellSelection()) {
+    ScrollToCurrentCell();
+    return;
+  }
+  const SmGridCell cell = m_current;
+  std::string text, type;
+  int limit1 = 0, limit2 = 0;
+  GetCell(cell.row, cell.column, cell.region, text, type, limit1, limit2);
+  if (m_anchor.SameCell(cell) && m_anchor.caret != cell.caret) {
+    const size_t from = Utf8OffsetOfGbkPos(text, std::min(m_anchor.caret, cell.caret));
+    const size_t to = Utf8OffsetOfGbkPos(text, std::max(m_anchor.caret, cell.caret));
+    text.erase(from, to - from);
+    SetCell(cell.row, cell.column, cell.region, text);
+    SetCurrentCell(cell.row, cell.column, static_cast<int>(GbkPosOfUtf8Offset(text, from)),
+                   cell.region);
+    m_bModified = true;
+  }
+  const bool number = type.find("NUMBER") != std::string::npos;
+  for (size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    const size_t size = Utf8Next(utf8, i, &cp);
+    std::string ch = utf8.substr(i, size);
+    i += size;
+    std::string gbk;
+    if (cp < 0x20 || cp == 0x7F || !Utf8ToGbk(ch, gbk) || gbk.size() > 2) return;
+    if (number && ch == "。") ch = ".";
+    const int caret = m_current.caret;
+    if (!ValidateFieldText(ch, text, caret, type, limit1, limit2)) return;
+    const size_t offset = Utf8OffsetOfGbkPos(text, caret);
+    text.insert(offset, ch);
+    SetCell(cell.row, cell.column, cell.region, text);
+    SetCurrentCell(cell.row, cell.column, caret + static_cast<int>(GbkSize(ch)), cell.region);
+    ScrollToCurrentCell();
+    m_bModified = true;
+  }
+}
+
+void CSmFormView::keyPressEvent(QKeyEvent* event) {
+  if (OnKeyDown(event->key(), event->modifiers())) return;
+  const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+  if (!command && !event->text().isEmpty()) {
+    TypeText(event->text().toStdString());
+    return;
+  }
+  CSmView::keyPressEvent(event);
+}
+
+bool CSmFormView::focusNextPrevChild(bool /*next*/) {
+  return false;  // Tab and Shift+Tab move between cells
+}
+
+void CSmFormView::inputMethodEvent(QInputMethodEvent* event) {
+  if (!event->commitString().isEmpty()) TypeText(event->commitString().toStdString());
+  event->accept();
 }
 
 void CSmFormView::CreateCaret() {

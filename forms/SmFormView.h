@@ -188,6 +188,23 @@ class CSmFormView : public CSmView {
                       bool redraw = true);
   void ScrollToCurrentCell();
   void LoadEditCell();
+  // The anchor follows the current cell unless Shift is held or a selection is being extended.
+  void UpdateSelection();
+
+  // ---- keyboard: the key table and the caret moves it runs
+  // `key` is a Qt key code; answers whether the key was one of the table's.
+  bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void CaretUp();
+  void CaretDown();
+  void CaretLeft(bool tab);
+  void CaretRight(bool tab, bool enter);
+  void CaretHomeEnd(bool home, bool ctrl, bool enter);
+  // Left or Right by one whole character inside the current cell's text; false at its ends.
+  bool MoveCaretInText(bool right);
+  void DeleteChar(bool backspace);
+  // Types committed text into the current cell, character by character; a character that has
+  // no GBK form or that the cell's input type refuses ends the typing.
+  void TypeText(const std::string& utf8);
   // The selected TEXT cells ordered, true; or the whole table and false without a selection of
   // several cells.
   bool GetSelectionRect(SmCellBlock& block) const;
@@ -229,6 +246,16 @@ class CSmFormView : public CSmView {
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+
+  // The last cell of a row in a region that can hold the current cell, -1 when it has none.
+  int LastCellOfRow(int row, const std::string& region) const;
+  bool CanEditCurrentCell();
+  // The multi-cell selection exists: anchor and current cell in one region, different cells.
+  bool HasCellSelection() const;
+  void ScrollToCellX();
 
   // The column x cache for the device, rebuilt when the device kind or the column count changed.
   const std::vector<int>& ColumnLines(CSmFormDC& dc);
@@ -270,6 +297,7 @@ class CSmFormView : public CSmView {
   bool m_bOverlay = false;
   bool m_bKeepAnchor = false;
   bool m_bLinesSpanNotes = false;
+  bool m_bShiftHeld = false;
 
   // Print settings of (connection, document kind, mode key).
   CSmDatabase* m_db = nullptr;

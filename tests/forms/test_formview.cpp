@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -63,6 +65,11 @@ class GridView : public CSmFormView {
     type = "STRING";
     limit1 = 20;
     limit2 = 0;
+    if (numberColumn == column && region == "TEXT") {
+      type = "NUMBER";
+      limit1 = 10;
+      limit2 = 2;
+    }
     const auto found = texts.find({row, column, region});
     if (found != texts.end()) {
       text = found->second;
@@ -86,6 +93,13 @@ class GridView : public CSmFormView {
   }
   using CSmFormView::GetPageRows;
   void AddRows(int n) override { appended += n; }
+  void SetCell(int row, int column, const std::string& region, const std::string& text) override {
+    texts[{row, column, region}] = text;
+  }
+  void OnCellChanged(const std::string& text, int row, int column,
+                     const std::string& region) override {
+    changes.push_back(region + std::to_string(row) + "," + std::to_string(column) + ":" + text);
+  }
 
   QImage Render() {
     QImage image(size(), QImage::Format_RGB32);
@@ -103,6 +117,7 @@ class GridView : public CSmFormView {
   using CSmFormView::ColumnLines;
   using CSmFormView::m_anchor;
   using CSmFormView::m_bEditable;
+  using CSmFormView::m_bEnterDown;
   using CSmFormView::m_blocks;
   using CSmFormView::m_bOverlay;
   using CSmFormView::m_db;
@@ -122,6 +137,8 @@ class GridView : public CSmFormView {
   int forcedPageRows = -1;
   int textCalls = 0;
   int appended = 0;
+  int numberColumn = -1;
+  std::vector<std::string> changes;
 };
 
 bool IsDark(QRgb pixel) {
@@ -135,6 +152,23 @@ int DarkPixels(const QImage& image, const QRect& rect) {
     for (int x = inside.left(); x <= inside.right(); ++x) count += IsDark(image.pixel(x, y));
   }
   return count;
+}
+
+void Key(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+         const QString& text = {}) {
+  QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(&widget, &event);
+}
+
+void Commit(QWidget& widget, const QString& text) {
+  QInputMethodEvent event;
+  event.setCommitString(text);
+  QApplication::sendEvent(&widget, &event);
+}
+
+std::string Where(const SmGridCell& cell) {
+  return cell.region + std::to_string(cell.row) + "," + std::to_string(cell.column) + "@" +
+         std::to_string(cell.caret);
 }
 
 QPoint Center(const QRect& rect) {
@@ -774,4 +808,200 @@ TEST_F(FormViewPageSetup, CancelStoresNothing) {
   view.OnCommand(SM_ID_FILE_PAGE_SETUP);
   EXPECT_EQ(m_db.QueryInt("SELECT COUNT(*) FROM SMPAGESET"), 0);
   EXPECT_TRUE(m_log.empty());
+}
+
+// ---------------------------------------------------------------- editing
+
+TEST(FormViewEdit, TypingInsertsWholeCharactersThroughTheInputType) {
+  GridView view;
+  view.m_bEditable = true;
+  view.numberColumn = 2;
+  view.texts[{0, 1, "TEXT"}] = "ab";
+  view.SetCurrentCell(0, 1, 1, "TEXT");
+  Commit(view, "甲");
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "a甲b");
+  EXPECT_EQ(view.CurrentCell().caret, 3);
+  Key(view, Qt::Key_Backspace);
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "ab");
+  EXPECT_EQ(view.CurrentCell().caret, 1);
+  Commit(view, "。");
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "a。b");
+  Commit(view, "😀");  // no GBK form: refused
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "a。b");
+  Key(view, Qt::Key_Left);
+  Key(view, Qt::Key_Delete);
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "ab");
+
+  view.texts[{0, 2, "TEXT"}] = "12";
+  view.SetCurrentCell(0, 2, 2, "TEXT");
+  Commit(view, "。");
+  Key(view, Qt::Key_5, Qt::NoModifier, "5");
+  EXPECT_EQ((view.texts[{0, 2, "TEXT"}]), "12.5");
+  Key(view, Qt::Key_X, Qt::NoModifier, "x");  // refused by the number type
+  EXPECT_EQ((view.texts[{0, 2, "TEXT"}]), "12.5");
+  EXPECT_EQ(view.CurrentCell().caret, 4);
+
+  // Several cells selected: typing changes nothing.
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  Key(view, Qt::Key_Down, Qt::ShiftModifier);
+  ASSERT_EQ(view.m_anchor.row, 1);
+  Key(view, Qt::Key_A, Qt::NoModifier, "a");
+  EXPECT_EQ(view.texts.count({2, 1, "TEXT"}), 0u);
+  EXPECT_EQ(view.texts.count({1, 1, "TEXT"}), 0u);
+}
+
+TEST(FormViewEdit, ATextSelectionIsReplacedByTyping) {
+  GridView view;
+  view.m_bEditable = true;
+  view.texts[{0, 1, "TEXT"}] = "甲乙丙";
+  view.SetCurrentCell(0, 1, 2, "TEXT");
+  Key(view, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(view.m_anchor.caret, 2);
+  EXPECT_EQ(view.CurrentCell().caret, 4);
+  Commit(view, "x");
+  EXPECT_EQ((view.texts[{0, 1, "TEXT"}]), "甲x丙");
+}
+
+TEST(FormViewEdit, EnterInTheLastColumnMovesDownAndAppendsOnlyAfterAValue) {
+  GridView view(3);
+  view.m_bEditable = true;
+  view.SetCurrentCell(0, 3, 0, "TEXT");
+  Key(view, Qt::Key_Return);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT1,0@0");
+
+  view.SetCurrentCell(2, 3, 0, "TEXT");
+  Key(view, Qt::Key_Return);  // the last row holds texts: a row is appended
+  EXPECT_EQ(view.appended, 1);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT3,0@0");
+
+  for (int c = 0; c < 4; ++c) view.texts[{3, c, "TEXT"}] = "";
+  view.numberColumn = 1;
+  view.texts[{3, 1, "TEXT"}] = "0.00";
+  view.SetCurrentCell(3, 3, 0, "TEXT");
+  Key(view, Qt::Key_Return);  // only a zero and empty texts: no row, on to the foot row
+  EXPECT_EQ(view.appended, 1);
+  EXPECT_EQ(view.TextRows(), 4);
+  EXPECT_EQ(Where(view.CurrentCell()), "FOOT0,0@0");
+}
+
+TEST(FormViewEdit, KeyTable) {
+  struct Case {
+    const char* name;
+    bool editable;
+    bool enterDown;
+    SmGridCell from;
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    std::string expected;
+  };
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  // Row 5 column 1 holds "r5c1" (4 bytes); page rows are forced to 10 of 40 rows.
+  const std::vector<Case> cases = {
+      {"tab", false, false, {5, 1, "TEXT", 0}, Qt::Key_Tab, none, "TEXT5,2@0"},
+      {"tab at the end stays", false, false, {5, 3, "TEXT", 0}, Qt::Key_Tab, none, "TEXT5,3@0"},
+      {"shift tab",
+       true,
+       false,
+       {5, 1, "TEXT", 2},
+       Qt::Key_Backtab,
+       Qt::ShiftModifier,
+       "TEXT5,0@0"},
+      {"left inside the text", true, false, {5, 1, "TEXT", 2}, Qt::Key_Left, none, "TEXT5,1@1"},
+      {"left at 0 leaves the cell",
+       true,
+       false,
+       {5, 1, "TEXT", 0},
+       Qt::Key_Left,
+       none,
+       "TEXT5,0@0"},
+      {"left in column 0", false, false, {5, 0, "TEXT", 0}, Qt::Key_Left, none, "TEXT5,0@0"},
+      {"right at the end leaves", true, false, {5, 1, "TEXT", 4}, Qt::Key_Right, none, "TEXT5,2@0"},
+      {"home editing", true, false, {5, 1, "TEXT", 3}, Qt::Key_Home, none, "TEXT5,1@0"},
+      {"end editing", true, false, {5, 1, "TEXT", 0}, Qt::Key_End, none, "TEXT5,1@4"},
+      {"home not editing", false, false, {5, 2, "TEXT", 0}, Qt::Key_Home, none, "TEXT5,0@0"},
+      {"end not editing", false, false, {5, 1, "TEXT", 0}, Qt::Key_End, none, "TEXT5,3@0"},
+      {"end in a head row", false, false, {0, 0, "HEAD", 0}, Qt::Key_End, none, "HEAD0,1@0"},
+      {"ctrl home",
+       true,
+       false,
+       {25, 2, "TEXT", 1},
+       Qt::Key_Home,
+       Qt::ControlModifier,
+       "TEXT0,0@0"},
+      {"ctrl end", true, false, {5, 1, "TEXT", 1}, Qt::Key_End, Qt::ControlModifier, "TEXT39,3@0"},
+      {"page down", false, false, {5, 1, "TEXT", 0}, Qt::Key_PageDown, none, "TEXT15,1@0"},
+      {"page down at the end",
+       false,
+       false,
+       {35, 1, "TEXT", 0},
+       Qt::Key_PageDown,
+       none,
+       "TEXT39,1@0"},
+      {"page up", false, false, {5, 1, "TEXT", 0}, Qt::Key_PageUp, none, "TEXT0,1@0"},
+      {"page down only in TEXT",
+       false,
+       false,
+       {0, 0, "HEAD", 0},
+       Qt::Key_PageDown,
+       none,
+       "HEAD0,0@0"},
+      {"up keeps the caret", false, false, {5, 1, "TEXT", 2}, Qt::Key_Up, none, "TEXT4,1@2"},
+      {"up from row 0 to the head", false, false, {0, 3, "TEXT", 0}, Qt::Key_Up, none, "HEAD0,1@0"},
+      {"up from the head stays", false, false, {0, 1, "HEAD", 0}, Qt::Key_Up, none, "HEAD0,1@0"},
+      {"down from the head", false, false, {0, 1, "HEAD", 0}, Qt::Key_Down, none, "TEXT0,1@0"},
+      {"up from the foot", false, false, {0, 0, "FOOT", 0}, Qt::Key_Up, none, "TEXT9,0@0"},
+      {"down from the foot stays",
+       false,
+       false,
+       {0, 0, "FOOT", 0},
+       Qt::Key_Down,
+       none,
+       "FOOT0,0@0"},
+      {"down from the last row", false, false, {39, 2, "TEXT", 0}, Qt::Key_Down, none, "FOOT0,0@0"},
+      {"enter moves right", false, false, {5, 1, "TEXT", 0}, Qt::Key_Return, none, "TEXT5,2@0"},
+      {"enter moves down", false, true, {5, 1, "TEXT", 0}, Qt::Key_Return, none, "TEXT6,1@0"},
+  };
+  for (const Case& c : cases) {
+    GridView view(40);
+    view.forcedPageRows = 10;
+    view.m_bEditable = c.editable;
+    view.m_bEnterDown = c.enterDown;
+    view.SetCurrentCell(c.from.row, c.from.column, c.from.caret, c.from.region);
+    Key(view, c.key, c.modifiers);
+    EXPECT_EQ(Where(view.CurrentCell()), c.expected) << c.name;
+  }
+}
+
+TEST(FormViewEdit, UpFromRowZeroWithoutHeadCellsChangesNothing) {
+  GridView view;
+  view.m_headCells[0].clear();
+  view.SetCurrentCell(0, 2, 0, "TEXT");
+  Key(view, Qt::Key_Up);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT0,2@0");
+}
+
+TEST(FormViewEdit, LeavingAChangedCellReportsItOnce) {
+  GridView view;
+  view.m_bEditable = true;
+  view.SetCurrentCell(0, 1, 0, "TEXT");
+  view.changes.clear();
+  Key(view, Qt::Key_Right);
+  Key(view, Qt::Key_Tab);  // left unchanged
+  EXPECT_TRUE(view.changes.empty());
+  Commit(view, "z");
+  Key(view, Qt::Key_Tab);
+  Key(view, Qt::Key_Tab);
+  ASSERT_EQ(view.changes.size(), 1u);
+  EXPECT_EQ(view.changes[0], "TEXT0,2:zr0c2");
+}
+
+TEST(FormViewEdit, AGridWithoutPageRowsIgnoresKeys) {
+  GridView view;
+  view.m_bEditable = true;
+  view.forcedPageRows = 0;
+  view.SetCurrentCell(0, 1, 0, "TEXT");
+  Key(view, Qt::Key_Tab);
+  Commit(view, "x");
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT0,1@0");
+  EXPECT_EQ(view.texts.count({0, 1, "TEXT"}), 0u);
 }
