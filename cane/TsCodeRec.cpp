@@ -200,11 +200,6 @@ bool CTsCodeRec::ChangeCode(const CTsCodeRec& old, bool showMsg) {
   if (!current->m_db) current->m_db = m_db;
   if (current->Load(0) == 0)
     return Fail(showMsg, FormatStr("源对象“%s”已不存在，不能修改！", old.KNO.c_str()));
-  // The subtree update matches every code starting with the old one, so a code moved below
-  // itself would be rewritten along with its own subtree.
-  if (KNO.size() > current->KNO.size() && KNO.compare(0, current->KNO.size(), current->KNO) == 0)
-    return Fail(showMsg,
-                FormatStr("源对象“%s”不能修改成它自己的下级“%s”！", old.KNO.c_str(), KNO.c_str()));
   std::vector<CSmDataCol> columns;
   DefineColumns(columns);
   const int longest = current->GetMaxCodeLength() + static_cast<int>(KNO.size()) -
@@ -212,6 +207,11 @@ bool CTsCodeRec::ChangeCode(const CTsCodeRec& old, bool showMsg) {
   if (longest > columns[0].nEditLen)
     return Fail(showMsg, FormatStr("源对象“%s”修改成“%s”后代码超长，不能修改！", old.KNO.c_str(),
                                    KNO.c_str()));
+  // The subtree update matches every code starting with the old one, so a code moved below
+  // itself would be rewritten along with its own subtree.
+  if (KNO.size() > current->KNO.size() && KNO.compare(0, current->KNO.size(), current->KNO) == 0)
+    return Fail(showMsg,
+                FormatStr("源对象“%s”不能修改成它自己的下级“%s”！", old.KNO.c_str(), KNO.c_str()));
   std::string failure;
   const bool done = SmRunInTransaction(m_db, [&] { return RewriteRow(*current, failure); });
   return done || Fail(showMsg, failure);
