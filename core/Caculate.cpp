@@ -5,6 +5,7 @@
 
 #include "core/CaculateProgram.h"
 #include "core/CaculateText.h"
+#include "core/CaculateTokens.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
 
@@ -13,13 +14,7 @@ using caculate_text::ReadNumber;
 
 namespace {
 
-constexpr int kTokOperator = 1;
-constexpr int kTokName = 2;
-constexpr int kTokFunction = 3;
-constexpr int kTokNumber = 4;
-constexpr int kTokString = 5;
-
-constexpr double kTolerance = 0.0000001;
+using namespace caculate_tokens;
 
 bool IsBlankChar(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -7,6 +7,7 @@
 
 #include "core/Caculate.h"
 #include "core/CaculateText.h"
+#include "core/CaculateTokens.h"
 #include "core/SmGbk.h"
 
 using caculate_text::PlainNumber;
@@ -15,11 +16,8 @@ using caculate_text::ReadNumber;
 
 namespace {
 
-constexpr double kTolerance = 0.0000001;
-// Token kinds of the evaluator's scan.
-constexpr int kOperatorToken = 1;
-constexpr int kNameToken = 2;
-constexpr int kCallToken = 3;
+using namespace caculate_tokens;
+
 // Deepest nesting of brackets, powers and function arguments a program takes; well inside the
 // limit of the reading evaluator, so that the steps never meet its nesting error.
 constexpr int kMaxProgramNesting = 40;
@@ -147,7 +145,7 @@ class CCaculateCompiler {
              bool (CCaculateCompiler::*next)(int&)) {
     if (!(this->*next)(node)) return false;
     for (;;) {
-      if (m_calc.m_nTokenKind != kOperatorToken) return true;
+      if (m_calc.m_nTokenKind != kTokOperator) return true;
       const auto found = std::find_if(std::begin(ops), std::end(ops),
                                       [&](const auto& candidate) { return Is(candidate.first); });
       if (found == std::end(ops)) return true;
@@ -202,14 +200,14 @@ class CCaculateCompiler {
 
   bool Primary(int& node) {
     if (m_program.m_size >= kMaxProgramSteps) return false;
-    if (m_calc.m_nTokenKind == kOperatorToken) {
+    if (m_calc.m_nTokenKind == kTokOperator) {
       if (!Is("(") && !Is("[")) return false;
       const Nesting nesting(m_depth);
       if (!nesting.Allowed() || !m_calc.NextToken() || !Logic(node)) return false;
       if (!Is(")") && !Is("]")) return false;
       return m_calc.NextToken();
     }
-    const bool ok = m_calc.m_nTokenKind == kCallToken ? Function(node) : Operand(node);
+    const bool ok = m_calc.m_nTokenKind == kTokFunction ? Function(node) : Operand(node);
     return ok && m_calc.NextToken();
   }
 
@@ -218,7 +216,7 @@ class CCaculateCompiler {
     const std::string& token = m_calc.m_sToken;
     int type = m_calc.m_nTokenKind;
     Kind kind = Kind::Literal;
-    if (type == kNameToken) {
+    if (type == kTokName) {
       type = token.empty() ? CAC_NUMBER : CAC_STRING;
       if (!token.empty() && token[0] == '#') {
         if (!CCaculate::IsValidName(token.substr(1))) return false;
