@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -106,8 +107,8 @@ double SaveThroughBare(CBare& db) {
   for (int n = 0; n < kSaves; ++n) {
     long max = 0;
     long count = 0;
-    db.Run("Select Count(*),Max(DH) From gbSheet",
-           [&](sqlite3_stmt* s) { max = StrToLongDef(Column(s, 1), 0); });
+    db.Run("Select Max(DH) From gbSheet",
+           [&](sqlite3_stmt* s) { max = StrToLongDef(Column(s, 0), 0); });
     const std::string dh = IntToFixedStr(static_cast<int>(max + 1), TsGetTicketNoLen());
     const std::string insert = FormatStr(
         "Insert Into gbSheet(%s) Values(0,0,0,%.4lf,0.0000,0.0000,0.0000,0.00,0.00,%s,'%s','%s',"
@@ -154,7 +155,7 @@ double LoadThroughBare(CBare& db, long& rows) {
 
 void ShowPlans(CBare& db) {
   for (const char* sql :
-       {"Select Count(*) From gbSheet Where DH='000001'", "Select Count(*),Max(DH) From gbSheet"}) {
+       {"Select Count(*) From gbSheet Where DH='000001'", "Select Max(DH) From gbSheet"}) {
     std::string plan;
     db.Run(std::string("EXPLAIN QUERY PLAN ") + sql,
            [&](sqlite3_stmt* s) { plan += (plan.empty() ? "" : "; ") + Column(s, 3); });
@@ -196,10 +197,16 @@ int main(int argc, char** argv) {
 
   const double saveBare = SaveThroughBare(engine);
   const double saveStore = SaveThroughStore(db);
+  // The best of three rounds each, taken in turns.
   long rowsBare = 0;
   long rowsStore = 0;
-  const double loadBare = LoadThroughBare(engine, rowsBare);
-  const double loadStore = LoadThroughStore(db, rowsStore);
+  double loadBare = 1e9;
+  double loadStore = 1e9;
+  for (int round = 0; round < 3; ++round) {
+    rowsBare = rowsStore = 0;
+    loadBare = std::min(loadBare, LoadThroughBare(engine, rowsBare));
+    loadStore = std::min(loadStore, LoadThroughStore(db, rowsStore));
+  }
   if (saveBare < 0 || saveStore < 0 || rowsBare != rowsStore) {
     std::printf("bench_ticket_store: a run failed (%ld and %ld rows)\n", rowsBare, rowsStore);
     return 1;

@@ -215,7 +215,10 @@ std::string TsNextDocNo(int slipKind, int docKind, CSmDatabase* db) {
   } else {
     max = FormatStr("Max(DH) From jsSheet Where DB='%d'", docKind);
   }
-  const long next = StrToLongDef(db->QueryCountString(max), 0) + 1;
+  // Max alone, so that the engine reads it off the end of the number's index.
+  CSmQuery query(0, 0, 1, db);
+  const bool read = query.Open("Select " + max) && !query.IsEOF();
+  const long next = StrToLongDef(read ? query.GetString(0) : std::string(), 0) + 1;
   std::string text;
   const int width = TsGetTicketNoLen();
   if (next > 0 && next <= std::numeric_limits<int>::max() &&
