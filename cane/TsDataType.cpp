@@ -3,6 +3,7 @@
 #include <QMenu>
 
 #include "app/SmApp.h"
+#include "app/SmAppCommands.h"
 #include "cane/TsDocTemplates.h"
 #include "cane/TsParams.h"
 #include "cane/TsWeighingService.h"
@@ -24,6 +25,10 @@ void CTsDataType::Init() {
 
 void CTsDataType::SetWeighingService(std::unique_ptr<CTsWeighingService> service) {
   m_weighing = std::move(service);
+}
+
+void CTsWeighingService::Reprice(bool, int, double, const std::string&, CSmDatabase*) {
+  SmFunctionNotBuilt("调价");
 }
 
 CTsWeighingService* TsGetWeighingService() {

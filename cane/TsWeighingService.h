@@ -39,6 +39,11 @@ class CTsWeighingService {
   // Per driver code, its opening amounts.
   virtual bool GetDriverOpenings(const std::vector<std::string>& drivers,
                                  std::vector<TsSlipAmounts>& amounts, CSmDatabase* db) = 0;
+  // Re-prices the tared tickets not yet settled in the kind whose variety (kind 0) or place
+  // (kind 1) is `code`: adds `price` to their price of the kind (add) or sets it, and
+  // recomputes their amounts. Failures are reported by the tickets. Without the ticket store it
+  // says the function is not provided.
+  virtual void Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db);
   // Writes the summed item balances of every household as opening rows of the new year.
   virtual bool CarryOverBalances(CSmDatabase* source, CSmDatabase* target) = 0;
 };

@@ -100,4 +100,6 @@ enum : int {
   SM_ID_PLACE_DIR = 44602,
   SM_ID_DRIVER_DIR = 44603,
   SM_ID_VARIETY_DIR = 44604,
+  SM_ID_FARMER_ADVANCE_TOTALS = 44606,  // "显示预付款合计数" of the farmer list
+  SM_ID_BATCH_PARAMS = 44610,           // "成批修改参数" of the farmer and place lists
 };

@@ -1,6 +1,8 @@
 // The cane module's Settings menu: system parameters, the master-data directories and the
 // serial ports of the weighbridge, each under its right.
 #include "app/SmAppCommands.h"
+#include "cane/TsFarmerDirDlg.h"
+#include "cane/TsVarietyDirDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
 #include "weighing/SmCommPortDlg.h"
@@ -38,7 +40,17 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table and the directories come with the cane module's dialogs.
+  if (id == SM_ID_FARMER_DIR) {
+    CTsFarmerDirDlg dlg(GetSmDatabase(), 0, {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_VARIETY_DIR) {
+    CTsVarietyDirDlg dlg(GetSmDatabase(), 0, {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  // The parameter table and the other directories come with the cane module's dialogs.
   SmFunctionNotBuilt(command->name);
   return true;
 }

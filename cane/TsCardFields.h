@@ -1,0 +1,20 @@
+#pragma once
+// What the farmer and the variety card share: labelled edit fields found by their id, the own
+// part of a code below its parent, and numbers written into fields.
+#include <string>
+
+class QGridLayout;
+class QWidget;
+class CSmEdit;
+
+// A caption and an edit field with the id and input type in the grid cell pair at (row, 2*col).
+CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int id,
+                        const std::string& caption, const std::string& type, int limit,
+                        int decimals = -1);
+// Rewrites the own part as digits left-padded with "0" to the length; false (with "代码不合适!"
+// shown) when it is not a positive number of exactly that length.
+bool TsFixOwnPart(std::string& own, int length);
+// False, with "名称不能为空，请重输!" shown, for an empty name.
+bool TsCheckName(const std::string& name);
+// A number with up to `decimals` decimals and no group separators; blank for zero.
+std::string TsFieldNumber(double value, int decimals);
