@@ -35,7 +35,7 @@ CTsBatchParamDlg::CTsBatchParamDlg(int kind, const std::vector<std::string>& cod
       m_db(db),
       m_combo(new QComboBox(this)),
       m_value(new CSmEdit(this)),
-      m_noteText(new QLabel(this)) {
+      m_noteText(new QLabel(QStringLiteral("注："), this)) {
   setObjectName(QStringLiteral("969"));
   setWindowTitle(QStringLiteral("成批修改参数"));
   m_combo->setObjectName(QString::number(kCombo));
@@ -51,8 +51,7 @@ CTsBatchParamDlg::CTsBatchParamDlg(int kind, const std::vector<std::string>& cod
   grid->addWidget(m_combo, 0, 1);
   grid->addWidget(valueLabel, 1, 0);
   grid->addWidget(m_value, 1, 1);
-  grid->addWidget(new QLabel(QStringLiteral("注："), this), 2, 0);
-  grid->addWidget(m_noteText, 2, 1);
+  grid->addWidget(m_noteText, 2, 0, 1, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")));

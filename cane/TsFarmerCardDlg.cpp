@@ -21,7 +21,6 @@ constexpr int kCodeText = 1011;
 constexpr int kOwnPart = 1012;
 constexpr int kFirstAdvance = 1003;
 constexpr int kLogCode = 1601;
-constexpr int kFixedRows = 7;
 
 int AdvanceCount() {
   return TsGetKindItemCount(0, 1, 2, 0);
@@ -45,7 +44,8 @@ CTsFarmerCardDlg::CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCod
       m_code(code),
       m_add(add),
       m_rec(db, code),
-      m_grid(new QGridLayout(this)) {
+      m_grid(new QGridLayout),
+      m_extra(new QGridLayout) {
   setObjectName(QStringLiteral("953"));
   const int level = TsGetFarmerCodeLevel(parentCode);
   m_ownLength = level > 4 ? 0 : TsGetIntParam(level);
@@ -59,25 +59,27 @@ CTsFarmerCardDlg::CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCod
   m_own->SetInputType("STRING DIGIT", m_ownLength);
   m_own->setMaxLength(m_ownLength > 0 ? m_ownLength : 1);
   codeRow->addWidget(m_own, 1);
-  m_grid->addLayout(codeRow, 0, 1, 1, 3);
+  m_grid->addLayout(codeRow, 0, 1);
+  m_grid->setColumnStretch(1, 1);
   m_name = TsAddCardField(this, m_grid, 1, 0, 1013, "名    称：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 2, 0, 1014, "电    话：", "MDBSTRING", 20);
   TsAddCardField(this, m_grid, 3, 0, 1016, "银行户码：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 4, 0, 1017, "银行账号：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 5, 0, 1018, "银行户名：", "MDBSTRING", 30);
   m_note = TsAddCardField(this, m_grid, 6, 0, 1015, "备    注：", "MDBSTRING", 60);
-  for (int row = 1; row < kFixedRows; ++row) {
-    QLayoutItem* field = m_grid->itemAtPosition(row, 1);
-    m_grid->removeItem(field);
-    m_grid->addItem(field, row, 1, 1, 3);
-  }
+  m_extra->setColumnStretch(1, 1);
+  m_extra->setColumnStretch(3, 1);
+  auto* page = new QVBoxLayout(this);
+  page->addLayout(m_grid);
+  page->addLayout(m_extra);
+  setMinimumWidth(460);
 }
 
 void CTsFarmerCardDlg::CreateExtraFields(bool shown) {
   int slot = 0;
   auto place = [&](int id, const std::string& name, int limit, int decimals) {
-    CSmEdit* edit = TsAddCardField(this, m_grid, kFixedRows + slot / 2, slot % 2, id, name + "：",
-                                   "NUMBER", limit, decimals);
+    CSmEdit* edit =
+        TsAddCardField(this, m_extra, slot / 2, slot % 2, id, name + "：", "NUMBER", limit, decimals);
     ++slot;
     return edit;
   };
@@ -88,12 +90,11 @@ void CTsFarmerCardDlg::CreateExtraFields(bool shown) {
   for (int n = 0; shown && n < TsGetLinkParamCount(0); ++n)
     m_paramFields.push_back(
         place(kFirstAdvance + AdvanceCount() + n, TsGetLinkParamName(0, n), 10, 4));
-  const int buttonRow = kFixedRows + (slot + 1) / 2;
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")));
   buttons->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")));
-  m_grid->addLayout(buttons, buttonRow, 0, 1, 4);
+  static_cast<QVBoxLayout*>(layout())->addLayout(buttons);
 }
 
 void CTsFarmerCardDlg::OnInitDialog() {

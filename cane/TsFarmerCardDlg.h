@@ -47,7 +47,8 @@ class CTsFarmerCardDlg : public CSmPosDlg {
   bool m_add;
   int m_ownLength;
   CNH m_rec;
-  QGridLayout* m_grid;
+  QGridLayout* m_grid;   // the farmer's own fields
+  QGridLayout* m_extra;  // balances and parameters, two a row
   CSmEdit* m_own;
   CSmEdit* m_name;
   CSmEdit* m_note;

@@ -134,6 +134,24 @@ TEST_F(TsDirsTest, WithoutTheRightNothingChangesButOpenAndPickWork) {
   EXPECT_EQ(Rows("Select KNO From NHDir Order By KNO"), "1|101|10101|10101001|10101002|2");
 }
 
+TEST_F(TsDirsTest, AddingRunsTheCardUntilItIsCancelled) {
+  auto dlg = Show<CTsFarmerDirDlg>(0, "10101001");
+  CModalScript script;
+  script.Then(953, [](QWidget* card) {
+    Type(card, 1013, "王五");
+    Press(card, 1);
+  });
+  script.Then(953, Cancel);
+  Click(dlg.get(), 1006);
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(Column(dlg->List(), 0),
+            (std::vector<std::string>{"10101001", "10101002", "10101003"}));
+  std::vector<std::string> selected;
+  dlg->List()->GetSelectedTexts(selected);
+  EXPECT_EQ(selected, std::vector<std::string>{"10101003"});
+  EXPECT_EQ(Logged(1601), "新增：10101003 - 王五");
+}
+
 TEST_F(TsDirsTest, DeletesAreLoggedPerDirectory) {
   auto farmers = Show<CTsFarmerDirDlg>(0, "10101002");
   farmers->List()->clearSelection();
