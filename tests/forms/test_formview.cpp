@@ -9,18 +9,21 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "core/SmGbk.h"
 #include "forms/SmFormView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "res/SmResource.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/core/test_db_fixture.h"
 #include "ui/SmPageSetupDlg.h"
@@ -93,6 +96,35 @@ class GridView : public CSmFormView {
   }
   using CSmFormView::GetPageRows;
   void AddRows(int n) override { appended += n; }
+  // Moves the rows at..last down by count and blanks the rows opened.
+  void InsertRows(int at, int last, int count) override {
+    for (int row = last; row >= at; --row) {
+      for (int c = 0; c < Columns(); ++c) texts[{row + count, c, "TEXT"}] = Text(row, c);
+    }
+    for (int row = at; row < at + count; ++row) {
+      for (int c = 0; c < Columns(); ++c) texts[{row, c, "TEXT"}] = "";
+    }
+  }
+  bool IsCellEditable(int row, int column, const std::string& region) override {
+    return !readOnly.count({row, column, region});
+  }
+  bool CanAppendRow() override { return canAppend; }
+  std::string Text(int row, int column, const std::string& region = "TEXT") {
+    std::string text, type;
+    int limit1 = 0, limit2 = 0;
+    GetCell(row, column, region, text, type, limit1, limit2, nullptr);
+    return text;
+  }
+  // The TEXT rows as "a|b|c" lines.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int r = 0; r < TextRows(); ++r) {
+      std::string line;
+      for (int c = 0; c < Columns(); ++c) line += (c ? "|" : "") + Text(r, c);
+      rows.push_back(line);
+    }
+    return rows;
+  }
   void SetCell(int row, int column, const std::string& region, const std::string& text) override {
     texts[{row, column, region}] = text;
   }
@@ -134,6 +166,8 @@ class GridView : public CSmFormView {
   using CSmFormView::m_widths;
 
   std::map<std::tuple<int, int, std::string>, std::string> texts;
+  std::set<std::tuple<int, int, std::string>> readOnly;
+  bool canAppend = true;
   int forcedPageRows = -1;
   int textCalls = 0;
   int appended = 0;
@@ -1004,4 +1038,155 @@ TEST(FormViewEdit, AGridWithoutPageRowsIgnoresKeys) {
   Commit(view, "x");
   EXPECT_EQ(Where(view.CurrentCell()), "TEXT0,1@0");
   EXPECT_EQ(view.texts.count({0, 1, "TEXT"}), 0u);
+}
+
+// ---------------------------------------------------------------- mouse
+
+namespace {
+
+void Mouse(QWidget& widget, QEvent::Type type, QPoint point, Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+  QMouseEvent event(type, point, widget.mapToGlobal(point), button, held, modifiers);
+  QApplication::sendEvent(&widget, &event);
+}
+
+void Click(QWidget& widget, QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  Mouse(widget, QEvent::MouseButtonPress, point, Qt::LeftButton, modifiers);
+  Mouse(widget, QEvent::MouseButtonRelease, point, Qt::LeftButton, modifiers);
+}
+
+void Drag(QWidget& widget, QPoint from, QPoint to) {
+  Mouse(widget, QEvent::MouseButtonPress, from);
+  Mouse(widget, QEvent::MouseMove, to);
+  Mouse(widget, QEvent::MouseButtonRelease, to);
+}
+
+std::string Selection(GridView& view) {
+  return Where(view.m_anchor) + " " + Where(view.CurrentCell());
+}
+
+}  // namespace
+
+TEST(FormViewMouse, ClicksAndHeaderZonesSelect) {
+  GridView view(6);
+  view.m_bEditable = true;
+  for (int r = 0; r < 6; ++r) {
+    for (int c = 0; c < 4; ++c) view.texts[{r, c, "TEXT"}] = "";
+  }
+  CSmFormDC& dc = view.ScreenDC();
+  const auto cell = [&](int row, int column) {
+    return Center(view.GetCellRect(row, column, "TEXT", dc));
+  };
+  const auto rowHeader = [&](int row) {
+    return QPoint(view.GetColumnLineX(0, dc, "TEXT", row) - 1, cell(row, 0).y());
+  };
+  const QPoint caption = Center(view.GetCellRect(0, 2, "FORMHEAD", dc));
+
+  // The caret lands before the character whose right edge passes the click.
+  view.texts[{2, 1, "TEXT"}] = "甲乙丙";
+  const int x = view.GetColumnX(1, dc, "TEXT", 2) + view.GetTextWidth("甲", "TEXT", dc) + 2;
+  Click(view, QPoint(x, cell(2, 1).y()));
+  EXPECT_EQ(Selection(view), "TEXT2,1@2 TEXT2,1@2");
+
+  Click(view, rowHeader(3));
+  EXPECT_EQ(Selection(view), "TEXT3,3@0 TEXT3,0@0");
+  Click(view, caption);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT0,2@0");
+  view.OnCommand(SM_ID_EDIT_SELECT_ALL);
+  EXPECT_EQ(Selection(view), "TEXT5,3@0 TEXT0,0@0");
+
+  // Shift extends from the anchor; so does a drag, over cells or over row headers.
+  Click(view, cell(1, 1));
+  Click(view, cell(3, 2), Qt::ShiftModifier);
+  EXPECT_EQ(Selection(view), "TEXT1,1@0 TEXT3,2@0");
+  Drag(view, cell(4, 3), cell(2, 0));
+  EXPECT_EQ(Selection(view), "TEXT4,3@0 TEXT2,0@0");
+  Drag(view, rowHeader(1), rowHeader(4));
+  EXPECT_EQ(Selection(view), "TEXT1,3@0 TEXT4,0@0");
+  EXPECT_EQ(view.MouseMode(), 0);
+
+  // A right click inside a selection keeps it; without a selection it acts as a click.
+  Mouse(view, QEvent::MouseButtonPress, cell(2, 1), Qt::RightButton);
+  EXPECT_EQ(Selection(view), "TEXT1,3@0 TEXT4,0@0");
+  Click(view, cell(0, 0));
+  Mouse(view, QEvent::MouseButtonPress, cell(5, 2), Qt::RightButton);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+  EXPECT_EQ(view.MouseMode(), 0);
+  Mouse(view, QEvent::MouseMove, cell(3, 3), Qt::NoButton);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+
+  view.forcedPageRows = 0;  // no rows on the page: the mouse does nothing
+  Click(view, cell(1, 1));
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+}
+
+TEST(FormViewMouse, TheCursorShowsWhatAPressWouldDo) {
+  GridView view;
+  CSmFormDC& dc = view.ScreenDC();
+  const QRect cell = view.GetCellRect(2, 1, "TEXT", dc);
+  const int midY = Center(cell).y();
+  const QRect formHead = view.GetCellRect(0, 1, "FORMHEAD", dc);
+  const auto image = [](const QCursor& cursor) { return cursor.pixmap().toImage(); };
+  const struct {
+    QPoint point;
+    int cursor;  // a resource id, or a Qt cursor shape
+  } cases[] = {
+      {QPoint(Center(cell).x(), view.GetRowLineY(3, dc, "TEXT")), SM_IDC_ROW_GAP},
+      {QPoint(view.GetColumnLineX(2, dc, "TEXT", 2), midY), SM_IDC_COLUMN_WIDTH},
+      {QPoint(view.GetColumnLineX(0, dc, "TEXT", 2) - 1, midY), SM_IDC_ROW_SELECT},
+      {Center(formHead), SM_IDC_COLUMN_SELECT},
+      {QPoint(view.GetColumnLineX(0, dc, "FORMHEAD", 0) - 1, Center(formHead).y()),
+       SM_IDC_SELECT_ALL},
+      {Center(cell), Qt::IBeamCursor},
+      {Center(view.GetCellRect(0, 1, "HEAD", dc)), Qt::IBeamCursor},
+      {QPoint(2, 2), Qt::ArrowCursor},
+  };
+  for (const auto& c : cases) {
+    Mouse(view, QEvent::MouseMove, c.point, Qt::NoButton);
+    if (c.cursor >= SM_IDC_ROW_GAP) {
+      EXPECT_EQ(view.cursor().shape(), Qt::BitmapCursor) << c.cursor;
+      EXPECT_EQ(image(view.cursor()), image(SmLoadCursor(c.cursor))) << c.cursor;
+    } else {
+      EXPECT_EQ(view.cursor().shape(), c.cursor) << c.cursor;
+    }
+  }
+  // The five pictures differ from each other.
+  for (int a = SM_IDC_ROW_GAP; a <= SM_IDC_SELECT_ALL; ++a) {
+    for (int b = a + 1; b <= SM_IDC_SELECT_ALL; ++b) {
+      EXPECT_NE(image(SmLoadCursor(a)), image(SmLoadCursor(b)));
+    }
+  }
+  // Over the selection: the arrow.
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  view.m_anchor.row = 3;
+  Mouse(view, QEvent::MouseMove, Center(cell), Qt::NoButton);
+  EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(FormViewMouse, DraggingABorderResizesTheColumnOrTheRowGap) {
+  GridView view;
+  CSmFormDC& dc = view.ScreenDC();
+  const int unit = view.GetRegionFont("TEXT", dc).unit;
+  const int midY = Center(view.GetCellRect(2, 1, "TEXT", dc)).y();
+  const QPoint border(view.GetColumnLineX(2, dc, "TEXT", 2), midY);  // right of column 1
+
+  Drag(view, border, border + QPoint(3 * unit, 0));
+  EXPECT_EQ(view.ColumnWidths()[1], 17);
+  const QPoint moved(view.GetColumnLineX(2, dc, "TEXT", 2), midY);
+  Mouse(view, QEvent::MouseButtonPress, moved);
+  EXPECT_EQ(view.MouseMode(), 2);
+  Mouse(view, QEvent::MouseMove, QPoint(0, midY));
+  Mouse(view, QEvent::MouseButtonRelease, QPoint(0, midY));
+  EXPECT_EQ(view.ColumnWidths()[1], 0);  // never below no characters
+  EXPECT_EQ(view.MouseMode(), 0);
+
+  const int gap = view.m_printInfo->PageRow;
+  const QPoint line(Center(view.GetCellRect(2, 0, "TEXT", dc)).x(),
+                    view.GetRowLineY(3, dc, "TEXT"));
+  Drag(view, line, line + QPoint(0, 4));
+  EXPECT_EQ(view.m_printInfo->PageRow, std::lround((std::lround(gap * 0.2) + 4) / 0.2));
+  const QPoint line2(line.x(), view.GetRowLineY(3, dc, "TEXT"));
+  Drag(view, line2, QPoint(line2.x(), 0));
+  EXPECT_EQ(view.m_printInfo->PageRow, 15);  // below 3 pixels: 3 pixels
 }
