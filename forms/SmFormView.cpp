@@ -534,7 +534,8 @@ std::string CSmFormView::HitTest(QPoint point, int& row, int& column, bool appen
   const int first = dc.firstRow;
   // Editing a page with room below the data: the row below the last one may be appended.
   const int below = m_nTextRows;
-  if (append && m_bEditable && below < first + pageRows && point.y() >= GetRowLineY(below, dc, "TEXT") &&
+  if (append && m_bEditable && below < first + pageRows &&
+      point.y() >= GetRowLineY(below, dc, "TEXT") &&
       point.y() < GetRowLineY(below + 1, dc, "TEXT")) {
     const SmGridCell current = m_current;
     m_current = SmGridCell{m_nTextRows - 1, current.column, "TEXT", 0};

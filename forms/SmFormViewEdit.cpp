@@ -353,8 +353,8 @@ void CSmFormView::UndoRedo(bool undo) {
   if (!CellExists(record.row, record.column, record.region)) return;
   const SmGridCell cell{record.row, record.column, record.region, 0};
   const bool current = cell.SameCell(m_current);
-  const UndoRecord present{current ? m_current.caret : 0, record.row, record.column,
-                           record.region, GetCellText(record.row, record.column, record.region)};
+  const UndoRecord present{current ? m_current.caret : 0, record.row, record.column, record.region,
+                           GetCellText(record.row, record.column, record.region)};
   if (record == present) return;
   to.push_back(present);
   // Entered before the write, so that leaving the cell reports the restored text.
