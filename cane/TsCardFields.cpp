@@ -37,6 +37,18 @@ bool TsCheckName(const std::string& name) {
   return false;
 }
 
+bool TsCheckCodeAndName(CSmEdit* own, CSmEdit* name, int length) {
+  std::string code = own->text().toStdString();
+  if (!TsFixOwnPart(code, length)) {
+    own->setFocus();
+    return false;
+  }
+  own->setText(QString::fromStdString(code));
+  if (TsCheckName(name->text().toStdString())) return true;
+  name->setFocus();
+  return false;
+}
+
 std::string TsFieldNumber(double value, int decimals) {
   return ReplaceAll(FormatNumber(value, 0, 0, decimals), ",", "");
 }

@@ -16,5 +16,8 @@ CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int i
 bool TsFixOwnPart(std::string& own, int length);
 // False, with "名称不能为空，请重输!" shown, for an empty name.
 bool TsCheckName(const std::string& name);
+// The own part (fixed) and the name of a card checked in that order; a refusal shows why and puts
+// the focus on its field.
+bool TsCheckCodeAndName(CSmEdit* own, CSmEdit* name, int length);
 // A number with up to `decimals` decimals and no group separators; blank for zero.
 std::string TsFieldNumber(double value, int decimals);

@@ -78,8 +78,8 @@ CTsFarmerCardDlg::CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCod
 void CTsFarmerCardDlg::CreateExtraFields(bool shown) {
   int slot = 0;
   auto place = [&](int id, const std::string& name, int limit, int decimals) {
-    CSmEdit* edit =
-        TsAddCardField(this, m_extra, slot / 2, slot % 2, id, name + "：", "NUMBER", limit, decimals);
+    CSmEdit* edit = TsAddCardField(this, m_extra, slot / 2, slot % 2, id, name + "：", "NUMBER",
+                                   limit, decimals);
     ++slot;
     return edit;
   };
@@ -163,16 +163,8 @@ void CTsFarmerCardDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CTsFarmerCardDlg::ValidateAndSave() {
-  std::string own = Text(m_own);
-  if (!TsFixOwnPart(own, m_ownLength)) {
-    m_own->setFocus();
-    return false;
-  }
-  m_own->setText(QString::fromStdString(own));
-  if (!TsCheckName(Text(m_name))) {
-    m_name->setFocus();
-    return false;
-  }
+  if (!TsCheckCodeAndName(m_own, m_name, m_ownLength)) return false;
+  const std::string own = Text(m_own);
   if (!Save(m_parentCode + own)) {
     m_own->setFocus();
     return false;

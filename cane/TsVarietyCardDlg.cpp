@@ -90,16 +90,8 @@ void CTsVarietyCardDlg::OnInitDialog() {
 }
 
 bool CTsVarietyCardDlg::ValidateAndSave() {
-  std::string own = Text(m_own);
-  if (!TsFixOwnPart(own, m_ownLength)) {
-    m_own->setFocus();
-    return false;
-  }
-  m_own->setText(QString::fromStdString(own));
-  if (!TsCheckName(Text(m_name))) {
-    m_name->setFocus();
-    return false;
-  }
+  if (!TsCheckCodeAndName(m_own, m_name, m_ownLength)) return false;
+  const std::string own = Text(m_own);
   CGp old(m_db, m_code);
   if (!m_add) old.Load(0);
   if (!Save(m_parentCode + own, old)) {

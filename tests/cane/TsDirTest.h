@@ -121,6 +121,15 @@ class TsDirTest : public TsAppTest {
       Run({"Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) Values('" + code +
            "','" + name + "','','','','','',0,0,0,0)"});
   }
+  // Two regions, a village, a group and two farmers.
+  void AddSampleFarmers() {
+    AddFarmers({{"1", "东区"},
+                {"101", "一村"},
+                {"10101", "一组"},
+                {"10101001", "张三"},
+                {"10101002", "李四"},
+                {"2", "西区"}});
+  }
   void AddVarieties(const std::vector<std::pair<std::string, double>>& rows) {
     for (const auto& [code, price] : rows)
       Run({FormatStr("Insert Into GP(KNO,NA,NT,pr) Values('%s','品种%s','',%.2f)", code.c_str(),

@@ -17,12 +17,7 @@ class TsCardsTest : public TsDirTest {
  protected:
   void SetUp() override {
     TsDirTest::SetUp();
-    AddFarmers({{"1", "东区"},
-                {"101", "一村"},
-                {"10101", "一组"},
-                {"10101001", "张三"},
-                {"10101002", "李四"},
-                {"2", "西区"}});
+    AddSampleFarmers();
   }
   static void Set(QWidget* dlg, int id, const std::string& text) {
     Find<CSmEdit>(dlg, id)->setText(QString::fromStdString(text));

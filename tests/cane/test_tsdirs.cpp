@@ -16,12 +16,7 @@ class TsDirsTest : public TsDirTest {
  protected:
   void SetUp() override {
     TsDirTest::SetUp();
-    AddFarmers({{"1", "东区"},
-                {"101", "一村"},
-                {"10101", "一组"},
-                {"10101001", "张三"},
-                {"10101002", "李四"},
-                {"2", "西区"}});
+    AddSampleFarmers();
     TsSlipAmounts amounts{};
     amounts[0] = 100.5;
     m_weighing->openings["10101001"] = amounts;
@@ -144,8 +139,7 @@ TEST_F(TsDirsTest, AddingRunsTheCardUntilItIsCancelled) {
   script.Then(953, Cancel);
   Click(dlg.get(), 1006);
   EXPECT_TRUE(script.Done());
-  EXPECT_EQ(Column(dlg->List(), 0),
-            (std::vector<std::string>{"10101001", "10101002", "10101003"}));
+  EXPECT_EQ(Column(dlg->List(), 0), (std::vector<std::string>{"10101001", "10101002", "10101003"}));
   std::vector<std::string> selected;
   dlg->List()->GetSelectedTexts(selected);
   EXPECT_EQ(selected, std::vector<std::string>{"10101003"});
