@@ -5,6 +5,7 @@
 
 class QGridLayout;
 class QWidget;
+class CSmDatabase;
 class CSmEdit;
 
 // A caption and an edit field with the id and input type in the grid cell pair at (row, 2*col).
@@ -19,5 +20,23 @@ bool TsCheckName(const std::string& name);
 // The own part (fixed) and the name of a card checked in that order; a refusal shows why and puts
 // the focus on its field.
 bool TsCheckCodeAndName(CSmEdit* own, CSmEdit* name, int length);
+// Where Enter moves on a card with generated fields: from the note to the first of them (when
+// there is one); to OK (control 1) where the next field in tab order would be the code; null
+// for the dialog's own rule.
+QWidget* TsEnterTarget(QWidget* dlg, QWidget* note, QWidget* firstGenerated, QWidget* code);
+// The texts of the question whether the unsettled tickets of a variety or a place follow its new
+// price: the two lines that open the question when their prices differ, and the question (old
+// and new price) when they agree.
+struct TsRepricing {
+  const char* mixedHead;
+  const char* mixedScope;
+  const char* sameQuestion;
+};
+// After a price change of the variety (kind 0) or place (kind 1) `code`, asks whether its tared
+// tickets not yet settled in the kind take the change, re-prices them through the weighing
+// documents and logs it under `logCode`. Nothing is asked when no such ticket exists.
+void TsOfferRepricing(const TsRepricing& texts, int kind, const std::string& code,
+                      const std::string& name, double oldPrice, double newPrice, int logCode,
+                      CSmDatabase* db);
 // A number with up to `decimals` decimals and no group separators; blank for zero.
 std::string TsFieldNumber(double value, int decimals);

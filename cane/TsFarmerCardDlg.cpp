@@ -138,18 +138,11 @@ void CTsFarmerCardDlg::ShowOpenings(const TsSlipAmounts& amounts) {
   }
 }
 
-QWidget* CTsFarmerCardDlg::EnterTarget() const {
-  QWidget* focus = focusWidget();
-  if (focus == m_note) {
-    if (!m_advanceFields.empty()) return m_advanceFields.front();
-    if (!m_paramFields.empty()) return m_paramFields.front();
-  }
-  // The field after the focused one in tab order, skipping what cannot take the focus.
-  QWidget* next = focus ? focus->nextInFocusChain() : nullptr;
-  while (next && next != focus &&
-         (!next->isVisible() || !next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus)))
-    next = next->nextInFocusChain();
-  return next == m_own ? Control(SM_ID_OK) : nullptr;
+QWidget* CTsFarmerCardDlg::EnterTarget() {
+  QWidget* first = !m_advanceFields.empty() ? m_advanceFields.front()
+                   : !m_paramFields.empty() ? m_paramFields.front()
+                                            : nullptr;
+  return TsEnterTarget(this, m_note, first, m_own);
 }
 
 void CTsFarmerCardDlg::keyPressEvent(QKeyEvent* event) {

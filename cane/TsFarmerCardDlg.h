@@ -38,7 +38,7 @@ class CTsFarmerCardDlg : public CSmPosDlg {
   void CreateExtraFields(bool shown);
   void ShowOpenings(const TsSlipAmounts& amounts);
   // The field Enter moves to from the focused one, or null for the dialog's own rule.
-  QWidget* EnterTarget() const;
+  QWidget* EnterTarget();
   bool Save(const std::string& newCode);
 
   CSmDatabase* m_db;

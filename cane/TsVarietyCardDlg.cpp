@@ -3,34 +3,23 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <cmath>
 
 #include "app/SmOpLog.h"
 #include "cane/TsCardFields.h"
 #include "cane/TsParams.h"
-#include "cane/TsWeighingService.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
-#include "ui/SmWaitWnd.h"
 
 namespace {
 
 constexpr int kLogCode = 1604;
-constexpr double kPriceTolerance = 0.000001;
-const char* const kBackupAdvice = "，建议务必先作一次数据备份，并请所有在线用户停止工作！";
 
 std::string Text(const CSmEdit* edit) {
   return edit->text().toStdString();
-}
-
-// "增" or "减" and the absolute difference of a price change.
-std::string ChangeText(double oldPrice, double newPrice) {
-  const char* word = newPrice - oldPrice > kPriceTolerance ? "增" : "减";
-  return FormatStr("调%s%.2lf；", word, std::fabs(newPrice - oldPrice));
 }
 
 }  // namespace
@@ -123,38 +112,9 @@ bool CTsVarietyCardDlg::Save(const std::string& newCode, const CGp& old) {
 
 void CTsVarietyCardDlg::OfferRepricing(const CGp& old) {
   CGp saved = m_rec;
-  const double oldPrice = old.PR;
-  const double newPrice = m_rec.PR;
-  if (saved.GetCount(1) != 1 || std::fabs(newPrice - oldPrice) < kPriceTolerance) return;
-  CTsWeighingService* service = TsGetWeighingService();
-  double lowest = 0, highest = 0;
-  if (!service || service->PriceStats(0, m_rec.KNO, &lowest, &highest, m_db) <= 0) return;
-  bool add = false;
-  if (std::fabs(highest - lowest) >= kPriceTolerance) {
-    const std::string question = std::string("目前属于品种的未结过磅单的蔗价不完全一致，") +
-                                 "请对“属于该品种的所有未结过磅单”作出以下选择：\n" +
-                                 FormatStr("选择“是”，将单价调%s%.2lf；\n",
-                                           newPrice - oldPrice > kPriceTolerance ? "增" : "减",
-                                           std::fabs(newPrice - oldPrice)) +
-                                 FormatStr("选择“否”，将单价统一调成%.2lf；\n", newPrice) +
-                                 "选择“取消”，不作处理。\n" + "若你选择了处理过磅单的单价" +
-                                 kBackupAdvice;
-    const int answer = SmMessageBox(question, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION);
-    if (answer != SM_IDYES && answer != SM_IDNO) return;
-    add = answer == SM_IDYES;
-  } else {
-    const std::string question =
-        FormatStr("是否要将目前所有未结过磅单的该品种的蔗价从%.2lf元调到%.2lf元？\n", oldPrice,
-                  newPrice) +
-        "若选择“是”" + kBackupAdvice;
-    if (SmMessageBox(question, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) return;
-  }
-  {
-    CSmWaitWnd wait;
-    service->Reprice(add, 0, add ? newPrice - oldPrice : newPrice, m_rec.KNO, m_db);
-  }
-  const std::string change =
-      add ? ChangeText(oldPrice, newPrice) : FormatStr("调至%.2lf；", newPrice);
-  CSmOpLog(kLogCode,
-           FormatStr("%s(%s)调价：%s", m_rec.KNO.c_str(), m_rec.NA.c_str(), change.c_str()));
+  if (saved.GetCount(1) != 1) return;
+  const TsRepricing texts{"目前属于品种的未结过磅单的蔗价不完全一致，",
+                          "请对“属于该品种的所有未结过磅单”作出以下选择：\n",
+                          "是否要将目前所有未结过磅单的该品种的蔗价从%.2lf元调到%.2lf元？\n"};
+  TsOfferRepricing(texts, 0, m_rec.KNO, m_rec.NA, old.PR, m_rec.PR, kLogCode, m_db);
 }

@@ -1,7 +1,9 @@
 // The cane module's Settings menu: system parameters, the master-data directories and the
 // serial ports of the weighbridge, each under its right.
 #include "app/SmAppCommands.h"
+#include "cane/TsDriverDirDlg.h"
 #include "cane/TsFarmerDirDlg.h"
+#include "cane/TsPlaceDirDlg.h"
 #include "cane/TsVarietyDirDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
@@ -50,7 +52,17 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table and the other directories come with the cane module's dialogs.
+  if (id == SM_ID_PLACE_DIR) {
+    CTsPlaceDirDlg dlg(false, GetSmDatabase(), {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_DRIVER_DIR) {
+    CTsDriverDirDlg dlg(false, GetSmDatabase(), {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  // The parameter table comes with the cane module's parameter dialogs.
   SmFunctionNotBuilt(command->name);
   return true;
 }
