@@ -194,9 +194,9 @@ void CThirdView::OnPrepareDC(CSmFormDC& dc, CSmPrintState* info) {
 bool CThirdView::IsCommandEnabled(int id) {
   const bool oneRegion = m_anchor.region == m_current.region;
   const bool text = m_current.region == "TEXT";
-  const bool copy = oneRegion && (m_anchor.row != m_current.row ||
-                                  m_anchor.column != m_current.column ||
-                                  m_anchor.caret != m_current.caret);
+  const bool copy =
+      oneRegion && (m_anchor.row != m_current.row || m_anchor.column != m_current.column ||
+                    m_anchor.caret != m_current.caret);
   bool enabled = true;
   switch (id) {
     case SM_ID_GRID_DELETE:

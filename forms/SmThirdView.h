@@ -66,7 +66,7 @@ class CThirdView : public CSmFormView {
   void ShowCellHint(QPoint point);
 
   int m_oddEven = 0;
-  std::string m_findText;  // of the last find
+  std::string m_findText;        // of the last find
   CSmToolTip* m_tips = nullptr;  // a child of the view
   bool m_tipsActive = false;
 };
