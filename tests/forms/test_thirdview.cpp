@@ -117,12 +117,7 @@ class ThirdViewTest : public testing::Test {
     SmGetPrintHooks() = m_saved;
     CSmPrinterService::Instance().Reset();
   }
-  std::string Pdf(const std::string& name) {
-    const std::string path = SmTestHome() + "/" + name + ".pdf";
-    QFile::remove(QString::fromStdString(path));
-    CSmMessageService::Instance().QueuePrintFile(path);
-    return path;
-  }
+  std::string Pdf(const std::string& name) { return SmQueueTestPdf(name); }
   // The words printed per page, each page's words joined by blanks. The PDF text gives some
   // characters as the radicals of the same shape; they are read back as the characters.
   static std::map<int, std::string> Pages(const std::string& pdf) {
