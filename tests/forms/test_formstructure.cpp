@@ -35,6 +35,7 @@ class FormStructureTest : public testing::TestWithParam<int> {
     // The temporary data files go to a folder of this test's own, to see that none stays.
     m_temp = SmTestHome() + "/temp" + m_code;
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(m_temp)));
+    if (const char* before = std::getenv("TMPDIR")) m_tmpdir = before;
     setenv("TMPDIR", m_temp.c_str(), 1);
     ASSERT_TRUE(m_app.InitInstance({}));
     SmInstallAdminCommands(m_app);
@@ -49,6 +50,10 @@ class FormStructureTest : public testing::TestWithParam<int> {
     m_app.m_docManager.CloseAllDocuments();
     QApplication::processEvents();
     m_app.ExitInstance();
+    if (m_tmpdir.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", m_tmpdir.c_str(), 1);
   }
 
   // A new data file of the year, of the unit "某单位", opened as the application's.
@@ -118,6 +123,7 @@ class FormStructureTest : public testing::TestWithParam<int> {
   ListApp m_app{"StructTest"};
   std::string m_code;
   std::string m_temp;
+  std::string m_tmpdir;
   CSmDatabase* m_db = nullptr;
   ListModule* m_module = nullptr;
   CSmTemplateList* m_list = nullptr;
