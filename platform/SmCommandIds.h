@@ -62,6 +62,7 @@ enum : int {
   SM_ID_CARD_FORM_PREVIEW = 43408,  // its preview
   SM_ID_OVERLAY_PRINT = 43400,      // 43400 in a form grid: cell contents only
   SM_ID_DOC_PROPERTIES = 43405,
+  SM_ID_FORM_DEFAULTS = 43406,  // the document's defaults in a form settings list
   SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
   SM_ID_EXPORT_STRUCTURE = 43410,
