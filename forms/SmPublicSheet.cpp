@@ -96,7 +96,7 @@ CSmPublicSheet::CSmPublicSheet(CSmDoc& doc, const std::string& caption, QWidget*
   m_page1->OnSetActive();
   connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { OnPageChanged(index); });
   SetActivePage(firstPage);
-  resize(760, 420);
+  resize(960, 440);
 }
 
 CSmPublicSheet::~CSmPublicSheet() = default;
@@ -185,10 +185,16 @@ bool CSmPublicSheet::Store() {
   const int form = m_def.nForm;
   const bool changed = !(m_def == m_oldDef);
   if (!db || (!changed && form == oldForm)) return true;
+  // The print settings are read before anything changes (they move with the number) and only
+  // where their tables were ever made: a failed read would spoil the server's transaction.
+  const bool printTables =
+      db->TableExists("SMPAGESET") && db->TableExists("SMFONT") && db->TableExists("FIELDWIDTH");
+  CSmPrintInfo print;
+  if (printTables) print.Load(db, flag, std::to_string(oldForm));
   return SmRunInTransaction(db, [&] {
     if (form != oldForm) {
       for (const char* table : {"SMPAGESET", "SMFONT", "FIELDWIDTH"}) {
-        if (!db->TableExists(table)) continue;
+        if (!printTables) break;
         if (!db->ExecuteSQL(FormatStr("Update %s Set SFIELDMODE='%d' WHERE nFlag=%d AND "
                                       "SFIELDMODE='%d'",
                                       table, form, flag, oldForm))) {
@@ -206,10 +212,8 @@ bool CSmPublicSheet::Store() {
     if (!changed) return true;
     m_doc.ApplyColumnVisibility(m_def);
     m_def.Attach(db, flag, form);
-    CSmPrintInfo print;
-    print.Load(db, flag, std::to_string(form));
     return DeleteFormDef(flag, oldForm, db) && m_def.Save() &&
-           print.Save(db, flag, std::to_string(form));
+           (!printTables || print.Save(db, flag, std::to_string(form)));
   });
 }
 

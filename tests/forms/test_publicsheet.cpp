@@ -28,6 +28,7 @@
 #include "res/SmResource.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/core/test_server_fixture.h"
 #include "tests/forms/test_formapp.h"
 #include "tests/forms/test_formdef_fixture.h"
 #include "tests/forms/test_publicsheet_fixture.h"
@@ -136,6 +137,28 @@ TEST_F(SheetTest, AFreeFormNumberMovesEverythingStoredUnderTheOldOne) {
   EXPECT_TRUE(list->topLevelItem(row)->isSelected());
   EXPECT_EQ(LogNotes(15), std::vector<std::string>{"设置：255(2--->7)"});
   EXPECT_EQ(m_doc.m_asked, (std::vector<std::pair<int, int>>{{-1, -1}, {5, -1}, {3, -1}}));
+}
+
+TEST_F(SheetTest, AFailedSaveKeepsTheOldDefinitionAndItsNumber) {
+  AddPrintRows(255, "2");
+  m_db->ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(9000,255,'2','收购单')");
+  ASSERT_TRUE(
+      m_db->ExecuteSQL("CREATE TRIGGER NoNotes BEFORE INSERT ON SmFormHeadNote "
+                       "BEGIN SELECT RAISE(ABORT,'refused'); END"));
+  const CSmFormDef before = Stored(255, 2);
+  auto sheet = Sheet();
+  SetText(*sheet, 1011, "7");
+  SetText(*sheet, 1004, "新标题");
+  sheet->OnOK();
+  EXPECT_FALSE(Accepted(*sheet));
+  EXPECT_TRUE(Stored(255, 2) == before);
+  EXPECT_EQ(PrintRows(255, "2"), 3);
+  EXPECT_EQ(PrintRows(255, "7"), 0);
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysCsTab Where Cs=9000 And CsNa='2'"), 1);
+  CSmFormDef none;
+  none.Attach(m_db, 255, 7);
+  EXPECT_FALSE(none.LoadList());
+  EXPECT_EQ(LogRows(15), 0);
 }
 
 TEST_F(SheetTest, ATakenFormNumberIsRefusedOnItsField) {
@@ -268,6 +291,32 @@ TEST_F(SheetTest, ThePropertiesCommandsOpenTheSheet) {
   CSmDocTemplate* docTemplate = Template(255);
   docTemplate->OpenDocumentOfKind(docTemplate->m_kinds[0], 1, true, true);
   EXPECT_EQ(opened, 2);
+  EXPECT_TRUE(Shown().empty());
+}
+
+// The server keeps the title in 200 bytes with the page-sum mark and the note hint in 20.
+TEST_F(SheetTest, TheLongestTitleAndHintFitTheServerColumns) {
+  CSmDatabase server(1);
+  SmFreshServerDatabase(server, SmServerTestName("sheet"));
+  m_app.CreateSystemTables(&server);
+  m_doc.m_db = &server;
+  m_doc.LoadFormDef();
+  auto sheet = Sheet();
+  const std::string title = "甘" + std::string(197, 'x');  // 199 bytes
+  SetText(*sheet, 1004, title + "y");
+  EXPECT_EQ(sheet->Page1()->Control(1004)->property("text").toString().toStdString(), "收购单");
+  SetText(*sheet, 1004, title);
+  qobject_cast<QAbstractButton*>(sheet->Page1()->Control(1031))->setChecked(true);
+  sheet->EditedDef().m_headNotes[0].sNote = "一二三四五六七八九十";
+  sheet->OnOK();
+  ASSERT_TRUE(Accepted(*sheet)) << CSmMessageService::Instance().LastText();
+  CSmFormDef stored;
+  stored.Attach(&server, 255, 2);
+  ASSERT_TRUE(stored.LoadList());
+  stored.LoadHeadNotes();
+  EXPECT_EQ(stored.sFna, title);
+  EXPECT_EQ(stored.bPageSum, 1);
+  EXPECT_EQ(stored.m_headNotes.size(), 2u);
   EXPECT_TRUE(Shown().empty());
 }
 
