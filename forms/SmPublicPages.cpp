@@ -18,6 +18,23 @@ void SetIntoRange(int& index, int count) {
   index = std::clamp(index, 0, std::max(0, count - 1));
 }
 
+// Blocks and notes: the dialog opens below the list; a new element is appended.
+template <class Dlg>
+void EditElement(CSmFormPartList& list, CSmDoc& doc, CSmFormDef& def, int index, bool isNew) {
+  Dlg dlg(doc, def, index, isNew, list.window());
+  dlg.move(list.mapToGlobal(QPoint(0, list.height())));
+  if (dlg.DoModal() != SM_IDOK) return;
+  list.Fill();
+  list.SelectRows(isNew ? list.RowCount() - 1 : index, 1);
+}
+
+template <class T>
+void RemoveSelected(CSmFormPartList& list, std::vector<T>& items) {
+  const int row = list.FirstSelected();
+  items.erase(items.begin() + row);
+  delete list.takeTopLevelItem(row);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- list base
@@ -268,27 +285,18 @@ void CSmTopWordList::InsertPastedRows(const std::vector<std::string>& rows, bool
   SelectRows(first, static_cast<int>(rows.size() / 2));
 }
 
-void CSmTopWordList::Edit(int index, bool isNew) {
-  CSmTopWordDlg dlg(m_doc, m_def, index, isNew, window());
-  dlg.move(mapToGlobal(QPoint(0, height())));
-  if (dlg.DoModal() != SM_IDOK) return;
-  Fill();
-  SelectRows(isNew ? RowCount() - 1 : index, 1);
-}
-
 void CSmTopWordList::Add() {
-  Edit(static_cast<int>(m_def.m_topWords.size()), true);
+  EditElement<CSmTopWordDlg>(*this, m_doc, m_def, static_cast<int>(m_def.m_topWords.size()), true);
 }
 
 void CSmTopWordList::Modify() {
-  if (IsCommandEnabled(SM_ID_LIST_MODIFY)) Edit(FirstSelected(), false);
+  if (IsCommandEnabled(SM_ID_LIST_MODIFY)) {
+    EditElement<CSmTopWordDlg>(*this, m_doc, m_def, FirstSelected(), false);
+  }
 }
 
 void CSmTopWordList::Delete() {
-  if (!IsCommandEnabled(SM_ID_LIST_DELETE)) return;
-  const int row = FirstSelected();
-  m_def.m_topWords.erase(m_def.m_topWords.begin() + row);
-  delete takeTopLevelItem(row);
+  if (IsCommandEnabled(SM_ID_LIST_DELETE)) RemoveSelected(*this, m_def.m_topWords);
 }
 
 // ---------------------------------------------------------------- notes
@@ -367,27 +375,19 @@ void CSmHeadNoteList::InsertPastedRows(const std::vector<std::string>& rows, boo
   SelectRows(first, static_cast<int>(rows.size() / 7));
 }
 
-void CSmHeadNoteList::Edit(int index, bool isNew) {
-  CSmHeadNoteDlg dlg(m_doc, m_def, index, isNew, window());
-  dlg.move(mapToGlobal(QPoint(0, height())));
-  if (dlg.DoModal() != SM_IDOK) return;
-  Fill();
-  SelectRows(isNew ? RowCount() - 1 : index, 1);
-}
-
 void CSmHeadNoteList::Add() {
-  Edit(static_cast<int>(m_def.m_headNotes.size()), true);
+  EditElement<CSmHeadNoteDlg>(*this, m_doc, m_def, static_cast<int>(m_def.m_headNotes.size()),
+                              true);
 }
 
 void CSmHeadNoteList::Modify() {
-  if (IsCommandEnabled(SM_ID_LIST_MODIFY)) Edit(FirstSelected(), false);
+  if (IsCommandEnabled(SM_ID_LIST_MODIFY)) {
+    EditElement<CSmHeadNoteDlg>(*this, m_doc, m_def, FirstSelected(), false);
+  }
 }
 
 void CSmHeadNoteList::Delete() {
-  if (!IsCommandEnabled(SM_ID_LIST_DELETE)) return;
-  const int row = FirstSelected();
-  m_def.m_headNotes.erase(m_def.m_headNotes.begin() + row);
-  delete takeTopLevelItem(row);
+  if (IsCommandEnabled(SM_ID_LIST_DELETE)) RemoveSelected(*this, m_def.m_headNotes);
 }
 
 // ---------------------------------------------------------------- pages

@@ -86,9 +86,6 @@ class CSmTopWordList : public CSmFormPartList {
 
  protected:
   std::vector<unsigned> RemovedCommands() const override;
-
- private:
-  void Edit(int index, bool isNew);
 };
 
 class CSmHeadNoteList : public CSmFormPartList {
@@ -111,9 +108,6 @@ class CSmHeadNoteList : public CSmFormPartList {
 
  protected:
   std::vector<unsigned> RemovedCommands() const override;
-
- private:
-  void Edit(int index, bool isNew);
 };
 
 // A settings page showing one list; the list is refilled whenever the page becomes current.
