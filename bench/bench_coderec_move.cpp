@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/SmApp.h"
+#include "bench/bench_farmers.h"
 #include "cane/TsDataType.h"
 #include "cane/TsNH.h"
 #include "core/SmDatabase.h"
@@ -51,38 +52,20 @@ const char* const kBareMove[] = {
     "COMMIT",
 };
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-std::string Code(int village, int group = -1, int farmer = -1) {
-  std::string code = FormatStr("%d%02d", village / 10 + 1, village % 10 + 1);
-  if (group >= 0) code += FormatStr("%02d", group + 1);
-  if (farmer >= 0) code += FormatStr("%03d", farmer + 1);
-  return code;
-}
-
-bool AddFarmer(CSmDatabase& db, const std::string& code) {
-  return db.ExecuteBound(
-      "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
-      "Values(?,?,'','','','','',0,0,0,0)",
-      {}, {SmDbValue::OfText(code), SmDbValue::OfText("农户" + code)});
-}
-
 bool Fill(const std::string& path) {
   CSmDatabase db;
   if (!db.CreateDatabase(CSmConnInfo(0), path)) return false;
   for (const char* sql : kCreate)
     if (!db.ExecuteSQL(sql)) return false;
   db.BeginTrans();
-  bool ok = AddFarmer(db, "1") && AddFarmer(db, "2");
+  bool ok = BenchAddFarmer(db, "1") && BenchAddFarmer(db, "2");
   for (int v = 0; v < kVillages && ok; ++v) {
-    ok = AddFarmer(db, Code(v));
+    ok = BenchAddFarmer(db, BenchFarmerCode(v));
     for (int g = 0; g < kGroups && ok; ++g) {
-      ok = AddFarmer(db, Code(v, g));
+      ok = BenchAddFarmer(db, BenchFarmerCode(v, g));
       for (int f = 0; f < kFarmers && ok; ++f) {
-        const std::string code = Code(v, g, f);
-        ok = AddFarmer(db, code) &&
+        const std::string code = BenchFarmerCode(v, g, f);
+        ok = BenchAddFarmer(db, code) &&
              db.ExecuteBound(
                  "Insert Into jsSheet(LB,DB,T,DH,KNO,MY0) Values('0','0','20160101',"
                  "'000001',?,0)",
@@ -117,7 +100,7 @@ double ThroughRecord(const std::string& path, long& moved) {
   target.NA = "北村";
   const auto start = std::chrono::steady_clock::now();
   const bool ok = target.ChangeCode(village, true);
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   moved = db.QueryInt("Select Count(*) From gbSheet Where KNO0 Like '111\x07*\x08'");
   return ok ? seconds : -1;
 }
@@ -136,17 +119,10 @@ double ThroughBareEngine(const std::string& path, long& moved) {
     }
     sqlite3_finalize(stmt);
   }
-  const double seconds = Seconds(start);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "Select Count(*) From gbSheet Where KNO0 Like '111%'", -1, &stmt, nullptr);
-  moved = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
-  sqlite3_finalize(stmt);
+  const double seconds = BenchSeconds(start);
+  moved = BenchBareInt(db, "Select Count(*) From gbSheet Where KNO0 Like '111%'");
   sqlite3_close(db);
   return ok ? seconds : -1;
-}
-
-void KeepBest(double& best, double seconds) {
-  if (seconds >= 0 && (best == 0 || seconds < best)) best = seconds;
 }
 
 }  // namespace
@@ -166,8 +142,8 @@ int main(int argc, char** argv) {
   double ours = 0, bare = 0;
   long movedOurs = 0, movedBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, ThroughRecord(Copy(source, "sm_bench_coderec_ours.tsd"), movedOurs));
-    KeepBest(bare, ThroughBareEngine(Copy(source, "sm_bench_coderec_bare.tsd"), movedBare));
+    BenchKeepBest(ours, ThroughRecord(Copy(source, "sm_bench_coderec_ours.tsd"), movedOurs));
+    BenchKeepBest(bare, ThroughBareEngine(Copy(source, "sm_bench_coderec_bare.tsd"), movedBare));
   }
   std::printf("move of a village with 1,000 of 20,000 farmers, 200,000 tickets, best of %d\n",
               kRounds);
