@@ -267,6 +267,16 @@ bool CThirdView::OnCommand(int id) {
     case SM_ID_PRINT_EVEN_PAGES:
       m_oddEven = m_oddEven == 2 ? 0 : 2;
       return true;
+    case SM_ID_EDIT_FIND:
+    case SM_ID_EDIT_REPEAT:
+      Find(id == SM_ID_EDIT_REPEAT);
+      return true;
+    case SM_ID_EDIT_REPLACE:
+      Replace();
+      return true;
+    case SM_ID_DOC_LOAD_TEXT:
+      LoadTextFile();
+      return true;
     default:
       return CSmFormView::OnCommand(id);
   }
@@ -276,6 +286,14 @@ bool CThirdView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (id == SM_ID_PRINT_ODD_PAGES || id == SM_ID_PRINT_EVEN_PAGES) {
     ui.SetCheck(m_oddEven == (id == SM_ID_PRINT_ODD_PAGES ? 1 : 2));
     ui.Enable(IsCommandEnabled(id));
+    return true;
+  }
+  if (id == SM_ID_EDIT_FIND || id == SM_ID_EDIT_REPEAT || id == SM_ID_EDIT_REPLACE) {
+    ui.Enable(IsCommandEnabled(id));
+    return true;
+  }
+  if (id == SM_ID_DOC_LOAD_TEXT) {
+    ui.Enable(m_bEditable);
     return true;
   }
   return CSmFormView::OnUpdateCommand(id, ui);

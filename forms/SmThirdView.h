@@ -2,17 +2,19 @@
 // The printed page of a table document on the form grid: the title with the unit's name, the
 // head and foot notes with their variables (page numbers, unit, supervisor, operator, date),
 // printing only the odd or the even pages of a range, the grid's right-click menu with its
-// enabling rules, and the usage tips balloon with the cells' hints.
+// enabling rules, the usage tips balloon with the cells' hints, find and replace over the TEXT
+// cells, loading rows from a tab-separated text file, and the grid's keyboard shortcuts.
 #include <memory>
 #include <string>
 
 #include "forms/SmFormView.h"
+#include "ui/SmFindDlg.h"
 
 class CSmDoc;
 class CSmToolTip;
 class QMenu;
 
-class CThirdView : public CSmFormView {
+class CThirdView : public CSmFormView, public CSmFindView {
   Q_OBJECT
  public:
   explicit CThirdView(QWidget* parent = nullptr);
@@ -47,6 +49,23 @@ class CThirdView : public CSmFormView {
     return {};
   }
 
+  // ---- find and replace
+  // Find (57636) asks for the text; find next (57640) searches again. The first matching cell
+  // after the current one, row by row through the range, becomes current.
+  void Find(bool next);
+  // Replaces the text in every cell of the selected rectangle (Ctrl+H).
+  void Replace();
+  std::string GetSelectedText() override;
+  CSmDatabase* FindDatabase() override;
+  void SetFindState(bool findOnly, const std::string& findText, const std::string& replaceText,
+                    bool wholeCell) override;
+  const std::string& FindText() const { return m_findText; }
+
+  // Rows from a tab-separated text file, inserted at the current row (43414).
+  void LoadTextFile();
+  // An empty current cell takes the nearest text above it in its column, else below.
+  void FillFromColumn();
+
   // The right-click menu as it would show now: checks and greyed items set.
   std::unique_ptr<QMenu> CreateContextMenu();
   // 0 all pages, 1 odd pages only, 2 even pages only.
@@ -60,13 +79,20 @@ class CThirdView : public CSmFormView {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // The shortcut's command, or 0 for a key the grid handles itself.
+  int ShortcutCommand(int key, Qt::KeyboardModifiers modifiers) const;
 
   // The hint of the cell under a client point into the balloon's first tool, or that tool
   // moved out of reach.
   void ShowCellHint(QPoint point);
 
   int m_oddEven = 0;
-  std::string m_findText;        // of the last find
+  std::string m_findText;  // of the last find
+  std::string m_replaceText;
+  bool m_wholeCell = false;
+  SmCellBlock m_findRange;
+  bool m_hasFindRange = false;
   CSmToolTip* m_tips = nullptr;  // a child of the view
   bool m_tipsActive = false;
 };

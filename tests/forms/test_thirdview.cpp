@@ -4,7 +4,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
@@ -13,14 +16,17 @@
 
 #include "app/SmApp.h"
 #include "core/SmClipboard.h"
+#include "core/SmCsRecord.h"
 #include "core/SmDate.h"
 #include "core/SmString.h"
 #include "forms/SmDoc.h"
 #include "forms/SmThirdView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/core/test_db_fixture.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "ui/SmToolTip.h"
@@ -340,4 +346,249 @@ TEST_F(ThirdViewTest, TipsOverTheTitleAndHintsOverCells) {
   EXPECT_EQ(tips->Tool(0).hotRect, QRect(hinted - QPoint(10, 10), QSize(20, 20)));
   move(view.GetCellRect(2, 0, "TEXT", dc).center());  // no hint: out of reach
   EXPECT_EQ(tips->Tool(0).hotRect.topLeft(), QPoint(10000, 10000));
+}
+
+// ---------------------------------------------------------------- find, replace, text files
+
+namespace {
+
+// A grid of `rows` rows of "a0|b0|c0" ... without a document; column 2 holds numbers.
+class InputView : public CThirdView {
+ public:
+  explicit InputView(int rows) {
+    ResetViewState();
+    m_screenMargins = {10, 10, 10, 10};
+    SetColumnCount(3);
+    InitLayout(rows, 1, 0, 0, 0);
+    m_bEditable = true;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < 3; ++c) texts[{r, c}] = std::string(1, 'a' + c) + std::to_string(r);
+    }
+    resize(600, 400);
+    show();
+  }
+  void GetCell(int row, int column, const std::string& region, std::string& text, std::string& type,
+               int& limit1, int& limit2, void* /*extra*/) override {
+    type = column == 2 ? "NUMBER" : "STRING";
+    limit1 = 10;
+    limit2 = 2;
+    text = region == "TEXT" && texts.count({row, column}) ? texts[{row, column}] : "";
+  }
+  void SetCell(int row, int column, const std::string& region, const std::string& text) override {
+    if (region == "TEXT") texts[{row, column}] = text;
+  }
+  void OnCellChanged(const std::string& text, int row, int column,
+                     const std::string& /*region*/) override {
+    changes.push_back(std::to_string(row) + "," + std::to_string(column) + ":" + text);
+  }
+  void InsertRows(int at, int last, int count) override {
+    for (int row = last; row >= at; --row) {
+      for (int c = 0; c < 3; ++c) texts[{row + count, c}] = texts[{row, c}];
+    }
+    for (int row = at; row < at + count; ++row) {
+      for (int c = 0; c < 3; ++c) texts[{row, c}] = "";
+    }
+  }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int r = 0; r < TextRows(); ++r)
+      rows.push_back(texts[{r, 0}] + "|" + texts[{r, 1}] + "|" + texts[{r, 2}]);
+    return rows;
+  }
+  std::string Current() const {
+    return CurrentCell().region + std::to_string(CurrentCell().row) + "," +
+           std::to_string(CurrentCell().column);
+  }
+  void Select(int anchorRow, int anchorColumn, int row, int column) {
+    SetCurrentCell(row, column, 0, "TEXT");
+    m_anchor = CurrentCell();
+    m_anchor.row = anchorRow;
+    m_anchor.column = anchorColumn;
+  }
+
+  using CThirdView::m_anchor;
+  using CThirdView::m_bEditable;
+  using CThirdView::m_db;
+  using CThirdView::ShortcutCommand;
+
+  std::map<std::pair<int, int>, std::string> texts;
+  std::vector<std::string> changes;
+};
+
+void AnswerFind(CModalScript& script, const QString& find, const QString& replace = {},
+                bool whole = false) {
+  script.Then(851, [=](QWidget* dlg) {
+    Control<QComboBox>(dlg, 1000)->setEditText(find);
+    if (!replace.isNull()) Control<QComboBox>(dlg, 1001)->setEditText(replace);
+    Control<QCheckBox>(dlg, 1004)->setChecked(whole);
+    Press(dlg, 1);
+  });
+}
+
+}  // namespace
+
+TEST(ThirdViewInput, FindGoesThroughTheRangeAndStopsAtTheStart) {
+  InputView view(3);
+  view.texts[{0, 0}] = "x1";
+  view.texts[{2, 2}] = "x";
+  view.SetCurrentCell(2, 2, 0, "TEXT");  // the last cell: the search goes on at the first
+  view.SetFindState(true, "x", "", false);
+  view.OnCommand(SM_ID_EDIT_REPEAT);
+  EXPECT_EQ(view.Current(), "TEXT0,0");
+  view.OnCommand(SM_ID_EDIT_REPEAT);
+  EXPECT_EQ(view.Current(), "TEXT2,2");
+  view.SetFindState(true, "x", "", true);  // whole cells: only "x"
+  view.OnCommand(SM_ID_EDIT_REPEAT);
+  EXPECT_EQ(view.Current(), "TEXT2,2");
+  view.SetFindState(true, "none", "", false);
+  view.OnCommand(SM_ID_EDIT_REPEAT);
+  EXPECT_EQ(view.Current(), "TEXT2,2");
+
+  // Find asks for the text and searches the selected rectangle only.
+  view.texts[{1, 0}] = "key";
+  view.texts[{1, 2}] = "key";
+  view.Select(0, 1, 1, 2);
+  CModalScript script;
+  AnswerFind(script, "key");
+  view.OnCommand(SM_ID_EDIT_FIND);
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(view.FindText(), "key");
+  EXPECT_EQ(view.Current(), "TEXT1,2");
+}
+
+TEST(ThirdViewInput, ReplaceWorksOnlyOverASelectedRectangle) {
+  InputView view(3);
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  {
+    CModalScript none;
+    AnswerFind(none, "1", "z");
+    view.OnCommand(SM_ID_EDIT_REPLACE);  // no rectangle: no dialog, no change
+    EXPECT_FALSE(none.Done());
+    EXPECT_EQ((view.texts[{1, 1}]), "b1");
+  }
+
+  view.Select(0, 0, 1, 2);
+  view.changes.clear();
+  CModalScript script;
+  AnswerFind(script, "1", "z");
+  view.OnCommand(SM_ID_EDIT_REPLACE);
+  EXPECT_TRUE(script.Done());
+  // "c1" → "cz" is refused by the number column and stays; row 2 lies outside.
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|b0|c0", "az|bz|c1", "a2|b2|c2"}));
+  EXPECT_EQ(view.changes, (std::vector<std::string>{"1,0:az", "1,1:bz"}));
+
+  view.texts[{0, 0}] = "a";
+  view.texts[{0, 1}] = "ab";
+  CModalScript whole;
+  AnswerFind(whole, "a", "q", true);
+  view.OnCommand(SM_ID_EDIT_REPLACE);
+  EXPECT_EQ((view.texts[{0, 0}]), "q");
+  EXPECT_EQ((view.texts[{0, 1}]), "ab");
+}
+
+class ThirdViewLoad : public DataFileTest {
+ protected:
+  std::string WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = SmTestHome() + "/" + name;
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    return path;
+  }
+};
+
+TEST_F(ThirdViewLoad, LinesOfEveryEndingBecomeRowsAtTheCurrentRow) {
+  for (const char* end : {"\r\n", "\n\r", "\n"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(end)));
+    InputView view(2);
+    view.m_db = &m_db;
+    view.SetCurrentCell(1, 1, 0, "TEXT");
+    const std::string e = end;
+    const std::string path =
+        WriteFile("rows.txt", "p\tq\t1" + e + "r\ts\tbad" + e + "t\tu\t2.5" + e);
+    CSmMessageService::Instance().QueueFileName(path);
+    view.OnCommand(SM_ID_DOC_LOAD_TEXT);
+    EXPECT_EQ(view.Rows(),
+              (std::vector<std::string>{"a0|b0|c0", "p|q|1", "r|s|", "t|u|2.5", "a1|b1|c1"}));
+    EXPECT_EQ(view.Current(), "TEXT4,0");
+  }
+  CSmCsRecord folder(&m_db);
+  ASSERT_TRUE(folder.Load(9139, 1));
+  EXPECT_EQ(folder.CsVal, SmTestHome());
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From SysCsTab Where Cs=9139"), 1);
+}
+
+TEST_F(ThirdViewLoad, AFileThatCannotBeOpenedIsNamedAndChangesNothing) {
+  InputView view(2);
+  view.m_db = &m_db;
+  const std::string path = SmTestHome() + "/missing.txt";
+  CSmMessageService::Instance().QueueFileName(path);
+  view.OnCommand(SM_ID_DOC_LOAD_TEXT);
+  EXPECT_EQ(Shown(), "无法打开文件“" + path + "”。");
+  EXPECT_EQ(view.TextRows(), 2);
+
+  view.m_bEditable = false;  // read-only: no dialog
+  CSmMessageService::Instance().QueueFileName(path);
+  view.OnCommand(SM_ID_DOC_LOAD_TEXT);
+  EXPECT_EQ(ShownCount(), 1u);
+}
+
+TEST(ThirdViewInput, AnEmptyCellTakesTheNearestTextOfItsColumn) {
+  const struct {
+    int row;
+    std::vector<std::string> column;  // column 1 from row 0
+    std::string expected;
+  } cases[] = {
+      {2, {"x", "y", "", "z"}, "y"},  // above first
+      {0, {"", "", "w", "v"}, "w"},   // first row: below only
+      {1, {"", "", "", ""}, ""},      // an empty column: nothing
+      {1, {"x", "keep", "", ""}, "keep"},
+  };
+  for (const auto& c : cases) {
+    InputView view(4);
+    for (int r = 0; r < 4; ++r) view.texts[{r, 1}] = c.column[r];
+    view.SetCurrentCell(c.row, 1, 0, "TEXT");
+    view.FillFromColumn();
+    EXPECT_EQ((view.texts[{c.row, 1}]), c.expected) << c.row;
+  }
+}
+
+TEST(ThirdViewInput, Shortcuts) {
+  const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier,
+                              ctrl = Qt::ControlModifier;
+  const struct {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    int command;
+  } cases[] = {
+      {Qt::Key_Delete, none, SM_ID_GRID_DELETE},
+      {Qt::Key_F3, none, SM_ID_EDIT_REPEAT},
+      {Qt::Key_Return, none, 0},
+      {Qt::Key_Insert, shift, SM_ID_EDIT_PASTE},
+      {Qt::Key_Delete, shift, SM_ID_EDIT_CUT},
+      {Qt::Key_Insert, ctrl, SM_ID_EDIT_COPY},
+      {Qt::Key_C, ctrl, SM_ID_EDIT_COPY},
+      {Qt::Key_A, ctrl, SM_ID_EDIT_SELECT_ALL},
+      {Qt::Key_F, ctrl, SM_ID_EDIT_FIND},
+      {Qt::Key_H, ctrl, SM_ID_EDIT_REPLACE},
+      {Qt::Key_V, ctrl, SM_ID_EDIT_PASTE},
+      {Qt::Key_X, ctrl, SM_ID_EDIT_CUT},
+      {Qt::Key_Y, ctrl, SM_ID_EDIT_REDO},
+      {Qt::Key_Z, ctrl, SM_ID_EDIT_UNDO},
+      {Qt::Key_Z, ctrl | Qt::AltModifier, 0},
+      {Qt::Key_Left, none, 0},
+  };
+  InputView view(2);
+  for (const auto& c : cases) {
+    EXPECT_EQ(view.ShortcutCommand(c.key, c.modifiers), c.command) << c.key;
+  }
+  view.m_bEditable = false;
+  EXPECT_EQ(view.ShortcutCommand(Qt::Key_C, ctrl), 0);
+
+  // Delete through the key: the selected cells are emptied.
+  view.m_bEditable = true;
+  view.Select(0, 1, 1, 2);
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+  QApplication::sendEvent(&view, &key);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0||", "a1||"}));
 }
