@@ -26,6 +26,7 @@ enum : int {
   SM_ID_EDIT_REPLACE = 57641,
   SM_ID_EDIT_SELECT_ALL = 57642,
   SM_ID_EDIT_UNDO = 57643,
+  SM_ID_EDIT_REDO = 57644,
   SM_ID_WINDOW_CASCADE = 57650,
   SM_ID_WINDOW_TILE_HORZ = 57651,
   SM_ID_WINDOW_TILE_VERT = 57652,
@@ -61,6 +62,11 @@ enum : int {
   SM_ID_CARD_FORM_PRINT = 43400,    // a card printed onto pre-printed forms
   SM_ID_CARD_FORM_PREVIEW = 43408,  // its preview
   SM_ID_OVERLAY_PRINT = 43400,      // 43400 in a form grid: cell contents only
+  SM_ID_GRID_DELETE = 43007,        // 43007 in a form grid: the selected cells or text
+  SM_ID_PASTE_INTO_SELECTION = 43401,
+  SM_ID_PASTE_INTO_COLUMN = 43402,
+  SM_ID_INSERT_ROW_AT = 43403,
+  SM_ID_INSERT_ROW_AFTER = 43404,
   SM_ID_DOC_PROPERTIES = 43405,
   SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,

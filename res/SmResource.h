@@ -1,6 +1,7 @@
 #pragma once
 // Menus, toolbar and pictures of the program, kept as code: a menu resource is a list of
 // popups whose items are the commands' shared actions (platform/SmCommand.h).
+#include <QCursor>
 #include <QIcon>
 #include <QKeyCombination>
 #include <vector>
@@ -17,6 +18,15 @@ enum : int {
   SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
   SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
+};
+
+// Mouse cursors of the form grid.
+enum : int {
+  SM_IDC_ROW_GAP = 350,        // on a row line: drag the row gap
+  SM_IDC_COLUMN_WIDTH = 351,   // on a column line: drag the column's width
+  SM_IDC_ROW_SELECT = 352,     // left of a row: select the row
+  SM_IDC_COLUMN_SELECT = 353,  // on a column's caption: select the column
+  SM_IDC_SELECT_ALL = 354,     // on the table's top-left corner: select everything
 };
 
 // Commands of the main frame, its panes and the template box.
@@ -48,5 +58,7 @@ std::vector<SmAccelerator> SmLoadAccelerators(int id);
 QIcon SmLoadIcon(int id);
 // The picture of a document kind in the template list (its icon number).
 QIcon SmLoadKindIcon(int id);
+// A cursor resource (drawn, 32 x 32, black with a white outline); the arrow for an unknown id.
+QCursor SmLoadCursor(int id);
 // The images of a strip bitmap, `width` pixels each.
 std::vector<QIcon> SmLoadImageList(int id, int width);
