@@ -2,19 +2,19 @@
 // farmer) to a new code through CNH::ChangeCode, beside the same statements run through the
 // bare SQLite C API on a copy of the same file, each in one transaction.
 #include <QApplication>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/SmApp.h"
-#include "bench/bench_cane_file.h"
+#include "bench/bench_farmers.h"
 #include "cane/TsDataType.h"
 #include "cane/TsNH.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 
 namespace {
-
-using namespace bench_cane;
 
 const int kRounds = 3;
 
@@ -45,13 +45,14 @@ double ThroughRecord(const std::string& path, long& moved) {
   target.NA = "北村";
   const auto start = std::chrono::steady_clock::now();
   const bool ok = target.ChangeCode(village, true);
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   moved = db.QueryInt("Select Count(*) From gbSheet Where KNO0 Like '111\x07*\x08'");
   return ok ? seconds : -1;
 }
 
 double ThroughBareEngine(const std::string& path, long& moved) {
-  return RunBare(path, kBareMove, "Select Count(*) From gbSheet Where KNO0 Like '111%'", moved);
+  return BenchRunBare(path, kBareMove, "Select Count(*) From gbSheet Where KNO0 Like '111%'",
+                      moved);
 }
 
 }  // namespace
@@ -64,15 +65,17 @@ int main(int argc, char** argv) {
   const std::string source =
       (std::filesystem::temp_directory_path() / "sm_bench_coderec.tsd").string();
   std::filesystem::remove(source);
-  if (!FillCaneFile(source)) {
+  if (!BenchFillCaneFile(source)) {
     std::printf("could not build the data file\n");
     return 1;
   }
   double ours = 0, bare = 0;
   long movedOurs = 0, movedBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, ThroughRecord(CopyFile(source, "sm_bench_coderec_ours.tsd"), movedOurs));
-    KeepBest(bare, ThroughBareEngine(CopyFile(source, "sm_bench_coderec_bare.tsd"), movedBare));
+    BenchKeepBest(ours,
+                  ThroughRecord(BenchCopyFile(source, "sm_bench_coderec_ours.tsd"), movedOurs));
+    BenchKeepBest(bare,
+                  ThroughBareEngine(BenchCopyFile(source, "sm_bench_coderec_bare.tsd"), movedBare));
   }
   std::printf("move of a village with 1,000 of 20,000 farmers, 200,000 tickets, best of %d\n",
               kRounds);

@@ -7,15 +7,13 @@
 #include <string>
 
 #include "app/SmApp.h"
-#include "bench/bench_cane_file.h"
+#include "bench/bench_farmers.h"
 #include "cane/TsDataType.h"
 #include "cane/TsParamChange.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 
 namespace {
-
-using namespace bench_cane;
 
 const int kRounds = 3;
 
@@ -47,13 +45,13 @@ double ThroughParamSave(const std::string& path, long& grown) {
   const auto start = std::chrono::steady_clock::now();
   change.rewrites = TsLevelLengthRewrites(true, 1, 2, 3);
   const bool ok = TsSaveParamChange(&db, change);
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   grown = db.QueryInt(kGrownTickets);
   return ok ? seconds : -1;
 }
 
 double ThroughBareEngine(const std::string& path, long& grown) {
-  return RunBare(path, kBareGrow, kGrownTickets, grown);
+  return BenchRunBare(path, kBareGrow, kGrownTickets, grown);
 }
 
 }  // namespace
@@ -66,15 +64,17 @@ int main(int argc, char** argv) {
   const std::string source =
       (std::filesystem::temp_directory_path() / "sm_bench_param_level.tsd").string();
   std::filesystem::remove(source);
-  if (!FillCaneFile(source)) {
+  if (!BenchFillCaneFile(source)) {
     std::printf("could not build the data file\n");
     return 1;
   }
   double ours = 0, bare = 0;
   long grownOurs = 0, grownBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, ThroughParamSave(CopyFile(source, "sm_bench_param_level_ours.tsd"), grownOurs));
-    KeepBest(bare, ThroughBareEngine(CopyFile(source, "sm_bench_param_level_bare.tsd"), grownBare));
+    BenchKeepBest(
+        ours, ThroughParamSave(BenchCopyFile(source, "sm_bench_param_level_ours.tsd"), grownOurs));
+    BenchKeepBest(
+        bare, ThroughBareEngine(BenchCopyFile(source, "sm_bench_param_level_bare.tsd"), grownBare));
   }
   std::printf("farmer level 2 grown to 3 with 20,000 farmers, 200,000 tickets, best of %d\n",
               kRounds);
