@@ -68,6 +68,7 @@ enum : int {
   SM_ID_INSERT_ROW_AT = 43403,
   SM_ID_INSERT_ROW_AFTER = 43404,
   SM_ID_DOC_PROPERTIES = 43405,
+  SM_ID_FORM_DEFAULTS = 43406,  // the document's defaults in a form settings list
   SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
   SM_ID_EXPORT_STRUCTURE = 43410,
