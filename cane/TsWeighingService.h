@@ -24,6 +24,10 @@ class CTsWeighingService {
   // cannot be read.
   virtual int PriceStats(int kind, const std::string& code, double* lowest, double* highest,
                          CSmDatabase* db) = 0;
+  // Sets (or with `add` raises by `price`) the price of those tickets and works their amounts
+  // out again, each ticket in a transaction of its own.
+  virtual void Reprice(bool add, int kind, double price, const std::string& code,
+                       CSmDatabase* db) = 0;
 
   // Opening balances of the advance items, as positive amounts; `amounts` is left as it was
   // when the party has no opening row. False when the rows cannot be read.

@@ -310,6 +310,7 @@ bool CSmSqliteBackend::RunTrans(const std::string& sql) {
 
 bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
                                const std::vector<SmDbValue>& params) {
+  m_rowsChanged = 0;
   if (!m_db) {
     if (error) *error = "not open";
     return false;
@@ -335,6 +336,7 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     }
     ok = rc == SQLITE_DONE;
   }
+  if (ok) m_rowsChanged = sqlite3_changes64(m_db);
   LowerWaitSign();
   if (!ok && error) *error = sqlite3_errmsg(m_db);
   if (SmSqlIsSchemaChange(text)) m_statements->Clear();

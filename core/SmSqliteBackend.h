@@ -65,6 +65,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
 
   bool Execute(const std::string& sql, std::string* error,
                const std::vector<SmDbValue>& params = {}) override;
+  long long RowsChanged() const override { return m_rowsChanged; }
   std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) override;
 
   bool BeginTrans() override;
@@ -96,6 +97,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   void MakeWayForWaiting();
 
   sqlite3* m_db = nullptr;
+  long long m_rowsChanged = 0;
   std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
   int m_transDepth = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "weighing/TsSlipOps.h"
+#include "weighing/TsgbRec.h"
 #include "weighing/TsgbStore.h"
 #include "weighing/TsjsRec.h"
 
@@ -39,6 +40,11 @@ int CTsWeighingDocs::PriceStats(int kind, const std::string& code, double* lowes
   if (lowest) *lowest = range.first;
   if (highest) *highest = range.second;
   return count;
+}
+
+void CTsWeighingDocs::Reprice(bool add, int kind, double price, const std::string& code,
+                              CSmDatabase* db) {
+  CTsgbRec::Reprice(add, kind, price, code, db);
 }
 
 bool CTsWeighingDocs::LoadOpening(int party, const std::string& code, TsSlipAmounts& amounts,
