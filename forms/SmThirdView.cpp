@@ -73,6 +73,7 @@ CSmDoc* CThirdView::GetFormDoc() const {
 
 void CThirdView::OnInitialUpdate() {
   CSmFormView::OnInitialUpdate();
+  DropList();
   if (!m_tips) m_tipsActive = GetTips();
 }
 
@@ -80,6 +81,7 @@ void CThirdView::OnInitialUpdate() {
 
 void CThirdView::ResetLayout() {
   CSmFormView::ResetLayout();
+  HideDropList(false);
   CSmDoc* doc = GetFormDoc();
   if (!doc || doc->m_formDef.m_cols.empty()) return;
   const CSmFormDef& def = doc->m_formDef;
@@ -255,12 +257,31 @@ std::unique_ptr<QMenu> CThirdView::CreateContextMenu() {
 }
 
 void CThirdView::contextMenuEvent(QContextMenuEvent* event) {
+  HideDropList(false);
   const std::unique_ptr<QMenu> menu = CreateContextMenu();
   menu->exec(event->globalPos());
 }
 
 bool CThirdView::OnCommand(int id) {
   switch (id) {
+    case SM_ID_FILE_PRINT:
+    case SM_ID_EDIT_FIND:
+    case SM_ID_EDIT_REPEAT:
+    case SM_ID_CALCULATOR:
+    case SM_ID_EDIT_SELECT_ALL:
+    case SM_ID_PASTE_INTO_SELECTION:
+    case SM_ID_PASTE_INTO_COLUMN:
+    case SM_ID_INSERT_ROW_AT:
+    case SM_ID_INSERT_ROW_AFTER:
+      HideDropList(false);
+      break;
+    default:
+      break;
+  }
+  switch (id) {
+    case SM_ID_SHOW_DROP_LIST:
+      ShowDropListAtCurrent();
+      return true;
     case SM_ID_PRINT_ODD_PAGES:
       m_oddEven = m_oddEven == 1 ? 0 : 1;
       return true;

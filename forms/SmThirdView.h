@@ -12,6 +12,7 @@
 
 class CSmDoc;
 class CSmToolTip;
+class QListWidget;
 class QMenu;
 
 class CThirdView : public CSmFormView, public CSmFindView {
@@ -49,6 +50,24 @@ class CThirdView : public CSmFormView, public CSmFindView {
     return {};
   }
 
+  // ---- the drop list of a cell's choices (control 1200)
+  // Enter on a cell: an empty cell opens its list; true when a list opened.
+  virtual bool ValidateCurrentCell();
+  // Fills and shows the cell's list under it (above it near the bottom); false without one.
+  virtual bool ShowDropList(int row, int column, const std::string& region);
+  virtual void HideDropList(bool focusView);
+  // Adds the cell's choices to DropList() and may change the list's size; false: no list.
+  virtual bool GetDropListItems(QSize& /*size*/, int /*row*/, int /*column*/,
+                                const std::string& /*region*/) {
+    return false;
+  }
+  // Puts the item's text before its first blank into the current cell.
+  virtual bool SetCurrentCellText(int index, const std::string& text);
+  void ShowDropListAtCurrent();
+  QListWidget* DropList();
+  void OnEnterCell(int row, int column, const std::string& region) override;
+  void OnLeaveCell(int row, int column, const std::string& region) override;
+
   // ---- find and replace
   // Find (57636) asks for the text; find next (57640) searches again. The first matching cell
   // after the current one, row by row through the range, becomes current.
@@ -80,6 +99,16 @@ class CThirdView : public CSmFormView, public CSmFindView {
   void mouseMoveEvent(QMouseEvent* event) override;
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  // The list's keys: Down into it, Enter takes, Esc hides; true when the key was the list's.
+  bool DropListKey(int key);
+  void TakeDropItem();
+  // Moves the items that hold the typed text (or its letters as pinyin initials) to the front.
+  void NarrowDropList();
   // The shortcut's command, or 0 for a key the grid handles itself.
   int ShortcutCommand(int key, Qt::KeyboardModifiers modifiers) const;
 
@@ -93,6 +122,7 @@ class CThirdView : public CSmFormView, public CSmFindView {
   bool m_wholeCell = false;
   SmCellBlock m_findRange;
   bool m_hasFindRange = false;
-  CSmToolTip* m_tips = nullptr;  // a child of the view
+  QListWidget* m_dropList = nullptr;  // a child of the view
+  CSmToolTip* m_tips = nullptr;       // a child of the view
   bool m_tipsActive = false;
 };

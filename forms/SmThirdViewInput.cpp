@@ -218,11 +218,24 @@ int CThirdView::ShortcutCommand(int key, Qt::KeyboardModifiers modifiers) const 
 }
 
 void CThirdView::keyPressEvent(QKeyEvent* event) {
-  const int id = ShortcutCommand(event->key(), event->modifiers());
-  if (id == 0) {
-    CSmFormView::keyPressEvent(event);
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+    HideDropList(false);
+  } else if (DropListKey(event->key())) {
+    event->accept();
     return;
   }
-  OnCommand(id);
-  event->accept();
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && m_bEditable && !(modifiers & Qt::AltModifier) && ValidateCurrentCell()) {
+    event->accept();
+    return;
+  }
+  const int id = ShortcutCommand(event->key(), modifiers);
+  if (id != 0) {
+    OnCommand(id);
+    event->accept();
+    return;
+  }
+  CSmFormView::keyPressEvent(event);
+  NarrowDropList();
 }

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
@@ -591,4 +592,109 @@ TEST(ThirdViewInput, Shortcuts) {
   QKeyEvent key(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
   QApplication::sendEvent(&view, &key);
   EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0||", "a1||"}));
+}
+
+// ---------------------------------------------------------------- drop list
+
+namespace {
+
+// Column 1 offers farmers as "code name"; the other columns have no list.
+class ListView : public InputView {
+ public:
+  explicit ListView(int rows) : InputView(rows) {}
+  bool GetDropListItems(QSize& size, int /*row*/, int column,
+                        const std::string& /*region*/) override {
+    if (column != 1) return false;
+    for (const char* item : {"101 李四", "102 张三", "103 王五", "104 赵顺"}) {
+      DropList()->addItem(QString::fromUtf8(item));
+    }
+    size = listSize;
+    return true;
+  }
+  std::vector<std::string> Items() {
+    std::vector<std::string> items;
+    for (int i = 0; i < DropList()->count(); ++i) {
+      items.push_back(DropList()->item(i)->text().toStdString());
+    }
+    return items;
+  }
+  QSize listSize{150, 200};
+};
+
+void SendKey(QWidget* widget, int key) {
+  QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+TEST(ThirdViewList, AnEmptyCellOpensItsListAndEnterTakesTheCode) {
+  ListView view(3);
+  view.activateWindow();
+  view.setFocus();
+  view.texts[{1, 1}] = "";
+  view.SetCurrentCell(1, 1, 0, "TEXT");  // entering an empty cell opens the list
+  QListWidget* list = view.DropList();
+  ASSERT_TRUE(list->isVisible());
+  const QRect cell = view.GetCellRect(1, 1, "TEXT", view.ScreenDC());
+  EXPECT_EQ(list->geometry().topLeft(), QPoint(cell.left(), cell.top() + cell.height()));
+  SendKey(&view, Qt::Key_Down);
+  EXPECT_EQ(list->currentRow(), 0);
+  SendKey(list, Qt::Key_Down);
+  SendKey(list, Qt::Key_Return);
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_EQ((view.texts[{1, 1}]), "102");
+  EXPECT_EQ(view.changes.back(), "1,1:102");
+
+  // Esc hides it; Enter on an empty cell opens it again, on a filled one it does not.
+  view.texts[{1, 1}] = "";
+  view.ShowDropListAtCurrent();
+  SendKey(list, Qt::Key_Escape);
+  EXPECT_FALSE(list->isVisible());
+  SendKey(&view, Qt::Key_Return);
+  EXPECT_TRUE(list->isVisible());
+  SendKey(list, Qt::Key_Escape);
+  view.texts[{1, 1}] = "x";
+  SendKey(&view, Qt::Key_Return);
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_EQ(view.Current(), "TEXT1,2");
+
+  // A cell without a list, and a read-only grid, open none.
+  EXPECT_FALSE(view.ShowDropList(1, 0, "TEXT"));
+  view.m_bEditable = false;
+  EXPECT_FALSE(view.ShowDropList(1, 1, "TEXT"));
+}
+
+TEST(ThirdViewList, TypedLettersBringTheirPinyinInitialsForward) {
+  ListView view(3);
+  view.texts[{0, 1}] = "";
+  view.SetCurrentCell(0, 1, 0, "TEXT");
+  ASSERT_TRUE(view.DropList()->isVisible());
+  SendKey(&view, Qt::Key_Z);  // no text: the key table only
+  QKeyEvent z(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, "z");
+  QApplication::sendEvent(&view, &z);
+  QKeyEvent s(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, "s");
+  QApplication::sendEvent(&view, &s);
+  EXPECT_EQ((view.texts[{0, 1}]), "zs");
+  EXPECT_EQ(view.Items(),
+            (std::vector<std::string>{"102 张三", "104 赵顺", "101 李四", "103 王五"}));
+  EXPECT_EQ(view.DropList()->currentRow(), 0);
+}
+
+TEST(ThirdViewList, TheListStaysInsideTheWindowAndSidewaysKeysMoveTheGrid) {
+  ListView view(30);
+  view.listSize = QSize(150, 200);
+  CSmFormDC& dc = view.ScreenDC();
+  const int last = std::min(view.TextRows(), view.GetPageRows()) - 1;
+  view.texts[{last, 1}] = "";
+  view.SetCurrentCell(last, 1, 0, "TEXT");
+  const QRect cell = view.GetCellRect(last, 1, "TEXT", dc);
+  EXPECT_EQ(view.DropList()->geometry().bottom(), cell.top() - 1);  // above the cell
+  view.listSize = QSize(view.width(), 100);
+  view.ShowDropListAtCurrent();
+  EXPECT_LE(view.DropList()->geometry().right(), view.ClientRect().right());
+
+  SendKey(view.DropList(), Qt::Key_Right);  // not the last column: the grid moves on
+  EXPECT_FALSE(view.DropList()->isVisible());
+  EXPECT_EQ(view.Current(), "TEXT" + std::to_string(last) + ",2");
 }
