@@ -1,6 +1,7 @@
 // The cane module's Settings menu: system parameters, the master-data directories and the
 // serial ports of the weighbridge, each under its right.
 #include "app/SmAppCommands.h"
+#include "cane/TsSysParamListDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
 #include "weighing/SmCommPortDlg.h"
@@ -38,7 +39,12 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table and the directories come with the cane module's dialogs.
+  if (id == SM_ID_SYS_PARAMS) {
+    CTsSysParamListDlg dlg(GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  // The directories come with the cane module's dialogs.
   SmFunctionNotBuilt(command->name);
   return true;
 }
