@@ -2,6 +2,7 @@
 // serial ports of the weighbridge, each under its right.
 #include "app/SmAppCommands.h"
 #include "cane/TsFarmerDirDlg.h"
+#include "cane/TsSysParamListDlg.h"
 #include "cane/TsVarietyDirDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
@@ -50,7 +51,12 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table and the other directories come with the cane module's dialogs.
+  if (id == SM_ID_SYS_PARAMS) {
+    CTsSysParamListDlg dlg(GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  // The place and driver directories come with the cane module's dialogs.
   SmFunctionNotBuilt(command->name);
   return true;
 }
