@@ -11,6 +11,7 @@
 
 #include "app/SmApp.h"
 #include "app/SmSystemTables.h"
+#include "bench/bench_farmers.h"
 #include "cane/TsDataType.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsItems.h"
@@ -32,10 +33,6 @@ const char* const kBare[] = {
     "sum(MY9),sum(MY10),sum(MY11),sum(MY12),sum(MY13),sum(MY14),substr(KNO,1,9) From jsSheet "
     "Where LB='0' And DH='' And KNO Like '10101%' And KNO<>'10101' Group By substr(KNO,1,9)",
 };
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 bool AddFarmer(CSmDatabase& db, const std::string& code) {
   return db.ExecuteBound(
@@ -70,7 +67,7 @@ double ThroughDialog(CSmDatabase* db, int& rows) {
   dlg.SetupColumns();
   const auto start = std::chrono::steady_clock::now();
   dlg.FillList();
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   rows = dlg.List()->RowCount();
   return seconds;
 }
@@ -90,13 +87,9 @@ double ThroughBareEngine(const std::string& path, int& rows) {
     sqlite3_finalize(stmt);
     rows = count;
   }
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   sqlite3_close(db);
   return seconds;
-}
-
-void KeepBest(double& best, double seconds) {
-  if (seconds >= 0 && (best == 0 || seconds < best)) best = seconds;
 }
 
 }  // namespace
@@ -133,8 +126,8 @@ int main(int argc, char** argv) {
   double ours = 0, bare = 0;
   int rowsOurs = 0, rowsBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, ThroughDialog(db, rowsOurs));
-    KeepBest(bare, ThroughBareEngine(path, rowsBare));
+    BenchKeepBest(ours, ThroughDialog(db, rowsOurs));
+    BenchKeepBest(bare, ThroughBareEngine(path, rowsBare));
   }
   std::printf("farmer directory on 1,000 of 20,000 farmers, 200,000 money rows, best of %d\n",
               kRounds);

@@ -3,7 +3,6 @@
 #include <QMenu>
 
 #include "app/SmApp.h"
-#include "app/SmAppCommands.h"
 #include "cane/TsDocTemplates.h"
 #include "cane/TsParams.h"
 #include "cane/TsWeighingService.h"
@@ -25,10 +24,6 @@ void CTsDataType::Init() {
 
 void CTsDataType::SetWeighingService(std::unique_ptr<CTsWeighingService> service) {
   m_weighing = std::move(service);
-}
-
-void CTsWeighingService::Reprice(bool, int, double, const std::string&, CSmDatabase*) {
-  SmFunctionNotBuilt("调价");
 }
 
 CTsWeighingService* TsGetWeighingService() {

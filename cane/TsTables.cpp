@@ -176,6 +176,12 @@ bool AddTimeColumns(CSmDatabase* db) {
   });
 }
 
+// A ticket is numbered and its number counted while the other stations wait to save theirs:
+// files made before the number had an index get one.
+bool AddNumberIndex(CSmDatabase* db) {
+  return db->IndexExists("gbSheet7") || db->ExecuteSQL("CREATE INDEX gbSheet7 ON gbSheet(DH)");
+}
+
 }  // namespace
 
 bool TsCreateGpTable(CSmDatabase* db) {
@@ -201,8 +207,8 @@ bool TsCreateSheetTables(CSmDatabase* db) {
                              "PR0 Numeric(12,2),PR1 Numeric(12,2)" +
                              Columns(",MY%d Numeric(12,2)", 12) + ",FK INT,PRT0 INT,PRT1 INT)";
   std::vector<Sql> statements = {{jet, server}};
-  const char* const indexed[] = {"T", "KNO0", "KNO1", "KNO2", "KNO3", "JT0", "JT1"};
-  for (int n = 0; n < 7; ++n)
+  const char* const indexed[] = {"T", "KNO0", "KNO1", "KNO2", "KNO3", "JT0", "JT1", "DH"};
+  for (int n = 0; n < 8; ++n)
     statements.push_back({FormatStr("CREATE INDEX gbSheet%d ON gbSheet(%s)", n, indexed[n]), {}});
   return RunAll(db, statements);
 }
@@ -240,4 +246,5 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   LoadParams(db);
   if (!RepairSlips(WeighingService(), db)) return;
   AddTimeColumns(db);
+  AddNumberIndex(db);
 }

@@ -24,6 +24,10 @@ class CTsWeighingService {
   // cannot be read.
   virtual int PriceStats(int kind, const std::string& code, double* lowest, double* highest,
                          CSmDatabase* db) = 0;
+  // Sets (or with `add` raises by `price`) the price of those tickets and works their amounts
+  // out again, each ticket in a transaction of its own.
+  virtual void Reprice(bool add, int kind, double price, const std::string& code,
+                       CSmDatabase* db) = 0;
 
   // Opening balances of the advance items, as positive amounts; `amounts` is left as it was
   // when the party has no opening row. False when the rows cannot be read.
@@ -39,11 +43,6 @@ class CTsWeighingService {
   // Per driver code, its opening amounts.
   virtual bool GetDriverOpenings(const std::vector<std::string>& drivers,
                                  std::vector<TsSlipAmounts>& amounts, CSmDatabase* db) = 0;
-  // Re-prices the tared tickets not yet settled in the kind whose variety (kind 0) or place
-  // (kind 1) is `code`: adds `price` to their price of the kind (add) or sets it, and
-  // recomputes their amounts. Failures are reported by the tickets. Without the ticket store it
-  // says the function is not provided.
-  virtual void Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db);
   // Writes the summed item balances of every household as opening rows of the new year.
   virtual bool CarryOverBalances(CSmDatabase* source, CSmDatabase* target) = 0;
 };

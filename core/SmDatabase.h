@@ -52,6 +52,9 @@ class CSmDatabase {
   bool ExecuteSQL(const std::string& jet, const std::string& server = {}, int options = 128,
                   bool report = true);
   void SetQueryTimeout(short seconds);
+  // The number of rows the last statement run through ExecuteSQL or ExecuteBound inserted,
+  // changed or deleted; 0 when it failed or the connection is closed.
+  long long RowsChanged() const { return m_backend ? m_backend->RowsChanged() : 0; }
 
   // Transactions; nested calls nest. A failed statement inside one leaves it to the caller.
   // When another workstation holds the data past the wait, BeginTrans and CommitTrans say so in

@@ -96,6 +96,9 @@ class CSmDbBackend {
   // Runs one statement that returns no rows; false with `error` set on failure.
   virtual bool Execute(const std::string& sql, std::string* error,
                        const std::vector<SmDbValue>& params = {}) = 0;
+  // The number of rows the last successful Execute inserted, changed or deleted (0 after a
+  // failure or a statement that changes no rows).
+  virtual long long RowsChanged() const = 0;
   // Opens a SELECT; null with `error` set on failure.
   virtual std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) = 0;
 

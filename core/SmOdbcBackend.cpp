@@ -348,6 +348,7 @@ void CSmOdbcBackend::Failed() {
 
 bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              const std::vector<SmDbValue>& params) {
+  m_rowsChanged = 0;
   if (Refused(error)) return false;
   const std::string text = Adapt(sql);
   if (SmSqlIsSchemaChange(text)) {
@@ -403,7 +404,12 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
   }
   std::u16string wide = Wide(text);
   const SQLRETURN r = SQLExecDirectW(stmt.Get(), W(wide), SQL_NTS);
-  if (Ok(r) || r == SQL_NO_DATA) return true;
+  if (r == SQL_NO_DATA) return true;
+  if (Ok(r)) {
+    SQLLEN rows = 0;
+    if (Ok(SQLRowCount(stmt.Get(), &rows)) && rows > 0) m_rowsChanged = rows;
+    return true;
+  }
   if (error) *error = stmt.Error();
   Failed();
   return false;

@@ -33,6 +33,7 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
 
   bool Execute(const std::string& sql, std::string* error,
                const std::vector<SmDbValue>& params = {}) override;
+  long long RowsChanged() const override { return m_rowsChanged; }
   std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) override;
 
   // A failed statement inside a transaction spoils it (PostgreSQL aborts it): later
@@ -69,6 +70,7 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   std::string m_connectError;
   int m_timeout = 0;
   int m_transDepth = 0;
+  long long m_rowsChanged = 0;
   bool m_transFailed = false;
   // Column types of the tables for the `+` rewrite, dropped when the schema changes.
   bool m_tablesLoaded = false;

@@ -112,15 +112,24 @@ class CSmFormPrintJob : public CSmPrintJob {
   explicit CSmFormPrintJob(CSmFormView* view) : m_view(view) {}
 
   bool OnPreparePrinting(CSmPrintState& state) override { return m_view->OnPreparePrinting(state); }
+  void OnPrepareDC(QPainter& painter, CSmPrintState& state) override {
+    CSmFormDC dc = PageDC(painter, state);
+    m_view->OnPrepareDC(dc, &state);
+  }
   void OnPrint(QPainter& painter, CSmPrintState& state) override {
-    CSmFormDC dc(state.printer, &painter, true);
-    dc.offsetX = CSmPrinterService::Instance().LeftOffset();
-    dc.offsetY = CSmPrinterService::Instance().TopOffset();
+    CSmFormDC dc = PageDC(painter, state);
     m_view->OnPrepareDC(dc, &state);
     m_view->OnDraw(dc);
   }
 
  private:
+  static CSmFormDC PageDC(QPainter& painter, const CSmPrintState& state) {
+    CSmFormDC dc(state.printer, &painter, true);
+    dc.offsetX = CSmPrinterService::Instance().LeftOffset();
+    dc.offsetY = CSmPrinterService::Instance().TopOffset();
+    return dc;
+  }
+
   CSmFormView* m_view;
 };
 
@@ -1052,7 +1061,7 @@ void CSmFormView::DrawEditLine(CSmFormDC& dc) {
 
 // ---------------------------------------------------------------- drawing
 
-void CSmFormView::OnPrepareDC(CSmFormDC& dc, const CSmPrintState* info) {
+void CSmFormView::OnPrepareDC(CSmFormDC& dc, CSmPrintState* info) {
   if (dc.printing && info) {
     dc.firstRow = (info->currentPage - 1) * GetPageRows(dc);
   } else if (!dc.printing) {
@@ -1495,6 +1504,7 @@ bool CSmFormView::OnCommand(int id) {
     case SM_ID_FILE_PRINT_DIRECT:
     case SM_ID_FILE_PRINT_PREVIEW:
       Print(id);
+      update();
       return true;
     case SM_ID_OVERLAY_PRINT:
       m_bOverlay = true;

@@ -113,8 +113,9 @@ class CSmFormView : public CSmView {
   ~CSmFormView() override;
 
   // ---- overridden class-library operations
-  // When printing, the page's first text row: page n starts at (n - 1) x page rows.
-  virtual void OnPrepareDC(CSmFormDC& dc, const CSmPrintState* info);
+  // When printing, the page's first text row: page n starts at (n - 1) x page rows. Run before
+  // each page is started; a view may stop the printing there (`continuePrinting`).
+  virtual void OnPrepareDC(CSmFormDC& dc, CSmPrintState* info);
   virtual void OnDraw(CSmFormDC& dc);
   // Gets the printer ready and the pages counted; false when printing does not start.
   virtual bool OnPreparePrinting(CSmPrintState& info);
@@ -157,7 +158,8 @@ class CSmFormView : public CSmView {
   virtual bool CanAppendRow() { return true; }
   virtual void PreparePagination() {}
   virtual void DrawTitle(CSmFormDC& /*dc*/) {}
-  virtual void GetNoteValue() {}
+  // A head or foot note's text as it is to be drawn.
+  virtual void GetNoteValue(CSmFormHeadNote& /*note*/) {}
   virtual SmColorRef GetCellTextColor(int column, int row, const std::string& region);
   virtual void OnLayoutReset() {}
 

@@ -4,6 +4,7 @@
 #include "cane/TsDriverDirDlg.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsPlaceDirDlg.h"
+#include "cane/TsSysParamListDlg.h"
 #include "cane/TsVarietyDirDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
@@ -62,7 +63,11 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table comes with the cane module's parameter dialogs.
+  if (id == SM_ID_SYS_PARAMS) {
+    CTsSysParamListDlg dlg(GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
   SmFunctionNotBuilt(command->name);
   return true;
 }

@@ -98,6 +98,24 @@ std::vector<Popup> MenuResource(int id) {
       };
     case SM_IDR_EMPTY_MENU:
       return {{"空菜单", {}}};
+    case SM_IDR_GRID_MENU:
+      return {{"SmFormMenu",
+               {{SM_ID_PRINT_ODD_PAGES, "打印奇数页"},
+                {SM_ID_PRINT_EVEN_PAGES, "打印偶数页"},
+                {0, ""},
+                {SM_ID_EDIT_CUT, "剪切\tCtrl+X"},
+                {SM_ID_EDIT_COPY, "复制\tCtrl+C"},
+                {SM_ID_EDIT_PASTE, "粘贴\tCtrl+V"},
+                {SM_ID_PASTE_INTO_SELECTION, "在多个单元格内粘贴\tCtrl+B"},
+                {SM_ID_PASTE_INTO_COLUMN, "将此单元格内容在整栏粘贴\tCtrl+L"},
+                {SM_ID_INSERT_ROW_AT, "在当前行处加一空行\tShift+Enter"},
+                {SM_ID_INSERT_ROW_AFTER, "在当前行后加一空行\tCtrl+Enter"},
+                {SM_ID_GRID_DELETE, "删除\tDel"},
+                {SM_ID_EDIT_SELECT_ALL, "全选\tCtrl+A"},
+                {0, ""},
+                {SM_ID_EDIT_FIND, "查找\tCtrl+F"},
+                {SM_ID_EDIT_REPEAT, "查找下一个\tF3"},
+                {SM_ID_EDIT_REPLACE, "替换\tCtrl+H"}}}};
     case SM_IDR_FRAME_CONTEXT:
       return {{"",
                {{SM_ID_CALCULATOR, "计算器(D)...\tF12"},
@@ -259,6 +277,14 @@ std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
     popups.push_back(menu);
   }
   return popups;
+}
+
+std::vector<std::pair<int, std::string>> SmMenuItems(int id) {
+  std::vector<std::pair<int, std::string>> items;
+  const std::vector<Popup> popups = MenuResource(id);
+  if (popups.empty()) return items;
+  for (const MenuItem& item : popups.front().items) items.emplace_back(item.id, item.text);
+  return items;
 }
 
 std::vector<int> SmToolBarCommands(int id) {

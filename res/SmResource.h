@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QIcon>
 #include <QKeyCombination>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -17,6 +19,7 @@ enum : int {
   SM_IDR_FORM_MENU = 307,      // File, Edit and Window menus of document windows; their keys
   SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
+  SM_IDR_GRID_MENU = 330,      // "SmFormMenu": right-click menu of the form grid
   SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
 };
 
@@ -44,6 +47,9 @@ enum : int {
 
 // The popups of a menu resource, titled, owned by `parent`; empty for an unknown id.
 std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent);
+// The items of a menu resource's first popup: command and text, command 0 for a separator. For
+// menus whose owner builds its own actions.
+std::vector<std::pair<int, std::string>> SmMenuItems(int id);
 // The commands of a toolbar resource in order, 0 for a separator.
 std::vector<int> SmToolBarCommands(int id);
 // One key of an accelerator table and the command it gives.

@@ -26,3 +26,13 @@ bool TsSlipRepair(int kind, CSmDatabase* db) {
   }
   return true;
 }
+
+int TsSlipGetPrintCount(int kind, const std::string& number, CSmDatabase* db) {
+  return static_cast<int>(db->QueryCountInt(FormatStr("max(PRT%d) From gbSheet Where JN%d='%s'",
+                                                      kind, kind, db->SqlText(number).c_str())));
+}
+
+bool TsSlipIncPrintCount(int kind, const std::string& number, CSmDatabase* db) {
+  return db->ExecuteSQL(FormatStr("Update gbSheet Set PRT%d=1+PRT%d Where JN%d='%s'", kind, kind,
+                                  kind, db->SqlText(number).c_str()));
+}

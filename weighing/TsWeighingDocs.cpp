@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "weighing/TsSlipOps.h"
+#include "weighing/TsgbRec.h"
 #include "weighing/TsgbStore.h"
 #include "weighing/TsjsRec.h"
 
@@ -41,6 +42,11 @@ int CTsWeighingDocs::PriceStats(int kind, const std::string& code, double* lowes
   return count;
 }
 
+void CTsWeighingDocs::Reprice(bool add, int kind, double price, const std::string& code,
+                              CSmDatabase* db) {
+  CTsgbRec::Reprice(add, kind, price, code, db);
+}
+
 bool CTsWeighingDocs::LoadOpening(int party, const std::string& code, TsSlipAmounts& amounts,
                                   CSmDatabase* db) {
   CTsjsRec rec = Record(amounts);
@@ -71,6 +77,6 @@ bool CTsWeighingDocs::GetDriverOpenings(const std::vector<std::string>& drivers,
   return ok;
 }
 
-bool CTsWeighingDocs::CarryOverBalances(CSmDatabase*, CSmDatabase*) {
-  return false;
+bool CTsWeighingDocs::CarryOverBalances(CSmDatabase* source, CSmDatabase* target) {
+  return CTsjsRec::CarryOverBalances(source, target);
 }

@@ -8,6 +8,7 @@ class CTsWeighingDocs : public CTsWeighingService {
   bool SlipRepair(int kind, CSmDatabase* db) override;
   int PriceStats(int kind, const std::string& code, double* lowest, double* highest,
                  CSmDatabase* db) override;
+  void Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db) override;
   bool LoadOpening(int party, const std::string& code, TsSlipAmounts& amounts,
                    CSmDatabase* db) override;
   bool SetOpening(bool add, int party, const std::string& code, const TsSlipAmounts& amounts,
@@ -16,6 +17,5 @@ class CTsWeighingDocs : public CTsWeighingService {
                         std::vector<TsSlipAmounts>& sums, CSmDatabase* db) override;
   bool GetDriverOpenings(const std::vector<std::string>& drivers,
                          std::vector<TsSlipAmounts>& amounts, CSmDatabase* db) override;
-  // The year-end carry-over of the balances comes with the voucher store: false until then.
   bool CarryOverBalances(CSmDatabase* source, CSmDatabase* target) override;
 };

@@ -57,8 +57,8 @@ const std::vector<std::pair<std::string, std::string>> kNewIndexes = {
     {"gbSheet0", "gbsheet(t)"},      {"gbSheet1", "gbsheet(kno0)"},
     {"gbSheet2", "gbsheet(kno1)"},   {"gbSheet3", "gbsheet(kno2)"},
     {"gbSheet4", "gbsheet(kno3)"},   {"gbSheet5", "gbsheet(jt0)"},
-    {"gbSheet6", "gbsheet(jt1)"},    {"jsSheet0", "jssheet(t)"},
-    {"jsSheet1", "jssheet(kno)"},
+    {"gbSheet6", "gbsheet(jt1)"},    {"gbSheet7", "gbsheet(dh)"},
+    {"jsSheet0", "jssheet(t)"},      {"jsSheet1", "jssheet(kno)"},
 };
 
 // A stand-in for the weighing documents that records the slip repairs asked of it.
@@ -70,6 +70,7 @@ class CRecordingWeighing : public CTsWeighingService {
     return true;
   }
   int PriceStats(int, const std::string&, double*, double*, CSmDatabase*) override { return 0; }
+  void Reprice(bool, int, double, const std::string&, CSmDatabase*) override {}
   bool LoadOpening(int, const std::string&, TsSlipAmounts&, CSmDatabase*) override { return true; }
   bool SetOpening(bool, int, const std::string&, const TsSlipAmounts&, CSmDatabase*) override {
     return true;
@@ -358,6 +359,15 @@ TEST_P(TsTablesTest, UpToDateFileRunsOnlyTheSlipRepair) {
   EXPECT_TRUE(LogIn().empty());
   EXPECT_EQ(repaired, (std::vector<int>{0, 1}));
   EXPECT_EQ(Snapshot(), before);
+}
+
+// A file from before the ticket number had an index gets it at log-in, without a box.
+TEST_P(TsTablesTest, TicketNumberIndexIsAddedQuietly) {
+  std::string error;
+  ASSERT_TRUE(m_db.Backend()->Execute("DROP INDEX gbsheet7", &error)) << error;
+  ASSERT_EQ(m_db.IndexExists("gbSheet7"), 0);
+  EXPECT_TRUE(LogIn().empty());
+  EXPECT_EQ(IndexOf("gbSheet7"), "gbsheet(dh)");
 }
 
 // Files whose tickets still live in TsSheet are not converted: they are refused as they are.

@@ -683,12 +683,7 @@ class FormViewPrint : public testing::Test {
     SmGetPrintHooks() = m_saved;
     CSmPrinterService::Instance().Reset();
   }
-  std::string Pdf(const std::string& name) {
-    const std::string path = SmTestHome() + "/" + name + ".pdf";
-    QFile::remove(QString::fromStdString(path));
-    CSmMessageService::Instance().QueuePrintFile(path);
-    return path;
-  }
+  std::string Pdf(const std::string& name) { return SmQueueTestPdf(name); }
   // The row numbers printed in column 0, per page.
   static std::map<int, std::vector<int>> RowsByPage(const std::string& pdf) {
     std::map<int, std::vector<int>> rows;

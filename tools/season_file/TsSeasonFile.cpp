@@ -1,0 +1,137 @@
+#include "tools/season_file/TsSeasonFile.h"
+
+#include <QDate>
+#include <filesystem>
+
+#include "app/SmApp.h"
+#include "app/SmSystemTables.h"
+#include "cane/TsDataType.h"
+#include "cane/TsParams.h"
+#include "core/SmDatabase.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+
+namespace {
+
+using Values = std::vector<SmDbValue>;
+
+SmDbValue Text(std::string text) {
+  return SmDbValue::OfText(std::move(text));
+}
+
+SmDbValue Number(double value) {
+  return SmDbValue::OfDouble(value);
+}
+
+// Farmer n of the levels 1, 2, 2, 3: town, village, group and farmer.
+std::string FarmerCode(int n) {
+  return FormatStr("%d%02d%02d%03d", n / 10000 + 1, n / 1000 % 10 + 1, n / 100 % 10 + 1,
+                   n % 100 + 1);
+}
+
+bool AddFarmers(CSmDatabase& db, int count) {
+  const std::string sql =
+      "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
+      "Values(?,?,'','','','','',?,0,0,0)";
+  for (int n = 0; n < count; ++n) {
+    const std::string code = FarmerCode(n);
+    // The rows of the regions above the farmer come first.
+    for (size_t len : {1, 3, 5}) {
+      if (n % (len == 1 ? 10000 : len == 3 ? 1000 : 100) != 0) continue;
+      const std::string region = code.substr(0, len);
+      if (!db.ExecuteBound(sql, {}, {Text(region), Text("区" + region), Number(0)})) return false;
+    }
+    if (!db.ExecuteBound(sql, {}, {Text(code), Text("农户" + code), Number(n % 3)})) return false;
+  }
+  return true;
+}
+
+bool AddDirectories(CSmDatabase& db, const TsSeasonShape& shape) {
+  for (int n = 1; n <= shape.drivers; ++n) {
+    if (!db.ExecuteBound("Insert Into DriverDir(KNO,NA,PNO,TEL,ADR,NT,WG0,WG1) "
+                         "Values(?,?,'','','','','15','30')",
+                         {}, {Text(FormatStr("%03d", n)), Text(FormatStr("司机%d", n))}))
+      return false;
+  }
+  for (int n = 1; n <= shape.places; ++n) {
+    if (!db.ExecuteBound(
+            "Insert Into AdrDir(KNO,NA,QY,NT,jl,ypr,cs0,cs1,cs2,cs3) "
+            "Values(?,?,'','',?,20,1,0,0,0)",
+            {}, {Text(FormatStr("%03d", n)), Text(FormatStr("地点%d", n)), Number(n % 40 + 1)}))
+      return false;
+  }
+  for (int n = 1; n <= shape.varieties; ++n) {
+    if (!db.ExecuteBound("Insert Into GP(KNO,NA,NT,PR) Values(?,?,'',500)", {},
+                         {Text(FormatStr("1%02d", n)), Text(FormatStr("品种%d", n))}))
+      return false;
+  }
+  return db.ExecuteBound("Insert Into GP(KNO,NA,NT,PR) Values('1','甘蔗','',0)", {}, {});
+}
+
+bool AddTicket(CSmDatabase& db, int n, int year, const TsSeasonShape& shape) {
+  const int day = static_cast<int>(static_cast<long long>(n) * shape.days / shape.tickets);
+  const std::string date = TsSeasonDay(year, day);
+  const std::string number = IntToFixedStr(n + 1, shape.ticketNoLen);
+  const bool settled = day < shape.days - 10;
+  const std::string slip = settled ? IntToFixedStr(n / 20 + 1, shape.ticketNoLen) : "";
+  const std::string settler = settled ? "103" : "";
+  const double gross = 20 + n % 100 / 10.0;
+  const double net = gross - 8 - 0.3;
+  Values values = {Text(date),
+                   Text(FormatStr("%02d%02d%02d", 6 + n % 12, n % 60, n * 7 % 60)),
+                   Text(number),
+                   Text("101"),
+                   Text("102"),
+                   Text(settler),
+                   Text(settler),
+                   Text(slip.empty() ? "" : date),
+                   Text(slip.empty() ? "" : date),
+                   Text(slip),
+                   Text(slip),
+                   Text(FarmerCode(n * 7919 % shape.farmers)),
+                   Text(FormatStr("%03d", n % shape.drivers + 1)),
+                   Text(FormatStr("%03d", n % shape.places + 1)),
+                   Text(FormatStr("1%02d", n % shape.varieties + 1)),
+                   Number(gross),
+                   Number(8),
+                   Number(0.3),
+                   Number(500),
+                   Number(20),
+                   Number(RoundTo(net * 500, 2)),
+                   Number(RoundTo(net * 10, 2)),
+                   Number(RoundTo((gross - 8) * 20, 2))};
+  return db.ExecuteBound(
+      "Insert Into gbSheet(T,TH,DH,OPR0,OPR1,OPR2,OPR3,OPR4,OPR5,OPR6,OPR7,JT0,JT1,JN0,JN1,KNO0,"
+      "KNO1,KNO2,KNO3,MU0,MU1,MU2,MU3,PR0,PR1,MY0,MY1,MY2,MY3,MY4,MY5,MY6,MY7,MY8,MY9,MY10,MY11,"
+      "FK,PRT0,PRT1) Values(?,?,?,?,?,?,?,'','','','',?,?,?,?,?,?,?,?,?,?,?,0,?,?,?,?,0,0,0,0,?,"
+      "0,0,0,0,0,0,0,0)",
+      {}, values);
+}
+
+bool Fill(CSmDatabase& db, int year, const TsSeasonShape& shape) {
+  if (!AddFarmers(db, shape.farmers) || !AddDirectories(db, shape)) return false;
+  for (int n = 0; n < shape.tickets; ++n)
+    if (!AddTicket(db, n, year, shape)) return false;
+  return db.ExecuteBound(
+      "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(?,12,'过磅单号长度',?)", {},
+      {SmDbValue::OfInt(CTsDataType::kParamGroup), Text(std::to_string(shape.ticketNoLen))});
+}
+
+}  // namespace
+
+std::string TsSeasonDay(int year, int day) {
+  return QDate(year - 1, 11, 1).addDays(day).toString("yyyyMMdd").toStdString();
+}
+
+std::string TsMakeSeasonFile(CSmApp& app, const std::string& folder, int year,
+                             const TsSeasonShape& shape) {
+  std::filesystem::create_directories(folder);
+  std::filesystem::remove(std::filesystem::path(folder) / (std::to_string(year) + ".tsd"));
+  std::string path;
+  if (!SmCreateYearFile(app, folder, year, &path)) return {};
+  CSmDatabase db;
+  if (!db.Open(path)) return {};
+  if (!SmRunInTransaction(&db, [&] { return Fill(db, year, shape); })) return {};
+  if (CTsDataType* cane = TsGetDataType()) cane->LoadParams(&db);
+  return path;
+}

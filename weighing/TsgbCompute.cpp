@@ -1,0 +1,131 @@
+// The money arithmetic of a ticket: net weights, base amounts, the ticket items by their
+// formulas, totals, and the re-pricing of the open tickets of a variety or a place.
+#include <memory>
+
+#include "app/SmApp.h"
+#include "cane/TsAdrRec.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsItems.h"
+#include "cane/TsNH.h"
+#include "cane/TsParams.h"
+#include "core/SmDatabase.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+#include "core/SmVarCaculate.h"
+#include "ui/SmWaitWnd.h"
+#include "weighing/TsgbRec.h"
+
+namespace {
+
+// A load limit as the driver card stores it; the open end of an empty one.
+std::string LoadLimit(const std::string& stored, const char* open) {
+  const std::string text = TrimChars(stored);
+  return text.empty() ? open : text;
+}
+
+void ReplaceLinkParams(std::string& text, const char* prefix, const double (&cs)[4]) {
+  for (int j = 0; j < 4; ++j)
+    text = ReplaceAll(text, FormatStr("%s%d", prefix, j + 1), FormatStr("%.4lf", cs[j]));
+}
+
+std::unique_ptr<CSmVarCaculate> Evaluator() {
+  CSmApp* app = SmGetApp();
+  return app ? app->CreateColumnEvaluator() : std::make_unique<CSmVarCaculate>();
+}
+
+}  // namespace
+
+double CTsgbRec::GetWeight(int kind) const {
+  if (kind == 1 && TsGetFreightNetOfImpurity() != 1) return MU[0] - MU[1];
+  return MU[0] - MU[1] - MU[2];
+}
+
+double CTsgbRec::GetTotal(int kind) const {
+  double total = MY[TsTicketMoneyColumn(kind, -1)];
+  for (int i = 0; i < TsGetItemCount(0); ++i)
+    total += TsGetTicketItemSign(kind, i) * MY[TsTicketMoneyColumn(kind, i)];
+  return total;
+}
+
+double CTsgbRec::SumItems(int kind, int category) const {
+  double sum = 0;
+  for (int n = 0; n < TsGetKindItemCount(kind, 0, category, 0); ++n) {
+    const int item = TsGetKindItemIndex(kind, 0, category, 0, n);
+    sum += TsGetTicketItemSign(kind, item) * MY[TsTicketMoneyColumn(kind, item)];
+  }
+  return sum;
+}
+
+void CTsgbRec::SetPrice(bool add, int kind, double price, CSmDatabase* db) {
+  PR[kind] = add ? PR[kind] + price : price;
+  MY[TsTicketMoneyColumn(kind, -1)] = RoundTo(GetWeight(kind) * PR[kind], 2);
+  // The items of a kind already on a slip are what the slip paid: they stay.
+  for (int k = 0; k < 2; ++k) {
+    if (!JN[k].empty()) continue;
+    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(k, item, db);
+  }
+}
+
+void CTsgbRec::ComputeItems(CSmDatabase* db) {
+  for (int kind = 0; kind < 2; ++kind)
+    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(kind, item, db);
+}
+
+std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
+  std::string text = TsGetTicketItemFormula(kind, item);
+  const int qty = TsGetQtyPrecision();
+  const std::pair<const char*, std::string> values[] = {
+      {"#mz", FormatStr("%.*lf", qty, MU[0])},   {"#pz", FormatStr("%.*lf", qty, MU[1])},
+      {"#zz", FormatStr("%.4lf", MU[2])},        {"#zb", FormatStr("%.4lf", MU[3])},
+      {"#sl", FormatStr("%.4lf", GetWeight(0))}, {"#ysl", FormatStr("%.4lf", GetWeight(1))},
+      {"#djz", FormatStr("%.2lf", PR[0])},       {"#djy", FormatStr("%.2lf", PR[1])},
+      {"#jez", FormatStr("%.2lf", MY[0])},       {"#jey", FormatStr("%.2lf", MY[6])},
+  };
+  for (const auto& [name, value] : values) text = ReplaceAll(text, name, value);
+  if (text.find("#ncs") != std::string::npos && !KNO[0].empty()) {
+    CNH farmer(db, KNO[0]);
+    if (farmer.Load(0) > 0) ReplaceLinkParams(text, "#ncs", farmer.cs);
+  }
+  const bool limits =
+      text.find("#xzx") != std::string::npos || text.find("#xzs") != std::string::npos;
+  CTsDriverRec driver;
+  if (limits && !KNO[1].empty() && TsDriverLoad(driver, KNO[1], db) > 0) {
+    text = ReplaceAll(text, "#xzx", LoadLimit(driver.WG0, "-1000000000"));
+    text = ReplaceAll(text, "#xzs", LoadLimit(driver.WG1, "1000000000"));
+  }
+  const bool place =
+      text.find("#ccs") != std::string::npos || text.find("#yj") != std::string::npos;
+  CTsAdrRec adr;
+  if (place && !KNO[2].empty() && TsAdrLoad(adr, KNO[2], db) > 0) {
+    ReplaceLinkParams(text, "#ccs", {adr.cs[0], adr.cs[1], adr.cs[2], adr.cs[3]});
+    text = ReplaceAll(text, "#yj", FormatStr("%.4lf", adr.jl));
+  }
+  return text;
+}
+
+void CTsgbRec::ComputeItem(int kind, int item, CSmDatabase* db) {
+  if (TsGetTicketItemFormula(kind, item).empty()) return;
+  std::unique_ptr<CSmVarCaculate> evaluator = Evaluator();
+  evaluator->m_db = db;
+  double value = 0;
+  if (!evaluator->EvalDouble(FormulaText(kind, item, db), value)) return;
+  MY[TsTicketMoneyColumn(kind, item)] = RoundTo(value, 2);
+}
+
+void CTsgbRec::Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db) {
+  CSmWaitWnd wait;
+  CTsgbRec scratch;
+  std::vector<CTsgbRec> tickets;
+  scratch.Select(FormatStr("Where OPR1<>'' And JN%d='' And KNO%d='%s'", kind, 3 - kind,
+                           db->SqlText(code).c_str()),
+                 {}, tickets, db);
+  for (CTsgbRec& ticket : tickets) {
+    // Delete and insert stand or fall together: a failed insert leaves the ticket as it was,
+    // and a ticket another station removed meanwhile is not brought back.
+    SmRunInTransaction(db, [&] {
+      if (!TsgbDelete(3, ticket.DH, db) || db->RowsChanged() == 0) return false;
+      ticket.SetPrice(add, kind, price, db);
+      return ticket.Insert(db) == 1;
+    });
+  }
+}

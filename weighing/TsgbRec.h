@@ -1,0 +1,94 @@
+#pragma once
+// One weighing ticket: one row of gbSheet. A ticket is gross only while OPR1 is empty, tared
+// once it is set, and settled in kind k (0 cane payment, 1 freight) once JN<k> is set. MY<6k>
+// is the base amount of kind k and MY<6k+1+j> its ticket item j (TsTicketMoneyColumn).
+#include <array>
+#include <string>
+#include <vector>
+
+class CSmDatabase;
+class CSmQuery;
+
+// Per kind (0, 1) and category (0, 1): one flag per defined ticket item, in their order.
+using TsChosenItems = std::array<std::array<std::vector<bool>, 2>, 2>;
+
+class CTsgbRec {
+ public:
+  CTsgbRec() { Clear(); }
+
+  // Texts empty, numbers 0, twelve zero amounts.
+  void Clear();
+  // Field by field; texts byte for byte, numbers within 1e-6, and the amounts only when both
+  // records hold exactly twelve.
+  bool IsEqual(const CTsgbRec& other) const;
+  bool operator!=(const CTsgbRec& other) const { return !IsEqual(other); }
+
+  // The columns of a whole row: 3 integers, 18 numbers, 19 texts, in that order.
+  static std::string ColumnList();
+  // "MY0,...,MY11".
+  static std::string ItemColumnList();
+  // The amounts with two decimals each, separated by ",".
+  std::string ItemValueList() const;
+  static void BindColumns(CSmQuery& query);
+  void ReadRow(CSmQuery& query);
+
+  // The first row of gbSheet under a whole where clause ("Where DH='...'"): 1, or 0 with the
+  // record unchanged when there is none or it cannot be read.
+  int Load(const std::string& where, CSmDatabase* db);
+  // The rows under the clauses, each read into this record and copied to `list` (emptied
+  // first); their number.
+  int Select(const std::string& where, const std::string& order, std::vector<CTsgbRec>& list,
+             CSmDatabase* db);
+  // Writes the ticket as a new row in a transaction of its own, stamping an empty TH with the
+  // connection's clock. A number another row holds already is refused ("单号重，不能修改！")
+  // and nothing is stored. 1 when stored, else 0.
+  int Insert(CSmDatabase* db);
+  // Writes the chosen ticket items of this (recomputed) ticket over the stored ones where they
+  // differ by 0.00001 or more. 1 when every update ran; those that ran stay when one fails.
+  int UpdateItems(const TsChosenItems& chosen, CSmDatabase* db) const;
+
+  // Net weight of the kind: gross less tare less impurity; the freight weight keeps the
+  // impurity unless freight is priced net of it.
+  double GetWeight(int kind) const;
+  // Base amount of the kind plus its signed ticket items.
+  double GetTotal(int kind) const;
+  // Signed sum of the defined ticket items of the kind and category.
+  double SumItems(int kind, int category) const;
+  // Sets the price of the kind (or raises it by `price` when `add`), works out its base
+  // amount and recomputes the items of every kind not yet on a slip.
+  void SetPrice(bool add, int kind, double price, CSmDatabase* db);
+  // Works ticket item j (0-4) of the kind out from its formula; a missing formula, or one the
+  // evaluator cannot read, leaves the stored amount.
+  void ComputeItem(int kind, int item, CSmDatabase* db);
+  void ComputeItems(CSmDatabase* db);
+  // Re-prices every tared ticket of the variety (kind 0) or place (kind 1) `code` not yet on
+  // a slip of that kind; each ticket is rewritten in a transaction of its own.
+  static void Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db);
+
+  std::string T;
+  std::string TH;
+  std::string DH;
+  std::string OPR[8];
+  std::string JT[2];
+  std::string JN[2];
+  std::string KNO[4];
+  double MU[4] = {0, 0, 0, 0};
+  double PR[2] = {0, 0};
+  std::vector<double> MY;
+  int FK = 0;
+  int PRT[2] = {0, 0};
+
+ private:
+  std::string FormulaText(int kind, int item, CSmDatabase* db) const;
+};
+
+// Deletes ticket `dh`, or with mode 1 takes its tare step back. Mode 0 only a ticket that is
+// neither tared nor settled, modes 1 and 2 only one not settled, mode 3 any. A ticket that
+// does not qualify is left alone and counts as success; 0 ("数据操作失败！") when the
+// statement fails.
+int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db);
+
+// The next number: of a ticket (docKind -1), of a slip of `slipKind` (docKind 0), or of a
+// money document of type docKind (jsSheet DB), zero-padded to the ticket-number length. Empty,
+// after saying so, when the number no longer fits that length.
+std::string TsNextDocNo(int slipKind, int docKind, CSmDatabase* db);
