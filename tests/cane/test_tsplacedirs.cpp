@@ -50,7 +50,8 @@ class TsPlaceDirsTest : public TsDirTest {
   static std::string LastBox() { return CSmMessageService::Instance().LastText(); }
   static std::vector<std::string> MenuIds(CSmListCtrl* list) {
     std::vector<std::string> ids;
-    for (QAction* action : list->CreateContextMenu()->actions())
+    const std::unique_ptr<QMenu> menu = list->CreateContextMenu();
+    for (QAction* action : menu->actions())
       ids.push_back(action->objectName().toStdString());
     return ids;
   }
