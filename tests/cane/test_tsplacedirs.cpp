@@ -51,8 +51,7 @@ class TsPlaceDirsTest : public TsDirTest {
   static std::vector<std::string> MenuIds(CSmListCtrl* list) {
     std::vector<std::string> ids;
     const std::unique_ptr<QMenu> menu = list->CreateContextMenu();
-    for (QAction* action : menu->actions())
-      ids.push_back(action->objectName().toStdString());
+    for (QAction* action : menu->actions()) ids.push_back(action->objectName().toStdString());
     return ids;
   }
   static bool Has(const std::vector<std::string>& ids, int id) {
