@@ -3,6 +3,7 @@
 #include "admin/SmBackupDlg.h"
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmMDBBak.h"
 #include "admin/SmNewYearFileDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
@@ -37,6 +38,16 @@ void OnNewYearFile(CSmApp& app) {
   SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
 }
 
+bool SaveArchive(CSmDatabase& db, const std::string& path) {
+  return CSmMDBBak(db).SaveBackup(path);
+}
+
+bool RestoreArchive(CSmDatabase& db, const std::string& path, bool anyYear) {
+  CSmMDBBak bak(db);
+  bak.m_checkYear = !anyYear;
+  return bak.LoadBackup(path, 2);
+}
+
 }  // namespace
 
 void SmInstallAdminCommands(CSmApp& app) {
@@ -46,4 +57,5 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_RESTORE, OnRestore);
   app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
+  app.SetArchiveHook({SaveArchive, RestoreArchive});
 }

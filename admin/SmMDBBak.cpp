@@ -208,7 +208,7 @@ bool CSmMDBBak::ReadHeader(CSmArchiveReader& in) {
   std::string dataFile;
   if (!in.ReadText(dataFile) || !in.ReadInt(module) || !in.ReadInt(year)) return false;
   // An archive of another business year does not load, without a word.
-  if (year != EnvironmentYear()) return false;
+  if (m_checkYear && year != EnvironmentYear()) return false;
   std::string unit, oper, time;
   if (!in.ReadText(unit) || !in.ReadText(oper) || !in.ReadText(time)) return false;
   m_dataFile = dataFile;

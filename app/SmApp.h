@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SmArchiveHook.h"
 #include "app/SmDataType.h"
 #include "app/SmEnvironment.h"
 #include "app/SmModuleInfo.h"
@@ -158,6 +159,9 @@ class CSmApp : public CSmWinApp {
   void SetNewYearFileHook(SmNewYearFileHook hook) { m_newYearFileHook = std::move(hook); }
   bool RunNewYearFile(const SmNewYearFileRequest& request, QWidget* parent,
                       SmNewYearFileResult* result);
+  // The backup archive, installed like the commands; its members are empty until then.
+  void SetArchiveHook(SmArchiveHook hook) { m_archiveHook = std::move(hook); }
+  const SmArchiveHook& ArchiveHook() const { return m_archiveHook; }
   // Whether the template box is shown (the main frame answers).
   virtual bool IsTemplateBoxVisible() const;
 
@@ -198,6 +202,7 @@ class CSmApp : public CSmWinApp {
   std::vector<std::unique_ptr<CSmDataType>> m_ownedTypes;
   std::map<int, SmCommandHook> m_commandHooks;
   SmNewYearFileHook m_newYearFileHook;
+  SmArchiveHook m_archiveHook;
   std::unique_ptr<QDialog> m_splash;
 };
 

@@ -1,8 +1,6 @@
 // Moves a village holding 1,000 of 20,000 farmers (200,000 tickets, one money document per
 // farmer) to a new code through CNH::ChangeCode, beside the same statements run through the
 // bare SQLite C API on a copy of the same file, each in one transaction.
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "app/SmApp.h"
+#include "bench/bench_farmers.h"
 #include "cane/TsDataType.h"
 #include "cane/TsNH.h"
 #include "core/SmDatabase.h"
@@ -18,21 +17,6 @@
 namespace {
 
 const int kRounds = 3;
-// Two towns of ten villages of ten groups of 100 farmers; ten tickets a farmer.
-const int kVillages = 20, kGroups = 10, kFarmers = 100, kTickets = 10;
-
-const char* const kCreate[] = {
-    "CREATE TABLE NHDir(KNO CHAR(15),NA CHAR(30),TEL CHAR(20),BkNO CHAR(30),BkHO CHAR(30),"
-    "BkNA CHAR(30),NT CHAR(60),cs0 Double,cs1 Double,cs2 Double,cs3 Double)",
-    "CREATE INDEX NHDir ON NHDir(KNO)",
-    "CREATE TABLE AdrDir(KNO CHAR(5),NA CHAR(40),QY CHAR(15),NT CHAR(60),jl Double,ypr Double,"
-    "cs0 Double,cs1 Double,cs2 Double,cs3 Double)",
-    "CREATE TABLE gbSheet(T CHAR(8),DH CHAR(8),OPR1 CHAR(3),KNO0 CHAR(15),KNO3 CHAR(15),MU0 "
-    "Double)",
-    "CREATE INDEX gbSheet1 ON gbSheet(KNO0)",
-    "CREATE TABLE jsSheet(LB CHAR(1),DB CHAR(1),T CHAR(8),DH CHAR(8),KNO CHAR(15),MY0 Double)",
-    "CREATE INDEX jsSheet1 ON jsSheet(KNO)",
-};
 
 // The statements of the move in the engine's own words.
 const char* const kBareMove[] = {
@@ -51,62 +35,6 @@ const char* const kBareMove[] = {
     "COMMIT",
 };
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-std::string Code(int village, int group = -1, int farmer = -1) {
-  std::string code = FormatStr("%d%02d", village / 10 + 1, village % 10 + 1);
-  if (group >= 0) code += FormatStr("%02d", group + 1);
-  if (farmer >= 0) code += FormatStr("%03d", farmer + 1);
-  return code;
-}
-
-bool AddFarmer(CSmDatabase& db, const std::string& code) {
-  return db.ExecuteBound(
-      "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
-      "Values(?,?,'','','','','',0,0,0,0)",
-      {}, {SmDbValue::OfText(code), SmDbValue::OfText("农户" + code)});
-}
-
-bool Fill(const std::string& path) {
-  CSmDatabase db;
-  if (!db.CreateDatabase(CSmConnInfo(0), path)) return false;
-  for (const char* sql : kCreate)
-    if (!db.ExecuteSQL(sql)) return false;
-  db.BeginTrans();
-  bool ok = AddFarmer(db, "1") && AddFarmer(db, "2");
-  for (int v = 0; v < kVillages && ok; ++v) {
-    ok = AddFarmer(db, Code(v));
-    for (int g = 0; g < kGroups && ok; ++g) {
-      ok = AddFarmer(db, Code(v, g));
-      for (int f = 0; f < kFarmers && ok; ++f) {
-        const std::string code = Code(v, g, f);
-        ok = AddFarmer(db, code) &&
-             db.ExecuteBound(
-                 "Insert Into jsSheet(LB,DB,T,DH,KNO,MY0) Values('0','0','20160101',"
-                 "'000001',?,0)",
-                 {}, {SmDbValue::OfText(code)});
-        for (int t = 0; t < kTickets && ok; ++t)
-          ok = db.ExecuteBound(
-              "Insert Into gbSheet(T,DH,OPR1,KNO0,KNO3,MU0) Values('20160101',"
-              "?,'101',?,'1',1.5)",
-              {}, {SmDbValue::OfText(std::to_string(t)), SmDbValue::OfText(code)});
-      }
-    }
-  }
-  ok = ok && db.ExecuteSQL(
-                 "Insert Into AdrDir(KNO,NA,QY,NT,jl,ypr,cs0,cs1,cs2,cs3) "
-                 "Values('001','河边','10101','',0,0,0,0,0,0)");
-  return ok && db.CommitTrans();
-}
-
-std::string Copy(const std::string& from, const char* name) {
-  const std::filesystem::path to = std::filesystem::path(from).parent_path() / name;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-  return to.string();
-}
-
 double ThroughRecord(const std::string& path, long& moved) {
   CSmDatabase db;
   if (!db.Open(path)) return -1;
@@ -117,36 +45,14 @@ double ThroughRecord(const std::string& path, long& moved) {
   target.NA = "北村";
   const auto start = std::chrono::steady_clock::now();
   const bool ok = target.ChangeCode(village, true);
-  const double seconds = Seconds(start);
+  const double seconds = BenchSeconds(start);
   moved = db.QueryInt("Select Count(*) From gbSheet Where KNO0 Like '111\x07*\x08'");
   return ok ? seconds : -1;
 }
 
 double ThroughBareEngine(const std::string& path, long& moved) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-      SQLITE_OK)
-    return -1;
-  const auto start = std::chrono::steady_clock::now();
-  bool ok = true;
-  for (const char* sql : kBareMove) {
-    sqlite3_stmt* stmt = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK;
-    while (ok && sqlite3_step(stmt) == SQLITE_ROW) {
-    }
-    sqlite3_finalize(stmt);
-  }
-  const double seconds = Seconds(start);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "Select Count(*) From gbSheet Where KNO0 Like '111%'", -1, &stmt, nullptr);
-  moved = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : 0;
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return ok ? seconds : -1;
-}
-
-void KeepBest(double& best, double seconds) {
-  if (seconds >= 0 && (best == 0 || seconds < best)) best = seconds;
+  return BenchRunBare(path, kBareMove, "Select Count(*) From gbSheet Where KNO0 Like '111%'",
+                      moved);
 }
 
 }  // namespace
@@ -159,15 +65,17 @@ int main(int argc, char** argv) {
   const std::string source =
       (std::filesystem::temp_directory_path() / "sm_bench_coderec.tsd").string();
   std::filesystem::remove(source);
-  if (!Fill(source)) {
+  if (!BenchFillCaneFile(source)) {
     std::printf("could not build the data file\n");
     return 1;
   }
   double ours = 0, bare = 0;
   long movedOurs = 0, movedBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, ThroughRecord(Copy(source, "sm_bench_coderec_ours.tsd"), movedOurs));
-    KeepBest(bare, ThroughBareEngine(Copy(source, "sm_bench_coderec_bare.tsd"), movedBare));
+    BenchKeepBest(ours,
+                  ThroughRecord(BenchCopyFile(source, "sm_bench_coderec_ours.tsd"), movedOurs));
+    BenchKeepBest(bare,
+                  ThroughBareEngine(BenchCopyFile(source, "sm_bench_coderec_bare.tsd"), movedBare));
   }
   std::printf("move of a village with 1,000 of 20,000 farmers, 200,000 tickets, best of %d\n",
               kRounds);

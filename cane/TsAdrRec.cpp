@@ -113,11 +113,16 @@ void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,
   }
 }
 
-void TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value,
+bool TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value,
                        CSmDatabase* db) {
   const int j = TsGetLinkParamIndex(1, n);
-  if (j < 0 || j > 3) return;
-  for (const std::string& code : codes)
-    db->ExecuteSQL(FormatStr("Update AdrDir Set cs%d=%lf Where KNO='%s'", j, value,
-                             db->SqlText(code).c_str()));
+  if (j < 0 || j > 3) return false;
+  return SmRunInTransaction(db, [&] {
+    for (const std::string& code : codes) {
+      if (!db->ExecuteSQL(FormatStr("Update AdrDir Set cs%d=%lf Where KNO='%s'", j, value,
+                                    db->SqlText(code).c_str())))
+        return false;
+    }
+    return true;
+  });
 }

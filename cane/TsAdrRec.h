@@ -43,6 +43,6 @@ std::string TsAdrNextCode(CSmDatabase* db);
 // exist; 0 and 0 when none does.
 void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,
                          std::pair<double, double>& range, CSmDatabase* db);
-// Sets the n-th place-linked parameter of every place of `codes` to `value`, one statement per
-// place; a failing one is reported and the others still run.
-void TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value, CSmDatabase* db);
+// Sets the n-th place-linked parameter of every place of `codes` to `value` in one transaction;
+// a failing statement is reported and nothing is changed (false).
+bool TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value, CSmDatabase* db);

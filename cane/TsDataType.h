@@ -35,6 +35,14 @@ class CTsDataType : public CFormDataType {
   void AfterCopySystemTables(CSmDatabase* source, CSmDatabase* target) override;
   void GetLogTaskNames(std::vector<int>& codes, CSmStringList& names) override;
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
+  // Year-end carry-over (TsCarryOver.cpp): the five items, the check that the old year is
+  // closed and the mapping of its advance items, and the copy of one item into the new file.
+  void ListCarryOverItems(std::vector<int>& codes, CSmStringList& captions,
+                          CSmStringList& tables) override;
+  int CanCarryOver(int subCode, int item, const std::string& caption, const std::string& tables,
+                   CSmDatabase* source, CSmDatabase* target, std::string& message) override;
+  bool CarryOver(int subCode, int item, CSmDatabase* source, CSmDatabase* target,
+                 QLabel* status) override;
   // -1: the three print templates; 9601-9603: the template's variables with default layouts.
   void GetPrintVariables(int group, CSmPrintVarList& rows) override;
 
@@ -48,6 +56,8 @@ class CTsDataType : public CFormDataType {
   void LoadParams(CSmDatabase* db = nullptr);
   // The item lists, ticket signs and formulas and linked parameters from the current texts.
   void BuildItemTables();
+  // Defaults, then the stored parameters of the application's connection when it is open.
+  void ReloadAppParams();
 
   // What the weighing documents provide to the module; null until the application hands it.
   void SetWeighingService(std::unique_ptr<CTsWeighingService> service);

@@ -1,5 +1,8 @@
 #include "cane/TsItems.h"
 
+#include <charconv>
+#include <climits>
+
 #include "cane/TsDataType.h"
 #include "cane/TsParams.h"
 #include "core/SmString.h"
@@ -159,6 +162,18 @@ std::string TsGetKindItemFormula(int kind, int itemClass, int category, int sele
   std::string formula;
   TsParseItem(TsGetStrParam(ItemParam(kind, itemClass, item)), parsedCategory, flag, name, formula);
   return formula;
+}
+
+bool TsGetAdvanceCarryNumber(int kind, int n, std::string& formula, int& number) {
+  formula = TrimChars(TsGetKindItemFormula(kind, 1, 2, 0, n));
+  if (formula.empty()) {
+    number = TsGetKindItemIndex(kind, 1, 2, 0, n) + 1;
+    return true;
+  }
+  if (!IsAllDigits(formula)) return false;
+  const char* end = formula.data() + formula.size();
+  if (std::from_chars(formula.data(), end, number).ec != std::errc()) number = INT_MAX;
+  return true;
 }
 
 int TsGetTicketItemSign(int kind, int i) {

@@ -24,6 +24,11 @@ int TsGetKindItemCount(int kind, int itemClass, int category, int selection);
 int TsGetKindItemIndex(int kind, int itemClass, int category, int selection, int n);
 std::string TsGetKindItemName(int kind, int itemClass, int category, int selection, int n);
 std::string TsGetKindItemFormula(int kind, int itemClass, int category, int selection, int n);
+// Where the year-end balance of the n-th advance slip item of a kind goes: `number` (counted
+// from 1) is the item itself when its formula is empty, else the item an all-digit formula
+// names (INT_MAX when too large); the caller checks that the item exists. False when the
+// formula holds anything but digits. `formula` receives the formula trimmed.
+bool TsGetAdvanceCarryNumber(int kind, int n, std::string& formula, int& number);
 
 // Sign (+1 added, -1 deducted, 0 none) and formula of ticket item i of a kind.
 int TsGetTicketItemSign(int kind, int i);

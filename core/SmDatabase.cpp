@@ -167,17 +167,23 @@ bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, 
 bool CSmDatabase::ExecuteBound(const std::string& jet, const std::string& server,
                                const std::vector<SmDbValue>& params, bool report) {
   const std::string& text = server.empty() ? jet : server;
-  const std::string translated = TranslateSQL(m_kind != 0, m_kind == 0 ? jet : text);
+  // Translated in the room of the last statement: no allocation per statement.
+  m_lastStatement.assign(m_kind == 0 ? jet : text);
+  m_lastStatement = TranslateSQL(m_kind != 0, std::move(m_lastStatement));
   SetQueryTimeout(0);
   m_lastError.clear();
   bool ok = false;
   if (IsOpen()) {
-    ok = m_backend->Execute(translated, &m_lastError, params);
+    ok = m_backend->Execute(m_lastStatement, &m_lastError, params);
   } else {
     m_lastError = "the database is not open";
   }
-  NoteFailure(ok ? std::string() : m_lastError);
-  m_lastStatement = translated;
+  if (ok) {
+    m_lastError.clear();
+    m_lastFailure = SmDbFailure::None;
+  } else {
+    NoteFailure(m_lastError);
+  }
   if (ok || !report) return ok;
   ReportLastFailure();
   return false;

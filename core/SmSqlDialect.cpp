@@ -178,6 +178,8 @@ std::vector<SmSqlToken> SmTokenizeSql(std::string_view sql) {
 bool SmSqlIsSchemaChange(std::string_view sql) {
   const size_t i = sql.find_first_not_of(" \t\r\n");
   if (i == std::string_view::npos) return false;
+  const char first = static_cast<char>(sql[i] | 0x20);
+  if (first != 'c' && first != 'a' && first != 'd') return false;
   const std::string_view head = SmNextSqlToken(sql, i).text;
   return SmSqlSameName(head, "create") || SmSqlSameName(head, "alter") ||
          SmSqlSameName(head, "drop");

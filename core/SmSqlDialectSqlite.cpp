@@ -310,6 +310,12 @@ std::string_view WordAt(std::string_view sql, size_t i) {
   return sql.substr(i, end - i);
 }
 
+// like, left and right: most words of a statement are told apart by their length alone.
+bool IsRewrittenWord(std::string_view word) {
+  if (word.size() == 4) return SmSqlSameName(word, "like") || SmSqlSameName(word, "left");
+  return word.size() == 5 && SmSqlSameName(word, "right");
+}
+
 }  // namespace
 
 bool SmSqliteNeedsAdapting(std::string_view jetSql) {
@@ -333,8 +339,7 @@ bool SmSqliteNeedsAdapting(std::string_view jetSql) {
     }
     if (!IsLetter(c) || (i > 0 && IsLetter(jetSql[i - 1]))) continue;
     const std::string_view word = WordAt(jetSql, i);
-    if (SmSqlSameName(word, "like") || SmSqlSameName(word, "left") || SmSqlSameName(word, "right"))
-      return true;
+    if (IsRewrittenWord(word)) return true;
     i += word.size() - 1;
   }
   return false;

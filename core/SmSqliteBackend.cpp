@@ -106,7 +106,13 @@ class CSqliteCursor : public CSmDbCursor {
   std::string m_error;
 };
 
+// A cached statement keeps the values of its last run; a run that binds fewer must not see them.
+void ClearStaleValues(sqlite3_stmt* stmt, size_t bound) {
+  if (bound < static_cast<size_t>(sqlite3_bind_parameter_count(stmt))) sqlite3_clear_bindings(stmt);
+}
+
 bool Bind(sqlite3_stmt* stmt, const std::vector<SmDbValue>& params) {
+  ClearStaleValues(stmt, params.size());
   for (size_t k = 0; k < params.size(); ++k) {
     const SmDbValue& v = params[k];
     const int at = static_cast<int>(k) + 1;
@@ -175,8 +181,8 @@ CSmSqliteStmtCache::Taken CSmSqliteStmtCache::Take(sqlite3* db, const std::strin
 
 void CSmSqliteStmtCache::Give(Taken taken) {
   if (taken.empty()) return;
+  // The values bound last stay: the next user binds its own or clears them (`ClearStaleValues`).
   sqlite3_reset(Statement(taken));
-  sqlite3_clear_bindings(Statement(taken));
   taken.mapped().lastUse = ++m_uses;
   if (m_entries.size() >= kCapacity) {
     auto oldest = std::min_element(m_entries.begin(), m_entries.end(), [](auto& a, auto& b) {
@@ -315,7 +321,8 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     if (error) *error = "not open";
     return false;
   }
-  const std::string text = Adapt(sql);
+  std::string adapted;
+  const std::string& text = AdaptedText(sql, adapted);
   // Statements with bound values run again and again: they keep their prepared form. A text
   // with its values written in is prepared for its one run.
   CSmSqliteStmtCache::Taken taken;
@@ -349,9 +356,23 @@ std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std
     if (error) *error = "not open";
     return nullptr;
   }
-  CSmSqliteStmtCache::Taken taken = m_statements->Take(m_db, Adapt(sql), error);
+  std::string adapted;
+  CSmSqliteStmtCache::Taken taken = m_statements->Take(m_db, AdaptedText(sql, adapted), error);
   if (!taken) return nullptr;
+  ClearStaleValues(CSmSqliteStmtCache::Statement(taken), 0);
   return std::make_unique<CSqliteCursor>(m_db, std::move(taken), m_statements);
+}
+
+const std::string& CSmSqliteBackend::AdaptedText(const std::string& sql, std::string& adapted) {
+  // A statement run again and again (bound values) is checked once.
+  if (sql == m_plainText) return sql;
+  if (!SmSqliteNeedsAdapting(sql)) {
+    m_plainText = sql;
+    return sql;
+  }
+  m_schemaChecked = false;
+  adapted = SmAdaptSqlTokensForSqlite(sql, this);
+  return adapted;
 }
 
 // Nested transactions become savepoints inside the outer one.

@@ -84,6 +84,8 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   }
 
  private:
+  // `sql` itself when it runs unchanged, else the adapted text, kept in `adapted`.
+  const std::string& AdaptedText(const std::string& sql, std::string& adapted);
   bool IsTable(std::string_view name) override;
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   void RefreshSchemaCache();
@@ -100,6 +102,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   long long m_rowsChanged = 0;
   std::shared_ptr<CSmSqliteStmtCache> m_statements = std::make_shared<CSmSqliteStmtCache>();
   std::string m_path;
+  std::string m_plainText;  // the last statement that runs as it is written
   int m_transDepth = 0;
   std::string m_transError;
   // Waiting for another workstation's lock: how long at most and since when; the descriptor of

@@ -54,6 +54,10 @@ SmColor GetPaletteColor(SmColor color, bool keep) {
   for (const auto& [standard, contrast] : kContrasts) {
     if (standard == color) return contrast;
   }
+  return GetSysWindowTextColor();
+}
+
+SmColor GetSysWindowTextColor() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return SmRgb(0, 0, 0);
   const QColor text = QGuiApplication::palette().color(QPalette::WindowText);
   return SmRgb(text.red(), text.green(), text.blue());

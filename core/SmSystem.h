@@ -14,6 +14,8 @@ constexpr SmColor SmRgb(int r, int g, int b) {
 std::string GetComputerNameText();
 // The name of the user running the program; "" on failure.
 std::string GetUserNameText();
+// The system's window text colour (black without a GUI application).
+SmColor GetSysWindowTextColor();
 // With `keep` the colour itself; otherwise the contrasting colour of one of the 16 standard
 // colours, and the system's window text colour for any other.
 SmColor GetPaletteColor(SmColor color, bool keep);

@@ -114,22 +114,26 @@ bool CSmUtil::FindFilesRecursive(const std::string& pattern, std::string& folder
   return false;
 }
 
+size_t SmFormatCodeLength(std::string_view text, size_t i) {
+  if (i + 1 >= text.size()) return 1;
+  const auto letter = static_cast<unsigned char>(text[i + 1]);
+  if (letter < 'J') return 2;
+  if (letter != 'O' && letter != 'P' && letter != 'Q') return 1;
+  const size_t end = text.find('\x1c', i + 2);
+  return end == std::string_view::npos ? 1 : end - i + 1;
+}
+
 int CSmUtil::RawTextPos(std::string& text, int& position) {
   const std::string coded = text;
   std::string plain;
   size_t plainSize = 0;
   size_t codedPos = 0;  // GBK position in the coded text
   size_t i = 0;
-  while (i < coded.size() && plainSize < static_cast<size_t>(std::max(position, 0))) {
+  const size_t wanted = static_cast<size_t>(std::max(position, 0));
+  // At position 0 the leading codes are walked too: what is typed there takes their format.
+  while (i < coded.size() && (plainSize < wanted || (wanted == 0 && coded[i] == 27))) {
     if (coded[i] == 27) {
-      const char letter = i + 1 < coded.size() ? coded[i + 1] : '\0';
-      size_t skip = 1;
-      if (letter != '\0' && letter <= 'I') {
-        skip = 2;
-      } else if (letter == 'O' || letter == 'P' || letter == 'Q') {
-        const size_t end = coded.find('\x1c', i + 2);
-        if (end != std::string::npos) skip = end - i + 1;
-      }
+      const size_t skip = SmFormatCodeLength(coded, i);
       codedPos += GbkSize(std::string_view(coded).substr(i, skip));  // a face name may be Chinese
       i += skip;
       continue;

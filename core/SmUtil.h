@@ -7,6 +7,12 @@
 // folders lie under the account set's folder by year: <account sets>\<account set>\<year>\X.QLN.
 // Paths are read with "\" or "/"; the paths returned use this system's separator.
 #include <string>
+#include <string_view>
+
+// Bytes of the inline format code that starts at text[i] (byte 27): 2 for an ASCII byte below
+// "J"; for "O", "P" and "Q" through the next byte 28; otherwise, and when no byte 28 follows,
+// 1 (the escape alone, its letter then read as text).
+size_t SmFormatCodeLength(std::string_view text, size_t i);
 
 // A font description as the printing and display code keeps it.
 struct SmLogFont {
@@ -41,7 +47,8 @@ class CSmUtil {
   bool FindFilesRecursive(const std::string& pattern, std::string& folder);
   // Walks a cell text with inline format codes (byte 27 and a letter; "O", "P", "Q" carry a value
   // ended by byte 28) until `position` plain GBK bytes are read; returns the GBK position reached
-  // in the coded text. `text` becomes the plain text read, `position` its GBK length.
+  // in the coded text. `text` becomes the plain text read, `position` its GBK length. Position
+  // 0 gives the length of the text's leading run of codes.
   int RawTextPos(std::string& text, int& position);
   // Height 14, weight 400, character set 134, pitch and family 32, face "宋体".
   void InitDefaultLogFont(SmLogFont& font);

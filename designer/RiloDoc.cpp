@@ -223,8 +223,10 @@ bool CRiloDoc::OpenChildFile() {
   const int rows = std::min(child.m_rows, m_sheet.m_rows);
   const int cols = std::min(child.m_cols, m_sheet.m_cols);
   for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < cols; ++c)
-      SetCellLayer(c + r * m_sheet.m_cols, 3, At(child.m_texts, c + r * child.m_cols));
+    for (int c = 0; c < cols; ++c) {
+      std::string& cell = m_sheet.m_texts[static_cast<size_t>(c + r * m_sheet.m_cols)];
+      cell = SetCellLayer(cell, At(child.m_texts, c + r * child.m_cols), 3);
+    }
   }
   return true;
 }
@@ -246,18 +248,6 @@ void CRiloDoc::ResetEditState() {
 void CRiloDoc::SaveCopy() {
   m_saved = m_sheet;
   m_saved.m_vars = m_sheet.m_vars;
-}
-
-void CRiloDoc::SetCellLayer(int cell, int layer, const std::string& text) {
-  if (cell < 0 || layer < 0 || layer > 3) return;
-  if (static_cast<size_t>(cell) >= m_sheet.m_texts.size())
-    m_sheet.m_texts.resize(static_cast<size_t>(cell) + 1);
-  QStringList parts =
-      QString::fromStdString(m_sheet.m_texts[static_cast<size_t>(cell)]).split(kLayerSeparator);
-  while (parts.size() <= layer) parts.append(QString());
-  parts[layer] = QString::fromStdString(text);
-  while (parts.size() > 1 && parts.back().isEmpty()) parts.removeLast();
-  m_sheet.m_texts[static_cast<size_t>(cell)] = parts.join(kLayerSeparator).toStdString();
 }
 
 SmRiloCellFormat CRiloDoc::GetCellFormat(int column, int row) const {

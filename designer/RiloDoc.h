@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "designer/RiloData.h"
+#include "designer/RiloRichText.h"
 #include "platform/SmDocument.h"
 
 // Commands of the report window.
@@ -53,9 +54,83 @@ class CRiloDoc : public CSmDocument {
   // Edit mode 0, no child table, the report defaults as variables, nothing changed.
   void ResetForNew();
   void ResetEditState();
-  // Replaces one layer (0 to 3) of a cell's string.
-  void SetCellLayer(int cell, int layer, const std::string& text);
   SmRiloCellFormat GetCellFormat(int column, int row) const;
+
+  // --- Format codes of a cell's master text (designer/RiloRichText.h). Positions are plain
+  // GBK positions; no operation splits a character.
+  // The raw position of a plain position (see CSmUtil::RawTextPos).
+  static int RawTextPos(std::string& text, int& position);
+  static std::string StripCodes(std::string_view text);
+  // The state at a plain position: every code before the character that stands there applied,
+  // from `start` (default: the default state) and `color` when given.
+  static SmRiloTextState StateAt(std::string_view text, int position,
+                                 const SmRiloTextState* start = nullptr,
+                                 const SmColor* color = nullptr);
+  // The shortest codes that turn state a into b: colour, height, face, italic, underline,
+  // strike-out, weight, in that order.
+  static std::string CodesBetween(const SmRiloTextState& a, const SmRiloTextState& b);
+  // Every run of codes rewritten by CodesBetween; codes at the end of a text are dropped.
+  static std::string NormalizeCodes(std::string_view text);
+  // Whether the code set holds the code (for "A" to "H" its opposite counts as well).
+  static bool HasCode(std::string_view codeSet, char code);
+  // The text without the codes the set holds.
+  static std::string DropCodes(std::string_view text, std::string_view codeSet);
+  // Appends to the set each code at the head of `codes` whose escape and letter it lacks.
+  static void AddMissingCodes(std::string& codeSet, std::string_view codes);
+  // The set with its face, height and colour codes carrying the state's values.
+  static std::string UpdateValueCodes(std::string_view codeSet, const SmRiloTextState& state);
+  // The text with the codes of the set applied to the plain range [start, end); what follows
+  // the range keeps its format and the leading codes are rewritten shortest.
+  static std::string FormatCellText(std::string_view text, int start, int end,
+                                    const SmRiloTextState& state, std::string_view codeSet);
+  // Removes the plain range from the text and returns it as plain text; what follows keeps
+  // its format.
+  static std::string CutRange(std::string& text, int start, int end);
+  // Inserts at the position and moves it behind the inserted plain text.
+  static void InsertAtCaret(std::string& text, std::string_view insert, int& position);
+  // Removes whole characters of at least |n| bytes after (n > 0) or before (n < 0) the
+  // position, keeping the codes, then normalises the codes.
+  static void DeleteChars(std::string& text, int& position, int n);
+  // Prepares a text for distributed alignment: gap codes between words and around Chinese
+  // characters. Returns their number.
+  static int InsertGapCodes(std::string& text);
+
+  // --- Cell layers: 0 master text (the only one with codes), 1 fetch formula, 2 audit
+  // formula, 3 child table text, separated by the byte 0x01.
+  // With codes: layer k behind the master's leading codes, or the master text where layer k is
+  // empty. Without: layer k, or the master's plain text where it is empty.
+  static std::string GetCellLayer(std::string_view cell, int k, bool withCodes);
+  // The string with layer k replaced: a child text under master content is stored empty,
+  // master text written over a child text drops it, only the master keeps codes.
+  static std::string SetCellLayer(std::string_view cell, std::string_view text, int k);
+  // The master's leading codes followed by the text.
+  static std::string PrefixCodes(std::string_view master, std::string_view text);
+  // Layer k without codes; "" when the string has no layer k.
+  static std::string GetLayerPlain(std::string_view cell, int k);
+  // Layer 0 as stored for k = 0, else layer k behind the master's leading codes.
+  std::string GetLayerText(int column, int row, int k) const;
+  // What the cell shows in the edit layer; with the number format a number of a number cell is
+  // written with the cell's decimals.
+  std::string GetDisplayText(int column, int row, bool withCodes, bool withNumFormat) const;
+  void SetLayerText(int column, int row, const std::string& text);
+  // Every cell's layer k as plain text, column + row x columns.
+  void GetAllCellTexts(std::vector<std::string>& texts, int k) const;
+  // Writes every text into layer k of its cell (layer 0 behind the cell's leading codes); an
+  // array that does not hold exactly one text per cell changes nothing.
+  void ApplyCellTexts(const std::vector<std::string>& texts, int k);
+
+  // --- Number formats and sums of the selection: in area selection the listed areas and the
+  // area being dragged, otherwise the current cell.
+  // The current cell's pair, and whether every selected cell has the same.
+  void GetSelectionNumFormat(SmIntPair& format, bool& uniform) const;
+  // With apply, gives the selected cells the pair and returns "column row min max\n" of the old
+  // pair of each cell that changed; "" without apply.
+  std::string SetSelectionNumFormat(int minimum, int maximum, int apply);
+  // Sets the pairs of a text of such lines (a missing value reads as 2) and returns the text
+  // that sets back what it changed.
+  std::string ApplyNumFormatText(const std::string& text);
+  // The numbers of the selected cells joined by "+"; "" in cell mode.
+  std::string SelectionSumText() const;
 
   CRiloData m_sheet;
   CRiloData m_saved;    // the sheet as last loaded or saved, variables included
@@ -78,6 +153,13 @@ class CRiloDoc : public CSmDocument {
   bool AskDbPasswords();
   bool OpenChildFile();
   void SaveCopy();
+  // Index of a cell in the sheet's arrays; -1 outside the sheet.
+  int CellIndex(int column, int row) const;
+  // The cells of the listed areas and the area being dragged, area by area, row by row.
+  std::vector<SmIntPair> AreaCells() const;
+  std::vector<SmIntPair> SelectedCells() const;
+  SmIntPair NumFormatAt(int cell) const;
+  void SetNumFormatAt(int cell, const SmIntPair& format);
 };
 
 // One request to open a report window.

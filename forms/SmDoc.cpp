@@ -13,6 +13,8 @@
 #include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "core/SmVarCaculate.h"
+#include "forms/SmFormView.h"
+#include "forms/SmPublicSheet.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
@@ -604,6 +606,14 @@ bool CSmDoc::IsModifiedEditable() {
 
 // ---------------------------------------------------------------- commands
 
+void CSmDoc::ShowPropertySheet() {
+  CSmPublicSheet sheet(*this, "文档属性", CSmFrameWnd::Main());
+  sheet.DoModal();
+  if (CSmFormView* view = Views().empty() ? nullptr : dynamic_cast<CSmFormView*>(Views().front())) {
+    view->ResetLayout();
+  }
+}
+
 bool CSmDoc::OnCommand(int id) {
   switch (id) {
     case SM_ID_FILE_SAVE:
@@ -616,7 +626,7 @@ bool CSmDoc::OnCommand(int id) {
       if (SaveModified()) OnCloseDocument();
       return true;
     case SM_ID_DOC_PROPERTIES:
-      SmFunctionNotBuilt("文档属性");
+      ShowPropertySheet();
       return true;
     case SM_ID_DOC_SAVE_AS_TEXT:
       SaveAsText();

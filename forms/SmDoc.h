@@ -95,7 +95,16 @@ class CSmDoc : public CSmDocument {
   virtual void InsertRows(int at, int after, int n);
   virtual std::string GetTextFileName();
   virtual bool OnSaveAsText() { return true; }
-  virtual bool AllowFormChange(int /*change*/) { return true; }
+  // Asked by the settings sheet before it saves each kind of change of the definition: -1 any
+  // change (asked first), 0 columns (`index` the first differing one, -1 when the counts
+  // differ), 1 header blocks, 2 notes, 3 title, 4 header rows, 5 form number, 6 page totals.
+  virtual bool AllowFormChange(int /*change*/, int /*index*/, const CSmFormDef& /*before*/,
+                               const CSmFormDef& /*after*/) {
+    return true;
+  }
+  // Whether the settings sheet lets the user give the form another number: the module's own
+  // forms keep theirs, copies made by the users may move.
+  virtual bool AllowFormNumberChange() { return m_kind.bUserForm; }
   virtual int FindAnchorColumn();
   virtual std::string GetCountText() { return {}; }
   virtual std::string ComposeHint(const std::string& first, const std::string& second);
@@ -135,6 +144,8 @@ class CSmDoc : public CSmDocument {
   void ClearEditMarks() { SetModifiedFlag(false); }
 
   // ---- commands
+  // The form settings sheet of this document, modally; the first view lays itself out again.
+  void ShowPropertySheet();
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
 

@@ -7,6 +7,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "forms/SmDoc.h"
+#include "forms/SmPublicSheet.h"
 #include "platform/SmMessage.h"
 
 CSmDocTemplate::CSmDocTemplate(int resourceId, DocumentFactory document, FrameFactory frame,
@@ -53,7 +54,7 @@ CSmChildFrame* CSmDocTemplate::OpenDocumentOfKind(const CSmDocKind& kind, int op
   doc->LoadFormDef();
   if (!propertiesOnly) return CreateFrameForDoc(openMode, std::move(doc), visible);
   // The settings sheet of the kind's form ("文档属性").
-  if (doc->AllowPropertySheet()) SmFunctionNotBuilt("文档属性");
+  if (doc->AllowPropertySheet()) CSmPublicSheet(*doc, "文档属性", CSmFrameWnd::Main()).DoModal();
   return nullptr;
 }
 

@@ -112,15 +112,24 @@ class CSmFormPrintJob : public CSmPrintJob {
   explicit CSmFormPrintJob(CSmFormView* view) : m_view(view) {}
 
   bool OnPreparePrinting(CSmPrintState& state) override { return m_view->OnPreparePrinting(state); }
+  void OnPrepareDC(QPainter& painter, CSmPrintState& state) override {
+    CSmFormDC dc = PageDC(painter, state);
+    m_view->OnPrepareDC(dc, &state);
+  }
   void OnPrint(QPainter& painter, CSmPrintState& state) override {
-    CSmFormDC dc(state.printer, &painter, true);
-    dc.offsetX = CSmPrinterService::Instance().LeftOffset();
-    dc.offsetY = CSmPrinterService::Instance().TopOffset();
+    CSmFormDC dc = PageDC(painter, state);
     m_view->OnPrepareDC(dc, &state);
     m_view->OnDraw(dc);
   }
 
  private:
+  static CSmFormDC PageDC(QPainter& painter, const CSmPrintState& state) {
+    CSmFormDC dc(state.printer, &painter, true);
+    dc.offsetX = CSmPrinterService::Instance().LeftOffset();
+    dc.offsetY = CSmPrinterService::Instance().TopOffset();
+    return dc;
+  }
+
   CSmFormView* m_view;
 };
 
@@ -142,6 +151,7 @@ CSmFormView::CSmFormView(QWidget* parent) : CSmView(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_InputMethodEnabled);
+  setMouseTracking(true);  // the cursor follows the zone under the mouse
   m_vbar = new QScrollBar(Qt::Vertical, this);
   m_hbar = new QScrollBar(Qt::Horizontal, this);
   for (QScrollBar* bar : {m_vbar, m_hbar}) {
@@ -168,6 +178,7 @@ void CSmFormView::ResetViewState() {
   m_bHasFocus = false;
   m_bEditable = m_bModified = m_bEnterDown = m_bPrintDirect = false;
   m_bOverlay = m_bKeepAnchor = m_bLinesSpanNotes = false;
+  m_mouseMode = 0;
   m_current = SmGridCell{};
   m_scaleX = m_scaleY = 0.7085;
   m_screenGapScale = 0.2;
@@ -514,7 +525,7 @@ const SmCellBlock* CSmFormView::FindBlock(int row, int column) const {
 
 // ---------------------------------------------------------------- hit testing
 
-std::string CSmFormView::HitTest(QPoint point, int& row, int& column) {
+std::string CSmFormView::HitTest(QPoint point, int& row, int& column, bool append) {
   row = column = 0;
   CSmFormDC& dc = ScreenDC();
   for (const char* region : {"HEAD", "FOOT"}) {
@@ -532,7 +543,8 @@ std::string CSmFormView::HitTest(QPoint point, int& row, int& column) {
   const int first = dc.firstRow;
   // Editing a page with room below the data: the row below the last one may be appended.
   const int below = m_nTextRows;
-  if (m_bEditable && below < first + pageRows && point.y() >= GetRowLineY(below, dc, "TEXT") &&
+  if (append && m_bEditable && below < first + pageRows &&
+      point.y() >= GetRowLineY(below, dc, "TEXT") &&
       point.y() < GetRowLineY(below + 1, dc, "TEXT")) {
     const SmGridCell current = m_current;
     m_current = SmGridCell{m_nTextRows - 1, current.column, "TEXT", 0};
@@ -616,7 +628,7 @@ void CSmFormView::SetCurrentCell(int row, int column, int caret, const std::stri
 }
 
 void CSmFormView::UpdateSelection() {
-  if (m_bShiftHeld || m_bKeepAnchor) return;
+  if (m_bShiftHeld || m_bKeepAnchor || m_mouseMode == 1) return;
   m_anchor = m_current;
 }
 
@@ -860,6 +872,7 @@ void CSmFormView::CaretDown() {
 
 void CSmFormView::DeleteChar(bool backspace) {
   if (!CanEditCurrentCell()) return;
+  const UndoRecord before = CurrentRecord();
   std::string text, type;
   int limit1 = 0, limit2 = 0;
   GetCell(m_current.row, m_current.column, m_current.region, text, type, limit1, limit2);
@@ -877,6 +890,7 @@ void CSmFormView::DeleteChar(bool backspace) {
   SetCurrentCell(m_current.row, m_current.column, static_cast<int>(GbkPosOfUtf8Offset(text, from)),
                  m_current.region);
   m_bModified = true;
+  PushUndo(before);
 }
 
 void CSmFormView::TypeText(const std::string& utf8) {
@@ -885,19 +899,11 @@ void CSmFormView::TypeText(const std::string& utf8) {
     ScrollToCurrentCell();
     return;
   }
+  if (HasTextSelection()) DeleteSelectedText();
   const SmGridCell cell = m_current;
   std::string text, type;
   int limit1 = 0, limit2 = 0;
   GetCell(cell.row, cell.column, cell.region, text, type, limit1, limit2);
-  if (m_anchor.SameCell(cell) && m_anchor.caret != cell.caret) {
-    const size_t from = Utf8OffsetOfGbkPos(text, std::min(m_anchor.caret, cell.caret));
-    const size_t to = Utf8OffsetOfGbkPos(text, std::max(m_anchor.caret, cell.caret));
-    text.erase(from, to - from);
-    SetCell(cell.row, cell.column, cell.region, text);
-    SetCurrentCell(cell.row, cell.column, static_cast<int>(GbkPosOfUtf8Offset(text, from)),
-                   cell.region);
-    m_bModified = true;
-  }
   const bool number = type.find("NUMBER") != std::string::npos;
   for (size_t i = 0; i < utf8.size();) {
     char32_t cp = 0;
@@ -909,12 +915,14 @@ void CSmFormView::TypeText(const std::string& utf8) {
     if (number && ch == "。") ch = ".";
     const int caret = m_current.caret;
     if (!ValidateFieldText(ch, text, caret, type, limit1, limit2)) return;
+    const UndoRecord before = CurrentRecord();
     const size_t offset = Utf8OffsetOfGbkPos(text, caret);
     text.insert(offset, ch);
     SetCell(cell.row, cell.column, cell.region, text);
     SetCurrentCell(cell.row, cell.column, caret + static_cast<int>(GbkSize(ch)), cell.region);
     ScrollToCurrentCell();
     m_bModified = true;
+    PushUndo(before);
   }
 }
 
@@ -996,6 +1004,30 @@ std::string CSmFormView::PlaceCaret(CSmFormDC& dc, size_t* start) {
   return text.substr(line.start, line.end - line.start);
 }
 
+int CSmFormView::CaretAtX(int row, int column, const std::string& region, int x) {
+  const std::string text = GetCellText(row, column, region);
+  size_t start = 0;  // the current cell may show its text from further on
+  if (SmGridCell{row, column, region, 0}.SameCell(m_current)) PlaceCaret(ScreenDC(), &start);
+  CSmFormDC& dc = ScreenDC();
+  const QFontMetrics metrics(GetRegionFont(region, dc).font, const_cast<QPaintDevice*>(dc.device));
+  const int left = GetColumnX(column, dc, region, row);
+  const size_t from = Utf8OffsetOfGbkPos(text, start);
+  size_t offset = from;
+  while (offset < text.size()) {
+    const size_t next = NextChar(text, offset);
+    if (left + metrics.horizontalAdvance(ToQ(text.substr(from, next - from))) > x) break;
+    offset = next;
+  }
+  return static_cast<int>(GbkPosOfUtf8Offset(text, offset));
+}
+
+std::string CSmFormView::GetCellText(int row, int column, const std::string& region) {
+  std::string text, type;
+  int limit1 = 0, limit2 = 0;
+  GetCell(row, column, region, text, type, limit1, limit2);
+  return text;
+}
+
 void CSmFormView::DrawEditLine(CSmFormDC& dc) {
   if (!m_bEditable || !dc.painter) return;
   size_t start = 0;
@@ -1029,7 +1061,7 @@ void CSmFormView::DrawEditLine(CSmFormDC& dc) {
 
 // ---------------------------------------------------------------- drawing
 
-void CSmFormView::OnPrepareDC(CSmFormDC& dc, const CSmPrintState* info) {
+void CSmFormView::OnPrepareDC(CSmFormDC& dc, CSmPrintState* info) {
   if (dc.printing && info) {
     dc.firstRow = (info->currentPage - 1) * GetPageRows(dc);
   } else if (!dc.printing) {
@@ -1348,6 +1380,7 @@ void CSmFormView::paintEvent(QPaintEvent* /*event*/) {
   OnPrepareDC(dc, nullptr);
   OnDraw(dc);
   if (IsCaretVisible()) painter.fillRect(m_caretRect, kWindowTextColor);
+  DrawTrackingLine(painter);
   dc.painter = nullptr;
 }
 
@@ -1471,6 +1504,7 @@ bool CSmFormView::OnCommand(int id) {
     case SM_ID_FILE_PRINT_DIRECT:
     case SM_ID_FILE_PRINT_PREVIEW:
       Print(id);
+      update();
       return true;
     case SM_ID_OVERLAY_PRINT:
       m_bOverlay = true;
@@ -1479,7 +1513,7 @@ bool CSmFormView::OnCommand(int id) {
       update();
       return true;
     default:
-      return CSmView::OnCommand(id);
+      return OnEditCommand(id) || CSmView::OnCommand(id);
   }
 }
 
@@ -1493,7 +1527,7 @@ bool CSmFormView::OnUpdateCommand(int id, CSmCmdUI& ui) {
       ui.Enable(true);
       return true;
     default:
-      return CSmView::OnUpdateCommand(id, ui);
+      return OnUpdateEditCommand(id, ui) || CSmView::OnUpdateCommand(id, ui);
   }
 }
 

@@ -21,6 +21,7 @@
 #include "ui/SmPrintInfo.h"
 
 class QFontMetrics;
+class QMouseEvent;
 class QPainter;
 class QPaintDevice;
 class QScrollBar;
@@ -74,6 +75,17 @@ struct SmGridCell {
   }
 };
 
+// One cell as it was before a change: what undo and redo put back.
+struct UndoRecord {
+  int caret = 0;
+  int row = 0;
+  int column = 0;
+  std::string region;
+  std::string text;
+
+  bool operator==(const UndoRecord&) const = default;
+};
+
 // A rectangle of TEXT cells drawn as one cell.
 struct SmCellBlock {
   int col1 = 0;
@@ -101,8 +113,9 @@ class CSmFormView : public CSmView {
   ~CSmFormView() override;
 
   // ---- overridden class-library operations
-  // When printing, the page's first text row: page n starts at (n - 1) x page rows.
-  virtual void OnPrepareDC(CSmFormDC& dc, const CSmPrintState* info);
+  // When printing, the page's first text row: page n starts at (n - 1) x page rows. Run before
+  // each page is started; a view may stop the printing there (`continuePrinting`).
+  virtual void OnPrepareDC(CSmFormDC& dc, CSmPrintState* info);
   virtual void OnDraw(CSmFormDC& dc);
   // Gets the printer ready and the pages counted; false when printing does not start.
   virtual bool OnPreparePrinting(CSmPrintState& info);
@@ -145,7 +158,8 @@ class CSmFormView : public CSmView {
   virtual bool CanAppendRow() { return true; }
   virtual void PreparePagination() {}
   virtual void DrawTitle(CSmFormDC& /*dc*/) {}
-  virtual void GetNoteValue() {}
+  // A head or foot note's text as it is to be drawn.
+  virtual void GetNoteValue(CSmFormHeadNote& /*note*/) {}
   virtual SmColorRef GetCellTextColor(int column, int row, const std::string& region);
   virtual void OnLayoutReset() {}
 
@@ -182,7 +196,9 @@ class CSmFormView : public CSmView {
   void DrawCellFrame(int row, int column, const std::string& region, CSmFormDC& dc, bool on);
   // The cell under a point in view coordinates and its zone: a region name, the name followed
   // by "L" (left of the table), "H" (on a column line) or "V" (on a row line), or "OUTCLIENT".
-  std::string HitTest(QPoint point, int& row, int& column);
+  // Editing, a point on the row below the last one appends a row there first when the last
+  // row holds a value (unless `append` is false).
+  std::string HitTest(QPoint point, int& row, int& column, bool append = true);
   // Makes the cell current (only "TEXT", "HEAD" and "FOOT" cells can be).
   void SetCurrentCell(int row, int column, int caret, const std::string& region,
                       bool redraw = true);
@@ -208,6 +224,37 @@ class CSmFormView : public CSmView {
   // The selected TEXT cells ordered, true; or the whole table and false without a selection of
   // several cells.
   bool GetSelectionRect(SmCellBlock& block) const;
+
+  // ---- mouse; points are client points
+  // Selects the row ("TEXTL"), the column ("FORMHEAD") or everything ("FORMHEADL"); false for
+  // any other zone. Shift or a drag in progress extends the selection instead.
+  bool SelectByHeader(int row, int column, const std::string& zone);
+  // Whether the cell lies in the selection (or holds the text selection).
+  bool IsInSelection(int row, int column, const std::string& zone) const;
+  void OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers);
+  void OnMouseMove(QPoint point);
+  void OnLButtonUp(QPoint point);
+  void OnRButtonDown(QPoint point, Qt::KeyboardModifiers modifiers);
+  // 0 none, 1 selecting, 2 resizing a column or the row gap.
+  int MouseMode() const { return m_mouseMode; }
+
+  // ---- clipboard, bulk edits, calculator and undo
+  // False when there is nothing selected or the clipboard could not be written.
+  virtual bool CopyToClipboard();
+  virtual void CutToClipboard();
+  virtual void PasteFromClipboard();
+  void DeleteSelectedText();
+  void DeleteSelection();
+  void PasteIntoSelection();
+  void PasteIntoColumn();
+  void InsertBlankRow(bool after);
+  void ShowCalculator();
+  // Appends the record of the cell before a change to the undo list, unless nothing changed
+  // or the list already ends with it; a new change empties the redo list.
+  void PushUndo(const UndoRecord& before);
+  void UndoRedo(bool undo);
+  const std::vector<UndoRecord>& UndoList() const { return m_undo; }
+  const std::vector<UndoRecord>& RedoList() const { return m_redo; }
 
   // ---- services for derived views
   void DrawTextBlock(CSmFormDC& dc, const std::vector<CSmFormTopWord>& blocks,
@@ -247,6 +294,9 @@ class CSmFormView : public CSmView {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   bool focusNextPrevChild(bool next) override;
 
@@ -255,6 +305,33 @@ class CSmFormView : public CSmView {
   bool CanEditCurrentCell();
   // The multi-cell selection exists: anchor and current cell in one region, different cells.
   bool HasCellSelection() const;
+  // Cells or text are selected: anchor and current cell in one region, apart in cell or caret.
+  bool HasSelection() const;
+  // The text selection exists: anchor and current cell the same cell with different carets.
+  bool HasTextSelection() const;
+  // The rectangle between anchor and current cell, rows and columns ordered.
+  SmCellBlock SelectionBlock() const;
+  bool CellExists(int row, int column, const std::string& region) const;
+  std::string GetCellText(int row, int column, const std::string& region);
+  UndoRecord CurrentRecord();
+  // The caret position in a cell's text before the first character whose right edge passes
+  // the view x.
+  int CaretAtX(int row, int column, const std::string& region, int x);
+  // Writes a value into an editable cell when its input type takes it, and reports the change;
+  // false when the cell refused it.
+  bool WriteCheckedCell(int row, int column, const std::string& region, const std::string& value);
+  void WriteCell(int row, int column, const std::string& region, const std::string& text);
+  void DeleteWholeRows(const SmCellBlock& block);
+  void PasteBlock(const std::string& clip, int rows, int columns);
+  void PasteRows(const std::string& clip, int rows);
+  void SetMouseCursor(const std::string& zone, int row, int column);
+  QPoint ToViewPoint(QPoint client) const;
+  QPoint LimitTrackPoint(QPoint point);
+  void FinishResize(QPoint point);
+  void DrawTrackingLine(QPainter& painter);
+  // The commands of the clipboard, bulk edits, calculator and undo; false for other ids.
+  bool OnEditCommand(int id);
+  bool OnUpdateEditCommand(int id, CSmCmdUI& ui);
   void ScrollToCellX();
 
   // The column x cache for the device, rebuilt when the device kind or the column count changed.
@@ -298,6 +375,13 @@ class CSmFormView : public CSmView {
   bool m_bKeepAnchor = false;
   bool m_bLinesSpanNotes = false;
   bool m_bShiftHeld = false;
+  int m_mouseMode = 0;
+  std::string m_resizeZone;  // "TEXTH" or "TEXTV" while resizing
+  int m_resizeColumn = 0;
+  QPoint m_resizeStart;  // view points
+  QPoint m_trackPoint;
+  std::vector<UndoRecord> m_undo;
+  std::vector<UndoRecord> m_redo;
 
   // Print settings of (connection, document kind, mode key).
   CSmDatabase* m_db = nullptr;

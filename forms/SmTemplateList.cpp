@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "app/SmApp.h"
-#include "app/SmAppCommands.h"
 #include "app/SmOpLog.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
@@ -13,11 +12,11 @@
 #include "forms/SmDocTemplate.h"
 #include "forms/SmFormDataType.h"
 #include "forms/SmFormDef.h"
+#include "forms/SmFormStructure.h"
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
-#include "ui/SmPrintInfo.h"
 #include "ui/SmPrintJob.h"
 
 namespace {
@@ -30,32 +29,6 @@ constexpr unsigned kViewCommands[] = {SM_ID_VIEW_LARGEICON, SM_ID_VIEW_DETAILS,
 
 std::string CopyTitle(const std::string& title) {
   return title.starts_with(kCopyPrefix) ? title : kCopyPrefix + title;
-}
-
-// A form definition with its print settings, as read from one data file.
-struct StoredForm {
-  CSmFormDef def;
-  CSmPrintInfo print;
-};
-
-bool LoadStoredForm(CSmDatabase* db, int templateNumber, int kindNumber, StoredForm& form) {
-  form.def.Attach(db, templateNumber, kindNumber);
-  if (!form.def.LoadList()) return false;
-  form.def.LoadCols();
-  form.def.LoadTopWords();
-  form.def.LoadHeadNotes();
-  form.print.Load(db, templateNumber, std::to_string(kindNumber));
-  return true;
-}
-
-// Writes the form under a kind of this data file in one transaction, replacing whatever was
-// stored under that kind.
-bool StoreForm(CSmDatabase* db, int templateNumber, int kindNumber, StoredForm& form) {
-  form.def.Attach(db, templateNumber, kindNumber);
-  form.def.nOpen = 1;
-  return SmRunInTransaction(db, [&] {
-    return form.def.Replace() && form.print.Save(db, templateNumber, std::to_string(kindNumber));
-  });
 }
 
 }  // namespace
@@ -98,10 +71,10 @@ bool CSmTemplateList::OnCommand(unsigned id) {
       m_type->EditSelectedKind();
       return true;
     case SM_ID_EXPORT_STRUCTURE:
-      SmFunctionNotBuilt("卸出文档结构");
+      ExportStructure();
       return true;
     case SM_ID_IMPORT_STRUCTURE:
-      SmFunctionNotBuilt("载入文档结构");
+      SmImportFormStructure(*m_type);
       return true;
     case SM_ID_RENAME_PAGE:
     case SM_ID_TEMPLATE_BOX:
@@ -297,14 +270,21 @@ void CSmTemplateList::AddTemplate() {
   CSmDatabase* db = GetSmDatabase();
   if (!docTemplate || docTemplate->m_kinds.empty() || !db) return;
   const CSmDocKind& last = docTemplate->m_kinds.back();
-  StoredForm form;
-  if (!LoadStoredForm(db, docTemplate->m_number, last.nNumber, form)) return;
+  CSmStoredForm form;
+  if (!SmLoadStoredForm(db, docTemplate->m_number, last.nNumber, form)) return;
   const int number = SmNextFreeKindNumber(db, docTemplate->m_number, last.nNumber);
   form.def.sFna = CopyTitle(form.def.sFna);
-  if (!StoreForm(db, docTemplate->m_number, number, form)) return;
+  form.def.nOpen = 1;
+  if (!SmStoreForm(db, docTemplate->m_number, number, form)) return;
   Refresh();
   SelectRows({RowOf(docTemplate->m_number, number)});
   CSmOpLog(14, "增加文档模板：" + form.def.sFna);
+}
+
+void CSmTemplateList::ExportStructure() {
+  std::vector<std::pair<int, int>> kinds;
+  for (int row : SelectedRows()) kinds.emplace_back(m_templates[row], m_kinds[row]);
+  if (!kinds.empty()) SmExportFormStructure(kinds);
 }
 
 void CSmTemplateList::Delete() {
@@ -348,8 +328,8 @@ void CSmTemplateList::InsertPastedRows(const std::vector<std::string>& rows, boo
 void CSmTemplateList::PasteKind(int templateNumber, int kindNumber, bool sameSource,
                                 CSmDatabase& source, std::vector<std::pair<int, int>>& pasted) {
   const unsigned refusal = SM_MB_OK | SM_MB_ICONERROR;
-  StoredForm form;
-  if (!LoadStoredForm(&source, templateNumber, kindNumber, form)) {
+  CSmStoredForm form;
+  if (!SmLoadStoredForm(&source, templateNumber, kindNumber, form)) {
     SmMessageBox(FormatStr("源文档模板(%d-%d)尚未存在盘，无法粘帖！", templateNumber, kindNumber),
                  refusal);
     return;
@@ -386,7 +366,8 @@ void CSmTemplateList::PasteKind(int templateNumber, int kindNumber, bool sameSou
     }
   }
   // Replacing a definition deletes the old one and writes the new one in one transaction.
-  if (!StoreForm(db, templateNumber, number, form)) return;
+  form.def.nOpen = 1;
+  if (!SmStoreForm(db, templateNumber, number, form)) return;
   Refresh();
   pasted.emplace_back(templateNumber, number);
   CSmOpLog(14, "从" + source.GetFileName() + "粘贴文档模板：" + form.def.sFna);

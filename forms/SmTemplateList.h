@@ -47,6 +47,8 @@ class CSmTemplateList : public CSmListCtrl {
 
   // Copies the form of the last kind of the selected row's template as a new kind.
   void AddTemplate();
+  // Writes the forms of the selected rows' kinds to a document structure file.
+  void ExportStructure();
 
  private:
   bool CommandAllowed(unsigned id);

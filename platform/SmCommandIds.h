@@ -26,6 +26,7 @@ enum : int {
   SM_ID_EDIT_REPLACE = 57641,
   SM_ID_EDIT_SELECT_ALL = 57642,
   SM_ID_EDIT_UNDO = 57643,
+  SM_ID_EDIT_REDO = 57644,
   SM_ID_WINDOW_CASCADE = 57650,
   SM_ID_WINDOW_TILE_HORZ = 57651,
   SM_ID_WINDOW_TILE_VERT = 57652,
@@ -61,11 +62,20 @@ enum : int {
   SM_ID_CARD_FORM_PRINT = 43400,    // a card printed onto pre-printed forms
   SM_ID_CARD_FORM_PREVIEW = 43408,  // its preview
   SM_ID_OVERLAY_PRINT = 43400,      // 43400 in a form grid: cell contents only
+  SM_ID_GRID_DELETE = 43007,        // 43007 in a form grid: the selected cells or text
+  SM_ID_PASTE_INTO_SELECTION = 43401,
+  SM_ID_PASTE_INTO_COLUMN = 43402,
+  SM_ID_INSERT_ROW_AT = 43403,
+  SM_ID_INSERT_ROW_AFTER = 43404,
   SM_ID_DOC_PROPERTIES = 43405,
+  SM_ID_FORM_DEFAULTS = 43406,  // the document's defaults in a form settings list
   SM_ID_ADD_TEMPLATE = 43407,
   SM_ID_DOC_SAVE_AS_TEXT = 43409,
   SM_ID_EXPORT_STRUCTURE = 43410,
   SM_ID_IMPORT_STRUCTURE = 43411,
+  SM_ID_SHOW_DROP_LIST = 43137,  // the current cell's list of choices
+  SM_ID_PRINT_ODD_PAGES = 43412,
+  SM_ID_PRINT_EVEN_PAGES = 43413,
   SM_ID_DOC_LOAD_TEXT = 43414,
 };
 
@@ -100,4 +110,6 @@ enum : int {
   SM_ID_PLACE_DIR = 44602,
   SM_ID_DRIVER_DIR = 44603,
   SM_ID_VARIETY_DIR = 44604,
+  SM_ID_FARMER_ADVANCE_TOTALS = 44606,  // "显示预付款合计数" of the farmer list
+  SM_ID_BATCH_PARAMS = 44610,           // "成批修改参数" of the farmer and place lists
 };

@@ -1,6 +1,11 @@
 // The cane module's Settings menu: system parameters, the master-data directories and the
 // serial ports of the weighbridge, each under its right.
 #include "app/SmAppCommands.h"
+#include "cane/TsDriverDirDlg.h"
+#include "cane/TsFarmerDirDlg.h"
+#include "cane/TsPlaceDirDlg.h"
+#include "cane/TsSysParamListDlg.h"
+#include "cane/TsVarietyDirDlg.h"
 #include "platform/SmCommandIds.h"
 #include "product/TsApp.h"
 #include "weighing/SmCommPortDlg.h"
@@ -38,7 +43,31 @@ bool CTsApp::OnCommand(int id) {
     dlg.DoModal();
     return true;
   }
-  // The parameter table and the directories come with the cane module's dialogs.
+  if (id == SM_ID_FARMER_DIR) {
+    CTsFarmerDirDlg dlg(GetSmDatabase(), 0, {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_VARIETY_DIR) {
+    CTsVarietyDirDlg dlg(GetSmDatabase(), 0, {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_PLACE_DIR) {
+    CTsPlaceDirDlg dlg(false, GetSmDatabase(), {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_DRIVER_DIR) {
+    CTsDriverDirDlg dlg(false, GetSmDatabase(), {}, GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
+  if (id == SM_ID_SYS_PARAMS) {
+    CTsSysParamListDlg dlg(GetMainWnd());
+    dlg.DoModal();
+    return true;
+  }
   SmFunctionNotBuilt(command->name);
   return true;
 }

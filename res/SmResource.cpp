@@ -2,7 +2,9 @@
 
 #include <QMenu>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
+#include <cmath>
 #include <string>
 
 #include "platform/SmCommand.h"
@@ -96,6 +98,24 @@ std::vector<Popup> MenuResource(int id) {
       };
     case SM_IDR_EMPTY_MENU:
       return {{"空菜单", {}}};
+    case SM_IDR_GRID_MENU:
+      return {{"SmFormMenu",
+               {{SM_ID_PRINT_ODD_PAGES, "打印奇数页"},
+                {SM_ID_PRINT_EVEN_PAGES, "打印偶数页"},
+                {0, ""},
+                {SM_ID_EDIT_CUT, "剪切\tCtrl+X"},
+                {SM_ID_EDIT_COPY, "复制\tCtrl+C"},
+                {SM_ID_EDIT_PASTE, "粘贴\tCtrl+V"},
+                {SM_ID_PASTE_INTO_SELECTION, "在多个单元格内粘贴\tCtrl+B"},
+                {SM_ID_PASTE_INTO_COLUMN, "将此单元格内容在整栏粘贴\tCtrl+L"},
+                {SM_ID_INSERT_ROW_AT, "在当前行处加一空行\tShift+Enter"},
+                {SM_ID_INSERT_ROW_AFTER, "在当前行后加一空行\tCtrl+Enter"},
+                {SM_ID_GRID_DELETE, "删除\tDel"},
+                {SM_ID_EDIT_SELECT_ALL, "全选\tCtrl+A"},
+                {0, ""},
+                {SM_ID_EDIT_FIND, "查找\tCtrl+F"},
+                {SM_ID_EDIT_REPEAT, "查找下一个\tF3"},
+                {SM_ID_EDIT_REPLACE, "替换\tCtrl+H"}}}};
     case SM_IDR_FRAME_CONTEXT:
       return {{"",
                {{SM_ID_CALCULATOR, "计算器(D)...\tF12"},
@@ -159,7 +179,85 @@ QIcon PaneImage(int index, int width) {
   return QIcon(pixmap);
 }
 
+// An arrow head at `tip` pointing along (dx, dy), 5 pixels long.
+void AddArrowHead(QPainterPath& path, QPointF tip, double dx, double dy) {
+  const QPointF back = tip - QPointF(dx, dy) * 5;
+  const QPointF side(-dy * 4, dx * 4);
+  path.moveTo(tip);
+  path.lineTo(back + side);
+  path.lineTo(back - side);
+  path.closeSubpath();
+}
+
+// A cursor of black shapes with a white outline, so that it shows on any background.
+QCursor OutlinedCursor(const QPainterPath& path, QPoint hotSpot) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.strokePath(path, QPen(Qt::white, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.fillPath(path, Qt::black);
+  painter.strokePath(path, QPen(Qt::black, 1));
+  painter.end();
+  return QCursor(pixmap, hotSpot.x(), hotSpot.y());
+}
+
+// Two parallel lines with arrows leading away from them: across the lines when `vertical`
+// (a row gap), else sideways (a column width).
+QCursor BorderCursor(bool vertical) {
+  QPainterPath path;
+  const auto line = [&path](QPointF from, QPointF to) {
+    path.moveTo(from);
+    path.lineTo(to);
+  };
+  const auto flip = [vertical](double x, double y) {
+    return vertical ? QPointF(y, x) : QPointF(x, y);
+  };
+  line(flip(14.5, 6), flip(14.5, 26));
+  line(flip(17.5, 6), flip(17.5, 26));
+  line(flip(5, 16), flip(14.5, 16));
+  line(flip(17.5, 16), flip(27, 16));
+  AddArrowHead(path, flip(3, 16), vertical ? 0 : -1, vertical ? -1 : 0);
+  AddArrowHead(path, flip(29, 16), vertical ? 0 : 1, vertical ? 1 : 0);
+  return OutlinedCursor(path, QPoint(16, 16));
+}
+
+// A thick arrow ending at `tip`, pointing along (dx, dy).
+QCursor ArrowCursor(QPointF tip, double dx, double dy) {
+  QPainterPath path;
+  const QPointF unit = QPointF(dx, dy) / std::hypot(dx, dy);
+  const QPointF side(-unit.y(), unit.x());
+  const QPointF neck = tip - unit * 8;
+  const QPointF tail = tip - unit * 20;
+  path.moveTo(tip);
+  path.lineTo(neck + side * 7);
+  path.lineTo(neck + side * 2.5);
+  path.lineTo(tail + side * 2.5);
+  path.lineTo(tail - side * 2.5);
+  path.lineTo(neck - side * 2.5);
+  path.lineTo(neck - side * 7);
+  path.closeSubpath();
+  return OutlinedCursor(path, tip.toPoint());
+}
+
 }  // namespace
+
+QCursor SmLoadCursor(int id) {
+  switch (id) {
+    case SM_IDC_ROW_GAP:
+      return BorderCursor(true);
+    case SM_IDC_COLUMN_WIDTH:
+      return BorderCursor(false);
+    case SM_IDC_ROW_SELECT:
+      return ArrowCursor(QPointF(28, 16), 1, 0);
+    case SM_IDC_COLUMN_SELECT:
+      return ArrowCursor(QPointF(16, 28), 0, 1);
+    case SM_IDC_SELECT_ALL:
+      return ArrowCursor(QPointF(26, 26), 1, 1);
+    default:
+      return QCursor(Qt::ArrowCursor);
+  }
+}
 
 std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
   std::vector<QMenu*> popups;
@@ -179,6 +277,14 @@ std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
     popups.push_back(menu);
   }
   return popups;
+}
+
+std::vector<std::pair<int, std::string>> SmMenuItems(int id) {
+  std::vector<std::pair<int, std::string>> items;
+  const std::vector<Popup> popups = MenuResource(id);
+  if (popups.empty()) return items;
+  for (const MenuItem& item : popups.front().items) items.emplace_back(item.id, item.text);
+  return items;
 }
 
 std::vector<int> SmToolBarCommands(int id) {

@@ -1,8 +1,11 @@
 #pragma once
 // Menus, toolbar and pictures of the program, kept as code: a menu resource is a list of
 // popups whose items are the commands' shared actions (platform/SmCommand.h).
+#include <QCursor>
 #include <QIcon>
 #include <QKeyCombination>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -16,7 +19,17 @@ enum : int {
   SM_IDR_FORM_MENU = 307,      // File, Edit and Window menus of document windows; their keys
   SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
+  SM_IDR_GRID_MENU = 330,      // "SmFormMenu": right-click menu of the form grid
   SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
+};
+
+// Mouse cursors of the form grid.
+enum : int {
+  SM_IDC_ROW_GAP = 350,        // on a row line: drag the row gap
+  SM_IDC_COLUMN_WIDTH = 351,   // on a column line: drag the column's width
+  SM_IDC_ROW_SELECT = 352,     // left of a row: select the row
+  SM_IDC_COLUMN_SELECT = 353,  // on a column's caption: select the column
+  SM_IDC_SELECT_ALL = 354,     // on the table's top-left corner: select everything
 };
 
 // Commands of the main frame, its panes and the template box.
@@ -34,6 +47,9 @@ enum : int {
 
 // The popups of a menu resource, titled, owned by `parent`; empty for an unknown id.
 std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent);
+// The items of a menu resource's first popup: command and text, command 0 for a separator. For
+// menus whose owner builds its own actions.
+std::vector<std::pair<int, std::string>> SmMenuItems(int id);
 // The commands of a toolbar resource in order, 0 for a separator.
 std::vector<int> SmToolBarCommands(int id);
 // One key of an accelerator table and the command it gives.
@@ -48,5 +64,7 @@ std::vector<SmAccelerator> SmLoadAccelerators(int id);
 QIcon SmLoadIcon(int id);
 // The picture of a document kind in the template list (its icon number).
 QIcon SmLoadKindIcon(int id);
+// A cursor resource (drawn, 32 x 32, black with a white outline); the arrow for an unknown id.
+QCursor SmLoadCursor(int id);
 // The images of a strip bitmap, `width` pixels each.
 std::vector<QIcon> SmLoadImageList(int id, int width);

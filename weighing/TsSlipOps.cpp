@@ -42,20 +42,27 @@ bool TsSlipIncPrintCount(int kind, const std::string& number, CSmDatabase* db) {
 
 namespace {
 
-bool ReportSlipFailure(const std::string& text) {
+bool Refuse(std::string& refusal, const std::string& text) {
+  refusal = text;
+  return false;
+}
+
+bool Stop(const std::string& text) {
   SmMessageBox(text, SM_MB_ICONERROR);
   return false;
 }
 
-// Puts the tickets on the slip inside the caller's transaction.
+// Puts the tickets on the slip inside the caller's transaction. On a refusal `refusal` says why;
+// it is shown once the transaction is rolled back, so no box holds the file locked.
 bool AssignTickets(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,
-                   CSmDatabase* db) {
+                   CSmDatabase* db, std::string& refusal) {
   const int k = kind;
   const std::string number = db->SqlText(slip.JN[k]);
   const std::string count =
       FormatStr("Select Count(*) From gbSheet Where JN%d='%s'", k, number.c_str());
   if (!TsLockDocNo(kTsSlipNumbers + k, slip.JN[k], db)) return false;
-  if (db->QueryInt(count) != 0) return ReportSlipFailure("结算单号重号！");
+  // A slip another station has made under this number already would take the tickets in.
+  if (db->QueryInt(count) != 0) return Refuse(refusal, "结算单号重号！");
   for (const std::string& dh : tickets) {
     // Only a tared ticket still open in the kind joins, and only one row of that number.
     if (!db->ExecuteSQL(FormatStr(
@@ -65,11 +72,11 @@ bool AssignTickets(const CTsgbRec& slip, int kind, const std::vector<std::string
             db->SqlText(slip.OPR[2 + k]).c_str(), db->SqlText(dh).c_str(), k)))
       return false;
     const long long changed = db->RowsChanged();
-    if (changed == 0) return ReportSlipFailure(FormatStr("过磅单<%s>已结算或被删除！", dh.c_str()));
-    if (changed != 1) return ReportSlipFailure("结算单号重号！");
+    if (changed == 0) return Refuse(refusal, FormatStr("过磅单<%s>已结算或被删除！", dh.c_str()));
+    if (changed != 1) return Refuse(refusal, "结算单号重号！");
   }
   if (db->QueryInt(count) != static_cast<long>(tickets.size()))
-    return ReportSlipFailure("结算单号重号！");
+    return Refuse(refusal, "结算单号重号！");
   return true;
 }
 
@@ -97,7 +104,7 @@ int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips
   CSmQuery query(2, 0, 5, db);
   const std::string sql = FormatStr(
       "Select min(FK),max(PRT%d),rtrim(JN%d),max(KNO%d),max(OPR%d),max(OPR%d),max(OPR%d) From "
-      "gbSheet Where JT%d='%s' Group By rtrim(JN%d) Order By rtrim(JN%d)",
+      "gbSheet \t\tWhere JT%d='%s' Group By rtrim(JN%d) Order By rtrim(JN%d)",
       k, k, k, 2 + k, 4 + k, 6 + k, k, db->SqlText(date).c_str(), k, k);
   if (!query.Open(sql)) return 0;
   for (; !query.IsEOF(); query.MoveNext()) {
@@ -116,11 +123,12 @@ int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips
 
 int TsSlipMakeCheck(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,
                     CSmDatabase* db) {
-  if (tickets.empty()) {
-    ReportSlipFailure("未选择供结算的过磅单！");
-    return 0;
-  }
-  return SmRunInTransaction(db, [&] { return AssignTickets(slip, kind, tickets, db); }) ? 1 : 0;
+  if (tickets.empty()) return Stop("未选择供结算的过磅单！");
+  std::string refusal;
+  if (SmRunInTransaction(db, [&] { return AssignTickets(slip, kind, tickets, db, refusal); }))
+    return 1;
+  if (!refusal.empty()) Stop(refusal);
+  return 0;
 }
 
 int TsSlipCancel(int kind, const std::string& number, CSmDatabase* db) {
@@ -133,8 +141,7 @@ int TsSlipCancel(int kind, const std::string& number, CSmDatabase* db) {
   if (!db->QueryCountString(
              FormatStr("max(OPR%d) From gbSheet Where JN%d='%s'", 2 + k, k, n.c_str()))
            .empty()) {
-    ReportSlipFailure("该单已付款，或已被删除！");
-    return 0;
+    return Stop("该单已付款，或已被删除！");
   }
   return 1;
 }

@@ -77,6 +77,6 @@ bool CTsWeighingDocs::GetDriverOpenings(const std::vector<std::string>& drivers,
   return ok;
 }
 
-bool CTsWeighingDocs::CarryOverBalances(CSmDatabase*, CSmDatabase*) {
-  return false;
+bool CTsWeighingDocs::CarryOverBalances(CSmDatabase* source, CSmDatabase* target) {
+  return CTsjsRec::CarryOverBalances(source, target);
 }

@@ -17,6 +17,5 @@ class CTsWeighingDocs : public CTsWeighingService {
                         std::vector<TsSlipAmounts>& sums, CSmDatabase* db) override;
   bool GetDriverOpenings(const std::vector<std::string>& drivers,
                          std::vector<TsSlipAmounts>& amounts, CSmDatabase* db) override;
-  // The year-end carry-over of the balances comes with the voucher store: false until then.
   bool CarryOverBalances(CSmDatabase* source, CSmDatabase* target) override;
 };

@@ -1,8 +1,10 @@
 #include "weighing/TsjsRec.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/SmApp.h"
+#include "cane/TsDataType.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
@@ -10,6 +12,7 @@
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
+#include "weighing/TsgbRec.h"
 
 namespace {
 
@@ -17,11 +20,6 @@ std::string ItemList(const char* format) {
   std::string text;
   for (int i = 0; i < CTsjsRec::kItemCount; ++i) text += (i ? "," : "") + FormatStr(format, i);
   return text;
-}
-
-std::string OperatorNo() {
-  const CSmApp* app = SmGetApp();
-  return app ? app->m_env.GetOperatorNo() : std::string();
 }
 
 // The amounts of a row of sums, negated: the balances.
@@ -120,7 +118,7 @@ bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatab
   return SmRunInTransaction(db, [&] {
     if (!db->ExecuteSQL("Delete " + rows)) return false;
     if (!HasAdvance(party)) return true;
-    const std::string opr = db->SqlText(OperatorNo(), 3);
+    const std::string opr = db->SqlText(TsOperatorNo(), 3);
     return db->ExecuteSQL(FormatStr(
         "Insert Into jsSheet(%s) Values(0,%s,0,0,'%d','2','%s','','%s','','%s','%s','%s')",
         ColumnList().c_str(), TsjsItemValues(-1).c_str(), party, TsGetYearStartDate().c_str(),
@@ -157,4 +155,61 @@ bool CTsjsRec::GetDriverOpenings(const std::vector<std::string>& drivers,
   const std::string sql = "Select " + TsjsSumColumnList() +
                           ",rtrim(KNO) From jsSheet Where LB='1' And DH='' Group By KNO";
   return ReadOpeningSums(query, sql, drivers, openings);
+}
+
+bool CTsjsRec::IsZero() const {
+  const auto zero = [](double value) { return std::fabs(value) <= 0.000001; };
+  return std::all_of(MY.begin(), MY.end(), zero) && zero(MU[0]) && zero(MU[1]);
+}
+
+int CTsjsRec::Insert(int option, CSmDatabase* db) {
+  TH = db->GetServerTime("%H%M%S");
+  if (IsZero()) return 0;
+  const std::string sql = FormatStr(
+      "Insert Into jsSheet(%s) Values(%d,%s,%.4lf,%.4lf,'%d','%d','%s','%s','%s','%s','%s','%s',"
+      "'%s')",
+      ColumnList().c_str(), FK, TsjsItemValues(1).c_str(), MU[0], MU[1], LB, DB,
+      db->SqlText(T, 8).c_str(), db->SqlText(DH, 8).c_str(), db->SqlText(KNO, 15).c_str(),
+      db->SqlText(MRY, 40).c_str(), db->SqlText(OPR[0], 3).c_str(), db->SqlText(OPR[1], 3).c_str(),
+      db->SqlText(TH, 6).c_str());
+  return db->ExecuteSQL(sql, {}, option) ? 1 : -1;
+}
+
+void CTsjsRec::MoveAdvancesForCarry() {
+  const std::vector<double> sums = MY;
+  MY.assign(kItemCount, 0);
+  const int count = TsGetKindItemCount(LB, 1, 2, 0);
+  for (int n = 0; n < count; ++n) {
+    const int item = TsGetKindItemIndex(LB, 1, 2, 0, n);
+    std::string formula;
+    int number = 0;
+    // A number outside the items would write past them: such an item is not carried.
+    if (!TsGetAdvanceCarryNumber(LB, n, formula, number) || number < 1 || number > kItemCount)
+      continue;
+    MY[number - 1] += sums[item];
+  }
+}
+
+bool CTsjsRec::CarryOverBalances(CSmDatabase* source, CSmDatabase* target) {
+  CTsDataType* type = TsGetDataType();
+  if (!type || !source || !target) return false;
+  type->SetDefaultParams();
+  type->LoadParams(source);
+  const int year = static_cast<int>(target->QueryCountInt("Max(PY) From SysTab"));
+  const std::string opening = TsYearStartDate(year, TsGetYearStartParam());
+  CSmQuery query(1, kItemCount + 2, 9, source);
+  BindColumns(query);
+  bool ok =
+      query.Open(FormatStr("Select 0,%s,0,0,rtrim(LB),'2','%s','',rtrim(KNO),'','101',"
+                           "'101','' From jsSheet Group By LB,KNO ",
+                           TsjsSumColumnList().c_str(), opening.c_str()));
+  for (CTsjsRec rec; ok && !query.IsEOF(); query.MoveNext()) {
+    rec.ReadRow(query);
+    rec.MoveAdvancesForCarry();
+    const bool carried = std::any_of(rec.MY.begin(), rec.MY.end(),
+                                     [](double value) { return std::fabs(value) > 0.0001; });
+    ok = !carried || rec.Insert(0, target) == 1;
+  }
+  type->ReloadAppParams();
+  return ok;
 }

@@ -28,6 +28,10 @@ class CTsjsRec {
   static void BindColumns(CSmQuery& query);
   void ReadRow(CSmQuery& query);
 
+  // Writes this record as one row, the time of writing from the connection: 1 written, 0 skipped
+  // (every amount zero), -1 failed (the connection has shown why).
+  int Insert(int option, CSmDatabase* db);
+
   // Replaces the household's opening row by one holding this record's advance items (stored
   // negative); all-zero advances leave no row. With `ask`, an existing opening row is only
   // replaced when the user says Yes. False when declined or when a statement failed (nothing
@@ -44,6 +48,11 @@ class CTsjsRec {
   static bool GetDriverOpenings(const std::vector<std::string>& drivers,
                                 std::vector<CTsjsRec>& openings, CSmDatabase* db);
 
+  // Writes into the new year's file one opening row per household with its advance balances of
+  // the old year, each going to the item its formula names. The parameters of the old file
+  // apply meanwhile; those of the application's connection are loaded again afterwards.
+  static bool CarryOverBalances(CSmDatabase* source, CSmDatabase* target);
+
   // The sum of the item amounts; of the slip items of a kind and category.
   double GetTotal() const;
   double SumKind(int kind, int category) const;
@@ -55,9 +64,6 @@ class CTsjsRec {
   // first); their number.
   int Query(const std::string& where, const std::string& order, std::vector<CTsjsRec>& list,
             CSmDatabase* db);
-  // Writes this record as one row stamped with the connection's time: 1 written, 0 skipped (a
-  // row whose amounts, MU0 and MU1 are all zero is never written), -1 failed (reported).
-  int Insert(CSmDatabase* db);
   // Writes this settlement deduction row in a transaction of its own; false, with nothing
   // stored, when it is all zero, fails, or its number is taken ("单号重号！").
   bool InsertChecked(CSmDatabase* db);
@@ -97,4 +103,7 @@ class CTsjsRec {
 
  private:
   bool HasAdvance(int party) const;
+  bool IsZero() const;
+  // The advance balances of a summed household row moved to the items that take them.
+  void MoveAdvancesForCarry();
 };

@@ -1,6 +1,6 @@
 // The money rows of the households (jsSheet): reading, writing vouchers and settlement
 // deduction rows under a guarded number, deleting, reviewing and the bank batch marks.
-#include <cmath>
+#include <functional>
 
 #include "cane/TsItems.h"
 #include "core/SmDatabase.h"
@@ -11,15 +11,6 @@
 #include "weighing/TsjsRec.h"
 
 namespace {
-
-constexpr double kZero = 1e-6;
-
-bool IsAllZero(const CTsjsRec& rec) {
-  if (std::fabs(rec.MU[0]) > kZero || std::fabs(rec.MU[1]) > kZero) return false;
-  for (double my : rec.MY)
-    if (std::fabs(my) > kZero) return false;
-  return true;
-}
 
 // Rows of the voucher (or deduction row) of `rec`'s party, type and number.
 long CountNumber(const CTsjsRec& rec, CSmDatabase* db) {
@@ -32,8 +23,12 @@ bool LockNumber(const CTsjsRec& rec, CSmDatabase* db) {
   return TsLockDocNo(kTsVoucherNumbers + 10 * rec.LB + rec.DB, rec.DH, db);
 }
 
-bool NumberTaken() {
-  SmMessageBox("单号重号！", SM_MB_ICONERROR);
+// Runs `work` in a transaction; when it finds the number taken the box comes after the
+// rollback, so it holds no lock on the file.
+bool WriteUnderNumber(CSmDatabase* db, const std::function<bool(bool& taken)>& work) {
+  bool taken = false;
+  if (SmRunInTransaction(db, [&] { return work(taken); })) return true;
+  if (taken) SmMessageBox("单号重号！", SM_MB_ICONERROR);
   return false;
 }
 
@@ -87,37 +82,26 @@ int CTsjsRec::Query(const std::string& where, const std::string& order, std::vec
   return static_cast<int>(list.size());
 }
 
-int CTsjsRec::Insert(CSmDatabase* db) {
-  if (IsAllZero(*this)) return 0;
-  TH = db->GetServerTime("%H%M%S");
-  const std::string sql = FormatStr(
-      "Insert Into jsSheet(%s) Values(%d,%s,%.4lf,%.4lf,'%d','%d','%s','%s','%s','%s','%s','%s',"
-      "'%s')",
-      ColumnList().c_str(), FK, TsjsItemValues(1).c_str(), MU[0], MU[1], LB, DB,
-      db->SqlText(T).c_str(), db->SqlText(DH).c_str(), db->SqlText(KNO).c_str(),
-      db->SqlText(MRY, 40).c_str(), db->SqlText(OPR[0]).c_str(), db->SqlText(OPR[1]).c_str(),
-      TH.c_str());
-  return db->ExecuteSQL(sql) ? 1 : -1;
-}
-
 bool CTsjsRec::InsertChecked(CSmDatabase* db) {
-  return SmRunInTransaction(db, [&] {
-    if (!LockNumber(*this, db) || Insert(db) != 1) return false;
-    return CountNumber(*this, db) == 1 || NumberTaken();
+  return WriteUnderNumber(db, [&](bool& taken) {
+    if (!LockNumber(*this, db) || Insert(1, db) != 1) return false;
+    taken = CountNumber(*this, db) != 1;
+    return !taken;
   });
 }
 
 bool CTsjsRec::InsertDocument(std::vector<CTsjsRec>& rows, CSmDatabase* db) {
   if (rows.empty()) return true;
-  return SmRunInTransaction(db, [&] {
+  return WriteUnderNumber(db, [&](bool& taken) {
     if (!LockNumber(rows.front(), db)) return false;
     long written = 0;
     for (CTsjsRec& row : rows) {
-      const int result = row.Insert(db);
+      const int result = row.Insert(1, db);
       if (result < 0) return false;
       written += result;
     }
-    return CountNumber(rows.front(), db) == written || NumberTaken();
+    taken = CountNumber(rows.front(), db) != written;
+    return !taken;
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Driving the log-in dialogs as a user would: an application with one module, controls found
-// by their id, and actions run on a modal dialog when it shows.
+// Driving the log-in dialogs: an application with one module and the choice of an operator and
+// a data file (the dialog helpers are in tests/common/SmModalScript.h).
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
@@ -15,6 +15,7 @@
 #include "app/SmApp.h"
 #include "app/SmOpenDataDlg.h"
 #include "platform/SmMessage.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 
 class LoginApp : public CSmApp {
@@ -39,17 +40,6 @@ class LoginApp : public CSmApp {
   CSmModuleInfo m_info;
 };
 
-template <typename T>
-T* Find(QWidget* dlg, int id) {
-  return dlg->findChild<T*>(QString::number(id));
-}
-
-inline void Click(QWidget* dlg, int id) {
-  QPushButton* button = Find<QPushButton>(dlg, id);
-  ASSERT_NE(button, nullptr) << id;
-  button->click();
-}
-
 // Chooses the operator whose entry begins with the number.
 inline void ChooseOperator(QWidget* dlg, const QString& number) {
   auto* combo = Find<QComboBox>(dlg, 1051);
@@ -60,25 +50,4 @@ inline void ChooseOperator(QWidget* dlg, const QString& number) {
 
 inline std::string SelectedFile(QWidget* dlg) {
   return CBookDirTree::PathOf(Find<QTreeWidget>(dlg, 1050)->currentItem());
-}
-
-inline bool Shown(const std::string& text) {
-  for (const SmShownMessage& message : CSmMessageService::Instance().Shown()) {
-    if (message.text == text) return true;
-  }
-  return false;
-}
-
-// Runs `action` once on the modal dialog of the template id when it shows; the timer belongs
-// to `owner`.
-inline void OnModalOf(QObject* owner, int id, std::function<void(QWidget*)> action) {
-  auto* timer = new QTimer(owner);
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, id, action] {
-    QWidget* dlg = QApplication::activeModalWidget();
-    if (!dlg || dlg->objectName() != QString::number(id) || !timer->isActive()) return;
-    timer->stop();
-    action(dlg);
-  });
-  timer->start();
 }

@@ -18,14 +18,14 @@
 
 namespace {
 
-void Press(QWidget* widget, int key, const QString& text = {}) {
+void PressKey(QWidget* widget, int key, const QString& text = {}) {
   QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
   QApplication::sendEvent(widget, &event);
 }
 
 // Types the text into the widget one key at a time, as the keyboard would.
 void Type(QWidget* widget, const QString& text) {
-  for (QChar c : text) Press(widget, 0, QString(c));
+  for (QChar c : text) PressKey(widget, 0, QString(c));
 }
 
 // Press, release, double click and release on the item, as the mouse sends them.
@@ -59,7 +59,7 @@ TEST_F(LoginKeysTest, EnterAndDoubleClickOnAYearFileLogIn) {
   const std::string file = YearFile("keys-open");
   // How the year file is opened in the tree.
   const std::vector<std::function<void(CBookDirTree*)>> ways = {
-      [](CBookDirTree* tree) { Press(tree, Qt::Key_Return); },
+      [](CBookDirTree* tree) { PressKey(tree, Qt::Key_Return); },
       [](CBookDirTree* tree) { DoubleClick(tree, tree->currentItem()); },
   };
   for (size_t k = 0; k < ways.size(); ++k) {
@@ -83,7 +83,7 @@ TEST_F(LoginKeysTest, EnterAndDoubleClickOnAYearFileLogIn) {
     ASSERT_TRUE(tree->SelectFile(file));
     QTreeWidgetItem* set = tree->currentItem()->parent();
     tree->setCurrentItem(set);
-    Press(tree, Qt::Key_Return);
+    PressKey(tree, Qt::Key_Return);
     EXPECT_FALSE(set->isExpanded());
     DoubleClick(tree, set);
     EXPECT_TRUE(set->isExpanded());
@@ -123,7 +123,7 @@ TEST_F(LoginKeysTest, APasswordOfAnyCharactersIsTypedAndEnterLogsIn) {
     edit->setFocus();
     Type(edit, password);
     typed = edit->text();
-    Press(edit, Qt::Key_Return);  // Enter after the password logs in
+    PressKey(edit, Qt::Key_Return);  // Enter after the password logs in
     if (dlg->isVisible()) Click(dlg, 2);
   });
   EXPECT_TRUE(app.LogIn(file)) << CSmMessageService::Instance().LastText();

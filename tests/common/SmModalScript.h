@@ -1,6 +1,7 @@
 #pragma once
-// Driving modal dialogs in tests: each action runs once on the dialog of its
-// template id when that dialog is the active modal one.
+// Driving dialogs in tests as a user would: controls found by their id, boxes read from the
+// message service, and actions run once on the dialog of a template id when that dialog is the
+// active modal one.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,11 +10,49 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/SmMessage.h"
 
 template <typename T>
 T* Control(QWidget* dlg, int id) {
   return dlg->findChild<T*>(QString::number(id));
+}
+
+template <typename T>
+T* Find(QWidget* dlg, int id) {
+  return dlg->findChild<T*>(QString::number(id));
+}
+
+inline void Click(QWidget* dlg, int id) {
+  QPushButton* button = Find<QPushButton>(dlg, id);
+  ASSERT_NE(button, nullptr) << id;
+  button->click();
+}
+
+// Whether a box with the text was shown since the messages were last cleared.
+inline bool Shown(const std::string& text) {
+  for (const SmShownMessage& message : CSmMessageService::Instance().Shown()) {
+    if (message.text == text) return true;
+  }
+  return false;
+}
+
+// Runs `action` once on the modal dialog of the template id when it shows; the timer belongs
+// to `owner`.
+inline void OnModalOf(QObject* owner, int id, std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer(owner);
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, id, action] {
+    QWidget* dlg = QApplication::activeModalWidget();
+    if (!dlg || dlg->objectName() != QString::number(id) || !timer->isActive()) return;
+    timer->stop();
+    action(dlg);
+  });
+  timer->start();
 }
 
 inline void Type(QWidget* dlg, int id, const QString& text) {

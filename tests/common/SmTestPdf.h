@@ -1,10 +1,22 @@
 #pragma once
 // What a printed PDF holds, read with pdftotext and pdfinfo: the words with their boxes in
 // points (per page), and the page count.
+#include <QFile>
 #include <QProcess>
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "platform/SmMessage.h"
+#include "tests/common/SmTestMain.h"
+
+// A fresh PDF in the test home that the next print in test mode writes to.
+inline std::string SmQueueTestPdf(const std::string& name) {
+  const std::string path = SmTestHome() + "/" + name + ".pdf";
+  QFile::remove(QString::fromStdString(path));
+  CSmMessageService::Instance().QueuePrintFile(path);
+  return path;
+}
 
 struct SmPdfWord {
   double xMin, yMin, xMax, yMax;

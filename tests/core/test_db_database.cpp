@@ -159,3 +159,19 @@ TEST(DbConnectString, BuildAndParse) {
   EXPECT_EQ(CSmConnInfo(0).server, "");
   EXPECT_EQ(CSmConnInfo(3).server, "(local)");
 }
+
+TEST_F(DbConnection, ReusedStatementsForgetTheValuesOfTheirLastRun) {
+  const std::string insert = "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(?,?,?,?)";
+  ASSERT_TRUE(m_db.ExecuteBound(insert, {},
+                                {SmDbValue::OfInt(1), SmDbValue::OfInt(10), SmDbValue::OfText("甲"),
+                                 SmDbValue::OfText("值")}));
+  // Fewer values than marks: the rest are empty, not the values of the run before.
+  ASSERT_TRUE(m_db.ExecuteBound(insert, {}, {SmDbValue::OfInt(2), SmDbValue::OfInt(20)}));
+  EXPECT_EQ(m_db.QueryInt("Select Count(*) From SysCsTab Where Cs=2 And CsNa Is Null And CsVal "
+                          "Is Null"),
+            1);
+  // A query of the same text as a bound statement reads its marks as empty.
+  const std::string select = "Select Count(*) From SysCsTab Where CsN=?";
+  ASSERT_TRUE(m_db.ExecuteBound(select, {}, {SmDbValue::OfInt(10)}));
+  EXPECT_EQ(m_db.QueryInt(select), 0);
+}

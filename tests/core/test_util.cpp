@@ -111,6 +111,8 @@ TEST(ReportFiles, RawTextPosSkipsFormatCodes) {
       {"甘蔗", 1, 2, "甘", 2},               // a character is never split
       {"a\x1bPxy", 3, 4, "aPx", 3},          // no end byte: the escape alone is skipped
       {"ab", 5, 2, "ab", 2},
+      {"\x1bQ255\x1c\x1bGab", 0, 8, "", 0},  // position 0: after the leading codes
+      {"\x1b甘蔗", 1, 3, "甘", 2},           // an escape before a Chinese character stands alone
   };
   for (const Case& c : cases) {
     std::string text = c.coded;

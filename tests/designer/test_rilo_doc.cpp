@@ -112,7 +112,10 @@ TEST_F(RiloDocTest, RefusedFilesOpenNoWindow) {
 }
 
 TEST_F(RiloDocTest, SmallerChildFillsTheCommonAreaAfterTheQuestion) {
-  const std::string master = Save(Sheet(3, 3, "m"), "月报.QLN");
+  CRiloData masterSheet = Sheet(3, 3, "m");
+  masterSheet.m_texts[0] = "";  // value cells: blank or commas only
+  masterSheet.m_texts[7] = ",";
+  const std::string master = Save(masterSheet, "月报.QLN");
   const std::string child = Save(Sheet(2, 4, "c"), "月报/3.BSJ");
 
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
@@ -128,9 +131,10 @@ TEST_F(RiloDocTest, SmallerChildFillsTheCommonAreaAfterTheQuestion) {
   EXPECT_EQ(doc->m_childOpen, 1);
   EXPECT_EQ(doc->m_editMode, 3);
   EXPECT_EQ(doc->GetTitle(), "3.BSJ");
-  EXPECT_EQ(Layer(*doc, 0, 0), "m00");
+  EXPECT_EQ(Layer(*doc, 0, 0), "");
   EXPECT_EQ(Layer(*doc, 0, 3), "c00");
   EXPECT_EQ(Layer(*doc, 1 + 2 * 3, 3), "c12");
+  EXPECT_EQ(Layer(*doc, 1, 3), "");           // a child value never covers master text
   EXPECT_EQ(Layer(*doc, 2, 3), "");           // column 2: the child has none
   EXPECT_EQ(doc->m_sheet.m_texts[2], "m20");  // and the master cell is untouched
 }

@@ -62,29 +62,8 @@ class FormStorageTest : public ::testing::TestWithParam<int> {
     return def;
   }
 
-  void AddPrintRows(int flag, const std::string& mode) {
-    m_db->ExecuteSQL(
-        FormatStr("INSERT INTO FIELDWIDTH(NFLAG,SFIELDMODE,NFIELD,NWIDTH) "
-                  "VALUES(%d,'%s',0,12)",
-                  flag, mode.c_str()));
-    m_db->ExecuteSQL(
-        FormatStr("INSERT INTO SMPAGESET(nFlag,sFieldMode,PageWidth,PageLength) "
-                  "VALUES(%d,'%s',2100,2970)",
-                  flag, mode.c_str()));
-    m_db->ExecuteSQL(
-        FormatStr("INSERT INTO SMFONT(nFlag,sFieldMode,nOrd,lfHeight,lfWeight,"
-                  "lfFaceName) VALUES(%d,'%s',0,12,400,'宋体')",
-                  flag, mode.c_str()));
-  }
-
-  long PrintRows(int flag, const std::string& mode) {
-    long n = 0;
-    for (const char* table : {"FIELDWIDTH", "SMPAGESET", "SMFONT"}) {
-      n += m_db->QueryInt(FormatStr("Select Count(*) From %s Where nFlag=%d And SFIELDMODE='%s'",
-                                    table, flag, mode.c_str()));
-    }
-    return n;
-  }
+  void AddPrintRows(int flag, const std::string& mode) { SmAddPrintRows(*m_db, flag, mode); }
+  long PrintRows(int flag, const std::string& mode) { return SmPrintRows(*m_db, flag, mode); }
 
   CSmApp m_app;
   std::unique_ptr<CSmDatabase> m_db;

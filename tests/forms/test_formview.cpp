@@ -9,18 +9,23 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 #include <map>
+#include <set>
 #include <tuple>
 
+#include "core/SmClipboard.h"
 #include "core/SmGbk.h"
 #include "forms/SmFormView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "res/SmResource.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/core/test_db_fixture.h"
 #include "ui/SmPageSetupDlg.h"
@@ -93,6 +98,35 @@ class GridView : public CSmFormView {
   }
   using CSmFormView::GetPageRows;
   void AddRows(int n) override { appended += n; }
+  // Moves the rows at..last down by count and blanks the rows opened.
+  void InsertRows(int at, int last, int count) override {
+    for (int row = last; row >= at; --row) {
+      for (int c = 0; c < Columns(); ++c) texts[{row + count, c, "TEXT"}] = Text(row, c);
+    }
+    for (int row = at; row < at + count; ++row) {
+      for (int c = 0; c < Columns(); ++c) texts[{row, c, "TEXT"}] = "";
+    }
+  }
+  bool IsCellEditable(int row, int column, const std::string& region) override {
+    return !readOnly.count({row, column, region});
+  }
+  bool CanAppendRow() override { return canAppend; }
+  std::string Text(int row, int column, const std::string& region = "TEXT") {
+    std::string text, type;
+    int limit1 = 0, limit2 = 0;
+    GetCell(row, column, region, text, type, limit1, limit2, nullptr);
+    return text;
+  }
+  // The TEXT rows as "a|b|c" lines.
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int r = 0; r < TextRows(); ++r) {
+      std::string line;
+      for (int c = 0; c < Columns(); ++c) line += (c ? "|" : "") + Text(r, c);
+      rows.push_back(line);
+    }
+    return rows;
+  }
   void SetCell(int row, int column, const std::string& region, const std::string& text) override {
     texts[{row, column, region}] = text;
   }
@@ -134,6 +168,8 @@ class GridView : public CSmFormView {
   using CSmFormView::m_widths;
 
   std::map<std::tuple<int, int, std::string>, std::string> texts;
+  std::set<std::tuple<int, int, std::string>> readOnly;
+  bool canAppend = true;
   int forcedPageRows = -1;
   int textCalls = 0;
   int appended = 0;
@@ -647,12 +683,7 @@ class FormViewPrint : public testing::Test {
     SmGetPrintHooks() = m_saved;
     CSmPrinterService::Instance().Reset();
   }
-  std::string Pdf(const std::string& name) {
-    const std::string path = SmTestHome() + "/" + name + ".pdf";
-    QFile::remove(QString::fromStdString(path));
-    CSmMessageService::Instance().QueuePrintFile(path);
-    return path;
-  }
+  std::string Pdf(const std::string& name) { return SmQueueTestPdf(name); }
   // The row numbers printed in column 0, per page.
   static std::map<int, std::vector<int>> RowsByPage(const std::string& pdf) {
     std::map<int, std::vector<int>> rows;
@@ -1004,4 +1035,479 @@ TEST(FormViewEdit, AGridWithoutPageRowsIgnoresKeys) {
   Commit(view, "x");
   EXPECT_EQ(Where(view.CurrentCell()), "TEXT0,1@0");
   EXPECT_EQ(view.texts.count({0, 1, "TEXT"}), 0u);
+}
+
+// ---------------------------------------------------------------- mouse
+
+namespace {
+
+void Mouse(QWidget& widget, QEvent::Type type, QPoint point,
+           Qt::MouseButton button = Qt::LeftButton,
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+  QMouseEvent event(type, point, widget.mapToGlobal(point), button, held, modifiers);
+  QApplication::sendEvent(&widget, &event);
+}
+
+void Click(QWidget& widget, QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  Mouse(widget, QEvent::MouseButtonPress, point, Qt::LeftButton, modifiers);
+  Mouse(widget, QEvent::MouseButtonRelease, point, Qt::LeftButton, modifiers);
+}
+
+void Drag(QWidget& widget, QPoint from, QPoint to) {
+  Mouse(widget, QEvent::MouseButtonPress, from);
+  Mouse(widget, QEvent::MouseMove, to);
+  Mouse(widget, QEvent::MouseButtonRelease, to);
+}
+
+std::string Selection(GridView& view) {
+  return Where(view.m_anchor) + " " + Where(view.CurrentCell());
+}
+
+}  // namespace
+
+TEST(FormViewMouse, ClicksAndHeaderZonesSelect) {
+  GridView view(6);
+  view.m_bEditable = true;
+  for (int r = 0; r < 6; ++r) {
+    for (int c = 0; c < 4; ++c) view.texts[{r, c, "TEXT"}] = "";
+  }
+  CSmFormDC& dc = view.ScreenDC();
+  const auto cell = [&](int row, int column) {
+    return Center(view.GetCellRect(row, column, "TEXT", dc));
+  };
+  const auto rowHeader = [&](int row) {
+    return QPoint(view.GetColumnLineX(0, dc, "TEXT", row) - 1, cell(row, 0).y());
+  };
+  const QPoint caption = Center(view.GetCellRect(0, 2, "FORMHEAD", dc));
+
+  // The caret lands before the character whose right edge passes the click.
+  view.texts[{2, 1, "TEXT"}] = "甲乙丙";
+  const int x = view.GetColumnX(1, dc, "TEXT", 2) + view.GetTextWidth("甲", "TEXT", dc) + 2;
+  Click(view, QPoint(x, cell(2, 1).y()));
+  EXPECT_EQ(Selection(view), "TEXT2,1@2 TEXT2,1@2");
+
+  Click(view, rowHeader(3));
+  EXPECT_EQ(Selection(view), "TEXT3,3@0 TEXT3,0@0");
+  Click(view, caption);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT0,2@0");
+  view.OnCommand(SM_ID_EDIT_SELECT_ALL);
+  EXPECT_EQ(Selection(view), "TEXT5,3@0 TEXT0,0@0");
+
+  // Shift extends from the anchor; so does a drag, over cells or over row headers.
+  Click(view, cell(1, 1));
+  Click(view, cell(3, 2), Qt::ShiftModifier);
+  EXPECT_EQ(Selection(view), "TEXT1,1@0 TEXT3,2@0");
+  Drag(view, cell(4, 3), cell(2, 0));
+  EXPECT_EQ(Selection(view), "TEXT4,3@0 TEXT2,0@0");
+  Drag(view, rowHeader(1), rowHeader(4));
+  EXPECT_EQ(Selection(view), "TEXT1,3@0 TEXT4,0@0");
+  EXPECT_EQ(view.MouseMode(), 0);
+
+  // A right click inside a selection keeps it; without a selection it acts as a click.
+  Mouse(view, QEvent::MouseButtonPress, cell(2, 1), Qt::RightButton);
+  EXPECT_EQ(Selection(view), "TEXT1,3@0 TEXT4,0@0");
+  Click(view, cell(0, 0));
+  Mouse(view, QEvent::MouseButtonPress, cell(5, 2), Qt::RightButton);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+  EXPECT_EQ(view.MouseMode(), 0);
+  Mouse(view, QEvent::MouseMove, cell(3, 3), Qt::NoButton);
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+
+  view.forcedPageRows = 0;  // no rows on the page: the mouse does nothing
+  Click(view, cell(1, 1));
+  EXPECT_EQ(Selection(view), "TEXT5,2@0 TEXT5,2@0");
+}
+
+TEST(FormViewMouse, TheCursorShowsWhatAPressWouldDo) {
+  GridView view;
+  CSmFormDC& dc = view.ScreenDC();
+  const QRect cell = view.GetCellRect(2, 1, "TEXT", dc);
+  const int midY = Center(cell).y();
+  const QRect formHead = view.GetCellRect(0, 1, "FORMHEAD", dc);
+  const auto image = [](const QCursor& cursor) { return cursor.pixmap().toImage(); };
+  const struct {
+    QPoint point;
+    int cursor;  // a resource id, or a Qt cursor shape
+  } cases[] = {
+      {QPoint(Center(cell).x(), view.GetRowLineY(3, dc, "TEXT")), SM_IDC_ROW_GAP},
+      {QPoint(view.GetColumnLineX(2, dc, "TEXT", 2), midY), SM_IDC_COLUMN_WIDTH},
+      {QPoint(view.GetColumnLineX(0, dc, "TEXT", 2) - 1, midY), SM_IDC_ROW_SELECT},
+      {Center(formHead), SM_IDC_COLUMN_SELECT},
+      {QPoint(view.GetColumnLineX(0, dc, "FORMHEAD", 0) - 1, Center(formHead).y()),
+       SM_IDC_SELECT_ALL},
+      {Center(cell), Qt::IBeamCursor},
+      {Center(view.GetCellRect(0, 1, "HEAD", dc)), Qt::IBeamCursor},
+      {QPoint(2, 2), Qt::ArrowCursor},
+  };
+  for (const auto& c : cases) {
+    Mouse(view, QEvent::MouseMove, c.point, Qt::NoButton);
+    if (c.cursor >= SM_IDC_ROW_GAP) {
+      EXPECT_EQ(view.cursor().shape(), Qt::BitmapCursor) << c.cursor;
+      EXPECT_EQ(image(view.cursor()), image(SmLoadCursor(c.cursor))) << c.cursor;
+    } else {
+      EXPECT_EQ(view.cursor().shape(), c.cursor) << c.cursor;
+    }
+  }
+  // The five pictures differ from each other.
+  for (int a = SM_IDC_ROW_GAP; a <= SM_IDC_SELECT_ALL; ++a) {
+    for (int b = a + 1; b <= SM_IDC_SELECT_ALL; ++b) {
+      EXPECT_NE(image(SmLoadCursor(a)), image(SmLoadCursor(b)));
+    }
+  }
+  // Over the selection: the arrow.
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  view.m_anchor.row = 3;
+  Mouse(view, QEvent::MouseMove, Center(cell), Qt::NoButton);
+  EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(FormViewMouse, DraggingABorderResizesTheColumnOrTheRowGap) {
+  GridView view;
+  CSmFormDC& dc = view.ScreenDC();
+  const int unit = view.GetRegionFont("TEXT", dc).unit;
+  const int midY = Center(view.GetCellRect(2, 1, "TEXT", dc)).y();
+  const QPoint border(view.GetColumnLineX(2, dc, "TEXT", 2), midY);  // right of column 1
+
+  Drag(view, border, border + QPoint(3 * unit, 0));
+  EXPECT_EQ(view.ColumnWidths()[1], 17);
+  const QPoint moved(view.GetColumnLineX(2, dc, "TEXT", 2), midY);
+  Mouse(view, QEvent::MouseButtonPress, moved);
+  EXPECT_EQ(view.MouseMode(), 2);
+  Mouse(view, QEvent::MouseMove, QPoint(0, midY));
+  Mouse(view, QEvent::MouseButtonRelease, QPoint(0, midY));
+  EXPECT_EQ(view.ColumnWidths()[1], 0);  // never below no characters
+  EXPECT_EQ(view.MouseMode(), 0);
+
+  const int gap = view.m_printInfo->PageRow;
+  const QPoint line(Center(view.GetCellRect(2, 0, "TEXT", dc)).x(),
+                    view.GetRowLineY(3, dc, "TEXT"));
+  Drag(view, line, line + QPoint(0, 4));
+  EXPECT_EQ(view.m_printInfo->PageRow, std::lround((std::lround(gap * 0.2) + 4) / 0.2));
+  const QPoint line2(line.x(), view.GetRowLineY(3, dc, "TEXT"));
+  Drag(view, line2, QPoint(line2.x(), 0));
+  EXPECT_EQ(view.m_printInfo->PageRow, 15);  // below 3 pixels: 3 pixels
+}
+
+// ---------------------------------------------------------------- clipboard and bulk edits
+
+namespace {
+
+std::string Clipboard() {
+  std::string text;
+  GetClipboardText(text);
+  return text;
+}
+
+// A grid of `rows` rows of "a|b|c" letters: row 0 "a0|b0|c0", row 1 "a1|b1|c1" ...
+struct LetterGrid : GridView {
+  explicit LetterGrid(int rows, int columns = 3) : GridView(rows, columns) {
+    m_bEditable = true;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < columns; ++c) {
+        texts[{r, c, "TEXT"}] = std::string(1, static_cast<char>('a' + c)) + std::to_string(r);
+      }
+    }
+  }
+  void Select(int anchorRow, int anchorColumn, int row, int column) {
+    SetCurrentCell(row, column, 0, "TEXT");
+    m_anchor = CurrentCell();
+    m_anchor.row = anchorRow;
+    m_anchor.column = anchorColumn;
+  }
+};
+
+}  // namespace
+
+TEST(FormViewClipboard, CopiesCellsAsTabbedLinesAndTextAsItsBytes) {
+  LetterGrid view(4);
+  view.texts[{0, 0, "TEXT"}] = "a";
+  view.texts[{0, 1, "TEXT"}] = "b";
+  view.texts[{0, 2, "TEXT"}] = "c";
+  view.texts[{1, 0, "TEXT"}] = "d";
+  view.texts[{1, 1, "TEXT"}] = "e";
+  view.texts[{1, 2, "TEXT"}] = "f";
+  view.Select(1, 2, 0, 0);
+  ASSERT_TRUE(view.CopyToClipboard());
+  EXPECT_EQ(Clipboard(), "a\tb\tc\nd\te\tf\n");
+
+  view.texts[{2, 1, "TEXT"}] = "甲乙丙";
+  view.SetCurrentCell(2, 1, 2, "TEXT");
+  Key(view, Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_TRUE(view.CopyToClipboard());
+  EXPECT_EQ(Clipboard(), "乙");
+
+  SetClipboardText("keep");
+  view.SetCurrentCell(3, 0, 0, "TEXT");
+  EXPECT_FALSE(view.CopyToClipboard());  // nothing selected
+  view.m_anchor.region = "HEAD";
+  EXPECT_FALSE(view.CopyToClipboard());  // anchor and current cell in different regions
+  EXPECT_EQ(Clipboard(), "keep");
+}
+
+TEST(FormViewClipboard, PastingOneCellInsertsAtTheCaret) {
+  LetterGrid view(3);
+  view.texts[{0, 1, "TEXT"}] = "ab";
+  view.SetCurrentCell(0, 1, 1, "TEXT");
+  SetClipboardText("甲\r\n");
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Text(0, 1), "a甲b");
+  EXPECT_EQ(view.CurrentCell().caret, 3);
+  ASSERT_EQ(view.UndoList().size(), 1u);
+
+  view.numberColumn = 2;
+  view.SetCurrentCell(1, 2, 0, "TEXT");
+  view.texts[{1, 2, "TEXT"}] = "12";
+  SetClipboardText("x");  // refused by the number type
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Text(1, 2), "12");
+
+  // Over a text selection the selection is replaced; over several cells nothing is pasted.
+  view.texts[{2, 0, "TEXT"}] = "abc";
+  view.SetCurrentCell(2, 0, 0, "TEXT");
+  Key(view, Qt::Key_Right, Qt::ShiftModifier);
+  SetClipboardText("Z");
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Text(2, 0), "Zbc");
+  view.Select(0, 0, 1, 1);
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Text(1, 1), "b1");
+}
+
+TEST(FormViewClipboard, PastingABlockOverwritesOrInsertsWholeRows) {
+  // Not in column 0: written over the cells, cut at the table's edges, a refused value skipped.
+  LetterGrid view(3);
+  view.numberColumn = 2;
+  view.readOnly.insert({2, 1, "TEXT"});
+  view.SetCurrentCell(1, 1, 1, "TEXT");
+  view.changes.clear();
+  SetClipboardText("p\t7\tlost\nq\tx\n");
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|b0|c0", "a1|p|7", "a2|b2|c2"}));
+  EXPECT_EQ(view.changes, (std::vector<std::string>{"TEXT1,1:p", "TEXT1,2:7"}));
+  EXPECT_EQ(view.CurrentCell().caret, 0);
+  EXPECT_EQ(view.TextRows(), 3);
+
+  // Column 0 and a clipboard as wide as the table: new rows above the current one.
+  view.SetCurrentCell(1, 0, 0, "TEXT");
+  SetClipboardText("n\tm\t5\r\no\tn\tbad\r\n");
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.Rows(),
+            (std::vector<std::string>{"a0|b0|c0", "n|m|5", "o||", "a1|p|7", "a2|b2|c2"}));
+  EXPECT_EQ(view.appended, 2);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT3,0@0");
+
+  view.canAppend = false;  // no rows may be added: nothing happens
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  EXPECT_EQ(view.TextRows(), 5);
+}
+
+TEST(FormViewClipboard, DeletingWholeRowsMovesTheRowsBelowUp) {
+  LetterGrid view(5);
+  view.Select(1, 2, 2, 0);  // rows 1 and 2, every column
+  view.OnCommand(SM_ID_GRID_DELETE);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|b0|c0", "a3|b3|c3", "a4|b4|c4"}));
+  EXPECT_EQ(view.appended, -2);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT1,0@0");
+  EXPECT_EQ(Where(view.m_anchor), "TEXT1,0@0");
+
+  // A selected row with a cell that cannot be emptied keeps its place.
+  LetterGrid locked(4);
+  locked.readOnly.insert({1, 0, "TEXT"});
+  locked.Select(0, 0, 2, 2);
+  locked.OnCommand(SM_ID_GRID_DELETE);
+  EXPECT_EQ(locked.Rows(), (std::vector<std::string>{"a1||", "a3|b3|c3"}));
+
+  // All rows: one is left, empty.
+  LetterGrid all(3);
+  all.OnCommand(SM_ID_EDIT_SELECT_ALL);
+  all.OnCommand(SM_ID_GRID_DELETE);
+  EXPECT_EQ(all.Rows(), (std::vector<std::string>{"||"}));
+  EXPECT_EQ(all.appended, -2);
+}
+
+TEST(FormViewClipboard, DeletingPartOfRowsEmptiesTheCells) {
+  LetterGrid view(3);
+  view.readOnly.insert({1, 1, "TEXT"});
+  view.Select(2, 1, 0, 2);
+  view.changes.clear();
+  view.OnCommand(SM_ID_GRID_DELETE);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0||", "a1|b1|", "a2||"}));
+  EXPECT_EQ(view.changes.size(), 5u);
+  EXPECT_EQ(Selection(view), "TEXT0,1@0 TEXT0,1@0");
+
+  // Cut: copied, then deleted.
+  view.texts[{2, 0, "TEXT"}] = "甲乙";
+  view.SetCurrentCell(2, 0, 0, "TEXT");
+  Key(view, Qt::Key_Right, Qt::ShiftModifier);
+  view.OnCommand(SM_ID_EDIT_CUT);
+  EXPECT_EQ(Clipboard(), "甲");
+  EXPECT_EQ(view.Text(2, 0), "乙");
+}
+
+TEST(FormViewClipboard, OneValueIntoSeveralCellsOrTheWholeColumn) {
+  LetterGrid view(4);
+  view.numberColumn = 2;
+  view.readOnly.insert({1, 1, "TEXT"});
+  view.Select(0, 1, 1, 2);
+  SetClipboardText("1\t2\n");  // not one cell: nothing
+  view.OnCommand(SM_ID_PASTE_INTO_SELECTION);
+  EXPECT_EQ(view.Text(0, 1), "b0");
+  SetClipboardText("9\n");
+  view.OnCommand(SM_ID_PASTE_INTO_SELECTION);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|9|9", "a1|b1|9", "a2|b2|c2", "a3|b3|c3"}));
+
+  // The current cell's text into every row that holds something; refused in the number column.
+  for (int c = 0; c < 3; ++c) view.texts[{2, c, "TEXT"}] = "";
+  view.SetCurrentCell(3, 1, 0, "TEXT");
+  view.OnCommand(SM_ID_PASTE_INTO_COLUMN);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|b3|9", "a1|b1|9", "||", "a3|b3|c3"}));
+  view.SetCurrentCell(3, 0, 0, "TEXT");
+  view.OnCommand(SM_ID_PASTE_INTO_COLUMN);
+  view.SetCurrentCell(0, 2, 0, "TEXT");
+  view.texts[{0, 2, "TEXT"}] = "abc";
+  view.OnCommand(SM_ID_PASTE_INTO_COLUMN);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a3|b3|abc", "a3|b1|9", "||", "a3|b3|c3"}));
+}
+
+TEST(FormViewClipboard, BlankRowsAtOrAfterTheCurrentRow) {
+  LetterGrid view(3);
+  view.SetCurrentCell(1, 2, 1, "TEXT");
+  view.OnCommand(SM_ID_INSERT_ROW_AT);
+  EXPECT_EQ(view.Rows(), (std::vector<std::string>{"a0|b0|c0", "||", "a1|b1|c1", "a2|b2|c2"}));
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT1,2@0");
+  view.SetCurrentCell(3, 0, 0, "TEXT");
+  view.OnCommand(SM_ID_INSERT_ROW_AFTER);
+  EXPECT_EQ(view.TextRows(), 5);
+  EXPECT_EQ(view.Rows().back(), "||");
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT4,0@0");
+  view.canAppend = false;
+  view.OnCommand(SM_ID_INSERT_ROW_AT);
+  EXPECT_EQ(view.TextRows(), 5);
+}
+
+TEST(FormViewClipboard, CommandsAreEnabledByTheirRules) {
+  const auto enabled = [](GridView& view, int id) {
+    CSmCmdUI ui(id);
+    EXPECT_TRUE(view.OnUpdateCommand(id, ui)) << id;
+    return ui.Enabled();
+  };
+  LetterGrid view(3);
+  SetClipboardText("v");
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  Commit(view, "z");                             // one change to undo
+  EXPECT_FALSE(enabled(view, SM_ID_EDIT_COPY));  // no selection
+  view.Select(0, 0, 1, 1);
+  const int greyed[] = {
+      SM_ID_EDIT_CUT,          SM_ID_EDIT_PASTE, SM_ID_GRID_DELETE, SM_ID_PASTE_INTO_SELECTION,
+      SM_ID_PASTE_INTO_COLUMN, SM_ID_EDIT_UNDO,  SM_ID_FILE_NEW};
+  for (int id : greyed) EXPECT_TRUE(enabled(view, id)) << id;
+  EXPECT_TRUE(enabled(view, SM_ID_EDIT_COPY));
+  EXPECT_FALSE(enabled(view, SM_ID_EDIT_REDO));
+
+  view.m_bEditable = false;  // read-only: only copy over a selection
+  for (int id : greyed) EXPECT_FALSE(enabled(view, id)) << id;
+  EXPECT_TRUE(enabled(view, SM_ID_EDIT_COPY));
+  const std::vector<std::string> rows = view.Rows();
+  view.OnCommand(SM_ID_INSERT_ROW_AT);
+  view.OnCommand(SM_ID_INSERT_ROW_AFTER);
+  view.OnCommand(SM_ID_EDIT_PASTE);
+  view.OnCommand(SM_ID_GRID_DELETE);
+  EXPECT_EQ(view.Rows(), rows);
+
+  // 43402 needs TEXT and two rows; paste needs text on the clipboard.
+  LetterGrid single(1);
+  EXPECT_FALSE(enabled(single, SM_ID_PASTE_INTO_COLUMN));
+  single.SetCurrentCell(0, 0, 0, "HEAD");
+  single.m_anchor = single.CurrentCell();
+  EXPECT_FALSE(enabled(single, SM_ID_PASTE_INTO_COLUMN));
+  SetClipboardText("");
+  EXPECT_FALSE(enabled(single, SM_ID_EDIT_PASTE));
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
+// ---------------------------------------------------------------- calculator and undo
+
+TEST(FormViewUndo, TheCalculatorAddsTheSelectedNumbersAndWritesBackIntoANumberCell) {
+  LetterGrid view(2, 4);
+  view.numberColumn = 3;
+  view.texts[{0, 0, "TEXT"}] = "1,200";
+  view.texts[{0, 1, "TEXT"}] = "";
+  view.texts[{0, 2, "TEXT"}] = "abc";
+  view.texts[{0, 3, "TEXT"}] = "3.5";
+  view.Select(0, 0, 0, 3);
+  std::string expression;
+  CModalScript script;
+  script.Then(800, [&](QWidget* dlg) {
+    expression = Control<QLineEdit>(dlg, 1000)->text().toStdString();
+    Press(dlg, 1001);
+  });
+  view.OnCommand(SM_ID_CALCULATOR);
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(expression, "1200+3.5");
+  EXPECT_EQ(view.Text(0, 3), "1203.5");
+  EXPECT_EQ(Selection(view), "TEXT0,3@0 TEXT0,3@0");
+
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(view.Text(0, 3), "3.5");
+  EXPECT_EQ(view.RedoList().size(), 1u);
+
+  // Not a number cell: the result cannot be sent back.
+  view.SetCurrentCell(1, 1, 0, "TEXT");
+  bool sendEnabled = true;
+  CModalScript other;
+  other.Then(800, [&](QWidget* dlg) {
+    sendEnabled = Control<QPushButton>(dlg, 1001)->isEnabled();
+    Press(dlg, 2);
+  });
+  view.OnCommand(SM_ID_CALCULATOR);
+  EXPECT_FALSE(sendEnabled);
+  EXPECT_EQ(view.Text(1, 1), "b1");
+}
+
+TEST(FormViewUndo, UndoAndRedoRestoreSingleCellChanges) {
+  LetterGrid view(4);
+  view.SetCurrentCell(1, 1, 2, "TEXT");
+  Commit(view, "x");
+  Commit(view, "y");
+  ASSERT_EQ(view.UndoList().size(), 2u);
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(view.Text(1, 1), "b1x");
+  EXPECT_EQ(view.CurrentCell().caret, 3);
+  view.OnCommand(SM_ID_EDIT_REDO);
+  EXPECT_EQ(view.Text(1, 1), "b1xy");
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  Commit(view, "w");  // a new change empties redo
+  EXPECT_TRUE(view.RedoList().empty());
+
+  // The same record before a change is kept once.
+  const UndoRecord before = view.UndoList().back();
+  const size_t count = view.UndoList().size();
+  view.PushUndo(before);
+  EXPECT_EQ(view.UndoList().size(), count);
+
+  // Undone in another cell: the view goes there and leaving it reports the restored text.
+  view.SetCurrentCell(3, 0, 0, "TEXT");
+  view.changes.clear();
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(Where(view.CurrentCell()), "TEXT1,1@3");
+  Key(view, Qt::Key_Down);
+  EXPECT_EQ(view.changes.back(), "TEXT1,1:b1x");
+
+  // Rows removed: the records of rows that are gone are dropped.
+  view.SetCurrentCell(3, 2, 0, "TEXT");
+  Commit(view, "q");
+  view.Select(2, 2, 3, 0);
+  view.OnCommand(SM_ID_GRID_DELETE);
+  ASSERT_EQ(view.TextRows(), 2);
+  const std::vector<std::string> rows = view.Rows();
+  const std::string at = Where(view.CurrentCell());
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(view.Rows(), rows);
+  EXPECT_EQ(Where(view.CurrentCell()), at);
+
+  view.m_bEditable = false;  // read-only: undo does nothing
+  const size_t left = view.UndoList().size();
+  view.OnCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(view.UndoList().size(), left);
 }

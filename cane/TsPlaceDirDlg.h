@@ -1,0 +1,77 @@
+#pragma once
+// "甘蔗砍运地目录" (template 954): every cutting/transport place with its region, distance,
+// freight price and place-linked parameters; maintained through the place card (955) under the
+// right "1603", or a picker of one place that may list the places of a farmer's regions first.
+#include <string>
+#include <vector>
+
+#include "cane/TsAdrRec.h"
+#include "cane/TsRecordDirDlg.h"
+#include "ui/SmPosDlg.h"
+
+class QLabel;
+class CSmEdit;
+
+class CTsPlaceDirDlg : public CTsRecordDirDlg {
+  Q_OBJECT
+ public:
+  CTsPlaceDirDlg(bool picker, CSmDatabase* db, const std::string& code, QWidget* parent = nullptr);
+
+  // The places of the regions this farmer code begins with are listed first.
+  void SetFarmerCode(const std::string& code) { m_farmer = code; }
+  // After a pick, the chosen place.
+  const CTsAdrRec& Place() const { return m_rec; }
+
+  void SetupColumns() override;
+  void FillList() override;
+  Qt::Alignment GetColumnFormat(int column) override;
+  unsigned GetIconId() const override { return 606; }
+  void AddMenuItems(QMenu* popup, QAction* before) override;
+  bool OnExtraCommand(unsigned id) override;
+  bool RunCard(std::string& code, bool add) override;
+  bool DeleteRecord(const std::string& code) override;
+  std::string DeleteRefusal() const override { return "该地已被引用，不能删除！"; }
+  bool LoadPicked(const std::string& code) override;
+
+ private:
+  void ChangeParams();
+
+  CTsAdrRec m_rec;
+  std::string m_farmer;
+};
+
+class CTsPlaceCardDlg : public CSmPosDlg {
+  Q_OBJECT
+ public:
+  // Mode 1 add, 0 modify the place `code`.
+  CTsPlaceCardDlg(int mode, const std::string& code, CSmDatabase* db, QWidget* parent = nullptr);
+
+  // The place being edited: before an add it may hold the place the new one starts from; after
+  // OK the saved place.
+  CTsAdrRec& Place() { return m_rec; }
+
+  bool ValidateAndSave() override;
+  bool OnCommand(unsigned id) override;
+
+ protected:
+  void OnInitDialog() override;
+
+ private:
+  void ShowRegionName();
+  void PickRegion();
+  bool Save(const CTsAdrRec& rec);
+
+  int m_mode;
+  std::string m_oldCode;
+  CSmDatabase* m_db;
+  CTsAdrRec m_rec;
+  CSmEdit* m_code;
+  CSmEdit* m_name;
+  CSmEdit* m_region;
+  QLabel* m_regionName;
+  CSmEdit* m_distance;
+  CSmEdit* m_price;
+  CSmEdit* m_note;
+  std::vector<QLabel*> m_paramCaptions;
+  std::vector<CSmEdit*> m_params;
+};
