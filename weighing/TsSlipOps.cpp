@@ -61,8 +61,6 @@ bool AssignTickets(const CTsgbRec& slip, int kind, const std::vector<std::string
   const std::string count =
       FormatStr("Select Count(*) From gbSheet Where JN%d='%s'", k, number.c_str());
   if (!TsLockDocNo(kTsSlipNumbers + k, slip.JN[k], db)) return false;
-  // A slip another station has made under this number already would take the tickets in.
-  if (db->QueryInt(count) != 0) return Refuse(refusal, "结算单号重号！");
   for (const std::string& dh : tickets) {
     // Only a tared ticket still open in the kind joins, and only one row of that number.
     if (!db->ExecuteSQL(FormatStr(
@@ -75,6 +73,8 @@ bool AssignTickets(const CTsgbRec& slip, int kind, const std::vector<std::string
     if (changed == 0) return Refuse(refusal, FormatStr("过磅单<%s>已结算或被删除！", dh.c_str()));
     if (changed != 1) return Refuse(refusal, "结算单号重号！");
   }
+  // Each ticket changed one row: a larger count means the slip held tickets before, made
+  // under the same number by another station.
   if (db->QueryInt(count) != static_cast<long>(tickets.size()))
     return Refuse(refusal, "结算单号重号！");
   return true;
