@@ -1,8 +1,6 @@
 // Settlement slips on a season's data file (200,000 tickets, 20,000 farmers): making a slip of
 // 30 tickets in one write transaction and listing one day's slips, beside the same statements
 // run through the bare SQLite C API on a copy of the same file.
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "app/SmApp.h"
+#include "bench/bench_bare.h"
 #include "cane/TsDataType.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
@@ -29,10 +28,6 @@ const int kTicketsPerSlip = 30;
 const int kDays = 20;
 const TsSeasonShape kShape;
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 // Tickets of the last days are not on slips yet; slip s takes 30 of them.
 std::vector<std::string> SlipTickets(int slip, int firstBase) {
   std::vector<std::string> tickets;
@@ -49,48 +44,6 @@ std::string SlipDate() {
   return TsSeasonDay(kYear, kShape.days - 1);
 }
 
-class CBare {
- public:
-  explicit CBare(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      sqlite3_close(m_db);
-      m_db = nullptr;
-    }
-    if (m_db) sqlite3_busy_timeout(m_db, 5000);
-  }
-  ~CBare() { sqlite3_close(m_db); }
-  CBare(const CBare&) = delete;
-  CBare& operator=(const CBare&) = delete;
-  bool IsOpen() const { return m_db != nullptr; }
-  int Changes() const { return sqlite3_changes(m_db); }
-
-  template <class F>
-  bool Run(const std::string& sql, F onRow) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return false;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) onRow(stmt);
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
-  }
-  bool Run(const std::string& sql) {
-    return Run(sql, [](sqlite3_stmt*) {});
-  }
-  long Count(const std::string& sql) {
-    long count = -1;
-    Run(sql, [&](sqlite3_stmt* s) { count = sqlite3_column_int(s, 0); });
-    return count;
-  }
-
- private:
-  sqlite3* m_db = nullptr;
-};
-
-std::string Text(sqlite3_stmt* stmt, int n) {
-  const unsigned char* text = sqlite3_column_text(stmt, n);
-  return text ? reinterpret_cast<const char*>(text) : "";
-}
-
 double MakeThroughStore(CSmDatabase& db, int firstTicket) {
   const auto start = std::chrono::steady_clock::now();
   for (int s = 0; s < kSlips; ++s) {
@@ -100,12 +53,12 @@ double MakeThroughStore(CSmDatabase& db, int firstTicket) {
     slip.OPR[2] = "104";
     if (TsSlipMakeCheck(slip, 0, SlipTickets(s, firstTicket), &db) != 1) return -1;
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 // The statements the store runs: one guarded update per ticket that must change one row, then
 // the slip counted.
-double MakeThroughBare(CBare& db, int firstTicket) {
+double MakeThroughBare(CBenchBare& db, int firstTicket) {
   const auto start = std::chrono::steady_clock::now();
   for (int s = 0; s < kSlips; ++s) {
     const std::string number = SlipNumber(s);
@@ -121,11 +74,11 @@ double MakeThroughBare(CBare& db, int firstTicket) {
     ok = ok && db.Count(count) == static_cast<long>(tickets.size()) && db.Run("COMMIT");
     if (!ok) return -1;
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 // The check counted per ticket: the ticket open, the slip before and after the update.
-double MakeThroughBarePerTicket(CBare& db, int firstTicket) {
+double MakeThroughBarePerTicket(CBenchBare& db, int firstTicket) {
   const auto start = std::chrono::steady_clock::now();
   for (int s = 0; s < kSlips; ++s) {
     const std::string number = SlipNumber(kSlips + s);
@@ -143,7 +96,7 @@ double MakeThroughBarePerTicket(CBare& db, int firstTicket) {
     ok = ok && db.Run("COMMIT");
     if (!ok) return -1;
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 double ListThroughStore(CSmDatabase& db, long& slips) {
@@ -151,10 +104,10 @@ double ListThroughStore(CSmDatabase& db, long& slips) {
   std::vector<TsSlipLine> lines;
   for (int day = 0; day < kDays; ++day)
     slips += TsSlipList(0, TsSeasonDay(kYear, 40 + day), lines, &db);
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
-double ListThroughBare(CBare& db, long& slips) {
+double ListThroughBare(CBenchBare& db, long& slips) {
   const auto start = std::chrono::steady_clock::now();
   for (int day = 0; day < kDays; ++day) {
     std::vector<TsSlipLine> lines;
@@ -166,15 +119,15 @@ double ListThroughBare(CBare& db, long& slips) {
           TsSlipLine& line = lines.emplace_back();
           const int batch = sqlite3_column_int(s, 0);
           line.prints = sqlite3_column_int(s, 1);
-          line.number = Text(s, 2);
-          line.household = Text(s, 3);
-          line.settler = Text(s, 4);
-          line.payer = Text(s, 5) + (batch > 0 ? FormatStr("(银付%d)", batch) : "");
-          line.reviewer = Text(s, 6);
+          line.number = CBenchBare::Column(s, 2);
+          line.household = CBenchBare::Column(s, 3);
+          line.settler = CBenchBare::Column(s, 4);
+          line.payer = CBenchBare::Column(s, 5) + (batch > 0 ? FormatStr("(银付%d)", batch) : "");
+          line.reviewer = CBenchBare::Column(s, 6);
         });
     slips += static_cast<long>(lines.size());
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 }  // namespace
@@ -196,7 +149,7 @@ int main(int argc, char** argv) {
   const std::string bare = (std::filesystem::path(folder) / "bare.tsd").string();
   std::filesystem::copy_file(path, bare);
   CSmDatabase db;
-  CBare engine(bare);
+  CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
 
   // The unsettled tickets: those of the last ten days.
