@@ -1,6 +1,8 @@
 #include "core/SmTableCopy.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
@@ -118,6 +120,8 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 // A copy to the server sends many rows per statement: as many as this many bound values take.
 constexpr size_t kBatchValues = 10000;
 constexpr size_t kBatchRows = 1000;
+// On PostgreSQL a batch is one statement whose values are whole columns (ColumnInsertText).
+constexpr size_t kColumnBatchRows = 5000;
 
 // "Insert Into table(list) Values(?,..),(?,..)" for `rows` rows of `columns` values.
 std::string BatchInsertText(const std::string& table, const std::string& list, size_t columns,
@@ -132,6 +136,83 @@ std::string BatchInsertText(const std::string& table, const std::string& list, s
     text += row;
   }
   return text;
+}
+
+// "Insert Into table(list) Select * From unnest(?::_int8,?::_numeric,?::_text)": one array
+// parameter per column, unpacked side by side into rows. The server reads each element as it
+// reads a single bound value: whole numbers as bigint, real numbers as the decimal the driver
+// writes for a bound double, texts as they are.
+std::string ColumnInsertText(const std::string& table, const std::string& list,
+                             const std::vector<std::string>* groups) {
+  std::string arrays;
+  for (int kind = 0; kind < 3; ++kind) {
+    const char* type = kind == 0 ? "?::_int8" : kind == 1 ? "?::_numeric" : "?::_text";
+    for (size_t k = 0; k < groups[kind].size(); ++k)
+      arrays += (arrays.empty() ? "" : ",") + std::string(type);
+  }
+  return "Insert Into " + table + "(" + list + ") Select * From unnest(" + arrays + ")";
+}
+
+// A real number with the 17 significant digits the driver sends for a bound double, so that a
+// decimal column rounds it to its scale exactly as it rounds a bound value.
+void AppendDecimal(std::string& out, double v) {
+  if (std::isnan(v)) {
+    out += "NaN";
+  } else if (std::isinf(v)) {
+    out += v < 0 ? "-Infinity" : "Infinity";
+  } else {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    out.append(buf, r.ptr);
+  }
+}
+
+// One element of an array literal: texts in double quotes with `"` and `\` escaped, so that
+// braces, commas, blanks and the word NULL stay texts.
+void AppendElement(std::string& array, const SmDbValue& v) {
+  if (array.size() > 1) array += ',';
+  switch (v.type) {
+    case SmDbValue::Int: {
+      char buf[24];
+      const auto r = std::to_chars(buf, buf + sizeof buf, v.i);
+      array.append(buf, r.ptr);
+      break;
+    }
+    case SmDbValue::Double:
+      AppendDecimal(array, v.d);
+      break;
+    default:
+      array += '"';
+      for (char c : v.text) {
+        if (c == '"' || c == '\\') array += '\\';
+        array += c;
+      }
+      array += '"';
+      break;
+  }
+}
+
+// The rows of `values` (row after row, `columns` values each) as one array literal per column.
+std::vector<SmDbValue> ColumnArrays(const std::vector<SmDbValue>& values, size_t columns) {
+  std::vector<std::string> arrays(columns, "{");
+  for (size_t k = 0; k < values.size(); ++k) AppendElement(arrays[k % columns], values[k]);
+  std::vector<SmDbValue> out;
+  out.reserve(columns);
+  for (std::string& a : arrays) out.push_back(SmDbValue::OfText(std::move(a += '}')));
+  return out;
+}
+
+// True when the destination is PostgreSQL and takes every column into a column of the same
+// kind; otherwise a text could be meant for a number column, which the arrays cannot say.
+bool TakesColumns(CSmDatabase* destination, const std::string& table,
+                  const std::vector<std::string>* groups) {
+  if (!destination->OnPostgres()) return false;
+  std::vector<std::string> target[4];
+  if (destination->GetTableColumns(table, target) == 0) return false;
+  for (int kind = 0; kind < 3; ++kind)
+    for (const std::string& c : groups[kind])
+      if (!Contains(target[kind], c)) return false;
+  return true;
 }
 
 void ReportReadFailure(const std::string& table, const std::string& select) {
@@ -155,13 +236,19 @@ BatchCopy CopyInBatches(CSmDatabase* source, CSmDatabase* destination, const std
     return BatchCopy::Broken;
   }
   const size_t columns = groups[0].size() + groups[1].size() + groups[2].size();
-  const size_t perBatch = std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
+  const bool byColumn = TakesColumns(destination, table, groups);
+  const std::string columnInsert = byColumn ? ColumnInsertText(table, list, groups) : "";
+  const size_t perBatch =
+      byColumn ? kColumnBatchRows : std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
   std::vector<SmDbValue> values;
   values.reserve(perBatch * columns);
   auto flush = [&] {
     if (values.empty()) return true;
-    const std::string sql = BatchInsertText(table, list, columns, values.size() / columns);
-    const bool ok = destination->ExecuteBound(sql, {}, values, false);
+    const bool ok =
+        byColumn ? destination->ExecuteBound(columnInsert, {}, ColumnArrays(values, columns), false)
+                 : destination->ExecuteBound(
+                       BatchInsertText(table, list, columns, values.size() / columns), {}, values,
+                       false);
     values.clear();
     return ok;
   };
