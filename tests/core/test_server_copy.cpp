@@ -122,8 +122,9 @@ TEST_P(ServerCopy, AwkwardValuesArriveAsTheRowByRowCopyStoresThem) {
   const char* columns =
       "ID Int,N Int,B BigInt,JL Numeric(12,2),P Numeric(14,4),F Float,R Real,NA Char(40),"
       "T VarChar(250),D Char(10)";
+  const std::string kind = std::to_string(GetParam());
   CSmDatabase file;
-  ASSERT_TRUE(file.Open(SmFreshDataFile(SmServerTestName("file"))));
+  ASSERT_TRUE(file.Open(SmFreshDataFile(SmServerTestName("f" + kind))));
   ASSERT_TRUE(file.ExecuteSQL(
       "Create Table Odd(ID Long,N Long,B Long,JL Numeric(12,2),P Numeric(14,4),F Double,R Double,"
       "NA Char(40),T VarChar(250),D Char(10),BIN Blob)"));
@@ -158,8 +159,8 @@ TEST_P(ServerCopy, AwkwardValuesArriveAsTheRowByRowCopyStoresThem) {
   ASSERT_TRUE(file.CommitTrans());
 
   CSmDatabase bulk(GetParam()), byRow(GetParam());
-  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(bulk, SmServerTestName("bulk")));
-  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(byRow, SmServerTestName("row")));
+  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(bulk, SmServerTestName("b" + kind)));
+  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(byRow, SmServerTestName("r" + kind)));
   ASSERT_TRUE(bulk.ExecuteSQL(std::string("Create Table Odd(") + columns + ")"));
   ASSERT_TRUE(byRow.ExecuteSQL(std::string("Create Table Odd(") + columns + ",BIN Bytea)"));
   SmResetMessages();
