@@ -90,13 +90,16 @@ void CRiloFormatBar::FillCombos() {
     QStringList families = QFontDatabase::families();
     families.sort();
     m_face->addItems(families);
+    m_face->setCurrentText("宋体");
   }
   if (m_size && m_size->count() == 0) {
     for (int size : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
       m_size->addItem(QString::number(size));
+    m_size->setCurrentText("12");
   }
   if (m_zoom && m_zoom->count() == 0) {
     for (int step = 0; step < 8; ++step) m_zoom->addItem(QString("%1%").arg(step * 25 + 25, 3));
+    m_zoom->setCurrentIndex(3);  // 100%
   }
 }
 

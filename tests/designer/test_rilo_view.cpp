@@ -505,10 +505,15 @@ TEST_F(RiloViewTest, FrameCarriesItsBarsAndFillsTheListsOnce) {
   ASSERT_EQ(bar->ZoomCombo()->count(), 8);
   EXPECT_EQ(bar->ZoomCombo()->itemText(0), " 25%");
   EXPECT_EQ(bar->ZoomCombo()->itemText(4), "125%");
+  EXPECT_EQ(bar->ZoomCombo()->currentText(), "100%");
+  EXPECT_EQ(bar->SizeCombo()->currentText(), "12");
+  EXPECT_EQ(bar->FaceCombo()->currentText(), "宋体");
+  bar->ZoomCombo()->setCurrentIndex(4);
   m_childFrame->Splitter()->Pane(0, 1)->OnInitialUpdate();
   EXPECT_EQ(bar->FaceCombo()->count(), faces);
   EXPECT_EQ(bar->SizeCombo()->count(), 16);
   EXPECT_EQ(bar->ZoomCombo()->count(), 8);
+  EXPECT_EQ(bar->ZoomCombo()->currentIndex(), 4);  // the choice stays
   // Buttons by position: bold, italic and underline after the two lists.
   std::vector<int> ids;
   for (QAction* action : bar->actions()) ids.push_back(CSmCommandManager::CommandId(action));
