@@ -230,16 +230,10 @@ bool CRiloChildFrm::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = static_cast<QWidget*>(watched);
   if (widget != this && !isAncestorOf(widget)) return false;
   if (m_formatBar && m_formatBar->isAncestorOf(widget)) return false;
-  const auto* key = static_cast<QKeyEvent*>(event);
-  const Qt::KeyboardModifiers modifiers =
-      key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-  const QKeyCombination pressed(modifiers, static_cast<Qt::Key>(key->key()));
-  for (const SmAccelerator& accelerator : m_accelerators) {
-    if (accelerator.key != pressed) continue;
-    CSmCommandManager::Instance().Execute(accelerator.id);
-    return true;
-  }
-  return false;
+  const int id = SmAcceleratorCommand(m_accelerators, *static_cast<QKeyEvent*>(event));
+  if (id == 0) return false;
+  CSmCommandManager::Instance().Execute(id);
+  return true;
 }
 
 void CRiloChildFrm::OnUpdateFrameMenu(QMenuBar* bar) {

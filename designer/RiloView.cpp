@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <functional>
 
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -287,95 +288,62 @@ void CRiloView::UpdateScrollSizes() {
   m_vBar->setValue(scroll.y());
 }
 
-void CRiloView::OnHScroll(int code, int thumb) {
-  if (!HasCells()) return;
-  const int last = Sheet()->m_cols - 1;
-  int first = m_firstColumn;
+namespace {
+
+// The first visible column (row) after a scroll code, over cells of the given pixel extents:
+// `room` is the pane's size less its header, `thumb` a pixel offset from cell 0.
+int ScrollTarget(int code, int thumb, int first, int last, const std::function<int(int)>& extent,
+                 int room) {
   switch (code) {
     case SM_SB_LINEUP:
-      first = std::max(first - 1, 0);
-      break;
+      return std::max(first - 1, 0);
     case SM_SB_LINEDOWN:
-      first = std::min(first + 1, last);
-      break;
+      return std::min(first + 1, last);
     case SM_SB_PAGEUP: {
-      const int room = ClientRect().width() - RowHeaderWidth();
+      // Back over as many cells as fit into the pane together.
       int used = 0;
       int steps = 0;
-      for (int c = first - 1; c >= 0 && used + ColumnExtent(c) <= room; --c, ++steps)
-        used += ColumnExtent(c);
-      first = std::max(first - std::max(steps, 1), 0);
-      break;
+      for (int i = first - 1; i >= 0 && used + extent(i) <= room; --i, ++steps) used += extent(i);
+      return std::max(first - std::max(steps, 1), 0);
     }
     case SM_SB_PAGEDOWN: {
-      const int edge = RightOf(GridArea());
-      int c = first;
-      while (c < last && CellOrigin(c, 0).x() + ColumnExtent(c) < edge) ++c;
-      first = std::min(std::max(c, first + 1), last);
-      break;
+      // On to the cell the pane's far edge cuts.
+      int far = extent(first);
+      int i = first;
+      for (; i < last && far < room; far += extent(++i)) {
+      }
+      return std::min(std::max(i, first + 1), last);
     }
     case SM_SB_THUMBTRACK: {
-      int c = 0;
-      for (int right = ColumnExtent(0); c < last && right <= thumb; right += ColumnExtent(++c)) {
+      int i = 0;
+      for (int far = extent(0); i < last && far <= thumb; far += extent(++i)) {
       }
-      first = c;
-      break;
+      return i;
     }
     case SM_SB_TOP:
-      first = 0;
-      break;
+      return 0;
     case SM_SB_BOTTOM:
-      first = last;
-      break;
+      return last;
     default:
-      return;
+      return first;
   }
+}
+
+}  // namespace
+
+void CRiloView::OnHScroll(int code, int thumb) {
+  if (!HasCells()) return;
+  const int first = ScrollTarget(
+      code, thumb, m_firstColumn, Sheet()->m_cols - 1, [this](int c) { return ColumnExtent(c); },
+      ClientRect().width() - RowHeaderWidth());
   if (first != m_firstColumn) SetFirstColumn(first);
 }
 
 void CRiloView::OnVScroll(int code, int thumb) {
   if (!HasCells()) return;
-  const int last = Sheet()->m_rows - 1;
-  int first = m_firstRow;
-  switch (code) {
-    case SM_SB_LINEUP:
-      first = std::max(first - 1, 0);
-      break;
-    case SM_SB_LINEDOWN:
-      first = std::min(first + 1, last);
-      break;
-    case SM_SB_PAGEUP: {
-      const int room = ClientRect().height() - ColumnHeaderHeight();
-      int used = 0;
-      int steps = 0;
-      for (int r = first - 1; r >= 0 && used + RowExtent(r) <= room; --r, ++steps)
-        used += RowExtent(r);
-      first = std::max(first - std::max(steps, 1), 0);
-      break;
-    }
-    case SM_SB_PAGEDOWN: {
-      const int edge = BottomOf(GridArea());
-      int r = first;
-      while (r < last && CellOrigin(0, r).y() + RowExtent(r) < edge) ++r;
-      first = std::min(std::max(r, first + 1), last);
-      break;
-    }
-    case SM_SB_THUMBTRACK: {
-      int r = 0;
-      for (int bottom = RowExtent(0); r < last && bottom <= thumb; bottom += RowExtent(++r)) {
-      }
-      first = r;
-      break;
-    }
-    case SM_SB_TOP:
-      first = 0;
-      break;
-    case SM_SB_BOTTOM:
-      first = last;
-      break;
-    default:
-      return;
-  }
+  const int first = ScrollTarget(
+      code, thumb, m_firstRow, Sheet()->m_rows - 1, [this](int r) { return RowExtent(r); },
+      ClientRect().height() - ColumnHeaderHeight());
   if (first != m_firstRow) SetFirstRow(first);
 }
 

@@ -1,5 +1,6 @@
 #include "res/SmResource.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -602,6 +603,16 @@ std::vector<SmAccelerator> SmLoadAccelerators(int id) {
           {Qt::CTRL | Qt::Key_A, SM_ID_EDIT_SELECT_ALL},
           {Qt::CTRL | Qt::Key_F, SM_ID_EDIT_FIND},
           {Qt::CTRL | Qt::Key_H, SM_ID_EDIT_REPLACE}};
+}
+
+int SmAcceleratorCommand(const std::vector<SmAccelerator>& table, const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  const QKeyCombination key(modifiers, static_cast<Qt::Key>(event.key()));
+  for (const SmAccelerator& accelerator : table) {
+    if (accelerator.key == key) return accelerator.id;
+  }
+  return 0;
 }
 
 QIcon SmLoadIcon(int id) {

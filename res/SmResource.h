@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+class QKeyEvent;
 class QMenu;
 class QWidget;
 
@@ -60,6 +61,8 @@ struct SmAccelerator {
 };
 // The accelerator table of a resource; empty for an unknown id.
 std::vector<SmAccelerator> SmLoadAccelerators(int id);
+// The command a key press gives in the table (Ctrl, Shift and Alt count); 0 when none.
+int SmAcceleratorCommand(const std::vector<SmAccelerator>& table, const QKeyEvent& event);
 // A string resource: for a toolbar button the status prompt and the tooltip, separated by a line
 // feed; "" for an unknown id.
 std::string SmLoadString(int id);
