@@ -12,6 +12,7 @@
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
+#include "weighing/TsgbRec.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ std::string ItemList(const char* format) {
   std::string text;
   for (int i = 0; i < CTsjsRec::kItemCount; ++i) text += (i ? "," : "") + FormatStr(format, i);
   return text;
-}
-
-std::string OperatorNo() {
-  const CSmApp* app = SmGetApp();
-  return app ? app->m_env.GetOperatorNo() : std::string();
 }
 
 // The amounts of a row of sums, negated: the balances.
@@ -122,7 +118,7 @@ bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatab
   return SmRunInTransaction(db, [&] {
     if (!db->ExecuteSQL("Delete " + rows)) return false;
     if (!HasAdvance(party)) return true;
-    const std::string opr = db->SqlText(OperatorNo(), 3);
+    const std::string opr = db->SqlText(TsOperatorNo(), 3);
     return db->ExecuteSQL(FormatStr(
         "Insert Into jsSheet(%s) Values(0,%s,0,0,'%d','2','%s','','%s','','%s','%s','%s')",
         ColumnList().c_str(), TsjsItemValues(-1).c_str(), party, TsGetYearStartDate().c_str(),
