@@ -198,6 +198,9 @@ bool CRiloChildFrm::CreateFormatBar() {
   m_formatBar->setAllowedAreas(Qt::AllToolBarAreas);
   if (!m_formatBar->Create()) return false;
   m_inner->addToolBar(Qt::TopToolBarArea, m_formatBar);
+  connect(m_formatBar->ZoomCombo(), &QComboBox::activated, this, [this](int index) {
+    if (auto* view = qobject_cast<CRiloView*>(GetActiveView())) view->OnZoomChosen(index);
+  });
   return true;
 }
 
