@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "app/SmAppCommands.h"
 #include "core/SmClipboard.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -467,6 +468,10 @@ bool CRiloView::OnHistoryCommand(int id) {
     case SM_ID_EDIT_PASTE:
       Paste();
       return true;
+    case SM_ID_RILO_CELL_TEXT:
+      // The cell formula dialog comes with the report calculation.
+      SmFunctionNotBuilt("单元格文本编辑 ...");
+      return true;
     default:
       return false;
   }
@@ -497,6 +502,9 @@ bool CRiloView::OnUpdateHistoryCommand(int id, CSmCmdUI& ui) {
       ui.Enable(cells && writable && GetClipboardText(text));
       return true;
     }
+    case SM_ID_RILO_CELL_TEXT:
+      ui.Enable(cells && writable && s.m_selectMode == 0);
+      return true;
     default:
       return false;
   }

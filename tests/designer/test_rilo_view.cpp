@@ -819,3 +819,23 @@ TEST_F(RiloKeysTest, CopyAndPasteKeepFormatsOnlyForTheProgramsOwnCopy) {
     EXPECT_FALSE(ui.Enabled());
   }
 }
+
+TEST_F(RiloKeysTest, F6MovesBetweenOpenPanesAndCtrlEnterWaitsForNoSelection) {
+  Open(Sheet(4, 4));
+  CRiloSplitter* splitter = m_childFrame->Splitter();
+  splitter->Row(0)->setSizes({300, 300});
+  splitter->Row(1)->setSizes({300, 300});
+  splitter->setSizes({400, 0});
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_NEXT_PANE));
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 1));
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_NEXT_PANE));  // the closed second row is skipped
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 0));
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_PREV_PANE));
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 1));
+  CSmCmdUI ui(SM_ID_RILO_CELL_TEXT);
+  EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
+  EXPECT_TRUE(ui.Enabled());
+  m_doc->m_sheet.m_selectMode = 1;
+  EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
+  EXPECT_FALSE(ui.Enabled());
+}
