@@ -1,6 +1,5 @@
 #include "designer/BbDataType.h"
 
-#include <QTreeWidget>
 #include <algorithm>
 #include <span>
 
@@ -10,6 +9,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "designer/RiloDoc.h"
+#include "designer/RiloTree.h"
 #include "platform/SmMessage.h"
 
 void CBbDataType::Init() {
@@ -28,11 +28,14 @@ void CBbDataType::GetItemNames(std::vector<int>& codes, CSmStringList& names) {
 }
 
 bool CBbDataType::CreatePage(CSmTemplateBox* box) {
-  auto* tree = new QTreeWidget(box->PageParent());
-  tree->setHeaderHidden(true);
-  tree->addTopLevelItem(new QTreeWidgetItem(QStringList{"报表目录"}));
+  auto* tree = new CRiloTree(GetSmDatabase(), box->PageParent());
   m_page = tree;
+  tree->Refill();
   return true;
+}
+
+void CBbDataType::RefreshPage() {
+  if (CRiloTree* tree = CRiloTree::Page()) tree->Refill();
 }
 
 namespace {

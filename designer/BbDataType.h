@@ -9,8 +9,10 @@ class CBbDataType : public CSmDataType {
  public:
   void Init() override;
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
-  // Until the report designer's report tree: an empty catalogue.
+  // The report tree of the open data file.
   bool CreatePage(CSmTemplateBox* box) override;
+  // Refills the report tree (after each log-in).
+  void RefreshPage() override;
   // A report's variables are written with the report; a new data file gets none.
   void SetDefaultVariables(CSmDatabase* /*db*/, int /*year*/) override {}
   // The default report variables, in the form of the application's back end; the two that

@@ -56,7 +56,7 @@ bool CRiloDoc::OnOpenDocument(const std::string& path) {
 }
 
 bool CRiloDoc::OnSaveDocument(const std::string& /*path*/) {
-  return Fail("报表窗口尚不能保存报表。");
+  return DoFileSave();
 }
 
 void CRiloDoc::OnCloseDocument() {
@@ -95,6 +95,7 @@ bool CRiloDoc::IsModified() const {
 }
 
 bool CRiloDoc::OnCommand(int id) {
+  if (OnSaveCommand(id)) return true;
   if (id != SM_ID_RILO_STORE_FILE && id != SM_ID_RILO_STORE_DB) return false;
   m_storage = id == SM_ID_RILO_STORE_FILE ? SM_RILO_FILE : SM_RILO_DB;
   SetPathName(m_path);
@@ -102,6 +103,7 @@ bool CRiloDoc::OnCommand(int id) {
 }
 
 bool CRiloDoc::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (OnUpdateSaveCommand(id, ui)) return true;
   if (id == SM_ID_RILO_STORE_FILE) {
     ui.SetCheck(m_storage == SM_RILO_FILE ? 1 : 0);
     return true;

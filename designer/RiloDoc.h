@@ -56,8 +56,6 @@ class CRiloDoc : public CSmDocument {
  public:
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
-  // Saving a report is the report window's business; until it has it, nothing is written
-  // and the save fails.
   bool OnSaveDocument(const std::string& path) override;
   void OnCloseDocument() override;
   // Titles over 30 GBK bytes keep their first 28 bytes and "...".
@@ -68,6 +66,36 @@ class CRiloDoc : public CSmDocument {
 
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+
+  // --- Saving (designer/RiloDocSave.cpp).
+  // Save, save as and save as text; false when the id is none of them.
+  bool OnSaveCommand(int id);
+  bool OnUpdateSaveCommand(int id, CSmCmdUI& ui);
+  // Asks before a changed report closes; false keeps it open.
+  bool SaveModified() override;
+  std::string SaveQuestion() const;
+  // Saves where the report is kept, or asks where when that place is gone or read-only.
+  bool DoFileSave();
+  // Files: to `path` (none: ask for one). Data file: report `nNo` (below 0: ask for the number
+  // and names). True on success; a failed save leaves the document modified.
+  bool DoSave(const std::string& path, int nNo, bool replace = true);
+  // Writes the child table's values (with a child open) and, without one or with `master`, the
+  // whole report to its files.
+  bool SaveToFiles(bool master);
+  // Replays the recorded row and column changes on every child table, then saves the master.
+  // In the data file everything runs in one transaction.
+  bool SaveWithStructureChanges();
+  // True (after a message) when other windows hold the same report.
+  bool CheckOpenReports() const;
+  // Applies the recorded changes to a child table; shows why it could not and returns false.
+  bool ApplyStructureChanges(const std::string& label, CRiloData& child) const;
+  static void ShowStructureError(const std::string& label, int code);
+  // The default file name of save as text (no folder).
+  std::string TextFileName() const;
+  // Writes every cell's text (the master's, else the child's) tab-separated, a row a line, in
+  // GBK with CR LF. False (after a message) when the file cannot be written.
+  bool WriteTextFile(const std::string& path) const;
+  void SaveAsText();
 
   // By storage: the data file's report numbered m_nNo, or the file at `path`.
   bool OpenReport(const std::string& path);
@@ -212,6 +240,14 @@ class CRiloDoc : public CSmDocument {
   bool AskDbPasswords();
   bool OpenChildFile();
   void SaveCopy();
+  void AfterSave();
+  void AfterDbSave();
+  bool SaveToDbStorage(int nNo);
+  bool HasChildFiles() const;
+  // Replays the changes on every child in the data file; false when a statement failed.
+  bool ApplyToDbChildren(CSmDatabase* db) const;
+  void ApplyToChildFile(const std::string& path) const;
+  void ApplyToChildFolder(const std::string& folder) const;
   // Index of a cell in the sheet's arrays; -1 outside the sheet.
   int CellIndex(int column, int row) const;
   // The cells of the listed areas and the area being dragged, area by area, row by row.
