@@ -5,6 +5,7 @@
 #include "admin/SmCarryOverDlg.h"
 #include "admin/SmMDBBak.h"
 #include "admin/SmNewYearFileDlg.h"
+#include "admin/SmSqlDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -38,6 +39,12 @@ void OnNewYearFile(CSmApp& app) {
   SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
 }
 
+void OnSqlMaintenance(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmSqlDlg dlg(app.GetDatabase(), app.GetMainWnd());
+  dlg.DoModal();
+}
+
 bool SaveArchive(CSmDatabase& db, const std::string& path) {
   return CSmMDBBak(db).SaveBackup(path);
 }
@@ -56,6 +63,7 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_BACKUP, OnBackup);
   app.SetCommandHook(SM_ID_RESTORE, OnRestore);
   app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
+  app.SetCommandHook(SM_ID_SQL_MAINTENANCE, OnSqlMaintenance);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
   app.SetArchiveHook({SaveArchive, RestoreArchive});
 }
