@@ -6,6 +6,7 @@
 #include "admin/SmMDBBak.h"
 #include "admin/SmNewYearFileDlg.h"
 #include "admin/SmSqlDlg.h"
+#include "admin/SmYearFileInfoDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -45,6 +46,12 @@ void OnSqlMaintenance(CSmApp& app) {
   dlg.DoModal();
 }
 
+void OnYearFileInfo(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmYearFileInfoDlg dlg(app, app.GetMainWnd());
+  dlg.DoModal();
+}
+
 bool SaveArchive(CSmDatabase& db, const std::string& path) {
   return CSmMDBBak(db).SaveBackup(path);
 }
@@ -64,6 +71,7 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_RESTORE, OnRestore);
   app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
   app.SetCommandHook(SM_ID_SQL_MAINTENANCE, OnSqlMaintenance);
+  app.SetCommandHook(SM_ID_YEAR_FILE_INFO, OnYearFileInfo);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
   app.SetArchiveHook({SaveArchive, RestoreArchive});
 }
