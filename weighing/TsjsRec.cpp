@@ -199,17 +199,21 @@ bool CTsjsRec::CarryOverBalances(CSmDatabase* source, CSmDatabase* target) {
   const std::string opening = TsYearStartDate(year, TsGetYearStartParam());
   CSmQuery query(1, kItemCount + 2, 9, source);
   BindColumns(query);
-  bool ok =
-      query.Open(FormatStr("Select 0,%s,0,0,rtrim(LB),'2','%s','',rtrim(KNO),'','101',"
-                           "'101','' From jsSheet Group By LB,KNO ",
-                           TsjsSumColumnList().c_str(), opening.c_str()));
-  for (CTsjsRec rec; ok && !query.IsEOF(); query.MoveNext()) {
-    rec.ReadRow(query);
-    rec.MoveAdvancesForCarry();
-    const bool carried = std::any_of(rec.MY.begin(), rec.MY.end(),
-                                     [](double value) { return std::fabs(value) > 0.0001; });
-    ok = !carried || rec.Insert(0, target) == 1;
-  }
+  // The new file gets every household's opening row or none.
+  const bool ok = SmRunInTransaction(target, [&] {
+    if (!query.Open(FormatStr("Select 0,%s,0,0,rtrim(LB),'2','%s','',rtrim(KNO),'','101',"
+                              "'101','' From jsSheet Group By LB,KNO ",
+                              TsjsSumColumnList().c_str(), opening.c_str())))
+      return false;
+    for (CTsjsRec rec; !query.IsEOF(); query.MoveNext()) {
+      rec.ReadRow(query);
+      rec.MoveAdvancesForCarry();
+      const bool carried = std::any_of(rec.MY.begin(), rec.MY.end(),
+                                       [](double value) { return std::fabs(value) > 0.0001; });
+      if (carried && rec.Insert(0, target) != 1) return false;
+    }
+    return true;
+  });
   type->ReloadAppParams();
   return ok;
 }

@@ -85,6 +85,22 @@ class CTsjsRec {
                             const std::string& prefix, CSmDatabase* db);
   static bool UnmarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
                               const std::string& prefix, CSmDatabase* db);
+  // The vouchers (distinct DH, T, OPR0, OPR1, in number order) of a party and kind, opening rows
+  // never; `month` ("mm", empty for all) is taken in the accounting year of the open file. Each
+  // is read into this record and copied to `list` (emptied first); their number.
+  int QueryDocumentList(const std::string& month, int party, int kind, bool unreviewedOnly,
+                        bool reviewedOnly, std::vector<CTsjsRec>& list, CSmDatabase* db);
+  // Per household of the party (under `prefix` for farmers) up to `date`: summed area MU0,
+  // output MU1 and the advance balance MY0, leaving voucher (`kind`, `number`) out; each read
+  // into this record and copied to `list` (emptied first); their number.
+  int GetSumsExcept(int party, int kind, const std::string& prefix, const std::string& date,
+                    const std::string& number, std::vector<CTsjsRec>& list, CSmDatabase* db);
+  // Interest on the household's balance of item `item` (all items for a negative number) from
+  // `from` to `to` at `rate` per 10,000 a day; rows dated on or after `to` do not count, nor
+  // does a balance at or below zero. With `openingOnly` only the opening row counts.
+  static double QueryHistory(int party, int item, const std::string& from, const std::string& to,
+                             double rate, bool openingOnly, const std::string& code,
+                             CSmDatabase* db);
   // The summed item amounts of all rows of the household, as stored (minus the balances);
   // the record is left as it was when the household has no row. False when unreadable.
   bool GetHouseholdSums(int party, const std::string& code, CSmDatabase* db);

@@ -3,9 +3,12 @@
 #include <functional>
 
 #include "cane/TsItems.h"
+#include "cane/TsParams.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
+#include "forms/SmDatePeriod.h"
 #include "platform/SmMessage.h"
 #include "weighing/TsgbRec.h"
 #include "weighing/TsjsRec.h"
@@ -166,4 +169,87 @@ bool CTsjsRec::GetHouseholdSums(int party, const std::string& code, CSmDatabase*
   MY.assign(kItemCount, 0);
   for (int i = 0; i < kItemCount; ++i) MY[i] = query.GetDouble(i);
   return true;
+}
+
+int CTsjsRec::QueryDocumentList(const std::string& month, int party, int kind, bool unreviewedOnly,
+                                bool reviewedOnly, std::vector<CTsjsRec>& list, CSmDatabase* db) {
+  list.clear();
+  std::string where = FormatStr("Where LB='%d' And DB='%d' And DH<>''", party, kind);
+  if (!month.empty()) {
+    // A month before the start month lies in the calendar year after the start.
+    const std::string start = TsGetYearStartDate().substr(0, 6);
+    const int year = StrToIntDef(start.substr(0, 4), 0) + (month < start.substr(4) ? 1 : 0);
+    where += FormatStr(" And Left(T,6)='%04d%s'", year, db->SqlText(month, 2).c_str());
+  }
+  if (unreviewedOnly) where += " And OPR1=''";
+  if (reviewedOnly) where += " And OPR1<>''";
+  CSmQuery query(0, 0, 4, db);
+  if (!query.Open("Select distinct DH,T,OPR0,OPR1 From jsSheet " + where + " Order By DH"))
+    return 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    DH = TrimChars(query.GetString(0));
+    T = TrimChars(query.GetString(1));
+    OPR[0] = TrimChars(query.GetString(2));
+    OPR[1] = TrimChars(query.GetString(3));
+    list.push_back(*this);
+  }
+  return static_cast<int>(list.size());
+}
+
+int CTsjsRec::GetSumsExcept(int party, int kind, const std::string& prefix, const std::string& date,
+                            const std::string& number, std::vector<CTsjsRec>& list,
+                            CSmDatabase* db) {
+  list.clear();
+  std::string advances;
+  for (int n = 0; n < TsGetKindItemCount(party, 1, 2, 0); ++n)
+    advances += FormatStr("%ssum(my%d)", n ? "+" : "", TsGetKindItemIndex(party, 1, 2, 0, n));
+  // A kind without advance items owes no advance.
+  if (advances.empty()) advances = "0";
+  std::string sql =
+      FormatStr("Select sum(MU0),sum(MU1),%s,rtrim(KNO) From jsSheet Where LB='%d' And T<='%s'",
+                advances.c_str(), party, db->SqlText(date).c_str());
+  if (!number.empty())
+    sql += FormatStr(" And (DB<>'%d' OR DH<>'%s')", kind, db->SqlText(number).c_str());
+  if (party == 0 && !prefix.empty()) sql += " And KNO Like '" + db->SqlText(prefix) + "\a*\b'";
+  CSmQuery query(0, 3, 1, db);
+  if (!query.Open(sql + " Group By KNO")) return 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    MU[0] = query.GetDouble(0);
+    MU[1] = query.GetDouble(1);
+    MY[0] = 0.0 - query.GetDouble(2);  // no "-0"
+    KNO = query.GetString(0);
+    list.push_back(*this);
+  }
+  return static_cast<int>(list.size());
+}
+
+double CTsjsRec::QueryHistory(int party, int item, const std::string& from, const std::string& to,
+                              double rate, bool openingOnly, const std::string& code,
+                              CSmDatabase* db) {
+  const std::string amount =
+      item < 0 ? ReplaceAll(TsjsItemColumns(), ",", "+") : FormatStr("MY%d", item);
+  CSmQuery query(0, 1, 1, db);
+  if (!query.Open(FormatStr("Select %s,T From jsSheet Where LB='%d' And KNO='%s' And T<'%s' %s "
+                            "Order By T",
+                            amount.c_str(), party, db->SqlText(code).c_str(),
+                            db->SqlText(to).c_str(), openingOnly ? "And DH=''" : "")))
+    return 0;
+  double balance = 0;
+  double interest = 0;
+  std::string last;
+  // The balance held since `last` earns up to `date`, counted from the period start.
+  const auto accrue = [&](const std::string& date) {
+    if (date < from) return;
+    if (last < from) last = from;
+    const int days = DaysBetween(last, date, false);
+    if (balance > 1e-7 && days > 0) interest += days * balance * rate * 0.0001;
+  };
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const std::string date = TrimChars(query.GetString(0));
+    accrue(date);
+    balance -= query.GetDouble(0);
+    last = date;
+  }
+  accrue(to);
+  return RoundTo(interest, 2);
 }

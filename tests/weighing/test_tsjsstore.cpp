@@ -2,6 +2,7 @@
 // the bank batch marks of deduction rows, household sums, on the data file and on the server.
 #include <gtest/gtest.h>
 
+#include "cane/TsParams.h"
 #include "tests/cane/TsFileTest.h"
 #include "weighing/TsjsRec.h"
 
@@ -32,6 +33,17 @@ class TsjsStoreTest : public TsFileTest {
          "Values('10101001','张三','01','6222','张三',0,0,0,0)",
          "Insert Into NHDir(KNO,NA,BkNO,BkHO,BkNA,cs0,cs1,cs2,cs3) "
          "Values('10101002','王五','','','',0,0,0,0)"});
+  }
+
+  // The application's own connection on the test file, so that its business year applies.
+  CSmDatabase* OpenApp() {
+    if (GetParam() != 0) {
+      m_app.m_env.SetKind(GetParam());
+      if (!m_app.m_env.WriteDbLogin(SmPgLogin(GetParam()))) return nullptr;
+    }
+    const std::string server = GetParam() == 0 ? "" : SmPgLogin(GetParam()).server;
+    if (!m_app.m_env.OpenFile(server, m_db.GetFileName(), "101", true)) return nullptr;
+    return m_app.GetDatabase();
   }
 
   // "DB/DH/KNO/OPR1/FK/MY1" of every row.
@@ -163,4 +175,146 @@ TEST_P(TsjsStoreTest, HouseholdSumsAndTotals) {
   untouched.MY[5] = 9;
   ASSERT_TRUE(untouched.GetHouseholdSums(1, "10101001", &m_db));
   EXPECT_DOUBLE_EQ(untouched.MY[5], 9);
+}
+
+TEST_P(TsjsStoreTest, InterestFollowsTheBalanceOverThePeriod) {
+  // 2016 is a leap year: 31 days of 1000, 29 of 1500, 31 of 1200 at 4/10,000 a day = 44.68.
+  const struct {
+    int db;
+    const char* dh;
+    const char* t;
+    const char* kno;
+    int item;
+    double amount;
+  } rows[] = {
+      {2, "", "20160101", "0101", 1, -1000},    {2, "0001", "20160201", "0101", 1, -500},
+      {1, "0002", "20160301", "0101", 1, 300},  {2, "0003", "20160301", "0101", 2, -100},
+      {2, "0004", "20160401", "0101", 1, -9e5},  // on the period end: does not count
+      {1, "0005", "20160101", "0102", 1, 500},   // a balance below zero earns nothing
+  };
+  for (const auto& r : rows) {
+    CTsjsRec rec = Row(r.db, r.dh, r.kno, 0);
+    rec.T = r.t;
+    rec.MY[r.item] = r.amount;
+    ASSERT_EQ(rec.Insert(1, &m_db), 1);
+  }
+  const struct {
+    int item;
+    const char* from;
+    bool openingOnly;
+    const char* kno;
+    double interest;
+  } cases[] = {
+      {1, "20160101", false, "0101", 44.68},
+      {1, "20160201", false, "0101", 32.28},   // earlier rows make the balance, earn nothing
+      {1, "20160101", true, "0101", 36.40},    // the opening row alone, 91 days
+      {-1, "20160101", false, "0101", 45.92},  // every item: 100 more for 31 days
+      {1, "20160101", false, "0102", 0},
+      {1, "20160101", false, "0999", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(
+        CTsjsRec::QueryHistory(0, c.item, c.from, "20160401", 4, c.openingOnly, c.kno, &m_db),
+        c.interest)
+        << c.item << " " << c.from << " " << c.openingOnly << " " << c.kno;
+  }
+}
+
+TEST_P(TsjsStoreTest, VoucherListsFollowTheAccountingYearAndReviewFilters) {
+  CSmDatabase* db = OpenApp();
+  ASSERT_TRUE(db) << CSmMessageService::Instance().LastText();
+  m_type->m_strParams[48] = "010";  // the year begins on 1 October of the year before
+  ASSERT_EQ(TsGetYearStartDate(), "20151001");
+  const struct {
+    int db;
+    const char* dh;
+    const char* t;
+    const char* reviewer;
+  } vouchers[] = {
+      {2, "0001", "20160205", ""},    {2, "0002", "20151110", "104"}, {2, "0003", "20151001", ""},
+      {2, "0004", "20150205", ""},    {1, "0005", "20160205", ""},    {2, "", "20151001", ""},
+      {2, "0006", "20160210", "104"},
+  };
+  for (const auto& v : vouchers) {
+    CTsjsRec rec = Row(v.db, v.dh, "10101001", -5);
+    rec.T = v.t;
+    rec.OPR[1] = v.reviewer;
+    ASSERT_EQ(rec.Insert(1, db), 1);
+  }
+  // Two rows of one voucher are listed once.
+  CTsjsRec second = Row(2, "0001", "10101002", -7);
+  second.T = "20160205";
+  ASSERT_EQ(second.Insert(1, db), 1);
+  const struct {
+    const char* month;
+    bool unreviewed;
+    bool reviewed;
+    const char* numbers;
+  } cases[] = {
+      {"02", false, false, "0001 0006"},   {"11", false, false, "0002"},
+      {"10", false, false, "0003"},        {"", false, false, "0001 0002 0003 0004 0006"},
+      {"", true, false, "0001 0003 0004"}, {"", false, true, "0002 0006"},
+  };
+  CTsjsRec rec;
+  std::vector<CTsjsRec> list;
+  for (const auto& c : cases) {
+    std::string numbers;
+    const int count = rec.QueryDocumentList(c.month, 0, 2, c.unreviewed, c.reviewed, list, db);
+    for (const CTsjsRec& v : list) numbers += (numbers.empty() ? "" : " ") + v.DH;
+    EXPECT_EQ(numbers, c.numbers) << c.month << c.unreviewed << c.reviewed;
+    EXPECT_EQ(count, static_cast<int>(list.size()));
+  }
+  ASSERT_EQ(rec.QueryDocumentList("11", 0, 2, false, false, list, db), 1);
+  EXPECT_EQ(list[0].T, "20151110");
+  EXPECT_EQ(list[0].OPR[0], "102");
+  EXPECT_EQ(list[0].OPR[1], "104");
+}
+
+TEST_P(TsjsStoreTest, SumsExceptLeaveTheEditedVoucherOutAndStopAtTheDate) {
+  const struct {
+    int db;
+    const char* dh;
+    const char* t;
+    const char* kno;
+    int item;
+    double amount;
+    double area;
+  } rows[] = {
+      {2, "", "20151101", "10101001", 1, -1000, 0},
+      {2, "0001", "20151201", "10101001", 2, -300, 0},
+      {1, "0002", "20151205", "10101001", 1, 200, 0},
+      {5, "0003", "20151210", "10101001", 1, 0, 4.5},
+      {2, "0004", "20160101", "10101001", 1, -50, 0},  // after the date
+      {2, "0005", "20151201", "10201001", 1, -70, 0},  // another village
+      {3, "0006", "20151201", "10101002", 0, -40, 0},  // a withholding: no advance
+  };
+  for (const auto& r : rows) {
+    CTsjsRec rec = Row(r.db, r.dh, r.kno, 0);
+    rec.T = r.t;
+    rec.MY[r.item] = r.amount;
+    rec.MU[0] = r.area;
+    ASSERT_EQ(rec.Insert(1, &m_db), 1);
+  }
+  CTsjsRec rec;
+  std::vector<CTsjsRec> list;
+  const auto sums = [&] {
+    std::string text;
+    for (const CTsjsRec& r : list)
+      text += FormatStr("%s%s %.1f %.2f", text.empty() ? "" : "|", TrimChars(r.KNO).c_str(),
+                        r.MU[0], r.MY[0]);
+    return text;
+  };
+  ASSERT_EQ(rec.GetSumsExcept(0, 2, "101", "20151231", "0001", list, &m_db), 2);
+  EXPECT_EQ(sums(), "10101001 4.5 800.00|10101002 0.0 0.00");
+  ASSERT_EQ(rec.GetSumsExcept(0, 2, "", "20151231", "", list, &m_db), 3);
+  EXPECT_EQ(sums(), "10101001 4.5 1100.00|10101002 0.0 0.00|10201001 0.0 70.00");
+  // Another kind under the same number is not the voucher being edited.
+  ASSERT_EQ(rec.GetSumsExcept(0, 1, "101", "20151231", "0001", list, &m_db), 2);
+  EXPECT_EQ(sums(), "10101001 4.5 1100.00|10101002 0.0 0.00");
+
+  // Without advance items of the kind the statement still runs and nothing is owed.
+  m_type->m_itemLists[CTsDataType::ItemListIndex(0, 1, 2, 0)].clear();
+  ASSERT_EQ(rec.GetSumsExcept(0, 2, "101", "20151231", "", list, &m_db), 2);
+  EXPECT_EQ(sums(), "10101001 4.5 0.00|10101002 0.0 0.00");
+  EXPECT_TRUE(Shown().empty());
 }
