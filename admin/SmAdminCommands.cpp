@@ -3,6 +3,7 @@
 #include "admin/SmBackupDlg.h"
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmDataCheckDlg.h"
 #include "admin/SmMDBBak.h"
 #include "admin/SmNewYearFileDlg.h"
 #include "admin/SmSqlDlg.h"
@@ -52,6 +53,12 @@ void OnYearFileInfo(CSmApp& app) {
   dlg.DoModal();
 }
 
+void OnDataCheck(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmDataCheckDlg dlg(app, app.GetMainWnd());
+  dlg.DoModal();
+}
+
 bool SaveArchive(CSmDatabase& db, const std::string& path) {
   return CSmMDBBak(db).SaveBackup(path);
 }
@@ -72,6 +79,7 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
   app.SetCommandHook(SM_ID_SQL_MAINTENANCE, OnSqlMaintenance);
   app.SetCommandHook(SM_ID_YEAR_FILE_INFO, OnYearFileInfo);
+  app.SetCommandHook(SM_ID_DATA_CHECK, OnDataCheck);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
   app.SetArchiveHook({SaveArchive, RestoreArchive});
 }

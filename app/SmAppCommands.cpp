@@ -20,7 +20,6 @@ struct PendingCommand {
   const char* name;
 };
 constexpr PendingCommand kPending[] = {
-    {SM_ID_DATA_CHECK, "数据关系检测"},
     {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
     {SM_ID_CARRY_OVER, "年末转账"},
     {SM_ID_BIZ_MONTHS, "设置业务月"},

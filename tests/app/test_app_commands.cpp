@@ -194,8 +194,8 @@ TEST_F(AppCommandsTest, CommandsGoWhereTheyBelong) {
   EXPECT_EQ(g_calls, (std::vector<std::string>{"operators", "password"}));
 
   // Functions that are not part of the program yet say so.
-  for (int id : std::initializer_list<int>{SM_ID_DATA_CHECK, SM_ID_NEW_YEAR_FILE, SM_ID_CARRY_OVER,
-                                           SM_ID_BIZ_MONTHS}) {
+  for (int id :
+       std::initializer_list<int>{SM_ID_NEW_YEAR_FILE, SM_ID_CARRY_OVER, SM_ID_BIZ_MONTHS}) {
     app.m_env.SetRights("0003 ");
     SmResetMessages();
     EXPECT_TRUE(SmExecuteCommand(id)) << id;
