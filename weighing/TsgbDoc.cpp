@@ -44,8 +44,10 @@ std::string TodayMonthDay() {
 void CTsgbDoc::OnInitDocument() {
   m_layout.m_screenMargins = {10, 20, 10, 100};
   if (CSmFrameWnd* main = CSmFrameWnd::Main()) {
-    m_layout.m_cardWidth = main->width() * 4 / 5 - 15;
-    m_layout.m_cardHeight = main->height() * 4 / 5;
+    // The client area is what the window's documents share.
+    const QWidget* client = main->centralWidget() ? main->centralWidget() : main;
+    m_layout.m_cardWidth = client->width() * 4 / 5 - 15;
+    m_layout.m_cardHeight = client->height() * 4 / 5;
   }
   if (RememberedDate().empty()) {
     CSmApp* app = SmGetApp();
@@ -101,6 +103,10 @@ void CTsgbDoc::ViewReady() {
   if (++m_viewsReady != 2) return;
   auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(this, 0));
   if (list) list->SelectRow(list->List()->RowCount() - 1);
+  // A new ticket is typed from its farmer on.
+  QWidget* form = TsFindCardView(this, 1);
+  QWidget* farmer = form ? form->findChild<QWidget*>("1079") : nullptr;
+  if (IsNew() && farmer) farmer->setFocus();
 }
 
 CSmView* TsFindCardView(CSmDocument* doc, int which) {

@@ -307,7 +307,7 @@ void CTsgbFrmView::ShowTicket() {
   if (auto* radio = qobject_cast<QRadioButton*>(Control(doc->m_tare ? kTareStep : kGrossStep)))
     radio->setChecked(true);
   UpdateControls();
-  Form()->update();
+  OnUpdate(nullptr, 0);
 }
 
 void CTsgbFrmView::UpdateControls() {
@@ -405,7 +405,11 @@ bool CTsgbFrmView::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------- Enter, pickers, scales
 
 void CTsgbFrmView::OnEnterKey() {
-  OnEnterField(NumberOf(QApplication::focusWidget()));
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus) focus = window()->focusWidget();
+  for (QWidget* w = focus; w && w != Form(); w = w->parentWidget()) {
+    if (NumberOf(w) != 0) return OnEnterField(NumberOf(w));
+  }
 }
 
 bool CTsgbFrmView::CheckCodeOrPick(int id) {
@@ -463,7 +467,7 @@ void CTsgbFrmView::OnEnterField(int id) {
     return;
   }
   if (next) {
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = Control(id);
     for (QWidget* w = focus ? focus->nextInFocusChain() : nullptr; w && w != focus;
          w = w->nextInFocusChain()) {
       if (Form()->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
