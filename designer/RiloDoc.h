@@ -9,13 +9,10 @@
 
 #include "designer/RiloData.h"
 #include "designer/RiloRichText.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmDocument.h"
 
-// Commands of the report window.
-enum : int {
-  SM_ID_RILO_STORE_FILE = 43349,  // "表保存格式：文件"
-  SM_ID_RILO_STORE_DB = 32850,    // "表保存格式：数据库"
-};
+inline constexpr double kRiloScreenScale = 0.379147;
 
 // Where a report is kept.
 enum : int { SM_RILO_FILE = 0, SM_RILO_DB = 1 };
@@ -132,10 +129,26 @@ class CRiloDoc : public CSmDocument {
   // The numbers of the selected cells joined by "+"; "" in cell mode.
   std::string SelectionSumText() const;
 
+  // --- Selection (designer/RiloSelection.cpp). Column -1 or row -1 stands for a header: a row
+  // header is selected when an area spans all columns over the row, a column header when one
+  // spans all rows, the corner when one covers the sheet. Only in area selection.
+  bool IsCellSelected(int column, int row) const;
+  // A press on a cell: without Shift and Ctrl the extra areas are dropped (true when there were
+  // any, so the caller repaints); with Ctrl alone the area being dragged joins them and the cell
+  // anchors a new one; with Shift nothing.
+  bool AddAreaOnCtrl(int column, int row, bool shift, bool ctrl);
+  // Keeps the corners of the area being dragged inside the sheet.
+  void ClampCurrentCell();
+
   CRiloData m_sheet;
   CRiloData m_saved;    // the sheet as last loaded or saved, variables included
   int m_copyValid = 1;  // 0: the next save writes everything (a new number was chosen)
   int m_editMode = 0;   // 0 master text, 1 fetch formula, 2 audit formula, 3 child values
+  // Pixels per 0.1 mm on the screen, the same on every display.
+  double m_screenScaleX = kRiloScreenScale;
+  double m_screenScaleY = kRiloScreenScale;
+  // The format at the caret while a cell is edited.
+  SmRiloTextState m_caretState = RiloDefaultState();
   std::array<int, 10> m_changes{};
   std::string m_path;       // the .QLN file; empty for a new report
   std::string m_childPath;  // the open child table's .BSJ file
