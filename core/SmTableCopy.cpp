@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
@@ -258,6 +262,68 @@ bool TakesColumns(CSmDatabase* destination, const std::string& table,
   return true;
 }
 
+// Reads the batches of a copy on a thread of its own, one batch ahead: while the server stores
+// a batch, the next is read from the source. Only this thread reads the source until Stop.
+class CBatchReader {
+ public:
+  // Reads the next batch into its argument; the number of rows read, 0 at the end.
+  using Read = std::function<size_t(std::vector<SmDbValue>&)>;
+
+  explicit CBatchReader(Read read) : m_read(std::move(read)), m_thread([this] { Run(); }) {}
+  ~CBatchReader() { Stop(); }
+  CBatchReader(const CBatchReader&) = delete;
+  CBatchReader& operator=(const CBatchReader&) = delete;
+
+  // The next batch and its number of rows; 0 when the source has ended.
+  size_t Next(std::vector<SmDbValue>& values) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_full || m_ended; });
+    if (!m_full) return 0;
+    values = std::move(m_values);
+    m_full = false;
+    m_changed.notify_all();
+    return m_rows;
+  }
+  // Reads no further and waits for the thread: the source is the caller's again.
+  void Stop() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::vector<SmDbValue> values;
+      const size_t rows = m_read(values);
+      std::unique_lock lock(m_mutex);
+      m_changed.wait(lock, [this] { return !m_full || m_stop; });
+      if (m_stop || rows == 0) {
+        m_ended = true;
+        m_changed.notify_all();
+        return;
+      }
+      m_values = std::move(values);
+      m_rows = rows;
+      m_full = true;
+      m_changed.notify_all();
+    }
+  }
+
+  Read m_read;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<SmDbValue> m_values;
+  size_t m_rows = 0;
+  bool m_full = false;
+  bool m_ended = false;
+  bool m_stop = false;
+  std::thread m_thread;  // last: it starts once the rest is ready
+};
+
 void ReportReadFailure(const std::string& table, const std::string& select) {
   SmMessageBox(
       FormatStr("复制表[%s]出错！\n", table.c_str()) + "执行下列SQL语句时出错！\n" + select,
@@ -283,26 +349,28 @@ BatchCopy CopyInBatches(CSmDatabase* source, CSmDatabase* destination, const std
   const std::string columnInsert = byColumn ? ColumnInsertText(table, list, groups) : "";
   const size_t perBatch =
       byColumn ? kColumnBatchRows : std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
-  CRowBatch batch(columns, byColumn);
-  auto flush = [&] {
-    const size_t rows = batch.Rows();
-    if (rows == 0) return true;
-    return destination->ExecuteBound(
-        byColumn ? columnInsert : BatchInsertText(table, list, columns, rows), {}, batch.Take(),
-        false);
-  };
   // The statement lists the columns group after group: they are read by position.
   const int ints = static_cast<int>(groups[0].size());
   const int numbers = ints + static_cast<int>(groups[1].size());
   const int all = static_cast<int>(columns);
+  CRowBatch batch(columns, byColumn);
+  CBatchReader reader([&](std::vector<SmDbValue>& values) {
+    for (; !from.IsEOF() && batch.Rows() < perBatch; from.MoveNext()) {
+      for (int c = 0; c < ints; ++c) batch.AddInt(from.GetIntAt(c));
+      for (int c = ints; c < numbers; ++c) batch.AddDouble(from.GetDoubleAt(c));
+      for (int c = numbers; c < all; ++c) batch.AddText(from.GetStringAt(c));
+    }
+    const size_t rows = batch.Rows();
+    values = batch.Take();
+    return rows;
+  });
   bool written = true;
-  for (; written && !from.IsEOF(); from.MoveNext()) {
-    for (int c = 0; c < ints; ++c) batch.AddInt(from.GetIntAt(c));
-    for (int c = ints; c < numbers; ++c) batch.AddDouble(from.GetDoubleAt(c));
-    for (int c = numbers; c < all; ++c) batch.AddText(from.GetStringAt(c));
-    if (batch.Rows() >= perBatch) written = flush();
+  std::vector<SmDbValue> values;
+  for (size_t rows; written && (rows = reader.Next(values)) > 0;) {
+    written = destination->ExecuteBound(
+        byColumn ? columnInsert : BatchInsertText(table, list, columns, rows), {}, values, false);
   }
-  if (written && !from.ReadFailed()) written = flush();
+  reader.Stop();
   if (written && !from.ReadFailed())
     return destination->CommitTrans() ? BatchCopy::Done : BatchCopy::Retry;
   destination->Rollback();
@@ -339,8 +407,9 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
   const std::string select =
       FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str());
   // Binary columns left empty are not written at all, which one statement for many rows
-  // cannot say: such tables go row by row.
-  if (destination->GetKind() != 0 && groups[3].empty()) {
+  // cannot say: such tables go row by row. So does a copy within one connection, whose rows
+  // cannot be read beside the server's work on them.
+  if (destination->GetKind() != 0 && groups[3].empty() && source != destination) {
     switch (CopyInBatches(source, destination, table, list, select, groups)) {
       case BatchCopy::Done:
         return true;

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/SmMainFrm.h"
 #include "designer/RiloView.h"
@@ -198,6 +199,9 @@ bool CRiloChildFrm::CreateFormatBar() {
   m_formatBar->setAllowedAreas(Qt::AllToolBarAreas);
   if (!m_formatBar->Create()) return false;
   m_inner->addToolBar(Qt::TopToolBarArea, m_formatBar);
+  connect(m_formatBar->ZoomCombo(), &QComboBox::activated, this, [this](int index) {
+    if (auto* view = qobject_cast<CRiloView*>(GetActiveView())) view->OnZoomChosen(index);
+  });
   return true;
 }
 
@@ -253,7 +257,31 @@ QWidget* CRiloChildFrm::BarOf(int id) const {
   return nullptr;
 }
 
+// F6 and Shift+F6: the next or previous open pane, in reading order.
+void CRiloChildFrm::FocusNextPane(bool forward) {
+  if (!m_splitter) return;
+  std::vector<CRiloView*> open;
+  for (int r = 0; r < 2; ++r) {
+    for (int c = 0; c < 2; ++c) {
+      CRiloView* pane = m_splitter->Pane(r, c);
+      if (pane->width() > 0 && pane->height() > 0 && m_splitter->Row(r)->height() > 0)
+        open.push_back(pane);
+    }
+  }
+  if (open.empty()) return;
+  const auto at = std::find(open.begin(), open.end(), GetActiveView());
+  const int count = static_cast<int>(open.size());
+  const int index = at == open.end() ? 0 : static_cast<int>(at - open.begin());
+  CRiloView* next = open[static_cast<size_t>((index + (forward ? 1 : count - 1)) % count)];
+  SetActiveView(next);
+  next->setFocus(Qt::OtherFocusReason);
+}
+
 bool CRiloChildFrm::OnCommand(int id) {
+  if (id == SM_ID_NEXT_PANE || id == SM_ID_PREV_PANE) {
+    FocusNextPane(id == SM_ID_NEXT_PANE);
+    return true;
+  }
   QWidget* bar = BarOf(id);
   if (!bar) return CSmChildFrm::OnCommand(id);
   bar->setVisible(bar->isHidden());

@@ -87,6 +87,7 @@ class CRiloChildFrm : public CSmChildFrm {
   bool CreateToolBar();
   bool CreateFormatBar();
   void UpdateLockPanes();
+  void FocusNextPane(bool forward);
   // The bar a show/hide command works on, or null.
   QWidget* BarOf(int id) const;
 

@@ -83,6 +83,7 @@ CRiloView::CRiloView(QWidget* parent)
       m_hBar(new QScrollBar(Qt::Horizontal, this)),
       m_vBar(new QScrollBar(Qt::Vertical, this)) {
   setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   setMinimumSize(1, 1);
@@ -162,7 +163,13 @@ void CRiloView::OnUpdate(CSmView* /*sender*/, long /*hint*/) {
   update();
 }
 
+bool CRiloView::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (OnUpdateHistoryCommand(id, ui)) return true;
+  return CSmView::OnUpdateCommand(id, ui);
+}
+
 bool CRiloView::OnCommand(int id) {
+  if (OnHistoryCommand(id)) return true;
   if (id != SM_ID_HELP) return CSmView::OnCommand(id);
   HelpKeyword();  // the keyword would open its help page; there are no help pages
   SmShowHelp();
@@ -852,6 +859,7 @@ void CRiloView::SetCurrentCell(int column, int row, const QPoint* point, int mod
   CRiloData& sheet = doc->m_sheet;
   if (sheet.m_selectMode == 0) sheet.m_textSelect = {sheet.m_caret.first, sheet.m_caret.first};
   if (sheet.m_selectMode == 1 && hit) sheet.m_textSelect.second = sheet.m_caret.first;
+  UpdateStatusText();
   if (readOnly) return;
   CreateCaret(m_caret.size);
   SetCaretPos(m_pendingCaret);

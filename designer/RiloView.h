@@ -44,6 +44,7 @@ class CRiloView : public CSmView {
   void OnUpdate(CSmView* sender, long hint) override;
 
   bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
 
   // --- Place in the report frame's splitter: the row header shows only in the first column
   // of panes, the column header only in the first row, the corner only in pane 0.
@@ -102,6 +103,21 @@ class CRiloView : public CSmView {
   // The keyword F1 asks help for at the caret; none opens the help finder.
   std::optional<std::string> HelpKeyword() const;
 
+  // --- Keyboard editing (designer/RiloViewKeys.cpp).
+  // Types text into the edited layer of the current cell at the caret (one undo step per run).
+  void TypeText(const std::string& typed);
+  // Removes the selected text or cells.
+  void DeleteSelection();
+  // Copies the selection to the clipboard; false when there was nothing to copy.
+  bool Copy();
+  void Paste();
+  // Undo (true) or redo.
+  void ApplyHistory(bool undo);
+  // The zoom list's entry `index` chosen: 25 x (index + 1) percent.
+  void OnZoomChosen(int index);
+  // Whether the whole cell lies in the pane's grid area.
+  bool IsCellVisible(int column, int row) const;
+
   static constexpr int kHiddenCaret = -100;
 
  protected:
@@ -111,6 +127,9 @@ class CRiloView : public CSmView {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   struct Caret {
@@ -140,6 +159,25 @@ class CRiloView : public CSmView {
   void DrawEdge(QPainter& painter, int kind, SmColor color, QPoint from, QPoint to, bool first,
                 bool selected);
   void DrawCaret(QPainter& painter);
+
+  // What every key but Backspace and Delete does first: the extra areas by Ctrl, the selection
+  // dropped without Shift, the current cell brought into view.
+  void Prepare(bool shift, bool ctrl, bool navigation);
+  // The next row (column) whose pixel size is above 0 from `from` in direction `step`, or with
+  // `toEnd` the last (first) such; -1 none.
+  int NextVisible(bool rows, int from, int step, bool toEnd) const;
+  void EnsureVisible(int column, int row);
+  void MoveCell(bool rows, int step, bool shift, bool ctrl, bool enter);
+  bool MoveCaret(bool right, bool shift, bool ctrl);
+  void PageMove(bool down, bool shift);
+  void HomeEnd(bool home, bool shift, bool ctrl);
+  void DeleteChar(bool before);
+  // Records a block step of the texts that differ from `before`.
+  void RecordBlockChange(const CRiloData& before);
+  bool OnHistoryCommand(int id);
+  bool OnUpdateHistoryCommand(int id, CSmCmdUI& ui);
+  // "B栏,3行" in the frame's status bar.
+  void UpdateStatusText();
 
   // Keeps the caret of the edited text inside its cell: the first shown character moves on
   // while the text before the caret is too wide.

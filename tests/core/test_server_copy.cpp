@@ -75,8 +75,8 @@ TEST_P(ServerCopy, TablesCopyBetweenTheDataFileAndTheServerBothWays) {
       << CSmMessageService::Instance().LastText();
 }
 
-// Many rows go to the server several hundred per statement; a row refused in a later batch
-// still ends the copy with nothing kept and is the row reported.
+// Many rows go to the server in batches; a row refused in a batch still ends the copy with
+// nothing kept and is the row reported.
 TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   CSmDatabase server(2);
   ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(server, SmServerTestName("batches")));
@@ -85,15 +85,19 @@ TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   ASSERT_TRUE(file.ExecuteSQL(kCreate));
   ASSERT_TRUE(
       server.ExecuteSQL("Create Table AdrDir(KNO Char(5),NA Char(40),JL Numeric(12,2),N Int)"));
+  // Rows `from` to `to`: code i, name 地i, JL i/4, N -i.
+  auto addRows = [&](int from, int to) {
+    bool ok = file.BeginTrans();
+    for (int i = from; ok && i < to; ++i) {
+      ok = file.ExecuteBound(
+          "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
+          {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
+           SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)});
+    }
+    return file.CommitTrans() && ok;
+  };
   const int rows = 2500;
-  ASSERT_TRUE(file.BeginTrans());
-  for (int i = 0; i < rows; ++i) {
-    ASSERT_TRUE(file.ExecuteBound(
-        "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
-        {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
-         SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)}));
-  }
-  ASSERT_TRUE(file.CommitTrans());
+  ASSERT_TRUE(addRows(0, rows));
   SmResetMessages();
   long failed = -1;
   ASSERT_TRUE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "", "", &failed));
@@ -111,6 +115,18 @@ TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), 0);
   ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
   EXPECT_NE(CSmMessageService::Instance().LastText().find("KNO：0001234\nNA：地2100"),
+            std::string::npos)
+      << CSmMessageService::Instance().LastText();
+
+  // A source that breaks off after whole batches have gone keeps nothing either: the filter
+  // fails on the row whose N is -5500.
+  ASSERT_TRUE(file.ExecuteSQL("Update AdrDir Set KNO='02100' Where KNO='0001234'"));
+  ASSERT_TRUE(addRows(rows, 6000));
+  SmResetMessages();
+  EXPECT_FALSE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "Where Mid(NA,N+5500)<>'x'"));
+  EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), 0);
+  ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
+  EXPECT_NE(CSmMessageService::Instance().LastText().find("执行下列SQL语句时出错！"),
             std::string::npos)
       << CSmMessageService::Instance().LastText();
 }

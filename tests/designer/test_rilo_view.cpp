@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,7 +17,11 @@
 #include <QStatusBar>
 #include <QWheelEvent>
 
+#include <array>
+#include <functional>
+
 #include "app/SmApp.h"
+#include "core/SmClipboard.h"
 #include "designer/BbDataType.h"
 #include "designer/RiloChildFrm.h"
 #include "designer/RiloDoc.h"
@@ -555,3 +561,281 @@ TEST_F(RiloViewTest, DialogBarCommandHidesAndShowsTheFormatBarWithItsCheck) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- keyboard, undo, clipboard
+
+class RiloKeysTest : public RiloViewTest {
+ protected:
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent event(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(m_view, &event);
+  }
+  void Type(const QString& text) {
+    for (QChar c : text) Key(0, Qt::NoModifier, QString(c));
+  }
+  std::string Cell(int column, int row) const {
+    return m_doc->m_sheet.m_texts.at(static_cast<size_t>(column + row * m_doc->m_sheet.m_cols));
+  }
+  SmIntPair Current() const { return m_doc->m_sheet.m_currentCell; }
+  void Go(int column, int row, int caret = 0) {
+    m_doc->m_sheet.m_caret = {caret, 0};
+    m_view->SetCurrentCell(column, row);
+  }
+};
+
+TEST_F(RiloKeysTest, TypingMakesOneStepPerRunAndUndoRedoRestoreEverything) {
+  Open(Sheet(4, 4));
+  Go(1, 1);
+  const std::array<int, 10> flags = m_doc->m_changes;
+  Type("ab");
+  QInputMethodEvent commit;
+  commit.setCommitString("甘蔗");  // an input method commits whole characters
+  QApplication::sendEvent(m_view, &commit);
+  EXPECT_EQ(Cell(1, 1), "ab甘蔗");
+  EXPECT_EQ(m_doc->m_sheet.m_caret.first, 6);
+  ASSERT_EQ(m_doc->m_undo.size(), 1u);
+  Key(Qt::Key_Left);  // a move closes the run
+  Type("x");
+  EXPECT_EQ(Cell(1, 1), "ab甘x蔗");
+  EXPECT_EQ(m_doc->m_undo.size(), 2u);
+  EXPECT_TRUE(m_doc->IsModified());
+  SmExecuteCommand(SM_ID_EDIT_UNDO);
+  EXPECT_EQ(Cell(1, 1), "ab甘蔗");
+  m_view->ApplyHistory(true);
+  EXPECT_EQ(Cell(1, 1), "");
+  EXPECT_EQ(m_doc->m_changes, flags);
+  m_view->ApplyHistory(false);
+  m_view->ApplyHistory(false);
+  EXPECT_EQ(Cell(1, 1), "ab甘x蔗");
+  EXPECT_TRUE(m_doc->m_redo.empty());
+  // Backspace removes a whole Chinese character and is one step of its own.
+  Go(1, 1, 4);
+  Key(Qt::Key_Backspace);
+  EXPECT_EQ(Cell(1, 1), "abx蔗");
+  EXPECT_EQ(m_doc->m_sheet.m_caret.first, 2);
+  m_view->ApplyHistory(true);
+  EXPECT_EQ(Cell(1, 1), "ab甘x蔗");
+}
+
+TEST_F(RiloKeysTest, TypingOverSelectionsAndReadOnlyReports) {
+  CRiloData sheet = Sheet(4, 4);
+  sheet.m_texts[5] = "abcdef";
+  Open(sheet);
+  // Over selected cells nothing is typed and the selection goes.
+  m_doc->m_sheet.m_selectMode = 2;
+  m_doc->m_sheet.m_selectRect = {0, 0, 2, 2};
+  Go(1, 1, 1);
+  Type("Z");
+  EXPECT_EQ(Cell(1, 1), "abcdef");
+  EXPECT_EQ(m_doc->m_sheet.m_selectMode, 0);
+  // Over a run of selected text the typing replaces it.
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(m_doc->m_sheet.m_selectMode, 1);
+  Type("X");
+  EXPECT_EQ(Cell(1, 1), "aXdef");
+  ReportTemplate()->CloseAllDocuments();
+  Open(sheet, true);
+  Go(1, 1, 1);
+  Type("Q");
+  Key(Qt::Key_Backspace);
+  EXPECT_EQ(Cell(1, 1), "abcdef");
+  EXPECT_TRUE(m_doc->m_undo.empty());
+  CSmCmdUI ui(SM_ID_EDIT_PASTE);
+  EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_EDIT_PASTE, ui));
+  EXPECT_FALSE(ui.Enabled());
+}
+
+TEST_F(RiloKeysTest, MoveKeysSkipHiddenRowsAndColumns) {
+  CRiloData sheet = Sheet(6, 6);
+  sheet.m_colWidths[2] = 0;
+  sheet.m_rowHeights[2] = 0;
+  sheet.m_texts[1 + 1 * 6] = "ab";
+  Open(sheet);
+  struct Case {
+    SmIntPair from;
+    int caret;
+    int key;
+    Qt::KeyboardModifiers mods;
+    SmIntPair to;
+  };
+  const Case cases[] = {
+      {{1, 1}, 2, Qt::Key_Right, {}, {3, 1}},  // at the text's end: next visible column
+      {{1, 1}, 1, Qt::Key_Right, {}, {1, 1}},  // inside the text: the caret moves
+      {{3, 1}, 0, Qt::Key_Left, {}, {1, 1}},
+      {{1, 1}, 0, Qt::Key_Down, {}, {1, 3}},
+      {{1, 3}, 0, Qt::Key_Up, {}, {1, 1}},
+      {{1, 1}, 0, Qt::Key_Tab, {}, {3, 1}},
+      {{3, 3}, 0, Qt::Key_Home, Qt::ControlModifier, {0, 0}},
+      {{1, 1}, 0, Qt::Key_End, Qt::ControlModifier, {5, 5}},
+      {{5, 5}, 0, Qt::Key_Down, {}, {5, 5}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from.first) + "," + std::to_string(c.from.second));
+    m_doc->m_sheet.m_selectMode = 0;
+    Go(c.from.first, c.from.second, c.caret);
+    Key(c.key, c.mods);
+    EXPECT_EQ(Current(), c.to);
+  }
+  // Tab with Shift moves the end of the cell selection, not the current cell.
+  Go(1, 1);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Current(), (SmIntPair{1, 1}));
+  EXPECT_EQ(m_doc->m_sheet.m_selectMode, 2);
+  EXPECT_EQ(m_doc->m_sheet.m_selectRect, (SmIntRect{1, 1, 3, 1}));
+  EXPECT_EQ(m_childFrame->StatusBar()->findChild<QLabel*>("pane2")->text(), "B栏,2行");
+}
+
+TEST_F(RiloKeysTest, HistoryKeepsTwentyStepsAndDropsTheirSheetCopies) {
+  Open(Sheet(3, 3));
+  m_doc->m_undoSheets.push_back(m_doc->m_sheet);
+  m_doc->RecordStep({0, 0, 0, 0, SM_RILO_STEP_STRUCTURE, "0 1 0 1"}, true, true, true);
+  for (int i = 0; i < 20; ++i) {
+    Go(0, 0, 0);
+    Type("a");
+    Key(Qt::Key_Escape);
+  }
+  EXPECT_EQ(m_doc->m_undo.size(), 20u);
+  EXPECT_TRUE(m_doc->m_undoSheets.empty());
+  int undone = 0;
+  while (m_doc->ApplyStep(true)) ++undone;
+  EXPECT_EQ(undone, 20);
+  EXPECT_EQ(Cell(0, 0), "");
+}
+
+TEST_F(RiloKeysTest, EveryStepKindUndoesAndRedoesExactly) {
+  const CRiloData base = Sheet(3, 3);
+  struct Case {
+    int kind;
+    std::function<void(CRiloData&)> change;
+    std::string undoText;  // what sets `base` back
+  };
+  const Case cases[] = {
+      {SM_RILO_STEP_SIZES,
+       [](CRiloData& s) {
+         s.m_colWidths[1] = 500;
+         s.m_rowHeights[2] = 90;
+       },
+       "0 1 200\n1 2 70\n"},
+      {SM_RILO_STEP_FORMATS,
+       [](CRiloData& s) {
+         s.m_layout3[4] = {2, 1};
+       },
+       "0 4 0 0\n"},
+      {SM_RILO_STEP_LINES,
+       [](CRiloData& s) {
+         s.m_lineStyles[5] = {2, 3};
+         s.m_backColors[2] = 255;
+       },
+       "0 5 1 1\n2 2 16777215 0\n"},
+      {SM_RILO_STEP_NUMFORMAT,
+       [](CRiloData& s) {
+         s.m_numberFormats[4] = {0, 4};
+       },
+       "1 1 2 2\n"},
+      {SM_RILO_STEP_BLOCK,
+       [](CRiloData& s) {
+         s.m_texts[4] = "x";
+         s.m_texts[5] = "y";
+       },
+       "\t\n"},
+      {SM_RILO_STEP_CALCULATE, [](CRiloData& s) { s.m_texts[4] = "1\x01sum"; }, "\n"},
+      {SM_RILO_STEP_AUDIT, [](CRiloData& s) { s.m_texts[4] = "\x01\x01ok"; }, "\n"},
+      {SM_RILO_STEP_CELL, [](CRiloData& s) { s.m_texts[4] = "new"; }, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    Open(base);
+    CRiloData after = base;
+    c.change(after);
+    m_doc->m_sheet = after;
+    const int column = c.kind == SM_RILO_STEP_BLOCK || c.kind >= 100 || c.kind == 0 ? 1 : 0;
+    m_doc->RecordStep({0, column, column, 0, c.kind, c.undoText}, false, true, true);
+    const std::array<int, 10> changed = m_doc->m_changes;
+    ASSERT_TRUE(m_doc->ApplyStep(true));
+    EXPECT_TRUE(m_doc->m_sheet.IsFormatsEqual(base) && m_doc->m_sheet.IsSizesEqual(base) &&
+                m_doc->m_sheet.IsTextsEqual(base) &&
+                m_doc->m_sheet.m_numberFormats == base.m_numberFormats);
+    EXPECT_EQ(m_doc->m_changes, (std::array<int, 10>{}));
+    ASSERT_TRUE(m_doc->ApplyStep(false));
+    EXPECT_TRUE(m_doc->m_sheet.IsFormatsEqual(after) && m_doc->m_sheet.IsSizesEqual(after) &&
+                m_doc->m_sheet.IsTextsEqual(after) &&
+                m_doc->m_sheet.m_numberFormats == after.m_numberFormats);
+    EXPECT_EQ(m_doc->m_changes, changed);
+    ReportTemplate()->CloseAllDocuments();
+  }
+  // Structure steps swap whole sheets and keep the list of row and column changes.
+  Open(base);
+  CRiloData bigger = Sheet(3, 4);
+  m_doc->m_undoSheets.push_back(base);
+  m_doc->m_sheet = bigger;
+  m_doc->m_structureChanges.push_back({0, 3, 0, 1});
+  m_doc->RecordStep({0, 0, 0, 0, SM_RILO_STEP_STRUCTURE, "0 3 0 1"}, false, true, true);
+  ASSERT_TRUE(m_doc->ApplyStep(true));
+  EXPECT_EQ(m_doc->m_sheet.m_rows, 3);
+  EXPECT_TRUE(m_doc->m_structureChanges.empty());
+  ASSERT_TRUE(m_doc->ApplyStep(false));
+  EXPECT_EQ(m_doc->m_sheet.m_rows, 4);
+  EXPECT_EQ(m_doc->m_structureChanges.size(), 1u);
+}
+
+TEST_F(RiloKeysTest, CopyAndPasteKeepFormatsOnlyForTheProgramsOwnCopy) {
+  CRiloData sheet = Sheet(4, 4);
+  sheet.m_texts[0] = "\x1bGa";
+  sheet.m_texts[1] = "b";
+  sheet.m_texts[4] = "c";
+  sheet.m_texts[5] = "d";
+  Open(sheet);
+  CRiloData& s = m_doc->m_sheet;
+  s.m_selectMode = 2;
+  s.m_selectRect = {0, 0, 1, 1};
+  ASSERT_TRUE(m_view->Copy());
+  std::string clip;
+  ASSERT_TRUE(GetClipboardText(clip));
+  EXPECT_EQ(clip, "a\tb\nc\td\n");
+  Go(2, 2);
+  s.m_selectMode = 0;
+  m_view->Paste();
+  EXPECT_EQ(Cell(2, 2), "\x1bGa");  // the bold code came along
+  EXPECT_EQ(Cell(3, 3), "d");       // only the cells that exist
+  EXPECT_EQ(m_doc->m_undo.back().kind, SM_RILO_STEP_BLOCK);
+  // The same text from another program pastes plain; a last line without its end counts.
+  SetClipboardText("a\x01z\tb\nc\td");
+  Go(0, 2);
+  m_view->Paste();
+  EXPECT_EQ(Cell(0, 2), "az");
+  EXPECT_EQ(Cell(1, 3), "d");
+  // Paste over selected cells only ends the selection; copy and cut are off with extra areas.
+  s.m_selectMode = 2;
+  s.m_selectRect = {0, 0, 0, 0};
+  m_view->Paste();
+  EXPECT_EQ(s.m_selectMode, 0);
+  EXPECT_EQ(Cell(0, 0), "\x1bGa");
+  s.m_selectMode = 2;
+  s.m_areas = {{2, 2, 2, 2}};
+  for (int id : {SM_ID_EDIT_COPY, SM_ID_EDIT_CUT}) {
+    CSmCmdUI ui(id);
+    EXPECT_TRUE(m_view->OnUpdateCommand(id, ui));
+    EXPECT_FALSE(ui.Enabled());
+  }
+}
+
+TEST_F(RiloKeysTest, F6MovesBetweenOpenPanesAndCtrlEnterWaitsForNoSelection) {
+  Open(Sheet(4, 4));
+  CRiloSplitter* splitter = m_childFrame->Splitter();
+  splitter->Row(0)->setSizes({300, 300});
+  splitter->Row(1)->setSizes({300, 300});
+  splitter->setSizes({400, 0});
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_NEXT_PANE));
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 1));
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_NEXT_PANE));  // the closed second row is skipped
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 0));
+  EXPECT_TRUE(m_childFrame->OnCommand(SM_ID_PREV_PANE));
+  EXPECT_EQ(m_childFrame->GetActiveView(), splitter->Pane(0, 1));
+  CSmCmdUI ui(SM_ID_RILO_CELL_TEXT);
+  EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
+  EXPECT_TRUE(ui.Enabled());
+  m_doc->m_sheet.m_selectMode = 1;
+  EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
+  EXPECT_FALSE(ui.Enabled());
+}
