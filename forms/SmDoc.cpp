@@ -332,7 +332,12 @@ bool CSmDoc::PrepareColumnFormulas(CSmVarCaculate& calc, std::vector<int>& colum
 
 int CSmDoc::EvalRowFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
                             const std::vector<std::string>& formulas, int row) {
-  std::vector<std::string>& cells = m_rows[row];
+  return EvalCellFormulas(calc, columns, formulas, m_rows[row]);
+}
+
+int CSmDoc::EvalCellFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
+                             const std::vector<std::string>& formulas,
+                             std::vector<std::string>& cells) {
   for (int k = 0; k < m_shownCount; ++k) {
     calc.SetVariableValue(k, IsNumberColumn(k) ? WithoutCommas(cells[k]) : "\"" + cells[k] + "\"");
   }
