@@ -47,6 +47,22 @@ const CSmDoc::Column& ShownColumn(const CSmDoc& doc, int shown) {
 
 CForthView::CForthView(QWidget* parent) : CThirdView(parent) {}
 
+void CForthView::OnInitialUpdate() {
+  if (CSmDoc* doc = GetFormDoc()) {
+    m_db = doc->m_db;
+    m_nFlag = doc->nFlag;
+  }
+  // The total rows are the application view's choice: they outlast the reset.
+  const int totalRows = m_nFormFootLines;
+  ResetViewState();
+  if (m_nFormFootLines != totalRows) {
+    m_nFormFootLines = totalRows;
+    ResetLayout();
+  }
+  CThirdView::OnInitialUpdate();
+  UpdateScrollSizes(true);
+}
+
 // ---------------------------------------------------------------- cells through the document
 
 void CForthView::GetCell(int row, int column, const std::string& region, std::string& text,

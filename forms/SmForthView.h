@@ -33,6 +33,8 @@ class CForthView : public CThirdView {
                             CSmFormDC& dc);
 
   // ---- overridden operations
+  // Takes the document's connection and kind for the print settings and lays the grid out.
+  void OnInitialUpdate() override;
   void GetCell(int row, int column, const std::string& region, std::string& text, std::string& type,
                int& limit1, int& limit2, void* extra = nullptr) override;
   void SetCell(int row, int column, const std::string& region, const std::string& text) override;
