@@ -1,8 +1,6 @@
 // The ticket store on a season's data file (200,000 tickets, 20,000 farmers): saving a new
 // ticket (next number, insert, count of the number) and loading one day's tickets, beside the
 // same statements run through the bare SQLite C API on a copy of the same file.
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <algorithm>
 #include <chrono>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "app/SmApp.h"
+#include "bench/bench_bare.h"
 #include "cane/TsDataType.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
@@ -26,10 +25,6 @@ namespace {
 const int kYear = 2016;
 const int kSaves = 200;
 const int kDays = 20;
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 CTsgbRec NewTicket() {
   CTsgbRec rec;
@@ -51,7 +46,7 @@ double SaveThroughStore(CSmDatabase& db) {
     rec.DH = TsNextDocNo(0, -1, &db);
     if (rec.DH.empty() || rec.Insert(&db) != 1) return -1;
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 double LoadThroughStore(CSmDatabase& db, long& rows) {
@@ -60,55 +55,19 @@ double LoadThroughStore(CSmDatabase& db, long& rows) {
   std::vector<CTsgbRec> list;
   for (int day = 0; day < kDays; ++day)
     rows += rec.Select("Where T='" + TsSeasonDay(kYear, 40 + day) + "'", "Order by DH", list, &db);
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
 // --- through the bare engine
 
-class CBare {
- public:
-  explicit CBare(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      sqlite3_close(m_db);
-      m_db = nullptr;
-    }
-  }
-  ~CBare() { sqlite3_close(m_db); }
-  CBare(const CBare&) = delete;
-  CBare& operator=(const CBare&) = delete;
-  bool IsOpen() const { return m_db != nullptr; }
-
-  // Runs a statement; `onRow` sees each row.
-  template <class F>
-  bool Run(const std::string& sql, F onRow) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return false;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) onRow(stmt);
-    sqlite3_finalize(stmt);
-    return rc == SQLITE_DONE;
-  }
-  bool Run(const std::string& sql) {
-    return Run(sql, [](sqlite3_stmt*) {});
-  }
-
- private:
-  sqlite3* m_db = nullptr;
-};
-
-std::string Column(sqlite3_stmt* stmt, int n) {
-  const unsigned char* text = sqlite3_column_text(stmt, n);
-  return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-double SaveThroughBare(CBare& db) {
+double SaveThroughBare(CBenchBare& db) {
   const CTsgbRec rec = NewTicket();
   const auto start = std::chrono::steady_clock::now();
   for (int n = 0; n < kSaves; ++n) {
     long max = 0;
     long count = 0;
     db.Run("Select Max(DH) From gbSheet",
-           [&](sqlite3_stmt* s) { max = StrToLongDef(Column(s, 0), 0); });
+           [&](sqlite3_stmt* s) { max = StrToLongDef(CBenchBare::Column(s, 0), 0); });
     const std::string dh = IntToFixedStr(static_cast<int>(max + 1), TsGetTicketNoLen());
     const std::string insert = FormatStr(
         "Insert Into gbSheet(%s) Values(0,0,0,%.4lf,0.0000,0.0000,0.0000,0.00,0.00,%s,'%s','%s',"
@@ -122,10 +81,10 @@ double SaveThroughBare(CBare& db) {
                     count == 1 && db.Run("COMMIT");
     if (!ok) return -1;
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
-double LoadThroughBare(CBare& db, long& rows) {
+double LoadThroughBare(CBenchBare& db, long& rows) {
   const auto start = std::chrono::steady_clock::now();
   std::vector<CTsgbRec> list;
   for (int day = 0; day < kDays; ++day) {
@@ -146,19 +105,19 @@ double LoadThroughBare(CBare& db, long& rows) {
                                      &rec.OPR[6], &rec.OPR[7], &rec.JT[0],  &rec.JT[1],
                                      &rec.JN[0],  &rec.JN[1],  &rec.KNO[0], &rec.KNO[1],
                                      &rec.KNO[2], &rec.KNO[3], &rec.TH};
-             for (int i = 0; i < 19; ++i) *texts[i] = Column(s, 21 + i);
+             for (int i = 0; i < 19; ++i) *texts[i] = CBenchBare::Column(s, 21 + i);
            });
     rows += static_cast<long>(list.size());
   }
-  return Seconds(start);
+  return BenchElapsed(start);
 }
 
-void ShowPlans(CBare& db) {
+void ShowPlans(CBenchBare& db) {
   for (const char* sql :
        {"Select Count(*) From gbSheet Where DH='000001'", "Select Max(DH) From gbSheet"}) {
     std::string plan;
     db.Run(std::string("EXPLAIN QUERY PLAN ") + sql,
-           [&](sqlite3_stmt* s) { plan += (plan.empty() ? "" : "; ") + Column(s, 3); });
+           [&](sqlite3_stmt* s) { plan += (plan.empty() ? "" : "; ") + CBenchBare::Column(s, 3); });
     std::printf("  plan of %s: %s\n", sql, plan.c_str());
   }
 }
@@ -187,11 +146,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("bench_ticket_store: season file made in %.1f s (ticket number length %d)\n",
-              Seconds(made), TsGetTicketNoLen());
+              BenchElapsed(made), TsGetTicketNoLen());
   const std::string bare = Copy(path, "bare.tsd");
 
   CSmDatabase db;
-  CBare engine(bare);
+  CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
   ShowPlans(engine);
 

@@ -19,7 +19,9 @@ CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int i
   edit->setObjectName(QString::number(id));
   edit->SetInputType(type, limit, decimals);
   if (type != "NUMBER") edit->setMaxLength(limit);
-  grid->addWidget(new QLabel(QString::fromStdString(caption), dlg), row, 2 * col);
+  auto* label = new QLabel(QString::fromStdString(caption), dlg);
+  label->setBuddy(edit);
+  grid->addWidget(label, row, 2 * col);
   grid->addWidget(edit, row, 2 * col + 1);
   return edit;
 }

@@ -184,7 +184,9 @@ CTsDriverCardDlg::CTsDriverCardDlg(int mode, const std::string& code, CSmDatabas
     limits->addWidget(m_limits[k]);
     limits->addWidget(new QLabel(QString::fromUtf8(k == 0 ? "～" : "吨"), this));
   }
-  grid->addWidget(new QLabel(QStringLiteral("&P.载重限制："), this), 5, 0);
+  auto* limitLabel = new QLabel(QStringLiteral("&P.载重限制："), this);
+  limitLabel->setBuddy(m_limits[0]);
+  grid->addWidget(limitLabel, 5, 0);
   grid->addLayout(limits, 5, 1);
   m_note = TsAddCardField(this, grid, 6, 0, 1064, "&Z.备  注：", "MDBSTRING", 60);
   grid->setColumnStretch(1, 1);

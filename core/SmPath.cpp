@@ -29,6 +29,11 @@ std::string SmBackslashPath(std::string_view path) {
   return text;
 }
 
+std::string SmOpenFilePath(std::string_view path) {
+  if (path.empty()) return std::string();
+  return std::filesystem::path(SmNativePath(path)).lexically_normal().string();
+}
+
 std::string GetModulePath() {
   if (QCoreApplication::instance())
     return SmNativePath(QCoreApplication::applicationFilePath().toStdString());

@@ -8,6 +8,9 @@
 std::string SmNativePath(std::string_view path);
 // The text with every "/" turned into "\" (the form the helpers reason on).
 std::string SmBackslashPath(std::string_view path);
+// The path a file is opened by: this system's separators, "." and "name\.." removed from the
+// text alone (as Windows does), so "a\2016.tsd\..\2015.tsd" names the sibling file.
+std::string SmOpenFilePath(std::string_view path);
 
 // Full path of the running program file.
 std::string GetModulePath();

@@ -170,6 +170,7 @@ void StmtDeleter::operator()(sqlite3_stmt* s) const {
 
 CSmSqliteStmtCache::Taken CSmSqliteStmtCache::Take(sqlite3* db, const std::string& sql,
                                                    std::string* error) {
+  if (!m_last.empty() && m_last.key() == sql) return std::move(m_last);
   auto it = m_entries.find(sql);
   if (it != m_entries.end()) return m_entries.extract(it);
   StmtPtr stmt = Prepare(db, sql, error);
@@ -184,6 +185,11 @@ void CSmSqliteStmtCache::Give(Taken taken) {
   // The values bound last stay: the next user binds its own or clears them (`ClearStaleValues`).
   sqlite3_reset(Statement(taken));
   taken.mapped().lastUse = ++m_uses;
+  if (!m_last.empty()) Keep(std::move(m_last));
+  m_last = std::move(taken);
+}
+
+void CSmSqliteStmtCache::Keep(Taken taken) {
   if (m_entries.size() >= kCapacity) {
     auto oldest = std::min_element(m_entries.begin(), m_entries.end(), [](auto& a, auto& b) {
       return a.second.lastUse < b.second.lastUse;

@@ -34,10 +34,18 @@ class CSmSqliteStmtCache {
   Taken Take(sqlite3* db, const std::string& sql, std::string* error);
   static sqlite3_stmt* Statement(const Taken& taken) { return taken.mapped().stmt.get(); }
   void Give(Taken taken);
-  void Clear() { m_entries.clear(); }
+  void Clear() {
+    m_last = {};
+    m_entries.clear();
+  }
 
  private:
+  void Keep(Taken taken);
+
   static constexpr size_t kCapacity = 32;
+  // The statement given back last, outside the map: a statement run again and again is taken
+  // and given back without hashing its text.
+  Taken m_last;
   Map m_entries;
   unsigned long long m_uses = 0;
 };

@@ -266,7 +266,9 @@ std::string NormalizeLineEnds(std::string_view text) {
 
 void GetTextGridSize(std::string_view text, int& rows, int& columns) {
   const std::string lines = NormalizeLineEnds(text);
-  rows = std::max(1, static_cast<int>(std::count(lines.begin(), lines.end(), '\n')));
+  const int ends = static_cast<int>(std::count(lines.begin(), lines.end(), '\n'));
+  const bool open = !lines.empty() && lines.back() != '\n';  // a last line without its end
+  rows = std::max(1, ends + (open ? 1 : 0));
   const std::string first = lines.substr(0, lines.find('\n'));
   columns = static_cast<int>(std::count(first.begin(), first.end(), '\t')) + 1;
 }

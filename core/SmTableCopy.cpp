@@ -1,6 +1,12 @@
 #include "core/SmTableCopy.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
@@ -52,19 +58,32 @@ int CSmTableRecordset::Column(const std::string& name) const {
 }
 
 long long CSmTableRecordset::GetInt(const std::string& column) const {
-  const int c = Column(column);
-  return c < 0 || m_cursor->IsNull(c) ? 0 : m_cursor->GetInt(c);
+  return GetIntAt(Column(column));
 }
 
 double CSmTableRecordset::GetDouble(const std::string& column) const {
-  const int c = Column(column);
-  return c < 0 || m_cursor->IsNull(c) ? 0.0 : m_cursor->GetDouble(c);
+  return GetDoubleAt(Column(column));
 }
 
 std::string CSmTableRecordset::GetString(const std::string& column) const {
-  const int c = Column(column);
-  if (c < 0 || m_cursor->IsNull(c)) return {};
+  return GetStringAt(Column(column));
+}
+
+long long CSmTableRecordset::GetIntAt(int c) const {
+  return !HasValue(c) ? 0 : m_cursor->GetInt(c);
+}
+
+double CSmTableRecordset::GetDoubleAt(int c) const {
+  return !HasValue(c) ? 0.0 : m_cursor->GetDouble(c);
+}
+
+std::string CSmTableRecordset::GetStringAt(int c) const {
+  if (!HasValue(c)) return {};
   return TrimRightSet(m_cursor->GetText(c), " \t\r\n");
+}
+
+bool CSmTableRecordset::HasValue(int c) const {
+  return c >= 0 && m_cursor && !m_eof && c < m_cursor->ColumnCount() && !m_cursor->IsNull(c);
 }
 
 std::vector<unsigned char> CSmTableRecordset::GetBinary(const std::string& column) const {
@@ -118,6 +137,8 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 // A copy to the server sends many rows per statement: as many as this many bound values take.
 constexpr size_t kBatchValues = 10000;
 constexpr size_t kBatchRows = 1000;
+// On PostgreSQL a batch is one statement whose values are whole columns (ColumnInsertText).
+constexpr size_t kColumnBatchRows = 5000;
 
 // "Insert Into table(list) Values(?,..),(?,..)" for `rows` rows of `columns` values.
 std::string BatchInsertText(const std::string& table, const std::string& list, size_t columns,
@@ -133,6 +154,175 @@ std::string BatchInsertText(const std::string& table, const std::string& list, s
   }
   return text;
 }
+
+// "Insert Into table(list) Select unnest(?::_int8),unnest(?::_numeric),unnest(?::_text)": one
+// array parameter per column, unpacked side by side into rows (in the select list, so that
+// the rows stream into the table rather than being gathered first). The server reads each
+// element as it reads a single bound value: whole numbers as bigint, real numbers as the
+// decimal the driver writes for a bound double, texts as they are.
+std::string ColumnInsertText(const std::string& table, const std::string& list,
+                             const std::vector<std::string>* groups) {
+  std::string arrays;
+  for (int kind = 0; kind < 3; ++kind) {
+    const char* type = kind == 0   ? "unnest(?::_int8)"
+                       : kind == 1 ? "unnest(?::_numeric)"
+                                   : "unnest(?::_text)";
+    for (size_t k = 0; k < groups[kind].size(); ++k)
+      arrays += (arrays.empty() ? "" : ",") + std::string(type);
+  }
+  return "Insert Into " + table + "(" + list + ") Select " + arrays;
+}
+
+// A real number with the 17 significant digits the driver sends for a bound double, so that a
+// decimal column rounds it to its scale exactly as it rounds a bound value.
+void AppendDecimal(std::string& out, double v) {
+  if (std::isnan(v)) {
+    out += "NaN";
+  } else if (std::isinf(v)) {
+    out += v < 0 ? "-Infinity" : "Infinity";
+  } else {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    out.append(buf, r.ptr);
+  }
+}
+
+// One batch of rows as it is bound: value after value for "Values(..),(..)", or one array
+// literal per column for ColumnInsertText.
+class CRowBatch {
+ public:
+  CRowBatch(size_t columns, bool byColumn) : m_columns(columns), m_byColumn(byColumn) {}
+
+  void AddInt(long long v) {
+    if (!m_byColumn) return Add(SmDbValue::OfInt(v));
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    NextElement().append(buf, r.ptr);
+  }
+  void AddDouble(double v) {
+    if (!m_byColumn) return Add(SmDbValue::OfDouble(v));
+    AppendDecimal(NextElement(), v);
+  }
+  // Texts go in double quotes with `"` and `\` escaped, so that braces, commas, blanks and
+  // the word NULL stay texts.
+  void AddText(std::string v) {
+    if (!m_byColumn) return Add(SmDbValue::OfText(std::move(v)));
+    std::string& array = NextElement();
+    array += '"';
+    for (char c : v) {
+      if (c == '"' || c == '\\') array += '\\';
+      array += c;
+    }
+    array += '"';
+  }
+  size_t Rows() const { return m_count / m_columns; }
+  // The bound values of the rows added since the last call.
+  std::vector<SmDbValue> Take() {
+    std::vector<SmDbValue> out;
+    if (m_byColumn) {
+      for (std::string& a : m_arrays) out.push_back(SmDbValue::OfText(std::move(a += '}')));
+      m_arrays.clear();
+    } else {
+      out.swap(m_values);
+    }
+    m_count = 0;
+    return out;
+  }
+
+ private:
+  void Add(SmDbValue v) {
+    m_values.push_back(std::move(v));
+    ++m_count;
+  }
+  // The array of the next value's column, ready for its element.
+  std::string& NextElement() {
+    if (m_arrays.empty()) m_arrays.assign(m_columns, "{");
+    std::string& array = m_arrays[m_count++ % m_columns];
+    if (array.size() > 1) array += ',';
+    return array;
+  }
+
+  size_t m_columns;
+  bool m_byColumn;
+  size_t m_count = 0;
+  std::vector<SmDbValue> m_values;
+  std::vector<std::string> m_arrays;
+};
+
+// True when the destination is PostgreSQL and takes every column into a column of the same
+// kind; otherwise a text could be meant for a number column, which the arrays cannot say.
+bool TakesColumns(CSmDatabase* destination, const std::string& table,
+                  const std::vector<std::string>* groups) {
+  if (!destination->OnPostgres()) return false;
+  std::vector<std::string> target[4];
+  if (destination->GetTableColumns(table, target) == 0) return false;
+  for (int kind = 0; kind < 3; ++kind)
+    for (const std::string& c : groups[kind])
+      if (!Contains(target[kind], c)) return false;
+  return true;
+}
+
+// Reads the batches of a copy on a thread of its own, one batch ahead: while the server stores
+// a batch, the next is read from the source. Only this thread reads the source until Stop.
+class CBatchReader {
+ public:
+  // Reads the next batch into its argument; the number of rows read, 0 at the end.
+  using Read = std::function<size_t(std::vector<SmDbValue>&)>;
+
+  explicit CBatchReader(Read read) : m_read(std::move(read)), m_thread([this] { Run(); }) {}
+  ~CBatchReader() { Stop(); }
+  CBatchReader(const CBatchReader&) = delete;
+  CBatchReader& operator=(const CBatchReader&) = delete;
+
+  // The next batch and its number of rows; 0 when the source has ended.
+  size_t Next(std::vector<SmDbValue>& values) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_full || m_ended; });
+    if (!m_full) return 0;
+    values = std::move(m_values);
+    m_full = false;
+    m_changed.notify_all();
+    return m_rows;
+  }
+  // Reads no further and waits for the thread: the source is the caller's again.
+  void Stop() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::vector<SmDbValue> values;
+      const size_t rows = m_read(values);
+      std::unique_lock lock(m_mutex);
+      m_changed.wait(lock, [this] { return !m_full || m_stop; });
+      if (m_stop || rows == 0) {
+        m_ended = true;
+        m_changed.notify_all();
+        return;
+      }
+      m_values = std::move(values);
+      m_rows = rows;
+      m_full = true;
+      m_changed.notify_all();
+    }
+  }
+
+  Read m_read;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<SmDbValue> m_values;
+  size_t m_rows = 0;
+  bool m_full = false;
+  bool m_ended = false;
+  bool m_stop = false;
+  std::thread m_thread;  // last: it starts once the rest is ready
+};
 
 void ReportReadFailure(const std::string& table, const std::string& select) {
   SmMessageBox(
@@ -155,24 +345,32 @@ BatchCopy CopyInBatches(CSmDatabase* source, CSmDatabase* destination, const std
     return BatchCopy::Broken;
   }
   const size_t columns = groups[0].size() + groups[1].size() + groups[2].size();
-  const size_t perBatch = std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
-  std::vector<SmDbValue> values;
-  values.reserve(perBatch * columns);
-  auto flush = [&] {
-    if (values.empty()) return true;
-    const std::string sql = BatchInsertText(table, list, columns, values.size() / columns);
-    const bool ok = destination->ExecuteBound(sql, {}, values, false);
-    values.clear();
-    return ok;
-  };
+  const bool byColumn = TakesColumns(destination, table, groups);
+  const std::string columnInsert = byColumn ? ColumnInsertText(table, list, groups) : "";
+  const size_t perBatch =
+      byColumn ? kColumnBatchRows : std::clamp<size_t>(kBatchValues / columns, 1, kBatchRows);
+  // The statement lists the columns group after group: they are read by position.
+  const int ints = static_cast<int>(groups[0].size());
+  const int numbers = ints + static_cast<int>(groups[1].size());
+  const int all = static_cast<int>(columns);
+  CRowBatch batch(columns, byColumn);
+  CBatchReader reader([&](std::vector<SmDbValue>& values) {
+    for (; !from.IsEOF() && batch.Rows() < perBatch; from.MoveNext()) {
+      for (int c = 0; c < ints; ++c) batch.AddInt(from.GetIntAt(c));
+      for (int c = ints; c < numbers; ++c) batch.AddDouble(from.GetDoubleAt(c));
+      for (int c = numbers; c < all; ++c) batch.AddText(from.GetStringAt(c));
+    }
+    const size_t rows = batch.Rows();
+    values = batch.Take();
+    return rows;
+  });
   bool written = true;
-  for (; written && !from.IsEOF(); from.MoveNext()) {
-    for (const std::string& c : groups[0]) values.push_back(SmDbValue::OfInt(from.GetInt(c)));
-    for (const std::string& c : groups[1]) values.push_back(SmDbValue::OfDouble(from.GetDouble(c)));
-    for (const std::string& c : groups[2]) values.push_back(SmDbValue::OfText(from.GetString(c)));
-    if (values.size() >= perBatch * columns) written = flush();
+  std::vector<SmDbValue> values;
+  for (size_t rows; written && (rows = reader.Next(values)) > 0;) {
+    written = destination->ExecuteBound(
+        byColumn ? columnInsert : BatchInsertText(table, list, columns, rows), {}, values, false);
   }
-  if (written && !from.ReadFailed()) written = flush();
+  reader.Stop();
   if (written && !from.ReadFailed())
     return destination->CommitTrans() ? BatchCopy::Done : BatchCopy::Retry;
   destination->Rollback();
@@ -209,8 +407,9 @@ bool CSmDatabase::CopyTable(CSmDatabase* source, CSmDatabase* destination, const
   const std::string select =
       FormatStr("Select %s From %s %s", list.c_str(), table.c_str(), filter.c_str());
   // Binary columns left empty are not written at all, which one statement for many rows
-  // cannot say: such tables go row by row.
-  if (destination->GetKind() != 0 && groups[3].empty()) {
+  // cannot say: such tables go row by row. So does a copy within one connection, whose rows
+  // cannot be read beside the server's work on them.
+  if (destination->GetKind() != 0 && groups[3].empty() && source != destination) {
     switch (CopyInBatches(source, destination, table, list, select, groups)) {
       case BatchCopy::Done:
         return true;

@@ -26,6 +26,10 @@ class CSmTableRecordset {
   // Without trailing white space.
   std::string GetString(const std::string& column) const;
   std::vector<unsigned char> GetBinary(const std::string& column) const;
+  // The same by position in the statement's column list.
+  long long GetIntAt(int column) const;
+  double GetDoubleAt(int column) const;
+  std::string GetStringAt(int column) const;
 
   // Writing: rows go into `table`; only the named columns are written.
   void OpenForInsert(const std::string& table) { m_table = table; }
@@ -35,6 +39,7 @@ class CSmTableRecordset {
 
  private:
   int Column(const std::string& name) const;
+  bool HasValue(int column) const;
 
   CSmDatabase* m_db;
   std::unique_ptr<CSmDbCursor> m_cursor;

@@ -26,6 +26,10 @@ class CBbDataType : public CSmDataType {
   // for any other item. False when a table could not be copied (nothing is kept then).
   bool CarryOver(int subCode, int item, CSmDatabase* source, CSmDatabase* target,
                  QLabel* status) override;
+  // The report module's formula functions, for a report evaluator (CCaculateChild): 1 done,
+  // -1 failed with the evaluator's error set, 0 not one of them (also for other evaluators).
+  int CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
+                   std::string& result, int& type) override;
 
   // Opens a report in its own window: the file at `path`, or with `fromDb` the data file's
   // report `nNo` and child `subNo`. Null when none opened, or no report template is registered.

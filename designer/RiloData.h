@@ -41,8 +41,8 @@ struct SmRiloFields {
   int m_screenFactor = 100;
   int m_printFactor = 100;
   SmIntPair m_currentCell;  // column, row
-  SmIntPair m_caret;
-  int m_selectMode = 0;  // 0 none, 1 text in the current cell, 2 cell areas
+  SmIntPair m_caret;        // caret index and first shown character of the edited text
+  int m_selectMode = 0;     // 0 none, 1 text in the current cell, 2 cell areas
   std::vector<SmIntRect> m_areas;
   SmIntRect m_selectRect;  // anchor column and row, far column and row
   SmIntPair m_textSelect;  // start, end

@@ -5,6 +5,7 @@
 #include "app/SmApp.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
+#include "core/SmPath.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "core/SmUtil.h"
@@ -323,7 +324,7 @@ bool CRiloData::LoadRefFromDb(const std::string& reference, CSmDatabase* db) {
                                        : CSmConnInfo();
     const int kind = db ? db->GetKind() : app ? app->GetDatabaseKind() : 0;
     other = std::make_unique<CSmDatabase>(kind);
-    if (!other->Open(file, settings)) return false;
+    if (!other->Open(kind == 0 ? SmOpenFilePath(file) : file, settings)) return false;
     source = other.get();
   }
   if (!source || !source->IsOpen()) return false;

@@ -2,9 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QHeaderView>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/SmApp.h"
@@ -12,6 +9,7 @@
 #include "core/SmPath.h"
 #include "core/SmString.h"
 #include "core/SmUtil.h"
+#include "designer/RiloChildFrm.h"
 #include "designer/RiloDb.h"
 #include "designer/RiloPwdDlg.h"
 #include "forms/SmChildFrm.h"
@@ -38,36 +36,6 @@ bool Fail(const std::string& text) {
   SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
   return false;
 }
-
-// Until the report window is built: the texts of the layer being edited, read-only.
-class CRiloPlainView : public CSmView {
- public:
-  explicit CRiloPlainView(QWidget* parent) : CSmView(parent), m_table(new QTableWidget(this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_table);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  }
-
-  void OnUpdate(CSmView* /*sender*/, long /*hint*/) override {
-    auto* doc = dynamic_cast<CRiloDoc*>(GetDocument());
-    if (!doc) return;
-    const CRiloData& sheet = doc->m_sheet;
-    m_table->setRowCount(std::max(sheet.m_rows, 0));
-    m_table->setColumnCount(std::max(sheet.m_cols, 0));
-    for (int r = 0; r < sheet.m_rows; ++r) {
-      for (int c = 0; c < sheet.m_cols; ++c) {
-        const std::string cell = At(sheet.m_texts, c + r * sheet.m_cols);
-        const QString layer = QString::fromStdString(cell).section(
-            QChar(kLayerSeparator), doc->m_editMode, doc->m_editMode);
-        m_table->setItem(r, c, new QTableWidgetItem(layer));
-      }
-    }
-  }
-
- private:
-  QTableWidget* m_table;
-};
 
 }  // namespace
 
@@ -281,10 +249,11 @@ CRiloDocTemplate::CRiloDocTemplate()
     : CSmMultiDocTemplate(
           kResourceId, [] { return std::make_unique<CRiloDoc>(); },
           [](CSmDocument* /*doc*/, CSmChildFrame* frame) -> QWidget* {
-            return new CRiloPlainView(frame);
+            auto* report = dynamic_cast<CRiloChildFrm*>(frame);
+            return report ? report->CreateClient() : nullptr;
           },
           [] {
-            auto* frame = new CSmChildFrm;
+            auto* frame = new CRiloChildFrm;
             frame->m_resourceId = kResourceId;
             return frame;
           }) {}

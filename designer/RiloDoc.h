@@ -9,12 +9,34 @@
 
 #include "designer/RiloData.h"
 #include "designer/RiloRichText.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmDocument.h"
 
-// Commands of the report window.
+inline constexpr double kRiloScreenScale = 0.379147;
+
+// Kinds of edit steps.
 enum : int {
-  SM_ID_RILO_STORE_FILE = 43349,  // "表保存格式：文件"
-  SM_ID_RILO_STORE_DB = 32850,    // "表保存格式：数据库"
+  SM_RILO_STEP_CELL = 0,        // a cell's whole string before the change
+  SM_RILO_STEP_TYPING = 1,      // as 0 while characters typed into the cell join it
+  SM_RILO_STEP_BLOCK = 2,       // a block of cell texts (CRiloData::ApplyTextBlock)
+  SM_RILO_STEP_SIZES = 3,       // "0 column width" and "1 row height" lines
+  SM_RILO_STEP_FORMATS = 4,     // "list cell a b" lines of the three layout lists
+  SM_RILO_STEP_LINES = 5,       // line styles (0), line colours (1), background colours (2)
+  SM_RILO_STEP_NUMFORMAT = 6,   // "column row min max" lines
+  SM_RILO_STEP_STRUCTURE = 10,  // rows or columns inserted or deleted; whole sheet copies
+  SM_RILO_STEP_CALCULATE = 102,
+  SM_RILO_STEP_AUDIT = 103,
+};
+
+// One undoable edit: where the caret and the cell were, the layer being edited, the kind and
+// the text that sets the sheet back (or forward).
+struct SmRiloEditStep {
+  int caret = 0;
+  int column = 0;
+  int row = 0;
+  int editMode = 0;
+  int kind = 0;
+  std::string text;
 };
 
 // Where a report is kept.
@@ -132,10 +154,41 @@ class CRiloDoc : public CSmDocument {
   // The numbers of the selected cells joined by "+"; "" in cell mode.
   std::string SelectionSumText() const;
 
+  // --- Selection (designer/RiloSelection.cpp). Column -1 or row -1 stands for a header: a row
+  // header is selected when an area spans all columns over the row, a column header when one
+  // spans all rows, the corner when one covers the sheet. Only in area selection.
+  bool IsCellSelected(int column, int row) const;
+  // A press on a cell: without Shift and Ctrl the extra areas are dropped (true when there were
+  // any, so the caller repaints); with Ctrl alone the area being dragged joins them and the cell
+  // anchors a new one; with Shift nothing.
+  bool AddAreaOnCtrl(int column, int row, bool shift, bool ctrl);
+  // Keeps the corners of the area being dragged inside the sheet.
+  void ClampCurrentCell();
+
+  // --- Edit history (designer/RiloUndo.cpp).
+  // Pushes a step onto the undo stack (forward) or the redo stack; a new edit clears the redo
+  // side; with `takePosition` the step takes the caret and the current cell. The change flags
+  // move by one up (forward) or down.
+  void RecordStep(SmRiloEditStep step, bool takePosition, bool forward, bool newEdit);
+  // The top step of the undo (or redo) stack, removed; false when it is empty.
+  bool PopStep(bool undo, SmRiloEditStep& step);
+  // Characters typed next start a new step.
+  void CloseTypingRun();
+  // Undoes (or redoes) the top step and records its opposite on the other side; false when
+  // there was none or it changed nothing.
+  bool ApplyStep(bool undo);
+  // Applies lines of a sizes, formats or lines step; returns the lines that set them back.
+  std::string ApplySettingsText(int kind, const std::string& text);
+
   CRiloData m_sheet;
   CRiloData m_saved;    // the sheet as last loaded or saved, variables included
   int m_copyValid = 1;  // 0: the next save writes everything (a new number was chosen)
   int m_editMode = 0;   // 0 master text, 1 fetch formula, 2 audit formula, 3 child values
+  // Pixels per 0.1 mm on the screen, the same on every display.
+  double m_screenScaleX = kRiloScreenScale;
+  double m_screenScaleY = kRiloScreenScale;
+  // The format at the caret while a cell is edited.
+  SmRiloTextState m_caretState = RiloDefaultState();
   std::array<int, 10> m_changes{};
   std::string m_path;       // the .QLN file; empty for a new report
   std::string m_childPath;  // the open child table's .BSJ file
@@ -147,6 +200,12 @@ class CRiloDoc : public CSmDocument {
   // Row and column insertions (positive counts) and deletions since the last save: first
   // column, first row, column count, row count.
   std::vector<SmIntRect> m_structureChanges;
+  std::vector<SmRiloEditStep> m_undo;
+  std::vector<SmRiloEditStep> m_redo;
+  // Sheets before (undo side) and after (redo side) row and column changes.
+  std::vector<CRiloData> m_undoSheets;
+  std::vector<CRiloData> m_redoSheets;
+  static constexpr size_t kMaxUndoSteps = 20;
 
  private:
   bool AskPassword(const std::string& password, const std::string& name);

@@ -174,7 +174,8 @@ SmRiloTextExtent CRiloRichText::RenderRichText(QPainter& painter, std::string& t
   const int left = origin ? origin->x() : 0;
   int x = left;
   if (origin && clip.left() < x)
-    Fill(painter, QRect(clip.left(), clip.top(), x - clip.left(), clip.height()), back);
+    Fill(painter, QRect(clip.left(), clip.top(), x - clip.left(), clip.height()).intersected(clip),
+         back);
 
   const std::vector<SmRiloPiece> pieces = RiloScan(resolved);
   SmRiloTextExtent extent;
@@ -188,7 +189,9 @@ SmRiloTextExtent CRiloRichText::RenderRichText(QPainter& painter, std::string& t
       if (piece.code != 'I') {
         RiloApplyCode(piece, state, k);
       } else if (piece.plainPos >= request.startIndex) {
-        if (origin) Fill(painter, QRect(x, clip.top(), request.gapWidth, clip.height()), back);
+        if (origin)
+          Fill(painter, QRect(x, clip.top(), request.gapWidth, clip.height()).intersected(clip),
+               back);
         x += request.gapWidth;
       }
       ++i;
@@ -228,7 +231,7 @@ SmRiloTextExtent CRiloRichText::RenderRichText(QPainter& painter, std::string& t
     if (request.stopIndex >= 0 && runEnd >= request.stopIndex) break;
   }
   if (origin && x < RightOf(clip))
-    Fill(painter, QRect(x, clip.top(), RightOf(clip) - x, clip.height()), back);
+    Fill(painter, QRect(x, clip.top(), RightOf(clip) - x, clip.height()).intersected(clip), back);
   if (!measured) extent.height = std::abs(state.font.height);
   extent.width = x - left;
   if (!origin) {

@@ -96,15 +96,10 @@ bool CFormChildFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CFormChildFrm::PreTranslateMessage(QKeyEvent* event) {
-  const Qt::KeyboardModifiers modifiers =
-      event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-  const QKeyCombination key(modifiers, static_cast<Qt::Key>(event->key()));
-  for (const SmAccelerator& accelerator : m_accelerators) {
-    if (accelerator.key != key) continue;
-    CSmCommandManager::Instance().Execute(accelerator.id);
-    return true;
-  }
-  return false;
+  const int id = SmAcceleratorCommand(m_accelerators, *event);
+  if (id == 0) return false;
+  CSmCommandManager::Instance().Execute(id);
+  return true;
 }
 
 void CFormChildFrm::LoadMenus() {

@@ -6,6 +6,7 @@
 #include "admin/SmAdminCommands.h"
 #include "cane/TsDataType.h"
 #include "designer/BbDataType.h"
+#include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
 #include "weighing/TsWeighingDocs.h"
 
@@ -22,6 +23,10 @@ void CTsApp::GetModuleInfos(std::vector<CSmModuleInfo>& infos) {
   info.m_title = "Vornel糖厂甘蔗结算软件";
   info.SetTypes({16, 3});
   infos.push_back(info);
+}
+
+std::unique_ptr<CSmVarCaculate> CTsApp::CreateColumnEvaluator() {
+  return std::make_unique<CCaculateChild>();
 }
 
 void CTsApp::CreateDataTypes() {

@@ -9,6 +9,8 @@ class CTsApp : public CSmApp {
   void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override;
   void CreateDataTypes() override;
   int GetModuleNumber() override { return 15; }
+  // Formula columns reach the report designer's functions and the data file.
+  std::unique_ptr<CSmVarCaculate> CreateColumnEvaluator() override;
   // Removes "设置业务月 ..." and "导出标准接口数据 ..." from the System menu.
   void AdjustSystemMenu(QMenu* menu) override;
   // The Settings menu of the cane module (TsAppCommands.cpp), then the application's commands.

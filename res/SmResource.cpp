@@ -1,10 +1,12 @@
 #include "res/SmResource.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 
 #include "platform/SmCommand.h"
@@ -135,6 +137,71 @@ std::vector<Popup> MenuResource(int id) {
                 {SM_ID_VARIETY_DIR, "甘蔗品种目录 ..."},
                 {0, ""},
                 {SM_ID_COMM_PORTS, "串口参数 ..."}}}};
+    case SM_IDR_REPORT_MODULE:
+      return {
+          {"文件(&F)",
+           {{SM_ID_FILE_NEW, "新建(&N)\tCtrl+N"},
+            {SM_ID_FILE_OPEN, "打开(&O)...\tCtrl+O"},
+            {SM_ID_FILE_CLOSE, "关闭(&C)"},
+            {0, ""},
+            {SM_ID_FILE_SAVE, "保存(&S)"},
+            {SM_ID_FILE_SAVE_AS, "另存为(&A)..."},
+            {SM_ID_RILO_SAVE_TEXT, "保存成文本文档 ..."},
+            {0, ""},
+            {SM_ID_RILO_STORE_FILE, "表保存格式：文件"},
+            {SM_ID_RILO_STORE_DB, "表保存格式：数据库"},
+            {0, ""},
+            {SM_ID_FILE_PAGE_SETUP, "打印页面设置(&L)..."},
+            {SM_ID_FILE_PRINT, "打印(&P)..."},
+            {SM_ID_FILE_PRINT_PREVIEW, "打印预览(&V)"},
+            {0, ""},
+            {SM_ID_APP_EXIT, "退出(&X)"}}},
+          {"编辑(&E)",
+           {{SM_ID_EDIT_UNDO, "撤消(&U)"},
+            {SM_ID_EDIT_REDO, "恢复撤消(&R)"},
+            {0, ""},
+            {SM_ID_EDIT_CUT, "剪切(&T)"},
+            {SM_ID_EDIT_COPY, "复制(&C)"},
+            {SM_ID_EDIT_PASTE, "粘贴(&P)"},
+            {0, ""},
+            {SM_ID_RILO_CELL_TEXT, "单元格文本编辑 ...\tCtrl+Enter"},
+            {0, ""},
+            {SM_ID_RILO_EDIT_MASTER, "母表正文编辑状态\tF2"},
+            {SM_ID_RILO_EDIT_CHILD, "子表正文编辑状态\tF3"},
+            {SM_ID_RILO_EDIT_FETCH, "取数公式编辑状态\tF4"},
+            {SM_ID_RILO_EDIT_AUDIT, "审核公式编辑状态"},
+            {0, ""},
+            {SM_ID_RILO_PRINT_BY_ROW, "逐行打印状态(&H)"},
+            {SM_ID_RILO_PRINT_BY_COLUMN, "逐栏打印状态(&L)"}}},
+          {"查看(&V)",
+           {{SM_ID_VIEW_TOOLBAR, "工具栏(&G)"},
+            {SM_ID_VIEW_STATUS_BAR, "状态栏(&S)"},
+            {SM_ID_RILO_FORMAT_BAR, "对话栏(&D)"}}},
+          {"格式(&F)",
+           {{SM_ID_RILO_FONT, "字体 ..."},
+            {SM_ID_RILO_LINES, "表线、背景色 ..."},
+            {SM_ID_RILO_CELL_LAYOUT, "单元格版面 ..."},
+            {SM_ID_RILO_NUM_FORMAT, "单元格数值格式..."},
+            {0, ""},
+            {SM_ID_RILO_INSERT, "增加行、栏 ..."},
+            {SM_ID_RILO_DELETE, "删除行、栏 ..."},
+            {SM_ID_RILO_SIZES, "设置行高、栏宽 ..."}}},
+          {"填制(&R)",
+           {{SM_ID_RILO_CALCULATE, "报表计算(&R)...\tF5"},
+            {SM_ID_RILO_AUDIT, "报表审核(&S)...\tF7"},
+            {SM_ID_RILO_SUM, "报表汇总(&H)...\tF8"},
+            {0, ""},
+            {SM_ID_RILO_VARIABLES, "变量表..."},
+            {SM_ID_RILO_PASSWORDS, "报表加密..."},
+            {0, ""},
+            {SM_ID_CALCULATOR, "计算器(D)...\tF12"}}},
+          {"窗口(&W)",
+           {{SM_ID_WINDOW_CASCADE, "层叠(&C)"},
+            {SM_ID_WINDOW_TILE_HORZ, "横向平铺(&H)"},
+            {SM_ID_WINDOW_TILE_VERT, "纵向平铺(&V)"}}},
+          {"帮助(&H)",
+           {{SM_ID_HELP, "帮助主题(&H)\tF1"}, {0, ""}, {SM_ID_APP_ABOUT, "关于本软件(&A)..."}}},
+      };
     default:
       return {};
   }
@@ -240,7 +307,183 @@ QCursor ArrowCursor(QPointF tip, double dx, double dy) {
   return OutlinedCursor(path, tip.toPoint());
 }
 
+// The report window's keys; they reach the view as commands.
+std::vector<SmAccelerator> ReportAccelerators() {
+  return {{QKeyCombination(Qt::Key_F2), SM_ID_RILO_EDIT_MASTER},
+          {QKeyCombination(Qt::Key_F3), SM_ID_RILO_EDIT_CHILD},
+          {QKeyCombination(Qt::Key_F4), SM_ID_RILO_EDIT_FETCH},
+          {QKeyCombination(Qt::Key_F5), SM_ID_RILO_CALCULATE},
+          {QKeyCombination(Qt::Key_F7), SM_ID_RILO_AUDIT},
+          {QKeyCombination(Qt::Key_F8), SM_ID_RILO_SUM},
+          {QKeyCombination(Qt::Key_F12), SM_ID_CALCULATOR},
+          {QKeyCombination(Qt::Key_F1), SM_ID_HELP},
+          {Qt::SHIFT | Qt::Key_F1, SM_ID_CONTEXT_HELP},
+          {QKeyCombination(Qt::Key_F6), SM_ID_NEXT_PANE},
+          {Qt::SHIFT | Qt::Key_F6, SM_ID_PREV_PANE},
+          {Qt::CTRL | Qt::Key_C, SM_ID_EDIT_COPY},
+          {Qt::CTRL | Qt::Key_Insert, SM_ID_EDIT_COPY},
+          {Qt::CTRL | Qt::Key_X, SM_ID_EDIT_CUT},
+          {Qt::SHIFT | Qt::Key_Delete, SM_ID_EDIT_CUT},
+          {Qt::CTRL | Qt::Key_V, SM_ID_EDIT_PASTE},
+          {Qt::SHIFT | Qt::Key_Insert, SM_ID_EDIT_PASTE},
+          {Qt::CTRL | Qt::Key_Z, SM_ID_EDIT_UNDO},
+          {Qt::ALT | Qt::Key_Backspace, SM_ID_EDIT_UNDO},
+          {Qt::CTRL | Qt::Key_Y, SM_ID_EDIT_REDO},
+          {Qt::CTRL | Qt::Key_N, SM_ID_FILE_NEW},
+          {Qt::CTRL | Qt::Key_O, SM_ID_FILE_OPEN},
+          {Qt::CTRL | Qt::Key_S, SM_ID_FILE_SAVE},
+          {Qt::CTRL | Qt::Key_P, SM_ID_FILE_PRINT},
+          {Qt::CTRL | Qt::Key_F4, SM_ID_FILE_CLOSE},
+          {Qt::ALT | Qt::Key_F4, SM_ID_APP_EXIT},
+          {Qt::ALT | Qt::Key_2, SM_ID_TEMPLATE_BOX},
+          {Qt::CTRL | Qt::Key_Return, SM_ID_RILO_CELL_TEXT},
+          {Qt::CTRL | Qt::Key_Enter, SM_ID_RILO_CELL_TEXT}};
+}
+
+// The format bar's prompts: status text and tooltip.
+const char* FormatBarText(int id) {
+  switch (id) {
+    case SM_ID_RILO_FACE_COMBO:
+      return "设置字体";
+    case SM_ID_RILO_SIZE_COMBO:
+      return "设置字体大小";
+    case SM_ID_RILO_ZOOM_COMBO:
+      return "显示百分比";
+    case SM_ID_RILO_BOLD:
+      return "字体加粗";
+    case SM_ID_RILO_ITALIC:
+      return "斜体字";
+    case SM_ID_RILO_UNDERLINE:
+      return "加下划线";
+    case SM_ID_RILO_ALIGN_LEFT:
+      return "居左";
+    case SM_ID_RILO_ALIGN_CENTER:
+      return "居中";
+    case SM_ID_RILO_ALIGN_RIGHT:
+      return "居右";
+    case SM_ID_RILO_DISTRIBUTE:
+      return "分散居中";
+    case SM_ID_RILO_SPAN_LEFT:
+      return "跨栏居左";
+    case SM_ID_RILO_SPAN_CENTER:
+      return "跨栏居中";
+    case SM_ID_RILO_SPAN_RIGHT:
+      return "跨栏居右";
+    case SM_ID_RILO_SPAN_DISTRIBUTE:
+      return "跨栏分散居中";
+    case SM_ID_RILO_ROWS_TOP:
+      return "跨行靠上";
+    case SM_ID_RILO_VERTICAL_CENTER:
+      return "垂直居中";
+    case SM_ID_RILO_ROWS_BOTTOM:
+      return "跨行靠下";
+    case SM_ID_RILO_ROWS_CENTER:
+      return "跨行居中";
+    case SM_ID_RILO_LINES_FIRST:
+      return "框粗网细";
+    case SM_ID_RILO_LINES_FIRST + 1:
+      return "框粗网无";
+    case SM_ID_RILO_LINES_FIRST + 2:
+      return "框网皆细";
+    default:
+      return nullptr;
+  }
+}
+
+// A 16 x 16 picture of text lines: `lefts` and `widths` of the four lines, with a bracket over
+// the top when the lines span cells and `rows` when they stand in a block of rows.
+QIcon LinesIcon(std::initializer_list<int> lefts, std::initializer_list<int> widths, int top,
+                bool spanColumns, bool spanRows) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(QPen(QColor(30, 30, 30), 1));
+  auto left = lefts.begin();
+  auto width = widths.begin();
+  for (int y = top; left != lefts.end() && width != widths.end(); ++left, ++width, y += 3)
+    painter.drawLine(*left, y, *left + *width - 1, y);
+  painter.setPen(QPen(QColor(178, 34, 34), 1));
+  if (spanColumns) {
+    painter.drawLine(0, 1, 15, 1);
+    painter.drawLine(0, 1, 0, 3);
+    painter.drawLine(15, 1, 15, 3);
+  }
+  if (spanRows) {
+    painter.drawLine(0, 0, 0, 15);
+    painter.drawLine(15, 0, 15, 15);
+  }
+  return QIcon(pixmap);
+}
+
+// A 16 x 16 grid of three by three cells: the frame and the inner lines thick (2), thin (1) or
+// none (0).
+QIcon GridIcon(int frame, int inner) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::white);
+  QPainter painter(&pixmap);
+  if (inner > 0) {
+    painter.setPen(QPen(Qt::black, inner));
+    for (int at : {5, 10}) {
+      painter.drawLine(at, 1, at, 14);
+      painter.drawLine(1, at, 14, at);
+    }
+  }
+  painter.setPen(QPen(Qt::black, frame));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(frame / 2.0, frame / 2.0, 16 - frame, 16 - frame));
+  return QIcon(pixmap);
+}
+
+QIcon FormatBarIcon(int id) {
+  switch (id) {
+    case SM_ID_RILO_BOLD:
+      return SmThemeIcon("format-text-bold", Glyph(QColor(60, 60, 60), "B"));
+    case SM_ID_RILO_ITALIC:
+      return SmThemeIcon("format-text-italic", Glyph(QColor(60, 60, 60), "I"));
+    case SM_ID_RILO_UNDERLINE:
+      return SmThemeIcon("format-text-underline", Glyph(QColor(60, 60, 60), "U"));
+    case SM_ID_RILO_ALIGN_LEFT:
+      return LinesIcon({1, 1, 1, 1}, {14, 9, 12, 7}, 4, false, false);
+    case SM_ID_RILO_ALIGN_CENTER:
+      return LinesIcon({1, 4, 2, 5}, {14, 8, 12, 6}, 4, false, false);
+    case SM_ID_RILO_ALIGN_RIGHT:
+      return LinesIcon({1, 6, 3, 8}, {14, 9, 12, 7}, 4, false, false);
+    case SM_ID_RILO_DISTRIBUTE:
+      return LinesIcon({1, 1, 1, 1}, {14, 14, 14, 14}, 4, false, false);
+    case SM_ID_RILO_SPAN_LEFT:
+      return LinesIcon({1, 1, 1}, {14, 8, 11}, 6, true, false);
+    case SM_ID_RILO_SPAN_CENTER:
+      return LinesIcon({1, 4, 2}, {14, 8, 12}, 6, true, false);
+    case SM_ID_RILO_SPAN_RIGHT:
+      return LinesIcon({1, 7, 4}, {14, 8, 11}, 6, true, false);
+    case SM_ID_RILO_SPAN_DISTRIBUTE:
+      return LinesIcon({1, 1, 1}, {14, 14, 14}, 6, true, false);
+    case SM_ID_RILO_ROWS_TOP:
+      return LinesIcon({3, 3}, {10, 10}, 2, false, true);
+    case SM_ID_RILO_VERTICAL_CENTER:
+      return LinesIcon({3, 3}, {10, 10}, 6, false, false);
+    case SM_ID_RILO_ROWS_BOTTOM:
+      return LinesIcon({3, 3}, {10, 10}, 10, false, true);
+    case SM_ID_RILO_ROWS_CENTER:
+      return LinesIcon({3, 3}, {10, 10}, 6, false, true);
+    case SM_ID_RILO_LINES_FIRST:
+      return GridIcon(2, 1);
+    case SM_ID_RILO_LINES_FIRST + 1:
+      return GridIcon(2, 0);
+    case SM_ID_RILO_LINES_FIRST + 2:
+      return GridIcon(1, 1);
+    default:
+      return {};
+  }
+}
+
 }  // namespace
+
+std::string SmLoadString(int id) {
+  const char* text = FormatBarText(id);
+  if (!text) return {};
+  return std::string(text) + "\n" + text;
+}
 
 QCursor SmLoadCursor(int id) {
   switch (id) {
@@ -296,12 +539,56 @@ std::vector<int> SmToolBarCommands(int id) {
     case SM_IDR_EMPTY_MENU:
       return {SM_ID_FILE_SAVE,  0, SM_ID_EDIT_CUT,   SM_ID_EDIT_COPY,
               SM_ID_EDIT_PASTE, 0, SM_ID_FILE_PRINT, SM_ID_FILE_PRINT_PREVIEW};
+    case SM_IDR_REPORT_MODULE:
+      return {SM_ID_FILE_NEW,
+              SM_ID_FILE_OPEN,
+              SM_ID_FILE_SAVE,
+              0,
+              SM_ID_EDIT_CUT,
+              SM_ID_EDIT_COPY,
+              SM_ID_EDIT_PASTE,
+              0,
+              SM_ID_FILE_PRINT,
+              SM_ID_FILE_PRINT_PREVIEW,
+              0,
+              SM_ID_CALCULATOR};
+    case SM_IDR_RILO_FORMAT_BAR:
+      // Buttons by position; the three combo boxes stand at their identifiers.
+      return {SM_ID_RILO_FACE_COMBO,
+              0,
+              SM_ID_RILO_SIZE_COMBO,
+              0,
+              SM_ID_RILO_BOLD,
+              SM_ID_RILO_ITALIC,
+              SM_ID_RILO_UNDERLINE,
+              0,
+              SM_ID_RILO_ALIGN_LEFT,
+              SM_ID_RILO_ALIGN_CENTER,
+              SM_ID_RILO_ALIGN_RIGHT,
+              SM_ID_RILO_DISTRIBUTE,
+              0,
+              SM_ID_RILO_SPAN_LEFT,
+              SM_ID_RILO_SPAN_CENTER,
+              SM_ID_RILO_SPAN_RIGHT,
+              SM_ID_RILO_SPAN_DISTRIBUTE,
+              0,
+              SM_ID_RILO_ROWS_TOP,
+              SM_ID_RILO_VERTICAL_CENTER,
+              SM_ID_RILO_ROWS_BOTTOM,
+              SM_ID_RILO_ROWS_CENTER,
+              0,
+              SM_ID_RILO_LINES_FIRST,
+              SM_ID_RILO_LINES_FIRST + 1,
+              SM_ID_RILO_LINES_FIRST + 2,
+              0,
+              SM_ID_RILO_ZOOM_COMBO};
     default:
       return {};
   }
 }
 
 std::vector<SmAccelerator> SmLoadAccelerators(int id) {
+  if (id == SM_IDR_REPORT_MODULE) return ReportAccelerators();
   if (id != SM_IDR_FORM_MENU && id != SM_IDR_EMPTY_MENU) return {};
   return {{Qt::CTRL | Qt::Key_S, SM_ID_FILE_SAVE},
           {Qt::CTRL | Qt::Key_P, SM_ID_FILE_PRINT},
@@ -316,6 +603,16 @@ std::vector<SmAccelerator> SmLoadAccelerators(int id) {
           {Qt::CTRL | Qt::Key_A, SM_ID_EDIT_SELECT_ALL},
           {Qt::CTRL | Qt::Key_F, SM_ID_EDIT_FIND},
           {Qt::CTRL | Qt::Key_H, SM_ID_EDIT_REPLACE}};
+}
+
+int SmAcceleratorCommand(const std::vector<SmAccelerator>& table, const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers =
+      event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  const QKeyCombination key(modifiers, static_cast<Qt::Key>(event.key()));
+  for (const SmAccelerator& accelerator : table) {
+    if (accelerator.key == key) return accelerator.id;
+  }
+  return 0;
 }
 
 QIcon SmLoadIcon(int id) {
@@ -361,7 +658,7 @@ QIcon SmLoadIcon(int id) {
     case SM_IDR_REPORT_MODULE:
       return Glyph(QColor(178, 34, 34), "表");
     default:
-      return {};
+      return FormatBarIcon(id);
   }
 }
 

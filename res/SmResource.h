@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+class QKeyEvent;
 class QMenu;
 class QWidget;
 
@@ -15,12 +16,13 @@ class QWidget;
 enum : int {
   SM_IDR_MAINFRAME = 128,      // main menu (File, System, View, Help) and toolbar
   SM_IDR_FRAME_CONTEXT = 303,  // right-click menu of the main frame's client area
-  SM_IDR_REPORT_MODULE = 304,  // icon of the report module's tab
+  SM_IDR_REPORT_MODULE = 304,  // report window: menu, keys, standard toolbar; the module's tab icon
   SM_IDR_FORM_MENU = 307,      // File, Edit and Window menus of document windows; their keys
   SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
   SM_IDR_GRID_MENU = 330,      // "SmFormMenu": right-click menu of the form grid
-  SM_IDB_PANE_BUTTONS = 1001,  // caption buttons of docking panes (13 pixels per image)
+  SM_IDR_RILO_FORMAT_BAR = 411,  // the report window's format bar
+  SM_IDB_PANE_BUTTONS = 1001,    // caption buttons of docking panes (13 pixels per image)
 };
 
 // Mouse cursors of the form grid.
@@ -59,6 +61,11 @@ struct SmAccelerator {
 };
 // The accelerator table of a resource; empty for an unknown id.
 std::vector<SmAccelerator> SmLoadAccelerators(int id);
+// The command a key press gives in the table (Ctrl, Shift and Alt count); 0 when none.
+int SmAcceleratorCommand(const std::vector<SmAccelerator>& table, const QKeyEvent& event);
+// A string resource: for a toolbar button the status prompt and the tooltip, separated by a line
+// feed; "" for an unknown id.
+std::string SmLoadString(int id);
 // The picture of a toolbar button, menu item or module's tab: the desktop theme's icon where
 // the theme has it, else a drawn one (16 x 16); empty for a menu item without a picture.
 QIcon SmLoadIcon(int id);

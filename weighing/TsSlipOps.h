@@ -2,8 +2,47 @@
 // Operations on the settlement slips of the tickets. A slip of kind k (0 cane payment, 1
 // freight) is the set of tickets carrying the same number in JN<k>.
 #include <string>
+#include <vector>
 
 class CSmDatabase;
+class CTsgbRec;
+
+// One slip of a date as the settlement card lists it.
+struct TsSlipLine {
+  std::string number;
+  std::string household;
+  std::string settler;
+  std::string payer;  // the payer's number, with "(银付<batch>)" when paid through the bank
+  std::string reviewer;
+  int prints = 0;
+};
+
+// The slips of the kind dated `date`, in number order; their count (0 when unreadable).
+int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips, CSmDatabase* db);
+// Puts the tared tickets `tickets`, unsettled in the kind, on the slip whose number, date and
+// settler `slip` carries (JN, JT, OPR of the kind), in one transaction: all of them or none.
+// The slip must not hold a ticket yet. 1 when made, else 0 after saying why.
+int TsSlipMakeCheck(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,
+                    CSmDatabase* db);
+// Releases the unpaid tickets of the slip. 0 when a statement failed or paid tickets remain
+// ("该单已付款，或已被删除！"); a number without tickets counts as released.
+int TsSlipCancel(int kind, const std::string& number, CSmDatabase* db);
+// Step 0 payment, 1 review, by the operator at work, of the slip's tickets outside bank
+// batches whose previous step is done; clearing takes back only the operator's own mark (and a
+// payment only while unreviewed). True when the statement ran; `changed` receives the number
+// of tickets changed (0 when none was in the state).
+bool TsSlipSetStep(int kind, int step, const std::string& number, CSmDatabase* db,
+                   long long* changed = nullptr);
+bool TsSlipClearStep(int kind, int step, const std::string& number, CSmDatabase* db,
+                     long long* changed = nullptr);
+// Mode 0 pays the settled, unpaid slips of the kind dated from-to through bank batch `batch`;
+// mode 1 reviews the paid, unreviewed tickets of the batch. Cane slips only of farmers with a
+// bank account, and with `prefix` only under that farmer code. Unmarking takes back the
+// operator's own marks (a payment only while unreviewed). True when the statement ran.
+bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                    const std::string& prefix, CSmDatabase* db);
+bool TsSlipBankUnmark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                      const std::string& prefix, CSmDatabase* db);
 
 // Makes every slip of the kind whose tickets disagree on the bank batch, the household or the
 // settler, payer and reviewer uniform: each takes the slip's largest value and the slip leaves

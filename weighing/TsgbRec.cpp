@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/SmApp.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
@@ -44,14 +45,6 @@ int NumberKey(const std::string& dh) {
   uint32_t hash = 2166136261u;
   for (unsigned char c : TrimRightSet(dh, " ")) hash = (hash ^ c) * 16777619u;
   return static_cast<int>(hash);
-}
-
-// On the server the count of a number cannot see another station's uncommitted ticket: the
-// stations saving one number take turns on a lock that lasts to the end of the transaction.
-// The data file's write transaction already makes them take turns.
-bool LockNumber(const std::string& dh, CSmDatabase* db) {
-  if (!db->OnPostgres()) return true;
-  return db->ExecuteSQL(FormatStr("Select pg_advisory_xact_lock(1605,%d)", NumberKey(dh)));
 }
 
 std::string InsertText(const CTsgbRec& rec, CSmDatabase* db) {
@@ -152,7 +145,7 @@ int CTsgbRec::Insert(CSmDatabase* db) {
   if (TH.empty()) TH = db->GetServerTime("%H%M%S");
   const std::string sql = InsertText(*this, db);
   if (!db->BeginTrans()) return 0;
-  if (!LockNumber(DH, db) || !db->ExecuteSQL(sql)) {
+  if (!TsLockDocNo(kTsTicketNumbers, DH, db) || !db->ExecuteSQL(sql)) {
     db->Rollback();
     return 0;
   }
@@ -204,6 +197,17 @@ int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db) {
   if (db->ExecuteSQL(sql)) return 1;
   SmMessageBox("数据操作失败！", SM_MB_ICONERROR);
   return 0;
+}
+
+bool TsLockDocNo(int series, const std::string& number, CSmDatabase* db) {
+  if (!db->OnPostgres()) return true;
+  return db->ExecuteSQL(
+      FormatStr("Select pg_advisory_xact_lock(%d,%d)", series, NumberKey(number)));
+}
+
+std::string TsOperatorNo() {
+  const CSmApp* app = SmGetApp();
+  return app ? app->m_env.GetOperatorNo() : std::string();
 }
 
 std::string TsNextDocNo(int slipKind, int docKind, CSmDatabase* db) {

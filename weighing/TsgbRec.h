@@ -88,6 +88,18 @@ class CTsgbRec {
 // statement fails.
 int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db);
 
+// Numbers are counted inside the saving transaction to find one taken twice. On the server the
+// count cannot see another station's uncommitted rows, so the stations saving one number of a
+// series take turns on a lock held to the end of the transaction (on the data file the write
+// transaction already makes them take turns). False when the lock could not be taken.
+constexpr int kTsTicketNumbers = 1605;
+constexpr int kTsSlipNumbers = 1606;     // + kind
+constexpr int kTsVoucherNumbers = 1610;  // + 10 x party + document type
+bool TsLockDocNo(int series, const std::string& number, CSmDatabase* db);
+
+// The number of the operator at work.
+std::string TsOperatorNo();
+
 // The next number: of a ticket (docKind -1), of a slip of `slipKind` (docKind 0), or of a
 // money document of type docKind (jsSheet DB), zero-padded to the ticket-number length. Empty,
 // after saying so, when the number no longer fits that length.

@@ -12,6 +12,7 @@
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
+#include "weighing/TsgbRec.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ std::string ItemList(const char* format) {
   std::string text;
   for (int i = 0; i < CTsjsRec::kItemCount; ++i) text += (i ? "," : "") + FormatStr(format, i);
   return text;
-}
-
-std::string OperatorNo() {
-  const CSmApp* app = SmGetApp();
-  return app ? app->m_env.GetOperatorNo() : std::string();
 }
 
 // The amounts of a row of sums, negated: the balances.
@@ -122,7 +118,7 @@ bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatab
   return SmRunInTransaction(db, [&] {
     if (!db->ExecuteSQL("Delete " + rows)) return false;
     if (!HasAdvance(party)) return true;
-    const std::string opr = db->SqlText(OperatorNo(), 3);
+    const std::string opr = db->SqlText(TsOperatorNo(), 3);
     return db->ExecuteSQL(FormatStr(
         "Insert Into jsSheet(%s) Values(0,%s,0,0,'%d','2','%s','','%s','','%s','%s','%s')",
         ColumnList().c_str(), TsjsItemValues(-1).c_str(), party, TsGetYearStartDate().c_str(),
@@ -203,17 +199,21 @@ bool CTsjsRec::CarryOverBalances(CSmDatabase* source, CSmDatabase* target) {
   const std::string opening = TsYearStartDate(year, TsGetYearStartParam());
   CSmQuery query(1, kItemCount + 2, 9, source);
   BindColumns(query);
-  bool ok =
-      query.Open(FormatStr("Select 0,%s,0,0,rtrim(LB),'2','%s','',rtrim(KNO),'','101',"
-                           "'101','' From jsSheet Group By LB,KNO ",
-                           TsjsSumColumnList().c_str(), opening.c_str()));
-  for (CTsjsRec rec; ok && !query.IsEOF(); query.MoveNext()) {
-    rec.ReadRow(query);
-    rec.MoveAdvancesForCarry();
-    const bool carried = std::any_of(rec.MY.begin(), rec.MY.end(),
-                                     [](double value) { return std::fabs(value) > 0.0001; });
-    ok = !carried || rec.Insert(0, target) == 1;
-  }
+  // The new file gets every household's opening row or none.
+  const bool ok = SmRunInTransaction(target, [&] {
+    if (!query.Open(FormatStr("Select 0,%s,0,0,rtrim(LB),'2','%s','',rtrim(KNO),'','101',"
+                              "'101','' From jsSheet Group By LB,KNO ",
+                              TsjsSumColumnList().c_str(), opening.c_str())))
+      return false;
+    for (CTsjsRec rec; !query.IsEOF(); query.MoveNext()) {
+      rec.ReadRow(query);
+      rec.MoveAdvancesForCarry();
+      const bool carried = std::any_of(rec.MY.begin(), rec.MY.end(),
+                                       [](double value) { return std::fabs(value) > 0.0001; });
+      if (carried && rec.Insert(0, target) != 1) return false;
+    }
+    return true;
+  });
   type->ReloadAppParams();
   return ok;
 }

@@ -2,6 +2,8 @@
 // of the ODBC driver manager.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "tests/core/test_db_fixture.h"
@@ -73,8 +75,8 @@ TEST_P(ServerCopy, TablesCopyBetweenTheDataFileAndTheServerBothWays) {
       << CSmMessageService::Instance().LastText();
 }
 
-// Many rows go to the server several hundred per statement; a row refused in a later batch
-// still ends the copy with nothing kept and is the row reported.
+// Many rows go to the server in batches; a row refused in a batch still ends the copy with
+// nothing kept and is the row reported.
 TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   CSmDatabase server(2);
   ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(server, SmServerTestName("batches")));
@@ -111,6 +113,97 @@ TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   EXPECT_NE(CSmMessageService::Instance().LastText().find("KNO：0001234\nNA：地2100"),
             std::string::npos)
       << CSmMessageService::Instance().LastText();
+
+  // A source that breaks off after whole batches have gone keeps nothing either: the filter
+  // fails on the row whose N is -5500.
+  ASSERT_TRUE(file.ExecuteSQL("Update AdrDir Set KNO='02100' Where KNO='0001234'"));
+  ASSERT_TRUE(file.BeginTrans());
+  for (int i = rows; i < 6000; ++i) {
+    ASSERT_TRUE(file.ExecuteBound(
+        "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
+        {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
+         SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)}));
+  }
+  ASSERT_TRUE(file.CommitTrans());
+  SmResetMessages();
+  EXPECT_FALSE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "Where Mid(NA,N+5500)<>'x'"));
+  EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), 0);
+  ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
+  EXPECT_NE(CSmMessageService::Instance().LastText().find("执行下列SQL语句时出错！"),
+            std::string::npos)
+      << CSmMessageService::Instance().LastText();
+}
+
+// Values that are awkward to pass in bulk arrive exactly as the row-by-row copy stores them.
+// The same rows go to two server databases: one table as the bulk copy takes it, and one with
+// a binary column as well, which the copy writes row by row.
+TEST_P(ServerCopy, AwkwardValuesArriveAsTheRowByRowCopyStoresThem) {
+  const char* columns =
+      "ID Int,N Int,B BigInt,JL Numeric(12,2),P Numeric(14,4),F Float,R Real,NA Char(40),"
+      "T VarChar(250),D Char(10)";
+  const std::string kind = std::to_string(GetParam());
+  CSmDatabase file;
+  ASSERT_TRUE(file.Open(SmFreshDataFile(SmServerTestName("f" + kind))));
+  ASSERT_TRUE(file.ExecuteSQL(
+      "Create Table Odd(ID Long,N Long,B Long,JL Numeric(12,2),P Numeric(14,4),F Double,R Double,"
+      "NA Char(40),T VarChar(250),D Char(10),BIN Blob)"));
+  struct Row {
+    long long n, b;
+    double jl, p, f;
+    const char *na, *t, *d;
+  };
+  const std::string chinese = "广西壮族自治区来宾市兴宾区凤凰镇蔗农张三李四王五赵六";
+  const Row rows[] = {
+      {0, 0, 0.0, 0.0, 0.0, "", "", ""},
+      {-1, 9007199254740993LL, 0.12499999999999999, 0.00004999999999999999, 0.1 + 0.2, "a\"b",
+       "back\\slash\\", "2026-12-10"},
+      {2147483647, LLONG_MIN, 2.675, 1.00005, 1e-300, "{brace}", "a,b,\"c\"", "2027-01-31"},
+      {-2147483647 - 1, LLONG_MAX, 1.005, -123456.78905, 1.7976931348623157e308, "NULL", "null",
+       "1999-02-28"},
+      {7, 1, -0.0, -0.0, -0.0, "'单引号'", chinese.c_str(), "十二月十日"},
+      {42, 2, 9999999999.99, 999999999.99995, 5e-324, " lead", "tab\there", "\\"},
+      {3, -3, -0.005, 0.00005, -2.2250738585072014e-308, "\\\"", "{}", "NULL,"},
+      {5, 5, 123.456, 1.23456789, 123456789.12345679, "trailing  ", "\"\"", "{\"x\"}"},
+  };
+  ASSERT_TRUE(file.BeginTrans());
+  for (size_t id = 0; id < std::size(rows); ++id) {
+    const Row& r = rows[id];
+    ASSERT_TRUE(file.ExecuteBound(
+        "Insert Into Odd(ID,N,B,JL,P,F,R,NA,T,D,BIN) Values(?,?,?,?,?,?,?,?,?,?,?)", {},
+        {SmDbValue::OfInt(static_cast<long long>(id)), SmDbValue::OfInt(r.n), SmDbValue::OfInt(r.b),
+         SmDbValue::OfDouble(r.jl), SmDbValue::OfDouble(r.p), SmDbValue::OfDouble(r.f),
+         SmDbValue::OfDouble(r.p), SmDbValue::OfText(r.na), SmDbValue::OfText(r.t),
+         SmDbValue::OfText(r.d), SmDbValue::OfBlob({1, 2})}));
+  }
+  ASSERT_TRUE(file.CommitTrans());
+
+  CSmDatabase bulk(GetParam()), byRow(GetParam());
+  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(bulk, SmServerTestName("b" + kind)));
+  ASSERT_NO_FATAL_FAILURE(SmFreshServerDatabase(byRow, SmServerTestName("r" + kind)));
+  ASSERT_TRUE(bulk.ExecuteSQL(std::string("Create Table Odd(") + columns + ")"));
+  ASSERT_TRUE(byRow.ExecuteSQL(std::string("Create Table Odd(") + columns + ",BIN Bytea)"));
+  SmResetMessages();
+  ASSERT_TRUE(CSmDatabase::CopyTable(&file, &bulk, "Odd"));
+  ASSERT_TRUE(CSmDatabase::CopyTable(&file, &byRow, "Odd"));
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
+      << CSmMessageService::Instance().LastText();
+
+  // Each row as the server prints it: every digit of the numbers and every byte of the texts.
+  auto dump = [](CSmDatabase& db) {
+    std::vector<std::string> out;
+    CSmQuery q(0, 0, 1, &db);
+    if (!q.Open("Select Cast((ID,N,B,JL,P,F,R,NA,T,D) As Text) From Odd Order By ID")) return out;
+    for (; !q.IsEOF(); q.MoveNext()) out.push_back(q.GetString(0));
+    return out;
+  };
+  const std::vector<std::string> copied = dump(bulk);
+  ASSERT_EQ(copied.size(), std::size(rows));
+  EXPECT_EQ(copied, dump(byRow));
+  EXPECT_EQ(bulk.QueryCountString("Max(T) From Odd Where ID=4"), chinese);
+  EXPECT_EQ(bulk.QueryCountString("Max(T) From Odd Where ID=2"), "a,b,\"c\"");
+  EXPECT_EQ(bulk.QueryCountString("Max(NA) From Odd Where ID=3"), "NULL");
+  EXPECT_EQ(bulk.QueryInt("Select Count(*) From Odd Where T Is Null Or NA Is Null"), 0);
+  EXPECT_EQ(bulk.QueryCountString("Max(B) From Odd Where ID=1"), "9007199254740993");
 }
 
 TEST(ServerDataSources, ListedAddedConfiguredAndRemoved) {

@@ -152,6 +152,8 @@ TEST(String, StringArrayAndGrid) {
   GetTextGridSize("a\tb\r\nc\td\r\n", rows, columns);
   EXPECT_EQ(rows, 2);
   EXPECT_EQ(columns, 2);
+  GetTextGridSize("a\tb\nc\td", rows, columns);  // the last line without its end counts
+  EXPECT_EQ(rows, 2);
   GetTextGridSize("", rows, columns);
   EXPECT_EQ(rows, 1);
   EXPECT_EQ(columns, 1);

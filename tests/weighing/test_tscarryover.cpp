@@ -315,4 +315,18 @@ TEST_P(TsCarryOverTest, FailedItemLeavesNothingAndCanBeCarriedAgain) {
   EXPECT_EQ(Rows("Select rtrim(KNO) From NHDir"), "0101001");
 }
 
+TEST_P(TsCarryOverTest, AFailingOpeningRowLeavesNoneInTheNewFile) {
+  OldMoney('0', '2', "20151101", "000001", "0101001", 1, -100);
+  OldMoney('0', '2', "20151101", "000002", "0101002", 1, -50);
+  // The second household's row cannot be written into the new file.
+  ASSERT_TRUE(m_new->ExecuteSQL(
+      "Insert Into jsSheet(LB,DB,T,TH,DH,KNO,MRY,OPR0,OPR1,MU0,MU1,FK) "
+      "Values('0','1','20160105','000000','000009','0101002','','101','',0,0,0)"));
+  ASSERT_TRUE(m_new->ExecuteSQL("CREATE UNIQUE INDEX jsSheetKno ON jsSheet(KNO)"));
+  SmResetMessages();
+  EXPECT_FALSE(CTsjsRec::CarryOverBalances(&m_old, m_new));
+  EXPECT_EQ(Rows("Select rtrim(KNO)||'/'||rtrim(DH) From jsSheet"), "0101002/000009");
+  EXPECT_EQ(Shown().size(), 1u);
+}
+
 }  // namespace

@@ -1,0 +1,205 @@
+#pragma once
+// The grid view of a report window. It shows the sheet being edited with a row-number column
+// and a column-letter row, scrolls by whole cells with the headers fixed, paints backgrounds,
+// rich texts, blocks spanning columns or rows, table lines and the area selection, marks the
+// current cell and draws the text caret itself.
+//
+// Coordinates: lengths of the sheet are tenths of a millimetre; pixels come from the screen
+// scale and the zoom, each column and row truncated on its own. Logical coordinates are the
+// pane's pixels plus the scroll position, which is the sum of the extents of the columns (rows)
+// before the first visible one.
+#include <QRect>
+#include <QTimer>
+#include <optional>
+#include <string>
+
+#include "designer/RiloDoc.h"
+#include "platform/SmDocument.h"
+
+class QPainter;
+class QScrollBar;
+
+// Scroll codes of the scroll bars, the keyboard and the wheel.
+enum : int {
+  SM_SB_LINEUP = 0,  // line left for the horizontal bar
+  SM_SB_LINEDOWN = 1,
+  SM_SB_PAGEUP = 2,
+  SM_SB_PAGEDOWN = 3,
+  SM_SB_THUMBPOSITION = 4,
+  SM_SB_THUMBTRACK = 5,
+  SM_SB_TOP = 6,
+  SM_SB_BOTTOM = 7,
+  SM_SB_ENDSCROLL = 8,
+};
+
+class CRiloView : public CSmView {
+  Q_OBJECT
+ public:
+  explicit CRiloView(QWidget* parent = nullptr);
+
+  CRiloDoc* GetDocument() const;
+
+  void OnInitialUpdate() override;
+  // The sheet changed: scroll sizes again and a repaint of every pane.
+  void OnUpdate(CSmView* sender, long hint) override;
+
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+
+  // --- Place in the report frame's splitter: the row header shows only in the first column
+  // of panes, the column header only in the first row, the corner only in pane 0.
+  void SetPanePosition(int row, int column);
+  int PaneRow() const { return m_paneRow; }
+  int PaneColumn() const { return m_paneColumn; }
+  // Every view of the same frame, this one included.
+  std::vector<CRiloView*> Panes();
+
+  // --- Geometry (pixels).
+  int ColumnExtent(int column) const;
+  int RowExtent(int row) const;
+  int RowHeaderWidth() const;
+  int ColumnHeaderHeight() const;
+  // Pixel height of the header labels' font.
+  int HeaderFontHeight() const { return Zoom() * 20 / 100 - 4; }
+  // Origin of a cell in logical coordinates; the column and row counts give the far corner.
+  QPoint CellOrigin(int column, int row) const;
+  QRect CellRect(int column, int row) const;
+  QPoint ScrollPosition() const;
+  // The pane less its scroll bars.
+  QRect ClientRect() const;
+  // The client area less the headers, in logical coordinates.
+  QRect GridArea() const;
+  // The cell under a logical point inside the grid area; none elsewhere.
+  std::optional<SmIntPair> HitCell(const QPoint& logical) const;
+
+  // --- Scrolling by whole cells (SM_SB_ codes; `thumb` is a pixel offset).
+  void OnHScroll(int code, int thumb = 0);
+  void OnVScroll(int code, int thumb = 0);
+  int FirstColumn() const { return m_firstColumn; }
+  int FirstRow() const { return m_firstRow; }
+  void UpdateScrollSizes();
+
+  // --- Painting, all in logical coordinates.
+  void DrawHeaders(QPainter& painter);
+  void DrawGrid(QPainter& painter);
+  // Background and text of a cell that is not the current cell.
+  void DrawCellText(QPainter& painter, int column, int row);
+  // The left and top lines of a cell, and its right and bottom lines in the last column and row.
+  void DrawCellEdges(QPainter& painter, int column, int row);
+  // The lines around a cell (its block) repainted alone.
+  void DrawBlockEdges(QPainter& painter, int column, int row);
+  // A cell in its ordinary look, or in the current cell's look with the edited text.
+  void DrawCell(QPainter& painter, int column, int row, bool current);
+
+  // --- Current cell and caret.
+  // Mode 0 repaints the old and new current cell and places the caret, mode 1 only the new one
+  // (painting), mode 2 moves without touching the caret. From a point, the cell and the caret
+  // index come from the logical point.
+  void SetCurrentCell(int column, int row, const QPoint* point = nullptr, int mode = 0);
+  bool IsCaretShown() const { return m_caret.created && m_caret.shown; }
+  // The caret in the pane's pixels; (-100, -100) when it is out of sight.
+  QRect CaretRect() const { return QRect(m_caret.pos, m_caret.size); }
+
+  // The keyword F1 asks help for at the caret; none opens the help finder.
+  std::optional<std::string> HelpKeyword() const;
+
+  // --- Keyboard editing (designer/RiloViewKeys.cpp).
+  // Types text into the edited layer of the current cell at the caret (one undo step per run).
+  void TypeText(const std::string& typed);
+  // Removes the selected text or cells.
+  void DeleteSelection();
+  // Copies the selection to the clipboard; false when there was nothing to copy.
+  bool Copy();
+  void Paste();
+  // Undo (true) or redo.
+  void ApplyHistory(bool undo);
+  // The zoom list's entry `index` chosen: 25 x (index + 1) percent.
+  void OnZoomChosen(int index);
+  // Whether the whole cell lies in the pane's grid area.
+  bool IsCellVisible(int column, int row) const;
+
+  static constexpr int kHiddenCaret = -100;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  struct Caret {
+    bool created = false;
+    bool shown = false;
+    bool blinkOn = true;
+    QPoint pos{kHiddenCaret, kHiddenCaret};
+    QSize size;
+  };
+
+  const CRiloData* Sheet() const;
+  bool HasCells() const;
+  bool IsReadOnly() const;
+  int Zoom() const;
+  void SetFirstColumn(int column);
+  void SetFirstRow(int row);
+  void UpdateAllPanes();
+  void SetScaleFactors();
+
+  void DrawHeaderCell(QPainter& painter, const QRect& rect, const QString& label, bool selected);
+  void DrawBlockText(QPainter& painter, int column, int row);
+  // A coded text in `box` by the alignments (horizontal 0 left, 1 right, 2 centre, 3
+  // distributed; vertical 0 centre, 2 top, else bottom), clipped to `clip`.
+  void DrawAlignedText(QPainter& painter, const QRect& box, const QRect& clip, std::string text,
+                       int horizontal, int vertical, bool selected);
+  void DrawCurrentCell(QPainter& painter, int column, int row);
+  void DrawEdge(QPainter& painter, int kind, SmColor color, QPoint from, QPoint to, bool first,
+                bool selected);
+  void DrawCaret(QPainter& painter);
+
+  // What every key but Backspace and Delete does first: the extra areas by Ctrl, the selection
+  // dropped without Shift, the current cell brought into view.
+  void Prepare(bool shift, bool ctrl, bool navigation);
+  // The next row (column) whose pixel size is above 0 from `from` in direction `step`, or with
+  // `toEnd` the last (first) such; -1 none.
+  int NextVisible(bool rows, int from, int step, bool toEnd) const;
+  void EnsureVisible(int column, int row);
+  void MoveCell(bool rows, int step, bool shift, bool ctrl, bool enter);
+  bool MoveCaret(bool right, bool shift, bool ctrl);
+  void PageMove(bool down, bool shift);
+  void HomeEnd(bool home, bool shift, bool ctrl);
+  void DeleteChar(bool before);
+  // Records a block step of the texts that differ from `before`.
+  void RecordBlockChange(const CRiloData& before);
+  bool OnHistoryCommand(int id);
+  bool OnUpdateHistoryCommand(int id, CSmCmdUI& ui);
+  // "B栏,3行" in the frame's status bar.
+  void UpdateStatusText();
+
+  // Keeps the caret of the edited text inside its cell: the first shown character moves on
+  // while the text before the caret is too wide.
+  void KeepCaretInCell();
+  // Width of the edited text from the first shown character to `stop`.
+  int EditedWidth(const std::string& text, int stop) const;
+  // Measures the caret at the current cell and, from a point, sets the caret index.
+  void PlaceCaret(const QPoint* point);
+  void CreateCaret(QSize size);
+  void DestroyCaret();
+  void ShowCaret();
+  void HideCaret();
+  void SetCaretPos(QPoint pos);
+
+  int m_firstColumn = 0;
+  int m_firstRow = 0;
+  int m_paneRow = 0;
+  int m_paneColumn = 0;
+  QScrollBar* m_hBar;
+  QScrollBar* m_vBar;
+  Caret m_caret;
+  QPoint m_savedCaret{kHiddenCaret, kHiddenCaret};
+  QPoint m_pendingCaret{kHiddenCaret, kHiddenCaret};  // where PlaceCaret put it
+  QTimer m_blink;
+};
