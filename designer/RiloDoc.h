@@ -243,6 +243,8 @@ class CRiloDoc : public CSmDocument {
   void AfterSave();
   void AfterDbSave();
   bool SaveToDbStorage(int nNo);
+  // With the wait window: SaveWithStructureChanges, then the saved copy follows the sheet.
+  bool SaveReshaped();
   bool HasChildFiles() const;
   // Replays the changes on every child in the data file; false when a statement failed.
   bool ApplyToDbChildren(CSmDatabase* db) const;

@@ -159,6 +159,15 @@ bool CRiloDoc::DoFileSave() {
   return DoSave(m_path, -1);
 }
 
+bool CRiloDoc::SaveReshaped() {
+  CSmWaitWnd wait;
+  wait.Show();
+  if (!SaveWithStructureChanges()) return false;
+  SaveCopy();
+  m_copyValid = 1;
+  return true;
+}
+
 bool CRiloDoc::DoSave(const std::string& path, int nNo, bool /*replace*/) {
   if (m_storage == SM_RILO_DB) return SaveToDbStorage(nNo);
   if (path.empty()) {
@@ -169,12 +178,7 @@ bool CRiloDoc::DoSave(const std::string& path, int nNo, bool /*replace*/) {
     m_editMode = 0;
     m_childOpen = 0;
   } else if (!m_structureChanges.empty()) {
-    CSmWaitWnd wait;
-    wait.Show();
-    if (!SaveWithStructureChanges()) return false;
-    SaveCopy();
-    m_copyValid = 1;
-    return true;
+    return SaveReshaped();
   }
   CSmWaitWnd wait;
   wait.Show();
@@ -199,12 +203,7 @@ bool CRiloDoc::SaveToDbStorage(int nNo) {
     if (m_childOpen) subNo = dlg.m_child.m_subNo;
     m_copyValid = 0;
   } else if (!m_structureChanges.empty()) {
-    CSmWaitWnd wait;
-    wait.Show();
-    if (!SaveWithStructureChanges()) return false;
-    SaveCopy();
-    m_copyValid = 1;
-    return true;
+    return SaveReshaped();
   }
   const bool isNew = nNo != m_nNo || m_copyValid == 0;
   CSmWaitWnd wait;

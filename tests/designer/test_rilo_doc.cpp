@@ -16,30 +16,14 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/report_db_fixture.h"
+#include "tests/designer/rilo_doc_helpers.h"
 
 namespace {
-
-// A sheet whose cells read "<prefix><column><row>".
-CRiloData Sheet(int cols, int rows, const std::string& prefix) {
-  CRiloData sheet;
-  sheet.m_cols = cols;
-  sheet.m_rows = rows;
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c)
-      sheet.m_texts.push_back(prefix + std::to_string(c) + std::to_string(r));
-  return sheet;
-}
 
 std::string Layer(const CRiloDoc& doc, int cell, int layer) {
   return QString::fromStdString(doc.m_sheet.m_texts.at(static_cast<size_t>(cell)))
       .section(QChar('\x01'), layer, layer)
       .toStdString();
-}
-
-CRiloDocTemplate* ReportTemplate() {
-  for (const auto& docTemplate : SmGetApp()->m_docManager.Templates())
-    if (auto* rilo = dynamic_cast<CRiloDocTemplate*>(docTemplate.get())) return rilo;
-  return nullptr;
 }
 
 size_t OpenReports() {

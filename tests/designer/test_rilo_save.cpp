@@ -22,25 +22,9 @@
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/report_db_fixture.h"
 #include "tests/designer/rilo_codes.h"
+#include "tests/designer/rilo_doc_helpers.h"
 
 namespace {
-
-// A sheet whose cells read "<prefix><column><row>".
-CRiloData Sheet(int cols, int rows, const std::string& prefix) {
-  CRiloData sheet;
-  sheet.m_cols = cols;
-  sheet.m_rows = rows;
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c)
-      sheet.m_texts.push_back(prefix + std::to_string(c) + std::to_string(r));
-  return sheet;
-}
-
-CRiloDocTemplate* ReportTemplate() {
-  for (const auto& docTemplate : SmGetApp()->m_docManager.Templates())
-    if (auto* rilo = dynamic_cast<CRiloDocTemplate*>(docTemplate.get())) return rilo;
-  return nullptr;
-}
 
 // Closes every report window without the question before closing.
 void CloseReports() {
