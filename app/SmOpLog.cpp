@@ -212,10 +212,12 @@ void CSmOpLog::CreateTables(CSmDatabase* db) {
   CreateSessionIndex(db);
 }
 
-void CSmOpLog::DeleteTask(int task, CSmDatabase* db) {
-  if (!db) return;
-  db->ExecuteSQL(FormatStr("Delete From SmTask Where nTask=%d", task));
-  db->ExecuteSQL(FormatStr("Delete From SmLog Where nTask=%d", task));
+bool CSmOpLog::DeleteTask(int task, CSmDatabase* db) {
+  if (!db) return false;
+  return SmRunInTransaction(db, [db, task] {
+    return db->ExecuteSQL(FormatStr("Delete From SmTask Where nTask=%d", task)) &&
+           db->ExecuteSQL(FormatStr("Delete From SmLog Where nTask=%d", task));
+  });
 }
 
 int CSmOpLog::QueryTasks(const std::string& where, const std::string& order, CSmDatabase* db,

@@ -39,7 +39,8 @@ class CSmOpLog {
   // SmTask, SmLog (with its index by session) and SmLogOp, when SmTask is missing; an older
   // file without the index gets it.
   static void CreateTables(CSmDatabase* db);
-  static void DeleteTask(int task, CSmDatabase* db);
+  // The session and its log rows go together or not at all.
+  static bool DeleteTask(int task, CSmDatabase* db);
   static int QueryTasks(const std::string& where, const std::string& order, CSmDatabase* db,
                         CSmOpLogArray* rows);
   bool LoadTask(int task, CSmDatabase* db);

@@ -277,3 +277,26 @@ std::string GetTextGridCell(std::string_view text, int row, int column) {
   const std::string lines = NormalizeLineEnds(text);
   return GetNthField(GetNthField(lines, row, '\n'), column, '\t');
 }
+
+std::vector<std::vector<std::string>> SplitTextGrid(std::string_view text) {
+  auto split = [](std::string_view whole, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= whole.size(); ++i) {
+      if (i < whole.size() && whole[i] != separator) continue;
+      parts.emplace_back(whole.substr(start, i - start));
+      start = i + 1;
+    }
+    return parts;
+  };
+  const std::string lines = NormalizeLineEnds(text);
+  std::vector<std::vector<std::string>> grid;
+  for (const std::string& line : split(lines, '\n')) grid.push_back(split(line, '\t'));
+  return grid;
+}
+
+std::string SmTextGridCell(const std::vector<std::vector<std::string>>& grid, int row, int column) {
+  if (row < 0 || row >= static_cast<int>(grid.size())) return {};
+  const std::vector<std::string>& cells = grid[row];
+  return column >= 0 && column < static_cast<int>(cells.size()) ? cells[column] : std::string();
+}

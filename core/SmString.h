@@ -81,3 +81,7 @@ class CSmStringArray : public std::vector<std::string> {
 void GetTextGridSize(std::string_view text, int& rows, int& columns);
 // Field `column` of line `row`, both from 0.
 std::string GetTextGridCell(std::string_view text, int row, int column);
+// The whole grid split once, for reading many cells: cell (r, c) is what GetTextGridCell gives
+// (SmTextGridCell answers "" outside the grid).
+std::vector<std::vector<std::string>> SplitTextGrid(std::string_view text);
+std::string SmTextGridCell(const std::vector<std::vector<std::string>>& grid, int row, int column);

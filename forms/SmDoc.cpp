@@ -332,7 +332,12 @@ bool CSmDoc::PrepareColumnFormulas(CSmVarCaculate& calc, std::vector<int>& colum
 
 int CSmDoc::EvalRowFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
                             const std::vector<std::string>& formulas, int row) {
-  std::vector<std::string>& cells = m_rows[row];
+  return EvalCellFormulas(calc, columns, formulas, m_rows[row]);
+}
+
+int CSmDoc::EvalCellFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
+                             const std::vector<std::string>& formulas,
+                             std::vector<std::string>& cells) {
   for (int k = 0; k < m_shownCount; ++k) {
     calc.SetVariableValue(k, IsNumberColumn(k) ? WithoutCommas(cells[k]) : "\"" + cells[k] + "\"");
   }
@@ -411,15 +416,16 @@ void CSmDoc::InsertRows(int at, int after, int n) {
     m_rows.erase(m_rows.begin() + from, m_rows.begin() + from + count);
     m_rowFlags.erase(m_rowFlags.begin() + from, m_rowFlags.begin() + from + count);
   };
+  // All new rows go in at once: a whole text file inserted row by row would move the rows
+  // below it once per row.
   auto insertRows = [this](int from, int count) {
     from = std::clamp(from, 0, static_cast<int>(m_rows.size()));
-    for (int i = 0; i < count; ++i) {
-      std::vector<std::string> cells;
-      std::string flags;
-      NewRow(cells, flags);
-      m_rows.insert(m_rows.begin() + from, std::move(cells));
-      m_rowFlags.insert(m_rowFlags.begin() + from, std::move(flags));
-    }
+    if (count <= 0) return;
+    std::vector<std::string> cells;
+    std::string flags;
+    NewRow(cells, flags);
+    m_rows.insert(m_rows.begin() + from, count, cells);
+    m_rowFlags.insert(m_rowFlags.begin() + from, count, flags);
   };
   if (n > 0) {
     removeRows(after + 1, n);

@@ -70,6 +70,9 @@ class CSmDoc : public CSmDocument {
   // Runs the prepared formulas over one row; returns the number of cells written.
   virtual int EvalRowFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
                               const std::vector<std::string>& formulas, int row);
+  // The same over a row of cells that is not one of the document's (a total row).
+  int EvalCellFormulas(CSmVarCaculate& calc, const std::vector<int>& columns,
+                       const std::vector<std::string>& formulas, std::vector<std::string>& cells);
   virtual void ComputeFormulaColumns();
   virtual int RescaleNumberColumns();
   virtual int NewRow(std::vector<std::string>& cells, std::string& flags);

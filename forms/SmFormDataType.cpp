@@ -10,6 +10,7 @@
 #include "core/SmRegKey.h"
 #include "forms/SmChildFrm.h"
 #include "forms/SmDocTemplate.h"
+#include "forms/SmLogDoc.h"
 #include "forms/SmTemplateList.h"
 #include "res/SmResource.h"
 
@@ -28,9 +29,10 @@ void CFormDataType::RegisterLogTemplate() {
     auto* found = dynamic_cast<CSmDocTemplate*>(registered.get());
     if (found && found->m_module == 0) return;
   }
-  // The log document and its view are not made yet: the template opens nothing until then.
   auto log = std::make_unique<CSmDocTemplate>(
-      SM_IDR_EMPTY_MENU, nullptr, [] { return new CFormChildFrm; }, nullptr, kSmLogTemplate, 1);
+      SM_IDR_EMPTY_MENU, [] { return std::make_unique<CSmLogDoc>(); },
+      [] { return new CFormChildFrm; }, [](CSmDocument*, CSmChildFrame*) { return new CSmLogView; },
+      kSmLogTemplate, 1);
   log->m_module = 0;
   log->AddKind(0, "操作日志", "操作日志查询", 1, "0001", 130, 0);
   app->m_docManager.AddDocTemplate(std::move(log));

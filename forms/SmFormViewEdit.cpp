@@ -138,9 +138,10 @@ void CSmFormView::PasteFromClipboard() {
 
 void CSmFormView::PasteBlock(const std::string& clip, int rows, int columns) {
   const SmGridCell cell = m_current;
+  const std::vector<std::vector<std::string>> grid = SplitTextGrid(clip);
   for (int r = 0; r < rows && cell.row + r < m_nTextRows; ++r) {
     for (int c = 0; c < columns && cell.column + c < Columns(); ++c) {
-      WriteCheckedCell(cell.row + r, cell.column + c, "TEXT", GetTextGridCell(clip, r, c));
+      WriteCheckedCell(cell.row + r, cell.column + c, "TEXT", SmTextGridCell(grid, r, c));
     }
   }
   m_current.caret = m_anchor.caret = 0;
@@ -155,9 +156,10 @@ void CSmFormView::PasteRows(const std::string& clip, int rows) {
   AddRows(rows);
   m_nTextRows += rows;
   InsertRows(at, oldLast, rows);
+  const std::vector<std::vector<std::string>> grid = SplitTextGrid(clip);
   for (int r = 0; r < rows; ++r) {
     for (int column = 0; column < Columns(); ++column) {
-      WriteCheckedCell(at + r, column, "TEXT", GetTextGridCell(clip, r, column));
+      WriteCheckedCell(at + r, column, "TEXT", SmTextGridCell(grid, r, column));
     }
   }
   m_current = SmGridCell{std::clamp(at + rows, 0, m_nTextRows - 1), 0, "TEXT", 0};

@@ -29,6 +29,7 @@ class CSmTemplateList : public CSmListCtrl {
   int KindOfRow(int row) const { return m_kinds.at(row); }
   int RowOf(int templateNumber, int kindNumber) const;
   std::vector<int> SelectedRows() const;
+  void SelectRows(const std::vector<int>& rows);
 
   bool OnCommand(unsigned id) override;
   bool IsCommandEnabled(unsigned id) override;
@@ -58,7 +59,6 @@ class CSmTemplateList : public CSmListCtrl {
   void LoadUserForms();
   void PasteKind(int templateNumber, int kindNumber, bool sameSource, CSmDatabase& source,
                  std::vector<std::pair<int, int>>& pasted);
-  void SelectRows(const std::vector<int>& rows);
 
   CFormDataType* m_type;
   int m_module;

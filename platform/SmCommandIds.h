@@ -80,6 +80,8 @@ enum : int {
   SM_ID_PRINT_ODD_PAGES = 43412,
   SM_ID_PRINT_EVEN_PAGES = 43413,
   SM_ID_DOC_LOAD_TEXT = 43414,
+  SM_ID_OVERLAY_PREVIEW = 43408,  // 43408 in a form grid: preview of the overlay print
+  SM_ID_DOC_REREAD = 43112,       // reads the document's rows again
 };
 
 // Right-click menus of lists, dialogs, trees and word combo boxes.

@@ -9,6 +9,7 @@
 #include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
 #include "weighing/TsWeighingDocs.h"
+#include "weighing/TsgbDoc.h"
 
 CTsApp::CTsApp() {
   SmInstallAdminCommands(*this);
@@ -32,6 +33,7 @@ std::unique_ptr<CSmVarCaculate> CTsApp::CreateColumnEvaluator() {
 void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
+  TsInstallWeighingCard();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }

@@ -85,15 +85,19 @@ TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   ASSERT_TRUE(file.ExecuteSQL(kCreate));
   ASSERT_TRUE(
       server.ExecuteSQL("Create Table AdrDir(KNO Char(5),NA Char(40),JL Numeric(12,2),N Int)"));
+  // Rows `from` to `to`: code i, name 地i, JL i/4, N -i.
+  auto addRows = [&](int from, int to) {
+    bool ok = file.BeginTrans();
+    for (int i = from; ok && i < to; ++i) {
+      ok = file.ExecuteBound(
+          "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
+          {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
+           SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)});
+    }
+    return file.CommitTrans() && ok;
+  };
   const int rows = 2500;
-  ASSERT_TRUE(file.BeginTrans());
-  for (int i = 0; i < rows; ++i) {
-    ASSERT_TRUE(file.ExecuteBound(
-        "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
-        {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
-         SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)}));
-  }
-  ASSERT_TRUE(file.CommitTrans());
+  ASSERT_TRUE(addRows(0, rows));
   SmResetMessages();
   long failed = -1;
   ASSERT_TRUE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "", "", &failed));
@@ -117,14 +121,7 @@ TEST(ServerCopyBatches, ManyRowsArriveWholeAndARefusedOneIsFound) {
   // A source that breaks off after whole batches have gone keeps nothing either: the filter
   // fails on the row whose N is -5500.
   ASSERT_TRUE(file.ExecuteSQL("Update AdrDir Set KNO='02100' Where KNO='0001234'"));
-  ASSERT_TRUE(file.BeginTrans());
-  for (int i = rows; i < 6000; ++i) {
-    ASSERT_TRUE(file.ExecuteBound(
-        "Insert Into AdrDir(KNO,NA,JL,N) Values(?,?,?,?)", {},
-        {SmDbValue::OfText(FormatStr("%05d", i)), SmDbValue::OfText("地" + std::to_string(i)),
-         SmDbValue::OfDouble(i * 0.25), SmDbValue::OfInt(-i)}));
-  }
-  ASSERT_TRUE(file.CommitTrans());
+  ASSERT_TRUE(addRows(rows, 6000));
   SmResetMessages();
   EXPECT_FALSE(CSmDatabase::CopyTable(&file, &server, "AdrDir", "Where Mid(NA,N+5500)<>'x'"));
   EXPECT_EQ(server.QueryInt("Select Count(*) From AdrDir"), 0);

@@ -160,4 +160,14 @@ TEST(String, StringArrayAndGrid) {
   EXPECT_EQ(GetTextGridCell("a\tb\r\nc\td\r\n", 1, 1), "d");
   EXPECT_EQ(GetTextGridCell("a\tb\rc\td", 1, 0), "c");
   EXPECT_EQ(GetTextGridCell("a\tb", 3, 0), "");
+  // The grid split once reads every cell as the one-cell reader does.
+  for (const char* text : {"a\tb\r\nc\td\r\n", "a\tb\rc\td", "a\tb", "\n\r\t\n", ""}) {
+    const auto grid = SplitTextGrid(text);
+    for (int row = -1; row < 4; ++row) {
+      for (int column = -1; column < 3; ++column) {
+        EXPECT_EQ(SmTextGridCell(grid, row, column), GetTextGridCell(text, row, column))
+            << text << " " << row << " " << column;
+      }
+    }
+  }
 }

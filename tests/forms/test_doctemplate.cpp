@@ -460,10 +460,12 @@ TEST_F(DocTemplateTest, TheSelectedKindIsActedOnOnlyWhenItMayBe) {
   EXPECT_EQ(sheets.closed, 1);
   EXPECT_TRUE(m_app.OpeningTemplates.empty());
   EXPECT_TRUE(m_app.Frame()->TemplateBox()->isHidden());
-  // The log template has no document yet: the System menu's command still says so.
+  // The System menu's command opens the log template's kind, refused with the log switch off.
   SmResetMessages();
+  m_app.m_env.SetLogOn(0);
   SmExecuteCommand(SM_ID_VIEW_LOG);
-  EXPECT_EQ(Shown(), std::vector<std::string>{"该功能尚未提供。"});
+  EXPECT_EQ(Shown(), std::vector<std::string>{"日志开关未打开！"});
+  EXPECT_EQ(Documents(), 2);
 }
 
 }  // namespace

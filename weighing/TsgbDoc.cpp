@@ -1,0 +1,286 @@
+#include "weighing/TsgbDoc.h"
+
+#include <QMenu>
+#include <QSplitter>
+#include <ctime>
+
+#include "app/SmApp.h"
+#include "app/SmOpLog.h"
+#include "cane/TsDocTemplates.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsNH.h"
+#include "core/SmDatabase.h"
+#include "core/SmString.h"
+#include "forms/SmChildFrm.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "res/SmResource.h"
+#include "ui/SmWaitWnd.h"
+#include "weighing/TsSheetOpenDlg.h"
+#include "weighing/TsgbFrmView.h"
+#include "weighing/TsgbTicketLayout.h"
+
+namespace {
+
+constexpr int kTicketTemplate = 255;
+
+// The working date last chosen, offered at the next opening while the program runs.
+std::string& RememberedDate() {
+  static std::string date;
+  return date;
+}
+
+std::string TodayMonthDay() {
+  char text[8];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(text, sizeof text, "%m%d", std::localtime(&now));
+  return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- CTsgbDoc
+
+void CTsgbDoc::OnInitDocument() {
+  m_layout.m_screenMargins = {10, 20, 10, 100};
+  if (CSmFrameWnd* main = CSmFrameWnd::Main()) {
+    // The client area is what the window's documents share.
+    const QWidget* client = main->centralWidget() ? main->centralWidget() : main;
+    m_layout.m_cardWidth = client->width() * 4 / 5 - 15;
+    m_layout.m_cardHeight = client->height() * 4 / 5;
+  }
+  if (RememberedDate().empty()) {
+    CSmApp* app = SmGetApp();
+    RememberedDate() = FormatStr("%d%s", app ? app->m_env.GetYear() : 0, TodayMonthDay().c_str());
+  }
+  m_date = RememberedDate();
+  const int kind = m_kind.nNumber;
+  m_queryKind = kind == 2 ? 1 : 0;
+  m_tare = kind == 1 ? 1 : 0;
+  m_gross = m_tare ? 0 : 1;
+}
+
+bool CTsgbDoc::LoadRows(int /*openMode*/) {
+  CTsSheetOpenDlg dlg(m_date, nullptr, m_db);
+  if (dlg.DoModal() != SM_IDOK) return false;
+  RememberedDate() = dlg.m_date;
+  m_date = dlg.m_date;
+  return true;
+}
+
+void CTsgbDoc::Refresh() {
+  TsgbBuildTicketLayout(m_layout);
+  TsgbFillTicketLayout(m_rec, m_layout, m_db);
+}
+
+void CTsgbDoc::OnListContextMenu(const QPoint& globalPos) {
+  if (auto* list = static_cast<CTsgbListView*>(TsFindCardView(this, 0)))
+    list->List()->ShowContextMenu(globalPos);
+}
+
+void CTsgbDoc::SelectTicket(const std::vector<std::string>& numbers) {
+  if (numbers.size() == 1 && numbers[0] == kTsNewTicket) {
+    // A new ticket starts from the gross-step codes of the ticket shown before.
+    CTsgbRec fresh;
+    for (int k = 0; k < 3; ++k) fresh.KNO[k] = m_rec.KNO[k];
+    m_rec = fresh;
+    m_rec.DH = kTsNewTicket;
+    m_rec.T = m_date;
+    if (m_queryKind) m_tare = 0;
+  } else if (numbers.size() == 1) {
+    m_rec.Load(FormatStr("Where DH='%s'", m_db->SqlText(numbers[0]).c_str()), m_db);
+    if (m_queryKind) m_tare = 1;
+  } else {
+    m_rec.Clear();
+    if (m_queryKind) m_tare = 0;
+  }
+  m_gross = m_tare ? 0 : 1;
+  Refresh();
+  m_selected = m_rec;
+}
+
+void CTsgbDoc::ViewReady() {
+  if (++m_viewsReady != 2) return;
+  auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(this, 0));
+  if (list) list->SelectRow(list->List()->RowCount() - 1);
+  // A new ticket is typed from its farmer on.
+  QWidget* form = TsFindCardView(this, 1);
+  QWidget* farmer = form ? form->findChild<QWidget*>("1079") : nullptr;
+  if (IsNew() && farmer) farmer->setFocus();
+}
+
+CSmView* TsFindCardView(CSmDocument* doc, int which) {
+  if (!doc) return nullptr;
+  for (CSmView* view : doc->Views()) {
+    if (which == 0 && dynamic_cast<CSmListView*>(view)) return view;
+    if (which == 1 && dynamic_cast<CSmCardFrmView*>(view)) return view;
+  }
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- CTsgbListView
+
+CTsgbDoc* CTsgbListView::Doc() const {
+  return dynamic_cast<CTsgbDoc*>(GetDocument());
+}
+
+void CTsgbListView::OnInitialUpdate() {
+  if (CTsgbDoc* doc = Doc()) SetDatabase(doc->m_db);
+  CSmListView::OnInitialUpdate();
+  List()->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  List()->setSelectionBehavior(QAbstractItemView::SelectRows);
+  if (CTsgbDoc* doc = Doc()) doc->ViewReady();
+}
+
+void CTsgbListView::GetColumns(std::vector<int>& widths, std::vector<std::string>& captions) {
+  widths = {80, 80, 80, 120, 120};
+  captions = {"单号", "车主", "蔗主", "运费结算单", "蔗款结算单"};
+}
+
+void CTsgbListView::LoadRows() {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  const QSignalBlocker quiet(List());
+  List()->clear();
+  std::vector<CTsgbRec> tickets;
+  CTsgbRec reader;
+  reader.Select(FormatStr("Where T='%s'", doc->m_db->SqlText(doc->m_date).c_str()), "Order by DH",
+                tickets, doc->m_db);
+  for (const CTsgbRec& t : tickets) {
+    CTsDriverRec driver;
+    if (!t.KNO[1].empty()) TsDriverLoad(driver, t.KNO[1], doc->m_db);
+    CNH farmer(doc->m_db, t.KNO[0]);
+    const bool farmerFound = !t.KNO[0].empty() && farmer.Load(0) > 0;
+    const int icon =
+        (t.OPR[1].empty() ? 0 : 1) + (t.JN[0].empty() ? 0 : 1) + 2 * (t.JN[1].empty() ? 0 : 1);
+    SetItems(
+        {t.DH, t.KNO[1].empty() ? "" : driver.NA, farmerFound ? farmer.NA : "", t.JN[1], t.JN[0]},
+        icon);
+  }
+  if ((doc->m_queryKind || !doc->m_tare) && HasSmRightCode("1623"))
+    SetItems({kTsNewTicket, "", "", "", ""}, 0);
+}
+
+void CTsgbListView::CustomizeContextMenu(QMenu* popup) {
+  QAction* cut = nullptr;
+  for (QAction* action : popup->actions()) {
+    const int id = CSmCommandManager::CommandId(action);
+    if (id == SM_ID_EDIT_CUT) cut = action;
+  }
+  QAction* refresh = CSmCommandManager::Instance().Register(kTsRefresh, "刷新\tF5");
+  popup->insertAction(cut, refresh);
+  popup->insertSeparator(cut);
+  for (QAction* action : popup->actions()) {
+    const int id = CSmCommandManager::CommandId(action);
+    if (id == SM_ID_LIST_ADD || id == SM_ID_LIST_OPEN || id == SM_ID_LIST_MODIFY ||
+        id == SM_ID_EDIT_CUT || id == SM_ID_EDIT_COPY || id == SM_ID_EDIT_PASTE)
+      popup->removeAction(action);
+  }
+}
+
+bool CTsgbListView::IsCommandAvailable(unsigned id) {
+  if (id != SM_ID_LIST_DELETE) return true;
+  std::vector<std::string> numbers;
+  GetSelectedTexts(numbers);
+  return HasSmRightCode("1624") && numbers.size() == 1 && numbers[0] != kTsNewTicket;
+}
+
+void CTsgbListView::Delete() {
+  CTsgbDoc* doc = Doc();
+  if (!doc || !IsCommandAvailable(SM_ID_LIST_DELETE)) return;
+  std::vector<std::string> numbers;
+  GetSelectedTexts(numbers);
+  const std::string number = numbers[0];
+  const int row = List()->FirstSelected();
+  const std::string question =
+      doc->m_tare ? FormatStr("真的要删除第%s号过磅单的除皮操作吗？", number.c_str())
+                  : FormatStr("真的要删除第%s号过磅单吗？", number.c_str());
+  if (SmMessageBox(question, SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES) return;
+  if (!TsgbDelete(doc->m_tare, number, doc->m_db)) return;
+  // A ticket settled (or tared, for a delete) meanwhile is left alone: nothing to log.
+  if (doc->m_db->RowsChanged() == 0) {
+    SmMessageBox("数据操作失败！", SM_MB_ICONERROR);
+  } else {
+    CSmOpLog(16, 5, FormatStr(doc->m_tare ? "取消除皮：%s" : "删除：%s", number.c_str()));
+  }
+  LoadRows();
+  SelectRow(std::min(row, List()->RowCount() - 1));
+}
+
+void CTsgbListView::SelectRow(int row) {
+  CSmListCtrl* list = List();
+  {
+    const QSignalBlocker quiet(list);
+    list->clearSelection();
+    if (row >= 0 && row < list->RowCount()) {
+      QTreeWidgetItem* item = list->topLevelItem(row);
+      list->setCurrentItem(item);
+      item->setSelected(true);
+      list->scrollToItem(item);
+    }
+  }
+  OnSelectionChanged();
+}
+
+void CTsgbListView::SelectNumber(const std::string& number) {
+  for (int row = 0; row < List()->RowCount(); ++row) {
+    if (List()->topLevelItem(row)->text(0).toStdString() == number) return SelectRow(row);
+  }
+  SelectRow(List()->RowCount() - 1);
+}
+
+void CTsgbListView::OnSelectionChanged() {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  std::vector<std::string> numbers;
+  GetSelectedTexts(numbers);
+  doc->SelectTicket(numbers);
+  if (auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(doc, 1))) form->ShowTicket();
+}
+
+void CTsgbListView::Refresh() {
+  CSmWaitWnd busy;
+  std::vector<std::string> selected;
+  GetSelectedTexts(selected);
+  LoadRows();
+  SelectTexts(selected);
+  OnSelectionChanged();
+}
+
+bool CTsgbListView::OnCommand(int id) {
+  if (id != kTsRefresh) return CSmListView::OnCommand(id);
+  Refresh();
+  return true;
+}
+
+// ---------------------------------------------------------------- installation
+
+namespace {
+
+// The list one fifth of the window, the form four fifths.
+class CTsgbChildFrm : public CFormChildFrm1 {
+ public:
+  using CFormChildFrm1::CFormChildFrm1;
+  // The card takes the document windows' menus, keys and toolbar.
+  bool Create() override {
+    m_resourceId = SM_IDR_EMPTY_MENU;
+    return CFormChildFrm1::Create();
+  }
+  void SetContent(QWidget* content) override {
+    CFormChildFrm1::SetContent(content);
+    if (!Splitter() || Splitter()->count() < 2) return;
+    const int width = CSmFrameWnd::Main() ? CSmFrameWnd::Main()->width() : 1000;
+    Splitter()->setSizes({width / 5, width * 4 / 5});
+  }
+};
+
+}  // namespace
+
+void TsInstallWeighingCard() {
+  TsSetDocClasses(kTicketTemplate,
+                  {[] { return std::make_unique<CTsgbDoc>(); }, [] { return new CTsgbChildFrm; },
+                   [](CSmDocument*, CSmChildFrame* frame) {
+                     frame->SetContent(new CTsgbListView);
+                     return new CTsgbFrmView;
+                   }});
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The weighing card: one window per working date and kind ("称毛重", "除皮", "过磅单") with the
+// ticket list of the date beside the ticket form. The document holds the current ticket, its
+// copy as it was selected and the step being edited.
+#include <string>
+
+#include "forms/SmCardDoc.h"
+#include "ui/SmListView.h"
+#include "weighing/TsgbRec.h"
+
+class CSmView;
+
+inline constexpr int kTsRefresh = 43112;
+inline constexpr const char* kTsNewTicket = "新单";
+
+class CTsgbDoc : public CSmCardDoc {
+ public:
+  void OnInitDocument() override;
+  // The open dialog gives the working date; false (cancelled) drops the document.
+  bool LoadRows(int openMode) override;
+  // The card shows the current ticket as it prints.
+  void Refresh() override;
+  void OnListContextMenu(const QPoint& globalPos) override;
+  std::string GetCardTitle(int /*mode*/) override { return "糖厂甘蔗过磅单"; }
+  int GetCardTitleHeight(int /*mode*/) override { return 2; }
+
+  // Takes the selected rows' numbers (none, one or several) as the current ticket.
+  void SelectTicket(const std::vector<std::string>& numbers);
+  bool IsNew() const { return m_rec.DH == kTsNewTicket; }
+  // Each view says when it is set up; once both are, the last row of the list is chosen
+  // (the new-ticket row when there is one).
+  void ViewReady();
+
+  std::string m_date;
+  CTsgbRec m_rec;
+  CTsgbRec m_selected;
+  int m_canSave = 0;
+  int m_queryKind = 0;
+  int m_tare = 0;
+  int m_gross = 1;
+
+ private:
+  int m_viewsReady = 0;
+};
+
+// The first view of the document that is the ticket list (which 0) or the ticket form (1).
+CSmView* TsFindCardView(CSmDocument* doc, int which);
+
+class CTsgbListView : public CSmListView {
+  Q_OBJECT
+ public:
+  void OnInitialUpdate() override;
+  void GetColumns(std::vector<int>& widths, std::vector<std::string>& captions) override;
+  std::vector<unsigned> GetIconIds() override { return {700, 669, 619, 711, 676}; }
+  void LoadRows() override;
+  void CustomizeContextMenu(QMenu* popup) override;
+  bool IsCommandAvailable(unsigned id) override;
+  void Delete() override;
+  void OnSelectionChanged() override;
+  void Refresh() override;
+  bool OnCommand(int id) override;
+
+  // Selects only the row of the number (the last row when there is none) and shows it.
+  void SelectNumber(const std::string& number);
+  void SelectRow(int row);
+  CTsgbDoc* Doc() const;
+};
+
+// Installs the weighing card as the documents of template 255.
+void TsInstallWeighingCard();

@@ -1,0 +1,676 @@
+#include "weighing/TsgbFrmView.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+#include "app/SmApp.h"
+#include "app/SmOpLog.h"
+#include "app/SmWorkstation.h"
+#include "cane/TsAdrRec.h"
+#include "cane/TsDriverDirDlg.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsFarmerDirDlg.h"
+#include "cane/TsGp.h"
+#include "cane/TsItems.h"
+#include "cane/TsNH.h"
+#include "cane/TsParams.h"
+#include "cane/TsPlaceDirDlg.h"
+#include "cane/TsVarietyDirDlg.h"
+#include "core/SmDatabase.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "ui/SmEdit.h"
+#include "weighing/SmMSComm.h"
+#include "weighing/TsgbDoc.h"
+#include "weighing/TsgbTicketLayout.h"
+#include "weighing/TsgbTicketPrint.h"
+
+namespace {
+
+enum : int {
+  kNumber = 1081,
+  kFarmer = 1079,
+  kDriver = 1085,
+  kPlace = 1082,
+  kVariety = 1090,
+  kGross = 1084,
+  kTare = 1086,
+  kImpurity = 1088,
+  kRatio = 1101,
+  kCanePrice = 1089,
+  kFreightPrice = 1083,
+  kDisplay1 = 1091,
+  kDisplay2 = 1093,
+  kSend1 = 1092,
+  kSend2 = 1094,
+  kPortLabel1 = 1074,
+  kPortLabel2 = 1075,
+  kGrossStep = 1134,
+  kTareStep = 1135,
+  kPrint = 1087,
+  kItemBase = 1300,
+  kCustomPrint = 43125,
+};
+
+const int kDisplays[2] = {kDisplay1, kDisplay2};
+const int kSends[2] = {kSend1, kSend2};
+const int kPortLabels[2] = {kPortLabel1, kPortLabel2};
+
+int NumberOf(const QWidget* widget) {
+  bool ok = false;
+  const int id = widget ? widget->objectName().toInt(&ok) : 0;
+  return ok ? id : 0;
+}
+
+bool Differs(double a, double b, double by) {
+  return std::fabs(a - b) > by;
+}
+
+}  // namespace
+
+CTsgbFrmView::CTsgbFrmView() {
+  struct Labelled {
+    int label;
+    const char* text;
+    int field;
+  };
+  const Labelled labelled[] = {{1076, "交蔗单位：", kFarmer},
+                               {1077, "驾 驶 员：", kDriver},
+                               {1078, "砍运地点：", kPlace},
+                               {1080, "甘蔗品种：", kVariety},
+                               {1095, "杂 质 比：", kRatio}};
+  AddEdit(kNumber);
+  for (const Labelled& l : labelled) {
+    AddLabel(l.label, l.text);
+    AddEdit(l.field);
+  }
+  for (int id : {kGross, kTare, kImpurity, kCanePrice, kFreightPrice}) AddEdit(id);
+  CreateItemFields();
+  for (int i = 0; i < 2; ++i) {
+    m_scales[i] = new CMSComm(this);
+    m_scales[i]->setObjectName(QString::number(1072 + i));
+    AddLabel(kPortLabels[i], i == 0 ? "串口1：" : "串口2：");
+    auto* display = new QLineEdit(Form());
+    display->setObjectName(QString::number(kDisplays[i]));
+    display->setReadOnly(true);
+    display->setFocusPolicy(Qt::NoFocus);
+    display->resize(90, 24);
+    AddButton(kSends[i], i == 0 ? "&1.送数" : "&2.送数");
+  }
+  for (int id : {kGrossStep, kTareStep}) {
+    auto* radio = new QRadioButton(id == kGrossStep ? "&M.毛重" : "&C.除皮", Form());
+    radio->setObjectName(QString::number(id));
+    connect(radio, &QRadioButton::clicked, this, [this, id] { OnCommand(id); });
+  }
+  AddButton(kPrint, "打印&P)");
+  AddButton(SM_ID_OK, "确认(&S)");
+  AddButton(SM_ID_ENTER, "默认按扭");
+  // The tab order follows the ticket: codes, weights, prices, items, confirm.
+  std::vector<int> order = {kNumber, kFarmer,   kDriver, kPlace,     kGross,       kVariety,
+                            kTare,   kImpurity, kRatio,  kCanePrice, kFreightPrice};
+  order.insert(order.end(), m_itemIds.begin(), m_itemIds.end());
+  order.push_back(SM_ID_OK);
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(Control(order[i - 1]), Control(order[i]));
+}
+
+CTsgbFrmView::~CTsgbFrmView() {
+  for (CMSComm* scale : m_scales) {
+    if (scale) scale->SetPortOpen(false);
+  }
+}
+
+CTsgbDoc* CTsgbFrmView::Doc() const {
+  return dynamic_cast<CTsgbDoc*>(GetDocument());
+}
+
+CSmEdit* CTsgbFrmView::AddEdit(int id, int width) {
+  auto* edit = new CSmEdit(Form());
+  edit->setObjectName(QString::number(id));
+  edit->resize(width, 24);
+  connect(edit, &QLineEdit::textEdited, this, [this] { Recalc(); });
+  if (id == kCanePrice || id == kFreightPrice) edit->installEventFilter(this);
+  return edit;
+}
+
+QLabel* CTsgbFrmView::AddLabel(int id, const char* text) {
+  auto* label = new QLabel(QString::fromUtf8(text), Form());
+  label->setObjectName(QString::number(id));
+  label->adjustSize();
+  return label;
+}
+
+void CTsgbFrmView::CreateItemFields() {
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const int count = TsGetKindItemCount(kind, 0, category, 0);
+      for (int n = 0; n < count; ++n) {
+        const int item = TsGetKindItemIndex(kind, 0, category, 0, n);
+        const int id = kItemBase + TsTicketMoneyColumn(kind, item);
+        CSmEdit* edit = AddEdit(id, 20);
+        edit->resize(20, 22);
+        m_itemIds.push_back(id);
+        if (m_firstItemId == 0) m_firstItemId = id;
+      }
+      if (count > 0) m_lastItemOfGroup.push_back(m_itemIds.back());
+    }
+  }
+}
+
+std::string CTsgbFrmView::FieldText(int id) const {
+  auto* edit = qobject_cast<QLineEdit*>(Control(id));
+  return edit ? edit->text().toStdString() : std::string();
+}
+
+void CTsgbFrmView::SetFieldText(int id, const std::string& text) {
+  if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
+    edit->setText(QString::fromStdString(text));
+}
+
+void CTsgbFrmView::SetShown(int id, bool enabled, bool shown) {
+  if (QWidget* control = Control(id)) {
+    control->setEnabled(enabled);
+    control->setVisible(shown);
+  }
+}
+
+void CTsgbFrmView::FocusControl(int id) {
+  if (QWidget* control = Control(id)) control->setFocus();
+}
+
+// ---------------------------------------------------------------- start and layout
+
+void CTsgbFrmView::OnInitialUpdate() {
+  CSmCardFrmView::OnInitialUpdate();
+  const int qty = TsGetQtyPrecision();
+  const auto type = [this](int id, const std::string& spec, int limit1, int limit2 = -1) {
+    if (auto* edit = dynamic_cast<CSmEdit*>(Control(id))) edit->SetInputType(spec, limit1, limit2);
+  };
+  type(kNumber, "STRING DIGIT", TsGetTicketNoLen());
+  type(kFarmer, "STRING DIGIT", TsGetFarmerCodeLen());
+  type(kDriver, "STRING DIGIT", TsGetIntParam(5));
+  type(kPlace, "STRING DIGIT", TsGetIntParam(6));
+  type(kVariety, "STRING DIGIT", TsGetVarietyCodeLen());
+  for (int id : {kGross, kTare, kImpurity}) type(id, "NUMBER", 12, qty);
+  type(kRatio, "NUMBER", 12, 4);
+  for (int id : {kCanePrice, kFreightPrice}) type(id, "NUMBER", 12, 2);
+  for (int id : m_itemIds) type(id, "NUMBER", 12, 2);
+  OpenScales();
+  if (CTsgbDoc* doc = Doc()) doc->ViewReady();
+}
+
+void CTsgbFrmView::OnUpdate(CSmView* sender, long hint) {
+  CSmCardFrmView::OnUpdate(sender, hint);
+  PlaceControls();
+}
+
+void CTsgbFrmView::PlaceControls() {
+  if (!Layout() || Layout()->m_items.empty()) return;
+  const int a = TsgbMoneyCellCount(0) - 2;
+  const int b = TsgbMoneyCellCount(1) - 2;
+  PlaceControl(Control(kNumber), kTsgbCellNumber, 4, true);
+  PlaceControl(Control(kGross), kTsgbCellGross, 4, true);
+  PlaceControl(Control(kTare), kTsgbCellTare, 4, true);
+  PlaceControl(Control(kImpurity), kTsgbCellImpurity, 4, true);
+  PlaceControl(Control(kCanePrice), a + 26, 4, true);
+  PlaceControl(Control(kFreightPrice), 2 * a + b + 30, 4, true);
+  size_t next = 0;
+  for (int kind = 0; kind < 2; ++kind) {
+    const int count0 = TsGetKindItemCount(kind, 0, 0, 0);
+    for (int category = 0; category < 2; ++category) {
+      for (int n = 0; n < TsGetKindItemCount(kind, 0, category, 0); ++n) {
+        const int cell = 28 + n + category * count0 + (kind == 0 ? a : b) + 2 * kind * (a + 2);
+        PlaceControl(Control(m_itemIds[next++]), cell, 4, true);
+      }
+    }
+  }
+  const int footer = 2 * a + 2 * b + 32;
+  const CSmCardRect under = Layout()->GetItemRect(footer);
+  const int right = Layout()->GetItemRect(footer - 1).right;
+  const int labelHeight = Control(1076)->height();
+  const std::pair<int, int> grid[] = {
+      {1076, kFarmer}, {1077, kDriver}, {1078, kPlace}, {1080, kVariety}, {1095, kRatio}};
+  for (int i = 0; i < 5; ++i) {
+    const int x = 5 + (i % 3) * right / 3;
+    const int y = under.bottom + (i / 3) * (labelHeight + 5);
+    QWidget* label = Control(grid[i].first);
+    OffsetControl(label, x, y);
+    OffsetControl(Control(grid[i].second), x + label->width(), y);
+  }
+  QWidget* ok = Control(SM_ID_OK);
+  const int h = ok->height();
+  const int row1 = under.bottom + 3 * h;
+  const int row2 = row1 + h * 3 / 2;
+  for (int i = 0; i < 2; ++i) {
+    const int y = i == 0 ? row1 : row2;
+    OffsetControl(Control(kPortLabels[i]), 20, y);
+    OffsetControl(Control(kDisplays[i]), 75, y);
+    OffsetControl(Control(kSends[i]), 170, y);
+  }
+  OffsetControl(Control(kGrossStep), 270, row1);
+  OffsetControl(Control(kTareStep), 370, row1);
+  const int printX = under.left + 2 * ok->width() + 40;
+  OffsetControl(Control(kPrint), printX, row1);
+  OffsetControl(ok, printX, row2);
+  Form()->resize(Form()->width(), std::max(Form()->height(), row2 + 2 * h));
+}
+
+// ---------------------------------------------------------------- record and controls
+
+void CTsgbFrmView::ExchangeRecord(bool toRecord) {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  CTsgbRec& rec = doc->m_rec;
+  const int qty = TsGetQtyPrecision();
+  const int codes[4] = {kFarmer, kDriver, kPlace, kVariety};
+  const int weights[4] = {kGross, kTare, kImpurity, kRatio};
+  const int prices[2] = {kCanePrice, kFreightPrice};
+  if (toRecord) {
+    if (!doc->IsNew()) rec.DH = FieldText(kNumber);
+    for (int k = 0; k < 4; ++k) rec.KNO[k] = FieldText(codes[k]);
+    for (int k = 0; k < 4; ++k)
+      rec.MU[k] = RoundTo(StrToDouble(FieldText(weights[k])), k == 3 ? 4 : qty);
+    for (int k = 0; k < 2; ++k) rec.PR[k] = StrToDouble(FieldText(prices[k]));
+    for (int k = 0; k < 2; ++k) {
+      rec.MY[TsTicketMoneyColumn(k, -1)] =
+          doc->m_tare ? RoundTo(rec.GetWeight(k) * rec.PR[k], 2) : 0;
+    }
+    for (int id : m_itemIds) rec.MY[id - kItemBase] = StrToDouble(FieldText(id));
+    return;
+  }
+  const auto show = [this](int id, double value, int decimals) {
+    if (!Differs(StrToDouble(FieldText(id)), value, 1e-6) && !FieldText(id).empty()) return;
+    SetFieldText(id, ReplaceAll(FormatNumber(value, 0, 0, decimals), ",", ""));
+  };
+  SetFieldText(kNumber, doc->IsNew() ? std::string() : rec.DH);
+  for (int k = 0; k < 4; ++k) SetFieldText(codes[k], rec.KNO[k]);
+  for (int k = 0; k < 3; ++k) show(weights[k], rec.MU[k], qty);
+  show(kRatio, rec.MU[3], 4);
+  for (int k = 0; k < 2; ++k) show(prices[k], rec.PR[k], 4);
+  for (int id : m_itemIds) show(id, rec.MY[id - kItemBase], 2);
+}
+
+void CTsgbFrmView::ShowTicket() {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  m_updating = true;
+  for (int id : {kGross, kTare, kImpurity, kRatio, kCanePrice, kFreightPrice}) SetFieldText(id, "");
+  for (int id : m_itemIds) SetFieldText(id, "");
+  ExchangeRecord(false);
+  m_updating = false;
+  if (auto* radio = qobject_cast<QRadioButton*>(Control(doc->m_tare ? kTareStep : kGrossStep)))
+    radio->setChecked(true);
+  UpdateControls();
+  OnUpdate(nullptr, 0);
+}
+
+void CTsgbFrmView::UpdateControls() {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  const CTsgbRec& rec = doc->m_rec;
+  const bool isNew = doc->IsNew();
+  const bool hasNumber = !rec.DH.empty();
+  const int stage =
+      (!rec.JN[0].empty() || !rec.JN[1].empty() ? 1 : 0) + (rec.OPR[1].empty() ? 0 : 1);
+  const bool r24 = HasSmRight(16, "24");
+  const bool r27 = HasSmRight(16, "27");
+  const bool tare = doc->m_tare != 0;
+  const bool number = !isNew && !tare && r24 && stage == 0 && hasNumber;
+  SetShown(kNumber, number, number);
+  const bool ge = isNew || (!tare && r24 && stage == 0);
+  for (int id : {kFarmer, kDriver, kPlace}) Control(id)->setEnabled(ge && hasNumber);
+  SetShown(kGross, ge && hasNumber && r27, ge && hasNumber && r27);
+  const bool te = !isNew && tare && (stage == 0 || (stage == 1 && r24));
+  const bool edit = te && hasNumber;
+  Control(kVariety)->setEnabled(edit);
+  SetShown(kTare, edit && r27, edit && r27);
+  SetShown(kImpurity, edit, edit);
+  Control(kRatio)->setEnabled(edit);
+  for (int id : {kCanePrice, kFreightPrice}) SetShown(id, edit, edit);
+  for (int id : m_itemIds) SetShown(id, edit, edit);
+  const bool w = isNew || (r24 && (tare ? stage <= 1 : stage == 0));
+  for (int i = 0; i < 2; ++i) {
+    if (m_portOpen[i]) SetShown(kSends[i], w && hasNumber, w && hasNumber);
+  }
+  const bool steps = w && hasNumber && doc->m_queryKind && !isNew && stage == 0;
+  for (int id : {kGrossStep, kTareStep}) SetShown(id, steps, steps);
+  doc->m_canSave =
+      hasNumber && (isNew || (tare ? stage == 0 || (stage == 1 && r24) : r24 && stage == 0));
+  Control(SM_ID_OK)->setEnabled(doc->m_canSave != 0);
+}
+
+void CTsgbFrmView::Recalc() {
+  CTsgbDoc* doc = Doc();
+  if (!doc || m_updating) return;
+  m_updating = true;
+  const CTsgbRec before = doc->m_rec;
+  ExchangeRecord(true);
+  CTsgbRec& rec = doc->m_rec;
+  if (Differs(rec.MU[3], before.MU[3], 1e-7)) {
+    rec.MU[2] = (rec.MU[0] - rec.MU[1]) * rec.MU[3] * 0.01;
+    ExchangeRecord(false);
+    ExchangeRecord(true);
+  }
+  bool changed = false;
+  for (int k = 0; k < 4; ++k) changed = changed || Differs(rec.MU[k], before.MU[k], 1e-7);
+  for (int k = 0; k < 2; ++k) {
+    changed =
+        changed || Differs(rec.PR[k], before.PR[k], 1e-7) ||
+        Differs(rec.MY[TsTicketMoneyColumn(k, -1)], before.MY[TsTicketMoneyColumn(k, -1)], 1e-7);
+  }
+  if (changed && doc->m_tare) rec.ComputeItems(doc->m_db);
+  ExchangeRecord(false);
+  m_updating = false;
+  doc->Refresh();
+  Form()->update();
+}
+
+void CTsgbFrmView::FillPrice(int kind) {
+  CTsgbDoc* doc = Doc();
+  if (!doc || m_updating) return;
+  ExchangeRecord(true);
+  CTsgbRec& rec = doc->m_rec;
+  if (rec.PR[kind] > 1e-6) return;
+  double price = 0;
+  if (kind == 0) {
+    CGp variety(doc->m_db, rec.KNO[3]);
+    if (rec.KNO[3].empty() || variety.Load(0) == 0 || variety.GetCount(1) != 1) return;
+    price = variety.PR;
+  } else {
+    CTsAdrRec place;
+    if (rec.KNO[2].empty() || TsAdrLoad(place, rec.KNO[2], doc->m_db) != 1) return;
+    price = place.ypr;
+  }
+  rec.PR[kind] = TsGetDblParam(kind) + price;
+  SetFieldText(kind == 0 ? kCanePrice : kFreightPrice,
+               ReplaceAll(FormatNumber(rec.PR[kind], 0, 0, 4), ",", ""));
+  Recalc();
+}
+
+bool CTsgbFrmView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    const int id = NumberOf(qobject_cast<QWidget*>(watched));
+    if (id == kCanePrice) FillPrice(0);
+    if (id == kFreightPrice) FillPrice(1);
+  }
+  return CSmCardFrmView::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- Enter, pickers, scales
+
+void CTsgbFrmView::OnEnterKey() {
+  QWidget* focus = QApplication::focusWidget();
+  if (!focus) focus = window()->focusWidget();
+  for (QWidget* w = focus; w && w != Form(); w = w->parentWidget()) {
+    if (NumberOf(w) != 0) return OnEnterField(NumberOf(w));
+  }
+}
+
+bool CTsgbFrmView::CheckCodeOrPick(int id) {
+  CTsgbDoc* doc = Doc();
+  CSmDatabase* db = doc->m_db;
+  const std::string code = FieldText(id);
+  std::string picked;
+  if (id == kFarmer) {
+    CNH farmer(db, code);
+    if (!code.empty() && farmer.Load(0) == 1 && farmer.GetCount(1) == 1) return true;
+    CTsFarmerDirDlg picker(db, 1, code, this);
+    if (picker.DoModal() != SM_IDOK) return false;
+    picked = picker.CurrentCode();
+  } else if (id == kVariety) {
+    CGp variety(db, code);
+    if (!code.empty() && variety.Load(0) == 1 && variety.GetCount(1) == 1) return true;
+    CTsVarietyDirDlg picker(db, 1, code, this);
+    if (picker.DoModal() != SM_IDOK) return false;
+    picked = picker.CurrentCode();
+  } else if (id == kPlace) {
+    CTsAdrRec place;
+    if (TsAdrLoad(place, code, db) == 1) return true;
+    CTsPlaceDirDlg picker(1, db, code, this);
+    if (picker.DoModal() != SM_IDOK) return false;
+    picked = picker.SelectedCode();
+  } else {
+    CTsDriverRec driver;
+    if (TsDriverLoad(driver, code, db) == 1) return true;
+    CTsDriverDirDlg picker(1, db, code, this);
+    if (picker.DoModal() != SM_IDOK) return false;
+    picked = picker.SelectedCode();
+  }
+  SetFieldText(id, picked);
+  FocusControl(id);
+  return false;
+}
+
+void CTsgbFrmView::OnEnterField(int id) {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return;
+  ExchangeRecord(true);
+  if (std::find(m_lastItemOfGroup.begin(), m_lastItemOfGroup.end(), id) != m_lastItemOfGroup.end())
+    return FocusControl(SM_ID_OK);
+  bool next = true;
+  if (id == kFarmer || id == kPlace || id == kDriver || id == kVariety) {
+    next = CheckCodeOrPick(id);
+  } else if (id == kFreightPrice) {
+    FocusControl(m_firstItemId ? m_firstItemId : SM_ID_OK);
+    next = false;
+  } else if (id == kGross && !doc->m_tare) {
+    FocusControl(SM_ID_OK);
+    next = false;
+  } else if (id == SM_ID_OK) {
+    SaveTicket(true);
+    return;
+  }
+  if (next) {
+    QWidget* focus = Control(id);
+    for (QWidget* w = focus ? focus->nextInFocusChain() : nullptr; w && w != focus;
+         w = w->nextInFocusChain()) {
+      if (Form()->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+          (w->focusPolicy() & Qt::TabFocus)) {
+        w->setFocus(Qt::TabFocusReason);
+        break;
+      }
+    }
+  }
+  Recalc();
+}
+
+void CTsgbFrmView::OpenScales() {
+  std::vector<std::string> names;
+  std::vector<std::string> definitions;
+  const int count = std::min(LoadCommPorts(names, definitions), 2);
+  for (int i = 0; i < 2; ++i) {
+    m_portOpen[i] = false;
+    if (i < count) {
+      const int port = StrToIntDef(names[static_cast<size_t>(i)], 0);
+      m_scales[i]->SetTarget(qobject_cast<QLineEdit*>(Control(kDisplays[i])));
+      m_portOpen[i] = m_scales[i]->SetParams(port, definitions[static_cast<size_t>(i)]) &&
+                      m_scales[i]->OpenPort();
+      if (auto* label = qobject_cast<QLabel*>(Control(kPortLabels[i])))
+        label->setText(QString::fromStdString(FormatStr("串口%s：", names[i].c_str())));
+      continue;
+    }
+    for (int id : {kDisplays[i], kSends[i], kPortLabels[i]}) SetShown(id, false, false);
+  }
+}
+
+void CTsgbFrmView::TakeScaleWeight(int port) {
+  CTsgbDoc* doc = Doc();
+  if (!doc || port < 0 || port > 1) return;
+  ExchangeRecord(true);
+  const double shown = StrToDouble(TrimChars(FieldText(kDisplays[port]), " \n\t\r\n"));
+  const int factor = std::max(1, m_scales[port]->GetScaleFactor());
+  doc->m_rec.MU[doc->m_tare ? 1 : 0] = shown / factor;
+  m_updating = true;
+  ExchangeRecord(false);
+  m_updating = false;
+  Recalc();
+}
+
+bool CTsgbFrmView::OnCommand(int id) {
+  CTsgbDoc* doc = Doc();
+  switch (id) {
+    case kSend1:
+    case kSend2:
+      TakeScaleWeight(id == kSend1 ? 0 : 1);
+      return true;
+    case kPrint:
+      PrintTicket(false);
+      return true;
+    case kCustomPrint:
+      PrintTicket(true);
+      return true;
+    case kGrossStep:
+    case kTareStep:
+      if (!doc) return true;
+      doc->m_tare = id == kTareStep ? 1 : 0;
+      doc->m_gross = 1 - doc->m_tare;
+      ShowTicket();
+      return true;
+    case kTsRefresh:
+      if (auto* list = TsFindCardView(doc, 0)) list->OnCommand(kTsRefresh);
+      return true;
+    default:
+      return CSmCardFrmView::OnCommand(id);
+  }
+}
+
+bool CTsgbFrmView::PrintTicket(bool customPositions) {
+  CTsgbDoc* doc = Doc();
+  if (!doc) return false;
+  const int style = customPositions ? kTsPrintAtPositions : TsGetPrintStyle(0);
+  const bool printed = TsgbPrintTicket(style, doc->m_rec, doc->m_layout, doc->m_db);
+  OnUpdate(nullptr, 0);
+  return printed;
+}
+
+// ---------------------------------------------------------------- saving
+
+bool CTsgbFrmView::Refuse(int focusId, const std::string& text) {
+  SmMessageBox(text, SM_MB_ICONERROR);
+  FocusControl(focusId);
+  return false;
+}
+
+bool CTsgbFrmView::SaveTicket(bool print) {
+  CTsgbDoc* doc = Doc();
+  if (!doc || !doc->m_canSave) return false;
+  ExchangeRecord(true);
+  CTsgbRec& rec = doc->m_rec;
+  CSmDatabase* db = doc->m_db;
+  const bool isNew = doc->IsNew();
+  const bool tare = doc->m_tare != 0;
+  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  if (TsGetIntParam(15) == 0 && tare && op == rec.OPR[0]) {
+    SmMessageBox("过磅员和除皮员不能是同一个人！", SM_MB_ICONERROR);
+    if (QWidget* list = TsFindCardView(doc, 0)) list->setFocus();
+    return false;
+  }
+  if (rec.MU[0] < 1e-6) return Refuse(kGross, "毛重应为正数！");
+  if (rec.MU[1] <= -1e-6) return Refuse(kTare, "数量不能为负数！");
+  if (rec.MU[2] <= -1e-6) return Refuse(kImpurity, "数量不能为负数！");
+  std::string warnings;
+  int candidate = 0;
+  const auto warn = [&](const char* line, int id) {
+    warnings += line;
+    if (candidate == 0) candidate = id;
+  };
+  if (tare && rec.MU[1] < 1e-6) warn("皮重为零\n", kTare);
+  if (rec.GetWeight(0) < 0.00001) return Refuse(kGross, "净重应为正数！");
+  if (rec.PR[0] <= -1e-6) return Refuse(kCanePrice, "单价不能为负数！");
+  if (rec.PR[1] <= -1e-6) return Refuse(kFreightPrice, "单价不能为负数！");
+  if (tare && rec.PR[0] < 1e-6) return Refuse(kCanePrice, "蔗价应为正数！");
+  CNH farmer(db, rec.KNO[0]);
+  if (rec.KNO[0].empty() || farmer.Load(0) == 0 || farmer.GetCount(1) != 1)
+    return Refuse(kFarmer, "农户不存在！");
+  CTsAdrRec place;
+  if (!rec.KNO[2].empty() && TsAdrLoad(place, rec.KNO[2], db) == 0)
+    return Refuse(kPlace, "甘蔗砍运地不存在！");
+  if (rec.KNO[2].empty()) warn("未录入甘蔗砍运地\n", kPlace);
+  CTsDriverRec driver;
+  if (!rec.KNO[1].empty() && TsDriverLoad(driver, rec.KNO[1], db) == 0)
+    return Refuse(kDriver, "驾驶员不存在！");
+  if (rec.KNO[1].empty()) warn("未录入承运驾驶员\n", kDriver);
+  if (tare) {
+    CGp variety(db, rec.KNO[3]);
+    if (!rec.KNO[3].empty() && (variety.Load(0) == 0 || variety.GetCount(1) != 1))
+      return Refuse(kVariety, "甘蔗品种不存在！");
+    if (rec.KNO[3].empty()) warn("未录入甘蔗品种\n", kVariety);
+  }
+  if (!warnings.empty() &&
+      SmMessageBox(warnings + "继续吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) {
+    FocusControl(candidate);
+    return false;
+  }
+  if (tare && !rec.KNO[1].empty() && rec.PR[1] < 0.00001)
+    return Refuse(kFreightPrice, "运价应为正数！");
+  if (rec.KNO[1].empty() && std::fabs(rec.PR[1]) > 0.00001)
+    return Refuse(kFreightPrice, "运价应为0！");
+  if (!isNew && !FixNumberText(rec.DH, TsGetTicketNoLen(), false))
+    return Refuse(kNumber, "单号不正确！");
+  const bool written = WriteTicket(isNew);
+  FocusControl(tare ? kTare : kFarmer);
+  if (!written) return false;
+  auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(doc, 0));
+  const std::string number = rec.DH;
+  if (list) {
+    list->LoadRows();
+    list->SelectNumber(number);
+  }
+  if (tare && print && TsGetPrintWhen(0) == 1) PrintTicket(false);
+  if (isNew && list) {
+    list->SelectNumber(kTsNewTicket);
+    FocusControl(kFarmer);
+  }
+  return true;
+}
+
+bool CTsgbFrmView::WriteTicket(bool isNew) {
+  CTsgbDoc* doc = Doc();
+  CTsgbRec& rec = doc->m_rec;
+  CSmDatabase* db = doc->m_db;
+  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  if (isNew) {
+    CTsgbRec ticket = rec;
+    ticket.DH = TsNextDocNo(0, -1, db);
+    if (ticket.DH.empty()) return false;
+    ticket.OPR[0] = op;
+    // A number another station took meanwhile is refused; the card keeps what was typed.
+    if (!ticket.Insert(db)) return false;
+    rec = ticket;
+    CSmOpLog(16, 5, "新增：" + rec.DH);
+    return true;
+  }
+  if (rec.IsEqual(doc->m_selected)) return false;
+  const CTsgbRec& old = doc->m_selected;
+  rec.OPR[1].clear();
+  rec.OPR[doc->m_tare ? 1 : 0] = op;
+  // The stored ticket must still be the one selected: another station may have tared,
+  // settled or deleted it meanwhile.
+  bool stale = false;
+  const bool stored = SmRunInTransaction(db, [&] {
+    CTsgbRec current;
+    if (current.Load(FormatStr("Where DH='%s'", db->SqlText(old.DH).c_str()), db) == 0 ||
+        current != old) {
+      stale = true;
+      return false;
+    }
+    return TsgbDelete(2, old.DH, db) && db->RowsChanged() > 0 && rec.Insert(db);
+  });
+  if (!stored) {
+    for (int k = 0; k < 2; ++k) rec.OPR[k] = old.OPR[k];
+    if (stale) SmMessageBox("无法修改！", SM_MB_ICONERROR);
+    FocusControl(kFarmer);
+    return false;
+  }
+  const std::string step = doc->m_tare ? "除皮操作" : "毛重操作";
+  const std::string numbers =
+      rec.DH != old.DH ? FormatStr("：%s --> %s", old.DH.c_str(), rec.DH.c_str()) : "：" + rec.DH;
+  CSmOpLog(16, 5, "修改" + step + numbers);
+  return true;
+}
