@@ -1,6 +1,10 @@
 // The format commands of the report view: fonts and font attributes, table lines and
 // backgrounds, cell layout, number formats, row heights and column widths.
 #include "app/SmAppCommands.h"
+#include "designer/RiloAlignDlg.h"
+#include "designer/RiloLineDlg.h"
+#include "designer/RiloNumFmtDlg.h"
+#include "designer/RiloSizeDlg.h"
 #include "designer/RiloView.h"
 #include "platform/SmMessage.h"
 #include "ui/SmFontDlg.h"
@@ -128,6 +132,23 @@ bool CRiloView::OnFormatCommand(int id) {
       ApplyFormat(state, CodeSet(codes));
       return true;
     }
+    case SM_ID_RILO_LINES: {
+      CRiloDoc* doc = GetDocument();
+      SmRiloLineSettings read;
+      if (!doc || IsReadOnly() || !doc->GetSelectionLines(read)) return true;
+      CRiloLineDlg dialog(read, this);
+      if (dialog.DoModal() == SM_IDOK) ApplyLines(dialog.m_result);
+      return true;
+    }
+    case SM_ID_RILO_CELL_LAYOUT:
+      ApplyLayout(-1);
+      return true;
+    case SM_ID_RILO_NUM_FORMAT:
+      ChangeNumFormat();
+      return true;
+    case SM_ID_RILO_SIZES:
+      ChangeSizes();
+      return true;
     case SM_ID_RILO_INSERT:
       SmFunctionNotBuilt("增加行、栏");
       return true;
@@ -217,16 +238,82 @@ void CRiloView::ApplyLayout(int code) {
   bool vUniform = true;
   bool noSpanning = false;
   doc->GetSelectionLayout(codes, hUniform, vUniform, noSpanning);
-  const bool vertical = code >= 10;
-  if (vertical ? vUniform && codes.second == code % 10 : hUniform && codes.first == code) return;
+  int horizontal = code;
+  int vertical = code % 10;
+  bool applyH = code >= 0 && code < 10;
+  bool applyV = code >= 10;
+  if (code < 0) {
+    CRiloAlignDlg dialog(codes.first, hUniform, codes.second, vUniform, noSpanning, this);
+    if (dialog.DoModal() != SM_IDOK) return;
+    horizontal = dialog.m_horizontal;
+    vertical = dialog.m_vertical;
+    applyH = dialog.m_applyH;
+    applyV = dialog.m_applyV;
+  } else if (applyV ? vUniform && codes.second == vertical : hUniform && codes.first == code) {
+    return;
+  }
   doc->CloseTypingRun();
   const CRiloData before = doc->m_sheet;
-  if (vertical) {
-    doc->SetSelectionLayout(0, code % 10, false, true);
-    doc->m_layoutCodes.second = code % 10;
-  } else {
-    doc->SetSelectionLayout(code, 0, true, false);
-    doc->m_layoutCodes.first = code;
-  }
+  doc->SetSelectionLayout(horizontal, vertical, applyH, applyV);
+  if (applyH) doc->m_layoutCodes.first = horizontal;
+  if (applyV) doc->m_layoutCodes.second = vertical;
   RecordSettingsChange(SM_RILO_STEP_FORMATS, before);
+}
+
+void CRiloView::ChangeNumFormat() {
+  CRiloDoc* doc = GetDocument();
+  if (!doc || !HasCells() || IsReadOnly()) return;
+  SmIntPair format;
+  bool uniform = true;
+  doc->GetSelectionNumFormat(format, uniform);
+  CRiloNumFmtDlg dialog(format.first, format.second, uniform, this);
+  if (dialog.DoModal() != SM_IDOK || dialog.m_keep) return;
+  doc->CloseTypingRun();
+  const std::string undo = doc->SetSelectionNumFormat(dialog.m_minimum, dialog.m_maximum, 1);
+  if (undo.empty()) return;
+  doc->RecordStep({0, 0, 0, 0, SM_RILO_STEP_NUMFORMAT, undo}, true, true, true);
+  UpdateAllPanes();
+}
+
+void CRiloView::ChangeSizes() {
+  CRiloDoc* doc = GetDocument();
+  if (!doc || !HasCells()) return;
+  const CRiloData& sheet = doc->m_sheet;
+  SmRiloSizeRequest request;
+  request.rect = doc->SelectionRect();
+  request.rect.right = std::min(request.rect.right, sheet.m_cols - 1);
+  request.rect.bottom = std::min(request.rect.bottom, sheet.m_rows - 1);
+  request.widths = sheet.m_colWidths;
+  request.heights = sheet.m_rowHeights;
+  request.widths.resize(static_cast<size_t>(sheet.m_cols));
+  request.heights.resize(static_cast<size_t>(sheet.m_rows));
+  const SmIntRect& r = request.rect;
+  request.width = request.widths[static_cast<size_t>(r.left)];
+  request.height = request.heights[static_cast<size_t>(r.top)];
+  for (int c = r.left; c <= r.right; ++c)
+    request.widthUniform =
+        request.widthUniform && request.widths[static_cast<size_t>(c)] == request.width;
+  for (int row = r.top; row <= r.bottom; ++row)
+    request.heightUniform =
+        request.heightUniform && request.heights[static_cast<size_t>(row)] == request.height;
+  CRiloSizeDlg dialog(request, this);
+  if (dialog.DoModal() != SM_IDOK || IsReadOnly()) return;
+  doc->CloseTypingRun();
+  const CRiloData before = doc->m_sheet;
+  CRiloData& target = doc->m_sheet;
+  const auto grow = [](std::vector<int>& sizes, int index) -> int& {
+    if (static_cast<size_t>(index) >= sizes.size()) sizes.resize(static_cast<size_t>(index) + 1);
+    return sizes[static_cast<size_t>(index)];
+  };
+  if (dialog.m_applyHeights) {
+    for (int row = dialog.m_rect.top; row <= dialog.m_rect.bottom; ++row)
+      grow(target.m_rowHeights, row) = dialog.m_height;
+  }
+  if (dialog.m_applyWidths) {
+    for (int c = dialog.m_rect.left; c <= dialog.m_rect.right; ++c)
+      grow(target.m_colWidths, c) = dialog.m_width;
+  }
+  for (CRiloView* pane : Panes()) pane->UpdateScrollSizes();
+  EnsureVisible(target.m_currentCell.first, target.m_currentCell.second);
+  RecordSettingsChange(SM_RILO_STEP_SIZES, before);
 }
