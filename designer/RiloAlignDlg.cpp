@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "designer/RiloDlgParts.h"
+
 namespace {
 
 constexpr int kFirstButton = 1041;
@@ -54,15 +56,10 @@ CRiloAlignDlg::CRiloAlignDlg(int horizontal, bool hUniform, int vertical, bool v
     m_buttons[static_cast<size_t>(8 + std::min(m_vertical, 3))]->setChecked(true);
   layout->addWidget(hBox, 0, 0, 1, 2);
   layout->addWidget(vBox, 0, 2);
-  auto* ok = new QPushButton(QStringLiteral("确认(&S)"), this);
-  ok->setObjectName("1");
-  auto* cancel = new QPushButton(QStringLiteral("取消(&X)"), this);
-  cancel->setObjectName("2");
-  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+  QPushButton* cancel = nullptr;
+  QPushButton* ok = RiloOkCancel(this, &cancel);
   layout->addWidget(ok, 1, 1);
   layout->addWidget(cancel, 1, 2);
-  SetDefaultButton(1);
 }
 
 bool CRiloAlignDlg::ValidateAndSave() {

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "designer/RiloDlgParts.h"
 #include "platform/SmMessage.h"
 #include "ui/SmColorPopup.h"
 
@@ -81,10 +82,8 @@ CRiloLineDlg::CRiloLineDlg(const SmRiloLineSettings& read, QWidget* parent)
   QPushButton* backColor = Button(this, 1009, QStringLiteral("背景色(&B)"));
   connect(lineColor, &QPushButton::clicked, this, [this] { OpenColorPopup(false); });
   connect(backColor, &QPushButton::clicked, this, [this] { OpenColorPopup(true); });
-  QPushButton* ok = Button(this, 1, QStringLiteral("确认(&S)"));
-  QPushButton* cancel = Button(this, 2, QStringLiteral("取消(&X)"));
-  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+  QPushButton* cancel = nullptr;
+  QPushButton* ok = RiloOkCancel(this, &cancel);
   grid->addWidget(sideBox, 0, 0, 3, 1);
   grid->addWidget(styleBox, 0, 1, 3, 1);
   grid->addWidget(previewBox, 0, 2, 1, 2);
@@ -94,7 +93,6 @@ CRiloLineDlg::CRiloLineDlg(const SmRiloLineSettings& read, QWidget* parent)
   grid->addWidget(m_backSwatch, 2, 3);
   grid->addWidget(ok, 3, 2);
   grid->addWidget(cancel, 3, 3);
-  SetDefaultButton(1);
   findChild<QRadioButton*>(QString::number(kSides[0].first))->setChecked(true);
   ShowSide(0);
 }

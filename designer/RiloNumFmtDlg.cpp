@@ -14,27 +14,11 @@
 #include <QVBoxLayout>
 
 #include "core/SmNumber.h"
+#include "designer/RiloDlgParts.h"
 
 namespace {
 
 constexpr const char* kSample = "123.1234567";
-
-QWidget* SpinButtons(QWidget* parent, int id, const std::function<void(bool)>& step) {
-  auto* spin = new QWidget(parent);
-  spin->setObjectName(QString::number(id));
-  auto* arrows = new QVBoxLayout(spin);
-  arrows->setContentsMargins(0, 0, 0, 0);
-  arrows->setSpacing(0);
-  for (bool up : {true, false}) {
-    auto* arrow = new QToolButton(spin);
-    arrow->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
-    arrow->setFocusPolicy(Qt::NoFocus);
-    arrow->setFixedSize(16, 11);
-    QObject::connect(arrow, &QToolButton::clicked, spin, [step, up] { step(up); });
-    arrows->addWidget(arrow);
-  }
-  return spin;
-}
 
 }  // namespace
 
@@ -65,8 +49,8 @@ CRiloNumFmtDlg::CRiloNumFmtDlg(int minimum, int maximum, bool uniform, QWidget* 
     edit->setReadOnly(true);
     edit->setFocusPolicy(Qt::NoFocus);  // the edits only show the spin buttons' values
   }
-  m_minSpin = SpinButtons(range, 1049, [this](bool up) { Step(false, up); });
-  m_maxSpin = SpinButtons(range, 1051, [this](bool up) { Step(true, up); });
+  m_minSpin = RiloSpinArrows(range, 1049, [this](bool up) { Step(false, up); });
+  m_maxSpin = RiloSpinArrows(range, 1051, [this](bool up) { Step(true, up); });
   rangeGrid->addWidget(new QLabel(QStringLiteral("至少保留"), range), 0, 0);
   rangeGrid->addWidget(m_minEdit, 0, 1);
   rangeGrid->addWidget(m_minSpin, 0, 2);
@@ -82,15 +66,10 @@ CRiloNumFmtDlg::CRiloNumFmtDlg(int minimum, int maximum, bool uniform, QWidget* 
   m_preview->installEventFilter(this);
   previewLayout->addWidget(m_preview);
   grid->addWidget(previewBox, 3, 0, 1, 3);
-  auto* ok = new QPushButton(QStringLiteral("确认(&S)"), this);
-  ok->setObjectName("1");
-  auto* cancel = new QPushButton(QStringLiteral("取消(&X)"), this);
-  cancel->setObjectName("2");
-  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+  QPushButton* cancel = nullptr;
+  QPushButton* ok = RiloOkCancel(this, &cancel);
   grid->addWidget(ok, 4, 1);
   grid->addWidget(cancel, 4, 2);
-  SetDefaultButton(1);
 
   (m_text ? m_textButton : m_numeric)->setChecked(true);
   m_keepBox->setChecked(!uniform);

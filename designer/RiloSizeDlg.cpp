@@ -15,6 +15,7 @@
 
 #include "core/SmNumber.h"
 #include "core/SmString.h"
+#include "designer/RiloDlgParts.h"
 #include "platform/SmMessage.h"
 
 namespace {
@@ -72,20 +73,8 @@ CRiloSizeDlg::CRiloSizeDlg(const SmRiloSizeRequest& request, QWidget* parent)
     if (f == kStartCol || f == kEndCol) edit->setValidator(letters);
     edit->installEventFilter(this);
     m_edits[f] = edit;
-    auto* spin = new QWidget(this);
-    spin->setObjectName(QString::number(kFields[f].spin));
-    auto* arrows = new QVBoxLayout(spin);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    for (bool up : {true, false}) {
-      auto* arrow = new QToolButton(spin);
-      arrow->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
-      arrow->setFocusPolicy(Qt::NoFocus);
-      arrow->setFixedSize(16, 11);
-      arrow->setAutoRepeat(true);
-      connect(arrow, &QToolButton::clicked, this, [this, f, up] { Step(static_cast<int>(f), up); });
-      arrows->addWidget(arrow);
-    }
+    QWidget* spin = RiloSpinArrows(this, kFields[f].spin,
+                                   [this, f](bool up) { Step(static_cast<int>(f), up); });
     m_spins[f] = spin;
     const int row = 2 + static_cast<int>(f % 3);
     const int column = f < 3 ? 0 : 4;
@@ -105,15 +94,10 @@ CRiloSizeDlg::CRiloSizeDlg(const SmRiloSizeRequest& request, QWidget* parent)
   grid->addWidget(m_keepWidths, 5, 4, 1, 3);
   connect(m_keepHeights, &QCheckBox::toggled, this, [this](bool on) { KeepPart(false, on); });
   connect(m_keepWidths, &QCheckBox::toggled, this, [this](bool on) { KeepPart(true, on); });
-  auto* ok = new QPushButton(QStringLiteral("确认(&S)"), this);
-  ok->setObjectName("1");
-  auto* cancel = new QPushButton(QStringLiteral("取消(&X)"), this);
-  cancel->setObjectName("2");
-  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-  connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+  QPushButton* cancel = nullptr;
+  QPushButton* ok = RiloOkCancel(this, &cancel);
   grid->addWidget(ok, 6, 4);
   grid->addWidget(cancel, 6, 5, 1, 2);
-  SetDefaultButton(1);
   // The parts that are not uniform start as they are, with a proposal kept in their size field.
   if (!request.heightUniform) m_height = 80;
   if (!request.widthUniform) m_width = 200;
