@@ -3,6 +3,8 @@
 // change undone and redone.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+
 #include "platform/SmCommandIds.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/rilo_view_fixture.h"
@@ -108,7 +110,9 @@ TEST_F(RiloFormatTest, FaceAndSizeListsApplyTheirValueCodes) {
   Open(sheet);
   SelectArea(0, 0, 0, 0);
   m_view->OnFaceChosen("黑体");
-  m_view->OnSizeChosen("20");
+  // The frame's size list reaches the active pane.
+  m_childFrame->SetActiveView(m_view);
+  m_childFrame->FormatBar()->SizeCombo()->textActivated("20");
   const SmRiloTextState state = CRiloDoc::StateAt(S().m_texts[0], 0);
   EXPECT_EQ(state.font.faceName, "黑体");
   EXPECT_EQ(state.font.height, 20);
