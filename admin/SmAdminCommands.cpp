@@ -3,8 +3,11 @@
 #include "admin/SmBackupDlg.h"
 #include "admin/SmBizMonthDlg.h"
 #include "admin/SmCarryOverDlg.h"
+#include "admin/SmDataCheckDlg.h"
 #include "admin/SmMDBBak.h"
 #include "admin/SmNewYearFileDlg.h"
+#include "admin/SmSqlDlg.h"
+#include "admin/SmYearFileInfoDlg.h"
 #include "app/SmApp.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -38,6 +41,24 @@ void OnNewYearFile(CSmApp& app) {
   SmRunNewYearFileDlg(app, request, app.GetMainWnd(), nullptr);
 }
 
+void OnSqlMaintenance(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmSqlDlg dlg(app.GetDatabase(), app.GetMainWnd());
+  dlg.DoModal();
+}
+
+void OnYearFileInfo(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmYearFileInfoDlg dlg(app, app.GetMainWnd());
+  dlg.DoModal();
+}
+
+void OnDataCheck(CSmApp& app) {
+  if (!app.GetDatabase()) return;
+  CSmDataCheckDlg dlg(app, app.GetMainWnd());
+  dlg.DoModal();
+}
+
 bool SaveArchive(CSmDatabase& db, const std::string& path) {
   return CSmMDBBak(db).SaveBackup(path);
 }
@@ -56,6 +77,9 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_BACKUP, OnBackup);
   app.SetCommandHook(SM_ID_RESTORE, OnRestore);
   app.SetCommandHook(SM_ID_NEW_YEAR_FILE, OnNewYearFile);
+  app.SetCommandHook(SM_ID_SQL_MAINTENANCE, OnSqlMaintenance);
+  app.SetCommandHook(SM_ID_YEAR_FILE_INFO, OnYearFileInfo);
+  app.SetCommandHook(SM_ID_DATA_CHECK, OnDataCheck);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
   app.SetArchiveHook({SaveArchive, RestoreArchive});
 }

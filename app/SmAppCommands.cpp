@@ -20,9 +20,9 @@ struct PendingCommand {
   const char* name;
 };
 constexpr PendingCommand kPending[] = {
-    {SM_ID_DATA_CHECK, "数据关系检测"},      {SM_ID_YEAR_FILE_INFO, "数据文件信息"},
-    {SM_ID_NEW_YEAR_FILE, "建立新数据文件"}, {SM_ID_CARRY_OVER, "年末转账"},
-    {SM_ID_BIZ_MONTHS, "设置业务月"},        {SM_ID_SQL_MAINTENANCE, "SQL语言数据维护"},
+    {SM_ID_NEW_YEAR_FILE, "建立新数据文件"},
+    {SM_ID_CARRY_OVER, "年末转账"},
+    {SM_ID_BIZ_MONTHS, "设置业务月"},
 };
 
 const char* PendingName(int id) {

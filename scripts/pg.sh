@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts (or stops) a throwaway PostgreSQL cluster on loopback for the server tests.
 #   scripts/pg.sh start DIR   prints the environment the tests read (SM_PG_*, the log SM_PG_LOG)
-#   scripts/pg.sh stop DIR
+#   scripts/pg.sh stop DIR    stops it and deletes DIR
 set -euo pipefail
 action=$1
 dir=$(realpath -m "$2")
@@ -33,5 +33,7 @@ case "$action" in
     ;;
   stop)
     as_pg "$bin/pg_ctl" -D "$dir" -m fast stop >/dev/null 2>&1 || true
+    # The cluster is thrown away: the databases the tests leave behind add up to gigabytes.
+    rm -rf "$dir"
     ;;
 esac
