@@ -32,18 +32,15 @@ QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
 
-// Adds the text unless the list holds it (case ignored); its row.
-int AddOnce(QListWidget* list, const QString& text) {
-  for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) return i;
-  list->addItem(text);
-  return list->count() - 1;
-}
-
 int FindText(const QListWidget* list, const QString& text) {
   for (int i = 0; i < list->count(); ++i)
     if (list->item(i)->text().compare(text, Qt::CaseInsensitive) == 0) return i;
   return -1;
+}
+
+// Adds the text unless the list holds it (case ignored).
+void AddOnce(QListWidget* list, const QString& text) {
+  if (FindText(list, text) < 0) list->addItem(text);
 }
 
 bool IsOptical(const QStorageInfo& volume) {
