@@ -3,12 +3,11 @@
 #include <QMenu>
 #include <QSplitter>
 #include <ctime>
+#include <map>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "cane/TsDocTemplates.h"
-#include "cane/TsDriverRec.h"
-#include "cane/TsNH.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
@@ -28,6 +27,20 @@ constexpr int kTicketTemplate = 255;
 std::string& RememberedDate() {
   static std::string date;
   return date;
+}
+
+// Code to name of the rows of a directory that the tickets of a day name in `column`.
+std::map<std::string, std::string> DayNames(const char* table, const char* column,
+                                            const std::string& day, CSmDatabase* db) {
+  std::vector<std::string> rows[2];
+  db->QueryStrings(FormatStr("Select rtrim(KNO),NA From %s Where KNO In (Select %s From gbSheet "
+                             "Where T='%s')",
+                             table, column, day.c_str()),
+                   rows, 2);
+  std::map<std::string, std::string> names;
+  for (size_t i = 0; i < rows[0].size() && i < rows[1].size(); ++i)
+    names.emplace(TrimChars(rows[0][i]), TrimChars(rows[1][i]));
+  return names;
 }
 
 std::string TodayMonthDay() {
@@ -142,20 +155,21 @@ void CTsgbListView::LoadRows() {
   if (!doc) return;
   const QSignalBlocker quiet(List());
   List()->clear();
+  const std::string day = doc->m_db->SqlText(doc->m_date);
   std::vector<CTsgbRec> tickets;
   CTsgbRec reader;
-  reader.Select(FormatStr("Where T='%s'", doc->m_db->SqlText(doc->m_date).c_str()), "Order by DH",
-                tickets, doc->m_db);
+  reader.Select(FormatStr("Where T='%s'", day.c_str()), "Order by DH", tickets, doc->m_db);
+  // The names of the day's drivers and farmers, read once for the whole list.
+  const auto drivers = DayNames("DriverDir", "KNO1", day, doc->m_db);
+  const auto farmers = DayNames("NHDir", "KNO0", day, doc->m_db);
+  const auto name = [](const std::map<std::string, std::string>& names, const std::string& code) {
+    const auto found = names.find(code);
+    return found == names.end() ? std::string() : found->second;
+  };
   for (const CTsgbRec& t : tickets) {
-    CTsDriverRec driver;
-    if (!t.KNO[1].empty()) TsDriverLoad(driver, t.KNO[1], doc->m_db);
-    CNH farmer(doc->m_db, t.KNO[0]);
-    const bool farmerFound = !t.KNO[0].empty() && farmer.Load(0) > 0;
     const int icon =
         (t.OPR[1].empty() ? 0 : 1) + (t.JN[0].empty() ? 0 : 1) + 2 * (t.JN[1].empty() ? 0 : 1);
-    SetItems(
-        {t.DH, t.KNO[1].empty() ? "" : driver.NA, farmerFound ? farmer.NA : "", t.JN[1], t.JN[0]},
-        icon);
+    SetItems({t.DH, name(drivers, t.KNO[1]), name(farmers, t.KNO[0]), t.JN[1], t.JN[0]}, icon);
   }
   if ((doc->m_queryKind || !doc->m_tare) && HasSmRightCode("1623"))
     SetItems({kTsNewTicket, "", "", "", ""}, 0);

@@ -18,7 +18,9 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestPdf.h"
 #include "ui/SmPrinterService.h"
+#include "weighing/SmMSComm.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsgbFrmView.h"
 
@@ -161,13 +163,20 @@ TEST_F(TsgbCardTest, GrossThenTareStoresOneTicket) {
   Field(tare, 1083, "20");
   EXPECT_FALSE(Confirm(tare));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "过磅员和除皮员不能是同一个人！");
-  static_cast<CTsDataType*>(m_app.FindDataType(16))->m_intParams[15] = 1;
-  EXPECT_TRUE(Confirm(tare, {SM_IDYES}));
+  // Allowed by parameter 15; the ticket prints at once when its print setting says so.
+  auto* cane = static_cast<CTsDataType*>(m_app.FindDataType(16));
+  cane->m_intParams[15] = 1;
+  cane->m_strParams[49] = "10";
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("card_tare");
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  EXPECT_TRUE(tare->SaveTicket(true));
+  EXPECT_EQ(SmPdfPages(pdf), 1);
   EXPECT_EQ(Rows("Select OPR1||' '||KNO3 From gbSheet"), "101 101");
   // The base amounts and the items of the formulas: 补助款 10 × net.
   EXPECT_EQ(Rows("Select Cast(MY0 As varchar(12))||' '||Cast(MY1 As varchar(12)) From gbSheet"),
             "6090.0 203.0");
-  EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001");
+  EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
 }
 
 TEST_F(TsgbCardTest, SavingChecksInTheirOrder) {
@@ -250,4 +259,59 @@ TEST_F(TsgbCardTest, ChangesWriteOnlyOverTheTicketAsSelected) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "数据操作失败！");
   EXPECT_EQ(Rows("Select DH From gbSheet Order By DH"), "00002|00007");
   EXPECT_EQ(Logged(), "修改毛重操作：00001 --> 00007");
+}
+
+TEST_F(TsgbCardTest, ControlsFollowStepStageAndRights) {
+  Run(
+      {"Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,MU0) Values('20160315','080000',"
+       "'00001','','','102','','10102001',30)",
+       "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,MU0,MU1) Values('20160315',"
+       "'080000','00002','','','102','102','10102001',30,10)",
+       "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,MU0,MU1) Values('20160315',"
+       "'080000','00003','00001','','102','102','10102001',30,10)"});
+  struct Case {
+    int kind;
+    const char* number;
+    const char* rights;
+    bool numberShown, grossShown, tareShown, stepsShown, canSave;
+  };
+  const Case cases[] = {
+      {0, "新单", "1623 1624 1627", false, true, false, false, true},
+      {0, "00001", "1623 1624 1627", true, true, false, false, true},
+      {0, "00001", "1623 1627", false, false, false, false, false},
+      {0, "00002", "1623 1624 1627", false, false, false, false, false},
+      {1, "00001", "1624", false, false, false, false, true},
+      {1, "00001", "1624 1627", false, false, true, false, true},
+      {1, "00002", "1627", false, false, false, false, false},
+      {1, "00003", "1624 1627", false, false, false, false, false},
+      {2, "00001", "1623 1624 1627", false, false, true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.kind) + " " + c.number + " " + c.rights);
+    m_app.m_env.SetRights(std::string(c.rights) + " ");
+    CTsgbFrmView* form = Open(c.kind);
+    ASSERT_NE(form, nullptr);
+    List(form)->SelectNumber(c.number);
+    EXPECT_EQ(form->Doc()->m_rec.DH, c.number);
+    EXPECT_EQ(!form->Control(1081)->isHidden(), c.numberShown);
+    EXPECT_EQ(!form->Control(1084)->isHidden(), c.grossShown);
+    EXPECT_EQ(!form->Control(1086)->isHidden(), c.tareShown);
+    EXPECT_EQ(!form->Control(1135)->isHidden(), c.stepsShown);
+    EXPECT_EQ(form->Control(SM_ID_OK)->isEnabled(), c.canSave);
+  }
+  // Without the right to enter tickets there is no new-ticket row.
+  m_app.m_env.SetRights("1624 ");
+  EXPECT_EQ(Rows(List(Open(0))), (std::vector<std::string>{"00001", "00002", "00003"}));
+}
+
+TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  for (int id : {1091, 1092, 1074, 1093, 1094, 1075})
+    EXPECT_TRUE(form->Control(id)->isHidden()) << id;
+  ASSERT_TRUE(form->Scale(0)->SetParams(1, "9600,n,8,1,8,0,1000"));
+  qobject_cast<QLineEdit*>(form->Control(1091))->setText(" 12340 ");
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.34");
 }
