@@ -5,6 +5,7 @@
 #include "admin/SmCarryOverDlg.h"
 #include "admin/SmDataCheckDlg.h"
 #include "admin/SmMDBBak.h"
+#include "admin/SmNewBookDlg.h"
 #include "admin/SmNewYearFileDlg.h"
 #include "admin/SmSqlDlg.h"
 #include "admin/SmYearFileInfoDlg.h"
@@ -59,6 +60,11 @@ void OnDataCheck(CSmApp& app) {
   dlg.DoModal();
 }
 
+std::string SearchBooks(CSmApp& app, QWidget* parent) {
+  CSmNewBookDlg dlg(app, 1, parent);
+  return dlg.DoModal() == SM_IDOK ? dlg.Result() : std::string();
+}
+
 bool SaveArchive(CSmDatabase& db, const std::string& path) {
   return CSmMDBBak(db).SaveBackup(path);
 }
@@ -81,5 +87,6 @@ void SmInstallAdminCommands(CSmApp& app) {
   app.SetCommandHook(SM_ID_YEAR_FILE_INFO, OnYearFileInfo);
   app.SetCommandHook(SM_ID_DATA_CHECK, OnDataCheck);
   app.SetNewYearFileHook(SmRunNewYearFileDlg);
+  app.SetBookSearchHook(SearchBooks);
   app.SetArchiveHook({SaveArchive, RestoreArchive});
 }

@@ -162,6 +162,14 @@ class CSmApp : public CSmWinApp {
   // The backup archive, installed like the commands; its members are empty until then.
   void SetArchiveHook(SmArchiveHook hook) { m_archiveHook = std::move(hook); }
   const SmArchiveHook& ArchiveHook() const { return m_archiveHook; }
+  // The account-set search of the log-in dialog, installed like the commands: the data file
+  // chosen, or empty. Without one the log-in dialog offers no search.
+  using SmBookSearchHook = std::function<std::string(CSmApp&, QWidget*)>;
+  void SetBookSearchHook(SmBookSearchHook hook) { m_bookSearchHook = std::move(hook); }
+  bool HasBookSearch() const { return static_cast<bool>(m_bookSearchHook); }
+  std::string RunBookSearch(QWidget* parent) {
+    return m_bookSearchHook ? m_bookSearchHook(*this, parent) : std::string();
+  }
   // Whether the template box is shown (the main frame answers).
   virtual bool IsTemplateBoxVisible() const;
 
@@ -203,6 +211,7 @@ class CSmApp : public CSmWinApp {
   std::map<int, SmCommandHook> m_commandHooks;
   SmNewYearFileHook m_newYearFileHook;
   SmArchiveHook m_archiveHook;
+  SmBookSearchHook m_bookSearchHook;
   std::unique_ptr<QDialog> m_splash;
 };
 

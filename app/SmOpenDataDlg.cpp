@@ -271,8 +271,7 @@ bool CBookDirTree::IsCommandAvailable(int id) {
     case kConvert:
       return GetSelection(folder, file);
     case SM_ID_EDIT_FIND:
-      // Searching belongs to the data file administration, not yet part of this program.
-      return false;
+      return m_dlg->CanSearchBooks();
     default:
       return true;
   }
@@ -299,6 +298,10 @@ void CBookDirTree::Delete() {
 }
 
 bool CBookDirTree::OnCommand(int id) {
+  if (id == SM_ID_EDIT_FIND) {
+    m_dlg->OnSearchBooks();
+    return true;
+  }
   if (id == kConvert) {
     m_dlg->OnConvert();
     return true;
@@ -401,8 +404,7 @@ void CSmOpenDataFileDlg::RefillTree() {
 void CSmOpenDataFileDlg::OnKindChanged(int kind) {
   m_env.SetKind(kind);
   if (QWidget* button = Control(kRootButton)) button->setEnabled(kind == 0);
-  // The data-file search belongs to the data file administration, not yet part of the program.
-  if (QWidget* button = Control(kSearchButton)) button->setEnabled(false);
+  if (QWidget* button = Control(kSearchButton)) button->setEnabled(CanSearchBooks());
   RefillTree();
 }
 
@@ -436,10 +438,28 @@ bool CSmOpenDataFileDlg::OnCommand(unsigned id) {
       OnNewFile();
       return true;
     case kSearchButton:
+      OnSearchBooks();
       return true;
     default:
       return CSmAppDlg::OnCommand(id);
   }
+}
+
+bool CSmOpenDataFileDlg::CanSearchBooks() const {
+  return m_env.GetDatabaseKind() == 0 && App() && App()->HasBookSearch();
+}
+
+void CSmOpenDataFileDlg::OnSearchBooks() {
+  if (!CanSearchBooks()) return;
+  const std::string file = App()->RunBookSearch(this);
+  if (file.empty() || m_tree->SelectFile(file)) return;
+  // A set outside the folder shown: show the folder that holds it.
+  QDir root = QFileInfo(QString::fromStdString(file)).absoluteDir();
+  root.cdUp();
+  m_rootDir = TrimSlashes(root.absolutePath().toStdString());
+  m_env.SetRootDir(m_rootDir);
+  RefillTree();
+  m_tree->SelectFile(file);
 }
 
 void CSmOpenDataFileDlg::OnRootFolder() {

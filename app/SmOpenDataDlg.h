@@ -87,6 +87,10 @@ class CSmOpenDataFileDlg : public CSmAppDlg {
   // The selected year file into a new file of the other back end (tree command 43161).
   void OnConvert();
   void OnRootFolder();
+  // "&F.搜索" and the tree's "搜索 ...": the account-set search (data files only), its file
+  // selected in the tree.
+  bool CanSearchBooks() const;
+  void OnSearchBooks();
   void RefillTree();
   // Server kind: a new data source of the driver named "MQIS", "MQIS1" ..., leading to the
   // server and with the login the user gives.

@@ -202,6 +202,14 @@ bool CRiloChildFrm::CreateFormatBar() {
   connect(m_formatBar->ZoomCombo(), &QComboBox::activated, this, [this](int index) {
     if (auto* view = qobject_cast<CRiloView*>(GetActiveView())) view->OnZoomChosen(index);
   });
+  connect(m_formatBar->FaceCombo(), &QComboBox::textActivated, this, [this](const QString& face) {
+    if (auto* view = qobject_cast<CRiloView*>(GetActiveView()))
+      view->OnFaceChosen(face.toStdString());
+  });
+  connect(m_formatBar->SizeCombo(), &QComboBox::textActivated, this, [this](const QString& size) {
+    if (auto* view = qobject_cast<CRiloView*>(GetActiveView()))
+      view->OnSizeChosen(size.toStdString());
+  });
   return true;
 }
 

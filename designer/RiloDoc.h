@@ -52,6 +52,21 @@ struct SmRiloCellFormat {
   SmIntPair layout5;
 };
 
+// Line settings of a rectangle. Sides: 0 top, 1 bottom, 2 left, 3 right edge, 4 inner lines.
+// Styles 0 none, 1 thin, 2 thick, 3 dashed. A flag tells, when read, whether every line (cell)
+// has the value and, when applied, whether the value is written.
+struct SmRiloLineSettings {
+  std::array<int, 5> style{};
+  std::array<bool, 5> styleFlag{};
+  std::array<int, 5> color{};
+  std::array<bool, 5> colorFlag{};
+  int back = 0;
+  bool backFlag = false;
+};
+
+// The nine line presets of the format menu (0 to 8) as settings to apply.
+SmRiloLineSettings RiloLinePreset(int preset);
+
 class CRiloDoc : public CSmDocument {
  public:
   bool OnNewDocument() override;
@@ -193,6 +208,47 @@ class CRiloDoc : public CSmDocument {
   // Keeps the corners of the area being dragged inside the sheet.
   void ClampCurrentCell();
 
+  // --- Format commands of the selection (designer/RiloFormat.cpp).
+  // The format at the start of the text selection (or the caret) of the edited cell, or at the
+  // start of the current cell in area selection, and the codes of the attributes that differ
+  // from it anywhere in the selection.
+  void GetCurrentFormat(SmRiloTextState& state, std::string& mixedCodes) const;
+  // Sets the bold, italic and underline states and the layout codes the format bar shows.
+  void RefreshFormatState();
+  // The codes that turn every part of the selected texts into `state`; empty without a text
+  // selection outside area selection.
+  void CollectChangeCodes(const SmRiloTextState& state, std::string& codeSet) const;
+  // Applies the codes to the whole text of every selected cell (area selection) or to the text
+  // selection of the edited cell, recording one undo step when a text changed. True in area
+  // selection.
+  bool ApplyFormatToSelection(const SmRiloTextState& state, const std::string& codes);
+  // The step that sets the texts of the selection back: a block step of the rectangle around
+  // every area, or the current cell's string.
+  SmRiloEditStep PushAreaUndo() const;
+
+  // Layout codes of the selection; see SmRiloLayout for the codes.
+  void GetSelectionLayout(SmIntPair& codes, bool& hUniform, bool& vUniform, bool& noSpanning) const;
+  bool SetSelectionLayout(int horizontal, int vertical, bool applyH, bool applyV);
+  void ClearSpansInRect(const SmIntRect& rect, bool applyH, bool applyV);
+  void ClearBlock(int column, int row, bool applyH, bool applyV);
+  void ApplyLayoutRect(int horizontal, int vertical, const SmIntRect& rect, bool applyH,
+                       bool applyV);
+
+  // Lines and background of the selection's rectangle; false on an empty sheet or with extra
+  // areas.
+  bool GetSelectionLines(SmRiloLineSettings& settings) const;
+  void SetSelectionLines(const SmRiloLineSettings& settings);
+  // The selection's rectangle: the normalised area being dragged, or the current cell.
+  SmIntRect SelectionRect() const;
+  // Sizes dragged with the mouse, from pixels at the sheet's zoom: one column's width (or one
+  // row's height), or those of every selected column (`row` -1) or row (`column` -1) when the
+  // dragged boundary lies in an area selection without extra areas.
+  void SetSizeFromPixels(bool column, int index, int pixels);
+  void SetSelectedSizesFromPixels(int column, int row, int pixels);
+  // Lines "list index a b" that set every sizes, layout or lines entry differing from `before`
+  // back to its value there.
+  std::string SettingsUndoText(int kind, const CRiloData& before) const;
+
   // --- Edit history (designer/RiloUndo.cpp).
   // Pushes a step onto the undo stack (forward) or the redo stack; a new edit clears the redo
   // side; with `takePosition` the step takes the caret and the current cell. The change flags
@@ -217,6 +273,10 @@ class CRiloDoc : public CSmDocument {
   double m_screenScaleY = kRiloScreenScale;
   // The format at the caret while a cell is edited.
   SmRiloTextState m_caretState = RiloDefaultState();
+  // What the format bar shows: bold, italic and underline, and the uniform horizontal and
+  // vertical layout codes of the selection (-1 when mixed).
+  std::array<int, 3> m_fontStates{};
+  SmIntPair m_layoutCodes{0, 0};
   std::array<int, 10> m_changes{};
   std::string m_path;       // the .QLN file; empty for a new report
   std::string m_childPath;  // the open child table's .BSJ file

@@ -118,7 +118,11 @@ std::string CRiloDoc::ApplySettingsText(int kind, const std::string& text) {
       Grow(list == 0 ? m_sheet.m_lineStyles : m_sheet.m_lineColors, index) = {a, b};
     }
   }
-  // The opposite: every entry that changed, with the value it had.
+  return SettingsUndoText(kind, before);
+}
+
+std::string CRiloDoc::SettingsUndoText(int kind, const CRiloData& before) const {
+  // Every entry that changed, with the value it had.
   std::string opposite;
   if (kind == SM_RILO_STEP_SIZES) {
     DiffInts(opposite, 0, m_sheet.m_colWidths, before.m_colWidths, false);

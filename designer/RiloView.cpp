@@ -165,11 +165,13 @@ void CRiloView::OnUpdate(CSmView* /*sender*/, long /*hint*/) {
 
 bool CRiloView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (OnUpdateHistoryCommand(id, ui)) return true;
+  if (OnUpdateFormatCommand(id, ui)) return true;
   return CSmView::OnUpdateCommand(id, ui);
 }
 
 bool CRiloView::OnCommand(int id) {
   if (OnHistoryCommand(id)) return true;
+  if (OnFormatCommand(id)) return true;
   if (id != SM_ID_HELP) return CSmView::OnCommand(id);
   HelpKeyword();  // the keyword would open its help page; there are no help pages
   SmShowHelp();
@@ -861,6 +863,7 @@ void CRiloView::SetCurrentCell(int column, int row, const QPoint* point, int mod
   if (sheet.m_selectMode == 1 && hit) sheet.m_textSelect.second = sheet.m_caret.first;
   UpdateStatusText();
   if (readOnly) return;
+  doc->RefreshFormatState();
   CreateCaret(m_caret.size);
   SetCaretPos(m_pendingCaret);
   ShowCaret();

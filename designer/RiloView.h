@@ -118,6 +118,19 @@ class CRiloView : public CSmView {
   // Whether the whole cell lies in the pane's grid area.
   bool IsCellVisible(int column, int row) const;
 
+  // --- Format commands (designer/RiloViewFormat.cpp).
+  bool OnFormatCommand(int id);
+  bool OnUpdateFormatCommand(int id, CSmCmdUI& ui);
+  // The format bar's face and size lists.
+  void OnFaceChosen(const std::string& face);
+  void OnSizeChosen(const std::string& size);
+  // Applies the codes with the state to the selection and repaints.
+  void ApplyFormat(const SmRiloTextState& state, const std::string& codes);
+  // Line settings applied to the selection, recording one step when lines changed.
+  void ApplyLines(const SmRiloLineSettings& settings);
+  // Layout button code (0 to 7 horizontal, 10 to 14 vertical) or the layout dialog (-1).
+  void ApplyLayout(int code);
+
   static constexpr int kHiddenCaret = -100;
 
  protected:
@@ -174,6 +187,10 @@ class CRiloView : public CSmView {
   void DeleteChar(bool before);
   // Records a block step of the texts that differ from `before`.
   void RecordBlockChange(const CRiloData& before);
+  void ToggleFontAttribute(int attribute);
+  void RecordSettingsChange(int kind, const CRiloData& before);
+  void ChangeNumFormat();
+  void ChangeSizes();
   bool OnHistoryCommand(int id);
   bool OnUpdateHistoryCommand(int id, CSmCmdUI& ui);
   // "B栏,3行" in the frame's status bar.
