@@ -13,6 +13,7 @@
 #include "app/SmApp.h"
 #include "app/SmSystemTables.h"
 #include "bench/bench_bare.h"
+#include "bench/bench_farmers.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "forms/SmDoc.h"
@@ -52,10 +53,6 @@ class BenchDoc : public CSmDoc {
     }
   }
 };
-
-void KeepBest(double& best, double seconds) {
-  if (best == 0 || seconds < best) best = seconds;
-}
 
 std::string ReadAll(const std::string& path) {
   QFile file(QString::fromStdString(path));
@@ -115,13 +112,13 @@ int main(int argc, char** argv) {
     for (int column = 0; column < 4; ++column) sheet.Page1()->List()->SetCheck(column, true);
     auto start = std::chrono::steady_clock::now();
     sheet.next();
-    KeepBest(preview, BenchElapsed(start));
+    BenchKeepBest(preview, BenchElapsed(start));
     sheet.next();
     sheet.findChild<QLineEdit*>("1005")->setText(QString::fromStdString(ours));
     start = std::chrono::steady_clock::now();
     sheet.findChild<QPushButton*>("12325")->click();
-    KeepBest(finish, BenchElapsed(start));
-    KeepBest(loop, Bare(doc, bare));
+    BenchKeepBest(finish, BenchElapsed(start));
+    BenchKeepBest(loop, Bare(doc, bare));
   }
   const bool same = !ReadAll(ours).empty() && ReadAll(ours) == ReadAll(bare);
   std::printf(
