@@ -1,22 +1,27 @@
-// The report tree's clipboard between two data files, the log line of a saved child table.
+// The report tree's clipboard between two data files, the log line of a saved child table, and
+// the report window's alternate editing keys and Page Down.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTreeWidgetItem>
 
 #include "app/SmApp.h"
+#include "core/SmClipboard.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "designer/BbDataType.h"
+#include "designer/RiloChildFrm.h"
 #include "designer/RiloDoc.h"
 #include "designer/RiloTree.h"
+#include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmDocument.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/report_db_fixture.h"
-#include "tests/designer/rilo_doc_helpers.h"
+#include "tests/designer/rilo_view_fixture.h"
 
 namespace {
 
@@ -36,7 +41,8 @@ class RiloGapsDbTest : public ReportDbTest {
 
   // Report 12 "月报" of 2 x 1 cells with child 3.
   void StoreReport() {
-    CRiloData sheet = Sheet(2, 1, "m");
+    CRiloData sheet = Sheet(2, 1);
+    sheet.m_texts = {"m0", "m1"};
     sheet.m_reportName = "月报";
     ASSERT_TRUE(sheet.SaveToDb(12, {}, false, m_db));
     sheet.m_tableName = "月";
@@ -88,5 +94,70 @@ TEST_P(RiloGapsDbTest, AReportCopiedIntoAnotherDataFileKeepsItsNumberAndNoPasswo
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RiloGapsDbTest, testing::Values(0, 2));
+
+// ---------------------------------------------------------------- keys of the report window
+
+class RiloGapsKeysTest : public RiloViewTest {
+ protected:
+  void Key(int key, Qt::KeyboardModifiers mods) {
+    QKeyEvent event(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(m_view, &event);
+  }
+  std::string Cell(int column, int row) const {
+    return m_doc->m_sheet.m_texts.at(static_cast<size_t>(column + row * m_doc->m_sheet.m_cols));
+  }
+  // The one cell selected and current.
+  void SelectCell(int column, int row) {
+    m_view->SetCurrentCell(column, row);
+    m_doc->m_sheet.m_selectMode = 2;
+    m_doc->m_sheet.m_selectRect = {column, row, column, row};
+  }
+};
+
+TEST_F(RiloGapsKeysTest, AlternateKeysCopyCutPasteAndUndo) {
+  CRiloData sheet = Sheet(4, 4);
+  sheet.m_texts[0] = "a";
+  Open(sheet);
+  SetClipboardText("x");
+  SelectCell(0, 0);
+  Key(Qt::Key_Insert, Qt::ControlModifier);
+  std::string clip;
+  ASSERT_TRUE(GetClipboardText(clip));
+  EXPECT_EQ(clip, "a\n");
+  m_doc->m_sheet.m_selectMode = 0;
+  m_view->SetCurrentCell(1, 1);
+  Key(Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(Cell(1, 1), "a");
+  Key(Qt::Key_Backspace, Qt::AltModifier);
+  EXPECT_EQ(Cell(1, 1), "");
+  SetClipboardText("x");
+  SelectCell(0, 0);
+  Key(Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(Cell(0, 0), "");
+  ASSERT_TRUE(GetClipboardText(clip));
+  EXPECT_EQ(clip, "a\n");
+}
+
+TEST_F(RiloGapsKeysTest, PageDownMovesByThePanesHeightAndScrollsItsPaneRow) {
+  Open(Sheet(4, 200));
+  CRiloSplitter* splitter = m_childFrame->Splitter();
+  splitter->setSizes({300, 300});
+  splitter->Row(0)->setSizes({300, 300});
+  splitter->Row(1)->setSizes({300, 300});
+  QApplication::processEvents();
+  m_view->SetCurrentCell(0, 0);
+  const int height = m_view->ClientRect().height();
+  ASSERT_GT(height, 100);
+  Key(Qt::Key_PageDown, Qt::NoModifier);
+  const int row = m_doc->m_sheet.m_currentCell.second;
+  int moved = 0;
+  for (int r = 0; r < row; ++r) moved += m_view->RowExtent(r);
+  // At least the pane's rows below its column header, by no more than one row past its height.
+  EXPECT_GE(moved, height - m_view->ColumnHeaderHeight());
+  EXPECT_LT(moved - m_view->RowExtent(row - 1), height);
+  EXPECT_GT(m_view->FirstRow(), 0);
+  EXPECT_EQ(splitter->Pane(0, 1)->FirstRow(), m_view->FirstRow());
+  EXPECT_EQ(splitter->Pane(1, 0)->FirstRow(), 0);
+}
 
 }  // namespace
