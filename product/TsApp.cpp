@@ -8,6 +8,7 @@
 #include "designer/BbDataType.h"
 #include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
+#include "reports/TsReportDoc1.h"
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsgbDoc.h"
 
@@ -34,6 +35,7 @@ void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
+  TsInstallReports();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }
