@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "cane/TsRecordDirDlg.h"
+#include "platform/SmCommandIds.h"
 #include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmModalScript.h"
@@ -162,4 +164,21 @@ TEST_P(TsReportQueryDlgTest, QuantityRangeIsNormalisedAndPutInOrder) {
   ASSERT_TRUE(Confirm(*dlg).second);
   EXPECT_EQ(dlg->m_qtyRange[0], "20");
   EXPECT_EQ(dlg->m_qtyRange[1], "100");
+}
+
+TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
+  Run({"Insert Into DriverDir(KNO,NA,WG0,WG1) Values('003','李四','','')"});
+  auto dlg = Open();
+  QObject timers;
+  OnModalOf(&timers, 952, [](QWidget* picker) { static_cast<QDialog*>(picker)->reject(); });
+  Click(dlg.get(), 1090);
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1032)->text().toStdString(), "01");
+  EXPECT_EQ(Focused(*dlg), "1032");
+  OnModalOf(&timers, 956, [](QWidget* picker) {
+    static_cast<CTsRecordDirDlg*>(picker)->SelectCode("003");
+    Press(picker, SM_ID_OK);
+  });
+  Click(dlg.get(), 1091);
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1033)->text().toStdString(), "003");
+  EXPECT_EQ(Focused(*dlg), "1033");
 }
