@@ -85,14 +85,6 @@ void AddPlaceAndVariety(TsPrintPairs& pairs, const CTsgbRec& rec, CSmDatabase* d
   pairs.emplace_back("#zpm", varietyFound ? variety.NA : std::string());
 }
 
-void AddOperator(TsPrintPairs& pairs, const char* codeName, const char* nameName,
-                 const std::string& code, CSmDatabase* db) {
-  CSmOperator op;
-  const bool found = !code.empty() && op.LoadByCode(code, db);
-  pairs.emplace_back(codeName, code);
-  pairs.emplace_back(nameName, found ? op.Na : std::string());
-}
-
 void AddTimes(TsPrintPairs& pairs, const CTsgbRec& rec, CSmDatabase* db) {
   pairs.emplace_back("#dh", rec.DH);
   pairs.emplace_back("#yy", Cut(rec.T, 0, 4));
@@ -101,11 +93,7 @@ void AddTimes(TsPrintPairs& pairs, const CTsgbRec& rec, CSmDatabase* db) {
   pairs.emplace_back("#HH", Cut(rec.TH, 0, 2));
   pairs.emplace_back("#MM", Cut(rec.TH, 2, 2));
   pairs.emplace_back("#SS", Cut(rec.TH, 4));
-  const std::string now = db ? db->GetServerTime("%Y%m%d%H%M%S") : std::string();
-  const std::pair<const char*, size_t> parts[] = {{"#py", 0}, {"#pm", 4},  {"#pd", 6},
-                                                  {"#pH", 8}, {"#pM", 10}, {"#pS", 12}};
-  for (const auto& [name, from] : parts)
-    pairs.emplace_back(name, Cut(now, from, from == 0 ? 4 : from == 12 ? std::string::npos : 2));
+  TsAddPrintTime(pairs, db);
 }
 
 void AddWeightsAndMoney(TsPrintPairs& pairs, const CTsgbRec& rec) {
@@ -139,13 +127,29 @@ void AddWeightsAndMoney(TsPrintPairs& pairs, const CTsgbRec& rec) {
 
 }  // namespace
 
+void TsAddPrintOperator(TsPrintPairs& pairs, const char* codeName, const char* nameName,
+                        const std::string& code, CSmDatabase* db) {
+  CSmOperator op;
+  const bool found = !code.empty() && op.LoadByCode(code, db);
+  pairs.emplace_back(codeName, code);
+  pairs.emplace_back(nameName, found ? op.Na : std::string());
+}
+
+void TsAddPrintTime(TsPrintPairs& pairs, CSmDatabase* db) {
+  const std::string now = db ? db->GetServerTime("%Y%m%d%H%M%S") : std::string();
+  const std::pair<const char*, size_t> parts[] = {{"#py", 0}, {"#pm", 4},  {"#pd", 6},
+                                                  {"#pH", 8}, {"#pM", 10}, {"#pS", 12}};
+  for (const auto& [name, from] : parts)
+    pairs.emplace_back(name, Cut(now, from, from == 0 ? 4 : from == 12 ? std::string::npos : 2));
+}
+
 TsPrintPairs TsgbTicketPrintVars(const CTsgbRec& rec, CSmDatabase* db) {
   TsPrintPairs pairs;
   AddFarmer(pairs, rec.KNO[0], db);
   AddDriver(pairs, rec.KNO[1], db);
   AddPlaceAndVariety(pairs, rec, db);
-  AddOperator(pairs, "#mah", "#mam", rec.OPR[0], db);
-  AddOperator(pairs, "#pih", "#pim", rec.OPR[1], db);
+  TsAddPrintOperator(pairs, "#mah", "#mam", rec.OPR[0], db);
+  TsAddPrintOperator(pairs, "#pih", "#pim", rec.OPR[1], db);
   AddTimes(pairs, rec, db);
   AddWeightsAndMoney(pairs, rec);
   return pairs;

@@ -14,6 +14,11 @@ using TsPrintPairs = std::vector<std::pair<std::string, std::string>>;
 // Print styles of a document (second digit of its print setting).
 enum : int { kTsPrintWhole = 0, kTsPrintOnForm = 1, kTsPrintAtPositions = 2 };
 
+// Appends a code variable and a name variable of the operator (the name empty when unknown).
+void TsAddPrintOperator(TsPrintPairs& pairs, const char* codeName, const char* nameName,
+                        const std::string& code, CSmDatabase* db);
+// Appends the print time "#py" to "#pS" from the connection's clock.
+void TsAddPrintTime(TsPrintPairs& pairs, CSmDatabase* db);
 // The print variables of the ticket with their texts, in the order the print job replaces
 // them. Names of missing master data are empty.
 TsPrintPairs TsgbTicketPrintVars(const CTsgbRec& rec, CSmDatabase* db);

@@ -47,6 +47,10 @@ class TsPlaceDirsTest : public TsDirTest {
   static std::string Get(QWidget* dlg, int id) {
     return Find<CSmEdit>(dlg, id)->text().toStdString();
   }
+  void AddDriver(const std::string& code, const std::string& name) {
+    Run({"Insert Into DriverDir(KNO,NA,PNO,TEL,ADR,NT,WG0,WG1) Values('" + code + "','" + name +
+         "','','','','','','')"});
+  }
   static std::string LastBox() { return CSmMessageService::Instance().LastText(); }
   static std::vector<std::string> MenuIds(CSmListCtrl* list) {
     std::vector<std::string> ids;
@@ -115,6 +119,11 @@ TEST_F(TsPlaceDirsTest, PlaceCardChecksItsFieldsAndLogs) {
     }
   }
   EXPECT_EQ(Rows("Select QY From AdrDir Where KNO='007'"), "101");
+  // A code longer than the code length cannot be typed.
+  CTsPlaceCardDlg longer(1, "", m_db);
+  longer.show();
+  Set(&longer, 1057, "1234");
+  EXPECT_EQ(Get(&longer, 1057), "123");
   EXPECT_EQ(Logged(1602), "新增：007 - 田头");
 
   CTsPlaceCardDlg card(0, "007", m_db);
@@ -329,6 +338,113 @@ TEST_F(TsPlaceDirsTest, AMergedDriverKeepsTheMergedOpeningRow) {
   EXPECT_EQ(card.result(), QDialog::Accepted);
   EXPECT_EQ(Rows("Select KNO From DriverDir"), "001");
   EXPECT_DOUBLE_EQ(m_weighing->openings["001"][0], 10);
+}
+
+TEST_F(TsPlaceDirsTest, EachDirectoryNeedsItsOwnRightToChange) {
+  AddDriver("001", "王");
+  struct Case {
+    const char* rights;
+    bool places, drivers;
+  };
+  const Case cases[] = {{"1604 ", false, true}, {"1603 ", true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rights);
+    m_app.m_env.SetRights(c.rights);
+    CTsPlaceDirDlg places(true, m_db, "001");
+    CTsDriverDirDlg drivers(true, m_db, "001");
+    const std::pair<CTsRecordDirDlg*, bool> dirs[] = {{&places, c.places}, {&drivers, c.drivers}};
+    for (const auto& [dlg, allowed] : dirs) {
+      SCOPED_TRACE(dlg->objectName().toStdString());
+      dlg->show();
+      for (unsigned id :
+           std::initializer_list<unsigned>{SM_ID_LIST_ADD, SM_ID_LIST_MODIFY, SM_ID_LIST_DELETE})
+        EXPECT_EQ(dlg->List()->IsCommandEnabled(id), allowed) << id;
+      const auto ids = MenuIds(dlg->List());
+      for (int id : {SM_ID_EDIT_CUT, SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE, SM_ID_EDIT_SELECT_ALL})
+        EXPECT_FALSE(Has(ids, id)) << id;
+      dlg->OnOK();
+      EXPECT_EQ(dlg->result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(drivers.Driver().NA, "王");
+  }
+}
+
+TEST_F(TsPlaceDirsTest, DriverChangesAreLoggedUnderTheirOwnCode) {
+  CTsDriverCardDlg added(1, "", m_db);
+  added.show();
+  Set(&added, 1058, "王师傅");
+  added.OnOK();
+  ASSERT_EQ(added.result(), QDialog::Accepted);
+  CTsDriverCardDlg renamed(0, "001", m_db);
+  renamed.show();
+  Set(&renamed, 1057, "2");
+  Set(&renamed, 1058, "王二");
+  renamed.OnOK();
+  ASSERT_EQ(renamed.result(), QDialog::Accepted);
+  CTsDriverDirDlg dlg(false, m_db, "002");
+  dlg.show();
+  dlg.List()->OnCommand(SM_ID_LIST_DELETE);
+  EXPECT_EQ(Rows("Select KNO From DriverDir"), "");
+  EXPECT_EQ(Logged(1603), "新增：001 - 王师傅|修改：001(王师傅) --> 002(王二)|删除：002");
+  EXPECT_EQ(Logged(1602), "");
+}
+
+TEST_F(TsPlaceDirsTest, EnterFromTheLastDriverFieldReachesOK) {
+  struct Case {
+    bool items;
+    int last;
+  };
+  for (const Case c : {Case{true, 1004}, Case{false, 1064}}) {
+    SCOPED_TRACE(c.last);
+    if (!c.items) {
+      m_type->m_strParams[25].clear();
+      m_type->m_strParams[27].clear();
+      TsBuildItemTables();
+    }
+    CTsDriverCardDlg card(1, "", m_db);
+    card.show();
+    Set(&card, 1058, "王师傅");
+    Find<CSmEdit>(&card, c.last)->setFocus();
+    QApplication::processEvents();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&card, &enter);
+    ASSERT_NE(card.focusWidget(), nullptr);
+    EXPECT_EQ(card.focusWidget()->objectName().toStdString(), "1");
+    QApplication::sendEvent(&card, &enter);
+    EXPECT_EQ(card.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(Rows("Select KNO From DriverDir Order By KNO"), "001|002");
+}
+
+TEST_F(TsPlaceDirsTest, DriverMergeMovesHisTicketsAndDocumentsOnlyAfterYes) {
+  AddDriver("001", "王");
+  AddDriver("002", "李");
+  AddTicket("00001", "001", "002", 50);
+  Run({"Insert Into jsSheet(LB,DB,DH,KNO,MY2) Values('1','2','J0001','002',30)",
+       "Insert Into jsSheet(LB,DB,DH,KNO,MY2) Values('0','2','J0002','002',40)"});
+  const auto state = [this] {
+    return Rows("Select KNO||NA From DriverDir Order By KNO") + "/" +
+           Rows("Select KNO1 From gbSheet") + "/" +
+           Rows("Select LB||rtrim(KNO) From jsSheet Order By DH");
+  };
+  const std::string before = state();
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  CTsDriverCardDlg declined(0, "002", m_db);
+  declined.show();
+  Set(&declined, 1057, "1");
+  declined.OnOK();
+  EXPECT_EQ(LastBox(), "代码不合适，操作数据库失败！");
+  EXPECT_TRUE(declined.isVisible());
+  EXPECT_EQ(state(), before);
+  EXPECT_EQ(Logged(1603), "");
+
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  CTsDriverCardDlg merge(0, "002", m_db);
+  merge.show();
+  Set(&merge, 1057, "1");
+  merge.OnOK();
+  EXPECT_EQ(merge.result(), QDialog::Accepted);
+  EXPECT_EQ(state(), "001王/001/1001|0002");
 }
 
 }  // namespace

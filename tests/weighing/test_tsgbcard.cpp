@@ -3,14 +3,26 @@
 // that must not write or log when the stored ticket is not what the card shows.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+
+#include <future>
+#include <thread>
 
 #include "app/SmApp.h"
+#include "app/SmWorkstation.h"
 #include "cane/TsDataType.h"
 #include "cane/TsDocTemplates.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "forms/SmDocTemplate.h"
 #include "platform/SmCommandIds.h"
@@ -19,12 +31,46 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/weighing/FakeIndicator.h"
 #include "ui/SmPrinterService.h"
+#include "weighing/SmFrameDecoder.h"
 #include "weighing/SmMSComm.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsgbFrmView.h"
 
 namespace {
+
+// An indicator on port 1 through a pseudo-terminal: frames of mode 1 (the STX indicator), as
+// the indicator player sends them; the port is unset again at the end.
+class PtyIndicator {
+ public:
+  explicit PtyIndicator(int factor) {
+    const size_t length = CSmFrameDecoder::EncodeFrame(1, "000000").size();
+    m_ready = !m_line.Name().empty() && WriteCommDevice("1", m_line.Name()) &&
+              WriteCommPort("1", FormatStr("9600,N,8,1,%zu,1,%d", length, factor));
+  }
+  ~PtyIndicator() {
+    DeleteCommPort("1");
+    WriteCommDevice("1", "");
+  }
+
+  bool Ready() const { return m_ready; }
+  // Sends the six-character weight field until the display shows it (five seconds at most).
+  bool Show(const std::string& field, QLineEdit* display) const {
+    const std::string frame = CSmFrameDecoder::EncodeFrame(1, field);
+    const QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+      if (!m_line.Send(frame)) return false;
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+      if (StrToDouble(TrimChars(display->text().toStdString())) == StrToDouble(field)) return true;
+    }
+    return false;
+  }
+
+ private:
+  FakeIndicator m_line;
+  bool m_ready = false;
+};
 
 class WeighApp : public CSmApp {
  public:
@@ -52,7 +98,8 @@ class TsgbCardTest : public testing::Test {
     CSmPrinterService::Instance().Reset();
     TsInstallWeighingCard();
     ASSERT_TRUE(m_app.InitInstance({}));
-    ASSERT_TRUE(m_app.m_env.OpenFile("", SmCreateTestDataFile(2016), "101", true));
+    m_path = SmCreateTestDataFile(2016);
+    ASSERT_TRUE(m_app.m_env.OpenFile("", m_path, "101", true));
     m_app.m_env.SetRights("1620 1621 1622 1623 1624 1627 ");
     m_app.m_opLog.m_enabled = 1;
     m_db = m_app.m_env.GetDatabase();
@@ -123,9 +170,44 @@ class TsgbCardTest : public testing::Test {
     return form->SaveTicket(true);
   }
 
+  // The field of the form that has the focus, by its id.
+  static int Focused(CTsgbFrmView* form) {
+    QWidget* focus = form->window()->focusWidget();
+    return focus ? focus->objectName().toInt() : 0;
+  }
+  // Types into the focused control key by key, as the clerk does.
+  static void Keys(CTsgbFrmView* form, const std::string& text) {
+    for (QChar c : QString::fromStdString(text)) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(form->window()->focusWidget(), &press);
+    }
+  }
+  static void Enter(QWidget* target) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(target, &press);
+  }
+  static void Enter(CTsgbFrmView* form) { Enter(form->window()->focusWidget()); }
+  static void Ticket(CTsgbFrmView* form,
+                     std::initializer_list<std::pair<int, const char*>> fields) {
+    for (const auto& [id, text] : fields) Field(form, id, text);
+  }
+
   WeighApp m_app;
+  std::string m_path;
   CSmDatabase* m_db = nullptr;
 };
+
+// Tickets of 20160315 in every stage: gross only by another operator, tared, tared and
+// settled, gross only.
+const std::vector<std::string> kDayOfTickets = {
+    "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,KNO1,KNO2,MU0) Values('20160315',"
+    "'080000','00001','','','102','','10102001','003','012',30)",
+    "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,KNO1,KNO2,MU0,MU1) Values('20160315',"
+    "'080000','00002','','','102','102','10102001','003','012',30,10)",
+    "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,KNO1,KNO2,MU0,MU1) Values('20160315',"
+    "'080000','00003','00001','','102','102','10102001','003','012',30,10)",
+    "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,KNO1,KNO2,MU0) Values('20160315',"
+    "'080000','00004','','','102','','10102001','003','012',30)"};
 
 }  // namespace
 
@@ -314,4 +396,235 @@ TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
   EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.34");
+}
+
+TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {
+  Run(kDayOfTickets);
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  List(tare)->SelectNumber("00001");
+  struct Case {
+    const char* tareWeight;
+    const char* variety;
+    const char* canePrice;
+    const char* freightPrice;
+    const char* message;
+    int focus;
+  };
+  const Case cases[] = {
+      {"30", "101", "300", "20", "净重应为正数！", 0},  // the gross weight is hidden at tare
+      {"10", "101", "", "20", "蔗价应为正数！", 1089},
+      {"10", "9", "300", "20", "甘蔗品种不存在！", 1090},
+      {"10", "101", "300", "", "运价应为正数！", 1083},
+      {"0", "", "300", "20", "皮重为零\n未录入甘蔗品种\n继续吗？", 1086},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    Ticket(tare,
+           {{1086, c.tareWeight}, {1090, c.variety}, {1089, c.canePrice}, {1083, c.freightPrice}});
+    EXPECT_FALSE(Confirm(tare, {SM_IDNO}));
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
+    if (c.focus) {
+      EXPECT_EQ(Focused(tare), c.focus);
+    }
+  }
+  EXPECT_EQ(Rows("Select OPR1 From gbSheet Where DH='00001'"), "");
+
+  // A number is digits only; one that is no ticket number is refused.
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  List(gross)->SelectNumber("00004");
+  gross->Control(1081)->setFocus();
+  qobject_cast<QLineEdit*>(gross->Control(1081))->clear();
+  Keys(gross, "1a2");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(1081))->text(), QString("12"));
+  Field(gross, 1081, "0");
+  EXPECT_FALSE(Confirm(gross));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "单号不正确！");
+  EXPECT_EQ(Focused(gross), 1081);
+  EXPECT_EQ(Rows("Select DH From gbSheet Order By DH"), "00001|00002|00003|00004");
+  EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(TsgbCardTest, DeleteAndUndoTareAskFirstAndKeepTheListPosition) {
+  Run(kDayOfTickets);
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  CTsgbListView* list = List(gross);
+  list->SelectNumber("00001");
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  list->Delete();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "真的要删除第00001号过磅单吗？");
+  EXPECT_EQ(Rows(list).size(), 5u);
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(Rows(list), (std::vector<std::string>{"00002", "00003", "00004", "新单"}));
+  EXPECT_EQ(list->List()->FirstSelected(), 0);
+  EXPECT_EQ(gross->Doc()->m_rec.DH, "00002");
+  EXPECT_EQ(Logged(), "删除：00001");
+
+  // The tare card undoes the tare step, of an unsettled ticket only.
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  list = List(tare);
+  EXPECT_EQ(Rows(list), (std::vector<std::string>{"00002", "00003", "00004"}));
+  list->SelectNumber("00003");
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 2u);
+  EXPECT_EQ(CSmMessageService::Instance().Shown()[0].text,
+            "真的要删除第00003号过磅单的除皮操作吗？");
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "数据操作失败！");
+  EXPECT_EQ(list->List()->FirstSelected(), 1);
+  EXPECT_EQ(Rows("Select OPR1 From gbSheet Where DH='00003'"), "102");
+  list->SelectNumber("00002");
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(list->List()->FirstSelected(), 0);
+  EXPECT_EQ(tare->Doc()->m_rec.DH, "00002");
+  EXPECT_EQ(tare->Doc()->m_rec.OPR[1], "");
+  EXPECT_EQ(Rows("Select OPR1||Cast(MU1 As varchar(12)) From gbSheet Where DH='00002'"), "0.0");
+  EXPECT_EQ(Logged(), "删除：00001|取消除皮：00002");
+}
+
+// Another station on the same data file takes the number this card is about to store: the
+// card is refused, keeps the ticket as typed, and stores it under the next number.
+TEST_F(TsgbCardTest, TwoStationsSavingAtOnceNeverShareANumber) {
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  Ticket(form, {{1079, "10102001"}, {1085, "003"}, {1082, "012"}, {1084, "30.5"}});
+  std::promise<void> begun;
+  std::thread other([this, &begun] {
+    CSmDatabase db(0);
+    bool open = db.Open(m_path) && db.BeginTrans() &&
+                db.ExecuteSQL(
+                    "Insert Into gbSheet(T,TH,DH,JN0,JN1,OPR0,OPR1,KNO0,MU0) Values('20160315',"
+                    "'080000','00001','','','102','','10102001',20)");
+    begun.set_value();
+    // Commits once this card waits for the write lock (it raises the wait sign beside the file).
+    const int sign = ::open((m_path + "-wait").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    for (int i = 0; open && i < 2000; ++i) {
+      if (::flock(sign, LOCK_EX | LOCK_NB) != 0) break;
+      ::flock(sign, LOCK_UN);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::close(sign);
+    if (open) db.CommitTrans();
+  });
+  begun.get_future().wait();
+  EXPECT_FALSE(Confirm(form));
+  other.join();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "单号重，不能修改！");
+  EXPECT_TRUE(form->Doc()->IsNew());
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1079))->text(), QString("10102001"));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text(), QString("30.5"));
+  EXPECT_EQ(Logged(), "");
+  EXPECT_TRUE(Confirm(form));
+  EXPECT_EQ(Rows("Select DH||' '||Cast(MU0 As varchar(12)) From gbSheet Order By DH"),
+            "00001 20.0|00002 30.5");
+  EXPECT_EQ(Logged(), "新增：00002");
+}
+// A delivery from the indicator to a printed ticket, by keyboard alone: the open dialog, the
+// codes with the farmer picker, Alt+1 for the weight, Enter to "确认(&S)", then the tare with the
+// price fills and the print at once.
+TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
+  PtyIndicator indicator(1000);
+  ASSERT_TRUE(indicator.Ready());
+  auto* cane = static_cast<CTsDataType*>(m_app.FindDataType(16));
+  cane->m_intParams[15] = 1;
+  cane->m_strParams[49] = "10";
+  cane->m_dblParams[0] = 10;  // floating cane price
+  cane->m_dblParams[1] = 2;   // floating freight price
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  QWidget* window = gross->window();
+  window->show();
+  window->activateWindow();
+  QApplication::processEvents();
+  auto* display = qobject_cast<QLineEdit*>(gross->Control(1091));
+  ASSERT_TRUE(gross->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  EXPECT_FALSE(display->isHidden());
+  EXPECT_EQ(qobject_cast<QLabel*>(gross->Control(1074))->text(), QString("串口1："));
+  ASSERT_TRUE(indicator.Show("012340", display)) << display->text().toStdString();
+
+  // An upper-level farmer opens the picker; the picked code stays focused.
+  EXPECT_EQ(Focused(gross), 1079);
+  Keys(gross, "10102");
+  QObject timers;
+  OnModalOf(&timers, 952,
+            [](QWidget* dlg) { Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg); });
+  Enter(gross);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(1079))->text(), QString("10102001"));
+  EXPECT_EQ(Focused(gross), 1079);
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1085);
+  Keys(gross, "003");
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1082);
+  Keys(gross, "012");
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1084);
+  QTest::keyClick(gross->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  EXPECT_DOUBLE_EQ(gross->Doc()->m_rec.MU[0], 12.34);
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), SM_ID_OK);
+  SmResetMessages();
+  Enter(gross);
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u)
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(Rows("Select DH||' '||T||' '||OPR0||' '||KNO0||' '||KNO1||' '||KNO2||' '||"
+                 "Cast(MU0 As varchar(12)) From gbSheet"),
+            "00001 20160315 101 10102001 003 012 12.34");
+  EXPECT_EQ(Logged(), "新增：00001");
+  // The next new ticket starts on its farmer field.
+  EXPECT_TRUE(gross->Doc()->IsNew());
+  EXPECT_EQ(Focused(gross), 1079);
+  gross->Doc()->OnCloseDocument();
+  QApplication::processEvents();
+
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  tare->window()->activateWindow();
+  display = qobject_cast<QLineEdit*>(tare->Control(1091));
+  ASSERT_TRUE(tare->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
+  ASSERT_TRUE(indicator.Show("002340", display));
+  tare->Control(1090)->setFocus();
+  QTest::keyClick(tare->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  EXPECT_DOUBLE_EQ(tare->Doc()->m_rec.MU[1], 2.34);
+  Keys(tare, "101");
+  Enter(tare);  // variety
+  EXPECT_EQ(Focused(tare), 1086);
+  Enter(tare);  // tare weight
+  Enter(tare);  // impurity weight
+  EXPECT_EQ(Focused(tare), 1101);
+  Enter(tare);  // impurity ratio; the cane price fills on entering
+  EXPECT_EQ(Focused(tare), 1089);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("310"));
+  Enter(tare);  // the freight price fills on entering
+  EXPECT_EQ(Focused(tare), 1083);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1083))->text(), QString("22"));
+  // A price above zero is never replaced.
+  qobject_cast<QLineEdit*>(tare->Control(1089))->setText("305");
+  tare->Control(1089)->setFocus();
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("305"));
+  tare->Control(1083)->setFocus();
+  Enter(tare);  // freight price: on to the first item field
+  EXPECT_EQ(Focused(tare), 1301);
+  for (int i = 0; i < 8 && Focused(tare) != SM_ID_OK; ++i) Enter(tare);
+  EXPECT_EQ(Focused(tare), SM_ID_OK);
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("card_keyboard");
+  Enter(tare);
+  EXPECT_EQ(SmPdfPages(pdf), 1);
+  EXPECT_EQ(Rows("Select OPR1||' '||KNO3||' '||Cast(MU1 As varchar(12))||' '||"
+                 "Cast(PR0 As varchar(12))||' '||Cast(PR1 As varchar(12))||' '||"
+                 "Cast(MY0 As varchar(12))||' '||Cast(MY1 As varchar(12))||' '||"
+                 "Cast(MY6 As varchar(12)) From gbSheet"),
+            "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
+  EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
+  EXPECT_EQ(Focused(tare), 1086);
 }
