@@ -10,6 +10,7 @@
 #include "platform/SmCommandIds.h"
 #include "reports/TsReportDoc1.h"
 #include "weighing/TsWeighingDocs.h"
+#include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
 
 CTsApp::CTsApp() {
@@ -35,6 +36,7 @@ void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
+  TsInstallAdvanceDoc();
   TsInstallReports();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
