@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <future>
@@ -662,4 +663,34 @@ TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
   EXPECT_EQ(Rows(list), (std::vector<std::string>{"00001", "00002", "00004", "新单"}));
   EXPECT_EQ(list->List()->FirstSelected(), 1);
   EXPECT_EQ(form->Doc()->m_rec.DH, "00002");
+}
+
+// On the ticket query card a ticket opens in its tare step; the radio pair chooses the gross
+// step, and Delete then asks about the whole ticket.
+TEST_F(TsgbCardTest, QueryCardStepFollowsTheSelectionAndTheRadioPair) {
+  Run({kDayOfTickets[0]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  CTsgbDoc* doc = form->Doc();
+  CTsgbListView* list = List(form);
+  EXPECT_TRUE(doc->IsNew());
+  EXPECT_EQ(doc->m_tare, 0);
+  list->SelectNumber("00001");
+  EXPECT_EQ(doc->m_tare, 1);
+  EXPECT_EQ(doc->m_gross, 0);
+  auto* gross = qobject_cast<QRadioButton*>(form->Control(1134));
+  ASSERT_NE(gross, nullptr);
+  EXPECT_FALSE(gross->isHidden());
+  gross->click();
+  EXPECT_EQ(doc->m_tare, 0);
+  EXPECT_EQ(doc->m_gross, 1);
+  EXPECT_FALSE(form->Control(1084)->isHidden());  // the gross weight is editable again
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(CSmMessageService::Instance().Shown().front().text, "真的要删除第00001号过磅单吗？");
+  EXPECT_EQ(Rows("Select DH From gbSheet"), "");
+  EXPECT_EQ(Logged(), "删除：00001");
+  EXPECT_EQ(Rows(list), std::vector<std::string>{"新单"});
+  EXPECT_EQ(doc->m_tare, 0);
 }
