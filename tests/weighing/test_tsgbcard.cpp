@@ -6,11 +6,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -627,4 +629,32 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
             "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
   EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
   EXPECT_EQ(Focused(tare), 1086);
+}
+
+TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
+  Run({kDayOfTickets[0], kDayOfTickets[1]});
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CTsgbListView* list = List(form);
+  list->SelectNumber("00002");
+  const auto menu = list->List()->CreateContextMenu();
+  std::vector<std::string> texts;
+  QAction* refresh = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    texts.push_back(action->text().toStdString());
+    if (action->text().startsWith("刷新")) refresh = action;
+  }
+  for (const char* gone : {"新增", "打开", "修改", "剪切", "复制(&C)", "粘贴"}) {
+    for (const std::string& text : texts) EXPECT_FALSE(text.starts_with(gone)) << text;
+  }
+  EXPECT_EQ(texts.front(), "删除(&R)\tDelete");
+  ASSERT_NE(refresh, nullptr);
+  EXPECT_EQ(texts[1], refresh->text().toStdString());
+  // Another station's ticket appears; the ticket selected stays selected.
+  Run({kDayOfTickets[3]});
+  refresh->trigger();
+  EXPECT_EQ(Rows(list), (std::vector<std::string>{"00001", "00002", "00004", "新单"}));
+  EXPECT_EQ(list->List()->FirstSelected(), 1);
+  EXPECT_EQ(form->Doc()->m_rec.DH, "00002");
 }
