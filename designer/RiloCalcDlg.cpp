@@ -183,6 +183,7 @@ void CRiloRunDlg::Advance() {
 }
 
 void CRiloRunDlg::Run() {
+  CSmWaitCursor wait;
   BeforeRun();
   m_started = true;
   while (!m_finished) {
@@ -249,6 +250,7 @@ void CRiloCalcDlg::OnInitDialog() {
   m_pause->setChecked(false);
   ShowCell();
   UpdateButtons();
+  SetDefaultButton(static_cast<unsigned>(m_runButton->objectName().toInt()));
   m_runButton->setFocus();
 }
 
@@ -357,6 +359,7 @@ void CRiloAuditDlg::OnInitDialog() {
   setWindowTitle(QString::fromStdString("报表审核：" + m_calc.m_defaultSource.m_sName));
   m_pause->setChecked(false);
   UpdateButtons();
+  SetDefaultButton(static_cast<unsigned>(m_runButton->objectName().toInt()));
   m_runButton->setFocus();
 }
 

@@ -9,6 +9,7 @@
 #include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
 #include "weighing/TsWeighingDocs.h"
+#include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
 
 CTsApp::CTsApp() {
@@ -34,6 +35,7 @@ void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
+  TsInstallAdvanceDoc();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }

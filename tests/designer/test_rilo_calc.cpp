@@ -124,7 +124,8 @@ TEST_F(RiloCalcDlgTest, PauseStopsOnTheFailureAndContinuesWithTheCorrection) {
     EXPECT_EQ(Text(&dlg, 1053), "");
     EXPECT_EQ(Text(&dlg, 1049), "&C.继续");
     Type(&dlg, 1045, "sum(A1)+1");
-    ::Click(&dlg, 1049);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);  // Enter continues
+    QApplication::sendEvent(Control<QLineEdit>(&dlg, 1045), &enter);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), 0);  // the corrected cell counts once
     ::Click(&dlg, 1049);
