@@ -10,6 +10,7 @@
 #include "platform/SmCommandIds.h"
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsgbDoc.h"
+#include "weighing/TsjsDoc.h"
 
 CTsApp::CTsApp() {
   SmInstallAdminCommands(*this);
@@ -34,6 +35,7 @@ void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
+  TsInstallSettlementCard();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }
