@@ -115,11 +115,11 @@ void CTsjsDoc::SelectSlip(const std::vector<std::string>& numbers) {
 void CTsjsDoc::AddTicket(const CTsgbRec& ticket, bool first) {
   const int k = Kind();
   if (first) {
-    const std::string number = m_sums.JN[k];
-    const std::string household = m_sums.KNO[k];
+    const CTsgbRec slip = m_sums;
     m_sums.Clear();
-    m_sums.JN[k] = number;
-    m_sums.KNO[k] = household;
+    m_sums.JN[k] = slip.JN[k];
+    m_sums.JT[k] = slip.JT[k];
+    m_sums.KNO[k] = slip.KNO[k];
   }
   if (IsBrowsing()) {
     m_sums.KNO[k] = ticket.KNO[k];

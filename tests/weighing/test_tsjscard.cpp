@@ -241,6 +241,7 @@ TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
   EXPECT_EQ(Text(form, 1302), "0.00");
   EXPECT_EQ(Cell(form, c + 7), "303.33");
   EXPECT_EQ(Cell(form, 4 * c + 9), "8500.00");
+  EXPECT_EQ(Cell(form, 4 * c + 20) + Cell(form, 4 * c + 22) + Cell(form, 4 * c + 24), "20160315");
   // The preview follows the typing.
   auto* advance = qobject_cast<QLineEdit*>(form->Control(1301));
   advance->setText("300");
