@@ -49,6 +49,14 @@ SmDbFailure ClassifyError(const std::string& error) {
 
 }  // namespace
 
+void CSmDbCursor::GetRow(std::span<long> ints, std::span<double> doubles,
+                         std::span<std::string> texts) const {
+  int column = 0;
+  for (long& v : ints) v = static_cast<long>(GetInt(column++));
+  for (double& v : doubles) v = GetDouble(column++);
+  for (std::string& v : texts) v = GetText(column++);
+}
+
 std::unique_ptr<CSmDbBackend> SmCreateDbBackend(int kind) {
   if (kind == 0) return std::make_unique<CSmSqliteBackend>();
   return std::make_unique<CSmOdbcBackend>(kind);
@@ -161,15 +169,20 @@ std::string CSmDatabase::GetFileName(bool nameOnly) {
 bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, int options,
                              bool report) {
   (void)options;  // every statement of the data file fails as a whole
-  return ExecuteBound(jet, server, {}, report);
+  return ExecuteBound(jet, server, std::span<const SmDbValue>(), report);
 }
 
-bool CSmDatabase::ExecuteBound(const std::string& jet, const std::string& server,
-                               const std::vector<SmDbValue>& params, bool report) {
-  const std::string& text = server.empty() ? jet : server;
-  // Translated in the room of the last statement: no allocation per statement.
-  m_lastStatement.assign(m_kind == 0 ? jet : text);
-  m_lastStatement = TranslateSQL(m_kind != 0, std::move(m_lastStatement));
+bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
+                               std::span<const SmDbValue> params, bool report) {
+  const std::string_view text = server.empty() ? jet : server;
+  const std::string_view source = m_kind == 0 ? jet : text;
+  // A statement run again and again with other values is translated once. Otherwise it is
+  // translated in the room of the last statement: no allocation per statement.
+  if (!m_lastUntranslated || source != m_lastStatement) {
+    m_lastStatement.assign(source);
+    m_lastStatement = TranslateSQL(m_kind != 0, std::move(m_lastStatement));
+    m_lastUntranslated = m_lastStatement == source;
+  }
   SetQueryTimeout(0);
   m_lastError.clear();
   bool ok = false;

@@ -5,8 +5,11 @@
 // are written once in the neutral dialect (TranslateSQL) and reach the engine through the
 // back end of the kind (SmDbBackend.h).
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/SmConnInfo.h"
@@ -100,8 +103,15 @@ class CSmDatabase {
   static std::string GetConnectValue(const std::string& connect, const std::string& key);
 
   // Runs one statement with `?` parameters bound to values (never pasted into the text).
-  bool ExecuteBound(const std::string& jet, const std::string& server,
-                    const std::vector<SmDbValue>& params, bool report = true);
+  // The texts are read, not kept: a statement written out in the call is not copied first.
+  bool ExecuteBound(std::string_view jet, std::string_view server,
+                    std::span<const SmDbValue> params, bool report = true);
+  // The same with the values written out in the call: no list of them is built.
+  bool ExecuteBound(std::string_view jet, std::string_view server,
+                    std::initializer_list<SmDbValue> params, bool report = true) {
+    return ExecuteBound(jet, server, std::span<const SmDbValue>(params.begin(), params.size()),
+                        report);
+  }
 
   // --- Catalogue and schema
   // Non-zero when the table exists (on the data file also the engine's own tables).
@@ -164,7 +174,8 @@ class CSmDatabase {
   CSmFileLock m_inUse;
   int m_kind = 0;
   std::string m_lastError;
-  std::string m_lastStatement;  // as translated for the engine
+  std::string m_lastStatement;      // as translated for the engine
+  bool m_lastUntranslated = false;  // the last statement ran as it was written
   SmDbFailure m_lastFailure = SmDbFailure::None;
 };
 

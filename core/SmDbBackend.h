@@ -4,6 +4,7 @@
 // program talks to the engine. Statements reach the back end already translated for its
 // dialect (TranslateSQL); engine-specific adaptation happens inside the back end.
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ class CSmDbCursor {
   virtual double GetDouble(int column) const = 0;
   virtual std::string GetText(int column) const = 0;
   virtual std::vector<unsigned char> GetBlob(int column) const = 0;
+  // The whole current row at once: the integer columns first, then the numbers, then the texts,
+  // each read as GetInt, GetDouble and GetText read it.
+  virtual void GetRow(std::span<long> ints, std::span<double> doubles,
+                      std::span<std::string> texts) const;
   virtual const std::string& Error() const = 0;
 };
 
@@ -95,7 +100,7 @@ class CSmDbBackend {
 
   // Runs one statement that returns no rows; false with `error` set on failure.
   virtual bool Execute(const std::string& sql, std::string* error,
-                       const std::vector<SmDbValue>& params = {}) = 0;
+                       std::span<const SmDbValue> params = {}) = 0;
   // The number of rows the last successful Execute inserted, changed or deleted (0 after a
   // failure or a statement that changes no rows).
   virtual long long RowsChanged() const = 0;

@@ -347,7 +347,7 @@ void CSmOdbcBackend::Failed() {
 }
 
 bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
-                             const std::vector<SmDbValue>& params) {
+                             std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
   if (Refused(error)) return false;
   const std::string text = Adapt(sql);

@@ -32,7 +32,7 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   void SetQueryTimeout(int seconds) override { m_timeout = seconds; }
 
   bool Execute(const std::string& sql, std::string* error,
-               const std::vector<SmDbValue>& params = {}) override;
+               std::span<const SmDbValue> params = {}) override;
   long long RowsChanged() const override { return m_rowsChanged; }
   std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) override;
 

@@ -12,8 +12,11 @@ const char kExecError[] = "执行下列SQL语句时出错！\n";
 const char kNotOpen[] = "执行下列SQL语句时数据库未打开！\n";
 
 void TrimTrailingSpace(std::string& s) {
-  size_t end = s.find_last_not_of(" \t\r\n");
-  s.erase(end == std::string::npos ? 0 : end + 1);
+  size_t end = s.size();
+  while (end > 0 &&
+         (s[end - 1] == ' ' || s[end - 1] == '\t' || s[end - 1] == '\r' || s[end - 1] == '\n'))
+    --end;
+  s.resize(end);
 }
 
 void ReportRange(const char* what, int pos) {
@@ -110,21 +113,10 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
 
 bool CSmQuery::FillRow() {
   // A null reads as 0, 0.0 or an empty text on every back end.
-  const CSmDbCursor& c = *m_cursor;
-  int col = 0;
-  for (long& v : m_ints) {
-    v = static_cast<long>(c.GetInt(col));
-    ++col;
-  }
-  for (double& v : m_doubles) {
-    v = c.GetDouble(col);
-    ++col;
-  }
+  m_cursor->GetRow(m_ints, m_doubles, m_strings);
   for (std::string& v : m_strings) {
-    v = c.GetText(col);
     if (m_kind == 1 && m_textWidth >= 0) v = GbkCut(v, m_textWidth);
     TrimTrailingSpace(v);
-    ++col;
   }
   return true;
 }

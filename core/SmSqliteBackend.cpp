@@ -85,6 +85,28 @@ class CSqliteCursor : public CSmDbCursor {
     return sqlite3_column_int64(m_stmt, c);
   }
   double GetDouble(int c) const override { return sqlite3_column_double(m_stmt, c); }
+  // Each value is fetched once and read from there: one look-up of the column instead of one
+  // per question asked of it. The connection has no mutex of its own (opened for one thread),
+  // so the value needs none either.
+  void GetRow(std::span<long> ints, std::span<double> doubles,
+              std::span<std::string> texts) const override {
+    int c = 0;
+    for (long& v : ints) {
+      sqlite3_value* value = sqlite3_column_value(m_stmt, c++);
+      v = static_cast<long>(sqlite3_value_type(value) == SQLITE_FLOAT
+                                ? std::llrint(sqlite3_value_double(value))
+                                : sqlite3_value_int64(value));
+    }
+    for (double& v : doubles) v = sqlite3_value_double(sqlite3_column_value(m_stmt, c++));
+    for (std::string& v : texts) {
+      sqlite3_value* value = sqlite3_column_value(m_stmt, c++);
+      const unsigned char* t = sqlite3_value_text(value);
+      if (t)
+        v.assign(reinterpret_cast<const char*>(t), sqlite3_value_bytes(value));
+      else
+        v.clear();
+    }
+  }
   std::string GetText(int c) const override {
     const unsigned char* t = sqlite3_column_text(m_stmt, c);
     if (!t) return {};
@@ -111,7 +133,7 @@ void ClearStaleValues(sqlite3_stmt* stmt, size_t bound) {
   if (bound < static_cast<size_t>(sqlite3_bind_parameter_count(stmt))) sqlite3_clear_bindings(stmt);
 }
 
-bool Bind(sqlite3_stmt* stmt, const std::vector<SmDbValue>& params) {
+bool Bind(sqlite3_stmt* stmt, std::span<const SmDbValue> params) {
   ClearStaleValues(stmt, params.size());
   for (size_t k = 0; k < params.size(); ++k) {
     const SmDbValue& v = params[k];
@@ -176,7 +198,7 @@ CSmSqliteStmtCache::Taken CSmSqliteStmtCache::Take(sqlite3* db, const std::strin
   StmtPtr stmt = Prepare(db, sql, error);
   if (!stmt) return {};
   Map fresh;
-  fresh.emplace(sql, Entry{std::move(stmt), 0});
+  fresh.emplace(sql, Entry{std::move(stmt), 0, SmSqlIsSchemaChange(sql)});
   return fresh.extract(fresh.begin());
 }
 
@@ -321,7 +343,7 @@ bool CSmSqliteBackend::RunTrans(const std::string& sql) {
 }
 
 bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
-                               const std::vector<SmDbValue>& params) {
+                               std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
   if (!m_db) {
     if (error) *error = "not open";
@@ -352,7 +374,9 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
   if (ok) m_rowsChanged = sqlite3_changes64(m_db);
   LowerWaitSign();
   if (!ok && error) *error = sqlite3_errmsg(m_db);
-  if (SmSqlIsSchemaChange(text)) m_statements->Clear();
+  const bool schemaChange =
+      taken ? CSmSqliteStmtCache::ChangesSchema(taken) : SmSqlIsSchemaChange(text);
+  if (schemaChange) m_statements->Clear();
   m_statements->Give(std::move(taken));
   return ok;
 }

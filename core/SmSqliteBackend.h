@@ -24,6 +24,7 @@ class CSmSqliteStmtCache {
   struct Entry {
     StmtPtr stmt;
     unsigned long long lastUse = 0;
+    bool schemaChange = false;  // CREATE, ALTER or DROP: the other statements go when it runs
   };
   using Map = std::unordered_map<std::string, Entry>;
 
@@ -33,6 +34,7 @@ class CSmSqliteStmtCache {
   // cannot be prepared).
   Taken Take(sqlite3* db, const std::string& sql, std::string* error);
   static sqlite3_stmt* Statement(const Taken& taken) { return taken.mapped().stmt.get(); }
+  static bool ChangesSchema(const Taken& taken) { return taken.mapped().schemaChange; }
   void Give(Taken taken);
   void Clear() {
     m_last = {};
@@ -72,7 +74,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   void SetQueryTimeout(int seconds) override;
 
   bool Execute(const std::string& sql, std::string* error,
-               const std::vector<SmDbValue>& params = {}) override;
+               std::span<const SmDbValue> params = {}) override;
   long long RowsChanged() const override { return m_rowsChanged; }
   std::unique_ptr<CSmDbCursor> Query(const std::string& sql, std::string* error) override;
 

@@ -71,9 +71,12 @@ const char* ModeText(unsigned flags) {
 
 CSmTextFile::~CSmTextFile() = default;
 
-void CSmTextFile::Close() {
-  m_fileOwner.reset();
+bool CSmTextFile::Close() {
+  bool written = !m_writeFailed;
+  if (std::FILE* file = m_fileOwner.release()) written = std::fclose(file) == 0 && written;
   m_file = nullptr;
+  m_writeFailed = false;
+  return written;
 }
 
 bool CSmTextFile::Open(const std::string& fileName, unsigned flags, bool writeUnicode,
@@ -164,7 +167,7 @@ void CSmTextFile::WriteString(const std::string& text, bool normalise) {
       bytes.push_back(static_cast<char>(u & 0xFF));
       bytes.push_back(static_cast<char>(u >> 8));
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), m_file);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) m_writeFailed = true;
     return;
   }
   if (!(m_openFlags & typeBinary)) {
@@ -173,6 +176,7 @@ void CSmTextFile::WriteString(const std::string& text, bool normalise) {
     t = ReplaceAll(t, "\n", "\r\n");
   }
   std::string gbk;
-  if (!Utf8ToGbk(t, gbk)) return;
-  std::fwrite(gbk.data(), 1, gbk.size(), m_file);
+  if (!Utf8ToGbk(t, gbk) || std::fwrite(gbk.data(), 1, gbk.size(), m_file) != gbk.size()) {
+    m_writeFailed = true;
+  }
 }

@@ -34,7 +34,9 @@ class CSmTextFile {
   virtual std::string ReadAll();
   // Writes a text; with `normalise` every "\r\n" and lone "\r" first becomes "\n".
   virtual void WriteString(const std::string& text, bool normalise = false);
-  void Close();
+  // False when something written since the file was opened did not reach it (a text that has
+  // no GBK form, a full disk).
+  bool Close();
 
   bool IsOpen() const { return m_file != nullptr; }
   bool ReadUnicode() const { return m_readUnicode; }
@@ -52,5 +54,6 @@ class CSmTextFile {
   std::FILE* m_file = nullptr;
   bool m_writeUnicode = false;
   bool m_readUnicode = false;
+  bool m_writeFailed = false;
   unsigned m_openFlags = 0;
 };

@@ -128,6 +128,10 @@ void CRiloDoc::ApplyCellTexts(const std::vector<std::string>& texts, int k) {
   if (m_sheet.m_texts.size() < count) m_sheet.m_texts.resize(count);
   for (size_t i = 0; i < count; ++i) {
     std::string& stored = m_sheet.m_texts[i];
+    // A cell that already reads the text keeps its string, format codes inside the text too.
+    const std::string current =
+        k == 1 || k == 2 ? GetLayerPlain(stored, k) : GetCellLayer(stored, k, false);
+    if (current == texts[i]) continue;
     const std::string text = k == 0 ? PrefixCodes(Layer(stored, 0), texts[i]) : texts[i];
     stored = SetCellLayer(stored, text, k);
   }

@@ -181,7 +181,8 @@ class CRiloDoc : public CSmDocument {
   // Every cell's layer k as plain text, column + row x columns.
   void GetAllCellTexts(std::vector<std::string>& texts, int k) const;
   // Writes every text into layer k of its cell (layer 0 behind the cell's leading codes); an
-  // array that does not hold exactly one text per cell changes nothing.
+  // array that does not hold exactly one text per cell changes nothing. A cell that already reads
+  // its text (master and child plain, as shown) is left as it is.
   void ApplyCellTexts(const std::vector<std::string>& texts, int k);
 
   // --- Number formats and sums of the selection: in area selection the listed areas and the
@@ -278,6 +279,9 @@ class CRiloDoc : public CSmDocument {
   std::array<int, 3> m_fontStates{};
   SmIntPair m_layoutCodes{0, 0};
   std::array<int, 10> m_changes{};
+  // Print order: row by row or column by column; at most one of them is set.
+  int m_printByRow = 0;
+  int m_printByColumn = 0;
   std::string m_path;       // the .QLN file; empty for a new report
   std::string m_childPath;  // the open child table's .BSJ file
   int m_childOpen = 0;

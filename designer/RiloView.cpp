@@ -166,12 +166,14 @@ void CRiloView::OnUpdate(CSmView* /*sender*/, long /*hint*/) {
 bool CRiloView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (OnUpdateHistoryCommand(id, ui)) return true;
   if (OnUpdateFormatCommand(id, ui)) return true;
+  if (OnUpdateFillCommand(id, ui)) return true;
   return CSmView::OnUpdateCommand(id, ui);
 }
 
 bool CRiloView::OnCommand(int id) {
   if (OnHistoryCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
+  if (OnFillCommand(id)) return true;
   if (id != SM_ID_HELP) return CSmView::OnCommand(id);
   HelpKeyword();  // the keyword would open its help page; there are no help pages
   SmShowHelp();

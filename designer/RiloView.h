@@ -131,6 +131,22 @@ class CRiloView : public CSmView {
   // Layout button code (0 to 7 horizontal, 10 to 14 vertical) or the layout dialog (-1).
   void ApplyLayout(int code);
 
+  // --- Edit states and the Fill menu (designer/RiloViewFill.cpp).
+  bool OnFillCommand(int id);
+  bool OnUpdateFillCommand(int id, CSmCmdUI& ui);
+  // Shows and edits layer `mode` of every cell (0 master, 1 fetch, 2 audit, 3 child).
+  void SetEditMode(int mode);
+  // Stores what a calculation (values and formulas) or an audit (formulas) handed back, as one
+  // undo step of that kind, and shows the master's or the child table's values.
+  void StoreRunResults(int kind, const std::vector<std::string>& texts,
+                       const std::vector<std::string>* formulas);
+  void EditVariables();
+  void EditPasswords();
+  // The calculator over the selected numbers; OK writes its result into the current cell.
+  void OpenCalculator();
+  // The current cell's fetch formula in the formula dialog.
+  void EditCellFormula();
+
   static constexpr int kHiddenCaret = -100;
 
  protected:
@@ -191,6 +207,9 @@ class CRiloView : public CSmView {
   void RecordSettingsChange(int kind, const CRiloData& before);
   void ChangeNumFormat();
   void ChangeSizes();
+  // Whether calculation, audit or summing may run: cells, writable, a child table open, stored
+  // where the data file keeps the report, and not in edit state `excludedMode`.
+  bool CanRunFormulas(int excludedMode) const;
   bool OnHistoryCommand(int id);
   bool OnUpdateHistoryCommand(int id, CSmCmdUI& ui);
   // "B栏,3行" in the frame's status bar.

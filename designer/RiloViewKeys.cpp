@@ -469,8 +469,7 @@ bool CRiloView::OnHistoryCommand(int id) {
       Paste();
       return true;
     case SM_ID_RILO_CELL_TEXT:
-      // The cell formula dialog comes with the report calculation.
-      SmFunctionNotBuilt("单元格文本编辑 ...");
+      EditCellFormula();
       return true;
     default:
       return false;

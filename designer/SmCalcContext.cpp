@@ -36,7 +36,7 @@ void CSmCalcContext::SetSource(const std::string& name, int rows, int cols,
   m_nRow = 0;
   m_nRows = rows;
   m_nCols = cols;
-  m_cells = std::make_shared<const std::vector<std::string>>(cells);
+  m_cells = std::make_shared<std::vector<std::string>>(cells);
 }
 
 bool CSmCalcContext::OpenReportFile(const std::string& name) {
@@ -72,6 +72,14 @@ std::string CSmCalcContext::GetCellText(int col, int row) const {
   return text;
 }
 
+void CSmCalcContext::SetCellText(int col, int row, const std::string& text) {
+  if (col < 0 || row < 0 || col >= m_nCols || row >= m_nRows || !m_cells) return;
+  const size_t index = static_cast<size_t>(row) * static_cast<size_t>(m_nCols) + col;
+  if (index >= m_cells->size()) return;
+  if (m_cells.use_count() > 1) m_cells = std::make_shared<std::vector<std::string>>(*m_cells);
+  (*m_cells)[index] = text;
+}
+
 const std::vector<std::string>& CSmCalcContext::Cells() const {
   return m_cells ? *m_cells : kNoCells;
 }
@@ -98,5 +106,5 @@ void CSmCalcContext::Merge(const CSmCalcContext& other, const std::vector<SmIntP
       mine = ReplaceAll(FormatNumber(sum, 0, 0, decimals, true), ",", "");
     }
   }
-  m_cells = std::make_shared<const std::vector<std::string>>(std::move(cells));
+  m_cells = std::make_shared<std::vector<std::string>>(std::move(cells));
 }

@@ -33,6 +33,8 @@ class CSmCalcContext {
 
   // The cell's text as formulas read it (CheckSource applied); "" outside the grid.
   std::string GetCellText(int col, int row) const;
+  // Replaces one cell's text; copies sharing the cells keep theirs.
+  void SetCellText(int col, int row, const std::string& text);
   const std::vector<std::string>& Cells() const;
 
   int m_bLoaded = 0;
@@ -43,5 +45,5 @@ class CSmCalcContext {
   int m_nCols = 0;
 
  private:
-  std::shared_ptr<const std::vector<std::string>> m_cells;
+  std::shared_ptr<std::vector<std::string>> m_cells;
 };

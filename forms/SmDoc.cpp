@@ -15,6 +15,7 @@
 #include "core/SmVarCaculate.h"
 #include "forms/SmFormView.h"
 #include "forms/SmPublicSheet.h"
+#include "forms/SmSaveAsText.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
@@ -594,11 +595,12 @@ std::string CSmDoc::ComposeHint(const std::string& first, const std::string& sec
 }
 
 std::string CSmDoc::GetTextFileName() {
-  return "\\" + m_formDef.sFna + ".TXT";
+  return "/" + GetTitle() + ".TXT";
 }
 
 void CSmDoc::SaveAsText() {
-  SmFunctionNotBuilt("保存为文本文档");
+  CSaveAsTextSheet sheet(*this, CSmFrameWnd::Main());
+  sheet.exec();
 }
 
 bool CSmDoc::UpdateReadOnly() {

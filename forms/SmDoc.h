@@ -96,8 +96,10 @@ class CSmDoc : public CSmDocument {
   // Keeps the number of rows: n > 0 removes the n rows after row `after` and inserts n at `at`;
   // n < 0 inserts -n rows after row `after` and removes the -n rows from `at` + n.
   virtual void InsertRows(int at, int after, int n);
+  // The name a text file of the rows is proposed under, after its folder.
   virtual std::string GetTextFileName();
-  virtual bool OnSaveAsText() { return true; }
+  // Asked before a text file of the rows is written; false refuses the writing.
+  virtual bool OnSaveAsText(const std::string& /*fileName*/) { return true; }
   // Asked by the settings sheet before it saves each kind of change of the definition: -1 any
   // change (asked first), 0 columns (`index` the first differing one, -1 when the counts
   // differ), 1 header blocks, 2 notes, 3 title, 4 header rows, 5 form number, 6 page totals.

@@ -8,7 +8,9 @@
 #include "designer/BbDataType.h"
 #include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
+#include "reports/TsReportDoc1.h"
 #include "weighing/TsWeighingDocs.h"
+#include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsjsDoc.h"
 
@@ -36,6 +38,8 @@ void CTsApp::CreateDataTypes() {
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
   TsInstallSettlementCard();
+  TsInstallAdvanceDoc();
+  TsInstallReports();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }

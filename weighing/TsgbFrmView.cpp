@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
@@ -135,7 +137,6 @@ CSmEdit* CTsgbFrmView::AddEdit(int id, int width) {
   edit->setObjectName(QString::number(id));
   edit->resize(width, 24);
   connect(edit, &QLineEdit::textEdited, this, [this] { Recalc(); });
-  if (id == kCanePrice || id == kFreightPrice) edit->installEventFilter(this);
   return edit;
 }
 
@@ -393,9 +394,31 @@ void CTsgbFrmView::FillPrice(int kind) {
   Recalc();
 }
 
+int CTsgbFrmView::ScaleOfKey(QObject* watched, QEvent* event) const {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return -1;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() != Qt::AltModifier) return -1;
+  const int port = key->key() == Qt::Key_1 ? 0 : key->key() == Qt::Key_2 ? 1 : -1;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  QWidget* list = TsFindCardView(Doc(), 0);
+  if (port < 0 || !widget ||
+      !(Form()->isAncestorOf(widget) || (list && list->isAncestorOf(widget))))
+    return -1;
+  const QWidget* send = Control(kSends[port]);
+  return send && send->isVisible() && send->isEnabled() ? port : -1;
+}
+
 bool CTsgbFrmView::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn) {
-    const int id = NumberOf(qobject_cast<QWidget*>(watched));
+  // Alt+1 and Alt+2 send the weight wherever the card has the focus, before any shortcut of
+  // the main window.
+  if (const int port = ScaleOfKey(watched, event); port >= 0) {
+    event->accept();
+    if (event->type() == QEvent::KeyPress) TakeScaleWeight(port);
+    return true;
+  }
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (event->type() == QEvent::FocusIn && widget && Form()->isAncestorOf(widget)) {
+    const int id = NumberOf(widget);
     if (id == kCanePrice) FillPrice(0);
     if (id == kFreightPrice) FillPrice(1);
   }
@@ -544,8 +567,11 @@ bool CTsgbFrmView::PrintTicket(bool customPositions) {
   CTsgbDoc* doc = Doc();
   if (!doc) return false;
   const int style = customPositions ? kTsPrintAtPositions : TsGetPrintStyle(0);
+  // The print's own windows take the focus away; the clerk goes on where he was.
+  const QPointer<QWidget> focus = window()->focusWidget();
   const bool printed = TsgbPrintTicket(style, doc->m_rec, doc->m_layout, doc->m_db);
   OnUpdate(nullptr, 0);
+  if (focus) focus->setFocus();
   return printed;
 }
 

@@ -53,6 +53,9 @@ class CTsgbFrmView : public CSmCardFrmView {
   void CreateItemFields();
   void PlaceControls();
   void FillPrice(int kind);
+  // The port (0, 1) whose send key (Alt+1, Alt+2) the event is, on this card with the port's
+  // send button available; else -1.
+  int ScaleOfKey(QObject* watched, QEvent* event) const;
   void OnEnterField(int id);
   // A code field: the code exists as wanted, or the picker offers one; true when it moves on.
   bool CheckCodeOrPick(int id);

@@ -105,3 +105,36 @@ TEST_F(DbQuery, ARowThatCannotBeReadIsReported) {
   EXPECT_EQ(Shown(),
             "Mid: invalid argument\n执行下列SQL语句时出错！\nSelect Mid(CsVal,CsN) From SysCsTab");
 }
+
+// Values are read by the declared kind whatever the engine stored; statements are kept prepared
+// between runs, yet each run sees the table as it is now and the file open now.
+TEST_F(DbQuery, KeptStatementsFollowTheTablesAndTheFileOpenNow) {
+  const std::string select = "Select N,D,S From T";
+  auto readRow = [&](long n, double d, const std::string& s) {
+    CSmQuery q(1, 1, 1, &m_db);
+    ASSERT_TRUE(q.Open(select));
+    ASSERT_FALSE(q.IsEOF());
+    EXPECT_EQ(q.GetInt(0), n);
+    EXPECT_DOUBLE_EQ(q.GetDouble(0), d);
+    EXPECT_EQ(q.GetString(0), s);
+  };
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(N Long,D Double,S CHAR(20))"));
+  const std::string insert = "Insert Into T(N,D,S) Values(?,?,?)";
+  ASSERT_TRUE(m_db.ExecuteBound(
+      insert, {}, {SmDbValue::OfDouble(7.6), SmDbValue::OfText("2.5"), SmDbValue::OfInt(12)}));
+  readRow(8, 2.5, "12");
+  ASSERT_TRUE(m_db.ExecuteSQL("Drop Table T"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(N CHAR(10),D Long,S Long)"));
+  ASSERT_TRUE(m_db.ExecuteBound(
+      insert, {}, {SmDbValue::OfText("x"), SmDbValue::OfInt(3), SmDbValue::OfInt(4)}));
+  readRow(0, 3.0, "4");
+
+  const std::string other = SmFreshDataFile(SmTestName() + "_other");
+  m_db.Close();
+  ASSERT_TRUE(m_db.Open(other));
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(N Long,D Double,S CHAR(20))"));
+  ASSERT_TRUE(m_db.ExecuteBound(
+      insert, {}, {SmDbValue::OfInt(1), SmDbValue::OfDouble(1.5), SmDbValue::OfText("乙  ")}));
+  readRow(1, 1.5, "乙");
+  EXPECT_EQ(ShownCount(), 0u);
+}

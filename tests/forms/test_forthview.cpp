@@ -222,6 +222,45 @@ TEST_F(ForthViewTest, OnePageAndNoTotalRows) {
   EXPECT_EQ(plain.m_footLines, 0);
 }
 
+namespace {
+
+// Notes for the pre-printed form and for the plain page, both page numbers, and a title.
+class NotedDoc : public TotalsDoc {
+ public:
+  void DefineTitle(CSmFormDef& def) override {
+    def.sFna = "LEDGER";
+    def.nTopNum = 1;
+  }
+  void DefineHeadNotes(CSmFormDef& def) override {
+    def.m_headNotes.resize(4);
+    def.m_headNotes[0].Set(0, 0, 1000, 1, 0, "甲", "KEEP");
+    def.m_headNotes[1].Set(0, 0, 1050, 0, 0, "乙", "DROP");
+    def.m_headNotes[2].Set(1, 0, 1000, 0, 0, "页码", "PAGE#pp");
+    def.m_headNotes[3].Set(1, 0, 1050, 1, 0, "套打页码", "FORM#pp");
+  }
+};
+
+}  // namespace
+
+TEST_F(ForthViewTest, OverlayPreviewShowsOnlyWhatGoesOntoThePreprintedForm) {
+  NotedDoc doc;
+  doc.Open(10);
+  TotalsView view(doc, 1);
+  const std::string pdf = SmQueueTestPdf("forth_overlay_preview");
+  ASSERT_TRUE(view.OnCommand(SM_ID_OVERLAY_PREVIEW));
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(), std::vector<std::string>{"打印预览"});
+  std::map<int, std::string> pages = Pages(pdf);
+  ASSERT_EQ(pages.size(), 1u);
+  for (const char* word : {"KEEP", "FORM1", "55"}) EXPECT_TRUE(Has(pages.at(1), word)) << word;
+  for (const char* word : {"DROP", "PAGE1", "LEDGER"}) EXPECT_FALSE(Has(pages.at(1), word)) << word;
+  // After the preview the page prints whole again.
+  pages = Print(view, "forth_after_preview");
+  ASSERT_EQ(pages.size(), 1u);
+  for (const char* word : {"KEEP", "DROP", "PAGE1", "LEDGER"})
+    EXPECT_TRUE(Has(pages.at(1), word)) << word;
+  EXPECT_FALSE(Has(pages.at(1), "FORM1"));
+}
+
 TEST_F(ForthViewTest, EnterOnARefusedCellOpensItsListAndEditsReachTheDocument) {
   TotalsDoc doc;
   doc.Open(3);

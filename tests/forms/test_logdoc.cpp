@@ -6,13 +6,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "app/SmApp.h"
 #include "app/SmMainFrm.h"
 #include "core/SmDatabase.h"
+#include "core/SmGbk.h"
 #include "core/SmRegKey.h"
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
@@ -20,6 +24,7 @@
 #include "forms/SmFormDataType.h"
 #include "forms/SmLogDoc.h"
 #include "forms/SmLogQueryDlg.h"
+#include "forms/SmSaveAsText.h"
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -343,4 +348,31 @@ TEST_P(LogTest, ASessionWhoseLogRowsCannotGoStays) {
   EXPECT_FALSE(CSmOpLog::DeleteTask(3, m_db));
   EXPECT_EQ(Count("Select Count(*) From SmTask Where nTask=3"), 1);
   EXPECT_EQ(Count("Select Count(*) From SmLog Where nTask=3"), 2);
+}
+
+TEST_P(LogTest, SavesChosenColumnsAsAGbkTextFile) {
+  CSmLogDoc* doc = OpenSession("12", 4);
+  ASSERT_NE(doc, nullptr);
+  QTemporaryDir dir;
+  const std::string path = QDir(dir.path()).filePath("日志.txt").toStdString();
+  CModalScript script;
+  script.Then(847, [&path](QWidget* dlg) {
+    auto* sheet = static_cast<CSaveAsTextSheet*>(dlg);
+    CSaveAsTextColList* list = sheet->Page1()->List();
+    for (int row = 0; row < list->RowCount(); ++row) list->SetCheck(row, row == 0 || row == 3);
+    Click(dlg, 12324);
+    Click(dlg, 12324);
+    Control<QLineEdit>(dlg, 1005)->setText(QString::fromStdString(path));
+    Click(dlg, 12325);
+    if (dlg->isVisible()) Click(dlg, 2);
+  });
+  SmExecuteCommand(SM_ID_DOC_SAVE_AS_TEXT);
+  EXPECT_TRUE(script.Done());
+  std::string expected;
+  ASSERT_TRUE(Utf8ToGbk(
+      "08:30:05\t打开文档：结算单\r\n" + doc->m_rows[1][0] + "\t新建文档：收购单\r\n", expected));
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll().toStdString(), expected);
+  EXPECT_EQ(Notes(27), (std::vector<std::string>{"将“操作日志”保存成文本文档：" + path}));
 }

@@ -4,16 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <pty.h>
 #include <sys/file.h>
-#include <termios.h>
 #include <unistd.h>
+#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <future>
@@ -33,6 +34,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/weighing/FakeIndicator.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/SmFrameDecoder.h"
 #include "weighing/SmMSComm.h"
@@ -46,24 +48,14 @@ namespace {
 class PtyIndicator {
  public:
   explicit PtyIndicator(int factor) {
-    char name[256] = {};
-    if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) return;
-    termios raw{};
-    tcgetattr(m_slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(m_slave, TCSANOW, &raw);
     const size_t length = CSmFrameDecoder::EncodeFrame(1, "000000").size();
-    m_ready = WriteCommDevice("1", name) &&
+    m_ready = !m_line.Name().empty() && WriteCommDevice("1", m_line.Name()) &&
               WriteCommPort("1", FormatStr("9600,N,8,1,%zu,1,%d", length, factor));
   }
   ~PtyIndicator() {
     DeleteCommPort("1");
     WriteCommDevice("1", "");
-    for (int fd : {m_master, m_slave})
-      if (fd >= 0) close(fd);
   }
-  PtyIndicator(const PtyIndicator&) = delete;
-  PtyIndicator& operator=(const PtyIndicator&) = delete;
 
   bool Ready() const { return m_ready; }
   // Sends the six-character weight field until the display shows it (five seconds at most).
@@ -71,8 +63,7 @@ class PtyIndicator {
     const std::string frame = CSmFrameDecoder::EncodeFrame(1, field);
     const QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
-      if (write(m_master, frame.data(), frame.size()) != static_cast<ssize_t>(frame.size()))
-        return false;
+      if (!m_line.Send(frame)) return false;
       QApplication::processEvents(QEventLoop::AllEvents, 20);
       if (StrToDouble(TrimChars(display->text().toStdString())) == StrToDouble(field)) return true;
     }
@@ -80,8 +71,7 @@ class PtyIndicator {
   }
 
  private:
-  int m_master = -1;
-  int m_slave = -1;
+  FakeIndicator m_line;
   bool m_ready = false;
 };
 
@@ -144,16 +134,20 @@ class TsgbCardTest : public testing::Test {
   std::string Logged() { return Rows("Select sNote From SmLog Where nTaskID=1605 Order By sT"); }
 
   // Opens a kind of the weighing card; the open dialog is answered with OK on 20160315.
-  CTsgbFrmView* Open(int kind) {
+  // With `byEnter` Enter goes on from the focused field until the dialog accepts.
+  CTsgbFrmView* Open(int kind, bool byEnter = false) {
     for (const auto& t : m_app.m_docManager.Templates()) {
       auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
       if (!found || found->m_number != 255) continue;
       QObject timers;
-      OnModalOf(&timers, 960, [](QWidget* dlg) {
+      OnModalOf(&timers, 960, [byEnter](QWidget* dlg) {
         Type(dlg, 1003, "2016");
         Type(dlg, 1004, "03");
         Type(dlg, 1005, "15");
-        Press(dlg, SM_ID_OK);
+        for (int i = 0; byEnter && i < 6 && dlg->isVisible(); ++i)
+          Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg);
+        if (byEnter && dlg->isVisible()) ADD_FAILURE() << "Enter left the open dialog open";
+        if (dlg->isVisible()) Press(dlg, SM_ID_OK);
       });
       CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[kind], 0, true, false);
       QApplication::processEvents();
@@ -539,4 +533,164 @@ TEST_F(TsgbCardTest, TwoStationsSavingAtOnceNeverShareANumber) {
   EXPECT_EQ(Rows("Select DH||' '||Cast(MU0 As varchar(12)) From gbSheet Order By DH"),
             "00001 20.0|00002 30.5");
   EXPECT_EQ(Logged(), "新增：00002");
+}
+// A delivery from the indicator to a printed ticket, by keyboard alone: the open dialog, the
+// codes with the farmer picker, Alt+1 for the weight, Enter to "确认(&S)", then the tare with the
+// price fills and the print at once.
+TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
+  PtyIndicator indicator(1000);
+  ASSERT_TRUE(indicator.Ready());
+  auto* cane = static_cast<CTsDataType*>(m_app.FindDataType(16));
+  cane->m_intParams[15] = 1;
+  cane->m_strParams[49] = "10";
+  cane->m_dblParams[0] = 10;  // floating cane price
+  cane->m_dblParams[1] = 2;   // floating freight price
+  CTsgbFrmView* gross = Open(0, true);
+  ASSERT_NE(gross, nullptr);
+  EXPECT_EQ(gross->Doc()->m_date, "20160315");
+  QWidget* window = gross->window();
+  window->show();
+  window->activateWindow();
+  QApplication::processEvents();
+  auto* display = qobject_cast<QLineEdit*>(gross->Control(1091));
+  ASSERT_TRUE(gross->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  EXPECT_FALSE(display->isHidden());
+  EXPECT_EQ(qobject_cast<QLabel*>(gross->Control(1074))->text(), QString("串口1："));
+  ASSERT_TRUE(indicator.Show("012340", display)) << display->text().toStdString();
+
+  // An upper-level farmer opens the picker; the picked code stays focused.
+  EXPECT_EQ(Focused(gross), 1079);
+  Keys(gross, "10102");
+  QObject timers;
+  OnModalOf(&timers, 952,
+            [](QWidget* dlg) { Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg); });
+  Enter(gross);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(1079))->text(), QString("10102001"));
+  EXPECT_EQ(Focused(gross), 1079);
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1085);
+  Keys(gross, "003");
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1082);
+  Keys(gross, "012");
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), 1084);
+  QTest::keyClick(gross->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  EXPECT_DOUBLE_EQ(gross->Doc()->m_rec.MU[0], 12.34);
+  Enter(gross);
+  EXPECT_EQ(Focused(gross), SM_ID_OK);
+  SmResetMessages();
+  Enter(gross);
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u)
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(Rows("Select DH||' '||T||' '||OPR0||' '||KNO0||' '||KNO1||' '||KNO2||' '||"
+                 "Cast(MU0 As varchar(12)) From gbSheet"),
+            "00001 20160315 101 10102001 003 012 12.34");
+  EXPECT_EQ(Logged(), "新增：00001");
+  // The next new ticket starts on its farmer field.
+  EXPECT_TRUE(gross->Doc()->IsNew());
+  EXPECT_EQ(Focused(gross), 1079);
+  gross->Doc()->OnCloseDocument();
+  QApplication::processEvents();
+
+  CTsgbFrmView* tare = Open(1, true);
+  ASSERT_NE(tare, nullptr);
+  tare->window()->activateWindow();
+  display = qobject_cast<QLineEdit*>(tare->Control(1091));
+  ASSERT_TRUE(tare->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
+  ASSERT_TRUE(indicator.Show("002340", display));
+  tare->Control(1090)->setFocus();
+  QTest::keyClick(tare->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  EXPECT_DOUBLE_EQ(tare->Doc()->m_rec.MU[1], 2.34);
+  Keys(tare, "101");
+  Enter(tare);  // variety
+  EXPECT_EQ(Focused(tare), 1086);
+  Enter(tare);  // tare weight
+  Enter(tare);  // impurity weight
+  EXPECT_EQ(Focused(tare), 1101);
+  Enter(tare);  // impurity ratio; the cane price fills on entering
+  EXPECT_EQ(Focused(tare), 1089);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("310"));
+  Enter(tare);  // the freight price fills on entering
+  EXPECT_EQ(Focused(tare), 1083);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1083))->text(), QString("22"));
+  // A price above zero is never replaced.
+  qobject_cast<QLineEdit*>(tare->Control(1089))->setText("305");
+  tare->Control(1089)->setFocus();
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("305"));
+  tare->Control(1083)->setFocus();
+  Enter(tare);  // freight price: on to the first item field
+  EXPECT_EQ(Focused(tare), 1301);
+  for (int i = 0; i < 8 && Focused(tare) != SM_ID_OK; ++i) Enter(tare);
+  EXPECT_EQ(Focused(tare), SM_ID_OK);
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("card_keyboard");
+  Enter(tare);
+  EXPECT_EQ(SmPdfPages(pdf), 1);
+  EXPECT_EQ(Rows("Select OPR1||' '||KNO3||' '||Cast(MU1 As varchar(12))||' '||"
+                 "Cast(PR0 As varchar(12))||' '||Cast(PR1 As varchar(12))||' '||"
+                 "Cast(MY0 As varchar(12))||' '||Cast(MY1 As varchar(12))||' '||"
+                 "Cast(MY6 As varchar(12)) From gbSheet"),
+            "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
+  EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
+  EXPECT_EQ(Focused(tare), 1086);
+}
+
+TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
+  Run({kDayOfTickets[0], kDayOfTickets[1]});
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CTsgbListView* list = List(form);
+  list->SelectNumber("00002");
+  const auto menu = list->List()->CreateContextMenu();
+  std::vector<std::string> texts;
+  QAction* refresh = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    texts.push_back(action->text().toStdString());
+    if (action->text().startsWith("刷新")) refresh = action;
+  }
+  for (const char* gone : {"新增", "打开", "修改", "剪切", "复制(&C)", "粘贴"}) {
+    for (const std::string& text : texts) EXPECT_FALSE(text.starts_with(gone)) << text;
+  }
+  EXPECT_EQ(texts.front(), "删除(&R)\tDelete");
+  ASSERT_NE(refresh, nullptr);
+  EXPECT_EQ(texts[1], refresh->text().toStdString());
+  // Another station's ticket appears; the ticket selected stays selected.
+  Run({kDayOfTickets[3]});
+  refresh->trigger();
+  EXPECT_EQ(Rows(list), (std::vector<std::string>{"00001", "00002", "00004", "新单"}));
+  EXPECT_EQ(list->List()->FirstSelected(), 1);
+  EXPECT_EQ(form->Doc()->m_rec.DH, "00002");
+}
+
+// On the ticket query card a ticket opens in its tare step; the radio pair chooses the gross
+// step, and Delete then asks about the whole ticket.
+TEST_F(TsgbCardTest, QueryCardStepFollowsTheSelectionAndTheRadioPair) {
+  Run({kDayOfTickets[0]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  CTsgbDoc* doc = form->Doc();
+  CTsgbListView* list = List(form);
+  EXPECT_TRUE(doc->IsNew());
+  EXPECT_EQ(doc->m_tare, 0);
+  list->SelectNumber("00001");
+  EXPECT_EQ(doc->m_tare, 1);
+  EXPECT_EQ(doc->m_gross, 0);
+  auto* gross = qobject_cast<QRadioButton*>(form->Control(1134));
+  ASSERT_NE(gross, nullptr);
+  EXPECT_FALSE(gross->isHidden());
+  gross->click();
+  EXPECT_EQ(doc->m_tare, 0);
+  EXPECT_EQ(doc->m_gross, 1);
+  EXPECT_FALSE(form->Control(1084)->isHidden());  // the gross weight is editable again
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(CSmMessageService::Instance().Shown().front().text, "真的要删除第00001号过磅单吗？");
+  EXPECT_EQ(Rows("Select DH From gbSheet"), "");
+  EXPECT_EQ(Logged(), "删除：00001");
+  EXPECT_EQ(Rows(list), std::vector<std::string>{"新单"});
+  EXPECT_EQ(doc->m_tare, 0);
 }

@@ -109,13 +109,10 @@ TEST_P(TsgbComputeTest, MissingMasterDataAndUnreadableFormulasKeepTheAmount) {
     double expected;
   };
   const Case cases[] = {
-      {"#xzx", "004", -1000000000},  // a driver without limits: open at both ends
-      {"#xzs", "004", 1000000000},
-      {"#xzs", "", 77},     // no driver: the variable stays unread
-      {"#xzs", "009", 77},  // a driver that is not on file
-      {"3*(2", "003", 77},
-      {"nofunc(1)", "003", 77},
-      {"", "003", 77},  // no formula
+      {"#xzx", "004", -1000000000},                    // a driver without limits: open at both ends
+      {"#xzs", "004", 1000000000},  {"#xzs", "", 77},  // no driver: the variable stays unread
+      {"#xzs", "009", 77},                             // a driver that is not on file
+      {"3*(2", "003", 77},          {"nofunc(1)", "003", 77}, {"", "003", 77},  // no formula
   };
   for (const Case& c : cases) {
     Formula(c.formula);

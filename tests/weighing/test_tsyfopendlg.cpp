@@ -149,8 +149,7 @@ TEST_F(TsYfOpenDlgTest, CommandsFollowRightsMakerAndReviewer) {
   }
   std::vector<std::string> ids;
   const std::unique_ptr<QMenu> menu = list->CreateContextMenu();
-  for (QAction* action : menu->actions())
-    ids.push_back(action->objectName().toStdString());
+  for (QAction* action : menu->actions()) ids.push_back(action->objectName().toStdString());
   const unsigned removed[] = {SM_ID_LIST_ADD, SM_ID_LIST_MODIFY, SM_ID_EDIT_CUT, SM_ID_EDIT_COPY,
                               SM_ID_EDIT_PASTE};
   for (unsigned id : removed)
