@@ -15,6 +15,8 @@
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
 #include "designer/RiloChildFrm.h"
+#include "designer/RiloPageSetupDlg.h"
+#include "designer/RiloPrint.h"
 #include "designer/RiloRichText.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFonts.h"
@@ -167,6 +169,10 @@ bool CRiloView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (OnUpdateHistoryCommand(id, ui)) return true;
   if (OnUpdateFormatCommand(id, ui)) return true;
   if (OnUpdateFillCommand(id, ui)) return true;
+  if (id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_PREVIEW || id == SM_ID_FILE_PAGE_SETUP) {
+    ui.Enable(HasCells());
+    return true;
+  }
   return CSmView::OnUpdateCommand(id, ui);
 }
 
@@ -174,6 +180,14 @@ bool CRiloView::OnCommand(int id) {
   if (OnHistoryCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
   if (OnFillCommand(id)) return true;
+  if (id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_PREVIEW) {
+    RiloPrintReport(this, id);
+    return true;
+  }
+  if (id == SM_ID_FILE_PAGE_SETUP) {
+    RiloPageSetup(this);
+    return true;
+  }
   if (id != SM_ID_HELP) return CSmView::OnCommand(id);
   HelpKeyword();  // the keyword would open its help page; there are no help pages
   SmShowHelp();
