@@ -173,8 +173,10 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   setObjectName("831");
   setWindowTitle(QStringLiteral("Vornel软件--页面设置"));
   auto* grid = new QGridLayout(this);
-  grid->addWidget(BuildPaperGroup(), 0, 0);
-  grid->addWidget(BuildMarginGroup(), 1, 0);
+  QWidget* paper = BuildLengthGroup(QStringLiteral("纸张大小"), kWidth, kLength);
+  BuildUnitButtons(paper);
+  grid->addWidget(paper, 0, 0);
+  grid->addWidget(BuildLengthGroup(QStringLiteral("页面边距"), kTop, kRight), 1, 0);
   grid->addWidget(BuildTitleGroup(), 2, 0);
 
   auto* orientation = new QGroupBox(QStringLiteral("打印方向"), this);
@@ -200,7 +202,7 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   m_scale->setCurrentIndex(std::clamp((m_settings.scale - 10) / 5, 0, m_scale->count() - 1));
   scaleLabel->setBuddy(m_scale);
   connect(m_scale, &QComboBox::currentIndexChanged, this, [this] {
-    m_settings.scale = StrToIntDef(m_scale->currentText().trimmed().toStdString(), 100);
+    m_settings.scale = std::atoi(m_scale->currentText().toStdString().c_str());
     UpdateLines();
   });
   scaleRow->addWidget(scaleLabel);
@@ -261,21 +263,21 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   UpdateLines();
 }
 
-QWidget* CRiloPageSetupDlg::BuildPaperGroup() {
-  auto* group = new QGroupBox(QStringLiteral("纸张大小"), this);
-  auto* row = new QGridLayout(group);
-  for (int length : {kWidth, kLength}) {
-    const LengthIds& ids = kLengthIds[static_cast<size_t>(length)];
-    auto* edit = new QLineEdit(group);
-    edit->setObjectName(QString::number(ids.edit));
-    m_lengths[static_cast<size_t>(length)] = edit;
-    auto* label = new QLabel(QString::fromUtf8(ids.label), group);
-    label->setBuddy(edit);
-    row->addWidget(label, length, 0);
-    row->addWidget(edit, length, 1);
-    row->addWidget(RiloSpinArrows(group, ids.spin, [this, ids](bool up) { Step(ids.spin, up); }),
-                   length, 2);
-  }
+QLineEdit* CRiloPageSetupDlg::AddField(QWidget* group, QGridLayout* grid, const char* label,
+                                       int editId, int spinId, int row, int column) {
+  auto* edit = new QLineEdit(group);
+  edit->setObjectName(QString::number(editId));
+  auto* caption = new QLabel(QString::fromUtf8(label), group);
+  caption->setBuddy(edit);
+  grid->addWidget(caption, row, column);
+  grid->addWidget(edit, row, column + 1);
+  grid->addWidget(RiloSpinArrows(group, spinId, [this, spinId](bool up) { Step(spinId, up); }), row,
+                  column + 2);
+  return edit;
+}
+
+void CRiloPageSetupDlg::BuildUnitButtons(QWidget* group) {
+  auto* grid = static_cast<QGridLayout*>(group->layout());
   auto* units = new QGroupBox(QStringLiteral("纸张、页面单位"), group);
   auto* unitRow = new QVBoxLayout(units);
   m_mm = new QRadioButton(QStringLiteral("毫米"), units);
@@ -285,33 +287,24 @@ QWidget* CRiloPageSetupDlg::BuildPaperGroup() {
   m_cm->setObjectName("1035");
   unitRow->addWidget(m_mm);
   unitRow->addWidget(m_cm);
-  row->addWidget(units, 0, 3, 2, 1);
-  ShowLength(kWidth, m_settings.paper.first);
-  ShowLength(kLength, m_settings.paper.second);
-  for (int length : {kWidth, kLength})
-    connect(LengthEdit(length), &QLineEdit::textEdited, this,
-            [this, length] { OnLengthEdited(length); });
-  return group;
+  grid->addWidget(units, 0, 3, 2, 1);
 }
 
-QWidget* CRiloPageSetupDlg::BuildMarginGroup() {
-  auto* group = new QGroupBox(QStringLiteral("页面边距"), this);
+QWidget* CRiloPageSetupDlg::BuildLengthGroup(const QString& caption, int first, int last) {
+  auto* group = new QGroupBox(caption, this);
   auto* grid = new QGridLayout(group);
-  const SmIntRect& m = m_settings.margins;
-  const std::array<int, 4> values{m.top, m.bottom, m.left, m.right};
-  for (int length = kTop; length <= kRight; ++length) {
+  const SmRiloPageSettings& s = m_settings;
+  const std::array<int, 6> values{s.paper.first,    s.paper.second, s.margins.top,
+                                  s.margins.bottom, s.margins.left, s.margins.right};
+  for (int length = first; length <= last; ++length) {
     const LengthIds& ids = kLengthIds[static_cast<size_t>(length)];
-    auto* edit = new QLineEdit(group);
-    edit->setObjectName(QString::number(ids.edit));
+    // The paper's two fields stand one below the other, the margins two by two.
+    const int i = length - first;
+    const int row = first == kWidth ? i : i / 2;
+    const int column = first == kWidth ? 0 : 3 * (i % 2);
+    QLineEdit* edit = AddField(group, grid, ids.label, ids.edit, ids.spin, row, column);
     m_lengths[static_cast<size_t>(length)] = edit;
-    auto* label = new QLabel(QString::fromUtf8(ids.label), group);
-    label->setBuddy(edit);
-    const int i = length - kTop;
-    grid->addWidget(label, i / 2, 3 * (i % 2));
-    grid->addWidget(edit, i / 2, 3 * (i % 2) + 1);
-    grid->addWidget(RiloSpinArrows(group, ids.spin, [this, ids](bool up) { Step(ids.spin, up); }),
-                    i / 2, 3 * (i % 2) + 2);
-    ShowLength(length, values[static_cast<size_t>(i)]);
+    ShowLength(length, values[static_cast<size_t>(length)]);
     connect(edit, &QLineEdit::textEdited, this, [this, length] { OnLengthEdited(length); });
   }
   return group;
@@ -324,15 +317,9 @@ QWidget* CRiloPageSetupDlg::BuildTitleGroup() {
   const std::array<int, 4> values{t.top, t.bottom, t.left, t.right};
   for (int title = kFixedTop; title <= kFixedRight; ++title) {
     const LengthIds& ids = kTitleIds[static_cast<size_t>(title)];
-    auto* edit = new QLineEdit(QString::number(values[static_cast<size_t>(title)]), group);
-    edit->setObjectName(QString::number(ids.edit));
+    QLineEdit* edit = AddField(group, grid, ids.label, ids.edit, ids.spin, title, 0);
+    edit->setText(QString::number(values[static_cast<size_t>(title)]));
     m_titleEdits[static_cast<size_t>(title)] = edit;
-    auto* label = new QLabel(QString::fromUtf8(ids.label), group);
-    label->setBuddy(edit);
-    grid->addWidget(label, title, 0);
-    grid->addWidget(edit, title, 1);
-    grid->addWidget(RiloSpinArrows(group, ids.spin, [this, ids](bool up) { Step(ids.spin, up); }),
-                    title, 2);
     grid->addWidget(
         new QLabel(title < kFixedLeft ? QStringLiteral("行") : QStringLiteral("栏"), group), title,
         3);
@@ -394,7 +381,7 @@ void CRiloPageSetupDlg::ReadControls(bool confirming) {
   for (int i = 0; i < m_rowList->count(); ++i)
     if (m_rowList->item(i)->isSelected())
       s.rowBreaks.push_back(StrToIntDef(m_rowList->item(i)->text().toStdString(), 0) - 1);
-  s.scale = StrToIntDef(m_scale->currentText().trimmed().toStdString(), 100);
+  s.scale = std::atoi(m_scale->currentText().toStdString().c_str());
   s.landscape = m_landscape->isChecked();
   s.acrossFirst = m_acrossFirst->isChecked();
 }

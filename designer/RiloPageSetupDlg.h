@@ -11,6 +11,7 @@
 class CRiloData;
 class CRiloView;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -69,8 +70,12 @@ class CRiloPageSetupDlg : public CSmDlg {
   void OnOrderChosen(bool acrossFirst);
   bool Refuse(const char* text, QWidget* focus);
   int Tenths(int length) const;
-  QWidget* BuildPaperGroup();
-  QWidget* BuildMarginGroup();
+  // An edit with its label and spin at (row, column) of the grid.
+  QLineEdit* AddField(QWidget* group, QGridLayout* grid, const char* label, int editId, int spinId,
+                      int row, int column);
+  // The length fields from `first` to `last` in a group of their own.
+  QWidget* BuildLengthGroup(const QString& caption, int first, int last);
+  void BuildUnitButtons(QWidget* paperGroup);
   QWidget* BuildTitleGroup();
   QWidget* BuildBreakLists();
 

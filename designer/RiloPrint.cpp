@@ -263,34 +263,10 @@ void CRiloPagePainter::DrawCell(const QRect& cell, const QRect& blockRect,
 
 void CRiloPagePainter::DrawText(const QRect& box, const QRect& clip, std::string text,
                                 int horizontal, int vertical, SmColor back) {
-  int gaps = 0;
-  if (horizontal == 3) gaps = CRiloDoc::InsertGapCodes(text);
-  SmRiloTextState state;
-  std::string measured = text;
-  const SmRiloTextExtent extent = m_engine.RenderRichText(m_painter, measured, state, {});
-  int bottom = box.top() + box.height();
-  if (vertical == 0 && extent.height < box.height()) bottom -= (box.height() - extent.height) / 2;
-  if (vertical == 2 && extent.height < box.height()) bottom = box.top() + extent.height;
-  const QFont font = SmMakeFont(RiloDefaultState().font, std::max(extent.height, 1));
-  const int baseline = bottom - QFontMetrics(font, m_painter.device()).descent();
-  int x = box.left();
-  SmRiloRenderRequest request;
-  if (extent.width < box.width()) {
-    const int free = box.width() - extent.width;
-    if (horizontal == 1) x = box.left() + free;
-    if (horizontal == 2) x = box.left() + free / 2;
-    if (horizontal == 3) {
-      request.gapWidth = free / (gaps + 2);
-      x = box.left() + request.gapWidth;
-    }
-  }
-  request.origin = QPoint(x, baseline);
-  request.clip = clip;
   m_painter.save();
   m_painter.setClipRect(clip);
   m_painter.setBackground(SmColorFromRef(back));
-  SmRiloTextState drawn;
-  m_engine.RenderRichText(m_painter, text, drawn, request);
+  RiloDrawAlignedText(m_engine, m_painter, box, clip, std::move(text), horizontal, vertical);
   m_painter.restore();
 }
 
@@ -334,10 +310,10 @@ class CRiloPrintJob : public CSmPrintJob {
 
 bool CRiloPrintJob::OnPreparePrinting(CSmPrintState& state) {
   const CRiloData& sheet = m_doc.m_sheet;
-  const SmIntPair paper = m_pager.OrientedPaper();
+  // The printer preparation takes the paper in portrait terms with the orientation apart.
   SmPageRequest request;
-  request.width = paper.first;
-  request.height = paper.second;
+  request.width = sheet.m_paper.first;
+  request.height = sheet.m_paper.second;
   request.left = sheet.m_margins.left;
   request.top = sheet.m_margins.top;
   request.right = sheet.m_margins.right;
