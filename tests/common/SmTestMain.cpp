@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/SmGbk.h"
@@ -24,6 +25,11 @@ void SmResetMessages() {
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QTemporaryDir home;
+  // SM_TEST_KEEP_HOME=1 keeps the printed pages and data files of a run for looking at them.
+  if (std::getenv("SM_TEST_KEEP_HOME")) {
+    home.setAutoRemove(false);
+    std::fprintf(stderr, "test home kept: %s\n", home.path().toUtf8().constData());
+  }
   g_home = &home;
   const std::string path = home.path().toStdString();
   setenv("HOME", path.c_str(), 1);
