@@ -221,14 +221,16 @@ class CTsReportChildFrm : public CFormChildFrm {
   }
 };
 
+template <class Doc>
+void InstallReport(int templateNumber) {
+  TsSetDocClasses(templateNumber,
+                  {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
+                   [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+}
+
 }  // namespace
 
 void TsInstallReports() {
-  for (int templateNumber : {257, kFreightTemplate}) {
-    TsSetDocClasses(
-        templateNumber,
-        {[] { return std::make_unique<CTsReportDoc1>(); }, [] { return new CTsReportChildFrm; },
-         [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
-  }
-  TsInstallBalanceReports();
+  for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
 }

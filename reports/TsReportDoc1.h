@@ -54,5 +54,5 @@ class CTsReportDoc1 : public CTsReportDoc {
 };
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,
-// and the balances reports.
+// and the households with balances as those of 269 and 270.
 void TsInstallReports();

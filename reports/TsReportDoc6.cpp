@@ -11,7 +11,6 @@
 #include <unordered_map>
 
 #include "app/SmApp.h"
-#include "cane/TsDocTemplates.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -19,9 +18,7 @@
 #include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
-#include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
-#include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
 
 namespace {
@@ -376,28 +373,4 @@ void CTsReportQueryDlg6::DoDataExchange(bool save) {
 bool CTsReportQueryDlg6::ValidateAndSave() {
   DoDataExchange(true);
   return m_rowKind == 1 || CheckLevel();
-}
-
-// ---------------------------------------------------------------- installation
-
-namespace {
-
-class CTsBalanceChildFrm : public CFormChildFrm {
- public:
-  using CFormChildFrm::CFormChildFrm;
-  bool Create() override {
-    m_resourceId = SM_IDR_EMPTY_MENU;
-    return CFormChildFrm::Create();
-  }
-};
-
-}  // namespace
-
-void TsInstallBalanceReports() {
-  for (int templateNumber : {269, kTransporterTemplate}) {
-    TsSetDocClasses(
-        templateNumber,
-        {[] { return std::make_unique<CTsReportDoc6>(); }, [] { return new CTsBalanceChildFrm; },
-         [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
-  }
 }

@@ -76,6 +76,3 @@ class CTsReportQueryDlg6 : public CTsReportQueryDlg {
   QRadioButton* m_types[2];
   QCheckBox* m_unreviewed;
 };
-
-// Installs the two balances reports as the documents of templates 269 and 270.
-void TsInstallBalanceReports();

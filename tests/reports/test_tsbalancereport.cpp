@@ -21,6 +21,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/reports/TsReportTestApp.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -163,25 +164,6 @@ TEST_P(TsBalanceReportTest, TransportersAreFlatWhateverTheRegionAndLevel) {
 
 namespace {
 
-class BalanceApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "ReportTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override { AdoptDataType(std::make_unique<CTsDataType>())->Init(); }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override { return true; }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
-
 class TsBalanceOpenTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -215,7 +197,7 @@ class TsBalanceOpenTest : public testing::Test {
     return nullptr;
   }
 
-  BalanceApp m_app;
+  TsReportTestApp m_app;
 };
 
 }  // namespace
