@@ -8,6 +8,7 @@
 #include "designer/BbDataType.h"
 #include "designer/CaculateChild.h"
 #include "platform/SmCommandIds.h"
+#include "reports/TsReportDoc1.h"
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
@@ -36,6 +37,7 @@ void CTsApp::CreateDataTypes() {
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
   TsInstallAdvanceDoc();
+  TsInstallReports();
   cane->Init();
   AdoptDataType(std::make_unique<CBbDataType>())->Init();
 }

@@ -1,5 +1,6 @@
 #include "weighing/TsYfDoc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -155,6 +156,7 @@ std::string CTsYfDoc::TitleOf(int kind, int party) {
 void CTsYfDoc::DefineTitle(CSmFormDef& def) {
   const std::string title = TitleOf(m_voucherKind, m_party);
   if (!title.empty()) def.sFna = title;
+  def.nTopNum = std::max(def.nTopNum, 1);  // one heading row for the column captions
 }
 
 void CTsYfDoc::DefineColumns(CSmFormDef& def) {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <future>
@@ -133,16 +134,20 @@ class TsgbCardTest : public testing::Test {
   std::string Logged() { return Rows("Select sNote From SmLog Where nTaskID=1605 Order By sT"); }
 
   // Opens a kind of the weighing card; the open dialog is answered with OK on 20160315.
-  CTsgbFrmView* Open(int kind) {
+  // With `byEnter` Enter goes on from the focused field until the dialog accepts.
+  CTsgbFrmView* Open(int kind, bool byEnter = false) {
     for (const auto& t : m_app.m_docManager.Templates()) {
       auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
       if (!found || found->m_number != 255) continue;
       QObject timers;
-      OnModalOf(&timers, 960, [](QWidget* dlg) {
+      OnModalOf(&timers, 960, [byEnter](QWidget* dlg) {
         Type(dlg, 1003, "2016");
         Type(dlg, 1004, "03");
         Type(dlg, 1005, "15");
-        Press(dlg, SM_ID_OK);
+        for (int i = 0; byEnter && i < 6 && dlg->isVisible(); ++i)
+          Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg);
+        if (byEnter && dlg->isVisible()) ADD_FAILURE() << "Enter left the open dialog open";
+        if (dlg->isVisible()) Press(dlg, SM_ID_OK);
       });
       CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[kind], 0, true, false);
       QApplication::processEvents();
@@ -540,8 +545,9 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   cane->m_strParams[49] = "10";
   cane->m_dblParams[0] = 10;  // floating cane price
   cane->m_dblParams[1] = 2;   // floating freight price
-  CTsgbFrmView* gross = Open(0);
+  CTsgbFrmView* gross = Open(0, true);
   ASSERT_NE(gross, nullptr);
+  EXPECT_EQ(gross->Doc()->m_date, "20160315");
   QWidget* window = gross->window();
   window->show();
   window->activateWindow();
@@ -587,7 +593,7 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   gross->Doc()->OnCloseDocument();
   QApplication::processEvents();
 
-  CTsgbFrmView* tare = Open(1);
+  CTsgbFrmView* tare = Open(1, true);
   ASSERT_NE(tare, nullptr);
   tare->window()->activateWindow();
   display = qobject_cast<QLineEdit*>(tare->Control(1091));
@@ -657,4 +663,34 @@ TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
   EXPECT_EQ(Rows(list), (std::vector<std::string>{"00001", "00002", "00004", "新单"}));
   EXPECT_EQ(list->List()->FirstSelected(), 1);
   EXPECT_EQ(form->Doc()->m_rec.DH, "00002");
+}
+
+// On the ticket query card a ticket opens in its tare step; the radio pair chooses the gross
+// step, and Delete then asks about the whole ticket.
+TEST_F(TsgbCardTest, QueryCardStepFollowsTheSelectionAndTheRadioPair) {
+  Run({kDayOfTickets[0]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  CTsgbDoc* doc = form->Doc();
+  CTsgbListView* list = List(form);
+  EXPECT_TRUE(doc->IsNew());
+  EXPECT_EQ(doc->m_tare, 0);
+  list->SelectNumber("00001");
+  EXPECT_EQ(doc->m_tare, 1);
+  EXPECT_EQ(doc->m_gross, 0);
+  auto* gross = qobject_cast<QRadioButton*>(form->Control(1134));
+  ASSERT_NE(gross, nullptr);
+  EXPECT_FALSE(gross->isHidden());
+  gross->click();
+  EXPECT_EQ(doc->m_tare, 0);
+  EXPECT_EQ(doc->m_gross, 1);
+  EXPECT_FALSE(form->Control(1084)->isHidden());  // the gross weight is editable again
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(CSmMessageService::Instance().Shown().front().text, "真的要删除第00001号过磅单吗？");
+  EXPECT_EQ(Rows("Select DH From gbSheet"), "");
+  EXPECT_EQ(Logged(), "删除：00001");
+  EXPECT_EQ(Rows(list), std::vector<std::string>{"新单"});
+  EXPECT_EQ(doc->m_tare, 0);
 }

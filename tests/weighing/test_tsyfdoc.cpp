@@ -9,6 +9,7 @@
 #include "app/SmWorkstation.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsParams.h"
+#include "forms/SmForthView.h"
 #include "platform/SmCommandIds.h"
 #include "tests/cane/TsDirTest.h"
 #include "tests/common/SmModalScript.h"
@@ -417,6 +418,31 @@ TEST_F(TsYfDocTest, OptionsAreOfferedAgainAndMalformedListsReset) {
   }
   EXPECT_EQ(kinds.size(), 12u);
   EXPECT_EQ(reset->ApplyParams({"0", "2"}), 0);
+}
+
+TEST_F(TsYfDocTest, AnOpenedVoucherShowsInTheGridView) {
+  Store(0, 2, "0007", "10101001", "20160110", 0, -250);
+  Store(0, 2, "0007", "10101003", "20160110", 0, -1234.5);
+  Run({"Update jsSheet Set MRY='春耕化肥借款，按时归还' Where KNO='10101003'"});
+  auto doc = Reopen(0, 2, "0007");
+  CForthView view;
+  doc->AddView(&view);
+  view.ResetViewState();
+  view.ResetLayout();
+  view.resize(900, 300);
+  view.show();
+  view.UpdateScrollSizes(false);
+  std::string cells;
+  for (int column = 0; column < 4; ++column) {
+    std::string text, type;
+    int width = 0, decimals = 0;
+    doc->GetCell(0, column, "TEXT", text, type, width, decimals);
+    cells += text + "|";
+  }
+  EXPECT_EQ(cells, "10101001||250||");  // no balance beside this voucher
+  EXPECT_EQ(Lines(*doc), "10101001=250 10101003=1234.5;");
+  if (const char* shot = std::getenv("SM_YF_SHOT")) view.grab().save(shot);
+  doc->RemoveView(&view);
 }
 
 }  // namespace

@@ -1,0 +1,59 @@
+#pragma once
+// The statistical reports' document and grid view. The document keeps a report's query
+// (period, operators, code filters, row kind, level, options) in the form definition's 28
+// header variables from one opening to the next, defines the columns and notes every report
+// starts from and turns an array of report rows into grid rows. The view adds "刷新", a total
+// row over the top-level rows and the printed heading values.
+#include <string>
+#include <vector>
+
+#include "forms/SmDoc.h"
+#include "forms/SmForthView.h"
+#include "reports/TsReportRow.h"
+
+inline constexpr int kTsReportVarCount = 28;
+inline constexpr int kTsGenerateAdvances = 44609;
+
+class CTsReportDoc : public CSmDoc {
+ public:
+  void OnCloseDocument() override;
+  void OnInitDocument() override;
+  void DefineColumns(CSmFormDef& def) override;
+  // The name column is always shown; every other column stays as defined.
+  int GetColumnVisibility(const CSmFormDef& def, int column) override;
+  void DefineHeadNotes(CSmFormDef& def) override;
+  // One grid row per report row: texts into the columns of `textCodes`, values into the
+  // columns of `valueCodes` + 10, the code into the key cell after the shown columns.
+  virtual void FillFromRows(const std::vector<int>& textCodes, const std::vector<int>& valueCodes,
+                            const std::vector<CTsReportRow>& rows);
+
+  std::string sDateFrom;
+  std::string sDateTo;
+  std::string sOprCode[2];  // gross weighing, tare; empty = any operator
+  std::string sFilter[4];   // farmer, driver, place, variety code prefixes
+  int nRowKind = 0;         // 0 farmers, 1 drivers, 2 places, 3 varieties
+  int nLevel = 2;           // zero-based code level
+  int bSkipEmpty = 1;
+  int nSettleKind = 0;  // 0 cane payment, 1 freight
+  int bPeriodCaption = 1;
+  std::string sHeading[4];
+
+ protected:
+  // The columns of the base without applying their visibility: code, name, ticket count,
+  // weight, average price, amount, the settlement kind's ticket items and the payable.
+  void DefineBaseColumns(CSmFormDef& def);
+};
+
+class CTsReportView : public CForthView {
+  Q_OBJECT
+ public:
+  explicit CTsReportView(QWidget* parent = nullptr) : CForthView(parent) {}
+  void ResetLayout() override;
+  void GetNoteValue(CSmFormHeadNote& note) override;
+  void AddContextMenuItems(QMenu& menu) override;
+  // Only rows whose code is as long as the first row's count, so subtotals are not added
+  // twice; rows of drivers and places have flat codes and all count.
+  void AddRowToTotals(int row, std::vector<double>& totals) override;
+
+  CTsReportDoc* ReportDoc() const;
+};

@@ -1,0 +1,57 @@
+#pragma once
+// The purchase statistics (template 257, "甘蔗收购统计表") and the freight statistics
+// (template 258, "运费统计表"): the tared tickets of a period summed by farmer, driver, place
+// or variety at a code level, with the ticket count, net weight, amount, ticket items and
+// payable; the cane form also shows the farmers' estimated area and output and by how much the
+// delivered weight exceeds the estimate.
+#include <string>
+#include <vector>
+
+#include "reports/TsReportDoc.h"
+#include "reports/TsReportRow.h"
+
+class CSmDatabase;
+
+// What the purchase report sums: the settlement kind (0 cane, 1 freight) and the choices of
+// its query dialog.
+struct TsPurchaseQuery {
+  int nSettleKind = 0;
+  std::string sDateFrom;
+  std::string sDateTo;
+  std::string sOprCode[2];
+  std::string sFilter[4];
+  int nRowKind = 0;
+  int nLevel = 0;
+  int bUntaredOnly = 0;
+  std::string sQtyRange[2];
+};
+
+// The number of values of a purchase row: count, rate, area, output, weight, price, amount,
+// the kind's ticket items and, when there is any item, the payable.
+int TsPurchaseValueCount(int kind);
+
+// Appends to `rows` the directory rows of the query's row kind and level, each holding the sums
+// of its tickets and of the estimates below it, with `work` (sized by TsPurchaseValueCount) as
+// the template row. The number of rows; 0 when the ticket or the estimate query cannot run.
+int FillPurchase(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
+                 CSmDatabase* db);
+// The rate over the estimate, the average price and the payable of one row.
+void ComputeRates(CTsReportRow& row, int kind);
+
+class CTsReportDoc1 : public CTsReportDoc {
+ public:
+  void OnInitDocument() override;
+  void DefineTitle(CSmFormDef& def) override;
+  void DefineColumns(CSmFormDef& def) override;
+  // The query dialog; Cancel leaves the report unopened.
+  bool LoadRows(int openMode) override;
+  void Refresh() override;
+
+  int bUntaredOnly = 0;
+  std::string sQtyRange[2];
+
+  TsPurchaseQuery Query() const;
+};
+
+// Installs the purchase and freight statistics as the documents of templates 257 and 258.
+void TsInstallReports();

@@ -1,0 +1,95 @@
+#pragma once
+// The query dialogs of the statistical reports: the period, the operators of the weighing
+// steps, code filters of farmer, driver, place and variety with their pickers, what the rows
+// are and the level farmers and varieties are summed to. OK checks the dates, their order and
+// the level before the dialog closes.
+#include <string>
+
+#include "ui/SmDlg.h"
+
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
+class CSmDatabase;
+class CSmEdit;
+
+// A bound of a number range as a plain number with up to 6 decimals; "0" for a text that is
+// no number or a magnitude below 1e-7.
+std::string PlainBound(const std::string& text);
+// Reads both bounds of a number range (either may be empty) as numbers written plainly with up
+// to 6 decimals, a text that is no number becoming "0"; a lower bound above the upper one is
+// exchanged with it.
+void NormalizeRange(std::string& lower, std::string& upper);
+
+class CTsReportQueryDlg : public CSmAppDlg {
+  Q_OBJECT
+ public:
+  CTsReportQueryDlg(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
+                    const std::string& dateTo, const std::string (&oprCode)[2],
+                    const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
+                    unsigned templateId, QWidget* parent = nullptr);
+  ~CTsReportQueryDlg() override;
+
+  bool OnCommand(unsigned id) override;
+  bool ValidateAndSave() override;
+
+  // The state, read back by the report after OK.
+  std::string m_dateFrom;
+  std::string m_dateTo;
+  std::string m_oprCode[2];
+  std::string m_filter[4];
+  int m_rowKind = 0;
+  int m_level = -1;
+  int m_skipEmpty = 1;
+
+ protected:
+  void OnInitDialog() override;
+  void DoDataExchange(bool save) override;
+  // The checks of OK, each saying what is wrong and focusing the control: a date (0 start,
+  // 1 end) within the accounting year, the start not after the end, a level for farmers and
+  // varieties.
+  bool CheckDate(int which);
+  bool CheckRange();
+  bool CheckLevel();
+  // The base part of OK: the start date, the operators, the level.
+  bool ValidateBase();
+  // The row of the dialog's own controls, below the common ones.
+  QWidget* OwnRow() const { return m_ownRow; }
+
+ private:
+  void BuildControls();
+  void OnRowKind();
+  void Pick(int which);
+
+  CSmDatabase* m_db;
+  CSmEdit* m_dateEdits[2][3];
+  QComboBox* m_operators[2];
+  CSmEdit* m_filterEdits[4];
+  QRadioButton* m_kinds[4];
+  QComboBox* m_levels;
+  QCheckBox* m_skip;
+  QWidget* m_ownRow;
+};
+
+// "打开统计表" (template 965) of the purchase statistics: also untared tickets only and a
+// range of the net weight of a row.
+class CTsReportQueryDlg1 : public CTsReportQueryDlg {
+  Q_OBJECT
+ public:
+  CTsReportQueryDlg1(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
+                     const std::string& dateTo, const std::string (&oprCode)[2],
+                     const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
+                     int untaredOnly, const std::string (&qtyRange)[2], QWidget* parent = nullptr);
+
+  bool ValidateAndSave() override;
+
+  int m_untaredOnly = 0;
+  std::string m_qtyRange[2];
+
+ protected:
+  void DoDataExchange(bool save) override;
+
+ private:
+  QCheckBox* m_untared;
+  CSmEdit* m_rangeEdits[2];
+};

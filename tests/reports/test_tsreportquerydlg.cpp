@@ -1,0 +1,184 @@
+// The report query dialog: the checks of OK with the field each one focuses, the level combo
+// box following the row kind, the operators and the quantity range of the purchase report.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "cane/TsRecordDirDlg.h"
+#include "platform/SmCommandIds.h"
+#include "reports/TsReportQueryDlg.h"
+#include "tests/cane/TsFileTest.h"
+#include "tests/common/SmModalScript.h"
+
+namespace {
+
+class TsReportQueryDlgTest : public TsFileTest {
+ protected:
+  void SetUp() override {
+    TsFileTest::SetUp();
+    if (HasFatalFailure()) return;
+    // Business year 2016, accounting year 20151101-20161031.
+    CSmDatabase* app = m_app.m_env.Connection();
+    ASSERT_TRUE(app->Open(m_db.GetFileName(), m_db.GetConnInfo())) << app->LastError();
+    m_app.m_env.GetYear(true);
+    Run({"Update Opr Set Na='王磅' Where Opno='102'",
+         "Insert Into Opr(Opno,Na,Psd) Values('103','李皮','')"});
+  }
+  void TearDown() override {
+    m_app.m_env.Close();
+    TsFileTest::TearDown();
+  }
+  std::unique_ptr<CTsReportQueryDlg1> Open(int rowKind = 0, int level = 2,
+                                           const std::string (&range)[2] = {"", ""}) {
+    const std::string operators[2] = {"102", ""};
+    const std::string filters[4] = {"01", "", "", ""};
+    auto dlg =
+        std::make_unique<CTsReportQueryDlg1>(&m_db, "甘蔗收购统计表", "20151101", "20161031",
+                                             operators, filters, rowKind, level, 1, 0, range);
+    dlg->show();
+    return dlg;
+  }
+  static void TypeDate(QWidget* dlg, int first, const char* y, const char* m, const char* d) {
+    Type(dlg, first, y);
+    Type(dlg, first + 1, m);
+    Type(dlg, first + 2, d);
+  }
+  // OK pressed: the box shown (empty when none) and whether the dialog closed.
+  static std::pair<std::string, bool> Confirm(CTsReportQueryDlg& dlg) {
+    SmResetMessages();
+    dlg.OnOK();
+    return {CSmMessageService::Instance().LastText(), dlg.result() == QDialog::Accepted};
+  }
+  static std::string Focused(const QWidget& dlg) {
+    return dlg.focusWidget() ? dlg.focusWidget()->objectName().toStdString() : std::string();
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(DataFile, TsReportQueryDlgTest, testing::Values(0));
+
+}  // namespace
+
+TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndInOrder) {
+  struct Case {
+    const char* from[3];
+    const char* to[3];
+    const char* message;  // empty: accepted
+    const char* focus;
+  } cases[] = {
+      {{"2018", "13", "01"}, {"2016", "03", "31"}, "年度超界！", "1020"},
+      {{"2016", "13", "01"}, {"2016", "03", "31"}, "月份不合理！", "1021"},
+      {{"2016", "02", "30"}, {"2016", "03", "31"}, "日期不合理！", "1022"},
+      {{"2015", "10", "31"}, {"2016", "03", "31"}, "年度超界！", "1020"},
+      {{"2016", "02", "30"}, {"2016", "00", "31"}, "月份不合理！", "1024"},
+      {{"2016", "03", "10"}, {"2016", "11", "01"}, "年度超界！", "1023"},
+      {{"2016", "03", "10"}, {"2016", "03", "01"}, "起止时间倒置！", "1020"},
+      {{"2016", "03", "10"}, {"2016", "03", "10"}, "", ""},
+  };
+  for (const Case& c : cases) {
+    auto dlg = Open();
+    TypeDate(dlg.get(), 1020, c.from[0], c.from[1], c.from[2]);
+    TypeDate(dlg.get(), 1023, c.to[0], c.to[1], c.to[2]);
+    const auto [message, closed] = Confirm(*dlg);
+    EXPECT_EQ(message, c.message) << c.from[0] << c.from[1] << c.from[2];
+    EXPECT_EQ(closed, *c.message == 0) << c.message;
+    if (*c.message) {
+      EXPECT_EQ(Focused(*dlg), c.focus) << c.message;
+    }
+  }
+  auto dlg = Open();
+  TypeDate(dlg.get(), 1020, "2016", "3", "5");
+  TypeDate(dlg.get(), 1023, "2016", "03", "31");
+  ASSERT_TRUE(Confirm(*dlg).second);
+  EXPECT_EQ(dlg->m_dateFrom, "20160305");
+  EXPECT_EQ(dlg->m_dateTo, "20160331");
+}
+
+TEST_P(TsReportQueryDlgTest, LevelIsNeededForFarmersAndVarietiesOnly) {
+  auto dlg = Open(0, -1);
+  auto* levels = Control<QComboBox>(dlg.get(), 1031);
+  ASSERT_EQ(levels->count(), 5);
+  EXPECT_EQ(levels->itemText(2).toStdString(), "3 级");
+  EXPECT_TRUE(levels->isEnabled());
+  EXPECT_EQ(Confirm(*dlg).first, "未选择有效级次！");
+  EXPECT_EQ(Focused(*dlg), "1031");
+  Control<QRadioButton>(dlg.get(), 1037)->click();
+  EXPECT_FALSE(levels->isEnabled());
+  EXPECT_EQ(Confirm(*dlg).first, "");
+  EXPECT_EQ(dlg->m_rowKind, 2);
+  EXPECT_EQ(dlg->m_level, -1);
+
+  dlg = Open(1, 2);
+  EXPECT_FALSE(Control<QComboBox>(dlg.get(), 1031)->isEnabled());
+  Control<QRadioButton>(dlg.get(), 1038)->click();
+  EXPECT_TRUE(Control<QComboBox>(dlg.get(), 1031)->isEnabled());
+  ASSERT_TRUE(Confirm(*dlg).second);
+  EXPECT_EQ(dlg->m_rowKind, 3);
+  EXPECT_EQ(dlg->m_level, 2);
+}
+
+TEST_P(TsReportQueryDlgTest, OperatorsFiltersAndOptionsComeBackOnOk) {
+  auto dlg = Open();
+  auto* gross = Control<QComboBox>(dlg.get(), 1029);
+  auto* tare = Control<QComboBox>(dlg.get(), 1030);
+  EXPECT_EQ(gross->currentText().toStdString(), "102王磅");
+  EXPECT_EQ(tare->currentText().toStdString(), "");
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1032)->text().toStdString(), "01");
+  tare->setCurrentIndex(tare->findText(QStringLiteral("103李皮")));
+  Type(dlg.get(), 1035, "007");
+  Control<QCheckBox>(dlg.get(), 1039)->setChecked(true);
+  ASSERT_TRUE(Confirm(*dlg).second);
+  EXPECT_EQ(dlg->m_oprCode[0], "102");
+  EXPECT_EQ(dlg->m_oprCode[1], "103");
+  EXPECT_EQ(dlg->m_filter[2], "007");
+  EXPECT_EQ(dlg->m_untaredOnly, 1);
+  // No operator chosen in either box: any operator.
+  dlg = Open();
+  Control<QComboBox>(dlg.get(), 1029)->setCurrentIndex(0);
+  ASSERT_TRUE(Confirm(*dlg).second);
+  EXPECT_TRUE(dlg->m_oprCode[0].empty() && dlg->m_oprCode[1].empty());
+}
+
+TEST_P(TsReportQueryDlgTest, QuantityRangeIsNormalisedAndPutInOrder) {
+  struct Case {
+    const char* in[2];
+    const char* out[2];
+  } cases[] = {
+      {{"100", "20"}, {"20", "100"}},
+      {{"12.50", ""}, {"12.5", ""}},
+      {{"", "abc"}, {"", "0"}},
+      {{"0.00000001", "3"}, {"0", "3"}},
+      {{"1234567.5", ""}, {"1234567.5", ""}},
+      {{"", ""}, {"", ""}},
+  };
+  for (const Case& c : cases) {
+    std::string lower = c.in[0], upper = c.in[1];
+    NormalizeRange(lower, upper);
+    EXPECT_EQ(lower, c.out[0]) << c.in[0] << ".." << c.in[1];
+    EXPECT_EQ(upper, c.out[1]) << c.in[0] << ".." << c.in[1];
+  }
+  const std::string range[2] = {"100", "20"};
+  auto dlg = Open(0, 2, range);
+  ASSERT_TRUE(Confirm(*dlg).second);
+  EXPECT_EQ(dlg->m_qtyRange[0], "20");
+  EXPECT_EQ(dlg->m_qtyRange[1], "100");
+}
+
+TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
+  Run({"Insert Into DriverDir(KNO,NA,WG0,WG1) Values('003','李四','','')"});
+  auto dlg = Open();
+  QObject timers;
+  OnModalOf(&timers, 952, [](QWidget* picker) { static_cast<QDialog*>(picker)->reject(); });
+  Click(dlg.get(), 1090);
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1032)->text().toStdString(), "01");
+  EXPECT_EQ(Focused(*dlg), "1032");
+  OnModalOf(&timers, 956, [](QWidget* picker) {
+    static_cast<CTsRecordDirDlg*>(picker)->SelectCode("003");
+    Press(picker, SM_ID_OK);
+  });
+  Click(dlg.get(), 1091);
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1033)->text().toStdString(), "003");
+  EXPECT_EQ(Focused(*dlg), "1033");
+}
