@@ -10,6 +10,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsReportDoc6.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -220,13 +221,16 @@ class CTsReportChildFrm : public CFormChildFrm {
   }
 };
 
+template <class Doc>
+void InstallReport(int templateNumber) {
+  TsSetDocClasses(templateNumber,
+                  {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
+                   [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+}
+
 }  // namespace
 
 void TsInstallReports() {
-  for (int templateNumber : {257, kFreightTemplate}) {
-    TsSetDocClasses(
-        templateNumber,
-        {[] { return std::make_unique<CTsReportDoc1>(); }, [] { return new CTsReportChildFrm; },
-         [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
-  }
+  for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
 }

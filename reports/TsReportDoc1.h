@@ -53,5 +53,6 @@ class CTsReportDoc1 : public CTsReportDoc {
   TsPurchaseQuery Query() const;
 };
 
-// Installs the purchase and freight statistics as the documents of templates 257 and 258.
+// Installs the purchase and freight statistics as the documents of templates 257 and 258,
+// and the households with balances as those of 269 and 270.
 void TsInstallReports();
