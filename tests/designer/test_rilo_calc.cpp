@@ -10,7 +10,7 @@
 #include "core/SmPath.h"
 #include "designer/RiloCalcDlg.h"
 #include "tests/common/SmModalScript.h"
-#include "tests/designer/report_db_fixture.h"
+#include "tests/designer/report_sources_fixture.h"
 #include "tests/designer/rilo_view_fixture.h"
 
 namespace {
@@ -434,16 +434,7 @@ TEST_F(RiloFillTest, CalculationWithAChildTableFillsItsLayerAsOneStep) {
 
 // ---------------------------------------------------------------- sources
 
-class RiloCalcSourcesTest : public ReportDbTest {
- protected:
-  void SetUp() override {
-    ReportDbTest::SetUp();
-    m_app.m_env.SetConnInfo(m_db->GetConnInfo());
-    m_frame.MakeMain();
-  }
-  void TearDown() override { ReportTemplate()->CloseAllDocuments(); }
-  CSmFrameWnd m_frame;
-};
+class RiloCalcSourcesTest : public ReportSourcesTest {};
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RiloCalcSourcesTest, testing::Values(0, 2));
 

@@ -17,7 +17,7 @@
 #include "designer/RiloSumDlg.h"
 #include "designer/RiloSumProgram.h"
 #include "tests/common/SmModalScript.h"
-#include "tests/designer/report_db_fixture.h"
+#include "tests/designer/report_sources_fixture.h"
 #include "tests/designer/rilo_view_fixture.h"
 
 namespace {
@@ -164,16 +164,8 @@ void SpinScale(QWidget* dlg, bool up) {
 
 }  // namespace
 
-// Data files in account-set folders (kind 0) or yearly server databases (kind 2).
-class RiloSumSourcesTest : public ReportDbTest {
+class RiloSumSourcesTest : public ReportSourcesTest {
  protected:
-  void SetUp() override {
-    ReportDbTest::SetUp();
-    m_app.m_env.SetConnInfo(m_db->GetConnInfo());
-    m_frame.MakeMain();
-  }
-  void TearDown() override { ReportTemplate()->CloseAllDocuments(); }
-
   // A yearly data file in `folder`, or the server database of set `code`, with report 5.
   std::string MakeYear(const std::string& folder, const std::string& code, int year,
                        const std::string& subNo = kChild) {
@@ -203,8 +195,6 @@ class RiloSumSourcesTest : public ReportDbTest {
         },
         refs);
   }
-
-  CSmFrameWnd m_frame;
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, RiloSumSourcesTest, testing::Values(0, 2));

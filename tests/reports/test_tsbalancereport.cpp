@@ -21,7 +21,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestPdf.h"
-#include "tests/reports/TsReportTestApp.h"
+#include "tests/common/TsCaneTestApp.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -170,34 +170,18 @@ class TsBalanceOpenTest : public testing::Test {
     SmResetMessages();
     CSmPrinterService::Instance().Reset();
     TsInstallReports();
-    ASSERT_TRUE(m_app.InitInstance({}));
-    ASSERT_TRUE(m_app.m_env.OpenFile("", SmCreateTestDataFile(2016), "101", true));
-    m_app.m_env.SetRights("1672 1673 ");
+    ASSERT_TRUE(m_app.Start(2016, "1672 1673 "));
     CSmDatabase* db = m_app.m_env.GetDatabase();
     for (const std::string& sql : kFixture) ASSERT_TRUE(db->ExecuteSQL(sql)) << sql;
   }
-  void TearDown() override {
-    m_app.m_docManager.CloseAllDocuments();
-    QApplication::processEvents();
-    m_app.ExitInstance();
-    for (int t : {257, 258, 269, 270}) TsSetDocClasses(t, {});
-    CSmPrinterService::Instance().Reset();
-  }
+  void TearDown() override { m_app.Stop({257, 258, 269, 270}); }
 
   CTsReportView* Open(int templateNumber, std::function<void(QWidget*)> answer) {
-    for (const auto& t : m_app.m_docManager.Templates()) {
-      auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
-      if (!found || found->m_number != templateNumber) continue;
-      QObject timers;
-      OnModalOf(&timers, 973, answer);
-      CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[0], 1, true, false);
-      QApplication::processEvents();
-      return frame ? frame->findChild<CTsReportView*>() : nullptr;
-    }
-    return nullptr;
+    CSmChildFrame* frame = m_app.OpenFromTemplate(templateNumber, 0, 1, 973, std::move(answer));
+    return frame ? frame->findChild<CTsReportView*>() : nullptr;
   }
 
-  TsReportTestApp m_app;
+  TsCaneTestApp m_app{"ReportTest"};
 };
 
 }  // namespace

@@ -19,7 +19,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
-#include "tests/reports/TsReportTestApp.h"
+#include "tests/common/TsCaneTestApp.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
@@ -30,9 +30,7 @@ class TsReportOpenTest : public testing::Test {
     SmResetMessages();
     CSmPrinterService::Instance().Reset();
     TsInstallReports();
-    ASSERT_TRUE(m_app.InitInstance({}));
-    ASSERT_TRUE(m_app.m_env.OpenFile("", SmCreateTestDataFile(2016), "101", true));
-    m_app.m_env.SetRights("1663 1664 ");
+    ASSERT_TRUE(m_app.Start(2016, "1663 1664 "));
     m_db = m_app.m_env.GetDatabase();
     Run({"Update SYSTAB Set NA='南方糖厂'", "Insert Into NHDir(KNO,NA) Values('1','东镇')",
          "Insert Into NHDir(KNO,NA) Values('101','一村')",
@@ -41,14 +39,7 @@ class TsReportOpenTest : public testing::Test {
          Ticket("000002", "10100002", 20), Ticket("000003", "20100001", 50)});
     m_app.m_env.GetUnitName(true);
   }
-  void TearDown() override {
-    m_app.m_docManager.CloseAllDocuments();
-    QApplication::processEvents();
-    m_app.ExitInstance();
-    TsSetDocClasses(257, {});
-    TsSetDocClasses(258, {});
-    CSmPrinterService::Instance().Reset();
-  }
+  void TearDown() override { m_app.Stop({257, 258}); }
   void Run(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
   }
@@ -75,16 +66,8 @@ class TsReportOpenTest : public testing::Test {
         Press(dlg, SM_ID_OK);
       };
     }
-    for (const auto& t : m_app.m_docManager.Templates()) {
-      auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
-      if (!found || found->m_number != 257 + kind) continue;
-      QObject timers;
-      OnModalOf(&timers, 965, answer);
-      CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[0], 1, true, false);
-      QApplication::processEvents();
-      return frame ? frame->findChild<CTsReportView*>() : nullptr;
-    }
-    return nullptr;
+    CSmChildFrame* frame = m_app.OpenFromTemplate(257 + kind, 0, 1, 965, std::move(answer));
+    return frame ? frame->findChild<CTsReportView*>() : nullptr;
   }
   static std::vector<std::string> Names(CTsReportView* view) {
     std::vector<std::string> names;
@@ -92,7 +75,7 @@ class TsReportOpenTest : public testing::Test {
     return names;
   }
 
-  TsReportTestApp m_app;
+  TsCaneTestApp m_app{"ReportTest"};
   CSmDatabase* m_db = nullptr;
 };
 

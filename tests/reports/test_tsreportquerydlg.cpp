@@ -11,6 +11,7 @@
 #include "platform/SmCommandIds.h"
 #include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
+#include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmModalScript.h"
 
 namespace {
@@ -40,20 +41,6 @@ class TsReportQueryDlgTest : public TsFileTest {
                                              operators, filters, rowKind, level, 1, 0, range);
     dlg->show();
     return dlg;
-  }
-  static void TypeDate(QWidget* dlg, int first, const char* y, const char* m, const char* d) {
-    Type(dlg, first, y);
-    Type(dlg, first + 1, m);
-    Type(dlg, first + 2, d);
-  }
-  // OK pressed: the box shown (empty when none) and whether the dialog closed.
-  static std::pair<std::string, bool> Confirm(CTsReportQueryDlg& dlg) {
-    SmResetMessages();
-    dlg.OnOK();
-    return {CSmMessageService::Instance().LastText(), dlg.result() == QDialog::Accepted};
-  }
-  static std::string Focused(const QWidget& dlg) {
-    return dlg.focusWidget() ? dlg.focusWidget()->objectName().toStdString() : std::string();
   }
 };
 

@@ -34,6 +34,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/common/TsCaneTestApp.h"
 #include "tests/weighing/FakeIndicator.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/SmFrameDecoder.h"
@@ -75,35 +76,14 @@ class PtyIndicator {
   bool m_ready = false;
 };
 
-class WeighApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "WeighCardTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override { AdoptDataType(std::make_unique<CTsDataType>())->Init(); }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override { return true; }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
-
 class TsgbCardTest : public testing::Test {
  protected:
   void SetUp() override {
     SmResetMessages();
     CSmPrinterService::Instance().Reset();
     TsInstallWeighingCard();
-    ASSERT_TRUE(m_app.InitInstance({}));
-    m_path = SmCreateTestDataFile(2016);
-    ASSERT_TRUE(m_app.m_env.OpenFile("", m_path, "101", true));
-    m_app.m_env.SetRights("1620 1621 1622 1623 1624 1627 ");
+    ASSERT_TRUE(m_app.Start(2016, "1620 1621 1622 1623 1624 1627 "));
+    m_path = m_app.DataFile();
     m_app.m_opLog.m_enabled = 1;
     m_db = m_app.m_env.GetDatabase();
     Run({"Insert Into NHDir(KNO,NA) Values('1','某镇')",
@@ -114,13 +94,7 @@ class TsgbCardTest : public testing::Test {
          "Insert Into AdrDir(KNO,NA,jl,ypr) Values('012','北坡',12.5,20)",
          "Insert Into GP(KNO,NA,pr) Values('101','桂糖',300)"});
   }
-  void TearDown() override {
-    m_app.m_docManager.CloseAllDocuments();
-    QApplication::processEvents();
-    m_app.ExitInstance();
-    TsSetDocClasses(255, {});
-    CSmPrinterService::Instance().Reset();
-  }
+  void TearDown() override { m_app.Stop({255}); }
   void Run(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
   }
@@ -136,24 +110,17 @@ class TsgbCardTest : public testing::Test {
   // Opens a kind of the weighing card; the open dialog is answered with OK on 20160315.
   // With `byEnter` Enter goes on from the focused field until the dialog accepts.
   CTsgbFrmView* Open(int kind, bool byEnter = false) {
-    for (const auto& t : m_app.m_docManager.Templates()) {
-      auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
-      if (!found || found->m_number != 255) continue;
-      QObject timers;
-      OnModalOf(&timers, 960, [byEnter](QWidget* dlg) {
-        Type(dlg, 1003, "2016");
-        Type(dlg, 1004, "03");
-        Type(dlg, 1005, "15");
-        for (int i = 0; byEnter && i < 6 && dlg->isVisible(); ++i)
-          Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg);
-        if (byEnter && dlg->isVisible()) ADD_FAILURE() << "Enter left the open dialog open";
-        if (dlg->isVisible()) Press(dlg, SM_ID_OK);
-      });
-      CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[kind], 0, true, false);
-      QApplication::processEvents();
-      return frame ? frame->findChild<CTsgbFrmView*>() : nullptr;
-    }
-    return nullptr;
+    CSmChildFrame* frame =
+        m_app.OpenFromTemplate(255, static_cast<size_t>(kind), 0, 960, [byEnter](QWidget* dlg) {
+          Type(dlg, 1003, "2016");
+          Type(dlg, 1004, "03");
+          Type(dlg, 1005, "15");
+          for (int i = 0; byEnter && i < 6 && dlg->isVisible(); ++i)
+            Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg);
+          if (byEnter && dlg->isVisible()) ADD_FAILURE() << "Enter left the open dialog open";
+          if (dlg->isVisible()) Press(dlg, SM_ID_OK);
+        });
+    return frame ? frame->findChild<CTsgbFrmView*>() : nullptr;
   }
   static CTsgbListView* List(CTsgbFrmView* form) {
     return dynamic_cast<CTsgbListView*>(TsFindCardView(form->GetDocument(), 0));
@@ -199,7 +166,7 @@ class TsgbCardTest : public testing::Test {
     for (const auto& [id, text] : fields) Field(form, id, text);
   }
 
-  WeighApp m_app;
+  TsCaneTestApp m_app{"WeighCardTest"};
   std::string m_path;
   CSmDatabase* m_db = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "forms/SmCardLayout.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/weighing/TsCardLayoutCheck.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrintJob.h"
 #include "ui/SmPrinterService.h"
@@ -130,13 +131,6 @@ class TsgbTicketTest : public TsFileTest {
     m_type->BuildItemTables();
   }
 
-  std::vector<std::string> Texts(const CSmCardLayout& layout, size_t from, size_t count) {
-    std::vector<std::string> texts;
-    for (size_t i = from; i < from + count && i < layout.m_items.size(); ++i)
-      texts.push_back(layout.m_items[i].sText);
-    return texts;
-  }
-
   CSmCardLayout Filled(const CTsgbRec& rec) {
     CSmCardLayout layout;
     TsgbBuildTicketLayout(layout);
@@ -162,43 +156,25 @@ TEST_P(TsgbTicketTest, LayoutGrowsWithTheDefinedItems) {
   EXPECT_EQ(Texts(layout, 38, 5),
             (std::vector<std::string>{"吨运价", "运费", "放空补助", "超载扣运费", "运费合计"}));
 
-  struct Cell {
-    size_t index;
-    const char* text;
-    CSmCardRect rect;
-    int lines[4];  // left, top, right, bottom
-    int align;
-    bool marked;
-  };
-  const Cell cells[] = {
-      {0, "№：", {160, 0, 170, 1}, {0, 0, 0, 2}, kSmCardAlignRight, false},
-      {1, "", {170, 0, 210, 1}, {0, 0, 0, 2}, kSmCardAlignCenter, false},
-      {2, "", {75, 0, 85, 1}, {0, 0, 0, 2}, kSmCardAlignCenter, true},
-      {7, "日", {125, 0, 160, 1}, {0, 0, 0, 2}, kSmCardAlignLeft, false},
-      {8, "交蔗单位", {0, 1, 35, 2}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
-      {9, "", {35, 1, 140, 2}, {1, 2, 0, 0}, kSmCardAlignLeft, true},
-      {11, "", {175, 1, 210, 2}, {1, 2, 2, 0}, kSmCardAlignLeft, true},
-      {13, "", {35, 2, 70, 3}, {1, 1, 0, 0}, kSmCardAlignLeft, true},
-      {17, "", {175, 2, 210, 3}, {1, 1, 2, 0}, kSmCardAlignCenter, true},
-      {18, "皮重(吨)", {0, 3, 35, 4}, {2, 1, 0, 2}, kSmCardAlignCenter, false},
-      {23, "", {175, 3, 210, 4}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
-      {24, "吨蔗价", {0, 4, 30, 5}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
-      {37, "", {180, 5, 210, 6}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
-      {43, "", {0, 7, 42, 8}, {2, 1, 0, 2}, kSmCardAlignCenter, true},
-      {48, "毛重：", {90, 8, 110, 9}, {0, 2, 0, 0}, kSmCardAlignRight, false},
-      {49, "", {110, 8, 175, 9}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
-      {51, "", {185, 8, 210, 9}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
-  };
-  for (const Cell& c : cells) {
-    const CSmCardItem& item = layout.m_items[c.index];
-    SCOPED_TRACE(c.index);
-    EXPECT_EQ(item.sText, c.text);
-    EXPECT_EQ(item.rcItem, c.rect);
-    EXPECT_EQ((std::vector<int>{item.nLineLeft, item.nLineTop, item.nLineRight, item.nLineBottom}),
-              std::vector<int>(c.lines, c.lines + 4));
-    EXPECT_EQ(item.nAlign, c.align);
-    EXPECT_EQ(item.bIsUse, c.marked);
-  }
+  ExpectCells(layout, {
+                          {0, "№：", {160, 0, 170, 1}, {0, 0, 0, 2}, kSmCardAlignRight, false},
+                          {1, "", {170, 0, 210, 1}, {0, 0, 0, 2}, kSmCardAlignCenter, false},
+                          {2, "", {75, 0, 85, 1}, {0, 0, 0, 2}, kSmCardAlignCenter, true},
+                          {7, "日", {125, 0, 160, 1}, {0, 0, 0, 2}, kSmCardAlignLeft, false},
+                          {8, "交蔗单位", {0, 1, 35, 2}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
+                          {9, "", {35, 1, 140, 2}, {1, 2, 0, 0}, kSmCardAlignLeft, true},
+                          {11, "", {175, 1, 210, 2}, {1, 2, 2, 0}, kSmCardAlignLeft, true},
+                          {13, "", {35, 2, 70, 3}, {1, 1, 0, 0}, kSmCardAlignLeft, true},
+                          {17, "", {175, 2, 210, 3}, {1, 1, 2, 0}, kSmCardAlignCenter, true},
+                          {18, "皮重(吨)", {0, 3, 35, 4}, {2, 1, 0, 2}, kSmCardAlignCenter, false},
+                          {23, "", {175, 3, 210, 4}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
+                          {24, "吨蔗价", {0, 4, 30, 5}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
+                          {37, "", {180, 5, 210, 6}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
+                          {43, "", {0, 7, 42, 8}, {2, 1, 0, 2}, kSmCardAlignCenter, true},
+                          {48, "毛重：", {90, 8, 110, 9}, {0, 2, 0, 0}, kSmCardAlignRight, false},
+                          {49, "", {110, 8, 175, 9}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
+                          {51, "", {185, 8, 210, 9}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
+                      });
 
   NoItems();
   TsgbBuildTicketLayout(layout);

@@ -20,6 +20,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/common/TsCaneTestApp.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/TsSlipLayout.h"
 #include "weighing/TsgbDoc.h"
@@ -28,25 +29,6 @@
 #include "weighing/TsjsFrmView.h"
 
 namespace {
-
-class SettleApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "SettleCardTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override { AdoptDataType(std::make_unique<CTsDataType>())->Init(); }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override { return true; }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
 
 // Farmer 10102001 has tickets 00001 (20 t at 300) and 00002 (10 t at 310) tared, 00003 not
 // tared, and owes 扣贷款 100 and 预付款 500; farmer 10102002 has ticket 00004 tared. Driver
@@ -71,9 +53,7 @@ class TsjsCardTest : public testing::Test {
     SmResetMessages();
     CSmPrinterService::Instance().Reset();
     TsInstallSettlementCard();
-    ASSERT_TRUE(m_app.InitInstance({}));
-    ASSERT_TRUE(m_app.m_env.OpenFile("", SmCreateTestDataFile(2016), "101", true));
-    m_app.m_env.SetRights("1630 1631 1632 1633 1634 1640 1641 1642 1643 1644 ");
+    ASSERT_TRUE(m_app.Start(2016, "1630 1631 1632 1633 1634 1640 1641 1642 1643 1644 "));
     m_app.m_opLog.m_enabled = 1;
     m_db = m_app.m_env.GetDatabase();
     Run({"Insert Into NHDir(KNO,NA) Values('1','某镇')",
@@ -102,13 +82,7 @@ class TsjsCardTest : public testing::Test {
     Owe("10102001", 0, 100);
     Owe("10102001", 1, 500);
   }
-  void TearDown() override {
-    m_app.m_docManager.CloseAllDocuments();
-    QApplication::processEvents();
-    m_app.ExitInstance();
-    TsSetDocClasses(256, {});
-    CSmPrinterService::Instance().Reset();
-  }
+  void TearDown() override { m_app.Stop({256}); }
   void Run(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
   }
@@ -137,21 +111,14 @@ class TsjsCardTest : public testing::Test {
 
   // Opens a kind of the settlement card on 20160315.
   CTsjsFrmView* Open(int kind) {
-    for (const auto& t : m_app.m_docManager.Templates()) {
-      auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
-      if (!found || found->m_number != 256) continue;
-      QObject timers;
-      OnModalOf(&timers, 960, [](QWidget* dlg) {
-        Type(dlg, 1003, "2016");
-        Type(dlg, 1004, "03");
-        Type(dlg, 1005, "15");
-        Press(dlg, SM_ID_OK);
-      });
-      CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[kind], 0, true, false);
-      QApplication::processEvents();
-      return frame ? frame->findChild<CTsjsFrmView*>() : nullptr;
-    }
-    return nullptr;
+    CSmChildFrame* frame =
+        m_app.OpenFromTemplate(256, static_cast<size_t>(kind), 0, 960, [](QWidget* dlg) {
+          Type(dlg, 1003, "2016");
+          Type(dlg, 1004, "03");
+          Type(dlg, 1005, "15");
+          Press(dlg, SM_ID_OK);
+        });
+    return frame ? frame->findChild<CTsjsFrmView*>() : nullptr;
   }
   static CTsjsListView* List(CTsjsFrmView* form) {
     return dynamic_cast<CTsjsListView*>(TsFindCardView(form->GetDocument(), 0));
@@ -207,7 +174,7 @@ class TsjsCardTest : public testing::Test {
     }
   }
 
-  SettleApp m_app;
+  TsCaneTestApp m_app{"SettleCardTest"};
   CSmDatabase* m_db = nullptr;
 };
 

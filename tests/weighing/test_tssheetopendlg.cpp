@@ -9,6 +9,7 @@
 
 #include "platform/SmCommandIds.h"
 #include "tests/cane/TsFileTest.h"
+#include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmModalScript.h"
 #include "weighing/TsSheetOpenDlg.h"
 
@@ -47,20 +48,6 @@ class TsSheetOpenDlgTest : public TsFileTest {
     dlg->m_party = party;
     dlg->show();
     return dlg;
-  }
-  static void TypeDate(QWidget* dlg, int first, const char* y, const char* m, const char* d) {
-    Type(dlg, first, y);
-    Type(dlg, first + 1, m);
-    Type(dlg, first + 2, d);
-  }
-  // OK pressed: the box shown (empty when none) and whether the dialog closed.
-  static std::pair<std::string, bool> Confirm(CTsSheetOpenDlg& dlg) {
-    SmResetMessages();
-    dlg.OnOK();
-    return {CSmMessageService::Instance().LastText(), dlg.result() == QDialog::Accepted};
-  }
-  static std::string Focused(const QWidget& dlg) {
-    return dlg.focusWidget() ? dlg.focusWidget()->objectName().toStdString() : std::string();
   }
 };
 

@@ -9,6 +9,7 @@
 #include "platform/SmMessage.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/weighing/TsCardLayoutCheck.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/TsSlipLayout.h"
@@ -44,13 +45,6 @@ CTsjsRec CaneDeductions() {
   deductions.MY[1] = 2000;
   deductions.MY[4] = 54.6;
   return deductions;
-}
-
-std::vector<std::string> Texts(const CSmCardLayout& layout, size_t from, size_t count) {
-  std::vector<std::string> texts;
-  for (size_t i = from; i < from + count && i < layout.m_items.size(); ++i)
-    texts.push_back(layout.m_items[i].sText);
-  return texts;
 }
 
 }  // namespace
@@ -115,41 +109,25 @@ TEST_P(TsSlipPrintTest, DefaultItemsGiveSixColumnsAndTheirHeadings) {
   EXPECT_EQ(TsSlipItemCell(0, 0), 15);
   EXPECT_EQ(TsSlipItemCell(0, 3), 24);
 
-  struct Cell {
-    size_t index;
-    const char* text;
-    CSmCardRect rect;
-    int lines[4];  // left, top, right, bottom
-    int align;
-    bool marked;
-  };
-  const Cell cells[] = {
-      {0, "过磅单：", {0, 0, 233, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
-      {1, "", {233, 0, 466, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, true},
-      {3, "", {1633, 0, 2100, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
-      {5, "", {1400, 81, 2100, 162}, {0, 0, 0, 2}, kSmCardAlignLeft, true},
-      {6, "蔗重(吨)", {0, 162, 350, 243}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
-      {17, "", {1750, 243, 2100, 324}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
-      {24, "", {0, 405, 350, 486}, {2, 1, 0, 2}, kSmCardAlignCenter, true},
-      {30, "实付款大写(人民币)：", {0, 486, 466, 567}, {2, 2, 0, 2}, kSmCardAlignLeft, false},
-      {31, "", {466, 486, 1400, 567}, {0, 2, 0, 2}, kSmCardAlignLeft, true},
-      {33, "", {1633, 486, 2100, 567}, {1, 2, 2, 2}, kSmCardAlignCenter, true},
-      {34, "付款单位：", {0, 567, 210, 648}, {0, 2, 0, 0}, kSmCardAlignRight, false},
-      {43, "", {1890, 567, 2100, 648}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
-      {44, "", {1680, 648, 1800, 729}, {0, 0, 0, 0}, kSmCardAlignCenter, true},
-      {49, "日", {2040, 648, 2100, 729}, {0, 0, 0, 0}, kSmCardAlignCenter, false},
-      {50, "", {0, 648, 1680, 729}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
-  };
-  for (const Cell& c : cells) {
-    const CSmCardItem& item = layout.m_items[c.index];
-    SCOPED_TRACE(c.index);
-    EXPECT_EQ(item.sText, c.text);
-    EXPECT_EQ(item.rcItem, c.rect);
-    EXPECT_EQ((std::vector<int>{item.nLineLeft, item.nLineTop, item.nLineRight, item.nLineBottom}),
-              std::vector<int>(c.lines, c.lines + 4));
-    EXPECT_EQ(item.nAlign, c.align);
-    EXPECT_EQ(item.bIsUse, c.marked);
-  }
+  ExpectCells(
+      layout,
+      {
+          {0, "过磅单：", {0, 0, 233, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
+          {1, "", {233, 0, 466, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, true},
+          {3, "", {1633, 0, 2100, 81}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
+          {5, "", {1400, 81, 2100, 162}, {0, 0, 0, 2}, kSmCardAlignLeft, true},
+          {6, "蔗重(吨)", {0, 162, 350, 243}, {2, 2, 0, 0}, kSmCardAlignCenter, false},
+          {17, "", {1750, 243, 2100, 324}, {1, 1, 2, 2}, kSmCardAlignCenter, true},
+          {24, "", {0, 405, 350, 486}, {2, 1, 0, 2}, kSmCardAlignCenter, true},
+          {30, "实付款大写(人民币)：", {0, 486, 466, 567}, {2, 2, 0, 2}, kSmCardAlignLeft, false},
+          {31, "", {466, 486, 1400, 567}, {0, 2, 0, 2}, kSmCardAlignLeft, true},
+          {33, "", {1633, 486, 2100, 567}, {1, 2, 2, 2}, kSmCardAlignCenter, true},
+          {34, "付款单位：", {0, 567, 210, 648}, {0, 2, 0, 0}, kSmCardAlignRight, false},
+          {43, "", {1890, 567, 2100, 648}, {0, 2, 0, 0}, kSmCardAlignLeft, true},
+          {44, "", {1680, 648, 1800, 729}, {0, 0, 0, 0}, kSmCardAlignCenter, true},
+          {49, "日", {2040, 648, 2100, 729}, {0, 0, 0, 0}, kSmCardAlignCenter, false},
+          {50, "", {0, 648, 1680, 729}, {0, 0, 0, 0}, kSmCardAlignLeft, false},
+      });
 }
 
 TEST_P(TsSlipPrintTest, ThreeHeadingsGiveThreeColumnsWithItemsInTheSecondRows) {
