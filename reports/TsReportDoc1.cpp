@@ -10,6 +10,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsReportDoc5.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -229,4 +230,7 @@ void TsInstallReports() {
         {[] { return std::make_unique<CTsReportDoc1>(); }, [] { return new CTsReportChildFrm; },
          [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
   }
+  TsSetDocClasses(
+      268, {[] { return std::make_unique<CTsReportDoc5>(); }, [] { return new CTsReportChildFrm; },
+            [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
 }

@@ -53,5 +53,6 @@ class CTsReportDoc1 : public CTsReportDoc {
   TsPurchaseQuery Query() const;
 };
 
-// Installs the purchase and freight statistics as the documents of templates 257 and 258.
+// Installs the purchase and freight statistics (templates 257 and 258) and the daily purchase
+// report (268).
 void TsInstallReports();
