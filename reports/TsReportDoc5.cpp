@@ -37,27 +37,7 @@ std::string DailyStatement(const TsPurchaseQuery& q, const std::string& key, CSm
   for (const std::string& p : periods) sql += FormatStr(",sum(MY0%s)", p.c_str());
   for (const std::string& p : periods) sql += FormatStr(",sum(MY%d%s)", 6, p.c_str());
   sql += FormatStr(",%s From gbSheet Where T<='%s'", key.c_str(), db->SqlText(q.sDateFrom).c_str());
-  if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
-  if (q.bUntaredOnly) {
-    sql += " And OPR1=''";
-  } else if (!q.sOprCode[1].empty()) {
-    sql += " And OPR1='" + db->SqlText(q.sOprCode[1]) + "'";
-  } else {
-    sql += " And OPR1<>''";
-  }
-  for (int f = 0; f < 4; ++f) {
-    if (q.sFilter[f].empty()) continue;
-    sql += FormatStr(" And KNO%d Like '%s\a*\b'", f, db->SqlText(q.sFilter[f]).c_str());
-  }
-  sql += " Group By " + key;
-  const char* joins[2] = {" Having", " And"};
-  int bounds = 0;
-  for (int b = 0; b < 2; ++b) {
-    if (q.sQtyRange[b].empty()) continue;
-    sql += FormatStr("%s sum(MU0-MU1-MU2)%c=%s", joins[bounds++], b == 0 ? '>' : '<',
-                     PlainBound(q.sQtyRange[b]).c_str());
-  }
-  return sql + " Order By " + key;
+  return sql + TsTicketConditions(q, key, "-MU2", db);
 }
 
 // "%*s" of a measure's heading filled with one blank per shown column.
@@ -77,12 +57,7 @@ int FillDaily(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsRepor
               CSmDatabase* db) {
   const int kind = q.nRowKind;
   const bool levelled = kind == 0 || kind == 3;
-  const std::array<int, 5> lengths = TsGetLevelLengths(kind == 3);
-  const int level = std::clamp(q.nLevel, 0, 4);
-  const bool range = !q.sQtyRange[0].empty() || !q.sQtyRange[1].empty();
-  const std::string key = levelled && !range ? FormatStr("Left(KNO%d,%d)", kind, lengths[level])
-                                             : FormatStr("rtrim(KNO%d)", kind);
-  work.LoadNames(kind, lengths, level, q.sFilter[kind], rows, db);
+  const std::string key = TsLoadReportNames(q, work, rows, db);
 
   CTsRollUp rollUp(rows, CTsRollUp::Daily, !levelled);
   CSmQuery tickets(1, 9, 1, db);
@@ -98,13 +73,6 @@ int FillDaily(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsRepor
 }
 
 // ---------------------------------------------------------------- CTsReportDoc5
-
-void CTsReportDoc5::OnInitDocument() {
-  CTsReportDoc::OnInitDocument();
-  bUntaredOnly = StrToIntDef(m_openModes[11], 0);
-  sQtyRange[0] = m_openModes[12];
-  sQtyRange[1] = m_openModes[13];
-}
 
 void CTsReportDoc5::DefineTitle(CSmFormDef& def) {
   def.sFna = "甘蔗收购日报表";
@@ -172,35 +140,12 @@ void CTsReportDoc5::MakeDefaultTopWords(CSmFormDef& def) {
   }
 }
 
-TsPurchaseQuery CTsReportDoc5::Query() const {
-  TsPurchaseQuery q;
-  q.sDateFrom = sDateFrom;
-  q.sDateTo = sDateFrom;
-  for (int i = 0; i < 2; ++i) q.sOprCode[i] = sOprCode[i];
-  for (int i = 0; i < 4; ++i) q.sFilter[i] = sFilter[i];
-  q.nRowKind = nRowKind;
-  q.nLevel = nLevel;
-  q.bUntaredOnly = bUntaredOnly;
-  for (int i = 0; i < 2; ++i) q.sQtyRange[i] = sQtyRange[i];
-  return q;
-}
-
 bool CTsReportDoc5::LoadRows(int /*openMode*/) {
   bPeriodCaption = 0;
   CTsReportQueryDlg5 dlg(m_db, m_kind.sName, sDateFrom, sOprCode, sFilter, nRowKind, nLevel,
                          bSkipEmpty, bUntaredOnly, sQtyRange, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sDateFrom = dlg.m_dateFrom;
-  for (int i = 0; i < 2; ++i) sOprCode[i] = dlg.m_oprCode[i];
-  for (int i = 0; i < 4; ++i) sFilter[i] = dlg.m_filter[i];
-  nRowKind = dlg.m_rowKind;
-  nLevel = dlg.m_level;
-  bSkipEmpty = dlg.m_skipEmpty;
-  bUntaredOnly = dlg.m_untaredOnly;
-  for (int i = 0; i < 2; ++i) sQtyRange[i] = dlg.m_qtyRange[i];
-  m_openModes[11] = std::to_string(bUntaredOnly);
-  m_openModes[12] = sQtyRange[0];
-  m_openModes[13] = sQtyRange[1];
+  TakeChoices(dlg);
   return true;
 }
 

@@ -13,18 +13,14 @@
 int FillDaily(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
               CSmDatabase* db);
 
-class CTsReportDoc5 : public CTsReportDoc {
+// The untared-only flag and the quantity range are the purchase statistics' own; the report
+// date is the start date.
+class CTsReportDoc5 : public CTsReportDoc1 {
  public:
-  void OnInitDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   void MakeDefaultTopWords(CSmFormDef& def) override;
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;
   void Refresh() override;
-
-  int bUntaredOnly = 0;
-  std::string sQtyRange[2];
-
-  TsPurchaseQuery Query() const;
 };

@@ -7,6 +7,7 @@
 #include "core/SmString.h"
 #include "reports/TsReportDoc5.h"
 #include "tests/cane/TsFileTest.h"
+#include "tests/reports/TsReportDirs.h"
 
 namespace {
 
@@ -27,18 +28,8 @@ class TsDailyReportTest : public TsFileTest {
   void SetUp() override {
     TsFileTest::SetUp();
     if (HasFatalFailure()) return;
+    Run(TsReportDirectoryRows());
     Run({
-        "Insert Into NHDir(KNO,NA) Values('1','东镇')",
-        "Insert Into NHDir(KNO,NA) Values('101','一村')",
-        "Insert Into NHDir(KNO,NA) Values('10101','一组')",
-        "Insert Into NHDir(KNO,NA) Values('10101001','张三')",
-        "Insert Into NHDir(KNO,NA) Values('10101002','李四')",
-        "Insert Into NHDir(KNO,NA) Values('2','西镇')",
-        "Insert Into NHDir(KNO,NA) Values('201','三村')",
-        "Insert Into NHDir(KNO,NA) Values('20101','三组')",
-        "Insert Into NHDir(KNO,NA) Values('20101001','王五')",
-        "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('1','甲车','','')",
-        "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('12','乙车','','')",
         // date, number, tare operator, farmer, driver, gross, tare, impurity, amount, freight
         Ticket("20160315", "000001", "103", "10101001", "1", 30, 10, 0.5, 9750, 400),
         Ticket("20160301", "000002", "103", "10101002", "12", 25, 10, 0, 7500, 300),
