@@ -1,6 +1,8 @@
 // Catalogue and schema operations of the connection.
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
@@ -181,6 +183,27 @@ int CSmDatabase::GetUserTables(std::vector<std::string>* names) {
   return static_cast<int>(names->size());
 }
 
+namespace {
+
+// One row per client program on the database `name`: host, program, lowest and highest process
+// number, connection count.
+void QueryDatabaseUsers(CSmDatabase& master, const std::string& name,
+                        std::vector<std::string> (&rows)[5]) {
+  for (std::vector<std::string>& column : rows) column.clear();
+  if (master.OnPostgres()) {
+    master.QueryStrings(SmPgDatabaseUsersSql(master.SqlText(name)), rows, 5);
+    return;
+  }
+  master.QueryStrings(
+      "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
+      "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
+      "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
+          master.SqlText(MakeUpperCopy(name)) + "') Group By hostname,program_name",
+      rows, 5);
+}
+
+}  // namespace
+
 bool CSmDatabase::ListDatabaseUsers(bool report) {
   switch (m_kind) {
     case 0:
@@ -194,19 +217,19 @@ bool CSmDatabase::ListDatabaseUsers(bool report) {
   CSmDatabase master(m_kind);
   if (!master.Open("master", m_settings)) return false;
   std::vector<std::string> rows[5];
-  if (master.OnPostgres())
-    master.QueryStrings(SmPgDatabaseUsersSql(SqlText(GetFileName(true))), rows, 5);
-  else
-    master.QueryStrings(
-        "Select rtrim(hostname),rtrim(program_name),Cast(min(hostprocess) As Char(10)),"
-        "Cast(max(hostprocess) As Char(10)),Cast(Count(*) As Char(10)) From sysprocesses Where "
-        "hostname<>'' And dbid in (Select dbid From sysdatabases Where Upper(name)='" +
-            SqlText(MakeUpperCopy(GetFileName(true))) + "') Group By hostname,program_name",
-        rows, 5);
+  const auto onlyThisConnection = [&rows] {
+    const size_t n = rows[0].size();
+    return n == 0 || (n == 1 && (TrimChars(rows[4][0]) == "1" ||
+                                 TrimChars(rows[2][0]) == TrimChars(rows[3][0])));
+  };
+  // A connection closed a moment ago is still listed until its server process has ended, so
+  // others are looked for again for about a second before they count.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QueryDatabaseUsers(master, GetFileName(true), rows);
+    if (onlyThisConnection()) return true;
+  }
   const size_t n = rows[0].size();
-  if (n == 0) return true;
-  if (n == 1 && (TrimChars(rows[4][0]) == "1" || TrimChars(rows[2][0]) == TrimChars(rows[3][0])))
-    return true;
   std::string text;
   // A program that gives no name is shown by its host alone.
   for (size_t k = 0; k < n; ++k)

@@ -9,6 +9,7 @@
 
 #include "core/SmGbk.h"
 #include "core/SmString.h"
+#include "designer/RiloDoc.h"
 #include "ui/SmFonts.h"
 #include "ui/SmMarkup.h"
 
@@ -262,4 +263,35 @@ QSize CRiloRichText::RenderRun(QPainter& painter, const std::optional<QPoint>& a
   painter.drawText(*at, shown);
   painter.restore();
   return {width, height};
+}
+
+void RiloDrawAlignedText(const CRiloRichText& engine, QPainter& painter, const QRect& box,
+                         const QRect& clip, std::string text, int horizontal, int vertical) {
+  int gaps = 0;
+  if (horizontal == 3) gaps = CRiloDoc::InsertGapCodes(text);
+  SmRiloTextState state;
+  std::string measured = text;
+  const SmRiloTextExtent extent = engine.RenderRichText(painter, measured, state, {});
+  const int w = extent.width;
+  const int h = extent.height;
+  // The text box's bottom; the engine draws on the baseline, a descent above it.
+  int bottom = box.top() + box.height();
+  if (vertical == 0 && h < box.height()) bottom -= (box.height() - h) / 2;
+  if (vertical == 2 && h < box.height()) bottom = box.top() + h;
+  const QFont font = SmMakeFont(RiloDefaultState().font, std::max(h, 1));
+  const int baseline = bottom - QFontMetrics(font, painter.device()).descent();
+  int x = box.left();
+  SmRiloRenderRequest request;
+  if (w < box.width()) {
+    const int free = box.width() - w;
+    if (horizontal == 1) x = box.left() + free;
+    if (horizontal == 2) x = box.left() + free / 2;
+    if (horizontal == 3) {
+      request.gapWidth = free / (gaps + 2);
+      x = box.left() + request.gapWidth;
+    }
+  }
+  request.origin = QPoint(x, baseline);
+  request.clip = clip;
+  engine.RenderRichText(painter, text, state, request);
 }

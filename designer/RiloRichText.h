@@ -95,6 +95,14 @@ struct SmRiloTextExtent {
 // Measures, hit-tests and draws a coded text run by run: a run is a stretch of characters
 // between codes, cut further at the text selection, the start and stop indexes, and to single
 // characters when hit-testing. The painter's background colour is the cell's.
+class CRiloRichText;
+
+// Draws a coded text in `box` by the alignments (horizontal 0 left, 1 right, 2 centre, 3
+// distributed; vertical 0 centre, 2 top, else bottom), clipped to `clip`, on the painter's
+// background colour.
+void RiloDrawAlignedText(const CRiloRichText& engine, QPainter& painter, const QRect& box,
+                         const QRect& clip, std::string text, int horizontal, int vertical);
+
 class CRiloRichText {
  public:
   // The state ends as the text leaves it (heights multiplied by the height factor). Measuring

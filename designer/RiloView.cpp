@@ -15,6 +15,8 @@
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
 #include "designer/RiloChildFrm.h"
+#include "designer/RiloPageSetupDlg.h"
+#include "designer/RiloPrint.h"
 #include "designer/RiloRichText.h"
 #include "ui/SmDlg.h"
 #include "ui/SmFonts.h"
@@ -167,6 +169,10 @@ bool CRiloView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (OnUpdateHistoryCommand(id, ui)) return true;
   if (OnUpdateFormatCommand(id, ui)) return true;
   if (OnUpdateFillCommand(id, ui)) return true;
+  if (id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_PREVIEW || id == SM_ID_FILE_PAGE_SETUP) {
+    ui.Enable(HasCells());
+    return true;
+  }
   return CSmView::OnUpdateCommand(id, ui);
 }
 
@@ -174,6 +180,14 @@ bool CRiloView::OnCommand(int id) {
   if (OnHistoryCommand(id)) return true;
   if (OnFormatCommand(id)) return true;
   if (OnFillCommand(id)) return true;
+  if (id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_PREVIEW) {
+    RiloPrintReport(this, id);
+    return true;
+  }
+  if (id == SM_ID_FILE_PAGE_SETUP) {
+    RiloPageSetup(this);
+    return true;
+  }
   if (id != SM_ID_HELP) return CSmView::OnCommand(id);
   HelpKeyword();  // the keyword would open its help page; there are no help pages
   SmShowHelp();
@@ -550,33 +564,7 @@ void CRiloView::DrawAlignedText(QPainter& painter, const QRect& box, const QRect
   engine.m_context.zoom = Zoom();
   engine.m_context.screenScaleY = GetDocument()->m_screenScaleY;
   engine.m_context.cellSelected = selected;
-  int gaps = 0;
-  if (horizontal == 3) gaps = CRiloDoc::InsertGapCodes(text);
-  SmRiloTextState state;
-  std::string measured = text;
-  const SmRiloTextExtent extent = engine.RenderRichText(painter, measured, state, {});
-  const int w = extent.width;
-  const int h = extent.height;
-  // The text box's bottom; the engine draws on the baseline, a descent above it.
-  int bottom = BottomOf(box);
-  if (vertical == 0 && h < box.height()) bottom -= (box.height() - h) / 2;
-  if (vertical == 2 && h < box.height()) bottom = box.top() + h;
-  const QFont font = SmMakeFont(RiloDefaultState().font, std::max(h, 1));
-  const int baseline = bottom - QFontMetrics(font, painter.device()).descent();
-  int x = box.left();
-  SmRiloRenderRequest request;
-  if (w < box.width()) {
-    const int free = box.width() - w;
-    if (horizontal == 1) x = RightOf(box) - w;
-    if (horizontal == 2) x = box.left() + free / 2;
-    if (horizontal == 3) {
-      request.gapWidth = free / (gaps + 2);
-      x = box.left() + request.gapWidth;
-    }
-  }
-  request.origin = QPoint(x, baseline);
-  request.clip = clip;
-  engine.RenderRichText(painter, text, state, request);
+  RiloDrawAlignedText(engine, painter, box, clip, std::move(text), horizontal, vertical);
 }
 
 void CRiloView::DrawBlockText(QPainter& painter, int column, int row) {

@@ -11,6 +11,7 @@
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc5.h"
+#include "reports/TsReportDoc6.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -238,16 +239,17 @@ class CTsReportChildFrm : public CFormChildFrm {
   }
 };
 
+template <class Doc>
+void InstallReport(int templateNumber) {
+  TsSetDocClasses(templateNumber,
+                  {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
+                   [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+}
+
 }  // namespace
 
 void TsInstallReports() {
-  for (int templateNumber : {257, kFreightTemplate}) {
-    TsSetDocClasses(
-        templateNumber,
-        {[] { return std::make_unique<CTsReportDoc1>(); }, [] { return new CTsReportChildFrm; },
-         [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
-  }
-  TsSetDocClasses(
-      268, {[] { return std::make_unique<CTsReportDoc5>(); }, [] { return new CTsReportChildFrm; },
-            [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+  for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  InstallReport<CTsReportDoc5>(268);
+  for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
 }

@@ -68,6 +68,7 @@ class CTsReportDoc1 : public CTsReportDoc {
   void TakeChoices(const CTsReportQueryDlg1& dlg);
 };
 
-// Installs the purchase and freight statistics (templates 257 and 258) and the daily purchase
-// report (268).
+// Installs the purchase and freight statistics as the documents of templates 257 and 258,
+// the daily purchase report as that of 268 and the households with balances as those of 269
+// and 270.
 void TsInstallReports();

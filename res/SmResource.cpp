@@ -1,5 +1,6 @@
 #include "res/SmResource.h"
 
+#include <QIconEngine>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -208,7 +209,7 @@ std::vector<Popup> MenuResource(int id) {
 }
 
 // A simple drawn glyph: a rounded tile in the colour with a letter or sign on it.
-QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
+QPixmap DrawGlyph(QColor colour, const QString& sign, int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -222,7 +223,51 @@ QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
   font.setBold(true);
   painter.setFont(font);
   painter.drawText(pixmap.rect(), Qt::AlignCenter, sign);
-  return QIcon(pixmap);
+  return pixmap;
+}
+
+// A glyph icon drawn when it is first shown, not when it is made: menus, toolbars and lists
+// get their icons at start-up, long before most of them are seen. Once drawn it is the plain
+// pixmap icon in every respect.
+class CGlyphIconEngine : public QIconEngine {
+ public:
+  CGlyphIconEngine(QColor colour, const QString& sign, int size)
+      : m_colour(colour), m_sign(sign), m_size(size) {}
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  // As the pixmap icon answers: the square, made smaller to fit; no drawing needed for it.
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    QSize actual(m_size, m_size);
+    if (actual.width() > size.width() || actual.height() > size.height()) {
+      actual.scale(size, Qt::KeepAspectRatio);
+    }
+    return actual;
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Drawn().pixmap(size, 1.0, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Drawn().availableSizes(mode, state);
+  }
+  QString key() const override { return QStringLiteral("SmGlyph"); }
+  QIconEngine* clone() const override { return new CGlyphIconEngine(*this); }
+  bool isNull() override { return false; }
+
+ private:
+  const QIcon& Drawn() {
+    if (m_drawn.isNull()) m_drawn = QIcon(DrawGlyph(m_colour, m_sign, m_size));
+    return m_drawn;
+  }
+
+  QColor m_colour;
+  QString m_sign;
+  int m_size;
+  QIcon m_drawn;
+};
+
+QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
+  return QIcon(new CGlyphIconEngine(colour, sign, size));
 }
 
 // Caption button images: a cross, a bar pointing left and a bar pointing up.

@@ -467,6 +467,8 @@ void CTsYfDoc::Refresh() {
   m_rows.clear();
   m_rowFlags.clear();
   m_header.Clear();
+  // An empty number marks the opening balances, never a voucher.
+  if (ShownNumber().empty()) return;
   std::vector<CTsjsRec> rows;
   CTsjsRec reader;
   reader.Query(FormatStr("Where LB='%d' And DB='%d' And DH='%s'", m_party, m_voucherKind,

@@ -22,28 +22,10 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/reports/TsReportTestApp.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
-
-class ReportApp : public CSmApp {
- public:
-  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
-    CSmModuleInfo info;
-    info.m_id = 9;
-    info.m_docType = "ReportTest";
-    info.m_title = "甘蔗结算";
-    info.m_types = " 16 ";
-    infos.push_back(info);
-  }
-  void CreateDataTypes() override { AdoptDataType(std::make_unique<CTsDataType>())->Init(); }
-  void RunUpdater() override {}
-  bool CheckDataEngine() override { return true; }
-  bool LogIn(const std::string&) override { return true; }
-
- protected:
-  bool RegisterDataFileType() override { return true; }
-};
 
 class TsReportOpenTest : public testing::Test {
  protected:
@@ -117,7 +99,7 @@ class TsReportOpenTest : public testing::Test {
     return names;
   }
 
-  ReportApp m_app;
+  TsReportTestApp m_app;
   CSmDatabase* m_db = nullptr;
 };
 

@@ -379,6 +379,15 @@ TEST_F(TsYfDocTest, RightsAndOtherOperatorsVouchersAreReadOnly) {
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "该文档是只读的，不能存盘！");
   }
   EXPECT_EQ(Rows("Select Count(*) From jsSheet Where MY0=-999"), "0");
+
+  // Opening balances (empty number) are no voucher: nothing to show, change or delete.
+  Store(0, 2, "", "10101001", "20151001", 0, -300);
+  auto openings = Reopen(0, 2, "");
+  EXPECT_EQ(Lines(*openings), "");
+  SmResetMessages();
+  EXPECT_TRUE(openings->Save(0));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "该文档是只读的，不能存盘！");
+  EXPECT_EQ(Rows("Select Count(*) From jsSheet Where DH=''"), "1");
   EXPECT_FALSE(Reopen(0, 2, "0003")->IsReadOnly());
   m_app.m_env.SetRights("1651 ");
   EXPECT_TRUE(Reopen(0, 2, "0003")->IsReadOnly());

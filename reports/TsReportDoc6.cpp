@@ -1,0 +1,376 @@
+#include "reports/TsReportDoc6.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayoutItem>
+#include <QRadioButton>
+#include <algorithm>
+#include <unordered_map>
+
+#include "app/SmApp.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsItems.h"
+#include "cane/TsNH.h"
+#include "core/SmDatabase.h"
+#include "core/SmNumber.h"
+#include "core/SmQuery.h"
+#include "core/SmString.h"
+#include "platform/SmMessage.h"
+#include "ui/SmWaitWnd.h"
+
+namespace {
+
+constexpr int kTransporterTemplate = 270;
+constexpr int kTypeIds[2] = {1117, 1118};
+constexpr int kIncludeUnreviewed = 1039;
+
+int LinkCount(int kind) {
+  return kind == 0 ? TsGetLinkParamCount(0) : 0;
+}
+
+int AdvanceCount(int kind) {
+  return TsGetKindItemCount(kind, 1, 2, 0);
+}
+
+int AdvanceItem(int kind, int n) {
+  return TsGetKindItemIndex(kind, 1, 2, 0, n);
+}
+
+std::string Like(CSmDatabase* db, const char* column, const std::string& prefix) {
+  return FormatStr(" And %s Like '%s\a*\b'", column, db->SqlText(prefix).c_str());
+}
+
+// Farmer rows down to the level, each with its telephone, note and linked parameters; every
+// region row counts the full-length farmers under it.
+void LoadFarmers(const TsBalanceQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
+                 CSmDatabase* db) {
+  const std::array<int, 5> lengths = TsGetLevelLengths(false);
+  const int length = lengths[static_cast<size_t>(std::clamp(q.nLevel, 0, 4))];
+  const int full = lengths[4];
+  const int links = LinkCount(0);
+  std::vector<CNH> farmers;
+  CNH reader(db, {});
+  reader.Select(farmers, 0,
+                FormatStr("Where KNO Like '%s\a*\b' And Len(rtrim(KNO))<=%d",
+                          db->SqlText(q.sRegion).c_str(), length));
+  for (const CNH& farmer : farmers) {
+    work.Clear();
+    work.sCode = TrimRightSet(farmer.KNO, " ");
+    std::string indent;
+    for (int levelLength : lengths) {
+      if (levelLength >= static_cast<int>(work.sCode.size())) break;
+      indent += "  ";
+    }
+    work.sName = indent + farmer.NA;
+    work.Texts[0] = farmer.TEL;
+    work.Texts[1] = farmer.NT;
+    for (int p = 0; p < links; ++p) {
+      const int j = TsGetLinkParamIndex(0, p);
+      if (j >= 0 && j < 4) work.Values[static_cast<size_t>(2 + p)] = farmer.cs[j];
+    }
+    rows.push_back(work);
+  }
+  std::unordered_map<std::string, size_t> regions;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (static_cast<int>(rows[i].sCode.size()) < full) regions[rows[i].sCode] = i;
+  }
+  if (regions.empty()) return;
+  std::vector<std::string> codes[1];
+  db->QueryStrings(FormatStr("Select rtrim(KNO) From NHDir Where KNO Like '%s\a*\b'",
+                             db->SqlText(q.sRegion).c_str()),
+                   codes, 1);
+  for (std::string code : codes[0]) {
+    code = TrimRightSet(code, " ");
+    if (static_cast<int>(code.size()) != full) continue;
+    for (int n = 0; n < full; ++n) {
+      const auto it = regions.find(code.substr(0, static_cast<size_t>(n)));
+      if (it != regions.end()) rows[it->second].Values[0] += 1;
+    }
+  }
+}
+
+void LoadTransporters(CTsReportRow& work, std::vector<CTsReportRow>& rows, CSmDatabase* db) {
+  std::vector<CTsDriverRec> drivers;
+  TsDriverLoadAll(drivers, db);
+  for (const CTsDriverRec& driver : drivers) {
+    work.Clear();
+    work.sCode = TrimRightSet(driver.KNO, " ");
+    work.sName = driver.NA;
+    work.Texts[0] = driver.PNO;
+    work.Texts[1] = driver.TEL;
+    work.Texts[2] = driver.ADR;
+    if (!driver.WG0.empty() || !driver.WG1.empty())
+      work.Texts[3] = FormatStr("%s～%s", driver.WG0.c_str(), driver.WG1.c_str());
+    work.Texts[4] = driver.NT;
+    work.Values[0] = 1;
+    rows.push_back(work);
+  }
+}
+
+std::string BalanceStatement(const TsBalanceQuery& q, CSmDatabase* db) {
+  const int kind = q.nHouseholdKind;
+  std::string sql = "Select ";
+  for (int n = 0; n < AdvanceCount(kind); ++n)
+    sql += FormatStr("-sum(MY%d),", AdvanceItem(kind, n));
+  sql += FormatStr("rtrim(KNO) From jsSheet Where LB='%d'", kind);
+  if (q.nBalanceType == 0) sql += " And DH=''";
+  if (kind == 0 && !q.sRegion.empty()) sql += Like(db, "KNO", q.sRegion);
+  if (q.nBalanceType == 1 && !q.bIncludeUnreviewed) sql += " And OPR1<>''";
+  return sql + " Group By KNO Order By KNO";
+}
+
+}  // namespace
+
+int TsBalanceTextCount(int kind) {
+  return kind == 1 ? 5 : 2;
+}
+
+int TsBalanceValueCount(int kind) {
+  const int items = AdvanceCount(kind);
+  return 2 + LinkCount(kind) + items + (items > 1 ? 1 : 0);
+}
+
+int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
+                         std::vector<CTsReportRow>& rows, CSmDatabase* db) {
+  const int kind = q.nHouseholdKind;
+  const size_t first = rows.size();
+  if (kind == 1) {
+    LoadTransporters(work, rows, db);
+  } else {
+    LoadFarmers(q, work, rows, db);
+  }
+  // The roll-ups round every value from the third to cents: the linked parameters are put
+  // back afterwards.
+  const size_t links = static_cast<size_t>(LinkCount(kind));
+  std::vector<std::vector<double>> params;
+  for (size_t i = first; i < rows.size(); ++i) {
+    params.emplace_back(rows[i].Values.begin() + 2, rows[i].Values.begin() + 2 + links);
+  }
+  // Transporter codes are flat: a code that begins another is another household.
+  const bool flat = kind == 1;
+  std::vector<CTsReportRow> households(rows.begin() + static_cast<long>(first), rows.end());
+  rows.resize(first);
+  {
+    CTsRollUp rollUp(households, CTsRollUp::Qty, flat);
+    CSmQuery delivering(0, 0, 1, db);
+    std::string sql = FormatStr("Select Distinct rtrim(KNO%d) From gbSheet", kind);
+    if (kind == 0 && !q.sRegion.empty())
+      sql += FormatStr(" Where KNO0 Like '%s\a*\b'", db->SqlText(q.sRegion).c_str());
+    if (delivering.Open(sql)) {
+      work.Clear();
+      work.Values[1] = 1;
+      for (; !delivering.IsEOF(); delivering.MoveNext()) {
+        work.sCode = delivering.GetString(0);
+        rollUp.Add(work);
+      }
+    }
+    const int items = AdvanceCount(kind);
+    const size_t at = 2 + links;
+    CSmQuery balances(0, items, 1, db);
+    if (balances.Open(BalanceStatement(q, db))) {
+      for (; !balances.IsEOF(); balances.MoveNext()) {
+        work.Clear();
+        double sum = 0;
+        for (int n = 0; n < items; ++n) {
+          const double value = balances.GetDouble(n);
+          work.Values[at + static_cast<size_t>(n)] = value;
+          sum += value;
+        }
+        if (items > 1) work.Values[at + static_cast<size_t>(items)] = RoundTo(sum, 2);
+        work.sCode = TrimRightSet(balances.GetString(0), " ");
+        rollUp.Add(work);
+      }
+    }
+  }
+  for (size_t i = 0; i < households.size(); ++i) {
+    std::copy(params[i].begin(), params[i].end(), households[i].Values.begin() + 2);
+    rows.push_back(std::move(households[i]));
+  }
+  return static_cast<int>(rows.size());
+}
+
+// ---------------------------------------------------------------- CTsReportDoc6
+
+void CTsReportDoc6::OnInitDocument() {
+  CTsReportDoc::OnInitDocument();
+  nBalanceType = StrToIntDef(m_openModes[11], 0);
+  bIncludeUnreviewed = StrToIntDef(m_openModes[12], 0);
+  nHouseholdKind = nFlag == kTransporterTemplate ? 1 : 0;
+  nRowKind = nHouseholdKind;
+}
+
+void CTsReportDoc6::OnCloseDocument() {
+  m_openModes.resize(kTsReportVarCount);
+  m_openModes[11] = std::to_string(nBalanceType);
+  m_openModes[12] = std::to_string(bIncludeUnreviewed);
+  CTsReportDoc::OnCloseDocument();  // may destroy this document
+}
+
+void CTsReportDoc6::DefineTitle(CSmFormDef& def) {
+  def.sFna = nHouseholdKind == 1 ? "运户及其预付款余额表" : "农户及其预付款余额表";
+  def.nOpen = 0;
+  def.nTopNum = 3;
+}
+
+void CTsReportDoc6::DefineColumns(CSmFormDef& def) {
+  const bool transporters = nHouseholdKind == 1;
+  def.m_cols.clear();
+  auto add = [&def](int type, int fact, int less, int more, const std::string& spec) {
+    def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
+  };
+  add(1, 606, 0, 0, "代码/STRING/LEFT");
+  add(2, 1515, 0, 0, "名称/STRING/LEFT");
+  if (transporters) add(103, 1212, 0, 0, "车牌号/STRING/LEFT");
+  add(104, 1212, 0, 0, "电话/STRING/LEFT");
+  if (transporters) {
+    add(105, 2020, 0, 0, "住址/STRING/LEFT");
+    add(106, 707, 0, 0, "载重量/STRING/LEFT");
+  }
+  add(110, 505, 0, 0, "户\\数/NUMBER/MID");
+  add(111, 505, 0, 0, FormatStr("%s蔗\\户数/NUMBER/MID", transporters ? "运" : "交"));
+  for (int p = 0; p < LinkCount(nHouseholdKind); ++p) {
+    add(120 + TsGetLinkParamIndex(0, p), 606, 0, 4,
+        SplitTextEvenly(6, TsGetLinkParamName(0, p)) + "/NUMBER/RIGHT/00");
+  }
+  const int items = AdvanceCount(nHouseholdKind);
+  for (int n = 0; n < items; ++n) {
+    add(140 + AdvanceItem(nHouseholdKind, n), 1212, 2, 2,
+        SplitTextEvenly(8, TsGetKindItemName(nHouseholdKind, 1, 2, 0, n)) + "/NUMBER/RIGHT");
+  }
+  if (items > 1) add(160, 1515, 2, 2, "合  计/NUMBER/RIGHT");
+  add(109, 1616, 0, 0, "备注/STRING/LEFT");
+  ApplyColumnVisibility(def);
+}
+
+void CTsReportDoc6::DefineHeadNotes(CSmFormDef& def) {
+  CTsReportDoc::DefineHeadNotes(def);
+  std::erase_if(def.m_headNotes,
+                [](const CSmFormHeadNote& note) { return note.sNote == "报告期"; });
+}
+
+TsBalanceQuery CTsReportDoc6::Query() const {
+  TsBalanceQuery q;
+  q.nHouseholdKind = nHouseholdKind;
+  q.nBalanceType = nBalanceType;
+  q.bIncludeUnreviewed = bIncludeUnreviewed;
+  q.sRegion = sFilter[0];
+  q.nLevel = nLevel;
+  return q;
+}
+
+bool CTsReportDoc6::LoadRows(int /*openMode*/) {
+  CTsReportQueryDlg6 dlg(m_db, m_kind.sName, sFilter[0], nRowKind, nLevel, bSkipEmpty, nBalanceType,
+                         bIncludeUnreviewed, CSmFrameWnd::Main());
+  if (dlg.DoModal() != SM_IDOK) return false;
+  sFilter[0] = dlg.m_filter[0];
+  nLevel = dlg.m_level;
+  nBalanceType = dlg.m_balanceType;
+  bSkipEmpty = dlg.m_skipEmpty;
+  bIncludeUnreviewed = dlg.m_includeUnreviewed;
+  sHeading[0] = FormatStr("报表类别：期%s余额表", nBalanceType == 1 ? "末" : "初");
+  return true;
+}
+
+void CTsReportDoc6::Refresh() {
+  CSmWaitWnd busy;
+  const int kind = nHouseholdKind;
+  std::vector<int> textCodes = kind == 1 ? std::vector<int>{3, 4, 5, 6, 9} : std::vector<int>{4, 9};
+  std::vector<int> valueCodes = {0, 1};
+  for (int p = 0; p < LinkCount(kind); ++p) valueCodes.push_back(TsGetLinkParamIndex(0, p) + 10);
+  const int items = AdvanceCount(kind);
+  for (int n = 0; n < items; ++n) valueCodes.push_back(AdvanceItem(kind, n) + 30);
+  if (items > 1) valueCodes.push_back(50);
+  CTsReportRow work(static_cast<int>(textCodes.size()), static_cast<int>(valueCodes.size()));
+  std::vector<CTsReportRow> rows;
+  FillHouseholdBalance(Query(), work, rows, m_db);
+  FillFromRows(textCodes, valueCodes, rows);
+}
+
+// ---------------------------------------------------------------- CTsReportQueryDlg6
+
+namespace {
+
+void HideItem(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) widget->hide();
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) HideItem(layout->itemAt(i));
+  }
+}
+
+void Relabel(QWidget* dlg, int buddyId, const char* text) {
+  QWidget* buddy = dlg->findChild<QWidget*>(QString::number(buddyId));
+  for (QLabel* label : dlg->findChildren<QLabel*>()) {
+    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+  }
+}
+
+}  // namespace
+
+CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
+                                       const std::string& region, int rowKind, int level,
+                                       int skipEmpty, int balanceType, int includeUnreviewed,
+                                       QWidget* parent)
+    : CTsReportQueryDlg(db, title, {}, {}, {}, {region, {}, {}, {}}, rowKind, level, skipEmpty, 973,
+                        parent),
+      m_balanceType(balanceType),
+      m_includeUnreviewed(includeUnreviewed) {
+  KeepOwnControls();
+  auto* row = new QHBoxLayout(OwnRow());
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(new QLabel(QStringLiteral("&1.报表类型："), OwnRow()));
+  auto* types = new QButtonGroup(this);
+  const char* typeTexts[2] = {"期初余额表", "期末余额表"};
+  for (int k = 0; k < 2; ++k) {
+    m_types[k] = new QRadioButton(QString::fromUtf8(typeTexts[k]), OwnRow());
+    m_types[k]->setObjectName(QString::number(kTypeIds[k]));
+    types->addButton(m_types[k], k);
+    row->addWidget(m_types[k]);
+  }
+  m_unreviewed = new QCheckBox(QStringLiteral("含未复核单据"), OwnRow());
+  m_unreviewed->setObjectName(QString::number(kIncludeUnreviewed));
+  row->addWidget(m_unreviewed);
+  row->addStretch();
+  DoDataExchange(false);
+}
+
+// Only the region with its picker, the level and "去空行" stay of the common controls.
+void CTsReportQueryDlg6::KeepOwnControls() {
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (!grid) return;
+  for (int i = 0; i < grid->count(); ++i) {
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(i, &row, &column, &rows, &columns);
+    const bool region = row == 3 && column < 2;
+    if (row < 6 && !region) HideItem(grid->itemAt(i));
+  }
+  Relabel(this, 1032, "&Q.区    域：");
+  Relabel(this, 1031, "&C.级    次：");
+}
+
+void CTsReportQueryDlg6::OnInitDialog() {
+  CTsReportQueryDlg::OnInitDialog();
+  const bool farmers = m_rowKind == 0;
+  for (int id : {1032, 1090, 1031}) {
+    if (QWidget* control = findChild<QWidget*>(QString::number(id))) control->setEnabled(farmers);
+  }
+  m_types[m_balanceType == 1 ? 1 : 0]->setFocus();
+}
+
+void CTsReportQueryDlg6::DoDataExchange(bool save) {
+  CTsReportQueryDlg::DoDataExchange(save);
+  if (save) {
+    m_balanceType = m_types[1]->isChecked() ? 1 : 0;
+    m_includeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
+    return;
+  }
+  m_types[m_balanceType == 1 ? 1 : 0]->setChecked(true);
+  m_unreviewed->setChecked(m_includeUnreviewed != 0);
+}
+
+bool CTsReportQueryDlg6::ValidateAndSave() {
+  DoDataExchange(true);
+  return m_rowKind == 1 || CheckLevel();
+}
