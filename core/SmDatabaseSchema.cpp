@@ -300,7 +300,13 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
         Close();
         return false;
       }
-      const bool ok = ExecuteSQL("Drop Database " + name, {}, 128, true);
+      // The connection that looked for other users has just closed; until its server process
+      // has ended the server still counts it, so a refused drop is tried again for a second.
+      bool ok = false;
+      for (int attempt = 0; attempt < 10 && !ok; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ok = ExecuteSQL("Drop Database " + name, {}, 128, attempt == 9);
+      }
       Close();
       return ok;
     }

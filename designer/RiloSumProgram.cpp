@@ -214,7 +214,10 @@ std::vector<std::string> RiloSplitSumList(const std::string& list) {
 
 std::string RiloRunSumProgram(const std::string& program, const SmRiloSumBlockRunner& runBlock,
                               std::vector<std::string>& refs) {
-  const std::string text = UnifyLines(MakeUpperCopy(program));
+  // Key words are read without regard to case; values keep theirs, since folders, files and
+  // database names are told apart by case here.
+  const std::string original = UnifyLines(program);
+  const std::string text = MakeUpperCopy(original);
   const auto finish = [&refs](std::string error) {
     RiloRemoveDuplicateTexts(refs);
     return error;
@@ -261,7 +264,7 @@ std::string RiloRunSumProgram(const std::string& program, const SmRiloSumBlockRu
       i += word->size();
       continue;
     }
-    const char c = text[i++];
+    const char c = original[i++];
     if (c == '\n') {
       ++line;
     } else if (c != ' ') {
@@ -275,7 +278,11 @@ std::string RiloRunSumProgram(const std::string& program, const SmRiloSumBlockRu
 std::string RiloSumChildPattern(const std::string& item, const std::string& targetSubNo) {
   const size_t slash = targetSubNo.rfind('\\');
   const std::string last = slash == std::string::npos ? targetSubNo : targetSubNo.substr(slash + 1);
-  return ReplaceAll(ReplaceAll(TrimChars(item), ".", targetSubNo), "#XH", last);
+  std::string pattern = ReplaceAll(TrimChars(item), ".", targetSubNo);
+  for (size_t at = MakeUpperCopy(pattern).find("#XH"); at != std::string::npos;
+       at = MakeUpperCopy(pattern).find("#XH", at + last.size()))
+    pattern.replace(at, 3, last);
+  return pattern;
 }
 
 std::string RiloSumBlockFiles(const SmRiloSumBlock& block, const SmRiloSumTarget& target,

@@ -5,6 +5,7 @@
 #include "core/SmGbk.h"
 #include "designer/RiloCalcDlg.h"
 #include "designer/RiloPwdDlg.h"
+#include "designer/RiloSumDlg.h"
 #include "designer/RiloView.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
@@ -100,10 +101,11 @@ bool CRiloView::OnFillCommand(int id) {
       if (dlg.DoModal() == SM_IDOK) StoreRunResults(SM_RILO_STEP_AUDIT, dlg.Formulas(), nullptr);
       return true;
     }
-    case SM_ID_RILO_SUM:
-      // The summing dialog comes with the report summing.
-      SmFunctionNotBuilt("报表汇总");
+    case SM_ID_RILO_SUM: {
+      CRiloSumDlg dlg(*doc, this);
+      if (dlg.DoModal() == SM_IDOK) StoreRunResults(SM_RILO_STEP_BLOCK, dlg.Values(), nullptr);
       return true;
+    }
     case SM_ID_RILO_VARIABLES:
       EditVariables();
       return true;

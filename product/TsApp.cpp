@@ -12,6 +12,7 @@
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
+#include "weighing/TsjsDoc.h"
 
 CTsApp::CTsApp() {
   SmInstallAdminCommands(*this);
@@ -36,6 +37,7 @@ void CTsApp::CreateDataTypes() {
   auto* cane = static_cast<CTsDataType*>(AdoptDataType(std::make_unique<CTsDataType>()));
   cane->SetWeighingService(std::make_unique<CTsWeighingDocs>());
   TsInstallWeighingCard();
+  TsInstallSettlementCard();
   TsInstallAdvanceDoc();
   TsInstallReports();
   cane->Init();

@@ -122,10 +122,13 @@ int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips
 }
 
 int TsSlipMakeCheck(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,
-                    CSmDatabase* db) {
+                    CSmDatabase* db, const std::function<bool(std::string& refusal)>& alsoWrite) {
   if (tickets.empty()) return Stop("未选择供结算的过磅单！");
   std::string refusal;
-  if (SmRunInTransaction(db, [&] { return AssignTickets(slip, kind, tickets, db, refusal); }))
+  if (SmRunInTransaction(db, [&] {
+        return AssignTickets(slip, kind, tickets, db, refusal) &&
+               (!alsoWrite || alsoWrite(refusal));
+      }))
     return 1;
   if (!refusal.empty()) Stop(refusal);
   return 0;

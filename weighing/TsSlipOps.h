@@ -1,6 +1,7 @@
 #pragma once
 // Operations on the settlement slips of the tickets. A slip of kind k (0 cane payment, 1
 // freight) is the set of tickets carrying the same number in JN<k>.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,12 @@ struct TsSlipLine {
 int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips, CSmDatabase* db);
 // Puts the tared tickets `tickets`, unsettled in the kind, on the slip whose number, date and
 // settler `slip` carries (JN, JT, OPR of the kind), in one transaction: all of them or none.
-// The slip must not hold a ticket yet. 1 when made, else 0 after saying why.
+// The slip must not hold a ticket yet. `alsoWrite`, when given, runs in the same transaction
+// after the tickets; when it fails nothing is kept, and the refusal it gives is shown. 1 when
+// made, else 0 after saying why.
 int TsSlipMakeCheck(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,
-                    CSmDatabase* db);
+                    CSmDatabase* db,
+                    const std::function<bool(std::string& refusal)>& alsoWrite = {});
 // Releases the unpaid tickets of the slip. 0 when a statement failed or paid tickets remain
 // ("该单已付款，或已被删除！"); a number without tickets counts as released.
 int TsSlipCancel(int kind, const std::string& number, CSmDatabase* db);

@@ -180,8 +180,21 @@ TEST_F(RiloPrintTest, PreviewShowsEveryPageAndGivesTheFormatBarBack) {
   CSmCmdUI ui(SM_ID_FILE_PRINT_PREVIEW);
   ASSERT_TRUE(m_view->OnUpdateCommand(SM_ID_FILE_PRINT_PREVIEW, ui));
   EXPECT_TRUE(ui.Enabled());
+  // The format bar is hidden once for the preview and shown again when it closes.
+  struct HideCounter : QObject {
+    int hides = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+      if (event->type() == QEvent::Hide) ++hides;
+      return false;
+    }
+  } counter;
+  m_childFrame->FormatBar()->installEventFilter(&counter);
   const std::string pdf = Print("preview", SM_ID_FILE_PRINT_PREVIEW);
   EXPECT_EQ(Counts(pdf, "表头"), (std::vector<int>{1, 1, 1, 1}));
-  EXPECT_TRUE(m_childFrame->FormatBar()->isVisible());
   EXPECT_EQ(CSmMessageService::Instance().PrintDialogs().back(), "打印预览");
+  EXPECT_EQ(counter.hides, 1);
+  EXPECT_TRUE(m_childFrame->FormatBar()->isVisible());
+  EXPECT_EQ(SmPdfPages(Print("printed")), 4);
+  EXPECT_EQ(counter.hides, 1);  // printing leaves the bar alone
+  m_childFrame->FormatBar()->removeEventFilter(&counter);
 }

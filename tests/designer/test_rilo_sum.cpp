@@ -2,10 +2,23 @@
 // runs over data files and server databases, the summing dialog and the view's command.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <string>
 #include <vector>
 
+#include "app/SmServerYearFile.h"
+#include "core/SmPath.h"
+#include "designer/RiloSumDlg.h"
 #include "designer/RiloSumProgram.h"
+#include "tests/common/SmModalScript.h"
+#include "tests/designer/report_db_fixture.h"
+#include "tests/designer/rilo_view_fixture.h"
 
 namespace {
 
@@ -56,7 +69,7 @@ TEST(RiloSumProgram, TemplateNamesTheTypeCodeAndReadsAsOneEmptyBlock) {
   std::vector<std::string> blocks;
   EXPECT_EQ(Blocks(program, blocks), "");
   ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0], "0=TSD@2;1=@3;2=@4;3=@5;4=@6;");
+  EXPECT_EQ(blocks[0], "0=tsd@2;1=@3;2=@4;3=@5;4=@6;");
 }
 
 TEST(RiloSumProgram, ValuesRunOverLinesAndCommentsAreSkipped) {
@@ -66,8 +79,8 @@ TEST(RiloSumProgram, ValuesRunOverLinesAndCommentsAreSkipped) {
       "开始 文件 abc 结束\n账套 d:/x";  // a key outside a block, and an unclosed block: dropped
   EXPECT_EQ(Blocks(program, blocks), "");
   ASSERT_EQ(blocks.size(), 2u);
-  EXPECT_EQ(blocks[0], "2=2014:2016@2;3=9:10@4;4=A\\#XH;.@4;");
-  EXPECT_EQ(blocks[1], "0=ABC@6;");
+  EXPECT_EQ(blocks[0], "2=2014:2016@2;3=9:10@4;4=a\\#xh;.@4;");
+  EXPECT_EQ(blocks[1], "0=abc@6;");
 }
 
 TEST(RiloSumProgram, ErrorsGiveTheLineAndKeepTheReferencesFound) {
@@ -108,10 +121,278 @@ TEST(RiloSumProgram, ErrorsGiveTheLineAndKeepTheReferencesFound) {
 
 TEST(RiloSumProgram, ChildPatternsAndTheSourceList) {
   EXPECT_EQ(RiloSumChildPattern(" . ", "1\\02"), "1\\02");
-  EXPECT_EQ(RiloSumChildPattern("9\\#XH%", "1\\02"), "9\\02%");
+  EXPECT_EQ(RiloSumChildPattern("9\\#xh%", "1\\02"), "9\\02%");
   EXPECT_EQ(RiloSumChildPattern("#XH", "7"), "7");
   // A line keeps the blanks before its end; the last line is trimmed with the text.
   const std::vector<std::string> expected = {"a.BSJ", "b b ", "c"};
   EXPECT_EQ(RiloSplitSumList("\r\n  a.BSJ\r\n\r\n\tb b \rA.bsj\n c \n"), expected);
   EXPECT_TRUE(RiloSplitSumList(" \r\n\t").empty());
+}
+
+namespace {
+
+constexpr const char* kChild = "1\\02";
+
+// A child-table cell string holding only the child value.
+std::string ChildCell(const std::string& value) {
+  return "\x01\x01\x01" + value;
+}
+
+// Report 5 with a child table of the values (cols x rows) stored in the data file or database.
+void StoreChild(CSmDatabase& db, int cols, int rows, const std::vector<std::string>& values,
+                const std::string& subNo = kChild) {
+  CRiloData sheet = Sheet(cols, rows);
+  ASSERT_TRUE(sheet.SaveToDb(5, {}, false, &db));
+  for (size_t i = 0; i < values.size(); ++i) sheet.m_texts[i] = ChildCell(values[i]);
+  ASSERT_TRUE(sheet.SaveToDb(5, subNo, false, &db));
+}
+
+void SetList(QWidget* dlg, const std::string& list) {
+  Press(dlg, 1096);
+  Control<QPlainTextEdit>(dlg, 1135)->setPlainText(QString::fromStdString(list));
+}
+
+std::string Edited(QWidget* dlg) {
+  return Control<QPlainTextEdit>(dlg, 1135)->toPlainText().toStdString();
+}
+
+void SpinScale(QWidget* dlg, bool up) {
+  const QList<QToolButton*> arrows = Find<QWidget>(dlg, 1069)->findChildren<QToolButton*>();
+  ASSERT_EQ(arrows.size(), 2);
+  arrows[up ? 0 : 1]->click();
+}
+
+}  // namespace
+
+// Data files in account-set folders (kind 0) or yearly server databases (kind 2).
+class RiloSumSourcesTest : public ReportDbTest {
+ protected:
+  void SetUp() override {
+    ReportDbTest::SetUp();
+    m_app.m_env.SetConnInfo(m_db->GetConnInfo());
+    m_frame.MakeMain();
+  }
+  void TearDown() override { ReportTemplate()->CloseAllDocuments(); }
+
+  // A yearly data file in `folder`, or the server database of set `code`, with report 5.
+  std::string MakeYear(const std::string& folder, const std::string& code, int year,
+                       const std::string& subNo = kChild) {
+    CSmDatabase db(GetParam());
+    std::string name;
+    if (GetParam() == 0) {
+      name = SmCreateTestDataFile(year, folder);
+      EXPECT_TRUE(db.Open(name));
+    } else {
+      name = SmServerDatabaseName("sm", code, year);
+      SmFreshServerDatabase(db, name);
+      m_app.AfterOpen(&db);
+    }
+    StoreChild(db, 2, 1, {"1", "2"}, subNo);
+    StoreChild(db, 2, 1, {"1", "2"}, "1\\03");
+    StoreChild(db, 2, 1, {"1", "2"}, "2\\02");
+    return name;
+  }
+
+  std::string Run(const std::string& program, std::vector<std::string>& refs) {
+    const SmRiloSumTarget target{"tsd", m_db->GetFileName(), 5, kChild};
+    return RiloRunSumProgram(
+        program,
+        [&](const SmRiloSumBlock& block, std::vector<std::string>& found) {
+          return GetParam() == 0 ? RiloSumBlockFiles(block, target, found)
+                                 : RiloSumBlockServer(block, target, *m_db, found);
+        },
+        refs);
+  }
+
+  CSmFrameWnd m_frame;
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RiloSumSourcesTest, testing::Values(0, 2));
+
+TEST_P(RiloSumSourcesTest, BlocksListTheMatchingChildTablesOfEachYear) {
+  const std::string folder = GetPathFolder(m_db->GetFileName());
+  std::vector<std::string> refs;
+  if (GetParam() == 0) {
+    const std::string y2014 = MakeYear(folder, {}, 2014);
+    const std::string y2016 = MakeYear(folder + "/下级", {}, 2016);
+    // A data file that cannot be opened: its year is skipped with a message.
+    QFile bad(QString::fromStdString(folder + "/2015.tsd"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a data file");
+    bad.close();
+    EXPECT_EQ(Run("开始 年度 2014:2016 结束", refs), "");
+    const std::vector<std::string> expected = {y2014 + "\\5\\1\\02", y2016 + "\\5\\1\\02"};
+    EXPECT_EQ(refs, expected);
+    EXPECT_TRUE(Shown("打开数据库" + folder + "/2015.tsd失败！"));
+    refs.clear();
+    // Patterns: the own child number, its last part under another parent, the data file's
+    // wildcards kept.
+    EXPECT_EQ(Run("开始 账套 " + folder + "/ 年度 2014 子表号 .;#XH;?\\#xh;1\\0* 结束", refs), "");
+    const std::vector<std::string> patterns = {y2014 + "\\5\\1\\02", y2014 + "\\5\\2\\02",
+                                               y2014 + "\\5\\1\\03"};
+    EXPECT_EQ(refs, patterns);
+  } else {
+    const std::string a = MakeYear({}, "0701", 2014);
+    const std::string b = MakeYear({}, "0702", 2015);
+    MakeYear({}, "0703", 2014, "9\\02");  // no child table that matches
+    EXPECT_EQ(Run("开始 文件 sm 账套 0701:0703 年度 2014:2015 母表号 4:5 结束", refs), "");
+    const std::vector<std::string> expected = {a + "\\5\\1\\02", b + "\\5\\1\\02"};
+    EXPECT_EQ(refs, expected);
+    refs.clear();
+    EXPECT_EQ(Run("开始 文件 sm\n 账套 0703:0701 结束", refs), "第2行错误：\n\n账套号错误！");
+    EXPECT_EQ(Run("开始 文件 sm 账套 701 结束", refs), "第1行错误：\n\n账套号错误！");
+  }
+  // The year and report-number errors name the line of their key.
+  const std::string set = GetParam() == 0 ? "" : " 文件 sm 账套 0701 ";
+  EXPECT_EQ(Run("开始" + set + "\n年度 2016:2014 结束", refs), "第2行错误：\n\n年度错误！");
+  EXPECT_EQ(Run("开始" + set + "\n\n年度 16 结束", refs), "第3行错误：\n\n年度错误！");
+  EXPECT_EQ(Run("开始" + set + "年度 2014\n母表号 10:9 结束", refs), "第2行错误：\n\n母表号错误！");
+}
+
+// The summing dialog driven through its controls from the view's command.
+TEST_P(RiloSumSourcesTest, SumsChildTablesIntoTheChildLayerWithOneUndo) {
+  QTemporaryDir dir;
+  const std::string bsj = dir.path().toStdString() + "/来源.BSJ";
+  CRiloData child = Sheet(3, 2);
+  child.m_texts = {"1", "2", "3", "4", "5", "6"};
+  ASSERT_TRUE(child.SaveFile(bsj));
+  // A stored source with one row more than the target.
+  StoreChild(*m_db, 3, 3, {"0.3", "1", "1", "1", "1", "1", "9", "9", "9"}, "1\\03");
+  const std::string stored = m_db->GetFileName() + "\\5\\1\\03";
+
+  CRiloDoc* doc = ReportTemplate()->OpenReportDocument({{}, SM_RILO_FILE, -1, {}, 0});
+  ASSERT_NE(doc, nullptr);
+  CRiloData sheet = Sheet(3, 2);
+  const std::vector<std::string> values = {"10", "文字", "1,000", "", "3", "7"};
+  for (size_t i = 0; i < values.size(); ++i) sheet.m_texts[i] = ChildCell(values[i]);
+  sheet.m_numberFormats.assign(6, {0, 2});
+  sheet.m_numberFormats[5] = {-1, 0};  // a text-format cell
+  sheet.m_reportName = "汇总表";
+  doc->m_sheet = sheet;
+  doc->m_storage = SM_RILO_DB;
+  doc->m_nNo = 5;
+  doc->m_subNo = kChild;
+  doc->m_childOpen = 1;
+  auto* view = dynamic_cast<CRiloView*>(doc->Views().front());
+  ASSERT_NE(view, nullptr);
+  CModalScript script;
+  script.Then(839, [&](QWidget* dlg) {
+    EXPECT_EQ(Control<QLabel>(dlg, 1137)->text().toStdString(), "汇总表\\1\\02");
+    Control<QCheckBox>(dlg, 1067)->setChecked(false);
+    SpinScale(dlg, true);
+    SetList(dlg, bsj + "\r\n" + stored + "\r\n");
+    CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // the size question
+    Press(dlg, 1);
+  });
+  view->OnCommand(SM_ID_RILO_SUM);
+  ASSERT_TRUE(script.Done());
+  std::vector<std::string> result;
+  doc->GetAllCellTexts(result, 3);
+  const std::vector<std::string> expected = {"10.13", "文字", "1,000", "0.5", "3.6", "7"};
+  EXPECT_EQ(result, expected);
+  EXPECT_EQ(doc->m_editMode, 3);
+  EXPECT_NE(ShownTexts().back().find("本报表和目标报表的行、栏不相等"), std::string::npos);
+  EXPECT_EQ(doc->m_sheet.m_noteText, "120\x1B" + TrimChars(RiloSumProgramTemplate("tsd")));
+  view->ApplyHistory(true);
+  EXPECT_EQ(doc->m_sheet.m_texts, sheet.m_texts);
+}
+
+class RiloSumDlgTest : public RiloViewTest {
+ protected:
+  // A child table of a report kept in files, with the values.
+  void OpenChild(const std::vector<std::string>& values) {
+    CRiloData sheet = Sheet(2, 1);
+    for (size_t i = 0; i < values.size(); ++i) sheet.m_texts[i] = ChildCell(values[i]);
+    Open(sheet);
+    m_doc->m_path = m_dir.path().toStdString() + "/表.QLN";
+    m_doc->m_childPath = m_dir.path().toStdString() + "/表/1/c.BSJ";
+    m_doc->m_childOpen = 1;
+  }
+  std::string Source(const std::string& name, const std::vector<std::string>& values) {
+    CRiloData sheet = Sheet(2, 1);
+    sheet.m_texts = values;
+    const std::string path = m_dir.path().toStdString() + "/" + name;
+    EXPECT_TRUE(sheet.SaveFile(path));
+    return path;
+  }
+  int RunDlg(std::function<void(QWidget*)> action, std::vector<std::string>* values = nullptr) {
+    CRiloSumDlg dlg(*m_doc);
+    CModalScript script;
+    script.Then(839, action);
+    const int answer = dlg.DoModal();
+    if (values) *values = dlg.Values();
+    return answer;
+  }
+  QTemporaryDir m_dir;
+};
+
+TEST_F(RiloSumDlgTest, StoppedRunsStartAgainFromTheTargetAndTheClearFlagEmptiesNumbers) {
+  OpenChild({"5", "x"});
+  const std::string a = Source("a.BSJ", {"1.5", "2"});
+  const std::string missing = m_dir.path().toStdString() + "/无.BSJ";
+  std::vector<std::string> values;
+  const int answer = RunDlg(
+      [&](QWidget* dlg) {
+        Press(dlg, 1);
+        EXPECT_TRUE(Shown("无可汇总的报表！"));
+        Control<QCheckBox>(dlg, 1067)->setChecked(false);
+        SetList(dlg, a + "\r\n" + missing);
+        CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+        Press(dlg, 1);  // stops at the missing source: the dialog stays
+        EXPECT_TRUE(Shown(missing + "\n无法打开此报表！继续吗？"));
+        CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+        Press(dlg, 1);  // skips it now
+      },
+      &values);
+  ASSERT_EQ(answer, SM_IDOK);
+  EXPECT_EQ(values, (std::vector<std::string>{"6.5", "x"}));  // a.BSJ added once
+  // With the clear flag the target's numbers go first; texts stay.
+  ASSERT_EQ(RunDlg(
+                [&](QWidget* dlg) {
+                  EXPECT_FALSE(Control<QCheckBox>(dlg, 1067)->isChecked());  // kept from the run
+                  Control<QCheckBox>(dlg, 1067)->setChecked(true);
+                  SetList(dlg, a);
+                  Press(dlg, 1);
+                },
+                &values),
+            SM_IDOK);
+  EXPECT_EQ(values, (std::vector<std::string>{"1.5", "x"}));
+}
+
+TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
+  OpenChild({"5", "x"});
+  m_doc->m_sheet.m_noteText.clear();
+  // The default program opens; unchanged, cancel asks nothing and stores nothing.
+  EXPECT_EQ(RunDlg([&](QWidget* dlg) {
+              EXPECT_EQ(Edited(dlg), ReplaceAll(RiloSumProgramTemplate("tsd"), "\r\n", "\n"));
+              EXPECT_FALSE(Find<QPushButton>(dlg, 1094)->isEnabled());
+              Press(dlg, 2);
+            }),
+            SM_IDCANCEL);
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_FALSE(m_doc->IsModified() && m_doc->m_changes[8]);
+  // Changed settings: asked; No keeps nothing, Yes stores the prefix and the program.
+  for (const int reply : {SM_IDNO, SM_IDYES}) {
+    RunDlg([&](QWidget* dlg) {
+      SpinScale(dlg, true);
+      SpinScale(dlg, true);
+      SpinScale(dlg, true);
+      Control<QSpinBox>(dlg, 1071)->setValue(0);
+      CSmMessageService::Instance().QueueAnswer(reply);
+      Press(dlg, 2);
+    });
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), "汇总程序被改变，认可吗？");
+    EXPECT_EQ(m_doc->m_sheet.m_noteText,
+              reply == SM_IDNO ? "" : "301\x1B" + TrimChars(RiloSumProgramTemplate("tsd")));
+  }
+  EXPECT_TRUE(m_doc->IsModified());
+  // Back to the default settings and program: the note text empties again.
+  RunDlg([&](QWidget* dlg) {
+    EXPECT_EQ(Control<QLineEdit>(dlg, 1045)->text().toStdString(), "一千倍");
+    for (int k = 0; k < 4; ++k) SpinScale(dlg, false);  // the fourth only beeps
+    Control<QSpinBox>(dlg, 1071)->setValue(2);
+    CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+    Press(dlg, 2);
+  });
+  EXPECT_EQ(m_doc->m_sheet.m_noteText, "");
 }

@@ -1,0 +1,424 @@
+// The settlement card: opened through its template after the open dialog, a slip made from a
+// household's tared tickets with its default deductions, the checks of each step, the keyboard
+// road, two cards on one household, and paying, deleting and printing through the card.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/SmApp.h"
+#include "cane/TsDataType.h"
+#include "cane/TsDocTemplates.h"
+#include "core/SmDatabase.h"
+#include "core/SmString.h"
+#include "forms/SmDocTemplate.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "tests/common/SmModalScript.h"
+#include "tests/common/SmTestDataFile.h"
+#include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestPdf.h"
+#include "ui/SmPrinterService.h"
+#include "weighing/TsSlipLayout.h"
+#include "weighing/TsgbDoc.h"
+#include "weighing/TsgbRec.h"
+#include "weighing/TsjsDoc.h"
+#include "weighing/TsjsFrmView.h"
+
+namespace {
+
+class SettleApp : public CSmApp {
+ public:
+  void GetModuleInfos(std::vector<CSmModuleInfo>& infos) override {
+    CSmModuleInfo info;
+    info.m_id = 9;
+    info.m_docType = "SettleCardTest";
+    info.m_title = "甘蔗结算";
+    info.m_types = " 16 ";
+    infos.push_back(info);
+  }
+  void CreateDataTypes() override { AdoptDataType(std::make_unique<CTsDataType>())->Init(); }
+  void RunUpdater() override {}
+  bool CheckDataEngine() override { return true; }
+  bool LogIn(const std::string&) override { return true; }
+
+ protected:
+  bool RegisterDataFileType() override { return true; }
+};
+
+// Farmer 10102001 has tickets 00001 (20 t at 300) and 00002 (10 t at 310) tared, 00003 not
+// tared, and owes 扣贷款 100 and 预付款 500; farmer 10102002 has ticket 00004 tared. Driver
+// 003 carried 00001 and 00002 (freight 406 and 203).
+struct DayTicket {
+  const char* dh;
+  const char* farmer;
+  const char* driver;
+  bool tared;
+  double gross, tare, canePrice, freightPrice, cane, freight;
+};
+const DayTicket kDay[] = {
+    {"00001", "10102001", "003", true, 30, 10, 300, 20, 6000, 406},
+    {"00002", "10102001", "003", true, 20, 10, 310, 20, 3100, 203},
+    {"00003", "10102001", "003", false, 30, 0, 0, 0, 0, 0},
+    {"00004", "10102002", "", true, 30, 10, 300, 0, 6000, 0},
+};
+
+class TsjsCardTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SmResetMessages();
+    CSmPrinterService::Instance().Reset();
+    TsInstallSettlementCard();
+    ASSERT_TRUE(m_app.InitInstance({}));
+    ASSERT_TRUE(m_app.m_env.OpenFile("", SmCreateTestDataFile(2016), "101", true));
+    m_app.m_env.SetRights("1630 1631 1632 1633 1634 1640 1641 1642 1643 1644 ");
+    m_app.m_opLog.m_enabled = 1;
+    m_db = m_app.m_env.GetDatabase();
+    Run({"Insert Into NHDir(KNO,NA) Values('1','某镇')",
+         "Insert Into NHDir(KNO,NA) Values('101','东乡')",
+         "Insert Into NHDir(KNO,NA) Values('10102','西村')",
+         "Insert Into NHDir(KNO,NA) Values('10102001','张三')",
+         "Insert Into NHDir(KNO,NA) Values('10102002','王五')",
+         "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('003','李四','','')"});
+    for (const DayTicket& d : kDay) {
+      CTsgbRec t;
+      t.T = "20160315";
+      t.TH = "080000";
+      t.DH = d.dh;
+      t.OPR[0] = "102";
+      t.OPR[1] = d.tared ? "103" : "";
+      t.KNO[0] = d.farmer;
+      t.KNO[1] = d.driver;
+      t.MU[0] = d.gross;
+      t.MU[1] = d.tare;
+      t.PR[0] = d.canePrice;
+      t.PR[1] = d.freightPrice;
+      t.MY[0] = d.cane;
+      t.MY[6] = d.freight;
+      ASSERT_EQ(t.Insert(m_db), 1);
+    }
+    Owe("10102001", 0, 100);
+    Owe("10102001", 1, 500);
+  }
+  void TearDown() override {
+    m_app.m_docManager.CloseAllDocuments();
+    QApplication::processEvents();
+    m_app.ExitInstance();
+    TsSetDocClasses(256, {});
+    CSmPrinterService::Instance().Reset();
+  }
+  void Run(const std::vector<std::string>& statements) {
+    for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
+  }
+  // An advance voucher of the farmer: the balance of slip item `item` grows by `amount`.
+  void Owe(const std::string& farmer, int item, double amount) {
+    static int number = 0;
+    CTsjsRec row;
+    row.DB = 2;
+    row.T = "20160301";
+    row.DH = FormatStr("%05d", ++number);
+    row.KNO = farmer;
+    row.OPR[0] = "101";
+    row.MY[static_cast<size_t>(item)] = -amount;
+    ASSERT_EQ(row.Insert(1, m_db), 1);
+  }
+  std::string Rows(const std::string& query) {
+    std::vector<std::string> rows[1];
+    m_db->QueryStrings(query, rows, 1);
+    std::string text;
+    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
+    return text;
+  }
+  std::string Logged(int code = 1606) {
+    return Rows(FormatStr("Select sNote From SmLog Where nTaskID=%d Order By sT", code));
+  }
+
+  // Opens a kind of the settlement card on 20160315.
+  CTsjsFrmView* Open(int kind) {
+    for (const auto& t : m_app.m_docManager.Templates()) {
+      auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
+      if (!found || found->m_number != 256) continue;
+      QObject timers;
+      OnModalOf(&timers, 960, [](QWidget* dlg) {
+        Type(dlg, 1003, "2016");
+        Type(dlg, 1004, "03");
+        Type(dlg, 1005, "15");
+        Press(dlg, SM_ID_OK);
+      });
+      CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[kind], 0, true, false);
+      QApplication::processEvents();
+      return frame ? frame->findChild<CTsjsFrmView*>() : nullptr;
+    }
+    return nullptr;
+  }
+  static CTsjsListView* List(CTsjsFrmView* form) {
+    return dynamic_cast<CTsjsListView*>(TsFindCardView(form->GetDocument(), 0));
+  }
+  static std::vector<std::string> Rows(CTsjsListView* list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list->List()->RowCount(); ++i)
+      rows.push_back(list->List()->topLevelItem(i)->text(0).toStdString());
+    return rows;
+  }
+  static std::vector<std::string> Picked(CTsjsFrmView* form) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < form->Picker()->RowCount(); ++i) {
+      QTreeWidgetItem* item = form->Picker()->topLevelItem(i);
+      rows.push_back(item->text(0).toStdString() + (item->isSelected() ? "*" : ""));
+    }
+    return rows;
+  }
+  static void Field(CTsjsFrmView* form, int id, const std::string& text) {
+    auto* edit = qobject_cast<QLineEdit*>(form->Control(id));
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setText(QString::fromStdString(text));
+  }
+  static std::string Text(CTsjsFrmView* form, int id) {
+    auto* edit = qobject_cast<QLineEdit*>(form->Control(id));
+    return edit ? edit->text().toStdString() : "?";
+  }
+  static std::string Cell(CTsjsFrmView* form, int cell) {
+    return form->Doc()->m_layout.m_items[static_cast<size_t>(cell)].sText;
+  }
+  static void Step(CTsjsFrmView* form, std::initializer_list<int> answers = {}) {
+    SmResetMessages();
+    for (int answer : answers) CSmMessageService::Instance().QueueAnswer(answer);
+    form->OnCommand(SM_ID_OK);
+  }
+  static int Focused(CTsjsFrmView* form) {
+    QWidget* focus = form->window()->focusWidget();
+    for (QWidget* w = focus; w; w = w->parentWidget()) {
+      bool ok = false;
+      const int id = w->objectName().toInt(&ok);
+      if (ok) return id;
+    }
+    return 0;
+  }
+  static void Enter(CTsjsFrmView* form) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QApplication::sendEvent(form->window()->focusWidget(), &press);
+  }
+  static void Keys(CTsjsFrmView* form, const std::string& text) {
+    for (QChar c : QString::fromStdString(text)) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(form->window()->focusWidget(), &press);
+    }
+  }
+
+  SettleApp m_app;
+  CSmDatabase* m_db = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
+  CTsjsFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CTsjsDoc* doc = form->Doc();
+  EXPECT_EQ(doc->m_date, "20160315");
+  EXPECT_EQ(Rows(List(form)), std::vector<std::string>{"新单"});
+  ASSERT_TRUE(doc->IsNew());
+  const int c = TsSlipGridColumns(0);
+  ASSERT_EQ(doc->m_layout.m_items.size(), static_cast<size_t>(4 * c + 27));
+
+  // A region is no household; the farmer is.
+  Field(form, 1015, "10102");
+  Step(form);
+  EXPECT_EQ(doc->m_step, 0);
+  Field(form, 1015, "10102001");
+  Step(form);
+  ASSERT_EQ(doc->m_step, 1);
+  EXPECT_EQ(Picked(form), (std::vector<std::string>{"00001*", "00002*"}));
+
+  // Default deductions: the whole open balance of each item; two prices give their average.
+  Step(form);
+  ASSERT_EQ(doc->m_step, 2);
+  EXPECT_EQ(form->ItemIds(), (std::vector<int>{1300, 1301, 1302, 1304}));
+  EXPECT_EQ(Text(form, 1300), "100.00");
+  EXPECT_EQ(Text(form, 1301), "500.00");
+  EXPECT_EQ(Text(form, 1302), "0.00");
+  EXPECT_EQ(Cell(form, c + 7), "303.33");
+  EXPECT_EQ(Cell(form, 4 * c + 9), "8500.00");
+  EXPECT_EQ(Cell(form, 4 * c + 20) + Cell(form, 4 * c + 22) + Cell(form, 4 * c + 24), "20160315");
+  // The preview follows the typing.
+  auto* advance = qobject_cast<QLineEdit*>(form->Control(1301));
+  advance->setText("300");
+  emit advance->textEdited("300");
+  EXPECT_EQ(Cell(form, 4 * c + 9), "8700.00");
+
+  Step(form);
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_EQ(Rows("Select JN0"
+                 " From gbSheet Where OPR2='101' Order By DH"),
+            "00001|00001");
+  EXPECT_EQ(Rows("Select JT0 From gbSheet Where JN0='00001'"), "20160315|20160315");
+  EXPECT_EQ(Rows("Select DH From jsSheet Where LB='0' And DB='0' And OPR0='101'"), "00001");
+  EXPECT_EQ(Rows("Select OPR0 From jsSheet Where DB='0' And MY1>299.99 And MY1<300.01"), "101");
+  EXPECT_EQ(Logged(), "新增：00001");
+  EXPECT_EQ(Rows(List(form)), (std::vector<std::string>{"00001", "新单"}));
+  EXPECT_TRUE(doc->IsNew());
+  EXPECT_EQ(doc->m_step, 0);
+
+  // Browsing the slip: its tickets, price and stored deductions.
+  List(form)->SelectNumber("00001");
+  EXPECT_TRUE(doc->IsBrowsing());
+  EXPECT_EQ(Picked(form).size(), 2u);
+  EXPECT_EQ(Cell(form, c + 7), "303.33");
+  EXPECT_EQ(Cell(form, 4 * c + 9), "8700.00");
+  EXPECT_EQ(qobject_cast<QPushButton*>(form->Control(SM_ID_OK))->text(), QString("浏览状态"));
+  EXPECT_TRUE(form->Control(1076)->isEnabled());
+
+  // Paying marks the deduction row; a paid slip cannot be deleted; taking it back unmarks.
+  CTsjsListView* list = List(form);
+  list->OnCommand(44607);
+  EXPECT_EQ(Rows("Select OPR4 From gbSheet Where JN0='00001'"), "101|101");
+  EXPECT_EQ(Rows("Select OPR1 From jsSheet Where DB='0'"), "101");
+  EXPECT_FALSE(list->IsCommandAvailable(SM_ID_LIST_DELETE));
+  list->OnCommand(44607);  // nothing changes: nothing logged
+  list->OnCommand(44608);
+  EXPECT_EQ(Rows("Select OPR1 From jsSheet Where DB='0'"), "");
+  EXPECT_EQ(Logged(), "新增：00001|付款：00001|取消付款：00001");
+
+  ASSERT_TRUE(list->IsCommandAvailable(SM_ID_LIST_DELETE));
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  list->Delete();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "真的要删除第00001号蔗款结算单吗？");
+  EXPECT_EQ(Rows("Select count(*) From jsSheet Where DB='0'"), "1");
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  list->Delete();
+  EXPECT_EQ(Rows("Select count(*) From gbSheet Where JN0<>''"), "0");
+  EXPECT_EQ(Rows("Select count(*) From jsSheet Where DB='0'"), "0");
+  EXPECT_EQ(Rows(list), std::vector<std::string>{"新单"});
+}
+
+TEST_F(TsjsCardTest, EachStepRefusesWhatCannotBeSettled) {
+  CTsjsFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CTsjsDoc* doc = form->Doc();
+  Field(form, 1015, "10102001");
+  Step(form);
+  form->Picker()->clearSelection();
+  Step(form);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "未选择过磅单!");
+  EXPECT_EQ(doc->m_step, 1);
+  form->Picker()->selectAll();
+  Step(form);
+  ASSERT_EQ(doc->m_step, 2);
+
+  struct Case {
+    const char* loan;
+    const char* advance;
+    const char* message;
+    int focus;
+  };
+  const Case cases[] = {
+      {"100", "500.01", "“预付款”扣多了！", 1301},
+      {"-5", "0", "数据不正确！", 1300},
+      {"100.01", "0", "“扣贷款”扣多了！", 1300},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.message);
+    Field(form, 1300, k.loan);
+    Field(form, 1301, k.advance);
+    Step(form);
+    EXPECT_EQ(CSmMessageService::Instance().LastText(), k.message);
+    EXPECT_EQ(Focused(form), k.focus);
+  }
+  EXPECT_EQ(Rows("Select count(*) From gbSheet Where JN0<>''"), "0");
+
+  // A balance larger than the slip: the default payment would be negative.
+  Owe("10102001", 0, 20000);
+  form->OnCommand(SM_ID_CANCEL);
+  Field(form, 1015, "10102001");
+  Step(form);
+  Step(form);
+  Step(form);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "实付款不能为负数！");
+  EXPECT_EQ(Rows("Select count(*) From jsSheet Where DB='0'"), "0");
+  EXPECT_EQ(Logged(), "");
+}
+
+TEST_F(TsjsCardTest, KeyboardAloneMakesASlip) {
+  CTsjsFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  form->window()->show();
+  form->Control(1015)->setFocus();
+  Keys(form, "10102001");
+  Enter(form);
+  EXPECT_EQ(Focused(form), SM_ID_OK);
+  Enter(form);
+  EXPECT_EQ(Focused(form), 1004);
+  Enter(form);
+  EXPECT_EQ(Focused(form), SM_ID_OK);
+  Enter(form);
+  EXPECT_EQ(form->Doc()->m_step, 2);
+  EXPECT_EQ(Focused(form), 1300);
+  for (int id : {1301, 1302, 1304}) {
+    Enter(form);
+    EXPECT_EQ(Focused(form), id);
+  }
+  Enter(form);
+  EXPECT_EQ(Focused(form), SM_ID_OK);
+  Enter(form);
+  EXPECT_EQ(Logged(), "新增：00001");
+  EXPECT_TRUE(form->Doc()->IsNew());
+  EXPECT_EQ(Focused(form), 1015);
+}
+
+TEST_F(TsjsCardTest, TwoCardsOnOneHouseholdMakeOneSlip) {
+  CTsjsFrmView* first = Open(0);
+  CTsjsFrmView* second = Open(0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  for (CTsjsFrmView* form : {first, second}) {
+    Field(form, 1015, "10102001");
+    Step(form);
+    Step(form);
+    ASSERT_EQ(form->Doc()->m_step, 2);
+  }
+  Step(first);
+  EXPECT_EQ(Logged(), "新增：00001");
+  // The first slip took the balances: the second deducts nothing.
+  Field(second, 1300, "0");
+  Field(second, 1301, "0");
+  Step(second);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "过磅单<00001>已结算或被删除！");
+  // Back at the ticket choice of a new slip: nothing open is left.
+  EXPECT_TRUE(second->Doc()->IsNew());
+  EXPECT_EQ(second->Doc()->m_step, 1);
+  EXPECT_TRUE(Picked(second).empty());
+  EXPECT_EQ(Rows("Select distinct JN0 From gbSheet Where JN0<>''"), "00001");
+  EXPECT_EQ(Rows("Select DH From jsSheet Where DB='0'"), "00001");
+  EXPECT_EQ(Logged(), "新增：00001");
+}
+
+TEST_F(TsjsCardTest, FreightSlipForADriverAndItsPrints) {
+  CTsjsFrmView* form = Open(1);
+  ASSERT_NE(form, nullptr);
+  Field(form, 1015, "003");
+  Step(form);
+  EXPECT_EQ(Picked(form), (std::vector<std::string>{"00001*", "00002*"}));
+  Step(form);
+  Step(form);
+  EXPECT_EQ(Rows("Select JN1 From gbSheet Where OPR3='101'"), "00001|00001");
+  EXPECT_EQ(Logged(1607), "新增：00001");
+
+  // The first print asks nothing; a second needs the re-print right.
+  List(form)->SelectNumber("00001");
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("freight_slip");
+  ASSERT_TRUE(form->PrintSlip(false)) << CSmMessageService::Instance().LastText();
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  std::vector<std::string> words;
+  for (const SmPdfWord& w : SmPdfWords(pdf)) words.push_back(w.text);
+  for (const char* text : {"运费结算单", "李四", "609.00"})
+    EXPECT_NE(std::find(words.begin(), words.end(), text), words.end()) << text;
+  EXPECT_EQ(Rows("Select PRT1 From gbSheet Where JN1='00001'"), "1|1");
+  EXPECT_EQ(List(form)->List()->topLevelItem(0)->text(5), QString("1"));
+  EXPECT_FALSE(form->PrintSlip(false));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "不能重复打印结算单！");
+  EXPECT_EQ(Logged(1607), "新增：00001|打印：00001");
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The slip form of the settlement card (template 961): the household code, the ticket picker,
+// one deduction edit per slip item on its cell of the slip preview, and the three steps of
+// making a slip (household, tickets, deductions); printing in the slip's print style.
+#include <string>
+#include <vector>
+
+#include "forms/SmCardView.h"
+#include "ui/SmListCtrl.h"
+
+class CTsjsDoc;
+
+// The household's tickets to choose from, or the tickets of the slip shown.
+class CTsjsTicketList : public CSmListCtrl {
+  Q_OBJECT
+ public:
+  explicit CTsjsTicketList(QWidget* parent);
+  void SetKind(int kind);
+};
+
+class CTsjsFrmView : public CSmCardFrmView {
+  Q_OBJECT
+ public:
+  CTsjsFrmView();
+
+  void OnInitialUpdate() override;
+  void OnUpdate(CSmView* sender, long hint) override;
+  bool OnCommand(int id) override;
+  void OnEnterKey() override;
+  // Runs the current step.
+  void OnEnterButton() override;
+  // Abandons the making: the selected slip again.
+  void OnEnterList() override;
+
+  // The selected slip shown: tickets, preview, deductions, enabling.
+  void ShowSlip();
+  void UpdateControls();
+  // The deduction edits typed: amounts, preview.
+  void ReadDeductions();
+  // Prints the slip shown in its print style (or at custom positions); false when nothing
+  // went out.
+  bool PrintSlip(bool customPositions);
+
+  CTsjsDoc* Doc() const;
+  CTsjsTicketList* Picker() const { return m_picker; }
+  const std::vector<int>& ItemIds() const { return m_itemIds; }
+
+ private:
+  void LoadPicker();
+  bool CheckHousehold();
+  void PickHousehold();
+  bool ConfirmHousehold();
+  bool ConfirmTickets();
+  bool Settle();
+  void ShowDeductions();
+  std::vector<std::string> ChosenTickets() const;
+  bool Refuse(int focusId, const std::string& text);
+  void FocusControl(int id);
+  std::string FieldText(int id) const;
+  void SetFieldText(int id, const std::string& text);
+
+  CTsjsTicketList* m_picker = nullptr;
+  std::vector<int> m_itemIds;  // 1300 + slip item, categories 1 then 2
+  bool m_updating = false;
+};
