@@ -10,6 +10,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
@@ -40,6 +41,36 @@ std::string TicketStatement(const TsPurchaseQuery& q, const std::string& key,
   for (int i = 0; i < ItemCount(k); ++i) sql += FormatStr(",sum(MY%d)", ItemColumn(k, i));
   sql += FormatStr(",%s From gbSheet Where T>='%s' And T<='%s'", key.c_str(),
                    db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
+  return sql + TsTicketConditions(q, key, net, db);
+}
+
+std::string EstimateStatement(const TsPurchaseQuery& q, const std::string& key, CSmDatabase* db) {
+  std::string sql = FormatStr(
+      "Select sum(MU0),sum(MU1),%s From jsSheet Where T>='%s' And "
+      "T<='%s' And LB='0'",
+      key.c_str(), db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
+  if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
+  if (!q.sFilter[0].empty()) sql += Like(db, -1, q.sFilter[0]);
+  return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
+}
+
+}  // namespace
+
+std::string TsLoadReportNames(const TsPurchaseQuery& q, CTsReportRow& work,
+                              std::vector<CTsReportRow>& rows, CSmDatabase* db) {
+  const int kind = q.nRowKind;
+  const bool levelled = kind == 0 || kind == 3;
+  const std::array<int, 5> lengths = TsGetLevelLengths(kind == 3);
+  const int level = std::clamp(q.nLevel, 0, 4);
+  const bool range = !q.sQtyRange[0].empty() || !q.sQtyRange[1].empty();
+  work.LoadNames(kind, lengths, level, q.sFilter[kind], rows, db);
+  return levelled && !range ? FormatStr("Left(KNO%d,%d)", kind, lengths[level])
+                            : FormatStr("rtrim(KNO%d)", kind);
+}
+
+std::string TsTicketConditions(const TsPurchaseQuery& q, const std::string& key,
+                               const std::string& net, CSmDatabase* db) {
+  std::string sql;
   if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
   if (q.bUntaredOnly) {
     sql += " And OPR1=''";
@@ -62,18 +93,6 @@ std::string TicketStatement(const TsPurchaseQuery& q, const std::string& key,
   return sql + " Order By " + key;
 }
 
-std::string EstimateStatement(const TsPurchaseQuery& q, const std::string& key, CSmDatabase* db) {
-  std::string sql = FormatStr(
-      "Select sum(MU0),sum(MU1),%s From jsSheet Where T>='%s' And "
-      "T<='%s' And LB='0'",
-      key.c_str(), db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
-  if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
-  if (!q.sFilter[0].empty()) sql += Like(db, -1, q.sFilter[0]);
-  return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
-}
-
-}  // namespace
-
 int TsPurchaseValueCount(int kind) {
   const int items = ItemCount(kind);
   return 7 + items + (items >= 1 ? 1 : 0);
@@ -84,12 +103,7 @@ int FillPurchase(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsRe
   const int k = q.nSettleKind;
   const int kind = q.nRowKind;
   const bool levelled = kind == 0 || kind == 3;
-  const std::array<int, 5> lengths = TsGetLevelLengths(kind == 3);
-  const int level = std::clamp(q.nLevel, 0, 4);
-  const bool range = !q.sQtyRange[0].empty() || !q.sQtyRange[1].empty();
-  const std::string key = levelled && !range ? FormatStr("Left(KNO%d,%d)", kind, lengths[level])
-                                             : FormatStr("rtrim(KNO%d)", kind);
-  work.LoadNames(kind, lengths, level, q.sFilter[kind], rows, db);
+  const std::string key = TsLoadReportNames(q, work, rows, db);
   const std::string net = k == 0 || TsGetFreightNetOfImpurity() ? "-MU2" : "";
   const int items = ItemCount(k);
 
@@ -181,6 +195,11 @@ bool CTsReportDoc1::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg1 dlg(m_db, m_kind.sName, sDateFrom, sDateTo, sOprCode, sFilter, nRowKind,
                          nLevel, bSkipEmpty, bUntaredOnly, sQtyRange, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
+  TakeChoices(dlg);
+  return true;
+}
+
+void CTsReportDoc1::TakeChoices(const CTsReportQueryDlg1& dlg) {
   sDateFrom = dlg.m_dateFrom;
   sDateTo = dlg.m_dateTo;
   for (int i = 0; i < 2; ++i) sOprCode[i] = dlg.m_oprCode[i];
@@ -193,7 +212,6 @@ bool CTsReportDoc1::LoadRows(int /*openMode*/) {
   m_openModes[11] = std::to_string(bUntaredOnly);
   m_openModes[12] = sQtyRange[0];
   m_openModes[13] = sQtyRange[1];
-  return true;
 }
 
 void CTsReportDoc1::Refresh() {
@@ -232,5 +250,6 @@ void InstallReport(int templateNumber) {
 
 void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
 }

@@ -11,6 +11,7 @@
 #include "reports/TsReportRow.h"
 
 class CSmDatabase;
+class CTsReportQueryDlg1;
 
 // What the purchase report sums: the settlement kind (0 cane, 1 freight) and the choices of
 // its query dialog.
@@ -25,6 +26,16 @@ struct TsPurchaseQuery {
   int bUntaredOnly = 0;
   std::string sQtyRange[2];
 };
+
+// Appends the directory rows of the query's row kind and level to `rows` (through `work`) and
+// gives the grouping key of the tickets: the code cut to the level for farmers and varieties
+// without a quantity range, else the whole code.
+std::string TsLoadReportNames(const TsPurchaseQuery& q, CTsReportRow& work,
+                              std::vector<CTsReportRow>& rows, CSmDatabase* db);
+// The conditions of a ticket query after its date condition, up to the order: operators,
+// untared only, code filters, the grouping by `key` and the range of `sum(MU0-MU1` + `net`).
+std::string TsTicketConditions(const TsPurchaseQuery& q, const std::string& key,
+                               const std::string& net, CSmDatabase* db);
 
 // The number of values of a purchase row: count, rate, area, output, weight, price, amount,
 // the kind's ticket items and, when there is any item, the payable.
@@ -51,8 +62,13 @@ class CTsReportDoc1 : public CTsReportDoc {
   std::string sQtyRange[2];
 
   TsPurchaseQuery Query() const;
+
+ protected:
+  // The dialog's choices after OK, with the own members written to header variables 11 to 13.
+  void TakeChoices(const CTsReportQueryDlg1& dlg);
 };
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,
-// and the households with balances as those of 269 and 270.
+// the daily purchase report as that of 268 and the households with balances as those of 269
+// and 270.
 void TsInstallReports();

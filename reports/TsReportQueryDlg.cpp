@@ -131,6 +131,12 @@ void CTsReportQueryDlg::BuildControls() {
     row->addStretch();
     auto* label = new QLabel(QString::fromUtf8(dateLabels[d]), this);
     label->setBuddy(m_dateEdits[d][0]);
+    if (d == 1) {
+      m_endDateWidgets.push_back(label);
+      for (int i = 0; i < row->count(); ++i) {
+        if (QWidget* widget = row->itemAt(i)->widget()) m_endDateWidgets.push_back(widget);
+      }
+    }
     grid->addWidget(label, d, 0);
     grid->addLayout(row, d, 1, 1, 3);
   }
@@ -290,6 +296,11 @@ bool CTsReportQueryDlg::CheckDate(int which) {
   return true;
 }
 
+void CTsReportQueryDlg::UseSingleDate() {
+  for (QWidget* widget : m_endDateWidgets) widget->hide();
+  m_dateTo = m_dateFrom;
+}
+
 bool CTsReportQueryDlg::CheckRange() {
   if (m_dateFrom > m_dateTo) return Refuse(m_dateEdits[0][0], "起止时间倒置！");
   return true;
@@ -319,8 +330,18 @@ CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title
                                        const std::string (&filter)[4], int rowKind, int level,
                                        int skipEmpty, int untaredOnly,
                                        const std::string (&qtyRange)[2], QWidget* parent)
+    : CTsReportQueryDlg1(db, title, dateFrom, dateTo, oprCode, filter, rowKind, level, skipEmpty,
+                         untaredOnly, qtyRange, 965, parent) {}
+
+CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title,
+                                       const std::string& dateFrom, const std::string& dateTo,
+                                       const std::string (&oprCode)[2],
+                                       const std::string (&filter)[4], int rowKind, int level,
+                                       int skipEmpty, int untaredOnly,
+                                       const std::string (&qtyRange)[2], unsigned templateId,
+                                       QWidget* parent)
     : CTsReportQueryDlg(db, title, dateFrom, dateTo, oprCode, filter, rowKind, level, skipEmpty,
-                        965, parent),
+                        templateId, parent),
       m_untaredOnly(untaredOnly) {
   for (int k = 0; k < 2; ++k) m_qtyRange[k] = qtyRange[k];
   auto* row = new QHBoxLayout(OwnRow());
@@ -355,6 +376,27 @@ void CTsReportQueryDlg1::DoDataExchange(bool save) {
 
 bool CTsReportQueryDlg1::ValidateAndSave() {
   if (!CTsReportQueryDlg::ValidateAndSave()) return false;
+  DoDataExchange(true);
+  NormalizeRange(m_qtyRange[0], m_qtyRange[1]);
+  DoDataExchange(false);
+  return true;
+}
+
+// ---------------------------------------------------------------- CTsReportQueryDlg5
+
+CTsReportQueryDlg5::CTsReportQueryDlg5(CSmDatabase* db, const std::string& title,
+                                       const std::string& date, const std::string (&oprCode)[2],
+                                       const std::string (&filter)[4], int rowKind, int level,
+                                       int skipEmpty, int untaredOnly,
+                                       const std::string (&qtyRange)[2], QWidget* parent)
+    : CTsReportQueryDlg1(db, title, date, date, oprCode, filter, rowKind, level, skipEmpty,
+                         untaredOnly, qtyRange, 972, parent) {
+  UseSingleDate();
+}
+
+bool CTsReportQueryDlg5::ValidateAndSave() {
+  if (!ValidateBase()) return false;
+  m_dateTo = m_dateFrom;
   DoDataExchange(true);
   NormalizeRange(m_qtyRange[0], m_qtyRange[1]);
   DoDataExchange(false);

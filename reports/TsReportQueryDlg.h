@@ -4,6 +4,7 @@
 // are and the level farmers and varieties are summed to. OK checks the dates, their order and
 // the level before the dialog closes.
 #include <string>
+#include <vector>
 
 #include "ui/SmDlg.h"
 
@@ -53,6 +54,8 @@ class CTsReportQueryDlg : public CSmAppDlg {
   bool CheckLevel();
   // The base part of OK: the start date, the operators, the level.
   bool ValidateBase();
+  // One date only: the end date's row is hidden and the start date is the date.
+  void UseSingleDate();
   // The row of the dialog's own controls, below the common ones.
   QWidget* OwnRow() const { return m_ownRow; }
 
@@ -63,6 +66,7 @@ class CTsReportQueryDlg : public CSmAppDlg {
 
   CSmDatabase* m_db;
   CSmEdit* m_dateEdits[2][3];
+  std::vector<QWidget*> m_endDateWidgets;
   QComboBox* m_operators[2];
   CSmEdit* m_filterEdits[4];
   QRadioButton* m_kinds[4];
@@ -87,9 +91,27 @@ class CTsReportQueryDlg1 : public CTsReportQueryDlg {
   std::string m_qtyRange[2];
 
  protected:
+  CTsReportQueryDlg1(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
+                     const std::string& dateTo, const std::string (&oprCode)[2],
+                     const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
+                     int untaredOnly, const std::string (&qtyRange)[2], unsigned templateId,
+                     QWidget* parent);
   void DoDataExchange(bool save) override;
 
  private:
   QCheckBox* m_untared;
   CSmEdit* m_rangeEdits[2];
+};
+
+// "打开甘蔗收购日报表" (template 972) of the daily purchase report: the purchase statistics'
+// choices with the report date alone.
+class CTsReportQueryDlg5 : public CTsReportQueryDlg1 {
+  Q_OBJECT
+ public:
+  CTsReportQueryDlg5(CSmDatabase* db, const std::string& title, const std::string& date,
+                     const std::string (&oprCode)[2], const std::string (&filter)[4], int rowKind,
+                     int level, int skipEmpty, int untaredOnly, const std::string (&qtyRange)[2],
+                     QWidget* parent = nullptr);
+
+  bool ValidateAndSave() override;
 };

@@ -83,6 +83,14 @@ bool CTsReportRow::AddChildQty(const CTsReportRow& child, bool wholeCode) {
   return true;
 }
 
+bool CTsReportRow::AddChildDaily(const CTsReportRow& child, bool wholeCode) {
+  if (!AddValues(child, wholeCode)) return false;
+  RoundAt(Values, 0, 0);
+  for (size_t i = 1; i < 4; ++i) RoundAt(Values, i, TsGetQtyPrecision());
+  RoundFrom(Values, 4, 2);
+  return true;
+}
+
 bool CTsReportRow::AddChildMoney(const CTsReportRow& child, bool wholeCode) {
   if (!AddValues(child, wholeCode)) return false;
   RoundFrom(Values, 0, 2);
@@ -152,6 +160,8 @@ void CTsRollUp::AddTo(const std::string& code, const CTsReportRow& child) {
       row.AddChild(child, m_wholeCode);
     } else if (m_member == Qty) {
       row.AddChildQty(child, m_wholeCode);
+    } else if (m_member == Daily) {
+      row.AddChildDaily(child, m_wholeCode);
     } else {
       row.AddChildMoney(child, m_wholeCode);
     }

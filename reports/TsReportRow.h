@@ -25,10 +25,12 @@ class CTsReportRow {
   // `wholeCode`, equal to it after trailing blanks are trimmed; an empty code still collects
   // everything) and both have as many values; then rounds: AddChild for purchase figures (count,
   // rate, area, quantities, money), AddChildQty for count, quantity, money, AddChildMoney for
-  // money only. False when the child was not added.
+  // money only, AddChildDaily for count, three quantities, money. False when the child was not
+  // added.
   bool AddChild(const CTsReportRow& child, bool wholeCode = false);
   bool AddChildQty(const CTsReportRow& child, bool wholeCode = false);
   bool AddChildMoney(const CTsReportRow& child, bool wholeCode = false);
+  bool AddChildDaily(const CTsReportRow& child, bool wholeCode = false);
 
   // Appends one cleared copy of this row per directory entry of `kind` (0 farmers, 1 drivers,
   // 2 places, 3 varieties) down to `level` (index into the cumulative `levelLengths`), filtered
@@ -55,7 +57,7 @@ std::array<int, 5> TsGetLevelLengths(bool varieties);
 // of each skeleton row in turn, found through an index of the skeleton's codes.
 class CTsRollUp {
  public:
-  enum Member { Purchase, Qty, Money };
+  enum Member { Purchase, Qty, Money, Daily };
   CTsRollUp(std::vector<CTsReportRow>& rows, Member member, bool wholeCode);
   void Add(const CTsReportRow& child);
 

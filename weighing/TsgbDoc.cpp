@@ -14,7 +14,6 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
-#include "ui/SmWaitWnd.h"
 #include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsgbFrmView.h"
 #include "weighing/TsgbTicketLayout.h"
@@ -221,28 +220,6 @@ void CTsgbListView::Delete() {
   SelectRow(std::min(row, List()->RowCount() - 1));
 }
 
-void CTsgbListView::SelectRow(int row) {
-  CSmListCtrl* list = List();
-  {
-    const QSignalBlocker quiet(list);
-    list->clearSelection();
-    if (row >= 0 && row < list->RowCount()) {
-      QTreeWidgetItem* item = list->topLevelItem(row);
-      list->setCurrentItem(item);
-      item->setSelected(true);
-      list->scrollToItem(item);
-    }
-  }
-  OnSelectionChanged();
-}
-
-void CTsgbListView::SelectNumber(const std::string& number) {
-  for (int row = 0; row < List()->RowCount(); ++row) {
-    if (List()->topLevelItem(row)->text(0).toStdString() == number) return SelectRow(row);
-  }
-  SelectRow(List()->RowCount() - 1);
-}
-
 void CTsgbListView::OnSelectionChanged() {
   CTsgbDoc* doc = Doc();
   if (!doc) return;
@@ -250,15 +227,6 @@ void CTsgbListView::OnSelectionChanged() {
   GetSelectedTexts(numbers);
   doc->SelectTicket(numbers);
   if (auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(doc, 1))) form->ShowTicket();
-}
-
-void CTsgbListView::Refresh() {
-  CSmWaitWnd busy;
-  std::vector<std::string> selected;
-  GetSelectedTexts(selected);
-  LoadRows();
-  SelectTexts(selected);
-  OnSelectionChanged();
 }
 
 bool CTsgbListView::OnCommand(int id) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "forms/SmCardDoc.h"
-#include "ui/SmListView.h"
+#include "weighing/TsCardListView.h"
 #include "weighing/TsgbRec.h"
 
 class CSmView;
@@ -46,7 +46,7 @@ class CTsgbDoc : public CSmCardDoc {
 // The first view of the document that is the ticket list (which 0) or the ticket form (1).
 CSmView* TsFindCardView(CSmDocument* doc, int which);
 
-class CTsgbListView : public CSmListView {
+class CTsgbListView : public CTsCardListView {
   Q_OBJECT
  public:
   void OnInitialUpdate() override;
@@ -57,12 +57,8 @@ class CTsgbListView : public CSmListView {
   bool IsCommandAvailable(unsigned id) override;
   void Delete() override;
   void OnSelectionChanged() override;
-  void Refresh() override;
   bool OnCommand(int id) override;
 
-  // Selects only the row of the number (the last row when there is none) and shows it.
-  void SelectNumber(const std::string& number);
-  void SelectRow(int row);
   CTsgbDoc* Doc() const;
 };
 

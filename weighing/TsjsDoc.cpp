@@ -17,7 +17,6 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
-#include "ui/SmWaitWnd.h"
 #include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsSlipLayout.h"
 #include "weighing/TsSlipOps.h"
@@ -308,28 +307,6 @@ void CTsjsListView::SetStep(int step, bool cancel) {
   OnSelectionChanged();
 }
 
-void CTsjsListView::SelectRow(int row) {
-  CSmListCtrl* list = List();
-  {
-    const QSignalBlocker quiet(list);
-    list->clearSelection();
-    if (row >= 0 && row < list->RowCount()) {
-      QTreeWidgetItem* item = list->topLevelItem(row);
-      list->setCurrentItem(item);
-      item->setSelected(true);
-      list->scrollToItem(item);
-    }
-  }
-  OnSelectionChanged();
-}
-
-void CTsjsListView::SelectNumber(const std::string& number) {
-  for (int row = 0; row < List()->RowCount(); ++row) {
-    if (List()->topLevelItem(row)->text(0).toStdString() == number) return SelectRow(row);
-  }
-  SelectRow(List()->RowCount() - 1);
-}
-
 void CTsjsListView::OnSelectionChanged() {
   CTsjsDoc* doc = Doc();
   if (!doc) return;
@@ -337,15 +314,6 @@ void CTsjsListView::OnSelectionChanged() {
   GetSelectedTexts(numbers);
   doc->SelectSlip(numbers);
   if (auto* form = dynamic_cast<CTsjsFrmView*>(TsFindCardView(doc, 1))) form->ShowSlip();
-}
-
-void CTsjsListView::Refresh() {
-  CSmWaitWnd busy;
-  std::vector<std::string> selected;
-  GetSelectedTexts(selected);
-  LoadRows();
-  SelectTexts(selected);
-  OnSelectionChanged();
 }
 
 bool CTsjsListView::OnCommand(int id) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "forms/SmCardDoc.h"
-#include "ui/SmListView.h"
+#include "weighing/TsCardListView.h"
 #include "weighing/TsgbRec.h"
 #include "weighing/TsjsRec.h"
 
@@ -62,7 +62,7 @@ bool TsjsSetSlipStep(int kind, int step, bool cancel, const std::string& number,
 // Releases the slip's tickets and deletes its deduction rows in one transaction.
 bool TsjsCancelSlip(int kind, const std::string& number, CSmDatabase* db);
 
-class CTsjsListView : public CSmListView {
+class CTsjsListView : public CTsCardListView {
   Q_OBJECT
  public:
   void OnInitialUpdate() override;
@@ -73,14 +73,10 @@ class CTsjsListView : public CSmListView {
   bool IsCommandAvailable(unsigned id) override;
   void Delete() override;
   void OnSelectionChanged() override;
-  void Refresh() override;
   bool OnCommand(int id) override;
 
   // Pays or reviews (or takes back) the selected slips.
   void SetStep(int step, bool cancel);
-  // Selects only the row of the number (the last row when there is none) and shows it.
-  void SelectNumber(const std::string& number);
-  void SelectRow(int row);
   CTsjsDoc* Doc() const;
 };
 

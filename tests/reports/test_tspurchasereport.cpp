@@ -9,6 +9,7 @@
 #include "core/SmString.h"
 #include "reports/TsReportDoc1.h"
 #include "tests/cane/TsFileTest.h"
+#include "tests/reports/TsReportDirs.h"
 
 namespace {
 
@@ -30,21 +31,8 @@ class TsPurchaseReportTest : public TsFileTest {
   void SetUp() override {
     TsFileTest::SetUp();
     if (HasFatalFailure()) return;
+    Run(TsReportDirectoryRows());
     Run({
-        "Insert Into NHDir(KNO,NA) Values('1','东镇')",
-        "Insert Into NHDir(KNO,NA) Values('101','一村')",
-        "Insert Into NHDir(KNO,NA) Values('10101','一组')",
-        "Insert Into NHDir(KNO,NA) Values('10101001','张三')",
-        "Insert Into NHDir(KNO,NA) Values('10101002','李四')",
-        "Insert Into NHDir(KNO,NA) Values('2','西镇')",
-        "Insert Into NHDir(KNO,NA) Values('201','三村')",
-        "Insert Into NHDir(KNO,NA) Values('20101','三组')",
-        "Insert Into NHDir(KNO,NA) Values('20101001','王五')",
-        "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('1','甲车','','')",
-        "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('12','乙车','','')",
-        "Insert Into AdrDir(KNO,NA,jl,ypr) Values('012','北坡',12,20)",
-        "Insert Into GP(KNO,NA,pr) Values('1','甘蔗',0)",
-        "Insert Into GP(KNO,NA,pr) Values('101','桂糖',500)",
         // farmer, driver, gross, tare, impurity, cane amount, items 1 and 2, freight, item 7
         Ticket("20160301", "000001", "103", "10101001", "1", 30, 10, 0.5, 9750, 20, 5, 400, 10),
         Ticket("20160302", "000002", "103", "10101002", "12", 25, 10, 0, 7500, 0, 0, 300, 0),

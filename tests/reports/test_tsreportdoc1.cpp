@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "app/SmApp.h"
@@ -15,6 +17,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
+#include "reports/TsReportDoc5.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
@@ -47,6 +50,7 @@ class TsReportOpenTest : public testing::Test {
     m_app.ExitInstance();
     TsSetDocClasses(257, {});
     TsSetDocClasses(258, {});
+    TsSetDocClasses(268, {});
     CSmPrinterService::Instance().Reset();
   }
   void Run(const std::vector<std::string>& statements) {
@@ -75,11 +79,14 @@ class TsReportOpenTest : public testing::Test {
         Press(dlg, SM_ID_OK);
       };
     }
+    return OpenTemplate(257 + kind, 965, answer);
+  }
+  CTsReportView* OpenTemplate(int number, unsigned dialog, std::function<void(QWidget*)> answer) {
     for (const auto& t : m_app.m_docManager.Templates()) {
       auto* found = dynamic_cast<CSmDocTemplate*>(t.get());
-      if (!found || found->m_number != 257 + kind) continue;
+      if (!found || found->m_number != number) continue;
       QObject timers;
-      OnModalOf(&timers, 965, answer);
+      OnModalOf(&timers, dialog, answer);
       CSmChildFrame* frame = found->OpenDocumentOfKind(found->m_kinds[0], 1, true, false);
       QApplication::processEvents();
       return frame ? frame->findChild<CTsReportView*>() : nullptr;
@@ -157,4 +164,54 @@ TEST_F(TsReportOpenTest, PrintedPageHasTheUnitPeriodPageNumberAndTotal) {
     }
     EXPECT_NE(words.find(" 100 "), std::string::npos) << words;  // the total weight
   }
+}
+
+TEST_F(TsReportOpenTest, DailyReportOpensOnOneDateKeepsItsChoicesAndPrintsItsHeadings) {
+  auto answer = [](QWidget* dlg) {
+    EXPECT_FALSE(Control<QWidget>(dlg, 1023)->isVisible());  // no end date
+    Type(dlg, 1020, "2016");
+    Type(dlg, 1021, "03");
+    Type(dlg, 1022, "10");
+    Control<QCheckBox>(dlg, 1039)->setChecked(false);
+    Type(dlg, 1027, "60");
+    Type(dlg, 1040, "25");  // exchanged with the lower bound
+    Press(dlg, SM_ID_OK);
+  };
+  CTsReportView* view = OpenTemplate(268, 972, answer);
+  ASSERT_NE(view, nullptr);
+  auto* doc = dynamic_cast<CTsReportDoc5*>(view->ReportDoc());
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->m_formDef.sFna, "甘蔗收购日报表");
+  EXPECT_EQ(doc->sDateFrom, "20160310");
+  // Only 张三 (30) lies within 25 to 60: 王五 (50) too, 李四 (20) not.
+  const int year = doc->FindShownColumn(13);
+  ASSERT_GE(year, 0);
+  EXPECT_EQ(doc->m_rows[0][year], "30");
+  EXPECT_EQ(doc->m_rows[2][year], "50");
+  std::vector<std::string> words;
+  for (const CSmFormTopWord& top : doc->m_formDef.m_topWords) words.push_back(top.sWords);
+  for (const char* expected : {"入   厂   蔗   重", "蔗   款", "运   费", "本日", "本月", "本年"})
+    EXPECT_NE(std::find(words.begin(), words.end(), expected), words.end()) << expected;
+
+  const std::string pdf = SmQueueTestPdf("daily");
+  EXPECT_TRUE(view->OnCommand(SM_ID_FILE_PRINT_DIRECT));
+  std::string text;
+  for (const SmPdfWord& word : SmPdfWords(pdf)) text += word.text + " ";
+  // pdftotext gives 日, 月, 止, 入 and 厂 as their radical forms: compare around them.
+  for (const char* expected : {"2016年 03", "蔗 款", "运 费", "本年", "合计"})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << ": " << text;
+  doc->OnCloseDocument();
+  QApplication::processEvents();
+
+  // The range and the date come back at the next opening.
+  std::string lower, day;
+  ASSERT_EQ(OpenTemplate(268, 972,
+                         [&](QWidget* dlg) {
+                           lower = Control<QLineEdit>(dlg, 1027)->text().toStdString();
+                           day = Control<QLineEdit>(dlg, 1022)->text().toStdString();
+                           Cancel(dlg);
+                         }),
+            nullptr);
+  EXPECT_EQ(lower, "25");
+  EXPECT_EQ(day, "10");
 }

@@ -1,0 +1,38 @@
+#include "weighing/TsCardListView.h"
+
+#include <QSignalBlocker>
+#include <QTreeWidgetItem>
+#include <vector>
+
+#include "ui/SmWaitWnd.h"
+
+void CTsCardListView::Refresh() {
+  CSmWaitWnd busy;
+  std::vector<std::string> selected;
+  GetSelectedTexts(selected);
+  LoadRows();
+  SelectTexts(selected);
+  OnSelectionChanged();
+}
+
+void CTsCardListView::SelectRow(int row) {
+  CSmListCtrl* list = List();
+  {
+    const QSignalBlocker quiet(list);
+    list->clearSelection();
+    if (row >= 0 && row < list->RowCount()) {
+      QTreeWidgetItem* item = list->topLevelItem(row);
+      list->setCurrentItem(item);
+      item->setSelected(true);
+      list->scrollToItem(item);
+    }
+  }
+  OnSelectionChanged();
+}
+
+void CTsCardListView::SelectNumber(const std::string& number) {
+  for (int row = 0; row < List()->RowCount(); ++row) {
+    if (List()->topLevelItem(row)->text(0).toStdString() == number) return SelectRow(row);
+  }
+  SelectRow(List()->RowCount() - 1);
+}
