@@ -2,7 +2,6 @@
 // rows): filling every farmer's line with his balance and proposed advance, and with his
 // interest, beside hand-written statements reading the same sums and interest rows through the
 // bare SQLite C API on a copy of the same file.
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,15 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "cane/TsItems.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
-#include "platform/SmMessage.h"
-#include "tools/season_file/TsSeasonFile.h"
 #include "weighing/TsYfDoc.h"
 
 namespace {
@@ -187,19 +183,9 @@ double InterestThroughBare(CBenchBare& db, long& filled) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_advance_doc";
-  std::filesystem::remove_all(folder);
-  const std::string path = TsMakeSeasonFile(app, folder, kYear, kShape);
-  if (path.empty()) {
-    std::printf("bench_advance_doc: the season file could not be made\n");
-    return 1;
-  }
+  CBenchSeason season(argc, argv, "bench_advance_doc");
+  const std::string path = season.MakeFile(kYear, kShape);
+  if (path.empty()) return 1;
   {
     CBenchBare filler(path);
     if (!filler.IsOpen() || !AddMoneyRows(filler)) {
@@ -207,8 +193,7 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  const std::string bare = (std::filesystem::path(folder) / "bare.tsd").string();
-  std::filesystem::copy_file(path, bare);
+  const std::string bare = season.BareCopy(path);
   CSmDatabase db;
   CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
@@ -239,6 +224,6 @@ int main(int argc, char** argv) {
       "  new interest voucher, %ld interests: document %.0f ms, bare SQLite %.0f ms, "
       "ratio %.2f\n",
       filled[2], docInterest * 1000, bareInterest * 1000, docInterest / bareInterest);
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   return 0;
 }

@@ -3,20 +3,16 @@
 // the report's builder (directory rows, household counts, delivering households, balances and
 // their roll-up) beside hand-written statements for the same directory rows, delivering
 // households and balances through the bare SQLite C API, on a copy of the same file.
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "core/SmDatabase.h"
-#include "platform/SmMessage.h"
 #include "reports/TsReportDoc6.h"
-#include "tools/season_file/TsSeasonFile.h"
 
 namespace {
 
@@ -49,19 +45,9 @@ double Bare(CBenchBare& db, int& farmers, int& delivering, double& balance) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_balance_report";
-  std::filesystem::remove_all(folder);
-  const std::string path = TsMakeSeasonFile(app, folder, kYear);
-  if (path.empty()) {
-    std::printf("bench_balance_report: the season file could not be made\n");
-    return 1;
-  }
+  CBenchSeason season(argc, argv, "bench_balance_report");
+  const std::string path = season.MakeFile(kYear);
+  if (path.empty()) return 1;
   {
     CBenchBare seed(path);
     std::string amounts;
@@ -73,10 +59,9 @@ int main(int argc, char** argv) {
                   [](sqlite3_stmt*) {}))
       return 1;
   }
-  const std::filesystem::path bare = std::filesystem::path(folder) / "bare.tsd";
-  std::filesystem::copy_file(path, bare, std::filesystem::copy_options::overwrite_existing);
+  const std::string bare = season.BareCopy(path);
   CSmDatabase db;
-  CBenchBare engine(bare.string());
+  CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
 
   std::vector<CTsReportRow> rows;
@@ -99,7 +84,7 @@ int main(int argc, char** argv) {
     builtDelivering += row.Values[1];
     builtBalance += row.Values[3];
   }
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   if (static_cast<int>(rows.size()) != farmers || builtDelivering != delivering ||
       builtBalance != balance) {
     std::printf("bench_balance_report: rows %zu/%d, delivering %g/%d, balance %g/%g differ\n",

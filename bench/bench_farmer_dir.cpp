@@ -3,15 +3,13 @@
 // (the group's farmers and their opening sums) run through the bare SQLite C API.
 #include <sqlite3.h>
 
-#include <QApplication>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
-#include "app/SmSystemTables.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_program.h"
 #include "cane/TsDataType.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsItems.h"
@@ -95,21 +93,13 @@ double ThroughBareEngine(const std::string& path, int& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmApp app;
+  CBenchProgram program(argc, argv);
+  CSmApp& app = program.App();
   auto* type = static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()));
   type->Init();
   type->SetWeighingService(std::make_unique<CTsWeighingDocs>());
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / "sm_bench_farmer_dir";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::string path;
-  if (!SmCreateYearFile(app, folder.string(), 2016, &path)) {
-    std::printf("could not create the data file\n");
-    return 1;
-  }
+  const std::string path = BenchYearFile(app, "sm_bench_farmer_dir");
+  if (path.empty()) return 1;
   CSmDatabase* db = app.m_env.Connection();
   if (!db->Open(path)) return 1;
   // Groups of up to 9,999 farmers; two advance items and two farmer parameters.

@@ -6,7 +6,6 @@
 // the bare SQLite C API.
 #include <sqlite3.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
@@ -15,9 +14,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
-#include "app/SmSystemTables.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_program.h"
+#include "bench/bench_purchase_doc.h"
 #include "core/SmClipboard.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
@@ -25,7 +24,6 @@
 #include "forms/SmDoc.h"
 #include "forms/SmForthView.h"
 #include "forms/SmLogQueryDlg.h"
-#include "platform/SmMessage.h"
 
 namespace {
 
@@ -35,31 +33,14 @@ constexpr int kTasks = 2000;
 constexpr int kLogRows = 200000;
 
 // Name, weight, price and the computed amount.
-class BenchDoc : public CSmDoc {
+class BenchDoc : public CBenchPurchaseDoc {
  public:
-  BenchDoc() {
-    nFlag = 262;
-    m_kind.nNumber = 1;
-    m_kind.sName = "收购明细";
-  }
-  void DefineTitle(CSmFormDef& def) override {
-    def.sFna = "收购明细";
-    def.nTopNum = 1;
-  }
-  void DefineColumns(CSmFormDef& def) override {
-    def.InsertCol(0, 101, 1010, 0, 0, "户名/STRING/LEFT");
-    def.InsertCol(1, 102, 1010, 0, 2, "重量/NUMBER/RIGHT");
-    def.InsertCol(2, 103, 1010, 2, 2, "单价/NUMBER/RIGHT/000");
-    def.InsertCol(3, 104, 1010, 2, 2, "金额/NUMBER/RIGHT/012/0/#c2*#c3");
-  }
+  BenchDoc() : CBenchPurchaseDoc("单价/NUMBER/RIGHT/000", "金额/NUMBER/RIGHT/012/0/#c2*#c3") {}
   bool IsReadOnly() override { return false; }
   void Fill() {
-    m_rows.clear();
-    m_rowFlags.clear();
-    for (int i = 0; i < kRows; ++i) {
-      AppendRow();
-      m_rows.back() = {"农户" + std::to_string(i), std::to_string(i % 97 + 1) + ".5", "0.42", ""};
-    }
+    FillRows(kRows, [](int i) -> std::vector<std::string> {
+      return {"农户" + std::to_string(i), std::to_string(i % 97 + 1) + ".5", "0.42", ""};
+    });
     ComputeFormulaColumns();
   }
 };
@@ -206,19 +187,11 @@ double ThroughBareEngine(const std::string& path, int& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "sm_bench_forth";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::string path;
-  if (!SmCreateYearFile(app, folder.string(), 2016, &path)) {
-    std::printf("could not create the data file\n");
-    return 1;
-  }
-  CSmDatabase* db = app.m_env.Connection();
+  CBenchProgram program(argc, argv);
+  const std::string path = BenchYearFile(program.App(), "sm_bench_forth");
+  if (path.empty()) return 1;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  CSmDatabase* db = program.App().m_env.Connection();
   if (!db->Open(path) || !FillLog(*db)) {
     std::printf("could not fill the data file\n");
     return 1;

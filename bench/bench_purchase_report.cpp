@@ -4,7 +4,6 @@
 // aggregate of the same ticket figures through the bare SQLite C API, on a copy of the same
 // file. The builder's rows are checked against rolling every ticket row into every directory
 // row one pair at a time.
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -12,14 +11,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
-#include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
-#include "tools/season_file/TsSeasonFile.h"
 
 namespace {
 
@@ -92,23 +88,12 @@ bool SameAsPairwise(const TsPurchaseQuery& q, CSmDatabase& db,
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_purchase_report";
-  std::filesystem::remove_all(folder);
-  const std::string path = TsMakeSeasonFile(app, folder, kYear);
-  if (path.empty()) {
-    std::printf("bench_purchase_report: the season file could not be made\n");
-    return 1;
-  }
-  const std::filesystem::path bare = std::filesystem::path(folder) / "bare.tsd";
-  std::filesystem::copy_file(path, bare, std::filesystem::copy_options::overwrite_existing);
+  CBenchSeason season(argc, argv, "bench_purchase_report");
+  const std::string path = season.MakeFile(kYear);
+  if (path.empty()) return 1;
+  const std::string bare = season.BareCopy(path);
   CSmDatabase db;
-  CBenchBare engine(bare.string());
+  CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
 
   const std::array<int, 5> lengths = TsGetLevelLengths(false);
@@ -135,6 +120,6 @@ int main(int argc, char** argv) {
         "SQLite aggregate %.1f ms, ratio %.2f\n",
         level + 1, rows.size(), groups, timeBuild * 1000, timeBare * 1000, timeBuild / timeBare);
   }
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   return failures ? 1 : 0;
 }

@@ -1,7 +1,6 @@
 // Saving a 200,000-row document as a text file through the wizard: building the preview (the
 // page that shows the text) and finishing (the file written), beside a bare loop that composes
 // the same lines, converts them to GBK and writes the same bytes.
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,15 +9,14 @@
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
-#include "app/SmSystemTables.h"
 #include "bench/bench_bare.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_program.h"
+#include "bench/bench_purchase_doc.h"
 #include "core/SmDatabase.h"
 #include "core/SmGbk.h"
 #include "forms/SmDoc.h"
 #include "forms/SmSaveAsText.h"
-#include "platform/SmMessage.h"
 
 namespace {
 
@@ -26,31 +24,14 @@ constexpr int kRounds = 3;
 constexpr int kRows = 200000;
 
 // Name, weight, price and amount; every tenth weight is empty.
-class BenchDoc : public CSmDoc {
+class BenchDoc : public CBenchPurchaseDoc {
  public:
-  BenchDoc() {
-    nFlag = 262;
-    m_kind.nNumber = 1;
-    m_kind.sName = "收购明细";
-  }
-  void DefineTitle(CSmFormDef& def) override {
-    def.sFna = "收购明细";
-    def.nTopNum = 1;
-  }
-  void DefineColumns(CSmFormDef& def) override {
-    def.InsertCol(0, 101, 1010, 0, 0, "户名/STRING/LEFT");
-    def.InsertCol(1, 102, 1010, 0, 2, "重量/NUMBER/RIGHT");
-    def.InsertCol(2, 103, 1010, 2, 2, "单价/NUMBER/RIGHT");
-    def.InsertCol(3, 104, 1010, 2, 2, "金额/NUMBER/RIGHT");
-  }
+  BenchDoc() : CBenchPurchaseDoc("单价/NUMBER/RIGHT", "金额/NUMBER/RIGHT") {}
   void Fill() {
-    m_rows.clear();
-    m_rowFlags.clear();
-    for (int i = 0; i < kRows; ++i) {
-      AppendRow();
-      m_rows.back() = {"农户" + std::to_string(i), i % 10 ? std::to_string(i % 97 + 1) + ".5" : "",
-                       "0.42", std::to_string(i % 97 * 3) + ".21"};
-    }
+    FillRows(kRows, [](int i) -> std::vector<std::string> {
+      return {"农户" + std::to_string(i), i % 10 ? std::to_string(i % 97 + 1) + ".5" : "", "0.42",
+              std::to_string(i % 97 * 3) + ".21"};
+    });
   }
 };
 
@@ -82,19 +63,11 @@ double Bare(const BenchDoc& doc, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "sm_bench_text";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::string path;
-  if (!SmCreateYearFile(app, folder.string(), 2016, &path)) {
-    std::printf("could not create the data file\n");
-    return 1;
-  }
-  CSmDatabase* db = app.m_env.Connection();
+  CBenchProgram program(argc, argv);
+  const std::string path = BenchYearFile(program.App(), "sm_bench_text");
+  if (path.empty()) return 1;
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  CSmDatabase* db = program.App().m_env.Connection();
   if (!db->Open(path)) return 1;
   BenchDoc doc;
   doc.m_db = db;

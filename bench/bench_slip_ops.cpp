@@ -1,7 +1,6 @@
 // Settlement slips on a season's data file (200,000 tickets, 20,000 farmers): making a slip of
 // 30 tickets in one write transaction and listing one day's slips, beside the same statements
 // run through the bare SQLite C API on a copy of the same file.
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -9,14 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
-#include "platform/SmMessage.h"
-#include "tools/season_file/TsSeasonFile.h"
 #include "weighing/TsSlipOps.h"
 #include "weighing/TsgbRec.h"
 
@@ -133,21 +129,10 @@ double ListThroughBare(CBenchBare& db, long& slips) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_slip_ops";
-  std::filesystem::remove_all(folder);
-  const std::string path = TsMakeSeasonFile(app, folder, kYear, kShape);
-  if (path.empty()) {
-    std::printf("bench_slip_ops: the season file could not be made\n");
-    return 1;
-  }
-  const std::string bare = (std::filesystem::path(folder) / "bare.tsd").string();
-  std::filesystem::copy_file(path, bare);
+  CBenchSeason season(argc, argv, "bench_slip_ops");
+  const std::string path = season.MakeFile(kYear, kShape);
+  if (path.empty()) return 1;
+  const std::string bare = season.BareCopy(path);
   CSmDatabase db;
   CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
@@ -180,6 +165,6 @@ int main(int argc, char** argv) {
   std::printf("  list a day's slips (%ld): store %.2f ms, bare SQLite %.2f ms, ratio %.2f\n",
               slipsStore / kDays, listStore * 1000 / kDays, listBare * 1000 / kDays,
               listStore / listBare);
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   return 0;
 }

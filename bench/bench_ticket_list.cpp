@@ -2,7 +2,6 @@
 // day), as after every save: the list view's own fill (tickets, then the driver's and the
 // farmer's name of each row) beside one hand-written join through the bare SQLite C API into
 // a list of the same rows, on a copy of the same file.
-#include <QApplication>
 #include <QTreeWidget>
 #include <algorithm>
 #include <chrono>
@@ -10,12 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "core/SmDatabase.h"
-#include "platform/SmMessage.h"
-#include "tools/season_file/TsSeasonFile.h"
 #include "weighing/TsgbDoc.h"
 
 namespace {
@@ -51,25 +47,14 @@ double FillThroughBare(CBenchBare& db, const std::string& day, QTreeWidget& list
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_ticket_list";
-  std::filesystem::remove_all(folder);
+  CBenchSeason season(argc, argv, "bench_ticket_list");
   TsSeasonShape shape;
   shape.tickets = 120000;  // 1,000 a day
-  const std::string path = TsMakeSeasonFile(app, folder, kYear, shape);
-  if (path.empty()) {
-    std::printf("bench_ticket_list: the season file could not be made\n");
-    return 1;
-  }
-  const std::filesystem::path bare = std::filesystem::path(folder) / "bare.tsd";
-  std::filesystem::copy_file(path, bare, std::filesystem::copy_options::overwrite_existing);
+  const std::string path = season.MakeFile(kYear, shape);
+  if (path.empty()) return 1;
+  const std::string bare = season.BareCopy(path);
   CSmDatabase db;
-  CBenchBare engine(bare.string());
+  CBenchBare engine(bare);
   if (!db.Open(path) || !engine.IsOpen()) return 1;
 
   CTsgbDoc doc;
@@ -99,6 +84,6 @@ int main(int argc, char** argv) {
       "bench_ticket_list: refill a day's list (%d tickets): view %.2f ms, bare SQLite "
       "join %.2f ms, ratio %.2f\n",
       rowsView, timeView * 1000 / kRounds, timeBare * 1000 / kRounds, timeView / timeBare);
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   return 0;
 }

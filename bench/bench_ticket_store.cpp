@@ -1,7 +1,6 @@
 // The ticket store on a season's data file (200,000 tickets, 20,000 farmers): saving a new
 // ticket (next number, insert, count of the number) and loading one day's tickets, beside the
 // same statements run through the bare SQLite C API on a copy of the same file.
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -9,15 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/SmApp.h"
 #include "bench/bench_bare.h"
-#include "cane/TsDataType.h"
+#include "bench/bench_season.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
-#include "platform/SmMessage.h"
-#include "tools/season_file/TsSeasonFile.h"
 #include "weighing/TsgbRec.h"
 
 namespace {
@@ -122,32 +118,16 @@ void ShowPlans(CBenchBare& db) {
   }
 }
 
-std::string Copy(const std::string& from, const char* name) {
-  const std::filesystem::path to = std::filesystem::path(from).parent_path() / name;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
-  return to.string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication qt(argc, argv);
-  CSmMessageService::Instance().SetTestMode(true);
-  CSmApp app;
-  static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_ticket_store";
-  std::filesystem::remove_all(folder);
+  CBenchSeason season(argc, argv, "bench_ticket_store");
   const auto made = std::chrono::steady_clock::now();
-  const std::string path = TsMakeSeasonFile(app, folder, kYear);
-  if (path.empty()) {
-    std::printf("bench_ticket_store: the season file could not be made\n");
-    return 1;
-  }
+  const std::string path = season.MakeFile(kYear);
+  if (path.empty()) return 1;
   std::printf("bench_ticket_store: season file made in %.1f s (ticket number length %d)\n",
               BenchElapsed(made), TsGetTicketNoLen());
-  const std::string bare = Copy(path, "bare.tsd");
+  const std::string bare = season.BareCopy(path);
 
   CSmDatabase db;
   CBenchBare engine(bare);
@@ -175,6 +155,6 @@ int main(int argc, char** argv) {
   std::printf("  load a day (%ld tickets): store %.2f ms, bare SQLite %.2f ms, ratio %.2f\n",
               rowsStore / kDays, loadStore * 1000 / kDays, loadBare * 1000 / kDays,
               loadStore / loadBare);
-  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(season.Folder());
   return 0;
 }

@@ -1,0 +1,42 @@
+#pragma once
+// The start the timed programs over a season file share: the program with the cane data types,
+// an emptied folder named after the benchmark, the season file in it and a copy of that file for
+// the bare engine.
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench/bench_program.h"
+#include "cane/TsDataType.h"
+#include "tools/season_file/TsSeasonFile.h"
+
+class CBenchSeason : public CBenchProgram {
+ public:
+  CBenchSeason(int& argc, char** argv, const char* name)
+      : CBenchProgram(argc, argv),
+        m_name(name),
+        m_folder((std::filesystem::temp_directory_path() / name).string()) {
+    static_cast<CTsDataType*>(App().AdoptDataType(std::make_unique<CTsDataType>()))->Init();
+    std::filesystem::remove_all(m_folder);
+  }
+
+  const std::string& Folder() const { return m_folder; }
+
+  // The season file of business year `year`; empty after saying so.
+  std::string MakeFile(int year, const TsSeasonShape& shape = {}) {
+    std::string path = TsMakeSeasonFile(App(), m_folder, year, shape);
+    if (path.empty()) std::printf("%s: the season file could not be made\n", m_name.c_str());
+    return path;
+  }
+
+  // A copy of the season file at `path` beside it, for the bare engine.
+  std::string BareCopy(const std::string& path) const {
+    const std::filesystem::path bare = std::filesystem::path(m_folder) / "bare.tsd";
+    std::filesystem::copy_file(path, bare, std::filesystem::copy_options::overwrite_existing);
+    return bare.string();
+  }
+
+ private:
+  std::string m_name;
+  std::string m_folder;
+};
