@@ -208,11 +208,7 @@ void CTsReportQueryDlg::OnInitDialog() {
   CSmOperatorArray rows;
   CSmOperator::Query("", "Order By Opno", m_db, &rows);
   for (const CSmOperator& op : rows) operators.emplace_back(op.Opno, op.Na);
-  for (int k = 0; k < 2; ++k) {
-    FillOperatorCombo(m_operators[k], operators, m_oprCode[k], true);
-    // No saved operator means any operator: the empty first entry.
-    if (m_oprCode[k].empty()) m_operators[k]->setCurrentIndex(0);
-  }
+  for (int k = 0; k < 2; ++k) FillOperatorCombo(m_operators[k], operators, m_oprCode[k], true);
   m_levels->clear();
   for (int level = 1; level <= 5; ++level)
     m_levels->addItem(QString::fromStdString(FormatStr("%d 级", level)));

@@ -355,8 +355,9 @@ void CSmAppDlg::FillOperatorCombo(QComboBox* combo,
     combo->addItem(QString::fromStdString(code + name));
   }
   const QString head = QString::fromStdString(current);
+  // Without a code the first entry: the empty one where there is one.
   int select = 0;
-  for (int i = 0; i < combo->count(); ++i) {
+  for (int i = 0; !head.isEmpty() && i < combo->count(); ++i) {
     if (combo->itemText(i).startsWith(head)) {
       select = i;
       break;

@@ -277,6 +277,11 @@ TEST(SmAppDlg, OperatorComboLeavesOut101AndSelectsByCode) {
   EXPECT_TRUE(CSmAppDlg::GetSelectedOperator(&combo, code, false));
   EXPECT_EQ(code, "103");
 
+  // No saved operator: the empty entry where there is one.
+  CSmAppDlg::FillOperatorCombo(&combo, operators, "", true);
+  EXPECT_EQ(combo.currentIndex(), 0);
+  EXPECT_EQ(combo.currentText(), "");
+
   CSmAppDlg::FillOperatorCombo(&combo, operators, "999", false);
   EXPECT_EQ(combo.currentText(), "102张三");
   combo.setCurrentIndex(-1);
