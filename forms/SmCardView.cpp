@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
@@ -190,6 +191,20 @@ CSmCardDoc* CSmCardFrmView::CardDoc() const {
 
 QWidget* CSmCardFrmView::Control(int id) const {
   return m_surface->findChild<QWidget*>(QString::number(id));
+}
+
+std::string CSmCardFrmView::FieldText(int id) const {
+  auto* edit = qobject_cast<QLineEdit*>(Control(id));
+  return edit ? edit->text().toStdString() : std::string();
+}
+
+void CSmCardFrmView::SetFieldText(int id, const std::string& text) {
+  if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
+    edit->setText(QString::fromStdString(text));
+}
+
+void CSmCardFrmView::FocusControl(int id) {
+  if (QWidget* control = Control(id)) control->setFocus();
 }
 
 QPushButton* CSmCardFrmView::AddButton(int id, const QString& text) {

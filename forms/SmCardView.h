@@ -111,6 +111,10 @@ class CSmCardFrmView : public CSmView {
   // The parent of the form's controls, and a control by its id.
   QWidget* Form() const { return m_surface; }
   QWidget* Control(int id) const;
+  // The text of a line-edit control ("" for any other), its setter, and focusing a control.
+  std::string FieldText(int id) const;
+  void SetFieldText(int id, const std::string& text);
+  void FocusControl(int id);
   CSmToolTip* ToolTip() const { return m_toolTip; }
   CSmCardLayout* Layout() const { return m_layout; }
   CSmCardDoc* CardDoc() const;

@@ -1,9 +1,12 @@
 #include "weighing/TsCardListView.h"
 
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTreeWidgetItem>
 #include <vector>
 
+#include "platform/SmDocument.h"
+#include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
 
 void CTsCardListView::Refresh() {
@@ -35,4 +38,16 @@ void CTsCardListView::SelectNumber(const std::string& number) {
     if (List()->topLevelItem(row)->text(0).toStdString() == number) return SelectRow(row);
   }
   SelectRow(List()->RowCount() - 1);
+}
+
+bool CTsCardChildFrm::Create() {
+  m_resourceId = SM_IDR_EMPTY_MENU;
+  return CFormChildFrm1::Create();
+}
+
+void CTsCardChildFrm::SetContent(QWidget* content) {
+  CFormChildFrm1::SetContent(content);
+  if (!Splitter() || Splitter()->count() < 2) return;
+  const int width = CSmFrameWnd::Main() ? CSmFrameWnd::Main()->width() : 1000;
+  Splitter()->setSizes({width / m_parts, width * (m_parts - 1) / m_parts});
 }

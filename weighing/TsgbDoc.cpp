@@ -1,7 +1,6 @@
 #include "weighing/TsgbDoc.h"
 
 #include <QMenu>
-#include <QSplitter>
 #include <ctime>
 #include <map>
 
@@ -237,32 +236,11 @@ bool CTsgbListView::OnCommand(int id) {
 
 // ---------------------------------------------------------------- installation
 
-namespace {
-
-// The list one fifth of the window, the form four fifths.
-class CTsgbChildFrm : public CFormChildFrm1 {
- public:
-  using CFormChildFrm1::CFormChildFrm1;
-  // The card takes the document windows' menus, keys and toolbar.
-  bool Create() override {
-    m_resourceId = SM_IDR_EMPTY_MENU;
-    return CFormChildFrm1::Create();
-  }
-  void SetContent(QWidget* content) override {
-    CFormChildFrm1::SetContent(content);
-    if (!Splitter() || Splitter()->count() < 2) return;
-    const int width = CSmFrameWnd::Main() ? CSmFrameWnd::Main()->width() : 1000;
-    Splitter()->setSizes({width / 5, width * 4 / 5});
-  }
-};
-
-}  // namespace
-
 void TsInstallWeighingCard() {
-  TsSetDocClasses(kTicketTemplate,
-                  {[] { return std::make_unique<CTsgbDoc>(); }, [] { return new CTsgbChildFrm; },
-                   [](CSmDocument*, CSmChildFrame* frame) {
-                     frame->SetContent(new CTsgbListView);
-                     return new CTsgbFrmView;
-                   }});
+  TsSetDocClasses(kTicketTemplate, {[] { return std::make_unique<CTsgbDoc>(); },
+                                    [] { return new CTsCardChildFrm(5); },
+                                    [](CSmDocument*, CSmChildFrame* frame) {
+                                      frame->SetContent(new CTsgbListView);
+                                      return new CTsgbFrmView;
+                                    }});
 }

@@ -164,25 +164,11 @@ void CTsgbFrmView::CreateItemFields() {
   }
 }
 
-std::string CTsgbFrmView::FieldText(int id) const {
-  auto* edit = qobject_cast<QLineEdit*>(Control(id));
-  return edit ? edit->text().toStdString() : std::string();
-}
-
-void CTsgbFrmView::SetFieldText(int id, const std::string& text) {
-  if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
-    edit->setText(QString::fromStdString(text));
-}
-
 void CTsgbFrmView::SetShown(int id, bool enabled, bool shown) {
   if (QWidget* control = Control(id)) {
     control->setEnabled(enabled);
     control->setVisible(shown);
   }
-}
-
-void CTsgbFrmView::FocusControl(int id) {
-  if (QWidget* control = Control(id)) control->setFocus();
 }
 
 // ---------------------------------------------------------------- start and layout

@@ -61,9 +61,6 @@ class CTsgbFrmView : public CSmCardFrmView {
   bool CheckCodeOrPick(int id);
   bool Refuse(int focusId, const std::string& text);
   bool WriteTicket(bool isNew);
-  void FocusControl(int id);
-  std::string FieldText(int id) const;
-  void SetFieldText(int id, const std::string& text);
   void SetShown(int id, bool enabled, bool shown);
 
   std::vector<int> m_itemIds;  // 1300 + money column, in group order

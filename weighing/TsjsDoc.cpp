@@ -1,7 +1,6 @@
 #include "weighing/TsjsDoc.h"
 
 #include <QMenu>
-#include <QSplitter>
 #include <cmath>
 #include <ctime>
 
@@ -335,31 +334,11 @@ bool CTsjsListView::OnCommand(int id) {
 
 // ---------------------------------------------------------------- installation
 
-namespace {
-
-// The list one seventh of the window, the form six sevenths.
-class CTsjsChildFrm : public CFormChildFrm1 {
- public:
-  using CFormChildFrm1::CFormChildFrm1;
-  bool Create() override {
-    m_resourceId = SM_IDR_EMPTY_MENU;
-    return CFormChildFrm1::Create();
-  }
-  void SetContent(QWidget* content) override {
-    CFormChildFrm1::SetContent(content);
-    if (!Splitter() || Splitter()->count() < 2) return;
-    const int width = CSmFrameWnd::Main() ? CSmFrameWnd::Main()->width() : 1000;
-    Splitter()->setSizes({width / 7, width * 6 / 7});
-  }
-};
-
-}  // namespace
-
 void TsInstallSettlementCard() {
-  TsSetDocClasses(kSlipTemplate,
-                  {[] { return std::make_unique<CTsjsDoc>(); }, [] { return new CTsjsChildFrm; },
-                   [](CSmDocument*, CSmChildFrame* frame) {
-                     frame->SetContent(new CTsjsListView);
-                     return new CTsjsFrmView;
-                   }});
+  TsSetDocClasses(kSlipTemplate, {[] { return std::make_unique<CTsjsDoc>(); },
+                                  [] { return new CTsCardChildFrm(7); },
+                                  [](CSmDocument*, CSmChildFrame* frame) {
+                                    frame->SetContent(new CTsjsListView);
+                                    return new CTsjsFrmView;
+                                  }});
 }

@@ -122,20 +122,6 @@ CTsjsDoc* CTsjsFrmView::Doc() const {
   return dynamic_cast<CTsjsDoc*>(GetDocument());
 }
 
-std::string CTsjsFrmView::FieldText(int id) const {
-  auto* edit = qobject_cast<QLineEdit*>(Control(id));
-  return edit ? edit->text().toStdString() : std::string();
-}
-
-void CTsjsFrmView::SetFieldText(int id, const std::string& text) {
-  if (auto* edit = qobject_cast<QLineEdit*>(Control(id)))
-    edit->setText(QString::fromStdString(text));
-}
-
-void CTsjsFrmView::FocusControl(int id) {
-  if (QWidget* control = Control(id)) control->setFocus();
-}
-
 bool CTsjsFrmView::Refuse(int focusId, const std::string& text) {
   SmMessageBox(text, SM_MB_ICONERROR);
   FocusControl(focusId);

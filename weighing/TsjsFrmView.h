@@ -55,9 +55,6 @@ class CTsjsFrmView : public CSmCardFrmView {
   void ShowDeductions();
   std::vector<std::string> ChosenTickets() const;
   bool Refuse(int focusId, const std::string& text);
-  void FocusControl(int id);
-  std::string FieldText(int id) const;
-  void SetFieldText(int id, const std::string& text);
 
   CTsjsTicketList* m_picker = nullptr;
   std::vector<int> m_itemIds;  // 1300 + slip item, categories 1 then 2
