@@ -197,12 +197,7 @@ void CTsReportQueryDlg::BuildControls() {
 
 void CTsReportQueryDlg::OnInitDialog() {
   CSmAppDlg::OnInitDialog();
-  for (int d = 0; d < 2; ++d) {
-    const std::string& date = d == 0 ? m_dateFrom : m_dateTo;
-    SetText(m_dateEdits[d][0], date.substr(0, std::min<size_t>(4, date.size())));
-    SetText(m_dateEdits[d][1], date.size() > 4 ? date.substr(4, 2) : std::string());
-    SetText(m_dateEdits[d][2], date.size() > 6 ? date.substr(6) : std::string());
-  }
+  ShowDates();
   for (int k = 0; k < 4; ++k) m_filterEdits[k]->SetInputType("STRING DIGIT", FilterCodeLength(k));
   std::vector<std::pair<std::string, std::string>> operators;
   CSmOperatorArray rows;
@@ -215,6 +210,21 @@ void CTsReportQueryDlg::OnInitDialog() {
   DoDataExchange(false);
   m_levels->setEnabled(m_rowKind == 0 || m_rowKind == 3);
   m_dateEdits[0][0]->setFocus();
+}
+
+void CTsReportQueryDlg::ShowDates() {
+  for (int d = 0; d < 2; ++d) {
+    const std::string& date = d == 0 ? m_dateFrom : m_dateTo;
+    SetText(m_dateEdits[d][0], date.substr(0, std::min<size_t>(4, date.size())));
+    SetText(m_dateEdits[d][1], date.size() > 4 ? date.substr(4, 2) : std::string());
+    SetText(m_dateEdits[d][2], date.size() > 6 ? date.substr(6) : std::string());
+  }
+}
+
+void CTsReportQueryDlg::EnableDates(bool enable) {
+  for (auto& edits : m_dateEdits) {
+    for (CSmEdit* edit : edits) edit->setEnabled(enable);
+  }
 }
 
 void CTsReportQueryDlg::DoDataExchange(bool save) {
@@ -316,6 +326,34 @@ bool CTsReportQueryDlg::ValidateBase() {
 
 bool CTsReportQueryDlg::ValidateAndSave() {
   return CheckDate(1) && ValidateBase() && CheckRange();
+}
+
+namespace {
+
+void HideItem(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) widget->hide();
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) HideItem(layout->itemAt(i));
+  }
+}
+
+}  // namespace
+
+void CTsReportQueryDlg::HideCommon(const std::function<bool(int row, int column)>& hide) {
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (!grid) return;
+  for (int i = 0; i < grid->count(); ++i) {
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(i, &row, &column, &rows, &columns);
+    if (row < 7 && column < 4 && hide(row, column)) HideItem(grid->itemAt(i));
+  }
+}
+
+void CTsReportQueryDlg::Relabel(int buddyId, const char* text) {
+  QWidget* buddy = findChild<QWidget*>(QString::number(buddyId));
+  for (QLabel* label : findChildren<QLabel*>()) {
+    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+  }
 }
 
 // ---------------------------------------------------------------- CTsReportQueryDlg1

@@ -3,6 +3,7 @@
 // steps, code filters of farmer, driver, place and variety with their pickers, what the rows
 // are and the level farmers and varieties are summed to. OK checks the dates, their order and
 // the level before the dialog closes.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,15 @@ class CTsReportQueryDlg : public CSmAppDlg {
   void UseSingleDate();
   // The row of the dialog's own controls, below the common ones.
   QWidget* OwnRow() const { return m_ownRow; }
+  // Hides the common controls, with their labels, at the grid cells `hide` answers true to:
+  // rows 0-1 the dates, 2 the operators, 3-4 the four code filters (columns 0-1 farmer, 2-3
+  // driver, then place and variety), 5 the row kinds, 6 the level and "去空行".
+  void HideCommon(const std::function<bool(int row, int column)>& hide);
+  // Shows m_dateFrom and m_dateTo in the date edits; enables or disables every date edit.
+  void ShowDates();
+  void EnableDates(bool enable);
+  // The new caption of the label of control `buddyId`.
+  void Relabel(int buddyId, const char* text);
 
  private:
   void BuildControls();

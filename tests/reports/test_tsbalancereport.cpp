@@ -22,23 +22,12 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
+#include "tests/reports/TsReportLine.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
 
-struct Line {
-  std::string code, name;
-  std::vector<std::string> texts;
-  std::vector<double> values;
-  bool operator==(const Line&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Line& l) {
-  out << l.code << " " << l.name;
-  for (const std::string& t : l.texts) out << " '" << t << "'";
-  for (double v : l.values) out << " " << v;
-  return out;
-}
+using Line = TsReportLine;
 
 std::string Ticket(const char* number, const char* farmer, const char* driver) {
   return FormatStr(
@@ -104,9 +93,7 @@ class TsBalanceReportTest : public TsFileTest {
     std::vector<CTsReportRow> rows;
     const int count = FillHouseholdBalance(q, work, rows, &m_db);
     EXPECT_EQ(count, static_cast<int>(rows.size()));
-    std::vector<Line> lines;
-    for (const CTsReportRow& r : rows) lines.push_back({r.sCode, r.sName, r.Texts, r.Values});
-    return lines;
+    return TsReportLines(rows);
   }
 
   static TsBalanceQuery Query(int kind, int type, int unreviewed, const char* region, int level) {
