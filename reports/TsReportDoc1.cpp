@@ -13,6 +13,7 @@
 #include "reports/TsBookDoc.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
+#include "reports/TsReportDoc7.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -253,5 +254,6 @@ void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
+  InstallReport<CTsReportDoc7, CTsReportView7>(271);
   for (int templateNumber : {261, 262}) InstallReport<CTsBookDoc, CTsBookView>(templateNumber);
 }
