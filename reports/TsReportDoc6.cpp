@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayoutItem>
@@ -319,9 +320,16 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
 
 // Only the region with its picker, the level and "去空行" stay of the common controls.
 void CTsReportQueryDlg6::KeepOwnControls() {
-  HideCommon([](int row, int column) { return row < 6 && !(row == 3 && column < 2); });
-  Relabel(1032, "&Q.区    域：");
-  Relabel(1031, "&C.级    次：");
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (!grid) return;
+  for (int i = 0; i < grid->count(); ++i) {
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(i, &row, &column, &rows, &columns);
+    const bool region = row == 3 && column < 2;
+    if (row < 6 && !region) TsHideLayoutItem(grid->itemAt(i));
+  }
+  TsRelabelBuddy(this, 1032, "&Q.区    域：");
+  TsRelabelBuddy(this, 1031, "&C.级    次：");
 }
 
 void CTsReportQueryDlg6::OnInitDialog() {

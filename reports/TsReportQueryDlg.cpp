@@ -93,6 +93,20 @@ void NormalizeRange(std::string& lower, std::string& upper) {
     std::swap(lower, upper);
 }
 
+void TsHideLayoutItem(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) widget->hide();
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) TsHideLayoutItem(layout->itemAt(i));
+  }
+}
+
+void TsRelabelBuddy(QWidget* dlg, int buddyId, const char* text) {
+  QWidget* buddy = dlg->findChild<QWidget*>(QString::number(buddyId));
+  for (QLabel* label : dlg->findChildren<QLabel*>()) {
+    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+  }
+}
+
 // ---------------------------------------------------------------- CTsReportQueryDlg
 
 CTsReportQueryDlg::CTsReportQueryDlg(CSmDatabase* db, const std::string& title,
@@ -328,31 +342,13 @@ bool CTsReportQueryDlg::ValidateAndSave() {
   return CheckDate(1) && ValidateBase() && CheckRange();
 }
 
-namespace {
-
-void HideItem(QLayoutItem* item) {
-  if (QWidget* widget = item->widget()) widget->hide();
-  if (QLayout* layout = item->layout()) {
-    for (int i = 0; i < layout->count(); ++i) HideItem(layout->itemAt(i));
-  }
-}
-
-}  // namespace
-
 void CTsReportQueryDlg::HideCommon(const std::function<bool(int row, int column)>& hide) {
   auto* grid = qobject_cast<QGridLayout*>(layout());
   if (!grid) return;
   for (int i = 0; i < grid->count(); ++i) {
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(i, &row, &column, &rows, &columns);
-    if (row < 7 && column < 4 && hide(row, column)) HideItem(grid->itemAt(i));
-  }
-}
-
-void CTsReportQueryDlg::Relabel(int buddyId, const char* text) {
-  QWidget* buddy = findChild<QWidget*>(QString::number(buddyId));
-  for (QLabel* label : findChildren<QLabel*>()) {
-    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+    if (row < 7 && column < 4 && hide(row, column)) TsHideLayoutItem(grid->itemAt(i));
   }
 }
 
