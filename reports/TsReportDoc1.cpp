@@ -10,8 +10,10 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsBookDoc.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
+#include "reports/TsReportDoc7.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -239,11 +241,11 @@ class CTsReportChildFrm : public CFormChildFrm {
   }
 };
 
-template <class Doc>
+template <class Doc, class View = CTsReportView>
 void InstallReport(int templateNumber) {
   TsSetDocClasses(templateNumber,
                   {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
-                   [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+                   [](CSmDocument*, CSmChildFrame*) { return new View; }});
 }
 
 }  // namespace
@@ -252,4 +254,6 @@ void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
+  InstallReport<CTsReportDoc7, CTsReportView7>(271);
+  for (int templateNumber : {261, 262}) InstallReport<CTsBookDoc, CTsBookView>(templateNumber);
 }

@@ -291,24 +291,6 @@ void CTsReportDoc6::Refresh() {
 
 // ---------------------------------------------------------------- CTsReportQueryDlg6
 
-namespace {
-
-void HideItem(QLayoutItem* item) {
-  if (QWidget* widget = item->widget()) widget->hide();
-  if (QLayout* layout = item->layout()) {
-    for (int i = 0; i < layout->count(); ++i) HideItem(layout->itemAt(i));
-  }
-}
-
-void Relabel(QWidget* dlg, int buddyId, const char* text) {
-  QWidget* buddy = dlg->findChild<QWidget*>(QString::number(buddyId));
-  for (QLabel* label : dlg->findChildren<QLabel*>()) {
-    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
-  }
-}
-
-}  // namespace
-
 CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
                                        const std::string& region, int rowKind, int level,
                                        int skipEmpty, int balanceType, int includeUnreviewed,
@@ -344,10 +326,10 @@ void CTsReportQueryDlg6::KeepOwnControls() {
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(i, &row, &column, &rows, &columns);
     const bool region = row == 3 && column < 2;
-    if (row < 6 && !region) HideItem(grid->itemAt(i));
+    if (row < 6 && !region) TsHideLayoutItem(grid->itemAt(i));
   }
-  Relabel(this, 1032, "&Q.区    域：");
-  Relabel(this, 1031, "&C.级    次：");
+  TsRelabelBuddy(this, 1032, "&Q.区    域：");
+  TsRelabelBuddy(this, 1031, "&C.级    次：");
 }
 
 void CTsReportQueryDlg6::OnInitDialog() {

@@ -93,6 +93,20 @@ void NormalizeRange(std::string& lower, std::string& upper) {
     std::swap(lower, upper);
 }
 
+void TsHideLayoutItem(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) widget->hide();
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) TsHideLayoutItem(layout->itemAt(i));
+  }
+}
+
+void TsRelabelBuddy(QWidget* dlg, int buddyId, const char* text) {
+  QWidget* buddy = dlg->findChild<QWidget*>(QString::number(buddyId));
+  for (QLabel* label : dlg->findChildren<QLabel*>()) {
+    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+  }
+}
+
 // ---------------------------------------------------------------- CTsReportQueryDlg
 
 CTsReportQueryDlg::CTsReportQueryDlg(CSmDatabase* db, const std::string& title,
