@@ -94,6 +94,11 @@ void CTsReportDoc::DefineBaseColumns(CSmFormDef& def) {
   if (items >= 1) add(117 + items, 1515, 2, 2, "应付款/NUMBER/RIGHT");
 }
 
+void CTsReportDoc::AppendColumn(CSmFormDef& def, int type, int fact, int less, int more,
+                                const std::string& spec) {
+  def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
+}
+
 void CTsReportDoc::DefineColumns(CSmFormDef& def) {
   DefineBaseColumns(def);
   ApplyColumnVisibility(def);

@@ -42,6 +42,9 @@ class CTsReportDoc : public CSmDoc {
   // The columns of the base without applying their visibility: code, name, ticket count,
   // weight, average price, amount, the settlement kind's ticket items and the payable.
   void DefineBaseColumns(CSmFormDef& def);
+  // Appends a column (field code, width code, decimals, spec string) to the definition.
+  static void AppendColumn(CSmFormDef& def, int type, int fact, int less, int more,
+                           const std::string& spec);
 };
 
 class CTsReportView : public CForthView {

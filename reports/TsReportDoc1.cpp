@@ -10,6 +10,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsReportDoc4.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
 #include "reports/TsReportQueryDlg.h"
@@ -250,6 +251,7 @@ void InstallReport(int templateNumber) {
 
 void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  for (int templateNumber : {266, 267}) InstallReport<CTsReportDoc4>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
 }
