@@ -63,6 +63,17 @@ class CRiloData : public SmRiloFields {
   // area, with their bounding rectangle; empty when none differ.
   std::string DiffText(const CRiloData& other, SmIntRect& rect) const;
 
+  // --- Rows and columns inserted and deleted (designer/RiloRowCol.cpp). Every list of the
+  // sheet follows; texts move with their cells and are never rewritten.
+  // n rows at `start` (outside the sheet: appended), with the formats of the row at `start` (the
+  // last row when appending); a span over that row grows.
+  void InsertRows(int start, int n);
+  void InsertColumns(int start, int n);
+  // Removes `columnCount` columns from `column` and `rowCount` rows from `row`; spans shrink
+  // (a span left on one cell becomes plain) and the current cell and the area being dragged
+  // move with their cells. A block that does not lie in the sheet changes nothing.
+  void DeleteRowsColumns(int column, int row, int columnCount, int rowCount);
+
   // The comparisons that decide which parts of a stored report are rewritten.
   bool IsHeaderEqual(const CRiloData& other) const;
   bool IsPageEqual(const CRiloData& other) const;
@@ -134,6 +145,8 @@ class CRiloData : public SmRiloFields {
   bool IsLandscape() const { return m_pageFlags / 2 != 0; }
   int CellCount() const { return m_rows * m_cols; }
   int PointCount() const { return (m_rows + 1) * (m_cols + 1); }
+  // Every list as long as the counts ask; missing entries read as they did: zero.
+  void FitLists();
   // Says which text is too long for its column; true when every one fits.
   bool CheckStorable(const std::string& subNo, bool childAlone) const;
   // Appends the value of each row (column, row, text) to its cell; rows outside are skipped.

@@ -118,6 +118,10 @@ CRiloView::CRiloView(QWidget* parent)
     OnVScroll(scrollCode(action), m_vBar->sliderPosition());
     m_vBar->setSliderPosition(ScrollPosition().y());
   });
+  setMouseTracking(true);
+  m_dragTimer.setObjectName("dragTimer");
+  m_dragTimer.setInterval(100);
+  connect(&m_dragTimer, &QTimer::timeout, this, [this] { DragTo(m_lastMouse); });
   m_blink.setInterval(kBlinkMs);
   connect(&m_blink, &QTimer::timeout, this, [this] {
     m_caret.blinkOn = !m_caret.blinkOn;
@@ -428,6 +432,11 @@ void CRiloView::paintEvent(QPaintEvent* /*event*/) {
   DrawGrid(painter);
   painter.restore();
   DrawCaret(painter);
+  if (const std::optional<QLine> line = TrackingLine()) {
+    // The border being dragged, inverted over whatever it crosses.
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.fillRect(QRect(line->p1(), line->p2()), Qt::white);
+  }
 }
 
 void CRiloView::DrawHeaders(QPainter& painter) {
@@ -916,38 +925,6 @@ void CRiloView::focusOutEvent(QFocusEvent* event) {
     DestroyCaret();
   }
   update();
-}
-
-// A click makes a cell current or puts the caret into the current cell; Ctrl adds an area.
-void CRiloView::mousePressEvent(QMouseEvent* event) {
-  CSmView::mousePressEvent(event);
-  setFocus(Qt::MouseFocusReason);
-  CRiloDoc* doc = GetDocument();
-  if (!doc || !HasCells() || event->button() != Qt::LeftButton) return;
-  const QPoint logical = event->position().toPoint() + ScrollPosition();
-  const std::optional<SmIntPair> hit = HitCell(logical);
-  if (!hit) return;
-  const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-  const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
-  CRiloData& sheet = doc->m_sheet;
-  if (doc->AddAreaOnCtrl(hit->first, hit->second, shift, ctrl)) UpdateAllPanes();
-  if (shift || ctrl) {
-    sheet.m_selectMode = 2;
-    sheet.m_selectRect.right = hit->first;
-    sheet.m_selectRect.bottom = hit->second;
-    UpdateAllPanes();
-    return;
-  }
-  sheet.m_selectRect = {hit->first, hit->second, hit->first, hit->second};
-  if (sheet.m_selectMode == 2) {
-    sheet.m_currentCell = *hit;
-    sheet.m_selectMode = 0;
-    SetCurrentCell(hit->first, hit->second);
-  } else {
-    sheet.m_selectMode = 0;
-    SetCurrentCell(0, 0, &logical);
-  }
-  doc->ClampCurrentCell();
 }
 
 // ---------------------------------------------------------------- help

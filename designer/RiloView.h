@@ -8,14 +8,17 @@
 // scale and the zoom, each column and row truncated on its own. Logical coordinates are the
 // pane's pixels plus the scroll position, which is the sum of the extents of the columns (rows)
 // before the first visible one.
+#include <QLine>
 #include <QRect>
 #include <QTimer>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "designer/RiloDoc.h"
 #include "platform/SmDocument.h"
 
+class QMenu;
 class QPainter;
 class QScrollBar;
 
@@ -130,6 +133,9 @@ class CRiloView : public CSmView {
   void ApplyLines(const SmRiloLineSettings& settings);
   // Layout button code (0 to 7 horizontal, 10 to 14 vertical) or the layout dialog (-1).
   void ApplyLayout(int code);
+  // Rows and columns inserted or deleted through the row and column dialog, as one undo step
+  // that keeps the whole sheet.
+  void ChangeRowsColumns(bool insert);
 
   // --- Edit states and the Fill menu (designer/RiloViewFill.cpp).
   bool OnFillCommand(int id);
@@ -147,6 +153,26 @@ class CRiloView : public CSmView {
   // The current cell's fetch formula in the formula dialog.
   void EditCellFormula();
 
+  // --- Mouse (designer/RiloViewMouse.cpp). Zones of a hit: 0 nothing, 1 a header cell or the
+  // corner, 2 a header border, 3 a header border whose next row or column is hidden, 10 a cell,
+  // 11 the current cell. Column or row -1 stands for a whole row or column of a header.
+  struct SmHit {
+    int zone = 0;
+    int column = -1;
+    int row = -1;
+  };
+  // The cell under a logical point; while the button is held a point outside the grid still
+  // gives its column and row (-1 before the grid, the count after it). Sets the cursor.
+  SmHit HitTestCell(const QPoint& logical);
+  // The header cell or border under a logical point; a border also gives the tracking line's
+  // position and the press's distance from it. Sets the cursor.
+  SmHit HitTestHeader(const QPoint& logical, QPoint* track = nullptr, int* offset = nullptr);
+  // The view's context menu with its items greyed by the state of the sheet; null without cells.
+  std::unique_ptr<QMenu> CreateContextMenu();
+  // The line a border drag shows in this pane, in pane pixels; none when no drag shows one here.
+  std::optional<QLine> TrackingLine() const;
+  QTimer& DragTimer() { return m_dragTimer; }
+
   static constexpr int kHiddenCaret = -100;
 
  protected:
@@ -156,6 +182,9 @@ class CRiloView : public CSmView {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   bool focusNextPrevChild(bool next) override;
@@ -215,6 +244,21 @@ class CRiloView : public CSmView {
   // "B栏,3行" in the frame's status bar.
   void UpdateStatusText();
 
+  // Mouse steps.
+  void LeftButtonDown(const QPoint& pane, Qt::KeyboardModifiers modifiers);
+  void LeftButtonUp(const QPoint& pane);
+  void ClickSelect(const SmHit& hit, const QPoint& logical, bool shift, bool ctrl);
+  // Extends the selection to the last mouse position and scrolls when it lies outside the grid.
+  void DragTo(const QPoint& logical);
+  // Moves the end row (column) onto the rows that scrolled into view.
+  void FollowScroll(bool rows, bool forward);
+  void SetCursorId(int id);
+  bool IsRowBorder() const { return m_hitColumn == -1; }
+  void ShowTrackingLine(const QPoint& logical, bool move);
+  void FinishBorderDrag();
+  void ShowSizeText(const QPoint& logical);
+  void SetStatusPane(int pane, const std::string& text);
+
   // Keeps the caret of the edited text inside its cell: the first shown character moves on
   // while the text before the caret is too wide.
   void KeepCaretInCell();
@@ -238,4 +282,17 @@ class CRiloView : public CSmView {
   QPoint m_savedCaret{kHiddenCaret, kHiddenCaret};
   QPoint m_pendingCaret{kHiddenCaret, kHiddenCaret};  // where PlaceCaret put it
   QTimer m_blink;
+  // Mouse state: the button held, what the press hit, the last position (logical), where the
+  // border being dragged is drawn and how far from it the press was.
+  int m_buttonHeld = 0;
+  int m_hitZone = 0;
+  int m_hitColumn = 0;
+  int m_hitRow = 0;
+  QTimer m_dragTimer;
+  QPoint m_lastMouse;
+  QPoint m_trackPos;
+  int m_pressOffset = 0;
+  int m_cursorId = 0;
+  // This pane's tracking line: vertical at x or horizontal at y (logical); none when unset.
+  std::optional<std::pair<bool, int>> m_trackLine;
 };

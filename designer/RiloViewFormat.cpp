@@ -1,9 +1,11 @@
 // The format commands of the report view: fonts and font attributes, table lines and
 // backgrounds, cell layout, number formats, row heights and column widths.
 #include "app/SmAppCommands.h"
+#include "core/SmString.h"
 #include "designer/RiloAlignDlg.h"
 #include "designer/RiloLineDlg.h"
 #include "designer/RiloNumFmtDlg.h"
+#include "designer/RiloRowColDlg.h"
 #include "designer/RiloSizeDlg.h"
 #include "designer/RiloView.h"
 #include "platform/SmMessage.h"
@@ -150,10 +152,8 @@ bool CRiloView::OnFormatCommand(int id) {
       ChangeSizes();
       return true;
     case SM_ID_RILO_INSERT:
-      SmFunctionNotBuilt("增加行、栏");
-      return true;
     case SM_ID_RILO_DELETE:
-      SmFunctionNotBuilt("删除行、栏");
+      ChangeRowsColumns(id == SM_ID_RILO_INSERT);
       return true;
     default:
       return false;
@@ -316,4 +316,41 @@ void CRiloView::ChangeSizes() {
   for (CRiloView* pane : Panes()) pane->UpdateScrollSizes();
   EnsureVisible(target.m_currentCell.first, target.m_currentCell.second);
   RecordSettingsChange(SM_RILO_STEP_SIZES, before);
+}
+
+void CRiloView::ChangeRowsColumns(bool insert) {
+  CRiloDoc* doc = GetDocument();
+  if (!doc || !HasCells() || IsReadOnly()) return;
+  CRiloData& sheet = doc->m_sheet;
+  if (insert && (sheet.m_rows >= 900 || sheet.m_cols >= 60)) return;
+  CRiloRowColDlg dialog(insert ? 1 : 0, this);
+  dialog.m_rows = sheet.m_rows;
+  dialog.m_cols = sheet.m_cols;
+  dialog.m_currentRow = sheet.m_currentCell.second;
+  dialog.m_currentColumn = sheet.m_currentCell.first;
+  if (dialog.DoModal() != SM_IDOK) return;
+  doc->CloseTypingRun();
+  const int sign = insert ? 1 : -1;
+  const SmIntRect change{dialog.m_startColumn, dialog.m_startRow, sign * dialog.m_columnCount,
+                         sign * dialog.m_rowCount};
+  // The whole sheet goes aside for undo; children replay the change when the report is saved.
+  doc->m_undoSheets.push_back(sheet);
+  doc->m_structureChanges.push_back(change);
+  doc->RecordStep({0, 0, 0, 0, SM_RILO_STEP_STRUCTURE,
+                   FormatStr("%d %d %d %d ", change.left, change.top, change.right, change.bottom)},
+                  true, true, true);
+  if (insert) {
+    sheet.InsertColumns(dialog.m_startColumn, dialog.m_columnCount);
+    sheet.InsertRows(dialog.m_startRow, dialog.m_rowCount);
+  } else {
+    sheet.DeleteRowsColumns(dialog.m_startColumn, dialog.m_startRow, dialog.m_columnCount,
+                            dialog.m_rowCount);
+  }
+  for (CRiloView* pane : Panes()) {
+    pane->m_firstColumn = std::min(pane->m_firstColumn, std::max(sheet.m_cols - 1, 0));
+    pane->m_firstRow = std::min(pane->m_firstRow, std::max(sheet.m_rows - 1, 0));
+    pane->UpdateScrollSizes();
+    pane->update();
+  }
+  SetCurrentCell(sheet.m_currentCell.first, sheet.m_currentCell.second);
 }

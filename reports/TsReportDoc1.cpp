@@ -13,6 +13,7 @@
 #include "reports/TsReportDoc4.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
+#include "reports/TsReportDoc7.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -240,11 +241,11 @@ class CTsReportChildFrm : public CFormChildFrm {
   }
 };
 
-template <class Doc>
+template <class Doc, class View = CTsReportView>
 void InstallReport(int templateNumber) {
   TsSetDocClasses(templateNumber,
                   {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
-                   [](CSmDocument*, CSmChildFrame*) { return new CTsReportView; }});
+                   [](CSmDocument*, CSmChildFrame*) { return new View; }});
 }
 
 }  // namespace
@@ -254,4 +255,5 @@ void TsInstallReports() {
   for (int templateNumber : {266, 267}) InstallReport<CTsReportDoc4>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
+  InstallReport<CTsReportDoc7, CTsReportView7>(271);
 }

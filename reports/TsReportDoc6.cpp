@@ -319,7 +319,7 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
 // Only the region with its picker, the level and "去空行" stay of the common controls.
 void CTsReportQueryDlg6::KeepOwnControls() {
   KeepRegionAndLevel(false, "&Q.区    域：");
-  Relabel(1031, "&C.级    次：");
+  TsRelabelBuddy(this, 1031, "&C.级    次：");
 }
 
 void CTsReportQueryDlg6::OnInitDialog() {

@@ -94,6 +94,20 @@ void NormalizeRange(std::string& lower, std::string& upper) {
     std::swap(lower, upper);
 }
 
+void TsHideLayoutItem(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) widget->hide();
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) TsHideLayoutItem(layout->itemAt(i));
+  }
+}
+
+void TsRelabelBuddy(QWidget* dlg, int buddyId, const char* text) {
+  QWidget* buddy = dlg->findChild<QWidget*>(QString::number(buddyId));
+  for (QLabel* label : dlg->findChildren<QLabel*>()) {
+    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
+  }
+}
+
 // ---------------------------------------------------------------- CTsReportQueryDlg
 
 CTsReportQueryDlg::CTsReportQueryDlg(CSmDatabase* db, const std::string& title,
@@ -309,17 +323,6 @@ bool CTsReportQueryDlg::CheckLevel() {
   return Refuse(m_levels, "未选择有效级次！");
 }
 
-namespace {
-
-void HideItem(QLayoutItem* item) {
-  if (QWidget* widget = item->widget()) widget->hide();
-  if (QLayout* layout = item->layout()) {
-    for (int i = 0; i < layout->count(); ++i) HideItem(layout->itemAt(i));
-  }
-}
-
-}  // namespace
-
 void CTsReportQueryDlg::KeepRegionAndLevel(bool dates, const char* regionLabel) {
   auto* grid = qobject_cast<QGridLayout*>(layout());
   if (!grid) return;
@@ -327,9 +330,9 @@ void CTsReportQueryDlg::KeepRegionAndLevel(bool dates, const char* regionLabel) 
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(i, &row, &column, &rows, &columns);
     const bool region = row == 3 && column < 2;
-    if (row < 6 && !region && !(dates && row < 2)) HideItem(grid->itemAt(i));
+    if (row < 6 && !region && !(dates && row < 2)) TsHideLayoutItem(grid->itemAt(i));
   }
-  Relabel(kFilterIds[0], regionLabel);
+  TsRelabelBuddy(this, kFilterIds[0], regionLabel);
 }
 
 void CTsReportQueryDlg::EnableRegionForFarmers() {
@@ -338,13 +341,6 @@ void CTsReportQueryDlg::EnableRegionForFarmers() {
        {static_cast<QWidget*>(m_filterEdits[0]),
         findChild<QWidget*>(QString::number(kPickerIds[0])), static_cast<QWidget*>(m_levels)}) {
     if (control) control->setEnabled(farmers);
-  }
-}
-
-void CTsReportQueryDlg::Relabel(int buddyId, const char* text) {
-  QWidget* buddy = findChild<QWidget*>(QString::number(buddyId));
-  for (QLabel* label : findChildren<QLabel*>()) {
-    if (buddy && label->buddy() == buddy) label->setText(QString::fromUtf8(text));
   }
 }
 

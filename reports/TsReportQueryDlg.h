@@ -9,6 +9,7 @@
 #include "ui/SmDlg.h"
 
 class QCheckBox;
+class QLayoutItem;
 class QComboBox;
 class QRadioButton;
 class CSmDatabase;
@@ -21,6 +22,11 @@ std::string PlainBound(const std::string& text);
 // to 6 decimals, a text that is no number becoming "0"; a lower bound above the upper one is
 // exchanged with it.
 void NormalizeRange(std::string& lower, std::string& upper);
+
+// Hides every widget of a layout item, nested layouts included.
+void TsHideLayoutItem(QLayoutItem* item);
+// Gives the labels whose buddy is the control `buddyId` the text.
+void TsRelabelBuddy(QWidget* dlg, int buddyId, const char* text);
 
 class CTsReportQueryDlg : public CSmAppDlg {
   Q_OBJECT
@@ -63,8 +69,6 @@ class CTsReportQueryDlg : public CSmAppDlg {
   void KeepRegionAndLevel(bool dates, const char* regionLabel);
   // The region, its picker and the level serve farmers only.
   void EnableRegionForFarmers();
-  // The label whose buddy is the control `buddyId` takes `text`.
-  void Relabel(int buddyId, const char* text);
   // Says what is wrong, focuses `field` and fails.
   static bool RefuseAt(QWidget* field, const char* text);
 

@@ -138,6 +138,23 @@ std::vector<Popup> MenuResource(int id) {
                 {SM_ID_VARIETY_DIR, "甘蔗品种目录 ..."},
                 {0, ""},
                 {SM_ID_COMM_PORTS, "串口参数 ..."}}}};
+    case SM_IDR_RILO_CONTEXT:
+      return {{"RBMENU",
+               {{SM_ID_EDIT_UNDO, "撤消(&U)\tCtrl+Z"},
+                {SM_ID_EDIT_REDO, "恢复撤消(&R)\tCtrl+Y"},
+                {0, ""},
+                {SM_ID_EDIT_CUT, "剪切(&T)\tCtrl+X"},
+                {SM_ID_EDIT_COPY, "复制(&C)\tCtrl+C"},
+                {SM_ID_EDIT_PASTE, "粘贴(&P)\tCtrl+V"},
+                {0, ""},
+                {SM_ID_RILO_CALCULATE, "报表计算...\tF5"},
+                {0, ""},
+                {SM_ID_RILO_FONT, "字体 ..."},
+                {SM_ID_RILO_LINES, "表线、背景色 ..."},
+                {SM_ID_RILO_CELL_LAYOUT, "单元格版面 ..."},
+                {SM_ID_RILO_NUM_FORMAT, "单元格数值格式..."},
+                {0, ""},
+                {SM_ID_RILO_CELL_TEXT, "单元格文本编辑 ...\tCtrl+Enter"}}}};
     case SM_IDR_REPORT_MODULE:
       return {
           {"文件(&F)",
@@ -332,6 +349,31 @@ QCursor BorderCursor(bool vertical) {
   AddArrowHead(path, flip(3, 16), vertical ? 0 : -1, vertical ? -1 : 0);
   AddArrowHead(path, flip(29, 16), vertical ? 0 : 1, vertical ? 1 : 0);
   return OutlinedCursor(path, QPoint(16, 16));
+}
+
+// One line with arrows leading away from it: across the line when `vertical` (a row border),
+// else sideways (a column border).
+QCursor SingleBorderCursor(bool vertical) {
+  QPainterPath path;
+  const auto flip = [vertical](double x, double y) {
+    return vertical ? QPointF(y, x) : QPointF(x, y);
+  };
+  path.moveTo(flip(16, 6));
+  path.lineTo(flip(16, 26));
+  path.moveTo(flip(5, 16));
+  path.lineTo(flip(27, 16));
+  AddArrowHead(path, flip(3, 16), vertical ? 0 : -1, vertical ? -1 : 0);
+  AddArrowHead(path, flip(29, 16), vertical ? 0 : 1, vertical ? 1 : 0);
+  return OutlinedCursor(path, QPoint(16, 16));
+}
+
+// A thick cross over cells.
+QCursor CellCursor() {
+  QPainterPath path;
+  path.addRect(QRectF(13, 5, 6, 22));
+  path.addRect(QRectF(5, 13, 22, 6));
+  path.setFillRule(Qt::WindingFill);
+  return OutlinedCursor(path.simplified(), QPoint(16, 16));
 }
 
 // A thick arrow ending at `tip`, pointing along (dx, dy).
@@ -542,6 +584,12 @@ QCursor SmLoadCursor(int id) {
       return ArrowCursor(QPointF(16, 28), 0, 1);
     case SM_IDC_SELECT_ALL:
       return ArrowCursor(QPointF(26, 26), 1, 1);
+    case SM_IDC_RILO_ROW_BORDER:
+      return SingleBorderCursor(true);
+    case SM_IDC_RILO_COLUMN_BORDER:
+      return SingleBorderCursor(false);
+    case SM_IDC_RILO_CELL:
+      return CellCursor();
     default:
       return QCursor(Qt::ArrowCursor);
   }

@@ -17,6 +17,7 @@ enum : int {
   SM_IDR_MAINFRAME = 128,      // main menu (File, System, View, Help) and toolbar
   SM_IDR_FRAME_CONTEXT = 303,  // right-click menu of the main frame's client area
   SM_IDR_REPORT_MODULE = 304,  // report window: menu, keys, standard toolbar; the module's tab icon
+  SM_IDR_RILO_CONTEXT = 305,   // "RBMENU": right-click menu of the report view
   SM_IDR_FORM_MENU = 307,      // File, Edit and Window menus of document windows; their keys
   SM_IDR_EMPTY_MENU = 308,     // "空菜单": frames that take every menu from 307 and 128
   SM_IDR_CANE_SETTINGS = 324,  // the cane module's Settings menu and tab icon
@@ -32,6 +33,14 @@ enum : int {
   SM_IDC_ROW_SELECT = 352,     // left of a row: select the row
   SM_IDC_COLUMN_SELECT = 353,  // on a column's caption: select the column
   SM_IDC_SELECT_ALL = 354,     // on the table's top-left corner: select everything
+};
+
+// Mouse cursors of the report view; a border whose next row or column is hidden shows 350 or
+// 351.
+enum : int {
+  SM_IDC_RILO_ROW_BORDER = 356,     // on a row border: drag the row's height
+  SM_IDC_RILO_COLUMN_BORDER = 357,  // on a column border: drag the column's width
+  SM_IDC_RILO_CELL = 358,           // over cells and header cells
 };
 
 // Commands of the main frame, its panes and the template box.

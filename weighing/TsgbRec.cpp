@@ -165,6 +165,7 @@ int CTsgbRec::UpdateItems(const TsChosenItems& chosen, CSmDatabase* db) const {
   }
   bool ok = true;
   for (int kind = 0; kind < 2; ++kind) {
+    if (!stored.JN[kind].empty()) continue;  // on a slip by now: its amounts were paid
     for (int category = 0; category < 2; ++category) {
       const std::vector<bool>& flags = chosen[kind][category];
       const int count = TsGetKindItemCount(kind, 0, category, 0);

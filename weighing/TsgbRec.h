@@ -44,7 +44,8 @@ class CTsgbRec {
   // and nothing is stored. 1 when stored, else 0.
   int Insert(CSmDatabase* db);
   // Writes the chosen ticket items of this (recomputed) ticket over the stored ones where they
-  // differ by 0.00001 or more. 1 when every update ran; those that ran stay when one fails.
+  // differ by 0.00001 or more, leaving alone the kinds the stored ticket is settled in. 1 when
+  // every update ran; those that ran stay when one fails.
   int UpdateItems(const TsChosenItems& chosen, CSmDatabase* db) const;
 
   // Net weight of the kind: gross less tare less impurity; the freight weight keeps the

@@ -15,6 +15,7 @@
 #include "designer/RiloDoc.h"
 #include "designer/RiloSaveDlg.h"
 #include "designer/RiloTree.h"
+#include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmDocument.h"
 #include "platform/SmMessage.h"
@@ -60,6 +61,28 @@ void DeleteColumns(CRiloDoc& doc, int column, int count) {
   s.m_texts = cells;
   s.m_colWidths.resize(static_cast<size_t>(s.m_cols));
   doc.m_structureChanges.push_back({column, 0, -count, 0});
+}
+
+// Inserts (or deletes) through the report window's command and its row and column dialog, from
+// the one-based row and the column letters.
+void ChangeThroughView(CRiloDoc& doc, bool insert, const char* row, const char* column,
+                       const char* rows, const char* columns) {
+  auto* view = dynamic_cast<CRiloView*>(doc.Views().front());
+  ASSERT_NE(view, nullptr);
+  CModalScript script;
+  script.Then(825, [&](QWidget* dlg) {
+    Type(dlg, 1025, row);
+    Type(dlg, 1027, column);
+    Type(dlg, 1029, rows);
+    Type(dlg, 1031, columns);
+    Press(dlg, 1);
+  });
+  view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
+  ASSERT_TRUE(script.Done());
+}
+
+void Undo(CRiloDoc& doc) {
+  dynamic_cast<CRiloView*>(doc.Views().front())->ApplyHistory(true);
 }
 
 std::vector<std::string> Row(const CRiloData& sheet, int row) {
@@ -133,6 +156,39 @@ TEST_F(RiloFileSaveTest, InsertedColumnsReachEveryChildFileBeforeTheMaster) {
   }
   EXPECT_EQ(Load(master).m_cols, 6);
   EXPECT_TRUE(doc->m_structureChanges.empty());
+  EXPECT_FALSE(doc->IsModified());
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
+TEST_F(RiloFileSaveTest, AnInsertionSavedAndThenUndoneReachesTheChildFilesBothTimes) {
+  const std::string master = Save(Sheet(3, 2, "m"), "月报.QLN");
+  const std::vector<std::string> children = {Save(Sheet(3, 2, "a"), "月报/1.BSJ"),
+                                             Save(Sheet(3, 2, "b"), "月报/1/2.BSJ")};
+  CRiloDoc* doc = Open(master);
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NO_FATAL_FAILURE(ChangeThroughView(*doc, true, "2", "B", "1", "1"));
+  ASSERT_TRUE(doc->DoFileSave());
+  for (const std::string& path : children) {
+    SCOPED_TRACE(path);
+    const CRiloData child = Load(path);
+    const std::string p = path == children[0] ? "a" : "b";
+    ASSERT_EQ(child.m_rows, 3);
+    EXPECT_EQ(Row(child, 0), (std::vector<std::string>{p + "00", "", p + "10", p + "20"}));
+    EXPECT_EQ(Row(child, 1), (std::vector<std::string>{"", "", "", ""}));
+    EXPECT_EQ(Row(child, 2), (std::vector<std::string>{p + "01", "", p + "11", p + "21"}));
+  }
+  Undo(*doc);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->m_structureChanges, (std::vector<SmIntRect>{{1, 1, -1, -1}}));
+  ASSERT_TRUE(doc->DoFileSave());
+  for (const std::string& path : children) {
+    const std::string p = path == children[0] ? "a" : "b";
+    const CRiloData child = Load(path);
+    EXPECT_EQ(child.m_texts, Sheet(3, 2, p).m_texts) << path;
+  }
+  const CRiloData saved = Load(master);
+  ASSERT_EQ(saved.m_texts.size(), 6u);
+  EXPECT_EQ(CRiloDoc::GetLayerPlain(saved.m_texts[3], 0), "m01");
   EXPECT_FALSE(doc->IsModified());
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
@@ -421,6 +477,37 @@ TEST_P(RiloDbSaveTest, InsertedColumnsReachEveryChildInTheDataFile) {
     EXPECT_EQ(values, (std::vector<std::string>{subNo + "0", subNo + "1", subNo + "2", "", "",
                                                 subNo + "3"}));
   }
+  EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_P(RiloDbSaveTest, AnInsertionSavedAndThenUndoneReachesTheChildrenBothTimes) {
+  ASSERT_NO_FATAL_FAILURE(StoreReport());
+  CRiloDoc* doc = OpenDb(12);
+  ASSERT_NE(doc, nullptr);
+  ASSERT_NO_FATAL_FAILURE(ChangeThroughView(*doc, true, "1", "C", "0", "2"));
+  ASSERT_TRUE(doc->DoFileSave());
+  for (const std::string subNo : {"3", "3\\1"}) {
+    CRiloData child;
+    ASSERT_TRUE(child.LoadFromDb(12, subNo, false, m_db));
+    ASSERT_EQ(child.m_cols, 6);
+    EXPECT_EQ(CRiloDoc::GetLayerPlain(child.m_texts[4], 3), subNo + "2");
+  }
+  Undo(*doc);
+  EXPECT_TRUE(doc->IsModified());
+  ASSERT_TRUE(doc->DoFileSave());
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+  for (const std::string subNo : {"3", "3\\1"}) {
+    CRiloData child;
+    ASSERT_TRUE(child.LoadFromDb(12, subNo, false, m_db));
+    ASSERT_EQ(child.m_cols, 4);
+    std::vector<std::string> values;
+    for (int c = 0; c < 4; ++c) values.push_back(CRiloDoc::GetLayerPlain(child.m_texts[c], 3));
+    EXPECT_EQ(values,
+              (std::vector<std::string>{subNo + "0", subNo + "1", subNo + "2", subNo + "3"}));
+  }
+  CRiloData master;
+  ASSERT_TRUE(master.LoadFromDb(12, {}, false, m_db));
+  EXPECT_EQ(master.m_cols, 4);
   EXPECT_FALSE(doc->IsModified());
 }
 

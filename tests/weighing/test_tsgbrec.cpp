@@ -344,6 +344,22 @@ TEST_P(TsgbStoreTest, UpdateItemsWritesOnlyChosenItemsThatDiffer) {
   EXPECT_EQ(Shown(), std::vector<std::string>{"<0002>号单据已不存在，修改失败！"});
 }
 
+TEST_P(TsgbStoreTest, UpdateItemsLeavesTheKindOnASlipAlone) {
+  ASSERT_NO_FATAL_FAILURE(Store({Ticket("0003", true, {}, "00009")}));
+  CTsgbRec rec;
+  ASSERT_EQ(rec.Load("Where DH='0003'", &m_db), 1);
+  TsChosenItems chosen;
+  chosen[0][0] = {true};
+  chosen[1][0] = {true};
+  rec.MY[1] = 7;
+  rec.MY[7] = 8;  // freight is on slip 00009
+  EXPECT_EQ(rec.UpdateItems(chosen, &m_db), 1);
+  CTsgbRec stored;
+  ASSERT_EQ(stored.Load("Where DH='0003'", &m_db), 1);
+  EXPECT_DOUBLE_EQ(stored.MY[1], 7);
+  EXPECT_DOUBLE_EQ(stored.MY[7], 12.5);
+}
+
 TEST_P(TsgbStoreTest, SlipPrintCountsOnEveryTicketOfTheSlip) {
   ASSERT_NO_FATAL_FAILURE(Store({Ticket("0001", true, "00001", "00005"),
                                  Ticket("0002", true, "00001"), Ticket("0003", true, "00002")}));

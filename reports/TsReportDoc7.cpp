@@ -1,0 +1,831 @@
+#include "reports/TsReportDoc7.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "app/SmApp.h"
+#include "app/SmOpLog.h"
+#include "app/SmOperator.h"
+#include "cane/TsAdrRec.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsGp.h"
+#include "cane/TsItems.h"
+#include "cane/TsNH.h"
+#include "cane/TsParams.h"
+#include "core/SmDatabase.h"
+#include "core/SmNumber.h"
+#include "core/SmString.h"
+#include "forms/SmChildFrm.h"
+#include "platform/SmCommandIds.h"
+#include "platform/SmMessage.h"
+#include "ui/SmEdit.h"
+#include "ui/SmProgressDlg.h"
+#include "ui/SmWaitWnd.h"
+
+namespace {
+
+constexpr int kTextCount = 14;
+constexpr int kFixedValues = 18;
+constexpr int kTicketNumberCode = 12;
+constexpr int kFarmerNameCode = 2;
+constexpr double kAmountTolerance = 0.00001;
+// Per kind and category the field codes of the items' total and of the running amount after
+// them; the last running amount of each kind.
+constexpr int kTotalCodes[2][2][2] = {{{37, 38}, {39, 40}}, {{53, 54}, {55, 56}}};
+constexpr int kLastRunningCodes[2] = {40, 56};
+
+int ItemCount(int kind, int category) {
+  return TsGetKindItemCount(kind, 0, category, 0);
+}
+
+int ItemMoneyColumn(int kind, int category, int n) {
+  return TsTicketMoneyColumn(kind, TsGetKindItemIndex(kind, 0, category, 0, n));
+}
+
+int ItemFieldCode(int kind, int category, int n) {
+  return 60 + 20 * kind + 10 * category + n;
+}
+
+std::string Part(const std::string& text, size_t from, size_t count) {
+  return from < text.size() ? text.substr(from, count) : std::string();
+}
+
+std::string OperatorOrBlanks(const std::string& code) {
+  return code.empty() ? std::string("   ") : code;
+}
+
+// Names of codes looked up once per code.
+class CNameCache {
+ public:
+  explicit CNameCache(CSmDatabase* db) : m_db(db) {}
+  const std::string& Name(int kind, const std::string& code) {
+    const std::string key = TrimChars(code);
+    auto [it, added] = m_names[kind].try_emplace(key);
+    if (added && !key.empty()) it->second = Load(kind, key);
+    return it->second;
+  }
+
+ private:
+  std::string Load(int kind, const std::string& code) {
+    switch (kind) {
+      case 0: {
+        CNH farmer(m_db, code);
+        return farmer.Load(0) > 0 ? farmer.NA : std::string();
+      }
+      case 1: {
+        CTsDriverRec driver;
+        return TsDriverLoad(driver, code, m_db) > 0 ? driver.NA : std::string();
+      }
+      case 2: {
+        CTsAdrRec place;
+        return TsAdrLoad(place, code, m_db) > 0 ? place.NA : std::string();
+      }
+      default: {
+        CGp variety(m_db, code);
+        return variety.Load(0) > 0 ? variety.NA : std::string();
+      }
+    }
+  }
+
+  CSmDatabase* m_db;
+  std::map<std::string, std::string> m_names[4];
+};
+
+bool ItemsDiffer(const CTsgbRec& a, const CTsgbRec& b) {
+  for (size_t i = 0; i < a.MY.size() && i < b.MY.size(); ++i) {
+    if (std::fabs(a.MY[i] - b.MY[i]) >= kAmountTolerance) return true;
+  }
+  return false;
+}
+
+// Recomputes the chosen items of the kinds the ticket is not settled in; true when a chosen
+// item of a settled kind was left alone.
+bool RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
+  bool leftAlone = false;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<bool>& flags = chosen[kind][category];
+      for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+        if (!flags[n]) continue;
+        if (!ticket.JN[kind].empty()) {
+          leftAlone = true;
+          continue;
+        }
+        ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
+      }
+    }
+  }
+  return leftAlone;
+}
+
+QAction* FindAction(QMenu& menu, int id) {
+  for (QAction* action : menu.actions()) {
+    if (!action->isSeparator() && action->data().toInt() == id) return action;
+  }
+  return nullptr;
+}
+
+constexpr int kCaneModule = 16;
+
+}  // namespace
+
+// ---------------------------------------------------------------- tickets and rows
+
+std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
+  std::string sql = FormatStr("Where T>='%s' And T<='%s'", db->SqlText(q.sDateFrom).c_str(),
+                              db->SqlText(q.sDateTo).c_str());
+  for (int column : kTsSlipOperatorOrder) {
+    if (q.sOperator[column].empty()) continue;
+    sql += FormatStr(" And OPR%d='%s'", column, db->SqlText(q.sOperator[column]).c_str());
+  }
+  if (q.nWeighState == 0) sql += " And OPR1=''";
+  if (q.nWeighState == 1) sql += " And OPR1<>''";
+  for (int k = 0; k < 2; ++k) {
+    switch (q.nSettleState[k]) {
+      case 0:
+        sql += FormatStr(" And JN%d=''", k);
+        break;
+      case 1:
+        sql += FormatStr(" And OPR%d<>'' And OPR%d=''", 2 + k, 4 + k);
+        break;
+      case 2:
+        sql += FormatStr(" And OPR%d<>'' And OPR%d=''", 4 + k, 6 + k);
+        break;
+      case 3:
+        sql += FormatStr(" And OPR%d<>''", 6 + k);
+        break;
+      default:
+        break;
+    }
+  }
+  for (int f = 0; f < 4; ++f) {
+    if (q.sFilter[f].empty()) continue;
+    sql += FormatStr(" And KNO%d Like '%s\a*\b'", f, db->SqlText(q.sFilter[f]).c_str());
+  }
+  for (int b = 0; b < 2; ++b) {
+    if (q.sQtyRange[b].empty()) continue;
+    sql +=
+        FormatStr(" And MU0-MU1-MU2%c=%s", b == 0 ? '>' : '<', PlainBound(q.sQtyRange[b]).c_str());
+  }
+  return sql;
+}
+
+int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets, CSmDatabase* db) {
+  CTsgbRec scratch;
+  return scratch.Select(TsSlipConditions(q, db), "Order By T,DH", tickets, db);
+}
+
+int TsSlipValueCount() {
+  int count = kFixedValues;
+  for (int kind = 0; kind < 2; ++kind) count += ItemCount(kind, 0) + ItemCount(kind, 1);
+  return count;
+}
+
+int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
+                   std::vector<CTsReportRow>& rows, CSmDatabase* db) {
+  CNameCache names(db);
+  const size_t before = rows.size();
+  rows.reserve(before + tickets.size());
+  for (const CTsgbRec& t : tickets) {
+    work.Clear();
+    work.sCode = t.KNO[0];
+    work.sName = names.Name(0, t.KNO[0]);
+    std::vector<std::string>& x = work.Texts;
+    x[0] = Part(t.T, 4, 2);
+    x[1] = Part(t.T, 6, 2);
+    x[2] = t.DH;
+    x[3] = t.KNO[1];
+    x[4] = names.Name(1, t.KNO[1]);
+    x[5] = t.KNO[3];
+    x[6] = names.Name(3, t.KNO[3]);
+    x[7] = t.KNO[2];
+    x[8] = names.Name(2, t.KNO[2]);
+    x[9] = t.OPR[0];
+    x[10] = t.OPR[1];
+    for (int step = 0; step < 3; ++step) {
+      x[11 + step] =
+          OperatorOrBlanks(t.OPR[2 + 2 * step]) + "-" + OperatorOrBlanks(t.OPR[3 + 2 * step]);
+    }
+    std::vector<double>& v = work.Values;
+    for (int i = 0; i < 4; ++i) v[i] = t.MU[i];
+    for (int kind = 0; kind < 2; ++kind) {
+      double* part = v.data() + (kind == 0 ? 4 : 11);
+      part[0] = t.GetWeight(kind);
+      part[1] = t.PR[kind];
+      part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
+      part[3] = t.SumItems(kind, 0);
+      part[4] = part[2] + part[3];
+      part[5] = t.SumItems(kind, 1);
+      part[6] = part[4] + part[5];
+    }
+    size_t k = kFixedValues;
+    for (int kind = 0; kind < 2; ++kind) {
+      for (int category = 0; category < 2; ++category) {
+        for (int n = 0; n < ItemCount(kind, category) && k < v.size(); ++n)
+          v[k++] = t.MY[ItemMoneyColumn(kind, category, n)];
+      }
+    }
+    rows.push_back(work);
+  }
+  return static_cast<int>(rows.size() - before);
+}
+
+// ---------------------------------------------------------------- CTsReportDoc7
+
+void CTsReportDoc7::OnInitDocument() {
+  const bool fresh = m_openModes.size() != kTsReportVarCount;
+  CTsReportDoc::OnInitDocument();
+  if (fresh) m_openModes[16].clear();
+  bSkipEmpty = 0;
+  for (int b = 0; b < 2; ++b) sQtyRange[b] = m_openModes[11 + b];
+  nWeighState = StrToIntDef(m_openModes[13], 2);
+  if (nWeighState < 0 || nWeighState > 2) nWeighState = 2;
+  for (int k = 0; k < 2; ++k) {
+    nSettleState[k] = StrToIntDef(m_openModes[14 + k], 4);
+    if (nSettleState[k] < 0 || nSettleState[k] > 4) nSettleState[k] = 4;
+  }
+  for (int i = 0; i < 8; ++i) sOperator[kTsSlipOperatorOrder[i]] = m_openModes[16 + i];
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::string& digits = m_openModes[24 + 2 * kind + category];
+      std::vector<bool>& flags = chosen[kind][category];
+      flags.assign(static_cast<size_t>(ItemCount(kind, category)), false);
+      for (size_t n = 0; n < flags.size() && n < digits.size(); ++n)
+        flags[n] = StrToIntDef(digits.substr(n, 1), 0) != 0;
+    }
+  }
+  bReload = 1;
+  nChanged = 0;
+}
+
+void CTsReportDoc7::OnCloseDocument() {
+  m_openModes.resize(kTsReportVarCount);
+  for (int b = 0; b < 2; ++b) m_openModes[11 + b] = sQtyRange[b];
+  m_openModes[13] = FormatStr("%d", nWeighState);
+  for (int k = 0; k < 2; ++k) m_openModes[14 + k] = FormatStr("%d", nSettleState[k]);
+  for (int i = 0; i < 8; ++i) m_openModes[16 + i] = sOperator[kTsSlipOperatorOrder[i]];
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      std::string digits;
+      for (bool flag : chosen[kind][category]) digits += FormatStr("%d", flag ? 1 : 0);
+      m_openModes[24 + 2 * kind + category] = digits;
+    }
+  }
+  CTsReportDoc::OnCloseDocument();  // may destroy this document
+}
+
+void CTsReportDoc7::DefineTitle(CSmFormDef& def) {
+  def.sFna = "过榜单明细表";
+  def.nOpen = 0;
+  def.nTopNum = 3;
+}
+
+void CTsReportDoc7::DefineColumns(CSmFormDef& def) {
+  const int qty = TsGetQtyPrecision();
+  def.m_cols.clear();
+  auto add = [&def](int type, int fact, int less, int more, const std::string& spec) {
+    def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
+  };
+  // The items of a kind with, per category, their total and the running amount after them.
+  auto addItems = [&](int kind, const char* const(&totals)[2][2]) {
+    for (int category = 0; category < 2; ++category) {
+      const int count = ItemCount(kind, category);
+      for (int n = 0; n < count; ++n) {
+        const std::string name = TsGetKindItemName(kind, 0, category, 0, n);
+        add(100 + ItemFieldCode(kind, category, n), 909, 2, 2,
+            SplitTextEvenly(7, name) + "/NUMBER/RIGHT");
+      }
+      const int totalCode = kTotalCodes[kind][category][0];
+      const int runningCode = kTotalCodes[kind][category][1];
+      // Of the totals only the freight withholdings start shown.
+      if (count > 1) add(totalCode == 55 ? 155 : totalCode, 1010, 2, 2, totals[category][0]);
+      if (count >= 1) add(100 + runningCode, 1010, 2, 2, totals[category][1]);
+    }
+  };
+  add(110, 303, 0, 0, "月/STRING/MID");
+  add(111, 303, 0, 0, "日/STRING/MID");
+  add(112, 707, 0, 0, "单号/STRING/MID");
+  add(1, 1010, 0, 0, "蔗\\户\\码/STRING/MID");
+  add(2, 707, 0, 0, "蔗户/STRING/LEFT");
+  add(130, 606, 0, qty, "毛\\重/NUMBER/RIGHT");
+  add(131, 606, 0, qty, "皮\\重/NUMBER/RIGHT");
+  add(132, 606, 0, qty, "扣\\杂/NUMBER/RIGHT");
+  add(33, 606, 0, 4, "杂\\质\\比/NUMBER/RIGHT/00");
+  add(134, 606, 0, qty, "净\\重/NUMBER/RIGHT");
+  add(135, 606, 0, 4, "单\\价/NUMBER/RIGHT/00");
+  add(136, 1010, 2, 2, "蔗  款/NUMBER/RIGHT");
+  addItems(0, {{"扣蔗户\\款合计/NUMBER/RIGHT", "应付\\蔗款/NUMBER/RIGHT"},
+               {"代扣蔗\\款合计/NUMBER/RIGHT", "可结\\蔗款/NUMBER/RIGHT"}});
+  add(13, 404, 0, 0, "运\\户\\码/STRING/MID");
+  add(114, 707, 0, 0, "运户/STRING/LEFT");
+  if (TsGetFreightNetOfImpurity() == 1) add(150, 606, 0, qty, "含杂\\净重/NUMBER/RIGHT");
+  add(151, 606, 0, 4, "运\\价/NUMBER/RIGHT/00");
+  add(152, 1010, 2, 2, "运  费/NUMBER/RIGHT");
+  addItems(1, {{"扣运户\\款合计/NUMBER/RIGHT", "应付\\运费/NUMBER/RIGHT"},
+               {"代扣运\\费合计/NUMBER/RIGHT", "可结\\运费/NUMBER/RIGHT"}});
+  add(15, 404, 0, 0, "品\\种\\码/STRING/MID");
+  add(16, 1010, 0, 0, "甘蔗品种/STRING/LEFT");
+  add(17, 404, 0, 0, "砍运\\地码/STRING/MID");
+  add(18, 1010, 0, 0, "砍运地/STRING/LEFT");
+  add(119, 404, 0, 0, "称\\毛\\重/STRING/MID");
+  add(120, 404, 0, 0, "除\\皮/STRING/MID");
+  add(121, 808, 0, 0, "结\\算\\员/STRING/MID");
+  add(122, 808, 0, 0, "付\\款\\员/STRING/MID");
+  add(123, 808, 0, 0, "复\\核\\员/STRING/MID");
+  ApplyColumnVisibility(def);
+}
+
+TsSlipQuery CTsReportDoc7::Query() const {
+  TsSlipQuery q;
+  q.sDateFrom = sDateFrom;
+  q.sDateTo = sDateTo;
+  for (int i = 0; i < 8; ++i) q.sOperator[i] = sOperator[i];
+  q.nWeighState = nWeighState;
+  for (int k = 0; k < 2; ++k) q.nSettleState[k] = nSettleState[k];
+  for (int f = 0; f < 4; ++f) q.sFilter[f] = sFilter[f];
+  for (int b = 0; b < 2; ++b) q.sQtyRange[b] = sQtyRange[b];
+  return q;
+}
+
+bool CTsReportDoc7::LoadRows(int /*openMode*/) {
+  CTsReportQueryDlg7 dlg(m_db, m_kind.sName, Query(), CSmFrameWnd::Main());
+  if (dlg.DoModal() != SM_IDOK) return false;
+  const TsSlipQuery& q = dlg.m_query;
+  sDateFrom = q.sDateFrom;
+  sDateTo = q.sDateTo;
+  for (int i = 0; i < 8; ++i) sOperator[i] = q.sOperator[i];
+  nWeighState = q.nWeighState;
+  for (int k = 0; k < 2; ++k) nSettleState[k] = q.nSettleState[k];
+  for (int f = 0; f < 4; ++f) sFilter[f] = q.sFilter[f];
+  for (int b = 0; b < 2; ++b) sQtyRange[b] = q.sQtyRange[b];
+  bSkipEmpty = 0;
+  nChanged = 0;
+  bReload = 1;
+  return true;
+}
+
+void CTsReportDoc7::LoadTickets() {
+  tickets.clear();
+  LoadSlipTickets(Query(), tickets, m_db);
+}
+
+void CTsReportDoc7::Refresh() {
+  CSmWaitWnd busy;
+  std::vector<int> textCodes;
+  for (int code = 10; code <= 23; ++code) textCodes.push_back(code);
+  std::vector<int> valueCodes;
+  for (int code = 20; code <= 30; ++code) valueCodes.push_back(code);
+  for (int code = 40; code <= 46; ++code) valueCodes.push_back(code);
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      for (int n = 0; n < ItemCount(kind, category); ++n)
+        valueCodes.push_back(ItemFieldCode(kind, category, n) - 10);
+    }
+  }
+  CTsReportRow work(kTextCount, static_cast<int>(valueCodes.size()));
+  if (bReload) LoadTickets();
+  std::vector<CTsReportRow> rows;
+  FillSlipDetail(work, tickets, rows, m_db);
+  if (bReload) tickets.clear();
+  FillFromRows(textCodes, valueCodes, rows);
+  if (!bReload) MarkChangedCells();
+}
+
+void CTsReportDoc7::MarkChangedCells() {
+  struct Item {
+    int money;
+    std::vector<int> cells;  // shown columns marked when the item changed
+  };
+  std::vector<Item> items;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      for (int n = 0; n < ItemCount(kind, category); ++n) {
+        const int own = FindShownColumn(ItemFieldCode(kind, category, n));
+        if (own < 0) continue;
+        Item item{ItemMoneyColumn(kind, category, n), {own}};
+        for (int code : {kTotalCodes[kind][category][0], kTotalCodes[kind][category][1],
+                         kLastRunningCodes[kind], kTicketNumberCode, kFarmerNameCode}) {
+          const int column = FindShownColumn(code);
+          if (column >= 0) item.cells.push_back(column);
+        }
+        items.push_back(std::move(item));
+      }
+    }
+  }
+  const size_t count = std::min({m_rowFlags.size(), tickets.size(), m_stored.size()});
+  for (size_t r = 0; r < count; ++r) {
+    std::string& flags = m_rowFlags[r];
+    for (const Item& item : items) {
+      const double now = tickets[r].MY[item.money];
+      if (std::fabs(now - m_stored[r].MY[item.money]) < kAmountTolerance) continue;
+      for (int column : item.cells) {
+        if (column < static_cast<int>(flags.size())) flags[column] = '1';
+      }
+    }
+  }
+}
+
+bool CTsReportDoc7::IsReadOnly() {
+  return !(bReload == 0 && nChanged > 0);
+}
+
+bool CTsReportDoc7::GetSavePrompt(std::string& prompt) {
+  prompt.clear();
+  return nChanged > 0;
+}
+
+std::string CTsReportDoc7::GetCountText() {
+  if (IsEmptyDoc()) return {};
+  return FormatStr("%d户", static_cast<int>(m_rows.size()));
+}
+
+bool CTsReportDoc7::Recalculate() {
+  CTsRecalcItemsDlg dlg(chosen, CSmFrameWnd::Main());
+  if (dlg.DoModal() != SM_IDOK) return false;
+  chosen = dlg.m_chosen;
+  nChanged = 0;
+  bReload = 1;
+  LoadTickets();
+  m_stored = tickets;
+  int leftAlone = 0;
+  {
+    CSmProgressDlg progress;
+    progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
+    progress.Show();
+    for (size_t i = 0; i < tickets.size(); ++i) {
+      if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
+      if (ItemsDiffer(tickets[i], m_stored[i])) ++nChanged;
+      progress.Step();
+    }
+  }
+  const std::string settled =
+      leftAlone > 0 ? FormatStr("\n另有%d个过磅单已结算，其项目未重新计算。", leftAlone) : "";
+  if (nChanged > 0) {
+    SmMessageBox(FormatStr("重新计算后，有%d个过磅单数据发生了变化，请先核对数据是否正确，然后"
+                           "选择“保存”功能，更新数据！",
+                           nChanged) +
+                     settled,
+                 SM_MB_ICONINFORMATION);
+    bReload = 0;
+    UpdateReadOnly();
+    return true;
+  }
+  tickets.clear();
+  m_stored.clear();
+  SmMessageBox("重新计算后，所有过磅单数据没有变化！" + settled, SM_MB_ICONINFORMATION);
+  UpdateReadOnly();
+  return false;
+}
+
+bool CTsReportDoc7::Save(int /*saveAs*/) {
+  if (bReload || nChanged <= 0) return true;
+  if (SmMessageBox("真的要保存重新计算的结果吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) !=
+      SM_IDYES)
+    return true;
+  std::vector<size_t> changed;
+  for (size_t i = 0; i < tickets.size() && i < m_stored.size(); ++i) {
+    if (ItemsDiffer(tickets[i], m_stored[i])) changed.push_back(i);
+  }
+  bool written = m_db->BeginTrans();
+  if (written) {
+    CSmProgressDlg progress;
+    progress.Create(static_cast<int>(changed.size()), CSmFrameWnd::Main());
+    progress.Show();
+    for (size_t i : changed) {
+      written = tickets[i].UpdateItems(chosen, m_db) == 1;
+      if (!written) break;
+      progress.Step();
+    }
+    written = written && m_db->CommitTrans();
+    if (!written) m_db->Rollback();
+  }
+  if (!written) {
+    SmMessageBox("重新计算的结果没有保存，过磅单均未修改！", SM_MB_ICONERROR);
+    return false;
+  }
+  CSmOpLog(kCaneModule, 5, FormatStr("成批修改了%d张过磅单", nChanged));
+  nChanged = 0;
+  UpdateReadOnly();
+  for (CSmView* view : Views()) {
+    if (auto* report = dynamic_cast<CTsReportView*>(view)) report->Reread();
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- CTsReportView7
+
+void CTsReportView7::ResetLayout() {
+  CTsReportView::ResetLayout();
+  m_bNoGrouping = true;
+}
+
+void CTsReportView7::AddContextMenuItems(QMenu& menu) {
+  CTsReportView::AddContextMenuItems(menu);
+  auto* action = new QAction(QStringLiteral("重新计算"), &menu);
+  action->setObjectName(QString::number(kTsGenerateAdvances));
+  action->setData(kTsGenerateAdvances);
+  connect(action, &QAction::triggered, this, [this] { OnRecalculate(); });
+  QAction* cut = FindAction(menu, SM_ID_EDIT_CUT);
+  menu.insertAction(cut, action);
+  menu.insertSeparator(cut);
+}
+
+bool CTsReportView7::OnCommand(int id) {
+  if (id != kTsGenerateAdvances) return CTsReportView::OnCommand(id);
+  OnRecalculate();
+  return true;
+}
+
+bool CTsReportView7::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (id != kTsGenerateAdvances) return CTsReportView::OnUpdateCommand(id, ui);
+  ui.Enable(GetFormDoc() != nullptr);
+  return true;
+}
+
+void CTsReportView7::OnRecalculate() {
+  auto* doc = dynamic_cast<CTsReportDoc7*>(GetFormDoc());
+  if (!doc) return;
+  if (!HasSmRight(kCaneModule, "25")) {
+    SmMessageBox("你无此权限，再见！", SM_MB_ICONERROR);
+    return;
+  }
+  const std::string warning =
+      "成批修改过磅单，虽方便，但风险也大，建议先做数据备份。"
+      "执行此功能前，请仔细检查当前筛选出来的单据是否多了、或漏了；"
+      "往下请正确选择要重算的项目；重算后，请仔细检查重算结果是否正确；"
+      "最后别忘了保存重算结果。\n\t\t\t继续吗？";
+  if (SmMessageBox(warning, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) return;
+  const bool pending = doc->nChanged > 0;
+  if (doc->Recalculate() || pending) OnCommand(SM_ID_DOC_REREAD);
+}
+
+// ---------------------------------------------------------------- CTsRecalcItemsDlg
+
+CTsRecalcItemsDlg::CTsRecalcItemsDlg(const TsChosenItems& chosen, QWidget* parent)
+    : CSmDlg(975, parent), m_chosen(chosen) {
+  setObjectName(QStringLiteral("975"));
+  setWindowTitle(QStringLiteral("选择需要重新计算的项目"));
+  auto* grid = new QGridLayout(this);
+  const char* labels[2] = {"应补(扣)蔗款项目：", "应补(扣)运费项目："};
+  const int labelIds[2] = {1129, 1130};
+  for (int kind = 0; kind < 2; ++kind) {
+    auto* label = new QLabel(QString::fromUtf8(labels[kind]), this);
+    label->setObjectName(QString::number(labelIds[kind]));
+    grid->addWidget(label, 0, kind);
+    int row = 1;
+    for (int category = 0; category < 2; ++category) {
+      std::vector<bool>& flags = m_chosen[kind][category];
+      flags.resize(static_cast<size_t>(ItemCount(kind, category)), false);
+      for (int n = 0; n < ItemCount(kind, category); ++n) {
+        auto* box =
+            new QCheckBox(QString::fromStdString(TsGetKindItemName(kind, 0, category, 0, n)), this);
+        box->setFocusPolicy(Qt::StrongFocus);
+        grid->addWidget(box, row++, kind);
+        m_boxes[kind][category].push_back(box);
+      }
+    }
+  }
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  for (auto [id, text] : {std::pair{SM_ID_OK, "&S.确定"}, std::pair{SM_ID_CANCEL, "&X.取消"}}) {
+    QPushButton* button = AddButton(id, QString::fromUtf8(text));
+    button->setParent(this);
+    buttons->addWidget(button);
+  }
+  grid->setRowStretch(grid->rowCount(), 1);
+  grid->addLayout(buttons, grid->rowCount(), 0, 1, 2);
+}
+
+void CTsRecalcItemsDlg::OnInitDialog() {
+  CSmDlg::OnInitDialog();
+  QCheckBox* first = nullptr;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<QCheckBox*>& boxes = m_boxes[kind][category];
+      for (size_t n = 0; n < boxes.size(); ++n) {
+        boxes[n]->setChecked(m_chosen[kind][category][n]);
+        if (!first) first = boxes[n];
+      }
+    }
+  }
+  if (first) first->setFocus();
+}
+
+bool CTsRecalcItemsDlg::ValidateAndSave() {
+  TsChosenItems chosen = m_chosen;
+  bool any = false;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<QCheckBox*>& boxes = m_boxes[kind][category];
+      for (size_t n = 0; n < boxes.size(); ++n) {
+        chosen[kind][category][n] = boxes[n]->isChecked();
+        any = any || boxes[n]->isChecked();
+      }
+    }
+  }
+  if (!any) {
+    SmMessageBox("没有选择需要重新计算的项目！", SM_MB_ICONERROR);
+    return false;
+  }
+  m_chosen = chosen;
+  return true;
+}
+
+// ---------------------------------------------------------------- CTsReportQueryDlg7
+
+namespace {
+
+constexpr int kQtyRangeIds[2] = {1027, 1040};
+// Per group: the radios of the states in state order, then the operator columns and their
+// combos with their labels.
+struct StateGroup {
+  const char* title;
+  std::vector<std::pair<int, const char*>> states;
+  std::vector<std::pair<int, int>> operators;  // OPR column, combo id
+  std::vector<const char*> labels;
+};
+
+const StateGroup& Group(int g) {
+  static const StateGroup groups[3] = {
+      {"&G.过磅",
+       {{1118, "未除皮"}, {1119, "已除皮"}, {1120, "全部"}},
+       {{0, 1126}, {1, 1127}},
+       {"过磅：", "除皮："}},
+      {"&Z.蔗款结算",
+       {{1121, "未结"}, {1122, "已结未付"}, {1123, "已付未核"}, {1125, "已复核"}, {1124, "全部"}},
+       {{2, 1031}, {4, 1034}, {6, 1037}},
+       {"结算：", "付款：", "复核："}},
+      {"&Y.运费结算",
+       {{1128, "未结"}, {1129, "已结未付"}, {1130, "已付未核"}, {1131, "已复核"}, {1132, "全部"}},
+       {{3, 1038}, {5, 1039}, {7, 1041}},
+       {"结算：", "付款：", "复核："}},
+  };
+  return groups[g];
+}
+
+int& GroupState(TsSlipQuery& q, int g) {
+  return g == 0 ? q.nWeighState : q.nSettleState[g - 1];
+}
+
+void ForgetName(QLayoutItem* item) {
+  if (QWidget* widget = item->widget()) {
+    widget->setObjectName(QString());
+    for (QWidget* child : widget->findChildren<QWidget*>()) child->setObjectName(QString());
+  }
+  if (QLayout* layout = item->layout()) {
+    for (int i = 0; i < layout->count(); ++i) ForgetName(layout->itemAt(i));
+  }
+}
+
+}  // namespace
+
+CTsReportQueryDlg7::CTsReportQueryDlg7(CSmDatabase* db, const std::string& title,
+                                       const TsSlipQuery& q, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, {}, q.sFilter, 0, 0, 0, 974, parent),
+      m_query(q) {
+  setWindowTitle(QStringLiteral("打开过磅单明细表"));
+  for (int g = 0; g < 3; ++g) {
+    int& state = GroupState(m_query, g);
+    if (state < 0 || state >= static_cast<int>(Group(g).states.size()))
+      state = static_cast<int>(Group(g).states.size()) - 1;
+  }
+  // Of the common controls the dates and the code filters stay; the others are hidden and
+  // give up their ids to this dialog's own.
+  if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+    for (int i = 0; i < grid->count(); ++i) {
+      int row = 0, column = 0, rows = 0, columns = 0;
+      grid->getItemPosition(i, &row, &column, &rows, &columns);
+      if (row != 2 && row != 5 && row != 6) continue;
+      TsHideLayoutItem(grid->itemAt(i));
+      ForgetName(grid->itemAt(i));
+    }
+  }
+  const std::pair<int, const char*> labels[] = {{1020, "&F.从："},     {1023, "&T.到："},
+                                                {1032, "&1.农  户："}, {1033, "&2.运  户："},
+                                                {1035, "&3.砍运地："}, {1036, "&4.品  种："}};
+  for (const auto& [id, text] : labels) TsRelabelBuddy(this, id, text);
+  BuildGroups();
+  DoDataExchange(false);
+}
+
+void CTsReportQueryDlg7::BuildGroups() {
+  auto* own = new QVBoxLayout(OwnRow());
+  own->setContentsMargins(0, 0, 0, 0);
+  auto* range = new QHBoxLayout;
+  auto* rangeLabel = new QLabel(QStringLiteral("&L.数量范围："), OwnRow());
+  range->addWidget(rangeLabel);
+  for (int b = 0; b < 2; ++b) {
+    m_rangeEdits[b] = new CSmEdit(OwnRow());
+    m_rangeEdits[b]->setObjectName(QString::number(kQtyRangeIds[b]));
+    range->addWidget(m_rangeEdits[b]);
+    if (b == 0) range->addWidget(new QLabel(QStringLiteral("到"), OwnRow()));
+  }
+  rangeLabel->setBuddy(m_rangeEdits[0]);
+  range->addStretch();
+  own->addLayout(range);
+  auto* groups = new QHBoxLayout;
+  for (int g = 0; g < 3; ++g) {
+    const StateGroup& group = Group(g);
+    auto* box = new QGroupBox(QString::fromUtf8(group.title), OwnRow());
+    auto* grid = new QGridLayout(box);
+    int row = 0;
+    for (const auto& [id, text] : group.states) {
+      auto* radio = new QRadioButton(QString::fromUtf8(text), box);
+      radio->setObjectName(QString::number(id));
+      grid->addWidget(radio, row++, 0, 1, 2);
+      m_states[g].push_back(radio);
+    }
+    for (size_t k = 0; k < group.operators.size(); ++k) {
+      const auto [column, id] = group.operators[k];
+      m_operators[column] = new QComboBox(box);
+      m_operators[column]->setObjectName(QString::number(id));
+      auto* label = new QLabel(QString::fromUtf8(group.labels[k]), box);
+      label->setBuddy(m_operators[column]);
+      grid->addWidget(label, row, 0);
+      grid->addWidget(m_operators[column], row++, 1);
+    }
+    grid->setRowStretch(row, 1);
+    groups->addWidget(box);
+  }
+  own->addLayout(groups);
+}
+
+void CTsReportQueryDlg7::OnInitDialog() {
+  CTsReportQueryDlg::OnInitDialog();
+  for (int b = 0; b < 2; ++b) m_rangeEdits[b]->SetInputType("NUMBER 0", 10, 6);
+  std::vector<std::pair<std::string, std::string>> operators;
+  CSmOperatorArray rows;
+  CSmOperator::Query("", "Order By Opno", GetSmDatabase(), &rows);
+  for (const CSmOperator& op : rows) operators.emplace_back(op.Opno, op.Na);
+  for (int column = 0; column < 8; ++column)
+    FillOperatorCombo(m_operators[column], operators, m_query.sOperator[column], true);
+  DoDataExchange(false);
+}
+
+void CTsReportQueryDlg7::DoDataExchange(bool save) {
+  CTsReportQueryDlg::DoDataExchange(save);
+  if (save) {
+    for (int b = 0; b < 2; ++b) m_query.sQtyRange[b] = m_rangeEdits[b]->text().toStdString();
+    for (int g = 0; g < 3; ++g) {
+      int& state = GroupState(m_query, g);
+      state = static_cast<int>(m_states[g].size()) - 1;
+      for (size_t k = 0; k < m_states[g].size(); ++k) {
+        if (m_states[g][k]->isChecked()) state = static_cast<int>(k);
+      }
+    }
+    return;
+  }
+  for (int b = 0; b < 2; ++b)
+    m_rangeEdits[b]->setText(QString::fromStdString(m_query.sQtyRange[b]));
+  for (int g = 0; g < 3; ++g) m_states[g][GroupState(m_query, g)]->setChecked(true);
+}
+
+bool CTsReportQueryDlg7::AdjustConflicts() {
+  TsSlipQuery& q = m_query;
+  bool adjusted = false;
+  auto turn = [&adjusted](int& state, int all) {
+    adjusted = true;
+    state = all;
+  };
+  if (!q.sOperator[1].empty() && q.nWeighState == 0) turn(q.nWeighState, 2);
+  for (int k = 0; k < 2; ++k) {
+    int& state = q.nSettleState[k];
+    // The latest state each operator excludes: a settlement needs at least "已结未付", a
+    // payment "已付未核", a review "已复核".
+    const bool settler = !q.sOperator[2 + k].empty() && state == 0;
+    const bool payer = !q.sOperator[4 + k].empty() && state <= 1;
+    const bool reviewer = !q.sOperator[6 + k].empty() && state <= 2;
+    if (settler || payer || reviewer) turn(state, 4);
+    if (q.nWeighState == 0 && state >= 1 && state <= 3) turn(state, 4);
+  }
+  return adjusted;
+}
+
+bool CTsReportQueryDlg7::ValidateAndSave() {
+  DoDataExchange(true);
+  NormalizeRange(m_query.sQtyRange[0], m_query.sQtyRange[1]);
+  for (int column : kTsSlipOperatorOrder) {
+    if (!GetSelectedOperator(m_operators[column], m_query.sOperator[column], true)) return false;
+  }
+  if (!CheckDate(0) || !CheckDate(1) || !CheckRange()) return false;
+  m_query.sDateFrom = m_dateFrom;
+  m_query.sDateTo = m_dateTo;
+  for (int f = 0; f < 4; ++f) m_query.sFilter[f] = m_filter[f];
+  const bool adjusted = AdjustConflicts();
+  DoDataExchange(false);
+  if (!adjusted) return true;
+  SmMessageBox("选择项间有冲突，软件已作调整，请重新配置过滤条件！", SM_MB_ICONERROR);
+  return false;
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The weighing-ticket detail list (template 271, "过榜单明细表"): one row per ticket chosen by
+// period, code prefixes, a net-weight range, the weighing and settlement states and the
+// operators of every step, with its weights, prices, amounts and ticket items of both kinds.
+// The chosen ticket items of the listed tickets can be recomputed from their formulas in one
+// go; the changed cells are marked and saving writes the new amounts into the tickets.
+#include <string>
+#include <vector>
+
+#include "reports/TsReportDoc.h"
+#include "reports/TsReportQueryDlg.h"
+#include "ui/SmDlg.h"
+#include "weighing/TsgbRec.h"
+
+class QCheckBox;
+class QComboBox;
+class QRadioButton;
+class CSmEdit;
+
+// The choices of the detail list. Operator filters are kept by their OPR column number.
+struct TsSlipQuery {
+  std::string sDateFrom;
+  std::string sDateTo;
+  std::string sOperator[8];      // empty = any operator
+  int nWeighState = 2;           // 0 untared, 1 tared, 2 all
+  int nSettleState[2] = {4, 4};  // cane, freight: 0 unsettled, 1 unpaid, 2 unreviewed,
+                                 // 3 reviewed, 4 all
+  std::string sFilter[4];        // farmer, driver, place, variety code prefixes
+  std::string sQtyRange[2];      // net weight limits; empty = none
+};
+
+// The operator columns in the order the dialog and the header variables keep them: gross,
+// tare; cane settlement, payment, review; freight settlement, payment, review.
+inline constexpr int kTsSlipOperatorOrder[8] = {0, 1, 2, 4, 6, 3, 5, 7};
+
+// The where clause of the tickets of a query, from "Where T>=" on.
+std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db);
+// Reads the tickets of the query into `tickets` by date and number; their count (0 and an
+// empty list when the query cannot run).
+int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets, CSmDatabase* db);
+// One row per ticket in list order, `work` (14 texts, TsSlipValueCount values) being the
+// template row; an empty operator of settlement, payment or review reads as three blanks. The
+// number of rows appended.
+int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
+                   std::vector<CTsReportRow>& rows, CSmDatabase* db);
+// 18 values and one per ticket item of both kinds and categories.
+int TsSlipValueCount();
+
+class CTsReportDoc7 : public CTsReportDoc {
+ public:
+  void OnInitDocument() override;
+  void OnCloseDocument() override;
+  void DefineTitle(CSmFormDef& def) override;
+  void DefineColumns(CSmFormDef& def) override;
+  // The query dialog; Cancel leaves the report unopened.
+  bool LoadRows(int openMode) override;
+  void Refresh() override;
+  // Editable exactly while recalculated tickets wait to be saved.
+  bool IsReadOnly() override;
+  bool GetSavePrompt(std::string& prompt) override;
+  // Writes the recalculated items of every pending ticket in one transaction.
+  bool Save(int saveAs) override;
+  std::string GetCountText() override;
+
+  // Asks for the items, reads the tickets again and recomputes the chosen items of the kinds
+  // not yet settled; true when some ticket changed.
+  bool Recalculate();
+  // Marks the cells of recomputed items that differ from the stored amounts, with the totals
+  // of their kind, the ticket number and the farmer name.
+  void MarkChangedCells();
+
+  TsSlipQuery Query() const;
+
+  std::string sOperator[8];
+  int nWeighState = 2;
+  int nSettleState[2] = {4, 4};
+  std::string sQtyRange[2];
+  TsChosenItems chosen;
+  int bReload = 1;
+  int nChanged = 0;
+  std::vector<CTsgbRec> tickets;
+
+ private:
+  void LoadTickets();
+
+  std::vector<CTsgbRec> m_stored;  // the tickets as read, beside their recomputed copies
+};
+
+class CTsReportView7 : public CTsReportView {
+  Q_OBJECT
+ public:
+  explicit CTsReportView7(QWidget* parent = nullptr) : CTsReportView(parent) {}
+  void ResetLayout() override;
+  void AddContextMenuItems(QMenu& menu) override;
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+  void OnRecalculate();
+};
+
+// "打开过磅单明细表" (template 974): the period, the four code filters, the net-weight range and
+// per step group (weighing, cane settlement, freight settlement) its state and operators. OK
+// turns choices that exclude each other to "全部", says so and stays open.
+class CTsReportQueryDlg7 : public CTsReportQueryDlg {
+  Q_OBJECT
+ public:
+  CTsReportQueryDlg7(CSmDatabase* db, const std::string& title, const TsSlipQuery& q,
+                     QWidget* parent = nullptr);
+
+  bool ValidateAndSave() override;
+
+  TsSlipQuery m_query;
+
+ protected:
+  void OnInitDialog() override;
+  void DoDataExchange(bool save) override;
+
+ private:
+  void BuildGroups();
+  // Turns conflicting states to "全部"; true when something was turned.
+  bool AdjustConflicts();
+
+  CSmEdit* m_rangeEdits[2];
+  std::vector<QRadioButton*> m_states[3];
+  QComboBox* m_operators[8];  // by OPR column
+};
+
+// "选择需要重新计算的项目" (template 975): one check box per ticket item under each kind.
+class CTsRecalcItemsDlg : public CSmDlg {
+  Q_OBJECT
+ public:
+  explicit CTsRecalcItemsDlg(const TsChosenItems& chosen, QWidget* parent = nullptr);
+  bool ValidateAndSave() override;
+
+  TsChosenItems m_chosen;
+
+ protected:
+  void OnInitDialog() override;
+
+ private:
+  std::vector<QCheckBox*> m_boxes[2][2];
+};
