@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <algorithm>
 
 #include "app/SmApp.h"
 #include "cane/TsItems.h"
@@ -38,6 +39,16 @@ QAction* FindAction(QMenu& menu, int id) {
 }
 
 }  // namespace
+
+std::string TsSpreadCaption(const char* format, int blanks) {
+  std::string words = format;
+  const std::string gap(static_cast<size_t>(std::max(blanks, 0)), ' ');
+  for (size_t at = words.find("%*s"); at != std::string::npos; at = words.find("%*s", at)) {
+    words.replace(at, 3, gap);
+    at += gap.size();
+  }
+  return words;
+}
 
 // ---------------------------------------------------------------- CTsReportDoc
 

@@ -14,6 +14,9 @@
 inline constexpr int kTsReportVarCount = 28;
 inline constexpr int kTsGenerateAdvances = 44609;
 
+// A printed group heading with each "%*s" gap filled with `blanks` blanks.
+std::string TsSpreadCaption(const char* format, int blanks);
+
 class CTsReportDoc : public CSmDoc {
  public:
   void OnCloseDocument() override;

@@ -10,6 +10,7 @@
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
+#include "reports/TsBookDoc.h"
 #include "reports/TsReportDoc4.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
@@ -256,4 +257,5 @@ void TsInstallReports() {
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
   InstallReport<CTsReportDoc7, CTsReportView7>(271);
+  for (int templateNumber : {261, 262}) InstallReport<CTsBookDoc, CTsBookView>(templateNumber);
 }

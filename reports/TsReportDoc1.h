@@ -70,5 +70,6 @@ class CTsReportDoc1 : public CTsReportDoc {
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,
 // the daily purchase report as that of 268, the households with balances as those of 269
-// and 270 and the ticket detail list as that of 271.
+// and 270, the ticket detail list as that of 271 and the household ledgers as those of 261
+// and 262.
 void TsInstallReports();

@@ -40,17 +40,6 @@ std::string DailyStatement(const TsPurchaseQuery& q, const std::string& key, CSm
   return sql + TsTicketConditions(q, key, "-MU2", db);
 }
 
-// "%*s" of a measure's heading filled with one blank per shown column.
-std::string SpreadWords(const char* format, int blanks) {
-  std::string words = format;
-  const std::string gap(static_cast<size_t>(blanks), ' ');
-  for (size_t at = words.find("%*s"); at != std::string::npos; at = words.find("%*s", at)) {
-    words.replace(at, 3, gap);
-    at += gap.size();
-  }
-  return words;
-}
-
 }  // namespace
 
 int FillDaily(const TsPurchaseQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
@@ -130,7 +119,7 @@ void CTsReportDoc5::MakeDefaultTopWords(CSmFormDef& def) {
     const int right = FindShownColumn(shown.back(), &def) + 1;
     def.m_topWords.emplace_back();
     def.m_topWords.back().Set(left, 1, right, upper,
-                              SpreadWords(headings[m], static_cast<int>(shown.size())));
+                              TsSpreadCaption(headings[m], static_cast<int>(shown.size())));
     for (int code : shown) {
       const int k = FindShownColumn(code, &def) + 1;
       def.m_topWords.emplace_back();
