@@ -324,6 +324,21 @@ TEST_F(RiloRowColTest, InsertAndDeleteAreOneStepThatUndoesAndRedoesTheWholeSheet
   EXPECT_EQ(m_doc->m_undoSheets.size(), 2u);
 }
 
+TEST_F(RiloRowColTest, ANewEmptyReportGetsItsFirstRowsAndColumns) {
+  Open(CRiloData());
+  ASSERT_TRUE(Run(SM_ID_RILO_INSERT, {nullptr, nullptr, "3", "2"}));
+  ExpectListsFit(S());
+  EXPECT_EQ(S().m_rowHeights, (std::vector<int>{70, 70, 70}));
+  EXPECT_EQ(S().m_colWidths, (std::vector<int>{300, 300}));
+  EXPECT_EQ(S().m_lineStyles, std::vector<SmIntPair>(12, {1, 1}));
+  EXPECT_EQ(S().m_lineColors, std::vector<SmIntPair>(12, {kGrey, kGrey}));
+  m_view->ApplyHistory(true);
+  EXPECT_EQ(S().m_rows, 0);
+  EXPECT_EQ(S().m_cols, 0);
+  m_view->ApplyHistory(false);
+  EXPECT_EQ(S().m_rows, 3);
+}
+
 TEST_F(RiloRowColTest, InsertIsGreyedAtTheLimitsAndOnReadOnlyReports) {
   struct Case {
     int cols;
@@ -332,7 +347,8 @@ TEST_F(RiloRowColTest, InsertIsGreyedAtTheLimitsAndOnReadOnlyReports) {
     bool insert;
     bool remove;
   };
-  const Case cases[] = {{4, 4, false, true, true},
+  const Case cases[] = {{0, 0, false, true, false},
+                        {4, 4, false, true, true},
                         {60, 2, false, false, true},
                         {2, 900, false, false, true},
                         {4, 4, true, false, false}};
