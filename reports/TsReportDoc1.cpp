@@ -12,6 +12,8 @@
 #include "platform/SmMessage.h"
 #include "reports/TsBookDoc.h"
 #include "reports/TsReportDoc2.h"
+#include "reports/TsReportDoc3.h"
+#include "reports/TsReportDoc4.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
 #include "reports/TsReportDoc7.h"
@@ -254,6 +256,8 @@ void InstallReport(int templateNumber) {
 void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
   for (int templateNumber : {259, 263}) InstallReport<CTsReportDoc2>(templateNumber);
+  for (int templateNumber : {264, 265}) InstallReport<CTsReportDoc3>(templateNumber);
+  for (int templateNumber : {266, 267}) InstallReport<CTsReportDoc4>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
   InstallReport<CTsReportDoc7, CTsReportView7>(271);

@@ -261,10 +261,7 @@ CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title
 
 void CTsReportQueryDlg2::OnInitDialog() {
   CTsReportQueryDlg::OnInitDialog();
-  const bool farmers = m_rowKind == 0;
-  for (int id : {1032, 1090, 1031}) {
-    if (QWidget* control = findChild<QWidget*>(QString::number(id))) control->setEnabled(farmers);
-  }
+  EnableRegionForFarmers();
 }
 
 void CTsReportQueryDlg2::DoDataExchange(bool save) {

@@ -72,6 +72,13 @@ class CTsReportQueryDlg : public CSmAppDlg {
   // Shows m_dateFrom and m_dateTo in the date edits; enables or disables every date edit.
   void ShowDates();
   void EnableDates(bool enable);
+  // Only the dates (with `dates`), the farmer region with its picker, the level and "去空行"
+  // stay of the common controls; the region's label becomes `regionLabel`.
+  void KeepRegionAndLevel(bool dates, const char* regionLabel);
+  // The region, its picker and the level serve farmers only.
+  void EnableRegionForFarmers();
+  // Says what is wrong, focuses `field` and fails.
+  static bool RefuseAt(QWidget* field, const char* text);
 
  private:
   void BuildControls();

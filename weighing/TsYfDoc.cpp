@@ -613,19 +613,23 @@ bool CTsYfDoc::WriteVoucher(std::vector<CTsjsRec>& rows, std::string& number) {
     number = NextNumber();
     if (number.empty()) return false;
   }
+  return TsWriteVoucher(m_party, m_voucherKind, opened, number, rows, m_db);
+}
+
+bool TsWriteVoucher(int party, int kind, bool replace, const std::string& number,
+                    std::vector<CTsjsRec>& rows, CSmDatabase* db) {
   for (CTsjsRec& row : rows) row.DH = number;
   bool otherParty = false;
-  const bool written = SmRunInTransaction(m_db, [&] {
+  const bool written = SmRunInTransaction(db, [&] {
     // Both parties count one sequence per kind: the stations saving one number take turns.
-    for (int party : {0, 1}) {
-      if (!TsLockDocNo(kTsVoucherNumbers + 10 * party + m_voucherKind, number, m_db)) return false;
+    for (int side : {0, 1}) {
+      if (!TsLockDocNo(kTsVoucherNumbers + 10 * side + kind, number, db)) return false;
     }
-    if (opened && !CTsjsRec::DeleteDocument(m_party, m_voucherKind, number, m_db)) return false;
-    if (!CTsjsRec::InsertDocument(rows, m_db)) return false;
-    otherParty =
-        m_db->QueryInt(FormatStr("Select Count(*) From jsSheet Where LB<>'%d' And "
-                                 "DB='%d' And DH='%s'",
-                                 m_party, m_voucherKind, m_db->SqlText(number).c_str())) != 0;
+    if (replace && !CTsjsRec::DeleteDocument(party, kind, number, db)) return false;
+    if (!CTsjsRec::InsertDocument(rows, db)) return false;
+    otherParty = db->QueryInt(FormatStr("Select Count(*) From jsSheet Where LB<>'%d' And "
+                                        "DB='%d' And DH='%s'",
+                                        party, kind, db->SqlText(number).c_str())) != 0;
     return !otherParty;
   });
   if (otherParty) SmMessageBox("单号重号！", SM_MB_ICONERROR);

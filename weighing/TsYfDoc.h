@@ -126,5 +126,11 @@ class CTsYfDoc : public CSmDoc {
   bool WriteVoucher(std::vector<CTsjsRec>& rows, std::string& number);
 };
 
+// Writes the rows of voucher `number` of a party and kind in one transaction, in place of the
+// stored voucher of that number with `replace`; the stations saving one number take turns.
+// False, with nothing changed, when a statement fails or the number is taken ("单号重号！").
+bool TsWriteVoucher(int party, int kind, bool replace, const std::string& number,
+                    std::vector<CTsjsRec>& rows, CSmDatabase* db);
+
 // Installs the advance document as the document of template 260.
 void TsInstallAdvanceDoc();
