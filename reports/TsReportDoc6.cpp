@@ -302,7 +302,8 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
   KeepOwnControls();
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(new QLabel(QStringLiteral("&1.报表类型："), OwnRow()));
+  auto* typeLabel = new QLabel(QStringLiteral("&1.报表类型："), OwnRow());
+  row->addWidget(typeLabel);
   auto* types = new QButtonGroup(this);
   const char* typeTexts[2] = {"期初余额表", "期末余额表"};
   for (int k = 0; k < 2; ++k) {
@@ -311,6 +312,7 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
     types->addButton(m_types[k], k);
     row->addWidget(m_types[k]);
   }
+  typeLabel->setBuddy(m_types[0]);
   m_unreviewed = new QCheckBox(QStringLiteral("含未复核单据"), OwnRow());
   m_unreviewed->setObjectName(QString::number(kIncludeUnreviewed));
   row->addWidget(m_unreviewed);
@@ -318,7 +320,8 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
   DoDataExchange(false);
 }
 
-// Only the region with its picker, the level and "去空行" stay of the common controls.
+// Only the region with its picker, the level and "去空行" stay of the common controls, with
+// the buttons beside them.
 void CTsReportQueryDlg6::KeepOwnControls() {
   auto* grid = qobject_cast<QGridLayout*>(layout());
   if (!grid) return;
@@ -326,7 +329,8 @@ void CTsReportQueryDlg6::KeepOwnControls() {
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(i, &row, &column, &rows, &columns);
     const bool region = row == 3 && column < 2;
-    if (row < 6 && !region) TsHideLayoutItem(grid->itemAt(i));
+    const bool buttons = column == 4;
+    if (row < 6 && !region && !buttons) TsHideLayoutItem(grid->itemAt(i));
   }
   TsRelabelBuddy(this, 1032, "&Q.区    域：");
   TsRelabelBuddy(this, 1031, "&C.级    次：");
