@@ -23,6 +23,8 @@ class CBenchBare {
   CBenchBare(const CBenchBare&) = delete;
   CBenchBare& operator=(const CBenchBare&) = delete;
   bool IsOpen() const { return m_db != nullptr; }
+  // The connection, for statements prepared once and stepped many times.
+  sqlite3* Handle() const { return m_db; }
   // Rows changed by the last statement.
   int Changes() const { return sqlite3_changes(m_db); }
 

@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_bare.h"
 #include "bench/bench_program.h"
 #include "cane/TsDataType.h"
+#include "core/SmDatabase.h"
 #include "tools/season_file/TsSeasonFile.h"
 
 class CBenchSeason : public CBenchProgram {
@@ -27,6 +29,15 @@ class CBenchSeason : public CBenchProgram {
     std::string path = TsMakeSeasonFile(App(), m_folder, year, shape);
     if (path.empty()) std::printf("%s: the season file could not be made\n", m_name.c_str());
     return path;
+  }
+
+  // The season file of `year` opened in `db` and a copy of it in the bare engine; false when
+  // either cannot be made or opened.
+  bool OpenBoth(int year, CSmDatabase& db, std::unique_ptr<CBenchBare>& bare) {
+    const std::string path = MakeFile(year);
+    if (path.empty()) return false;
+    bare = std::make_unique<CBenchBare>(BareCopy(path));
+    return db.Open(path) && bare->IsOpen();
   }
 
   // A copy of the season file at `path` beside it, for the bare engine.

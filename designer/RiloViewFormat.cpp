@@ -96,7 +96,8 @@ bool CRiloView::OnUpdateFormatCommand(int id, CSmCmdUI& ui) {
       ui.Enable(e2);
       return true;
     case SM_ID_RILO_INSERT:
-      ui.Enable(e2 && Sheet()->m_rows < 900 && Sheet()->m_cols < 60 && !IsReadOnly());
+      // An empty sheet gets its first rows and columns here.
+      ui.Enable(Sheet() && Sheet()->m_rows < 900 && Sheet()->m_cols < 60 && !IsReadOnly());
       return true;
     default:
       return false;
@@ -320,7 +321,7 @@ void CRiloView::ChangeSizes() {
 
 void CRiloView::ChangeRowsColumns(bool insert) {
   CRiloDoc* doc = GetDocument();
-  if (!doc || !HasCells() || IsReadOnly()) return;
+  if (!doc || IsReadOnly() || (!insert && !HasCells())) return;
   CRiloData& sheet = doc->m_sheet;
   if (insert && (sheet.m_rows >= 900 || sheet.m_cols >= 60)) return;
   CRiloRowColDlg dialog(insert ? 1 : 0, this);

@@ -609,7 +609,18 @@ bool CSmDoc::UpdateReadOnly() {
 }
 
 bool CSmDoc::IsModifiedEditable() {
-  return IsModified() && !UpdateReadOnly();
+  bool modified = IsModified();
+  for (CSmView* view : Views()) {
+    if (auto* form = dynamic_cast<CSmFormView*>(view)) modified = modified || form->IsModified();
+  }
+  return modified && !UpdateReadOnly();
+}
+
+void CSmDoc::ClearEditMarks() {
+  SetModifiedFlag(false);
+  for (CSmView* view : Views()) {
+    if (auto* form = dynamic_cast<CSmFormView*>(view)) form->SetModified(false);
+  }
 }
 
 // ---------------------------------------------------------------- commands

@@ -144,9 +144,11 @@ class CSmDoc : public CSmDocument {
     }
     return nullptr;
   }
-  // Whether the document has unsaved edits and may save them.
+  // Whether the document or one of its grid views has unsaved edits and the document may
+  // save them.
   bool IsModifiedEditable();
-  void ClearEditMarks() { SetModifiedFlag(false); }
+  // The document and its grid views count as saved.
+  void ClearEditMarks();
 
   // ---- commands
   // The form settings sheet of this document, modally; the first view lays itself out again.

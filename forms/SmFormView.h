@@ -279,6 +279,9 @@ class CSmFormView : public CSmView {
   bool IsCaretVisible();
   QRect GetCaretRect() const { return m_caretRect; }
   const SmGridCell& CurrentCell() const { return m_current; }
+  // Whether the view holds edits not yet saved.
+  bool IsModified() const { return m_bModified; }
+  void SetModified(bool modified) { m_bModified = modified; }
   const CSmPrintInfo* PrintInfo() const { return m_printInfo.get(); }
   const std::vector<int>& ColumnWidths() const { return m_widths; }
   int TextRows() const { return m_nTextRows; }

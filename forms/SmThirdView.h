@@ -63,7 +63,8 @@ class CThirdView : public CSmFormView, public CSmFindView {
   }
   // Puts the item's text before its first blank into the current cell.
   virtual bool SetCurrentCellText(int index, const std::string& text);
-  void ShowDropListAtCurrent();
+  // The current cell's list of choices (43137, a double click).
+  virtual void ShowDropListAtCurrent();
   QListWidget* DropList();
   void OnEnterCell(int row, int column, const std::string& region) override;
   void OnLeaveCell(int row, int column, const std::string& region) override;
@@ -84,6 +85,8 @@ class CThirdView : public CSmFormView, public CSmFindView {
   void LoadTextFile();
   // An empty current cell takes the nearest text above it in its column, else below.
   void FillFromColumn();
+  // The current cell takes the nearest text above it in its column.
+  void CopyCellFromAbove();
 
   // The right-click menu as it would show now: checks and greyed items set.
   std::unique_ptr<QMenu> CreateContextMenu();

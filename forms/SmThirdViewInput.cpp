@@ -177,6 +177,21 @@ void CThirdView::FillFromColumn() {
   update();
 }
 
+void CThirdView::CopyCellFromAbove() {
+  if (m_current.region != "TEXT" || !CanEditCurrentCell()) return;
+  const int row = m_current.row;
+  const int column = m_current.column;
+  std::string found;
+  for (int r = row - 1; r >= 0 && found.empty(); --r) found = GetCellText(r, column, "TEXT");
+  if (found.empty() || found == GetCellText(row, column, "TEXT")) return;
+  const UndoRecord before = CurrentRecord();
+  WriteCell(row, column, "TEXT", found);
+  SetCurrentCell(row, column, 0, "TEXT");
+  m_bModified = true;
+  PushUndo(before);
+  update();
+}
+
 // ---------------------------------------------------------------- shortcuts
 
 int CThirdView::ShortcutCommand(int key, Qt::KeyboardModifiers modifiers) const {

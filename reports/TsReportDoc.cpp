@@ -105,6 +105,42 @@ void CTsReportDoc::DefineBaseColumns(CSmFormDef& def) {
   if (items >= 1) add(117 + items, 1515, 2, 2, "应付款/NUMBER/RIGHT");
 }
 
+void CTsReportDoc::AppendColumn(CSmFormDef& def, int type, int fact, int less, int more,
+                                const std::string& spec) {
+  def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
+}
+
+void CTsReportDoc::AddFullTopWord(CSmFormDef& def, int code) {
+  const int k = FindShownColumn(code, &def);
+  const int index = FindColumn(code, &def);
+  if (k < 0 || index < 0) return;
+  def.m_topWords.emplace_back();
+  def.m_topWords.back().Set(k + 1, 1, k + 1, def.nTopNum, def.m_cols[index].GetCaption());
+}
+
+void CTsReportDoc::AddGroupTopWords(CSmFormDef& def, const std::vector<int>& codes,
+                                    const char* heading, int blanks,
+                                    const std::function<std::string(int code)>& word) {
+  std::vector<int> shown;
+  for (int code : codes) {
+    if (FindShownColumn(code, &def) >= 0) shown.push_back(code);
+  }
+  if (shown.size() < 2) {
+    for (int code : codes) AddFullTopWord(def, code);
+    return;
+  }
+  const std::string words = TsSpreadCaption(heading, blanks * static_cast<int>(shown.size()));
+  const int upper = def.nTopNum / 2;
+  def.m_topWords.emplace_back();
+  def.m_topWords.back().Set(FindShownColumn(shown.front(), &def) + 1, 1,
+                            FindShownColumn(shown.back(), &def) + 1, upper, words);
+  for (int code : shown) {
+    const int k = FindShownColumn(code, &def) + 1;
+    def.m_topWords.emplace_back();
+    def.m_topWords.back().Set(k, upper + 1, k, def.nTopNum, word(code));
+  }
+}
+
 void CTsReportDoc::DefineColumns(CSmFormDef& def) {
   DefineBaseColumns(def);
   ApplyColumnVisibility(def);
@@ -203,6 +239,12 @@ void CTsReportView::AddContextMenuItems(QMenu& menu) {
   QAction* cut = FindAction(menu, SM_ID_EDIT_CUT);
   menu.insertAction(cut, make(kTsGenerateAdvances, "生成预付款单据"));
   menu.insertSeparator(cut);
+}
+
+bool CTsReportView::OnCommand(int id) {
+  CTsReportDoc* doc = ReportDoc();
+  if (id == kTsGenerateAdvances && doc) return doc->OnCommand(id);
+  return CForthView::OnCommand(id);
 }
 
 void CTsReportView::AddRowToTotals(int row, std::vector<double>& totals) {

@@ -4,6 +4,7 @@
 // header variables from one opening to the next, defines the columns and notes every report
 // starts from and turns an array of report rows into grid rows. The view adds "刷新", a total
 // row over the top-level rows and the printed heading values.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,16 @@ class CTsReportDoc : public CSmDoc {
   // The columns of the base without applying their visibility: code, name, ticket count,
   // weight, average price, amount, the settlement kind's ticket items and the payable.
   void DefineBaseColumns(CSmFormDef& def);
+  // Appends a column (field code, width code, decimals, spec string) to the definition.
+  static void AppendColumn(CSmFormDef& def, int type, int fact, int less, int more,
+                           const std::string& spec);
+  // A heading block over every heading row above the shown column of field code `code`.
+  void AddFullTopWord(CSmFormDef& def, int code);
+  // The heading blocks of a group of columns: with two or more of them shown, `heading` (each
+  // "%*s" filled with `blanks` blanks per shown column) over them in the upper half of the
+  // heading rows and each shown column's `word` below it; else a full-height block over each.
+  void AddGroupTopWords(CSmFormDef& def, const std::vector<int>& codes, const char* heading,
+                        int blanks, const std::function<std::string(int code)>& word);
 };
 
 class CTsReportView : public CForthView {
@@ -57,6 +68,8 @@ class CTsReportView : public CForthView {
   // Only rows whose code is as long as the first row's count, so subtotals are not added
   // twice; rows of drivers and places have flat codes and all count.
   void AddRowToTotals(int row, std::vector<double>& totals) override;
+  // "生成预付款单据" of the context menu goes to the document.
+  bool OnCommand(int id) override;
 
   CTsReportDoc* ReportDoc() const;
 };

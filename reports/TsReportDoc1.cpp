@@ -11,6 +11,8 @@
 #include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
 #include "reports/TsBookDoc.h"
+#include "reports/TsReportDoc3.h"
+#include "reports/TsReportDoc4.h"
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
 #include "reports/TsReportDoc7.h"
@@ -252,6 +254,8 @@ void InstallReport(int templateNumber) {
 
 void TsInstallReports() {
   for (int templateNumber : {257, kFreightTemplate}) InstallReport<CTsReportDoc1>(templateNumber);
+  for (int templateNumber : {264, 265}) InstallReport<CTsReportDoc3>(templateNumber);
+  for (int templateNumber : {266, 267}) InstallReport<CTsReportDoc4>(templateNumber);
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
   InstallReport<CTsReportDoc7, CTsReportView7>(271);

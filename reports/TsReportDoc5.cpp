@@ -95,37 +95,12 @@ void CTsReportDoc5::MakeDefaultTopWords(CSmFormDef& def) {
     return;
   }
   def.m_topWords.clear();
-  auto full = [this, &def](int code) {
-    const int k = FindShownColumn(code, &def);
-    const int index = FindColumn(code, &def);
-    if (k < 0 || index < 0) return;
-    def.m_topWords.emplace_back();
-    def.m_topWords.back().Set(k + 1, 1, k + 1, def.nTopNum, def.m_cols[index].GetCaption());
-  };
-  for (int code : {1, 2, 10}) full(code);
+  for (int code : {1, 2, 10}) AddFullTopWord(def, code);
   const char* headings[3] = {"入%*s厂%*s蔗%*s重", "蔗%*s款", "运%*s费"};
-  const int upper = def.nTopNum / 2;
   for (int m = 0; m < 3; ++m) {
     const int first = 11 + m * 3;
-    std::vector<int> shown;
-    for (int code = first; code < first + 3; ++code) {
-      if (FindShownColumn(code, &def) >= 0) shown.push_back(code);
-    }
-    if (shown.size() < 2) {
-      for (int code = first; code < first + 3; ++code) full(code);
-      continue;
-    }
-    const int left = FindShownColumn(shown.front(), &def) + 1;
-    const int right = FindShownColumn(shown.back(), &def) + 1;
-    def.m_topWords.emplace_back();
-    def.m_topWords.back().Set(left, 1, right, upper,
-                              TsSpreadCaption(headings[m], static_cast<int>(shown.size())));
-    for (int code : shown) {
-      const int k = FindShownColumn(code, &def) + 1;
-      def.m_topWords.emplace_back();
-      def.m_topWords.back().Set(k, upper + 1, k, def.nTopNum,
-                                FormatStr("本%s", kPeriodWords[(code - 11) % 3]));
-    }
+    AddGroupTopWords(def, {first, first + 1, first + 2}, headings[m], 1,
+                     [](int code) { return FormatStr("本%s", kPeriodWords[(code - 11) % 3]); });
   }
 }
 

@@ -2,10 +2,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLayoutItem>
 #include <QRadioButton>
 #include <algorithm>
 #include <unordered_map>
@@ -320,28 +318,15 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
   DoDataExchange(false);
 }
 
-// Only the region with its picker, the level and "去空行" stay of the common controls, with
-// the buttons beside them.
+// Only the region with its picker, the level and "去空行" stay of the common controls.
 void CTsReportQueryDlg6::KeepOwnControls() {
-  auto* grid = qobject_cast<QGridLayout*>(layout());
-  if (!grid) return;
-  for (int i = 0; i < grid->count(); ++i) {
-    int row = 0, column = 0, rows = 0, columns = 0;
-    grid->getItemPosition(i, &row, &column, &rows, &columns);
-    const bool region = row == 3 && column < 2;
-    const bool buttons = column == 4;
-    if (row < 6 && !region && !buttons) TsHideLayoutItem(grid->itemAt(i));
-  }
-  TsRelabelBuddy(this, 1032, "&Q.区    域：");
+  KeepRegionAndLevel(false, "&Q.区    域：");
   TsRelabelBuddy(this, 1031, "&C.级    次：");
 }
 
 void CTsReportQueryDlg6::OnInitDialog() {
   CTsReportQueryDlg::OnInitDialog();
-  const bool farmers = m_rowKind == 0;
-  for (int id : {1032, 1090, 1031}) {
-    if (QWidget* control = findChild<QWidget*>(QString::number(id))) control->setEnabled(farmers);
-  }
+  EnableRegionForFarmers();
   m_types[m_balanceType == 1 ? 1 : 0]->setFocus();
 }
 

@@ -451,42 +451,48 @@ std::string CTsReportDoc7::GetCountText() {
   return FormatStr("%d户", static_cast<int>(m_rows.size()));
 }
 
-bool CTsReportDoc7::Recalculate() {
-  CTsRecalcItemsDlg dlg(chosen, CSmFrameWnd::Main());
-  if (dlg.DoModal() != SM_IDOK) return false;
-  chosen = dlg.m_chosen;
+int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   nChanged = 0;
   bReload = 1;
   LoadTickets();
   m_stored = tickets;
-  int leftAlone = 0;
-  {
-    CSmProgressDlg progress;
-    progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
-    progress.Show();
-    for (size_t i = 0; i < tickets.size(); ++i) {
-      if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
-      if (ItemsDiffer(tickets[i], m_stored[i])) ++nChanged;
-      progress.Step();
-    }
+  leftAlone = 0;
+  CSmProgressDlg progress;
+  progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
+  progress.Show();
+  for (size_t i = 0; i < tickets.size(); ++i) {
+    if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
+    if (ItemsDiffer(tickets[i], m_stored[i])) ++nChanged;
+    progress.Step();
   }
+  if (nChanged > 0) {
+    bReload = 0;
+  } else {
+    tickets.clear();
+    m_stored.clear();
+  }
+  UpdateReadOnly();
+  return nChanged;
+}
+
+bool CTsReportDoc7::Recalculate() {
+  CTsRecalcItemsDlg dlg(chosen, CSmFrameWnd::Main());
+  if (dlg.DoModal() != SM_IDOK) return false;
+  chosen = dlg.m_chosen;
+  int leftAlone = 0;
+  RecalculateTickets(leftAlone);
   const std::string settled =
       leftAlone > 0 ? FormatStr("\n另有%d个过磅单已结算，其项目未重新计算。", leftAlone) : "";
-  if (nChanged > 0) {
-    SmMessageBox(FormatStr("重新计算后，有%d个过磅单数据发生了变化，请先核对数据是否正确，然后"
-                           "选择“保存”功能，更新数据！",
-                           nChanged) +
-                     settled,
-                 SM_MB_ICONINFORMATION);
-    bReload = 0;
-    UpdateReadOnly();
-    return true;
+  if (nChanged == 0) {
+    SmMessageBox("重新计算后，所有过磅单数据没有变化！" + settled, SM_MB_ICONINFORMATION);
+    return false;
   }
-  tickets.clear();
-  m_stored.clear();
-  SmMessageBox("重新计算后，所有过磅单数据没有变化！" + settled, SM_MB_ICONINFORMATION);
-  UpdateReadOnly();
-  return false;
+  SmMessageBox(FormatStr("重新计算后，有%d个过磅单数据发生了变化，请先核对数据是否正确，然后"
+                         "选择“保存”功能，更新数据！",
+                         nChanged) +
+                   settled,
+               SM_MB_ICONINFORMATION);
+  return true;
 }
 
 bool CTsReportDoc7::Save(int /*saveAs*/) {

@@ -65,6 +65,9 @@ class CTsReportDoc7 : public CTsReportDoc {
   // Asks for the items, reads the tickets again and recomputes the chosen items of the kinds
   // not yet settled; true when some ticket changed.
   bool Recalculate();
+  // The same without the dialog and the messages, on the current choices: the number of
+  // changed tickets; `leftAlone` counts the tickets whose chosen items are on a slip.
+  int RecalculateTickets(int& leftAlone);
   // Marks the cells of recomputed items that differ from the stored amounts, with the totals
   // of their kind, the ticket number and the farmer name.
   void MarkChangedCells();

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayoutItem>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -320,6 +321,32 @@ bool CTsReportQueryDlg::CheckLevel() {
   DoDataExchange(true);
   if (m_level >= 0 || m_rowKind == 1 || m_rowKind == 2) return true;
   return Refuse(m_levels, "未选择有效级次！");
+}
+
+void CTsReportQueryDlg::KeepRegionAndLevel(bool dates, const char* regionLabel) {
+  auto* grid = qobject_cast<QGridLayout*>(layout());
+  if (!grid) return;
+  for (int i = 0; i < grid->count(); ++i) {
+    int row = 0, column = 0, rows = 0, columns = 0;
+    grid->getItemPosition(i, &row, &column, &rows, &columns);
+    const bool region = row == 3 && column < 2;
+    const bool buttons = column == 4;
+    if (row < 6 && !region && !buttons && !(dates && row < 2)) TsHideLayoutItem(grid->itemAt(i));
+  }
+  TsRelabelBuddy(this, kFilterIds[0], regionLabel);
+}
+
+void CTsReportQueryDlg::EnableRegionForFarmers() {
+  const bool farmers = m_rowKind == 0;
+  for (QWidget* control :
+       {static_cast<QWidget*>(m_filterEdits[0]),
+        findChild<QWidget*>(QString::number(kPickerIds[0])), static_cast<QWidget*>(m_levels)}) {
+    if (control) control->setEnabled(farmers);
+  }
+}
+
+bool CTsReportQueryDlg::RefuseAt(QWidget* field, const char* text) {
+  return Refuse(field, text);
 }
 
 bool CTsReportQueryDlg::ValidateBase() {

@@ -64,6 +64,13 @@ class CTsReportQueryDlg : public CSmAppDlg {
   void UseSingleDate();
   // The row of the dialog's own controls, below the common ones.
   QWidget* OwnRow() const { return m_ownRow; }
+  // Only the dates (with `dates`), the farmer region with its picker, the level and "去空行"
+  // stay of the common controls, with the buttons; the region's label becomes `regionLabel`.
+  void KeepRegionAndLevel(bool dates, const char* regionLabel);
+  // The region, its picker and the level serve farmers only.
+  void EnableRegionForFarmers();
+  // Says what is wrong, focuses `field` and fails.
+  static bool RefuseAt(QWidget* field, const char* text);
 
  private:
   void BuildControls();

@@ -18,11 +18,11 @@
 #include "core/SmDate.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
-#include "forms/SmForthView.h"
 #include "platform/SmMessage.h"
 #include "ui/SmWaitWnd.h"
 #include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsYfOpenDlg.h"
+#include "weighing/TsYfView.h"
 #include "weighing/TsgbRec.h"
 
 namespace {
@@ -558,13 +558,18 @@ void CTsYfDoc::MakeNotes() {
 
 // ---------------------------------------------------------------- checking and saving
 
-bool CTsYfDoc::IsHousehold(const std::string& code) const {
+bool CTsYfDoc::FindHousehold(const std::string& code, std::string* name) const {
   if (code.empty()) return false;
   if (m_party == 1) {
     CTsDriverRec driver;
-    return TsDriverLoad(driver, code, m_db) > 0;
+    if (TsDriverLoad(driver, code, m_db) <= 0) return false;
+    if (name) *name = driver.NA;
+    return true;
   }
-  return CNH(m_db, code).GetCount(1) == 1;
+  CNH farmer(m_db, code);
+  if (farmer.GetCount(1) != 1) return false;
+  if (name) *name = farmer.Load(0) > 0 ? farmer.NA : std::string();
+  return true;
 }
 
 int CTsYfDoc::CollectRows(int firstRow, int lastRow, int firstColumn, int lastColumn,
@@ -574,7 +579,7 @@ int CTsYfDoc::CollectRows(int firstRow, int lastRow, int firstColumn, int lastCo
   for (int row = std::max(firstRow, 0); row <= lastRow && row < static_cast<int>(m_rows.size());
        ++row) {
     for (const GroupColumns& group : UsableGroups()) {
-      if (group.amount < firstColumn || group.amount > lastColumn) continue;
+      if (!group.Within(firstColumn, lastColumn)) continue;
       const std::string code = CodeOf(row, group);
       if (code.empty() || !IsHousehold(code)) continue;
       CTsjsRec rec = m_header;
@@ -608,19 +613,23 @@ bool CTsYfDoc::WriteVoucher(std::vector<CTsjsRec>& rows, std::string& number) {
     number = NextNumber();
     if (number.empty()) return false;
   }
+  return TsWriteVoucher(m_party, m_voucherKind, opened, number, rows, m_db);
+}
+
+bool TsWriteVoucher(int party, int kind, bool replace, const std::string& number,
+                    std::vector<CTsjsRec>& rows, CSmDatabase* db) {
   for (CTsjsRec& row : rows) row.DH = number;
   bool otherParty = false;
-  const bool written = SmRunInTransaction(m_db, [&] {
+  const bool written = SmRunInTransaction(db, [&] {
     // Both parties count one sequence per kind: the stations saving one number take turns.
-    for (int party : {0, 1}) {
-      if (!TsLockDocNo(kTsVoucherNumbers + 10 * party + m_voucherKind, number, m_db)) return false;
+    for (int side : {0, 1}) {
+      if (!TsLockDocNo(kTsVoucherNumbers + 10 * side + kind, number, db)) return false;
     }
-    if (opened && !CTsjsRec::DeleteDocument(m_party, m_voucherKind, number, m_db)) return false;
-    if (!CTsjsRec::InsertDocument(rows, m_db)) return false;
-    otherParty =
-        m_db->QueryInt(FormatStr("Select Count(*) From jsSheet Where LB<>'%d' And "
-                                 "DB='%d' And DH='%s'",
-                                 m_party, m_voucherKind, m_db->SqlText(number).c_str())) != 0;
+    if (replace && !CTsjsRec::DeleteDocument(party, kind, number, db)) return false;
+    if (!CTsjsRec::InsertDocument(rows, db)) return false;
+    otherParty = db->QueryInt(FormatStr("Select Count(*) From jsSheet Where LB<>'%d' And "
+                                        "DB='%d' And DH='%s'",
+                                        party, kind, db->SqlText(number).c_str())) != 0;
     return !otherParty;
   });
   if (otherParty) SmMessageBox("单号重号！", SM_MB_ICONERROR);
@@ -660,5 +669,5 @@ bool CTsYfDoc::Save(int /*saveAs*/) {
 
 void TsInstallAdvanceDoc() {
   TsSetDocClasses(kAdvanceTemplate, {[] { return std::make_unique<CTsYfDoc>(); }, nullptr,
-                                     [](CSmDocument*, CSmChildFrame*) { return new CForthView; }});
+                                     [](CSmDocument*, CSmChildFrame*) { return new CTsYfView; }});
 }

@@ -5,6 +5,7 @@
 // A new voucher is filled with every household of the party; an opened one is read from
 // jsSheet. Saving replaces the voucher's rows under its number, or gives a new voucher the next
 // number of its kind.
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ class CTsYfDoc : public CSmDoc {
     int note = -1;
     // A group without a shown name or amount takes no household.
     bool Usable() const { return name >= 0 && amount >= 0; }
+    // Whether one of the group's shown columns lies in [first, last].
+    bool Within(int first, int last) const {
+      for (int column : {code, name, balance, amount, note}) {
+        if (column >= 0 && column >= first && column <= last) return true;
+      }
+      return false;
+    }
   };
 
   void OnInitDocument() override;
@@ -45,8 +53,10 @@ class CTsYfDoc : public CSmDoc {
 
   GroupColumns Group(int g) const;
   // Whether the code names a driver (transporters) or one farmer of the last level.
-  bool IsHousehold(const std::string& code) const;
-  // The households of the lines [firstRow, lastRow] whose amount column lies within the shown
+  bool IsHousehold(const std::string& code) const { return FindHousehold(code, nullptr); }
+  // The same, with the household's name into `name` when it is found.
+  bool FindHousehold(const std::string& code, std::string* name) const;
+  // The households of the lines [firstRow, lastRow] of the groups with a column among the shown
   // columns [firstColumn, lastColumn], as rows of the shown voucher; zero amounts and unknown
   // households are left out.
   int CollectRows(int firstRow, int lastRow, int firstColumn, int lastColumn,
@@ -115,6 +125,12 @@ class CTsYfDoc : public CSmDoc {
   // was written.
   bool WriteVoucher(std::vector<CTsjsRec>& rows, std::string& number);
 };
+
+// Writes the rows of voucher `number` of a party and kind in one transaction, in place of the
+// stored voucher of that number with `replace`; the stations saving one number take turns.
+// False, with nothing changed, when a statement fails or the number is taken ("单号重号！").
+bool TsWriteVoucher(int party, int kind, bool replace, const std::string& number,
+                    std::vector<CTsjsRec>& rows, CSmDatabase* db);
 
 // Installs the advance document as the document of template 260.
 void TsInstallAdvanceDoc();

@@ -270,9 +270,10 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
     script.Then(825, [&c](QWidget* dlg) {
       for (size_t f = 0; f < c.fields.size(); ++f)
         if (c.fields[f]) Type(dlg, 1025 + 2 * static_cast<int>(f), QString::fromUtf8(c.fields[f]));
+      Find<QPushButton>(dlg, 1)->setFocus();
       Press(dlg, 1);
       EXPECT_EQ(QApplication::activeModalWidget(), dlg);
-      EXPECT_EQ(QApplication::focusWidget(), Find<QLineEdit>(dlg, c.focus));
+      EXPECT_EQ(dlg->focusWidget(), Find<QLineEdit>(dlg, c.focus));
       Press(dlg, 2);
     });
     m_view->OnCommand(c.command);
@@ -323,6 +324,21 @@ TEST_F(RiloRowColTest, InsertAndDeleteAreOneStepThatUndoesAndRedoesTheWholeSheet
   EXPECT_EQ(m_doc->m_undoSheets.size(), 2u);
 }
 
+TEST_F(RiloRowColTest, ANewEmptyReportGetsItsFirstRowsAndColumns) {
+  Open(CRiloData());
+  ASSERT_TRUE(Run(SM_ID_RILO_INSERT, {nullptr, nullptr, "3", "2"}));
+  ExpectListsFit(S());
+  EXPECT_EQ(S().m_rowHeights, (std::vector<int>{70, 70, 70}));
+  EXPECT_EQ(S().m_colWidths, (std::vector<int>{300, 300}));
+  EXPECT_EQ(S().m_lineStyles, std::vector<SmIntPair>(12, {1, 1}));
+  EXPECT_EQ(S().m_lineColors, std::vector<SmIntPair>(12, {kGrey, kGrey}));
+  m_view->ApplyHistory(true);
+  EXPECT_EQ(S().m_rows, 0);
+  EXPECT_EQ(S().m_cols, 0);
+  m_view->ApplyHistory(false);
+  EXPECT_EQ(S().m_rows, 3);
+}
+
 TEST_F(RiloRowColTest, InsertIsGreyedAtTheLimitsAndOnReadOnlyReports) {
   struct Case {
     int cols;
@@ -331,7 +347,8 @@ TEST_F(RiloRowColTest, InsertIsGreyedAtTheLimitsAndOnReadOnlyReports) {
     bool insert;
     bool remove;
   };
-  const Case cases[] = {{4, 4, false, true, true},
+  const Case cases[] = {{0, 0, false, true, false},
+                        {4, 4, false, true, true},
                         {60, 2, false, false, true},
                         {2, 900, false, false, true},
                         {4, 4, true, false, false}};
