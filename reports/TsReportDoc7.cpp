@@ -584,6 +584,7 @@ CTsRecalcItemsDlg::CTsRecalcItemsDlg(const TsChosenItems& chosen, QWidget* paren
   setObjectName(QStringLiteral("975"));
   setWindowTitle(QStringLiteral("选择需要重新计算的项目"));
   auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(24);
   const char* labels[2] = {"应补(扣)蔗款项目：", "应补(扣)运费项目："};
   const int labelIds[2] = {1129, 1130};
   for (int kind = 0; kind < 2; ++kind) {
