@@ -300,7 +300,8 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
   KeepOwnControls();
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(new QLabel(QStringLiteral("&1.报表类型："), OwnRow()));
+  auto* typeLabel = new QLabel(QStringLiteral("&1.报表类型："), OwnRow());
+  row->addWidget(typeLabel);
   auto* types = new QButtonGroup(this);
   const char* typeTexts[2] = {"期初余额表", "期末余额表"};
   for (int k = 0; k < 2; ++k) {
@@ -309,6 +310,7 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
     types->addButton(m_types[k], k);
     row->addWidget(m_types[k]);
   }
+  typeLabel->setBuddy(m_types[0]);
   m_unreviewed = new QCheckBox(QStringLiteral("含未复核单据"), OwnRow());
   m_unreviewed->setObjectName(QString::number(kIncludeUnreviewed));
   row->addWidget(m_unreviewed);

@@ -340,7 +340,8 @@ void CTsReportQueryDlg::KeepRegionAndLevel(bool dates, const char* regionLabel) 
     int row = 0, column = 0, rows = 0, columns = 0;
     grid->getItemPosition(i, &row, &column, &rows, &columns);
     const bool region = row == 3 && column < 2;
-    if (row < 6 && !region && !(dates && row < 2)) TsHideLayoutItem(grid->itemAt(i));
+    const bool buttons = column == 4;
+    if (row < 6 && !region && !buttons && !(dates && row < 2)) TsHideLayoutItem(grid->itemAt(i));
   }
   TsRelabelBuddy(this, kFilterIds[0], regionLabel);
 }

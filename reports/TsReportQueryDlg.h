@@ -73,7 +73,7 @@ class CTsReportQueryDlg : public CSmAppDlg {
   void ShowDates();
   void EnableDates(bool enable);
   // Only the dates (with `dates`), the farmer region with its picker, the level and "去空行"
-  // stay of the common controls; the region's label becomes `regionLabel`.
+  // stay of the common controls, with the buttons; the region's label becomes `regionLabel`.
   void KeepRegionAndLevel(bool dates, const char* regionLabel);
   // The region, its picker and the level serve farmers only.
   void EnableRegionForFarmers();

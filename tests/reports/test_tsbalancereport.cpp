@@ -176,7 +176,9 @@ class TsBalanceOpenTest : public testing::Test {
 TEST_F(TsBalanceOpenTest, FarmerReportOpensFromItsDialogAndPrintsTheKindOfBalance) {
   bool shown = false;
   CTsReportView* view = Open(269, [&shown](QWidget* dlg) {
-    shown = Control<QWidget>(dlg, 1032)->isEnabled() && !Control<QWidget>(dlg, 1020)->isVisible();
+    shown = Control<QWidget>(dlg, 1032)->isEnabled() && !Control<QWidget>(dlg, 1020)->isVisible() &&
+            Control<QWidget>(dlg, SM_ID_OK)->isVisible() &&
+            Control<QWidget>(dlg, SM_ID_CANCEL)->isVisible();
     Control<QRadioButton>(dlg, 1118)->click();
     Control<QComboBox>(dlg, 1031)->setCurrentIndex(0);
     Press(dlg, SM_ID_OK);
