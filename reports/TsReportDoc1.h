@@ -69,7 +69,8 @@ class CTsReportDoc1 : public CTsReportDoc {
 };
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,
-// the daily purchase report as that of 268, the households with balances as those of 269
-// and 270, the ticket detail list as that of 271 and the household ledgers as those of 261
-// and 262.
+// the unsettled payables as those of 264 and 265, the advance balances and movements as
+// those of 266 and 267, the daily purchase report as that of 268, the households with balances
+// as those of 269 and 270, the ticket detail list as that of 271 and the household ledgers as
+// those of 261 and 262.
 void TsInstallReports();

@@ -20,35 +20,13 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/reports/TsReportDirs.h"
+#include "tests/reports/TsReportLines.h"
 
 namespace {
 
-struct Line {
-  std::string code;
-  std::vector<double> values;
-  bool operator==(const Line&) const = default;
-};
+using Line = TsReportLine;
 
-std::ostream& operator<<(std::ostream& out, const Line& l) {
-  out << l.code;
-  for (double v : l.values) out << " " << v;
-  return out;
-}
-
-// A jsSheet row of party `lb`, document kind `db` and number `dh` (empty: an opening row)
-// holding `amount` in item MY`item`.
-std::string Money(char lb, char db, const char* date, const char* dh, const char* kno, int item,
-                  double amount, const char* reviewer) {
-  std::string columns, values;
-  for (int i = 0; i < 15; ++i) {
-    columns += FormatStr(",MY%d", i);
-    values += FormatStr(",%.2f", i == item ? amount : 0.0);
-  }
-  return FormatStr(
-      "Insert Into jsSheet(LB,DB,T,TH,DH,KNO,MRY,OPR0,OPR1,MU0,MU1%s,FK) Values('%c','%c',"
-      "'%s','000000','%s','%s','','101','%s',0,0%s,0)",
-      columns.c_str(), lb, db, date, dh, kno, reviewer, values.c_str());
-}
+constexpr auto Money = TsMoneyRow;
 
 // Farmer slip items: MY0 扣贷款 (withholding), MY1 预付款, MY2 周转金, MY3 蔗种款, MY4 化肥款.
 std::vector<std::string> Fixture() {

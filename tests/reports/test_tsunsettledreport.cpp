@@ -23,21 +23,12 @@
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/reports/TsReportDirs.h"
+#include "tests/reports/TsReportLines.h"
 #include "weighing/TsgbRec.h"
 
 namespace {
 
-struct Line {
-  std::string code;
-  std::vector<double> values;
-  bool operator==(const Line&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Line& l) {
-  out << l.code;
-  for (double v : l.values) out << " " << v;
-  return out;
-}
+using Line = TsReportLine;
 
 // A ticket weighed on `date` (untared without `tare`), on slip `slip` of `slipDate` (none when
 // empty) paid by `payer`, 30 - 10 - `impurity` net, with the amounts MY0 to MY4 and freight MY6.
@@ -67,15 +58,7 @@ std::string Insert(const Ticket& t) {
 
 std::string Money(char lb, char db, const char* dh, const char* kno, int item, double amount,
                   const char* reviewer) {
-  std::string columns, values;
-  for (int i = 0; i < 15; ++i) {
-    columns += FormatStr(",MY%d", i);
-    values += FormatStr(",%.2f", i == item ? amount : 0.0);
-  }
-  return FormatStr(
-      "Insert Into jsSheet(LB,DB,T,TH,DH,KNO,MRY,OPR0,OPR1,MU0,MU1%s,FK) Values('%c','%c',"
-      "'20160301','000000','%s','%s','','101','%s',0,0%s,0)",
-      columns.c_str(), lb, db, dh, kno, reviewer, values.c_str());
+  return TsMoneyRow(lb, db, "20160301", dh, kno, item, amount, reviewer);
 }
 
 // Cane ticket items: MY1 补助款 (+), MY2 扣义运 (-), MY3 扣限载 (-), MY4 扣修路费 (withheld).
