@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <algorithm>
 #include <functional>
 
@@ -217,6 +218,19 @@ TEST_P(TsLedgerTest, DriverLedgerWithoutTicketItemsStartsTheUnpaidFromTheAmount)
       }));
 }
 
+// With a single advance item there is no advance total: the item's own column is the advance
+// balance of the opening row and of the year's total (1000 opened, 500 deducted).
+TEST_P(TsLedgerTest, SingleAdvanceItemCountsAsTheAdvanceTotal) {
+  for (int n : {12, 13, 14}) m_type->m_strParams[static_cast<size_t>(n)].clear();
+  TsBuildItemTables();
+  const std::vector<Line> lines = Fill(0, "10101001");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines.front().values,
+            (std::vector<double>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1000, -1000}));
+  EXPECT_EQ(lines.back().values, (std::vector<double>{34, 500, 17000, 200, 170, 0, 17030, 68, 300,
+                                                      500, 16162, 500, -500}));
+}
+
 // A settlement deduction whose tickets are gone: Yes deletes it, any other answer lists it.
 TEST_P(TsLedgerTest, OrphanedDeductionIsDeletedOnYesAndListedOtherwise) {
   Run({Money(0, 0, "20160306", "0009", "10101002", "", {0, 60, 0, 0, 0})});
@@ -370,6 +384,13 @@ TEST_F(TsLedgerOpenTest, DriverLedgerOpensFromTheDriverPickerAndRefreshes) {
   EXPECT_EQ(Column(doc, 4), (std::vector<std::string>{"运蔗(已结0002)", "结1张过磅单", "预付款",
                                                       "运蔗(未结)", "本年累计"}));
   EXPECT_EQ(Column(doc, 3).back(), "");
+  // "刷新" comes before select-all in the grid's menu.
+  QMenu menu;
+  menu.addAction(QStringLiteral("全选"))->setData(SM_ID_EDIT_SELECT_ALL);
+  view->AddContextMenuItems(menu);
+  ASSERT_EQ(menu.actions().size(), 2);
+  EXPECT_EQ(menu.actions()[0]->data().toInt(), SM_ID_DOC_REREAD);
+  EXPECT_EQ(menu.actions()[0]->text(), QStringLiteral("刷新"));
 }
 
 // Another part of the system opens a household's ledger by its code, without the picker.
