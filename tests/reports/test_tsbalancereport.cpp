@@ -22,12 +22,12 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
-#include "tests/reports/TsReportLine.h"
+#include "tests/reports/TsRowLine.h"
 #include "ui/SmPrinterService.h"
 
 namespace {
 
-using Line = TsReportLine;
+using Line = TsRowLine;
 
 std::string Ticket(const char* number, const char* farmer, const char* driver) {
   return FormatStr(
@@ -93,7 +93,7 @@ class TsBalanceReportTest : public TsFileTest {
     std::vector<CTsReportRow> rows;
     const int count = FillHouseholdBalance(q, work, rows, &m_db);
     EXPECT_EQ(count, static_cast<int>(rows.size()));
-    return TsReportLines(rows);
+    return TsRowLines(rows);
   }
 
   static TsBalanceQuery Query(int kind, int type, int unreviewed, const char* region, int level) {

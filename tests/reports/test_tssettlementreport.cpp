@@ -18,12 +18,12 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/reports/TsReportDirs.h"
-#include "tests/reports/TsReportLine.h"
+#include "tests/reports/TsRowLine.h"
 #include "tests/reports/TsSettlementFixture.h"
 
 namespace {
 
-using Line = TsReportLine;
+using Line = TsRowLine;
 using V = std::vector<double>;
 
 class TsSettlementReportTest : public TsFileTest {
@@ -54,7 +54,7 @@ class TsSettlementReportTest : public TsFileTest {
     std::vector<CTsReportRow> rows;
     const int count = FillSettlement(q, work, rows, &m_db);
     EXPECT_EQ(count, static_cast<int>(rows.size()));
-    return TsReportLines(rows);
+    return TsRowLines(rows);
   }
 };
 
