@@ -17,6 +17,7 @@
 #include "reports/TsReportDoc5.h"
 #include "reports/TsReportDoc6.h"
 #include "reports/TsReportDoc7.h"
+#include "reports/TsReportDoc8.h"
 #include "reports/TsReportQueryDlg.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
@@ -261,5 +262,6 @@ void TsInstallReports() {
   InstallReport<CTsReportDoc5>(268);
   for (int templateNumber : {269, 270}) InstallReport<CTsReportDoc6>(templateNumber);
   InstallReport<CTsReportDoc7, CTsReportView7>(271);
+  InstallReport<CTsReportDoc8>(272);
   for (int templateNumber : {261, 262}) InstallReport<CTsBookDoc, CTsBookView>(templateNumber);
 }

@@ -1,0 +1,101 @@
+#pragma once
+// The cane payments paid through the bank (template 272 "银行代付蔗款报表"): per farmer with a
+// bank account the settled cane tickets and the slip deduction rows of a period not yet paid,
+// or those of a saved bank batch, with the farmer's bank details. Saving it as a text file for
+// the bank records a numbered batch that pays those tickets and rows; the query dialog lists the
+// batches to reopen, delete, review or take the review back.
+#include <string>
+#include <vector>
+
+#include "reports/TsReportDoc2.h"
+
+class QComboBox;
+class QPushButton;
+class CSmDatabase;
+
+inline constexpr long kTsBankBatchCs = 4160;   // CsN batch, CsNa from+to+region, CsVal maker
+inline constexpr long kTsBankReviewCs = 4161;  // CsN batch, CsVal reviewer
+
+// What the bank payment report lists: batch 0 or less the settled, unpaid tickets and
+// deduction rows of the period and farmer region, else those of batch `nBatch`.
+struct TsBankQuery {
+  int nBatch = 0;
+  std::string sDateFrom;
+  std::string sDateTo;
+  std::string sRegion;
+};
+
+// Appends to `rows` one row per farmer with a bank account (his name, bank number, account and
+// account name as the three texts), with the sums of his tickets and deduction rows and the
+// totals; `work` has 3 texts and TsSettlementItems(0).ValueCount() values. The number of rows;
+// 0 when a query cannot run.
+int FillBankPayment(const TsBankQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
+                    CSmDatabase* db);
+
+// Whether a saved batch with `batchName` (from, to, region as stored) overlaps the period and
+// region: the periods share a day and one region begins with the other or either is empty.
+bool TsBankBatchOverlaps(const std::string& batchName, const std::string& from,
+                         const std::string& to, const std::string& region);
+
+// Records a bank batch in one transaction: the next number, the payment marks of the tickets
+// and deduction rows of the period and region, the batch row with the operator at work as the
+// maker. The new number; 0 when something failed and nothing was kept.
+int TsRecordBankBatch(const std::string& from, const std::string& to, const std::string& region,
+                      CSmDatabase* db);
+
+class CTsReportDoc8 : public CTsReportDoc2 {
+ public:
+  void OnInitDocument() override;
+  void OnCloseDocument() override;
+  void DefineTitle(CSmFormDef& def) override;
+  void DefineColumns(CSmFormDef& def) override;
+  bool LoadRows(int openMode) override;
+  void Refresh() override;
+  std::string GetCountText() override;
+  // The rows are read again before and after the text wizard, which records the batch.
+  void SaveAsText() override;
+  bool OnSaveAsText(const std::string& fileName) override;
+  // Asks about every saved batch the report overlaps and records the report as a new batch;
+  // false, with nothing written, when empty, refused or failed.
+  bool SaveBankBatch();
+
+  TsBankQuery BankQuery() const;
+
+  int nBatch = 0;
+};
+
+// "打开银行代付蔗款报表" (template 976): the period and farmer region of a new report, or a
+// saved batch with its own period and region; deleting, reviewing and taking back the review
+// of the chosen batch.
+class CTsReportQueryDlg8 : public CTsReportQueryDlg {
+  Q_OBJECT
+ public:
+  CTsReportQueryDlg8(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
+                     const std::string& dateTo, int batch, const std::string (&oprCode)[2],
+                     const std::string& region, int level, QWidget* parent = nullptr);
+
+  bool OnCommand(unsigned id) override;
+  bool ValidateAndSave() override;
+
+  int m_batch = 0;  // the batch chosen: 0 for "新单"
+
+  void FillBatchList();
+  void OnBatchCloseUp();
+  void OnDeleteBatch();
+  void OnReviewBatch();
+
+ protected:
+  void OnInitDialog() override;
+
+ private:
+  // Selects the line of `batch` (the first line when there is none) and applies it.
+  void SelectBatch(int batch);
+  void SelectIndex(int index);
+  CSmDatabase* m_db;
+  QComboBox* m_batches;
+  QPushButton* m_delete;
+  QPushButton* m_review;
+  int m_current = -1;
+  std::string m_maker;
+  std::string m_reviewer;
+};
