@@ -461,3 +461,46 @@ TEST_F(TsBankOpenTest, DeleteAndReviewFollowTheMakerTheReviewerAndTheRights) {
                                                "取消复核银行付款数据：1-->1(20160301～20160331)",
                                                "删除银行付款数据：1-->1(20160301～20160331)"}));
 }
+
+// A step of deleting or reviewing that fails takes back what the steps before it did; a saved
+// batch written again pays nothing more.
+TEST_F(TsBankOpenTest, AFailedDeleteOrReviewChangesNothingAndASavedBatchIsNotRecordedAgain) {
+  m_app.m_env.SetOperatorNo("101");
+  ASSERT_EQ(TsRecordBankBatch("20160301", "20160331", "1", m_db), 1);
+  const struct {
+    const char* event;
+    void (CTsReportQueryDlg8::*action)();
+    const char* message;
+  } cases[] = {{"DELETE", &CTsReportQueryDlg8::OnDeleteBatch, "删除单据失败！"},
+               {"INSERT", &CTsReportQueryDlg8::OnReviewBatch, "操作单据失败！"}};
+  for (const auto& c : cases) {
+    const std::string trigger = std::string("sm_fail_") + c.event;
+    ASSERT_TRUE(m_db->ExecuteSQL("CREATE TRIGGER " + trigger + " BEFORE " + c.event +
+                                 " ON SysCsTab BEGIN SELECT RAISE(ABORT,'injected'); END"));
+    SmResetMessages();
+    std::string message;
+    EXPECT_EQ(Open([&](QWidget* w) {
+                Control<QComboBox>(w, 1132)->setCurrentIndex(1);
+                static_cast<CTsReportQueryDlg8*>(w)->OnBatchCloseUp();
+                (static_cast<CTsReportQueryDlg8*>(w)->*c.action)();
+                message = CSmMessageService::Instance().LastText();
+                Cancel(w);
+              }),
+              nullptr);
+    EXPECT_EQ(message, c.message);
+    EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: ") << c.event;
+    ASSERT_TRUE(m_db->ExecuteSQL("DROP TRIGGER " + trigger));
+  }
+  CTsReportDoc8* doc = Open([](QWidget* w) {
+    Control<QComboBox>(w, 1132)->setCurrentIndex(1);
+    static_cast<CTsReportQueryDlg8*>(w)->OnBatchCloseUp();
+    Press(w, SM_ID_OK);
+  });
+  ASSERT_NE(doc, nullptr);
+  ASSERT_EQ(doc->nBatch, 1);
+  const std::string path = m_dir.filePath("again.txt").toStdString();
+  Export(doc, path, 4);
+  EXPECT_EQ(doc->nBatch, 1);
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysCsTab Where Cs=4160"), 1);
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
+}
