@@ -1261,15 +1261,26 @@ void CSmFormView::DrawCellText(int row, int column, CSmFormDC& dc, const std::st
     const QRect band(rect.left(), top, rect.width(), bottom - top);
     const QString line = ToQ(lines[i]);
     const int width = metrics.horizontalAdvance(line);
+    const int y = top + (band.height() - font.height) / 2 + font.ascent;
+    painter.setClipRect(band);
+    painter.fillRect(band, kWindowColor);
+    // A line wider than its cell is drawn narrowed to the cell rather than cut: a clipped
+    // amount would lose its leading digits and read as a smaller figure.
+    const int room = std::max(rect.width() - unit, 1);
+    if (width > room) {
+      painter.save();
+      painter.translate(rect.left() + unit / 2, y + offsetY);
+      painter.scale(static_cast<double>(room) / width, 1.0);
+      painter.drawText(0, 0, line);
+      painter.restore();
+      continue;
+    }
     int x = rect.left() + unit / 2;
     if (align == "MID") {
       x = rect.left() + unit / 2 + (rect.width() - width - unit) / 2;
     } else if (align == "RIGHT") {
       x = rect.left() + rect.width() - width - unit + unit / 2;
     }
-    const int y = top + (band.height() - font.height) / 2 + font.ascent;
-    painter.setClipRect(band);
-    painter.fillRect(band, kWindowColor);
     painter.drawText(x, y + offsetY, line);
   }
   painter.restore();

@@ -750,6 +750,20 @@ TEST_F(FormViewPrint, DialogOffersAllPagesAndOverlayKeepsThePositions) {
   EXPECT_EQ(m_log.size(), 2u);
 }
 
+TEST_F(FormViewPrint, TextWiderThanItsCellIsNarrowedNotCut) {
+  GridView view(3);
+  const std::string wide = "WIDETEXTWIDETEXTWIDETEXTEND";
+  view.texts[{0, 1, "TEXT"}] = wide;
+  view.texts[{0, 2, "TEXT"}] = "NEXT";
+  const std::string pdf = Pdf("narrowed");
+  EXPECT_TRUE(view.OnCommand(SM_ID_FILE_PRINT_DIRECT));
+  std::map<std::string, SmPdfWord> words;
+  for (const SmPdfWord& word : SmPdfWords(pdf)) words[word.text] = word;
+  ASSERT_TRUE(words.count(wide) && words.count("RA") && words.count("NEXT"));
+  EXPECT_GT(words[wide].xMin, words["RA"].xMax);
+  EXPECT_LT(words[wide].xMax, words["NEXT"].xMin);
+}
+
 TEST_F(FormViewPrint, PreviewLogsNothingAndNoPrinterStartsNoPrint) {
   GridView view(10);
   const std::string preview = Pdf("preview");
