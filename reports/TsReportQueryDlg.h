@@ -82,6 +82,7 @@ class CTsReportQueryDlg : public CSmAppDlg {
 
  private:
   void BuildControls();
+  void PutButtonsLast();
   void OnRowKind();
   void Pick(int which);
 

@@ -6,9 +6,17 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "cane/TsRecordDirDlg.h"
 #include "platform/SmCommandIds.h"
+#include "reports/TsReportDoc2.h"
+#include "reports/TsReportDoc3.h"
+#include "reports/TsReportDoc4.h"
+#include "reports/TsReportDoc8.h"
 #include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmDialogChecks.h"
@@ -168,4 +176,62 @@ TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
   Click(dlg.get(), 1091);
   EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1033)->text().toStdString(), "003");
   EXPECT_EQ(Focused(*dlg), "1033");
+}
+
+// The fields Tab visits in turn, by object name.
+std::vector<std::string> TabStops(QWidget& dlg) {
+  std::vector<std::string> names;
+  for (QWidget* w = dlg.nextInFocusChain(); w != &dlg; w = w->nextInFocusChain()) {
+    if (w->isVisibleTo(&dlg) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+      names.push_back(w->objectName().toStdString());
+  }
+  return names;
+}
+
+TEST_P(TsReportQueryDlgTest, TabReachesEveryOptionBeforeOkAndCancel) {
+  const std::string operators[2] = {"102", ""};
+  const std::string filters[4] = {"01", "", "", ""};
+  const std::string range[2] = {"", ""};
+  struct Case {
+    std::function<std::unique_ptr<CTsReportQueryDlg>()> make;
+    std::string lastOption;
+  };
+  const Case cases[] = {
+      {[&] { return Open(); }, "1040"},
+      {[&] {
+         return std::make_unique<CTsReportQueryDlg5>(&m_db, "甘蔗收购日报表", "20160310", operators,
+                                                     filters, 0, 2, 1, 0, range);
+       },
+       "1040"},
+      {[&] {
+         return std::make_unique<CTsReportQueryDlg2>(&m_db, "甘蔗结算统计表", "20151101",
+                                                     "20161031", operators, filters, 0, 2, 1, 0);
+       },
+       "1039"},
+      {[&] {
+         return std::make_unique<CTsReportQueryDlg3>(&m_db, "未结蔗款统计表", "20160310", "", 0, 2,
+                                                     1, std::array<int, kTsItemGroups>{}, 0, 100);
+       },
+       "1110"},
+      {[&] {
+         return std::make_unique<CTsReportQueryDlg4>(&m_db, "农户预付款余额及发生额表", "20151101",
+                                                     "20161031", "", 0, 2, 1, 2, 0, 0);
+       },
+       "1039"},
+      {[&] {
+         return std::make_unique<CTsReportQueryDlg8>(&m_db, "银行代付蔗款报表", "20151101",
+                                                     "20161031", 0, operators, "", 2);
+       },
+       "1132"},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<CTsReportQueryDlg> dlg = c.make();
+    dlg->show();
+    const std::vector<std::string> stops = TabStops(*dlg);
+    SCOPED_TRACE(dlg->objectName().toStdString());
+    ASSERT_GE(stops.size(), 3u);
+    EXPECT_EQ(stops.front(), "1020");
+    EXPECT_EQ(std::vector<std::string>(stops.end() - 3, stops.end()),
+              (std::vector<std::string>{c.lastOption, "1", "2"}));
+  }
 }
