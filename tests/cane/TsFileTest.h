@@ -90,3 +90,21 @@ class TsFileTest : public TsAppTest, public testing::WithParamInterface<int> {
 
   CSmDatabase m_db;
 };
+
+// `Fixture` (a TsFileTest) with its file opened as the program's own connection too and the
+// business year read from it, for the windows that read through the program.
+template <class Fixture>
+class TsAppConnected : public Fixture {
+ protected:
+  void SetUp() override {
+    Fixture::SetUp();
+    if (this->HasFatalFailure()) return;
+    CSmDatabase* app = this->m_app.m_env.Connection();
+    ASSERT_TRUE(app->Open(this->m_db.GetFileName(), this->m_db.GetConnInfo())) << app->LastError();
+    this->m_app.m_env.GetYear(true);
+  }
+  void TearDown() override {
+    this->m_app.m_env.Close();
+    Fixture::TearDown();
+  }
+};

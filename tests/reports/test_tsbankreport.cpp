@@ -3,8 +3,6 @@
 // and takes back in one transaction; then the report window: columns, printing, the export
 // that records a batch, and the rules of deleting and reviewing batches in its dialog.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QFile>
@@ -23,6 +21,7 @@
 #include "reports/TsReportDoc8.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmModalScript.h"
+#include "tests/common/SmStations.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/reports/TsReportDirs.h"
@@ -138,42 +137,16 @@ TEST_P(TsBankReportTest, TwoStationsRecordingAtOnceGetTwoNumbers) {
   if (GetParam() != 0) {
     // The marking lingers, so that the second station reads the numbers while the first holds
     // its transaction open.
-    Run(
-        {"CREATE OR REPLACE FUNCTION sm_linger() RETURNS trigger AS $$ BEGIN PERFORM "
-         "pg_sleep(0.5); RETURN NULL; END $$ LANGUAGE plpgsql",
-         "CREATE TRIGGER sm_linger AFTER UPDATE ON gbSheet FOR EACH STATEMENT EXECUTE FUNCTION "
-         "sm_linger()"});
+    Run(SmPgLingerAfter("UPDATE", "gbSheet", "STATEMENT"));
   }
-  // Stations are processes of their own; both connect, then record together and exit with
-  // their batch number.
-  int ready[2];
-  int go[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(go), 0);
-  std::vector<pid_t> stations;
-  for (const char* region : {"1", "2"}) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid > 0) {
-      stations.push_back(pid);
-      continue;
-    }
+  // Both stations connect, then record together and exit with their batch number.
+  const char* const regions[] = {"1", "2"};
+  const std::vector<int> results = SmRunStations(2, [&](int n, const std::function<bool()>& go) {
     CSmDatabase db(GetParam());
-    if (!db.Open(m_db.GetFileName(), SmPgLogin(2))) _exit(99);
-    char mark = 0;
-    if (write(ready[1], &mark, 1) != 1 || read(go[0], &mark, 1) != 1) _exit(98);
-    _exit(TsRecordBankBatch("20160301", "20160331", region, &db));
-  }
-  char marks[2] = {0, 0};
-  for (char& mark : marks) ASSERT_EQ(read(ready[0], &mark, 1), 1);
-  ASSERT_EQ(write(go[1], marks, 2), 2);
-  for (int fd : {ready[0], ready[1], go[0], go[1]}) close(fd);
-  std::vector<int> results;
-  for (pid_t pid : stations) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    results.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-  }
+    if (!db.Open(m_db.GetFileName(), SmPgLogin(2))) return 99;
+    if (!go()) return 98;
+    return TsRecordBankBatch("20160301", "20160331", regions[n], &db);
+  });
   ASSERT_EQ((std::set<int>(results.begin(), results.end())), (std::set<int>{1, 2}));
   const int first = results[0];
   EXPECT_EQ(Fill(first, ""), (std::vector<Line>{kZhang}));

@@ -119,19 +119,8 @@ TEST_P(TsMovementReportTest, EachDocumentCountsInTheColumnOfItsDateAndKind) {
 
 namespace {
 
-class TsMovementDlgTest : public TsMovementReportTest {
+class TsMovementDlgTest : public TsAppConnected<TsMovementReportTest> {
  protected:
-  void SetUp() override {
-    TsMovementReportTest::SetUp();
-    if (HasFatalFailure()) return;
-    CSmDatabase* app = m_app.m_env.Connection();
-    ASSERT_TRUE(app->Open(m_db.GetFileName(), m_db.GetConnInfo())) << app->LastError();
-    m_app.m_env.GetYear(true);
-  }
-  void TearDown() override {
-    m_app.m_env.Close();
-    TsMovementReportTest::TearDown();
-  }
   std::unique_ptr<CTsReportQueryDlg4> Open(int kind, int category, int index) {
     auto dlg = std::make_unique<CTsReportQueryDlg4>(&m_db, "余额及发生额表", "20160301", "20160331",
                                                     "1", kind, 2, 1, category, index, 0);

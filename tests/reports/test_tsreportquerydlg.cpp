@@ -24,21 +24,14 @@
 
 namespace {
 
-class TsReportQueryDlgTest : public TsFileTest {
+// Business year 2016, accounting year 20151101-20161031.
+class TsReportQueryDlgTest : public TsAppConnected<TsFileTest> {
  protected:
   void SetUp() override {
-    TsFileTest::SetUp();
+    TsAppConnected::SetUp();
     if (HasFatalFailure()) return;
-    // Business year 2016, accounting year 20151101-20161031.
-    CSmDatabase* app = m_app.m_env.Connection();
-    ASSERT_TRUE(app->Open(m_db.GetFileName(), m_db.GetConnInfo())) << app->LastError();
-    m_app.m_env.GetYear(true);
     Run({"Update Opr Set Na='王磅' Where Opno='102'",
          "Insert Into Opr(Opno,Na,Psd) Values('103','李皮','')"});
-  }
-  void TearDown() override {
-    m_app.m_env.Close();
-    TsFileTest::TearDown();
   }
   std::unique_ptr<CTsReportQueryDlg1> Open(int rowKind = 0, int level = 2,
                                            const std::string (&range)[2] = {"", ""}) {

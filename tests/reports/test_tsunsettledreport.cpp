@@ -185,20 +185,7 @@ TEST_P(TsUnsettledReportTest, RegionsSumTheirHouseholdsCashPayables) {
 
 namespace {
 
-class TsUnsettledDlgTest : public TsUnsettledReportTest {
- protected:
-  void SetUp() override {
-    TsUnsettledReportTest::SetUp();
-    if (HasFatalFailure()) return;
-    CSmDatabase* app = m_app.m_env.Connection();
-    ASSERT_TRUE(app->Open(m_db.GetFileName(), m_db.GetConnInfo())) << app->LastError();
-    m_app.m_env.GetYear(true);
-  }
-  void TearDown() override {
-    m_app.m_env.Close();
-    TsUnsettledReportTest::TearDown();
-  }
-};
+class TsUnsettledDlgTest : public TsAppConnected<TsUnsettledReportTest> {};
 
 INSTANTIATE_TEST_SUITE_P(DataFile, TsUnsettledDlgTest, testing::Values(0));
 

@@ -2,12 +2,10 @@
 // update and the slip print counters, on the data file and on the server.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "tests/cane/TsFileTest.h"
+#include "tests/common/SmStations.h"
 #include "weighing/TsSlipOps.h"
 #include "weighing/TsgbRec.h"
 
@@ -188,46 +186,19 @@ TEST_P(TsgbStoreTest, DuplicateNumberIsRefusedAndNothingStored) {
 TEST_P(TsgbStoreTest, TwoStationsSavingOneNumberAtOnce) {
   if (GetParam() != 0) {
     // Each insert lingers, so that both stations have inserted before either counts.
-    Run(
-        {"CREATE OR REPLACE FUNCTION sm_linger() RETURNS trigger AS $$ BEGIN PERFORM "
-         "pg_sleep(0.5); RETURN NULL; END $$ LANGUAGE plpgsql",
-         "CREATE TRIGGER sm_linger AFTER INSERT ON gbSheet FOR EACH ROW EXECUTE FUNCTION "
-         "sm_linger()"});
+    Run(SmPgLingerAfter("INSERT", "gbSheet", "ROW"));
   }
-  // Stations are processes of their own (the ODBC driver manager lets one process talk to the
-  // server one call at a time); both connect, then save together. Each exits with its insert's
-  // result, plus 10 when it was told the number is taken.
-  int ready[2];
-  int go[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(go), 0);
-  std::vector<pid_t> stations;
-  for (int n = 0; n < 2; ++n) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid > 0) {
-      stations.push_back(pid);
-      continue;
-    }
+  // Both stations connect, then save together. Each exits with its insert's result, plus 10
+  // when it was told the number is taken.
+  std::vector<int> results = SmRunStations(2, [&](int n, const std::function<bool()>& go) {
     CSmDatabase db(GetParam());
-    if (!db.Open(m_db.GetFileName(), SmPgLogin(2))) _exit(99);
+    if (!db.Open(m_db.GetFileName(), SmPgLogin(2))) return 99;
     SmResetMessages();
-    char mark = 0;
-    if (write(ready[1], &mark, 1) != 1 || read(go[0], &mark, 1) != 1) _exit(98);
+    if (!go()) return 98;
     CTsgbRec rec = Ticket("0009", n == 1);
     const int stored = rec.Insert(&db);
-    _exit(stored + (CSmMessageService::Instance().LastText() == kDuplicate ? 10 : 0));
-  }
-  char marks[2] = {0, 0};
-  for (char& mark : marks) ASSERT_EQ(read(ready[0], &mark, 1), 1);
-  ASSERT_EQ(write(go[1], marks, 2), 2);
-  for (int fd : {ready[0], ready[1], go[0], go[1]}) close(fd);
-  std::vector<int> results;
-  for (pid_t pid : stations) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    results.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-  }
+    return stored + (CSmMessageService::Instance().LastText() == kDuplicate ? 10 : 0);
+  });
   std::sort(results.begin(), results.end());
   EXPECT_EQ(results, (std::vector<int>{1, 10}));
   EXPECT_EQ(m_db.QueryInt("Select Count(*) From gbSheet Where DH='0009'"), 1);

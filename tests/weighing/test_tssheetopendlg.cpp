@@ -21,24 +21,17 @@ std::string Title(const QWidget& dlg) {
 
 }  // namespace
 
-class TsSheetOpenDlgTest : public TsFileTest {
+// The business year comes from the application's connection: 2016, cane year
+// 20151101-20161031.
+class TsSheetOpenDlgTest : public TsAppConnected<TsFileTest> {
  protected:
   void SetUp() override {
-    TsFileTest::SetUp();
+    TsAppConnected::SetUp();
     if (HasFatalFailure()) return;
-    // The business year comes from the application's connection: 2016, cane year
-    // 20151101-20161031.
-    CSmDatabase* app = m_app.m_env.Connection();
-    ASSERT_TRUE(app->Open(m_db.GetFileName(), m_db.GetConnInfo())) << app->LastError();
-    m_app.m_env.GetYear(true);
     Run({"Insert Into NHDir(KNO,NA) Values('101','一乡')",
          "Insert Into NHDir(KNO,NA) Values('10102','二村')",
          "Insert Into NHDir(KNO,NA) Values('10102001','张三')",
          "Insert Into NHDir(KNO,NA) Values('10102002','李四')"});
-  }
-  void TearDown() override {
-    m_app.m_env.Close();
-    TsFileTest::TearDown();
   }
 
   std::unique_ptr<CTsSheetOpenDlg> Open(int mode, int party = 0,
