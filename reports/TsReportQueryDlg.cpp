@@ -463,6 +463,9 @@ CTsReportQueryDlg5::CTsReportQueryDlg5(CSmDatabase* db, const std::string& title
     : CTsReportQueryDlg1(db, title, date, date, oprCode, filter, rowKind, level, skipEmpty,
                          untaredOnly, qtyRange, 972, parent) {
   UseSingleDate();
+  const char* filterLabels[4] = {"&1.农  户：", "&2.运  户：", "&3.砍运地：", "&4.品  种："};
+  for (int k = 0; k < 4; ++k) TsRelabelBuddy(this, kFilterIds[k], filterLabels[k]);
+  TsRelabelBuddy(this, kRangeIds[0], "&T.数量范围：");
 }
 
 bool CTsReportQueryDlg5::ValidateAndSave() {

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <array>
 #include <functional>
 #include <memory>
@@ -226,5 +227,24 @@ TEST_P(TsReportQueryDlgTest, TabReachesEveryOptionBeforeOkAndCancel) {
     EXPECT_EQ(stops.front(), "1020");
     EXPECT_EQ(std::vector<std::string>(stops.end() - 3, stops.end()),
               (std::vector<std::string>{c.lastOption, "1", "2"}));
+  }
+}
+
+TEST_P(TsReportQueryDlgTest, DailyReportReachesEachFilterByItsDigit) {
+  const std::string operators[2] = {"102", ""};
+  const std::string filters[4] = {"01", "", "", ""};
+  const std::string range[2] = {"", ""};
+  CTsReportQueryDlg5 dlg(&m_db, "甘蔗收购日报表", "20160310", operators, filters, 0, 2, 1, 0,
+                         range);
+  dlg.show();
+  dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+  const std::pair<Qt::Key, const char*> cases[] = {
+      {Qt::Key_1, "1032"}, {Qt::Key_2, "1033"}, {Qt::Key_3, "1035"},
+      {Qt::Key_4, "1036"}, {Qt::Key_T, "1027"}, {Qt::Key_B, "1020"},
+  };
+  for (const auto& [key, field] : cases) {
+    QTest::keyClick(dlg.focusWidget(), key, Qt::AltModifier);
+    EXPECT_EQ(Focused(dlg), field) << QKeySequence(key).toString().toStdString();
   }
 }
