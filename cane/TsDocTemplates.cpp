@@ -13,6 +13,16 @@ std::map<int, TsDocClasses>& InstalledClasses() {
   return classes;
 }
 
+// Document windows of a kind without a frame of its own take every menu from the document
+// windows' menus.
+class CTsChildFrm : public CFormChildFrm {
+ public:
+  bool Create() override {
+    m_resourceId = SM_IDR_EMPTY_MENU;
+    return CFormChildFrm::Create();
+  }
+};
+
 const TsDocClasses* ClassesOf(int templateNumber) {
   const auto found = InstalledClasses().find(templateNumber);
   return found == InstalledClasses().end() ? nullptr : &found->second;
@@ -79,7 +89,7 @@ CTsDocTemplate::CTsDocTemplate(int templateNumber, int userForms)
           [templateNumber]() -> CSmChildFrame* {
             const TsDocClasses* classes = ClassesOf(templateNumber);
             if (classes && classes->frame) return classes->frame();
-            return new CFormChildFrm;
+            return new CTsChildFrm;
           },
           [templateNumber](CSmDocument* doc, CSmChildFrame* frame) -> QWidget* {
             const TsDocClasses* classes = ClassesOf(templateNumber);

@@ -8,6 +8,7 @@
 
 #include "cane/TsDocTemplates.h"
 #include "core/SmDatabase.h"
+#include "forms/SmDoc.h"
 #include "forms/SmFormDef.h"
 #include "forms/SmTemplateList.h"
 #include "platform/SmMessage.h"
@@ -135,6 +136,20 @@ TEST_F(TsTemplateTest, KindsWithoutInstalledDocumentsOpenNothing) {
   EXPECT_EQ(CSmMessageService::Instance().Shown()[0].text, kSmFailedToCreateDoc);
   TsSetDocClasses(255, {});
   EXPECT_FALSE(TsHasDocClasses(255));
+}
+
+TEST_F(TsTemplateTest, KindsWithoutAFrameOfTheirOwnOpenInADocumentWindow) {
+  Login(AllRights());
+  SelectRow(0);
+  TsSetDocClasses(255, {[] { return std::make_unique<CSmDoc>(); },
+                        {},
+                        [](CSmDocument*, CSmChildFrame*) { return new QWidget; }});
+  m_type->OpenSelectedKind();
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u)
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(m_app.m_docManager.DocumentCount(), 1);
+  m_app.m_docManager.CloseAllDocuments();
+  TsSetDocClasses(255, {});
 }
 
 }  // namespace
