@@ -307,8 +307,14 @@ void CTsSheetOpenDlg::UpdateState() {
 void CTsSheetOpenDlg::CutHeight() {
   m_page->adjustSize();
   QWidget* last = m_mode <= 0 ? m_cancelButton : m_mode == 4 ? m_interestGroup : m_regionEdit;
-  const int top = last->mapTo(m_page, QPoint(0, 0)).y();
-  setFixedSize(m_page->width(), top + last->height() + last->height() / 2);
+  const int lastBottom = last->mapTo(m_page, QPoint(0, 0)).y() + last->height();
+  int height = lastBottom + last->height() / 2;
+  // The cut never shows a strip of a control of the rows below.
+  for (QWidget* child : m_page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const int childTop = child->y();
+    if (!child->isHidden() && childTop >= lastBottom && childTop < height) height = childTop;
+  }
+  setFixedSize(m_page->width(), height);
 }
 
 std::string CTsSheetOpenDlg::TitleOf(int mode, int party) {

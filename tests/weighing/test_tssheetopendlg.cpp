@@ -103,6 +103,19 @@ TEST_P(TsSheetOpenDlgTest, TitleFollowsModeAndParty) {
   const int interest = Open(4)->height();
   EXPECT_LT(weighing, advance);
   EXPECT_LT(advance, interest);
+  // Below the last control of a voucher kind, a control either shows whole or not at all.
+  for (int mode = 1; mode <= 6; ++mode) {
+    auto dlg = Open(mode);
+    QWidget* page = dlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).value(0);
+    ASSERT_NE(page, nullptr);
+    for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (!child->isVisibleTo(dlg.get())) continue;
+      const QRect place(child->mapTo(dlg.get(), QPoint(0, 0)), child->size());
+      EXPECT_TRUE(place.bottom() < dlg->height() || place.top() >= dlg->height())
+          << mode << " " << child->metaObject()->className() << " " << place.top() << "-"
+          << place.bottom() << " cut at " << dlg->height();
+    }
+  }
 }
 
 TEST_P(TsSheetOpenDlgTest, EstimatesTurnThePartyToFarmer) {
