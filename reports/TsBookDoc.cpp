@@ -447,10 +447,5 @@ void CTsBookView::AddContextMenuItems(QMenu& menu) {
   action->setObjectName(QString::number(SM_ID_DOC_REREAD));
   action->setData(SM_ID_DOC_REREAD);
   connect(action, &QAction::triggered, this, [this] { OnCommand(SM_ID_DOC_REREAD); });
-  QAction* before = nullptr;
-  for (QAction* existing : menu.actions()) {
-    if (!existing->isSeparator() && existing->data().toInt() == SM_ID_EDIT_SELECT_ALL)
-      before = existing;
-  }
-  menu.insertAction(before, action);
+  menu.insertAction(TsFindMenuAction(menu, SM_ID_EDIT_SELECT_ALL), action);
 }

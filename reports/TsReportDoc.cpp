@@ -31,14 +31,14 @@ std::string Part(const std::string& text, size_t from, size_t count = std::strin
   return from < text.size() ? text.substr(from, count) : std::string();
 }
 
-QAction* FindAction(QMenu& menu, int id) {
+}  // namespace
+
+QAction* TsFindMenuAction(QMenu& menu, int id) {
   for (QAction* action : menu.actions()) {
     if (!action->isSeparator() && action->data().toInt() == id) return action;
   }
   return nullptr;
 }
-
-}  // namespace
 
 std::string TsSpreadCaption(const char* format, int blanks) {
   std::string words = format;
@@ -233,10 +233,10 @@ void CTsReportView::AddContextMenuItems(QMenu& menu) {
     connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     return action;
   };
-  menu.insertAction(FindAction(menu, SM_ID_EDIT_SELECT_ALL), make(SM_ID_DOC_REREAD, "刷新"));
+  menu.insertAction(TsFindMenuAction(menu, SM_ID_EDIT_SELECT_ALL), make(SM_ID_DOC_REREAD, "刷新"));
   CTsReportDoc* doc = ReportDoc();
   if (!doc || (doc->nFlag != 264 && doc->nFlag != 265)) return;
-  QAction* cut = FindAction(menu, SM_ID_EDIT_CUT);
+  QAction* cut = TsFindMenuAction(menu, SM_ID_EDIT_CUT);
   menu.insertAction(cut, make(kTsGenerateAdvances, "生成预付款单据"));
   menu.insertSeparator(cut);
 }

@@ -15,6 +15,12 @@
 inline constexpr int kTsReportVarCount = 28;
 inline constexpr int kTsGenerateAdvances = 44609;
 
+class QAction;
+class QMenu;
+
+// The first action of `menu` carrying command `id`; null when there is none.
+QAction* TsFindMenuAction(QMenu& menu, int id);
+
 // A printed group heading with each "%*s" gap filled with `blanks` blanks.
 std::string TsSpreadCaption(const char* format, int blanks);
 

@@ -130,13 +130,6 @@ bool RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase*
   return leftAlone;
 }
 
-QAction* FindAction(QMenu& menu, int id) {
-  for (QAction* action : menu.actions()) {
-    if (!action->isSeparator() && action->data().toInt() == id) return action;
-  }
-  return nullptr;
-}
-
 constexpr int kCaneModule = 16;
 
 }  // namespace
@@ -543,7 +536,7 @@ void CTsReportView7::AddContextMenuItems(QMenu& menu) {
   action->setObjectName(QString::number(kTsGenerateAdvances));
   action->setData(kTsGenerateAdvances);
   connect(action, &QAction::triggered, this, [this] { OnRecalculate(); });
-  QAction* cut = FindAction(menu, SM_ID_EDIT_CUT);
+  QAction* cut = TsFindMenuAction(menu, SM_ID_EDIT_CUT);
   menu.insertAction(cut, action);
   menu.insertSeparator(cut);
 }
