@@ -7,6 +7,7 @@
 #include "app/SmApp.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
+#include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "forms/SmDatePeriod.h"
@@ -32,6 +33,12 @@ std::string Part(const std::string& text, size_t from, size_t count = std::strin
 }
 
 }  // namespace
+
+std::string TsPrefixCondition(const std::string& column, const std::string& prefix,
+                              CSmDatabase* db) {
+  if (prefix.empty()) return {};
+  return FormatStr(" And %s Like '%s\a*\b'", column.c_str(), db->SqlText(prefix).c_str());
+}
 
 QAction* TsFindMenuAction(QMenu& menu, int id) {
   for (QAction* action : menu.actions()) {

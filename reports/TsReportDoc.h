@@ -17,9 +17,15 @@ inline constexpr int kTsGenerateAdvances = 44609;
 
 class QAction;
 class QMenu;
+class CSmDatabase;
 
 // The first action of `menu` carrying command `id`; null when there is none.
 QAction* TsFindMenuAction(QMenu& menu, int id);
+
+// " And <column> Like '<prefix>*'" for a code prefix typed in a query dialog; empty when
+// `prefix` is.
+std::string TsPrefixCondition(const std::string& column, const std::string& prefix,
+                              CSmDatabase* db);
 
 // A printed group heading with each "%*s" gap filled with `blanks` blanks.
 std::string TsSpreadCaption(const char* format, int blanks);

@@ -34,11 +34,6 @@ int ItemColumn(int kind, int i) {
   return TsTicketMoneyColumn(kind, TsGetKindItemIndex(kind, 0, 0, 0, i));
 }
 
-std::string Like(CSmDatabase* db, int column, const std::string& filter) {
-  return FormatStr(" And KNO%s Like '%s\a*\b'", column < 0 ? "" : std::to_string(column).c_str(),
-                   db->SqlText(filter).c_str());
-}
-
 std::string TicketStatement(const TsPurchaseQuery& q, const std::string& key,
                             const std::string& net, CSmDatabase* db) {
   const int k = q.nSettleKind;
@@ -56,7 +51,7 @@ std::string EstimateStatement(const TsPurchaseQuery& q, const std::string& key, 
       "T<='%s' And LB='0'",
       key.c_str(), db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
   if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
-  if (!q.sFilter[0].empty()) sql += Like(db, -1, q.sFilter[0]);
+  sql += TsPrefixCondition("KNO", q.sFilter[0], db);
   return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
 }
 
@@ -85,9 +80,7 @@ std::string TsTicketConditions(const TsPurchaseQuery& q, const std::string& key,
   } else {
     sql += " And OPR1<>''";
   }
-  for (int f = 0; f < 4; ++f) {
-    if (!q.sFilter[f].empty()) sql += Like(db, f, q.sFilter[f]);
-  }
+  for (int f = 0; f < 4; ++f) sql += TsPrefixCondition(FormatStr("KNO%d", f), q.sFilter[f], db);
   sql += " Group By " + key;
   const char* joins[2] = {" Having", " And"};
   int bounds = 0;

@@ -19,10 +19,6 @@ namespace {
 constexpr int kFreightTemplate = 263;
 constexpr int kUnpaidOnly = 1039;
 
-std::string Like(CSmDatabase* db, const char* column, const std::string& prefix) {
-  return FormatStr(" And %s Like '%s\a*\b'", column, db->SqlText(prefix).c_str());
-}
-
 std::string TicketStatement(const TsSettlementQuery& q, const std::string& group,
                             const std::string& region, CSmDatabase* db) {
   const int k = q.nSettleKind;
@@ -39,7 +35,7 @@ std::string TicketStatement(const TsSettlementQuery& q, const std::string& group
   } else if (!q.sOprCode[1].empty()) {
     sql += FormatStr(" And OPR%d='%s'", k + 4, db->SqlText(q.sOprCode[1]).c_str());
   }
-  if (!region.empty()) sql += Like(db, "KNO0", region);
+  sql += TsPrefixCondition("KNO0", region, db);
   return sql + FormatStr(" Group By %s Order By %s", group.c_str(), group.c_str());
 }
 
@@ -51,7 +47,7 @@ std::string SlipStatement(const TsSettlementQuery& q, const std::string& group,
           " From jsSheet Where lb='%d' And DB='0' And DH<>'' And T>='%s' And "
           "T<='%s'",
           q.nSettleKind, db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
-  if (!region.empty()) sql += Like(db, "KNO", region);
+  sql += TsPrefixCondition("KNO", region, db);
   if (!q.sOprCode[0].empty()) sql += " And OPR0='" + db->SqlText(q.sOprCode[0]) + "'";
   if (q.bUnpaidOnly) {
     sql += " And OPR1=''";

@@ -92,10 +92,6 @@ void PutGroup(const TsGroupLayout& layout, int g, CSmQuery& query, int first, Si
   if (layout.subtotal[k]) v[ValueAt(layout, g, layout.count[k])] = sum;
 }
 
-std::string RegionCondition(const char* column, const std::string& region, CSmDatabase* db) {
-  return FormatStr(" And %s Like '%s\a*\b'", column, db->SqlText(region).c_str());
-}
-
 std::string TicketStatement(const TsUnsettledQuery& q, const std::string& key, CSmDatabase* db) {
   const int kind = q.nSettleKind;
   const char* net = kind == 0 || TsGetFreightNetOfImpurity() ? "-MU2" : "";
@@ -109,7 +105,7 @@ std::string TicketStatement(const TsUnsettledQuery& q, const std::string& key, C
   const std::string unpaid = q.bIncludeUnpaid ? FormatStr(" Or OPR%d=''", kind + 4) : "";
   sql += FormatStr("%s From gbSheet Where T<='%s' And OPR1<>'' And (JN%d='' Or JT%d>'%s'%s)",
                    key.c_str(), date.c_str(), kind, kind, date.c_str(), unpaid.c_str());
-  if (kind == 0 && !q.sRegion.empty()) sql += RegionCondition("KNO0", q.sRegion, db);
+  if (kind == 0) sql += TsPrefixCondition("KNO0", q.sRegion, db);
   return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
 }
 
@@ -124,7 +120,7 @@ std::string BalanceStatement(const TsUnsettledQuery& q, CSmDatabase* db) {
       FormatStr("KNO From jsSheet Where lb='%d' And T<='%s'", kind, db->SqlText(q.sDate).c_str());
   // Unpaid slips count as unsettled: their deduction rows are not yet taken off the balances.
   if (q.bIncludeUnpaid) sql += " And (db<>'0' Or OPR1<>'')";
-  if (kind == 0 && !q.sRegion.empty()) sql += RegionCondition("KNO", q.sRegion, db);
+  if (kind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
   return sql + " Group By KNO Order By KNO";
 }
 

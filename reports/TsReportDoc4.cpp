@@ -71,8 +71,7 @@ std::string MovementStatement(const TsMovementQuery& q, const std::string& money
   sql += FormatStr("%s From jsSheet Where lb='%d' And T<='%s'", key.c_str(), q.nSettleKind,
                    db->SqlText(q.sDateTo).c_str());
   if (!q.bIncludeUnreviewed) sql += " And OPR1<>''";
-  if (q.nSettleKind == 0 && !q.sRegion.empty())
-    sql += FormatStr(" And KNO Like '%s\a*\b'", db->SqlText(q.sRegion).c_str());
+  if (q.nSettleKind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
   return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
 }
 

@@ -37,10 +37,6 @@ int AdvanceItem(int kind, int n) {
   return TsGetKindItemIndex(kind, 1, 2, 0, n);
 }
 
-std::string Like(CSmDatabase* db, const char* column, const std::string& prefix) {
-  return FormatStr(" And %s Like '%s\a*\b'", column, db->SqlText(prefix).c_str());
-}
-
 // Farmer rows down to the level, each with its telephone, note and linked parameters; every
 // region row counts the full-length farmers under it.
 void LoadFarmers(const TsBalanceQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
@@ -115,7 +111,7 @@ std::string BalanceStatement(const TsBalanceQuery& q, CSmDatabase* db) {
     sql += FormatStr("-sum(MY%d),", AdvanceItem(kind, n));
   sql += FormatStr("rtrim(KNO) From jsSheet Where LB='%d'", kind);
   if (q.nBalanceType == 0) sql += " And DH=''";
-  if (kind == 0 && !q.sRegion.empty()) sql += Like(db, "KNO", q.sRegion);
+  if (kind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
   if (q.nBalanceType == 1 && !q.bIncludeUnreviewed) sql += " And OPR1<>''";
   return sql + " Group By KNO Order By KNO";
 }

@@ -163,10 +163,7 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
         break;
     }
   }
-  for (int f = 0; f < 4; ++f) {
-    if (q.sFilter[f].empty()) continue;
-    sql += FormatStr(" And KNO%d Like '%s\a*\b'", f, db->SqlText(q.sFilter[f]).c_str());
-  }
+  for (int f = 0; f < 4; ++f) sql += TsPrefixCondition(FormatStr("KNO%d", f), q.sFilter[f], db);
   for (int b = 0; b < 2; ++b) {
     if (q.sQtyRange[b].empty()) continue;
     sql +=

@@ -51,11 +51,6 @@ std::map<std::string, BankDetails> LoadBankFarmers(CSmDatabase* db) {
   return farmers;
 }
 
-std::string RegionLike(CSmDatabase* db, const char* column, const std::string& region) {
-  if (region.empty()) return {};
-  return FormatStr(" And %s Like '%s\a*\b'", column, db->SqlText(region).c_str());
-}
-
 std::string TicketStatement(const TsBankQuery& q, CSmDatabase* db) {
   std::string sql = "Select Count(distinct JN0),sum(MU0-MU1-MU2)," + TsSettlementTicketSums(0) +
                     "rtrim(KNO0) " +
@@ -63,7 +58,7 @@ std::string TicketStatement(const TsBankQuery& q, CSmDatabase* db) {
                               db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
   sql += q.nBatch > 0 ? FormatStr(" And FK=%d And OPR4<>''", q.nBatch)
                       : std::string(" And OPR2<>'' And OPR4=''");
-  return sql + RegionLike(db, "KNO0", q.sRegion) + " Group By KNO0 Order By KNO0";
+  return sql + TsPrefixCondition("KNO0", q.sRegion, db) + " Group By KNO0 Order By KNO0";
 }
 
 std::string DeductionStatement(const TsBankQuery& q, CSmDatabase* db) {
@@ -74,7 +69,7 @@ std::string DeductionStatement(const TsBankQuery& q, CSmDatabase* db) {
                         db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
   sql +=
       q.nBatch > 0 ? FormatStr(" And FK=%d And Opr1<>''", q.nBatch) : std::string(" And Opr1=''");
-  return sql + RegionLike(db, "KNO", q.sRegion) + " Group By KNO Order By KNO";
+  return sql + TsPrefixCondition("KNO", q.sRegion, db) + " Group By KNO Order By KNO";
 }
 
 std::string Trimmed(const std::string& text) {
