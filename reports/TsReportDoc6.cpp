@@ -53,12 +53,7 @@ void LoadFarmers(const TsBalanceQuery& q, CTsReportRow& work, std::vector<CTsRep
   for (const CNH& farmer : farmers) {
     work.Clear();
     work.sCode = TrimRightSet(farmer.KNO, " ");
-    std::string indent;
-    for (int levelLength : lengths) {
-      if (levelLength >= static_cast<int>(work.sCode.size())) break;
-      indent += "  ";
-    }
-    work.sName = indent + farmer.NA;
+    work.sName = TsLevelIndent(work.sCode, lengths) + farmer.NA;
     work.Texts[0] = farmer.TEL;
     work.Texts[1] = farmer.NT;
     for (int p = 0; p < links; ++p) {

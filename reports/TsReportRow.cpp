@@ -118,14 +118,7 @@ int CTsReportRow::LoadNames(int kind, const std::array<int, 5>& levelLengths, in
   for (; !query.IsEOF(); query.MoveNext()) {
     sCode = query.GetString(0);
     sName = query.GetString(1);
-    if (levelled) {
-      std::string indent;
-      for (int levelLength : levelLengths) {
-        if (levelLength >= static_cast<int>(sCode.size())) break;
-        indent += "  ";
-      }
-      sName = indent + sName;
-    }
+    if (levelled) sName = TsLevelIndent(sCode, levelLengths) + sName;
     rows.push_back(*this);
   }
   Clear();
@@ -141,6 +134,15 @@ std::array<int, 5> TsGetLevelLengths(bool varieties) {
     lengths[static_cast<size_t>(k)] = sum;
   }
   return lengths;
+}
+
+std::string TsLevelIndent(const std::string& code, const std::array<int, 5>& levelLengths) {
+  std::string indent;
+  for (int levelLength : levelLengths) {
+    if (levelLength >= static_cast<int>(code.size())) break;
+    indent += "  ";
+  }
+  return indent;
 }
 
 CTsRollUp::CTsRollUp(std::vector<CTsReportRow>& rows, Member member, bool wholeCode)

@@ -53,6 +53,9 @@ class CTsReportRow {
 // Cumulative code lengths of the five levels of farmers (false) or varieties (true).
 std::array<int, 5> TsGetLevelLengths(bool varieties);
 
+// Two blanks for each level of `levelLengths` shorter than `code`: the indent of its name.
+std::string TsLevelIndent(const std::string& code, const std::array<int, 5>& levelLengths);
+
 // Rolls child rows into every matching row of a skeleton: the same rows as calling the roll-up
 // of each skeleton row in turn, found through an index of the skeleton's codes.
 class CTsRollUp {
