@@ -28,11 +28,11 @@ constexpr ReportNote kReportNotes[] = {
     {"制表前导", "制表：", 1, 80}, {"操作员", "系统生成", 1, 85},    {"编表单位", "系统生成", 0, 0},
 };
 
-std::string Part(const std::string& text, size_t from, size_t count = std::string::npos) {
+}  // namespace
+
+std::string TsTextPart(const std::string& text, size_t from, size_t count) {
   return from < text.size() ? text.substr(from, count) : std::string();
 }
-
-}  // namespace
 
 std::string TsPrefixCondition(const std::string& column, const std::string& prefix,
                               CSmDatabase* db) {
@@ -221,8 +221,8 @@ void CTsReportView::GetNoteValue(CSmFormHeadNote& note) {
     const std::string& from = doc->sDateFrom;
     note.sWords = doc->bPeriodCaption
                       ? FormatPeriodCaption(from, doc->sDateTo, "", true)
-                      : FormatStr("截止时间：%s年 %s月 %s日", Part(from, 0, 4).c_str(),
-                                  Part(from, 4, 2).c_str(), Part(from, 6).c_str());
+                      : FormatStr("截止时间：%s年 %s月 %s日", TsTextPart(from, 0, 4).c_str(),
+                                  TsTextPart(from, 4, 2).c_str(), TsTextPart(from, 6).c_str());
   } else if (name == "编表单位") {
     CSmApp* app = SmGetApp();
     note.sWords = FormatStr("编表单位：%s", app ? app->m_env.GetUnitName().c_str() : "");

@@ -27,6 +27,9 @@ QAction* TsFindMenuAction(QMenu& menu, int id);
 std::string TsPrefixCondition(const std::string& column, const std::string& prefix,
                               CSmDatabase* db);
 
+// Up to `count` bytes of `text` from `from`; empty past its end.
+std::string TsTextPart(const std::string& text, size_t from, size_t count = std::string::npos);
+
 // A printed group heading with each "%*s" gap filled with `blanks` blanks.
 std::string TsSpreadCaption(const char* format, int blanks);
 

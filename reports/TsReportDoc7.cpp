@@ -58,10 +58,6 @@ int ItemFieldCode(int kind, int category, int n) {
   return 60 + 20 * kind + 10 * category + n;
 }
 
-std::string Part(const std::string& text, size_t from, size_t count) {
-  return from < text.size() ? text.substr(from, count) : std::string();
-}
-
 std::string OperatorOrBlanks(const std::string& code) {
   return code.empty() ? std::string("   ") : code;
 }
@@ -193,8 +189,8 @@ int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
     work.sCode = t.KNO[0];
     work.sName = names.Name(0, t.KNO[0]);
     std::vector<std::string>& x = work.Texts;
-    x[0] = Part(t.T, 4, 2);
-    x[1] = Part(t.T, 6, 2);
+    x[0] = TsTextPart(t.T, 4, 2);
+    x[1] = TsTextPart(t.T, 6, 2);
     x[2] = t.DH;
     x[3] = t.KNO[1];
     x[4] = names.Name(1, t.KNO[1]);
