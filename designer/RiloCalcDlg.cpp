@@ -19,11 +19,6 @@
 
 namespace {
 
-SmIntRect Normalized(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 std::string CellLabel(int column, int row) {
   return FormatStr("%s%d", ColumnLabel(column).c_str(), row + 1);
 }
@@ -47,7 +42,7 @@ std::vector<SmIntRect> RiloRunRegions(const CRiloDoc& doc) {
   const CRiloData& s = doc.m_sheet;
   if (s.m_rows <= 0 || s.m_cols <= 0) return {};
   const auto inside = [&s](SmIntRect r) {
-    r = Normalized(r);
+    r = r.Normalized();
     r.left = std::clamp(r.left, 0, s.m_cols - 1);
     r.right = std::clamp(r.right, 0, s.m_cols - 1);
     r.top = std::clamp(r.top, 0, s.m_rows - 1);
