@@ -63,12 +63,10 @@ std::string RiloRegionText(const std::vector<SmIntRect>& regions, int cols, int 
     return FormatStr("多区域：共 %d 个区域", static_cast<int>(regions.size()));
   if (regions.empty()) return std::string();
   const SmIntRect& r = regions.front();
-  if (r.left == r.right && r.top == r.bottom)
-    return FormatStr("单元格：%s%d", ColumnLabel(r.left).c_str(), r.top + 1);
+  if (r.left == r.right && r.top == r.bottom) return "单元格：" + CellLabel(r.left, r.top);
   const bool whole = r.left == 0 && r.top == 0 && r.right == cols - 1 && r.bottom == rows - 1;
-  return std::string(whole ? "全部" : "单区域") +
-         FormatStr("：%s%d 至 %s%d", ColumnLabel(r.left).c_str(), r.top + 1,
-                   ColumnLabel(r.right).c_str(), r.bottom + 1);
+  return std::string(whole ? "全部" : "单区域") + "：" + CellLabel(r.left, r.top) + " 至 " +
+         CellLabel(r.right, r.bottom);
 }
 
 std::string RiloSourceName(const CRiloDoc& doc) {
