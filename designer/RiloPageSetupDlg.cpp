@@ -373,14 +373,15 @@ void CRiloPageSetupDlg::ReadControls(bool confirming) {
   if (!confirming) return;
   const auto title = [this](int t) { return StrToIntDef(TitleEdit(t)->text().toStdString(), 0); };
   s.titles = {title(kFixedLeft), title(kFixedTop), title(kFixedRight), title(kFixedBottom)};
-  s.colBreaks.clear();
-  for (int i = 0; i < m_colList->count(); ++i)
-    if (m_colList->item(i)->isSelected())
-      s.colBreaks.push_back(ColumnIndex(m_colList->item(i)->text().toStdString()));
-  s.rowBreaks.clear();
-  for (int i = 0; i < m_rowList->count(); ++i)
-    if (m_rowList->item(i)->isSelected())
-      s.rowBreaks.push_back(StrToIntDef(m_rowList->item(i)->text().toStdString(), 0) - 1);
+  // The lists hold every column (row) in order: an item's place is its index.
+  const auto selected = [](const QListWidget* list) {
+    std::vector<int> indexes;
+    for (int i = 0; i < list->count(); ++i)
+      if (list->item(i)->isSelected()) indexes.push_back(i);
+    return indexes;
+  };
+  s.colBreaks = selected(m_colList);
+  s.rowBreaks = selected(m_rowList);
   s.scale = std::atoi(m_scale->currentText().toStdString().c_str());
   s.landscape = m_landscape->isChecked();
   s.acrossFirst = m_acrossFirst->isChecked();
