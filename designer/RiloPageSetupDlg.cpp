@@ -27,6 +27,14 @@ namespace {
 
 constexpr int kSettingsChange = 8;  // the settings entry of the document's change flags
 constexpr double kMaxLength = 9999;
+// The print scales offered, in per cent.
+constexpr int kMinScale = 10;
+constexpr int kMaxScale = 400;
+constexpr int kScaleStep = 5;
+
+int ScaleAt(int index) {
+  return kMinScale + kScaleStep * index;
+}
 
 struct LengthIds {
   int edit;
@@ -197,12 +205,13 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   auto* scaleLabel = new QLabel(QStringLiteral("打印缩放比例(&Z)"), this);
   m_scale = new QComboBox(this);
   m_scale->setObjectName("1190");
-  for (int percent = 10; percent <= 400; percent += 5)
+  for (int percent = kMinScale; percent <= kMaxScale; percent += kScaleStep)
     m_scale->addItem(QString::asprintf("%3d％", percent));
-  m_scale->setCurrentIndex(std::clamp((m_settings.scale - 10) / 5, 0, m_scale->count() - 1));
+  m_scale->setCurrentIndex(
+      std::clamp((m_settings.scale - kMinScale) / kScaleStep, 0, m_scale->count() - 1));
   scaleLabel->setBuddy(m_scale);
   connect(m_scale, &QComboBox::currentIndexChanged, this, [this] {
-    m_settings.scale = std::atoi(m_scale->currentText().toStdString().c_str());
+    m_settings.scale = ScaleAt(m_scale->currentIndex());
     UpdateLines();
   });
   scaleRow->addWidget(scaleLabel);
@@ -382,7 +391,7 @@ void CRiloPageSetupDlg::ReadControls(bool confirming) {
   };
   s.colBreaks = selected(m_colList);
   s.rowBreaks = selected(m_rowList);
-  s.scale = std::atoi(m_scale->currentText().toStdString().c_str());
+  s.scale = ScaleAt(m_scale->currentIndex());
   s.landscape = m_landscape->isChecked();
   s.acrossFirst = m_acrossFirst->isChecked();
 }
