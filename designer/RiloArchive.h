@@ -2,6 +2,7 @@
 // The items of the report files over the program's archive stream: integers, pairs,
 // four-integer records and texts. A reader also remembers a count it refused, so that a
 // damaged file is told apart from one refused for what it says.
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -22,6 +23,11 @@ struct SmIntRect {
   int right = 0;
   int bottom = 0;
   bool operator==(const SmIntRect&) const = default;
+  // The same cells with left <= right and top <= bottom.
+  SmIntRect Normalized() const {
+    return {std::min(left, right), std::min(top, bottom), std::max(left, right),
+            std::max(top, bottom)};
+  }
 };
 
 class CRiloWriter {

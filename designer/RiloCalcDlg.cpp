@@ -19,11 +19,6 @@
 
 namespace {
 
-SmIntRect Normalized(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 std::string CellLabel(int column, int row) {
   return FormatStr("%s%d", ColumnLabel(column).c_str(), row + 1);
 }
@@ -47,7 +42,7 @@ std::vector<SmIntRect> RiloRunRegions(const CRiloDoc& doc) {
   const CRiloData& s = doc.m_sheet;
   if (s.m_rows <= 0 || s.m_cols <= 0) return {};
   const auto inside = [&s](SmIntRect r) {
-    r = Normalized(r);
+    r = r.Normalized();
     r.left = std::clamp(r.left, 0, s.m_cols - 1);
     r.right = std::clamp(r.right, 0, s.m_cols - 1);
     r.top = std::clamp(r.top, 0, s.m_rows - 1);
@@ -68,12 +63,10 @@ std::string RiloRegionText(const std::vector<SmIntRect>& regions, int cols, int 
     return FormatStr("多区域：共 %d 个区域", static_cast<int>(regions.size()));
   if (regions.empty()) return std::string();
   const SmIntRect& r = regions.front();
-  if (r.left == r.right && r.top == r.bottom)
-    return FormatStr("单元格：%s%d", ColumnLabel(r.left).c_str(), r.top + 1);
+  if (r.left == r.right && r.top == r.bottom) return "单元格：" + CellLabel(r.left, r.top);
   const bool whole = r.left == 0 && r.top == 0 && r.right == cols - 1 && r.bottom == rows - 1;
-  return std::string(whole ? "全部" : "单区域") +
-         FormatStr("：%s%d 至 %s%d", ColumnLabel(r.left).c_str(), r.top + 1,
-                   ColumnLabel(r.right).c_str(), r.bottom + 1);
+  return std::string(whole ? "全部" : "单区域") + "：" + CellLabel(r.left, r.top) + " 至 " +
+         CellLabel(r.right, r.bottom);
 }
 
 std::string RiloSourceName(const CRiloDoc& doc) {

@@ -27,11 +27,6 @@ bool IsNumberValue(std::string_view text) {
   return IsNumberText(text, 0, -1) && text.find_first_of("0123456789") != std::string_view::npos;
 }
 
-SmIntRect Normalized(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 }  // namespace
 
 std::string CRiloDoc::GetCellLayer(std::string_view cell, int k, bool withCodes) {
@@ -144,7 +139,7 @@ std::vector<SmIntPair> CRiloDoc::AreaCells() const {
   areas.push_back(m_sheet.m_selectRect);
   std::vector<SmIntPair> cells;
   for (const SmIntRect& area : areas) {
-    const SmIntRect r = Normalized(area);
+    const SmIntRect r = area.Normalized();
     for (int row = r.top; row <= r.bottom; ++row) {
       for (int column = r.left; column <= r.right; ++column) {
         if (CellIndex(column, row) >= 0) cells.push_back({column, row});

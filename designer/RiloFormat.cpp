@@ -7,11 +7,6 @@
 
 namespace {
 
-SmIntRect Normal(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 template <typename T>
 T& GrowTo(std::vector<T>& list, size_t index) {
   if (index >= list.size()) list.resize(index + 1);
@@ -109,9 +104,9 @@ SmRiloEditStep CRiloDoc::PushAreaUndo() const {
     return step;
   }
   // The whole strings of the cells, so that undoing never drops the layers not being edited.
-  SmIntRect box = Normal(m_sheet.m_selectRect);
+  SmIntRect box = m_sheet.m_selectRect.Normalized();
   for (const SmIntRect& area : m_sheet.m_areas) {
-    const SmIntRect r = Normal(area);
+    const SmIntRect r = area.Normalized();
     box = {std::min(box.left, r.left), std::min(box.top, r.top), std::max(box.right, r.right),
            std::max(box.bottom, r.bottom)};
   }
@@ -201,7 +196,7 @@ bool CRiloDoc::SetSelectionLayout(int horizontal, int vertical, bool applyH, boo
   std::vector<SmIntRect> areas = m_sheet.m_areas;
   areas.push_back(m_sheet.m_selectRect);
   for (const SmIntRect& area : areas) {
-    SmIntRect r = Normal(area);
+    SmIntRect r = area.Normalized();
     r.right = std::min(r.right, m_sheet.m_cols - 1);
     r.bottom = std::min(r.bottom, m_sheet.m_rows - 1);
     ClearSpansInRect(r, applyH, applyV);
@@ -291,7 +286,7 @@ int LinePart(const SmIntPair& pair, bool vertical) {
 }  // namespace
 
 SmIntRect CRiloDoc::SelectionRect() const {
-  if (m_sheet.m_selectMode == 2) return Normal(m_sheet.m_selectRect);
+  if (m_sheet.m_selectMode == 2) return m_sheet.m_selectRect.Normalized();
   const SmIntPair& current = m_sheet.m_currentCell;
   return {current.first, current.second, current.first, current.second};
 }
@@ -422,7 +417,7 @@ void CRiloDoc::SetSizeFromPixels(bool column, int index, int pixels) {
 
 void CRiloDoc::SetSelectedSizesFromPixels(int column, int row, int pixels) {
   if (m_sheet.m_selectMode != 2 || !m_sheet.m_areas.empty()) return;
-  const SmIntRect r = Normal(m_sheet.m_selectRect);
+  const SmIntRect r = m_sheet.m_selectRect.Normalized();
   if (column < 0) {
     if (row < r.top || row > r.bottom) return;
     for (int i = r.top; i <= r.bottom; ++i) SetSizeFromPixels(false, i, pixels);

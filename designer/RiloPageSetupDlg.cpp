@@ -27,6 +27,14 @@ namespace {
 
 constexpr int kSettingsChange = 8;  // the settings entry of the document's change flags
 constexpr double kMaxLength = 9999;
+// The print scales offered, in per cent.
+constexpr int kMinScale = 10;
+constexpr int kMaxScale = 400;
+constexpr int kScaleStep = 5;
+
+int ScaleAt(int index) {
+  return kMinScale + kScaleStep * index;
+}
 
 struct LengthIds {
   int edit;
@@ -197,12 +205,13 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   auto* scaleLabel = new QLabel(QStringLiteral("打印缩放比例(&Z)"), this);
   m_scale = new QComboBox(this);
   m_scale->setObjectName("1190");
-  for (int percent = 10; percent <= 400; percent += 5)
+  for (int percent = kMinScale; percent <= kMaxScale; percent += kScaleStep)
     m_scale->addItem(QString::asprintf("%3d％", percent));
-  m_scale->setCurrentIndex(std::clamp((m_settings.scale - 10) / 5, 0, m_scale->count() - 1));
+  m_scale->setCurrentIndex(
+      std::clamp((m_settings.scale - kMinScale) / kScaleStep, 0, m_scale->count() - 1));
   scaleLabel->setBuddy(m_scale);
   connect(m_scale, &QComboBox::currentIndexChanged, this, [this] {
-    m_settings.scale = std::atoi(m_scale->currentText().toStdString().c_str());
+    m_settings.scale = ScaleAt(m_scale->currentIndex());
     UpdateLines();
   });
   scaleRow->addWidget(scaleLabel);
@@ -373,15 +382,16 @@ void CRiloPageSetupDlg::ReadControls(bool confirming) {
   if (!confirming) return;
   const auto title = [this](int t) { return StrToIntDef(TitleEdit(t)->text().toStdString(), 0); };
   s.titles = {title(kFixedLeft), title(kFixedTop), title(kFixedRight), title(kFixedBottom)};
-  s.colBreaks.clear();
-  for (int i = 0; i < m_colList->count(); ++i)
-    if (m_colList->item(i)->isSelected())
-      s.colBreaks.push_back(ColumnIndex(m_colList->item(i)->text().toStdString()));
-  s.rowBreaks.clear();
-  for (int i = 0; i < m_rowList->count(); ++i)
-    if (m_rowList->item(i)->isSelected())
-      s.rowBreaks.push_back(StrToIntDef(m_rowList->item(i)->text().toStdString(), 0) - 1);
-  s.scale = std::atoi(m_scale->currentText().toStdString().c_str());
+  // The lists hold every column (row) in order: an item's place is its index.
+  const auto selected = [](const QListWidget* list) {
+    std::vector<int> indexes;
+    for (int i = 0; i < list->count(); ++i)
+      if (list->item(i)->isSelected()) indexes.push_back(i);
+    return indexes;
+  };
+  s.colBreaks = selected(m_colList);
+  s.rowBreaks = selected(m_rowList);
+  s.scale = ScaleAt(m_scale->currentIndex());
   s.landscape = m_landscape->isChecked();
   s.acrossFirst = m_acrossFirst->isChecked();
 }

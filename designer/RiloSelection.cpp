@@ -5,11 +5,6 @@
 
 namespace {
 
-SmIntRect Normalized(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 bool SpansColumns(const SmIntRect& r, int cols) {
   return r.left <= 0 && r.right >= cols - 1;
 }
@@ -34,7 +29,7 @@ bool CRiloDoc::IsCellSelected(int column, int row) const {
   std::vector<SmIntRect> areas = sheet.m_areas;
   areas.push_back(sheet.m_selectRect);
   return std::any_of(areas.begin(), areas.end(), [&](const SmIntRect& area) {
-    const SmIntRect r = Normalized(area);
+    const SmIntRect r = area.Normalized();
     if (column == -1 && row == -1)
       return SpansColumns(r, sheet.m_cols) && SpansRows(r, sheet.m_rows);
     if (column == -1) return HasRow(r, row) && SpansColumns(r, sheet.m_cols);
@@ -52,7 +47,7 @@ bool CRiloDoc::AddAreaOnCtrl(int column, int row, bool shift, bool ctrl) {
     return had;
   }
   sheet.m_selectMode = 2;
-  sheet.m_areas.push_back(Normalized(sheet.m_selectRect));
+  sheet.m_areas.push_back(sheet.m_selectRect.Normalized());
   sheet.m_selectRect = {column, row, column, row};
   return false;
 }

@@ -278,24 +278,6 @@ QRect CRiloView::GridArea() const {
       .translated(ScrollPosition());
 }
 
-std::optional<SmIntPair> CRiloView::HitCell(const QPoint& logical) const {
-  const CRiloData* sheet = Sheet();
-  if (!sheet || !GridArea().contains(logical)) return std::nullopt;
-  const QPoint first = CellOrigin(m_firstColumn, m_firstRow);
-  int column = m_firstColumn;
-  for (int x = first.x(); column < sheet->m_cols; ++column) {
-    x += ColumnExtent(column);
-    if (logical.x() < x) break;
-  }
-  int row = m_firstRow;
-  for (int y = first.y(); row < sheet->m_rows; ++row) {
-    y += RowExtent(row);
-    if (logical.y() < y) break;
-  }
-  if (column >= sheet->m_cols || row >= sheet->m_rows) return std::nullopt;
-  return SmIntPair{column, row};
-}
-
 // ---------------------------------------------------------------- scrolling
 
 void CRiloView::UpdateScrollSizes() {

@@ -48,11 +48,6 @@ std::string Printable(const std::string& text, bool grid) {
   return kept;
 }
 
-SmIntRect Normalized(const SmIntRect& r) {
-  return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
-}
-
 // The cells of the last copy with their format codes, shared by every report window.
 std::string& RichCopyBuffer() {
   static std::string buffer;
@@ -337,7 +332,7 @@ void CRiloView::DeleteSelection() {
     return;
   }
   const CRiloData before = s;
-  const SmIntRect area = Normalized(s.m_selectRect);
+  const SmIntRect area = s.m_selectRect.Normalized();
   for (int r = area.top; r <= area.bottom; ++r)
     for (int c = area.left; c <= area.right; ++c) doc.SetLayerText(c, r, "");
   s.m_currentCell = {area.left, area.top};
@@ -378,7 +373,7 @@ bool CRiloView::Copy() {
   if (s.m_selectMode == 0 || !s.m_areas.empty()) return false;
   std::string plain;
   if (s.m_selectMode == 2) {
-    const SmIntRect area = Normalized(s.m_selectRect);
+    const SmIntRect area = s.m_selectRect.Normalized();
     std::string rich;
     for (int r = area.top; r <= area.bottom; ++r) {
       for (int c = area.left; c <= area.right; ++c) {

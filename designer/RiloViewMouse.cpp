@@ -57,6 +57,18 @@ void CRiloView::SetCursorId(int id) {
   setCursor(CursorOf(id));
 }
 
+std::optional<SmIntPair> CRiloView::HitCell(const QPoint& logical) const {
+  const CRiloData* sheet = Sheet();
+  const QRect grid = GridArea();
+  if (!sheet || !grid.contains(logical)) return std::nullopt;
+  const int column = WalkCells(logical.x(), grid.left(), grid.left() + grid.width(), m_firstColumn,
+                               sheet->m_cols, [this](int c) { return ColumnExtent(c); });
+  const int row = WalkCells(logical.y(), grid.top(), grid.top() + grid.height(), m_firstRow,
+                            sheet->m_rows, [this](int r) { return RowExtent(r); });
+  if (column >= sheet->m_cols || row >= sheet->m_rows) return std::nullopt;
+  return SmIntPair{column, row};
+}
+
 CRiloView::SmHit CRiloView::HitTestCell(const QPoint& logical) {
   SmHit hit;
   const CRiloData* sheet = Sheet();
