@@ -6,7 +6,8 @@
 
 class CSmDocManager;
 
-// What a template makes; an empty frame factory gives the plain form frame.
+// What a template makes; an empty frame factory gives a form frame that takes every menu from
+// the document windows' menus.
 struct TsDocClasses {
   CSmMultiDocTemplate::DocumentFactory document;
   CSmMultiDocTemplate::FrameFactory frame;

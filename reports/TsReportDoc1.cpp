@@ -8,7 +8,6 @@
 #include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
-#include "forms/SmChildFrm.h"
 #include "platform/SmMessage.h"
 #include "reports/TsBookDoc.h"
 #include "reports/TsReportDoc2.h"
@@ -228,21 +227,10 @@ void CTsReportDoc1::Refresh() {
 
 namespace {
 
-// Report windows take every menu from the document windows' menus.
-class CTsReportChildFrm : public CFormChildFrm {
- public:
-  using CFormChildFrm::CFormChildFrm;
-  bool Create() override {
-    m_resourceId = SM_IDR_EMPTY_MENU;
-    return CFormChildFrm::Create();
-  }
-};
-
 template <class Doc, class View = CTsReportView>
 void InstallReport(int templateNumber) {
-  TsSetDocClasses(templateNumber,
-                  {[] { return std::make_unique<Doc>(); }, [] { return new CTsReportChildFrm; },
-                   [](CSmDocument*, CSmChildFrame*) { return new View; }});
+  TsSetDocClasses(templateNumber, {[] { return std::make_unique<Doc>(); }, nullptr,
+                                   [](CSmDocument*, CSmChildFrame*) { return new View; }});
 }
 
 }  // namespace
