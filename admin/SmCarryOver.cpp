@@ -92,15 +92,31 @@ SmCarryOverResult SmRunCarryOver(CSmApp& app, const SmCarryOverItems& items,
       SmMessageBox(text + "继续吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) {
     return SmCarryOverResult::Declined;
   }
-  std::string failed;
+  std::string failed, taken;
   for (size_t row : rows) {
     const ItemCode code = SplitCode(app, items.codes[row]);
-    if (code.type && !code.type->CarryOver(code.subCode, code.item, source, target, status))
+    if (!code.type) continue;
+    bool empty = true;
+    // The item goes in whole, into tables that are still empty: another station carrying the
+    // same item over at the same moment takes its turn on the lock and then finds the rows.
+    const bool carried = SmRunInTransaction(target, [&] {
+      if (!target->LockSeries("carry over " + items.tables[row])) return false;
+      empty = target->TablesAreEmpty(items.tables[row]);
+      return empty && code.type->CarryOver(code.subCode, code.item, source, target, status);
+    });
+    if (!empty) {
+      taken += FormatStr("%s：已有记录，不能结转！\n", items.captions[row].c_str());
+    } else if (!carried) {
       failed += items.captions[row] + "\n";
+    }
   }
   if (status) status->clear();
+  if (!taken.empty() && failed.empty()) {
+    SmMessageBox(taken + "这些项目没有结转！", SM_MB_OK | SM_MB_ICONERROR);
+    return SmCarryOverResult::Refused;
+  }
   if (!failed.empty()) {
-    SmMessageBox("下列项目结转失败：\n" + failed, SM_MB_OK | SM_MB_ICONERROR);
+    SmMessageBox(taken + "下列项目结转失败：\n" + failed, SM_MB_OK | SM_MB_ICONERROR);
     return SmCarryOverResult::Failed;
   }
   SmMessageBox("结转完毕！", SM_MB_OK | doneFlags);

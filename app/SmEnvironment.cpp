@@ -92,7 +92,7 @@ std::string SmOpenErrorText(int kind, int code, const std::string& ext) {
       case -1:
         return "数据库名长度不合适！";
       case -2:
-        return "打开数据库失败！";
+        return "打开数据库失败！" + (ext.empty() ? "" : "\n" + ext);
       case -3:
         return "打开系统参数表失败！";
       case -4:
@@ -300,7 +300,10 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   m_db->Close();
   if (!m_db->Open(target, settings)) {
     // The file passed its checks but does not open: say so rather than speak of an empty name.
-    return ReportOpenError(m_dbKind == 0 ? -13 : -2, show);
+    if (m_dbKind == 0) return ReportOpenError(-13, show);
+    std::string why = SmConnectFailureReport({}, m_db->LastError());
+    if (!why.empty()) why.erase(0, 1);  // the line break after the empty headline
+    return ReportOpenError(-2, show, why);
   }
   // A file that fails the checks below is not left open as if it were the open data file.
   if (m_dbKind == 0) m_dataFolder = folder;

@@ -579,8 +579,7 @@ bool CSmOpenDataFileDlg::AskSetup(const std::string& name, SmDataSourceSetup& se
 }
 
 void CSmOpenDataFileDlg::ShowConnectFailure(const std::string& reason) {
-  SmMessageBox(reason.empty() ? "无法连接此数据源！" : "无法连接此数据源！\n" + reason,
-               SM_MB_OK | SM_MB_ICONERROR);
+  SmMessageBox(SmConnectFailureReport("无法连接此数据源！", reason), SM_MB_OK | SM_MB_ICONERROR);
 }
 
 void CSmOpenDataFileDlg::OnNewDataSource() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/SmApp.h"
+#include "app/SmEnvironment.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
 #include "core/SmSqlDialectPg.h"
@@ -72,6 +73,8 @@ bool SmCreateServerYearFile(CSmApp& app, int kind, const CSmConnInfo& login,
   if (!db.CreateDatabase(login, database)) return false;
   app.AfterOpen(&db);
   app.InsertDefaultRows(&db, year);
+  // Stamped by this program, as a file the new-year dialog makes: opening it asks nothing.
+  CSmEnvironment(kind).CheckVersionStamp(&db, nullptr, nullptr, nullptr);
   const bool made = db.TableExists("SYSTAB") && db.QueryInt("Select Count(*) From SYSTAB") == 1;
   db.Close();
   if (!made) {

@@ -64,42 +64,12 @@ void WidenColumn(CSmDatabase* db, const std::string& table, const std::string& c
 
 // Keys two workstations must never write twice: the engine refuses the second row, whatever
 // either station counted before it wrote.
-struct UniqueKey {
-  const char* table;
-  const char* index;
-  const char* columns;
-  const char* what;
-};
-
-const UniqueKey kUniqueKeys[] = {
+const SmUniqueKey kUniqueKeys[] = {
     {"OPR", "OPR_OPNO", "OPNO", "操作员代码"},
     {"PWR", "PWR_OPNO_PWR", "OPNO,PWR", "操作员的操作权限"},
     {"SmTask", "SmTask_nTask", "nTask", "工作段号"},
     {"SmLogOp", "SmLogOp_sOp", "sOp", "日志中的操作员"},
 };
-
-// Gives older data files their unique keys. A key that cannot be made because rows already
-// hold a value twice names those values, so that they can be put right.
-void EnsureUniqueKeys(CSmDatabase* db) {
-  for (const UniqueKey& key : kUniqueKeys) {
-    if (!db->TableExists(key.table)) continue;
-    const std::string create =
-        FormatStr("Create Unique Index %s On %s(%s)", key.index, key.table, key.columns);
-    if (db->ExecuteSQL(create, {}, 128, false)) continue;  // made now, or there already
-    std::vector<std::string> twice;
-    const std::string first =
-        std::string(key.columns).substr(0, std::string(key.columns).find(','));
-    db->QueryStrings(FormatStr("Select rtrim(%s) From %s Group By %s Having Count(*)>1",
-                               first.c_str(), key.table, key.columns),
-                     &twice, 1);
-    if (twice.empty()) continue;
-    std::string values;
-    for (const std::string& value : twice) values += (values.empty() ? "" : "、") + value;
-    SmMessageBox(FormatStr("表%s中有重复的%s：%s\n请删去重复的行，以免两个工作站再写入重复的行。",
-                           key.table, key.what, values.c_str()),
-                 SM_MB_OK | SM_MB_ICONWARNING);
-  }
-}
 
 }  // namespace
 
@@ -144,7 +114,7 @@ void CSmApp::AfterOpen(CSmDatabase* db) {
   WidenColumn(db, "OPR", "PSD", kSmStoredPasswordWidth);
   WidenColumn(db, "SmLog", "sOp", kSmLogOperatorWidth);
   WidenColumn(db, "SmLogOp", "sOp", kSmLogOperatorWidth);
-  EnsureUniqueKeys(db);
+  SmEnsureUniqueKeys(db, kUniqueKeys);
   for (CSmDataType* type : m_dataTypes) type->CreateTables(db);
 }
 

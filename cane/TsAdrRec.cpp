@@ -1,5 +1,8 @@
 #include "cane/TsAdrRec.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "cane/TsCodeTable.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
@@ -69,7 +72,14 @@ bool TsAdrInsert(const CTsAdrRec& rec, CSmDatabase* db) {
   return TsInsertUnique(db, insert, "AdrDir", rec.KNO);
 }
 
-bool TsAdrUpdate(const CTsAdrRec& rec, const std::string& oldCode, CSmDatabase* db, bool* merged) {
+bool TsAdrSame(const CTsAdrRec& a, const CTsAdrRec& b) {
+  const auto near = [](double x, double y) { return std::fabs(x - y) <= 1e-6; };
+  return a.KNO == b.KNO && a.NA == b.NA && a.QY == b.QY && a.NT == b.NT && near(a.jl, b.jl) &&
+         near(a.ypr, b.ypr) && std::equal(a.cs.begin(), a.cs.end(), b.cs.begin(), near);
+}
+
+bool TsAdrUpdate(const CTsAdrRec& rec, const std::string& oldCode, CSmDatabase* db, bool* merged,
+                 const CTsAdrRec* shown, bool* stale) {
   const AdrTexts t(rec, db);
   const std::string old = db->SqlText(oldCode);
   TsCodeChange change;
@@ -84,7 +94,15 @@ bool TsAdrUpdate(const CTsAdrRec& rec, const std::string& oldCode, CSmDatabase* 
   change.question = "要将甘蔗砍运地<%s>与<%s>合并吗？";
   change.moveReferences = {
       FormatStr("Update gbSheet Set KNO2='%s' Where KNO2='%s'", t.KNO.c_str(), old.c_str())};
-  return TsUpdateOrMerge(db, change, merged);
+  if (shown) {
+    change.stillAsShown = [&](std::string& refusal) {
+      CTsAdrRec stored;
+      if (TsAdrLoad(stored, oldCode, db) > 0 && TsAdrSame(stored, *shown)) return true;
+      refusal = TsChangedElsewhereText(oldCode, stored.KNO.empty());
+      return false;
+    };
+  }
+  return TsUpdateOrMerge(db, change, merged, stale);
 }
 
 bool TsAdrDelete(const std::string& code, CSmDatabase* db) {

@@ -32,9 +32,13 @@ int TsAdrLoadAll(std::vector<CTsAdrRec>& list, CSmDatabase* db);
 // False, with no message, when the code exists already.
 bool TsAdrInsert(const CTsAdrRec& rec, CSmDatabase* db);
 // Stores `rec` over the place `oldCode`; a code that belongs to another place is merged into it
-// after asking (`merged` says so). The tickets follow a changed code.
+// after asking (`merged` says so). The tickets follow a changed code. With `shown` (the place as
+// a card showed it) nothing is stored when another station changed or deleted the place since;
+// that is said, and `stale` tells it.
 bool TsAdrUpdate(const CTsAdrRec& rec, const std::string& oldCode, CSmDatabase* db,
-                 bool* merged = nullptr);
+                 bool* merged = nullptr, const CTsAdrRec* shown = nullptr, bool* stale = nullptr);
+// Whether two places hold the same values.
+bool TsAdrSame(const CTsAdrRec& a, const CTsAdrRec& b);
 // False, with no message, while a ticket names the place.
 bool TsAdrDelete(const std::string& code, CSmDatabase* db);
 std::string TsAdrNextCode(CSmDatabase* db);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/SmOpLog.h"
+#include "cane/TsCodeTable.h"
 #include "cane/TsWeighingService.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
@@ -117,4 +118,25 @@ void TsOfferRepricing(const TsRepricing& texts, int kind, const std::string& cod
                       std::fabs(newPrice - oldPrice))
           : FormatStr("调至%.2lf；", newPrice);
   CSmOpLog(logCode, FormatStr("%s(%s)调价：%s", code.c_str(), name.c_str(), change.c_str()));
+}
+
+bool TsStoreShownOpenings(int party, const std::string& code, const std::vector<int>& items,
+                          const TsSlipAmounts& shown, const TsSlipAmounts& typed,
+                          const std::string& shownCode, std::string& failure, CSmDatabase* db) {
+  CTsWeighingService* service = TsGetWeighingService();
+  if (!service || items.empty()) return true;
+  TsSlipAmounts stored{};
+  if (!service->LoadOpening(party, code, stored, db)) return false;
+  for (const int item : items) {
+    if (std::fabs(stored[item] - shown[item]) <= 0.005) continue;
+    failure = TsChangedElsewhereText(shownCode, false);
+    return false;
+  }
+  return service->SetOpening(false, party, code, typed, db);
+}
+
+bool TsRefuseSave(bool stale, QWidget* code) {
+  if (!stale) SmMessageBox("代码不合适，操作数据库失败！", SM_MB_ICONERROR);
+  code->setFocus();
+  return false;
 }

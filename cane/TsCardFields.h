@@ -2,6 +2,9 @@
 // What the farmer and the variety card share: labelled edit fields found by their id, the own
 // part of a code below its parent, and numbers written into fields.
 #include <string>
+#include <vector>
+
+#include "cane/TsWeighingService.h"
 
 class QGridLayout;
 class QWidget;
@@ -38,5 +41,15 @@ struct TsRepricing {
 void TsOfferRepricing(const TsRepricing& texts, int kind, const std::string& code,
                       const std::string& name, double oldPrice, double newPrice, int logCode,
                       CSmDatabase* db);
+// In a card's save transaction: the stored opening balances of household `code` (party 0
+// farmer, 1 driver) must still be those the card showed for the items of its fields; then the
+// typed amounts replace them. False, with `failure` naming `shownCode`, when another station
+// changed them; false alone when a statement failed.
+bool TsStoreShownOpenings(int party, const std::string& code, const std::vector<int>& items,
+                          const TsSlipAmounts& shown, const TsSlipAmounts& typed,
+                          const std::string& shownCode, std::string& failure, CSmDatabase* db);
+// A card's save that failed: the database refusal ("代码不合适，操作数据库失败！") unless the save
+// has said already that another station changed the row; the focus goes to the code. False.
+bool TsRefuseSave(bool stale, QWidget* code);
 // A number with up to `decimals` decimals and no group separators; blank for zero.
 std::string TsFieldNumber(double value, int decimals);

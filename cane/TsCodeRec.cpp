@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cane/TsCodeTable.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
@@ -15,6 +16,7 @@ namespace {
 // The wildcard of LIKE patterns, marked for the translation into the engine's form.
 const char* const kAny = "\x07*\x08";
 const char* const kCopyPrefix = "复件：";
+const char* const kDuplicateText = "产生重码，不能插入！";
 
 bool Fail(bool showMsg, const std::string& text) {
   if (showMsg && !text.empty()) SmMessageBox(text, SM_MB_ICONERROR);
@@ -148,22 +150,37 @@ bool CTsCodeRec::Validate(bool showMsg) {
 // Inserts the row and counts the rows of its code; `failure` says why it was not exactly one.
 bool CTsCodeRec::InsertRow(std::string& failure, const char* zeroText) {
   if (!m_db->ExecuteSQL(FormatStr("Insert Into %s(%s) Values (%s)", TableName(),
-                                  GetColumnList().c_str(), GetValueList().c_str())))
+                                  GetColumnList().c_str(), GetValueList().c_str()),
+                        {}, 128, false)) {
+    // The key refuses a code another station stored first.
+    if (m_db->LastFailure() == SmDbFailure::Duplicate) {
+      failure = kDuplicateText;
+    } else {
+      m_db->ReportLastFailure();
+    }
     return false;
+  }
   const int count = Load(0);
   if (count == 1) return true;
-  failure = count == 0 ? zeroText : "产生重码，不能插入！";
+  failure = count == 0 ? zeroText : kDuplicateText;
   return false;
+}
+
+bool CTsCodeRec::LockRows(int mode) {
+  return m_db->LockRows(TableName(), "KNO", GetKeyWhere(mode));
 }
 
 bool CTsCodeRec::Insert(bool showMsg) {
   if (!Validate(showMsg)) return false;
   std::string failure;
   const bool done = SmRunInTransaction(m_db, [&] {
-    if (!InsertRow(failure, "插入失败，可能是某些字段不合要求！")) return false;
     std::unique_ptr<CTsCodeRec> parent = Clone();
     parent->Clear();
     parent->KNO = GetParentCode(KNO);
+    // A ticket saved for the parent meanwhile is stored before the first child takes over the
+    // parent's references, or is refused because the parent is no longer a lowest-level code.
+    if (!parent->KNO.empty() && !parent->LockRows(0)) return false;
+    if (!InsertRow(failure, "插入失败，可能是某些字段不合要求！")) return false;
     if (parent->KNO.empty() || parent->GetCount(2) != 1) return true;
     parent->Load(0);
     return TakeOverParent(*parent);
@@ -180,7 +197,7 @@ bool CTsCodeRec::RewriteRow(const CTsCodeRec& old, std::string& failure) {
     return false;
   }
   if (!InsertRow(failure, "修改失败，可能是某些字段不合要求！")) {
-    if (failure == "产生重码，不能插入！")
+    if (failure == kDuplicateText)
       failure = FormatStr("目标代码“%s”产生重码，不能修改！", KNO.c_str());
     return false;
   }
@@ -194,26 +211,42 @@ bool CTsCodeRec::RewriteRow(const CTsCodeRec& old, std::string& failure) {
   return MoveReferences(old);
 }
 
-bool CTsCodeRec::ChangeCode(const CTsCodeRec& old, bool showMsg) {
-  if (!Validate(showMsg)) return false;
-  std::unique_ptr<CTsCodeRec> current = old.Clone();
-  if (!current->m_db) current->m_db = m_db;
-  if (current->Load(0) == 0)
-    return Fail(showMsg, FormatStr("源对象“%s”已不存在，不能修改！", old.KNO.c_str()));
+bool CTsCodeRec::ChangeCodeIn(const CTsCodeRec& old, std::string& failure,
+                              const Alongside& alongside) {
+  std::unique_ptr<CTsCodeRec> shown = old.Clone();
+  shown->m_db = m_db;
+  std::unique_ptr<CTsCodeRec> current = shown->Clone();
+  if (!current->LockRows(1)) return false;
+  if (current->Load(0) == 0) {
+    failure = FormatStr("源对象“%s”已不存在，不能修改！", old.KNO.c_str());
+    return false;
+  }
+  // Another station saved the row after the caller read it: saving over it would lose that.
+  if (current->GetValueList() != shown->GetValueList()) {
+    failure = TsChangedElsewhereText(old.KNO, false);
+    return false;
+  }
   std::vector<CSmDataCol> columns;
   DefineColumns(columns);
   const int longest = current->GetMaxCodeLength() + static_cast<int>(KNO.size()) -
                       static_cast<int>(current->KNO.size());
-  if (longest > columns[0].nEditLen)
-    return Fail(showMsg, FormatStr("源对象“%s”修改成“%s”后代码超长，不能修改！", old.KNO.c_str(),
-                                   KNO.c_str()));
+  if (longest > columns[0].nEditLen) {
+    failure = FormatStr("源对象“%s”修改成“%s”后代码超长，不能修改！", old.KNO.c_str(), KNO.c_str());
+    return false;
+  }
   // The subtree update matches every code starting with the old one, so a code moved below
   // itself would be rewritten along with its own subtree.
-  if (KNO.size() > current->KNO.size() && KNO.compare(0, current->KNO.size(), current->KNO) == 0)
-    return Fail(showMsg,
-                FormatStr("源对象“%s”不能修改成它自己的下级“%s”！", old.KNO.c_str(), KNO.c_str()));
+  if (KNO.size() > current->KNO.size() && KNO.compare(0, current->KNO.size(), current->KNO) == 0) {
+    failure = FormatStr("源对象“%s”不能修改成它自己的下级“%s”！", old.KNO.c_str(), KNO.c_str());
+    return false;
+  }
+  return RewriteRow(*current, failure) && (!alongside || alongside(failure));
+}
+
+bool CTsCodeRec::ChangeCode(const CTsCodeRec& old, bool showMsg, const Alongside& alongside) {
+  if (!Validate(showMsg)) return false;
   std::string failure;
-  const bool done = SmRunInTransaction(m_db, [&] { return RewriteRow(*current, failure); });
+  const bool done = SmRunInTransaction(m_db, [&] { return ChangeCodeIn(old, failure, alongside); });
   return done || Fail(showMsg, failure);
 }
 
@@ -222,36 +255,37 @@ bool CTsCodeRec::DeleteWhere(int mode) {
 }
 
 // The referenced only child takes over its parent's code and name; its references follow.
-bool CTsCodeRec::MergeIntoParent(bool showMsg) {
+bool CTsCodeRec::MergeIntoParent(std::string& failure) {
   if (Load(0) == 0) return false;
   const std::unique_ptr<CTsCodeRec> kept = Clone();
   std::unique_ptr<CTsCodeRec> parent = Clone();
   parent->Clear();
   parent->KNO = GetParentCode(KNO);
   parent->Load(0);
-  const bool done = SmRunInTransaction(m_db, [&] {
-    if (!parent->DeleteWhere(0)) return false;
-    KNO = parent->KNO;
-    NA = parent->NA;
-    return ChangeCode(*kept, showMsg);
-  });
-  if (!done) {
-    CopyFields(*kept, false);
-    KNO = kept->KNO;
-  }
-  return done;
+  if (!parent->DeleteWhere(0)) return false;
+  KNO = parent->KNO;
+  NA = parent->NA;
+  if (ChangeCodeIn(*kept, failure, {})) return true;
+  CopyFields(*kept, false);
+  KNO = kept->KNO;
+  return false;
 }
 
 bool CTsCodeRec::Delete(bool showMsg) {
-  std::string message;
-  switch (CanDelete(message)) {
-    case 0:
-      return Fail(showMsg, message);
-    case 1:
-      return SmRunInTransaction(m_db, [&] { return DeleteWhere(1); });
-    default:
-      return MergeIntoParent(showMsg);
-  }
+  std::string failure;
+  const bool done = SmRunInTransaction(m_db, [&] {
+    if (!LockRows(1)) return false;
+    switch (CanDelete(failure)) {
+      case 0:
+        return false;
+      case 1:
+        return DeleteWhere(1);
+      default:
+        failure.clear();
+        return MergeIntoParent(failure);
+    }
+  });
+  return done || Fail(showMsg, failure);
 }
 
 int CTsCodeRec::GetMaxCodeLength() {

@@ -67,12 +67,24 @@ class CTsCodeRec {
   int GetCount(int mode, const std::string& where = {});
   std::string GetParentCode(const std::string& code) const;
   bool Validate(bool showMsg);
+  // Inserts the row; a code that is stored already ("产生重码，不能插入！") is refused by the
+  // table's unique key, whatever another station counted at the same moment.
   bool Insert(bool showMsg);
+  // What a change stores besides the row, in the row's transaction: false with `failure` set
+  // (shown by the change) refuses the whole change.
+  using Alongside = std::function<bool(std::string& failure)>;
   // Rewrites the row of old's code into this record (new code, new fields); the subtree and
-  // the references follow a new code.
-  bool ChangeCode(const CTsCodeRec& old, bool showMsg);
+  // the references follow a new code. `old` is the row as the caller read it (a card as it
+  // showed it): inside the write transaction the stored row is locked and must still be that
+  // row, else nothing is saved and the user is told that another workstation changed it.
+  bool ChangeCode(const CTsCodeRec& old, bool showMsg, const Alongside& alongside = {});
+  // Deletes the subtree, or merges a referenced only child into its parent. The where-used
+  // check runs inside the deleting transaction under the rows' lock, so that a ticket another
+  // station saves for one of them at the same moment is either counted or refused.
   bool Delete(bool showMsg);
   bool DeleteWhere(int mode);
+  // Inside the open transaction: the write lock of the rows of the mode.
+  bool LockRows(int mode);
   int GetMaxCodeLength();
   std::string GetNextCode();
   // Copies the subtree of `source` to this record's code.
@@ -103,6 +115,8 @@ class CTsCodeRec {
  private:
   bool InsertRow(std::string& failure, const char* zeroText);
   bool RewriteRow(const CTsCodeRec& old, std::string& failure);
-  bool MergeIntoParent(bool showMsg);
+  // The change of ChangeCode inside the open transaction; `failure` says why it was refused.
+  bool ChangeCodeIn(const CTsCodeRec& old, std::string& failure, const Alongside& alongside);
+  bool MergeIntoParent(std::string& failure);
   bool IsSameDataFile(const CTsCodeRec& other) const;
 };

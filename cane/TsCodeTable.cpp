@@ -36,6 +36,12 @@ bool Merge(CSmDatabase* db, const TsCodeChange& change) {
 
 }  // namespace
 
+std::string TsChangedElsewhereText(const std::string& code, bool deleted) {
+  return deleted ? FormatStr("“%s”已被另一工作站删除，本次修改没有保存！", code.c_str())
+                 : FormatStr("“%s”已被另一工作站修改，本次修改没有保存！\n请重新打开后再修改。",
+                             code.c_str());
+}
+
 long TsCountCode(CSmDatabase* db, const std::string& table, const std::string& column,
                  const std::string& code) {
   return db->QueryInt(FormatStr("Select Count(*) From %s Where %s='%s'", table.c_str(),
@@ -45,9 +51,18 @@ long TsCountCode(CSmDatabase* db, const std::string& table, const std::string& c
 bool TsInsertUnique(CSmDatabase* db, const std::string& insert, const std::string& table,
                     const std::string& code) {
   return InTransaction(db, [&](bool& failed) {
-    failed = !db->ExecuteSQL(insert, {}, 1);
-    return !failed && TsCountCode(db, table, "KNO", code) == 1;
+    bool duplicate = false;
+    failed = !TsExecuteKeyed(db, insert, duplicate) && !duplicate;
+    return !failed && !duplicate && TsCountCode(db, table, "KNO", code) == 1;
   });
+}
+
+bool TsExecuteKeyed(CSmDatabase* db, const std::string& sql, bool& duplicate) {
+  duplicate = false;
+  if (db->ExecuteSQL(sql, {}, 1, false)) return true;
+  duplicate = db->LastFailure() == SmDbFailure::Duplicate;
+  if (!duplicate) db->ReportLastFailure();
+  return false;
 }
 
 bool TsDeleteUnreferenced(CSmDatabase* db, const std::string& remove,
@@ -61,21 +76,31 @@ bool TsDeleteUnreferenced(CSmDatabase* db, const std::string& remove,
   });
 }
 
-bool TsUpdateOrMerge(CSmDatabase* db, const TsCodeChange& change, bool* merged) {
+bool TsUpdateOrMerge(CSmDatabase* db, const TsCodeChange& change, bool* merged, bool* stale) {
   if (merged) *merged = false;
   const bool moved = TrimRightSet(change.newCode, " ") != TrimRightSet(change.oldCode, " ");
   bool taken = false;  // the new code belongs to another row
+  std::string refusal;
   const bool stored = InTransaction(db, [&](bool& failed) {
-    failed = !db->ExecuteSQL(change.update, {}, 1);
+    const std::string old = "Where KNO='" + db->SqlText(change.oldCode) + "'";
+    failed = !db->LockRows(change.table, "KNO", old);
+    if (failed || (change.stillAsShown && !change.stillAsShown(refusal))) return false;
+    bool duplicate = false;
+    failed = !TsExecuteKeyed(db, change.update, duplicate) && !duplicate;
     if (failed) return false;
-    const long rows = TsCountCode(db, change.table, "KNO", change.newCode);
+    // The table's key refuses the new code of another row; without the key it is counted.
+    const long rows = duplicate ? 2 : TsCountCode(db, change.table, "KNO", change.newCode);
     // No row: the old one is gone (or the count failed); there is nothing to store or merge.
     failed = rows < 1;
     taken = moved && rows > 1;
     if (failed || taken) return false;
     failed = moved && !RunAll(db, change.moveReferences);
-    return !failed;
+    if (failed || !change.alongside || change.alongside(refusal)) return !failed;
+    failed = refusal.empty();
+    return false;
   });
+  if (stale) *stale = !refusal.empty();
+  if (!refusal.empty()) SmMessageBox(refusal, SM_MB_ICONERROR);
   if (stored || !taken) return stored;
   const std::string question =
       FormatStr(change.question, change.oldCode.c_str(), change.newCode.c_str());

@@ -216,6 +216,8 @@ void CTsDriverCardDlg::OnInitDialog() {
     TsDriverLoad(m_rec, m_oldCode, m_db);
     if (CTsWeighingService* service = TsGetWeighingService())
       service->LoadOpening(1, m_rec.KNO, amounts, m_db);
+    m_shown = m_rec;
+    m_shownOpenings = amounts;
   }
   const std::pair<int, const std::string*> texts[] = {
       {1057, &m_rec.KNO}, {1058, &m_rec.NA},  {1059, &m_rec.PNO}, {1062, &m_rec.TEL},
@@ -272,29 +274,34 @@ bool CTsDriverCardDlg::ValidateAndSave() {
   rec.TEL = Text(static_cast<CSmEdit*>(Control(1062)));
   rec.ADR = Text(static_cast<CSmEdit*>(Control(1063)));
   rec.NT = Text(m_note);
-  if (!Save(rec)) return refuse(m_code, "代码不合适，操作数据库失败！");
-  return true;
+  bool stale = false;
+  return Save(rec, stale) || TsRefuseSave(stale, m_code);
 }
 
-bool CTsDriverCardDlg::Save(const CTsDriverRec& rec) {
+bool CTsDriverCardDlg::Save(const CTsDriverRec& rec, bool& stale) {
   TsSlipAmounts amounts{};
   for (size_t n = 0; n < m_advances.size(); ++n)
     amounts[AdvanceIndex(static_cast<int>(n))] = StrToDouble(Text(m_advances[n]));
-  bool merged = false;
+  CTsWeighingService* service = TsGetWeighingService();
   if (m_mode == 1) {
     if (!TsDriverInsert(rec, m_db)) return false;
     CSmOpLog(kLogCode, FormatStr("新增：%s - %s", rec.KNO.c_str(), rec.NA.c_str()));
-  } else {
-    CTsDriverRec old;
-    TsDriverLoad(old, m_oldCode, m_db);
-    if (!TsDriverUpdate(rec, m_oldCode, m_db, &merged)) return false;
-    CSmOpLog(kLogCode, FormatStr("修改：%s(%s) --> %s(%s)", old.KNO.c_str(), old.NA.c_str(),
-                                 rec.KNO.c_str(), rec.NA.c_str()));
+    m_rec = rec;
+    if (service) service->SetOpening(true, 1, rec.KNO, amounts, m_db);
+    return true;
   }
+  // The driver and his balances are saved over what the card showed, or not at all. A merge
+  // combines the two opening rows itself; the typed amounts were the old driver's.
+  std::vector<int> items;
+  for (size_t n = 0; n < m_advances.size(); ++n) items.push_back(AdvanceIndex(static_cast<int>(n)));
+  const auto openings = [&](std::string& refusal) {
+    return TsStoreShownOpenings(1, rec.KNO, items, m_shownOpenings, amounts, m_shown.KNO, refusal,
+                                m_db);
+  };
+  bool merged = false;
+  if (!TsDriverUpdate(rec, m_oldCode, m_db, &merged, &m_shown, openings, &stale)) return false;
+  CSmOpLog(kLogCode, FormatStr("修改：%s(%s) --> %s(%s)", m_shown.KNO.c_str(), m_shown.NA.c_str(),
+                               rec.KNO.c_str(), rec.NA.c_str()));
   m_rec = rec;
-  // A merge combined the two opening rows already; the typed amounts were the old driver's.
-  if (merged) return true;
-  if (CTsWeighingService* service = TsGetWeighingService())
-    service->SetOpening(m_mode == 1, 1, rec.KNO, amounts, m_db);
   return true;
 }

@@ -7,6 +7,7 @@
 
 #include "cane/TsDriverRec.h"
 #include "cane/TsRecordDirDlg.h"
+#include "cane/TsWeighingService.h"
 #include "ui/SmPosDlg.h"
 
 class CSmEdit;
@@ -59,12 +60,16 @@ class CTsDriverCardDlg : public CSmPosDlg {
  private:
   // A load limit as a number with up to four decimals; false when it is not above 0.
   bool FixLimit(CSmEdit* field, std::string& limit);
-  bool Save(const CTsDriverRec& rec);
+  // `stale`: refused (and said so) because another station changed the row the card showed.
+  bool Save(const CTsDriverRec& rec, bool& stale);
 
   int m_mode;
   std::string m_oldCode;
   CSmDatabase* m_db;
   CTsDriverRec m_rec;
+  // Modify mode: the driver and his opening balances as the card showed them.
+  CTsDriverRec m_shown;
+  TsSlipAmounts m_shownOpenings{};
   CSmEdit* m_code;
   CSmEdit* m_name;
   CSmEdit* m_note;

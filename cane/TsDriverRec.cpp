@@ -89,7 +89,8 @@ bool TsDriverInsert(const CTsDriverRec& rec, CSmDatabase* db) {
 }
 
 bool TsDriverUpdate(const CTsDriverRec& rec, const std::string& oldCode, CSmDatabase* db,
-                    bool* merged) {
+                    bool* merged, const CTsDriverRec* shown,
+                    const std::function<bool(std::string& refusal)>& alongside, bool* stale) {
   const DriverTexts t(rec, db);
   const std::string old = db->SqlText(oldCode);
   TsCodeChange change;
@@ -107,7 +108,16 @@ bool TsDriverUpdate(const CTsDriverRec& rec, const std::string& oldCode, CSmData
       FormatStr("Update jsSheet Set KNO='%s' Where LB='1' And KNO='%s'", t.KNO.c_str(),
                 old.c_str())};
   change.beforeMerge = [&] { return MergeOpenings(oldCode, rec.KNO, db); };
-  return TsUpdateOrMerge(db, change, merged);
+  if (shown) {
+    change.stillAsShown = [&](std::string& refusal) {
+      CTsDriverRec stored;
+      if (TsDriverLoad(stored, oldCode, db) > 0 && stored == *shown) return true;
+      refusal = TsChangedElsewhereText(oldCode, stored.KNO.empty());
+      return false;
+    };
+  }
+  change.alongside = alongside;
+  return TsUpdateOrMerge(db, change, merged, stale);
 }
 
 bool TsDriverDelete(const std::string& code, CSmDatabase* db) {

@@ -1,6 +1,7 @@
 #pragma once
 // A driver, or transport household (DriverDir): carries cane and is paid freight. Tickets name
 // their driver in gbSheet.KNO1; his money documents are the jsSheet rows of party LB '1'.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ class CTsDriverRec {
   std::string NT;
   std::string WG0;  // load limits, numbers kept as text
   std::string WG1;
+
+  bool operator==(const CTsDriverRec&) const = default;
 };
 
 // The drivers of "Select ... From DriverDir <where> <order>"; 0 when the query fails.
@@ -30,9 +33,14 @@ int TsDriverLoadAll(std::vector<CTsDriverRec>& list, CSmDatabase* db);
 bool TsDriverInsert(const CTsDriverRec& rec, CSmDatabase* db);
 // Stores `rec` over the driver `oldCode`; a code that belongs to another driver is merged into
 // it after asking (`merged` says so), the two opening balances added into one. Tickets and the
-// driver's money documents follow a changed code.
+// driver's money documents follow a changed code. With `shown` (the driver as a card showed it)
+// nothing is stored when another station changed or deleted him since; `alongside` stores what
+// else belongs to the change in the same transaction (not on a merge). `stale` tells that the
+// change was refused (and said so) for another station's change.
 bool TsDriverUpdate(const CTsDriverRec& rec, const std::string& oldCode, CSmDatabase* db,
-                    bool* merged = nullptr);
+                    bool* merged = nullptr, const CTsDriverRec* shown = nullptr,
+                    const std::function<bool(std::string& refusal)>& alongside = {},
+                    bool* stale = nullptr);
 // False, with no message, while a ticket or a money document of party '1' names the driver.
 bool TsDriverDelete(const std::string& code, CSmDatabase* db);
 std::string TsDriverNextCode(CSmDatabase* db);

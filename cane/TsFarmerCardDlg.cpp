@@ -115,6 +115,7 @@ void CTsFarmerCardDlg::OnInitDialog() {
   } else {
     setWindowTitle(QStringLiteral("修改"));
     m_rec.Load(0);
+    m_shown = m_rec;
     m_own->setText(QString::fromStdString(m_rec.KNO.substr(m_parentCode.size())));
     const std::pair<int, const std::string*> texts[] = {{1013, &m_rec.NA},   {1014, &m_rec.TEL},
                                                         {1016, &m_rec.BkNO}, {1017, &m_rec.BkHO},
@@ -126,6 +127,7 @@ void CTsFarmerCardDlg::OnInitDialog() {
       m_paramFields[n]->setText(QString::fromStdString(TsFieldNumber(value, 4)));
     }
     if (service && !m_advanceFields.empty()) service->LoadOpening(0, m_rec.KNO, amounts, m_db);
+    m_shownOpenings = amounts;
   }
   ShowOpenings(amounts);
   m_own->setFocus();
@@ -180,18 +182,26 @@ bool CTsFarmerCardDlg::Save(const std::string& newCode) {
     amounts[AdvanceIndex(static_cast<int>(n))] = StrToDouble(Text(m_advanceFields[n]));
   for (size_t n = 0; n < m_paramFields.size(); ++n)
     rec.cs[TsGetLinkParamIndex(0, static_cast<int>(n))] = StrToDouble(Text(m_paramFields[n]));
-  CNH old(m_db, m_code);
-  if (m_add) {
-    if (!rec.Insert(true)) return false;
-    CSmOpLog(kLogCode, FormatStr("新增：%s - %s", rec.KNO.c_str(), rec.NA.c_str()));
-  } else {
-    old.Load(0);
-    if (!rec.ChangeCode(old, true)) return false;
-    CSmOpLog(kLogCode, FormatStr("修改：%s(%s) --> %s(%s)", old.KNO.c_str(), old.NA.c_str(),
+  if (!m_add) {
+    // The row and the balances are saved over what the card showed, or not at all.
+    std::vector<int> items;
+    for (size_t n = 0; n < m_advanceFields.size(); ++n)
+      items.push_back(AdvanceIndex(static_cast<int>(n)));
+    // The balances moved with the farmer's code already.
+    const auto openings = [&](std::string& failure) {
+      return TsStoreShownOpenings(0, rec.KNO, items, m_shownOpenings, amounts, m_shown.KNO, failure,
+                                  m_db);
+    };
+    if (!rec.ChangeCode(m_shown, true, openings)) return false;
+    CSmOpLog(kLogCode, FormatStr("修改：%s(%s) --> %s(%s)", m_shown.KNO.c_str(), m_shown.NA.c_str(),
                                  rec.KNO.c_str(), rec.NA.c_str()));
+    m_rec = rec;
+    return true;
   }
+  if (!rec.Insert(true)) return false;
+  CSmOpLog(kLogCode, FormatStr("新增：%s - %s", rec.KNO.c_str(), rec.NA.c_str()));
   m_rec = rec;
   if (CTsWeighingService* service = TsGetWeighingService(); service && !m_advanceFields.empty())
-    service->SetOpening(m_add, 0, rec.KNO, amounts, m_db);
+    service->SetOpening(true, 0, rec.KNO, amounts, m_db);
   return true;
 }

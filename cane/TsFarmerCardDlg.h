@@ -47,6 +47,9 @@ class CTsFarmerCardDlg : public CSmPosDlg {
   bool m_add;
   int m_ownLength;
   CNH m_rec;
+  // Modify mode: the farmer and his opening balances as the card showed them.
+  CNH m_shown;
+  TsSlipAmounts m_shownOpenings{};
   QGridLayout* m_grid;   // the farmer's own fields
   QGridLayout* m_extra;  // balances and parameters, two a row
   CSmEdit* m_own;

@@ -164,6 +164,7 @@ void CTsPlaceCardDlg::OnInitDialog() {
   } else {
     setWindowTitle(QStringLiteral("修改"));
     TsAdrLoad(m_rec, m_oldCode, m_db);
+    m_shown = m_rec;
     m_distance->setText(QString::fromStdString(TsFieldNumber(m_rec.jl, 2)));
     m_price->setText(QString::fromStdString(TsFieldNumber(m_rec.ypr, 2)));
     for (size_t n = 0; n < m_params.size(); ++n) {
@@ -222,21 +223,21 @@ bool CTsPlaceCardDlg::ValidateAndSave() {
   rec.cs = {};
   for (size_t n = 0; n < m_params.size(); ++n)
     rec.cs[TsGetLinkParamIndex(1, static_cast<int>(n))] = StrToDouble(Text(m_params[n]));
-  if (!Save(rec)) return refuse(m_code, "代码不合适，操作数据库失败！");
-  return true;
+  bool stale = false;
+  return Save(rec, stale) || TsRefuseSave(stale, m_code);
 }
 
-bool CTsPlaceCardDlg::Save(const CTsAdrRec& rec) {
+bool CTsPlaceCardDlg::Save(const CTsAdrRec& rec, bool& stale) {
   if (m_mode == 1) {
     if (!TsAdrInsert(rec, m_db)) return false;
     m_rec = rec;
     CSmOpLog(kLogCode, FormatStr("新增：%s - %s", rec.KNO.c_str(), rec.NA.c_str()));
     return true;
   }
-  CTsAdrRec old;
-  TsAdrLoad(old, m_oldCode, m_db);
+  // The place is saved over the row the card showed, or not at all.
+  const CTsAdrRec& old = m_shown;
   bool merged = false;
-  if (!TsAdrUpdate(rec, m_oldCode, m_db, &merged)) return false;
+  if (!TsAdrUpdate(rec, m_oldCode, m_db, &merged, &m_shown, &stale)) return false;
   m_rec = rec;
   CSmOpLog(kLogCode, FormatStr("修改：%s(%s) --> %s(%s)", old.KNO.c_str(), old.NA.c_str(),
                                rec.KNO.c_str(), rec.NA.c_str()));

@@ -59,12 +59,14 @@ class CTsPlaceCardDlg : public CSmPosDlg {
  private:
   void ShowRegionName();
   void PickRegion();
-  bool Save(const CTsAdrRec& rec);
+  // `stale`: refused (and said so) because another station changed the row the card showed.
+  bool Save(const CTsAdrRec& rec, bool& stale);
 
   int m_mode;
   std::string m_oldCode;
   CSmDatabase* m_db;
   CTsAdrRec m_rec;
+  CTsAdrRec m_shown;  // modify mode: the place as the card showed it
   CSmEdit* m_code;
   CSmEdit* m_name;
   CSmEdit* m_region;

@@ -176,6 +176,14 @@ bool AddTimeColumns(CSmDatabase* db) {
   });
 }
 
+// Two stations adding one code at once: the engine keeps the second out.
+const SmUniqueKey kCodeKeys[] = {
+    {"NHDir", "NHDir_KNO", "KNO", "农户代码"},
+    {"GP", "GP_KNO", "KNO", "甘蔗品种代码"},
+    {"AdrDir", "AdrDir_KNO", "KNO", "甘蔗砍运地代码"},
+    {"DriverDir", "DriverDir_KNO", "KNO", "驾驶员代码"},
+};
+
 // A ticket is numbered and its number counted while the other stations wait to save theirs:
 // files made before the number had an index get one.
 bool AddNumberIndex(CSmDatabase* db) {
@@ -231,6 +239,7 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   // A new file runs on the default parameters: it gets the tables and no parameter rows.
   if (!db->TableExists("NHDir")) {
     SmRunInTransaction(db, [db] { return CreateAll(db); });
+    SmEnsureUniqueKeys(db, kCodeKeys);
     return;
   }
   if (!db->TableExists("GP")) {
@@ -247,4 +256,5 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   if (!RepairSlips(WeighingService(), db)) return;
   AddTimeColumns(db);
   AddNumberIndex(db);
+  SmEnsureUniqueKeys(db, kCodeKeys);
 }

@@ -67,6 +67,7 @@ void CTsVarietyCardDlg::OnInitDialog() {
   } else {
     setWindowTitle(QStringLiteral("修改"));
     m_rec.Load(0);
+    m_shown = m_rec;
     m_name->setText(QString::fromStdString(m_rec.NA));
     m_note->setText(QString::fromStdString(m_rec.NT));
     m_price->setText(QString::fromStdString(TsFieldNumber(m_rec.PR, 2)));
@@ -81,8 +82,8 @@ void CTsVarietyCardDlg::OnInitDialog() {
 bool CTsVarietyCardDlg::ValidateAndSave() {
   if (!TsCheckCodeAndName(m_own, m_name, m_ownLength)) return false;
   const std::string own = Text(m_own);
-  CGp old(m_db, m_code);
-  if (!m_add) old.Load(0);
+  // A variety is saved over the row the card showed, or not at all.
+  const CGp old = m_shown;
   if (!Save(m_parentCode + own, old)) {
     m_own->setFocus();
     return false;

@@ -34,6 +34,7 @@ class CTsVarietyCardDlg : public CSmPosDlg {
   bool m_add;
   int m_ownLength;
   CGp m_rec;
+  CGp m_shown;  // modify mode: the variety as the card showed it
   CSmEdit* m_own;
   CSmEdit* m_name;
   CSmEdit* m_price;

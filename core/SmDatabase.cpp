@@ -27,6 +27,7 @@ std::string FormatTime(const std::tm& tm, const std::string& format) {
 }  // namespace
 
 const char* const kSmBusyText = "数据文件正被另一工作站使用，本次修改没有保存，请稍后再试！";
+const char* const kSmReconnectedText = "与数据库服务器的连接曾经断开，现已重新连接，可以继续工作。";
 
 namespace {
 
@@ -34,8 +35,10 @@ bool Has(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
 }
 
+}  // namespace
+
 // The engines' own words: SQLite's messages, the server's SQLSTATE in "[state] message".
-SmDbFailure ClassifyError(const std::string& error) {
+SmDbFailure SmClassifyDbError(const std::string& error) {
   if (error.empty()) return SmDbFailure::None;
   if (Has(error, "database is locked") || Has(error, "database table is locked") ||
       Has(error, "[55P03]") || Has(error, "[40P01]") || Has(error, "[HYT00]") ||
@@ -44,10 +47,64 @@ SmDbFailure ClassifyError(const std::string& error) {
   if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
       (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
     return SmDbFailure::Duplicate;
+  // Connection exceptions, and the server ending the session (shut down, crashed, terminated).
+  if (Has(error, "[08") || Has(error, "[57P01]") || Has(error, "[57P02]") ||
+      Has(error, "[57P03]") || Has(error, "connection lost") ||
+      Has(error, "connection has been lost"))
+    return SmDbFailure::LostConnection;
   return SmDbFailure::Other;
 }
 
-}  // namespace
+std::string SmDbFailureText(SmDbFailure failure, bool server) {
+  switch (failure) {
+    case SmDbFailure::Busy:
+      return server ? "数据库中的这些数据正被另一工作站使用，本次修改没有保存，请稍后再试！"
+                    : kSmBusyText;
+    case SmDbFailure::Duplicate:
+      return "已有相同代码的记录，本次修改没有保存！";
+    case SmDbFailure::LostConnection:
+      return "与数据库服务器的连接已断开，本次操作没有完成，所做的修改没有保存！\n"
+             "请检查服务器和网络，稍后再试。";
+    default:
+      return {};
+  }
+}
+
+std::string SmDbFailureReport(SmDbFailure failure, bool server, const std::string& error,
+                              const std::string& statement) {
+  const std::string sentence = SmDbFailureText(failure, server);
+  // The statement and the driver's words mean nothing to the clerk when the server is gone.
+  if (failure == SmDbFailure::LostConnection) return sentence;
+  std::string shown = sentence.empty() ? "" : sentence + "\n";
+  if (!error.empty()) shown += error + "\n";
+  return shown + "执行下列SQL语句时出错！\n" + statement;
+}
+
+std::string SmConnectFailureText(const std::string& reason) {
+  const std::string text = MakeUpperCopy(reason);
+  const auto has = [&](const char* part) { return Has(text, part); };
+  if (has("[28P01]") || has("[28000]") || has("PASSWORD AUTHENTICATION FAILED") ||
+      has("LOGIN FAILED"))
+    return "用户名或口令不正确。";
+  if (has("COULD NOT TRANSLATE HOST NAME") || has("NAME OR SERVICE NOT KNOWN") ||
+      has("UNKNOWN HOST") || has("TEMPORARY FAILURE IN NAME RESOLUTION"))
+    return "找不到服务器：服务器的名称不对，或网络上没有这台计算机。";
+  if (has("CONNECTION REFUSED") || has("NO SUCH FILE OR DIRECTORY") ||
+      has("THE DATABASE SYSTEM IS STARTING UP") || has("THE DATABASE SYSTEM IS SHUTTING DOWN"))
+    return "服务器没有运行，或不接受连接：请检查服务器是否已启动、端口是否正确。";
+  if (has("TIMEOUT") || has("TIMED OUT") || has("[HYT00]") || has("[HYT01]"))
+    return "连接服务器超时：网络不通，或服务器没有应答。";
+  if (has("[3D000]") || (has("DATABASE \"") && has("DOES NOT EXIST")))
+    return "服务器上没有这个数据库。";
+  return {};
+}
+
+std::string SmConnectFailureReport(const std::string& headline, const std::string& reason) {
+  std::string text = headline;
+  for (const std::string& part : {SmConnectFailureText(reason), TrimChars(reason)})
+    if (!part.empty()) text += "\n" + part;
+  return text;
+}
 
 void CSmDbCursor::GetRow(std::span<long> ints, std::span<double> doubles,
                          std::span<std::string> texts) const {
@@ -72,23 +129,32 @@ std::string CSmDatabase::TranslateSQL(bool server, std::string text) {
   return SmTranslateSql(server, std::move(text));
 }
 
+std::unique_ptr<CSmDbBackend> CSmDatabase::OpenBackend(const std::string& name,
+                                                       const CSmConnInfo& settings) {
+  std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
+  if (!backend) return nullptr;
+  backend->SetConnInfo(settings);
+  if (!backend->Open(name)) {
+    m_lastError = backend->ConnectError();
+    return nullptr;
+  }
+  // A row another session keeps locked fails the statement after a while instead of freezing.
+  if (SmIsPostgres(backend->DbmsName())) backend->Execute("SET lock_timeout = 5000", nullptr);
+  return backend;
+}
+
 bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   Close();
   m_lastError.clear();
-  std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
-  if (!backend) return false;
-  backend->SetConnInfo(settings);
   // A data file that is being deleted is not opened; one whose folder takes no lock file is.
   if (m_kind == 0 && !HoldDataFile(name)) return false;
-  if (!backend->Open(name)) {
-    m_lastError = backend->ConnectError();
+  m_backend = OpenBackend(name, settings);
+  if (!m_backend) {
     m_inUse.Unlock();
     return false;
   }
-  m_backend = std::move(backend);
   m_settings = settings;
-  // A row another session keeps locked fails the statement after a while instead of freezing.
-  if (OnPostgres()) m_backend->Execute("SET lock_timeout = 5000", nullptr);
+  m_lost = false;
   switch (m_kind) {
     case 0:
       break;
@@ -110,6 +176,7 @@ bool CSmDatabase::HoldDataFile(const std::string& path) {
 }
 
 void CSmDatabase::Close() {
+  m_lost = false;
   if (!m_backend) return;
   m_backend->Close();
   m_backend.reset();
@@ -172,6 +239,30 @@ bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, 
   return ExecuteBound(jet, server, std::span<const SmDbValue>(), report);
 }
 
+template <class Attempt>
+bool CSmDatabase::RunStatement(Attempt&& attempt) {
+  const bool reopened = m_lost && MayReopen();
+  if (reopened) ReopenLost();
+  m_lastError.clear();
+  bool ok = false;
+  if (IsOpen()) {
+    ok = attempt(&m_lastError);
+  } else {
+    m_lastError = "the database is not open";
+  }
+  NoteFailure(ok ? std::string() : m_lastError);
+  if (m_lastFailure == SmDbFailure::LostConnection) {
+    m_lost = true;
+    if (!reopened && MayReopen() && ReopenLost()) {
+      m_lastError.clear();
+      ok = attempt(&m_lastError);
+      NoteFailure(ok ? std::string() : m_lastError);
+    }
+  }
+  if (m_backend && m_backend->TransDepth() > 0) ++m_transStatements;
+  return ok;
+}
+
 bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
                                std::span<const SmDbValue> params, bool report) {
   const std::string_view text = server.empty() ? jet : server;
@@ -184,38 +275,58 @@ bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
     m_lastUntranslated = m_lastStatement == source;
   }
   SetQueryTimeout(0);
-  m_lastError.clear();
-  bool ok = false;
-  if (IsOpen()) {
-    ok = m_backend->Execute(m_lastStatement, &m_lastError, params);
-  } else {
-    m_lastError = "the database is not open";
-  }
-  if (ok) {
-    m_lastError.clear();
-    m_lastFailure = SmDbFailure::None;
-  } else {
-    NoteFailure(m_lastError);
-  }
+  const bool ok = RunStatement(
+      [&](std::string* error) { return m_backend->Execute(m_lastStatement, error, params); });
   if (ok || !report) return ok;
   ReportLastFailure();
   return false;
 }
 
+std::unique_ptr<CSmDbCursor> CSmDatabase::OpenCursor(const std::string& translated) {
+  std::unique_ptr<CSmDbCursor> cursor;
+  RunStatement([&](std::string* error) {
+    cursor = m_backend->Query(translated, error);
+    return cursor != nullptr;
+  });
+  return cursor;
+}
+
+bool CSmDatabase::MayReopen() const {
+  // A transaction that has run no statement yet has sent nothing to the server.
+  return m_kind != 0 && m_backend && (m_backend->TransDepth() == 0 || m_transStatements == 0);
+}
+
+bool CSmDatabase::ReopenLost() {
+  const std::string reason = m_lastError;
+  std::unique_ptr<CSmDbBackend> fresh = OpenBackend(m_backend->Name(), m_settings);
+  // Still unreachable: the dropped connection stays, to be tried again by the next statement.
+  if (!fresh) {
+    m_lastError = reason.empty() ? m_lastError : reason;
+    return false;
+  }
+  for (int depth = m_backend->TransDepth(); depth > 0; --depth) fresh->BeginTrans();
+  m_backend = std::move(fresh);
+  m_lost = false;
+  m_lastError.clear();
+  SmMessageBox(kSmReconnectedText, SM_MB_OK | SM_MB_ICONINFORMATION);
+  return true;
+}
+
 void CSmDatabase::ReportLastFailure() const {
   // The engine's reason stands beside the statement on every kind.
-  std::string shown = m_lastFailure == SmDbFailure::Busy ? std::string(kSmBusyText) + "\n" : "";
-  if (!m_lastError.empty()) shown += m_lastError + "\n";
-  SmMessageBox(shown + "执行下列SQL语句时出错！\n" + m_lastStatement, SM_MB_ICONERROR);
+  SmMessageBox(SmDbFailureReport(m_lastFailure, m_kind != 0, m_lastError, m_lastStatement),
+               SM_MB_ICONERROR);
 }
 
 void CSmDatabase::NoteFailure(const std::string& error) {
   m_lastError = error;
-  m_lastFailure = ClassifyError(error);
+  m_lastFailure = SmClassifyDbError(error);
 }
 
 bool CSmDatabase::ReportBusy() const {
-  SmMessageBox(std::string(kSmBusyText) + "\n" + m_lastError, SM_MB_ICONERROR);
+  const std::string sentence = SmDbFailureText(m_lastFailure, m_kind != 0);
+  const bool lost = m_lastFailure == SmDbFailure::LostConnection;
+  SmMessageBox(lost ? sentence : sentence + "\n" + m_lastError, SM_MB_ICONERROR);
   return false;
 }
 
@@ -223,6 +334,7 @@ bool CSmDatabase::TransStep(bool (CSmDbBackend::*step)()) {
   if (!IsOpen()) return false;
   const bool ok = (m_backend.get()->*step)();
   NoteFailure(ok ? std::string() : m_backend->TransError());
+  if (m_lastFailure == SmDbFailure::LostConnection) m_lost = true;
   return ok;
 }
 
@@ -231,6 +343,14 @@ void CSmDatabase::SetQueryTimeout(short seconds) {
 }
 
 bool CSmDatabase::BeginTrans() {
+  if (!IsOpen()) return false;
+  const bool outermost = m_backend->TransDepth() == 0;
+  if (outermost && m_lost && !ReopenLost()) {
+    // Still unreachable: nothing is begun, and the user reads why.
+    m_lastFailure = SmDbFailure::LostConnection;
+    return ReportBusy();
+  }
+  if (outermost) m_transStatements = 0;
   if (TransStep(&CSmDbBackend::BeginTrans)) return true;
   return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
 }
@@ -243,11 +363,26 @@ bool CSmDatabase::CommitTrans() {
   m_backend->Rollback();  // a transaction that cannot commit must not stay open
   m_lastError = error;
   m_lastFailure = failure;
-  return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
+  const bool said = failure == SmDbFailure::Busy || failure == SmDbFailure::LostConnection;
+  return said ? ReportBusy() : false;
 }
 
 bool CSmDatabase::Rollback() {
   return TransStep(&CSmDbBackend::Rollback);
+}
+
+bool CSmDatabase::LockSeries(const std::string& name) {
+  if (m_kind == 0) return true;
+  const std::string quoted = SqlText(name);
+  return OnPostgres() ? ExecuteSQL(SmPgSeriesLockSql(quoted))
+                      : ExecuteSQL("exec sp_getapplock @Resource='" + quoted +
+                                   "',@LockMode='Exclusive',@LockOwner='Transaction'");
+}
+
+bool CSmDatabase::LockRows(const std::string& table, const std::string& column,
+                           const std::string& where) {
+  if (m_kind == 0) return true;
+  return ExecuteSQL("Update " + table + " Set " + column + "=" + column + " " + where);
 }
 
 bool CSmDatabase::BeginSnapshot() {

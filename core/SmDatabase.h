@@ -19,13 +19,32 @@
 // Why the last statement or transaction step failed, as far as the program acts on it.
 enum class SmDbFailure {
   None,
-  Busy,       // another workstation holds the lock longer than we wait
-  Duplicate,  // a unique key already holds the value
+  Busy,            // another workstation holds the lock longer than we wait
+  Duplicate,       // a unique key already holds the value
+  LostConnection,  // the server dropped the connection (SQLSTATE class 08, 57P01-57P03)
   Other,
 };
 
-// The text that says a change was not saved because another workstation holds the data.
+// The kind of failure an engine's reason tells ("[state] message" of the server, SQLite's text).
+SmDbFailure SmClassifyDbError(const std::string& error);
+// The sentence the user reads for a failure of that kind, on the data file or (`server`) on a
+// server database; empty for None and Other, where the engine's reason speaks alone.
+std::string SmDbFailureText(SmDbFailure failure, bool server);
+// The box text of a failed statement: the failure's sentence, the engine's reason and
+// "执行下列SQL语句时出错！" with the statement; a lost connection is said in its sentence alone.
+std::string SmDbFailureReport(SmDbFailure failure, bool server, const std::string& error,
+                              const std::string& statement);
+// The sentence put before the driver's own reason when a server cannot be connected to (wrong
+// login, unknown host, server not running, no answer in time); empty when the reason is none
+// of these.
+std::string SmConnectFailureText(const std::string& driverReason);
+// `headline`, then that sentence, then the driver's reason, one a line (empty parts left out).
+std::string SmConnectFailureReport(const std::string& headline, const std::string& driverReason);
+
+// The text that says a change was not saved because another workstation holds the data file.
 extern const char* const kSmBusyText;
+// The information given when a connection the server had dropped is open again.
+extern const char* const kSmReconnectedText;
 
 class CSmDatabase {
  public:
@@ -62,6 +81,12 @@ class CSmDatabase {
   // Transactions; nested calls nest. A failed statement inside one leaves it to the caller.
   // When another workstation holds the data past the wait, BeginTrans and CommitTrans say so in
   // a box; a failed commit is rolled back, so that nothing stays half-saved.
+  //
+  // Server kinds: a connection the server has dropped is found by the failure of a statement.
+  // Outside a transaction, and for the first statement of one (which has sent nothing yet), it
+  // is opened again as the log-in opened it, the user is told so, and the statement runs once
+  // more. A statement later in a transaction fails (its change is not saved; the caller rolls
+  // back), and the connection is opened again for the next statement outside a transaction.
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
@@ -101,6 +126,16 @@ class CSmDatabase {
   static std::string BuildConnectString(const CSmConnInfo& settings, int kind);
   static CSmConnInfo ParseConnectString(const std::string& connect, int kind);
   static std::string GetConnectValue(const std::string& connect, const std::string& key);
+
+  // Takes, inside the open transaction, the lock of a named series (the numbers of one kind of
+  // document, a table being carried over): another station's transaction that asks for the
+  // same name waits until this one ends. The data file's write transaction holds it already.
+  bool LockSeries(const std::string& name);
+  // Takes, inside the open transaction, the write lock of the rows of `table` that `where` (a
+  // whole clause) selects, so that another station's change or deletion of them waits until
+  // this transaction ends, and this one then reads them as they are stored. `column` is one of
+  // the table's columns (set to itself). The data file's write transaction holds them already.
+  bool LockRows(const std::string& table, const std::string& column, const std::string& where);
 
   // Runs one statement with `?` parameters bound to values (never pasted into the text).
   // The texts are read, not kept: a statement written out in the call is not copied first.
@@ -151,12 +186,16 @@ class CSmDatabase {
                         const std::string& jetFilter = {}, const std::string& serverFilter = {},
                         long* failedRows = nullptr);
 
-  // The back end of the open connection (null when closed); used by the query object.
+  // The back end of the open connection (null when closed).
   CSmDbBackend* Backend() const { return m_backend.get(); }
+  // Opens the rows of a statement already translated for the engine, as ExecuteBound runs a
+  // statement (a dropped connection opened again); null with LastError set on failure. The
+  // query object reads its rows through this.
+  std::unique_ptr<CSmDbCursor> OpenCursor(const std::string& translated);
   // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
   SmDbFailure LastFailure() const { return m_lastFailure; }
-  // Shows the busy text with the engine's reason; false, for returning.
+  // Shows the failure's sentence with the engine's reason; false, for returning.
   bool ReportBusy() const;
   // Shows the box of the last failed statement, as ExecuteSQL with `report` on would have.
   void ReportLastFailure() const;
@@ -165,6 +204,16 @@ class CSmDatabase {
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
+  // The back end of `name` opened with the session's settings: the one way both the first open
+  // and a reopen after a dropped connection go. Null with m_lastError set on failure.
+  std::unique_ptr<CSmDbBackend> OpenBackend(const std::string& name, const CSmConnInfo& settings);
+  // Runs one statement through `attempt` (bool(std::string* error)) on the current back end,
+  // opening a dropped connection again where that is safe (see BeginTrans).
+  template <class Attempt>
+  bool RunStatement(Attempt&& attempt);
+  bool MayReopen() const;
+  // Opens the dropped connection again, in the transactions it was in; says so when it did.
+  bool ReopenLost();
   // Kind 0: takes the data file's lock shared; false while another deletes the file.
   bool HoldDataFile(const std::string& path);
 
@@ -177,7 +226,25 @@ class CSmDatabase {
   std::string m_lastStatement;      // as translated for the engine
   bool m_lastUntranslated = false;  // the last statement ran as it was written
   SmDbFailure m_lastFailure = SmDbFailure::None;
+  // Server kinds: the server dropped the connection; it is opened again before the next
+  // statement that may.
+  bool m_lost = false;
+  // Statements run since the outermost transaction began.
+  int m_transStatements = 0;
 };
 
 // Runs `work` in one transaction of `db`: committed when it returns true, else rolled back.
 bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& work);
+
+// A key the engine keeps unique whatever two workstations counted before they wrote: its
+// table, index, columns and, for the message, what the columns hold.
+struct SmUniqueKey {
+  const char* table;
+  const char* index;
+  const char* columns;
+  const char* what;
+};
+// The upgrade step of older files and databases: each existing table gets its unique key when
+// it has none yet. Rows that already hold a value twice keep the key from being made; they are
+// named in a warning, and the key is tried again at the next opening.
+void SmEnsureUniqueKeys(CSmDatabase* db, std::span<const SmUniqueKey> keys);

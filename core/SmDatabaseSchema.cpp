@@ -371,3 +371,24 @@ bool CSmDatabase::AddColumn(const std::string& table, const std::string& column,
   if (inTransaction) Rollback();
   return false;
 }
+
+void SmEnsureUniqueKeys(CSmDatabase* db, std::span<const SmUniqueKey> keys) {
+  for (const SmUniqueKey& key : keys) {
+    if (!db->TableExists(key.table) || db->IndexExists(key.index)) continue;
+    const std::string create =
+        FormatStr("Create Unique Index %s On %s(%s)", key.index, key.table, key.columns);
+    if (db->ExecuteSQL(create, {}, 128, false)) continue;
+    const std::string columns = key.columns;
+    const std::string first = columns.substr(0, columns.find(','));
+    std::vector<std::string> twice;
+    db->QueryStrings(FormatStr("Select rtrim(%s) From %s Group By %s Having Count(*)>1",
+                               first.c_str(), key.table, key.columns),
+                     &twice, 1);
+    if (twice.empty()) continue;  // refused for another reason: tried again next time
+    std::string values;
+    for (const std::string& value : twice) values += (values.empty() ? "" : "、") + value;
+    SmMessageBox(FormatStr("表%s中有重复的%s：%s\n请删去重复的行，以免两个工作站再写入重复的行。",
+                           key.table, key.what, values.c_str()),
+                 SM_MB_OK | SM_MB_ICONWARNING);
+  }
+}

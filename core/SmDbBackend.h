@@ -110,6 +110,8 @@ class CSmDbBackend {
   virtual bool BeginTrans() = 0;
   virtual bool CommitTrans() = 0;
   virtual bool Rollback() = 0;
+  // How many transactions are open (nested ones counted); 0 outside a transaction.
+  virtual int TransDepth() const = 0;
   // Replaces the whole content of the open data file with that of another file of the same
   // engine, in place, so that other connections to it see the new content (the data file kind).
   virtual bool CopyFileIn(const std::string& path, std::string* error) {

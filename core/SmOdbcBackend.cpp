@@ -36,18 +36,26 @@ bool Ok(SQLRETURN r) {
   return r == SQL_SUCCESS || r == SQL_SUCCESS_WITH_INFO;
 }
 
-// The diagnostics of a handle: "[state] message" per record, one a line.
+// The diagnostics of a handle: "[state] message" per record, one a line, each message whole.
 std::string Diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
   std::string text;
   for (SQLSMALLINT k = 1; handle; ++k) {
     SQLWCHAR state[6] = {};
-    SQLWCHAR message[1024] = {};
+    std::vector<SQLWCHAR> message(1024);
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    if (!Ok(SQLGetDiagRecW(type, handle, k, state, &native, message, 1024, &length))) break;
+    SQLRETURN r = SQLGetDiagRecW(type, handle, k, state, &native, message.data(),
+                                 static_cast<SQLSMALLINT>(message.size()), &length);
+    if (r == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+      message.resize(static_cast<size_t>(length) + 1);
+      r = SQLGetDiagRecW(type, handle, k, state, &native, message.data(),
+                         static_cast<SQLSMALLINT>(message.size()), &length);
+    }
+    if (!Ok(r)) break;
     if (!text.empty()) text += "\n";
-    text += "[" + Narrow(state, 5) + "] " +
-            Narrow(message, static_cast<size_t>(std::min<SQLSMALLINT>(length, 1023)));
+    const size_t chars =
+        std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), message.size() - 1);
+    text += "[" + Narrow(state, 5) + "] " + Narrow(message.data(), chars);
   }
   return text;
 }
@@ -346,6 +354,15 @@ void CSmOdbcBackend::Failed() {
   if (m_transDepth > 0) m_transFailed = true;
 }
 
+bool CSmOdbcBackend::NoStatement(std::string* error) {
+  if (error) {
+    *error = Diagnostics(SQL_HANDLE_DBC, m_dbc);
+    if (error->empty()) *error = "no statement could be made on the connection";
+  }
+  Failed();
+  return false;
+}
+
 bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
@@ -356,7 +373,7 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
     m_columnTypes.clear();
   }
   CStmt stmt(static_cast<SQLHDBC>(m_dbc));
-  if (!stmt.Get()) return false;
+  if (!stmt.Get()) return NoStatement(error);
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_timeout)), 0);
@@ -418,7 +435,10 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
 std::unique_ptr<CSmDbCursor> CSmOdbcBackend::Query(const std::string& sql, std::string* error) {
   if (Refused(error)) return nullptr;
   auto stmt = std::make_unique<CStmt>(static_cast<SQLHDBC>(m_dbc));
-  if (!stmt->Get()) return nullptr;
+  if (!stmt->Get()) {
+    NoStatement(error);
+    return nullptr;
+  }
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt->Get(), SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_timeout)), 0);
@@ -453,6 +473,7 @@ bool CSmOdbcBackend::CommitTrans() {
   const bool spoiled = m_transFailed;
   const SQLRETURN r =
       SQLEndTran(SQL_HANDLE_DBC, static_cast<SQLHDBC>(m_dbc), spoiled ? SQL_ROLLBACK : SQL_COMMIT);
+  m_transError = Ok(r) ? std::string() : Diagnostics(SQL_HANDLE_DBC, m_dbc);
   SQLSetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_AUTOCOMMIT,
                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   m_transFailed = false;
@@ -471,6 +492,7 @@ bool CSmOdbcBackend::Rollback() {
     return true;
   }
   const SQLRETURN r = SQLEndTran(SQL_HANDLE_DBC, static_cast<SQLHDBC>(m_dbc), SQL_ROLLBACK);
+  m_transError = Ok(r) ? std::string() : Diagnostics(SQL_HANDLE_DBC, m_dbc);
   SQLSetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_AUTOCOMMIT,
                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   m_transFailed = false;

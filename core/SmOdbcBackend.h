@@ -41,6 +41,8 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   bool BeginTrans() override;
   bool CommitTrans() override;
   bool Rollback() override;
+  int TransDepth() const override { return m_transDepth; }
+  std::string TransError() const override { return m_transError; }
 
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
@@ -60,6 +62,8 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   bool Refused(std::string* error) const;
   void Failed();
+  // No statement handle could be made: the connection's reason; false.
+  bool NoStatement(std::string* error);
 
   int m_kind;
   CSmConnInfo m_settings;
@@ -72,6 +76,7 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   int m_transDepth = 0;
   long long m_rowsChanged = 0;
   bool m_transFailed = false;
+  std::string m_transError;  // why the last transaction step failed
   // Column types of the tables for the `+` rewrite, dropped when the schema changes.
   bool m_tablesLoaded = false;
   std::vector<std::string> m_tables;

@@ -8,7 +8,6 @@
 
 namespace {
 
-const char kExecError[] = "执行下列SQL语句时出错！\n";
 const char kNotOpen[] = "执行下列SQL语句时数据库未打开！\n";
 
 void TrimTrailingSpace(std::string& s) {
@@ -68,14 +67,10 @@ void CSmQuery::ResetValues() {
 }
 
 // The engine's reason stands beside the statement on every kind; a lock another workstation
-// holds past the wait is said in plain words.
+// holds past the wait and a lost connection are said in plain words.
 void CSmQuery::ReportError(const std::string& translated, const std::string& engineError) {
-  std::string shown;
-  if (engineError.find("database is locked") != std::string::npos ||
-      engineError.find("[55P03]") != std::string::npos)
-    shown = std::string(kSmBusyText) + "\n";
-  if (!engineError.empty()) shown += engineError + "\n";
-  SmMessageBox(shown + kExecError + translated);
+  SmMessageBox(
+      SmDbFailureReport(SmClassifyDbError(engineError), m_kind != 0, engineError, translated));
 }
 
 bool CSmQuery::Open(const std::string& jet, const std::string& server) {
@@ -84,13 +79,12 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
   ResetValues();
   const std::string& text = server.empty() ? jet : server;
   const std::string translated = CSmDatabase::TranslateSQL(m_kind != 0, m_kind == 0 ? jet : text);
-  CSmDbBackend* backend = m_db && m_db->IsOpen() ? m_db->Backend() : nullptr;
-  if (!backend) {
+  if (!m_db || !m_db->IsOpen()) {
     if (m_kind != 2) SmMessageBox(kNotOpen + translated);
     return false;
   }
-  std::string error;
-  std::unique_ptr<CSmDbCursor> cursor = backend->Query(translated, &error);
+  std::unique_ptr<CSmDbCursor> cursor = m_db->OpenCursor(translated);
+  std::string error = cursor ? std::string() : m_db->LastError();
   const int declared = static_cast<int>(m_ints.size() + m_doubles.size() + m_strings.size());
   if (cursor && cursor->ColumnCount() < declared) {
     error = "the statement returns fewer columns than declared";

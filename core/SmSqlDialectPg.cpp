@@ -281,3 +281,7 @@ std::string SmPgDatabaseNamesSql(const std::string& quotedPrefix, int length) {
          std::to_string(quotedPrefix.size()) + "))=lower('" + quotedPrefix +
          "') And length(datname)=" + std::to_string(length) + " Order By datname";
 }
+
+std::string SmPgSeriesLockSql(const std::string& quotedName) {
+  return "Select pg_advisory_xact_lock(hashtext('" + quotedName + "'))";
+}

@@ -42,3 +42,6 @@ std::string SmPgDatabaseNamesSql(const std::string& quotedPrefix, int length);
 // One row, one text column: the server's address, empty when reached on this machine
 // (a local socket or the loopback address).
 std::string SmPgServerAddressSql();
+// Takes the lock of a named series until the transaction ends (another transaction asking for
+// it waits).
+std::string SmPgSeriesLockSql(const std::string& quotedName);

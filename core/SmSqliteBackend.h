@@ -81,6 +81,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool BeginTrans() override;
   bool CommitTrans() override;
   bool Rollback() override;
+  int TransDepth() const override { return m_transDepth; }
   bool CopyFileIn(const std::string& path, std::string* error) override;
   std::string TransError() const override { return m_transError; }
 

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -99,11 +100,14 @@ void CSmMessageService::Clear() {
   m_printFiles.clear();
   m_shown.clear();
   m_printDialogs.clear();
+  m_whileShown = {};
 }
 
 int CSmMessageService::Show(const std::string& text, unsigned flags, const std::string& caption) {
   int answer = 0;
   if (m_testMode) {
+    // Taken out first: what the test does meanwhile may show boxes of its own.
+    if (auto whileShown = std::exchange(m_whileShown, {})) whileShown(text);
     if (m_answers.empty()) {
       answer = DefaultAnswer(flags);
     } else {

@@ -82,6 +82,11 @@ class CSmMessageService {
     m_fileLists.push_back({std::move(names), checked});
   }
   void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
+  // Test mode: `action` runs once, with the box's text, while the next box waits for its
+  // answer (a test acts there as another workstation would while the user reads the box).
+  void WhileNextShown(std::function<void(const std::string&)> action) {
+    m_whileShown = std::move(action);
+  }
 
   // The title of boxes shown without a caption of their own: the program's title.
   void SetDefaultCaption(const std::string& caption) { m_defaultCaption = caption; }
@@ -112,6 +117,7 @@ class CSmMessageService {
   std::deque<std::string> m_fileNames;
   std::deque<std::pair<std::vector<std::string>, bool>> m_fileLists;
   std::deque<std::string> m_printFiles;
+  std::function<void(const std::string&)> m_whileShown;
   std::vector<SmShownMessage> m_shown;
   std::vector<std::string> m_printDialogs;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts (or stops) a throwaway PostgreSQL cluster on loopback for the server tests.
 #   scripts/pg.sh start DIR   prints the environment the tests read (SM_PG_*, the log SM_PG_LOG)
+#   scripts/pg.sh halt DIR    stops it and keeps DIR, to be started again
 #   scripts/pg.sh stop DIR    stops it and deletes DIR
 set -euo pipefail
 action=$1
@@ -30,6 +31,9 @@ case "$action" in
         -o "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off" start >/dev/null
     fi
     echo "SM_PG_HOST=127.0.0.1 SM_PG_PORT=$port SM_PG_USER=$user SM_PG_PASSWORD=$password SM_PG_LOG=$dir/server.log"
+    ;;
+  halt)
+    as_pg "$bin/pg_ctl" -D "$dir" -m fast stop >/dev/null 2>&1 || true
     ;;
   stop)
     as_pg "$bin/pg_ctl" -D "$dir" -m fast stop >/dev/null 2>&1 || true

@@ -647,13 +647,18 @@ bool CTsgbFrmView::WriteTicket(bool isNew) {
   CTsgbRec& rec = doc->m_rec;
   CSmDatabase* db = doc->m_db;
   const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  // A code another station deleted since the checks above is found in the write transaction.
+  int missing = -1;
+  const auto refused = [&] {
+    if (!TsgbMissingCodeText(missing).empty())
+      SmMessageBox(TsgbMissingCodeText(missing), SM_MB_ICONERROR);
+    return false;
+  };
   if (isNew) {
     CTsgbRec ticket = rec;
-    ticket.DH = TsNextDocNo(0, -1, db);
-    if (ticket.DH.empty()) return false;
     ticket.OPR[0] = op;
-    // A number another station took meanwhile is refused; the card keeps what was typed.
-    if (!ticket.Insert(db)) return false;
+    // The number is taken as the ticket is stored; the card keeps what was typed on a refusal.
+    if (!ticket.InsertNew(doc->m_tare != 0, db, &missing)) return refused();
     rec = ticket;
     CSmOpLog(16, 5, "新增：" + rec.DH);
     return true;
@@ -662,21 +667,11 @@ bool CTsgbFrmView::WriteTicket(bool isNew) {
   const CTsgbRec& old = doc->m_selected;
   rec.OPR[1].clear();
   rec.OPR[doc->m_tare ? 1 : 0] = op;
-  // The stored ticket must still be the one selected: another station may have tared,
-  // settled or deleted it meanwhile.
   bool stale = false;
-  const bool stored = SmRunInTransaction(db, [&] {
-    CTsgbRec current;
-    if (current.Load(FormatStr("Where DH='%s'", db->SqlText(old.DH).c_str()), db) == 0 ||
-        current != old) {
-      stale = true;
-      return false;
-    }
-    return TsgbDelete(2, old.DH, db) && db->RowsChanged() > 0 && rec.Insert(db);
-  });
-  if (!stored) {
+  if (!rec.Rewrite(old, doc->m_tare != 0, db, &stale, &missing)) {
     for (int k = 0; k < 2; ++k) rec.OPR[k] = old.OPR[k];
     if (stale) SmMessageBox("无法修改！", SM_MB_ICONERROR);
+    refused();
     FocusControl(kFarmer);
     return false;
   }

@@ -5,7 +5,11 @@
 #include <limits>
 
 #include "app/SmApp.h"
+#include "cane/TsAdrRec.h"
+#include "cane/TsDriverRec.h"
+#include "cane/TsGp.h"
 #include "cane/TsItems.h"
+#include "cane/TsNH.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
@@ -155,6 +159,69 @@ int CTsgbRec::Insert(CSmDatabase* db) {
     return 0;
   }
   return db->CommitTrans() ? 1 : 0;
+}
+
+int CTsgbRec::InsertNew(bool tare, CSmDatabase* db, int* missing) {
+  const std::string typed = DH;
+  int gone = -1;
+  const bool stored = SmRunInTransaction(db, [&] {
+    if (!db->LockSeries("gbSheet.DH")) return false;
+    gone = TsgbCheckCodes(*this, tare, db);
+    if (gone >= 0) return false;
+    DH = TsNextDocNo(0, -1, db);
+    return !DH.empty() && Insert(db) == 1;
+  });
+  if (missing) *missing = gone;
+  if (!stored) DH = typed;
+  return stored ? 1 : 0;
+}
+
+int CTsgbRec::Rewrite(const CTsgbRec& old, bool tare, CSmDatabase* db, bool* stale, int* missing) {
+  bool changed = false;
+  int gone = -1;
+  const std::string where = "Where DH='" + db->SqlText(old.DH) + "'";
+  const bool stored = SmRunInTransaction(db, [&] {
+    // Another station may have tared, settled or deleted the ticket since it was selected.
+    CTsgbRec current;
+    if (!db->LockRows("gbSheet", "DH", where)) return false;
+    changed = current.Load(where, db) == 0 || current != old;
+    if (changed) return false;
+    gone = TsgbCheckCodes(*this, tare, db);
+    if (gone >= 0) return false;
+    return TsgbDelete(2, old.DH, db) && db->RowsChanged() > 0 && Insert(db);
+  });
+  if (stale) *stale = changed;
+  if (missing) *missing = gone;
+  return stored ? 1 : 0;
+}
+
+int TsgbCheckCodes(const CTsgbRec& rec, bool tare, CSmDatabase* db) {
+  const auto where = [db](const std::string& code) {
+    return "Where KNO='" + db->SqlText(code) + "'";
+  };
+  // A lowest-level code of a code tree: its row and no row below it.
+  const auto leaf = [](CTsCodeRec&& row) { return row.Load(0) > 0 && row.GetCount(1) == 1; };
+  const char* const tables[] = {"NHDir", "DriverDir", "AdrDir", "GP"};
+  for (int k = 0; k < 4; ++k) {
+    const std::string& code = rec.KNO[k];
+    if (code.empty() ? k != 0 : (k == 3 && !tare)) continue;
+    if (code.empty()) return 0;  // no farmer
+    if (!db->LockRows(tables[k], "KNO", where(code))) return kTsgbCodesFailed;
+    CTsAdrRec place;
+    CTsDriverRec driver;
+    const bool there = k == 0   ? leaf(CNH(db, code))
+                       : k == 1 ? TsDriverLoad(driver, code, db) > 0
+                       : k == 2 ? TsAdrLoad(place, code, db) > 0
+                                : leaf(CGp(db, code));
+    if (!there) return k;
+  }
+  return -1;
+}
+
+std::string TsgbMissingCodeText(int index) {
+  static const char* const kTexts[] = {"农户不存在！", "驾驶员不存在！", "甘蔗砍运地不存在！",
+                                       "甘蔗品种不存在！"};
+  return index >= 0 && index < 4 ? kTexts[index] : "";
 }
 
 int CTsgbRec::UpdateItems(const TsChosenItems& chosen, CSmDatabase* db) const {

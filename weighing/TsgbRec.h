@@ -43,6 +43,18 @@ class CTsgbRec {
   // connection's clock. A number another row holds already is refused ("单号重，不能修改！")
   // and nothing is stored. 1 when stored, else 0.
   int Insert(CSmDatabase* db);
+  // Stores this new ticket under the next ticket number: the number is taken inside the write
+  // transaction while the number series is locked, so that two stations saving at once get two
+  // numbers; DH holds it afterwards. Its codes are checked in the same transaction
+  // (TsgbCheckCodes; `missing` gets what TsgbCheckCodes found, -1 when all are there). 1 when
+  // stored; else 0 with nothing stored and DH as it was.
+  int InsertNew(bool tare, CSmDatabase* db, int* missing = nullptr);
+  // Stores this ticket over the stored ticket `old` (as the card selected it) in one
+  // transaction: the stored row is locked and must still be `old` (else `stale` is set), the
+  // codes are checked as for a new ticket (`missing`), then the old row goes (TsgbDelete mode 2)
+  // and this one is inserted. 1 when stored; else 0 with the stored ticket unchanged.
+  int Rewrite(const CTsgbRec& old, bool tare, CSmDatabase* db, bool* stale = nullptr,
+              int* missing = nullptr);
   // Writes the chosen ticket items of this (recomputed) ticket over the stored ones where they
   // differ by 0.00001 or more, leaving alone the kinds the stored ticket is settled in. 1 when
   // every update ran; those that ran stay when one fails.
@@ -82,6 +94,17 @@ class CTsgbRec {
  private:
   std::string FormulaText(int kind, int item, CSmDatabase* db) const;
 };
+
+// What a ticket's write transaction checks of the codes it names: the farmer (a lowest-level
+// code), the place and the driver when given, and in the tare step the variety (a lowest-level
+// code) when given. Each row is locked first, so that another station deleting it waits for
+// this ticket, or this ticket finds it gone. The index of the first code that is not there
+// (as KNO: 0 farmer, 1 driver, 2 place, 3 variety), kTsgbCodesFailed when a statement failed
+// (it has said so), else -1.
+constexpr int kTsgbCodesFailed = 4;
+int TsgbCheckCodes(const CTsgbRec& rec, bool tare, CSmDatabase* db);
+// The message of a missing code of that index ("农户不存在！" ...); empty for any other value.
+std::string TsgbMissingCodeText(int index);
 
 // Deletes ticket `dh`, or with mode 1 takes its tare step back. Mode 0 only a ticket that is
 // neither tared nor settled, modes 1 and 2 only one not settled, mode 3 any. A ticket that

@@ -292,18 +292,41 @@ void CTsjsListView::SetStep(int step, bool cancel) {
   std::vector<std::string> numbers;
   GetSelectedTexts(numbers);
   std::vector<std::string> changed;
+  std::string untouched;
   const char* what = step == 0 ? "付款" : "复核";
   for (auto n = numbers.rbegin(); n != numbers.rend(); ++n) {
     if (*n == kTsNewSlip) continue;
     bool marked = false;
-    if (!TsjsSetSlipStep(k, step, cancel, *n, marked, doc->m_db) || !marked) continue;
+    if (!TsjsSetSlipStep(k, step, cancel, *n, marked, doc->m_db)) continue;
+    if (!marked) {
+      // The list showed the slip ready for the step: another station got there first.
+      if (ShownReadyFor(*n, step, cancel)) untouched += (untouched.empty() ? "" : "、") + *n;
+      continue;
+    }
     CSmOpLog(kLogGroup, 6 + k, FormatStr(cancel ? "取消%s：%s" : "%s：%s", what, n->c_str()));
     changed.push_back(*n);
   }
-  if (changed.empty()) return;
+  if (changed.empty() && untouched.empty()) return;
   LoadRows();
-  SelectTexts(changed);
+  SelectTexts(changed.empty() ? numbers : changed);
   OnSelectionChanged();
+  if (!untouched.empty())
+    SmMessageBox(FormatStr("下列结算单已不能%s%s（可能已被另一工作站处理），没有修改，"
+                           "请看刷新后的列表：\n%s",
+                           cancel ? "取消" : "", what, untouched.c_str()),
+                 SM_MB_ICONWARNING);
+}
+
+bool CTsjsListView::ShownReadyFor(const std::string& number, int step, bool cancel) {
+  for (int row = 0; row < List()->RowCount(); ++row) {
+    QTreeWidgetItem* item = List()->topLevelItem(row);
+    if (item->text(0).toStdString() != number) continue;
+    const bool paid = !item->text(3).isEmpty();
+    const bool reviewed = !item->text(4).isEmpty();
+    if (step == 0) return cancel ? paid && !reviewed : !paid;
+    return cancel ? reviewed : paid && !reviewed;
+  }
+  return false;
 }
 
 void CTsjsListView::OnSelectionChanged() {

@@ -77,6 +77,8 @@ class CTsjsListView : public CTsCardListView {
 
   // Pays or reviews (or takes back) the selected slips.
   void SetStep(int step, bool cancel);
+  // Whether the list shows the slip in a state the step (or its cancelling) applies to.
+  bool ShownReadyFor(const std::string& number, int step, bool cancel);
   CTsjsDoc* Doc() const;
 };
 

@@ -113,9 +113,13 @@ TEST_P(ServerYearFile, MadeLoggedIntoAndWorkedInAsTheDataFile) {
   CSmDatabase* db = m_app.m_env.GetDatabase();
   ASSERT_NE(db, nullptr);
   EXPECT_EQ(db->GetKind(), GetParam());
-  // The program stamp names the back end.
+  // The program stamp names the back end; made by this program, the file asks nothing about
+  // an upgrade from another.
   EXPECT_EQ(TrimChars(db->QueryCountString("Max(CSNA) From SysCsTab Where CS=9133")),
             std::to_string(GetParam()));
+  EXPECT_TRUE(m_app.m_env.CheckFileStamp(db));
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
+      << CSmMessageService::Instance().LastText();
   const auto onServer = FileAndSession(m_app);
   ASSERT_EQ(onServer.back().size(), 3u);
   // The server file has its unique keys: a second row of one operator is refused as such.
@@ -135,6 +139,8 @@ TEST_P(ServerYearFile, MadeLoggedIntoAndWorkedInAsTheDataFile) {
   CSmApp local;
   local.m_moduleInfo.m_ext = m_ext;
   ASSERT_TRUE(local.m_env.OpenFile("", path, "101", true));
+  // The server file carries the program's stamp from its making; the data file gets it here.
+  ASSERT_TRUE(local.m_env.CheckVersionStamp(nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(onServer, FileAndSession(local));
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
       << CSmMessageService::Instance().LastText();

@@ -194,6 +194,7 @@ TEST_P(TsCodeRecTest, RefusalsChangeNothingAndSpeakOnlyWhenAsked) {
   };
   for (const Case& c : cases) {
     CNH old(&m_db, c.oldCode);
+    old.Load(0);  // as a card shows it
     CNH changed = farmer;
     changed.KNO = c.code;
     changed.NA = c.name;

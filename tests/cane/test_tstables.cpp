@@ -420,3 +420,32 @@ TEST_P(TsTablesTest, FailedStepIsRolledBackAndRunsWholeNextTime) {
   EXPECT_TRUE(m_db.ColumnExists("gbSheet", "PRT1"));
   EXPECT_EQ(repaired, (std::vector<int>{0, 1}));
 }
+
+// Two stations adding one code at once are kept apart by a key of the code table; an older
+// file gets the keys when it opens, once the codes stored twice in it are named and put right.
+TEST_P(TsTablesTest, CodeTablesGetTheirKeysAfterCodesStoredTwiceAreNamed) {
+  for (const char* index : {"NHDir_KNO", "GP_KNO", "AdrDir_KNO", "DriverDir_KNO"})
+    EXPECT_EQ(m_db.IndexExists(index), 1) << index;
+  std::string error;
+  for (const char* index : {"nhdir_kno", "adrdir_kno"})
+    ASSERT_TRUE(m_db.Backend()->Execute(std::string("DROP INDEX ") + index, &error)) << error;
+  const char* const farmer =
+      "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
+      "Values('101','%s','','','','','',0,0,0,0)";
+  const char* const place =
+      "Insert Into AdrDir(KNO,NA,QY,NT,jl,ypr,cs0,cs1,cs2,cs3) "
+      "Values('001','%s','','',0,0,0,0,0,0)";
+  Run({FormatStr(farmer, "一村"), FormatStr(farmer, "x"), FormatStr(place, "河边"),
+       FormatStr(place, "x")});
+  const char* const advice = "\n请删去重复的行，以免两个工作站再写入重复的行。";
+  EXPECT_EQ(LogIn(), (std::vector<std::string>{
+                         std::string("表NHDir中有重复的农户代码：101") + advice,
+                         std::string("表AdrDir中有重复的甘蔗砍运地代码：001") + advice}));
+  EXPECT_EQ(m_db.IndexExists("NHDir_KNO"), 0);
+
+  Run({"Delete From NHDir Where NA='x'", "Delete From AdrDir Where NA='x'"});
+  EXPECT_TRUE(LogIn().empty());
+  EXPECT_EQ(IndexOf("NHDir_KNO"), "nhdir(kno)");
+  EXPECT_FALSE(m_db.ExecuteSQL(FormatStr(place, "y"), {}, 128, false));
+  EXPECT_EQ(m_db.LastFailure(), SmDbFailure::Duplicate);
+}

@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "app/SmApp.h"
+#include "app/SmServerYearFile.h"
 #include "cane/TsDataType.h"
 #include "cane/TsDocTemplates.h"
 #include "forms/SmDocTemplate.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
+#include "tests/core/test_server_fixture.h"
 #include "ui/SmPrinterService.h"
 
 class TsCaneTestApp : public CSmApp {
@@ -38,13 +40,20 @@ class TsCaneTestApp : public CSmApp {
 
   // Starts the application and opens a new test data file of `year` as clerk 101 with
   // `rights`.
-  bool Start(int year, const std::string& rights) {
+  // `rights`. Kind 2: a year file of its own on the test server instead of a data file.
+  bool Start(int year, const std::string& rights, int kind = 0) {
     if (!InitInstance({})) return false;
-    m_dataFile = SmCreateTestDataFile(year);
-    if (!m_env.OpenFile("", m_dataFile, "101", true)) return false;
+    if (kind == 0) {
+      m_dataFile = SmCreateTestDataFile(year);
+    } else if (!CreateServerYearFile(year, kind)) {
+      return false;
+    }
+    const std::string server = kind == 0 ? std::string() : SmPgLogin(kind).server;
+    if (!m_env.OpenFile(server, m_dataFile, "101", true)) return false;
     m_env.SetRights(rights);
     return true;
   }
+  // The data file's path, or the server database's name.
   const std::string& DataFile() const { return m_dataFile; }
   // Closes every window, ends the application and takes the document classes of the
   // `templates` off again.
@@ -75,6 +84,22 @@ class TsCaneTestApp : public CSmApp {
   bool RegisterDataFileType() override { return true; }
 
  private:
+  // Tests run side by side on one server: each keeps to a database of its own.
+  bool CreateServerYearFile(int year, int kind) {
+    if (SmPgEnv("SM_PG_PORT").empty() || !SmPgWriteTestDsn()) return false;
+    const CSmConnInfo login = SmPgLogin(kind);
+    m_moduleInfo.m_ext = SmServerTestName("ts").substr(0, 48);
+    m_dataFile = SmServerDatabaseName(GetDataFileExt(), "0001", year);
+    {
+      CSmDatabase master(kind);
+      if (!master.Open("master", login)) return false;
+      master.ExecuteSQL("Drop Database If Exists " + m_dataFile + " With (FORCE)", {}, 128, false);
+    }
+    if (!SmCreateServerYearFile(*this, kind, login, "0001", year, &m_dataFile)) return false;
+    m_env.SetKind(kind);
+    return m_env.WriteDbLogin(login);
+  }
+
   std::string m_testDocType;
   std::string m_dataFile;
 };

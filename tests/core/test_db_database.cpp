@@ -175,3 +175,46 @@ TEST_F(DbConnection, ReusedStatementsForgetTheValuesOfTheirLastRun) {
   ASSERT_TRUE(m_db.ExecuteBound(select, {}, {SmDbValue::OfInt(10)}));
   EXPECT_EQ(m_db.QueryInt(select), 0);
 }
+
+// The engines' reasons by the kind of failure the program acts on, and what the clerk reads:
+// a sentence of the kind, the reason and the statement; a lost connection alone.
+TEST(DbFailure, KindsAndTheirReports) {
+  const std::pair<const char*, SmDbFailure> reasons[] = {
+      {"database is locked", SmDbFailure::Busy},
+      {"[55P03] ERROR: canceling statement due to lock timeout", SmDbFailure::Busy},
+      {"[40P01] ERROR: deadlock detected", SmDbFailure::Busy},
+      {"UNIQUE constraint failed: NHDir.KNO", SmDbFailure::Duplicate},
+      {"[23505] ERROR: duplicate key value violates unique constraint", SmDbFailure::Duplicate},
+      {"[57P01] FATAL: terminating connection due to administrator command",
+       SmDbFailure::LostConnection},
+      {"[57P02] FATAL: terminating connection because of crash of another server process",
+       SmDbFailure::LostConnection},
+      {"[57P03] FATAL: the database system is starting up", SmDbFailure::LostConnection},
+      {"[08S01] SQLExecDirectW unable due to the connection lost", SmDbFailure::LostConnection},
+      {"[08006] server closed the connection unexpectedly", SmDbFailure::LostConnection},
+      {"[42P01] ERROR: relation \"x\" does not exist", SmDbFailure::Other},
+      {"", SmDbFailure::None},
+  };
+  for (const auto& [reason, failure] : reasons)
+    EXPECT_EQ(SmClassifyDbError(reason), failure) << reason;
+
+  EXPECT_EQ(SmDbFailureText(SmDbFailure::Busy, false), kSmBusyText);
+  EXPECT_NE(SmDbFailureText(SmDbFailure::Busy, true), kSmBusyText);
+  EXPECT_EQ(SmDbFailureText(SmDbFailure::Other, true), "");
+  EXPECT_EQ(
+      SmDbFailureReport(SmDbFailure::Busy, false, "database is locked", "Delete From t"),
+      std::string(kSmBusyText) + "\ndatabase is locked\n执行下列SQL语句时出错！\nDelete From t");
+  EXPECT_EQ(SmDbFailureReport(SmDbFailure::Other, false, "", "Delete From t"),
+            "执行下列SQL语句时出错！\nDelete From t");
+  const std::string lost =
+      SmDbFailureReport(SmDbFailure::LostConnection, true, "[08S01] lost", "Delete From t");
+  EXPECT_EQ(lost, SmDbFailureText(SmDbFailure::LostConnection, true));
+  EXPECT_EQ(lost.find("Delete"), std::string::npos);
+
+  EXPECT_EQ(SmConnectFailureText("[08001] connection to server at \"127.0.0.1\", port 5432 failed: "
+                                 "timeout expired"),
+            "连接服务器超时：网络不通，或服务器没有应答。");
+  EXPECT_EQ(SmConnectFailureText("[08001] FATAL: database \"tsd00012016\" does not exist"),
+            "服务器上没有这个数据库。");
+  EXPECT_EQ(SmConnectFailureReport("无法连接此数据源！", ""), "无法连接此数据源！");
+}

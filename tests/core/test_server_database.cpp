@@ -188,3 +188,50 @@ TEST_P(ServerDatabase, DatabaseInUseIsNotDroppedAndRecreateEmptiesIt) {
   ASSERT_TRUE(master.Open("master", login));
   EXPECT_EQ(master.DatabaseExists(m_name), 0);
 }
+
+// A row another connection holds past the wait is said in plain words that speak of the
+// database, with the server's reason in full; a server that cannot be reached is said in
+// Chinese before the driver's own words.
+TEST_P(ServerDatabase, LockAndConnectionFailuresAreSaidInChinese) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table t(k Char(5),v Int)"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into t Values('a',1)"));
+  CSmDatabase other(GetParam());
+  ASSERT_TRUE(other.Open(m_name, SmPgLogin(GetParam())));
+  ASSERT_TRUE(other.BeginTrans());
+  ASSERT_TRUE(other.ExecuteSQL("Update t Set v=2"));
+  EXPECT_FALSE(m_db.ExecuteSQL("Update t Set v=3"));  // gives up after the lock time-out
+  other.Rollback();
+  EXPECT_EQ(m_db.LastFailure(), SmDbFailure::Busy);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            SmDbFailureText(SmDbFailure::Busy, true) + "\n" + m_db.LastError() +
+                "\n执行下列SQL语句时出错！\nUpdate t Set v=3");
+  EXPECT_NE(m_db.LastError().find("lock timeout"), std::string::npos);
+  EXPECT_EQ(SmDbFailureText(SmDbFailure::Busy, true).find("数据文件"), std::string::npos);
+  if (GetParam() != 2) return;
+
+  struct Case {
+    const char* what;
+    std::string server;
+    std::string password;
+    const char* sentence;
+  };
+  const CSmConnInfo login = SmPgLogin(2);
+  const Case cases[] = {
+      {"wrong password", login.server, "not-the-password", "用户名或口令不正确。"},
+      {"unknown host", "nosuchhost.invalid," + SmPgEnv("SM_PG_PORT"), login.password,
+       "找不到服务器：服务器的名称不对，或网络上没有这台计算机。"},
+      {"server down", "127.0.0.1,1", login.password,
+       "服务器没有运行，或不接受连接：请检查服务器是否已启动、端口是否正确。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CSmConnInfo tried = login;
+    tried.server = c.server;
+    tried.password = c.password;
+    CSmDatabase unreachable(2);
+    ASSERT_FALSE(unreachable.Open(m_name, tried));
+    const std::string reason = unreachable.LastError();
+    EXPECT_EQ(SmConnectFailureReport("无法连接此数据源！", reason),
+              std::string("无法连接此数据源！\n") + c.sentence + "\n" + TrimChars(reason));
+  }
+}

@@ -6,6 +6,7 @@
 #include "admin/SmCarryOver.h"
 #include "cane/TsDataType.h"
 #include "tests/cane/TsFileTest.h"
+#include "tests/common/SmStations.h"
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsjsRec.h"
 
@@ -295,14 +296,14 @@ TEST_P(TsCarryOverTest, DirectoriesArriveWhole) {
 }
 
 TEST_P(TsCarryOverTest, FailedItemLeavesNothingAndCanBeCarriedAgain) {
-  // An old file whose farmer code appears twice: the second insert fails.
-  RunOld(
-      {"Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
-       "Values('0101001','张三','','','','','',0,0,0,0)",
-       "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
-       "Values('0101002','李四','','','','','',0,0,0,0)",
-       "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
-       "Values('0101002','李四','','','','','',0,0,0,0)"});
+  // An old file whose farmer code appears twice (made before its key): the second insert fails.
+  RunOld({"Drop Index NHDir_KNO",
+          "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
+          "Values('0101001','张三','','','','','',0,0,0,0)",
+          "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
+          "Values('0101002','李四','','','','','',0,0,0,0)",
+          "Insert Into NHDir(KNO,NA,TEL,BkNO,BkHO,BkNA,NT,cs0,cs1,cs2,cs3) "
+          "Values('0101002','李四','','','','','',0,0,0,0)"});
   SmResetMessages();
   EXPECT_EQ(Carry({0}), SmCarryOverResult::Failed);
   EXPECT_THAT(Shown(), testing::Contains("产生重码，不能插入！"));
@@ -327,6 +328,63 @@ TEST_P(TsCarryOverTest, AFailingOpeningRowLeavesNoneInTheNewFile) {
   EXPECT_FALSE(CTsjsRec::CarryOverBalances(&m_old, m_new));
   EXPECT_EQ(Rows("Select rtrim(KNO)||'/'||rtrim(DH) From jsSheet"), "0101002/000009");
   EXPECT_EQ(Shown().size(), 1u);
+}
+
+// Another station carries the same items into the new year while this one asks whether to go
+// on: this station's copy finds the rows there and carries nothing twice.
+TEST_P(TsCarryOverTest, ItemsCarriedMeanwhileAreNotCarriedTwice) {
+  RunOld(
+      {"Insert Into AdrDir(KNO,NA,QY,NT,jl,ypr,cs0,cs1,cs2,cs3) "
+       "Values('001','河边','01','',1,2,0,0,0,0)"});
+  OldMoney('0', '2', "20151101", "000001", "0101001", 1, -100);
+  CSmDatabase other(GetParam());
+  ASSERT_TRUE(other.Open(m_new->GetFileName(), m_new->GetConnInfo()));
+  SmResetMessages();
+  SmCarryOverResult otherRun = SmCarryOverResult::Failed;
+  CSmMessageService::Instance().WhileNextShown([&](const std::string&) {
+    otherRun = SmRunCarryOver(m_app, m_items, {1, 4}, &m_old, &other, nullptr, 0);
+  });
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // the other station's question
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // this one's
+  EXPECT_EQ(Carry({1, 4}), SmCarryOverResult::Refused);
+  EXPECT_EQ(otherRun, SmCarryOverResult::Done);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "甘蔗砍运地目录：已有记录，不能结转！\n预付款余额：已有记录，不能结转！\n"
+            "这些项目没有结转！");
+  EXPECT_EQ(Rows("Select rtrim(KNO) From AdrDir"), "001");
+  EXPECT_EQ(Rows("Select rtrim(KNO) From jsSheet"), "0101001");
+}
+
+// Two stations carrying the same items at the same moment: each item is carried once, and the
+// station that comes second is told which items were there already.
+TEST_P(TsCarryOverTest, TwoCarryOversAtOnceCarryEachItemOnce) {
+  RunOld(
+      {"Insert Into AdrDir(KNO,NA,QY,NT,jl,ypr,cs0,cs1,cs2,cs3) "
+       "Values('001','河边','01','',1,2,0,0,0,0)",
+       "Insert Into DriverDir(KNO,NA,PNO,TEL,ADR,NT,WG0,WG1) "
+       "Values('D01','赵六','','','','','','')"});
+  OldMoney('0', '2', "20151101", "000001", "0101001", 1, -100);
+  if (GetParam() != 0) Run(SmPgLingerAfter("INSERT", "AdrDir", "ROW"));
+  const std::string oldFile = m_old.GetFileName();
+  const std::string newFile = m_new->GetFileName();
+  const CSmConnInfo login = m_new->GetConnInfo();
+  const std::vector<int> results = SmRunStations(2, [&](int, const std::function<bool()>& go) {
+    CSmDatabase source(GetParam()), target(GetParam());
+    if (!source.Open(oldFile, login) || !target.Open(newFile, login)) return 99;
+    SmResetMessages();
+    CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+    if (!go()) return 98;
+    return static_cast<int>(
+        SmRunCarryOver(m_app, m_items, {1, 2, 4}, &source, &target, nullptr, 0));
+  });
+  // Each item went in once; a station that came second to an item was told so.
+  const int done = static_cast<int>(SmCarryOverResult::Done);
+  const int refused = static_cast<int>(SmCarryOverResult::Refused);
+  EXPECT_THAT(results, testing::Each(testing::AnyOf(done, refused)));
+  EXPECT_THAT(results, testing::Contains(refused));
+  EXPECT_EQ(Rows("Select rtrim(KNO) From AdrDir"), "001");
+  EXPECT_EQ(Rows("Select rtrim(KNO) From DriverDir"), "D01");
+  EXPECT_EQ(Rows("Select rtrim(KNO) From jsSheet"), "0101001");
 }
 
 }  // namespace

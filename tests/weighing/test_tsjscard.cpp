@@ -53,7 +53,7 @@ class TsjsCardTest : public testing::Test {
     SmResetMessages();
     CSmPrinterService::Instance().Reset();
     TsInstallSettlementCard();
-    ASSERT_TRUE(m_app.Start(2016, "1630 1631 1632 1633 1634 1640 1641 1642 1643 1644 "));
+    ASSERT_TRUE(m_app.Start(2016, "1630 1631 1632 1633 1634 1640 1641 1642 1643 1644 ", Kind()));
     m_app.m_opLog.m_enabled = 1;
     m_db = m_app.m_env.GetDatabase();
     Run({"Insert Into NHDir(KNO,NA) Values('1','某镇')",
@@ -83,6 +83,8 @@ class TsjsCardTest : public testing::Test {
     Owe("10102001", 1, 500);
   }
   void TearDown() override { m_app.Stop({256}); }
+  // The data file, or a server year file.
+  virtual int Kind() const { return 0; }
   void Run(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
   }
@@ -388,4 +390,37 @@ TEST_F(TsjsCardTest, FreightSlipForADriverAndItsPrints) {
   EXPECT_FALSE(form->PrintSlip(false));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "不能重复打印结算单！");
   EXPECT_EQ(Logged(1607), "新增：00001|打印：00001");
+}
+
+class TsjsCardStationsTest : public TsjsCardTest, public testing::WithParamInterface<int> {
+ protected:
+  int Kind() const override { return GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Engines, TsjsCardStationsTest, testing::Values(0, 2));
+
+// The list shows a slip unpaid that another station has just paid: paying it changes nothing,
+// says so and shows the list as it is now.
+TEST_P(TsjsCardStationsTest, ASlipPaidByAnotherStationIsSaidAndShown) {
+  Run({"Update gbSheet Set JN0='00001',JT0='20160315',OPR2='101' Where DH In ('00001','00002')",
+       "Update gbSheet Set JN0='00002',JT0='20160315',OPR2='101' Where DH='00004'"});
+  CTsjsFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CTsjsListView* list = List(form);
+  ASSERT_EQ(Rows(list), (std::vector<std::string>{"00001", "00002", "新单"}));
+  {
+    CSmDatabase other(GetParam());
+    ASSERT_TRUE(other.Open(m_db->GetFileName(), m_db->GetConnInfo()));
+    ASSERT_TRUE(other.ExecuteSQL("Update gbSheet Set OPR4='102' Where JN0='00001'"));
+  }
+  EXPECT_TRUE(list->List()->topLevelItem(0)->text(3).isEmpty()) << "the list as it was read";
+  SmResetMessages();
+  list->SelectTexts({"00001", "00002"});
+  list->OnCommand(44607);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "下列结算单已不能付款（可能已被另一工作站处理），没有修改，请看刷新后的列表：\n00001");
+  EXPECT_EQ(list->List()->topLevelItem(0)->text(3).toStdString(), "102");
+  EXPECT_EQ(list->List()->topLevelItem(1)->text(3).toStdString(), "101");
+  EXPECT_EQ(Rows("Select OPR4 From gbSheet Where JN0='00001'"), "102|102");
+  EXPECT_EQ(Logged(), "付款：00002");
 }
