@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -30,6 +32,24 @@ std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower((unsigned char)c));
   return out;
+}
+
+// SQLite's words for the last failure of `db`. A write the system refused for a full disk (or a
+// file past its size limit, which SQLite calls a disk I/O error) or for a read-only file or
+// folder begins with the server's state for it and ends with the system's reason.
+std::string FailureText(sqlite3* db) {
+  std::string text = sqlite3_errmsg(db);
+  const int code = sqlite3_extended_errcode(db) & 0xFF;
+  const int system = code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL ||
+                             code == SQLITE_READONLY
+                         ? sqlite3_system_errno(db)
+                         : 0;
+  const bool full = code == SQLITE_FULL || system == ENOSPC || system == EFBIG || system == EDQUOT;
+  const bool readOnly =
+      code == SQLITE_READONLY || system == EROFS || system == EACCES || system == EPERM;
+  if (!full && !readOnly) return text;
+  if (system != 0) text = std::string(std::strerror(system)) + " (" + text + ")";
+  return std::string(full ? kSmDiskFullState : kSmReadOnlyState) + " " + text;
 }
 
 // Compiles exactly one statement; a second statement in the text is refused.
@@ -296,7 +316,9 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   // A connection belongs to the one thread that uses it: SQLite's own locking is not needed.
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   sqlite3* db = nullptr;
+  m_connectError.clear();
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (db) m_connectError = FailureText(db);
     sqlite3_close(db);
     return false;
   }
@@ -307,6 +329,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   // A file that is not a data file fails here rather than at the first statement.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
+    m_connectError = FailureText(m_db);
     Close();
     return false;
   }
@@ -338,7 +361,7 @@ bool CSmSqliteBackend::RunTrans(const std::string& sql) {
   m_transError.clear();
   const bool ok = RunPlain(sql.c_str());
   LowerWaitSign();
-  if (!ok) m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
+  if (!ok) m_transError = m_db ? FailureText(m_db) : "not open";
   return ok;
 }
 
@@ -373,7 +396,7 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
   }
   if (ok) m_rowsChanged = sqlite3_changes64(m_db);
   LowerWaitSign();
-  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  if (!ok && error) *error = FailureText(m_db);
   const bool schemaChange =
       taken ? CSmSqliteStmtCache::ChangesSchema(taken) : SmSqlIsSchemaChange(text);
   if (schemaChange) m_statements->Clear();
@@ -540,7 +563,7 @@ bool CSmSqliteBackend::CopyFileIn(const std::string& path, std::string* error) {
     ok = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
     ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
   }
-  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  if (!ok && error) *error = FailureText(m_db);
   sqlite3_close(source);
   // Statements prepared on the old content are of no use any more.
   m_statements->Clear();
