@@ -65,6 +65,8 @@ class CSmBackupDlg : public CSmAppDlg {
   // backups under it are listed.
   void BrowseTo(const std::string& folder);
   void ShowBackupInfo();
+  // The copy of the data file a restore keeps: "<data file>.before-restore".
+  static std::string KeptCopyOf(const std::string& file);
   // Every file under the folder and its subfolders named "<...type code>.bak".
   void ListBackupFiles(const std::string& folder, std::vector<std::string>& files) const;
 
@@ -81,7 +83,8 @@ class CSmBackupDlg : public CSmAppDlg {
   bool SelectedBackup(std::string& path);
   // Whether the file is a backup of this data file's year.
   bool IsUsableBackup(const std::string& path);
-  // The data file copied to "<data file>.bak" before it is replaced.
+  // The data file copied to a name of its own before it is replaced (never that of a backup,
+  // which ends in ".bak").
   bool KeepCopy();
   std::string ReadPosition() const;
 

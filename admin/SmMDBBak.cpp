@@ -117,6 +117,13 @@ bool CatalogueNames(CSmDatabase& target, const std::vector<std::string>& tables,
   return true;
 }
 
+// Says why a file was not written: a full disk or a read-only folder in plain words with the
+// system's reason, else the text given.
+void TellFileFailure(const QFileDevice& file, const std::string& otherwise) {
+  const std::string plain = SmFailureMessage(SmFileFailure(file), file.errorString().toStdString());
+  SmMessageBox(plain.empty() ? otherwise : plain, SM_MB_ICONERROR);
+}
+
 void TellDamaged() {
   SmMessageBox("备份件已损坏或不完整，不能恢复！\n当前数据文件没有任何改动。", SM_MB_ICONERROR);
 }
@@ -156,8 +163,9 @@ int CSmMDBBak::GetTableList(std::vector<std::string>& names) {
 
 bool CSmMDBBak::SaveBackup(const std::string& path) {
   QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    SmMessageBox("无效的文件名。", SM_MB_ICONERROR);
+  // Unbuffered: a write the disk refuses fails at once, with the system's reason.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    TellFileFailure(file, "无效的文件名。");
     return false;
   }
   // Every table from one snapshot: a change committed meanwhile is in all of them or none.
@@ -166,17 +174,21 @@ bool CSmMDBBak::SaveBackup(const std::string& path) {
     return false;
   }
   bool ok = false;
+  bool written = false;
   {
     CSmArchiveWriter out(file);
     ok = WriteArchive(out) && out.Flush();
+    written = out.Ok();
   }
   m_db.Rollback();
+  // What was written so far goes: nothing half written stays behind.
   if (!ok) {
+    if (!written) TellFileFailure(file, "保存文档失败。");
     file.cancelWriting();
     return false;
   }
   if (!file.commit()) {
-    SmMessageBox("保存文档失败。", SM_MB_ICONERROR);
+    TellFileFailure(file, "保存文档失败。");
     return false;
   }
   return true;

@@ -173,6 +173,13 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
   }
 }
 
+void CSmOpLog::ResumeWork() {
+  CSmDatabase* db = AppDatabase();
+  if (!db || !LogIsOn() || sT1.empty()) return;
+  InsertTask(db);
+  RegisterOperatorText(db, SmOperatorText());
+}
+
 void CSmOpLog::EndWork() {
   CSmDatabase* db = AppDatabase();
   if (!db) return;

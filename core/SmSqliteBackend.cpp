@@ -34,22 +34,46 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-// SQLite's words for the last failure of `db`. A write the system refused for a full disk (or a
-// file past its size limit, which SQLite calls a disk I/O error) or for a read-only file or
-// folder begins with the server's state for it and ends with the system's reason.
-std::string FailureText(sqlite3* db) {
-  std::string text = sqlite3_errmsg(db);
-  const int code = sqlite3_extended_errcode(db) & 0xFF;
-  const int system = code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL ||
-                             code == SQLITE_READONLY
-                         ? sqlite3_system_errno(db)
-                         : 0;
-  const bool full = code == SQLITE_FULL || system == ENOSPC || system == EFBIG || system == EDQUOT;
-  const bool readOnly =
-      code == SQLITE_READONLY || system == EROFS || system == EACCES || system == EPERM;
+// SQLite's words `text` for a failure, with the system's reason `system` (an errno) in front
+// when it is a full disk (or a file past its size limit, which SQLite calls a disk I/O error)
+// or a read-only file or folder: then the text begins with the server's state for it.
+std::string WithSystemReason(std::string text, int system, bool full, bool readOnly) {
+  full = full || system == ENOSPC || system == EFBIG || system == EDQUOT;
+  readOnly = readOnly || system == EROFS || system == EACCES || system == EPERM;
   if (!full && !readOnly) return text;
   if (system != 0) text = std::string(std::strerror(system)) + " (" + text + ")";
   return std::string(full ? kSmDiskFullState : kSmReadOnlyState) + " " + text;
+}
+
+// SQLite's words for the last failure of `db`, with the system's reason where it has one.
+std::string FailureText(sqlite3* db) {
+  const int code = sqlite3_extended_errcode(db) & 0xFF;
+  int system = 0;
+  if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL ||
+      code == SQLITE_READONLY) {
+    // A failed write of the journal is kept by the connection, one of the data file itself
+    // only by the file.
+    system = sqlite3_system_errno(db);
+    if (system == 0) sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &system);
+  }
+  return WithSystemReason(sqlite3_errmsg(db), system, code == SQLITE_FULL, code == SQLITE_READONLY);
+}
+
+// Why a new data file could not be made: SQLite tries a read-only open after a refused one and
+// keeps only the second reason, so the system is asked once more.
+std::string WhyNotCreated(const std::string& path, const std::string& text) {
+#ifdef __unix__
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd >= 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return text;
+  }
+  return WithSystemReason(text, errno, false, false);
+#else
+  (void)path;
+  return text;
+#endif
 }
 
 // Compiles exactly one statement; a second statement in the text is refused.
@@ -319,6 +343,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   m_connectError.clear();
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     if (db) m_connectError = FailureText(db);
+    if (create) m_connectError = WhyNotCreated(path, m_connectError);
     sqlite3_close(db);
     return false;
   }

@@ -188,7 +188,7 @@ TEST_P(BackupDlgTest, RestoreBringsTheBackupBackAndClosesWithOk) {
   EXPECT_EQ(Tickets(), 1);
   EXPECT_EQ(LogNotes(23), std::vector<std::string>{"成功地进行了数据恢复"});
   if (GetParam() == 0) {
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(m_path + ".bak")));  // the kept copy
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(CSmBackupDlg::KeptCopyOf(m_path))));
   }
   EXPECT_EQ(Text(Button(dlg, 1)), "&S.重新注册");
   EXPECT_FALSE(Button(dlg, 2)->isEnabled());
