@@ -161,12 +161,18 @@ std::string CSmBackupDlg::MakeDefaultName(const std::string& unit, const QDate& 
   return unit + FormatStr("%d", today.year()) + tail.substr(1);
 }
 
+std::string CSmBackupDlg::WorkFileOf(CSmDatabase* db) {
+  const std::string name = db ? db->GetFileName(true) : std::string();
+  return db && db->GetKind() != 0 ? GetUserDataFolder() + "/" + name + ".bak" : name + ".bak";
+}
+
 std::string CSmBackupDlg::ReadPosition() const {
   std::string position;
-  if (!CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), kPositionValue, position) ||
-      position.empty())
-    position = QDir::homePath().toStdString();
-  return position;
+  if (CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), kPositionValue, position) &&
+      QFileInfo(QString::fromStdString(position)).isDir())
+    return position;
+  // Nothing chosen yet (or no longer there): the folder the unload writes to.
+  return QFileInfo(QString::fromStdString(WorkFileOf(m_app.GetDatabase()))).path().toStdString();
 }
 
 void CSmBackupDlg::OnInitDialog() {
@@ -189,10 +195,7 @@ void CSmBackupDlg::OnInitDialog() {
     m_list->setEnabled(false);
     m_browse->setEnabled(false);
     SetConfirm("&S.卸出数据", true);
-    CSmDatabase* db = m_app.GetDatabase();
-    const std::string name = db ? db->GetFileName(true) : std::string();
-    m_workFile =
-        db && db->GetKind() != 0 ? GetUserDataFolder() + "/" + name + ".bak" : name + ".bak";
+    m_workFile = WorkFileOf(m_app.GetDatabase());
     m_target = m_workFile;
     m_position = WithSeparator(QFileInfo(QString::fromStdString(m_workFile)).path().toStdString());
     m_hint =

@@ -14,6 +14,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class CSmEdit;
+class CSmDatabase;
 
 // The open-file box of button "&F.文件框": only for looking at and managing files, so its Open
 // button stays disabled and nothing is ever chosen.
@@ -86,7 +87,11 @@ class CSmBackupDlg : public CSmAppDlg {
   // The data file copied to a name of its own before it is replaced (never that of a backup,
   // which ends in ".bak").
   bool KeepCopy();
+  // The position chosen last, else the folder of the unload's work file.
   std::string ReadPosition() const;
+  // The unload's work file: beside the data file, or in the program's data folder for a server
+  // database.
+  static std::string WorkFileOf(CSmDatabase* db);
 
   CSmApp& m_app;
   int m_mode;
