@@ -356,6 +356,8 @@ void CSmBackupDlg::BrowseTo(const std::string& folder) {
   m_list->setCurrentIndex(0);
   m_browse->setEnabled(false);
   SetConfirm("&S.恢复数据", true);
+  // The browse button that had the focus is off now: Enter goes on to the restore.
+  m_confirm->setFocus();
   ShowBackupInfo();
 }
 

@@ -10,10 +10,12 @@
 //   product_station backup <data file> [<position>]     数据备份: the unload beside the file,
 //                                                       and the copy to the position
 //   product_station login <root> <data file>            the log-in to a file of an account set
+//   product_station restore <data file>                 数据恢复, shown for a person to use
 //
 // SM_FILE_SIZE_LIMIT (bytes) limits how far any file may grow, as a full disk would: a write
 // past it is refused with the system's "File too large". SM_AS_NOBODY=1 runs the task as the
-// unprivileged user, to whom the test's folders are read-only.
+// unprivileged user, to whom the test's folders are read-only. SM_LOOK=1 shows the boxes to a
+// person instead of answering them (for looking at the windows under a virtual display).
 #include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -86,6 +88,12 @@ bool Backup(TsStationApp& app, const std::string& file, const std::string& posit
   return dlg.GetState() == CSmBackupDlg::kCopied;
 }
 
+bool ShowRestore(TsStationApp& app, const std::string& file) {
+  if (!app.m_env.OpenFile("", file, "101", true)) return false;
+  CSmBackupDlg dlg(app, CSmBackupDlg::kRestore);
+  return dlg.DoModal() == SM_IDOK;
+}
+
 bool LogIn(TsStationApp& app, const std::string& root, const std::string& file) {
   app.m_env.SetRootDir(root);
   // The open-data-file dialog: the file, operator 101 and no password.
@@ -113,7 +121,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication qt(argc, argv);
   SmUseCNumericLocale();
-  CSmMessageService::Instance().SetTestMode(true);
+  CSmMessageService::Instance().SetTestMode(!std::getenv("SM_LOOK"));
   const std::vector<std::string> args(argv + 1, argv + argc);
   TsStationApp app;
   bool done = false;
@@ -123,6 +131,8 @@ int main(int argc, char** argv) {
     done = MakeYearFile(app, 2, args[1], args[2]);
   } else if ((args.size() == 2 || args.size() == 3) && args[0] == "backup") {
     done = Backup(app, args[1], args.size() == 3 ? args[2] : std::string());
+  } else if (args.size() == 2 && args[0] == "restore") {
+    done = ShowRestore(app, args[1]);
   } else if (args.size() == 3 && args[0] == "login") {
     done = LogIn(app, args[1], args[2]);
   } else {
