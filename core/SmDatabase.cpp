@@ -1,7 +1,9 @@
 #include "core/SmDatabase.h"
 
+#include <QFileDevice>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
@@ -47,6 +49,8 @@ SmDbFailure SmClassifyDbError(const std::string& error) {
   if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
       (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
     return SmDbFailure::Duplicate;
+  if (Has(error, kSmDiskFullState)) return SmDbFailure::DiskFull;
+  if (Has(error, kSmReadOnlyState)) return SmDbFailure::ReadOnly;
   // Connection exceptions, and the server ending the session (shut down, crashed, terminated).
   if (Has(error, "[08") || Has(error, "[57P01]") || Has(error, "[57P02]") ||
       Has(error, "[57P03]") || Has(error, "connection lost") ||
@@ -55,28 +59,54 @@ SmDbFailure SmClassifyDbError(const std::string& error) {
   return SmDbFailure::Other;
 }
 
-std::string SmDbFailureText(SmDbFailure failure, bool server) {
+namespace {
+
+// Failures that no retry and no other statement can get past: a run of writes stops at them.
+bool EndsTheRun(SmDbFailure failure) {
+  return failure == SmDbFailure::DiskFull || failure == SmDbFailure::ReadOnly;
+}
+
+// The engine's text without the state it begins with.
+std::string ReasonOf(const std::string& error) {
+  if (error.size() < 8 || error[0] != '[' || error[6] != ']') return error;
+  return error.substr(error[7] == ' ' ? 8 : 7);
+}
+
+}  // namespace
+
+std::string SmFailureMessage(SmDbFailure failure, const std::string& reason, bool server) {
+  std::string text;
   switch (failure) {
     case SmDbFailure::Busy:
-      return server ? "数据库中的这些数据正被另一工作站使用，本次修改没有保存，请稍后再试！"
+      text = server ? "数据库中的这些数据正被另一工作站使用，本次修改没有保存，请稍后再试！"
                     : kSmBusyText;
+      break;
     case SmDbFailure::Duplicate:
-      return "已有相同代码的记录，本次修改没有保存！";
+      text = "已有相同代码的记录，本次修改没有保存！";
+      break;
+    case SmDbFailure::DiskFull:
+      text = "磁盘已满，数据没有写入！";
+      break;
+    case SmDbFailure::ReadOnly:
+      text = "文件或文件夹是只读的，数据没有写入！";
+      break;
     case SmDbFailure::LostConnection:
+      // The driver's words mean nothing to the clerk when the server is gone.
       return "与数据库服务器的连接已断开，本次操作没有完成，所做的修改没有保存！\n"
              "请检查服务器和网络，稍后再试。";
     default:
       return {};
   }
+  return reason.empty() ? text : text + "\n" + reason;
 }
 
 std::string SmDbFailureReport(SmDbFailure failure, bool server, const std::string& error,
                               const std::string& statement) {
-  const std::string sentence = SmDbFailureText(failure, server);
-  // The statement and the driver's words mean nothing to the clerk when the server is gone.
-  if (failure == SmDbFailure::LostConnection) return sentence;
-  std::string shown = sentence.empty() ? "" : sentence + "\n";
-  if (!error.empty()) shown += error + "\n";
+  // A lost connection is said in its sentence alone, without the statement.
+  if (failure == SmDbFailure::LostConnection) return SmFailureMessage(failure, {}, server);
+  std::string shown = SmFailureMessage(failure, error, server);
+  if (shown.empty()) shown = error;
+  if (!shown.empty()) shown += "\n";
   return shown + "执行下列SQL语句时出错！\n" + statement;
 }
 
@@ -104,6 +134,17 @@ std::string SmConnectFailureReport(const std::string& headline, const std::strin
   for (const std::string& part : {SmConnectFailureText(reason), TrimChars(reason)})
     if (!part.empty()) text += "\n" + part;
   return text;
+}
+
+SmDbFailure SmFileFailure(const QFileDevice& file) {
+  if (file.error() == QFileDevice::NoError) return SmDbFailure::None;
+  // The device keeps the system's reason only as its text.
+  const QString reason = file.errorString();
+  for (int code : {ENOSPC, EFBIG, EDQUOT})
+    if (reason == qt_error_string(code)) return SmDbFailure::DiskFull;
+  for (int code : {EROFS, EACCES, EPERM})
+    if (reason == qt_error_string(code)) return SmDbFailure::ReadOnly;
+  return SmDbFailure::Other;
 }
 
 void CSmDbCursor::GetRow(std::span<long> ints, std::span<double> doubles,
@@ -146,8 +187,13 @@ std::unique_ptr<CSmDbBackend> CSmDatabase::OpenBackend(const std::string& name,
 bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   Close();
   m_lastError.clear();
-  // A data file that is being deleted is not opened; one whose folder takes no lock file is.
-  if (m_kind == 0 && !HoldDataFile(name)) return false;
+  // A data file that is not there gets no lock file; one that is being deleted is not opened;
+  // one whose folder takes no lock file is.
+  if (m_kind == 0) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) return false;
+    if (!HoldDataFile(name)) return false;
+  }
   m_backend = OpenBackend(name, settings);
   if (!m_backend) {
     m_inUse.Unlock();
@@ -178,8 +224,15 @@ bool CSmDatabase::HoldDataFile(const std::string& path) {
 void CSmDatabase::Close() {
   m_lost = false;
   if (!m_backend) return;
+  const std::string path = m_kind == 0 ? m_backend->Name() : std::string();
   m_backend->Close();
   m_backend.reset();
+  // The last session out takes the companions of the data file with it: nobody can open it
+  // between (opening takes the lock shared first).
+  if (!path.empty() && m_inUse.TakeAlone()) {
+    std::error_code ec;
+    std::filesystem::remove(path + "-wait", ec);
+  }
   m_inUse.Unlock();
 }
 
@@ -265,6 +318,8 @@ bool CSmDatabase::RunStatement(Attempt&& attempt) {
 
 bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
                                std::span<const SmDbValue> params, bool report) {
+  // A run stopped by a full disk or a read-only file writes nothing more.
+  if (m_stopped) return false;
   const std::string_view text = server.empty() ? jet : server;
   const std::string_view source = m_kind == 0 ? jet : text;
   // A statement run again and again with other values is translated once. Otherwise it is
@@ -313,6 +368,14 @@ bool CSmDatabase::ReopenLost() {
 }
 
 void CSmDatabase::ReportLastFailure() const {
+  if (EndsTheRun(m_lastFailure)) {
+    // A stopped run says why once.
+    if (m_stopped && m_stopReported) return;
+    m_stopReported = m_stopped;
+    SmMessageBox(SmFailureMessage(m_lastFailure, ReasonOf(m_lastError), m_kind != 0),
+                 SM_MB_ICONERROR);
+    return;
+  }
   // The engine's reason stands beside the statement on every kind.
   SmMessageBox(SmDbFailureReport(m_lastFailure, m_kind != 0, m_lastError, m_lastStatement),
                SM_MB_ICONERROR);
@@ -321,12 +384,11 @@ void CSmDatabase::ReportLastFailure() const {
 void CSmDatabase::NoteFailure(const std::string& error) {
   m_lastError = error;
   m_lastFailure = SmClassifyDbError(error);
+  if (m_stopRuns > 0 && EndsTheRun(m_lastFailure)) m_stopped = true;
 }
 
 bool CSmDatabase::ReportBusy() const {
-  const std::string sentence = SmDbFailureText(m_lastFailure, m_kind != 0);
-  const bool lost = m_lastFailure == SmDbFailure::LostConnection;
-  SmMessageBox(lost ? sentence : sentence + "\n" + m_lastError, SM_MB_ICONERROR);
+  SmMessageBox(SmFailureMessage(m_lastFailure, m_lastError, m_kind != 0), SM_MB_ICONERROR);
   return false;
 }
 
@@ -343,7 +405,7 @@ void CSmDatabase::SetQueryTimeout(short seconds) {
 }
 
 bool CSmDatabase::BeginTrans() {
-  if (!IsOpen()) return false;
+  if (m_stopped || !IsOpen()) return false;
   const bool outermost = m_backend->TransDepth() == 0;
   if (outermost && m_lost && !ReopenLost()) {
     // Still unreachable: nothing is begun, and the user reads why.
@@ -356,15 +418,18 @@ bool CSmDatabase::BeginTrans() {
 }
 
 bool CSmDatabase::CommitTrans() {
-  if (TransStep(&CSmDbBackend::CommitTrans)) return true;
+  if (!m_stopped && TransStep(&CSmDbBackend::CommitTrans)) return true;
   if (!IsOpen()) return false;
   const std::string error = m_lastError;
   const SmDbFailure failure = m_lastFailure;
   m_backend->Rollback();  // a transaction that cannot commit must not stay open
   m_lastError = error;
   m_lastFailure = failure;
-  const bool said = failure == SmDbFailure::Busy || failure == SmDbFailure::LostConnection;
-  return said ? ReportBusy() : false;
+  if (m_lastFailure == SmDbFailure::Busy || m_lastFailure == SmDbFailure::LostConnection)
+    return ReportBusy();
+  // The commit is where a full disk often shows first.
+  if (EndsTheRun(m_lastFailure)) ReportLastFailure();
+  return false;
 }
 
 bool CSmDatabase::Rollback() {
@@ -531,6 +596,17 @@ CSmConnInfo CSmDatabase::ParseConnectString(const std::string& connect, int kind
   info.password = GetConnectValue(connect, odbc ? "PWD" : "PassWord");
   info.database = GetConnectValue(connect, odbc ? "DATABASE" : "Initial Catalog");
   return info;
+}
+
+CSmStopAtFirstFailure::~CSmStopAtFirstFailure() {
+  if (--m_db.m_stopRuns > 0) return;
+  m_db.m_stopped = false;
+  m_db.m_stopReported = false;
+}
+
+bool CSmStopAtFirstFailure::Stopped() const {
+  if (m_db.m_stopped) m_db.ReportLastFailure();
+  return m_db.m_stopped;
 }
 
 bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& work) {

@@ -16,20 +16,25 @@
 #include "core/SmDbBackend.h"
 #include "core/SmFileLock.h"
 
+class QFileDevice;
+
 // Why the last statement or transaction step failed, as far as the program acts on it.
 enum class SmDbFailure {
   None,
   Busy,            // another workstation holds the lock longer than we wait
   Duplicate,       // a unique key already holds the value
+  DiskFull,        // the disk is full, or a file reached the size it may grow to
+  ReadOnly,        // the file, its folder or the disk takes no writes
   LostConnection,  // the server dropped the connection (SQLSTATE class 08, 57P01-57P03)
   Other,
 };
 
 // The kind of failure an engine's reason tells ("[state] message" of the server, SQLite's text).
 SmDbFailure SmClassifyDbError(const std::string& error);
-// The sentence the user reads for a failure of that kind, on the data file or (`server`) on a
-// server database; empty for None and Other, where the engine's reason speaks alone.
-std::string SmDbFailureText(SmDbFailure failure, bool server);
+// The sentence the user reads for a failure of the kind, on the data file or (`server`) on a
+// server database, the system's reason on a line after it (a lost connection is said without
+// it); empty for None and Other, where the reason and the failed statement speak alone.
+std::string SmFailureMessage(SmDbFailure failure, const std::string& reason, bool server = false);
 // The box text of a failed statement: the failure's sentence, the engine's reason and
 // "执行下列SQL语句时出错！" with the statement; a lost connection is said in its sentence alone.
 std::string SmDbFailureReport(SmDbFailure failure, bool server, const std::string& error,
@@ -45,6 +50,10 @@ std::string SmConnectFailureReport(const std::string& headline, const std::strin
 extern const char* const kSmBusyText;
 // The information given when a connection the server had dropped is open again.
 extern const char* const kSmReconnectedText;
+
+// The kind of a failed file open or write (QFile, QSaveFile): a full disk or a read-only file
+// or folder, else Other.
+SmDbFailure SmFileFailure(const QFileDevice& file);
 
 class CSmDatabase {
  public:
@@ -198,9 +207,13 @@ class CSmDatabase {
   // Shows the failure's sentence with the engine's reason; false, for returning.
   bool ReportBusy() const;
   // Shows the box of the last failed statement, as ExecuteSQL with `report` on would have.
+  // A full disk or a read-only file is said in plain words, once per stopped run.
   void ReportLastFailure() const;
+  // Whether a run of writes (CSmStopAtFirstFailure) met a full disk or a read-only file.
+  bool Stopped() const { return m_stopped; }
 
  private:
+  friend class CSmStopAtFirstFailure;
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
@@ -231,6 +244,26 @@ class CSmDatabase {
   bool m_lost = false;
   // Statements run since the outermost transaction began.
   int m_transStatements = 0;
+  int m_stopRuns = 0;
+  bool m_stopped = false;
+  mutable bool m_stopReported = false;
+};
+
+// A run of many writes on one connection (a new data file, a log-in) that stops at its first
+// failed write: while one lives, the first statement that fails for a full disk or a read-only
+// file is reported once, and every later statement and transaction on the connection fails at
+// once without a word. Reads go on.
+class CSmStopAtFirstFailure {
+ public:
+  explicit CSmStopAtFirstFailure(CSmDatabase& db) : m_db(db) { ++m_db.m_stopRuns; }
+  ~CSmStopAtFirstFailure();
+  CSmStopAtFirstFailure(const CSmStopAtFirstFailure&) = delete;
+  CSmStopAtFirstFailure& operator=(const CSmStopAtFirstFailure&) = delete;
+  // True once the run has stopped; the user has been told why (said now if not yet).
+  bool Stopped() const;
+
+ private:
+  CSmDatabase& m_db;
 };
 
 // Runs `work` in one transaction of `db`: committed when it returns true, else rolled back.

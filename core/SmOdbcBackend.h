@@ -64,6 +64,10 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   void Failed();
   // No statement handle could be made: the connection's reason; false.
   bool NoStatement(std::string* error);
+  // The prepared statement of `text`, kept while a transaction lasts: a statement run again and
+  // again with other values is prepared once. Null with `error` set when it cannot be prepared.
+  void* PreparedFor(const std::string& text, std::string* error);
+  void DropPrepared();
 
   int m_kind;
   CSmConnInfo m_settings;
@@ -77,6 +81,8 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   long long m_rowsChanged = 0;
   bool m_transFailed = false;
   std::string m_transError;  // why the last transaction step failed
+  void* m_prepared = nullptr;
+  std::string m_preparedText;
   // Column types of the tables for the `+` rewrite, dropped when the schema changes.
   bool m_tablesLoaded = false;
   std::vector<std::string> m_tables;

@@ -69,6 +69,8 @@ void CSmQuery::ResetValues() {
 // The engine's reason stands beside the statement on every kind; a lock another workstation
 // holds past the wait and a lost connection are said in plain words.
 void CSmQuery::ReportError(const std::string& translated, const std::string& engineError) {
+  // A run stopped by a full disk has said why; what it left unmade is not read.
+  if (m_db && m_db->Stopped()) return;
   SmMessageBox(
       SmDbFailureReport(SmClassifyDbError(engineError), m_kind != 0, engineError, translated));
 }

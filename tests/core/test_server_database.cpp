@@ -203,10 +203,10 @@ TEST_P(ServerDatabase, LockAndConnectionFailuresAreSaidInChinese) {
   other.Rollback();
   EXPECT_EQ(m_db.LastFailure(), SmDbFailure::Busy);
   EXPECT_EQ(CSmMessageService::Instance().LastText(),
-            SmDbFailureText(SmDbFailure::Busy, true) + "\n" + m_db.LastError() +
+            SmFailureMessage(SmDbFailure::Busy, {}, true) + "\n" + m_db.LastError() +
                 "\n执行下列SQL语句时出错！\nUpdate t Set v=3");
   EXPECT_NE(m_db.LastError().find("lock timeout"), std::string::npos);
-  EXPECT_EQ(SmDbFailureText(SmDbFailure::Busy, true).find("数据文件"), std::string::npos);
+  EXPECT_EQ(SmFailureMessage(SmDbFailure::Busy, {}, true).find("数据文件"), std::string::npos);
   if (GetParam() != 2) return;
 
   struct Case {

@@ -478,7 +478,8 @@ TEST_P(TsServerStationsTest, ACutConnectionIsOpenedAgainForTheNextSave) {
   SmResetMessages();
   CTsgbRec cut = NewTicket("10101001");
   EXPECT_EQ(cut.InsertNew(false, &m_db), 0);
-  EXPECT_EQ(Shown(), std::vector<std::string>{SmDbFailureText(SmDbFailure::LostConnection, true)});
+  EXPECT_EQ(Shown(),
+            std::vector<std::string>{SmFailureMessage(SmDbFailure::LostConnection, {}, true)});
   SmResetMessages();
   Run({"Drop Trigger sm_cut On gbSheet"});
   EXPECT_EQ(Shown(), std::vector<std::string>{kSmReconnectedText});
@@ -566,7 +567,8 @@ TEST_F(TsOwnServerTest, AServerStoppedAndStartedAgainNeedsNoNewLogIn) {
 
   ASSERT_EQ(Cluster("halt"), 0);
   EXPECT_EQ(Save(), 0);
-  EXPECT_EQ(Shown(), std::vector<std::string>{SmDbFailureText(SmDbFailure::LostConnection, true)});
+  EXPECT_EQ(Shown(),
+            std::vector<std::string>{SmFailureMessage(SmDbFailure::LostConnection, {}, true)});
   EXPECT_EQ(Save(), 0) << "still down";
 
   ASSERT_EQ(Cluster("start"), 0);
