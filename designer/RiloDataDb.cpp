@@ -1,5 +1,8 @@
 // The report sheet in the report tables of the data file.
-#include <cstdio>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <initializer_list>
 #include <memory>
 
 #include "app/SmApp.h"
@@ -81,21 +84,41 @@ std::string RemoveChunkEnds(const std::string& chunk) {
   return ReplaceAll(chunk, std::string(" ") + kNoteChunkEnd, "");
 }
 
+// Blank-separated whole numbers, read as "%d" reads them, except that one past the int range
+// reads as the nearest end of the range (a value no stored item may hold) instead of an
+// undefined one. A number that is missing leaves its value.
+void ParseInts(const std::string& text, std::initializer_list<int*> values) {
+  const char* at = text.c_str();
+  for (int* value : values) {
+    char* end = nullptr;
+    const long long read = std::strtoll(at, &end, 10);
+    if (end == at) return;
+    *value = static_cast<int>(std::clamp<long long>(read, INT_MIN, INT_MAX));
+    at = end;
+  }
+}
+
 SmIntPair ParsePair(const std::string& text) {
   SmIntPair pair;
-  std::sscanf(text.c_str(), "%d%d", &pair.first, &pair.second);
+  ParseInts(text, {&pair.first, &pair.second});
   return pair;
 }
 
 SmIntRect ParseRect(const std::string& text) {
   SmIntRect rect;
-  std::sscanf(text.c_str(), "%d%d%d%d", &rect.left, &rect.top, &rect.right, &rect.bottom);
+  ParseInts(text, {&rect.left, &rect.top, &rect.right, &rect.bottom});
   return rect;
 }
 
 int ParseInt(const std::string& text) {
   int value = 0;
-  return std::sscanf(text.c_str(), "%d", &value) == 1 ? value : 0;
+  ParseInts(text, {&value});
+  return value;
+}
+
+// A stored integer column, the nearest end of the int range when it lies beyond.
+int ClampedInt(long value) {
+  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 // The index of a stored cell (nx, ny counted from 1) or grid point, -1 outside the counts.
@@ -113,12 +136,21 @@ bool Run(CSmDatabase* db, const std::string& sql) {
 // ---------------------------------------------------------------- readers
 
 bool CRiloData::ReadInfo(int nNo, CSmDatabase* db) {
+  return ReadInfoRow(nNo, db) > 0;
+}
+
+int CRiloData::ReadInfoRow(int nNo, CSmDatabase* db, std::string* refusal) {
   CSmQuery query(2, 0, 4, db);
   if (!query.Open(FormatStr("Select nRowNum,nColNum,rtrim(sNa),rtrim(sCopyRight),rtrim(sWritePsd),"
                             "\t\trtrim(sReadPsd) From bbInfo Where nNo=%d",
                             nNo)) ||
       query.IsEOF())
-    return false;
+    return 0;
+  // Nothing is sized from counts the designer never makes.
+  if (!FitsLimits(query.GetInt(0), query.GetInt(1))) {
+    if (refusal) *refusal = LimitsText(query.GetInt(0), query.GetInt(1));
+    return -1;
+  }
   m_rows = static_cast<int>(query.GetInt(0));
   m_cols = static_cast<int>(query.GetInt(1));
   m_reportName = query.GetString(0);
@@ -126,7 +158,7 @@ bool CRiloData::ReadInfo(int nNo, CSmDatabase* db) {
   m_modifyPassword = query.GetString(2);
   m_readPassword = query.GetString(3);
   m_tableName = m_reportName;
-  return true;
+  return 1;
 }
 
 bool CRiloData::ReadLayout(int nNo, CSmDatabase* db) {
@@ -136,9 +168,9 @@ bool CRiloData::ReadLayout(int nNo, CSmDatabase* db) {
                             nNo)) ||
       query.IsEOF())
     return false;
-  m_pageFlags = static_cast<int>(query.GetInt(0));
-  m_screenFactor = static_cast<int>(query.GetInt(1));
-  m_printFactor = static_cast<int>(query.GetInt(2));
+  m_pageFlags = ClampedInt(query.GetInt(0));
+  m_screenFactor = ClampedInt(query.GetInt(1));
+  m_printFactor = ClampedInt(query.GetInt(2));
   m_margins = ParseRect(query.GetString(0));
   m_titleArea = ParseRect(query.GetString(1));
   m_paper = ParsePair(query.GetString(2));
@@ -175,7 +207,7 @@ bool CRiloData::ReadSizes(int nNo, CSmDatabase* db) {
     return false;
   for (; !query.IsEOF(); query.MoveNext()) {
     const long nxy = query.GetInt(0);
-    const int value = static_cast<int>(query.GetInt(1));
+    const int value = ClampedInt(query.GetInt(1));
     const bool row = query.GetString(0) == "1";
     if (nxy < 1 || nxy > (row ? m_rows : m_cols)) continue;
     (row ? m_rowHeights : m_colWidths)[static_cast<size_t>(nxy - 1)] = value;
@@ -284,24 +316,36 @@ bool CRiloData::ReadCatalogEntry(int nNo, const std::string& subNo, CSmDatabase*
 bool CRiloData::LoadFromDb(int nNo, const std::string& subNo, bool infoOnly, CSmDatabase* db) {
   if (!db) return false;
   CSmWaitCursor wait;
-  ReadInfo(nNo, db);
+  // Read into a copy, so that a refused report leaves this sheet as it was.
+  CRiloData read(*this);
+  read.m_vars = m_vars;
+  std::string refusal;
+  if (read.ReadInfoRow(nNo, db, &refusal) < 0)
+    return SmRefuseStore(FormatStr("数据文件中的报表%d：", nNo) + refusal + "，不能打开！");
   if (!infoOnly) {
-    ReadLayout(nNo, db);
-    ReadBreaks(nNo, db);
-    ReadSizes(nNo, db);
-    ReadFormats(nNo, db);
-    ReadTexts(nNo, db);
+    read.ReadLayout(nNo, db);
+    read.ReadBreaks(nNo, db);
+    read.ReadSizes(nNo, db);
+    read.ReadFormats(nNo, db);
+    read.ReadTexts(nNo, db);
   }
   if (subNo.empty())
-    ReadCatalogEntry(nNo, subNo, db);
+    read.ReadCatalogEntry(nNo, subNo, db);
   else
-    ReadChildCells(nNo, subNo, infoOnly, db);
-  m_vars.m_nSoft = kSmReportModule;
-  m_vars.m_nNo = nNo;
-  if (infoOnly) return true;
-  m_vars.RemoveAll();
-  m_vars.LoadFromDb(db);
-  if (m_vars.GetSize() == 0) m_vars.SetDefaults();
+    read.ReadChildCells(nNo, subNo, infoOnly, db);
+  if (const std::string bad = infoOnly ? std::string() : read.UnreasonableValue(); !bad.empty()) {
+    return SmRefuseStore(
+        FormatStr("数据文件中的报表%d已损坏：%s不合理，不能打开！", nNo, bad.c_str()));
+  }
+  read.m_vars.m_nSoft = kSmReportModule;
+  read.m_vars.m_nNo = nNo;
+  if (!infoOnly) {
+    read.m_vars.RemoveAll();
+    read.m_vars.LoadFromDb(db);
+    if (read.m_vars.GetSize() == 0) read.m_vars.SetDefaults();
+  }
+  *this = read;
+  m_vars = read.m_vars;
   return true;
 }
 
@@ -313,7 +357,8 @@ bool CRiloData::LoadRefFromDb(const std::string& reference, CSmDatabase* db) {
   if (util.ParseReportPath(reference, file, year, path) != 1) return false;
   const size_t slash = path.find('\\');
   const std::string number = path.substr(0, slash);
-  if (number.empty() || !IsAllDigits(number)) return false;
+  int nNo = 0;
+  if (!SmReportNumber(number, nNo)) return false;
   const std::string subNo = slash == std::string::npos ? std::string() : path.substr(slash + 1);
   std::unique_ptr<CSmDatabase> other;
   CSmDatabase* source = db;
@@ -328,8 +373,7 @@ bool CRiloData::LoadRefFromDb(const std::string& reference, CSmDatabase* db) {
     source = other.get();
   }
   if (!source || !source->IsOpen()) return false;
-  const int nNo = std::stoi(number);
-  ReadInfo(nNo, source);
+  if (ReadInfoRow(nNo, source) < 0) return false;
   ReadChildCells(nNo, subNo, true, source);
   return true;  // a connection opened here closes with `other`
 }
@@ -460,6 +504,8 @@ bool CRiloData::WriteCatalogEntry(int nNo, const std::string& subNo, CSmDatabase
 // ---------------------------------------------------------------- saving
 
 bool CRiloData::CheckStorable(const std::string& subNo, bool childAlone) const {
+  if (!FitsLimits(m_rows, m_cols))
+    return SmRefuseStore(LimitsText(m_rows, m_cols) + "，不能保存！");
   struct Field {
     const std::string& text;
     const char* label;
