@@ -3,6 +3,7 @@
 // functions over cell ranges ("sum", "count", "horz", "vert"), one cell ("get") and the page
 // placeholders ("page", "totalpage").
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,13 +31,16 @@ std::string Arg(const std::string& args, int n) {
   return CCaculate::GetArg(args, n, start, end);
 }
 
-// An argument evaluated as a number, as an integer ("" is 0).
+// An argument evaluated as a number, as an integer ("" is 0); -19 beyond int range.
 bool IntArg(CCaculateChild& calc, const std::string& text, int& value) {
   std::string number;
   int type = CAC_NUMBER;
-  if (!calc.EvalArg(text, number, type, true)) return false;
-  value = std::atoi(number.c_str());
-  return true;
+  return calc.EvalArg(text, number, type, true) && calc.IntFromNumber(number, value);
+}
+
+// Whether a number text reads as the whole number 0 (its integer part, as "%d" reads it).
+bool ReadsAsZero(const std::string& text) {
+  return std::strtoll(text.c_str(), nullptr, 10) == 0;
 }
 
 // The folder part with "\" (texts of formulas keep it).
@@ -57,7 +61,8 @@ bool Dir(CCaculateChild& calc, const std::string& args, std::string& result) {
   const std::string pathArg = Arg(args, 1);
   int type = CAC_STRING;
   if (!IsBlank(pathArg) && !calc.EvalArg(pathArg, path, type)) return false;
-  for (int k = 0; k < levels; ++k) path = FolderOf(path);
+  // Past the first component the path stays empty: no need to go on counting.
+  for (int k = 0; k < levels && !path.empty(); ++k) path = FolderOf(path);
   result = path;
   return true;
 }
@@ -104,6 +109,11 @@ int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result,
   int year = 0;
   if (CSmUtil().ParseReportPath(path, file, year, subPath) != 1) return kFailed;
   const std::string number = GetNthField(subPath, 0, '\\');
+  const long long nNo = std::strtoll(number.c_str(), nullptr, 10);
+  if (nNo < INT_MIN || nNo > INT_MAX) {
+    calc.SetErrorCode(CAC_ERR_ARG_RANGE);
+    return kFailed;
+  }
   const size_t slash = subPath.find('\\');
   const std::string child = slash == std::string::npos ? std::string() : subPath.substr(slash + 1);
   CSmApp* app = SmGetApp();
@@ -111,7 +121,7 @@ int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result,
   result.clear();
   if (db && db->IsOpen())
     result = db->QueryCountString(FormatStr("Max(sNa) From bbinfo7 Where nNo=%d And sSubNo='%s'",
-                                            std::atoi(number.c_str()), db->SqlText(child).c_str()));
+                                            static_cast<int>(nNo), db->SqlText(child).c_str()));
   type = CAC_STRING;
   return kDone;
 }
@@ -146,7 +156,7 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
           calc.SetErrorCode(-14);
           return false;
         }
-        if (std::atoi(value.c_str()) == 0) continue;
+        if (ReadsAsZero(value)) continue;
       }
       double value = 1;
       if (sum && std::sscanf(table.GetCellText(c, r).c_str(), "%lf", &value) != 1) value = 0;
@@ -254,7 +264,7 @@ int CallPlain(CCaculateChild& calc, const std::string& name, const std::string& 
 int CallChar(CCaculateChild& calc, const std::string& args, std::string& result, int& type) {
   int n = 0;
   if (!calc.CheckArgCount(args, 1) || !IntArg(calc, args, n)) return kFailed;
-  result = ColumnLabel(n - 1);
+  result = n > 0 ? ColumnLabel(n - 1) : std::string();
   type = CAC_STRING;
   return kDone;
 }

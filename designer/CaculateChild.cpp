@@ -1,5 +1,7 @@
 #include "designer/CaculateChild.h"
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/SmApp.h"
@@ -73,8 +75,9 @@ int CCaculateChild::GetErrorInfo(int& code, std::string& message, int& position)
       "同类分录出错！",
       "默认表名出错！",
       "默认账务文件名出错！",
+      "计算已取消！",
   };
-  if (code <= CAC_ERR_REGION && code >= CAC_ERR_DEFAULT_FILE && *texts[CAC_ERR_REGION - code])
+  if (code <= CAC_ERR_REGION && code >= CAC_ERR_CANCELLED && *texts[CAC_ERR_REGION - code])
     message = texts[CAC_ERR_REGION - code];
   if (code == CAC_ERR_NESTING && !m_sLoopVariable.empty())
     message = m_sLoopVariable + "：" + message;
@@ -84,6 +87,16 @@ int CCaculateChild::GetErrorInfo(int& code, std::string& message, int& position)
 bool CCaculateChild::EvalArg(const std::string& text, std::string& result, int& type,
                              bool wantNumber) {
   return EvalSubExpr(text, result, &type, wantNumber, 0);
+}
+
+bool CCaculateChild::IntFromNumber(const std::string& number, int& value) {
+  const double read = std::trunc(StrToDouble(TrimChars(number)));
+  if (!(read >= INT_MIN && read <= INT_MAX)) {
+    SetError(CAC_ERR_ARG_RANGE);
+    return false;
+  }
+  value = static_cast<int>(read);
+  return true;
 }
 
 int CCaculateChild::EvalVariable(const std::string& name, std::string& result, int& type) {
@@ -355,8 +368,9 @@ bool CCaculateChild::CallCo(const std::string& args, std::string& result, int& t
   if (TrimChars(fileArg).empty()) fileArg = "#z";
   std::string file;
   int fileType = CAC_STRING;
-  if (!EvalArg(fileArg, file, fileType) || !SelectDatabaseOrFail(file)) return false;
-  const int n = std::atoi(number.c_str());
+  int n = 0;
+  if (!IntFromNumber(number, n) || !EvalArg(fileArg, file, fileType) || !SelectDatabaseOrFail(file))
+    return false;
   type = CAC_STRING;
   result.clear();
   CSmApp* app = SmGetApp();

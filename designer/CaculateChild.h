@@ -5,8 +5,8 @@
 // name offered to the application's module data types. Used for one calculation run, audit,
 // test or check; nested evaluators receive a copy of the context.
 //
-// Error codes of its own: -200 bad cell or region reference ... -212 (GetErrorInfo has the
-// texts).
+// Error codes of its own: -200 bad cell or region reference ... -213 a calculation stopped by
+// the user (GetErrorInfo has the texts).
 #include <array>
 #include <memory>
 #include <string>
@@ -24,6 +24,8 @@ constexpr int CAC_ERR_TWO_FILES = -203;
 constexpr int CAC_ERR_OPEN_DB = -206;
 constexpr int CAC_ERR_DEFAULT_NAME = -211;
 constexpr int CAC_ERR_DEFAULT_FILE = -212;
+// A calculation the user stopped.
+constexpr int CAC_ERR_CANCELLED = -213;
 
 class CCaculateChild : public CSmVarCaculate {
  public:
@@ -56,6 +58,8 @@ class CCaculateChild : public CSmVarCaculate {
   // A nested evaluation of `text` in this context; its failure is taken over. A number wanted
   // must evaluate to a number (-14).
   bool EvalArg(const std::string& text, std::string& result, int& type, bool wantNumber = false);
+  // The whole number of a number text, truncated; a number outside int range fails with -19.
+  bool IntFromNumber(const std::string& number, int& value);
   void SetErrorCode(int code) { SetError(code); }
 
   CSmVarTable m_vars;

@@ -156,6 +156,39 @@ TEST_P(CaculateChildTest, FunctionsOnAChildTable) {
   }
 }
 
+// Numbers past the int range, in arguments and report references, and arguments that asked for
+// billions of steps: each is the evaluator's error or its plain result, at once. The first one
+// ended the program.
+TEST_P(CaculateChildTest, HostileNumbersGiveTheEvaluatorsError) {
+  const Case cases[] = {
+      {"bb(\"\\99999999999\")", false, "无此报表！", -202},
+      {"bb(zw()+\"\\99999999999\\3\")", false, "无此报表！", -202},
+      {"bbna(\"\\99999999999\")", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"char(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"char(-2147483648)", true, "", 5},
+      {"char(-99999999999*99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"bbxh(-99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"dir(2147483647)", true, "", 5},
+      {"dirt(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"co(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"count(A1:B3,,99999999999)", true, "6.000000", 4},
+      {"count(A1:B3,,0.9)", true, "0.000000", 4},
+  };
+  for (const Case& c : cases) {
+    CCaculateChild calc;
+    OnChild(calc);
+    const Result r = Eval(calc, c.formula);
+    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
+    if (c.ok) {
+      EXPECT_EQ(r.text, c.text) << c.formula;
+      EXPECT_EQ(r.type, c.type) << c.formula;
+    } else {
+      EXPECT_EQ(r.error, c.type) << c.formula;
+      EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
+    }
+  }
+}
+
 TEST_P(CaculateChildTest, WithoutADefaultReport) {
   CCaculateChild calc;
   ASSERT_TRUE(calc.Prepare());  // no "#d": nothing to load
