@@ -126,9 +126,9 @@ int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result,
   return kDone;
 }
 
-// The cells of one range of one source, summed or counted.
+// The cells of one range of one source, summed or counted; `visited` is set when a cell was.
 bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, int col2, int row2,
-                std::string condition, bool sum, double& total) {
+                std::string condition, bool sum, double& total, bool& visited) {
   if (source.empty()) {
     if (!calc.m_defaultSource.m_bLoaded) {
       calc.SetErrorCode(CAC_ERR_NO_DEFAULT);
@@ -146,8 +146,10 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
   total = 0;
   for (int r = top; r <= bottom; ++r) {
     for (int c = left; c <= right; ++c) {
+      if (!calc.KeepGoing()) return false;
       calc.m_nGroupRow = r;
       calc.m_nGroupCol = c;
+      visited = true;
       if (condition != "1") {
         std::string value;
         int type = CAC_NUMBER;
@@ -176,9 +178,9 @@ bool ListItem(CCaculateChild& calc, const std::string& list, int k, std::string&
   return true;
 }
 
-int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
-                 int& type) {
-  if (!calc.CheckArgRange(args, 1, 3)) return kFailed;
+// The total over every source and range; `visited` is set when a cell was.
+bool GroupTotal(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
+                bool& visited) {
   const std::string ranges = Arg(args, 0);
   const std::string sources = Arg(args, 1);
   const std::string condition = Arg(args, 2);
@@ -191,13 +193,37 @@ int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::s
       double part = 0;
       if (!ListItem(calc, sources, s, source) || !ListItem(calc, ranges, k, range) ||
           !calc.SplitArg(range, col1, row1, col2, row2) ||
-          !RangeTotal(calc, source, col1, row1, col2, row2, condition, sum, part))
-        return kFailed;
+          !RangeTotal(calc, source, col1, row1, col2, row2, condition, sum, part, visited))
+        return false;
       total += part;
     }
   }
   result = FormatStr("%lf", total);
+  return true;
+}
+
+// "sum" and "count". Inside another group function, one that does not read the visiting cell
+// comes out the same at every cell visited: its total, and the cell vert() and horz() give
+// after it, are kept and used again.
+int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
+                 int& type) {
+  if (!calc.CheckArgRange(args, 1, 3)) return kFailed;
+  const CCaculateChild::GroupScope scope(calc);
+  const bool keep = scope.Nested() && !calc.UsesGroupCell(args);
+  const std::string call = keep ? (sum ? "sum(" : "count(") + args : std::string();
+  if (const CCaculateChild::GroupTotal* kept = keep ? calc.FindGroupTotal(call) : nullptr) {
+    result = kept->result;
+    type = CAC_NUMBER;
+    if (kept->visited) {
+      calc.m_nGroupRow = kept->row;
+      calc.m_nGroupCol = kept->col;
+    }
+    return kDone;
+  }
+  bool visited = false;
+  if (!GroupTotal(calc, sum, args, result, visited)) return kFailed;
   type = CAC_NUMBER;
+  if (keep) calc.KeepGroupTotal(call, {result, visited, calc.m_nGroupRow, calc.m_nGroupCol});
   return kDone;
 }
 

@@ -189,6 +189,45 @@ TEST_P(CaculateChildTest, HostileNumbersGiveTheEvaluatorsError) {
   }
 }
 
+// A group function inside the condition of another that does not read the visiting cell is
+// computed once and kept while the outer one runs, with the same total and the same cell for
+// vert() and horz() after it; one that does read it, also through a variable, is computed at
+// every cell. A1 1, B1 2 / A2 3, B2 "1,000" / A3 -4.50, B3 "abc".
+TEST_P(CaculateChildTest, NestedGroupFunctionsKeepTheirTotalsAndTheirLastCell) {
+  const Case cases[] = {
+      {"count(A1:B3,,count(A1:B3,,count(A1:B3)>0)>0)", true, "6.000000", 4},
+      {"count(A1:B3,,count(A2:B2)+vert()=4)", true, "6.000000", 4},  // vert() of A2:B2's end
+      {"count(A1:B3,,count(A1:A3)+horz()=4)", true, "6.000000", 4},  // horz() of column A
+      {"count(A1:B3,,count(C5:D9)+vert()=2)", true, "2.000000", 4},  // visits nothing
+      {"sum(A1:B3,,sum(A1:A3)<vert())", true, "2.500000", 4},
+      {"count(A1:B3,,count(A1:B3,,vert()<=2)=4)", true, "6.000000", 4},
+      {"count(A1:B3,,sum(#rg)>2)", true, "2.000000", 4},    // the range follows the outer row
+      {"count(A1:B3,,sum(#deep)>2)", true, "2.000000", 4},  // through two variables
+      {"count(A1:B3,,count(A1:B3,,\"x\")>0)", false, "数据类型不匹配！", -14},
+  };
+  for (const Case& c : cases) {
+    CCaculateChild calc;
+    OnChild(calc);
+    calc.m_vars.Add(CSmVar("#rg", "\"A\"+vert()", SM_VAR_TEXT, ""));
+    calc.m_vars.Add(CSmVar("#deep", "#rg", SM_VAR_ANY, ""));
+    const Result r = Eval(calc, c.formula);
+    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
+    if (c.ok) {
+      EXPECT_EQ(r.text, c.text) << c.formula;
+    } else {
+      EXPECT_EQ(r.error, c.type) << c.formula;
+    }
+  }
+  // Four levels over 900 cells: 900 to the fourth power conditions when each level is
+  // computed at every cell of the one around it.
+  CCaculateChild calc;
+  calc.m_defaultSource.SetSource("大表", 30, 30, std::vector<std::string>(900, "1"));
+  const Result r =
+      Eval(calc, "count(A1:AD30,,count(A1:AD30,,count(A1:AD30,,count(A1:AD30)>0)>0)>0)");
+  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.text, "900.000000");
+}
+
 TEST_P(CaculateChildTest, WithoutADefaultReport) {
   CCaculateChild calc;
   ASSERT_TRUE(calc.Prepare());  // no "#d": nothing to load
