@@ -89,6 +89,18 @@ struct Case {
   int type;          // result type, or the error code on failure
 };
 
+void ExpectCase(CCaculateChild& calc, const Case& c) {
+  const Result r = Eval(calc, c.formula);
+  EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
+  if (c.ok) {
+    EXPECT_EQ(r.text, c.text) << c.formula;
+    EXPECT_EQ(r.type, c.type) << c.formula;
+  } else {
+    EXPECT_EQ(r.error, c.type) << c.formula;
+    EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
+  }
+}
+
 TEST_P(CaculateChildTest, FunctionsOnAChildTable) {
   const Case cases[] = {
       {"bbxh()", true, "12", 100},
@@ -144,15 +156,7 @@ TEST_P(CaculateChildTest, FunctionsOnAChildTable) {
     OnChild(calc);
     calc.m_vars.Add(CSmVar("#t4", "\"x\"", SM_VAR_NUMBER, ""));
     calc.m_vars.Add(CSmVar("#t100", "\"x\"", SM_VAR_ANY, ""));
-    const Result r = Eval(calc, c.formula);
-    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
-    if (c.ok) {
-      EXPECT_EQ(r.text, c.text) << c.formula;
-      EXPECT_EQ(r.type, c.type) << c.formula;
-    } else {
-      EXPECT_EQ(r.error, c.type) << c.formula;
-      EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
-    }
+    ExpectCase(calc, c);
   }
 }
 
@@ -177,15 +181,7 @@ TEST_P(CaculateChildTest, HostileNumbersGiveTheEvaluatorsError) {
   for (const Case& c : cases) {
     CCaculateChild calc;
     OnChild(calc);
-    const Result r = Eval(calc, c.formula);
-    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
-    if (c.ok) {
-      EXPECT_EQ(r.text, c.text) << c.formula;
-      EXPECT_EQ(r.type, c.type) << c.formula;
-    } else {
-      EXPECT_EQ(r.error, c.type) << c.formula;
-      EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
-    }
+    ExpectCase(calc, c);
   }
 }
 
@@ -210,13 +206,7 @@ TEST_P(CaculateChildTest, NestedGroupFunctionsKeepTheirTotalsAndTheirLastCell) {
     OnChild(calc);
     calc.m_vars.Add(CSmVar("#rg", "\"A\"+vert()", SM_VAR_TEXT, ""));
     calc.m_vars.Add(CSmVar("#deep", "#rg", SM_VAR_ANY, ""));
-    const Result r = Eval(calc, c.formula);
-    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
-    if (c.ok) {
-      EXPECT_EQ(r.text, c.text) << c.formula;
-    } else {
-      EXPECT_EQ(r.error, c.type) << c.formula;
-    }
+    ExpectCase(calc, c);
   }
   // Four levels over 900 cells: 900 to the fourth power conditions when each level is
   // computed at every cell of the one around it.
