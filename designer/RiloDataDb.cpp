@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "app/SmApp.h"
 #include "core/SmDatabase.h"
@@ -36,6 +38,13 @@ T At(const std::vector<T>& list, int index, const T& fallback) {
                                                                 : fallback;
 }
 
+// A cell's text where the list holds it, else the empty text.
+const std::string& TextAt(const std::vector<std::string>& texts, int index) {
+  static const std::string empty;
+  return index >= 0 && static_cast<size_t>(index) < texts.size() ? texts[static_cast<size_t>(index)]
+                                                                 : empty;
+}
+
 std::string CellName(int column, int row) {
   std::string letters;
   for (int c = column + 1; c > 0; c = (c - 1) / 26)
@@ -43,18 +52,17 @@ std::string CellName(int column, int row) {
   return letters + std::to_string(row + 1);
 }
 
-// The three layers of a master cell: text, fetch formula and audit formula. A child table's
-// value after them stays out of the master's layers.
-std::vector<std::string> MasterLayers(const std::string& cell) {
-  std::vector<std::string> layers(3);
+// Layer 0 to 2 of a master cell: text, fetch formula and audit formula. A child table's value
+// after them stays out of the master's layers.
+std::string_view MasterLayer(std::string_view cell, int layer) {
   size_t start = 0;
-  for (std::string& layer : layers) {
+  for (int k = 0; k < layer; ++k) {
     const size_t end = cell.find(kLayerSeparator, start);
-    layer = cell.substr(start, end == std::string::npos ? end : end - start);
-    if (end == std::string::npos) break;
+    if (end == std::string_view::npos) return {};
     start = end + 1;
   }
-  return layers;
+  const size_t end = cell.find(kLayerSeparator, start);
+  return cell.substr(start, end == std::string_view::npos ? end : end - start);
 }
 
 // The value of a child cell: the whole cell alone, else what follows the third separator.
@@ -130,6 +138,30 @@ int StoredIndex(long nx, long ny, int cols, int rows) {
 bool Run(CSmDatabase* db, const std::string& sql) {
   return db->ExecuteSQL(sql);
 }
+
+// One insert run for many rows of a table: the statement is prepared once and each row's
+// values are bound to it (the values are set in place between the runs).
+class CRowInsert {
+ public:
+  CRowInsert(CSmDatabase* db, const char* sql, std::initializer_list<SmDbValue::Type> types)
+      : m_db(db), m_sql(sql) {
+    for (SmDbValue::Type type : types) m_values.emplace_back().type = type;
+  }
+  CRowInsert& Int(size_t k, long long value) {
+    m_values[k].i = value;
+    return *this;
+  }
+  CRowInsert& Text(size_t k, std::string_view value) {
+    m_values[k].text.assign(value);
+    return *this;
+  }
+  bool Run() { return m_db->ExecuteBound(m_sql, {}, m_values); }
+
+ private:
+  CSmDatabase* m_db;
+  const char* m_sql;
+  std::vector<SmDbValue> m_values;
+};
 
 }  // namespace
 
@@ -405,32 +437,39 @@ bool CRiloData::WriteLayout(int nNo, CSmDatabase* db) const {
 
 bool CRiloData::WriteBreaks(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo2 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo2(nNo,sFlg,sValue) Values";
+  CRowInsert insert(db, "Insert into bbInfo2(nNo,sFlg,sValue) Values(?,?,?)",
+                    {SmDbValue::Int, SmDbValue::Text, SmDbValue::Text});
+  insert.Int(0, nNo);
   for (int value : m_colBreaks)
-    if (!Run(db, insert + FormatStr("(%d,'0','%d')", nNo, value))) return false;
+    if (!insert.Text(1, "0").Text(2, std::to_string(value)).Run()) return false;
   for (int value : m_rowBreaks)
-    if (!Run(db, insert + FormatStr("(%d,'1','%d')", nNo, value))) return false;
+    if (!insert.Text(1, "1").Text(2, std::to_string(value)).Run()) return false;
   return true;
 }
 
 bool CRiloData::WriteSizes(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo3 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo3(nNo,sFlg,nxy,nValue) Values";
+  CRowInsert insert(db, "Insert into bbInfo3(nNo,sFlg,nxy,nValue) Values(?,?,?,?)",
+                    {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int});
+  insert.Int(0, nNo);
   for (int i = 0; i < m_rows; ++i)
-    if (!Run(db, insert + FormatStr("(%d,'1',%d,%d)", nNo, i + 1, At(m_rowHeights, i, 0))))
-      return false;
+    if (!insert.Text(1, "1").Int(2, i + 1).Int(3, At(m_rowHeights, i, 0)).Run()) return false;
   for (int i = 0; i < m_cols; ++i)
-    if (!Run(db, insert + FormatStr("(%d,'0',%d,%d)", nNo, i + 1, At(m_colWidths, i, 0))))
-      return false;
+    if (!insert.Text(1, "0").Int(2, i + 1).Int(3, At(m_colWidths, i, 0)).Run()) return false;
   return true;
 }
 
 bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo4 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values";
+  CRowInsert insert(
+      db, "Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo);
+  const auto row = [&](char kind, int nx, int ny, const std::string& value) {
+    return insert.Text(1, std::string_view(&kind, 1)).Int(2, nx).Int(3, ny).Text(4, value).Run();
+  };
   const auto pair = [&](char kind, int nx, int ny, const SmIntPair& value, const SmIntPair& def) {
-    return value == def || Run(db, insert + FormatStr("(%d,'%c',%d,%d,'%d %d')", nNo, kind, nx, ny,
-                                                      value.first, value.second));
+    return value == def || row(kind, nx, ny, FormatStr("%d %d", value.first, value.second));
   };
   for (int ny = 1; ny <= m_rows + 1; ++ny) {
     for (int nx = 1; nx <= m_cols + 1; ++nx) {
@@ -441,8 +480,7 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
       if (nx > m_cols || ny > m_rows) continue;
       const int cell = (nx - 1) + (ny - 1) * m_cols;
       const int back = At(m_backColors, cell, kWhite);
-      if (back != kWhite && !Run(db, insert + FormatStr("(%d,'2',%d,%d,'%d')", nNo, nx, ny, back)))
-        return false;
+      if (back != kWhite && !row('2', nx, ny, std::to_string(back))) return false;
       if (!pair('3', nx, ny, At(m_layout3, cell, kNoLayout), kNoLayout) ||
           !pair('4', nx, ny, At(m_layout4, cell, kNoLayout), kNoLayout) ||
           !pair('5', nx, ny, At(m_layout5, cell, kNoLayout), kNoLayout) ||
@@ -450,10 +488,12 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
         return false;
     }
   }
+  // The note keeps the data file's literal form of its text (SqlText).
   const std::vector<std::string> chunks = NoteChunks(m_noteText);
   for (size_t k = 0; k < chunks.size(); ++k) {
-    if (!Run(db, insert + FormatStr("(%d,'7',0,%d,'%s %c')", nNo, static_cast<int>(k),
-                                    db->SqlText(chunks[k]).c_str(), kNoteChunkEnd)))
+    if (!Run(db,
+             FormatStr("Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(%d,'7',0,%d,'%s %c')",
+                       nNo, static_cast<int>(k), db->SqlText(chunks[k]).c_str(), kNoteChunkEnd)))
       return false;
   }
   return true;
@@ -461,14 +501,22 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
 
 bool CRiloData::WriteTexts(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo5 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo5(nNo,sFlg,nx,ny,sValue) Values";
-  for (int i = 0; i < CellCount(); ++i) {
-    const std::vector<std::string> layers = MasterLayers(At(m_texts, i, std::string()));
-    for (int layer = 0; layer < 3; ++layer) {
-      if (layers[layer].empty()) continue;
-      if (!Run(db, insert + FormatStr("(%d,'%d',%d,%d,'%s')", nNo, layer, i % m_cols + 1,
-                                      i / m_cols + 1, SmStoredCellText(layers[layer]).c_str())))
-        return false;
+  CRowInsert insert(
+      db, "Insert into bbInfo5(nNo,sFlg,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo);
+  // Rows go in the order of the table's index (layer, column, row), so that reading one layer
+  // back walks the table in order.
+  static const char* const kLayerFlags[] = {"0", "1", "2"};
+  for (int layer = 0; layer < 3; ++layer) {
+    insert.Text(1, kLayerFlags[layer]);
+    for (int c = 0; c < m_cols; ++c) {
+      for (int r = 0; r < m_rows; ++r) {
+        const std::string_view text = MasterLayer(TextAt(m_texts, c + r * m_cols), layer);
+        if (text.empty()) continue;
+        if (!insert.Int(2, c + 1).Int(3, r + 1).Text(4, SmStoredCellText(std::string(text))).Run())
+          return false;
+      }
     }
   }
   return true;
@@ -480,13 +528,17 @@ bool CRiloData::WriteChildCells(int nNo, const std::string& subNo, bool alone,
   const std::string quoted = db->SqlText(path);
   if (!Run(db, FormatStr("Delete From bbInfo6 Where nNo=%d And sSubNo='%s'", nNo, quoted.c_str())))
     return false;
-  const std::string insert = "Insert into bbInfo6(nNo,sSubNo,nx,ny,sValue) Values";
-  for (int i = 0; i < CellCount(); ++i) {
-    const std::string value = ChildValue(At(m_texts, i, std::string()), alone);
-    if (value.empty()) continue;
-    if (!Run(db, insert + FormatStr("(%d,'%s',%d,%d,'%s')", nNo, quoted.c_str(), i % m_cols + 1,
-                                    i / m_cols + 1, SmStoredCellText(value).c_str())))
-      return false;
+  CRowInsert insert(
+      db, "Insert into bbInfo6(nNo,sSubNo,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo).Text(1, path);
+  // In the order of the table's index, as the master's texts.
+  for (int c = 0; c < m_cols; ++c) {
+    for (int r = 0; r < m_rows; ++r) {
+      const std::string value = ChildValue(TextAt(m_texts, c + r * m_cols), alone);
+      if (value.empty()) continue;
+      if (!insert.Int(2, c + 1).Int(3, r + 1).Text(4, SmStoredCellText(value)).Run()) return false;
+    }
   }
   return WriteCatalogEntry(nNo, path, db);
 }
@@ -527,16 +579,15 @@ bool CRiloData::CheckStorable(const std::string& subNo, bool childAlone) const {
     return SmRefuseStore(FormatStr("子表号超过%zu个字符，不能保存！", kSmChildNoWidth));
   static const char* const kLayerNames[] = {"内容", "取数公式", "审核公式"};
   for (int i = 0; i < CellCount(); ++i) {
-    const std::string& cell = At(m_texts, i, std::string());
-    const std::string name = CellName(i % m_cols, i / m_cols);
-    const std::vector<std::string> layers = MasterLayers(cell);
+    const std::string& cell = TextAt(m_texts, i);
+    const auto name = [&] { return CellName(i % m_cols, i / m_cols); };
     for (int layer = 0; layer < 3; ++layer) {
-      if (GbkSize(layers[layer]) > kSmReportCellWidth)
-        return SmRefuseStore(FormatStr("单元格%s的%s超过%zu个字节，不能保存！", name.c_str(),
+      if (GbkSize(MasterLayer(cell, layer)) > kSmReportCellWidth)
+        return SmRefuseStore(FormatStr("单元格%s的%s超过%zu个字节，不能保存！", name().c_str(),
                                        kLayerNames[layer], kSmReportCellWidth));
     }
     if (!subNo.empty() && GbkSize(ChildValue(cell, childAlone)) > kSmReportCellWidth)
-      return SmRefuseStore(FormatStr("单元格%s的子表数值超过%zu个字节，不能保存！", name.c_str(),
+      return SmRefuseStore(FormatStr("单元格%s的子表数值超过%zu个字节，不能保存！", name().c_str(),
                                      kSmReportCellWidth));
   }
   return true;
