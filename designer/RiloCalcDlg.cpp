@@ -450,10 +450,20 @@ void CRiloAuditDlg::ListResult(const std::string& note, const std::string& verdi
 }
 
 void CRiloAuditDlg::ShowOutcome() {
+  m_regionLabel->setText(QString::fromStdString(
+      RiloRegionText(m_regions, m_doc.m_sheet.m_cols, m_doc.m_sheet.m_rows)));
   if (!m_lastRow) return;
   m_list->setCurrentItem(m_lastRow);
   m_list->scrollToItem(m_lastRow);
   m_list->viewport()->repaint();
+}
+
+void CRiloAuditDlg::ShowBusy() {
+  ShowOutcome();
+  m_regionLabel->setText(
+      m_regionLabel->text() +
+      QString::fromStdString(FormatStr("　正在审核 %s……已审核 %d 个单元格，按“取消”停止",
+                                       CellLabel(m_col, m_row).c_str(), m_cellsDone)));
 }
 
 // ---------------------------------------------------------------- formula dialog

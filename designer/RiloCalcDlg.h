@@ -164,7 +164,7 @@ class CRiloAuditDlg : public CRiloRunDlg {
   void OnInitDialog() override;
   bool EvaluateCell() override;
   void ShowOutcome() override;
-  void ShowBusy() override { ShowOutcome(); }
+  void ShowBusy() override;
   void BeforeRun() override;
 
  private:

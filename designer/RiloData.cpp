@@ -239,6 +239,8 @@ void CRiloData::ClampCursor() {
   };
   m_currentCell = {column(m_currentCell.first), row(m_currentCell.second)};
   m_selectRect = inside(m_selectRect);
+  // More areas than cells is no selection a user made; each would be walked at every paint.
+  if (m_areas.size() > static_cast<size_t>(std::max(CellCount(), 1))) m_areas.clear();
   for (SmIntRect& area : m_areas) area = inside(area);
   if (!InRange(m_selectMode, 0, 2)) m_selectMode = 0;
   const std::string text =

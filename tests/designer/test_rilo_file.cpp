@@ -409,6 +409,11 @@ TEST_F(RiloFileTest, CursorAndSelectionOutsideTheSheetAreMovedIntoIt) {
   EXPECT_EQ(sheet.m_textSelect, (SmIntPair{0, 6}));
   EXPECT_EQ(sheet.m_selectRect, (SmIntRect{0, 0, 1, 0}));
   EXPECT_EQ(sheet.m_areas, (std::vector<SmIntRect>{{0, 0, 1, 0}}));
+  // More areas than the sheet has cells are no selection at all.
+  damaged.m_areas.assign(3, {0, 0, 0, 0});
+  ASSERT_TRUE(damaged.SaveFile(path));
+  ASSERT_TRUE(sheet.LoadFile(path));
+  EXPECT_TRUE(sheet.m_areas.empty());
 }
 
 TEST_F(RiloFileTest, EveryTruncationOfAReportIsRefused) {
