@@ -4,6 +4,7 @@
 // placeholders ("page", "totalpage").
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kDone = 1;
 constexpr int kFailed = -1;
+constexpr int kNumberError = -3;
 
 bool IsBlank(const std::string& text) {
   return TrimChars(text).empty();
@@ -36,6 +38,16 @@ bool IntArg(CCaculateChild& calc, const std::string& text, int& value) {
   std::string number;
   int type = CAC_NUMBER;
   return calc.EvalArg(text, number, type, true) && calc.IntFromNumber(number, value);
+}
+
+// The number a cell's text reads as with "%lf" (0 when none); a number too large for a double
+// fails with the evaluator's number error (-3) rather than giving a total of "inf" or "nan".
+bool CellNumber(CCaculateChild& calc, const std::string& text, double& value) {
+  value = 0;
+  if (std::sscanf(text.c_str(), "%lf", &value) != 1) value = 0;
+  if (std::isfinite(value)) return true;
+  calc.SetErrorCode(kNumberError);
+  return false;
 }
 
 // Whether a number text reads as the whole number 0 (its integer part, as "%d" reads it).
@@ -161,7 +173,7 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
         if (ReadsAsZero(value)) continue;
       }
       double value = 1;
-      if (sum && std::sscanf(table.GetCellText(c, r).c_str(), "%lf", &value) != 1) value = 0;
+      if (sum && !CellNumber(calc, table.GetCellText(c, r), value)) return false;
       total += value;
     }
   }
@@ -197,6 +209,10 @@ bool GroupTotal(CCaculateChild& calc, bool sum, const std::string& args, std::st
         return false;
       total += part;
     }
+  }
+  if (!std::isfinite(total)) {
+    calc.SetErrorCode(kNumberError);
+    return false;
   }
   result = FormatStr("%lf", total);
   return true;
@@ -265,7 +281,7 @@ int CallGet(CCaculateChild& calc, const std::string& args, std::string& result, 
     return kDone;
   }
   double value = 0;
-  std::sscanf(text.c_str(), "%lf", &value);
+  if (!CellNumber(calc, text, value)) return kFailed;
   result = ReplaceAll(FormatNumber(value, 0, 0, 6, true), ",", "");
   type = CAC_NUMBER;
   return kDone;

@@ -183,6 +183,20 @@ TEST_P(CaculateChildTest, HostileNumbersGiveTheEvaluatorsError) {
     OnChild(calc);
     ExpectCase(calc, c);
   }
+  // Cells holding numbers past a double's range gave totals of "inf" or "nan", or nothing.
+  const Case cells[] = {
+      {"get(A1)", false, "数字出错！", -3},
+      {"sum(A1:B1)", false, "数字出错！", -3},
+      {"sum(C1:D1)", false, "数字出错！", -3},  // each one fits, their total does not
+      {"get(E1)", true, "1e999", 5},            // no number text
+  };
+  for (const Case& c : cells) {
+    CCaculateChild calc;
+    const std::string big(400, '9');
+    const std::string huge = "1" + std::string(308, '0');
+    calc.m_defaultSource.SetSource("大数", 1, 5, {big, "-" + big, huge, huge, "1e999"});
+    ExpectCase(calc, c);
+  }
 }
 
 // A group function inside the condition of another that does not read the visiting cell is
@@ -391,6 +405,13 @@ TEST(CalcContext, MergeAddsNumbersOnlyAndKeepsTheSize) {
   CSmCalcContext unloaded;
   total.Merge(unloaded, {}, 0, 2);
   EXPECT_EQ(total.Cells(), (std::vector<std::string>{"100.1", "abc", "1,5", "250"}));
+
+  // A sum past a double's range leaves the cell as it was.
+  const std::string big(400, '9');
+  CSmCalcContext huge;
+  huge.SetSource("h", 2, 2, {big, "1", "2", "3"});
+  total.Merge(huge, {}, 0, 2);
+  EXPECT_EQ(total.Cells(), (std::vector<std::string>{"100.1", "abc", "1,5", "253"}));
 }
 
 TEST(CalcContext, WholeReportCellsKeepTheirMasterTextOnly) {
