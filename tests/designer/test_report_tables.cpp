@@ -410,6 +410,8 @@ TEST_P(RiloDbTest, TooLongTextsAreRefusedBeforeWriting) {
        "查看密码超过20个字节，不能保存！"},
       {[](CRiloData&, const std::string&) {}, "", "1\\2\\3\\4\\5\\6\\7\\8\\9",
        "子表号超过15个字符，不能保存！"},
+      {[](CRiloData& s, const std::string&) { s.m_rows = 901; }, "", "",
+       "报表有901行、2栏，超出报表的范围（最多900行、60栏），不能保存！"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

@@ -443,6 +443,9 @@ TEST_F(RiloFileTest, FailedSavesKeepTheOldFile) {
   negative.m_rows = -1;
   CRiloData badText = SmallSheet();
   badText.m_texts[0] = "\xff\xfe";  // no character of any code page
+  CRiloData wide;
+  wide.m_rows = 1;
+  wide.m_cols = 61;
   struct Case {
     const CRiloData* sheet;
     std::string path;
@@ -450,6 +453,7 @@ TEST_F(RiloFileTest, FailedSavesKeepTheOldFile) {
   };
   const Case cases[] = {
       {&negative, old, "空文件，不予存盘"},
+      {&wide, old, "报表有1行、61栏，超出报表的范围（最多900行、60栏），不能保存！"},
       {&badText, old, "保存文档失败。"},
       {&badText, m_dir + "/keep.bsj", "保存文档失败。"},
       {&negative, m_dir + "/nofolder/new.QLN", "无效的文件名。"},
