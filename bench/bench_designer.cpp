@@ -1,10 +1,11 @@
 // The report designer at a season's scale, each part beside its floor in the same run:
 // - the calculation of a 1,000 x 50 sheet through the calculation dialog, against the same
-//   formulas through the evaluator alone, with the peak memory after each;
+//   formulas through the evaluator alone, with the peak memory of the calculation;
 // - a report of 900 rows and 60 columns, every cell with its text, fetch formula and audit
 //   formula, saved into the report tables with CRiloData::SaveToDb and read back with
 //   LoadFromDb; beside it the bare engine writes and reads the same cell and size rows: the
-//   SQLite C API with one prepared statement in one transaction on the data file, and psql
+//   SQLite C API with one prepared statement in one transaction on the data file (into tables
+//   without indexes, and again into tables with the report tables' indexes), and psql
 //   running the same statements in one transaction on PostgreSQL. The server part needs
 //   SM_PG_HOST, SM_PG_PORT, SM_PG_USER and SM_PG_PASSWORD (scripts/pg.sh prints them); without
 //   them it is skipped.
@@ -188,6 +189,10 @@ std::vector<StoredRow> BareRows(const CRiloData& sheet) {
 const char kBareCreate[] =
     "Create Table bare5(nNo INT,sFlg Char(1),nx INT,ny INT,sValue char(250));"
     "Create Table bare3(nNo INT,sFlg Char(1),nxy INT,nValue INT)";
+// The indexes the report tables have, for a second floor that keeps them up too.
+const char kBareIndexes[] =
+    "Create Index bare5_ix On bare5(nNo,sFlg,nx,ny);"
+    "Create Index bare3_ix On bare3(nNo,sFlg,nxy)";
 
 std::string BareInsert(const StoredRow& row) {
   if (row.layer >= 8)
@@ -226,12 +231,15 @@ bool TimeOurs(CSmDatabase& db, const CRiloData& sheet, Times& times) {
   return loaded.IsTextsEqual(sheet) && loaded.IsSizesEqual(sheet);
 }
 
-bool TimeBareSqlite(const std::string& path, const std::vector<StoredRow>& rows, Times& times) {
+bool TimeBareSqlite(const std::string& path, const std::vector<StoredRow>& rows, bool indexed,
+                    Times& times) {
   std::filesystem::remove(path);
   sqlite3* raw = nullptr;
   if (sqlite3_open(path.c_str(), &raw) != SQLITE_OK) return false;
   std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
   if (sqlite3_exec(raw, kBareCreate, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  if (indexed && sqlite3_exec(raw, kBareIndexes, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return false;
   auto start = std::chrono::steady_clock::now();
   sqlite3_exec(raw, "Begin", nullptr, nullptr, nullptr);
   sqlite3_stmt* cells = nullptr;
@@ -340,8 +348,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (!TimeBareSqlite((dir / "sm_bench_report_bare.db").string(), rows, bare)) return 1;
+  const std::string barePath = (dir / "sm_bench_report_bare.db").string();
+  if (!TimeBareSqlite(barePath, rows, false, bare)) return 1;
   Print("data file ", ours, bare, "SQLite C API");
+  Times indexed;
+  if (!TimeBareSqlite(barePath, rows, true, indexed)) return 1;
+  Print("data file ", ours, indexed, "with indexes");
   std::filesystem::remove(filePath);
   std::filesystem::remove(dir / "sm_bench_report_bare.db");
 
