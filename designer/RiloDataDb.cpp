@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/SmApp.h"
@@ -376,8 +377,9 @@ bool CRiloData::LoadFromDb(int nNo, const std::string& subNo, bool infoOnly, CSm
     read.m_vars.LoadFromDb(db);
     if (read.m_vars.GetSize() == 0) read.m_vars.SetDefaults();
   }
-  *this = read;
-  m_vars = read.m_vars;
+  // Moved, not copied: a whole report's texts are most of the time of a load.
+  static_cast<SmRiloFields&>(*this) = std::move(static_cast<SmRiloFields&>(read));
+  m_vars = std::move(read.m_vars);
   return true;
 }
 
