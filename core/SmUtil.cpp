@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -53,10 +54,10 @@ bool IsYearFolder(const std::string& name) {
   return name.size() == 4 && IsAllDigits(name);
 }
 
+// The number the text begins with, as "%d" reads it; beyond int range the nearest end of it.
 int LeadingNumber(const std::string& text) {
-  int value = 0;
-  if (std::sscanf(text.c_str(), "%d", &value) != 1) return 0;
-  return value;
+  const long long value = std::strtoll(text.c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // functions over cell ranges ("sum", "count", "horz", "vert"), one cell ("get") and the page
 // placeholders ("page", "totalpage").
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +21,7 @@ namespace {
 
 constexpr int kDone = 1;
 constexpr int kFailed = -1;
+constexpr int kNumberError = -3;
 
 bool IsBlank(const std::string& text) {
   return TrimChars(text).empty();
@@ -30,13 +33,26 @@ std::string Arg(const std::string& args, int n) {
   return CCaculate::GetArg(args, n, start, end);
 }
 
-// An argument evaluated as a number, as an integer ("" is 0).
+// An argument evaluated as a number, as an integer ("" is 0); -19 beyond int range.
 bool IntArg(CCaculateChild& calc, const std::string& text, int& value) {
   std::string number;
   int type = CAC_NUMBER;
-  if (!calc.EvalArg(text, number, type, true)) return false;
-  value = std::atoi(number.c_str());
-  return true;
+  return calc.EvalArg(text, number, type, true) && calc.IntFromNumber(number, value);
+}
+
+// The number a cell's text reads as with "%lf" (0 when none); a number too large for a double
+// fails with the evaluator's number error (-3) rather than giving a total of "inf" or "nan".
+bool CellNumber(CCaculateChild& calc, const std::string& text, double& value) {
+  value = 0;
+  if (std::sscanf(text.c_str(), "%lf", &value) != 1) value = 0;
+  if (std::isfinite(value)) return true;
+  calc.SetErrorCode(kNumberError);
+  return false;
+}
+
+// Whether a number text reads as the whole number 0 (its integer part, as "%d" reads it).
+bool ReadsAsZero(const std::string& text) {
+  return std::strtoll(text.c_str(), nullptr, 10) == 0;
 }
 
 // The folder part with "\" (texts of formulas keep it).
@@ -57,7 +73,8 @@ bool Dir(CCaculateChild& calc, const std::string& args, std::string& result) {
   const std::string pathArg = Arg(args, 1);
   int type = CAC_STRING;
   if (!IsBlank(pathArg) && !calc.EvalArg(pathArg, path, type)) return false;
-  for (int k = 0; k < levels; ++k) path = FolderOf(path);
+  // Past the first component the path stays empty: no need to go on counting.
+  for (int k = 0; k < levels && !path.empty(); ++k) path = FolderOf(path);
   result = path;
   return true;
 }
@@ -104,6 +121,11 @@ int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result,
   int year = 0;
   if (CSmUtil().ParseReportPath(path, file, year, subPath) != 1) return kFailed;
   const std::string number = GetNthField(subPath, 0, '\\');
+  const long long nNo = std::strtoll(number.c_str(), nullptr, 10);
+  if (nNo < INT_MIN || nNo > INT_MAX) {
+    calc.SetErrorCode(CAC_ERR_ARG_RANGE);
+    return kFailed;
+  }
   const size_t slash = subPath.find('\\');
   const std::string child = slash == std::string::npos ? std::string() : subPath.substr(slash + 1);
   CSmApp* app = SmGetApp();
@@ -111,14 +133,14 @@ int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result,
   result.clear();
   if (db && db->IsOpen())
     result = db->QueryCountString(FormatStr("Max(sNa) From bbinfo7 Where nNo=%d And sSubNo='%s'",
-                                            std::atoi(number.c_str()), db->SqlText(child).c_str()));
+                                            static_cast<int>(nNo), db->SqlText(child).c_str()));
   type = CAC_STRING;
   return kDone;
 }
 
-// The cells of one range of one source, summed or counted.
+// The cells of one range of one source, summed or counted; `visited` is set when a cell was.
 bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, int col2, int row2,
-                std::string condition, bool sum, double& total) {
+                std::string condition, bool sum, double& total, bool& visited) {
   if (source.empty()) {
     if (!calc.m_defaultSource.m_bLoaded) {
       calc.SetErrorCode(CAC_ERR_NO_DEFAULT);
@@ -136,8 +158,10 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
   total = 0;
   for (int r = top; r <= bottom; ++r) {
     for (int c = left; c <= right; ++c) {
+      if (!calc.KeepGoing()) return false;
       calc.m_nGroupRow = r;
       calc.m_nGroupCol = c;
+      visited = true;
       if (condition != "1") {
         std::string value;
         int type = CAC_NUMBER;
@@ -146,10 +170,10 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
           calc.SetErrorCode(-14);
           return false;
         }
-        if (std::atoi(value.c_str()) == 0) continue;
+        if (ReadsAsZero(value)) continue;
       }
       double value = 1;
-      if (sum && std::sscanf(table.GetCellText(c, r).c_str(), "%lf", &value) != 1) value = 0;
+      if (sum && !CellNumber(calc, table.GetCellText(c, r), value)) return false;
       total += value;
     }
   }
@@ -166,9 +190,9 @@ bool ListItem(CCaculateChild& calc, const std::string& list, int k, std::string&
   return true;
 }
 
-int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
-                 int& type) {
-  if (!calc.CheckArgRange(args, 1, 3)) return kFailed;
+// The total over every source and range; `visited` is set when a cell was.
+bool GroupTotal(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
+                bool& visited) {
   const std::string ranges = Arg(args, 0);
   const std::string sources = Arg(args, 1);
   const std::string condition = Arg(args, 2);
@@ -181,13 +205,41 @@ int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::s
       double part = 0;
       if (!ListItem(calc, sources, s, source) || !ListItem(calc, ranges, k, range) ||
           !calc.SplitArg(range, col1, row1, col2, row2) ||
-          !RangeTotal(calc, source, col1, row1, col2, row2, condition, sum, part))
-        return kFailed;
+          !RangeTotal(calc, source, col1, row1, col2, row2, condition, sum, part, visited))
+        return false;
       total += part;
     }
   }
+  if (!std::isfinite(total)) {
+    calc.SetErrorCode(kNumberError);
+    return false;
+  }
   result = FormatStr("%lf", total);
+  return true;
+}
+
+// "sum" and "count". Inside another group function, one that does not read the visiting cell
+// comes out the same at every cell visited: its total, and the cell vert() and horz() give
+// after it, are kept and used again.
+int CallSumCount(CCaculateChild& calc, bool sum, const std::string& args, std::string& result,
+                 int& type) {
+  if (!calc.CheckArgRange(args, 1, 3)) return kFailed;
+  const CCaculateChild::GroupScope scope(calc);
+  const bool keep = scope.Nested() && !calc.UsesGroupCell(args);
+  const std::string call = keep ? (sum ? "sum(" : "count(") + args : std::string();
+  if (const CCaculateChild::GroupTotal* kept = keep ? calc.FindGroupTotal(call) : nullptr) {
+    result = kept->result;
+    type = CAC_NUMBER;
+    if (kept->visited) {
+      calc.m_nGroupRow = kept->row;
+      calc.m_nGroupCol = kept->col;
+    }
+    return kDone;
+  }
+  bool visited = false;
+  if (!GroupTotal(calc, sum, args, result, visited)) return kFailed;
   type = CAC_NUMBER;
+  if (keep) calc.KeepGroupTotal(call, {result, visited, calc.m_nGroupRow, calc.m_nGroupCol});
   return kDone;
 }
 
@@ -229,7 +281,7 @@ int CallGet(CCaculateChild& calc, const std::string& args, std::string& result, 
     return kDone;
   }
   double value = 0;
-  std::sscanf(text.c_str(), "%lf", &value);
+  if (!CellNumber(calc, text, value)) return kFailed;
   result = ReplaceAll(FormatNumber(value, 0, 0, 6, true), ",", "");
   type = CAC_NUMBER;
   return kDone;
@@ -254,7 +306,7 @@ int CallPlain(CCaculateChild& calc, const std::string& name, const std::string& 
 int CallChar(CCaculateChild& calc, const std::string& args, std::string& result, int& type) {
   int n = 0;
   if (!calc.CheckArgCount(args, 1) || !IntArg(calc, args, n)) return kFailed;
-  result = ColumnLabel(n - 1);
+  result = n > 0 ? ColumnLabel(n - 1) : std::string();
   type = CAC_STRING;
   return kDone;
 }

@@ -1,5 +1,9 @@
 #include "designer/CaculateChild.h"
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/SmApp.h"
@@ -73,8 +77,9 @@ int CCaculateChild::GetErrorInfo(int& code, std::string& message, int& position)
       "同类分录出错！",
       "默认表名出错！",
       "默认账务文件名出错！",
+      "计算已取消！",
   };
-  if (code <= CAC_ERR_REGION && code >= CAC_ERR_DEFAULT_FILE && *texts[CAC_ERR_REGION - code])
+  if (code <= CAC_ERR_REGION && code >= CAC_ERR_CANCELLED && *texts[CAC_ERR_REGION - code])
     message = texts[CAC_ERR_REGION - code];
   if (code == CAC_ERR_NESTING && !m_sLoopVariable.empty())
     message = m_sLoopVariable + "：" + message;
@@ -86,7 +91,19 @@ bool CCaculateChild::EvalArg(const std::string& text, std::string& result, int& 
   return EvalSubExpr(text, result, &type, wantNumber, 0);
 }
 
+bool CCaculateChild::IntFromNumber(const std::string& number, int& value) {
+  const double read = std::trunc(StrToDouble(TrimChars(number)));
+  if (!(read >= INT_MIN && read <= INT_MAX)) {
+    SetError(CAC_ERR_ARG_RANGE);
+    return false;
+  }
+  value = static_cast<int>(read);
+  return true;
+}
+
 int CCaculateChild::EvalVariable(const std::string& name, std::string& result, int& type) {
+  // Variables that use variables can make a short formula take very long.
+  if (!KeepGoing()) return 0;
   CSmVar var;
   if (!m_vars.Find(name, var)) return CSmVarCaculate::EvalVariable(name, result, type);
   std::string value;
@@ -129,6 +146,7 @@ void CCaculateChild::CopyContextTo(CCaculate& target) {
   other->m_currentSource = m_currentSource;
   if (!m_cache) m_cache = std::make_shared<CacheSlots>();
   other->m_cache = m_cache;
+  other->m_run = m_run ? m_run : (m_run = std::make_shared<CalcRun>());
 }
 
 void CCaculateChild::TakeErrorFrom(const CCaculate& other) {
@@ -168,7 +186,9 @@ const CSmCalcContext* CCaculateChild::FindInCache(const std::string& name) const
 }
 
 void CCaculateChild::KeepInCache(const CSmCalcContext& source) {
-  if (!source.m_bLoaded || FindInCache(source.m_sName)) return;
+  // The default source is always held as such; a copy kept here would be stale.
+  if (!source.m_bLoaded || source.m_sName == m_defaultSource.m_sName || FindInCache(source.m_sName))
+    return;
   if (!m_cache) m_cache = std::make_shared<CacheSlots>();
   m_cache->m_slots[m_cache->m_next] = source;
   m_cache->m_next = (m_cache->m_next + 1) % m_cache->m_slots.size();
@@ -214,6 +234,14 @@ bool CCaculateChild::SetTable(const std::string& name) {
   }
   if (!m_defaultSource.m_bLoaded) m_defaultSource = m_currentSource;
   return true;
+}
+
+void CCaculateChild::SetDefaultCellText(int col, int row, const std::string& text) {
+  // The current source may be a copy of the default source sharing its cells; it is selected
+  // again from the default source when it is next wanted.
+  if (m_currentSource.m_bLoaded && m_currentSource.m_sName == m_defaultSource.m_sName)
+    m_currentSource = CSmCalcContext();
+  m_defaultSource.SetCellText(col, row, text);
 }
 
 bool CCaculateChild::SplitArg(const std::string& region, int& col1, int& row1, int& col2,
@@ -282,6 +310,88 @@ bool CCaculateChild::CallSourceFunction(const std::string& name, const std::stri
     return false;
   }
   return true;
+}
+
+// ---------------------------------------------------------------- long calculations
+
+namespace {
+
+constexpr auto kReportInterval = std::chrono::milliseconds(250);
+// The clock is read once in so many steps: a step can be as short as a cell added.
+constexpr unsigned kTicksPerClockRead = 64;
+
+}  // namespace
+
+CCaculateChild::CalcRun& CCaculateChild::Run() {
+  if (!m_run) m_run = std::make_shared<CalcRun>();
+  return *m_run;
+}
+
+void CCaculateChild::SetProgress(std::function<bool()> report) {
+  CalcRun& run = Run();
+  run.report = std::move(report);
+  run.nextReport = std::chrono::steady_clock::now() + kReportInterval;
+  run.ticks = 0;
+  run.stopped = false;
+}
+
+bool CCaculateChild::KeepGoing() {
+  if (!m_run || !m_run->report) return true;
+  CalcRun& run = *m_run;
+  if (!run.stopped && ++run.ticks % kTicksPerClockRead == 0) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= run.nextReport) {
+      run.stopped = !run.report();
+      run.nextReport = std::chrono::steady_clock::now() + kReportInterval;
+    }
+  }
+  if (run.stopped) SetError(CAC_ERR_CANCELLED);
+  return !run.stopped;
+}
+
+CCaculateChild::GroupScope::GroupScope(CCaculateChild& calc) : m_calc(calc) {
+  ++m_calc.Run().groupDepth;
+}
+
+CCaculateChild::GroupScope::~GroupScope() {
+  CalcRun& run = m_calc.Run();
+  // The totals kept hold only while the outermost group function runs.
+  if (--run.groupDepth == 0) run.totals.clear();
+}
+
+bool CCaculateChild::GroupScope::Nested() const {
+  return m_calc.Run().groupDepth > 1;
+}
+
+bool CCaculateChild::UsesGroupCell(const std::string& text) const {
+  std::vector<std::string> seen;
+  return UsesGroupCell(text, seen);
+}
+
+bool CCaculateChild::UsesGroupCell(const std::string& text, std::vector<std::string>& seen) const {
+  if (text.find("vert") != std::string::npos || text.find("horz") != std::string::npos) return true;
+  for (size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1)) {
+    size_t end = at + 1;
+    while (end < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+      ++end;
+    const std::string name = text.substr(at, end - at);
+    if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;
+    seen.push_back(name);
+    CSmVar var;
+    if (m_vars.Find(name, var) && UsesGroupCell(var.m_expression, seen)) return true;
+  }
+  return false;
+}
+
+const CCaculateChild::GroupTotal* CCaculateChild::FindGroupTotal(const std::string& call) const {
+  if (!m_run) return nullptr;
+  const auto found = m_run->totals.find(call);
+  return found == m_run->totals.end() ? nullptr : &found->second;
+}
+
+void CCaculateChild::KeepGroupTotal(const std::string& call, GroupTotal total) {
+  Run().totals[call] = std::move(total);
 }
 
 // ---------------------------------------------------------------- connections
@@ -355,8 +465,9 @@ bool CCaculateChild::CallCo(const std::string& args, std::string& result, int& t
   if (TrimChars(fileArg).empty()) fileArg = "#z";
   std::string file;
   int fileType = CAC_STRING;
-  if (!EvalArg(fileArg, file, fileType) || !SelectDatabaseOrFail(file)) return false;
-  const int n = std::atoi(number.c_str());
+  int n = 0;
+  if (!IntFromNumber(number, n) || !EvalArg(fileArg, file, fileType) || !SelectDatabaseOrFail(file))
+    return false;
   type = CAC_STRING;
   result.clear();
   CSmApp* app = SmGetApp();

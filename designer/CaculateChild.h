@@ -5,11 +5,15 @@
 // name offered to the application's module data types. Used for one calculation run, audit,
 // test or check; nested evaluators receive a copy of the context.
 //
-// Error codes of its own: -200 bad cell or region reference ... -212 (GetErrorInfo has the
-// texts).
+// Error codes of its own: -200 bad cell or region reference ... -213 a calculation stopped by
+// the user (GetErrorInfo has the texts).
 #include <array>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "app/SmVar.h"
 #include "core/SmVarCaculate.h"
@@ -24,6 +28,8 @@ constexpr int CAC_ERR_TWO_FILES = -203;
 constexpr int CAC_ERR_OPEN_DB = -206;
 constexpr int CAC_ERR_DEFAULT_NAME = -211;
 constexpr int CAC_ERR_DEFAULT_FILE = -212;
+// A calculation the user stopped.
+constexpr int CAC_ERR_CANCELLED = -213;
 
 class CCaculateChild : public CSmVarCaculate {
  public:
@@ -56,7 +62,48 @@ class CCaculateChild : public CSmVarCaculate {
   // A nested evaluation of `text` in this context; its failure is taken over. A number wanted
   // must evaluate to a number (-14).
   bool EvalArg(const std::string& text, std::string& result, int& type, bool wantNumber = false);
+  // The whole number of a number text, truncated; a number outside int range fails with -19.
+  bool IntFromNumber(const std::string& number, int& value);
   void SetErrorCode(int code) { SetError(code); }
+
+  // Writes a computed value into the default source without copying its cells.
+  void SetDefaultCellText(int col, int row, const std::string& text);
+
+  // --- Long calculations. `report` shows how far the calculation is; it is called at most a
+  // few times a second from inside it (between cells, at cells a group function visits and at
+  // variables), and its answer false stops the calculation: from then on every evaluation of
+  // this evaluator and its nested ones fails with -213. An empty `report` ends the reporting.
+  void SetProgress(std::function<bool()> report);
+  // False, with -213 set, once the calculation is stopped; reports when it is due.
+  bool KeepGoing();
+
+  // --- Group functions inside group functions. While the outermost "sum" or "count" runs, a
+  // nested one whose arguments use neither vert() nor horz() (nor a variable that does) gives
+  // the same total at every cell the outer one visits: it is computed once and kept.
+  struct GroupTotal {
+    std::string result;
+    bool visited = false;  // it visited a cell: vert() and horz() give the last one after it
+    int row = 0;
+    int col = 0;
+  };
+  // Counts a group function for as long as it runs.
+  class GroupScope {
+   public:
+    explicit GroupScope(CCaculateChild& calc);
+    ~GroupScope();
+    GroupScope(const GroupScope&) = delete;
+    GroupScope& operator=(const GroupScope&) = delete;
+    // Whether another group function runs around this one.
+    bool Nested() const;
+
+   private:
+    CCaculateChild& m_calc;
+  };
+  // Whether a text reads the visiting cell: vert(), horz(), or a variable that does.
+  bool UsesGroupCell(const std::string& text) const;
+  // The kept total of a nested group function (its name and argument text), or null.
+  const GroupTotal* FindGroupTotal(const std::string& call) const;
+  void KeepGroupTotal(const std::string& call, GroupTotal total);
 
   CSmVarTable m_vars;
   CSmCalcContext m_defaultSource;
@@ -71,6 +118,16 @@ class CCaculateChild : public CSmVarCaculate {
   int m_nGroupRow = 0;  // cell the running "sum" or "count" visits, 0-based
   int m_nGroupCol = 0;
 
+  // What one calculation shares with the nested evaluators it makes.
+  struct CalcRun {
+    std::function<bool()> report;
+    std::chrono::steady_clock::time_point nextReport;
+    unsigned ticks = 0;
+    bool stopped = false;
+    int groupDepth = 0;  // group functions running
+    std::unordered_map<std::string, GroupTotal> totals;
+  };
+
  private:
   // A report reference argument of the source functions; "" stands for the default source.
   bool SourceArgument(const std::string& args, std::string& name);
@@ -83,6 +140,10 @@ class CCaculateChild : public CSmVarCaculate {
   bool SelectHeld(const std::string& name);
   bool OpenConnection(std::unique_ptr<CSmDatabase>& conn, std::string& openFile,
                       const std::string& file, bool reuse);
+  CalcRun& Run();
+  bool UsesGroupCell(const std::string& text, std::vector<std::string>& seen) const;
+
+  std::shared_ptr<CalcRun> m_run;
 
   std::unique_ptr<CSmDatabase> m_conn1;  // the data file named by "#z"
   std::unique_ptr<CSmDatabase> m_conn2;  // any other data file

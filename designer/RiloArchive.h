@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/SmArchive.h"
 
@@ -62,8 +63,15 @@ class CRiloReader {
 
   bool Bad() const { return m_refused || !m_in.Ok(); }
   size_t Left() const { return m_in.Left(); }
+  // Refuses the stream for what it says (a value out of its range), with the reason to show.
+  void Refuse(std::string reason) {
+    m_refused = true;
+    m_reason = std::move(reason);
+  }
+  const std::string& Reason() const { return m_reason; }
 
  private:
   CSmArchiveReader m_in;
   bool m_refused = false;
+  std::string m_reason;
 };

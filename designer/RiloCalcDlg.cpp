@@ -1,6 +1,7 @@
 #include "designer/RiloCalcDlg.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -122,19 +123,31 @@ CRiloRunDlg::CRiloRunDlg(unsigned templateId, const CRiloDoc& doc, int formulaLa
 }
 
 bool CRiloRunDlg::OnCommand(unsigned id) {
-  if (id == static_cast<unsigned>(m_runButton->objectName().toInt())) {
-    if (m_finished) {
-      EndOK();
-    } else {
-      Run();
-    }
-    return true;
-  }
-  if (id == static_cast<unsigned>(m_nextButton->objectName().toInt())) {
+  const bool run = id == static_cast<unsigned>(m_runButton->objectName().toInt());
+  const bool next = id == static_cast<unsigned>(m_nextButton->objectName().toInt());
+  if (!run && !next) return CSmDlg::OnCommand(id);
+  if (m_running) return true;
+  if (next) {
     Step();
-    return true;
+  } else if (m_finished) {
+    EndOK();
+  } else {
+    Run();
   }
-  return CSmDlg::OnCommand(id);
+  return true;
+}
+
+void CRiloRunDlg::OnOK() {
+  if (!m_running) CSmDlg::OnOK();
+}
+
+void CRiloRunDlg::OnCancel() {
+  // The run stops at its next step and closes the dialog then.
+  if (m_running) {
+    m_cancelled = true;
+    return;
+  }
+  CSmDlg::OnCancel();
 }
 
 void CRiloRunDlg::AddWalkControls(QGridLayout* grid, int row, const char* regionCaption,
@@ -175,27 +188,59 @@ void CRiloRunDlg::Advance() {
   StartRegion();
 }
 
+void CRiloRunDlg::BeginRun() {
+  m_started = true;
+  m_running = true;
+  m_cancelled = false;
+  m_cellsDone = 0;
+  UpdateButtons();
+  m_calc.SetProgress([this] { return ShowProgress(); });
+}
+
+bool CRiloRunDlg::EndRun() {
+  m_calc.SetProgress({});
+  m_running = false;
+  if (!m_cancelled) return true;
+  CSmDlg::OnCancel();
+  return false;
+}
+
+bool CRiloRunDlg::ShowProgress() {
+  ShowCell(m_col, m_row);
+  ShowBusy();
+  QCoreApplication::processEvents();
+  return !m_cancelled;
+}
+
 void CRiloRunDlg::Run() {
   CSmWaitCursor wait;
   BeforeRun();
-  m_started = true;
+  BeginRun();
   while (!m_finished) {
     const bool ok = EvaluateCell();
-    ShowCell();
-    if (!ok && m_pause->isChecked()) break;
+    m_evaluated = {m_col, m_row};
+    ++m_cellsDone;
+    if (m_cancelled || (!ok && m_pause->isChecked())) break;
     Advance();
+    if (!m_calc.KeepGoing()) break;
   }
+  if (!EndRun()) return;
+  ShowCell(m_evaluated.first, m_evaluated.second);
+  ShowOutcome();
   UpdateButtons();
 }
 
 void CRiloRunDlg::Step() {
   if (m_finished) return;
-  m_started = true;
+  BeginRun();
   Advance();
   if (!m_finished) {
-    ShowCell();
+    ShowCell(m_col, m_row);
     EvaluateCell();
+    m_evaluated = {m_col, m_row};
   }
+  if (!EndRun()) return;
+  ShowOutcome();
   UpdateButtons();
 }
 
@@ -204,7 +249,8 @@ void CRiloRunDlg::UpdateButtons() {
   m_runButton->setText(atStart      ? QStringLiteral("&B.开始")
                        : m_finished ? QStringLiteral("&S.确认")
                                     : QStringLiteral("&C.继续"));
-  m_nextButton->setEnabled(!m_finished);
+  m_runButton->setEnabled(!m_running);
+  m_nextButton->setEnabled(!m_finished && !m_running);
   if (m_finished) m_runButton->setFocus();
 }
 
@@ -241,7 +287,7 @@ void CRiloCalcDlg::OnInitDialog() {
   CSmDlg::OnInitDialog();
   setWindowTitle(QString::fromStdString("报表计算：" + m_calc.m_defaultSource.m_sName));
   m_pause->setChecked(false);
-  ShowCell();
+  ShowCell(m_col, m_row);
   UpdateButtons();
   SetDefaultButton(static_cast<unsigned>(m_runButton->objectName().toInt()));
   m_runButton->setFocus();
@@ -269,13 +315,13 @@ std::string CRiloCalcDlg::CellValue(double value) const {
 }
 
 bool CRiloCalcDlg::EvaluateCell() {
-  m_resultEdit->clear();
+  m_result.clear();
   const size_t index = static_cast<size_t>(CurrentIndex());
   const std::string formula = Trimmed(m_formulas.at(index));
   int group = 0;
   bool ok = true;
   if (formula.empty()) {
-    m_hintLabel->setText(QStringLiteral("无公式!"));
+    m_hint = "无公式!";
   } else {
     m_calc.m_bGroupFilter = 1;
     m_calc.m_nRequiredGroup = m_pass;
@@ -286,7 +332,7 @@ bool CRiloCalcDlg::EvaluateCell() {
     ok = m_calc.Evaluate(formula, result, type);
     group = m_calc.m_nFormulaGroup;
     if (!ok) {
-      m_hintLabel->setText(QString::fromStdString(RiloErrorText(m_calc)));
+      m_hint = RiloErrorText(m_calc);
     } else if (group == m_pass) {
       if (type == CAC_NUMBER) {
         double value = 0;
@@ -295,9 +341,9 @@ bool CRiloCalcDlg::EvaluateCell() {
       } else if (type == CAC_NOTHING) {
         result.clear();
       }
-      m_hintLabel->setText(QStringLiteral("正确!"));
-      m_resultEdit->setText(QString::fromStdString(result));
-      m_calc.m_defaultSource.SetCellText(m_col, m_row, result);
+      m_hint = "正确!";
+      m_result = result;
+      m_calc.SetDefaultCellText(m_col, m_row, result);
     }
   }
   // A cell counts once, in the pass of its group, whether its formula worked or not.
@@ -311,11 +357,22 @@ bool CRiloCalcDlg::EvaluateCell() {
   return ok;
 }
 
-void CRiloCalcDlg::ShowCell() {
+void CRiloCalcDlg::ShowOutcome() {
+  m_hintLabel->setText(QString::fromStdString(m_hint));
+  m_resultEdit->setText(QString::fromStdString(m_result));
+}
+
+void CRiloCalcDlg::ShowBusy() {
+  m_hintLabel->setText(
+      QString::fromStdString(FormatStr("正在计算……已算 %d 个单元格，按“取消”停止", m_cellsDone)));
+  m_resultEdit->clear();
+}
+
+void CRiloCalcDlg::ShowCell(int col, int row) {
   if (m_regions.empty()) return;
-  m_cellLabel->setText(QString::fromStdString(CellLabel(m_col, m_row)));
+  m_cellLabel->setText(QString::fromStdString(CellLabel(col, row)));
   m_formulaEdit->setText(
-      QString::fromStdString(m_formulas.at(static_cast<size_t>(CurrentIndex()))));
+      QString::fromStdString(m_formulas.at(static_cast<size_t>(col + row * m_cols))));
 }
 
 void CRiloCalcDlg::BeforeRun() {
@@ -325,7 +382,7 @@ void CRiloCalcDlg::BeforeRun() {
 
 void CRiloCalcDlg::UpdateButtons() {
   CRiloRunDlg::UpdateButtons();
-  m_formulaEdit->setEnabled(!m_finished);
+  m_formulaEdit->setEnabled(!m_finished && !m_running);
 }
 
 // ---------------------------------------------------------------- audit
@@ -380,20 +437,33 @@ bool CRiloAuditDlg::EvaluateCell() {
 
 void CRiloAuditDlg::ListResult(const std::string& note, const std::string& verdict,
                                const std::string& formula) {
-  const QString label = QString::fromStdString(CellLabel(m_col, m_row));
-  const QStringList texts = {label, QString::fromStdString(note), QString::fromStdString(verdict),
-                             QString::fromStdString(formula)};
-  const QList<QTreeWidgetItem*> found = m_list->findItems(label, Qt::MatchExactly, 0);
-  QTreeWidgetItem* item = nullptr;
-  if (found.isEmpty()) {
+  const std::string label = CellLabel(m_col, m_row);
+  const QStringList texts = {QString::fromStdString(label), QString::fromStdString(note),
+                             QString::fromStdString(verdict), QString::fromStdString(formula)};
+  QTreeWidgetItem*& item = m_rows[label];
+  if (!item) {
     item = new QTreeWidgetItem(m_list, texts);
   } else {
-    item = found.front();
     for (int i = 0; i < texts.size(); ++i) item->setText(i, texts[i]);
   }
-  m_list->setCurrentItem(item);
-  m_list->scrollToItem(item);
+  m_lastRow = item;
+}
+
+void CRiloAuditDlg::ShowOutcome() {
+  m_regionLabel->setText(QString::fromStdString(
+      RiloRegionText(m_regions, m_doc.m_sheet.m_cols, m_doc.m_sheet.m_rows)));
+  if (!m_lastRow) return;
+  m_list->setCurrentItem(m_lastRow);
+  m_list->scrollToItem(m_lastRow);
   m_list->viewport()->repaint();
+}
+
+void CRiloAuditDlg::ShowBusy() {
+  ShowOutcome();
+  m_regionLabel->setText(
+      m_regionLabel->text() +
+      QString::fromStdString(FormatStr("　正在审核 %s……已审核 %d 个单元格，按“取消”停止",
+                                       CellLabel(m_col, m_row).c_str(), m_cellsDone)));
 }
 
 // ---------------------------------------------------------------- formula dialog
@@ -443,6 +513,7 @@ void CRiloCellTextDlg::DoDataExchange(bool save) {
 }
 
 void CRiloCellTextDlg::Test() {
+  if (m_testing) return;
   CSmWaitCursor wait;
   DoDataExchange(true);
   CCaculateChild calc;
@@ -451,9 +522,17 @@ void CRiloCellTextDlg::Test() {
   calc.m_defaultSource.m_nRow = m_doc.m_sheet.m_currentCell.second;
   const std::string formula = Trimmed(m_formula);
   if (formula.empty()) return;
+  m_testing = true;
+  m_testStopped = false;
+  calc.SetProgress([this] {
+    m_testResult->setText(QStringLiteral("正在计算……按“取消”停止"));
+    QCoreApplication::processEvents();
+    return !m_testStopped;
+  });
   std::string result;
   int type = CAC_NUMBER;
   const bool ok = calc.Evaluate(formula, result, type);
+  m_testing = false;
   m_testResult->setText(QString::fromStdString(ok ? result : RiloErrorText(calc)));
 }
 
@@ -461,4 +540,17 @@ bool CRiloCellTextDlg::OnCommand(unsigned id) {
   if (id != 1098) return CSmDlg::OnCommand(id);
   Test();
   return true;
+}
+
+void CRiloCellTextDlg::OnOK() {
+  if (!m_testing) CSmDlg::OnOK();
+}
+
+void CRiloCellTextDlg::OnCancel() {
+  // A test that runs is stopped; the dialog stays open with the formula.
+  if (m_testing) {
+    m_testStopped = true;
+    return;
+  }
+  CSmDlg::OnCancel();
 }

@@ -4,6 +4,7 @@
 // dialog edits and tests the current cell's fetch formula. All three work on copies; the view
 // stores what they hand back.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "designer/CaculateChild.h"
@@ -18,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // The rectangles a run walks: the whole sheet without a selection, the current cell while its
 // text is selected, else the listed areas and then the area being dragged, each normalised.
@@ -36,23 +38,32 @@ void RiloPrepareEvaluator(CCaculateChild& calc, const CRiloDoc& doc,
 std::string RiloErrorText(CCaculateChild& calc);
 
 // The walk of a calculation or an audit over the regions, cell by cell, with the run, next and
-// cancel buttons and the pause box.
+// cancel buttons and the pause box. A run shows how far it is a few times a second, not at
+// every cell; "&X.取消" (or Esc) during a run stops it and closes the dialog without results.
 class CRiloRunDlg : public CSmDlg {
   Q_OBJECT
  public:
   bool IsFinished() const { return m_finished; }
+  bool IsRunning() const { return m_running; }
   // The cell the walk stands on (column, row).
   SmIntPair CurrentCell() const { return {m_col, m_row}; }
   QCheckBox* PauseBox() const { return m_pause; }
   bool OnCommand(unsigned id) override;
+  void OnOK() override;
+  void OnCancel() override;
 
  protected:
   CRiloRunDlg(unsigned templateId, const CRiloDoc& doc, int formulaLayer, QWidget* parent);
 
-  // Evaluates the current cell and shows the outcome; false when its formula failed.
+  // Evaluates the current cell and keeps the outcome for ShowOutcome; false when its formula
+  // failed.
   virtual bool EvaluateCell() = 0;
-  // Shows the cell the walk stands on.
-  virtual void ShowCell() {}
+  // Shows the outcome of the cell evaluated last.
+  virtual void ShowOutcome() {}
+  // While a run goes on: how far it is.
+  virtual void ShowBusy() {}
+  // Shows a cell of the walk: its label and formula.
+  virtual void ShowCell(int /*col*/, int /*row*/) {}
   // Before a run goes on: the calculation takes the corrected formula back.
   virtual void BeforeRun() {}
   // Past a region's last cell: true when the region is walked again.
@@ -69,6 +80,13 @@ class CRiloRunDlg : public CSmDlg {
   void Advance();
   void Run();
   void Step();
+  // Around the evaluations of a run or a step: the buttons that would start another are off,
+  // and the evaluator shows the progress. EndRun closes the dialog when the user stopped it.
+  void BeginRun();
+  bool EndRun();
+  // Shows the walk's cell and the run's progress, and lets the dialog take clicks; false once
+  // the user stopped the run.
+  bool ShowProgress();
   int CurrentIndex() const { return m_col + m_row * m_cols; }
   const SmIntRect& Region() const { return m_regions[m_region]; }
 
@@ -82,6 +100,10 @@ class CRiloRunDlg : public CSmDlg {
   int m_row = 0;
   bool m_finished = false;
   bool m_started = false;
+  bool m_running = false;
+  bool m_cancelled = false;
+  int m_cellsDone = 0;    // cells evaluated in this run
+  SmIntPair m_evaluated;  // the cell evaluated last
   QCheckBox* m_pause;
   QPushButton* m_runButton;
   QPushButton* m_nextButton;
@@ -105,7 +127,9 @@ class CRiloCalcDlg : public CRiloRunDlg {
  protected:
   void OnInitDialog() override;
   bool EvaluateCell() override;
-  void ShowCell() override;
+  void ShowOutcome() override;
+  void ShowBusy() override;
+  void ShowCell(int col, int row) override;
   void BeforeRun() override;
   bool RepeatRegion() override;
   void StartRegion() override;
@@ -115,6 +139,8 @@ class CRiloCalcDlg : public CRiloRunDlg {
   // The value written for a number result: the cell's decimals, no separators.
   std::string CellValue(double value) const;
 
+  std::string m_hint;  // the outcome of the cell evaluated last
+  std::string m_result;
   int m_pass = 0;
   std::vector<char> m_done;  // per cell of the region: computed in some pass
   int m_doneCount = 0;
@@ -137,6 +163,8 @@ class CRiloAuditDlg : public CRiloRunDlg {
  protected:
   void OnInitDialog() override;
   bool EvaluateCell() override;
+  void ShowOutcome() override;
+  void ShowBusy() override;
   void BeforeRun() override;
 
  private:
@@ -144,6 +172,8 @@ class CRiloAuditDlg : public CRiloRunDlg {
 
   bool m_stoppedOnError = false;  // the run stopped on the current cell's failure
   QTreeWidget* m_list;
+  std::unordered_map<std::string, QTreeWidgetItem*> m_rows;  // by cell label
+  QTreeWidgetItem* m_lastRow = nullptr;
 };
 
 // Template 840: the current cell's fetch formula, with a test that writes nothing.
@@ -154,9 +184,13 @@ class CRiloCellTextDlg : public CSmDlg {
 
   // After OK: the edited formula.
   const std::string& Formula() const { return m_formula; }
-  // Evaluates the formula in the cell's place and shows the result or the error.
+  // Evaluates the formula in the cell's place and shows the result or the error. A long test
+  // shows that it runs; "&X.取消" (or Esc) stops it and the dialog stays open.
   void Test();
+  bool IsTesting() const { return m_testing; }
   bool OnCommand(unsigned id) override;
+  void OnOK() override;
+  void OnCancel() override;
 
  protected:
   void OnInitDialog() override;
@@ -165,6 +199,8 @@ class CRiloCellTextDlg : public CSmDlg {
  private:
   const CRiloDoc& m_doc;
   std::string m_formula;
+  bool m_testing = false;
+  bool m_testStopped = false;
   CSmEdit* m_edit;
   QLineEdit* m_testResult;
 };

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/SmGbk.h"
+#include "core/SmNumber.h"
 #include "core/SmPath.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
@@ -29,11 +31,22 @@ T At(const std::vector<T>& list, int index, const T& fallback) {
                                                                 : fallback;
 }
 
+bool InRange(long long value, long long low, long long high) {
+  return value >= low && value <= high;
+}
+
+// Layout codes: horizontal 0 to 7 (4 and above span columns), vertical 0 to 4 (4 spans rows).
+constexpr int kMaxHorizontal = 7;
+constexpr int kMaxVertical = 4;
+constexpr int kSpanning = 4;
+constexpr int kMaxDecimals = 6;
+constexpr int kMaxLineStyle = 3;
+
 bool IsExt(const std::string& path, const char* ext) {
   return GetPathExt(path) == ext;
 }
 
-void ShowError(const char* text) {
+void ShowError(const std::string& text) {
   SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
 }
 
@@ -156,6 +169,88 @@ bool CRiloData::IsTextsEqual(const CRiloData& other) const {
   return m_rows == other.m_rows && m_cols == other.m_cols && m_texts == other.m_texts;
 }
 
+// ---------------------------------------------------------------- stored values
+
+bool CRiloData::FitsLimits(long long rows, long long cols) {
+  return InRange(rows, 0, kMaxRows) && InRange(cols, 0, kMaxCols);
+}
+
+std::string CRiloData::LimitsText(long long rows, long long cols) {
+  return FormatStr("报表有%lld行、%lld栏，超出报表的范围（最多%d行、%d栏）", rows, cols, kMaxRows,
+                   kMaxCols);
+}
+
+std::string CRiloData::UnreasonableValue() const {
+  if (!FitsLimits(m_rows, m_cols)) return "行数或栏数";
+  for (int r = 0; r < m_rows; ++r)
+    if (!InRange(At(m_rowHeights, r, 0), 0, kMaxLength)) return FormatStr("第%d行的行高", r + 1);
+  for (int c = 0; c < m_cols; ++c) {
+    if (!InRange(At(m_colWidths, c, 0), 0, kMaxLength))
+      return FormatStr("%s栏的栏宽", ColumnLabel(c).c_str());
+  }
+  const SmIntRect& m = m_margins;
+  for (int length : {m.left, m.top, m.right, m.bottom})
+    if (!InRange(length, 0, kMaxLength)) return "页面边距";
+  if (!InRange(m_paper.first, 0, kMaxLength) || !InRange(m_paper.second, 0, kMaxLength))
+    return "纸张大小";
+  const SmIntRect& t = m_titleArea;
+  if (!InRange(t.left, 0, kMaxCols) || !InRange(t.right, 0, kMaxCols) ||
+      !InRange(t.top, 0, kMaxRows) || !InRange(t.bottom, 0, kMaxRows))
+    return "固定参照行、栏";
+  if (!InRange(m_printFactor, kMinFactor, kMaxFactor)) return "打印缩放比例";
+  if (!InRange(m_screenFactor, kMinFactor, kMaxFactor)) return "显示比例";
+  // A break may stay behind the last row or column when rows or columns are deleted.
+  const auto breaksFit = [](const std::vector<int>& breaks, int limit) {
+    return breaks.size() <= static_cast<size_t>(limit) + 1 &&
+           std::all_of(breaks.begin(), breaks.end(),
+                       [limit](int at) { return InRange(at, 0, limit); });
+  };
+  if (!breaksFit(m_colBreaks, kMaxCols)) return "栏分页线";
+  if (!breaksFit(m_rowBreaks, kMaxRows)) return "行分页线";
+  for (int i = 0; i < PointCount(); ++i) {
+    const SmIntPair style = At(m_lineStyles, i, SmIntPair{1, 1});
+    if (!InRange(style.first, 0, kMaxLineStyle) || !InRange(style.second, 0, kMaxLineStyle))
+      return "表格线";
+  }
+  for (int i = 0; i < CellCount(); ++i) {
+    const std::string cell = ColumnLabel(i % m_cols) + std::to_string(i / m_cols + 1);
+    const SmIntPair code = At(m_layout3, i, SmIntPair{});
+    const SmIntPair first = At(m_layout4, i, SmIntPair{});
+    const SmIntPair last = At(m_layout5, i, SmIntPair{});
+    if (!InRange(code.first, 0, kMaxHorizontal) || !InRange(code.second, 0, kMaxVertical))
+      return "单元格" + cell + "的版面";
+    const bool columnsFit = code.first < kSpanning || (InRange(first.first, 0, m_cols - 1) &&
+                                                       InRange(last.first, 0, m_cols - 1));
+    const bool rowsFit = code.second < kSpanning || (InRange(first.second, 0, m_rows - 1) &&
+                                                     InRange(last.second, 0, m_rows - 1));
+    if (!columnsFit || !rowsFit) return "单元格" + cell + "的跨栏、跨行范围";
+    const SmIntPair format = At(m_numberFormats, i, SmIntPair{2, 2});
+    if (format.first > kMaxDecimals || format.second > kMaxDecimals)
+      return "单元格" + cell + "的小数位数";
+  }
+  return {};
+}
+
+void CRiloData::ClampCursor() {
+  const auto column = [this](int c) { return std::clamp(c, 0, std::max(m_cols - 1, 0)); };
+  const auto row = [this](int r) { return std::clamp(r, 0, std::max(m_rows - 1, 0)); };
+  const auto inside = [&](const SmIntRect& r) {
+    return SmIntRect{column(r.left), row(r.top), column(r.right), row(r.bottom)};
+  };
+  m_currentCell = {column(m_currentCell.first), row(m_currentCell.second)};
+  m_selectRect = inside(m_selectRect);
+  // More areas than cells is no selection a user made; each would be walked at every paint.
+  if (m_areas.size() > static_cast<size_t>(std::max(CellCount(), 1))) m_areas.clear();
+  for (SmIntRect& area : m_areas) area = inside(area);
+  if (!InRange(m_selectMode, 0, 2)) m_selectMode = 0;
+  const std::string text =
+      At(m_texts, m_currentCell.first + m_currentCell.second * m_cols, std::string());
+  const int length = static_cast<int>(GbkSize(text.substr(0, text.find('\x01'))));
+  const auto position = [length](int at) { return std::clamp(at, 0, length); };
+  m_caret = {position(m_caret.first), std::clamp(m_caret.second, 0, position(m_caret.first))};
+  m_textSelect = {position(m_textSelect.first), position(m_textSelect.second)};
+}
+
 // ---------------------------------------------------------------- file items
 
 void CRiloData::WriteHeader(CRiloWriter& out) const {
@@ -178,6 +273,10 @@ bool CRiloData::WriteCells(CRiloWriter& out) const {
     ShowError("空文件，不予存盘");
     return false;
   }
+  if (!FitsLimits(m_rows, m_cols)) {
+    ShowError(LimitsText(m_rows, m_cols) + "，不能保存！");
+    return false;
+  }
   out.WriteInt(m_cols);
   out.WriteInt(m_rows);
   const std::string empty;
@@ -196,6 +295,10 @@ bool CRiloData::ReadCells(CRiloReader& in) {
   if (!in.ReadInt(rows)) return false;
   if (rows <= 0) {
     ShowError("空文件！");
+    return false;
+  }
+  if (!FitsLimits(rows, cols)) {
+    in.Refuse(LimitsText(rows, cols) + "，不能打开！");
     return false;
   }
   // Every text takes at least its one-byte prefix.
@@ -316,6 +419,11 @@ bool CRiloData::ReadAll(CRiloReader& in) {
     m_vars.Add(var);
   }
   if (in.Bad()) return false;
+  if (const std::string bad = UnreasonableValue(); !bad.empty()) {
+    in.Refuse("报表文件已损坏：" + bad + "不合理，不能打开！");
+    return false;
+  }
+  ClampCursor();
   if (m_vars.GetSize() == 0) m_vars.SetDefaults();
   if (IsLandscape()) std::swap(m_paper.first, m_paper.second);
   return true;
@@ -348,6 +456,10 @@ bool CRiloData::LoadFile(const std::string& path, bool headerOnly) {
     ok = read.ReadHeader(in);
   } else {
     ok = whole ? read.ReadAll(in) : read.ReadCells(in);
+  }
+  if (!in.Reason().empty()) {
+    ShowError(path + "\n\n" + in.Reason());
+    return false;
   }
   if (in.Bad()) {
     ShowError("打开文档失败。");

@@ -118,7 +118,8 @@ class CRiloData : public SmRiloFields {
   // other reference or when the data file cannot be opened.
   bool LoadRefFromDb(const std::string& reference, CSmDatabase* db);
 
-  // One table each. Readers skip stored rows that lie outside the sheet's counts.
+  // One table each. Readers skip stored rows that lie outside the sheet's counts; ReadInfo takes
+  // no counts past the designer's limits.
   bool ReadInfo(int nNo, CSmDatabase* db);
   bool ReadLayout(int nNo, CSmDatabase* db);
   bool ReadBreaks(int nNo, CSmDatabase* db);
@@ -137,6 +138,28 @@ class CRiloData : public SmRiloFields {
   bool WriteChildCells(int nNo, const std::string& subNo, bool alone, CSmDatabase* db) const;
   bool WriteCatalogEntry(int nNo, const std::string& subNo, CSmDatabase* db) const;
 
+  // --- What a stored sheet may hold. Files and report tables are checked against it when
+  // they are read, so that the view, printing and formulas never meet a value they cannot take.
+  // Designer limits: rows and columns of one table.
+  static constexpr int kMaxRows = 900;
+  static constexpr int kMaxCols = 60;
+  // Row heights, column widths, margins and paper, tenths of a millimetre.
+  static constexpr int kMaxLength = 100000;
+  // Screen and print factors, per cent.
+  static constexpr int kMinFactor = 10;
+  static constexpr int kMaxFactor = 400;
+  // Whether a sheet of that many rows and columns stays within the designer's limits.
+  static bool FitsLimits(long long rows, long long cols);
+  // "报表有%d行、%d栏，超出..." for counts past the limits.
+  static std::string LimitsText(long long rows, long long cols);
+  // The first stored value out of its range, named for a message ("第3行的行高"); empty when every
+  // value is one the program can take. The cursor and the selection are not looked at: they
+  // are clamped.
+  std::string UnreasonableValue() const;
+  // Moves the current cell, the caret, the text selection, the area being dragged and the
+  // listed areas into the sheet; an unknown selection mode becomes "none".
+  void ClampCursor();
+
   CSmVarTable m_vars;
 
   static constexpr const char* kVersion = "Rilo-> 1.0";
@@ -151,6 +174,9 @@ class CRiloData : public SmRiloFields {
   bool CheckStorable(const std::string& subNo, bool childAlone) const;
   // Appends the value of each row (column, row, text) to its cell; rows outside are skipped.
   bool AppendCellRows(const std::string& sql, CSmDatabase* db);
+  // 1 the header was read, 0 the report has none, -1 its counts pass the designer's limits (the
+  // sheet is left as it was and `refusal` says so).
+  int ReadInfoRow(int nNo, CSmDatabase* db, std::string* refusal = nullptr);
   bool WriteParts(const CRiloData* saved, int nNo, const std::string& subNo, bool childAlone,
                   CSmDatabase* db);
 };

@@ -1,6 +1,12 @@
 // The report sheet in the report tables of the data file.
-#include <cstdio>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <initializer_list>
 #include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/SmApp.h"
 #include "core/SmDatabase.h"
@@ -33,6 +39,13 @@ T At(const std::vector<T>& list, int index, const T& fallback) {
                                                                 : fallback;
 }
 
+// A cell's text where the list holds it, else the empty text.
+const std::string& TextAt(const std::vector<std::string>& texts, int index) {
+  static const std::string empty;
+  return index >= 0 && static_cast<size_t>(index) < texts.size() ? texts[static_cast<size_t>(index)]
+                                                                 : empty;
+}
+
 std::string CellName(int column, int row) {
   std::string letters;
   for (int c = column + 1; c > 0; c = (c - 1) / 26)
@@ -40,18 +53,17 @@ std::string CellName(int column, int row) {
   return letters + std::to_string(row + 1);
 }
 
-// The three layers of a master cell: text, fetch formula and audit formula. A child table's
-// value after them stays out of the master's layers.
-std::vector<std::string> MasterLayers(const std::string& cell) {
-  std::vector<std::string> layers(3);
+// Layer 0 to 2 of a master cell: text, fetch formula and audit formula. A child table's value
+// after them stays out of the master's layers.
+std::string_view MasterLayer(std::string_view cell, int layer) {
   size_t start = 0;
-  for (std::string& layer : layers) {
+  for (int k = 0; k < layer; ++k) {
     const size_t end = cell.find(kLayerSeparator, start);
-    layer = cell.substr(start, end == std::string::npos ? end : end - start);
-    if (end == std::string::npos) break;
+    if (end == std::string_view::npos) return {};
     start = end + 1;
   }
-  return layers;
+  const size_t end = cell.find(kLayerSeparator, start);
+  return cell.substr(start, end == std::string_view::npos ? end : end - start);
 }
 
 // The value of a child cell: the whole cell alone, else what follows the third separator.
@@ -81,21 +93,41 @@ std::string RemoveChunkEnds(const std::string& chunk) {
   return ReplaceAll(chunk, std::string(" ") + kNoteChunkEnd, "");
 }
 
+// Blank-separated whole numbers, read as "%d" reads them, except that one past the int range
+// reads as the nearest end of the range (a value no stored item may hold) instead of an
+// undefined one. A number that is missing leaves its value.
+void ParseInts(const std::string& text, std::initializer_list<int*> values) {
+  const char* at = text.c_str();
+  for (int* value : values) {
+    char* end = nullptr;
+    const long long read = std::strtoll(at, &end, 10);
+    if (end == at) return;
+    *value = static_cast<int>(std::clamp<long long>(read, INT_MIN, INT_MAX));
+    at = end;
+  }
+}
+
 SmIntPair ParsePair(const std::string& text) {
   SmIntPair pair;
-  std::sscanf(text.c_str(), "%d%d", &pair.first, &pair.second);
+  ParseInts(text, {&pair.first, &pair.second});
   return pair;
 }
 
 SmIntRect ParseRect(const std::string& text) {
   SmIntRect rect;
-  std::sscanf(text.c_str(), "%d%d%d%d", &rect.left, &rect.top, &rect.right, &rect.bottom);
+  ParseInts(text, {&rect.left, &rect.top, &rect.right, &rect.bottom});
   return rect;
 }
 
 int ParseInt(const std::string& text) {
   int value = 0;
-  return std::sscanf(text.c_str(), "%d", &value) == 1 ? value : 0;
+  ParseInts(text, {&value});
+  return value;
+}
+
+// A stored integer column, the nearest end of the int range when it lies beyond.
+int ClampedInt(long value) {
+  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 // The index of a stored cell (nx, ny counted from 1) or grid point, -1 outside the counts.
@@ -108,17 +140,50 @@ bool Run(CSmDatabase* db, const std::string& sql) {
   return db->ExecuteSQL(sql);
 }
 
+// One insert run for many rows of a table: the statement is prepared once and each row's
+// values are bound to it (the values are set in place between the runs).
+class CRowInsert {
+ public:
+  CRowInsert(CSmDatabase* db, const char* sql, std::initializer_list<SmDbValue::Type> types)
+      : m_db(db), m_sql(sql) {
+    for (SmDbValue::Type type : types) m_values.emplace_back().type = type;
+  }
+  CRowInsert& Int(size_t k, long long value) {
+    m_values[k].i = value;
+    return *this;
+  }
+  CRowInsert& Text(size_t k, std::string_view value) {
+    m_values[k].text.assign(value);
+    return *this;
+  }
+  bool Run() { return m_db->ExecuteBound(m_sql, {}, m_values); }
+
+ private:
+  CSmDatabase* m_db;
+  const char* m_sql;
+  std::vector<SmDbValue> m_values;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- readers
 
 bool CRiloData::ReadInfo(int nNo, CSmDatabase* db) {
+  return ReadInfoRow(nNo, db) > 0;
+}
+
+int CRiloData::ReadInfoRow(int nNo, CSmDatabase* db, std::string* refusal) {
   CSmQuery query(2, 0, 4, db);
   if (!query.Open(FormatStr("Select nRowNum,nColNum,rtrim(sNa),rtrim(sCopyRight),rtrim(sWritePsd),"
                             "\t\trtrim(sReadPsd) From bbInfo Where nNo=%d",
                             nNo)) ||
       query.IsEOF())
-    return false;
+    return 0;
+  // Nothing is sized from counts the designer never makes.
+  if (!FitsLimits(query.GetInt(0), query.GetInt(1))) {
+    if (refusal) *refusal = LimitsText(query.GetInt(0), query.GetInt(1));
+    return -1;
+  }
   m_rows = static_cast<int>(query.GetInt(0));
   m_cols = static_cast<int>(query.GetInt(1));
   m_reportName = query.GetString(0);
@@ -126,7 +191,7 @@ bool CRiloData::ReadInfo(int nNo, CSmDatabase* db) {
   m_modifyPassword = query.GetString(2);
   m_readPassword = query.GetString(3);
   m_tableName = m_reportName;
-  return true;
+  return 1;
 }
 
 bool CRiloData::ReadLayout(int nNo, CSmDatabase* db) {
@@ -136,9 +201,9 @@ bool CRiloData::ReadLayout(int nNo, CSmDatabase* db) {
                             nNo)) ||
       query.IsEOF())
     return false;
-  m_pageFlags = static_cast<int>(query.GetInt(0));
-  m_screenFactor = static_cast<int>(query.GetInt(1));
-  m_printFactor = static_cast<int>(query.GetInt(2));
+  m_pageFlags = ClampedInt(query.GetInt(0));
+  m_screenFactor = ClampedInt(query.GetInt(1));
+  m_printFactor = ClampedInt(query.GetInt(2));
   m_margins = ParseRect(query.GetString(0));
   m_titleArea = ParseRect(query.GetString(1));
   m_paper = ParsePair(query.GetString(2));
@@ -175,7 +240,7 @@ bool CRiloData::ReadSizes(int nNo, CSmDatabase* db) {
     return false;
   for (; !query.IsEOF(); query.MoveNext()) {
     const long nxy = query.GetInt(0);
-    const int value = static_cast<int>(query.GetInt(1));
+    const int value = ClampedInt(query.GetInt(1));
     const bool row = query.GetString(0) == "1";
     if (nxy < 1 || nxy > (row ? m_rows : m_cols)) continue;
     (row ? m_rowHeights : m_colWidths)[static_cast<size_t>(nxy - 1)] = value;
@@ -284,24 +349,37 @@ bool CRiloData::ReadCatalogEntry(int nNo, const std::string& subNo, CSmDatabase*
 bool CRiloData::LoadFromDb(int nNo, const std::string& subNo, bool infoOnly, CSmDatabase* db) {
   if (!db) return false;
   CSmWaitCursor wait;
-  ReadInfo(nNo, db);
+  // Read into a copy, so that a refused report leaves this sheet as it was.
+  CRiloData read(*this);
+  read.m_vars = m_vars;
+  std::string refusal;
+  if (read.ReadInfoRow(nNo, db, &refusal) < 0)
+    return SmRefuseStore(FormatStr("数据文件中的报表%d：", nNo) + refusal + "，不能打开！");
   if (!infoOnly) {
-    ReadLayout(nNo, db);
-    ReadBreaks(nNo, db);
-    ReadSizes(nNo, db);
-    ReadFormats(nNo, db);
-    ReadTexts(nNo, db);
+    read.ReadLayout(nNo, db);
+    read.ReadBreaks(nNo, db);
+    read.ReadSizes(nNo, db);
+    read.ReadFormats(nNo, db);
+    read.ReadTexts(nNo, db);
   }
   if (subNo.empty())
-    ReadCatalogEntry(nNo, subNo, db);
+    read.ReadCatalogEntry(nNo, subNo, db);
   else
-    ReadChildCells(nNo, subNo, infoOnly, db);
-  m_vars.m_nSoft = kSmReportModule;
-  m_vars.m_nNo = nNo;
-  if (infoOnly) return true;
-  m_vars.RemoveAll();
-  m_vars.LoadFromDb(db);
-  if (m_vars.GetSize() == 0) m_vars.SetDefaults();
+    read.ReadChildCells(nNo, subNo, infoOnly, db);
+  if (const std::string bad = infoOnly ? std::string() : read.UnreasonableValue(); !bad.empty()) {
+    return SmRefuseStore(
+        FormatStr("数据文件中的报表%d已损坏：%s不合理，不能打开！", nNo, bad.c_str()));
+  }
+  read.m_vars.m_nSoft = kSmReportModule;
+  read.m_vars.m_nNo = nNo;
+  if (!infoOnly) {
+    read.m_vars.RemoveAll();
+    read.m_vars.LoadFromDb(db);
+    if (read.m_vars.GetSize() == 0) read.m_vars.SetDefaults();
+  }
+  // Moved, not copied: a whole report's texts are most of the time of a load.
+  static_cast<SmRiloFields&>(*this) = std::move(static_cast<SmRiloFields&>(read));
+  m_vars = std::move(read.m_vars);
   return true;
 }
 
@@ -313,7 +391,8 @@ bool CRiloData::LoadRefFromDb(const std::string& reference, CSmDatabase* db) {
   if (util.ParseReportPath(reference, file, year, path) != 1) return false;
   const size_t slash = path.find('\\');
   const std::string number = path.substr(0, slash);
-  if (number.empty() || !IsAllDigits(number)) return false;
+  int nNo = 0;
+  if (!SmReportNumber(number, nNo)) return false;
   const std::string subNo = slash == std::string::npos ? std::string() : path.substr(slash + 1);
   std::unique_ptr<CSmDatabase> other;
   CSmDatabase* source = db;
@@ -328,8 +407,7 @@ bool CRiloData::LoadRefFromDb(const std::string& reference, CSmDatabase* db) {
     source = other.get();
   }
   if (!source || !source->IsOpen()) return false;
-  const int nNo = std::stoi(number);
-  ReadInfo(nNo, source);
+  if (ReadInfoRow(nNo, source) < 0) return false;
   ReadChildCells(nNo, subNo, true, source);
   return true;  // a connection opened here closes with `other`
 }
@@ -361,32 +439,39 @@ bool CRiloData::WriteLayout(int nNo, CSmDatabase* db) const {
 
 bool CRiloData::WriteBreaks(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo2 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo2(nNo,sFlg,sValue) Values";
+  CRowInsert insert(db, "Insert into bbInfo2(nNo,sFlg,sValue) Values(?,?,?)",
+                    {SmDbValue::Int, SmDbValue::Text, SmDbValue::Text});
+  insert.Int(0, nNo);
   for (int value : m_colBreaks)
-    if (!Run(db, insert + FormatStr("(%d,'0','%d')", nNo, value))) return false;
+    if (!insert.Text(1, "0").Text(2, std::to_string(value)).Run()) return false;
   for (int value : m_rowBreaks)
-    if (!Run(db, insert + FormatStr("(%d,'1','%d')", nNo, value))) return false;
+    if (!insert.Text(1, "1").Text(2, std::to_string(value)).Run()) return false;
   return true;
 }
 
 bool CRiloData::WriteSizes(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo3 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo3(nNo,sFlg,nxy,nValue) Values";
+  CRowInsert insert(db, "Insert into bbInfo3(nNo,sFlg,nxy,nValue) Values(?,?,?,?)",
+                    {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int});
+  insert.Int(0, nNo);
   for (int i = 0; i < m_rows; ++i)
-    if (!Run(db, insert + FormatStr("(%d,'1',%d,%d)", nNo, i + 1, At(m_rowHeights, i, 0))))
-      return false;
+    if (!insert.Text(1, "1").Int(2, i + 1).Int(3, At(m_rowHeights, i, 0)).Run()) return false;
   for (int i = 0; i < m_cols; ++i)
-    if (!Run(db, insert + FormatStr("(%d,'0',%d,%d)", nNo, i + 1, At(m_colWidths, i, 0))))
-      return false;
+    if (!insert.Text(1, "0").Int(2, i + 1).Int(3, At(m_colWidths, i, 0)).Run()) return false;
   return true;
 }
 
 bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo4 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values";
+  CRowInsert insert(
+      db, "Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo);
+  const auto row = [&](char kind, int nx, int ny, const std::string& value) {
+    return insert.Text(1, std::string_view(&kind, 1)).Int(2, nx).Int(3, ny).Text(4, value).Run();
+  };
   const auto pair = [&](char kind, int nx, int ny, const SmIntPair& value, const SmIntPair& def) {
-    return value == def || Run(db, insert + FormatStr("(%d,'%c',%d,%d,'%d %d')", nNo, kind, nx, ny,
-                                                      value.first, value.second));
+    return value == def || row(kind, nx, ny, FormatStr("%d %d", value.first, value.second));
   };
   for (int ny = 1; ny <= m_rows + 1; ++ny) {
     for (int nx = 1; nx <= m_cols + 1; ++nx) {
@@ -397,8 +482,7 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
       if (nx > m_cols || ny > m_rows) continue;
       const int cell = (nx - 1) + (ny - 1) * m_cols;
       const int back = At(m_backColors, cell, kWhite);
-      if (back != kWhite && !Run(db, insert + FormatStr("(%d,'2',%d,%d,'%d')", nNo, nx, ny, back)))
-        return false;
+      if (back != kWhite && !row('2', nx, ny, std::to_string(back))) return false;
       if (!pair('3', nx, ny, At(m_layout3, cell, kNoLayout), kNoLayout) ||
           !pair('4', nx, ny, At(m_layout4, cell, kNoLayout), kNoLayout) ||
           !pair('5', nx, ny, At(m_layout5, cell, kNoLayout), kNoLayout) ||
@@ -406,10 +490,12 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
         return false;
     }
   }
+  // The note keeps the data file's literal form of its text (SqlText).
   const std::vector<std::string> chunks = NoteChunks(m_noteText);
   for (size_t k = 0; k < chunks.size(); ++k) {
-    if (!Run(db, insert + FormatStr("(%d,'7',0,%d,'%s %c')", nNo, static_cast<int>(k),
-                                    db->SqlText(chunks[k]).c_str(), kNoteChunkEnd)))
+    if (!Run(db,
+             FormatStr("Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(%d,'7',0,%d,'%s %c')",
+                       nNo, static_cast<int>(k), db->SqlText(chunks[k]).c_str(), kNoteChunkEnd)))
       return false;
   }
   return true;
@@ -417,14 +503,22 @@ bool CRiloData::WriteFormats(int nNo, CSmDatabase* db) const {
 
 bool CRiloData::WriteTexts(int nNo, CSmDatabase* db) const {
   if (!Run(db, FormatStr("Delete From bbInfo5 Where nNo=%d", nNo))) return false;
-  const std::string insert = "Insert into bbInfo5(nNo,sFlg,nx,ny,sValue) Values";
-  for (int i = 0; i < CellCount(); ++i) {
-    const std::vector<std::string> layers = MasterLayers(At(m_texts, i, std::string()));
-    for (int layer = 0; layer < 3; ++layer) {
-      if (layers[layer].empty()) continue;
-      if (!Run(db, insert + FormatStr("(%d,'%d',%d,%d,'%s')", nNo, layer, i % m_cols + 1,
-                                      i / m_cols + 1, SmStoredCellText(layers[layer]).c_str())))
-        return false;
+  CRowInsert insert(
+      db, "Insert into bbInfo5(nNo,sFlg,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo);
+  // Rows go in the order of the table's index (layer, column, row), so that reading one layer
+  // back walks the table in order.
+  static const char* const kLayerFlags[] = {"0", "1", "2"};
+  for (int layer = 0; layer < 3; ++layer) {
+    insert.Text(1, kLayerFlags[layer]);
+    for (int c = 0; c < m_cols; ++c) {
+      for (int r = 0; r < m_rows; ++r) {
+        const std::string_view text = MasterLayer(TextAt(m_texts, c + r * m_cols), layer);
+        if (text.empty()) continue;
+        if (!insert.Int(2, c + 1).Int(3, r + 1).Text(4, SmStoredCellText(std::string(text))).Run())
+          return false;
+      }
     }
   }
   return true;
@@ -436,13 +530,17 @@ bool CRiloData::WriteChildCells(int nNo, const std::string& subNo, bool alone,
   const std::string quoted = db->SqlText(path);
   if (!Run(db, FormatStr("Delete From bbInfo6 Where nNo=%d And sSubNo='%s'", nNo, quoted.c_str())))
     return false;
-  const std::string insert = "Insert into bbInfo6(nNo,sSubNo,nx,ny,sValue) Values";
-  for (int i = 0; i < CellCount(); ++i) {
-    const std::string value = ChildValue(At(m_texts, i, std::string()), alone);
-    if (value.empty()) continue;
-    if (!Run(db, insert + FormatStr("(%d,'%s',%d,%d,'%s')", nNo, quoted.c_str(), i % m_cols + 1,
-                                    i / m_cols + 1, SmStoredCellText(value).c_str())))
-      return false;
+  CRowInsert insert(
+      db, "Insert into bbInfo6(nNo,sSubNo,nx,ny,sValue) Values(?,?,?,?,?)",
+      {SmDbValue::Int, SmDbValue::Text, SmDbValue::Int, SmDbValue::Int, SmDbValue::Text});
+  insert.Int(0, nNo).Text(1, path);
+  // In the order of the table's index, as the master's texts.
+  for (int c = 0; c < m_cols; ++c) {
+    for (int r = 0; r < m_rows; ++r) {
+      const std::string value = ChildValue(TextAt(m_texts, c + r * m_cols), alone);
+      if (value.empty()) continue;
+      if (!insert.Int(2, c + 1).Int(3, r + 1).Text(4, SmStoredCellText(value)).Run()) return false;
+    }
   }
   return WriteCatalogEntry(nNo, path, db);
 }
@@ -460,6 +558,8 @@ bool CRiloData::WriteCatalogEntry(int nNo, const std::string& subNo, CSmDatabase
 // ---------------------------------------------------------------- saving
 
 bool CRiloData::CheckStorable(const std::string& subNo, bool childAlone) const {
+  if (!FitsLimits(m_rows, m_cols))
+    return SmRefuseStore(LimitsText(m_rows, m_cols) + "，不能保存！");
   struct Field {
     const std::string& text;
     const char* label;
@@ -481,16 +581,15 @@ bool CRiloData::CheckStorable(const std::string& subNo, bool childAlone) const {
     return SmRefuseStore(FormatStr("子表号超过%zu个字符，不能保存！", kSmChildNoWidth));
   static const char* const kLayerNames[] = {"内容", "取数公式", "审核公式"};
   for (int i = 0; i < CellCount(); ++i) {
-    const std::string& cell = At(m_texts, i, std::string());
-    const std::string name = CellName(i % m_cols, i / m_cols);
-    const std::vector<std::string> layers = MasterLayers(cell);
+    const std::string& cell = TextAt(m_texts, i);
+    const auto name = [&] { return CellName(i % m_cols, i / m_cols); };
     for (int layer = 0; layer < 3; ++layer) {
-      if (GbkSize(layers[layer]) > kSmReportCellWidth)
-        return SmRefuseStore(FormatStr("单元格%s的%s超过%zu个字节，不能保存！", name.c_str(),
+      if (GbkSize(MasterLayer(cell, layer)) > kSmReportCellWidth)
+        return SmRefuseStore(FormatStr("单元格%s的%s超过%zu个字节，不能保存！", name().c_str(),
                                        kLayerNames[layer], kSmReportCellWidth));
     }
     if (!subNo.empty() && GbkSize(ChildValue(cell, childAlone)) > kSmReportCellWidth)
-      return SmRefuseStore(FormatStr("单元格%s的子表数值超过%zu个字节，不能保存！", name.c_str(),
+      return SmRefuseStore(FormatStr("单元格%s的子表数值超过%zu个字节，不能保存！", name().c_str(),
                                      kSmReportCellWidth));
   }
   return true;

@@ -14,6 +14,8 @@ constexpr size_t kSmChildNoWidth = 15;
 // Cell layers and child values keep "'" as the byte 0x0F in the tables.
 std::string SmStoredCellText(const std::string& text);
 std::string SmReadCellText(const std::string& stored);
+// A report number written in a reference: digits of a number in int range.
+bool SmReportNumber(const std::string& text, int& nNo);
 // A child number with "/" written as "\".
 std::string SmChildPath(const std::string& subNo);
 // Shows why a text cannot be stored (stop icon); false, for returning.

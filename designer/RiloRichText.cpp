@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/SmGbk.h"
@@ -15,10 +14,19 @@
 
 namespace {
 
-// The value read with "%d"; false when it does not start with a number.
-bool ReadInt(std::string_view value, int& out) {
+// The tallest font a height code may ask for, pixels at zoom 100.
+constexpr long long kMaxCodeHeight = 1000;
+
+// The value read as "%d" reads it; false when it does not start with a number or lies beyond
+// `limit` either way (such a code is one the program never writes).
+bool ReadInt(std::string_view value, int& out, long long limit = INT_MAX) {
   if (value.empty()) return false;
-  return std::sscanf(std::string(value).c_str(), "%d", &out) == 1;
+  const std::string text(value);
+  char* end = nullptr;
+  const long long read = std::strtoll(text.c_str(), &end, 10);
+  if (end == text.c_str() || read < -limit || read > limit) return false;
+  out = static_cast<int>(read);
+  return true;
 }
 
 SmColor ColorOf(const QColor& color) {
@@ -93,7 +101,8 @@ void RiloApplyCode(const SmRiloPiece& piece, SmRiloTextState& state, double heig
       if (!piece.value.empty()) font.faceName = std::string(piece.value);
       break;
     case 'P':
-      if (ReadInt(piece.value, number)) font.height = static_cast<int>(number * heightFactor);
+      if (ReadInt(piece.value, number, kMaxCodeHeight))
+        font.height = static_cast<int>(number * heightFactor);
       break;
     case 'Q':
       if (ReadInt(piece.value, number)) state.color = static_cast<SmColor>(number);

@@ -103,6 +103,7 @@ void CSmCalcContext::Merge(const CSmCalcContext& other, const std::vector<SmIntP
       std::string& mine = cells[static_cast<size_t>(r) * m_nCols + c];
       if (!IsPlainNumber(add) || !IsPlainNumber(mine)) continue;
       const double sum = ReadDouble(mine) + ReadDouble(add) * factor;
+      if (!std::isfinite(sum)) continue;  // past a double's range: no number to write
       mine = ReplaceAll(FormatNumber(sum, 0, 0, decimals, true), ",", "");
     }
   }

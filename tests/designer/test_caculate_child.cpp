@@ -89,6 +89,18 @@ struct Case {
   int type;          // result type, or the error code on failure
 };
 
+void ExpectCase(CCaculateChild& calc, const Case& c) {
+  const Result r = Eval(calc, c.formula);
+  EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
+  if (c.ok) {
+    EXPECT_EQ(r.text, c.text) << c.formula;
+    EXPECT_EQ(r.type, c.type) << c.formula;
+  } else {
+    EXPECT_EQ(r.error, c.type) << c.formula;
+    EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
+  }
+}
+
 TEST_P(CaculateChildTest, FunctionsOnAChildTable) {
   const Case cases[] = {
       {"bbxh()", true, "12", 100},
@@ -144,16 +156,80 @@ TEST_P(CaculateChildTest, FunctionsOnAChildTable) {
     OnChild(calc);
     calc.m_vars.Add(CSmVar("#t4", "\"x\"", SM_VAR_NUMBER, ""));
     calc.m_vars.Add(CSmVar("#t100", "\"x\"", SM_VAR_ANY, ""));
-    const Result r = Eval(calc, c.formula);
-    EXPECT_EQ(r.ok, c.ok) << c.formula << " " << r.message;
-    if (c.ok) {
-      EXPECT_EQ(r.text, c.text) << c.formula;
-      EXPECT_EQ(r.type, c.type) << c.formula;
-    } else {
-      EXPECT_EQ(r.error, c.type) << c.formula;
-      EXPECT_NE(r.message.find(c.text), std::string::npos) << c.formula << " " << r.message;
-    }
+    ExpectCase(calc, c);
   }
+}
+
+// Numbers past the int range, in arguments and report references, and arguments that asked for
+// billions of steps: each is the evaluator's error or its plain result, at once. The first one
+// ended the program.
+TEST_P(CaculateChildTest, HostileNumbersGiveTheEvaluatorsError) {
+  const Case cases[] = {
+      {"bb(\"\\99999999999\")", false, "无此报表！", -202},
+      {"bb(zw()+\"\\99999999999\\3\")", false, "无此报表！", -202},
+      {"bbna(\"\\99999999999\")", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"char(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"char(-2147483648)", true, "", 5},
+      {"char(-99999999999*99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"bbxh(-99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"dir(2147483647)", true, "", 5},
+      {"dirt(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"co(99999999999)", false, "函数参数超出范围！", CAC_ERR_ARG_RANGE},
+      {"count(A1:B3,,99999999999)", true, "6.000000", 4},
+      {"count(A1:B3,,0.9)", true, "0.000000", 4},
+  };
+  for (const Case& c : cases) {
+    CCaculateChild calc;
+    OnChild(calc);
+    ExpectCase(calc, c);
+  }
+  // Cells holding numbers past a double's range gave totals of "inf" or "nan", or nothing.
+  const Case cells[] = {
+      {"get(A1)", false, "数字出错！", -3},
+      {"sum(A1:B1)", false, "数字出错！", -3},
+      {"sum(C1:D1)", false, "数字出错！", -3},  // each one fits, their total does not
+      {"get(E1)", true, "1e999", 5},            // no number text
+  };
+  for (const Case& c : cells) {
+    CCaculateChild calc;
+    const std::string big(400, '9');
+    const std::string huge = "1" + std::string(308, '0');
+    calc.m_defaultSource.SetSource("大数", 1, 5, {big, "-" + big, huge, huge, "1e999"});
+    ExpectCase(calc, c);
+  }
+}
+
+// A group function inside the condition of another that does not read the visiting cell is
+// computed once and kept while the outer one runs, with the same total and the same cell for
+// vert() and horz() after it; one that does read it, also through a variable, is computed at
+// every cell. A1 1, B1 2 / A2 3, B2 "1,000" / A3 -4.50, B3 "abc".
+TEST_P(CaculateChildTest, NestedGroupFunctionsKeepTheirTotalsAndTheirLastCell) {
+  const Case cases[] = {
+      {"count(A1:B3,,count(A1:B3,,count(A1:B3)>0)>0)", true, "6.000000", 4},
+      {"count(A1:B3,,count(A2:B2)+vert()=4)", true, "6.000000", 4},  // vert() of A2:B2's end
+      {"count(A1:B3,,count(A1:A3)+horz()=4)", true, "6.000000", 4},  // horz() of column A
+      {"count(A1:B3,,count(C5:D9)+vert()=2)", true, "2.000000", 4},  // visits nothing
+      {"sum(A1:B3,,sum(A1:A3)<vert())", true, "2.500000", 4},
+      {"count(A1:B3,,count(A1:B3,,vert()<=2)=4)", true, "6.000000", 4},
+      {"count(A1:B3,,sum(#rg)>2)", true, "2.000000", 4},    // the range follows the outer row
+      {"count(A1:B3,,sum(#deep)>2)", true, "2.000000", 4},  // through two variables
+      {"count(A1:B3,,count(A1:B3,,\"x\")>0)", false, "数据类型不匹配！", -14},
+  };
+  for (const Case& c : cases) {
+    CCaculateChild calc;
+    OnChild(calc);
+    calc.m_vars.Add(CSmVar("#rg", "\"A\"+vert()", SM_VAR_TEXT, ""));
+    calc.m_vars.Add(CSmVar("#deep", "#rg", SM_VAR_ANY, ""));
+    ExpectCase(calc, c);
+  }
+  // Four levels over 900 cells: 900 to the fourth power conditions when each level is
+  // computed at every cell of the one around it.
+  CCaculateChild calc;
+  calc.m_defaultSource.SetSource("大表", 30, 30, std::vector<std::string>(900, "1"));
+  const Result r =
+      Eval(calc, "count(A1:AD30,,count(A1:AD30,,count(A1:AD30,,count(A1:AD30)>0)>0)>0)");
+  EXPECT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.text, "900.000000");
 }
 
 TEST_P(CaculateChildTest, WithoutADefaultReport) {
@@ -329,6 +405,13 @@ TEST(CalcContext, MergeAddsNumbersOnlyAndKeepsTheSize) {
   CSmCalcContext unloaded;
   total.Merge(unloaded, {}, 0, 2);
   EXPECT_EQ(total.Cells(), (std::vector<std::string>{"100.1", "abc", "1,5", "250"}));
+
+  // A sum past a double's range leaves the cell as it was.
+  const std::string big(400, '9');
+  CSmCalcContext huge;
+  huge.SetSource("h", 2, 2, {big, "1", "2", "3"});
+  total.Merge(huge, {}, 0, 2);
+  EXPECT_EQ(total.Cells(), (std::vector<std::string>{"100.1", "abc", "1,5", "253"}));
 }
 
 TEST(CalcContext, WholeReportCellsKeepTheirMasterTextOnly) {

@@ -334,6 +334,57 @@ TEST_P(RiloDbTest, RowsOutsideTheGridAreSkipped) {
   EXPECT_EQ(Load(7, "3").m_texts, SampleChild().m_texts);
 }
 
+// Rows the program never writes, from a damaged or crafted data file: the report is refused
+// with a message naming it, before anything is sized from its counts, and the sheet stays as it
+// was; a formula that reads it gets nothing.
+TEST_P(RiloDbTest, StoredValuesOutOfTheirRangeRefuseTheReport) {
+  const std::string counts =
+      "数据文件中的报表7：报表有%s，超出报表的范围（最多900行、60栏），不能打开！";
+  const std::string damaged = "数据文件中的报表7已损坏：%s不合理，不能打开！";
+  const struct {
+    std::vector<std::string> rows;
+    std::string message;
+  } cases[] = {
+      {{"Update bbInfo Set nRowNum=20000,nColNum=20000 Where nNo=7"},
+       FormatStr(counts.c_str(), "20000行、20000栏")},
+      {{"Update bbInfo Set nRowNum=-5 Where nNo=7"}, FormatStr(counts.c_str(), "-5行、2栏")},
+      {{"Update bbInfo Set nColNum=2147483647 Where nNo=7"},
+       FormatStr(counts.c_str(), "3行、2147483647栏")},
+      {{"Update bbInfo1 Set rectBound='99999999999 0 0 0' Where nNo=7"},
+       FormatStr(damaged.c_str(), "页面边距")},
+      {{"Update bbInfo1 Set rectStatic='0 0 -2000000000 0' Where nNo=7"},
+       FormatStr(damaged.c_str(), "固定参照行、栏")},
+      {{"Update bbInfo1 Set nLpFact=0 Where nNo=7"}, FormatStr(damaged.c_str(), "打印缩放比例")},
+      {{"Update bbInfo3 Set nValue=-1 Where nNo=7 And sFlg='1' And nxy=2"},
+       FormatStr(damaged.c_str(), "第2行的行高")},
+      {{"Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(7,'6',2,3,'0 99999')"},
+       FormatStr(damaged.c_str(), "单元格B3的小数位数")},
+      {{"Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(7,'3',2,3,'4 0')",
+        "Insert into bbInfo4(nNo,sFlg,nx,ny,sValue) Values(7,'5',2,3,'70 0')"},
+       FormatStr(damaged.c_str(), "单元格B3的跨栏、跨行范围")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    for (const char* table : {"bbInfo", "bbInfo1", "bbInfo2", "bbInfo3", "bbInfo4", "bbInfo5"})
+      ASSERT_TRUE(Run(FormatStr("Delete From %s Where nNo=7", table)));
+    ASSERT_TRUE(SampleSheet().SaveToDb(7, {}, false, m_db));
+    for (const std::string& row : c.rows) ASSERT_TRUE(Run(row));
+    SmResetMessages();
+    CRiloData sheet = SampleChild();
+    EXPECT_FALSE(sheet.LoadFromDb(7, {}, false, m_db));
+    EXPECT_EQ(ShownTexts(), std::vector<std::string>{c.message});
+    EXPECT_EQ(sheet.m_texts, SampleChild().m_texts);
+    EXPECT_EQ(sheet.m_rows, 3);
+  }
+  // The last case: counts past the limits are not taken by a formula's reference either.
+  ASSERT_TRUE(Run("Update bbInfo Set nRowNum=20000,nColNum=20000 Where nNo=7"));
+  SmResetMessages();
+  CRiloData ref;
+  EXPECT_FALSE(ref.LoadRefFromDb("\\7\\3", m_db));
+  EXPECT_EQ(ref.m_rows, 0);
+  EXPECT_TRUE(ShownTexts().empty());
+}
+
 TEST_P(RiloDbTest, TooLongTextsAreRefusedBeforeWriting) {
   ASSERT_TRUE(SampleSheet().SaveToDb(7, {}, false, m_db));
   const std::string text251(251, 'x');
@@ -359,6 +410,8 @@ TEST_P(RiloDbTest, TooLongTextsAreRefusedBeforeWriting) {
        "查看密码超过20个字节，不能保存！"},
       {[](CRiloData&, const std::string&) {}, "", "1\\2\\3\\4\\5\\6\\7\\8\\9",
        "子表号超过15个字符，不能保存！"},
+      {[](CRiloData& s, const std::string&) { s.m_rows = 901; }, "", "",
+       "报表有901行、2栏，超出报表的范围（最多900行、60栏），不能保存！"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/SmVarDlg.h"
@@ -430,6 +431,75 @@ TEST_F(RiloFillTest, CalculationWithAChildTableFillsItsLayerAsOneStep) {
   EXPECT_EQ(m_doc->m_editMode, 3);
   EXPECT_EQ(Layer(1, 3), "");
   EXPECT_EQ(Layer(2, 3), "");
+}
+
+// Each level reads the cell the one around it visits: 900 to the third power conditions, far
+// more than a clerk would wait for.
+const char kEndless[] = "count(A1:AD30,,count(A1:AD30,,count(A1:AD30,,vert()>0)>vert())>0)";
+
+// A calculation or an audit that runs long shows how far it is and stops at "&X.取消", which
+// closes the dialog and leaves the sheet as it was.
+TEST_F(RiloFillTest, ALongRunShowsItsProgressAndCancelLeavesTheSheet) {
+  CRiloData sheet = Sheet(30, 30);
+  sheet.m_texts[1] = CellOf("", "1+1");
+  sheet.m_texts[2] = CellOf("", kEndless, kEndless);
+  const struct {
+    int command;
+    int dialog;
+    int run;
+  } runs[] = {{SM_ID_RILO_CALCULATE, 834, 1049}, {SM_ID_RILO_AUDIT, 838, 1063}};
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.dialog);
+    Open(sheet);
+    m_doc->m_path = "本表.QLN";  // the name the sheet's own cells go by
+    bool seen = false;
+    CModalScript script;
+    script.Then(r.dialog, [&](QWidget* dlg) {
+      // Runs at the first sign of progress, from inside the run.
+      QTimer::singleShot(0, dlg, [&, dlg] {
+        auto* run = static_cast<CRiloRunDlg*>(dlg);
+        seen = run->IsRunning();
+        EXPECT_FALSE(Control<QPushButton>(dlg, r.run)->isEnabled());
+        if (r.dialog == 834) {
+          EXPECT_EQ(Text(dlg, 1051), "C1");
+          EXPECT_EQ(Text(dlg, 1054).rfind("正在计算……已算 2 个单元格", 0), 0u) << Text(dlg, 1054);
+        }
+        Press(dlg, 2);
+      });
+      Press(dlg, r.run);
+    });
+    m_view->OnCommand(r.command);
+    EXPECT_TRUE(script.Done());
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(m_doc->m_sheet.m_texts, sheet.m_texts);
+    EXPECT_TRUE(m_doc->m_undo.empty());
+    ReportTemplate()->CloseAllDocuments();
+  }
+}
+
+// A long formula test shows that it runs; "&X.取消" stops the test and the dialog stays open.
+TEST_F(RiloFillTest, ALongFormulaTestStopsAtCancel) {
+  CRiloData sheet = Sheet(30, 30);
+  sheet.m_texts[2] = CellOf("", kEndless);
+  sheet.m_currentCell = {2, 0};
+  Open(sheet);
+  m_doc->m_path = "本表.QLN";
+  CRiloCellTextDlg dlg(*m_doc);
+  CModalScript script;
+  script.Then(840, [&](QWidget*) {
+    QTimer::singleShot(0, &dlg, [&] {
+      EXPECT_TRUE(dlg.IsTesting());
+      EXPECT_EQ(Text(&dlg, 1097), "正在计算……按“取消”停止");
+      Press(&dlg, 2);
+    });
+    ::Click(&dlg, 1098);
+    EXPECT_FALSE(dlg.IsTesting());
+    EXPECT_EQ(Text(&dlg, 1097), "计算已取消！");
+    EXPECT_TRUE(dlg.isVisible());
+    ::Click(&dlg, 1);
+  });
+  EXPECT_EQ(dlg.DoModal(), SM_IDOK);
+  EXPECT_EQ(dlg.Formula(), kEndless);
 }
 
 // ---------------------------------------------------------------- sources

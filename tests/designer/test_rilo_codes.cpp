@@ -29,6 +29,10 @@ TEST(RiloCodes, StateAtAppliesTheCodesBeforeThePosition) {
       {"~Qab", 3, 400, 14, 0},          // no end byte: "Q" is text
       {"~Qx|甘", 2, 400, 14, 0},        // a colour that is no number
       {"甘~Q255|~Ga", 9, 700, 14, 255},
+      // Values past any the program writes read as no number.
+      {"~P99999999999|甘", 2, 400, 14, 0},
+      {"~P5000|甘", 2, 400, 14, 0},
+      {"~Q-99999999999|甘", 2, 400, 14, 0},
   };
   for (const Case& c : cases) {
     const SmRiloTextState state = CRiloDoc::StateAt(Coded(c.text), c.position);

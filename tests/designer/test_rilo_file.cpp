@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <climits>
+#include <functional>
 
 #include "app/SmApp.h"
 #include "core/SmGbk.h"
@@ -293,9 +294,17 @@ TEST_F(RiloFileTest, RefusedFilesLeaveTheSheetAsItWas) {
       {"norows.BSJ", Hex("01000000 ffffffff"), {"空文件！"}},
       {"empty.QLN", "", {}},
       {"other.TXT", kSmallBsj, {}},
-      // Counts that the bytes left cannot hold are refused before anything is sized.
-      {"huge.BSJ", Hex("60ea0000 0a000000 00"), {"打开文档失败。"}},
-      {"overflow.BSJ", Hex("ffffff7f ffffff7f 00"), {"打开文档失败。"}},
+      // Counts past the designer's limits are refused before anything is sized, naming the
+      // file; so are counts that the bytes left cannot hold.
+      {"huge.BSJ",
+       Hex("60ea0000 0a000000 00"),
+       {m_dir + "/huge.BSJ\n\n报表有10行、60000栏，超出报表的范围（最多900行、60栏），不能打开！"}},
+      {"overflow.BSJ",
+       Hex("ffffff7f ffffff7f 00"),
+       {m_dir +
+        "/overflow.BSJ\n\n报表有2147483647行、2147483647栏，超出报表的范围（最多900行、60栏），"
+        "不能打开！"}},
+      {"cells.BSJ", Hex("3c000000 84030000 00"), {"打开文档失败。"}},
       {"prefix.BSJ", Hex("01000000 01000000 ff feff"), {"打开文档失败。"}},
       {"longtext.BSJ", Hex("01000000 01000000 ff ffff ffffff7f 41"), {"打开文档失败。"}},
       {"vars.QLN",
@@ -317,6 +326,94 @@ TEST_F(RiloFileTest, RefusedFilesLeaveTheSheetAsItWas) {
     EXPECT_EQ(Shown(), c.shown) << c.name;
     ExpectSameSheet(sheet, SmallSheet());
   }
+}
+
+// Values the program never writes, from a damaged or crafted file: the file is refused with a
+// message naming it and the value, and the sheet stays as it was. Each of them made the view,
+// printing or the formulas loop for minutes, overflow or run out of memory.
+TEST_F(RiloFileTest, ValuesOutOfTheirRangeRefuseTheFileNamingIt) {
+  struct Case {
+    const char* item;
+    std::function<void(CRiloData&)> damage;
+  };
+  const Case cases[] = {
+      {"第1行的行高", [](CRiloData& s) { s.m_rowHeights[0] = -70; }},
+      {"B栏的栏宽", [](CRiloData& s) { s.m_colWidths[1] = INT_MAX; }},
+      {"页面边距", [](CRiloData& s) { s.m_margins.left = -1; }},
+      {"纸张大小", [](CRiloData& s) { s.m_paper.second = 2000000000; }},
+      {"固定参照行、栏", [](CRiloData& s) { s.m_titleArea.right = -2000000000; }},
+      {"固定参照行、栏", [](CRiloData& s) { s.m_titleArea.top = 901; }},
+      {"打印缩放比例", [](CRiloData& s) { s.m_printFactor = 0; }},
+      {"显示比例", [](CRiloData& s) { s.m_screenFactor = 100000; }},
+      {"栏分页线",
+       [](CRiloData& s) {
+         s.m_colBreaks = {INT_MIN, 1};
+       }},
+      {"行分页线", [](CRiloData& s) { s.m_rowBreaks.assign(5000, 0); }},
+      {"表格线",
+       [](CRiloData& s) {
+         s.m_lineStyles[3] = {0, 9};
+       }},
+      {"单元格A1的版面",
+       [](CRiloData& s) {
+         s.m_layout3[0] = {8, 0};
+       }},
+      {"单元格B1的跨栏、跨行范围",
+       [](CRiloData& s) {
+         s.m_layout3[1] = {6, 0};
+         s.m_layout5[1] = {2000000000, 0};
+       }},
+      {"单元格A1的跨栏、跨行范围",
+       [](CRiloData& s) {
+         s.m_layout3[0] = {0, 4};
+         s.m_layout4[0] = {0, -5};
+       }},
+      {"单元格B1的小数位数",
+       [](CRiloData& s) {
+         s.m_numberFormats[1] = {2, 2000000000};
+       }},
+  };
+  const std::string path = m_dir + "/损坏.QLN";
+  for (const Case& c : cases) {
+    SmResetMessages();
+    CRiloData damaged = SmallSheet();
+    c.damage(damaged);
+    ASSERT_TRUE(damaged.SaveFile(path)) << c.item;
+    CRiloData sheet = SmallSheet();
+    sheet.m_vars = SmallSheet().m_vars;
+    EXPECT_FALSE(sheet.LoadFile(path)) << c.item;
+    EXPECT_EQ(Shown(), std::vector<std::string>{path + "\n\n报表文件已损坏：" + c.item +
+                                                "不合理，不能打开！"});
+    ExpectSameSheet(sheet, SmallSheet());
+  }
+}
+
+// The cursor and the selection are only where the user left them: outside the sheet they are
+// moved into it rather than refused.
+TEST_F(RiloFileTest, CursorAndSelectionOutsideTheSheetAreMovedIntoIt) {
+  CRiloData damaged = SmallSheet();
+  damaged.m_currentCell = {5000, -3};
+  damaged.m_caret = {900, 800};
+  damaged.m_selectMode = 7;
+  damaged.m_textSelect = {-1, 99};
+  damaged.m_selectRect = {-9, 0, INT_MAX, 40};
+  damaged.m_areas = {{INT_MIN, INT_MIN, INT_MAX, INT_MAX}};
+  const std::string path = m_dir + "/cursor.QLN";
+  ASSERT_TRUE(damaged.SaveFile(path));
+  CRiloData sheet;
+  ASSERT_TRUE(sheet.LoadFile(path));
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(sheet.m_currentCell, (SmIntPair{1, 0}));
+  EXPECT_EQ(sheet.m_caret, (SmIntPair{6, 6}));  // B1 holds six bytes
+  EXPECT_EQ(sheet.m_selectMode, 0);
+  EXPECT_EQ(sheet.m_textSelect, (SmIntPair{0, 6}));
+  EXPECT_EQ(sheet.m_selectRect, (SmIntRect{0, 0, 1, 0}));
+  EXPECT_EQ(sheet.m_areas, (std::vector<SmIntRect>{{0, 0, 1, 0}}));
+  // More areas than the sheet has cells are no selection at all.
+  damaged.m_areas.assign(3, {0, 0, 0, 0});
+  ASSERT_TRUE(damaged.SaveFile(path));
+  ASSERT_TRUE(sheet.LoadFile(path));
+  EXPECT_TRUE(sheet.m_areas.empty());
 }
 
 TEST_F(RiloFileTest, EveryTruncationOfAReportIsRefused) {
@@ -346,6 +443,9 @@ TEST_F(RiloFileTest, FailedSavesKeepTheOldFile) {
   negative.m_rows = -1;
   CRiloData badText = SmallSheet();
   badText.m_texts[0] = "\xff\xfe";  // no character of any code page
+  CRiloData wide;
+  wide.m_rows = 1;
+  wide.m_cols = 61;
   struct Case {
     const CRiloData* sheet;
     std::string path;
@@ -353,6 +453,7 @@ TEST_F(RiloFileTest, FailedSavesKeepTheOldFile) {
   };
   const Case cases[] = {
       {&negative, old, "空文件，不予存盘"},
+      {&wide, old, "报表有1行、61栏，超出报表的范围（最多900行、60栏），不能保存！"},
       {&badText, old, "保存文档失败。"},
       {&badText, m_dir + "/keep.bsj", "保存文档失败。"},
       {&negative, m_dir + "/nofolder/new.QLN", "无效的文件名。"},

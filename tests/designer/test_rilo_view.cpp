@@ -551,6 +551,21 @@ TEST_F(RiloKeysTest, TypingOverSelectionsAndReadOnlyReports) {
   EXPECT_FALSE(ui.Enabled());
 }
 
+// A file that kept its current cell far outside the sheet froze the window at the first key.
+TEST_F(RiloKeysTest, AReportFileWithItsCursorOutsideTheSheetTakesTheFirstKey) {
+  CRiloData stored = Sheet(4, 4);
+  stored.m_currentCell = {2000000000, 2000000000};
+  stored.m_caret = {70000, 0};
+  const std::string path = SmTestHome() + "/far cursor.QLN";
+  ASSERT_TRUE(stored.SaveFile(path));
+  CRiloData sheet;
+  ASSERT_TRUE(sheet.LoadFile(path));
+  Open(sheet);
+  Type("x");
+  EXPECT_EQ(Cell(3, 3), "x");
+  EXPECT_EQ(Current(), (SmIntPair{3, 3}));
+}
+
 TEST_F(RiloKeysTest, MoveKeysSkipHiddenRowsAndColumns) {
   CRiloData sheet = Sheet(6, 6);
   sheet.m_colWidths[2] = 0;

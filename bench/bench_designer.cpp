@@ -1,12 +1,18 @@
-// Saves a report of 900 rows and 60 columns, every cell with its text, fetch formula and audit
-// formula, into the report tables with CRiloData::SaveToDb and reads it back with LoadFromDb;
-// beside it the bare engine writes and reads the same cell and size rows: the SQLite C API with
-// one prepared statement in one transaction on the data file, and psql running the same
-// statements in one transaction on PostgreSQL. The server part needs SM_PG_HOST, SM_PG_PORT,
-// SM_PG_USER and SM_PG_PASSWORD (scripts/pg.sh prints them); without them it is skipped.
+// The report designer at a season's scale, each part beside its floor in the same run:
+// - the calculation of a 1,000 x 50 sheet through the calculation dialog, against the same
+//   formulas through the evaluator alone, with the peak memory of the calculation;
+// - a report of 900 rows and 60 columns, every cell with its text, fetch formula and audit
+//   formula, saved into the report tables with CRiloData::SaveToDb and read back with
+//   LoadFromDb; beside it the bare engine writes and reads the same cell and size rows: the
+//   SQLite C API with one prepared statement in one transaction on the data file (into tables
+//   without indexes, and again into tables with the report tables' indexes), and psql
+//   running the same statements in one transaction on PostgreSQL. The server part needs
+//   SM_PG_HOST, SM_PG_PORT, SM_PG_USER and SM_PG_PASSWORD (scripts/pg.sh prints them); without
+//   them it is skipped.
 #include <sqlite3.h>
-#include <QApplication>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,10 +22,14 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_program.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "designer/BbDataType.h"
+#include "designer/RiloCalcDlg.h"
 #include "designer/RiloData.h"
+#include "designer/RiloDoc.h"
 
 namespace {
 
@@ -42,6 +52,105 @@ std::string Env(const char* name) {
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// ---------------------------------------------------------------- calculation
+
+const int kCalcRows = 1000;
+const int kCalcCols = 50;
+
+// Column A a number of its row; every tenth column the sum of the ten cells before it; the
+// others the cell to their left read with get() and the column added. References reach row
+// 999 at most, so the last row reads the row above it.
+std::string CalcFormula(int c, int r) {
+  if (c == 0) return "row()*1.5";
+  const int row = std::min(r + 1, 999);
+  if (c % 10 == 0)
+    return FormatStr("sum(\"%s%d:%s%d\")", ColumnLabel(c - 10).c_str(), row,
+                     ColumnLabel(c - 1).c_str(), row);
+  return FormatStr("get(\"%s%d\")+col()", ColumnLabel(c - 1).c_str(), row);
+}
+
+CRiloData CalcSheet() {
+  CRiloData sheet;
+  sheet.m_rows = kCalcRows;
+  sheet.m_cols = kCalcCols;
+  sheet.m_rowHeights.assign(kCalcRows, 70);
+  sheet.m_colWidths.assign(kCalcCols, 300);
+  sheet.m_numberFormats.assign(kCalcRows * kCalcCols, SmIntPair{2, 2});
+  for (int r = 0; r < kCalcRows; ++r)
+    for (int c = 0; c < kCalcCols; ++c) sheet.m_texts.push_back("0\x01" + CalcFormula(c, r));
+  FindSmDataType(3)->GetDefaultVars(sheet.m_vars);
+  return sheet;
+}
+
+// The dialog's run from its start to its last cell, as F5 and "开始" give it.
+double TimeDesignerCalc(const CRiloDoc& doc, std::vector<std::string>& values) {
+  const auto start = std::chrono::steady_clock::now();
+  CRiloCalcDlg dlg(doc);
+  dlg.OnCommand(1049);
+  const double seconds = Seconds(start);
+  if (!dlg.IsFinished()) return -1;
+  values = dlg.Values();
+  return seconds;
+}
+
+// The same formulas, each evaluated once in its cell's place over the values the designer's
+// calculation ended with, so that every get() and sum() reads the same numbers.
+double TimeEvaluatorAlone(const CRiloDoc& doc, const std::vector<std::string>& computed,
+                          std::vector<std::string>& values) {
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::string> formulas;
+  doc.GetAllCellTexts(formulas, 1);
+  CCaculateChild calc;
+  RiloPrepareEvaluator(calc, doc, computed);
+  values.assign(formulas.size(), {});
+  for (int r = 0; r < kCalcRows; ++r) {
+    for (int c = 0; c < kCalcCols; ++c) {
+      const size_t i = static_cast<size_t>(c + r * kCalcCols);
+      calc.m_defaultSource.m_nCol = c;
+      calc.m_defaultSource.m_nRow = r;
+      int type = CAC_NUMBER;
+      if (!calc.Evaluate(formulas[i], values[i], type)) {
+        std::printf("evaluator alone: %s fails with %s\n", formulas[i].c_str(),
+                    RiloErrorText(calc).c_str());
+        return -1;
+      }
+    }
+  }
+  return Seconds(start);
+}
+
+bool RunCalculation() {
+  CRiloDoc doc;
+  doc.m_path = "bench.QLN";
+  doc.m_sheet = CalcSheet();
+  doc.m_sheet.m_vars = CalcSheet().m_vars;
+  std::vector<std::string> alone;
+  std::vector<std::string> ours;
+  const double before = PeakMegabytes();
+  const double designer = TimeDesignerCalc(doc, ours);
+  const double designerPeak = PeakMegabytes();
+  const double floor = designer < 0 ? -1 : TimeEvaluatorAlone(doc, ours, alone);
+  if (floor < 0 || designer < 0) {
+    std::printf("calculation: a formula failed\n");
+    return false;
+  }
+  std::printf("calculation %d x %d: designer %8.3f s  evaluator alone %8.3f s  ratio %6.2f\n",
+              kCalcRows, kCalcCols, designer, floor, designer / floor);
+  std::printf("calculation peak memory: %.0f MB with the sheet, %.0f MB after the calculation\n",
+              before, designerPeak);
+  std::printf("calculation check: B1 %s, K1 %s, AX1000 %s\n", ours[1].c_str(), ours[10].c_str(),
+              ours.back().c_str());
+  return true;
+}
+
+// ---------------------------------------------------------------- report tables
 
 CRiloData BigSheet() {
   CRiloData sheet;
@@ -80,6 +189,10 @@ std::vector<StoredRow> BareRows(const CRiloData& sheet) {
 const char kBareCreate[] =
     "Create Table bare5(nNo INT,sFlg Char(1),nx INT,ny INT,sValue char(250));"
     "Create Table bare3(nNo INT,sFlg Char(1),nxy INT,nValue INT)";
+// The indexes the report tables have, for a second floor that keeps them up too.
+const char kBareIndexes[] =
+    "Create Index bare5_ix On bare5(nNo,sFlg,nx,ny);"
+    "Create Index bare3_ix On bare3(nNo,sFlg,nxy)";
 
 std::string BareInsert(const StoredRow& row) {
   if (row.layer >= 8)
@@ -118,12 +231,15 @@ bool TimeOurs(CSmDatabase& db, const CRiloData& sheet, Times& times) {
   return loaded.IsTextsEqual(sheet) && loaded.IsSizesEqual(sheet);
 }
 
-bool TimeBareSqlite(const std::string& path, const std::vector<StoredRow>& rows, Times& times) {
+bool TimeBareSqlite(const std::string& path, const std::vector<StoredRow>& rows, bool indexed,
+                    Times& times) {
   std::filesystem::remove(path);
   sqlite3* raw = nullptr;
   if (sqlite3_open(path.c_str(), &raw) != SQLITE_OK) return false;
   std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, sqlite3_close);
   if (sqlite3_exec(raw, kBareCreate, nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+  if (indexed && sqlite3_exec(raw, kBareIndexes, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return false;
   auto start = std::chrono::steady_clock::now();
   sqlite3_exec(raw, "Begin", nullptr, nullptr, nullptr);
   sqlite3_stmt* cells = nullptr;
@@ -212,9 +328,10 @@ void Print(const char* engine, const Times& ours, const Times& bare, const char*
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The saves show the wait cursor, which needs an application.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
+  CBenchProgram program(argc, argv);
+  program.App().AdoptDataType(std::make_unique<CBbDataType>())->Init();
+  if (!RunCalculation()) return 1;
+
   const CRiloData sheet = BigSheet();
   const std::vector<StoredRow> rows = BareRows(sheet);
   std::printf("report %d x %d, %zu cell and size rows\n", kRows, kCols, rows.size());
@@ -231,8 +348,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  if (!TimeBareSqlite((dir / "sm_bench_report_bare.db").string(), rows, bare)) return 1;
+  const std::string barePath = (dir / "sm_bench_report_bare.db").string();
+  if (!TimeBareSqlite(barePath, rows, false, bare)) return 1;
   Print("data file ", ours, bare, "SQLite C API");
+  Times indexed;
+  if (!TimeBareSqlite(barePath, rows, true, indexed)) return 1;
+  Print("data file ", ours, indexed, "with indexes");
   std::filesystem::remove(filePath);
   std::filesystem::remove(dir / "sm_bench_report_bare.db");
 
