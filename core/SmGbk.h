@@ -15,6 +15,10 @@ inline size_t GbkCharSize(char32_t cp) {
 // Length of the UTF-8 sequence that starts at `i` (1 for a stray byte) and its code point.
 size_t Utf8Next(std::string_view s, size_t i, char32_t* cp = nullptr);
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF, no sequence cut short).
+bool IsValidUtf8(std::string_view bytes);
+
 // Size of a UTF-8 text in GBK bytes.
 size_t GbkSize(std::string_view utf8);
 

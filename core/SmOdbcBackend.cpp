@@ -326,9 +326,11 @@ void CSmOdbcBackend::Close() {
 // ---------------------------------------------------------------------------------------
 // Statements
 
-std::string CSmOdbcBackend::Adapt(const std::string& sql) {
+std::optional<std::string> CSmOdbcBackend::Adapt(const std::string& sql, std::string* error) {
   if (!SmIsPostgres(m_dbms)) return sql;
-  return SmAdaptSqlForPg(sql, this);
+  std::optional<std::string> text = SmAdaptSqlForPg(sql, this);
+  if (!text && error) *error = SmSqlTooDeepText();
+  return text;
 }
 
 bool CSmOdbcBackend::Refused(std::string* error) const {
@@ -350,7 +352,9 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
   if (Refused(error)) return false;
-  const std::string text = Adapt(sql);
+  const std::optional<std::string> adapted = Adapt(sql, error);
+  if (!adapted) return false;
+  const std::string& text = *adapted;
   if (SmSqlIsSchemaChange(text)) {
     m_tablesLoaded = false;
     m_columnTypes.clear();
@@ -417,12 +421,14 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
 
 std::unique_ptr<CSmDbCursor> CSmOdbcBackend::Query(const std::string& sql, std::string* error) {
   if (Refused(error)) return nullptr;
+  const std::optional<std::string> adapted = Adapt(sql, error);
+  if (!adapted) return nullptr;
   auto stmt = std::make_unique<CStmt>(static_cast<SQLHDBC>(m_dbc));
   if (!stmt->Get()) return nullptr;
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt->Get(), SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_timeout)), 0);
-  std::u16string wide = Wide(Adapt(sql));
+  std::u16string wide = Wide(*adapted);
   const SQLRETURN r = SQLExecDirectW(stmt->Get(), W(wide), SQL_NTS);
   if (!Ok(r)) {
     if (error) *error = stmt->Error();

@@ -109,3 +109,42 @@ TEST(TextFile, LongUtf16LineNeverSplitsASurrogatePair) {
   std::string all = f.ReadAll();
   EXPECT_EQ(all, std::string(4094, 'x') + "𠀀\n𠀀\n");
 }
+
+// Files made by other programs: a UTF-8 mark, or bytes that are UTF-8 and not plain ASCII, read
+// as UTF-8; everything else as GBK.
+TEST(TextFile, Utf8FilesAreToldFromGbkByMarkOrBytes) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool utf8;
+    std::string text;
+  } cases[] = {
+      {"utf-8 with its mark", "\xEF\xBB\xBF\xE4\xB8\xAD\xE6\x96\x87\r\n\xE7\x94\x98", true,
+       "中文\n甘\n"},
+      {"utf-8 without a mark", "a\n\xE4\xB8\xAD\xE6\x96\x87\r\n", true, "a\n中文\n"},
+      {"gbk", "\xD6\xD0\xCE\xC4\r\n", false, "中文\n"},
+      {"plain ascii", "Select 1\r\n", false, "Select 1\n"},
+      // One line of UTF-8 and one of GBK: not UTF-8 as a whole, so all of it is GBK.
+      {"utf-8 and gbk mixed", "\xE7\x94\x98\xE8\x94\x97\n\xB8\xCA\xD5\xE1\n", false,
+       "鐢樿敆\n甘蔗\n"},
+      // Only the mark calls it UTF-8: each byte that starts no character becomes "?".
+      {"bad bytes behind the mark",
+       "\xEF\xBB\xBF"
+       "a\xFF\xE4\xB8\xAD\xE4\xB8\n",
+       true, "a?中??\n"},
+      {"the mark alone", "\xEF\xBB\xBF", true, ""},
+      {"the mark and an empty line", "\xEF\xBB\xBF\r\n", true, "\n"},
+      {"an overlong form is not utf-8", "\xC0\xAF\n", false, "蜡\n"},
+      {"a surrogate is not utf-8", "\xED\xA0\x80\n", false, "頎?\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = PathOf("encoding.txt");
+    { std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes; }
+    CSmTextFile f;
+    ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead));
+    EXPECT_EQ(f.ReadUtf8(), c.utf8);
+    EXPECT_FALSE(f.ReadUnicode());
+    EXPECT_EQ(f.ReadAll(), c.text);
+  }
+}
