@@ -33,20 +33,42 @@ bool IsAscii(std::string_view bytes) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// How the file's bytes are to be read, told by its byte-order mark or by its bytes.
+// The length of the head of `bytes` that ends with a whole character: a UTF-8 sequence begun
+// in the last three bytes and cut by the end is left out.
+size_t WholeUtf8Head(std::string_view bytes) {
+  for (size_t k = 1; k <= std::min<size_t>(3, bytes.size()); ++k) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - k]);
+    if (b < 0x80) break;
+    if (b < 0xC0) continue;
+    const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    return length > k ? bytes.size() - k : bytes.size();
+  }
+  return bytes.size();
+}
+
+// How the file's bytes are to be read, told by its byte-order mark or by its bytes; read in
+// pieces, and only up to the first byte that is not UTF-8.
 FileEncoding EncodingOf(const std::string& fileName) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(fileName.c_str(), "rb"),
                                                     std::fclose);
   if (!f) return FileEncoding::Gbk;
-  std::string bytes;
   char chunk[65536];
-  size_t n = 0;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {
+  size_t n = std::fread(chunk, 1, 3, f.get());
+  const std::string_view head(chunk, n);
+  if (StartsWith(head, std::string_view(kBom, 2))) return FileEncoding::Utf16;
+  if (StartsWith(head, kUtf8Bom)) return FileEncoding::Utf8;
+  std::string bytes(head);
+  bool ascii = true;
+  do {
+    const std::string_view whole = std::string_view(bytes).substr(0, WholeUtf8Head(bytes));
+    if (!IsValidUtf8(whole)) return FileEncoding::Gbk;
+    ascii = ascii && IsAscii(whole);
+    bytes.erase(0, whole.size());
+    n = std::fread(chunk, 1, sizeof chunk, f.get());
     bytes.append(chunk, n);
-    if (StartsWith(bytes, std::string_view(kBom, 2))) return FileEncoding::Utf16;
-    if (StartsWith(bytes, kUtf8Bom)) return FileEncoding::Utf8;
-  }
-  return !IsAscii(bytes) && IsValidUtf8(bytes) ? FileEncoding::Utf8 : FileEncoding::Gbk;
+  } while (n > 0);
+  // A character cut by the end of the file is not UTF-8.
+  return !ascii && bytes.empty() ? FileEncoding::Utf8 : FileEncoding::Gbk;
 }
 
 // A line of a UTF-8 file as it stands; in a file that only its mark calls UTF-8, a byte that

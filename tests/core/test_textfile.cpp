@@ -134,6 +134,10 @@ TEST(TextFile, Utf8FilesAreToldFromGbkByMarkOrBytes) {
        true, "a?中??\n"},
       {"the mark alone", "\xEF\xBB\xBF", true, ""},
       {"the mark and an empty line", "\xEF\xBB\xBF\r\n", true, "\n"},
+      // The bytes are checked in pieces of 64 KiB after the first three.
+      {"a character across two pieces", std::string(65538, 'a') + "\xE4\xB8\xAD\n", true,
+       std::string(65538, 'a') + "中\n"},
+      {"a character cut by the end", "ab\xE4\xB8", false, "ab涓\n"},
       {"an overlong form is not utf-8", "\xC0\xAF\n", false, "蜡\n"},
       {"a surrogate is not utf-8", "\xED\xA0\x80\n", false, "頎?\n"},
   };
