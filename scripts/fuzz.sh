@@ -23,10 +23,11 @@ cmake --build "$build" -j "${JOBS:-4}" --target "${targets[@]}"
 run_one() {
   local build=$1 seconds=$2 target=$3
   mkdir -p "$build/corpus/$target" "$build/findings/$target" "$build/logs" "$build/work/$target"
-  local seeds=$PWD/fuzz/corpus/$target
+  local seeds=$PWD/fuzz/corpus/$target suppressions=$PWD/scripts/lsan.supp
   # Undefined behaviour and memory faults stop the target; the whole run goes on, in forked
   # workers, past each finding until the time is up.
   (cd "$build/work/$target" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+    LSAN_OPTIONS=suppressions=$suppressions \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
     "$build/fuzz/$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
