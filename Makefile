@@ -32,7 +32,8 @@ fuzz:
 asan: deps
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSM_SANITIZE=ON >/dev/null
 	@cmake --build build-asan -j $(JOBS)
-	@bash scripts/test.sh build-asan
+	@LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 bash scripts/test.sh build-asan
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
