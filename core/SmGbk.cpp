@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
@@ -152,6 +153,11 @@ bool Utf8ToGbk(std::string_view utf8, std::string& gbk) {
 
 bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
   return Convert("UTF-8", "GB18030", gbk, utf8);
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
+  // QString::fromUtf16 would read a leading mark as the order of the bytes.
+  return QStringView(units.data(), static_cast<qsizetype>(units.size())).toString().toStdString();
 }
 
 int GbkCompare(std::string_view a, std::string_view b) {

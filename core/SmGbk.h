@@ -43,6 +43,9 @@ int GbkCompare(std::string_view a, std::string_view b);
 // Conversions at file boundaries; false when the input cannot be converted.
 bool Utf8ToGbk(std::string_view utf8, std::string& gbk);
 bool GbkToUtf8(std::string_view gbk, std::string& utf8);
+// UTF-16 units as they stand, a byte-order mark among them included: U+FEFF stays and U+FFFE
+// turns nothing round. A unit that is half of no pair becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view units);
 
 // Sets the numeric locale of the process to "C": numbers are always written with a point.
 void SmUseCNumericLocale();

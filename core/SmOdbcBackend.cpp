@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/SmGbk.h"
 #include "core/SmRegKey.h"
 #include "core/SmSqlDialectPg.h"
 
@@ -22,8 +23,7 @@ SQLWCHAR* W(std::u16string& s) {
   return reinterpret_cast<SQLWCHAR*>(s.data());
 }
 std::string Narrow(const SQLWCHAR* s, size_t chars) {
-  return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), static_cast<qsizetype>(chars))
-      .toStdString();
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), chars));
 }
 
 std::string Lower(std::string_view s) {
@@ -169,7 +169,7 @@ class CSmOdbcCursor : public CSmDbCursor {
         wide.append(reinterpret_cast<const char16_t*>(buf), n / sizeof(char16_t));
       if (r == SQL_SUCCESS) break;  // SQL_SUCCESS_WITH_INFO: more to come
     }
-    m_values[at] = binary ? bytes : QString::fromStdU16String(wide).toStdString();
+    m_values[at] = binary ? bytes : Utf16ToUtf8(wide);
     return true;
   }
 

@@ -191,7 +191,7 @@ bool CSmTextFile::ReadString(std::string& line) {
     if (std::ftell(m_file) == 0) std::fseek(m_file, 2, SEEK_SET);
     std::u16string units;
     if (!ReadWideLine(units)) return false;
-    line = QString::fromStdU16String(units).toStdString();
+    line = Utf16ToUtf8(units);
   } else {
     const bool atStart = std::ftell(m_file) == 0;
     std::string bytes;

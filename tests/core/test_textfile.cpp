@@ -96,6 +96,30 @@ TEST(TextFile, BadGbkByteSpoilsOnlyItself) {
   EXPECT_EQ(f.ReadAll(), "甘?,蔗?b\nok\n");
 }
 
+// A line of a UTF-16 file that starts with U+FFFE or U+FEFF is read unit by unit like any other:
+// U+FFFE once turned the rest of its line round, and a "\n" came out inside the line.
+TEST(TextFile, Utf16LineStartingWithAMarkIsNotTurnedRound) {
+  const std::string path = PathOf("marks.txt");
+  {
+    std::ofstream(path, std::ios::binary) << std::string(
+        "\xFF\xFE"
+        "\xFE\xFF"
+        "\x00\x0A"
+        "a\0\r\0\n\0"
+        "\xFF\xFE"
+        "b\0\n\0",
+        18);
+  }
+  CSmTextFile f;
+  ASSERT_TRUE(f.Open(path, CSmTextFile::modeRead | CSmTextFile::typeText));
+  std::string line;
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, "\uFFFE\u0A00a");
+  ASSERT_TRUE(f.ReadString(line));
+  EXPECT_EQ(line, "\uFEFFb");
+  EXPECT_FALSE(f.ReadString(line));
+}
+
 TEST(TextFile, LongUtf16LineNeverSplitsASurrogatePair) {
   const std::string path = PathOf("pairs.txt");
   // 𠀀 (U+20000) is a surrogate pair; one starts at the last unit a line part takes.
