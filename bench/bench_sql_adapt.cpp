@@ -33,10 +33,10 @@ std::string Bare(const std::string& sql) {
   return SmJoinSqlTokens(SmTokenizeSql(sql));
 }
 std::string Pg(const std::string& sql) {
-  return SmAdaptSqlForPg(sql, nullptr);
+  return SmAdaptSqlForPg(sql, nullptr).value_or(std::string());
 }
 std::string Sqlite(const std::string& sql) {
-  return SmAdaptSqlForSqlite(sql, nullptr);
+  return SmAdaptSqlForSqlite(sql, nullptr).value_or(std::string());
 }
 
 void Adapt(benchmark::State& state, std::string (*make)(int),

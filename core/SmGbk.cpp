@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
@@ -39,6 +40,42 @@ size_t Utf8Next(std::string_view s, size_t i, char32_t* cp) {
   }
   if (cp) *cp = value;
   return len;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  auto in = [](unsigned char b, unsigned char low, unsigned char high) {
+    return b >= low && b <= high;
+  };
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    if (b0 < 0x80) {
+      ++i;
+      continue;
+    }
+    // The second byte's range depends on the first (no overlong forms, no surrogates, nothing
+    // past U+10FFFF); every later byte is 80-BF.
+    size_t len = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (in(b0, 0xC2, 0xDF)) {
+      len = 2;
+    } else if (in(b0, 0xE0, 0xEF)) {
+      len = 3;
+      if (b0 == 0xE0) low = 0xA0;
+      if (b0 == 0xED) high = 0x9F;
+    } else if (in(b0, 0xF0, 0xF4)) {
+      len = 4;
+      if (b0 == 0xF0) low = 0x90;
+      if (b0 == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i < len) return false;
+    if (!in(static_cast<unsigned char>(bytes[i + 1]), low, high)) return false;
+    for (size_t k = 2; k < len; ++k)
+      if (!in(static_cast<unsigned char>(bytes[i + k]), 0x80, 0xBF)) return false;
+    i += len;
+  }
+  return true;
 }
 
 size_t GbkSize(std::string_view utf8) {
@@ -116,6 +153,11 @@ bool Utf8ToGbk(std::string_view utf8, std::string& gbk) {
 
 bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
   return Convert("UTF-8", "GB18030", gbk, utf8);
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
+  // QString::fromUtf16 would read a leading mark as the order of the bytes.
+  return QStringView(units.data(), static_cast<qsizetype>(units.size())).toString().toStdString();
 }
 
 int GbkCompare(std::string_view a, std::string_view b) {

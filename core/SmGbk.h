@@ -15,6 +15,10 @@ inline size_t GbkCharSize(char32_t cp) {
 // Length of the UTF-8 sequence that starts at `i` (1 for a stray byte) and its code point.
 size_t Utf8Next(std::string_view s, size_t i, char32_t* cp = nullptr);
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF, no sequence cut short).
+bool IsValidUtf8(std::string_view bytes);
+
 // Size of a UTF-8 text in GBK bytes.
 size_t GbkSize(std::string_view utf8);
 
@@ -39,6 +43,9 @@ int GbkCompare(std::string_view a, std::string_view b);
 // Conversions at file boundaries; false when the input cannot be converted.
 bool Utf8ToGbk(std::string_view utf8, std::string& gbk);
 bool GbkToUtf8(std::string_view gbk, std::string& utf8);
+// UTF-16 units as they stand, a byte-order mark among them included: U+FEFF stays and U+FFFE
+// turns nothing round. A unit that is half of no pair becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view units);
 
 // Sets the numeric locale of the process to "C": numbers are always written with a point.
 void SmUseCNumericLocale();

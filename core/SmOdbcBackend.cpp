@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/SmGbk.h"
 #include "core/SmRegKey.h"
 #include "core/SmSqlDialectPg.h"
 
@@ -22,8 +23,7 @@ SQLWCHAR* W(std::u16string& s) {
   return reinterpret_cast<SQLWCHAR*>(s.data());
 }
 std::string Narrow(const SQLWCHAR* s, size_t chars) {
-  return QString::fromUtf16(reinterpret_cast<const char16_t*>(s), static_cast<qsizetype>(chars))
-      .toStdString();
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(s), chars));
 }
 
 std::string Lower(std::string_view s) {
@@ -177,7 +177,7 @@ class CSmOdbcCursor : public CSmDbCursor {
         wide.append(reinterpret_cast<const char16_t*>(buf), n / sizeof(char16_t));
       if (r == SQL_SUCCESS) break;  // SQL_SUCCESS_WITH_INFO: more to come
     }
-    m_values[at] = binary ? bytes : QString::fromStdU16String(wide).toStdString();
+    m_values[at] = binary ? bytes : Utf16ToUtf8(wide);
     return true;
   }
 
@@ -335,9 +335,11 @@ void CSmOdbcBackend::Close() {
 // ---------------------------------------------------------------------------------------
 // Statements
 
-std::string CSmOdbcBackend::Adapt(const std::string& sql) {
+std::optional<std::string> CSmOdbcBackend::Adapt(const std::string& sql, std::string* error) {
   if (!SmIsPostgres(m_dbms)) return sql;
-  return SmAdaptSqlForPg(sql, this);
+  std::optional<std::string> text = SmAdaptSqlForPg(sql, this);
+  if (!text && error) *error = SmSqlTooDeepText();
+  return text;
 }
 
 bool CSmOdbcBackend::Refused(std::string* error) const {
@@ -397,7 +399,9 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
   if (Refused(error)) return false;
-  const std::string text = Adapt(sql);
+  const std::optional<std::string> adapted = Adapt(sql, error);
+  if (!adapted) return false;
+  const std::string& text = *adapted;
   if (SmSqlIsSchemaChange(text)) {
     m_tablesLoaded = false;
     m_columnTypes.clear();
@@ -475,6 +479,8 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
 
 std::unique_ptr<CSmDbCursor> CSmOdbcBackend::Query(const std::string& sql, std::string* error) {
   if (Refused(error)) return nullptr;
+  const std::optional<std::string> adapted = Adapt(sql, error);
+  if (!adapted) return nullptr;
   auto stmt = std::make_unique<CStmt>(static_cast<SQLHDBC>(m_dbc));
   if (!stmt->Get()) {
     NoStatement(error);
@@ -483,7 +489,7 @@ std::unique_ptr<CSmDbCursor> CSmOdbcBackend::Query(const std::string& sql, std::
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt->Get(), SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_timeout)), 0);
-  std::u16string wide = Wide(Adapt(sql));
+  std::u16string wide = Wide(*adapted);
   const SQLRETURN r = SQLExecDirectW(stmt->Get(), W(wide), SQL_NTS);
   if (!Ok(r)) {
     if (error) *error = stmt->Error();

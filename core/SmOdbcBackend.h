@@ -5,6 +5,7 @@
 // (the workstation setting "OdbcDriver"). Statements arrive in the server form; when the
 // driver says the server is PostgreSQL they are adapted by SmSqlDialectPg.
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,9 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
 
-  // The statement as the server runs it.
-  std::string Adapt(const std::string& sql);
+  // The statement as the server runs it; nothing, with the reason in `error`, for a statement
+  // nested too deep to adapt.
+  std::optional<std::string> Adapt(const std::string& sql, std::string* error = nullptr);
   // The ODBC connection string for database `name` (the password included).
   std::string ConnectionString(const std::string& name) const;
   // The last connection failure's diagnostics.

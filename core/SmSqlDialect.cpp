@@ -251,17 +251,40 @@ class CConcatRewriter {
   CConcatRewriter(std::vector<SmSqlToken>& tokens, CSmSqlSchema* schema)
       : m_tokens(tokens), m_schema(schema) {}
 
-  void Run() {
+  // False when the statement is nested too deep to be walked.
+  bool Run() {
     const bool any = std::any_of(m_tokens.begin(), m_tokens.end(), [](const SmSqlToken& t) {
       return t.kind == SmSqlTokenKind::Symbol && (t.text == "+" || t.text == "&");
     });
-    if (!any) return;
+    if (!any) return true;
     MatchBrackets();
     size_t i = Solid(0);
     Walk(i, m_tokens.size());
+    return !m_tooDeep;
   }
 
  private:
+  // One level of nesting (a bracket, the brackets of a call, a sign) for as long as it lives.
+  // Every recursion of the walk enters one. Past the bound the walk stops: each place that
+  // enters a level gives up at once and moves to the end of what it was given (TooDeep), so
+  // every caller ends its loop.
+  class CLevel {
+   public:
+    explicit CLevel(CConcatRewriter& walk) : m_walk(walk) {
+      if (++m_walk.m_depth > kSmSqlMaxNesting) m_walk.m_tooDeep = true;
+    }
+    ~CLevel() { --m_walk.m_depth; }
+    CLevel(const CLevel&) = delete;
+    CLevel& operator=(const CLevel&) = delete;
+
+   private:
+    CConcatRewriter& m_walk;
+  };
+  bool TooDeep(size_t& i, size_t end) const {
+    if (m_tooDeep) i = std::max(i, end);
+    return m_tooDeep;
+  }
+
   static bool IsNameToken(const SmSqlToken& t) {
     return t.kind == SmSqlTokenKind::Name || t.kind == SmSqlTokenKind::QuotedName;
   }
@@ -317,7 +340,7 @@ class CConcatRewriter {
 
   // Visits every operand chain between i and end at this level and below.
   void Walk(size_t& i, size_t end) {
-    while (i < end) WalkOne(i, end);
+    while (i < end && !TooDeep(i, end)) WalkOne(i, end);
   }
 
   // Visits the operand chain, bracket or single token at i and moves past it.
@@ -325,6 +348,8 @@ class CConcatRewriter {
     if (StartsOperand(i, end)) {
       Chain(i, end);
     } else if (Is(i, end, "(")) {
+      CLevel level(*this);
+      if (TooDeep(i, end)) return;
       size_t close = Matching(i, end);
       size_t inner = Solid(i + 1);
       Walk(inner, close);
@@ -379,6 +404,8 @@ class CConcatRewriter {
   SmSqlType Factor(size_t& i, size_t end) {
     const SmSqlToken& t = m_tokens[i];
     if (Is(i, end, "-") || Is(i, end, "+")) {
+      CLevel level(*this);
+      if (TooDeep(i, end)) return SmSqlType::Unknown;
       i = Solid(i + 1);
       if (StartsOperand(i, end)) Factor(i, end);
       return SmSqlType::Number;
@@ -433,6 +460,8 @@ class CConcatRewriter {
 
   // ( chain ) or ( select ... )
   SmSqlType Parenthesised(size_t& i, size_t end) {
+    CLevel level(*this);
+    if (TooDeep(i, end)) return SmSqlType::Unknown;
     const size_t close = Matching(i, end);
     size_t inner = Solid(i + 1);
     SmSqlType type = SmSqlType::Unknown;
@@ -468,6 +497,8 @@ class CConcatRewriter {
   }
 
   SmSqlType Call(size_t& i, size_t open, size_t end) {
+    CLevel level(*this);
+    if (TooDeep(i, end)) return SmSqlType::Unknown;
     const std::string name = m_tokens[i].text;
     const size_t close = Matching(open, end);
     size_t asPos = close;
@@ -503,10 +534,16 @@ class CConcatRewriter {
   std::vector<std::string> m_tables;
   bool m_tablesFound = false;
   std::vector<size_t> m_close;  // by token index of "("
+  int m_depth = 0;
+  bool m_tooDeep = false;
 };
 
 }  // namespace
 
-void SmRewriteConcat(std::vector<SmSqlToken>& tokens, CSmSqlSchema* schema) {
-  CConcatRewriter(tokens, schema).Run();
+std::string SmSqlTooDeepText() {
+  return FormatStr("语句中的括号、函数或正负号嵌套超过%d层，不能执行！", kSmSqlMaxNesting);
+}
+
+bool SmRewriteConcat(std::vector<SmSqlToken>& tokens, CSmSqlSchema* schema) {
+  return CConcatRewriter(tokens, schema).Run();
 }

@@ -3,6 +3,7 @@
 // tokens; TranslateSQL turns them into the form of the target engine. Engine adaptations
 // (SmSqlDialectSqlite.h, a server module beside it) work on the tokens below, so that quoted
 // literals are never touched by accident.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,8 +57,15 @@ class CSmSqlSchema {
   virtual SmSqlType ColumnType(std::string_view table, std::string_view column) = 0;
 };
 
+// Brackets, calls and signs nested in one another deeper than this are refused by the rewrite
+// below, which follows them recursively; the engines refuse far less deep statements anyway.
+constexpr int kSmSqlMaxNesting = 1000;
+// The reason a statement nested too deep is refused with.
+std::string SmSqlTooDeepText();
+
 // Jet and the server write `+` between texts for concatenation; engines that read `+` as a
 // number operator need `||`. Rewrites every `+` whose operands are both texts, or a text and
 // something unknown (string literals, text functions, CHAR columns of the statement's tables);
-// a `+` with a number on either side stays. Jet's `&` always becomes `||`.
-void SmRewriteConcat(std::vector<SmSqlToken>& tokens, CSmSqlSchema* schema);
+// a `+` with a number on either side stays. Jet's `&` always becomes `||`. False, with the
+// tokens not all rewritten, for a statement nested deeper than kSmSqlMaxNesting.
+bool SmRewriteConcat(std::vector<SmSqlToken>& tokens, CSmSqlSchema* schema);

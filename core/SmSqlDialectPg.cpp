@@ -242,13 +242,13 @@ bool SmIsPostgres(std::string_view dbmsName) {
   return Lower(dbmsName).find("postgres") != std::string::npos;
 }
 
-std::string SmAdaptSqlForPg(std::string_view sql, CSmSqlSchema* schema) {
+std::optional<std::string> SmAdaptSqlForPg(std::string_view sql, CSmSqlSchema* schema) {
   Tokens tokens = SmTokenizeSql(sql);
   AdaptIndexNames(tokens);
   AdaptColumnTypes(tokens);
   AdaptAlterColumn(tokens);
   AdaptLike(tokens);
-  SmRewriteConcat(tokens, schema);
+  if (!SmRewriteConcat(tokens, schema)) return std::nullopt;
   return Emit(tokens);
 }
 

@@ -3,6 +3,7 @@
 // The statements of the server kinds are written for SQL Server; when the driver says the
 // server is PostgreSQL (SQL_DBMS_NAME), the ODBC back end adapts each statement here, and the
 // catalogue and server statements that have no common form are taken from here.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,8 @@ bool SmIsPostgres(std::string_view dbmsName);
 // - an index named like its table gets the derived name, in Create Index and Drop Index
 //   ("Drop Index name On table" and "Drop Index table.name" both);
 // - the column types Long, Double, LongBinary and Image of table definitions.
-std::string SmAdaptSqlForPg(std::string_view sql, CSmSqlSchema* schema);
+// Nothing for a statement nested too deep to adapt (SmSqlTooDeepText).
+std::optional<std::string> SmAdaptSqlForPg(std::string_view sql, CSmSqlSchema* schema);
 
 // The name of the maintenance database that stands in for "master".
 inline constexpr const char* kSmPgMaintenanceDb = "postgres";

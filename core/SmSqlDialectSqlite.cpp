@@ -345,15 +345,16 @@ bool SmSqliteNeedsAdapting(std::string_view jetSql) {
   return false;
 }
 
-std::string SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema) {
+std::optional<std::string> SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema) {
   if (!SmSqliteNeedsAdapting(jetSql)) return std::string(jetSql);
   return SmAdaptSqlTokensForSqlite(jetSql, schema);
 }
 
-std::string SmAdaptSqlTokensForSqlite(std::string_view jetSql, CSmSqlSchema* schema) {
+std::optional<std::string> SmAdaptSqlTokensForSqlite(std::string_view jetSql,
+                                                     CSmSqlSchema* schema) {
   Tokens tokens = SmTokenizeSql(jetSql);
   AdaptLike(tokens);
-  SmRewriteConcat(tokens, schema);
+  if (!SmRewriteConcat(tokens, schema)) return std::nullopt;
   RenameKeywordCalls(tokens);
   AdaptIndexNames(tokens);
   AdaptColumnTypes(tokens);

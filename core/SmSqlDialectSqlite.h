@@ -2,6 +2,7 @@
 // What the embedded engine reads differently from the Jet form, in one place: the statement
 // after TranslateSQL is adapted on its tokens, and the Jet functions the statements use are
 // registered with every connection.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,11 +18,12 @@ struct sqlite3;
 //   "Drop Index name On table" loses its On part;
 // - the column type `Long` becomes INTEGER in table definitions, and CHAR columns compare
 //   without regard to case (COLLATE NOCASE), as Jet compares texts.
-std::string SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
+// Nothing for a statement nested too deep to adapt (SmSqlTooDeepText).
+std::optional<std::string> SmAdaptSqlForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
 // False when the statement holds nothing the adaptation changes (a scan without copies).
 bool SmSqliteNeedsAdapting(std::string_view jetSql);
 // The adaptation on the tokens, without that check first.
-std::string SmAdaptSqlTokensForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
+std::optional<std::string> SmAdaptSqlTokensForSqlite(std::string_view jetSql, CSmSqlSchema* schema);
 
 // The name an index gets when it is named like its table.
 std::string SmSqliteIndexName(std::string_view name);

@@ -398,7 +398,9 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     return false;
   }
   std::string adapted;
-  const std::string& text = AdaptedText(sql, adapted);
+  const std::string* adaptedText = AdaptedText(sql, adapted, error);
+  if (!adaptedText) return false;
+  const std::string& text = *adaptedText;
   // Statements with bound values run again and again: they keep their prepared form. A text
   // with its values written in is prepared for its one run.
   CSmSqliteStmtCache::Taken taken;
@@ -435,22 +437,30 @@ std::unique_ptr<CSmDbCursor> CSmSqliteBackend::Query(const std::string& sql, std
     return nullptr;
   }
   std::string adapted;
-  CSmSqliteStmtCache::Taken taken = m_statements->Take(m_db, AdaptedText(sql, adapted), error);
+  const std::string* text = AdaptedText(sql, adapted, error);
+  if (!text) return nullptr;
+  CSmSqliteStmtCache::Taken taken = m_statements->Take(m_db, *text, error);
   if (!taken) return nullptr;
   ClearStaleValues(CSmSqliteStmtCache::Statement(taken), 0);
   return std::make_unique<CSqliteCursor>(m_db, std::move(taken), m_statements);
 }
 
-const std::string& CSmSqliteBackend::AdaptedText(const std::string& sql, std::string& adapted) {
+const std::string* CSmSqliteBackend::AdaptedText(const std::string& sql, std::string& adapted,
+                                                 std::string* error) {
   // A statement run again and again (bound values) is checked once.
-  if (sql == m_plainText) return sql;
+  if (sql == m_plainText) return &sql;
   if (!SmSqliteNeedsAdapting(sql)) {
     m_plainText = sql;
-    return sql;
+    return &sql;
   }
   m_schemaChecked = false;
-  adapted = SmAdaptSqlTokensForSqlite(sql, this);
-  return adapted;
+  std::optional<std::string> text = SmAdaptSqlTokensForSqlite(sql, this);
+  if (!text) {
+    if (error) *error = SmSqlTooDeepText();
+    return nullptr;
+  }
+  adapted = std::move(*text);
+  return &adapted;
 }
 
 // Nested transactions become savepoints inside the outer one.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -89,15 +90,16 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
 
-  // The statement as SQLite runs it (for tests and error reports).
-  std::string Adapt(const std::string& sql) {
+  // The statement as SQLite runs it (for tests and error reports); nothing when it is refused.
+  std::optional<std::string> Adapt(const std::string& sql) {
     m_schemaChecked = false;
     return SmAdaptSqlForSqlite(sql, this);
   }
 
  private:
-  // `sql` itself when it runs unchanged, else the adapted text, kept in `adapted`.
-  const std::string& AdaptedText(const std::string& sql, std::string& adapted);
+  // `sql` itself when it runs unchanged, else the adapted text, kept in `adapted`; null, with
+  // the reason in `error`, for a statement nested too deep to adapt.
+  const std::string* AdaptedText(const std::string& sql, std::string& adapted, std::string* error);
   bool IsTable(std::string_view name) override;
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   void RefreshSchemaCache();

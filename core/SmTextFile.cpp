@@ -1,6 +1,7 @@
 #include "core/SmTextFile.h"
 
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -10,6 +11,7 @@
 namespace {
 
 const char kBom[2] = {'\xFF', '\xFE'};
+const std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 // Lines longer than this many UTF-16 units arrive in several parts.
 const size_t kMaxWideLine = 4095;
 
@@ -20,13 +22,67 @@ void StripLineEnd(std::string& line) {
     line.pop_back();
 }
 
-bool StartsWithBom(const std::string& fileName) {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) return false;
-  char head[2] = {0, 0};
-  const size_t n = std::fread(head, 1, 2, f);
-  std::fclose(f);
-  return n == 2 && head[0] == kBom[0] && head[1] == kBom[1];
+enum class FileEncoding { Gbk, Utf16, Utf8 };
+
+bool StartsWith(std::string_view bytes, std::string_view head) {
+  return bytes.substr(0, head.size()) == head;
+}
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The length of the head of `bytes` that ends with a whole character: a UTF-8 sequence begun
+// in the last three bytes and cut by the end is left out.
+size_t WholeUtf8Head(std::string_view bytes) {
+  for (size_t k = 1; k <= std::min<size_t>(3, bytes.size()); ++k) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - k]);
+    if (b < 0x80) break;
+    if (b < 0xC0) continue;
+    const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    return length > k ? bytes.size() - k : bytes.size();
+  }
+  return bytes.size();
+}
+
+// How the file's bytes are to be read, told by its byte-order mark or by its bytes; read in
+// pieces, and only up to the first byte that is not UTF-8.
+FileEncoding EncodingOf(const std::string& fileName) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(fileName.c_str(), "rb"),
+                                                    std::fclose);
+  if (!f) return FileEncoding::Gbk;
+  char chunk[65536];
+  size_t n = std::fread(chunk, 1, 3, f.get());
+  const std::string_view head(chunk, n);
+  if (StartsWith(head, std::string_view(kBom, 2))) return FileEncoding::Utf16;
+  if (StartsWith(head, kUtf8Bom)) return FileEncoding::Utf8;
+  std::string bytes(head);
+  bool ascii = true;
+  do {
+    const std::string_view whole = std::string_view(bytes).substr(0, WholeUtf8Head(bytes));
+    if (!IsValidUtf8(whole)) return FileEncoding::Gbk;
+    ascii = ascii && IsAscii(whole);
+    bytes.erase(0, whole.size());
+    n = std::fread(chunk, 1, sizeof chunk, f.get());
+    bytes.append(chunk, n);
+  } while (n > 0);
+  // A character cut by the end of the file is not UTF-8.
+  return !ascii && bytes.empty() ? FileEncoding::Utf8 : FileEncoding::Gbk;
+}
+
+// A line of a UTF-8 file as it stands; in a file that only its mark calls UTF-8, a byte that
+// starts no valid character becomes "?".
+std::string DecodeUtf8Line(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return bytes;
+  std::string utf8;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t len = Utf8Next(bytes, i);
+    const std::string_view one = std::string_view(bytes).substr(i, len);
+    utf8 += IsValidUtf8(one) ? one : "?";
+    i += len;
+  }
+  return utf8;
 }
 
 // A line of GBK bytes as UTF-8. A byte that starts no valid character becomes "?" and the
@@ -84,10 +140,15 @@ bool CSmTextFile::Open(const std::string& fileName, unsigned flags, bool writeUn
   Close();
   m_writeUnicode = writeUnicode;
   m_readUnicode = false;
+  m_readUtf8 = false;
   const bool writes = (flags & 0x3) != modeRead || (flags & modeCreate);
-  if (!(flags & typeBinary) && !writes && StartsWithBom(fileName)) {
-    m_readUnicode = true;
-    flags = (flags & ~static_cast<unsigned>(typeText)) | typeBinary;
+  if (!(flags & typeBinary) && !writes) {
+    const FileEncoding encoding = EncodingOf(fileName);
+    m_readUtf8 = encoding == FileEncoding::Utf8;
+    if (encoding == FileEncoding::Utf16) {
+      m_readUnicode = true;
+      flags = (flags & ~static_cast<unsigned>(typeText)) | typeBinary;
+    }
   }
   m_openFlags = flags;
   m_fileOwner.reset(std::fopen(fileName.c_str(), ModeText(flags)));
@@ -130,11 +191,17 @@ bool CSmTextFile::ReadString(std::string& line) {
     if (std::ftell(m_file) == 0) std::fseek(m_file, 2, SEEK_SET);
     std::u16string units;
     if (!ReadWideLine(units)) return false;
-    line = QString::fromStdU16String(units).toStdString();
+    line = Utf16ToUtf8(units);
   } else {
+    const bool atStart = std::ftell(m_file) == 0;
     std::string bytes;
     if (!ReadRawLine(bytes)) return false;
-    line = DecodeGbkLine(bytes);
+    if (m_readUtf8 && atStart && StartsWith(bytes, kUtf8Bom)) {
+      bytes.erase(0, kUtf8Bom.size());
+      // A file of the mark alone holds no line, as a UTF-16 one does.
+      if (bytes.empty() && !ReadRawLine(bytes)) return false;
+    }
+    line = m_readUtf8 ? DecodeUtf8Line(bytes) : DecodeGbkLine(bytes);
   }
   StripLineEnd(line);
   return true;

@@ -1,7 +1,9 @@
 #pragma once
 // Line-oriented text file in the ANSI code page (GBK bytes) or in UTF-16 little-endian with its
 // byte-order mark. Texts in the program are UTF-8; only the bytes in the file differ. Reading
-// recognises a UTF-16 file by its byte-order mark; writing UTF-16 is chosen when opening.
+// recognises a UTF-16 file by its byte-order mark, and reads a file with the UTF-8 mark, or
+// one that is well-formed UTF-8 and not plain ASCII, as UTF-8 (files made by other programs);
+// anything else is GBK. Writing UTF-16 is chosen when opening.
 // ANSI files behave like a text-mode stream of the system the files come from: "\n" is written
 // as "\r\n", and a line's "\r\n" is read as its end.
 #include <cstdio>
@@ -40,6 +42,7 @@ class CSmTextFile {
 
   bool IsOpen() const { return m_file != nullptr; }
   bool ReadUnicode() const { return m_readUnicode; }
+  bool ReadUtf8() const { return m_readUtf8; }
   unsigned OpenFlagsUsed() const { return m_openFlags; }
 
  private:
@@ -54,6 +57,7 @@ class CSmTextFile {
   std::FILE* m_file = nullptr;
   bool m_writeUnicode = false;
   bool m_readUnicode = false;
+  bool m_readUtf8 = false;
   bool m_writeFailed = false;
   unsigned m_openFlags = 0;
 };

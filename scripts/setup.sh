@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need, when any is missing.
+# Installs the Debian packages the build, the program and the tests need, when any is missing;
+# packages named as arguments too (scripts/fuzz.sh adds clang's).
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -11,6 +12,7 @@ packages=(
   poppler-utils
   locales
   qt6-translations-l10n breeze-icon-theme libqt6svg6 libx11-dev
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

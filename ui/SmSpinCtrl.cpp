@@ -20,7 +20,7 @@ CSmSpinCtrl::CSmSpinCtrl(QLineEdit* buddy, QWidget* parent) : QWidget(parent), m
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setFixedSize(16, 11);
-    connect(button, &QToolButton::clicked, this, [this, delta] { Step(delta); });
+    connect(button, &QToolButton::clicked, this, [this, step = delta] { Step(step); });
     layout->addWidget(button);
   }
   m_buddy->installEventFilter(this);

@@ -87,7 +87,7 @@ std::unique_ptr<QMenu> CSmWordCB::CreateContextMenu() {
     action->setObjectName(QString::number(id));
     action->setData(id);
     action->setEnabled(m_db != nullptr);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    connect(action, &QAction::triggered, this, [this, command = id] { OnCommand(command); });
   }
   return menu;
 }

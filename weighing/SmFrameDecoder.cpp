@@ -74,6 +74,8 @@ std::string EncodeBinary(std::string_view weight) {
       continue;
     }
     if (ch == '-') {
+      // The point rides on the digit after it: a sign cannot carry it.
+      if (point) return {};
       frame += '\x0B';
     } else if (ch >= '0' && ch <= '9') {
       frame += static_cast<char>((ch - '0') | (point ? 0x80 : 0));

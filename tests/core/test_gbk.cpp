@@ -57,3 +57,21 @@ TEST(Gbk, ComparesInCodePageOrder) {
   EXPECT_LT(GbkCompare("啊", "一"), 0);
   EXPECT_LT(GbkCompare("z", "甘"), 0);
 }
+
+TEST(Gbk, WellFormedUtf8OnlyIsUtf8) {
+  const std::pair<std::string, bool> cases[] = {
+      {"", true},
+      {"abc", true},
+      {"甘蔗𠀀\xC2\x80\xF4\x8F\xBF\xBF", true},  // up to U+10FFFF
+      {"\xD6\xD0\xCE\xC4", false},               // 中文 in GBK
+      {"\xE4\xB8", false},                       // cut short
+      {"\xC1\xBF", false},                       // overlong
+      {"\xE0\x9F\xBF", false},                   // overlong
+      {"\xF0\x8F\xBF\xBF", false},               // overlong
+      {"\xED\xA0\x80", false},                   // a surrogate
+      {"\xF4\x90\x80\x80", false},               // past U+10FFFF
+      {"\xF8\x88\x80\x80\x80", false},           // five bytes
+      {"\x80", false},                           // a lone continuation
+  };
+  for (const auto& [bytes, valid] : cases) EXPECT_EQ(IsValidUtf8(bytes), valid) << bytes;
+}

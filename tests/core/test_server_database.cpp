@@ -143,6 +143,25 @@ TEST_P(ServerDatabase, FailedStatementRollsTheWholeChangeBack) {
   EXPECT_NE(shown.find("[42P01]"), std::string::npos) << shown;
 }
 
+// A statement nested past the bound of the adaptation fails with its reason before it reaches
+// the server: the transaction it stands in goes on.
+TEST_P(ServerDatabase, StatementNestedTooDeepFailsWithItsReason) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(A Char(10))"));
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into T(A) Values('a')"));
+  const std::string deep = std::string(100000, '(') + "A+'x'" + std::string(100000, ')');
+  ASSERT_TRUE(m_db.BeginTrans());
+  SmResetMessages();
+  EXPECT_FALSE(m_db.ExecuteSQL("Update T Set A=" + deep));
+  ASSERT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
+  EXPECT_TRUE(CSmMessageService::Instance().LastText().starts_with(
+      SmSqlTooDeepText() + "\n执行下列SQL语句时出错！\nUpdate T"));
+  CSmQuery query(0, 0, 1, &m_db);
+  EXPECT_FALSE(query.Open("Select " + deep + " From T"));
+  EXPECT_TRUE(m_db.ExecuteSQL("Update T Set A=A+'y'"));
+  EXPECT_TRUE(m_db.CommitTrans());
+  EXPECT_EQ(m_db.QueryCountString("Max(A) From T"), "ay");
+}
+
 TEST_P(ServerDatabase, BoundValuesAndChineseTextsRoundTrip) {
   ASSERT_TRUE(m_db.ExecuteSQL("Create Table T(N Int,D Double,S Char(20),B Image)"));
   const std::vector<unsigned char> blob = {0, 1, 2, 255, 0, 7};

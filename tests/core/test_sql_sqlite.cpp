@@ -21,7 +21,7 @@ class SqlSqlite : public DataFileTest {
     m_backend = static_cast<CSmSqliteBackend*>(m_db.Backend());
   }
   std::string Adapt(const std::string& jet) {
-    return m_backend->Adapt(CSmDatabase::TranslateSQL(false, jet));
+    return m_backend->Adapt(CSmDatabase::TranslateSQL(false, jet)).value_or("(refused)");
   }
   std::string Text(const std::string& expr, const std::string& from = "") {
     CSmQuery q(0, 0, 1, &m_db);
@@ -152,6 +152,21 @@ TEST_F(SqlSqlite, ColumnTypesKeepTheirKinds) {
   EXPECT_EQ(m_db.QueryInt("Select Count(*) From K Where C='dX' And Cast(N As Char(4))='12'"), 1);
   EXPECT_EQ(Adapt("Create Table P(A Char(3),B Long)"),
             "Create Table P(A Char(3) COLLATE NOCASE,B INTEGER)");
+}
+
+// A statement nested past the bound of the adaptation fails with its reason and the statement in
+// one box, runs nothing, and the connection goes on.
+TEST_F(SqlSqlite, StatementNestedTooDeepFailsWithItsReason) {
+  ASSERT_TRUE(m_db.ExecuteSQL("Insert Into jsSheet(LB,T) Values('1','a')"));
+  const std::string deep = std::string(100000, '(') + "T+'x'" + std::string(100000, ')');
+  SmResetMessages();
+  EXPECT_FALSE(m_db.ExecuteSQL("Update jsSheet Set T=" + deep));
+  ASSERT_EQ(ShownCount(), 1u);
+  EXPECT_TRUE(
+      Shown().starts_with(SmSqlTooDeepText() + "\n执行下列SQL语句时出错！\nUpdate jsSheet"));
+  CSmQuery query(0, 0, 1, &m_db);
+  EXPECT_FALSE(query.Open("Select " + deep + " From jsSheet"));
+  EXPECT_EQ(Text("T+'y'", " From jsSheet"), "ay");
 }
 
 // The quick check lets a statement pass as it stands only where the adaptation would leave it

@@ -2,6 +2,8 @@
 
 #include "core/SmDatabase.h"
 #include "core/SmSqlDialect.h"
+#include "core/SmSqlDialectPg.h"
+#include "core/SmSqlDialectSqlite.h"
 
 namespace {
 
@@ -100,7 +102,40 @@ TEST(SqlConcat, DecidedWithoutSchema) {
   };
   for (const Case& c : cases) {
     std::vector<SmSqlToken> tokens = SmTokenizeSql(c.in);
-    SmRewriteConcat(tokens, nullptr);
+    EXPECT_TRUE(SmRewriteConcat(tokens, nullptr));
     EXPECT_EQ(SmJoinSqlTokens(tokens), c.out);
   }
+}
+
+// The rewrite follows nesting recursively: a statement nested deeper than the bound, however
+// it nests, is refused by both engines' adaptations instead of overflowing the stack, and one
+// well within it is adapted.
+TEST(SqlConcat, NestingPastTheBoundIsRefused) {
+  const struct {
+    const char* name;
+    std::string open, core, close;
+  } shapes[] = {
+      {"brackets", "(", "X+'a'", ")"},
+      {"calls", "Len(", "X+'a'", ")"},
+      {"conditions", "iif(X='1',", "X+'a'", ",0)"},
+      {"signs", "-", "1+X", ""},
+      {"sums", "1+(", "X&'a'", ")"},
+  };
+  auto nested = [](const auto& shape, int levels) {
+    std::string sql = "Select ";
+    for (int k = 0; k < levels; ++k) sql += shape.open;
+    sql += shape.core;
+    for (int k = 0; k < levels; ++k) sql += shape.close;
+    return sql + " From T";
+  };
+  for (const auto& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    for (const int levels : {kSmSqlMaxNesting / 2, kSmSqlMaxNesting + 1, 100000}) {
+      const std::string sql = nested(shape, levels);
+      const bool refused = levels > kSmSqlMaxNesting;
+      EXPECT_EQ(SmAdaptSqlTokensForSqlite(sql, nullptr).has_value(), !refused) << levels;
+      EXPECT_EQ(SmAdaptSqlForPg(sql, nullptr).has_value(), !refused) << levels;
+    }
+  }
+  EXPECT_EQ(SmSqlTooDeepText(), "语句中的括号、函数或正负号嵌套超过1000层，不能执行！");
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <vector>
 
 #include "designer/RiloPageSetupDlg.h"
 #include "platform/SmCommandIds.h"
@@ -26,7 +27,7 @@ class RiloPageSetupTest : public RiloViewTest {
     return script.Done();
   }
   static QString Text(QWidget* dlg, int id) { return Find<QLineEdit>(dlg, id)->text(); }
-  static void Select(QWidget* dlg, int list, std::initializer_list<int> rows) {
+  static void Select(QWidget* dlg, int list, const std::vector<int>& rows) {
     for (const int row : rows) Find<QListWidget>(dlg, list)->item(row)->setSelected(true);
   }
 };
@@ -108,7 +109,8 @@ TEST_F(RiloPageSetupTest, EveryCheckShowsItsMessageAndFocus) {
       for (const auto& [id, text] : fields) Type(dlg, id, text);
     };
   };
-  const auto select = [](int list, std::initializer_list<int> rows) {
+  // The rows are kept in a vector: an initializer list would outlive the array it refers to.
+  const auto select = [](int list, std::vector<int> rows) {
     return [list, rows](QWidget* dlg) { Select(dlg, list, rows); };
   };
   const Case cases[] = {

@@ -27,6 +27,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
+#include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
@@ -322,11 +323,11 @@ TEST_F(CardViewTest, EnterMovesOnConfirmsOrReloadsTheListBetweenTheExchanges) {
   ASSERT_NE(frame, nullptr);
   TestCardForm* form = Form(frame);
   form->m_name->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), form->m_name);
+  ASSERT_EQ(ActiveFocus(form), form->m_name);
   form->m_name->setText("LI");
   g_calls.clear();
   Key(form->m_name, Qt::Key_Return);
-  EXPECT_EQ(QApplication::focusWidget(), form->m_weight);
+  EXPECT_EQ(ActiveFocus(form), form->m_weight);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"in", "out"}));
   EXPECT_EQ(static_cast<TestCardDoc*>(form->CardDoc())->m_name, "LI");
 

@@ -17,6 +17,7 @@
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
 #include "platform/SmMessage.h"
+#include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlgPosStore.h"
 #include "ui/SmListCtrl.h"
@@ -70,7 +71,7 @@ TEST(SmDlg, EnterMovesToNextFieldAndClosesOnOk) {
   ShowActive(&dlg);
   dlg.first->setFocus();
   PressEnter(dlg.first);
-  EXPECT_TRUE(dlg.second->hasFocus());
+  EXPECT_EQ(ActiveFocus(&dlg), dlg.second);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(dlg.okCalls, 0);
 

@@ -135,7 +135,9 @@ TEST(FrameDecoder, EncodedFramesDecodeToTheirWeight) {
                                                                              {5, "1234567"},
                                                                              {5, "12a456"},
                                                                              {5, "12345."},
-                                                                             {5, "1.2.34"}})
+                                                                             {5, "1.2.34"},
+                                                                             {5, "1.-234"},
+                                                                             {5, "----.--"}})
     EXPECT_EQ(CSmFrameDecoder::EncodeFrame(mode, weight), "") << mode << " " << weight;
 }
 

@@ -1,0 +1,1 @@
+Create Table SmTask(nTask Long,nThreadID Long,sT1 Char(14),sT2 Char(14),sComputer Char(240),sUser Char(240))

@@ -1,0 +1,1 @@
+CREATE INDEX jsSheet1 ON jsSheet(KNO)

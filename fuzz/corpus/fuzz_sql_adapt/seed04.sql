@@ -1,0 +1,1 @@
+Create Index bbInfo5 On bbInfo5(nNo,sFlg,nx,ny)

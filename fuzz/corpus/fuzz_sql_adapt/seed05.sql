@@ -1,0 +1,1 @@
+Insert Into SysCsTab(CS,CSN,CSNA,CSVAL) Values(4,13,'十二月结束日','20251231')

@@ -1,0 +1,1 @@
+Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(9130,235,'q','2')

@@ -1,0 +1,1 @@
+Delete From SYSCSTAB Where CS=6

@@ -1,0 +1,1 @@
+Update OPR Set PSD='z' Where OPNO='102'

@@ -1,0 +1,1 @@
+Insert into SmFormTopWord(nFlag,nForm,nCol1,nRow1,nCol2,nRow2,sWords) Values(260,1,0,0,2,0,'合计')

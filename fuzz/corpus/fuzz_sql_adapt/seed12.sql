@@ -1,0 +1,1 @@
+Select Count(*) From SmLogOp Where sOp='101'

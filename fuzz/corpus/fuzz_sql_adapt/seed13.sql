@@ -1,0 +1,1 @@
+Update GP Set NT='' Where KNO='101'

@@ -1,0 +1,1 @@
+Select jl,ypr,cs0,cs1,cs2,cs3,rtrim(KNO),rtrim(NA),rtrim(QY),rtrim(NT) From AdrDir Where KNO='001' Order By KNO

@@ -1,0 +1,1 @@
+Select Min(T+'-'+DH) From gbSheet Where OPR1=''

@@ -1,0 +1,1 @@
+Select Count(*) From gbSheet Where KNO2='001'

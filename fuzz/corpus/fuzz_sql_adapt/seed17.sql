@@ -1,0 +1,1 @@
+Select Count(*) From gbSheet Where JN0='000001'

@@ -1,0 +1,1 @@
+Update gbSheet Set JN0='',JT0='',OPR2='' Where JN0='000001' And OPR4=''

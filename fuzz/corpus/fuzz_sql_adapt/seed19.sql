@@ -1,0 +1,1 @@
+Select Count(*) From jsSheet Where LB='1' And KNO='D01'

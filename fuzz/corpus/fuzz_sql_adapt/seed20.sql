@@ -1,0 +1,1 @@
+Select distinct DH,T,OPR0,OPR1 From jsSheet Where LB='0' Order By DH

@@ -1,0 +1,1 @@
+Update jsSheet Set FK=0

@@ -1,0 +1,1 @@
+Update gbSheet Set OPR6='101' Where FK=7 And OPR4<>'' And OPR6='' And JT0>='20250101' And JT0<='20250131' And KNO0 In (Select KNO From NHDir Where BkHO<>'')

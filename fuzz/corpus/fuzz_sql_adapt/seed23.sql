@@ -1,0 +1,1 @@
+Update jsSheet Set FK=0,OPR1='' Where FK=8 And LB='1' And DB='0' And T>='20250101' And T<='20250131'

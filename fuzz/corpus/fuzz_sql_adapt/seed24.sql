@@ -1,0 +1,1 @@
+Select Rtrim(KNO) From NHDir Where NA='李四'

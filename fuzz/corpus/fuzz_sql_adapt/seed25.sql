@@ -1,0 +1,1 @@
+Select Rtrim(KNO0) From gbSheet Where DH='00000012'

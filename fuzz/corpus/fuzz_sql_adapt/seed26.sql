@@ -1,0 +1,1 @@
+SELECT COUNT(*) from gbSheet where KNO1='00D02'

@@ -1,0 +1,1 @@
+Select Count(*),Max(Len(rtrim(KNO))) From NHDir Where KNO LIKE '01-*'

@@ -1,0 +1,1 @@
+Select bIsRowFirst,nScrFact,nLpFact,rtrim(rectBound),rtrim(rectStatic),rtrim(sizePaper) From bbInfo1 Where nNo=2

@@ -1,0 +1,1 @@
+Insert into bbInfo7(nNo,sSubNo,sNa,srptNo) 				Values(2,'3','一月','')

@@ -1,0 +1,1 @@
+Select rtrim(sSubNo) From bbInfo7 Where nNo=2 And sSubNo<>'' Order By sSubNo

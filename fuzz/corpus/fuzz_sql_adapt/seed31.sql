@@ -1,0 +1,1 @@
+Update bbInfo6 Set sSubNo='4'+Mid(sSubNo,2,15) Where nNo=2 And (sSubNo='3' Or Left(sSubNo,1+1)='3\')

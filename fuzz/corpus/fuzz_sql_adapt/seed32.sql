@@ -1,0 +1,1 @@
+Delete From bbInfo1 Where nNo=2

@@ -1,0 +1,1 @@
+Create Table FMT1(n Long)

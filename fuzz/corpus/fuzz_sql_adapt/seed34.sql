@@ -1,0 +1,1 @@
+Insert Into bbInfo7(nNo,sSubNo,sNa,srptNo) Select nNo,'',sNa,'' From bbInfo

@@ -1,0 +1,1 @@
+Alter Table jsSheet Add FK Long

@@ -1,0 +1,1 @@
+Delete From AdrDir Where KNO='001'

@@ -1,0 +1,1 @@
+Select '00'+KNO,JZ+1,KNO&'-' From gbSheet Where KNO Like 'a*?%' And -(-JZ)>0

@@ -1,0 +1,1 @@
+Select iif(Len(Mid(KNO,1,2))>1,InStr(2,KNO,'a'),CStr(JZ)),Val(UCase(KNO)) From gbSheet

@@ -1,0 +1,1 @@
+Select case when JZ>0 then 'a'+KNO else KNO end From gbSheet Where [KNO]="x"

@@ -1,0 +1,1 @@
+Create Index gbSheet On gbSheet(KNO)

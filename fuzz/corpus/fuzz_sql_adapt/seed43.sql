@@ -1,0 +1,1 @@
+Drop Index gbSheet.gbSheet

@@ -1,0 +1,1 @@
+Alter Table gbSheet Add X Numeric(12,2)
