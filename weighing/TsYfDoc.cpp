@@ -58,15 +58,13 @@ std::vector<std::string> SplitNumbers(const std::string& text) {
 }
 
 std::vector<std::string> DefaultOptions() {
-  CSmApp* app = SmGetApp();
-  const int year = app ? app->m_env.GetYear() : 0;
   return {"0",
           "2",
           "0",
           "0",
           NowText("%m"),
           "",
-          FormatStr("%d%s", year, NowText("%m%d").c_str()),
+          TsProposedWorkDate(),
           TsGetYearStartDate(),
           TsGetYearEndDate(),
           "4",
@@ -297,7 +295,8 @@ bool CTsYfDoc::ChooseNewVoucher() {
     SmMessageBox("您无单据制作权！", SM_MB_ICONERROR);
     return false;
   }
-  CTsSheetOpenDlg dlg(m_date, CSmFrameWnd::Main(), m_db);
+  // The date chosen before stays where the open file's year holds it.
+  CTsSheetOpenDlg dlg(TsNearestYearDay(m_date), CSmFrameWnd::Main(), m_db);
   dlg.m_mode = m_voucherKind;
   dlg.m_party = m_party;
   dlg.m_region = m_region;
