@@ -36,6 +36,7 @@
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/weighing/FakeIndicator.h"
+#include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/SmFrameDecoder.h"
 #include "weighing/SmMSComm.h"
@@ -602,6 +603,26 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
             "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
   EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
   EXPECT_EQ(Focused(tare), 1086);
+}
+
+// A weighbridge office without a printer: the card's print button offers the print dialog,
+// whose PDF output takes the ticket.
+TEST_F(TsgbCardTest, ThePrintButtonOffersThePrintDialogWithoutAPrinter) {
+  Run({kDayOfTickets[1]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  List(form)->SelectRow(0);
+  ASSERT_EQ(form->Doc()->m_rec.DH, "00002");
+  SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("card_noprinter");
+  Press(form, 1087);
+  SmGetPrintHooks().hasDefaultPrinter = nullptr;
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(), std::vector<std::string>{"打印"});
+  EXPECT_EQ(SmPdfPages(pdf), 1);
+  EXPECT_EQ(Logged(), "打印：00002");
 }
 
 TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
