@@ -24,13 +24,15 @@ class CMSComm : public QObject {
   bool SetParams(int port, const std::string& definition);
   // Configures and opens the port, discarding pending input and the receive buffer. A port that
   // cannot be opened is reported once, naming the port and the system's reason, and stays
-  // closed.
+  // closed; a port another window of this program or another program holds names the holder.
   bool OpenPort();
   void SetPortOpen(bool open);
   bool GetPortOpen() const;
 
   // The field the decoded weight is shown in; received data are decoded into it as they come.
   void SetTarget(QLineEdit* target) { m_target = target; }
+  // How a refused second window names the window that holds the port ("称毛重").
+  void SetHolderName(const std::string& name) { m_holderName = name; }
   // Takes every complete delivery waiting on the port and shows the decoded weight in `target`.
   void OnReceive(QLineEdit* target);
 
@@ -41,6 +43,10 @@ class CMSComm : public QObject {
   int GetScaleFactor() const { return m_scaleFactor; }
   // The device of the port: its own setting, else the platform's n-th serial port.
   std::string DeviceName() const;
+  // The lock file the serial port layer keeps for a device while a program holds it (where
+  // the platform has such files): "LCK.." and the device's name under /dev, in the first lock
+  // folder that is readable and holds it or can take it. Empty where there is none.
+  static std::string LockFilePath(const std::string& device);
 
  signals:
   // A weight text was written into the display field.
@@ -50,6 +56,10 @@ class CMSComm : public QObject {
 
  private:
   bool ApplySettings(QString& reason);
+  // Why the device cannot be opened when someone holds it: this program's window or another
+  // program, named; empty when nobody is known to hold it.
+  std::string HolderText(const std::string& device) const;
+  void Release();
   // A working port failed (device gone, read error): closed, display emptied, user told.
   void OnPortLost(const std::string& reason);
   std::string PortCaption() const;
@@ -62,4 +72,6 @@ class CMSComm : public QObject {
   QSerialPort m_serial;
   QByteArray m_pending;  // read from the port, short of a whole delivery
   QPointer<QLineEdit> m_target;
+  std::string m_holderName;
+  std::string m_held;  // the device this reader holds open, as registered for the program
 };

@@ -498,6 +498,7 @@ void CTsgbFrmView::OpenScales() {
     if (i < count) {
       const int port = StrToIntDef(names[static_cast<size_t>(i)], 0);
       m_scales[i]->SetTarget(qobject_cast<QLineEdit*>(Control(kDisplays[i])));
+      if (CTsgbDoc* doc = Doc()) m_scales[i]->SetHolderName(doc->m_kind.sName);
       m_portOpen[i] = m_scales[i]->SetParams(port, definitions[static_cast<size_t>(i)]) &&
                       m_scales[i]->OpenPort();
       if (auto* label = qobject_cast<QLabel*>(Control(kPortLabels[i])))

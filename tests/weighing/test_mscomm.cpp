@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QThread>
 #include <functional>
 #include <memory>
@@ -149,11 +151,14 @@ TEST(MSComm, PortsThatCannotOpenSayWhyAndStayClosed) {
   }
 }
 
-TEST(MSComm, ALineInUseIsRefused) {
+// A line one window of this program holds is refused to another, which is told which window
+// holds it; once that window lets go, the line opens.
+TEST(MSComm, ALineInUseIsRefusedNamingTheWindowThatHoldsIt) {
   FakeIndicator indicator;
   ASSERT_TRUE(WriteCommDevice("5", indicator.Name()));
   ASSERT_TRUE(WriteCommDevice("6", indicator.Name()));
   CMSComm owner, other;
+  owner.SetHolderName("称毛重");
   ASSERT_TRUE(owner.SetParams(5, "9600,N,8,1,12,1,1"));
   ASSERT_TRUE(other.SetParams(6, "9600,N,8,1,12,1,1"));
   ASSERT_TRUE(owner.OpenPort());
@@ -161,7 +166,40 @@ TEST(MSComm, ALineInUseIsRefused) {
   EXPECT_FALSE(other.OpenPort());
   EXPECT_FALSE(other.GetPortOpen());
   EXPECT_TRUE(owner.GetPortOpen());
-  EXPECT_NE(CSmMessageService::Instance().LastText().find("无法打开串口6"), std::string::npos);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口6（" + indicator.Name() +
+                "）：它正被本程序的“称毛重”窗口使用。\n本窗口不连接此串口，请在那个窗口读取重量，"
+                "或关闭它后再打开本窗口。");
+  owner.SetPortOpen(false);
+  SmResetMessages();
+  EXPECT_TRUE(other.OpenPort()) << CSmMessageService::Instance().LastText();
+}
+
+// A line another program has locked names that program and its process number.
+TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgram) {
+  FakeIndicator indicator;
+  ASSERT_TRUE(WriteCommDevice("7", indicator.Name()));
+  const std::string lock = CMSComm::LockFilePath(indicator.Name());
+  if (lock.empty()) GTEST_SKIP() << "the platform keeps no lock files";
+  QProcess holder;
+  holder.start("sleep", {"30"});
+  ASSERT_TRUE(holder.waitForStarted());
+  {
+    QFile file(QString::fromStdString(lock));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(holder.processId()) + "\nsleep\nmill-pc\n");
+  }
+  CMSComm reader;
+  ASSERT_TRUE(reader.SetParams(7, "9600,N,8,1,12,1,1"));
+  SmResetMessages();
+  EXPECT_FALSE(reader.OpenPort());
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口7（" + indicator.Name() + "）：它正被另一个程序“sleep”（进程号 " +
+                std::to_string(holder.processId()) +
+                "）使用。\n本窗口不连接此串口，请关闭那个程序后再打开本窗口。");
+  holder.kill();
+  holder.waitForFinished();
+  QFile::remove(QString::fromStdString(lock));
 }
 
 TEST(MSComm, ALostPortEmptiesTheDisplayAndSaysWhichPort) {

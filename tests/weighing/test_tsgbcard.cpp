@@ -625,6 +625,26 @@ TEST_F(TsgbCardTest, ThePrintButtonOffersThePrintDialogWithoutAPrinter) {
   EXPECT_EQ(Logged(), "打印：00002");
 }
 
+// One weighbridge, two windows: the tare card finds the port held by the gross card, says so
+// in Chinese and opens without it.
+TEST_F(TsgbCardTest, ASecondCardIsToldWhichWindowHoldsThePortAndOpensWithoutIt) {
+  PtyIndicator indicator(1);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  ASSERT_TRUE(gross->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  SmResetMessages();
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  EXPECT_FALSE(tare->Scale(0)->GetPortOpen());
+  EXPECT_TRUE(gross->Scale(0)->GetPortOpen());
+  const std::string device = tare->Scale(0)->DeviceName();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口1（" + device +
+                "）：它正被本程序的“称毛重”窗口使用。\n本窗口不连接此串口，请在那个窗口读取重量，"
+                "或关闭它后再打开本窗口。");
+}
+
 TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
   Run({kDayOfTickets[0], kDayOfTickets[1]});
   CTsgbFrmView* form = Open(0);
