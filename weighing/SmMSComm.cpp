@@ -130,11 +130,14 @@ bool CMSComm::SetParams(int port, const std::string& definition) {
 
 std::string CMSComm::DeviceName() const {
   const std::string device = ReadCommDevice(std::to_string(m_port));
-  if (!device.empty()) return device;
+  return device.empty() ? PlatformDevice(m_port) : device;
+}
+
+std::string CMSComm::PlatformDevice(int port) {
 #ifdef Q_OS_WIN
-  return "COM" + std::to_string(m_port);
+  return "COM" + std::to_string(port);
 #else
-  return "/dev/ttyS" + std::to_string(m_port - 1);
+  return "/dev/ttyS" + std::to_string(port - 1);
 #endif
 }
 

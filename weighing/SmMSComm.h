@@ -43,6 +43,9 @@ class CMSComm : public QObject {
   int GetScaleFactor() const { return m_scaleFactor; }
   // The device of the port: its own setting, else the platform's n-th serial port.
   std::string DeviceName() const;
+  // The platform's serial port of number `port` ("/dev/ttyS0" for port 1 here, "COM1" on
+  // Windows).
+  static std::string PlatformDevice(int port);
   // The lock file the serial port layer keeps for a device while a program holds it (where
   // the platform has such files): "LCK.." and the device's name under /dev, in the first lock
   // folder that is readable and holds it or can take it. Empty where there is none.
