@@ -83,6 +83,23 @@ LockHolder ReadLockHolder(const std::string& path) {
   return holder;
 }
 
+// Digits with at most one leading sign and one point, and at least one digit.
+bool IsWeightText(const std::string& text) {
+  bool digit = false;
+  bool point = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if ((c != '+' && c != '-') || i != 0) {
+      return false;
+    }
+  }
+  return digit;
+}
+
 bool StopBitsOf(int bits, QSerialPort::StopBits& stopBits) {
   if (bits == 1)
     stopBits = QSerialPort::OneStop;
@@ -185,6 +202,31 @@ void CMSComm::Release() {
   m_held.clear();
 }
 
+std::string CMSComm::WholeWeight(int mode, const std::string& text) {
+  std::string weight = text;
+  size_t width = 0;  // any
+  switch (mode) {
+    case 1:
+    case 2:
+    case 4:
+    case 6:
+      width = 6;
+      break;
+    case 3:
+      width = 7;
+      break;
+    case 5:
+      break;
+    default:
+      // The raw frame: what follows its start character.
+      if (!weight.empty() && weight.front() == CSmFrameDecoder::StartChar(0)) weight.erase(0, 1);
+      weight = TrimChars(weight, " \t\r\n");
+      break;
+  }
+  if (width != 0 && weight.size() != width) return {};
+  return IsWeightText(weight) ? weight : std::string();
+}
+
 std::string CMSComm::PortCaption() const {
   return "串口" + std::to_string(m_port) + "（" + DeviceName() + "）";
 }
@@ -264,7 +306,9 @@ void CMSComm::OnReceive(QLineEdit* target) {
     m_pending.remove(0, m_receiveLength);
     for (const std::string& text :
          m_decoder.Receive(std::string_view(delivery.constData(), delivery.size()))) {
-      const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+      const std::string weight = WholeWeight(m_decoder.Mode(), text);
+      if (weight.empty()) continue;
+      const QString shown = QString::fromStdString(weight);
       if (target) target->setText(shown);
       emit WeightShown(shown);
     }

@@ -33,8 +33,14 @@ class CMSComm : public QObject {
   void SetTarget(QLineEdit* target) { m_target = target; }
   // How a refused second window names the window that holds the port ("称毛重").
   void SetHolderName(const std::string& name) { m_holderName = name; }
-  // Takes every complete delivery waiting on the port and shows the decoded weight in `target`.
+  // Takes every complete delivery waiting on the port and shows the decoded weight in `target`;
+  // a decoded text that is no whole weight leaves the last one shown.
   void OnReceive(QLineEdit* target);
+  // The weight a decoded text of the mode gives the card: the text when it has the model's full
+  // width (six characters, seven for mode 3) and holds only digits, a leading sign and one
+  // point; the binary model's six positions of that kind; the raw mode's frame after its start
+  // character, blanks trimmed. Empty for anything else (a cut frame, stray bytes).
+  static std::string WholeWeight(int mode, const std::string& text);
 
   int GetPort() const { return m_port; }
   const std::string& GetSettings() const { return m_settings; }

@@ -512,8 +512,11 @@ void CTsgbFrmView::OpenScales() {
 void CTsgbFrmView::TakeScaleWeight(int port) {
   CTsgbDoc* doc = Doc();
   if (!doc || port < 0 || port > 1) return;
+  // Nothing is taken before the indicator has shown a whole weight.
+  const std::string text = TrimChars(FieldText(kDisplays[port]), " \n\t\r\n");
+  if (text.empty()) return;
   ExchangeRecord(true);
-  const double shown = StrToDouble(TrimChars(FieldText(kDisplays[port]), " \n\t\r\n"));
+  const double shown = StrToDouble(text);
   const int factor = std::max(1, m_scales[port]->GetScaleFactor());
   doc->m_rec.MU[doc->m_tare ? 1 : 0] = shown / factor;
   m_updating = true;

@@ -108,11 +108,59 @@ TEST(MSComm, TwoPortsFillOnlyTheirOwnFields) {
   ASSERT_TRUE(comm1.OpenPort());
   ASSERT_TRUE(comm2.OpenPort()) << CSmMessageService::Instance().LastText();
   ASSERT_TRUE(first.Send(kStx + "+012000" + kStx));
-  ASSERT_TRUE(second.Send("=0.0053=0.0053="));
-  EXPECT_TRUE(WaitFor([&] { return display1.text() == "012000" && display2.text() == "3500.0"; }));
+  ASSERT_TRUE(second.Send("=0.00530=0.00530="));
+  EXPECT_TRUE(WaitFor([&] { return display1.text() == "012000" && display2.text() == "03500.0"; }));
   Settle();
   EXPECT_EQ(display1.text(), QString("012000"));
-  EXPECT_EQ(display2.text(), QString("3500.0"));
+  EXPECT_EQ(display2.text(), QString("03500.0"));
+}
+
+// An indicator on a pseudo-terminal whose frames come cut short and mixed with stray bytes: the
+// display shows only the weights of whole frames, in order, and keeps the last one.
+TEST(MSComm, CutFramesAndStrayBytesNeverReachTheDisplay) {
+  struct Case {
+    const char* name;
+    std::string definition;
+    std::string stream;
+    QStringList shown;
+  };
+  const std::string binaryGood("\xCD\x00\x01\x82\x05\x00\x00", 7);
+  const Case cases[] = {
+      {"STX indicator",
+       "9600,N,8,1,1,1,1",
+       "xx" + kStx + "+001234.0" + kStx + "+0012" + kStx + "+00A234.0" + kStx + "+002345.0" + kStx +
+           "+002345" + kStx,
+       {"1234.0", "2345.0"}},
+      {"reversed indicator",
+       "9600,N,8,1,1,3,1",
+       "=0.05210=0.052=0.05\r\n210=0.06310=0.0631=",
+       {"01250.0", "01360.0"}},
+      {"raw frames",
+       "9600,N,8,1,1,0,1",
+       kStx + "001234" + kStx + "12a4" + kStx + " 5678\r\n" + kStx + "\x7f" + kStx,
+       {"001234", "5678"}},
+      {"binary indicator",
+       "9600,N,8,1,7,5,1",
+       binaryGood + std::string("\xCD\x00\x3A\x00\x00\x00\x00", 7) +
+           std::string("\xCD\x0B\x00\x01\x02\x03\x04", 7),
+       {"01.2500", "-01234"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeIndicator indicator;
+    ASSERT_TRUE(WriteCommDevice("1", indicator.Name()));
+    QLineEdit display;
+    QStringList seen;
+    QObject::connect(&display, &QLineEdit::textChanged, [&](const QString& text) { seen << text; });
+    CMSComm comm;
+    comm.SetTarget(&display);
+    ASSERT_TRUE(comm.SetParams(1, c.definition));
+    ASSERT_TRUE(comm.OpenPort()) << CSmMessageService::Instance().LastText();
+    ASSERT_TRUE(indicator.Send(c.stream));
+    EXPECT_TRUE(WaitFor([&] { return display.text() == c.shown.back(); }));
+    Settle();
+    EXPECT_EQ(seen, c.shown);
+  }
 }
 
 TEST(MSComm, PortsThatCannotOpenSayWhyAndStayClosed) {

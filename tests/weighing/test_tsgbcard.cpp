@@ -60,6 +60,7 @@ class PtyIndicator {
   }
 
   bool Ready() const { return m_ready; }
+  bool Send(const std::string& bytes) const { return m_line.Send(bytes); }
   // Sends the six-character weight field until the display shows it (five seconds at most).
   bool Show(const std::string& field, QLineEdit* display) const {
     const std::string frame = CSmFrameDecoder::EncodeFrame(1, field);
@@ -643,6 +644,29 @@ TEST_F(TsgbCardTest, ASecondCardIsToldWhichWindowHoldsThePortAndOpensWithoutIt) 
             "无法打开串口1（" + device +
                 "）：它正被本程序的“称毛重”窗口使用。\n本窗口不连接此串口，请在那个窗口读取重量，"
                 "或关闭它后再打开本窗口。");
+}
+
+// Cut frames and stray bytes between whole ones: the display keeps the last whole weight and
+// 送数 stores only that; before any whole weight 送数 stores nothing.
+TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
+  PtyIndicator indicator(1000);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(form->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  auto* display = qobject_cast<QLineEdit*>(form->Control(1091));
+  Field(form, 1084, "7.5");
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 7.5);
+
+  ASSERT_TRUE(indicator.Show("012340", display));
+  const std::string stx = "\x02";
+  ASSERT_TRUE(indicator.Send(stx + "+0012" + stx + "#@!" + stx + "+00A2340\r" + stx + "+001"));
+  const QDeadlineTimer settle(300);
+  while (!settle.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(display->text(), QString("012340"));
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
 }
 
 TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
