@@ -151,8 +151,11 @@ void CSmCheckSubjectList::Refill(bool keepSelection) {
     const int state = m_dlg->StateOf(subject.CsN);
     const std::string reason = m_dlg->ReasonOf(subject.CsN);
     AddRow({FormatStr("%ld", subject.CsN), subject.CsNa, subject.CsVal, reason});
-    topLevelItem(RowCount() - 1)->setIcon(0, StateIcon(state));
-    topLevelItem(RowCount() - 1)->setToolTip(3, QString::fromStdString(reason));
+    QTreeWidgetItem* item = topLevelItem(RowCount() - 1);
+    item->setIcon(0, StateIcon(state));
+    // The reason column lies beyond the formula: anywhere on the row shows it.
+    for (int column = 0; column < columnCount(); ++column)
+      item->setToolTip(column, QString::fromStdString(reason));
     states.push_back(state);
     numbers.push_back(subject.CsN);
     reasons.push_back(reason);

@@ -173,4 +173,6 @@ TEST_P(DataCheckTest, EveryFailingFormulaShowsItsReason) {
   // The reasons stay with their subjects when the list is read again.
   m_list->Refill(true);
   EXPECT_EQ(Column(3)[3], "变量#q：nofunc(1)：函数名出错！");
+  // Pointing at any column of the row shows it, the reason column being out of view.
+  EXPECT_EQ(m_list->topLevelItem(3)->toolTip(1).toStdString(), "变量#q：nofunc(1)：函数名出错！");
 }
