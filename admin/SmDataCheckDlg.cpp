@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -54,6 +55,37 @@ bool InsertSubject(CSmDatabase* db, long number, const std::string& subject,
   return db->ExecuteSQL(FormatStr(
       "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(%ld,%ld,'%s','%s')", kGroup, number,
       db->SqlText(subject, kTextLimit).c_str(), db->SqlText(formula, kTextLimit).c_str()));
+}
+
+// Whether the formula names the variable: its name not followed by a letter or digit.
+bool UsesVariable(const std::string& formula, const std::string& name) {
+  const std::string text = MakeUpperCopy(formula);
+  const std::string wanted = MakeUpperCopy(name);
+  for (size_t at = text.find(wanted); at != std::string::npos; at = text.find(wanted, at + 1)) {
+    const size_t end = at + wanted.size();
+    if (end == text.size() || !std::isalnum(static_cast<unsigned char>(text[end]))) return true;
+  }
+  return false;
+}
+
+// Why a formula failed: the first variable it names that fails on its own, with that
+// variable's reason, else the evaluator's message about the formula.
+std::string FailureReason(CCaculateChild& calc, const std::string& formula) {
+  int code = 0;
+  int position = 0;
+  std::string message;
+  calc.GetErrorInfo(code, message, position);
+  for (int i = 0; i < calc.m_vars.GetSize(); ++i) {
+    const std::string name = calc.m_vars.GetAt(i).m_name;
+    if (!UsesVariable(formula, name)) continue;
+    std::string result;
+    int type = 0;
+    if (calc.Evaluate(name, result, type)) continue;
+    std::string why;
+    calc.GetErrorInfo(code, why, position);
+    return "变量" + name + "：" + why;
+  }
+  return message.empty() ? std::string("公式不能计算！") : message;
 }
 
 // The state's picture: none before a check, then error, passed and failed.
@@ -112,17 +144,25 @@ void CSmCheckSubjectList::Refill(bool keepSelection) {
   CSmCsRecord(Database()).LoadGroup(kGroup, &subjects);
   std::vector<int> states;
   std::vector<long> numbers;
+  std::vector<std::string> reasons;
   const QSignalBlocker quiet(this);
   clear();
   for (const CSmCsRecord& subject : subjects) {
     const int state = m_dlg->StateOf(subject.CsN);
-    AddRow({FormatStr("%ld", subject.CsN), subject.CsNa, subject.CsVal});
-    topLevelItem(RowCount() - 1)->setIcon(0, StateIcon(state));
+    const std::string reason = m_dlg->ReasonOf(subject.CsN);
+    AddRow({FormatStr("%ld", subject.CsN), subject.CsNa, subject.CsVal, reason});
+    QTreeWidgetItem* item = topLevelItem(RowCount() - 1);
+    item->setIcon(0, StateIcon(state));
+    // The reason column lies beyond the formula: anywhere on the row shows it.
+    for (int column = 0; column < columnCount(); ++column)
+      item->setToolTip(column, QString::fromStdString(reason));
     states.push_back(state);
     numbers.push_back(subject.CsN);
+    reasons.push_back(reason);
   }
   m_dlg->m_states = states;
   m_dlg->m_numbers = numbers;
+  m_dlg->m_reasons = reasons;
   if (keepSelection) SelectNumbers(selected);
 }
 
@@ -251,7 +291,7 @@ void CSmDataCheckDlg::OnInitDialog() {
   m_list->Initialize();
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_list->setAllColumnsShowFocus(true);
-  m_list->SetColumns({60, 250, 400}, {"序号", "主题", "公式"});
+  m_list->SetColumns({60, 250, 400, 300}, {"序号", "主题", "公式", "出错原因"});
   m_list->Refill(false);
   for (int month = 1; month <= 12; ++month)
     m_month->addItem(QString::fromStdString(FormatStr("%-3d月", month)));
@@ -262,6 +302,12 @@ int CSmDataCheckDlg::StateOf(long number) const {
   for (size_t i = 0; i < m_numbers.size() && i < m_states.size(); ++i)
     if (m_numbers[i] == number) return m_states[i];
   return SM_CHECK_NONE;
+}
+
+std::string CSmDataCheckDlg::ReasonOf(long number) const {
+  for (size_t i = 0; i < m_numbers.size() && i < m_reasons.size(); ++i)
+    if (m_numbers[i] == number) return m_reasons[i];
+  return {};
 }
 
 bool CSmDataCheckDlg::OnCommand(unsigned id) {
@@ -302,13 +348,20 @@ bool CSmDataCheckDlg::RunCheck() {
     std::vector<int> rows = m_list->SelectedRows();
     if (rows.empty())
       for (int row = 0; row < m_list->RowCount(); ++row) rows.push_back(row);
+    m_reasons.resize(m_states.size());
     for (int row : rows) {
       double value = 0;
       const std::string formula = m_list->topLevelItem(row)->text(2).toStdString();
       int state = SM_CHECK_ERROR;
-      if (calc.EvalDouble(formula, value))
+      std::string reason;
+      if (calc.EvalDouble(formula, value)) {
         state = std::fabs(value) >= 0.1 ? SM_CHECK_FAILED : SM_CHECK_PASSED;
-      if (static_cast<size_t>(row) < m_states.size()) m_states[row] = state;
+      } else {
+        reason = FailureReason(calc, formula);
+      }
+      if (static_cast<size_t>(row) >= m_states.size()) continue;
+      m_states[row] = state;
+      m_reasons[row] = reason;
     }
   }
   EnableControls(true);

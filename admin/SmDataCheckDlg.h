@@ -66,11 +66,13 @@ class CSmDataCheckDlg : public CSmDlg {
   CSmDatabase* Database() const;
   CSmCheckSubjectList* List() const { return m_list; }
   QComboBox* MonthBox() const { return m_month; }
-  // The state remembered for a subject number (0 for one not seen).
+  // The state remembered for a subject number (0 for one not seen), and why its formula failed.
   int StateOf(long number) const;
-  // Row-ordered states and numbers, replaced on every refill.
+  std::string ReasonOf(long number) const;
+  // Row-ordered states, numbers and reasons of failed formulas, replaced on every refill.
   std::vector<int> m_states;
   std::vector<long> m_numbers;
+  std::vector<std::string> m_reasons;
 
  protected:
   void OnInitDialog() override;

@@ -18,8 +18,10 @@
 #include "app/SmEnvironment.h"
 #include "app/SmOpLog.h"
 #include "app/SmServerYearFile.h"
+#include "cane/TsParams.h"
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
+#include "core/SmDate.h"
 #include "core/SmNumber.h"
 #include "core/SmSqlDialectPg.h"
 #include "core/SmString.h"
@@ -51,8 +53,11 @@ bool IsDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The business year that holds today by the cane module's start month: under the default
+// start (1 November of the year before) a first file made in November or December is the next
+// calendar year's.
 std::string ThisYear() {
-  return std::to_string(QDate::currentDate().year());
+  return std::to_string(TsBusinessYearOf(NowText("%Y%m%d"), TsGetYearStartParam()));
 }
 
 // A business-month value moved on by `shift` years: the year raised, month and day kept.

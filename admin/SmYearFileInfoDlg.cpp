@@ -194,7 +194,10 @@ bool CSmYearFileInfoDlg::SaveInfo() {
   const bool pictureMode = m_picture->isChecked();
   const std::string picture = Text(m_pictureFile);
   const QFileInfo pictureFile(QString::fromStdString(picture));
-  if (pictureMode && !picture.empty() && (!pictureFile.exists() || pictureFile.isDir())) {
+  // Only a picture the user chose must be there: the one the dialog opened with (the default
+  // picture beside the program, say) is no reason to refuse the other changes.
+  const bool chosen = picture != m_oldPicture;
+  if (pictureMode && chosen && !picture.empty() && (!pictureFile.exists() || pictureFile.isDir())) {
     SmMessageBox(FormatStr("背景图像文件<%s>不存在！", picture.c_str()),
                  SM_MB_OK | SM_MB_ICONERROR);
     m_pictureFile->setFocus();

@@ -12,9 +12,13 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/SmDateArray.h"
 #include "app/SmMainFrm.h"
 #include "app/SmWorkstation.h"
+#include "core/Caculate.h"
 #include "core/SmDatabase.h"
+#include "core/SmDate.h"
+#include "core/SmNumber.h"
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
 #include "platform/SmDesktop.h"
@@ -303,11 +307,31 @@ void CSmApp::OnBizMonthChanged(int month, const std::string& newValue,
 
 int CSmApp::CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
                          std::string& result, int& type) {
+  if (name == "pzt") return CallBusinessMonth(calc, args, result, type);
   for (CSmDataType* dataType : m_dataTypes) {
     const int answer = dataType->CallFunction(calc, name, args, result, type);
     if (answer != 0) return answer;
   }
   return 0;
+}
+
+int CSmApp::CallBusinessMonth(CCaculate* calc, const std::string& args, std::string& result,
+                              int& type) {
+  std::string value;
+  int valueType = CAC_NUMBER;
+  if (!calc->CheckArgCount(args, 1) || !calc->EvalSubExpr(args, value, &valueType, true, 0))
+    return -1;
+  CSmDateArray months;
+  months.Load(GetDatabase());
+  const int month = months.MonthOf(NowText("%Y%m%d"));
+  // pzt(1): the business month that holds today.
+  if (StrToDouble(value) != 1 || month == 0) {
+    calc->SetErrorCode(CAC_ERR_ARG_RANGE);
+    return -1;
+  }
+  result = std::to_string(month);
+  type = CAC_NUMBER;
+  return 1;
 }
 
 void CSmApp::RunTypesBusy(int kind, const std::string& text) {

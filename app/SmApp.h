@@ -46,6 +46,7 @@ class CSmApp : public CSmWinApp {
   // Asks every data type until one refuses; then tells them all.
   bool CanChangeBizMonth(int month, const std::string& newValue, const std::string& oldValue);
   void OnBizMonthChanged(int month, const std::string& newValue, const std::string& oldValue);
+  // "pzt(1)", the business month that holds today, and then the data types' functions.
   virtual int CallFunction(CCaculate* calc, const std::string& name, const std::string& args,
                            std::string& result, int& type);
   // Every data type runs its busy hook under the wait cursor.
@@ -207,6 +208,8 @@ class CSmApp : public CSmWinApp {
   virtual bool TestDataEngine(const std::string& path);
 
  private:
+  int CallBusinessMonth(CCaculate* calc, const std::string& args, std::string& result, int& type);
+
   std::vector<std::unique_ptr<CSmDataType>> m_ownedTypes;
   std::map<int, SmCommandHook> m_commandHooks;
   SmNewYearFileHook m_newYearFileHook;

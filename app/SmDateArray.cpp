@@ -1,5 +1,7 @@
 #include "app/SmDateArray.h"
 
+#include <algorithm>
+
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
@@ -21,6 +23,15 @@ void CSmDateArray::Load(CSmDatabase* db) {
   for (const CSmCsRecord& row : rows) {
     push_back({static_cast<int>(row.CsN), row.CsNa, row.CsVal});
   }
+}
+
+int CSmDateArray::MonthOf(const std::string& day) const {
+  int month = 0;
+  for (const CSmDateRecord& row : *this) {
+    if (row.nMonth < 1 || row.nMonth > 12) continue;
+    if (month == 0 || TrimChars(row.sValue) <= day) month = std::max(month, row.nMonth);
+  }
+  return month;
 }
 
 void CSmDateArray::WriteDefaultBizMonths(CSmDatabase* db, int year) {

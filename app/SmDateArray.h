@@ -16,6 +16,9 @@ class CSmDateArray : public std::vector<CSmDateRecord> {
  public:
   // Empties the array and reads the month rows in month order.
   void Load(CSmDatabase* db);
+  // The business month (1 to 12) whose days hold `day` ("yyyymmdd"): the last month whose
+  // start day is not after it; 1 before the year, 12 after it; 0 without month rows.
+  int MonthOf(const std::string& day) const;
   // Replaces the month rows with the defaults of the year.
   static void WriteDefaultBizMonths(CSmDatabase* db, int year);
   // Writes the defaults again, without asking, when the rows are not 13 valid dates.

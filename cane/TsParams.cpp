@@ -1,5 +1,6 @@
 #include "cane/TsParams.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "app/SmApp.h"
@@ -213,6 +214,36 @@ std::string TsYearEndDate(int year, const std::string& xmm) {
   const int endYear = mm <= 1 ? year + x - 1 : year + x;
   const int endMonth = mm <= 1 ? 12 : mm - 1;
   return FormatStr("%d", endYear * 10000 + endMonth * 100 + DaysInMonth(endYear, endMonth));
+}
+
+int TsBusinessYearOf(const std::string& day, const std::string& xmm) {
+  const int year = StrToIntDef(day.substr(0, 4), 0);
+  const int month = day.size() >= 6 ? StrToIntDef(day.substr(4, 2), 0) : 0;
+  const bool valid = xmm.size() == 3 && (xmm[0] == '0' || xmm[0] == '1') &&
+                     std::isdigit(static_cast<unsigned char>(xmm[1])) &&
+                     std::isdigit(static_cast<unsigned char>(xmm[2]));
+  const int x = valid ? xmm[0] - '0' : 0;
+  const int mm = valid ? StrToIntDef(xmm.substr(1), 0) : 0;
+  if (mm < 1 || mm > 12) return year;
+  // The year begins on the first of month mm of the calendar year Y + x - 1.
+  return month >= mm ? year - x + 1 : year - x;
+}
+
+std::string TsNearestYearDay(const std::string& day) {
+  const std::string first = TsGetYearStartDate();
+  const std::string last = TsGetYearEndDate();
+  if (day < first) return first;
+  if (day > last) return last;
+  return day;
+}
+
+std::string TsProposedWorkDate() {
+  return TsNearestYearDay(NowText("%Y%m%d"));
+}
+
+std::string TsYearRangeText() {
+  return "本蔗年：" + DateToChineseText(TsGetYearStartDate(), "") + "～" +
+         DateToChineseText(TsGetYearEndDate(), "");
 }
 
 int TsGetPrintWhen(int n) {

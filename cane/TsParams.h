@@ -34,6 +34,17 @@ std::string TsGetYearEndDate();
 // The same for a given business year.
 std::string TsYearStartDate(int year, const std::string& xmm);
 std::string TsYearEndDate(int year, const std::string& xmm);
+// The business year whose accounting year (start month "xmm") holds `day` ("yyyymmdd"); a
+// start month other than "0mm" or "1mm" with mm from 01 to 12 counts as the calendar year.
+int TsBusinessYearOf(const std::string& day, const std::string& xmm);
+// The day of the open data file's accounting year nearest to `day`: `day` itself where the
+// year holds it, else the year's first or last day.
+std::string TsNearestYearDay(const std::string& day);
+// The working date a date dialog proposes: today, or the day of the accounting year nearest
+// to it.
+std::string TsProposedWorkDate();
+// The line a refusal of a date outside the accounting year adds: its first and last day.
+std::string TsYearRangeText();
 
 // Print setting of n (0 ticket, 1 cane slip, 2 freight slip): when to print (0 no, 1 yes) and
 // the style (0 full format, 1 overlay, 2 overlay at user-defined positions).

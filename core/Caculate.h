@@ -84,6 +84,8 @@ class CCaculate {
   static int CountArgs(const std::string& args);
   static std::string GetArg(const std::string& args, int n, int& start, int& end);
   bool CheckArgCount(const std::string& args, int n);
+  // For functions answered outside the evaluator (the application's, the modules').
+  void SetErrorCode(int code) { SetError(code); }
   bool CheckArgRange(const std::string& args, int min, int max);
   static bool IsNotBlank(const std::string& text);
   static bool IsValidName(const std::string& name);

@@ -35,7 +35,19 @@ bool CBbDataType::CreatePage(CSmTemplateBox* box) {
 }
 
 void CBbDataType::RefreshPage() {
-  if (CRiloTree* tree = CRiloTree::Page()) tree->Refill();
+  CRiloTree* tree = CRiloTree::Page();
+  if (!tree) return;
+  // The page was made before the first log-in: it reads the data file opened now.
+  tree->SetDatabase(GetSmDatabase());
+  tree->Refill();
+}
+
+void CBbDataType::OnFileNew() {
+  if (CRiloTree* tree = CRiloTree::Page()) tree->AddChosen();
+}
+
+void CBbDataType::OnFileOpen() {
+  if (CRiloTree* tree = CRiloTree::Page()) tree->OpenChosen();
 }
 
 namespace {

@@ -11,8 +11,11 @@ class CBbDataType : public CSmDataType {
   void GetItemNames(std::vector<int>& codes, CSmStringList& names) override;
   // The report tree of the open data file.
   bool CreatePage(CSmTemplateBox* box) override;
-  // Refills the report tree (after each log-in).
+  // Refills the report tree from the data file now open (after each log-in).
   void RefreshPage() override;
+  // 新建 and 打开 of the File menu: the report tree's add and open on its chosen entry.
+  void OnFileNew() override;
+  void OnFileOpen() override;
   // A report's variables are written with the report; a new data file gets none.
   void SetDefaultVariables(CSmDatabase* /*db*/, int /*year*/) override {}
   // The default report variables, in the form of the application's back end; the two that

@@ -11,7 +11,10 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "app/SmApp.h"
+#include "app/SmDataType.h"
 #include "app/SmMainFrm.h"
+#include "designer/RiloDb.h"
 #include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmDesktop.h"
@@ -288,6 +291,12 @@ void CRiloChildFrm::FocusNextPane(bool forward) {
 bool CRiloChildFrm::OnCommand(int id) {
   if (id == SM_ID_NEXT_PANE || id == SM_ID_PREV_PANE) {
     FocusNextPane(id == SM_ID_NEXT_PANE);
+    return true;
+  }
+  // A report window's 打开 opens the report chosen in the report tree, whichever page of the
+  // template box is showing.
+  if (id == SM_ID_FILE_OPEN) {
+    if (CSmDataType* reports = FindSmDataType(kSmReportModule)) reports->OnFileOpen();
     return true;
   }
   QWidget* bar = BarOf(id);

@@ -288,6 +288,29 @@ void CRiloTree::Open() {
   CBbDataType::OpenReport({}, true, nNo, subNo, false);
 }
 
+bool CRiloTree::ExplainRefusal(int id) {
+  if (IsCommandEnabled(id)) return false;
+  CSmApp* app = SmGetApp();
+  std::string why = "请先在模板框“报表”页的报表目录中选择要打开的报表！";
+  if (!Database() || !Database()->IsOpen()) {
+    why = "没有打开的数据文件，不能打开报表！";
+  } else if (app && app->IsAdministrator()) {
+    why = "系统操作员“101”不能打开或新建报表，请以其他操作员注册！";
+  } else if (id == SM_ID_LIST_ADD) {
+    why = "请先在模板框“报表”页的报表目录中选择“我的报表”或一张报表！";
+  }
+  SmMessageBox(why, SM_MB_OK | SM_MB_ICONINFORMATION);
+  return true;
+}
+
+void CRiloTree::OpenChosen() {
+  if (!ExplainRefusal(SM_ID_LIST_OPEN)) Open();
+}
+
+void CRiloTree::AddChosen() {
+  if (!ExplainRefusal(SM_ID_LIST_ADD)) Add();
+}
+
 void CRiloTree::Add() {
   std::vector<std::string> texts;
   if (GetItemPathTexts(texts) == 0) {

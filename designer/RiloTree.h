@@ -36,6 +36,10 @@ class CRiloTree : public CSmTreeCtrl {
   void Paste() override { PasteReport(false); }
   bool OnCommand(int id) override;
   void Refill();
+  // 打开 and 新建 from the File menu and the report window: the tree's open and add on its
+  // chosen entry, or a message that says why they cannot run.
+  void OpenChosen();
+  void AddChosen();
 
   std::vector<std::string> m_reselect;
 
@@ -47,4 +51,6 @@ class CRiloTree : public CSmTreeCtrl {
   void GenerateChildren(int id);
   void PasteReport(bool structure);
   bool HasUnitTable();
+  // Shows why command `id` cannot run now; false when it can.
+  bool ExplainRefusal(int id);
 };

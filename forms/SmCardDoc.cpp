@@ -1,6 +1,8 @@
 #include "forms/SmCardDoc.h"
 
 #include "forms/SmCardView.h"
+#include "platform/SmCommand.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmListView.h"
 
 bool CSmCardDoc::IsReadOnly() {
@@ -17,6 +19,12 @@ bool CSmCardDoc::GetSavePrompt(std::string& prompt) {
   prompt.clear();
   CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
   return form ? form->GetSavePrompt(prompt) : false;
+}
+
+bool CSmCardDoc::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (id != SM_ID_DOC_SAVE_AS_TEXT) return CSmDoc::OnUpdateCommand(id, ui);
+  ui.Enable(false);
+  return true;
 }
 
 void CSmCardDoc::OnListContextMenu(const QPoint& globalPos) {

@@ -13,6 +13,8 @@ class CSmCardDoc : public CSmDoc {
   bool IsReadOnly() override;
   bool Save(int saveAs) override;
   bool GetSavePrompt(std::string& prompt) override;
+  // A card has no table rows to save as text.
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
   // The menu of the document's list view at the point (screen coordinates); nothing without one.
   virtual void OnListContextMenu(const QPoint& globalPos);
   // The card's default title for a card mode: the document's title.

@@ -1554,7 +1554,6 @@ bool CSmFormView::Print(int commandId) {
 bool CSmFormView::OnPreparePrinting(CSmPrintState& info) {
   const CSmWaitCursor busy;
   info.direct = info.direct || m_bPrintDirect || m_printCommand == SM_ID_FILE_PRINT_DIRECT;
-  if (!info.preview && !SmHasDefaultPrinter()) return false;
   if (!m_printInfo) ResetViewState();
   SmPageRequest request;
   request.landscape = m_printInfo->PageCopies == 0;

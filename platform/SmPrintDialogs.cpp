@@ -50,8 +50,9 @@ bool SmPrintDialog(QPrinter& printer, bool direct, int minPage, int maxPage) {
   if (!ShowsWindows()) {
     return CSmMessageService::Instance().RecordPrintDialog(direct ? "" : "打印", printer, true);
   }
-  // Printing directly needs a printer; without one the dialog lets the user choose.
-  if (direct && (printer.outputFormat() == QPrinter::PdfFormat || printer.isValid())) {
+  // Printing directly needs a printer; without one the dialog lets the user choose, for
+  // example its PDF output and the file's name.
+  if (direct && printer.outputFormat() == QPrinter::NativeFormat && printer.isValid()) {
     return true;
   }
   return RunPrintDialog(printer, "打印", false, minPage, maxPage);

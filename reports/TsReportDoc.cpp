@@ -242,15 +242,20 @@ void CTsReportView::AddContextMenuItems(QMenu& menu) {
   };
   menu.insertAction(TsFindMenuAction(menu, SM_ID_EDIT_SELECT_ALL), make(SM_ID_DOC_REREAD, "刷新"));
   CTsReportDoc* doc = ReportDoc();
-  if (!doc || (doc->nFlag != 264 && doc->nFlag != 265)) return;
   QAction* cut = TsFindMenuAction(menu, SM_ID_EDIT_CUT);
+  // The bank report's text file for the bank records a payment batch.
+  if (doc && doc->nFlag == kTsBankReportKind && HasSmRight(16, "33")) {
+    menu.insertAction(cut, make(SM_ID_DOC_SAVE_AS_TEXT, "保存为文本文档 ..."));
+    menu.insertSeparator(cut);
+  }
+  if (!doc || (doc->nFlag != 264 && doc->nFlag != 265)) return;
   menu.insertAction(cut, make(kTsGenerateAdvances, "生成预付款单据"));
   menu.insertSeparator(cut);
 }
 
 bool CTsReportView::OnCommand(int id) {
   CTsReportDoc* doc = ReportDoc();
-  if (id == kTsGenerateAdvances && doc) return doc->OnCommand(id);
+  if ((id == kTsGenerateAdvances || id == SM_ID_DOC_SAVE_AS_TEXT) && doc) return doc->OnCommand(id);
   return CForthView::OnCommand(id);
 }
 

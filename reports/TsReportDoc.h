@@ -14,6 +14,7 @@
 
 inline constexpr int kTsReportVarCount = 28;
 inline constexpr int kTsGenerateAdvances = 44609;
+inline constexpr int kTsBankReportKind = 272;  // "银行代付蔗款报表"
 
 class QAction;
 class QMenu;
@@ -83,7 +84,8 @@ class CTsReportView : public CForthView {
   // Only rows whose code is as long as the first row's count, so subtotals are not added
   // twice; rows of drivers and places have flat codes and all count.
   void AddRowToTotals(int row, std::vector<double>& totals) override;
-  // "生成预付款单据" of the context menu goes to the document.
+  // "生成预付款单据" and the bank report's "保存为文本文档 ..." of the context menu go to the
+  // document.
   bool OnCommand(int id) override;
 
   CTsReportDoc* ReportDoc() const;

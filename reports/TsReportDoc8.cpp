@@ -30,6 +30,7 @@ constexpr int kBatchList = 1132;
 constexpr int kDeleteBatch = 1133;
 constexpr int kReviewBatch = 1134;
 constexpr int kModule = 16;
+constexpr const char* kPayRight = "33";  // "蔗款结算单付款"
 
 struct BankDetails {
   std::string name, number, account, accountName;
@@ -216,6 +217,12 @@ void CTsReportDoc8::SaveAsText() {
   if (view) view->OnCommand(SM_ID_DOC_REREAD);
 }
 
+bool CTsReportDoc8::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (id != SM_ID_DOC_SAVE_AS_TEXT) return CTsReportDoc2::OnUpdateCommand(id, ui);
+  ui.Enable(HasSmRight(kModule, kPayRight));
+  return true;
+}
+
 bool CTsReportDoc8::OnSaveAsText(const std::string& /*fileName*/) {
   return SaveBankBatch();
 }
@@ -351,7 +358,7 @@ void CTsReportQueryDlg8::OnBatchCloseUp() {
   }
   const std::string me = TsOperatorNo();
   const bool reviewed = !m_reviewer.empty();
-  m_delete->setEnabled(!fresh && HasSmRight(kModule, "33") && m_maker == me && !reviewed);
+  m_delete->setEnabled(!fresh && HasSmRight(kModule, kPayRight) && m_maker == me && !reviewed);
   m_review->setEnabled(!fresh && HasSmRight(kModule, "34") && (!reviewed || m_reviewer == me));
   m_review->setText(reviewed ? QStringLiteral("&F.删核") : QStringLiteral("&F.复核"));
 }

@@ -54,6 +54,8 @@ class CTsReportDoc8 : public CTsReportDoc2 {
   std::string GetCountText() override;
   // The rows are read again before and after the text wizard, which records the batch.
   void SaveAsText() override;
+  // Saving as text records a batch: only with the right to pay cane slips.
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
   bool OnSaveAsText(const std::string& fileName) override;
   // Asks about every saved batch the report overlaps and records the report as a new batch;
   // false, with nothing written, when empty, refused or failed.

@@ -59,7 +59,7 @@ CSmEdit* NewEdit(QWidget* parent, int id, const std::string& spec, int limit) {
   return edit;
 }
 
-bool Refuse(QWidget* field, const char* text) {
+bool Refuse(QWidget* field, const std::string& text) {
   SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
   field->setFocus();
   if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
@@ -321,12 +321,12 @@ bool CTsReportQueryDlg::CheckDate(int which) {
   const int day = StrToIntDef(Text(edits[2]), 0);
   CSmApp* app = SmGetApp();
   const int fileYear = app ? app->m_env.GetYear() : year;
-  if (std::abs(year - fileYear) >= 2) return Refuse(edits[0], "年度超界！");
+  const std::string outOfYear = "年度超界！\n" + TsYearRangeText();
+  if (std::abs(year - fileYear) >= 2) return Refuse(edits[0], outOfYear);
   if (month < 1 || month > 12) return Refuse(edits[1], "月份不合理！");
   if (day < 1 || day > DaysInMonth(year, month)) return Refuse(edits[2], "日期不合理！");
   const std::string date = FormatStr("%d", year * 10000 + month * 100 + day);
-  if (date < TsGetYearStartDate() || date > TsGetYearEndDate())
-    return Refuse(edits[0], "年度超界！");
+  if (date < TsGetYearStartDate() || date > TsGetYearEndDate()) return Refuse(edits[0], outOfYear);
   (which == 0 ? m_dateFrom : m_dateTo) = date;
   return true;
 }

@@ -76,6 +76,7 @@ std::vector<Popup> MenuResource(int id) {
             {SM_ID_FILE_CLOSE, "关闭(&C)"},
             {SM_ID_FILE_SAVE, "保存(&S)"},
             {SM_ID_FILE_SAVE_AS, "另存为(&A)..."},
+            {SM_ID_DOC_SAVE_AS_TEXT, "保存为文本文档 ..."},
             {0, ""},
             {SM_ID_FILE_PAGE_SETUP, "页面设置(&U)..."},
             {SM_ID_FILE_PRINT_SETUP, "打印设置(&R)..."},

@@ -23,7 +23,8 @@ struct SmPrintHooks {
   std::function<void(int flag, const std::string& mode, CSmPrintInfo* info)> notifyTypes;
   // Writes an operation-log row of the current work session.
   std::function<void(int code, const std::string& note)> writeLog;
-  // Whether the machine has a default printer (unset: it has).
+  // Whether the machine has a printer (unset: the system's printers are asked; in test mode
+  // it has one).
   std::function<bool()> hasDefaultPrinter;
 };
 

@@ -195,7 +195,9 @@ bool CSmPrintJob::DoPreparePrinting(CSmPrintState& state) {
   state.printer = &printer;
   if (state.preview) return true;
   printer.setPrintRange(QPrinter::AllPages);
-  if (!SmPrintDialog(printer, state.direct, state.minPage, state.maxPage)) return false;
+  // Without a printer even a direct print offers the print dialog, with its PDF output.
+  const bool direct = state.direct && SmHasDefaultPrinter();
+  if (!SmPrintDialog(printer, direct, state.minPage, state.maxPage)) return false;
   if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
     state.fromPage = printer.fromPage();
     state.toPage = printer.toPage();

@@ -63,5 +63,6 @@ void SmWritePrintLog(int code, const std::string& note) {
 
 bool SmHasDefaultPrinter() {
   const SmPrintHooks& hooks = SmGetPrintHooks();
-  return !hooks.hasDefaultPrinter || hooks.hasDefaultPrinter();
+  if (hooks.hasDefaultPrinter) return hooks.hasDefaultPrinter();
+  return CSmMessageService::Instance().TestMode() || !QPrinterInfo::availablePrinters().isEmpty();
 }

@@ -17,6 +17,9 @@ class CSmTreeCtrl : public QTreeWidget {
   explicit CSmTreeCtrl(CSmDatabase* db = nullptr, QWidget* parent = nullptr);
 
   CSmDatabase* Database() const { return m_db; }
+  // The connection the tree reads from now on (a tree made before the log-in takes the open
+  // data file's connection this way).
+  void SetDatabase(CSmDatabase* db) { m_db = db; }
   // Takes the tree's clipboard format; call once from the host's initialisation.
   virtual void Initialize();
   unsigned ClipboardFormat() const { return m_clipboardFormat; }

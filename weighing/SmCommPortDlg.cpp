@@ -17,11 +17,13 @@
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
 #include "ui/SmMenuCommands.h"
+#include "weighing/SmMSComm.h"
 #include "weighing/SmScaleModels.h"
 
 namespace {
 
 constexpr int kAddButton = 1006;
+constexpr int kDeviceEdit = 1010;
 constexpr int kLogCode = 24;
 constexpr char kParityLetters[] = "NEO";
 
@@ -89,13 +91,17 @@ CSmCommPortDlg::CSmCommPortDlg(QWidget* parent)
   m_stopBits = DigitEdit(this, 1005);
   m_receiveLength = DigitEdit(this, 1009);
   m_factor = DigitEdit(this, 1007);
+  m_device = new CSmEdit(this);
+  m_device->setObjectName(QString::number(kDeviceEdit));
+  m_device->SetInputType("STRING", 260);
   m_parity = Combo(this, 1004);
   m_decode = Combo(this, 1008);
   m_add = AddButton(kAddButton, QStringLiteral("&N.新增"));
   m_modify = AddButton(SM_ID_OK, QStringLiteral("&M.修改"));
+  QPushButton* close = AddButton(SM_ID_CANCEL, QStringLiteral("&X.关闭"));
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(m_list, 0, 0, 9, 1);
+  grid->addWidget(m_list, 0, 0, 10, 1);
   const struct {
     const char* caption;
     QWidget* field;
@@ -105,6 +111,7 @@ CSmCommPortDlg::CSmCommPortDlg(QWidget* parent)
       {"校 验 位：", m_parity, ""},     {"数据位数：", m_dataBits, "位"},
       {"停 止 位：", m_stopBits, "位"}, {"接收区长：", m_receiveLength, "位"},
       {"解码方式：", m_decode, ""},     {"缩小系数：", m_factor, ""},
+      {"设    备：", m_device, ""},
   };
   int row = 0;
   for (const auto& r : rows) {
@@ -116,12 +123,14 @@ CSmCommPortDlg::CSmCommPortDlg(QWidget* parent)
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_add);
   buttons->addWidget(m_modify);
+  buttons->addWidget(close);
   grid->addLayout(buttons, row, 1, 1, 3);
   SetDefaultButton(SM_ID_OK);
   connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (m_list->selectedItems().size() == 1) LoadSelectedPort();
     UpdateButtons();
   });
+  connect(m_port, &QLineEdit::textChanged, this, [this] { UpdateDeviceHint(); });
 }
 
 void CSmCommPortDlg::OnInitDialog() {
@@ -132,6 +141,8 @@ void CSmCommPortDlg::OnInitDialog() {
   SetText(m_stopBits, "1");
   SetText(m_receiveLength, "18");
   SetText(m_factor, "1");
+  m_device->clear();
+  UpdateDeviceHint();
   m_parity->clear();
   for (const char* parity : {"N.无", "E.偶校验", "O.奇校验"})
     m_parity->addItem(QString::fromUtf8(parity));
@@ -200,9 +211,17 @@ void CSmCommPortDlg::UpdateButtons() {
   m_modify->setEnabled(m_mayChange && m_list->selectedItems().size() == 1);
 }
 
+void CSmCommPortDlg::UpdateDeviceHint() {
+  const long port = StrToLongDef(TextOf(m_port), -1);
+  m_device->setPlaceholderText(
+      port >= 1 ? QString::fromStdString(CMSComm::PlatformDevice(static_cast<int>(port)))
+                : QString());
+}
+
 void CSmCommPortDlg::LoadSelectedPort() {
   const std::string port = SelectedPort();
   SetText(m_port, port);
+  SetText(m_device, ReadCommDevice(port));
   std::string definition;
   if (!ReadCommPort(port, definition)) return;
   auto field = [&definition](int n) { return GetNthField(definition, n, ','); };
@@ -263,7 +282,7 @@ bool CSmCommPortDlg::AddPort() {
   }
   std::string definition;
   if (!BuildDefinition(definition)) return false;
-  if (!WritePort(port, definition)) {
+  if (!WritePort(port, definition) || !WriteCommDevice(port, TrimChars(TextOf(m_device)))) {
     SmMessageBox("写入端口数据失败！", SM_MB_OK | SM_MB_ICONERROR);
     m_port->setFocus();
     return false;
@@ -300,6 +319,9 @@ bool CSmCommPortDlg::ModifyPort() {
     RemovePort(port);
     written = false;
   }
+  // The device goes with the port; a renamed port leaves none behind under the old number.
+  written = written && WriteCommDevice(port, TrimChars(TextOf(m_device)));
+  if (written && port != old) WriteCommDevice(old, "");
   if (!written) {
     SmMessageBox("写入端口数据失败！", SM_MB_OK | SM_MB_ICONERROR);
     m_port->setFocus();
@@ -317,6 +339,7 @@ bool CSmCommPortDlg::DeletePort() {
   if (port.empty()) return false;
   const int row = m_list->FirstSelected();
   if (!RemovePort(port)) return false;
+  WriteCommDevice(port, "");
   CSmOpLog(kLogCode, "修改串口：" + port);
   FillList();
   SelectRow(std::min(row, m_list->RowCount() - 1));

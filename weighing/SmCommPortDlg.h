@@ -2,7 +2,8 @@
 // Serial-port settings of this workstation (template 806 "串口参数设置"): the definitions the
 // weighing card opens its weighbridge indicators with, one per port, kept in the workstation
 // settings as "%d,%c,%d,%d,%d,%d,%d" (baud rate, parity letter, data bits, stop bits, receive
-// length, decode mode, scale-down factor). Adding, modifying and deleting need right "0008".
+// length, decode mode, scale-down factor), with the device of each port (empty: the
+// platform's n-th serial port). Adding, modifying and deleting need right "0008".
 #include <string>
 
 #include "ui/SmDlg.h"
@@ -59,6 +60,8 @@ class CSmCommPortDlg : public CSmDlg {
   void SelectRow(int row);
   void LoadSelectedPort();
   void UpdateButtons();
+  // The device field shows the platform's port of the number typed while it is empty.
+  void UpdateDeviceHint();
 
   bool m_mayChange;
   CSmCommPortList* m_list;
@@ -68,6 +71,7 @@ class CSmCommPortDlg : public CSmDlg {
   CSmEdit* m_stopBits;
   CSmEdit* m_receiveLength;
   CSmEdit* m_factor;
+  CSmEdit* m_device;
   QComboBox* m_parity;
   QComboBox* m_decode;
   QPushButton* m_add;

@@ -1,6 +1,12 @@
 #include "weighing/SmMSComm.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <map>
 
 #include "app/SmWorkstation.h"
 #include "core/SmNumber.h"
@@ -43,6 +49,55 @@ bool DataBitsOf(int bits, QSerialPort::DataBits& dataBits) {
   if (bits < 5 || bits > 8) return false;
   dataBits = static_cast<QSerialPort::DataBits>(bits);
   return true;
+}
+
+// The devices the readers of this program hold open, by their real path.
+std::map<std::string, const CMSComm*>& HeldDevices() {
+  static std::map<std::string, const CMSComm*> held;
+  return held;
+}
+
+std::string DeviceKey(const std::string& device) {
+  const QString canonical = QFileInfo(QString::fromStdString(device)).canonicalFilePath();
+  return canonical.isEmpty() ? device : canonical.toStdString();
+}
+
+struct LockHolder {
+  qint64 pid = 0;
+  std::string name;
+};
+
+// The program a lock file names: its process number and name come first ("1234\nname\n..." or
+// "  1234 name user"); the system's own name of a running process is preferred.
+LockHolder ReadLockHolder(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QStringList words =
+      QString::fromLocal8Bit(file.read(256)).split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+  LockHolder holder;
+  holder.pid = words.value(0).toLongLong();
+  holder.name = words.value(1).toStdString();
+  QFile comm(QStringLiteral("/proc/%1/comm").arg(holder.pid));
+  if (holder.pid > 0 && comm.open(QIODevice::ReadOnly))
+    holder.name = QString::fromLocal8Bit(comm.readAll()).trimmed().toStdString();
+  return holder;
+}
+
+// Digits with at most one leading sign and one point, and at least one digit.
+bool IsWeightText(const std::string& text) {
+  bool digit = false;
+  bool point = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else if ((c != '+' && c != '-') || i != 0) {
+      return false;
+    }
+  }
+  return digit;
 }
 
 bool StopBitsOf(int bits, QSerialPort::StopBits& stopBits) {
@@ -92,12 +147,84 @@ bool CMSComm::SetParams(int port, const std::string& definition) {
 
 std::string CMSComm::DeviceName() const {
   const std::string device = ReadCommDevice(std::to_string(m_port));
-  if (!device.empty()) return device;
+  return device.empty() ? PlatformDevice(m_port) : device;
+}
+
+std::string CMSComm::PlatformDevice(int port) {
 #ifdef Q_OS_WIN
-  return "COM" + std::to_string(m_port);
+  return "COM" + std::to_string(port);
 #else
-  return "/dev/ttyS" + std::to_string(m_port - 1);
+  return "/dev/ttyS" + std::to_string(port - 1);
 #endif
+}
+
+std::string CMSComm::LockFilePath(const std::string& device) {
+#ifdef Q_OS_WIN
+  (void)device;
+  return {};
+#else
+  QString name = QString::fromStdString(device);
+  if (name.startsWith(QStringLiteral("/dev/"))) name = name.mid(5);
+  name.replace('/', '_');
+  const QStringList folders = {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp",
+                               QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+  for (const QString& folder : folders) {
+    const QString path = folder + "/LCK.." + name;
+    const QFileInfo place(folder);
+    if (place.isReadable() && (QFile::exists(path) || place.isWritable()))
+      return path.toStdString();
+  }
+  return {};
+#endif
+}
+
+std::string CMSComm::HolderText(const std::string& device) const {
+  const auto held = HeldDevices().find(DeviceKey(device));
+  if (held != HeldDevices().end() && held->second != this) {
+    const std::string& window = held->second->m_holderName;
+    return "它正被本程序的" +
+           (window.empty() ? std::string("另一个过磅窗口") : "“" + window + "”窗口") +
+           "使用。\n本窗口不连接此串口，请在那个窗口读取重量，或关闭它后再打开本窗口。";
+  }
+  const std::string lock = LockFilePath(device);
+  if (lock.empty() || !QFile::exists(QString::fromStdString(lock))) return {};
+  const LockHolder holder = ReadLockHolder(lock);
+  if (holder.pid <= 0 || holder.pid == QCoreApplication::applicationPid()) return {};
+  return FormatStr(
+      "它正被另一个程序“%s”（进程号 "
+      "%lld）使用。\n本窗口不连接此串口，请关闭那个程序后再打开本窗口。",
+      holder.name.c_str(), static_cast<long long>(holder.pid));
+}
+
+void CMSComm::Release() {
+  const auto held = HeldDevices().find(m_held);
+  if (held != HeldDevices().end() && held->second == this) HeldDevices().erase(held);
+  m_held.clear();
+}
+
+std::string CMSComm::WholeWeight(int mode, const std::string& text) {
+  std::string weight = text;
+  size_t width = 0;  // any
+  switch (mode) {
+    case 1:
+    case 2:
+    case 4:
+    case 6:
+      width = 6;
+      break;
+    case 3:
+      width = 7;
+      break;
+    case 5:
+      break;
+    default:
+      // The raw frame: what follows its start character.
+      if (!weight.empty() && weight.front() == CSmFrameDecoder::StartChar(0)) weight.erase(0, 1);
+      weight = TrimChars(weight, " \t\r\n");
+      break;
+  }
+  if (width != 0 && weight.size() != width) return {};
+  return IsWeightText(weight) ? weight : std::string();
 }
 
 std::string CMSComm::PortCaption() const {
@@ -130,17 +257,26 @@ bool CMSComm::OpenPort() {
   if (m_port < 1) {
     reason = "未设置串口参数";
   } else {
-    m_serial.setPortName(QString::fromStdString(DeviceName()));
-    if (m_serial.open(QIODevice::ReadOnly)) {
-      if (ApplySettings(reason)) {
-        m_serial.clear(QSerialPort::Input);
-        m_pending.clear();
-        return true;
+    const std::string device = DeviceName();
+    // Another window of this program reads the device: it is not tried at all.
+    std::string holder = HolderText(device);
+    if (holder.empty()) {
+      m_serial.setPortName(QString::fromStdString(device));
+      if (m_serial.open(QIODevice::ReadOnly)) {
+        if (ApplySettings(reason)) {
+          m_serial.clear(QSerialPort::Input);
+          m_pending.clear();
+          m_held = DeviceKey(device);
+          HeldDevices()[m_held] = this;
+          return true;
+        }
+        m_serial.close();
+      } else {
+        reason = m_serial.errorString();
+        holder = HolderText(device);
       }
-      m_serial.close();
-    } else {
-      reason = m_serial.errorString();
     }
+    if (!holder.empty()) reason = QString::fromStdString(holder);
   }
   SmMessageBox("无法打开" + PortCaption() + "：" + reason.toStdString(), SM_MB_ICONERROR);
   return false;
@@ -149,6 +285,7 @@ bool CMSComm::OpenPort() {
 void CMSComm::SetPortOpen(bool open) {
   if (!open) {
     if (m_serial.isOpen()) m_serial.close();
+    Release();
     return;
   }
   if (!m_serial.isOpen()) OpenPort();
@@ -169,7 +306,9 @@ void CMSComm::OnReceive(QLineEdit* target) {
     m_pending.remove(0, m_receiveLength);
     for (const std::string& text :
          m_decoder.Receive(std::string_view(delivery.constData(), delivery.size()))) {
-      const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+      const std::string weight = WholeWeight(m_decoder.Mode(), text);
+      if (weight.empty()) continue;
+      const QString shown = QString::fromStdString(weight);
       if (target) target->setText(shown);
       emit WeightShown(shown);
     }
@@ -179,6 +318,7 @@ void CMSComm::OnReceive(QLineEdit* target) {
 void CMSComm::OnPortLost(const std::string& reason) {
   if (!m_serial.isOpen()) return;
   m_serial.close();
+  Release();
   m_pending.clear();
   m_decoder.Reset();
   // The last weight must not be taken to a ticket after the line went away.

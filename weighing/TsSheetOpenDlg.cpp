@@ -79,7 +79,7 @@ std::string PlainNumber(double value, int decimals) {
   return ReplaceAll(FormatNumber(value, 0, 0, decimals), ",", "");
 }
 
-bool Refuse(QWidget* field, const char* text) {
+bool Refuse(QWidget* field, const std::string& text) {
   SmMessageBox(text, SM_MB_ICONERROR);
   field->setFocus();
   if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
@@ -408,7 +408,7 @@ bool CTsSheetOpenDlg::ValidateAndSave() {
   if (date.empty()) return false;
   const int day = StrToIntDef(date, 0);
   if (day < StrToIntDef(TsGetYearStartDate(), 0) || day > StrToIntDef(TsGetYearEndDate(), 0))
-    return Refuse(m_dateEdits[0], "时间不在此蔗年内！");
+    return Refuse(m_dateEdits[0], "时间不在此蔗年内！\n" + TsYearRangeText());
   m_date = date;
   if (m_mode <= 0) return true;
   if (!CheckRegion() || !CheckItem()) return false;

@@ -131,7 +131,6 @@ bool TsSlipReprintCheck(int kind, const std::string& number, CSmDatabase* db) {
 
 bool TsSlipPrint(int style, const CTsgbRec& sums, int kind, int tickets, const CTsjsRec& deductions,
                  CSmCardLayout& layout, CSmDatabase* db) {
-  if (!TsPrinterReady()) return false;
   const char* note = "自定位打印：%s";
   bool printed = false;
   if (style == kTsPrintWhole || style == kTsPrintOnForm) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <utility>
 
 #include "app/SmApp.h"
@@ -58,15 +59,13 @@ std::vector<std::string> SplitNumbers(const std::string& text) {
 }
 
 std::vector<std::string> DefaultOptions() {
-  CSmApp* app = SmGetApp();
-  const int year = app ? app->m_env.GetYear() : 0;
   return {"0",
           "2",
           "0",
           "0",
           NowText("%m"),
           "",
-          FormatStr("%d%s", year, NowText("%m%d").c_str()),
+          TsProposedWorkDate(),
           TsGetYearStartDate(),
           TsGetYearEndDate(),
           "4",
@@ -297,7 +296,8 @@ bool CTsYfDoc::ChooseNewVoucher() {
     SmMessageBox("您无单据制作权！", SM_MB_ICONERROR);
     return false;
   }
-  CTsSheetOpenDlg dlg(m_date, CSmFrameWnd::Main(), m_db);
+  // The date chosen before stays where the open file's year holds it.
+  CTsSheetOpenDlg dlg(TsNearestYearDay(m_date), CSmFrameWnd::Main(), m_db);
   dlg.m_mode = m_voucherKind;
   dlg.m_party = m_party;
   dlg.m_region = m_region;
@@ -662,7 +662,25 @@ bool CTsYfDoc::Save(int /*saveAs*/) {
   CSmOpLog(kModule, kVoucherLog,
            FormatStr(opened ? "修改%s：%s" : "新增%s：%s", m_formDef.sFna.c_str(), number.c_str()));
   m_openMode = 1;
+  UpdateAllViews(nullptr, 0);
+  SmMessageBox(SavedText(number, rows), SM_MB_OK | SM_MB_ICONINFORMATION);
   return true;
+}
+
+std::string CTsYfDoc::SavedText(const std::string& number,
+                                const std::vector<CTsjsRec>& rows) const {
+  double total = 0;
+  for (const CTsjsRec& row : rows) {
+    total += m_voucherKind >= 5 ? row.MU[m_voucherKind - 5]
+                                : std::accumulate(row.MY.begin(), row.MY.end(), 0.0);
+  }
+  total = std::fabs(total);
+  const std::string sum = m_voucherKind == 5 ? FormatStr("合计面积%.2lf亩", total)
+                          : m_voucherKind == 6
+                              ? FormatStr("合计产量%.*lf吨", TsGetQtyPrecision(), total)
+                              : FormatStr("合计%.2lf元", total);
+  return FormatStr("%s %s号已保存：%d户，%s。", m_formDef.sFna.c_str(), number.c_str(),
+                   static_cast<int>(rows.size()), sum.c_str());
 }
 
 // ---------------------------------------------------------------- installation

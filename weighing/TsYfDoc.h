@@ -47,6 +47,7 @@ class CTsYfDoc : public CSmDoc {
   bool LoadRows(int openMode) override;
   void AppendBlankRow() override;
   void Refresh() override;
+  // Writes the voucher and tells the clerk its number, households and total.
   bool Save(int saveAs) override;
   bool GetSavePrompt(std::string& prompt) override;
   void OnCloseDocument() override;
@@ -104,6 +105,8 @@ class CTsYfDoc : public CSmDoc {
  private:
   void ReadOptions();
   void WriteOptions();
+  // "预付农户款 0003号已保存：2户，合计1000.00元。"
+  std::string SavedText(const std::string& number, const std::vector<CTsjsRec>& rows) const;
   void ChooseKindNumber() { m_kind.nNumber = m_voucherKind + 6 * m_party; }
   bool ChooseVoucher();
   bool ChooseNewVoucher();

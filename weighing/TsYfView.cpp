@@ -311,7 +311,6 @@ void CTsYfView::PrintVouchers(bool preview) {
     SmMessageBox("未选择打印区域！", SM_MB_ICONERROR);
     return;
   }
-  if (!preview && !TsPrinterReady()) return;
   if (preview) rows.resize(1);
   m_pageSetup.SetVouchers(std::move(rows), doc->m_item, doc->m_db);
   const FlagSet printing(m_voucherPrinting);

@@ -1,12 +1,12 @@
 #include "weighing/TsgbDoc.h"
 
 #include <QMenu>
-#include <ctime>
 #include <map>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "cane/TsDocTemplates.h"
+#include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
@@ -41,13 +41,6 @@ std::map<std::string, std::string> DayNames(const char* table, const char* colum
   return names;
 }
 
-std::string TodayMonthDay() {
-  char text[8];
-  const std::time_t now = std::time(nullptr);
-  std::strftime(text, sizeof text, "%m%d", std::localtime(&now));
-  return text;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- CTsgbDoc
@@ -60,11 +53,9 @@ void CTsgbDoc::OnInitDocument() {
     m_layout.m_cardWidth = client->width() * 4 / 5 - 15;
     m_layout.m_cardHeight = client->height() * 4 / 5;
   }
-  if (RememberedDate().empty()) {
-    CSmApp* app = SmGetApp();
-    RememberedDate() = FormatStr("%d%s", app ? app->m_env.GetYear() : 0, TodayMonthDay().c_str());
-  }
-  m_date = RememberedDate();
+  // Today, or the working date chosen before; either within the open file's year.
+  if (RememberedDate().empty()) RememberedDate() = TsProposedWorkDate();
+  m_date = TsNearestYearDay(RememberedDate());
   const int kind = m_kind.nNumber;
   m_queryKind = kind == 2 ? 1 : 0;
   m_tare = kind == 1 ? 1 : 0;

@@ -498,6 +498,7 @@ void CTsgbFrmView::OpenScales() {
     if (i < count) {
       const int port = StrToIntDef(names[static_cast<size_t>(i)], 0);
       m_scales[i]->SetTarget(qobject_cast<QLineEdit*>(Control(kDisplays[i])));
+      if (CTsgbDoc* doc = Doc()) m_scales[i]->SetHolderName(doc->m_kind.sName);
       m_portOpen[i] = m_scales[i]->SetParams(port, definitions[static_cast<size_t>(i)]) &&
                       m_scales[i]->OpenPort();
       if (auto* label = qobject_cast<QLabel*>(Control(kPortLabels[i])))
@@ -511,8 +512,11 @@ void CTsgbFrmView::OpenScales() {
 void CTsgbFrmView::TakeScaleWeight(int port) {
   CTsgbDoc* doc = Doc();
   if (!doc || port < 0 || port > 1) return;
+  // Nothing is taken before the indicator has shown a whole weight.
+  const std::string text = TrimChars(FieldText(kDisplays[port]), " \n\t\r\n");
+  if (text.empty()) return;
   ExchangeRecord(true);
-  const double shown = StrToDouble(TrimChars(FieldText(kDisplays[port]), " \n\t\r\n"));
+  const double shown = StrToDouble(text);
   const int factor = std::max(1, m_scales[port]->GetScaleFactor());
   doc->m_rec.MU[doc->m_tare ? 1 : 0] = shown / factor;
   m_updating = true;

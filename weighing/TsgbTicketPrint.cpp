@@ -1,7 +1,6 @@
 #include "weighing/TsgbTicketPrint.h"
 
 #include <QPainter>
-#include <QPrinterInfo>
 
 #include "app/SmOpLog.h"
 #include "app/SmOperator.h"
@@ -167,16 +166,7 @@ bool TsPrintCardLayout(CSmCardLayout& layout, bool formMode) {
   return job.Print(SM_ID_FILE_PRINT_DIRECT);
 }
 
-bool TsPrinterReady() {
-  const bool installed =
-      CSmMessageService::Instance().TestMode() || !QPrinterInfo::availablePrinters().isEmpty();
-  if (installed && SmHasDefaultPrinter()) return true;
-  SmMessageBox("没有安装打印机，不能打印！", SM_MB_ICONERROR);
-  return false;
-}
-
 bool TsgbPrintTicket(int style, const CTsgbRec& rec, CSmCardLayout& layout, CSmDatabase* db) {
-  if (!TsPrinterReady()) return false;
   const char* note = "自定位打印：%s";
   bool printed = false;
   if (style == kTsPrintWhole || style == kTsPrintOnForm) {

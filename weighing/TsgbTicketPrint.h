@@ -28,8 +28,6 @@ bool TsgbPrintByTemplate(const CTsgbRec& rec, CSmDatabase* db);
 // Prints the layout once on the current printer without a dialog, in pre-printed-form mode
 // (no rules, only the marked cells) when `formMode`; false when nothing was printed.
 bool TsPrintCardLayout(CSmCardLayout& layout, bool formMode);
-// Whether printing can start; without a printer says so once.
-bool TsPrinterReady();
 // Prints the ticket in the style (whole layout, onto a form, or at the print group's
 // positions) and, only when the pages went out, logs the print under the ticket's number.
 bool TsgbPrintTicket(int style, const CTsgbRec& rec, CSmCardLayout& layout, CSmDatabase* db);

@@ -2,13 +2,13 @@
 
 #include <QMenu>
 #include <cmath>
-#include <ctime>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "cane/TsDocTemplates.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsNH.h"
+#include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
@@ -37,13 +37,6 @@ std::string& RememberedDate() {
   return date;
 }
 
-std::string TodayMonthDay() {
-  char text[8];
-  const std::time_t now = std::time(nullptr);
-  std::strftime(text, sizeof text, "%m%d", std::localtime(&now));
-  return text;
-}
-
 // Right x of the slips of the kind: 1 make, 2 delete, 3 pay, 4 review, 5 print again.
 bool HasSlipRight(int kind, int x) {
   return HasSmRight(16, FormatStr("%d", 30 + 10 * kind + x));
@@ -70,11 +63,9 @@ void CTsjsDoc::OnInitDocument() {
     m_layout.m_cardWidth = client->width() * 5 / 6;
     m_layout.m_cardHeight = client->height() * 6 / 7;
   }
-  if (RememberedDate().empty()) {
-    CSmApp* app = SmGetApp();
-    RememberedDate() = FormatStr("%d%s", app ? app->m_env.GetYear() : 0, TodayMonthDay().c_str());
-  }
-  m_date = RememberedDate();
+  // Today, or the working date chosen before; either within the open file's year.
+  if (RememberedDate().empty()) RememberedDate() = TsProposedWorkDate();
+  m_date = TsNearestYearDay(RememberedDate());
   m_step = 0;
 }
 

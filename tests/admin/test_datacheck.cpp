@@ -6,7 +6,9 @@
 #include <QComboBox>
 
 #include "admin/SmDataCheckDlg.h"
+#include "app/SmDateArray.h"
 #include "app/SmVar.h"
+#include "core/SmDate.h"
 #include "platform/SmCommandIds.h"
 #include "tests/admin/test_admin_fixture.h"
 
@@ -139,9 +141,38 @@ TEST_P(DataCheckTest, AFileWithoutModuleVariablesGetsTheDefaults) {
   CSmVar z;
   EXPECT_TRUE(vars.Find("#z", z));
   EXPECT_TRUE(vars.Find("#y", z));
-  // "#y" calls a function no module offers here: a subject using it cannot be evaluated.
-  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(9005,4,'月','#y')"));
+  // "#y" is the business month that holds today, "#y1" the months up to it.
+  CSmDateArray months;
+  months.Load(m_db);
+  const int month = months.MonthOf(NowText("%Y%m%d"));
+  ASSERT_GE(month, 1);
+  const std::string check = FormatStr("#y-%d+iif(#y1=\"1:%d\",0,1)", month, month);
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(9005,4,'月','" +
+                               check + "')"));
   dlg.List()->Refill(false);
   dlg.RunCheck();
-  EXPECT_EQ(dlg.m_states.back(), SM_CHECK_ERROR);
+  EXPECT_EQ(dlg.m_states.back(), SM_CHECK_PASSED) << dlg.m_reasons.back();
+}
+
+// A formula or a variable that cannot be evaluated shows why in the list.
+TEST_P(DataCheckTest, EveryFailingFormulaShowsItsReason) {
+  CSmVarTable vars;
+  ASSERT_TRUE(vars.LoadFromDb(m_db));
+  vars.Add(CSmVar("#q", "nofunc(1)", SM_VAR_NUMBER, "坏变量"));
+  ASSERT_TRUE(vars.SaveToDb(m_db));
+  for (const char* row : {"(9005,4,'丁','#q+1')", "(9005,5,'戊','pzt(2)')"})
+    ASSERT_TRUE(
+        m_db->ExecuteSQL(std::string("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values") + row));
+  m_list->Refill(false);
+  m_dlg->RunCheck();
+  EXPECT_EQ(m_dlg->m_states, (std::vector<int>{SM_CHECK_PASSED, SM_CHECK_FAILED, SM_CHECK_ERROR,
+                                               SM_CHECK_ERROR, SM_CHECK_ERROR}));
+  EXPECT_EQ(Column(3),
+            (std::vector<std::string>{"", "", "括号出错！", "变量#q：nofunc(1)：函数名出错！",
+                                      "pzt(2)：函数参数超出范围！"}));
+  // The reasons stay with their subjects when the list is read again.
+  m_list->Refill(true);
+  EXPECT_EQ(Column(3)[3], "变量#q：nofunc(1)：函数名出错！");
+  // Pointing at any column of the row shows it, the reason column being out of view.
+  EXPECT_EQ(m_list->topLevelItem(3)->toolTip(1).toStdString(), "变量#q：nofunc(1)：函数名出错！");
 }

@@ -10,6 +10,7 @@
 #include "admin/SmAdminCommands.h"
 #include "admin/SmNewYearFileDlg.h"
 #include "app/SmSystemTables.h"
+#include "cane/TsDataType.h"
 #include "core/SmDatabase.h"
 #include "tests/admin/test_admin_fixture.h"
 #include "tests/app/test_login_fixture.h"
@@ -98,6 +99,35 @@ TEST_P(NewYearFileTest, ProposesTheYearAfterTheNewestFileOfTheAccountSet) {
   CSmNewYearFileDlg fresh(m_app, 1, GetParam(), {}, m_login.server);
   EXPECT_EQ(Field(&fresh, 1155), "0001");
   EXPECT_EQ(Field(&fresh, 1105), std::to_string(QDate::currentDate().year()));
+}
+
+// A new account set's first file is the business year that holds today by the cane module's
+// start month: the year begun on 1 November of the year before is next year's in December.
+TEST_P(NewYearFileTest, TheFirstFileOfAnAccountSetIsTheBusinessYearThatHoldsToday) {
+  CTsDataType cane;
+  cane.m_number = 16;
+  cane.SetDefaultParams();
+  m_app.m_dataTypes = {&cane};
+  const QDate today = QDate::currentDate();
+  const std::string month = FormatStr("%02d", today.month());
+  const std::pair<std::string, int> cases[] = {
+      {"0" + month, today.year() + 1},  // began this month, in the year before its business year
+      {"1" + month, today.year()},      // began this month, in its business year
+      {"101", today.year()},            // the calendar year
+  };
+  m_app.m_moduleInfo.m_ext = "tsy";  // a server without any database of the extension
+  for (const auto& [start, year] : cases) {
+    cane.m_strParams[48] = start;
+    const std::string proposed =
+        GetParam() == 0
+            ? CSmNewYearFileDlg(m_app, 1, 0, {}, {}).NextAccessYear(SmTestHome() + "/no-year-files")
+            : Field(std::make_unique<CSmNewYearFileDlg>(m_app, 1, GetParam(), std::string(),
+                                                        m_login.server)
+                        .get(),
+                    1105);
+    EXPECT_EQ(proposed, std::to_string(year)) << start;
+  }
+  m_app.m_dataTypes = {&m_type};
 }
 
 TEST_P(NewYearFileTest, BadFieldsAndAnExistingFileAreRefusedBeforeAnythingIsMade) {

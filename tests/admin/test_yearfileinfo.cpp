@@ -2,12 +2,14 @@
 // writes and logs for each kind of change, including a SYSTAB row another station changed.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
 #include "admin/SmYearFileInfoDlg.h"
 #include "app/SmWorkstation.h"
+#include "core/SmRegKey.h"
 #include "tests/admin/test_admin_fixture.h"
 
 namespace {
@@ -72,6 +74,23 @@ TEST_P(YearFileInfoTest, RequiredFieldsAndThePictureAreChecked) {
   EXPECT_TRUE(same.SaveInfo());
   EXPECT_TRUE(Boxes().Shown().empty());
   EXPECT_EQ(LogRows(), rows);
+}
+
+// A new workstation has no picture of its own: the default one beside the program is missing,
+// and a new unit name is saved all the same.
+TEST_P(YearFileInfoTest, TheUnitNameIsSavedWhileTheUntouchedDefaultPictureIsMissing) {
+  CSmRegKey().DeleteValue(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), "BackGround_0");
+  CSmYearFileInfoDlg dlg(m_app);
+  dlg.show();
+  const std::string picture = dlg.findChild<QLineEdit*>("1096")->text().toStdString();
+  ASSERT_FALSE(picture.empty());
+  ASSERT_FALSE(QFileInfo::exists(QString::fromStdString(picture)));
+  dlg.findChild<QLineEdit*>("1105")->setText("新华糖厂");
+  SmResetMessages();
+  EXPECT_TRUE(dlg.SaveInfo()) << Boxes().LastText();
+  EXPECT_TRUE(Boxes().Shown().empty());
+  EXPECT_EQ(Stored("NA"), "新华糖厂");
+  EXPECT_EQ(LogNotes(2), std::vector<std::string>{"修改了数据文件信息"});
 }
 
 TEST_P(YearFileInfoTest, EachChangeIsWrittenAndLogged) {

@@ -12,6 +12,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
 #include "core/SmRegKey.h"
+#include "core/SmString.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
@@ -338,6 +339,24 @@ TEST_F(EnvironmentTest, BrokenBusinessMonthsAreRepaired) {
   CSmDateArray::CheckBizMonths(&db, 2016);
   months.Load(&db);
   EXPECT_EQ(months[4].sValue, "20160502");
+}
+
+// The business month that holds a day, for a mill whose months begin on the 26th.
+TEST(BizMonths, TheMonthThatHoldsADay) {
+  CSmDateArray months;
+  for (int m = 1; m <= 12; ++m) {
+    const int year = m == 1 ? 2015 : 2016;
+    const int month = m == 1 ? 12 : m - 1;
+    months.push_back({m, "", FormatStr("%d%02d26", year, month)});
+  }
+  months.push_back({13, "十二月结束日", "20161225"});
+  const std::pair<const char*, int> cases[] = {
+      {"20151225", 1},  // before the year
+      {"20151226", 1},  {"20160125", 1},  {"20160126", 2},  {"20160229", 3},
+      {"20161125", 11}, {"20161126", 12}, {"20161225", 12}, {"20161231", 12},  // after the year
+  };
+  for (const auto& [day, month] : cases) EXPECT_EQ(months.MonthOf(day), month) << day;
+  EXPECT_EQ(CSmDateArray().MonthOf("20160101"), 0);
 }
 
 }  // namespace

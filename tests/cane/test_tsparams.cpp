@@ -8,6 +8,7 @@
 #include "cane/TsParams.h"
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
+#include "core/SmString.h"
 #include "tests/cane/TsTestApp.h"
 #include "tests/common/SmTestDataFile.h"
 
@@ -163,6 +164,52 @@ TEST(TsYearDates, StartAndEndOfTheAccountingYear) {
   for (const Case& c : cases) {
     EXPECT_EQ(TsYearStartDate(c.year, c.xmm), c.start) << c.year << c.xmm;
     EXPECT_EQ(TsYearEndDate(c.year, c.xmm), c.end) << c.year << c.xmm;
+  }
+}
+
+// The business year a day belongs to under each start month a clerk can choose: the year's
+// first and last day, the days around the start month and 31 December.
+TEST(TsYearDates, TheBusinessYearThatHoldsADay) {
+  struct Case {
+    const char* xmm;
+    const char* day;
+    int year;
+  };
+  const Case cases[] = {
+      {"011", "20151101", 2016},
+      {"011", "20161031", 2016},
+      {"011", "20161101", 2017},
+      {"011", "20161231", 2017},
+      {"011", "20160101", 2016},
+      {"101", "20160101", 2016},
+      {"101", "20161231", 2016},
+      {"001", "20160101", 2017},
+      {"001", "20161231", 2017},
+      {"112", "20161130", 2015},
+      {"112", "20161201", 2016},
+      {"003", "20160229", 2016},
+      {"003", "20160301", 2017},
+      {"010", "20160930", 2016},
+      {"010", "20161001", 2017},
+      // No start month, or one a clerk cannot choose: the calendar year.
+      {"", "20161231", 2016},
+      {"013", "20161231", 2016},
+      {"211", "20161231", 2016},
+      {"0a1", "20160101", 2016},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TsBusinessYearOf(c.day, c.xmm), c.year) << c.xmm << " " << c.day;
+  // Whatever the start month, the year found holds the day between its first and last day.
+  for (const char x : {'0', '1'}) {
+    for (int mm = 1; mm <= 12; ++mm) {
+      const std::string xmm = x + FormatStr("%02d", mm);
+      for (const char* day : {"20160101", "20160228", "20160229", "20160301", "20160531",
+                              "20160601", "20161031", "20161101", "20161130", "20161231"}) {
+        const int year = TsBusinessYearOf(day, xmm);
+        EXPECT_LE(TsYearStartDate(year, xmm), day) << xmm << " " << day;
+        EXPECT_GE(TsYearEndDate(year, xmm), day) << xmm << " " << day;
+      }
+    }
   }
 }
 

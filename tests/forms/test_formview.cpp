@@ -764,22 +764,22 @@ TEST_F(FormViewPrint, TextWiderThanItsCellIsNarrowedNotCut) {
   EXPECT_LT(words[wide].xMax, words["NEXT"].xMin);
 }
 
-TEST_F(FormViewPrint, PreviewLogsNothingAndNoPrinterStartsNoPrint) {
+TEST_F(FormViewPrint, PreviewLogsNothingAndNoPrinterOffersThePrintDialog) {
   GridView view(10);
   const std::string preview = Pdf("preview");
   EXPECT_TRUE(view.OnCommand(SM_ID_FILE_PRINT_PREVIEW));
   EXPECT_EQ(SmPdfPages(preview), 1);
   EXPECT_TRUE(m_log.empty());
 
+  // Without a printer even a direct print goes through the print dialog and its PDF output.
   SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
   SmResetMessages();
   const std::string none = Pdf("none");
-  EXPECT_FALSE(view.Print(SM_ID_FILE_PRINT));
-  EXPECT_TRUE(Dialogs().empty());
+  EXPECT_TRUE(view.Print(SM_ID_FILE_PRINT_DIRECT));
+  EXPECT_EQ(Dialogs(), std::vector<std::string>{"打印"});
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(none)));
-  EXPECT_TRUE(view.Print(SM_ID_FILE_PRINT_PREVIEW));  // a preview needs no printer
-  EXPECT_TRUE(m_log.empty());
+  EXPECT_EQ(SmPdfPages(none), 1);
+  EXPECT_EQ(m_log.size(), 1u);
 }
 
 TEST_F(FormViewPrint, NoRowOnAPageStopsPrinting) {

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <set>
@@ -15,6 +17,7 @@
 #include "core/SmGbk.h"
 #include "core/SmString.h"
 #include "forms/SmSaveAsText.h"
+#include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
@@ -216,8 +219,9 @@ class TsBankOpenTest : public testing::Test {
   }
 
   // Exports the document through the wizard with the first `columns` columns and the last one
-  // to `path`.
-  static void Export(CTsReportDoc8* doc, const std::string& path, int columns) {
+  // to `path`; `start` starts the wizard (the document's command by default).
+  static void Export(CTsReportDoc8* doc, const std::string& path, int columns,
+                     const std::function<void()>& start = {}) {
     CModalScript script;
     script.Then(847, [&](QWidget* dlg) {
       auto* sheet = static_cast<CSaveAsTextSheet*>(dlg);
@@ -230,7 +234,11 @@ class TsBankOpenTest : public testing::Test {
       Click(dlg, 12325);
       if (dlg->isVisible()) Click(dlg, 2);
     });
-    doc->SaveAsText();
+    if (start) {
+      start();
+    } else {
+      doc->SaveAsText();
+    }
     EXPECT_TRUE(script.Done());
   }
 
@@ -317,6 +325,65 @@ TEST_F(TsBankOpenTest, ExportRecordsABatchWritesTheFileAndTheBatchReopensAsSaved
   EXPECT_EQ(doc->sFilter[0], "1");
   ASSERT_EQ(doc->m_rows.size(), 1u);
   EXPECT_EQ(doc->m_rows[0][doc->FindShownColumn(4)], "6222001");
+}
+
+// The clerk records a batch from the window's 文件 menu and the grid's context menu; both need
+// the right to pay cane slips.
+TEST_F(TsBankOpenTest, TheBatchIsRecordedFromTheFileMenuAndTheContextMenu) {
+  CTsReportDoc8* doc = Open([](QWidget* dlg) { NewReport(dlg, "1"); });
+  ASSERT_NE(doc, nullptr);
+  CTsReportView* view = doc->FindViewOfClass<CTsReportView>();
+  ASSERT_NE(view, nullptr);
+  QMenu* file = nullptr;
+  for (QAction* action : m_app.GetMainWnd()->menuBar()->actions()) {
+    if (action->menu() && action->text() == "文件(&F)") file = action->menu();
+  }
+  ASSERT_NE(file, nullptr);
+  const QList<QAction*> items = file->actions();
+  const auto saveAs = std::find_if(items.begin(), items.end(), [](QAction* a) {
+    return CSmCommandManager::CommandId(a) == SM_ID_FILE_SAVE_AS;
+  });
+  ASSERT_TRUE(saveAs != items.end() && saveAs + 1 != items.end());
+  QAction* saveText = *(saveAs + 1);
+  ASSERT_EQ(CSmCommandManager::CommandId(saveText), SM_ID_DOC_SAVE_AS_TEXT);
+  EXPECT_EQ(saveText->text().toStdString(), "保存为文本文档 ...");
+
+  // Without the right the command stays disabled and the context menu does not offer it.
+  m_app.m_env.SetRights("1634 ");
+  emit file->aboutToShow();
+  EXPECT_FALSE(saveText->isEnabled());
+  EXPECT_EQ(TsFindMenuAction(*view->CreateContextMenu(), SM_ID_DOC_SAVE_AS_TEXT), nullptr);
+
+  m_app.m_env.SetRights("1633 1634 ");
+  emit file->aboutToShow();
+  ASSERT_TRUE(saveText->isEnabled());
+  const std::string path = m_dir.filePath("菜单.txt").toStdString();
+  Export(doc, path, 4, [&] { saveText->trigger(); });
+  EXPECT_EQ(doc->nBatch, 1);
+  EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: ");
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysCsTab Where Cs=4160 And CsN=1 And "
+                           "CsNa='20160301201603311' And CsVal='101'"),
+            1);
+  std::string expected;
+  ASSERT_TRUE(Utf8ToGbk("张三\tB01\t6222001\t张三户\t14862.00\r\n", expected));
+  QFile written(QString::fromStdString(path));
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(written.readAll().toStdString(), expected);
+
+  // 王五 of region 2 goes into the next batch from the context menu of a new report.
+  doc->OnCloseDocument();
+  QApplication::processEvents();
+  doc = Open([](QWidget* dlg) { NewReport(dlg, "2"); });
+  ASSERT_NE(doc, nullptr);
+  view = doc->FindViewOfClass<CTsReportView>();
+  ASSERT_NE(view, nullptr);
+  const std::unique_ptr<QMenu> menu = view->CreateContextMenu();
+  QAction* fromMenu = TsFindMenuAction(*menu, SM_ID_DOC_SAVE_AS_TEXT);
+  ASSERT_NE(fromMenu, nullptr);
+  EXPECT_TRUE(fromMenu->isEnabled());
+  Export(doc, m_dir.filePath("右键.txt").toStdString(), 4, [&] { fromMenu->trigger(); });
+  EXPECT_EQ(doc->nBatch, 2);
+  EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: 000004:2:101: ");
 }
 
 TEST_F(TsBankOpenTest, EveryOverlappingBatchAsksAndAnythingButYesWritesNothing) {

@@ -51,18 +51,20 @@ INSTANTIATE_TEST_SUITE_P(DataFile, TsReportQueryDlgTest, testing::Values(0));
 }  // namespace
 
 TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndInOrder) {
+  // A refused year says which days the accounting year holds.
+  const char* const kOutOfYear = "年度超界！\n本蔗年：2015年11月01日～2016年10月31日";
   struct Case {
     const char* from[3];
     const char* to[3];
     const char* message;  // empty: accepted
     const char* focus;
   } cases[] = {
-      {{"2018", "13", "01"}, {"2016", "03", "31"}, "年度超界！", "1020"},
+      {{"2018", "13", "01"}, {"2016", "03", "31"}, kOutOfYear, "1020"},
       {{"2016", "13", "01"}, {"2016", "03", "31"}, "月份不合理！", "1021"},
       {{"2016", "02", "30"}, {"2016", "03", "31"}, "日期不合理！", "1022"},
-      {{"2015", "10", "31"}, {"2016", "03", "31"}, "年度超界！", "1020"},
+      {{"2015", "10", "31"}, {"2016", "03", "31"}, kOutOfYear, "1020"},
       {{"2016", "02", "30"}, {"2016", "00", "31"}, "月份不合理！", "1024"},
-      {{"2016", "03", "10"}, {"2016", "11", "01"}, "年度超界！", "1023"},
+      {{"2016", "03", "10"}, {"2016", "11", "01"}, kOutOfYear, "1023"},
       {{"2016", "03", "10"}, {"2016", "03", "01"}, "起止时间倒置！", "1020"},
       {{"2016", "03", "10"}, {"2016", "03", "10"}, "", ""},
   };

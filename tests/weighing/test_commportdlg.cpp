@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 
@@ -14,8 +17,10 @@
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/weighing/FakeIndicator.h"
 #include "ui/SmEdit.h"
 #include "weighing/SmCommPortDlg.h"
+#include "weighing/SmMSComm.h"
 
 namespace {
 
@@ -51,6 +56,7 @@ class CommPortDlgTest : public testing::Test {
     app.m_moduleInfo.m_docType = "Zorv";
     app.m_env.SetRights("0008 ");
     CSmRegKey().DeleteKeyTree(SM_HKEY_CURRENT_USER, app.GetSmRegKey() + "\\SmComm");
+    CSmRegKey().DeleteKeyTree(SM_HKEY_CURRENT_USER, app.GetSmRegKey() + "\\SmCommDevice");
   }
 
   static Ports Stored() {
@@ -277,6 +283,62 @@ TEST_F(CommPortDlgTest, ModifyWritesTheNewDefinitionBeforeRemovingTheOld) {
       EXPECT_EQ(LastMessage(), "写入端口数据失败！");
     }
   }
+}
+
+// The device of a port (a USB adapter, a pseudo-terminal) is set in the dialog, follows the
+// port through modify and delete, and is the line the weighing card's reader opens.
+TEST_F(CommPortDlgTest, TheDeviceFieldReachesTheReader) {
+  FakeIndicator indicator;
+  ASSERT_FALSE(indicator.Name().empty());
+  CSmCommPortDlg dlg;
+  dlg.show();
+  auto* device = qobject_cast<CSmEdit*>(dlg.Control(1010));
+  ASSERT_NE(device, nullptr);
+  EXPECT_EQ(device->text(), QString());
+  EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(1));
+  Type(dlg, 1001, "2");
+  EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(2));
+  Type(dlg, 1009, "1");
+  Combo(dlg, 1008)->setCurrentIndex(1);
+  Type(dlg, 1010, indicator.Name());
+  Button(dlg, 1006)->click();
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
+  EXPECT_EQ(ReadCommDevice("2"), indicator.Name());
+
+  // The reader of port 2 reads the pseudo-terminal.
+  std::string definition;
+  ASSERT_TRUE(ReadCommPort("2", definition));
+  QLineEdit display;
+  CMSComm reader;
+  reader.SetTarget(&display);
+  ASSERT_TRUE(reader.SetParams(2, definition));
+  EXPECT_EQ(reader.DeviceName(), indicator.Name());
+  ASSERT_TRUE(reader.OpenPort()) << LastMessage();
+  ASSERT_TRUE(indicator.Send("\x02+001234.0\x02"));
+  const QDeadlineTimer deadline(5000);
+  while (display.text().isEmpty() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(display.text(), QString("1234.0"));
+  reader.SetPortOpen(false);
+
+  // A port renumbered takes its device along; an emptied field means the platform's port.
+  Select(dlg, "2");
+  EXPECT_EQ(device->text().toStdString(), indicator.Name());
+  Type(dlg, 1001, "4");
+  Button(dlg, 1)->click();
+  EXPECT_EQ(ReadCommDevice("4"), indicator.Name());
+  EXPECT_EQ(ReadCommDevice("2"), "");
+  Type(dlg, 1010, "");
+  Button(dlg, 1)->click();
+  EXPECT_EQ(ReadCommDevice("4"), "");
+  Type(dlg, 1010, "/dev/ttyUSB0");
+  Button(dlg, 1)->click();
+  EXPECT_TRUE(List(dlg)->OnCommand(SM_ID_LIST_DELETE));
+  EXPECT_EQ(ReadCommDevice("4"), "");
+
+  // "&X.关闭" closes the dialog.
+  Button(dlg, SM_ID_CANCEL)->click();
+  EXPECT_FALSE(dlg.isVisible());
 }
 
 TEST_F(CommPortDlgTest, DeleteSelectsTheRowAtItsPlaceOrTheOneBefore) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QThread>
 #include <functional>
 #include <memory>
@@ -106,11 +108,59 @@ TEST(MSComm, TwoPortsFillOnlyTheirOwnFields) {
   ASSERT_TRUE(comm1.OpenPort());
   ASSERT_TRUE(comm2.OpenPort()) << CSmMessageService::Instance().LastText();
   ASSERT_TRUE(first.Send(kStx + "+012000" + kStx));
-  ASSERT_TRUE(second.Send("=0.0053=0.0053="));
-  EXPECT_TRUE(WaitFor([&] { return display1.text() == "012000" && display2.text() == "3500.0"; }));
+  ASSERT_TRUE(second.Send("=0.00530=0.00530="));
+  EXPECT_TRUE(WaitFor([&] { return display1.text() == "012000" && display2.text() == "03500.0"; }));
   Settle();
   EXPECT_EQ(display1.text(), QString("012000"));
-  EXPECT_EQ(display2.text(), QString("3500.0"));
+  EXPECT_EQ(display2.text(), QString("03500.0"));
+}
+
+// An indicator on a pseudo-terminal whose frames come cut short and mixed with stray bytes: the
+// display shows only the weights of whole frames, in order, and keeps the last one.
+TEST(MSComm, CutFramesAndStrayBytesNeverReachTheDisplay) {
+  struct Case {
+    const char* name;
+    std::string definition;
+    std::string stream;
+    QStringList shown;
+  };
+  const std::string binaryGood("\xCD\x00\x01\x82\x05\x00\x00", 7);
+  const Case cases[] = {
+      {"STX indicator",
+       "9600,N,8,1,1,1,1",
+       "xx" + kStx + "+001234.0" + kStx + "+0012" + kStx + "+00A234.0" + kStx + "+002345.0" + kStx +
+           "+002345" + kStx,
+       {"1234.0", "2345.0"}},
+      {"reversed indicator",
+       "9600,N,8,1,1,3,1",
+       "=0.05210=0.052=0.05\r\n210=0.06310=0.0631=",
+       {"01250.0", "01360.0"}},
+      {"raw frames",
+       "9600,N,8,1,1,0,1",
+       kStx + "001234" + kStx + "12a4" + kStx + " 5678\r\n" + kStx + "\x7f" + kStx,
+       {"001234", "5678"}},
+      {"binary indicator",
+       "9600,N,8,1,7,5,1",
+       binaryGood + std::string("\xCD\x00\x3A\x00\x00\x00\x00", 7) +
+           std::string("\xCD\x0B\x00\x01\x02\x03\x04", 7),
+       {"01.2500", "-01234"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeIndicator indicator;
+    ASSERT_TRUE(WriteCommDevice("1", indicator.Name()));
+    QLineEdit display;
+    QStringList seen;
+    QObject::connect(&display, &QLineEdit::textChanged, [&](const QString& text) { seen << text; });
+    CMSComm comm;
+    comm.SetTarget(&display);
+    ASSERT_TRUE(comm.SetParams(1, c.definition));
+    ASSERT_TRUE(comm.OpenPort()) << CSmMessageService::Instance().LastText();
+    ASSERT_TRUE(indicator.Send(c.stream));
+    EXPECT_TRUE(WaitFor([&] { return display.text() == c.shown.back(); }));
+    Settle();
+    EXPECT_EQ(seen, c.shown);
+  }
 }
 
 TEST(MSComm, PortsThatCannotOpenSayWhyAndStayClosed) {
@@ -149,11 +199,14 @@ TEST(MSComm, PortsThatCannotOpenSayWhyAndStayClosed) {
   }
 }
 
-TEST(MSComm, ALineInUseIsRefused) {
+// A line one window of this program holds is refused to another, which is told which window
+// holds it; once that window lets go, the line opens.
+TEST(MSComm, ALineInUseIsRefusedNamingTheWindowThatHoldsIt) {
   FakeIndicator indicator;
   ASSERT_TRUE(WriteCommDevice("5", indicator.Name()));
   ASSERT_TRUE(WriteCommDevice("6", indicator.Name()));
   CMSComm owner, other;
+  owner.SetHolderName("称毛重");
   ASSERT_TRUE(owner.SetParams(5, "9600,N,8,1,12,1,1"));
   ASSERT_TRUE(other.SetParams(6, "9600,N,8,1,12,1,1"));
   ASSERT_TRUE(owner.OpenPort());
@@ -161,7 +214,40 @@ TEST(MSComm, ALineInUseIsRefused) {
   EXPECT_FALSE(other.OpenPort());
   EXPECT_FALSE(other.GetPortOpen());
   EXPECT_TRUE(owner.GetPortOpen());
-  EXPECT_NE(CSmMessageService::Instance().LastText().find("无法打开串口6"), std::string::npos);
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口6（" + indicator.Name() +
+                "）：它正被本程序的“称毛重”窗口使用。\n本窗口不连接此串口，请在那个窗口读取重量，"
+                "或关闭它后再打开本窗口。");
+  owner.SetPortOpen(false);
+  SmResetMessages();
+  EXPECT_TRUE(other.OpenPort()) << CSmMessageService::Instance().LastText();
+}
+
+// A line another program has locked names that program and its process number.
+TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgram) {
+  FakeIndicator indicator;
+  ASSERT_TRUE(WriteCommDevice("7", indicator.Name()));
+  const std::string lock = CMSComm::LockFilePath(indicator.Name());
+  if (lock.empty()) GTEST_SKIP() << "the platform keeps no lock files";
+  QProcess holder;
+  holder.start("sleep", {"30"});
+  ASSERT_TRUE(holder.waitForStarted());
+  {
+    QFile file(QString::fromStdString(lock));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray::number(holder.processId()) + "\nsleep\nmill-pc\n");
+  }
+  CMSComm reader;
+  ASSERT_TRUE(reader.SetParams(7, "9600,N,8,1,12,1,1"));
+  SmResetMessages();
+  EXPECT_FALSE(reader.OpenPort());
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口7（" + indicator.Name() + "）：它正被另一个程序“sleep”（进程号 " +
+                std::to_string(holder.processId()) +
+                "）使用。\n本窗口不连接此串口，请关闭那个程序后再打开本窗口。");
+  holder.kill();
+  holder.waitForFinished();
+  QFile::remove(QString::fromStdString(lock));
 }
 
 TEST(MSComm, ALostPortEmptiesTheDisplayAndSaysWhichPort) {

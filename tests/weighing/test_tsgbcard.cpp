@@ -38,6 +38,7 @@
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/weighing/FakeIndicator.h"
+#include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/SmFrameDecoder.h"
 #include "weighing/SmMSComm.h"
@@ -62,6 +63,7 @@ class PtyIndicator {
   }
 
   bool Ready() const { return m_ready; }
+  bool Send(const std::string& bytes) const { return m_line.Send(bytes); }
   // Sends the six-character weight field until the display shows it (five seconds at most).
   bool Show(const std::string& field, QLineEdit* display) const {
     const std::string frame = CSmFrameDecoder::EncodeFrame(1, field);
@@ -604,6 +606,69 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
             "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
   EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
   EXPECT_EQ(Focused(tare), 1086);
+}
+
+// A weighbridge office without a printer: the card's print button offers the print dialog,
+// whose PDF output takes the ticket.
+TEST_F(TsgbCardTest, ThePrintButtonOffersThePrintDialogWithoutAPrinter) {
+  Run({kDayOfTickets[1]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  List(form)->SelectRow(0);
+  ASSERT_EQ(form->Doc()->m_rec.DH, "00002");
+  SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
+  SmResetMessages();
+  const std::string pdf = SmQueueTestPdf("card_noprinter");
+  Press(form, 1087);
+  SmGetPrintHooks().hasDefaultPrinter = nullptr;
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs(), std::vector<std::string>{"打印"});
+  EXPECT_EQ(SmPdfPages(pdf), 1);
+  EXPECT_EQ(Logged(), "打印：00002");
+}
+
+// One weighbridge, two windows: the tare card finds the port held by the gross card, says so
+// in Chinese and opens without it.
+TEST_F(TsgbCardTest, ASecondCardIsToldWhichWindowHoldsThePortAndOpensWithoutIt) {
+  PtyIndicator indicator(1);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  ASSERT_TRUE(gross->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  SmResetMessages();
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  EXPECT_FALSE(tare->Scale(0)->GetPortOpen());
+  EXPECT_TRUE(gross->Scale(0)->GetPortOpen());
+  const std::string device = tare->Scale(0)->DeviceName();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(),
+            "无法打开串口1（" + device +
+                "）：它正被本程序的“称毛重”窗口使用。\n本窗口不连接此串口，请在那个窗口读取重量，"
+                "或关闭它后再打开本窗口。");
+}
+
+// Cut frames and stray bytes between whole ones: the display keeps the last whole weight and
+// 送数 stores only that; before any whole weight 送数 stores nothing.
+TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
+  PtyIndicator indicator(1000);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(form->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  auto* display = qobject_cast<QLineEdit*>(form->Control(1091));
+  Field(form, 1084, "7.5");
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 7.5);
+
+  ASSERT_TRUE(indicator.Show("012340", display));
+  const std::string stx = "\x02";
+  ASSERT_TRUE(indicator.Send(stx + "+0012" + stx + "#@!" + stx + "+00A2340\r" + stx + "+001"));
+  const QDeadlineTimer settle(300);
+  while (!settle.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_EQ(display->text(), QString("012340"));
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
 }
 
 TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {

@@ -21,6 +21,7 @@
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/common/TsCaneTestApp.h"
+#include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "weighing/TsSlipLayout.h"
 #include "weighing/TsgbDoc.h"
@@ -390,6 +391,18 @@ TEST_F(TsjsCardTest, FreightSlipForADriverAndItsPrints) {
   EXPECT_FALSE(form->PrintSlip(false));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "不能重复打印结算单！");
   EXPECT_EQ(Logged(1607), "新增：00001|打印：00001");
+
+  // Without a printer the print button offers the print dialog and its PDF output.
+  m_app.m_env.SetRights(m_app.m_env.GetRights() + "1645 ");
+  SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  const std::string again = SmQueueTestPdf("freight_slip_noprinter");
+  Press(form, 1075);
+  SmGetPrintHooks().hasDefaultPrinter = nullptr;
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs().back(), "打印");
+  EXPECT_EQ(SmPdfPages(again), 1) << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(Logged(1607), "新增：00001|打印：00001|打印：00001");
 }
 
 class TsjsCardStationsTest : public TsjsCardTest, public testing::WithParamInterface<int> {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "cane/TsParams.h"
 #include "platform/SmCommandIds.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmDialogChecks.h"
@@ -47,6 +48,8 @@ class TsSheetOpenDlgTest : public TsAppConnected<TsFileTest> {
 INSTANTIATE_TEST_SUITE_P(DataFile, TsSheetOpenDlgTest, testing::Values(0));
 
 TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
+  // The refusal says which days the year holds.
+  const char* const kOutOfYear = "时间不在此蔗年内！\n本蔗年：2015年11月01日～2016年10月31日";
   struct Case {
     const char* y;
     const char* m;
@@ -58,10 +61,13 @@ TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
       {"2018", "01", "01", "年度不合理！", "1003"},
       {"2016", "13", "01", "月份不合理！", "1004"},
       {"2016", "02", "31", "日期不合理！", "1005"},
-      {"2015", "03", "01", "时间不在此蔗年内！", "1003"},
-      {"2016", "11", "01", "时间不在此蔗年内！", "1003"},
+      {"2015", "03", "01", kOutOfYear, "1003"},
+      {"2015", "10", "31", kOutOfYear, "1003"},
+      {"2016", "11", "01", kOutOfYear, "1003"},
+      {"2016", "12", "31", kOutOfYear, "1003"},
       {"2016", "02", "29", "", ""},
       {"2015", "11", "01", "", ""},
+      {"2015", "12", "31", "", ""},
       {"2016", "10", "31", "", ""},
   };
   for (const Case& c : cases) {
@@ -78,6 +84,16 @@ TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
       EXPECT_EQ(dlg->m_date, std::string(c.y) + c.m + c.d);
     }
   }
+}
+
+// A date the dialogs propose lies in the cane year: the day itself, else the nearer end.
+TEST_P(TsSheetOpenDlgTest, TheNearestDayOfTheCaneYear) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"20000101", "20151101"}, {"20151031", "20151101"}, {"20151101", "20151101"},
+      {"20151231", "20151231"}, {"20160615", "20160615"}, {"20161031", "20161031"},
+      {"20161101", "20161031"}, {"20161231", "20161031"}, {"", "20151101"},
+  };
+  for (const auto& [day, nearest] : cases) EXPECT_EQ(TsNearestYearDay(day), nearest) << day;
 }
 
 TEST_P(TsSheetOpenDlgTest, TitleFollowsModeAndParty) {

@@ -346,8 +346,11 @@ TEST_P(TsSlipPrintTest, ThreeStylesPrintTheSlipAndLogOnlyWhatWentOut) {
     EXPECT_TRUE(has(placed, text)) << text;
   EXPECT_EQ(Logged(), "打印：0007|套打：0007|自定位打印：0007");
 
-  // No printer: nothing printed, nothing logged.
+  // No printer: the print dialog's PDF output takes the slip.
   SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
-  EXPECT_FALSE(TsSlipPrint(kTsPrintWhole, CaneSums(), 0, 2, CaneDeductions(), layout, &m_db));
-  EXPECT_EQ(Logged(), "打印：0007|套打：0007|自定位打印：0007");
+  const std::string none = SmQueueTestPdf("slip_noprinter");
+  ASSERT_TRUE(TsSlipPrint(kTsPrintWhole, CaneSums(), 0, 2, CaneDeductions(), layout, &m_db));
+  EXPECT_TRUE(has(words(none), "10000.00"));
+  EXPECT_EQ(CSmMessageService::Instance().PrintDialogs().back(), "打印");
+  EXPECT_EQ(Logged(), "打印：0007|套打：0007|自定位打印：0007|打印：0007");
 }

@@ -134,14 +134,21 @@ TEST_F(TsYfDocTest, EveryKindSavesSignedRoundedAmountsAndReopensAsSaved) {
     int party, kind, item;
     const char* stored;
     const char* log;
+    const char* total;  // what the clerk is told after saving
   } cases[] = {
-      {0, 1, 2, "0/1/0001/10101002/1000.46/O'Neil 还款", "新增农户退预付款单：0001"},
-      {0, 2, 2, "0/2/0001/10101002/-1000.46/O'Neil 还款", "新增预付农户款单：0001"},
-      {1, 2, 0, "1/2/0001/002/-1000.46/O'Neil 还款", "新增预付运户款单：0001"},
-      {0, 3, 1, "0/3/0001/10101002/-1000.46/O'Neil 还款", "新增委托代扣农户款单：0001"},
-      {0, 4, 2, "0/4/0001/10101002/-1000.46/O'Neil 还款", "新增农户预付款计息单：0001"},
-      {0, 5, 0, "0/5/0001/10101002/1000.46/O'Neil 还款", "新增甘蔗种植面积预估单：0001"},
-      {0, 6, 0, "0/6/0001/10101002/1000.46/O'Neil 还款", "新增甘蔗种植产量预估单：0001"},
+      {0, 1, 2, "0/1/0001/10101002/1000.46/O'Neil 还款", "新增农户退预付款单：0001",
+       "合计1000.46元"},
+      {0, 2, 2, "0/2/0001/10101002/-1000.46/O'Neil 还款", "新增预付农户款单：0001",
+       "合计1000.46元"},
+      {1, 2, 0, "1/2/0001/002/-1000.46/O'Neil 还款", "新增预付运户款单：0001", "合计1000.46元"},
+      {0, 3, 1, "0/3/0001/10101002/-1000.46/O'Neil 还款", "新增委托代扣农户款单：0001",
+       "合计1000.46元"},
+      {0, 4, 2, "0/4/0001/10101002/-1000.46/O'Neil 还款", "新增农户预付款计息单：0001",
+       "合计1000.46元"},
+      {0, 5, 0, "0/5/0001/10101002/1000.46/O'Neil 还款", "新增甘蔗种植面积预估单：0001",
+       "合计面积1000.46亩"},
+      {0, 6, 0, "0/6/0001/10101002/1000.46/O'Neil 还款", "新增甘蔗种植产量预估单：0001",
+       "合计产量1000.46吨"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
@@ -157,10 +164,15 @@ TEST_F(TsYfDocTest, EveryKindSavesSignedRoundedAmountsAndReopensAsSaved) {
     doc->AppendRow();
     doc->m_rows.back()[doc->Group(0).name] = "999";  // no such household
     doc->m_rows.back()[doc->Group(0).amount] = "50";
+    SmResetMessages();
     ASSERT_TRUE(doc->Save(0));
     EXPECT_EQ(Stored(c.item), c.stored);
     EXPECT_EQ(Logged(1608), c.log);
     EXPECT_EQ(doc->m_openMode, 1);
+    // The clerk sees the voucher's number, households and total.
+    const std::string title = std::string(c.log).substr(std::string("新增").size());
+    EXPECT_EQ(CSmMessageService::Instance().LastText(),
+              title.substr(0, title.find("：")) + " 0001号已保存：1户，" + c.total + "。");
 
     // Opened again: the same line, item and region recovered, the notes of the stored rows.
     const std::string number = "0001";

@@ -70,21 +70,26 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return options.periodMs > 0;
 }
 
-// The weight as the indicator's field shows it: six characters, zero-padded on the left, for
-// the fixed-field models; as typed for the others.
+// The weight as the indicator's field shows it, zero-padded on the left: six characters for
+// the fixed-field models, seven for the reversed one (mode 3), six positions for the binary one;
+// as typed for the raw mode.
 std::string FieldText(int mode, std::string weight) {
-  if (mode == 0 || mode == 3) return weight;
+  if (mode == 0) return weight;
   const bool negative = !weight.empty() && weight[0] == '-';
   if (negative) weight.erase(0, 1);
-  const size_t digits = weight.size() - (weight.find('.') == std::string::npos ? 0 : 1);
-  const size_t width = mode == 5 ? 6 : 6 - (weight.find('.') == std::string::npos ? 0 : 1);
+  const bool point = weight.find('.') != std::string::npos;
+  const size_t digits = weight.size() - (point ? 1 : 0);
+  const size_t width = mode == 5 ? 6 : (mode == 3 ? 7 : 6) - (point ? 1 : 0);
   const size_t padTo = width - (negative ? 1 : 0);
   if (digits < padTo) weight.insert(0, padTo - digits, '0');
   return (negative ? "-" : "") + weight;
 }
 
 std::string MakeFrame(const Options& options, const std::string& weight) {
-  return CSmFrameDecoder::EncodeFrame(options.mode, FieldText(options.mode, weight));
+  const std::string field = FieldText(options.mode, weight);
+  // The reversed model's field is seven characters wide.
+  if (options.mode == 3 && field.size() != 7) return {};
+  return CSmFrameDecoder::EncodeFrame(options.mode, field);
 }
 
 bool OpenLine(const Options& options, Fd& line, Fd& keepOpen, std::string& name) {
