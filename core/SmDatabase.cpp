@@ -187,6 +187,7 @@ bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
   m_lastError.clear();
   bool ok = false;
   if (IsOpen()) {
+    ++m_statementsSent;
     ok = m_backend->Execute(m_lastStatement, &m_lastError, params);
   } else {
     m_lastError = "the database is not open";

@@ -155,6 +155,9 @@ class CSmDatabase {
   CSmDbBackend* Backend() const { return m_backend.get(); }
   // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
+  // Statements sent to the engine through this connection since it was made (a query counts
+  // once, whatever rows it returns; transaction steps do not count).
+  long long StatementsSent() const { return m_statementsSent; }
   SmDbFailure LastFailure() const { return m_lastFailure; }
   // Shows the busy text with the engine's reason; false, for returning.
   bool ReportBusy() const;
@@ -162,6 +165,8 @@ class CSmDatabase {
   void ReportLastFailure() const;
 
  private:
+  friend class CSmQuery;  // counts the queries it sends
+
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
@@ -177,6 +182,7 @@ class CSmDatabase {
   std::string m_lastStatement;      // as translated for the engine
   bool m_lastUntranslated = false;  // the last statement ran as it was written
   SmDbFailure m_lastFailure = SmDbFailure::None;
+  long long m_statementsSent = 0;
 };
 
 // Runs `work` in one transaction of `db`: committed when it returns true, else rolled back.

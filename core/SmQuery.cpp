@@ -90,6 +90,7 @@ bool CSmQuery::Open(const std::string& jet, const std::string& server) {
     return false;
   }
   std::string error;
+  ++m_db->m_statementsSent;
   std::unique_ptr<CSmDbCursor> cursor = backend->Query(translated, &error);
   const int declared = static_cast<int>(m_ints.size() + m_doubles.size() + m_strings.size());
   if (cursor && cursor->ColumnCount() < declared) {
