@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "core/SmString.h"
 
@@ -38,11 +39,34 @@ long long ReadIntegerPart(std::string_view text, long long low, long long high) 
 
 }  // namespace
 
+// The result is what printing the nudged value with `decimals` decimals and reading the text
+// back gives, bit for bit, without the text: the print rounds the exact product of the value
+// and 10^decimals to the nearest integer (an exact half to the even one) and the read divides
+// that integer by 10^decimals, correctly rounded, as one division of two exact doubles does.
+// Products too large for a double's whole numbers, and powers of ten a double cannot hold, go
+// through the text.
 double RoundTo(double value, int decimals) {
   if (decimals < 0) return value;
   const double nudged = value + (value < 0 ? -1e-10 : 1e-10);
-  const std::string text = FormatStr("%.*lf", decimals, nudged);
-  return StrToDouble(text);
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (decimals < static_cast<int>(std::size(kPowers))) {
+    const double scale = kPowers[decimals];
+    const double product = nudged * scale;
+    if (std::fabs(product) < 0x1p52) {
+      const double error = std::fma(nudged, scale, -product);  // product + error is exact
+      const double whole = std::floor(product);
+      const double fraction = product - whole;  // exact; the error is at most a quarter
+      bool up = false;
+      if (fraction >= 0.25) {
+        const double beyondHalf = (fraction - 0.5) + error;  // its sign is exact
+        up = beyondHalf > 0 || (beyondHalf == 0 && std::fmod(whole, 2) != 0);
+      }
+      return std::copysign((up ? whole + 1 : whole) / scale, nudged);
+    }
+  }
+  return StrToDouble(FormatStr("%.*lf", decimals, nudged));
 }
 
 double StrToDouble(std::string_view text) {
