@@ -6,6 +6,8 @@
 // cluster is given (SM_PG_HOST, SM_PG_PORT, SM_PG_USER, SM_PG_PASSWORD, as scripts/pg.sh prints
 // them), the statements each report sends to PostgreSQL at both sizes. A first argument "small"
 // runs the small size only.
+#include <malloc.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -90,6 +92,7 @@ long ProcKb(const char* key) {
 
 // Starts a new high-water mark at the present size; the size.
 long ResetPeak() {
+  malloc_trim(0);  // what earlier steps freed leaves the present size
   std::ofstream("/proc/self/clear_refs") << "5";
   return ProcKb("VmRSS:");
 }

@@ -39,6 +39,21 @@ long long ReadIntegerPart(std::string_view text, long long low, long long high) 
 
 }  // namespace
 
+namespace {
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A whole number of 10^-decimals below 2^52 of them: its nearest double prints with
+// `decimals` decimals as that number, and the text reads back as the same double.
+bool ReadsBackAsItself(double rounded, int decimals) {
+  return decimals >= 0 && decimals < static_cast<int>(std::size(kPowersOfTen)) &&
+         std::fabs(rounded) * kPowersOfTen[decimals] < 0x1p52;
+}
+
+}  // namespace
+
 // The result is what printing the nudged value with `decimals` decimals and reading the text
 // back gives, bit for bit, without the text: the print rounds the exact product of the value
 // and 10^decimals to the nearest integer (an exact half to the even one) and the read divides
@@ -48,11 +63,8 @@ long long ReadIntegerPart(std::string_view text, long long low, long long high) 
 double RoundTo(double value, int decimals) {
   if (decimals < 0) return value;
   const double nudged = value + (value < 0 ? -1e-10 : 1e-10);
-  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  if (decimals < static_cast<int>(std::size(kPowers))) {
-    const double scale = kPowers[decimals];
+  if (decimals < static_cast<int>(std::size(kPowersOfTen))) {
+    const double scale = kPowersOfTen[decimals];
     const double product = nudged * scale;
     if (std::fabs(product) < 0x1p52) {
       const double error = std::fma(nudged, scale, -product);  // product + error is exact
@@ -109,7 +121,7 @@ std::string FitDigits(const std::string& digits, size_t intDigits, bool negative
     if (i > 0 && i < intDigits && (intDigits - i) % 3 == 0) grouped += ',';
     grouped += digits[i];
   }
-  return FormatStr("%*s", width, grouped.c_str());
+  return width > 0 ? FormatStr("%*s", width, grouped.c_str()) : grouped;
 }
 
 std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int maxDecimals,
@@ -121,7 +133,9 @@ std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int
   width = std::abs(width);
   minDecimals = std::max(minDecimals, 0);
   maxDecimals = std::max(maxDecimals, minDecimals);
-  value = StrToDouble(FormatStr("%.*lf", maxDecimals, RoundTo(value, maxDecimals)));
+  value = RoundTo(value, maxDecimals);
+  if (!ReadsBackAsItself(value, maxDecimals))
+    value = StrToDouble(FormatStr("%.*lf", maxDecimals, value));
   const int sign = SignOf(value);
   if (sign == 0) return FormatStr("%*s", width, "");
   size_t intDigits = 0;

@@ -13,19 +13,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "app/SmOperator.h"
-#include "cane/TsAdrRec.h"
-#include "cane/TsDriverRec.h"
-#include "cane/TsGp.h"
 #include "cane/TsItems.h"
-#include "cane/TsNH.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
+#include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmCommandIds.h"
@@ -41,6 +37,7 @@ constexpr int kFixedValues = 18;
 constexpr int kTicketNumberCode = 12;
 constexpr int kFarmerNameCode = 2;
 constexpr double kAmountTolerance = 0.00001;
+constexpr size_t kTicketAmounts = 12;  // MY0 to MY11
 // Per kind and category the field codes of the items' total and of the running amount after
 // them; the last running amount of each kind.
 constexpr int kTotalCodes[2][2][2] = {{{37, 38}, {39, 40}}, {{53, 54}, {55, 56}}};
@@ -60,50 +57,6 @@ int ItemFieldCode(int kind, int category, int n) {
 
 std::string OperatorOrBlanks(const std::string& code) {
   return code.empty() ? std::string("   ") : code;
-}
-
-// Names of codes looked up once per code.
-class CNameCache {
- public:
-  explicit CNameCache(CSmDatabase* db) : m_db(db) {}
-  const std::string& Name(int kind, const std::string& code) {
-    const std::string key = TrimChars(code);
-    auto [it, added] = m_names[kind].try_emplace(key);
-    if (added && !key.empty()) it->second = Load(kind, key);
-    return it->second;
-  }
-
- private:
-  std::string Load(int kind, const std::string& code) {
-    switch (kind) {
-      case 0: {
-        CNH farmer(m_db, code);
-        return farmer.Load(0) > 0 ? farmer.NA : std::string();
-      }
-      case 1: {
-        CTsDriverRec driver;
-        return TsDriverLoad(driver, code, m_db) > 0 ? driver.NA : std::string();
-      }
-      case 2: {
-        CTsAdrRec place;
-        return TsAdrLoad(place, code, m_db) > 0 ? place.NA : std::string();
-      }
-      default: {
-        CGp variety(m_db, code);
-        return variety.Load(0) > 0 ? variety.NA : std::string();
-      }
-    }
-  }
-
-  CSmDatabase* m_db;
-  std::map<std::string, std::string> m_names[4];
-};
-
-bool ItemsDiffer(const CTsgbRec& a, const CTsgbRec& b) {
-  for (size_t i = 0; i < a.MY.size() && i < b.MY.size(); ++i) {
-    if (std::fabs(a.MY[i] - b.MY[i]) >= kAmountTolerance) return true;
-  }
-  return false;
 }
 
 // Recomputes the chosen items of the kinds the ticket is not settled in; true when a chosen
@@ -168,9 +121,63 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
   return sql;
 }
 
-int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets, CSmDatabase* db) {
-  CTsgbRec scratch;
-  return scratch.Select(TsSlipConditions(q, db), "Order By T,DH", tickets, db);
+namespace {
+
+std::string SlipTicketsText(const TsSlipQuery& q, CSmDatabase* db) {
+  static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
+  std::string sql = "Select " + CTsgbRec::ColumnList();
+  for (int j = 0; j < 4; ++j) {
+    sql += FormatStr(",(Select Max(NA) From %s Where KNO=gbSheet.KNO%d)", kDirectories[j], j);
+  }
+  return sql + " From gbSheet " + TsSlipConditions(q, db) + " Order By T,DH";
+}
+
+// The update of the chosen items of a ticket, each written only while its kind is not on a
+// slip and where it differs from the stored amount: per item column the amount twice, then the
+// ticket number.
+std::string ItemUpdateText(const TsChosenItems& chosen, std::vector<int>& columns) {
+  std::string sets;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<bool>& flags = chosen[kind][category];
+      for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+        if (!flags[n]) continue;
+        const int column = ItemMoneyColumn(kind, category, n);
+        columns.push_back(column);
+        sets += FormatStr("%sMY%d=Case When JN%d='' And abs(MY%d-?)>=0.00001 Then ? Else MY%d End",
+                          sets.empty() ? "" : ",", column, kind, column, column);
+      }
+    }
+  }
+  return "Update gbSheet Set " + sets + " Where DH=?";
+}
+
+}  // namespace
+
+int ReadSlipTickets(const TsSlipQuery& q, CSmDatabase* db,
+                    const std::function<void(const CTsgbRec&, const TsSlipNames&)>& onTicket) {
+  CSmQuery query(3, 18, 23, db);
+  if (!query.Open(SlipTicketsText(q, db))) return 0;
+  CTsgbRec ticket;
+  TsSlipNames names;
+  int count = 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    ticket.ReadRow(query);
+    for (int j = 0; j < 4; ++j) names[j] = query.GetString(19 + j);
+    onTicket(ticket, names);
+    ++count;
+  }
+  return count;
+}
+
+int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets,
+                    std::vector<TsSlipNames>& names, CSmDatabase* db) {
+  tickets.clear();
+  names.clear();
+  return ReadSlipTickets(q, db, [&](const CTsgbRec& ticket, const TsSlipNames& ticketNames) {
+    tickets.push_back(ticket);
+    names.push_back(ticketNames);
+  });
 }
 
 int TsSlipValueCount() {
@@ -179,53 +186,45 @@ int TsSlipValueCount() {
   return count;
 }
 
-int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
-                   std::vector<CTsReportRow>& rows, CSmDatabase* db) {
-  CNameCache names(db);
-  const size_t before = rows.size();
-  rows.reserve(before + tickets.size());
-  for (const CTsgbRec& t : tickets) {
-    work.Clear();
-    work.sCode = t.KNO[0];
-    work.sName = names.Name(0, t.KNO[0]);
-    std::vector<std::string>& x = work.Texts;
-    x[0] = TsTextPart(t.T, 4, 2);
-    x[1] = TsTextPart(t.T, 6, 2);
-    x[2] = t.DH;
-    x[3] = t.KNO[1];
-    x[4] = names.Name(1, t.KNO[1]);
-    x[5] = t.KNO[3];
-    x[6] = names.Name(3, t.KNO[3]);
-    x[7] = t.KNO[2];
-    x[8] = names.Name(2, t.KNO[2]);
-    x[9] = t.OPR[0];
-    x[10] = t.OPR[1];
-    for (int step = 0; step < 3; ++step) {
-      x[11 + step] =
-          OperatorOrBlanks(t.OPR[2 + 2 * step]) + "-" + OperatorOrBlanks(t.OPR[3 + 2 * step]);
-    }
-    std::vector<double>& v = work.Values;
-    for (int i = 0; i < 4; ++i) v[i] = t.MU[i];
-    for (int kind = 0; kind < 2; ++kind) {
-      double* part = v.data() + (kind == 0 ? 4 : 11);
-      part[0] = t.GetWeight(kind);
-      part[1] = t.PR[kind];
-      part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
-      part[3] = t.SumItems(kind, 0);
-      part[4] = part[2] + part[3];
-      part[5] = t.SumItems(kind, 1);
-      part[6] = part[4] + part[5];
-    }
-    size_t k = kFixedValues;
-    for (int kind = 0; kind < 2; ++kind) {
-      for (int category = 0; category < 2; ++category) {
-        for (int n = 0; n < ItemCount(kind, category) && k < v.size(); ++n)
-          v[k++] = t.MY[ItemMoneyColumn(kind, category, n)];
-      }
-    }
-    rows.push_back(work);
+void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& work) {
+  work.Clear();
+  work.sCode = t.KNO[0];
+  work.sName = names[0];
+  std::vector<std::string>& x = work.Texts;
+  x[0] = TsTextPart(t.T, 4, 2);
+  x[1] = TsTextPart(t.T, 6, 2);
+  x[2] = t.DH;
+  x[3] = t.KNO[1];
+  x[4] = names[1];
+  x[5] = t.KNO[3];
+  x[6] = names[3];
+  x[7] = t.KNO[2];
+  x[8] = names[2];
+  x[9] = t.OPR[0];
+  x[10] = t.OPR[1];
+  for (int step = 0; step < 3; ++step) {
+    x[11 + step] =
+        OperatorOrBlanks(t.OPR[2 + 2 * step]) + "-" + OperatorOrBlanks(t.OPR[3 + 2 * step]);
   }
-  return static_cast<int>(rows.size() - before);
+  std::vector<double>& v = work.Values;
+  for (int i = 0; i < 4; ++i) v[i] = t.MU[i];
+  for (int kind = 0; kind < 2; ++kind) {
+    double* part = v.data() + (kind == 0 ? 4 : 11);
+    part[0] = t.GetWeight(kind);
+    part[1] = t.PR[kind];
+    part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
+    part[3] = t.SumItems(kind, 0);
+    part[4] = part[2] + part[3];
+    part[5] = t.SumItems(kind, 1);
+    part[6] = part[4] + part[5];
+  }
+  size_t k = kFixedValues;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      for (int n = 0; n < ItemCount(kind, category) && k < v.size(); ++n)
+        v[k++] = t.MY[ItemMoneyColumn(kind, category, n)];
+    }
+  }
 }
 
 // ---------------------------------------------------------------- CTsReportDoc7
@@ -363,8 +362,20 @@ bool CTsReportDoc7::LoadRows(int /*openMode*/) {
 }
 
 void CTsReportDoc7::LoadTickets() {
-  tickets.clear();
-  LoadSlipTickets(Query(), tickets, m_db);
+  LoadSlipTickets(Query(), tickets, m_names, m_db);
+}
+
+double CTsReportDoc7::StoredAmount(size_t i, size_t column) const {
+  const size_t at = i * kTicketAmounts + column;
+  return at < m_storedAmounts.size() ? m_storedAmounts[at] : 0;
+}
+
+bool CTsReportDoc7::AmountsChanged(size_t i) const {
+  const std::vector<double>& now = tickets[i].MY;
+  for (size_t column = 0; column < now.size() && column < kTicketAmounts; ++column) {
+    if (std::fabs(now[column] - StoredAmount(i, column)) >= kAmountTolerance) return true;
+  }
+  return false;
 }
 
 void CTsReportDoc7::Refresh() {
@@ -381,12 +392,41 @@ void CTsReportDoc7::Refresh() {
     }
   }
   CTsReportRow work(kTextCount, static_cast<int>(valueCodes.size()));
-  if (bReload) LoadTickets();
-  std::vector<CTsReportRow> rows;
-  FillSlipDetail(work, tickets, rows, m_db);
-  if (bReload) tickets.clear();
-  FillFromRows(textCodes, valueCodes, rows);
-  if (!bReload) MarkChangedCells();
+  const RowColumns columns = FindRowColumns(textCodes, valueCodes);
+  const std::vector<size_t> renew = std::move(m_changedRows);
+  m_changedRows.clear();
+  if (!bReload && !renew.empty() && m_rows.size() == tickets.size()) {
+    // The other rows show their tickets as they are.
+    const size_t end = m_rows.size();
+    for (size_t i : renew) {
+      TsSlipDetailRow(tickets[i], m_names[i], work);
+      AppendFromRow(columns, work);
+      if (m_rows.size() == end) continue;
+      m_rows[i] = std::move(m_rows.back());
+      m_rowFlags[i] = std::move(m_rowFlags.back());
+      m_rows.pop_back();
+      m_rowFlags.pop_back();
+    }
+    MarkChangedCells();
+    return;
+  }
+  m_rows.clear();
+  m_rowFlags.clear();
+  auto append = [&](const CTsgbRec& ticket, const TsSlipNames& names) {
+    TsSlipDetailRow(ticket, names, work);
+    AppendFromRow(columns, work);
+  };
+  if (bReload) {
+    // The rows come straight from the statement: no ticket is held.
+    tickets.clear();
+    m_names.clear();
+    ReadSlipTickets(Query(), m_db, append);
+    return;
+  }
+  m_rows.reserve(tickets.size());
+  m_rowFlags.reserve(tickets.size());
+  for (size_t i = 0; i < tickets.size(); ++i) append(tickets[i], m_names[i]);
+  MarkChangedCells();
 }
 
 void CTsReportDoc7::MarkChangedCells() {
@@ -410,12 +450,12 @@ void CTsReportDoc7::MarkChangedCells() {
       }
     }
   }
-  const size_t count = std::min({m_rowFlags.size(), tickets.size(), m_stored.size()});
+  const size_t count = std::min(m_rowFlags.size(), tickets.size());
   for (size_t r = 0; r < count; ++r) {
     std::string& flags = m_rowFlags[r];
     for (const Item& item : items) {
       const double now = tickets[r].MY[item.money];
-      if (std::fabs(now - m_stored[r].MY[item.money]) < kAmountTolerance) continue;
+      if (std::fabs(now - StoredAmount(r, item.money)) < kAmountTolerance) continue;
       for (int column : item.cells) {
         if (column < static_cast<int>(flags.size())) flags[column] = '1';
       }
@@ -441,21 +481,27 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   nChanged = 0;
   bReload = 1;
   LoadTickets();
-  m_stored = tickets;
+  m_storedAmounts.assign(tickets.size() * kTicketAmounts, 0);
+  m_changedRows.clear();
   leftAlone = 0;
   CSmProgressDlg progress;
   progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
   progress.Show();
   for (size_t i = 0; i < tickets.size(); ++i) {
+    const std::vector<double>& amounts = tickets[i].MY;
+    std::copy_n(amounts.begin(), std::min(amounts.size(), kTicketAmounts),
+                m_storedAmounts.begin() + static_cast<std::ptrdiff_t>(i * kTicketAmounts));
     if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
-    if (ItemsDiffer(tickets[i], m_stored[i])) ++nChanged;
+    if (AmountsChanged(i)) m_changedRows.push_back(i);
     progress.Step();
   }
+  nChanged = static_cast<int>(m_changedRows.size());
   if (nChanged > 0) {
     bReload = 0;
   } else {
     tickets.clear();
-    m_stored.clear();
+    m_names.clear();
+    m_storedAmounts.clear();
   }
   UpdateReadOnly();
   return nChanged;
@@ -487,22 +533,31 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
       SM_IDYES)
     return true;
   std::vector<size_t> changed;
-  for (size_t i = 0; i < tickets.size() && i < m_stored.size(); ++i) {
-    if (ItemsDiffer(tickets[i], m_stored[i])) changed.push_back(i);
+  for (size_t i = 0; i < tickets.size(); ++i) {
+    if (AmountsChanged(i)) changed.push_back(i);
   }
-  bool written = m_db->BeginTrans();
-  if (written) {
+  std::vector<int> columns;
+  const std::string update = ItemUpdateText(chosen, columns);
+  std::vector<SmDbValue> values(2 * columns.size() + 1);
+  const bool written = SmRunInTransaction(m_db, [&] {
     CSmProgressDlg progress;
     progress.Create(static_cast<int>(changed.size()), CSmFrameWnd::Main());
     progress.Show();
     for (size_t i : changed) {
-      written = tickets[i].UpdateItems(chosen, m_db) == 1;
-      if (!written) break;
+      const CTsgbRec& ticket = tickets[i];
+      for (size_t c = 0; c < columns.size(); ++c)
+        values[2 * c] = values[2 * c + 1] = SmDbValue::OfDouble(ticket.MY[columns[c]]);
+      values.back() = SmDbValue::OfText(ticket.DH);
+      if (!m_db->ExecuteBound(update, {}, values)) return false;
+      if (m_db->RowsChanged() == 0) {
+        SmMessageBox(FormatStr("<%s>号单据已不存在，修改失败！", ticket.DH.c_str()),
+                     SM_MB_ICONINFORMATION);
+        return false;
+      }
       progress.Step();
     }
-    written = written && m_db->CommitTrans();
-    if (!written) m_db->Rollback();
-  }
+    return true;
+  });
   if (!written) {
     SmMessageBox("重新计算的结果没有保存，过磅单均未修改！", SM_MB_ICONERROR);
     return false;

@@ -120,6 +120,16 @@ TEST(RoundTo, MillionsOfRandomValuesRoundAsPrinted) {
       ADD_FAILURE() << SameAsPrinted(value, decimals).message();
       ++failures;
     }
+    // Below 2^52 units of the last place a rounded value prints and reads back as itself, which
+    // spares the number display a second print.
+    const double rounded = RoundTo(value, decimals);
+    if (decimals > 22 || !(std::fabs(rounded) * std::pow(10.0, decimals) < 0x1p52)) return;
+    const double again = StrToDouble(FormatStr("%.*lf", decimals, rounded));
+    if (failures < 10 && std::bit_cast<uint64_t>(again) != std::bit_cast<uint64_t>(rounded)) {
+      ADD_FAILURE() << FormatStr("%.17g with %d decimals reads back as %.17g", rounded, decimals,
+                                 again);
+      ++failures;
+    }
   };
   for (int i = 0; i < 1000000; ++i) {
     // Halves of the last place kept, a few units of the last binary place off, and just where

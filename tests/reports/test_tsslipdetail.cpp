@@ -60,7 +60,8 @@ class TsSlipDetailTest : public TsFileTest {
 
   std::string Numbers(const TsSlipQuery& q) {
     std::vector<CTsgbRec> tickets;
-    const int count = LoadSlipTickets(q, tickets, &m_db);
+    std::vector<TsSlipNames> names;
+    const int count = LoadSlipTickets(q, tickets, names, &m_db);
     std::string numbers;
     for (const CTsgbRec& t : tickets) numbers += (numbers.empty() ? "" : " ") + t.DH;
     EXPECT_EQ(count, static_cast<int>(tickets.size()));
@@ -181,13 +182,13 @@ TEST_P(TsSlipDetailTest, RowOfOneTicketWithNamesOperatorsAndItems) {
           .jn = {"00001", ""},
           .my1 = 390}});
   std::vector<CTsgbRec> tickets;
-  ASSERT_EQ(LoadSlipTickets(March(), tickets, &m_db), 1);
+  std::vector<TsSlipNames> names;
+  ASSERT_EQ(LoadSlipTickets(March(), tickets, names, &m_db), 1);
+  ASSERT_EQ(names.size(), 1u);
   // Two cane items and a withholding, one freight item: 18 + 4 values.
   ASSERT_EQ(TsSlipValueCount(), 22);
-  CTsReportRow work(14, TsSlipValueCount());
-  std::vector<CTsReportRow> rows;
-  ASSERT_EQ(FillSlipDetail(work, tickets, rows, &m_db), 1);
-  const CTsReportRow& row = rows[0];
+  CTsReportRow row(14, TsSlipValueCount());
+  TsSlipDetailRow(tickets[0], names[0], row);
   EXPECT_EQ(row.sCode, "10101001");
   EXPECT_EQ(row.sName, "张三");
   EXPECT_EQ(row.Texts,
