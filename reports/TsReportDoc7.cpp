@@ -81,6 +81,24 @@ bool RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase*
 
 constexpr int kCaneModule = 16;
 
+// The progress of a batch over many tickets, drawn a hundred times at most: every step of the
+// bar paints the dialog at once.
+class CTsBatchProgress {
+ public:
+  explicit CTsBatchProgress(size_t count) : m_chunk(std::max<size_t>(1, count / 100)) {
+    m_dlg.Create(static_cast<int>((count + m_chunk - 1) / m_chunk), CSmFrameWnd::Main());
+    m_dlg.Show();
+  }
+  void Step() {
+    if (++m_done % m_chunk == 0) m_dlg.Step();
+  }
+
+ private:
+  CSmProgressDlg m_dlg;
+  size_t m_chunk;
+  size_t m_done = 0;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------- tickets and rows
@@ -484,9 +502,7 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   m_storedAmounts.assign(tickets.size() * kTicketAmounts, 0);
   m_changedRows.clear();
   leftAlone = 0;
-  CSmProgressDlg progress;
-  progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
-  progress.Show();
+  CTsBatchProgress progress(tickets.size());
   for (size_t i = 0; i < tickets.size(); ++i) {
     const std::vector<double>& amounts = tickets[i].MY;
     std::copy_n(amounts.begin(), std::min(amounts.size(), kTicketAmounts),
@@ -540,9 +556,7 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
   const std::string update = ItemUpdateText(chosen, columns);
   std::vector<SmDbValue> values(2 * columns.size() + 1);
   const bool written = SmRunInTransaction(m_db, [&] {
-    CSmProgressDlg progress;
-    progress.Create(static_cast<int>(changed.size()), CSmFrameWnd::Main());
-    progress.Show();
+    CTsBatchProgress progress(changed.size());
     for (size_t i : changed) {
       const CTsgbRec& ticket = tickets[i];
       for (size_t c = 0; c < columns.size(); ++c)
