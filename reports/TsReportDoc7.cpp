@@ -13,6 +13,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
@@ -59,24 +62,25 @@ std::string OperatorOrBlanks(const std::string& code) {
   return code.empty() ? std::string("   ") : code;
 }
 
-// Recomputes the chosen items of the kinds the ticket is not settled in; true when a chosen
-// item of a settled kind was left alone.
-bool RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
-  bool leftAlone = false;
+// Recomputes the chosen items of the kinds the ticket is not settled in.
+void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
   for (int kind = 0; kind < 2; ++kind) {
+    if (!ticket.JN[kind].empty()) continue;
     for (int category = 0; category < 2; ++category) {
       const std::vector<bool>& flags = chosen[kind][category];
       for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
-        if (!flags[n]) continue;
-        if (!ticket.JN[kind].empty()) {
-          leftAlone = true;
-          continue;
-        }
-        ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
+        if (flags[n]) ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
       }
     }
   }
-  return leftAlone;
+}
+
+// Whether an amount of the ticket moved from its stored one.
+bool AmountsDiffer(const CTsgbRec& ticket, const std::array<double, kTicketAmounts>& stored) {
+  for (size_t column = 0; column < ticket.MY.size() && column < kTicketAmounts; ++column) {
+    if (std::fabs(ticket.MY[column] - stored[column]) >= kAmountTolerance) return true;
+  }
+  return false;
 }
 
 constexpr int kCaneModule = 16;
@@ -141,13 +145,53 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
 
 namespace {
 
-std::string SlipTicketsText(const TsSlipQuery& q, CSmDatabase* db) {
+std::string SlipTicketsText(const std::string& conditions) {
   static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
   std::string sql = "Select " + CTsgbRec::ColumnList();
   for (int j = 0; j < 4; ++j) {
     sql += FormatStr(",(Select Max(NA) From %s Where KNO=gbSheet.KNO%d)", kDirectories[j], j);
   }
-  return sql + " From gbSheet " + TsSlipConditions(q, db) + " Order By T,DH";
+  return sql + " From gbSheet " + conditions + " Order By T,DH";
+}
+
+// Each ticket read, to be changed or moved away by the handler.
+using TicketHandler = std::function<void(CTsgbRec&, const TsSlipNames&)>;
+
+int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket) {
+  CSmQuery query(3, 18, 23, db);
+  if (!query.Open(SlipTicketsText(conditions))) return 0;
+  CTsgbRec ticket;  // every field read again on each row
+  TsSlipNames names;
+  int count = 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    ticket.ReadRow(query);
+    for (int j = 0; j < 4; ++j) names[j] = query.GetString(19 + j);
+    onTicket(ticket, names);
+    ++count;
+  }
+  return count;
+}
+
+// Whether some item of the kind is chosen.
+bool KindChosen(const TsChosenItems& chosen, int kind) {
+  for (int category = 0; category < 2; ++category) {
+    const std::vector<bool>& flags = chosen[kind][category];
+    for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+      if (flags[n]) return true;
+    }
+  }
+  return false;
+}
+
+// Whether a chosen kind of a ticket is on a slip (`settled`) or not: "JN0='' Or JN1=''" with
+// both kinds chosen; empty when no item is chosen.
+std::string ChosenKindsTest(const TsChosenItems& chosen, bool settled) {
+  std::string test;
+  for (int kind = 0; kind < 2; ++kind) {
+    if (!KindChosen(chosen, kind)) continue;
+    test += FormatStr("%sJN%d%s''", test.empty() ? "" : " Or ", kind, settled ? "<>" : "=");
+  }
+  return test;
 }
 
 // The update of the chosen items of a ticket, each written only while its kind is not on a
@@ -174,18 +218,7 @@ std::string ItemUpdateText(const TsChosenItems& chosen, std::vector<int>& column
 
 int ReadSlipTickets(const TsSlipQuery& q, CSmDatabase* db,
                     const std::function<void(const CTsgbRec&, const TsSlipNames&)>& onTicket) {
-  CSmQuery query(3, 18, 23, db);
-  if (!query.Open(SlipTicketsText(q, db))) return 0;
-  CTsgbRec ticket;
-  TsSlipNames names;
-  int count = 0;
-  for (; !query.IsEOF(); query.MoveNext()) {
-    ticket.ReadRow(query);
-    for (int j = 0; j < 4; ++j) names[j] = query.GetString(19 + j);
-    onTicket(ticket, names);
-    ++count;
-  }
-  return count;
+  return ReadTickets(TsSlipConditions(q, db), db, onTicket);
 }
 
 int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets,
@@ -379,21 +412,37 @@ bool CTsReportDoc7::LoadRows(int /*openMode*/) {
   return true;
 }
 
-void CTsReportDoc7::LoadTickets() {
-  LoadSlipTickets(Query(), tickets, m_names, m_db);
-}
-
 double CTsReportDoc7::StoredAmount(size_t i, size_t column) const {
   const size_t at = i * kTicketAmounts + column;
   return at < m_storedAmounts.size() ? m_storedAmounts[at] : 0;
 }
 
-bool CTsReportDoc7::AmountsChanged(size_t i) const {
-  const std::vector<double>& now = tickets[i].MY;
-  for (size_t column = 0; column < now.size() && column < kTicketAmounts; ++column) {
-    if (std::fabs(now[column] - StoredAmount(i, column)) >= kAmountTolerance) return true;
+void CTsReportDoc7::ForgetTickets() {
+  tickets.clear();
+  m_names.clear();
+  m_storedAmounts.clear();
+  m_ticketRows.clear();
+  m_renewRows = false;
+}
+
+bool CTsReportDoc7::FindTicketRows() {
+  m_ticketRows.assign(tickets.size(), kNoRow);
+  if (static_cast<size_t>(std::count(m_rowNumbers.begin(), m_rowNumbers.end(), '\0')) !=
+      m_rows.size())
+    return false;
+  // Both in date and number order: one walk down the rows.
+  size_t row = 0;
+  size_t at = 0;
+  for (size_t i = 0; i < tickets.size(); ++i) {
+    for (; at < m_rowNumbers.size() && m_ticketRows[i] == kNoRow; ++row) {
+      const size_t end = m_rowNumbers.find('\0', at);
+      if (std::string_view(m_rowNumbers).substr(at, end - at) == tickets[i].DH)
+        m_ticketRows[i] = row;
+      at = end + 1;
+    }
+    if (m_ticketRows[i] == kNoRow) return false;
   }
-  return false;
+  return true;
 }
 
 void CTsReportDoc7::Refresh() {
@@ -411,40 +460,43 @@ void CTsReportDoc7::Refresh() {
   }
   CTsReportRow work(kTextCount, static_cast<int>(valueCodes.size()));
   const RowColumns columns = FindRowColumns(textCodes, valueCodes);
-  const std::vector<size_t> renew = std::move(m_changedRows);
-  m_changedRows.clear();
-  if (!bReload && !renew.empty() && m_rows.size() == tickets.size()) {
-    // The other rows show their tickets as they are.
+  if (bReload) ForgetTickets();
+  if (std::exchange(m_renewRows, false) && !bReload && FindTicketRows()) {
+    // Right after a recalculation only the rows of the changed tickets are made again.
     const size_t end = m_rows.size();
-    for (size_t i : renew) {
+    for (size_t i = 0; i < tickets.size(); ++i) {
       TsSlipDetailRow(tickets[i], m_names[i], work);
       AppendFromRow(columns, work);
       if (m_rows.size() == end) continue;
-      m_rows[i] = std::move(m_rows.back());
-      m_rowFlags[i] = std::move(m_rowFlags.back());
+      m_rows[m_ticketRows[i]] = std::move(m_rows.back());
+      m_rowFlags[m_ticketRows[i]] = std::move(m_rowFlags.back());
       m_rows.pop_back();
       m_rowFlags.pop_back();
     }
     MarkChangedCells();
     return;
   }
+  // The rows come straight from the statement, the recomputed tickets in place of theirs.
+  std::unordered_map<std::string_view, size_t> recomputed;
+  for (size_t i = 0; i < tickets.size(); ++i) recomputed.emplace(tickets[i].DH, i);
+  m_ticketRows.assign(tickets.size(), kNoRow);
   m_rows.clear();
   m_rowFlags.clear();
-  auto append = [&](const CTsgbRec& ticket, const TsSlipNames& names) {
-    TsSlipDetailRow(ticket, names, work);
+  m_rowNumbers.clear();
+  ReadSlipTickets(Query(), m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
+    const auto found = recomputed.find(ticket.DH);
+    if (found == recomputed.end()) {
+      TsSlipDetailRow(ticket, names, work);
+    } else {
+      TsSlipDetailRow(tickets[found->second], m_names[found->second], work);
+    }
+    const size_t row = m_rows.size();
     AppendFromRow(columns, work);
-  };
-  if (bReload) {
-    // The rows come straight from the statement: no ticket is held.
-    tickets.clear();
-    m_names.clear();
-    ReadSlipTickets(Query(), m_db, append);
-    return;
-  }
-  m_rows.reserve(tickets.size());
-  m_rowFlags.reserve(tickets.size());
-  for (size_t i = 0; i < tickets.size(); ++i) append(tickets[i], m_names[i]);
-  MarkChangedCells();
+    if (m_rows.size() == row) return;
+    if (found != recomputed.end()) m_ticketRows[found->second] = row;
+    m_rowNumbers.append(ticket.DH).push_back('\0');
+  });
+  if (!bReload) MarkChangedCells();
 }
 
 void CTsReportDoc7::MarkChangedCells() {
@@ -468,12 +520,12 @@ void CTsReportDoc7::MarkChangedCells() {
       }
     }
   }
-  const size_t count = std::min(m_rowFlags.size(), tickets.size());
-  for (size_t r = 0; r < count; ++r) {
-    std::string& flags = m_rowFlags[r];
+  for (size_t i = 0; i < tickets.size() && i < m_ticketRows.size(); ++i) {
+    if (m_ticketRows[i] >= m_rowFlags.size()) continue;
+    std::string& flags = m_rowFlags[m_ticketRows[i]];
     for (const Item& item : items) {
-      const double now = tickets[r].MY[item.money];
-      if (std::fabs(now - StoredAmount(r, item.money)) < kAmountTolerance) continue;
+      const double now = tickets[i].MY[item.money];
+      if (std::fabs(now - StoredAmount(i, item.money)) < kAmountTolerance) continue;
       for (int column : item.cells) {
         if (column < static_cast<int>(flags.size())) flags[column] = '1';
       }
@@ -498,26 +550,40 @@ std::string CTsReportDoc7::GetCountText() {
 int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   nChanged = 0;
   bReload = 1;
-  LoadTickets();
-  m_storedAmounts.assign(tickets.size() * kTicketAmounts, 0);
-  m_changedRows.clear();
+  ForgetTickets();
   leftAlone = 0;
-  CTsBatchProgress progress(tickets.size());
-  for (size_t i = 0; i < tickets.size(); ++i) {
-    const std::vector<double>& amounts = tickets[i].MY;
-    std::copy_n(amounts.begin(), std::min(amounts.size(), kTicketAmounts),
-                m_storedAmounts.begin() + static_cast<std::ptrdiff_t>(i * kTicketAmounts));
-    if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
-    if (AmountsChanged(i)) m_changedRows.push_back(i);
-    progress.Step();
+  const std::string open = ChosenKindsTest(chosen, false);
+  if (!open.empty()) {
+    // Only the tickets open in a chosen kind can change; the others are counted.
+    const std::string conditions = TsSlipConditions(Query(), m_db);
+    CSmQuery counts(2, 0, 0, m_db);
+    if (!counts.Open(FormatStr("Select Count(Case When %s Then 1 End),Count(Case When %s Then 1 "
+                               "End) From gbSheet ",
+                               open.c_str(), ChosenKindsTest(chosen, true).c_str()) +
+                     conditions) ||
+        counts.IsEOF())
+      return 0;
+    leftAlone = static_cast<int>(counts.GetInt(1));
+    CTsBatchProgress progress(static_cast<size_t>(std::max(counts.GetInt(0), 0L)));
+    std::array<double, kTicketAmounts> stored{};
+    ReadTickets(conditions + " And (" + open + ")", m_db,
+                [&](CTsgbRec& ticket, const TsSlipNames& names) {
+                  progress.Step();
+                  std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
+                              stored.begin());
+                  RecomputeChosen(ticket, chosen, m_db);
+                  if (!AmountsDiffer(ticket, stored)) return;
+                  m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
+                  tickets.push_back(std::move(ticket));
+                  m_names.push_back(names);
+                });
   }
-  nChanged = static_cast<int>(m_changedRows.size());
+  nChanged = static_cast<int>(tickets.size());
   if (nChanged > 0) {
     bReload = 0;
+    m_renewRows = true;
   } else {
-    tickets.clear();
-    m_names.clear();
-    m_storedAmounts.clear();
+    ForgetTickets();
   }
   UpdateReadOnly();
   return nChanged;
@@ -548,17 +614,12 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
   if (SmMessageBox("真的要保存重新计算的结果吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) !=
       SM_IDYES)
     return true;
-  std::vector<size_t> changed;
-  for (size_t i = 0; i < tickets.size(); ++i) {
-    if (AmountsChanged(i)) changed.push_back(i);
-  }
   std::vector<int> columns;
   const std::string update = ItemUpdateText(chosen, columns);
   std::vector<SmDbValue> values(2 * columns.size() + 1);
   const bool written = SmRunInTransaction(m_db, [&] {
-    CTsBatchProgress progress(changed.size());
-    for (size_t i : changed) {
-      const CTsgbRec& ticket = tickets[i];
+    CTsBatchProgress progress(tickets.size());
+    for (const CTsgbRec& ticket : tickets) {
       for (size_t c = 0; c < columns.size(); ++c)
         values[2 * c] = values[2 * c + 1] = SmDbValue::OfDouble(ticket.MY[columns[c]]);
       values.back() = SmDbValue::OfText(ticket.DH);

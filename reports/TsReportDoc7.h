@@ -88,18 +88,25 @@ class CTsReportDoc7 : public CTsReportDoc {
   TsChosenItems chosen;
   int bReload = 1;
   int nChanged = 0;
+  // The recomputed tickets that changed, in date and number order, until the next reading.
   std::vector<CTsgbRec> tickets;
 
  private:
-  void LoadTickets();
+  static constexpr size_t kNoRow = static_cast<size_t>(-1);
+
   // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
   double StoredAmount(size_t i, size_t column) const;
-  bool AmountsChanged(size_t i) const;
+  void ForgetTickets();
+  // The row of each recomputed ticket among the rows as they were read; false when one is not
+  // there or the rows have changed since.
+  bool FindTicketRows();
 
   std::vector<TsSlipNames> m_names;     // beside the tickets
-  std::vector<double> m_storedAmounts;  // the tickets' money columns as read, row by row
+  std::vector<double> m_storedAmounts;  // the tickets' money columns as read, ticket by ticket
+  std::vector<size_t> m_ticketRows;     // the row of each ticket, or kNoRow
+  std::string m_rowNumbers;             // the ticket number of each row, each ended by '\0'
   // Right after a recalculation the next refresh renews only the rows of the changed tickets.
-  std::vector<size_t> m_changedRows;
+  bool m_renewRows = false;
 };
 
 class CTsReportView7 : public CTsReportView {
