@@ -91,10 +91,29 @@ double StrToDouble(std::string_view text) {
 
 namespace {
 
+// The digits "%.*lf" prints for a magnitude that is a whole number of 10^-decimals (as RoundTo
+// gives it), written from that whole number; empty when it is too large to be sure of it. Below
+// 2^50 the product is within a quarter of the whole number, however both roundings fall.
+std::string WholeUnitsDigits(double magnitude, int decimals) {
+  if (decimals >= static_cast<int>(std::size(kPowersOfTen))) return {};
+  const double units = magnitude * kPowersOfTen[decimals];
+  if (!(units < 0x1p50)) return {};
+  char buffer[24];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::llround(units));
+  if (ec != std::errc()) return {};
+  std::string digits(buffer, end);
+  const auto places = static_cast<size_t>(decimals);
+  if (places == 0) return digits;
+  if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
+  digits.insert(digits.size() - places, 1, '.');
+  return digits;
+}
+
 // The magnitude with `maxDecimals` decimals, trailing zeros dropped down to `minDecimals`, and
 // the number of its integer digits.
 std::string DisplayDigits(double magnitude, int minDecimals, int maxDecimals, size_t& intDigits) {
-  std::string digits = FormatStr("%.*lf", maxDecimals, magnitude);
+  std::string digits = WholeUnitsDigits(magnitude, maxDecimals);
+  if (digits.empty()) digits = FormatStr("%.*lf", maxDecimals, magnitude);
   const size_t dot = digits.find('.');
   intDigits = dot == std::string::npos ? digits.size() : dot;
   if (dot == std::string::npos) return digits;
@@ -124,6 +143,20 @@ std::string FitDigits(const std::string& digits, size_t intDigits, bool negative
   return width > 0 ? FormatStr("%*s", width, grouped.c_str()) : grouped;
 }
 
+// The sign of the value rounded to `maxDecimals` (0 when it rounds to nothing) and, unless 0,
+// its display digits and the number of their integer digits.
+int RoundedDigits(double value, int minDecimals, int maxDecimals, std::string& digits,
+                  size_t& intDigits) {
+  minDecimals = std::max(minDecimals, 0);
+  maxDecimals = std::max(maxDecimals, minDecimals);
+  value = RoundTo(value, maxDecimals);
+  if (!ReadsBackAsItself(value, maxDecimals))
+    value = StrToDouble(FormatStr("%.*lf", maxDecimals, value));
+  const int sign = SignOf(value);
+  if (sign != 0) digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
+  return sign;
+}
+
 std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int maxDecimals,
                                    bool showZero) {
   if (showZero && std::fabs(value) < 1e-7) {
@@ -131,15 +164,10 @@ std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int
                       : FormatStr("%.*lf", minDecimals, value);
   }
   width = std::abs(width);
-  minDecimals = std::max(minDecimals, 0);
-  maxDecimals = std::max(maxDecimals, minDecimals);
-  value = RoundTo(value, maxDecimals);
-  if (!ReadsBackAsItself(value, maxDecimals))
-    value = StrToDouble(FormatStr("%.*lf", maxDecimals, value));
-  const int sign = SignOf(value);
-  if (sign == 0) return FormatStr("%*s", width, "");
+  std::string digits;
   size_t intDigits = 0;
-  const std::string digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
+  const int sign = RoundedDigits(value, minDecimals, maxDecimals, digits, intDigits);
+  if (sign == 0) return std::string(static_cast<size_t>(width), ' ');
   return FitDigits(digits, intDigits, sign < 0, width);
 }
 
@@ -153,8 +181,16 @@ std::string FormatNumber(double value, int width, int minDecimals, int maxDecima
   return result;
 }
 
+std::string FormatNumberPlain(double value, int minDecimals, int maxDecimals) {
+  std::string digits;
+  size_t intDigits = 0;
+  const int sign = RoundedDigits(value, minDecimals, maxDecimals, digits, intDigits);
+  if (sign < 0) digits.insert(0, 1, '-');
+  return digits;
+}
+
 std::string NumberToPlainText(double value) {
-  return ReplaceAll(FormatNumber(value, 0, 0, 6, false), ",", "");
+  return FormatNumberPlain(value, 0, 6);
 }
 
 bool IsNumberText(std::string_view text, int maxIntDigits, int maxDecimals) {

@@ -148,6 +148,59 @@ TEST(RoundTo, MillionsOfRandomValuesRoundAsPrinted) {
   }
 }
 
+// The display digits as printing gives them: the value rounded as printed and read back,
+// printed again with the most decimals, trailing zeros dropped down to the fewest; "" when it
+// rounds to nothing.
+std::string PrintedPlain(double value, int minDecimals, int maxDecimals) {
+  const double rounded =
+      StrToDouble(FormatStr("%.*lf", maxDecimals, PrintedRound(value, maxDecimals)));
+  if (SignOf(rounded) == 0) return "";
+  std::string digits = FormatStr("%.*lf", maxDecimals, std::fabs(rounded));
+  const size_t dot = digits.find('.');
+  if (dot != std::string::npos) {
+    while (digits.size() - dot - 1 > static_cast<size_t>(minDecimals) && digits.back() == '0')
+      digits.pop_back();
+    if (digits.back() == '.') digits.pop_back();
+  }
+  return (rounded < 0 ? "-" : "") + digits;
+}
+
+TEST(FormatNumber, DigitsAreThoseOfThePrintedValue) {
+  std::mt19937_64 random(20161101);
+  std::uniform_int_distribution<long long> whole(-1000000000000LL, 1000000000000LL);
+  std::uniform_int_distribution<int> places(0, 6), ulps(-3, 3), fewer(0, 2);
+  std::uniform_real_distribution<double> exponent(-9, 19);
+  const double powers[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6};
+  int failures = 0;
+  auto check = [&failures](double value, int minDecimals, int maxDecimals) {
+    const std::string expected = PrintedPlain(value, minDecimals, maxDecimals);
+    const std::string plain = FormatNumberPlain(value, minDecimals, maxDecimals);
+    const std::string grouped = FormatNumber(value, 0, minDecimals, maxDecimals);
+    if (failures >= 10 || (plain == expected && ReplaceAll(grouped, ",", "") == expected)) return;
+    ADD_FAILURE() << FormatStr("%.17g with %d/%d decimals: plain %s, grouped %s, printed %s", value,
+                               minDecimals, maxDecimals, plain.c_str(), grouped.c_str(),
+                               expected.c_str());
+    ++failures;
+  };
+  // Where a whole number of units ends and printing takes over.
+  for (int decimals = 0; decimals <= 6; ++decimals) {
+    for (double units : {0x1p50 - 1, 0x1p50, 0x1p50 + 1, 0x1p52 - 1, 0x1p53})
+      check(units / powers[decimals], 0, decimals);
+  }
+  for (int i = 0; i < 300000; ++i) {
+    const int decimals = places(random);
+    const int least = std::max(0, decimals - fewer(random));
+    // Halves of the last place, a few units of the last binary place off.
+    double value = (static_cast<double>(whole(random)) + 0.5) / powers[decimals];
+    for (int step = ulps(random); step != 0; step += step < 0 ? 1 : -1)
+      value = std::nextafter(value, step < 0 ? -INFINITY : INFINITY);
+    check(value, least, decimals);
+    // Any size and sign.
+    const double magnitude = std::pow(10.0, exponent(random));
+    check(i % 2 ? magnitude : -magnitude, least, decimals);
+  }
+}
+
 TEST(NumberText, TestsAndReads) {
   EXPECT_TRUE(IsNumberText("-0012.500", 2, 1));
   EXPECT_FALSE(IsNumberText("1-2", -1, -1));
