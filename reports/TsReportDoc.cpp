@@ -188,6 +188,13 @@ CTsReportDoc::RowColumns CTsReportDoc::FindRowColumns(const std::vector<int>& te
 void CTsReportDoc::AppendFromRow(const RowColumns& columns, const CTsReportRow& row) {
   std::vector<std::string> cells;
   std::string flags;
+  if (FillRowCells(columns, row, cells, flags) == 0 && bSkipEmpty) return;
+  m_rows.push_back(std::move(cells));
+  m_rowFlags.push_back(std::move(flags));
+}
+
+int CTsReportDoc::FillRowCells(const RowColumns& columns, const CTsReportRow& row,
+                               std::vector<std::string>& cells, std::string& flags) {
   NewRow(cells, flags);
   if (cells.size() <= static_cast<size_t>(m_shownCount)) cells.resize(m_shownCount + 1);
   cells[m_shownCount] = row.sCode;
@@ -201,12 +208,10 @@ void CTsReportDoc::AppendFromRow(const RowColumns& columns, const CTsReportRow& 
     const int k = columns.values[i];
     if (k < 0) continue;
     const Column& column = m_columns[m_shownColumns[k]];
-    cells[k] = ReplaceAll(FormatNumber(row.Values[i], 0, column.less, column.more), ",", "");
+    cells[k] = FormatNumberPlain(row.Values[i], column.less, column.more);
     if (!cells[k].empty()) ++filled;
   }
-  if (bSkipEmpty && filled == 0) return;
-  m_rows.push_back(std::move(cells));
-  m_rowFlags.push_back(std::move(flags));
+  return filled;
 }
 
 // ---------------------------------------------------------------- CTsReportView

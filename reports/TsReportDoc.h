@@ -56,6 +56,10 @@ class CTsReportDoc : public CSmDoc {
   RowColumns FindRowColumns(const std::vector<int>& textCodes,
                             const std::vector<int>& valueCodes) const;
   void AppendFromRow(const RowColumns& columns, const CTsReportRow& row);
+  // The cells and flags of one row made anew in place (their room kept); the number of value
+  // cells that are not blank.
+  int FillRowCells(const RowColumns& columns, const CTsReportRow& row,
+                   std::vector<std::string>& cells, std::string& flags);
 
   std::string sDateFrom;
   std::string sDateTo;

@@ -107,9 +107,17 @@ class CTsBatchProgress {
 
 // ---------------------------------------------------------------- tickets and rows
 
+namespace {
+
+std::string PeriodCondition(const TsSlipQuery& q, CSmDatabase* db) {
+  return FormatStr("Where T>='%s' And T<='%s'", db->SqlText(q.sDateFrom).c_str(),
+                   db->SqlText(q.sDateTo).c_str());
+}
+
+}  // namespace
+
 std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
-  std::string sql = FormatStr("Where T>='%s' And T<='%s'", db->SqlText(q.sDateFrom).c_str(),
-                              db->SqlText(q.sDateTo).c_str());
+  std::string sql = PeriodCondition(q, db);
   for (int column : kTsSlipOperatorOrder) {
     if (q.sOperator[column].empty()) continue;
     sql += FormatStr(" And OPR%d='%s'", column, db->SqlText(q.sOperator[column]).c_str());
@@ -237,7 +245,38 @@ int TsSlipValueCount() {
   return count;
 }
 
-void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& work) {
+namespace {
+
+// The ticket items of each kind and category in their order, with their money columns and
+// signs, looked up once for many rows.
+struct SlipItems {
+  struct Item {
+    int money;
+    int sign;
+  };
+  SlipItems() {
+    for (int kind = 0; kind < 2; ++kind) {
+      for (int category = 0; category < 2; ++category) {
+        for (int n = 0; n < ItemCount(kind, category); ++n) {
+          const int item = TsGetKindItemIndex(kind, 0, category, 0, n);
+          items[kind][category].push_back(
+              {TsTicketMoneyColumn(kind, item), TsGetTicketItemSign(kind, item)});
+        }
+      }
+    }
+  }
+  // As CTsgbRec::SumItems adds them.
+  double Sum(const CTsgbRec& t, int kind, int category) const {
+    double sum = 0;
+    for (const Item& item : items[kind][category]) sum += item.sign * t.MY[item.money];
+    return sum;
+  }
+
+  std::vector<Item> items[2][2];
+};
+
+void DetailRow(const CTsgbRec& t, const TsSlipNames& names, const SlipItems& items,
+               CTsReportRow& work) {
   work.Clear();
   work.sCode = t.KNO[0];
   work.sName = names[0];
@@ -264,18 +303,25 @@ void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& 
     part[0] = t.GetWeight(kind);
     part[1] = t.PR[kind];
     part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
-    part[3] = t.SumItems(kind, 0);
+    part[3] = items.Sum(t, kind, 0);
     part[4] = part[2] + part[3];
-    part[5] = t.SumItems(kind, 1);
+    part[5] = items.Sum(t, kind, 1);
     part[6] = part[4] + part[5];
   }
   size_t k = kFixedValues;
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category) {
-      for (int n = 0; n < ItemCount(kind, category) && k < v.size(); ++n)
-        v[k++] = t.MY[ItemMoneyColumn(kind, category, n)];
+      for (const SlipItems::Item& item : items.items[kind][category]) {
+        if (k < v.size()) v[k++] = t.MY[item.money];
+      }
     }
   }
+}
+
+}  // namespace
+
+void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& work) {
+  DetailRow(t, names, SlipItems(), work);
 }
 
 // ---------------------------------------------------------------- CTsReportDoc7
@@ -460,19 +506,15 @@ void CTsReportDoc7::Refresh() {
   }
   CTsReportRow work(kTextCount, static_cast<int>(valueCodes.size()));
   const RowColumns columns = FindRowColumns(textCodes, valueCodes);
+  const SlipItems items;
   if (bReload) ForgetTickets();
-  if (std::exchange(m_renewRows, false) && !bReload && FindTicketRows()) {
+  if (std::exchange(m_renewRows, false) && !bReload && m_rowsAsStored && FindTicketRows()) {
     // Right after a recalculation only the rows of the changed tickets are made again.
-    const size_t end = m_rows.size();
     for (size_t i = 0; i < tickets.size(); ++i) {
-      TsSlipDetailRow(tickets[i], m_names[i], work);
-      AppendFromRow(columns, work);
-      if (m_rows.size() == end) continue;
-      m_rows[m_ticketRows[i]] = std::move(m_rows.back());
-      m_rowFlags[m_ticketRows[i]] = std::move(m_rowFlags.back());
-      m_rows.pop_back();
-      m_rowFlags.pop_back();
+      DetailRow(tickets[i], m_names[i], items, work);
+      FillRowCells(columns, work, m_rows[m_ticketRows[i]], m_rowFlags[m_ticketRows[i]]);
     }
+    m_rowsAsStored = false;
     MarkChangedCells();
     return;
   }
@@ -483,12 +525,18 @@ void CTsReportDoc7::Refresh() {
   m_rows.clear();
   m_rowFlags.clear();
   m_rowNumbers.clear();
+  // Room for all the tickets of the period, counted on the date index alone: the rows are not
+  // moved as they come, and the room no row takes is never touched.
+  const auto inPeriod = static_cast<size_t>(std::max(
+      m_db->QueryInt("Select Count(*) From gbSheet " + PeriodCondition(Query(), m_db)), 0L));
+  m_rows.reserve(inPeriod);
+  m_rowFlags.reserve(inPeriod);
   ReadSlipTickets(Query(), m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
     const auto found = recomputed.find(ticket.DH);
     if (found == recomputed.end()) {
-      TsSlipDetailRow(ticket, names, work);
+      DetailRow(ticket, names, items, work);
     } else {
-      TsSlipDetailRow(tickets[found->second], m_names[found->second], work);
+      DetailRow(tickets[found->second], m_names[found->second], items, work);
     }
     const size_t row = m_rows.size();
     AppendFromRow(columns, work);
@@ -496,6 +544,7 @@ void CTsReportDoc7::Refresh() {
     if (found != recomputed.end()) m_ticketRows[found->second] = row;
     m_rowNumbers.append(ticket.DH).push_back('\0');
   });
+  m_rowsAsStored = tickets.empty();
   if (!bReload) MarkChangedCells();
 }
 
@@ -564,7 +613,12 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
         counts.IsEOF())
       return 0;
     leftAlone = static_cast<int>(counts.GetInt(1));
-    CTsBatchProgress progress(static_cast<size_t>(std::max(counts.GetInt(0), 0L)));
+    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(0), 0L));
+    CTsBatchProgress progress(openCount);
+    // Room for all of them at once: only the room the changed tickets take is ever touched.
+    tickets.reserve(openCount);
+    m_names.reserve(openCount);
+    m_storedAmounts.reserve(openCount * kTicketAmounts);
     std::array<double, kTicketAmounts> stored{};
     ReadTickets(conditions + " And (" + open + ")", m_db,
                 [&](CTsgbRec& ticket, const TsSlipNames& names) {

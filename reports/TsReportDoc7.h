@@ -105,8 +105,10 @@ class CTsReportDoc7 : public CTsReportDoc {
   std::vector<double> m_storedAmounts;  // the tickets' money columns as read, ticket by ticket
   std::vector<size_t> m_ticketRows;     // the row of each ticket, or kNoRow
   std::string m_rowNumbers;             // the ticket number of each row, each ended by '\0'
-  // Right after a recalculation the next refresh renews only the rows of the changed tickets.
+  // Right after a recalculation the next refresh renews only the rows of the changed tickets,
+  // while the other rows show their tickets as stored.
   bool m_renewRows = false;
+  bool m_rowsAsStored = false;
 };
 
 class CTsReportView7 : public CTsReportView {
