@@ -153,13 +153,20 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
 
 namespace {
 
+// The tickets with the names of their four codes, each directory grouped by code once: a code
+// kept twice names its ticket once.
 std::string SlipTicketsText(const std::string& conditions) {
   static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
-  std::string sql = "Select " + CTsgbRec::ColumnList();
+  std::string names;
+  std::string joins;
   for (int j = 0; j < 4; ++j) {
-    sql += FormatStr(",(Select Max(NA) From %s Where KNO=gbSheet.KNO%d)", kDirectories[j], j);
+    names += FormatStr(",n%d.NA", j);
+    joins += FormatStr(
+        " Left Join (Select KNO,Max(NA) As NA From %s Group By KNO) n%d On n%d.KNO=gbSheet.KNO%d",
+        kDirectories[j], j, j, j);
   }
-  return sql + " From gbSheet " + conditions + " Order By T,DH";
+  return "Select " + CTsgbRec::ColumnList() + names + " From gbSheet" + joins + " " + conditions +
+         " Order By T,DH";
 }
 
 // Each ticket read, to be changed or moved away by the handler.
@@ -473,18 +480,13 @@ void CTsReportDoc7::ForgetTickets() {
 
 bool CTsReportDoc7::FindTicketRows() {
   m_ticketRows.assign(tickets.size(), kNoRow);
-  if (static_cast<size_t>(std::count(m_rowNumbers.begin(), m_rowNumbers.end(), '\0')) !=
-      m_rows.size())
-    return false;
+  const int number = FindShownColumn(kTicketNumberCode);
+  if (number < 0) return false;
   // Both in date and number order: one walk down the rows.
   size_t row = 0;
-  size_t at = 0;
   for (size_t i = 0; i < tickets.size(); ++i) {
-    for (; at < m_rowNumbers.size() && m_ticketRows[i] == kNoRow; ++row) {
-      const size_t end = m_rowNumbers.find('\0', at);
-      if (std::string_view(m_rowNumbers).substr(at, end - at) == tickets[i].DH)
-        m_ticketRows[i] = row;
-      at = end + 1;
+    for (; row < m_rows.size() && m_ticketRows[i] == kNoRow; ++row) {
+      if (m_rows[row][number] == tickets[i].DH) m_ticketRows[i] = row;
     }
     if (m_ticketRows[i] == kNoRow) return false;
   }
@@ -524,7 +526,6 @@ void CTsReportDoc7::Refresh() {
   m_ticketRows.assign(tickets.size(), kNoRow);
   m_rows.clear();
   m_rowFlags.clear();
-  m_rowNumbers.clear();
   // Room for all the tickets of the period, counted on the date index alone: the rows are not
   // moved as they come, and the room no row takes is never touched.
   const auto inPeriod = static_cast<size_t>(std::max(
@@ -542,7 +543,6 @@ void CTsReportDoc7::Refresh() {
     AppendFromRow(columns, work);
     if (m_rows.size() == row) return;
     if (found != recomputed.end()) m_ticketRows[found->second] = row;
-    m_rowNumbers.append(ticket.DH).push_back('\0');
   });
   m_rowsAsStored = tickets.empty();
   if (!bReload) MarkChangedCells();

@@ -97,14 +97,13 @@ class CTsReportDoc7 : public CTsReportDoc {
   // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
   double StoredAmount(size_t i, size_t column) const;
   void ForgetTickets();
-  // The row of each recomputed ticket among the rows as they were read; false when one is not
-  // there or the rows have changed since.
+  // The row of each recomputed ticket among the rows as they were read, by the ticket number
+  // shown; false when one is not there or the number is not shown.
   bool FindTicketRows();
 
   std::vector<TsSlipNames> m_names;     // beside the tickets
   std::vector<double> m_storedAmounts;  // the tickets' money columns as read, ticket by ticket
   std::vector<size_t> m_ticketRows;     // the row of each ticket, or kNoRow
-  std::string m_rowNumbers;             // the ticket number of each row, each ended by '\0'
   // Right after a recalculation the next refresh renews only the rows of the changed tickets,
   // while the other rows show their tickets as stored.
   bool m_renewRows = false;

@@ -322,6 +322,7 @@ TEST_P(TsSlipDetailTest, RecalculationSkipsSettledKindsAndSavesInOneTransaction)
 TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   Items("补助款\t0+\t10*#sl");
   Store({{.number = "000001", .my1 = 195}, {.number = "000003", .my1 = 195}});
+  Run({"Insert Into NHDir(KNO,NA) Values('10101001','')"});  // the farmer kept twice
   CTsReportDoc7 doc;
   doc.m_db = &m_db;
   doc.OnInitDocument();
@@ -335,6 +336,7 @@ TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   };
   const long long listed = refresh();
   ASSERT_EQ(doc.m_rows.size(), 2u);
+  EXPECT_EQ(doc.m_rows[1][doc.FindShownColumn(2)], "张三");
   // Per row: ticket number, the first cane item, the first freight item, and whether the row
   // has marks.
   auto rows = [&doc] {
