@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "admin/SmMDBBak.h"
@@ -309,24 +310,27 @@ void CSeasonRun::DetailList() {
       From() + "' And g.T<='" + To() + "' Order By g.T,g.DH";
   long peak = 0;
   size_t rows = 0;
-  Best(
-      "ticket detail list", 2.5, 2,
-      [&] {
-        CTsReportDoc7 doc;
-        doc.nFlag = 271;
-        doc.m_kind.nNumber = 1;
-        doc.m_db = &m_db;
-        doc.OnInitDocument();
-        doc.LoadFormDef();
-        doc.sDateFrom = From();
-        doc.sDateTo = To();
-        const long base = ResetPeak();
-        const double seconds = Timed([&] { doc.Refresh(); });
-        peak = ProcKb("VmHWM:") - base;
-        rows = doc.m_rows.size();
-        return seconds;
-      },
-      [&] { return Timed([&] { ReadAll(*m_bare, {join}); }); });
+  // The first opening takes its memory fresh from the system (the peak is counted there); an
+  // opening again finds the memory the last list gave back.
+  bool first = true;
+  auto open = [&] {
+    CTsReportDoc7 doc;
+    doc.nFlag = 271;
+    doc.m_kind.nNumber = 1;
+    doc.m_db = &m_db;
+    doc.OnInitDocument();
+    doc.LoadFormDef();
+    doc.sDateFrom = From();
+    doc.sDateTo = To();
+    const long base = first ? ResetPeak() : 0;
+    const double seconds = Timed([&] { doc.Refresh(); });
+    if (std::exchange(first, false)) peak = ProcKb("VmHWM:") - base;
+    rows = doc.m_rows.size();
+    return seconds;
+  };
+  auto floor = [&] { return Timed([&] { ReadAll(*m_bare, {join}); }); };
+  Best("ticket detail list, first opening", 2.5, 1, open, floor);
+  Best("ticket detail list, opened again", 2.5, 3, open, floor);
   std::printf("  the detail list of %zu tickets: peak memory %.1f MB above the program before it\n",
               rows, peak / 1024.0);
 }
