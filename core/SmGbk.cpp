@@ -105,21 +105,21 @@ bool Convert(bool toGbk, std::string_view in, std::string& out) {
   }
   iconv_t raw = Converter(toGbk);
   if (raw == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string result(in.size() * 2 + 16, '\0');
+  // Written straight into the room `out` already has.
+  out.resize(in.size() * 2 + 16);
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
   size_t done = 0;
   while (inLeft > 0) {
-    char* outPtr = result.data() + done;
-    size_t outLeft = result.size() - done;
+    char* outPtr = out.data() + done;
+    size_t outLeft = out.size() - done;
     const size_t rc = iconv(raw, &inPtr, &inLeft, &outPtr, &outLeft);
-    done = result.size() - outLeft;
+    done = out.size() - outLeft;
     if (rc != static_cast<size_t>(-1)) break;
     if (errno != E2BIG) return false;
-    result.resize(result.size() * 2);
+    out.resize(out.size() * 2);
   }
-  result.resize(done);
-  out = std::move(result);
+  out.resize(done);
   return true;
 }
 
