@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 
 #include "app/SmApp.h"
 #include "core/SmArchive.h"
@@ -79,9 +80,9 @@ bool SplitHead(const std::string& head, size_t listed, std::string& table,
   return columns.size() == listed;
 }
 
-// The value of a text kept in the literal form of the data file (quotes doubled).
-std::string TextValue(const std::string& stored) {
-  return ReplaceAll(stored, "''", "'");
+// A text kept in the literal form of the data file (quotes doubled) turned to its value.
+void UnquoteText(std::string& stored) {
+  if (stored.find("''") != std::string::npos) stored = ReplaceAll(stored, "''", "'");
 }
 
 // The names of an archive's table and columns as the target's own catalogue spells them:
@@ -122,6 +123,28 @@ bool CatalogueNames(CSmDatabase& target, const std::vector<std::string>& tables,
 void TellFileFailure(const QFileDevice& file, const std::string& otherwise) {
   const std::string plain = SmFailureMessage(SmFileFailure(file), file.errorString().toStdString());
   SmMessageBox(plain.empty() ? otherwise : plain, SM_MB_ICONERROR);
+}
+
+// The indexes of a fresh data file are dropped while its rows go in and built again after
+// them, each once instead of row by row; `create` gets the statements that build them. A
+// database keeps its indexes.
+bool DropFileIndexes(CSmDatabase& side, std::vector<std::string>& create) {
+  if (side.GetKind() != 0 || !side.Backend()) return true;
+  std::vector<std::string> names;
+  {
+    std::unique_ptr<CSmDbCursor> rows = side.Backend()->Query(
+        "Select name,sql From sqlite_master Where type='index' And sql Is Not Null", nullptr);
+    if (!rows) return false;
+    while (rows->Next()) {
+      names.push_back(rows->GetText(0));
+      create.push_back(rows->GetText(1));
+    }
+    if (!rows->Error().empty()) return false;
+  }
+  for (const std::string& name : names) {
+    if (!side.ExecuteSQL("Drop Index " + name)) return false;
+  }
+  return true;
 }
 
 void TellDamaged() {
@@ -388,13 +411,13 @@ bool CSmMDBBak::FillSide(CSmArchiveReader& in, int tables, CSmDatabase& side) {
   std::vector<std::string> names;
   side.GetUserTables(&names);
   if (!side.BeginTrans()) return false;
-  for (int t = 0; t < tables; ++t) {
-    if (!RestoreTable(in, &side, &names)) {
-      side.Rollback();
-      return false;
-    }
-  }
-  return side.CommitTrans();
+  std::vector<std::string> indexes;
+  bool ok = DropFileIndexes(side, indexes);
+  for (int t = 0; ok && t < tables; ++t) ok = RestoreTable(in, &side, &names);
+  for (size_t i = 0; ok && i < indexes.size(); ++i) ok = side.ExecuteSQL(indexes[i]);
+  if (ok) return side.CommitTrans();
+  side.Rollback();
+  return false;
 }
 
 bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
@@ -423,23 +446,28 @@ bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
     for (size_t k = 1; k < listed; ++k) insert += ",?";
     insert += ")";
   }
+  // Every row is read into the same values: a text takes the room the last row's had.
   std::vector<SmDbValue> values(listed);
+  for (size_t at = 0; at < listed; ++at) {
+    values[at].type = at < static_cast<size_t>(counts.ints)                    ? SmDbValue::Int
+                      : at < static_cast<size_t>(counts.ints + counts.numbers) ? SmDbValue::Double
+                                                                               : SmDbValue::Text;
+  }
   for (int32_t row = 0; row < counts.rows; ++row) {
     size_t at = 0;
     for (int32_t i = 0; i < counts.ints; ++i, ++at) {
       int32_t value = 0;
       if (!in.ReadInt(value)) return false;
-      values[at] = SmDbValue::OfInt(value);
+      values[at].i = value;
     }
     for (int32_t i = 0; i < counts.numbers; ++i, ++at) {
       double value = 0;
       if (!in.ReadDouble(value)) return false;
-      values[at] = SmDbValue::OfDouble(std::isfinite(value) ? value : 0.0);
+      values[at].d = std::isfinite(value) ? value : 0.0;
     }
     for (int32_t i = 0; i < counts.texts; ++i, ++at) {
-      std::string value;
-      if (!in.ReadText(value)) return false;
-      values[at] = SmDbValue::OfText(TextValue(value));
+      if (!in.ReadText(values[at].text)) return false;
+      UnquoteText(values[at].text);
     }
     if (!target) continue;
     if (target->ExecuteBound(insert, {}, values)) continue;

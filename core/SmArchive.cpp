@@ -138,9 +138,11 @@ bool CSmArchiveReader::ReadRawText(std::string& bytes) {
 }
 
 bool CSmArchiveReader::ReadText(std::string& utf8) {
-  std::string gbk;
-  if (!ReadRawText(gbk)) return false;
-  if (GbkToUtf8(gbk, utf8)) return true;
+  uint32_t length = 0;
+  const char* data = nullptr;
+  if (!ReadLength(length) || !Take(length, data)) return false;
+  // Converted from the bytes in place into the room of `utf8`.
+  if (GbkToUtf8(std::string_view(data, length), utf8)) return true;
   m_ok = false;
   return false;
 }

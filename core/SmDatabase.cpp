@@ -299,6 +299,7 @@ bool CSmDatabase::RunStatement(Attempt&& attempt) {
   m_lastError.clear();
   bool ok = false;
   if (IsOpen()) {
+    ++m_statementsSent;
     ok = attempt(&m_lastError);
   } else {
     m_lastError = "the database is not open";

@@ -203,6 +203,9 @@ class CSmDatabase {
   std::unique_ptr<CSmDbCursor> OpenCursor(const std::string& translated);
   // The engine's text of the last failed statement or connection (not shown to the user).
   const std::string& LastError() const { return m_lastError; }
+  // Statements sent to the engine through this connection since it was made (a query counts
+  // once, whatever rows it returns; transaction steps do not count).
+  long long StatementsSent() const { return m_statementsSent; }
   SmDbFailure LastFailure() const { return m_lastFailure; }
   // Shows the failure's sentence with the engine's reason; false, for returning.
   bool ReportBusy() const;
@@ -214,6 +217,7 @@ class CSmDatabase {
 
  private:
   friend class CSmStopAtFirstFailure;
+
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
@@ -244,6 +248,7 @@ class CSmDatabase {
   bool m_lost = false;
   // Statements run since the outermost transaction began.
   int m_transStatements = 0;
+  long long m_statementsSent = 0;
   int m_stopRuns = 0;
   bool m_stopped = false;
   mutable bool m_stopReported = false;

@@ -123,36 +123,51 @@ struct IconvCloser {
   void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
 
-bool Convert(const char* to, const char* from, std::string_view in, std::string& out) {
-  iconv_t raw = iconv_open(to, from);
+// One converter per direction and thread, opened at its first use and reset before each.
+iconv_t Converter(bool toGbk) {
+  using Owned = std::unique_ptr<void, IconvCloser>;
+  thread_local Owned gbk(iconv_open("GB18030", "UTF-8"));
+  thread_local Owned utf8(iconv_open("UTF-8", "GB18030"));
+  const auto cd = static_cast<iconv_t>(toGbk ? gbk.get() : utf8.get());
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  return cd;
+}
+
+bool Convert(bool toGbk, std::string_view in, std::string& out) {
+  // ASCII reads the same in both.
+  if (std::all_of(in.begin(), in.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out.assign(in);
+    return true;
+  }
+  iconv_t raw = Converter(toGbk);
   if (raw == reinterpret_cast<iconv_t>(-1)) return false;
-  std::unique_ptr<void, IconvCloser> cd(raw);
-  std::string result(in.size() * 2 + 16, '\0');
+  // Written straight into the room `out` already has.
+  out.resize(in.size() * 2 + 16);
   char* inPtr = const_cast<char*>(in.data());
   size_t inLeft = in.size();
   size_t done = 0;
   while (inLeft > 0) {
-    char* outPtr = result.data() + done;
-    size_t outLeft = result.size() - done;
+    char* outPtr = out.data() + done;
+    size_t outLeft = out.size() - done;
     const size_t rc = iconv(raw, &inPtr, &inLeft, &outPtr, &outLeft);
-    done = result.size() - outLeft;
+    done = out.size() - outLeft;
     if (rc != static_cast<size_t>(-1)) break;
     if (errno != E2BIG) return false;
-    result.resize(result.size() * 2);
+    out.resize(out.size() * 2);
   }
-  result.resize(done);
-  out = std::move(result);
+  out.resize(done);
   return true;
 }
 
 }  // namespace
 
 bool Utf8ToGbk(std::string_view utf8, std::string& gbk) {
-  return Convert("GB18030", "UTF-8", utf8, gbk);
+  return Convert(true, utf8, gbk);
 }
 
 bool GbkToUtf8(std::string_view gbk, std::string& utf8) {
-  return Convert("UTF-8", "GB18030", gbk, utf8);
+  return Convert(false, gbk, utf8);
 }
 
 std::string Utf16ToUtf8(std::u16string_view units) {

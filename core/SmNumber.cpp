@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "core/SmString.h"
 
@@ -38,11 +39,46 @@ long long ReadIntegerPart(std::string_view text, long long low, long long high) 
 
 }  // namespace
 
+namespace {
+
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A whole number of 10^-decimals below 2^52 of them: its nearest double prints with
+// `decimals` decimals as that number, and the text reads back as the same double.
+bool ReadsBackAsItself(double rounded, int decimals) {
+  return decimals >= 0 && decimals < static_cast<int>(std::size(kPowersOfTen)) &&
+         std::fabs(rounded) * kPowersOfTen[decimals] < 0x1p52;
+}
+
+}  // namespace
+
+// The result is what printing the nudged value with `decimals` decimals and reading the text
+// back gives, bit for bit, without the text: the print rounds the exact product of the value
+// and 10^decimals to the nearest integer (an exact half to the even one) and the read divides
+// that integer by 10^decimals, correctly rounded, as one division of two exact doubles does.
+// Products too large for a double's whole numbers, and powers of ten a double cannot hold, go
+// through the text.
 double RoundTo(double value, int decimals) {
   if (decimals < 0) return value;
   const double nudged = value + (value < 0 ? -1e-10 : 1e-10);
-  const std::string text = FormatStr("%.*lf", decimals, nudged);
-  return StrToDouble(text);
+  if (decimals < static_cast<int>(std::size(kPowersOfTen))) {
+    const double scale = kPowersOfTen[decimals];
+    const double product = nudged * scale;
+    if (std::fabs(product) < 0x1p52) {
+      const double error = std::fma(nudged, scale, -product);  // product + error is exact
+      const double whole = std::floor(product);
+      const double fraction = product - whole;  // exact; the error is at most a quarter
+      bool up = false;
+      if (fraction >= 0.25) {
+        const double beyondHalf = (fraction - 0.5) + error;  // its sign is exact
+        up = beyondHalf > 0 || (beyondHalf == 0 && std::fmod(whole, 2) != 0);
+      }
+      return std::copysign((up ? whole + 1 : whole) / scale, nudged);
+    }
+  }
+  return StrToDouble(FormatStr("%.*lf", decimals, nudged));
 }
 
 double StrToDouble(std::string_view text) {
@@ -55,10 +91,29 @@ double StrToDouble(std::string_view text) {
 
 namespace {
 
+// The digits "%.*lf" prints for a magnitude that is a whole number of 10^-decimals (as RoundTo
+// gives it), written from that whole number; empty when it is too large to be sure of it. Below
+// 2^50 the product is within a quarter of the whole number, however both roundings fall.
+std::string WholeUnitsDigits(double magnitude, int decimals) {
+  if (decimals >= static_cast<int>(std::size(kPowersOfTen))) return {};
+  const double units = magnitude * kPowersOfTen[decimals];
+  if (!(units < 0x1p50)) return {};
+  char buffer[24];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::llround(units));
+  if (ec != std::errc()) return {};
+  std::string digits(buffer, end);
+  const auto places = static_cast<size_t>(decimals);
+  if (places == 0) return digits;
+  if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
+  digits.insert(digits.size() - places, 1, '.');
+  return digits;
+}
+
 // The magnitude with `maxDecimals` decimals, trailing zeros dropped down to `minDecimals`, and
 // the number of its integer digits.
 std::string DisplayDigits(double magnitude, int minDecimals, int maxDecimals, size_t& intDigits) {
-  std::string digits = FormatStr("%.*lf", maxDecimals, magnitude);
+  std::string digits = WholeUnitsDigits(magnitude, maxDecimals);
+  if (digits.empty()) digits = FormatStr("%.*lf", maxDecimals, magnitude);
   const size_t dot = digits.find('.');
   intDigits = dot == std::string::npos ? digits.size() : dot;
   if (dot == std::string::npos) return digits;
@@ -85,7 +140,21 @@ std::string FitDigits(const std::string& digits, size_t intDigits, bool negative
     if (i > 0 && i < intDigits && (intDigits - i) % 3 == 0) grouped += ',';
     grouped += digits[i];
   }
-  return FormatStr("%*s", width, grouped.c_str());
+  return width > 0 ? FormatStr("%*s", width, grouped.c_str()) : grouped;
+}
+
+// The sign of the value rounded to `maxDecimals` (0 when it rounds to nothing) and, unless 0,
+// its display digits and the number of their integer digits.
+int RoundedDigits(double value, int minDecimals, int maxDecimals, std::string& digits,
+                  size_t& intDigits) {
+  minDecimals = std::max(minDecimals, 0);
+  maxDecimals = std::max(maxDecimals, minDecimals);
+  value = RoundTo(value, maxDecimals);
+  if (!ReadsBackAsItself(value, maxDecimals))
+    value = StrToDouble(FormatStr("%.*lf", maxDecimals, value));
+  const int sign = SignOf(value);
+  if (sign != 0) digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
+  return sign;
 }
 
 std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int maxDecimals,
@@ -95,13 +164,10 @@ std::string FormatNumberUnprefixed(double value, int width, int minDecimals, int
                       : FormatStr("%.*lf", minDecimals, value);
   }
   width = std::abs(width);
-  minDecimals = std::max(minDecimals, 0);
-  maxDecimals = std::max(maxDecimals, minDecimals);
-  value = StrToDouble(FormatStr("%.*lf", maxDecimals, RoundTo(value, maxDecimals)));
-  const int sign = SignOf(value);
-  if (sign == 0) return FormatStr("%*s", width, "");
+  std::string digits;
   size_t intDigits = 0;
-  const std::string digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
+  const int sign = RoundedDigits(value, minDecimals, maxDecimals, digits, intDigits);
+  if (sign == 0) return std::string(static_cast<size_t>(width), ' ');
   return FitDigits(digits, intDigits, sign < 0, width);
 }
 
@@ -115,8 +181,16 @@ std::string FormatNumber(double value, int width, int minDecimals, int maxDecima
   return result;
 }
 
+std::string FormatNumberPlain(double value, int minDecimals, int maxDecimals) {
+  std::string digits;
+  size_t intDigits = 0;
+  const int sign = RoundedDigits(value, minDecimals, maxDecimals, digits, intDigits);
+  if (sign < 0) digits.insert(0, 1, '-');
+  return digits;
+}
+
 std::string NumberToPlainText(double value) {
-  return ReplaceAll(FormatNumber(value, 0, 0, 6, false), ",", "");
+  return FormatNumberPlain(value, 0, 6);
 }
 
 bool IsNumberText(std::string_view text, int maxIntDigits, int maxDecimals) {

@@ -12,6 +12,8 @@
 // value is blank unless `showZero`; a non-blank result after a `prefix` loses its padding.
 std::string FormatNumber(double value, int width, int minDecimals, int maxDecimals,
                          bool showZero = false, std::string_view prefix = {});
+// FormatNumber unaligned and without the separators between digit groups.
+std::string FormatNumberPlain(double value, int minDecimals, int maxDecimals);
 // Up to six decimals, trailing zeros dropped, no separators; "" for a value that rounds to zero.
 std::string NumberToPlainText(double value);
 // Rounds half away from zero after a nudge of 1e-10; negative decimals leave the value.

@@ -195,11 +195,11 @@ bool Bind(sqlite3_stmt* stmt, std::span<const SmDbValue> params) {
         break;
       case SmDbValue::Text:
         rc = sqlite3_bind_text(stmt, at, v.text.data(), static_cast<int>(v.text.size()),
-                               SQLITE_TRANSIENT);
+                               SQLITE_STATIC);
         break;
       case SmDbValue::Blob:
         rc = sqlite3_bind_blob(stmt, at, v.blob.data(), static_cast<int>(v.blob.size()),
-                               SQLITE_TRANSIENT);
+                               SQLITE_STATIC);
         break;
     }
     if (rc != SQLITE_OK) return false;
@@ -421,6 +421,8 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
     }
     ok = rc == SQLITE_DONE;
   }
+  // The texts were bound without a copy: they do not outlive this run.
+  if (!params.empty()) sqlite3_clear_bindings(stmt);
   if (ok) m_rowsChanged = sqlite3_changes64(m_db);
   LowerWaitSign();
   if (!ok && error) *error = FailureText(m_db);

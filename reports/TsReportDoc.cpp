@@ -171,35 +171,47 @@ void CTsReportDoc::FillFromRows(const std::vector<int>& textCodes,
                                 const std::vector<CTsReportRow>& rows) {
   m_rows.clear();
   m_rowFlags.clear();
-  const int codeColumn = FindShownColumn(1);
-  const int nameColumn = FindShownColumn(2);
-  std::vector<int> textColumns;
-  for (int code : textCodes) textColumns.push_back(FindShownColumn(code));
-  std::vector<int> valueColumns;
-  for (int code : valueCodes) valueColumns.push_back(FindShownColumn(code + 10));
-  for (const CTsReportRow& row : rows) {
-    std::vector<std::string> cells;
-    std::string flags;
-    NewRow(cells, flags);
-    if (cells.size() <= static_cast<size_t>(m_shownCount)) cells.resize(m_shownCount + 1);
-    cells[m_shownCount] = row.sCode;
-    if (codeColumn >= 0) cells[codeColumn] = row.sCode;
-    if (nameColumn >= 0) cells[nameColumn] = row.sName;
-    for (size_t i = 0; i < row.Texts.size() && i < textColumns.size(); ++i) {
-      if (textColumns[i] >= 0) cells[textColumns[i]] = row.Texts[i];
-    }
-    int filled = 0;
-    for (size_t i = 0; i < row.Values.size() && i < valueColumns.size(); ++i) {
-      const int k = valueColumns[i];
-      if (k < 0) continue;
-      const Column& column = m_columns[m_shownColumns[k]];
-      cells[k] = ReplaceAll(FormatNumber(row.Values[i], 0, column.less, column.more), ",", "");
-      if (!cells[k].empty()) ++filled;
-    }
-    if (bSkipEmpty && filled == 0) continue;
-    m_rows.push_back(std::move(cells));
-    m_rowFlags.push_back(std::move(flags));
+  const RowColumns columns = FindRowColumns(textCodes, valueCodes);
+  for (const CTsReportRow& row : rows) AppendFromRow(columns, row);
+}
+
+CTsReportDoc::RowColumns CTsReportDoc::FindRowColumns(const std::vector<int>& textCodes,
+                                                      const std::vector<int>& valueCodes) const {
+  RowColumns columns;
+  columns.code = FindShownColumn(1);
+  columns.name = FindShownColumn(2);
+  for (int code : textCodes) columns.texts.push_back(FindShownColumn(code));
+  for (int code : valueCodes) columns.values.push_back(FindShownColumn(code + 10));
+  return columns;
+}
+
+void CTsReportDoc::AppendFromRow(const RowColumns& columns, const CTsReportRow& row) {
+  std::vector<std::string> cells;
+  std::string flags;
+  if (FillRowCells(columns, row, cells, flags) == 0 && bSkipEmpty) return;
+  m_rows.push_back(std::move(cells));
+  m_rowFlags.push_back(std::move(flags));
+}
+
+int CTsReportDoc::FillRowCells(const RowColumns& columns, const CTsReportRow& row,
+                               std::vector<std::string>& cells, std::string& flags) {
+  NewRow(cells, flags);
+  if (cells.size() <= static_cast<size_t>(m_shownCount)) cells.resize(m_shownCount + 1);
+  cells[m_shownCount] = row.sCode;
+  if (columns.code >= 0) cells[columns.code] = row.sCode;
+  if (columns.name >= 0) cells[columns.name] = row.sName;
+  for (size_t i = 0; i < row.Texts.size() && i < columns.texts.size(); ++i) {
+    if (columns.texts[i] >= 0) cells[columns.texts[i]] = row.Texts[i];
   }
+  int filled = 0;
+  for (size_t i = 0; i < row.Values.size() && i < columns.values.size(); ++i) {
+    const int k = columns.values[i];
+    if (k < 0) continue;
+    const Column& column = m_columns[m_shownColumns[k]];
+    cells[k] = FormatNumberPlain(row.Values[i], column.less, column.more);
+    if (!cells[k].empty()) ++filled;
+  }
+  return filled;
 }
 
 // ---------------------------------------------------------------- CTsReportView

@@ -46,6 +46,21 @@ class CTsReportDoc : public CSmDoc {
   // columns of `valueCodes` + 10, the code into the key cell after the shown columns.
   virtual void FillFromRows(const std::vector<int>& textCodes, const std::vector<int>& valueCodes,
                             const std::vector<CTsReportRow>& rows);
+  // The same one row at a time, for a builder that makes its rows one by one: the shown columns
+  // of the codes once, then each row appended (the grid emptied first by the caller).
+  struct RowColumns {
+    int code = -1;
+    int name = -1;
+    std::vector<int> texts;
+    std::vector<int> values;
+  };
+  RowColumns FindRowColumns(const std::vector<int>& textCodes,
+                            const std::vector<int>& valueCodes) const;
+  void AppendFromRow(const RowColumns& columns, const CTsReportRow& row);
+  // The cells and flags of one row made anew in place (their room kept); the number of value
+  // cells that are not blank.
+  int FillRowCells(const RowColumns& columns, const CTsReportRow& row,
+                   std::vector<std::string>& cells, std::string& flags);
 
   std::string sDateFrom;
   std::string sDateTo;

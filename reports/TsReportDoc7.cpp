@@ -13,19 +13,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "app/SmOperator.h"
-#include "cane/TsAdrRec.h"
-#include "cane/TsDriverRec.h"
-#include "cane/TsGp.h"
 #include "cane/TsItems.h"
-#include "cane/TsNH.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
+#include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "forms/SmChildFrm.h"
 #include "platform/SmCommandIds.h"
@@ -41,6 +40,7 @@ constexpr int kFixedValues = 18;
 constexpr int kTicketNumberCode = 12;
 constexpr int kFarmerNameCode = 2;
 constexpr double kAmountTolerance = 0.00001;
+constexpr size_t kTicketAmounts = 12;  // MY0 to MY11
 // Per kind and category the field codes of the items' total and of the running amount after
 // them; the last running amount of each kind.
 constexpr int kTotalCodes[2][2][2] = {{{37, 38}, {39, 40}}, {{53, 54}, {55, 56}}};
@@ -62,79 +62,62 @@ std::string OperatorOrBlanks(const std::string& code) {
   return code.empty() ? std::string("   ") : code;
 }
 
-// Names of codes looked up once per code.
-class CNameCache {
- public:
-  explicit CNameCache(CSmDatabase* db) : m_db(db) {}
-  const std::string& Name(int kind, const std::string& code) {
-    const std::string key = TrimChars(code);
-    auto [it, added] = m_names[kind].try_emplace(key);
-    if (added && !key.empty()) it->second = Load(kind, key);
-    return it->second;
-  }
-
- private:
-  std::string Load(int kind, const std::string& code) {
-    switch (kind) {
-      case 0: {
-        CNH farmer(m_db, code);
-        return farmer.Load(0) > 0 ? farmer.NA : std::string();
-      }
-      case 1: {
-        CTsDriverRec driver;
-        return TsDriverLoad(driver, code, m_db) > 0 ? driver.NA : std::string();
-      }
-      case 2: {
-        CTsAdrRec place;
-        return TsAdrLoad(place, code, m_db) > 0 ? place.NA : std::string();
-      }
-      default: {
-        CGp variety(m_db, code);
-        return variety.Load(0) > 0 ? variety.NA : std::string();
+// Recomputes the chosen items of the kinds the ticket is not settled in.
+void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
+  for (int kind = 0; kind < 2; ++kind) {
+    if (!ticket.JN[kind].empty()) continue;
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<bool>& flags = chosen[kind][category];
+      for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+        if (flags[n]) ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
       }
     }
   }
+}
 
-  CSmDatabase* m_db;
-  std::map<std::string, std::string> m_names[4];
-};
-
-bool ItemsDiffer(const CTsgbRec& a, const CTsgbRec& b) {
-  for (size_t i = 0; i < a.MY.size() && i < b.MY.size(); ++i) {
-    if (std::fabs(a.MY[i] - b.MY[i]) >= kAmountTolerance) return true;
+// Whether an amount of the ticket moved from its stored one.
+bool AmountsDiffer(const CTsgbRec& ticket, const std::array<double, kTicketAmounts>& stored) {
+  for (size_t column = 0; column < ticket.MY.size() && column < kTicketAmounts; ++column) {
+    if (std::fabs(ticket.MY[column] - stored[column]) >= kAmountTolerance) return true;
   }
   return false;
 }
 
-// Recomputes the chosen items of the kinds the ticket is not settled in; true when a chosen
-// item of a settled kind was left alone.
-bool RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
-  bool leftAlone = false;
-  for (int kind = 0; kind < 2; ++kind) {
-    for (int category = 0; category < 2; ++category) {
-      const std::vector<bool>& flags = chosen[kind][category];
-      for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
-        if (!flags[n]) continue;
-        if (!ticket.JN[kind].empty()) {
-          leftAlone = true;
-          continue;
-        }
-        ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
-      }
-    }
-  }
-  return leftAlone;
-}
-
 constexpr int kCaneModule = 16;
+
+// The progress of a batch over many tickets, drawn a hundred times at most: every step of the
+// bar paints the dialog at once.
+class CTsBatchProgress {
+ public:
+  explicit CTsBatchProgress(size_t count) : m_chunk(std::max<size_t>(1, count / 100)) {
+    m_dlg.Create(static_cast<int>((count + m_chunk - 1) / m_chunk), CSmFrameWnd::Main());
+    m_dlg.Show();
+  }
+  void Step() {
+    if (++m_done % m_chunk == 0) m_dlg.Step();
+  }
+
+ private:
+  CSmProgressDlg m_dlg;
+  size_t m_chunk;
+  size_t m_done = 0;
+};
 
 }  // namespace
 
 // ---------------------------------------------------------------- tickets and rows
 
+namespace {
+
+std::string PeriodCondition(const TsSlipQuery& q, CSmDatabase* db) {
+  return FormatStr("Where T>='%s' And T<='%s'", db->SqlText(q.sDateFrom).c_str(),
+                   db->SqlText(q.sDateTo).c_str());
+}
+
+}  // namespace
+
 std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
-  std::string sql = FormatStr("Where T>='%s' And T<='%s'", db->SqlText(q.sDateFrom).c_str(),
-                              db->SqlText(q.sDateTo).c_str());
+  std::string sql = PeriodCondition(q, db);
   for (int column : kTsSlipOperatorOrder) {
     if (q.sOperator[column].empty()) continue;
     sql += FormatStr(" And OPR%d='%s'", column, db->SqlText(q.sOperator[column]).c_str());
@@ -168,9 +151,99 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
   return sql;
 }
 
-int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets, CSmDatabase* db) {
-  CTsgbRec scratch;
-  return scratch.Select(TsSlipConditions(q, db), "Order By T,DH", tickets, db);
+namespace {
+
+// The tickets with the names of their four codes, each directory grouped by code once: a code
+// kept twice names its ticket once.
+std::string SlipTicketsText(const std::string& conditions) {
+  static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
+  std::string names;
+  std::string joins;
+  for (int j = 0; j < 4; ++j) {
+    names += FormatStr(",n%d.NA", j);
+    joins += FormatStr(
+        " Left Join (Select KNO,Max(NA) As NA From %s Group By KNO) n%d On n%d.KNO=gbSheet.KNO%d",
+        kDirectories[j], j, j, j);
+  }
+  return "Select " + CTsgbRec::ColumnList() + names + " From gbSheet" + joins + " " + conditions +
+         " Order By T,DH";
+}
+
+// Each ticket read, to be changed or moved away by the handler.
+using TicketHandler = std::function<void(CTsgbRec&, const TsSlipNames&)>;
+
+int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket) {
+  CSmQuery query(3, 18, 23, db);
+  if (!query.Open(SlipTicketsText(conditions))) return 0;
+  CTsgbRec ticket;  // every field read again on each row
+  TsSlipNames names;
+  int count = 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    ticket.ReadRow(query);
+    for (int j = 0; j < 4; ++j) names[j] = query.GetString(19 + j);
+    onTicket(ticket, names);
+    ++count;
+  }
+  return count;
+}
+
+// Whether some item of the kind is chosen.
+bool KindChosen(const TsChosenItems& chosen, int kind) {
+  for (int category = 0; category < 2; ++category) {
+    const std::vector<bool>& flags = chosen[kind][category];
+    for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+      if (flags[n]) return true;
+    }
+  }
+  return false;
+}
+
+// Whether a chosen kind of a ticket is on a slip (`settled`) or not: "JN0='' Or JN1=''" with
+// both kinds chosen; empty when no item is chosen.
+std::string ChosenKindsTest(const TsChosenItems& chosen, bool settled) {
+  std::string test;
+  for (int kind = 0; kind < 2; ++kind) {
+    if (!KindChosen(chosen, kind)) continue;
+    test += FormatStr("%sJN%d%s''", test.empty() ? "" : " Or ", kind, settled ? "<>" : "=");
+  }
+  return test;
+}
+
+// The update of the chosen items of a ticket, each written only while its kind is not on a
+// slip and where it differs from the stored amount: per item column the amount twice, then the
+// ticket number.
+std::string ItemUpdateText(const TsChosenItems& chosen, std::vector<int>& columns) {
+  std::string sets;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      const std::vector<bool>& flags = chosen[kind][category];
+      for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
+        if (!flags[n]) continue;
+        const int column = ItemMoneyColumn(kind, category, n);
+        columns.push_back(column);
+        sets += FormatStr("%sMY%d=Case When JN%d='' And abs(MY%d-?)>=0.00001 Then ? Else MY%d End",
+                          sets.empty() ? "" : ",", column, kind, column, column);
+      }
+    }
+  }
+  return "Update gbSheet Set " + sets + " Where DH=?";
+}
+
+}  // namespace
+
+int ReadSlipTickets(const TsSlipQuery& q, CSmDatabase* db,
+                    const std::function<void(const CTsgbRec&, const TsSlipNames&)>& onTicket) {
+  return ReadTickets(TsSlipConditions(q, db), db, onTicket);
+}
+
+int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets,
+                    std::vector<TsSlipNames>& names, CSmDatabase* db) {
+  tickets.clear();
+  names.clear();
+  return ReadSlipTickets(q, db, [&](const CTsgbRec& ticket, const TsSlipNames& ticketNames) {
+    tickets.push_back(ticket);
+    names.push_back(ticketNames);
+  });
 }
 
 int TsSlipValueCount() {
@@ -179,53 +252,83 @@ int TsSlipValueCount() {
   return count;
 }
 
-int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
-                   std::vector<CTsReportRow>& rows, CSmDatabase* db) {
-  CNameCache names(db);
-  const size_t before = rows.size();
-  rows.reserve(before + tickets.size());
-  for (const CTsgbRec& t : tickets) {
-    work.Clear();
-    work.sCode = t.KNO[0];
-    work.sName = names.Name(0, t.KNO[0]);
-    std::vector<std::string>& x = work.Texts;
-    x[0] = TsTextPart(t.T, 4, 2);
-    x[1] = TsTextPart(t.T, 6, 2);
-    x[2] = t.DH;
-    x[3] = t.KNO[1];
-    x[4] = names.Name(1, t.KNO[1]);
-    x[5] = t.KNO[3];
-    x[6] = names.Name(3, t.KNO[3]);
-    x[7] = t.KNO[2];
-    x[8] = names.Name(2, t.KNO[2]);
-    x[9] = t.OPR[0];
-    x[10] = t.OPR[1];
-    for (int step = 0; step < 3; ++step) {
-      x[11 + step] =
-          OperatorOrBlanks(t.OPR[2 + 2 * step]) + "-" + OperatorOrBlanks(t.OPR[3 + 2 * step]);
-    }
-    std::vector<double>& v = work.Values;
-    for (int i = 0; i < 4; ++i) v[i] = t.MU[i];
-    for (int kind = 0; kind < 2; ++kind) {
-      double* part = v.data() + (kind == 0 ? 4 : 11);
-      part[0] = t.GetWeight(kind);
-      part[1] = t.PR[kind];
-      part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
-      part[3] = t.SumItems(kind, 0);
-      part[4] = part[2] + part[3];
-      part[5] = t.SumItems(kind, 1);
-      part[6] = part[4] + part[5];
-    }
-    size_t k = kFixedValues;
+namespace {
+
+// The ticket items of each kind and category in their order, with their money columns and
+// signs, looked up once for many rows.
+struct SlipItems {
+  struct Item {
+    int money;
+    int sign;
+  };
+  SlipItems() {
     for (int kind = 0; kind < 2; ++kind) {
       for (int category = 0; category < 2; ++category) {
-        for (int n = 0; n < ItemCount(kind, category) && k < v.size(); ++n)
-          v[k++] = t.MY[ItemMoneyColumn(kind, category, n)];
+        for (int n = 0; n < ItemCount(kind, category); ++n) {
+          const int item = TsGetKindItemIndex(kind, 0, category, 0, n);
+          items[kind][category].push_back(
+              {TsTicketMoneyColumn(kind, item), TsGetTicketItemSign(kind, item)});
+        }
       }
     }
-    rows.push_back(work);
   }
-  return static_cast<int>(rows.size() - before);
+  // As CTsgbRec::SumItems adds them.
+  double Sum(const CTsgbRec& t, int kind, int category) const {
+    double sum = 0;
+    for (const Item& item : items[kind][category]) sum += item.sign * t.MY[item.money];
+    return sum;
+  }
+
+  std::vector<Item> items[2][2];
+};
+
+void DetailRow(const CTsgbRec& t, const TsSlipNames& names, const SlipItems& items,
+               CTsReportRow& work) {
+  work.Clear();
+  work.sCode = t.KNO[0];
+  work.sName = names[0];
+  std::vector<std::string>& x = work.Texts;
+  x[0] = TsTextPart(t.T, 4, 2);
+  x[1] = TsTextPart(t.T, 6, 2);
+  x[2] = t.DH;
+  x[3] = t.KNO[1];
+  x[4] = names[1];
+  x[5] = t.KNO[3];
+  x[6] = names[3];
+  x[7] = t.KNO[2];
+  x[8] = names[2];
+  x[9] = t.OPR[0];
+  x[10] = t.OPR[1];
+  for (int step = 0; step < 3; ++step) {
+    x[11 + step] =
+        OperatorOrBlanks(t.OPR[2 + 2 * step]) + "-" + OperatorOrBlanks(t.OPR[3 + 2 * step]);
+  }
+  std::vector<double>& v = work.Values;
+  for (int i = 0; i < 4; ++i) v[i] = t.MU[i];
+  for (int kind = 0; kind < 2; ++kind) {
+    double* part = v.data() + (kind == 0 ? 4 : 11);
+    part[0] = t.GetWeight(kind);
+    part[1] = t.PR[kind];
+    part[2] = t.MY[TsTicketMoneyColumn(kind, -1)];
+    part[3] = items.Sum(t, kind, 0);
+    part[4] = part[2] + part[3];
+    part[5] = items.Sum(t, kind, 1);
+    part[6] = part[4] + part[5];
+  }
+  size_t k = kFixedValues;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category) {
+      for (const SlipItems::Item& item : items.items[kind][category]) {
+        if (k < v.size()) v[k++] = t.MY[item.money];
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& work) {
+  DetailRow(t, names, SlipItems(), work);
 }
 
 // ---------------------------------------------------------------- CTsReportDoc7
@@ -362,9 +465,32 @@ bool CTsReportDoc7::LoadRows(int /*openMode*/) {
   return true;
 }
 
-void CTsReportDoc7::LoadTickets() {
+double CTsReportDoc7::StoredAmount(size_t i, size_t column) const {
+  const size_t at = i * kTicketAmounts + column;
+  return at < m_storedAmounts.size() ? m_storedAmounts[at] : 0;
+}
+
+void CTsReportDoc7::ForgetTickets() {
   tickets.clear();
-  LoadSlipTickets(Query(), tickets, m_db);
+  m_names.clear();
+  m_storedAmounts.clear();
+  m_ticketRows.clear();
+  m_renewRows = false;
+}
+
+bool CTsReportDoc7::FindTicketRows() {
+  m_ticketRows.assign(tickets.size(), kNoRow);
+  const int number = FindShownColumn(kTicketNumberCode);
+  if (number < 0) return false;
+  // Both in date and number order: one walk down the rows.
+  size_t row = 0;
+  for (size_t i = 0; i < tickets.size(); ++i) {
+    for (; row < m_rows.size() && m_ticketRows[i] == kNoRow; ++row) {
+      if (m_rows[row][number] == tickets[i].DH) m_ticketRows[i] = row;
+    }
+    if (m_ticketRows[i] == kNoRow) return false;
+  }
+  return true;
 }
 
 void CTsReportDoc7::Refresh() {
@@ -381,11 +507,44 @@ void CTsReportDoc7::Refresh() {
     }
   }
   CTsReportRow work(kTextCount, static_cast<int>(valueCodes.size()));
-  if (bReload) LoadTickets();
-  std::vector<CTsReportRow> rows;
-  FillSlipDetail(work, tickets, rows, m_db);
-  if (bReload) tickets.clear();
-  FillFromRows(textCodes, valueCodes, rows);
+  const RowColumns columns = FindRowColumns(textCodes, valueCodes);
+  const SlipItems items;
+  if (bReload) ForgetTickets();
+  if (std::exchange(m_renewRows, false) && !bReload && m_rowsAsStored && FindTicketRows()) {
+    // Right after a recalculation only the rows of the changed tickets are made again.
+    for (size_t i = 0; i < tickets.size(); ++i) {
+      DetailRow(tickets[i], m_names[i], items, work);
+      FillRowCells(columns, work, m_rows[m_ticketRows[i]], m_rowFlags[m_ticketRows[i]]);
+    }
+    m_rowsAsStored = false;
+    MarkChangedCells();
+    return;
+  }
+  // The rows come straight from the statement, the recomputed tickets in place of theirs.
+  std::unordered_map<std::string_view, size_t> recomputed;
+  for (size_t i = 0; i < tickets.size(); ++i) recomputed.emplace(tickets[i].DH, i);
+  m_ticketRows.assign(tickets.size(), kNoRow);
+  m_rows.clear();
+  m_rowFlags.clear();
+  // Room for all the tickets of the period, counted on the date index alone: the rows are not
+  // moved as they come, and the room no row takes is never touched.
+  const auto inPeriod = static_cast<size_t>(std::max(
+      m_db->QueryInt("Select Count(*) From gbSheet " + PeriodCondition(Query(), m_db)), 0L));
+  m_rows.reserve(inPeriod);
+  m_rowFlags.reserve(inPeriod);
+  ReadSlipTickets(Query(), m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
+    const auto found = recomputed.find(ticket.DH);
+    if (found == recomputed.end()) {
+      DetailRow(ticket, names, items, work);
+    } else {
+      DetailRow(tickets[found->second], m_names[found->second], items, work);
+    }
+    const size_t row = m_rows.size();
+    AppendFromRow(columns, work);
+    if (m_rows.size() == row) return;
+    if (found != recomputed.end()) m_ticketRows[found->second] = row;
+  });
+  m_rowsAsStored = tickets.empty();
   if (!bReload) MarkChangedCells();
 }
 
@@ -410,12 +569,12 @@ void CTsReportDoc7::MarkChangedCells() {
       }
     }
   }
-  const size_t count = std::min({m_rowFlags.size(), tickets.size(), m_stored.size()});
-  for (size_t r = 0; r < count; ++r) {
-    std::string& flags = m_rowFlags[r];
+  for (size_t i = 0; i < tickets.size() && i < m_ticketRows.size(); ++i) {
+    if (m_ticketRows[i] >= m_rowFlags.size()) continue;
+    std::string& flags = m_rowFlags[m_ticketRows[i]];
     for (const Item& item : items) {
-      const double now = tickets[r].MY[item.money];
-      if (std::fabs(now - m_stored[r].MY[item.money]) < kAmountTolerance) continue;
+      const double now = tickets[i].MY[item.money];
+      if (std::fabs(now - StoredAmount(i, item.money)) < kAmountTolerance) continue;
       for (int column : item.cells) {
         if (column < static_cast<int>(flags.size())) flags[column] = '1';
       }
@@ -440,22 +599,45 @@ std::string CTsReportDoc7::GetCountText() {
 int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   nChanged = 0;
   bReload = 1;
-  LoadTickets();
-  m_stored = tickets;
+  ForgetTickets();
   leftAlone = 0;
-  CSmProgressDlg progress;
-  progress.Create(static_cast<int>(tickets.size()), CSmFrameWnd::Main());
-  progress.Show();
-  for (size_t i = 0; i < tickets.size(); ++i) {
-    if (RecomputeChosen(tickets[i], chosen, m_db)) ++leftAlone;
-    if (ItemsDiffer(tickets[i], m_stored[i])) ++nChanged;
-    progress.Step();
+  const std::string open = ChosenKindsTest(chosen, false);
+  if (!open.empty()) {
+    // Only the tickets open in a chosen kind can change; the others are counted.
+    const std::string conditions = TsSlipConditions(Query(), m_db);
+    CSmQuery counts(2, 0, 0, m_db);
+    if (!counts.Open(FormatStr("Select Count(Case When %s Then 1 End),Count(Case When %s Then 1 "
+                               "End) From gbSheet ",
+                               open.c_str(), ChosenKindsTest(chosen, true).c_str()) +
+                     conditions) ||
+        counts.IsEOF())
+      return 0;
+    leftAlone = static_cast<int>(counts.GetInt(1));
+    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(0), 0L));
+    CTsBatchProgress progress(openCount);
+    // Room for all of them at once: only the room the changed tickets take is ever touched.
+    tickets.reserve(openCount);
+    m_names.reserve(openCount);
+    m_storedAmounts.reserve(openCount * kTicketAmounts);
+    std::array<double, kTicketAmounts> stored{};
+    ReadTickets(conditions + " And (" + open + ")", m_db,
+                [&](CTsgbRec& ticket, const TsSlipNames& names) {
+                  progress.Step();
+                  std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
+                              stored.begin());
+                  RecomputeChosen(ticket, chosen, m_db);
+                  if (!AmountsDiffer(ticket, stored)) return;
+                  m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
+                  tickets.push_back(std::move(ticket));
+                  m_names.push_back(names);
+                });
   }
+  nChanged = static_cast<int>(tickets.size());
   if (nChanged > 0) {
     bReload = 0;
+    m_renewRows = true;
   } else {
-    tickets.clear();
-    m_stored.clear();
+    ForgetTickets();
   }
   UpdateReadOnly();
   return nChanged;
@@ -486,23 +668,25 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
   if (SmMessageBox("真的要保存重新计算的结果吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) !=
       SM_IDYES)
     return true;
-  std::vector<size_t> changed;
-  for (size_t i = 0; i < tickets.size() && i < m_stored.size(); ++i) {
-    if (ItemsDiffer(tickets[i], m_stored[i])) changed.push_back(i);
-  }
-  bool written = m_db->BeginTrans();
-  if (written) {
-    CSmProgressDlg progress;
-    progress.Create(static_cast<int>(changed.size()), CSmFrameWnd::Main());
-    progress.Show();
-    for (size_t i : changed) {
-      written = tickets[i].UpdateItems(chosen, m_db) == 1;
-      if (!written) break;
+  std::vector<int> columns;
+  const std::string update = ItemUpdateText(chosen, columns);
+  std::vector<SmDbValue> values(2 * columns.size() + 1);
+  const bool written = SmRunInTransaction(m_db, [&] {
+    CTsBatchProgress progress(tickets.size());
+    for (const CTsgbRec& ticket : tickets) {
+      for (size_t c = 0; c < columns.size(); ++c)
+        values[2 * c] = values[2 * c + 1] = SmDbValue::OfDouble(ticket.MY[columns[c]]);
+      values.back() = SmDbValue::OfText(ticket.DH);
+      if (!m_db->ExecuteBound(update, {}, values)) return false;
+      if (m_db->RowsChanged() == 0) {
+        SmMessageBox(FormatStr("<%s>号单据已不存在，修改失败！", ticket.DH.c_str()),
+                     SM_MB_ICONINFORMATION);
+        return false;
+      }
       progress.Step();
     }
-    written = written && m_db->CommitTrans();
-    if (!written) m_db->Rollback();
-  }
+    return true;
+  });
   if (!written) {
     SmMessageBox("重新计算的结果没有保存，过磅单均未修改！", SM_MB_ICONERROR);
     return false;

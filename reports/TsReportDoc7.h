@@ -4,6 +4,8 @@
 // operators of every step, with its weights, prices, amounts and ticket items of both kinds.
 // The chosen ticket items of the listed tickets can be recomputed from their formulas in one
 // go; the changed cells are marked and saving writes the new amounts into the tickets.
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,14 +37,18 @@ inline constexpr int kTsSlipOperatorOrder[8] = {0, 1, 2, 4, 6, 3, 5, 7};
 
 // The where clause of the tickets of a query, from "Where T>=" on.
 std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db);
-// Reads the tickets of the query into `tickets` by date and number; their count (0 and an
-// empty list when the query cannot run).
-int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets, CSmDatabase* db);
-// One row per ticket in list order, `work` (14 texts, TsSlipValueCount values) being the
-// template row; an empty operator of settlement, payment or review reads as three blanks. The
-// number of rows appended.
-int FillSlipDetail(CTsReportRow& work, const std::vector<CTsgbRec>& tickets,
-                   std::vector<CTsReportRow>& rows, CSmDatabase* db);
+// The names of a ticket's farmer, driver, place and variety, by the number of the code column.
+using TsSlipNames = std::array<std::string, 4>;
+// Reads the tickets of the query by date and number, with the names of their codes, in one
+// statement and hands each to `onTicket`; their count (0 when the query cannot run).
+int ReadSlipTickets(const TsSlipQuery& q, CSmDatabase* db,
+                    const std::function<void(const CTsgbRec&, const TsSlipNames&)>& onTicket);
+// The same into `tickets` and `names` (emptied first).
+int LoadSlipTickets(const TsSlipQuery& q, std::vector<CTsgbRec>& tickets,
+                    std::vector<TsSlipNames>& names, CSmDatabase* db);
+// The row of one ticket in `work` (14 texts, TsSlipValueCount values); an empty operator of
+// settlement, payment or review reads as three blanks.
+void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& work);
 // 18 values and one per ticket item of both kinds and categories.
 int TsSlipValueCount();
 
@@ -58,7 +64,8 @@ class CTsReportDoc7 : public CTsReportDoc {
   // Editable exactly while recalculated tickets wait to be saved.
   bool IsReadOnly() override;
   bool GetSavePrompt(std::string& prompt) override;
-  // Writes the recalculated items of every pending ticket in one transaction.
+  // Writes the recalculated items of the changed tickets in one transaction, through one
+  // statement; a kind settled since is left alone, a ticket gone since fails the whole save.
   bool Save(int saveAs) override;
   std::string GetCountText() override;
 
@@ -81,12 +88,26 @@ class CTsReportDoc7 : public CTsReportDoc {
   TsChosenItems chosen;
   int bReload = 1;
   int nChanged = 0;
+  // The recomputed tickets that changed, in date and number order, until the next reading.
   std::vector<CTsgbRec> tickets;
 
  private:
-  void LoadTickets();
+  static constexpr size_t kNoRow = static_cast<size_t>(-1);
 
-  std::vector<CTsgbRec> m_stored;  // the tickets as read, beside their recomputed copies
+  // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
+  double StoredAmount(size_t i, size_t column) const;
+  void ForgetTickets();
+  // The row of each recomputed ticket among the rows as they were read, by the ticket number
+  // shown; false when one is not there or the number is not shown.
+  bool FindTicketRows();
+
+  std::vector<TsSlipNames> m_names;     // beside the tickets
+  std::vector<double> m_storedAmounts;  // the tickets' money columns as read, ticket by ticket
+  std::vector<size_t> m_ticketRows;     // the row of each ticket, or kNoRow
+  // Right after a recalculation the next refresh renews only the rows of the changed tickets,
+  // while the other rows show their tickets as stored.
+  bool m_renewRows = false;
+  bool m_rowsAsStored = false;
 };
 
 class CTsReportView7 : public CTsReportView {

@@ -74,14 +74,21 @@ void CTsgbRec::ComputeItems(CSmDatabase* db) {
 std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
   std::string text = TsGetTicketItemFormula(kind, item);
   const int qty = TsGetQtyPrecision();
-  const std::pair<const char*, std::string> values[] = {
-      {"#mz", FormatStr("%.*lf", qty, MU[0])},   {"#pz", FormatStr("%.*lf", qty, MU[1])},
-      {"#zz", FormatStr("%.4lf", MU[2])},        {"#zb", FormatStr("%.4lf", MU[3])},
-      {"#sl", FormatStr("%.4lf", GetWeight(0))}, {"#ysl", FormatStr("%.4lf", GetWeight(1))},
-      {"#djz", FormatStr("%.2lf", PR[0])},       {"#djy", FormatStr("%.2lf", PR[1])},
-      {"#jez", FormatStr("%.2lf", MY[0])},       {"#jey", FormatStr("%.2lf", MY[6])},
+  struct Variable {
+    const char* name;
+    int decimals;
+    double value;
   };
-  for (const auto& [name, value] : values) text = ReplaceAll(text, name, value);
+  const Variable variables[] = {
+      {"#mz", qty, MU[0]},      {"#pz", qty, MU[1]},       {"#zz", 4, MU[2]},  {"#zb", 4, MU[3]},
+      {"#sl", 4, GetWeight(0)}, {"#ysl", 4, GetWeight(1)}, {"#djz", 2, PR[0]}, {"#djy", 2, PR[1]},
+      {"#jez", 2, MY[0]},       {"#jey", 2, MY[6]},
+  };
+  // Only the variables the formula uses are written out.
+  for (const Variable& v : variables) {
+    if (text.find(v.name) != std::string::npos)
+      text = ReplaceAll(text, v.name, FormatStr("%.*lf", v.decimals, v.value));
+  }
   if (text.find("#ncs") != std::string::npos && !KNO[0].empty()) {
     CNH farmer(db, KNO[0]);
     if (farmer.Load(0) > 0) ReplaceLinkParams(text, "#ncs", farmer.cs);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "admin/SmBackupDlg.h"
@@ -482,6 +483,17 @@ TEST_P(ArchiveBytesTest, WholeDataFileComesBackRowForRow) {
   const auto before = EveryRow(*m_db);
   ASSERT_EQ(before.at("PAIRB").size(), 0u);
   ASSERT_EQ(before.at("PAIRA").size(), 2u);
+  // The data file's indexes, built again once the rows are in.
+  auto indexes = [this] {
+    std::vector<std::string> named[2];
+    if (GetParam() == 0)
+      m_db->QueryStrings(
+          "Select name,sql From sqlite_master Where type='index' And sql Is Not Null Order By name",
+          named, 2);
+    return std::pair(named[0], named[1]);
+  };
+  const auto indexesBefore = indexes();
+  ASSERT_EQ(indexesBefore.first.empty(), GetParam() != 0);
   const std::string archive = SmTestHome() + "/whole.bak";
   ASSERT_TRUE(CSmMDBBak(*m_db).SaveBackup(archive));
 
@@ -492,6 +504,7 @@ TEST_P(ArchiveBytesTest, WholeDataFileComesBackRowForRow) {
   SmResetMessages();
   ASSERT_TRUE(CSmMDBBak(*m_db).LoadBackup(archive, 2)) << CSmMessageService::Instance().LastText();
   EXPECT_EQ(EveryRow(*m_db), before);
+  EXPECT_EQ(indexes(), indexesBefore);
 }
 
 // An archive made by hand: the header of this data file and the table blocks given.

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <clocale>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
+#include <random>
 
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
@@ -64,6 +69,136 @@ TEST(RoundTo, NudgesHalvesAwayFromZero) {
       {0.5, 0, 1},      {-0.5, 0, -1},    {1234.5678, 1, 1234.6},
   };
   for (const Case& c : cases) EXPECT_DOUBLE_EQ(RoundTo(c.value, c.decimals), c.expected) << c.value;
+}
+
+// Rounding is arithmetic; it must give, bit for bit, what printing the nudged value and
+// reading the text back gives.
+double PrintedRound(double value, int decimals) {
+  if (decimals < 0) return value;
+  const double nudged = value + (value < 0 ? -1e-10 : 1e-10);
+  return StrToDouble(FormatStr("%.*lf", decimals, nudged));
+}
+
+::testing::AssertionResult SameAsPrinted(double value, int decimals) {
+  const double got = RoundTo(value, decimals);
+  const double printed = PrintedRound(value, decimals);
+  if (std::bit_cast<uint64_t>(got) == std::bit_cast<uint64_t>(printed))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << FormatStr("RoundTo(%.17g, %d) = %.17g, printed %.17g", value, decimals, got, printed);
+}
+
+TEST(RoundTo, AwkwardValuesRoundAsPrinted) {
+  const double awkward[] = {
+      0.0, -0.0, 0.5, 1.5, 2.5, -0.5, -2.5, 0.125, 0.375, -0.125, 1.005, 1.015, 2.675, -2.675,
+      8.345, 9.995, 0.045, 4.35, 1234567.125, 0.49999999999999994, 1e-10, -1e-10, 5e-11, -5e-11,
+      1e-11, -1e-11, 0.004999999999, 0.005, 0.00499999999, -0.005,
+      // exact halves above the nudge's reach, and the edge of a double's whole numbers
+      0x1p40 + 0.5, 0x1p40 + 1.5, -(0x1p40 + 0.5), 0x1p52 - 0.5, 0x1p52 - 1.5, 0x1p52, 0x1p53,
+      4503599627370495.5, 450359962737.04955, 45035996273.704955, 1e15 + 0.3, 1e17, -1e17,
+      123456789.125 - 1e-10, 0.125 - 1e-10, 2.5 - 1e-10, std::nextafter(0.125 - 1e-10, 1.0),
+      std::nextafter(0.125 - 1e-10, 0.0), std::numeric_limits<double>::max(),
+      -std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min(),
+      std::numeric_limits<double>::min(), std::numeric_limits<double>::infinity(),
+      -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()};
+  for (double value : awkward) {
+    for (int decimals : {-1, 0, 1, 2, 3, 4, 6, 10, 15, 17, 22, 23, 30})
+      EXPECT_TRUE(SameAsPrinted(value, decimals));
+  }
+  EXPECT_TRUE(std::signbit(RoundTo(-0.001, 2)));  // prints "-0.00"
+}
+
+TEST(RoundTo, MillionsOfRandomValuesRoundAsPrinted) {
+  std::mt19937_64 random(20160311);
+  std::uniform_int_distribution<long long> whole(-1000000000LL, 1000000000LL);
+  std::uniform_int_distribution<int> places(0, 6), ulps(-3, 3), anyPlaces(0, 25);
+  std::uniform_real_distribution<double> exponent(-12, 17);
+  const double powers[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6};
+  int failures = 0;
+  auto check = [&failures](double value, int decimals) {
+    if (failures < 10 && !SameAsPrinted(value, decimals)) {
+      ADD_FAILURE() << SameAsPrinted(value, decimals).message();
+      ++failures;
+    }
+    // Below 2^52 units of the last place a rounded value prints and reads back as itself, which
+    // spares the number display a second print.
+    const double rounded = RoundTo(value, decimals);
+    if (decimals > 22 || !(std::fabs(rounded) * std::pow(10.0, decimals) < 0x1p52)) return;
+    const double again = StrToDouble(FormatStr("%.*lf", decimals, rounded));
+    if (failures < 10 && std::bit_cast<uint64_t>(again) != std::bit_cast<uint64_t>(rounded)) {
+      ADD_FAILURE() << FormatStr("%.17g with %d decimals reads back as %.17g", rounded, decimals,
+                                 again);
+      ++failures;
+    }
+  };
+  for (int i = 0; i < 1000000; ++i) {
+    // Halves of the last place kept, a few units of the last binary place off, and just where
+    // the nudge lands on them.
+    const int decimals = places(random);
+    double value = (static_cast<double>(whole(random)) + 0.5) / powers[decimals];
+    if (i % 2) value -= value < 0 ? -1e-10 : 1e-10;
+    for (int step = ulps(random); step != 0; step += step < 0 ? 1 : -1)
+      value = std::nextafter(value, step < 0 ? -INFINITY : INFINITY);
+    check(value, decimals);
+    // Any size, sign and number of places.
+    const double magnitude = std::pow(10.0, exponent(random));
+    check(i % 3 ? magnitude : -magnitude, places(random) + i % 3);
+    // Any bit pattern (most of them print hundreds of digits: fewer of them).
+    if (i % 50 == 0) check(std::bit_cast<double>(random()), anyPlaces(random));
+  }
+}
+
+// The display digits as printing gives them: the value rounded as printed and read back,
+// printed again with the most decimals, trailing zeros dropped down to the fewest; "" when it
+// rounds to nothing.
+std::string PrintedPlain(double value, int minDecimals, int maxDecimals) {
+  const double rounded =
+      StrToDouble(FormatStr("%.*lf", maxDecimals, PrintedRound(value, maxDecimals)));
+  if (SignOf(rounded) == 0) return "";
+  std::string digits = FormatStr("%.*lf", maxDecimals, std::fabs(rounded));
+  const size_t dot = digits.find('.');
+  if (dot != std::string::npos) {
+    while (digits.size() - dot - 1 > static_cast<size_t>(minDecimals) && digits.back() == '0')
+      digits.pop_back();
+    if (digits.back() == '.') digits.pop_back();
+  }
+  return (rounded < 0 ? "-" : "") + digits;
+}
+
+TEST(FormatNumber, DigitsAreThoseOfThePrintedValue) {
+  std::mt19937_64 random(20161101);
+  std::uniform_int_distribution<long long> whole(-1000000000000LL, 1000000000000LL);
+  std::uniform_int_distribution<int> places(0, 6), ulps(-3, 3), fewer(0, 2);
+  std::uniform_real_distribution<double> exponent(-9, 19);
+  const double powers[] = {1, 10, 100, 1000, 1e4, 1e5, 1e6};
+  int failures = 0;
+  auto check = [&failures](double value, int minDecimals, int maxDecimals) {
+    const std::string expected = PrintedPlain(value, minDecimals, maxDecimals);
+    const std::string plain = FormatNumberPlain(value, minDecimals, maxDecimals);
+    const std::string grouped = FormatNumber(value, 0, minDecimals, maxDecimals);
+    if (failures >= 10 || (plain == expected && ReplaceAll(grouped, ",", "") == expected)) return;
+    ADD_FAILURE() << FormatStr("%.17g with %d/%d decimals: plain %s, grouped %s, printed %s", value,
+                               minDecimals, maxDecimals, plain.c_str(), grouped.c_str(),
+                               expected.c_str());
+    ++failures;
+  };
+  // Where a whole number of units ends and printing takes over.
+  for (int decimals = 0; decimals <= 6; ++decimals) {
+    for (double units : {0x1p50 - 1, 0x1p50, 0x1p50 + 1, 0x1p52 - 1, 0x1p53})
+      check(units / powers[decimals], 0, decimals);
+  }
+  for (int i = 0; i < 300000; ++i) {
+    const int decimals = places(random);
+    const int least = std::max(0, decimals - fewer(random));
+    // Halves of the last place, a few units of the last binary place off.
+    double value = (static_cast<double>(whole(random)) + 0.5) / powers[decimals];
+    for (int step = ulps(random); step != 0; step += step < 0 ? 1 : -1)
+      value = std::nextafter(value, step < 0 ? -INFINITY : INFINITY);
+    check(value, least, decimals);
+    // Any size and sign.
+    const double magnitude = std::pow(10.0, exponent(random));
+    check(i % 2 ? magnitude : -magnitude, least, decimals);
+  }
 }
 
 TEST(NumberText, TestsAndReads) {

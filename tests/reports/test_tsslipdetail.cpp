@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 
+#include "cane/TsItems.h"
 #include "core/SmString.h"
 #include "forms/SmFormDef.h"
 #include "platform/SmCommandIds.h"
@@ -60,7 +61,8 @@ class TsSlipDetailTest : public TsFileTest {
 
   std::string Numbers(const TsSlipQuery& q) {
     std::vector<CTsgbRec> tickets;
-    const int count = LoadSlipTickets(q, tickets, &m_db);
+    std::vector<TsSlipNames> names;
+    const int count = LoadSlipTickets(q, tickets, names, &m_db);
     std::string numbers;
     for (const CTsgbRec& t : tickets) numbers += (numbers.empty() ? "" : " ") + t.DH;
     EXPECT_EQ(count, static_cast<int>(tickets.size()));
@@ -181,13 +183,13 @@ TEST_P(TsSlipDetailTest, RowOfOneTicketWithNamesOperatorsAndItems) {
           .jn = {"00001", ""},
           .my1 = 390}});
   std::vector<CTsgbRec> tickets;
-  ASSERT_EQ(LoadSlipTickets(March(), tickets, &m_db), 1);
+  std::vector<TsSlipNames> names;
+  ASSERT_EQ(LoadSlipTickets(March(), tickets, names, &m_db), 1);
+  ASSERT_EQ(names.size(), 1u);
   // Two cane items and a withholding, one freight item: 18 + 4 values.
   ASSERT_EQ(TsSlipValueCount(), 22);
-  CTsReportRow work(14, TsSlipValueCount());
-  std::vector<CTsReportRow> rows;
-  ASSERT_EQ(FillSlipDetail(work, tickets, rows, &m_db), 1);
-  const CTsReportRow& row = rows[0];
+  CTsReportRow row(14, TsSlipValueCount());
+  TsSlipDetailRow(tickets[0], names[0], row);
   EXPECT_EQ(row.sCode, "10101001");
   EXPECT_EQ(row.sName, "张三");
   EXPECT_EQ(row.Texts,
@@ -315,4 +317,84 @@ TEST_P(TsSlipDetailTest, RecalculationSkipsSettledKindsAndSavesInOneTransaction)
             "重新计算后，所有过磅单数据没有变化！\n另有2个过磅单已结算，其项目未重新计算。");
   EXPECT_TRUE(doc.tickets.empty());
   EXPECT_TRUE(doc.IsReadOnly());
+}
+
+TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
+  Items("补助款\t0+\t10*#sl");
+  Store({{.number = "000001", .my1 = 195}, {.number = "000003", .my1 = 195}});
+  Run({"Insert Into NHDir(KNO,NA) Values('10101001','')"});  // the farmer kept twice
+  CTsReportDoc7 doc;
+  doc.m_db = &m_db;
+  doc.OnInitDocument();
+  doc.LoadFormDef();
+  doc.sDateFrom = "20160301";
+  doc.sDateTo = "20160331";
+  auto refresh = [&] {
+    const long long before = m_db.StatementsSent();
+    doc.Refresh();
+    return m_db.StatementsSent() - before;
+  };
+  const long long listed = refresh();
+  ASSERT_EQ(doc.m_rows.size(), 2u);
+  EXPECT_EQ(doc.m_rows[1][doc.FindShownColumn(2)], "张三");
+  // Per row: ticket number, the first cane item, the first freight item, and whether the row
+  // has marks.
+  auto rows = [&doc] {
+    const int number = doc.FindShownColumn(12), cane = doc.FindShownColumn(60),
+              freight = doc.FindShownColumn(80);
+    std::string text;
+    for (size_t r = 0; r < doc.m_rows.size(); ++r) {
+      const bool marked = doc.m_rowFlags[r].find('1') != std::string::npos;
+      text += FormatStr("%s%s %s %s%s", text.empty() ? "" : "|", doc.m_rows[r][number].c_str(),
+                        doc.m_rows[r][cane].c_str(), doc.m_rows[r][freight].c_str(),
+                        marked ? " *" : "");
+    }
+    return text;
+  };
+  auto choose = [&doc](int kind) {
+    for (int k = 0; k < 2; ++k) {
+      for (int category = 0; category < 2; ++category)
+        doc.chosen[k][category].assign(TsGetKindItemCount(k, 0, category, 0), false);
+    }
+    doc.chosen[kind][0][0] = true;
+  };
+
+  // Another station weighs a ticket between the two and settles the freight of the last: the
+  // recomputed amounts still land on their own rows.
+  Store({{.number = "000002", .my1 = 195}});
+  Run({"Update gbSheet Set JN1='00001',OPR3='104' Where DH='000003'"});
+  Items();  // the subsidy is now 20 per ton
+  choose(0);
+  int leftAlone = -1;
+  long long before = m_db.StatementsSent();
+  EXPECT_EQ(doc.RecalculateTickets(leftAlone), 3);
+  EXPECT_EQ(m_db.StatementsSent() - before, 2);
+  EXPECT_EQ(leftAlone, 0);
+  refresh();
+  EXPECT_EQ(rows(), "000001 390.00 1.50 *|000002 390.00 1.50 *|000003 390.00 1.50 *");
+
+  // Recalculated again for the freight item instead: the subsidies shown are the stored ones
+  // again, and the ticket settled for freight keeps its row as stored.
+  choose(1);
+  before = m_db.StatementsSent();
+  EXPECT_EQ(doc.RecalculateTickets(leftAlone), 2);
+  EXPECT_EQ(m_db.StatementsSent() - before, 2);
+  EXPECT_EQ(leftAlone, 1);
+  refresh();
+  EXPECT_EQ(rows(), "000001 195.00 58.50 *|000002 195.00 58.50 *|000003 195.00 1.50");
+
+  // A refresh while they wait reads the other rows again, the recomputed tickets as they were.
+  Run({"Update gbSheet Set MY1=1 Where DH In ('000001','000003')"});
+  refresh();
+  EXPECT_EQ(rows(), "000001 195.00 58.50 *|000002 195.00 58.50 *|000003 1.00 1.50");
+
+  // The list sends as many statements for twenty more tickets.
+  std::vector<std::string> numbers;
+  for (int i = 0; i < 20; ++i) numbers.push_back(FormatStr("%06d", 100 + i));
+  std::vector<Slip> more;
+  for (const std::string& number : numbers) more.push_back({.number = number.c_str()});
+  Store(more);
+  doc.bReload = 1;
+  EXPECT_EQ(refresh(), listed);
+  EXPECT_EQ(doc.m_rows.size(), 23u);
 }
