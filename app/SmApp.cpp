@@ -23,6 +23,7 @@
 #include "core/SmShell.h"
 #include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
+#include "res/SmResource.h"
 #include "ui/SmDlg.h"
 #include "ui/SmPrintInfo.h"
 #include "ui/SmWaitCursor.h"
@@ -70,6 +71,7 @@ bool CSmApp::InitInstance(const std::vector<std::string>& args) {
   SmSetRunningApp(this);
   SmLoadQtTranslation();
   SmUseIconTheme();
+  QApplication::setWindowIcon(SmProgramIcon());
   ShowSplash();
   CreateDataTypes();
   SelectModuleInfo();

@@ -126,6 +126,12 @@ bool CSmApp::OnUpdateCommand(int id, CSmCmdUI& ui) {
     case SM_ID_LOGIN:
       ui.Enable(!IsSmDocumentOpen());
       return true;
+    case SM_ID_FILE_NEW: {
+      // Without the template box New shows it; with it, New needs something to make.
+      CSmDataType* type = GetActiveSmModule();
+      ui.Enable(!IsTemplateBoxVisible() || (type && type->CanFileNew()));
+      return true;
+    }
     case SM_ID_DATA_CHECK:
       ui.Enable(HasRightCode("0003") || HasRightCode("0004"));
       return true;

@@ -97,6 +97,8 @@ class CSmDataType {
   virtual QMenu* GetContextMenu() { return nullptr; }
   virtual bool OpenLogView() { return false; }
   virtual void OnFileNew() {}
+  // Whether 文件 ▸ 新建 makes something from what the page has chosen; it is greyed otherwise.
+  virtual bool CanFileNew() { return true; }
   virtual void OnFileOpen() {}
   // Operation names of the shell's group 0 and of the module's own group.
   virtual void GetLogTaskNames(std::vector<int>& /*codes*/, CSmStringList& /*names*/) {}

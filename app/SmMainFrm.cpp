@@ -103,8 +103,8 @@ bool CSmMainFrm::CreateStatusBar() {
 }
 
 void CSmMainFrm::CreateStatusPanes(QStatusBar* bar) {
-  const int narrow = bar->fontMetrics().horizontalAdvance("NUM") + 8;
-  const char* const texts[kStatusPanes] = {"就绪", "", "CAP", "NUM"};
+  const int narrow = bar->fontMetrics().horizontalAdvance("数字") + 8;
+  const char* const texts[kStatusPanes] = {"就绪", "", "大写", "数字"};
   for (int i = 0; i < kStatusPanes; ++i) {
     auto* pane = new QLabel(QString::fromUtf8(texts[i]), bar);
     pane->setObjectName("pane" + QString::number(i));
@@ -291,7 +291,7 @@ bool CSmMainFrm::OnCommand(int id) {
     case SM_ID_OK:
       return SmExecuteCommand(SM_ID_FILE_OPEN);
     default:
-      return false;
+      return CSmFrameWnd::OnCommand(id);
   }
 }
 
@@ -311,7 +311,7 @@ bool CSmMainFrm::OnUpdateCommand(int id, CSmCmdUI& ui) {
         ui.SetCheck(m_templateBox->GetSelectedPage() == id - SM_ID_SELECT_PAGE_FIRST ? 1 : 0);
         return true;
       }
-      return false;
+      return CSmFrameWnd::OnUpdateCommand(id, ui);
   }
 }
 

@@ -299,6 +299,11 @@ bool CRiloChildFrm::OnCommand(int id) {
     if (CSmDataType* reports = FindSmDataType(kSmReportModule)) reports->OnFileOpen();
     return true;
   }
+  // 关闭 and Ctrl+F4 close the report window as its close button does, asking to save first.
+  if (id == SM_ID_FILE_CLOSE) {
+    close();
+    return true;
+  }
   QWidget* bar = BarOf(id);
   if (!bar) return CSmChildFrm::OnCommand(id);
   bar->setVisible(bar->isHidden());

@@ -414,11 +414,19 @@ void CRiloView::paintEvent(QPaintEvent* /*event*/) {
   DrawGrid(painter);
   painter.restore();
   DrawCaret(painter);
+  if (!HasCells() && m_paneRow == 0 && m_paneColumn == 0) DrawEmptySheetHint(painter, client);
   if (const std::optional<QLine> line = TrackingLine()) {
     // The border being dragged, inverted over whatever it crosses.
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     painter.fillRect(QRect(line->p1(), line->p2()), Qt::white);
   }
+}
+
+void CRiloView::DrawEmptySheetHint(QPainter& painter, const QRect& client) {
+  const QRect room = client.adjusted(RowHeaderWidth() + 16, ColumnHeaderHeight() + 16, -16, -16);
+  painter.setPen(palette().color(QPalette::PlaceholderText));
+  painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                   QString::fromUtf8(kRiloEmptySheetHint));
 }
 
 void CRiloView::DrawHeaders(QPainter& painter) {

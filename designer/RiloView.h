@@ -35,6 +35,10 @@ enum : int {
   SM_SB_ENDSCROLL = 8,
 };
 
+// What an empty sheet shows until it has rows and columns.
+inline constexpr const char* kRiloEmptySheetHint =
+    "这是一张空表。请用菜单 格式 ▸ 增加行、栏 给表加上行和栏，再输入表的内容。";
+
 class CRiloView : public CSmView {
   Q_OBJECT
  public:
@@ -177,6 +181,8 @@ class CRiloView : public CSmView {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // A sheet without rows or columns tells how to start one.
+  void DrawEmptySheetHint(QPainter& painter, const QRect& client);
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
@@ -238,7 +244,9 @@ class CRiloView : public CSmView {
   void ChangeSizes();
   // Whether calculation, audit or summing may run: cells, writable, a child table open, stored
   // where the data file keeps the report, and not in edit state `excludedMode`.
-  bool CanRunFormulas(int excludedMode) const;
+  bool CanRunFormulas(int excludedMode) const { return WhyNoFormulas(excludedMode).empty(); }
+  // What keeps them from running, as the clerk reads it beside the menu item; empty when they can.
+  std::string WhyNoFormulas(int excludedMode) const;
   bool OnHistoryCommand(int id);
   bool OnUpdateHistoryCommand(int id, CSmCmdUI& ui);
   // "B栏,3行" in the frame's status bar.

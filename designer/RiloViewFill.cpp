@@ -30,12 +30,29 @@ int EditModeOf(int id) {
 
 }  // namespace
 
-bool CRiloView::CanRunFormulas(int excludedMode) const {
+std::string CRiloView::WhyNoFormulas(int excludedMode) const {
   const CRiloDoc* doc = GetDocument();
-  if (!doc || !HasCells() || IsReadOnly() || !doc->m_childOpen) return false;
-  if (doc->m_editMode == excludedMode) return false;
-  return doc->m_storage != SM_RILO_DB || (doc->m_nNo > 0 && !doc->m_subNo.empty());
+  if (!doc || !HasCells()) return "表中还没有行、栏";
+  if (IsReadOnly()) return "报表以只读方式打开";
+  if (!doc->m_childOpen) return "请先打开子表";
+  if (doc->m_editMode == excludedMode) {
+    return excludedMode == 1 ? "正处于取数公式编辑状态" : "正处于审核公式编辑状态";
+  }
+  if (doc->m_storage == SM_RILO_DB && (doc->m_nNo <= 0 || doc->m_subNo.empty())) {
+    return "报表尚未保存到数据文件";
+  }
+  return {};
 }
+
+namespace {
+
+// A run command disabled carries the reason in its menu text.
+void ShowFormulaCommand(CSmCmdUI& ui, const std::string& why, const char* text) {
+  ui.Enable(why.empty());
+  ui.SetText(std::string(text) + (why.empty() ? "" : "（" + why + "）"));
+}
+
+}  // namespace
 
 bool CRiloView::OnUpdateFillCommand(int id, CSmCmdUI& ui) {
   const CRiloDoc* doc = GetDocument();
@@ -54,13 +71,13 @@ bool CRiloView::OnUpdateFillCommand(int id, CSmCmdUI& ui) {
       ui.SetCheck(doc->m_printByColumn ? 1 : 0);
       return true;
     case SM_ID_RILO_CALCULATE:
-      ui.Enable(CanRunFormulas(2));
+      ShowFormulaCommand(ui, WhyNoFormulas(2), "报表计算(&R)...");
       return true;
     case SM_ID_RILO_AUDIT:
-      ui.Enable(CanRunFormulas(1));
+      ShowFormulaCommand(ui, WhyNoFormulas(1), "报表审核(&S)...");
       return true;
     case SM_ID_RILO_SUM:
-      ui.Enable(CanRunFormulas(-1));
+      ShowFormulaCommand(ui, WhyNoFormulas(-1), "报表汇总(&H)...");
       return true;
     case SM_ID_RILO_VARIABLES:
     case SM_ID_RILO_PASSWORDS:

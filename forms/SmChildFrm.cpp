@@ -127,7 +127,8 @@ void CFormChildFrm::OnUpdateFrameMenu(QMenuBar* bar) {
   bar->addMenu(m_menus[1]);
   CSmDataType* module = GetActiveSmModule();
   if (QMenu* settings = module ? module->GetContextMenu() : nullptr) {
-    settings->setTitle("设置(&S)");
+    // Alt+S is the documents' 确认 (S.确认, 确认(S)): the menu takes T here.
+    settings->setTitle("设置(&T)");
     bar->addMenu(settings);
   }
   for (size_t i = 2; i < m_menus.size(); ++i) bar->addMenu(m_menus[i]);

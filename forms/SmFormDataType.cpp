@@ -12,6 +12,7 @@
 #include "forms/SmDocTemplate.h"
 #include "forms/SmLogDoc.h"
 #include "forms/SmTemplateList.h"
+#include "platform/SmCommandIds.h"
 #include "res/SmResource.h"
 
 CFormDataType::~CFormDataType() = default;
@@ -166,6 +167,11 @@ int CFormDataType::IndexOfKind(int templateNumber, int kindNumber) const {
     }
   }
   return -1;
+}
+
+bool CFormDataType::CanFileNew() {
+  CSmTemplateList* list = TemplateList();
+  return list && list->IsCommandEnabled(SM_ID_LIST_ADD);
 }
 
 void CFormDataType::ActOnSelectedKind(int openMode, bool propertiesOnly) {

@@ -34,6 +34,8 @@ class CFormDataType : public CSmDataType {
   bool OpenLogView() override;
   // New, open and properties of the kind selected in the template list.
   void OnFileNew() override { NewSelectedKind(); }
+  // Only a kind that documents can be made of, chosen alone and with its right.
+  bool CanFileNew() override;
   void OnFileOpen() override { OpenSelectedKind(); }
   virtual void NewSelectedKind() { ActOnSelectedKind(0, false); }
   virtual void OpenSelectedKind() { ActOnSelectedKind(1, false); }

@@ -409,6 +409,14 @@ bool CForthView::OnCommand(int id) {
 
 bool CForthView::OnUpdateCommand(int id, CSmCmdUI& ui) {
   switch (id) {
+    case SM_ID_FILE_NEW:
+      // A kind that is only opened makes no new document: New is greyed, never silent.
+      if (const CSmDoc* doc = GetFormDoc();
+          doc && (!doc->m_kind.bEnabled || doc->m_kind.bOpenOnly)) {
+        ui.Enable(false);
+        return true;
+      }
+      return CThirdView::OnUpdateCommand(id, ui);
     case SM_ID_OVERLAY_PREVIEW:
     case SM_ID_DOC_REREAD:
       ui.Enable(GetFormDoc() != nullptr);

@@ -102,7 +102,11 @@ bool CSmCommandManager::Update(int id) {
     action->setCheckable(true);
     action->setChecked(*ui.Check() != 0);
   }
-  if (ui.Text()) action->setText(QString::fromStdString(*ui.Text()));
+  if (ui.Text()) {
+    action->setText(QString::fromStdString(*ui.Text()));
+    action->setStatusTip(SmStripMnemonics(action->text()));
+    action->setToolTip(action->statusTip());
+  }
   return ui.Enabled();
 }
 

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <algorithm>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
 // ---------------------------------------------------------------- CSmDocument
@@ -313,6 +315,93 @@ CSmChildFrame* CSmFrameWnd::GetActiveChild() const {
 void CSmFrameWnd::AddChild(CSmChildFrame* child) {
   m_mdiArea->addSubWindow(child);
   m_mdiArea->setActiveSubWindow(child);
+}
+
+namespace {
+
+// The document windows that can be arranged: every one not hidden, in the order they opened.
+QList<QMdiSubWindow*> ArrangedChildren(QMdiArea* area) {
+  QList<QMdiSubWindow*> children;
+  for (QMdiSubWindow* child : area->subWindowList()) {
+    if (child->isHidden()) continue;
+    // A maximised or minimised window is put back to its normal state first.
+    if (child->isMaximized() || child->isMinimized()) child->showNormal();
+    children.push_back(child);
+  }
+  return children;
+}
+
+// Side by side (vertical) or one above the other (horizontal), each the full other way.
+void TileChildren(QMdiArea* area, bool sideBySide) {
+  const QList<QMdiSubWindow*> children = ArrangedChildren(area);
+  if (children.isEmpty()) return;
+  const QRect room = area->viewport()->rect();
+  const int count = static_cast<int>(children.size());
+  const int step = (sideBySide ? room.width() : room.height()) / count;
+  for (int i = 0; i < count; ++i) {
+    const QRect place = sideBySide ? QRect(room.left() + i * step, room.top(), step, room.height())
+                                   : QRect(room.left(), room.top() + i * step, room.width(), step);
+    children[i]->setGeometry(place);
+  }
+}
+
+constexpr const char* kWindowItem = "smWindowItem";
+
+}  // namespace
+
+bool CSmFrameWnd::OnCommand(int id) {
+  switch (id) {
+    case SM_ID_WINDOW_CASCADE:
+      ArrangedChildren(m_mdiArea);
+      m_mdiArea->cascadeSubWindows();
+      return true;
+    case SM_ID_WINDOW_TILE_HORZ:
+    case SM_ID_WINDOW_TILE_VERT:
+      TileChildren(m_mdiArea, id == SM_ID_WINDOW_TILE_VERT);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CSmFrameWnd::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  switch (id) {
+    case SM_ID_WINDOW_CASCADE:
+    case SM_ID_WINDOW_TILE_HORZ:
+    case SM_ID_WINDOW_TILE_VERT:
+      ui.Enable(!m_mdiArea->subWindowList().isEmpty());
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CSmFrameWnd::ListWindows(QMenu* menu) {
+  for (QAction* action : menu->actions()) {
+    if (action->property(kWindowItem).toBool()) delete action;
+  }
+  const QList<QMdiSubWindow*> children = m_mdiArea->subWindowList();
+  if (children.isEmpty()) return;
+  QAction* separator = menu->addSeparator();
+  separator->setProperty(kWindowItem, true);
+  QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+  int number = 0;
+  for (QMdiSubWindow* child : children) {
+    ++number;
+    const QString title = child->windowTitle().replace('&', "&&");
+    const QString text = number < 10 ? QString("&%1 %2").arg(number).arg(title)
+                                     : QString("%1 %2").arg(number).arg(title);
+    QAction* item = menu->addAction(text);
+    item->setProperty(kWindowItem, true);
+    item->setCheckable(true);
+    item->setChecked(child == active);
+    QPointer<QMdiSubWindow> target = child;
+    connect(item, &QAction::triggered, this, [this, target] {
+      if (!target) return;
+      if (target->isMinimized()) target->showNormal();
+      m_mdiArea->setActiveSubWindow(target);
+    });
+  }
 }
 
 void CSmFrameWnd::AppendRoute(std::vector<CSmCmdTarget*>& route) {

@@ -187,6 +187,13 @@ class CSmFrameWnd : public QMainWindow, public CSmCmdTarget {
   CSmChildFrame* GetActiveChild() const;
   void AddChild(CSmChildFrame* child);
 
+  // Cascade and the two tilings, whatever state (maximised, minimised) the children are in.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
+  // Ends a Window menu with the open document windows as numbered items ("&1 title"), the
+  // active one checked; choosing one brings it to the front.
+  void ListWindows(QMenu* menu);
+
   void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
 
  private:

@@ -277,7 +277,7 @@ CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title
   m_batches->setMinimumWidth(220);
   line->addWidget(m_batches, 1);
   m_delete = AddButton(kDeleteBatch, QStringLiteral("&D.删除"));
-  m_review = AddButton(kReviewBatch, QStringLiteral("&F.复核"));
+  m_review = AddButton(kReviewBatch, QStringLiteral("&R.复核"));
   for (QPushButton* button : {m_delete, m_review}) {
     button->setParent(box);
     button->setAutoDefault(false);
@@ -360,7 +360,7 @@ void CTsReportQueryDlg8::OnBatchCloseUp() {
   const bool reviewed = !m_reviewer.empty();
   m_delete->setEnabled(!fresh && HasSmRight(kModule, kPayRight) && m_maker == me && !reviewed);
   m_review->setEnabled(!fresh && HasSmRight(kModule, "34") && (!reviewed || m_reviewer == me));
-  m_review->setText(reviewed ? QStringLiteral("&F.删核") : QStringLiteral("&F.复核"));
+  m_review->setText(reviewed ? QStringLiteral("&R.删核") : QStringLiteral("&R.复核"));
 }
 
 void CTsReportQueryDlg8::OnDeleteBatch() {

@@ -13,6 +13,7 @@
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmDesktop.h"
+#include "platform/SmDocument.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ std::vector<Popup> MenuResource(int id) {
             {SM_ID_FILE_OPEN, "打开(&O)...\tCtrl+O"},
             {SM_ID_FILE_CLOSE, "关闭(&C)"},
             {0, ""},
-            {SM_ID_FILE_SAVE, "保存(&S)"},
+            {SM_ID_FILE_SAVE, "保存(&S)\tCtrl+S"},
             {SM_ID_FILE_SAVE_AS, "另存为(&A)..."},
             {SM_ID_RILO_SAVE_TEXT, "保存成文本文档 ..."},
             {0, ""},
@@ -196,7 +197,7 @@ std::vector<Popup> MenuResource(int id) {
            {{SM_ID_VIEW_TOOLBAR, "工具栏(&G)"},
             {SM_ID_VIEW_STATUS_BAR, "状态栏(&S)"},
             {SM_ID_RILO_FORMAT_BAR, "对话栏(&D)"}}},
-          {"格式(&F)",
+          {"格式(&O)",
            {{SM_ID_RILO_FONT, "字体 ..."},
             {SM_ID_RILO_LINES, "表线、背景色 ..."},
             {SM_ID_RILO_CELL_LAYOUT, "单元格版面 ..."},
@@ -611,6 +612,11 @@ std::vector<QMenu*> SmLoadMenu(int id, QWidget* parent) {
       }
     }
     commands.AttachMenu(menu);
+    if (!popup.items.empty() && popup.items.front().id == SM_ID_WINDOW_CASCADE) {
+      QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        if (CSmFrameWnd* main = CSmFrameWnd::Main()) main->ListWindows(menu);
+      });
+    }
     popups.push_back(menu);
   }
   return popups;
@@ -761,6 +767,11 @@ QIcon SmLoadIcon(int id) {
 QIcon SmLoadKindIcon(int id) {
   const int hue = (id * 47) % 360;
   return Glyph(QColor::fromHsv(hue, 150, 180), QStringLiteral("文"), 32);
+}
+
+QIcon SmProgramIcon() {
+  static const QIcon icon = Glyph(QColor(46, 139, 87), QStringLiteral("蔗"), 32);
+  return icon;
 }
 
 std::vector<QIcon> SmLoadImageList(int id, int width) {

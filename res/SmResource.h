@@ -80,6 +80,8 @@ std::string SmLoadString(int id);
 QIcon SmLoadIcon(int id);
 // The picture of a document kind in the template list (its icon number).
 QIcon SmLoadKindIcon(int id);
+// The program's own icon: the main window, every dialog and every document window show it.
+QIcon SmProgramIcon();
 // A cursor resource (drawn, 32 x 32, black with a white outline); the arrow for an unknown id.
 QCursor SmLoadCursor(int id);
 // The images of a strip bitmap, `width` pixels each.

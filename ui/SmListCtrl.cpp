@@ -610,7 +610,9 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
   }
   if (!ctrl && key == Qt::Key_Left) RunIfEnabled(SM_ID_GO_BACK);
   if (!ctrl && key == Qt::Key_Right) RunIfEnabled(SM_ID_GO_FORWARD);
-  if (!ctrl && !event->text().isEmpty()) TypedSearch(event->text());
+  // Alt+letter belongs to the window's menus and buttons, never to the find.
+  const bool held = mods & (Qt::ControlModifier | Qt::AltModifier);
+  if (!held && !event->text().isEmpty()) TypedSearch(event->text());
   QTreeWidget::keyPressEvent(event);
 }
 

@@ -101,6 +101,19 @@ void CTsgbDoc::SelectTicket(const std::vector<std::string>& numbers) {
   m_selected = m_rec;
 }
 
+bool CTsgbDoc::GetSavePrompt(std::string& prompt) {
+  prompt.clear();
+  auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(this, 1));
+  if (!form || !m_canSave) return false;
+  form->ExchangeRecord(true);
+  return !m_rec.IsEqual(m_selected);
+}
+
+bool CTsgbDoc::Save(int /*saveAs*/) {
+  auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(this, 1));
+  return form && form->SaveTicket(false);
+}
+
 void CTsgbDoc::ViewReady() {
   if (++m_viewsReady != 2) return;
   auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(this, 0));

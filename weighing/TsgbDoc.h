@@ -23,6 +23,10 @@ class CTsgbDoc : public CSmCardDoc {
   void OnListContextMenu(const QPoint& globalPos) override;
   std::string GetCardTitle(int /*mode*/) override { return "糖厂甘蔗过磅单"; }
   int GetCardTitleHeight(int /*mode*/) override { return 2; }
+  // A ticket typed or weighed on the card and not yet stored is not dropped without a word:
+  // closing asks as every document does, and 是 stores it as 确认 does (without printing).
+  bool GetSavePrompt(std::string& prompt) override;
+  bool Save(int saveAs) override;
 
   // Takes the selected rows' numbers (none, one or several) as the current ticket.
   void SelectTicket(const std::vector<std::string>& numbers);

@@ -93,7 +93,7 @@ void CTsjsTicketList::SetKind(int kind) {
 // ---------------------------------------------------------------- the form
 
 CTsjsFrmView::CTsjsFrmView() {
-  auto* label = new QLabel(QStringLiteral("&H.户号："), Form());
+  auto* label = new QLabel(QStringLiteral("&N.户号："), Form());
   label->setObjectName("1014");
   label->adjustSize();
   auto* household = new CSmEdit(Form());
@@ -115,7 +115,7 @@ CTsjsFrmView::CTsjsFrmView() {
   AddButton(SM_ID_OK, "&S.确认结算");
   AddButton(kAbort, "&X.中止");
   AddButton(kPrint, "&P.打印");
-  AddButton(kPayButton, "&F.付款");
+  AddButton(kPayButton, "&K.付款");
 }
 
 CTsjsDoc* CTsjsFrmView::Doc() const {

@@ -165,6 +165,11 @@ TEST_F(MainFrmTest, StartUpShowsTheMaximisedFrameWithMenusPagesAndTitle) {
   EXPECT_TRUE(frame->isMaximized());
   EXPECT_EQ(frame->windowTitle().toStdString(), "甘蔗结算(A5.0)：红河糖厂(2026.tsd)");
   EXPECT_EQ(frame->StatusPane(1)->text().toStdString(), "操作：101,管理员");
+  // The lock keys read as in the report windows.
+  EXPECT_EQ(frame->StatusPane(2)->text().toStdString(), "大写");
+  EXPECT_EQ(frame->StatusPane(3)->text().toStdString(), "数字");
+  EXPECT_FALSE(frame->windowIcon().isNull());
+  EXPECT_EQ(frame->windowIcon().cacheKey(), SmProgramIcon().cacheKey());
   EXPECT_EQ(MenuTitles(frame),
             (std::vector<std::string>{"文件(&F)", "设置(&S)", "系统(&X)", "查看(&V)", "帮助(&H)"}));
   EXPECT_EQ(frame->ToolBar()->objectName(), "59392");

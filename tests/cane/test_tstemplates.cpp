@@ -153,3 +153,41 @@ TEST_F(TsTemplateTest, KindsWithoutAFrameOfTheirOwnOpenInADocumentWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// 文件 ▸ 新建 on every kind of the page: offered only where a new document is made, and then it
+// makes one; the bank payment report and the other kinds that are only opened grey it.
+TEST_F(TsTemplateTest, NewIsOfferedOnlyWhereItMakesADocument) {
+  Login(AllRights());
+  int offered = 0;
+  for (int row = 0; row < m_list->RowCount(); ++row) {
+    SCOPED_TRACE(m_list->topLevelItem(row)->text(0).toStdString());
+    SelectRow(row);
+    const int templateNumber = m_list->TemplateOfRow(row);
+    CSmDocKind kind;
+    ASSERT_NE(m_type->FindKind(templateNumber, m_list->KindOfRow(row), kind), nullptr);
+    EXPECT_EQ(m_type->CanFileNew(), !kind.bOpenOnly);
+    if (!m_type->CanFileNew()) continue;
+    ++offered;
+    const bool installed = TsHasDocClasses(templateNumber);
+    if (!installed) {
+      TsSetDocClasses(templateNumber, {[] { return std::make_unique<CSmDoc>(); },
+                                       {},
+                                       [](CSmDocument*, CSmChildFrame*) { return new QWidget; }});
+    }
+    SmResetMessages();
+    m_type->OnFileNew();
+    EXPECT_EQ(m_app.m_docManager.DocumentCount(), 1) << CSmMessageService::Instance().LastText();
+    m_app.m_docManager.CloseAllDocuments();
+    if (!installed) TsSetDocClasses(templateNumber, {});
+  }
+  EXPECT_EQ(offered, 1);  // 预付款业务
+  SelectRow(m_list->RowOf(272, 0));
+  EXPECT_FALSE(m_type->CanFileNew());
+  // Two rows chosen make nothing new either.
+  m_list->topLevelItem(m_list->RowOf(260, 0))->setSelected(true);
+  EXPECT_FALSE(m_type->CanFileNew());
+}
+
+}  // namespace

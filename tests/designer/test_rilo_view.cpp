@@ -461,7 +461,7 @@ TEST_F(RiloViewTest, DialogBarCommandHidesAndShowsTheFormatBarWithItsCheck) {
   m_childFrame->OnUpdateFrameMenu(&bar2);
   const QList<QAction*> menus = bar2.actions();
   ASSERT_EQ(menus.size(), 7);
-  EXPECT_EQ(menus[3]->text(), "格式(&F)");
+  EXPECT_EQ(menus[3]->text(), "格式(&O)");
   EXPECT_TRUE(menus[2]->menu()->actions().contains(SmCommandAction(SM_ID_RILO_FORMAT_BAR)));
 }
 
@@ -487,6 +487,51 @@ class RiloKeysTest : public RiloViewTest {
     m_view->SetCurrentCell(column, row);
   }
 };
+
+// A new report stays empty and says how to start it; the run commands say why they are greyed;
+// Save shows Ctrl+S; 文件 ▸ 关闭 and Ctrl+F4 close the window as its close button does.
+TEST_F(RiloKeysTest, AnEmptyReportShowsHowToStartAndClosesByMenuOrKey) {
+  Open(CRiloData{});
+  ASSERT_EQ(m_doc->m_sheet.m_rows, 0);
+  // The hint's text is painted on the empty sheet beside the headers.
+  const QImage image = Grab();
+  const QRgb base = image.pixel(image.width() - 2, image.height() / 2);
+  int inked = 0;
+  for (int y = 0; y < image.height() / 3; ++y)
+    for (int x = 0; x < image.width() / 2; ++x) inked += image.pixel(x, y) != base ? 1 : 0;
+  EXPECT_GT(inked, 100);
+
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  EXPECT_FALSE(commands.Update(SM_ID_RILO_CALCULATE));
+  EXPECT_EQ(SmCommandAction(SM_ID_RILO_CALCULATE)->text(), "报表计算(&R)...（表中还没有行、栏）");
+  m_doc->m_sheet = Sheet(2, 2);
+  EXPECT_FALSE(commands.Update(SM_ID_RILO_SUM));
+  EXPECT_EQ(SmCommandAction(SM_ID_RILO_SUM)->toolTip(), "报表汇总(H)...（请先打开子表）");
+  m_doc->m_childOpen = 1;
+  EXPECT_TRUE(commands.Update(SM_ID_RILO_CALCULATE));
+  EXPECT_EQ(SmCommandAction(SM_ID_RILO_CALCULATE)->text(), "报表计算(&R)...");
+  EXPECT_EQ(SmCommandAction(SM_ID_FILE_SAVE)->shortcut(), QKeySequence("Ctrl+S"));
+
+  // Ctrl+F4 asks to save the changed report; 取消 keeps the window, 否 closes it.
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDCANCEL);
+  Key(Qt::Key_F4, Qt::ControlModifier);
+  QApplication::processEvents();
+  ASSERT_EQ(ReportTemplate()->Documents().size(), 1u);
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  Key(Qt::Key_F4, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(ReportTemplate()->Documents().size(), 0u);
+
+  Open(Sheet(2, 2));
+  m_doc->m_childOpen = 1;
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  EXPECT_TRUE(SmExecuteCommand(SM_ID_FILE_CLOSE));
+  QApplication::processEvents();
+  EXPECT_EQ(ReportTemplate()->Documents().size(), 0u);
+}
 
 TEST_F(RiloKeysTest, TypingMakesOneStepPerRunAndUndoRedoRestoreEverything) {
   Open(Sheet(4, 4));

@@ -331,7 +331,7 @@ TEST_F(DocTemplateTest, FaultyHeaderBlocksAskToRestoreTheDefault) {
 
 TEST_F(DocTemplateTest, DocumentWindowsTakeTheMainBarsAndMenus) {
   CSmMainFrm* main = m_app.Frame();
-  const std::vector<std::string> formMenus = {"文件(&F)", "编辑(&E)", "设置(&S)",
+  const std::vector<std::string> formMenus = {"文件(&F)", "编辑(&E)", "设置(&T)",
                                               "查看(&V)", "窗口(&W)", "帮助(&H)"};
   CSmChildFrame* first = Open(255, 0, 0);
   ASSERT_NE(first, nullptr);

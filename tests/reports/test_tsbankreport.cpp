@@ -485,15 +485,15 @@ TEST_F(TsBankOpenTest, DeleteAndReviewFollowTheMakerTheReviewerAndTheRights) {
   EXPECT_EQ(lines, (std::vector<std::string>{"新单", "1    --- 101", "2    --- 102",
                                              "3    --- 101 --- 103", "2    --- 102"}));
   EXPECT_EQ(states, (std::vector<State>{
-                        {false, true, "&F.复核", "非你所作单据，不能删除！"},
-                        {false, false, "&F.删核", "非你所核单据，不能由你取消复核！"},
-                        {false, false, "&F.删核", "该单据已被复核！"},
-                        {true, true, "&F.复核", ""},
-                        {false, true, "&F.删核", ""},
-                        {false, true, "&F.删核", "该单据已被复核！"},
-                        {true, true, "&F.复核", ""},
-                        {false, true, "&F.复核", ""},
-                        {false, false, "&F.复核", ""},
+                        {false, true, "&R.复核", "非你所作单据，不能删除！"},
+                        {false, false, "&R.删核", "非你所核单据，不能由你取消复核！"},
+                        {false, false, "&R.删核", "该单据已被复核！"},
+                        {true, true, "&R.复核", ""},
+                        {false, true, "&R.删核", ""},
+                        {false, true, "&R.删核", "该单据已被复核！"},
+                        {true, true, "&R.复核", ""},
+                        {false, true, "&R.复核", ""},
+                        {false, false, "&R.复核", ""},
                     }));
   EXPECT_EQ(Marks(), "");
   EXPECT_EQ(m_db->QueryInt("Select Count(*) From jsSheet Where FK<>0 Or OPR1='101'"), 0);

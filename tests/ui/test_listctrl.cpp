@@ -178,6 +178,22 @@ TEST(ListCtrl, TypedPinyinInitialsFindTheName) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "没有查找到含 “Q”的项！");
 }
 
+TEST(ListCtrl, AltOrCtrlWithALetterDoesNotSearch) {
+  RecordingList list;
+  FillNames(list);
+  list.show();
+  Key(&list, Qt::Key_Z, Qt::NoModifier, "z");
+  const int found = list.LastFoundRow();
+  SmResetMessages();
+  for (const Qt::KeyboardModifiers mods :
+       {Qt::KeyboardModifiers(Qt::AltModifier), Qt::AltModifier | Qt::ShiftModifier}) {
+    Key(&list, Qt::Key_Q, mods, "q");
+    EXPECT_EQ(list.SearchText(), "Z");
+    EXPECT_EQ(list.LastFoundRow(), found);
+  }
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "");
+}
+
 TEST(ListCtrl, CommandsFollowTheirPreconditions) {
   RecordingList list;
   FillNames(list);

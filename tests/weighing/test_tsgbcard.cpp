@@ -13,7 +13,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -820,4 +823,106 @@ TEST_P(TsgbCardStationsTest, ATicketStoredMeanwhileMovesTheNumberOn) {
                  "Order By DH"),
             "00001 200|00002 305");
   EXPECT_EQ(Logged(), "新增：00002");
+}
+
+
+// A card with a ticket typed and weighed but not stored asks before it closes, as the other
+// documents do; an untouched card and a stored ticket close without a word.
+TEST_F(TsgbCardTest, ClosingACardWithTypedValuesAsks) {
+  const auto frameOf = [](CTsgbFrmView* form) { return form->GetParentFrame(); };
+  const auto documents = [this] { return m_app.m_docManager.DocumentCount(); };
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  SmResetMessages();
+  EXPECT_TRUE(frameOf(gross)->close());
+  QApplication::processEvents();
+  EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u);
+  EXPECT_EQ(documents(), 0);
+
+  gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  Ticket(gross, {{1079, "10102001"}, {1085, "003"}, {1084, "30.5"}});
+  const std::string question = "当前文档已发生了变化，存盘吗？";
+  // 取消 keeps the card and what was typed; 否 drops the ticket.
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDCANCEL);
+  EXPECT_FALSE(frameOf(gross)->close());
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), question);
+  EXPECT_EQ(documents(), 1);
+  EXPECT_EQ(gross->Doc()->m_rec.KNO[0], "10102001");
+  CSmMessageService::Instance().QueueAnswer(SM_IDNO);
+  EXPECT_TRUE(frameOf(gross)->close());
+  QApplication::processEvents();
+  EXPECT_EQ(documents(), 0);
+  EXPECT_EQ(Rows("Select DH From gbSheet"), "");
+
+  // 是 stores it as 确认 does; a ticket the checks refuse keeps the card open.
+  gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  Ticket(gross, {{1079, "10102001"}, {1085, "003"}, {1084, "0"}, {1082, "012"}});
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  EXPECT_FALSE(frameOf(gross)->close());
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "毛重应为正数！");
+  Field(gross, 1084, "30.5");
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  EXPECT_TRUE(frameOf(gross)->close());
+  QApplication::processEvents();
+  EXPECT_EQ(Rows("Select DH||' '||KNO0||' '||KNO2 From gbSheet"), "00001 10102001 012");
+  EXPECT_EQ(documents(), 0);
+}
+
+// The Window menu lists the open cards as numbered items; 层叠 and both tilings arrange them
+// even while they are maximised.
+TEST_F(TsgbCardTest, TheWindowMenuListsTheCardsAndArrangesThemFromAnyState) {
+  CTsgbFrmView* gross = Open(0);
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(gross, nullptr);
+  ASSERT_NE(tare, nullptr);
+  CSmFrameWnd* main = m_app.GetMainWnd();
+  ASSERT_NE(main, nullptr);
+  main->resize(1000, 700);
+  QApplication::processEvents();
+  QMenu* windows = nullptr;
+  for (QAction* top : main->menuBar()->actions()) {
+    if (top->menu() && top->text() == "窗口(&W)") windows = top->menu();
+  }
+  ASSERT_NE(windows, nullptr);
+  emit windows->aboutToShow();
+  std::vector<std::string> items;
+  for (QAction* action : windows->actions()) {
+    if (action->isSeparator()) continue;
+    items.push_back(action->text().toStdString() + (action->isChecked() ? " *" : ""));
+  }
+  const std::string grossTitle = gross->GetParentFrame()->windowTitle().toStdString();
+  const std::string tareTitle = tare->GetParentFrame()->windowTitle().toStdString();
+  EXPECT_EQ(items, (std::vector<std::string>{"层叠(&C)", "横向平铺(&H)", "纵向平铺(&V)",
+                                             "&1 " + grossTitle, "&2 " + tareTitle + " *"}));
+  // Listing again does not repeat the windows; choosing one brings it to the front.
+  emit windows->aboutToShow();
+  EXPECT_EQ(windows->actions().size(), 6);
+  windows->actions()[4]->trigger();
+  EXPECT_EQ(main->MdiArea()->activeSubWindow(), gross->GetParentFrame());
+
+  QMdiSubWindow* frames[2] = {gross->GetParentFrame(), tare->GetParentFrame()};
+  const QRect room = main->MdiArea()->viewport()->rect();
+  for (const int id : {SM_ID_WINDOW_CASCADE, SM_ID_WINDOW_TILE_HORZ, SM_ID_WINDOW_TILE_VERT}) {
+    SCOPED_TRACE(id);
+    for (QMdiSubWindow* frame : frames) frame->showMaximized();
+    ASSERT_TRUE(SmExecuteCommand(id));
+    QApplication::processEvents();
+    for (QMdiSubWindow* frame : frames) EXPECT_FALSE(frame->isMaximized());
+    const QRect first = frames[0]->geometry();
+    const QRect second = frames[1]->geometry();
+    EXPECT_NE(first.topLeft(), second.topLeft());
+    if (id == SM_ID_WINDOW_TILE_HORZ) {
+      EXPECT_EQ(first.width(), room.width());
+      EXPECT_EQ(second.top(), first.bottom() + 1);
+    }
+    if (id == SM_ID_WINDOW_TILE_VERT) {
+      EXPECT_EQ(first.height(), room.height());
+      EXPECT_EQ(second.left(), first.right() + 1);
+    }
+  }
 }
