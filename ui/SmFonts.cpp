@@ -8,6 +8,7 @@ QStringList SmFontFamilies(const std::string& face) {
   const bool serif = name.contains("宋") || name.contains("楷") || name.contains("仿") ||
                      name.contains("Song") || name.contains("Kai");
   QStringList families{name};
+  if (CSmPrintingFonts::Active()) families << "Droid Sans Fallback";
   if (serif) {
     families << "Noto Serif CJK SC"
              << "Noto Sans CJK SC";

@@ -111,7 +111,7 @@ CTsgbFrmView::CTsgbFrmView() {
     radio->setObjectName(QString::number(id));
     connect(radio, &QRadioButton::clicked, this, [this, id] { OnCommand(id); });
   }
-  AddButton(kPrint, "打印&P)");
+  AddButton(kPrint, "打印(&P)");
   AddButton(SM_ID_OK, "确认(&S)");
   AddButton(SM_ID_ENTER, "默认按扭");
   // The tab order follows the ticket: codes, weights, prices, items, confirm.

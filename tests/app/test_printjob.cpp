@@ -5,7 +5,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QFile>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTimer>
 #include <regex>
@@ -182,4 +186,45 @@ TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
   EXPECT_EQ(groups, 2);  // the module's two print groups
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
   m_app.m_env.Close();
+}
+
+TEST_F(PrintJobTest, EachJobProposesAFileNamedAfterItsDocumentAndReadsBackItsIdeographs) {
+  QMainWindow main;
+  main.setWindowTitle("甘蔗收购结算管理系统 - 一个很长的主窗口标题用来检查截断");
+  auto* area = new QMdiArea(&main);
+  main.setCentralWidget(area);
+  QMdiSubWindow* report = area->addSubWindow(new QWidget);
+  report->setWindowTitle("收购统计表");
+  QMdiSubWindow* voucher = area->addSubWindow(new QWidget);
+  voucher->setWindowTitle("预付款凭证[*]");
+  main.show();
+  const QString date = QDate::currentDate().toString("yyyy-MM-dd");
+
+  auto print = [&](QMdiSubWindow* window, const std::string& pdf) {
+    area->setActiveSubWindow(window);
+    CSmPrintJob job(&m_db, 9601);
+    job.AddFieldValue("#bz", "第1页 户主");
+    CSmMessageService::Instance().QueuePrintFile(pdf);
+    return job.Print(SM_ID_FILE_PRINT);
+  };
+  const std::string reportPdf = SmTestHome() + "/收购统计表 " + date.toStdString() + ".pdf";
+  QFile::remove(QString::fromStdString(reportPdf));
+  ASSERT_TRUE(print(report, reportPdf));
+  ASSERT_TRUE(print(voucher, m_pdf));
+  ASSERT_TRUE(print(report, m_pdf));
+
+  // Each proposal names the document printed and today; the report printed again gets a new
+  // file beside the one its first job wrote, never that file.
+  const std::vector<std::string>& proposed = CSmMessageService::Instance().PrintFileProposals();
+  ASSERT_EQ(proposed.size(), 3u);
+  EXPECT_TRUE(QString::fromStdString(proposed[0]).endsWith("/收购统计表 " + date + ".pdf"))
+      << proposed[0];
+  EXPECT_EQ(proposed[1], SmTestHome() + "/预付款凭证 " + date.toStdString() + ".pdf");
+  EXPECT_EQ(proposed[2], SmTestHome() + "/收购统计表 " + date.toStdString() + " (2).pdf");
+  EXPECT_EQ(CSmPrinterService::Instance().Printer().docName(), "收购统计表 " + date);
+
+  // The PDF's text gives the ideographs back, not the radicals of the same shape.
+  std::string text;
+  for (const Word& word : PdfWords(m_pdf)) text += word.text + " ";
+  EXPECT_NE(text.find("第1页 户主"), std::string::npos) << text;
 }
