@@ -60,20 +60,31 @@ std::string KiloBytes(const std::string& path) {
 }
 
 // Copies through a temporary file in the target's folder renamed over the target, so that a
-// failed copy leaves whatever the target was.
-bool CopyFileOver(const std::string& from, const std::string& to) {
+// failed copy leaves whatever the target was. `why` receives the plain words for a full disk
+// or a read-only folder, and stays empty for other failures.
+bool CopyFileOver(const std::string& from, const std::string& to, std::string* why) {
   QFile source(QString::fromStdString(from));
   QSaveFile target(QString::fromStdString(to));
-  if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) return false;
+  const auto failed = [&] {
+    *why = SmFailureMessage(SmFileFailure(target), target.errorString().toStdString());
+    target.cancelWriting();
+    return false;
+  };
+  if (!source.open(QIODevice::ReadOnly)) return false;
+  // Unbuffered: a write the disk refuses fails at once, with the system's reason.
+  if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return failed();
   constexpr qint64 kChunk = 1 << 20;
   while (!source.atEnd()) {
     const QByteArray chunk = source.read(kChunk);
-    if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
-      target.cancelWriting();
-      return false;
+    if (chunk.isEmpty()) return failed();
+    // A disk at the end of its room takes part of a chunk and refuses the rest.
+    for (qint64 done = 0; done < chunk.size();) {
+      const qint64 written = target.write(chunk.constData() + done, chunk.size() - done);
+      if (written <= 0) return failed();
+      done += written;
     }
   }
-  return target.commit();
+  return target.commit() || failed();
 }
 
 }  // namespace
@@ -150,12 +161,18 @@ std::string CSmBackupDlg::MakeDefaultName(const std::string& unit, const QDate& 
   return unit + FormatStr("%d", today.year()) + tail.substr(1);
 }
 
+std::string CSmBackupDlg::WorkFileOf(CSmDatabase* db) {
+  const std::string name = db ? db->GetFileName(true) : std::string();
+  return db && db->GetKind() != 0 ? GetUserDataFolder() + "/" + name + ".bak" : name + ".bak";
+}
+
 std::string CSmBackupDlg::ReadPosition() const {
   std::string position;
-  if (!CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), kPositionValue, position) ||
-      position.empty())
-    position = QDir::homePath().toStdString();
-  return position;
+  if (CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), kPositionValue, position) &&
+      QFileInfo(QString::fromStdString(position)).isDir())
+    return position;
+  // Nothing chosen yet (or no longer there): the folder the unload writes to.
+  return QFileInfo(QString::fromStdString(WorkFileOf(m_app.GetDatabase()))).path().toStdString();
 }
 
 void CSmBackupDlg::OnInitDialog() {
@@ -178,10 +195,7 @@ void CSmBackupDlg::OnInitDialog() {
     m_list->setEnabled(false);
     m_browse->setEnabled(false);
     SetConfirm("&S.卸出数据", true);
-    CSmDatabase* db = m_app.GetDatabase();
-    const std::string name = db ? db->GetFileName(true) : std::string();
-    m_workFile =
-        db && db->GetKind() != 0 ? GetUserDataFolder() + "/" + name + ".bak" : name + ".bak";
+    m_workFile = WorkFileOf(m_app.GetDatabase());
     m_target = m_workFile;
     m_position = WithSeparator(QFileInfo(QString::fromStdString(m_workFile)).path().toStdString());
     m_hint =
@@ -289,13 +303,14 @@ bool CSmBackupDlg::CopyToMedia() {
           SM_IDYES)
     return false;
   bool copied = false;
+  std::string why;
   {
     CSmWaitWnd wait;
-    copied = CopyFileOver(m_workFile, m_target);
+    copied = CopyFileOver(m_workFile, m_target, &why);
   }
   if (!copied) {
     CSmOpLog(kBackupLog, "数据备份失败。");
-    SmMessageBox("拷贝失败！", SM_MB_OK | SM_MB_ICONWARNING);
+    SmMessageBox(why.empty() ? "拷贝失败！" : why, SM_MB_OK | SM_MB_ICONWARNING);
     return false;
   }
   CSmOpLog(kBackupLog, "成功地进行了数据备份。");
@@ -341,6 +356,8 @@ void CSmBackupDlg::BrowseTo(const std::string& folder) {
   m_list->setCurrentIndex(0);
   m_browse->setEnabled(false);
   SetConfirm("&S.恢复数据", true);
+  // The browse button that had the focus is off now: Enter goes on to the restore.
+  m_confirm->setFocus();
   ShowBackupInfo();
 }
 
@@ -399,18 +416,24 @@ void CSmBackupDlg::ShowBackupInfo() {
 
 // ---------------------------------------------------------------- restore
 
+std::string CSmBackupDlg::KeptCopyOf(const std::string& file) {
+  return file + ".before-restore";
+}
+
 bool CSmBackupDlg::KeepCopy() {
   CSmDatabase* db = m_app.GetDatabase();
   const std::string file = db->GetFileName(true);
-  const std::string kept = file + ".bak";
+  const std::string kept = KeptCopyOf(file);
   // The write lock keeps other stations from changing the file while it is copied.
   bool copied = db->BeginSnapshot();
+  std::string why;
   if (copied) {
-    copied = CopyFileOver(file, kept);
+    copied = CopyFileOver(file, kept, &why);
     db->Rollback();
   }
   if (!copied) {
-    SmMessageBox("复制当前数据文件：\n" + file + "\n\t成\n" + kept + "\n时出错，请退出查看该文件！",
+    SmMessageBox("复制当前数据文件：\n" + file + "\n\t成\n" + kept +
+                     "\n时出错，请退出查看该文件！" + (why.empty() ? "" : "\n" + why),
                  SM_MB_OK | SM_MB_ICONERROR);
   }
   return copied;
@@ -438,6 +461,9 @@ bool CSmBackupDlg::Restore() {
     m_cancel->setEnabled(false);
     m_list->setEnabled(false);
     SetConfirm("&S.重新注册", true);
+    // The restored file knows nothing of this session: it is stored there again, so that the
+    // restore's line stands under a session of its own.
+    m_app.m_opLog.ResumeWork();
     CSmOpLog(kRestoreLog, "成功地进行了数据恢复");
     return true;
   }

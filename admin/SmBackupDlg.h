@@ -14,6 +14,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class CSmEdit;
+class CSmDatabase;
 
 // The open-file box of button "&F.文件框": only for looking at and managing files, so its Open
 // button stays disabled and nothing is ever chosen.
@@ -65,6 +66,8 @@ class CSmBackupDlg : public CSmAppDlg {
   // backups under it are listed.
   void BrowseTo(const std::string& folder);
   void ShowBackupInfo();
+  // The copy of the data file a restore keeps: "<data file>.before-restore".
+  static std::string KeptCopyOf(const std::string& file);
   // Every file under the folder and its subfolders named "<...type code>.bak".
   void ListBackupFiles(const std::string& folder, std::vector<std::string>& files) const;
 
@@ -81,9 +84,14 @@ class CSmBackupDlg : public CSmAppDlg {
   bool SelectedBackup(std::string& path);
   // Whether the file is a backup of this data file's year.
   bool IsUsableBackup(const std::string& path);
-  // The data file copied to "<data file>.bak" before it is replaced.
+  // The data file copied to a name of its own before it is replaced (never that of a backup,
+  // which ends in ".bak").
   bool KeepCopy();
+  // The position chosen last, else the folder of the unload's work file.
   std::string ReadPosition() const;
+  // The unload's work file: beside the data file, or in the program's data folder for a server
+  // database.
+  static std::string WorkFileOf(CSmDatabase* db);
 
   CSmApp& m_app;
   int m_mode;

@@ -21,6 +21,10 @@ namespace {
 
 constexpr int kMarkerTestBytes = 15;
 const char* const kSideSuffix = "_restore";
+// The most columns a table of a data file can have (the data file's engine takes no more).
+constexpr int32_t kMaxColumns = 2000;
+// The least bytes a table block takes: its name text and five counts.
+constexpr int64_t kLeastTableBytes = 1 + 5 * 4;
 
 std::string Join(const std::vector<std::string>& names) {
   std::string text;
@@ -33,12 +37,91 @@ int EnvironmentYear() {
   return app ? app->m_env.GetYear() : 0;
 }
 
-// A number as a literal that reads back to the same double.
-std::string NumberLiteral(double value) {
-  if (!std::isfinite(value)) return "0";
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  return text;
+bool SameName(const std::string& a, const std::string& b) {
+  return MakeUpperCopy(a) == MakeUpperCopy(b);
+}
+
+// The counts of one table block, as the archive gives them.
+struct BlockCounts {
+  int32_t total = 0;
+  int32_t ints = 0;
+  int32_t numbers = 0;
+  int32_t texts = 0;
+  int32_t rows = 0;
+};
+
+// Every count is checked on its own before any is added or used: a table has at most so many
+// columns, lists at least one, and the rows fit into what is left of the file.
+bool CountsFit(const BlockCounts& c, const CSmArchiveReader& in) {
+  for (int32_t n : {c.total, c.ints, c.numbers, c.texts})
+    if (n < 0 || n > kMaxColumns) return false;
+  const int64_t listed = int64_t{c.ints} + c.numbers + c.texts;
+  if (listed < 1 || listed > c.total) return false;
+  const int64_t rowBytes = int64_t{c.ints} * 4 + int64_t{c.numbers} * 8 + c.texts;
+  return in.CanHold(c.rows, rowBytes);
+}
+
+// "Table(a,b,c)": the table's name and its columns, as many as the counts list.
+bool SplitHead(const std::string& head, size_t listed, std::string& table,
+               std::vector<std::string>& columns) {
+  const size_t open = head.find('(');
+  if (open == std::string::npos || open == 0 || head.back() != ')') return false;
+  table = head.substr(0, open);
+  columns.clear();
+  const std::string list = head.substr(open + 1, head.size() - open - 2);
+  for (size_t start = 0;;) {
+    const size_t comma = list.find(',', start);
+    columns.push_back(list.substr(start, comma - start));
+    if (columns.back().empty()) return false;
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return columns.size() == listed;
+}
+
+// The value of a text kept in the literal form of the data file (quotes doubled).
+std::string TextValue(const std::string& stored) {
+  return ReplaceAll(stored, "''", "'");
+}
+
+// The names of an archive's table and columns as the target's own catalogue spells them:
+// nothing the archive says reaches a statement. False, with a message, for a table or column
+// the target does not have.
+bool CatalogueNames(CSmDatabase& target, const std::vector<std::string>& tables,
+                    const std::string& table, const std::vector<std::string>& columns,
+                    std::string& targetTable, std::vector<std::string>& targetColumns) {
+  const auto found = std::find_if(tables.begin(), tables.end(),
+                                  [&](const std::string& name) { return SameName(name, table); });
+  std::vector<SmDbColumn> listed;
+  if (found == tables.end() || !target.Backend() || !target.Backend()->GetColumns(*found, listed)) {
+    SmMessageBox("备份件中的数据表“" + table + "”在当前数据文件中没有，不能恢复！",
+                 SM_MB_ICONERROR);
+    return false;
+  }
+  targetTable = *found;
+  targetColumns.clear();
+  for (const std::string& column : columns) {
+    const auto match = std::find_if(listed.begin(), listed.end(),
+                                    [&](const SmDbColumn& c) { return SameName(c.name, column); });
+    const bool twice =
+        match != listed.end() &&
+        std::find(targetColumns.begin(), targetColumns.end(), match->name) != targetColumns.end();
+    if (match == listed.end() || twice) {
+      SmMessageBox(
+          "备份件中数据表“" + table + "”的列“" + column + "”在当前数据文件中没有，不能恢复！",
+          SM_MB_ICONERROR);
+      return false;
+    }
+    targetColumns.push_back(match->name);
+  }
+  return true;
+}
+
+// Says why a file was not written: a full disk or a read-only folder in plain words with the
+// system's reason, else the text given.
+void TellFileFailure(const QFileDevice& file, const std::string& otherwise) {
+  const std::string plain = SmFailureMessage(SmFileFailure(file), file.errorString().toStdString());
+  SmMessageBox(plain.empty() ? otherwise : plain, SM_MB_ICONERROR);
 }
 
 void TellDamaged() {
@@ -80,8 +163,9 @@ int CSmMDBBak::GetTableList(std::vector<std::string>& names) {
 
 bool CSmMDBBak::SaveBackup(const std::string& path) {
   QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    SmMessageBox("无效的文件名。", SM_MB_ICONERROR);
+  // Unbuffered: a write the disk refuses fails at once, with the system's reason.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    TellFileFailure(file, "无效的文件名。");
     return false;
   }
   // Every table from one snapshot: a change committed meanwhile is in all of them or none.
@@ -90,17 +174,21 @@ bool CSmMDBBak::SaveBackup(const std::string& path) {
     return false;
   }
   bool ok = false;
+  bool written = false;
   {
     CSmArchiveWriter out(file);
     ok = WriteArchive(out) && out.Flush();
+    written = out.Ok();
   }
   m_db.Rollback();
+  // What was written so far goes: nothing half written stays behind.
   if (!ok) {
+    if (!written) TellFileFailure(file, "保存文档失败。");
     file.cancelWriting();
     return false;
   }
   if (!file.commit()) {
-    SmMessageBox("保存文档失败。", SM_MB_ICONERROR);
+    TellFileFailure(file, "保存文档失败。");
     return false;
   }
   return true;
@@ -242,7 +330,7 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   }
   int32_t tables = 0;
   std::vector<std::string> names;
-  if (!in.ReadInt(tables) || tables < 0) {
+  if (!in.ReadInt(tables) || !in.CanHold(tables, kLeastTableBytes)) {
     TellDamaged();
     return false;
   }
@@ -256,7 +344,7 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   // The whole archive is read once before anything is written.
   CSmArchiveReader check = in;
   for (int32_t t = 0; t < tables; ++t) {
-    if (!RestoreTable(check, nullptr)) {
+    if (!RestoreTable(check, nullptr, nullptr)) {
       TellDamaged();
       return false;
     }
@@ -297,9 +385,11 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
 
 bool CSmMDBBak::FillSide(CSmArchiveReader& in, int tables, CSmDatabase& side) {
   if (CSmApp* app = SmGetApp()) app->AfterOpen(&side);
+  std::vector<std::string> names;
+  side.GetUserTables(&names);
   if (!side.BeginTrans()) return false;
   for (int t = 0; t < tables; ++t) {
-    if (!RestoreTable(in, &side)) {
+    if (!RestoreTable(in, &side, &names)) {
       side.Rollback();
       return false;
     }
@@ -307,48 +397,54 @@ bool CSmMDBBak::FillSide(CSmArchiveReader& in, int tables, CSmDatabase& side) {
   return side.CommitTrans();
 }
 
-bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target) {
+bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
+                             const std::vector<std::string>* targetTables) {
   std::string head;
-  int32_t total = 0, ints = 0, numbers = 0, texts = 0, rows = 0;
-  if (!in.ReadText(head) || !in.ReadInt(total) || !in.ReadInt(ints) || !in.ReadInt(numbers) ||
-      !in.ReadInt(texts) || !in.ReadInt(rows))
+  BlockCounts counts;
+  if (!in.ReadText(head) || !in.ReadInt(counts.total) || !in.ReadInt(counts.ints) ||
+      !in.ReadInt(counts.numbers) || !in.ReadInt(counts.texts) || !in.ReadInt(counts.rows) ||
+      !CountsFit(counts, in))
     return false;
-  if (ints < 0 || numbers < 0 || texts < 0 || rows < 0 || ints + numbers + texts > total ||
-      ints + numbers + texts < 1)
-    return false;
-  // Every row takes at least this many bytes: nothing is trusted beyond what the file holds.
-  const int64_t rowBytes = int64_t{ints} * 4 + int64_t{numbers} * 8 + texts;
-  if (!in.CanHold(rows, rowBytes)) return false;
-  const size_t open = head.find('(');
-  if (open == std::string::npos || head.empty() || head.back() != ')') return false;
-  const std::string table = head.substr(0, open);
-  const std::string prefix = "Insert Into " + head + "Values(";
-  // The fresh side file may hold seed rows of its own: the archive's rows replace them.
-  if (target && target->TableExists(table) && !target->ExecuteSQL("Delete From " + table))
-    return false;
-  bool report = true;
-  std::string values;
-  for (int32_t row = 0; row < rows; ++row) {
-    values.clear();
-    for (int32_t i = 0; i < ints; ++i) {
+  const size_t listed = static_cast<size_t>(counts.ints + counts.numbers + counts.texts);
+  std::string table;
+  std::vector<std::string> columns;
+  if (!SplitHead(head, listed, table, columns)) return false;
+  // One prepared statement for the table's rows, with the values bound: an archive's texts are
+  // values and never statements.
+  std::string insert;
+  if (target) {
+    std::string name;
+    std::vector<std::string> names;
+    if (!targetTables || !CatalogueNames(*target, *targetTables, table, columns, name, names))
+      return false;
+    // The fresh side file may hold seed rows of its own: the archive's rows replace them.
+    if (!target->ExecuteSQL("Delete From " + name)) return false;
+    insert = "Insert Into " + name + "(" + Join(names) + ") Values(?";
+    for (size_t k = 1; k < listed; ++k) insert += ",?";
+    insert += ")";
+  }
+  std::vector<SmDbValue> values(listed);
+  for (int32_t row = 0; row < counts.rows; ++row) {
+    size_t at = 0;
+    for (int32_t i = 0; i < counts.ints; ++i, ++at) {
       int32_t value = 0;
       if (!in.ReadInt(value)) return false;
-      values += (values.empty() ? "" : ",") + std::to_string(value);
+      values[at] = SmDbValue::OfInt(value);
     }
-    for (int32_t i = 0; i < numbers; ++i) {
+    for (int32_t i = 0; i < counts.numbers; ++i, ++at) {
       double value = 0;
       if (!in.ReadDouble(value)) return false;
-      values += (values.empty() ? "" : ",") + NumberLiteral(value);
+      values[at] = SmDbValue::OfDouble(std::isfinite(value) ? value : 0.0);
     }
-    for (int32_t i = 0; i < texts; ++i) {
+    for (int32_t i = 0; i < counts.texts; ++i, ++at) {
       std::string value;
       if (!in.ReadText(value)) return false;
-      values += (values.empty() ? "'" : ",'") + value + "'";
+      values[at] = SmDbValue::OfText(TextValue(value));
     }
     if (!target) continue;
-    if (target->ExecuteSQL(prefix + values + ")", {}, 128, report)) continue;
+    if (target->ExecuteBound(insert, {}, values)) continue;
     // One failed row fails the restore: the data file is not replaced.
-    if (report)
+    if (target->LastFailure() == SmDbFailure::Other)
       SmMessageBox("继续报错吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION | SM_MB_DEFBUTTON2);
     return false;
   }

@@ -48,8 +48,10 @@ class CSmMDBBak {
   virtual bool WriteTable(CSmArchiveWriter& out, const std::string& table);
   bool ReadArchive(CSmArchiveReader& in, int mode);
   bool ReadHeader(CSmArchiveReader& in);
-  // Reads one table block; with `target` its rows are inserted there, else only checked.
-  bool RestoreTable(CSmArchiveReader& in, CSmDatabase* target);
+  // Reads one table block; with `target` its rows are inserted there into the table of the
+  // same name among `targetTables`, else only checked.
+  bool RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
+                    const std::vector<std::string>* targetTables);
   bool Restore(CSmArchiveReader& in);
 
  private:

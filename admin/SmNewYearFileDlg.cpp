@@ -2,13 +2,16 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 #include "admin/SmCarryOver.h"
 #include "app/SmApp.h"
@@ -20,6 +23,7 @@
 #include "core/SmDatabase.h"
 #include "core/SmDate.h"
 #include "core/SmNumber.h"
+#include "core/SmSqlDialectPg.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
@@ -281,50 +285,120 @@ bool CSmNewYearFileDlg::CreateDataFile() {
       SmMessageBox("真的要创建吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
     return false;
 
-  CSmDatabase db(m_kind);
-  if (!MakeDataFile(db)) return false;
-  if (m_convert) {
-    if (!ConvertInto(db)) return false;
-  } else if (m_previousExists) {
-    if (!CarryFromPreviousYear(db, year)) return false;
-  } else {
-    SeedFreshFile(db, year);
+  // The file is made whole under a work name and only then takes its own: a kill on the way
+  // leaves no file of the year, and a full disk stops the making at its first failed write.
+  {
+    CSmDatabase db(m_kind);
+    CSmStopAtFirstFailure run(db);
+    if (!MakeDataFile(db, run)) return false;
+    const bool filled = m_convert          ? ConvertInto(db, run)
+                        : m_previousExists ? CopyFromPreviousYear(db, run, year)
+                                           : SeedFreshFile(db, run, year);
+    if (!filled || !PutInPlace(db, run)) return false;
   }
-  db.Close();
+  if (m_convert) {
+    SmMessageBox("转换完毕！", SM_MB_OK | SM_MB_ICONINFORMATION);
+  } else if (m_previousExists) {
+    OfferCarryOver(year);
+  } else {
+    SmMessageBox("数据文件“" + m_newFile + "” 创建成功！", SM_MB_OK | SM_MB_ICONINFORMATION);
+  }
   if (m_app.GetDatabase()) CSmOpLog(kLogCode, "建立数据文件：" + m_newFile);
   return true;
 }
 
-bool CSmNewYearFileDlg::MakeDataFile(CSmDatabase& db) {
-  CSmWaitWnd wait;
-  wait.Show();
-  if (m_kind == 0) QDir().mkpath(QString::fromStdString(m_folder));
-  if (!db.CreateDatabase(Login(m_kind, m_server), m_newFile)) {
-    wait.Hide();
-    return Refuse("创建下列数据文件失败：\n" + m_newFile + "！", m_year);
-  }
-  m_app.AfterOpen(&db);
-  if (db.Reopen() && db.TableExists("SYSTAB")) return true;
-  RemoveNewFile(db);
-  wait.Hide();
-  return Refuse("创建下列数据文件失败：\n" + m_newFile + "！", m_year);
+std::string CSmNewYearFileDlg::WorkName() const {
+  return m_newFile + (m_kind == 0 ? ".new" : "_new");
 }
 
-void CSmNewYearFileDlg::RemoveNewFile(CSmDatabase& db) {
+bool CSmNewYearFileDlg::RemoveLeftover() {
+  const std::string work = WorkName();
+  const CSmConnInfo login = Login(m_kind, m_server);
+  CSmDatabase dropper(m_kind);
+  if (m_kind == 0) {
+    std::error_code ec;
+    if (!std::filesystem::exists(work, ec)) {
+      // A journal without its file would be played into the next one of that name.
+      std::filesystem::remove(work + "-journal", ec);
+      return true;
+    }
+    return dropper.DropDatabase(login, work);
+  }
+  CSmDatabase master(m_kind);
+  if (!master.Open("master", login) || !master.DatabaseExists(work)) return true;
+  master.Close();
+  return dropper.DropDatabase(login, work);
+}
+
+bool CSmNewYearFileDlg::Abandon(CSmDatabase& db, const CSmStopAtFirstFailure& run,
+                                const std::string& text, QWidget* field) {
   db.Close();
   CSmDatabase dropper(m_kind);
-  dropper.DropDatabase(Login(m_kind, m_server), m_newFile);
+  dropper.DropDatabase(Login(m_kind, m_server), WorkName());
+  // A run stopped by a full disk or a read-only folder has said why already.
+  if (run.Stopped()) {
+    if (field) field->setFocus();
+    return false;
+  }
+  return Refuse(text, field);
 }
 
-bool CSmNewYearFileDlg::ConvertInto(CSmDatabase& db) {
+bool CSmNewYearFileDlg::MakeDataFile(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
+  CSmWaitWnd wait;
+  wait.Show();
+  const std::string failed = "创建下列数据文件失败：\n" + m_newFile + "！";
+  // What a killed try left under the work name goes first; while another workstation is
+  // making the same file, it stays and this try fails.
+  if (m_kind == 0) QDir().mkpath(QString::fromStdString(m_folder));
+  if (!RemoveLeftover()) {
+    wait.Hide();
+    return Refuse(failed, m_year);
+  }
+  if (!db.CreateDatabase(Login(m_kind, m_server), WorkName())) {
+    wait.Hide();
+    const SmDbFailure why = db.LastFailure();
+    if (why != SmDbFailure::DiskFull && why != SmDbFailure::ReadOnly) return Refuse(failed, m_year);
+    db.ReportLastFailure();  // a full disk or a read-only folder, in plain words
+    m_year->setFocus();
+    return false;
+  }
+  m_app.AfterOpen(&db);
+  if (!run.Stopped() && db.Reopen() && db.TableExists("SYSTAB")) return true;
+  wait.Hide();
+  return Abandon(db, run, failed, m_year);
+}
+
+bool CSmNewYearFileDlg::PutInPlace(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
+  if (run.Stopped()) return Abandon(db, run, {}, m_year);
+  db.Close();
+  const CSmConnInfo login = Login(m_kind, m_server);
+  bool named = false;
+  if (m_kind == 0) {
+    // The rename never replaces a file another workstation made meanwhile.
+    named = QFile::rename(QString::fromStdString(WorkName()), QString::fromStdString(m_newFile));
+  } else {
+    CSmDatabase master(m_kind);
+    const std::string sql = master.Open("master", login) && master.OnPostgres()
+                                ? SmPgRenameDatabaseSql(WorkName(), m_newFile)
+                                : "Alter Database " + WorkName() + " Modify Name = " + m_newFile;
+    // The server may count the session closed a moment ago for a little while.
+    for (int attempt = 0; attempt < 10 && !named && master.IsOpen(); ++attempt) {
+      if (attempt > 0) QThread::msleep(100);
+      named = master.ExecuteSQL(sql, {}, 128, false);
+    }
+  }
+  if (named) return true;
+  return Abandon(db, run, "创建下列数据文件失败：\n" + m_newFile + "！", m_year);
+}
+
+bool CSmNewYearFileDlg::ConvertInto(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
   const int sourceKind = m_kind == 0 ? 1 : 0;
   CSmDatabase source(sourceKind);
   CSmWaitWnd wait;
   wait.Show();
   if (!source.Open(m_sourceFile, Login(sourceKind, m_sourceServer))) {
-    RemoveNewFile(db);
     wait.Hide();
-    return Refuse("打开源数据文件“" + m_sourceFile + "” 失败！", m_place);
+    return Abandon(db, run, "打开源数据文件“" + m_sourceFile + "” 失败！", m_place);
   }
   std::vector<std::string> tables;
   source.GetUserTables(&tables);
@@ -335,44 +409,55 @@ bool CSmNewYearFileDlg::ConvertInto(CSmDatabase& db) {
     if (!CSmDatabase::CopyTable(&source, &db, table)) failed += table + "\n";
   }
   wait.Hide();
-  if (!failed.empty()) {
-    // A file that lacks some of the source's rows must not pass for a whole copy.
-    RemoveNewFile(db);
-    return Refuse("下列数据表转换失败：\n" + failed, m_place);
-  }
-  SmMessageBox("转换完毕！", SM_MB_OK | SM_MB_ICONINFORMATION);
+  // A file that lacks some of the source's rows must not pass for a whole copy.
+  if (!failed.empty() || run.Stopped())
+    return Abandon(db, run, "下列数据表转换失败：\n" + failed, m_place);
   return true;
 }
 
-bool CSmNewYearFileDlg::CarryFromPreviousYear(CSmDatabase& db, int year) {
+bool CSmNewYearFileDlg::CopyFromPreviousYear(CSmDatabase& db, const CSmStopAtFirstFailure& run,
+                                             int year) {
   CSmDatabase previous(m_kind);
   CSmWaitWnd wait;
   wait.Show();
   if (!previous.Open(m_previousFile, Login(m_kind, m_server))) {
-    RemoveNewFile(db);
     wait.Hide();
-    return Refuse("打开年度文件“" + m_previousFile + "” 失败！", m_year);
+    return Abandon(db, run, "打开年度文件“" + m_previousFile + "” 失败！", m_year);
   }
-  if (!CopyPreviousYearInfo(&previous, &db, year)) {
-    RemoveNewFile(db);
+  if (!CopyPreviousYearInfo(&previous, &db, year) || run.Stopped()) {
     wait.Hide();
-    return Refuse("从年度文件“" + m_previousFile + "”拷贝信息失败！", m_year);
+    return Abandon(db, run, "从年度文件“" + m_previousFile + "”拷贝信息失败！", m_year);
   }
-  wait.Hide();
-  const std::string question = FormatStr("年度文件“%s” 创建成功！\n\n要执行%d─→%d年数据结转吗？",
-                                         m_newFile.c_str(), year - 1, year);
-  if (SmMessageBox(question, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) == SM_IDYES)
-    SmCarryOverAll(m_app, &previous, &db);
   return true;
 }
 
-void CSmNewYearFileDlg::SeedFreshFile(CSmDatabase& db, int year) {
+void CSmNewYearFileDlg::OfferCarryOver(int year) {
+  const std::string question = FormatStr("年度文件“%s” 创建成功！\n\n要执行%d─→%d年数据结转吗？",
+                                         m_newFile.c_str(), year - 1, year);
+  if (SmMessageBox(question, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) return;
+  const CSmConnInfo login = Login(m_kind, m_server);
+  CSmDatabase previous(m_kind);
+  CSmDatabase made(m_kind);
+  if (!previous.Open(m_previousFile, login)) {
+    Refuse("打开年度文件“" + m_previousFile + "” 失败！", m_year);
+    return;
+  }
+  if (!made.Open(m_newFile, login)) {
+    Refuse("打开年度文件“" + m_newFile + "” 失败！", m_year);
+    return;
+  }
+  SmCarryOverAll(m_app, &previous, &made);
+}
+
+bool CSmNewYearFileDlg::SeedFreshFile(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year) {
   CSmWaitWnd wait;
   wait.Show();
   m_app.InsertDefaultRows(&db, year);
   CSmEnvironment(m_kind).CheckVersionStamp(&db, nullptr, nullptr, nullptr);
   wait.Hide();
-  SmMessageBox("数据文件“" + m_newFile + "” 创建成功！", SM_MB_OK | SM_MB_ICONINFORMATION);
+  // The file is whole with its year's row.
+  if (!run.Stopped() && db.QueryInt("Select Count(*) From SYSTAB") == 1) return true;
+  return Abandon(db, run, "创建下列数据文件失败：\n" + m_newFile + "！", m_year);
 }
 
 bool CSmNewYearFileDlg::CopyPreviousYearInfo(CSmDatabase* source, CSmDatabase* target, int year) {

@@ -13,6 +13,7 @@
 
 class QLabel;
 class CSmDatabase;
+class CSmStopAtFirstFailure;
 class CSmEdit;
 
 class CSmNewYearFileDlg : public CSmAppDlg {
@@ -55,13 +56,22 @@ class CSmNewYearFileDlg : public CSmAppDlg {
   bool Refuse(const std::string& text, QWidget* field);
   // The names of the new and the previous year's file from the fields; false after a refusal.
   bool BuildNames(int* year);
-  // Creates the new file with every table and reopens it in `db`; a file made but not ready is
-  // removed again.
-  bool MakeDataFile(CSmDatabase& db);
-  bool ConvertInto(CSmDatabase& db);
-  bool CarryFromPreviousYear(CSmDatabase& db, int year);
-  void SeedFreshFile(CSmDatabase& db, int year);
-  void RemoveNewFile(CSmDatabase& db);
+  // The name the new file is made under until it is whole; a kill on the way leaves only it,
+  // and the next try removes it first (false while another workstation is making it).
+  std::string WorkName() const;
+  bool RemoveLeftover();
+  // Makes the file under its work name with every table, open in `db`.
+  bool MakeDataFile(CSmDatabase& db, const CSmStopAtFirstFailure& run);
+  // The file's first rows: copied from the source, from the previous year, or fresh.
+  bool ConvertInto(CSmDatabase& db, const CSmStopAtFirstFailure& run);
+  bool CopyFromPreviousYear(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year);
+  bool SeedFreshFile(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year);
+  // Closes the whole file and gives it its name, which it never takes from another's file.
+  bool PutInPlace(CSmDatabase& db, const CSmStopAtFirstFailure& run);
+  void OfferCarryOver(int year);
+  // Removes the file begun and refuses with `text`, unless a full disk has said why already.
+  bool Abandon(CSmDatabase& db, const CSmStopAtFirstFailure& run, const std::string& text,
+               QWidget* field);
 
   CSmApp& m_app;
   int m_mode;

@@ -44,6 +44,9 @@ bool CSmApp::LogIn(const std::string& file) {
     return false;
   }
   CSmDatabase* db = m_env.GetDatabase();
+  // The log-in's writes stop at the first one a full disk or a read-only file refuses: the
+  // user reads why once, and no session begins.
+  CSmStopAtFirstFailure run(*db);
   m_env.LoadRights();
   m_env.SaveToRegistry(m_moduleInfo.m_id);
   m_env.CheckVersionStamp(db, nullptr, nullptr, nullptr);
@@ -57,6 +60,12 @@ bool CSmApp::LogIn(const std::string& file) {
   }
   ShowTemplateBox(true);
   m_opLog.StartWork();
+  if (run.Stopped()) {
+    m_env.Close();
+    // No data file is open any more: the program cannot go on.
+    if (switching) ExitProcess(1);
+    return false;
+  }
   if (auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd())) frame->UpdateTitle(true);
   return true;
 }

@@ -173,12 +173,24 @@ void CSmOpLog::InsertTask(CSmDatabase* db) {
   }
 }
 
+void CSmOpLog::ResumeWork() {
+  CSmDatabase* db = AppDatabase();
+  if (!db || !LogIsOn() || sT1.empty()) return;
+  // A file restored from a backup made in this session still holds the session's row; the
+  // time alone does not tell it, as two sessions may begin within one second.
+  const long stored = db->QueryInt(
+      FormatStr("Select Count(*) From SmTask Where nTask=%d And nThreadID=%d And sT1='%s'", nTask,
+                nThreadID, db->SqlText(sT1, 14).c_str()));
+  if (stored == 0) InsertTask(db);
+  RegisterOperatorText(db, SmOperatorText());
+}
+
 void CSmOpLog::EndWork() {
   CSmDatabase* db = AppDatabase();
   if (!db) return;
   if (!sT1.empty()) {
-    const std::string where =
-        FormatStr(" Where nThreadID=%d And sT1='%s'", nThreadID, db->SqlText(sT1, 14).c_str());
+    const std::string where = FormatStr(" Where nTask=%d And nThreadID=%d And sT1='%s'", nTask,
+                                        nThreadID, db->SqlText(sT1, 14).c_str());
     if (db->QueryInt("Select Count(*) From SmTask" + where) > 0) {
       db->ExecuteSQL("Update SmTask Set sT2='" + Now() + "'" + where);
     } else {

@@ -35,6 +35,9 @@ class CSmOpLog {
   void StartWork();
   // Stores the end time of the session (or removes a row never stored) and logs the end.
   void EndWork();
+  // Stores the session again in a data file that has lost it (a restored one): under its own
+  // number when the file knows that session, else under the next free one.
+  void ResumeWork();
 
   // SmTask, SmLog (with its index by session) and SmLogOp, when SmTask is missing; an older
   // file without the index gets it.

@@ -70,9 +70,13 @@ bool CSmArchiveWriter::WriteText(std::string_view utf8) {
 }
 
 bool CSmArchiveWriter::Flush() {
-  if (!m_buffer.empty() && m_ok) {
-    const qint64 written = m_device.write(m_buffer.data(), static_cast<qint64>(m_buffer.size()));
-    m_ok = written == static_cast<qint64>(m_buffer.size());
+  // A file at the end of its room takes part of the bytes: the rest is offered again, and the
+  // device then tells why it takes no more.
+  const qint64 size = static_cast<qint64>(m_buffer.size());
+  for (qint64 done = 0; m_ok && done < size;) {
+    const qint64 written = m_device.write(m_buffer.data() + done, size - done);
+    m_ok = written > 0;
+    done += written;
   }
   m_buffer.clear();
   return m_ok;

@@ -1,7 +1,9 @@
 #include "core/SmDatabase.h"
 
+#include <QFileDevice>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
@@ -44,10 +46,52 @@ SmDbFailure ClassifyError(const std::string& error) {
   if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
       (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
     return SmDbFailure::Duplicate;
+  if (Has(error, kSmDiskFullState)) return SmDbFailure::DiskFull;
+  if (Has(error, kSmReadOnlyState)) return SmDbFailure::ReadOnly;
   return SmDbFailure::Other;
 }
 
+// Failures that no retry and no other statement can get past: a run of writes stops at them.
+bool EndsTheRun(SmDbFailure failure) {
+  return failure == SmDbFailure::DiskFull || failure == SmDbFailure::ReadOnly;
+}
+
+// The engine's text without the state it begins with.
+std::string ReasonOf(const std::string& error) {
+  if (error.size() < 8 || error[0] != '[' || error[6] != ']') return error;
+  return error.substr(error[7] == ' ' ? 8 : 7);
+}
+
 }  // namespace
+
+std::string SmFailureMessage(SmDbFailure failure, const std::string& reason) {
+  std::string text;
+  switch (failure) {
+    case SmDbFailure::Busy:
+      text = kSmBusyText;
+      break;
+    case SmDbFailure::DiskFull:
+      text = "磁盘已满，数据没有写入！";
+      break;
+    case SmDbFailure::ReadOnly:
+      text = "文件或文件夹是只读的，数据没有写入！";
+      break;
+    default:
+      return {};
+  }
+  return reason.empty() ? text : text + "\n" + reason;
+}
+
+SmDbFailure SmFileFailure(const QFileDevice& file) {
+  if (file.error() == QFileDevice::NoError) return SmDbFailure::None;
+  // The device keeps the system's reason only as its text.
+  const QString reason = file.errorString();
+  for (int code : {ENOSPC, EFBIG, EDQUOT})
+    if (reason == qt_error_string(code)) return SmDbFailure::DiskFull;
+  for (int code : {EROFS, EACCES, EPERM})
+    if (reason == qt_error_string(code)) return SmDbFailure::ReadOnly;
+  return SmDbFailure::Other;
+}
 
 void CSmDbCursor::GetRow(std::span<long> ints, std::span<double> doubles,
                          std::span<std::string> texts) const {
@@ -78,8 +122,13 @@ bool CSmDatabase::Open(const std::string& name, const CSmConnInfo& settings) {
   std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(m_kind);
   if (!backend) return false;
   backend->SetConnInfo(settings);
-  // A data file that is being deleted is not opened; one whose folder takes no lock file is.
-  if (m_kind == 0 && !HoldDataFile(name)) return false;
+  // A data file that is not there gets no lock file; one that is being deleted is not opened;
+  // one whose folder takes no lock file is.
+  if (m_kind == 0) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) return false;
+    if (!HoldDataFile(name)) return false;
+  }
   if (!backend->Open(name)) {
     m_lastError = backend->ConnectError();
     m_inUse.Unlock();
@@ -111,8 +160,15 @@ bool CSmDatabase::HoldDataFile(const std::string& path) {
 
 void CSmDatabase::Close() {
   if (!m_backend) return;
+  const std::string path = m_kind == 0 ? m_backend->Name() : std::string();
   m_backend->Close();
   m_backend.reset();
+  // The last session out takes the companions of the data file with it: nobody can open it
+  // between (opening takes the lock shared first).
+  if (!path.empty() && m_inUse.TakeAlone()) {
+    std::error_code ec;
+    std::filesystem::remove(path + "-wait", ec);
+  }
   m_inUse.Unlock();
 }
 
@@ -174,6 +230,8 @@ bool CSmDatabase::ExecuteSQL(const std::string& jet, const std::string& server, 
 
 bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
                                std::span<const SmDbValue> params, bool report) {
+  // A run stopped by a full disk or a read-only file writes nothing more.
+  if (m_stopped) return false;
   const std::string_view text = server.empty() ? jet : server;
   const std::string_view source = m_kind == 0 ? jet : text;
   // A statement run again and again with other values is translated once. Otherwise it is
@@ -203,6 +261,13 @@ bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
 }
 
 void CSmDatabase::ReportLastFailure() const {
+  if (EndsTheRun(m_lastFailure)) {
+    // A stopped run says why once.
+    if (m_stopped && m_stopReported) return;
+    m_stopReported = m_stopped;
+    SmMessageBox(SmFailureMessage(m_lastFailure, ReasonOf(m_lastError)), SM_MB_ICONERROR);
+    return;
+  }
   // The engine's reason stands beside the statement on every kind.
   std::string shown = m_lastFailure == SmDbFailure::Busy ? std::string(kSmBusyText) + "\n" : "";
   if (!m_lastError.empty()) shown += m_lastError + "\n";
@@ -212,6 +277,7 @@ void CSmDatabase::ReportLastFailure() const {
 void CSmDatabase::NoteFailure(const std::string& error) {
   m_lastError = error;
   m_lastFailure = ClassifyError(error);
+  if (m_stopRuns > 0 && EndsTheRun(m_lastFailure)) m_stopped = true;
 }
 
 bool CSmDatabase::ReportBusy() const {
@@ -231,19 +297,23 @@ void CSmDatabase::SetQueryTimeout(short seconds) {
 }
 
 bool CSmDatabase::BeginTrans() {
+  if (m_stopped) return false;
   if (TransStep(&CSmDbBackend::BeginTrans)) return true;
   return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
 }
 
 bool CSmDatabase::CommitTrans() {
-  if (TransStep(&CSmDbBackend::CommitTrans)) return true;
+  if (!m_stopped && TransStep(&CSmDbBackend::CommitTrans)) return true;
   if (!IsOpen()) return false;
   const std::string error = m_lastError;
   const SmDbFailure failure = m_lastFailure;
   m_backend->Rollback();  // a transaction that cannot commit must not stay open
   m_lastError = error;
   m_lastFailure = failure;
-  return m_lastFailure == SmDbFailure::Busy ? ReportBusy() : false;
+  if (m_lastFailure == SmDbFailure::Busy) return ReportBusy();
+  // The commit is where a full disk often shows first.
+  if (EndsTheRun(m_lastFailure)) ReportLastFailure();
+  return false;
 }
 
 bool CSmDatabase::Rollback() {
@@ -396,6 +466,17 @@ CSmConnInfo CSmDatabase::ParseConnectString(const std::string& connect, int kind
   info.password = GetConnectValue(connect, odbc ? "PWD" : "PassWord");
   info.database = GetConnectValue(connect, odbc ? "DATABASE" : "Initial Catalog");
   return info;
+}
+
+CSmStopAtFirstFailure::~CSmStopAtFirstFailure() {
+  if (--m_db.m_stopRuns > 0) return;
+  m_db.m_stopped = false;
+  m_db.m_stopReported = false;
+}
+
+bool CSmStopAtFirstFailure::Stopped() const {
+  if (m_db.m_stopped) m_db.ReportLastFailure();
+  return m_db.m_stopped;
 }
 
 bool SmRunInTransaction(CSmDatabase* db, const std::function<bool()>& work) {

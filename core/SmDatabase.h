@@ -16,16 +16,27 @@
 #include "core/SmDbBackend.h"
 #include "core/SmFileLock.h"
 
+class QFileDevice;
+
 // Why the last statement or transaction step failed, as far as the program acts on it.
 enum class SmDbFailure {
   None,
   Busy,       // another workstation holds the lock longer than we wait
   Duplicate,  // a unique key already holds the value
+  DiskFull,   // the disk is full, or a file reached the size it may grow to
+  ReadOnly,   // the file, its folder or the disk takes no writes
   Other,
 };
 
 // The text that says a change was not saved because another workstation holds the data.
 extern const char* const kSmBusyText;
+
+// The sentence the user reads for a failure of the kind, the system's reason on a line after
+// it; empty for the kinds that show the failed statement instead.
+std::string SmFailureMessage(SmDbFailure failure, const std::string& reason);
+// The kind of a failed file open or write (QFile, QSaveFile): a full disk or a read-only file
+// or folder, else Other.
+SmDbFailure SmFileFailure(const QFileDevice& file);
 
 class CSmDatabase {
  public:
@@ -159,9 +170,13 @@ class CSmDatabase {
   // Shows the busy text with the engine's reason; false, for returning.
   bool ReportBusy() const;
   // Shows the box of the last failed statement, as ExecuteSQL with `report` on would have.
+  // A full disk or a read-only file is said in plain words, once per stopped run.
   void ReportLastFailure() const;
+  // Whether a run of writes (CSmStopAtFirstFailure) met a full disk or a read-only file.
+  bool Stopped() const { return m_stopped; }
 
  private:
+  friend class CSmStopAtFirstFailure;
   static std::vector<std::string> SplitFields(const std::string& list);
   void NoteFailure(const std::string& error);
   bool TransStep(bool (CSmDbBackend::*step)());
@@ -177,6 +192,26 @@ class CSmDatabase {
   std::string m_lastStatement;      // as translated for the engine
   bool m_lastUntranslated = false;  // the last statement ran as it was written
   SmDbFailure m_lastFailure = SmDbFailure::None;
+  int m_stopRuns = 0;
+  bool m_stopped = false;
+  mutable bool m_stopReported = false;
+};
+
+// A run of many writes on one connection (a new data file, a log-in) that stops at its first
+// failed write: while one lives, the first statement that fails for a full disk or a read-only
+// file is reported once, and every later statement and transaction on the connection fails at
+// once without a word. Reads go on.
+class CSmStopAtFirstFailure {
+ public:
+  explicit CSmStopAtFirstFailure(CSmDatabase& db) : m_db(db) { ++m_db.m_stopRuns; }
+  ~CSmStopAtFirstFailure();
+  CSmStopAtFirstFailure(const CSmStopAtFirstFailure&) = delete;
+  CSmStopAtFirstFailure& operator=(const CSmStopAtFirstFailure&) = delete;
+  // True once the run has stopped; the user has been told why (said now if not yet).
+  bool Stopped() const;
+
+ private:
+  CSmDatabase& m_db;
 };
 
 // Runs `work` in one transaction of `db`: committed when it returns true, else rolled back.

@@ -248,6 +248,7 @@ bool CSmDatabase::CreateDatabase(const CSmConnInfo& settings, const std::string&
       std::unique_ptr<CSmDbBackend> backend = SmCreateDbBackend(0);
       if (!backend || !HoldDataFile(name)) return false;
       if (!backend->Create(name)) {
+        NoteFailure(backend->ConnectError());
         m_inUse.Unlock();
         return false;
       }
@@ -286,9 +287,8 @@ bool CSmDatabase::DropDatabase(const CSmConnInfo& settings, const std::string& n
       const std::string lock = SmDataFileLockPath(name);
       if (!alone.Lock(lock, true) && std::filesystem::exists(lock, ec)) return false;
       if (!std::filesystem::remove(name, ec)) return false;
-      std::filesystem::remove(lock, ec);
       // A journal left behind by a crash would be played into a new file of the same name.
-      for (const char* suffix : {"-journal", "-wal", "-shm"})
+      for (const char* suffix : {"-journal", "-wal", "-shm", "-wait"})
         std::filesystem::remove(name + suffix, ec);
       return true;
     }

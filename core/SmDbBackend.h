@@ -32,6 +32,12 @@ class CSmDbCursor {
   virtual const std::string& Error() const = 0;
 };
 
+// The states a back end's failure text begins with when a write was refused because the disk is
+// full (or a file reached the size it may grow to), or because the file, its folder or the disk
+// is read-only: the server's own SQLSTATEs, which the data file's back end gives as well.
+inline constexpr const char* kSmDiskFullState = "[53100]";
+inline constexpr const char* kSmReadOnlyState = "[25006]";
+
 // Column kinds of the catalogue.
 enum SmColumnKind {
   SM_COL_INTEGER = 0,

@@ -307,6 +307,7 @@ bool CSmOdbcBackend::Create(const std::string& name) {
 }
 
 void CSmOdbcBackend::Close() {
+  DropPrepared();
   if (m_dbc) {
     if (m_transDepth > 0) SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
     SQLDisconnect(m_dbc);
@@ -346,6 +347,32 @@ void CSmOdbcBackend::Failed() {
   if (m_transDepth > 0) m_transFailed = true;
 }
 
+void CSmOdbcBackend::DropPrepared() {
+  if (m_prepared) SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_prepared));
+  m_prepared = nullptr;
+  m_preparedText.clear();
+}
+
+void* CSmOdbcBackend::PreparedFor(const std::string& text, std::string* error) {
+  if (m_prepared && m_preparedText == text) {
+    SQLFreeStmt(static_cast<SQLHSTMT>(m_prepared), SQL_RESET_PARAMS);
+    return m_prepared;
+  }
+  DropPrepared();
+  SQLHSTMT stmt = nullptr;
+  if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(m_dbc), &stmt))) return nullptr;
+  std::u16string wide = Wide(text);
+  if (!Ok(SQLPrepareW(stmt, W(wide), SQL_NTS))) {
+    if (error) *error = Diagnostics(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    Failed();
+    return nullptr;
+  }
+  m_prepared = stmt;
+  m_preparedText = text;
+  return stmt;
+}
+
 bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
                              std::span<const SmDbValue> params) {
   m_rowsChanged = 0;
@@ -354,11 +381,22 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
   if (SmSqlIsSchemaChange(text)) {
     m_tablesLoaded = false;
     m_columnTypes.clear();
+    DropPrepared();
   }
-  CStmt stmt(static_cast<SQLHDBC>(m_dbc));
-  if (!stmt.Get()) return false;
+  // Inside a transaction a statement with bound values keeps its prepared form for the next
+  // values; any other statement is prepared for its one run.
+  const bool kept = !params.empty() && m_transDepth > 0;
+  std::unique_ptr<CStmt> once;
+  SQLHSTMT stmt = nullptr;
+  if (kept) {
+    stmt = static_cast<SQLHSTMT>(PreparedFor(text, error));
+  } else {
+    once = std::make_unique<CStmt>(static_cast<SQLHDBC>(m_dbc));
+    stmt = once->Get();
+  }
+  if (!stmt) return false;
   if (m_timeout > 0)
-    SQLSetStmtAttr(stmt.Get(), SQL_ATTR_QUERY_TIMEOUT,
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT,
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_timeout)), 0);
   // Bound values live until the statement has run.
   std::vector<std::u16string> texts(params.size());
@@ -371,46 +409,46 @@ bool CSmOdbcBackend::Execute(const std::string& sql, std::string* error,
     switch (v.type) {
       case SmDbValue::Null:
         length = SQL_NULL_DATA;
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr,
-                             0, &length);
+        r = SQLBindParameter(stmt, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
+                             &length);
         break;
       case SmDbValue::Int:
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
+        r = SQLBindParameter(stmt, n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
                              const_cast<long long*>(&v.i), 0, nullptr);
         break;
       case SmDbValue::Double:
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
+        r = SQLBindParameter(stmt, n, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
                              const_cast<double*>(&v.d), 0, nullptr);
         break;
       case SmDbValue::Text:
         texts[k] = Wide(v.text);
         length = static_cast<SQLLEN>(texts[k].size() * sizeof(char16_t));
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+        r = SQLBindParameter(stmt, n, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
                              std::max<SQLULEN>(texts[k].size(), 1), 0, W(texts[k]), length,
                              &length);
         break;
       case SmDbValue::Blob:
         length = static_cast<SQLLEN>(v.blob.size());
-        r = SQLBindParameter(stmt.Get(), n, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
+        r = SQLBindParameter(stmt, n, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
                              std::max<SQLULEN>(v.blob.size(), 1), 0,
                              const_cast<unsigned char*>(v.blob.data()), length, &length);
         break;
     }
     if (!Ok(r)) {
-      if (error) *error = stmt.Error();
+      if (error) *error = Diagnostics(SQL_HANDLE_STMT, stmt);
       Failed();
       return false;
     }
   }
-  std::u16string wide = Wide(text);
-  const SQLRETURN r = SQLExecDirectW(stmt.Get(), W(wide), SQL_NTS);
+  std::u16string wide = kept ? std::u16string() : Wide(text);
+  const SQLRETURN r = kept ? SQLExecute(stmt) : SQLExecDirectW(stmt, W(wide), SQL_NTS);
   if (r == SQL_NO_DATA) return true;
   if (Ok(r)) {
     SQLLEN rows = 0;
-    if (Ok(SQLRowCount(stmt.Get(), &rows)) && rows > 0) m_rowsChanged = rows;
+    if (Ok(SQLRowCount(stmt, &rows)) && rows > 0) m_rowsChanged = rows;
     return true;
   }
-  if (error) *error = stmt.Error();
+  if (error) *error = Diagnostics(SQL_HANDLE_STMT, stmt);
   Failed();
   return false;
 }
@@ -451,6 +489,7 @@ bool CSmOdbcBackend::CommitTrans() {
   if (!m_dbc || m_transDepth == 0) return false;
   if (--m_transDepth > 0) return !m_transFailed;
   const bool spoiled = m_transFailed;
+  DropPrepared();
   const SQLRETURN r =
       SQLEndTran(SQL_HANDLE_DBC, static_cast<SQLHDBC>(m_dbc), spoiled ? SQL_ROLLBACK : SQL_COMMIT);
   SQLSetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_AUTOCOMMIT,
@@ -470,6 +509,7 @@ bool CSmOdbcBackend::Rollback() {
     m_transFailed = true;
     return true;
   }
+  DropPrepared();
   const SQLRETURN r = SQLEndTran(SQL_HANDLE_DBC, static_cast<SQLHDBC>(m_dbc), SQL_ROLLBACK);
   SQLSetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_AUTOCOMMIT,
                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);

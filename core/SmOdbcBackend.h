@@ -60,6 +60,10 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   SmSqlType ColumnType(std::string_view table, std::string_view column) override;
   bool Refused(std::string* error) const;
   void Failed();
+  // The prepared statement of `text`, kept while a transaction lasts: a statement run again and
+  // again with other values is prepared once. Null with `error` set when it cannot be prepared.
+  void* PreparedFor(const std::string& text, std::string* error);
+  void DropPrepared();
 
   int m_kind;
   CSmConnInfo m_settings;
@@ -72,6 +76,8 @@ class CSmOdbcBackend : public CSmDbBackend, private CSmSqlSchema {
   int m_transDepth = 0;
   long long m_rowsChanged = 0;
   bool m_transFailed = false;
+  void* m_prepared = nullptr;
+  std::string m_preparedText;
   // Column types of the tables for the `+` rewrite, dropped when the schema changes.
   bool m_tablesLoaded = false;
   std::vector<std::string> m_tables;

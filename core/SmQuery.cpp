@@ -70,6 +70,8 @@ void CSmQuery::ResetValues() {
 // The engine's reason stands beside the statement on every kind; a lock another workstation
 // holds past the wait is said in plain words.
 void CSmQuery::ReportError(const std::string& translated, const std::string& engineError) {
+  // A run stopped by a full disk has said why; what it left unmade is not read.
+  if (m_db && m_db->Stopped()) return;
   std::string shown;
   if (engineError.find("database is locked") != std::string::npos ||
       engineError.find("[55P03]") != std::string::npos)

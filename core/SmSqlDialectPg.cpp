@@ -260,6 +260,10 @@ std::string SmPgDatabaseExistsSql(const std::string& quotedName) {
   return "Select Count(*) From pg_database Where lower(datname)=lower('" + quotedName + "')";
 }
 
+std::string SmPgRenameDatabaseSql(const std::string& from, const std::string& to) {
+  return "Alter Database " + from + " Rename To " + to;
+}
+
 std::string SmPgIndexExistsSql(const std::string& quotedName) {
   return "Select Count(*) From pg_indexes Where lower(indexname)=lower('" + quotedName + "')";
 }

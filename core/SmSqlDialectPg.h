@@ -39,6 +39,8 @@ std::string SmPgDatabaseUsersSql(const std::string& quotedName);
 // The names of the databases that begin with `quotedPrefix` and are `length` characters long,
 // ordered by name (one text column).
 std::string SmPgDatabaseNamesSql(const std::string& quotedPrefix, int length);
+// Renames a database no session is connected to (SQL Server: "Alter Database %s Modify Name = %s").
+std::string SmPgRenameDatabaseSql(const std::string& from, const std::string& to);
 // One row, one text column: the server's address, empty when reached on this machine
 // (a local socket or the loopback address).
 std::string SmPgServerAddressSql();

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <thread>
@@ -30,6 +32,48 @@ std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = static_cast<char>(std::tolower((unsigned char)c));
   return out;
+}
+
+// SQLite's words `text` for a failure, with the system's reason `system` (an errno) in front
+// when it is a full disk (or a file past its size limit, which SQLite calls a disk I/O error)
+// or a read-only file or folder: then the text begins with the server's state for it.
+std::string WithSystemReason(std::string text, int system, bool full, bool readOnly) {
+  full = full || system == ENOSPC || system == EFBIG || system == EDQUOT;
+  readOnly = readOnly || system == EROFS || system == EACCES || system == EPERM;
+  if (!full && !readOnly) return text;
+  if (system != 0) text = std::string(std::strerror(system)) + " (" + text + ")";
+  return std::string(full ? kSmDiskFullState : kSmReadOnlyState) + " " + text;
+}
+
+// SQLite's words for the last failure of `db`, with the system's reason where it has one.
+std::string FailureText(sqlite3* db) {
+  const int code = sqlite3_extended_errcode(db) & 0xFF;
+  int system = 0;
+  if (code == SQLITE_IOERR || code == SQLITE_CANTOPEN || code == SQLITE_FULL ||
+      code == SQLITE_READONLY) {
+    // A failed write of the journal is kept by the connection, one of the data file itself
+    // only by the file.
+    system = sqlite3_system_errno(db);
+    if (system == 0) sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &system);
+  }
+  return WithSystemReason(sqlite3_errmsg(db), system, code == SQLITE_FULL, code == SQLITE_READONLY);
+}
+
+// Why a new data file could not be made: SQLite tries a read-only open after a refused one and
+// keeps only the second reason, so the system is asked once more.
+std::string WhyNotCreated(const std::string& path, const std::string& text) {
+#ifdef __unix__
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd >= 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return text;
+  }
+  return WithSystemReason(text, errno, false, false);
+#else
+  (void)path;
+  return text;
+#endif
 }
 
 // Compiles exactly one statement; a second statement in the text is refused.
@@ -296,7 +340,10 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   // A connection belongs to the one thread that uses it: SQLite's own locking is not needed.
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   sqlite3* db = nullptr;
+  m_connectError.clear();
   if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (db) m_connectError = FailureText(db);
+    if (create) m_connectError = WhyNotCreated(path, m_connectError);
     sqlite3_close(db);
     return false;
   }
@@ -307,6 +354,7 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   // A file that is not a data file fails here rather than at the first statement.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
+    m_connectError = FailureText(m_db);
     Close();
     return false;
   }
@@ -338,7 +386,7 @@ bool CSmSqliteBackend::RunTrans(const std::string& sql) {
   m_transError.clear();
   const bool ok = RunPlain(sql.c_str());
   LowerWaitSign();
-  if (!ok) m_transError = m_db ? sqlite3_errmsg(m_db) : "not open";
+  if (!ok) m_transError = m_db ? FailureText(m_db) : "not open";
   return ok;
 }
 
@@ -373,7 +421,7 @@ bool CSmSqliteBackend::Execute(const std::string& sql, std::string* error,
   }
   if (ok) m_rowsChanged = sqlite3_changes64(m_db);
   LowerWaitSign();
-  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  if (!ok && error) *error = FailureText(m_db);
   const bool schemaChange =
       taken ? CSmSqliteStmtCache::ChangesSchema(taken) : SmSqlIsSchemaChange(text);
   if (schemaChange) m_statements->Clear();
@@ -540,7 +588,7 @@ bool CSmSqliteBackend::CopyFileIn(const std::string& path, std::string* error) {
     ok = sqlite3_backup_step(backup, -1) == SQLITE_DONE;
     ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
   }
-  if (!ok && error) *error = sqlite3_errmsg(m_db);
+  if (!ok && error) *error = FailureText(m_db);
   sqlite3_close(source);
   // Statements prepared on the old content are of no use any more.
   m_statements->Clear();

@@ -83,6 +83,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   bool Rollback() override;
   bool CopyFileIn(const std::string& path, std::string* error) override;
   std::string TransError() const override { return m_transError; }
+  std::string ConnectError() const override { return m_connectError; }
 
   bool GetTables(std::vector<std::string>& names, bool withSystem) override;
   bool GetColumns(const std::string& table, std::vector<SmDbColumn>& columns) override;
@@ -115,6 +116,7 @@ class CSmSqliteBackend : public CSmDbBackend, private CSmSqlSchema {
   std::string m_plainText;  // the last statement that runs as it is written
   int m_transDepth = 0;
   std::string m_transError;
+  std::string m_connectError;
   // Waiting for another workstation's lock: how long at most and since when; the descriptor of
   // the wait sign beside the data file and whether this connection holds it up.
   int m_busyLimitMs;

@@ -58,14 +58,14 @@ void CSmFolderDlg::ShowStartFolder(const QString& folder) {
   m_tree->expand(index);
   m_tree->setCurrentIndex(index);
   m_tree->scrollTo(index, QAbstractItemView::PositionAtCenter);
-  // The folders load in the background: keep the start folder in view while its own and its
-  // parent's entries arrive.
-  const QString parent = QFileInfo(start).absolutePath();
-  connect(m_model, &QFileSystemModel::directoryLoaded, this,
-          [this, start, parent](const QString& path) {
-            if (path != start && path != parent) return;
-            m_tree->scrollTo(m_model->index(start), QAbstractItemView::PositionAtCenter);
-          });
+  // The folders load in the background, and every folder above the start folder that loads
+  // moves it down: it is kept in view until the user goes elsewhere.
+  connect(m_model, &QFileSystemModel::directoryLoaded, this, [this, start](const QString& path) {
+    const QString above = path.endsWith('/') ? path : path + '/';
+    if (path != start && !start.startsWith(above)) return;
+    const QModelIndex at = m_model->index(start);
+    if (m_tree->currentIndex() == at) m_tree->scrollTo(at, QAbstractItemView::PositionAtCenter);
+  });
 }
 
 bool CSmFolderDlg::ValidateAndSave() {

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 #include "admin/SmAdminCommands.h"
 #include "admin/SmBackupDlg.h"
@@ -188,7 +192,7 @@ TEST_P(BackupDlgTest, RestoreBringsTheBackupBackAndClosesWithOk) {
   EXPECT_EQ(Tickets(), 1);
   EXPECT_EQ(LogNotes(23), std::vector<std::string>{"成功地进行了数据恢复"});
   if (GetParam() == 0) {
-    EXPECT_TRUE(QFile::exists(QString::fromStdString(m_path + ".bak")));  // the kept copy
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(CSmBackupDlg::KeptCopyOf(m_path))));
   }
   EXPECT_EQ(Text(Button(dlg, 1)), "&S.重新注册");
   EXPECT_FALSE(Button(dlg, 2)->isEnabled());
@@ -235,6 +239,94 @@ TEST_P(BackupDlgTest, DeclinedOrFailedRestoreLeavesTheDataFile) {
   EXPECT_EQ(Tickets(), 3);
   EXPECT_TRUE(m_db->IsOpen());
   EXPECT_EQ(LogNotes(23), std::vector<std::string>{"数据恢复失败。"});
+}
+
+// The clerk's road: a backup, a new log-in, and the restore from that same archive through the
+// dialogs. The archive is still the archive afterwards, the restore leaves no work files, and
+// its log line stands under the session that made it, also after the next log-in.
+TEST_P(BackupDlgTest, RestoreFromTheBackupJustMadeKeepsTheArchiveAndItsLogLine) {
+  // A session is known by its thread and its starting second: each log-in here waits for the
+  // next second, as a clerk's would.
+  const auto newLogIn = [this] {
+    m_app.m_opLog.EndWork();
+    const qint64 second = QDateTime::currentSecsSinceEpoch();
+    while (QDateTime::currentSecsSinceEpoch() == second) QThread::msleep(20);
+    m_app.m_opLog.StartWork();
+    return m_app.m_opLog.nTask;
+  };
+  std::string archive;
+  {
+    CSmBackupDlg backup(m_app, CSmBackupDlg::kBackup);
+    backup.show();
+    Button(backup, 1)->click();
+    ASSERT_EQ(backup.GetState(), CSmBackupDlg::kUnloaded);
+    // The data file's unload lies beside it under a backup's name; a database's is copied.
+    archive = backup.GetWorkFile();
+    if (GetParam() != 0) {
+      backup.BrowseTo(m_folder);
+      Button(backup, 1)->click();
+      ASSERT_EQ(backup.GetState(), CSmBackupDlg::kCopied);
+      archive = m_folder + "/" + backup.GetDefaultName();
+    }
+  }
+  const QString archiveName = QString::fromStdString(archive);
+  QFile file(archiveName);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  file.close();
+  const int restoring = newLogIn();
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into Ticket(N,T) Values(2,'after')"));
+
+  CSmBackupDlg restore(m_app, CSmBackupDlg::kRestore);
+  restore.show();
+  // Nothing chosen yet, 浏览 starts where the unload wrote; else at the position chosen.
+  const std::string folder = QFileInfo(archiveName).path().toStdString();
+  EXPECT_EQ(restore.GetPosition(), folder + "/");
+  restore.BrowseTo(folder);
+  auto* list = restore.findChild<QComboBox*>("1060");
+  ASSERT_GE(list->findText(archiveName), 0);
+  list->setCurrentIndex(list->findText(archiveName));
+  SmResetMessages();
+  Button(restore, 1)->click();
+  ASSERT_EQ(restore.GetState(), CSmBackupDlg::kRestored)
+      << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(Tickets(), 1);
+
+  // The archive is untouched and still loads.
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), bytes);
+  CSmMDBBak again(*m_db);
+  EXPECT_TRUE(again.LoadBackup(archive, 0) && again.LoadBackup(archive, 1));
+  // No work file of the restore stays behind, beside the data file or on the server.
+  const std::string name = m_db->GetFileName(true);
+  if (GetParam() == 0) {
+    const QString data = QFileInfo(QString::fromStdString(m_path)).path();
+    EXPECT_TRUE(QDir(data).entryList({"*_restore*"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(CSmBackupDlg::KeptCopyOf(m_path))));
+  } else {
+    CSmDatabase master(GetParam());
+    ASSERT_TRUE(master.Open("master", m_login));
+    EXPECT_FALSE(master.DatabaseExists(name + "_restore"));
+    EXPECT_FALSE(master.DatabaseExists(name + "_old"));
+  }
+
+  // The restore's line is listed under its own session after the next log-in.
+  const int next = newLogIn();
+  EXPECT_NE(next, restoring);
+  CSmOpLogArray sessions;
+  CSmOpLog::QueryTasks("", "", m_db, &sessions);
+  EXPECT_EQ(std::count_if(sessions.begin(), sessions.end(),
+                          [&](const CSmOpLog& s) { return s.nTask == restoring; }),
+            1);
+  CSmLogRowArray rows;
+  CSmLogRow::QueryTask(restoring, m_db, &rows);
+  std::vector<std::string> notes;
+  for (const CSmLogRow& row : rows) notes.push_back(TrimChars(row.sNote));
+  EXPECT_NE(std::find(notes.begin(), notes.end(), "成功地进行了数据恢复"), notes.end());
+  EXPECT_EQ(notes.back().rfind("操作员：", 0), 0u) << notes.back();  // its end
+  rows.clear();
+  CSmLogRow::QueryTask(next, m_db, &rows);
+  for (const CSmLogRow& row : rows) EXPECT_NE(TrimChars(row.sNote), "成功地进行了数据恢复");
 }
 
 TEST_P(BackupDlgTest, BrowseOpensTheFolderDialogAtThePosition) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -491,6 +492,158 @@ TEST_P(ArchiveBytesTest, WholeDataFileComesBackRowForRow) {
   SmResetMessages();
   ASSERT_TRUE(CSmMDBBak(*m_db).LoadBackup(archive, 2)) << CSmMessageService::Instance().LastText();
   EXPECT_EQ(EveryRow(*m_db), before);
+}
+
+// An archive made by hand: the header of this data file and the table blocks given.
+struct CraftedBlock {
+  std::string head;
+  std::vector<int32_t> counts;  // total, integers, numbers, texts, rows
+  std::function<void(CSmArchiveWriter&)> rows;
+};
+
+std::string CraftArchive(CSmDatabase& db, int32_t tableCount,
+                         const std::vector<CraftedBlock>& blocks) {
+  CSmMDBBak like(db);
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    CSmArchiveWriter out(buffer);
+    out.WriteText(CSmMDBBak::kMarker + "/" + like.m_currentCode);
+    out.WriteText(like.m_dataFile);
+    out.WriteInt(like.m_moduleId);
+    out.WriteInt(like.m_year);
+    out.WriteText(like.m_unitName);
+    out.WriteText(like.m_operator);
+    out.WriteText(like.m_time);
+    out.WriteInt(tableCount);
+    for (const CraftedBlock& block : blocks) {
+      out.WriteText(block.head);
+      for (int32_t count : block.counts) out.WriteInt(count);
+      if (block.rows) block.rows(out);
+    }
+  }
+  return buffer.data().toStdString();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// Texts that would end the statement they were pasted into, and names that would carry one:
+// the texts are stored as they stand, the names are refused, and no statement of theirs runs.
+TEST_P(ArchiveBytesTest, HostileTextsAreStoredAsTheyStandAndRunNothing) {
+  const std::vector<std::string> hostile = {
+      "x'); Create Table Pwned(K Long); --",
+      "'; Update SysTab Set NA='pwned'; Drop Table PairB; --",
+      "a''b",
+      "1;2;3 \\'\\",
+      "甘蔗'); Delete From PairA; Select ('",
+  };
+  const auto rows = [&](CSmArchiveWriter& out) {
+    for (size_t n = 0; n < hostile.size(); ++n) {
+      out.WriteInt(77);
+      out.WriteInt(static_cast<int32_t>(n));
+      out.WriteText(hostile[n]);
+      out.WriteText(hostile[n]);
+    }
+  };
+  const std::string archive = SmTestHome() + "/hostile.bak";
+  WriteFile(
+      archive,
+      CraftArchive(*m_db, 2,
+                   {{"PairA(K)", {1, 1, 0, 0, 1}, [](CSmArchiveWriter& out) { out.WriteInt(5); }},
+                    {"SysCsTab(CS,CSN,CSNA,CSVAL)",
+                     {4, 2, 0, 2, static_cast<int32_t>(hostile.size())},
+                     rows}}));
+  SmResetMessages();
+  ASSERT_TRUE(CSmMDBBak(*m_db).LoadBackup(archive, 2)) << CSmMessageService::Instance().LastText();
+  std::vector<std::string> stored[2];
+  m_db->QueryStrings("Select rtrim(CSNA),rtrim(CSVAL) From SysCsTab Where CS=77 Order By CSN",
+                     stored, 2);
+  std::vector<std::string> expected = hostile;
+  expected[2] = "a'b";  // a doubled quote is the archive's way of writing one
+  EXPECT_EQ(stored[0], expected);
+  EXPECT_EQ(stored[1], expected);
+  EXPECT_FALSE(m_db->TableExists("Pwned"));
+  EXPECT_TRUE(m_db->TableExists("PairB"));
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 1);
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysTab Where NA='pwned'"), 0);
+
+  // A statement hidden in a table's or a column's name is no name of the data file.
+  const auto one = [](CSmArchiveWriter& out) { out.WriteInt(9); };
+  const struct {
+    const char* head;
+    const char* said;
+  } names[] = {
+      {"PairA(K) Values(9); Create Table Pwned(K Long); --(K)",
+       "备份件中数据表“PairA”的列“K) Values(9); Create Table Pwned(K Long); --(K”"},
+      {"PairA;Create Table Pwned(K Long)(K)", "备份件中的数据表“PairA;Create Table Pwned”"},
+      {"PairA(K,K)", "备份件中数据表“PairA”的列“K”"},
+  };
+  for (const auto& name : names) {
+    SCOPED_TRACE(name.head);
+    const bool twoColumns = std::string(name.head) == "PairA(K,K)";
+    WriteFile(archive, CraftArchive(*m_db, 1,
+                                    {{name.head,
+                                      {twoColumns ? 2 : 1, twoColumns ? 2 : 1, 0, 0, 1},
+                                      [&](CSmArchiveWriter& out) {
+                                        one(out);
+                                        if (twoColumns) one(out);
+                                      }}}));
+    SmResetMessages();
+    EXPECT_FALSE(CSmMDBBak(*m_db).LoadBackup(archive, 2));
+    EXPECT_EQ(CSmMessageService::Instance().LastText().rfind(name.said, 0), 0u)
+        << CSmMessageService::Instance().LastText();
+    EXPECT_FALSE(m_db->TableExists("Pwned"));
+    EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 1);
+  }
+}
+
+// Counts read from an archive are checked before they are used or added: each crafted count is
+// refused with a message, and the data file stays as it was.
+TEST_P(ArchiveBytesTest, CraftedCountsAreRefused) {
+  ASSERT_TRUE(m_db->ExecuteSQL("Insert Into PairA(K) Values(1)"));
+  const int32_t most = std::numeric_limits<int32_t>::max();
+  const auto block = [](std::vector<int32_t> counts) {
+    return CraftedBlock{"PairA(K)", std::move(counts),
+                        [](CSmArchiveWriter& out) { out.WriteInt(2); }};
+  };
+  const struct {
+    const char* what;
+    int32_t tables;
+    std::vector<int32_t> counts;
+  } cases[] = {
+      {"tables", most, {1, 1, 0, 0, 1}},
+      {"negative tables", -1, {1, 1, 0, 0, 1}},
+      {"rows", 1, {1, 1, 0, 0, most}},
+      {"negative rows", 1, {1, 1, 0, 0, -5}},
+      {"columns that overflow a sum", 1, {most, most, most, 2, 1}},
+      {"negative columns", 1, {1, 2, -1, 0, 1}},
+      {"more listed than there are", 1, {1, 1, 1, 0, 1}},
+      {"none listed", 1, {1, 0, 0, 0, 1}},
+      {"too many columns", 1, {5000, 5000, 0, 0, 1}},
+  };
+  const std::string archive = SmTestHome() + "/counts.bak";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(archive, CraftArchive(*m_db, c.tables, {block(c.counts)}));
+    SmResetMessages();
+    EXPECT_FALSE(CSmMDBBak(*m_db).LoadBackup(archive, 2));
+    EXPECT_EQ(CSmMessageService::Instance().LastText(),
+              "备份件已损坏或不完整，不能恢复！\n当前数据文件没有任何改动。");
+    EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 1);
+  }
+  // A text whose length runs past the end of the file.
+  std::string bytes = CraftArchive(*m_db, 1, {block({1, 0, 0, 1, 1})});
+  bytes.resize(bytes.size() - 4);
+  bytes += std::string("\xFF\xFF\xFF\xFF\xFF\xFF\x7F", 7);
+  WriteFile(archive, bytes);
+  SmResetMessages();
+  EXPECT_FALSE(CSmMDBBak(*m_db).LoadBackup(archive, 2));
+  EXPECT_FALSE(CSmMessageService::Instance().Shown().empty());
+  EXPECT_EQ(m_db->QueryInt("Select Count(*) From PairA"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ArchiveBytesTest, testing::Values(0, 2));

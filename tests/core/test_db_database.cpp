@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/SmQuery.h"
+#include "tests/common/SmStations.h"
 #include "tests/core/test_db_fixture.h"
 
 using DbConnection = DataFileTest;
@@ -134,6 +135,49 @@ TEST_F(DbConnection, OpenReopenAndKinds) {
   EXPECT_EQ(ShownCount(), 0u);
   CSmDatabase local;
   EXPECT_EQ(local.GetServerTime("%Y").size(), 4u);
+}
+
+// The lock file beside a data file lives while a session has the file open, and no longer: a
+// file that is not there or not a data file gets none, and the last session out takes it (and
+// the wait sign) with it.
+TEST_F(DbConnection, LockFilesLiveOnlyWhileTheFileIsOpen) {
+  auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
+  const std::string lock = SmDataFileLockPath(m_path);
+  EXPECT_TRUE(exists(lock));
+  const std::string missing = m_path + ".missing";
+  const std::string junk = m_path + ".junk";
+  std::ofstream(junk) << "this is not a data file, nor anything like one at all";
+  for (const std::string& path : {missing, junk, SmTestHome()}) {
+    CSmDatabase other;
+    EXPECT_FALSE(other.Open(path));
+    EXPECT_FALSE(exists(SmDataFileLockPath(path))) << path;
+  }
+  {
+    CSmDatabase second;
+    ASSERT_TRUE(second.Open(m_path));
+    m_db.Close();
+    EXPECT_TRUE(exists(lock));  // the second session still holds it
+    ASSERT_TRUE(second.ExecuteSQL("Delete From SysCsTab"));
+  }
+  EXPECT_FALSE(exists(lock));
+  EXPECT_FALSE(exists(m_path + "-wait"));
+  // A file made and never finished leaves nothing beside it either.
+  CSmDatabase made;
+  ASSERT_TRUE(made.CreateDatabase(CSmConnInfo(0), m_path + ".new"));
+  made.Close();
+  EXPECT_FALSE(exists(m_path + ".new.lock"));
+  // Sessions opening and closing at once never lock each other out for good.
+  const std::vector<int> opened = SmRunStations(4, [&](int, const std::function<bool()>& go) {
+    if (!go()) return 99;
+    int failures = 0;
+    for (int round = 0; round < 200; ++round) {
+      CSmDatabase station;
+      failures += station.Open(m_path) ? 0 : 1;
+    }
+    return failures;
+  });
+  EXPECT_EQ(opened, (std::vector<int>{0, 0, 0, 0}));
+  EXPECT_FALSE(exists(lock));
 }
 
 TEST(DbConnectString, BuildAndParse) {
