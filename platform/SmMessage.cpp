@@ -99,7 +99,6 @@ void CSmMessageService::Clear() {
   m_printFiles.clear();
   m_shown.clear();
   m_printDialogs.clear();
-  m_printFileProposals.clear();
 }
 
 int CSmMessageService::Show(const std::string& text, unsigned flags, const std::string& caption) {

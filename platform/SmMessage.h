@@ -91,8 +91,6 @@ class CSmMessageService {
   std::string LastText() const { return m_shown.empty() ? std::string() : m_shown.back().text; }
   // Captions of the printing dialogs shown, in order.
   const std::vector<std::string>& PrintDialogs() const { return m_printDialogs; }
-  // The file each printing dialog that prints found proposed on its printer, in order.
-  const std::vector<std::string>& PrintFileProposals() const { return m_printFileProposals; }
   void Clear();
 
   int Show(const std::string& text, unsigned flags, const std::string& caption);
@@ -116,5 +114,4 @@ class CSmMessageService {
   std::deque<std::string> m_printFiles;
   std::vector<SmShownMessage> m_shown;
   std::vector<std::string> m_printDialogs;
-  std::vector<std::string> m_printFileProposals;
 };

@@ -39,7 +39,6 @@ bool CSmMessageService::RecordPrintDialog(const std::string& caption, QPrinter& 
                                           bool prints) {
   if (!caption.empty()) m_printDialogs.push_back(caption);
   if (!prints) return true;
-  m_printFileProposals.push_back(printer.outputFileName().toStdString());
   if (m_printFiles.empty()) return false;
   if (printer.outputFormat() != QPrinter::PdfFormat) printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(m_printFiles.front()));

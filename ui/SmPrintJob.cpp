@@ -26,6 +26,7 @@
 #include "ui/SmFonts.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
+#include "ui/SmPrintingFonts.h"
 
 namespace {
 
