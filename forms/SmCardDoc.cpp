@@ -24,7 +24,8 @@ bool CSmCardDoc::GetSavePrompt(std::string& prompt) {
 namespace {
 
 bool IsPrintCommand(int id) {
-  return id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_DIRECT || id == SM_ID_FILE_PRINT_PREVIEW;
+  return id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_DIRECT ||
+         id == SM_ID_FILE_PRINT_PREVIEW || id == SM_ID_FILE_PAGE_SETUP;
 }
 
 }  // namespace

@@ -383,7 +383,7 @@ TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   qobject_cast<QLineEdit*>(form->Control(1091))->setText(" 12340 ");
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.34");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.340");
 }
 
 TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {
