@@ -14,6 +14,7 @@
 #include "core/SmDatabase.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "res/SmResource.h"
 #include "ui/SmMenuCommands.h"
 #include "ui/SmWaitWnd.h"
 
@@ -124,9 +125,13 @@ void CSmCarryOverDlg::FillList() {
   CSmDatabase* target = m_app.m_env.GetDatabase();
   const QSignalBlocker quiet(m_list);
   m_list->clear();
+  const QIcon icons[] = {SmLoadIcon(612), SmLoadIcon(613)};  // empty in the target, holding rows
   for (size_t i = 0; i < m_items.size(); ++i) {
     const bool empty = target && target->TablesAreEmpty(m_items.tables[i]);
     m_list->AddRow({m_items.captions[i]}, empty ? 0 : 1);
+    QTreeWidgetItem* row = m_list->topLevelItem(m_list->RowCount() - 1);
+    row->setIcon(0, icons[empty ? 0 : 1]);
+    row->setToolTip(0, empty ? "本年度文件中尚无此项数据" : "本年度文件中已有此项数据");
   }
 }
 

@@ -402,11 +402,17 @@ CSmCheckSubjectDlg::CSmCheckSubjectDlg(bool adding, long number, CSmDatabase* db
   m_formulaEdit->SetInputType("MDBSTRING", kTextLimit);
   m_formulaEdit->setMinimumWidth(420);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("&H.序号："), this), 0, 0);
+  // Each label's letter moves to its edit (one letter each, so that Alt reaches all three).
+  auto label = [this](const char* text, QWidget* buddy) {
+    auto* made = new QLabel(QString::fromUtf8(text), this);
+    made->setBuddy(buddy);
+    return made;
+  };
+  grid->addWidget(label("&H.序号：", m_numberEdit), 0, 0);
   grid->addWidget(m_numberEdit, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("&H.主题："), this), 1, 0);
+  grid->addWidget(label("&T.主题：", m_subjectEdit), 1, 0);
   grid->addWidget(m_subjectEdit, 1, 1, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("&H.公式："), this), 2, 0);
+  grid->addWidget(label("&F.公式：", m_formulaEdit), 2, 0);
   grid->addWidget(m_formulaEdit, 2, 1, 1, 2);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

@@ -1,5 +1,6 @@
 #include "app/SmMainFrm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
@@ -50,6 +51,9 @@ CSmTemplateBox* CSmMainFrm::TemplateBoxOf(CSmFrameWnd* frame) {
 }
 
 bool CSmMainFrm::Create() {
+  // Every window without an icon of its own (document windows, dialogs) shows the program's.
+  QApplication::setWindowIcon(SmLoadIcon(SM_IDR_MAINFRAME));
+  setWindowIcon(QApplication::windowIcon());
   const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_MAINFRAME, this);
   if (popups.size() != 4) return false;
   for (QMenu* popup : popups) menuBar()->addMenu(popup);

@@ -26,6 +26,25 @@ constexpr int kTabControlId = 1300;
 constexpr int kSettingsPosition = 1;
 constexpr int kMenuCountWithSettings = 5;
 
+// The pages' scroll bars: a light groove and a darker, bordered handle, so the handle reads as
+// the raised part wherever it stands.
+const char* const kScrollBarStyle = R"(
+QScrollBar { background: palette(base); border: 1px solid palette(mid); }
+QScrollBar:vertical { width: 15px; margin: 15px 0 15px 0; }
+QScrollBar:horizontal { height: 15px; margin: 0 15px 0 15px; }
+QScrollBar::handle { background: palette(mid); border: 1px solid palette(dark); border-radius: 3px; }
+QScrollBar::handle:hover, QScrollBar::handle:pressed { background: palette(dark); }
+QScrollBar::handle:vertical { min-height: 24px; margin: 1px; }
+QScrollBar::handle:horizontal { min-width: 24px; margin: 1px; }
+QScrollBar::add-line, QScrollBar::sub-line {
+  background: palette(button); border: 1px solid palette(mid); subcontrol-origin: margin; }
+QScrollBar::sub-line:vertical { height: 15px; subcontrol-position: top; }
+QScrollBar::add-line:vertical { height: 15px; subcontrol-position: bottom; }
+QScrollBar::sub-line:horizontal { width: 15px; subcontrol-position: left; }
+QScrollBar::add-line:horizontal { width: 15px; subcontrol-position: right; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
+)";
+
 // Dialog 818: the new name of a module's tab.
 class CSmModuleNameDlg : public CSmDlg {
  public:
@@ -65,6 +84,7 @@ CSmTemplateBox::CSmTemplateBox(QWidget* parent) : CSmBar(parent) {}
 
 bool CSmTemplateBox::Create(CSmMainFrm* frame) {
   if (!CSmBar::Create(frame, SM_ID_TEMPLATE_BOX, "文档模板目录", 250, 200)) return false;
+  Client()->setStyleSheet(kScrollBarStyle);
   m_tabs = new QTabWidget(Client());
   m_tabs->setObjectName(QString::number(kTabControlId));
   m_tabs->setTabPosition(QTabWidget::South);

@@ -14,6 +14,7 @@
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmColumnFit.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ void CTsFarmerDirDlg::FillList() {
       texts.push_back(FormatNumber(row.cs[TsGetLinkParamIndex(0, n)], 0, 0, 4));
     list->AddRow(texts, 0);
   }
+  SmWidenColumnsToContents(list, {3, 4, 5});  // the bank's code, account and name
   list->setFocus();
 }
 

@@ -11,6 +11,7 @@
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmColumnFit.h"
 #include "ui/SmMenuCommands.h"
 
 // ---------------------------------------------------------------- the list
@@ -73,6 +74,7 @@ void CTsSysParamListDlg::FillList() {
     m_list->AddRow({numberNames[i], FormatNumber(type->m_dblParams[i], 0, 0, 6, true)});
   for (size_t i = 0; i < textNames.size(); ++i)
     m_list->AddRow({textNames[i], type->m_strParams[i]});
+  SmWidenColumnsToContents(m_list, {0, 1});
   m_list->m_intCount = static_cast<int>(intNames.size());
   m_list->m_dblCount = static_cast<int>(numberNames.size());
 }

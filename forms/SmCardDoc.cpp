@@ -21,7 +21,29 @@ bool CSmCardDoc::GetSavePrompt(std::string& prompt) {
   return form ? form->GetSavePrompt(prompt) : false;
 }
 
+namespace {
+
+bool IsPrintCommand(int id) {
+  return id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_DIRECT ||
+         id == SM_ID_FILE_PRINT_PREVIEW || id == SM_ID_FILE_PAGE_SETUP;
+}
+
+}  // namespace
+
+// Reached when the active view (the list) left a print command alone.
+bool CSmCardDoc::OnCommand(int id) {
+  CSmCardFrmView* form = IsPrintCommand(id) ? FindViewOfClass<CSmCardFrmView>() : nullptr;
+  if (form) return form->OnCommand(id);
+  return CSmDoc::OnCommand(id);
+}
+
 bool CSmCardDoc::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  if (IsPrintCommand(id)) {
+    CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
+    if (!form) return CSmDoc::OnUpdateCommand(id, ui);
+    if (!form->OnUpdateCommand(id, ui)) ui.Enable(true);
+    return true;
+  }
   if (id != SM_ID_DOC_SAVE_AS_TEXT) return CSmDoc::OnUpdateCommand(id, ui);
   ui.Enable(false);
   return true;

@@ -13,7 +13,9 @@ class CSmCardDoc : public CSmDoc {
   bool IsReadOnly() override;
   bool Save(int saveAs) override;
   bool GetSavePrompt(std::string& prompt) override;
-  // A card has no table rows to save as text.
+  // A card has no table rows to save as text. Printing prints the card from whichever of the
+  // document's views the clerk is in.
+  bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
   // The menu of the document's list view at the point (screen coordinates); nothing without one.
   virtual void OnListContextMenu(const QPoint& globalPos);

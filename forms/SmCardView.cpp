@@ -211,6 +211,9 @@ QPushButton* CSmCardFrmView::AddButton(int id, const QString& text) {
   auto* button = new QPushButton(text, m_surface);
   button->setObjectName(QString::number(id));
   button->setAutoDefault(false);
+  // Sized now, not when first shown: placing the controls measures the buttons, and a size
+  // that changed after the first placing moved them on the next.
+  button->resize(button->sizeHint());
   connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
   return button;
 }

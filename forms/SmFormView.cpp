@@ -1215,7 +1215,11 @@ void CSmFormView::DrawHeaderText(int row, CSmFormDC& dc, const std::string& text
   const int printable = GetPageSize(dc).width() - margins.left() - margins.right();
   const int width = GetTextWidth(text, region, dc);
   int x = margins.left();
-  if (align == "MID") {
+  if (align == "MID" && !dc.printing && Columns() > 0) {
+    // On screen the table may be wider or narrower than the page: centred over the table.
+    const std::vector<int>& lines = ColumnLines(dc);
+    x = (lines.front() + lines.back() - width) / 2;
+  } else if (align == "MID") {
     x += (printable - width) / 2;
   } else if (align != "LEFT") {
     x += printable - width;

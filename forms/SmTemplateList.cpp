@@ -165,16 +165,37 @@ void CSmTemplateList::Refresh() {
     for (CSmDocKind& kind : docTemplate->m_kinds) {
       AddRow({kind.sName, std::to_string(docTemplate->m_number), std::to_string(kind.nNumber),
               kind.sShortName});
-      QTreeWidgetItem* item = topLevelItem(RowCount() - 1);
-      item->setIcon(0, SmLoadKindIcon(kind.nIcon));
-      // The mark shows the operator's right: the user cannot change it.
-      item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
       m_templates.push_back(docTemplate->m_number);
       m_kinds.push_back(kind.nNumber);
       kind.bEnabled = app && app->HasRightCode(kind.sRight);
-      SetCheck(RowCount() - 1, kind.bEnabled);
+      ShowRight(topLevelItem(RowCount() - 1), kind);
     }
   }
+}
+
+// A kind the operator holds no right to is greyed, its icon dimmed: a look to read, nothing
+// to click.
+void CSmTemplateList::ShowRight(QTreeWidgetItem* item, const CSmDocKind& kind) {
+  item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+  item->setData(0, kRightRole, kind.bEnabled);
+  const QIcon icon = SmLoadKindIcon(kind.nIcon);
+  if (kind.bEnabled) {
+    item->setIcon(0, icon);
+    return;
+  }
+  QIcon dimmed;
+  for (int side : {16, 32}) dimmed.addPixmap(icon.pixmap(side, side, QIcon::Disabled));
+  item->setIcon(0, dimmed);
+  const QBrush grey = palette().brush(QPalette::Disabled, QPalette::Text);
+  for (int column = 0; column < columnCount(); ++column) {
+    item->setForeground(column, grey);
+    item->setToolTip(column, "没有使用此文档的权限");
+  }
+}
+
+bool CSmTemplateList::HasRight(int row) const {
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item && item->data(0, kRightRole).toBool();
 }
 
 // ------------------------------------------------------------------ commands

@@ -1,6 +1,6 @@
 #pragma once
 // The page a form module shows in the template box: one row per document kind of the module's
-// templates, checked when the operator holds the kind's right. Rows open documents of their
+// templates, greyed where the operator holds no right to the kind. Rows open documents of their
 // kind; users add copies of a kind's form ("复件_"), delete such copies and copy and paste
 // kinds between data files.
 #include <string>
@@ -26,6 +26,8 @@ class CSmTemplateList : public CSmListCtrl {
   void SetViewMode(int mode);
 
   int TemplateOfRow(int row) const { return m_templates.at(row); }
+  // Whether the operator holds the right to the row's kind.
+  bool HasRight(int row) const;
   int KindOfRow(int row) const { return m_kinds.at(row); }
   int RowOf(int templateNumber, int kindNumber) const;
   std::vector<int> SelectedRows() const;
@@ -52,7 +54,10 @@ class CSmTemplateList : public CSmListCtrl {
   void ExportStructure();
 
  private:
+  static constexpr int kRightRole = Qt::UserRole + 1;
+
   bool CommandAllowed(unsigned id);
+  void ShowRight(QTreeWidgetItem* item, const CSmDocKind& kind);
   // The kind of the first selected row, or null when none is selected.
   CSmDocTemplate* SelectedKind(CSmDocKind& kind) const;
   bool IsUserFormRow(int row) const;

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
+#include <cmath>
+#include <tuple>
 
 #include "app/SmApp.h"
 #include "core/SmClipboard.h"
@@ -123,14 +125,41 @@ void CThirdView::DrawTitle(CSmFormDC& dc) {
 void CThirdView::DrawNotes(CSmFormDC& dc) {
   CSmDoc* doc = GetFormDoc();
   if (!doc) return;
+  std::vector<CSmFormHeadNote> notes;
   for (const CSmFormHeadNote& stored : doc->m_formDef.m_headNotes) {
     CSmFormHeadNote note = stored;
     ExpandVariables(dc, note);
     GetNoteValue(note);
     if (note.sWords.empty() || note.bIsSystem) continue;
     if (dc.printing && m_bOverlay && !note.bIsUse) continue;
-    DrawCellString(note.nRow, note.nColPecent % 100 * 10, dc, note.sWords,
-                   note.bIsTail ? "FOOT" : "HEAD");
+    notes.push_back(std::move(note));
+  }
+  // Left to right along each line; a note that would run into the one before it on its line
+  // starts after it (on a narrow page a long value meets the next label). Printing onto
+  // preprinted paper keeps every position.
+  std::stable_sort(notes.begin(), notes.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.bIsTail, a.nRow, a.nColPecent) < std::tie(b.bIsTail, b.nRow, b.nColPecent);
+  });
+  const bool keepPositions = dc.printing && m_bOverlay;
+  const QMargins margins = GetMargins(dc);
+  const double printable = GetPageSize(dc).width() - margins.left() - margins.right();
+  const CSmFormHeadNote* before = nullptr;
+  int end = 0;  // the right edge of the note before on the line, in pixels
+  for (const CSmFormHeadNote& note : notes) {
+    const std::string region = note.bIsTail ? "FOOT" : "HEAD";
+    int position = note.nColPecent % 100 * 10;
+    const bool sameLine = before && before->bIsTail == note.bIsTail && before->nRow == note.nRow;
+    const int gap = GetRegionFont(region, dc).unit;
+    if (!keepPositions && sameLine && printable > 0) {
+      const int left = margins.left() + static_cast<int>(std::lround(printable * position * 0.001));
+      if (left < end + gap) {
+        position = static_cast<int>(std::ceil((end + gap - margins.left()) * 1000.0 / printable));
+      }
+    }
+    DrawCellString(note.nRow, position, dc, note.sWords, region);
+    end = margins.left() + static_cast<int>(std::lround(printable * position * 0.001)) +
+          GetTextWidth(note.sWords, region, dc);
+    before = &note;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <cmath>
 #include <initializer_list>
+#include <map>
 #include <string>
 
 #include "platform/SmCommand.h"
@@ -715,6 +716,11 @@ int SmAcceleratorCommand(const std::vector<SmAccelerator>& table, const QKeyEven
   return 0;
 }
 
+// The carry-over list's icons: an item whose tables are empty in the target, and one whose
+// tables already hold rows there.
+constexpr int kCarryOverEmptyIcon = 612;
+constexpr int kCarryOverHeldIcon = 613;
+
 QIcon SmLoadIcon(int id) {
   switch (id) {
     case SM_ID_FILE_NEW:
@@ -753,6 +759,12 @@ QIcon SmLoadIcon(int id) {
       return SmThemeIcon("document-print", Glyph(QColor(85, 107, 47), "P"));
     case SM_ID_FILE_PRINT_PREVIEW:
       return SmThemeIcon("document-print-preview", Glyph(QColor(85, 107, 47), "Q"));
+    case kCarryOverEmptyIcon:
+      return SmThemeIcon("folder", Glyph(QColor(160, 160, 160), "空"));
+    case kCarryOverHeldIcon:
+      return SmThemeIcon("folder-documents", Glyph(QColor(70, 130, 180), "有"));
+    case SM_IDR_MAINFRAME:  // the program's own
+      return Glyph(QColor(0, 110, 70), "蔗", 32);
     case SM_IDR_CANE_SETTINGS:
       return Glyph(QColor(34, 139, 34), "蔗");
     case SM_IDR_REPORT_MODULE:
@@ -762,11 +774,37 @@ QIcon SmLoadIcon(int id) {
   }
 }
 
-// A page with the kind's icon number deciding its colour: kinds of one template look alike,
-// neighbouring numbers apart.
+// The theme's icon for what a kind of document is (a weighing card, a settlement, a ledger, a
+// report ...); a page with the number deciding its colour where the theme has none.
 QIcon SmLoadKindIcon(int id) {
+  static const std::map<int, const char*> kThemeNames = {
+      {659, "document-new"},
+      {656, "document-edit"},
+      {629, "view-list-details"},
+      {674, "view-financial-account-cash"},
+      {685, "view-financial-account"},
+      {669, "view-bank"},
+      {644, "wallet-open"},
+      {647, "view-financial-list"},
+      {667, "view-financial-list"},
+      {616, "view-calendar-day"},
+      {655, "office-report"},
+      {642, "view-statistics"},
+      {661, "view-statistics"},
+      {673, "office-chart-bar"},
+      {643, "office-chart-bar"},
+      {631, "view-time-schedule"},
+      {630, "view-time-schedule"},
+      {668, "view-financial-budget"},
+      {671, "view-financial-budget"},
+      {664, "view-financial-account-savings"},
+      {658, "view-financial-account-savings"},
+      {130, "view-calendar-list"},
+  };
   const int hue = (id * 47) % 360;
-  return Glyph(QColor::fromHsv(hue, 150, 180), QStringLiteral("文"), 32);
+  const QIcon drawn = Glyph(QColor::fromHsv(hue, 150, 180), QStringLiteral("文"), 32);
+  const auto found = kThemeNames.find(id);
+  return SmThemeIcon(found == kThemeNames.end() ? "x-office-document" : found->second, drawn);
 }
 
 QIcon SmProgramIcon() {

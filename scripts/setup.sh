@@ -8,7 +8,7 @@ packages=(
   libsqlite3-dev unixodbc-dev odbc-postgresql postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   qtkeychain-qt6-dev
-  fonts-noto-cjk xvfb xauth
+  fonts-noto-cjk fonts-arphic-gbsn00lp xvfb xauth
   poppler-utils
   locales
   qt6-translations-l10n breeze-icon-theme libqt6svg6 libx11-dev

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/SmPrintingFonts.h"
+
 QStringList SmFontFamilies(const std::string& face) {
   const QString name = QString::fromStdString(face);
   const bool serif = name.contains("宋") || name.contains("楷") || name.contains("仿") ||
                      name.contains("Song") || name.contains("Kai");
   QStringList families{name};
+  // Printing puts first a family whose text map keeps the ideographs (see SmPrintingFonts.h).
+  if (CSmPrintingFonts::Active()) families.prepend("AR PL SungtiL GB");
   if (serif) {
     families << "Noto Serif CJK SC"
              << "Noto Sans CJK SC";

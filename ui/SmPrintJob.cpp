@@ -1,10 +1,17 @@
 #include "ui/SmPrintJob.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 
@@ -14,10 +21,12 @@
 #include "core/SmPrinter.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmDocument.h"
 #include "platform/SmMessage.h"
 #include "ui/SmFonts.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
+#include "ui/SmPrintingFonts.h"
 
 namespace {
 
@@ -51,11 +60,52 @@ class MainWindowDisabled {
   QMainWindow* m_window;
 };
 
-// The main window's title as the spooler shows it: at most 31 bytes.
-QString DocumentName() {
+// The title of the document being printed: the active document window's, else the main
+// window's.
+std::string PrintedTitle() {
   QMainWindow* main = MainWindow();
-  const std::string title = main ? main->windowTitle().toStdString() : std::string();
-  return QString::fromStdString(GbkCut(title, 31));
+  if (!main) return std::string();
+  QMdiArea* area = main->findChild<QMdiArea*>();
+  QMdiSubWindow* active = area ? area->activeSubWindow() : nullptr;
+  if (!active) return main->windowTitle().toStdString();
+  auto* frame = qobject_cast<CSmChildFrame*>(active);
+  CSmDocument* doc = frame ? frame->GetActiveDocument() : nullptr;
+  if (doc && !doc->GetTitle().empty()) return doc->GetTitle();
+  return active->windowTitle().remove("[*]").toStdString();
+}
+
+// The job's name for the spooler and the base of the file name proposed for printing to a
+// file: the document's title and today's date, without characters a file name cannot hold.
+QString PrintJobName() {
+  QString title = QString::fromStdString(PrintedTitle()).simplified();
+  title.replace(QRegularExpression(R"([\\/:*?"<>|])"), "_");
+  if (title.isEmpty()) title = "打印";
+  return title + " " + QDate::currentDate().toString("yyyy-MM-dd");
+}
+
+// A PDF file named after the job beside the last one written (or in the documents folder),
+// numbered where that name is taken, so an earlier job's file is never proposed again.
+QString ProposedPrintFile(const QString& lastFile, const QString& jobName) {
+  QString folder = lastFile.isEmpty() ? QString() : QFileInfo(lastFile).absolutePath();
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  }
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  const QDir dir(folder);
+  QString name = dir.filePath(jobName + ".pdf");
+  for (int n = 2; QFileInfo::exists(name) || name == lastFile; ++n) {
+    name = dir.filePath(QString("%1 (%2).pdf").arg(jobName).arg(n));
+  }
+  return name;
+}
+
+// Names the job after the document; a printer that prints to a file gets a new file proposed.
+void NameJob(QPrinter& printer) {
+  const QString jobName = PrintJobName();
+  printer.setDocName(jobName);
+  if (printer.outputFormat() == QPrinter::PdfFormat) {
+    printer.setOutputFileName(ProposedPrintFile(printer.outputFileName(), jobName));
+  }
 }
 
 bool InsertRow(CSmDatabase* db, int group, int number, const std::string& name,
@@ -175,12 +225,12 @@ void CSmPrintJob::AddFieldValue(const std::string& name, const std::string& text
 }
 
 bool CSmPrintJob::Print(int commandId) {
+  const CSmPrintingFonts fonts;  // pages are measured and drawn with the printing fonts
   CSmPrintState state;
   state.direct = commandId == SM_ID_FILE_PRINT_DIRECT;
   state.preview = commandId == SM_ID_FILE_PRINT_PREVIEW;
   if (!OnPreparePrinting(state)) return false;
   QPrinter& printer = CSmPrinterService::Instance().Printer();
-  printer.setDocName(DocumentName());
   if (!state.preview) return RunPages(printer, state);
   bool printed = false;
   SmPrintPreview(printer, [&](QPrinter* target) { printed = RunPages(*target, state); });
@@ -193,6 +243,7 @@ bool CSmPrintJob::DoPreparePrinting(CSmPrintState& state) {
   state.toPage = state.maxPage;
   QPrinter& printer = CSmPrinterService::Instance().Printer();
   state.printer = &printer;
+  NameJob(printer);
   if (state.preview) return true;
   printer.setPrintRange(QPrinter::AllPages);
   // Without a printer even a direct print offers the print dialog, with its PDF output.
@@ -206,6 +257,7 @@ bool CSmPrintJob::DoPreparePrinting(CSmPrintState& state) {
 }
 
 bool CSmPrintJob::RunPages(QPrinter& printer, CSmPrintState& state) {
+  const CSmPrintingFonts fonts;
   state.printer = &printer;
   QPainter painter;
   if (!painter.begin(&printer)) {

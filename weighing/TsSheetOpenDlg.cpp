@@ -126,12 +126,14 @@ void CTsSheetOpenDlg::BuildControls() {
   cancelButton->setParent(m_page);
   m_okButton = okButton;
   m_cancelButton = cancelButton;
-  grid->addWidget(dateLabel, 0, 0);
-  grid->addWidget(dateRow, 0, 1, 1, 3);
+  // The buttons stand beside the date row only: the dialogs that offer only the date end
+  // below Cancel, above the kind group.
+  grid->addWidget(dateLabel, 0, 0, Qt::AlignTop);
+  grid->addWidget(dateRow, 0, 1, 1, 3, Qt::AlignTop);
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(okButton);
   buttons->addWidget(cancelButton);
-  grid->addLayout(buttons, 0, 4, 2, 1);
+  grid->addLayout(buttons, 0, 4);
 
   auto* kindBox = new QGroupBox(QStringLiteral("单据类别"), m_page);
   auto* kindGrid = new QGridLayout(kindBox);

@@ -58,9 +58,9 @@ void AddDates(TsPrintPairs& pairs, const CTsgbRec& sums, int kind, CSmDatabase* 
 
 void AddWeights(TsPrintPairs& pairs, const CTsgbRec& sums) {
   const int qty = TsGetQtyPrecision();
-  pairs.emplace_back("#mz", TsgbNumberText(sums.MU[0], 0, qty));
-  pairs.emplace_back("#pz", TsgbNumberText(sums.MU[1], 0, qty));
-  pairs.emplace_back("#zz", TsgbNumberText(sums.MU[2], 0, qty));
+  pairs.emplace_back("#mz", TsgbNumberText(sums.MU[0], qty, qty));
+  pairs.emplace_back("#pz", TsgbNumberText(sums.MU[1], qty, qty));
+  pairs.emplace_back("#zz", TsgbNumberText(sums.MU[2], qty, qty));
   pairs.emplace_back("#sl", TsgbNumberText(sums.GetWeight(0), qty, qty));
   pairs.emplace_back("#ysl", TsgbNumberText(sums.GetWeight(1), qty, qty));
   const double cane = sums.MU[0] - sums.MU[1];

@@ -111,7 +111,7 @@ CTsgbFrmView::CTsgbFrmView() {
     radio->setObjectName(QString::number(id));
     connect(radio, &QRadioButton::clicked, this, [this, id] { OnCommand(id); });
   }
-  AddButton(kPrint, "打印&P)");
+  AddButton(kPrint, "打印(&P)");
   AddButton(SM_ID_OK, "确认(&S)");
   AddButton(SM_ID_ENTER, "默认按扭");
   // The tab order follows the ticket: codes, weights, prices, items, confirm.
@@ -271,13 +271,15 @@ void CTsgbFrmView::ExchangeRecord(bool toRecord) {
     for (int id : m_itemIds) rec.MY[id - kItemBase] = StrToDouble(FieldText(id));
     return;
   }
-  const auto show = [this](int id, double value, int decimals) {
+  // Weights show every decimal of the quantity precision ("15.200"), the others no trailing
+  // zeros.
+  const auto show = [this](int id, double value, int decimals, int minDecimals = 0) {
     if (!Differs(StrToDouble(FieldText(id)), value, 1e-6) && !FieldText(id).empty()) return;
-    SetFieldText(id, ReplaceAll(FormatNumber(value, 0, 0, decimals), ",", ""));
+    SetFieldText(id, ReplaceAll(FormatNumber(value, 0, minDecimals, decimals), ",", ""));
   };
   SetFieldText(kNumber, doc->IsNew() ? std::string() : rec.DH);
   for (int k = 0; k < 4; ++k) SetFieldText(codes[k], rec.KNO[k]);
-  for (int k = 0; k < 3; ++k) show(weights[k], rec.MU[k], qty);
+  for (int k = 0; k < 3; ++k) show(weights[k], rec.MU[k], qty, qty);
   show(kRatio, rec.MU[3], 4);
   for (int k = 0; k < 2; ++k) show(prices[k], rec.PR[k], 4);
   for (int id : m_itemIds) show(id, rec.MY[id - kItemBase], 2);

@@ -213,9 +213,9 @@ void TsgbFillTicketLayout(const CTsgbRec& rec, CSmCardLayout& layout, CSmDatabas
   SetText(layout, kTsgbCellPlace, PlaceName(rec.KNO[2], db));
   SetText(layout, kTsgbCellVariety, VarietyName(rec.KNO[3], db));
   const int qty = TsGetQtyPrecision();
-  SetText(layout, kTsgbCellGross, TsgbNumberText(rec.MU[0], 0, qty));
-  SetText(layout, kTsgbCellTare, TsgbNumberText(rec.MU[1], 0, qty));
-  std::string impurity = TsgbNumberText(rec.MU[2], 0, qty);
+  SetText(layout, kTsgbCellGross, TsgbNumberText(rec.MU[0], qty, qty));
+  SetText(layout, kTsgbCellTare, TsgbNumberText(rec.MU[1], qty, qty));
+  std::string impurity = TsgbNumberText(rec.MU[2], qty, qty);
   if (std::fabs(rec.MU[3]) > 0.00001) impurity += "(" + TsgbNumberText(rec.MU[3], 0, 4) + "％)";
   SetText(layout, kTsgbCellImpurity, impurity);
   SetText(layout, kTsgbCellNet, TsgbNumberText(rec.GetWeight(0), qty, qty));

@@ -97,9 +97,9 @@ void AddTimes(TsPrintPairs& pairs, const CTsgbRec& rec, CSmDatabase* db) {
 
 void AddWeightsAndMoney(TsPrintPairs& pairs, const CTsgbRec& rec) {
   const int qty = TsGetQtyPrecision();
-  pairs.emplace_back("#mz", TsgbNumberText(rec.MU[0], 0, qty));
-  pairs.emplace_back("#pz", TsgbNumberText(rec.MU[1], 0, qty));
-  pairs.emplace_back("#zz", TsgbNumberText(rec.MU[2], 0, qty));
+  pairs.emplace_back("#mz", TsgbNumberText(rec.MU[0], qty, qty));
+  pairs.emplace_back("#pz", TsgbNumberText(rec.MU[1], qty, qty));
+  pairs.emplace_back("#zz", TsgbNumberText(rec.MU[2], qty, qty));
   pairs.emplace_back("#zb", TsgbNumberText(rec.MU[3], 0, 4));
   pairs.emplace_back("#sl", TsgbNumberText(rec.GetWeight(0), qty, qty));
   pairs.emplace_back("#ysl", TsgbNumberText(rec.GetWeight(1), qty, qty));

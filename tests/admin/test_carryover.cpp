@@ -166,6 +166,7 @@ TEST_P(CarryOverTest, DialogMarksCarriedItemsAndLogsTheRun) {
   ASSERT_EQ(list->topLevelItemCount(), 3);
   const qint64 emptyIcon = list->topLevelItem(0)->icon(0).cacheKey();
   EXPECT_EQ(list->topLevelItem(1)->icon(0).cacheKey(), emptyIcon);
+  EXPECT_FALSE(list->topLevelItem(0)->icon(0).pixmap(16).isNull());  // an icon that shows
 
   SmResetMessages();
   dlg.OnCarryOver();
@@ -177,6 +178,7 @@ TEST_P(CarryOverTest, DialogMarksCarriedItemsAndLogsTheRun) {
   EXPECT_EQ(m_type.carried, std::vector<int>{1});
   EXPECT_EQ(LogNotes(6), std::vector<std::string>{"转账：2014到2016"});
   EXPECT_NE(list->topLevelItem(0)->icon(0).cacheKey(), list->topLevelItem(1)->icon(0).cacheKey());
+  EXPECT_FALSE(list->topLevelItem(0)->icon(0).pixmap(16).isNull());
 
   // A refused run is not logged as a carry-over.
   list->topLevelItem(0)->setSelected(true);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <algorithm>
 
 #include "admin/SmDataCheckDlg.h"
 #include "app/SmDateArray.h"
@@ -85,8 +87,16 @@ TEST_P(DataCheckTest, RunsGiveStatesThatFollowTheNumbers) {
   m_list->Refill(false);
   EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "7"}));
 
-  // A new subject takes the next number.
+  // A new subject takes the next number. Each label's letter leads to its own edit, so none
+  // shows its "&".
   CSmCheckSubjectDlg add(true, 0, m_db);
+  std::vector<QString> buddies;
+  for (QLabel* label : add.findChildren<QLabel*>()) {
+    ASSERT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    buddies.push_back(label->buddy()->objectName());
+  }
+  std::sort(buddies.begin(), buddies.end());
+  EXPECT_EQ(buddies, (std::vector<QString>{"1071", "1072", "1073"}));
   add.SetFields("8", "丁", "0");
   ASSERT_TRUE(add.SaveSubject());
   EXPECT_EQ(add.Number(), 8);

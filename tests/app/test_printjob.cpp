@@ -5,9 +5,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QFile>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTimer>
+#include <algorithm>
 #include <regex>
 
 #include "app/SmApp.h"
@@ -182,4 +187,51 @@ TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
   EXPECT_EQ(groups, 2);  // the module's two print groups
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
   m_app.m_env.Close();
+}
+
+TEST_F(PrintJobTest, EachJobProposesAFileNamedAfterItsDocumentAndReadsBackItsIdeographs) {
+  QMainWindow main;
+  main.setWindowTitle("甘蔗收购结算管理系统 - 一个很长的主窗口标题用来检查截断");
+  auto* area = new QMdiArea(&main);
+  main.setCentralWidget(area);
+  QMdiSubWindow* report = area->addSubWindow(new QWidget);
+  report->setWindowTitle("收购统计表");
+  QMdiSubWindow* voucher = area->addSubWindow(new QWidget);
+  voucher->setWindowTitle("预付款凭证[*]");
+  main.show();
+  const QString date = QDate::currentDate().toString("yyyy-MM-dd");
+
+  // Printed with a file queued, the job writes it; without, the dialog is cancelled and the
+  // printer keeps the file it proposed.
+  auto print = [&](QMdiSubWindow* window, const std::string& pdf) {
+    area->setActiveSubWindow(window);
+    CSmPrintJob job(&m_db, 9601);
+    job.AddFieldValue("#bz", "第1页 户主");
+    if (!pdf.empty()) CSmMessageService::Instance().QueuePrintFile(pdf);
+    return job.Print(SM_ID_FILE_PRINT);
+  };
+  auto proposal = [] { return CSmPrinterService::Instance().Printer().outputFileName(); };
+  const QString home = QString::fromStdString(SmTestHome());
+
+  EXPECT_FALSE(print(report, ""));
+  EXPECT_TRUE(proposal().endsWith("/收购统计表 " + date + ".pdf")) << proposal().toStdString();
+  EXPECT_EQ(CSmPrinterService::Instance().Printer().docName(), "收购统计表 " + date);
+  const QString reportPdf = home + "/收购统计表 " + date + ".pdf";
+  QFile::remove(reportPdf);
+  ASSERT_TRUE(print(report, reportPdf.toStdString()));
+
+  // The next job proposes its own document's name beside the file the last one wrote; the
+  // report printed again gets a new name, never the file its first job wrote.
+  EXPECT_FALSE(print(voucher, ""));
+  EXPECT_EQ(proposal(), home + "/预付款凭证 " + date + ".pdf");
+  EXPECT_FALSE(print(report, ""));
+  EXPECT_EQ(proposal(), home + "/收购统计表 " + date + " (2).pdf");
+  ASSERT_TRUE(print(voucher, m_pdf));
+
+  // The PDF's text gives the ideographs back, not the radicals of the same shape.
+  std::vector<std::string> texts;
+  for (const Word& word : PdfWords(m_pdf)) texts.push_back(word.text);
+  for (const char* expected : {"第1页", "户主"}) {
+    EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+  }
 }

@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cmath>
 
 #include "app/SmApp.h"
 #include "app/SmMainFrm.h"
@@ -32,6 +34,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestPdf.h"
 #include "tests/core/test_server_fixture.h"
 #include "tests/forms/test_formapp.h"
 
@@ -232,6 +235,33 @@ TEST_P(LogTest, FirstOpeningStoresTheDefinitionAndShowsTheSession) {
   CSmOpLog running = doc->m_task;
   running.sT2 = running.sT1;
   EXPECT_EQ(SmLogSessionTime(running), "2016年12月19日08:30:05至 ?");
+}
+
+// On the printed page each head note of a line begins after the one before it ends: "任务号："
+// and its number, "机器名：" and the station's name stay apart.
+TEST_P(LogTest, HeadNotesOfALineNeverRunIntoEachOther) {
+  CSmLogDoc* doc = OpenSession("12", 4);
+  ASSERT_NE(doc, nullptr);
+  auto* view = doc->FindViewOfClass<CSmLogView>();
+  ASSERT_NE(view, nullptr);
+  const std::string pdf = SmQueueTestPdf("log_notes");
+  view->OnCommand(SM_ID_FILE_PRINT);
+  std::vector<SmPdfWord> words;
+  for (const SmPdfWord& word : SmPdfWords(pdf)) {
+    if (word.page == 1) words.push_back(word);
+  }
+  for (const char* label : {"任务号：", "线程号：", "机器名：", "用户名："}) {
+    const auto found = std::find_if(words.begin(), words.end(), [&](const SmPdfWord& word) {
+      return word.text.starts_with(label);
+    });
+    ASSERT_NE(found, words.end()) << label;
+    EXPECT_EQ(found->text, label);  // not run together with its value
+    for (const SmPdfWord& other : words) {
+      const bool sameLine = std::abs(other.yMin - found->yMin) < 2;
+      if (&other == &*found || !sameLine || other.xMin < found->xMin) continue;
+      EXPECT_GE(other.xMin, found->xMax) << label << " meets " << other.text;
+    }
+  }
 }
 
 TEST_P(LogTest, AShownDateColumnReadsWithDots) {

@@ -128,13 +128,19 @@ TEST_F(TemplateListTest, RowsShowKindsUserFormsAndRightsThatClicksCannotChange) 
   EXPECT_TRUE(userForm.bUserForm);
   EXPECT_EQ(userForm.sRight, "1603");  // as the template's first kind
 
+  // The right shows as the row's look, with no check box to click.
   const std::vector<bool> marks = {true, true, true, false, true};
+  const QColor grey = m_list->palette().color(QPalette::Disabled, QPalette::Text);
   for (int row = 0; row < m_list->RowCount(); ++row) {
     SCOPED_TRACE(row);
-    EXPECT_EQ(m_list->GetCheck(row), marks[row]);
+    QTreeWidgetItem* item = m_list->topLevelItem(row);
+    EXPECT_EQ(m_list->HasRight(row), marks[row]);
+    EXPECT_FALSE(item->data(0, Qt::CheckStateRole).isValid());
+    EXPECT_EQ(item->foreground(0).color() == grey, !marks[row]);
+    EXPECT_FALSE(item->icon(0).isNull());
   }
 
-  // Clicks along the start of a row and the space bar leave every mark as it was.
+  // Clicks along the start of a row and the space bar leave every right as it was.
   m_list->SetViewMode(1);
   m_list->show();
   QApplication::processEvents();
@@ -144,13 +150,14 @@ TEST_F(TemplateListTest, RowsShowKindsUserFormsAndRightsThatClicksCannotChange) 
       Click(m_list->viewport(), QPoint(x, rect.center().y()));
     }
     Key(m_list, Qt::Key_Space);
-    EXPECT_EQ(m_list->GetCheck(row), marks[row]);
+    EXPECT_EQ(m_list->HasRight(row), marks[row]);
+    EXPECT_FALSE(m_list->topLevelItem(row)->data(0, Qt::CheckStateRole).isValid());
   }
-  // Another operator with other rights sees other marks.
+  // Another operator with other rights sees other rights.
   m_app.m_env.SetRights("1604 ");
   m_list->Refresh();
-  EXPECT_EQ(m_list->GetCheck(0), false);
-  EXPECT_EQ(m_list->GetCheck(3), true);
+  EXPECT_EQ(m_list->HasRight(0), false);
+  EXPECT_EQ(m_list->HasRight(3), true);
 }
 
 TEST_F(TemplateListTest, ActsOnOneSelectedRowOnly) {

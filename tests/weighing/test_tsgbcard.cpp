@@ -29,10 +29,12 @@
 #include "cane/TsDataType.h"
 #include "cane/TsDocTemplates.h"
 #include "cane/TsNH.h"
+#include "cane/TsParams.h"
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "forms/SmDocTemplate.h"
+#include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmModalScript.h"
@@ -206,7 +208,13 @@ TEST_F(TsgbCardTest, GrossThenTareStoresOneTicket) {
   Field(gross, 1079, "10102001");
   Field(gross, 1085, "003");
   Field(gross, 1084, "30.5");
+  const QPoint okAt = gross->Control(SM_ID_OK)->pos();
+  const QPoint printAt = gross->Control(1087)->pos();
   EXPECT_TRUE(Confirm(gross, {SM_IDYES}));
+  // The buttons stay where they were, and the weight shows every decimal of its precision.
+  QApplication::processEvents();
+  EXPECT_EQ(gross->Control(SM_ID_OK)->pos(), okAt);
+  EXPECT_EQ(gross->Control(1087)->pos(), printAt);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "未录入甘蔗砍运地\n继续吗？");
   EXPECT_EQ(Rows("Select DH||' '||T||' '||OPR0||' '||KNO0 From gbSheet"),
             "00001 20160315 101 10102001");
@@ -223,6 +231,10 @@ TEST_F(TsgbCardTest, GrossThenTareStoresOneTicket) {
   EXPECT_EQ(Rows(List(tare)), std::vector<std::string>{"00001"});
   List(tare)->SelectRow(0);
   EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
+  const int qty = TsGetQtyPrecision();
+  ASSERT_GT(qty, 1);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1084))->text().toStdString(),
+            FormatStr("%.*f", qty, 30.5));  // "30.500", not "30.5"
   Field(tare, 1090, "101");
   Field(tare, 1086, "10.2");
   Field(tare, 1089, "300");
@@ -379,7 +391,7 @@ TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   qobject_cast<QLineEdit*>(form->Control(1091))->setText(" 12340 ");
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.34");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.340");
 }
 
 TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {
@@ -674,6 +686,28 @@ TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
 }
 
+// 文件 ▸ 打印 and 打印预览 reach the card's ticket while the clerk is in the ticket list.
+TEST_F(TsgbCardTest, PrintAndPreviewWorkWithTheFocusInTheTicketList) {
+  Run({kDayOfTickets[1]});
+  CTsgbFrmView* form = Open(2);
+  ASSERT_NE(form, nullptr);
+  CTsgbListView* list = List(form);
+  list->SelectRow(0);
+  QApplication::setActiveWindow(form->window());
+  list->List()->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(list->List()->hasFocus());
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  for (int id : {SM_ID_FILE_PRINT, SM_ID_FILE_PRINT_PREVIEW}) {
+    SCOPED_TRACE(id);
+    SmResetMessages();
+    EXPECT_TRUE(commands.Update(id));
+    const std::string pdf = SmQueueTestPdf(FormatStr("card_from_list%d", id));
+    EXPECT_TRUE(commands.Execute(id));
+    EXPECT_EQ(SmPdfPages(pdf), 1);
+  }
+}
+
 TEST_F(TsgbCardTest, TheListMenuRefreshesAndKeepsTheSelection) {
   Run({kDayOfTickets[0], kDayOfTickets[1]});
   CTsgbFrmView* form = Open(0);
@@ -824,7 +858,6 @@ TEST_P(TsgbCardStationsTest, ATicketStoredMeanwhileMovesTheNumberOn) {
             "00001 200|00002 305");
   EXPECT_EQ(Logged(), "新增：00002");
 }
-
 
 // A card with a ticket typed and weighed but not stored asks before it closes, as the other
 // documents do; an untouched card and a stored ticket close without a word.

@@ -119,8 +119,9 @@ TEST_P(TsSheetOpenDlgTest, TitleFollowsModeAndParty) {
   const int interest = Open(4)->height();
   EXPECT_LT(weighing, advance);
   EXPECT_LT(advance, interest);
-  // Below the last control of a voucher kind, a control either shows whole or not at all.
-  for (int mode = 1; mode <= 6; ++mode) {
+  // Below the last control, a control either shows whole or not at all (the kind group of
+  // the cards' date dialog too).
+  for (int mode = -1; mode <= 6; ++mode) {
     auto dlg = Open(mode);
     QWidget* page = dlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).value(0);
     ASSERT_NE(page, nullptr);
