@@ -339,11 +339,18 @@ bool CSmDatabase::ExecuteBound(std::string_view jet, std::string_view server,
 }
 
 std::unique_ptr<CSmDbCursor> CSmDatabase::OpenCursor(const std::string& translated) {
+  // A read that succeeds leaves the last failed statement's reason to be reported.
+  const std::string error = m_lastError;
+  const SmDbFailure failure = m_lastFailure;
   std::unique_ptr<CSmDbCursor> cursor;
-  RunStatement([&](std::string* error) {
-    cursor = m_backend->Query(translated, error);
+  RunStatement([&](std::string* reason) {
+    cursor = m_backend->Query(translated, reason);
     return cursor != nullptr;
   });
+  if (cursor) {
+    m_lastError = error;
+    m_lastFailure = failure;
+  }
   return cursor;
 }
 
