@@ -194,21 +194,7 @@ void CSmListView::Refresh() {
   SelectTexts(selected);
 }
 
-namespace {
-
-// The list's own print and page setup; a view without them leaves both to its document (a card
-// prints its card from the list beside it).
-bool LeavesPrintToDocument(CSmListView& view, int id) {
-  if (id != SM_ID_FILE_PRINT && id != SM_ID_FILE_PAGE_SETUP) return false;
-  int key = 0;
-  std::string title;
-  return !view.GetPrintInfo(key, title);
-}
-
-}  // namespace
-
 bool CSmListView::OnCommand(int id) {
-  if (LeavesPrintToDocument(*this, id)) return false;
   if (id == SM_ID_LIST_OPEN) {
     Open();
     return true;
@@ -221,7 +207,6 @@ bool CSmListView::OnCommand(int id) {
 }
 
 bool CSmListView::OnUpdateCommand(int id, CSmCmdUI& ui) {
-  if (LeavesPrintToDocument(*this, id)) return false;
   for (int command : kViewCommands) {
     if (command != id) continue;
     ui.Enable(IsCommandEnabled(static_cast<unsigned>(id)));

@@ -5,9 +5,27 @@
 #include <QTreeWidgetItem>
 #include <vector>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmDocument.h"
 #include "res/SmResource.h"
 #include "ui/SmWaitWnd.h"
+
+namespace {
+
+bool IsCardPrintCommand(int id) {
+  return id == SM_ID_FILE_PRINT || id == SM_ID_FILE_PRINT_DIRECT ||
+         id == SM_ID_FILE_PRINT_PREVIEW || id == SM_ID_FILE_PAGE_SETUP;
+}
+
+}  // namespace
+
+bool CTsCardListView::OnCommand(int id) {
+  return !IsCardPrintCommand(id) && CSmListView::OnCommand(id);
+}
+
+bool CTsCardListView::OnUpdateCommand(int id, CSmCmdUI& ui) {
+  return !IsCardPrintCommand(id) && CSmListView::OnUpdateCommand(id, ui);
+}
 
 void CTsCardListView::Refresh() {
   CSmWaitWnd busy;

@@ -9,6 +9,9 @@
 class CTsCardListView : public CSmListView {
  public:
   void Refresh() override;
+  // Print, preview and page setup are the card's: the list leaves them to its document.
+  bool OnCommand(int id) override;
+  bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
 
   // Selects only the row of the number (the last row when there is none) and shows it.
   void SelectNumber(const std::string& number);

@@ -233,7 +233,7 @@ void CTsgbListView::OnSelectionChanged() {
 }
 
 bool CTsgbListView::OnCommand(int id) {
-  if (id != kTsRefresh) return CSmListView::OnCommand(id);
+  if (id != kTsRefresh) return CTsCardListView::OnCommand(id);
   Refresh();
   return true;
 }

@@ -342,7 +342,7 @@ bool CTsjsListView::OnCommand(int id) {
         SetStep(id == kPay || id == kPayCancel ? 0 : 1, id == kPayCancel || id == kReviewCancel);
       return true;
     default:
-      return CSmListView::OnCommand(id);
+      return CTsCardListView::OnCommand(id);
   }
 }
 

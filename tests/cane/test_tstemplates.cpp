@@ -70,7 +70,7 @@ TEST_F(TsTemplateTest, PageListsEveryKindInCreationOrderMarkedByRights) {
     EXPECT_EQ(m_list->TemplateOfRow(e.row), e.templateNumber);
     EXPECT_EQ(m_list->KindOfRow(e.row), e.kind);
   }
-  for (int row = 0; row < m_list->RowCount(); ++row) EXPECT_TRUE(m_list->GetCheck(row)) << row;
+  for (int row = 0; row < m_list->RowCount(); ++row) EXPECT_TRUE(m_list->HasRight(row)) << row;
 
   CSmDocKind kind;
   ASSERT_NE(m_type->FindKind(260, 0, kind), nullptr);
@@ -84,14 +84,14 @@ TEST_F(TsTemplateTest, PageListsEveryKindInCreationOrderMarkedByRights) {
   Login("1620 1651 ");
   std::vector<int> marked;
   for (int row = 0; row < m_list->RowCount(); ++row) {
-    if (m_list->GetCheck(row)) marked.push_back(row);
+    if (m_list->HasRight(row)) marked.push_back(row);
   }
   EXPECT_EQ(marked, (std::vector<int>{0, 6}));
   SelectRow(1);
   m_list->setCurrentItem(m_list->topLevelItem(1));
   QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
   QApplication::sendEvent(m_list, &space);
-  EXPECT_FALSE(m_list->GetCheck(1));
+  EXPECT_FALSE(m_list->HasRight(1));
 }
 
 TEST_F(TsTemplateTest, StoredUserFormsJoinTemplatesThatTakeThem) {

@@ -195,7 +195,7 @@ TEST_P(TsgbTicketTest, FilledTicketShowsItsValuesInTheirCells) {
       {1, "0001"},       {2, "2016"},        {4, "12"},
       {6, "03"},         {7, "日 08:30:05"}, {9, "(10102001)某镇/东乡/西村/张三"},
       {11, "(003)李四"}, {13, "北坡"},       {15, "桂糖"},
-      {17, "30.5"},      {19, "10.2"},       {21, "0.3(1.5％)"},
+      {17, "30.500"},    {19, "10.200"},     {21, "0.300(1.5％)"},
       {23, "20.000"},    {31, "300.00"},     {32, "6000.00"},
       {33, "200.00"},    {36, "20.00"},      {37, "6165.00"},
       {43, "20.00"},     {44, "406.00"},     {45, "0.00"},
@@ -219,7 +219,7 @@ TEST_P(TsgbTicketTest, FilledTicketShowsItsValuesInTheirCells) {
   EXPECT_EQ(missing.m_items[11].sText, "(009)");
   EXPECT_EQ(missing.m_items[13].sText, "");
   EXPECT_EQ(missing.m_items[15].sText, "");
-  EXPECT_EQ(missing.m_items[21].sText, "0.3");
+  EXPECT_EQ(missing.m_items[21].sText, "0.300");
   EXPECT_EQ(missing.m_items[49].sText, "");
 }
 
@@ -256,8 +256,8 @@ TEST_P(TsgbTicketTest, PrintVariablesOfATicketInTheirOrderAndForms) {
       {"#dh", "0001"},      {"#yy", "2016"},
       {"#mm", "12"},        {"#dd", "03"},
       {"#HH", "08"},        {"#MM", "30"},
-      {"#SS", "05"},        {"#mz", "30.5"},
-      {"#zz", "0.3"},       {"#zb", "1.5"},
+      {"#SS", "05"},        {"#mz", "30.500"},
+      {"#zz", "0.300"},     {"#zb", "1.5"},
       {"#sl", "20.000"},    {"#ysl", "20.300"},
       {"#djz", "300.00"},   {"#djy", "20.00"},
       {"#jez", "6000.00"},  {"#dxz", "陆仟元整"},
@@ -311,7 +311,7 @@ TEST_P(TsgbTicketPrintTest, WholeLayoutAndPrePrintedFormPrintTheirCells) {
   EXPECT_EQ(SmPdfPages(whole), 1);
   const std::vector<std::string> all = Words(whole);
   for (const char* text : {"交蔗单位", "(10102001)某镇/东乡/西村/张三", "0001", "蔗款合计",
-                           "6165.00", "393.50", "王磅", "0.3(1.5％)"})
+                           "6165.00", "393.50", "王磅", "0.300(1.5％)"})
     EXPECT_TRUE(Has(all, text)) << text;
 
   const std::string form = SmQueueTestPdf("ticket_form");
@@ -360,7 +360,7 @@ TEST_P(TsgbTicketPrintTest, CustomPositionsPrintTheVariablesAtTheirFields) {
                                                 {"(003)李四", 7},
                                                 {"0001", 12},
                                                 {"20.000", 21},
-                                                {"30.5", 17},
+                                                {"30.500", 17},
                                                 {"陆仟元整", 26},
                                                 {"393.50", 31}};
   for (const auto& [text, place] : fields) {

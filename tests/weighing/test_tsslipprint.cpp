@@ -234,7 +234,7 @@ TEST_P(TsSlipPrintTest, PrintVariablesOfASlipInTheirOrderAndForms) {
       {"#dh", "0007"},
       {"#yy", "2016"},
       {"#dd", "03"},
-      {"#mz", "60"},
+      {"#mz", "60.000"},
       {"#sl", "39.400"},
       {"#ysl", "40.000"},
       {"#zb", "1.5"},
