@@ -52,7 +52,7 @@ CSmTemplateBox* CSmMainFrm::TemplateBoxOf(CSmFrameWnd* frame) {
 
 bool CSmMainFrm::Create() {
   // Every window without an icon of its own (document windows, dialogs) shows the program's.
-  QApplication::setWindowIcon(SmLoadIcon(SM_IDR_MAINFRAME));
+  QApplication::setWindowIcon(SmProgramIcon());
   setWindowIcon(QApplication::windowIcon());
   const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_MAINFRAME, this);
   if (popups.size() != 4) return false;

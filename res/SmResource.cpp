@@ -76,7 +76,7 @@ std::vector<Popup> MenuResource(int id) {
            {{SM_ID_LOGIN, "操作环境注册 ...\tAlt+1"},
             {0, ""},
             {SM_ID_FILE_CLOSE, "关闭(&C)"},
-            {SM_ID_FILE_SAVE, "保存(&S)"},
+            {SM_ID_FILE_SAVE, "保存(&S)\tCtrl+S"},
             {SM_ID_FILE_SAVE_AS, "另存为(&A)..."},
             {SM_ID_DOC_SAVE_AS_TEXT, "保存为文本文档 ..."},
             {0, ""},
@@ -763,8 +763,8 @@ QIcon SmLoadIcon(int id) {
       return SmThemeIcon("folder", Glyph(QColor(160, 160, 160), "空"));
     case kCarryOverHeldIcon:
       return SmThemeIcon("folder-documents", Glyph(QColor(70, 130, 180), "有"));
-    case SM_IDR_MAINFRAME:  // the program's own
-      return Glyph(QColor(0, 110, 70), "蔗", 32);
+    case SM_IDR_MAINFRAME:
+      return SmProgramIcon();
     case SM_IDR_CANE_SETTINGS:
       return Glyph(QColor(34, 139, 34), "蔗");
     case SM_IDR_REPORT_MODULE:

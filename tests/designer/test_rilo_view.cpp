@@ -28,6 +28,7 @@
 #include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "res/SmResource.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/rilo_view_fixture.h"
 
@@ -510,7 +511,11 @@ TEST_F(RiloKeysTest, AnEmptyReportShowsHowToStartAndClosesByMenuOrKey) {
   m_doc->m_childOpen = 1;
   EXPECT_TRUE(commands.Update(SM_ID_RILO_CALCULATE));
   EXPECT_EQ(SmCommandAction(SM_ID_RILO_CALCULATE)->text(), "报表计算(&R)...");
-  EXPECT_EQ(SmCommandAction(SM_ID_FILE_SAVE)->shortcut(), QKeySequence("Ctrl+S"));
+  {
+    QWidget menuHolder;  // the report window's menus, as its frame loads them when activated
+    SmLoadMenu(CRiloDocTemplate::kResourceId, &menuHolder);
+    EXPECT_EQ(SmCommandAction(SM_ID_FILE_SAVE)->shortcut(), QKeySequence("Ctrl+S"));
+  }
 
   // Ctrl+F4 asks to save the changed report; 取消 keeps the window, 否 closes it.
   SmResetMessages();

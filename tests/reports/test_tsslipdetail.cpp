@@ -322,7 +322,8 @@ TEST_P(TsSlipDetailTest, RecalculationSkipsSettledKindsAndSavesInOneTransaction)
 TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   Items("补助款\t0+\t10*#sl");
   Store({{.number = "000001", .my1 = 195}, {.number = "000003", .my1 = 195}});
-  Run({"Insert Into NHDir(KNO,NA) Values('10101001','')"});  // the farmer kept twice
+  // An older file whose farmer is kept twice, so that it could get no unique key on its codes.
+  Run({"Drop Index NHDir_KNO", "Insert Into NHDir(KNO,NA) Values('10101001','')"});
   CTsReportDoc7 doc;
   doc.m_db = &m_db;
   doc.OnInitDocument();
