@@ -184,10 +184,24 @@ const SmUniqueKey kCodeKeys[] = {
     {"DriverDir", "DriverDir_KNO", "KNO", "驾驶员代码"},
 };
 
-// A ticket is numbered and its number counted while the other stations wait to save theirs:
-// files made before the number had an index get one.
-bool AddNumberIndex(CSmDatabase* db) {
-  return db->IndexExists("gbSheet7") || db->ExecuteSQL("CREATE INDEX gbSheet7 ON gbSheet(DH)");
+// Indexes that later versions added: the ticket number (numbered and counted while the other
+// stations wait to save theirs) and the slip numbers that making, cancelling, paying and
+// reviewing a slip look its tickets and money rows up by. Files made before get them quietly.
+struct AddedIndex {
+  const char* name;
+  const char* statement;
+};
+const AddedIndex kAddedIndexes[] = {
+    {"gbSheet7", "CREATE INDEX gbSheet7 ON gbSheet(DH)"},
+    {"gbSheet8", "CREATE INDEX gbSheet8 ON gbSheet(JN0)"},
+    {"gbSheet9", "CREATE INDEX gbSheet9 ON gbSheet(JN1)"},
+    {"jsSheet2", "CREATE INDEX jsSheet2 ON jsSheet(DH)"},
+};
+
+void AddLaterIndexes(CSmDatabase* db) {
+  for (const AddedIndex& index : kAddedIndexes) {
+    if (!db->IndexExists(index.name)) db->ExecuteSQL(index.statement);
+  }
 }
 
 }  // namespace
@@ -215,8 +229,9 @@ bool TsCreateSheetTables(CSmDatabase* db) {
                              "PR0 Numeric(12,2),PR1 Numeric(12,2)" +
                              Columns(",MY%d Numeric(12,2)", 12) + ",FK INT,PRT0 INT,PRT1 INT)";
   std::vector<Sql> statements = {{jet, server}};
-  const char* const indexed[] = {"T", "KNO0", "KNO1", "KNO2", "KNO3", "JT0", "JT1", "DH"};
-  for (int n = 0; n < 8; ++n)
+  const char* const indexed[] = {"T",   "KNO0", "KNO1", "KNO2", "KNO3",
+                                 "JT0", "JT1",  "DH",   "JN0",  "JN1"};
+  for (int n = 0; n < 10; ++n)
     statements.push_back({FormatStr("CREATE INDEX gbSheet%d ON gbSheet(%s)", n, indexed[n]), {}});
   return RunAll(db, statements);
 }
@@ -229,7 +244,8 @@ bool TsCreateJsTable(CSmDatabase* db) {
                       head + "MU0 Numeric(12,4),MU1 Numeric(12,4)" +
                           Columns(",MY%d Numeric(12,2)", 15) + ",FK INT)"},
                      {"CREATE INDEX jsSheet0 ON jsSheet(T)", {}},
-                     {"CREATE INDEX jsSheet1 ON jsSheet(KNO)", {}}});
+                     {"CREATE INDEX jsSheet1 ON jsSheet(KNO)", {}},
+                     {"CREATE INDEX jsSheet2 ON jsSheet(DH)", {}}});
 }
 
 void CTsDataType::CreateTables(CSmDatabase* db) {
@@ -255,6 +271,6 @@ void CTsDataType::CreateTables(CSmDatabase* db) {
   LoadParams(db);
   if (!RepairSlips(WeighingService(), db)) return;
   AddTimeColumns(db);
-  AddNumberIndex(db);
+  AddLaterIndexes(db);
   SmEnsureUniqueKeys(db, kCodeKeys);
 }
