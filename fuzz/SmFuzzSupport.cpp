@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static int argc = 1;
   static char name[] = "fuzz";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
+  // Never destroyed: from the exit handlers its clean-up would reach Qt globals already gone once
+  // a window has been shown.
+  [[maybe_unused]] static QApplication& app = *new QApplication(argc, argv);
   SmUseCNumericLocale();
   CSmMessageService::Instance().SetTestMode(true);
   return 0;
