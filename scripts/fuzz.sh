@@ -24,6 +24,9 @@ run_one() {
   local build=$1 seconds=$2 target=$3
   mkdir -p "$build/corpus/$target" "$build/findings/$target" "$build/logs" "$build/work/$target"
   local seeds=$PWD/fuzz/corpus/$target suppressions=$PWD/scripts/lsan.supp
+  # A target without seeds of its own starts from an empty corpus.
+  local seeds_dir=()
+  [ -d "$seeds" ] && seeds_dir=("$seeds")
   # Undefined behaviour and memory faults stop the target; the whole run goes on, in forked
   # workers, past each finding until the time is up.
   (cd "$build/work/$target" && ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
@@ -31,7 +34,7 @@ run_one() {
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QT_QPA_PLATFORM=offscreen \
     "$build/fuzz/$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build/findings/$target/" "$build/corpus/$target" "$seeds" \
+    -artifact_prefix="$build/findings/$target/" "$build/corpus/$target" ${seeds_dir[@]+"${seeds_dir[@]}"} \
     >"$build/logs/$target.log" 2>&1) || true
   local runs
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build/logs/$target.log" |
