@@ -156,6 +156,8 @@ class CSeasonRun {
   std::string From() const { return TsSeasonDay(kYear, 0); }
   std::string To() const { return TsSeasonDay(kYear, 364); }
   std::string LastDay() const { return TsSeasonDay(kYear, m_shape.days - 1); }
+  // The ticket detail list on `db` over the whole season, ready to refresh.
+  void SetUpDetailList(CTsReportDoc7& doc, CSmDatabase& db) const;
 
   // The reports at the farmers' level on `db`: name and builder.
   std::vector<std::pair<std::string, std::function<size_t(CSmDatabase&)>>> Builders() const;
@@ -299,6 +301,16 @@ void CSeasonRun::Reports() {
 }
 
 // The whole season listed as a clerk opens it, beside one join of its tables.
+void CSeasonRun::SetUpDetailList(CTsReportDoc7& doc, CSmDatabase& db) const {
+  doc.nFlag = 271;
+  doc.m_kind.nNumber = 1;
+  doc.m_db = &db;
+  doc.OnInitDocument();
+  doc.LoadFormDef();
+  doc.sDateFrom = From();
+  doc.sDateTo = To();
+}
+
 void CSeasonRun::DetailList() {
   std::string join =
       "Select g.T,g.DH,g.KNO0,n.NA,g.KNO1,d.NA,g.KNO3,p.NA,g.KNO2,a.NA,g.OPR0,g.OPR1,g.OPR2,"
@@ -315,13 +327,7 @@ void CSeasonRun::DetailList() {
   bool first = true;
   auto open = [&] {
     CTsReportDoc7 doc;
-    doc.nFlag = 271;
-    doc.m_kind.nNumber = 1;
-    doc.m_db = &m_db;
-    doc.OnInitDocument();
-    doc.LoadFormDef();
-    doc.sDateFrom = From();
-    doc.sDateTo = To();
+    SetUpDetailList(doc, m_db);
     const long base = first ? ResetPeak() : 0;
     const double seconds = Timed([&] { doc.Refresh(); });
     if (std::exchange(first, false)) peak = ProcKb("VmHWM:") - base;
@@ -354,13 +360,7 @@ void CSeasonRun::Recalculation() {
     m_bare->Run("Commit");
   });
   CTsReportDoc7 doc;
-  doc.nFlag = 271;
-  doc.m_kind.nNumber = 1;
-  doc.m_db = &m_db;
-  doc.OnInitDocument();
-  doc.LoadFormDef();
-  doc.sDateFrom = From();
-  doc.sDateTo = To();
+  SetUpDetailList(doc, m_db);
   doc.Refresh();
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category)
@@ -584,13 +584,7 @@ void CSeasonRun::ServerStatements() {
                 server.StatementsSent() - before, rows, seconds * 1000);
   }
   CTsReportDoc7 doc;
-  doc.nFlag = 271;
-  doc.m_kind.nNumber = 1;
-  doc.m_db = &server;
-  doc.OnInitDocument();
-  doc.LoadFormDef();
-  doc.sDateFrom = From();
-  doc.sDateTo = To();
+  SetUpDetailList(doc, server);
   const long long before = server.StatementsSent();
   const double seconds = Timed([&] { doc.Refresh(); });
   std::printf("  on PostgreSQL: %-30s %6lld statements, %zu rows, %.1f ms\n", "ticket detail list",
