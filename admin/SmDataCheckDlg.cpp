@@ -26,6 +26,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmMenuCommands.h"
 #include "ui/SmWaitWnd.h"
 
@@ -325,11 +326,7 @@ void CSmDataCheckDlg::EnableControls(bool on) {
 }
 
 bool CSmDataCheckDlg::RunCheck() {
-  if (m_month->currentIndex() < 0) {
-    SmMessageBox("未选择月份！", SM_MB_OK | SM_MB_ICONERROR);
-    m_month->setFocus();
-    return false;
-  }
+  if (m_month->currentIndex() < 0) return SmRefuse("未选择月份！", m_month);
   CSmDatabase* db = Database();
   if (!db) return false;
   CCaculateChild calc;
@@ -456,11 +453,8 @@ bool CSmCheckSubjectDlg::SaveSubject() {
   const long number = std::atol(m_numberEdit->text().toStdString().c_str());
   const std::string subject = m_subjectEdit->text().toStdString();
   const std::string formula = m_formulaEdit->text().toStdString();
-  if ((m_adding || number != m_number) && SubjectExists(m_db, number)) {
-    SmMessageBox("此序号的主题已存在！", SM_MB_OK | SM_MB_ICONERROR);
-    m_numberEdit->setFocus();
-    return false;
-  }
+  if ((m_adding || number != m_number) && SubjectExists(m_db, number))
+    return SmRefuse("此序号的主题已存在！", m_numberEdit);
   // The old row goes and the new one comes together, or neither.
   const bool saved = SmRunInTransaction(m_db, [&] {
     if (!m_adding && !m_db->ExecuteSQL(FormatStr("Delete From SysCsTab Where Cs=%ld And CsN=%ld",

@@ -2,34 +2,29 @@
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 #include "admin/SmCarryOver.h"
+#include "admin/SmYearFileMaker.h"
 #include "app/SmApp.h"
-#include "app/SmEnvironment.h"
 #include "app/SmOpLog.h"
 #include "app/SmServerYearFile.h"
 #include "cane/TsParams.h"
-#include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
 #include "core/SmDate.h"
 #include "core/SmNumber.h"
-#include "core/SmSqlDialectPg.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmFolderDlg.h"
-#include "ui/SmWaitWnd.h"
 
 namespace {
 
@@ -41,7 +36,6 @@ constexpr int kYearEdit = 1105;
 constexpr int kBrowseButton = 1074;
 constexpr int kPathLimit = 260;
 constexpr int kLogCode = 5;
-constexpr long kBizMonthGroup = 4;
 
 std::string TrimSlashes(std::string path) {
   while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
@@ -58,14 +52,6 @@ bool IsDigits(const std::string& text) {
 // calendar year's.
 std::string ThisYear() {
   return std::to_string(TsBusinessYearOf(NowText("%Y%m%d"), TsGetYearStartParam()));
-}
-
-// A business-month value moved on by `shift` years: the year raised, month and day kept.
-std::string ShiftedMonth(const std::string& value, int shift) {
-  const std::string trimmed = TrimChars(value);
-  if (trimmed.size() < 8 || !IsDigits(trimmed.substr(0, 4))) return trimmed;
-  return FormatStr("%04d", std::stoi(trimmed.substr(0, 4)) + shift) +
-         trimmed.substr(trimmed.size() - 4);
 }
 
 }  // namespace
@@ -140,11 +126,7 @@ std::string CSmNewYearFileDlg::Ext() const {
 }
 
 CSmConnInfo CSmNewYearFileDlg::Login(int kind, const std::string& server) const {
-  CSmConnInfo login(kind);
-  if (kind == 0) return login;
-  login.server = server;
-  CSmEnvironment(kind).ReadDbLogin(login);
-  return login;
+  return SmYearFileLogin(kind, server);
 }
 
 void CSmNewYearFileDlg::InitAccessFields() {
@@ -227,28 +209,22 @@ void CSmNewYearFileDlg::OnBrowse() {
   m_place->setText(QString::fromStdString(TrimSlashes(dlg.GetFolder())));
 }
 
-bool CSmNewYearFileDlg::Refuse(const std::string& text, QWidget* field) {
-  SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
-  if (field) field->setFocus();
-  return false;
-}
-
 bool CSmNewYearFileDlg::BuildNames(int* year) {
   const bool yearly = m_app.HasYearFiles();
   std::string yearText = m_year->text().trimmed().toStdString();
   *year = QDate::currentDate().year();
   if (yearly) {
     *year = StrToIntDef(yearText, 0);
-    if (*year < 1900) return Refuse("年度有误！", m_year);
+    if (*year < 1900) return SmRefuse("年度有误！", m_year);
     yearText = FormatStr("%04d", *year);
     m_year->setText(QString::fromStdString(yearText));
   } else if (yearText.empty()) {
-    return Refuse("文件名有误！", m_year);
+    return SmRefuse("文件名有误！", m_year);
   }
   const std::string previousText = FormatStr("%04d", *year - 1);
   if (m_kind != 0) {
     const int sequence = StrToIntDef(m_place->text().trimmed().toStdString(), 0);
-    if (sequence < 1) return Refuse("序号有误！", m_place);
+    if (sequence < 1) return SmRefuse("序号有误！", m_place);
     const std::string code = FormatStr("%04d", sequence);
     m_place->setText(QString::fromStdString(code));
     m_newFile = Ext() + code + (yearly ? yearText : std::string());
@@ -257,7 +233,7 @@ bool CSmNewYearFileDlg::BuildNames(int* year) {
     return true;
   }
   m_folder = TrimSlashes(m_place->text().trimmed().toStdString());
-  if (m_folder.empty()) return Refuse("位置有误！", m_place);
+  if (m_folder.empty()) return SmRefuse("位置有误！", m_place);
   m_newFile = m_folder + "/" + yearText + "." + Ext();
   m_previousFile = m_folder + "/" + previousText + "." + Ext();
   return true;
@@ -267,35 +243,12 @@ bool CSmNewYearFileDlg::CreateDataFile() {
   if (m_mode == 0) return false;
   int year = 0;
   if (!BuildNames(&year)) return false;
-  const bool yearly = m_app.HasYearFiles();
-  if (m_kind == 0) {
-    const QFileInfo file(QString::fromStdString(m_newFile));
-    if (file.exists() && !file.isDir())
-      return Refuse("下列数据文件已存在：\n" + m_newFile + "！", m_year);
-    m_previousExists = yearly && QFileInfo(QString::fromStdString(m_previousFile)).isFile();
-  } else {
-    CSmDatabase master(m_kind);
-    if (!master.Open("master", Login(m_kind, m_server)))
-      return Refuse("无法连接到数据源：" + m_server + "！", nullptr);
-    if (master.DatabaseExists(m_newFile))
-      return Refuse("下列数据文件已存在：\n" + m_newFile + "！", m_year);
-    m_previousExists = yearly && master.DatabaseExists(m_previousFile);
-  }
+  const SmYearFileJob job = Job(year);
+  if (!ShowRefusal(SmCheckNewYearFile(job, m_app.HasYearFiles(), &m_previousExists))) return false;
   if (!m_convert &&
       SmMessageBox("真的要创建吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
     return false;
-
-  // The file is made whole under a work name and only then takes its own: a kill on the way
-  // leaves no file of the year, and a full disk stops the making at its first failed write.
-  {
-    CSmDatabase db(m_kind);
-    CSmStopAtFirstFailure run(db);
-    if (!MakeDataFile(db, run)) return false;
-    const bool filled = m_convert          ? ConvertInto(db, run)
-                        : m_previousExists ? CopyFromPreviousYear(db, run, year)
-                                           : SeedFreshFile(db, run, year);
-    if (!filled || !PutInPlace(db, run)) return false;
-  }
+  if (!ShowRefusal(SmMakeYearFile(m_app, job, m_previousExists))) return false;
   if (m_convert) {
     SmMessageBox("转换完毕！", SM_MB_OK | SM_MB_ICONINFORMATION);
   } else if (m_previousExists) {
@@ -307,130 +260,6 @@ bool CSmNewYearFileDlg::CreateDataFile() {
   return true;
 }
 
-std::string CSmNewYearFileDlg::WorkName() const {
-  return m_newFile + (m_kind == 0 ? ".new" : "_new");
-}
-
-bool CSmNewYearFileDlg::RemoveLeftover() {
-  const std::string work = WorkName();
-  const CSmConnInfo login = Login(m_kind, m_server);
-  CSmDatabase dropper(m_kind);
-  if (m_kind == 0) {
-    std::error_code ec;
-    if (!std::filesystem::exists(work, ec)) {
-      // A journal without its file would be played into the next one of that name.
-      std::filesystem::remove(work + "-journal", ec);
-      return true;
-    }
-    return dropper.DropDatabase(login, work);
-  }
-  CSmDatabase master(m_kind);
-  if (!master.Open("master", login) || !master.DatabaseExists(work)) return true;
-  master.Close();
-  return dropper.DropDatabase(login, work);
-}
-
-bool CSmNewYearFileDlg::Abandon(CSmDatabase& db, const CSmStopAtFirstFailure& run,
-                                const std::string& text, QWidget* field) {
-  db.Close();
-  CSmDatabase dropper(m_kind);
-  dropper.DropDatabase(Login(m_kind, m_server), WorkName());
-  // A run stopped by a full disk or a read-only folder has said why already.
-  if (run.Stopped()) {
-    if (field) field->setFocus();
-    return false;
-  }
-  return Refuse(text, field);
-}
-
-bool CSmNewYearFileDlg::MakeDataFile(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
-  CSmWaitWnd wait;
-  wait.Show();
-  const std::string failed = "创建下列数据文件失败：\n" + m_newFile + "！";
-  // What a killed try left under the work name goes first; while another workstation is
-  // making the same file, it stays and this try fails.
-  if (m_kind == 0) QDir().mkpath(QString::fromStdString(m_folder));
-  if (!RemoveLeftover()) {
-    wait.Hide();
-    return Refuse(failed, m_year);
-  }
-  if (!db.CreateDatabase(Login(m_kind, m_server), WorkName())) {
-    wait.Hide();
-    const SmDbFailure why = db.LastFailure();
-    if (why != SmDbFailure::DiskFull && why != SmDbFailure::ReadOnly) return Refuse(failed, m_year);
-    db.ReportLastFailure();  // a full disk or a read-only folder, in plain words
-    m_year->setFocus();
-    return false;
-  }
-  m_app.AfterOpen(&db);
-  if (!run.Stopped() && db.Reopen() && db.TableExists("SYSTAB")) return true;
-  wait.Hide();
-  return Abandon(db, run, failed, m_year);
-}
-
-bool CSmNewYearFileDlg::PutInPlace(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
-  if (run.Stopped()) return Abandon(db, run, {}, m_year);
-  db.Close();
-  const CSmConnInfo login = Login(m_kind, m_server);
-  bool named = false;
-  if (m_kind == 0) {
-    // The rename never replaces a file another workstation made meanwhile.
-    named = QFile::rename(QString::fromStdString(WorkName()), QString::fromStdString(m_newFile));
-  } else {
-    CSmDatabase master(m_kind);
-    const std::string sql = master.Open("master", login) && master.OnPostgres()
-                                ? SmPgRenameDatabaseSql(WorkName(), m_newFile)
-                                : "Alter Database " + WorkName() + " Modify Name = " + m_newFile;
-    // The server may count the session closed a moment ago for a little while.
-    for (int attempt = 0; attempt < 10 && !named && master.IsOpen(); ++attempt) {
-      if (attempt > 0) QThread::msleep(100);
-      named = master.ExecuteSQL(sql, {}, 128, false);
-    }
-  }
-  if (named) return true;
-  return Abandon(db, run, "创建下列数据文件失败：\n" + m_newFile + "！", m_year);
-}
-
-bool CSmNewYearFileDlg::ConvertInto(CSmDatabase& db, const CSmStopAtFirstFailure& run) {
-  const int sourceKind = m_kind == 0 ? 1 : 0;
-  CSmDatabase source(sourceKind);
-  CSmWaitWnd wait;
-  wait.Show();
-  if (!source.Open(m_sourceFile, Login(sourceKind, m_sourceServer))) {
-    wait.Hide();
-    return Abandon(db, run, "打开源数据文件“" + m_sourceFile + "” 失败！", m_place);
-  }
-  std::vector<std::string> tables;
-  source.GetUserTables(&tables);
-  std::string failed;
-  for (const std::string& table : tables) {
-    // The new file's own first rows (its stamp) give way to the source's: a copy, not a merge.
-    if (db.TableExists(table)) db.ExecuteSQL("Delete From " + table);
-    if (!CSmDatabase::CopyTable(&source, &db, table)) failed += table + "\n";
-  }
-  wait.Hide();
-  // A file that lacks some of the source's rows must not pass for a whole copy.
-  if (!failed.empty() || run.Stopped())
-    return Abandon(db, run, "下列数据表转换失败：\n" + failed, m_place);
-  return true;
-}
-
-bool CSmNewYearFileDlg::CopyFromPreviousYear(CSmDatabase& db, const CSmStopAtFirstFailure& run,
-                                             int year) {
-  CSmDatabase previous(m_kind);
-  CSmWaitWnd wait;
-  wait.Show();
-  if (!previous.Open(m_previousFile, Login(m_kind, m_server))) {
-    wait.Hide();
-    return Abandon(db, run, "打开年度文件“" + m_previousFile + "” 失败！", m_year);
-  }
-  if (!CopyPreviousYearInfo(&previous, &db, year) || run.Stopped()) {
-    wait.Hide();
-    return Abandon(db, run, "从年度文件“" + m_previousFile + "”拷贝信息失败！", m_year);
-  }
-  return true;
-}
-
 void CSmNewYearFileDlg::OfferCarryOver(int year) {
   const std::string question = FormatStr("年度文件“%s” 创建成功！\n\n要执行%d─→%d年数据结转吗？",
                                          m_newFile.c_str(), year - 1, year);
@@ -439,55 +268,29 @@ void CSmNewYearFileDlg::OfferCarryOver(int year) {
   CSmDatabase previous(m_kind);
   CSmDatabase made(m_kind);
   if (!previous.Open(m_previousFile, login)) {
-    Refuse("打开年度文件“" + m_previousFile + "” 失败！", m_year);
+    SmRefuse("打开年度文件“" + m_previousFile + "” 失败！", m_year);
     return;
   }
   if (!made.Open(m_newFile, login)) {
-    Refuse("打开年度文件“" + m_newFile + "” 失败！", m_year);
+    SmRefuse("打开年度文件“" + m_newFile + "” 失败！", m_year);
     return;
   }
   SmCarryOverAll(m_app, &previous, &made);
 }
 
-bool CSmNewYearFileDlg::SeedFreshFile(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year) {
-  CSmWaitWnd wait;
-  wait.Show();
-  m_app.InsertDefaultRows(&db, year);
-  CSmEnvironment(m_kind).CheckVersionStamp(&db, nullptr, nullptr, nullptr);
-  wait.Hide();
-  // The file is whole with its year's row.
-  if (!run.Stopped() && db.QueryInt("Select Count(*) From SYSTAB") == 1) return true;
-  return Abandon(db, run, "创建下列数据文件失败：\n" + m_newFile + "！", m_year);
+SmYearFileJob CSmNewYearFileDlg::Job(int year) const {
+  return {m_kind, m_server,  m_folder,       m_newFile,   m_previousFile,
+          year,   m_convert, m_sourceServer, m_sourceFile};
+}
+
+bool CSmNewYearFileDlg::ShowRefusal(const SmRefusal& refusal) {
+  // As SmYearFileField counts them.
+  QWidget* const fields[] = {m_place, m_year};
+  return SmShowRefusal(refusal, refusal.field == kSmNoField ? nullptr : fields[refusal.field]);
 }
 
 bool CSmNewYearFileDlg::CopyPreviousYearInfo(CSmDatabase* source, CSmDatabase* target, int year) {
-  std::vector<std::string> info[6];
-  if (source->QueryStrings(
-          "SELECT RTRIM(NA),RTRIM(KJ),RTRIM(AN),RTRIM(JT),RTRIM(T1),RTRIM(T13) FROM SYSTAB", info,
-          6) < 1)
-    return false;
-  const long sourceYear = source->QueryInt("Select PY From SYSTAB");
-  std::vector<SmDbValue> values;
-  for (int k = 0; k < 3; ++k) values.push_back(SmDbValue::OfText(info[k][0]));
-  values.push_back(SmDbValue::OfInt(year));
-  for (int k = 3; k < 6; ++k) values.push_back(SmDbValue::OfText(info[k][0]));
-  if (!target->ExecuteBound("INSERT INTO SYSTAB(NA,KJ,AN,PY,MM,JT,T1,T13) VALUES(?,?,?,?,0,?,?,?)",
-                            {}, values))
-    return false;
-  if (!m_app.CopySystemTables(source, target)) return false;
-  if (!target->TableExists("SysCsTab")) return true;
-  CSmCsRecord record(target);
-  CSmCsRecordArray months;
-  record.LoadGroup(kBizMonthGroup, &months);
-  const int shift = year - static_cast<int>(sourceYear);
-  for (const CSmCsRecord& month : months) {
-    const std::vector<SmDbValue> row = {SmDbValue::OfText(ShiftedMonth(month.CsVal, shift)),
-                                        SmDbValue::OfInt(month.CsN)};
-    if (!target->ExecuteBound("Update SysCsTab Set CsVal=? Where Cs=4 And CsN=?", {}, row))
-      return false;
-  }
-  return target->ExecuteSQL("Delete From SYSCSTAB Where CS=9000") &&
-         target->ExecuteSQL("Delete From SYSCSTAB Where CS=6");
+  return SmCopyPreviousYearInfo(m_app, source, target, year);
 }
 
 bool SmRunNewYearFileDlg(CSmApp& app, const SmNewYearFileRequest& request, QWidget* parent,

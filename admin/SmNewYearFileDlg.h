@@ -7,13 +7,13 @@
 // it copies every table of a file of the other back end into the new one.
 #include <string>
 
+#include "admin/SmYearFileMaker.h"
 #include "app/SmNewYearFileHook.h"
 #include "core/SmConnInfo.h"
 #include "ui/SmDlg.h"
 
 class QLabel;
 class CSmDatabase;
-class CSmStopAtFirstFailure;
 class CSmEdit;
 
 class CSmNewYearFileDlg : public CSmAppDlg {
@@ -35,8 +35,7 @@ class CSmNewYearFileDlg : public CSmAppDlg {
   bool CreateDataFile();
   bool ValidateAndSave() override { return CreateDataFile(); }
 
-  // Identity, operators and parameters of `source` into the new file of `year`: the business
-  // months move on by the years between the two files, groups 6 and 9000 stay behind.
+  // SmCopyPreviousYearInfo with this dialog's application.
   bool CopyPreviousYearInfo(CSmDatabase* source, CSmDatabase* target, int year);
 
   // Proposals: the year after the newest year file in the folder (else this year); on the
@@ -52,26 +51,13 @@ class CSmNewYearFileDlg : public CSmAppDlg {
   void InitAccessFields();
   void InitServerFields();
   void OnBrowse();
-  // Refuses with a stop box and the focus on `field`; false, for returning.
-  bool Refuse(const std::string& text, QWidget* field);
   // The names of the new and the previous year's file from the fields; false after a refusal.
   bool BuildNames(int* year);
-  // The name the new file is made under until it is whole; a kill on the way leaves only it,
-  // and the next try removes it first (false while another workstation is making it).
-  std::string WorkName() const;
-  bool RemoveLeftover();
-  // Makes the file under its work name with every table, open in `db`.
-  bool MakeDataFile(CSmDatabase& db, const CSmStopAtFirstFailure& run);
-  // The file's first rows: copied from the source, from the previous year, or fresh.
-  bool ConvertInto(CSmDatabase& db, const CSmStopAtFirstFailure& run);
-  bool CopyFromPreviousYear(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year);
-  bool SeedFreshFile(CSmDatabase& db, const CSmStopAtFirstFailure& run, int year);
-  // Closes the whole file and gives it its name, which it never takes from another's file.
-  bool PutInPlace(CSmDatabase& db, const CSmStopAtFirstFailure& run);
+  // What the fields ask to be made as the file of `year`.
+  SmYearFileJob Job(int year) const;
+  // A refusal of the making shown on its field; false after a stop.
+  bool ShowRefusal(const SmRefusal& refusal);
   void OfferCarryOver(int year);
-  // Removes the file begun and refuses with `text`, unless a full disk has said why already.
-  bool Abandon(CSmDatabase& db, const CSmStopAtFirstFailure& run, const std::string& text,
-               QWidget* field);
 
   CSmApp& m_app;
   int m_mode;

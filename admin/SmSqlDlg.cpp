@@ -12,6 +12,7 @@
 #include "core/SmString.h"
 #include "core/SmTextFile.h"
 #include "platform/SmMessage.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmWaitWnd.h"
 
 namespace {
@@ -159,11 +160,10 @@ bool CSmSqlDlg::RunSql() {
     return false;
   }
   if (const std::string word = SmFindRefusedSqlKeyword(statements); !word.empty()) {
-    SmMessageBox(FormatStr("不能执行%s语句：语句由本窗口在一个事务中执行，提交与否在执行后询问。",
-                           word.c_str()),
-                 SM_MB_OK | SM_MB_ICONERROR);
-    m_editor->setFocus();
-    return false;
+    return SmRefuse(
+        FormatStr("不能执行%s语句：语句由本窗口在一个事务中执行，提交与否在执行后询问。",
+                  word.c_str()),
+        m_editor);
   }
   if (!RunStatements(statements)) return false;
   if (SmMessageBox("SQL语句处理完毕！提交吗？", SM_MB_YESNO | SM_MB_ICONQUESTION) != SM_IDYES) {

@@ -17,6 +17,7 @@
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -187,9 +188,7 @@ bool CSmYearFileInfoDlg::SaveInfo() {
   } required[] = {{m_unit, "主体"}, {m_t1, "法人代表"}, {m_supervisor, "业务主管"}};
   for (const auto& field : required) {
     if (!TrimChars(Text(field.edit)).empty()) continue;
-    SmMessageBox(FormatStr("%s名不能为空！", field.name), SM_MB_OK | SM_MB_ICONERROR);
-    field.edit->setFocus();
-    return false;
+    return SmRefuse(FormatStr("%s名不能为空！", field.name), field.edit);
   }
   const bool pictureMode = m_picture->isChecked();
   const std::string picture = Text(m_pictureFile);
@@ -197,12 +196,8 @@ bool CSmYearFileInfoDlg::SaveInfo() {
   // Only a picture the user chose must be there: the one the dialog opened with (the default
   // picture beside the program, say) is no reason to refuse the other changes.
   const bool chosen = picture != m_oldPicture;
-  if (pictureMode && chosen && !picture.empty() && (!pictureFile.exists() || pictureFile.isDir())) {
-    SmMessageBox(FormatStr("背景图像文件<%s>不存在！", picture.c_str()),
-                 SM_MB_OK | SM_MB_ICONERROR);
-    m_pictureFile->setFocus();
-    return false;
-  }
+  if (pictureMode && chosen && !picture.empty() && (!pictureFile.exists() || pictureFile.isDir()))
+    return SmRefuse(FormatStr("背景图像文件<%s>不存在！", picture.c_str()), m_pictureFile);
   CSmEnvironment& env = m_app.m_env;
   const std::string unit = Text(m_unit);
   const std::string t1 = Text(m_t1);

@@ -8,6 +8,7 @@
 
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 constexpr unsigned kDbLoginTemplate = 793;
@@ -76,22 +77,11 @@ std::string CSmDbLoginDlg::GetPassword() const {
 }
 
 bool CSmDbLoginDlg::ValidateAndSave() {
-  if (m_host->isVisibleTo(this) && GetHost().empty()) {
-    SmMessageBox("服务器不能为空！", SM_MB_OK | SM_MB_ICONERROR);
-    m_host->setFocus();
-    return false;
-  }
+  if (m_host->isVisibleTo(this) && GetHost().empty()) return SmRefuse("服务器不能为空！", m_host);
   bool number = false;
   const int port = m_port->text().trimmed().toInt(&number);
-  if (m_port->isVisibleTo(this) && !GetPort().empty() && (!number || port < 1 || port > 65535)) {
-    SmMessageBox("端口应是1到65535之间的整数！", SM_MB_OK | SM_MB_ICONERROR);
-    m_port->setFocus();
-    return false;
-  }
-  if (m_user->text().trimmed().isEmpty()) {
-    SmMessageBox("用户名不能为空！", SM_MB_OK | SM_MB_ICONERROR);
-    m_user->setFocus();
-    return false;
-  }
+  if (m_port->isVisibleTo(this) && !GetPort().empty() && (!number || port < 1 || port > 65535))
+    return SmRefuse("端口应是1到65535之间的整数！", m_port);
+  if (m_user->text().trimmed().isEmpty()) return SmRefuse("用户名不能为空！", m_user);
   return true;
 }

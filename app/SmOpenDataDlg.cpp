@@ -22,6 +22,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmFolderDlg.h"
 #include "ui/SmWaitWnd.h"
 
@@ -687,11 +688,7 @@ bool CSmOpenDataFileDlg::ValidateAndSave() {
   }
   std::string folder;
   std::string file;
-  if (!m_tree->GetSelection(folder, file)) {
-    SmMessageBox("不是有效的年度数据文件！", SM_MB_OK | SM_MB_ICONERROR);
-    m_tree->setFocus();
-    return false;
-  }
+  if (!m_tree->GetSelection(folder, file)) return SmRefuse("不是有效的年度数据文件！", m_tree);
   if (m_operatorCombo->count() == 0) {
     // The file gave no operators when it was selected: say why it does not open.
     CSmEnvironment copy(m_env);
@@ -703,11 +700,7 @@ bool CSmOpenDataFileDlg::ValidateAndSave() {
     }
   }
   const std::string opno = ChosenOperator();
-  if (opno.empty()) {
-    SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
-    m_operatorCombo->setFocus();
-    return false;
-  }
+  if (opno.empty()) return SmRefuse("未选择操作员！", m_operatorCombo);
   if (!m_env.OpenFile(folder, file, opno, true)) {
     m_tree->setFocus();
     return false;

@@ -18,6 +18,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -269,16 +270,8 @@ bool CSmOperatorEditDlg::ValidateAndSave() {
   CSmOperator op = m_op;
   op.Opno = m_number->text().trimmed().toStdString();
   op.Na = m_name->text().trimmed().toStdString();
-  if (!IsValidOperatorNumber(op.Opno)) {
-    SmMessageBox("代码应不小于101，请重输！", SM_MB_OK | SM_MB_ICONERROR);
-    m_number->setFocus();
-    return false;
-  }
-  if (op.Na.empty()) {
-    SmMessageBox("姓名不能为空，请重输！", SM_MB_OK | SM_MB_ICONERROR);
-    m_name->setFocus();
-    return false;
-  }
+  if (!IsValidOperatorNumber(op.Opno)) return SmRefuse("代码应不小于101，请重输！", m_number);
+  if (op.Na.empty()) return SmRefuse("姓名不能为空，请重输！", m_name);
   CSmDatabase* db = App() ? App()->GetDatabase() : nullptr;
   if (!m_oldNumber.empty() && op.Opno == m_op.Opno && op.Na == m_op.Na) return true;
   const bool saved = m_oldNumber.empty() ? op.Insert(db) : op.Update(m_oldNumber, db);
@@ -321,11 +314,8 @@ bool CSmPasswordDlg::ValidateAndSave() {
   if (!op.LoadByCode(env.GetOperatorNo(), App()->GetDatabase())) return false;
   const std::string first = m_first->text().toStdString();
   if (m_step == 0) {
-    if (!op.CheckPassword(first, App()->GetDatabase())) {
-      SmMessageBox("老口令校验不能通过！", SM_MB_OK | SM_MB_ICONERROR);
-      m_first->setFocus();
-      return false;
-    }
+    if (!op.CheckPassword(first, App()->GetDatabase()))
+      return SmRefuse("老口令校验不能通过！", m_first);
     m_step = 1;
     m_oldPassword = first;
     m_label->setText(QStringLiteral("输入口令："));
@@ -335,11 +325,8 @@ bool CSmPasswordDlg::ValidateAndSave() {
     m_first->setFocus();
     return false;
   }
-  if (!SameIgnoringCase(first, m_second->text().toStdString())) {
-    SmMessageBox("两次输入不一致！请重新确认。", SM_MB_OK | SM_MB_ICONERROR);
-    m_first->setFocus();
-    return false;
-  }
+  if (!SameIgnoringCase(first, m_second->text().toStdString()))
+    return SmRefuse("两次输入不一致！请重新确认。", m_first);
   if (first == m_oldPassword) return true;
   op.Psd = first;
   if (!op.SetPassword(App()->GetDatabase())) return false;

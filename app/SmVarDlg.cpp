@@ -18,6 +18,7 @@
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -357,7 +358,5 @@ bool CSmVarNameDlg::ValidateAndSave() {
   } else {
     return true;
   }
-  SmMessageBox(refusal, SM_MB_OK | SM_MB_ICONERROR);
-  m_nameEdit->setFocus();
-  return false;
+  return SmRefuse(refusal, m_nameEdit);
 }

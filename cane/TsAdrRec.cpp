@@ -5,8 +5,10 @@
 
 #include "cane/TsCodeTable.h"
 #include "cane/TsItems.h"
+#include "cane/TsNH.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 
@@ -143,4 +145,13 @@ bool TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double valu
     }
     return true;
   });
+}
+
+SmRefusal TsAdrCheck(CTsAdrRec& rec, CSmDatabase* db) {
+  if (!FixNumberText(rec.KNO, TsGetIntParam(6), false))
+    return SmRefusal::Stop(kTsAdrFieldCode, "代码不合适，请重输！");
+  if (TrimChars(rec.NA).empty()) return SmRefusal::Stop(kTsAdrFieldName, "名称不能为空，请重输！");
+  if (!rec.QY.empty() && CNH(db, rec.QY).Load(0) == 0)
+    return SmRefusal::Stop(kTsAdrFieldRegion, "所在区域不存在，请重输！");
+  return {};
 }

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/SmRefusal.h"
+
 class CSmDatabase;
 
 class CTsAdrRec {
@@ -50,3 +52,10 @@ void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,
 // Sets the n-th place-linked parameter of every place of `codes` to `value` in one transaction;
 // a failing statement is reported and nothing is changed (false).
 bool TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double value, CSmDatabase* db);
+
+// The fields of a place a check names (SmRefusal::field).
+enum TsAdrField : int { kTsAdrFieldCode, kTsAdrFieldName, kTsAdrFieldRegion };
+// The checks of a place before its card stores it: the code brought to the code length of
+// places ("代码不合适，请重输！"), a name ("名称不能为空，请重输！"), and a region that
+// exists when one is given ("所在区域不存在，请重输！").
+SmRefusal TsAdrCheck(CTsAdrRec& rec, CSmDatabase* db);

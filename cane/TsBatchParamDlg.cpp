@@ -16,6 +16,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmWaitWnd.h"
 
 namespace {
@@ -111,11 +112,7 @@ bool CTsBatchParamDlg::ValidateAndSave() {
   const double value = StrToDouble(text);
   if (std::fabs(m_range[1] - m_range[0]) < 0.000001 && std::fabs(value - m_range[0]) < 0.000001)
     return true;
-  if (m_param < 0) {
-    SmMessageBox("未选择要要修改的参数！", SM_MB_ICONERROR);
-    m_combo->setFocus();
-    return false;
-  }
+  if (m_param < 0) return SmRefuse("未选择要要修改的参数！", m_combo);
   if (SmMessageBox("真的要修改吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES)
     return false;
   bool stored = false;

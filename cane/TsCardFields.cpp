@@ -11,6 +11,7 @@
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmWaitWnd.h"
 
 CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int id,
@@ -60,11 +61,8 @@ QWidget* TsEnterTarget(QWidget* dlg, QWidget* note, QWidget* firstGenerated, QWi
   QWidget* focus = dlg->focusWidget();
   if (focus == note && firstGenerated) return firstGenerated;
   // The field after the focused one in tab order, skipping what cannot take the focus.
-  QWidget* next = focus ? focus->nextInFocusChain() : nullptr;
-  while (next && next != focus &&
-         (!next->isVisible() || !next->isEnabled() || !(next->focusPolicy() & Qt::TabFocus)))
-    next = next->nextInFocusChain();
-  return next == code ? dlg->findChild<QWidget*>(QStringLiteral("1")) : nullptr;
+  QWidget* next = SmNextTabField(focus, nullptr);
+  return next && next == code ? dlg->findChild<QWidget*>(QStringLiteral("1")) : nullptr;
 }
 
 std::string TsFieldNumber(double value, int decimals) {
@@ -136,7 +134,7 @@ bool TsStoreShownOpenings(int party, const std::string& code, const std::vector<
 }
 
 bool TsRefuseSave(bool stale, QWidget* code) {
-  if (!stale) SmMessageBox("代码不合适，操作数据库失败！", SM_MB_ICONERROR);
-  code->setFocus();
-  return false;
+  // A change another station made has been said already.
+  return SmShowRefusal(SmRefusal::Stop(kSmNoField, stale ? "" : "代码不合适，操作数据库失败！"),
+                       code);
 }

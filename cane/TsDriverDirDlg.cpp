@@ -18,6 +18,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -244,32 +245,23 @@ void CTsDriverCardDlg::keyPressEvent(QKeyEvent* event) {
   target->setFocus();
 }
 
-bool CTsDriverCardDlg::FixLimit(CSmEdit* field, std::string& limit) {
-  limit = Text(field);
-  if (limit.empty()) return true;
-  const double value = StrToDouble(limit);
-  limit = ReplaceAll(FormatNumber(value, 0, 0, 4, true), ",", "");
-  field->setText(QString::fromStdString(limit));
-  return value > 0.000001;
-}
-
 bool CTsDriverCardDlg::ValidateAndSave() {
-  auto refuse = [](CSmEdit* field, const char* text) {
-    SmMessageBox(text, SM_MB_ICONERROR);
-    field->setFocus();
-    return false;
-  };
   CTsDriverRec rec;
   rec.KNO = Text(m_code);
-  if (!FixNumberText(rec.KNO, TsGetIntParam(5), false))
-    return refuse(m_code, "代码不合适，请重输！");
-  m_code->setText(QString::fromStdString(rec.KNO));
   rec.NA = Text(m_name);
-  if (TrimChars(rec.NA).empty()) return refuse(m_name, "姓名不能为空，请重输！");
-  if (!FixLimit(m_limits[0], rec.WG0)) return refuse(m_limits[0], "限载数应大于0，请重输！");
-  if (!FixLimit(m_limits[1], rec.WG1)) return refuse(m_limits[1], "限载数应大于0，请重输！");
-  if (!rec.WG0.empty() && !rec.WG1.empty() && StrToDouble(rec.WG0) > StrToDouble(rec.WG1))
-    return refuse(m_limits[0], "限载数倒置，请重输！");
+  rec.WG0 = Text(m_limits[0]);
+  rec.WG1 = Text(m_limits[1]);
+  const SmRefusal refusal = TsDriverCheck(rec);
+  // The fields show what the check made plain of them, the code once it passed.
+  const auto show = [](CSmEdit* field, const std::string& text) {
+    if (Text(field) != text) field->setText(QString::fromStdString(text));
+  };
+  if (!refusal || refusal.field != kTsDriverFieldCode) show(m_code, rec.KNO);
+  show(m_limits[0], rec.WG0);
+  show(m_limits[1], rec.WG1);
+  // As TsDriverField counts them.
+  CSmEdit* const fields[] = {m_code, m_name, m_limits[0], m_limits[1]};
+  if (refusal) return SmShowRefusal(refusal, fields[refusal.field]);
   rec.PNO = Text(static_cast<CSmEdit*>(Control(1059)));
   rec.TEL = Text(static_cast<CSmEdit*>(Control(1062)));
   rec.ADR = Text(static_cast<CSmEdit*>(Control(1063)));

@@ -59,7 +59,6 @@ class CTsDriverCardDlg : public CSmPosDlg {
 
  private:
   // A load limit as a number with up to four decimals; false when it is not above 0.
-  bool FixLimit(CSmEdit* field, std::string& limit);
   // `stale`: refused (and said so) because another station changed the row the card showed.
   bool Save(const CTsDriverRec& rec, bool& stale);
 

@@ -3,10 +3,19 @@
 #include "cane/TsCodeTable.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 
 namespace {
+
+// A load limit in its plain form; false when one is given that is not above 0.
+bool FixLoadLimit(std::string& limit) {
+  if (limit.empty()) return true;
+  const double value = StrToDouble(limit);
+  limit = ReplaceAll(FormatNumber(value, 0, 0, 4, true), ",", "");
+  return value > 0.000001;
+}
 
 constexpr int kItems = 15;  // money columns MY0-MY14 of jsSheet
 
@@ -129,4 +138,16 @@ bool TsDriverDelete(const std::string& code, CSmDatabase* db) {
 
 std::string TsDriverNextCode(CSmDatabase* db) {
   return TsNextCode(db, "DriverDir", TsGetIntParam(5));
+}
+
+SmRefusal TsDriverCheck(CTsDriverRec& rec) {
+  using R = SmRefusal;
+  if (!FixNumberText(rec.KNO, TsGetIntParam(5), false))
+    return R::Stop(kTsDriverFieldCode, "代码不合适，请重输！");
+  if (TrimChars(rec.NA).empty()) return R::Stop(kTsDriverFieldName, "姓名不能为空，请重输！");
+  if (!FixLoadLimit(rec.WG0)) return R::Stop(kTsDriverFieldLowLimit, "限载数应大于0，请重输！");
+  if (!FixLoadLimit(rec.WG1)) return R::Stop(kTsDriverFieldHighLimit, "限载数应大于0，请重输！");
+  if (!rec.WG0.empty() && !rec.WG1.empty() && StrToDouble(rec.WG0) > StrToDouble(rec.WG1))
+    return R::Stop(kTsDriverFieldLowLimit, "限载数倒置，请重输！");
+  return {};
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/SmRefusal.h"
+
 class CSmDatabase;
 
 class CTsDriverRec {
@@ -44,3 +46,16 @@ bool TsDriverUpdate(const CTsDriverRec& rec, const std::string& oldCode, CSmData
 // False, with no message, while a ticket or a money document of party '1' names the driver.
 bool TsDriverDelete(const std::string& code, CSmDatabase* db);
 std::string TsDriverNextCode(CSmDatabase* db);
+
+// The fields of a driver a check names (SmRefusal::field).
+enum TsDriverField : int {
+  kTsDriverFieldCode,
+  kTsDriverFieldName,
+  kTsDriverFieldLowLimit,
+  kTsDriverFieldHighLimit
+};
+// The checks of a driver before his card stores him, each field made plain as it passes: the
+// code brought to the code length of drivers ("代码不合适，请重输！"), a name ("姓名不能为空，
+// 请重输！"), load limits written with at most four decimals that are above 0 when given
+// ("限载数应大于0，请重输！") and not the wrong way round ("限载数倒置，请重输！").
+SmRefusal TsDriverCheck(CTsDriverRec& rec);

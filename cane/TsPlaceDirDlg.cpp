@@ -19,6 +19,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -203,20 +204,14 @@ void CTsPlaceCardDlg::PickRegion() {
 }
 
 bool CTsPlaceCardDlg::ValidateAndSave() {
-  auto refuse = [](CSmEdit* field, const char* text) {
-    SmMessageBox(text, SM_MB_ICONERROR);
-    field->setFocus();
-    return false;
-  };
   CTsAdrRec rec = m_rec;
   rec.KNO = Text(m_code);
-  if (!FixNumberText(rec.KNO, TsGetIntParam(6), false))
-    return refuse(m_code, "代码不合适，请重输！");
   rec.NA = Text(m_name);
-  if (TrimChars(rec.NA).empty()) return refuse(m_name, "名称不能为空，请重输！");
   rec.QY = Text(m_region);
-  if (!rec.QY.empty() && CNH(m_db, rec.QY).Load(0) == 0)
-    return refuse(m_region, "所在区域不存在，请重输！");
+  const SmRefusal refusal = TsAdrCheck(rec, m_db);
+  // As TsAdrField counts them.
+  CSmEdit* const fields[] = {m_code, m_name, m_region};
+  if (refusal) return SmShowRefusal(refusal, fields[refusal.field]);
   rec.NT = Text(m_note);
   rec.jl = StrToDouble(Text(m_distance));
   rec.ypr = StrToDouble(Text(m_price));

@@ -17,6 +17,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmWaitWnd.h"
 
 namespace {
@@ -487,8 +488,7 @@ bool CTsSysParamEditDlg::Confirm() {
 }
 
 CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::Refuse(const std::string& text, int focusId) {
-  SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
-  if (QWidget* control = focusId ? Control(focusId) : nullptr) control->setFocus();
+  SmRefuse(text, focusId ? Control(focusId) : nullptr);
   return Outcome::Refused;
 }
 

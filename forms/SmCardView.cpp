@@ -12,6 +12,7 @@
 #include "forms/SmCardDoc.h"
 #include "platform/SmCommandIds.h"
 #include "ui/SmDlg.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmListView.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrintJob.h"
@@ -283,15 +284,7 @@ int CSmCardFrmView::FocusedControlId() const {
 void CSmCardFrmView::FocusNextControl() {
   QWidget* focus = QApplication::focusWidget();
   if (!focus || !m_surface->isAncestorOf(focus)) focus = m_surface;
-  QWidget* next = focus->nextInFocusChain();
-  for (int guard = 0; next && next != focus && guard < 10000; ++guard) {
-    const bool takesTab = (next->focusPolicy() & Qt::TabFocus) != 0 && !next->focusProxy();
-    if (m_surface->isAncestorOf(next) && takesTab && next->isVisible() && next->isEnabled()) {
-      next->setFocus(Qt::TabFocusReason);
-      return;
-    }
-    next = next->nextInFocusChain();
-  }
+  if (QWidget* next = SmNextTabField(focus, m_surface)) next->setFocus(Qt::TabFocusReason);
 }
 
 void CSmCardFrmView::OnInitialUpdate() {

@@ -20,6 +20,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmListCtrl.h"
 #include "ui/SmToolTip.h"
 #include "ui/SmWordCB.h"
@@ -374,7 +375,5 @@ bool CSmAppDlg::GetSelectedOperator(QComboBox* combo, std::string& code, bool al
   }
   code.clear();
   if (allowEmpty) return true;
-  SmMessageBox("未选择操作员！", SM_MB_OK | SM_MB_ICONERROR);
-  combo->setFocus();
-  return false;
+  return SmRefuse("未选择操作员！", combo);
 }

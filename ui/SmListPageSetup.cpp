@@ -11,6 +11,7 @@
 #include "core/SmNumber.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmListPrint.h"
 
 namespace {
@@ -165,9 +166,7 @@ bool CSmListPageSetupDlg::OnCommand(unsigned id) {
 }
 
 bool CSmListPageSetupDlg::Refuse(const std::string& text, int focusId) {
-  SmMessageBox(text, SM_MB_OK | SM_MB_ICONERROR);
-  if (QWidget* control = Control(focusId)) control->setFocus();
-  return false;
+  return SmRefuse(text, Control(focusId));
 }
 
 bool CSmListPageSetupDlg::ValidateAndSave() {

@@ -16,6 +16,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmMenuCommands.h"
 #include "weighing/SmMSComm.h"
 #include "weighing/SmScaleModels.h"
@@ -255,15 +256,11 @@ bool CSmCommPortDlg::BuildDefinition(std::string& definition) {
   for (int i = 0; i < 6; ++i) {
     values[i] = StrToLongDef(TextOf(fields[i].edit), -1);
     if (values[i] >= fields[i].least) continue;
-    SmMessageBox("数据不正确！", SM_MB_OK | SM_MB_ICONERROR);
-    fields[i].edit->setFocus();
-    return false;
+    return SmRefuse("数据不正确！", fields[i].edit);
   }
   for (QComboBox* combo : {m_parity, m_decode}) {
     if (combo->currentIndex() >= 0) continue;
-    SmMessageBox("未选择数据！", SM_MB_OK | SM_MB_ICONERROR);
-    combo->setFocus();
-    return false;
+    return SmRefuse("未选择数据！", combo);
   }
   definition =
       FormatStr("%ld,%c,%ld,%ld,%ld,%d,%ld", values[1], kParityLetters[m_parity->currentIndex()],
@@ -275,18 +272,11 @@ bool CSmCommPortDlg::AddPort() {
   if (!m_mayChange) return false;
   const std::string port = PortName();
   std::string stored;
-  if (ReadCommPort(port, stored)) {
-    SmMessageBox("该端口已被定义！", SM_MB_OK | SM_MB_ICONERROR);
-    m_port->setFocus();
-    return false;
-  }
+  if (ReadCommPort(port, stored)) return SmRefuse("该端口已被定义！", m_port);
   std::string definition;
   if (!BuildDefinition(definition)) return false;
-  if (!WritePort(port, definition) || !WriteCommDevice(port, TrimChars(TextOf(m_device)))) {
-    SmMessageBox("写入端口数据失败！", SM_MB_OK | SM_MB_ICONERROR);
-    m_port->setFocus();
-    return false;
-  }
+  if (!WritePort(port, definition) || !WriteCommDevice(port, TrimChars(TextOf(m_device))))
+    return SmRefuse("写入端口数据失败！", m_port);
   FillList();
   SelectRow(m_list->FindText(port, false));
   CSmOpLog(kLogCode, "新增串口" + port + "：" + definition);
@@ -298,18 +288,10 @@ bool CSmCommPortDlg::ModifyPort() {
   std::string definition;
   if (!BuildDefinition(definition)) return false;
   const std::string old = SelectedPort();
-  if (old.empty()) {
-    SmMessageBox("无唯一的选择项！", SM_MB_OK | SM_MB_ICONERROR);
-    m_list->setFocus();
-    return false;
-  }
+  if (old.empty()) return SmRefuse("无唯一的选择项！", m_list);
   const std::string port = PortName();
   std::string stored;
-  if (port != old && ReadCommPort(port, stored)) {
-    SmMessageBox("该端口已被定义！", SM_MB_OK | SM_MB_ICONERROR);
-    m_port->setFocus();
-    return false;
-  }
+  if (port != old && ReadCommPort(port, stored)) return SmRefuse("该端口已被定义！", m_port);
   std::string oldDefinition;
   ReadCommPort(old, oldDefinition);
   // The new definition is written first, so that a failure never leaves the port undefined;
@@ -322,11 +304,7 @@ bool CSmCommPortDlg::ModifyPort() {
   // The device goes with the port; a renamed port leaves none behind under the old number.
   written = written && WriteCommDevice(port, TrimChars(TextOf(m_device)));
   if (written && port != old) WriteCommDevice(old, "");
-  if (!written) {
-    SmMessageBox("写入端口数据失败！", SM_MB_OK | SM_MB_ICONERROR);
-    m_port->setFocus();
-    return false;
-  }
+  if (!written) return SmRefuse("写入端口数据失败！", m_port);
   FillList();
   SelectRow(m_list->FindText(port, false));
   CSmOpLog(kLogCode, "修改串口：" + old + "-" + oldDefinition + " --> " + port + "-" + definition);

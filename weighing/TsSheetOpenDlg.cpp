@@ -25,6 +25,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 
 namespace {
 
@@ -80,8 +81,7 @@ std::string PlainNumber(double value, int decimals) {
 }
 
 bool Refuse(QWidget* field, const std::string& text) {
-  SmMessageBox(text, SM_MB_ICONERROR);
-  field->setFocus();
+  SmRefuse(text, field);
   if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
   return false;
 }

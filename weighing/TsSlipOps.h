@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "core/SmRefusal.h"
+
 class CSmDatabase;
 class CTsgbRec;
+class CTsjsRec;
 
 // One slip of a date as the settlement card lists it.
 struct TsSlipLine {
@@ -59,3 +62,12 @@ bool TsSlipRepair(int kind, CSmDatabase* db);
 int TsSlipGetPrintCount(int kind, const std::string& number, CSmDatabase* db);
 // Counts one more print of the slip; false when the statement failed (it has been reported).
 bool TsSlipIncPrintCount(int kind, const std::string& number, CSmDatabase* db);
+
+// The slip items of the kind that take a deduction: categories 1 and 2 of flag 1, in that order.
+std::vector<int> TsjsDeductionItems(int kind);
+// The deductions (MY per slip item) of a new slip of the kind for `household`, whose tickets
+// come to `slipTotal`, before it is made: none negative ("数据不正确！"), none above what the
+// household's money documents leave to deduct ("“<item>”扣多了！"), and together not above the
+// slip's total ("实付款不能为负数！", on no field). The field is the slip item's MY column.
+SmRefusal TsjsCheckDeductions(int kind, const std::string& household, const CTsjsRec& deductions,
+                              double slipTotal, CSmDatabase* db);

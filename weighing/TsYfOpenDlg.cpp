@@ -19,6 +19,7 @@
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
+#include "ui/SmFieldFocus.h"
 #include "ui/SmMenuCommands.h"
 #include "weighing/TsgbRec.h"
 #include "weighing/TsjsRec.h"
@@ -309,8 +310,7 @@ void CTsYfOpenDlg::OnOK() {
     if (m_list->topLevelItem(row)->isSelected()) chosen.push_back(Cell(row, 0));
   }
   if (chosen.empty()) {
-    SmMessageBox("未选择单据！", SM_MB_ICONERROR);
-    m_list->setFocus();
+    SmRefuse("未选择单据！", m_list);
     return;
   }
   m_numbers = chosen;

@@ -1,5 +1,6 @@
 // The money arithmetic of a ticket: net weights, base amounts, the ticket items by their
 // formulas, totals, and the re-pricing of the open tickets of a variety or a place.
+#include <cmath>
 #include <memory>
 
 #include "app/SmApp.h"
@@ -56,9 +57,32 @@ double CTsgbRec::SumItems(int kind, int category) const {
   return sum;
 }
 
+double CTsgbRec::BaseAmount(int kind) const {
+  return RoundTo(GetWeight(kind) * PR[kind], 2);
+}
+
+void CTsgbRec::SetBaseAmounts(bool tare) {
+  for (int k = 0; k < 2; ++k) MY[TsTicketMoneyColumn(k, -1)] = tare ? BaseAmount(k) : 0;
+}
+
+bool CTsgbRec::Recompute(const CTsgbRec& before, bool tare, CSmDatabase* db) {
+  const auto moved = [](double a, double b) { return std::fabs(a - b) > 1e-7; };
+  if (moved(MU[3], before.MU[3]))
+    MU[2] = RoundTo((MU[0] - MU[1]) * MU[3] * 0.01, TsGetQtyPrecision());
+  SetBaseAmounts(tare);
+  bool changed = false;
+  for (int k = 0; k < 4; ++k) changed = changed || moved(MU[k], before.MU[k]);
+  for (int k = 0; k < 2; ++k) {
+    const int base = TsTicketMoneyColumn(k, -1);
+    changed = changed || moved(PR[k], before.PR[k]) || moved(MY[base], before.MY[base]);
+  }
+  if (changed && tare) ComputeItems(db);
+  return changed;
+}
+
 void CTsgbRec::SetPrice(bool add, int kind, double price, CSmDatabase* db) {
   PR[kind] = add ? PR[kind] + price : price;
-  MY[TsTicketMoneyColumn(kind, -1)] = RoundTo(GetWeight(kind) * PR[kind], 2);
+  MY[TsTicketMoneyColumn(kind, -1)] = BaseAmount(kind);
   // The items of a kind already on a slip are what the slip paid: they stay.
   for (int k = 0; k < 2; ++k) {
     if (!JN[k].empty()) continue;

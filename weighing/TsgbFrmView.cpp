@@ -29,6 +29,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "weighing/SmMSComm.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsgbTicketLayout.h"
@@ -264,10 +265,7 @@ void CTsgbFrmView::ExchangeRecord(bool toRecord) {
     for (int k = 0; k < 4; ++k)
       rec.MU[k] = RoundTo(StrToDouble(FieldText(weights[k])), k == 3 ? 4 : qty);
     for (int k = 0; k < 2; ++k) rec.PR[k] = StrToDouble(FieldText(prices[k]));
-    for (int k = 0; k < 2; ++k) {
-      rec.MY[TsTicketMoneyColumn(k, -1)] =
-          doc->m_tare ? RoundTo(rec.GetWeight(k) * rec.PR[k], 2) : 0;
-    }
+    rec.SetBaseAmounts(doc->m_tare != 0);
     for (int id : m_itemIds) rec.MY[id - kItemBase] = StrToDouble(FieldText(id));
     return;
   }
@@ -340,20 +338,7 @@ void CTsgbFrmView::Recalc() {
   m_updating = true;
   const CTsgbRec before = doc->m_rec;
   ExchangeRecord(true);
-  CTsgbRec& rec = doc->m_rec;
-  if (Differs(rec.MU[3], before.MU[3], 1e-7)) {
-    rec.MU[2] = (rec.MU[0] - rec.MU[1]) * rec.MU[3] * 0.01;
-    ExchangeRecord(false);
-    ExchangeRecord(true);
-  }
-  bool changed = false;
-  for (int k = 0; k < 4; ++k) changed = changed || Differs(rec.MU[k], before.MU[k], 1e-7);
-  for (int k = 0; k < 2; ++k) {
-    changed =
-        changed || Differs(rec.PR[k], before.PR[k], 1e-7) ||
-        Differs(rec.MY[TsTicketMoneyColumn(k, -1)], before.MY[TsTicketMoneyColumn(k, -1)], 1e-7);
-  }
-  if (changed && doc->m_tare) rec.ComputeItems(doc->m_db);
+  doc->m_rec.Recompute(before, doc->m_tare != 0, doc->m_db);
   ExchangeRecord(false);
   m_updating = false;
   doc->Refresh();
@@ -477,17 +462,8 @@ void CTsgbFrmView::OnEnterField(int id) {
     SaveTicket(true);
     return;
   }
-  if (next) {
-    QWidget* focus = Control(id);
-    for (QWidget* w = focus ? focus->nextInFocusChain() : nullptr; w && w != focus;
-         w = w->nextInFocusChain()) {
-      if (Form()->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
-          (w->focusPolicy() & Qt::TabFocus)) {
-        w->setFocus(Qt::TabFocusReason);
-        break;
-      }
-    }
-  }
+  if (QWidget* field = next ? SmNextTabField(Control(id), Form()) : nullptr)
+    field->setFocus(Qt::TabFocusReason);
   Recalc();
 }
 
@@ -569,10 +545,13 @@ bool CTsgbFrmView::PrintTicket(bool customPositions) {
 
 // ---------------------------------------------------------------- saving
 
-bool CTsgbFrmView::Refuse(int focusId, const std::string& text) {
-  SmMessageBox(text, SM_MB_ICONERROR);
-  FocusControl(focusId);
-  return false;
+QWidget* CTsgbFrmView::FieldOf(int field) const {
+  // As TsgbField counts them.
+  static constexpr int kFields[kTsgbFieldCount] = {kFarmer,       kDriver, kPlace,    kVariety,
+                                                   kGross,        kTare,   kImpurity, kCanePrice,
+                                                   kFreightPrice, kNumber};
+  if (field < 0 || field >= kTsgbFieldCount) return TsFindCardView(Doc(), 0);
+  return Control(kFields[field]);
 }
 
 bool CTsgbFrmView::SaveTicket(bool print) {
@@ -584,53 +563,9 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   const bool isNew = doc->IsNew();
   const bool tare = doc->m_tare != 0;
   const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
-  if (TsGetIntParam(15) == 0 && tare && op == rec.OPR[0]) {
-    SmMessageBox("过磅员和除皮员不能是同一个人！", SM_MB_ICONERROR);
-    if (QWidget* list = TsFindCardView(doc, 0)) list->setFocus();
-    return false;
+  for (const SmRefusal& refusal : TsgbCheckTicket(rec, isNew, tare, op, db)) {
+    if (!SmShowRefusal(refusal, FieldOf(refusal.field))) return false;
   }
-  if (rec.MU[0] < 1e-6) return Refuse(kGross, "毛重应为正数！");
-  if (rec.MU[1] <= -1e-6) return Refuse(kTare, "数量不能为负数！");
-  if (rec.MU[2] <= -1e-6) return Refuse(kImpurity, "数量不能为负数！");
-  std::string warnings;
-  int candidate = 0;
-  const auto warn = [&](const char* line, int id) {
-    warnings += line;
-    if (candidate == 0) candidate = id;
-  };
-  if (tare && rec.MU[1] < 1e-6) warn("皮重为零\n", kTare);
-  if (rec.GetWeight(0) < 0.00001) return Refuse(kGross, "净重应为正数！");
-  if (rec.PR[0] <= -1e-6) return Refuse(kCanePrice, "单价不能为负数！");
-  if (rec.PR[1] <= -1e-6) return Refuse(kFreightPrice, "单价不能为负数！");
-  if (tare && rec.PR[0] < 1e-6) return Refuse(kCanePrice, "蔗价应为正数！");
-  CNH farmer(db, rec.KNO[0]);
-  if (rec.KNO[0].empty() || farmer.Load(0) == 0 || farmer.GetCount(1) != 1)
-    return Refuse(kFarmer, "农户不存在！");
-  CTsAdrRec place;
-  if (!rec.KNO[2].empty() && TsAdrLoad(place, rec.KNO[2], db) == 0)
-    return Refuse(kPlace, "甘蔗砍运地不存在！");
-  if (rec.KNO[2].empty()) warn("未录入甘蔗砍运地\n", kPlace);
-  CTsDriverRec driver;
-  if (!rec.KNO[1].empty() && TsDriverLoad(driver, rec.KNO[1], db) == 0)
-    return Refuse(kDriver, "驾驶员不存在！");
-  if (rec.KNO[1].empty()) warn("未录入承运驾驶员\n", kDriver);
-  if (tare) {
-    CGp variety(db, rec.KNO[3]);
-    if (!rec.KNO[3].empty() && (variety.Load(0) == 0 || variety.GetCount(1) != 1))
-      return Refuse(kVariety, "甘蔗品种不存在！");
-    if (rec.KNO[3].empty()) warn("未录入甘蔗品种\n", kVariety);
-  }
-  if (!warnings.empty() &&
-      SmMessageBox(warnings + "继续吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) {
-    FocusControl(candidate);
-    return false;
-  }
-  if (tare && !rec.KNO[1].empty() && rec.PR[1] < 0.00001)
-    return Refuse(kFreightPrice, "运价应为正数！");
-  if (rec.KNO[1].empty() && std::fabs(rec.PR[1]) > 0.00001)
-    return Refuse(kFreightPrice, "运价应为0！");
-  if (!isNew && !FixNumberText(rec.DH, TsGetTicketNoLen(), false))
-    return Refuse(kNumber, "单号不正确！");
   const bool written = WriteTicket(isNew);
   FocusControl(tare ? kTare : kFarmer);
   if (!written) return false;

@@ -59,7 +59,8 @@ class CTsgbFrmView : public CSmCardFrmView {
   void OnEnterField(int id);
   // A code field: the code exists as wanted, or the picker offers one; true when it moves on.
   bool CheckCodeOrPick(int id);
-  bool Refuse(int focusId, const std::string& text);
+  // The control of a ticket field a check names (TsgbField); the ticket list for none.
+  QWidget* FieldOf(int field) const;
   bool WriteTicket(bool isNew);
   void SetShown(int id, bool enabled, bool shown);
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/SmRefusal.h"
+
 class CSmDatabase;
 class CSmQuery;
 
@@ -65,6 +67,15 @@ class CTsgbRec {
   double GetWeight(int kind) const;
   // Base amount of the kind plus its signed ticket items.
   double GetTotal(int kind) const;
+  // Net weight of the kind times its price, to the cent.
+  double BaseAmount(int kind) const;
+  // The base amounts of both kinds: BaseAmount once tared, 0 on a gross ticket.
+  void SetBaseAmounts(bool tare);
+  // Works out what follows from the fields the clerk keyed, against the ticket as it was
+  // (`before`): a changed impurity ratio gives the impurity ((gross - tare) x ratio %, to the
+  // quantity precision), then the base amounts; when a weight, price or base amount moved, a
+  // tared ticket recomputes its items. True when something moved.
+  bool Recompute(const CTsgbRec& before, bool tare, CSmDatabase* db);
   // Signed sum of the defined ticket items of the kind and category.
   double SumItems(int kind, int category) const;
   // Sets the price of the kind (or raises it by `price` when `add`), works out its base
@@ -105,6 +116,29 @@ constexpr int kTsgbCodesFailed = 4;
 int TsgbCheckCodes(const CTsgbRec& rec, bool tare, CSmDatabase* db);
 // The message of a missing code of that index ("农户不存在！" ...); empty for any other value.
 std::string TsgbMissingCodeText(int index);
+
+// The fields of a ticket a check names in its refusal (SmRefusal::field); the codes in their KNO
+// order. A refusal without a field (kSmNoField) sends the clerk to the list of tickets.
+enum TsgbField : int {
+  kTsgbFieldFarmer,
+  kTsgbFieldDriver,
+  kTsgbFieldPlace,
+  kTsgbFieldVariety,
+  kTsgbFieldGross,
+  kTsgbFieldTare,
+  kTsgbFieldImpurity,
+  kTsgbFieldCanePrice,
+  kTsgbFieldFreightPrice,
+  kTsgbFieldNumber,
+  kTsgbFieldCount
+};
+// The checks of a ticket about to be saved by the operator `operatorNo` (new, or in the tare
+// step), in the order the clerk meets them: a stop ends them; the warnings (no tare, place,
+// driver or variety) are gathered into one box ("...继续吗？") on the first field they name,
+// and the checks after them come only once it is passed. Empty when the ticket may be saved.
+// The number of a stored ticket is brought to the ticket-number length on the way.
+std::vector<SmRefusal> TsgbCheckTicket(CTsgbRec& rec, bool isNew, bool tare,
+                                       const std::string& operatorNo, CSmDatabase* db);
 
 // Deletes ticket `dh`, or with mode 1 takes its tare step back. Mode 0 only a ticket that is
 // neither tared nor settled, modes 1 and 2 only one not settled, mode 3 any. A ticket that

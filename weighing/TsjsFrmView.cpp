@@ -20,6 +20,7 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
+#include "ui/SmFieldFocus.h"
 #include "weighing/TsSlipLayout.h"
 #include "weighing/TsSlipOps.h"
 #include "weighing/TsSlipPrint.h"
@@ -54,23 +55,6 @@ int NumberOf(const QWidget* widget) {
 std::string Plain(double value, int minDecimals, int maxDecimals) {
   return ReplaceAll(
       FormatNumber(RoundTo(value, maxDecimals) + 0.0, 0, minDecimals, maxDecimals, true), ",", "");
-}
-
-// The slip items that take a deduction: categories 1 and 2 of flag 1, in that order.
-std::vector<int> DeductionItems(int kind) {
-  std::vector<int> items;
-  for (int category = 1; category <= 2; ++category) {
-    for (int n = 0; n < TsGetKindItemCount(kind, 1, category, 1); ++n)
-      items.push_back(TsGetKindItemIndex(kind, 1, category, 1, n));
-  }
-  return items;
-}
-
-std::string DeductionName(int kind, size_t n) {
-  const int first = TsGetKindItemCount(kind, 1, 1, 1);
-  const int i = static_cast<int>(n);
-  return i < first ? TsGetKindItemName(kind, 1, 1, 1, i)
-                   : TsGetKindItemName(kind, 1, 2, 1, i - first);
 }
 
 }  // namespace
@@ -122,17 +106,11 @@ CTsjsDoc* CTsjsFrmView::Doc() const {
   return dynamic_cast<CTsjsDoc*>(GetDocument());
 }
 
-bool CTsjsFrmView::Refuse(int focusId, const std::string& text) {
-  SmMessageBox(text, SM_MB_ICONERROR);
-  FocusControl(focusId);
-  return false;
-}
-
 void CTsjsFrmView::OnInitialUpdate() {
   CTsjsDoc* doc = Doc();
   const int k = doc ? doc->Kind() : 0;
   // The deduction edits follow the kind's slip items.
-  for (int item : DeductionItems(k)) {
+  for (int item : TsjsDeductionItems(k)) {
     auto* edit = new CSmEdit(Form());
     const int id = kItemBase + item;
     edit->setObjectName(QString::number(id));
@@ -346,7 +324,7 @@ bool CTsjsFrmView::ConfirmTickets() {
   CTsjsDoc* doc = Doc();
   const int k = doc->Kind();
   const std::vector<std::string> chosen = ChosenTickets();
-  if (chosen.empty()) return Refuse(kPicker, "未选择过磅单!");
+  if (chosen.empty()) return SmRefuse("未选择过磅单!", Control(kPicker));
   doc->m_tickets = static_cast<int>(chosen.size());
   bool samePrice = true;
   std::string firstPrice;
@@ -380,21 +358,13 @@ bool CTsjsFrmView::Settle() {
   const int k = doc->Kind();
   CSmDatabase* db = doc->m_db;
   ReadDeductions();
-  for (int id : m_itemIds) {
-    if (doc->m_deductions.MY[static_cast<size_t>(id - kItemBase)] < 0)
-      return Refuse(id, "数据不正确！");
+  const SmRefusal refusal =
+      TsjsCheckDeductions(k, doc->m_sums.KNO[k], doc->m_deductions, doc->m_sums.GetTotal(k), db);
+  if (refusal) {
+    const int first = m_itemIds.empty() ? static_cast<int>(SM_ID_OK) : m_itemIds.front();
+    return SmShowRefusal(refusal,
+                         Control(refusal.field == kSmNoField ? first : kItemBase + refusal.field));
   }
-  CTsjsRec sums;
-  sums.GetHouseholdSums(k, doc->m_sums.KNO[k], db);
-  for (size_t n = 0; n < m_itemIds.size(); ++n) {
-    const auto item = static_cast<size_t>(m_itemIds[n] - kItemBase);
-    const double deducted = doc->m_deductions.MY[item];
-    if (deducted >= 1e-6 && !(deducted < -sums.MY[item] + 1e-6))
-      return Refuse(m_itemIds[n], FormatStr("“%s”扣多了！", DeductionName(k, n).c_str()));
-  }
-  if (doc->m_deductions.GetTotal() - 1e-7 > doc->m_sums.GetTotal(k))
-    return Refuse(m_itemIds.empty() ? static_cast<int>(SM_ID_OK) : m_itemIds.front(),
-                  "实付款不能为负数！");
   const std::string number = TsNextDocNo(k, 0, db);
   if (number.empty()) return false;
   CTsjsRec row = doc->m_deductions;
@@ -470,15 +440,7 @@ void CTsjsFrmView::OnEnterKey() {
     default:
       break;
   }
-  QWidget* from = Control(id);
-  for (QWidget* w = from ? from->nextInFocusChain() : nullptr; w && w != from;
-       w = w->nextInFocusChain()) {
-    if (Form()->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
-        (w->focusPolicy() & Qt::TabFocus)) {
-      w->setFocus(Qt::TabFocusReason);
-      return;
-    }
-  }
+  if (QWidget* next = SmNextTabField(Control(id), Form())) next->setFocus(Qt::TabFocusReason);
 }
 
 // ---------------------------------------------------------------- commands and printing

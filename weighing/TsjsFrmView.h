@@ -54,7 +54,6 @@ class CTsjsFrmView : public CSmCardFrmView {
   bool Settle();
   void ShowDeductions();
   std::vector<std::string> ChosenTickets() const;
-  bool Refuse(int focusId, const std::string& text);
 
   CTsjsTicketList* m_picker = nullptr;
   std::vector<int> m_itemIds;  // 1300 + slip item, categories 1 then 2

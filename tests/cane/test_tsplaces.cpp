@@ -316,3 +316,68 @@ TEST_P(TsPlacesTest, FailedDriverMergeLeavesEverythingAsItWas) {
 }
 
 }  // namespace
+
+TEST_P(TsPlacesTest, CardChecksOfAPlaceAndADriver) {
+  Run({"Insert Into NHDir(KNO,NA) Values('101','东乡')"});
+  struct PlaceCase {
+    const char* code;
+    const char* name;
+    const char* region;
+    int field;
+    const char* text;
+    const char* storedCode;
+  };
+  const PlaceCase places[] = {
+      {"7", "北坡", "", kSmNoField, "", "007"},
+      {"012", "北坡", "101", kSmNoField, "", "012"},
+      {"1234", "北坡", "", kTsAdrFieldCode, "代码不合适，请重输！", nullptr},
+      {"", "北坡", "", kTsAdrFieldCode, "代码不合适，请重输！", nullptr},
+      {"012", "  ", "", kTsAdrFieldName, "名称不能为空，请重输！", nullptr},
+      {"012", "北坡", "999", kTsAdrFieldRegion, "所在区域不存在，请重输！", nullptr},
+  };
+  for (const PlaceCase& c : places) {
+    SCOPED_TRACE(c.code + std::string("/") + c.name + "/" + c.region);
+    CTsAdrRec rec = Place(c.code, c.name, 1);
+    rec.QY = c.region;
+    const SmRefusal refusal = TsAdrCheck(rec, &m_db);
+    EXPECT_EQ(refusal.IsStop(), c.field != kSmNoField);
+    EXPECT_EQ(refusal.field, c.field);
+    EXPECT_EQ(refusal.text, c.text);
+    if (c.storedCode) {
+      EXPECT_EQ(rec.KNO, c.storedCode);
+    }
+  }
+
+  struct DriverCase {
+    const char* code;
+    const char* name;
+    const char* low;
+    const char* high;
+    int field;
+    const char* text;
+    const char* made;  // code, limits as they are stored
+  };
+  const DriverCase drivers[] = {
+      {"3", "李四", "", "", kSmNoField, "", "003||"},
+      {"003", "李四", "25.000", "30.123456", kSmNoField, "", "003|25|30.1235"},
+      {"003", "李四", "30", "30", kSmNoField, "", "003|30|30"},
+      {"0", "李四", "", "", kTsDriverFieldCode, "代码不合适，请重输！", nullptr},
+      {"003", "", "", "", kTsDriverFieldName, "姓名不能为空，请重输！", nullptr},
+      {"003", "李四", "0", "", kTsDriverFieldLowLimit, "限载数应大于0，请重输！", "003|0|"},
+      {"003", "李四", "", "-2", kTsDriverFieldHighLimit, "限载数应大于0，请重输！", "003||-2"},
+      {"003", "李四", "31", "30", kTsDriverFieldLowLimit, "限载数倒置，请重输！", "003|31|30"},
+  };
+  for (const DriverCase& c : drivers) {
+    SCOPED_TRACE(c.code + std::string("/") + c.name + "/" + c.low + "/" + c.high);
+    CTsDriverRec rec = Driver(c.code, c.name);
+    rec.WG0 = c.low;
+    rec.WG1 = c.high;
+    const SmRefusal refusal = TsDriverCheck(rec);
+    EXPECT_EQ(refusal.IsStop(), c.field != kSmNoField);
+    EXPECT_EQ(refusal.field, c.field);
+    EXPECT_EQ(refusal.text, c.text);
+    if (c.made) {
+      EXPECT_EQ(rec.KNO + "|" + rec.WG0 + "|" + rec.WG1, c.made);
+    }
+  }
+}
