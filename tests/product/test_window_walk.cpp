@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -144,7 +146,22 @@ class Findings {
     int widest = 0;
     for (const QString& line : text.split('\n'))
       widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-    if (widest > label->contentsRect().width() + 1) Clipped(where, text, widest, label->width());
+    if (widest > label->contentsRect().width() + 1) {
+      Clipped(where, text, widest, label->width());
+    } else if (label->frameShape() == QFrame::NoFrame && InkAtRightEdge(label)) {
+      // A glyph that draws a pixel beyond its advance loses its last stroke at the edge.
+      Add(where, "“" + text.toStdString() + "”的最后一笔被切掉");
+    }
+  }
+  static bool InkAtRightEdge(QLabel* label) {
+    const QImage image = label->grab().toImage();
+    if (image.isNull()) return false;
+    const int x = image.width() - 1;
+    const int paper = qGray(label->palette().color(label->backgroundRole()).rgb());
+    for (int y = 0; y < image.height(); ++y) {
+      if (std::abs(qGray(image.pixel(x, y)) - paper) > 96) return true;
+    }
+    return false;
   }
   void Clip(const std::string& where, QAbstractButton* button) {
     if (button->text().isEmpty()) return;
