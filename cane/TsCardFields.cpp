@@ -28,6 +28,12 @@ CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int i
   return edit;
 }
 
+QLabel* TsUnitLabel(const QString& unit, QWidget* dlg) {
+  auto* label = new QLabel(unit, dlg);
+  label->setContentsMargins(0, 0, 2, 0);
+  return label;
+}
+
 bool TsFixOwnPart(std::string& own, int length) {
   std::string fixed = own;
   if (FixNumberText(fixed, length, false) && static_cast<int>(fixed.size()) == length &&

@@ -1,12 +1,14 @@
 #pragma once
 // What the farmer and the variety card share: labelled edit fields found by their id, the own
 // part of a code below its parent, and numbers written into fields.
+#include <QString>
 #include <string>
 #include <vector>
 
 #include "cane/TsWeighingService.h"
 
 class QGridLayout;
+class QLabel;
 class QWidget;
 class CSmDatabase;
 class CSmEdit;
@@ -15,6 +17,9 @@ class CSmEdit;
 CSmEdit* TsAddCardField(QWidget* dlg, QGridLayout* grid, int row, int col, int id,
                         const std::string& caption, const std::string& type, int limit,
                         int decimals = -1);
+// The unit after a field ("吨", "元／吨"): a pixel or two of room on its right, where the last
+// stroke of some ideographs draws beyond the character's width.
+QLabel* TsUnitLabel(const QString& unit, QWidget* dlg);
 // Rewrites the own part as digits left-padded with "0" to the length; false (with "代码不合适!"
 // shown) when it is not a positive number of exactly that length.
 bool TsFixOwnPart(std::string& own, int length);

@@ -183,7 +183,7 @@ CTsDriverCardDlg::CTsDriverCardDlg(int mode, const std::string& code, CSmDatabas
     m_limits[k]->setObjectName(QString::number(1060 + k));
     m_limits[k]->SetInputType("NUMBER 0", 12, 4);
     limits->addWidget(m_limits[k]);
-    limits->addWidget(new QLabel(QString::fromUtf8(k == 0 ? "～" : "吨"), this));
+    limits->addWidget(TsUnitLabel(QString::fromUtf8(k == 0 ? "～" : "吨"), this));
   }
   auto* limitLabel = new QLabel(QStringLiteral("&P.载重限制："), this);
   limitLabel->setBuddy(m_limits[0]);

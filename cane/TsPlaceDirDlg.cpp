@@ -140,9 +140,9 @@ CTsPlaceCardDlg::CTsPlaceCardDlg(int mode, const std::string& code, CSmDatabase*
   m_regionName->setObjectName(QStringLiteral("1068"));
   grid->addWidget(m_regionName, 3, 1, 1, 2);
   m_distance = TsAddCardField(this, grid, 4, 0, 1059, "&L.运距：", "NUMBER", 10, 2);
-  grid->addWidget(new QLabel(QStringLiteral("公里"), this), 4, 2);
+  grid->addWidget(TsUnitLabel(QStringLiteral("公里"), this), 4, 2);
   m_price = TsAddCardField(this, grid, 5, 0, 1060, "&P.运价：", "NUMBER", 10, 2);
-  grid->addWidget(new QLabel(QStringLiteral("元/吨"), this), 5, 2);
+  grid->addWidget(TsUnitLabel(QStringLiteral("元/吨"), this), 5, 2);
   m_note = TsAddCardField(this, grid, 6, 0, 1067, "&Z.备注：", "MDBSTRING", 60);
   for (int n = 0; n < TsGetLinkParamCount(1) && n < 4; ++n) {
     m_params.push_back(TsAddCardField(this, grid, 7 + n, 0, 1061 + n,

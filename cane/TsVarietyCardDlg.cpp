@@ -49,7 +49,7 @@ CTsVarietyCardDlg::CTsVarietyCardDlg(CSmDatabase* db, const std::string& parentC
   grid->addLayout(codeRow, 0, 1);
   m_name = TsAddCardField(this, grid, 1, 0, 1067, "名    称：", "MDBSTRING", 60);
   m_price = TsAddCardField(this, grid, 2, 0, 1068, "吨 蔗 价：", "NUMBER", 12, 2);
-  grid->addWidget(new QLabel(QStringLiteral("元／吨"), this), 2, 2);
+  grid->addWidget(TsUnitLabel(QStringLiteral("元／吨"), this), 2, 2);
   m_note = TsAddCardField(this, grid, 3, 0, 1070, "备    注：", "MDBSTRING", 60);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

@@ -120,7 +120,7 @@ void CSmListCtrl::SetColumns(const std::vector<int>& widths,
   setHeaderLabels(labels);
   for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
     if (i < static_cast<int>(widths.size())) setColumnWidth(i, widths[i]);
-    headerItem()->setTextAlignment(i, GetColumnFormat(i));
+    headerItem()->setTextAlignment(i, GetColumnFormat(i) | Qt::AlignVCenter);
   }
   m_columnCount = static_cast<int>(captions.size());
 }
@@ -129,7 +129,8 @@ void CSmListCtrl::AddRow(const std::vector<std::string>& texts, int image) {
   auto* item = new QTreeWidgetItem(this);
   for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
     item->setText(i, QString::fromStdString(texts[i]));
-    item->setTextAlignment(i, GetColumnFormat(i));
+    // Centred in the row like the first column's icon, not at the cell's top.
+    item->setTextAlignment(i, GetColumnFormat(i) | Qt::AlignVCenter);
   }
   if (image >= 0 && image < static_cast<int>(m_icons.size())) item->setIcon(0, m_icons[image]);
   // A row reads as unchecked; its check box shows only once a check is set on it.
