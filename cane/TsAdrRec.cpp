@@ -113,7 +113,7 @@ bool TsAdrDelete(const std::string& code, CSmDatabase* db) {
 }
 
 std::string TsAdrNextCode(CSmDatabase* db) {
-  return TsNextCode(db, "AdrDir", TsGetIntParam(6));
+  return TsNextCode(db, "AdrDir", TsGetIntParam(TsIntParam::PlaceCodeLen));
 }
 
 void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,

@@ -128,5 +128,5 @@ bool TsDriverDelete(const std::string& code, CSmDatabase* db) {
 }
 
 std::string TsDriverNextCode(CSmDatabase* db) {
-  return TsNextCode(db, "DriverDir", TsGetIntParam(5));
+  return TsNextCode(db, "DriverDir", TsGetIntParam(TsIntParam::DriverCodeLen));
 }
