@@ -36,28 +36,9 @@
 
 namespace {
 
+using enum CTsgbFrmView::ControlId;
+
 enum : int {
-  kNumber = 1081,
-  kFarmer = 1079,
-  kDriver = 1085,
-  kPlace = 1082,
-  kVariety = 1090,
-  kGross = 1084,
-  kTare = 1086,
-  kImpurity = 1088,
-  kRatio = 1101,
-  kCanePrice = 1089,
-  kFreightPrice = 1083,
-  kDisplay1 = 1091,
-  kDisplay2 = 1093,
-  kSend1 = 1092,
-  kSend2 = 1094,
-  kPortLabel1 = 1074,
-  kPortLabel2 = 1075,
-  kGrossStep = 1134,
-  kTareStep = 1135,
-  kPrint = 1087,
-  kItemBase = 1300,
   kCustomPrint = 43125,
 };
 
@@ -181,8 +162,8 @@ void CTsgbFrmView::OnInitialUpdate() {
   };
   type(kNumber, "STRING DIGIT", TsGetTicketNoLen());
   type(kFarmer, "STRING DIGIT", TsGetFarmerCodeLen());
-  type(kDriver, "STRING DIGIT", TsGetIntParam(5));
-  type(kPlace, "STRING DIGIT", TsGetIntParam(6));
+  type(kDriver, "STRING DIGIT", TsGetIntParam(TsIntParam::DriverCodeLen));
+  type(kPlace, "STRING DIGIT", TsGetIntParam(TsIntParam::PlaceCodeLen));
   type(kVariety, "STRING DIGIT", TsGetVarietyCodeLen());
   for (int id : {kGross, kTare, kImpurity}) type(id, "NUMBER", 12, qty);
   type(kRatio, "NUMBER", 12, 4);
@@ -583,8 +564,8 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   CSmDatabase* db = doc->m_db;
   const bool isNew = doc->IsNew();
   const bool tare = doc->m_tare != 0;
-  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
-  if (TsGetIntParam(15) == 0 && tare && op == rec.OPR[0]) {
+  const std::string op = TsOperatorNo();
+  if (TsGetIntParam(TsIntParam::SameGrossTareOperator) == 0 && tare && op == rec.OPR[0]) {
     SmMessageBox("过磅员和除皮员不能是同一个人！", SM_MB_ICONERROR);
     if (QWidget* list = TsFindCardView(doc, 0)) list->setFocus();
     return false;
@@ -652,7 +633,7 @@ bool CTsgbFrmView::WriteTicket(bool isNew) {
   CTsgbDoc* doc = Doc();
   CTsgbRec& rec = doc->m_rec;
   CSmDatabase* db = doc->m_db;
-  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  const std::string op = TsOperatorNo();
   // A code another station deleted since the checks above is found in the write transaction.
   int missing = -1;
   const auto refused = [&] {
