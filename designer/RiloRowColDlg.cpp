@@ -22,10 +22,10 @@ struct FieldIds {
   int spin;
 };
 // In field order: start row, start column, row count, column count.
-constexpr std::array<FieldIds, 4> kFields{{{CRiloRowColDlg::kStartRow, 1026},
-                                           {CRiloRowColDlg::kStartColumn, 1028},
-                                           {CRiloRowColDlg::kRowCount, 1030},
-                                           {CRiloRowColDlg::kColumnCount, 1032}}};
+constexpr std::array<FieldIds, 4> kFields{{{CRiloRowColDlg::kStartRowEdit, 1026},
+                                           {CRiloRowColDlg::kStartColumnEdit, 1028},
+                                           {CRiloRowColDlg::kRowCountEdit, 1030},
+                                           {CRiloRowColDlg::kColumnCountEdit, 1032}}};
 
 }  // namespace
 

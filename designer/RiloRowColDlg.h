@@ -13,10 +13,10 @@ class CRiloRowColDlg : public CSmDlg {
  public:
   // Control ids (object names of the controls).
   enum ControlId : int {
-    kStartRow = 1025,
-    kStartColumn = 1027,
-    kRowCount = 1029,
-    kColumnCount = 1031,
+    kStartRowEdit = 1025,
+    kStartColumnEdit = 1027,
+    kRowCountEdit = 1029,
+    kColumnCountEdit = 1031,
     kRowLabel = 1047,
     kColumnLabel = 1048,
   };

@@ -209,7 +209,7 @@ class RiloRowColTest : public RiloViewTest {
     script.Then(825, [fields](QWidget* dlg) {
       for (size_t f = 0; f < fields.size(); ++f)
         if (fields[f])
-          Type(dlg, CRiloRowColDlg::kStartRow + 2 * static_cast<int>(f),
+          Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(fields[f]));
       Press(dlg, 1);
       if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
@@ -231,16 +231,16 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
                 insert ? "栏处开始增加" : "栏处开始删除");
       const std::array<QString, 4> shown{"2", "C", "0", "0"};
       for (int f = 0; f < 4; ++f)
-        EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartRow + 2 * f)->text(), shown[f]);
+        EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartRowEdit + 2 * f)->text(), shown[f]);
       auto* rowCol = qobject_cast<CRiloRowColDlg*>(dlg);
-      EXPECT_TRUE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));  // D is the last
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kRowCount, false));
-      Type(dlg, CRiloRowColDlg::kColumnCount, "56");
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kColumnCount, true));  // 60 - 4
-      Type(dlg, CRiloRowColDlg::kStartRow, "4");
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRow, true));
-      EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumn)->text(), "D");
+      EXPECT_TRUE(rowCol->Step(CRiloRowColDlg::kStartColumnEdit, true));
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartColumnEdit, true));  // D is the last
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kRowCountEdit, false));
+      Type(dlg, CRiloRowColDlg::kColumnCountEdit, "56");
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kColumnCountEdit, true));  // 60 - 4
+      Type(dlg, CRiloRowColDlg::kStartRowEdit, "4");
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRowEdit, true));
+      EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumnEdit)->text(), "D");
       Press(dlg, 2);
     });
     m_view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
@@ -275,7 +275,7 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
     script.Then(825, [&c](QWidget* dlg) {
       for (size_t f = 0; f < c.fields.size(); ++f)
         if (c.fields[f])
-          Type(dlg, CRiloRowColDlg::kStartRow + 2 * static_cast<int>(f),
+          Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(c.fields[f]));
       Find<QPushButton>(dlg, 1)->setFocus();
       Press(dlg, 1);

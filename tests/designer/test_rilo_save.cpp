@@ -72,10 +72,10 @@ void ChangeThroughView(CRiloDoc& doc, bool insert, const char* row, const char* 
   ASSERT_NE(view, nullptr);
   CModalScript script;
   script.Then(825, [&](QWidget* dlg) {
-    Type(dlg, CRiloRowColDlg::kStartRow, row);
-    Type(dlg, CRiloRowColDlg::kStartColumn, column);
-    Type(dlg, CRiloRowColDlg::kRowCount, rows);
-    Type(dlg, CRiloRowColDlg::kColumnCount, columns);
+    Type(dlg, CRiloRowColDlg::kStartRowEdit, row);
+    Type(dlg, CRiloRowColDlg::kStartColumnEdit, column);
+    Type(dlg, CRiloRowColDlg::kRowCountEdit, rows);
+    Type(dlg, CRiloRowColDlg::kColumnCountEdit, columns);
     Press(dlg, 1);
   });
   view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
