@@ -233,13 +233,13 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
       for (int f = 0; f < 4; ++f)
         EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartRowEdit + 2 * f)->text(), shown[f]);
       auto* rowCol = qobject_cast<CRiloRowColDlg*>(dlg);
-      EXPECT_TRUE(rowCol->Step(CRiloRowColDlg::kStartColumnEdit, true));
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartColumnEdit, true));  // D is the last
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kRowCountEdit, false));
+      EXPECT_TRUE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));  // D is the last
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kRowCount, false));
       Type(dlg, CRiloRowColDlg::kColumnCountEdit, "56");
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kColumnCountEdit, true));  // 60 - 4
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kColumnCount, true));  // 60 - 4
       Type(dlg, CRiloRowColDlg::kStartRowEdit, "4");
-      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRowEdit, true));
+      EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRow, true));
       EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumnEdit)->text(), "D");
       Press(dlg, 2);
     });
