@@ -49,9 +49,10 @@ bool IsDigits(const std::string& text) {
 
 // The business year that holds today by the cane module's start month: under the default
 // start (1 November of the year before) a first file made in November or December is the next
-// calendar year's.
+// calendar year's. A program without the cane module counts calendar years.
 std::string ThisYear() {
-  return std::to_string(TsBusinessYearOf(NowText("%Y%m%d"), TsGetYearStartParam()));
+  const std::string xmm = TsGetDataType() ? TsGetYearStartParam() : std::string();
+  return std::to_string(TsBusinessYearOf(NowText("%Y%m%d"), xmm));
 }
 
 }  // namespace

@@ -12,10 +12,6 @@
 
 namespace {
 constexpr unsigned kDbLoginTemplate = 793;
-constexpr int kHostEdit = 1085;
-constexpr int kPortEdit = 1086;
-constexpr int kUserEdit = 1087;
-constexpr int kPasswordEdit = 1088;
 }  // namespace
 
 CSmDbLoginDlg::CSmDbLoginDlg(QWidget* parent) : CSmDlg(kDbLoginTemplate, parent) {

@@ -11,6 +11,14 @@ class QLineEdit;
 class CSmDbLoginDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kHostEdit = 1085,
+    kPortEdit = 1086,
+    kUserEdit = 1087,
+    kPasswordEdit = 1088,
+  };
+
   explicit CSmDbLoginDlg(QWidget* parent = nullptr);
 
   // Shows the host and port fields with these values.

@@ -54,61 +54,65 @@ bool AllDigits(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// How an open message takes the caller's extra text: not at all, on a line of its own when
+// there is one, or right after the message (which ends in a line break).
+enum class ExtraText { None, OwnLine, Appended };
+
+struct OpenErrorMessage {
+  const char* text;
+  ExtraText extra;
+};
+
+// By -code - 1.
+const OpenErrorMessage kFileOpenMessages[] = {
+    {"该文件不存在！", ExtraText::None},
+    {"文件名为空！", ExtraText::None},
+    {"不是Vornel账务数据文件！", ExtraText::None},
+    {"Vornel账务数据文件不能是文件夹！", ExtraText::None},
+    {"Vornel账务数据文件不能是只读文件！", ExtraText::OwnLine},
+    {"Vornel账务数据文件不能是系统文件！", ExtraText::None},
+    {"Vornel账务数据文件不能是隐藏文件！", ExtraText::None},
+    {"文件名不是由有效年度构成！", ExtraText::None},
+    {"无环境信息！", ExtraText::None},
+    {"文件名中的年度与实际账务年度不相符！\n", ExtraText::Appended},
+    {"本账套无操作员！", ExtraText::None},
+    {"无此操作员！", ExtraText::None},
+    {"无法打开此文件！", ExtraText::None},
+};
+
+const OpenErrorMessage kServerOpenMessages[] = {
+    {"数据库名长度不合适！", ExtraText::None},
+    {"打开数据库失败！", ExtraText::OwnLine},
+    {"打开系统参数表失败！", ExtraText::None},
+    {"系统参数表中无记录！", ExtraText::None},
+    {"数据库名中的年度与系统参数表中的年度不符！\n", ExtraText::Appended},
+    {"打开操作员表失败！", ExtraText::None},
+    {"数据库中无操作员！", ExtraText::None},
+    {"无此操作员！", ExtraText::None},
+};
+
+template <size_t N>
+std::string OpenMessage(const OpenErrorMessage (&table)[N], int code, const std::string& ext) {
+  if (code > -1 || code < -static_cast<int>(N)) return "无法识别的错误码！";
+  const OpenErrorMessage& message = table[-code - 1];
+  const std::string text = message.text;
+  if (message.extra == ExtraText::Appended) return text + ext;
+  if (message.extra == ExtraText::OwnLine && !ext.empty()) return text + "\n" + ext;
+  return text;
+}
+
+// The code of the database kind: a data file's, or a server database's.
+int OpenCode(int kind, SmFileOpenError file, SmServerOpenError server) {
+  return kind == 0 ? static_cast<int>(file) : static_cast<int>(server);
+}
+
+}  // namespace
+
 std::string SmOpenErrorText(int kind, int code, const std::string& ext) {
-  if (kind == 0) {
-    switch (code) {
-      case -1:
-        return "该文件不存在！";
-      case -2:
-        return "文件名为空！";
-      case -3:
-        return "不是Vornel账务数据文件！";
-      case -4:
-        return "Vornel账务数据文件不能是文件夹！";
-      case -5:
-        return "Vornel账务数据文件不能是只读文件！" + (ext.empty() ? "" : "\n" + ext);
-      case -6:
-        return "Vornel账务数据文件不能是系统文件！";
-      case -7:
-        return "Vornel账务数据文件不能是隐藏文件！";
-      case -8:
-        return "文件名不是由有效年度构成！";
-      case -9:
-        return "无环境信息！";
-      case -10:
-        return "文件名中的年度与实际账务年度不相符！\n" + ext;
-      case -11:
-        return "本账套无操作员！";
-      case -12:
-        return "无此操作员！";
-      case -13:
-        return "无法打开此文件！";
-      default:
-        return "无法识别的错误码！";
-    }
-  }
-  if (kind == 1 || kind == 2) {
-    switch (code) {
-      case -1:
-        return "数据库名长度不合适！";
-      case -2:
-        return "打开数据库失败！" + (ext.empty() ? "" : "\n" + ext);
-      case -3:
-        return "打开系统参数表失败！";
-      case -4:
-        return "系统参数表中无记录！";
-      case -5:
-        return "数据库名中的年度与系统参数表中的年度不符！\n" + ext;
-      case -6:
-        return "打开操作员表失败！";
-      case -7:
-        return "数据库中无操作员！";
-      case -8:
-        return "无此操作员！";
-      default:
-        return "无法识别的错误码！";
-    }
-  }
+  if (kind == 0) return OpenMessage(kFileOpenMessages, code, ext);
+  if (kind == 1 || kind == 2) return OpenMessage(kServerOpenMessages, code, ext);
   return "无法识别的数据库类型！";
 }
 
@@ -208,7 +212,7 @@ bool CSmEnvironment::YearFiles() const {
 bool CSmEnvironment::ReportOpenError(int code, bool show, const std::string& given) const {
   if (!show) return false;
   std::string extra = given;
-  if (code == -10 && m_dbKind == 0) {
+  if (code == SM_FILE_YEAR_MISMATCH && m_dbKind == 0) {
     extra = FormatStr("文件名应当改为：“%d.%s”", m_year, DataFileExt().c_str());
   }
   SmMessageBox(SmOpenErrorText(m_dbKind, code, extra), SM_MB_OK | SM_MB_ICONERROR);
@@ -219,7 +223,7 @@ bool CSmEnvironment::ReportOpenError(int code, bool show, const std::string& giv
 
 bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folder, int* year,
                                      bool show, std::string* fullPath) {
-  if (path.empty()) return ReportOpenError(-2, show);
+  if (path.empty()) return ReportOpenError(SM_FILE_NO_NAME, show);
   const std::string ext = DataFileExt();
   std::string file = path;
   const size_t dot = file.rfind('.');
@@ -234,22 +238,22 @@ bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folde
     return false;
   }
   const QFileInfo info(QString::fromStdString(file));
-  if (!info.exists()) return ReportOpenError(-1, show);
+  if (!info.exists()) return ReportOpenError(SM_FILE_MISSING, show);
   if (info.isDir() || info.fileName() == "." || info.fileName() == "..") {
-    return ReportOpenError(-4, show);
+    return ReportOpenError(SM_FILE_IS_FOLDER, show);
   }
-  if (!info.isWritable()) return ReportOpenError(-5, show);
+  if (!info.isWritable()) return ReportOpenError(SM_FILE_READ_ONLY, show);
   // Every change writes a journal beside the file: its folder must take new files.
   if (!QFileInfo(info.absolutePath()).isWritable())
-    return ReportOpenError(-5, show,
+    return ReportOpenError(SM_FILE_READ_ONLY, show,
                            "数据文件所在的文件夹不能写入：" + info.absolutePath().toStdString());
   // A file of the system is not known here; hidden files are those the platform hides.
-  if (info.isHidden()) return ReportOpenError(-7, show);
+  if (info.isHidden()) return ReportOpenError(SM_FILE_HIDDEN, show);
   int fileYear = 0;
   if (YearFiles()) {
     const std::string title = info.completeBaseName().toStdString();
     if (!AllDigits(title) || title.size() > 9 || std::stoi(title) < 1990) {
-      return ReportOpenError(-8, show);
+      return ReportOpenError(SM_FILE_NAME_NO_YEAR, show);
     }
     fileYear = std::stoi(title);
   }
@@ -262,7 +266,7 @@ bool CSmEnvironment::CheckAccessFile(const std::string& path, std::string* folde
 bool CSmEnvironment::CheckServerName(const std::string& name, int* year, bool show) {
   const size_t base = DataFileExt().size() + 4;
   const size_t expected = base + (YearFiles() ? 4 : 0);
-  if (name.size() != expected) return ReportOpenError(-1, show);
+  if (name.size() != expected) return ReportOpenError(SM_SERVER_NAME_LENGTH, show);
   *year = 0;
   if (YearFiles()) {
     const std::string digits = name.substr(base);
@@ -300,10 +304,10 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   m_db->Close();
   if (!m_db->Open(target, settings)) {
     // The file passed its checks but does not open: say so rather than speak of an empty name.
-    if (m_dbKind == 0) return ReportOpenError(-13, show);
+    if (m_dbKind == 0) return ReportOpenError(SM_FILE_CANNOT_OPEN, show);
     std::string why = SmConnectFailureReport({}, m_db->LastError());
     if (!why.empty()) why.erase(0, 1);  // the line break after the empty headline
-    return ReportOpenError(-2, show, why);
+    return ReportOpenError(SM_SERVER_OPEN_FAILED, show, why);
   }
   // A file that fails the checks below is not left open as if it were the open data file.
   if (m_dbKind == 0) m_dataFolder = folder;
@@ -357,15 +361,16 @@ bool CSmEnvironment::ReadSysTab(bool show) {
   CSmQuery query(2, 0, 6, m_db.get());
   // A file without the table is no data file of ours: say so without a statement error.
   const bool open = m_db->IsOpen() && m_db->TableExists("SYSTAB") && query.Open(kSysTabSelect);
-  const int notFound = m_dbKind == 0 ? -9 : -4;
-  if (!open || query.IsEOF())
-    return ReportOpenError(open ? notFound : (m_dbKind == 0 ? -9 : -3), show);
+  const int notFound = OpenCode(m_dbKind, SM_FILE_NO_ENVIRONMENT, SM_SERVER_SYSTAB_EMPTY);
+  const int notOpen = OpenCode(m_dbKind, SM_FILE_NO_ENVIRONMENT, SM_SERVER_NO_SYSTAB);
+  if (!open || query.IsEOF()) return ReportOpenError(open ? notFound : notOpen, show);
   m_sysTabRead = SysTabRow(query);
   const int py = static_cast<int>(query.GetInt(0));
   if (YearFiles()) {
     if (py != m_year) {
       m_year = py;
-      return ReportOpenError(m_dbKind == 0 ? -10 : -5, show);
+      return ReportOpenError(OpenCode(m_dbKind, SM_FILE_YEAR_MISMATCH, SM_SERVER_YEAR_MISMATCH),
+                             show);
     }
   } else {
     m_year = 0;

@@ -124,5 +124,35 @@ class CSmEnvironment {
   std::vector<std::string> m_sysTabRead;
 };
 
-// The open message of a code for a database kind (the stop box's text).
+// Why a data file (database kind 0) does not open.
+enum SmFileOpenError : int {
+  SM_FILE_MISSING = -1,
+  SM_FILE_NO_NAME = -2,
+  SM_FILE_NOT_DATA_FILE = -3,
+  SM_FILE_IS_FOLDER = -4,
+  SM_FILE_READ_ONLY = -5,
+  SM_FILE_SYSTEM = -6,
+  SM_FILE_HIDDEN = -7,
+  SM_FILE_NAME_NO_YEAR = -8,
+  SM_FILE_NO_ENVIRONMENT = -9,
+  SM_FILE_YEAR_MISMATCH = -10,
+  SM_FILE_NO_OPERATORS = -11,
+  SM_FILE_NO_SUCH_OPERATOR = -12,
+  SM_FILE_CANNOT_OPEN = -13,
+};
+
+// Why a server database (database kinds 1 and 2) does not open.
+enum SmServerOpenError : int {
+  SM_SERVER_NAME_LENGTH = -1,
+  SM_SERVER_OPEN_FAILED = -2,
+  SM_SERVER_NO_SYSTAB = -3,
+  SM_SERVER_SYSTAB_EMPTY = -4,
+  SM_SERVER_YEAR_MISMATCH = -5,
+  SM_SERVER_NO_OPERATOR_TABLE = -6,
+  SM_SERVER_NO_OPERATORS = -7,
+  SM_SERVER_NO_SUCH_OPERATOR = -8,
+};
+
+// The open message of a code (SmFileOpenError for kind 0, SmServerOpenError for kinds 1 and 2)
+// for a database kind (the stop box's text).
 std::string SmOpenErrorText(int kind, int code, const std::string& ext);

@@ -29,14 +29,6 @@
 namespace {
 
 constexpr unsigned kOpenDataTemplate = 815;
-constexpr int kPasswordEdit = 1049;
-constexpr int kTree = 1050;
-constexpr int kOperatorCombo = 1051;
-constexpr int kNewButton = 1075;
-constexpr int kKindCombo = 1090;
-constexpr int kModuleCombo = 1093;
-constexpr int kSearchButton = 1141;
-constexpr int kRootButton = 1303;
 constexpr int kRefresh = 43112;
 constexpr int kConvert = 43161;
 constexpr int kPathRole = Qt::UserRole;
@@ -70,7 +62,7 @@ void CollectItems(QTreeWidgetItem* item, std::vector<QTreeWidgetItem*>& out) {
 
 CBookDirTree::CBookDirTree(CSmOpenDataFileDlg* dlg, QWidget* parent)
     : CSmTreeCtrl(nullptr, parent), m_dlg(dlg) {
-  setObjectName(QString::number(kTree));
+  setObjectName(QString::number(CSmOpenDataFileDlg::kTree));
 }
 
 int CBookDirTree::LevelOf(const QTreeWidgetItem* item) {

@@ -66,6 +66,18 @@ class CBookDirTree : public CSmTreeCtrl {
 class CSmOpenDataFileDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kPasswordEdit = 1049,
+    kTree = 1050,
+    kOperatorCombo = 1051,
+    kNewButton = 1075,
+    kKindCombo = 1090,
+    kModuleCombo = 1093,
+    kSearchButton = 1141,
+    kRootButton = 1303,
+  };
+
   CSmOpenDataFileDlg(const CSmEnvironment& env, int moduleId, CSmApp* app,
                      QWidget* parent = nullptr);
 

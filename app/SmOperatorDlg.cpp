@@ -25,15 +25,6 @@ namespace {
 constexpr unsigned kOperatorTemplate = 810;
 constexpr unsigned kOperatorEditTemplate = 811;
 constexpr unsigned kPasswordTemplate = 812;
-constexpr int kOperatorList = 1044;
-constexpr int kTabs = 1045;
-constexpr int kRightList = 1046;
-constexpr int kRightLabel = 1047;
-constexpr int kNumberEdit = 1042;
-constexpr int kNameEdit = 1043;
-constexpr int kFirstEdit = 1005;
-constexpr int kSecondEdit = 1006;
-constexpr int kPromptLabel = 1004;
 constexpr int kLogPassword = 3;
 const char* const kAdmin = "101";
 

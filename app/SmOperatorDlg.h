@@ -38,6 +38,14 @@ class CSmOperatorList : public CSmListCtrl {
 class CSmOperatorDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kOperatorList = 1044,
+    kTabs = 1045,
+    kRightList = 1046,
+    kRightLabel = 1047
+  };
+
   explicit CSmOperatorDlg(CSmApp* app, QWidget* parent = nullptr);
 
   // Reloads the operators and selects the one with the number (the first when not found).
@@ -68,6 +76,9 @@ class CSmOperatorDlg : public CSmAppDlg {
 class CSmOperatorEditDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kNumberEdit = 1042, kNameEdit = 1043 };
+
   // An empty old number adds; otherwise the operator stored under it is modified.
   CSmOperatorEditDlg(CSmApp* app, const CSmOperator& op, const std::string& oldNumber,
                      QWidget* parent = nullptr);
@@ -84,6 +95,9 @@ class CSmOperatorEditDlg : public CSmAppDlg {
 class CSmPasswordDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kPromptLabel = 1004, kFirstEdit = 1005, kSecondEdit = 1006 };
+
   explicit CSmPasswordDlg(CSmApp* app, QWidget* parent = nullptr);
   bool ValidateAndSave() override;
   // 0 while the old password is asked, 1 for the new one.

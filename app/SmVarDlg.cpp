@@ -22,23 +22,14 @@
 
 namespace {
 
-constexpr int kListId = 1057;
-constexpr int kAddId = 1059;
-constexpr int kModifyId = 1003;
-constexpr int kDeleteId = 1004;
-
-constexpr int kNameId = 1045;
-constexpr int kExpressionId = 1046;
-constexpr int kNoteId = 1047;
-constexpr int kConfirmId = 1062;
-
 struct TypeButton {
   int id;
   const char* text;
   int type;
 };
-constexpr TypeButton kTypeButtons[] = {
-    {1059, "字符", SM_VAR_TEXT}, {1060, "数值", SM_VAR_NUMBER}, {1053, "自动", SM_VAR_ANY}};
+constexpr TypeButton kTypeButtons[] = {{CSmVarNameDlg::kTextType, "字符", SM_VAR_TEXT},
+                                       {CSmVarNameDlg::kNumberType, "数值", SM_VAR_NUMBER},
+                                       {CSmVarNameDlg::kAnyType, "自动", SM_VAR_ANY}};
 
 // The clipboard keeps one text per line: line feeds inside a text travel as carriage returns.
 std::string ToClipboard(std::string text) {
@@ -62,7 +53,7 @@ std::string SmVarTypeText(int type) {
 // ---------------------------------------------------------------- CSmVarListCtrl
 
 CSmVarListCtrl::CSmVarListCtrl(QWidget* parent) : CSmListCtrl(parent) {
-  setObjectName(QString::number(kListId));
+  setObjectName(QString::number(CSmVarDlg::kList));
   Initialize();
   connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (m_changed) m_changed();
@@ -230,9 +221,9 @@ CSmVarDlg::CSmVarDlg(const CSmVarTable& vars, QWidget* parent)
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(m_list, 1);
   auto* buttons = new QVBoxLayout;
-  buttons->addWidget(AddButton(kAddId, "&A.新增"));
-  buttons->addWidget(AddButton(kModifyId, "&M.修改"));
-  buttons->addWidget(AddButton(kDeleteId, "&D.删除"));
+  buttons->addWidget(AddButton(kAdd, "&A.新增"));
+  buttons->addWidget(AddButton(kModify, "&M.修改"));
+  buttons->addWidget(AddButton(kDelete, "&D.删除"));
   buttons->addStretch();
   buttons->addWidget(AddButton(1, "&S.确认"));
   buttons->addWidget(AddButton(2, "&X. 取消"));
@@ -250,13 +241,13 @@ void CSmVarDlg::OnInitDialog() {
 
 bool CSmVarDlg::OnCommand(unsigned id) {
   switch (id) {
-    case kAddId:
+    case kAdd:
       m_list->Add();
       return true;
-    case kModifyId:
+    case kModify:
       m_list->Modify();
       return true;
-    case kDeleteId:
+    case kDelete:
       m_list->Delete();
       return true;
     case SM_ID_OK:
@@ -270,8 +261,8 @@ bool CSmVarDlg::OnCommand(unsigned id) {
 
 void CSmVarDlg::UpdateButtons() {
   const auto selected = m_list->selectedItems().size();
-  if (QWidget* modify = Control(kModifyId)) modify->setEnabled(selected == 1);
-  if (QWidget* remove = Control(kDeleteId)) remove->setEnabled(selected > 0);
+  if (QWidget* modify = Control(kModify)) modify->setEnabled(selected == 1);
+  if (QWidget* remove = Control(kDelete)) remove->setEnabled(selected > 0);
 }
 
 // ---------------------------------------------------------------- CSmVarNameDlg
@@ -286,12 +277,12 @@ CSmVarNameDlg::CSmVarNameDlg(const std::string& title, const std::string& previo
       m_noteEdit(new QLineEdit(this)),
       m_types(new QButtonGroup(this)) {
   setWindowTitle(QString::fromStdString(title));
-  m_nameEdit->setObjectName(QString::number(kNameId));
+  m_nameEdit->setObjectName(QString::number(kName));
   m_nameEdit->setValidator(
       new QRegularExpressionValidator(QRegularExpression("[0-9A-Za-z#]*"), m_nameEdit));
-  m_expressionEdit->setObjectName(QString::number(kExpressionId));
+  m_expressionEdit->setObjectName(QString::number(kExpression));
   m_expressionEdit->setTabChangesFocus(true);
-  m_noteEdit->setObjectName(QString::number(kNoteId));
+  m_noteEdit->setObjectName(QString::number(kNote));
   auto* typeRow = new QHBoxLayout;
   for (const TypeButton& b : kTypeButtons) {
     auto* radio = new QRadioButton(QString::fromUtf8(b.text), this);
@@ -307,7 +298,7 @@ CSmVarNameDlg::CSmVarNameDlg(const std::string& title, const std::string& previo
   form->addRow("说  明:", m_noteEdit);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(AddButton(kConfirmId, "&S.确认"));
+  buttons->addWidget(AddButton(kConfirm, "&S.确认"));
   buttons->addWidget(AddButton(2, "&X.取消"));
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -340,7 +331,7 @@ void CSmVarNameDlg::DoDataExchange(bool save) {
 }
 
 bool CSmVarNameDlg::OnCommand(unsigned id) {
-  if (id != kConfirmId) return CSmDlg::OnCommand(id);
+  if (id != kConfirm) return CSmDlg::OnCommand(id);
   OnOK();
   return true;
 }

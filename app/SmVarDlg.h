@@ -52,6 +52,9 @@ class CSmVarListCtrl : public CSmListCtrl {
 class CSmVarDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kModify = 1003, kDelete = 1004, kList = 1057, kAdd = 1059 };
+
   CSmVarDlg(const CSmVarTable& vars, QWidget* parent = nullptr);
 
   CSmVarListCtrl* List() const { return m_list; }
@@ -73,6 +76,17 @@ class CSmVarDlg : public CSmDlg {
 class CSmVarNameDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the type radios are kTextType to kAnyType.
+  enum ControlId : int {
+    kName = 1045,
+    kExpression = 1046,
+    kNote = 1047,
+    kAnyType = 1053,
+    kTextType = 1059,
+    kNumberType = 1060,
+    kConfirm = 1062,
+  };
+
   CSmVarNameDlg(const std::string& title, const std::string& previousName, const CSmVarTable* table,
                 QWidget* parent = nullptr);
 

@@ -115,7 +115,7 @@ bool TsAdrDelete(const std::string& code, CSmDatabase* db) {
 }
 
 std::string TsAdrNextCode(CSmDatabase* db) {
-  return TsNextCode(db, "AdrDir", TsGetIntParam(6));
+  return TsNextCode(db, "AdrDir", TsGetIntParam(TsIntParam::PlaceCodeLen));
 }
 
 void TsAdrLinkParamRange(int n, const std::vector<std::string>& codes,
@@ -148,7 +148,7 @@ bool TsAdrSetLinkParam(int n, const std::vector<std::string>& codes, double valu
 }
 
 SmRefusal TsAdrCheck(CTsAdrRec& rec, CSmDatabase* db) {
-  if (!FixNumberText(rec.KNO, TsGetIntParam(6), false))
+  if (!FixNumberText(rec.KNO, TsGetIntParam(TsIntParam::PlaceCodeLen), false))
     return SmRefusal::Stop(kTsAdrFieldCode, "代码不合适，请重输！");
   if (TrimChars(rec.NA).empty()) return SmRefusal::Stop(kTsAdrFieldName, "名称不能为空，请重输！");
   if (!rec.QY.empty() && CNH(db, rec.QY).Load(0) == 0)

@@ -1,6 +1,6 @@
 // The cane module's part of the year-end carry-over: its five items, the check that the old
 // year's business is closed, and the copy of one item from the old file into the new one.
-#include "app/SmApp.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsDataType.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -134,8 +134,7 @@ bool CarryFarmers(CSmDatabase* source, CSmDatabase* target) {
 }  // namespace
 
 void CTsDataType::ReloadAppParams() {
-  CSmApp* app = SmGetApp();
-  CSmDatabase* db = app ? app->GetDatabase() : nullptr;
+  CSmDatabase* db = TsCaneContextFromApp().db;
   if (!db || !db->IsOpen()) return;
   SetDefaultParams();
   LoadParams(db);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cane/TsParams.h"
 #include "forms/SmData.h"
 
 class CSmDatabase;
@@ -97,7 +98,7 @@ class CTsCodeRec {
  protected:
   virtual const char* TableName() const = 0;
   // The first of the five level-length parameters.
-  virtual int FirstLevelParam() const = 0;
+  virtual TsIntParam FirstLevelParam() const = 0;
   virtual int NumberCount() const = 0;
   virtual int TextCount() const = 0;
   // The current row of a query over GetColumnList: numbers first, then texts.

@@ -172,7 +172,8 @@ CTsDriverCardDlg::CTsDriverCardDlg(int mode, const std::string& code, CSmDatabas
   auto* page = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   page->addLayout(grid);
-  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代  码：", "STRING DIGIT", TsGetIntParam(5));
+  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代  码：", "STRING DIGIT",
+                          TsGetIntParam(TsIntParam::DriverCodeLen));
   m_name = TsAddCardField(this, grid, 1, 0, 1058, "&M.姓  名：", "MDBSTRING", 40);
   TsAddCardField(this, grid, 2, 0, 1059, "&L.车牌号：", "MDBSTRING", 10);
   TsAddCardField(this, grid, 3, 0, 1062, "&H.电  话：", "MDBSTRING", 20);

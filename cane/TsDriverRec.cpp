@@ -137,12 +137,12 @@ bool TsDriverDelete(const std::string& code, CSmDatabase* db) {
 }
 
 std::string TsDriverNextCode(CSmDatabase* db) {
-  return TsNextCode(db, "DriverDir", TsGetIntParam(5));
+  return TsNextCode(db, "DriverDir", TsGetIntParam(TsIntParam::DriverCodeLen));
 }
 
 SmRefusal TsDriverCheck(CTsDriverRec& rec) {
   using R = SmRefusal;
-  if (!FixNumberText(rec.KNO, TsGetIntParam(5), false))
+  if (!FixNumberText(rec.KNO, TsGetIntParam(TsIntParam::DriverCodeLen), false))
     return R::Stop(kTsDriverFieldCode, "代码不合适，请重输！");
   if (TrimChars(rec.NA).empty()) return R::Stop(kTsDriverFieldName, "姓名不能为空，请重输！");
   if (!FixLoadLimit(rec.WG0)) return R::Stop(kTsDriverFieldLowLimit, "限载数应大于0，请重输！");

@@ -48,7 +48,7 @@ CTsFarmerCardDlg::CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCod
       m_extra(new QGridLayout) {
   setObjectName(QStringLiteral("953"));
   const int level = TsGetFarmerCodeLevel(parentCode);
-  m_ownLength = level > 4 ? 0 : TsGetIntParam(level);
+  m_ownLength = level > 4 ? 0 : TsGetIntParam(TsIntParam::FarmerLevel1Len + level);
   auto* codeText = new QLabel(QString::fromStdString(parentCode), this);
   codeText->setObjectName(QString::number(kCodeText));
   m_grid->addWidget(new QLabel(QStringLiteral("代    码："), this), 0, 0);

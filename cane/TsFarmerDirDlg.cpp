@@ -46,7 +46,7 @@ int CTsFarmerDirDlg::LevelCount() const {
 }
 
 int CTsFarmerDirDlg::LevelLength(int level) const {
-  return TsGetIntParam(level);
+  return TsGetIntParam(TsIntParam::FarmerLevel1Len + level);
 }
 
 int CTsFarmerDirDlg::FullCodeLength() const {

@@ -32,7 +32,7 @@ class CGp : public CTsCodeRec {
 
  protected:
   const char* TableName() const override { return "GP"; }
-  int FirstLevelParam() const override { return 7; }
+  TsIntParam FirstLevelParam() const override { return TsIntParam::VarietyLevel1Len; }
   int NumberCount() const override { return 1; }
   int TextCount() const override { return 3; }
   void ReadRow(CSmQuery& query) override;

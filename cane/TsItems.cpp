@@ -201,7 +201,7 @@ int TsGetLinkParamIndex(int side, int n) {
 
 std::string TsGetLinkParamName(int side, int n) {
   const int j = TsGetLinkParamIndex(side, n);
-  return j < 0 ? std::string() : TsGetStrParam(40 + 4 * side + j);
+  return j < 0 ? std::string() : TsGetStrParam(TsStrParam::FarmerLinkName1 + 4 * side + j);
 }
 
 int TsTicketMoneyColumn(int kind, int item) {

@@ -48,7 +48,7 @@ class CNH : public CTsCodeRec {
 
  protected:
   const char* TableName() const override { return "NHDir"; }
-  int FirstLevelParam() const override { return 0; }
+  TsIntParam FirstLevelParam() const override { return TsIntParam::FarmerLevel1Len; }
   int NumberCount() const override { return 4; }
   int TextCount() const override { return 7; }
   void ReadRow(CSmQuery& query) override;

@@ -3,20 +3,24 @@
 #include <cctype>
 #include <cstdio>
 
-#include "app/SmApp.h"
+#include "app/SmApp.h"  // FindSmDataType
+#include "cane/TsCaneContext.h"
 #include "cane/TsDataType.h"
 #include "core/SmCsRecord.h"
 #include "core/SmDate.h"
 #include "core/SmGbk.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
+#include "core/SmWiring.h"
 
 namespace {
 
-constexpr int kFarmerLevels = 0;   // integer parameters 0-4
-constexpr int kVarietyLevels = 7;  // integer parameters 7-11
-constexpr int kYearStart = 48;     // text parameter "xmm"
-constexpr int kPrintSettings = 49;
+constexpr TsIntParam kFarmerLevels = TsIntParam::FarmerLevel1Len;
+constexpr TsIntParam kVarietyLevels = TsIntParam::VarietyLevel1Len;
+constexpr int kFarmerLinkName1 = static_cast<int>(TsStrParam::FarmerLinkName1);
+constexpr int kPlaceLinkName1 = static_cast<int>(TsStrParam::PlaceLinkName1);
+constexpr int kYearStart = static_cast<int>(TsStrParam::YearStartMonth);
+constexpr int kPrintSettings = static_cast<int>(TsStrParam::TicketPrint);
 
 // Defaults of the item texts 0-39 that are not empty.
 const std::pair<int, const char*> kDefaultItems[] = {
@@ -38,13 +42,13 @@ const std::pair<int, const char*> kDefaultItems[] = {
     {29, "修理费\t21"},
 };
 
-int LevelSum(int first) {
+int LevelSum(TsIntParam first) {
   int sum = 0;
   for (int k = 0; k < 5; ++k) sum += TsGetIntParam(first + k);
   return sum;
 }
 
-int LevelCount(int first) {
+int LevelCount(TsIntParam first) {
   for (int k = 0; k < 5; ++k) {
     if (TsGetIntParam(first + k) <= 0) return k;
   }
@@ -52,7 +56,7 @@ int LevelCount(int first) {
 }
 
 // The number of levels a code of this length spans; 0 when it ends within a level.
-int CodeLevel(int first, std::string_view code) {
+int CodeLevel(TsIntParam first, std::string_view code) {
   const int length = static_cast<int>(GbkSize(code));
   int sum = 0;
   for (int k = 0; k < 5; ++k) {
@@ -62,13 +66,29 @@ int CodeLevel(int first, std::string_view code) {
   return 0;
 }
 
-int BusinessYear() {
-  CSmApp* app = SmGetApp();
-  return app ? app->m_env.GetYear() : 0;
+// The module the parameters are read from; none is a wiring fault.
+const CTsDataType* ParamsOf(const CTsDataType* type) {
+  if (!type) SmWiringFault("cane parameters read with no cane module loaded");
+  return type;
 }
 
-std::string StartMonthOrParam(const std::string& xmm) {
-  return xmm.empty() ? TsGetYearStartParam() : xmm;
+int IntParamOf(const CTsDataType* type, int i) {
+  if (!ParamsOf(type) || i < 0 || i >= static_cast<int>(type->m_intParams.size())) return 0;
+  return type->m_intParams[i];
+}
+
+double DblParamOf(const CTsDataType* type, int i) {
+  if (!ParamsOf(type) || i < 0 || i >= static_cast<int>(type->m_dblParams.size())) return 0;
+  return type->m_dblParams[i];
+}
+
+std::string StrParamOf(const CTsDataType* type, int i) {
+  if (!ParamsOf(type) || i < 0 || i >= static_cast<int>(type->m_strParams.size())) return {};
+  return type->m_strParams[i];
+}
+
+std::string StartMonthOrParam(const TsCaneContext& context, const std::string& xmm) {
+  return xmm.empty() ? TsGetStrParam(context, TsStrParam::YearStartMonth) : xmm;
 }
 
 int DigitOf(const std::string& text, size_t position) {
@@ -113,15 +133,15 @@ void CTsDataType::SetDefaultParams() {
   m_dblParams.assign(kDblParamCount, 0.0);
   m_strParams.assign(kStrParamCount, std::string());
   for (const auto& [index, text] : kDefaultItems) m_strParams[index] = text;
-  m_strParams[40] = "修路费系数(元/吨)";
-  m_strParams[44] = "义运系数(元/吨)";
+  m_strParams[kFarmerLinkName1] = "修路费系数(元/吨)";
+  m_strParams[kPlaceLinkName1] = "义运系数(元/吨)";
   m_strParams[kYearStart] = "011";
   for (int n = 0; n < 3; ++n) m_strParams[kPrintSettings + n] = "00";
   BuildItemTables();
 }
 
 void CTsDataType::LoadParams(CSmDatabase* db) {
-  if (!db && SmGetApp()) db = SmGetApp()->GetDatabase();
+  if (!db) db = TsCaneContextFromApp().db;
   CSmCsRecordArray rows;
   if (db) CSmCsRecord(db).LoadGroup(kParamGroup, &rows, db);
   for (const CSmCsRecord& row : rows) {
@@ -144,21 +164,31 @@ CTsDataType* TsGetDataType() {
 }
 
 int TsGetIntParam(int i) {
-  const CTsDataType* type = TsGetDataType();
-  if (!type || i < 0 || i >= static_cast<int>(type->m_intParams.size())) return 0;
-  return type->m_intParams[i];
+  return IntParamOf(TsGetDataType(), i);
 }
-
 double TsGetDblParam(int i) {
-  const CTsDataType* type = TsGetDataType();
-  if (!type || i < 0 || i >= static_cast<int>(type->m_dblParams.size())) return 0;
-  return type->m_dblParams[i];
+  return DblParamOf(TsGetDataType(), i);
 }
-
 std::string TsGetStrParam(int i) {
-  const CTsDataType* type = TsGetDataType();
-  if (!type || i < 0 || i >= static_cast<int>(type->m_strParams.size())) return {};
-  return type->m_strParams[i];
+  return StrParamOf(TsGetDataType(), i);
+}
+int TsGetIntParam(TsIntParam param) {
+  return TsGetIntParam(static_cast<int>(param));
+}
+double TsGetDblParam(TsDblParam param) {
+  return TsGetDblParam(static_cast<int>(param));
+}
+std::string TsGetStrParam(TsStrParam param) {
+  return TsGetStrParam(static_cast<int>(param));
+}
+int TsGetIntParam(const TsCaneContext& context, TsIntParam param) {
+  return IntParamOf(context.params, static_cast<int>(param));
+}
+double TsGetDblParam(const TsCaneContext& context, TsDblParam param) {
+  return DblParamOf(context.params, static_cast<int>(param));
+}
+std::string TsGetStrParam(const TsCaneContext& context, TsStrParam param) {
+  return StrParamOf(context.params, static_cast<int>(param));
 }
 
 int TsGetFarmerCodeLen() {
@@ -181,25 +211,33 @@ int TsGetVarietyCodeLevel(std::string_view code) {
 }
 
 int TsGetTicketNoLen() {
-  return TsGetIntParam(12);
+  return TsGetIntParam(TsIntParam::TicketNoLen);
 }
 int TsGetQtyPrecision() {
-  return TsGetIntParam(13);
+  return TsGetIntParam(TsIntParam::QtyPrecision);
 }
 int TsGetFreightNetOfImpurity() {
-  return TsGetIntParam(14);
+  return TsGetIntParam(TsIntParam::FreightNetOfImpurity);
 }
 
 std::string TsGetYearStartParam() {
-  return TsGetStrParam(kYearStart);
+  return TsGetStrParam(TsStrParam::YearStartMonth);
 }
 
 std::string TsGetYearStartDate(const std::string& xmm) {
-  return TsYearStartDate(BusinessYear(), StartMonthOrParam(xmm));
+  return TsGetYearStartDate(TsCaneContextFromApp(), xmm);
 }
 
 std::string TsGetYearEndDate() {
-  return TsYearEndDate(BusinessYear(), TsGetYearStartParam());
+  return TsGetYearEndDate(TsCaneContextFromApp());
+}
+
+std::string TsGetYearStartDate(const TsCaneContext& context, const std::string& xmm) {
+  return TsYearStartDate(context.year, StartMonthOrParam(context, xmm));
+}
+
+std::string TsGetYearEndDate(const TsCaneContext& context) {
+  return TsYearEndDate(context.year, TsGetStrParam(context, TsStrParam::YearStartMonth));
 }
 
 std::string TsYearStartDate(int year, const std::string& xmm) {
@@ -247,11 +285,11 @@ std::string TsYearRangeText() {
 }
 
 int TsGetPrintWhen(int n) {
-  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(kPrintSettings + n), 0) : 0;
+  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(TsStrParam::TicketPrint + n), 0) : 0;
 }
 
 int TsGetPrintStyle(int n) {
-  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(kPrintSettings + n), 1) : 0;
+  return n >= 0 && n < 3 ? DigitOf(TsGetStrParam(TsStrParam::TicketPrint + n), 1) : 0;
 }
 
 int TsGetItemCount(int slip) {

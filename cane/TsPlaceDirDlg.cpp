@@ -132,7 +132,8 @@ CTsPlaceCardDlg::CTsPlaceCardDlg(int mode, const std::string& code, CSmDatabase*
     : CSmPosDlg(955, nullptr, parent), m_mode(mode), m_oldCode(code), m_db(db) {
   setObjectName(QStringLiteral("955"));
   auto* grid = new QGridLayout(this);
-  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代码：", "STRING DIGIT", TsGetIntParam(6));
+  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代码：", "STRING DIGIT",
+                          TsGetIntParam(TsIntParam::PlaceCodeLen));
   m_name = TsAddCardField(this, grid, 1, 0, 1058, "&M.名称：", "MDBSTRING", 40);
   m_region = TsAddCardField(this, grid, 2, 0, 1065, "&Q.区域：", "STRING DIGIT", 15);
   grid->addWidget(AddButton(kPickRegion, QStringLiteral("&B")), 2, 2);

@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr int kLinkParamFirst = 40;
-constexpr int kStartMonth = 48;
+constexpr int kLinkParamFirst = static_cast<int>(TsStrParam::FarmerLinkName1);
+constexpr int kStartMonth = static_cast<int>(TsStrParam::YearStartMonth);
 constexpr int kMaxCodeTotal = 15;
 
 struct IntRange {
@@ -94,18 +94,18 @@ CTsSysParamEditDlg::CTsSysParamEditDlg(int kind, int number, const std::string& 
       m_value(value) {
   setWindowTitle(QStringLiteral("修改系统参数："));
   m_nameShown = new QLineEdit(this);
-  m_nameShown->setObjectName("1002");
+  m_nameShown->setObjectName(QString::number(kNameShown));
   m_nameShown->setReadOnly(true);
-  m_numberLabel = Label(this, 1103);
-  m_nameLabel = Label(this, 1104);
-  m_formulaLabel = Label(this, 1105);
-  m_categoryLabel = Label(this, 1106);
-  m_numberEdit = Edit(this, 1001);
-  m_nameEdit = Edit(this, 1003);
-  m_formulaEdit = Edit(this, 1004);
-  m_combo1 = Combo(this, 1107);
-  m_combo2 = Combo(this, 1108);
-  m_note = Label(this, 1115);
+  m_numberLabel = Label(this, kNumberLabel);
+  m_nameLabel = Label(this, kNameLabel);
+  m_formulaLabel = Label(this, kFormulaLabel);
+  m_categoryLabel = Label(this, kCategoryLabel);
+  m_numberEdit = Edit(this, kNumberEdit);
+  m_nameEdit = Edit(this, kNameEdit);
+  m_formulaEdit = Edit(this, kFormulaEdit);
+  m_combo1 = Combo(this, kFirstCombo);
+  m_combo2 = Combo(this, kSecondCombo);
+  m_note = Label(this, kNote);
   m_note->setWordWrap(true);
   LayOutControls();
 }
@@ -304,7 +304,7 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeInteger() {
   if (value < range.min || value > range.max) {
     return Refuse(
         FormatStr("%s\n\n\t其值范围应在：%d～%d之间！", m_name.c_str(), range.min, range.max),
-        1001);
+        kNumberEdit);
   }
   Outcome outcome = Outcome::Accepted;
   if (m_number <= 4) {
@@ -324,7 +324,7 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeInteger() {
 
 CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeLevelLength(bool farmer, int level,
                                                                   int oldLen, int newLen) {
-  const int first = farmer ? 0 : 7;
+  const TsIntParam first = farmer ? TsIntParam::FarmerLevel1Len : TsIntParam::VarietyLevel1Len;
   int total = 0;
   int prefix = 0;
   for (int k = 0; k < 5; ++k) {
@@ -332,21 +332,22 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeLevelLength(bool farmer, i
     total += length;
     if (k < level) prefix += length;
   }
-  if (total > kMaxCodeTotal) return Refuse(FormatStr("“%s”的码长值过大！", m_name.c_str()), 1001);
+  if (total > kMaxCodeTotal)
+    return Refuse(FormatStr("“%s”的码长值过大！", m_name.c_str()), kNumberEdit);
   const char* table = farmer ? "NHDir" : "GP";
   if (newLen == 0) {
     for (int k = level + 1; k < 5; ++k) {
-      if (TsGetIntParam(first + k) != 0) return Refuse("该级代码长不能为0！", 1001);
+      if (TsGetIntParam(first + k) != 0) return Refuse("该级代码长不能为0！", kNumberEdit);
     }
     if (Count(FormatStr("Select Count(*) From %s Where Len(rtrim(KNO))>%d", table, total)) != 0)
-      return Refuse("该级代码已被使用，不能为0！", 1001);
+      return Refuse("该级代码已被使用，不能为0！", kNumberEdit);
   }
   if (newLen < oldLen) {
     const std::string jet = FormatStr("Max(Mid(KNO,%d,%d)) From %s Where Len(rtrim(KNO))=%d",
                                       prefix + 1, oldLen, table, prefix + oldLen);
     const std::string largest = m_db->QueryCountString(jet, ReplaceAll(jet, "Mid(", "Substring("));
     if (TsSignificantLength(largest) > newLen)
-      return Refuse(FormatStr("“%s”的码长值过小！", m_name.c_str()), 1001);
+      return Refuse(FormatStr("“%s”的码长值过小！", m_name.c_str()), kNumberEdit);
   }
   if (!Confirm()) return Outcome::Refused;
   m_change.rewrites = TsLevelLengthRewrites(farmer, prefix, oldLen, newLen);
@@ -360,7 +361,7 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeCodeLength(int oldLen, int
       const std::string largest =
           m_db->QueryCountString(FormatStr("Max(%s) From %s", column.column, column.table));
       if (TsSignificantLength(largest) > newLen)
-        return Refuse(FormatStr("“%s”的码长值过小！", m_name.c_str()), 1001);
+        return Refuse(FormatStr("“%s”的码长值过小！", m_name.c_str()), kNumberEdit);
     }
   }
   if (!Confirm()) return Outcome::Refused;
@@ -389,15 +390,15 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeText() {
 CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeStartMonth() {
   const int year = m_combo1->currentIndex();
   const int month = m_combo2->currentIndex();
-  if (year < 0 || year > 1) return Refuse("未选择所属年！", 1107);
-  if (month < 0 || month > 11) return Refuse("未选择有效月份！", 1108);
+  if (year < 0 || year > 1) return Refuse("未选择所属年！", kFirstCombo);
+  if (month < 0 || month > 11) return Refuse("未选择有效月份！", kSecondCombo);
   const std::string value = FormatStr("%d%d%d", year, month >= 9 ? 1 : 0, (month + 1) % 10);
-  if (value == TsGetStrParam(kStartMonth)) return Outcome::Unchanged;
+  if (value == TsGetStrParam(TsStrParam::YearStartMonth)) return Outcome::Unchanged;
   const std::string firstDay = TsGetYearStartDate(value);
   for (const char* sheet : {"gb", "js"}) {
     if (Count(FormatStr("Select Count(*) From %sSheet Where DH<>'' And T<='%s'", sheet,
                         firstDay.c_str())) != 0)
-      return Refuse("新指定的年初月前已有单据！", 1107);
+      return Refuse("新指定的年初月前已有单据！", kFirstCombo);
   }
   if (!Confirm()) return Outcome::Refused;
   m_change.rewrites = TsStartMonthRewrites(firstDay);
@@ -411,13 +412,15 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeItem() {
   std::string oldName, oldFormula;
   TsClassifyItem(m_number, freight, slip, oldCategory, oldFlag, oldNo, oldName, oldFormula);
   const int newNo = ItemNumberOf(Trimmed(m_numberEdit), TsGetItemCount(slip ? 1 : 0));
-  if (newNo < 0) return Refuse("序号超界！", 1001);
+  if (newNo < 0) return Refuse("序号超界！", kNumberEdit);
   const int category = m_combo1->currentIndex();
-  if (!slip && category == 2) return Refuse("按过磅单计算的项目不能选择“预付款”项目！", 1107);
-  if (slip && category == 0) return Refuse("按结算单清算的项目不能选择“应扣(补)”项目！", 1107);
-  if (category < 0 || category > 2) return Refuse("未选择类别！", 1107);
+  if (!slip && category == 2)
+    return Refuse("按过磅单计算的项目不能选择“预付款”项目！", kFirstCombo);
+  if (slip && category == 0)
+    return Refuse("按结算单清算的项目不能选择“应扣(补)”项目！", kFirstCombo);
+  if (category < 0 || category > 2) return Refuse("未选择类别！", kFirstCombo);
   const int choice = m_combo2->currentIndex();
-  if (category != 1 && choice < 0) return Refuse("未选择第二类别！", 1108);
+  if (category != 1 && choice < 0) return Refuse("未选择第二类别！", kSecondCombo);
   const int flag = category == 1 ? 1 : choice;
   const std::string name = Trimmed(m_nameEdit);
   std::string formula = Trimmed(m_formulaEdit);
@@ -426,13 +429,14 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeItem() {
   const CTsItemColumn column = TsItemColumn(slip, kind, oldNo);
   const bool recategorised = category != oldCategory || (category == 0 && flag != oldFlag);
   if ((name.empty() || recategorised) && Count(TsItemColumnCountSql(column)) != 0) {
-    if (name.empty()) return Refuse("此项目已有数据，不能删除！", 1003);
-    return Refuse("此项目已有数据，不能改变类别！", category != oldCategory ? 1107 : 1108);
+    if (name.empty()) return Refuse("此项目已有数据，不能删除！", kNameEdit);
+    return Refuse("此项目已有数据，不能改变类别！",
+                  category != oldCategory ? kFirstCombo : kSecondCombo);
   }
   if (name.empty()) formula.clear();
   const CTsItemColumn target = TsItemColumn(slip, kind, newNo);
   if (newNo != oldNo && Count(TsItemColumnCountSql(target)) != 0)
-    return Refuse("目标项目已有数据，不能改变项目序号！", 1001);
+    return Refuse("目标项目已有数据，不能改变项目序号！", kNumberEdit);
   if (newNo == oldNo && name == oldName && formula == oldFormula && category == oldCategory &&
       (category == 1 || flag == oldFlag))
     return Outcome::Unchanged;
@@ -449,7 +453,7 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeLinkParam() {
   const bool place = m_number >= kLinkParamFirst + 4;
   const int oldNo = (m_number - kLinkParamFirst) % 4;
   const int newNo = ItemNumberOf(Trimmed(m_numberEdit), 4);
-  if (newNo < 0) return Refuse("序号超界！", 1001);
+  if (newNo < 0) return Refuse("序号超界！", kNumberEdit);
   const std::string name = Trimmed(m_nameEdit);
   const std::string table = TsLinkParamTable(place);
   if (newNo != oldNo &&
@@ -472,8 +476,8 @@ CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangeLinkParam() {
 CTsSysParamEditDlg::Outcome CTsSysParamEditDlg::ChangePrintSetting() {
   const int when = m_combo1->currentIndex();
   const int style = m_combo2->currentIndex();
-  if (when < 0 || when > 1) return Refuse("未选择打印时候！", 1107);
-  if (style < 0 || style > 2) return Refuse("未选择打印方式！", 1108);
+  if (when < 0 || when > 1) return Refuse("未选择打印时候！", kFirstCombo);
+  if (style < 0 || style > 2) return Refuse("未选择打印方式！", kSecondCombo);
   m_change.value = FormatStr("%d%d", when, style);
   if (m_change.value == TsGetStrParam(m_number)) return Outcome::Unchanged;
   return Confirm() ? Outcome::Accepted : Outcome::Refused;

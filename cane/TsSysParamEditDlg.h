@@ -17,6 +17,21 @@ class CTsDataType;
 class CTsSysParamEditDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kNumberEdit = 1001,
+    kNameShown = 1002,
+    kNameEdit = 1003,
+    kFormulaEdit = 1004,
+    kNumberLabel = 1103,
+    kNameLabel = 1104,
+    kFormulaLabel = 1105,
+    kCategoryLabel = 1106,
+    kFirstCombo = 1107,
+    kSecondCombo = 1108,
+    kNote = 1115,
+  };
+
   // `kind` 0 integer, 1 number, 2 text; `number` within the kind; `value` the current text.
   CTsSysParamEditDlg(int kind, int number, const std::string& name, const std::string& value,
                      QWidget* parent = nullptr);

@@ -34,7 +34,7 @@ CTsVarietyCardDlg::CTsVarietyCardDlg(CSmDatabase* db, const std::string& parentC
       m_rec(db, code) {
   setObjectName(QStringLiteral("964"));
   const int level = TsGetVarietyCodeLevel(parentCode);
-  m_ownLength = level > 4 ? 0 : TsGetIntParam(7 + level);
+  m_ownLength = level > 4 ? 0 : TsGetIntParam(TsIntParam::VarietyLevel1Len + level);
   auto* grid = new QGridLayout(this);
   auto* codeText = new QLabel(QString::fromStdString(parentCode), this);
   codeText->setObjectName(QStringLiteral("1069"));

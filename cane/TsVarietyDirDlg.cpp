@@ -28,7 +28,7 @@ int CTsVarietyDirDlg::LevelCount() const {
 }
 
 int CTsVarietyDirDlg::LevelLength(int level) const {
-  return TsGetIntParam(7 + level);
+  return TsGetIntParam(TsIntParam::VarietyLevel1Len + level);
 }
 
 int CTsVarietyDirDlg::FullCodeLength() const {

@@ -119,7 +119,7 @@ const CCaculateClass* CCaculate::GetRuntimeClass() const {
   return &cls;
 }
 
-int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
+const char* CacErrorText(int code) {
   static const char* const texts[] = {
       "括号出错！",
       "除数为零！",
@@ -141,6 +141,10 @@ int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
       "公式嵌套层数过多！",
       "函数参数超出范围！",
   };
+  return code <= CAC_ERR_BRACKET && code >= CAC_ERR_ARG_RANGE ? texts[-code - 1] : nullptr;
+}
+
+int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
   code = m_nError;
   position = 0;
   message.clear();
@@ -150,7 +154,7 @@ int CCaculate::GetErrorInfo(int& code, std::string& message, int& position) {
   }
   // Too deep a nesting is about the whole formula, not the (possibly huge) token last read.
   if (!m_sSubject.empty() && code != CAC_ERR_NESTING) message = m_sSubject + "：";
-  if (code <= -1 && code >= CAC_ERR_ARG_RANGE) message += texts[-code - 1];
+  if (const char* text = CacErrorText(code)) message += text;
   if (code >= 0) return 0;
   position = m_nErrorPos;
   return 1;
@@ -170,12 +174,12 @@ int CCaculate::TakeGroupPrefix(std::string& text) {
 }
 
 int CCaculate::EvalVariable(const std::string&, std::string&, int&) {
-  SetError(-6);
+  SetError(CAC_ERR_VARIABLE);
   return 0;
 }
 
 int CCaculate::EvalFunction(const std::string&, const std::string&, std::string&, int&) {
-  SetError(-7);
+  SetError(CAC_ERR_FUNCTION);
   return 0;
 }
 
@@ -190,7 +194,7 @@ void CCaculate::TakeErrorFrom(const CCaculate& other) {
 bool CCaculate::Preprocess(std::string& text) {
   if (!StripComments(text, "//", "", nullptr) || !StripComments(text, "/*", "*/", nullptr) ||
       !StripComments(text, "{", "}", &m_sNote)) {
-    SetError(-13);
+    SetError(CAC_ERR_QUOTE);
     m_nErrorPos = 0;
     return false;
   }
@@ -253,7 +257,7 @@ bool CCaculate::EvalDouble(const std::string& formula, double& value) {
   int type = CAC_NUMBER;
   if (!Evaluate(formula, result, type)) return false;
   if (type != CAC_NUMBER) {
-    SetError(-14);
+    SetError(CAC_ERR_TYPE);
     return false;
   }
   value = ReadNumber(result);
@@ -317,7 +321,7 @@ bool CCaculate::NextToken() {
     if (c == '(' || c == '[') ++m_nDepth;
     if (c == ')' || c == ']') {
       if (--m_nDepth < 0) {
-        SetError(-1);
+        SetError(CAC_ERR_BRACKET);
         return false;
       }
     }
@@ -331,7 +335,7 @@ bool CCaculate::NextToken() {
       }
     }
     if (c == '&' || c == '|') {
-      SetError(-9);
+      SetError(CAC_ERR_OPERATOR);
       return false;
     }
     return true;
@@ -340,7 +344,7 @@ bool CCaculate::NextToken() {
     const size_t close = s.find('"', p + 1);
     if (close == std::string::npos) {
       m_nPos = n;
-      SetError(-13);
+      SetError(CAC_ERR_QUOTE);
       return false;
     }
     m_nTokenKind = kTokString;
@@ -373,7 +377,7 @@ bool CCaculate::NextToken() {
       if (e >= n) {
         m_nPos = n;
         m_sSubject.assign(s, p, n - p);
-        SetError(-5);
+        SetError(CAC_ERR_NO_CLOSING_BRACKET);
         return false;
       }
       ++e;
@@ -434,7 +438,7 @@ bool CCaculate::ParseMultiplicative(std::string& value, int& type) {
     const double divisor = ReadNumber(right);
     // A remainder needs a divisor that is not zero once truncated to a whole number.
     if ((op == "/" && std::fabs(divisor) < kTolerance) || (op == "%" && std::fabs(divisor) < 1)) {
-      SetError(-2);
+      SetError(CAC_ERR_DIVIDE_BY_ZERO);
       return false;
     }
     if (!ApplyBinary(op, value, type, right, rightType)) return false;
@@ -450,7 +454,7 @@ bool CCaculate::ParsePower(std::string& value, int& type) {
   const NestingScope scope(m_nLevel);
   if (!EnterNesting() || !NextToken() || !ParsePower(right, rightType)) return false;
   if (std::fabs(ReadNumber(value)) < kTolerance && std::fabs(ReadNumber(right)) < kTolerance) {
-    SetError(-10);
+    SetError(CAC_ERR_POWER);
     return false;
   }
   return ApplyBinary("^", value, type, right, rightType);
@@ -461,7 +465,7 @@ bool CCaculate::ParseUnary(std::string& value, int& type) {
   const char op = m_sToken[0];
   if (!NextToken() || !ParsePrimary(value, type)) return false;
   if (type != CAC_NUMBER) {
-    SetError(-14);
+    SetError(CAC_ERR_TYPE);
     return false;
   }
   double x = ReadNumber(value);
@@ -474,13 +478,13 @@ bool CCaculate::ParseUnary(std::string& value, int& type) {
 bool CCaculate::ParsePrimary(std::string& value, int& type) {
   if (m_nTokenKind == kTokOperator) {
     if (!IsOperator("(") && !IsOperator("[")) {
-      SetError(-8);
+      SetError(CAC_ERR_SYMBOL);
       return false;
     }
     const NestingScope scope(m_nLevel);
     if (!EnterNesting() || !NextToken() || !ParseLogic(value, type)) return false;
     if (!IsOperator(")") && !IsOperator("]")) {
-      SetError(-1);
+      SetError(CAC_ERR_BRACKET);
       return false;
     }
     return NextToken();
@@ -513,7 +517,7 @@ bool CCaculate::EvalName(std::string& value, int& type) {
     return true;
   }
   if (!IsValidName(m_sToken.substr(1))) {
-    SetError(-4);
+    SetError(CAC_ERR_NAME_CHAR);
     return false;
   }
   return EvalVariable(m_sToken, value, type) != 0;
@@ -523,7 +527,7 @@ bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftT
                             const std::string& right, int rightType) {
   if (leftType == CAC_STRING || rightType == CAC_STRING) {
     if (IsNumberOp(op)) {
-      SetError(-14);
+      SetError(CAC_ERR_TYPE);
       return false;
     }
     if (op == "+") {
@@ -566,7 +570,7 @@ bool CCaculate::ApplyBinary(const std::string& op, std::string& left, int& leftT
   if (op == "||") r = std::fabs(a) > kTolerance || std::fabs(b) > kTolerance;
   // An overflow or a power without a real value would later read as 0: refuse it here.
   if (!std::isfinite(r)) {
-    SetError(op == "^" ? -10 : -3);
+    SetError(op == "^" ? CAC_ERR_POWER : CAC_ERR_NUMBER);
     return false;
   }
   left = PlainNumber(r);
@@ -620,8 +624,8 @@ bool CCaculate::CheckArgCount(const std::string& args, int n) {
 
 bool CCaculate::CheckArgRange(const std::string& args, int min, int max) {
   const int count = CountArgs(args);
-  if (count < min) SetError(-11);
-  if (count > max) SetError(-12);
+  if (count < min) SetError(CAC_ERR_TOO_FEW_ARGS);
+  if (count > max) SetError(CAC_ERR_TOO_MANY_ARGS);
   return count >= min && count <= max;
 }
 

@@ -20,10 +20,34 @@ constexpr int CAC_NUMBER = 4;
 constexpr int CAC_STRING = 5;
 constexpr int CAC_NOTHING = 100;  // a formula that preprocessing left empty
 
-// Error codes beyond the classic table: brackets, powers and nested calls deeper than the
-// evaluator takes, and a function argument (decimals, width) beyond what a value can hold.
-constexpr int CAC_ERR_NESTING = -18;
-constexpr int CAC_ERR_ARG_RANGE = -19;
+// The evaluator's error codes (GetErrorCode); CacErrorText holds the message of each.
+enum CacError : int {
+  CAC_ERR_NONE = 0,
+  CAC_ERR_BRACKET = -1,
+  CAC_ERR_DIVIDE_BY_ZERO = -2,
+  CAC_ERR_NUMBER = -3,
+  CAC_ERR_NAME_CHAR = -4,
+  CAC_ERR_NO_CLOSING_BRACKET = -5,
+  CAC_ERR_VARIABLE = -6,
+  CAC_ERR_FUNCTION = -7,
+  CAC_ERR_SYMBOL = -8,
+  CAC_ERR_OPERATOR = -9,
+  CAC_ERR_POWER = -10,
+  CAC_ERR_TOO_FEW_ARGS = -11,
+  CAC_ERR_TOO_MANY_ARGS = -12,
+  CAC_ERR_QUOTE = -13,
+  CAC_ERR_TYPE = -14,
+  CAC_ERR_DOMAIN = -15,
+  CAC_ERR_MONTH_END_YEAR = -16,
+  CAC_ERR_MONTH_END_MONTH = -17,
+  // Beyond the classic table: brackets, powers and nested calls deeper than the evaluator
+  // takes, and a function argument (decimals, width) beyond what a value can hold.
+  CAC_ERR_NESTING = -18,
+  CAC_ERR_ARG_RANGE = -19,
+};
+
+// The message of an error code; nullptr for 0 and codes outside the table.
+const char* CacErrorText(int code);
 // Deepest nesting of brackets, powers and function calls that one formula may use.
 constexpr int CAC_MAX_NESTING = 100;
 

@@ -117,7 +117,7 @@ bool CCaculate::CallFunction(std::string& result, int& type) {
   // The token ends with the bracket that closes the first one.
   const std::string args = token.substr(open + 1, token.size() - open - 2);
   if (!IsValidName(name)) {
-    SetError(-4);
+    SetError(CAC_ERR_NAME_CHAR);
     return false;
   }
   if (IsMathFunction(name)) return CallMath(name, args, result);
@@ -144,7 +144,7 @@ bool CCaculate::CallMath(const std::string& name, const std::string& args, std::
   if (!CheckArgCount(args, 1) || !ArgNumber(args, 0, x)) return false;
   double r = 0;
   if (!MathValue(name, x, r)) {
-    SetError(-15);
+    SetError(CAC_ERR_DOMAIN);
     return false;
   }
   result = WriteFixed6(r);
@@ -157,14 +157,14 @@ bool CCaculate::CallIif(const std::string& args, std::string& result, int& type)
   int end = 0;
   const std::string conditionText = GetArg(args, 0, start, end);
   if (!IsNotBlank(conditionText)) {
-    SetError(-11);
+    SetError(CAC_ERR_TOO_FEW_ARGS);
     return false;
   }
   double condition = 0;
   if (!TextNumber(conditionText, condition)) return false;
   const std::string chosen = GetArg(args, std::fabs(condition) > 0.0000001 ? 1 : 2, start, end);
   if (!IsNotBlank(chosen)) {
-    SetError(-11);
+    SetError(CAC_ERR_TOO_FEW_ARGS);
     return false;
   }
   return EvalSubExpr(chosen, result, &type, false, 0);
@@ -177,7 +177,7 @@ bool CCaculate::EvalCaseFunction(bool tiered, const std::string& args, std::stri
     return true;
   }
   if (count % 2 == 0) {
-    SetError(-11);
+    SetError(CAC_ERR_TOO_FEW_ARGS);
     return false;
   }
   std::vector<double> v(static_cast<size_t>(count));
@@ -211,7 +211,7 @@ bool CCaculate::CallStrRepl(const std::string& args, std::string& result, int& t
   int start = 0;
   int end = 0;
   if (!IsNotBlank(GetArg(args, 1, start, end))) {
-    SetError(-11);
+    SetError(CAC_ERR_TOO_FEW_ARGS);
     return false;
   }
   std::string text;
@@ -356,11 +356,11 @@ bool CCaculate::CallDay(const std::string& args, std::string& result) {
   int month = 0;
   if (!CheckArgCount(args, 2) || !ArgInt(args, 0, year) || !ArgInt(args, 1, month)) return false;
   if (year < 0) {
-    SetError(-16);
+    SetError(CAC_ERR_MONTH_END_YEAR);
     return false;
   }
   if (month < 1 || month > 12) {
-    SetError(-17);
+    SetError(CAC_ERR_MONTH_END_MONTH);
     return false;
   }
   result = std::to_string(DaysInMonth(year, month));

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kDone = 1;
 constexpr int kFailed = -1;
-constexpr int kNumberError = -3;
 
 bool IsBlank(const std::string& text) {
   return TrimChars(text).empty();
@@ -41,12 +40,12 @@ bool IntArg(CCaculateChild& calc, const std::string& text, int& value) {
 }
 
 // The number a cell's text reads as with "%lf" (0 when none); a number too large for a double
-// fails with the evaluator's number error (-3) rather than giving a total of "inf" or "nan".
+// fails with the evaluator's number error rather than giving a total of "inf" or "nan".
 bool CellNumber(CCaculateChild& calc, const std::string& text, double& value) {
   value = 0;
   if (std::sscanf(text.c_str(), "%lf", &value) != 1) value = 0;
   if (std::isfinite(value)) return true;
-  calc.SetErrorCode(kNumberError);
+  calc.SetErrorCode(CAC_ERR_NUMBER);
   return false;
 }
 
@@ -64,7 +63,7 @@ std::string FolderOf(const std::string& path) {
 // trailing parts.
 bool Dir(CCaculateChild& calc, const std::string& args, std::string& result) {
   if (CCaculate::CountArgs(args) > 2) {
-    calc.SetErrorCode(-12);
+    calc.SetErrorCode(CAC_ERR_TOO_MANY_ARGS);
     return false;
   }
   int levels = 0;
@@ -93,7 +92,7 @@ bool Dirt(CCaculateChild& calc, const std::string& args, std::string& result) {
 
 int CallBbxh(CCaculateChild& calc, const std::string& args, std::string& result, int& type) {
   if (CCaculate::CountArgs(args) >= 2) {
-    calc.SetErrorCode(-12);
+    calc.SetErrorCode(CAC_ERR_TOO_MANY_ARGS);
     return kFailed;
   }
   int n = 0;
@@ -109,7 +108,7 @@ int CallBbxh(CCaculateChild& calc, const std::string& args, std::string& result,
 
 int CallBbna(CCaculateChild& calc, const std::string& args, std::string& result, int& type) {
   if (CCaculate::CountArgs(args) > 1) {
-    calc.SetErrorCode(-12);
+    calc.SetErrorCode(CAC_ERR_TOO_MANY_ARGS);
     return kFailed;
   }
   std::string path;
@@ -167,7 +166,7 @@ bool RangeTotal(CCaculateChild& calc, std::string source, int col1, int row1, in
         int type = CAC_NUMBER;
         if (!calc.EvalArg(condition, value, type)) return false;
         if (type != CAC_NUMBER) {
-          calc.SetErrorCode(-14);
+          calc.SetErrorCode(CAC_ERR_TYPE);
           return false;
         }
         if (ReadsAsZero(value)) continue;
@@ -211,7 +210,7 @@ bool GroupTotal(CCaculateChild& calc, bool sum, const std::string& args, std::st
     }
   }
   if (!std::isfinite(total)) {
-    calc.SetErrorCode(kNumberError);
+    calc.SetErrorCode(CAC_ERR_NUMBER);
     return false;
   }
   result = FormatStr("%lf", total);
@@ -322,7 +321,7 @@ int CBbDataType::CallFunction(CCaculate* caculate, const std::string& name, cons
   if (name == "dir" || name == "dirt" || name == "dirn") {
     if (!(name == "dir" ? Dir(*calc, args, text) : Dirt(*calc, args, text))) return kFailed;
     if (name == "dirn" && !IsAllDigits(text)) {
-      calc->SetErrorCode(-14);
+      calc->SetErrorCode(CAC_ERR_TYPE);
       return kFailed;
     }
     result = text;

@@ -114,7 +114,7 @@ int CCaculateChild::EvalVariable(const std::string& name, std::string& result, i
     return 0;
   }
   if (var.m_type != SM_VAR_ANY && valueType != var.m_type) {
-    SetError(-14);
+    SetError(CAC_ERR_TYPE);
     return 0;
   }
   result = value;
@@ -161,7 +161,7 @@ int CCaculateChild::Prepare() {
   std::string name;
   int type = CAC_STRING;
   if (!EvalArg("#d", name, type)) {
-    if (GetErrorCode() != -6) {
+    if (GetErrorCode() != CAC_ERR_VARIABLE) {
       SetError(CAC_ERR_DEFAULT_FILE);
       return 0;
     }
@@ -432,7 +432,7 @@ bool CCaculateChild::SelectDatabase(const std::string& file) {
   std::string named;
   int type = CAC_STRING;
   if (!EvalArg("#z", named, type)) {
-    if (GetErrorCode() != -6) {
+    if (GetErrorCode() != CAC_ERR_VARIABLE) {
       SetError(CAC_ERR_DEFAULT_NAME);
       return false;
     }

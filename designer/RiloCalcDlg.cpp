@@ -113,12 +113,13 @@ CRiloRunDlg::CRiloRunDlg(unsigned templateId, const CRiloDoc& doc, int formulaLa
   m_regions = RiloRunRegions(doc);
   RiloPrepareEvaluator(m_calc, doc, RiloCellValues(doc));
   m_pause = new QCheckBox(this);
-  m_runButton = AddButton(formulaLayer == 1 ? 1049 : 1063, QStringLiteral("&B.开始"));
-  m_nextButton = AddButton(formulaLayer == 1 ? 1052 : 1062, QStringLiteral("&N.下一个"));
+  m_runButton = AddButton(formulaLayer == 1 ? kCalcStart : kAuditStart, QStringLiteral("&B.开始"));
+  m_nextButton = AddButton(formulaLayer == 1 ? kCalcNext : kAuditNext, QStringLiteral("&N.下一个"));
   m_regionLabel = new QLabel(
       QString::fromStdString(RiloRegionText(m_regions, doc.m_sheet.m_cols, doc.m_sheet.m_rows)),
       this);
-  m_regionLabel->setObjectName(formulaLayer == 1 ? "1055" : "1059");
+  m_regionLabel->setObjectName(
+      QString::number(formulaLayer == 1 ? kCalcRegionLabel : kAuditRegionLabel));
   SetEnterMovesFocus(false);
 }
 
@@ -151,11 +152,11 @@ void CRiloRunDlg::OnCancel() {
 }
 
 void CRiloRunDlg::AddWalkControls(QGridLayout* grid, int row, const char* regionCaption,
-                                  const char* pauseText, const char* pauseId) {
+                                  const char* pauseText, int pauseId) {
   AddLabel(grid, this, regionCaption, row);
   grid->addWidget(m_regionLabel, row, 1, 1, 3);
   m_pause->setText(QString::fromUtf8(pauseText));
-  m_pause->setObjectName(pauseId);
+  m_pause->setObjectName(QString::number(pauseId));
   grid->addWidget(m_pause, row + 1, 0, 1, 4);
   grid->addWidget(m_runButton, row + 2, 1);
   grid->addWidget(m_nextButton, row + 2, 2);
@@ -262,24 +263,24 @@ CRiloCalcDlg::CRiloCalcDlg(const CRiloDoc& doc, QWidget* parent)
   auto* grid = new QGridLayout(this);
   AddLabel(grid, this, "单元格：", 0);
   m_cellLabel = new QLabel(this);
-  m_cellLabel->setObjectName("1051");
+  m_cellLabel->setObjectName(QString::number(kCellLabel));
   grid->addWidget(m_cellLabel, 0, 1, 1, 3);
   AddLabel(grid, this, "公  式：", 1);
   m_formulaEdit = new QLineEdit(this);
-  m_formulaEdit->setObjectName("1045");
+  m_formulaEdit->setObjectName(QString::number(kFormula));
   m_formulaEdit->setMinimumWidth(360);
   grid->addWidget(m_formulaEdit, 1, 1, 1, 3);
   AddLabel(grid, this, "结  果：", 2);
   m_resultEdit = new QLineEdit(this);
-  m_resultEdit->setObjectName("1053");
+  m_resultEdit->setObjectName(QString::number(kResult));
   m_resultEdit->setReadOnly(true);
   grid->addWidget(m_resultEdit, 2, 1, 1, 3);
   AddLabel(grid, this, "提  示：", 3);
   m_hintLabel = new QLabel(this);
-  m_hintLabel->setObjectName("1054");
+  m_hintLabel->setObjectName(QString::number(kHint));
   m_hintLabel->setWordWrap(true);
   grid->addWidget(m_hintLabel, 3, 1, 1, 3);
-  AddWalkControls(grid, 4, "区  域：", "在公式错误处暂停", "1050");
+  AddWalkControls(grid, 4, "区  域：", "在公式错误处暂停", kPause);
   Start();
 }
 
@@ -392,11 +393,11 @@ CRiloAuditDlg::CRiloAuditDlg(const CRiloDoc& doc, QWidget* parent)
   setWindowTitle(QStringLiteral("报表审核"));
   auto* grid = new QGridLayout(this);
   m_list = new QTreeWidget(this);
-  m_list->setObjectName("1058");
+  m_list->setObjectName(QString::number(kList));
   m_list->setRootIsDecorated(false);
   m_list->setMinimumSize(540, 260);
   grid->addWidget(m_list, 0, 0, 1, 4);
-  AddWalkControls(grid, 1, "审核区域：", "&E.在公式错误处暂停", "1060");
+  AddWalkControls(grid, 1, "审核区域：", "&E.在公式错误处暂停", kPause);
   m_list->setHeaderLabels({QStringLiteral("单元格"), QStringLiteral("说明"), QStringLiteral("结果"),
                            QStringLiteral("审核公式")});
   const int widths[] = {50, 200, 70, 200};
@@ -478,15 +479,15 @@ CRiloCellTextDlg::CRiloCellTextDlg(const CRiloDoc& doc, QWidget* parent)
   setWindowTitle(QStringLiteral("编辑报表公式"));
   auto* grid = new QGridLayout(this);
   m_edit = new CSmEdit(this);
-  m_edit->setObjectName("1045");
+  m_edit->setObjectName(QString::number(kText));
   m_edit->setMinimumWidth(420);
   grid->addWidget(m_edit, 0, 0, 1, 4);
   grid->addWidget(new QLabel(QStringLiteral("测试结果："), this), 1, 0);
   m_testResult = new QLineEdit(this);
-  m_testResult->setObjectName("1097");
+  m_testResult->setObjectName(QString::number(kTestResult));
   m_testResult->setReadOnly(true);
   grid->addWidget(m_testResult, 1, 1, 1, 3);
-  grid->addWidget(AddButton(1098, QStringLiteral("&D.测试")), 2, 1);
+  grid->addWidget(AddButton(kTest, QStringLiteral("&D.测试")), 2, 1);
   grid->addWidget(AddButton(1, QStringLiteral("&S.确认")), 2, 2);
   grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 2, 3);
   SetEnterMovesFocus(false);
@@ -537,7 +538,7 @@ void CRiloCellTextDlg::Test() {
 }
 
 bool CRiloCellTextDlg::OnCommand(unsigned id) {
-  if (id != 1098) return CSmDlg::OnCommand(id);
+  if (id != kTest) return CSmDlg::OnCommand(id);
   Test();
   return true;
 }

@@ -43,6 +43,16 @@ std::string RiloErrorText(CCaculateChild& calc);
 class CRiloRunDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kCalcStart = 1049,
+    kCalcNext = 1052,
+    kCalcRegionLabel = 1055,
+    kAuditRegionLabel = 1059,
+    kAuditNext = 1062,
+    kAuditStart = 1063,
+  };
+
   bool IsFinished() const { return m_finished; }
   bool IsRunning() const { return m_running; }
   // The cell the walk stands on (column, row).
@@ -75,7 +85,7 @@ class CRiloRunDlg : public CSmDlg {
 
   // The region text, the pause box and the buttons in rows `row` to `row` + 2.
   void AddWalkControls(QGridLayout* grid, int row, const char* regionCaption, const char* pauseText,
-                       const char* pauseId);
+                       int pauseId);
   void Start();
   void Advance();
   void Run();
@@ -115,6 +125,15 @@ class CRiloRunDlg : public CSmDlg {
 class CRiloCalcDlg : public CRiloRunDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum CalcControlId : int {
+    kFormula = 1045,
+    kPause = 1050,
+    kCellLabel = 1051,
+    kResult = 1053,
+    kHint = 1054,
+  };
+
   CRiloCalcDlg(const CRiloDoc& doc, QWidget* parent = nullptr);
 
   // After OK: every cell's value, and every cell's fetch formula, row-major.
@@ -154,6 +173,9 @@ class CRiloCalcDlg : public CRiloRunDlg {
 class CRiloAuditDlg : public CRiloRunDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum AuditControlId : int { kList = 1058, kPause = 1060 };
+
   CRiloAuditDlg(const CRiloDoc& doc, QWidget* parent = nullptr);
 
   // After OK: every cell's audit formula, row-major.
@@ -180,6 +202,9 @@ class CRiloAuditDlg : public CRiloRunDlg {
 class CRiloCellTextDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kText = 1045, kTestResult = 1097, kTest = 1098 };
+
   CRiloCellTextDlg(const CRiloDoc& doc, QWidget* parent = nullptr);
 
   // After OK: the edited formula.

@@ -104,6 +104,14 @@ class CRiloDoc : public CSmDocument {
   bool CheckOpenReports() const;
   // Applies the recorded changes to a child table; shows why it could not and returns false.
   bool ApplyStructureChanges(const std::string& label, CRiloData& child) const;
+  // Why a child table does not take the changes (ShowStructureError says each).
+  enum StructureError : int {
+    kStructureUnreadable = -1,
+    kStructureBadCounts = -2,
+    kStructureBadStart = -3,
+    kStructureDeletionTooLarge = -4,
+    kStructureSizesDiffer = -5,
+  };
   static void ShowStructureError(const std::string& label, int code);
   // The default file name of save as text (no folder).
   std::string TextFileName() const;

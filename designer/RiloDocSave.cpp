@@ -68,26 +68,28 @@ int ApplyOneChange(const SmIntRect& change, CRiloData& child) {
   int r = change.top;
   int nc = change.right;
   int nr = change.bottom;
-  if ((nc < 0 && nr > 0) || (nc > 0 && nr < 0)) return -2;
-  if (c < 0 || r < 0) return -3;
+  if ((nc < 0 && nr > 0) || (nc > 0 && nr < 0)) return CRiloDoc::kStructureBadCounts;
+  if (c < 0 || r < 0) return CRiloDoc::kStructureBadStart;
   const bool deletion = nc + nr < 0;
   nc = std::abs(nc);
   nr = std::abs(nr);
-  if (c > child.m_cols || r > child.m_rows) return -3;
-  if (deletion && c == child.m_cols && r == child.m_rows) return -3;
-  if (deletion && (c + nc > child.m_cols || r + nr > child.m_rows)) return -4;
+  if (c > child.m_cols || r > child.m_rows) return CRiloDoc::kStructureBadStart;
+  if (deletion && c == child.m_cols && r == child.m_rows) return CRiloDoc::kStructureBadStart;
+  if (deletion && (c + nc > child.m_cols || r + nr > child.m_rows))
+    return CRiloDoc::kStructureDeletionTooLarge;
   std::vector<std::string>& cells = child.m_texts;
   cells.resize(static_cast<size_t>(child.m_cols) * static_cast<size_t>(child.m_rows));
   if (nr > 0) {
     if (!SpliceCells(cells, static_cast<size_t>(child.m_cols) * static_cast<size_t>(r),
                      nr * child.m_cols, !deletion))
-      return -4;
+      return CRiloDoc::kStructureDeletionTooLarge;
     child.m_rows += deletion ? -nr : nr;
   }
   if (nc > 0) {
     child.m_cols += deletion ? -nc : nc;
     for (int i = 0; i < child.m_rows; ++i) {
-      if (!SpliceCells(cells, static_cast<size_t>(c + i * child.m_cols), nc, !deletion)) return -4;
+      if (!SpliceCells(cells, static_cast<size_t>(c + i * child.m_cols), nc, !deletion))
+        return CRiloDoc::kStructureDeletionTooLarge;
     }
   }
   return 0;
@@ -314,7 +316,7 @@ bool CRiloDoc::ApplyToDbChildren(CSmDatabase* db) const {
 void CRiloDoc::ApplyToChildFile(const std::string& path) const {
   CRiloData child;
   if (!child.LoadFile(path)) {
-    ShowStructureError(path, -1);
+    ShowStructureError(path, kStructureUnreadable);
     return;
   }
   if (ApplyStructureChanges(path, child)) child.SaveFile(path);
@@ -345,31 +347,23 @@ bool CRiloDoc::ApplyStructureChanges(const std::string& label, CRiloData& child)
     }
   }
   if (child.m_cols != m_sheet.m_cols || child.m_rows != m_sheet.m_rows) {
-    ShowStructureError(label, -5);
+    ShowStructureError(label, kStructureSizesDiffer);
     return false;
   }
   return true;
 }
 
 void CRiloDoc::ShowStructureError(const std::string& label, int code) {
-  const char* text = "\n\n该表和母表的栏、行数目不相等，修改失败！";
-  switch (code) {
-    case -1:
-      text = "\n\n无法读出该表的数据！";
-      break;
-    case -2:
-      text = "\n\n行栏增减数目不合理，修改失败！";
-      break;
-    case -3:
-      text = "\n\n行、栏起始坐标不合理，修改失败！";
-      break;
-    case -4:
-      text = "\n\n删除区域过大，修改失败！";
-      break;
-    default:
-      break;
-  }
-  SmMessageBox(label + text, SM_MB_OK | SM_MB_ICONERROR);
+  // By -code - 1; any other code reads as the last.
+  static const char* const texts[] = {
+      "\n\n无法读出该表的数据！",
+      "\n\n行栏增减数目不合理，修改失败！",
+      "\n\n行、栏起始坐标不合理，修改失败！",
+      "\n\n删除区域过大，修改失败！",
+      "\n\n该表和母表的栏、行数目不相等，修改失败！",
+  };
+  const bool known = code <= kStructureUnreadable && code >= kStructureSizesDiffer;
+  SmMessageBox(label + texts[known ? -code - 1 : 4], SM_MB_OK | SM_MB_ICONERROR);
 }
 
 bool CRiloDoc::CheckOpenReports() const {

@@ -31,26 +31,26 @@ CRiloNumFmtDlg::CRiloNumFmtDlg(int minimum, int maximum, bool uniform, QWidget* 
   auto* title = new QLabel(QStringLiteral("单 元 数 据 格 式"), this);
   grid->addWidget(title, 0, 0, 1, 3, Qt::AlignHCenter);
   m_keepBox = new QCheckBox(QStringLiteral("保持原状"), this);
-  m_keepBox->setObjectName("1025");
+  m_keepBox->setObjectName(QString::number(kKeepFormats));
   m_numeric = new QRadioButton(QStringLiteral("&N.数值型"), this);
-  m_numeric->setObjectName("1092");
+  m_numeric->setObjectName(QString::number(kNumeric));
   m_textButton = new QRadioButton(QStringLiteral("&C.文字型"), this);
-  m_textButton->setObjectName("1093");
+  m_textButton->setObjectName(QString::number(kText));
   grid->addWidget(m_keepBox, 1, 0);
   grid->addWidget(m_numeric, 1, 1);
   grid->addWidget(m_textButton, 1, 2);
   auto* range = new QGroupBox(QStringLiteral("小数范围"), this);
   auto* rangeGrid = new QGridLayout(range);
   m_minEdit = new QLineEdit(range);
-  m_minEdit->setObjectName("1045");
+  m_minEdit->setObjectName(QString::number(kMinDecimals));
   m_maxEdit = new QLineEdit(range);
-  m_maxEdit->setObjectName("1050");
+  m_maxEdit->setObjectName(QString::number(kMaxDecimals));
   for (QLineEdit* edit : {m_minEdit, m_maxEdit}) {
     edit->setReadOnly(true);
     edit->setFocusPolicy(Qt::NoFocus);  // the edits only show the spin buttons' values
   }
-  m_minSpin = RiloSpinArrows(range, 1049, [this](bool up) { Step(false, up); });
-  m_maxSpin = RiloSpinArrows(range, 1051, [this](bool up) { Step(true, up); });
+  m_minSpin = RiloSpinArrows(range, kMinSpin, [this](bool up) { Step(false, up); });
+  m_maxSpin = RiloSpinArrows(range, kMaxSpin, [this](bool up) { Step(true, up); });
   rangeGrid->addWidget(new QLabel(QStringLiteral("至少保留"), range), 0, 0);
   rangeGrid->addWidget(m_minEdit, 0, 1);
   rangeGrid->addWidget(m_minSpin, 0, 2);
@@ -61,7 +61,7 @@ CRiloNumFmtDlg::CRiloNumFmtDlg(int minimum, int maximum, bool uniform, QWidget* 
   auto* previewBox = new QGroupBox(QStringLiteral("格式预览"), this);
   auto* previewLayout = new QVBoxLayout(previewBox);
   m_preview = new QWidget(previewBox);
-  m_preview->setObjectName("1026");
+  m_preview->setObjectName(QString::number(kPreview));
   m_preview->setMinimumSize(220, 100);
   m_preview->installEventFilter(this);
   previewLayout->addWidget(m_preview);

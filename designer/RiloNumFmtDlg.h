@@ -13,6 +13,18 @@ class QRadioButton;
 class CRiloNumFmtDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kKeepFormats = 1025,
+    kPreview = 1026,
+    kMinDecimals = 1045,
+    kMinSpin = 1049,
+    kMaxDecimals = 1050,
+    kMaxSpin = 1051,
+    kNumeric = 1092,
+    kText = 1093,
+  };
+
   // A minimum below 0 is text.
   CRiloNumFmtDlg(int minimum, int maximum, bool uniform, QWidget* parent = nullptr);
 

@@ -42,17 +42,18 @@ struct LengthIds {
   const char* label;
 };
 // Paper width and length, margins top, bottom, left and right.
-constexpr std::array<LengthIds, 6> kLengthIds{{{1005, 1006, "宽(&W)"},
-                                               {1007, 1016, "长(&E)"},
-                                               {1008, 1012, "上(&T)"},
-                                               {1009, 1013, "下(&B)"},
-                                               {1010, 1014, "左(&L)"},
-                                               {1011, 1015, "右(&R)"}}};
+using Dlg = CRiloPageSetupDlg;
+constexpr std::array<LengthIds, 6> kLengthIds{{{Dlg::kPaperWidth, 1006, "宽(&W)"},
+                                               {Dlg::kPaperLength, 1016, "长(&E)"},
+                                               {Dlg::kTopMargin, 1012, "上(&T)"},
+                                               {Dlg::kBottomMargin, 1013, "下(&B)"},
+                                               {Dlg::kLeftMargin, 1014, "左(&L)"},
+                                               {Dlg::kRightMargin, 1015, "右(&R)"}}};
 // Fixed rows top and bottom, fixed columns left and right.
-constexpr std::array<LengthIds, 4> kTitleIds{{{1017, 1021, "上边固定"},
-                                              {1018, 1022, "下边固定"},
-                                              {1019, 1023, "左边固定"},
-                                              {1020, 1024, "右边固定"}}};
+constexpr std::array<LengthIds, 4> kTitleIds{{{Dlg::kTopTitle, 1021, "上边固定"},
+                                              {Dlg::kBottomTitle, 1022, "下边固定"},
+                                              {Dlg::kLeftTitle, 1023, "左边固定"},
+                                              {Dlg::kRightTitle, 1024, "右边固定"}}};
 
 bool HasStep(const std::vector<int>& breaks) {
   for (const int a : breaks) {
@@ -188,12 +189,12 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   grid->addWidget(BuildTitleGroup(), 2, 0);
 
   auto* orientation = new QGroupBox(QStringLiteral("打印方向"), this);
-  orientation->setObjectName("1059");
+  orientation->setObjectName(QString::number(kOrientationGroup));
   auto* orientationRow = new QHBoxLayout(orientation);
   m_portrait = new QRadioButton(QStringLiteral("纵向(正常)"), orientation);
-  m_portrait->setObjectName("1037");
+  m_portrait->setObjectName(QString::number(kPortrait));
   m_landscape = new QRadioButton(QStringLiteral("横向"), orientation);
-  m_landscape->setObjectName("1038");
+  m_landscape->setObjectName(QString::number(kLandscape));
   (m_settings.landscape ? m_landscape : m_portrait)->setChecked(true);
   orientationRow->addWidget(m_portrait);
   orientationRow->addWidget(m_landscape);
@@ -204,7 +205,7 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   auto* scaleRow = new QHBoxLayout;
   auto* scaleLabel = new QLabel(QStringLiteral("打印缩放比例(&Z)"), this);
   m_scale = new QComboBox(this);
-  m_scale->setObjectName("1190");
+  m_scale->setObjectName(QString::number(kScale));
   for (int percent = kMinScale; percent <= kMaxScale; percent += kScaleStep)
     m_scale->addItem(QString::asprintf("%3d％", percent));
   m_scale->setCurrentIndex(
@@ -219,13 +220,13 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   grid->addLayout(scaleRow, 3, 1);
 
   auto* order = new QGroupBox(QStringLiteral("打印顺序"), this);
-  order->setObjectName("1060");
+  order->setObjectName(QString::number(kOrderGroup));
   auto* orderRow = new QHBoxLayout(order);
   auto* orderButtons = new QVBoxLayout;
   m_rowFirst = new QRadioButton(QStringLiteral("先行后栏"), order);
-  m_rowFirst->setObjectName("1025");
+  m_rowFirst->setObjectName(QString::number(kRowFirst));
   m_acrossFirst = new QRadioButton(QStringLiteral("先栏后行"), order);
-  m_acrossFirst->setObjectName("1026");
+  m_acrossFirst->setObjectName(QString::number(kAcrossFirst));
   (m_settings.acrossFirst ? m_acrossFirst : m_rowFirst)->setChecked(true);
   connect(m_rowFirst, &QRadioButton::clicked, this, [this] { OnOrderChosen(false); });
   connect(m_acrossFirst, &QRadioButton::clicked, this, [this] { OnOrderChosen(true); });
@@ -240,20 +241,20 @@ CRiloPageSetupDlg::CRiloPageSetupDlg(const SmRiloPageSettings& settings,
   grid->addWidget(order, 4, 0);
 
   m_widthLine = new QLabel(this);
-  m_widthLine->setObjectName("1048");
+  m_widthLine->setObjectName(QString::number(kWidthLine));
   m_lengthLine = new QLabel(this);
-  m_lengthLine->setObjectName("1049");
+  m_lengthLine->setObjectName(QString::number(kLengthLine));
   grid->addWidget(m_widthLine, 4, 1, Qt::AlignTop);
   grid->addWidget(m_lengthLine, 4, 1, Qt::AlignBottom);
 
   m_picture = new CPaintedBox(this, [this](QPainter& painter, const QRect& frame) {
     DrawPagePicture(painter, frame, m_settings);
   });
-  m_picture->setObjectName("1043");
+  m_picture->setObjectName(QString::number(kPicture));
   m_picture->setMinimumSize(160, 160);
   grid->addWidget(m_picture, 0, 2, 3, 1);
   auto* preview = new QPushButton(QStringLiteral("预览"), this);
-  preview->setObjectName("1044");
+  preview->setObjectName(QString::number(kPreview));
   preview->setAutoDefault(false);
   connect(preview, &QPushButton::clicked, m_picture, qOverload<>(&QWidget::update));
   grid->addWidget(preview, 3, 2);
@@ -290,10 +291,10 @@ void CRiloPageSetupDlg::BuildUnitButtons(QWidget* group) {
   auto* units = new QGroupBox(QStringLiteral("纸张、页面单位"), group);
   auto* unitRow = new QVBoxLayout(units);
   m_mm = new QRadioButton(QStringLiteral("毫米"), units);
-  m_mm->setObjectName("1036");
+  m_mm->setObjectName(QString::number(kMillimetres));
   m_mm->setChecked(true);
   m_cm = new QRadioButton(QStringLiteral("厘米"), units);
-  m_cm->setObjectName("1035");
+  m_cm->setObjectName(QString::number(kCentimetres));
   unitRow->addWidget(m_mm);
   unitRow->addWidget(m_cm);
   grid->addWidget(units, 0, 3, 2, 1);
@@ -341,9 +342,9 @@ QWidget* CRiloPageSetupDlg::BuildBreakLists() {
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   m_rowList = new QListWidget(box);
-  m_rowList->setObjectName("1032");
+  m_rowList->setObjectName(QString::number(kRowBreaks));
   m_colList = new QListWidget(box);
-  m_colList->setObjectName("1033");
+  m_colList->setObjectName(QString::number(kColumnBreaks));
   for (int r = 0; r < m_rows; ++r) m_rowList->addItem(QString::number(r + 1));
   for (int c = 0; c < m_cols; ++c) m_colList->addItem(QString::fromStdString(ColumnLabel(c)));
   for (QListWidget* list : {m_rowList, m_colList}) {

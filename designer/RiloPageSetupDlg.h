@@ -40,6 +40,36 @@ bool RiloPageSetup(CRiloView* view);
 class CRiloPageSetupDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the spin arrows of a length have ids of
+  // their own.
+  enum ControlId : int {
+    kPaperWidth = 1005,
+    kPaperLength = 1007,
+    kTopMargin = 1008,
+    kBottomMargin = 1009,
+    kLeftMargin = 1010,
+    kRightMargin = 1011,
+    kTopTitle = 1017,
+    kBottomTitle = 1018,
+    kLeftTitle = 1019,
+    kRightTitle = 1020,
+    kRowFirst = 1025,
+    kAcrossFirst = 1026,
+    kRowBreaks = 1032,
+    kColumnBreaks = 1033,
+    kCentimetres = 1035,
+    kMillimetres = 1036,
+    kPortrait = 1037,
+    kLandscape = 1038,
+    kPicture = 1043,
+    kPreview = 1044,
+    kWidthLine = 1048,
+    kLengthLine = 1049,
+    kOrientationGroup = 1059,
+    kOrderGroup = 1060,
+    kScale = 1190,
+  };
+
   CRiloPageSetupDlg(const SmRiloPageSettings& settings, const std::vector<int>& rowHeights,
                     const std::vector<int>& colWidths, QWidget* parent = nullptr);
 

@@ -53,11 +53,11 @@ void Stop(const std::string& text, QLineEdit* focus) {
 
 CRiloPwdDlg::CRiloPwdDlg(const std::string& reportName, const std::string& password,
                          QWidget* parent)
-    : CSmDlg(835, parent), m_password(password), m_edit(AddPasswordEdit(this, 1045)) {
+    : CSmDlg(835, parent), m_password(password), m_edit(AddPasswordEdit(this, kPassword)) {
   setWindowTitle("密码");
   SetEnterMovesFocus(false);
   auto* prompt = AddLabel(this, QString::fromStdString("“" + reportName + "”有密码保护"));
-  prompt->setObjectName("1013");
+  prompt->setObjectName(QString::number(kPrompt));
   prompt->setWordWrap(true);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(prompt);
@@ -88,12 +88,12 @@ CRiloPwdSetDlg::CRiloPwdSetDlg(const std::string& reportName, const std::string&
     : CSmDlg(836, parent),
       m_readPassword(readPassword),
       m_modifyPassword(modifyPassword),
-      m_modifyEdit(AddPasswordEdit(this, 1045)),
-      m_readEdit(AddPasswordEdit(this, 1054)) {
+      m_modifyEdit(AddPasswordEdit(this, kModifyPassword)),
+      m_readEdit(AddPasswordEdit(this, kReadPassword)) {
   setWindowTitle("密码设置");
   auto* layout = new QVBoxLayout(this);
   auto* name = AddLabel(this, QString::fromStdString(reportName));
-  name->setObjectName("1013");
+  name->setObjectName(QString::number(kName));
   name->setWordWrap(true);
   auto* file = new QHBoxLayout;
   file->addWidget(AddLabel(this, "文件:"));
@@ -104,7 +104,7 @@ CRiloPwdSetDlg::CRiloPwdSetDlg(const std::string& reportName, const std::string&
   form->addRow(AddLabel(this, "&M.修改权限密码:", m_modifyEdit), m_modifyEdit);
   form->addRow(AddLabel(this, "&R.只读权限密码:", m_readEdit), m_readEdit);
   layout->addLayout(form);
-  layout->addLayout(ButtonRow(AddButton(1055, "确认"), AddButton(2, "取消")));
+  layout->addLayout(ButtonRow(AddButton(kConfirm, "确认"), AddButton(2, "取消")));
   m_modifyEdit->setText(QString::fromStdString(modifyPassword));
   m_readEdit->setText(QString::fromStdString(readPassword));
   m_modifyEdit->setFocus();
@@ -122,7 +122,7 @@ void CRiloPwdSetDlg::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   QWidget* focus = focusWidget();
   if (enter && (focus == m_modifyEdit || focus == m_readEdit)) {
-    if (focus == m_readEdit) SetDefaultButton(1055);
+    if (focus == m_readEdit) SetDefaultButton(kConfirm);
     focusNextChild();
     return;
   }
@@ -173,8 +173,8 @@ CRiloPwdConfirmDlg::CRiloPwdConfirmDlg(const std::string& readPassword,
     : CSmDlg(837, parent),
       m_readPassword(readPassword),
       m_modifyPassword(modifyPassword),
-      m_modifyEdit(AddPasswordEdit(this, 1045)),
-      m_readEdit(AddPasswordEdit(this, 1057)) {
+      m_modifyEdit(AddPasswordEdit(this, kModifyPassword)),
+      m_readEdit(AddPasswordEdit(this, kReadPassword)) {
   setWindowTitle("确认密码");
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;

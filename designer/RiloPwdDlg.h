@@ -14,6 +14,9 @@ inline constexpr const char* kRiloPwdCaption = "Vornel软件";
 class CRiloPwdDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kPrompt = 1013, kPassword = 1045 };
+
   CRiloPwdDlg(const std::string& reportName, const std::string& password,
               QWidget* parent = nullptr);
 
@@ -30,6 +33,14 @@ class CRiloPwdDlg : public CSmDlg {
 class CRiloPwdSetDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kName = 1013,
+    kModifyPassword = 1045,
+    kReadPassword = 1054,
+    kConfirm = 1055
+  };
+
   CRiloPwdSetDlg(const std::string& reportName, const std::string& readPassword,
                  const std::string& modifyPassword, QWidget* parent = nullptr);
 
@@ -54,6 +65,9 @@ class CRiloPwdSetDlg : public CSmDlg {
 class CRiloPwdConfirmDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kModifyPassword = 1045, kReadPassword = 1057 };
+
   CRiloPwdConfirmDlg(const std::string& readPassword, const std::string& modifyPassword,
                      QWidget* parent = nullptr);
 

@@ -22,7 +22,10 @@ struct FieldIds {
   int spin;
 };
 // In field order: start row, start column, row count, column count.
-constexpr std::array<FieldIds, 4> kFields{{{1025, 1026}, {1027, 1028}, {1029, 1030}, {1031, 1032}}};
+constexpr std::array<FieldIds, 4> kFields{{{CRiloRowColDlg::kStartRowEdit, 1026},
+                                           {CRiloRowColDlg::kStartColumnEdit, 1028},
+                                           {CRiloRowColDlg::kRowCountEdit, 1030},
+                                           {CRiloRowColDlg::kColumnCountEdit, 1032}}};
 
 }  // namespace
 
@@ -53,10 +56,10 @@ CRiloRowColDlg::CRiloRowColDlg(int mode, QWidget* parent) : CSmDlg(825, parent),
   const bool insert = m_mode == 1;
   auto* rowLabel =
       new QLabel(insert ? QStringLiteral("行处开始增加") : QStringLiteral("行处开始删除"), this);
-  rowLabel->setObjectName("1047");
+  rowLabel->setObjectName(QString::number(kRowLabel));
   auto* columnLabel =
       new QLabel(insert ? QStringLiteral("栏处开始增加") : QStringLiteral("栏处开始删除"), this);
-  columnLabel->setObjectName("1048");
+  columnLabel->setObjectName(QString::number(kColumnLabel));
   grid->addWidget(new QLabel(QStringLiteral("从第"), this), 0, 0);
   grid->addWidget(new QLabel(QStringLiteral("从第"), this), 1, 0);
   grid->addWidget(rowLabel, 0, 3);

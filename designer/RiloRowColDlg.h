@@ -11,6 +11,16 @@ class QLineEdit;
 class CRiloRowColDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kStartRowEdit = 1025,
+    kStartColumnEdit = 1027,
+    kRowCountEdit = 1029,
+    kColumnCountEdit = 1031,
+    kRowLabel = 1047,
+    kColumnLabel = 1048,
+  };
+
   // Mode 1 inserts, 0 deletes.
   explicit CRiloRowColDlg(int mode, QWidget* parent = nullptr);
 

@@ -64,12 +64,12 @@ CRiloSaveDlg::CRiloSaveDlg(int mode, int nNo, const std::string& subNo, QWidget*
     : CSmDlg(832, parent),
       m_mode(mode),
       m_given(nNo, SmChildPath(subNo), {}, {}),
-      m_masterNo(AddEdit(this, 1045, "STRING DIGIT", kMasterNoLimit)),
-      m_masterName(AddEdit(this, 1046, "MDBSTRING", kNameLimit)),
-      m_masterCode(AddEdit(this, 1047, "MDBSTRING", kCodeLimit)),
-      m_childNo(AddEdit(this, 1048, kChildDigits, kChildLimit)),
-      m_childName(AddEdit(this, 1049, "MDBSTRING", kNameLimit)),
-      m_childCode(AddEdit(this, 1050, kChildDigits, kChildLimit)) {
+      m_masterNo(AddEdit(this, kMasterNo, "STRING DIGIT", kMasterNoLimit)),
+      m_masterName(AddEdit(this, kMasterName, "MDBSTRING", kNameLimit)),
+      m_masterCode(AddEdit(this, kMasterCode, "MDBSTRING", kCodeLimit)),
+      m_childNo(AddEdit(this, kChildNo, kChildDigits, kChildLimit)),
+      m_childName(AddEdit(this, kChildName, "MDBSTRING", kNameLimit)),
+      m_childCode(AddEdit(this, kChildCode, kChildDigits, kChildLimit)) {
   setWindowTitle(QString::fromUtf8(kCaptions[mode >= 0 && mode <= 4 ? mode : 0]));
   const char* masterLabels[3] = {"&1.表    号：", "&2.表    名：", "&3.上报表号："};
   const char* childLabels[3] = {"&A.表    号：", "&B.表    名：", "&C.上报表号："};

@@ -20,6 +20,16 @@ enum : int {
 class CRiloSaveDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kMasterNo = 1045,
+    kMasterName = 1046,
+    kMasterCode = 1047,
+    kChildNo = 1048,
+    kChildName = 1049,
+    kChildCode = 1050,
+  };
+
   // A child number written with "/" reads as one with "\".
   CRiloSaveDlg(int mode, int nNo, const std::string& subNo, QWidget* parent = nullptr);
 

@@ -26,12 +26,13 @@ struct FieldIds {
   const char* label;
 };
 // In field order: start row, end row, height, start column, end column, width.
-constexpr std::array<FieldIds, 6> kFields{{{1004, 1006, "开始行"},
-                                           {1007, 1008, "终止行"},
-                                           {1009, 1010, "行高"},
-                                           {1024, 1026, "开始栏"},
-                                           {1027, 1029, "终止栏"},
-                                           {1032, 1031, "栏宽"}}};
+using Dlg = CRiloSizeDlg;
+constexpr std::array<FieldIds, 6> kFields{{{Dlg::kFirstRow, 1006, "开始行"},
+                                           {Dlg::kLastRow, 1008, "终止行"},
+                                           {Dlg::kRowHeight, 1010, "行高"},
+                                           {Dlg::kFirstColumn, 1026, "开始栏"},
+                                           {Dlg::kLastColumn, 1029, "终止栏"},
+                                           {Dlg::kColumnWidth, 1031, "栏宽"}}};
 
 constexpr double kMaxSize = 200.0;  // millimetres
 
@@ -87,9 +88,9 @@ CRiloSizeDlg::CRiloSizeDlg(const SmRiloSizeRequest& request, QWidget* parent)
       grid->addWidget(new QLabel(QStringLiteral("毫米"), this), row, column + 3);
   }
   m_keepHeights = new QCheckBox(QStringLiteral("行高保持原状"), this);
-  m_keepHeights->setObjectName("1015");
+  m_keepHeights->setObjectName(QString::number(kKeepHeights));
   m_keepWidths = new QCheckBox(QStringLiteral("栏宽保持原状"), this);
-  m_keepWidths->setObjectName("1016");
+  m_keepWidths->setObjectName(QString::number(kKeepWidths));
   grid->addWidget(m_keepHeights, 5, 0, 1, 3);
   grid->addWidget(m_keepWidths, 5, 4, 1, 3);
   connect(m_keepHeights, &QCheckBox::toggled, this, [this](bool on) { KeepPart(false, on); });

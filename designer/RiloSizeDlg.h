@@ -23,6 +23,18 @@ struct SmRiloSizeRequest {
 class CRiloSizeDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the spin arrows of a field have ids of their own.
+  enum ControlId : int {
+    kFirstRow = 1004,
+    kLastRow = 1007,
+    kRowHeight = 1009,
+    kKeepHeights = 1015,
+    kKeepWidths = 1016,
+    kFirstColumn = 1024,
+    kLastColumn = 1027,
+    kColumnWidth = 1032,
+  };
+
   explicit CRiloSizeDlg(const SmRiloSizeRequest& request, QWidget* parent = nullptr);
 
   // After OK.

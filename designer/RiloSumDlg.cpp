@@ -45,34 +45,34 @@ CRiloSumDlg::CRiloSumDlg(CRiloDoc& doc, QWidget* parent) : CSmDlg(839, parent), 
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("目标报表："), this), 0, 0);
   m_targetLabel = new QLabel(this);
-  m_targetLabel->setObjectName("1137");
+  m_targetLabel->setObjectName(QString::number(kTargetLabel));
   grid->addWidget(m_targetLabel, 0, 1, 1, 5);
   m_edit = new QPlainTextEdit(this);
-  m_edit->setObjectName("1135");
+  m_edit->setObjectName(QString::number(kText));
   m_edit->setMinimumSize(520, 260);
   m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
   grid->addWidget(m_edit, 1, 0, 1, 6);
-  grid->addWidget(AddButton(1094, QStringLiteral("&E.编辑“源报表生成程序”")), 2, 0, 1, 2);
-  grid->addWidget(AddButton(1093, QStringLiteral("&R.用源报表程序生成源报表")), 2, 2, 1, 2);
-  grid->addWidget(AddButton(1096, QStringLiteral("&F.编辑参与汇总的源报表")), 2, 4, 1, 2);
+  grid->addWidget(AddButton(kEditProgram, QStringLiteral("&E.编辑“源报表生成程序”")), 2, 0, 1, 2);
+  grid->addWidget(AddButton(kGenerate, QStringLiteral("&R.用源报表程序生成源报表")), 2, 2, 1, 2);
+  grid->addWidget(AddButton(kEditSources, QStringLiteral("&F.编辑参与汇总的源报表")), 2, 4, 1, 2);
   auto* scaleLabel = new QLabel(QStringLiteral("&A.缩小倍数："), this);
   m_scaleEdit = new QLineEdit(this);
-  m_scaleEdit->setObjectName("1045");
+  m_scaleEdit->setObjectName(QString::number(kScale));
   m_scaleEdit->setReadOnly(true);
   m_scaleEdit->setMaximumWidth(80);
   scaleLabel->setBuddy(m_scaleEdit);
   grid->addWidget(scaleLabel, 3, 0);
   grid->addWidget(m_scaleEdit, 3, 1);
-  grid->addWidget(RiloSpinArrows(this, 1069, [this](bool up) { OnScaleSpin(up); }), 3, 2);
+  grid->addWidget(RiloSpinArrows(this, kScaleSpin, [this](bool up) { OnScaleSpin(up); }), 3, 2);
   auto* decimalsLabel = new QLabel(QStringLiteral("&B.小数位数："), this);
   m_decimals = new QSpinBox(this);
-  m_decimals->setObjectName("1071");
+  m_decimals->setObjectName(QString::number(kDecimals));
   m_decimals->setRange(0, 6);
   decimalsLabel->setBuddy(m_decimals);
   grid->addWidget(decimalsLabel, 3, 3);
   grid->addWidget(m_decimals, 3, 4);
   m_clear = new QCheckBox(QStringLiteral("&Q.清空目标表"), this);
-  m_clear->setObjectName("1067");
+  m_clear->setObjectName(QString::number(kClear));
   grid->addWidget(m_clear, 4, 0, 1, 2);
   grid->addWidget(AddButton(1, QStringLiteral("汇总(&S)")), 4, 3);
   grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 4, 4);
@@ -122,8 +122,8 @@ void CRiloSumDlg::ShowText(int which) {
     m_shown = which;
     m_edit->setPlainText(Q(which == 0 ? m_program : m_list));
   }
-  Control(1094)->setEnabled(which == 1);
-  Control(1096)->setEnabled(which == 0);
+  Control(kEditProgram)->setEnabled(which == 1);
+  Control(kEditSources)->setEnabled(which == 0);
 }
 
 void CRiloSumDlg::OnScaleSpin(bool up) {
@@ -170,13 +170,13 @@ bool CRiloSumDlg::OnGenerate() {
 
 bool CRiloSumDlg::OnCommand(unsigned id) {
   switch (id) {
-    case 1094:
+    case kEditProgram:
       ShowText(0);
       return true;
-    case 1096:
+    case kEditSources:
       ShowText(1);
       return true;
-    case 1093:
+    case kGenerate:
       OnGenerate();
       return true;
     default:

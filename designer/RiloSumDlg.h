@@ -19,6 +19,19 @@ class QSpinBox;
 class CRiloSumDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kScale = 1045,
+    kClear = 1067,
+    kScaleSpin = 1069,
+    kDecimals = 1071,
+    kGenerate = 1093,
+    kEditProgram = 1094,
+    kEditSources = 1096,
+    kText = 1135,
+    kTargetLabel = 1137,
+  };
+
   CRiloSumDlg(CRiloDoc& doc, QWidget* parent = nullptr);
 
   // After OK: every cell's summed value, row-major.

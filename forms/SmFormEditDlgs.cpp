@@ -123,34 +123,34 @@ CSmColumnDlg::CSmColumnDlg(CSmDoc& doc, CSmFormDef& def, int index, bool isNew, 
     : CSmFormEditDlg(854, doc, def, index, isNew, parent) {
   setWindowTitle(QStringLiteral("栏属性修改"));
   m_name = new CSmEdit(this);
-  m_name->setObjectName("1014");
+  m_name->setObjectName(QString::number(kName));
   m_name->SetInputType("MDBSTRING", 50);
   m_formula = new CSmEdit(this);
-  m_formula->setObjectName("1018");
+  m_formula->setObjectName(QString::number(kFormula));
   m_formula->SetInputType("MDBSTRING", 180);
   m_formula->setMinimumWidth(360);
-  m_order = MakeSpin(1010, 1011);
-  m_width = MakeSpin(1020, 1021);
-  m_editWidth = MakeSpin(1022, 1023);
-  m_less = MakeSpin(1024, 1025);
-  m_more = MakeSpin(1026, 1027);
+  m_order = MakeSpin(kOrder, kOrderSpin);
+  m_width = MakeSpin(kWidth, kWidthSpin);
+  m_editWidth = MakeSpin(kEditWidth, kEditWidthSpin);
+  m_less = MakeSpin(kLess, kLessSpin);
+  m_more = MakeSpin(kMore, kMoreSpin);
   auto combo = [this](int id) {
     auto* box = new QComboBox(this);
     box->setObjectName(QString::number(id));
     return box;
   };
-  m_kind = combo(1019);
-  m_scale = combo(1028);
-  m_total = combo(1030);
+  m_kind = combo(kKind);
+  m_scale = combo(kScale);
+  m_total = combo(kTotal);
   auto* values = new QButtonGroup(this);
-  m_number = MakeRadio(1012, "数值", values);
-  m_text = MakeRadio(1013, "文字", values);
+  m_number = MakeRadio(kNumber, "数值", values);
+  m_text = MakeRadio(kText, "文字", values);
   auto* aligns = new QButtonGroup(this);
-  m_left = MakeRadio(1015, "居左", aligns);
-  m_middle = MakeRadio(1016, "居中", aligns);
-  m_right = MakeRadio(1017, "居右", aligns);
+  m_left = MakeRadio(kLeft, "居左", aligns);
+  m_middle = MakeRadio(kMiddle, "居中", aligns);
+  m_right = MakeRadio(kRight, "居右", aligns);
   m_wrap = new QCheckBox(QStringLiteral("自动折行"), this);
-  m_wrap->setObjectName("1033");
+  m_wrap->setObjectName(QString::number(kWrap));
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label(this, "栏  序："), 0, 0);
@@ -301,17 +301,17 @@ void CSmColumnDlg::OnLeaveMore() {
 
 bool CSmColumnDlg::ValidateAndSave() {
   const std::string name = Trimmed(m_name);
-  if (name.empty()) return Refuse("栏名不能为空，重输！", 1014);
+  if (name.empty()) return Refuse("栏名不能为空，重输！", kName);
   int order = 0, width = 0, editWidth = 0, less = 0, more = 0;
   if (!CheckSpin(m_order, "栏顺序号超界！", order)) return false;
   if (!CheckSpin(m_width, "显示宽度超界！", width)) return false;
   if (!CheckSpin(m_editWidth, "编辑宽度超界！", editWidth)) return false;
   less = m_less.spin->Value(-1);
-  if (less < 0 || less > kMaxDecimals) return Refuse("至少保留小数位数不合适！", 1024);
+  if (less < 0 || less > kMaxDecimals) return Refuse("至少保留小数位数不合适！", kLess);
   more = m_more.spin->Value(-1);
-  if (!m_more.spin->InRange(more) || more < less) return Refuse("最多保留小数位数不合适！", 1026);
-  if (m_kind->currentIndex() < 0) return Refuse("未选择栏类型！", 1019);
-  if (m_scale->currentIndex() < 0) return Refuse("未选择放缩因子！", 1028);
+  if (!m_more.spin->InRange(more) || more < less) return Refuse("最多保留小数位数不合适！", kMore);
+  if (m_kind->currentIndex() < 0) return Refuse("未选择栏类型！", kKind);
+  if (m_scale->currentIndex() < 0) return Refuse("未选择放缩因子！", kScale);
 
   const int count = static_cast<int>(m_def.m_cols.size());
   CSmFormCol column;
@@ -331,7 +331,7 @@ bool CSmColumnDlg::ValidateAndSave() {
   spec.scale = m_scale->currentIndex() - kScaleOffset;
   column.BuildSpec(name, spec.type, spec.align, m_wrap->isChecked() ? 1 : 0, spec.total, spec.kind,
                    spec.scale, Text(m_formula).toStdString());
-  if (GbkSize(column.sFormula) > kSpecBytes) return Refuse("公式长度超界！", 1018);
+  if (GbkSize(column.sFormula) > kSpecBytes) return Refuse("公式长度超界！", kFormula);
 
   if (m_isNew) {
     m_def.m_cols.insert(m_def.m_cols.begin() + std::clamp(m_index, 0, count), column);
@@ -354,13 +354,13 @@ CSmTopWordDlg::CSmTopWordDlg(CSmDoc& doc, CSmFormDef& def, int index, bool isNew
     : CSmFormEditDlg(856, doc, def, index, isNew, parent) {
   setWindowTitle(QStringLiteral("修改栏名、栏头单元块坐标"));
   m_name = new CSmEdit(this);
-  m_name->setObjectName("1028");
+  m_name->setObjectName(QString::number(kName));
   m_name->SetInputType("STRING NOT |[]'\"", 50);
   m_name->setMinimumWidth(300);
-  m_col1 = MakeSpin(1029, 1030);
-  m_row1 = MakeSpin(1031, 1032);
-  m_col2 = MakeSpin(1033, 1034);
-  m_row2 = MakeSpin(1035, 1000);
+  m_col1 = MakeSpin(kCol1, kCol1Spin);
+  m_row1 = MakeSpin(kRow1, kRow1Spin);
+  m_col2 = MakeSpin(kCol2, kCol2Spin);
+  m_row2 = MakeSpin(kRow2, kRow2Spin);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label(this, "栏名："), 0, 0);
@@ -444,9 +444,9 @@ bool CSmTopWordDlg::ValidateAndSave() {
   CSmFormTopWord word;
   word.Set(col1, row1, col2, row2, name);
   if (!m_isNew && word == m_def.m_topWords[m_index]) return true;
-  if (col2 < col1 || row2 < row1) return Refuse("单元块定义不合适！", 1033);
-  if (name.empty()) return Refuse("栏名不能为空！", 1028);
-  if (Overlaps(col1, row1, col2, row2)) return Refuse("当前定义的单元块与已定义的重叠！", 1029);
+  if (col2 < col1 || row2 < row1) return Refuse("单元块定义不合适！", kCol2);
+  if (name.empty()) return Refuse("栏名不能为空！", kName);
+  if (Overlaps(col1, row1, col2, row2)) return Refuse("当前定义的单元块与已定义的重叠！", kCol1);
   if (m_isNew) {
     m_def.m_topWords.push_back(word);
   } else {
@@ -462,21 +462,21 @@ CSmHeadNoteDlg::CSmHeadNoteDlg(CSmDoc& doc, CSmFormDef& def, int index, bool isN
   setWindowTitle(QStringLiteral("表头表尾属性修改"));
   // The hint is stored in 20 bytes; it names the note and must stay unique as stored.
   m_note = new CSmEdit(this);
-  m_note->setObjectName("1047");
+  m_note->setObjectName(QString::number(kNote));
   m_note->SetInputType("STRING NOT |[]'", 20);
   m_words = new CSmEdit(this);
-  m_words->setObjectName("1048");
+  m_words->setObjectName(QString::number(kWords));
   m_words->SetInputType("STRING NOT |[]'", 50);
   m_words->setMinimumWidth(300);
-  m_line = MakeSpin(1039, 1040);
-  m_position = MakeSpin(1041, 1042);
-  m_length = MakeSpin(1045, 1046);
+  m_line = MakeSpin(kLine, kLineSpin);
+  m_position = MakeSpin(kPosition, kPositionSpin);
+  m_length = MakeSpin(kLength, kLengthSpin);
   auto* sides = new QButtonGroup(this);
-  m_head = MakeRadio(1037, "表头", sides);
-  m_tail = MakeRadio(1038, "表尾", sides);
+  m_head = MakeRadio(kHead, "表头", sides);
+  m_tail = MakeRadio(kTail, "表尾", sides);
   auto* uses = new QButtonGroup(this);
-  m_use = MakeRadio(1043, "套打", uses);
-  m_noUse = MakeRadio(1044, "不套打", uses);
+  m_use = MakeRadio(kUse, "套打", uses);
+  m_noUse = MakeRadio(kNoUse, "不套打", uses);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(Label(this, "字域提示："), 0, 0);
@@ -545,20 +545,20 @@ bool CSmHeadNoteDlg::ValidateAndSave() {
   if (!CheckSpin(m_line, "显示行次超界！", line)) return false;
   if (!CheckSpin(m_position, "栏位置超界！", position)) return false;
   if (!CheckSpin(m_length, "编辑框长度不合适！", length)) return false;
-  if (hint.empty()) return Refuse("字域提示不能为空，重输！", 1047);
-  if (words.empty()) return Refuse("显示内容不能为空，重输！", 1048);
+  if (hint.empty()) return Refuse("字域提示不能为空，重输！", kNote);
+  if (words.empty()) return Refuse("显示内容不能为空，重输！", kWords);
   const int tail = m_tail->isChecked() ? 1 : 0;
   auto& notes = m_def.m_headNotes;
   for (int i = 0; i < static_cast<int>(notes.size()); ++i) {
     const CSmFormHeadNote& other = notes[i];
     if (m_isNew && other.bIsTail == tail && other.nRow == line - 1 &&
         other.nColPecent % 100 == position) {
-      return Refuse("该字域的位置已存在!", 1041);
+      return Refuse("该字域的位置已存在!", kPosition);
     }
   }
   for (int i = 0; i < static_cast<int>(notes.size()); ++i) {
     if (!m_isNew && i == m_index) continue;
-    if (notes[i].sNote == hint) return Refuse("该字域提示已存在!", 1047);
+    if (notes[i].sNote == hint) return Refuse("该字域提示已存在!", kNote);
   }
   CSmFormHeadNote note;
   const int system = m_isNew ? 0 : notes[m_index].bIsSystem;

@@ -50,6 +50,31 @@ class CSmFormEditDlg : public CSmDlg {
 class CSmColumnDlg : public CSmFormEditDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kOrder = 1010,
+    kOrderSpin = 1011,
+    kNumber = 1012,
+    kText = 1013,
+    kName = 1014,
+    kLeft = 1015,
+    kMiddle = 1016,
+    kRight = 1017,
+    kFormula = 1018,
+    kKind = 1019,
+    kWidth = 1020,
+    kWidthSpin = 1021,
+    kEditWidth = 1022,
+    kEditWidthSpin = 1023,
+    kLess = 1024,
+    kLessSpin = 1025,
+    kMore = 1026,
+    kMoreSpin = 1027,
+    kScale = 1028,
+    kTotal = 1030,
+    kWrap = 1033,
+  };
+
   // `index`: the column of the selected row (0 when none); a new column goes in there.
   CSmColumnDlg(CSmDoc& doc, CSmFormDef& def, int index, bool isNew, QWidget* parent = nullptr);
   // Where the column stands after OK.
@@ -85,6 +110,19 @@ class CSmColumnDlg : public CSmFormEditDlg {
 class CSmTopWordDlg : public CSmFormEditDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kRow2Spin = 1000,
+    kName = 1028,
+    kCol1 = 1029,
+    kCol1Spin = 1030,
+    kRow1 = 1031,
+    kRow1Spin = 1032,
+    kCol2 = 1033,
+    kCol2Spin = 1034,
+    kRow2 = 1035,
+  };
+
   CSmTopWordDlg(CSmDoc& doc, CSmFormDef& def, int index, bool isNew, QWidget* parent = nullptr);
   // A new block needs a free header cell: without one the user is told and nothing opens.
   int DoModal();
@@ -107,6 +145,22 @@ class CSmTopWordDlg : public CSmFormEditDlg {
 class CSmHeadNoteDlg : public CSmFormEditDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kHead = 1037,
+    kTail = 1038,
+    kLine = 1039,
+    kLineSpin = 1040,
+    kPosition = 1041,
+    kPositionSpin = 1042,
+    kUse = 1043,
+    kNoUse = 1044,
+    kLength = 1045,
+    kLengthSpin = 1046,
+    kNote = 1047,
+    kWords = 1048,
+  };
+
   static constexpr int kMaxLine = 15;
   static constexpr int kMaxPosition = 99;  // the edit length is kept in the hundreds
 

@@ -22,15 +22,6 @@
 
 namespace {
 
-constexpr int kListId = 1000;
-constexpr int kYearId = 1065;
-constexpr int kMonthId = 1001;
-constexpr int kDayId = 1066;
-constexpr int kComputerId = 1067;
-constexpr int kOperatorId = 1068;
-constexpr int kOperationId = 1069;
-constexpr int kModuleId = 1070;
-
 constexpr int kClearTasksCode = 11;
 
 // A text from the user inside quotes of a statement.
@@ -64,7 +55,7 @@ std::unordered_set<int> ParseTaskNumbers(const std::string& list) {
 // ---------------------------------------------------------------- CSmLogTaskList
 
 CSmLogTaskList::CSmLogTaskList(QWidget* parent) : CSmListCtrl(parent) {
-  setObjectName(QString::number(kListId));
+  setObjectName(QString::number(CSmLogQueryDlg::kListId));
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setRootIsDecorated(false);
   setAllColumnsShowFocus(true);

@@ -49,6 +49,18 @@ class CSmLogTaskList : public CSmListCtrl {
 class CSmLogQueryDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kListId = 1000,
+    kMonthId = 1001,
+    kYearId = 1065,
+    kDayId = 1066,
+    kComputerId = 1067,
+    kOperatorId = 1068,
+    kOperationId = 1069,
+    kModuleId = 1070,
+  };
+
   CSmLogQueryDlg(const CSmOpLog& task, const std::string& period, const std::string& computer,
                  const std::string& op, const std::string& operation, QWidget* parent = nullptr);
 

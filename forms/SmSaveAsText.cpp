@@ -210,14 +210,14 @@ CSaveAsTextPage3::CSaveAsTextPage3(CSmDoc& doc, QWidget* parent)
   setObjectName("849");
   setTitle("保存");
   auto* tips = new QPlainTextEdit(this);
-  tips->setObjectName("1004");
+  tips->setObjectName(QString::number(CSaveAsTextSheet::kTips));
   tips->setReadOnly(true);
   m_tips = kTips;
   tips->setPlainText(QString::fromStdString(m_tips));
-  m_name->setObjectName("1005");
+  m_name->setObjectName(QString::number(CSaveAsTextSheet::kFileName));
   m_name->SetInputType("STRING NOT ?*\"<>|");
   auto* browse = new QPushButton(QStringLiteral("…"), this);
-  browse->setObjectName("1032");
+  browse->setObjectName(QString::number(CSaveAsTextSheet::kBrowse));
   browse->setAutoDefault(false);
   auto* label = new QLabel(QStringLiteral("保存成："), this);
   label->setBuddy(m_name);
@@ -322,8 +322,8 @@ CSaveAsTextSheet::CSaveAsTextSheet(CSmDoc& doc, QWidget* parent)
   setButtonText(QWizard::FinishButton, QStringLiteral("完成"));
   setButtonText(QWizard::CancelButton, QStringLiteral("取消"));
   button(QWizard::BackButton)->setObjectName("12323");
-  button(QWizard::NextButton)->setObjectName("12324");
-  button(QWizard::FinishButton)->setObjectName("12325");
+  button(QWizard::NextButton)->setObjectName(QString::number(kNext));
+  button(QWizard::FinishButton)->setObjectName(QString::number(kFinish));
   button(QWizard::CancelButton)->setObjectName("2");
   addPage(m_page1);
   addPage(m_page2);

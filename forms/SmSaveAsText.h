@@ -108,6 +108,15 @@ class CSaveAsTextPage3 : public QWizardPage {
 class CSaveAsTextSheet : public QWizard {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls) of the pages and the wizard's buttons.
+  enum ControlId : int {
+    kTips = 1004,
+    kFileName = 1005,
+    kBrowse = 1032,
+    kNext = 12324,
+    kFinish = 12325,
+  };
+
   CSaveAsTextSheet(CSmDoc& doc, QWidget* parent = nullptr);
 
   CSaveAsTextPage1* Page1() const { return m_page1; }

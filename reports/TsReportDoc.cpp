@@ -4,7 +4,8 @@
 #include <QMenu>
 #include <algorithm>
 
-#include "app/SmApp.h"
+#include "app/SmApp.h"  // HasSmRight
+#include "cane/TsCaneContext.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
@@ -236,8 +237,7 @@ void CTsReportView::GetNoteValue(CSmFormHeadNote& note) {
                       : FormatStr("截止时间：%s年 %s月 %s日", TsTextPart(from, 0, 4).c_str(),
                                   TsTextPart(from, 4, 2).c_str(), TsTextPart(from, 6).c_str());
   } else if (name == "编表单位") {
-    CSmApp* app = SmGetApp();
-    note.sWords = FormatStr("编表单位：%s", app ? app->m_env.GetUnitName().c_str() : "");
+    note.sWords = "编表单位：" + TsCaneContextFromApp().unitName;
   } else if (name.size() == std::string("表头1").size() && name.starts_with("表头")) {
     const int k = name.back() - '1';
     if (k >= 0 && k < 4) note.sWords = doc->sHeading[k];

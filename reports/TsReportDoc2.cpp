@@ -243,9 +243,9 @@ CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title
       m_unpaidOnly(unpaidOnly) {
   // The region of farmers stays of the code filters; the rows follow the report.
   HideCommon([](int row, int column) { return (row == 3 && column >= 2) || row == 4 || row == 5; });
-  TsRelabelBuddy(this, 1029, "&1.操作：");
-  TsRelabelBuddy(this, 1030, "&2.复核：");
-  TsRelabelBuddy(this, 1032, "&Q.区域：");
+  TsRelabelBuddy(this, kGrossOperator, "&1.操作：");
+  TsRelabelBuddy(this, kTareOperator, "&2.复核：");
+  TsRelabelBuddy(this, kFarmerFilter, "&Q.区域：");
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
   m_unpaid = new QCheckBox(QStringLiteral("&W.仅含未付款单据"), OwnRow());

@@ -31,9 +31,10 @@ constexpr int kFreightTemplate = 265;
 constexpr int kModule = 16;
 constexpr int kVoucherLog = 8;
 constexpr int kAdvanceVoucher = 2;
-constexpr int kGroupIds[kTsItemGroups] = {1035, 1036, 1037, 1038};
+constexpr int kGroupIds[kTsItemGroups] = {
+    CTsReportQueryDlg3::kFirstGroup, CTsReportQueryDlg3::kFirstGroup + 1,
+    CTsReportQueryDlg3::kFirstGroup + 2, CTsReportQueryDlg3::kFirstGroup + 3};
 constexpr int kIncludeUnpaid = 1039;
-constexpr int kCashPercent = 1110;
 
 // The item set of each group: item class (0 ticket, 1 slip), category and selection.
 struct GroupItems {
@@ -434,7 +435,7 @@ CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title
       m_percentText(FormatStr("%.2f", cashPercent)) {
   KeepRegionAndLevel(true, "&Q.区    域：");
   UseSingleDate();
-  TsRelabelBuddy(this, 1020, "&T.截止时间：");
+  TsRelabelBuddy(this, kDateFrom, "&T.截止时间：");
   auto* grid = new QGridLayout(OwnRow());
   grid->setContentsMargins(0, 0, 0, 0);
   for (int g = 0; g < kTsItemGroups; ++g) {

@@ -86,6 +86,12 @@ class CTsReportDoc3 : public CTsReportDoc {
 class CTsReportQueryDlg3 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kFirstGroup = 1035,  // the item groups' boxes, one after another
+    kCashPercent = 1110,
+  };
+
   CTsReportQueryDlg3(CSmDatabase* db, const std::string& title, const std::string& date,
                      const std::string& region, int rowKind, int level, int skipEmpty,
                      const std::array<int, kTsItemGroups>& groups, int includeUnpaid,

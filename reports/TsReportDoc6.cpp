@@ -22,7 +22,8 @@
 namespace {
 
 constexpr int kTransporterTemplate = 270;
-constexpr int kTypeIds[2] = {1117, 1118};
+constexpr int kTypeIds[2] = {CTsReportQueryDlg6::kOpeningBalance,
+                             CTsReportQueryDlg6::kClosingBalance};
 constexpr int kIncludeUnreviewed = 1039;
 
 int LinkCount(int kind) {
@@ -312,7 +313,7 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
 // Only the region with its picker, the level and "去空行" stay of the common controls.
 void CTsReportQueryDlg6::KeepOwnControls() {
   KeepRegionAndLevel(false, "&Q.区    域：");
-  TsRelabelBuddy(this, 1031, "&C.级    次：");
+  TsRelabelBuddy(this, kLevel, "&C.级    次：");
 }
 
 void CTsReportQueryDlg6::OnInitDialog() {

@@ -57,6 +57,9 @@ class CTsReportDoc6 : public CTsReportDoc {
 class CTsReportQueryDlg6 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kOpeningBalance = 1117, kClosingBalance = 1118 };
+
   CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const std::string& region,
                      int rowKind, int level, int skipEmpty, int balanceType, int includeUnreviewed,
                      QWidget* parent = nullptr);

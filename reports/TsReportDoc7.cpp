@@ -824,7 +824,7 @@ bool CTsRecalcItemsDlg::ValidateAndSave() {
 
 namespace {
 
-constexpr int kQtyRangeIds[2] = {1027, 1040};
+constexpr int kQtyRangeIds[2] = {CTsReportQueryDlg::kRangeFrom, CTsReportQueryDlg::kRangeTo};
 // Per group: the radios of the states in state order, then the operator columns and their
 // combos with their labels.
 struct StateGroup {

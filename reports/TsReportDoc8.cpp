@@ -26,9 +26,6 @@
 
 namespace {
 
-constexpr int kBatchList = 1132;
-constexpr int kDeleteBatch = 1133;
-constexpr int kReviewBatch = 1134;
 constexpr int kModule = 16;
 constexpr const char* kPayRight = "33";  // "蔗款结算单付款"
 
@@ -265,9 +262,9 @@ CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title
       m_db(db) {
   // The period and the region of farmers stay of the common controls.
   HideCommon([](int row, int column) { return row == 2 || (row == 3 && column >= 2) || row > 3; });
-  TsRelabelBuddy(this, 1020, "&F.从");
-  TsRelabelBuddy(this, 1023, "&T.到");
-  TsRelabelBuddy(this, 1032, "&Q.区域：");
+  TsRelabelBuddy(this, kDateFrom, "&F.从");
+  TsRelabelBuddy(this, kDateTo, "&T.到");
+  TsRelabelBuddy(this, kFarmerFilter, "&Q.区域：");
   auto* box = new QGroupBox(QStringLiteral("已付单据"), OwnRow());
   auto* column = new QVBoxLayout(box);
   column->addWidget(new QLabel(QStringLiteral("序号     操作员     复核员"), box));

@@ -72,6 +72,13 @@ class CTsReportDoc8 : public CTsReportDoc2 {
 class CTsReportQueryDlg8 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kBatchList = 1132,
+    kDeleteBatch = 1133,
+    kReviewBatch = 1134,
+  };
+
   CTsReportQueryDlg8(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
                      const std::string& dateTo, int batch, const std::string (&oprCode)[2],
                      const std::string& region, int level, QWidget* parent = nullptr);

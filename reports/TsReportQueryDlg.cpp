@@ -16,6 +16,7 @@
 
 #include "app/SmApp.h"
 #include "app/SmOperator.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsDriverDirDlg.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsParams.h"
@@ -30,15 +31,16 @@
 
 namespace {
 
-constexpr int kDateIds[2] = {1020, 1023};
-constexpr int kOperatorIds[2] = {1029, 1030};
-constexpr int kFilterIds[4] = {1032, 1033, 1035, 1036};
-constexpr int kPickerIds[4] = {1090, 1091, 1092, 1093};
-constexpr int kKindIds[4] = {1026, 1028, 1037, 1038};
-constexpr int kLevel = 1031;
-constexpr int kSkipEmpty = 1034;
-constexpr int kUntaredOnly = 1039;
-constexpr int kRangeIds[2] = {1027, 1040};
+using Dlg = CTsReportQueryDlg;
+constexpr int kDateIds[2] = {Dlg::kDateFrom, Dlg::kDateTo};
+constexpr int kOperatorIds[2] = {Dlg::kGrossOperator, Dlg::kTareOperator};
+constexpr int kFilterIds[4] = {Dlg::kFarmerFilter, Dlg::kTransporterFilter, Dlg::kPlaceFilter,
+                               Dlg::kVarietyFilter};
+constexpr int kPickerIds[4] = {Dlg::kPickFarmer, Dlg::kPickTransporter, Dlg::kPickPlace,
+                               Dlg::kPickVariety};
+constexpr int kKindIds[4] = {Dlg::kKindFarmer, Dlg::kKindTransporter, Dlg::kKindPlace,
+                             Dlg::kKindVariety};
+constexpr int kRangeIds[2] = {Dlg::kRangeFrom, Dlg::kRangeTo};
 
 const char* const kKindTexts[4] = {"&N.农户", "&Y.运户", "&K.砍运地", "&P.甘蔗品种"};
 const char* const kFilterLabels[4] = {"农户：", "运户：", "砍运地：", "品种："};
@@ -71,9 +73,9 @@ int FilterCodeLength(int which) {
     case 0:
       return TsGetFarmerCodeLen();
     case 1:
-      return TsGetIntParam(5);
+      return TsGetIntParam(TsIntParam::DriverCodeLen);
     case 2:
-      return TsGetIntParam(6);
+      return TsGetIntParam(TsIntParam::PlaceCodeLen);
     default:
       return TsGetVarietyCodeLen();
   }
@@ -319,8 +321,8 @@ bool CTsReportQueryDlg::CheckDate(int which) {
   const int year = StrToIntDef(Text(edits[0]), 0);
   const int month = StrToIntDef(Text(edits[1]), 0);
   const int day = StrToIntDef(Text(edits[2]), 0);
-  CSmApp* app = SmGetApp();
-  const int fileYear = app ? app->m_env.GetYear() : year;
+  const int openYear = TsCaneContextFromApp().year;
+  const int fileYear = openYear ? openYear : year;
   const std::string outOfYear = "年度超界！\n" + TsYearRangeText();
   if (std::abs(year - fileYear) >= 2) return Refuse(edits[0], outOfYear);
   if (month < 1 || month > 12) return Refuse(edits[1], "月份不合理！");

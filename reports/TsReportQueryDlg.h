@@ -32,6 +32,35 @@ void TsRelabelBuddy(QWidget* dlg, int buddyId, const char* text);
 class CTsReportQueryDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls). A date's month and day follow its year.
+  enum ControlId : int {
+    kDateFrom = 1020,
+    kDateFromMonth = 1021,
+    kDateFromDay = 1022,
+    kDateTo = 1023,
+    kDateToMonth = 1024,
+    kDateToDay = 1025,
+    kKindFarmer = 1026,
+    kRangeFrom = 1027,
+    kKindTransporter = 1028,
+    kGrossOperator = 1029,
+    kTareOperator = 1030,
+    kLevel = 1031,
+    kFarmerFilter = 1032,
+    kTransporterFilter = 1033,
+    kSkipEmpty = 1034,
+    kPlaceFilter = 1035,
+    kVarietyFilter = 1036,
+    kKindPlace = 1037,
+    kKindVariety = 1038,
+    kUntaredOnly = 1039,
+    kRangeTo = 1040,
+    kPickFarmer = 1090,
+    kPickTransporter = 1091,
+    kPickPlace = 1092,
+    kPickVariety = 1093,
+  };
+
   CTsReportQueryDlg(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
                     const std::string& dateTo, const std::string (&oprCode)[2],
                     const std::string (&filter)[4], int rowKind, int level, int skipEmpty,

@@ -126,7 +126,7 @@ int CTsReportRow::LoadNames(int kind, const std::array<int, 5>& levelLengths, in
 }
 
 std::array<int, 5> TsGetLevelLengths(bool varieties) {
-  const int first = varieties ? 7 : 0;
+  const TsIntParam first = varieties ? TsIntParam::VarietyLevel1Len : TsIntParam::FarmerLevel1Len;
   std::array<int, 5> lengths{};
   int sum = 0;
   for (int k = 0; k < 5; ++k) {

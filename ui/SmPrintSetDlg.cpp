@@ -146,10 +146,14 @@ struct FieldEdit {
   int limit1, limit2;
 };
 constexpr FieldEdit kEdits[] = {
-    {1005, "序  号：", "NUMBER 1", 4, 0},     {1006, "字域名：", "MDBSTRING", 100, -1},
-    {1099, "内  容：", "MDBSTRING", 100, -1}, {1009, "水平：", "NUMBER 1", 5, 0},
-    {1010, "垂直：", "NUMBER 1", 5, 0},       {1007, "字高：", "NUMBER 1", 4, 0},
-    {1008, "字粗：", "NUMBER 100 900", 3, 0}, {1014, "打印宽度(字符数)：", "NUMBER 0", 3, 0},
+    {CSmPrintFieldDlg::kNumber, "序  号：", "NUMBER 1", 4, 0},
+    {CSmPrintFieldDlg::kName, "字域名：", "MDBSTRING", 100, -1},
+    {CSmPrintFieldDlg::kContent, "内  容：", "MDBSTRING", 100, -1},
+    {CSmPrintFieldDlg::kX, "水平：", "NUMBER 1", 5, 0},
+    {CSmPrintFieldDlg::kY, "垂直：", "NUMBER 1", 5, 0},
+    {CSmPrintFieldDlg::kHeight, "字高：", "NUMBER 1", 4, 0},
+    {CSmPrintFieldDlg::kWeight, "字粗：", "NUMBER 100 900", 3, 0},
+    {CSmPrintFieldDlg::kWidth, "打印宽度(字符数)：", "NUMBER 0", 3, 0},
 };
 
 }  // namespace
@@ -189,7 +193,7 @@ CSmPrintFieldDlg::CSmPrintFieldDlg(CSmDatabase* db, int group, int number, bool 
   addEdit(kEdits[3], 4, 0, std::to_string(f.m_x));
   addEdit(kEdits[4], 5, 0, std::to_string(f.m_y));
   auto* face = new QComboBox(this);
-  face->setObjectName("1011");
+  face->setObjectName(QString::number(kFace));
   for (const char* name : kFaces) face->addItem(QString::fromUtf8(name));
   face->setCurrentIndex(face->findText(QString::fromStdString(f.m_face)));
   auto* faceLabel = new QLabel(QStringLiteral("字样名："), this);
@@ -197,10 +201,10 @@ CSmPrintFieldDlg::CSmPrintFieldDlg(CSmDatabase* db, int group, int number, bool 
   grid->addWidget(faceLabel, 6, 0);
   grid->addWidget(face, 6, 1, 1, 3);
   auto* italic = new QCheckBox(QStringLiteral("斜体"), this);
-  italic->setObjectName("1012");
+  italic->setObjectName(QString::number(kItalic));
   italic->setChecked(f.m_italic != 0);
   auto* underline = new QCheckBox(QStringLiteral("下划线"), this);
-  underline->setObjectName("1013");
+  underline->setObjectName(QString::number(kUnderline));
   underline->setChecked(f.m_underline != 0);
   grid->addWidget(italic, 7, 1);
   grid->addWidget(underline, 7, 3);
@@ -238,25 +242,25 @@ bool CSmPrintFieldDlg::StoreField(const CSmPrintField& field) {
 bool CSmPrintFieldDlg::ValidateAndSave() {
   if (m_missing) return false;
   CSmPrintField field = m_field;
-  field.m_number = Number(1005);
+  field.m_number = Number(kNumber);
   if (m_add && field.m_number < 1000) {
-    return Refuse("用户自定义字域的序号应不小于1000！", 1005);
+    return Refuse("用户自定义字域的序号应不小于1000！", kNumber);
   }
-  field.m_name = static_cast<QLineEdit*>(Control(1006))->text().toStdString();
-  field.m_content = static_cast<QLineEdit*>(Control(1099))->text().toStdString();
-  field.m_x = Number(1009);
-  field.m_y = Number(1010);
-  field.m_height = Number(1007);
-  field.m_weight = Number(1008);
-  field.m_width = Number(1014);
-  const QString face = static_cast<QComboBox*>(Control(1011))->currentText();
+  field.m_name = static_cast<QLineEdit*>(Control(kName))->text().toStdString();
+  field.m_content = static_cast<QLineEdit*>(Control(kContent))->text().toStdString();
+  field.m_x = Number(kX);
+  field.m_y = Number(kY);
+  field.m_height = Number(kHeight);
+  field.m_weight = Number(kWeight);
+  field.m_width = Number(kWidth);
+  const QString face = static_cast<QComboBox*>(Control(kFace))->currentText();
   if (!face.isEmpty()) field.m_face = face.toStdString();
-  field.m_italic = static_cast<QCheckBox*>(Control(1012))->isChecked() ? 1 : 0;
-  field.m_underline = static_cast<QCheckBox*>(Control(1013))->isChecked() ? 1 : 0;
+  field.m_italic = static_cast<QCheckBox*>(Control(kItalic))->isChecked() ? 1 : 0;
+  field.m_underline = static_cast<QCheckBox*>(Control(kUnderline))->isChecked() ? 1 : 0;
   if (m_add || field.m_number != m_oldNumber) {
     const long taken = m_db->QueryInt(
         FormatStr("Select Count(*) From SysCsTab Where Cs=%d And CsN=%d", m_group, field.m_number));
-    if (taken > 0) return Refuse("字域序号重复！", 1005);
+    if (taken > 0) return Refuse("字域序号重复！", kNumber);
   }
   if (!StoreField(field)) return false;
   m_field = field;

@@ -47,6 +47,21 @@ class CSmPrintFieldList : public CSmListCtrl {
 class CSmPrintFieldDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kNumber = 1005,
+    kName = 1006,
+    kHeight = 1007,
+    kWeight = 1008,
+    kX = 1009,
+    kY = 1010,
+    kFace = 1011,
+    kItalic = 1012,
+    kUnderline = 1013,
+    kWidth = 1014,
+    kContent = 1099,
+  };
+
   CSmPrintFieldDlg(CSmDatabase* db, int group, int number, bool add, QWidget* parent = nullptr);
 
   // The field's row did not exist when the dialog was made to change it.

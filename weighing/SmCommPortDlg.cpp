@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr int kAddButton = 1006;
-constexpr int kDeviceEdit = 1010;
 constexpr int kLogCode = 24;
 constexpr char kParityLetters[] = "NEO";
 
@@ -85,18 +83,18 @@ CSmCommPortDlg::CSmCommPortDlg(QWidget* parent)
     : CSmDlg(806, parent), m_mayChange(HasSmRightCode("0008")) {
   setWindowTitle(QStringLiteral("串口参数设置"));
   m_list = new CSmCommPortList(this, m_mayChange, this);
-  m_list->setObjectName("1000");
-  m_port = DigitEdit(this, 1001);
-  m_baud = DigitEdit(this, 1002);
-  m_dataBits = DigitEdit(this, 1003);
-  m_stopBits = DigitEdit(this, 1005);
-  m_receiveLength = DigitEdit(this, 1009);
-  m_factor = DigitEdit(this, 1007);
+  m_list->setObjectName(QString::number(kList));
+  m_port = DigitEdit(this, kPort);
+  m_baud = DigitEdit(this, kBaud);
+  m_dataBits = DigitEdit(this, kDataBits);
+  m_stopBits = DigitEdit(this, kStopBits);
+  m_receiveLength = DigitEdit(this, kReceiveLength);
+  m_factor = DigitEdit(this, kFactor);
   m_device = new CSmEdit(this);
   m_device->setObjectName(QString::number(kDeviceEdit));
   m_device->SetInputType("STRING", 260);
-  m_parity = Combo(this, 1004);
-  m_decode = Combo(this, 1008);
+  m_parity = Combo(this, kParity);
+  m_decode = Combo(this, kDecode);
   m_add = AddButton(kAddButton, QStringLiteral("&N.新增"));
   m_modify = AddButton(SM_ID_OK, QStringLiteral("&M.修改"));
   QPushButton* close = AddButton(SM_ID_CANCEL, QStringLiteral("&X.关闭"));

@@ -32,6 +32,21 @@ class CSmCommPortList : public CSmListCtrl {
 class CSmCommPortDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kList = 1000,
+    kPort = 1001,
+    kBaud = 1002,
+    kDataBits = 1003,
+    kParity = 1004,
+    kStopBits = 1005,
+    kAddButton = 1006,
+    kFactor = 1007,
+    kDecode = 1008,
+    kReceiveLength = 1009,
+    kDeviceEdit = 1010,
+  };
+
   explicit CSmCommPortDlg(QWidget* parent = nullptr);
 
   // "&N.新增" (1006); the other commands go to the dialog base.

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "app/SmApp.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -29,24 +30,10 @@
 
 namespace {
 
-constexpr int kYear = 1003;
-constexpr int kRate = 1006;
-constexpr int kInterestFrom = 1007;
-constexpr int kInterestTo = 1010;
-constexpr int kFarmer = 1095;
-constexpr int kTransporter = 1096;
-constexpr int kRegion = 1097;
-constexpr int kPickRegion = 1098;
-constexpr int kPerTon = 1103;
-constexpr int kAtMost = 1105;
-constexpr int kItems = 1108;
-constexpr int kTotalFrom = 1110;
-constexpr int kTotalTo = 1111;
-constexpr int kOpeningOnly = 1114;
-constexpr int kDropCents = 1115;
-
 // The kind radios of modes 1 to 6.
-constexpr int kKindIds[] = {1092, 1093, 1094, 1101, 1106, 1107};
+constexpr int kKindIds[] = {CTsSheetOpenDlg::kKindReceipt,     CTsSheetOpenDlg::kKindPayment,
+                            CTsSheetOpenDlg::kKindWithholding, CTsSheetOpenDlg::kKindInterest,
+                            CTsSheetOpenDlg::kKindArea,        CTsSheetOpenDlg::kKindEstimate};
 const char* const kKindTexts[] = {"&1.收款", "&2.付款", "&3.代扣", "&4.计息", "&5.面积", "&6.估产"};
 
 std::string Text(const QLineEdit* edit) {
@@ -356,8 +343,8 @@ std::string CTsSheetOpenDlg::CheckedDate(CSmEdit* const* edits, int years) {
   const int year = StrToIntDef(Text(edits[0]), 0);
   const int month = StrToIntDef(Text(edits[1]), 0);
   const int day = StrToIntDef(Text(edits[2]), 0);
-  CSmApp* app = SmGetApp();
-  const int businessYear = app ? app->m_env.GetYear() : year;
+  const int openYear = TsCaneContextFromApp().year;
+  const int businessYear = openYear ? openYear : year;
   if (std::abs(year - businessYear) > years) return Refuse(edits[0], "年度不合理！"), std::string();
   if (month < 1 || month > 12) return Refuse(edits[1], "月份不合理！"), std::string();
   if (day < 1 || day > DaysInMonth(year, month))

@@ -19,6 +19,33 @@ class CSmEdit;
 class CTsSheetOpenDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kYear = 1003,
+    kMonth = 1004,
+    kDay = 1005,
+    kRate = 1006,
+    kInterestFrom = 1007,
+    kInterestTo = 1010,
+    kKindReceipt = 1092,
+    kKindPayment = 1093,
+    kKindWithholding = 1094,
+    kFarmer = 1095,
+    kTransporter = 1096,
+    kRegion = 1097,
+    kPickRegion = 1098,
+    kKindInterest = 1101,
+    kPerTon = 1103,
+    kAtMost = 1105,
+    kKindArea = 1106,
+    kKindEstimate = 1107,
+    kItems = 1108,
+    kTotalFrom = 1110,
+    kTotalTo = 1111,
+    kOpeningOnly = 1114,
+    kDropCents = 1115,
+  };
+
   // Works on the application's connection unless `db` is given.
   CTsSheetOpenDlg(const std::string& date, QWidget* parent = nullptr, CSmDatabase* db = nullptr);
 

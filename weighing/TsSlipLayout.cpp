@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/SmApp.h"
 #include "app/SmOperator.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -206,6 +206,12 @@ void TsSlipBuildLayout(int kind, CSmCardLayout& layout) {
 
 void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRec& deductions,
                       CSmCardLayout& layout, CSmDatabase* db) {
+  TsSlipFillLayout(sums, kind, tickets, deductions, layout, TsCaneContextFromApp(db));
+}
+
+void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRec& deductions,
+                      CSmCardLayout& layout, const TsCaneContext& context) {
+  CSmDatabase* db = context.db;
   const int c = TsSlipGridColumns(kind);
   SetText(layout, 1, FormatStr("%d份", tickets));
   SetText(layout, 3, sums.JN[kind]);
@@ -219,8 +225,7 @@ void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRe
   const double payable = sums.GetTotal(kind) - deductions.GetTotal();
   SetText(layout, 4 * c + 7, AmountInWords(RoundTo(payable, 2)));
   SetText(layout, 4 * c + 9, std::fabs(payable) < 0.001 ? "0.00" : Money(payable));
-  CSmApp* app = SmGetApp();
-  SetText(layout, 4 * c + 11, app ? app->m_env.GetUnitName() : std::string());
+  SetText(layout, 4 * c + 11, context.unitName);
   const std::pair<int, int> operators[] = {{15, 6}, {17, 4}, {19, 2}};
   for (const auto& [cell, column] : operators)
     SetText(layout, 4 * c + cell, OperatorName(sums.OPR[column + kind], db));

@@ -7,6 +7,7 @@ class CSmCardLayout;
 class CSmDatabase;
 class CTsgbRec;
 class CTsjsRec;
+struct TsCaneContext;
 
 // The number of columns C of the slip's heading grid for kind 0 (cane) or 1 (freight): 3, or
 // (X - 2) / 2 + 3 for X > 3 item headings. The layout holds 4C + 27 cells.
@@ -21,3 +22,5 @@ void TsSlipBuildLayout(int kind, CSmCardLayout& layout);
 // tickets summed, `deductions` the slip item amounts of its deduction row.
 void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRec& deductions,
                       CSmCardLayout& layout, CSmDatabase* db);
+void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRec& deductions,
+                      CSmCardLayout& layout, const TsCaneContext& context);

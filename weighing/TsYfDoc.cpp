@@ -83,7 +83,8 @@ std::vector<std::string> DefaultOptions() {
 // length of a code of k levels.
 std::vector<size_t> FarmerLevelLengths() {
   std::vector<size_t> lengths = {0};
-  for (int i = 0; i < 4; ++i) lengths.push_back(lengths.back() + TsGetIntParam(i));
+  for (int i = 0; i < 4; ++i)
+    lengths.push_back(lengths.back() + TsGetIntParam(TsIntParam::FarmerLevel1Len + i));
   return lengths;
 }
 

@@ -27,15 +27,9 @@
 namespace {
 
 constexpr unsigned kTemplate = 962;
-constexpr int kListId = 1077;
 constexpr int kKindIds[] = {1081, 1082, 1083, 1089, 1090, 1091};
 constexpr const char* kKindTexts[] = {"&1.收款", "&2.付款", "&3.代扣",
                                       "&4.计息", "&5.面积", "&6.估产"};
-constexpr int kFarmersId = 1084;
-constexpr int kDriversId = 1085;
-constexpr int kMonthId = 1086;
-constexpr int kUnreviewedId = 1087;
-constexpr int kReviewedId = 1088;
 constexpr int kVoucherLog = 1608;
 constexpr int kUnreviewedIcon = 630;
 constexpr int kReviewedIcon = 631;

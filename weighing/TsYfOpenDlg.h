@@ -34,6 +34,16 @@ class CTsYfSheetList : public CSmListCtrl {
 class CTsYfOpenDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kListId = 1077,
+    kFarmersId = 1084,
+    kDriversId = 1085,
+    kMonthId = 1086,
+    kUnreviewedId = 1087,
+    kReviewedId = 1088,
+  };
+
   static constexpr unsigned kReview = 44604;
   static constexpr unsigned kCancelReview = 44605;
 

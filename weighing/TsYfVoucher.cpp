@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/SmApp.h"
 #include "app/SmOperator.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -90,6 +90,12 @@ std::string Operator(const std::string& number, CSmDatabase* db) {
 
 void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& items,
                    CSmDatabase* db) {
+  DrawYfVoucher(rec, item, items, TsCaneContextFromApp(db));
+}
+
+void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& items,
+                   const TsCaneContext& context) {
+  CSmDatabase* db = context.db;
   items.assign(kVoucherCells, CSmCardItem());
   const KindWords words = WordsOf(rec.DB);
   const int category = rec.DB == 3 ? 1 : 2;
@@ -97,7 +103,6 @@ void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& item
   const double stored =
       number >= 0 && number < static_cast<int>(rec.MY.size()) ? rec.MY[number] : 0.0;
   const double amount = words.sign * stored;
-  CSmApp* app = SmGetApp();
   const std::string texts[kVoucherCells] = {
       FormatStr("%s年 %s月 %s日", Part(rec.T, 0, 4).c_str(), Part(rec.T, 4, 2).c_str(),
                 Part(rec.T, 6).c_str()),
@@ -111,7 +116,7 @@ void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& item
       AmountInWords(amount),
       FormatNumber(amount, 0, 2, 2),
       FormatStr("%s单位：", words.mill),
-      app ? app->m_env.GetUnitName() : std::string(),
+      context.unitName,
       "复核：",
       Operator(rec.OPR[1], db),
       FormatStr("%s：", words.handler),

@@ -11,10 +11,13 @@
 #include "weighing/TsjsRec.h"
 
 class CSmDatabase;
+struct TsCaneContext;
 
 // The 16 cells of the voucher page of `rec`, whose amount is its money item number `item`
 // among the kind's advance items (withholding items for kind 3).
 void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& items, CSmDatabase* db);
+void DrawYfVoucher(const CTsjsRec& rec, int item, std::vector<CSmCardItem>& items,
+                   const TsCaneContext& context);
 
 // The page of voucher pages: the card layout of one voucher drawn scaled onto each page, one
 // page per household voucher.

@@ -19,7 +19,7 @@ SmRefusal CheckBeforeWarnings(const CTsgbRec& rec, bool tare, const std::string&
     if (!warnings) warnings = R::Warning(field, "");
     warnings.text += line;
   };
-  if (TsGetIntParam(15) == 0 && tare && operatorNo == rec.OPR[0])
+  if (TsGetIntParam(TsIntParam::SameGrossTareOperator) == 0 && tare && operatorNo == rec.OPR[0])
     return R::Stop(kSmNoField, "过磅员和除皮员不能是同一个人！");
   if (rec.MU[0] < 1e-6) return R::Stop(kTsgbFieldGross, "毛重应为正数！");
   if (rec.MU[1] <= -1e-6) return R::Stop(kTsgbFieldTare, "数量不能为负数！");

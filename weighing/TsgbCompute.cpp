@@ -3,8 +3,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/SmApp.h"
 #include "cane/TsAdrRec.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsItems.h"
 #include "cane/TsNH.h"
@@ -27,11 +27,6 @@ std::string LoadLimit(const std::string& stored, const char* open) {
 void ReplaceLinkParams(std::string& text, const char* prefix, const double (&cs)[4]) {
   for (int j = 0; j < 4; ++j)
     text = ReplaceAll(text, FormatStr("%s%d", prefix, j + 1), FormatStr("%.4lf", cs[j]));
-}
-
-std::unique_ptr<CSmVarCaculate> Evaluator() {
-  CSmApp* app = SmGetApp();
-  return app ? app->CreateColumnEvaluator() : std::make_unique<CSmVarCaculate>();
 }
 
 }  // namespace
@@ -84,15 +79,20 @@ void CTsgbRec::SetPrice(bool add, int kind, double price, CSmDatabase* db) {
   PR[kind] = add ? PR[kind] + price : price;
   MY[TsTicketMoneyColumn(kind, -1)] = BaseAmount(kind);
   // The items of a kind already on a slip are what the slip paid: they stay.
+  const TsCaneContext context = TsCaneContextFromApp(db);
   for (int k = 0; k < 2; ++k) {
     if (!JN[k].empty()) continue;
-    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(k, item, db);
+    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(k, item, context);
   }
 }
 
 void CTsgbRec::ComputeItems(CSmDatabase* db) {
+  ComputeItems(TsCaneContextFromApp(db));
+}
+
+void CTsgbRec::ComputeItems(const TsCaneContext& context) {
   for (int kind = 0; kind < 2; ++kind)
-    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(kind, item, db);
+    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(kind, item, context);
 }
 
 std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
@@ -135,11 +135,15 @@ std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
 }
 
 void CTsgbRec::ComputeItem(int kind, int item, CSmDatabase* db) {
+  ComputeItem(kind, item, TsCaneContextFromApp(db));
+}
+
+void CTsgbRec::ComputeItem(int kind, int item, const TsCaneContext& context) {
   if (TsGetTicketItemFormula(kind, item).empty()) return;
-  std::unique_ptr<CSmVarCaculate> evaluator = Evaluator();
-  evaluator->m_db = db;
+  std::unique_ptr<CSmVarCaculate> evaluator = context.NewEvaluator();
+  evaluator->m_db = context.db;
   double value = 0;
-  if (!evaluator->EvalDouble(FormulaText(kind, item, db), value)) return;
+  if (!evaluator->EvalDouble(FormulaText(kind, item, context.db), value)) return;
   MY[TsTicketMoneyColumn(kind, item)] = RoundTo(value, 2);
 }
 

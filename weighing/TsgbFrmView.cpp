@@ -37,28 +37,9 @@
 
 namespace {
 
+using enum CTsgbFrmView::ControlId;
+
 enum : int {
-  kNumber = 1081,
-  kFarmer = 1079,
-  kDriver = 1085,
-  kPlace = 1082,
-  kVariety = 1090,
-  kGross = 1084,
-  kTare = 1086,
-  kImpurity = 1088,
-  kRatio = 1101,
-  kCanePrice = 1089,
-  kFreightPrice = 1083,
-  kDisplay1 = 1091,
-  kDisplay2 = 1093,
-  kSend1 = 1092,
-  kSend2 = 1094,
-  kPortLabel1 = 1074,
-  kPortLabel2 = 1075,
-  kGrossStep = 1134,
-  kTareStep = 1135,
-  kPrint = 1087,
-  kItemBase = 1300,
   kCustomPrint = 43125,
 };
 
@@ -182,8 +163,8 @@ void CTsgbFrmView::OnInitialUpdate() {
   };
   type(kNumber, "STRING DIGIT", TsGetTicketNoLen());
   type(kFarmer, "STRING DIGIT", TsGetFarmerCodeLen());
-  type(kDriver, "STRING DIGIT", TsGetIntParam(5));
-  type(kPlace, "STRING DIGIT", TsGetIntParam(6));
+  type(kDriver, "STRING DIGIT", TsGetIntParam(TsIntParam::DriverCodeLen));
+  type(kPlace, "STRING DIGIT", TsGetIntParam(TsIntParam::PlaceCodeLen));
   type(kVariety, "STRING DIGIT", TsGetVarietyCodeLen());
   for (int id : {kGross, kTare, kImpurity}) type(id, "NUMBER", 12, qty);
   type(kRatio, "NUMBER", 12, 4);
@@ -361,7 +342,7 @@ void CTsgbFrmView::FillPrice(int kind) {
     if (rec.KNO[2].empty() || TsAdrLoad(place, rec.KNO[2], doc->m_db) != 1) return;
     price = place.ypr;
   }
-  rec.PR[kind] = TsGetDblParam(kind) + price;
+  rec.PR[kind] = TsGetDblParam(TsDblParam::FloatingCanePrice + kind) + price;
   SetFieldText(kind == 0 ? kCanePrice : kFreightPrice,
                ReplaceAll(FormatNumber(rec.PR[kind], 0, 0, 4), ",", ""));
   Recalc();
@@ -562,7 +543,7 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   CSmDatabase* db = doc->m_db;
   const bool isNew = doc->IsNew();
   const bool tare = doc->m_tare != 0;
-  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  const std::string op = TsOperatorNo();
   for (const SmRefusal& refusal : TsgbCheckTicket(rec, isNew, tare, op, db)) {
     if (!SmShowRefusal(refusal, FieldOf(refusal.field))) return false;
   }
@@ -587,7 +568,7 @@ bool CTsgbFrmView::WriteTicket(bool isNew) {
   CTsgbDoc* doc = Doc();
   CTsgbRec& rec = doc->m_rec;
   CSmDatabase* db = doc->m_db;
-  const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
+  const std::string op = TsOperatorNo();
   // A code another station deleted since the checks above is found in the write transaction.
   int missing = -1;
   const auto refused = [&] {

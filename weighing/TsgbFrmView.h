@@ -18,6 +18,32 @@ class CTsgbDoc;
 class CTsgbFrmView : public CSmCardFrmView {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); a ticket item's field is kItemBase + its money
+  // column.
+  enum ControlId : int {
+    kNumber = 1081,
+    kFarmer = 1079,
+    kDriver = 1085,
+    kPlace = 1082,
+    kVariety = 1090,
+    kGross = 1084,
+    kTare = 1086,
+    kImpurity = 1088,
+    kRatio = 1101,
+    kCanePrice = 1089,
+    kFreightPrice = 1083,
+    kDisplay1 = 1091,
+    kDisplay2 = 1093,
+    kSend1 = 1092,
+    kSend2 = 1094,
+    kPortLabel1 = 1074,
+    kPortLabel2 = 1075,
+    kGrossStep = 1134,
+    kTareStep = 1135,
+    kPrint = 1087,
+    kItemBase = 1300,
+  };
+
   CTsgbFrmView();
   ~CTsgbFrmView() override;
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/SmApp.h"
 #include "cane/TsAdrRec.h"
 #include "cane/TsDriverRec.h"
 #include "cane/TsGp.h"
@@ -271,11 +270,6 @@ bool TsLockDocNo(int series, const std::string& number, CSmDatabase* db) {
   if (!db->OnPostgres()) return true;
   return db->ExecuteSQL(
       FormatStr("Select pg_advisory_xact_lock(%d,%d)", series, NumberKey(number)));
-}
-
-std::string TsOperatorNo() {
-  const CSmApp* app = SmGetApp();
-  return app ? app->m_env.GetOperatorNo() : std::string();
 }
 
 std::string TsNextDocNo(int slipKind, int docKind, CSmDatabase* db) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cane/TsCaneContext.h"  // TsOperatorNo
 #include "core/SmRefusal.h"
 
 class CSmDatabase;
@@ -85,6 +86,9 @@ class CTsgbRec {
   // evaluator cannot read, leaves the stored amount.
   void ComputeItem(int kind, int item, CSmDatabase* db);
   void ComputeItems(CSmDatabase* db);
+  // The same with the connection and evaluator of a context.
+  void ComputeItem(int kind, int item, const TsCaneContext& context);
+  void ComputeItems(const TsCaneContext& context);
   // Re-prices every tared ticket of the variety (kind 0) or place (kind 1) `code` not yet on
   // a slip of that kind; each ticket is rewritten in a transaction of its own.
   static void Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db);
@@ -154,9 +158,6 @@ constexpr int kTsTicketNumbers = 1605;
 constexpr int kTsSlipNumbers = 1606;     // + kind
 constexpr int kTsVoucherNumbers = 1610;  // + 10 x party + document type
 bool TsLockDocNo(int series, const std::string& number, CSmDatabase* db);
-
-// The number of the operator at work.
-std::string TsOperatorNo();
 
 // The next number: of a ticket (docKind -1), of a slip of `slipKind` (docKind 0), or of a
 // money document of type docKind (jsSheet DB), zero-padded to the ticket-number length. Empty,

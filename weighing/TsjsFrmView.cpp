@@ -29,16 +29,10 @@
 
 namespace {
 
+using enum CTsjsFrmView::ControlId;
+
 enum : int {
-  kHousehold = 1015,
-  kPick = 1088,
-  kPicker = 1004,
-  kPickerLabel = 1005,
-  kNumber = 1019,
   kAbort = SM_ID_CANCEL,
-  kPrint = 1075,
-  kPayButton = 1076,
-  kItemBase = 1300,
   kCustomPrint = 43125,
   kPay = 44607,
 };
@@ -126,7 +120,8 @@ void CTsjsFrmView::OnInitialUpdate() {
   CSmCardFrmView::OnInitialUpdate();
   m_picker->SetKind(k);
   if (auto* household = dynamic_cast<CSmEdit*>(Control(kHousehold)))
-    household->SetInputType("STRING DIGIT", k == 1 ? TsGetIntParam(5) : TsGetFarmerCodeLen());
+    household->SetInputType(
+        "STRING DIGIT", k == 1 ? TsGetIntParam(TsIntParam::DriverCodeLen) : TsGetFarmerCodeLen());
   if (doc) doc->ViewReady();
 }
 

@@ -21,6 +21,18 @@ class CTsjsTicketList : public CSmListCtrl {
 class CTsjsFrmView : public CSmCardFrmView {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); an item's field is kItemBase + its number.
+  enum ControlId : int {
+    kHousehold = 1015,
+    kPick = 1088,
+    kPicker = 1004,
+    kPickerLabel = 1005,
+    kNumber = 1019,
+    kPrint = 1075,
+    kPayButton = 1076,
+    kItemBase = 1300,
+  };
+
   CTsjsFrmView();
 
   void OnInitialUpdate() override;

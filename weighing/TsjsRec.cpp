@@ -139,7 +139,8 @@ bool CTsjsRec::LoadOpening(int party, const std::string& code, CSmDatabase* db) 
 bool CTsjsRec::GetChildOpenings(const std::string& code, const std::vector<std::string>& children,
                                 std::vector<CTsjsRec>& openings, CSmDatabase* db) {
   const int level = TsGetFarmerCodeLevel(code);
-  const int length = static_cast<int>(code.size()) + (level < 5 ? TsGetIntParam(level) : 1);
+  const int length = static_cast<int>(code.size()) +
+                     (level < 5 ? TsGetIntParam(TsIntParam::FarmerLevel1Len + level) : 1);
   const std::string c = db->SqlText(code);
   CSmQuery query(0, kItemCount, 1, db);
   const std::string sql = FormatStr(

@@ -61,7 +61,7 @@ class LoginTest : public testing::Test {
                       const QString& password) {
     ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(file));
     ChooseOperator(dlg, opno);
-    Find<QLineEdit>(dlg, 1049)->setText(password);
+    Find<QLineEdit>(dlg, CSmOpenDataFileDlg::kPasswordEdit)->setText(password);
     Click(dlg, 1);
   }
 
@@ -135,7 +135,7 @@ TEST_F(LoginTest, OperatorDialogsRenameWithRightsAndRefuseLowNumbers) {
   CSmOperator op;
   ASSERT_TRUE(op.LoadByCode("102", db));
   CSmOperatorEditDlg rename(&app, op, "102");
-  Find<QLineEdit>(&rename, 1042)->setText("105");
+  Find<QLineEdit>(&rename, CSmOperatorEditDlg::kNumberEdit)->setText("105");
   Click(&rename, 1);
   EXPECT_EQ(rename.result(), QDialog::Accepted);
   EXPECT_TRUE(HasRight("105", "0008", db));
@@ -152,22 +152,22 @@ TEST_F(LoginTest, OperatorDialogsRenameWithRightsAndRefuseLowNumbers) {
   for (const Case& c : cases) {
     SmResetMessages();
     CSmOperatorEditDlg add(&app, CSmOperator(), "");
-    Find<QLineEdit>(&add, 1042)->setText(c.number);
-    Find<QLineEdit>(&add, 1043)->setText(QString::fromUtf8(c.name));
+    Find<QLineEdit>(&add, CSmOperatorEditDlg::kNumberEdit)->setText(c.number);
+    Find<QLineEdit>(&add, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8(c.name));
     Click(&add, 1);
     EXPECT_NE(add.result(), QDialog::Accepted) << c.number;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message) << c.number;
   }
   EXPECT_EQ(db->QueryInt("Select Count(*) From OPR Where Opno<'101'"), 0);
-  EXPECT_EQ(Find<QLineEdit>(&rename, 1042)->maxLength(), 3);
+  EXPECT_EQ(Find<QLineEdit>(&rename, CSmOperatorEditDlg::kNumberEdit)->maxLength(), 3);
 
   // The administrator keeps his number; the list shows every operator.
   CSmOperator admin;
   ASSERT_TRUE(admin.LoadByCode("101", db));
   CSmOperatorEditDlg editAdmin(&app, admin, "101");
-  EXPECT_TRUE(Find<QLineEdit>(&editAdmin, 1042)->isReadOnly());
+  EXPECT_TRUE(Find<QLineEdit>(&editAdmin, CSmOperatorEditDlg::kNumberEdit)->isReadOnly());
   CSmOperatorDlg list(&app);
-  EXPECT_EQ(Find<QTreeWidget>(&list, 1044)->topLevelItemCount(), 2);
+  EXPECT_EQ(Find<QTreeWidget>(&list, CSmOperatorDlg::kOperatorList)->topLevelItemCount(), 2);
   app.ExitInstance();
 }
 
@@ -181,19 +181,19 @@ TEST_F(LoginTest, PasswordDialogChecksTheOldOneAndCancelsAPassword) {
   ASSERT_TRUE(app.LogIn(""));
 
   CSmPasswordDlg dlg(&app);
-  Find<QLineEdit>(&dlg, 1005)->setText("bad");
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("bad");
   Click(&dlg, 1);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "老口令校验不能通过！");
   EXPECT_EQ(dlg.Step(), 0);
-  Find<QLineEdit>(&dlg, 1005)->setText("OLD");
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("OLD");
   Click(&dlg, 1);
   ASSERT_EQ(dlg.Step(), 1);
-  Find<QLineEdit>(&dlg, 1005)->setText("a");
-  Find<QLineEdit>(&dlg, 1006)->setText("b");
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("a");
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kSecondEdit)->setText("b");
   Click(&dlg, 1);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "两次输入不一致！请重新确认。");
-  Find<QLineEdit>(&dlg, 1005)->clear();
-  Find<QLineEdit>(&dlg, 1006)->clear();
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->clear();
+  Find<QLineEdit>(&dlg, CSmPasswordDlg::kSecondEdit)->clear();
   Click(&dlg, 1);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "您的口令已被取消!");
   CSmOperator op;

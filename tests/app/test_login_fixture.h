@@ -42,12 +42,12 @@ class LoginApp : public CSmApp {
 
 // Chooses the operator whose entry begins with the number.
 inline void ChooseOperator(QWidget* dlg, const QString& number) {
-  auto* combo = Find<QComboBox>(dlg, 1051);
+  auto* combo = Find<QComboBox>(dlg, CSmOpenDataFileDlg::kOperatorCombo);
   for (int i = 0; i < combo->count(); ++i) {
     if (combo->itemText(i).startsWith(number + " ")) combo->setCurrentIndex(i);
   }
 }
 
 inline std::string SelectedFile(QWidget* dlg) {
-  return CBookDirTree::PathOf(Find<QTreeWidget>(dlg, 1050)->currentItem());
+  return CBookDirTree::PathOf(Find<QTreeWidget>(dlg, CSmOpenDataFileDlg::kTree)->currentItem());
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/SmEnvironment.h"
+#include "app/SmOperatorDlg.h"
 #include "platform/SmCommandIds.h"
 #include "tests/app/test_login_fixture.h"
 #include "tests/common/SmTestDataFile.h"
@@ -106,8 +107,8 @@ TEST_F(LoginKeysTest, APasswordOfAnyCharactersIsTypedAndEnterLogsIn) {
     ASSERT_TRUE(app.LogIn(file));
     OnModalOf(&m_timers, 812, [&](QWidget* dlg) {
       Click(dlg, 1);  // the old password is empty
-      Type(Find<QLineEdit>(dlg, 1005), password);
-      Type(Find<QLineEdit>(dlg, 1006), password);
+      Type(Find<QLineEdit>(dlg, CSmPasswordDlg::kFirstEdit), password);
+      Type(Find<QLineEdit>(dlg, CSmPasswordDlg::kSecondEdit), password);
       Click(dlg, 1);
     });
     app.OnPassword();
@@ -119,7 +120,7 @@ TEST_F(LoginKeysTest, APasswordOfAnyCharactersIsTypedAndEnterLogsIn) {
   QString typed;
   OnModalOf(&m_timers, 815, [&](QWidget* dlg) {
     ChooseOperator(dlg, "101");
-    auto* edit = Find<QLineEdit>(dlg, 1049);
+    auto* edit = Find<QLineEdit>(dlg, CSmOpenDataFileDlg::kPasswordEdit);
     edit->setFocus();
     Type(edit, password);
     typed = edit->text();
@@ -147,7 +148,7 @@ TEST_F(LoginKeysTest, AFileThatIsNotADataFileIsRefusedAsSuch) {
     Click(dlg, 2);
   });
   EXPECT_FALSE(app.LogIn(good));
-  EXPECT_EQ(CSmMessageService::Instance().LastText(), SmOpenErrorText(0, -13, ""));
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), SmOpenErrorText(0, SM_FILE_CANNOT_OPEN, ""));
   EXPECT_FALSE(Shown("未选择操作员！"));
 }
 

@@ -80,10 +80,11 @@ void AnswerSetup(QObject* owner, const std::string& host, const std::string& por
                  const CSmConnInfo& login, std::string* title = nullptr) {
   OnModalOf(owner, 793, [=](QWidget* setup) {
     if (title) *title = setup->windowTitle().toStdString();
-    Find<QLineEdit>(setup, 1085)->setText(QString::fromStdString(host));
-    Find<QLineEdit>(setup, 1086)->setText(QString::fromStdString(port));
-    Find<QLineEdit>(setup, 1087)->setText(QString::fromStdString(login.user));
-    Find<QLineEdit>(setup, 1088)->setText(QString::fromStdString(login.password));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kHostEdit)->setText(QString::fromStdString(host));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kPortEdit)->setText(QString::fromStdString(port));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(login.user));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kPasswordEdit)
+        ->setText(QString::fromStdString(login.password));
     Click(setup, 1);
   });
 }
@@ -215,12 +216,13 @@ TEST_F(OpenDataDlgTest, ADataSourceSetUpWithHostAndPortReachesTheServerAtOnce) {
   // nothing is changed.
   std::string offeredAgain;
   OnModalOf(&m_timers, 793, [&](QWidget* setup) {
-    Find<QLineEdit>(setup, 1085)->setText("127.0.0.1");
-    Find<QLineEdit>(setup, 1086)->setText("1");
-    Find<QLineEdit>(setup, 1087)->setText(QString::fromStdString(login.user));
-    Find<QLineEdit>(setup, 1088)->setText(QString::fromStdString(login.password));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kHostEdit)->setText("127.0.0.1");
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kPortEdit)->setText("1");
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(login.user));
+    Find<QLineEdit>(setup, CSmDbLoginDlg::kPasswordEdit)
+        ->setText(QString::fromStdString(login.password));
     OnModalOf(&m_timers, 793, [&](QWidget* again) {
-      offeredAgain = Find<QLineEdit>(again, 1086)->text().toStdString();
+      offeredAgain = Find<QLineEdit>(again, CSmDbLoginDlg::kPortEdit)->text().toStdString();
       Click(again, 2);
     });
     Click(setup, 1);
@@ -263,9 +265,9 @@ TEST_F(OpenDataDlgTest, ADataSourceSetUpWithHostAndPortReachesTheServerAtOnce) {
   setup.SetServer("", "");
   for (const Case& c : bad) {
     SmResetMessages();
-    Find<QLineEdit>(&setup, 1085)->setText(c.host);
-    Find<QLineEdit>(&setup, 1086)->setText(c.port);
-    Find<QLineEdit>(&setup, 1087)->setText(c.user);
+    Find<QLineEdit>(&setup, CSmDbLoginDlg::kHostEdit)->setText(c.host);
+    Find<QLineEdit>(&setup, CSmDbLoginDlg::kPortEdit)->setText(c.port);
+    Find<QLineEdit>(&setup, CSmDbLoginDlg::kUserEdit)->setText(c.user);
     EXPECT_FALSE(setup.ValidateAndSave()) << c.message;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
   }
@@ -298,9 +300,11 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
   const CSmConnInfo right = SmPgLogin(1);
   std::string offered;
   OnModalOf(&m_timers, 793, [&](QWidget* login) {
-    offered = Find<QLineEdit>(login, 1087)->text().toStdString();  // nothing saved yet
-    Find<QLineEdit>(login, 1087)->setText(QString::fromStdString(right.user));
-    Find<QLineEdit>(login, 1088)->setText("wrong");
+    offered = Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)
+                  ->text()
+                  .toStdString();  // nothing saved yet
+    Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
+    Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)->setText("wrong");
     Click(login, 1);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
@@ -315,12 +319,13 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
 
   SmResetMessages();
   OnModalOf(&m_timers, 793, [&](QWidget* login) {
-    Find<QLineEdit>(login, 1087)->clear();
+    Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->clear();
     Click(login, 1);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "用户名不能为空！");
     EXPECT_TRUE(login->isVisible());
-    Find<QLineEdit>(login, 1087)->setText(QString::fromStdString(right.user));
-    Find<QLineEdit>(login, 1088)->setText(QString::fromStdString(right.password));
+    Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
+    Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)
+        ->setText(QString::fromStdString(right.password));
     Click(login, 1);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
@@ -381,7 +386,7 @@ TEST_P(DeleteYearFileTest, NeedsTheAdministratorsPasswordAndConfirmation) {
   ASSERT_TRUE(tree->SelectFile(file));
   EXPECT_TRUE(tree->IsCommandEnabled(SM_ID_LIST_DELETE));
   EXPECT_FALSE(tree->IsCommandEnabled(SM_ID_LIST_MODIFY));
-  auto* password = Find<QLineEdit>(dlg.get(), 1049);
+  auto* password = Find<QLineEdit>(dlg.get(), CSmOpenDataFileDlg::kPasswordEdit);
 
   struct Step {
     const char* opno;

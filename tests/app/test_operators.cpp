@@ -59,7 +59,7 @@ class OperatorsTest : public testing::Test {
 // The codes of the rights the dialog shows for the selected operator under the tab.
 std::vector<std::string> ShownRights(CSmOperatorDlg& dlg) {
   std::vector<std::string> codes;
-  auto* rights = Find<QTreeWidget>(&dlg, 1046);
+  auto* rights = Find<QTreeWidget>(&dlg, CSmOperatorDlg::kRightList);
   for (int i = 0; i < rights->topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = rights->topLevelItem(i);
     codes.push_back(item->data(0, Qt::UserRole).toString().toStdString() +
@@ -97,7 +97,9 @@ TEST_F(OperatorsTest, SystemAdministrationIsTheAdministratorsAlone) {
   const std::vector<std::string> shown = ShownRights(dlg);
   EXPECT_FALSE(shown.empty());
   for (const std::string& code : shown) EXPECT_NE(code.substr(0, 4), "0001");
-  EXPECT_TRUE(Find<QLabel>(&dlg, 1047)->text().endsWith(QStringLiteral("的操作权限：")));
+  EXPECT_TRUE(Find<QLabel>(&dlg, CSmOperatorDlg::kRightLabel)
+                  ->text()
+                  .endsWith(QStringLiteral("的操作权限：")));
 }
 
 TEST_F(OperatorsTest, OperatorListAnswersTheListCommands) {
@@ -107,8 +109,8 @@ TEST_F(OperatorsTest, OperatorListAnswersTheListCommands) {
 
   // Ctrl+N proposes the next number and adds the operator.
   OnModalOf(&m_timers, 811, [](QWidget* edit) {
-    EXPECT_EQ(Find<QLineEdit>(edit, 1042)->text(), "103");
-    Find<QLineEdit>(edit, 1043)->setText(QString::fromUtf8("王五"));
+    EXPECT_EQ(Find<QLineEdit>(edit, CSmOperatorEditDlg::kNumberEdit)->text(), "103");
+    Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8("王五"));
     Click(edit, 1);
   });
   Key(list, Qt::Key_N, Qt::ControlModifier);
@@ -117,8 +119,8 @@ TEST_F(OperatorsTest, OperatorListAnswersTheListCommands) {
 
   // A double-click modifies the row under the mouse.
   OnModalOf(&m_timers, 811, [](QWidget* edit) {
-    EXPECT_EQ(Find<QLineEdit>(edit, 1043)->text().toStdString(), "王五");
-    Find<QLineEdit>(edit, 1043)->setText(QString::fromUtf8("王五六"));
+    EXPECT_EQ(Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->text().toStdString(), "王五");
+    Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8("王五六"));
     Click(edit, 1);
   });
   DoubleClick(list, list->topLevelItem(2));

@@ -71,8 +71,8 @@ TEST_F(VarDlgTest, NameRulesOfTheEntryDialog) {
     SmResetMessages();
     CModalScript script;
     script.Then(822, [&c](QWidget* dlg) {
-      Type(dlg, 1045, c.name);
-      Press(dlg, 1062);
+      Type(dlg, CSmVarNameDlg::kName, c.name);
+      Press(dlg, CSmVarNameDlg::kConfirm);
       if (c.refusal) {
         EXPECT_TRUE(dlg->isVisible()) << c.name;
         Press(dlg, 2);
@@ -93,14 +93,15 @@ TEST_F(VarDlgTest, EntryDialogTypesAndPresets) {
   CModalScript script;
   script.Then(822, [](QWidget* dlg) {
     EXPECT_EQ(dlg->windowTitle(), "修改变量");
-    EXPECT_TRUE(Control<QRadioButton>(dlg, 1053)->isChecked());  // type 7 shows as any
-    EXPECT_EQ(Control<QPlainTextEdit>(dlg, 1046)->toPlainText(), "zw()");
-    Control<QRadioButton>(dlg, 1060)->click();
-    Control<QRadioButton>(dlg, 1059)->click();
-    EXPECT_FALSE(Control<QRadioButton>(dlg, 1060)->isChecked());
-    Control<QPlainTextEdit>(dlg, 1046)->setPlainText("dir()");
-    Type(dlg, 1047, "说明");
-    Press(dlg, 1062);
+    EXPECT_TRUE(
+        Control<QRadioButton>(dlg, CSmVarNameDlg::kAnyType)->isChecked());  // type 7 shows as any
+    EXPECT_EQ(Control<QPlainTextEdit>(dlg, CSmVarNameDlg::kExpression)->toPlainText(), "zw()");
+    Control<QRadioButton>(dlg, CSmVarNameDlg::kNumberType)->click();
+    Control<QRadioButton>(dlg, CSmVarNameDlg::kTextType)->click();
+    EXPECT_FALSE(Control<QRadioButton>(dlg, CSmVarNameDlg::kNumberType)->isChecked());
+    Control<QPlainTextEdit>(dlg, CSmVarNameDlg::kExpression)->setPlainText("dir()");
+    Type(dlg, CSmVarNameDlg::kNote, "说明");
+    Press(dlg, CSmVarNameDlg::kConfirm);
   });
   CSmVarNameDlg dlg("修改变量", "#z", nullptr);
   dlg.m_name = "#z";
@@ -118,14 +119,14 @@ TEST_F(VarDlgTest, AddModifyAndDeleteInTheList) {
   CModalScript script;
   script.Then(822, [](QWidget* dlg) {
     // A selected variable presets the new one, under the name "#".
-    EXPECT_EQ(Control<QLineEdit>(dlg, 1045)->text(), "#");
-    EXPECT_EQ(Control<QPlainTextEdit>(dlg, 1046)->toPlainText(), "e#b");
-    Type(dlg, 1045, "#e");
-    Press(dlg, 1062);
+    EXPECT_EQ(Control<QLineEdit>(dlg, CSmVarNameDlg::kName)->text(), "#");
+    EXPECT_EQ(Control<QPlainTextEdit>(dlg, CSmVarNameDlg::kExpression)->toPlainText(), "e#b");
+    Type(dlg, CSmVarNameDlg::kName, "#e");
+    Press(dlg, CSmVarNameDlg::kConfirm);
   });
   script.Then(822, [](QWidget* dlg) {
-    Type(dlg, 1045, "#a1");
-    Press(dlg, 1062);
+    Type(dlg, CSmVarNameDlg::kName, "#a1");
+    Press(dlg, CSmVarNameDlg::kConfirm);
   });
   m_list.Add();
   EXPECT_EQ(Names(m_list.m_vars), (std::vector<std::string>{"#a", "#b", "#c", "#d", "#e"}));
@@ -205,20 +206,20 @@ TEST_F(VarDlgTest, DialogWorksOnItsOwnCopy) {
     CModalScript script;
     script.Then(820, [](QWidget* dlg) {
       EXPECT_EQ(dlg->windowTitle(), "变量的增加、修改及删除");
-      EXPECT_FALSE(Control<QPushButton>(dlg, 1003)->isEnabled());
-      EXPECT_FALSE(Control<QPushButton>(dlg, 1004)->isEnabled());
-      auto* list = Control<CSmVarListCtrl>(dlg, 1057);
+      EXPECT_FALSE(Control<QPushButton>(dlg, CSmVarDlg::kModify)->isEnabled());
+      EXPECT_FALSE(Control<QPushButton>(dlg, CSmVarDlg::kDelete)->isEnabled());
+      auto* list = Control<CSmVarListCtrl>(dlg, CSmVarDlg::kList);
       list->topLevelItem(0)->setSelected(true);
-      EXPECT_TRUE(Control<QPushButton>(dlg, 1003)->isEnabled());
+      EXPECT_TRUE(Control<QPushButton>(dlg, CSmVarDlg::kModify)->isEnabled());
       list->topLevelItem(1)->setSelected(true);
-      EXPECT_FALSE(Control<QPushButton>(dlg, 1003)->isEnabled());
-      EXPECT_TRUE(Control<QPushButton>(dlg, 1004)->isEnabled());
+      EXPECT_FALSE(Control<QPushButton>(dlg, CSmVarDlg::kModify)->isEnabled());
+      EXPECT_TRUE(Control<QPushButton>(dlg, CSmVarDlg::kDelete)->isEnabled());
       list->clearSelection();
-      Press(dlg, 1059);
+      Press(dlg, CSmVarDlg::kAdd);
     });
     script.Then(822, [](QWidget* dlg) {
-      Type(dlg, 1045, "#c");
-      Press(dlg, 1062);
+      Type(dlg, CSmVarNameDlg::kName, "#c");
+      Press(dlg, CSmVarNameDlg::kConfirm);
     });
     script.Then(820, [button](QWidget* dlg) { Press(dlg, button); });
     CSmVarDlg dlg(callers);

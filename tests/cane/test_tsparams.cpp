@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
+#include "cane/TsCaneContext.h"
+#include "cane/TsDataType.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
+#include "core/SmWiring.h"
 #include "tests/cane/TsTestApp.h"
 #include "tests/common/SmTestDataFile.h"
 
@@ -79,7 +84,7 @@ TEST_F(TsParamsTest, StoredRowsOverlayTheDefaultsWithinTheArrays) {
   EXPECT_EQ(m_type->m_intParams, ints);
   EXPECT_EQ(m_type->m_dblParams, (std::vector<double>{0, 1.5}));
   EXPECT_EQ(m_type->m_strParams.size(), 52u);
-  EXPECT_EQ(TsGetStrParam(13), "种子款\t21");
+  EXPECT_EQ(TsGetStrParam(TsStrParam::SlipCaneItem1 + 3), "种子款\t21");
   // The item tables follow the loaded texts: the seed item is now repaid this year.
   EXPECT_EQ(TsGetKindItemCount(0, 1, 2, 1), 4);
 }
@@ -232,15 +237,40 @@ TEST_F(TsAppTest, PrintSettingsAndSimpleAccessors) {
 
 TEST_F(TsAppTest, IndexesOutOfRangeReadZeroOrEmpty) {
   EXPECT_EQ(TsGetIntParam(-1), 0);
-  EXPECT_EQ(TsGetIntParam(16), 0);
-  EXPECT_EQ(TsGetDblParam(2), 0);
-  EXPECT_EQ(TsGetStrParam(52), "");
+  EXPECT_EQ(TsGetIntParam(CTsDataType::kIntParamCount), 0);
+  EXPECT_EQ(TsGetDblParam(CTsDataType::kDblParamCount), 0);
+  EXPECT_EQ(TsGetStrParam(CTsDataType::kStrParamCount), "");
   EXPECT_EQ(TsGetStrParam(-1), "");
   EXPECT_EQ(TsGetPrintWhen(3), 0);
   EXPECT_EQ(TsGetPrintStyle(-1), 0);
+}
+
+// With no cane module a read is a wiring fault (the tests fail, debug builds stop); the clerk's
+// program reads 0 or the empty text and goes on.
+TEST_F(TsAppTest, ParamsReadWithNoModuleAreAWiringFault) {
+  static std::vector<std::string> faults;
+  faults.clear();
+  const SmWiringFaultHandler before =
+      SmSetWiringFaultHandler([](const std::string& what) { faults.push_back(what); });
   m_app.m_dataTypes.clear();  // no cane module
   EXPECT_EQ(TsGetDataType(), nullptr);
-  EXPECT_EQ(TsGetIntParam(12), 0);
-  EXPECT_EQ(TsGetStrParam(48), "");
+  EXPECT_EQ(TsGetIntParam(TsIntParam::TicketNoLen), 0);
+  EXPECT_EQ(TsGetStrParam(TsStrParam::YearStartMonth), "");
+  EXPECT_EQ(TsGetDblParam(TsDblParam::FloatingCanePrice), 0);
   EXPECT_EQ(TsGetFarmerCodeLevel("1"), 0);
+  EXPECT_EQ(TsGetIntParam(TsCaneContext{}, TsIntParam::QtyPrecision), 0);
+  SmSetWiringFaultHandler(before);
+  ASSERT_FALSE(faults.empty());
+  EXPECT_EQ(faults[0], "cane parameters read with no cane module loaded");
+  // A module that is loaded reads without a fault.
+  faults.clear();
+  SmSetWiringFaultHandler([](const std::string& what) { faults.push_back(what); });
+  CTsDataType type;
+  type.SetDefaultParams();
+  TsCaneContext context;
+  context.params = &type;
+  EXPECT_EQ(TsGetIntParam(context, TsIntParam::TicketNoLen), 5);
+  EXPECT_EQ(TsGetStrParam(context, TsStrParam::YearStartMonth), "011");
+  SmSetWiringFaultHandler(before);
+  EXPECT_TRUE(faults.empty());
 }

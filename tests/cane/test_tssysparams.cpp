@@ -156,7 +156,7 @@ TEST_P(TsSysParamTest, EnterAndOkOpenTheEditAndOnlyASavedEditRefillsTheTable) {
   EXPECT_EQ(list->topLevelItem(13)->text(1), "marked");
 
   script.Then(951, [](QWidget* edit) {
-    Type(edit, 1001, "2");
+    Type(edit, CTsSysParamEditDlg::kNumberEdit, "2");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);
     Press(edit, SM_ID_OK);
   });
@@ -192,53 +192,57 @@ TEST_P(TsSysParamTest, EditShowsTheControlsOfItsKindOfParameter) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.number);
     auto dlg = Edit(c.kind, c.number);
-    EXPECT_EQ(Control<QLabel>(dlg.get(), 1103)->text().toStdString(), c.label);
-    auto* combo1 = Control<QComboBox>(dlg.get(), 1107);
-    auto* combo2 = Control<QComboBox>(dlg.get(), 1108);
+    EXPECT_EQ(Control<QLabel>(dlg.get(), CTsSysParamEditDlg::kNumberLabel)->text().toStdString(),
+              c.label);
+    auto* combo1 = Control<QComboBox>(dlg.get(), CTsSysParamEditDlg::kFirstCombo);
+    auto* combo2 = Control<QComboBox>(dlg.get(), CTsSysParamEditDlg::kSecondCombo);
     const bool combos = c.kind == 2 && c.number >= 48;
-    const std::string value = combos ? std::to_string(combo1->currentIndex()) + "/" +
-                                           std::to_string(combo2->currentIndex())
-                                     : Control<QLineEdit>(dlg.get(), 1001)->text().toStdString();
+    const std::string value =
+        combos
+            ? std::to_string(combo1->currentIndex()) + "/" + std::to_string(combo2->currentIndex())
+            : Control<QLineEdit>(dlg.get(), CTsSysParamEditDlg::kNumberEdit)->text().toStdString();
     EXPECT_EQ(value, c.value);
-    auto* name = Control<QLineEdit>(dlg.get(), 1003);
+    auto* name = Control<QLineEdit>(dlg.get(), CTsSysParamEditDlg::kNameEdit);
     EXPECT_EQ(name->isVisible() ? name->text().toStdString() : "-", c.name);
     EXPECT_EQ(combo2->isVisible() ? combo2->count() : -1, c.choices);
-    EXPECT_EQ(Control<QLabel>(dlg.get(), 1115)->isVisible(), c.note);
+    EXPECT_EQ(Control<QLabel>(dlg.get(), CTsSysParamEditDlg::kNote)->isVisible(), c.note);
   }
   // A money item's category refills the second choice.
   auto item = Edit(2, 1);
-  EXPECT_EQ(Control<QComboBox>(item.get(), 1108)->currentText(), "扣除");
+  EXPECT_EQ(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->currentText(),
+            "扣除");
   Pick(item.get(), 1107, 1);
-  EXPECT_FALSE(Control<QComboBox>(item.get(), 1108)->isVisible());
+  EXPECT_FALSE(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->isVisible());
   Pick(item.get(), 1107, 2);
-  EXPECT_EQ(Control<QComboBox>(item.get(), 1108)->itemText(0), "本年不偿还");
-  EXPECT_TRUE(Control<QLabel>(item.get(), 1115)->isVisible());
+  EXPECT_EQ(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->itemText(0),
+            "本年不偿还");
+  EXPECT_TRUE(Control<QLabel>(item.get(), CTsSysParamEditDlg::kNote)->isVisible());
 }
 
 // ---------------------------------------------------------------- integers and numbers
 
 TEST_P(TsSysParamTest, NumbersAndIntegersAreCheckedConfirmedLoggedAndSaved) {
   auto number = Edit(1, 0);
-  Type(number.get(), 1001, "0.0000004");
+  Type(number.get(), CTsSysParamEditDlg::kNumberEdit, "0.0000004");
   EXPECT_TRUE(Save(*number));
   EXPECT_EQ(Stored(), "");
   EXPECT_TRUE(Shown().empty());
 
   number = Edit(1, 0);
-  Type(number.get(), 1001, "12.5");
+  Type(number.get(), CTsSysParamEditDlg::kNumberEdit, "12.5");
   EXPECT_FALSE(Save(*number, {SM_IDNO}));
   EXPECT_EQ(LastBox(), kConfirm);
   EXPECT_EQ(Stored(), "");
   EXPECT_TRUE(Save(*number, {SM_IDYES}));
   EXPECT_EQ(Stored(), "100=12.500000");
-  EXPECT_DOUBLE_EQ(TsGetDblParam(0), 12.5);
+  EXPECT_DOUBLE_EQ(TsGetDblParam(TsDblParam::FloatingCanePrice), 12.5);
 
   auto integer = Edit(0, 12);
-  Type(integer.get(), 1001, "9");
+  Type(integer.get(), CTsSysParamEditDlg::kNumberEdit, "9");
   EXPECT_FALSE(Save(*integer, {SM_IDYES}));
   EXPECT_EQ(LastBox(), "过磅单号长度\n\n\t其值范围应在：3～8之间！");
   integer = Edit(0, 13);
-  Type(integer.get(), 1001, "2");
+  Type(integer.get(), CTsSysParamEditDlg::kNumberEdit, "2");
   EXPECT_TRUE(Save(*integer, {SM_IDYES}));
   EXPECT_EQ(Stored(), "13=2|100=12.500000");
   EXPECT_EQ(TsGetQtyPrecision(), 2);
@@ -270,7 +274,7 @@ TEST_P(TsSysParamTest, LevelLengthsThatWouldLoseOrOverflowCodesAreRefused) {
     SCOPED_TRACE(c.number);
     SmResetMessages();
     auto dlg = Edit(0, c.number);
-    Type(dlg.get(), 1001, c.value);
+    Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, c.value);
     EXPECT_FALSE(Save(*dlg, {SM_IDYES}));
     EXPECT_EQ(Shown(), std::vector<std::string>{c.message});
   }
@@ -286,14 +290,14 @@ TEST_P(TsSysParamTest, ShrinkingALevelCutsZerosThatAreNotNeeded) {
        "Insert Into NHDir(KNO,NA) Values('101012001','户')",
        "Insert Into gbSheet(DH,KNO0) Values('00001','101012001')"});
   auto dlg = Edit(0, 2);
-  Type(dlg.get(), 1001, "2");
+  Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, "2");
   EXPECT_TRUE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(Codes("KNO", "NHDir"), "101|10112|10112001");
   EXPECT_EQ(Codes("KNO0", "gbSheet"), "10112001");
 
   Run({"Insert Into NHDir(KNO,NA) Values('10123','组')"});
   dlg = Edit(0, 2);
-  Type(dlg.get(), 1001, "1");
+  Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, "1");
   EXPECT_FALSE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(LastBox(), "“农户3级代码长度”的码长值过小！");
   EXPECT_EQ(Codes("KNO", "NHDir"), "101|10112|10112001|10123");
@@ -309,7 +313,7 @@ TEST_P(TsSysParamTest, GrowingAFarmerLevelPadsThatLevelWhereverFarmerCodesAreKep
        "Insert Into AdrDir(KNO,NA,QY) Values('001','坡地','102')",
        "Insert Into AdrDir(KNO,NA,QY) Values('002','洼地','1')"});
   auto dlg = Edit(0, 1);
-  Type(dlg.get(), 1001, "3");
+  Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, "3");
   EXPECT_TRUE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(Codes("KNO", "NHDir"), "1|1002|100203|100203004");
   EXPECT_EQ(Codes("KNO0", "gbSheet"), "100203004");
@@ -344,7 +348,7 @@ TEST_P(TsSysParamTest, CodeLengthsRewriteTheirColumnsAndRefuseCodesThatDoNotFit)
     SCOPED_TRACE(c.number);
     SmResetMessages();
     auto dlg = Edit(0, c.number);
-    Type(dlg.get(), 1001, c.value);
+    Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, c.value);
     EXPECT_EQ(Save(*dlg, {SM_IDYES}), c.refusal == nullptr);
     if (c.refusal) {
       EXPECT_EQ(Shown(), std::vector<std::string>{c.refusal});
@@ -371,16 +375,16 @@ TEST_P(TsSysParamTest, AMovedMoneyItemTakesItsAmountsToItsNewColumn) {
        "Insert Into jsSheet(LB,DH,KNO,MY2,MY4) Values('1','00002','001',7,0)",
        "Insert Into gbSheet(DH,MY6,MY7,MY9) Values('00003',100,5,0)"});
   auto slip = Edit(2, 12);  // slip cane item 3 becomes item 5
-  Type(slip.get(), 1001, "5");
+  Type(slip.get(), CTsSysParamEditDlg::kNumberEdit, "5");
   EXPECT_TRUE(Save(*slip, {SM_IDYES}));
   EXPECT_EQ(slip->Number(), 14);
   EXPECT_EQ(Amounts(Int("MY2") + "||'/'||" + Int("MY4"), "jsSheet"), "0/30|7/0");
   EXPECT_EQ(Stored(), "212=|214=周转金\t21");
-  EXPECT_EQ(TsGetStrParam(14).rfind("周转金\t21", 0), 0u);
+  EXPECT_EQ(TsGetStrParam(TsStrParam::SlipCaneItem1 + 4).rfind("周转金\t21", 0), 0u);
   EXPECT_EQ(Logged(), "修改按结算单清算的蔗款项目3：化肥款\t21 --> 周转金\t21");
 
   auto ticket = Edit(2, 5);  // ticket freight item 1 becomes item 3
-  Type(ticket.get(), 1001, "3");
+  Type(ticket.get(), CTsSysParamEditDlg::kNumberEdit, "3");
   EXPECT_TRUE(Save(*ticket, {SM_IDYES}));
   EXPECT_EQ(ticket->Number(), 7);
   EXPECT_EQ(Amounts(Int("MY6") + "||'/'||" + Int("MY7") + "||'/'||" + Int("MY9"), "gbSheet"),
@@ -398,7 +402,7 @@ TEST_P(TsSysParamTest, MoneyItemChangesThatWouldStrandAmountsAreRefused) {
     const char* message;
   };
   const auto number = [](const char* text) {
-    return [text](QWidget* dlg) { Type(dlg, 1001, text); };
+    return [text](QWidget* dlg) { Type(dlg, CTsSysParamEditDlg::kNumberEdit, text); };
   };
   const auto pick = [](int id, int index) {
     return [id, index](QWidget* dlg) { Control<QComboBox>(dlg, id)->setCurrentIndex(index); };
@@ -409,7 +413,8 @@ TEST_P(TsSysParamTest, MoneyItemChangesThatWouldStrandAmountsAreRefused) {
       {0, number(""), "序号超界！"},
       {0, pick(1107, 2), "按过磅单计算的项目不能选择“预付款”项目！"},
       {10, pick(1107, 0), "按结算单清算的项目不能选择“应扣(补)”项目！"},
-      {11, [](QWidget* dlg) { Type(dlg, 1003, " \t"); }, "此项目已有数据，不能删除！"},
+      {11, [](QWidget* dlg) { Type(dlg, CTsSysParamEditDlg::kNameEdit, " \t"); },
+       "此项目已有数据，不能删除！"},
       {1, pick(1107, 1), "此项目已有数据，不能改变类别！"},
       {1, pick(1108, 0), "此项目已有数据，不能改变类别！"},
       {10, number("4"), "目标项目已有数据，不能改变项目序号！"},
@@ -431,7 +436,7 @@ TEST_P(TsSysParamTest, MoneyItemChangesThatWouldStrandAmountsAreRefused) {
 TEST_P(TsSysParamTest, ALinkedParameterOverwritesAnotherOnlyWhenTheUserSaysSo) {
   Run({"Insert Into NHDir(KNO,NA,cs0,cs1) Values('101','村',1.5,2)"});
   auto dlg = Edit(2, 40);
-  Type(dlg.get(), 1001, "2");
+  Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, "2");
   EXPECT_FALSE(Save(*dlg, {SM_IDNO}));
   EXPECT_EQ(Shown(), std::vector<std::string>{"目标项目已有数据，要覆盖它吗？"});
   EXPECT_FALSE(Save(*dlg, {SM_IDYES, SM_IDNO}));  // no to the warning
@@ -488,7 +493,7 @@ TEST_P(TsSysParamTest, AFailedStepKeepsTheOldCodesAndTheOldValue) {
     ASSERT_NO_FATAL_FAILURE(FailEvery(event, table));
     SmResetMessages();
     auto dlg = Edit(0, 1);
-    Type(dlg.get(), 1001, "3");
+    Type(dlg.get(), CTsSysParamEditDlg::kNumberEdit, "3");
     EXPECT_FALSE(Save(*dlg, {SM_IDYES}));
     ASSERT_EQ(Shown().size(), 2u);
     EXPECT_NE(Shown()[1].find("执行下列SQL语句时出错！"), std::string::npos) << Shown()[1];
@@ -497,7 +502,7 @@ TEST_P(TsSysParamTest, AFailedStepKeepsTheOldCodesAndTheOldValue) {
     EXPECT_EQ(Codes("QY", "AdrDir"), "102");
     EXPECT_EQ(Stored(), "");
     EXPECT_EQ(Logged(), "");
-    EXPECT_EQ(TsGetIntParam(1), 2);
+    EXPECT_EQ(TsGetIntParam(TsIntParam::FarmerLevel1Len + 1), 2);
   }
 }
 

@@ -17,6 +17,11 @@
 
 #include "platform/SmMessage.h"
 
+// The object name of the control of an id (what Focused() reads).
+inline std::string IdName(int id) {
+  return std::to_string(id);
+}
+
 template <typename T>
 T* Control(QWidget* dlg, int id) {
   return dlg->findChild<T*>(QString::number(id));

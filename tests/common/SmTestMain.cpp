@@ -8,11 +8,17 @@
 #include <cstdlib>
 
 #include "core/SmGbk.h"
+#include "core/SmWiring.h"
 #include "platform/SmMessage.h"
 
 namespace {
 QTemporaryDir* g_home = nullptr;
+
+// A part of the program asked for but never loaded fails the test that asked.
+void FailWiring(const std::string& what) {
+  ADD_FAILURE() << "wiring fault: " << what;
 }
+}  // namespace
 
 std::string SmTestHome() {
   return g_home->path().toStdString();
@@ -38,6 +44,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SmUseCNumericLocale();
   CSmMessageService::Instance().SetTestMode(true);
+  SmSetWiringFaultHandler(FailWiring);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

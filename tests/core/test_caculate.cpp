@@ -88,31 +88,31 @@ TEST(Caculate, StringsAndLiterals) {
       {"1e5", 0, "1e5", CAC_STRING},
       {"abc", 0, "abc", CAC_STRING},
       {"a,b", 0, "a,b", CAC_STRING},
-      {"\"ab\"*2", -14},
-      {"-\"ab\"", -14},
-      {"\"ab\"&&1", -14},
+      {"\"ab\"*2", CAC_ERR_TYPE},
+      {"-\"ab\"", CAC_ERR_TYPE},
+      {"\"ab\"&&1", CAC_ERR_TYPE},
   });
 }
 
 TEST(Caculate, SyntaxErrors) {
   RunCases({
-      {"(1+2", -1},
-      {"1)", -1},
-      {"(1+2>", -1},
-      {"1/0", -2},
-      {"7%0.5", -2},
-      {"#a.b", -4},
-      {"#", -4},
-      {"1+abs(2", -5},
-      {"#x", -6},
-      {"foo(1)", -7},
-      {"ABS(1)", -7},
-      {"--2", -8},
-      {"1+*2", -8},
-      {"a&b", -9},
-      {"a|b", -9},
-      {"0^0", -10},
-      {"\"abc", -13},
+      {"(1+2", CAC_ERR_BRACKET},
+      {"1)", CAC_ERR_BRACKET},
+      {"(1+2>", CAC_ERR_BRACKET},
+      {"1/0", CAC_ERR_DIVIDE_BY_ZERO},
+      {"7%0.5", CAC_ERR_DIVIDE_BY_ZERO},
+      {"#a.b", CAC_ERR_NAME_CHAR},
+      {"#", CAC_ERR_NAME_CHAR},
+      {"1+abs(2", CAC_ERR_NO_CLOSING_BRACKET},
+      {"#x", CAC_ERR_VARIABLE},
+      {"foo(1)", CAC_ERR_FUNCTION},
+      {"ABS(1)", CAC_ERR_FUNCTION},
+      {"--2", CAC_ERR_SYMBOL},
+      {"1+*2", CAC_ERR_SYMBOL},
+      {"a&b", CAC_ERR_OPERATOR},
+      {"a|b", CAC_ERR_OPERATOR},
+      {"0^0", CAC_ERR_POWER},
+      {"\"abc", CAC_ERR_QUOTE},
   });
 }
 
@@ -121,7 +121,7 @@ TEST(Caculate, Preprocessing) {
       {
           {"a//x", 0, "a", CAC_STRING},
           {"\"a//b\"", 0, "a//b", CAC_STRING},
-          {"\"a//b", -13},
+          {"\"a//b", CAC_ERR_QUOTE},
           {"1/*x*/+2", 0, "3"},
           {"1+2/*x", 0, "3"},
           {"\"/*\"+1", 0, "/*1", CAC_STRING},
@@ -155,7 +155,7 @@ TEST(Caculate, Preprocessing) {
   // Without preprocessing a comment is part of the formula.
   CCaculate plain;
   EXPECT_FALSE(plain.Evaluate("a//x", result, type));
-  EXPECT_EQ(-8, plain.GetErrorCode());
+  EXPECT_EQ(CAC_ERR_SYMBOL, plain.GetErrorCode());
 }
 
 TEST(Caculate, EvalDouble) {
@@ -166,10 +166,10 @@ TEST(Caculate, EvalDouble) {
   ASSERT_TRUE(calc.EvalDouble("1-1", value));
   EXPECT_DOUBLE_EQ(0, value);
   EXPECT_FALSE(calc.EvalDouble("\"a\"", value));
-  EXPECT_EQ(-14, calc.GetErrorCode());
+  EXPECT_EQ(CAC_ERR_TYPE, calc.GetErrorCode());
   calc.m_bPreprocess = 1;
   EXPECT_FALSE(calc.EvalDouble("//nothing", value));
-  EXPECT_EQ(-14, calc.GetErrorCode());
+  EXPECT_EQ(CAC_ERR_TYPE, calc.GetErrorCode());
 }
 
 TEST(Caculate, ErrorTexts) {
@@ -323,13 +323,13 @@ TEST(CaculateFunctions, NumbersAndMathematics) {
       {"int(-0.5)", 0, "0.000000"},
       {"sqrt(4)", 0, "2.000000"},
       {"sqrt(-0.0000005)", 0, "0.000000"},
-      {"sqrt(-1)", -15},
-      {"ln(-1)", -15},
+      {"sqrt(-1)", CAC_ERR_DOMAIN},
+      {"ln(-1)", CAC_ERR_DOMAIN},
       {"log(100)", 0, "2.000000"},
       {"exp(0)", 0, "1.000000"},
       {"arctg(0)+cos(0)", 0, "1"},
-      {"abs(\"a\")", -14},
-      {"abs()", -11},
+      {"abs(\"a\")", CAC_ERR_TYPE},
+      {"abs()", CAC_ERR_TOO_FEW_ARGS},
       {"round(2.5)", 0, "3"},
       {"round(-2.5)", 0, "-3"},
       {"round(1.5,2)", 0, "1.50"},
@@ -339,7 +339,7 @@ TEST(CaculateFunctions, NumbersAndMathematics) {
       {"round(1234567.891,0,2)", 0, "1234567.89"},
       {"round(12.5,0,3)", 0, "12.5"},
       {"round([1+2]*3)", 0, "9"},
-      {"round(1,2,3,4)", -12},
+      {"round(1,2,3,4)", CAC_ERR_TOO_MANY_ARGS},
       {"val(\"12\")", 0, "12"},
       {"val(\"1.50\")", 0, "1.5"},
       {"val(\"abc\")", 0, ""},
@@ -349,8 +349,8 @@ TEST(CaculateFunctions, NumbersAndMathematics) {
       {"day(2000,2)", 0, "29"},
       {"day(1900,2)", 0, "28"},
       {"day(2016,4)", 0, "30"},
-      {"day(2016,13)", -17},
-      {"day(-1,1)", -16},
+      {"day(2016,13)", CAC_ERR_MONTH_END_MONTH},
+      {"day(-1,1)", CAC_ERR_MONTH_END_YEAR},
   });
 }
 
@@ -360,11 +360,11 @@ TEST(CaculateFunctions, ConditionalsAndBands) {
       {"iif(0,1/0,2)", 0, "2"},
       {"iif(0.00000001,1,2)", 0, "2"},
       {"iif(2>1,\"x,y\",\"z\")", 0, "x,y", CAC_STRING},
-      {"iif(0,1)", -11},
-      {"iif(0,1,)", -11},
-      {"iif( ,1,2)", -11},
-      {"iif(\"a\",1,2)", -14},
-      {"iif(1,2,3,4)", -12},
+      {"iif(0,1)", CAC_ERR_TOO_FEW_ARGS},
+      {"iif(0,1,)", CAC_ERR_TOO_FEW_ARGS},
+      {"iif( ,1,2)", CAC_ERR_TOO_FEW_ARGS},
+      {"iif(\"a\",1,2)", CAC_ERR_TYPE},
+      {"iif(1,2,3,4)", CAC_ERR_TOO_MANY_ARGS},
       {"caseif(1500,0,1000,0.1,0.2)", 0, "200.000000"},
       {"caseif(500,0,1000,0.1,0.2)", 0, "50.000000"},
       {"caseif(1000,0,1000,0.1,0.2)", 0, "100.000000"},
@@ -372,8 +372,8 @@ TEST(CaculateFunctions, ConditionalsAndBands) {
       {"caseif(2500,0,1000,2000,0.1,0.2,0.3)", 0, "450.000000"},
       {"caseif(7)", 0, "7.000000"},
       {"caseif()", 0, "0"},
-      {"caseif(1,2)", -11},
-      {"caseif(1,\"a\",2)", -14},
+      {"caseif(1,2)", CAC_ERR_TOO_FEW_ARGS},
+      {"caseif(1,\"a\",2)", CAC_ERR_TYPE},
       {"caseone(1500,0,1000,5,8)", 0, "8.000000"},
       {"caseone(500,0,1000,5,8)", 0, "5.000000"},
       {"caseone(1000,0,1000,5,8)", 0, "5.000000"},
@@ -394,18 +394,18 @@ TEST(CaculateFunctions, Texts) {
       {"str(\"abcdef\",2)", 0, "cdef", CAC_STRING},
       {"str(\"中文字\",2,2)", 0, "文", CAC_STRING},
       {"str(1.50)", 0, "1.5", CAC_STRING},
-      {"str(\"abc\",\"x\")", -14},
-      {"left(\"abc\",1,2)", -12},
+      {"str(\"abc\",\"x\")", CAC_ERR_TYPE},
+      {"left(\"abc\",1,2)", CAC_ERR_TOO_MANY_ARGS},
       {"trim(\"  a b \t\")", 0, "a b", CAC_STRING},
       {"triml(\"  a \")", 0, "a ", CAC_STRING},
       {"trimr(\"  a \")", 0, "  a", CAC_STRING},
       {"strrepl(\"aXbX\",\"X\",\"--\")", 0, "a--b--", CAC_STRING},
-      {"strrepl(\"a\", ,\"b\")", -11},
+      {"strrepl(\"a\", ,\"b\")", CAC_ERR_TOO_FEW_ARGS},
       {"formatcode(\"12\",5)", 0, "00012", CAC_STRING},
       {"formatcode(\"12\",5,\" \")", 0, "   12", CAC_STRING},
       {"formatcode(7,3)", 0, "007", CAC_STRING},
       {"formatcode(\"中\",4)", 0, "00中", CAC_STRING},
-      {"formatcode(\"12\")", -11},
+      {"formatcode(\"12\")", CAC_ERR_TOO_FEW_ARGS},
       {"money(1005.3)", 0, "壹仟零伍元叁角整", CAC_STRING},
       {"money(0)", 0, "零元整", CAC_STRING},
       {"money(-12)", 0, "负壹拾贰元整", CAC_STRING},
@@ -438,7 +438,7 @@ TEST(CaculateFunctions, DateIsTheLocalDate) {
       {"date(0)", 0, std::to_string(today.year()).c_str()},
       {"date(1)", 0, std::to_string(today.month()).c_str()},
       {"date(2)", 0, std::to_string(today.day()).c_str()},
-      {"date(1,2)", -12},
+      {"date(1,2)", CAC_ERR_TOO_MANY_ARGS},
   });
 }
 
@@ -567,10 +567,10 @@ TEST(Caculate, DerivedEvaluatorHooks) {
       {"twice(#mz-#pz)", 0, "40"},
       {"iif(#mz>#pz,twice(1)+#nhm,\"\")", 0, "2张三", CAC_STRING},
       {"left(#nhm,2)", 0, "张", CAC_STRING},
-      {"#zz", -6},
-      {"twice(#zz)", -6},
-      {"twice(1,2)", -12},
-      {"other(1)", -7},
+      {"#zz", CAC_ERR_VARIABLE},
+      {"twice(#zz)", CAC_ERR_VARIABLE},
+      {"twice(1,2)", CAC_ERR_TOO_MANY_ARGS},
+      {"other(1)", CAC_ERR_FUNCTION},
       {"ticket(1)", -200},
   };
   for (const Case& c : cases) {

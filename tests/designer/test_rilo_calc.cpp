@@ -10,6 +10,7 @@
 #include "app/SmVarDlg.h"
 #include "core/SmPath.h"
 #include "designer/RiloCalcDlg.h"
+#include "designer/RiloPwdDlg.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/report_sources_fixture.h"
 #include "tests/designer/rilo_view_fixture.h"
@@ -77,14 +78,14 @@ TEST_F(RiloCalcDlgTest, SheetWithoutFormulasEndsInOnePass) {
     EXPECT_EQ(Text(&dlg, 1049), "&B.开始");
     EXPECT_EQ(Text(&dlg, 1055), "全部：A1 至 B2");
     EXPECT_EQ(dlg.windowTitle().toStdString(), "报表计算：本表.QLN");
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), 0);
     EXPECT_EQ(Text(&dlg, 1054), "无公式!");
     EXPECT_EQ(Text(&dlg, 1049), "&S.确认");
-    EXPECT_FALSE(Control<QPushButton>(&dlg, 1052)->isEnabled());
-    EXPECT_FALSE(Control<QLineEdit>(&dlg, 1045)->isEnabled());
-    ::Click(&dlg, 1049);
+    EXPECT_FALSE(Control<QPushButton>(&dlg, CRiloCalcDlg::kCalcNext)->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(&dlg, CRiloCalcDlg::kFormula)->isEnabled());
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
   });
   ASSERT_EQ(answer, SM_IDOK);
   EXPECT_EQ(m_calc->Values(), (std::vector<std::string>{"a", "b", "c", "d"}));
@@ -99,11 +100,11 @@ TEST_F(RiloCalcDlgTest, GroupsAndNumberFormats) {
                          CellOf("", "3.0"), CellOf("", "\"a\"+\"b\"")};
   doc.m_sheet.m_numberFormats.assign(5, {0, 2});
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_EQ(dlg.Pass(), 1);
     EXPECT_EQ(Text(&dlg, 1054), "正确!");
     EXPECT_EQ(Text(&dlg, 1051), "E1");
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
   });
   ASSERT_EQ(answer, SM_IDOK);
   EXPECT_EQ(m_calc->Values(), (std::vector<std::string>{"14", "7", "3.14", "3", "ab"}));
@@ -117,19 +118,19 @@ TEST_F(RiloCalcDlgTest, PauseStopsOnTheFailureAndContinuesWithTheCorrection) {
   doc.m_sheet.m_texts = {CellOf("", "1"), CellOf("", "sum(A1"), CellOf("", "sum(B1)*10")};
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
     dlg.PauseBox()->setChecked(true);
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_FALSE(dlg.IsFinished());
     EXPECT_EQ(Text(&dlg, 1051), "B1");
     EXPECT_NE(Text(&dlg, 1054), "正确!");
     EXPECT_FALSE(Text(&dlg, 1054).empty());
     EXPECT_EQ(Text(&dlg, 1053), "");
     EXPECT_EQ(Text(&dlg, 1049), "&C.继续");
-    Type(&dlg, 1045, "sum(A1)+1");
+    Type(&dlg, CRiloCalcDlg::kFormula, "sum(A1)+1");
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);  // Enter continues
-    QApplication::sendEvent(Control<QLineEdit>(&dlg, 1045), &enter);
+    QApplication::sendEvent(Control<QLineEdit>(&dlg, CRiloCalcDlg::kFormula), &enter);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), 0);  // the corrected cell counts once
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
   });
   ASSERT_EQ(answer, SM_IDOK);
   EXPECT_EQ(m_calc->Values(), (std::vector<std::string>{"1.00", "2.00", "20.00"}));
@@ -142,7 +143,7 @@ TEST_F(RiloCalcDlgTest, FailureWithoutPauseGoesOnAndCancelHandsBackNothing) {
   doc.m_sheet = Sheet(2, 1);
   doc.m_sheet.m_texts = {CellOf("x", "nofunc(1)"), CellOf("", "5")};
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Values()[0], "x");  // a failed cell keeps its value
     EXPECT_EQ(dlg.Values()[1], "5.00");
@@ -157,12 +158,12 @@ TEST_F(RiloCalcDlgTest, SkippedFirstCellEndsAfterTheLastPass) {
   doc.m_sheet = Sheet(2, 1);
   doc.m_sheet.m_texts = {CellOf("", "1"), CellOf("", "2")};
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
-    ::Click(&dlg, 1052);  // skips A1 before any run: it is never done
+    ::Click(&dlg, CRiloCalcDlg::kCalcNext);  // skips A1 before any run: it is never done
     EXPECT_EQ(Text(&dlg, 1051), "B1");
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), CRiloCalcDlg::kLastPass);
-    ::Click(&dlg, 1049);
+    ::Click(&dlg, CRiloCalcDlg::kCalcStart);
   });
   ASSERT_EQ(answer, SM_IDOK);
   EXPECT_EQ(m_calc->Values(), (std::vector<std::string>{"", "2.00"}));
@@ -184,16 +185,16 @@ TEST_F(RiloCalcDlgTest, AuditVerdictsNotesAndOneRowPerCell) {
   script.Then(838, [&](QWidget*) {
     EXPECT_EQ(Text(&dlg, 1059), "多区域：共 2 个区域");
     dlg.PauseBox()->setChecked(true);
-    ::Click(&dlg, 1063);
+    ::Click(&dlg, CRiloAuditDlg::kAuditStart);
     EXPECT_EQ(dlg.CurrentCell(), (SmIntPair{0, 1}));  // stopped on A2's error
     EXPECT_EQ(Text(&dlg, 1063), "&C.继续");
-    ::Click(&dlg, 1063);  // goes on after A2 (its formula did not change)
+    ::Click(&dlg, CRiloAuditDlg::kAuditStart);  // goes on after A2 (its formula did not change)
     EXPECT_TRUE(dlg.IsFinished());
     for (int i = 0; i < dlg.List()->topLevelItemCount(); ++i) {
       std::vector<std::string>& row = rows.emplace_back();
       for (int c = 0; c < 4; ++c) row.push_back(dlg.List()->topLevelItem(i)->text(c).toStdString());
     }
-    ::Click(&dlg, 1063);
+    ::Click(&dlg, CRiloAuditDlg::kAuditStart);
   });
   ASSERT_EQ(dlg.DoModal(), SM_IDOK);
   ASSERT_EQ(rows.size(), 3u);  // B2's group 1 is skipped silently
@@ -216,21 +217,21 @@ TEST_F(RiloCalcDlgTest, FormulaDialogEditsAndTestsTheFetchFormula) {
   script.Then(840, [&](QWidget*) {
     EXPECT_EQ(dlg.windowTitle().toStdString(), "编辑单元格 B2 的公式：");
     EXPECT_EQ(Text(&dlg, 1045), "sum(A1)*2");
-    ::Click(&dlg, 1098);
+    ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_EQ(Text(&dlg, 1097), "8");
     QKeyEvent bar(QEvent::KeyPress, Qt::Key_Bar, Qt::NoModifier, "|");
-    Control<QLineEdit>(&dlg, 1045)->setCursorPosition(4);
-    QApplication::sendEvent(Control<QLineEdit>(&dlg, 1045), &bar);
+    Control<QLineEdit>(&dlg, CRiloCellTextDlg::kText)->setCursorPosition(4);
+    QApplication::sendEvent(Control<QLineEdit>(&dlg, CRiloCellTextDlg::kText), &bar);
     EXPECT_EQ(Text(&dlg, 1045), "sum(A1)*2");  // refused
-    Type(&dlg, 1045, "sum(A1");
-    ::Click(&dlg, 1098);
+    Type(&dlg, CRiloCellTextDlg::kText, "sum(A1");
+    ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_FALSE(Text(&dlg, 1097).empty());
     EXPECT_EQ(doc.m_sheet.m_texts[3], CellOf("\x1BG5标题", "sum(A1)*2"));  // a test writes nothing
     ::Click(&dlg, 1);
   });
   ASSERT_EQ(dlg.DoModal(), SM_IDOK);
   EXPECT_EQ(dlg.Formula(), "sum(A1");
-  EXPECT_EQ(Control<QLineEdit>(&dlg, 1045)->maxLength(), 250);
+  EXPECT_EQ(Control<QLineEdit>(&dlg, CRiloCellTextDlg::kText)->maxLength(), 250);
 }
 
 // ---------------------------------------------------------------- the view's commands
@@ -322,7 +323,7 @@ TEST_F(RiloFillTest, VariablesAndPasswordsRaiseTheSettingsCountOnlyWhenChanged) 
   }
   {
     CModalScript script;
-    script.Then(836, [](QWidget* dlg) { Press(dlg, 1055); });  // unchanged
+    script.Then(836, [](QWidget* dlg) { Press(dlg, CRiloPwdSetDlg::kConfirm); });  // unchanged
     m_view->OnCommand(SM_ID_RILO_PASSWORDS);
   }
   EXPECT_EQ(m_doc->m_changes[8], 0);
@@ -340,8 +341,8 @@ TEST_F(RiloFillTest, VariablesAndPasswordsRaiseTheSettingsCountOnlyWhenChanged) 
   {
     CModalScript script;
     script.Then(836, [](QWidget* dlg) {
-      Type(dlg, 1045, "W2");
-      Press(dlg, 1055);
+      Type(dlg, CRiloPwdSetDlg::kModifyPassword, "W2");
+      Press(dlg, CRiloPwdSetDlg::kConfirm);
     });
     script.Then(837, [](QWidget* dlg) { GivePassword("W2")(dlg); });
     m_view->OnCommand(SM_ID_RILO_PASSWORDS);
@@ -384,7 +385,7 @@ TEST_F(RiloFillTest, CtrlEnterStoresTheFetchFormulaAsOneStep) {
   m_doc->m_editMode = 0;
   CModalScript script;
   script.Then(840, [](QWidget* dlg) {
-    Type(dlg, 1045, "2+3");
+    Type(dlg, CRiloCellTextDlg::kText, "2+3");
     Press(dlg, 1);
   });
   m_view->OnCommand(SM_ID_RILO_CELL_TEXT);
@@ -404,9 +405,9 @@ TEST_F(RiloFillTest, CalculationWithAChildTableFillsItsLayerAsOneStep) {
   m_doc->m_editMode = 1;
   CModalScript script;
   script.Then(834, [](QWidget* dlg) {
-    Press(dlg, 1049);
-    Type(dlg, 1045, "changed");  // disabled once finished: nothing taken back
-    Press(dlg, 1049);
+    Press(dlg, CRiloCalcDlg::kCalcStart);
+    Type(dlg, CRiloCalcDlg::kFormula, "changed");  // disabled once finished: nothing taken back
+    Press(dlg, CRiloCalcDlg::kCalcStart);
   });
   m_view->OnCommand(SM_ID_RILO_CALCULATE);
   EXPECT_EQ(m_doc->m_editMode, 3);
@@ -420,8 +421,8 @@ TEST_F(RiloFillTest, CalculationWithAChildTableFillsItsLayerAsOneStep) {
 
   CModalScript audit;
   audit.Then(838, [](QWidget* dlg) {
-    Press(dlg, 1063);
-    Press(dlg, 1063);
+    Press(dlg, CRiloAuditDlg::kAuditStart);
+    Press(dlg, CRiloAuditDlg::kAuditStart);
   });
   m_view->OnCommand(SM_ID_RILO_AUDIT);
   EXPECT_EQ(m_doc->m_undo.size(), 1u);  // the audit changed no formula
@@ -492,7 +493,7 @@ TEST_F(RiloFillTest, ALongFormulaTestStopsAtCancel) {
       EXPECT_EQ(Text(&dlg, 1097), "正在计算……按“取消”停止");
       Press(&dlg, 2);
     });
-    ::Click(&dlg, 1098);
+    ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_FALSE(dlg.IsTesting());
     EXPECT_EQ(Text(&dlg, 1097), "计算已取消！");
     EXPECT_TRUE(dlg.isVisible());
@@ -542,8 +543,8 @@ TEST_P(RiloCalcSourcesTest, GroupsReadEachOtherAnotherReportAndTheDataFile) {
   ASSERT_NE(view, nullptr);
   CModalScript script;
   script.Then(834, [](QWidget* dlg) {
-    Press(dlg, 1049);
-    Press(dlg, 1049);
+    Press(dlg, CRiloCalcDlg::kCalcStart);
+    Press(dlg, CRiloCalcDlg::kCalcStart);
   });
   doc->m_childOpen = 1;  // calculation needs a child table open
   view->OnCommand(SM_ID_RILO_CALCULATE);

@@ -110,11 +110,11 @@ TEST_F(RiloFormatDlgTest, SizeDialogChecksItsFieldsAndAppliesThePartsNotKept) {
   SelectArea(1, 0, 2, 1);
   const auto widthOnly = [](const QString& width) {
     return [width](QWidget* dlg) {
-      EXPECT_FALSE(Find<QCheckBox>(dlg, 1015)->isChecked());
-      Find<QCheckBox>(dlg, 1015)->setChecked(true);
-      EXPECT_FALSE(Find<QLineEdit>(dlg, 1004)->isEnabled());
-      EXPECT_TRUE(Find<QLineEdit>(dlg, 1004)->text().isEmpty());
-      Type(dlg, 1032, width);
+      EXPECT_FALSE(Find<QCheckBox>(dlg, CRiloSizeDlg::kKeepHeights)->isChecked());
+      Find<QCheckBox>(dlg, CRiloSizeDlg::kKeepHeights)->setChecked(true);
+      EXPECT_FALSE(Find<QLineEdit>(dlg, CRiloSizeDlg::kFirstRow)->isEnabled());
+      EXPECT_TRUE(Find<QLineEdit>(dlg, CRiloSizeDlg::kFirstRow)->text().isEmpty());
+      Type(dlg, CRiloSizeDlg::kColumnWidth, width);
       Press(dlg, 1);
       if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
     };
@@ -151,7 +151,7 @@ TEST_F(RiloFormatDlgTest, SizeDialogChecksItsFieldsAndAppliesThePartsNotKept) {
     SmResetMessages();
     SelectArea(1, 0, 2, 1);
     ASSERT_TRUE(RunWith(SM_ID_RILO_SIZES, 829, [&](QWidget* dlg) {
-      if (c.keepWidths) Find<QCheckBox>(dlg, 1016)->setChecked(true);
+      if (c.keepWidths) Find<QCheckBox>(dlg, CRiloSizeDlg::kKeepWidths)->setChecked(true);
       Type(dlg, c.field, c.value);
       Press(dlg, 1);
       EXPECT_TRUE(Shown(c.message));
@@ -171,13 +171,13 @@ TEST_F(RiloFormatDlgTest, SizeSpinsStopAtTheirLimits) {
   CRiloSizeDlg dialog(request);
   EXPECT_FALSE(dialog.Step(5, true));  // width 200.0
   EXPECT_TRUE(dialog.Step(5, false));
-  EXPECT_EQ(Find<QLineEdit>(&dialog, 1032)->text(), "199.9");
+  EXPECT_EQ(Find<QLineEdit>(&dialog, CRiloSizeDlg::kColumnWidth)->text(), "199.9");
   EXPECT_FALSE(dialog.Step(0, false));  // row 1
   EXPECT_TRUE(dialog.Step(1, true));
   EXPECT_TRUE(dialog.Step(1, true));
   EXPECT_FALSE(dialog.Step(1, true));  // row 3 of 3
   EXPECT_TRUE(dialog.Step(4, true));
-  EXPECT_EQ(Find<QLineEdit>(&dialog, 1027)->text(), "B");
+  EXPECT_EQ(Find<QLineEdit>(&dialog, CRiloSizeDlg::kLastColumn)->text(), "B");
   EXPECT_FALSE(dialog.Step(4, true));
 }
 
@@ -191,23 +191,23 @@ TEST_F(RiloFormatDlgTest, NumberFormatPreviewSpinsAndKeptFormats) {
   EXPECT_FALSE(dialog.Step(false, true));  // the minimum may not pass the maximum
   EXPECT_TRUE(dialog.Step(true, true));
   EXPECT_TRUE(dialog.Step(false, true));
-  EXPECT_EQ(Find<QLineEdit>(&dialog, 1045)->text(), "3 位小数");
+  EXPECT_EQ(Find<QLineEdit>(&dialog, CRiloNumFmtDlg::kMinDecimals)->text(), "3 位小数");
 
   Open(Sheet(3, 3));
   S().m_numberFormats[0] = {0, 4};
   S().m_currentCell = {0, 0};
   SelectArea(0, 0, 1, 0);
   ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) {
-    EXPECT_TRUE(Find<QCheckBox>(dlg, 1025)->isChecked());  // mixed formats
-    EXPECT_FALSE(Find<QWidget>(dlg, 1049)->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>(dlg, CRiloNumFmtDlg::kKeepFormats)->isChecked());  // mixed formats
+    EXPECT_FALSE(Find<QWidget>(dlg, CRiloNumFmtDlg::kMinSpin)->isEnabled());
     Press(dlg, 1);
   }));
   EXPECT_EQ(S().m_numberFormats[0], SmIntPair(0, 4));  // kept, not the current cell's pair
   EXPECT_TRUE(m_doc->m_undo.empty());
 
   ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) {
-    Find<QCheckBox>(dlg, 1025)->setChecked(false);
-    Find<QRadioButton>(dlg, 1093)->click();
+    Find<QCheckBox>(dlg, CRiloNumFmtDlg::kKeepFormats)->setChecked(false);
+    Find<QRadioButton>(dlg, CRiloNumFmtDlg::kText)->click();
     Press(dlg, 1);
   }));
   EXPECT_EQ(S().m_numberFormats[0], SmIntPair(-1, 0));

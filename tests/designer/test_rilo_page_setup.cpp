@@ -42,12 +42,13 @@ TEST_F(RiloPageSetupTest, UnitsGoToCentimetresAndBackToTheSameTexts) {
   std::vector<QString> before;
   for (const int id : ids) before.push_back(Text(&dlg, id));
   EXPECT_EQ(before, (std::vector<QString>{"210.00", "297.00", "25.00", "20.00", "12.30", "20.50"}));
-  Find<QRadioButton>(&dlg, 1035)->click();
+  Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kCentimetres)->click();
   EXPECT_EQ(Text(&dlg, 1005), "21.00");
   EXPECT_EQ(Text(&dlg, 1010), "1.23");
-  Find<QRadioButton>(&dlg, 1035)->click();  // the unit already shown: nothing moves
+  Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kCentimetres)
+      ->click();  // the unit already shown: nothing moves
   EXPECT_EQ(Text(&dlg, 1005), "21.00");
-  Find<QRadioButton>(&dlg, 1036)->click();
+  Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kMillimetres)->click();
   for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(Text(&dlg, ids[i]), before[i]) << ids[i];
 }
 
@@ -55,16 +56,16 @@ TEST_F(RiloPageSetupTest, WidthLineAndSpinsFollowTheValues) {
   CRiloData sheet = Sheet(3, 4);
   sheet.m_colWidths = {500, 500, 500};
   CRiloPageSetupDlg dlg(RiloPageSettings(sheet), sheet.m_rowHeights, sheet.m_colWidths);
-  EXPECT_EQ(Find<QLabel>(&dlg, 1048)->text(), "表宽+左右边距=19.0(厘米)");
-  EXPECT_EQ(Find<QLabel>(&dlg, 1049)->text(), "表长+上下边距=7.3(厘米)");
+  EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
+  EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kLengthLine)->text(), "表长+上下边距=7.3(厘米)");
   EXPECT_TRUE(dlg.Step(1014, true));  // left margin up: the width line follows
   EXPECT_EQ(Text(&dlg, 1010), "20.10");
-  EXPECT_EQ(Find<QLabel>(&dlg, 1048)->text(), "表宽+左右边距=19.0(厘米)");
+  EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
   EXPECT_TRUE(dlg.Step(1023, false));  // fixed columns left 1 -> 0
   EXPECT_FALSE(dlg.Step(1023, false));
-  Type(&dlg, 1020, "3");
+  Type(&dlg, CRiloPageSetupDlg::kRightTitle, "3");
   EXPECT_FALSE(dlg.Step(1023, true));  // 0 + 3 fills every column
-  Type(&dlg, 1008, "0");
+  Type(&dlg, CRiloPageSetupDlg::kTopMargin, "0");
   EXPECT_FALSE(dlg.Step(1012, false));
 }
 
@@ -76,8 +77,8 @@ TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
   ASSERT_TRUE(RunWith([](QWidget* dlg) {
     EXPECT_EQ(Text(dlg, 1005), "297.00");
     EXPECT_EQ(Text(dlg, 1007), "210.00");
-    EXPECT_TRUE(Find<QRadioButton>(dlg, 1038)->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>(dlg, 1025)->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kLandscape)->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kRowFirst)->isChecked());
     Press(dlg, 1);
   }));
   EXPECT_EQ(S().m_paper, (SmIntPair{2100, 2970}));
@@ -86,11 +87,11 @@ TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
   EXPECT_TRUE(m_doc->IsModified());
 
   ASSERT_TRUE(RunWith([](QWidget* dlg) {
-    Find<QRadioButton>(dlg, 1037)->click();
-    Find<QRadioButton>(dlg, 1026)->click();
-    Type(dlg, 1005, "210");
-    Type(dlg, 1007, "297");
-    Find<QComboBox>(dlg, 1190)->setCurrentIndex(8);
+    Find<QRadioButton>(dlg, CRiloPageSetupDlg::kPortrait)->click();
+    Find<QRadioButton>(dlg, CRiloPageSetupDlg::kAcrossFirst)->click();
+    Type(dlg, CRiloPageSetupDlg::kPaperWidth, "210");
+    Type(dlg, CRiloPageSetupDlg::kPaperLength, "297");
+    Find<QComboBox>(dlg, CRiloPageSetupDlg::kScale)->setCurrentIndex(8);
     Press(dlg, 1);
   }));
   EXPECT_EQ(S().m_pageFlags, 1);
@@ -172,7 +173,7 @@ TEST_F(RiloPageSetupTest, CtrlArrowTogglesTheItemUnderTheCaret) {
   sheet.m_rowBreaks = {3};
   CRiloPageSetupDlg dlg(RiloPageSettings(sheet), sheet.m_rowHeights, sheet.m_colWidths);
   dlg.show();
-  auto* list = Find<QListWidget>(&dlg, 1032);
+  auto* list = Find<QListWidget>(&dlg, CRiloPageSetupDlg::kRowBreaks);
   EXPECT_TRUE(list->item(3)->isSelected());
   list->setFocus();
   QApplication::processEvents();

@@ -38,7 +38,7 @@ class RiloPwdTest : public testing::Test {
 TEST_F(RiloPwdTest, PasswordEntryWantsTheExactText) {
   CModalScript script;
   script.Then(835, [](QWidget* dlg) {
-    EXPECT_EQ(Control<QLabel>(dlg, 1013)->text().toStdString(), "“月报”有密码保护");
+    EXPECT_EQ(Control<QLabel>(dlg, CRiloPwdDlg::kPrompt)->text().toStdString(), "“月报”有密码保护");
     EXPECT_EQ(dlg->windowTitle(), "密码");
     Press(dlg, 1);  // empty
   });
@@ -53,7 +53,7 @@ TEST_F(RiloPwdTest, PasswordEntryWantsTheExactText) {
     EXPECT_EQ(m.flags & 0xF0, SM_MB_ICONERROR);
   }
   // The edit takes letters and digits only.
-  auto* edit = Control<QLineEdit>(&dlg, 1045);
+  auto* edit = Control<QLineEdit>(&dlg, CRiloPwdDlg::kPassword);
   edit->clear();
   for (const char* typed : {"a", "-", " ", "1", "#"}) edit->insert(typed);
   EXPECT_EQ(edit->text(), "a1");
@@ -62,17 +62,17 @@ TEST_F(RiloPwdTest, PasswordEntryWantsTheExactText) {
 TEST_F(RiloPwdTest, ReadPasswordAloneBecomesBothAfterYes) {
   CModalScript script;
   script.Then(836, [](QWidget* dlg) {
-    Type(dlg, 1054, "r1");
-    Press(dlg, 1055);  // the warning is answered No: the dialog stays
+    Type(dlg, CRiloPwdSetDlg::kReadPassword, "r1");
+    Press(dlg, CRiloPwdSetDlg::kConfirm);  // the warning is answered No: the dialog stays
   });
   script.Then(836, [](QWidget* dlg) {
-    EXPECT_EQ(dlg->focusWidget(), Control<QWidget>(dlg, 1045));
-    Press(dlg, 1055);  // now Yes
+    EXPECT_EQ(dlg->focusWidget(), Control<QWidget>(dlg, CRiloPwdSetDlg::kModifyPassword));
+    Press(dlg, CRiloPwdSetDlg::kConfirm);  // now Yes
   });
   script.Then(837, [](QWidget* dlg) {
-    EXPECT_FALSE(Control<QLineEdit>(dlg, 1045)->isEnabled());
-    EXPECT_TRUE(Control<QLineEdit>(dlg, 1057)->isEnabled());
-    Type(dlg, 1057, "r1");
+    EXPECT_FALSE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kModifyPassword)->isEnabled());
+    EXPECT_TRUE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kReadPassword)->isEnabled());
+    Type(dlg, CRiloPwdConfirmDlg::kReadPassword, "r1");
     Press(dlg, 1);
   });
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
@@ -92,9 +92,9 @@ TEST_F(RiloPwdTest, ReadPasswordAloneBecomesBothAfterYes) {
 TEST_F(RiloPwdTest, ClearingBothClosesWithoutConfirmation) {
   CModalScript script;
   script.Then(836, [](QWidget* dlg) {
-    Type(dlg, 1045, "");
-    Type(dlg, 1054, "");
-    Press(dlg, 1055);
+    Type(dlg, CRiloPwdSetDlg::kModifyPassword, "");
+    Type(dlg, CRiloPwdSetDlg::kReadPassword, "");
+    Press(dlg, CRiloPwdSetDlg::kConfirm);
   });
   CRiloPwdSetDlg dlg("月报", "r", "w");
   dlg.m_newReadPassword = dlg.m_newModifyPassword = "x";
@@ -104,7 +104,7 @@ TEST_F(RiloPwdTest, ClearingBothClosesWithoutConfirmation) {
   EXPECT_TRUE(ShownTexts().empty());
 
   CModalScript unchanged;
-  unchanged.Then(836, [](QWidget* dlg) { Press(dlg, 1055); });
+  unchanged.Then(836, [](QWidget* dlg) { Press(dlg, CRiloPwdSetDlg::kConfirm); });
   CRiloPwdSetDlg same("月报", "r", "w");
   EXPECT_EQ(same.DoModal(), SM_IDCANCEL);
 }
@@ -112,17 +112,17 @@ TEST_F(RiloPwdTest, ClearingBothClosesWithoutConfirmation) {
 TEST_F(RiloPwdTest, OnlyTheChangedPasswordIsConfirmed) {
   CModalScript script;
   script.Then(836, [](QWidget* dlg) {
-    Type(dlg, 1045, "W2");
-    Press(dlg, 1055);
+    Type(dlg, CRiloPwdSetDlg::kModifyPassword, "W2");
+    Press(dlg, CRiloPwdSetDlg::kConfirm);
   });
   script.Then(837, [](QWidget* dlg) {
-    EXPECT_TRUE(Control<QLineEdit>(dlg, 1045)->isEnabled());
-    EXPECT_FALSE(Control<QLineEdit>(dlg, 1057)->isEnabled());
-    Type(dlg, 1045, "w2");
+    EXPECT_TRUE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kModifyPassword)->isEnabled());
+    EXPECT_FALSE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kReadPassword)->isEnabled());
+    Type(dlg, CRiloPwdConfirmDlg::kModifyPassword, "w2");
     Press(dlg, 1);  // refused, stays
   });
   script.Then(837, Cancel);  // back in the setting dialog, which stays open
-  script.Then(836, [](QWidget* dlg) { Press(dlg, 1055); });
+  script.Then(836, [](QWidget* dlg) { Press(dlg, CRiloPwdSetDlg::kConfirm); });
   script.Then(837, GivePassword("W2"));
   CRiloPwdSetDlg dlg("月报", "r", "w");
   ASSERT_EQ(dlg.DoModal(), SM_IDOK);
@@ -148,8 +148,8 @@ TEST_F(RiloPwdTest, ConfirmationNamesWhatDiffers) {
     SmResetMessages();
     CRiloPwdConfirmDlg dlg("r", "w");
     dlg.show();
-    Type(&dlg, 1045, c.modify);
-    Type(&dlg, 1057, c.read);
+    Type(&dlg, CRiloPwdConfirmDlg::kModifyPassword, c.modify);
+    Type(&dlg, CRiloPwdConfirmDlg::kReadPassword, c.read);
     Press(&dlg, 1);
     EXPECT_TRUE(dlg.isVisible()) << c.message;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
@@ -160,15 +160,15 @@ TEST_F(RiloPwdTest, ConfirmationNamesWhatDiffers) {
 TEST_F(RiloPwdTest, EnterInTheSettingDialogMovesOn) {
   CRiloPwdSetDlg dlg("月报", "", "");
   dlg.show();
-  auto* modify = Control<QLineEdit>(&dlg, 1045);
-  auto* read = Control<QLineEdit>(&dlg, 1054);
+  auto* modify = Control<QLineEdit>(&dlg, CRiloPwdSetDlg::kModifyPassword);
+  auto* read = Control<QLineEdit>(&dlg, CRiloPwdSetDlg::kReadPassword);
   modify->setFocus();
   PressEnter(modify);
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(dlg.focusWidget(), read);
   PressEnter(read);
   EXPECT_TRUE(dlg.isVisible());
-  EXPECT_TRUE(Control<QPushButton>(&dlg, 1055)->isDefault());
+  EXPECT_TRUE(Control<QPushButton>(&dlg, CRiloPwdSetDlg::kConfirm)->isDefault());
 }
 
 }  // namespace

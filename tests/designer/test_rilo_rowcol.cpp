@@ -208,7 +208,9 @@ class RiloRowColTest : public RiloViewTest {
     CModalScript script;
     script.Then(825, [fields](QWidget* dlg) {
       for (size_t f = 0; f < fields.size(); ++f)
-        if (fields[f]) Type(dlg, 1025 + 2 * static_cast<int>(f), QString::fromUtf8(fields[f]));
+        if (fields[f])
+          Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
+               QString::fromUtf8(fields[f]));
       Press(dlg, 1);
       if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
     });
@@ -223,19 +225,22 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
   for (bool insert : {true, false}) {
     CModalScript script;
     script.Then(825, [insert](QWidget* dlg) {
-      EXPECT_EQ(Find<QLabel>(dlg, 1047)->text(), insert ? "行处开始增加" : "行处开始删除");
-      EXPECT_EQ(Find<QLabel>(dlg, 1048)->text(), insert ? "栏处开始增加" : "栏处开始删除");
+      EXPECT_EQ(Find<QLabel>(dlg, CRiloRowColDlg::kRowLabel)->text(),
+                insert ? "行处开始增加" : "行处开始删除");
+      EXPECT_EQ(Find<QLabel>(dlg, CRiloRowColDlg::kColumnLabel)->text(),
+                insert ? "栏处开始增加" : "栏处开始删除");
       const std::array<QString, 4> shown{"2", "C", "0", "0"};
-      for (int f = 0; f < 4; ++f) EXPECT_EQ(Find<QLineEdit>(dlg, 1025 + 2 * f)->text(), shown[f]);
+      for (int f = 0; f < 4; ++f)
+        EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartRowEdit + 2 * f)->text(), shown[f]);
       auto* rowCol = qobject_cast<CRiloRowColDlg*>(dlg);
       EXPECT_TRUE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartColumn, true));  // D is the last
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kRowCount, false));
-      Type(dlg, 1031, "56");
+      Type(dlg, CRiloRowColDlg::kColumnCountEdit, "56");
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kColumnCount, true));  // 60 - 4
-      Type(dlg, 1025, "4");
+      Type(dlg, CRiloRowColDlg::kStartRowEdit, "4");
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRow, true));
-      EXPECT_EQ(Find<QLineEdit>(dlg, 1027)->text(), "D");
+      EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumnEdit)->text(), "D");
       Press(dlg, 2);
     });
     m_view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
@@ -269,7 +274,9 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
     CModalScript script;
     script.Then(825, [&c](QWidget* dlg) {
       for (size_t f = 0; f < c.fields.size(); ++f)
-        if (c.fields[f]) Type(dlg, 1025 + 2 * static_cast<int>(f), QString::fromUtf8(c.fields[f]));
+        if (c.fields[f])
+          Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
+               QString::fromUtf8(c.fields[f]));
       Find<QPushButton>(dlg, 1)->setFocus();
       Press(dlg, 1);
       EXPECT_EQ(QApplication::activeModalWidget(), dlg);

@@ -13,6 +13,7 @@
 #include "core/SmString.h"
 #include "designer/BbDataType.h"
 #include "designer/RiloDoc.h"
+#include "designer/RiloRowColDlg.h"
 #include "designer/RiloSaveDlg.h"
 #include "designer/RiloTree.h"
 #include "designer/RiloView.h"
@@ -71,10 +72,10 @@ void ChangeThroughView(CRiloDoc& doc, bool insert, const char* row, const char* 
   ASSERT_NE(view, nullptr);
   CModalScript script;
   script.Then(825, [&](QWidget* dlg) {
-    Type(dlg, 1025, row);
-    Type(dlg, 1027, column);
-    Type(dlg, 1029, rows);
-    Type(dlg, 1031, columns);
+    Type(dlg, CRiloRowColDlg::kStartRowEdit, row);
+    Type(dlg, CRiloRowColDlg::kStartColumnEdit, column);
+    Type(dlg, CRiloRowColDlg::kRowCountEdit, rows);
+    Type(dlg, CRiloRowColDlg::kColumnCountEdit, columns);
     Press(dlg, 1);
   });
   view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
@@ -387,9 +388,9 @@ TEST_P(RiloDbSaveTest, SaveDialogChecksKeepItOpen) {
   for (const auto& c : cases) {
     SmResetMessages();
     CRiloSaveDlg dlg(c.mode, 12, {});
-    Type(&dlg, 1045, QString::fromUtf8(c.masterNo));
-    Type(&dlg, 1046, QString::fromUtf8(c.name));
-    Type(&dlg, 1048, QString::fromUtf8(c.childNo));
+    Type(&dlg, CRiloSaveDlg::kMasterNo, QString::fromUtf8(c.masterNo));
+    Type(&dlg, CRiloSaveDlg::kMasterName, QString::fromUtf8(c.name));
+    Type(&dlg, CRiloSaveDlg::kChildNo, QString::fromUtf8(c.childNo));
     Click(&dlg, 1);
     EXPECT_EQ(dlg.result(), c.message ? QDialog::Rejected : QDialog::Accepted) << c.childNo;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message ? c.message : "") << c.childNo;
@@ -400,18 +401,18 @@ TEST_P(RiloDbSaveTest, ModifyingModesLogOnlyAcceptedChanges) {
   ASSERT_NO_FATAL_FAILURE(StoreReport());
   ASSERT_TRUE(CRiloData(Sheet(1, 1, "x")).SaveToDb(5, {}, false, m_db));
   CRiloSaveDlg taken(SM_RILO_MODIFY_MASTER, 12, {});
-  Type(&taken, 1045, "5");
+  Type(&taken, CRiloSaveDlg::kMasterNo, "5");
   Click(&taken, 1);
   EXPECT_EQ(taken.result(), QDialog::Rejected);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "该报表已存在！");
   EXPECT_TRUE(LogNotes(300).empty());
 
   CRiloSaveDlg master(SM_RILO_MODIFY_MASTER, 12, {});
-  Type(&master, 1045, "14");
+  Type(&master, CRiloSaveDlg::kMasterNo, "14");
   Click(&master, 1);
   EXPECT_EQ(master.result(), QDialog::Accepted);
   CRiloSaveDlg child(SM_RILO_MODIFY_CHILD, 14, "3\\1");
-  Type(&child, 1048, "3\\2");
+  Type(&child, CRiloSaveDlg::kChildNo, "3\\2");
   Click(&child, 1);
   EXPECT_EQ(child.result(), QDialog::Accepted);
   EXPECT_EQ(Count("Count(*) From bbInfo7 Where nNo=14 And sSubNo='3\\2'"), 1);
@@ -426,7 +427,7 @@ TEST_P(RiloDbSaveTest, NewAndChangedReportsAreLoggedAfterTheyAreStored) {
   EXPECT_EQ(doc->SaveQuestion(), "新建报表存盘吗？");
   CModalScript script;
   script.Then(832, [](QWidget* dlg) {
-    Type(dlg, 1046, "季报");
+    Type(dlg, CRiloSaveDlg::kMasterName, "季报");
     Click(dlg, 1);
   });
   ASSERT_TRUE(doc->DoFileSave());

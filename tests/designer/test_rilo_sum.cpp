@@ -148,16 +148,17 @@ void StoreChild(CSmDatabase& db, int cols, int rows, const std::vector<std::stri
 }
 
 void SetList(QWidget* dlg, const std::string& list) {
-  Press(dlg, 1096);
-  Control<QPlainTextEdit>(dlg, 1135)->setPlainText(QString::fromStdString(list));
+  Press(dlg, CRiloSumDlg::kEditSources);
+  Control<QPlainTextEdit>(dlg, CRiloSumDlg::kText)->setPlainText(QString::fromStdString(list));
 }
 
 std::string Edited(QWidget* dlg) {
-  return Control<QPlainTextEdit>(dlg, 1135)->toPlainText().toStdString();
+  return Control<QPlainTextEdit>(dlg, CRiloSumDlg::kText)->toPlainText().toStdString();
 }
 
 void SpinScale(QWidget* dlg, bool up) {
-  const QList<QToolButton*> arrows = Find<QWidget>(dlg, 1069)->findChildren<QToolButton*>();
+  const QList<QToolButton*> arrows =
+      Find<QWidget>(dlg, CRiloSumDlg::kScaleSpin)->findChildren<QToolButton*>();
   ASSERT_EQ(arrows.size(), 2);
   arrows[up ? 0 : 1]->click();
 }
@@ -267,8 +268,9 @@ TEST_P(RiloSumSourcesTest, SumsChildTablesIntoTheChildLayerWithOneUndo) {
   ASSERT_NE(view, nullptr);
   CModalScript script;
   script.Then(839, [&](QWidget* dlg) {
-    EXPECT_EQ(Control<QLabel>(dlg, 1137)->text().toStdString(), "汇总表\\1\\02");
-    Control<QCheckBox>(dlg, 1067)->setChecked(false);
+    EXPECT_EQ(Control<QLabel>(dlg, CRiloSumDlg::kTargetLabel)->text().toStdString(),
+              "汇总表\\1\\02");
+    Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->setChecked(false);
     SpinScale(dlg, true);
     SetList(dlg, bsj + "\r\n" + stored + "\r\n");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // the size question
@@ -325,7 +327,7 @@ TEST_F(RiloSumDlgTest, StoppedRunsStartAgainFromTheTargetAndTheClearFlagEmptiesN
       [&](QWidget* dlg) {
         Press(dlg, 1);
         EXPECT_TRUE(Shown("无可汇总的报表！"));
-        Control<QCheckBox>(dlg, 1067)->setChecked(false);
+        Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->setChecked(false);
         SetList(dlg, a + "\r\n" + missing);
         CSmMessageService::Instance().QueueAnswer(SM_IDNO);
         Press(dlg, 1);  // stops at the missing source: the dialog stays
@@ -337,15 +339,17 @@ TEST_F(RiloSumDlgTest, StoppedRunsStartAgainFromTheTargetAndTheClearFlagEmptiesN
   ASSERT_EQ(answer, SM_IDOK);
   EXPECT_EQ(values, (std::vector<std::string>{"6.5", "x"}));  // a.BSJ added once
   // With the clear flag the target's numbers go first; texts stay.
-  ASSERT_EQ(RunDlg(
-                [&](QWidget* dlg) {
-                  EXPECT_FALSE(Control<QCheckBox>(dlg, 1067)->isChecked());  // kept from the run
-                  Control<QCheckBox>(dlg, 1067)->setChecked(true);
-                  SetList(dlg, a);
-                  Press(dlg, 1);
-                },
-                &values),
-            SM_IDOK);
+  ASSERT_EQ(
+      RunDlg(
+          [&](QWidget* dlg) {
+            EXPECT_FALSE(
+                Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->isChecked());  // kept from the run
+            Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->setChecked(true);
+            SetList(dlg, a);
+            Press(dlg, 1);
+          },
+          &values),
+      SM_IDOK);
   EXPECT_EQ(values, (std::vector<std::string>{"1.5", "x"}));
 }
 
@@ -355,7 +359,7 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
   // The default program opens; unchanged, cancel asks nothing and stores nothing.
   EXPECT_EQ(RunDlg([&](QWidget* dlg) {
               EXPECT_EQ(Edited(dlg), ReplaceAll(RiloSumProgramTemplate("tsd"), "\r\n", "\n"));
-              EXPECT_FALSE(Find<QPushButton>(dlg, 1094)->isEnabled());
+              EXPECT_FALSE(Find<QPushButton>(dlg, CRiloSumDlg::kEditProgram)->isEnabled());
               Press(dlg, 2);
             }),
             SM_IDCANCEL);
@@ -367,7 +371,7 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
       SpinScale(dlg, true);
       SpinScale(dlg, true);
       SpinScale(dlg, true);
-      Control<QSpinBox>(dlg, 1071)->setValue(0);
+      Control<QSpinBox>(dlg, CRiloSumDlg::kDecimals)->setValue(0);
       CSmMessageService::Instance().QueueAnswer(reply);
       Press(dlg, 2);
     });
@@ -378,9 +382,9 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
   EXPECT_TRUE(m_doc->IsModified());
   // Back to the default settings and program: the note text empties again.
   RunDlg([&](QWidget* dlg) {
-    EXPECT_EQ(Control<QLineEdit>(dlg, 1045)->text().toStdString(), "一千倍");
+    EXPECT_EQ(Control<QLineEdit>(dlg, CRiloSumDlg::kScale)->text().toStdString(), "一千倍");
     for (int k = 0; k < 4; ++k) SpinScale(dlg, false);  // the fourth only beeps
-    Control<QSpinBox>(dlg, 1071)->setValue(2);
+    Control<QSpinBox>(dlg, CRiloSumDlg::kDecimals)->setValue(2);
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);
     Press(dlg, 2);
   });

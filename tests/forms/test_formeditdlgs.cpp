@@ -104,15 +104,15 @@ TEST_F(EditDlgTest, EveryRefusalNamesItsFieldAndChangesNothing) {
       {"most below least", 854, 3, false, [](QWidget* d) { Set(d, 1026, "1"); },
        "最多保留小数位数不合适！", 1026},
       {"no column kind", 854, 3, false,
-       [](QWidget* d) { Control<QComboBox>(d, 1019)->setCurrentIndex(-1); }, "未选择栏类型！",
-       1019},
+       [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kKind)->setCurrentIndex(-1); },
+       "未选择栏类型！", 1019},
       {"no scale", 854, 3, false,
-       [](QWidget* d) { Control<QComboBox>(d, 1028)->setCurrentIndex(-1); }, "未选择放缩因子！",
-       1028},
+       [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kScale)->setCurrentIndex(-1); },
+       "未选择放缩因子！", 1028},
       {"spec over 200 bytes", 854, 3, false,
        [&](QWidget* d) {
          Set(d, 1014, "一二三四五六七八九十一二三四五六七八九十一二三四五");
-         Type(d, 1018, QString::fromStdString(longFormula));
+         Type(d, CSmColumnDlg::kFormula, QString::fromStdString(longFormula));
        },
        "公式长度超界！", 1018},
       {"left column 5", 856, 0, false, [](QWidget* d) { Set(d, 1029, "5"); }, "左上角栏坐标超界！",
@@ -180,13 +180,13 @@ TEST_F(EditDlgTest, EveryRefusalNamesItsFieldAndChangesNothing) {
 TEST_F(EditDlgTest, ANewColumnStartsAsANumberFormulaColumn) {
   CSmColumnDlg dlg(m_doc, m_def, 1, true);
   dlg.show();
-  EXPECT_EQ(Control<QComboBox>(&dlg, 1019)->currentText().toStdString(), "公式栏");
-  EXPECT_TRUE(Control<QAbstractButton>(&dlg, 1012)->isChecked());
-  EXPECT_TRUE(Control<QAbstractButton>(&dlg, 1017)->isChecked());
+  EXPECT_EQ(Control<QComboBox>(&dlg, CSmColumnDlg::kKind)->currentText().toStdString(), "公式栏");
+  EXPECT_TRUE(Control<QAbstractButton>(&dlg, CSmColumnDlg::kNumber)->isChecked());
+  EXPECT_TRUE(Control<QAbstractButton>(&dlg, CSmColumnDlg::kRight)->isChecked());
   for (int id : {1020, 1022}) EXPECT_EQ(Text(&dlg, id), "10") << id;
   for (int id : {1024, 1026}) EXPECT_EQ(Text(&dlg, id), "2") << id;
   EXPECT_EQ(Text(&dlg, 1014), "重量");  // the caption of the selected row's column
-  EXPECT_EQ(Control<CSmSpinCtrl>(&dlg, 1011)->Upper(), 5);
+  EXPECT_EQ(Control<CSmSpinCtrl>(&dlg, CSmColumnDlg::kOrderSpin)->Upper(), 5);
   Set(&dlg, 1014, "扣杂");
   Set(&dlg, 1018, "#c2*0.05");
   dlg.OnOK();
@@ -209,10 +209,10 @@ TEST_F(EditDlgTest, WhatTheColumnDialogStores) {
     std::string spec;
   } const cases[] = {
       {"total kind 2 on a formula column becomes 1", 3, false,
-       [](QWidget* d) { Control<QComboBox>(d, 1019)->setCurrentIndex(0); }, 3,
+       [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kKind)->setCurrentIndex(0); }, 3,
        "单价/NUMBER/RIGHT/011/0/#c3/#c2"},
       {"a computed column keeps total kind 2", 3, false,
-       [](QWidget* d) { Control<QComboBox>(d, 1019)->setCurrentIndex(1); }, 3,
+       [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kKind)->setCurrentIndex(1); }, 3,
        "单价/NUMBER/RIGHT/022/0/#c3/#c2"},
       {"text saves as MDBSTRING without totals", 1, true,
        [](QWidget* d) {
@@ -225,7 +225,7 @@ TEST_F(EditDlgTest, WhatTheColumnDialogStores) {
        "单价/NUMBER/RIGHT/011/0/#c3/#c2"},
       {"scale and wrap", 2, false,
        [](QWidget* d) {
-         Control<QComboBox>(d, 1028)->setCurrentIndex(10);
+         Control<QComboBox>(d, CSmColumnDlg::kScale)->setCurrentIndex(10);
          Check(d, 1033);
          Check(d, 1016);
        },
@@ -252,20 +252,20 @@ TEST_F(EditDlgTest, WhatTheColumnDialogStores) {
 TEST_F(EditDlgTest, AFixedColumnKeepsItsKindAndTypeAndChoosingNumbersClearsTheTotal) {
   CSmColumnDlg fixed(m_doc, m_def, 0, false);
   fixed.show();
-  EXPECT_FALSE(Control<QComboBox>(&fixed, 1019)->isEnabled());
-  EXPECT_EQ(Control<QComboBox>(&fixed, 1019)->currentText().toStdString(), "固定栏");
-  EXPECT_FALSE(Control<QLineEdit>(&fixed, 1018)->isEnabled());
-  EXPECT_FALSE(Control<QComboBox>(&fixed, 1030)->isEnabled());  // a text column
-  EXPECT_EQ(Control<CSmSpinCtrl>(&fixed, 1021)->Upper(), 12);
+  EXPECT_FALSE(Control<QComboBox>(&fixed, CSmColumnDlg::kKind)->isEnabled());
+  EXPECT_EQ(Control<QComboBox>(&fixed, CSmColumnDlg::kKind)->currentText().toStdString(), "固定栏");
+  EXPECT_FALSE(Control<QLineEdit>(&fixed, CSmColumnDlg::kFormula)->isEnabled());
+  EXPECT_FALSE(Control<QComboBox>(&fixed, CSmColumnDlg::kTotal)->isEnabled());  // a text column
+  EXPECT_EQ(Control<CSmSpinCtrl>(&fixed, CSmColumnDlg::kWidthSpin)->Upper(), 12);
   CSmColumnDlg formula(m_doc, m_def, 3, false);
   formula.show();
   Check(&formula, 1013);
   Check(&formula, 1012);
-  EXPECT_EQ(Control<QComboBox>(&formula, 1030)->currentIndex(), 0);
+  EXPECT_EQ(Control<QComboBox>(&formula, CSmColumnDlg::kTotal)->currentIndex(), 0);
   Set(&formula, 1024, "3");
-  emit Control<QLineEdit>(&formula, 1024)->editingFinished();
+  emit Control<QLineEdit>(&formula, CSmColumnDlg::kLess)->editingFinished();
   EXPECT_EQ(Text(&formula, 1026), "3");
-  EXPECT_EQ(Control<CSmSpinCtrl>(&formula, 1027)->Lower(), 3);
+  EXPECT_EQ(Control<CSmSpinCtrl>(&formula, CSmColumnDlg::kMoreSpin)->Lower(), 3);
 }
 
 TEST_F(EditDlgTest, BlocksStartInTheFirstFreeCellAndAFullHeaderTakesNoMore) {
@@ -305,7 +305,7 @@ TEST_F(EditDlgTest, NotesKeepWhatTheSystemOwns) {
   EXPECT_FALSE(system.Control(1047)->isEnabled());
   EXPECT_FALSE(system.Control(1048)->isEnabled());
   EXPECT_TRUE(system.Control(1045)->isEnabled());
-  EXPECT_EQ(Control<CSmSpinCtrl>(&system, 1046)->Upper(), 12);
+  EXPECT_EQ(Control<CSmSpinCtrl>(&system, CSmHeadNoteDlg::kLengthSpin)->Upper(), 12);
   Set(&system, 1045, "8");
   Set(&system, 1039, "2");
   Check(&system, 1038);

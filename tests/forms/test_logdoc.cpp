@@ -301,8 +301,8 @@ TEST_P(LogTest, PeriodAndFilters) {
   // Day 31 and then a month of 30 days: the whole month.
   Choose(*dlg, 1001, "11");
   EXPECT_EQ(dlg->Period(), "201611  ");
-  EXPECT_EQ(Control<QComboBox>(dlg.get(), 1066)->currentText(), "");
-  EXPECT_EQ(Control<QComboBox>(dlg.get(), 1066)->count(), 31);
+  EXPECT_EQ(Control<QComboBox>(dlg.get(), CSmLogQueryDlg::kDayId)->currentText(), "");
+  EXPECT_EQ(Control<QComboBox>(dlg.get(), CSmLogQueryDlg::kDayId)->count(), 31);
   EXPECT_EQ(list->Tasks(), (std::vector<int>{2, 3}));
   // Module 0 without an operation: codes 0 to 99.
   EXPECT_EQ(list->LogCondition(), "Where nTaskID>=0 And nTaskID<100");
@@ -390,10 +390,10 @@ TEST_P(LogTest, SavesChosenColumnsAsAGbkTextFile) {
     auto* sheet = static_cast<CSaveAsTextSheet*>(dlg);
     CSaveAsTextColList* list = sheet->Page1()->List();
     for (int row = 0; row < list->RowCount(); ++row) list->SetCheck(row, row == 0 || row == 3);
-    Click(dlg, 12324);
-    Click(dlg, 12324);
-    Control<QLineEdit>(dlg, 1005)->setText(QString::fromStdString(path));
-    Click(dlg, 12325);
+    Click(dlg, CSaveAsTextSheet::kNext);
+    Click(dlg, CSaveAsTextSheet::kNext);
+    Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
+    Click(dlg, CSaveAsTextSheet::kFinish);
     if (dlg->isVisible()) Click(dlg, 2);
   });
   SmExecuteCommand(SM_ID_DOC_SAVE_AS_TEXT);

@@ -119,8 +119,8 @@ class SaveAsTextTest : public testing::Test {
     sheet.next();
     sheet.next();
     ASSERT_EQ(sheet.currentPage(), sheet.Page3());
-    Control<CSmEdit>(&sheet, 1005)->setText(QString::fromStdString(path));
-    Click(&sheet, 12325);
+    Control<CSmEdit>(&sheet, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
+    Click(&sheet, CSaveAsTextSheet::kFinish);
   }
   std::string Stored(long cs, long csN, const std::string& name) {
     return CSmCsRecord(m_db).LoadByName(cs, csN, name);
@@ -214,8 +214,12 @@ TEST_F(SaveAsTextTest, FinishWritesTheFileStoresTheChoiceAndThePathAndLogs) {
   auto sheet = Wizard({0, 2});
   sheet->next();
   sheet->next();
-  EXPECT_EQ(Control<CSmEdit>(sheet.get(), 1005)->text().toStdString(), "/elsewhere/old.TXT");
-  EXPECT_NE(Control<QPlainTextEdit>(sheet.get(), 1004)->toPlainText().indexOf("操 作 提 示"), -1);
+  EXPECT_EQ(Control<CSmEdit>(sheet.get(), CSaveAsTextSheet::kFileName)->text().toStdString(),
+            "/elsewhere/old.TXT");
+  EXPECT_NE(Control<QPlainTextEdit>(sheet.get(), CSaveAsTextSheet::kTips)
+                ->toPlainText()
+                .indexOf("操 作 提 示"),
+            -1);
   Finish(*sheet, path);
   EXPECT_EQ(sheet->result(), QDialog::Accepted);
   EXPECT_EQ(ReadBytes(path), Gbk("张三\t300.00\r\n李四\t12.00\r\n\t0\r\n"));
@@ -236,9 +240,9 @@ TEST_F(SaveAsTextTest, FinishWritesTheFileStoresTheChoiceAndThePathAndLogs) {
   EXPECT_EQ(again->Page1()->List()->CheckedColumns(), (std::vector<int>{0, 2}));
   again->next();
   again->next();
-  EXPECT_EQ(Control<CSmEdit>(again.get(), 1005)->text().toStdString(), path);
+  EXPECT_EQ(Control<CSmEdit>(again.get(), CSaveAsTextSheet::kFileName)->text().toStdString(), path);
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
-  Click(again.get(), 12325);
+  Click(again.get(), CSaveAsTextSheet::kFinish);
   EXPECT_EQ(again->result(), QDialog::Accepted);
   EXPECT_EQ(Count("Select Count(*) From SysCsTab Where Cs=1358 And CsN=260"), 1);
   EXPECT_EQ(Count("Select Count(*) From SysCsTab Where Cs=9139 And CsN=2"), 1);
@@ -248,15 +252,17 @@ TEST_F(SaveAsTextTest, WithoutAStoredNameTheFolderTitleAndTxtAreProposed) {
   auto sheet = Wizard({0});
   sheet->next();
   sheet->next();
-  EXPECT_EQ(Control<CSmEdit>(sheet.get(), 1005)->text().toStdString(),
+  EXPECT_EQ(Control<CSmEdit>(sheet.get(), CSaveAsTextSheet::kFileName)->text().toStdString(),
             SmTextFileFolder() + "/收购统计表.TXT");
   // Browsing gives the chosen name, with ".TXT" when it has no extension.
   CSmMessageService::Instance().QueueFileName(Path("结算"));
-  Click(sheet.get(), 1032);
-  EXPECT_EQ(Control<CSmEdit>(sheet.get(), 1005)->text().toStdString(), Path("结算.TXT"));
+  Click(sheet.get(), CSaveAsTextSheet::kBrowse);
+  EXPECT_EQ(Control<CSmEdit>(sheet.get(), CSaveAsTextSheet::kFileName)->text().toStdString(),
+            Path("结算.TXT"));
   CSmMessageService::Instance().QueueFileName("");
-  Click(sheet.get(), 1032);
-  EXPECT_EQ(Control<CSmEdit>(sheet.get(), 1005)->text().toStdString(), Path("结算.TXT"));
+  Click(sheet.get(), CSaveAsTextSheet::kBrowse);
+  EXPECT_EQ(Control<CSmEdit>(sheet.get(), CSaveAsTextSheet::kFileName)->text().toStdString(),
+            Path("结算.TXT"));
 }
 
 // Every refusal keeps the wizard on its last page, leaves what was on the disk, and stores and

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QTimer>
 
+#include "cane/TsDataType.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "product/TsApp.h"
@@ -23,6 +24,8 @@ class TsSettingsTest : public testing::Test {
   void SetUp() override {
     SmResetMessages();
     app.SetMainWnd(std::make_unique<CSmFrameWnd>());
+    // The dialogs read the cane module's parameters.
+    app.AdoptDataType(std::make_unique<CTsDataType>())->Init();
   }
   void SetDocumentOpen(bool open) {
     for (QMdiSubWindow* child : app.GetMainWnd()->MdiArea()->subWindowList()) delete child;
@@ -70,12 +73,9 @@ TEST_F(TsSettingsTest, EachCommandNeedsItsRightAndSomeNeedNoDocumentWindow) {
 TEST_F(TsSettingsTest, CommandsOpenTheirDialogs) {
   SetDocumentOpen(false);
   app.m_env.SetRights("1601 1602 1603 1604 1605 0008 ");
-  const std::pair<int, const char*> dialogs[] = {{SM_ID_COMM_PORTS, "806"},
-                                                 {SM_ID_SYS_PARAMS, "950"},
-                                                 {SM_ID_FARMER_DIR, "952"},
-                                                 {SM_ID_VARIETY_DIR, "963"},
-                                                 {SM_ID_PLACE_DIR, "954"},
-                                                 {SM_ID_DRIVER_DIR, "956"}};
+  const std::pair<int, const char*> dialogs[] = {
+      {SM_ID_COMM_PORTS, "806"},  {SM_ID_SYS_PARAMS, "950"}, {SM_ID_FARMER_DIR, "952"},
+      {SM_ID_VARIETY_DIR, "963"}, {SM_ID_PLACE_DIR, "954"},  {SM_ID_DRIVER_DIR, "956"}};
   for (const auto& [id, templateId] : dialogs) {
     std::string shown;
     QTimer::singleShot(0, [&shown] {

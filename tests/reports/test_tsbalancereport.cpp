@@ -17,6 +17,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc6.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
@@ -176,11 +177,12 @@ class TsBalanceOpenTest : public testing::Test {
 TEST_F(TsBalanceOpenTest, FarmerReportOpensFromItsDialogAndPrintsTheKindOfBalance) {
   bool shown = false;
   CTsReportView* view = Open(269, [&shown](QWidget* dlg) {
-    shown = Control<QWidget>(dlg, 1032)->isEnabled() && !Control<QWidget>(dlg, 1020)->isVisible() &&
+    shown = Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled() &&
+            !Control<QWidget>(dlg, CTsReportQueryDlg::kDateFrom)->isVisible() &&
             Control<QWidget>(dlg, SM_ID_OK)->isVisible() &&
             Control<QWidget>(dlg, SM_ID_CANCEL)->isVisible();
-    Control<QRadioButton>(dlg, 1118)->click();
-    Control<QComboBox>(dlg, 1031)->setCurrentIndex(0);
+    Control<QRadioButton>(dlg, CTsReportQueryDlg6::kClosingBalance)->click();
+    Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->setCurrentIndex(0);
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(view, nullptr);
@@ -204,10 +206,10 @@ TEST_F(TsBalanceOpenTest, FarmerReportOpensFromItsDialogAndPrintsTheKindOfBalanc
 TEST_F(TsBalanceOpenTest, TransporterDialogDisablesRegionAndLevelAndKeepsTheChoices) {
   bool disabled = false;
   CTsReportView* view = Open(270, [&disabled](QWidget* dlg) {
-    disabled = !Control<QWidget>(dlg, 1032)->isEnabled() &&
-               !Control<QWidget>(dlg, 1031)->isEnabled() &&
-               !Control<QWidget>(dlg, 1090)->isEnabled();
-    Control<QRadioButton>(dlg, 1117)->click();
+    disabled = !Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled() &&
+               !Control<QWidget>(dlg, CTsReportQueryDlg::kLevel)->isEnabled() &&
+               !Control<QWidget>(dlg, CTsReportQueryDlg::kPickFarmer)->isEnabled();
+    Control<QRadioButton>(dlg, CTsReportQueryDlg6::kOpeningBalance)->click();
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(view, nullptr);
@@ -221,7 +223,10 @@ TEST_F(TsBalanceOpenTest, TransporterDialogDisablesRegionAndLevelAndKeepsTheChoi
   int type = -1;
   ASSERT_EQ(Open(270,
                  [&type](QWidget* dlg) {
-                   type = Control<QRadioButton>(dlg, 1117)->isChecked() ? 0 : 1;
+                   type =
+                       Control<QRadioButton>(dlg, CTsReportQueryDlg6::kOpeningBalance)->isChecked()
+                           ? 0
+                           : 1;
                    Cancel(dlg);
                  }),
             nullptr);

@@ -22,6 +22,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc8.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmStations.h"
@@ -204,7 +205,7 @@ class TsBankOpenTest : public testing::Test {
 
   // The March report of a region.
   static void NewReport(QWidget* dlg, const char* region) {
-    Control<QComboBox>(dlg, 1132)->setCurrentIndex(0);
+    Control<QComboBox>(dlg, CTsReportQueryDlg8::kBatchList)->setCurrentIndex(0);
     static_cast<CTsReportQueryDlg8*>(dlg)->OnBatchCloseUp();
     for (const auto& [id, text] : std::vector<std::pair<int, const char*>>{{1020, "2016"},
                                                                            {1021, "3"},
@@ -228,10 +229,10 @@ class TsBankOpenTest : public testing::Test {
       CSaveAsTextColList* list = sheet->Page1()->List();
       for (int row = 0; row < list->RowCount(); ++row)
         list->SetCheck(row, row < columns || row == list->RowCount() - 1);
-      Click(dlg, 12324);
-      Click(dlg, 12324);
-      Control<QLineEdit>(dlg, 1005)->setText(QString::fromStdString(path));
-      Click(dlg, 12325);
+      Click(dlg, CSaveAsTextSheet::kNext);
+      Click(dlg, CSaveAsTextSheet::kNext);
+      Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
+      Click(dlg, CSaveAsTextSheet::kFinish);
       if (dlg->isVisible()) Click(dlg, 2);
     });
     if (start) {
@@ -312,11 +313,11 @@ TEST_F(TsBankOpenTest, ExportRecordsABatchWritesTheFileAndTheBatchReopensAsSaved
   bool datesLocked = false;
   std::string line;
   doc = Open([&](QWidget* dlg) {
-    auto* list = Control<QComboBox>(dlg, 1132);
+    auto* list = Control<QComboBox>(dlg, CTsReportQueryDlg8::kBatchList);
     line = list->currentText().toStdString();
-    datesLocked = !Control<QWidget>(dlg, 1020)->isEnabled() &&
-                  !Control<QWidget>(dlg, 1025)->isEnabled() &&
-                  !Control<QWidget>(dlg, 1032)->isEnabled();
+    datesLocked = !Control<QWidget>(dlg, CTsReportQueryDlg::kDateFrom)->isEnabled() &&
+                  !Control<QWidget>(dlg, CTsReportQueryDlg::kDateToDay)->isEnabled() &&
+                  !Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled();
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(doc, nullptr);
@@ -443,12 +444,13 @@ TEST_F(TsBankOpenTest, DeleteAndReviewFollowTheMakerTheReviewerAndTheRights) {
   std::vector<std::string> lines;
   CTsReportDoc8* doc = Open([&](QWidget* w) {
     auto* dlg = static_cast<CTsReportQueryDlg8*>(w);
-    auto* list = Control<QComboBox>(w, 1132);
+    auto* list = Control<QComboBox>(w, CTsReportQueryDlg8::kBatchList);
     auto state = [&] {
-      states.push_back({Control<QPushButton>(w, 1133)->isEnabled(),
-                        Control<QPushButton>(w, 1134)->isEnabled(),
-                        Control<QPushButton>(w, 1134)->text().toStdString(),
-                        CSmMessageService::Instance().LastText()});
+      states.push_back(
+          {Control<QPushButton>(w, CTsReportQueryDlg8::kDeleteBatch)->isEnabled(),
+           Control<QPushButton>(w, CTsReportQueryDlg8::kReviewBatch)->isEnabled(),
+           Control<QPushButton>(w, CTsReportQueryDlg8::kReviewBatch)->text().toStdString(),
+           CSmMessageService::Instance().LastText()});
       SmResetMessages();
     };
     auto choose = [&](int index) {
@@ -520,7 +522,7 @@ TEST_F(TsBankOpenTest, AFailedDeleteOrReviewChangesNothingAndASavedBatchIsNotRec
     SmResetMessages();
     std::string message;
     EXPECT_EQ(Open([&](QWidget* w) {
-                Control<QComboBox>(w, 1132)->setCurrentIndex(1);
+                Control<QComboBox>(w, CTsReportQueryDlg8::kBatchList)->setCurrentIndex(1);
                 static_cast<CTsReportQueryDlg8*>(w)->OnBatchCloseUp();
                 (static_cast<CTsReportQueryDlg8*>(w)->*c.action)();
                 message = CSmMessageService::Instance().LastText();
@@ -532,7 +534,7 @@ TEST_F(TsBankOpenTest, AFailedDeleteOrReviewChangesNothingAndASavedBatchIsNotRec
     ASSERT_TRUE(m_db->ExecuteSQL("DROP TRIGGER " + trigger));
   }
   CTsReportDoc8* doc = Open([](QWidget* w) {
-    Control<QComboBox>(w, 1132)->setCurrentIndex(1);
+    Control<QComboBox>(w, CTsReportQueryDlg8::kBatchList)->setCurrentIndex(1);
     static_cast<CTsReportQueryDlg8*>(w)->OnBatchCloseUp();
     Press(w, SM_ID_OK);
   });

@@ -18,6 +18,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc5.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
@@ -59,13 +60,13 @@ class TsReportOpenTest : public testing::Test {
   CTsReportView* Open(int kind, std::function<void(QWidget*)> answer = {}) {
     if (!answer) {
       answer = [](QWidget* dlg) {
-        Type(dlg, 1020, "2016");
-        Type(dlg, 1021, "03");
-        Type(dlg, 1022, "01");
-        Type(dlg, 1023, "2016");
-        Type(dlg, 1024, "03");
-        Type(dlg, 1025, "31");
-        Control<QComboBox>(dlg, 1031)->setCurrentIndex(1);
+        Type(dlg, CTsReportQueryDlg::kDateFrom, "2016");
+        Type(dlg, CTsReportQueryDlg::kDateFromMonth, "03");
+        Type(dlg, CTsReportQueryDlg::kDateFromDay, "01");
+        Type(dlg, CTsReportQueryDlg::kDateTo, "2016");
+        Type(dlg, CTsReportQueryDlg::kDateToMonth, "03");
+        Type(dlg, CTsReportQueryDlg::kDateToDay, "31");
+        Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->setCurrentIndex(1);
         Press(dlg, SM_ID_OK);
       };
     }
@@ -112,7 +113,7 @@ TEST_F(TsReportOpenTest, QueryDialogFirstThenRowsAndTheChoicesStayForTheNextOpen
   int level = -1;
   ASSERT_EQ(Open(0,
                  [&level](QWidget* dlg) {
-                   level = Control<QComboBox>(dlg, 1031)->currentIndex();
+                   level = Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->currentIndex();
                    Cancel(dlg);
                  }),
             nullptr);
@@ -121,7 +122,7 @@ TEST_F(TsReportOpenTest, QueryDialogFirstThenRowsAndTheChoicesStayForTheNextOpen
 
 TEST_F(TsReportOpenTest, FreightFormHasTheBaseColumnsOnly) {
   CTsReportView* view = Open(1, [](QWidget* dlg) {
-    Control<QRadioButton>(dlg, 1028)->click();
+    Control<QRadioButton>(dlg, CTsReportQueryDlg::kKindTransporter)->click();
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(view, nullptr);
@@ -150,13 +151,13 @@ TEST_F(TsReportOpenTest, PrintedPageHasTheUnitPeriodPageNumberAndTotal) {
 
 TEST_F(TsReportOpenTest, DailyReportOpensOnOneDateKeepsItsChoicesAndPrintsItsHeadings) {
   auto answer = [](QWidget* dlg) {
-    EXPECT_FALSE(Control<QWidget>(dlg, 1023)->isVisible());  // no end date
-    Type(dlg, 1020, "2016");
-    Type(dlg, 1021, "03");
-    Type(dlg, 1022, "10");
-    Control<QCheckBox>(dlg, 1039)->setChecked(false);
-    Type(dlg, 1027, "60");
-    Type(dlg, 1040, "25");  // exchanged with the lower bound
+    EXPECT_FALSE(Control<QWidget>(dlg, CTsReportQueryDlg::kDateTo)->isVisible());  // no end date
+    Type(dlg, CTsReportQueryDlg::kDateFrom, "2016");
+    Type(dlg, CTsReportQueryDlg::kDateFromMonth, "03");
+    Type(dlg, CTsReportQueryDlg::kDateFromDay, "10");
+    Control<QCheckBox>(dlg, CTsReportQueryDlg::kUntaredOnly)->setChecked(false);
+    Type(dlg, CTsReportQueryDlg::kRangeFrom, "60");
+    Type(dlg, CTsReportQueryDlg::kRangeTo, "25");  // exchanged with the lower bound
     Press(dlg, SM_ID_OK);
   };
   CTsReportView* view = OpenTemplate(268, 972, answer);
@@ -187,13 +188,15 @@ TEST_F(TsReportOpenTest, DailyReportOpensOnOneDateKeepsItsChoicesAndPrintsItsHea
 
   // The range and the date come back at the next opening.
   std::string lower, day;
-  ASSERT_EQ(OpenTemplate(268, 972,
-                         [&](QWidget* dlg) {
-                           lower = Control<QLineEdit>(dlg, 1027)->text().toStdString();
-                           day = Control<QLineEdit>(dlg, 1022)->text().toStdString();
-                           Cancel(dlg);
-                         }),
-            nullptr);
+  ASSERT_EQ(
+      OpenTemplate(
+          268, 972,
+          [&](QWidget* dlg) {
+            lower = Control<QLineEdit>(dlg, CTsReportQueryDlg::kRangeFrom)->text().toStdString();
+            day = Control<QLineEdit>(dlg, CTsReportQueryDlg::kDateFromDay)->text().toStdString();
+            Cancel(dlg);
+          }),
+      nullptr);
   EXPECT_EQ(lower, "25");
   EXPECT_EQ(day, "10");
 }

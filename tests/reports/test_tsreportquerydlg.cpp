@@ -70,8 +70,8 @@ TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndIn
   };
   for (const Case& c : cases) {
     auto dlg = Open();
-    TypeDate(dlg.get(), 1020, c.from[0], c.from[1], c.from[2]);
-    TypeDate(dlg.get(), 1023, c.to[0], c.to[1], c.to[2]);
+    TypeDate(dlg.get(), CTsReportQueryDlg::kDateFrom, c.from[0], c.from[1], c.from[2]);
+    TypeDate(dlg.get(), CTsReportQueryDlg::kDateTo, c.to[0], c.to[1], c.to[2]);
     const auto [message, closed] = Confirm(*dlg);
     EXPECT_EQ(message, c.message) << c.from[0] << c.from[1] << c.from[2];
     EXPECT_EQ(closed, *c.message == 0) << c.message;
@@ -80,8 +80,8 @@ TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndIn
     }
   }
   auto dlg = Open();
-  TypeDate(dlg.get(), 1020, "2016", "3", "5");
-  TypeDate(dlg.get(), 1023, "2016", "03", "31");
+  TypeDate(dlg.get(), CTsReportQueryDlg::kDateFrom, "2016", "3", "5");
+  TypeDate(dlg.get(), CTsReportQueryDlg::kDateTo, "2016", "03", "31");
   ASSERT_TRUE(Confirm(*dlg).second);
   EXPECT_EQ(dlg->m_dateFrom, "20160305");
   EXPECT_EQ(dlg->m_dateTo, "20160331");
@@ -89,22 +89,22 @@ TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndIn
 
 TEST_P(TsReportQueryDlgTest, LevelIsNeededForFarmersAndVarietiesOnly) {
   auto dlg = Open(0, -1);
-  auto* levels = Control<QComboBox>(dlg.get(), 1031);
+  auto* levels = Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kLevel);
   ASSERT_EQ(levels->count(), 5);
   EXPECT_EQ(levels->itemText(2).toStdString(), "3 级");
   EXPECT_TRUE(levels->isEnabled());
   EXPECT_EQ(Confirm(*dlg).first, "未选择有效级次！");
   EXPECT_EQ(Focused(*dlg), "1031");
-  Control<QRadioButton>(dlg.get(), 1037)->click();
+  Control<QRadioButton>(dlg.get(), CTsReportQueryDlg::kKindPlace)->click();
   EXPECT_FALSE(levels->isEnabled());
   EXPECT_EQ(Confirm(*dlg).first, "");
   EXPECT_EQ(dlg->m_rowKind, 2);
   EXPECT_EQ(dlg->m_level, -1);
 
   dlg = Open(1, 2);
-  EXPECT_FALSE(Control<QComboBox>(dlg.get(), 1031)->isEnabled());
-  Control<QRadioButton>(dlg.get(), 1038)->click();
-  EXPECT_TRUE(Control<QComboBox>(dlg.get(), 1031)->isEnabled());
+  EXPECT_FALSE(Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kLevel)->isEnabled());
+  Control<QRadioButton>(dlg.get(), CTsReportQueryDlg::kKindVariety)->click();
+  EXPECT_TRUE(Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kLevel)->isEnabled());
   ASSERT_TRUE(Confirm(*dlg).second);
   EXPECT_EQ(dlg->m_rowKind, 3);
   EXPECT_EQ(dlg->m_level, 2);
@@ -112,14 +112,15 @@ TEST_P(TsReportQueryDlgTest, LevelIsNeededForFarmersAndVarietiesOnly) {
 
 TEST_P(TsReportQueryDlgTest, OperatorsFiltersAndOptionsComeBackOnOk) {
   auto dlg = Open();
-  auto* gross = Control<QComboBox>(dlg.get(), 1029);
-  auto* tare = Control<QComboBox>(dlg.get(), 1030);
+  auto* gross = Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kGrossOperator);
+  auto* tare = Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kTareOperator);
   EXPECT_EQ(gross->currentText().toStdString(), "102王磅");
   EXPECT_EQ(tare->currentText().toStdString(), "");
-  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1032)->text().toStdString(), "01");
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), CTsReportQueryDlg::kFarmerFilter)->text().toStdString(),
+            "01");
   tare->setCurrentIndex(tare->findText(QStringLiteral("103李皮")));
-  Type(dlg.get(), 1035, "007");
-  Control<QCheckBox>(dlg.get(), 1039)->setChecked(true);
+  Type(dlg.get(), CTsReportQueryDlg::kPlaceFilter, "007");
+  Control<QCheckBox>(dlg.get(), CTsReportQueryDlg::kUntaredOnly)->setChecked(true);
   ASSERT_TRUE(Confirm(*dlg).second);
   EXPECT_EQ(dlg->m_oprCode[0], "102");
   EXPECT_EQ(dlg->m_oprCode[1], "103");
@@ -127,7 +128,7 @@ TEST_P(TsReportQueryDlgTest, OperatorsFiltersAndOptionsComeBackOnOk) {
   EXPECT_EQ(dlg->m_untaredOnly, 1);
   // No operator chosen in either box: any operator.
   dlg = Open();
-  Control<QComboBox>(dlg.get(), 1029)->setCurrentIndex(0);
+  Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kGrossOperator)->setCurrentIndex(0);
   ASSERT_TRUE(Confirm(*dlg).second);
   EXPECT_TRUE(dlg->m_oprCode[0].empty() && dlg->m_oprCode[1].empty());
 }
@@ -162,15 +163,18 @@ TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
   auto dlg = Open();
   QObject timers;
   OnModalOf(&timers, 952, [](QWidget* picker) { static_cast<QDialog*>(picker)->reject(); });
-  Click(dlg.get(), 1090);
-  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1032)->text().toStdString(), "01");
+  Click(dlg.get(), CTsReportQueryDlg::kPickFarmer);
+  EXPECT_EQ(Control<QLineEdit>(dlg.get(), CTsReportQueryDlg::kFarmerFilter)->text().toStdString(),
+            "01");
   EXPECT_EQ(Focused(*dlg), "1032");
   OnModalOf(&timers, 956, [](QWidget* picker) {
     static_cast<CTsRecordDirDlg*>(picker)->SelectCode("003");
     Press(picker, SM_ID_OK);
   });
-  Click(dlg.get(), 1091);
-  EXPECT_EQ(Control<QLineEdit>(dlg.get(), 1033)->text().toStdString(), "003");
+  Click(dlg.get(), CTsReportQueryDlg::kPickTransporter);
+  EXPECT_EQ(
+      Control<QLineEdit>(dlg.get(), CTsReportQueryDlg::kTransporterFilter)->text().toStdString(),
+      "003");
   EXPECT_EQ(Focused(*dlg), "1033");
 }
 

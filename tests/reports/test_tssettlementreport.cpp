@@ -14,6 +14,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc2.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/TsCaneTestApp.h"
@@ -154,13 +155,13 @@ TEST_F(TsSettlementOpenTest, CaneColumnsCaptionsAndValuesStandWhereTheRowPutsThe
   bool unpaidShown = false;
   CTsReportDoc2* doc = Open(259, [&unpaidShown](QWidget* dlg) {
     unpaidShown = Control<QCheckBox>(dlg, 1039)->isVisible() &&
-                  !Control<QWidget>(dlg, 1033)->isVisible() &&
-                  Control<QWidget>(dlg, 1032)->isEnabled();
+                  !Control<QWidget>(dlg, CTsReportQueryDlg::kTransporterFilter)->isVisible() &&
+                  Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled();
     Control<QComboBox>(dlg, 1031)->setCurrentIndex(0);
     for (int id : {1020, 1023}) Control<QLineEdit>(dlg, id)->setText("2016");
     for (int id : {1021, 1024}) Control<QLineEdit>(dlg, id)->setText("3");
-    Control<QLineEdit>(dlg, 1022)->setText("1");
-    Control<QLineEdit>(dlg, 1025)->setText("31");
+    Control<QLineEdit>(dlg, CTsReportQueryDlg::kDateFromDay)->setText("1");
+    Control<QLineEdit>(dlg, CTsReportQueryDlg::kDateToDay)->setText("31");
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(doc, nullptr);
@@ -193,9 +194,9 @@ TEST_F(TsSettlementOpenTest, CaneColumnsCaptionsAndValuesStandWhereTheRowPutsThe
 TEST_F(TsSettlementOpenTest, FreightDialogDisablesRegionAndLevelAndTheFlagIsKept) {
   bool disabled = false;
   CTsReportDoc2* doc = Open(263, [&disabled](QWidget* dlg) {
-    disabled = !Control<QWidget>(dlg, 1032)->isEnabled() &&
+    disabled = !Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled() &&
                !Control<QWidget>(dlg, 1031)->isEnabled() &&
-               !Control<QWidget>(dlg, 1090)->isEnabled();
+               !Control<QWidget>(dlg, CTsReportQueryDlg::kPickFarmer)->isEnabled();
     Control<QCheckBox>(dlg, 1039)->setChecked(true);
     Press(dlg, SM_ID_OK);
   });

@@ -17,6 +17,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc7.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
@@ -181,8 +182,8 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
   // The last choices come back: cane reviewed by 102 and a range.
   CTsReportView7* view = Open([](QWidget* dlg) {
     March(dlg);
-    Type(dlg, 1027, "30");
-    Type(dlg, 1040, "10");
+    Type(dlg, CTsReportQueryDlg::kRangeFrom, "30");
+    Type(dlg, CTsReportQueryDlg::kRangeTo, "10");
     Control<QRadioButton>(dlg, 1124)->setChecked(true);
     Control<QComboBox>(dlg, 1031)->setCurrentIndex(1);
     Press(dlg, SM_ID_OK);
@@ -197,7 +198,7 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
   std::string lower, settler;
   bool cane = false;
   ASSERT_EQ(Open([&](QWidget* dlg) {
-              lower = Control<QLineEdit>(dlg, 1027)->text().toStdString();
+              lower = Control<QLineEdit>(dlg, CTsReportQueryDlg::kRangeFrom)->text().toStdString();
               settler = Control<QComboBox>(dlg, 1031)->currentText().toStdString();
               cane = Control<QRadioButton>(dlg, 1124)->isChecked();
               Cancel(dlg);

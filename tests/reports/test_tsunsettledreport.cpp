@@ -17,6 +17,7 @@
 #include "platform/SmMessage.h"
 #include "reports/TsReportDoc1.h"
 #include "reports/TsReportDoc3.h"
+#include "reports/TsReportQueryDlg.h"
 #include "tests/cane/TsFileTest.h"
 #include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmModalScript.h"
@@ -201,7 +202,7 @@ TEST_P(TsUnsettledDlgTest, CashPercentageLiesAboveZeroUpToAHundred) {
   for (const Case& c : cases) {
     CTsReportQueryDlg3 dlg(&m_db, "未结蔗款统计表", "20160310", "", 0, 2, 1, {1, 0, 0, 1}, 0, 100);
     dlg.show();
-    Type(&dlg, 1110, c.text);
+    Type(&dlg, CTsReportQueryDlg3::kCashPercent, c.text);
     const auto [message, closed] = Confirm(dlg);
     EXPECT_EQ(message, c.accepted ? "" : "付现百分比超界！") << c.text;
     EXPECT_EQ(closed, c.accepted) << c.text;
@@ -213,8 +214,9 @@ TEST_P(TsUnsettledDlgTest, CashPercentageLiesAboveZeroUpToAHundred) {
   }
   CTsReportQueryDlg3 freight(&m_db, "未结运费统计表", "20160310", "", 1, 2, 1, {}, 0, 100);
   freight.show();
-  EXPECT_FALSE(Control<QLineEdit>(&freight, 1032)->isEnabled());
-  EXPECT_EQ(Control<QLineEdit>(&freight, 1110)->text().toStdString(), "100.00");
+  EXPECT_FALSE(Control<QLineEdit>(&freight, CTsReportQueryDlg::kFarmerFilter)->isEnabled());
+  EXPECT_EQ(Control<QLineEdit>(&freight, CTsReportQueryDlg3::kCashPercent)->text().toStdString(),
+            "100.00");
 }
 
 // ---------------------------------------------------------------- the report window
@@ -236,10 +238,11 @@ class TsUnsettledOpenTest : public testing::Test {
   // The report of cane payments with the groups, the level and the percentage chosen.
   CTsReportDoc3* Open(std::array<int, 4> groups, int level, const char* percent = "100.00") {
     CSmChildFrame* frame = m_app.OpenFromTemplate(264, 0, 1, 967, [=](QWidget* dlg) {
-      TypeDate(dlg, 1020, "2016", "03", "10");
-      for (int g = 0; g < 4; ++g) Control<QCheckBox>(dlg, 1035 + g)->setChecked(groups[g] != 0);
-      Control<QComboBox>(dlg, 1031)->setCurrentIndex(level);
-      Type(dlg, 1110, percent);
+      TypeDate(dlg, CTsReportQueryDlg::kDateFrom, "2016", "03", "10");
+      for (int g = 0; g < 4; ++g)
+        Control<QCheckBox>(dlg, CTsReportQueryDlg3::kFirstGroup + g)->setChecked(groups[g] != 0);
+      Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->setCurrentIndex(level);
+      Type(dlg, CTsReportQueryDlg3::kCashPercent, percent);
       Press(dlg, SM_ID_OK);
     });
     CTsReportView* view = frame ? frame->findChild<CTsReportView*>() : nullptr;
@@ -283,9 +286,11 @@ TEST_F(TsUnsettledOpenTest, EachCombinationOfGroupsKeepsItsOwnFormAndPrintsItsHe
   std::array<int, 4> shown{};
   std::string percent;
   CSmChildFrame* frame = m_app.OpenFromTemplate(264, 0, 1, 967, [&](QWidget* dlg) {
-    for (int g = 0; g < 4; ++g) shown[g] = Control<QCheckBox>(dlg, 1035 + g)->isChecked();
-    percent = Control<QLineEdit>(dlg, 1110)->text().toStdString();
-    for (int g = 0; g < 4; ++g) Control<QCheckBox>(dlg, 1035 + g)->setChecked(true);
+    for (int g = 0; g < 4; ++g)
+      shown[g] = Control<QCheckBox>(dlg, CTsReportQueryDlg3::kFirstGroup + g)->isChecked();
+    percent = Control<QLineEdit>(dlg, CTsReportQueryDlg3::kCashPercent)->text().toStdString();
+    for (int g = 0; g < 4; ++g)
+      Control<QCheckBox>(dlg, CTsReportQueryDlg3::kFirstGroup + g)->setChecked(true);
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(frame, nullptr);

@@ -71,13 +71,13 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
   {
     CSmPrintFieldDlg add(&m_db, 9701, 0, true);
     add.show();
-    Type(add, 1005, "999");
+    Type(add, CSmPrintFieldDlg::kNumber, "999");
     add.OnCommand(SM_ID_OK);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "用户自定义字域的序号应不小于1000！");
     EXPECT_TRUE(add.isVisible());
-    Type(add, 1005, "1000");
-    Type(add, 1006, "车号");
-    Type(add, 1099, "#ch");
+    Type(add, CSmPrintFieldDlg::kNumber, "1000");
+    Type(add, CSmPrintFieldDlg::kName, "车号");
+    Type(add, CSmPrintFieldDlg::kContent, "#ch");
     add.OnCommand(SM_ID_OK);
     EXPECT_EQ(add.result(), QDialog::Accepted);
   }
@@ -85,8 +85,8 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
     // Keeping its number is no duplicate; the new position is stored.
     CSmPrintFieldDlg change(&m_db, 9701, 1000, false);
     EXPECT_EQ(static_cast<QLineEdit*>(change.Control(1006))->text(), "车号");
-    Type(change, 1009, "250");
-    Type(change, 1010, "90");
+    Type(change, CSmPrintFieldDlg::kX, "250");
+    Type(change, CSmPrintFieldDlg::kY, "90");
     change.OnCommand(SM_ID_OK);
     EXPECT_EQ(change.result(), QDialog::Accepted);
   }
@@ -98,7 +98,7 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
     SmResetMessages();
     CSmPrintFieldDlg taken(&m_db, 9701, 1000, false);
     taken.show();
-    Type(taken, 1005, "1");
+    Type(taken, CSmPrintFieldDlg::kNumber, "1");
     taken.OnCommand(SM_ID_OK);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "字域序号重复！");
     EXPECT_TRUE(taken.isVisible());

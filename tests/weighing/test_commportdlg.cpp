@@ -162,14 +162,14 @@ TEST_F(CommPortDlgTest, AddStoresTheDefinitionAndLogsIt) {
   ASSERT_TRUE(app.m_env.OpenFile("", file, "101", false));
   CSmCommPortDlg dlg;
   dlg.show();
-  Type(dlg, 1001, "02");
-  Type(dlg, 1002, "9600");
+  Type(dlg, CSmCommPortDlg::kPort, "02");
+  Type(dlg, CSmCommPortDlg::kBaud, "9600");
   Combo(dlg, 1004)->setCurrentIndex(1);
-  Type(dlg, 1003, "7");
-  Type(dlg, 1005, "0");  // no stop bits is accepted
-  Type(dlg, 1009, "12");
+  Type(dlg, CSmCommPortDlg::kDataBits, "7");
+  Type(dlg, CSmCommPortDlg::kStopBits, "0");  // no stop bits is accepted
+  Type(dlg, CSmCommPortDlg::kReceiveLength, "12");
   Combo(dlg, 1008)->setCurrentIndex(3);
-  Type(dlg, 1007, "1000");
+  Type(dlg, CSmCommPortDlg::kFactor, "1000");
   Button(dlg, 1006)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(Stored(), (Ports{{"2", "9600,E,7,0,12,3,1000"}}));
@@ -203,7 +203,7 @@ TEST_F(CommPortDlgTest, RefusedEntriesChangeNothing) {
     Store(before);
     CSmCommPortDlg dlg;
     dlg.show();
-    Type(dlg, 1001, "4");
+    Type(dlg, CSmCommPortDlg::kPort, "4");
     if (c.text == "-") {
       Combo(dlg, c.control)->setCurrentIndex(-1);
     } else {
@@ -228,18 +228,18 @@ TEST_F(CommPortDlgTest, ModifyRewritesOrRenamesThePort) {
   CSmCommPortDlg dlg;
   dlg.show();
   Select(dlg, "1");
-  Type(dlg, 1002, "4800");
+  Type(dlg, CSmCommPortDlg::kBaud, "4800");
   Button(dlg, 1)->click();
   EXPECT_EQ(Stored(), (Ports{{"1", "4800,N,8,1,18,0,1"}, {"2", "2400,N,8,1,18,0,1"}}));
   EXPECT_TRUE(dlg.isVisible());
 
-  Type(dlg, 1001, "2");
+  Type(dlg, CSmCommPortDlg::kPort, "2");
   Button(dlg, 1)->click();
   EXPECT_EQ(LastMessage(), "该端口已被定义！");
 
   SmResetMessages();
-  Type(dlg, 1001, "5");
-  Type(dlg, 1007, "10");
+  Type(dlg, CSmCommPortDlg::kPort, "5");
+  Type(dlg, CSmCommPortDlg::kFactor, "10");
   Button(dlg, 1)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(Stored(), (Ports{{"2", "2400,N,8,1,18,0,1"}, {"5", "4800,N,8,1,18,0,10"}}));
@@ -274,8 +274,8 @@ TEST_F(CommPortDlgTest, ModifyWritesTheNewDefinitionBeforeRemovingTheOld) {
     dlg.failWrite = c.failWrite;
     dlg.failRemoveOf = c.failRemoveOf;
     dlg.show();
-    Type(dlg, 1001, "3");
-    Type(dlg, 1002, "9600");
+    Type(dlg, CSmCommPortDlg::kPort, "3");
+    Type(dlg, CSmCommPortDlg::kBaud, "9600");
     EXPECT_EQ(dlg.ModifyPort(), c.after != before);
     EXPECT_EQ(dlg.calls, c.calls);
     EXPECT_EQ(Stored(), c.after);
@@ -296,11 +296,11 @@ TEST_F(CommPortDlgTest, TheDeviceFieldReachesTheReader) {
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(device->text(), QString());
   EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(1));
-  Type(dlg, 1001, "2");
+  Type(dlg, CSmCommPortDlg::kPort, "2");
   EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(2));
-  Type(dlg, 1009, "1");
+  Type(dlg, CSmCommPortDlg::kReceiveLength, "1");
   Combo(dlg, 1008)->setCurrentIndex(1);
-  Type(dlg, 1010, indicator.Name());
+  Type(dlg, CSmCommPortDlg::kDeviceEdit, indicator.Name());
   Button(dlg, 1006)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(ReadCommDevice("2"), indicator.Name());
@@ -324,14 +324,14 @@ TEST_F(CommPortDlgTest, TheDeviceFieldReachesTheReader) {
   // A port renumbered takes its device along; an emptied field means the platform's port.
   Select(dlg, "2");
   EXPECT_EQ(device->text().toStdString(), indicator.Name());
-  Type(dlg, 1001, "4");
+  Type(dlg, CSmCommPortDlg::kPort, "4");
   Button(dlg, 1)->click();
   EXPECT_EQ(ReadCommDevice("4"), indicator.Name());
   EXPECT_EQ(ReadCommDevice("2"), "");
-  Type(dlg, 1010, "");
+  Type(dlg, CSmCommPortDlg::kDeviceEdit, "");
   Button(dlg, 1)->click();
   EXPECT_EQ(ReadCommDevice("4"), "");
-  Type(dlg, 1010, "/dev/ttyUSB0");
+  Type(dlg, CSmCommPortDlg::kDeviceEdit, "/dev/ttyUSB0");
   Button(dlg, 1)->click();
   EXPECT_TRUE(List(dlg)->OnCommand(SM_ID_LIST_DELETE));
   EXPECT_EQ(ReadCommDevice("4"), "");
@@ -370,7 +370,7 @@ TEST_F(CommPortDlgTest, WithoutTheRightThePortsAreOnlyShown) {
   CSmCommPortList* list = List(dlg);
   EXPECT_FALSE(list->IsCommandEnabled(SM_ID_LIST_DELETE));
   EXPECT_FALSE(list->IsCommandEnabled(SM_ID_LIST_ADD));
-  Type(dlg, 1001, "7");
+  Type(dlg, CSmCommPortDlg::kPort, "7");
   EXPECT_FALSE(dlg.AddPort());
   EXPECT_FALSE(dlg.ModifyPort());
   EXPECT_FALSE(dlg.DeletePort());

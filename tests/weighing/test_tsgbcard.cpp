@@ -47,6 +47,7 @@
 #include "ui/SmPrinterService.h"
 #include "weighing/SmFrameDecoder.h"
 #include "weighing/SmMSComm.h"
+#include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsgbFrmView.h"
 #include "weighing/TsgbRec.h"
@@ -124,9 +125,9 @@ class TsgbCardTest : public testing::Test {
   CTsgbFrmView* Open(int kind, bool byEnter = false) {
     CSmChildFrame* frame =
         m_app.OpenFromTemplate(255, static_cast<size_t>(kind), 0, 960, [byEnter](QWidget* dlg) {
-          Type(dlg, 1003, "2016");
-          Type(dlg, 1004, "03");
-          Type(dlg, 1005, "15");
+          Type(dlg, CTsSheetOpenDlg::kYear, "2016");
+          Type(dlg, CTsSheetOpenDlg::kMonth, "03");
+          Type(dlg, CTsSheetOpenDlg::kDay, "15");
           for (int i = 0; byEnter && i < 6 && dlg->isVisible(); ++i)
             Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg);
           if (byEnter && dlg->isVisible()) ADD_FAILURE() << "Enter left the open dialog open";
@@ -634,7 +635,7 @@ TEST_F(TsgbCardTest, ThePrintButtonOffersThePrintDialogWithoutAPrinter) {
   SmGetPrintHooks().hasDefaultPrinter = [] { return false; };
   SmResetMessages();
   const std::string pdf = SmQueueTestPdf("card_noprinter");
-  Press(form, 1087);
+  Press(form, CTsgbFrmView::kPrint);
   SmGetPrintHooks().hasDefaultPrinter = nullptr;
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty())
       << CSmMessageService::Instance().LastText();

@@ -23,6 +23,7 @@
 #include "tests/common/TsCaneTestApp.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
+#include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsSlipLayout.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsgbRec.h"
@@ -116,9 +117,9 @@ class TsjsCardTest : public testing::Test {
   CTsjsFrmView* Open(int kind) {
     CSmChildFrame* frame =
         m_app.OpenFromTemplate(256, static_cast<size_t>(kind), 0, 960, [](QWidget* dlg) {
-          Type(dlg, 1003, "2016");
-          Type(dlg, 1004, "03");
-          Type(dlg, 1005, "15");
+          Type(dlg, CTsSheetOpenDlg::kYear, "2016");
+          Type(dlg, CTsSheetOpenDlg::kMonth, "03");
+          Type(dlg, CTsSheetOpenDlg::kDay, "15");
           Press(dlg, SM_ID_OK);
         });
     return frame ? frame->findChild<CTsjsFrmView*>() : nullptr;
@@ -398,7 +399,7 @@ TEST_F(TsjsCardTest, FreightSlipForADriverAndItsPrints) {
   SmResetMessages();
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   const std::string again = SmQueueTestPdf("freight_slip_noprinter");
-  Press(form, 1075);
+  Press(form, CTsjsFrmView::kPrint);
   SmGetPrintHooks().hasDefaultPrinter = nullptr;
   EXPECT_EQ(CSmMessageService::Instance().PrintDialogs().back(), "打印");
   EXPECT_EQ(SmPdfPages(again), 1) << CSmMessageService::Instance().LastText();

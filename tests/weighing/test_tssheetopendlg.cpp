@@ -73,7 +73,7 @@ TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.y) + c.m + c.d);
     auto dlg = Open(-1);
-    TypeDate(dlg.get(), 1003, c.y, c.m, c.d);
+    TypeDate(dlg.get(), CTsSheetOpenDlg::kYear, c.y, c.m, c.d);
     const auto [message, closed] = Confirm(*dlg);
     EXPECT_EQ(message, c.message);
     EXPECT_EQ(closed, *c.message == '\0');
@@ -137,21 +137,23 @@ TEST_P(TsSheetOpenDlgTest, TitleFollowsModeAndParty) {
 
 TEST_P(TsSheetOpenDlgTest, EstimatesTurnThePartyToFarmer) {
   auto dlg = Open(1, 1);
-  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), 1096)->isChecked());
-  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), 1096)->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(dlg.get(), 1097)->isVisible());  // the region is the farmers'
-  Find<QAbstractButton>(dlg.get(), 1106)->click();            // "&5.面积"
+  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kTransporter)->isChecked());
+  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kTransporter)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kRegion)
+                   ->isVisible());  // the region is the farmers'
+  Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kKindArea)->click();  // "&5.面积"
   EXPECT_EQ(dlg->m_mode, 5);
   EXPECT_EQ(dlg->m_party, 0);
-  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), 1095)->isChecked());
-  EXPECT_FALSE(Find<QAbstractButton>(dlg.get(), 1095)->isEnabled());
-  EXPECT_FALSE(Find<QAbstractButton>(dlg.get(), 1096)->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(dlg.get(), 1108)->isEnabled());
-  EXPECT_TRUE(Find<QWidget>(dlg.get(), 1097)->isVisible());
+  EXPECT_TRUE(Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kFarmer)->isChecked());
+  EXPECT_FALSE(Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kFarmer)->isEnabled());
+  EXPECT_FALSE(Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kTransporter)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kItems)->isEnabled());
+  EXPECT_TRUE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kRegion)->isVisible());
   EXPECT_EQ(Title(*dlg), "甘蔗种植面积预估");
 
-  Find<QAbstractButton>(dlg.get(), 1107)->click();  // "&6.估产": output per mu
-  QWidget* perTon = Find<QWidget>(dlg.get(), 1103);
+  Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kKindEstimate)
+      ->click();  // "&6.估产": output per mu
+  QWidget* perTon = Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kPerTon);
   EXPECT_TRUE(perTon->isVisible());
   QLabel* label = nullptr;
   for (QLabel* l : dlg->findChildren<QLabel*>()) {
@@ -159,21 +161,23 @@ TEST_P(TsSheetOpenDlgTest, EstimatesTurnThePartyToFarmer) {
   }
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text().toStdString(), "&L.按预估面积(吨／亩)：");
-  EXPECT_FALSE(Find<QWidget>(dlg.get(), 1110)->isVisible());
-  Find<QAbstractButton>(dlg.get(), 1093)->click();  // "&2.付款": the advance limits
+  EXPECT_FALSE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kTotalFrom)->isVisible());
+  Find<QAbstractButton>(dlg.get(), CTsSheetOpenDlg::kKindPayment)
+      ->click();  // "&2.付款": the advance limits
   EXPECT_EQ(label->text().toStdString(), "&L.按估产预付(元／吨)：");
-  EXPECT_TRUE(Find<QWidget>(dlg.get(), 1110)->isVisible());
-  EXPECT_TRUE(Find<QWidget>(dlg.get(), 1096)->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(dlg.get(), 1006)->isEnabled());  // interest only in mode 4
+  EXPECT_TRUE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kTotalFrom)->isVisible());
+  EXPECT_TRUE(Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kTransporter)->isEnabled());
+  EXPECT_FALSE(
+      Find<QWidget>(dlg.get(), CTsSheetOpenDlg::kRate)->isEnabled());  // interest only in mode 4
 
   // A caller that fixes the kind: no radio can be changed.
   auto fixed = std::make_unique<CTsSheetOpenDlg>("20161203", nullptr, &m_db);
   fixed->m_mode = 2;
   fixed->m_kindChoosable = 0;
   fixed->show();
-  EXPECT_FALSE(Find<QWidget>(fixed.get(), 1093)->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(fixed.get(), 1096)->isEnabled());
-  EXPECT_FALSE(Find<QWidget>(fixed.get(), 1097)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(fixed.get(), CTsSheetOpenDlg::kKindPayment)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(fixed.get(), CTsSheetOpenDlg::kTransporter)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(fixed.get(), CTsSheetOpenDlg::kRegion)->isEnabled());
 }
 
 TEST_P(TsSheetOpenDlgTest, RegionMustNotBeOneFarmer) {
@@ -181,18 +185,19 @@ TEST_P(TsSheetOpenDlgTest, RegionMustNotBeOneFarmer) {
       {"10102001", "未选择一个有效区域！"}, {"10102", ""}, {"999", ""}, {"", ""}};
   for (const auto& [region, message] : cases) {
     auto dlg = Open(2);
-    Type(dlg.get(), 1097, region);
+    Type(dlg.get(), CTsSheetOpenDlg::kRegion, region);
     const auto [shown, closed] = Confirm(*dlg);
     EXPECT_EQ(shown, message) << region;
     EXPECT_EQ(closed, *message == '\0') << region;
-    EXPECT_EQ(closed ? dlg->m_region : Focused(*dlg), closed ? region : "1097");
+    EXPECT_EQ(closed ? dlg->m_region : Focused(*dlg),
+              closed ? region : IdName(CTsSheetOpenDlg::kRegion));
   }
 }
 
 TEST_P(TsSheetOpenDlgTest, MoneyItemOfTheKindMustBeChosen) {
   // Advances of farmers: four items; the chosen index comes back.
   auto advance = Open(2);
-  auto* items = Find<QComboBox>(advance.get(), 1108);
+  auto* items = Find<QComboBox>(advance.get(), CTsSheetOpenDlg::kItems);
   ASSERT_EQ(items->count(), 4);
   EXPECT_EQ(items->itemText(0).toStdString(), "预付款");
   items->setCurrentIndex(2);
@@ -201,31 +206,33 @@ TEST_P(TsSheetOpenDlgTest, MoneyItemOfTheKindMustBeChosen) {
 
   // Withholdings of transport households: their own list.
   auto withholding = Open(3, 1);
-  EXPECT_EQ(Find<QComboBox>(withholding.get(), 1108)->itemText(1).toStdString(), "修车费");
-  Find<QComboBox>(withholding.get(), 1108)->setCurrentIndex(-1);
+  EXPECT_EQ(Find<QComboBox>(withholding.get(), CTsSheetOpenDlg::kItems)->itemText(1).toStdString(),
+            "修车费");
+  Find<QComboBox>(withholding.get(), CTsSheetOpenDlg::kItems)->setCurrentIndex(-1);
   EXPECT_EQ(Confirm(*withholding).first, "未选择预付或代扣款项目！");
-  EXPECT_EQ(Focused(*withholding), "1108");
+  EXPECT_EQ(Focused(*withholding), IdName(CTsSheetOpenDlg::kItems));
 
   // Farmers without a withholding item.
   m_type->m_strParams[10].clear();
   m_type->BuildItemTables();
   auto none = Open(3);
-  EXPECT_FALSE(Find<QWidget>(none.get(), 1108)->isEnabled());
+  EXPECT_FALSE(Find<QWidget>(none.get(), CTsSheetOpenDlg::kItems)->isEnabled());
   EXPECT_EQ(Confirm(*none), std::make_pair(std::string("无此类预付或代扣款项目！"), false));
 }
 
 TEST_P(TsSheetOpenDlgTest, InterestPeriodAndTotalsOnOk) {
   auto dlg = Open(4);
-  Type(dlg.get(), 1006, "2.5");
-  TypeDate(dlg.get(), 1007, "2016", "03", "01");
-  TypeDate(dlg.get(), 1010, "2016", "02", "01");
+  Type(dlg.get(), CTsSheetOpenDlg::kRate, "2.5");
+  TypeDate(dlg.get(), CTsSheetOpenDlg::kInterestFrom, "2016", "03", "01");
+  TypeDate(dlg.get(), CTsSheetOpenDlg::kInterestTo, "2016", "02", "01");
   EXPECT_EQ(Confirm(*dlg), std::make_pair(std::string("计息起止时间颠倒！"), false));
-  TypeDate(dlg.get(), 1007, "2027", "01", "01");
+  TypeDate(dlg.get(), CTsSheetOpenDlg::kInterestFrom, "2027", "01", "01");
   EXPECT_EQ(Confirm(*dlg).first, "年度不合理！");
-  EXPECT_EQ(Focused(*dlg), "1007");
-  TypeDate(dlg.get(), 1007, "2006", "01", "01");  // ten years back is still allowed
-  Type(dlg.get(), 1110, "-300");
-  Type(dlg.get(), 1111, "100.5");
+  EXPECT_EQ(Focused(*dlg), IdName(CTsSheetOpenDlg::kInterestFrom));
+  TypeDate(dlg.get(), CTsSheetOpenDlg::kInterestFrom, "2006", "01",
+           "01");  // ten years back is still allowed
+  Type(dlg.get(), CTsSheetOpenDlg::kTotalFrom, "-300");
+  Type(dlg.get(), CTsSheetOpenDlg::kTotalTo, "100.5");
   EXPECT_EQ(Confirm(*dlg), std::make_pair(std::string(), true));
   EXPECT_EQ(dlg->m_interestFrom, "20060101");
   EXPECT_EQ(dlg->m_interestTo, "20160201");
@@ -235,9 +242,9 @@ TEST_P(TsSheetOpenDlgTest, InterestPeriodAndTotalsOnOk) {
 
   // The limits of an advance, where they are shown, are taken the same way.
   auto advance = Open(2);
-  Type(advance.get(), 1110, "500");
-  Type(advance.get(), 1111, "-100");
-  Type(advance.get(), 1103, "80");
+  Type(advance.get(), CTsSheetOpenDlg::kTotalFrom, "500");
+  Type(advance.get(), CTsSheetOpenDlg::kTotalTo, "-100");
+  Type(advance.get(), CTsSheetOpenDlg::kPerTon, "80");
   EXPECT_EQ(Confirm(*advance), std::make_pair(std::string(), true));
   EXPECT_EQ(advance->m_totalFrom, "100.00");
   EXPECT_EQ(advance->m_totalTo, "500.00");
@@ -248,7 +255,7 @@ TEST_P(TsSheetOpenDlgTest, CancelKeepsTheCallersValues) {
   CTsSheetOpenDlg dlg("20161203", nullptr, &m_db);
   dlg.m_mode = 0;
   OnModalOf(&dlg, 960, [](QWidget* shown) {
-    Type(shown, 1003, "2015");
+    Type(shown, CTsSheetOpenDlg::kYear, "2015");
     Press(shown, SM_ID_CANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), SM_IDCANCEL);

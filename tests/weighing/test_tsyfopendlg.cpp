@@ -77,7 +77,7 @@ class TsYfOpenDlgTest : public TsDirTest {
 TEST_F(TsYfOpenDlgTest, MonthsButtonsAndCaptionsDecideTheList) {
   CTsYfOpenDlg dlg(1, 2, false, false, "02", {}, m_db);
   dlg.show();
-  auto* months = Find<QComboBox>(&dlg, 1086);
+  auto* months = Find<QComboBox>(&dlg, CTsYfOpenDlg::kMonthId);
   std::string entries;
   for (int i = 0; i < months->count(); ++i) entries += months->itemText(i).toStdString() + ",";
   EXPECT_EQ(entries, ",11月,12月,01月,02月,03月,04月,05月,06月,07月,08月,09月,10月,");
@@ -95,8 +95,8 @@ TEST_F(TsYfOpenDlgTest, MonthsButtonsAndCaptionsDecideTheList) {
   EXPECT_EQ(Listed(dlg), "0001 0002 0003* 0004*");
 
   // The review filters exclude each other; another change clears "未核".
-  auto* unreviewed = Find<QCheckBox>(&dlg, 1087);
-  auto* reviewed = Find<QCheckBox>(&dlg, 1088);
+  auto* unreviewed = Find<QCheckBox>(&dlg, CTsYfOpenDlg::kUnreviewedId);
+  auto* reviewed = Find<QCheckBox>(&dlg, CTsYfOpenDlg::kReviewedId);
   reviewed->click();
   EXPECT_EQ(Listed(dlg), "0003* 0004*");
   unreviewed->click();
