@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
 
 #include "app/SmApp.h"
@@ -104,6 +105,16 @@ CTsgbFrmView::CTsgbFrmView() {
     display->setReadOnly(true);
     display->setFocusPolicy(Qt::NoFocus);
     display->resize(90, 24);
+    // The reader hands each whole weight over as it is shown: the display shows it and 送数
+    // takes that same text; a lost line empties both.
+    connect(m_scales[i], &CMSComm::WeightShown, this, [this, i, display](const QString& text) {
+      m_weights[i] = text;
+      display->setText(text);
+    });
+    connect(m_scales[i], &CMSComm::PortLost, this, [this, i, display] {
+      m_weights[i].clear();
+      display->clear();
+    });
     AddButton(kSends[i], i == 0 ? "&1.送数" : "&2.送数");
   }
   for (int id : {kGrossStep, kTareStep}) {
@@ -193,8 +204,26 @@ void CTsgbFrmView::OnInitialUpdate() {
 }
 
 void CTsgbFrmView::OnUpdate(CSmView* sender, long hint) {
-  CSmCardFrmView::OnUpdate(sender, hint);
-  PlaceControls();
+  CTsgbDoc* doc = Doc();
+  switch (hint) {
+    case 0:
+      CSmCardFrmView::OnUpdate(sender, hint);
+      PlaceControls();
+      return;
+    case kTsHintShowRecord:
+      return ShowTicket();
+    case kTsHintTakeFields:
+      return ExchangeRecord(true);
+    case kTsHintSave:
+      if (doc) doc->m_stored = SaveTicket(false);
+      return;
+    case kTsHintStartTyping:
+      // A new ticket is typed from its farmer on.
+      if (doc && doc->IsNew()) Control(kFarmer)->setFocus();
+      return;
+    default:
+      return;
+  }
 }
 
 void CTsgbFrmView::PlaceControls() {
@@ -388,9 +417,11 @@ int CTsgbFrmView::ScaleOfKey(QObject* watched, QEvent* event) const {
   if (key->modifiers() != Qt::AltModifier) return -1;
   const int port = key->key() == Qt::Key_1 ? 0 : key->key() == Qt::Key_2 ? 1 : -1;
   auto* widget = qobject_cast<QWidget*>(watched);
-  QWidget* list = TsFindCardView(Doc(), 0);
-  if (port < 0 || !widget ||
-      !(Form()->isAncestorOf(widget) || (list && list->isAncestorOf(widget))))
+  if (port < 0 || !widget || !Doc()) return -1;
+  // The card is the form and the ticket list beside it: the document's views.
+  const auto& views = Doc()->Views();
+  if (!std::any_of(views.begin(), views.end(),
+                   [widget](const CSmView* view) { return view->isAncestorOf(widget); }))
     return -1;
   const QWidget* send = Control(kSends[port]);
   return send && send->isVisible() && send->isEnabled() ? port : -1;
@@ -499,7 +530,6 @@ void CTsgbFrmView::OpenScales() {
     m_portOpen[i] = false;
     if (i < count) {
       const int port = StrToIntDef(names[static_cast<size_t>(i)], 0);
-      m_scales[i]->SetTarget(qobject_cast<QLineEdit*>(Control(kDisplays[i])));
       if (CTsgbDoc* doc = Doc()) m_scales[i]->SetHolderName(doc->m_kind.sName);
       m_portOpen[i] = m_scales[i]->SetParams(port, definitions[static_cast<size_t>(i)]) &&
                       m_scales[i]->OpenPort();
@@ -515,7 +545,7 @@ void CTsgbFrmView::TakeScaleWeight(int port) {
   CTsgbDoc* doc = Doc();
   if (!doc || port < 0 || port > 1) return;
   // Nothing is taken before the indicator has shown a whole weight.
-  const std::string text = TrimChars(FieldText(kDisplays[port]), " \n\t\r\n");
+  const std::string text = TrimChars(m_weights[port].toStdString(), " \n\t\r\n");
   if (text.empty()) return;
   ExchangeRecord(true);
   const double shown = StrToDouble(text);
@@ -548,7 +578,7 @@ bool CTsgbFrmView::OnCommand(int id) {
       ShowTicket();
       return true;
     case kTsRefresh:
-      if (auto* list = TsFindCardView(doc, 0)) list->OnCommand(kTsRefresh);
+      if (doc) doc->Notify(this, kTsHintReread);
       return true;
     default:
       return CSmCardFrmView::OnCommand(id);
@@ -586,7 +616,7 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   const std::string op = SmGetApp() ? SmGetApp()->m_env.GetOperatorNo() : std::string();
   if (TsGetIntParam(15) == 0 && tare && op == rec.OPR[0]) {
     SmMessageBox("过磅员和除皮员不能是同一个人！", SM_MB_ICONERROR);
-    if (QWidget* list = TsFindCardView(doc, 0)) list->setFocus();
+    doc->Notify(this, kTsHintFocusList);
     return false;
   }
   if (rec.MU[0] < 1e-6) return Refuse(kGross, "毛重应为正数！");
@@ -634,15 +664,11 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   const bool written = WriteTicket(isNew);
   FocusControl(tare ? kTare : kFarmer);
   if (!written) return false;
-  auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(doc, 0));
-  const std::string number = rec.DH;
-  if (list) {
-    list->LoadRows();
-    list->SelectNumber(number);
-  }
+  // The list shows the stored ticket, and the card with it.
+  doc->Notify(this, kTsHintRowsStored, std::string(rec.DH));
   if (tare && print && TsGetPrintWhen(0) == 1) PrintTicket(false);
-  if (isNew && list) {
-    list->SelectNumber(kTsNewTicket);
+  if (isNew) {
+    doc->Notify(this, kTsHintSelectNumber, kTsNewTicket);
     FocusControl(kFarmer);
   }
   return true;
