@@ -23,14 +23,13 @@
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
 #include "ui/SmDlg.h"
+#include "ui/SmStatusBar.h"
 
 namespace {
 
 constexpr int kStatusBarId = 59393;
 constexpr int kToolBarId = 59392;
-constexpr int kStatusPanes = 4;
 constexpr int kImageWidth = 13;
-constexpr int kLockPollMs = 250;
 
 std::string Utf8Format(const char* format, const std::string& a, const std::string& b) {
   const int size = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str());
@@ -98,40 +97,17 @@ bool CSmMainFrm::CreateStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QString::number(kStatusBarId));
   CreateStatusPanes(bar);
-  // The lock indicators follow the keyboard; a pane is dimmed while its lock is off.
-  auto* timer = new QTimer(this);
-  connect(timer, &QTimer::timeout, this, &CSmMainFrm::UpdateLockPanes);
-  timer->start(kLockPollMs);
-  UpdateLockPanes();
+  SmFollowLockKeys(bar);
   return true;
 }
 
 void CSmMainFrm::CreateStatusPanes(QStatusBar* bar) {
-  const int narrow = bar->fontMetrics().horizontalAdvance("数字") + 8;
-  const char* const texts[kStatusPanes] = {"就绪", "", "大写", "数字"};
-  for (int i = 0; i < kStatusPanes; ++i) {
-    auto* pane = new QLabel(QString::fromUtf8(texts[i]), bar);
-    pane->setObjectName("pane" + QString::number(i));
-    if (i == 0) {
-      bar->addWidget(pane, 1);
-      continue;
-    }
-    pane->setFrameShape(QFrame::Panel);
-    pane->setFrameShadow(QFrame::Sunken);
-    pane->setAlignment(Qt::AlignCenter);
-    pane->setMinimumWidth(i == 1 ? narrow * 5 : narrow);
-    bar->addPermanentWidget(pane);
-  }
-}
-
-void CSmMainFrm::UpdateLockPanes() {
-  const SmLockKeys keys = SmGetLockKeys();
-  if (QLabel* caps = StatusPane(2)) caps->setEnabled(keys.caps);
-  if (QLabel* num = StatusPane(3)) num->setEnabled(keys.num);
+  const int narrow = SmCreateStatusPanes(bar, {"就绪", "", "大写", "数字"});
+  SmStatusPane(bar, 1)->setMinimumWidth(narrow * 5);
 }
 
 QLabel* CSmMainFrm::StatusPane(int index) const {
-  return statusBar()->findChild<QLabel*>("pane" + QString::number(index));
+  return SmStatusPane(statusBar(), index);
 }
 
 bool CSmMainFrm::CreateToolBar() {

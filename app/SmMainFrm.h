@@ -30,8 +30,6 @@ class CSmMainFrm : public CSmFrameWnd {
   static CSmTemplateBox* TemplateBoxOf(CSmFrameWnd* frame);
   QToolBar* ToolBar() const { return m_toolBar; }
   QLabel* StatusPane(int index) const;
-  // Dims "大写" and "数字" while Caps Lock and Num Lock are off.
-  void UpdateLockPanes();
   CMdiClient* MdiClient() const { return m_mdiClient.get(); }
   QMenu* FileMenu() const { return m_fileMenu; }
   QMenu* SystemMenu() const { return m_systemMenu; }

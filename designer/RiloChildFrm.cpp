@@ -19,18 +19,12 @@
 #include "platform/SmCommandIds.h"
 #include "platform/SmDesktop.h"
 #include "ui/SmFonts.h"
+#include "ui/SmStatusBar.h"
 
 namespace {
 
-constexpr int kStatusPanes = 5;
-constexpr int kLockPollMs = 500;
 constexpr int kDropDownHeight = 200;
 constexpr int kPaneRows = 2;
-
-// The pane's place in the status bar.
-QLabel* StatusPane(QStatusBar* bar, int index) {
-  return bar ? bar->findChild<QLabel*>("pane" + QString::number(index)) : nullptr;
-}
 
 }  // namespace
 
@@ -153,33 +147,10 @@ bool CRiloChildFrm::Create() {
 bool CRiloChildFrm::CreateStatusBar() {
   QStatusBar* bar = m_inner->statusBar();
   bar->setObjectName(QString::number(SM_ID_VIEW_STATUS_BAR));
-  const char* const texts[kStatusPanes] = {"就绪", "", "", "大写", "数字"};
-  const int lockWidth = bar->fontMetrics().horizontalAdvance("大写") + 8;
-  for (int i = 0; i < kStatusPanes; ++i) {
-    auto* pane = new QLabel(QString::fromUtf8(texts[i]), bar);
-    pane->setObjectName("pane" + QString::number(i));
-    if (i == 0) {
-      bar->addWidget(pane, 1);
-      continue;
-    }
-    pane->setFrameShape(QFrame::Panel);
-    pane->setFrameShadow(QFrame::Sunken);
-    pane->setAlignment(Qt::AlignCenter);
-    if (i == 2) pane->setFixedWidth(lockWidth * 5 / 2);
-    if (i >= 3) pane->setMinimumWidth(lockWidth);
-    bar->addPermanentWidget(pane);
-  }
-  m_lockTimer.setInterval(kLockPollMs);
-  connect(&m_lockTimer, &QTimer::timeout, this, &CRiloChildFrm::UpdateLockPanes);
-  m_lockTimer.start();
-  UpdateLockPanes();
+  const int lockWidth = SmCreateStatusPanes(bar, {"就绪", "", "", "大写", "数字"});
+  SmStatusPane(bar, 2)->setFixedWidth(lockWidth * 5 / 2);
+  SmFollowLockKeys(bar);
   return true;
-}
-
-void CRiloChildFrm::UpdateLockPanes() {
-  const SmLockKeys keys = SmGetLockKeys();
-  if (QLabel* caps = StatusPane(StatusBar(), 3)) caps->setEnabled(keys.caps);
-  if (QLabel* num = StatusPane(StatusBar(), 4)) num->setEnabled(keys.num);
 }
 
 bool CRiloChildFrm::CreateToolBar() {

@@ -86,7 +86,6 @@ class CRiloChildFrm : public CSmChildFrm {
   bool CreateStatusBar();
   bool CreateToolBar();
   bool CreateFormatBar();
-  void UpdateLockPanes();
   void FocusNextPane(bool forward);
   // The bar a show/hide command works on, or null.
   QWidget* BarOf(int id) const;
@@ -97,5 +96,4 @@ class CRiloChildFrm : public CSmChildFrm {
   CRiloSplitter* m_splitter = nullptr;
   std::vector<SmAccelerator> m_accelerators;
   std::vector<QMenu*> m_menus;
-  QTimer m_lockTimer;
 };

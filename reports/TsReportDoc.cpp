@@ -217,6 +217,10 @@ int CTsReportDoc::FillRowCells(const RowColumns& columns, const CTsReportRow& ro
 
 // ---------------------------------------------------------------- CTsReportView
 
+void CTsReportView::OnUpdate(CSmView* /*sender*/, long hint) {
+  if (hint == kTsReportReread) Reread();
+}
+
 CTsReportDoc* CTsReportView::ReportDoc() const {
   return dynamic_cast<CTsReportDoc*>(GetFormDoc());
 }

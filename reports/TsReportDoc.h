@@ -34,6 +34,11 @@ std::string TsTextPart(const std::string& text, size_t from, size_t count = std:
 // A printed group heading with each "%*s" gap filled with `blanks` blanks.
 std::string TsSpreadCaption(const char* format, int blanks);
 
+// What a report document tells its views (the hint of UpdateAllViews).
+enum TsReportHint : long {
+  kTsReportReread = 1,  // the stored data changed: the view reads the report again
+};
+
 class CTsReportDoc : public CSmDoc {
  public:
   void OnCloseDocument() override;
@@ -102,6 +107,7 @@ class CTsReportView : public CForthView {
   // "生成预付款单据" and the bank report's "保存为文本文档 ..." of the context menu go to the
   // document.
   bool OnCommand(int id) override;
+  void OnUpdate(CSmView* sender, long hint) override;
 
   CTsReportDoc* ReportDoc() const;
 };

@@ -413,10 +413,10 @@ void CTsReportDoc3::OnGenerateAdvance() {
   CSmOpLog(kModule, kVoucherLog, FormatStr("自动生成预付款单s：%s", number.c_str()));
   // The paid households' balances changed: the report shows them at once, so that a second
   // generation does not pay them again.
-  if (CForthView* view = FindViewOfClass<CForthView>()) {
-    view->Reread();
-  } else {
+  if (Views().empty()) {
     Refresh();
+  } else {
+    UpdateAllViews(nullptr, kTsReportReread);
   }
 }
 

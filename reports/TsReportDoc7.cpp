@@ -694,9 +694,7 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
   CSmOpLog(kCaneModule, 5, FormatStr("成批修改了%d张过磅单", nChanged));
   nChanged = 0;
   UpdateReadOnly();
-  for (CSmView* view : Views()) {
-    if (auto* report = dynamic_cast<CTsReportView*>(view)) report->Reread();
-  }
+  UpdateAllViews(nullptr, kTsReportReread);
   return true;
 }
 

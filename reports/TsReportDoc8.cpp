@@ -208,10 +208,9 @@ std::string CTsReportDoc8::GetCountText() {
 }
 
 void CTsReportDoc8::SaveAsText() {
-  CTsReportView* view = FindViewOfClass<CTsReportView>();
-  if (view) view->OnCommand(SM_ID_DOC_REREAD);
+  UpdateAllViews(nullptr, kTsReportReread);
   CTsReportDoc2::SaveAsText();
-  if (view) view->OnCommand(SM_ID_DOC_REREAD);
+  UpdateAllViews(nullptr, kTsReportReread);
 }
 
 bool CTsReportDoc8::OnUpdateCommand(int id, CSmCmdUI& ui) {

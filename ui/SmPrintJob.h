@@ -15,15 +15,6 @@ class CSmDatabase;
 class QPainter;
 class QPrinter;
 
-// Runs `change` in one transaction: committed when it succeeds, else rolled back.
-template <class Change>
-bool SmRunInTransaction(CSmDatabase* db, Change change) {
-  if (!db->BeginTrans()) return false;
-  if (change()) return db->CommitTrans();
-  db->Rollback();
-  return false;
-}
-
 // One positioned field of a print group: row CsN of group Cs, CsNa "name\acontent", CsVal
 // "x y height weight italic underline+10*width face".
 class CSmPrintField {

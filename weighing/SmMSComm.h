@@ -1,7 +1,8 @@
 #pragma once
 // The serial line to one weighing indicator. It opens the port with the settings of the port's
 // definition, takes the bytes in deliveries of the receive length, cuts and decodes them by the
-// indicator model and writes the weight text into its display field.
+// indicator model and hands each whole weight over as its text through WeightShown (and into a
+// display field, where one is set).
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -58,9 +59,9 @@ class CMSComm : public QObject {
   static std::string LockFilePath(const std::string& device);
 
  signals:
-  // A weight text was written into the display field.
+  // A whole weight was received: the exact text to show and to take to a ticket.
   void WeightShown(const QString& text);
-  // The open port failed (device gone, read error): the display was emptied.
+  // The open port failed (device gone, read error): the last weight no longer holds.
   void PortLost(int port);
 
  private:

@@ -19,6 +19,47 @@ bool IsCardPrintCommand(int id) {
 
 }  // namespace
 
+void CTsCardDoc::Notify(CSmView* sender, TsCardHint hint, const std::string& number) {
+  m_hintNumber = number;
+  UpdateAllViews(sender, hint);
+}
+
+void CTsCardDoc::ViewReady() {
+  if (++m_viewsReady != 2) return;
+  Notify(nullptr, kTsHintSelectLastRow);
+  Notify(nullptr, kTsHintStartTyping);
+}
+
+void CTsCardListView::OnUpdate(CSmView* /*sender*/, long hint) {
+  auto* doc = dynamic_cast<CTsCardDoc*>(GetDocument());
+  if (!doc) return;
+  switch (hint) {
+    case kTsHintRowsStored: {
+      const std::string number = doc->m_hintNumber;
+      LoadRows();
+      SelectNumber(number);
+      break;
+    }
+    case kTsHintSelectNumber:
+      SelectNumber(std::string(doc->m_hintNumber));
+      break;
+    case kTsHintSelectLastRow:
+      SelectRow(List()->RowCount() - 1);
+      break;
+    case kTsHintReread:
+      Refresh();
+      break;
+    case kTsHintShowSelection:
+      OnSelectionChanged();
+      break;
+    case kTsHintFocusList:
+      setFocus();
+      break;
+    default:
+      break;
+  }
+}
+
 bool CTsCardListView::OnCommand(int id) {
   return !IsCardPrintCommand(id) && CSmListView::OnCommand(id);
 }

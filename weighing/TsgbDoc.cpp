@@ -75,11 +75,6 @@ void CTsgbDoc::Refresh() {
   TsgbFillTicketLayout(m_rec, m_layout, m_db);
 }
 
-void CTsgbDoc::OnListContextMenu(const QPoint& globalPos) {
-  if (auto* list = static_cast<CTsgbListView*>(TsFindCardView(this, 0)))
-    list->List()->ShowContextMenu(globalPos);
-}
-
 void CTsgbDoc::SelectTicket(const std::vector<std::string>& numbers) {
   if (numbers.size() == 1 && numbers[0] == kTsNewTicket) {
     // A new ticket starts from the gross-step codes of the ticket shown before.
@@ -103,34 +98,15 @@ void CTsgbDoc::SelectTicket(const std::vector<std::string>& numbers) {
 
 bool CTsgbDoc::GetSavePrompt(std::string& prompt) {
   prompt.clear();
-  auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(this, 1));
-  if (!form || !m_canSave) return false;
-  form->ExchangeRecord(true);
+  if (!m_canSave) return false;
+  Notify(nullptr, kTsHintTakeFields);
   return !m_rec.IsEqual(m_selected);
 }
 
 bool CTsgbDoc::Save(int /*saveAs*/) {
-  auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(this, 1));
-  return form && form->SaveTicket(false);
-}
-
-void CTsgbDoc::ViewReady() {
-  if (++m_viewsReady != 2) return;
-  auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(this, 0));
-  if (list) list->SelectRow(list->List()->RowCount() - 1);
-  // A new ticket is typed from its farmer on.
-  QWidget* form = TsFindCardView(this, 1);
-  QWidget* farmer = form ? form->findChild<QWidget*>("1079") : nullptr;
-  if (IsNew() && farmer) farmer->setFocus();
-}
-
-CSmView* TsFindCardView(CSmDocument* doc, int which) {
-  if (!doc) return nullptr;
-  for (CSmView* view : doc->Views()) {
-    if (which == 0 && dynamic_cast<CSmListView*>(view)) return view;
-    if (which == 1 && dynamic_cast<CSmCardFrmView*>(view)) return view;
-  }
-  return nullptr;
+  m_stored = false;
+  Notify(nullptr, kTsHintSave);
+  return m_stored;
 }
 
 // ---------------------------------------------------------------- CTsgbListView
@@ -229,7 +205,7 @@ void CTsgbListView::OnSelectionChanged() {
   std::vector<std::string> numbers;
   GetSelectedTexts(numbers);
   doc->SelectTicket(numbers);
-  if (auto* form = dynamic_cast<CTsgbFrmView*>(TsFindCardView(doc, 1))) form->ShowTicket();
+  doc->Notify(this, kTsHintShowRecord);
 }
 
 bool CTsgbListView::OnCommand(int id) {

@@ -13,14 +13,13 @@ class CSmView;
 inline constexpr int kTsRefresh = 43112;
 inline constexpr const char* kTsNewTicket = "新单";
 
-class CTsgbDoc : public CSmCardDoc {
+class CTsgbDoc : public CTsCardDoc {
  public:
   void OnInitDocument() override;
   // The open dialog gives the working date; false (cancelled) drops the document.
   bool LoadRows(int openMode) override;
   // The card shows the current ticket as it prints.
   void Refresh() override;
-  void OnListContextMenu(const QPoint& globalPos) override;
   std::string GetCardTitle(int /*mode*/) override { return "糖厂甘蔗过磅单"; }
   int GetCardTitleHeight(int /*mode*/) override { return 2; }
   // A ticket typed or weighed on the card and not yet stored is not dropped without a word:
@@ -31,9 +30,6 @@ class CTsgbDoc : public CSmCardDoc {
   // Takes the selected rows' numbers (none, one or several) as the current ticket.
   void SelectTicket(const std::vector<std::string>& numbers);
   bool IsNew() const { return m_rec.DH == kTsNewTicket; }
-  // Each view says when it is set up; once both are, the last row of the list is chosen
-  // (the new-ticket row when there is one).
-  void ViewReady();
 
   std::string m_date;
   CTsgbRec m_rec;
@@ -42,13 +38,7 @@ class CTsgbDoc : public CSmCardDoc {
   int m_queryKind = 0;
   int m_tare = 0;
   int m_gross = 1;
-
- private:
-  int m_viewsReady = 0;
 };
-
-// The first view of the document that is the ticket list (which 0) or the ticket form (1).
-CSmView* TsFindCardView(CSmDocument* doc, int which);
 
 class CTsgbListView : public CTsCardListView {
   Q_OBJECT

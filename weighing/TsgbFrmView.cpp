@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cmath>
 
 #include "app/SmApp.h"
@@ -86,6 +87,16 @@ CTsgbFrmView::CTsgbFrmView() {
     display->setReadOnly(true);
     display->setFocusPolicy(Qt::NoFocus);
     display->resize(90, 24);
+    // The reader hands each whole weight over as it is shown: the display shows it and 送数
+    // takes that same text; a lost line empties both.
+    connect(m_scales[i], &CMSComm::WeightShown, this, [this, i, display](const QString& text) {
+      m_weights[i] = text;
+      display->setText(text);
+    });
+    connect(m_scales[i], &CMSComm::PortLost, this, [this, i, display] {
+      m_weights[i].clear();
+      display->clear();
+    });
     AddButton(kSends[i], i == 0 ? "&1.送数" : "&2.送数");
   }
   for (int id : {kGrossStep, kTareStep}) {
@@ -175,8 +186,26 @@ void CTsgbFrmView::OnInitialUpdate() {
 }
 
 void CTsgbFrmView::OnUpdate(CSmView* sender, long hint) {
-  CSmCardFrmView::OnUpdate(sender, hint);
-  PlaceControls();
+  CTsgbDoc* doc = Doc();
+  switch (hint) {
+    case 0:
+      CSmCardFrmView::OnUpdate(sender, hint);
+      PlaceControls();
+      return;
+    case kTsHintShowRecord:
+      return ShowTicket();
+    case kTsHintTakeFields:
+      return ExchangeRecord(true);
+    case kTsHintSave:
+      if (doc) doc->m_stored = SaveTicket(false);
+      return;
+    case kTsHintStartTyping:
+      // A new ticket is typed from its farmer on.
+      if (doc && doc->IsNew()) Control(kFarmer)->setFocus();
+      return;
+    default:
+      return;
+  }
 }
 
 void CTsgbFrmView::PlaceControls() {
@@ -354,9 +383,11 @@ int CTsgbFrmView::ScaleOfKey(QObject* watched, QEvent* event) const {
   if (key->modifiers() != Qt::AltModifier) return -1;
   const int port = key->key() == Qt::Key_1 ? 0 : key->key() == Qt::Key_2 ? 1 : -1;
   auto* widget = qobject_cast<QWidget*>(watched);
-  QWidget* list = TsFindCardView(Doc(), 0);
-  if (port < 0 || !widget ||
-      !(Form()->isAncestorOf(widget) || (list && list->isAncestorOf(widget))))
+  if (port < 0 || !widget || !Doc()) return -1;
+  // The card is the form and the ticket list beside it: the document's views.
+  const auto& views = Doc()->Views();
+  if (!std::any_of(views.begin(), views.end(),
+                   [widget](const CSmView* view) { return view->isAncestorOf(widget); }))
     return -1;
   const QWidget* send = Control(kSends[port]);
   return send && send->isVisible() && send->isEnabled() ? port : -1;
@@ -456,7 +487,6 @@ void CTsgbFrmView::OpenScales() {
     m_portOpen[i] = false;
     if (i < count) {
       const int port = StrToIntDef(names[static_cast<size_t>(i)], 0);
-      m_scales[i]->SetTarget(qobject_cast<QLineEdit*>(Control(kDisplays[i])));
       if (CTsgbDoc* doc = Doc()) m_scales[i]->SetHolderName(doc->m_kind.sName);
       m_portOpen[i] = m_scales[i]->SetParams(port, definitions[static_cast<size_t>(i)]) &&
                       m_scales[i]->OpenPort();
@@ -472,7 +502,7 @@ void CTsgbFrmView::TakeScaleWeight(int port) {
   CTsgbDoc* doc = Doc();
   if (!doc || port < 0 || port > 1) return;
   // Nothing is taken before the indicator has shown a whole weight.
-  const std::string text = TrimChars(FieldText(kDisplays[port]), " \n\t\r\n");
+  const std::string text = TrimChars(m_weights[port].toStdString(), " \n\t\r\n");
   if (text.empty()) return;
   ExchangeRecord(true);
   const double shown = StrToDouble(text);
@@ -505,7 +535,7 @@ bool CTsgbFrmView::OnCommand(int id) {
       ShowTicket();
       return true;
     case kTsRefresh:
-      if (auto* list = TsFindCardView(doc, 0)) list->OnCommand(kTsRefresh);
+      if (doc) doc->Notify(this, kTsHintReread);
       return true;
     default:
       return CSmCardFrmView::OnCommand(id);
@@ -531,7 +561,7 @@ QWidget* CTsgbFrmView::FieldOf(int field) const {
   static constexpr int kFields[kTsgbFieldCount] = {kFarmer,       kDriver, kPlace,    kVariety,
                                                    kGross,        kTare,   kImpurity, kCanePrice,
                                                    kFreightPrice, kNumber};
-  if (field < 0 || field >= kTsgbFieldCount) return TsFindCardView(Doc(), 0);
+  if (field < 0 || field >= kTsgbFieldCount) return nullptr;
   return Control(kFields[field]);
 }
 
@@ -545,20 +575,19 @@ bool CTsgbFrmView::SaveTicket(bool print) {
   const bool tare = doc->m_tare != 0;
   const std::string op = TsOperatorNo();
   for (const SmRefusal& refusal : TsgbCheckTicket(rec, isNew, tare, op, db)) {
-    if (!SmShowRefusal(refusal, FieldOf(refusal.field))) return false;
+    if (SmShowRefusal(refusal, FieldOf(refusal.field))) continue;
+    // A refusal of no field concerns the ticket chosen in the list.
+    if (refusal.field == kSmNoField) doc->Notify(this, kTsHintFocusList);
+    return false;
   }
   const bool written = WriteTicket(isNew);
   FocusControl(tare ? kTare : kFarmer);
   if (!written) return false;
-  auto* list = dynamic_cast<CTsgbListView*>(TsFindCardView(doc, 0));
-  const std::string number = rec.DH;
-  if (list) {
-    list->LoadRows();
-    list->SelectNumber(number);
-  }
+  // The list shows the stored ticket, and the card with it.
+  doc->Notify(this, kTsHintRowsStored, std::string(rec.DH));
   if (tare && print && TsGetPrintWhen(0) == 1) PrintTicket(false);
-  if (isNew && list) {
-    list->SelectNumber(kTsNewTicket);
+  if (isNew) {
+    doc->Notify(this, kTsHintSelectNumber, kTsNewTicket);
     FocusControl(kFarmer);
   }
   return true;

@@ -2,6 +2,7 @@
 // The ticket form of the weighing card (template 958): the codes, weights, prices and ticket
 // items of the current ticket on the cells of the ticket layout, the live weights of up to two
 // indicators, saving with its checks, and printing in the ticket's print style.
+#include <QString>
 #include <map>
 #include <string>
 #include <vector>
@@ -85,7 +86,7 @@ class CTsgbFrmView : public CSmCardFrmView {
   void OnEnterField(int id);
   // A code field: the code exists as wanted, or the picker offers one; true when it moves on.
   bool CheckCodeOrPick(int id);
-  // The control of a ticket field a check names (TsgbField); the ticket list for none.
+  // The control of a ticket field a check names (TsgbField); nullptr for none.
   QWidget* FieldOf(int field) const;
   bool WriteTicket(bool isNew);
   void SetShown(int id, bool enabled, bool shown);
@@ -94,6 +95,7 @@ class CTsgbFrmView : public CSmCardFrmView {
   std::vector<int> m_lastItemOfGroup;
   int m_firstItemId = 0;
   CMSComm* m_scales[2] = {nullptr, nullptr};
+  QString m_weights[2];  // the last whole weight each reader handed over, as its display shows
   bool m_portOpen[2] = {false, false};
   bool m_updating = false;
 };

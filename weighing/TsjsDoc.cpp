@@ -88,17 +88,17 @@ void CTsjsDoc::Refresh() {
   TsSlipFillLayout(m_sums, Kind(), m_tickets, m_deductions, m_layout, m_db);
 }
 
-void CTsjsDoc::OnListContextMenu(const QPoint& globalPos) {
-  if (auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(this, 0)))
-    list->List()->ShowContextMenu(globalPos);
-}
-
 void CTsjsDoc::SelectSlip(const std::vector<std::string>& numbers) {
   m_sums.Clear();
   m_deductions.Clear();
   m_tickets = 0;
   m_step = 0;
+  m_chosen = numbers.size();
   if (numbers.size() == 1) m_sums.JN[Kind()] = numbers[0];
+}
+
+bool CTsjsDoc::CanPayChosen() const {
+  return HasSlipRight(Kind(), 3) && m_chosen > 0;
 }
 
 void CTsjsDoc::AddTicket(const CTsgbRec& ticket, bool first) {
@@ -127,12 +127,6 @@ void CTsjsDoc::SetSlipPrice(bool samePrice) {
   const double weight = m_sums.GetWeight(k);
   m_sums.PR[k] =
       std::fabs(weight) <= 1e-6 ? 0.0 : RoundTo(m_sums.MY[static_cast<size_t>(6 * k)] / weight, 2);
-}
-
-void CTsjsDoc::ViewReady() {
-  if (++m_viewsReady != 2) return;
-  auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(this, 0));
-  if (list) list->SelectRow(list->List()->RowCount() - 1);
 }
 
 // ---------------------------------------------------------------- the slip operations
@@ -326,7 +320,15 @@ void CTsjsListView::OnSelectionChanged() {
   std::vector<std::string> numbers;
   GetSelectedTexts(numbers);
   doc->SelectSlip(numbers);
-  if (auto* form = dynamic_cast<CTsjsFrmView*>(TsFindCardView(doc, 1))) form->ShowSlip();
+  doc->Notify(this, kTsHintShowRecord);
+}
+
+void CTsjsListView::OnUpdate(CSmView* sender, long hint) {
+  if (hint == kTsHintPay) {
+    OnCommand(kPay);
+    return;
+  }
+  CTsCardListView::OnUpdate(sender, hint);
 }
 
 bool CTsjsListView::OnCommand(int id) {

@@ -14,14 +14,13 @@ class CSmView;
 
 inline constexpr const char* kTsNewSlip = "新单";
 
-class CTsjsDoc : public CSmCardDoc {
+class CTsjsDoc : public CTsCardDoc {
  public:
   void OnInitDocument() override;
   // The open dialog gives the working date; false (cancelled) drops the document.
   bool LoadRows(int openMode) override;
   // The preview shows the slip as it prints.
   void Refresh() override;
-  void OnListContextMenu(const QPoint& globalPos) override;
   std::string GetCardTitle(int /*mode*/) override;
   int GetCardTitleHeight(int /*mode*/) override { return 120; }
 
@@ -33,11 +32,12 @@ class CTsjsDoc : public CSmCardDoc {
   bool IsBrowsing() const { return !Number().empty() && !IsNew(); }
   // Takes the selected rows' numbers as the slip shown: empty sums and deductions, step 0.
   void SelectSlip(const std::vector<std::string>& numbers);
+  // Whether the operator may pay the slips last chosen in the list (at least one).
+  bool CanPayChosen() const;
   // Adds a ticket to the sums; `first` starts them.
   void AddTicket(const CTsgbRec& ticket, bool first);
   // The slip's price: the tickets' common price, else base amount over weight.
   void SetSlipPrice(bool samePrice);
-  void ViewReady();
 
   std::string m_date;
   CTsgbRec m_sums;
@@ -46,7 +46,7 @@ class CTsjsDoc : public CSmCardDoc {
   int m_tickets = 0;
 
  private:
-  int m_viewsReady = 0;
+  size_t m_chosen = 0;  // how many rows the list had selected at the last choice
 };
 
 // Puts the tickets on the slip whose number, date and settler `slip` carries and writes its
@@ -74,6 +74,7 @@ class CTsjsListView : public CTsCardListView {
   void Delete() override;
   void OnSelectionChanged() override;
   bool OnCommand(int id) override;
+  void OnUpdate(CSmView* sender, long hint) override;
 
   // Pays or reviews (or takes back) the selected slips.
   void SetStep(int step, bool cancel);

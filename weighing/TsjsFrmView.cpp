@@ -126,6 +126,8 @@ void CTsjsFrmView::OnInitialUpdate() {
 }
 
 void CTsjsFrmView::OnUpdate(CSmView* sender, long hint) {
+  if (hint == kTsHintShowRecord) return ShowSlip();
+  if (hint != 0) return;
   CSmCardFrmView::OnUpdate(sender, hint);
   CTsjsDoc* doc = Doc();
   if (!doc || !Layout() || Layout()->m_items.empty()) return;
@@ -250,11 +252,7 @@ void CTsjsFrmView::UpdateControls() {
   const int k = doc->Kind();
   const bool payable =
       browsing && doc->m_sums.OPR[4 + k].empty() && !doc->m_sums.OPR[2 + k].empty();
-  bool pay = payable;
-  if (doc->Number().empty()) {
-    auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(doc, 0));
-    pay = list && list->IsCommandAvailable(kPay);
-  }
+  const bool pay = doc->Number().empty() ? doc->CanPayChosen() : payable;
   Control(kPayButton)->setEnabled(pay);
   Control(kAbort)->setEnabled(!browsing && step != 0);
   Control(kHousehold)->setEnabled(!browsing && step == 0);
@@ -383,12 +381,9 @@ bool CTsjsFrmView::Settle() {
     return false;
   }
   CSmOpLog(16, 6 + k, "新增：" + number);
-  auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(doc, 0));
-  if (!list) return true;
-  list->LoadRows();
-  list->SelectNumber(number);
+  doc->Notify(this, kTsHintRowsStored, number);
   if (TsGetPrintWhen(1 + k) == 1) PrintSlip(false);
-  list->SelectNumber(kTsNewSlip);
+  doc->Notify(this, kTsHintSelectNumber, kTsNewSlip);
   FocusControl(kHousehold);
   return true;
 }
@@ -410,8 +405,7 @@ void CTsjsFrmView::OnEnterButton() {
 }
 
 void CTsjsFrmView::OnEnterList() {
-  if (auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(Doc(), 0)))
-    list->OnSelectionChanged();
+  if (CTsjsDoc* doc = Doc()) doc->Notify(this, kTsHintShowSelection);
 }
 
 void CTsjsFrmView::OnEnterKey() {
@@ -446,10 +440,7 @@ bool CTsjsFrmView::PrintSlip(bool customPositions) {
   const int k = doc->Kind();
   const std::string number = doc->Number();
   if (!TsSlipReprintCheck(k, number, doc->m_db)) return false;
-  if (auto* list = dynamic_cast<CTsjsListView*>(TsFindCardView(doc, 0))) {
-    list->LoadRows();
-    list->SelectNumber(number);
-  }
+  doc->Notify(this, kTsHintRowsStored, number);
   const int style = customPositions ? kTsPrintAtPositions : TsGetPrintStyle(1 + k);
   doc->Refresh();
   OnUpdate(nullptr, 0);
@@ -473,10 +464,10 @@ bool CTsjsFrmView::OnCommand(int id) {
       PrintSlip(true);
       return true;
     case kPayButton:
-      if (auto* list = TsFindCardView(doc, 0)) list->OnCommand(kPay);
+      if (doc) doc->Notify(this, kTsHintPay);
       return true;
     case kTsRefresh:
-      if (auto* list = TsFindCardView(doc, 0)) list->OnCommand(kTsRefresh);
+      if (doc) doc->Notify(this, kTsHintReread);
       return true;
     default:
       return CSmCardFrmView::OnCommand(id);

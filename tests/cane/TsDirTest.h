@@ -21,6 +21,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/common/SmTestRows.h"
 
 struct TsRepriceCall {
   bool add;
@@ -135,13 +136,7 @@ class TsDirTest : public TsAppTest {
       Run({FormatStr("Insert Into GP(KNO,NA,NT,pr) Values('%s','品种%s','',%.2f)", code.c_str(),
                      code.c_str(), price)});
   }
-  std::string Rows(const std::string& query) {
-    std::vector<std::string> rows[1];
-    m_db->QueryStrings(query, rows, 1);
-    std::string text;
-    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
-    return text;
-  }
+  std::string Rows(const std::string& query) { return SmJoinedRows(m_db, query); }
   // The notes logged under the code, in order.
   std::string Logged(int code) {
     return Rows(FormatStr("Select sNote From SmLog Where nTaskID=%d", code));

@@ -11,6 +11,7 @@
 #include "core/SmString.h"
 #include "tests/cane/TsTestApp.h"
 #include "tests/common/SmTestDataFile.h"
+#include "tests/common/SmTestRows.h"
 #include "tests/core/test_server_fixture.h"
 
 class TsFileTest : public TsAppTest, public testing::WithParamInterface<int> {
@@ -49,13 +50,7 @@ class TsFileTest : public TsAppTest, public testing::WithParamInterface<int> {
   }
 
   // The rows of a query with one text column, trimmed, joined with "|".
-  std::string Rows(const std::string& query) {
-    std::vector<std::string> rows[1];
-    m_db.QueryStrings(query, rows, 1);
-    std::string text;
-    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
-    return text;
-  }
+  std::string Rows(const std::string& query) { return SmJoinedRows(&m_db, query); }
 
   // From now on every `event` (INSERT, UPDATE, DELETE) on `table` fails in the engine.
   void FailEvery(const std::string& event, const std::string& table) {

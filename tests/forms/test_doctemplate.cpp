@@ -105,17 +105,10 @@ std::unique_ptr<CSmDocTemplate> MakeTemplate(int module, int number) {
 
 // Module 16: template 255 (kinds 1, 2 and the disabled 3) in form frames and 256 (kind 1, open
 // only) in list-and-card frames; module 3: template 257 whose frames refuse to be made.
-class TestModule : public CFormDataType {
+class TestModule : public SmTestFormModule {
  public:
-  TestModule(int number, int resource) {
-    m_number = number;
-    m_resourceId = resource;
-    m_tabLabel = "模块" + std::to_string(number);
-  }
-  void Init() override {
-    Register(nullptr);
-    CFormDataType::Init();
-    CSmDocManager& manager = SmGetApp()->m_docManager;
+  using SmTestFormModule::SmTestFormModule;
+  void AddTemplates(CSmDocManager& manager) override {
     if (m_number == 16) {
       auto first = MakeTemplate<CFormChildFrm>(16, 255);
       first->AddKind(1, "收购单", "", 0, "1601", 1, 0);

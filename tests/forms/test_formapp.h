@@ -7,7 +7,27 @@
 
 #include "app/SmApp.h"
 #include "app/SmMainFrm.h"
+#include "forms/SmFormDataType.h"
 #include "res/SmResource.h"
+
+// A form module of a test: number, resource and the tab label "模块<n>"; set up, it adds the
+// test's templates to the application.
+class SmTestFormModule : public CFormDataType {
+ public:
+  SmTestFormModule(int number, int resource) {
+    m_number = number;
+    m_resourceId = resource;
+    m_tabLabel = "模块" + std::to_string(number);
+  }
+  void Init() override {
+    Register(nullptr);
+    CFormDataType::Init();
+    AddTemplates(SmGetApp()->m_docManager);
+  }
+
+ protected:
+  virtual void AddTemplates(CSmDocManager& manager) = 0;
+};
 
 template <class TestModule>
 class SmFormTestApp : public CSmApp {

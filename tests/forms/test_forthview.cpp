@@ -321,16 +321,10 @@ class KindDoc : public TotalsDoc {
   }
 };
 
-class KindModule : public CFormDataType {
+class KindModule : public SmTestFormModule {
  public:
-  KindModule(int number, int resource) {
-    m_number = number;
-    m_resourceId = resource;
-    m_tabLabel = "模块" + std::to_string(number);
-  }
-  void Init() override {
-    Register(nullptr);
-    CFormDataType::Init();
+  using SmTestFormModule::SmTestFormModule;
+  void AddTemplates(CSmDocManager& manager) override {
     if (m_number != 16) return;
     auto made = std::make_unique<CSmDocTemplate>(
         SM_IDR_EMPTY_MENU, [] { return std::make_unique<KindDoc>(); },
@@ -339,7 +333,7 @@ class KindModule : public CFormDataType {
     made->m_module = 16;
     made->AddKind(1, "收购明细", "", 0, "1601", 1, 0);
     made->AddKind(2, "收购汇总", "", 1, "1602", 1, 0);
-    SmGetApp()->m_docManager.AddDocTemplate(std::move(made));
+    manager.AddDocTemplate(std::move(made));
   }
 };
 

@@ -42,17 +42,10 @@ inline std::unique_ptr<CSmDocTemplate> MakeTemplate(int module, int number, int 
 
 // Module 16: template 255 (no user forms) with a new-able kind 0 and an open-only kind 1;
 // template 257 (user forms) with kinds 0 and 1. Module 3: template 300 with one kind.
-class ListModule : public CFormDataType {
+class ListModule : public SmTestFormModule {
  public:
-  ListModule(int number, int resource) {
-    m_number = number;
-    m_resourceId = resource;
-    m_tabLabel = "模块" + std::to_string(number);
-  }
-  void Init() override {
-    Register(nullptr);
-    CFormDataType::Init();
-    CSmDocManager& manager = SmGetApp()->m_docManager;
+  using SmTestFormModule::SmTestFormModule;
+  void AddTemplates(CSmDocManager& manager) override {
     if (m_number != 16) {
       auto other = MakeTemplate(3, 300, 1);
       other->AddKind(0, "报表", "", 0, "0301", 1, 0);

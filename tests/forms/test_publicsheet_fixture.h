@@ -61,16 +61,10 @@ class SheetDoc : public CSmDoc {
   bool m_numberFixed = false;
 };
 
-class SheetModule : public CFormDataType {
+class SheetModule : public SmTestFormModule {
  public:
-  SheetModule(int number, int resource) {
-    m_number = number;
-    m_resourceId = resource;
-    m_tabLabel = "模块" + std::to_string(number);
-  }
-  void Init() override {
-    Register(nullptr);
-    CFormDataType::Init();
+  using SmTestFormModule::SmTestFormModule;
+  void AddTemplates(CSmDocManager& manager) override {
     if (m_number != 16) return;
     auto made = std::make_unique<CSmDocTemplate>(
         SM_IDR_EMPTY_MENU, [] { return std::make_unique<SheetDoc>(); },
@@ -78,7 +72,7 @@ class SheetModule : public CFormDataType {
         255, 1);
     made->m_module = 16;
     made->AddKind(1, "收购单", "", 0, "1601", 1, 0);
-    SmGetApp()->m_docManager.AddDocTemplate(std::move(made));
+    manager.AddDocTemplate(std::move(made));
   }
 };
 

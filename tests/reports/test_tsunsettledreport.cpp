@@ -22,6 +22,7 @@
 #include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/common/SmTestRows.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/reports/TsReportDirs.h"
 #include "tests/reports/TsReportLines.h"
@@ -261,13 +262,7 @@ class TsUnsettledOpenTest : public testing::Test {
     m_view->OnCommand(kTsGenerateAdvances);
     return CSmMessageService::Instance().LastText();
   }
-  std::string Rows(const std::string& sql) {
-    std::vector<std::string> rows[1];
-    m_app.m_env.GetDatabase()->QueryStrings(sql, rows, 1);
-    std::string text;
-    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
-    return text;
-  }
+  std::string Rows(const std::string& sql) { return SmJoinedRows(m_app.m_env.GetDatabase(), sql); }
 
   TsCaneTestApp m_app{"ReportTest"};
   CTsReportView* m_view = nullptr;

@@ -41,6 +41,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/common/SmTestRows.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "tests/weighing/FakeIndicator.h"
 #include "ui/SmPrintHooks.h"
@@ -111,13 +112,7 @@ class TsgbCardTest : public testing::Test {
   void Run(const std::vector<std::string>& statements) {
     for (const std::string& sql : statements) ASSERT_TRUE(m_db->ExecuteSQL(sql)) << sql;
   }
-  std::string Rows(const std::string& query) {
-    std::vector<std::string> rows[1];
-    m_db->QueryStrings(query, rows, 1);
-    std::string text;
-    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
-    return text;
-  }
+  std::string Rows(const std::string& query) { return SmJoinedRows(m_db, query); }
   std::string Logged() { return Rows("Select sNote From SmLog Where nTaskID=1605 Order By sT"); }
 
   // Opens a kind of the weighing card; the open dialog is answered with OK on 20160315.
@@ -136,7 +131,7 @@ class TsgbCardTest : public testing::Test {
     return frame ? frame->findChild<CTsgbFrmView*>() : nullptr;
   }
   static CTsgbListView* List(CTsgbFrmView* form) {
-    return dynamic_cast<CTsgbListView*>(TsFindCardView(form->GetDocument(), 0));
+    return form->Doc()->FindViewOfClass<CTsgbListView>();
   }
   static std::vector<std::string> Rows(CTsgbListView* list) {
     std::vector<std::string> rows;
@@ -389,10 +384,17 @@ TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   for (int id : {1091, 1092, 1074, 1093, 1094, 1075})
     EXPECT_TRUE(form->Control(id)->isHidden()) << id;
   ASSERT_TRUE(form->Scale(0)->SetParams(1, "9600,n,8,1,8,0,1000"));
-  qobject_cast<QLineEdit*>(form->Control(1091))->setText(" 12340 ");
+  emit form->Scale(0)->WeightShown(" 12340 ");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1091))->text(), QString(" 12340 "));
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
   EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.340");
+  // A lost line empties the display, and 送数 takes nothing after it.
+  emit form->Scale(0)->PortLost(1);
+  EXPECT_TRUE(qobject_cast<QLineEdit*>(form->Control(1091))->text().isEmpty());
+  Field(form, 1084, "7.5");
+  form->TakeScaleWeight(0);
+  EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 7.5);
 }
 
 TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {

@@ -20,6 +20,7 @@
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
+#include "tests/common/SmTestRows.h"
 #include "tests/common/TsCaneTestApp.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
@@ -102,13 +103,7 @@ class TsjsCardTest : public testing::Test {
     row.MY[static_cast<size_t>(item)] = -amount;
     ASSERT_EQ(row.Insert(1, m_db), 1);
   }
-  std::string Rows(const std::string& query) {
-    std::vector<std::string> rows[1];
-    m_db->QueryStrings(query, rows, 1);
-    std::string text;
-    for (const std::string& row : rows[0]) text += (text.empty() ? "" : "|") + TrimChars(row);
-    return text;
-  }
+  std::string Rows(const std::string& query) { return SmJoinedRows(m_db, query); }
   std::string Logged(int code = 1606) {
     return Rows(FormatStr("Select sNote From SmLog Where nTaskID=%d Order By sT", code));
   }
@@ -125,7 +120,7 @@ class TsjsCardTest : public testing::Test {
     return frame ? frame->findChild<CTsjsFrmView*>() : nullptr;
   }
   static CTsjsListView* List(CTsjsFrmView* form) {
-    return dynamic_cast<CTsjsListView*>(TsFindCardView(form->GetDocument(), 0));
+    return form->Doc()->FindViewOfClass<CTsjsListView>();
   }
   static std::vector<std::string> Rows(CTsjsListView* list) {
     std::vector<std::string> rows;
