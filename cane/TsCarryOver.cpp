@@ -110,23 +110,17 @@ bool AppendMapping(std::string& message) {
   return valid;
 }
 
-// A farmer arriving with the whole directory. What the new file already holds (places,
-// balances) names its own farmers: a first child takes over nothing from its parent.
-class CCarriedNH : public CNH {
- public:
-  explicit CCarriedNH(const CNH& farmer) : CNH(farmer) {}
-
- protected:
-  bool TakeOverParent(const CTsCodeRec& /*parent*/) override { return true; }
-};
-
+// The whole directory in code order, each farmer as the card would insert it: regions before
+// their farmers, and what the new file already holds (places, balances) names its own farmers,
+// so that no parent takes anything over from its first child.
 bool CarryFarmers(CSmDatabase* source, CSmDatabase* target) {
   std::vector<CNH> farmers;
   CNH(source, {}).Select(farmers, 1);
-  for (const CNH& farmer : farmers) {
-    CCarriedNH carried(farmer);
-    carried.m_db = target;
-    if (!carried.Insert(true)) return false;
+  std::vector<SmDbValue> values;
+  for (CNH& farmer : farmers) {
+    farmer.m_db = target;
+    farmer.GetValues(values);
+    if (!farmer.InsertCopy(values, true)) return false;
   }
   return true;
 }

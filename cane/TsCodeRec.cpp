@@ -23,6 +23,17 @@ bool Fail(bool showMsg, const std::string& text) {
   return false;
 }
 
+// After a failed insert: a code stored already (the table's key refuses it, whatever another
+// station counted) goes to `failure`, any other reason to the connection's own box. False.
+bool InsertRefused(CSmDatabase* db, std::string& failure) {
+  if (db->LastFailure() == SmDbFailure::Duplicate) {
+    failure = kDuplicateText;
+  } else {
+    db->ReportLastFailure();
+  }
+  return false;
+}
+
 }  // namespace
 
 void CTsCodeRec::SetKey(CSmDatabase* db, const std::string& code) {
@@ -151,15 +162,8 @@ bool CTsCodeRec::Validate(bool showMsg) {
 bool CTsCodeRec::InsertRow(std::string& failure, const char* zeroText) {
   if (!m_db->ExecuteSQL(FormatStr("Insert Into %s(%s) Values (%s)", TableName(),
                                   GetColumnList().c_str(), GetValueList().c_str()),
-                        {}, 128, false)) {
-    // The key refuses a code another station stored first.
-    if (m_db->LastFailure() == SmDbFailure::Duplicate) {
-      failure = kDuplicateText;
-    } else {
-      m_db->ReportLastFailure();
-    }
-    return false;
-  }
+                        {}, 128, false))
+    return InsertRefused(m_db, failure);
   const int count = Load(0);
   if (count == 1) return true;
   failure = count == 0 ? zeroText : kDuplicateText;
@@ -186,6 +190,18 @@ bool CTsCodeRec::Insert(bool showMsg) {
     return TakeOverParent(*parent);
   });
   return done || Fail(showMsg, failure);
+}
+
+bool CTsCodeRec::InsertCopy(std::span<const SmDbValue> values, bool showMsg) {
+  if (!Validate(showMsg)) return false;
+  std::string marks;
+  for (size_t k = 0; k < values.size(); ++k) marks += k == 0 ? "?" : ",?";
+  const std::string sql = FormatStr("Insert Into %s(%s) Values(%s)", TableName(),
+                                    GetColumnList().c_str(), marks.c_str());
+  if (m_db->ExecuteBound(sql, {}, values, false)) return true;
+  std::string failure;
+  InsertRefused(m_db, failure);
+  return Fail(showMsg, failure);
 }
 
 // The unit of work of a code change: the old row out, the new one in, the subtree and the

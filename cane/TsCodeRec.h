@@ -12,10 +12,12 @@
 // statement shows the connection's own error box.
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "cane/TsParams.h"
+#include "core/SmDbBackend.h"
 #include "forms/SmData.h"
 
 class CSmDatabase;
@@ -71,6 +73,10 @@ class CTsCodeRec {
   // Inserts the row; a code that is stored already ("产生重码，不能插入！") is refused by the
   // table's unique key, whatever another station counted at the same moment.
   bool Insert(bool showMsg);
+  // Inserts the row alone, bound to `values` (GetColumnList's) through one statement prepared
+  // for the table: for a directory copied whole, in code order, into a table of its own, where
+  // no parent has anything to take over. Validated and refused as Insert validates and refuses.
+  bool InsertCopy(std::span<const SmDbValue> values, bool showMsg);
   // What a change stores besides the row, in the row's transaction: false with `failure` set
   // (shown by the change) refuses the whole change.
   using Alongside = std::function<bool(std::string& failure)>;

@@ -5,6 +5,7 @@
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
+#include "core/SmNumber.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "ui/SmPrintJob.h"
@@ -81,6 +82,13 @@ std::string CNH::GetValueList() const {
   return FormatStr("%.4lf,%.4lf,%.4lf,%.4lf,'%s','%s','%s','%s','%s','%s','%s'", cs[0], cs[1],
                    cs[2], cs[3], Text(KNO).c_str(), Text(NA).c_str(), Text(TEL).c_str(),
                    Text(BkNO).c_str(), Text(BkHO).c_str(), Text(BkNA).c_str(), Text(NT).c_str());
+}
+
+void CNH::GetValues(std::vector<SmDbValue>& values) const {
+  values.clear();
+  for (double value : cs) values.push_back(SmDbValue::OfDouble(PrintedValue(value, 4)));
+  for (const std::string* text : {&KNO, &NA, &TEL, &BkNO, &BkHO, &BkNA, &NT})
+    values.push_back(SmDbValue::OfText(m_db->StoredText(*text)));
 }
 
 void CNH::ReadRow(CSmQuery& query) {

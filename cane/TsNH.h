@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cane/TsCodeRec.h"
+#include "core/SmDbBackend.h"
 
 class CNH : public CTsCodeRec {
  public:
@@ -23,6 +24,8 @@ class CNH : public CTsCodeRec {
   void CopyFields(const CTsCodeRec& other, bool codeOnly) override;
   std::string GetColumnList() const override;
   std::string GetValueList() const override;
+  // The values of GetColumnList as GetValueList writes them, for binding.
+  void GetValues(std::vector<SmDbValue>& values) const;
   // Rows of NHDir appended to the list; the list's count.
   int Select(std::vector<CNH>& list, int mode, const std::string& jetWhere = {},
              const std::string& serverWhere = {}, const std::string& jetOrder = {},

@@ -515,10 +515,13 @@ int CSmDatabase::QueryStrings(const std::string& text, std::vector<std::string>*
 }
 
 std::string CSmDatabase::SqlText(const std::string& text, int maxBytes) const {
+  return ReplaceAll(StoredText(text, maxBytes), "'", "''");
+}
+
+std::string CSmDatabase::StoredText(const std::string& text, int maxBytes) const {
   std::string s = text;
   if (m_kind == 0) s = ReplaceAll(s, "|", "｜");
   if (maxBytes >= 0) s = GbkCut(s, static_cast<size_t>(maxBytes));
-  s = ReplaceAll(s, "'", "''");
   return s;
 }
 

@@ -118,6 +118,8 @@ class CSmDatabase {
   // A value made safe for a quoted SQL literal: "|" becomes "｜" on kind 0, the text is cut to
   // `maxBytes` GBK bytes (when not negative) without half characters, quotes are doubled.
   std::string SqlText(const std::string& text, int maxBytes = -1) const;
+  // The text such a literal stores, for binding in its place: SqlText without the doubled quotes.
+  std::string StoredText(const std::string& text, int maxBytes = -1) const;
   // The current date and time formatted with strftime codes: the server's on server kinds.
   std::string GetServerTime(const std::string& format);
 

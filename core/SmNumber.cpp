@@ -89,6 +89,15 @@ double StrToDouble(std::string_view text) {
   return ec == std::errc() ? value : 0;
 }
 
+double PrintedValue(double value, int decimals) {
+  if (value == 0) return value;  // "0.00" or "-0.00": itself
+  char text[64];                 // the numbers of rows; a longer one goes the long way
+  const int length = std::snprintf(text, sizeof text, "%.*lf", decimals, value);
+  if (length < 0 || length >= static_cast<int>(sizeof text))
+    return StrToDouble(FormatStr("%.*lf", decimals, value));
+  return StrToDouble(std::string_view(text, static_cast<size_t>(length)));
+}
+
 namespace {
 
 // The digits "%.*lf" prints for a magnitude that is a whole number of 10^-decimals (as RoundTo

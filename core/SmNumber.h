@@ -20,6 +20,9 @@ std::string NumberToPlainText(double value);
 double RoundTo(double value, int decimals);
 // The value of a number text (`IsNumberText` without limits); 0 for any other text.
 double StrToDouble(std::string_view text);
+// The value "%.*lf" writes with `decimals` decimals, read back: what a number written into a
+// statement that way stores, for binding in its place.
+double PrintedValue(double value, int decimals);
 
 // An optional "-" at the start, then digits with at most one "." (none when maxDecimals is 0);
 // leading zeros of the integer part and trailing zeros of the decimals are not counted against

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/SmApp.h"
 #include "cane/TsDataType.h"
@@ -163,17 +164,28 @@ bool CTsjsRec::IsZero() const {
   return std::all_of(MY.begin(), MY.end(), zero) && zero(MU[0]) && zero(MU[1]);
 }
 
-int CTsjsRec::Insert(int option, CSmDatabase* db) {
+int CTsjsRec::Insert(int /*option*/, CSmDatabase* db) {
   TH = db->GetServerTime("%H%M%S");
   if (IsZero()) return 0;
-  const std::string sql = FormatStr(
-      "Insert Into jsSheet(%s) Values(%d,%s,%.4lf,%.4lf,'%d','%d','%s','%s','%s','%s','%s','%s',"
-      "'%s')",
-      ColumnList().c_str(), FK, TsjsItemValues(1).c_str(), MU[0], MU[1], LB, DB,
-      db->SqlText(T, 8).c_str(), db->SqlText(DH, 8).c_str(), db->SqlText(KNO, 15).c_str(),
-      db->SqlText(MRY, 40).c_str(), db->SqlText(OPR[0], 3).c_str(), db->SqlText(OPR[1], 3).c_str(),
-      db->SqlText(TH, 6).c_str());
-  return db->ExecuteSQL(sql, {}, option) ? 1 : -1;
+  // One prepared statement for every row, bound to the values a written-out row would store:
+  // amounts with two decimals, areas with four, texts cut to their columns.
+  static const std::string sql = [] {
+    std::string marks = "?";
+    for (int i = 1; i < kItemCount + 12; ++i) marks += ",?";
+    return "Insert Into jsSheet(" + ColumnList() + ") Values(" + marks + ")";
+  }();
+  std::vector<SmDbValue> values;
+  values.reserve(kItemCount + 12);
+  values.push_back(SmDbValue::OfInt(FK));
+  for (double amount : MY) values.push_back(SmDbValue::OfDouble(PrintedValue(amount + 0.0, 2)));
+  for (double area : MU) values.push_back(SmDbValue::OfDouble(PrintedValue(area, 4)));
+  values.push_back(SmDbValue::OfText(std::to_string(LB)));
+  values.push_back(SmDbValue::OfText(std::to_string(DB)));
+  const std::pair<const std::string*, int> texts[] = {
+      {&T, 8}, {&DH, 8}, {&KNO, 15}, {&MRY, 40}, {&OPR[0], 3}, {&OPR[1], 3}, {&TH, 6}};
+  for (const auto& [text, width] : texts)
+    values.push_back(SmDbValue::OfText(db->StoredText(*text, width)));
+  return db->ExecuteBound(sql, {}, values) ? 1 : -1;
 }
 
 void CTsjsRec::MoveAdvancesForCarry() {
