@@ -31,6 +31,21 @@ std::string CopyTitle(const std::string& title) {
   return title.starts_with(kCopyPrefix) ? title : kCopyPrefix + title;
 }
 
+// A kind's icon at the small and large sizes of the list's views, drawn in `mode`: a theme that
+// has only the small picture of an icon has it enlarged, so that every row of the large view
+// shows its icon at one size.
+QIcon SizedKindIcon(int id, QIcon::Mode mode) {
+  const QIcon icon = SmLoadKindIcon(id);
+  QIcon sized;
+  for (int side : {16, 32}) {
+    QPixmap pixmap = icon.pixmap(side, side, mode);
+    if (!pixmap.isNull() && pixmap.width() < side)
+      pixmap = pixmap.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    sized.addPixmap(pixmap);
+  }
+  return sized;
+}
+
 }  // namespace
 
 int SmNextFreeKindNumber(CSmDatabase* db, int templateNumber, int last) {
@@ -178,14 +193,8 @@ void CSmTemplateList::Refresh() {
 void CSmTemplateList::ShowRight(QTreeWidgetItem* item, const CSmDocKind& kind) {
   item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
   item->setData(0, kRightRole, kind.bEnabled);
-  const QIcon icon = SmLoadKindIcon(kind.nIcon);
-  if (kind.bEnabled) {
-    item->setIcon(0, icon);
-    return;
-  }
-  QIcon dimmed;
-  for (int side : {16, 32}) dimmed.addPixmap(icon.pixmap(side, side, QIcon::Disabled));
-  item->setIcon(0, dimmed);
+  item->setIcon(0, SizedKindIcon(kind.nIcon, kind.bEnabled ? QIcon::Normal : QIcon::Disabled));
+  if (kind.bEnabled) return;
   const QBrush grey = palette().brush(QPalette::Disabled, QPalette::Text);
   for (int column = 0; column < columnCount(); ++column) {
     item->setForeground(column, grey);

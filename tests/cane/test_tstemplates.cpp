@@ -87,6 +87,12 @@ TEST_F(TsTemplateTest, PageListsEveryKindInCreationOrderMarkedByRights) {
     if (m_list->HasRight(row)) marked.push_back(row);
   }
   EXPECT_EQ(marked, (std::vector<int>{0, 6}));
+  // Held or not, every row's icon has one size in the large view, and its small one in the rest.
+  for (int row = 0; row < m_list->RowCount(); ++row) {
+    const QIcon icon = m_list->topLevelItem(row)->icon(0);
+    EXPECT_EQ(icon.pixmap(32, 32).width(), 32) << row;
+    EXPECT_EQ(icon.pixmap(16, 16).width(), 16) << row;
+  }
   SelectRow(1);
   m_list->setCurrentItem(m_list->topLevelItem(1));
   QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
