@@ -307,8 +307,8 @@ void CSeasonRun::SetUpDetailList(CTsReportDoc7& doc, CSmDatabase& db) const {
   doc.m_db = &db;
   doc.OnInitDocument();
   doc.LoadFormDef();
-  doc.sDateFrom = From();
-  doc.sDateTo = To();
+  doc.query.sDateFrom = From();
+  doc.query.sDateTo = To();
 }
 
 void CSeasonRun::DetailList() {

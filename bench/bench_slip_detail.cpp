@@ -75,8 +75,8 @@ double Recalculate(CSmDatabase& db, int& changed) {
   doc.m_db = &db;
   doc.OnInitDocument();
   const TsSlipQuery q = Season();
-  doc.sDateFrom = q.sDateFrom;
-  doc.sDateTo = q.sDateTo;
+  doc.query.sDateFrom = q.sDateFrom;
+  doc.query.sDateTo = q.sDateTo;
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category) {
       doc.chosen[kind][category].assign(TsGetKindItemCount(kind, 0, category, 0), false);

@@ -154,9 +154,13 @@ void ComputeRates(CTsReportRow& row, int kind) {
 void CTsReportDoc1::OnInitDocument() {
   nSettleKind = nFlag == kFreightTemplate ? 1 : 0;
   CTsReportDoc::OnInitDocument();
-  bUntaredOnly = StrToIntDef(m_openModes[11], 0);
-  sQtyRange[0] = m_openModes[12];
-  sQtyRange[1] = m_openModes[13];
+  query = TsMakePurchaseQuery(nSettleKind, sDateFrom, sDateTo, sOprCode, sFilter, nRowKind, nLevel,
+                              StrToIntDef(m_openModes[11], 0), m_openModes[12], m_openModes[13]);
+}
+
+void CTsReportDoc1::OnCloseDocument() {
+  ShareQueryWithBase();
+  CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc1::DefineTitle(CSmFormDef& def) {
@@ -175,41 +179,29 @@ void CTsReportDoc1::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-TsPurchaseQuery CTsReportDoc1::Query() const {
-  TsPurchaseQuery q;
-  q.nSettleKind = nSettleKind;
-  q.sDateFrom = sDateFrom;
-  q.sDateTo = sDateTo;
-  for (int i = 0; i < 2; ++i) q.sOprCode[i] = sOprCode[i];
-  for (int i = 0; i < 4; ++i) q.sFilter[i] = sFilter[i];
-  q.nRowKind = nRowKind;
-  q.nLevel = nLevel;
-  q.bUntaredOnly = bUntaredOnly;
-  for (int i = 0; i < 2; ++i) q.sQtyRange[i] = sQtyRange[i];
-  return q;
+void CTsReportDoc1::ShareQueryWithBase() {
+  sDateFrom = query.sDateFrom;
+  sDateTo = query.sDateTo;
+  for (int i = 0; i < 2; ++i) sOprCode[i] = query.sOprCode[i];
+  for (int i = 0; i < 4; ++i) sFilter[i] = query.sFilter[i];
+  nRowKind = query.nRowKind;
+  nLevel = query.nLevel;
 }
 
 bool CTsReportDoc1::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg1 dlg(m_db, m_kind.sName, sDateFrom, sDateTo, sOprCode, sFilter, nRowKind,
-                         nLevel, bSkipEmpty, bUntaredOnly, sQtyRange, CSmFrameWnd::Main());
+  CTsReportQueryDlg1 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   TakeChoices(dlg);
   return true;
 }
 
 void CTsReportDoc1::TakeChoices(const CTsReportQueryDlg1& dlg) {
-  sDateFrom = dlg.m_dateFrom;
-  sDateTo = dlg.m_dateTo;
-  for (int i = 0; i < 2; ++i) sOprCode[i] = dlg.m_oprCode[i];
-  for (int i = 0; i < 4; ++i) sFilter[i] = dlg.m_filter[i];
-  nRowKind = dlg.m_rowKind;
-  nLevel = dlg.m_level;
+  query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  bUntaredOnly = dlg.m_untaredOnly;
-  for (int i = 0; i < 2; ++i) sQtyRange[i] = dlg.m_qtyRange[i];
-  m_openModes[11] = std::to_string(bUntaredOnly);
-  m_openModes[12] = sQtyRange[0];
-  m_openModes[13] = sQtyRange[1];
+  ShareQueryWithBase();
+  m_openModes[11] = std::to_string(query.bUntaredOnly);
+  m_openModes[12] = query.sQtyRange[0];
+  m_openModes[13] = query.sQtyRange[1];
 }
 
 void CTsReportDoc1::Refresh() {
@@ -219,7 +211,8 @@ void CTsReportDoc1::Refresh() {
   for (int i = 0; i < count; ++i) valueCodes[static_cast<size_t>(i)] = i;
   CTsReportRow work(count);
   std::vector<CTsReportRow> rows;
-  FillPurchase(Query(), work, rows, m_db);
+  ShareQueryWithBase();
+  FillPurchase(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }
 

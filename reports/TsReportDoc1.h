@@ -8,24 +8,10 @@
 #include <vector>
 
 #include "reports/TsReportDoc.h"
+#include "reports/TsReportQueryDlg.h"
 #include "reports/TsReportRow.h"
 
 class CSmDatabase;
-class CTsReportQueryDlg1;
-
-// What the purchase report sums: the settlement kind (0 cane, 1 freight) and the choices of
-// its query dialog.
-struct TsPurchaseQuery {
-  int nSettleKind = 0;
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sOprCode[2];
-  std::string sFilter[4];
-  int nRowKind = 0;
-  int nLevel = 0;
-  int bUntaredOnly = 0;
-  std::string sQtyRange[2];
-};
 
 // Appends the directory rows of the query's row kind and level to `rows` (through `work`) and
 // gives the grouping key of the tickets: the code cut to the level for farmers and varieties
@@ -57,15 +43,17 @@ class CTsReportDoc1 : public CTsReportDoc {
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;
   void Refresh() override;
+  void OnCloseDocument() override;
 
-  int bUntaredOnly = 0;
-  std::string sQtyRange[2];
-
-  TsPurchaseQuery Query() const;
+  // What the report sums, edited by the query dialog; the period, the operators, the filters,
+  // the row kind and the level are handed to the base's fields for the heading, the totals and
+  // the stored choices.
+  TsPurchaseQuery query;
 
  protected:
   // The dialog's choices after OK, with the own members written to header variables 11 to 13.
   void TakeChoices(const CTsReportQueryDlg1& dlg);
+  void ShareQueryWithBase();
 };
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,

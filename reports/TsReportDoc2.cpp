@@ -156,7 +156,19 @@ void CTsReportDoc2::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
   for (int f = 1; f < 4; ++f) sFilter[f].clear();
   nRowKind = nSettleKind;
-  bUnpaidOnly = StrToIntDef(m_openModes[11], 0);
+  query = TsSettlementQuery();
+  query.nSettleKind = nSettleKind;
+  query.sDateFrom = sDateFrom;
+  query.sDateTo = sDateTo;
+  for (int i = 0; i < 2; ++i) query.sOprCode[i] = sOprCode[i];
+  query.sRegion = sFilter[0];
+  query.nLevel = nLevel;
+  query.bUnpaidOnly = StrToIntDef(m_openModes[11], 0);
+}
+
+void CTsReportDoc2::OnCloseDocument() {
+  ShareQueryWithBase();
+  CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc2::DefineTitle(CSmFormDef& def) {
@@ -195,30 +207,21 @@ std::vector<int> CTsReportDoc2::SettlementValueCodes() const {
   return codes;
 }
 
-TsSettlementQuery CTsReportDoc2::Query() const {
-  TsSettlementQuery q;
-  q.nSettleKind = nSettleKind;
-  q.sDateFrom = sDateFrom;
-  q.sDateTo = sDateTo;
-  for (int i = 0; i < 2; ++i) q.sOprCode[i] = sOprCode[i];
-  q.sRegion = sFilter[0];
-  q.nLevel = nLevel;
-  q.bUnpaidOnly = bUnpaidOnly;
-  return q;
+void CTsReportDoc2::ShareQueryWithBase() {
+  sDateFrom = query.sDateFrom;
+  sDateTo = query.sDateTo;
+  for (int i = 0; i < 2; ++i) sOprCode[i] = query.sOprCode[i];
+  sFilter[0] = query.sRegion;
+  nLevel = query.nLevel;
 }
 
 bool CTsReportDoc2::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg2 dlg(m_db, m_kind.sName, sDateFrom, sDateTo, sOprCode, sFilter, nRowKind,
-                         nLevel, bSkipEmpty, bUnpaidOnly, CSmFrameWnd::Main());
+  CTsReportQueryDlg2 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sDateFrom = dlg.m_dateFrom;
-  sDateTo = dlg.m_dateTo;
-  for (int i = 0; i < 2; ++i) sOprCode[i] = dlg.m_oprCode[i];
-  sFilter[0] = dlg.m_filter[0];
-  nLevel = dlg.m_level;
+  query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  bUnpaidOnly = dlg.m_unpaidOnly;
-  m_openModes[11] = std::to_string(bUnpaidOnly);
+  ShareQueryWithBase();
+  m_openModes[11] = std::to_string(query.bUnpaidOnly);
   return true;
 }
 
@@ -227,7 +230,8 @@ void CTsReportDoc2::Refresh() {
   const std::vector<int> valueCodes = SettlementValueCodes();
   CTsReportRow work(static_cast<int>(valueCodes.size()));
   std::vector<CTsReportRow> rows;
-  FillSettlement(Query(), work, rows, m_db);
+  ShareQueryWithBase();
+  FillSettlement(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }
 
@@ -238,9 +242,17 @@ CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title
                                        const std::string (&oprCode)[2],
                                        const std::string (&filter)[4], int rowKind, int level,
                                        int skipEmpty, int unpaidOnly, QWidget* parent)
-    : CTsReportQueryDlg(db, title, dateFrom, dateTo, oprCode, {filter[0], {}, {}, {}}, rowKind,
-                        level, skipEmpty, 966, parent),
-      m_unpaidOnly(unpaidOnly) {
+    : CTsReportQueryDlg2(
+          db, title,
+          TsSettlementQuery{
+              rowKind, dateFrom, dateTo, {oprCode[0], oprCode[1]}, filter[0], level, unpaidOnly},
+          skipEmpty, parent) {}
+
+CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title,
+                                       const TsSettlementQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, q.sOprCode, {q.sRegion, {}, {}, {}},
+                        q.nSettleKind, q.nLevel, skipEmpty, 966, parent),
+      m_query(q) {
   // The region of farmers stays of the code filters; the rows follow the report.
   HideCommon([](int row, int column) { return (row == 3 && column >= 2) || row == 4 || row == 5; });
   TsRelabelBuddy(this, kGrossOperator, "&1.操作：");
@@ -263,10 +275,15 @@ void CTsReportQueryDlg2::OnInitDialog() {
 void CTsReportQueryDlg2::DoDataExchange(bool save) {
   CTsReportQueryDlg::DoDataExchange(save);
   if (save) {
-    m_unpaidOnly = m_unpaid->isChecked() ? 1 : 0;
+    m_query.sDateFrom = m_dateFrom;
+    m_query.sDateTo = m_dateTo;
+    for (int i = 0; i < 2; ++i) m_query.sOprCode[i] = m_oprCode[i];
+    m_query.sRegion = m_filter[0];
+    m_query.nLevel = m_level;
+    m_query.bUnpaidOnly = m_unpaid->isChecked() ? 1 : 0;
     return;
   }
-  m_unpaid->setChecked(m_unpaidOnly != 0);
+  m_unpaid->setChecked(m_query.bUnpaidOnly != 0);
 }
 
 bool CTsReportQueryDlg2::ValidateAndSave() {

@@ -61,20 +61,24 @@ void ComputeSettlementTotals(CTsReportRow& row, int kind);
 class CTsReportDoc2 : public CTsReportDoc {
  public:
   void OnInitDocument() override;
+  void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  TsSettlementQuery Query() const;
-
-  int bUnpaidOnly = 0;
+  // What the report sums, edited by the query dialog; the period, the operators, the region and
+  // the level are handed to the base's fields for the heading and the stored choices.
+  TsSettlementQuery query;
 
  protected:
   // The columns without applying their visibility.
   void DefineSettlementColumns(CSmFormDef& def);
   // Value v of a row goes to the column of field code 110 (v = 0) or 113 + v.
   std::vector<int> SettlementValueCodes() const;
+
+ private:
+  void ShareQueryWithBase();
 };
 
 // "打开统计表" (template 966) of the settlement statistics: the period, the settler and the
@@ -86,10 +90,13 @@ class CTsReportQueryDlg2 : public CTsReportQueryDlg {
                      const std::string& dateTo, const std::string (&oprCode)[2],
                      const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
                      int unpaidOnly, QWidget* parent = nullptr);
+  // The same on a query; the rows follow its settlement kind.
+  CTsReportQueryDlg2(CSmDatabase* db, const std::string& title, const TsSettlementQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 
-  int m_unpaidOnly = 0;
+  TsSettlementQuery m_query;
 
  protected:
   void OnInitDialog() override;

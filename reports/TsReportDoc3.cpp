@@ -260,9 +260,14 @@ void CTsReportDoc3::OnInitDocument() {
     ReadDocOpenModes(nFlag, 0, m_openModes);
   }
   CTsReportDoc::OnInitDocument();
-  for (size_t g = 0; g < kTsItemGroups; ++g) bGroups[g] = StrToIntDef(m_openModes[11 + g], 0);
-  bIncludeUnpaid = StrToIntDef(m_openModes[15], 0);
-  dCashPercent = StrToDouble(m_openModes[16]);
+  query = TsUnsettledQuery();
+  query.nSettleKind = nSettleKind;
+  for (size_t g = 0; g < kTsItemGroups; ++g) query.bGroups[g] = StrToIntDef(m_openModes[11 + g], 0);
+  query.bIncludeUnpaid = StrToIntDef(m_openModes[15], 0);
+  query.dCashPercent = StrToDouble(m_openModes[16]);
+  query.sDate = sDateFrom;
+  query.sRegion = sFilter[0];
+  query.nLevel = nLevel;
   for (int k = 1; k < 4; ++k) sFilter[k].clear();
   sDateTo = sDateFrom;
   bPeriodCaption = 0;
@@ -270,11 +275,12 @@ void CTsReportDoc3::OnInitDocument() {
 }
 
 void CTsReportDoc3::OnCloseDocument() {
+  ShareQueryWithBase();
   m_kind.nNumber = 0;
   m_openModes.resize(kTsReportVarCount);
-  for (size_t g = 0; g < kTsItemGroups; ++g) m_openModes[11 + g] = std::to_string(bGroups[g]);
-  m_openModes[15] = std::to_string(bIncludeUnpaid);
-  m_openModes[16] = FormatStr("%.2lf", dCashPercent);
+  for (size_t g = 0; g < kTsItemGroups; ++g) m_openModes[11 + g] = std::to_string(query.bGroups[g]);
+  m_openModes[15] = std::to_string(query.bIncludeUnpaid);
+  m_openModes[16] = FormatStr("%.2lf", query.dCashPercent);
   CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
@@ -285,7 +291,7 @@ void CTsReportDoc3::DefineTitle(CSmFormDef& def) {
 }
 
 TsGroupLayout CTsReportDoc3::Layout() const {
-  return GetGroupLayout(nSettleKind, bGroups);
+  return GetGroupLayout(nSettleKind, query.bGroups);
 }
 
 void CTsReportDoc3::DefineColumns(CSmFormDef& def) {
@@ -326,30 +332,20 @@ void CTsReportDoc3::MakeDefaultTopWords(CSmFormDef& def) {
   }
 }
 
-TsUnsettledQuery CTsReportDoc3::Query() const {
-  TsUnsettledQuery q;
-  q.nSettleKind = nSettleKind;
-  q.bGroups = bGroups;
-  q.bIncludeUnpaid = bIncludeUnpaid;
-  q.dCashPercent = dCashPercent;
-  q.sDate = sDateFrom;
-  q.sRegion = sFilter[0];
-  q.nLevel = nLevel;
-  return q;
+void CTsReportDoc3::ShareQueryWithBase() {
+  sDateFrom = query.sDate;
+  sDateTo = query.sDate;
+  sFilter[0] = query.sRegion;
+  nLevel = query.nLevel;
 }
 
 bool CTsReportDoc3::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg3 dlg(m_db, m_kind.sName, sDateFrom, sFilter[0], nRowKind, nLevel, bSkipEmpty,
-                         bGroups, bIncludeUnpaid, dCashPercent, CSmFrameWnd::Main());
+  CTsReportQueryDlg3 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sDateFrom = dlg.m_dateFrom;
-  sDateTo = sDateFrom;
-  sFilter[0] = dlg.m_filter[0];
-  nLevel = dlg.m_level;
+  query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  bGroups = dlg.m_groups;
-  bIncludeUnpaid = dlg.m_includeUnpaid;
-  dCashPercent = dlg.m_cashPercent;
+  ShareQueryWithBase();
+  const std::array<int, kTsItemGroups>& bGroups = query.bGroups;
   // Each combination of shown groups has a form definition of its own.
   m_kind.nNumber = bGroups[0] + 2 * bGroups[1] + 4 * bGroups[2] + 8 * bGroups[3];
   return true;
@@ -362,7 +358,8 @@ void CTsReportDoc3::Refresh() {
   for (int v = 1; v < count; ++v) valueCodes[static_cast<size_t>(v)] = v + 3;
   CTsReportRow work(count);
   std::vector<CTsReportRow> rows;
-  FillUnsettled(Query(), work, rows, m_db);
+  ShareQueryWithBase();
+  FillUnsettled(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }
 
@@ -427,12 +424,17 @@ CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title
                                        int rowKind, int level, int skipEmpty,
                                        const std::array<int, kTsItemGroups>& groups,
                                        int includeUnpaid, double cashPercent, QWidget* parent)
-    : CTsReportQueryDlg(db, title, date, date, {}, {region, {}, {}, {}}, rowKind, level, skipEmpty,
-                        967, parent),
-      m_groups(groups),
-      m_includeUnpaid(includeUnpaid),
-      m_cashPercent(cashPercent),
-      m_percentText(FormatStr("%.2f", cashPercent)) {
+    : CTsReportQueryDlg3(
+          db, title,
+          TsUnsettledQuery{rowKind, groups, includeUnpaid, cashPercent, date, region, level},
+          skipEmpty, parent) {}
+
+CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title,
+                                       const TsUnsettledQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDate, q.sDate, {}, {q.sRegion, {}, {}, {}}, q.nSettleKind,
+                        q.nLevel, skipEmpty, 967, parent),
+      m_query(q),
+      m_percentText(FormatStr("%.2f", q.dCashPercent)) {
   KeepRegionAndLevel(true, "&Q.区    域：");
   UseSingleDate();
   TsRelabelBuddy(this, kDateFrom, "&T.截止时间：");
@@ -469,13 +471,17 @@ void CTsReportQueryDlg3::OnInitDialog() {
 void CTsReportQueryDlg3::DoDataExchange(bool save) {
   CTsReportQueryDlg::DoDataExchange(save);
   if (save) {
-    for (size_t g = 0; g < kTsItemGroups; ++g) m_groups[g] = m_groupChecks[g]->isChecked() ? 1 : 0;
-    m_includeUnpaid = m_unpaid->isChecked() ? 1 : 0;
+    for (size_t g = 0; g < kTsItemGroups; ++g)
+      m_query.bGroups[g] = m_groupChecks[g]->isChecked() ? 1 : 0;
+    m_query.bIncludeUnpaid = m_unpaid->isChecked() ? 1 : 0;
+    m_query.sDate = m_dateFrom;
+    m_query.sRegion = m_filter[0];
+    m_query.nLevel = m_level;
     m_percentText = m_percent->text().toStdString();
     return;
   }
-  for (size_t g = 0; g < kTsItemGroups; ++g) m_groupChecks[g]->setChecked(m_groups[g] != 0);
-  m_unpaid->setChecked(m_includeUnpaid != 0);
+  for (size_t g = 0; g < kTsItemGroups; ++g) m_groupChecks[g]->setChecked(m_query.bGroups[g] != 0);
+  m_unpaid->setChecked(m_query.bIncludeUnpaid != 0);
   m_percent->setText(QString::fromStdString(m_percentText));
 }
 
@@ -484,7 +490,8 @@ bool CTsReportQueryDlg3::ValidateAndSave() {
   const double percent = RoundTo(StrToDouble(m_percentText), 2);
   if (percent < 0.00001 || percent > 100.00001) return RefuseAt(m_percent, "付现百分比超界！");
   if (!ValidateBase()) return false;
-  m_cashPercent = percent;
+  m_query.dCashPercent = percent;
+  m_query.sDate = m_dateFrom;
   m_dateTo = m_dateFrom;
   return true;
 }

@@ -73,12 +73,14 @@ class CTsReportDoc3 : public CTsReportDoc {
   // report again with the new balances.
   void OnGenerateAdvance();
 
-  TsUnsettledQuery Query() const;
   TsGroupLayout Layout() const;
 
-  std::array<int, kTsItemGroups> bGroups{};
-  int bIncludeUnpaid = 0;
-  double dCashPercent = 100;
+  // What the report lists, edited by the query dialog; the date, the region and the level are
+  // handed to the base's fields for the stored choices.
+  TsUnsettledQuery query;
+
+ private:
+  void ShareQueryWithBase();
 };
 
 // "打开统计表" (template 967) of the unsettled payables: the cut-off date, the region and level
@@ -96,12 +98,13 @@ class CTsReportQueryDlg3 : public CTsReportQueryDlg {
                      const std::string& region, int rowKind, int level, int skipEmpty,
                      const std::array<int, kTsItemGroups>& groups, int includeUnpaid,
                      double cashPercent, QWidget* parent = nullptr);
+  // The same on a query; the rows follow its settlement kind.
+  CTsReportQueryDlg3(CSmDatabase* db, const std::string& title, const TsUnsettledQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 
-  std::array<int, kTsItemGroups> m_groups{};
-  int m_includeUnpaid = 0;
-  double m_cashPercent = 100;
+  TsUnsettledQuery m_query;
 
  protected:
   void OnInitDialog() override;

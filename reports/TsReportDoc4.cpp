@@ -112,9 +112,20 @@ void CTsReportDoc4::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
   for (int k = 1; k < 4; ++k) sFilter[k].clear();
   nRowKind = nSettleKind;
-  bIncludeUnreviewed = StrToIntDef(m_openModes[11], 0);
-  nItemCategory = StrToIntDef(m_openModes[12], 0);
-  nItemIndex = StrToIntDef(m_openModes[13], 0);
+  query = TsMovementQuery();
+  query.nSettleKind = nSettleKind;
+  query.nItemCategory = StrToIntDef(m_openModes[12], 0);
+  query.nItemIndex = StrToIntDef(m_openModes[13], 0);
+  query.sDateFrom = sDateFrom;
+  query.sDateTo = sDateTo;
+  query.sRegion = sFilter[0];
+  query.nLevel = nLevel;
+  query.bIncludeUnreviewed = StrToIntDef(m_openModes[11], 0);
+}
+
+void CTsReportDoc4::OnCloseDocument() {
+  ShareQueryWithBase();
+  CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc4::DefineTitle(CSmFormDef& def) {
@@ -141,17 +152,11 @@ void CTsReportDoc4::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-TsMovementQuery CTsReportDoc4::Query() const {
-  TsMovementQuery q;
-  q.nSettleKind = nSettleKind;
-  q.nItemCategory = nItemCategory;
-  q.nItemIndex = nItemIndex;
-  q.sDateFrom = sDateFrom;
-  q.sDateTo = sDateTo;
-  q.sRegion = sFilter[0];
-  q.nLevel = nLevel;
-  q.bIncludeUnreviewed = bIncludeUnreviewed;
-  return q;
+void CTsReportDoc4::ShareQueryWithBase() {
+  sDateFrom = query.sDateFrom;
+  sDateTo = query.sDateTo;
+  sFilter[0] = query.sRegion;
+  nLevel = query.nLevel;
 }
 
 bool CTsReportDoc4::LoadRows(int /*openMode*/) {
@@ -159,24 +164,19 @@ bool CTsReportDoc4::LoadRows(int /*openMode*/) {
     SmMessageBox("未定义代扣款或预付款项目！", SM_MB_OK | SM_MB_ICONERROR);
     return false;
   }
-  CTsReportQueryDlg4 dlg(m_db, m_kind.sName, sDateFrom, sDateTo, sFilter[0], nRowKind, nLevel,
-                         bSkipEmpty, nItemCategory, nItemIndex, bIncludeUnreviewed,
-                         CSmFrameWnd::Main());
+  CTsReportQueryDlg4 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sDateFrom = dlg.m_dateFrom;
-  sDateTo = dlg.m_dateTo;
-  sFilter[0] = dlg.m_filter[0];
-  nLevel = dlg.m_level;
+  query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  bIncludeUnreviewed = dlg.m_includeUnreviewed;
-  nItemCategory = dlg.m_itemCategory;
-  nItemIndex = dlg.m_itemIndex;
-  m_openModes[11] = std::to_string(bIncludeUnreviewed);
-  m_openModes[12] = std::to_string(nItemCategory);
-  m_openModes[13] = std::to_string(nItemIndex);
-  sHeading[0] = AllAdvances(nSettleKind, nItemCategory, nItemIndex)
-                    ? "款项：预付款合计"
-                    : "款项：" + TsGetKindItemName(nSettleKind, 1, nItemCategory, 0, nItemIndex);
+  ShareQueryWithBase();
+  const TsMovementQuery& q = query;
+  m_openModes[11] = std::to_string(q.bIncludeUnreviewed);
+  m_openModes[12] = std::to_string(q.nItemCategory);
+  m_openModes[13] = std::to_string(q.nItemIndex);
+  sHeading[0] =
+      AllAdvances(nSettleKind, q.nItemCategory, q.nItemIndex)
+          ? "款项：预付款合计"
+          : "款项：" + TsGetKindItemName(nSettleKind, 1, q.nItemCategory, 0, q.nItemIndex);
   return true;
 }
 
@@ -184,7 +184,8 @@ void CTsReportDoc4::Refresh() {
   CSmWaitWnd busy;
   CTsReportRow work(kValueCount);
   std::vector<CTsReportRow> rows;
-  FillAdvanceMovement(Query(), work, rows, m_db);
+  ShareQueryWithBase();
+  FillAdvanceMovement(query, work, rows, m_db);
   FillFromRows({}, {0, 1, 2, 3}, rows);
 }
 
@@ -195,11 +196,16 @@ CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title
                                        const std::string& region, int rowKind, int level,
                                        int skipEmpty, int itemCategory, int itemIndex,
                                        int includeUnreviewed, QWidget* parent)
-    : CTsReportQueryDlg(db, title, dateFrom, dateTo, {}, {region, {}, {}, {}}, rowKind, level,
-                        skipEmpty, 968, parent),
-      m_itemCategory(itemCategory),
-      m_itemIndex(itemIndex),
-      m_includeUnreviewed(includeUnreviewed) {
+    : CTsReportQueryDlg4(db, title,
+                         TsMovementQuery{rowKind, itemCategory, itemIndex, dateFrom, dateTo, region,
+                                         level, includeUnreviewed},
+                         skipEmpty, parent) {}
+
+CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title,
+                                       const TsMovementQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, {}, {q.sRegion, {}, {}, {}},
+                        q.nSettleKind, q.nLevel, skipEmpty, 968, parent),
+      m_query(q) {
   KeepRegionAndLevel(true, "&Q.区域：");
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
@@ -232,12 +238,17 @@ void CTsReportQueryDlg4::OnInitDialog() {
 void CTsReportQueryDlg4::DoDataExchange(bool save) {
   CTsReportQueryDlg::DoDataExchange(save);
   if (save) {
-    m_includeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
+    m_query.sDateFrom = m_dateFrom;
+    m_query.sDateTo = m_dateTo;
+    m_query.sRegion = m_filter[0];
+    m_query.nLevel = m_level;
+    m_query.bIncludeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
     return;
   }
-  const int position = WithholdingCount(m_rowKind) * (m_itemCategory - 1) + m_itemIndex;
+  const int position =
+      WithholdingCount(m_rowKind) * (m_query.nItemCategory - 1) + m_query.nItemIndex;
   m_items->setCurrentIndex(position >= 0 && position < m_items->count() ? position : -1);
-  m_unreviewed->setChecked(m_includeUnreviewed != 0);
+  m_unreviewed->setChecked(m_query.bIncludeUnreviewed != 0);
 }
 
 bool CTsReportQueryDlg4::ValidateAndSave() {
@@ -246,7 +257,7 @@ bool CTsReportQueryDlg4::ValidateAndSave() {
   const int position = m_items->currentIndex();
   if (position < 0) return RefuseAt(m_items, "未选择款项项目！");
   const int withholdings = WithholdingCount(m_rowKind);
-  m_itemCategory = position < withholdings ? 1 : 2;
-  m_itemIndex = position < withholdings ? position : position - withholdings;
+  m_query.nItemCategory = position < withholdings ? 1 : 2;
+  m_query.nItemIndex = position < withholdings ? position : position - withholdings;
   return true;
 }

@@ -38,17 +38,19 @@ int FillAdvanceMovement(const TsMovementQuery& q, CTsReportRow& work,
 class CTsReportDoc4 : public CTsReportDoc {
  public:
   void OnInitDocument() override;
+  void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   // Refused without a withholding or advance item; then the query dialog.
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  TsMovementQuery Query() const;
+  // What the report sums, edited by the query dialog; the period, the region and the level are
+  // handed to the base's fields for the heading and the stored choices.
+  TsMovementQuery query;
 
-  int bIncludeUnreviewed = 0;
-  int nItemCategory = 2;
-  int nItemIndex = 0;
+ private:
+  void ShareQueryWithBase();
 };
 
 // "打开统计表" (template 968) of the movements report: the period, the money item, the region
@@ -60,12 +62,13 @@ class CTsReportQueryDlg4 : public CTsReportQueryDlg {
                      const std::string& dateTo, const std::string& region, int rowKind, int level,
                      int skipEmpty, int itemCategory, int itemIndex, int includeUnreviewed,
                      QWidget* parent = nullptr);
+  // The same on a query; the rows follow its settlement kind.
+  CTsReportQueryDlg4(CSmDatabase* db, const std::string& title, const TsMovementQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 
-  int m_itemCategory = 2;
-  int m_itemIndex = 0;
-  int m_includeUnreviewed = 0;
+  TsMovementQuery m_query;
 
  protected:
   void OnInitDialog() override;

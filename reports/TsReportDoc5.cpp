@@ -106,8 +106,7 @@ void CTsReportDoc5::MakeDefaultTopWords(CSmFormDef& def) {
 
 bool CTsReportDoc5::LoadRows(int /*openMode*/) {
   bPeriodCaption = 0;
-  CTsReportQueryDlg5 dlg(m_db, m_kind.sName, sDateFrom, sOprCode, sFilter, nRowKind, nLevel,
-                         bSkipEmpty, bUntaredOnly, sQtyRange, CSmFrameWnd::Main());
+  CTsReportQueryDlg5 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   TakeChoices(dlg);
   return true;
@@ -119,6 +118,7 @@ void CTsReportDoc5::Refresh() {
   for (int i = 0; i < kDailyValueCount; ++i) valueCodes[static_cast<size_t>(i)] = i;
   CTsReportRow work(kDailyValueCount);
   std::vector<CTsReportRow> rows;
-  FillDaily(Query(), work, rows, m_db);
+  ShareQueryWithBase();
+  FillDaily(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }

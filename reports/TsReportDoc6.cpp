@@ -186,27 +186,31 @@ int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
 
 void CTsReportDoc6::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
-  nBalanceType = StrToIntDef(m_openModes[11], 0);
-  bIncludeUnreviewed = StrToIntDef(m_openModes[12], 0);
-  nHouseholdKind = nFlag == kTransporterTemplate ? 1 : 0;
-  nRowKind = nHouseholdKind;
+  query = TsBalanceQuery();
+  query.nBalanceType = StrToIntDef(m_openModes[11], 0);
+  query.bIncludeUnreviewed = StrToIntDef(m_openModes[12], 0);
+  query.nHouseholdKind = nFlag == kTransporterTemplate ? 1 : 0;
+  query.sRegion = sFilter[0];
+  query.nLevel = nLevel;
+  nRowKind = query.nHouseholdKind;
 }
 
 void CTsReportDoc6::OnCloseDocument() {
+  ShareQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
-  m_openModes[11] = std::to_string(nBalanceType);
-  m_openModes[12] = std::to_string(bIncludeUnreviewed);
+  m_openModes[11] = std::to_string(query.nBalanceType);
+  m_openModes[12] = std::to_string(query.bIncludeUnreviewed);
   CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc6::DefineTitle(CSmFormDef& def) {
-  def.sFna = nHouseholdKind == 1 ? "运户及其预付款余额表" : "农户及其预付款余额表";
+  def.sFna = query.nHouseholdKind == 1 ? "运户及其预付款余额表" : "农户及其预付款余额表";
   def.nOpen = 0;
   def.nTopNum = 3;
 }
 
 void CTsReportDoc6::DefineColumns(CSmFormDef& def) {
-  const bool transporters = nHouseholdKind == 1;
+  const bool transporters = query.nHouseholdKind == 1;
   def.m_cols.clear();
   auto add = [&def](int type, int fact, int less, int more, const std::string& spec) {
     def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
@@ -221,14 +225,14 @@ void CTsReportDoc6::DefineColumns(CSmFormDef& def) {
   }
   add(110, 505, 0, 0, "户\\数/NUMBER/MID");
   add(111, 505, 0, 0, FormatStr("%s蔗\\户数/NUMBER/MID", transporters ? "运" : "交"));
-  for (int p = 0; p < LinkCount(nHouseholdKind); ++p) {
+  for (int p = 0; p < LinkCount(query.nHouseholdKind); ++p) {
     add(120 + TsGetLinkParamIndex(0, p), 606, 0, 4,
         SplitTextEvenly(6, TsGetLinkParamName(0, p)) + "/NUMBER/RIGHT/00");
   }
-  const int items = AdvanceCount(nHouseholdKind);
+  const int items = AdvanceCount(query.nHouseholdKind);
   for (int n = 0; n < items; ++n) {
-    add(140 + AdvanceItem(nHouseholdKind, n), 1212, 2, 2,
-        SplitTextEvenly(8, TsGetKindItemName(nHouseholdKind, 1, 2, 0, n)) + "/NUMBER/RIGHT");
+    add(140 + AdvanceItem(query.nHouseholdKind, n), 1212, 2, 2,
+        SplitTextEvenly(8, TsGetKindItemName(query.nHouseholdKind, 1, 2, 0, n)) + "/NUMBER/RIGHT");
   }
   if (items > 1) add(160, 1515, 2, 2, "合  计/NUMBER/RIGHT");
   add(109, 1616, 0, 0, "备注/STRING/LEFT");
@@ -241,32 +245,24 @@ void CTsReportDoc6::DefineHeadNotes(CSmFormDef& def) {
                 [](const CSmFormHeadNote& note) { return note.sNote == "报告期"; });
 }
 
-TsBalanceQuery CTsReportDoc6::Query() const {
-  TsBalanceQuery q;
-  q.nHouseholdKind = nHouseholdKind;
-  q.nBalanceType = nBalanceType;
-  q.bIncludeUnreviewed = bIncludeUnreviewed;
-  q.sRegion = sFilter[0];
-  q.nLevel = nLevel;
-  return q;
+void CTsReportDoc6::ShareQueryWithBase() {
+  sFilter[0] = query.sRegion;
+  nLevel = query.nLevel;
 }
 
 bool CTsReportDoc6::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg6 dlg(m_db, m_kind.sName, sFilter[0], nRowKind, nLevel, bSkipEmpty, nBalanceType,
-                         bIncludeUnreviewed, CSmFrameWnd::Main());
+  CTsReportQueryDlg6 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sFilter[0] = dlg.m_filter[0];
-  nLevel = dlg.m_level;
-  nBalanceType = dlg.m_balanceType;
+  query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  bIncludeUnreviewed = dlg.m_includeUnreviewed;
-  sHeading[0] = FormatStr("报表类别：期%s余额表", nBalanceType == 1 ? "末" : "初");
+  ShareQueryWithBase();
+  sHeading[0] = FormatStr("报表类别：期%s余额表", query.nBalanceType == 1 ? "末" : "初");
   return true;
 }
 
 void CTsReportDoc6::Refresh() {
   CSmWaitWnd busy;
-  const int kind = nHouseholdKind;
+  const int kind = query.nHouseholdKind;
   std::vector<int> textCodes = kind == 1 ? std::vector<int>{3, 4, 5, 6, 9} : std::vector<int>{4, 9};
   std::vector<int> valueCodes = {0, 1};
   for (int p = 0; p < LinkCount(kind); ++p) valueCodes.push_back(TsGetLinkParamIndex(0, p) + 10);
@@ -275,7 +271,7 @@ void CTsReportDoc6::Refresh() {
   if (items > 1) valueCodes.push_back(50);
   CTsReportRow work(static_cast<int>(textCodes.size()), static_cast<int>(valueCodes.size()));
   std::vector<CTsReportRow> rows;
-  FillHouseholdBalance(Query(), work, rows, m_db);
+  FillHouseholdBalance(query, work, rows, m_db);
   FillFromRows(textCodes, valueCodes, rows);
 }
 
@@ -285,10 +281,15 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
                                        const std::string& region, int rowKind, int level,
                                        int skipEmpty, int balanceType, int includeUnreviewed,
                                        QWidget* parent)
-    : CTsReportQueryDlg(db, title, {}, {}, {}, {region, {}, {}, {}}, rowKind, level, skipEmpty, 973,
-                        parent),
-      m_balanceType(balanceType),
-      m_includeUnreviewed(includeUnreviewed) {
+    : CTsReportQueryDlg6(db, title,
+                         TsBalanceQuery{rowKind, balanceType, includeUnreviewed, region, level},
+                         skipEmpty, parent) {}
+
+CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
+                                       const TsBalanceQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg(db, title, {}, {}, {}, {q.sRegion, {}, {}, {}}, q.nHouseholdKind, q.nLevel,
+                        skipEmpty, 973, parent),
+      m_query(q) {
   KeepOwnControls();
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
@@ -319,18 +320,20 @@ void CTsReportQueryDlg6::KeepOwnControls() {
 void CTsReportQueryDlg6::OnInitDialog() {
   CTsReportQueryDlg::OnInitDialog();
   EnableRegionForFarmers();
-  m_types[m_balanceType == 1 ? 1 : 0]->setFocus();
+  m_types[m_query.nBalanceType == 1 ? 1 : 0]->setFocus();
 }
 
 void CTsReportQueryDlg6::DoDataExchange(bool save) {
   CTsReportQueryDlg::DoDataExchange(save);
   if (save) {
-    m_balanceType = m_types[1]->isChecked() ? 1 : 0;
-    m_includeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
+    m_query.nBalanceType = m_types[1]->isChecked() ? 1 : 0;
+    m_query.bIncludeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
+    m_query.sRegion = m_filter[0];
+    m_query.nLevel = m_level;
     return;
   }
-  m_types[m_balanceType == 1 ? 1 : 0]->setChecked(true);
-  m_unreviewed->setChecked(m_includeUnreviewed != 0);
+  m_types[m_query.nBalanceType == 1 ? 1 : 0]->setChecked(true);
+  m_unreviewed->setChecked(m_query.bIncludeUnreviewed != 0);
 }
 
 bool CTsReportQueryDlg6::ValidateAndSave() {

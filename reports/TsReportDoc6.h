@@ -45,11 +45,12 @@ class CTsReportDoc6 : public CTsReportDoc {
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  TsBalanceQuery Query() const;
+  // What the report lists, edited by the query dialog; the region and the level are handed to
+  // the base's fields for the stored choices.
+  TsBalanceQuery query;
 
-  int nHouseholdKind = 0;
-  int nBalanceType = 0;
-  int bIncludeUnreviewed = 0;
+ private:
+  void ShareQueryWithBase();
 };
 
 // "打开预付款余额表" (template 973): opening or closing balances, the region and level of
@@ -63,11 +64,13 @@ class CTsReportQueryDlg6 : public CTsReportQueryDlg {
   CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const std::string& region,
                      int rowKind, int level, int skipEmpty, int balanceType, int includeUnreviewed,
                      QWidget* parent = nullptr);
+  // The same on a query; its household kind is the row kind.
+  CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const TsBalanceQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 
-  int m_balanceType = 0;
-  int m_includeUnreviewed = 0;
+  TsBalanceQuery m_query;
 
  protected:
   void OnInitDialog() override;

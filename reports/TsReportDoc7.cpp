@@ -338,14 +338,19 @@ void CTsReportDoc7::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
   if (fresh) m_openModes[16].clear();
   bSkipEmpty = 0;
-  for (int b = 0; b < 2; ++b) sQtyRange[b] = m_openModes[11 + b];
-  nWeighState = StrToIntDef(m_openModes[13], 2);
-  if (nWeighState < 0 || nWeighState > 2) nWeighState = 2;
+  query = TsSlipQuery();
+  query.sDateFrom = sDateFrom;
+  query.sDateTo = sDateTo;
+  for (int f = 0; f < 4; ++f) query.sFilter[f] = sFilter[f];
+  for (int b = 0; b < 2; ++b) query.sQtyRange[b] = m_openModes[11 + b];
+  query.nWeighState = StrToIntDef(m_openModes[13], 2);
+  if (query.nWeighState < 0 || query.nWeighState > 2) query.nWeighState = 2;
   for (int k = 0; k < 2; ++k) {
-    nSettleState[k] = StrToIntDef(m_openModes[14 + k], 4);
-    if (nSettleState[k] < 0 || nSettleState[k] > 4) nSettleState[k] = 4;
+    int& state = query.nSettleState[k];
+    state = StrToIntDef(m_openModes[14 + k], 4);
+    if (state < 0 || state > 4) state = 4;
   }
-  for (int i = 0; i < 8; ++i) sOperator[kTsSlipOperatorOrder[i]] = m_openModes[16 + i];
+  for (int i = 0; i < 8; ++i) query.sOperator[kTsSlipOperatorOrder[i]] = m_openModes[16 + i];
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category) {
       const std::string& digits = m_openModes[24 + 2 * kind + category];
@@ -360,11 +365,12 @@ void CTsReportDoc7::OnInitDocument() {
 }
 
 void CTsReportDoc7::OnCloseDocument() {
+  ShareQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
-  for (int b = 0; b < 2; ++b) m_openModes[11 + b] = sQtyRange[b];
-  m_openModes[13] = FormatStr("%d", nWeighState);
-  for (int k = 0; k < 2; ++k) m_openModes[14 + k] = FormatStr("%d", nSettleState[k]);
-  for (int i = 0; i < 8; ++i) m_openModes[16 + i] = sOperator[kTsSlipOperatorOrder[i]];
+  for (int b = 0; b < 2; ++b) m_openModes[11 + b] = query.sQtyRange[b];
+  m_openModes[13] = FormatStr("%d", query.nWeighState);
+  for (int k = 0; k < 2; ++k) m_openModes[14 + k] = FormatStr("%d", query.nSettleState[k]);
+  for (int i = 0; i < 8; ++i) m_openModes[16 + i] = query.sOperator[kTsSlipOperatorOrder[i]];
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category) {
       std::string digits;
@@ -436,29 +442,17 @@ void CTsReportDoc7::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-TsSlipQuery CTsReportDoc7::Query() const {
-  TsSlipQuery q;
-  q.sDateFrom = sDateFrom;
-  q.sDateTo = sDateTo;
-  for (int i = 0; i < 8; ++i) q.sOperator[i] = sOperator[i];
-  q.nWeighState = nWeighState;
-  for (int k = 0; k < 2; ++k) q.nSettleState[k] = nSettleState[k];
-  for (int f = 0; f < 4; ++f) q.sFilter[f] = sFilter[f];
-  for (int b = 0; b < 2; ++b) q.sQtyRange[b] = sQtyRange[b];
-  return q;
+void CTsReportDoc7::ShareQueryWithBase() {
+  sDateFrom = query.sDateFrom;
+  sDateTo = query.sDateTo;
+  for (int f = 0; f < 4; ++f) sFilter[f] = query.sFilter[f];
 }
 
 bool CTsReportDoc7::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg7 dlg(m_db, m_kind.sName, Query(), CSmFrameWnd::Main());
+  CTsReportQueryDlg7 dlg(m_db, m_kind.sName, query, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  const TsSlipQuery& q = dlg.m_query;
-  sDateFrom = q.sDateFrom;
-  sDateTo = q.sDateTo;
-  for (int i = 0; i < 8; ++i) sOperator[i] = q.sOperator[i];
-  nWeighState = q.nWeighState;
-  for (int k = 0; k < 2; ++k) nSettleState[k] = q.nSettleState[k];
-  for (int f = 0; f < 4; ++f) sFilter[f] = q.sFilter[f];
-  for (int b = 0; b < 2; ++b) sQtyRange[b] = q.sQtyRange[b];
+  query = dlg.m_query;
+  ShareQueryWithBase();
   bSkipEmpty = 0;
   nChanged = 0;
   bReload = 1;
@@ -495,6 +489,7 @@ bool CTsReportDoc7::FindTicketRows() {
 
 void CTsReportDoc7::Refresh() {
   CSmWaitWnd busy;
+  ShareQueryWithBase();
   std::vector<int> textCodes;
   for (int code = 10; code <= 23; ++code) textCodes.push_back(code);
   std::vector<int> valueCodes;
@@ -528,11 +523,11 @@ void CTsReportDoc7::Refresh() {
   m_rowFlags.clear();
   // Room for all the tickets of the period, counted on the date index alone: the rows are not
   // moved as they come, and the room no row takes is never touched.
-  const auto inPeriod = static_cast<size_t>(std::max(
-      m_db->QueryInt("Select Count(*) From gbSheet " + PeriodCondition(Query(), m_db)), 0L));
+  const auto inPeriod = static_cast<size_t>(
+      std::max(m_db->QueryInt("Select Count(*) From gbSheet " + PeriodCondition(query, m_db)), 0L));
   m_rows.reserve(inPeriod);
   m_rowFlags.reserve(inPeriod);
-  ReadSlipTickets(Query(), m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
+  ReadSlipTickets(query, m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
     const auto found = recomputed.find(ticket.DH);
     if (found == recomputed.end()) {
       DetailRow(ticket, names, items, work);
@@ -604,7 +599,7 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   const std::string open = ChosenKindsTest(chosen, false);
   if (!open.empty()) {
     // Only the tickets open in a chosen kind can change; the others are counted.
-    const std::string conditions = TsSlipConditions(Query(), m_db);
+    const std::string conditions = TsSlipConditions(query, m_db);
     CSmQuery counts(2, 0, 0, m_db);
     if (!counts.Open(FormatStr("Select Count(Case When %s Then 1 End),Count(Case When %s Then 1 "
                                "End) From gbSheet ",

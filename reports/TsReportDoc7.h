@@ -79,12 +79,9 @@ class CTsReportDoc7 : public CTsReportDoc {
   // of their kind, the ticket number and the farmer name.
   void MarkChangedCells();
 
-  TsSlipQuery Query() const;
-
-  std::string sOperator[8];
-  int nWeighState = 2;
-  int nSettleState[2] = {4, 4};
-  std::string sQtyRange[2];
+  // What the list shows, edited by the query dialog; the period and the code filters are
+  // handed to the base's fields for the heading and the stored choices.
+  TsSlipQuery query;
   TsChosenItems chosen;
   int bReload = 1;
   int nChanged = 0;
@@ -93,6 +90,8 @@ class CTsReportDoc7 : public CTsReportDoc {
 
  private:
   static constexpr size_t kNoRow = static_cast<size_t>(-1);
+
+  void ShareQueryWithBase();
 
   // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
   double StoredAmount(size_t i, size_t column) const;

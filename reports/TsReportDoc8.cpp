@@ -149,14 +149,15 @@ int TsRecordBankBatch(const std::string& from, const std::string& to, const std:
 
 void CTsReportDoc8::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
-  nBatch = StrToIntDef(m_openModes[11], 0);
+  bankQuery = {StrToIntDef(m_openModes[11], 0), sDateFrom, sDateTo, sFilter[0]};
   nSettleKind = 0;
   nRowKind = 0;
 }
 
 void CTsReportDoc8::OnCloseDocument() {
+  ShareBankQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
-  m_openModes[11] = std::to_string(nBatch);
+  m_openModes[11] = std::to_string(bankQuery.nBatch);
   CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
@@ -174,27 +175,27 @@ void CTsReportDoc8::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-TsBankQuery CTsReportDoc8::BankQuery() const {
-  return {nBatch, sDateFrom, sDateTo, sFilter[0]};
+void CTsReportDoc8::ShareBankQueryWithBase() {
+  sDateFrom = bankQuery.sDateFrom;
+  sDateTo = bankQuery.sDateTo;
+  sFilter[0] = bankQuery.sRegion;
 }
 
 bool CTsReportDoc8::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg8 dlg(m_db, m_kind.sName, sDateFrom, sDateTo, nBatch, sOprCode, sFilter[0],
-                         nLevel, CSmFrameWnd::Main());
+  CTsReportQueryDlg8 dlg(m_db, m_kind.sName, bankQuery, sOprCode, nLevel, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
-  sFilter[0] = dlg.m_filter[0];
-  sDateFrom = dlg.m_dateFrom;
-  sDateTo = dlg.m_dateTo;
-  nBatch = dlg.m_batch;
+  bankQuery = dlg.m_query;
+  ShareBankQueryWithBase();
   return true;
 }
 
 void CTsReportDoc8::Refresh() {
   CSmWaitWnd busy;
+  ShareBankQueryWithBase();
   const std::vector<int> valueCodes = SettlementValueCodes();
   CTsReportRow work(3, static_cast<int>(valueCodes.size()));
   std::vector<CTsReportRow> rows;
-  FillBankPayment(BankQuery(), work, rows, m_db);
+  FillBankPayment(bankQuery, work, rows, m_db);
   FillFromRows({3, 4, 5}, valueCodes, rows);
 }
 
@@ -229,23 +230,24 @@ bool CTsReportDoc8::SaveBankBatch() {
     return false;
   }
   // A saved batch written again is the same batch: nothing more is paid.
-  if (nBatch > 0) return true;
-  const std::string& region = sFilter[0];
+  const TsBankQuery& q = bankQuery;
+  if (q.nBatch > 0) return true;
+  const std::string& region = q.sRegion;
   CSmCsRecordArray batches;
   CSmCsRecord(m_db).LoadGroup(kTsBankBatchCs, &batches);
   for (const CSmCsRecord& batch : batches) {
-    if (!TsBankBatchOverlaps(batch.CsNa, sDateFrom, sDateTo, region)) continue;
+    if (!TsBankBatchOverlaps(batch.CsNa, q.sDateFrom, q.sDateTo, region)) continue;
     const std::string question =
         FormatStr("当前报表与第%ld期报表有重合部份，还要保存吧？", batch.CsN);
     if (SmMessageBox(question, SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) != SM_IDYES) return false;
   }
-  const int batch = TsRecordBankBatch(sDateFrom, sDateTo, region, m_db);
+  const int batch = TsRecordBankBatch(q.sDateFrom, q.sDateTo, region, m_db);
   if (batch <= 0) {
     SmMessageBox("修改单据的收款属性失败！", SM_MB_OK | SM_MB_ICONERROR);
     return false;
   }
-  nBatch = batch;
-  CSmOpLog(16, 6, "报给银行付款数据：" + BatchNote(batch, region, sDateFrom, sDateTo));
+  bankQuery.nBatch = batch;
+  CSmOpLog(16, 6, "报给银行付款数据：" + BatchNote(batch, region, q.sDateFrom, q.sDateTo));
   return true;
 }
 
@@ -255,9 +257,15 @@ CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title
                                        const std::string& dateFrom, const std::string& dateTo,
                                        int batch, const std::string (&oprCode)[2],
                                        const std::string& region, int level, QWidget* parent)
-    : CTsReportQueryDlg(db, title, dateFrom, dateTo, oprCode, {region, {}, {}, {}}, 0,
+    : CTsReportQueryDlg8(db, title, TsBankQuery{batch, dateFrom, dateTo, region}, oprCode, level,
+                         parent) {}
+
+CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title,
+                                       const TsBankQuery& q, const std::string (&oprCode)[2],
+                                       int level, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, oprCode, {q.sRegion, {}, {}, {}}, 0,
                         std::clamp(level, 0, 4), 0, 976, parent),
-      m_batch(batch),
+      m_query(q),
       m_db(db) {
   // The period and the region of farmers stay of the common controls.
   HideCommon([](int row, int column) { return row == 2 || (row == 3 && column >= 2) || row > 3; });
@@ -289,7 +297,7 @@ CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title
 void CTsReportQueryDlg8::OnInitDialog() {
   CTsReportQueryDlg::OnInitDialog();
   FillBatchList();
-  SelectBatch(m_batch);
+  SelectBatch(m_query.nBatch);
 }
 
 void CTsReportQueryDlg8::FillBatchList() {
@@ -346,7 +354,7 @@ void CTsReportQueryDlg8::OnBatchCloseUp() {
       m_batches->setCurrentIndex(0);
     }
   }
-  m_batch = m_current;
+  m_query.nBatch = m_current;
   const bool fresh = m_current < 1;
   EnableDates(fresh);
   for (int id : {1032, 1090}) {
@@ -419,6 +427,6 @@ bool CTsReportQueryDlg8::OnCommand(unsigned id) {
 
 bool CTsReportQueryDlg8::ValidateAndSave() {
   if (!CTsReportQueryDlg::ValidateAndSave()) return false;
-  m_batch = std::max(m_current, 0);
+  m_query = {std::max(m_current, 0), m_dateFrom, m_dateTo, m_filter[0]};
   return true;
 }

@@ -61,9 +61,12 @@ class CTsReportDoc8 : public CTsReportDoc2 {
   // false, with nothing written, when empty, refused or failed.
   bool SaveBankBatch();
 
-  TsBankQuery BankQuery() const;
+  // What the report lists, edited by the query dialog; the period and the region are handed to
+  // the base's fields for the heading and the stored choices.
+  TsBankQuery bankQuery;
 
-  int nBatch = 0;
+ private:
+  void ShareBankQueryWithBase();
 };
 
 // "打开银行代付蔗款报表" (template 976): the period and farmer region of a new report, or a
@@ -82,11 +85,14 @@ class CTsReportQueryDlg8 : public CTsReportQueryDlg {
   CTsReportQueryDlg8(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
                      const std::string& dateTo, int batch, const std::string (&oprCode)[2],
                      const std::string& region, int level, QWidget* parent = nullptr);
+  // The same on a query.
+  CTsReportQueryDlg8(CSmDatabase* db, const std::string& title, const TsBankQuery& q,
+                     const std::string (&oprCode)[2], int level, QWidget* parent = nullptr);
 
   bool OnCommand(unsigned id) override;
   bool ValidateAndSave() override;
 
-  int m_batch = 0;  // the batch chosen: 0 for "新单"
+  TsBankQuery m_query;  // the batch chosen: 0 for "新单"
 
   void FillBatchList();
   void OnBatchCloseUp();

@@ -81,7 +81,32 @@ int FilterCodeLength(int which) {
   }
 }
 
+// The daily report's query: its start date is the date.
+TsPurchaseQuery SingleDate(TsPurchaseQuery q) {
+  q.sDateTo = q.sDateFrom;
+  return q;
+}
+
 }  // namespace
+
+TsPurchaseQuery TsMakePurchaseQuery(int settleKind, const std::string& dateFrom,
+                                    const std::string& dateTo, const std::string (&oprCode)[2],
+                                    const std::string (&filter)[4], int rowKind, int level,
+                                    int untaredOnly, const std::string& qtyFrom,
+                                    const std::string& qtyTo) {
+  TsPurchaseQuery q;
+  q.nSettleKind = settleKind;
+  q.sDateFrom = dateFrom;
+  q.sDateTo = dateTo;
+  for (int k = 0; k < 2; ++k) q.sOprCode[k] = oprCode[k];
+  for (int k = 0; k < 4; ++k) q.sFilter[k] = filter[k];
+  q.nRowKind = rowKind;
+  q.nLevel = level;
+  q.bUntaredOnly = untaredOnly;
+  q.sQtyRange[0] = qtyFrom;
+  q.sQtyRange[1] = qtyTo;
+  return q;
+}
 
 std::string PlainBound(const std::string& text) {
   const double value = StrToDouble(text);
@@ -413,10 +438,21 @@ CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title
                                        int skipEmpty, int untaredOnly,
                                        const std::string (&qtyRange)[2], unsigned templateId,
                                        QWidget* parent)
-    : CTsReportQueryDlg(db, title, dateFrom, dateTo, oprCode, filter, rowKind, level, skipEmpty,
-                        templateId, parent),
-      m_untaredOnly(untaredOnly) {
-  for (int k = 0; k < 2; ++k) m_qtyRange[k] = qtyRange[k];
+    : CTsReportQueryDlg1(db, title,
+                         TsMakePurchaseQuery(0, dateFrom, dateTo, oprCode, filter, rowKind, level,
+                                             untaredOnly, qtyRange[0], qtyRange[1]),
+                         skipEmpty, templateId, parent) {}
+
+CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title,
+                                       const TsPurchaseQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg1(db, title, q, skipEmpty, 965, parent) {}
+
+CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title,
+                                       const TsPurchaseQuery& q, int skipEmpty, unsigned templateId,
+                                       QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, q.sOprCode, q.sFilter, q.nRowKind,
+                        q.nLevel, skipEmpty, templateId, parent),
+      m_query(q) {
   auto* row = new QHBoxLayout(OwnRow());
   row->setContentsMargins(0, 0, 0, 0);
   m_untared = new QCheckBox(QStringLiteral("&W.仅含未除皮"), OwnRow());
@@ -439,18 +475,19 @@ CTsReportQueryDlg1::CTsReportQueryDlg1(CSmDatabase* db, const std::string& title
 void CTsReportQueryDlg1::DoDataExchange(bool save) {
   CTsReportQueryDlg::DoDataExchange(save);
   if (save) {
-    m_untaredOnly = m_untared->isChecked() ? 1 : 0;
-    for (int k = 0; k < 2; ++k) m_qtyRange[k] = Text(m_rangeEdits[k]);
+    m_query = TsMakePurchaseQuery(m_query.nSettleKind, m_dateFrom, m_dateTo, m_oprCode, m_filter,
+                                  m_rowKind, m_level, m_untared->isChecked() ? 1 : 0,
+                                  Text(m_rangeEdits[0]), Text(m_rangeEdits[1]));
     return;
   }
-  m_untared->setChecked(m_untaredOnly != 0);
-  for (int k = 0; k < 2; ++k) SetText(m_rangeEdits[k], m_qtyRange[k]);
+  m_untared->setChecked(m_query.bUntaredOnly != 0);
+  for (int k = 0; k < 2; ++k) SetText(m_rangeEdits[k], m_query.sQtyRange[k]);
 }
 
 bool CTsReportQueryDlg1::ValidateAndSave() {
   if (!CTsReportQueryDlg::ValidateAndSave()) return false;
   DoDataExchange(true);
-  NormalizeRange(m_qtyRange[0], m_qtyRange[1]);
+  NormalizeRange(m_query.sQtyRange[0], m_query.sQtyRange[1]);
   DoDataExchange(false);
   return true;
 }
@@ -462,8 +499,14 @@ CTsReportQueryDlg5::CTsReportQueryDlg5(CSmDatabase* db, const std::string& title
                                        const std::string (&filter)[4], int rowKind, int level,
                                        int skipEmpty, int untaredOnly,
                                        const std::string (&qtyRange)[2], QWidget* parent)
-    : CTsReportQueryDlg1(db, title, date, date, oprCode, filter, rowKind, level, skipEmpty,
-                         untaredOnly, qtyRange, 972, parent) {
+    : CTsReportQueryDlg5(db, title,
+                         TsMakePurchaseQuery(0, date, date, oprCode, filter, rowKind, level,
+                                             untaredOnly, qtyRange[0], qtyRange[1]),
+                         skipEmpty, parent) {}
+
+CTsReportQueryDlg5::CTsReportQueryDlg5(CSmDatabase* db, const std::string& title,
+                                       const TsPurchaseQuery& q, int skipEmpty, QWidget* parent)
+    : CTsReportQueryDlg1(db, title, SingleDate(q), skipEmpty, 972, parent) {
   UseSingleDate();
   const char* filterLabels[4] = {"&1.农  户：", "&2.运  户：", "&3.砍运地：", "&4.品  种："};
   for (int k = 0; k < 4; ++k) TsRelabelBuddy(this, kFilterIds[k], filterLabels[k]);
@@ -474,7 +517,7 @@ bool CTsReportQueryDlg5::ValidateAndSave() {
   if (!ValidateBase()) return false;
   m_dateTo = m_dateFrom;
   DoDataExchange(true);
-  NormalizeRange(m_qtyRange[0], m_qtyRange[1]);
+  NormalizeRange(m_query.sQtyRange[0], m_query.sQtyRange[1]);
   DoDataExchange(false);
   return true;
 }

@@ -16,6 +16,27 @@ class QRadioButton;
 class CSmDatabase;
 class CSmEdit;
 
+// What the purchase report sums: the settlement kind (0 cane, 1 freight) and the choices of
+// its query dialog.
+struct TsPurchaseQuery {
+  int nSettleKind = 0;
+  std::string sDateFrom;
+  std::string sDateTo;
+  std::string sOprCode[2];
+  std::string sFilter[4];
+  int nRowKind = 0;
+  int nLevel = 0;
+  int bUntaredOnly = 0;
+  std::string sQtyRange[2];
+};
+
+// A purchase query of the choices given one by one.
+TsPurchaseQuery TsMakePurchaseQuery(int settleKind, const std::string& dateFrom,
+                                    const std::string& dateTo, const std::string (&oprCode)[2],
+                                    const std::string (&filter)[4], int rowKind, int level,
+                                    int untaredOnly, const std::string& qtyFrom,
+                                    const std::string& qtyTo);
+
 // A bound of a number range as a plain number with up to 6 decimals; "0" for a text that is
 // no number or a magnitude below 1e-7.
 std::string PlainBound(const std::string& text);
@@ -135,11 +156,13 @@ class CTsReportQueryDlg1 : public CTsReportQueryDlg {
                      const std::string& dateTo, const std::string (&oprCode)[2],
                      const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
                      int untaredOnly, const std::string (&qtyRange)[2], QWidget* parent = nullptr);
+  // The same on a query.
+  CTsReportQueryDlg1(CSmDatabase* db, const std::string& title, const TsPurchaseQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 
-  int m_untaredOnly = 0;
-  std::string m_qtyRange[2];
+  TsPurchaseQuery m_query;
 
  protected:
   CTsReportQueryDlg1(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
@@ -147,6 +170,8 @@ class CTsReportQueryDlg1 : public CTsReportQueryDlg {
                      const std::string (&filter)[4], int rowKind, int level, int skipEmpty,
                      int untaredOnly, const std::string (&qtyRange)[2], unsigned templateId,
                      QWidget* parent);
+  CTsReportQueryDlg1(CSmDatabase* db, const std::string& title, const TsPurchaseQuery& q,
+                     int skipEmpty, unsigned templateId, QWidget* parent);
   void DoDataExchange(bool save) override;
 
  private:
@@ -163,6 +188,9 @@ class CTsReportQueryDlg5 : public CTsReportQueryDlg1 {
                      const std::string (&oprCode)[2], const std::string (&filter)[4], int rowKind,
                      int level, int skipEmpty, int untaredOnly, const std::string (&qtyRange)[2],
                      QWidget* parent = nullptr);
+  // The same on a query; its start date is the date.
+  CTsReportQueryDlg5(CSmDatabase* db, const std::string& title, const TsPurchaseQuery& q,
+                     int skipEmpty, QWidget* parent = nullptr);
 
   bool ValidateAndSave() override;
 };

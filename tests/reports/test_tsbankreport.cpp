@@ -297,7 +297,7 @@ TEST_F(TsBankOpenTest, ExportRecordsABatchWritesTheFileAndTheBatchReopensAsSaved
   ASSERT_NE(doc, nullptr);
   const std::string path = m_dir.filePath("银行.txt").toStdString();
   Export(doc, path, 4);  // name, the three bank columns and the paid amount
-  EXPECT_EQ(doc->nBatch, 1);
+  EXPECT_EQ(doc->bankQuery.nBatch, 1);
   EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: ");
   EXPECT_EQ(m_db->QueryInt("Select Count(*) From jsSheet Where FK=1 And OPR1='101' And DH<>''"), 2);
   EXPECT_EQ(Notes(), (std::vector<std::string>{"报给银行付款数据：1-->1(20160301～20160331)"}));
@@ -360,7 +360,7 @@ TEST_F(TsBankOpenTest, TheBatchIsRecordedFromTheFileMenuAndTheContextMenu) {
   ASSERT_TRUE(saveText->isEnabled());
   const std::string path = m_dir.filePath("菜单.txt").toStdString();
   Export(doc, path, 4, [&] { saveText->trigger(); });
-  EXPECT_EQ(doc->nBatch, 1);
+  EXPECT_EQ(doc->bankQuery.nBatch, 1);
   EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: ");
   EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysCsTab Where Cs=4160 And CsN=1 And "
                            "CsNa='20160301201603311' And CsVal='101'"),
@@ -383,7 +383,7 @@ TEST_F(TsBankOpenTest, TheBatchIsRecordedFromTheFileMenuAndTheContextMenu) {
   ASSERT_NE(fromMenu, nullptr);
   EXPECT_TRUE(fromMenu->isEnabled());
   Export(doc, m_dir.filePath("右键.txt").toStdString(), 4, [&] { fromMenu->trigger(); });
-  EXPECT_EQ(doc->nBatch, 2);
+  EXPECT_EQ(doc->bankQuery.nBatch, 2);
   EXPECT_EQ(Marks(), "000001:1:101: 000002:1:101: 000004:2:101: ");
 }
 
@@ -414,7 +414,7 @@ TEST_F(TsBankOpenTest, EveryOverlappingBatchAsksAndAnythingButYesWritesNothing) 
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   EXPECT_TRUE(doc->SaveBankBatch());
-  EXPECT_EQ(doc->nBatch, 4);
+  EXPECT_EQ(doc->bankQuery.nBatch, 4);
   EXPECT_EQ(Marks(), "000001:4:101: 000002:4:101: ");
 }
 
@@ -539,10 +539,10 @@ TEST_F(TsBankOpenTest, AFailedDeleteOrReviewChangesNothingAndASavedBatchIsNotRec
     Press(w, SM_ID_OK);
   });
   ASSERT_NE(doc, nullptr);
-  ASSERT_EQ(doc->nBatch, 1);
+  ASSERT_EQ(doc->bankQuery.nBatch, 1);
   const std::string path = m_dir.filePath("again.txt").toStdString();
   Export(doc, path, 4);
-  EXPECT_EQ(doc->nBatch, 1);
+  EXPECT_EQ(doc->bankQuery.nBatch, 1);
   EXPECT_EQ(m_db->QueryInt("Select Count(*) From SysCsTab Where Cs=4160"), 1);
   EXPECT_TRUE(QFile::exists(QString::fromStdString(path)));
 }

@@ -149,7 +149,8 @@ TEST_P(TsMovementDlgTest, ItemListEndsWithTheSumOfAdvancesOnlyWhenThereAreTwo) {
   EXPECT_TRUE(Control<QLineEdit>(farmers.get(), CTsReportQueryDlg::kFarmerFilter)->isEnabled());
   Control<QComboBox>(farmers.get(), CTsReportQueryDlg::kTransporterFilter)->setCurrentIndex(0);
   EXPECT_EQ(Confirm(*farmers), std::make_pair(std::string(), true));
-  EXPECT_EQ(std::make_pair(farmers->m_itemCategory, farmers->m_itemIndex), std::make_pair(1, 0));
+  EXPECT_EQ(std::make_pair(farmers->m_query.nItemCategory, farmers->m_query.nItemIndex),
+            std::make_pair(1, 0));
 
   // Transporters with one advance item (油款 and 修理费 undefined): no sum to offer.
   for (int i : {28, 29}) TsGetDataType()->m_strParams[i].clear();
@@ -160,7 +161,8 @@ TEST_P(TsMovementDlgTest, ItemListEndsWithTheSumOfAdvancesOnlyWhenThereAreTwo) {
       Control<QComboBox>(drivers.get(), CTsReportQueryDlg::kTransporterFilter)->currentIndex(), 2);
   EXPECT_FALSE(Control<QLineEdit>(drivers.get(), CTsReportQueryDlg::kFarmerFilter)->isEnabled());
   EXPECT_EQ(Confirm(*drivers), std::make_pair(std::string(), true));
-  EXPECT_EQ(std::make_pair(drivers->m_itemCategory, drivers->m_itemIndex), std::make_pair(2, 0));
+  EXPECT_EQ(std::make_pair(drivers->m_query.nItemCategory, drivers->m_query.nItemIndex),
+            std::make_pair(2, 0));
 }
 
 TEST_P(TsMovementDlgTest, WithoutAnItemChosenOkSaysSoAndFocusesTheList) {

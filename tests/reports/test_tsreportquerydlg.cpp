@@ -125,7 +125,7 @@ TEST_P(TsReportQueryDlgTest, OperatorsFiltersAndOptionsComeBackOnOk) {
   EXPECT_EQ(dlg->m_oprCode[0], "102");
   EXPECT_EQ(dlg->m_oprCode[1], "103");
   EXPECT_EQ(dlg->m_filter[2], "007");
-  EXPECT_EQ(dlg->m_untaredOnly, 1);
+  EXPECT_EQ(dlg->m_query.bUntaredOnly, 1);
   // No operator chosen in either box: any operator.
   dlg = Open();
   Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kGrossOperator)->setCurrentIndex(0);
@@ -154,8 +154,8 @@ TEST_P(TsReportQueryDlgTest, QuantityRangeIsNormalisedAndPutInOrder) {
   const std::string range[2] = {"100", "20"};
   auto dlg = Open(0, 2, range);
   ASSERT_TRUE(Confirm(*dlg).second);
-  EXPECT_EQ(dlg->m_qtyRange[0], "20");
-  EXPECT_EQ(dlg->m_qtyRange[1], "100");
+  EXPECT_EQ(dlg->m_query.sQtyRange[0], "20");
+  EXPECT_EQ(dlg->m_query.sQtyRange[1], "100");
 }
 
 TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {

@@ -204,7 +204,7 @@ TEST_F(TsSettlementOpenTest, FreightDialogDisablesRegionAndLevelAndTheFlagIsKept
   EXPECT_TRUE(disabled);
   EXPECT_EQ(doc->m_formDef.sFna, "运费结算统计表");
   EXPECT_EQ(doc->nRowKind, 1);
-  EXPECT_EQ(doc->bUnpaidOnly, 1);
+  EXPECT_EQ(doc->query.bUnpaidOnly, 1);
   EXPECT_EQ(doc->m_rows.size(), 1u);  // 甲车 has nothing: an empty row
   doc->OnCloseDocument();
   QApplication::processEvents();

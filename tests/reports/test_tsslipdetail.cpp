@@ -267,8 +267,8 @@ TEST_P(TsSlipDetailTest, RecalculationSkipsSettledKindsAndSavesInOneTransaction)
   CTsReportDoc7 doc;
   doc.m_db = &m_db;
   doc.OnInitDocument();
-  doc.sDateFrom = "20160301";
-  doc.sDateTo = "20160331";
+  doc.query.sDateFrom = "20160301";
+  doc.query.sDateTo = "20160331";
   auto recalculate = [&doc](std::vector<bool> cane0) {
     QObject owner;
     OnModalOf(&owner, 975, [&cane0](QWidget* dlg) {
@@ -328,8 +328,8 @@ TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   doc.m_db = &m_db;
   doc.OnInitDocument();
   doc.LoadFormDef();
-  doc.sDateFrom = "20160301";
-  doc.sDateTo = "20160331";
+  doc.query.sDateFrom = "20160301";
+  doc.query.sDateTo = "20160331";
   auto refresh = [&] {
     const long long before = m_db.StatementsSent();
     doc.Refresh();

@@ -190,8 +190,8 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
   });
   ASSERT_NE(view, nullptr);
   CTsReportDoc7* doc = Doc(view);
-  EXPECT_EQ(doc->sQtyRange[0], "10");
-  EXPECT_EQ(doc->sOperator[2], "102");
+  EXPECT_EQ(doc->query.sQtyRange[0], "10");
+  EXPECT_EQ(doc->query.sOperator[2], "102");
   doc->chosen[0][0] = {false, true};
   doc->OnCloseDocument();
   QApplication::processEvents();

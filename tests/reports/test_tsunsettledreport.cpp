@@ -208,7 +208,7 @@ TEST_P(TsUnsettledDlgTest, CashPercentageLiesAboveZeroUpToAHundred) {
     EXPECT_EQ(message, c.accepted ? "" : "付现百分比超界！") << c.text;
     EXPECT_EQ(closed, c.accepted) << c.text;
     if (c.accepted) {
-      EXPECT_DOUBLE_EQ(dlg.m_cashPercent, c.percent) << c.text;
+      EXPECT_DOUBLE_EQ(dlg.m_query.dCashPercent, c.percent) << c.text;
     } else {
       EXPECT_EQ(Focused(dlg), "1110") << c.text;
     }
