@@ -29,11 +29,6 @@
 namespace {
 
 constexpr unsigned kNewYearFileTemplate = 813;
-constexpr int kYearLabel = 1091;
-constexpr int kPlaceLabel = 1092;
-constexpr int kPlaceEdit = 1155;
-constexpr int kYearEdit = 1105;
-constexpr int kBrowseButton = 1074;
 constexpr int kPathLimit = 260;
 constexpr int kLogCode = 5;
 

@@ -19,6 +19,15 @@ class CSmEdit;
 class CSmNewYearFileDlg : public CSmAppDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kBrowseButton = 1074,
+    kYearLabel = 1091,
+    kPlaceLabel = 1092,
+    kYearEdit = 1105,
+    kPlaceEdit = 1155,
+  };
+
   // `kind`: 0 data file, else server; `dataFile`: the current file (or a folder), or database;
   // `server`: the data source or server of the server kinds. Mode 0 creates nothing.
   CSmNewYearFileDlg(CSmApp& app, int mode, int kind, const std::string& dataFile,

@@ -21,9 +21,6 @@
 
 namespace {
 
-constexpr int kCombo = 1111;
-constexpr int kValue = 1112;
-constexpr int kNote = 1113;
 constexpr size_t kLogLineLimit = 237;
 
 }  // namespace

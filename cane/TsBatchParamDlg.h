@@ -16,6 +16,9 @@ class CSmEdit;
 class CTsBatchParamDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kCombo = 1111, kValue = 1112, kNote = 1113 };
+
   CTsBatchParamDlg(int kind, const std::vector<std::string>& codes, CSmDatabase* db,
                    QWidget* parent = nullptr);
 

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int kLogCode = 1603;
-constexpr int kFirstAdvance = 1003;
 
 int AdvanceCount() {
   return TsGetKindItemCount(1, 1, 2, 0);
@@ -172,16 +171,16 @@ CTsDriverCardDlg::CTsDriverCardDlg(int mode, const std::string& code, CSmDatabas
   auto* page = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   page->addLayout(grid);
-  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代  码：", "STRING DIGIT",
+  m_code = TsAddCardField(this, grid, 0, 0, kCode, "&D.代  码：", "STRING DIGIT",
                           TsGetIntParam(TsIntParam::DriverCodeLen));
-  m_name = TsAddCardField(this, grid, 1, 0, 1058, "&M.姓  名：", "MDBSTRING", 40);
-  TsAddCardField(this, grid, 2, 0, 1059, "&L.车牌号：", "MDBSTRING", 10);
-  TsAddCardField(this, grid, 3, 0, 1062, "&H.电  话：", "MDBSTRING", 20);
-  TsAddCardField(this, grid, 4, 0, 1063, "&A.住  址：", "MDBSTRING", 40);
+  m_name = TsAddCardField(this, grid, 1, 0, kName, "&M.姓  名：", "MDBSTRING", 40);
+  TsAddCardField(this, grid, 2, 0, kPlate, "&L.车牌号：", "MDBSTRING", 10);
+  TsAddCardField(this, grid, 3, 0, kPhone, "&H.电  话：", "MDBSTRING", 20);
+  TsAddCardField(this, grid, 4, 0, kAddress, "&A.住  址：", "MDBSTRING", 40);
   auto* limits = new QHBoxLayout;
   for (int k = 0; k < 2; ++k) {
     m_limits[k] = new CSmEdit(this);
-    m_limits[k]->setObjectName(QString::number(1060 + k));
+    m_limits[k]->setObjectName(QString::number(kLowerLimit + k));
     m_limits[k]->SetInputType("NUMBER 0", 12, 4);
     limits->addWidget(m_limits[k]);
     limits->addWidget(TsUnitLabel(QString::fromUtf8(k == 0 ? "～" : "吨"), this));
@@ -190,7 +189,7 @@ CTsDriverCardDlg::CTsDriverCardDlg(int mode, const std::string& code, CSmDatabas
   limitLabel->setBuddy(m_limits[0]);
   grid->addWidget(limitLabel, 5, 0);
   grid->addLayout(limits, 5, 1);
-  m_note = TsAddCardField(this, grid, 6, 0, 1064, "&Z.备  注：", "MDBSTRING", 60);
+  m_note = TsAddCardField(this, grid, 6, 0, kNote, "&Z.备  注：", "MDBSTRING", 60);
   grid->setColumnStretch(1, 1);
   auto* advances = new QGridLayout;
   advances->setColumnStretch(1, 1);
@@ -222,8 +221,9 @@ void CTsDriverCardDlg::OnInitDialog() {
     m_shownOpenings = amounts;
   }
   const std::pair<int, const std::string*> texts[] = {
-      {1057, &m_rec.KNO}, {1058, &m_rec.NA},  {1059, &m_rec.PNO}, {1062, &m_rec.TEL},
-      {1063, &m_rec.ADR}, {1060, &m_rec.WG0}, {1061, &m_rec.WG1}, {1064, &m_rec.NT}};
+      {kCode, &m_rec.KNO},       {kName, &m_rec.NA},     {kPlate, &m_rec.PNO},
+      {kPhone, &m_rec.TEL},      {kAddress, &m_rec.ADR}, {kLowerLimit, &m_rec.WG0},
+      {kUpperLimit, &m_rec.WG1}, {kNote, &m_rec.NT}};
   for (const auto& [id, value] : texts)
     static_cast<CSmEdit*>(Control(id))->setText(QString::fromStdString(*value));
   for (size_t n = 0; n < m_advances.size(); ++n) {
@@ -263,9 +263,9 @@ bool CTsDriverCardDlg::ValidateAndSave() {
   // As TsDriverField counts them.
   CSmEdit* const fields[] = {m_code, m_name, m_limits[0], m_limits[1]};
   if (refusal) return SmShowRefusal(refusal, fields[refusal.field]);
-  rec.PNO = Text(static_cast<CSmEdit*>(Control(1059)));
-  rec.TEL = Text(static_cast<CSmEdit*>(Control(1062)));
-  rec.ADR = Text(static_cast<CSmEdit*>(Control(1063)));
+  rec.PNO = Text(static_cast<CSmEdit*>(Control(kPlate)));
+  rec.TEL = Text(static_cast<CSmEdit*>(Control(kPhone)));
+  rec.ADR = Text(static_cast<CSmEdit*>(Control(kAddress)));
   rec.NT = Text(m_note);
   bool stale = false;
   return Save(rec, stale) || TsRefuseSave(stale, m_code);

@@ -44,6 +44,20 @@ class CTsDriverDirDlg : public CTsRecordDirDlg {
 class CTsDriverCardDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the advances follow kFirstAdvance, the upper
+  // weight limit follows the lower one.
+  enum ControlId : int {
+    kFirstAdvance = 1003,
+    kCode = 1057,
+    kName = 1058,
+    kPlate = 1059,
+    kLowerLimit = 1060,
+    kUpperLimit = 1061,
+    kPhone = 1062,
+    kAddress = 1063,
+    kNote = 1064,
+  };
+
   // Mode 1 add, 0 modify the driver `code`.
   CTsDriverCardDlg(int mode, const std::string& code, CSmDatabase* db, QWidget* parent = nullptr);
 

@@ -17,9 +17,6 @@
 
 namespace {
 
-constexpr int kCodeText = 1011;
-constexpr int kOwnPart = 1012;
-constexpr int kFirstAdvance = 1003;
 constexpr int kLogCode = 1601;
 
 int AdvanceCount() {
@@ -61,12 +58,12 @@ CTsFarmerCardDlg::CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCod
   codeRow->addWidget(m_own, 1);
   m_grid->addLayout(codeRow, 0, 1);
   m_grid->setColumnStretch(1, 1);
-  m_name = TsAddCardField(this, m_grid, 1, 0, 1013, "名    称：", "MDBSTRING", 30);
+  m_name = TsAddCardField(this, m_grid, 1, 0, kName, "名    称：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 2, 0, 1014, "电    话：", "MDBSTRING", 20);
   TsAddCardField(this, m_grid, 3, 0, 1016, "银行户码：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 4, 0, 1017, "银行账号：", "MDBSTRING", 30);
   TsAddCardField(this, m_grid, 5, 0, 1018, "银行户名：", "MDBSTRING", 30);
-  m_note = TsAddCardField(this, m_grid, 6, 0, 1015, "备    注：", "MDBSTRING", 60);
+  m_note = TsAddCardField(this, m_grid, 6, 0, kNote, "备    注：", "MDBSTRING", 60);
   m_extra->setColumnStretch(1, 1);
   m_extra->setColumnStretch(3, 1);
   auto* page = new QVBoxLayout(this);

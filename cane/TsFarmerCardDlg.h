@@ -16,6 +16,16 @@ class QGridLayout;
 class CTsFarmerCardDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the advances and link parameters follow
+  // kFirstAdvance in their order.
+  enum ControlId : int {
+    kFirstAdvance = 1003,
+    kCodeText = 1011,
+    kOwnPart = 1012,
+    kName = 1013,
+    kNote = 1015,
+  };
+
   // `code` is the farmer to modify, or (when adding) the selected code, unused.
   CTsFarmerCardDlg(CSmDatabase* db, const std::string& parentCode, const std::string& code,
                    bool add, QWidget* parent = nullptr);

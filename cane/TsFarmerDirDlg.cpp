@@ -18,7 +18,10 @@
 
 namespace {
 
-constexpr TsCodeDirIds kIds{1004, 1005, 1006, 1007, 1008, 1009, 1057};
+constexpr TsCodeDirIds kIds{CTsFarmerDirDlg::kList,   CTsFarmerDirDlg::kParentText,
+                            CTsFarmerDirDlg::kAdd,    CTsFarmerDirDlg::kModify,
+                            CTsFarmerDirDlg::kRemove, CTsFarmerDirDlg::kDown,
+                            CTsFarmerDirDlg::kBack};
 
 int AdvanceCount() {
   return TsGetKindItemCount(0, 1, 2, 0);

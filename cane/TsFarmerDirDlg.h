@@ -11,6 +11,17 @@
 class CTsFarmerDirDlg : public CTsCodeDirDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kList = 1004,
+    kParentText = 1005,
+    kAdd = 1006,
+    kModify = 1007,
+    kRemove = 1008,
+    kDown = 1009,
+    kBack = 1057,
+  };
+
   CTsFarmerDirDlg(CSmDatabase* db, int mode, const std::string& startCode,
                   QWidget* parent = nullptr);
 

@@ -132,21 +132,21 @@ CTsPlaceCardDlg::CTsPlaceCardDlg(int mode, const std::string& code, CSmDatabase*
     : CSmPosDlg(955, nullptr, parent), m_mode(mode), m_oldCode(code), m_db(db) {
   setObjectName(QStringLiteral("955"));
   auto* grid = new QGridLayout(this);
-  m_code = TsAddCardField(this, grid, 0, 0, 1057, "&D.代码：", "STRING DIGIT",
+  m_code = TsAddCardField(this, grid, 0, 0, kCode, "&D.代码：", "STRING DIGIT",
                           TsGetIntParam(TsIntParam::PlaceCodeLen));
-  m_name = TsAddCardField(this, grid, 1, 0, 1058, "&M.名称：", "MDBSTRING", 40);
-  m_region = TsAddCardField(this, grid, 2, 0, 1065, "&Q.区域：", "STRING DIGIT", 15);
+  m_name = TsAddCardField(this, grid, 1, 0, kName, "&M.名称：", "MDBSTRING", 40);
+  m_region = TsAddCardField(this, grid, 2, 0, kRegion, "&Q.区域：", "STRING DIGIT", 15);
   grid->addWidget(AddButton(kPickRegion, QStringLiteral("&B")), 2, 2);
   m_regionName = new QLabel(this);
-  m_regionName->setObjectName(QStringLiteral("1068"));
+  m_regionName->setObjectName(QString::number(kRegionName));
   grid->addWidget(m_regionName, 3, 1, 1, 2);
-  m_distance = TsAddCardField(this, grid, 4, 0, 1059, "&L.运距：", "NUMBER", 10, 2);
+  m_distance = TsAddCardField(this, grid, 4, 0, kDistance, "&L.运距：", "NUMBER", 10, 2);
   grid->addWidget(TsUnitLabel(QStringLiteral("公里"), this), 4, 2);
-  m_price = TsAddCardField(this, grid, 5, 0, 1060, "&P.运价：", "NUMBER", 10, 2);
+  m_price = TsAddCardField(this, grid, 5, 0, kPrice, "&P.运价：", "NUMBER", 10, 2);
   grid->addWidget(TsUnitLabel(QStringLiteral("元/吨"), this), 5, 2);
-  m_note = TsAddCardField(this, grid, 6, 0, 1067, "&Z.备注：", "MDBSTRING", 60);
+  m_note = TsAddCardField(this, grid, 6, 0, kNote, "&Z.备注：", "MDBSTRING", 60);
   for (int n = 0; n < TsGetLinkParamCount(1) && n < 4; ++n) {
-    m_params.push_back(TsAddCardField(this, grid, 7 + n, 0, 1061 + n,
+    m_params.push_back(TsAddCardField(this, grid, 7 + n, 0, kFirstParam + n,
                                       TsGetLinkParamName(1, n) + "：", "NUMBER", 10, 4));
   }
   auto* buttons = new QHBoxLayout;

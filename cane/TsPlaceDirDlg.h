@@ -43,6 +43,18 @@ class CTsPlaceDirDlg : public CTsRecordDirDlg {
 class CTsPlaceCardDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls); the link parameters follow kFirstParam.
+  enum ControlId : int {
+    kCode = 1057,
+    kName = 1058,
+    kDistance = 1059,
+    kPrice = 1060,
+    kFirstParam = 1061,
+    kRegion = 1065,
+    kNote = 1067,
+    kRegionName = 1068,
+  };
+
   // Mode 1 add, 0 modify the place `code`.
   CTsPlaceCardDlg(int mode, const std::string& code, CSmDatabase* db, QWidget* parent = nullptr);
 

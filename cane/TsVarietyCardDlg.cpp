@@ -47,8 +47,8 @@ CTsVarietyCardDlg::CTsVarietyCardDlg(CSmDatabase* db, const std::string& parentC
   m_own->setMaxLength(m_ownLength > 0 ? m_ownLength : 1);
   codeRow->addWidget(m_own, 1);
   grid->addLayout(codeRow, 0, 1);
-  m_name = TsAddCardField(this, grid, 1, 0, 1067, "名    称：", "MDBSTRING", 60);
-  m_price = TsAddCardField(this, grid, 2, 0, 1068, "吨 蔗 价：", "NUMBER", 12, 2);
+  m_name = TsAddCardField(this, grid, 1, 0, kName, "名    称：", "MDBSTRING", 60);
+  m_price = TsAddCardField(this, grid, 2, 0, kPrice, "吨 蔗 价：", "NUMBER", 12, 2);
   grid->addWidget(TsUnitLabel(QStringLiteral("元／吨"), this), 2, 2);
   m_note = TsAddCardField(this, grid, 3, 0, 1070, "备    注：", "MDBSTRING", 60);
   auto* buttons = new QHBoxLayout;

@@ -12,6 +12,9 @@ class CSmEdit;
 class CTsVarietyCardDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int { kName = 1067, kPrice = 1068 };
+
   CTsVarietyCardDlg(CSmDatabase* db, const std::string& parentCode, const std::string& code,
                     bool add, QWidget* parent = nullptr);
 

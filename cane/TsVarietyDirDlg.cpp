@@ -8,7 +8,10 @@
 
 namespace {
 
-constexpr TsCodeDirIds kIds{1065, 1059, 1060, 1061, 1062, 1063, 1064};
+constexpr TsCodeDirIds kIds{CTsVarietyDirDlg::kList,   CTsVarietyDirDlg::kParentText,
+                            CTsVarietyDirDlg::kAdd,    CTsVarietyDirDlg::kModify,
+                            CTsVarietyDirDlg::kRemove, CTsVarietyDirDlg::kDown,
+                            CTsVarietyDirDlg::kBack};
 constexpr int kPriceColumn = 2;
 
 }  // namespace

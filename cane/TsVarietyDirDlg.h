@@ -9,6 +9,17 @@
 class CTsVarietyDirDlg : public CTsCodeDirDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kList = 1065,
+    kParentText = 1059,
+    kAdd = 1060,
+    kModify = 1061,
+    kRemove = 1062,
+    kDown = 1063,
+    kBack = 1064,
+  };
+
   CTsVarietyDirDlg(CSmDatabase* db, int mode, const std::string& startCode,
                    QWidget* parent = nullptr);
 

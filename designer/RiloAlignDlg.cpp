@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kFirstButton = 1041;
 constexpr std::array<const char*, 12> kTexts{
     "居左(&A)",     "居右(&B)",     "居中(&C)", "分散(&D)", "跨栏居左(&E)", "跨栏居右(&F)",
     "跨栏居中(&G)", "跨栏分散(&H)", "居中(&I)", "靠下(&J)", "靠上(&K)",     "跨行(&L)"};
@@ -38,7 +37,7 @@ CRiloAlignDlg::CRiloAlignDlg(int horizontal, bool hUniform, int vertical, bool v
   auto* vGroup = new QButtonGroup(this);
   for (size_t i = 0; i < m_buttons.size(); ++i) {
     auto* button = new QRadioButton(QString::fromUtf8(kTexts[i]), this);
-    button->setObjectName(QString::number(kFirstButton + static_cast<int>(i)));
+    button->setObjectName(QString::number(kLeft + static_cast<int>(i)));
     m_buttons[i] = button;
     const bool spanning = (i >= 4 && i <= 7) || i == 11;
     button->setEnabled(!(noSpanning && spanning));

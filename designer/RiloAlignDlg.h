@@ -11,6 +11,23 @@ class QRadioButton;
 class CRiloAlignDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the buttons): the eight horizontal choices, then the four
+  // vertical ones.
+  enum ControlId : int {
+    kLeft = 1041,
+    kRight = 1042,
+    kCenter = 1043,
+    kSpread = 1044,
+    kSpanLeft = 1045,
+    kSpanRight = 1046,
+    kSpanCenter = 1047,
+    kSpanSpread = 1048,
+    kMiddle = 1049,
+    kBottom = 1050,
+    kTop = 1051,
+    kSpanRows = 1052,
+  };
+
   // Codes -1 when not uniform. After OK: the codes and whether each is applied.
   CRiloAlignDlg(int horizontal, bool hUniform, int vertical, bool vUniform, bool noSpanning,
                 QWidget* parent = nullptr);
@@ -24,6 +41,6 @@ class CRiloAlignDlg : public CSmDlg {
   bool ValidateAndSave() override;
 
  private:
-  // Buttons 1041 to 1052.
+  // Buttons kLeft to kSpanRows.
   std::array<QRadioButton*, 12> m_buttons{};
 };

@@ -15,14 +15,19 @@
 namespace {
 
 // Side buttons in side order: top, bottom, left, right, inner lines.
-constexpr std::array<std::pair<int, const char*>, 5> kSides{{{1021, "外框上边"},
-                                                             {1022, "外框下边"},
-                                                             {1023, "外框左边"},
-                                                             {1024, "外框右边"},
-                                                             {1020, "网格线"}}};
+constexpr std::array<std::pair<int, const char*>, 5> kSides{
+    {{CRiloLineDlg::kTopSide, "外框上边"},
+     {CRiloLineDlg::kBottomSide, "外框下边"},
+     {CRiloLineDlg::kLeftSide, "外框左边"},
+     {CRiloLineDlg::kRightSide, "外框右边"},
+     {CRiloLineDlg::kInnerLines, "网格线"}}};
 // Style buttons in choice order: none, thin, thick, dashed, unchanged.
 constexpr std::array<std::pair<int, const char*>, 5> kStyles{
-    {{1002, "无  线"}, {1003, "细实线"}, {1004, "粗实线"}, {1005, "虚  线"}, {1025, "保持原状"}}};
+    {{CRiloLineDlg::kNoLine, "无  线"},
+     {CRiloLineDlg::kThinLine, "细实线"},
+     {CRiloLineDlg::kThickLine, "粗实线"},
+     {CRiloLineDlg::kDashedLine, "虚  线"},
+     {CRiloLineDlg::kKeepStyle, "保持原状"}}};
 
 QColor ToColor(SmColor color) {
   return QColor(static_cast<int>(color & 0xFF), static_cast<int>(color >> 8 & 0xFF),

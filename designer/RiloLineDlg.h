@@ -13,6 +13,20 @@ class CRiloLineDlg : public CSmDlg {
  public:
   static constexpr int kKeep = 4;  // the style choice "保持原状"
 
+  // Control ids (object names of the side and style buttons).
+  enum ControlId : int {
+    kNoLine = 1002,
+    kThinLine = 1003,
+    kThickLine = 1004,
+    kDashedLine = 1005,
+    kInnerLines = 1020,
+    kTopSide = 1021,
+    kBottomSide = 1022,
+    kLeftSide = 1023,
+    kRightSide = 1024,
+    kKeepStyle = 1025,
+  };
+
   explicit CRiloLineDlg(const SmRiloLineSettings& read, QWidget* parent = nullptr);
 
   // After OK: the settings to apply.

@@ -13,24 +13,24 @@ CSmCalcDlg::CSmCalcDlg(bool sendAllowed, const std::string& expression, QWidget*
   setWindowTitle(QStringLiteral("Vornel计算器"));
   auto* grid = new QGridLayout(this);
   m_exprEdit = new QLineEdit(this);
-  m_exprEdit->setObjectName("1000");
+  m_exprEdit->setObjectName(QString::number(kExpression));
   m_resultEdit = new QLineEdit(this);
-  m_resultEdit->setObjectName("1004");
+  m_resultEdit->setObjectName(QString::number(kResult));
   m_resultEdit->setReadOnly(true);
   grid->addWidget(m_exprEdit, 0, 0, 1, 4);
   grid->addWidget(new QLabel(QStringLiteral("计算结果："), this), 1, 0);
   grid->addWidget(m_resultEdit, 1, 1, 1, 3);
-  grid->addWidget(AddButton(1003, QStringLiteral("&D.计算")), 2, 0);
-  grid->addWidget(AddButton(1002, QStringLiteral("&C.清空")), 2, 1);
-  grid->addWidget(AddButton(1001, QStringLiteral("&S.送数")), 2, 2);
+  grid->addWidget(AddButton(kCompute, QStringLiteral("&D.计算")), 2, 0);
+  grid->addWidget(AddButton(kClear, QStringLiteral("&C.清空")), 2, 1);
+  grid->addWidget(AddButton(kSend, QStringLiteral("&S.送数")), 2, 2);
   grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 2, 3);
 }
 
 void CSmCalcDlg::OnInitDialog() {
   CSmDlg::OnInitDialog();
-  auto* send = static_cast<QPushButton*>(Control(1001));
+  auto* send = static_cast<QPushButton*>(Control(kSend));
   send->setEnabled(m_sendAllowed);
-  SetDefaultButton(m_sendAllowed ? 1001 : 1003);
+  SetDefaultButton(m_sendAllowed ? kSend : kCompute);
   DoDataExchange(false);
 }
 
@@ -75,13 +75,13 @@ void CSmCalcDlg::Send() {
 
 bool CSmCalcDlg::OnCommand(unsigned id) {
   switch (id) {
-    case 1003:
+    case kCompute:
       Compute();
       return true;
-    case 1002:
+    case kClear:
       Clear();
       return true;
-    case 1001:
+    case kSend:
       Send();
       return true;
     default:

@@ -10,6 +10,15 @@ class QLineEdit;
 class CSmCalcDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kExpression = 1000,
+    kSend = 1001,
+    kClear = 1002,
+    kCompute = 1003,
+    kResult = 1004,
+  };
+
   CSmCalcDlg(bool sendAllowed, const std::string& expression, QWidget* parent = nullptr);
 
   const std::string& ResultText() const { return m_result; }

@@ -88,7 +88,7 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
     grid->addWidget(l, row, column);
   };
   auto* title = new CSmEdit(this);
-  title->setObjectName("1015");
+  title->setObjectName(QString::number(kTitle));
   title->SetInputType("MDBSTRING", 200, -1);
   title->setText(QString::fromStdString(m_edited.title));
   label("标题(&T)", title, 0, 0);
@@ -118,7 +118,7 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
   }
   auto* screen = new QGroupBox(QStringLiteral("屏幕大小(单位：像素)"), this);
   auto* screenGrid = new QGridLayout(screen);
-  const int screenIds[] = {1029, 1031};
+  const int screenIds[] = {kScreenWidth, kScreenHeight};
   const int screenValues[] = {m_edited.screenWidth, m_edited.screenHeight};
   const char* const screenLabels[] = {"宽", "高"};
   for (int i = 0; i < 2; ++i) {
@@ -134,7 +134,7 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
   grid->addWidget(screen, 6, 0, 1, 4);
   grid->addWidget(new QLabel(QStringLiteral("注：纸张和纸边距的度量\n　　单位均为0.1毫米。"), this),
                   7, 0, 1, 2);
-  grid->addWidget(AddButton(1027, QStringLiteral("&S.确认")), 7, 2);
+  grid->addWidget(AddButton(kConfirm, QStringLiteral("&S.确认")), 7, 2);
   grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 7, 3);
 
   const bool turned = m_edited.landscape != 0;
@@ -153,7 +153,7 @@ void CSmListPageSetupDlg::TakeFont(int which, const SmLogFont& font, SmColorRef 
 }
 
 bool CSmListPageSetupDlg::OnCommand(unsigned id) {
-  if (id == 1027) {
+  if (id == kConfirm) {
     OnOK();
     return true;
   }
@@ -171,10 +171,10 @@ bool CSmListPageSetupDlg::Refuse(const std::string& text, int focusId) {
 
 bool CSmListPageSetupDlg::ValidateAndSave() {
   CSmListPageSetup s = m_edited;
-  s.title = static_cast<QLineEdit*>(Control(1015))->text().toStdString();
+  s.title = static_cast<QLineEdit*>(Control(kTitle))->text().toStdString();
   for (int i = 0; i < 4; ++i) s.margins[i] = Number(kMarginIds[i]);
-  s.screenWidth = Number(1029);
-  s.screenHeight = Number(1031);
+  s.screenWidth = Number(kScreenWidth);
+  s.screenHeight = Number(kScreenHeight);
   int width = 0;
   int length = 0;
   const std::string paper =
@@ -182,7 +182,7 @@ bool CSmListPageSetupDlg::ValidateAndSave() {
   if (!paper.empty()) return Refuse(paper, 1019);
   if (width < s.margins[0] + s.margins[2]) return Refuse("纸张宽度无法与纸边距匹配！", 1023);
   if (length < s.margins[1] + s.margins[3]) return Refuse("纸张长度无法与纸边距匹配！", 1024);
-  if (s.screenWidth < 50 || s.screenHeight < 50) return Refuse("屏幕尺寸太小！", 1029);
+  if (s.screenWidth < 50 || s.screenHeight < 50) return Refuse("屏幕尺寸太小！", kScreenWidth);
   s.landscape = m_landscape->isChecked() ? 1 : 0;
   s.paperWidth = s.landscape ? length : width;
   s.paperLength = s.landscape ? width : length;

@@ -39,6 +39,14 @@ struct CSmListPageSetup {
 class CSmListPageSetupDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kTitle = 1015,
+    kConfirm = 1027,
+    kScreenWidth = 1029,
+    kScreenHeight = 1031
+  };
+
   CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* db, QWidget* parent = nullptr);
 
   // A font dialog answered: the title's (0) or the body's (1) font and colour are taken.

@@ -151,27 +151,42 @@ int TsSlipCancel(int kind, const std::string& number, CSmDatabase* db) {
 
 bool TsSlipSetStep(int kind, int step, const std::string& number, CSmDatabase* db,
                    long long* changed) {
+  return TsSlipSetStep(kind, step, number, TsOperatorNo(), db, changed);
+}
+
+bool TsSlipSetStep(int kind, int step, const std::string& number, const std::string& operatorNo,
+                   CSmDatabase* db, long long* changed) {
   const int mark = 4 + kind + 2 * step;
   return RunCounted(FormatStr("Update gbSheet Set OPR%d='%s' Where Fk=0 And JN%d='%s' And "
                               "OPR%d<>'' And OPR%d=''",
-                              mark, db->SqlText(TsOperatorNo()).c_str(), kind,
+                              mark, db->SqlText(operatorNo).c_str(), kind,
                               db->SqlText(number).c_str(), mark - 2, mark),
                     db, changed);
 }
 
 bool TsSlipClearStep(int kind, int step, const std::string& number, CSmDatabase* db,
                      long long* changed) {
+  return TsSlipClearStep(kind, step, number, TsOperatorNo(), db, changed);
+}
+
+bool TsSlipClearStep(int kind, int step, const std::string& number, const std::string& operatorNo,
+                     CSmDatabase* db, long long* changed) {
   const int mark = 4 + kind + 2 * step;
   std::string sql =
       FormatStr("Update gbSheet Set OPR%d='' Where Fk=0 And JN%d='%s' And OPR%d='%s'", mark, kind,
-                db->SqlText(number).c_str(), mark, db->SqlText(TsOperatorNo()).c_str());
+                db->SqlText(number).c_str(), mark, db->SqlText(operatorNo).c_str());
   if (step == 0) sql += FormatStr(" And OPR%d=''", 6 + kind);
   return RunCounted(sql, db, changed);
 }
 
 bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, const std::string& to,
                     const std::string& prefix, CSmDatabase* db) {
-  const std::string opr = db->SqlText(TsOperatorNo());
+  return TsSlipBankMark(kind, mode, batch, from, to, prefix, TsOperatorNo(), db);
+}
+
+bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                    const std::string& prefix, const std::string& operatorNo, CSmDatabase* db) {
+  const std::string opr = db->SqlText(operatorNo);
   std::string sql;
   if (mode == 0) {
     sql = FormatStr("Update gbSheet Set FK=%d,OPR%d='%s' Where OPR%d<>'' And OPR%d=''", batch,
@@ -186,7 +201,12 @@ bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, cons
 
 bool TsSlipBankUnmark(int kind, int mode, int batch, const std::string& from, const std::string& to,
                       const std::string& prefix, CSmDatabase* db) {
-  const std::string opr = db->SqlText(TsOperatorNo());
+  return TsSlipBankUnmark(kind, mode, batch, from, to, prefix, TsOperatorNo(), db);
+}
+
+bool TsSlipBankUnmark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                      const std::string& prefix, const std::string& operatorNo, CSmDatabase* db) {
+  const std::string opr = db->SqlText(operatorNo);
   std::string sql;
   if (mode == 0) {
     sql = FormatStr("Update gbSheet Set FK=0,OPR%d='' Where FK=%d And OPR%d='%s' And OPR%d=''",

@@ -42,6 +42,11 @@ bool TsSlipSetStep(int kind, int step, const std::string& number, CSmDatabase* d
                    long long* changed = nullptr);
 bool TsSlipClearStep(int kind, int step, const std::string& number, CSmDatabase* db,
                      long long* changed = nullptr);
+// The same for the operator `operatorNo`.
+bool TsSlipSetStep(int kind, int step, const std::string& number, const std::string& operatorNo,
+                   CSmDatabase* db, long long* changed = nullptr);
+bool TsSlipClearStep(int kind, int step, const std::string& number, const std::string& operatorNo,
+                     CSmDatabase* db, long long* changed = nullptr);
 // Mode 0 pays the settled, unpaid slips of the kind dated from-to through bank batch `batch`;
 // mode 1 reviews the paid, unreviewed tickets of the batch. Cane slips only of farmers with a
 // bank account, and with `prefix` only under that farmer code. Unmarking takes back the
@@ -50,6 +55,11 @@ bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, cons
                     const std::string& prefix, CSmDatabase* db);
 bool TsSlipBankUnmark(int kind, int mode, int batch, const std::string& from, const std::string& to,
                       const std::string& prefix, CSmDatabase* db);
+// The same for the operator `operatorNo`.
+bool TsSlipBankMark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                    const std::string& prefix, const std::string& operatorNo, CSmDatabase* db);
+bool TsSlipBankUnmark(int kind, int mode, int batch, const std::string& from, const std::string& to,
+                      const std::string& prefix, const std::string& operatorNo, CSmDatabase* db);
 
 // Makes every slip of the kind whose tickets disagree on the bank batch, the household or the
 // settler, payer and reviewer uniform: each takes the slip's largest value and the slip leaves

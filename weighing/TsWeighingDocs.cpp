@@ -57,7 +57,7 @@ bool CTsWeighingDocs::LoadOpening(int party, const std::string& code, TsSlipAmou
 
 bool CTsWeighingDocs::SetOpening(bool add, int party, const std::string& code,
                                  const TsSlipAmounts& amounts, CSmDatabase* db) {
-  return Record(amounts).SetOpening(add, party, code, db);
+  return Record(amounts).SetOpening(add, party, code, TsOperatorNo(), db);
 }
 
 bool CTsWeighingDocs::GetChildOpenings(const std::string& parent,

@@ -283,11 +283,12 @@ void CTsYfOpenDlg::OnDelete() {
 void CTsYfOpenDlg::OnReview(bool cancel) {
   if (m_list->FirstSelected() < 0 || !MayReview()) return;
   std::vector<std::string> done;
+  const std::string operatorNo = TsOperatorNo();
   for (int row = m_list->RowCount() - 1; row >= 0; --row) {
     if (!m_list->topLevelItem(row)->isSelected()) continue;
     const std::string number = Cell(row, 0);
-    const bool ok = cancel ? CTsjsRec::CancelReview(m_party, m_kind, number, m_db)
-                           : CTsjsRec::Review(m_party, m_kind, number, m_db);
+    const bool ok = cancel ? CTsjsRec::CancelReview(m_party, m_kind, number, operatorNo, m_db)
+                           : CTsjsRec::Review(m_party, m_kind, number, operatorNo, m_db);
     // Another station may have been first: only a voucher that changed is done.
     if (!ok || m_db->RowsChanged() == 0) continue;
     done.push_back(number);

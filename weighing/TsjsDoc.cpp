@@ -149,16 +149,21 @@ bool TsjsSettle(const CTsgbRec& slip, int kind, const std::vector<std::string>& 
 
 bool TsjsSetSlipStep(int kind, int step, bool cancel, const std::string& number, bool& changed,
                      CSmDatabase* db) {
+  return TsjsSetSlipStep(kind, step, cancel, number, TsOperatorNo(), changed, db);
+}
+
+bool TsjsSetSlipStep(int kind, int step, bool cancel, const std::string& number,
+                     const std::string& operatorNo, bool& changed, CSmDatabase* db) {
   changed = false;
   return SmRunInTransaction(db, [&] {
     long long rows = 0;
-    const bool ok = cancel ? TsSlipClearStep(kind, step, number, db, &rows)
-                           : TsSlipSetStep(kind, step, number, db, &rows);
+    const bool ok = cancel ? TsSlipClearStep(kind, step, number, operatorNo, db, &rows)
+                           : TsSlipSetStep(kind, step, number, operatorNo, db, &rows);
     if (!ok) return false;
     changed = rows > 0;
     if (!changed || step != 0) return true;
-    return cancel ? CTsjsRec::CancelReview(kind, 0, number, db)
-                  : CTsjsRec::Review(kind, 0, number, db);
+    return cancel ? CTsjsRec::CancelReview(kind, 0, number, operatorNo, db)
+                  : CTsjsRec::Review(kind, 0, number, operatorNo, db);
   });
 }
 
@@ -279,10 +284,11 @@ void CTsjsListView::SetStep(int step, bool cancel) {
   std::vector<std::string> changed;
   std::string untouched;
   const char* what = step == 0 ? "付款" : "复核";
+  const std::string operatorNo = TsOperatorNo();
   for (auto n = numbers.rbegin(); n != numbers.rend(); ++n) {
     if (*n == kTsNewSlip) continue;
     bool marked = false;
-    if (!TsjsSetSlipStep(k, step, cancel, *n, marked, doc->m_db)) continue;
+    if (!TsjsSetSlipStep(k, step, cancel, *n, operatorNo, marked, doc->m_db)) continue;
     if (!marked) {
       // The list showed the slip ready for the step: another station got there first.
       if (ShownReadyFor(*n, step, cancel)) untouched += (untouched.empty() ? "" : "、") + *n;

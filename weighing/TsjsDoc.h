@@ -59,6 +59,9 @@ bool TsjsSettle(const CTsgbRec& slip, int kind, const std::vector<std::string>& 
 // failed; `changed` tells whether any ticket changed.
 bool TsjsSetSlipStep(int kind, int step, bool cancel, const std::string& number, bool& changed,
                      CSmDatabase* db);
+// The same by the operator `operatorNo`.
+bool TsjsSetSlipStep(int kind, int step, bool cancel, const std::string& number,
+                     const std::string& operatorNo, bool& changed, CSmDatabase* db);
 // Releases the slip's tickets and deletes its deduction rows in one transaction.
 bool TsjsCancelSlip(int kind, const std::string& number, CSmDatabase* db);
 

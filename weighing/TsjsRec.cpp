@@ -110,6 +110,11 @@ bool CTsjsRec::HasAdvance(int party) const {
 }
 
 bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatabase* db) {
+  return SetOpening(ask, party, code, TsOperatorNo(), db);
+}
+
+bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code,
+                          const std::string& operatorNo, CSmDatabase* db) {
   const std::string rows = FormatStr("From jsSheet Where LB='%d' And KNO='%s' And DH=''", party,
                                      db->SqlText(code).c_str());
   if (ask && db->QueryInt("Select Count(*) " + rows) > 0 &&
@@ -119,7 +124,7 @@ bool CTsjsRec::SetOpening(bool ask, int party, const std::string& code, CSmDatab
   return SmRunInTransaction(db, [&] {
     if (!db->ExecuteSQL("Delete " + rows)) return false;
     if (!HasAdvance(party)) return true;
-    const std::string opr = db->SqlText(TsOperatorNo(), 3);
+    const std::string opr = db->SqlText(operatorNo, 3);
     return db->ExecuteSQL(FormatStr(
         "Insert Into jsSheet(%s) Values(0,%s,0,0,'%d','2','%s','','%s','','%s','%s','%s')",
         ColumnList().c_str(), TsjsItemValues(-1).c_str(), party, TsGetYearStartDate().c_str(),

@@ -37,6 +37,9 @@ class CTsjsRec {
   // replaced when the user says Yes. False when declined or when a statement failed (nothing
   // changed then).
   bool SetOpening(bool ask, int party, const std::string& code, CSmDatabase* db);
+  // The same with the row written by the operator `operatorNo`.
+  bool SetOpening(bool ask, int party, const std::string& code, const std::string& operatorNo,
+                  CSmDatabase* db);
   // The household's opening balance as positive item amounts; without an opening row the
   // record is left unchanged. False when the rows cannot be read.
   bool LoadOpening(int party, const std::string& code, CSmDatabase* db);
@@ -78,11 +81,20 @@ class CTsjsRec {
   // takes back. True when the statement ran.
   static bool Review(int party, int kind, const std::string& number, CSmDatabase* db);
   static bool CancelReview(int party, int kind, const std::string& number, CSmDatabase* db);
+  // The same for the operator `operatorNo`.
+  static bool Review(int party, int kind, const std::string& number, const std::string& operatorNo,
+                     CSmDatabase* db);
+  static bool CancelReview(int party, int kind, const std::string& number,
+                           const std::string& operatorNo, CSmDatabase* db);
   // Puts the unpaid deduction rows of the party dated from-to, not in a batch, into bank
   // batch `batch` (farmers only with a bank account, and with `prefix` only under that code);
   // unmarking takes the batch's rows out again. True when the statement ran.
   static bool MarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
                             const std::string& prefix, CSmDatabase* db);
+  // The same with the rows marked by the operator `operatorNo`.
+  static bool MarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
+                            const std::string& prefix, const std::string& operatorNo,
+                            CSmDatabase* db);
   static bool UnmarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
                               const std::string& prefix, CSmDatabase* db);
   // The vouchers (distinct DH, T, OPR0, OPR1, in number order) of a party and kind, opening rows

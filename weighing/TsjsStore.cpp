@@ -120,7 +120,12 @@ bool CTsjsRec::DeleteDocument(int party, int kind, const std::string& number, CS
 }
 
 bool CTsjsRec::Review(int party, int kind, const std::string& number, CSmDatabase* db) {
-  const std::string opr = db->SqlText(TsOperatorNo());
+  return Review(party, kind, number, TsOperatorNo(), db);
+}
+
+bool CTsjsRec::Review(int party, int kind, const std::string& number, const std::string& operatorNo,
+                      CSmDatabase* db) {
+  const std::string opr = db->SqlText(operatorNo);
   const std::string n = db->SqlText(number);
   if (kind == 0)
     return db->ExecuteSQL(
@@ -132,6 +137,11 @@ bool CTsjsRec::Review(int party, int kind, const std::string& number, CSmDatabas
 }
 
 bool CTsjsRec::CancelReview(int party, int kind, const std::string& number, CSmDatabase* db) {
+  return CancelReview(party, kind, number, TsOperatorNo(), db);
+}
+
+bool CTsjsRec::CancelReview(int party, int kind, const std::string& number,
+                            const std::string& operatorNo, CSmDatabase* db) {
   const std::string n = db->SqlText(number);
   if (kind == 0)
     return db->ExecuteSQL(
@@ -139,16 +149,22 @@ bool CTsjsRec::CancelReview(int party, int kind, const std::string& number, CSmD
                   n.c_str()));
   return db->ExecuteSQL(
       FormatStr("Update jsSheet Set OPR1='' Where FK=0 And DB='%d' And DH='%s' And OPR1='%s'", kind,
-                n.c_str(), db->SqlText(TsOperatorNo()).c_str()));
+                n.c_str(), db->SqlText(operatorNo).c_str()));
 }
 
 bool CTsjsRec::MarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
                              const std::string& prefix, CSmDatabase* db) {
+  return MarkBankBatch(party, batch, from, to, prefix, TsOperatorNo(), db);
+}
+
+bool CTsjsRec::MarkBankBatch(int party, int batch, const std::string& from, const std::string& to,
+                             const std::string& prefix, const std::string& operatorNo,
+                             CSmDatabase* db) {
   // Rows of earlier batches and rows paid by hand keep their marks.
   return db->ExecuteSQL(
       FormatStr("Update jsSheet Set FK=%d,OPR1='%s' Where LB='%d' And DB='0' And FK=0 And "
                 "OPR1=''",
-                batch, db->SqlText(TsOperatorNo()).c_str(), party) +
+                batch, db->SqlText(operatorNo).c_str(), party) +
       BankFilter(party, from, to, prefix, db));
 }
 

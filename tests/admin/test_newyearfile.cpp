@@ -89,16 +89,17 @@ TEST_P(NewYearFileTest, ProposesTheYearAfterTheNewestFileOfTheAccountSet) {
     ASSERT_FALSE(SmCreateTestDataFile(2015, Folder()).empty());
   }
   auto dlg = Dialog();
-  EXPECT_EQ(Field(dlg.get(), 1105), "2017");
-  EXPECT_EQ(Field(dlg.get(), 1155), GetParam() == 0 ? Folder() : m_code);
+  EXPECT_EQ(Field(dlg.get(), CSmNewYearFileDlg::kYearEdit), "2017");
+  EXPECT_EQ(Field(dlg.get(), CSmNewYearFileDlg::kPlaceEdit), GetParam() == 0 ? Folder() : m_code);
   EXPECT_EQ(dlg->NextAccessYear(SmTestHome() + "/no-year-files"),
             std::to_string(QDate::currentDate().year()));
   if (GetParam() == 0) return;
   // A server without any database of the extension starts at the first account set.
   m_app.m_moduleInfo.m_ext = "tsy";
   CSmNewYearFileDlg fresh(m_app, 1, GetParam(), {}, m_login.server);
-  EXPECT_EQ(Field(&fresh, 1155), "0001");
-  EXPECT_EQ(Field(&fresh, 1105), std::to_string(QDate::currentDate().year()));
+  EXPECT_EQ(Field(&fresh, CSmNewYearFileDlg::kPlaceEdit), "0001");
+  EXPECT_EQ(Field(&fresh, CSmNewYearFileDlg::kYearEdit),
+            std::to_string(QDate::currentDate().year()));
 }
 
 // A new account set's first file is the business year that holds today by the cane module's
@@ -124,7 +125,7 @@ TEST_P(NewYearFileTest, TheFirstFileOfAnAccountSetIsTheBusinessYearThatHoldsToda
             : Field(std::make_unique<CSmNewYearFileDlg>(m_app, 1, GetParam(), std::string(),
                                                         m_login.server)
                         .get(),
-                    1105);
+                    CSmNewYearFileDlg::kYearEdit);
     EXPECT_EQ(proposed, std::to_string(year)) << start;
   }
   m_app.m_dataTypes = {&m_type};
@@ -146,16 +147,17 @@ TEST_P(NewYearFileTest, BadFieldsAndAnExistingFileAreRefusedBeforeAnythingIsMade
   for (const Case& c : cases) {
     if (c.message.empty()) continue;
     SmResetMessages();
-    SetField(dlg.get(), 1105, c.year);
-    if (GetParam() != 0) SetField(dlg.get(), 1155, *c.sequence ? c.sequence : m_code);
+    SetField(dlg.get(), CSmNewYearFileDlg::kYearEdit, c.year);
+    if (GetParam() != 0)
+      SetField(dlg.get(), CSmNewYearFileDlg::kPlaceEdit, *c.sequence ? c.sequence : m_code);
     EXPECT_FALSE(dlg->CreateDataFile()) << c.message;
     EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 1u) << c.message;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
   }
   // Declining the question makes nothing either.
   SmResetMessages();
-  SetField(dlg.get(), 1105, "2017");
-  if (GetParam() != 0) SetField(dlg.get(), 1155, m_code);
+  SetField(dlg.get(), CSmNewYearFileDlg::kYearEdit, "2017");
+  if (GetParam() != 0) SetField(dlg.get(), CSmNewYearFileDlg::kPlaceEdit, m_code);
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
   EXPECT_FALSE(dlg->CreateDataFile());
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "真的要创建吗？");
@@ -201,7 +203,7 @@ TEST_P(NewYearFileTest, ANewYearKeepsTheIdentityAndOperatorsAndMovesTheMonthsOn)
 
 TEST_P(NewYearFileTest, AFileWithoutAPreviousYearGetsTheDefaultMonths) {
   auto dlg = Dialog();
-  SetField(dlg.get(), 1105, "2030");
+  SetField(dlg.get(), CSmNewYearFileDlg::kYearEdit, "2030");
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   ASSERT_TRUE(dlg->CreateDataFile()) << CSmMessageService::Instance().LastText();
   const std::string name = FileOf(2030);
@@ -221,7 +223,7 @@ TEST_P(NewYearFileTest, AFileWithoutAPreviousYearGetsTheDefaultMonths) {
 TEST_P(NewYearFileTest, AFailedCopyFromThePreviousYearLeavesNoHalfMadeFile) {
   ASSERT_TRUE(m_db->ExecuteSQL("Delete From SYSTAB"));
   auto dlg = Dialog();
-  SetField(dlg.get(), 1105, "2017");
+  SetField(dlg.get(), CSmNewYearFileDlg::kYearEdit, "2017");
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   EXPECT_FALSE(dlg->CreateDataFile());
   EXPECT_EQ(CSmMessageService::Instance().LastText(),
@@ -276,7 +278,7 @@ TEST(NewYearFileConvertTest, AFileBecomesAServerDatabaseAndBackWithEveryRow) {
   QObject timers;
   std::string proposed;
   OnModalOf(&timers, 813, [&](QWidget* create) {
-    proposed = Find<QLineEdit>(create, 1105)->text().toStdString();
+    proposed = Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->text().toStdString();
     Click(create, 1);
   });
   ASSERT_TRUE(dlg.Tree()->RunCommand(43161));
@@ -330,7 +332,7 @@ TEST(NewYearFileConvertTest, ATableTheNewDatabaseCannotTakeIsNamedAndNothingStay
   }
   CSmNewYearFileDlg dlg(app, 1, 1, {}, kSmTestDsn);
   dlg.SetConversion({}, source);
-  Find<QLineEdit>(&dlg, 1155)->setText("0002");
+  Find<QLineEdit>(&dlg, CSmNewYearFileDlg::kPlaceEdit)->setText("0002");
   EXPECT_FALSE(dlg.CreateDataFile());
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据表转换失败：\nExtra\n");
   EXPECT_FALSE(Shown("转换完毕！"));

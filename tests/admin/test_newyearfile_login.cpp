@@ -7,6 +7,8 @@
 #include <QTreeWidget>
 
 #include "admin/SmAdminCommands.h"
+#include "admin/SmNewYearFileDlg.h"
+#include "app/SmOperatorDlg.h"
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
@@ -51,15 +53,18 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
     SmInstallAdminCommands(app);
     OnModal(815, [&](QWidget* dlg) {
       // Nothing saved: the dialog starts on the default folder of account sets.
-      EXPECT_EQ(Find<QTreeWidget>(dlg, 1050)->topLevelItem(0)->text(0).toStdString(), root);
+      EXPECT_EQ(
+          Find<QTreeWidget>(dlg, CSmOpenDataFileDlg::kTree)->topLevelItem(0)->text(0).toStdString(),
+          root);
       OnModal(813, [&](QWidget* create) {
         // Nothing selected: a new account set is proposed.
-        EXPECT_EQ(Find<QLineEdit>(create, 1155)->text().toStdString(), root + "/001");
-        Find<QLineEdit>(create, 1105)->setText("2026");
+        EXPECT_EQ(Find<QLineEdit>(create, CSmNewYearFileDlg::kPlaceEdit)->text().toStdString(),
+                  root + "/001");
+        Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2026");
         CSmMessageService::Instance().QueueAnswer(SM_IDYES);
         Click(create, 1);
       });
-      Click(dlg, 1075);
+      Click(dlg, CSmOpenDataFileDlg::kNewButton);
       EXPECT_EQ(CSmMessageService::Instance().LastText(),
                 "数据文件“" + root + "/001/2026.tsd” 创建成功！");
       SmResetMessages();
@@ -77,8 +82,8 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
     // The administrator sets a password for the next start.
     OnModal(812, [](QWidget* dlg) {
       Click(dlg, 1);  // old password: empty
-      Find<QLineEdit>(dlg, 1005)->setText("Cane7");
-      Find<QLineEdit>(dlg, 1006)->setText("cane7");
+      Find<QLineEdit>(dlg, CSmPasswordDlg::kFirstEdit)->setText("Cane7");
+      Find<QLineEdit>(dlg, CSmPasswordDlg::kSecondEdit)->setText("cane7");
       Click(dlg, 1);
     });
     app.OnPassword();
@@ -96,8 +101,10 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
   OnModal(815, [&](QWidget* dlg) {
     // The last log-in is offered again.
     EXPECT_EQ(SelectedFile(dlg), file);
-    EXPECT_TRUE(Find<QComboBox>(dlg, 1051)->currentText().startsWith("101 "));
-    Find<QLineEdit>(dlg, 1049)->setText("CANE7");  // case does not matter
+    EXPECT_TRUE(
+        Find<QComboBox>(dlg, CSmOpenDataFileDlg::kOperatorCombo)->currentText().startsWith("101 "));
+    Find<QLineEdit>(dlg, CSmOpenDataFileDlg::kPasswordEdit)
+        ->setText("CANE7");  // case does not matter
     Click(dlg, 1);
   });
   ASSERT_TRUE(again.InitInstance({}));
@@ -132,12 +139,12 @@ TEST_F(NewYearFileLoginTest, ADataSourceGetsANewAccountSetAndItsNextYear) {
   ASSERT_EQ(tree->SelectedDataSource(), kSmTestDsn);
   SmResetMessages();
   OnModalOf(&m_timers, 813, [](QWidget* create) {
-    Find<QLineEdit>(create, 1155)->setText("41");
-    Find<QLineEdit>(create, 1105)->setText("2016");
+    Find<QLineEdit>(create, CSmNewYearFileDlg::kPlaceEdit)->setText("41");
+    Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2016");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);
     Click(create, 1);
   });
-  Click(dlg.get(), 1075);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(SelectedFile(dlg.get()), "tsq00412016");
   ASSERT_NE(tree->currentItem(), nullptr);
   EXPECT_EQ(tree->currentItem()->text(0).toStdString(), "2016 年");
@@ -147,17 +154,17 @@ TEST_F(NewYearFileLoginTest, ADataSourceGetsANewAccountSetAndItsNextYear) {
   // With the year selected its account set is proposed; a year that exists is refused.
   std::string proposed;
   OnModalOf(&m_timers, 813, [&](QWidget* create) {
-    proposed = Find<QLineEdit>(create, 1155)->text().toStdString();
-    Find<QLineEdit>(create, 1105)->setText("2016");
+    proposed = Find<QLineEdit>(create, CSmNewYearFileDlg::kPlaceEdit)->text().toStdString();
+    Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2016");
     Click(create, 1);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据文件已存在：\ntsq00412016！");
-    Find<QLineEdit>(create, 1105)->setText("2017");
+    Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2017");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // create
     CSmMessageService::Instance().QueueAnswer(SM_IDNO);   // no carry-over
     Click(create, 1);
     if (create->isVisible()) Click(create, 2);
   });
-  Click(dlg.get(), 1075);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(proposed, "0041");
   EXPECT_EQ(SelectedFile(dlg.get()), "tsq00412017");
 

@@ -53,12 +53,12 @@ TEST_F(TsCardsTest, OwnPartIsPaddedToTheLengthOfItsLevel) {
   card.show();
   EXPECT_EQ(card.OwnPartLength(), 2);
   EXPECT_EQ(card.windowTitle().toStdString(), "增加");
-  EXPECT_EQ(Get(&card, 1012), "02");  // the next free code
-  Set(&card, 1012, "7");
+  EXPECT_EQ(Get(&card, CTsFarmerCardDlg::kOwnPart), "02");  // the next free code
+  Set(&card, CTsFarmerCardDlg::kOwnPart, "7");
   card.OnOK();
   EXPECT_EQ(LastBox(), "名称不能为空，请重输!");
   EXPECT_TRUE(card.isVisible());
-  Set(&card, 1013, "王五");
+  Set(&card, CTsFarmerCardDlg::kName, "王五");
   card.OnOK();
   EXPECT_EQ(card.result(), QDialog::Accepted);
   EXPECT_EQ(card.Farmer().KNO, "10107");
@@ -66,9 +66,9 @@ TEST_F(TsCardsTest, OwnPartIsPaddedToTheLengthOfItsLevel) {
   CTsFarmerCardDlg modify(m_db, "101", "10107", false);
   modify.show();
   EXPECT_EQ(modify.windowTitle().toStdString(), "修改");
-  EXPECT_EQ(Get(&modify, 1013), "王五");
-  Set(&modify, 1012, "8");
-  Set(&modify, 1013, "王六");
+  EXPECT_EQ(Get(&modify, CTsFarmerCardDlg::kName), "王五");
+  Set(&modify, CTsFarmerCardDlg::kOwnPart, "8");
+  Set(&modify, CTsFarmerCardDlg::kName, "王六");
   modify.OnOK();
   EXPECT_EQ(Rows("Select NA From NHDir Where KNO='10108'"), "王六");
   EXPECT_EQ(Logged(1601), "新增：10107 - 王五|修改：10107(王五) --> 10108(王六)");
@@ -91,23 +91,23 @@ TEST_F(TsCardsTest, FarmerFieldsFollowWhereTheFarmerStands) {
   farmer.show();
   ASSERT_EQ(farmer.AdvanceFieldCount(), 2);
   ASSERT_EQ(farmer.ParamFieldCount(), 2);
-  EXPECT_EQ(Get(&farmer, 1003), "100.5");
-  EXPECT_EQ(Get(&farmer, 1006), "1.25");  // 补贴 is cs2
+  EXPECT_EQ(Get(&farmer, CTsFarmerCardDlg::kFirstAdvance), "100.5");
+  EXPECT_EQ(Get(&farmer, CTsFarmerCardDlg::kFirstAdvance + 3), "1.25");  // 补贴 is cs2
   // Enter from the note goes on to the first advance field.
-  Find<CSmEdit>(&farmer, 1015)->setFocus();
+  Find<CSmEdit>(&farmer, CTsFarmerCardDlg::kNote)->setFocus();
   QApplication::processEvents();
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QApplication::sendEvent(&farmer, &enter);
-  EXPECT_EQ(farmer.focusWidget(), Find<CSmEdit>(&farmer, 1003));
+  EXPECT_EQ(farmer.focusWidget(), Find<CSmEdit>(&farmer, CTsFarmerCardDlg::kFirstAdvance));
 
   // The first child of region 2 shows the region's balances and stores them as its own.
   CTsFarmerCardDlg first(m_db, "2", "", true);
   first.show();
-  EXPECT_EQ(Get(&first, 1012), "01");
-  EXPECT_EQ(Get(&first, 1003), "100.5");
-  EXPECT_EQ(Get(&first, 1004), "30");
-  Set(&first, 1013, "新村");
-  Set(&first, 1004, "35");
+  EXPECT_EQ(Get(&first, CTsFarmerCardDlg::kOwnPart), "01");
+  EXPECT_EQ(Get(&first, CTsFarmerCardDlg::kFirstAdvance), "100.5");
+  EXPECT_EQ(Get(&first, CTsFarmerCardDlg::kFirstAdvance + 1), "30");
+  Set(&first, CTsFarmerCardDlg::kName, "新村");
+  Set(&first, CTsFarmerCardDlg::kFirstAdvance + 1, "35");
   first.OnOK();
   EXPECT_EQ(first.result(), QDialog::Accepted);
   EXPECT_DOUBLE_EQ(m_weighing->openings["201"][2], 35);
@@ -143,8 +143,8 @@ TEST_F(TsCardsTest, VarietyPriceChangeOffersToRepriceOpenTickets) {
     CSmMessageService::Instance().QueueAnswer(c.answer);
     CTsVarietyCardDlg card(m_db, "01", "0101", false);
     card.show();
-    EXPECT_EQ(Get(&card, 1068), "300");
-    Set(&card, 1068, "320");
+    EXPECT_EQ(Get(&card, CTsVarietyCardDlg::kPrice), "300");
+    Set(&card, CTsVarietyCardDlg::kPrice, "320");
     card.OnOK();
     EXPECT_EQ(card.result(), QDialog::Accepted);
     ASSERT_EQ(m_weighing->reprices.size(), c.calls.size());
@@ -171,8 +171,8 @@ TEST_F(TsCardsTest, VarietyPriceChangeOffersToRepriceOpenTickets) {
   m_weighing->reprices.clear();
   CTsVarietyCardDlg parent(m_db, "", "01", false);
   parent.show();
-  EXPECT_FALSE(Find<CSmEdit>(&parent, 1068)->isEnabled());
-  Set(&parent, 1067, "新台糖");
+  EXPECT_FALSE(Find<CSmEdit>(&parent, CTsVarietyCardDlg::kPrice)->isEnabled());
+  Set(&parent, CTsVarietyCardDlg::kName, "新台糖");
   parent.OnOK();
   EXPECT_EQ(parent.result(), QDialog::Accepted);
   EXPECT_TRUE(m_weighing->reprices.empty());
@@ -194,7 +194,7 @@ TEST_F(TsCardsTest, BatchParameterNoteShowsTheRangeOfTheChosenCodes) {
     CTsBatchParamDlg dlg(0, {"1", "999"}, m_db);
     dlg.show();
     EXPECT_EQ(dlg.Note(), c.note);
-    EXPECT_EQ(Find<QLabel>(&dlg, 1113)->text().toStdString(), c.note);
+    EXPECT_EQ(Find<QLabel>(&dlg, CTsBatchParamDlg::kNote)->text().toStdString(), c.note);
   }
 }
 
@@ -202,14 +202,14 @@ TEST_F(TsCardsTest, BatchParameterChangeIsStoredAndLoggedAsAWhole) {
   Run({"Update NHDir Set cs0=2"});
   CTsBatchParamDlg same(0, {"10101"}, m_db);
   same.show();
-  Set(&same, 1112, "2");
+  Set(&same, CTsBatchParamDlg::kValue, "2");
   same.OnOK();
   EXPECT_EQ(same.result(), QDialog::Accepted);
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 
   CTsBatchParamDlg declined(0, {"10101"}, m_db);
   declined.show();
-  Set(&declined, 1112, "5");
+  Set(&declined, CTsBatchParamDlg::kValue, "5");
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
   declined.OnOK();
   EXPECT_TRUE(declined.isVisible());
@@ -225,7 +225,7 @@ TEST_F(TsCardsTest, BatchParameterChangeIsStoredAndLoggedAsAWhole) {
       << error;
   CTsBatchParamDlg failing(0, {"10101"}, m_db);
   failing.show();
-  Set(&failing, 1112, "5");
+  Set(&failing, CTsBatchParamDlg::kValue, "5");
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   failing.OnOK();
   EXPECT_NE(failing.result(), QDialog::Accepted);
@@ -236,7 +236,7 @@ TEST_F(TsCardsTest, BatchParameterChangeIsStoredAndLoggedAsAWhole) {
 
   CTsBatchParamDlg dlg(0, {"10101", "2"}, m_db);
   dlg.show();
-  Set(&dlg, 1112, "5.5");
+  Set(&dlg, CTsBatchParamDlg::kValue, "5.5");
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   dlg.OnOK();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -261,13 +261,13 @@ TEST_F(TsCardsTest, WithoutANamedParameterOnlyAnEmptyValueCloses) {
   TsBuildItemTables();
   CTsBatchParamDlg empty(0, {"10101"}, m_db);
   empty.show();
-  EXPECT_EQ(Find<QComboBox>(&empty, 1111)->count(), 0);
+  EXPECT_EQ(Find<QComboBox>(&empty, CTsBatchParamDlg::kCombo)->count(), 0);
   empty.OnOK();
   EXPECT_EQ(empty.result(), QDialog::Accepted);
 
   CTsBatchParamDlg typed(0, {"10101"}, m_db);
   typed.show();
-  Set(&typed, 1112, "1");
+  Set(&typed, CTsBatchParamDlg::kValue, "1");
   typed.OnOK();
   EXPECT_EQ(LastBox(), "未选择要要修改的参数！");
   EXPECT_TRUE(typed.isVisible());

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "cane/TsFarmerCardDlg.h"
 #include "cane/TsFarmerDirDlg.h"
 #include "cane/TsNH.h"
 #include "cane/TsVarietyDirDlg.h"
@@ -48,21 +49,22 @@ TEST_F(TsDirsTest, FarmerListShowsAmountsOnlyWhenMaintaining) {
   EXPECT_EQ(list->headerItem()->text(9).toStdString(), "修路费");
   EXPECT_EQ(Column(list, 7), (std::vector<std::string>{"100.50", "20.00"}));
   EXPECT_EQ(Column(list, 8), (std::vector<std::string>{"0.00", "0.00"}));
-  EXPECT_EQ(Find<QLabel>(dlg.get(), 1005)->text().toStdString(), "10101  一组");
+  EXPECT_EQ(Find<QLabel>(dlg.get(), CTsFarmerDirDlg::kParentText)->text().toStdString(),
+            "10101  一组");
   EXPECT_EQ(dlg->AdvanceTotalsText(),
             "当前农户预付款合计数为：\n\n    化肥款：120.50元\n    种苗款：\n    合计：120.50元");
   list->OnCommand(SM_ID_FARMER_ADVANCE_TOTALS);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), dlg->AdvanceTotalsText());
 
   // One level up the rows are summed per child.
-  EXPECT_EQ(ButtonText(dlg.get(), 1057), "&X.后退");
-  Click(dlg.get(), 1057);
+  EXPECT_EQ(ButtonText(dlg.get(), CTsFarmerDirDlg::kBack), "&X.后退");
+  Click(dlg.get(), CTsFarmerDirDlg::kBack);
   EXPECT_EQ(dlg->CurrentCode(), "101");
   EXPECT_EQ(Column(list, 7), std::vector<std::string>{"120.50"});
-  Click(dlg.get(), 1057);
-  Click(dlg.get(), 1057);
-  EXPECT_EQ(ButtonText(dlg.get(), 1057), "&X.关闭");
-  Click(dlg.get(), 1057);
+  Click(dlg.get(), CTsFarmerDirDlg::kBack);
+  Click(dlg.get(), CTsFarmerDirDlg::kBack);
+  EXPECT_EQ(ButtonText(dlg.get(), CTsFarmerDirDlg::kBack), "&X.关闭");
+  Click(dlg.get(), CTsFarmerDirDlg::kBack);
   EXPECT_EQ(dlg->result(), QDialog::Rejected);
 
   for (int mode : {1, 2}) {
@@ -102,9 +104,9 @@ TEST_F(TsDirsTest, VarietyParentsShowNoPrice) {
   EXPECT_EQ(dlg->List()->columnCount(), 4);
   EXPECT_EQ(dlg->List()->GetColumnFormat(2), Qt::AlignRight);
   dlg->List()->FindText("01", false);
-  Click(dlg.get(), 1063);
+  Click(dlg.get(), CTsVarietyDirDlg::kDown);
   EXPECT_EQ(Column(dlg->List(), 2), (std::vector<std::string>{"300.00", "310.00"}));
-  EXPECT_EQ(ButtonText(dlg.get(), 1064), "&X.后退");
+  EXPECT_EQ(ButtonText(dlg.get(), CTsVarietyDirDlg::kBack), "&X.后退");
 }
 
 TEST_F(TsDirsTest, WithoutTheRightNothingChangesButOpenAndPickWork) {
@@ -115,7 +117,7 @@ TEST_F(TsDirsTest, WithoutTheRightNothingChangesButOpenAndPickWork) {
        std::initializer_list<unsigned>{SM_ID_LIST_ADD, SM_ID_LIST_MODIFY, SM_ID_LIST_DELETE,
                                        SM_ID_EDIT_CUT, SM_ID_EDIT_PASTE, SM_ID_BATCH_PARAMS})
     EXPECT_FALSE(list->IsCommandEnabled(id)) << id;
-  for (int id : {1006, 1007, 1008}) {
+  for (int id : {CTsFarmerDirDlg::kAdd, CTsFarmerDirDlg::kModify, CTsFarmerDirDlg::kRemove}) {
     EXPECT_FALSE(Find<QPushButton>(dlg.get(), id)->isEnabled()) << id;
     dlg->OnCommand(id);
   }
@@ -133,11 +135,11 @@ TEST_F(TsDirsTest, AddingRunsTheCardUntilItIsCancelled) {
   auto dlg = Show<CTsFarmerDirDlg>(0, "10101001");
   CModalScript script;
   script.Then(953, [](QWidget* card) {
-    Type(card, 1013, "王五");
+    Type(card, CTsFarmerCardDlg::kName, "王五");
     Press(card, 1);
   });
   script.Then(953, Cancel);
-  Click(dlg.get(), 1006);
+  Click(dlg.get(), CTsFarmerDirDlg::kAdd);
   EXPECT_TRUE(script.Done());
   EXPECT_EQ(Column(dlg->List(), 0), (std::vector<std::string>{"10101001", "10101002", "10101003"}));
   std::vector<std::string> selected;

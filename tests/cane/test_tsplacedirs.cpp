@@ -87,7 +87,7 @@ TEST_F(TsPlaceDirsTest, PlaceListColumnsFollowTheNamedParameters) {
   EXPECT_FALSE(Has(MenuIds(dlg.List()), SM_ID_BATCH_PARAMS));
   CTsPlaceCardDlg card(1, "", m_db);
   card.show();
-  EXPECT_EQ(Find<CSmEdit>(&card, 1061), nullptr);
+  EXPECT_EQ(Find<CSmEdit>(&card, CTsPlaceCardDlg::kFirstParam), nullptr);
 }
 
 TEST_F(TsPlaceDirsTest, PlaceCardChecksItsFieldsAndLogs) {
@@ -108,10 +108,10 @@ TEST_F(TsPlaceDirsTest, PlaceCardChecksItsFieldsAndLogs) {
     SmResetMessages();
     CTsPlaceCardDlg card(1, "", m_db);
     card.show();
-    EXPECT_EQ(Get(&card, 1057), "004");
-    Set(&card, 1057, c.code);
-    Set(&card, 1058, c.name);
-    Set(&card, 1065, c.region);
+    EXPECT_EQ(Get(&card, CTsPlaceCardDlg::kCode), "004");
+    Set(&card, CTsPlaceCardDlg::kCode, c.code);
+    Set(&card, CTsPlaceCardDlg::kName, c.name);
+    Set(&card, CTsPlaceCardDlg::kRegion, c.region);
     card.OnOK();
     EXPECT_EQ(card.result() == QDialog::Accepted, c.refusal == nullptr);
     if (c.refusal) {
@@ -122,14 +122,14 @@ TEST_F(TsPlaceDirsTest, PlaceCardChecksItsFieldsAndLogs) {
   // A code longer than the code length cannot be typed.
   CTsPlaceCardDlg longer(1, "", m_db);
   longer.show();
-  Set(&longer, 1057, "1234");
-  EXPECT_EQ(Get(&longer, 1057), "123");
+  Set(&longer, CTsPlaceCardDlg::kCode, "1234");
+  EXPECT_EQ(Get(&longer, CTsPlaceCardDlg::kCode), "123");
   EXPECT_EQ(Logged(1602), "新增：007 - 田头");
 
   CTsPlaceCardDlg card(0, "007", m_db);
   card.show();
-  EXPECT_EQ(Find<QLabel>(&card, 1068)->text().toStdString(), "东区/一村");
-  Set(&card, 1058, "田尾");
+  EXPECT_EQ(Find<QLabel>(&card, CTsPlaceCardDlg::kRegionName)->text().toStdString(), "东区/一村");
+  Set(&card, CTsPlaceCardDlg::kName, "田尾");
   card.OnOK();
   EXPECT_EQ(Logged(1602), "新增：007 - 田头|修改：007(田头) --> 007(田尾)");
 }
@@ -140,7 +140,9 @@ TEST_F(TsPlaceDirsTest, AddingStartsFromTheSelectedPlaceAndComesBack) {
   CModalScript script;
   std::vector<std::string> shown;
   script.Then(955, [&](QWidget* card) {
-    for (int id : {1057, 1058, 1065, 1060}) shown.push_back(Get(card, id));
+    for (int id : {CTsPlaceCardDlg::kCode, CTsPlaceCardDlg::kName, CTsPlaceCardDlg::kRegion,
+                   CTsPlaceCardDlg::kPrice})
+      shown.push_back(Get(card, id));
     Press(card, 1);
   });
   script.Then(955, Cancel);
@@ -168,7 +170,7 @@ TEST_F(TsPlaceDirsTest, FreightPriceChangeOffersToRepriceOpenTickets) {
     CSmMessageService::Instance().QueueAnswer(c.answer);
     CTsPlaceCardDlg card(0, "001", m_db);
     card.show();
-    Set(&card, 1060, "55");
+    Set(&card, CTsPlaceCardDlg::kPrice, "55");
     card.OnOK();
     EXPECT_EQ(card.result(), QDialog::Accepted);
     EXPECT_NE(LastBox().find("选择“是”，将单价调增5.00；"), std::string::npos);
@@ -181,7 +183,7 @@ TEST_F(TsPlaceDirsTest, FreightPriceChangeOffersToRepriceOpenTickets) {
   SmResetMessages();
   CTsPlaceCardDlg rename(0, "001", m_db);
   rename.show();
-  Set(&rename, 1058, "河滩");
+  Set(&rename, CTsPlaceCardDlg::kName, "河滩");
   rename.OnOK();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
@@ -191,7 +193,7 @@ TEST_F(TsPlaceDirsTest, MergedPlacesAreNotRepricedAndADeclinedMergeChangesNothin
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
   CTsPlaceCardDlg declined(0, "002", m_db);
   declined.show();
-  Set(&declined, 1057, "1");
+  Set(&declined, CTsPlaceCardDlg::kCode, "1");
   declined.OnOK();
   EXPECT_EQ(LastBox(), "代码不合适，操作数据库失败！");
   EXPECT_TRUE(declined.isVisible());
@@ -201,8 +203,8 @@ TEST_F(TsPlaceDirsTest, MergedPlacesAreNotRepricedAndADeclinedMergeChangesNothin
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   CTsPlaceCardDlg merge(0, "002", m_db);
   merge.show();
-  Set(&merge, 1057, "1");
-  Set(&merge, 1060, "45");
+  Set(&merge, CTsPlaceCardDlg::kCode, "1");
+  Set(&merge, CTsPlaceCardDlg::kPrice, "45");
   merge.OnOK();
   EXPECT_EQ(merge.result(), QDialog::Accepted);
   EXPECT_EQ(Rows("Select KNO From AdrDir Order By KNO"), "001|003");
@@ -273,10 +275,10 @@ TEST_F(TsPlaceDirsTest, DriverCardChecksTheLoadLimits) {
     SmResetMessages();
     CTsDriverCardDlg card(1, "", m_db);
     card.show();
-    Set(&card, 1057, std::to_string(++number));
-    Set(&card, 1058, "司机");
-    Set(&card, 1060, c.lower);
-    Set(&card, 1061, c.upper);
+    Set(&card, CTsDriverCardDlg::kCode, std::to_string(++number));
+    Set(&card, CTsDriverCardDlg::kName, "司机");
+    Set(&card, CTsDriverCardDlg::kLowerLimit, c.lower);
+    Set(&card, CTsDriverCardDlg::kUpperLimit, c.upper);
     card.OnOK();
     EXPECT_EQ(card.result() == QDialog::Accepted, c.refusal == nullptr);
     if (c.refusal) {
@@ -296,19 +298,19 @@ TEST_F(TsPlaceDirsTest, DriverOpeningBalancesAndTotals) {
   CTsDriverCardDlg card(1, "", m_db);
   card.show();
   ASSERT_EQ(card.AdvanceFieldCount(), 2);
-  Set(&card, 1058, "王师傅");
-  Find<CSmEdit>(&card, 1064)->setFocus();
+  Set(&card, CTsDriverCardDlg::kName, "王师傅");
+  Find<CSmEdit>(&card, CTsDriverCardDlg::kNote)->setFocus();
   QApplication::processEvents();
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QApplication::sendEvent(&card, &enter);
-  EXPECT_EQ(card.focusWidget(), Find<CSmEdit>(&card, 1003));
-  Set(&card, 1004, "88.5");
+  EXPECT_EQ(card.focusWidget(), Find<CSmEdit>(&card, CTsDriverCardDlg::kFirstAdvance));
+  Set(&card, CTsDriverCardDlg::kFirstAdvance + 1, "88.5");
   card.OnOK();
   ASSERT_EQ(card.result(), QDialog::Accepted);
   EXPECT_DOUBLE_EQ(m_weighing->openings["001"][2], 88.5);
   CTsDriverCardDlg again(0, "001", m_db);
   again.show();
-  EXPECT_EQ(Get(&again, 1004), "88.5");
+  EXPECT_EQ(Get(&again, CTsDriverCardDlg::kFirstAdvance + 1), "88.5");
 
   CTsDriverDirDlg picker(true, m_db, "");
   picker.show();
@@ -333,7 +335,7 @@ TEST_F(TsPlaceDirsTest, AMergedDriverKeepsTheMergedOpeningRow) {
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   CTsDriverCardDlg card(0, "002", m_db);
   card.show();
-  Set(&card, 1057, "1");
+  Set(&card, CTsDriverCardDlg::kCode, "1");
   card.OnOK();
   EXPECT_EQ(card.result(), QDialog::Accepted);
   EXPECT_EQ(Rows("Select KNO From DriverDir"), "001");
@@ -372,13 +374,13 @@ TEST_F(TsPlaceDirsTest, EachDirectoryNeedsItsOwnRightToChange) {
 TEST_F(TsPlaceDirsTest, DriverChangesAreLoggedUnderTheirOwnCode) {
   CTsDriverCardDlg added(1, "", m_db);
   added.show();
-  Set(&added, 1058, "王师傅");
+  Set(&added, CTsDriverCardDlg::kName, "王师傅");
   added.OnOK();
   ASSERT_EQ(added.result(), QDialog::Accepted);
   CTsDriverCardDlg renamed(0, "001", m_db);
   renamed.show();
-  Set(&renamed, 1057, "2");
-  Set(&renamed, 1058, "王二");
+  Set(&renamed, CTsDriverCardDlg::kCode, "2");
+  Set(&renamed, CTsDriverCardDlg::kName, "王二");
   renamed.OnOK();
   ASSERT_EQ(renamed.result(), QDialog::Accepted);
   CTsDriverDirDlg dlg(false, m_db, "002");
@@ -394,7 +396,8 @@ TEST_F(TsPlaceDirsTest, EnterFromTheLastDriverFieldReachesOK) {
     bool items;
     int last;
   };
-  for (const Case c : {Case{true, 1004}, Case{false, 1064}}) {
+  for (const Case c :
+       {Case{true, CTsDriverCardDlg::kFirstAdvance + 1}, Case{false, CTsDriverCardDlg::kNote}}) {
     SCOPED_TRACE(c.last);
     if (!c.items) {
       m_type->m_strParams[25].clear();
@@ -403,7 +406,7 @@ TEST_F(TsPlaceDirsTest, EnterFromTheLastDriverFieldReachesOK) {
     }
     CTsDriverCardDlg card(1, "", m_db);
     card.show();
-    Set(&card, 1058, "王师傅");
+    Set(&card, CTsDriverCardDlg::kName, "王师傅");
     Find<CSmEdit>(&card, c.last)->setFocus();
     QApplication::processEvents();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -431,7 +434,7 @@ TEST_F(TsPlaceDirsTest, DriverMergeMovesHisTicketsAndDocumentsOnlyAfterYes) {
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
   CTsDriverCardDlg declined(0, "002", m_db);
   declined.show();
-  Set(&declined, 1057, "1");
+  Set(&declined, CTsDriverCardDlg::kCode, "1");
   declined.OnOK();
   EXPECT_EQ(LastBox(), "代码不合适，操作数据库失败！");
   EXPECT_TRUE(declined.isVisible());
@@ -441,7 +444,7 @@ TEST_F(TsPlaceDirsTest, DriverMergeMovesHisTicketsAndDocumentsOnlyAfterYes) {
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   CTsDriverCardDlg merge(0, "002", m_db);
   merge.show();
-  Set(&merge, 1057, "1");
+  Set(&merge, CTsDriverCardDlg::kCode, "1");
   merge.OnOK();
   EXPECT_EQ(merge.result(), QDialog::Accepted);
   EXPECT_EQ(state(), "001王/001/1001|0002");

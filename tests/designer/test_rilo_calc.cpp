@@ -14,6 +14,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/report_sources_fixture.h"
 #include "tests/designer/rilo_view_fixture.h"
+#include "ui/SmCalcDlg.h"
 
 namespace {
 
@@ -75,14 +76,14 @@ TEST_F(RiloCalcDlgTest, SheetWithoutFormulasEndsInOnePass) {
   doc.m_sheet = Sheet(2, 2);
   doc.m_sheet.m_texts = {"a", "b", "c", "d"};
   const int answer = RunCalc(doc, [&](CRiloCalcDlg& dlg) {
-    EXPECT_EQ(Text(&dlg, 1049), "&B.开始");
-    EXPECT_EQ(Text(&dlg, 1055), "全部：A1 至 B2");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kCalcStart), "&B.开始");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kCalcRegionLabel), "全部：A1 至 B2");
     EXPECT_EQ(dlg.windowTitle().toStdString(), "报表计算：本表.QLN");
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), 0);
-    EXPECT_EQ(Text(&dlg, 1054), "无公式!");
-    EXPECT_EQ(Text(&dlg, 1049), "&S.确认");
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kHint), "无公式!");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kCalcStart), "&S.确认");
     EXPECT_FALSE(Control<QPushButton>(&dlg, CRiloCalcDlg::kCalcNext)->isEnabled());
     EXPECT_FALSE(Control<QLineEdit>(&dlg, CRiloCalcDlg::kFormula)->isEnabled());
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
@@ -102,8 +103,8 @@ TEST_F(RiloCalcDlgTest, GroupsAndNumberFormats) {
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_EQ(dlg.Pass(), 1);
-    EXPECT_EQ(Text(&dlg, 1054), "正确!");
-    EXPECT_EQ(Text(&dlg, 1051), "E1");
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kHint), "正确!");
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kCellLabel), "E1");
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
   });
   ASSERT_EQ(answer, SM_IDOK);
@@ -120,11 +121,11 @@ TEST_F(RiloCalcDlgTest, PauseStopsOnTheFailureAndContinuesWithTheCorrection) {
     dlg.PauseBox()->setChecked(true);
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_FALSE(dlg.IsFinished());
-    EXPECT_EQ(Text(&dlg, 1051), "B1");
-    EXPECT_NE(Text(&dlg, 1054), "正确!");
-    EXPECT_FALSE(Text(&dlg, 1054).empty());
-    EXPECT_EQ(Text(&dlg, 1053), "");
-    EXPECT_EQ(Text(&dlg, 1049), "&C.继续");
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kCellLabel), "B1");
+    EXPECT_NE(Text(&dlg, CRiloCalcDlg::kHint), "正确!");
+    EXPECT_FALSE(Text(&dlg, CRiloCalcDlg::kHint).empty());
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kResult), "");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kCalcStart), "&C.继续");
     Type(&dlg, CRiloCalcDlg::kFormula, "sum(A1)+1");
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);  // Enter continues
     QApplication::sendEvent(Control<QLineEdit>(&dlg, CRiloCalcDlg::kFormula), &enter);
@@ -159,7 +160,7 @@ TEST_F(RiloCalcDlgTest, SkippedFirstCellEndsAfterTheLastPass) {
   doc.m_sheet.m_texts = {CellOf("", "1"), CellOf("", "2")};
   const int answer = RunCalc(doc, [](CRiloCalcDlg& dlg) {
     ::Click(&dlg, CRiloCalcDlg::kCalcNext);  // skips A1 before any run: it is never done
-    EXPECT_EQ(Text(&dlg, 1051), "B1");
+    EXPECT_EQ(Text(&dlg, CRiloCalcDlg::kCellLabel), "B1");
     ::Click(&dlg, CRiloCalcDlg::kCalcStart);
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Pass(), CRiloCalcDlg::kLastPass);
@@ -183,11 +184,11 @@ TEST_F(RiloCalcDlgTest, AuditVerdictsNotesAndOneRowPerCell) {
   std::vector<std::vector<std::string>> rows;
   CModalScript script;
   script.Then(838, [&](QWidget*) {
-    EXPECT_EQ(Text(&dlg, 1059), "多区域：共 2 个区域");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kAuditRegionLabel), "多区域：共 2 个区域");
     dlg.PauseBox()->setChecked(true);
     ::Click(&dlg, CRiloAuditDlg::kAuditStart);
     EXPECT_EQ(dlg.CurrentCell(), (SmIntPair{0, 1}));  // stopped on A2's error
-    EXPECT_EQ(Text(&dlg, 1063), "&C.继续");
+    EXPECT_EQ(Text(&dlg, CRiloRunDlg::kAuditStart), "&C.继续");
     ::Click(&dlg, CRiloAuditDlg::kAuditStart);  // goes on after A2 (its formula did not change)
     EXPECT_TRUE(dlg.IsFinished());
     for (int i = 0; i < dlg.List()->topLevelItemCount(); ++i) {
@@ -216,16 +217,16 @@ TEST_F(RiloCalcDlgTest, FormulaDialogEditsAndTestsTheFetchFormula) {
   CModalScript script;
   script.Then(840, [&](QWidget*) {
     EXPECT_EQ(dlg.windowTitle().toStdString(), "编辑单元格 B2 的公式：");
-    EXPECT_EQ(Text(&dlg, 1045), "sum(A1)*2");
+    EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kText), "sum(A1)*2");
     ::Click(&dlg, CRiloCellTextDlg::kTest);
-    EXPECT_EQ(Text(&dlg, 1097), "8");
+    EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kTestResult), "8");
     QKeyEvent bar(QEvent::KeyPress, Qt::Key_Bar, Qt::NoModifier, "|");
     Control<QLineEdit>(&dlg, CRiloCellTextDlg::kText)->setCursorPosition(4);
     QApplication::sendEvent(Control<QLineEdit>(&dlg, CRiloCellTextDlg::kText), &bar);
-    EXPECT_EQ(Text(&dlg, 1045), "sum(A1)*2");  // refused
+    EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kText), "sum(A1)*2");  // refused
     Type(&dlg, CRiloCellTextDlg::kText, "sum(A1");
     ::Click(&dlg, CRiloCellTextDlg::kTest);
-    EXPECT_FALSE(Text(&dlg, 1097).empty());
+    EXPECT_FALSE(Text(&dlg, CRiloCellTextDlg::kTestResult).empty());
     EXPECT_EQ(doc.m_sheet.m_texts[3], CellOf("\x1BG5标题", "sum(A1)*2"));  // a test writes nothing
     ::Click(&dlg, 1);
   });
@@ -364,8 +365,8 @@ TEST_F(RiloFillTest, CalculatorSumsTheSelectionAndWritesBackAsATypingStep) {
   std::string start;
   CModalScript script;
   script.Then(800, [&](QWidget* dlg) {
-    start = Text(dlg, 1000);
-    Press(dlg, 1001);  // send
+    start = Text(dlg, CSmCalcDlg::kExpression);
+    Press(dlg, CSmCalcDlg::kSend);
   });
   m_view->OnCommand(SM_ID_CALCULATOR);
   EXPECT_EQ(start, "1.5+2");
@@ -448,7 +449,8 @@ TEST_F(RiloFillTest, ALongRunShowsItsProgressAndCancelLeavesTheSheet) {
     int command;
     int dialog;
     int run;
-  } runs[] = {{SM_ID_RILO_CALCULATE, 834, 1049}, {SM_ID_RILO_AUDIT, 838, 1063}};
+  } runs[] = {{SM_ID_RILO_CALCULATE, 834, CRiloRunDlg::kCalcStart},
+              {SM_ID_RILO_AUDIT, 838, CRiloRunDlg::kAuditStart}};
   for (const auto& r : runs) {
     SCOPED_TRACE(r.dialog);
     Open(sheet);
@@ -462,8 +464,9 @@ TEST_F(RiloFillTest, ALongRunShowsItsProgressAndCancelLeavesTheSheet) {
         seen = run->IsRunning();
         EXPECT_FALSE(Control<QPushButton>(dlg, r.run)->isEnabled());
         if (r.dialog == 834) {
-          EXPECT_EQ(Text(dlg, 1051), "C1");
-          EXPECT_EQ(Text(dlg, 1054).rfind("正在计算……已算 2 个单元格", 0), 0u) << Text(dlg, 1054);
+          EXPECT_EQ(Text(dlg, CRiloCalcDlg::kCellLabel), "C1");
+          EXPECT_EQ(Text(dlg, CRiloCalcDlg::kHint).rfind("正在计算……已算 2 个单元格", 0), 0u)
+              << Text(dlg, CRiloCalcDlg::kHint);
         }
         Press(dlg, 2);
       });
@@ -490,12 +493,12 @@ TEST_F(RiloFillTest, ALongFormulaTestStopsAtCancel) {
   script.Then(840, [&](QWidget*) {
     QTimer::singleShot(0, &dlg, [&] {
       EXPECT_TRUE(dlg.IsTesting());
-      EXPECT_EQ(Text(&dlg, 1097), "正在计算……按“取消”停止");
+      EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kTestResult), "正在计算……按“取消”停止");
       Press(&dlg, 2);
     });
     ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_FALSE(dlg.IsTesting());
-    EXPECT_EQ(Text(&dlg, 1097), "计算已取消！");
+    EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kTestResult), "计算已取消！");
     EXPECT_TRUE(dlg.isVisible());
     ::Click(&dlg, 1);
   });

@@ -41,9 +41,10 @@ TEST_F(RiloFormatDlgTest, AlignDialogKeepsAMixedVerticalCodeAndOffersNoSpanForCt
   S().m_layout3[Index(1, 0)] = {1, 2};
   SelectArea(0, 0, 1, 0);
   ASSERT_TRUE(RunWith(SM_ID_RILO_CELL_LAYOUT, 826, [](QWidget* dlg) {
-    EXPECT_TRUE(Checked(dlg, 1042));
-    for (int id = 1049; id <= 1052; ++id) EXPECT_FALSE(Checked(dlg, id)) << id;
-    Find<QRadioButton>(dlg, 1043)->click();
+    EXPECT_TRUE(Checked(dlg, CRiloAlignDlg::kRight));
+    for (int id = CRiloAlignDlg::kMiddle; id <= CRiloAlignDlg::kSpanRows; ++id)
+      EXPECT_FALSE(Checked(dlg, id)) << id;
+    Find<QRadioButton>(dlg, CRiloAlignDlg::kCenter)->click();
     Press(dlg, 1);
   }));
   EXPECT_EQ(S().m_layout3[Index(0, 0)], SmIntPair(2, 0));
@@ -52,18 +53,19 @@ TEST_F(RiloFormatDlgTest, AlignDialogKeepsAMixedVerticalCodeAndOffersNoSpanForCt
 
   S().m_areas = {{3, 3, 3, 3}};
   ASSERT_TRUE(RunWith(SM_ID_RILO_CELL_LAYOUT, 826, [](QWidget* dlg) {
-    for (int id : {1045, 1046, 1047, 1048, 1052})
+    for (int id : {CRiloAlignDlg::kSpanLeft, CRiloAlignDlg::kSpanRight, CRiloAlignDlg::kSpanCenter,
+                   CRiloAlignDlg::kSpanSpread, CRiloAlignDlg::kSpanRows})
       EXPECT_FALSE(Find<QRadioButton>(dlg, id)->isEnabled()) << id;
-    EXPECT_TRUE(Find<QRadioButton>(dlg, 1044)->isEnabled());
+    EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloAlignDlg::kSpread)->isEnabled());
     Press(dlg, 2);
   }));
-  // A span of a single cell opens with no horizontal choice; codes above 6 select 1048.
+  // A span of a single cell opens with no horizontal choice; codes above 6 select kSpanSpread.
   CRiloAlignDlg single(6, false, 4, true, false);
-  EXPECT_FALSE(Checked(&single, 1047));
-  EXPECT_TRUE(Checked(&single, 1052));
+  EXPECT_FALSE(Checked(&single, CRiloAlignDlg::kSpanCenter));
+  EXPECT_TRUE(Checked(&single, CRiloAlignDlg::kSpanRows));
   CRiloAlignDlg wide(7, true, 1, true, false);
-  EXPECT_TRUE(Checked(&wide, 1048));
-  EXPECT_TRUE(Checked(&wide, 1050));
+  EXPECT_TRUE(Checked(&wide, CRiloAlignDlg::kSpanSpread));
+  EXPECT_TRUE(Checked(&wide, CRiloAlignDlg::kBottom));
 }
 
 TEST_F(RiloFormatDlgTest, LineDialogKeepsMixedAndInnerLinesAndACancelledBackground) {
@@ -75,11 +77,11 @@ TEST_F(RiloFormatDlgTest, LineDialogKeepsMixedAndInnerLinesAndACancelledBackgrou
   ASSERT_TRUE(RunWith(SM_ID_RILO_LINES, 828, [](QWidget* dlg) {
     auto* lines = qobject_cast<CRiloLineDlg*>(dlg);
     EXPECT_EQ(lines->Side(), 0);
-    EXPECT_TRUE(Checked(dlg, 1025));  // the mixed top edge
-    Find<QRadioButton>(dlg, 1022)->click();
-    EXPECT_TRUE(Checked(dlg, 1003));
-    Find<QRadioButton>(dlg, 1004)->click();  // a thick bottom edge
-    lines->TakePopupResult(true, false, 0);  // the background popup cancelled
+    EXPECT_TRUE(Checked(dlg, CRiloLineDlg::kKeepStyle));  // the mixed top edge
+    Find<QRadioButton>(dlg, CRiloLineDlg::kBottomSide)->click();
+    EXPECT_TRUE(Checked(dlg, CRiloLineDlg::kThinLine));
+    Find<QRadioButton>(dlg, CRiloLineDlg::kThickLine)->click();  // a thick bottom edge
+    lines->TakePopupResult(true, false, 0);                      // the background popup cancelled
     Press(dlg, 1);
   }));
   for (int c = 1; c <= 2; ++c) {
@@ -95,8 +97,8 @@ TEST_F(RiloFormatDlgTest, LineDialogKeepsMixedAndInnerLinesAndACancelledBackgrou
   S().m_selectMode = 0;
   S().m_currentCell = {0, 0};
   ASSERT_TRUE(RunWith(SM_ID_RILO_LINES, 828, [](QWidget* dlg) {
-    Find<QRadioButton>(dlg, 1020)->click();
-    EXPECT_TRUE(Checked(dlg, 1025));
+    Find<QRadioButton>(dlg, CRiloLineDlg::kInnerLines)->click();
+    EXPECT_TRUE(Checked(dlg, CRiloLineDlg::kKeepStyle));
     qobject_cast<CRiloLineDlg*>(dlg)->TakePopupResult(true, true, kRed);
     Press(dlg, 1);
   }));

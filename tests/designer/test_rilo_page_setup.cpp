@@ -43,11 +43,11 @@ TEST_F(RiloPageSetupTest, UnitsGoToCentimetresAndBackToTheSameTexts) {
   for (const int id : ids) before.push_back(Text(&dlg, id));
   EXPECT_EQ(before, (std::vector<QString>{"210.00", "297.00", "25.00", "20.00", "12.30", "20.50"}));
   Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kCentimetres)->click();
-  EXPECT_EQ(Text(&dlg, 1005), "21.00");
-  EXPECT_EQ(Text(&dlg, 1010), "1.23");
+  EXPECT_EQ(Text(&dlg, CRiloPageSetupDlg::kPaperWidth), "21.00");
+  EXPECT_EQ(Text(&dlg, CRiloPageSetupDlg::kLeftMargin), "1.23");
   Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kCentimetres)
       ->click();  // the unit already shown: nothing moves
-  EXPECT_EQ(Text(&dlg, 1005), "21.00");
+  EXPECT_EQ(Text(&dlg, CRiloPageSetupDlg::kPaperWidth), "21.00");
   Find<QRadioButton>(&dlg, CRiloPageSetupDlg::kMillimetres)->click();
   for (size_t i = 0; i < ids.size(); ++i) EXPECT_EQ(Text(&dlg, ids[i]), before[i]) << ids[i];
 }
@@ -59,7 +59,7 @@ TEST_F(RiloPageSetupTest, WidthLineAndSpinsFollowTheValues) {
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kLengthLine)->text(), "表长+上下边距=7.3(厘米)");
   EXPECT_TRUE(dlg.Step(1014, true));  // left margin up: the width line follows
-  EXPECT_EQ(Text(&dlg, 1010), "20.10");
+  EXPECT_EQ(Text(&dlg, CRiloPageSetupDlg::kLeftMargin), "20.10");
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
   EXPECT_TRUE(dlg.Step(1023, false));  // fixed columns left 1 -> 0
   EXPECT_FALSE(dlg.Step(1023, false));
@@ -75,8 +75,8 @@ TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
   Open(sheet);
   const int changes = m_doc->m_changes[8];
   ASSERT_TRUE(RunWith([](QWidget* dlg) {
-    EXPECT_EQ(Text(dlg, 1005), "297.00");
-    EXPECT_EQ(Text(dlg, 1007), "210.00");
+    EXPECT_EQ(Text(dlg, CRiloPageSetupDlg::kPaperWidth), "297.00");
+    EXPECT_EQ(Text(dlg, CRiloPageSetupDlg::kPaperLength), "210.00");
     EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kLandscape)->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kRowFirst)->isChecked());
     Press(dlg, 1);

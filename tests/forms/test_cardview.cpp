@@ -500,10 +500,10 @@ TEST_F(CardViewTest, APageSetupStoredThroughTheDialogIsWhatTheFormShowsNext) {
   QTimer::singleShot(0, [] {
     auto* dlg = qobject_cast<CSmListPageSetupDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
-    static_cast<QLineEdit*>(dlg->Control(1015))->setText("新农户卡片");
-    static_cast<QLineEdit*>(dlg->Control(1029))->setText("600");
-    static_cast<QLineEdit*>(dlg->Control(1031))->setText("400");
-    dlg->OnCommand(1027);
+    static_cast<QLineEdit*>(dlg->Control(CSmListPageSetupDlg::kTitle))->setText("新农户卡片");
+    static_cast<QLineEdit*>(dlg->Control(CSmListPageSetupDlg::kScreenWidth))->setText("600");
+    static_cast<QLineEdit*>(dlg->Control(CSmListPageSetupDlg::kScreenHeight))->setText("400");
+    dlg->OnCommand(CSmListPageSetupDlg::kConfirm);
   });
   form->OnCommand(SM_ID_FILE_PAGE_SETUP);
   EXPECT_EQ(form->Layout()->nSetupKey, kCardTemplate * 10);

@@ -28,6 +28,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/core/test_db_fixture.h"
+#include "ui/SmCalcDlg.h"
 #include "ui/SmPageSetupDlg.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
@@ -1453,8 +1454,8 @@ TEST(FormViewUndo, TheCalculatorAddsTheSelectedNumbersAndWritesBackIntoANumberCe
   std::string expression;
   CModalScript script;
   script.Then(800, [&](QWidget* dlg) {
-    expression = Control<QLineEdit>(dlg, 1000)->text().toStdString();
-    Press(dlg, 1001);
+    expression = Control<QLineEdit>(dlg, CSmCalcDlg::kExpression)->text().toStdString();
+    Press(dlg, CSmCalcDlg::kSend);
   });
   view.OnCommand(SM_ID_CALCULATOR);
   EXPECT_TRUE(script.Done());
@@ -1471,7 +1472,7 @@ TEST(FormViewUndo, TheCalculatorAddsTheSelectedNumbersAndWritesBackIntoANumberCe
   bool sendEnabled = true;
   CModalScript other;
   other.Then(800, [&](QWidget* dlg) {
-    sendEnabled = Control<QPushButton>(dlg, 1001)->isEnabled();
+    sendEnabled = Control<QPushButton>(dlg, CSmCalcDlg::kSend)->isEnabled();
     Press(dlg, 2);
   });
   view.OnCommand(SM_ID_CALCULATOR);

@@ -131,6 +131,22 @@ TEST_P(TsjsSettleTest, PayingMarksTheDeductionRowAndOnlyChangedSlipsCount) {
   EXPECT_EQ(Rows("Select OPR1 From jsSheet Where DH='0001'"), "");
 }
 
+TEST_P(TsjsSettleTest, TheOperatorHandedOverMarksAndTakesBackThePayment) {
+  CTsjsRec row = Deductions("0001", 500);
+  ASSERT_TRUE(TsjsSettle(Slip("0001"), 0, {"0001", "0002"}, row, &m_db));
+  bool changed = false;
+  // The clerk logged in is 101; the payment is made in the name handed over.
+  ASSERT_TRUE(TsjsSetSlipStep(0, 0, false, "0001", "105", changed, &m_db));
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(Rows("Select OPR4 From gbSheet Where JN0='0001'"), "105|105");
+  EXPECT_EQ(Rows("Select OPR1 From jsSheet Where DH='0001'"), "105");
+  ASSERT_TRUE(TsjsSetSlipStep(0, 0, true, "0001", changed, &m_db));
+  EXPECT_FALSE(changed);
+  ASSERT_TRUE(TsjsSetSlipStep(0, 0, true, "0001", "105", changed, &m_db));
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(Rows("Select OPR1 From jsSheet Where DH='0001'"), "");
+}
+
 TEST_P(TsjsSettleTest, CancellingReleasesTheTicketsWithTheDeductions) {
   CTsjsRec row = Deductions("0001", 500);
   ASSERT_TRUE(TsjsSettle(Slip("0001"), 0, {"0001", "0002"}, row, &m_db));

@@ -401,8 +401,8 @@ TEST_F(TsYfViewTest, PreviewShowsTheFirstHouseholdWithTheStoredPageSettings) {
 
   // The page setup stores the advance's settings under 2602; the preview takes them.
   OnModalOf(&m_timers, 970, [](QWidget* dlg) {
-    ::Type(dlg, 1015, QString::fromUtf8("预付蔗款凭证"));
-    Press(dlg, 1027);
+    ::Type(dlg, CSmListPageSetupDlg::kTitle, QString::fromUtf8("预付蔗款凭证"));
+    Press(dlg, CSmListPageSetupDlg::kConfirm);
     if (dlg->isVisible()) Press(dlg, SM_ID_CANCEL);
   });
   view->OnCommand(kTsVoucherPageSetup);
