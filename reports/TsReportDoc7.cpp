@@ -20,6 +20,7 @@
 #include "app/SmApp.h"
 #include "app/SmOpLog.h"
 #include "app/SmOperator.h"
+#include "cane/TsCaneContext.h"
 #include "cane/TsItems.h"
 #include "cane/TsParams.h"
 #include "core/SmDatabase.h"
@@ -63,13 +64,14 @@ std::string OperatorOrBlanks(const std::string& code) {
 }
 
 // Recomputes the chosen items of the kinds the ticket is not settled in.
-void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CSmDatabase* db) {
+void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, const TsCaneContext& context) {
   for (int kind = 0; kind < 2; ++kind) {
     if (!ticket.JN[kind].empty()) continue;
     for (int category = 0; category < 2; ++category) {
       const std::vector<bool>& flags = chosen[kind][category];
       for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
-        if (flags[n]) ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), db);
+        if (flags[n])
+          ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), context);
       }
     }
   }
@@ -615,12 +617,13 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
     m_names.reserve(openCount);
     m_storedAmounts.reserve(openCount * kTicketAmounts);
     std::array<double, kTicketAmounts> stored{};
+    const TsCaneContext context = TsCaneContextFromApp(m_db);
     ReadTickets(conditions + " And (" + open + ")", m_db,
                 [&](CTsgbRec& ticket, const TsSlipNames& names) {
                   progress.Step();
                   std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
                               stored.begin());
-                  RecomputeChosen(ticket, chosen, m_db);
+                  RecomputeChosen(ticket, chosen, context);
                   if (!AmountsDiffer(ticket, stored)) return;
                   m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
                   tickets.push_back(std::move(ticket));
