@@ -53,6 +53,9 @@ bool CSmMainFrm::Create() {
   // Every window without an icon of its own (document windows, dialogs) shows the program's.
   QApplication::setWindowIcon(SmProgramIcon());
   setWindowIcon(QApplication::windowIcon());
+  // The menus stay in the window, where document windows put theirs in place of the frame's; a
+  // desktop's global menu bar would also be looked for over the session bus on every start.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   const std::vector<QMenu*> popups = SmLoadMenu(SM_IDR_MAINFRAME, this);
   if (popups.size() != 4) return false;
   for (QMenu* popup : popups) menuBar()->addMenu(popup);

@@ -1,6 +1,11 @@
 #include "forms/SmTemplateList.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QMenu>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <algorithm>
 #include <cstdio>
 
@@ -31,19 +36,48 @@ std::string CopyTitle(const std::string& title) {
   return title.starts_with(kCopyPrefix) ? title : kCopyPrefix + title;
 }
 
-// A kind's icon at the small and large sizes of the list's views, drawn in `mode`: a theme that
-// has only the small picture of an icon has it enlarged, so that every row of the large view
-// shows its icon at one size.
-QIcon SizedKindIcon(int id, QIcon::Mode mode) {
-  const QIcon icon = SmLoadKindIcon(id);
-  QIcon sized;
-  for (int side : {16, 32}) {
-    QPixmap pixmap = icon.pixmap(side, side, mode);
-    if (!pixmap.isNull() && pixmap.width() < side)
-      pixmap = pixmap.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    sized.addPixmap(pixmap);
+// A kind's icon drawn in one mode (greyed for a kind without the right) at whatever size a view
+// asks: a theme that has only the small picture of an icon has it enlarged, so that every row of
+// the large view shows its icon at one size. The pictures are made when the list first paints
+// them, not when it is filled.
+class CKindIconEngine : public QIconEngine {
+ public:
+  CKindIconEngine(QIcon icon, QIcon::Mode look) : m_icon(std::move(icon)), m_look(look) {}
+
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State /*state*/) override {
+    const int side = std::min(size.width(), size.height());
+    QPixmap picture = m_icon.pixmap(side, side, m_look);
+    if (!picture.isNull() && picture.width() < side)
+      picture = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (mode == QIcon::Normal || picture.isNull()) return picture;
+    // Selected and disabled looks are made from the drawn picture, as for any other icon.
+    QStyleOption option;
+    option.palette = QGuiApplication::palette();
+    return QApplication::style()->generatedIconPixmap(mode, picture, &option);
   }
-  return sized;
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+  }
+
+  QSize actualSize(const QSize& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+    const int side = std::min(size.width(), size.height());
+    return {side, side};
+  }
+
+  QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override {
+    return {QSize(16, 16), QSize(32, 32)};
+  }
+
+  QIconEngine* clone() const override { return new CKindIconEngine(m_icon, m_look); }
+
+ private:
+  QIcon m_icon;
+  QIcon::Mode m_look;
+};
+
+QIcon SizedKindIcon(int id, QIcon::Mode mode) {
+  return QIcon(new CKindIconEngine(SmLoadKindIcon(id), mode));
 }
 
 }  // namespace
