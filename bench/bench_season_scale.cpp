@@ -225,7 +225,7 @@ std::vector<std::pair<std::string, std::function<size_t(CSmDatabase&)>>> CSeason
   unsettled.bGroups = {1, 1, 1, 1};
   unsettled.bIncludeUnpaid = 1;
   unsettled.dCashPercent = 80;
-  unsettled.sDate = last;
+  unsettled.sDateFrom = last;
   unsettled.nLevel = kLevel;
   TsMovementQuery movement;
   movement.nItemCategory = 2;

@@ -30,7 +30,7 @@ TsUnsettledQuery Query(const std::string& date) {
   q.bGroups = {1, 1, 1, 1};
   q.bIncludeUnpaid = 1;
   q.dCashPercent = 80;
-  q.sDate = date;
+  q.sDateFrom = date;
   q.nLevel = 4;
   return q;
 }

@@ -60,6 +60,10 @@ std::string TsSpreadCaption(const char* format, int blanks) {
 
 // ---------------------------------------------------------------- CTsReportDoc
 
+CTsReportDoc::CTsReportDoc() : CTsReportDoc(std::make_unique<TsReportQuery>()) {}
+
+CTsReportDoc::CTsReportDoc(std::unique_ptr<TsReportQuery> query) : m_query(std::move(query)) {}
+
 void CTsReportDoc::OnInitDocument() {
   m_extraCount = 1;  // the key cell: the row's code, shown or not
   if (m_openModes.size() != kTsReportVarCount) {

@@ -5,11 +5,13 @@
 // starts from and turns an array of report rows into grid rows. The view adds "刷新", a total
 // row over the top-level rows and the printed heading values.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "forms/SmDoc.h"
 #include "forms/SmForthView.h"
+#include "reports/TsReportQuery.h"
 #include "reports/TsReportRow.h"
 
 inline constexpr int kTsReportVarCount = 28;
@@ -41,6 +43,7 @@ enum TsReportHint : long {
 
 class CTsReportDoc : public CSmDoc {
  public:
+  CTsReportDoc();
   void OnCloseDocument() override;
   void OnInitDocument() override;
   void DefineColumns(CSmFormDef& def) override;
@@ -67,18 +70,31 @@ class CTsReportDoc : public CSmDoc {
   int FillRowCells(const RowColumns& columns, const CTsReportRow& row,
                    std::vector<std::string>& cells, std::string& flags);
 
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sOprCode[2];  // gross weighing, tare; empty = any operator
-  std::string sFilter[4];   // farmer, driver, place, variety code prefixes
-  int nRowKind = 0;         // 0 farmers, 1 drivers, 2 places, 3 varieties
-  int nLevel = 2;           // zero-based code level
+ private:
+  // The report's query, held once: a report with choices of its own passes its own query type
+  // to the constructor and reads it through QueryOf. Declared before the names of its parts.
+  std::unique_ptr<TsReportQuery> m_query;
+
+ public:
+  // The shared part of the query under the names the document and its views read.
+  std::string& sDateFrom = m_query->sDateFrom;
+  std::string& sDateTo = m_query->sDateTo;
+  std::string (&sOprCode)[2] = m_query->sOprCode;
+  std::string (&sFilter)[4] = m_query->sFilter;
+  int& nRowKind = m_query->nRowKind;
+  int& nLevel = m_query->nLevel;
+  int& nSettleKind = m_query->nSettleKind;
   int bSkipEmpty = 1;
-  int nSettleKind = 0;  // 0 cane payment, 1 freight
   int bPeriodCaption = 1;
   std::string sHeading[4];
 
  protected:
+  explicit CTsReportDoc(std::unique_ptr<TsReportQuery> query);
+  // The query as the report's own type, the one its constructor passed.
+  template <class Query>
+  Query& QueryOf() {
+    return static_cast<Query&>(*m_query);
+  }
   // The columns of the base without applying their visibility: code, name, ticket count,
   // weight, average price, amount, the settlement kind's ticket items and the payable.
   void DefineBaseColumns(CSmFormDef& def);

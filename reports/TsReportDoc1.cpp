@@ -151,16 +151,14 @@ void ComputeRates(CTsReportRow& row, int kind) {
 
 // ---------------------------------------------------------------- CTsReportDoc1
 
+CTsReportDoc1::CTsReportDoc1() : CTsReportDoc(std::make_unique<TsPurchaseQuery>()) {}
+
 void CTsReportDoc1::OnInitDocument() {
   nSettleKind = nFlag == kFreightTemplate ? 1 : 0;
   CTsReportDoc::OnInitDocument();
-  query = TsMakePurchaseQuery(nSettleKind, sDateFrom, sDateTo, sOprCode, sFilter, nRowKind, nLevel,
-                              StrToIntDef(m_openModes[11], 0), m_openModes[12], m_openModes[13]);
-}
-
-void CTsReportDoc1::OnCloseDocument() {
-  ShareQueryWithBase();
-  CTsReportDoc::OnCloseDocument();  // may destroy this document
+  query.bUntaredOnly = StrToIntDef(m_openModes[11], 0);
+  query.sQtyRange[0] = m_openModes[12];
+  query.sQtyRange[1] = m_openModes[13];
 }
 
 void CTsReportDoc1::DefineTitle(CSmFormDef& def) {
@@ -179,15 +177,6 @@ void CTsReportDoc1::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-void CTsReportDoc1::ShareQueryWithBase() {
-  sDateFrom = query.sDateFrom;
-  sDateTo = query.sDateTo;
-  for (int i = 0; i < 2; ++i) sOprCode[i] = query.sOprCode[i];
-  for (int i = 0; i < 4; ++i) sFilter[i] = query.sFilter[i];
-  nRowKind = query.nRowKind;
-  nLevel = query.nLevel;
-}
-
 bool CTsReportDoc1::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg1 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
@@ -198,7 +187,6 @@ bool CTsReportDoc1::LoadRows(int /*openMode*/) {
 void CTsReportDoc1::TakeChoices(const CTsReportQueryDlg1& dlg) {
   query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  ShareQueryWithBase();
   m_openModes[11] = std::to_string(query.bUntaredOnly);
   m_openModes[12] = query.sQtyRange[0];
   m_openModes[13] = query.sQtyRange[1];
@@ -211,7 +199,6 @@ void CTsReportDoc1::Refresh() {
   for (int i = 0; i < count; ++i) valueCodes[static_cast<size_t>(i)] = i;
   CTsReportRow work(count);
   std::vector<CTsReportRow> rows;
-  ShareQueryWithBase();
   FillPurchase(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }

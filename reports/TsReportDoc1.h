@@ -37,23 +37,20 @@ void ComputeRates(CTsReportRow& row, int kind);
 
 class CTsReportDoc1 : public CTsReportDoc {
  public:
+  CTsReportDoc1();
   void OnInitDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;
   void Refresh() override;
-  void OnCloseDocument() override;
 
-  // What the report sums, edited by the query dialog; the period, the operators, the filters,
-  // the row kind and the level are handed to the base's fields for the heading, the totals and
-  // the stored choices.
-  TsPurchaseQuery query;
+  // What the report sums, edited by the query dialog; its shared part is the base's.
+  TsPurchaseQuery& query = QueryOf<TsPurchaseQuery>();
 
  protected:
   // The dialog's choices after OK, with the own members written to header variables 11 to 13.
   void TakeChoices(const CTsReportQueryDlg1& dlg);
-  void ShareQueryWithBase();
 };
 
 // Installs the purchase and freight statistics as the documents of templates 257 and 258,

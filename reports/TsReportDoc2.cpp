@@ -110,7 +110,7 @@ int FillSettlement(const TsSettlementQuery& q, CTsReportRow& work, std::vector<C
   const std::array<int, 5> lengths = TsGetLevelLengths(false);
   const int level = std::clamp(q.nLevel, 0, 4);
   // Drivers have flat codes: the freight report ignores the region and the level.
-  const std::string region = k == 0 ? q.sRegion : std::string();
+  const std::string region = k == 0 ? q.sFilter[0] : std::string();
   work.LoadNames(k, lengths, level, region, rows, db);
   CTsRollUp rollUp(rows, CTsRollUp::Qty, k == 1);
 
@@ -151,24 +151,17 @@ void ComputeSettlementTotals(CTsReportRow& row, int kind) {
 
 // ---------------------------------------------------------------- CTsReportDoc2
 
+CTsReportDoc2::CTsReportDoc2() : CTsReportDoc2(std::make_unique<TsSettlementQuery>()) {}
+
+CTsReportDoc2::CTsReportDoc2(std::unique_ptr<TsSettlementQuery> query)
+    : CTsReportDoc(std::move(query)) {}
+
 void CTsReportDoc2::OnInitDocument() {
   nSettleKind = nFlag == kFreightTemplate ? 1 : 0;
   CTsReportDoc::OnInitDocument();
   for (int f = 1; f < 4; ++f) sFilter[f].clear();
   nRowKind = nSettleKind;
-  query = TsSettlementQuery();
-  query.nSettleKind = nSettleKind;
-  query.sDateFrom = sDateFrom;
-  query.sDateTo = sDateTo;
-  for (int i = 0; i < 2; ++i) query.sOprCode[i] = sOprCode[i];
-  query.sRegion = sFilter[0];
-  query.nLevel = nLevel;
   query.bUnpaidOnly = StrToIntDef(m_openModes[11], 0);
-}
-
-void CTsReportDoc2::OnCloseDocument() {
-  ShareQueryWithBase();
-  CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc2::DefineTitle(CSmFormDef& def) {
@@ -207,20 +200,11 @@ std::vector<int> CTsReportDoc2::SettlementValueCodes() const {
   return codes;
 }
 
-void CTsReportDoc2::ShareQueryWithBase() {
-  sDateFrom = query.sDateFrom;
-  sDateTo = query.sDateTo;
-  for (int i = 0; i < 2; ++i) sOprCode[i] = query.sOprCode[i];
-  sFilter[0] = query.sRegion;
-  nLevel = query.nLevel;
-}
-
 bool CTsReportDoc2::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg2 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  ShareQueryWithBase();
   m_openModes[11] = std::to_string(query.bUnpaidOnly);
   return true;
 }
@@ -230,7 +214,6 @@ void CTsReportDoc2::Refresh() {
   const std::vector<int> valueCodes = SettlementValueCodes();
   CTsReportRow work(static_cast<int>(valueCodes.size()));
   std::vector<CTsReportRow> rows;
-  ShareQueryWithBase();
   FillSettlement(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }
@@ -245,12 +228,13 @@ CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title
     : CTsReportQueryDlg2(
           db, title,
           TsSettlementQuery{
-              rowKind, dateFrom, dateTo, {oprCode[0], oprCode[1]}, filter[0], level, unpaidOnly},
+              {dateFrom, dateTo, {oprCode[0], oprCode[1]}, {filter[0]}, rowKind, level, rowKind},
+              unpaidOnly},
           skipEmpty, parent) {}
 
 CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title,
                                        const TsSettlementQuery& q, int skipEmpty, QWidget* parent)
-    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, q.sOprCode, {q.sRegion, {}, {}, {}},
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, q.sOprCode, {q.sFilter[0], {}, {}, {}},
                         q.nSettleKind, q.nLevel, skipEmpty, 966, parent),
       m_query(q) {
   // The region of farmers stays of the code filters; the rows follow the report.
@@ -278,7 +262,7 @@ void CTsReportQueryDlg2::DoDataExchange(bool save) {
     m_query.sDateFrom = m_dateFrom;
     m_query.sDateTo = m_dateTo;
     for (int i = 0; i < 2; ++i) m_query.sOprCode[i] = m_oprCode[i];
-    m_query.sRegion = m_filter[0];
+    m_query.sFilter[0] = m_filter[0];
     m_query.nLevel = m_level;
     m_query.bUnpaidOnly = m_unpaid->isChecked() ? 1 : 0;
     return;

@@ -28,15 +28,9 @@ struct TsSettlementItems {
 };
 
 // What the settlement report sums: the kind (0 cane, 1 freight), the period of the slips, the
-// settler and the payer (empty = any), the farmer region and level (cane only) and whether only
-// unpaid slips count (the payer then does not matter).
-struct TsSettlementQuery {
-  int nSettleKind = 0;
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sOprCode[2];
-  std::string sRegion;
-  int nLevel = 0;
+// settler and the payer (empty = any), the farmer region (sFilter[0]) and level (cane only) and
+// whether only unpaid slips count (the payer then does not matter).
+struct TsSettlementQuery : TsReportQuery {
   int bUnpaidOnly = 0;
 };
 
@@ -60,25 +54,24 @@ void ComputeSettlementTotals(CTsReportRow& row, int kind);
 
 class CTsReportDoc2 : public CTsReportDoc {
  public:
+  CTsReportDoc2();
   void OnInitDocument() override;
-  void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  // What the report sums, edited by the query dialog; the period, the operators, the region and
-  // the level are handed to the base's fields for the heading and the stored choices.
-  TsSettlementQuery query;
+  // What the report sums, edited by the query dialog; its shared part is the base's.
+  TsSettlementQuery& query = QueryOf<TsSettlementQuery>();
 
  protected:
+  // A report of settled tickets whose query extends the settlement query.
+  explicit CTsReportDoc2(std::unique_ptr<TsSettlementQuery> query);
+
   // The columns without applying their visibility.
   void DefineSettlementColumns(CSmFormDef& def);
   // Value v of a row goes to the column of field code 110 (v = 0) or 113 + v.
   std::vector<int> SettlementValueCodes() const;
-
- private:
-  void ShareQueryWithBase();
 };
 
 // "打开统计表" (template 966) of the settlement statistics: the period, the settler and the

@@ -102,11 +102,11 @@ std::string TicketStatement(const TsUnsettledQuery& q, const std::string& key, C
     for (int i = 0; i < GroupCount(kind, g); ++i)
       sql += FormatStr("sum(MY%d),", TsTicketMoneyColumn(kind, GroupItem(kind, g, i)));
   }
-  const std::string date = db->SqlText(q.sDate);
+  const std::string date = db->SqlText(q.sDateFrom);
   const std::string unpaid = q.bIncludeUnpaid ? FormatStr(" Or OPR%d=''", kind + 4) : "";
   sql += FormatStr("%s From gbSheet Where T<='%s' And OPR1<>'' And (JN%d='' Or JT%d>'%s'%s)",
                    key.c_str(), date.c_str(), kind, kind, date.c_str(), unpaid.c_str());
-  if (kind == 0) sql += TsPrefixCondition("KNO0", q.sRegion, db);
+  if (kind == 0) sql += TsPrefixCondition("KNO0", q.sFilter[0], db);
   return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
 }
 
@@ -117,11 +117,11 @@ std::string BalanceStatement(const TsUnsettledQuery& q, CSmDatabase* db) {
     for (int i = 0; i < GroupCount(kind, g); ++i)
       sql += FormatStr("-sum(MY%d),", GroupItem(kind, g, i));
   }
-  sql +=
-      FormatStr("KNO From jsSheet Where lb='%d' And T<='%s'", kind, db->SqlText(q.sDate).c_str());
+  sql += FormatStr("KNO From jsSheet Where lb='%d' And T<='%s'", kind,
+                   db->SqlText(q.sDateFrom).c_str());
   // Unpaid slips count as unsettled: their deduction rows are not yet taken off the balances.
   if (q.bIncludeUnpaid) sql += " And (db<>'0' Or OPR1<>'')";
-  if (kind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
+  if (kind == 0) sql += TsPrefixCondition("KNO", q.sFilter[0], db);
   return sql + " Group By KNO Order By KNO";
 }
 
@@ -219,7 +219,7 @@ int FillUnsettled(const TsUnsettledQuery& q, CTsReportRow& work, std::vector<CTs
         CashPayable(q, layout, household.Values);
 
   work.LoadNames(kind, TsGetLevelLengths(false), std::clamp(q.nLevel, 0, 4),
-                 kind == 0 ? q.sRegion : std::string(), rows, db);
+                 kind == 0 ? q.sFilter[0] : std::string(), rows, db);
   {
     // Transporter codes are flat: a code that begins another is another household.
     CTsRollUp rollUp(rows, CTsRollUp::Qty, kind == 1);
@@ -251,6 +251,8 @@ std::vector<CTsjsRec> TsAdvanceRows(const CTsjsRec& voucher, int item,
 
 // ---------------------------------------------------------------- CTsReportDoc3
 
+CTsReportDoc3::CTsReportDoc3() : CTsReportDoc(std::make_unique<TsUnsettledQuery>()) {}
+
 void CTsReportDoc3::OnInitDocument() {
   nSettleKind = nFlag == kFreightTemplate ? 1 : 0;
   // The choices are kept under the first form; a window opened again from this one starts
@@ -260,14 +262,9 @@ void CTsReportDoc3::OnInitDocument() {
     ReadDocOpenModes(nFlag, 0, m_openModes);
   }
   CTsReportDoc::OnInitDocument();
-  query = TsUnsettledQuery();
-  query.nSettleKind = nSettleKind;
   for (size_t g = 0; g < kTsItemGroups; ++g) query.bGroups[g] = StrToIntDef(m_openModes[11 + g], 0);
   query.bIncludeUnpaid = StrToIntDef(m_openModes[15], 0);
   query.dCashPercent = StrToDouble(m_openModes[16]);
-  query.sDate = sDateFrom;
-  query.sRegion = sFilter[0];
-  query.nLevel = nLevel;
   for (int k = 1; k < 4; ++k) sFilter[k].clear();
   sDateTo = sDateFrom;
   bPeriodCaption = 0;
@@ -275,7 +272,6 @@ void CTsReportDoc3::OnInitDocument() {
 }
 
 void CTsReportDoc3::OnCloseDocument() {
-  ShareQueryWithBase();
   m_kind.nNumber = 0;
   m_openModes.resize(kTsReportVarCount);
   for (size_t g = 0; g < kTsItemGroups; ++g) m_openModes[11 + g] = std::to_string(query.bGroups[g]);
@@ -332,19 +328,11 @@ void CTsReportDoc3::MakeDefaultTopWords(CSmFormDef& def) {
   }
 }
 
-void CTsReportDoc3::ShareQueryWithBase() {
-  sDateFrom = query.sDate;
-  sDateTo = query.sDate;
-  sFilter[0] = query.sRegion;
-  nLevel = query.nLevel;
-}
-
 bool CTsReportDoc3::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg3 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  ShareQueryWithBase();
   const std::array<int, kTsItemGroups>& bGroups = query.bGroups;
   // Each combination of shown groups has a form definition of its own.
   m_kind.nNumber = bGroups[0] + 2 * bGroups[1] + 4 * bGroups[2] + 8 * bGroups[3];
@@ -358,7 +346,6 @@ void CTsReportDoc3::Refresh() {
   for (int v = 1; v < count; ++v) valueCodes[static_cast<size_t>(v)] = v + 3;
   CTsReportRow work(count);
   std::vector<CTsReportRow> rows;
-  ShareQueryWithBase();
   FillUnsettled(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }
@@ -424,15 +411,17 @@ CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title
                                        int rowKind, int level, int skipEmpty,
                                        const std::array<int, kTsItemGroups>& groups,
                                        int includeUnpaid, double cashPercent, QWidget* parent)
-    : CTsReportQueryDlg3(
-          db, title,
-          TsUnsettledQuery{rowKind, groups, includeUnpaid, cashPercent, date, region, level},
-          skipEmpty, parent) {}
+    : CTsReportQueryDlg3(db, title,
+                         TsUnsettledQuery{{date, date, {}, {region}, rowKind, level, rowKind},
+                                          groups,
+                                          includeUnpaid,
+                                          cashPercent},
+                         skipEmpty, parent) {}
 
 CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title,
                                        const TsUnsettledQuery& q, int skipEmpty, QWidget* parent)
-    : CTsReportQueryDlg(db, title, q.sDate, q.sDate, {}, {q.sRegion, {}, {}, {}}, q.nSettleKind,
-                        q.nLevel, skipEmpty, 967, parent),
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateFrom, {}, {q.sFilter[0], {}, {}, {}},
+                        q.nSettleKind, q.nLevel, skipEmpty, 967, parent),
       m_query(q),
       m_percentText(FormatStr("%.2f", q.dCashPercent)) {
   KeepRegionAndLevel(true, "&Q.区    域：");
@@ -474,8 +463,9 @@ void CTsReportQueryDlg3::DoDataExchange(bool save) {
     for (size_t g = 0; g < kTsItemGroups; ++g)
       m_query.bGroups[g] = m_groupChecks[g]->isChecked() ? 1 : 0;
     m_query.bIncludeUnpaid = m_unpaid->isChecked() ? 1 : 0;
-    m_query.sDate = m_dateFrom;
-    m_query.sRegion = m_filter[0];
+    m_query.sDateFrom = m_dateFrom;
+    m_query.sDateTo = m_dateFrom;
+    m_query.sFilter[0] = m_filter[0];
     m_query.nLevel = m_level;
     m_percentText = m_percent->text().toStdString();
     return;
@@ -491,7 +481,8 @@ bool CTsReportQueryDlg3::ValidateAndSave() {
   if (percent < 0.00001 || percent > 100.00001) return RefuseAt(m_percent, "付现百分比超界！");
   if (!ValidateBase()) return false;
   m_query.dCashPercent = percent;
-  m_query.sDate = m_dateFrom;
+  m_query.sDateFrom = m_dateFrom;
+  m_query.sDateTo = m_dateFrom;
   m_dateTo = m_dateFrom;
   return true;
 }

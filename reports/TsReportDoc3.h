@@ -34,15 +34,12 @@ TsGroupLayout GetGroupLayout(int kind, const std::array<int, kTsItemGroups>& sho
 
 // What the unsettled payables report sums: the settlement kind (0 cane, 1 freight), the shown
 // item groups, whether settled but unpaid slips count as unsettled, the cash percentage, the
-// cut-off date and, for farmers, a region and the level of the rows.
-struct TsUnsettledQuery {
-  int nSettleKind = 0;
+// cut-off date (sDateFrom, with sDateTo kept equal) and, for farmers, a region (sFilter[0]) and
+// the level of the rows.
+struct TsUnsettledQuery : TsReportQuery {
   std::array<int, kTsItemGroups> bGroups{};
   int bIncludeUnpaid = 0;
   double dCashPercent = 100;
-  std::string sDate;
-  std::string sRegion;
-  int nLevel = 0;
 };
 
 // Appends to `rows` the household rows (farmers down to the level) with the ticket count,
@@ -60,6 +57,7 @@ std::vector<CTsjsRec> TsAdvanceRows(const CTsjsRec& voucher, int item,
 
 class CTsReportDoc3 : public CTsReportDoc {
  public:
+  CTsReportDoc3();
   void OnInitDocument() override;
   void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
@@ -75,12 +73,8 @@ class CTsReportDoc3 : public CTsReportDoc {
 
   TsGroupLayout Layout() const;
 
-  // What the report lists, edited by the query dialog; the date, the region and the level are
-  // handed to the base's fields for the stored choices.
-  TsUnsettledQuery query;
-
- private:
-  void ShareQueryWithBase();
+  // What the report lists, edited by the query dialog; its shared part is the base's.
+  TsUnsettledQuery& query = QueryOf<TsUnsettledQuery>();
 };
 
 // "打开统计表" (template 967) of the unsettled payables: the cut-off date, the region and level

@@ -71,7 +71,7 @@ std::string MovementStatement(const TsMovementQuery& q, const std::string& money
   sql += FormatStr("%s From jsSheet Where lb='%d' And T<='%s'", key.c_str(), q.nSettleKind,
                    db->SqlText(q.sDateTo).c_str());
   if (!q.bIncludeUnreviewed) sql += " And OPR1<>''";
-  if (q.nSettleKind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
+  if (q.nSettleKind == 0) sql += TsPrefixCondition("KNO", q.sFilter[0], db);
   return sql + FormatStr(" Group By %s Order By %s", key.c_str(), key.c_str());
 }
 
@@ -84,7 +84,7 @@ int FillAdvanceMovement(const TsMovementQuery& q, CTsReportRow& work,
   const int level = std::clamp(q.nLevel, 0, 4);
   const std::string key =
       farmers ? FormatStr("Left(KNO,%d)", lengths[static_cast<size_t>(level)]) : "KNO";
-  work.LoadNames(q.nSettleKind, lengths, level, farmers ? q.sRegion : std::string(), rows, db);
+  work.LoadNames(q.nSettleKind, lengths, level, farmers ? q.sFilter[0] : std::string(), rows, db);
   const std::string money = MoneyExpression(q);
   if (money.empty()) return 0;
 
@@ -107,25 +107,16 @@ int FillAdvanceMovement(const TsMovementQuery& q, CTsReportRow& work,
 
 // ---------------------------------------------------------------- CTsReportDoc4
 
+CTsReportDoc4::CTsReportDoc4() : CTsReportDoc(std::make_unique<TsMovementQuery>()) {}
+
 void CTsReportDoc4::OnInitDocument() {
   nSettleKind = nFlag == kTransporterTemplate ? 1 : 0;
   CTsReportDoc::OnInitDocument();
   for (int k = 1; k < 4; ++k) sFilter[k].clear();
   nRowKind = nSettleKind;
-  query = TsMovementQuery();
-  query.nSettleKind = nSettleKind;
   query.nItemCategory = StrToIntDef(m_openModes[12], 0);
   query.nItemIndex = StrToIntDef(m_openModes[13], 0);
-  query.sDateFrom = sDateFrom;
-  query.sDateTo = sDateTo;
-  query.sRegion = sFilter[0];
-  query.nLevel = nLevel;
   query.bIncludeUnreviewed = StrToIntDef(m_openModes[11], 0);
-}
-
-void CTsReportDoc4::OnCloseDocument() {
-  ShareQueryWithBase();
-  CTsReportDoc::OnCloseDocument();  // may destroy this document
 }
 
 void CTsReportDoc4::DefineTitle(CSmFormDef& def) {
@@ -152,13 +143,6 @@ void CTsReportDoc4::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-void CTsReportDoc4::ShareQueryWithBase() {
-  sDateFrom = query.sDateFrom;
-  sDateTo = query.sDateTo;
-  sFilter[0] = query.sRegion;
-  nLevel = query.nLevel;
-}
-
 bool CTsReportDoc4::LoadRows(int /*openMode*/) {
   if (WithholdingCount(nSettleKind) + AdvanceCount(nSettleKind) == 0) {
     SmMessageBox("未定义代扣款或预付款项目！", SM_MB_OK | SM_MB_ICONERROR);
@@ -168,7 +152,6 @@ bool CTsReportDoc4::LoadRows(int /*openMode*/) {
   if (dlg.DoModal() != SM_IDOK) return false;
   query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  ShareQueryWithBase();
   const TsMovementQuery& q = query;
   m_openModes[11] = std::to_string(q.bIncludeUnreviewed);
   m_openModes[12] = std::to_string(q.nItemCategory);
@@ -184,7 +167,6 @@ void CTsReportDoc4::Refresh() {
   CSmWaitWnd busy;
   CTsReportRow work(kValueCount);
   std::vector<CTsReportRow> rows;
-  ShareQueryWithBase();
   FillAdvanceMovement(query, work, rows, m_db);
   FillFromRows({}, {0, 1, 2, 3}, rows);
 }
@@ -197,13 +179,15 @@ CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title
                                        int skipEmpty, int itemCategory, int itemIndex,
                                        int includeUnreviewed, QWidget* parent)
     : CTsReportQueryDlg4(db, title,
-                         TsMovementQuery{rowKind, itemCategory, itemIndex, dateFrom, dateTo, region,
-                                         level, includeUnreviewed},
+                         TsMovementQuery{{dateFrom, dateTo, {}, {region}, rowKind, level, rowKind},
+                                         itemCategory,
+                                         itemIndex,
+                                         includeUnreviewed},
                          skipEmpty, parent) {}
 
 CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title,
                                        const TsMovementQuery& q, int skipEmpty, QWidget* parent)
-    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, {}, {q.sRegion, {}, {}, {}},
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, {}, {q.sFilter[0], {}, {}, {}},
                         q.nSettleKind, q.nLevel, skipEmpty, 968, parent),
       m_query(q) {
   KeepRegionAndLevel(true, "&Q.区域：");
@@ -240,7 +224,7 @@ void CTsReportQueryDlg4::DoDataExchange(bool save) {
   if (save) {
     m_query.sDateFrom = m_dateFrom;
     m_query.sDateTo = m_dateTo;
-    m_query.sRegion = m_filter[0];
+    m_query.sFilter[0] = m_filter[0];
     m_query.nLevel = m_level;
     m_query.bIncludeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
     return;

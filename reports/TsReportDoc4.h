@@ -14,18 +14,13 @@ class CSmDatabase;
 class QCheckBox;
 class QComboBox;
 
-// What the movements report follows: the households (0 farmers, 1 transporters), the item
-// (category 1 withholding or 2 advance, its index; in category 2 the index past the advance
-// items means all of them), the period, for farmers a region and the level of the rows, and
-// whether unreviewed documents count.
-struct TsMovementQuery {
-  int nSettleKind = 0;
+// What the movements report follows: the households (nSettleKind: 0 farmers, 1 transporters),
+// the item (category 1 withholding or 2 advance, its index; in category 2 the index past the
+// advance items means all of them), the period, for farmers a region (sFilter[0]) and the level
+// of the rows, and whether unreviewed documents count.
+struct TsMovementQuery : TsReportQuery {
   int nItemCategory = 2;
   int nItemIndex = 0;
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sRegion;
-  int nLevel = 0;
   int bIncludeUnreviewed = 0;
 };
 
@@ -37,20 +32,16 @@ int FillAdvanceMovement(const TsMovementQuery& q, CTsReportRow& work,
 
 class CTsReportDoc4 : public CTsReportDoc {
  public:
+  CTsReportDoc4();
   void OnInitDocument() override;
-  void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
   // Refused without a withholding or advance item; then the query dialog.
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  // What the report sums, edited by the query dialog; the period, the region and the level are
-  // handed to the base's fields for the heading and the stored choices.
-  TsMovementQuery query;
-
- private:
-  void ShareQueryWithBase();
+  // What the report sums, edited by the query dialog; its shared part is the base's.
+  TsMovementQuery& query = QueryOf<TsMovementQuery>();
 };
 
 // "打开统计表" (template 968) of the movements report: the period, the money item, the region

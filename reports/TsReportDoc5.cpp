@@ -118,7 +118,6 @@ void CTsReportDoc5::Refresh() {
   for (int i = 0; i < kDailyValueCount; ++i) valueCodes[static_cast<size_t>(i)] = i;
   CTsReportRow work(kDailyValueCount);
   std::vector<CTsReportRow> rows;
-  ShareQueryWithBase();
   FillDaily(query, work, rows, m_db);
   FillFromRows({}, valueCodes, rows);
 }

@@ -50,7 +50,7 @@ void LoadFarmers(const TsBalanceQuery& q, CTsReportRow& work, std::vector<CTsRep
   CNH reader(db, {});
   reader.Select(farmers, 0,
                 FormatStr("Where KNO Like '%s\a*\b' And Len(rtrim(KNO))<=%d",
-                          db->SqlText(q.sRegion).c_str(), length));
+                          db->SqlText(q.sFilter[0]).c_str(), length));
   for (const CNH& farmer : farmers) {
     work.Clear();
     work.sCode = TrimRightSet(farmer.KNO, " ");
@@ -70,7 +70,7 @@ void LoadFarmers(const TsBalanceQuery& q, CTsReportRow& work, std::vector<CTsRep
   if (regions.empty()) return;
   std::vector<std::string> codes[1];
   db->QueryStrings(FormatStr("Select rtrim(KNO) From NHDir Where KNO Like '%s\a*\b'",
-                             db->SqlText(q.sRegion).c_str()),
+                             db->SqlText(q.sFilter[0]).c_str()),
                    codes, 1);
   for (std::string code : codes[0]) {
     code = TrimRightSet(code, " ");
@@ -101,13 +101,13 @@ void LoadTransporters(CTsReportRow& work, std::vector<CTsReportRow>& rows, CSmDa
 }
 
 std::string BalanceStatement(const TsBalanceQuery& q, CSmDatabase* db) {
-  const int kind = q.nHouseholdKind;
+  const int kind = q.nRowKind;
   std::string sql = "Select ";
   for (int n = 0; n < AdvanceCount(kind); ++n)
     sql += FormatStr("-sum(MY%d),", AdvanceItem(kind, n));
   sql += FormatStr("rtrim(KNO) From jsSheet Where LB='%d'", kind);
   if (q.nBalanceType == 0) sql += " And DH=''";
-  if (kind == 0) sql += TsPrefixCondition("KNO", q.sRegion, db);
+  if (kind == 0) sql += TsPrefixCondition("KNO", q.sFilter[0], db);
   if (q.nBalanceType == 1 && !q.bIncludeUnreviewed) sql += " And OPR1<>''";
   return sql + " Group By KNO Order By KNO";
 }
@@ -125,7 +125,7 @@ int TsBalanceValueCount(int kind) {
 
 int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
                          std::vector<CTsReportRow>& rows, CSmDatabase* db) {
-  const int kind = q.nHouseholdKind;
+  const int kind = q.nRowKind;
   const size_t first = rows.size();
   if (kind == 1) {
     LoadTransporters(work, rows, db);
@@ -147,8 +147,8 @@ int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
     CTsRollUp rollUp(households, CTsRollUp::Qty, flat);
     CSmQuery delivering(0, 0, 1, db);
     std::string sql = FormatStr("Select Distinct rtrim(KNO%d) From gbSheet", kind);
-    if (kind == 0 && !q.sRegion.empty())
-      sql += FormatStr(" Where KNO0 Like '%s\a*\b'", db->SqlText(q.sRegion).c_str());
+    if (kind == 0 && !q.sFilter[0].empty())
+      sql += FormatStr(" Where KNO0 Like '%s\a*\b'", db->SqlText(q.sFilter[0]).c_str());
     if (delivering.Open(sql)) {
       work.Clear();
       work.Values[1] = 1;
@@ -184,19 +184,16 @@ int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
 
 // ---------------------------------------------------------------- CTsReportDoc6
 
+CTsReportDoc6::CTsReportDoc6() : CTsReportDoc(std::make_unique<TsBalanceQuery>()) {}
+
 void CTsReportDoc6::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
-  query = TsBalanceQuery();
   query.nBalanceType = StrToIntDef(m_openModes[11], 0);
   query.bIncludeUnreviewed = StrToIntDef(m_openModes[12], 0);
-  query.nHouseholdKind = nFlag == kTransporterTemplate ? 1 : 0;
-  query.sRegion = sFilter[0];
-  query.nLevel = nLevel;
-  nRowKind = query.nHouseholdKind;
+  nRowKind = nFlag == kTransporterTemplate ? 1 : 0;
 }
 
 void CTsReportDoc6::OnCloseDocument() {
-  ShareQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
   m_openModes[11] = std::to_string(query.nBalanceType);
   m_openModes[12] = std::to_string(query.bIncludeUnreviewed);
@@ -204,13 +201,13 @@ void CTsReportDoc6::OnCloseDocument() {
 }
 
 void CTsReportDoc6::DefineTitle(CSmFormDef& def) {
-  def.sFna = query.nHouseholdKind == 1 ? "运户及其预付款余额表" : "农户及其预付款余额表";
+  def.sFna = query.nRowKind == 1 ? "运户及其预付款余额表" : "农户及其预付款余额表";
   def.nOpen = 0;
   def.nTopNum = 3;
 }
 
 void CTsReportDoc6::DefineColumns(CSmFormDef& def) {
-  const bool transporters = query.nHouseholdKind == 1;
+  const bool transporters = query.nRowKind == 1;
   def.m_cols.clear();
   auto add = [&def](int type, int fact, int less, int more, const std::string& spec) {
     def.InsertCol(static_cast<int>(def.m_cols.size()), type, fact, less, more, spec);
@@ -225,14 +222,14 @@ void CTsReportDoc6::DefineColumns(CSmFormDef& def) {
   }
   add(110, 505, 0, 0, "户\\数/NUMBER/MID");
   add(111, 505, 0, 0, FormatStr("%s蔗\\户数/NUMBER/MID", transporters ? "运" : "交"));
-  for (int p = 0; p < LinkCount(query.nHouseholdKind); ++p) {
+  for (int p = 0; p < LinkCount(query.nRowKind); ++p) {
     add(120 + TsGetLinkParamIndex(0, p), 606, 0, 4,
         SplitTextEvenly(6, TsGetLinkParamName(0, p)) + "/NUMBER/RIGHT/00");
   }
-  const int items = AdvanceCount(query.nHouseholdKind);
+  const int items = AdvanceCount(query.nRowKind);
   for (int n = 0; n < items; ++n) {
-    add(140 + AdvanceItem(query.nHouseholdKind, n), 1212, 2, 2,
-        SplitTextEvenly(8, TsGetKindItemName(query.nHouseholdKind, 1, 2, 0, n)) + "/NUMBER/RIGHT");
+    add(140 + AdvanceItem(query.nRowKind, n), 1212, 2, 2,
+        SplitTextEvenly(8, TsGetKindItemName(query.nRowKind, 1, 2, 0, n)) + "/NUMBER/RIGHT");
   }
   if (items > 1) add(160, 1515, 2, 2, "合  计/NUMBER/RIGHT");
   add(109, 1616, 0, 0, "备注/STRING/LEFT");
@@ -245,24 +242,18 @@ void CTsReportDoc6::DefineHeadNotes(CSmFormDef& def) {
                 [](const CSmFormHeadNote& note) { return note.sNote == "报告期"; });
 }
 
-void CTsReportDoc6::ShareQueryWithBase() {
-  sFilter[0] = query.sRegion;
-  nLevel = query.nLevel;
-}
-
 bool CTsReportDoc6::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg6 dlg(m_db, m_kind.sName, query, bSkipEmpty, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   query = dlg.m_query;
   bSkipEmpty = dlg.m_skipEmpty;
-  ShareQueryWithBase();
   sHeading[0] = FormatStr("报表类别：期%s余额表", query.nBalanceType == 1 ? "末" : "初");
   return true;
 }
 
 void CTsReportDoc6::Refresh() {
   CSmWaitWnd busy;
-  const int kind = query.nHouseholdKind;
+  const int kind = query.nRowKind;
   std::vector<int> textCodes = kind == 1 ? std::vector<int>{3, 4, 5, 6, 9} : std::vector<int>{4, 9};
   std::vector<int> valueCodes = {0, 1};
   for (int p = 0; p < LinkCount(kind); ++p) valueCodes.push_back(TsGetLinkParamIndex(0, p) + 10);
@@ -281,13 +272,14 @@ CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title
                                        const std::string& region, int rowKind, int level,
                                        int skipEmpty, int balanceType, int includeUnreviewed,
                                        QWidget* parent)
-    : CTsReportQueryDlg6(db, title,
-                         TsBalanceQuery{rowKind, balanceType, includeUnreviewed, region, level},
-                         skipEmpty, parent) {}
+    : CTsReportQueryDlg6(
+          db, title,
+          TsBalanceQuery{{{}, {}, {}, {region}, rowKind, level, 0}, balanceType, includeUnreviewed},
+          skipEmpty, parent) {}
 
 CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
                                        const TsBalanceQuery& q, int skipEmpty, QWidget* parent)
-    : CTsReportQueryDlg(db, title, {}, {}, {}, {q.sRegion, {}, {}, {}}, q.nHouseholdKind, q.nLevel,
+    : CTsReportQueryDlg(db, title, {}, {}, {}, {q.sFilter[0], {}, {}, {}}, q.nRowKind, q.nLevel,
                         skipEmpty, 973, parent),
       m_query(q) {
   KeepOwnControls();
@@ -328,7 +320,7 @@ void CTsReportQueryDlg6::DoDataExchange(bool save) {
   if (save) {
     m_query.nBalanceType = m_types[1]->isChecked() ? 1 : 0;
     m_query.bIncludeUnreviewed = m_unreviewed->isChecked() ? 1 : 0;
-    m_query.sRegion = m_filter[0];
+    m_query.sFilter[0] = m_filter[0];
     m_query.nLevel = m_level;
     return;
   }

@@ -14,15 +14,12 @@ class CSmDatabase;
 class QCheckBox;
 class QRadioButton;
 
-// What the balances report lists: 0 farmers or 1 transporters, 0 opening or 1 closing
-// balances, whether unreviewed documents count, and for farmers a region code prefix and the
-// zero-based level of the listed rows.
-struct TsBalanceQuery {
-  int nHouseholdKind = 0;
+// What the balances report lists: the households (nRowKind: 0 farmers or 1 transporters),
+// 0 opening or 1 closing balances, whether unreviewed documents count, and for farmers a region
+// code prefix (sFilter[0]) and the zero-based level of the listed rows.
+struct TsBalanceQuery : TsReportQuery {
   int nBalanceType = 1;
   int bIncludeUnreviewed = 0;
-  std::string sRegion;
-  int nLevel = 0;
 };
 
 // The number of texts and values of a balances row of the household kind.
@@ -37,6 +34,7 @@ int FillHouseholdBalance(const TsBalanceQuery& q, CTsReportRow& work,
 
 class CTsReportDoc6 : public CTsReportDoc {
  public:
+  CTsReportDoc6();
   void OnInitDocument() override;
   void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
@@ -45,12 +43,8 @@ class CTsReportDoc6 : public CTsReportDoc {
   bool LoadRows(int openMode) override;
   void Refresh() override;
 
-  // What the report lists, edited by the query dialog; the region and the level are handed to
-  // the base's fields for the stored choices.
-  TsBalanceQuery query;
-
- private:
-  void ShareQueryWithBase();
+  // What the report lists, edited by the query dialog; its shared part is the base's.
+  TsBalanceQuery& query = QueryOf<TsBalanceQuery>();
 };
 
 // "打开预付款余额表" (template 973): opening or closing balances, the region and level of
@@ -64,7 +58,7 @@ class CTsReportQueryDlg6 : public CTsReportQueryDlg {
   CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const std::string& region,
                      int rowKind, int level, int skipEmpty, int balanceType, int includeUnreviewed,
                      QWidget* parent = nullptr);
-  // The same on a query; its household kind is the row kind.
+  // The same on a query.
   CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const TsBalanceQuery& q,
                      int skipEmpty, QWidget* parent = nullptr);
 

@@ -335,15 +335,13 @@ void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& 
 
 // ---------------------------------------------------------------- CTsReportDoc7
 
+CTsReportDoc7::CTsReportDoc7() : CTsReportDoc(std::make_unique<TsSlipQuery>()) {}
+
 void CTsReportDoc7::OnInitDocument() {
   const bool fresh = m_openModes.size() != kTsReportVarCount;
   CTsReportDoc::OnInitDocument();
   if (fresh) m_openModes[16].clear();
   bSkipEmpty = 0;
-  query = TsSlipQuery();
-  query.sDateFrom = sDateFrom;
-  query.sDateTo = sDateTo;
-  for (int f = 0; f < 4; ++f) query.sFilter[f] = sFilter[f];
   for (int b = 0; b < 2; ++b) query.sQtyRange[b] = m_openModes[11 + b];
   query.nWeighState = StrToIntDef(m_openModes[13], 2);
   if (query.nWeighState < 0 || query.nWeighState > 2) query.nWeighState = 2;
@@ -367,7 +365,6 @@ void CTsReportDoc7::OnInitDocument() {
 }
 
 void CTsReportDoc7::OnCloseDocument() {
-  ShareQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
   for (int b = 0; b < 2; ++b) m_openModes[11 + b] = query.sQtyRange[b];
   m_openModes[13] = FormatStr("%d", query.nWeighState);
@@ -444,17 +441,10 @@ void CTsReportDoc7::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-void CTsReportDoc7::ShareQueryWithBase() {
-  sDateFrom = query.sDateFrom;
-  sDateTo = query.sDateTo;
-  for (int f = 0; f < 4; ++f) sFilter[f] = query.sFilter[f];
-}
-
 bool CTsReportDoc7::LoadRows(int /*openMode*/) {
   CTsReportQueryDlg7 dlg(m_db, m_kind.sName, query, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   query = dlg.m_query;
-  ShareQueryWithBase();
   bSkipEmpty = 0;
   nChanged = 0;
   bReload = 1;
@@ -491,7 +481,6 @@ bool CTsReportDoc7::FindTicketRows() {
 
 void CTsReportDoc7::Refresh() {
   CSmWaitWnd busy;
-  ShareQueryWithBase();
   std::vector<int> textCodes;
   for (int code = 10; code <= 23; ++code) textCodes.push_back(code);
   std::vector<int> valueCodes;

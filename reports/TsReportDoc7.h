@@ -19,15 +19,14 @@ class QComboBox;
 class QRadioButton;
 class CSmEdit;
 
-// The choices of the detail list. Operator filters are kept by their OPR column number.
-struct TsSlipQuery {
-  std::string sDateFrom;
-  std::string sDateTo;
+// The choices of the detail list: the period and the code filters of the shared part with the
+// operators of every step, kept by their OPR column number (the shared operator pair is not
+// used), the states and a net-weight range.
+struct TsSlipQuery : TsReportQuery {
   std::string sOperator[8];      // empty = any operator
   int nWeighState = 2;           // 0 untared, 1 tared, 2 all
   int nSettleState[2] = {4, 4};  // cane, freight: 0 unsettled, 1 unpaid, 2 unreviewed,
                                  // 3 reviewed, 4 all
-  std::string sFilter[4];        // farmer, driver, place, variety code prefixes
   std::string sQtyRange[2];      // net weight limits; empty = none
 };
 
@@ -54,6 +53,7 @@ int TsSlipValueCount();
 
 class CTsReportDoc7 : public CTsReportDoc {
  public:
+  CTsReportDoc7();
   void OnInitDocument() override;
   void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
@@ -79,9 +79,8 @@ class CTsReportDoc7 : public CTsReportDoc {
   // of their kind, the ticket number and the farmer name.
   void MarkChangedCells();
 
-  // What the list shows, edited by the query dialog; the period and the code filters are
-  // handed to the base's fields for the heading and the stored choices.
-  TsSlipQuery query;
+  // What the list shows, edited by the query dialog; its shared part is the base's.
+  TsSlipQuery& query = QueryOf<TsSlipQuery>();
   TsChosenItems chosen;
   int bReload = 1;
   int nChanged = 0;
@@ -90,8 +89,6 @@ class CTsReportDoc7 : public CTsReportDoc {
 
  private:
   static constexpr size_t kNoRow = static_cast<size_t>(-1);
-
-  void ShareQueryWithBase();
 
   // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
   double StoredAmount(size_t i, size_t column) const;

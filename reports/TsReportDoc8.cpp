@@ -56,7 +56,7 @@ std::string TicketStatement(const TsBankQuery& q, CSmDatabase* db) {
                               db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
   sql += q.nBatch > 0 ? FormatStr(" And FK=%d And OPR4<>''", q.nBatch)
                       : std::string(" And OPR2<>'' And OPR4=''");
-  return sql + TsPrefixCondition("KNO0", q.sRegion, db) + " Group By KNO0 Order By KNO0";
+  return sql + TsPrefixCondition("KNO0", q.sFilter[0], db) + " Group By KNO0 Order By KNO0";
 }
 
 std::string DeductionStatement(const TsBankQuery& q, CSmDatabase* db) {
@@ -67,7 +67,7 @@ std::string DeductionStatement(const TsBankQuery& q, CSmDatabase* db) {
                         db->SqlText(q.sDateFrom).c_str(), db->SqlText(q.sDateTo).c_str());
   sql +=
       q.nBatch > 0 ? FormatStr(" And FK=%d And Opr1<>''", q.nBatch) : std::string(" And Opr1=''");
-  return sql + TsPrefixCondition("KNO", q.sRegion, db) + " Group By KNO Order By KNO";
+  return sql + TsPrefixCondition("KNO", q.sFilter[0], db) + " Group By KNO Order By KNO";
 }
 
 std::string Trimmed(const std::string& text) {
@@ -89,7 +89,24 @@ bool LockBatchNumbers(CSmDatabase* db) {
                                 "Cs=4160");
 }
 
+// A bank query of the choices given one by one.
+TsBankQuery BankQuery(int batch, const std::string& dateFrom, const std::string& dateTo,
+                      const std::string (&oprCode)[2], const std::string& region, int level) {
+  TsBankQuery q(batch, dateFrom, dateTo, region);
+  for (int k = 0; k < 2; ++k) q.sOprCode[k] = oprCode[k];
+  q.nLevel = level;
+  return q;
+}
+
 }  // namespace
+
+TsBankQuery::TsBankQuery(int batch, const std::string& dateFrom, const std::string& dateTo,
+                         const std::string& region)
+    : nBatch(batch) {
+  sDateFrom = dateFrom;
+  sDateTo = dateTo;
+  sFilter[0] = region;
+}
 
 int FillBankPayment(const TsBankQuery& q, CTsReportRow& work, std::vector<CTsReportRow>& rows,
                     CSmDatabase* db) {
@@ -147,15 +164,16 @@ int TsRecordBankBatch(const std::string& from, const std::string& to, const std:
 
 // ---------------------------------------------------------------- CTsReportDoc8
 
+CTsReportDoc8::CTsReportDoc8() : CTsReportDoc2(std::make_unique<TsBankQuery>()) {}
+
 void CTsReportDoc8::OnInitDocument() {
   CTsReportDoc::OnInitDocument();
-  bankQuery = {StrToIntDef(m_openModes[11], 0), sDateFrom, sDateTo, sFilter[0]};
+  bankQuery.nBatch = StrToIntDef(m_openModes[11], 0);
   nSettleKind = 0;
   nRowKind = 0;
 }
 
 void CTsReportDoc8::OnCloseDocument() {
-  ShareBankQueryWithBase();
   m_openModes.resize(kTsReportVarCount);
   m_openModes[11] = std::to_string(bankQuery.nBatch);
   CTsReportDoc::OnCloseDocument();  // may destroy this document
@@ -175,23 +193,15 @@ void CTsReportDoc8::DefineColumns(CSmFormDef& def) {
   ApplyColumnVisibility(def);
 }
 
-void CTsReportDoc8::ShareBankQueryWithBase() {
-  sDateFrom = bankQuery.sDateFrom;
-  sDateTo = bankQuery.sDateTo;
-  sFilter[0] = bankQuery.sRegion;
-}
-
 bool CTsReportDoc8::LoadRows(int /*openMode*/) {
-  CTsReportQueryDlg8 dlg(m_db, m_kind.sName, bankQuery, sOprCode, nLevel, CSmFrameWnd::Main());
+  CTsReportQueryDlg8 dlg(m_db, m_kind.sName, bankQuery, CSmFrameWnd::Main());
   if (dlg.DoModal() != SM_IDOK) return false;
   bankQuery = dlg.m_query;
-  ShareBankQueryWithBase();
   return true;
 }
 
 void CTsReportDoc8::Refresh() {
   CSmWaitWnd busy;
-  ShareBankQueryWithBase();
   const std::vector<int> valueCodes = SettlementValueCodes();
   CTsReportRow work(3, static_cast<int>(valueCodes.size()));
   std::vector<CTsReportRow> rows;
@@ -232,7 +242,7 @@ bool CTsReportDoc8::SaveBankBatch() {
   // A saved batch written again is the same batch: nothing more is paid.
   const TsBankQuery& q = bankQuery;
   if (q.nBatch > 0) return true;
-  const std::string& region = q.sRegion;
+  const std::string& region = q.sFilter[0];
   CSmCsRecordArray batches;
   CSmCsRecord(m_db).LoadGroup(kTsBankBatchCs, &batches);
   for (const CSmCsRecord& batch : batches) {
@@ -257,14 +267,13 @@ CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title
                                        const std::string& dateFrom, const std::string& dateTo,
                                        int batch, const std::string (&oprCode)[2],
                                        const std::string& region, int level, QWidget* parent)
-    : CTsReportQueryDlg8(db, title, TsBankQuery{batch, dateFrom, dateTo, region}, oprCode, level,
+    : CTsReportQueryDlg8(db, title, BankQuery(batch, dateFrom, dateTo, oprCode, region, level),
                          parent) {}
 
 CTsReportQueryDlg8::CTsReportQueryDlg8(CSmDatabase* db, const std::string& title,
-                                       const TsBankQuery& q, const std::string (&oprCode)[2],
-                                       int level, QWidget* parent)
-    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, oprCode, {q.sRegion, {}, {}, {}}, 0,
-                        std::clamp(level, 0, 4), 0, 976, parent),
+                                       const TsBankQuery& q, QWidget* parent)
+    : CTsReportQueryDlg(db, title, q.sDateFrom, q.sDateTo, q.sOprCode, {q.sFilter[0], {}, {}, {}},
+                        0, std::clamp(q.nLevel, 0, 4), 0, 976, parent),
       m_query(q),
       m_db(db) {
   // The period and the region of farmers stay of the common controls.
@@ -427,6 +436,9 @@ bool CTsReportQueryDlg8::OnCommand(unsigned id) {
 
 bool CTsReportQueryDlg8::ValidateAndSave() {
   if (!CTsReportQueryDlg::ValidateAndSave()) return false;
-  m_query = {std::max(m_current, 0), m_dateFrom, m_dateTo, m_filter[0]};
+  m_query.nBatch = std::max(m_current, 0);
+  m_query.sDateFrom = m_dateFrom;
+  m_query.sDateTo = m_dateTo;
+  m_query.sFilter[0] = m_filter[0];
   return true;
 }

@@ -16,13 +16,14 @@ class CSmDatabase;
 inline constexpr long kTsBankBatchCs = 4160;   // CsN batch, CsNa from+to+region, CsVal maker
 inline constexpr long kTsBankReviewCs = 4161;  // CsN batch, CsVal reviewer
 
-// What the bank payment report lists: batch 0 or less the settled, unpaid tickets and
-// deduction rows of the period and farmer region, else those of batch `nBatch`.
-struct TsBankQuery {
+// What the bank payment report lists: batch 0 or less the settled, unpaid cane tickets and
+// deduction rows of the period and farmer region (sFilter[0]), else those of batch `nBatch`.
+struct TsBankQuery : TsSettlementQuery {
+  TsBankQuery() = default;
+  TsBankQuery(int batch, const std::string& dateFrom, const std::string& dateTo,
+              const std::string& region);
+
   int nBatch = 0;
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sRegion;
 };
 
 // Appends to `rows` one row per farmer with a bank account (his name, bank number, account and
@@ -45,6 +46,7 @@ int TsRecordBankBatch(const std::string& from, const std::string& to, const std:
 
 class CTsReportDoc8 : public CTsReportDoc2 {
  public:
+  CTsReportDoc8();
   void OnInitDocument() override;
   void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
@@ -61,12 +63,9 @@ class CTsReportDoc8 : public CTsReportDoc2 {
   // false, with nothing written, when empty, refused or failed.
   bool SaveBankBatch();
 
-  // What the report lists, edited by the query dialog; the period and the region are handed to
-  // the base's fields for the heading and the stored choices.
-  TsBankQuery bankQuery;
-
- private:
-  void ShareBankQueryWithBase();
+  // What the report lists, edited by the query dialog; the settlement report's `query` is this
+  // query's settlement part.
+  TsBankQuery& bankQuery = QueryOf<TsBankQuery>();
 };
 
 // "打开银行代付蔗款报表" (template 976): the period and farmer region of a new report, or a
@@ -87,7 +86,7 @@ class CTsReportQueryDlg8 : public CTsReportQueryDlg {
                      const std::string& region, int level, QWidget* parent = nullptr);
   // The same on a query.
   CTsReportQueryDlg8(CSmDatabase* db, const std::string& title, const TsBankQuery& q,
-                     const std::string (&oprCode)[2], int level, QWidget* parent = nullptr);
+                     QWidget* parent = nullptr);
 
   bool OnCommand(unsigned id) override;
   bool ValidateAndSave() override;

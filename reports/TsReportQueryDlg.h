@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/TsReportQuery.h"
 #include "ui/SmDlg.h"
 
 class QCheckBox;
@@ -17,15 +18,8 @@ class CSmDatabase;
 class CSmEdit;
 
 // What the purchase report sums: the settlement kind (0 cane, 1 freight) and the choices of
-// its query dialog.
-struct TsPurchaseQuery {
-  int nSettleKind = 0;
-  std::string sDateFrom;
-  std::string sDateTo;
-  std::string sOprCode[2];
-  std::string sFilter[4];
-  int nRowKind = 0;
-  int nLevel = 0;
+// its query dialog, the shared ones with untared tickets only and the net-weight range of a row.
+struct TsPurchaseQuery : TsReportQuery {
   int bUntaredOnly = 0;
   std::string sQtyRange[2];
 };

@@ -89,7 +89,7 @@ class TsBalanceReportTest : public TsFileTest {
   }
 
   std::vector<Line> Fill(const TsBalanceQuery& q) {
-    const int kind = q.nHouseholdKind;
+    const int kind = q.nRowKind;
     CTsReportRow work(TsBalanceTextCount(kind), TsBalanceValueCount(kind));
     std::vector<CTsReportRow> rows;
     const int count = FillHouseholdBalance(q, work, rows, &m_db);
@@ -99,10 +99,10 @@ class TsBalanceReportTest : public TsFileTest {
 
   static TsBalanceQuery Query(int kind, int type, int unreviewed, const char* region, int level) {
     TsBalanceQuery q;
-    q.nHouseholdKind = kind;
+    q.nRowKind = kind;
     q.nBalanceType = type;
     q.bIncludeUnreviewed = unreviewed;
-    q.sRegion = region;
+    q.sFilter[0] = region;
     q.nLevel = level;
     return q;
   }

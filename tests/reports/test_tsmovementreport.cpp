@@ -75,7 +75,7 @@ class TsMovementReportTest : public TsFileTest {
     q.nItemIndex = index;
     q.sDateFrom = "20160301";
     q.sDateTo = "20160331";
-    q.sRegion = region;
+    q.sFilter[0] = region;
     q.nLevel = level;
     q.bIncludeUnreviewed = unreviewed;
     return q;
@@ -113,7 +113,7 @@ TEST_P(TsMovementReportTest, EachDocumentCountsInTheColumnOfItsDateAndKind) {
       // Transporters ignore region and level; code 12 does not add into code 1.
       {Query(1, 2, 0, "2", 0, 0), {{"1", V{0, 0, 0, 0}}, {"12", V{0, 40, 0, 40}}}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Fill(c.query), c.lines) << c.query.sRegion;
+  for (const Case& c : cases) EXPECT_EQ(Fill(c.query), c.lines) << c.query.sFilter[0];
 }
 
 // ---------------------------------------------------------------- the query dialog

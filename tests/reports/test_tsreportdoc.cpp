@@ -5,10 +5,19 @@
 #include <QMenu>
 
 #include "app/SmApp.h"
+#include "app/SmWorkstation.h"
 #include "cane/TsParams.h"
 #include "core/SmString.h"
 #include "platform/SmCommandIds.h"
 #include "reports/TsReportDoc.h"
+#include "reports/TsReportDoc1.h"
+#include "reports/TsReportDoc2.h"
+#include "reports/TsReportDoc3.h"
+#include "reports/TsReportDoc4.h"
+#include "reports/TsReportDoc5.h"
+#include "reports/TsReportDoc6.h"
+#include "reports/TsReportDoc7.h"
+#include "reports/TsReportDoc8.h"
 #include "tests/cane/TsTestApp.h"
 #include "tests/common/SmTestDataFile.h"
 #include "tests/common/SmTestMain.h"
@@ -220,5 +229,60 @@ TEST_F(TsReportDocTest, ContextMenuHasRefreshAndForUnsettledPayablesTheAdvances)
       EXPECT_EQ(at(kTsGenerateAdvances) + 2, at(SM_ID_EDIT_CUT));
       EXPECT_TRUE(menu->actions()[at(kTsGenerateAdvances) + 1]->isSeparator());
     }
+  }
+}
+
+namespace {
+
+template <class Doc>
+std::unique_ptr<CTsReportDoc> MakeDoc() {
+  return std::make_unique<Doc>();
+}
+
+}  // namespace
+
+// Each report reads the shared choices into its own query and writes them back as they were
+// stored, but for what the report fixes itself: the rows of the settlement kind, the code
+// filters it has no use for, the end of a single date, empty rows shown.
+TEST_F(TsReportDocTest, EveryReportKeepsTheStoredSharedChoices) {
+  const std::vector<std::string> stored = {"20160305", "20160320", "102", "103", "01", "D1",
+                                           "P1",       "V1",       "3",   "1",   "1"};
+  struct Case {
+    int templateNumber;
+    std::unique_ptr<CTsReportDoc> (*make)();
+    std::vector<std::string> kept;  // entries 0 to 10 after an opening and a closing
+  };
+  auto with = [&stored](std::initializer_list<std::pair<size_t, const char*>> changes) {
+    std::vector<std::string> kept = stored;
+    for (const auto& [k, text] : changes) kept[k] = text;
+    return kept;
+  };
+  const Case cases[] = {
+      {257, &MakeDoc<CTsReportDoc1>, stored},
+      {258, &MakeDoc<CTsReportDoc1>, stored},
+      {259, &MakeDoc<CTsReportDoc2>, with({{5, ""}, {6, ""}, {7, ""}, {8, "0"}})},
+      {263, &MakeDoc<CTsReportDoc2>, with({{5, ""}, {6, ""}, {7, ""}, {8, "1"}})},
+      {264, &MakeDoc<CTsReportDoc3>, with({{1, "20160305"}, {5, ""}, {6, ""}, {7, ""}, {8, "0"}})},
+      {265, &MakeDoc<CTsReportDoc3>, with({{1, "20160305"}, {5, ""}, {6, ""}, {7, ""}, {8, "1"}})},
+      {266, &MakeDoc<CTsReportDoc4>, with({{5, ""}, {6, ""}, {7, ""}, {8, "0"}})},
+      {267, &MakeDoc<CTsReportDoc4>, with({{5, ""}, {6, ""}, {7, ""}, {8, "1"}})},
+      {268, &MakeDoc<CTsReportDoc5>, stored},
+      {269, &MakeDoc<CTsReportDoc6>, with({{8, "0"}})},
+      {270, &MakeDoc<CTsReportDoc6>, with({{8, "1"}})},
+      {271, &MakeDoc<CTsReportDoc7>, with({{10, "0"}})},
+      {272, &MakeDoc<CTsReportDoc8>, with({{8, "0"}})},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> modes = stored;
+    modes.resize(kTsReportVarCount);
+    ASSERT_TRUE(WriteDocOpenMode(c.templateNumber, 0, modes));
+    std::unique_ptr<CTsReportDoc> doc = c.make();
+    doc->nFlag = c.templateNumber;
+    doc->m_kind.nNumber = 0;
+    doc->InitDocument();
+    doc->OnCloseDocument();
+    ReadDocOpenModes(c.templateNumber, 0, modes);
+    modes.resize(c.kept.size());
+    EXPECT_EQ(modes, c.kept) << c.templateNumber;
   }
 }

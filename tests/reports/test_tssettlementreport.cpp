@@ -45,7 +45,7 @@ class TsSettlementReportTest : public TsFileTest {
     q.sOprCode[0] = settler;
     q.sOprCode[1] = payer;
     q.bUnpaidOnly = unpaid;
-    q.sRegion = region;
+    q.sFilter[0] = region;
     q.nLevel = level;
     return q;
   }

@@ -99,7 +99,7 @@ TsUnsettledQuery Query(int kind, std::array<int, 4> groups, int unpaid, double p
   q.bGroups = groups;
   q.bIncludeUnpaid = unpaid;
   q.dCashPercent = percent;
-  q.sDate = "20160310";
+  q.sDateFrom = "20160310";
   q.nLevel = level;
   return q;
 }
