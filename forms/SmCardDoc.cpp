@@ -6,18 +6,18 @@
 #include "ui/SmListView.h"
 
 bool CSmCardDoc::IsReadOnly() {
-  CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
+  CSmCardFrmView* form = CardForm();
   return form ? form->IsReadOnly() : true;
 }
 
 bool CSmCardDoc::Save(int saveAs) {
-  CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
+  CSmCardFrmView* form = CardForm();
   return form ? form->Save(saveAs) : true;
 }
 
 bool CSmCardDoc::GetSavePrompt(std::string& prompt) {
   prompt.clear();
-  CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
+  CSmCardFrmView* form = CardForm();
   return form ? form->GetSavePrompt(prompt) : false;
 }
 
@@ -32,14 +32,14 @@ bool IsPrintCommand(int id) {
 
 // Reached when the active view (the list) left a print command alone.
 bool CSmCardDoc::OnCommand(int id) {
-  CSmCardFrmView* form = IsPrintCommand(id) ? FindViewOfClass<CSmCardFrmView>() : nullptr;
+  CSmCardFrmView* form = IsPrintCommand(id) ? CardForm() : nullptr;
   if (form) return form->OnCommand(id);
   return CSmDoc::OnCommand(id);
 }
 
 bool CSmCardDoc::OnUpdateCommand(int id, CSmCmdUI& ui) {
   if (IsPrintCommand(id)) {
-    CSmCardFrmView* form = FindViewOfClass<CSmCardFrmView>();
+    CSmCardFrmView* form = CardForm();
     if (!form) return CSmDoc::OnUpdateCommand(id, ui);
     if (!form->OnUpdateCommand(id, ui)) ui.Enable(true);
     return true;
@@ -50,5 +50,19 @@ bool CSmCardDoc::OnUpdateCommand(int id, CSmCmdUI& ui) {
 }
 
 void CSmCardDoc::OnListContextMenu(const QPoint& globalPos) {
-  if (CSmListView* list = FindViewOfClass<CSmListView>()) list->List()->ShowContextMenu(globalPos);
+  if (CSmListView* list = ListView()) list->List()->ShowContextMenu(globalPos);
+}
+
+void CSmCardDoc::SetCardForm(CSmCardFrmView* form) {
+  if (!m_cardForm) m_cardForm = form;
+}
+
+void CSmCardDoc::SetListView(CSmListView* list) {
+  if (!m_listView) m_listView = list;
+}
+
+void CSmCardDoc::OnViewRemoved(CSmView* view) {
+  CSmDoc::OnViewRemoved(view);
+  if (view == m_cardForm) m_cardForm = nullptr;
+  if (view == m_listView) m_listView = nullptr;
 }

@@ -2,13 +2,18 @@
 // The card document: a table document holding one card layout, shown in a list view beside a
 // card form view. Whether it is read-only, whether it has changes and how it saves are the
 // form view's answers; without a form view the card is read-only and has nothing to save.
+// The form view and the list view hand themselves over when they join the document, and the
+// document forgets each when it leaves, so it never holds a view that is gone.
 #include <QPoint>
 #include <string>
 
 #include "forms/SmCardLayout.h"
 #include "forms/SmDoc.h"
+#include "ui/SmListView.h"
 
-class CSmCardDoc : public CSmDoc {
+class CSmCardFrmView;
+
+class CSmCardDoc : public CSmDoc, public CSmListViewHost {
  public:
   bool IsReadOnly() override;
   bool Save(int saveAs) override;
@@ -24,5 +29,18 @@ class CSmCardDoc : public CSmDoc {
   // The height of the title band in card coordinates.
   virtual int GetCardTitleHeight(int /*mode*/) { return 30; }
 
+  // The document's card form and list views (the first of each that joined it), or null.
+  void SetCardForm(CSmCardFrmView* form);
+  void SetListView(CSmListView* list) override;
+  CSmCardFrmView* CardForm() const { return m_cardForm; }
+  CSmListView* ListView() const { return m_listView; }
+
   CSmCardLayout m_layout;
+
+ protected:
+  void OnViewRemoved(CSmView* view) override;
+
+ private:
+  CSmCardFrmView* m_cardForm = nullptr;
+  CSmListView* m_listView = nullptr;
 };

@@ -259,14 +259,13 @@ void CSmCardFrmView::OnEnterKey() {
 
 void CSmCardFrmView::OnEnterList() {
   CSmCardDoc* doc = CardDoc();
-  CSmListView* list = doc ? doc->FindViewOfClass<CSmListView>() : nullptr;
-  if (list) list->Refresh();
+  if (CSmListView* list = doc ? doc->ListView() : nullptr) list->Refresh();
   EnableListView();
 }
 
 void CSmCardFrmView::EnableListView() {
   CSmCardDoc* doc = CardDoc();
-  CSmListView* list = doc ? doc->FindViewOfClass<CSmListView>() : nullptr;
+  CSmListView* list = doc ? doc->ListView() : nullptr;
   if (!list) return;
   std::string prompt;
   list->setEnabled(doc->m_readOnly || !GetSavePrompt(prompt));
@@ -285,6 +284,10 @@ void CSmCardFrmView::FocusNextControl() {
   QWidget* focus = QApplication::focusWidget();
   if (!focus || !m_surface->isAncestorOf(focus)) focus = m_surface;
   if (QWidget* next = SmNextTabField(focus, m_surface)) next->setFocus(Qt::TabFocusReason);
+}
+
+void CSmCardFrmView::OnAddedToDocument() {
+  if (CSmCardDoc* doc = CardDoc()) doc->SetCardForm(this);
 }
 
 void CSmCardFrmView::OnInitialUpdate() {

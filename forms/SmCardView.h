@@ -92,6 +92,8 @@ class CSmCardFrmView : public CSmView {
   // The list view is usable unless the card has changes to save.
   virtual void EnableListView();
 
+  // The form hands itself over to its card document, which asks it its answers.
+  void OnAddedToDocument() override;
   void OnInitialUpdate() override;
   void OnUpdate(CSmView* sender, long hint) override;
   virtual void OnDraw(QPainter& painter);

@@ -608,19 +608,23 @@ bool CSmDoc::UpdateReadOnly() {
   return m_readOnly;
 }
 
+void CSmDoc::AddFormView(CSmFormView* view) {
+  m_formViews.push_back(view);
+}
+
+void CSmDoc::OnViewRemoved(CSmView* view) {
+  std::erase(m_formViews, view);
+}
+
 bool CSmDoc::IsModifiedEditable() {
   bool modified = IsModified();
-  for (CSmView* view : Views()) {
-    if (auto* form = dynamic_cast<CSmFormView*>(view)) modified = modified || form->IsModified();
-  }
+  for (CSmFormView* form : m_formViews) modified = modified || form->IsModified();
   return modified && !UpdateReadOnly();
 }
 
 void CSmDoc::ClearEditMarks() {
   SetModifiedFlag(false);
-  for (CSmView* view : Views()) {
-    if (auto* form = dynamic_cast<CSmFormView*>(view)) form->SetModified(false);
-  }
+  for (CSmFormView* form : m_formViews) form->SetModified(false);
 }
 
 // ---------------------------------------------------------------- commands
@@ -628,8 +632,9 @@ void CSmDoc::ClearEditMarks() {
 void CSmDoc::ShowPropertySheet() {
   CSmPublicSheet sheet(*this, "文档属性", CSmFrameWnd::Main());
   sheet.DoModal();
-  if (CSmFormView* view = Views().empty() ? nullptr : dynamic_cast<CSmFormView*>(Views().front())) {
-    view->ResetLayout();
+  // The first view lays itself out again when it is a grid view.
+  if (!m_formViews.empty() && m_formViews.front() == Views().front()) {
+    m_formViews.front()->ResetLayout();
   }
 }
 

@@ -12,6 +12,7 @@
 #include "platform/SmDocument.h"
 
 class CSmDatabase;
+class CSmFormView;
 class CSmVarCaculate;
 
 class CSmDoc : public CSmDocument {
@@ -137,6 +138,8 @@ class CSmDoc : public CSmDocument {
                    std::initializer_list<int> listed) const;
   bool IsRowEmpty(int row) const;
   bool IsEmptyDoc() const;
+  // The first of the document's views that is a `View`, for code that drives a document from
+  // outside (the tests); the document's own code keeps the views that hand themselves over.
   template <class View>
   View* FindViewOfClass() const {
     for (CSmView* view : Views()) {
@@ -144,6 +147,9 @@ class CSmDoc : public CSmDocument {
     }
     return nullptr;
   }
+  // A grid view hands itself over when it joins the document; the document keeps its grid views
+  // in the order they joined and forgets each when it leaves.
+  void AddFormView(CSmFormView* view);
   // Whether the document or one of its grid views has unsaved edits and the document may
   // save them.
   bool IsModifiedEditable();
@@ -178,6 +184,9 @@ class CSmDoc : public CSmDocument {
   std::vector<std::vector<std::string>> m_rows;
   std::vector<std::string> m_rowFlags;
 
+ protected:
+  void OnViewRemoved(CSmView* view) override;
+
  private:
   const Column& ShownColumn(int shown) const { return m_columns[m_shownColumns[shown]]; }
   bool IsNumberColumn(int shown) const;
@@ -185,6 +194,8 @@ class CSmDoc : public CSmDocument {
   void ClearLayout();
   void ExpandColumnReferences();
   void LayOutNotes();
+
+  std::vector<CSmFormView*> m_formViews;
 };
 
 // Whether some document has a window (a view in a frame).

@@ -19,6 +19,7 @@
 #include "core/SmNumber.h"
 #include "core/SmPrinter.h"
 #include "core/SmString.h"
+#include "forms/SmDoc.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmFonts.h"
@@ -168,6 +169,10 @@ CSmFormView::CSmFormView(QWidget* parent) : CSmView(parent) {
 }
 
 CSmFormView::~CSmFormView() = default;
+
+void CSmFormView::OnAddedToDocument() {
+  if (auto* doc = dynamic_cast<CSmDoc*>(GetDocument())) doc->AddFormView(this);
+}
 
 void CSmFormView::ResetViewState() {
   m_columnLines.clear();

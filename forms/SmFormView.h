@@ -112,6 +112,9 @@ class CSmFormView : public CSmView {
   explicit CSmFormView(QWidget* parent = nullptr);
   ~CSmFormView() override;
 
+  // The grid view hands itself over to its table document.
+  void OnAddedToDocument() override;
+
   // ---- overridden class-library operations
   // When printing, the page's first text row: page n starts at (n - 1) x page rows. Run before
   // each page is started; a view may stop the printing there (`continuePrinting`).

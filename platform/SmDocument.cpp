@@ -75,6 +75,7 @@ void CSmDocument::AddView(CSmView* view) {
   if (view->m_document) view->m_document->RemoveView(view);
   view->m_document = this;
   m_views.push_back(view);
+  view->OnAddedToDocument();
 }
 
 void CSmDocument::RemoveView(CSmView* view) {
@@ -82,6 +83,7 @@ void CSmDocument::RemoveView(CSmView* view) {
   if (found == m_views.end()) return;
   m_views.erase(found);
   view->m_document = nullptr;
+  OnViewRemoved(view);
 }
 
 void CSmDocument::UpdateAllViews(CSmView* sender, long hint) {

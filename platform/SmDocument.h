@@ -52,6 +52,12 @@ class CSmDocument : public CSmCmdTarget {
   // Calls OnUpdate of every view but the sender.
   void UpdateAllViews(CSmView* sender, long hint = 0);
 
+ protected:
+  // A view left the document (closed, destroyed or moved to another document): a document that
+  // keeps pointers to some of its views forgets it here. Also called while the view is being
+  // destroyed, so compare the pointer and do not call it.
+  virtual void OnViewRemoved(CSmView* /*view*/) {}
+
  private:
   friend class CSmMultiDocTemplate;
   CSmMultiDocTemplate* m_template = nullptr;
@@ -72,6 +78,9 @@ class CSmView : public QWidget, public CSmCmdTarget {
   // The child frame the view lies in, or null.
   CSmChildFrame* GetParentFrame() const;
 
+  // Called when the view joined its document (GetDocument is set): a view its document keeps
+  // a pointer to hands itself over here.
+  virtual void OnAddedToDocument() {}
   // Called once after the frame with the view is made.
   virtual void OnInitialUpdate() { OnUpdate(nullptr, 0); }
   // Called when the document changed (UpdateAllViews).

@@ -158,6 +158,10 @@ CSmListView::CSmListView(QWidget* parent)
   setFocusProxy(m_list);
 }
 
+void CSmListView::OnAddedToDocument() {
+  if (auto* host = dynamic_cast<CSmListViewHost*>(GetDocument())) host->SetListView(this);
+}
+
 void CSmListView::OnInitialUpdate() {
   CSmView::OnInitialUpdate();
   m_list->Initialize();

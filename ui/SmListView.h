@@ -68,10 +68,23 @@ class CSmListViewCtrl : public CSmListCtrl {
   CSmListView* m_view;
 };
 
+// A document that keeps a pointer to its list view (a card document opens the list's menu and
+// reloads the list for its card): the list view hands itself over when it joins the document,
+// and the document forgets it when it leaves (CSmDocument::OnViewRemoved).
+class CSmListViewHost {
+ public:
+  virtual void SetListView(CSmListView* list) = 0;
+
+ protected:
+  ~CSmListViewHost() = default;
+};
+
 class CSmListView : public CSmView {
   Q_OBJECT
  public:
   explicit CSmListView(QWidget* parent = nullptr);
+
+  void OnAddedToDocument() override;
 
   CSmListViewCtrl* List() const { return m_list; }
   void SetDatabase(CSmDatabase* db) { m_list->SetDatabase(db); }

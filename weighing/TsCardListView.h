@@ -18,12 +18,12 @@ enum TsCardHint : long {
   kTsHintShowSelection,   // the list shows its selected rows again (中止 of a slip)
   kTsHintFocusList,       // the clerk goes back to the list
   kTsHintTakeFields,      // the form's fields go into the current record
-  kTsHintSave,            // the form stores the current record, if it may
   kTsHintPay,             // the list pays the selected slips (付款 on the form)
 };
 
 // The document of a weighing or settlement card: it tells its list and form what changed
-// through named hints, never reaching into them.
+// through named hints; an answer it needs (whether the form stored the record) it asks the form
+// that handed itself over (CSmCardDoc::CardForm).
 class CTsCardDoc : public CSmCardDoc {
  public:
   // UpdateAllViews with the hint; `number` is the row a list selects.
@@ -33,7 +33,6 @@ class CTsCardDoc : public CSmCardDoc {
   void ViewReady();
 
   std::string m_hintNumber;  // the number of the last hint that selects a row
-  bool m_stored = false;     // what the form answered to the last kTsHintSave
 
  private:
   int m_viewsReady = 0;

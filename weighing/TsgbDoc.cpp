@@ -103,10 +103,10 @@ bool CTsgbDoc::GetSavePrompt(std::string& prompt) {
   return !m_rec.IsEqual(m_selected);
 }
 
-bool CTsgbDoc::Save(int /*saveAs*/) {
-  m_stored = false;
-  Notify(nullptr, kTsHintSave);
-  return m_stored;
+// Only the form stores a ticket: without it nothing is stored.
+bool CTsgbDoc::Save(int saveAs) {
+  CSmCardFrmView* form = CardForm();
+  return form && form->Save(saveAs);
 }
 
 // ---------------------------------------------------------------- CTsgbListView

@@ -196,9 +196,6 @@ void CTsgbFrmView::OnUpdate(CSmView* sender, long hint) {
       return ShowTicket();
     case kTsHintTakeFields:
       return ExchangeRecord(true);
-    case kTsHintSave:
-      if (doc) doc->m_stored = SaveTicket(false);
-      return;
     case kTsHintStartTyping:
       // A new ticket is typed from its farmer on.
       if (doc && doc->IsNew()) Control(kFarmer)->setFocus();

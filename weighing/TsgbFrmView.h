@@ -53,6 +53,8 @@ class CTsgbFrmView : public CSmCardFrmView {
   bool OnCommand(int id) override;
   void OnEnterKey() override;
   void OnEnterButton() override { SaveTicket(true); }
+  // The document's save (closing with 是): stores the ticket as 确认 does, without printing.
+  bool Save(int /*saveAs*/) override { return SaveTicket(false); }
 
   // 1: the controls into the record; 0: the record into the controls.
   void ExchangeRecord(bool toRecord);

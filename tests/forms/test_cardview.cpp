@@ -1,6 +1,7 @@
 // Card documents in their views: controls on cells, hint balloons, the Enter keys, the list
-// beside the card, closing through the form's answers, printing onto plain paper and onto
-// pre-printed forms with its log, and the page setup the form shows.
+// beside the card, closing through the form's answers, the document's form and list as they
+// join and leave it, printing onto plain paper and onto pre-printed forms with its log, and the
+// page setup the form shows.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
+#include <memory>
 #include <set>
 
 #include "app/SmApp.h"
@@ -204,6 +206,22 @@ void Key(QWidget* widget, int key) {
   QApplication::sendEvent(widget, &press);
 }
 
+// Whether the document's list menu opened (with items) at a point; it is closed again.
+bool ListMenuShown(CSmCardDoc& doc) {
+  auto shown = std::make_shared<bool>(false);
+  QTimer::singleShot(0, [shown] {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      auto* menu = qobject_cast<QMenu*>(window);
+      if (!menu || !menu->isVisible()) continue;
+      *shown = !menu->actions().isEmpty();
+      menu->close();
+    }
+  });
+  doc.OnListContextMenu(QPoint(50, 50));
+  QApplication::processEvents();
+  return *shown;
+}
+
 class CardViewTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -239,6 +257,22 @@ class CardViewTest : public testing::Test {
   }
   TestCardForm* Form(CSmChildFrame* frame) { return frame->findChild<TestCardForm*>(); }
   TestListView* List(CSmChildFrame* frame) { return frame->findChild<TestListView*>(); }
+  // A card window with its list and form, and their document.
+  struct CardWindow {
+    CSmChildFrame* frame = nullptr;
+    TestCardForm* form = nullptr;
+    TestListView* list = nullptr;
+    CSmCardDoc* doc = nullptr;
+  };
+  CardWindow OpenCard() {
+    CardWindow card;
+    card.frame = Open(kCardTemplate);
+    if (!card.frame) return card;
+    card.form = Form(card.frame);
+    card.list = List(card.frame);
+    card.doc = card.form ? card.form->CardDoc() : nullptr;
+    return card;
+  }
   std::vector<std::string> PrintLog() {
     std::vector<std::string> notes;
     m_db->QueryStrings("Select sNote From SmLog Where nTaskID=17", &notes, 1);
@@ -358,11 +392,8 @@ TEST_F(CardViewTest, EnterMovesOnConfirmsOrReloadsTheListBetweenTheExchanges) {
 }
 
 TEST_F(CardViewTest, UnsavedChangesLockTheListAndRefreshTakesTheTypedValues) {
-  CSmChildFrame* frame = Open(kCardTemplate);
-  ASSERT_NE(frame, nullptr);
-  TestCardForm* form = Form(frame);
-  TestListView* list = List(frame);
-  CSmCardDoc* doc = form->CardDoc();
+  const auto [frame, form, list, doc] = OpenCard();
+  ASSERT_NE(doc, nullptr);
   EXPECT_FALSE(doc->UpdateReadOnly());  // the form answers
   form->m_changed = true;
   form->EnableListView();
@@ -378,17 +409,7 @@ TEST_F(CardViewTest, UnsavedChangesLockTheListAndRefreshTakesTheTypedValues) {
   EXPECT_EQ(static_cast<TestCardDoc*>(doc)->m_weight, "950");
 
   // The document opens the list's own menu.
-  bool shown = false;
-  QTimer::singleShot(0, [&shown] {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      auto* menu = qobject_cast<QMenu*>(window);
-      if (!menu || !menu->isVisible()) continue;
-      shown = !menu->actions().isEmpty();
-      menu->close();
-    }
-  });
-  doc->OnListContextMenu(QPoint(50, 50));
-  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ListMenuShown(*doc));
 }
 
 TEST_F(CardViewTest, ClosingAsksTheFormAndAFailedSaveKeepsTheCard) {
@@ -440,6 +461,49 @@ TEST_F(CardViewTest, ClosingAsksTheFormAndAFailedSaveKeepsTheCard) {
   drawn->close();
   QApplication::processEvents();
   EXPECT_EQ(m_app.m_docManager.DocumentCount(), 0);
+  EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
+}
+
+TEST_F(CardViewTest, TheDocumentAsksItsOwnFormAndListAndForgetsEachThatLeaves) {
+  const auto [frame, form, list, doc] = OpenCard();
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->CardForm(), form);
+  EXPECT_EQ(doc->ListView(), list);
+
+  // The form's answers are the document's.
+  form->m_changed = true;
+  form->m_saveWorks = false;
+  std::string prompt;
+  EXPECT_TRUE(doc->GetSavePrompt(prompt));
+  EXPECT_EQ(prompt, "卡片已修改，存盘吗？");
+  EXPECT_FALSE(doc->Save(0));
+  CSmCmdUI print(SM_ID_FILE_PRINT);
+  EXPECT_TRUE(doc->OnUpdateCommand(SM_ID_FILE_PRINT, print));
+
+  // The form goes while the list stays: the document is read-only with nothing to save, and
+  // leaves printing alone.
+  delete form;
+  QApplication::processEvents();
+  EXPECT_EQ(doc->CardForm(), nullptr);
+  EXPECT_TRUE(doc->UpdateReadOnly());
+  EXPECT_FALSE(doc->GetSavePrompt(prompt));
+  EXPECT_TRUE(doc->Save(0));
+  EXPECT_FALSE(doc->OnUpdateCommand(SM_ID_FILE_PRINT, print));
+  EXPECT_FALSE(doc->OnCommand(SM_ID_FILE_PRINT));
+
+  // A list that leaves is forgotten (its menu is not opened), and taken again when it rejoins.
+  doc->RemoveView(list);
+  EXPECT_EQ(doc->ListView(), nullptr);
+  EXPECT_FALSE(ListMenuShown(*doc));
+  doc->AddView(list);
+  EXPECT_EQ(doc->ListView(), list);
+
+  // Closing asks nothing now.
+  g_calls.clear();
+  frame->close();
+  QApplication::processEvents();
+  EXPECT_EQ(m_app.m_docManager.DocumentCount(), 0);
+  EXPECT_TRUE(g_calls.empty());
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
