@@ -14,8 +14,6 @@
 
 namespace {
 constexpr unsigned kFolderTemplate = 804;
-constexpr int kFolderEdit = 1013;
-constexpr int kFolderTree = 1014;
 }  // namespace
 
 CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
