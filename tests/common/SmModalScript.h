@@ -106,14 +106,6 @@ class CModalScript {
   std::vector<QWidget*> m_running;
 };
 
-// Types the password into the password dialog and confirms it.
-inline std::function<void(QWidget*)> GivePassword(const QString& password) {
-  return [password](QWidget* dlg) {
-    Type(dlg, 1045, password);
-    Press(dlg, 1);
-  };
-}
-
 inline void Cancel(QWidget* dlg) {
   Press(dlg, 2);
 }

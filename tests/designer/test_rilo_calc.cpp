@@ -13,6 +13,7 @@
 #include "designer/RiloPwdDlg.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/report_sources_fixture.h"
+#include "tests/designer/rilo_pwd_script.h"
 #include "tests/designer/rilo_view_fixture.h"
 #include "ui/SmCalcDlg.h"
 

@@ -9,6 +9,7 @@
 #include "platform/SmMessage.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/designer/rilo_pwd_script.h"
 
 namespace {
 
