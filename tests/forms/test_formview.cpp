@@ -817,7 +817,7 @@ class FormViewPageSetup : public DataFileTest {
         dlg->reject();
         return;
       }
-      static_cast<QLineEdit*>(dlg->Control(1038))->setText(spacing);
+      static_cast<QLineEdit*>(dlg->Control(CSmPageSetupDlg::kSpacingEdit))->setText(spacing);
       dlg->OnOK();
     });
   }

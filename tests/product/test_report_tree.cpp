@@ -13,6 +13,7 @@
 #include "app/SmTemplateBox.h"
 #include "designer/BbDataType.h"
 #include "designer/RiloDoc.h"
+#include "designer/RiloSaveDlg.h"
 #include "designer/RiloTree.h"
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
@@ -102,8 +103,8 @@ TEST_F(ReportTreeTest, ASavedReportIsListedAfterEveryLogInAndOpensFromTheTreeAnd
   doc->m_sheet = Sheet(2, 1, "收购量");
   CModalScript script;
   script.Then(832, [](QWidget* dlg) {
-    Control<QLineEdit>(dlg, 1046)->setText("甘蔗收购月报");
-    Click(dlg, 1);
+    Control<QLineEdit>(dlg, CRiloSaveDlg::kMasterName)->setText("甘蔗收购月报");
+    Click(dlg, SM_ID_OK);
   });
   ASSERT_TRUE(doc->DoFileSave());
   EXPECT_EQ(Nodes(*tree), (std::vector<std::string>{"我的报表", "(1)甘蔗收购月报"}));
