@@ -26,7 +26,6 @@
 namespace {
 
 constexpr int kConvert = 43161;
-constexpr int kNewButton = 1075;
 
 // Points the driver manager at a fresh user odbc.ini holding the data sources named, each of
 // `driver` and on a port where nothing listens.
@@ -147,7 +146,7 @@ TEST_F(OpenDataDlgTest, NewDataSourcesAreNamedAfterTheDriversOthers) {
     tree->setCurrentItem(tree->topLevelItem(0));
     std::string title;
     AnswerSetup(&m_timers, "127.0.0.1", SmPgEnv("SM_PG_PORT"), SmPgLogin(1), &title);
-    Click(dlg.get(), kNewButton);
+    Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
     EXPECT_EQ(title, "数据源“" + c.made + "”");
 
     std::vector<std::string> expected = c.ofDriver;
@@ -342,13 +341,13 @@ TEST_F(OpenDataDlgTest, ADataSourceThatCannotBeReachedGetsNoNewYearFile) {
                                  {"DSN=Unreachable", "Server=127.0.0.1,1"}));
   auto dlg = Dialog(app, 1);
   SelectSource(dlg->Tree(), "Unreachable");
-  Click(dlg.get(), kNewButton);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "无法打开此数据源！");
   // Without the data-file administration the dialog is not there.
   SmResetMessages();
   SelectSource(dlg->Tree(), kSmTestDsn);
-  Click(dlg.get(), kNewButton);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "该功能尚未提供。");
 }
 
