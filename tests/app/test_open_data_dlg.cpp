@@ -84,7 +84,7 @@ void AnswerSetup(QObject* owner, const std::string& host, const std::string& por
     Find<QLineEdit>(setup, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(login.user));
     Find<QLineEdit>(setup, CSmDbLoginDlg::kPasswordEdit)
         ->setText(QString::fromStdString(login.password));
-    Click(setup, 1);
+    Click(setup, SM_ID_OK);
   });
 }
 
@@ -222,9 +222,9 @@ TEST_F(OpenDataDlgTest, ADataSourceSetUpWithHostAndPortReachesTheServerAtOnce) {
         ->setText(QString::fromStdString(login.password));
     OnModalOf(&m_timers, 793, [&](QWidget* again) {
       offeredAgain = Find<QLineEdit>(again, CSmDbLoginDlg::kPortEdit)->text().toStdString();
-      Click(again, 2);
+      Click(again, SM_ID_CANCEL);
     });
-    Click(setup, 1);
+    Click(setup, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_MODIFY));
   const std::string refused = CSmMessageService::Instance().LastText();
@@ -304,7 +304,7 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
                   .toStdString();  // nothing saved yet
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
     Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)->setText("wrong");
-    Click(login, 1);
+    Click(login, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
   EXPECT_EQ(offered, "sa");
@@ -319,13 +319,13 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
   SmResetMessages();
   OnModalOf(&m_timers, 793, [&](QWidget* login) {
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->clear();
-    Click(login, 1);
+    Click(login, SM_ID_OK);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "用户名不能为空！");
     EXPECT_TRUE(login->isVisible());
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
     Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)
         ->setText(QString::fromStdString(right.password));
-    Click(login, 1);
+    Click(login, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
   ASSERT_TRUE(app.m_env.ReadDbLogin(saved));

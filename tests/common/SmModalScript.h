@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
 // The object name of the control of an id (what Focused() reads).
@@ -107,5 +108,5 @@ class CModalScript {
 };
 
 inline void Cancel(QWidget* dlg) {
-  Press(dlg, 2);
+  Press(dlg, SM_ID_CANCEL);
 }

@@ -211,8 +211,8 @@ class RiloRowColTest : public RiloViewTest {
         if (fields[f])
           Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(fields[f]));
-      Press(dlg, 1);
-      if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
+      Press(dlg, SM_ID_OK);
+      if (QApplication::activeModalWidget() == dlg) Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(command);
     return script.Done();
@@ -241,7 +241,7 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
       Type(dlg, CRiloRowColDlg::kStartRowEdit, "4");
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRow, true));
       EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumnEdit)->text(), "D");
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
     EXPECT_TRUE(script.Done());
@@ -277,11 +277,11 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
         if (c.fields[f])
           Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(c.fields[f]));
-      Find<QPushButton>(dlg, 1)->setFocus();
-      Press(dlg, 1);
+      Find<QPushButton>(dlg, SM_ID_OK)->setFocus();
+      Press(dlg, SM_ID_OK);
       EXPECT_EQ(QApplication::activeModalWidget(), dlg);
       EXPECT_EQ(dlg->focusWidget(), Find<QLineEdit>(dlg, c.focus));
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(c.command);
     ASSERT_TRUE(script.Done());

@@ -423,7 +423,7 @@ TEST_F(EditDlgTest, ListMenusAndAddThroughTheDialog) {
   script.Then(854, [](QWidget* d) {
     Set(d, CSmColumnDlg::kName, "运费");
     Set(d, CSmColumnDlg::kOrder, "1");
-    Press(d, 1);
+    Press(d, SM_ID_OK);
   });
   columns.OnCommand(SM_ID_LIST_ADD);
   EXPECT_TRUE(script.Done());

@@ -1473,7 +1473,7 @@ TEST(FormViewUndo, TheCalculatorAddsTheSelectedNumbersAndWritesBackIntoANumberCe
   CModalScript other;
   other.Then(800, [&](QWidget* dlg) {
     sendEnabled = Control<QPushButton>(dlg, CSmCalcDlg::kSend)->isEnabled();
-    Press(dlg, 2);
+    Press(dlg, SM_ID_CANCEL);
   });
   view.OnCommand(SM_ID_CALCULATOR);
   EXPECT_FALSE(sendEnabled);

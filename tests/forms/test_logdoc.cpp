@@ -144,8 +144,8 @@ class LogTest : public testing::TestWithParam<int> {
       query->OnChoose(CSmLogQueryDlg::kYearId, "2016");
       query->OnChoose(CSmLogQueryDlg::kMonthId, month);
       query->List()->SelectTask(task);
-      Click(dlg, 1);
-      if (dlg->isVisible()) Click(dlg, 2);
+      Click(dlg, SM_ID_OK);
+      if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
     });
     // "查看日志 ..." of the main menu, as the administrator.
     QAction* action = SmCommandAction(SM_ID_VIEW_LOG);
@@ -283,7 +283,7 @@ TEST_P(LogTest, AShownDateColumnReadsWithDots) {
 
 TEST_P(LogTest, ClosingTheDialogOpensNothing) {
   CModalScript script;
-  script.Then(859, [](QWidget* dlg) { Click(dlg, 2); });
+  script.Then(859, [](QWidget* dlg) { Click(dlg, SM_ID_CANCEL); });
   SmExecuteCommand(SM_ID_VIEW_LOG);
   QApplication::processEvents();
   EXPECT_EQ(OpenedDoc(), nullptr);
@@ -329,15 +329,15 @@ TEST_P(LogTest, OpenNeedsExactlyOneSession) {
   auto dlg = ShowDialog("201611  ", 3);
   EXPECT_EQ(dlg->List()->SelectedTasks(), std::vector<int>{3});  // the document's session
   dlg->List()->clearSelection();
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_TRUE(dlg->isVisible());
   SmList_SelectAll(dlg->List());
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_TRUE(dlg->isVisible());
   EXPECT_FALSE(dlg->List()->IsCommandEnabled(SM_ID_LIST_OPEN));
   dlg->List()->SelectTask(2);
   EXPECT_TRUE(dlg->List()->IsCommandEnabled(SM_ID_LIST_OPEN));
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_FALSE(dlg->isVisible());
   EXPECT_EQ(dlg->SelectedTask(), 2);
 }
@@ -394,7 +394,7 @@ TEST_P(LogTest, SavesChosenColumnsAsAGbkTextFile) {
     Click(dlg, CSaveAsTextSheet::kNext);
     Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
     Click(dlg, CSaveAsTextSheet::kFinish);
-    if (dlg->isVisible()) Click(dlg, 2);
+    if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
   });
   SmExecuteCommand(SM_ID_DOC_SAVE_AS_TEXT);
   EXPECT_TRUE(script.Done());

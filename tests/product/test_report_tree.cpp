@@ -50,7 +50,7 @@ class ReportTreeTest : public testing::Test {
     OnModalOf(&m_timers, 815, [&, opno](QWidget* dlg) {
       ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(m_file));
       ChooseOperator(dlg, opno);
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
   }
 

@@ -235,7 +235,7 @@ class TsBankOpenTest : public testing::Test {
       Click(dlg, CSaveAsTextSheet::kNext);
       Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
       Click(dlg, CSaveAsTextSheet::kFinish);
-      if (dlg->isVisible()) Click(dlg, 2);
+      if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
     });
     if (start) {
       start();

@@ -37,6 +37,7 @@
 #include "app/SmOpenDataDlg.h"
 #include "core/SmGbk.h"
 #include "core/SmString.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/product/TsStationApp.h"
 
@@ -111,7 +112,7 @@ bool LogIn(TsStationApp& app, const std::string& root, const std::string& file) 
     for (int i = 0; i < operators->count(); ++i)
       if (operators->itemText(i).startsWith("101 ")) operators->setCurrentIndex(i);
     EnterTheTestsWorld();
-    dlg->findChild<QPushButton*>("1")->click();
+    dlg->findChild<QPushButton*>(QString::number(SM_ID_OK))->click();
   });
   timer.start();
   return app.LogIn("");
