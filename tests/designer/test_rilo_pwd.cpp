@@ -142,9 +142,9 @@ TEST_F(RiloPwdTest, ConfirmationNamesWhatDiffers) {
     const char* message;
     int focus;
   } cases[] = {
-      {"x", "y", "确认的密码与先前输入的不一致。", 1045},
-      {"x", "r", "确认的修改密码与先前输入的不一致。", 1045},
-      {"w", "y", "确认的只读密码与先前输入的不一致。", 1057},
+      {"x", "y", "确认的密码与先前输入的不一致。", CRiloPwdConfirmDlg::kModifyPassword},
+      {"x", "r", "确认的修改密码与先前输入的不一致。", CRiloPwdConfirmDlg::kModifyPassword},
+      {"w", "y", "确认的只读密码与先前输入的不一致。", CRiloPwdConfirmDlg::kReadPassword},
   };
   for (const auto& c : cases) {
     SmResetMessages();
