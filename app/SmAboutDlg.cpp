@@ -9,6 +9,7 @@
 
 #include "app/SmApp.h"
 #include "app/SmWorkstation.h"
+#include "platform/SmCommandIds.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ CSmAboutDlg::CSmAboutDlg(CSmApp* app, QWidget* parent) : CSmDlg(807, parent), m_
   info->setMinimumWidth(320);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(AddButton(1, "确定"));
+  buttons->addWidget(AddButton(SM_ID_OK, "确定"));
   layout->addLayout(buttons);
 }
 

@@ -10,6 +10,7 @@
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmDlgPosStore.h"
 
 CSmListFindDlg::CSmListFindDlg(int column, QWidget* parent)
@@ -25,7 +26,7 @@ CSmListFindDlg::CSmListFindDlg(int column, QWidget* parent)
   grid->addWidget(new QLabel(QStringLiteral("查找目标"), this), 0, 0);
   grid->addWidget(m_combo, 0, 1);
   grid->addWidget(m_note, 1, 0, 1, 2);
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 2, 1);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 2, 1);
 }
 
 std::string CSmListFindDlg::HistoryKey() const {
@@ -89,8 +90,8 @@ CSmFindDlg::CSmFindDlg(CSmFindView* view, bool findOnly, QWidget* parent)
   grid->addWidget(m_replaceLabel, 1, 0);
   grid->addWidget(m_replaceCombo, 1, 1);
   grid->addWidget(m_wholeCell, 2, 1);
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 3, 0);
-  grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 3, 1);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 3, 0);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("取消(&X)")), 3, 1);
 }
 
 std::vector<std::string> CSmFindDlg::History(int group) const {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/SmPathName.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
 namespace {
@@ -34,8 +35,8 @@ CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
           [this](const QModelIndex& index) { m_edit->setText(m_model->filePath(index)); });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(AddButton(1, QStringLiteral("&S.确认")));
-  buttons->addWidget(AddButton(2, QStringLiteral("&X.取消")));
+  buttons->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")));
+  buttons->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tree);
   layout->addWidget(m_edit);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmColorPopup.h"
 #include "ui/SmFonts.h"
@@ -101,8 +102,8 @@ CSmFontDlg::CSmFontDlg(const SmLogFont& font, SmColorRef color, const std::strin
   m_preview->installEventFilter(this);
   grid->addWidget(m_preview, 5, 0, 1, 4);
 
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 6, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 6, 3);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 6, 2);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("取消(&X)")), 6, 3);
 
   // The lists and the choices are filled now, so the dialog answers before it is shown.
   QStringList families;

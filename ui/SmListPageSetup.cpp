@@ -9,6 +9,7 @@
 
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
 #include "ui/SmFieldFocus.h"
@@ -137,7 +138,7 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
   grid->addWidget(new QLabel(QStringLiteral("注：纸张和纸边距的度量\n　　单位均为0.1毫米。"), this),
                   7, 0, 1, 2);
   grid->addWidget(AddButton(kConfirm, QStringLiteral("&S.确认")), 7, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 7, 3);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 7, 3);
 
   const bool turned = m_edited.landscape != 0;
   SmShowPaper(m_paper, turned ? m_edited.paperLength : m_edited.paperWidth,

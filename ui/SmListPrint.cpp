@@ -506,7 +506,7 @@ CSmListPrintPageDlg::CSmListPrintPageDlg(int key, const std::string& title, CSmD
       new QLabel(QStringLiteral("    注：行高、纸张和纸边距的度量单位均为0.1毫米。"), this);
   grid->addWidget(note, 8, 0, 1, 6);
   grid->addWidget(AddButton(kConfirm, QStringLiteral("&S.确认")), 9, 4);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 9, 5);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 9, 5);
   ShowSettings();
 }
 

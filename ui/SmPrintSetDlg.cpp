@@ -211,8 +211,8 @@ CSmPrintFieldDlg::CSmPrintFieldDlg(CSmDatabase* db, int group, int number, bool 
   addEdit(kEdits[5], 8, 0, std::to_string(f.m_height));
   addEdit(kEdits[6], 9, 0, std::to_string(f.m_weight));
   addEdit(kEdits[7], 10, 0, std::to_string(f.m_width));
-  grid->addWidget(AddButton(1, QStringLiteral("&S.确认")), 11, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 11, 3);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")), 11, 2);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 11, 3);
 }
 
 void CSmPrintFieldDlg::OnInitDialog() {
