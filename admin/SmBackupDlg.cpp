@@ -31,12 +31,6 @@
 namespace {
 
 constexpr unsigned kTemplate = 817;
-constexpr int kHintId = 1058;
-constexpr int kTargetId = 1059;
-constexpr int kListId = 1060;
-constexpr int kPositionId = 1061;
-constexpr unsigned kBrowseId = 3;
-constexpr unsigned kFileBoxId = 4;
 constexpr int kBackupLog = 22;
 constexpr int kRestoreLog = 23;
 constexpr int kMaxPath = 260;
@@ -117,22 +111,22 @@ CSmBackupDlg::CSmBackupDlg(CSmApp& app, int mode, QWidget* parent)
                                   app.m_env.GetYear(), app.GetDataFileExt());
   auto* hintLabel = new QLabel(QStringLiteral("操作提示"), this);
   m_hintEdit = new QPlainTextEdit(this);
-  m_hintEdit->setObjectName(QString::number(kHintId));
+  m_hintEdit->setObjectName(QString::number(kHintEdit));
   m_hintEdit->setReadOnly(true);
   m_hintEdit->setMinimumSize(520, 150);
   auto* targetLabel = new QLabel(QStringLiteral("备份件："), this);
   m_targetEdit = new CSmEdit(this);
-  m_targetEdit->setObjectName(QString::number(kTargetId));
+  m_targetEdit->setObjectName(QString::number(kTargetEdit));
   m_list = new QComboBox(this);
-  m_list->setObjectName(QString::number(kListId));
+  m_list->setObjectName(QString::number(kBackupList));
   m_list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   m_list->setMinimumContentsLength(40);
   targetLabel->setBuddy(m_mode == kRestore ? static_cast<QWidget*>(m_list) : m_targetEdit);
   m_positionLabel = new QLabel(this);
-  m_positionLabel->setObjectName(QString::number(kPositionId));
+  m_positionLabel->setObjectName(QString::number(kPositionLabel));
   m_positionLabel->setWordWrap(true);
-  QPushButton* fileBox = AddButton(kFileBoxId, QStringLiteral("&F.文件框"));
-  m_browse = AddButton(kBrowseId, QStringLiteral("&B.浏览"));
+  QPushButton* fileBox = AddButton(kFileBoxButton, QStringLiteral("&F.文件框"));
+  m_browse = AddButton(kBrowseButton, QStringLiteral("&B.浏览"));
   m_confirm = AddButton(SM_ID_OK, QStringLiteral("&S.确认"));
   m_cancel = AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消"));
   connect(m_list, &QComboBox::activated, this, [this] { ShowBackupInfo(); });
@@ -227,10 +221,10 @@ void CSmBackupDlg::SetConfirm(const std::string& caption, bool enabled) {
 
 bool CSmBackupDlg::OnCommand(unsigned id) {
   switch (id) {
-    case kBrowseId:
+    case kBrowseButton:
       OnBrowse();
       return true;
-    case kFileBoxId:
+    case kFileBoxButton:
       OnFileBox();
       return true;
     default:

@@ -32,6 +32,15 @@ class CSmBackupDlg : public CSmAppDlg {
   Q_OBJECT
  public:
   enum Mode { kBackup = 0, kRestore = 1 };
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kBrowseButton = 3,
+    kFileBoxButton = 4,
+    kHintEdit = 1058,
+    kTargetEdit = 1059,
+    kBackupList = 1060,
+    kPositionLabel = 1061,
+  };
   // The step the confirm button runs next.
   enum State {
     kBeforeUnload = 0,

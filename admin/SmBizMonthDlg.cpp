@@ -19,10 +19,6 @@
 
 namespace {
 
-constexpr int kListId = 1011;
-constexpr int kEditId = 1012;
-constexpr int kNameId = 1013;
-constexpr int kConfirmId = 1015;
 constexpr int kLogCode = 7;
 constexpr const char* kWord = "业务";
 
@@ -138,13 +134,13 @@ void CSmBizMonthList::Modify() {
 CSmBizMonthDlg::CSmBizMonthDlg(CSmDatabase* db, int year, QWidget* parent)
     : CSmDlg(814, parent), m_db(db), m_year(year) {
   m_list = new CSmBizMonthList(this, this);
-  m_list->setObjectName(QString::number(kListId));
+  m_list->setObjectName(QString::number(kMonthList));
   m_name = new QLabel(this);
-  m_name->setObjectName(QString::number(kNameId));
+  m_name->setObjectName(QString::number(kMonthName));
   m_edit = new CSmEdit(this);
-  m_edit->setObjectName(QString::number(kEditId));
+  m_edit->setObjectName(QString::number(kDayEdit));
   m_edit->setMaxLength(8);
-  m_confirm = AddButton(kConfirmId, QStringLiteral("&S.确认"));
+  m_confirm = AddButton(kConfirm, QStringLiteral("&S.确认"));
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(m_list, 0, 0, 1, 3);
@@ -211,7 +207,7 @@ void CSmBizMonthDlg::OnConfirm() {
 }
 
 bool CSmBizMonthDlg::OnCommand(unsigned id) {
-  if (id == kConfirmId) {
+  if (id == kConfirm) {
     OnConfirm();
     return true;
   }

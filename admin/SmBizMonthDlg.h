@@ -47,6 +47,14 @@ class CSmBizMonthList : public CSmListCtrl {
 class CSmBizMonthDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kMonthList = 1011,
+    kDayEdit = 1012,
+    kMonthName = 1013,
+    kConfirm = 1015,
+  };
+
   CSmBizMonthDlg(CSmDatabase* db, int year, QWidget* parent = nullptr);
 
   // The modules may refuse; the row is then written and the modules told. False when refused
@@ -54,7 +62,7 @@ class CSmBizMonthDlg : public CSmDlg {
   virtual bool OnMonthChanging(int month, const std::string& newValue, const std::string& oldValue);
   // Opens the edit field on the selected row with the day selected.
   void OnModify();
-  // "&S.确认" (1015).
+  // "&S.确认" (kConfirm).
   void OnConfirm();
 
   bool OnCommand(unsigned id) override;

@@ -21,9 +21,6 @@
 namespace {
 
 constexpr int kLogCode = 6;
-constexpr int kListId = 1000;
-constexpr int kArrowId = 1062;
-constexpr int kProgressId = 1101;
 
 QLabel* Static(QWidget* parent, int id, const QString& text = {}) {
   auto* label = new QLabel(text, parent);
@@ -70,16 +67,16 @@ CSmCarryOverDlg::CSmCarryOverDlg(CSmApp& app, SmCarryOverSource source, QWidget*
     : CSmPosDlg(809, &app, parent), m_app(app), m_source(std::move(source)) {
   setWindowTitle(QStringLiteral("年末转账"));
   m_list = new CSmCarryOverList(this, this);
-  m_list->setObjectName(QString::number(kListId));
+  m_list->setObjectName(QString::number(kItemList));
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_progress = new QProgressBar(this);
-  m_progress->setObjectName(QString::number(kProgressId));
+  m_progress->setObjectName(QString::number(kProgress));
   m_progress->setTextVisible(false);
-  m_unit = Static(this, 1089);
-  m_sourceYear = Static(this, 1090);
-  m_targetYear = Static(this, 1091);
-  m_status = Static(this, 1092);
-  m_arrow = Static(this, kArrowId, QStringLiteral("==========>>"));
+  m_unit = Static(this, kUnit);
+  m_sourceYear = Static(this, kSourceYear);
+  m_targetYear = Static(this, kTargetYear);
+  m_status = Static(this, kStatus);
+  m_arrow = Static(this, kArrow, QStringLiteral("==========>>"));
   m_run = AddButton(SM_ID_OK, QStringLiteral("结转(&S)"));
   QPushButton* close = AddButton(SM_ID_CANCEL, QStringLiteral("关闭(&X)"));
 

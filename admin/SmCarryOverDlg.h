@@ -31,6 +31,17 @@ class CSmCarryOverList : public CSmListCtrl {
 class CSmCarryOverDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kItemList = 1000,
+    kArrow = 1062,
+    kUnit = 1089,
+    kSourceYear = 1090,
+    kTargetYear = 1091,
+    kStatus = 1092,
+    kProgress = 1101,
+  };
+
   CSmCarryOverDlg(CSmApp& app, SmCarryOverSource source, QWidget* parent = nullptr);
   ~CSmCarryOverDlg() override;
 

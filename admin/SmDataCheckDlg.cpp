@@ -37,9 +37,6 @@ constexpr int kLogCode = 25;
 constexpr int kListId = 1068;
 constexpr int kMonthId = 1072;
 constexpr int kVariablesId = 1069;
-constexpr int kNumberId = 1071;
-constexpr int kSubjectId = 1072;
-constexpr int kFormulaId = 1073;
 constexpr int kTextLimit = 200;
 
 long MaxNumber(CSmDatabase* db) {
@@ -391,11 +388,11 @@ CSmCheckSubjectDlg::CSmCheckSubjectDlg(bool adding, long number, CSmDatabase* db
     e->setObjectName(QString::number(id));
     return e;
   };
-  m_numberEdit = edit(kNumberId);
+  m_numberEdit = edit(kNumberEdit);
   m_numberEdit->SetInputType("STRING DIGIT", 4);
-  m_subjectEdit = edit(kSubjectId);
+  m_subjectEdit = edit(kSubjectEdit);
   m_subjectEdit->SetInputType("MDBSTRING", kTextLimit);
-  m_formulaEdit = edit(kFormulaId);
+  m_formulaEdit = edit(kFormulaEdit);
   m_formulaEdit->SetInputType("MDBSTRING", kTextLimit);
   m_formulaEdit->setMinimumWidth(420);
   auto* grid = new QGridLayout(this);

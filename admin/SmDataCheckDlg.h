@@ -90,6 +90,13 @@ class CSmDataCheckDlg : public CSmDlg {
 class CSmCheckSubjectDlg : public CSmPosDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kNumberEdit = 1071,
+    kSubjectEdit = 1072,
+    kFormulaEdit = 1073,
+  };
+
   CSmCheckSubjectDlg(bool adding, long number, CSmDatabase* db, QWidget* parent = nullptr);
 
   // False in modifying mode when the subject is not there (the dialog says so).

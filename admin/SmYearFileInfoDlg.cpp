@@ -21,19 +21,6 @@
 
 namespace {
 
-constexpr int kFileId = 1147;
-constexpr int kYearId = 1148;
-constexpr int kUnitId = 1105;
-constexpr int kT1Id = 1152;
-constexpr int kSupervisorId = 1150;
-constexpr int kIdCodeId = 1151;
-constexpr int kLogOnId = 1067;
-constexpr int kLogOffId = 1068;
-constexpr int kPictureId = 1094;
-constexpr int kWebPageId = 1095;
-constexpr int kPictureFileId = 1096;
-constexpr int kPageId = 1097;
-constexpr int kBrowseId = 1098;
 constexpr int kLogCode = 2;
 
 std::string Text(const CSmEdit* edit) {
@@ -50,18 +37,18 @@ CSmYearFileInfoDlg::CSmYearFileInfoDlg(CSmApp& app, QWidget* parent)
     : CSmDlg(816, parent), m_app(app) {
   setWindowTitle(QStringLiteral("年度文件信息"));
   m_file = new QLabel(this);
-  m_file->setObjectName(QString::number(kFileId));
+  m_file->setObjectName(QString::number(kFileLabel));
   m_file->setWordWrap(true);
   m_year = new QLabel(this);
-  m_year->setObjectName(QString::number(kYearId));
-  m_unit = AddEdit(kUnitId, 40);
-  m_t1 = AddEdit(kT1Id, 8);
-  m_supervisor = AddEdit(kSupervisorId, 8);
-  m_idCode = AddEdit(kIdCodeId, 10);
+  m_year->setObjectName(QString::number(kYearLabel));
+  m_unit = AddEdit(kUnitEdit, 40);
+  m_t1 = AddEdit(kT1Edit, 8);
+  m_supervisor = AddEdit(kSupervisorEdit, 8);
+  m_idCode = AddEdit(kIdCodeEdit, 10);
 
   auto* logBox = new QGroupBox(QStringLiteral("日志开关"), this);
-  m_logOn = AddRadio(kLogOnId, QStringLiteral("开"));
-  m_logOff = AddRadio(kLogOffId, QStringLiteral("关"));
+  m_logOn = AddRadio(kLogOn, QStringLiteral("开"));
+  m_logOff = AddRadio(kLogOff, QStringLiteral("关"));
   auto* logRow = new QHBoxLayout(logBox);
   logRow->addWidget(m_logOn);
   logRow->addWidget(m_logOff);
@@ -70,11 +57,11 @@ CSmYearFileInfoDlg::CSmYearFileInfoDlg(CSmApp& app, QWidget* parent)
   logGroup->addButton(m_logOff);
 
   auto* backBox = new QGroupBox(QStringLiteral("背景方案"), this);
-  m_picture = AddRadio(kPictureId, QStringLiteral("&1.图片："));
-  m_webPage = AddRadio(kWebPageId, QStringLiteral("&2.网页："));
-  m_pictureFile = AddEdit(kPictureFileId, 260);
-  m_pageAddress = AddEdit(kPageId, 260);
-  m_browse = AddButton(kBrowseId, QStringLiteral("…"));
+  m_picture = AddRadio(kPicture, QStringLiteral("&1.图片："));
+  m_webPage = AddRadio(kWebPage, QStringLiteral("&2.网页："));
+  m_pictureFile = AddEdit(kPictureFileEdit, 260);
+  m_pageAddress = AddEdit(kPageEdit, 260);
+  m_browse = AddButton(kBrowseButton, QStringLiteral("…"));
   auto* backGrid = new QGridLayout(backBox);
   backGrid->addWidget(m_picture, 0, 0);
   backGrid->addWidget(m_pictureFile, 0, 1);
@@ -148,7 +135,7 @@ void CSmYearFileInfoDlg::UpdateBackgroundControls() {
 }
 
 bool CSmYearFileInfoDlg::OnCommand(unsigned id) {
-  if (id == kBrowseId) {
+  if (id == kBrowseButton) {
     OnBrowse();
     return true;
   }

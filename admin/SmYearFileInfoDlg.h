@@ -14,6 +14,23 @@ class CSmEdit;
 class CSmYearFileInfoDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kLogOn = 1067,
+    kLogOff = 1068,
+    kPicture = 1094,
+    kWebPage = 1095,
+    kPictureFileEdit = 1096,
+    kPageEdit = 1097,
+    kBrowseButton = 1098,
+    kUnitEdit = 1105,
+    kFileLabel = 1147,
+    kYearLabel = 1148,
+    kSupervisorEdit = 1150,
+    kIdCodeEdit = 1151,
+    kT1Edit = 1152,
+  };
+
   explicit CSmYearFileInfoDlg(CSmApp& app, QWidget* parent = nullptr);
 
   // Checks the fields and writes what changed; false keeps the dialog open with the focus on
@@ -21,7 +38,7 @@ class CSmYearFileInfoDlg : public CSmDlg {
   bool SaveInfo();
   bool ValidateAndSave() override { return SaveInfo(); }
   bool OnCommand(unsigned id) override;
-  // "…" (1098): a picture file for the background.
+  // "…" (kBrowseButton): a picture file for the background.
   void OnBrowse();
 
  protected:

@@ -9,11 +9,9 @@
 
 #include "app/SmApp.h"
 #include "app/SmWorkstation.h"
+#include "platform/SmCommandIds.h"
 
 namespace {
-constexpr int kTitleId = 1066;
-constexpr int kVersionId = 1065;
-constexpr int kInfoId = 1085;
 
 QLabel* AddStatic(QWidget* parent, int id, QLayout* layout) {
   auto* label = new QLabel(parent);
@@ -30,18 +28,18 @@ CSmAboutDlg::CSmAboutDlg(CSmApp* app, QWidget* parent) : CSmDlg(807, parent), m_
     m_version = "(" + app->GetVersionText() + "版)";
   }
   auto* layout = new QVBoxLayout(this);
-  QLabel* title = AddStatic(this, kTitleId, layout);
+  QLabel* title = AddStatic(this, kTitle, layout);
   QFont bold = title->font();
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.3);
   title->setFont(bold);
-  AddStatic(this, kVersionId, layout);
-  QLabel* info = AddStatic(this, kInfoId, layout);
+  AddStatic(this, kVersion, layout);
+  QLabel* info = AddStatic(this, kInfo, layout);
   info->setWordWrap(true);
   info->setMinimumWidth(320);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(AddButton(1, "确定"));
+  buttons->addWidget(AddButton(SM_ID_OK, "确定"));
   layout->addLayout(buttons);
 }
 
@@ -66,8 +64,8 @@ void CSmAboutDlg::OnInitDialog() {
 
 void CSmAboutDlg::DoDataExchange(bool save) {
   if (save) return;
-  for (auto [id, text] : {std::pair{kTitleId, &m_title}, std::pair{kVersionId, &m_version},
-                          std::pair{kInfoId, &m_info}}) {
+  for (auto [id, text] :
+       {std::pair{kTitle, &m_title}, std::pair{kVersion, &m_version}, std::pair{kInfo, &m_info}}) {
     if (auto* label = qobject_cast<QLabel*>(Control(id))) {
       label->setText(QString::fromStdString(*text));
     }

@@ -10,14 +10,21 @@ class CSmApp;
 class CSmAboutDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kVersion = 1065,
+    kTitle = 1066,
+    kInfo = 1085,
+  };
+
   CSmAboutDlg(CSmApp* app, QWidget* parent = nullptr);
 
-  // What the template gives the information static (1085).
+  // What the template gives the information static (kInfo).
   static std::string TemplateText();
 
-  std::string m_title;    // 1066
-  std::string m_version;  // 1065: "(%s版)"
-  std::string m_info;     // 1085
+  std::string m_title;    // kTitle
+  std::string m_version;  // kVersion: "(%s版)"
+  std::string m_info;     // kInfo
 
  protected:
   void OnInitDialog() override;

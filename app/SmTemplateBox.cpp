@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kTabControlId = 1300;
 constexpr int kSettingsPosition = 1;
 constexpr int kMenuCountWithSettings = 5;
 
@@ -53,12 +52,12 @@ class CSmModuleNameDlg : public CSmDlg {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("软件模块名称：", this));
     m_edit = new QLineEdit(QString::fromStdString(name), this);
-    m_edit->setObjectName("1064");
+    m_edit->setObjectName(QString::number(CSmTemplateBox::kModuleNameEdit));
     layout->addWidget(m_edit);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(AddButton(1, "&S.确认"));
-    buttons->addWidget(AddButton(2, "&X.取消"));
+    buttons->addWidget(AddButton(SM_ID_OK, "&S.确认"));
+    buttons->addWidget(AddButton(SM_ID_CANCEL, "&X.取消"));
     layout->addLayout(buttons);
   }
   std::string Name() const { return m_edit->text().toStdString(); }
@@ -86,7 +85,7 @@ bool CSmTemplateBox::Create(CSmMainFrm* frame) {
   if (!CSmBar::Create(frame, SM_ID_TEMPLATE_BOX, "文档模板目录", 250, 200)) return false;
   Client()->setStyleSheet(kScrollBarStyle);
   m_tabs = new QTabWidget(Client());
-  m_tabs->setObjectName(QString::number(kTabControlId));
+  m_tabs->setObjectName(QString::number(kTabControl));
   m_tabs->setTabPosition(QTabWidget::South);
   m_tabs->setIconSize(QSize(16, 16));
   connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {

@@ -14,10 +14,16 @@ class CSmMainFrm;
 class CSmTemplateBox : public CSmBar {
   Q_OBJECT
  public:
+  // Control ids (object names): the tab control, and the edit of the module name dialog (818).
+  enum ControlId : int {
+    kTabControl = 1300,
+    kModuleNameEdit = 1064,
+  };
+
   explicit CSmTemplateBox(QWidget* parent = nullptr);
 
-  // Makes the tab control (1300) and lets every registered data type make its page; the first
-  // data type that fails fails the creation.
+  // Makes the tab control (kTabControl) and lets every registered data type make its page; the
+  // first data type that fails fails the creation.
   bool Create(CSmMainFrm* frame);
 
   // Deletes the tabs and adds one per data type with a page, in registration order.

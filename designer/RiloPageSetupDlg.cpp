@@ -43,17 +43,19 @@ struct LengthIds {
 };
 // Paper width and length, margins top, bottom, left and right.
 using Dlg = CRiloPageSetupDlg;
-constexpr std::array<LengthIds, 6> kLengthIds{{{Dlg::kPaperWidth, 1006, "宽(&W)"},
-                                               {Dlg::kPaperLength, 1016, "长(&E)"},
-                                               {Dlg::kTopMargin, 1012, "上(&T)"},
-                                               {Dlg::kBottomMargin, 1013, "下(&B)"},
-                                               {Dlg::kLeftMargin, 1014, "左(&L)"},
-                                               {Dlg::kRightMargin, 1015, "右(&R)"}}};
+constexpr std::array<LengthIds, 6> kLengthIds{
+    {{Dlg::kPaperWidth, Dlg::kPaperWidthSpin, "宽(&W)"},
+     {Dlg::kPaperLength, Dlg::kPaperLengthSpin, "长(&E)"},
+     {Dlg::kTopMargin, Dlg::kTopMarginSpin, "上(&T)"},
+     {Dlg::kBottomMargin, Dlg::kBottomMarginSpin, "下(&B)"},
+     {Dlg::kLeftMargin, Dlg::kLeftMarginSpin, "左(&L)"},
+     {Dlg::kRightMargin, Dlg::kRightMarginSpin, "右(&R)"}}};
 // Fixed rows top and bottom, fixed columns left and right.
-constexpr std::array<LengthIds, 4> kTitleIds{{{Dlg::kTopTitle, 1021, "上边固定"},
-                                              {Dlg::kBottomTitle, 1022, "下边固定"},
-                                              {Dlg::kLeftTitle, 1023, "左边固定"},
-                                              {Dlg::kRightTitle, 1024, "右边固定"}}};
+constexpr std::array<LengthIds, 4> kTitleIds{
+    {{Dlg::kTopTitle, Dlg::kTopTitleSpin, "上边固定"},
+     {Dlg::kBottomTitle, Dlg::kBottomTitleSpin, "下边固定"},
+     {Dlg::kLeftTitle, Dlg::kLeftTitleSpin, "左边固定"},
+     {Dlg::kRightTitle, Dlg::kRightTitleSpin, "右边固定"}}};
 
 bool HasStep(const std::vector<int>& breaks) {
   for (const int a : breaks) {

@@ -58,14 +58,14 @@ std::string CSmPublicPage::GetStatusHint(int controlId) {
 
 std::string CSmPublicPage::GetPageHint(int controlId) {
   switch (controlId) {
-    case 1004:
+    case CSmPublicPage1::kTitle:
       return "在此录入文档的标题，此标题中可<br>使用变量“#name”代表主体名称。";
-    case 1005:
+    case CSmPublicPage1::kHeaderRows:
       return "在此指定文档的栏头行数，栏头行数<br>"
              "变小时应当先删除“栏头属性”下的栏头定义。<br>"
              "栏头行数被改变后，应当在“栏头属性”下重<br>"
              "新生成默认栏头，或重新定义栏头。<br>";
-    case 1007:
+    case kColumnList:
       return "文档可用的栏及其属性列表。此列表框中的栏只有前面的核<br>"
              "选框中打“√”的栏才在文档中被显示。<br>"
              "　　栏有固定栏、公式栏、运算栏三种。固定栏不可以增删，但<br>"
@@ -90,19 +90,19 @@ CSmPublicPage1::CSmPublicPage1(CSmDoc& doc, CSmFormDef& def, QWidget* parent)
     field->setObjectName(QString::number(id));
     return field;
   };
-  m_title = edit(1004);
+  m_title = edit(kTitle);
   m_title->SetInputType("STRING NOT |[]'/\"\\", kTitleBytes);
   m_title->setMinimumWidth(360);
   m_flag = label("");
-  m_flag->setObjectName("1012");
-  m_form = edit(1011);
+  m_flag->setObjectName(QString::number(kTemplateNumber));
+  m_form = edit(kFormNumber);
   m_form->SetInputType("STRING DIGIT", 9);
-  m_topNum = edit(1005);
+  m_topNum = edit(kHeaderRows);
   m_topNum->SetInputType("STRING DIGIT", 2);
   m_topSpin = new CSmSpinCtrl(m_topNum, this);
-  m_topSpin->setObjectName("1006");
+  m_topSpin->setObjectName(QString::number(kHeaderRowSpin));
   m_pageSum = new QCheckBox(QStringLiteral("打印输出时单页求和"), this);
-  m_pageSum->setObjectName("1031");
+  m_pageSum->setObjectName(QString::number(kPageTotal));
 
   grid->addWidget(label("标题名称："), 0, 0);
   grid->addWidget(m_title, 0, 1, 1, 3);

@@ -47,6 +47,13 @@ class CSmPropertyPage : public QWidget {
 class CSmPublicPage : public CSmPropertyPage {
   Q_OBJECT
  public:
+  // Control ids of the lists on the column, header-block and note pages (object names).
+  enum ListId : int {
+    kColumnList = 1007,
+    kTopWordList = 1008,
+    kHeadNoteList = 1009,
+  };
+
   CSmPublicPage(unsigned templateId, const QString& caption, CSmDoc& doc, CSmFormDef& def,
                 QWidget* parent = nullptr);
 
@@ -61,6 +68,16 @@ class CSmPublicPage : public CSmPropertyPage {
 class CSmPublicPage1 : public CSmPublicPage {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kTitle = 1004,
+    kHeaderRows = 1005,
+    kHeaderRowSpin = 1006,
+    kFormNumber = 1011,
+    kTemplateNumber = 1012,
+    kPageTotal = 1031,
+  };
+
   static constexpr int kMaxHeaderRows = 10;
 
   CSmPublicPage1(CSmDoc& doc, CSmFormDef& def, QWidget* parent = nullptr);

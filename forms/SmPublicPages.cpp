@@ -100,7 +100,7 @@ void CSmFormPartList::SelectRows(int first, int count) {
 
 CSmColumnList::CSmColumnList(CSmDoc& doc, CSmFormDef& def, QWidget* parent)
     : CSmFormPartList(doc, def, parent) {
-  setObjectName("1007");
+  setObjectName(QString::number(CSmPublicPage::kColumnList));
   setSelectionMode(QAbstractItemView::SingleSelection);
   Initialize();
   SetColumns({50, 100, 100, 50, 50, 60, 60, 60, 75, 75, 75, 70, 70},
@@ -220,7 +220,7 @@ void CSmColumnList::Delete() {
 
 CSmTopWordList::CSmTopWordList(CSmDoc& doc, CSmFormDef& def, QWidget* parent)
     : CSmFormPartList(doc, def, parent) {
-  setObjectName("1008");
+  setObjectName(QString::number(CSmPublicPage::kTopWordList));
   Initialize();
   SetColumns({250, 100, 100}, {"栏名", "左上角(栏,行)", "右下角(栏,行)"});
 }
@@ -303,7 +303,7 @@ void CSmTopWordList::Delete() {
 
 CSmHeadNoteList::CSmHeadNoteList(CSmDoc& doc, CSmFormDef& def, QWidget* parent)
     : CSmFormPartList(doc, def, parent) {
-  setObjectName("1009");
+  setObjectName(QString::number(CSmPublicPage::kHeadNoteList));
   Initialize();
   SetColumns({100, 75, 50, 40, 50, 75, 50},
              {"字域提示", "显示内容", "头或尾", "行次", "栏位置", "编辑框长度", "套打吗"});

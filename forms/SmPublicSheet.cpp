@@ -157,7 +157,7 @@ bool CSmPublicSheet::CheckFormNumber() {
   }
   SmMessageBox("文档模板的序号已被使用，返回修改！", SM_MB_OK | SM_MB_ICONERROR);
   SetActivePage(0);
-  if (QWidget* field = m_page1->Control(1011)) field->setFocus();
+  if (QWidget* field = m_page1->Control(CSmPublicPage1::kFormNumber)) field->setFocus();
   return false;
 }
 

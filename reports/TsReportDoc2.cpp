@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int kFreightTemplate = 263;
-constexpr int kUnpaidOnly = 1039;
 
 std::string TicketStatement(const TsSettlementQuery& q, const std::string& group,
                             const std::string& region, CSmDatabase* db) {

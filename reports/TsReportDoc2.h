@@ -79,6 +79,9 @@ class CTsReportDoc2 : public CTsReportDoc {
 class CTsReportQueryDlg2 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control id (object name) of the unpaid-only box.
+  enum ControlId : int { kUnpaidOnly = 1039 };
+
   CTsReportQueryDlg2(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
                      const std::string& dateTo, const std::string (&oprCode)[2],
                      const std::string (&filter)[4], int rowKind, int level, int skipEmpty,

@@ -18,8 +18,6 @@
 namespace {
 
 constexpr int kTransporterTemplate = 267;
-constexpr int kItemCombo = 1033;
-constexpr int kIncludeUnreviewed = 1039;
 constexpr int kValueCount = 4;
 
 int WithholdingCount(int kind) {

@@ -49,6 +49,9 @@ class CTsReportDoc4 : public CTsReportDoc {
 class CTsReportQueryDlg4 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control ids (object names) of its own boxes.
+  enum ControlId : int { kItemCombo = 1033, kIncludeUnreviewed = 1039 };
+
   CTsReportQueryDlg4(CSmDatabase* db, const std::string& title, const std::string& dateFrom,
                      const std::string& dateTo, const std::string& region, int rowKind, int level,
                      int skipEmpty, int itemCategory, int itemIndex, int includeUnreviewed,

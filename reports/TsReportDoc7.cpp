@@ -820,18 +820,27 @@ struct StateGroup {
 };
 
 const StateGroup& Group(int g) {
+  using D = CTsReportQueryDlg7;
   static const StateGroup groups[3] = {
       {"&G.过磅",
-       {{1118, "未除皮"}, {1119, "已除皮"}, {1120, "全部"}},
-       {{0, 1126}, {1, 1127}},
+       {{D::kUntared, "未除皮"}, {D::kTared, "已除皮"}, {D::kWeighAll, "全部"}},
+       {{0, D::kWeigher}, {1, D::kTarer}},
        {"过磅：", "除皮："}},
       {"&Z.蔗款结算",
-       {{1121, "未结"}, {1122, "已结未付"}, {1123, "已付未核"}, {1125, "已复核"}, {1124, "全部"}},
-       {{2, 1031}, {4, 1034}, {6, 1037}},
+       {{D::kCaneUnsettled, "未结"},
+        {D::kCaneUnpaid, "已结未付"},
+        {D::kCaneUnreviewed, "已付未核"},
+        {D::kCaneReviewed, "已复核"},
+        {D::kCaneAll, "全部"}},
+       {{2, D::kCaneSettler}, {4, D::kCanePayer}, {6, D::kCaneReviewer}},
        {"结算：", "付款：", "复核："}},
       {"&Y.运费结算",
-       {{1128, "未结"}, {1129, "已结未付"}, {1130, "已付未核"}, {1131, "已复核"}, {1132, "全部"}},
-       {{3, 1038}, {5, 1039}, {7, 1041}},
+       {{D::kFreightUnsettled, "未结"},
+        {D::kFreightUnpaid, "已结未付"},
+        {D::kFreightUnreviewed, "已付未核"},
+        {D::kFreightReviewed, "已复核"},
+        {D::kFreightAll, "全部"}},
+       {{3, D::kFreightSettler}, {5, D::kFreightPayer}, {7, D::kFreightReviewer}},
        {"结算：", "付款：", "复核："}},
   };
   return groups[g];
@@ -874,9 +883,10 @@ CTsReportQueryDlg7::CTsReportQueryDlg7(CSmDatabase* db, const std::string& title
       ForgetName(grid->itemAt(i));
     }
   }
-  const std::pair<int, const char*> labels[] = {{1020, "&F.从："},     {1023, "&T.到："},
-                                                {1032, "&1.农  户："}, {1033, "&2.运  户："},
-                                                {1035, "&3.砍运地："}, {1036, "&4.品  种："}};
+  const std::pair<int, const char*> labels[] = {
+      {kDateFrom, "&F.从："},         {kDateTo, "&T.到："},
+      {kFarmerFilter, "&1.农  户："}, {kTransporterFilter, "&2.运  户："},
+      {kPlaceFilter, "&3.砍运地："},  {kVarietyFilter, "&4.品  种："}};
   for (const auto& [id, text] : labels) TsRelabelBuddy(this, id, text);
   BuildGroups();
   DoDataExchange(false);

@@ -123,6 +123,31 @@ class CTsReportView7 : public CTsReportView {
 class CTsReportQueryDlg7 : public CTsReportQueryDlg {
   Q_OBJECT
  public:
+  // Control ids of the step groups (object names): each group's states, then the operators.
+  enum GroupControlId : int {
+    kUntared = 1118,
+    kTared = 1119,
+    kWeighAll = 1120,
+    kCaneUnsettled = 1121,
+    kCaneUnpaid = 1122,
+    kCaneUnreviewed = 1123,
+    kCaneAll = 1124,
+    kCaneReviewed = 1125,
+    kFreightUnsettled = 1128,
+    kFreightUnpaid = 1129,
+    kFreightUnreviewed = 1130,
+    kFreightReviewed = 1131,
+    kFreightAll = 1132,
+    kWeigher = 1126,
+    kTarer = 1127,
+    kCaneSettler = 1031,
+    kCanePayer = 1034,
+    kCaneReviewer = 1037,
+    kFreightSettler = 1038,
+    kFreightPayer = 1039,
+    kFreightReviewer = 1041,
+  };
+
   CTsReportQueryDlg7(CSmDatabase* db, const std::string& title, const TsSlipQuery& q,
                      QWidget* parent = nullptr);
 

@@ -10,6 +10,7 @@
 #include "core/SmCsRecord.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmDlgPosStore.h"
 
 CSmListFindDlg::CSmListFindDlg(int column, QWidget* parent)
@@ -17,15 +18,15 @@ CSmListFindDlg::CSmListFindDlg(int column, QWidget* parent)
   setWindowTitle(QStringLiteral("在列表框中查找"));
   auto* grid = new QGridLayout(this);
   m_combo = new QComboBox(this);
-  m_combo->setObjectName("1000");
+  m_combo->setObjectName(QString::number(kTextCombo));
   m_combo->setEditable(true);
   m_combo->setInsertPolicy(QComboBox::NoInsert);
   m_note = new QLabel(this);
-  m_note->setObjectName("1003");
+  m_note->setObjectName(QString::number(kNote));
   grid->addWidget(new QLabel(QStringLiteral("查找目标"), this), 0, 0);
   grid->addWidget(m_combo, 0, 1);
   grid->addWidget(m_note, 1, 0, 1, 2);
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 2, 1);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 2, 1);
 }
 
 std::string CSmListFindDlg::HistoryKey() const {
@@ -77,20 +78,20 @@ CSmFindDlg::CSmFindDlg(CSmFindView* view, bool findOnly, QWidget* parent)
   if (!m_findOnly) m_replaceText = m_findText;
   auto* grid = new QGridLayout(this);
   m_findCombo = new QComboBox(this);
-  m_findCombo->setObjectName("1000");
+  m_findCombo->setObjectName(QString::number(kFindCombo));
   m_replaceCombo = new QComboBox(this);
-  m_replaceCombo->setObjectName("1001");
+  m_replaceCombo->setObjectName(QString::number(kReplaceCombo));
   m_replaceLabel = new QLabel(QStringLiteral("替 换 成"), this);
-  m_replaceLabel->setObjectName("1005");
+  m_replaceLabel->setObjectName(QString::number(kReplaceLabel));
   m_wholeCell = new QCheckBox(QStringLiteral("全部匹配"), this);
-  m_wholeCell->setObjectName("1004");
+  m_wholeCell->setObjectName(QString::number(kWholeCell));
   grid->addWidget(new QLabel(QStringLiteral("查找目标"), this), 0, 0);
   grid->addWidget(m_findCombo, 0, 1);
   grid->addWidget(m_replaceLabel, 1, 0);
   grid->addWidget(m_replaceCombo, 1, 1);
   grid->addWidget(m_wholeCell, 2, 1);
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 3, 0);
-  grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 3, 1);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 3, 0);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("取消(&X)")), 3, 1);
 }
 
 std::vector<std::string> CSmFindDlg::History(int group) const {

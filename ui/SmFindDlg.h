@@ -15,6 +15,12 @@ class QLabel;
 class CSmListFindDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kTextCombo = 1000,
+    kNote = 1003,
+  };
+
   static constexpr int kMaxHistory = 50;
 
   CSmListFindDlg(int column, QWidget* parent = nullptr);
@@ -54,6 +60,14 @@ class CSmFindView {
 class CSmFindDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kFindCombo = 1000,
+    kReplaceCombo = 1001,
+    kWholeCell = 1004,
+    kReplaceLabel = 1005,
+  };
+
   static constexpr int kMaxHistoryNumber = 50;
 
   CSmFindDlg(CSmFindView* view, bool findOnly, QWidget* parent = nullptr);

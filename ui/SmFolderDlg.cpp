@@ -10,12 +10,11 @@
 #include <QVBoxLayout>
 
 #include "core/SmPathName.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
 namespace {
 constexpr unsigned kFolderTemplate = 804;
-constexpr int kFolderEdit = 1013;
-constexpr int kFolderTree = 1014;
 }  // namespace
 
 CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
@@ -36,8 +35,8 @@ CSmFolderDlg::CSmFolderDlg(const std::string& folder, QWidget* parent)
           [this](const QModelIndex& index) { m_edit->setText(m_model->filePath(index)); });
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(AddButton(1, QStringLiteral("&S.确认")));
-  buttons->addWidget(AddButton(2, QStringLiteral("&X.取消")));
+  buttons->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")));
+  buttons->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tree);
   layout->addWidget(m_edit);

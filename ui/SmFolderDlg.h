@@ -13,6 +13,12 @@ class QTreeView;
 class CSmFolderDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kFolderEdit = 1013,
+    kFolderTree = 1014,
+  };
+
   explicit CSmFolderDlg(const std::string& folder, QWidget* parent = nullptr);
   const std::string& GetFolder() const { return m_folder; }
   bool ValidateAndSave() override;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmColorPopup.h"
 #include "ui/SmFonts.h"
@@ -64,9 +65,9 @@ CSmFontDlg::CSmFontDlg(const SmLogFont& font, SmColorRef color, const std::strin
 
   auto* grid = new QGridLayout(this);
   m_face = new QComboBox(this);
-  m_face->setObjectName("1000");
+  m_face->setObjectName(QString::number(kFace));
   m_size = new QComboBox(this);
-  m_size->setObjectName("1001");
+  m_size->setObjectName(QString::number(kSize));
   auto* faceLabel = new QLabel(QStringLiteral("字体(&F)"), this);
   faceLabel->setBuddy(m_face);
   auto* sizeLabel = new QLabel(QStringLiteral("字号(&Z)"), this);
@@ -77,32 +78,32 @@ CSmFontDlg::CSmFontDlg(const SmLogFont& font, SmColorRef color, const std::strin
   grid->addWidget(m_size, 1, 1);
 
   m_tabs = new QTabBar(this);
-  m_tabs->setObjectName("1010");
+  m_tabs->setObjectName(QString::number(kStyleTabs));
   grid->addWidget(m_tabs, 2, 0, 1, 4);
   const char* const captions[] = {"需要", "不需要", "保持原状"};
   for (int i = 0; i < 3; ++i) {
     m_checks[i] = new QCheckBox(QString::fromUtf8(captions[i]), this);
-    m_checks[i]->setObjectName(QString::number(1007 + i));
+    m_checks[i]->setObjectName(QString::number(kApplyCheck + i));
     grid->addWidget(m_checks[i], 3, i);
-    connect(m_checks[i], &QCheckBox::clicked, this, [this, i] { OnCommand(1007 + i); });
+    connect(m_checks[i], &QCheckBox::clicked, this, [this, i] { OnCommand(kApplyCheck + i); });
   }
 
-  auto* colorButton = AddButton(1032, QStringLiteral("颜色(&C)..."));
+  auto* colorButton = AddButton(kColorButton, QStringLiteral("颜色(&C)..."));
   grid->addWidget(colorButton, 4, 0);
   m_swatch = new QWidget(this);
-  m_swatch->setObjectName("1033");
+  m_swatch->setObjectName(QString::number(kSwatch));
   m_swatch->setMinimumSize(90, 24);
   m_swatch->installEventFilter(this);
   grid->addWidget(m_swatch, 4, 1, 1, 3);
 
   m_preview = new QWidget(this);
-  m_preview->setObjectName("1016");
+  m_preview->setObjectName(QString::number(kPreview));
   m_preview->setMinimumSize(320, 80);
   m_preview->installEventFilter(this);
   grid->addWidget(m_preview, 5, 0, 1, 4);
 
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 6, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 6, 3);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 6, 2);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("取消(&X)")), 6, 3);
 
   // The lists and the choices are filled now, so the dialog answers before it is shown.
   QStringList families;
@@ -138,12 +139,12 @@ void CSmFontDlg::OnInitDialog() {
 
 bool CSmFontDlg::OnCommand(unsigned id) {
   switch (id) {
-    case 1007:
-    case 1008:
-    case 1009:
-      SetChoice(static_cast<Choice>(id - 1007));
+    case kApplyCheck:
+    case kRemoveCheck:
+    case kKeepCheck:
+      SetChoice(static_cast<Choice>(id - kApplyCheck));
       return true;
-    case 1032:
+    case kColorButton:
       OpenColorPopup();
       return true;
     default:

@@ -31,6 +31,18 @@ class CSmFontDlg : public CSmDlg {
  public:
   enum Style { kBold, kItalic, kUnderline, kStrikeOut };
   enum Choice { kApply, kRemove, kKeep };
+  // Control ids (object names of the controls); the three choice boxes follow in Choice order.
+  enum ControlId : int {
+    kFace = 1000,
+    kSize = 1001,
+    kApplyCheck = 1007,
+    kRemoveCheck = 1008,
+    kKeepCheck = 1009,
+    kStyleTabs = 1010,
+    kPreview = 1016,
+    kColorButton = 1032,
+    kSwatch = 1033,
+  };
 
   CSmFontDlg(const SmLogFont& font, SmColorRef color, const std::string& mixedCodes,
              QWidget* parent = nullptr);

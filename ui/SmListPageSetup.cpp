@@ -9,6 +9,7 @@
 
 #include "core/SmDatabase.h"
 #include "core/SmNumber.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "ui/SmEdit.h"
 #include "ui/SmFieldFocus.h"
@@ -57,7 +58,9 @@ void SetItem(CSmListPageSetup& s, int item, const std::string& value) {
 }
 
 // Margins then the screen size: control ids.
-constexpr int kMarginIds[] = {1023, 1024, 1026, 1025};
+constexpr int kMarginIds[] = {CSmListPageSetupDlg::kLeftMargin, CSmListPageSetupDlg::kTopMargin,
+                              CSmListPageSetupDlg::kRightMargin,
+                              CSmListPageSetupDlg::kBottomMargin};
 
 }  // namespace
 
@@ -93,18 +96,18 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
   title->setText(QString::fromStdString(m_edited.title));
   label("标题(&T)", title, 0, 0);
   grid->addWidget(title, 0, 1, 1, 3);
-  grid->addWidget(AddButton(1028, QStringLiteral("&B.标题字体")), 1, 0, 1, 2);
-  grid->addWidget(AddButton(1030, QStringLiteral("&W.正文字体")), 1, 2, 1, 2);
+  grid->addWidget(AddButton(kTitleFont, QStringLiteral("&B.标题字体")), 1, 0, 1, 2);
+  grid->addWidget(AddButton(kBodyFont, QStringLiteral("&W.正文字体")), 1, 2, 1, 2);
   m_paper = new QComboBox(this);
-  m_paper->setObjectName("1019");
+  m_paper->setObjectName(QString::number(kPaper));
   m_paper->setEditable(true);
   SmFillPaperBox(m_paper);
   label("纸张(&P)", m_paper, 2, 0);
   grid->addWidget(m_paper, 2, 1, 1, 3);
   m_portrait = new QRadioButton(QStringLiteral("纵向(正常)"), this);
-  m_portrait->setObjectName("1034");
+  m_portrait->setObjectName(QString::number(kPortrait));
   m_landscape = new QRadioButton(QStringLiteral("横向"), this);
-  m_landscape->setObjectName("1035");
+  m_landscape->setObjectName(QString::number(kLandscape));
   grid->addWidget(m_portrait, 3, 1);
   grid->addWidget(m_landscape, 3, 3);
   const char* const marginLabels[] = {"左边距", "上边距", "右边距", "下边距"};
@@ -135,7 +138,7 @@ CSmListPageSetupDlg::CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* d
   grid->addWidget(new QLabel(QStringLiteral("注：纸张和纸边距的度量\n　　单位均为0.1毫米。"), this),
                   7, 0, 1, 2);
   grid->addWidget(AddButton(kConfirm, QStringLiteral("&S.确认")), 7, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 7, 3);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 7, 3);
 
   const bool turned = m_edited.landscape != 0;
   SmShowPaper(m_paper, turned ? m_edited.paperLength : m_edited.paperWidth,
@@ -157,8 +160,8 @@ bool CSmListPageSetupDlg::OnCommand(unsigned id) {
     OnOK();
     return true;
   }
-  if (id != 1028 && id != 1030) return CSmDlg::OnCommand(id);
-  const int which = id == 1028 ? 0 : 1;
+  if (id != kTitleFont && id != kBodyFont) return CSmDlg::OnCommand(id);
+  const int which = id == kTitleFont ? 0 : 1;
   SmLogFont font = which == 0 ? m_edited.titleFont : m_edited.bodyFont;
   SmColorRef color = which == 0 ? m_edited.titleColor : m_edited.bodyColor;
   if (SmAskFont(this, font, color)) TakeFont(which, font, color);
@@ -179,9 +182,9 @@ bool CSmListPageSetupDlg::ValidateAndSave() {
   int length = 0;
   const std::string paper =
       SmCheckPaperText(m_paper->currentText().toStdString(), false, width, length);
-  if (!paper.empty()) return Refuse(paper, 1019);
-  if (width < s.margins[0] + s.margins[2]) return Refuse("纸张宽度无法与纸边距匹配！", 1023);
-  if (length < s.margins[1] + s.margins[3]) return Refuse("纸张长度无法与纸边距匹配！", 1024);
+  if (!paper.empty()) return Refuse(paper, kPaper);
+  if (width < s.margins[0] + s.margins[2]) return Refuse("纸张宽度无法与纸边距匹配！", kLeftMargin);
+  if (length < s.margins[1] + s.margins[3]) return Refuse("纸张长度无法与纸边距匹配！", kTopMargin);
   if (s.screenWidth < 50 || s.screenHeight < 50) return Refuse("屏幕尺寸太小！", kScreenWidth);
   s.landscape = m_landscape->isChecked() ? 1 : 0;
   s.paperWidth = s.landscape ? length : width;

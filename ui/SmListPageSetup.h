@@ -42,9 +42,18 @@ class CSmListPageSetupDlg : public CSmDlg {
   // Control ids (object names of the controls).
   enum ControlId : int {
     kTitle = 1015,
+    kPaper = 1019,
+    kLeftMargin = 1023,
+    kTopMargin = 1024,
+    kBottomMargin = 1025,
+    kRightMargin = 1026,
     kConfirm = 1027,
+    kTitleFont = 1028,
     kScreenWidth = 1029,
-    kScreenHeight = 1031
+    kBodyFont = 1030,
+    kScreenHeight = 1031,
+    kPortrait = 1034,
+    kLandscape = 1035,
   };
 
   CSmListPageSetupDlg(CSmListPageSetup* setup, CSmDatabase* db, QWidget* parent = nullptr);

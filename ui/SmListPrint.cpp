@@ -407,7 +407,11 @@ void CSmListPrintJob::OnPrint(QPainter& painter, CSmPrintState& state) {
 namespace {
 
 // Row heights then margins: (control id, index into the record's eight numbers).
-constexpr int kNumberIds[] = {1021, 1022, 1033, 1032, 1023, 1024, 1026, 1025};
+constexpr int kNumberIds[] = {
+    CSmListPrintPageDlg::kTitleHeight,  CSmListPrintPageDlg::kHeaderHeight,
+    CSmListPrintPageDlg::kFooterHeight, CSmListPrintPageDlg::kBodyHeight,
+    CSmListPrintPageDlg::kLeftMargin,   CSmListPrintPageDlg::kTopMargin,
+    CSmListPrintPageDlg::kRightMargin,  CSmListPrintPageDlg::kBottomMargin};
 const char* const kNumberCaptions[] = {"标题行高", "页头行高", "页脚行高", "正文行高",
                                        "左边距",   "上边距",   "右边距",   "下边距"};
 
@@ -454,7 +458,7 @@ CSmListPrintPageDlg::CSmListPrintPageDlg(int key, const std::string& title, CSmD
     grid->addWidget(l, row, column);
   };
   auto* titleEdit = new CSmEdit(this);
-  titleEdit->setObjectName("1015");
+  titleEdit->setObjectName(QString::number(kTitle));
   titleEdit->SetInputType("MDBSTRING", 200, -1);
   label("标题(&T)", titleEdit, 0, 0);
   grid->addWidget(titleEdit, 0, 1, 1, 5);
@@ -473,18 +477,18 @@ CSmListPrintPageDlg::CSmListPrintPageDlg(int key, const std::string& title, CSmD
     label(caption, box, row, 0);
     grid->addWidget(box, row, 1, 1, 5);
   };
-  textBox(1016, "页头(&H)", 1);
-  textBox(1017, "页脚(&F)", 2);
+  textBox(kHeader, "页头(&H)", 1);
+  textBox(kFooter, "页脚(&F)", 2);
   m_paper = new QComboBox(this);
-  m_paper->setObjectName("1019");
+  m_paper->setObjectName(QString::number(kPaper));
   m_paper->setEditable(true);
   SmFillPaperBox(m_paper);
   label("纸张(&P)", m_paper, 3, 0);
   grid->addWidget(m_paper, 3, 1, 1, 3);
   m_portrait = new QRadioButton(QStringLiteral("纵向(正常)"), this);
-  m_portrait->setObjectName("1034");
+  m_portrait->setObjectName(QString::number(kPortrait));
   m_landscape = new QRadioButton(QStringLiteral("横向"), this);
-  m_landscape->setObjectName("1035");
+  m_landscape->setObjectName(QString::number(kLandscape));
   grid->addWidget(m_portrait, 3, 4);
   grid->addWidget(m_landscape, 3, 5);
   for (int i = 0; i < 8; ++i) {
@@ -496,13 +500,13 @@ CSmListPrintPageDlg::CSmListPrintPageDlg(int key, const std::string& title, CSmD
   }
   const char* const fontCaptions[] = {"标题", "页头", "正文", "页脚"};
   for (int i = 0; i < 4; ++i) {
-    grid->addWidget(AddButton(1028 + i, QString::fromUtf8(fontCaptions[i])), 4 + i, 5);
+    grid->addWidget(AddButton(kTitleFont + i, QString::fromUtf8(fontCaptions[i])), 4 + i, 5);
   }
   auto* note =
       new QLabel(QStringLiteral("    注：行高、纸张和纸边距的度量单位均为0.1毫米。"), this);
   grid->addWidget(note, 8, 0, 1, 6);
-  grid->addWidget(AddButton(1027, QStringLiteral("&S.确认")), 9, 4);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 9, 5);
+  grid->addWidget(AddButton(kConfirm, QStringLiteral("&S.确认")), 9, 4);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 9, 5);
   ShowSettings();
 }
 
@@ -510,10 +514,10 @@ void CSmListPrintPageDlg::ShowSettings() {
   CSmListPrintSettings& s = m_settings;
   const int width = s.landscape ? s.paperLength : s.paperWidth;
   const int length = s.landscape ? s.paperWidth : s.paperLength;
-  static_cast<QLineEdit*>(Control(1015))->setText(QString::fromStdString(s.title));
-  static_cast<QPlainTextEdit*>(Control(1016))
+  static_cast<QLineEdit*>(Control(kTitle))->setText(QString::fromStdString(s.title));
+  static_cast<QPlainTextEdit*>(Control(kHeader))
       ->setPlainText(QString::fromStdString(s.header).replace("\r\n", "\n"));
-  static_cast<QPlainTextEdit*>(Control(1017))
+  static_cast<QPlainTextEdit*>(Control(kFooter))
       ->setPlainText(QString::fromStdString(s.footer).replace("\r\n", "\n"));
   for (int i = 0; i < 8; ++i) {
     static_cast<QLineEdit*>(Control(kNumberIds[i]))->setText(QString::number(NumberOf(s, i)));
@@ -527,14 +531,14 @@ int CSmListPrintPageDlg::Number(int id) const {
 }
 
 bool CSmListPrintPageDlg::OnCommand(unsigned id) {
-  if (id == 1027) {
+  if (id == kConfirm) {
     OnOK();
     return true;
   }
-  if (id >= 1028 && id <= 1031) {
+  if (id >= kTitleFont && id <= kFooterFont) {
     const int parts[] = {CSmListPrintSettings::kTitle, CSmListPrintSettings::kHeader,
                          CSmListPrintSettings::kBody, CSmListPrintSettings::kFooter};
-    ChooseFont(parts[id - 1028]);
+    ChooseFont(parts[id - kTitleFont]);
     return true;
   }
   return CSmDlg::OnCommand(id);
@@ -559,23 +563,23 @@ bool CSmListPrintPageDlg::Refuse(const char* text, int focusId) {
 
 bool CSmListPrintPageDlg::ValidateAndSave() {
   CSmListPrintSettings s = m_settings;
-  s.title = static_cast<QLineEdit*>(Control(1015))->text().toStdString();
+  s.title = static_cast<QLineEdit*>(Control(kTitle))->text().toStdString();
   const auto lines = [&](int id) {
     return static_cast<QPlainTextEdit*>(Control(id))
         ->toPlainText()
         .replace("\n", "\r\n")
         .toStdString();
   };
-  s.header = lines(1016);
-  s.footer = lines(1017);
+  s.header = lines(kHeader);
+  s.footer = lines(kFooter);
   for (int i = 0; i < 8; ++i) NumberOf(s, i) = Number(kNumberIds[i]);
   int width = 0;
   int length = s.landscape ? s.paperWidth : s.paperLength;  // portrait terms
   const std::string paper =
       SmCheckPaperText(m_paper->currentText().toStdString(), true, width, length);
-  if (!paper.empty()) return Refuse(paper.c_str(), 1019);
-  if (width < s.margins[0] + s.margins[2]) return Refuse("纸张宽度无法与纸边距匹配！", 1023);
-  if (length < s.margins[1] + s.margins[3]) return Refuse("纸张长度无法与纸边距匹配！", 1024);
+  if (!paper.empty()) return Refuse(paper.c_str(), kPaper);
+  if (width < s.margins[0] + s.margins[2]) return Refuse("纸张宽度无法与纸边距匹配！", kLeftMargin);
+  if (length < s.margins[1] + s.margins[3]) return Refuse("纸张长度无法与纸边距匹配！", kTopMargin);
   s.landscape = m_landscape->isChecked() ? 1 : 0;
   s.paperWidth = s.landscape ? length : width;
   s.paperLength = s.landscape ? width : length;

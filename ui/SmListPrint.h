@@ -122,6 +122,29 @@ class CSmListPrintJob : public CSmPrintJob {
 class CSmListPrintPageDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kTitle = 1015,
+    kHeader = 1016,
+    kFooter = 1017,
+    kPaper = 1019,
+    kTitleHeight = 1021,
+    kHeaderHeight = 1022,
+    kLeftMargin = 1023,
+    kTopMargin = 1024,
+    kBottomMargin = 1025,
+    kRightMargin = 1026,
+    kConfirm = 1027,
+    kTitleFont = 1028,  // the four font buttons in a row
+    kHeaderFont = 1029,
+    kBodyFont = 1030,
+    kFooterFont = 1031,
+    kBodyHeight = 1032,
+    kFooterHeight = 1033,
+    kPortrait = 1034,
+    kLandscape = 1035,
+  };
+
   CSmListPrintPageDlg(int key, const std::string& title, CSmDatabase* db,
                       QWidget* parent = nullptr);
 

@@ -33,9 +33,13 @@ struct ValueControl {
   const char* label;
 };
 constexpr ValueControl kValues[] = {
-    {1017, 1026, "宽(&W)"}, {1018, 1027, "长(&L)"}, {1038, 1040, "行距(&R)"},
-    {1019, 1028, "上(&I)"}, {1020, 1000, "下(&M)"}, {1021, 1030, "左(&J)"},
-    {1022, 1031, "右(&K)"},
+    {CSmPageSetupDlg::kWidthEdit, CSmPageSetupDlg::kWidthSpin, "宽(&W)"},
+    {CSmPageSetupDlg::kLengthEdit, CSmPageSetupDlg::kLengthSpin, "长(&L)"},
+    {CSmPageSetupDlg::kSpacingEdit, CSmPageSetupDlg::kSpacingSpin, "行距(&R)"},
+    {CSmPageSetupDlg::kHeaderEdit, CSmPageSetupDlg::kHeaderSpin, "上(&I)"},
+    {CSmPageSetupDlg::kFooterEdit, CSmPageSetupDlg::kFooterSpin, "下(&M)"},
+    {CSmPageSetupDlg::kLeftEdit, CSmPageSetupDlg::kLeftSpin, "左(&J)"},
+    {CSmPageSetupDlg::kRightEdit, CSmPageSetupDlg::kRightSpin, "右(&K)"},
 };
 
 QColor ToQColor(SmColorRef c) {
@@ -129,7 +133,7 @@ CSmPageSetupDlg::CSmPageSetupDlg(CSmPrintInfo* info, int key, QWidget* parent)
   setWindowTitle(QStringLiteral("Vornel软件－页面设置"));
   auto* grid = new QGridLayout(this);
   m_fonts = new CSmFontList(this);
-  m_fonts->setObjectName("1005");
+  m_fonts->setObjectName(QString::number(kFontList));
   m_fonts->setMinimumSize(440, 120);
   m_fonts->onOpen = [this] { OpenRegion(); };
   grid->addWidget(m_fonts, 0, 0, 1, 6);
@@ -161,27 +165,27 @@ CSmPageSetupDlg::CSmPageSetupDlg(CSmPrintInfo* info, int key, QWidget* parent)
     grid->addWidget(spin, row, column + 2);
   }
   m_portrait = new QRadioButton(QStringLiteral("纵向(正常)"), this);
-  m_portrait->setObjectName("1008");
+  m_portrait->setObjectName(QString::number(kPortrait));
   m_landscape = new QRadioButton(QStringLiteral("横向"), this);
-  m_landscape->setObjectName("1009");
+  m_landscape->setObjectName(QString::number(kLandscape));
   grid->addWidget(m_portrait, 5, 0, 1, 2);
   grid->addWidget(m_landscape, 5, 3, 1, 2);
   m_tableSwatch = new QWidget(this);
-  m_tableSwatch->setObjectName("1001");
+  m_tableSwatch->setObjectName(QString::number(kTableSwatch));
   m_frameSwatch = new QWidget(this);
-  m_frameSwatch->setObjectName("1130");
+  m_frameSwatch->setObjectName(QString::number(kFrameSwatch));
   for (QWidget* swatch : {m_tableSwatch, m_frameSwatch}) {
     swatch->setMinimumSize(60, 22);
     swatch->installEventFilter(this);
   }
-  grid->addWidget(AddButton(1010, QStringLiteral("表线...")), 6, 0);
+  grid->addWidget(AddButton(kTableLineButton, QStringLiteral("表线...")), 6, 0);
   grid->addWidget(m_tableSwatch, 6, 1);
-  grid->addWidget(AddButton(1011, QStringLiteral("框线...")), 6, 3);
+  grid->addWidget(AddButton(kFrameLineButton, QStringLiteral("框线...")), 6, 3);
   grid->addWidget(m_frameSwatch, 6, 4);
-  grid->addWidget(AddButton(1179, QStringLiteral("可用纸")), 7, 0);
-  grid->addWidget(AddButton(1041, QStringLiteral("取默认值(&G)")), 7, 1);
-  grid->addWidget(AddButton(1, QStringLiteral("确认(&S)")), 7, 3);
-  grid->addWidget(AddButton(2, QStringLiteral("取消(&X)")), 7, 4);
+  grid->addWidget(AddButton(kPapersButton, QStringLiteral("可用纸")), 7, 0);
+  grid->addWidget(AddButton(kDefaultsButton, QStringLiteral("取默认值(&G)")), 7, 1);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("确认(&S)")), 7, 3);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("取消(&X)")), 7, 4);
   ShowValues();
 }
 
@@ -303,7 +307,8 @@ bool CSmPageSetupDlg::ValidateAndSave() {
 }
 
 void CSmPageSetupDlg::SetBusy(bool busy) {
-  for (int id : {1, 2, 1010, 1011, 1041}) Control(id)->setEnabled(!busy);
+  const int ids[] = {SM_ID_OK, SM_ID_CANCEL, kTableLineButton, kFrameLineButton, kDefaultsButton};
+  for (int id : ids) Control(id)->setEnabled(!busy);
 }
 
 void CSmPageSetupDlg::OpenRegion() {
@@ -341,11 +346,11 @@ void CSmPageSetupDlg::ChooseLineColor(bool frame) {
 
 bool CSmPageSetupDlg::OnCommand(unsigned id) {
   switch (id) {
-    case 1010:
-    case 1011:
-      ChooseLineColor(id == 1011);
+    case kTableLineButton:
+    case kFrameLineButton:
+      ChooseLineColor(id == kFrameLineButton);
       return true;
-    case 1179: {
+    case kPapersButton: {
       SmPageRequest papers;
       papers.width = -1;
       papers.height = -1;
@@ -353,7 +358,7 @@ bool CSmPageSetupDlg::OnCommand(unsigned id) {
       SmGetPrinterDC(papers);
       return true;
     }
-    case 1041:
+    case kDefaultsButton:
       m_info->LoadDefault(m_key, m_info->m_mode);
       ShowValues();
       return true;

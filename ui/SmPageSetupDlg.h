@@ -35,6 +35,32 @@ class CSmPageSetupDlg : public CSmDlg {
   Q_OBJECT
  public:
   enum Value { kWidth, kLength, kSpacing, kHeader, kFooter, kLeft, kRight };
+  // Control ids (object names of the controls); each value has an edit and a spin button.
+  enum ControlId : int {
+    kFooterSpin = 1000,
+    kTableSwatch = 1001,
+    kFontList = 1005,
+    kPortrait = 1008,
+    kLandscape = 1009,
+    kTableLineButton = 1010,
+    kFrameLineButton = 1011,
+    kWidthEdit = 1017,
+    kLengthEdit = 1018,
+    kHeaderEdit = 1019,
+    kFooterEdit = 1020,
+    kLeftEdit = 1021,
+    kRightEdit = 1022,
+    kWidthSpin = 1026,
+    kLengthSpin = 1027,
+    kHeaderSpin = 1028,
+    kLeftSpin = 1030,
+    kRightSpin = 1031,
+    kSpacingEdit = 1038,
+    kSpacingSpin = 1040,
+    kDefaultsButton = 1041,
+    kFrameSwatch = 1130,
+    kPapersButton = 1179,
+  };
 
   CSmPageSetupDlg(CSmPrintInfo* info, int key, QWidget* parent = nullptr);
 

@@ -211,8 +211,8 @@ CSmPrintFieldDlg::CSmPrintFieldDlg(CSmDatabase* db, int group, int number, bool 
   addEdit(kEdits[5], 8, 0, std::to_string(f.m_height));
   addEdit(kEdits[6], 9, 0, std::to_string(f.m_weight));
   addEdit(kEdits[7], 10, 0, std::to_string(f.m_width));
-  grid->addWidget(AddButton(1, QStringLiteral("&S.确认")), 11, 2);
-  grid->addWidget(AddButton(2, QStringLiteral("&X.取消")), 11, 3);
+  grid->addWidget(AddButton(SM_ID_OK, QStringLiteral("&S.确认")), 11, 2);
+  grid->addWidget(AddButton(SM_ID_CANCEL, QStringLiteral("&X.取消")), 11, 3);
 }
 
 void CSmPrintFieldDlg::OnInitDialog() {
@@ -278,18 +278,18 @@ CSmPrintSetDlg::CSmPrintSetDlg(CSmDatabase* db, QWidget* parent) : CSmDlg(819, p
   SetEnterMovesFocus(false);
   auto* grid = new QGridLayout(this);
   m_groups = new QComboBox(this);
-  m_groups->setObjectName("1000");
+  m_groups->setObjectName(QString::number(kGroups));
   auto* groupLabel = new QLabel(QStringLiteral("&L.打印项目："), this);
   groupLabel->setBuddy(m_groups);
   grid->addWidget(groupLabel, 0, 0);
   grid->addWidget(m_groups, 0, 1, 1, 4);
   m_list = new CSmPrintFieldList(this);
-  m_list->setObjectName("1004");
+  m_list->setObjectName(QString::number(kFieldList));
   m_list->SetDatabase(db);
   m_list->setMinimumSize(640, 260);
   grid->addWidget(m_list, 1, 0, 1, 5);
   m_paper = new QComboBox(this);
-  m_paper->setObjectName("1008");
+  m_paper->setObjectName(QString::number(kPaper));
   m_paper->setEditable(true);
   m_paper->setEnabled(false);
   SmFillPaperBox(m_paper);
@@ -297,8 +297,8 @@ CSmPrintSetDlg::CSmPrintSetDlg(CSmDatabase* db, QWidget* parent) : CSmDlg(819, p
   paperLabel->setBuddy(m_paper);
   grid->addWidget(paperLabel, 2, 0);
   grid->addWidget(m_paper, 2, 1, 1, 2);
-  m_paperButton = AddButton(1009, QStringLiteral("纸张"));
-  m_cancelPaper = AddButton(1010, QStringLiteral("取消"));
+  m_paperButton = AddButton(kPaperButton, QStringLiteral("纸张"));
+  m_cancelPaper = AddButton(kCancelPaper, QStringLiteral("取消"));
   m_cancelPaper->hide();
   for (QPushButton* button : {m_paperButton, m_cancelPaper}) button->setAutoDefault(false);
   grid->addWidget(m_paperButton, 2, 3);
@@ -418,10 +418,10 @@ void CSmPrintSetDlg::OnOK() {
 
 bool CSmPrintSetDlg::OnCommand(unsigned id) {
   switch (id) {
-    case 1009:
+    case kPaperButton:
       PaperButton();
       return true;
-    case 1010:
+    case kCancelPaper:
       EndPaperEditing();
       return true;
     default:

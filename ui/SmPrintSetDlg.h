@@ -90,6 +90,15 @@ class CSmPrintFieldDlg : public CSmPosDlg {
 class CSmPrintSetDlg : public CSmDlg {
   Q_OBJECT
  public:
+  // Control ids (object names of the controls).
+  enum ControlId : int {
+    kGroups = 1000,
+    kFieldList = 1004,
+    kPaper = 1008,
+    kPaperButton = 1009,
+    kCancelPaper = 1010,
+  };
+
   explicit CSmPrintSetDlg(CSmDatabase* db, QWidget* parent = nullptr);
 
   int Group() const { return m_group; }

@@ -27,7 +27,9 @@
 namespace {
 
 constexpr unsigned kTemplate = 962;
-constexpr int kKindIds[] = {1081, 1082, 1083, 1089, 1090, 1091};
+constexpr int kKindIds[] = {CTsYfOpenDlg::kReceiptId,  CTsYfOpenDlg::kPaymentId,
+                            CTsYfOpenDlg::kWithheldId, CTsYfOpenDlg::kInterestId,
+                            CTsYfOpenDlg::kAreaId,     CTsYfOpenDlg::kEstimateId};
 constexpr const char* kKindTexts[] = {"&1.收款", "&2.付款", "&3.代扣",
                                       "&4.计息", "&5.面积", "&6.估产"};
 constexpr int kVoucherLog = 1608;

@@ -37,11 +37,17 @@ class CTsYfOpenDlg : public CSmDlg {
   // Control ids (object names of the controls).
   enum ControlId : int {
     kListId = 1077,
+    kReceiptId = 1081,  // the kinds: receipt, payment, withheld, interest, area, estimate
+    kPaymentId = 1082,
+    kWithheldId = 1083,
     kFarmersId = 1084,
     kDriversId = 1085,
     kMonthId = 1086,
     kUnreviewedId = 1087,
     kReviewedId = 1088,
+    kInterestId = 1089,
+    kAreaId = 1090,
+    kEstimateId = 1091,
   };
 
   static constexpr unsigned kReview = 44604;

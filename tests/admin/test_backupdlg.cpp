@@ -70,7 +70,8 @@ class BackupDlgTest : public AdminFileTest {
     dlg.show();
     ASSERT_FALSE(dlg.OnConfirm());
     dlg.BrowseTo(folder);
-    dlg.findChild<QLineEdit*>("1059")->setText(QString::fromStdString(folder + "/" + name));
+    dlg.findChild<QLineEdit*>(QString::number(CSmBackupDlg::kTargetEdit))
+        ->setText(QString::fromStdString(folder + "/" + name));
     ASSERT_FALSE(dlg.OnConfirm());
     ASSERT_EQ(dlg.GetState(), CSmBackupDlg::kCopied) << CSmMessageService::Instance().LastText();
   }
@@ -83,26 +84,27 @@ TEST_P(BackupDlgTest, UnloadThenCopiesWithTheirLogLines) {
   CSmBackupDlg dlg(m_app, CSmBackupDlg::kBackup);
   dlg.show();
   EXPECT_EQ(dlg.windowTitle().toStdString(), "数据备份");
-  EXPECT_EQ(Text(Button(dlg, 1)), "&S.卸出数据");
-  EXPECT_FALSE(Button(dlg, 3)->isEnabled());
-  EXPECT_FALSE(dlg.findChild<QComboBox*>("1060")->isVisible());
+  EXPECT_EQ(Text(Button(dlg, SM_ID_OK)), "&S.卸出数据");
+  EXPECT_FALSE(Button(dlg, CSmBackupDlg::kBrowseButton)->isEnabled());
+  EXPECT_FALSE(dlg.findChild<QComboBox*>(QString::number(CSmBackupDlg::kBackupList))->isVisible());
   // The work file lies beside the data file, or in the program's data folder for a database.
   const std::string work = dlg.GetWorkFile();
-  EXPECT_EQ(Text(dlg.Control(1059)), work);
+  EXPECT_EQ(Text(dlg.Control(CSmBackupDlg::kTargetEdit)), work);
   if (GetParam() == 0) {
     EXPECT_EQ(work, m_path + ".bak");
   }
-  EXPECT_EQ(Text(dlg.Control(1058)),
+  EXPECT_EQ(Text(dlg.Control(CSmBackupDlg::kHintEdit)),
             "    备份数据前应当先从数据库中卸出数据，请按“卸出数据”按扭卸出数据。");
 
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   ASSERT_EQ(dlg.GetState(), CSmBackupDlg::kUnloaded) << CSmMessageService::Instance().LastText();
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_TRUE(QFile::exists(QString::fromStdString(work)));
-  EXPECT_EQ(Text(Button(dlg, 1)), "&S.拷贝");
-  EXPECT_TRUE(Button(dlg, 3)->isEnabled());
-  EXPECT_NE(Text(dlg.Control(1058)).find("    已成功地卸出数据！\n    备份件长度为："),
-            std::string::npos);
+  EXPECT_EQ(Text(Button(dlg, SM_ID_OK)), "&S.拷贝");
+  EXPECT_TRUE(Button(dlg, CSmBackupDlg::kBrowseButton)->isEnabled());
+  EXPECT_NE(
+      Text(dlg.Control(CSmBackupDlg::kHintEdit)).find("    已成功地卸出数据！\n    备份件长度为："),
+      std::string::npos);
   EXPECT_TRUE(LogNotes(22).empty());  // an unload is not logged
 
   // A position that is not there: nothing copied, nothing logged.
@@ -114,7 +116,7 @@ TEST_P(BackupDlgTest, UnloadThenCopiesWithTheirLogLines) {
 
   dlg.BrowseTo(m_folder);
   const std::string target = m_folder + "/" + dlg.GetDefaultName();
-  EXPECT_EQ(Text(dlg.Control(1059)), target);
+  EXPECT_EQ(Text(dlg.Control(CSmBackupDlg::kTargetEdit)), target);
   EXPECT_FALSE(dlg.OnConfirm());
   EXPECT_EQ(dlg.GetState(), CSmBackupDlg::kCopied);
   EXPECT_TRUE(QFile::exists(QString::fromStdString(target)));
@@ -127,14 +129,15 @@ TEST_P(BackupDlgTest, UnloadThenCopiesWithTheirLogLines) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "“" + target + "”已存在，覆盖它吗？");
   EXPECT_EQ(LogNotes(22).size(), 1u);
   // A target that cannot be written fails and is logged so.
-  dlg.findChild<QLineEdit*>("1059")->setText(QString::fromStdString(m_folder + "/sub"));
+  dlg.findChild<QLineEdit*>(QString::number(CSmBackupDlg::kTargetEdit))
+      ->setText(QString::fromStdString(m_folder + "/sub"));
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   dlg.OnConfirm();
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "拷贝失败！");
   EXPECT_EQ(LogNotes(22), (std::vector<std::string>{"成功地进行了数据备份。", "数据备份失败。"}));
   EXPECT_EQ(dlg.GetState(), CSmBackupDlg::kCopied);
   // The typed name refuses characters a file name cannot hold.
-  auto* edit = dlg.findChild<QLineEdit*>("1059");
+  auto* edit = dlg.findChild<QLineEdit*>(QString::number(CSmBackupDlg::kTargetEdit));
   edit->setText("a");
   edit->insert("b|*?");
   EXPECT_EQ(edit->text().toStdString(), "a");
@@ -154,8 +157,8 @@ TEST_P(BackupDlgTest, SearchListsUsableBackupsOfTheYear) {
   CSmBackupDlg dlg(m_app, CSmBackupDlg::kRestore);
   dlg.show();
   EXPECT_EQ(dlg.windowTitle().toStdString(), "数据恢复");
-  EXPECT_FALSE(Button(dlg, 1)->isEnabled());
-  EXPECT_FALSE(dlg.Control(1059)->isVisible());
+  EXPECT_FALSE(Button(dlg, SM_ID_OK)->isEnabled());
+  EXPECT_FALSE(dlg.Control(CSmBackupDlg::kTargetEdit)->isVisible());
   // The position chosen at the backup is remembered.
   EXPECT_EQ(dlg.GetPosition(), m_folder + "/");
   std::vector<std::string> found;
@@ -165,13 +168,13 @@ TEST_P(BackupDlgTest, SearchListsUsableBackupsOfTheYear) {
 
   SmResetMessages();
   dlg.BrowseTo(m_folder);
-  auto* list = dlg.findChild<QComboBox*>("1060");
+  auto* list = dlg.findChild<QComboBox*>(QString::number(CSmBackupDlg::kBackupList));
   ASSERT_EQ(list->count(), 1);  // the other year's backup is dropped
   EXPECT_EQ(list->itemText(0).toStdString(), m_folder + "/sub/x_2016_tsa.bak");
-  EXPECT_EQ(Text(Button(dlg, 1)), "&S.恢复数据");
-  EXPECT_TRUE(Button(dlg, 1)->isEnabled());
-  EXPECT_FALSE(Button(dlg, 3)->isEnabled());
-  const std::string hint = Text(dlg.Control(1058));
+  EXPECT_EQ(Text(Button(dlg, SM_ID_OK)), "&S.恢复数据");
+  EXPECT_TRUE(Button(dlg, SM_ID_OK)->isEnabled());
+  EXPECT_FALSE(Button(dlg, CSmBackupDlg::kBrowseButton)->isEnabled());
+  const std::string hint = Text(dlg.Control(CSmBackupDlg::kHintEdit));
   EXPECT_EQ(hint.rfind("    这是一个可用备份件：\n    备份件长度为：", 0), 0u) << hint;
   EXPECT_NE(hint.find("    数据文件的主体：" + m_app.m_env.GetUnitName() + "\n"),
             std::string::npos);
@@ -194,10 +197,10 @@ TEST_P(BackupDlgTest, RestoreBringsTheBackupBackAndClosesWithOk) {
   if (GetParam() == 0) {
     EXPECT_TRUE(QFile::exists(QString::fromStdString(CSmBackupDlg::KeptCopyOf(m_path))));
   }
-  EXPECT_EQ(Text(Button(dlg, 1)), "&S.重新注册");
-  EXPECT_FALSE(Button(dlg, 2)->isEnabled());
-  EXPECT_FALSE(dlg.Control(1060)->isEnabled());
-  Button(dlg, 1)->click();
+  EXPECT_EQ(Text(Button(dlg, SM_ID_OK)), "&S.重新注册");
+  EXPECT_FALSE(Button(dlg, SM_ID_CANCEL)->isEnabled());
+  EXPECT_FALSE(dlg.Control(CSmBackupDlg::kBackupList)->isEnabled());
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   // Closing the window now leads to the log-in as well.
   dlg.setResult(QDialog::Rejected);
@@ -258,13 +261,13 @@ TEST_P(BackupDlgTest, RestoreFromTheBackupJustMadeKeepsTheArchiveAndItsLogLine) 
   {
     CSmBackupDlg backup(m_app, CSmBackupDlg::kBackup);
     backup.show();
-    Button(backup, 1)->click();
+    Button(backup, SM_ID_OK)->click();
     ASSERT_EQ(backup.GetState(), CSmBackupDlg::kUnloaded);
     // The data file's unload lies beside it under a backup's name; a database's is copied.
     archive = backup.GetWorkFile();
     if (GetParam() != 0) {
       backup.BrowseTo(m_folder);
-      Button(backup, 1)->click();
+      Button(backup, SM_ID_OK)->click();
       ASSERT_EQ(backup.GetState(), CSmBackupDlg::kCopied);
       archive = m_folder + "/" + backup.GetDefaultName();
     }
@@ -283,11 +286,11 @@ TEST_P(BackupDlgTest, RestoreFromTheBackupJustMadeKeepsTheArchiveAndItsLogLine) 
   const std::string folder = QFileInfo(archiveName).path().toStdString();
   EXPECT_EQ(restore.GetPosition(), folder + "/");
   restore.BrowseTo(folder);
-  auto* list = restore.findChild<QComboBox*>("1060");
+  auto* list = restore.findChild<QComboBox*>(QString::number(CSmBackupDlg::kBackupList));
   ASSERT_GE(list->findText(archiveName), 0);
   list->setCurrentIndex(list->findText(archiveName));
   SmResetMessages();
-  Button(restore, 1)->click();
+  Button(restore, SM_ID_OK)->click();
   ASSERT_EQ(restore.GetState(), CSmBackupDlg::kRestored)
       << CSmMessageService::Instance().LastText();
   EXPECT_EQ(Tickets(), 1);
@@ -336,15 +339,18 @@ TEST_P(BackupDlgTest, BrowseOpensTheFolderDialogAtThePosition) {
   QTimer::singleShot(0, [&] {
     auto* folders = qobject_cast<CSmFolderDlg*>(QApplication::activeModalWidget());
     ASSERT_NE(folders, nullptr);
-    shownAt = folders->findChild<QLineEdit*>("1013")->text().toStdString();
-    folders->findChild<QLineEdit*>("1013")->setText(QString::fromStdString(m_folder));
-    folders->findChild<QPushButton*>("1")->click();
+    shownAt = folders->findChild<QLineEdit*>(QString::number(CSmFolderDlg::kFolderEdit))
+                  ->text()
+                  .toStdString();
+    folders->findChild<QLineEdit*>(QString::number(CSmFolderDlg::kFolderEdit))
+        ->setText(QString::fromStdString(m_folder));
+    folders->findChild<QPushButton*>(QString::number(SM_ID_OK))->click();
   });
   const std::string before = dlg.GetPosition();
-  Button(dlg, 3)->click();
+  Button(dlg, CSmBackupDlg::kBrowseButton)->click();
   EXPECT_EQ(shownAt, before);
   EXPECT_EQ(dlg.GetPosition(), m_folder + "/");
-  EXPECT_EQ(dlg.findChild<QComboBox*>("1060")->count(), 0);
+  EXPECT_EQ(dlg.findChild<QComboBox*>(QString::number(CSmBackupDlg::kBackupList))->count(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, BackupDlgTest, testing::Values(0, 2));

@@ -41,7 +41,7 @@ class BizMonthTest : public AdminFileTest {
   }
   CSmBizMonthList* OpenDialog(CSmBizMonthDlg& dlg) {
     dlg.show();
-    return dlg.findChild<CSmBizMonthList*>("1011");
+    return dlg.findChild<CSmBizMonthList*>(QString::number(CSmBizMonthDlg::kMonthList));
   }
   MonthWatcher m_watcher;
 };
@@ -155,12 +155,14 @@ TEST_P(BizMonthTest, BrokenRowsAreRestoredOnlyWhenTheUserAgrees) {
 TEST_P(BizMonthTest, EditFieldOpensOnTheSelectedRowAndClosesAfterAConfirm) {
   CSmBizMonthDlg dlg(m_db, 2016);
   CSmBizMonthList* list = OpenDialog(dlg);
-  auto* edit = dlg.findChild<QLineEdit*>("1012");
-  auto* confirm = dlg.findChild<QPushButton*>("1015");
+  auto* edit = dlg.findChild<QLineEdit*>(QString::number(CSmBizMonthDlg::kDayEdit));
+  auto* confirm = dlg.findChild<QPushButton*>(QString::number(CSmBizMonthDlg::kConfirm));
   ASSERT_TRUE(edit && confirm);
   EXPECT_FALSE(edit->isEnabled());
   list->setCurrentItem(list->topLevelItem(2));
-  EXPECT_EQ(dlg.findChild<QLabel*>("1013")->text().toStdString(), "三月起始日");
+  EXPECT_EQ(
+      dlg.findChild<QLabel*>(QString::number(CSmBizMonthDlg::kMonthName))->text().toStdString(),
+      "三月起始日");
   EXPECT_EQ(edit->text().toStdString(), "20160301");
   ASSERT_TRUE(list->OnCommand(SM_ID_LIST_MODIFY));
   EXPECT_TRUE(edit->isEnabled());

@@ -160,9 +160,13 @@ TEST_P(CarryOverTest, DialogMarksCarriedItemsAndLogsTheRun) {
   source.env->GetDatabase()->ExecuteSQL("Insert Into CoA(K) Values(1)");
   CSmCarryOverDlg dlg(m_app, std::move(source));
   dlg.show();
-  EXPECT_EQ(dlg.findChild<QLabel*>("1090")->text().toStdString(), "2014");
-  EXPECT_EQ(dlg.findChild<QLabel*>("1091")->text().toStdString(), "2016");
-  auto* list = dlg.findChild<QTreeWidget*>("1000");
+  EXPECT_EQ(
+      dlg.findChild<QLabel*>(QString::number(CSmCarryOverDlg::kSourceYear))->text().toStdString(),
+      "2014");
+  EXPECT_EQ(
+      dlg.findChild<QLabel*>(QString::number(CSmCarryOverDlg::kTargetYear))->text().toStdString(),
+      "2016");
+  auto* list = dlg.findChild<QTreeWidget*>(QString::number(CSmCarryOverDlg::kItemList));
   ASSERT_EQ(list->topLevelItemCount(), 3);
   const qint64 emptyIcon = list->topLevelItem(0)->icon(0).cacheKey();
   EXPECT_EQ(list->topLevelItem(1)->icon(0).cacheKey(), emptyIcon);

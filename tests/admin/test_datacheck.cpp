@@ -96,7 +96,9 @@ TEST_P(DataCheckTest, RunsGiveStatesThatFollowTheNumbers) {
     buddies.push_back(label->buddy()->objectName());
   }
   std::sort(buddies.begin(), buddies.end());
-  EXPECT_EQ(buddies, (std::vector<QString>{"1071", "1072", "1073"}));
+  EXPECT_EQ(buddies, (std::vector<QString>{QString::number(CSmCheckSubjectDlg::kNumberEdit),
+                                           QString::number(CSmCheckSubjectDlg::kSubjectEdit),
+                                           QString::number(CSmCheckSubjectDlg::kFormulaEdit)}));
   add.SetFields("8", "丁", "0");
   ASSERT_TRUE(add.SaveSubject());
   EXPECT_EQ(add.Number(), 8);

@@ -12,6 +12,7 @@
 #include "app/SmSystemTables.h"
 #include "cane/TsDataType.h"
 #include "core/SmDatabase.h"
+#include "platform/SmCommandIds.h"
 #include "tests/admin/test_admin_fixture.h"
 #include "tests/app/test_login_fixture.h"
 
@@ -279,7 +280,7 @@ TEST(NewYearFileConvertTest, AFileBecomesAServerDatabaseAndBackWithEveryRow) {
   std::string proposed;
   OnModalOf(&timers, 813, [&](QWidget* create) {
     proposed = Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->text().toStdString();
-    Click(create, 1);
+    Click(create, SM_ID_OK);
   });
   ASSERT_TRUE(dlg.Tree()->RunCommand(43161));
   EXPECT_EQ(proposed, "2016");
@@ -293,7 +294,7 @@ TEST(NewYearFileConvertTest, AFileBecomesAServerDatabaseAndBackWithEveryRow) {
   }
 
   SmResetMessages();
-  OnModalOf(&timers, 813, [&](QWidget* create) { Click(create, 1); });
+  OnModalOf(&timers, 813, [&](QWidget* create) { Click(create, SM_ID_OK); });
   ASSERT_TRUE(dlg.Tree()->RunCommand(43161));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "转换完毕！");
   const std::string back = root + "/0001/2016.tsk";

@@ -12,6 +12,7 @@
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
 #include "tests/app/test_login_fixture.h"
 #include "tests/core/test_server_fixture.h"
 
@@ -62,7 +63,7 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
                   root + "/001");
         Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2026");
         CSmMessageService::Instance().QueueAnswer(SM_IDYES);
-        Click(create, 1);
+        Click(create, SM_ID_OK);
       });
       Click(dlg, CSmOpenDataFileDlg::kNewButton);
       EXPECT_EQ(CSmMessageService::Instance().LastText(),
@@ -70,7 +71,7 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
       SmResetMessages();
       file = SelectedFile(dlg);
       ChooseOperator(dlg, "101");
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     ASSERT_TRUE(app.InitInstance({}));
     EXPECT_EQ(file, root + "/001/2026.tsd");
@@ -81,10 +82,10 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
 
     // The administrator sets a password for the next start.
     OnModal(812, [](QWidget* dlg) {
-      Click(dlg, 1);  // old password: empty
+      Click(dlg, SM_ID_OK);  // old password: empty
       Find<QLineEdit>(dlg, CSmPasswordDlg::kFirstEdit)->setText("Cane7");
       Find<QLineEdit>(dlg, CSmPasswordDlg::kSecondEdit)->setText("cane7");
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     app.OnPassword();
     EXPECT_TRUE(Shown("您的口令设置成功，请牢记之！"));
@@ -105,7 +106,7 @@ TEST_F(NewYearFileLoginTest, FirstStartCreatesAYearFileAndWorksUntilExit) {
         Find<QComboBox>(dlg, CSmOpenDataFileDlg::kOperatorCombo)->currentText().startsWith("101 "));
     Find<QLineEdit>(dlg, CSmOpenDataFileDlg::kPasswordEdit)
         ->setText("CANE7");  // case does not matter
-    Click(dlg, 1);
+    Click(dlg, SM_ID_OK);
   });
   ASSERT_TRUE(again.InitInstance({}));
   EXPECT_EQ(again.ExitInstance(), 0);
@@ -142,7 +143,7 @@ TEST_F(NewYearFileLoginTest, ADataSourceGetsANewAccountSetAndItsNextYear) {
     Find<QLineEdit>(create, CSmNewYearFileDlg::kPlaceEdit)->setText("41");
     Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2016");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);
-    Click(create, 1);
+    Click(create, SM_ID_OK);
   });
   Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(SelectedFile(dlg.get()), "tsq00412016");
@@ -156,13 +157,13 @@ TEST_F(NewYearFileLoginTest, ADataSourceGetsANewAccountSetAndItsNextYear) {
   OnModalOf(&m_timers, 813, [&](QWidget* create) {
     proposed = Find<QLineEdit>(create, CSmNewYearFileDlg::kPlaceEdit)->text().toStdString();
     Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2016");
-    Click(create, 1);
+    Click(create, SM_ID_OK);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据文件已存在：\ntsq00412016！");
     Find<QLineEdit>(create, CSmNewYearFileDlg::kYearEdit)->setText("2017");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // create
     CSmMessageService::Instance().QueueAnswer(SM_IDNO);   // no carry-over
-    Click(create, 1);
-    if (create->isVisible()) Click(create, 2);
+    Click(create, SM_ID_OK);
+    if (create->isVisible()) Click(create, SM_ID_CANCEL);
   });
   Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(proposed, "0041");
@@ -171,7 +172,7 @@ TEST_F(NewYearFileLoginTest, ADataSourceGetsANewAccountSetAndItsNextYear) {
   // The new file is this program's own: it opens without an upgrade question.
   SmResetMessages();
   ChooseOperator(dlg.get(), "101");
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_EQ(dlg->result(), QDialog::Accepted) << CSmMessageService::Instance().LastText();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
   EXPECT_EQ(dlg->GetEnvironment().GetDataFileName(), "tsq00412017");

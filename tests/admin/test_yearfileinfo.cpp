@@ -46,18 +46,18 @@ TEST_P(YearFileInfoTest, RequiredFieldsAndThePictureAreChecked) {
     const char* text;
     const char* message;
   } cases[] = {
-      {1105, " \t ", "主体名不能为空！"},
-      {1152, "", "法人代表名不能为空！"},
-      {1150, "  ", "业务主管名不能为空！"},
-      {1096, "/无此图.bmp", "背景图像文件</无此图.bmp>不存在！"},
+      {CSmYearFileInfoDlg::kUnitEdit, " \t ", "主体名不能为空！"},
+      {CSmYearFileInfoDlg::kT1Edit, "", "法人代表名不能为空！"},
+      {CSmYearFileInfoDlg::kSupervisorEdit, "  ", "业务主管名不能为空！"},
+      {CSmYearFileInfoDlg::kPictureFileEdit, "/无此图.bmp", "背景图像文件</无此图.bmp>不存在！"},
   };
   const std::string unit = Stored("NA");
   for (const auto& c : cases) {
     m_dlg->show();
-    Set(1105, "糖厂");
-    Set(1152, "甲");
-    Set(1150, "乙");
-    Set(1096, "");
+    Set(CSmYearFileInfoDlg::kUnitEdit, "糖厂");
+    Set(CSmYearFileInfoDlg::kT1Edit, "甲");
+    Set(CSmYearFileInfoDlg::kSupervisorEdit, "乙");
+    Set(CSmYearFileInfoDlg::kPictureFileEdit, "");
     Set(c.id, c.text);
     SmResetMessages();
     EXPECT_FALSE(m_dlg->SaveInfo()) << c.message;
@@ -82,10 +82,13 @@ TEST_P(YearFileInfoTest, TheUnitNameIsSavedWhileTheUntouchedDefaultPictureIsMiss
   CSmRegKey().DeleteValue(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), "BackGround_0");
   CSmYearFileInfoDlg dlg(m_app);
   dlg.show();
-  const std::string picture = dlg.findChild<QLineEdit*>("1096")->text().toStdString();
+  const std::string picture =
+      dlg.findChild<QLineEdit*>(QString::number(CSmYearFileInfoDlg::kPictureFileEdit))
+          ->text()
+          .toStdString();
   ASSERT_FALSE(picture.empty());
   ASSERT_FALSE(QFileInfo::exists(QString::fromStdString(picture)));
-  dlg.findChild<QLineEdit*>("1105")->setText("新华糖厂");
+  dlg.findChild<QLineEdit*>(QString::number(CSmYearFileInfoDlg::kUnitEdit))->setText("新华糖厂");
   SmResetMessages();
   EXPECT_TRUE(dlg.SaveInfo()) << Boxes().LastText();
   EXPECT_TRUE(Boxes().Shown().empty());
@@ -100,7 +103,7 @@ TEST_P(YearFileInfoTest, EachChangeIsWrittenAndLogged) {
   ASSERT_TRUE(m_app.m_env.SaveLogSwitch());
   CSmYearFileInfoDlg logDlg(m_app);
   logDlg.show();
-  logDlg.findChild<QRadioButton*>("1067")->setChecked(true);
+  logDlg.findChild<QRadioButton*>(QString::number(CSmYearFileInfoDlg::kLogOn))->setChecked(true);
   const size_t sessions = LogNotes(0).size();
   EXPECT_TRUE(logDlg.SaveInfo());
   EXPECT_TRUE(m_app.m_env.IsLogOn());
@@ -112,8 +115,8 @@ TEST_P(YearFileInfoTest, EachChangeIsWrittenAndLogged) {
   // The identity: the row and the environment take the new texts.
   CSmYearFileInfoDlg info(m_app);
   info.show();
-  info.findChild<QLineEdit*>("1105")->setText("南方糖厂");
-  info.findChild<QLineEdit*>("1151")->setText("X01");
+  info.findChild<QLineEdit*>(QString::number(CSmYearFileInfoDlg::kUnitEdit))->setText("南方糖厂");
+  info.findChild<QLineEdit*>(QString::number(CSmYearFileInfoDlg::kIdCodeEdit))->setText("X01");
   EXPECT_TRUE(info.SaveInfo());
   EXPECT_EQ(Stored("NA"), "南方糖厂");
   EXPECT_EQ(Stored("AN"), "X01");
@@ -126,7 +129,8 @@ TEST_P(YearFileInfoTest, EachChangeIsWrittenAndLogged) {
   ASSERT_TRUE(QFile(QString::fromStdString(picture)).open(QIODevice::WriteOnly));
   CSmYearFileInfoDlg back(m_app);
   back.show();
-  back.findChild<QLineEdit*>("1096")->setText(QString::fromStdString(picture));
+  back.findChild<QLineEdit*>(QString::number(CSmYearFileInfoDlg::kPictureFileEdit))
+      ->setText(QString::fromStdString(picture));
   SmResetMessages();
   EXPECT_TRUE(back.SaveInfo());
   EXPECT_EQ(Boxes().LastText(), "您修改了程序框架背景方案，下次启动软件时方可生效！");
@@ -141,7 +145,7 @@ TEST_P(YearFileInfoTest, EachChangeIsWrittenAndLogged) {
 TEST_P(YearFileInfoTest, ARowChangedByAnotherStationIsNotOverwritten) {
   ASSERT_TRUE(m_db->ExecuteSQL("Update SYSTAB Set NA='别处改的'"));
   const std::string unit = m_app.m_env.GetUnitName();
-  Set(1105, "这里改的");
+  Set(CSmYearFileInfoDlg::kUnitEdit, "这里改的");
   SmResetMessages();
   EXPECT_FALSE(m_dlg->SaveInfo());
   EXPECT_NE(Boxes().LastText().find("文件信息已被另一工作站修改"), std::string::npos);

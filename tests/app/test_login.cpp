@@ -20,6 +20,7 @@
 #include "app/SmServerYearFile.h"
 #include "core/SmDatabase.h"
 #include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/app/test_login_fixture.h"
 #include "tests/common/SmTestDataFile.h"
@@ -62,7 +63,7 @@ class LoginTest : public testing::Test {
     ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(file));
     ChooseOperator(dlg, opno);
     Find<QLineEdit>(dlg, CSmOpenDataFileDlg::kPasswordEdit)->setText(password);
-    Click(dlg, 1);
+    Click(dlg, SM_ID_OK);
   }
 
   QObject m_timers;
@@ -87,7 +88,7 @@ TEST_F(LoginTest, RefusedFilesStartNoSession) {
     const std::string& last = CSmMessageService::Instance().LastText();
     EXPECT_EQ(last.rfind("这是高版本软件", 0), 0u) << last;
     EXPECT_TRUE(dlg->isVisible());
-    Click(dlg, 2);
+    Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_FALSE(app.LogIn(""));
   EXPECT_EQ(app.GetDatabase(), nullptr);
@@ -114,7 +115,7 @@ TEST_F(LoginTest, SwitchingEndsTheOldSessionInTheOldFile) {
   EXPECT_EQ(Count(second, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 1);
 
   // Cancelling a switch goes on in the same file with a new session.
-  OnModal(815, [](QWidget* dlg) { Click(dlg, 2); });
+  OnModal(815, [](QWidget* dlg) { Click(dlg, SM_ID_CANCEL); });
   ASSERT_TRUE(app.LogIn(""));
   EXPECT_EQ(app.m_env.GetDataFileName(), second);
   EXPECT_EQ(Count(second, "Select Count(*) From SmLog Where sNote Like '*开始工作'"), 2);
@@ -136,7 +137,7 @@ TEST_F(LoginTest, OperatorDialogsRenameWithRightsAndRefuseLowNumbers) {
   ASSERT_TRUE(op.LoadByCode("102", db));
   CSmOperatorEditDlg rename(&app, op, "102");
   Find<QLineEdit>(&rename, CSmOperatorEditDlg::kNumberEdit)->setText("105");
-  Click(&rename, 1);
+  Click(&rename, SM_ID_OK);
   EXPECT_EQ(rename.result(), QDialog::Accepted);
   EXPECT_TRUE(HasRight("105", "0008", db));
   EXPECT_FALSE(HasRight("102", "0008", db));
@@ -154,7 +155,7 @@ TEST_F(LoginTest, OperatorDialogsRenameWithRightsAndRefuseLowNumbers) {
     CSmOperatorEditDlg add(&app, CSmOperator(), "");
     Find<QLineEdit>(&add, CSmOperatorEditDlg::kNumberEdit)->setText(c.number);
     Find<QLineEdit>(&add, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8(c.name));
-    Click(&add, 1);
+    Click(&add, SM_ID_OK);
     EXPECT_NE(add.result(), QDialog::Accepted) << c.number;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message) << c.number;
   }
@@ -182,19 +183,19 @@ TEST_F(LoginTest, PasswordDialogChecksTheOldOneAndCancelsAPassword) {
 
   CSmPasswordDlg dlg(&app);
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("bad");
-  Click(&dlg, 1);
+  Click(&dlg, SM_ID_OK);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "老口令校验不能通过！");
   EXPECT_EQ(dlg.Step(), 0);
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("OLD");
-  Click(&dlg, 1);
+  Click(&dlg, SM_ID_OK);
   ASSERT_EQ(dlg.Step(), 1);
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->setText("a");
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kSecondEdit)->setText("b");
-  Click(&dlg, 1);
+  Click(&dlg, SM_ID_OK);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "两次输入不一致！请重新确认。");
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kFirstEdit)->clear();
   Find<QLineEdit>(&dlg, CSmPasswordDlg::kSecondEdit)->clear();
-  Click(&dlg, 1);
+  Click(&dlg, SM_ID_OK);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "您的口令已被取消!");
   CSmOperator op;
   ASSERT_TRUE(op.LoadByCode("101", app.GetDatabase()));
@@ -210,7 +211,7 @@ TEST_F(LoginTest, NamedFileIsPreselectedAndABadOneEndsTheStartWithAFailure) {
     OnModal(815, [&](QWidget* dlg) {
       EXPECT_EQ(SelectedFile(dlg), file);
       ChooseOperator(dlg, "101");
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     ASSERT_TRUE(app.LogIn(file));
     EXPECT_EQ(app.m_env.GetDataFileName(), file);
@@ -242,14 +243,14 @@ TEST_F(LoginTest, ServerYearFilesAreChosenFromTheirDataSource) {
     EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "数据源");
     if (!tree->SelectFile(name)) {
       ADD_FAILURE() << name << " is not listed";
-      Click(dlg, 2);
+      Click(dlg, SM_ID_CANCEL);
       return;
     }
     EXPECT_EQ(tree->currentItem()->text(0).toStdString(), "2016 年");
     EXPECT_EQ(tree->currentItem()->parent()->text(0).toStdString().rfind("0009 ", 0), 0u);
     ChooseOperator(dlg, "101");
-    Click(dlg, 1);
-    if (dlg->isVisible()) Click(dlg, 2);
+    Click(dlg, SM_ID_OK);
+    if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
   });
   ASSERT_TRUE(app.LogIn(""));
   EXPECT_EQ(app.m_env.GetDatabaseKind(), 1);

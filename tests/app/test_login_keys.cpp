@@ -70,7 +70,7 @@ TEST_F(LoginKeysTest, EnterAndDoubleClickOnAYearFileLogIn) {
       ASSERT_TRUE(tree->SelectFile(file));
       ChooseOperator(dlg, "101");
       ways[k](tree);
-      if (dlg->isVisible()) Click(dlg, 2);
+      if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
     });
     EXPECT_TRUE(app.LogIn(file)) << k << CSmMessageService::Instance().LastText();
     EXPECT_EQ(app.m_env.GetDataFileName(), file);
@@ -89,7 +89,7 @@ TEST_F(LoginKeysTest, EnterAndDoubleClickOnAYearFileLogIn) {
     DoubleClick(tree, set);
     EXPECT_TRUE(set->isExpanded());
     EXPECT_TRUE(dlg->isVisible());
-    Click(dlg, 2);
+    Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_FALSE(app.LogIn(file));
   EXPECT_FALSE(Shown("不是有效的年度数据文件！"));
@@ -102,14 +102,14 @@ TEST_F(LoginKeysTest, APasswordOfAnyCharactersIsTypedAndEnterLogsIn) {
     LoginApp app("LoginKeysPassword");
     OnModalOf(&m_timers, 815, [](QWidget* dlg) {
       ChooseOperator(dlg, "101");
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     ASSERT_TRUE(app.LogIn(file));
     OnModalOf(&m_timers, 812, [&](QWidget* dlg) {
-      Click(dlg, 1);  // the old password is empty
+      Click(dlg, SM_ID_OK);  // the old password is empty
       Type(Find<QLineEdit>(dlg, CSmPasswordDlg::kFirstEdit), password);
       Type(Find<QLineEdit>(dlg, CSmPasswordDlg::kSecondEdit), password);
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     app.OnPassword();
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "您的口令设置成功，请牢记之！");
@@ -125,7 +125,7 @@ TEST_F(LoginKeysTest, APasswordOfAnyCharactersIsTypedAndEnterLogsIn) {
     Type(edit, password);
     typed = edit->text();
     PressKey(edit, Qt::Key_Return);  // Enter after the password logs in
-    if (dlg->isVisible()) Click(dlg, 2);
+    if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_TRUE(app.LogIn(file)) << CSmMessageService::Instance().LastText();
   EXPECT_EQ(typed, password);
@@ -143,9 +143,9 @@ TEST_F(LoginKeysTest, AFileThatIsNotADataFileIsRefusedAsSuch) {
   LoginApp app("LoginKeysNotData");
   OnModalOf(&m_timers, 815, [&](QWidget* dlg) {
     ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(bad));
-    Click(dlg, 1);
+    Click(dlg, SM_ID_OK);
     EXPECT_TRUE(dlg->isVisible());
-    Click(dlg, 2);
+    Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_FALSE(app.LogIn(good));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), SmOpenErrorText(0, SM_FILE_CANNOT_OPEN, ""));
@@ -157,7 +157,7 @@ TEST_F(LoginKeysTest, TheRunningSessionsFileIsNotDeletedAndALostFileIsNamedBefor
   LoginApp app("LoginKeysOwn");
   OnModalOf(&m_timers, 815, [](QWidget* dlg) {
     ChooseOperator(dlg, "101");
-    Click(dlg, 1);
+    Click(dlg, SM_ID_OK);
   });
   ASSERT_TRUE(app.LogIn(file));
 
@@ -168,7 +168,7 @@ TEST_F(LoginKeysTest, TheRunningSessionsFileIsNotDeletedAndALostFileIsNamedBefor
     ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->RunCommand(SM_ID_LIST_DELETE));
     EXPECT_EQ(CSmMessageService::Instance().LastText(),
               "删除数据文件失败，可能是别人正在使用该数据文件！");
-    Click(dlg, 2);
+    Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_TRUE(app.LogIn({}));
   EXPECT_EQ(app.exitedWith, -1);
@@ -178,7 +178,7 @@ TEST_F(LoginKeysTest, TheRunningSessionsFileIsNotDeletedAndALostFileIsNamedBefor
   // The file vanishes behind the program's back: the switch ends the program, saying why.
   SmResetMessages();
   std::filesystem::remove(file);
-  OnModalOf(&m_timers, 815, [](QWidget* dlg) { Click(dlg, 2); });
+  OnModalOf(&m_timers, 815, [](QWidget* dlg) { Click(dlg, SM_ID_CANCEL); });
   EXPECT_FALSE(app.LogIn({}));
   EXPECT_EQ(app.exitedWith, 1);
   EXPECT_EQ(CSmMessageService::Instance().LastText(),

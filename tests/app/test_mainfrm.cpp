@@ -385,17 +385,21 @@ TEST_F(MainFrmTest, RenameAsksForTheModulesNameAndKeepsIt) {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
       EXPECT_EQ(dialog->objectName(), "818");
-      EXPECT_EQ(dialog->findChild<QLineEdit*>("1064")->text().toStdString(), "甘蔗结算");
-      dialog->findChild<QLineEdit*>("1064")->setText(QString::fromUtf8(name));
+      EXPECT_EQ(dialog->findChild<QLineEdit*>(QString::number(CSmTemplateBox::kModuleNameEdit))
+                    ->text()
+                    .toStdString(),
+                "甘蔗结算");
+      dialog->findChild<QLineEdit*>(QString::number(CSmTemplateBox::kModuleNameEdit))
+          ->setText(QString::fromUtf8(name));
       dialog->findChild<QPushButton*>(QString::number(button))->click();
     });
   };
-  answer("不改", 2);
+  answer("不改", SM_ID_CANCEL);
   SmExecuteCommand(SM_ID_RENAME_PAGE);
   EXPECT_EQ(app.Box()->TabControl()->tabText(0).toStdString(), "甘蔗结算");
   EXPECT_EQ(Reg("tablabel_16"), "");
 
-  answer("甘蔗", 1);
+  answer("甘蔗", SM_ID_OK);
   SmExecuteCommand(SM_ID_RENAME_PAGE);
   EXPECT_EQ(app.Box()->TabControl()->tabText(0).toStdString(), "甘蔗");
   EXPECT_EQ(FindSmDataType(16)->m_tabLabel, "甘蔗");
@@ -484,11 +488,11 @@ TEST_F(AboutTest, ShowsTheVersionAndTheMakersTextWithTheProgramsDate) {
   CSmAboutDlg dialog(&app);
   dialog.show();
   EXPECT_EQ(dialog.windowTitle().toStdString(), "关于甘蔗结算");
-  EXPECT_EQ(LabelText(dialog, 1066), "甘蔗结算");
-  EXPECT_EQ(LabelText(dialog, 1065), "(A5.0.5版)");
+  EXPECT_EQ(LabelText(dialog, CSmAboutDlg::kTitle), "甘蔗结算");
+  EXPECT_EQ(LabelText(dialog, CSmAboutDlg::kVersion), "(A5.0.5版)");
   const QString time =
       QFileInfo(QString::fromStdString(Program())).lastModified().toString("yyyy-MM-dd hh:mm:ss");
-  EXPECT_EQ(LabelText(dialog, 1085),
+  EXPECT_EQ(LabelText(dialog, CSmAboutDlg::kInfo),
             CSmAboutDlg::TemplateText() + "\n\n最后修改时间：" + time.toStdString());
 }
 
@@ -501,7 +505,7 @@ TEST_F(AboutTest, DistributorFileReplacesTheMakersText) {
   app.SelectModuleInfo();
   CSmAboutDlg dialog(&app);
   dialog.show();
-  EXPECT_EQ(LabelText(dialog, 1085), "地址：南宁\n电话：0771-1234567\n");
+  EXPECT_EQ(LabelText(dialog, CSmAboutDlg::kInfo), "地址：南宁\n电话：0771-1234567\n");
 }
 
 }  // namespace

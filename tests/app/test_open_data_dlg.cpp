@@ -26,7 +26,6 @@
 namespace {
 
 constexpr int kConvert = 43161;
-constexpr int kNewButton = 1075;
 
 // Points the driver manager at a fresh user odbc.ini holding the data sources named, each of
 // `driver` and on a port where nothing listens.
@@ -85,7 +84,7 @@ void AnswerSetup(QObject* owner, const std::string& host, const std::string& por
     Find<QLineEdit>(setup, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(login.user));
     Find<QLineEdit>(setup, CSmDbLoginDlg::kPasswordEdit)
         ->setText(QString::fromStdString(login.password));
-    Click(setup, 1);
+    Click(setup, SM_ID_OK);
   });
 }
 
@@ -147,7 +146,7 @@ TEST_F(OpenDataDlgTest, NewDataSourcesAreNamedAfterTheDriversOthers) {
     tree->setCurrentItem(tree->topLevelItem(0));
     std::string title;
     AnswerSetup(&m_timers, "127.0.0.1", SmPgEnv("SM_PG_PORT"), SmPgLogin(1), &title);
-    Click(dlg.get(), kNewButton);
+    Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
     EXPECT_EQ(title, "数据源“" + c.made + "”");
 
     std::vector<std::string> expected = c.ofDriver;
@@ -223,9 +222,9 @@ TEST_F(OpenDataDlgTest, ADataSourceSetUpWithHostAndPortReachesTheServerAtOnce) {
         ->setText(QString::fromStdString(login.password));
     OnModalOf(&m_timers, 793, [&](QWidget* again) {
       offeredAgain = Find<QLineEdit>(again, CSmDbLoginDlg::kPortEdit)->text().toStdString();
-      Click(again, 2);
+      Click(again, SM_ID_CANCEL);
     });
-    Click(setup, 1);
+    Click(setup, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_MODIFY));
   const std::string refused = CSmMessageService::Instance().LastText();
@@ -305,7 +304,7 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
                   .toStdString();  // nothing saved yet
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
     Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)->setText("wrong");
-    Click(login, 1);
+    Click(login, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
   EXPECT_EQ(offered, "sa");
@@ -320,13 +319,13 @@ TEST_F(OpenDataDlgTest, TheUserOfADataSourceIsSavedOnlyWhenItConnects) {
   SmResetMessages();
   OnModalOf(&m_timers, 793, [&](QWidget* login) {
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->clear();
-    Click(login, 1);
+    Click(login, SM_ID_OK);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "用户名不能为空！");
     EXPECT_TRUE(login->isVisible());
     Find<QLineEdit>(login, CSmDbLoginDlg::kUserEdit)->setText(QString::fromStdString(right.user));
     Find<QLineEdit>(login, CSmDbLoginDlg::kPasswordEdit)
         ->setText(QString::fromStdString(right.password));
-    Click(login, 1);
+    Click(login, SM_ID_OK);
   });
   ASSERT_TRUE(tree->RunCommand(SM_ID_LIST_OPEN));
   ASSERT_TRUE(app.m_env.ReadDbLogin(saved));
@@ -342,13 +341,13 @@ TEST_F(OpenDataDlgTest, ADataSourceThatCannotBeReachedGetsNoNewYearFile) {
                                  {"DSN=Unreachable", "Server=127.0.0.1,1"}));
   auto dlg = Dialog(app, 1);
   SelectSource(dlg->Tree(), "Unreachable");
-  Click(dlg.get(), kNewButton);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 1u);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "无法打开此数据源！");
   // Without the data-file administration the dialog is not there.
   SmResetMessages();
   SelectSource(dlg->Tree(), kSmTestDsn);
-  Click(dlg.get(), kNewButton);
+  Click(dlg.get(), CSmOpenDataFileDlg::kNewButton);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "该功能尚未提供。");
 }
 

@@ -111,7 +111,7 @@ TEST_F(OperatorsTest, OperatorListAnswersTheListCommands) {
   OnModalOf(&m_timers, 811, [](QWidget* edit) {
     EXPECT_EQ(Find<QLineEdit>(edit, CSmOperatorEditDlg::kNumberEdit)->text(), "103");
     Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8("王五"));
-    Click(edit, 1);
+    Click(edit, SM_ID_OK);
   });
   Key(list, Qt::Key_N, Qt::ControlModifier);
   EXPECT_EQ(Operators(), (std::vector<std::string>{"101", "102", "103"}));
@@ -121,7 +121,7 @@ TEST_F(OperatorsTest, OperatorListAnswersTheListCommands) {
   OnModalOf(&m_timers, 811, [](QWidget* edit) {
     EXPECT_EQ(Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->text().toStdString(), "王五");
     Find<QLineEdit>(edit, CSmOperatorEditDlg::kNameEdit)->setText(QString::fromUtf8("王五六"));
-    Click(edit, 1);
+    Click(edit, SM_ID_OK);
   });
   DoubleClick(list, list->topLevelItem(2));
   EXPECT_EQ(Strings("Select rtrim(Na) From OPR Where Opno='103'"),

@@ -178,7 +178,7 @@ TEST_F(PrintJobTest, SpecialPrintSettingsOpenOnTheApplicationsConnection) {
     auto* dlg = qobject_cast<CSmPrintSetDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
     opened = dlg->objectName().toStdString();
-    groups = static_cast<QComboBox*>(dlg->Control(1000))->count();
+    groups = static_cast<QComboBox*>(dlg->Control(CSmPrintSetDlg::kGroups))->count();
     dlg->reject();
   });
   SmResetMessages();

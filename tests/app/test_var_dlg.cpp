@@ -75,7 +75,7 @@ TEST_F(VarDlgTest, NameRulesOfTheEntryDialog) {
       Press(dlg, CSmVarNameDlg::kConfirm);
       if (c.refusal) {
         EXPECT_TRUE(dlg->isVisible()) << c.name;
-        Press(dlg, 2);
+        Press(dlg, SM_ID_CANCEL);
       }
     });
     CSmVarNameDlg dlg("新增变量", c.previous, &vars);

@@ -136,7 +136,7 @@ TEST_F(TsDirsTest, AddingRunsTheCardUntilItIsCancelled) {
   CModalScript script;
   script.Then(953, [](QWidget* card) {
     Type(card, CTsFarmerCardDlg::kName, "王五");
-    Press(card, 1);
+    Press(card, SM_ID_OK);
   });
   script.Then(953, Cancel);
   Click(dlg.get(), CTsFarmerDirDlg::kAdd);

@@ -143,7 +143,7 @@ TEST_F(TsPlaceDirsTest, AddingStartsFromTheSelectedPlaceAndComesBack) {
     for (int id : {CTsPlaceCardDlg::kCode, CTsPlaceCardDlg::kName, CTsPlaceCardDlg::kRegion,
                    CTsPlaceCardDlg::kPrice})
       shown.push_back(Get(card, id));
-    Press(card, 1);
+    Press(card, SM_ID_OK);
   });
   script.Then(955, Cancel);
   dlg.List()->OnCommand(SM_ID_LIST_ADD);

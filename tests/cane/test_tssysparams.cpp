@@ -174,9 +174,9 @@ TEST_P(TsSysParamTest, EditShowsTheControlsOfItsKindOfParameter) {
   struct Case {
     int kind, number;
     const char* label;
-    const char* value;  // edit 1001, or the selections of 1107 and 1108
-    const char* name;   // edit 1003 ("-" hidden)
-    int choices;        // entries of combo 1108 (-1 hidden)
+    const char* value;  // the number edit, or the selections of the first and second combo
+    const char* name;   // the name edit ("-" hidden)
+    int choices;        // entries of the second combo (-1 hidden)
     bool note;
   };
   const Case cases[] = {
@@ -211,9 +211,9 @@ TEST_P(TsSysParamTest, EditShowsTheControlsOfItsKindOfParameter) {
   auto item = Edit(2, 1);
   EXPECT_EQ(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->currentText(),
             "扣除");
-  Pick(item.get(), 1107, 1);
+  Pick(item.get(), CTsSysParamEditDlg::kFirstCombo, 1);
   EXPECT_FALSE(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->isVisible());
-  Pick(item.get(), 1107, 2);
+  Pick(item.get(), CTsSysParamEditDlg::kFirstCombo, 2);
   EXPECT_EQ(Control<QComboBox>(item.get(), CTsSysParamEditDlg::kSecondCombo)->itemText(0),
             "本年不偿还");
   EXPECT_TRUE(Control<QLabel>(item.get(), CTsSysParamEditDlg::kNote)->isVisible());
@@ -411,12 +411,12 @@ TEST_P(TsSysParamTest, MoneyItemChangesThatWouldStrandAmountsAreRefused) {
       {10, number("16"), "序号超界！"},
       {0, number("6"), "序号超界！"},
       {0, number(""), "序号超界！"},
-      {0, pick(1107, 2), "按过磅单计算的项目不能选择“预付款”项目！"},
-      {10, pick(1107, 0), "按结算单清算的项目不能选择“应扣(补)”项目！"},
+      {0, pick(CTsSysParamEditDlg::kFirstCombo, 2), "按过磅单计算的项目不能选择“预付款”项目！"},
+      {10, pick(CTsSysParamEditDlg::kFirstCombo, 0), "按结算单清算的项目不能选择“应扣(补)”项目！"},
       {11, [](QWidget* dlg) { Type(dlg, CTsSysParamEditDlg::kNameEdit, " \t"); },
        "此项目已有数据，不能删除！"},
-      {1, pick(1107, 1), "此项目已有数据，不能改变类别！"},
-      {1, pick(1108, 0), "此项目已有数据，不能改变类别！"},
+      {1, pick(CTsSysParamEditDlg::kFirstCombo, 1), "此项目已有数据，不能改变类别！"},
+      {1, pick(CTsSysParamEditDlg::kSecondCombo, 0), "此项目已有数据，不能改变类别！"},
       {10, number("4"), "目标项目已有数据，不能改变项目序号！"},
   };
   for (const Case& c : cases) {
@@ -453,15 +453,16 @@ TEST_P(TsSysParamTest, ANewStartMonthMustPrecedeEveryDocumentAndDatesTheOpeningR
        "Insert Into jsSheet(LB,T,DH) Values('0','20151101','')",
        "Insert Into gbSheet(T,DH) Values('20151201','00001')"});
   auto dlg = Edit(2, 48);
-  Pick(dlg.get(), 1107, -1);
+  Pick(dlg.get(), CTsSysParamEditDlg::kFirstCombo, -1);
   EXPECT_FALSE(Save(*dlg));
   EXPECT_EQ(LastBox(), "未选择所属年！");
-  Pick(dlg.get(), 1107, 0);
-  Pick(dlg.get(), 1108, 11);  // December: the ticket is dated on the first day
+  Pick(dlg.get(), CTsSysParamEditDlg::kFirstCombo, 0);
+  // December: the ticket is dated on the first day.
+  Pick(dlg.get(), CTsSysParamEditDlg::kSecondCombo, 11);
   EXPECT_FALSE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(LastBox(), "新指定的年初月前已有单据！");
   EXPECT_EQ(Stored(), "");
-  Pick(dlg.get(), 1108, 9);  // October
+  Pick(dlg.get(), CTsSysParamEditDlg::kSecondCombo, 9);  // October
   EXPECT_TRUE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(Stored(), "248=010");
   EXPECT_EQ(Rows("Select rtrim(T) From gbSheet Order By DH"), "20151001|20151201");
@@ -471,11 +472,11 @@ TEST_P(TsSysParamTest, ANewStartMonthMustPrecedeEveryDocumentAndDatesTheOpeningR
 
 TEST_P(TsSysParamTest, PrintSettingsTakeTheirTwoChoices) {
   auto dlg = Edit(2, 51);
-  Pick(dlg.get(), 1108, -1);
+  Pick(dlg.get(), CTsSysParamEditDlg::kSecondCombo, -1);
   EXPECT_FALSE(Save(*dlg));
   EXPECT_EQ(LastBox(), "未选择打印方式！");
-  Pick(dlg.get(), 1107, 1);
-  Pick(dlg.get(), 1108, 2);
+  Pick(dlg.get(), CTsSysParamEditDlg::kFirstCombo, 1);
+  Pick(dlg.get(), CTsSysParamEditDlg::kSecondCombo, 2);
   EXPECT_TRUE(Save(*dlg, {SM_IDYES}));
   EXPECT_EQ(TsGetPrintWhen(2), 1);
   EXPECT_EQ(TsGetPrintStyle(2), 2);

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 
 // The object name of the control of an id (what Focused() reads).
@@ -106,14 +107,6 @@ class CModalScript {
   std::vector<QWidget*> m_running;
 };
 
-// Types the password into the password dialog and confirms it.
-inline std::function<void(QWidget*)> GivePassword(const QString& password) {
-  return [password](QWidget* dlg) {
-    Type(dlg, 1045, password);
-    Press(dlg, 1);
-  };
-}
-
 inline void Cancel(QWidget* dlg) {
-  Press(dlg, 2);
+  Press(dlg, SM_ID_CANCEL);
 }

@@ -11,8 +11,10 @@
 #include "core/SmPath.h"
 #include "designer/RiloCalcDlg.h"
 #include "designer/RiloPwdDlg.h"
+#include "platform/SmCommandIds.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/report_sources_fixture.h"
+#include "tests/designer/rilo_pwd_script.h"
 #include "tests/designer/rilo_view_fixture.h"
 #include "ui/SmCalcDlg.h"
 
@@ -148,7 +150,7 @@ TEST_F(RiloCalcDlgTest, FailureWithoutPauseGoesOnAndCancelHandsBackNothing) {
     EXPECT_TRUE(dlg.IsFinished());
     EXPECT_EQ(dlg.Values()[0], "x");  // a failed cell keeps its value
     EXPECT_EQ(dlg.Values()[1], "5.00");
-    ::Click(&dlg, 2);
+    ::Click(&dlg, SM_ID_CANCEL);
   });
   EXPECT_EQ(answer, SM_IDCANCEL);
 }
@@ -228,7 +230,7 @@ TEST_F(RiloCalcDlgTest, FormulaDialogEditsAndTestsTheFetchFormula) {
     ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_FALSE(Text(&dlg, CRiloCellTextDlg::kTestResult).empty());
     EXPECT_EQ(doc.m_sheet.m_texts[3], CellOf("\x1BG5标题", "sum(A1)*2"));  // a test writes nothing
-    ::Click(&dlg, 1);
+    ::Click(&dlg, SM_ID_OK);
   });
   ASSERT_EQ(dlg.DoModal(), SM_IDOK);
   EXPECT_EQ(dlg.Formula(), "sum(A1");
@@ -318,7 +320,7 @@ TEST_F(RiloFillTest, VariablesAndPasswordsRaiseTheSettingsCountOnlyWhenChanged) 
   const int defaults = m_doc->m_sheet.m_vars.GetSize();
   {
     CModalScript script;
-    script.Then(820, [](QWidget* dlg) { Press(dlg, 1); });
+    script.Then(820, [](QWidget* dlg) { Press(dlg, SM_ID_OK); });
     m_view->OnCommand(SM_ID_RILO_VARIABLES);
     EXPECT_TRUE(script.Done());
   }
@@ -333,7 +335,7 @@ TEST_F(RiloFillTest, VariablesAndPasswordsRaiseTheSettingsCountOnlyWhenChanged) 
     CModalScript script;
     script.Then(820, [](QWidget* dlg) {
       static_cast<CSmVarDlg*>(dlg)->List()->m_vars.Add(CSmVar("#x", "1", SM_VAR_ANY, ""));
-      Press(dlg, 1);
+      Press(dlg, SM_ID_OK);
     });
     m_view->OnCommand(SM_ID_RILO_VARIABLES);
   }
@@ -387,7 +389,7 @@ TEST_F(RiloFillTest, CtrlEnterStoresTheFetchFormulaAsOneStep) {
   CModalScript script;
   script.Then(840, [](QWidget* dlg) {
     Type(dlg, CRiloCellTextDlg::kText, "2+3");
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   });
   m_view->OnCommand(SM_ID_RILO_CELL_TEXT);
   EXPECT_EQ(Layer(0, 0), "标题");
@@ -468,7 +470,7 @@ TEST_F(RiloFillTest, ALongRunShowsItsProgressAndCancelLeavesTheSheet) {
           EXPECT_EQ(Text(dlg, CRiloCalcDlg::kHint).rfind("正在计算……已算 2 个单元格", 0), 0u)
               << Text(dlg, CRiloCalcDlg::kHint);
         }
-        Press(dlg, 2);
+        Press(dlg, SM_ID_CANCEL);
       });
       Press(dlg, r.run);
     });
@@ -494,13 +496,13 @@ TEST_F(RiloFillTest, ALongFormulaTestStopsAtCancel) {
     QTimer::singleShot(0, &dlg, [&] {
       EXPECT_TRUE(dlg.IsTesting());
       EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kTestResult), "正在计算……按“取消”停止");
-      Press(&dlg, 2);
+      Press(&dlg, SM_ID_CANCEL);
     });
     ::Click(&dlg, CRiloCellTextDlg::kTest);
     EXPECT_FALSE(dlg.IsTesting());
     EXPECT_EQ(Text(&dlg, CRiloCellTextDlg::kTestResult), "计算已取消！");
     EXPECT_TRUE(dlg.isVisible());
-    ::Click(&dlg, 1);
+    ::Click(&dlg, SM_ID_OK);
   });
   EXPECT_EQ(dlg.DoModal(), SM_IDOK);
   EXPECT_EQ(dlg.Formula(), kEndless);

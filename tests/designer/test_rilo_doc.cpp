@@ -17,6 +17,7 @@
 #include "tests/common/SmTestMain.h"
 #include "tests/designer/report_db_fixture.h"
 #include "tests/designer/rilo_doc_helpers.h"
+#include "tests/designer/rilo_pwd_script.h"
 
 namespace {
 

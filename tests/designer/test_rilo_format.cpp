@@ -84,7 +84,7 @@ TEST_F(RiloFormatTest, MixedAttributesReachTheFontDialogAndItsCodesTheSelection)
   EXPECT_FALSE(CRiloDoc::HasCode(mixed, 'A'));
 
   CModalScript script;
-  script.Then(830, [](QWidget* dlg) { Press(dlg, 1); });  // OK with nothing chosen
+  script.Then(830, [](QWidget* dlg) { Press(dlg, SM_ID_OK); });  // OK with nothing chosen
   Run(SM_ID_RILO_FONT);
   EXPECT_TRUE(script.Done());
   EXPECT_TRUE(m_doc->m_undo.empty());

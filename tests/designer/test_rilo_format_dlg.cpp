@@ -45,7 +45,7 @@ TEST_F(RiloFormatDlgTest, AlignDialogKeepsAMixedVerticalCodeAndOffersNoSpanForCt
     for (int id = CRiloAlignDlg::kMiddle; id <= CRiloAlignDlg::kSpanRows; ++id)
       EXPECT_FALSE(Checked(dlg, id)) << id;
     Find<QRadioButton>(dlg, CRiloAlignDlg::kCenter)->click();
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_layout3[Index(0, 0)], SmIntPair(2, 0));
   EXPECT_EQ(S().m_layout3[Index(1, 0)], SmIntPair(2, 2));
@@ -57,7 +57,7 @@ TEST_F(RiloFormatDlgTest, AlignDialogKeepsAMixedVerticalCodeAndOffersNoSpanForCt
                    CRiloAlignDlg::kSpanSpread, CRiloAlignDlg::kSpanRows})
       EXPECT_FALSE(Find<QRadioButton>(dlg, id)->isEnabled()) << id;
     EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloAlignDlg::kSpread)->isEnabled());
-    Press(dlg, 2);
+    Press(dlg, SM_ID_CANCEL);
   }));
   // A span of a single cell opens with no horizontal choice; codes above 6 select kSpanSpread.
   CRiloAlignDlg single(6, false, 4, true, false);
@@ -82,7 +82,7 @@ TEST_F(RiloFormatDlgTest, LineDialogKeepsMixedAndInnerLinesAndACancelledBackgrou
     EXPECT_TRUE(Checked(dlg, CRiloLineDlg::kThinLine));
     Find<QRadioButton>(dlg, CRiloLineDlg::kThickLine)->click();  // a thick bottom edge
     lines->TakePopupResult(true, false, 0);                      // the background popup cancelled
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   for (int c = 1; c <= 2; ++c) {
     EXPECT_EQ(S().m_lineStyles[static_cast<size_t>(c + 3 * 5)].second, 2) << c;
@@ -100,7 +100,7 @@ TEST_F(RiloFormatDlgTest, LineDialogKeepsMixedAndInnerLinesAndACancelledBackgrou
     Find<QRadioButton>(dlg, CRiloLineDlg::kInnerLines)->click();
     EXPECT_TRUE(Checked(dlg, CRiloLineDlg::kKeepStyle));
     qobject_cast<CRiloLineDlg*>(dlg)->TakePopupResult(true, true, kRed);
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_backColors[0], kRed);
   EXPECT_EQ(S().m_backColors[1], kWhite);
@@ -117,8 +117,8 @@ TEST_F(RiloFormatDlgTest, SizeDialogChecksItsFieldsAndAppliesThePartsNotKept) {
       EXPECT_FALSE(Find<QLineEdit>(dlg, CRiloSizeDlg::kFirstRow)->isEnabled());
       EXPECT_TRUE(Find<QLineEdit>(dlg, CRiloSizeDlg::kFirstRow)->text().isEmpty());
       Type(dlg, CRiloSizeDlg::kColumnWidth, width);
-      Press(dlg, 1);
-      if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
+      Press(dlg, SM_ID_OK);
+      if (QApplication::activeModalWidget() == dlg) Press(dlg, SM_ID_CANCEL);
     };
   };
   ASSERT_TRUE(RunWith(SM_ID_RILO_SIZES, 829, widthOnly("200.1")));
@@ -143,10 +143,10 @@ TEST_F(RiloFormatDlgTest, SizeDialogChecksItsFieldsAndAppliesThePartsNotKept) {
     int focus;
   };
   const Case cases[] = {
-      {1007, "9", false, "开始行或终止行不合理！", 1004},
-      {1027, "A", false, "开始栏或终止栏不合理！", 1024},
-      {1009, "-1", false, "行高或栏宽不合理！", 1009},
-      {1009, "300", true, "行高不合理！", 1009},
+      {CRiloSizeDlg::kLastRow, "9", false, "开始行或终止行不合理！", CRiloSizeDlg::kFirstRow},
+      {CRiloSizeDlg::kLastColumn, "A", false, "开始栏或终止栏不合理！", CRiloSizeDlg::kFirstColumn},
+      {CRiloSizeDlg::kRowHeight, "-1", false, "行高或栏宽不合理！", CRiloSizeDlg::kRowHeight},
+      {CRiloSizeDlg::kRowHeight, "300", true, "行高不合理！", CRiloSizeDlg::kRowHeight},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -155,10 +155,10 @@ TEST_F(RiloFormatDlgTest, SizeDialogChecksItsFieldsAndAppliesThePartsNotKept) {
     ASSERT_TRUE(RunWith(SM_ID_RILO_SIZES, 829, [&](QWidget* dlg) {
       if (c.keepWidths) Find<QCheckBox>(dlg, CRiloSizeDlg::kKeepWidths)->setChecked(true);
       Type(dlg, c.field, c.value);
-      Press(dlg, 1);
+      Press(dlg, SM_ID_OK);
       EXPECT_TRUE(Shown(c.message));
       EXPECT_EQ(ActiveFocus(dlg), Find<QLineEdit>(dlg, c.focus));
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     }));
   }
 }
@@ -202,7 +202,7 @@ TEST_F(RiloFormatDlgTest, NumberFormatPreviewSpinsAndKeptFormats) {
   ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) {
     EXPECT_TRUE(Find<QCheckBox>(dlg, CRiloNumFmtDlg::kKeepFormats)->isChecked());  // mixed formats
     EXPECT_FALSE(Find<QWidget>(dlg, CRiloNumFmtDlg::kMinSpin)->isEnabled());
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_numberFormats[0], SmIntPair(0, 4));  // kept, not the current cell's pair
   EXPECT_TRUE(m_doc->m_undo.empty());
@@ -210,14 +210,14 @@ TEST_F(RiloFormatDlgTest, NumberFormatPreviewSpinsAndKeptFormats) {
   ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) {
     Find<QCheckBox>(dlg, CRiloNumFmtDlg::kKeepFormats)->setChecked(false);
     Find<QRadioButton>(dlg, CRiloNumFmtDlg::kText)->click();
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_numberFormats[0], SmIntPair(-1, 0));
   EXPECT_EQ(S().m_numberFormats[1], SmIntPair(-1, 0));
   ASSERT_EQ(m_doc->m_undo.size(), 1u);
   // The same format again records nothing.
   SelectArea(0, 0, 1, 0);
-  ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) { Press(dlg, 1); }));
+  ASSERT_TRUE(RunWith(SM_ID_RILO_NUM_FORMAT, 833, [](QWidget* dlg) { Press(dlg, SM_ID_OK); }));
   EXPECT_EQ(m_doc->m_undo.size(), 1u);
   m_view->ApplyHistory(true);
   EXPECT_EQ(S().m_numberFormats[0], SmIntPair(0, 4));

@@ -38,7 +38,9 @@ TEST_F(RiloPageSetupTest, UnitsGoToCentimetresAndBackToTheSameTexts) {
   CRiloData sheet = Sheet(4, 4);
   sheet.m_margins = {123, 250, 205, 200};
   CRiloPageSetupDlg dlg(RiloPageSettings(sheet), sheet.m_rowHeights, sheet.m_colWidths);
-  const std::vector<int> ids{1005, 1007, 1008, 1009, 1010, 1011};
+  using D = CRiloPageSetupDlg;
+  const std::vector<int> ids{D::kPaperWidth,   D::kPaperLength, D::kTopMargin,
+                             D::kBottomMargin, D::kLeftMargin,  D::kRightMargin};
   std::vector<QString> before;
   for (const int id : ids) before.push_back(Text(&dlg, id));
   EXPECT_EQ(before, (std::vector<QString>{"210.00", "297.00", "25.00", "20.00", "12.30", "20.50"}));
@@ -58,15 +60,16 @@ TEST_F(RiloPageSetupTest, WidthLineAndSpinsFollowTheValues) {
   CRiloPageSetupDlg dlg(RiloPageSettings(sheet), sheet.m_rowHeights, sheet.m_colWidths);
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kLengthLine)->text(), "表长+上下边距=7.3(厘米)");
-  EXPECT_TRUE(dlg.Step(1014, true));  // left margin up: the width line follows
+  EXPECT_TRUE(dlg.Step(CRiloPageSetupDlg::kLeftMarginSpin,
+                       true));  // left margin up: the width line follows
   EXPECT_EQ(Text(&dlg, CRiloPageSetupDlg::kLeftMargin), "20.10");
   EXPECT_EQ(Find<QLabel>(&dlg, CRiloPageSetupDlg::kWidthLine)->text(), "表宽+左右边距=19.0(厘米)");
-  EXPECT_TRUE(dlg.Step(1023, false));  // fixed columns left 1 -> 0
-  EXPECT_FALSE(dlg.Step(1023, false));
+  EXPECT_TRUE(dlg.Step(CRiloPageSetupDlg::kLeftTitleSpin, false));  // fixed columns left 1 -> 0
+  EXPECT_FALSE(dlg.Step(CRiloPageSetupDlg::kLeftTitleSpin, false));
   Type(&dlg, CRiloPageSetupDlg::kRightTitle, "3");
-  EXPECT_FALSE(dlg.Step(1023, true));  // 0 + 3 fills every column
+  EXPECT_FALSE(dlg.Step(CRiloPageSetupDlg::kLeftTitleSpin, true));  // 0 + 3 fills every column
   Type(&dlg, CRiloPageSetupDlg::kTopMargin, "0");
-  EXPECT_FALSE(dlg.Step(1012, false));
+  EXPECT_FALSE(dlg.Step(CRiloPageSetupDlg::kTopMarginSpin, false));
 }
 
 TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
@@ -79,7 +82,7 @@ TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
     EXPECT_EQ(Text(dlg, CRiloPageSetupDlg::kPaperLength), "210.00");
     EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kLandscape)->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(dlg, CRiloPageSetupDlg::kRowFirst)->isChecked());
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_paper, (SmIntPair{2100, 2970}));
   EXPECT_EQ(S().m_pageFlags, 2);
@@ -92,7 +95,7 @@ TEST_F(RiloPageSetupTest, LandscapeShowsTheLongSideAsWidthAndStoresPortrait) {
     Type(dlg, CRiloPageSetupDlg::kPaperWidth, "210");
     Type(dlg, CRiloPageSetupDlg::kPaperLength, "297");
     Find<QComboBox>(dlg, CRiloPageSetupDlg::kScale)->setCurrentIndex(8);
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_pageFlags, 1);
   EXPECT_EQ(S().m_paper, (SmIntPair{2100, 2970}));
@@ -115,28 +118,46 @@ TEST_F(RiloPageSetupTest, EveryCheckShowsItsMessageAndFocus) {
     return [list, rows](QWidget* dlg) { Select(dlg, list, rows); };
   };
   const Case cases[] = {
-      {type({{1005, "0"}}), "纸张宽度不合理！", 1005},
-      {type({{1007, "0"}}), "纸张长度不合理！", 1007},
-      {type({{1008, "-1"}}), "页面上边距不合理！", 1008},
-      {type({{1009, "-1"}}), "页面下边距不合理！", 1009},
-      {type({{1010, "-1"}}), "页面左边距不合理！", 1010},
-      {type({{1011, "-1"}}), "页面右边距不合理！", 1011},
-      {type({{1010, "150"}, {1011, "100"}}), "纸张宽、页面左边距、右边距三个数字互相矛盾！", 1005},
-      {type({{1008, "200"}, {1009, "100"}}), "纸张长、页面上边距、下边距三个数字互相矛盾！", 1007},
-      {type({{1017, "9"}}), "上边固定行数不合理！", 1017},
-      {type({{1018, "-1"}}), "下边固定行数不合理！", 1018},
-      {type({{1017, "5"}, {1018, "4"}}), "上边固定行数、下边固定行数、总行数三个数字互相矛盾！",
-       1017},
-      {type({{1019, "7"}}), "左边固定栏数不合理！", 1019},
-      {type({{1020, "-2"}}), "右边固定栏数不合理！", 1020},
-      {type({{1019, "4"}, {1020, "3"}}), "左边固定栏数、右边固定栏数、总栏数三个数字互相矛盾！",
-       1019},
-      {select(1032, {2, 3}), "行分页线不能连续！", 1032},
-      {select(1033, {2, 3}), "栏分页线不能连续！", 1033},
-      {select(1032, {1}), "上边固定参照行不能选为行分页线！", 1032},
-      {select(1032, {7}), "下边固定参照行不能选为行分页线！", 1032},
-      {select(1033, {0}), "左边固定参照栏不能选为栏分页线！", 1033},
-      {select(1033, {5}), "右边固定参照栏不能选为栏分页线！", 1033},
+      {type({{CRiloPageSetupDlg::kPaperWidth, "0"}}), "纸张宽度不合理！",
+       CRiloPageSetupDlg::kPaperWidth},
+      {type({{CRiloPageSetupDlg::kPaperLength, "0"}}), "纸张长度不合理！",
+       CRiloPageSetupDlg::kPaperLength},
+      {type({{CRiloPageSetupDlg::kTopMargin, "-1"}}), "页面上边距不合理！",
+       CRiloPageSetupDlg::kTopMargin},
+      {type({{CRiloPageSetupDlg::kBottomMargin, "-1"}}), "页面下边距不合理！",
+       CRiloPageSetupDlg::kBottomMargin},
+      {type({{CRiloPageSetupDlg::kLeftMargin, "-1"}}), "页面左边距不合理！",
+       CRiloPageSetupDlg::kLeftMargin},
+      {type({{CRiloPageSetupDlg::kRightMargin, "-1"}}), "页面右边距不合理！",
+       CRiloPageSetupDlg::kRightMargin},
+      {type({{CRiloPageSetupDlg::kLeftMargin, "150"}, {CRiloPageSetupDlg::kRightMargin, "100"}}),
+       "纸张宽、页面左边距、右边距三个数字互相矛盾！", CRiloPageSetupDlg::kPaperWidth},
+      {type({{CRiloPageSetupDlg::kTopMargin, "200"}, {CRiloPageSetupDlg::kBottomMargin, "100"}}),
+       "纸张长、页面上边距、下边距三个数字互相矛盾！", CRiloPageSetupDlg::kPaperLength},
+      {type({{CRiloPageSetupDlg::kTopTitle, "9"}}), "上边固定行数不合理！",
+       CRiloPageSetupDlg::kTopTitle},
+      {type({{CRiloPageSetupDlg::kBottomTitle, "-1"}}), "下边固定行数不合理！",
+       CRiloPageSetupDlg::kBottomTitle},
+      {type({{CRiloPageSetupDlg::kTopTitle, "5"}, {CRiloPageSetupDlg::kBottomTitle, "4"}}),
+       "上边固定行数、下边固定行数、总行数三个数字互相矛盾！", CRiloPageSetupDlg::kTopTitle},
+      {type({{CRiloPageSetupDlg::kLeftTitle, "7"}}), "左边固定栏数不合理！",
+       CRiloPageSetupDlg::kLeftTitle},
+      {type({{CRiloPageSetupDlg::kRightTitle, "-2"}}), "右边固定栏数不合理！",
+       CRiloPageSetupDlg::kRightTitle},
+      {type({{CRiloPageSetupDlg::kLeftTitle, "4"}, {CRiloPageSetupDlg::kRightTitle, "3"}}),
+       "左边固定栏数、右边固定栏数、总栏数三个数字互相矛盾！", CRiloPageSetupDlg::kLeftTitle},
+      {select(CRiloPageSetupDlg::kRowBreaks, {2, 3}), "行分页线不能连续！",
+       CRiloPageSetupDlg::kRowBreaks},
+      {select(CRiloPageSetupDlg::kColumnBreaks, {2, 3}), "栏分页线不能连续！",
+       CRiloPageSetupDlg::kColumnBreaks},
+      {select(CRiloPageSetupDlg::kRowBreaks, {1}), "上边固定参照行不能选为行分页线！",
+       CRiloPageSetupDlg::kRowBreaks},
+      {select(CRiloPageSetupDlg::kRowBreaks, {7}), "下边固定参照行不能选为行分页线！",
+       CRiloPageSetupDlg::kRowBreaks},
+      {select(CRiloPageSetupDlg::kColumnBreaks, {0}), "左边固定参照栏不能选为栏分页线！",
+       CRiloPageSetupDlg::kColumnBreaks},
+      {select(CRiloPageSetupDlg::kColumnBreaks, {5}), "右边固定参照栏不能选为栏分页线！",
+       CRiloPageSetupDlg::kColumnBreaks},
   };
   Open(Sheet(6, 8));
   const CRiloData before = S();
@@ -145,14 +166,14 @@ TEST_F(RiloPageSetupTest, EveryCheckShowsItsMessageAndFocus) {
     SmResetMessages();
     ASSERT_TRUE(RunWith([&](QWidget* dlg) {
       c.edit(dlg);
-      Press(dlg, 1);
+      Press(dlg, SM_ID_OK);
       ASSERT_TRUE(dlg->isVisible());
       ASSERT_FALSE(CSmMessageService::Instance().Shown().empty());
       const SmShownMessage& shown = CSmMessageService::Instance().Shown().back();
       EXPECT_EQ(shown.text, c.message);
       EXPECT_EQ(shown.caption, "Vornel软件");
       EXPECT_EQ(dlg->focusWidget(), Find<QWidget>(dlg, c.focus));
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     }));
   }
   EXPECT_TRUE(S().IsPageEqual(before));
@@ -160,9 +181,9 @@ TEST_F(RiloPageSetupTest, EveryCheckShowsItsMessageAndFocus) {
 
   // Row 3 under two fixed top rows is a break; stored as its zero-based index.
   ASSERT_TRUE(RunWith([](QWidget* dlg) {
-    Select(dlg, 1032, {2});
-    Select(dlg, 1033, {1, 3});
-    Press(dlg, 1);
+    Select(dlg, CRiloPageSetupDlg::kRowBreaks, {2});
+    Select(dlg, CRiloPageSetupDlg::kColumnBreaks, {1, 3});
+    Press(dlg, SM_ID_OK);
   }));
   EXPECT_EQ(S().m_rowBreaks, std::vector<int>{2});
   EXPECT_EQ(S().m_colBreaks, (std::vector<int>{1, 3}));

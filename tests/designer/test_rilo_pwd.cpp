@@ -6,9 +6,11 @@
 #include <QLabel>
 
 #include "designer/RiloPwdDlg.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/designer/rilo_pwd_script.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ TEST_F(RiloPwdTest, PasswordEntryWantsTheExactText) {
   script.Then(835, [](QWidget* dlg) {
     EXPECT_EQ(Control<QLabel>(dlg, CRiloPwdDlg::kPrompt)->text().toStdString(), "“月报”有密码保护");
     EXPECT_EQ(dlg->windowTitle(), "密码");
-    Press(dlg, 1);  // empty
+    Press(dlg, SM_ID_OK);  // empty
   });
   script.Then(835, GivePassword("aBc"));
   script.Then(835, GivePassword("Abc"));
@@ -73,7 +75,7 @@ TEST_F(RiloPwdTest, ReadPasswordAloneBecomesBothAfterYes) {
     EXPECT_FALSE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kModifyPassword)->isEnabled());
     EXPECT_TRUE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kReadPassword)->isEnabled());
     Type(dlg, CRiloPwdConfirmDlg::kReadPassword, "r1");
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   });
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
@@ -119,7 +121,7 @@ TEST_F(RiloPwdTest, OnlyTheChangedPasswordIsConfirmed) {
     EXPECT_TRUE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kModifyPassword)->isEnabled());
     EXPECT_FALSE(Control<QLineEdit>(dlg, CRiloPwdConfirmDlg::kReadPassword)->isEnabled());
     Type(dlg, CRiloPwdConfirmDlg::kModifyPassword, "w2");
-    Press(dlg, 1);  // refused, stays
+    Press(dlg, SM_ID_OK);  // refused, stays
   });
   script.Then(837, Cancel);  // back in the setting dialog, which stays open
   script.Then(836, [](QWidget* dlg) { Press(dlg, CRiloPwdSetDlg::kConfirm); });
@@ -140,9 +142,9 @@ TEST_F(RiloPwdTest, ConfirmationNamesWhatDiffers) {
     const char* message;
     int focus;
   } cases[] = {
-      {"x", "y", "确认的密码与先前输入的不一致。", 1045},
-      {"x", "r", "确认的修改密码与先前输入的不一致。", 1045},
-      {"w", "y", "确认的只读密码与先前输入的不一致。", 1057},
+      {"x", "y", "确认的密码与先前输入的不一致。", CRiloPwdConfirmDlg::kModifyPassword},
+      {"x", "r", "确认的修改密码与先前输入的不一致。", CRiloPwdConfirmDlg::kModifyPassword},
+      {"w", "y", "确认的只读密码与先前输入的不一致。", CRiloPwdConfirmDlg::kReadPassword},
   };
   for (const auto& c : cases) {
     SmResetMessages();
@@ -150,7 +152,7 @@ TEST_F(RiloPwdTest, ConfirmationNamesWhatDiffers) {
     dlg.show();
     Type(&dlg, CRiloPwdConfirmDlg::kModifyPassword, c.modify);
     Type(&dlg, CRiloPwdConfirmDlg::kReadPassword, c.read);
-    Press(&dlg, 1);
+    Press(&dlg, SM_ID_OK);
     EXPECT_TRUE(dlg.isVisible()) << c.message;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
     EXPECT_EQ(dlg.focusWidget(), Control<QWidget>(&dlg, c.focus)) << c.message;

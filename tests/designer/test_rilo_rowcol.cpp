@@ -211,8 +211,8 @@ class RiloRowColTest : public RiloViewTest {
         if (fields[f])
           Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(fields[f]));
-      Press(dlg, 1);
-      if (QApplication::activeModalWidget() == dlg) Press(dlg, 2);
+      Press(dlg, SM_ID_OK);
+      if (QApplication::activeModalWidget() == dlg) Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(command);
     return script.Done();
@@ -241,7 +241,7 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
       Type(dlg, CRiloRowColDlg::kStartRowEdit, "4");
       EXPECT_FALSE(rowCol->Step(CRiloRowColDlg::kStartRow, true));
       EXPECT_EQ(Find<QLineEdit>(dlg, CRiloRowColDlg::kStartColumnEdit)->text(), "D");
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
     EXPECT_TRUE(script.Done());
@@ -257,14 +257,38 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
     int focus;
   };
   const Case cases[] = {
-      {SM_ID_RILO_INSERT, {"0", nullptr, nullptr, nullptr}, "开始行不合理！", 1025},
-      {SM_ID_RILO_DELETE, {"6", nullptr, nullptr, nullptr}, "开始行不合理！", 1025},
-      {SM_ID_RILO_INSERT, {nullptr, "F", nullptr, nullptr}, "开始栏不合理！", 1027},
-      {SM_ID_RILO_INSERT, {nullptr, "", nullptr, nullptr}, "开始栏不合理！", 1027},
-      {SM_ID_RILO_INSERT, {nullptr, nullptr, "897", nullptr}, "企图增加的行数太多！", 1029},
-      {SM_ID_RILO_INSERT, {nullptr, nullptr, nullptr, "57"}, "企图增加的栏数太多！", 1031},
-      {SM_ID_RILO_DELETE, {"3", nullptr, "3", nullptr}, "企图删除的行数太多！", 1029},
-      {SM_ID_RILO_DELETE, {nullptr, "B", nullptr, "4"}, "企图删除的栏数太多！", 1031},
+      {SM_ID_RILO_INSERT,
+       {"0", nullptr, nullptr, nullptr},
+       "开始行不合理！",
+       CRiloRowColDlg::kStartRowEdit},
+      {SM_ID_RILO_DELETE,
+       {"6", nullptr, nullptr, nullptr},
+       "开始行不合理！",
+       CRiloRowColDlg::kStartRowEdit},
+      {SM_ID_RILO_INSERT,
+       {nullptr, "F", nullptr, nullptr},
+       "开始栏不合理！",
+       CRiloRowColDlg::kStartColumnEdit},
+      {SM_ID_RILO_INSERT,
+       {nullptr, "", nullptr, nullptr},
+       "开始栏不合理！",
+       CRiloRowColDlg::kStartColumnEdit},
+      {SM_ID_RILO_INSERT,
+       {nullptr, nullptr, "897", nullptr},
+       "企图增加的行数太多！",
+       CRiloRowColDlg::kRowCountEdit},
+      {SM_ID_RILO_INSERT,
+       {nullptr, nullptr, nullptr, "57"},
+       "企图增加的栏数太多！",
+       CRiloRowColDlg::kColumnCountEdit},
+      {SM_ID_RILO_DELETE,
+       {"3", nullptr, "3", nullptr},
+       "企图删除的行数太多！",
+       CRiloRowColDlg::kRowCountEdit},
+      {SM_ID_RILO_DELETE,
+       {nullptr, "B", nullptr, "4"},
+       "企图删除的栏数太多！",
+       CRiloRowColDlg::kColumnCountEdit},
   };
   Open(Marked());
   for (const Case& c : cases) {
@@ -277,11 +301,11 @@ TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
         if (c.fields[f])
           Type(dlg, CRiloRowColDlg::kStartRowEdit + 2 * static_cast<int>(f),
                QString::fromUtf8(c.fields[f]));
-      Find<QPushButton>(dlg, 1)->setFocus();
-      Press(dlg, 1);
+      Find<QPushButton>(dlg, SM_ID_OK)->setFocus();
+      Press(dlg, SM_ID_OK);
       EXPECT_EQ(QApplication::activeModalWidget(), dlg);
       EXPECT_EQ(dlg->focusWidget(), Find<QLineEdit>(dlg, c.focus));
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     });
     m_view->OnCommand(c.command);
     ASSERT_TRUE(script.Done());

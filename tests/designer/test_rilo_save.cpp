@@ -76,7 +76,7 @@ void ChangeThroughView(CRiloDoc& doc, bool insert, const char* row, const char* 
     Type(dlg, CRiloRowColDlg::kStartColumnEdit, column);
     Type(dlg, CRiloRowColDlg::kRowCountEdit, rows);
     Type(dlg, CRiloRowColDlg::kColumnCountEdit, columns);
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   });
   view->OnCommand(insert ? SM_ID_RILO_INSERT : SM_ID_RILO_DELETE);
   ASSERT_TRUE(script.Done());
@@ -391,7 +391,7 @@ TEST_P(RiloDbSaveTest, SaveDialogChecksKeepItOpen) {
     Type(&dlg, CRiloSaveDlg::kMasterNo, QString::fromUtf8(c.masterNo));
     Type(&dlg, CRiloSaveDlg::kMasterName, QString::fromUtf8(c.name));
     Type(&dlg, CRiloSaveDlg::kChildNo, QString::fromUtf8(c.childNo));
-    Click(&dlg, 1);
+    Click(&dlg, SM_ID_OK);
     EXPECT_EQ(dlg.result(), c.message ? QDialog::Rejected : QDialog::Accepted) << c.childNo;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message ? c.message : "") << c.childNo;
   }
@@ -402,18 +402,18 @@ TEST_P(RiloDbSaveTest, ModifyingModesLogOnlyAcceptedChanges) {
   ASSERT_TRUE(CRiloData(Sheet(1, 1, "x")).SaveToDb(5, {}, false, m_db));
   CRiloSaveDlg taken(SM_RILO_MODIFY_MASTER, 12, {});
   Type(&taken, CRiloSaveDlg::kMasterNo, "5");
-  Click(&taken, 1);
+  Click(&taken, SM_ID_OK);
   EXPECT_EQ(taken.result(), QDialog::Rejected);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "该报表已存在！");
   EXPECT_TRUE(LogNotes(300).empty());
 
   CRiloSaveDlg master(SM_RILO_MODIFY_MASTER, 12, {});
   Type(&master, CRiloSaveDlg::kMasterNo, "14");
-  Click(&master, 1);
+  Click(&master, SM_ID_OK);
   EXPECT_EQ(master.result(), QDialog::Accepted);
   CRiloSaveDlg child(SM_RILO_MODIFY_CHILD, 14, "3\\1");
   Type(&child, CRiloSaveDlg::kChildNo, "3\\2");
-  Click(&child, 1);
+  Click(&child, SM_ID_OK);
   EXPECT_EQ(child.result(), QDialog::Accepted);
   EXPECT_EQ(Count("Count(*) From bbInfo7 Where nNo=14 And sSubNo='3\\2'"), 1);
   EXPECT_EQ(LogNotes(300),
@@ -428,7 +428,7 @@ TEST_P(RiloDbSaveTest, NewAndChangedReportsAreLoggedAfterTheyAreStored) {
   CModalScript script;
   script.Then(832, [](QWidget* dlg) {
     Type(dlg, CRiloSaveDlg::kMasterName, "季报");
-    Click(dlg, 1);
+    Click(dlg, SM_ID_OK);
   });
   ASSERT_TRUE(doc->DoFileSave());
   EXPECT_EQ(doc->m_nNo, 1);
@@ -454,7 +454,7 @@ TEST_P(RiloDbSaveTest, AReportDeletedMeanwhileOpensTheSaveDialog) {
   CModalScript script;
   script.Then(832, [&](QWidget* dlg) {
     asked = dlg->windowTitle() == "新增母、子表";
-    Click(dlg, 2);
+    Click(dlg, SM_ID_CANCEL);
   });
   EXPECT_FALSE(doc->DoFileSave());
   EXPECT_TRUE(asked);

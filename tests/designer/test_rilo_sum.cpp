@@ -16,6 +16,7 @@
 #include "core/SmPath.h"
 #include "designer/RiloSumDlg.h"
 #include "designer/RiloSumProgram.h"
+#include "platform/SmCommandIds.h"
 #include "tests/common/SmModalScript.h"
 #include "tests/designer/report_sources_fixture.h"
 #include "tests/designer/rilo_view_fixture.h"
@@ -274,7 +275,7 @@ TEST_P(RiloSumSourcesTest, SumsChildTablesIntoTheChildLayerWithOneUndo) {
     SpinScale(dlg, true);
     SetList(dlg, bsj + "\r\n" + stored + "\r\n");
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // the size question
-    Press(dlg, 1);
+    Press(dlg, SM_ID_OK);
   });
   view->OnCommand(SM_ID_RILO_SUM);
   ASSERT_TRUE(script.Done());
@@ -325,15 +326,15 @@ TEST_F(RiloSumDlgTest, StoppedRunsStartAgainFromTheTargetAndTheClearFlagEmptiesN
   std::vector<std::string> values;
   const int answer = RunDlg(
       [&](QWidget* dlg) {
-        Press(dlg, 1);
+        Press(dlg, SM_ID_OK);
         EXPECT_TRUE(Shown("无可汇总的报表！"));
         Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->setChecked(false);
         SetList(dlg, a + "\r\n" + missing);
         CSmMessageService::Instance().QueueAnswer(SM_IDNO);
-        Press(dlg, 1);  // stops at the missing source: the dialog stays
+        Press(dlg, SM_ID_OK);  // stops at the missing source: the dialog stays
         EXPECT_TRUE(Shown(missing + "\n无法打开此报表！继续吗？"));
         CSmMessageService::Instance().QueueAnswer(SM_IDYES);
-        Press(dlg, 1);  // skips it now
+        Press(dlg, SM_ID_OK);  // skips it now
       },
       &values);
   ASSERT_EQ(answer, SM_IDOK);
@@ -346,7 +347,7 @@ TEST_F(RiloSumDlgTest, StoppedRunsStartAgainFromTheTargetAndTheClearFlagEmptiesN
                 Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->isChecked());  // kept from the run
             Control<QCheckBox>(dlg, CRiloSumDlg::kClear)->setChecked(true);
             SetList(dlg, a);
-            Press(dlg, 1);
+            Press(dlg, SM_ID_OK);
           },
           &values),
       SM_IDOK);
@@ -360,7 +361,7 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
   EXPECT_EQ(RunDlg([&](QWidget* dlg) {
               EXPECT_EQ(Edited(dlg), ReplaceAll(RiloSumProgramTemplate("tsd"), "\r\n", "\n"));
               EXPECT_FALSE(Find<QPushButton>(dlg, CRiloSumDlg::kEditProgram)->isEnabled());
-              Press(dlg, 2);
+              Press(dlg, SM_ID_CANCEL);
             }),
             SM_IDCANCEL);
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
@@ -373,7 +374,7 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
       SpinScale(dlg, true);
       Control<QSpinBox>(dlg, CRiloSumDlg::kDecimals)->setValue(0);
       CSmMessageService::Instance().QueueAnswer(reply);
-      Press(dlg, 2);
+      Press(dlg, SM_ID_CANCEL);
     });
     EXPECT_EQ(CSmMessageService::Instance().LastText(), "汇总程序被改变，认可吗？");
     EXPECT_EQ(m_doc->m_sheet.m_noteText,
@@ -386,7 +387,7 @@ TEST_F(RiloSumDlgTest, CancelAsksToKeepAnEditedProgram) {
     for (int k = 0; k < 4; ++k) SpinScale(dlg, false);  // the fourth only beeps
     Control<QSpinBox>(dlg, CRiloSumDlg::kDecimals)->setValue(2);
     CSmMessageService::Instance().QueueAnswer(SM_IDYES);
-    Press(dlg, 2);
+    Press(dlg, SM_ID_CANCEL);
   });
   EXPECT_EQ(m_doc->m_sheet.m_noteText, "");
 }

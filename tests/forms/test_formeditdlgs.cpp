@@ -90,71 +90,76 @@ TEST_F(EditDlgTest, EveryRefusalNamesItsFieldAndChangesNothing) {
   };
   const std::string longFormula(180, 'x');
   const Case cases[] = {
-      {"blank name", 854, 3, false, [](QWidget* d) { Set(d, 1014, "  "); }, "栏名不能为空，重输！",
-       1014},
-      {"order past the end", 854, 3, false, [](QWidget* d) { Set(d, 1010, "5"); }, "栏顺序号超界！",
-       1010},
-      {"width 61", 854, 3, false, [](QWidget* d) { Set(d, 1020, "61"); }, "显示宽度超界！", 1020},
-      {"wider than the default", 854, 0, false, [](QWidget* d) { Set(d, 1020, "13"); },
-       "显示宽度超界！", 1020},
-      {"edit width 0", 854, 3, false, [](QWidget* d) { Set(d, 1022, "0"); }, "编辑宽度超界！",
-       1022},
-      {"least decimals 5", 854, 3, false, [](QWidget* d) { Set(d, 1024, "5"); },
-       "至少保留小数位数不合适！", 1024},
-      {"most below least", 854, 3, false, [](QWidget* d) { Set(d, 1026, "1"); },
-       "最多保留小数位数不合适！", 1026},
+      {"blank name", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kName, "  "); },
+       "栏名不能为空，重输！", CSmColumnDlg::kName},
+      {"order past the end", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kOrder, "5"); },
+       "栏顺序号超界！", CSmColumnDlg::kOrder},
+      {"width 61", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kWidth, "61"); },
+       "显示宽度超界！", CSmColumnDlg::kWidth},
+      {"wider than the default", 854, 0, false,
+       [](QWidget* d) { Set(d, CSmColumnDlg::kWidth, "13"); }, "显示宽度超界！",
+       CSmColumnDlg::kWidth},
+      {"edit width 0", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kEditWidth, "0"); },
+       "编辑宽度超界！", CSmColumnDlg::kEditWidth},
+      {"least decimals 5", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kLess, "5"); },
+       "至少保留小数位数不合适！", CSmColumnDlg::kLess},
+      {"most below least", 854, 3, false, [](QWidget* d) { Set(d, CSmColumnDlg::kMore, "1"); },
+       "最多保留小数位数不合适！", CSmColumnDlg::kMore},
       {"no column kind", 854, 3, false,
        [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kKind)->setCurrentIndex(-1); },
-       "未选择栏类型！", 1019},
+       "未选择栏类型！", CSmColumnDlg::kKind},
       {"no scale", 854, 3, false,
        [](QWidget* d) { Control<QComboBox>(d, CSmColumnDlg::kScale)->setCurrentIndex(-1); },
-       "未选择放缩因子！", 1028},
+       "未选择放缩因子！", CSmColumnDlg::kScale},
       {"spec over 200 bytes", 854, 3, false,
        [&](QWidget* d) {
-         Set(d, 1014, "一二三四五六七八九十一二三四五六七八九十一二三四五");
+         Set(d, CSmColumnDlg::kName, "一二三四五六七八九十一二三四五六七八九十一二三四五");
          Type(d, CSmColumnDlg::kFormula, QString::fromStdString(longFormula));
        },
-       "公式长度超界！", 1018},
-      {"left column 5", 856, 0, false, [](QWidget* d) { Set(d, 1029, "5"); }, "左上角栏坐标超界！",
-       1029},
-      {"top row 3", 856, 0, false, [](QWidget* d) { Set(d, 1031, "3"); }, "左上角行坐标超界！",
-       1031},
-      {"right column 0", 856, 0, false, [](QWidget* d) { Set(d, 1033, "0"); }, "右下角栏坐标超界！",
-       1033},
-      {"bottom row 3", 856, 0, false, [](QWidget* d) { Set(d, 1035, "3"); }, "右下角行坐标超界！",
-       1035},
+       "公式长度超界！", CSmColumnDlg::kFormula},
+      {"left column 5", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kCol1, "5"); },
+       "左上角栏坐标超界！", CSmTopWordDlg::kCol1},
+      {"top row 3", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kRow1, "3"); },
+       "左上角行坐标超界！", CSmTopWordDlg::kRow1},
+      {"right column 0", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kCol2, "0"); },
+       "右下角栏坐标超界！", CSmTopWordDlg::kCol2},
+      {"bottom row 3", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kRow2, "3"); },
+       "右下角行坐标超界！", CSmTopWordDlg::kRow2},
       {"columns 3 to 1", 856, 0, false,
        [](QWidget* d) {
-         Set(d, 1029, "3");
-         Set(d, 1033, "1");
+         Set(d, CSmTopWordDlg::kCol1, "3");
+         Set(d, CSmTopWordDlg::kCol2, "1");
        },
-       "单元块定义不合适！", 1033},
-      {"blank block name", 856, 0, false, [](QWidget* d) { Set(d, 1028, " "); }, "栏名不能为空！",
-       1028},
-      {"overlapping", 856, 0, false, [](QWidget* d) { Set(d, 1033, "2"); },
-       "当前定义的单元块与已定义的重叠！", 1029},
-      {"line 16", 858, 2, true, [](QWidget* d) { Set(d, 1039, "16"); }, "显示行次超界！", 1039},
-      {"position 100", 858, 2, true, [](QWidget* d) { Set(d, 1041, "100"); }, "栏位置超界！", 1041},
-      {"system note longer than its default", 858, 0, false, [](QWidget* d) { Set(d, 1045, "13"); },
-       "编辑框长度不合适！", 1045},
-      {"blank hint", 858, 2, true, [](QWidget* d) { Set(d, 1048, "内容"); },
-       "字域提示不能为空，重输！", 1047},
-      {"blank content", 858, 2, true, [](QWidget* d) { Set(d, 1047, "提示"); },
-       "显示内容不能为空，重输！", 1048},
+       "单元块定义不合适！", CSmTopWordDlg::kCol2},
+      {"blank block name", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kName, " "); },
+       "栏名不能为空！", CSmTopWordDlg::kName},
+      {"overlapping", 856, 0, false, [](QWidget* d) { Set(d, CSmTopWordDlg::kCol2, "2"); },
+       "当前定义的单元块与已定义的重叠！", CSmTopWordDlg::kCol1},
+      {"line 16", 858, 2, true, [](QWidget* d) { Set(d, CSmHeadNoteDlg::kLine, "16"); },
+       "显示行次超界！", CSmHeadNoteDlg::kLine},
+      {"position 100", 858, 2, true, [](QWidget* d) { Set(d, CSmHeadNoteDlg::kPosition, "100"); },
+       "栏位置超界！", CSmHeadNoteDlg::kPosition},
+      {"system note longer than its default", 858, 0, false,
+       [](QWidget* d) { Set(d, CSmHeadNoteDlg::kLength, "13"); }, "编辑框长度不合适！",
+       CSmHeadNoteDlg::kLength},
+      {"blank hint", 858, 2, true, [](QWidget* d) { Set(d, CSmHeadNoteDlg::kWords, "内容"); },
+       "字域提示不能为空，重输！", CSmHeadNoteDlg::kNote},
+      {"blank content", 858, 2, true, [](QWidget* d) { Set(d, CSmHeadNoteDlg::kNote, "提示"); },
+       "显示内容不能为空，重输！", CSmHeadNoteDlg::kWords},
       {"taken place", 858, 2, true,
        [](QWidget* d) {
-         Set(d, 1047, "提示");
-         Set(d, 1048, "内容");
-         Set(d, 1041, "60");
+         Set(d, CSmHeadNoteDlg::kNote, "提示");
+         Set(d, CSmHeadNoteDlg::kWords, "内容");
+         Set(d, CSmHeadNoteDlg::kPosition, "60");
        },
-       "该字域的位置已存在!", 1041},
+       "该字域的位置已存在!", CSmHeadNoteDlg::kPosition},
       {"taken hint", 858, 2, true,
        [](QWidget* d) {
-         Set(d, 1047, "单位");
-         Set(d, 1048, "内容");
-         Set(d, 1041, "30");
+         Set(d, CSmHeadNoteDlg::kNote, "单位");
+         Set(d, CSmHeadNoteDlg::kWords, "内容");
+         Set(d, CSmHeadNoteDlg::kPosition, "30");
        },
-       "该字域提示已存在!", 1047},
+       "该字域提示已存在!", CSmHeadNoteDlg::kNote},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -183,12 +188,13 @@ TEST_F(EditDlgTest, ANewColumnStartsAsANumberFormulaColumn) {
   EXPECT_EQ(Control<QComboBox>(&dlg, CSmColumnDlg::kKind)->currentText().toStdString(), "公式栏");
   EXPECT_TRUE(Control<QAbstractButton>(&dlg, CSmColumnDlg::kNumber)->isChecked());
   EXPECT_TRUE(Control<QAbstractButton>(&dlg, CSmColumnDlg::kRight)->isChecked());
-  for (int id : {1020, 1022}) EXPECT_EQ(Text(&dlg, id), "10") << id;
-  for (int id : {1024, 1026}) EXPECT_EQ(Text(&dlg, id), "2") << id;
-  EXPECT_EQ(Text(&dlg, 1014), "重量");  // the caption of the selected row's column
+  for (int id : {CSmColumnDlg::kWidth, CSmColumnDlg::kEditWidth})
+    EXPECT_EQ(Text(&dlg, id), "10") << id;
+  for (int id : {CSmColumnDlg::kLess, CSmColumnDlg::kMore}) EXPECT_EQ(Text(&dlg, id), "2") << id;
+  EXPECT_EQ(Text(&dlg, CSmColumnDlg::kName), "重量");  // the caption of the selected row's column
   EXPECT_EQ(Control<CSmSpinCtrl>(&dlg, CSmColumnDlg::kOrderSpin)->Upper(), 5);
-  Set(&dlg, 1014, "扣杂");
-  Set(&dlg, 1018, "#c2*0.05");
+  Set(&dlg, CSmColumnDlg::kName, "扣杂");
+  Set(&dlg, CSmColumnDlg::kFormula, "#c2*0.05");
   dlg.OnOK();
   ASSERT_EQ(dlg.result(), QDialog::Accepted);
   ASSERT_EQ(m_def.m_cols.size(), 5u);
@@ -216,18 +222,18 @@ TEST_F(EditDlgTest, WhatTheColumnDialogStores) {
        "单价/NUMBER/RIGHT/022/0/#c3/#c2"},
       {"text saves as MDBSTRING without totals", 1, true,
        [](QWidget* d) {
-         Set(d, 1014, "备注");
-         Check(d, 1013);
-         Check(d, 1015);
+         Set(d, CSmColumnDlg::kName, "备注");
+         Check(d, CSmColumnDlg::kText);
+         Check(d, CSmColumnDlg::kLeft);
        },
        1, "备注/MDBSTRING/LEFT/001/0/"},
-      {"order 1 moves the last column first", 3, false, [](QWidget* d) { Set(d, 1010, "1"); }, 0,
-       "单价/NUMBER/RIGHT/011/0/#c3/#c2"},
+      {"order 1 moves the last column first", 3, false,
+       [](QWidget* d) { Set(d, CSmColumnDlg::kOrder, "1"); }, 0, "单价/NUMBER/RIGHT/011/0/#c3/#c2"},
       {"scale and wrap", 2, false,
        [](QWidget* d) {
          Control<QComboBox>(d, CSmColumnDlg::kScale)->setCurrentIndex(10);
-         Check(d, 1033);
-         Check(d, 1016);
+         Check(d, CSmColumnDlg::kWrap);
+         Check(d, CSmColumnDlg::kMiddle);
        },
        2, "金额/NUMBER/MID/110/4/"},
   };
@@ -259,12 +265,12 @@ TEST_F(EditDlgTest, AFixedColumnKeepsItsKindAndTypeAndChoosingNumbersClearsTheTo
   EXPECT_EQ(Control<CSmSpinCtrl>(&fixed, CSmColumnDlg::kWidthSpin)->Upper(), 12);
   CSmColumnDlg formula(m_doc, m_def, 3, false);
   formula.show();
-  Check(&formula, 1013);
-  Check(&formula, 1012);
+  Check(&formula, CSmColumnDlg::kText);
+  Check(&formula, CSmColumnDlg::kNumber);
   EXPECT_EQ(Control<QComboBox>(&formula, CSmColumnDlg::kTotal)->currentIndex(), 0);
-  Set(&formula, 1024, "3");
+  Set(&formula, CSmColumnDlg::kLess, "3");
   emit Control<QLineEdit>(&formula, CSmColumnDlg::kLess)->editingFinished();
-  EXPECT_EQ(Text(&formula, 1026), "3");
+  EXPECT_EQ(Text(&formula, CSmColumnDlg::kMore), "3");
   EXPECT_EQ(Control<CSmSpinCtrl>(&formula, CSmColumnDlg::kMoreSpin)->Lower(), 3);
 }
 
@@ -272,10 +278,10 @@ TEST_F(EditDlgTest, BlocksStartInTheFirstFreeCellAndAFullHeaderTakesNoMore) {
   TwoHeaderRows();
   CSmTopWordDlg dlg(m_doc, m_def, 5, true);
   dlg.show();
-  EXPECT_EQ(Text(&dlg, 1029), "2");
-  EXPECT_EQ(Text(&dlg, 1031), "2");
-  Set(&dlg, 1028, " 小计 ");
-  Set(&dlg, 1033, "4");
+  EXPECT_EQ(Text(&dlg, CSmTopWordDlg::kCol1), "2");
+  EXPECT_EQ(Text(&dlg, CSmTopWordDlg::kRow1), "2");
+  Set(&dlg, CSmTopWordDlg::kName, " 小计 ");
+  Set(&dlg, CSmTopWordDlg::kCol2, "4");
   dlg.OnOK();
   ASSERT_EQ(dlg.result(), QDialog::Accepted);
   ASSERT_EQ(m_def.m_topWords.size(), 6u);
@@ -292,8 +298,8 @@ TEST_F(EditDlgTest, BlocksStartInTheFirstFreeCellAndAFullHeaderTakesNoMore) {
 TEST_F(EditDlgTest, OneHeaderRowDisablesTheRowFields) {
   CSmTopWordDlg dlg(m_doc, m_def, 0, false);
   dlg.show();
-  EXPECT_FALSE(dlg.Control(1031)->isEnabled());
-  EXPECT_FALSE(dlg.Control(1035)->isEnabled());
+  EXPECT_FALSE(dlg.Control(CSmTopWordDlg::kRow1)->isEnabled());
+  EXPECT_FALSE(dlg.Control(CSmTopWordDlg::kRow2)->isEnabled());
   dlg.OnOK();  // unchanged: closes at once
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
   EXPECT_TRUE(Shown().empty());
@@ -302,25 +308,25 @@ TEST_F(EditDlgTest, OneHeaderRowDisablesTheRowFields) {
 TEST_F(EditDlgTest, NotesKeepWhatTheSystemOwns) {
   CSmHeadNoteDlg system(m_doc, m_def, 0, false);
   system.show();
-  EXPECT_FALSE(system.Control(1047)->isEnabled());
-  EXPECT_FALSE(system.Control(1048)->isEnabled());
-  EXPECT_TRUE(system.Control(1045)->isEnabled());
+  EXPECT_FALSE(system.Control(CSmHeadNoteDlg::kNote)->isEnabled());
+  EXPECT_FALSE(system.Control(CSmHeadNoteDlg::kWords)->isEnabled());
+  EXPECT_TRUE(system.Control(CSmHeadNoteDlg::kLength)->isEnabled());
   EXPECT_EQ(Control<CSmSpinCtrl>(&system, CSmHeadNoteDlg::kLengthSpin)->Upper(), 12);
-  Set(&system, 1045, "8");
-  Set(&system, 1039, "2");
-  Check(&system, 1038);
-  Check(&system, 1044);
+  Set(&system, CSmHeadNoteDlg::kLength, "8");
+  Set(&system, CSmHeadNoteDlg::kLine, "2");
+  Check(&system, CSmHeadNoteDlg::kTail);
+  Check(&system, CSmHeadNoteDlg::kNoUse);
   system.OnOK();
   ASSERT_EQ(system.result(), QDialog::Accepted);
   EXPECT_EQ(m_def.m_headNotes[0], (CSmFormHeadNote{1, 1, 800, 0, 1, "单位", "甘蔗收购站"}));
 
   CSmHeadNoteDlg made(m_doc, m_def, 2, true);
   made.show();
-  EXPECT_FALSE(made.Control(1045)->isEnabled());
-  EXPECT_EQ(Text(&made, 1039), "1");
-  Set(&made, 1047, "备注");
-  Set(&made, 1048, "自定义");
-  Set(&made, 1041, "99");
+  EXPECT_FALSE(made.Control(CSmHeadNoteDlg::kLength)->isEnabled());
+  EXPECT_EQ(Text(&made, CSmHeadNoteDlg::kLine), "1");
+  Set(&made, CSmHeadNoteDlg::kNote, "备注");
+  Set(&made, CSmHeadNoteDlg::kWords, "自定义");
+  Set(&made, CSmHeadNoteDlg::kPosition, "99");
   made.OnOK();
   ASSERT_EQ(made.result(), QDialog::Accepted);
   EXPECT_EQ(m_def.m_headNotes.back(), (CSmFormHeadNote{0, 0, 99, 1, 0, "备注", "自定义"}));
@@ -328,9 +334,9 @@ TEST_F(EditDlgTest, NotesKeepWhatTheSystemOwns) {
   // Hints are stored in 20 bytes: the field takes no more.
   CSmHeadNoteDlg longHint(m_doc, m_def, 3, true);
   longHint.show();
-  Set(&longHint, 1047, "一二三四五六七八九十");
-  Set(&longHint, 1047, "一二三四五六七八九十一");
-  EXPECT_EQ(Text(&longHint, 1047), "一二三四五六七八九十");
+  Set(&longHint, CSmHeadNoteDlg::kNote, "一二三四五六七八九十");
+  Set(&longHint, CSmHeadNoteDlg::kNote, "一二三四五六七八九十一");
+  EXPECT_EQ(Text(&longHint, CSmHeadNoteDlg::kNote), "一二三四五六七八九十");
 }
 
 TEST_F(EditDlgTest, ForcedColumnsKeepTheirCheckBoxes) {
@@ -415,9 +421,9 @@ TEST_F(EditDlgTest, ListMenusAndAddThroughTheDialog) {
   columns.SelectRows(3, 1);
   CModalScript script;
   script.Then(854, [](QWidget* d) {
-    Set(d, 1014, "运费");
-    Set(d, 1010, "1");
-    Press(d, 1);
+    Set(d, CSmColumnDlg::kName, "运费");
+    Set(d, CSmColumnDlg::kOrder, "1");
+    Press(d, SM_ID_OK);
   });
   columns.OnCommand(SM_ID_LIST_ADD);
   EXPECT_TRUE(script.Done());

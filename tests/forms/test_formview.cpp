@@ -817,7 +817,7 @@ class FormViewPageSetup : public DataFileTest {
         dlg->reject();
         return;
       }
-      static_cast<QLineEdit*>(dlg->Control(1038))->setText(spacing);
+      static_cast<QLineEdit*>(dlg->Control(CSmPageSetupDlg::kSpacingEdit))->setText(spacing);
       dlg->OnOK();
     });
   }
@@ -1473,7 +1473,7 @@ TEST(FormViewUndo, TheCalculatorAddsTheSelectedNumbersAndWritesBackIntoANumberCe
   CModalScript other;
   other.Then(800, [&](QWidget* dlg) {
     sendEnabled = Control<QPushButton>(dlg, CSmCalcDlg::kSend)->isEnabled();
-    Press(dlg, 2);
+    Press(dlg, SM_ID_CANCEL);
   });
   view.OnCommand(SM_ID_CALCULATOR);
   EXPECT_FALSE(sendEnabled);

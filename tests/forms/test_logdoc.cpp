@@ -141,11 +141,11 @@ class LogTest : public testing::TestWithParam<int> {
     CModalScript script;
     script.Then(859, [month, task](QWidget* dlg) {
       auto* query = static_cast<CSmLogQueryDlg*>(dlg);
-      query->OnChoose(1065, "2016");
-      query->OnChoose(1001, month);
+      query->OnChoose(CSmLogQueryDlg::kYearId, "2016");
+      query->OnChoose(CSmLogQueryDlg::kMonthId, month);
       query->List()->SelectTask(task);
-      Click(dlg, 1);
-      if (dlg->isVisible()) Click(dlg, 2);
+      Click(dlg, SM_ID_OK);
+      if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
     });
     // "查看日志 ..." of the main menu, as the administrator.
     QAction* action = SmCommandAction(SM_ID_VIEW_LOG);
@@ -283,7 +283,7 @@ TEST_P(LogTest, AShownDateColumnReadsWithDots) {
 
 TEST_P(LogTest, ClosingTheDialogOpensNothing) {
   CModalScript script;
-  script.Then(859, [](QWidget* dlg) { Click(dlg, 2); });
+  script.Then(859, [](QWidget* dlg) { Click(dlg, SM_ID_CANCEL); });
   SmExecuteCommand(SM_ID_VIEW_LOG);
   QApplication::processEvents();
   EXPECT_EQ(OpenedDoc(), nullptr);
@@ -299,27 +299,27 @@ TEST_P(LogTest, PeriodAndFilters) {
   EXPECT_EQ(list->Tasks(), std::vector<int>{1});
   EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "2016.10.31 08:00:00");
   // Day 31 and then a month of 30 days: the whole month.
-  Choose(*dlg, 1001, "11");
+  Choose(*dlg, CSmLogQueryDlg::kMonthId, "11");
   EXPECT_EQ(dlg->Period(), "201611  ");
   EXPECT_EQ(Control<QComboBox>(dlg.get(), CSmLogQueryDlg::kDayId)->currentText(), "");
   EXPECT_EQ(Control<QComboBox>(dlg.get(), CSmLogQueryDlg::kDayId)->count(), 31);
   EXPECT_EQ(list->Tasks(), (std::vector<int>{2, 3}));
   // Module 0 without an operation: codes 0 to 99.
   EXPECT_EQ(list->LogCondition(), "Where nTaskID>=0 And nTaskID<100");
-  Choose(*dlg, 1068, "王五(102)");
+  Choose(*dlg, CSmLogQueryDlg::kOperatorId, "王五(102)");
   EXPECT_EQ(list->Tasks(), std::vector<int>{3});
-  Choose(*dlg, 1068, "");
-  Choose(*dlg, 1067, "财务'室");
+  Choose(*dlg, CSmLogQueryDlg::kOperatorId, "");
+  Choose(*dlg, CSmLogQueryDlg::kComputerId, "财务'室");
   EXPECT_EQ(list->Tasks(), std::vector<int>{2});
-  Choose(*dlg, 1067, "");
-  Choose(*dlg, 1070, "16 甘蔗结算");
+  Choose(*dlg, CSmLogQueryDlg::kComputerId, "");
+  Choose(*dlg, CSmLogQueryDlg::kModuleId, "16 甘蔗结算");
   EXPECT_EQ(list->LogCondition(), "Where nTaskID>=1600 And nTaskID<1700");
   EXPECT_EQ(list->Tasks(), std::vector<int>{3});
-  Choose(*dlg, 1069, "1602 农户目录");
+  Choose(*dlg, CSmLogQueryDlg::kOperationId, "1602 农户目录");
   EXPECT_EQ(list->Tasks(), std::vector<int>{});
-  Choose(*dlg, 1069, "1601 系统参数");
+  Choose(*dlg, CSmLogQueryDlg::kOperationId, "1601 系统参数");
   EXPECT_EQ(list->Tasks(), std::vector<int>{3});
-  Choose(*dlg, 1066, "20");
+  Choose(*dlg, CSmLogQueryDlg::kDayId, "20");
   EXPECT_EQ(dlg->Period(), "20161120");
   EXPECT_EQ(list->TaskCondition(), "Where Left(sT1,8)='20161120'");
   EXPECT_EQ(dlg->Operation(), "1601 系统参数");
@@ -329,15 +329,15 @@ TEST_P(LogTest, OpenNeedsExactlyOneSession) {
   auto dlg = ShowDialog("201611  ", 3);
   EXPECT_EQ(dlg->List()->SelectedTasks(), std::vector<int>{3});  // the document's session
   dlg->List()->clearSelection();
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_TRUE(dlg->isVisible());
   SmList_SelectAll(dlg->List());
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_TRUE(dlg->isVisible());
   EXPECT_FALSE(dlg->List()->IsCommandEnabled(SM_ID_LIST_OPEN));
   dlg->List()->SelectTask(2);
   EXPECT_TRUE(dlg->List()->IsCommandEnabled(SM_ID_LIST_OPEN));
-  Click(dlg.get(), 1);
+  Click(dlg.get(), SM_ID_OK);
   EXPECT_FALSE(dlg->isVisible());
   EXPECT_EQ(dlg->SelectedTask(), 2);
 }
@@ -394,7 +394,7 @@ TEST_P(LogTest, SavesChosenColumnsAsAGbkTextFile) {
     Click(dlg, CSaveAsTextSheet::kNext);
     Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
     Click(dlg, CSaveAsTextSheet::kFinish);
-    if (dlg->isVisible()) Click(dlg, 2);
+    if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
   });
   SmExecuteCommand(SM_ID_DOC_SAVE_AS_TEXT);
   EXPECT_TRUE(script.Done());

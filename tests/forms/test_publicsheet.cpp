@@ -58,9 +58,9 @@ TEST_F(SheetTest, RefusalsKeepTheSheetOpenWithItsEditsAndWriteNothing) {
     std::string message;
   };
   const Case cases[] = {
-      {"a title of blanks", [](CSmPublicSheet& s) { SetText(s, 1004, "   "); },
+      {"a title of blanks", [](CSmPublicSheet& s) { SetText(s, CSmPublicPage1::kTitle, "   "); },
        "标题名称不能为空，返回修改。"},
-      {"11 header rows", [](CSmPublicSheet& s) { SetText(s, 1005, "11"); },
+      {"11 header rows", [](CSmPublicSheet& s) { SetText(s, CSmPublicPage1::kHeaderRows, "11"); },
        "栏头行数不合适，返回修改。"},
       {"header rows below the blocks",
        [](CSmPublicSheet& s) {
@@ -69,7 +69,7 @@ TEST_F(SheetTest, RefusalsKeepTheSheetOpenWithItsEditsAndWriteNothing) {
          s.SetActivePage(2);
          s.SetActivePage(0);
          EXPECT_EQ(s.Page1()->HeaderRowSpin()->Lower(), 3);
-         SetText(s, 1005, "2");
+         SetText(s, CSmPublicPage1::kHeaderRows, "2");
        },
        "栏头行数不合适，返回修改。"},
   };
@@ -80,11 +80,13 @@ TEST_F(SheetTest, RefusalsKeepTheSheetOpenWithItsEditsAndWriteNothing) {
     auto sheet = Sheet();
     c.edit(*sheet);
     const std::string title =
-        sheet->Page1()->Control(1004)->property("text").toString().toStdString();
+        sheet->Page1()->Control(CSmPublicPage1::kTitle)->property("text").toString().toStdString();
     sheet->OnOK();
     EXPECT_FALSE(Accepted(*sheet));
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
-    EXPECT_EQ(sheet->Page1()->Control(1004)->property("text").toString().toStdString(), title);
+    EXPECT_EQ(
+        sheet->Page1()->Control(CSmPublicPage1::kTitle)->property("text").toString().toStdString(),
+        title);
     EXPECT_TRUE(Stored(255, 2) == before);
   }
   EXPECT_EQ(LogRows(15), 0);
@@ -110,8 +112,8 @@ TEST_F(SheetTest, AFreeFormNumberMovesEverythingStoredUnderTheOldOne) {
   CSmPrintInfo print;
   print.Load(m_db, 255, "2");
   auto sheet = Sheet();
-  SetText(*sheet, 1011, "7");
-  SetText(*sheet, 1004, "  甘蔗收购单 ");
+  SetText(*sheet, CSmPublicPage1::kFormNumber, "7");
+  SetText(*sheet, CSmPublicPage1::kTitle, "  甘蔗收购单 ");
   sheet->OnOK();
   ASSERT_TRUE(Accepted(*sheet)) << CSmMessageService::Instance().LastText();
   EXPECT_EQ(PrintRows(255, "2"), 0);
@@ -147,8 +149,8 @@ TEST_F(SheetTest, AFailedSaveKeepsTheOldDefinitionAndItsNumber) {
                        "BEGIN SELECT RAISE(ABORT,'refused'); END"));
   const CSmFormDef before = Stored(255, 2);
   auto sheet = Sheet();
-  SetText(*sheet, 1011, "7");
-  SetText(*sheet, 1004, "新标题");
+  SetText(*sheet, CSmPublicPage1::kFormNumber, "7");
+  SetText(*sheet, CSmPublicPage1::kTitle, "新标题");
   sheet->OnOK();
   EXPECT_FALSE(Accepted(*sheet));
   EXPECT_TRUE(Stored(255, 2) == before);
@@ -168,12 +170,13 @@ TEST_F(SheetTest, ATakenFormNumberIsRefusedOnItsField) {
     SmResetMessages();
     auto sheet = Sheet();
     sheet->SetActivePage(3);
-    SetText(*sheet, 1011, number);
+    SetText(*sheet, CSmPublicPage1::kFormNumber, number);
     sheet->OnOK();
     EXPECT_FALSE(Accepted(*sheet));
     ASSERT_EQ(Shown(), std::vector<std::string>{"文档模板的序号已被使用，返回修改！"});
     EXPECT_EQ(CSmMessageService::Instance().Shown()[0].flags, SM_MB_OK | SM_MB_ICONERROR);
-    EXPECT_EQ(sheet->Page1()->focusWidget()->objectName(), "1011");
+    EXPECT_EQ(sheet->Page1()->focusWidget()->objectName(),
+              QString::number(CSmPublicPage1::kFormNumber));
   }
   EXPECT_EQ(Stored(255, 2).nForm, 2);
   EXPECT_EQ(LogRows(15), 0);
@@ -182,7 +185,7 @@ TEST_F(SheetTest, ATakenFormNumberIsRefusedOnItsField) {
 TEST_F(SheetTest, TheFormNumberIsEditableOnlyWhereTheDocumentAllowsIt) {
   m_doc.m_numberFixed = true;
   auto sheet = Sheet();
-  EXPECT_FALSE(sheet->Page1()->Control(1011)->isEnabled());
+  EXPECT_FALSE(sheet->Page1()->Control(CSmPublicPage1::kFormNumber)->isEnabled());
 }
 
 TEST_F(SheetTest, IncompleteBlocksAskBeforeSaving) {
@@ -200,10 +203,11 @@ TEST_F(SheetTest, IncompleteBlocksAskBeforeSaving) {
 
 TEST_F(SheetTest, TheDocumentIsAskedPerKindOfChangeAndEachVetoKeepsTheSheetOpen) {
   auto edit = [this](CSmPublicSheet& sheet) {
-    SetText(sheet, 1011, "8");
-    SetText(sheet, 1004, "新标题");
-    SetText(sheet, 1005, "3");
-    qobject_cast<QAbstractButton*>(sheet.Page1()->Control(1031))->setChecked(true);
+    SetText(sheet, CSmPublicPage1::kFormNumber, "8");
+    SetText(sheet, CSmPublicPage1::kTitle, "新标题");
+    SetText(sheet, CSmPublicPage1::kHeaderRows, "3");
+    qobject_cast<QAbstractButton*>(sheet.Page1()->Control(CSmPublicPage1::kPageTotal))
+        ->setChecked(true);
     CSmFormDef& def = sheet.EditedDef();
     def.m_cols[2].nLess = 0;
     def.m_topWords[0].sWords = "户";
@@ -268,12 +272,12 @@ TEST_F(SheetTest, DefaultsGoIntoTheEditedCopyOnlyAndCancelWritesNothing) {
 TEST_F(SheetTest, PageHintsAreComposedByTheDocument) {
   auto sheet = Sheet();
   sheet->SetActivePage(1);
-  const std::string hint = sheet->Page2()->GetStatusHint(1007);
+  const std::string hint = sheet->Page2()->GetStatusHint(CSmPublicPage::kColumnList);
   EXPECT_TRUE(hint.starts_with("　　按下鼠标右键，可调出操作功能菜单。<br>　　文档可用的栏"))
       << hint;
-  EXPECT_EQ(sheet->Page1()->GetStatusHint(1004),
+  EXPECT_EQ(sheet->Page1()->GetStatusHint(CSmPublicPage1::kTitle),
             "　　在此录入文档的标题，此标题中可<br>使用变量“#name”代表主体名称。");
-  EXPECT_EQ(sheet->Page1()->GetStatusHint(1031), "");
+  EXPECT_EQ(sheet->Page1()->GetStatusHint(CSmPublicPage1::kPageTotal), "");
 }
 
 TEST_F(SheetTest, ThePropertiesCommandsOpenTheSheet) {
@@ -303,10 +307,13 @@ TEST_F(SheetTest, TheLongestTitleAndHintFitTheServerColumns) {
   m_doc.LoadFormDef();
   auto sheet = Sheet();
   const std::string title = "甘" + std::string(197, 'x');  // 199 bytes
-  SetText(*sheet, 1004, title + "y");
-  EXPECT_EQ(sheet->Page1()->Control(1004)->property("text").toString().toStdString(), "收购单");
-  SetText(*sheet, 1004, title);
-  qobject_cast<QAbstractButton*>(sheet->Page1()->Control(1031))->setChecked(true);
+  SetText(*sheet, CSmPublicPage1::kTitle, title + "y");
+  EXPECT_EQ(
+      sheet->Page1()->Control(CSmPublicPage1::kTitle)->property("text").toString().toStdString(),
+      "收购单");
+  SetText(*sheet, CSmPublicPage1::kTitle, title);
+  qobject_cast<QAbstractButton*>(sheet->Page1()->Control(CSmPublicPage1::kPageTotal))
+      ->setChecked(true);
   sheet->EditedDef().m_headNotes[0].sNote = "一二三四五六七八九十";
   sheet->OnOK();
   ASSERT_TRUE(Accepted(*sheet)) << CSmMessageService::Instance().LastText();

@@ -116,7 +116,7 @@ TEST_F(TemplateListTest, RowsShowKindsUserFormsAndRightsThatClicksCannotChange) 
   StoreForm(m_db, 255, 4, "收购单二");        // its template takes no user forms
   StoreForm(m_db, 257, 1, "月报表（已改）");  // a program kind keeps its own row
   m_list->Refresh();
-  EXPECT_EQ(m_list->objectName(), "1301");
+  EXPECT_EQ(m_list->objectName(), QString::number(CSmTemplateList::kControlId));
   EXPECT_EQ(Names(),
             (std::vector<std::string>{"收购单", "过磅单", "统计表", "月报表", "农户月报表"}));
   QTreeWidgetItem* second = m_list->topLevelItem(1);

@@ -28,6 +28,7 @@
 #include "tests/common/SmTestMain.h"
 #include "tests/common/SmTestPdf.h"
 #include "tests/core/test_db_fixture.h"
+#include "ui/SmFindDlg.h"
 #include "ui/SmPrintHooks.h"
 #include "ui/SmPrinterService.h"
 #include "ui/SmToolTip.h"
@@ -419,10 +420,10 @@ class InputView : public CThirdView {
 void AnswerFind(CModalScript& script, const QString& find, const QString& replace = {},
                 bool whole = false) {
   script.Then(851, [=](QWidget* dlg) {
-    Control<QComboBox>(dlg, 1000)->setEditText(find);
-    if (!replace.isNull()) Control<QComboBox>(dlg, 1001)->setEditText(replace);
-    Control<QCheckBox>(dlg, 1004)->setChecked(whole);
-    Press(dlg, 1);
+    Control<QComboBox>(dlg, CSmFindDlg::kFindCombo)->setEditText(find);
+    if (!replace.isNull()) Control<QComboBox>(dlg, CSmFindDlg::kReplaceCombo)->setEditText(replace);
+    Control<QCheckBox>(dlg, CSmFindDlg::kWholeCell)->setChecked(whole);
+    Press(dlg, SM_ID_OK);
   });
 }
 

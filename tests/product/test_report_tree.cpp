@@ -13,6 +13,7 @@
 #include "app/SmTemplateBox.h"
 #include "designer/BbDataType.h"
 #include "designer/RiloDoc.h"
+#include "designer/RiloSaveDlg.h"
 #include "designer/RiloTree.h"
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
@@ -49,7 +50,7 @@ class ReportTreeTest : public testing::Test {
     OnModalOf(&m_timers, 815, [&, opno](QWidget* dlg) {
       ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(m_file));
       ChooseOperator(dlg, opno);
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
   }
 
@@ -102,8 +103,8 @@ TEST_F(ReportTreeTest, ASavedReportIsListedAfterEveryLogInAndOpensFromTheTreeAnd
   doc->m_sheet = Sheet(2, 1, "收购量");
   CModalScript script;
   script.Then(832, [](QWidget* dlg) {
-    Control<QLineEdit>(dlg, 1046)->setText("甘蔗收购月报");
-    Click(dlg, 1);
+    Control<QLineEdit>(dlg, CRiloSaveDlg::kMasterName)->setText("甘蔗收购月报");
+    Click(dlg, SM_ID_OK);
   });
   ASSERT_TRUE(doc->DoFileSave());
   EXPECT_EQ(Nodes(*tree), (std::vector<std::string>{"我的报表", "(1)甘蔗收购月报"}));

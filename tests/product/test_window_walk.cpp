@@ -287,7 +287,7 @@ class WindowWalkTest : public testing::Test {
     OnModalOf(&m_timers, 815, [this](QWidget* dlg) {
       ASSERT_TRUE(static_cast<CSmOpenDataFileDlg*>(dlg)->Tree()->SelectFile(m_file));
       ChooseOperator(dlg, "102");
-      Click(dlg, 1);
+      Click(dlg, SM_ID_OK);
     });
     ASSERT_TRUE(m_app.InitInstance({m_file}));
     Seed();

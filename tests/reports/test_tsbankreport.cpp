@@ -207,13 +207,15 @@ class TsBankOpenTest : public testing::Test {
   static void NewReport(QWidget* dlg, const char* region) {
     Control<QComboBox>(dlg, CTsReportQueryDlg8::kBatchList)->setCurrentIndex(0);
     static_cast<CTsReportQueryDlg8*>(dlg)->OnBatchCloseUp();
-    for (const auto& [id, text] : std::vector<std::pair<int, const char*>>{{1020, "2016"},
-                                                                           {1021, "3"},
-                                                                           {1022, "1"},
-                                                                           {1023, "2016"},
-                                                                           {1024, "3"},
-                                                                           {1025, "31"},
-                                                                           {1032, region}}) {
+    using D = CTsReportQueryDlg8;
+    for (const auto& [id, text] :
+         std::vector<std::pair<int, const char*>>{{D::kDateFrom, "2016"},
+                                                  {D::kDateFromMonth, "3"},
+                                                  {D::kDateFromDay, "1"},
+                                                  {D::kDateTo, "2016"},
+                                                  {D::kDateToMonth, "3"},
+                                                  {D::kDateToDay, "31"},
+                                                  {D::kFarmerFilter, region}}) {
       Control<QLineEdit>(dlg, id)->setText(QString::fromUtf8(text));
     }
     Press(dlg, SM_ID_OK);
@@ -233,7 +235,7 @@ class TsBankOpenTest : public testing::Test {
       Click(dlg, CSaveAsTextSheet::kNext);
       Control<QLineEdit>(dlg, CSaveAsTextSheet::kFileName)->setText(QString::fromStdString(path));
       Click(dlg, CSaveAsTextSheet::kFinish);
-      if (dlg->isVisible()) Click(dlg, 2);
+      if (dlg->isVisible()) Click(dlg, SM_ID_CANCEL);
     });
     if (start) {
       start();

@@ -130,7 +130,7 @@ class TsMovementDlgTest : public TsAppConnected<TsMovementReportTest> {
   }
   static std::vector<std::string> Items(QWidget* dlg) {
     std::vector<std::string> items;
-    auto* combo = Control<QComboBox>(dlg, CTsReportQueryDlg::kTransporterFilter);
+    auto* combo = Control<QComboBox>(dlg, CTsReportQueryDlg4::kItemCombo);
     for (int i = 0; i < combo->count(); ++i) items.push_back(combo->itemText(i).toStdString());
     return items;
   }
@@ -144,10 +144,9 @@ TEST_P(TsMovementDlgTest, ItemListEndsWithTheSumOfAdvancesOnlyWhenThereAreTwo) {
   auto farmers = Open(0, 2, 4);
   EXPECT_EQ(Items(farmers.get()), (std::vector<std::string>{"扣贷款", "预付款", "周转金", "蔗种款",
                                                             "化肥款", "预付款合计"}));
-  EXPECT_EQ(
-      Control<QComboBox>(farmers.get(), CTsReportQueryDlg::kTransporterFilter)->currentIndex(), 5);
+  EXPECT_EQ(Control<QComboBox>(farmers.get(), CTsReportQueryDlg4::kItemCombo)->currentIndex(), 5);
   EXPECT_TRUE(Control<QLineEdit>(farmers.get(), CTsReportQueryDlg::kFarmerFilter)->isEnabled());
-  Control<QComboBox>(farmers.get(), CTsReportQueryDlg::kTransporterFilter)->setCurrentIndex(0);
+  Control<QComboBox>(farmers.get(), CTsReportQueryDlg4::kItemCombo)->setCurrentIndex(0);
   EXPECT_EQ(Confirm(*farmers), std::make_pair(std::string(), true));
   EXPECT_EQ(std::make_pair(farmers->m_query.nItemCategory, farmers->m_query.nItemIndex),
             std::make_pair(1, 0));
@@ -157,8 +156,7 @@ TEST_P(TsMovementDlgTest, ItemListEndsWithTheSumOfAdvancesOnlyWhenThereAreTwo) {
   TsBuildItemTables();
   auto drivers = Open(1, 2, 0);
   EXPECT_EQ(Items(drivers.get()), (std::vector<std::string>{"养路费", "修车费", "预付款"}));
-  EXPECT_EQ(
-      Control<QComboBox>(drivers.get(), CTsReportQueryDlg::kTransporterFilter)->currentIndex(), 2);
+  EXPECT_EQ(Control<QComboBox>(drivers.get(), CTsReportQueryDlg4::kItemCombo)->currentIndex(), 2);
   EXPECT_FALSE(Control<QLineEdit>(drivers.get(), CTsReportQueryDlg::kFarmerFilter)->isEnabled());
   EXPECT_EQ(Confirm(*drivers), std::make_pair(std::string(), true));
   EXPECT_EQ(std::make_pair(drivers->m_query.nItemCategory, drivers->m_query.nItemIndex),
@@ -167,10 +165,9 @@ TEST_P(TsMovementDlgTest, ItemListEndsWithTheSumOfAdvancesOnlyWhenThereAreTwo) {
 
 TEST_P(TsMovementDlgTest, WithoutAnItemChosenOkSaysSoAndFocusesTheList) {
   auto dlg = Open(0, 0, 0);  // no choice saved yet
-  EXPECT_EQ(Control<QComboBox>(dlg.get(), CTsReportQueryDlg::kTransporterFilter)->currentIndex(),
-            -1);
+  EXPECT_EQ(Control<QComboBox>(dlg.get(), CTsReportQueryDlg4::kItemCombo)->currentIndex(), -1);
   EXPECT_EQ(Confirm(*dlg), std::make_pair(std::string("未选择款项项目！"), false));
-  EXPECT_EQ(Focused(*dlg), "1033");
+  EXPECT_EQ(Focused(*dlg), IdName(CTsReportQueryDlg4::kItemCombo));
   TypeDate(dlg.get(), CTsReportQueryDlg::kDateTo, "2016", "02", "01");
   EXPECT_EQ(Confirm(*dlg), std::make_pair(std::string("起止时间倒置！"), false));
 }
@@ -204,7 +201,7 @@ TEST_F(TsMovementOpenTest, TheChosenItemHeadsTheReportAndComesBackNextTime) {
   CTsReportView* view = Open(266, [](QWidget* dlg) {
     TypeDate(dlg, CTsReportQueryDlg::kDateFrom, "2016", "03", "01");
     TypeDate(dlg, CTsReportQueryDlg::kDateTo, "2016", "03", "31");
-    Control<QComboBox>(dlg, CTsReportQueryDlg::kTransporterFilter)->setCurrentIndex(5);
+    Control<QComboBox>(dlg, CTsReportQueryDlg4::kItemCombo)->setCurrentIndex(5);
     Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->setCurrentIndex(0);
     Press(dlg, SM_ID_OK);
   });
@@ -218,14 +215,12 @@ TEST_F(TsMovementOpenTest, TheChosenItemHeadsTheReportAndComesBackNextTime) {
   QApplication::processEvents();
 
   int chosen = -1;
-  ASSERT_EQ(
-      Open(266,
-           [&chosen](QWidget* dlg) {
-             chosen =
-                 Control<QComboBox>(dlg, CTsReportQueryDlg::kTransporterFilter)->currentIndex();
-             Cancel(dlg);
-           }),
-      nullptr);
+  ASSERT_EQ(Open(266,
+                 [&chosen](QWidget* dlg) {
+                   chosen = Control<QComboBox>(dlg, CTsReportQueryDlg4::kItemCombo)->currentIndex();
+                   Cancel(dlg);
+                 }),
+            nullptr);
   EXPECT_EQ(chosen, 5);
 }
 

@@ -57,16 +57,19 @@ TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndIn
     const char* from[3];
     const char* to[3];
     const char* message;  // empty: accepted
-    const char* focus;
+    int focus;
   } cases[] = {
-      {{"2018", "13", "01"}, {"2016", "03", "31"}, kOutOfYear, "1020"},
-      {{"2016", "13", "01"}, {"2016", "03", "31"}, "月份不合理！", "1021"},
-      {{"2016", "02", "30"}, {"2016", "03", "31"}, "日期不合理！", "1022"},
-      {{"2015", "10", "31"}, {"2016", "03", "31"}, kOutOfYear, "1020"},
-      {{"2016", "02", "30"}, {"2016", "00", "31"}, "月份不合理！", "1024"},
-      {{"2016", "03", "10"}, {"2016", "11", "01"}, kOutOfYear, "1023"},
-      {{"2016", "03", "10"}, {"2016", "03", "01"}, "起止时间倒置！", "1020"},
-      {{"2016", "03", "10"}, {"2016", "03", "10"}, "", ""},
+      {{"2018", "13", "01"}, {"2016", "03", "31"}, kOutOfYear, CTsReportQueryDlg::kDateFrom},
+      {{"2016", "13", "01"},
+       {"2016", "03", "31"},
+       "月份不合理！",
+       CTsReportQueryDlg::kDateFromMonth},
+      {{"2016", "02", "30"}, {"2016", "03", "31"}, "日期不合理！", CTsReportQueryDlg::kDateFromDay},
+      {{"2015", "10", "31"}, {"2016", "03", "31"}, kOutOfYear, CTsReportQueryDlg::kDateFrom},
+      {{"2016", "02", "30"}, {"2016", "00", "31"}, "月份不合理！", CTsReportQueryDlg::kDateToMonth},
+      {{"2016", "03", "10"}, {"2016", "11", "01"}, kOutOfYear, CTsReportQueryDlg::kDateTo},
+      {{"2016", "03", "10"}, {"2016", "03", "01"}, "起止时间倒置！", CTsReportQueryDlg::kDateFrom},
+      {{"2016", "03", "10"}, {"2016", "03", "10"}, "", 0},
   };
   for (const Case& c : cases) {
     auto dlg = Open();
@@ -76,7 +79,7 @@ TEST_P(TsReportQueryDlgTest, DatesAreCheckedEndFirstWithinTheAccountingYearAndIn
     EXPECT_EQ(message, c.message) << c.from[0] << c.from[1] << c.from[2];
     EXPECT_EQ(closed, *c.message == 0) << c.message;
     if (*c.message) {
-      EXPECT_EQ(Focused(*dlg), c.focus) << c.message;
+      EXPECT_EQ(Focused(*dlg), IdName(c.focus)) << c.message;
     }
   }
   auto dlg = Open();
@@ -94,7 +97,7 @@ TEST_P(TsReportQueryDlgTest, LevelIsNeededForFarmersAndVarietiesOnly) {
   EXPECT_EQ(levels->itemText(2).toStdString(), "3 级");
   EXPECT_TRUE(levels->isEnabled());
   EXPECT_EQ(Confirm(*dlg).first, "未选择有效级次！");
-  EXPECT_EQ(Focused(*dlg), "1031");
+  EXPECT_EQ(Focused(*dlg), IdName(CTsReportQueryDlg::kLevel));
   Control<QRadioButton>(dlg.get(), CTsReportQueryDlg::kKindPlace)->click();
   EXPECT_FALSE(levels->isEnabled());
   EXPECT_EQ(Confirm(*dlg).first, "");
@@ -166,7 +169,7 @@ TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
   Click(dlg.get(), CTsReportQueryDlg::kPickFarmer);
   EXPECT_EQ(Control<QLineEdit>(dlg.get(), CTsReportQueryDlg::kFarmerFilter)->text().toStdString(),
             "01");
-  EXPECT_EQ(Focused(*dlg), "1032");
+  EXPECT_EQ(Focused(*dlg), IdName(CTsReportQueryDlg::kFarmerFilter));
   OnModalOf(&timers, 956, [](QWidget* picker) {
     static_cast<CTsRecordDirDlg*>(picker)->SelectCode("003");
     Press(picker, SM_ID_OK);
@@ -175,7 +178,7 @@ TEST_P(TsReportQueryDlgTest, PickersSetTheFilterOnOkOnly) {
   EXPECT_EQ(
       Control<QLineEdit>(dlg.get(), CTsReportQueryDlg::kTransporterFilter)->text().toStdString(),
       "003");
-  EXPECT_EQ(Focused(*dlg), "1033");
+  EXPECT_EQ(Focused(*dlg), IdName(CTsReportQueryDlg::kTransporterFilter));
 }
 
 // The fields Tab visits in turn, by object name.
@@ -194,35 +197,35 @@ TEST_P(TsReportQueryDlgTest, TabReachesEveryOptionBeforeOkAndCancel) {
   const std::string range[2] = {"", ""};
   struct Case {
     std::function<std::unique_ptr<CTsReportQueryDlg>()> make;
-    std::string lastOption;
+    int lastOption;
   };
   const Case cases[] = {
-      {[&] { return Open(); }, "1040"},
+      {[&] { return Open(); }, CTsReportQueryDlg::kRangeTo},
       {[&] {
          return std::make_unique<CTsReportQueryDlg5>(&m_db, "甘蔗收购日报表", "20160310", operators,
                                                      filters, 0, 2, 1, 0, range);
        },
-       "1040"},
+       CTsReportQueryDlg5::kRangeTo},
       {[&] {
          return std::make_unique<CTsReportQueryDlg2>(&m_db, "甘蔗结算统计表", "20151101",
                                                      "20161031", operators, filters, 0, 2, 1, 0);
        },
-       "1039"},
+       CTsReportQueryDlg2::kUnpaidOnly},
       {[&] {
          return std::make_unique<CTsReportQueryDlg3>(&m_db, "未结蔗款统计表", "20160310", "", 0, 2,
                                                      1, std::array<int, kTsItemGroups>{}, 0, 100);
        },
-       "1110"},
+       CTsReportQueryDlg3::kCashPercent},
       {[&] {
          return std::make_unique<CTsReportQueryDlg4>(&m_db, "农户预付款余额及发生额表", "20151101",
                                                      "20161031", "", 0, 2, 1, 2, 0, 0);
        },
-       "1039"},
+       CTsReportQueryDlg4::kIncludeUnreviewed},
       {[&] {
          return std::make_unique<CTsReportQueryDlg8>(&m_db, "银行代付蔗款报表", "20151101",
                                                      "20161031", 0, operators, "", 2);
        },
-       "1132"},
+       CTsReportQueryDlg8::kBatchList},
   };
   for (const Case& c : cases) {
     std::unique_ptr<CTsReportQueryDlg> dlg = c.make();
@@ -230,9 +233,10 @@ TEST_P(TsReportQueryDlgTest, TabReachesEveryOptionBeforeOkAndCancel) {
     const std::vector<std::string> stops = TabStops(*dlg);
     SCOPED_TRACE(dlg->objectName().toStdString());
     ASSERT_GE(stops.size(), 3u);
-    EXPECT_EQ(stops.front(), "1020");
-    EXPECT_EQ(std::vector<std::string>(stops.end() - 3, stops.end()),
-              (std::vector<std::string>{c.lastOption, "1", "2"}));
+    EXPECT_EQ(stops.front(), IdName(CTsReportQueryDlg::kDateFrom));
+    EXPECT_EQ(
+        std::vector<std::string>(stops.end() - 3, stops.end()),
+        (std::vector<std::string>{IdName(c.lastOption), IdName(SM_ID_OK), IdName(SM_ID_CANCEL)}));
   }
 }
 
@@ -245,12 +249,14 @@ TEST_P(TsReportQueryDlgTest, DailyReportReachesEachFilterByItsDigit) {
   dlg.show();
   dlg.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
-  const std::pair<Qt::Key, const char*> cases[] = {
-      {Qt::Key_1, "1032"}, {Qt::Key_2, "1033"}, {Qt::Key_3, "1035"},
-      {Qt::Key_4, "1036"}, {Qt::Key_T, "1027"}, {Qt::Key_B, "1020"},
+  using D = CTsReportQueryDlg5;
+  const std::pair<Qt::Key, int> cases[] = {
+      {Qt::Key_1, D::kFarmerFilter}, {Qt::Key_2, D::kTransporterFilter},
+      {Qt::Key_3, D::kPlaceFilter},  {Qt::Key_4, D::kVarietyFilter},
+      {Qt::Key_T, D::kRangeFrom},    {Qt::Key_B, D::kDateFrom},
   };
   for (const auto& [key, field] : cases) {
     QTest::keyClick(dlg.focusWidget(), key, Qt::AltModifier);
-    EXPECT_EQ(Focused(dlg), field) << QKeySequence(key).toString().toStdString();
+    EXPECT_EQ(Focused(dlg), IdName(field)) << QKeySequence(key).toString().toStdString();
   }
 }

@@ -154,12 +154,14 @@ class TsSettlementOpenTest : public testing::Test {
 TEST_F(TsSettlementOpenTest, CaneColumnsCaptionsAndValuesStandWhereTheRowPutsThem) {
   bool unpaidShown = false;
   CTsReportDoc2* doc = Open(259, [&unpaidShown](QWidget* dlg) {
-    unpaidShown = Control<QCheckBox>(dlg, 1039)->isVisible() &&
+    unpaidShown = Control<QCheckBox>(dlg, CTsReportQueryDlg2::kUnpaidOnly)->isVisible() &&
                   !Control<QWidget>(dlg, CTsReportQueryDlg::kTransporterFilter)->isVisible() &&
                   Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled();
-    Control<QComboBox>(dlg, 1031)->setCurrentIndex(0);
-    for (int id : {1020, 1023}) Control<QLineEdit>(dlg, id)->setText("2016");
-    for (int id : {1021, 1024}) Control<QLineEdit>(dlg, id)->setText("3");
+    Control<QComboBox>(dlg, CTsReportQueryDlg::kLevel)->setCurrentIndex(0);
+    for (int id : {CTsReportQueryDlg::kDateFrom, CTsReportQueryDlg::kDateTo})
+      Control<QLineEdit>(dlg, id)->setText("2016");
+    for (int id : {CTsReportQueryDlg::kDateFromMonth, CTsReportQueryDlg::kDateToMonth})
+      Control<QLineEdit>(dlg, id)->setText("3");
     Control<QLineEdit>(dlg, CTsReportQueryDlg::kDateFromDay)->setText("1");
     Control<QLineEdit>(dlg, CTsReportQueryDlg::kDateToDay)->setText("31");
     Press(dlg, SM_ID_OK);
@@ -195,9 +197,9 @@ TEST_F(TsSettlementOpenTest, FreightDialogDisablesRegionAndLevelAndTheFlagIsKept
   bool disabled = false;
   CTsReportDoc2* doc = Open(263, [&disabled](QWidget* dlg) {
     disabled = !Control<QWidget>(dlg, CTsReportQueryDlg::kFarmerFilter)->isEnabled() &&
-               !Control<QWidget>(dlg, 1031)->isEnabled() &&
+               !Control<QWidget>(dlg, CTsReportQueryDlg::kLevel)->isEnabled() &&
                !Control<QWidget>(dlg, CTsReportQueryDlg::kPickFarmer)->isEnabled();
-    Control<QCheckBox>(dlg, 1039)->setChecked(true);
+    Control<QCheckBox>(dlg, CTsReportQueryDlg2::kUnpaidOnly)->setChecked(true);
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(doc, nullptr);
@@ -211,7 +213,7 @@ TEST_F(TsSettlementOpenTest, FreightDialogDisablesRegionAndLevelAndTheFlagIsKept
   bool checked = false;
   EXPECT_EQ(Open(263,
                  [&checked](QWidget* dlg) {
-                   checked = Control<QCheckBox>(dlg, 1039)->isChecked();
+                   checked = Control<QCheckBox>(dlg, CTsReportQueryDlg2::kUnpaidOnly)->isChecked();
                    Cancel(dlg);
                  }),
             nullptr);

@@ -62,11 +62,16 @@ class TsSlipReportTest : public testing::Test {
   // March 2016, every state and operator, no range (the choices stay from test to test).
   static void March(QWidget* dlg) {
     const char* texts[] = {"2016", "03", "01", "2016", "03", "31", "", ""};
-    const int ids[] = {1020, 1021, 1022, 1023, 1024, 1025, 1027, 1040};
+    using D = CTsReportQueryDlg7;
+    const int ids[] = {D::kDateFrom,    D::kDateFromMonth, D::kDateFromDay, D::kDateTo,
+                       D::kDateToMonth, D::kDateToDay,     D::kRangeFrom,   D::kRangeTo};
     for (size_t i = 0; i < std::size(ids); ++i) Type(dlg, ids[i], texts[i]);
-    for (int id : {1120, 1124, 1132}) Control<QRadioButton>(dlg, id)->setChecked(true);
-    for (int id : {1126, 1127, 1031, 1034, 1037, 1038, 1039, 1041})
-      Control<QComboBox>(dlg, id)->setCurrentIndex(0);
+    for (int id : {D::kWeighAll, D::kCaneAll, D::kFreightAll})
+      Control<QRadioButton>(dlg, id)->setChecked(true);
+    const int operators[] = {D::kWeigher,      D::kTarer,          D::kCaneSettler,
+                             D::kCanePayer,    D::kCaneReviewer,   D::kFreightSettler,
+                             D::kFreightPayer, D::kFreightReviewer};
+    for (int id : operators) Control<QComboBox>(dlg, id)->setCurrentIndex(0);
   }
   CTsReportView7* Open(std::function<void(QWidget*)> answer) {
     CSmChildFrame* frame = m_app.OpenFromTemplate(271, 0, 1, 974, std::move(answer));
@@ -131,31 +136,35 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
   const Case cases[] = {
       {"cane reviewed with a reviewer",
        [&](QWidget* dlg) {
-         Control<QRadioButton>(dlg, 1125)->setChecked(true);
-         pick(dlg, 1037);
+         Control<QRadioButton>(dlg, CTsReportQueryDlg7::kCaneReviewed)->setChecked(true);
+         pick(dlg, CTsReportQueryDlg7::kCaneReviewer);
        },
-       {1120, 1125, 1132},
+       {CTsReportQueryDlg7::kWeighAll, CTsReportQueryDlg7::kCaneReviewed,
+        CTsReportQueryDlg7::kFreightAll},
        false},
       {"cane unsettled with a payer",
        [&](QWidget* dlg) {
-         Control<QRadioButton>(dlg, 1121)->setChecked(true);
-         pick(dlg, 1034);
+         Control<QRadioButton>(dlg, CTsReportQueryDlg7::kCaneUnsettled)->setChecked(true);
+         pick(dlg, CTsReportQueryDlg7::kCanePayer);
        },
-       {1120, 1124, 1132},
+       {CTsReportQueryDlg7::kWeighAll, CTsReportQueryDlg7::kCaneAll,
+        CTsReportQueryDlg7::kFreightAll},
        true},
       {"untared with a tare operator",
        [&](QWidget* dlg) {
-         Control<QRadioButton>(dlg, 1118)->setChecked(true);
-         pick(dlg, 1127);
+         Control<QRadioButton>(dlg, CTsReportQueryDlg7::kUntared)->setChecked(true);
+         pick(dlg, CTsReportQueryDlg7::kTarer);
        },
-       {1120, 1124, 1132},
+       {CTsReportQueryDlg7::kWeighAll, CTsReportQueryDlg7::kCaneAll,
+        CTsReportQueryDlg7::kFreightAll},
        true},
       {"untared and freight paid",
        [&](QWidget* dlg) {
-         Control<QRadioButton>(dlg, 1118)->setChecked(true);
-         Control<QRadioButton>(dlg, 1130)->setChecked(true);
+         Control<QRadioButton>(dlg, CTsReportQueryDlg7::kUntared)->setChecked(true);
+         Control<QRadioButton>(dlg, CTsReportQueryDlg7::kFreightUnreviewed)->setChecked(true);
        },
-       {1118, 1124, 1132},
+       {CTsReportQueryDlg7::kUntared, CTsReportQueryDlg7::kCaneAll,
+        CTsReportQueryDlg7::kFreightAll},
        true},
   };
   const char* conflict = "选择项间有冲突，软件已作调整，请重新配置过滤条件！";
@@ -184,8 +193,8 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
     March(dlg);
     Type(dlg, CTsReportQueryDlg::kRangeFrom, "30");
     Type(dlg, CTsReportQueryDlg::kRangeTo, "10");
-    Control<QRadioButton>(dlg, 1124)->setChecked(true);
-    Control<QComboBox>(dlg, 1031)->setCurrentIndex(1);
+    Control<QRadioButton>(dlg, CTsReportQueryDlg7::kCaneAll)->setChecked(true);
+    Control<QComboBox>(dlg, CTsReportQueryDlg7::kCaneSettler)->setCurrentIndex(1);
     Press(dlg, SM_ID_OK);
   });
   ASSERT_NE(view, nullptr);
@@ -197,13 +206,15 @@ TEST_F(TsSlipReportTest, ConflictingChoicesAreTurnedAndTheChoicesComeBack) {
   QApplication::processEvents();
   std::string lower, settler;
   bool cane = false;
-  ASSERT_EQ(Open([&](QWidget* dlg) {
-              lower = Control<QLineEdit>(dlg, CTsReportQueryDlg::kRangeFrom)->text().toStdString();
-              settler = Control<QComboBox>(dlg, 1031)->currentText().toStdString();
-              cane = Control<QRadioButton>(dlg, 1124)->isChecked();
-              Cancel(dlg);
-            }),
-            nullptr);
+  ASSERT_EQ(
+      Open([&](QWidget* dlg) {
+        lower = Control<QLineEdit>(dlg, CTsReportQueryDlg::kRangeFrom)->text().toStdString();
+        settler =
+            Control<QComboBox>(dlg, CTsReportQueryDlg7::kCaneSettler)->currentText().toStdString();
+        cane = Control<QRadioButton>(dlg, CTsReportQueryDlg7::kCaneAll)->isChecked();
+        Cancel(dlg);
+      }),
+      nullptr);
   EXPECT_EQ(lower, "10");
   EXPECT_EQ(settler.substr(0, 3), "102");
   EXPECT_TRUE(cane);

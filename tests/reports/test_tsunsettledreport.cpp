@@ -210,7 +210,7 @@ TEST_P(TsUnsettledDlgTest, CashPercentageLiesAboveZeroUpToAHundred) {
     if (c.accepted) {
       EXPECT_DOUBLE_EQ(dlg.m_query.dCashPercent, c.percent) << c.text;
     } else {
-      EXPECT_EQ(Focused(dlg), "1110") << c.text;
+      EXPECT_EQ(Focused(dlg), IdName(CTsReportQueryDlg3::kCashPercent)) << c.text;
     }
   }
   CTsReportQueryDlg3 freight(&m_db, "未结运费统计表", "20160310", "", 1, 2, 1, {}, 0, 100);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "core/SmRegKey.h"
+#include "platform/SmCommandIds.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmEdit.h"
 #include "ui/SmFindDlg.h"
@@ -15,7 +16,7 @@
 
 namespace {
 void SetExpression(CSmCalcDlg& calc, const char* expr) {
-  static_cast<QLineEdit*>(calc.Control(1000))->setText(QString::fromUtf8(expr));
+  static_cast<QLineEdit*>(calc.Control(CSmCalcDlg::kExpression))->setText(QString::fromUtf8(expr));
 }
 }  // namespace
 
@@ -32,12 +33,13 @@ TEST(CalcDlg, SendEndsWithTheResultOnlyWhenItEvaluates) {
     CSmCalcDlg calc(true, "", nullptr);
     calc.show();
     SetExpression(calc, c.expr);
-    calc.OnCommand(1001);
+    calc.OnCommand(CSmCalcDlg::kSend);
     EXPECT_EQ(calc.isVisible(), !c.sends) << c.expr;
     if (c.sends) {
       EXPECT_EQ(calc.result(), QDialog::Accepted);
     }
-    EXPECT_EQ(static_cast<QLineEdit*>(calc.Control(1004))->text().toStdString(), c.result);
+    EXPECT_EQ(static_cast<QLineEdit*>(calc.Control(CSmCalcDlg::kResult))->text().toStdString(),
+              c.result);
     EXPECT_EQ(calc.ResultText(), c.result);
   }
 }
@@ -45,14 +47,14 @@ TEST(CalcDlg, SendEndsWithTheResultOnlyWhenItEvaluates) {
 TEST(CalcDlg, WithoutSendingTheResultNeverGoesBack) {
   CSmCalcDlg calc(false, "", nullptr);
   calc.show();
-  EXPECT_FALSE(calc.Control(1001)->isEnabled());
+  EXPECT_FALSE(calc.Control(CSmCalcDlg::kSend)->isEnabled());
   SetExpression(calc, "2+2");
-  calc.OnCommand(1001);
+  calc.OnCommand(CSmCalcDlg::kSend);
   EXPECT_TRUE(calc.isVisible());
-  calc.OnCommand(1003);
-  EXPECT_EQ(static_cast<QLineEdit*>(calc.Control(1004))->text(), "4");
-  calc.OnCommand(1002);
-  EXPECT_TRUE(static_cast<QLineEdit*>(calc.Control(1000))->text().isEmpty());
+  calc.OnCommand(CSmCalcDlg::kCompute);
+  EXPECT_EQ(static_cast<QLineEdit*>(calc.Control(CSmCalcDlg::kResult))->text(), "4");
+  calc.OnCommand(CSmCalcDlg::kClear);
+  EXPECT_TRUE(static_cast<QLineEdit*>(calc.Control(CSmCalcDlg::kExpression))->text().isEmpty());
 }
 
 TEST(CalcDlg, F12InATypedFieldSendsTheValueIntoIt) {
@@ -64,9 +66,10 @@ TEST(CalcDlg, F12InATypedFieldSendsTheValueIntoIt) {
   QTimer::singleShot(0, [&] {
     auto* calc = qobject_cast<CSmCalcDlg*>(QApplication::activeModalWidget());
     if (!calc) return;
-    startExpression = static_cast<QLineEdit*>(calc->Control(1000))->text().toStdString();
+    startExpression =
+        static_cast<QLineEdit*>(calc->Control(CSmCalcDlg::kExpression))->text().toStdString();
     SetExpression(*calc, "12.5*2+0.25");
-    calc->OnCommand(1001);
+    calc->OnCommand(CSmCalcDlg::kSend);
   });
   QKeyEvent f12(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier);
   QApplication::sendEvent(&edit, &f12);
@@ -83,8 +86,9 @@ TEST(ListFindDlg, HistoryKeepsAtMostFiftyEntriesPerOwnerCaption) {
     CSmListFindDlg dlg(1, &owner);
     dlg.show();
     EXPECT_EQ(dlg.HistoryKey(), key);
-    static_cast<QComboBox*>(dlg.Control(1000))->setEditText(QString("t%1").arg(i));
-    dlg.OnCommand(1);
+    static_cast<QComboBox*>(dlg.Control(CSmListFindDlg::kTextCombo))
+        ->setEditText(QString("t%1").arg(i));
+    dlg.OnCommand(SM_ID_OK);
     EXPECT_FALSE(dlg.isVisible());
   }
   CSmListFindDlg dlg(2, &owner);
@@ -93,11 +97,11 @@ TEST(ListFindDlg, HistoryKeepsAtMostFiftyEntriesPerOwnerCaption) {
   ASSERT_EQ(history.size(), 50u);
   EXPECT_EQ(history.front(), "t0");
   EXPECT_EQ(history.back(), "t49");
-  EXPECT_EQ(static_cast<QComboBox*>(dlg.Control(1000))->count(), 50);
+  EXPECT_EQ(static_cast<QComboBox*>(dlg.Control(CSmListFindDlg::kTextCombo))->count(), 50);
 
   // An empty text keeps the dialog open.
-  static_cast<QComboBox*>(dlg.Control(1000))->setEditText("");
-  dlg.OnCommand(1);
+  static_cast<QComboBox*>(dlg.Control(CSmListFindDlg::kTextCombo))->setEditText("");
+  dlg.OnCommand(SM_ID_OK);
   EXPECT_TRUE(dlg.isVisible());
   CSmRegKey().DeleteValues(SM_HKEY_CURRENT_USER, key);
 }
@@ -107,7 +111,7 @@ TEST(ListFindDlg, OwnerWithoutCaptionUsesTheCommonKey) {
   EXPECT_EQ(dlg.HistoryKey(), "Software\\reduvor\\SmListCtrl\\Vornel列表框");
   dlg.SetText("甘蔗");
   dlg.show();
-  dlg.OnCommand(1);
+  dlg.OnCommand(SM_ID_OK);
   EXPECT_EQ(dlg.ReadHistory().back(), "甘蔗");
   EXPECT_EQ(dlg.Text(), "甘蔗");
 }

@@ -16,6 +16,7 @@
 
 #include "core/SmRegKey.h"
 #include "core/SmShell.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmDialogChecks.h"
 #include "tests/common/SmTestMain.h"
@@ -75,7 +76,7 @@ TEST(SmDlg, EnterMovesToNextFieldAndClosesOnOk) {
   EXPECT_TRUE(dlg.isVisible());
   EXPECT_EQ(dlg.okCalls, 0);
 
-  auto* ok = static_cast<QPushButton*>(dlg.Control(1));
+  auto* ok = static_cast<QPushButton*>(dlg.Control(SM_ID_OK));
   ok->setFocus();
   PressEnter(ok);
   EXPECT_EQ(dlg.okCalls, 1);
@@ -116,11 +117,11 @@ TEST(SmPosDlg, ReopensWhereClosedAndRefusedOkIsNotRemembered) {
     ShowActive(&dlg);
     dlg.move(130, 90);
     dlg.allowClose = false;
-    dlg.OnCommand(1);
+    dlg.OnCommand(SM_ID_OK);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(store.Find(910), -1);
     dlg.allowClose = true;
-    dlg.OnCommand(1);
+    dlg.OnCommand(SM_ID_OK);
     EXPECT_FALSE(dlg.isVisible());
   }
   SmWinRect saved;
@@ -134,7 +135,7 @@ TEST(SmPosDlg, ReopensWhereClosedAndRefusedOkIsNotRemembered) {
     // Cancel without saving on cancel keeps the earlier position.
     dlg.SetSaveOnCancel(false);
     dlg.move(150, 100);
-    dlg.OnCommand(2);
+    dlg.OnCommand(SM_ID_CANCEL);
   }
   store.Find(910, &saved);
   EXPECT_EQ(saved.left, 130);

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "core/SmDatabase.h"
+#include "platform/SmCommandIds.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmFindDlg.h"
 
@@ -57,7 +58,7 @@ TEST_F(GridFind, HistoryHoldsAtMost51RowsAndKnownTextsKeepTheirPlace) {
     view.selected = "t" + std::to_string(i);
     CSmFindDlg dlg(&view, true);
     dlg.show();
-    dlg.OnCommand(1);
+    dlg.OnCommand(SM_ID_OK);
     EXPECT_FALSE(dlg.isVisible());
   }
   EXPECT_EQ(Rows(1000), 51);
@@ -67,9 +68,9 @@ TEST_F(GridFind, HistoryHoldsAtMost51RowsAndKnownTextsKeepTheirPlace) {
   view.selected = "t50";  // already in the list: not added again
   CSmFindDlg again(&view, true);
   again.show();
-  EXPECT_EQ(static_cast<QComboBox*>(again.Control(1000))->count(), 51);
-  EXPECT_FALSE(again.Control(1001)->isVisible());
-  again.OnCommand(1);
+  EXPECT_EQ(static_cast<QComboBox*>(again.Control(CSmFindDlg::kFindCombo))->count(), 51);
+  EXPECT_FALSE(again.Control(CSmFindDlg::kReplaceCombo)->isVisible());
+  again.OnCommand(SM_ID_OK);
   EXPECT_EQ(Rows(1000), 51);
   EXPECT_EQ(Newest(1000), "t54");
 }
@@ -81,9 +82,9 @@ TEST_F(GridFind, ReplaceKeepsBothTextsAndTheWholeCellFlag) {
     CSmFindDlg dlg(&view, false);
     dlg.show();
     EXPECT_EQ(dlg.windowTitle(), "替换");
-    static_cast<QComboBox*>(dlg.Control(1001))->setEditText("蔗农");
-    static_cast<QCheckBox*>(dlg.Control(1004))->setChecked(true);
-    dlg.OnCommand(1);
+    static_cast<QComboBox*>(dlg.Control(CSmFindDlg::kReplaceCombo))->setEditText("蔗农");
+    static_cast<QCheckBox*>(dlg.Control(CSmFindDlg::kWholeCell))->setChecked(true);
+    dlg.OnCommand(SM_ID_OK);
   }
   EXPECT_EQ(view.state, "replace:农户's|蔗农|1");
   EXPECT_EQ(Newest(1001), "农户's");
@@ -93,9 +94,9 @@ TEST_F(GridFind, ReplaceKeepsBothTextsAndTheWholeCellFlag) {
   view.selected = "";
   CSmFindDlg dlg(&view, false);
   dlg.show();
-  EXPECT_TRUE(static_cast<QCheckBox*>(dlg.Control(1004))->isChecked());
-  EXPECT_EQ(static_cast<QComboBox*>(dlg.Control(1000))->currentText(), "农户's");
-  static_cast<QComboBox*>(dlg.Control(1000))->setEditText("");
-  dlg.OnCommand(1);
+  EXPECT_TRUE(static_cast<QCheckBox*>(dlg.Control(CSmFindDlg::kWholeCell))->isChecked());
+  EXPECT_EQ(static_cast<QComboBox*>(dlg.Control(CSmFindDlg::kFindCombo))->currentText(), "农户's");
+  static_cast<QComboBox*>(dlg.Control(CSmFindDlg::kFindCombo))->setEditText("");
+  dlg.OnCommand(SM_ID_OK);
   EXPECT_TRUE(dlg.isVisible());  // an empty find text keeps the dialog open
 }

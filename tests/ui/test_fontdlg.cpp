@@ -72,7 +72,7 @@ TEST(FontDlg, KeepingTheColourShowsAWhiteSwatchAndGivesNoColourCode) {
   EXPECT_FALSE(dlg.ColorKept());
   EXPECT_EQ(dlg.SwatchColor(), 0x0000FFu);
   // The size chosen, then "保持原状" in the popup.
-  Choose(dlg.findChild<QComboBox*>("1001"), "16");
+  Choose(dlg.findChild<QComboBox*>(QString::number(CSmFontDlg::kSize)), "16");
   dlg.TakePopupResult(true, false, 0);
   EXPECT_TRUE(dlg.ColorKept());
   EXPECT_EQ(dlg.SwatchColor(), 0xFFFFFFu);
@@ -91,7 +91,7 @@ TEST(FontDlg, KeepingTheColourShowsAWhiteSwatchAndGivesNoColourCode) {
 
 TEST(FontDlg, BoldRedAndAFaceReadBackAsTheirCodes) {
   CSmFontDlg dlg(Font("宋体", -14, 700), 0x000000, "", nullptr);
-  auto* face = dlg.findChild<QComboBox*>("1000");
+  auto* face = dlg.findChild<QComboBox*>(QString::number(CSmFontDlg::kFace));
   EXPECT_EQ(face->currentText().toStdString(), "宋体");  // kept though it may not be installed
   Choose(face, "Noto Sans CJK SC");
   dlg.TakePopupResult(true, true, 0x0000FF);

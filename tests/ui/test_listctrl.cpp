@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "core/SmDatabase.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/common/SmTestMain.h"
 #include "ui/SmDlg.h"
@@ -276,8 +277,8 @@ TEST(ListCtrl, FindAsksForTextAndSearchesTheFindColumnAsWritten) {
   QTimer::singleShot(0, [] {
     auto* dlg = qobject_cast<CSmListFindDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
-    static_cast<QComboBox*>(dlg->Control(1000))->setEditText("张");
-    dlg->OnCommand(1);
+    static_cast<QComboBox*>(dlg->Control(CSmListFindDlg::kTextCombo))->setEditText("张");
+    dlg->OnCommand(SM_ID_OK);
   });
   Key(&list, Qt::Key_F, Qt::ControlModifier);
   EXPECT_EQ(list.SearchText(), "张");

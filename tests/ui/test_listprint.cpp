@@ -236,20 +236,21 @@ TEST_F(ListPrintTest, PageSetupRefusesPapersThatDoNotFit) {
     const char* message;
     int focus;
   } cases[] = {
-      {"自定义", "200", "200", "未录入有效的纸张宽度！", 1019},
-      {"499 x 2970", "200", "200", "纸张太小！", 1019},
-      {"2100 x 499", "200", "200", "纸张太小！", 1019},
-      {"600 x 2970", "401", "200", "纸张宽度无法与纸边距匹配！", 1023},
-      {"2100 x 600", "200", "401", "纸张长度无法与纸边距匹配！", 1024},
+      {"自定义", "200", "200", "未录入有效的纸张宽度！", CSmListPrintPageDlg::kPaper},
+      {"499 x 2970", "200", "200", "纸张太小！", CSmListPrintPageDlg::kPaper},
+      {"2100 x 499", "200", "200", "纸张太小！", CSmListPrintPageDlg::kPaper},
+      {"600 x 2970", "401", "200", "纸张宽度无法与纸边距匹配！", CSmListPrintPageDlg::kLeftMargin},
+      {"2100 x 600", "200", "401", "纸张长度无法与纸边距匹配！", CSmListPrintPageDlg::kTopMargin},
   };
   for (const Case& c : cases) {
     SmResetMessages();
     CSmListPrintPageDlg dlg(77, "过磅记录", &m_db);
     dlg.show();
-    static_cast<QComboBox*>(dlg.Control(1019))->setEditText(QString::fromUtf8(c.paper));
-    SetText(dlg, 1023, c.left);
-    SetText(dlg, 1024, c.top);
-    dlg.OnCommand(1027);
+    static_cast<QComboBox*>(dlg.Control(CSmListPrintPageDlg::kPaper))
+        ->setEditText(QString::fromUtf8(c.paper));
+    SetText(dlg, CSmListPrintPageDlg::kLeftMargin, c.left);
+    SetText(dlg, CSmListPrintPageDlg::kTopMargin, c.top);
+    dlg.OnCommand(CSmListPrintPageDlg::kConfirm);
     EXPECT_TRUE(dlg.isVisible()) << c.paper;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message) << c.paper;
     ASSERT_NE(dlg.focusWidget(), nullptr) << c.paper;
@@ -261,25 +262,27 @@ TEST_F(ListPrintTest, PageSetupRefusesPapersThatDoNotFit) {
 TEST_F(ListPrintTest, PageSetupKeepsThePaperChosen) {
   {
     CSmListPrintPageDlg dlg(77, "过磅记录", &m_db);
-    auto* paper = static_cast<QComboBox*>(dlg.Control(1019));
+    auto* paper = static_cast<QComboBox*>(dlg.Control(CSmListPrintPageDlg::kPaper));
     EXPECT_EQ(paper->currentText(), "2100 x 2970 A4纸");
     paper->setCurrentIndex(paper->findText("1840 x 2600 16开"));
-    static_cast<QRadioButton*>(dlg.Control(1035))->setChecked(true);
+    static_cast<QRadioButton*>(dlg.Control(CSmListPrintPageDlg::kLandscape))->setChecked(true);
     dlg.TakeFont(CSmListPrintSettings::kTitle, SmDefaultLogFont("宋体", 14), 0xFF);
-    dlg.OnCommand(1027);
+    dlg.OnCommand(CSmListPrintPageDlg::kConfirm);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
   }
   CSmListPrintPageDlg again(77, "过磅记录", &m_db);
-  EXPECT_EQ(static_cast<QComboBox*>(again.Control(1019))->currentText(), "1840 x 2600 16开");
-  EXPECT_TRUE(static_cast<QRadioButton*>(again.Control(1035))->isChecked());
+  EXPECT_EQ(static_cast<QComboBox*>(again.Control(CSmListPrintPageDlg::kPaper))->currentText(),
+            "1840 x 2600 16开");
+  EXPECT_TRUE(
+      static_cast<QRadioButton*>(again.Control(CSmListPrintPageDlg::kLandscape))->isChecked());
   EXPECT_EQ(again.Settings().paperWidth, 2600);  // as oriented
   EXPECT_EQ(again.Settings().fonts[CSmListPrintSettings::kTitle].height, 14);
   EXPECT_EQ(again.Settings().colors[CSmListPrintSettings::kTitle], 0xFFu);
 
   // Only a width: the length stays.
-  static_cast<QComboBox*>(again.Control(1019))->setEditText("2000");
-  static_cast<QRadioButton*>(again.Control(1034))->setChecked(true);
-  again.OnCommand(1027);
+  static_cast<QComboBox*>(again.Control(CSmListPrintPageDlg::kPaper))->setEditText("2000");
+  static_cast<QRadioButton*>(again.Control(CSmListPrintPageDlg::kPortrait))->setChecked(true);
+  again.OnCommand(CSmListPrintPageDlg::kConfirm);
   CSmListPrintSettings loaded;
   loaded.key = 77;
   loaded.Load(&m_db);
@@ -297,11 +300,12 @@ TEST_F(ListPrintTest, CardPageSetupRefusesWithItsTextsAndFocus) {
     const char* message;
     int focus;
   } cases[] = {
-      {" 自定义", "200", "600", "未录入有效的纸张宽度！", 1019},
-      {"2100", "200", "600", "纸张太小！", 1019},  // a width alone has no length
-      {"2100 x 499", "200", "600", "纸张太小！", 1019},
-      {"600 x 2970", "401", "600", "纸张宽度无法与纸边距匹配！", 1023},
-      {"2100 x 2970", "200", "49", "屏幕尺寸太小！", 1029},
+      {" 自定义", "200", "600", "未录入有效的纸张宽度！", CSmListPageSetupDlg::kPaper},
+      {"2100", "200", "600", "纸张太小！",
+       CSmListPageSetupDlg::kPaper},  // a width alone has no length
+      {"2100 x 499", "200", "600", "纸张太小！", CSmListPageSetupDlg::kPaper},
+      {"600 x 2970", "401", "600", "纸张宽度无法与纸边距匹配！", CSmListPageSetupDlg::kLeftMargin},
+      {"2100 x 2970", "200", "49", "屏幕尺寸太小！", CSmListPageSetupDlg::kScreenWidth},
   };
   for (const Case& c : cases) {
     SmResetMessages();
@@ -309,11 +313,12 @@ TEST_F(ListPrintTest, CardPageSetupRefusesWithItsTextsAndFocus) {
     setup.key = 12;
     CSmListPageSetupDlg dlg(&setup, &m_db);
     dlg.show();
-    static_cast<QComboBox*>(dlg.Control(1019))->setEditText(QString::fromUtf8(c.paper));
-    SetText(dlg, 1023, c.left);
-    SetText(dlg, 1029, c.screenWidth);
-    SetText(dlg, 1031, "600");
-    dlg.OnCommand(1027);
+    static_cast<QComboBox*>(dlg.Control(CSmListPageSetupDlg::kPaper))
+        ->setEditText(QString::fromUtf8(c.paper));
+    SetText(dlg, CSmListPageSetupDlg::kLeftMargin, c.left);
+    SetText(dlg, CSmListPageSetupDlg::kScreenWidth, c.screenWidth);
+    SetText(dlg, CSmListPageSetupDlg::kScreenHeight, "600");
+    dlg.OnCommand(CSmListPageSetupDlg::kConfirm);
     EXPECT_TRUE(dlg.isVisible()) << c.paper;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message) << c.paper;
     ASSERT_NE(dlg.focusWidget(), nullptr) << c.paper;
@@ -327,14 +332,14 @@ TEST_F(ListPrintTest, CardPageSetupsReadBackFromAFreshConnection) {
   setup.key = 12;
   {
     CSmListPageSetupDlg dlg(&setup, &m_db);
-    SetText(dlg, 1015, "磅单卡片");
-    SetText(dlg, 1029, "800");
-    SetText(dlg, 1031, "600");
-    auto* paper = static_cast<QComboBox*>(dlg.Control(1019));
+    SetText(dlg, CSmListPageSetupDlg::kTitle, "磅单卡片");
+    SetText(dlg, CSmListPageSetupDlg::kScreenWidth, "800");
+    SetText(dlg, CSmListPageSetupDlg::kScreenHeight, "600");
+    auto* paper = static_cast<QComboBox*>(dlg.Control(CSmListPageSetupDlg::kPaper));
     paper->setCurrentIndex(paper->findText("1840 x 2600 16开"));
-    static_cast<QRadioButton*>(dlg.Control(1035))->setChecked(true);
+    static_cast<QRadioButton*>(dlg.Control(CSmListPageSetupDlg::kLandscape))->setChecked(true);
     dlg.TakeFont(0, SmDefaultLogFont("宋体", 24), 0);
-    dlg.OnCommand(1027);
+    dlg.OnCommand(CSmListPageSetupDlg::kConfirm);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
   }
   EXPECT_EQ(setup.paperWidth, 2600);  // as oriented
@@ -355,5 +360,6 @@ TEST_F(ListPrintTest, CardPageSetupsReadBackFromAFreshConnection) {
   EXPECT_EQ(loaded.paperWidth, 2600);
   EXPECT_EQ(loaded.paperLength, 1840);
   CSmListPageSetupDlg again(&loaded, &other);
-  EXPECT_EQ(static_cast<QComboBox*>(again.Control(1019))->currentText(), "1840 x 2600 16开");
+  EXPECT_EQ(static_cast<QComboBox*>(again.Control(CSmListPageSetupDlg::kPaper))->currentText(),
+            "1840 x 2600 16开");
 }

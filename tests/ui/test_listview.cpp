@@ -76,8 +76,8 @@ TEST(ListView, MenuHasNoFindNextButF3FindsTheNextRow) {
   QTimer::singleShot(0, [] {
     auto* dlg = qobject_cast<CSmListFindDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
-    static_cast<QComboBox*>(dlg->Control(1000))->setEditText("00");
-    dlg->OnCommand(1);
+    static_cast<QComboBox*>(dlg->Control(CSmListFindDlg::kTextCombo))->setEditText("00");
+    dlg->OnCommand(SM_ID_OK);
   });
   Key(view.List(), Qt::Key_F, Qt::ControlModifier);
   EXPECT_EQ(view.List()->SearchText(), "00");

@@ -13,7 +13,10 @@ namespace {
 
 // Width, length, spacing, header, footer, left, right.
 void Type(CSmPageSetupDlg& dlg, const std::array<const char*, 7>& texts) {
-  const int ids[] = {1017, 1018, 1038, 1019, 1020, 1021, 1022};
+  const int ids[] = {CSmPageSetupDlg::kWidthEdit,   CSmPageSetupDlg::kLengthEdit,
+                     CSmPageSetupDlg::kSpacingEdit, CSmPageSetupDlg::kHeaderEdit,
+                     CSmPageSetupDlg::kFooterEdit,  CSmPageSetupDlg::kLeftEdit,
+                     CSmPageSetupDlg::kRightEdit};
   for (int i = 0; i < 7; ++i) {
     static_cast<QLineEdit*>(dlg.Control(ids[i]))->setText(QString::fromUtf8(texts[i]));
   }
@@ -36,20 +39,32 @@ TEST(PageSetupDlg, ValuesAreCheckedInOrder) {
     const char* message;  // null: accepted
     int focus;
   } cases[] = {
-      {{"9.9", "297", "5", "20", "20", "20", "20"}, kWidthMessage, 1017},
-      {{"1000", "297", "5", "20", "20", "20", "20"}, kWidthMessage, 1017},
-      {{"1,5", "297", "5", "20", "20", "20", "20"}, kWidthMessage, 1017},
-      {{"", "297", "5", "20", "20", "20", "20"}, kWidthMessage, 1017},
-      {{"80", "-3", "5", "20", "20", "10", "10"}, "无效的页面长度，\r\r输入另一个数。", 1018},
-      {{"80", "297", "0", "20", "20", "10", "10"}, "打印行间距无效，\r\r输入另一个数。", 1038},
-      {{"80", "100", "5", "100", "0", "10", "10"}, "无效的页头长度，\r\r输入另一个数。", 1019},
-      {{"80", "100", "5", "50", "41", "10", "10"}, kNoLength, 1020},
-      {{"80", "100", "5", "50", "x", "10", "10"}, kNoLength, 1020},
-      {{"80", "100", "5", "50", "40", "81", "10"}, "无效的页左边距，\r\r输入另一个数。", 1021},
-      {{"80", "100", "5", "50", "40", "10", "80.1"}, "无效的页右边距，\r\r输入另一个数。", 1022},
-      {{"100", "100", "5", "50", "40", "25", "25.1"}, kNoWidth, 1017},
+      {{"9.9", "297", "5", "20", "20", "20", "20"}, kWidthMessage, CSmPageSetupDlg::kWidthEdit},
+      {{"1000", "297", "5", "20", "20", "20", "20"}, kWidthMessage, CSmPageSetupDlg::kWidthEdit},
+      {{"1,5", "297", "5", "20", "20", "20", "20"}, kWidthMessage, CSmPageSetupDlg::kWidthEdit},
+      {{"", "297", "5", "20", "20", "20", "20"}, kWidthMessage, CSmPageSetupDlg::kWidthEdit},
+      {{"80", "-3", "5", "20", "20", "10", "10"},
+       "无效的页面长度，\r\r输入另一个数。",
+       CSmPageSetupDlg::kLengthEdit},
+      {{"80", "297", "0", "20", "20", "10", "10"},
+       "打印行间距无效，\r\r输入另一个数。",
+       CSmPageSetupDlg::kSpacingEdit},
+      {{"80", "100", "5", "100", "0", "10", "10"},
+       "无效的页头长度，\r\r输入另一个数。",
+       CSmPageSetupDlg::kHeaderEdit},
+      {{"80", "100", "5", "50", "41", "10", "10"}, kNoLength, CSmPageSetupDlg::kFooterEdit},
+      {{"80", "100", "5", "50", "x", "10", "10"}, kNoLength, CSmPageSetupDlg::kFooterEdit},
+      {{"80", "100", "5", "50", "40", "81", "10"},
+       "无效的页左边距，\r\r输入另一个数。",
+       CSmPageSetupDlg::kLeftEdit},
+      {{"80", "100", "5", "50", "40", "10", "80.1"},
+       "无效的页右边距，\r\r输入另一个数。",
+       CSmPageSetupDlg::kRightEdit},
+      {{"100", "100", "5", "50", "40", "25", "25.1"}, kNoWidth, CSmPageSetupDlg::kWidthEdit},
       {{"100", "100", "5", "50", "40", "25", "25"}, nullptr, 0},
-      {{"10", "100", "5", "50", "40", "0", "0"}, kNoWidth, 1017},  // 10 passes the width check
+      {{"10", "100", "5", "50", "40", "0", "0"},
+       kNoWidth,
+       CSmPageSetupDlg::kWidthEdit},  // 10 passes the width check
   };
   for (const Case& c : cases) {
     SmResetMessages();
@@ -58,7 +73,7 @@ TEST(PageSetupDlg, ValuesAreCheckedInOrder) {
     CSmPageSetupDlg dlg(&info, 1);
     dlg.show();
     Type(dlg, c.texts);
-    dlg.OnCommand(1);
+    dlg.OnCommand(SM_ID_OK);
     const auto& shown = CSmMessageService::Instance().Shown();
     if (!c.message) {
       EXPECT_TRUE(shown.empty()) << c.texts[0] << " " << shown.front().text;
@@ -80,17 +95,17 @@ TEST(PageSetupDlg, LandscapeIsStoredExchangedAndShownAsTyped) {
   {
     CSmPageSetupDlg dlg(&info, 1);
     Type(dlg, {"210", "297", "2.3", "20", "20", "20", "20"});
-    static_cast<QRadioButton*>(dlg.Control(1009))->setChecked(true);
-    dlg.OnCommand(1);
+    static_cast<QRadioButton*>(dlg.Control(CSmPageSetupDlg::kLandscape))->setChecked(true);
+    dlg.OnCommand(SM_ID_OK);
   }
   EXPECT_EQ(info.PageCopies, 0);
   EXPECT_EQ(info.PageWidth, 2970);
   EXPECT_EQ(info.PageLength, 2100);
   EXPECT_EQ(info.PageRow, 23);  // not 22 from 2.3 x 10 in binary
   CSmPageSetupDlg again(&info, 1);
-  EXPECT_EQ(Text(again, 1017), "210.0");
-  EXPECT_EQ(Text(again, 1018), "297.0");
-  EXPECT_TRUE(static_cast<QRadioButton*>(again.Control(1009))->isChecked());
+  EXPECT_EQ(Text(again, CSmPageSetupDlg::kWidthEdit), "210.0");
+  EXPECT_EQ(Text(again, CSmPageSetupDlg::kLengthEdit), "297.0");
+  EXPECT_TRUE(static_cast<QRadioButton*>(again.Control(CSmPageSetupDlg::kLandscape))->isChecked());
 }
 
 TEST(PageSetupDlg, SpinButtonsStopAtTheirLimits) {
@@ -99,13 +114,13 @@ TEST(PageSetupDlg, SpinButtonsStopAtTheirLimits) {
   // Down is allowed while nothing is negative yet.
   Type(dlg, {"40.0", "100", "5", "50", "45.1", "0", "40"});
   EXPECT_TRUE(dlg.Step(CSmPageSetupDlg::kWidth, false));
-  EXPECT_EQ(Text(dlg, 1017), "39.9");
+  EXPECT_EQ(Text(dlg, CSmPageSetupDlg::kWidthEdit), "39.9");
   EXPECT_FALSE(dlg.Step(CSmPageSetupDlg::kWidth, false));
-  EXPECT_EQ(Text(dlg, 1017), "39.9");
+  EXPECT_EQ(Text(dlg, CSmPageSetupDlg::kWidthEdit), "39.9");
   EXPECT_FALSE(dlg.Step(CSmPageSetupDlg::kLeft, false));   // at 0
   EXPECT_FALSE(dlg.Step(CSmPageSetupDlg::kFooter, true));  // no printable length left
   EXPECT_TRUE(dlg.Step(CSmPageSetupDlg::kHeader, false));
-  EXPECT_EQ(Text(dlg, 1019), "49.9");
+  EXPECT_EQ(Text(dlg, CSmPageSetupDlg::kHeaderEdit), "49.9");
 }
 
 TEST(PageSetupDlg, RegionFontsAreListedWithTheirColourNames) {

@@ -63,7 +63,7 @@ TEST_F(PrintSetTest, NewFieldsAreNumberedFromOneThousand) {
   Insert(9702, 1003);
   EXPECT_EQ(CSmPrintFieldDlg::NextNumber(&m_db, 9702), 1004);
   CSmPrintFieldDlg dlg(&m_db, 9702, 0, true);
-  EXPECT_EQ(static_cast<QLineEdit*>(dlg.Control(1005))->text(), "1004");
+  EXPECT_EQ(static_cast<QLineEdit*>(dlg.Control(CSmPrintFieldDlg::kNumber))->text(), "1004");
 }
 
 TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
@@ -84,7 +84,7 @@ TEST_F(PrintSetTest, AddingAndChangingFieldsCheckTheirNumbersAndLogThem) {
   {
     // Keeping its number is no duplicate; the new position is stored.
     CSmPrintFieldDlg change(&m_db, 9701, 1000, false);
-    EXPECT_EQ(static_cast<QLineEdit*>(change.Control(1006))->text(), "车号");
+    EXPECT_EQ(static_cast<QLineEdit*>(change.Control(CSmPrintFieldDlg::kName))->text(), "车号");
     Type(change, CSmPrintFieldDlg::kX, "250");
     Type(change, CSmPrintFieldDlg::kY, "90");
     change.OnCommand(SM_ID_OK);
@@ -154,20 +154,20 @@ TEST_F(PrintSetTest, EnterNeverClosesTheDialog) {
 TEST_F(PrintSetTest, ThePaperOfAGroupNeedsWidthAndLength) {
   CSmPrintSetDlg dlg(&m_db);
   dlg.show();
-  auto* paper = static_cast<QComboBox*>(dlg.Control(1008));
+  auto* paper = static_cast<QComboBox*>(dlg.Control(CSmPrintSetDlg::kPaper));
   EXPECT_EQ(paper->currentText(), "2100 x 2970 A4纸");
-  dlg.OnCommand(1009);
+  dlg.OnCommand(CSmPrintSetDlg::kPaperButton);
   ASSERT_TRUE(dlg.EditingPaper());
   EXPECT_FALSE(dlg.FieldList()->isEnabled());
   for (const char* text : {"2100", " 自定义"}) {
     paper->setEditText(QString::fromUtf8(text));
-    dlg.OnCommand(1009);
+    dlg.OnCommand(CSmPrintSetDlg::kPaperButton);
     EXPECT_TRUE(dlg.EditingPaper()) << text;
   }
   EXPECT_EQ(CSmMessageService::Instance().Shown().at(0).text, "纸张太小！");
   EXPECT_EQ(CSmMessageService::Instance().Shown().at(1).text, "未录入有效的纸张宽度！");
   paper->setEditText("1840 x 2600");
-  dlg.OnCommand(1009);
+  dlg.OnCommand(CSmPrintSetDlg::kPaperButton);
   EXPECT_FALSE(dlg.EditingPaper());
   EXPECT_EQ(paper->currentText(), "1840 x 2600 16开");
   CSmPrintJob stored;

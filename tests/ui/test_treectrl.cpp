@@ -204,8 +204,9 @@ TEST(FolderDlg, ConfirmationChecksTheNameAndOffersToCreateAMissingFolder) {
     SmResetMessages();
     CSmMessageService::Instance().QueueAnswer(c.answer);
     CSmFolderDlg dlg(SmTestHome());
-    dlg.findChild<QLineEdit*>("1013")->setText(QString::fromStdString(c.typed));
-    dlg.findChild<QPushButton*>("1")->click();
+    dlg.findChild<QLineEdit*>(QString::number(CSmFolderDlg::kFolderEdit))
+        ->setText(QString::fromStdString(c.typed));
+    dlg.findChild<QPushButton*>(QString::number(SM_ID_OK))->click();
     EXPECT_EQ(dlg.result() == QDialog::Accepted, c.accepted) << c.typed;
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
     EXPECT_EQ(QDir(QString::fromStdString(missing)).exists(), c.created);
@@ -226,14 +227,15 @@ TEST(FolderDlg, OpensOnTheGivenFolderExpandedAndSelected) {
   };
   for (const Case& c : cases) {
     CSmFolderDlg dlg(c.given.toStdString());
-    auto* tree = dlg.findChild<QTreeView*>("1014");
+    auto* tree = dlg.findChild<QTreeView*>(QString::number(CSmFolderDlg::kFolderTree));
     ASSERT_NE(tree, nullptr);
     const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->filePath(tree->currentIndex()), c.shown) << c.given.toStdString();
     EXPECT_TRUE(tree->isExpanded(tree->currentIndex().parent()));
     // The edit keeps the folder as it was given.
-    EXPECT_EQ(dlg.findChild<QLineEdit*>("1013")->text(), c.given);
+    EXPECT_EQ(dlg.findChild<QLineEdit*>(QString::number(CSmFolderDlg::kFolderEdit))->text(),
+              c.given);
   }
 }
 

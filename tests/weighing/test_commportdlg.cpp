@@ -82,7 +82,7 @@ class CommPortDlgTest : public testing::Test {
     return qobject_cast<QComboBox*>(dlg.Control(id));
   }
   static CSmCommPortList* List(CSmCommPortDlg& dlg) {
-    return qobject_cast<CSmCommPortList*>(dlg.Control(1000));
+    return qobject_cast<CSmCommPortList*>(dlg.Control(CSmCommPortDlg::kList));
   }
   static QPushButton* Button(CSmCommPortDlg& dlg, int id) {
     return qobject_cast<QPushButton*>(dlg.Control(id));
@@ -113,7 +113,7 @@ TEST_F(CommPortDlgTest, NoEntryIsCutAndThePortsHaveNoCheckBoxes) {
   Store({{"1", "9600,N,8,1,12,0,10"}});
   CSmCommPortDlg dlg;
   dlg.show();
-  for (int id : {1004, 1008}) {
+  for (int id : {CSmCommPortDlg::kParity, CSmCommPortDlg::kDecode}) {
     QComboBox* combo = Combo(dlg, id);
     int widest = 0;
     for (int i = 0; i < combo->count(); ++i) {
@@ -131,30 +131,34 @@ TEST_F(CommPortDlgTest, OpeningGivesTheDefaultsAndLoadsTheFirstPort) {
     dlg.show();
     EXPECT_EQ(dlg.windowTitle().toStdString(), "串口参数设置");
     EXPECT_EQ(Rows(dlg), std::vector<std::string>{});
-    const std::pair<int, const char*> defaults[] = {{1001, "1"}, {1002, "1200"}, {1003, "8"},
-                                                    {1005, "1"}, {1009, "18"},   {1007, "1"}};
+    const std::pair<int, const char*> defaults[] = {
+        {CSmCommPortDlg::kPort, "1"},           {CSmCommPortDlg::kBaud, "1200"},
+        {CSmCommPortDlg::kDataBits, "8"},       {CSmCommPortDlg::kStopBits, "1"},
+        {CSmCommPortDlg::kReceiveLength, "18"}, {CSmCommPortDlg::kFactor, "1"}};
     for (const auto& [id, text] : defaults) EXPECT_EQ(Field(dlg, id), text) << id;
-    EXPECT_EQ(Combo(dlg, 1004)->currentText().toStdString(), "N.无");
-    ASSERT_EQ(Combo(dlg, 1008)->count(), 7);
-    EXPECT_EQ(Combo(dlg, 1008)->currentText().toStdString(), "1.裸码");
-    EXPECT_EQ(Combo(dlg, 1008)->itemText(6).toStdString(), "7.宁波柯力D2008");
-    EXPECT_TRUE(Button(dlg, 1006)->isEnabled());
-    EXPECT_FALSE(Button(dlg, 1)->isEnabled());  // no row selected
+    EXPECT_EQ(Combo(dlg, CSmCommPortDlg::kParity)->currentText().toStdString(), "N.无");
+    ASSERT_EQ(Combo(dlg, CSmCommPortDlg::kDecode)->count(), 7);
+    EXPECT_EQ(Combo(dlg, CSmCommPortDlg::kDecode)->currentText().toStdString(), "1.裸码");
+    EXPECT_EQ(Combo(dlg, CSmCommPortDlg::kDecode)->itemText(6).toStdString(), "7.宁波柯力D2008");
+    EXPECT_TRUE(Button(dlg, CSmCommPortDlg::kAddButton)->isEnabled());
+    EXPECT_FALSE(Button(dlg, SM_ID_OK)->isEnabled());  // no row selected
   }
   // A stored value without seven fields loads only its port number.
   Store({{"1", "4800,O,7,2,12,5,100"}, {"3", "9600,N,8,1,18,0"}});
   CSmCommPortDlg dlg;
   dlg.show();
   EXPECT_EQ(Selected(dlg), "1");
-  EXPECT_TRUE(Button(dlg, 1)->isEnabled());
-  const std::pair<int, const char*> loaded[] = {{1001, "1"}, {1002, "4800"}, {1003, "7"},
-                                                {1005, "2"}, {1009, "12"},   {1007, "100"}};
+  EXPECT_TRUE(Button(dlg, SM_ID_OK)->isEnabled());
+  const std::pair<int, const char*> loaded[] = {
+      {CSmCommPortDlg::kPort, "1"},           {CSmCommPortDlg::kBaud, "4800"},
+      {CSmCommPortDlg::kDataBits, "7"},       {CSmCommPortDlg::kStopBits, "2"},
+      {CSmCommPortDlg::kReceiveLength, "12"}, {CSmCommPortDlg::kFactor, "100"}};
   for (const auto& [id, text] : loaded) EXPECT_EQ(Field(dlg, id), text) << id;
-  EXPECT_EQ(Combo(dlg, 1004)->currentIndex(), 2);
-  EXPECT_EQ(Combo(dlg, 1008)->currentIndex(), 5);
+  EXPECT_EQ(Combo(dlg, CSmCommPortDlg::kParity)->currentIndex(), 2);
+  EXPECT_EQ(Combo(dlg, CSmCommPortDlg::kDecode)->currentIndex(), 5);
   Select(dlg, "3");
-  EXPECT_EQ(Field(dlg, 1001), "3");
-  EXPECT_EQ(Field(dlg, 1002), "4800");
+  EXPECT_EQ(Field(dlg, CSmCommPortDlg::kPort), "3");
+  EXPECT_EQ(Field(dlg, CSmCommPortDlg::kBaud), "4800");
 }
 
 TEST_F(CommPortDlgTest, AddStoresTheDefinitionAndLogsIt) {
@@ -164,13 +168,13 @@ TEST_F(CommPortDlgTest, AddStoresTheDefinitionAndLogsIt) {
   dlg.show();
   Type(dlg, CSmCommPortDlg::kPort, "02");
   Type(dlg, CSmCommPortDlg::kBaud, "9600");
-  Combo(dlg, 1004)->setCurrentIndex(1);
+  Combo(dlg, CSmCommPortDlg::kParity)->setCurrentIndex(1);
   Type(dlg, CSmCommPortDlg::kDataBits, "7");
   Type(dlg, CSmCommPortDlg::kStopBits, "0");  // no stop bits is accepted
   Type(dlg, CSmCommPortDlg::kReceiveLength, "12");
-  Combo(dlg, 1008)->setCurrentIndex(3);
+  Combo(dlg, CSmCommPortDlg::kDecode)->setCurrentIndex(3);
   Type(dlg, CSmCommPortDlg::kFactor, "1000");
-  Button(dlg, 1006)->click();
+  Button(dlg, CSmCommPortDlg::kAddButton)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(Stored(), (Ports{{"2", "9600,E,7,0,12,3,1000"}}));
   EXPECT_EQ(Selected(dlg), "2");
@@ -189,12 +193,17 @@ TEST_F(CommPortDlgTest, RefusedEntriesChangeNothing) {
     std::string message;
   };
   const Case cases[] = {
-      {1001, "0", "数据不正确！"},      {1002, "0", "数据不正确！"},
-      {1002, "", "数据不正确！"},       {1003, "0", "数据不正确！"},
-      {1005, "", "数据不正确！"},       {1009, "0", "数据不正确！"},
-      {1007, "0", "数据不正确！"},      {1004, "-", "未选择数据！"},
-      {1008, "-", "未选择数据！"},      {1001, "1", "该端口已被定义！"},
-      {1001, "01", "该端口已被定义！"},
+      {CSmCommPortDlg::kPort, "0", "数据不正确！"},
+      {CSmCommPortDlg::kBaud, "0", "数据不正确！"},
+      {CSmCommPortDlg::kBaud, "", "数据不正确！"},
+      {CSmCommPortDlg::kDataBits, "0", "数据不正确！"},
+      {CSmCommPortDlg::kStopBits, "", "数据不正确！"},
+      {CSmCommPortDlg::kReceiveLength, "0", "数据不正确！"},
+      {CSmCommPortDlg::kFactor, "0", "数据不正确！"},
+      {CSmCommPortDlg::kParity, "-", "未选择数据！"},
+      {CSmCommPortDlg::kDecode, "-", "未选择数据！"},
+      {CSmCommPortDlg::kPort, "1", "该端口已被定义！"},
+      {CSmCommPortDlg::kPort, "01", "该端口已被定义！"},
   };
   const Ports before = {{"1", "1200,N,8,1,18,0,1"}};
   for (const Case& c : cases) {
@@ -210,14 +219,14 @@ TEST_F(CommPortDlgTest, RefusedEntriesChangeNothing) {
       Type(dlg, c.control, c.text);
     }
     SmResetMessages();
-    Button(dlg, 1006)->click();
+    Button(dlg, CSmCommPortDlg::kAddButton)->click();
     EXPECT_EQ(LastMessage(), c.message);
     EXPECT_EQ(Stored(), before);
     // Modifying the selected port with the same fields is refused alike (except a taken number,
     // which is the selected port itself here).
     if (c.message == "该端口已被定义！") continue;
     SmResetMessages();
-    Button(dlg, 1)->click();
+    Button(dlg, SM_ID_OK)->click();
     EXPECT_EQ(LastMessage(), c.message);
     EXPECT_EQ(Stored(), before);
   }
@@ -229,25 +238,25 @@ TEST_F(CommPortDlgTest, ModifyRewritesOrRenamesThePort) {
   dlg.show();
   Select(dlg, "1");
   Type(dlg, CSmCommPortDlg::kBaud, "4800");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_EQ(Stored(), (Ports{{"1", "4800,N,8,1,18,0,1"}, {"2", "2400,N,8,1,18,0,1"}}));
   EXPECT_TRUE(dlg.isVisible());
 
   Type(dlg, CSmCommPortDlg::kPort, "2");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_EQ(LastMessage(), "该端口已被定义！");
 
   SmResetMessages();
   Type(dlg, CSmCommPortDlg::kPort, "5");
   Type(dlg, CSmCommPortDlg::kFactor, "10");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(Stored(), (Ports{{"2", "2400,N,8,1,18,0,1"}, {"5", "4800,N,8,1,18,0,10"}}));
   EXPECT_EQ(Selected(dlg), "5");
 
   List(dlg)->clearSelection();
-  Button(dlg, 1)->click();  // disabled without one selected row
-  EXPECT_FALSE(Button(dlg, 1)->isEnabled());
+  Button(dlg, SM_ID_OK)->click();  // disabled without one selected row
+  EXPECT_FALSE(Button(dlg, SM_ID_OK)->isEnabled());
   dlg.OnOK();  // Enter
   EXPECT_EQ(LastMessage(), "无唯一的选择项！");
 }
@@ -292,16 +301,16 @@ TEST_F(CommPortDlgTest, TheDeviceFieldReachesTheReader) {
   ASSERT_FALSE(indicator.Name().empty());
   CSmCommPortDlg dlg;
   dlg.show();
-  auto* device = qobject_cast<CSmEdit*>(dlg.Control(1010));
+  auto* device = qobject_cast<CSmEdit*>(dlg.Control(CSmCommPortDlg::kDeviceEdit));
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(device->text(), QString());
   EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(1));
   Type(dlg, CSmCommPortDlg::kPort, "2");
   EXPECT_EQ(device->placeholderText().toStdString(), CMSComm::PlatformDevice(2));
   Type(dlg, CSmCommPortDlg::kReceiveLength, "1");
-  Combo(dlg, 1008)->setCurrentIndex(1);
+  Combo(dlg, CSmCommPortDlg::kDecode)->setCurrentIndex(1);
   Type(dlg, CSmCommPortDlg::kDeviceEdit, indicator.Name());
-  Button(dlg, 1006)->click();
+  Button(dlg, CSmCommPortDlg::kAddButton)->click();
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty()) << LastMessage();
   EXPECT_EQ(ReadCommDevice("2"), indicator.Name());
 
@@ -325,14 +334,14 @@ TEST_F(CommPortDlgTest, TheDeviceFieldReachesTheReader) {
   Select(dlg, "2");
   EXPECT_EQ(device->text().toStdString(), indicator.Name());
   Type(dlg, CSmCommPortDlg::kPort, "4");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_EQ(ReadCommDevice("4"), indicator.Name());
   EXPECT_EQ(ReadCommDevice("2"), "");
   Type(dlg, CSmCommPortDlg::kDeviceEdit, "");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_EQ(ReadCommDevice("4"), "");
   Type(dlg, CSmCommPortDlg::kDeviceEdit, "/dev/ttyUSB0");
-  Button(dlg, 1)->click();
+  Button(dlg, SM_ID_OK)->click();
   EXPECT_TRUE(List(dlg)->OnCommand(SM_ID_LIST_DELETE));
   EXPECT_EQ(ReadCommDevice("4"), "");
 
@@ -354,7 +363,7 @@ TEST_F(CommPortDlgTest, DeleteSelectsTheRowAtItsPlaceOrTheOneBefore) {
   List(dlg)->OnCommand(SM_ID_LIST_DELETE);
   EXPECT_EQ(Rows(dlg), std::vector<std::string>{});
   EXPECT_EQ(Stored(), Ports{});
-  EXPECT_FALSE(Button(dlg, 1)->isEnabled());
+  EXPECT_FALSE(Button(dlg, SM_ID_OK)->isEnabled());
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
 }
 
@@ -365,8 +374,8 @@ TEST_F(CommPortDlgTest, WithoutTheRightThePortsAreOnlyShown) {
   CSmCommPortDlg dlg;
   dlg.show();
   EXPECT_EQ(Selected(dlg), "1");
-  EXPECT_FALSE(Button(dlg, 1006)->isEnabled());
-  EXPECT_FALSE(Button(dlg, 1)->isEnabled());
+  EXPECT_FALSE(Button(dlg, CSmCommPortDlg::kAddButton)->isEnabled());
+  EXPECT_FALSE(Button(dlg, SM_ID_OK)->isEnabled());
   CSmCommPortList* list = List(dlg);
   EXPECT_FALSE(list->IsCommandEnabled(SM_ID_LIST_DELETE));
   EXPECT_FALSE(list->IsCommandEnabled(SM_ID_LIST_ADD));

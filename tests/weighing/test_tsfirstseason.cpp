@@ -14,6 +14,7 @@
 #include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/common/TsCaneTestApp.h"
+#include "weighing/TsSheetOpenDlg.h"
 #include "weighing/TsYfDoc.h"
 #include "weighing/TsgbDoc.h"
 #include "weighing/TsjsDoc.h"
@@ -39,7 +40,8 @@ class TsFirstSeasonTest : public testing::TestWithParam<int> {
     std::string date;
     accepted = false;
     CSmChildFrame* frame = m_app.OpenFromTemplate(number, 0, 0, 960, [&](QWidget* dlg) {
-      for (int id : {1003, 1004, 1005}) date += Control<QLineEdit>(dlg, id)->text().toStdString();
+      for (int id : {CTsSheetOpenDlg::kYear, CTsSheetOpenDlg::kMonth, CTsSheetOpenDlg::kDay})
+        date += Control<QLineEdit>(dlg, id)->text().toStdString();
       SmResetMessages();
       Press(dlg, SM_ID_OK);
       accepted = !dlg->isVisible();

@@ -200,17 +200,17 @@ TEST_F(TsgbCardTest, GrossThenTareStoresOneTicket) {
   EXPECT_EQ(doc->m_date, "20160315");
   EXPECT_EQ(Rows(List(gross)), std::vector<std::string>{"新单"});
   EXPECT_TRUE(doc->IsNew());
-  EXPECT_FALSE(gross->Control(1081)->isVisible());
-  Field(gross, 1079, "10102001");
-  Field(gross, 1085, "003");
-  Field(gross, 1084, "30.5");
+  EXPECT_FALSE(gross->Control(CTsgbFrmView::kNumber)->isVisible());
+  Field(gross, CTsgbFrmView::kFarmer, "10102001");
+  Field(gross, CTsgbFrmView::kDriver, "003");
+  Field(gross, CTsgbFrmView::kGross, "30.5");
   const QPoint okAt = gross->Control(SM_ID_OK)->pos();
-  const QPoint printAt = gross->Control(1087)->pos();
+  const QPoint printAt = gross->Control(CTsgbFrmView::kPrint)->pos();
   EXPECT_TRUE(Confirm(gross, {SM_IDYES}));
   // The buttons stay where they were, and the weight shows every decimal of its precision.
   QApplication::processEvents();
   EXPECT_EQ(gross->Control(SM_ID_OK)->pos(), okAt);
-  EXPECT_EQ(gross->Control(1087)->pos(), printAt);
+  EXPECT_EQ(gross->Control(CTsgbFrmView::kPrint)->pos(), printAt);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "未录入甘蔗砍运地\n继续吗？");
   EXPECT_EQ(Rows("Select DH||' '||T||' '||OPR0||' '||KNO0 From gbSheet"),
             "00001 20160315 101 10102001");
@@ -229,12 +229,12 @@ TEST_F(TsgbCardTest, GrossThenTareStoresOneTicket) {
   EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
   const int qty = TsGetQtyPrecision();
   ASSERT_GT(qty, 1);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1084))->text().toStdString(),
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kGross))->text().toStdString(),
             FormatStr("%.*f", qty, 30.5));  // "30.500", not "30.5"
-  Field(tare, 1090, "101");
-  Field(tare, 1086, "10.2");
-  Field(tare, 1089, "300");
-  Field(tare, 1083, "20");
+  Field(tare, CTsgbFrmView::kVariety, "101");
+  Field(tare, CTsgbFrmView::kTare, "10.2");
+  Field(tare, CTsgbFrmView::kCanePrice, "300");
+  Field(tare, CTsgbFrmView::kFreightPrice, "20");
   EXPECT_FALSE(Confirm(tare));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "过磅员和除皮员不能是同一个人！");
   // Allowed by parameter 15; the ticket prints at once when its print setting says so.
@@ -266,19 +266,19 @@ TEST_F(TsgbCardTest, SavingChecksInTheirOrder) {
     int focus;
   };
   const Case cases[] = {
-      {"10102001", "003", "012", "0", "", "毛重应为正数！", 1084},
-      {"10102", "003", "012", "30", "", "农户不存在！", 1079},
-      {"10102001", "003", "999", "30", "", "甘蔗砍运地不存在！", 1082},
-      {"10102001", "009", "012", "30", "", "驾驶员不存在！", 1085},
+      {"10102001", "003", "012", "0", "", "毛重应为正数！", CTsgbFrmView::kGross},
+      {"10102", "003", "012", "30", "", "农户不存在！", CTsgbFrmView::kFarmer},
+      {"10102001", "003", "999", "30", "", "甘蔗砍运地不存在！", CTsgbFrmView::kPlace},
+      {"10102001", "009", "012", "30", "", "驾驶员不存在！", CTsgbFrmView::kDriver},
       {"10102001", "", "012", "30", "5", "运价应为0！", 0},  // the price is hidden at gross
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    Field(form, 1079, c.farmer);
-    Field(form, 1085, c.driver);
-    Field(form, 1082, c.place);
-    Field(form, 1084, c.gross);
-    Field(form, 1083, c.freightPrice);
+    Field(form, CTsgbFrmView::kFarmer, c.farmer);
+    Field(form, CTsgbFrmView::kDriver, c.driver);
+    Field(form, CTsgbFrmView::kPlace, c.place);
+    Field(form, CTsgbFrmView::kGross, c.gross);
+    Field(form, CTsgbFrmView::kFreightPrice, c.freightPrice);
     EXPECT_FALSE(Confirm(form, {SM_IDYES}));
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
     QWidget* focus = form->window()->focusWidget();
@@ -287,8 +287,8 @@ TEST_F(TsgbCardTest, SavingChecksInTheirOrder) {
     }
   }
   // A warning answered with No stores nothing.
-  Field(form, 1085, "");
-  Field(form, 1083, "");
+  Field(form, CTsgbFrmView::kDriver, "");
+  Field(form, CTsgbFrmView::kFreightPrice, "");
   EXPECT_FALSE(Confirm(form, {SM_IDNO}));
   EXPECT_EQ(Rows("Select DH From gbSheet"), "");
   EXPECT_EQ(Logged(), "");
@@ -306,12 +306,12 @@ TEST_F(TsgbCardTest, ChangesWriteOnlyOverTheTicketAsSelected) {
   ASSERT_NE(form, nullptr);
   CTsgbListView* list = List(form);
   list->SelectNumber("00001");
-  EXPECT_TRUE(form->Control(1081)->isVisible());
+  EXPECT_TRUE(form->Control(CTsgbFrmView::kNumber)->isVisible());
   // Unchanged: nothing written, nothing logged.
   EXPECT_FALSE(Confirm(form));
   EXPECT_EQ(Logged(), "");
   // A new number.
-  Field(form, 1081, "7");
+  Field(form, CTsgbFrmView::kNumber, "7");
   EXPECT_TRUE(Confirm(form));
   EXPECT_EQ(Rows("Select DH From gbSheet Order By DH"), "00002|00007");
   EXPECT_EQ(Logged(), "修改毛重操作：00001 --> 00007");
@@ -319,7 +319,7 @@ TEST_F(TsgbCardTest, ChangesWriteOnlyOverTheTicketAsSelected) {
   // Another station tared the ticket meanwhile: the card writes nothing.
   list->SelectNumber("00007");
   Run({"Update gbSheet Set OPR1='102' Where DH='00007'"});
-  Field(form, 1084, "31");
+  Field(form, CTsgbFrmView::kGross, "31");
   EXPECT_FALSE(Confirm(form));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "无法修改！");
   EXPECT_EQ(Rows("Select Cast(MU0 As varchar(12))||OPR1 From gbSheet Where DH='00007'"), "30.0102");
@@ -367,10 +367,10 @@ TEST_F(TsgbCardTest, ControlsFollowStepStageAndRights) {
     ASSERT_NE(form, nullptr);
     List(form)->SelectNumber(c.number);
     EXPECT_EQ(form->Doc()->m_rec.DH, c.number);
-    EXPECT_EQ(!form->Control(1081)->isHidden(), c.numberShown);
-    EXPECT_EQ(!form->Control(1084)->isHidden(), c.grossShown);
-    EXPECT_EQ(!form->Control(1086)->isHidden(), c.tareShown);
-    EXPECT_EQ(!form->Control(1135)->isHidden(), c.stepsShown);
+    EXPECT_EQ(!form->Control(CTsgbFrmView::kNumber)->isHidden(), c.numberShown);
+    EXPECT_EQ(!form->Control(CTsgbFrmView::kGross)->isHidden(), c.grossShown);
+    EXPECT_EQ(!form->Control(CTsgbFrmView::kTare)->isHidden(), c.tareShown);
+    EXPECT_EQ(!form->Control(CTsgbFrmView::kTareStep)->isHidden(), c.stepsShown);
     EXPECT_EQ(form->Control(SM_ID_OK)->isEnabled(), c.canSave);
   }
   // Without the right to enter tickets there is no new-ticket row.
@@ -381,18 +381,21 @@ TEST_F(TsgbCardTest, ControlsFollowStepStageAndRights) {
 TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
-  for (int id : {1091, 1092, 1074, 1093, 1094, 1075})
+  for (int id : {CTsgbFrmView::kDisplay1, CTsgbFrmView::kSend1, CTsgbFrmView::kPortLabel1,
+                 CTsgbFrmView::kDisplay2, CTsgbFrmView::kSend2, CTsgbFrmView::kPortLabel2})
     EXPECT_TRUE(form->Control(id)->isHidden()) << id;
   ASSERT_TRUE(form->Scale(0)->SetParams(1, "9600,n,8,1,8,0,1000"));
   emit form->Scale(0)->WeightShown(" 12340 ");
-  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1091))->text(), QString(" 12340 "));
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1))->text(),
+            QString(" 12340 "));
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(1084))->text().toStdString(), "12.340");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kGross))->text().toStdString(),
+            "12.340");
   // A lost line empties the display, and 送数 takes nothing after it.
   emit form->Scale(0)->PortLost(1);
-  EXPECT_TRUE(qobject_cast<QLineEdit*>(form->Control(1091))->text().isEmpty());
-  Field(form, 1084, "7.5");
+  EXPECT_TRUE(qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1))->text().isEmpty());
+  Field(form, CTsgbFrmView::kGross, "7.5");
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 7.5);
 }
@@ -412,15 +415,17 @@ TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {
   };
   const Case cases[] = {
       {"30", "101", "300", "20", "净重应为正数！", 0},  // the gross weight is hidden at tare
-      {"10", "101", "", "20", "蔗价应为正数！", 1089},
-      {"10", "9", "300", "20", "甘蔗品种不存在！", 1090},
-      {"10", "101", "300", "", "运价应为正数！", 1083},
-      {"0", "", "300", "20", "皮重为零\n未录入甘蔗品种\n继续吗？", 1086},
+      {"10", "101", "", "20", "蔗价应为正数！", CTsgbFrmView::kCanePrice},
+      {"10", "9", "300", "20", "甘蔗品种不存在！", CTsgbFrmView::kVariety},
+      {"10", "101", "300", "", "运价应为正数！", CTsgbFrmView::kFreightPrice},
+      {"0", "", "300", "20", "皮重为零\n未录入甘蔗品种\n继续吗？", CTsgbFrmView::kTare},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    Ticket(tare,
-           {{1086, c.tareWeight}, {1090, c.variety}, {1089, c.canePrice}, {1083, c.freightPrice}});
+    Ticket(tare, {{CTsgbFrmView::kTare, c.tareWeight},
+                  {CTsgbFrmView::kVariety, c.variety},
+                  {CTsgbFrmView::kCanePrice, c.canePrice},
+                  {CTsgbFrmView::kFreightPrice, c.freightPrice}});
     EXPECT_FALSE(Confirm(tare, {SM_IDNO}));
     EXPECT_EQ(CSmMessageService::Instance().LastText(), c.message);
     if (c.focus) {
@@ -433,14 +438,14 @@ TEST_F(TsgbCardTest, TareChecksAndTheNumberInTheirOrder) {
   CTsgbFrmView* gross = Open(0);
   ASSERT_NE(gross, nullptr);
   List(gross)->SelectNumber("00004");
-  gross->Control(1081)->setFocus();
-  qobject_cast<QLineEdit*>(gross->Control(1081))->clear();
+  gross->Control(CTsgbFrmView::kNumber)->setFocus();
+  qobject_cast<QLineEdit*>(gross->Control(CTsgbFrmView::kNumber))->clear();
   Keys(gross, "1a2");
-  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(1081))->text(), QString("12"));
-  Field(gross, 1081, "0");
+  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(CTsgbFrmView::kNumber))->text(), QString("12"));
+  Field(gross, CTsgbFrmView::kNumber, "0");
   EXPECT_FALSE(Confirm(gross));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "单号不正确！");
-  EXPECT_EQ(Focused(gross), 1081);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kNumber);
   EXPECT_EQ(Rows("Select DH From gbSheet Order By DH"), "00001|00002|00003|00004");
   EXPECT_EQ(Logged(), "");
 }
@@ -495,7 +500,10 @@ TEST_F(TsgbCardTest, DeleteAndUndoTareAskFirstAndKeepTheListPosition) {
 TEST_F(TsgbCardTest, TwoStationsSavingAtOnceNeverShareANumber) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
-  Ticket(form, {{1079, "10102001"}, {1085, "003"}, {1082, "012"}, {1084, "30.5"}});
+  Ticket(form, {{CTsgbFrmView::kFarmer, "10102001"},
+                {CTsgbFrmView::kDriver, "003"},
+                {CTsgbFrmView::kPlace, "012"},
+                {CTsgbFrmView::kGross, "30.5"}});
   std::promise<void> begun;
   std::thread other([this, &begun] {
     CSmDatabase db(0);
@@ -541,29 +549,31 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   window->show();
   window->activateWindow();
   QApplication::processEvents();
-  auto* display = qobject_cast<QLineEdit*>(gross->Control(1091));
+  auto* display = qobject_cast<QLineEdit*>(gross->Control(CTsgbFrmView::kDisplay1));
   ASSERT_TRUE(gross->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
   EXPECT_FALSE(display->isHidden());
-  EXPECT_EQ(qobject_cast<QLabel*>(gross->Control(1074))->text(), QString("串口1："));
+  EXPECT_EQ(qobject_cast<QLabel*>(gross->Control(CTsgbFrmView::kPortLabel1))->text(),
+            QString("串口1："));
   ASSERT_TRUE(indicator.Show("012340", display)) << display->text().toStdString();
 
   // An upper-level farmer opens the picker; the picked code stays focused.
-  EXPECT_EQ(Focused(gross), 1079);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kFarmer);
   Keys(gross, "10102");
   QObject timers;
   OnModalOf(&timers, 952,
             [](QWidget* dlg) { Enter(dlg->focusWidget() ? dlg->focusWidget() : dlg); });
   Enter(gross);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(1079))->text(), QString("10102001"));
-  EXPECT_EQ(Focused(gross), 1079);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(gross->Control(CTsgbFrmView::kFarmer))->text(),
+            QString("10102001"));
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kFarmer);
   Enter(gross);
-  EXPECT_EQ(Focused(gross), 1085);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kDriver);
   Keys(gross, "003");
   Enter(gross);
-  EXPECT_EQ(Focused(gross), 1082);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kPlace);
   Keys(gross, "012");
   Enter(gross);
-  EXPECT_EQ(Focused(gross), 1084);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kGross);
   QTest::keyClick(gross->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
   EXPECT_DOUBLE_EQ(gross->Doc()->m_rec.MU[0], 12.34);
   Enter(gross);
@@ -578,39 +588,42 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   EXPECT_EQ(Logged(), "新增：00001");
   // The next new ticket starts on its farmer field.
   EXPECT_TRUE(gross->Doc()->IsNew());
-  EXPECT_EQ(Focused(gross), 1079);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kFarmer);
   gross->Doc()->OnCloseDocument();
   QApplication::processEvents();
 
   CTsgbFrmView* tare = Open(1, true);
   ASSERT_NE(tare, nullptr);
   tare->window()->activateWindow();
-  display = qobject_cast<QLineEdit*>(tare->Control(1091));
+  display = qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kDisplay1));
   ASSERT_TRUE(tare->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
   EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
   ASSERT_TRUE(indicator.Show("002340", display));
-  tare->Control(1090)->setFocus();
+  tare->Control(CTsgbFrmView::kVariety)->setFocus();
   QTest::keyClick(tare->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
   EXPECT_DOUBLE_EQ(tare->Doc()->m_rec.MU[1], 2.34);
   Keys(tare, "101");
   Enter(tare);  // variety
-  EXPECT_EQ(Focused(tare), 1086);
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kTare);
   Enter(tare);  // tare weight
   Enter(tare);  // impurity weight
-  EXPECT_EQ(Focused(tare), 1101);
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kRatio);
   Enter(tare);  // impurity ratio; the cane price fills on entering
-  EXPECT_EQ(Focused(tare), 1089);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("310"));
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kCanePrice);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kCanePrice))->text(),
+            QString("310"));
   Enter(tare);  // the freight price fills on entering
-  EXPECT_EQ(Focused(tare), 1083);
-  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1083))->text(), QString("22"));
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kFreightPrice);
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kFreightPrice))->text(),
+            QString("22"));
   // A price above zero is never replaced.
-  qobject_cast<QLineEdit*>(tare->Control(1089))->setText("305");
-  tare->Control(1089)->setFocus();
-  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(1089))->text(), QString("305"));
-  tare->Control(1083)->setFocus();
+  qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kCanePrice))->setText("305");
+  tare->Control(CTsgbFrmView::kCanePrice)->setFocus();
+  EXPECT_EQ(qobject_cast<QLineEdit*>(tare->Control(CTsgbFrmView::kCanePrice))->text(),
+            QString("305"));
+  tare->Control(CTsgbFrmView::kFreightPrice)->setFocus();
   Enter(tare);  // freight price: on to the first item field
-  EXPECT_EQ(Focused(tare), 1301);
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kItemBase + 1);
   for (int i = 0; i < 8 && Focused(tare) != SM_ID_OK; ++i) Enter(tare);
   EXPECT_EQ(Focused(tare), SM_ID_OK);
   SmResetMessages();
@@ -623,7 +636,7 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
                  "Cast(MY6 As varchar(12)) From gbSheet"),
             "101 101 2.34 305.0 22.0 3050.0 100.0 220.0");
   EXPECT_EQ(Logged(), "新增：00001|修改除皮操作：00001|打印：00001");
-  EXPECT_EQ(Focused(tare), 1086);
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kTare);
 }
 
 // A weighbridge office without a printer: the card's print button offers the print dialog,
@@ -674,8 +687,8 @@ TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
   ASSERT_TRUE(form->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
-  auto* display = qobject_cast<QLineEdit*>(form->Control(1091));
-  Field(form, 1084, "7.5");
+  auto* display = qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1));
+  Field(form, CTsgbFrmView::kGross, "7.5");
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 7.5);
 
@@ -752,13 +765,14 @@ TEST_F(TsgbCardTest, QueryCardStepFollowsTheSelectionAndTheRadioPair) {
   list->SelectNumber("00001");
   EXPECT_EQ(doc->m_tare, 1);
   EXPECT_EQ(doc->m_gross, 0);
-  auto* gross = qobject_cast<QRadioButton*>(form->Control(1134));
+  auto* gross = qobject_cast<QRadioButton*>(form->Control(CTsgbFrmView::kGrossStep));
   ASSERT_NE(gross, nullptr);
   EXPECT_FALSE(gross->isHidden());
   gross->click();
   EXPECT_EQ(doc->m_tare, 0);
   EXPECT_EQ(doc->m_gross, 1);
-  EXPECT_FALSE(form->Control(1084)->isHidden());  // the gross weight is editable again
+  EXPECT_FALSE(
+      form->Control(CTsgbFrmView::kGross)->isHidden());  // the gross weight is editable again
   SmResetMessages();
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   list->Delete();
@@ -789,7 +803,9 @@ INSTANTIATE_TEST_SUITE_P(Engines, TsgbCardStationsTest, testing::Values(0, 2));
 TEST_P(TsgbCardStationsTest, AFarmerDeletedWhileTheCardAsksGetsNoTicket) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
-  Ticket(form, {{1079, "10102001"}, {1085, "003"}, {1084, "30.5"}});
+  Ticket(form, {{CTsgbFrmView::kFarmer, "10102001"},
+                {CTsgbFrmView::kDriver, "003"},
+                {CTsgbFrmView::kGross, "30.5"}});
   std::unique_ptr<CSmDatabase> other = Station();
   bool deleted = false;
   SmResetMessages();
@@ -811,7 +827,10 @@ TEST_P(TsgbCardStationsTest, AFarmerDeletedWhileTheCardAsksGetsNoTicket) {
 TEST_P(TsgbCardStationsTest, ATicketStoredMeanwhileMovesTheNumberOn) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
-  Ticket(form, {{1079, "10102001"}, {1085, "003"}, {1082, "012"}, {1084, "30.5"}});
+  Ticket(form, {{CTsgbFrmView::kFarmer, "10102001"},
+                {CTsgbFrmView::kDriver, "003"},
+                {CTsgbFrmView::kPlace, "012"},
+                {CTsgbFrmView::kGross, "30.5"}});
   const std::string file = m_db->GetFileName();
   const CSmConnInfo login = m_db->GetConnInfo();
   const int kind = GetParam();
@@ -877,7 +896,9 @@ TEST_F(TsgbCardTest, ClosingACardWithTypedValuesAsks) {
 
   gross = Open(0);
   ASSERT_NE(gross, nullptr);
-  Ticket(gross, {{1079, "10102001"}, {1085, "003"}, {1084, "30.5"}});
+  Ticket(gross, {{CTsgbFrmView::kFarmer, "10102001"},
+                 {CTsgbFrmView::kDriver, "003"},
+                 {CTsgbFrmView::kGross, "30.5"}});
   const std::string question = "当前文档已发生了变化，存盘吗？";
   // 取消 keeps the card and what was typed; 否 drops the ticket.
   SmResetMessages();
@@ -895,12 +916,15 @@ TEST_F(TsgbCardTest, ClosingACardWithTypedValuesAsks) {
   // 是 stores it as 确认 does; a ticket the checks refuse keeps the card open.
   gross = Open(0);
   ASSERT_NE(gross, nullptr);
-  Ticket(gross, {{1079, "10102001"}, {1085, "003"}, {1084, "0"}, {1082, "012"}});
+  Ticket(gross, {{CTsgbFrmView::kFarmer, "10102001"},
+                 {CTsgbFrmView::kDriver, "003"},
+                 {CTsgbFrmView::kGross, "0"},
+                 {CTsgbFrmView::kPlace, "012"}});
   SmResetMessages();
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   EXPECT_FALSE(frameOf(gross)->close());
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "毛重应为正数！");
-  Field(gross, 1084, "30.5");
+  Field(gross, CTsgbFrmView::kGross, "30.5");
   SmResetMessages();
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);
   EXPECT_TRUE(frameOf(gross)->close());

@@ -136,6 +136,8 @@ class TsjsCardTest : public testing::Test {
     }
     return rows;
   }
+  // The deduction field of slip item `item`.
+  static constexpr int Item(int item) { return CTsjsFrmView::kItemBase + item; }
   static void Field(CTsjsFrmView* form, int id, const std::string& text) {
     auto* edit = qobject_cast<QLineEdit*>(form->Control(id));
     ASSERT_NE(edit, nullptr) << id;
@@ -190,10 +192,10 @@ TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
   ASSERT_EQ(doc->m_layout.m_items.size(), static_cast<size_t>(4 * c + 27));
 
   // A region is no household; the farmer is.
-  Field(form, 1015, "10102");
+  Field(form, CTsjsFrmView::kHousehold, "10102");
   Step(form);
   EXPECT_EQ(doc->m_step, 0);
-  Field(form, 1015, "10102001");
+  Field(form, CTsjsFrmView::kHousehold, "10102001");
   Step(form);
   ASSERT_EQ(doc->m_step, 1);
   EXPECT_EQ(Picked(form), (std::vector<std::string>{"00001*", "00002*"}));
@@ -201,15 +203,15 @@ TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
   // Default deductions: the whole open balance of each item; two prices give their average.
   Step(form);
   ASSERT_EQ(doc->m_step, 2);
-  EXPECT_EQ(form->ItemIds(), (std::vector<int>{1300, 1301, 1302, 1304}));
-  EXPECT_EQ(Text(form, 1300), "100.00");
-  EXPECT_EQ(Text(form, 1301), "500.00");
-  EXPECT_EQ(Text(form, 1302), "0.00");
+  EXPECT_EQ(form->ItemIds(), (std::vector<int>{Item(0), Item(1), Item(2), Item(4)}));
+  EXPECT_EQ(Text(form, Item(0)), "100.00");
+  EXPECT_EQ(Text(form, Item(1)), "500.00");
+  EXPECT_EQ(Text(form, Item(2)), "0.00");
   EXPECT_EQ(Cell(form, c + 7), "303.33");
   EXPECT_EQ(Cell(form, 4 * c + 9), "8500.00");
   EXPECT_EQ(Cell(form, 4 * c + 20) + Cell(form, 4 * c + 22) + Cell(form, 4 * c + 24), "20160315");
   // The preview follows the typing.
-  auto* advance = qobject_cast<QLineEdit*>(form->Control(1301));
+  auto* advance = qobject_cast<QLineEdit*>(form->Control(Item(1)));
   advance->setText("300");
   emit advance->textEdited("300");
   EXPECT_EQ(Cell(form, 4 * c + 9), "8700.00");
@@ -234,7 +236,7 @@ TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
   EXPECT_EQ(Cell(form, c + 7), "303.33");
   EXPECT_EQ(Cell(form, 4 * c + 9), "8700.00");
   EXPECT_EQ(qobject_cast<QPushButton*>(form->Control(SM_ID_OK))->text(), QString("浏览状态"));
-  EXPECT_TRUE(form->Control(1076)->isEnabled());
+  EXPECT_TRUE(form->Control(CTsjsFrmView::kPayButton)->isEnabled());
 
   // Paying marks the deduction row; a paid slip cannot be deleted; taking it back unmarks.
   CTsjsListView* list = List(form);
@@ -264,7 +266,7 @@ TEST_F(TsjsCardTest, EachStepRefusesWhatCannotBeSettled) {
   CTsjsFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
   CTsjsDoc* doc = form->Doc();
-  Field(form, 1015, "10102001");
+  Field(form, CTsjsFrmView::kHousehold, "10102001");
   Step(form);
   form->Picker()->clearSelection();
   Step(form);
@@ -281,14 +283,14 @@ TEST_F(TsjsCardTest, EachStepRefusesWhatCannotBeSettled) {
     int focus;
   };
   const Case cases[] = {
-      {"100", "500.01", "“预付款”扣多了！", 1301},
-      {"-5", "0", "数据不正确！", 1300},
-      {"100.01", "0", "“扣贷款”扣多了！", 1300},
+      {"100", "500.01", "“预付款”扣多了！", Item(1)},
+      {"-5", "0", "数据不正确！", Item(0)},
+      {"100.01", "0", "“扣贷款”扣多了！", Item(0)},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.message);
-    Field(form, 1300, k.loan);
-    Field(form, 1301, k.advance);
+    Field(form, Item(0), k.loan);
+    Field(form, Item(1), k.advance);
     Step(form);
     EXPECT_EQ(CSmMessageService::Instance().LastText(), k.message);
     EXPECT_EQ(Focused(form), k.focus);
@@ -298,7 +300,7 @@ TEST_F(TsjsCardTest, EachStepRefusesWhatCannotBeSettled) {
   // A balance larger than the slip: the default payment would be negative.
   Owe("10102001", 0, 20000);
   form->OnCommand(SM_ID_CANCEL);
-  Field(form, 1015, "10102001");
+  Field(form, CTsjsFrmView::kHousehold, "10102001");
   Step(form);
   Step(form);
   Step(form);
@@ -311,18 +313,18 @@ TEST_F(TsjsCardTest, KeyboardAloneMakesASlip) {
   CTsjsFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
   form->window()->show();
-  form->Control(1015)->setFocus();
+  form->Control(CTsjsFrmView::kHousehold)->setFocus();
   Keys(form, "10102001");
   Enter(form);
   EXPECT_EQ(Focused(form), SM_ID_OK);
   Enter(form);
-  EXPECT_EQ(Focused(form), 1004);
+  EXPECT_EQ(Focused(form), CTsjsFrmView::kPicker);
   Enter(form);
   EXPECT_EQ(Focused(form), SM_ID_OK);
   Enter(form);
   EXPECT_EQ(form->Doc()->m_step, 2);
-  EXPECT_EQ(Focused(form), 1300);
-  for (int id : {1301, 1302, 1304}) {
+  EXPECT_EQ(Focused(form), Item(0));
+  for (int id : {Item(1), Item(2), Item(4)}) {
     Enter(form);
     EXPECT_EQ(Focused(form), id);
   }
@@ -331,7 +333,7 @@ TEST_F(TsjsCardTest, KeyboardAloneMakesASlip) {
   Enter(form);
   EXPECT_EQ(Logged(), "新增：00001");
   EXPECT_TRUE(form->Doc()->IsNew());
-  EXPECT_EQ(Focused(form), 1015);
+  EXPECT_EQ(Focused(form), CTsjsFrmView::kHousehold);
 }
 
 TEST_F(TsjsCardTest, TwoCardsOnOneHouseholdMakeOneSlip) {
@@ -340,7 +342,7 @@ TEST_F(TsjsCardTest, TwoCardsOnOneHouseholdMakeOneSlip) {
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   for (CTsjsFrmView* form : {first, second}) {
-    Field(form, 1015, "10102001");
+    Field(form, CTsjsFrmView::kHousehold, "10102001");
     Step(form);
     Step(form);
     ASSERT_EQ(form->Doc()->m_step, 2);
@@ -348,8 +350,8 @@ TEST_F(TsjsCardTest, TwoCardsOnOneHouseholdMakeOneSlip) {
   Step(first);
   EXPECT_EQ(Logged(), "新增：00001");
   // The first slip took the balances: the second deducts nothing.
-  Field(second, 1300, "0");
-  Field(second, 1301, "0");
+  Field(second, Item(0), "0");
+  Field(second, Item(1), "0");
   Step(second);
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "过磅单<00001>已结算或被删除！");
   // Back at the ticket choice of a new slip: nothing open is left.
@@ -364,7 +366,7 @@ TEST_F(TsjsCardTest, TwoCardsOnOneHouseholdMakeOneSlip) {
 TEST_F(TsjsCardTest, FreightSlipForADriverAndItsPrints) {
   CTsjsFrmView* form = Open(1);
   ASSERT_NE(form, nullptr);
-  Field(form, 1015, "003");
+  Field(form, CTsjsFrmView::kHousehold, "003");
   Step(form);
   EXPECT_EQ(Picked(form), (std::vector<std::string>{"00001*", "00002*"}));
   Step(form);

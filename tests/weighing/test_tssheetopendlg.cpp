@@ -55,20 +55,20 @@ TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
     const char* m;
     const char* d;
     const char* message;  // empty: accepted
-    const char* focus;
+    int focus;
   };
   const Case cases[] = {
-      {"2018", "01", "01", "年度不合理！", "1003"},
-      {"2016", "13", "01", "月份不合理！", "1004"},
-      {"2016", "02", "31", "日期不合理！", "1005"},
-      {"2015", "03", "01", kOutOfYear, "1003"},
-      {"2015", "10", "31", kOutOfYear, "1003"},
-      {"2016", "11", "01", kOutOfYear, "1003"},
-      {"2016", "12", "31", kOutOfYear, "1003"},
-      {"2016", "02", "29", "", ""},
-      {"2015", "11", "01", "", ""},
-      {"2015", "12", "31", "", ""},
-      {"2016", "10", "31", "", ""},
+      {"2018", "01", "01", "年度不合理！", CTsSheetOpenDlg::kYear},
+      {"2016", "13", "01", "月份不合理！", CTsSheetOpenDlg::kMonth},
+      {"2016", "02", "31", "日期不合理！", CTsSheetOpenDlg::kDay},
+      {"2015", "03", "01", kOutOfYear, CTsSheetOpenDlg::kYear},
+      {"2015", "10", "31", kOutOfYear, CTsSheetOpenDlg::kYear},
+      {"2016", "11", "01", kOutOfYear, CTsSheetOpenDlg::kYear},
+      {"2016", "12", "31", kOutOfYear, CTsSheetOpenDlg::kYear},
+      {"2016", "02", "29", "", 0},
+      {"2015", "11", "01", "", 0},
+      {"2015", "12", "31", "", 0},
+      {"2016", "10", "31", "", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.y) + c.m + c.d);
@@ -78,7 +78,7 @@ TEST_P(TsSheetOpenDlgTest, WorkingDateWithinTheBusinessAndTheCaneYear) {
     EXPECT_EQ(message, c.message);
     EXPECT_EQ(closed, *c.message == '\0');
     if (*c.message) {
-      EXPECT_EQ(Focused(*dlg), c.focus);
+      EXPECT_EQ(Focused(*dlg), IdName(c.focus));
       EXPECT_EQ(dlg->m_date, "20160315");
     } else {
       EXPECT_EQ(dlg->m_date, std::string(c.y) + c.m + c.d);

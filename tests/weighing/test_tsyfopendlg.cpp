@@ -85,7 +85,7 @@ TEST_F(TsYfOpenDlgTest, MonthsButtonsAndCaptionsDecideTheList) {
   EXPECT_EQ(Caption(dlg), "打开预付运户款单");
   EXPECT_EQ(Listed(dlg), "0005");
 
-  Button(dlg, 1084)->click();  // farmers
+  Button(dlg, CTsYfOpenDlg::kFarmersId)->click();  // farmers
   EXPECT_EQ(dlg.Party(), 0);
   EXPECT_EQ(Caption(dlg), "打开预付农户款单");
   EXPECT_EQ(Listed(dlg), "0001 0002");
@@ -107,16 +107,16 @@ TEST_F(TsYfOpenDlgTest, MonthsButtonsAndCaptionsDecideTheList) {
   EXPECT_TRUE(dlg.ReviewedOnly());
   reviewed->click();
   unreviewed->click();
-  Button(dlg, 1081)->click();
+  Button(dlg, CTsYfOpenDlg::kReceiptId)->click();
   EXPECT_FALSE(unreviewed->isChecked());
   EXPECT_EQ(Caption(dlg), "打开农户退预付款单");
 
   // Estimates belong to farmers.
-  Button(dlg, 1085)->click();
+  Button(dlg, CTsYfOpenDlg::kDriversId)->click();
   EXPECT_EQ(Caption(dlg), "打开运户退预付款单");
-  Button(dlg, 1090)->click();
+  Button(dlg, CTsYfOpenDlg::kAreaId)->click();
   EXPECT_EQ(dlg.Party(), 0);
-  EXPECT_TRUE(Button(dlg, 1084)->isChecked());
+  EXPECT_TRUE(Button(dlg, CTsYfOpenDlg::kFarmersId)->isChecked());
   EXPECT_EQ(Caption(dlg), "打开甘蔗种植面积预估单");
   EXPECT_EQ(Listed(dlg), "0006");
 }

@@ -37,6 +37,7 @@
 #include "app/SmOpenDataDlg.h"
 #include "core/SmGbk.h"
 #include "core/SmString.h"
+#include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "tests/product/TsStationApp.h"
 
@@ -66,8 +67,10 @@ bool MakeYearFile(TsStationApp& app, int kind, const std::string& place, const s
       app, 1, kind, kind == 0 ? place : std::string(),
       kind == 0 ? std::string()
                 : std::getenv("SM_PG_HOST") + std::string(",") + std::getenv("SM_PG_PORT"));
-  dlg.findChild<QLineEdit*>("1155")->setText(QString::fromStdString(place));
-  dlg.findChild<QLineEdit*>("1105")->setText(QString::fromStdString(year));
+  dlg.findChild<QLineEdit*>(QString::number(CSmNewYearFileDlg::kPlaceEdit))
+      ->setText(QString::fromStdString(place));
+  dlg.findChild<QLineEdit*>(QString::number(CSmNewYearFileDlg::kYearEdit))
+      ->setText(QString::fromStdString(year));
   CSmMessageService::Instance().QueueAnswer(SM_IDYES);  // 真的要创建吗？
   CSmMessageService::Instance().QueueAnswer(SM_IDNO);   // no carry-over now
   EnterTheTestsWorld();
@@ -104,11 +107,12 @@ bool LogIn(TsStationApp& app, const std::string& root, const std::string& file) 
     if (!dlg) return;
     timer.stop();
     dlg->Tree()->SelectFile(file);
-    auto* operators = dlg->findChild<QComboBox*>("1051");
+    auto* operators =
+        dlg->findChild<QComboBox*>(QString::number(CSmOpenDataFileDlg::kOperatorCombo));
     for (int i = 0; i < operators->count(); ++i)
       if (operators->itemText(i).startsWith("101 ")) operators->setCurrentIndex(i);
     EnterTheTestsWorld();
-    dlg->findChild<QPushButton*>("1")->click();
+    dlg->findChild<QPushButton*>(QString::number(SM_ID_OK))->click();
   });
   timer.start();
   return app.LogIn("");
