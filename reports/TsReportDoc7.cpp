@@ -200,13 +200,18 @@ bool KindChosen(const TsChosenItems& chosen, int kind) {
   return false;
 }
 
-// Whether a chosen kind of a ticket is on a slip (`settled`) or not: "JN0='' Or JN1=''" with
-// both kinds chosen; empty when no item is chosen.
-std::string ChosenKindsTest(const TsChosenItems& chosen, bool settled) {
+// Whether a chosen kind of a ticket is open ("JN0='' Or JN1=''" with both kinds chosen), or
+// with `onNoSlip` whether no chosen kind is on a slip, an empty slip number counting as none
+// ("(JN0='' Or JN0 Is Null) And ..."); empty when no item is chosen.
+std::string ChosenKindsTest(const TsChosenItems& chosen, bool onNoSlip) {
   std::string test;
   for (int kind = 0; kind < 2; ++kind) {
     if (!KindChosen(chosen, kind)) continue;
-    test += FormatStr("%sJN%d%s''", test.empty() ? "" : " Or ", kind, settled ? "<>" : "=");
+    if (onNoSlip) {
+      test += FormatStr("%s(JN%d='' Or JN%d Is Null)", test.empty() ? "" : " And ", kind, kind);
+    } else {
+      test += FormatStr("%sJN%d=''", test.empty() ? "" : " Or ", kind);
+    }
   }
   return test;
 }
@@ -602,17 +607,17 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   leftAlone = 0;
   const std::string open = ChosenKindsTest(chosen, false);
   if (!open.empty()) {
-    // Only the tickets open in a chosen kind can change; the others are counted.
+    // Only the tickets open in a chosen kind can change; those on a slip in one are counted as
+    // all of them less those on none, each count found through the index that finds it fastest.
     const std::string conditions = TsSlipConditions(query, m_db);
-    CSmQuery counts(2, 0, 0, m_db);
-    if (!counts.Open(FormatStr("Select Count(Case When %s Then 1 End),Count(Case When %s Then 1 "
-                               "End) From gbSheet ",
-                               open.c_str(), ChosenKindsTest(chosen, true).c_str()) +
-                     conditions) ||
+    const std::string count = "(Select Count(*) From gbSheet " + conditions;
+    CSmQuery counts(3, 0, 0, m_db);
+    if (!counts.Open("Select " + count + ")," + count + " And (" + open + "))," + count + " And (" +
+                     ChosenKindsTest(chosen, true) + "))") ||
         counts.IsEOF())
       return 0;
-    leftAlone = static_cast<int>(counts.GetInt(1));
-    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(0), 0L));
+    leftAlone = static_cast<int>(counts.GetInt(0) - counts.GetInt(2));
+    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(1), 0L));
     CTsBatchProgress progress(openCount);
     // Room for all of them at once: only the room the changed tickets take is ever touched.
     tickets.reserve(openCount);
