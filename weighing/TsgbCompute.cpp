@@ -29,6 +29,16 @@ void ReplaceLinkParams(std::string& text, const char* prefix, const double (&cs)
     text = ReplaceAll(text, FormatStr("%s%d", prefix, j + 1), FormatStr("%.4lf", cs[j]));
 }
 
+// The record of `code` in `cache`, loaded the first time it is asked for; none when it is not
+// on file.
+template <class Rec, class Load>
+const Rec* Cached(std::unordered_map<std::string, std::optional<Rec>>& cache,
+                  const std::string& code, Load load) {
+  auto [found, added] = cache.try_emplace(code);
+  if (added) found->second = load();
+  return found->second ? &*found->second : nullptr;
+}
+
 }  // namespace
 
 double CTsgbRec::GetWeight(int kind) const {
@@ -164,34 +174,27 @@ std::string CTsgbItemCalc::FormulaText(const CTsgbRec& rec, const std::string& f
 }
 
 const CTsgbItemCalc::Farmer* CTsgbItemCalc::FindFarmer(const std::string& code) {
-  auto [found, added] = m_farmers.try_emplace(code);
-  if (added) {
+  return Cached(m_farmers, code, [&]() -> std::optional<Farmer> {
     CNH farmer(m_db, code);
-    if (farmer.Load(0) > 0)
-      found->second.emplace(Farmer{{farmer.cs[0], farmer.cs[1], farmer.cs[2], farmer.cs[3]}});
-  }
-  return found->second ? &*found->second : nullptr;
+    if (farmer.Load(0) <= 0) return std::nullopt;
+    return Farmer{{farmer.cs[0], farmer.cs[1], farmer.cs[2], farmer.cs[3]}};
+  });
 }
 
 const CTsgbItemCalc::Driver* CTsgbItemCalc::FindDriver(const std::string& code) {
-  auto [found, added] = m_drivers.try_emplace(code);
-  if (added) {
+  return Cached(m_drivers, code, [&]() -> std::optional<Driver> {
     CTsDriverRec driver;
-    if (TsDriverLoad(driver, code, m_db) > 0)
-      found->second.emplace(
-          Driver{LoadLimit(driver.WG0, "-1000000000"), LoadLimit(driver.WG1, "1000000000")});
-  }
-  return found->second ? &*found->second : nullptr;
+    if (TsDriverLoad(driver, code, m_db) <= 0) return std::nullopt;
+    return Driver{LoadLimit(driver.WG0, "-1000000000"), LoadLimit(driver.WG1, "1000000000")};
+  });
 }
 
 const CTsgbItemCalc::Place* CTsgbItemCalc::FindPlace(const std::string& code) {
-  auto [found, added] = m_places.try_emplace(code);
-  if (added) {
+  return Cached(m_places, code, [&]() -> std::optional<Place> {
     CTsAdrRec adr;
-    if (TsAdrLoad(adr, code, m_db) > 0)
-      found->second.emplace(Place{{adr.cs[0], adr.cs[1], adr.cs[2], adr.cs[3]}, adr.jl});
-  }
-  return found->second ? &*found->second : nullptr;
+    if (TsAdrLoad(adr, code, m_db) <= 0) return std::nullopt;
+    return Place{{adr.cs[0], adr.cs[1], adr.cs[2], adr.cs[3]}, adr.jl};
+  });
 }
 
 void CTsgbRec::Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db) {
