@@ -64,14 +64,13 @@ std::string OperatorOrBlanks(const std::string& code) {
 }
 
 // Recomputes the chosen items of the kinds the ticket is not settled in.
-void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, const TsCaneContext& context) {
+void RecomputeChosen(CTsgbRec& ticket, const TsChosenItems& chosen, CTsgbItemCalc& calc) {
   for (int kind = 0; kind < 2; ++kind) {
     if (!ticket.JN[kind].empty()) continue;
     for (int category = 0; category < 2; ++category) {
       const std::vector<bool>& flags = chosen[kind][category];
       for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
-        if (flags[n])
-          ticket.ComputeItem(kind, TsGetKindItemIndex(kind, 0, category, 0, n), context);
+        if (flags[n]) calc.Compute(ticket, kind, TsGetKindItemIndex(kind, 0, category, 0, n));
       }
     }
   }
@@ -156,8 +155,8 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
 namespace {
 
 // The tickets with the names of their four codes, each directory grouped by code once: a code
-// kept twice names its ticket once.
-std::string SlipTicketsText(const std::string& conditions) {
+// kept twice names its ticket once. In date and number order when `ordered`.
+std::string SlipTicketsText(const std::string& conditions, bool ordered) {
   static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
   std::string names;
   std::string joins;
@@ -168,15 +167,16 @@ std::string SlipTicketsText(const std::string& conditions) {
         kDirectories[j], j, j, j);
   }
   return "Select " + CTsgbRec::ColumnList() + names + " From gbSheet" + joins + " " + conditions +
-         " Order By T,DH";
+         (ordered ? " Order By T,DH" : "");
 }
 
 // Each ticket read, to be changed or moved away by the handler.
 using TicketHandler = std::function<void(CTsgbRec&, const TsSlipNames&)>;
 
-int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket) {
+int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket,
+                bool ordered = true) {
   CSmQuery query(3, 18, 23, db);
-  if (!query.Open(SlipTicketsText(conditions))) return 0;
+  if (!query.Open(SlipTicketsText(conditions, ordered))) return 0;
   CTsgbRec ticket;  // every field read again on each row
   TsSlipNames names;
   int count = 0;
@@ -200,13 +200,18 @@ bool KindChosen(const TsChosenItems& chosen, int kind) {
   return false;
 }
 
-// Whether a chosen kind of a ticket is on a slip (`settled`) or not: "JN0='' Or JN1=''" with
-// both kinds chosen; empty when no item is chosen.
-std::string ChosenKindsTest(const TsChosenItems& chosen, bool settled) {
+// Whether a chosen kind of a ticket is open ("JN0='' Or JN1=''" with both kinds chosen), or
+// with `onNoSlip` whether no chosen kind is on a slip, an empty slip number counting as none
+// ("(JN0='' Or JN0 Is Null) And ..."); empty when no item is chosen.
+std::string ChosenKindsTest(const TsChosenItems& chosen, bool onNoSlip) {
   std::string test;
   for (int kind = 0; kind < 2; ++kind) {
     if (!KindChosen(chosen, kind)) continue;
-    test += FormatStr("%sJN%d%s''", test.empty() ? "" : " Or ", kind, settled ? "<>" : "=");
+    if (onNoSlip) {
+      test += FormatStr("%s(JN%d='' Or JN%d Is Null)", test.empty() ? "" : " And ", kind, kind);
+    } else {
+      test += FormatStr("%sJN%d=''", test.empty() ? "" : " Or ", kind);
+    }
   }
   return test;
 }
@@ -468,15 +473,17 @@ bool CTsReportDoc7::FindTicketRows() {
   m_ticketRows.assign(tickets.size(), kNoRow);
   const int number = FindShownColumn(kTicketNumberCode);
   if (number < 0) return false;
-  // Both in date and number order: one walk down the rows.
-  size_t row = 0;
-  for (size_t i = 0; i < tickets.size(); ++i) {
-    for (; row < m_rows.size() && m_ticketRows[i] == kNoRow; ++row) {
-      if (m_rows[row][number] == tickets[i].DH) m_ticketRows[i] = row;
-    }
-    if (m_ticketRows[i] == kNoRow) return false;
+  std::unordered_map<std::string_view, size_t> recomputed;
+  recomputed.reserve(tickets.size());
+  for (size_t i = 0; i < tickets.size(); ++i) recomputed.emplace(tickets[i].DH, i);
+  size_t found = 0;
+  for (size_t row = 0; row < m_rows.size() && found < tickets.size(); ++row) {
+    const auto ticket = recomputed.find(m_rows[row][number]);
+    if (ticket == recomputed.end() || m_ticketRows[ticket->second] != kNoRow) continue;
+    m_ticketRows[ticket->second] = row;
+    ++found;
   }
-  return true;
+  return found == tickets.size();
 }
 
 void CTsReportDoc7::Refresh() {
@@ -589,35 +596,38 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   leftAlone = 0;
   const std::string open = ChosenKindsTest(chosen, false);
   if (!open.empty()) {
-    // Only the tickets open in a chosen kind can change; the others are counted.
+    // Only the tickets open in a chosen kind can change; those on a slip in one are counted as
+    // all of them less those on none, each count found through the index that finds it fastest.
     const std::string conditions = TsSlipConditions(query, m_db);
-    CSmQuery counts(2, 0, 0, m_db);
-    if (!counts.Open(FormatStr("Select Count(Case When %s Then 1 End),Count(Case When %s Then 1 "
-                               "End) From gbSheet ",
-                               open.c_str(), ChosenKindsTest(chosen, true).c_str()) +
-                     conditions) ||
+    const std::string count = "(Select Count(*) From gbSheet " + conditions;
+    CSmQuery counts(3, 0, 0, m_db);
+    if (!counts.Open("Select " + count + ")," + count + " And (" + open + "))," + count + " And (" +
+                     ChosenKindsTest(chosen, true) + "))") ||
         counts.IsEOF())
       return 0;
-    leftAlone = static_cast<int>(counts.GetInt(1));
-    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(0), 0L));
+    leftAlone = static_cast<int>(counts.GetInt(0) - counts.GetInt(2));
+    const auto openCount = static_cast<size_t>(std::max(counts.GetInt(1), 0L));
     CTsBatchProgress progress(openCount);
     // Room for all of them at once: only the room the changed tickets take is ever touched.
     tickets.reserve(openCount);
     m_names.reserve(openCount);
     m_storedAmounts.reserve(openCount * kTicketAmounts);
     std::array<double, kTicketAmounts> stored{};
-    const TsCaneContext context = TsCaneContextFromApp(m_db);
-    ReadTickets(conditions + " And (" + open + ")", m_db,
-                [&](CTsgbRec& ticket, const TsSlipNames& names) {
-                  progress.Step();
-                  std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
-                              stored.begin());
-                  RecomputeChosen(ticket, chosen, context);
-                  if (!AmountsDiffer(ticket, stored)) return;
-                  m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
-                  tickets.push_back(std::move(ticket));
-                  m_names.push_back(names);
-                });
+    CTsgbItemCalc calc(TsCaneContextFromApp(m_db));
+    // Read in the order the open tickets are found fastest: the list finds their rows by number.
+    ReadTickets(
+        conditions + " And (" + open + ")", m_db,
+        [&](CTsgbRec& ticket, const TsSlipNames& names) {
+          progress.Step();
+          std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
+                      stored.begin());
+          RecomputeChosen(ticket, chosen, calc);
+          if (!AmountsDiffer(ticket, stored)) return;
+          m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
+          tickets.push_back(std::move(ticket));
+          m_names.push_back(names);
+        },
+        false);
   }
   nChanged = static_cast<int>(tickets.size());
   if (nChanged > 0) {

@@ -84,7 +84,7 @@ class CTsReportDoc7 : public CTsReportDoc {
   TsChosenItems chosen;
   int bReload = 1;
   int nChanged = 0;
-  // The recomputed tickets that changed, in date and number order, until the next reading.
+  // The recomputed tickets that changed, in the order read, until the next reading.
   std::vector<CTsgbRec> tickets;
 
  private:

@@ -29,6 +29,16 @@ void ReplaceLinkParams(std::string& text, const char* prefix, const double (&cs)
     text = ReplaceAll(text, FormatStr("%s%d", prefix, j + 1), FormatStr("%.4lf", cs[j]));
 }
 
+// The record of `code` in `cache`, loaded the first time it is asked for; none when it is not
+// on file.
+template <class Rec, class Load>
+const Rec* Cached(std::unordered_map<std::string, std::optional<Rec>>& cache,
+                  const std::string& code, Load load) {
+  auto [found, added] = cache.try_emplace(code);
+  if (added) found->second = load();
+  return found->second ? &*found->second : nullptr;
+}
+
 }  // namespace
 
 double CTsgbRec::GetWeight(int kind) const {
@@ -79,10 +89,10 @@ void CTsgbRec::SetPrice(bool add, int kind, double price, CSmDatabase* db) {
   PR[kind] = add ? PR[kind] + price : price;
   MY[TsTicketMoneyColumn(kind, -1)] = BaseAmount(kind);
   // The items of a kind already on a slip are what the slip paid: they stay.
-  const TsCaneContext context = TsCaneContextFromApp(db);
+  CTsgbItemCalc calc(TsCaneContextFromApp(db));
   for (int k = 0; k < 2; ++k) {
     if (!JN[k].empty()) continue;
-    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(k, item, context);
+    for (int item = 0; item < TsGetItemCount(0); ++item) calc.Compute(*this, k, item);
   }
 }
 
@@ -91,12 +101,39 @@ void CTsgbRec::ComputeItems(CSmDatabase* db) {
 }
 
 void CTsgbRec::ComputeItems(const TsCaneContext& context) {
+  CTsgbItemCalc calc(context);
   for (int kind = 0; kind < 2; ++kind)
-    for (int item = 0; item < TsGetItemCount(0); ++item) ComputeItem(kind, item, context);
+    for (int item = 0; item < TsGetItemCount(0); ++item) calc.Compute(*this, kind, item);
 }
 
-std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
-  std::string text = TsGetTicketItemFormula(kind, item);
+void CTsgbRec::ComputeItem(int kind, int item, CSmDatabase* db) {
+  CTsgbItemCalc(TsCaneContextFromApp(db)).Compute(*this, kind, item);
+}
+
+// ---------------------------------------------------------------- CTsgbItemCalc
+
+CTsgbItemCalc::CTsgbItemCalc(const TsCaneContext& context)
+    : m_db(context.db), m_evaluator(context.NewEvaluator()) {
+  m_evaluator->m_db = context.db;
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int item = 0; item < kItemFormulas; ++item)
+      m_formulas[kind][item] = TsGetTicketItemFormula(kind, item);
+  }
+}
+
+CTsgbItemCalc::~CTsgbItemCalc() = default;
+
+void CTsgbItemCalc::Compute(CTsgbRec& rec, int kind, int item) {
+  if (kind < 0 || kind > 1 || item < 0 || item >= kItemFormulas) return;
+  const std::string& formula = m_formulas[kind][item];
+  if (formula.empty()) return;
+  double value = 0;
+  if (!m_evaluator->EvalDouble(FormulaText(rec, formula), value)) return;
+  rec.MY[TsTicketMoneyColumn(kind, item)] = RoundTo(value, 2);
+}
+
+std::string CTsgbItemCalc::FormulaText(const CTsgbRec& rec, const std::string& formula) {
+  std::string text = formula;
   const int qty = TsGetQtyPrecision();
   struct Variable {
     const char* name;
@@ -104,47 +141,60 @@ std::string CTsgbRec::FormulaText(int kind, int item, CSmDatabase* db) const {
     double value;
   };
   const Variable variables[] = {
-      {"#mz", qty, MU[0]},      {"#pz", qty, MU[1]},       {"#zz", 4, MU[2]},  {"#zb", 4, MU[3]},
-      {"#sl", 4, GetWeight(0)}, {"#ysl", 4, GetWeight(1)}, {"#djz", 2, PR[0]}, {"#djy", 2, PR[1]},
-      {"#jez", 2, MY[0]},       {"#jey", 2, MY[6]},
+      {"#mz", qty, rec.MU[0]}, {"#pz", qty, rec.MU[1]},      {"#zz", 4, rec.MU[2]},
+      {"#zb", 4, rec.MU[3]},   {"#sl", 4, rec.GetWeight(0)}, {"#ysl", 4, rec.GetWeight(1)},
+      {"#djz", 2, rec.PR[0]},  {"#djy", 2, rec.PR[1]},       {"#jez", 2, rec.MY[0]},
+      {"#jey", 2, rec.MY[6]},
   };
   // Only the variables the formula uses are written out.
   for (const Variable& v : variables) {
     if (text.find(v.name) != std::string::npos)
       text = ReplaceAll(text, v.name, FormatStr("%.*lf", v.decimals, v.value));
   }
-  if (text.find("#ncs") != std::string::npos && !KNO[0].empty()) {
-    CNH farmer(db, KNO[0]);
-    if (farmer.Load(0) > 0) ReplaceLinkParams(text, "#ncs", farmer.cs);
+  if (text.find("#ncs") != std::string::npos && !rec.KNO[0].empty()) {
+    if (const Farmer* farmer = FindFarmer(rec.KNO[0])) ReplaceLinkParams(text, "#ncs", farmer->cs);
   }
   const bool limits =
       text.find("#xzx") != std::string::npos || text.find("#xzs") != std::string::npos;
-  CTsDriverRec driver;
-  if (limits && !KNO[1].empty() && TsDriverLoad(driver, KNO[1], db) > 0) {
-    text = ReplaceAll(text, "#xzx", LoadLimit(driver.WG0, "-1000000000"));
-    text = ReplaceAll(text, "#xzs", LoadLimit(driver.WG1, "1000000000"));
+  if (limits && !rec.KNO[1].empty()) {
+    if (const Driver* driver = FindDriver(rec.KNO[1])) {
+      text = ReplaceAll(text, "#xzx", driver->low);
+      text = ReplaceAll(text, "#xzs", driver->high);
+    }
   }
   const bool place =
       text.find("#ccs") != std::string::npos || text.find("#yj") != std::string::npos;
-  CTsAdrRec adr;
-  if (place && !KNO[2].empty() && TsAdrLoad(adr, KNO[2], db) > 0) {
-    ReplaceLinkParams(text, "#ccs", {adr.cs[0], adr.cs[1], adr.cs[2], adr.cs[3]});
-    text = ReplaceAll(text, "#yj", FormatStr("%.4lf", adr.jl));
+  if (place && !rec.KNO[2].empty()) {
+    if (const Place* adr = FindPlace(rec.KNO[2])) {
+      ReplaceLinkParams(text, "#ccs", adr->cs);
+      text = ReplaceAll(text, "#yj", FormatStr("%.4lf", adr->jl));
+    }
   }
   return text;
 }
 
-void CTsgbRec::ComputeItem(int kind, int item, CSmDatabase* db) {
-  ComputeItem(kind, item, TsCaneContextFromApp(db));
+const CTsgbItemCalc::Farmer* CTsgbItemCalc::FindFarmer(const std::string& code) {
+  return Cached(m_farmers, code, [&]() -> std::optional<Farmer> {
+    CNH farmer(m_db, code);
+    if (farmer.Load(0) <= 0) return std::nullopt;
+    return Farmer{{farmer.cs[0], farmer.cs[1], farmer.cs[2], farmer.cs[3]}};
+  });
 }
 
-void CTsgbRec::ComputeItem(int kind, int item, const TsCaneContext& context) {
-  if (TsGetTicketItemFormula(kind, item).empty()) return;
-  std::unique_ptr<CSmVarCaculate> evaluator = context.NewEvaluator();
-  evaluator->m_db = context.db;
-  double value = 0;
-  if (!evaluator->EvalDouble(FormulaText(kind, item, context.db), value)) return;
-  MY[TsTicketMoneyColumn(kind, item)] = RoundTo(value, 2);
+const CTsgbItemCalc::Driver* CTsgbItemCalc::FindDriver(const std::string& code) {
+  return Cached(m_drivers, code, [&]() -> std::optional<Driver> {
+    CTsDriverRec driver;
+    if (TsDriverLoad(driver, code, m_db) <= 0) return std::nullopt;
+    return Driver{LoadLimit(driver.WG0, "-1000000000"), LoadLimit(driver.WG1, "1000000000")};
+  });
+}
+
+const CTsgbItemCalc::Place* CTsgbItemCalc::FindPlace(const std::string& code) {
+  return Cached(m_places, code, [&]() -> std::optional<Place> {
+    CTsAdrRec adr;
+    if (TsAdrLoad(adr, code, m_db) <= 0) return std::nullopt;
+    return Place{{adr.cs[0], adr.cs[1], adr.cs[2], adr.cs[3]}, adr.jl};
+  });
 }
 
 void CTsgbRec::Reprice(bool add, int kind, double price, const std::string& code, CSmDatabase* db) {

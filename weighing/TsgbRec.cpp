@@ -1,5 +1,6 @@
 #include "weighing/TsgbRec.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -24,13 +25,10 @@ constexpr double kSame = 1e-6;
 // The texts of a row in column order (after the numbers), as pointers into `rec`.
 template <class Rec>
 auto Texts(Rec& rec) {
-  std::vector<decltype(&rec.T)> texts{&rec.T, &rec.DH};
-  for (auto& opr : rec.OPR) texts.push_back(&opr);
-  for (auto& jt : rec.JT) texts.push_back(&jt);
-  for (auto& jn : rec.JN) texts.push_back(&jn);
-  for (auto& kno : rec.KNO) texts.push_back(&kno);
-  texts.push_back(&rec.TH);
-  return texts;
+  return std::array<decltype(&rec.T), 19>{
+      &rec.T,      &rec.DH,     &rec.OPR[0], &rec.OPR[1], &rec.OPR[2], &rec.OPR[3], &rec.OPR[4],
+      &rec.OPR[5], &rec.OPR[6], &rec.OPR[7], &rec.JT[0],  &rec.JT[1],  &rec.JN[0],  &rec.JN[1],
+      &rec.KNO[0], &rec.KNO[1], &rec.KNO[2], &rec.KNO[3], &rec.TH};
 }
 
 bool Near(double a, double b) {

@@ -3,7 +3,10 @@
 // once it is set, and settled in kind k (0 cane payment, 1 freight) once JN<k> is set. MY<6k>
 // is the base amount of kind k and MY<6k+1+j> its ticket item j (TsTicketMoneyColumn).
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cane/TsCaneContext.h"  // TsOperatorNo
@@ -11,6 +14,7 @@
 
 class CSmDatabase;
 class CSmQuery;
+class CSmVarCaculate;
 
 // Per kind (0, 1) and category (0, 1): one flag per defined ticket item, in their order.
 using TsChosenItems = std::array<std::array<std::vector<bool>, 2>, 2>;
@@ -87,7 +91,6 @@ class CTsgbRec {
   void ComputeItem(int kind, int item, CSmDatabase* db);
   void ComputeItems(CSmDatabase* db);
   // The same with the connection and evaluator of a context.
-  void ComputeItem(int kind, int item, const TsCaneContext& context);
   void ComputeItems(const TsCaneContext& context);
   // Re-prices every tared ticket of the variety (kind 0) or place (kind 1) `code` not yet on
   // a slip of that kind; each ticket is rewritten in a transaction of its own.
@@ -105,9 +108,49 @@ class CTsgbRec {
   std::vector<double> MY;
   int FK = 0;
   int PRT[2] = {0, 0};
+};
+
+// Works ticket items out from their formulas, for one ticket or a batch of many, with what
+// does not change from ticket to ticket taken once: the evaluator, the item formulas, and the
+// farmers, drivers and places the formulas read, each loaded once per code.
+class CTsgbItemCalc {
+ public:
+  explicit CTsgbItemCalc(const TsCaneContext& context);
+  ~CTsgbItemCalc();
+  CTsgbItemCalc(const CTsgbItemCalc&) = delete;
+  CTsgbItemCalc& operator=(const CTsgbItemCalc&) = delete;
+
+  // Ticket item j (0-4) of the kind from its formula; a missing formula, or one the evaluator
+  // cannot read, leaves the stored amount.
+  void Compute(CTsgbRec& rec, int kind, int item);
 
  private:
-  std::string FormulaText(int kind, int item, CSmDatabase* db) const;
+  struct Farmer {
+    double cs[4] = {0, 0, 0, 0};
+  };
+  struct Driver {
+    std::string low;
+    std::string high;
+  };
+  struct Place {
+    double cs[4] = {0, 0, 0, 0};
+    double jl = 0;
+  };
+
+  // The formula with the values of the ticket and its master data written in.
+  std::string FormulaText(const CTsgbRec& rec, const std::string& formula);
+  const Farmer* FindFarmer(const std::string& code);
+  const Driver* FindDriver(const std::string& code);
+  const Place* FindPlace(const std::string& code);
+
+  CSmDatabase* m_db = nullptr;
+  std::unique_ptr<CSmVarCaculate> m_evaluator;
+  static constexpr int kItemFormulas = 5;
+  std::string m_formulas[2][kItemFormulas];
+  // Per code: the record, or none when it is not on file.
+  std::unordered_map<std::string, std::optional<Farmer>> m_farmers;
+  std::unordered_map<std::string, std::optional<Driver>> m_drivers;
+  std::unordered_map<std::string, std::optional<Place>> m_places;
 };
 
 // What a ticket's write transaction checks of the codes it names: the farmer (a lowest-level

@@ -262,6 +262,8 @@ TEST_P(TsSlipDetailTest, RecalculationSkipsSettledKindsAndSavesInOneTransaction)
       // Already the new amount (the server keeps two decimals).
       {.number = "000004", .my1 = GetParam() == 0 ? 390.000004 : 390},
   });
+  // A slip number never written is neither open nor on a slip.
+  Run({"Update gbSheet Set JN0=Null Where DH='000004'"});
   Items();  // the subsidy is now 20 per ton
   const std::string kept = GetParam() == 0 ? "390.000004" : "390.000000";
   CTsReportDoc7 doc;
@@ -398,4 +400,15 @@ TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   doc.bReload = 1;
   EXPECT_EQ(refresh(), listed);
   EXPECT_EQ(doc.m_rows.size(), 23u);
+
+  // Recalculated right after a reading: only the rows of the changed tickets are made again,
+  // each found by its number whatever order the tickets were read in, and nothing is read.
+  choose(0);
+  EXPECT_EQ(doc.RecalculateTickets(leftAlone), 23);
+  EXPECT_EQ(refresh(), 0);
+  const int cane = doc.FindShownColumn(60);
+  for (size_t r = 0; r < doc.m_rows.size(); ++r) {
+    EXPECT_EQ(doc.m_rows[r][cane], "390.00") << r;
+    EXPECT_NE(doc.m_rowFlags[r].find('1'), std::string::npos) << r;
+  }
 }

@@ -170,6 +170,59 @@ TEST_P(TsgbComputeTest, SetPriceLeavesTheItemsOfAKindOnASlip) {
   EXPECT_DOUBLE_EQ(rec.MY[7], 100) << "computing the items on purpose still reaches every kind";
 }
 
+TEST_P(TsgbComputeTest, OneCalculationForManyTicketsKeepsEachTicketsMasterData) {
+  Run({"Insert Into NHDir(KNO,NA,cs0,cs1,cs2,cs3) Values('10102002','赵六',3,0,0,0)",
+       "Insert Into DriverDir(KNO,NA,WG0,WG1) Values('005','孙七','15','18')",
+       "Insert Into AdrDir(KNO,NA,jl,ypr,cs0,cs1,cs2,cs3) Values('013','南坡',3,20,2.5,0,0,0)"});
+  // The default items read the farmer's, the driver's and the place's parameters; codes on
+  // file, kept twice in a row, missing, and empty.
+  struct Codes {
+    const char* farmer;
+    const char* driver;
+    const char* place;
+  };
+  const Codes codes[] = {{"10102001", "003", "012"}, {"10102002", "005", "013"},
+                         {"10102002", "005", "013"}, {"10102001", "004", "012"},
+                         {"10109999", "009", "099"}, {"10102001", "", ""},
+                         {"10102002", "003", "012"}};
+  std::vector<CTsgbRec> batch;
+  std::vector<CTsgbRec> alone;
+  for (size_t i = 0; i < std::size(codes); ++i) {
+    CTsgbRec rec = Delivery();
+    rec.KNO[0] = codes[i].farmer;
+    rec.KNO[1] = codes[i].driver;
+    rec.KNO[2] = codes[i].place;
+    rec.MU[0] = 28.5 + static_cast<double>(i);
+    rec.PR[0] = 500;
+    rec.PR[1] = 20;
+    rec.SetBaseAmounts(true);
+    for (int m = 1; m < 12; ++m) {
+      if (m != 6) rec.MY[m] = 77;  // kept where a formula cannot be read
+    }
+    batch.push_back(rec);
+    alone.push_back(rec);
+  }
+  CTsgbItemCalc calc(TsCaneContextFromApp(&m_db));
+  for (CTsgbRec& rec : batch) {
+    for (int kind = 0; kind < 2; ++kind)
+      for (int item = 0; item < 5; ++item) calc.Compute(rec, kind, item);
+  }
+  for (size_t i = 0; i < batch.size(); ++i) {
+    alone[i].ComputeItems(&m_db);
+    for (int m = 0; m < 12; ++m)
+      EXPECT_DOUBLE_EQ(batch[i].MY[m], alone[i].MY[m]) << i << " MY" << m;
+  }
+  // Each ticket with its own parameters (net 18 + i): 扣义运 is net x the place's first
+  // parameter, 扣修路费 net x the farmer's.
+  EXPECT_NEAR(batch[0].MY[2], 18 * 1.5, 1e-9);
+  EXPECT_NEAR(batch[1].MY[2], 19 * 2.5, 1e-9);
+  EXPECT_NEAR(batch[0].MY[4], 18 * 2, 1e-9);
+  EXPECT_NEAR(batch[1].MY[4], 19 * 3, 1e-9);
+  EXPECT_NEAR(batch[6].MY[2], 24 * 1.5, 1e-9);
+  EXPECT_NEAR(batch[6].MY[4], 24 * 3, 1e-9);
+  EXPECT_DOUBLE_EQ(batch[4].MY[4], 77);  // a farmer not on file: the amount stays
+}
+
 class TsgbRepriceTest : public TsgbComputeTest {
  protected:
   void Store(CTsgbRec rec, const char* variety, const char* place, bool tared, const char* jn0 = "",
