@@ -39,13 +39,14 @@ std::string CopyTitle(const std::string& title) {
 // A kind's icon drawn in one mode (greyed for a kind without the right) at whatever size a view
 // asks: a theme that has only the small picture of an icon has it enlarged, so that every row of
 // the large view shows its icon at one size. The pictures are made when the list first paints
-// them, not when it is filled.
+// them, not when it is filled, and the theme is looked up then too.
 class CKindIconEngine : public QIconEngine {
  public:
-  CKindIconEngine(QIcon icon, QIcon::Mode look) : m_icon(std::move(icon)), m_look(look) {}
+  CKindIconEngine(int id, QIcon::Mode look) : m_id(id), m_look(look) {}
 
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State /*state*/) override {
     const int side = std::min(size.width(), size.height());
+    if (m_icon.isNull()) m_icon = SmLoadKindIcon(m_id);
     QPixmap picture = m_icon.pixmap(side, side, m_look);
     if (!picture.isNull() && picture.width() < side)
       picture = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
@@ -69,15 +70,16 @@ class CKindIconEngine : public QIconEngine {
     return {QSize(16, 16), QSize(32, 32)};
   }
 
-  QIconEngine* clone() const override { return new CKindIconEngine(m_icon, m_look); }
+  QIconEngine* clone() const override { return new CKindIconEngine(m_id, m_look); }
 
  private:
-  QIcon m_icon;
+  int m_id;
   QIcon::Mode m_look;
+  QIcon m_icon;  // the kind's icon once a picture was asked for
 };
 
 QIcon SizedKindIcon(int id, QIcon::Mode mode) {
-  return QIcon(new CKindIconEngine(SmLoadKindIcon(id), mode));
+  return QIcon(new CKindIconEngine(id, mode));
 }
 
 }  // namespace
