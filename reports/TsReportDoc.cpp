@@ -208,6 +208,11 @@ int CTsReportDoc::FillRowCells(const RowColumns& columns, const CTsReportRow& ro
   for (size_t i = 0; i < row.Texts.size() && i < columns.texts.size(); ++i) {
     if (columns.texts[i] >= 0) cells[columns.texts[i]] = row.Texts[i];
   }
+  return FillRowValues(columns, row, cells);
+}
+
+int CTsReportDoc::FillRowValues(const RowColumns& columns, const CTsReportRow& row,
+                                std::vector<std::string>& cells) {
   int filled = 0;
   for (size_t i = 0; i < row.Values.size() && i < columns.values.size(); ++i) {
     const int k = columns.values[i];

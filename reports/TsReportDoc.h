@@ -69,6 +69,9 @@ class CTsReportDoc : public CSmDoc {
   // cells that are not blank.
   int FillRowCells(const RowColumns& columns, const CTsReportRow& row,
                    std::vector<std::string>& cells, std::string& flags);
+  // Only the value cells of a row made anew; its texts and flags stay.
+  int FillRowValues(const RowColumns& columns, const CTsReportRow& row,
+                    std::vector<std::string>& cells);
 
  private:
   // The report's query, held once: a report with choices of its own passes its own query type

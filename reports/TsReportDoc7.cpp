@@ -41,7 +41,7 @@ constexpr int kFixedValues = 18;
 constexpr int kTicketNumberCode = 12;
 constexpr int kFarmerNameCode = 2;
 constexpr double kAmountTolerance = 0.00001;
-constexpr size_t kTicketAmounts = 12;  // MY0 to MY11
+constexpr size_t kTicketAmounts = TsRecomputedTicket::kAmounts;
 // Per kind and category the field codes of the items' total and of the running amount after
 // them; the last running amount of each kind.
 constexpr int kTotalCodes[2][2][2] = {{{37, 38}, {39, 40}}, {{53, 54}, {55, 56}}};
@@ -82,6 +82,30 @@ bool AmountsDiffer(const CTsgbRec& ticket, const std::array<double, kTicketAmoun
     if (std::fabs(ticket.MY[column] - stored[column]) >= kAmountTolerance) return true;
   }
   return false;
+}
+
+// What a recomputed ticket that changed keeps of itself.
+TsRecomputedTicket Recomputed(const CTsgbRec& t, const std::array<double, kTicketAmounts>& stored) {
+  TsRecomputedTicket kept;
+  kept.DH = t.DH;
+  std::copy_n(t.MU, kept.MU.size(), kept.MU.begin());
+  std::copy_n(t.PR, kept.PR.size(), kept.PR.begin());
+  std::copy_n(t.MY.begin(), std::min(t.MY.size(), kTicketAmounts), kept.MY.begin());
+  kept.storedMY = stored;
+  return kept;
+}
+
+// `t` with the weights, prices and amounts of its recomputed ticket.
+void ApplyRecomputed(const TsRecomputedTicket& kept, CTsgbRec& t) {
+  std::copy(kept.MU.begin(), kept.MU.end(), t.MU);
+  std::copy(kept.PR.begin(), kept.PR.end(), t.PR);
+  if (t.MY.size() < kTicketAmounts) t.MY.resize(kTicketAmounts);
+  std::copy(kept.MY.begin(), kept.MY.end(), t.MY.begin());
+}
+
+// The key of a ticket number among the open rows.
+uint32_t NumberHash(std::string_view number) {
+  return static_cast<uint32_t>(std::hash<std::string_view>()(number));
 }
 
 constexpr int kCaneModule = 16;
@@ -155,8 +179,8 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
 namespace {
 
 // The tickets with the names of their four codes, each directory grouped by code once: a code
-// kept twice names its ticket once. In date and number order when `ordered`.
-std::string SlipTicketsText(const std::string& conditions, bool ordered) {
+// kept twice names its ticket once. In date and number order.
+std::string SlipTicketsText(const std::string& conditions) {
   static const char* const kDirectories[4] = {"NHDir", "DriverDir", "AdrDir", "GP"};
   std::string names;
   std::string joins;
@@ -167,16 +191,15 @@ std::string SlipTicketsText(const std::string& conditions, bool ordered) {
         kDirectories[j], j, j, j);
   }
   return "Select " + CTsgbRec::ColumnList() + names + " From gbSheet" + joins + " " + conditions +
-         (ordered ? " Order By T,DH" : "");
+         " Order By T,DH";
 }
 
 // Each ticket read, to be changed or moved away by the handler.
 using TicketHandler = std::function<void(CTsgbRec&, const TsSlipNames&)>;
 
-int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket,
-                bool ordered = true) {
+int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHandler& onTicket) {
   CSmQuery query(3, 18, 23, db);
-  if (!query.Open(SlipTicketsText(conditions, ordered))) return 0;
+  if (!query.Open(SlipTicketsText(conditions))) return 0;
   CTsgbRec ticket;  // every field read again on each row
   TsSlipNames names;
   int count = 0;
@@ -184,6 +207,21 @@ int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHand
     ticket.ReadRow(query);
     for (int j = 0; j < 4; ++j) names[j] = query.GetString(19 + j);
     onTicket(ticket, names);
+    ++count;
+  }
+  return count;
+}
+
+// The tickets alone, in the order they are found fastest.
+int ReadTicketsUnnamed(const std::string& conditions, CSmDatabase* db,
+                       const std::function<void(CTsgbRec&)>& onTicket) {
+  CSmQuery query(3, 18, 19, db);
+  if (!query.Open("Select " + CTsgbRec::ColumnList() + " From gbSheet " + conditions)) return 0;
+  CTsgbRec ticket;
+  int count = 0;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    ticket.ReadRow(query);
+    onTicket(ticket);
     ++count;
   }
   return count;
@@ -216,24 +254,43 @@ std::string ChosenKindsTest(const TsChosenItems& chosen, bool onNoSlip) {
   return test;
 }
 
-// The update of the chosen items of a ticket, each written only while its kind is not on a
-// slip and where it differs from the stored amount: per item column the amount twice, then the
-// ticket number.
-std::string ItemUpdateText(const TsChosenItems& chosen, std::vector<int>& columns) {
-  std::string sets;
+// The money column and kind of each chosen item.
+struct ChosenColumn {
+  int column;
+  int kind;
+};
+
+std::vector<ChosenColumn> ChosenColumns(const TsChosenItems& chosen) {
+  std::vector<ChosenColumn> columns;
   for (int kind = 0; kind < 2; ++kind) {
     for (int category = 0; category < 2; ++category) {
       const std::vector<bool>& flags = chosen[kind][category];
       for (int n = 0; n < ItemCount(kind, category) && n < static_cast<int>(flags.size()); ++n) {
-        if (!flags[n]) continue;
-        const int column = ItemMoneyColumn(kind, category, n);
-        columns.push_back(column);
-        sets += FormatStr("%sMY%d=Case When JN%d='' And abs(MY%d-?)>=0.00001 Then ? Else MY%d End",
-                          sets.empty() ? "" : ",", column, kind, column, column);
+        if (flags[n]) columns.push_back({ItemMoneyColumn(kind, category, n), kind});
       }
     }
   }
-  return "Update gbSheet Set " + sets + " Where DH=?";
+  return columns;
+}
+
+// The update of the chosen items of `count` tickets, each item written only while its kind is
+// not on a slip and where it differs from the stored amount: per item column and ticket the
+// ticket number and the amount twice, then the ticket numbers.
+std::string ItemUpdateText(const std::vector<ChosenColumn>& columns, size_t count) {
+  std::string sets;
+  for (const ChosenColumn& c : columns) {
+    std::string amounts;
+    for (size_t i = 0; i < count; ++i) {
+      amounts += FormatStr(" When ? Then Case When abs(MY%d-?)>=0.00001 Then ? Else MY%d End",
+                           c.column, c.column);
+    }
+    sets +=
+        FormatStr("%sMY%d=Case When JN%d='' Then Case DH%s Else MY%d End Else MY%d End",
+                  sets.empty() ? "" : ",", c.column, c.kind, amounts.c_str(), c.column, c.column);
+  }
+  std::string numbers(2 * count - 1, '?');
+  for (size_t i = 1; i < numbers.size(); i += 2) numbers[i] = ',';
+  return "Update gbSheet Set " + sets + " Where DH In (" + numbers + ")";
 }
 
 }  // namespace
@@ -456,23 +513,40 @@ bool CTsReportDoc7::LoadRows(int /*openMode*/) {
   return true;
 }
 
-double CTsReportDoc7::StoredAmount(size_t i, size_t column) const {
-  const size_t at = i * kTicketAmounts + column;
-  return at < m_storedAmounts.size() ? m_storedAmounts[at] : 0;
-}
-
 void CTsReportDoc7::ForgetTickets() {
   tickets.clear();
-  m_names.clear();
-  m_storedAmounts.clear();
   m_ticketRows.clear();
   m_renewRows = false;
 }
 
 bool CTsReportDoc7::FindTicketRows() {
-  m_ticketRows.assign(tickets.size(), kNoRow);
   const int number = FindShownColumn(kTicketNumberCode);
   if (number < 0) return false;
+  return FindOpenTicketRows(number) || ScanTicketRows(number);
+}
+
+bool CTsReportDoc7::FindOpenTicketRows(int number) {
+  m_ticketRows.assign(tickets.size(), kNoRow);
+  std::vector<bool> taken(m_rows.size());
+  for (size_t i = 0; i < tickets.size(); ++i) {
+    const std::string& dh = tickets[i].DH;
+    const uint32_t hash = NumberHash(dh);
+    auto candidate =
+        std::lower_bound(m_openRows.begin(), m_openRows.end(), std::make_pair(hash, uint32_t{0}));
+    for (; candidate != m_openRows.end() && candidate->first == hash; ++candidate) {
+      const size_t row = candidate->second;
+      if (row < m_rows.size() && m_rows[row][number] == dh) break;
+    }
+    if (candidate == m_openRows.end() || candidate->first != hash) return false;
+    if (taken[candidate->second]) return false;
+    taken[candidate->second] = true;
+    m_ticketRows[i] = candidate->second;
+  }
+  return true;
+}
+
+bool CTsReportDoc7::ScanTicketRows(int number) {
+  m_ticketRows.assign(tickets.size(), kNoRow);
   std::unordered_map<std::string_view, size_t> recomputed;
   recomputed.reserve(tickets.size());
   for (size_t i = 0; i < tickets.size(); ++i) recomputed.emplace(tickets[i].DH, i);
@@ -504,10 +578,15 @@ void CTsReportDoc7::Refresh() {
   const SlipItems items;
   if (bReload) ForgetTickets();
   if (std::exchange(m_renewRows, false) && !bReload && m_rowsAsStored && FindTicketRows()) {
-    // Right after a recalculation only the rows of the changed tickets are made again.
+    // Right after a recalculation only the values of the changed tickets' rows are made
+    // again: their texts do not change.
+    CTsgbRec ticket;
     for (size_t i = 0; i < tickets.size(); ++i) {
-      DetailRow(tickets[i], m_names[i], items, work);
-      FillRowCells(columns, work, m_rows[m_ticketRows[i]], m_rowFlags[m_ticketRows[i]]);
+      ApplyRecomputed(tickets[i], ticket);
+      DetailRow(ticket, {}, items, work);
+      const size_t row = m_ticketRows[i];
+      FillRowValues(columns, work, m_rows[row]);
+      m_rowFlags[row].assign(m_rowFlags[row].size(), '0');
     }
     m_rowsAsStored = false;
     MarkChangedCells();
@@ -517,6 +596,7 @@ void CTsReportDoc7::Refresh() {
   std::unordered_map<std::string_view, size_t> recomputed;
   for (size_t i = 0; i < tickets.size(); ++i) recomputed.emplace(tickets[i].DH, i);
   m_ticketRows.assign(tickets.size(), kNoRow);
+  m_openRows.clear();
   m_rows.clear();
   m_rowFlags.clear();
   // Room for all the tickets of the period, counted on the date index alone: the rows are not
@@ -525,18 +605,24 @@ void CTsReportDoc7::Refresh() {
       std::max(m_db->QueryInt("Select Count(*) From gbSheet " + PeriodCondition(query, m_db)), 0L));
   m_rows.reserve(inPeriod);
   m_rowFlags.reserve(inPeriod);
+  CTsgbRec shown;
   ReadSlipTickets(query, m_db, [&](const CTsgbRec& ticket, const TsSlipNames& names) {
     const auto found = recomputed.find(ticket.DH);
     if (found == recomputed.end()) {
       DetailRow(ticket, names, items, work);
     } else {
-      DetailRow(tickets[found->second], m_names[found->second], items, work);
+      shown = ticket;
+      ApplyRecomputed(tickets[found->second], shown);
+      DetailRow(shown, names, items, work);
     }
     const size_t row = m_rows.size();
     AppendFromRow(columns, work);
     if (m_rows.size() == row) return;
     if (found != recomputed.end()) m_ticketRows[found->second] = row;
+    if (ticket.JN[0].empty() || ticket.JN[1].empty())
+      m_openRows.emplace_back(NumberHash(ticket.DH), static_cast<uint32_t>(row));
   });
+  std::sort(m_openRows.begin(), m_openRows.end());
   m_rowsAsStored = tickets.empty();
   if (!bReload) MarkChangedCells();
 }
@@ -566,8 +652,9 @@ void CTsReportDoc7::MarkChangedCells() {
     if (m_ticketRows[i] >= m_rowFlags.size()) continue;
     std::string& flags = m_rowFlags[m_ticketRows[i]];
     for (const Item& item : items) {
-      const double now = tickets[i].MY[item.money];
-      if (std::fabs(now - StoredAmount(i, item.money)) < kAmountTolerance) continue;
+      const auto money = static_cast<size_t>(item.money);
+      if (money >= kTicketAmounts) continue;
+      if (std::fabs(tickets[i].MY[money] - tickets[i].storedMY[money]) < kAmountTolerance) continue;
       for (int column : item.cells) {
         if (column < static_cast<int>(flags.size())) flags[column] = '1';
       }
@@ -610,24 +697,17 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
     CTsBatchProgress progress(openCount);
     // Room for all of them at once: only the room the changed tickets take is ever touched.
     tickets.reserve(openCount);
-    m_names.reserve(openCount);
-    m_storedAmounts.reserve(openCount * kTicketAmounts);
     std::array<double, kTicketAmounts> stored{};
     CTsgbItemCalc calc(TsCaneContextFromApp(m_db));
-    // Read in the order the open tickets are found fastest: the list finds their rows by number.
-    ReadTickets(
-        conditions + " And (" + open + ")", m_db,
-        [&](CTsgbRec& ticket, const TsSlipNames& names) {
-          progress.Step();
-          std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts),
-                      stored.begin());
-          RecomputeChosen(ticket, chosen, calc);
-          if (!AmountsDiffer(ticket, stored)) return;
-          m_storedAmounts.insert(m_storedAmounts.end(), stored.begin(), stored.end());
-          tickets.push_back(std::move(ticket));
-          m_names.push_back(names);
-        },
-        false);
+    // Read in the order the open tickets are found fastest, without the names: the list finds
+    // their rows by number, and the names shown on them do not change.
+    ReadTicketsUnnamed(conditions + " And (" + open + ")", m_db, [&](CTsgbRec& ticket) {
+      progress.Step();
+      std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts), stored.begin());
+      RecomputeChosen(ticket, chosen, calc);
+      if (!AmountsDiffer(ticket, stored)) return;
+      tickets.push_back(Recomputed(ticket, stored));
+    });
   }
   nChanged = static_cast<int>(tickets.size());
   if (nChanged > 0) {
@@ -665,22 +745,41 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
   if (SmMessageBox("真的要保存重新计算的结果吗？", SM_MB_YESNOCANCEL | SM_MB_ICONQUESTION) !=
       SM_IDYES)
     return true;
-  std::vector<int> columns;
-  const std::string update = ItemUpdateText(chosen, columns);
-  std::vector<SmDbValue> values(2 * columns.size() + 1);
+  // Many tickets to a statement; a batch that misses a ticket is written again ticket by
+  // ticket to name the one gone.
+  constexpr size_t kBatch = 32;
+  const std::vector<ChosenColumn> columns = ChosenColumns(chosen);
+  const std::string batchUpdate = ItemUpdateText(columns, kBatch);
+  std::vector<SmDbValue> values;
+  auto write = [&](size_t first, size_t count) {
+    values.clear();
+    for (const ChosenColumn& c : columns) {
+      for (size_t i = first; i < first + count; ++i) {
+        values.push_back(SmDbValue::OfText(tickets[i].DH));
+        values.push_back(SmDbValue::OfDouble(tickets[i].MY[c.column]));
+        values.push_back(values.back());
+      }
+    }
+    for (size_t i = first; i < first + count; ++i)
+      values.push_back(SmDbValue::OfText(tickets[i].DH));
+    return m_db->ExecuteBound(count == kBatch ? batchUpdate : ItemUpdateText(columns, count), {},
+                              values);
+  };
   const bool written = SmRunInTransaction(m_db, [&] {
     CTsBatchProgress progress(tickets.size());
-    for (const CTsgbRec& ticket : tickets) {
-      for (size_t c = 0; c < columns.size(); ++c)
-        values[2 * c] = values[2 * c + 1] = SmDbValue::OfDouble(ticket.MY[columns[c]]);
-      values.back() = SmDbValue::OfText(ticket.DH);
-      if (!m_db->ExecuteBound(update, {}, values)) return false;
-      if (m_db->RowsChanged() == 0) {
-        SmMessageBox(FormatStr("<%s>号单据已不存在，修改失败！", ticket.DH.c_str()),
-                     SM_MB_ICONINFORMATION);
-        return false;
+    for (size_t first = 0; first < tickets.size(); first += kBatch) {
+      const size_t count = std::min(kBatch, tickets.size() - first);
+      if (!write(first, count)) return false;
+      if (m_db->RowsChanged() != static_cast<long long>(count)) {
+        for (size_t i = first; i < first + count; ++i) {
+          if (!write(i, 1)) return false;
+          if (m_db->RowsChanged() > 0) continue;
+          SmMessageBox(FormatStr("<%s>号单据已不存在，修改失败！", tickets[i].DH.c_str()),
+                       SM_MB_ICONINFORMATION);
+          return false;
+        }
       }
-      progress.Step();
+      for (size_t i = 0; i < count; ++i) progress.Step();
     }
     return true;
   });

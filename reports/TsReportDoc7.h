@@ -5,8 +5,10 @@
 // The chosen ticket items of the listed tickets can be recomputed from their formulas in one
 // go; the changed cells are marked and saving writes the new amounts into the tickets.
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reports/TsReportDoc.h"
@@ -51,6 +53,17 @@ void TsSlipDetailRow(const CTsgbRec& t, const TsSlipNames& names, CTsReportRow& 
 // 18 values and one per ticket item of both kinds and categories.
 int TsSlipValueCount();
 
+// A ticket whose chosen items came out different from what it stores: its number, weights,
+// prices and money columns MY0-MY11 (as recomputed, and as stored before).
+struct TsRecomputedTicket {
+  static constexpr size_t kAmounts = 12;
+  std::string DH;
+  std::array<double, 4> MU{};
+  std::array<double, 2> PR{};
+  std::array<double, kAmounts> MY{};
+  std::array<double, kAmounts> storedMY{};
+};
+
 class CTsReportDoc7 : public CTsReportDoc {
  public:
   CTsReportDoc7();
@@ -85,21 +98,25 @@ class CTsReportDoc7 : public CTsReportDoc {
   int bReload = 1;
   int nChanged = 0;
   // The recomputed tickets that changed, in the order read, until the next reading.
-  std::vector<CTsgbRec> tickets;
+  std::vector<TsRecomputedTicket> tickets;
 
  private:
   static constexpr size_t kNoRow = static_cast<size_t>(-1);
 
-  // The stored amount of money column `column` of ticket `i` (as read, before recomputing).
-  double StoredAmount(size_t i, size_t column) const;
   void ForgetTickets();
   // The row of each recomputed ticket among the rows as they were read, by the ticket number
   // shown; false when one is not there or the number is not shown.
   bool FindTicketRows();
+  // Through the open rows noted when the rows were read: false when a ticket is not at its
+  // row any more, or two tickets have one number.
+  bool FindOpenTicketRows(int number);
+  // Through every row, in order.
+  bool ScanTicketRows(int number);
 
-  std::vector<TsSlipNames> m_names;     // beside the tickets
-  std::vector<double> m_storedAmounts;  // the tickets' money columns as read, ticket by ticket
-  std::vector<size_t> m_ticketRows;     // the row of each ticket, or kNoRow
+  std::vector<size_t> m_ticketRows;  // the row of each ticket, or kNoRow
+  // The rows of the tickets that were open in some kind when the rows were read, by a hash of
+  // their number: only those can be recomputed.
+  std::vector<std::pair<uint32_t, uint32_t>> m_openRows;
   // Right after a recalculation the next refresh renews only the rows of the changed tickets,
   // while the other rows show their tickets as stored.
   bool m_renewRows = false;

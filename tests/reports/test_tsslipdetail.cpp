@@ -407,8 +407,63 @@ TEST_P(TsSlipDetailTest, RecalculatedRowsFollowTheirTicketsWithFewStatements) {
   EXPECT_EQ(doc.RecalculateTickets(leftAlone), 23);
   EXPECT_EQ(refresh(), 0);
   const int cane = doc.FindShownColumn(60);
-  for (size_t r = 0; r < doc.m_rows.size(); ++r) {
-    EXPECT_EQ(doc.m_rows[r][cane], "390.00") << r;
-    EXPECT_NE(doc.m_rowFlags[r].find('1'), std::string::npos) << r;
+  auto allRecomputedAndMarked = [&] {
+    for (size_t r = 0; r < doc.m_rows.size(); ++r) {
+      EXPECT_EQ(doc.m_rows[r][cane], "390.00") << r;
+      EXPECT_NE(doc.m_rowFlags[r].find('1'), std::string::npos) << r;
+    }
+  };
+  allRecomputedAndMarked();
+
+  // Rows moved in the grid since the reading are still found by their numbers.
+  doc.bReload = 1;
+  refresh();
+  std::swap(doc.m_rows[0], doc.m_rows[22]);
+  std::swap(doc.m_rowFlags[0], doc.m_rowFlags[22]);
+  EXPECT_EQ(doc.RecalculateTickets(leftAlone), 23);
+  EXPECT_EQ(refresh(), 0);
+  allRecomputedAndMarked();
+}
+
+TEST_P(TsSlipDetailTest, ManyTicketsAreSavedInBatchesAndOneGoneIsNamed) {
+  Items("补助款\t0+\t10*#sl");
+  std::vector<std::string> numbers;
+  for (int i = 0; i < 70; ++i) numbers.push_back(FormatStr("%06d", 100 + i));
+  std::vector<Slip> slips;
+  for (const std::string& number : numbers) slips.push_back({.number = number.c_str(), .my1 = 195});
+  Store(slips);
+  Items();
+  CTsReportDoc7 doc;
+  doc.m_db = &m_db;
+  doc.OnInitDocument();
+  doc.query = March();
+  for (int kind = 0; kind < 2; ++kind) {
+    for (int category = 0; category < 2; ++category)
+      doc.chosen[kind][category].assign(TsGetKindItemCount(kind, 0, category, 0), false);
   }
+  doc.chosen[0][0][0] = true;
+  int leftAlone = 0;
+  ASSERT_EQ(doc.RecalculateTickets(leftAlone), 70);
+  auto all = [](const char* amount) {
+    std::string text;
+    for (int i = 0; i < 70; ++i) text += (i ? "|" : "") + std::string(amount);
+    return text;
+  };
+
+  // Gone from the middle of the second batch: the first batch is not kept either.
+  Run({"Update gbSheet Set DH='999999' Where DH='000150'"});
+  SmResetMessages();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  EXPECT_FALSE(doc.Save(0));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"真的要保存重新计算的结果吗？",
+                                               "<000150>号单据已不存在，修改失败！",
+                                               "重新计算的结果没有保存，过磅单均未修改！"}));
+  Run({"Update gbSheet Set DH='000150' Where DH='999999'"});
+  EXPECT_EQ(Subsidies(), all("195.000000"));
+
+  const long long before = m_db.StatementsSent();
+  CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+  EXPECT_TRUE(doc.Save(0));
+  EXPECT_LT(m_db.StatementsSent() - before, 10);
+  EXPECT_EQ(Subsidies(), all("390.000000"));
 }
