@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QLibraryInfo>
+#include <QPainter>
 #include <QTranslator>
 
 #ifdef Q_OS_WIN
@@ -27,6 +29,51 @@ bool InstallTranslation(const QLocale& locale) {
   return true;
 }
 
+// A theme icon looked up when it is first drawn or asked about, not when it is made: the first
+// lookup reads the theme's index, which the menus and tool bars need not wait for at start-up.
+// Once looked up it answers as the theme's icon, or as the fallback where the theme has none.
+class CThemeIconEngine : public QIconEngine {
+ public:
+  CThemeIconEngine(const char* name, const QIcon& fallback)
+      : m_name(QString::fromLatin1(name)), m_fallback(fallback) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().pixmap(size, 1.0, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                       qreal scale) override {
+    return Icon().pixmap(size, scale, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Icon().availableSizes(mode, state);
+  }
+  QString iconName() override { return Icon().name(); }
+  // With a picture to fall back on the icon is never null, found in the theme or not.
+  bool isNull() override { return m_fallback.isNull() && Icon().isNull(); }
+  QString key() const override { return QStringLiteral("SmTheme"); }
+  QIconEngine* clone() const override { return new CThemeIconEngine(*this); }
+
+ private:
+  const QIcon& Icon() {
+    if (!m_lookedUp) {
+      m_icon = QIcon::hasThemeIcon(m_name) ? QIcon::fromTheme(m_name) : m_fallback;
+      m_lookedUp = true;
+    }
+    return m_icon;
+  }
+
+  QString m_name;
+  QIcon m_fallback;
+  QIcon m_icon;
+  bool m_lookedUp = false;
+};
+
 }  // namespace
 
 bool SmLoadQtTranslation(const QLocale& locale) {
@@ -44,7 +91,7 @@ void SmUseIconTheme() {
 }
 
 QIcon SmThemeIcon(const char* name, const QIcon& fallback) {
-  return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : fallback;
+  return QIcon(new CThemeIconEngine(name, fallback));
 }
 
 SmLockKeys SmGetLockKeys() {

@@ -13,7 +13,8 @@ bool SmLoadQtTranslation(const QLocale& locale = QLocale::system());
 // theme "breeze" is used.
 void SmUseIconTheme();
 
-// The themed icon `name`, or `fallback` when the theme has no such icon.
+// The themed icon `name`, or `fallback` when the theme has no such icon; looked up when the
+// icon is first drawn or asked about.
 QIcon SmThemeIcon(const char* name, const QIcon& fallback);
 
 // Whether Caps Lock and Num Lock are on; both off where the system does not tell.

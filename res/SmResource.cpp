@@ -7,14 +7,17 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmDesktop.h"
 #include "platform/SmDocument.h"
+#include "res/SmProgramIconPng.h"
 
 namespace {
 
@@ -246,17 +249,17 @@ QPixmap DrawGlyph(QColor colour, const QString& sign, int size) {
   return pixmap;
 }
 
-// A glyph icon drawn when it is first shown, not when it is made: menus, toolbars and lists
-// get their icons at start-up, long before most of them are seen. Once drawn it is the plain
-// pixmap icon in every respect.
-class CGlyphIconEngine : public QIconEngine {
+// An icon whose picture is made when it is first shown, not when the icon is made: menus,
+// toolbars and lists get their icons at start-up, long before most of them are seen. Once made
+// it is the plain pixmap icon in every respect.
+class CLazyPictureIconEngine : public QIconEngine {
  public:
-  CGlyphIconEngine(QColor colour, const QString& sign, int size)
-      : m_colour(colour), m_sign(sign), m_size(size) {}
+  CLazyPictureIconEngine(std::function<QPixmap()> make, int size)
+      : m_make(std::move(make)), m_size(size) {}
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    Made().paint(painter, rect, Qt::AlignCenter, mode, state);
   }
-  // As the pixmap icon answers: the square, made smaller to fit; no drawing needed for it.
+  // As the pixmap icon answers: the square, made smaller to fit; no picture needed for it.
   QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
     QSize actual(m_size, m_size);
     if (actual.width() > size.width() || actual.height() > size.height()) {
@@ -265,29 +268,29 @@ class CGlyphIconEngine : public QIconEngine {
     return actual;
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return Drawn().pixmap(size, 1.0, mode, state);
+    return Made().pixmap(size, 1.0, mode, state);
   }
   QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-    return Drawn().availableSizes(mode, state);
+    return Made().availableSizes(mode, state);
   }
-  QString key() const override { return QStringLiteral("SmGlyph"); }
-  QIconEngine* clone() const override { return new CGlyphIconEngine(*this); }
+  QString key() const override { return QStringLiteral("SmLazyPicture"); }
+  QIconEngine* clone() const override { return new CLazyPictureIconEngine(*this); }
   bool isNull() override { return false; }
 
  private:
-  const QIcon& Drawn() {
-    if (m_drawn.isNull()) m_drawn = QIcon(DrawGlyph(m_colour, m_sign, m_size));
-    return m_drawn;
+  const QIcon& Made() {
+    if (m_made.isNull()) m_made = QIcon(m_make());
+    return m_made;
   }
 
-  QColor m_colour;
-  QString m_sign;
+  std::function<QPixmap()> m_make;
   int m_size;
-  QIcon m_drawn;
+  QIcon m_made;
 };
 
 QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
-  return QIcon(new CGlyphIconEngine(colour, sign, size));
+  return QIcon(new CLazyPictureIconEngine(
+      [colour, sign, size] { return DrawGlyph(colour, sign, size); }, size));
 }
 
 // Caption button images: a cross, a bar pointing left and a bar pointing up.
@@ -808,7 +811,13 @@ QIcon SmLoadKindIcon(int id) {
 }
 
 QIcon SmProgramIcon() {
-  static const QIcon icon = Glyph(QColor(46, 139, 87), QStringLiteral("蔗"), 32);
+  static const QIcon icon(new CLazyPictureIconEngine(
+      [] {
+        QPixmap picture;
+        picture.loadFromData(kSmProgramIconPng, sizeof kSmProgramIconPng, "PNG");
+        return picture;
+      },
+      32));
   return icon;
 }
 

@@ -170,6 +170,7 @@ TEST_F(MainFrmTest, StartUpShowsTheMaximisedFrameWithMenusPagesAndTitle) {
   EXPECT_EQ(frame->StatusPane(3)->text().toStdString(), "数字");
   EXPECT_FALSE(frame->windowIcon().isNull());
   EXPECT_EQ(frame->windowIcon().cacheKey(), SmProgramIcon().cacheKey());
+  EXPECT_EQ(frame->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
   EXPECT_EQ(MenuTitles(frame),
             (std::vector<std::string>{"文件(&F)", "设置(&S)", "系统(&X)", "查看(&V)", "帮助(&H)"}));
   EXPECT_EQ(frame->ToolBar()->objectName(), "59392");
