@@ -6,6 +6,8 @@
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QTranslator>
+#include <functional>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -29,49 +31,52 @@ bool InstallTranslation(const QLocale& locale) {
   return true;
 }
 
-// A theme icon looked up when it is first drawn or asked about, not when it is made: the first
-// lookup reads the theme's index, which the menus and tool bars need not wait for at start-up.
-// Once looked up it answers as the theme's icon, or as the fallback where the theme has none.
-class CThemeIconEngine : public QIconEngine {
+// An icon made when it is first drawn or asked about, not when it is made: menus, tool bars
+// and lists get their icons at start-up, long before most of them are seen (and the first theme
+// lookup reads the theme's index). Once made it answers as the made icon does; the size of a
+// picture of known side and "not null" where that is known are answered without making it.
+class CLazyIconEngine : public QIconEngine {
  public:
-  CThemeIconEngine(const char* name, const QIcon& fallback)
-      : m_name(QString::fromLatin1(name)), m_fallback(fallback) {}
+  CLazyIconEngine(std::function<QIcon()> make, int side, bool neverNull)
+      : m_make(std::move(make)), m_side(side), m_neverNull(neverNull) {}
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    Made().paint(painter, rect, Qt::AlignCenter, mode, state);
   }
+  // As a pixmap icon answers: the square, made smaller to fit.
   QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return Icon().actualSize(size, mode, state);
+    if (m_side <= 0) return Made().actualSize(size, mode, state);
+    QSize actual(m_side, m_side);
+    if (actual.width() > size.width() || actual.height() > size.height()) {
+      actual.scale(size, Qt::KeepAspectRatio);
+    }
+    return actual;
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return Icon().pixmap(size, 1.0, mode, state);
+    return Made().pixmap(size, 1.0, mode, state);
   }
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                        qreal scale) override {
-    return Icon().pixmap(size, scale, mode, state);
+    return Made().pixmap(size, scale, mode, state);
   }
   QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-    return Icon().availableSizes(mode, state);
+    return Made().availableSizes(mode, state);
   }
-  QString iconName() override { return Icon().name(); }
-  // With a picture to fall back on the icon is never null, found in the theme or not.
-  bool isNull() override { return m_fallback.isNull() && Icon().isNull(); }
-  QString key() const override { return QStringLiteral("SmTheme"); }
-  QIconEngine* clone() const override { return new CThemeIconEngine(*this); }
+  QString iconName() override { return Made().name(); }
+  bool isNull() override { return !m_neverNull && Made().isNull(); }
+  QString key() const override { return QStringLiteral("SmLazy"); }
+  QIconEngine* clone() const override { return new CLazyIconEngine(*this); }
 
  private:
-  const QIcon& Icon() {
-    if (!m_lookedUp) {
-      m_icon = QIcon::hasThemeIcon(m_name) ? QIcon::fromTheme(m_name) : m_fallback;
-      m_lookedUp = true;
-    }
+  const QIcon& Made() {
+    if (m_make) m_icon = std::exchange(m_make, nullptr)();
     return m_icon;
   }
 
-  QString m_name;
-  QIcon m_fallback;
+  std::function<QIcon()> m_make;  // empty once made
+  int m_side;
+  bool m_neverNull;
   QIcon m_icon;
-  bool m_lookedUp = false;
 };
 
 }  // namespace
@@ -90,8 +95,17 @@ void SmUseIconTheme() {
   QIcon::setFallbackThemeName("breeze");
 }
 
+QIcon SmLazyIcon(std::function<QIcon()> make, int side, bool neverNull) {
+  return QIcon(new CLazyIconEngine(std::move(make), side, neverNull));
+}
+
 QIcon SmThemeIcon(const char* name, const QIcon& fallback) {
-  return QIcon(new CThemeIconEngine(name, fallback));
+  // With a picture to fall back on the icon is never null, found in the theme or not.
+  return SmLazyIcon(
+      [name = QString::fromLatin1(name), fallback] {
+        return QIcon::hasThemeIcon(name) ? QIcon::fromTheme(name) : fallback;
+      },
+      0, !fallback.isNull());
 }
 
 SmLockKeys SmGetLockKeys() {

@@ -4,6 +4,7 @@
 // the lock keys for the status bar.
 #include <QIcon>
 #include <QLocale>
+#include <functional>
 
 // Installs Qt's translation of its own texts: for `locale` when it is a Chinese one, else
 // simplified Chinese; false when none could be loaded (Qt's English texts stay).
@@ -13,6 +14,10 @@ bool SmLoadQtTranslation(const QLocale& locale = QLocale::system());
 // theme "breeze" is used.
 void SmUseIconTheme();
 
+// An icon that `make`s itself when it is first drawn or asked about, then answers exactly as
+// the made icon. `side` > 0: a square picture of that side, whose size is answered without
+// making it; `neverNull`: the made icon is known not to be null.
+QIcon SmLazyIcon(std::function<QIcon()> make, int side = 0, bool neverNull = false);
 // The themed icon `name`, or `fallback` when the theme has no such icon; looked up when the
 // icon is first drawn or asked about.
 QIcon SmThemeIcon(const char* name, const QIcon& fallback);

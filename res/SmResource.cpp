@@ -1,17 +1,14 @@
 #include "res/SmResource.h"
 
-#include <QIconEngine>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <cmath>
-#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
-#include <utility>
 
 #include "platform/SmCommand.h"
 #include "platform/SmCommandIds.h"
@@ -249,48 +246,10 @@ QPixmap DrawGlyph(QColor colour, const QString& sign, int size) {
   return pixmap;
 }
 
-// An icon whose picture is made when it is first shown, not when the icon is made: menus,
-// toolbars and lists get their icons at start-up, long before most of them are seen. Once made
-// it is the plain pixmap icon in every respect.
-class CLazyPictureIconEngine : public QIconEngine {
- public:
-  CLazyPictureIconEngine(std::function<QPixmap()> make, int size)
-      : m_make(std::move(make)), m_size(size) {}
-  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    Made().paint(painter, rect, Qt::AlignCenter, mode, state);
-  }
-  // As the pixmap icon answers: the square, made smaller to fit; no picture needed for it.
-  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-    QSize actual(m_size, m_size);
-    if (actual.width() > size.width() || actual.height() > size.height()) {
-      actual.scale(size, Qt::KeepAspectRatio);
-    }
-    return actual;
-  }
-  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return Made().pixmap(size, 1.0, mode, state);
-  }
-  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-    return Made().availableSizes(mode, state);
-  }
-  QString key() const override { return QStringLiteral("SmLazyPicture"); }
-  QIconEngine* clone() const override { return new CLazyPictureIconEngine(*this); }
-  bool isNull() override { return false; }
-
- private:
-  const QIcon& Made() {
-    if (m_made.isNull()) m_made = QIcon(m_make());
-    return m_made;
-  }
-
-  std::function<QPixmap()> m_make;
-  int m_size;
-  QIcon m_made;
-};
-
+// A glyph icon drawn when it is first shown, not when it is made.
 QIcon Glyph(QColor colour, const QString& sign, int size = 16) {
-  return QIcon(new CLazyPictureIconEngine(
-      [colour, sign, size] { return DrawGlyph(colour, sign, size); }, size));
+  return SmLazyIcon([colour, sign, size] { return QIcon(DrawGlyph(colour, sign, size)); }, size,
+                    true);
 }
 
 // Caption button images: a cross, a bar pointing left and a bar pointing up.
@@ -811,13 +770,13 @@ QIcon SmLoadKindIcon(int id) {
 }
 
 QIcon SmProgramIcon() {
-  static const QIcon icon(new CLazyPictureIconEngine(
+  static const QIcon icon = SmLazyIcon(
       [] {
         QPixmap picture;
         picture.loadFromData(kSmProgramIconPng, sizeof kSmProgramIconPng, "PNG");
-        return picture;
+        return QIcon(picture);
       },
-      32));
+      32, true);
   return icon;
 }
 
