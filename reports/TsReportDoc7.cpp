@@ -212,21 +212,6 @@ int ReadTickets(const std::string& conditions, CSmDatabase* db, const TicketHand
   return count;
 }
 
-// The tickets alone, in the order they are found fastest.
-int ReadTicketsUnnamed(const std::string& conditions, CSmDatabase* db,
-                       const std::function<void(CTsgbRec&)>& onTicket) {
-  CSmQuery query(3, 18, 19, db);
-  if (!query.Open("Select " + CTsgbRec::ColumnList() + " From gbSheet " + conditions)) return 0;
-  CTsgbRec ticket;
-  int count = 0;
-  for (; !query.IsEOF(); query.MoveNext()) {
-    ticket.ReadRow(query);
-    onTicket(ticket);
-    ++count;
-  }
-  return count;
-}
-
 // Whether some item of the kind is chosen.
 bool KindChosen(const TsChosenItems& chosen, int kind) {
   for (int category = 0; category < 2; ++category) {
@@ -701,13 +686,14 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
     CTsgbItemCalc calc(TsCaneContextFromApp(m_db));
     // Read in the order the open tickets are found fastest, without the names: the list finds
     // their rows by number, and the names shown on them do not change.
-    ReadTicketsUnnamed(conditions + " And (" + open + ")", m_db, [&](CTsgbRec& ticket) {
+    auto recompute = [&](CTsgbRec& ticket) {
       progress.Step();
       std::copy_n(ticket.MY.begin(), std::min(ticket.MY.size(), kTicketAmounts), stored.begin());
       RecomputeChosen(ticket, chosen, calc);
       if (!AmountsDiffer(ticket, stored)) return;
       tickets.push_back(Recomputed(ticket, stored));
-    });
+    };
+    CTsgbRec().ReadEach(conditions + " And (" + open + ")", {}, recompute, m_db);
   }
   nChanged = static_cast<int>(tickets.size());
   if (nChanged > 0) {

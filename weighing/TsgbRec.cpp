@@ -132,14 +132,22 @@ int CTsgbRec::Load(const std::string& where, CSmDatabase* db) {
 int CTsgbRec::Select(const std::string& where, const std::string& order,
                      std::vector<CTsgbRec>& list, CSmDatabase* db) {
   list.clear();
+  return ReadEach(
+      where, order, [&list](CTsgbRec& row) { list.push_back(row); }, db);
+}
+
+int CTsgbRec::ReadEach(const std::string& where, const std::string& order,
+                       const std::function<void(CTsgbRec&)>& onRow, CSmDatabase* db) {
   CSmQuery query(3, 18, 19, db);
   BindColumns(query);
   if (!query.Open(SelectText(where, order))) return 0;
+  int count = 0;
   for (; !query.IsEOF(); query.MoveNext()) {
     ReadRow(query);
-    list.push_back(*this);
+    onRow(*this);
+    ++count;
   }
-  return static_cast<int>(list.size());
+  return count;
 }
 
 int CTsgbRec::Insert(CSmDatabase* db) {

@@ -3,6 +3,7 @@
 // once it is set, and settled in kind k (0 cane payment, 1 freight) once JN<k> is set. MY<6k>
 // is the base amount of kind k and MY<6k+1+j> its ticket item j (TsTicketMoneyColumn).
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +47,10 @@ class CTsgbRec {
   // first); their number.
   int Select(const std::string& where, const std::string& order, std::vector<CTsgbRec>& list,
              CSmDatabase* db);
+  // The same row by row: each read into this record (every field anew) and handed to `onRow`,
+  // which may change or move it; their number.
+  int ReadEach(const std::string& where, const std::string& order,
+               const std::function<void(CTsgbRec&)>& onRow, CSmDatabase* db);
   // Writes the ticket as a new row in a transaction of its own, stamping an empty TH with the
   // connection's clock. A number another row holds already is refused ("单号重，不能修改！")
   // and nothing is stored. 1 when stored, else 0.
