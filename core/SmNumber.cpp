@@ -78,7 +78,7 @@ double RoundTo(double value, int decimals) {
       return std::copysign((up ? whole + 1 : whole) / scale, nudged);
     }
   }
-  return StrToDouble(FormatStr("%.*lf", decimals, nudged));
+  return PrintedValue(nudged, decimals);
 }
 
 double StrToDouble(std::string_view text) {
@@ -159,8 +159,7 @@ int RoundedDigits(double value, int minDecimals, int maxDecimals, std::string& d
   minDecimals = std::max(minDecimals, 0);
   maxDecimals = std::max(maxDecimals, minDecimals);
   value = RoundTo(value, maxDecimals);
-  if (!ReadsBackAsItself(value, maxDecimals))
-    value = StrToDouble(FormatStr("%.*lf", maxDecimals, value));
+  if (!ReadsBackAsItself(value, maxDecimals)) value = PrintedValue(value, maxDecimals);
   const int sign = SignOf(value);
   if (sign != 0) digits = DisplayDigits(std::fabs(value), minDecimals, maxDecimals, intDigits);
   return sign;
