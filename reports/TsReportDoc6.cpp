@@ -269,15 +269,6 @@ void CTsReportDoc6::Refresh() {
 // ---------------------------------------------------------------- CTsReportQueryDlg6
 
 CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
-                                       const std::string& region, int rowKind, int level,
-                                       int skipEmpty, int balanceType, int includeUnreviewed,
-                                       QWidget* parent)
-    : CTsReportQueryDlg6(
-          db, title,
-          TsBalanceQuery{{{}, {}, {}, {region}, rowKind, level, 0}, balanceType, includeUnreviewed},
-          skipEmpty, parent) {}
-
-CTsReportQueryDlg6::CTsReportQueryDlg6(CSmDatabase* db, const std::string& title,
                                        const TsBalanceQuery& q, int skipEmpty, QWidget* parent)
     : CTsReportQueryDlg(db, title, {}, {}, {}, {q.sFilter[0], {}, {}, {}}, q.nRowKind, q.nLevel,
                         skipEmpty, 973, parent),

@@ -55,10 +55,6 @@ class CTsReportQueryDlg6 : public CTsReportQueryDlg {
   // Control ids (object names of the controls).
   enum ControlId : int { kOpeningBalance = 1117, kClosingBalance = 1118 };
 
-  CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const std::string& region,
-                     int rowKind, int level, int skipEmpty, int balanceType, int includeUnreviewed,
-                     QWidget* parent = nullptr);
-  // The same on a query.
   CTsReportQueryDlg6(CSmDatabase* db, const std::string& title, const TsBalanceQuery& q,
                      int skipEmpty, QWidget* parent = nullptr);
 
