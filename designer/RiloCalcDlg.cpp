@@ -508,9 +508,9 @@ CRiloCellTextDlg::CRiloCellTextDlg(const CRiloDoc& doc, QWidget* parent)
 
 void CRiloCellTextDlg::OnInitDialog() {
   CSmDlg::OnInitDialog();
-  // A formula stored longer than the rule allows, or holding a character it refuses (both are
-  // operators of the formulas), is edited whole without the rule: under it the field would cut
-  // the formula, or empty it, and "&S.确认" would store that.
+  // The rule is for typing. A stored formula that breaks it (longer, or holding "||" or "[",
+  // which formulas use) is edited whole without it: under the rule the field would cut the
+  // formula or empty it, and "&S.确认" would store that.
   const bool typed = ValidateFieldText(m_formula, {}, 0, kTypedFormulaRule, kTypedFormulaMax, -1);
   if (typed) m_edit->SetInputType(kTypedFormulaRule, kTypedFormulaMax);
   m_edit->setMaxLength(typed ? kTypedFormulaMax : kWholeText);
