@@ -11,11 +11,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "core/SmNumber.h"
 #include "core/SmString.h"
 #include "designer/RiloDoc.h"
 #include "ui/SmEdit.h"
+#include "ui/SmInputSpec.h"
 #include "ui/SmWaitCursor.h"
 
 namespace {
@@ -34,6 +36,22 @@ QLabel* AddLabel(QGridLayout* grid, QWidget* parent, const char* text, int row) 
   grid->addWidget(label, row, 0);
   return label;
 }
+
+// A one-line field would cut what it is given to 32,767 characters; formulas and results of
+// any length are held whole.
+constexpr int kWholeText = std::numeric_limits<int>::max();
+
+QLineEdit* AddWholeTextEdit(QWidget* parent, int id, bool readOnly) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::number(id));
+  edit->setMaxLength(kWholeText);
+  edit->setReadOnly(readOnly);
+  return edit;
+}
+
+// What the formula dialog lets the clerk type: no "|", "[", "]" or "'", at most 250 characters.
+constexpr char kTypedFormulaRule[] = "MDBSTRING";
+constexpr int kTypedFormulaMax = 250;
 
 }  // namespace
 
@@ -266,14 +284,11 @@ CRiloCalcDlg::CRiloCalcDlg(const CRiloDoc& doc, QWidget* parent)
   m_cellLabel->setObjectName(QString::number(kCellLabel));
   grid->addWidget(m_cellLabel, 0, 1, 1, 3);
   AddLabel(grid, this, "公  式：", 1);
-  m_formulaEdit = new QLineEdit(this);
-  m_formulaEdit->setObjectName(QString::number(kFormula));
+  m_formulaEdit = AddWholeTextEdit(this, kFormula, false);
   m_formulaEdit->setMinimumWidth(360);
   grid->addWidget(m_formulaEdit, 1, 1, 1, 3);
   AddLabel(grid, this, "结  果：", 2);
-  m_resultEdit = new QLineEdit(this);
-  m_resultEdit->setObjectName(QString::number(kResult));
-  m_resultEdit->setReadOnly(true);
+  m_resultEdit = AddWholeTextEdit(this, kResult, true);
   grid->addWidget(m_resultEdit, 2, 1, 1, 3);
   AddLabel(grid, this, "提  示：", 3);
   m_hintLabel = new QLabel(this);
@@ -483,9 +498,7 @@ CRiloCellTextDlg::CRiloCellTextDlg(const CRiloDoc& doc, QWidget* parent)
   m_edit->setMinimumWidth(420);
   grid->addWidget(m_edit, 0, 0, 1, 4);
   grid->addWidget(new QLabel(QStringLiteral("测试结果："), this), 1, 0);
-  m_testResult = new QLineEdit(this);
-  m_testResult->setObjectName(QString::number(kTestResult));
-  m_testResult->setReadOnly(true);
+  m_testResult = AddWholeTextEdit(this, kTestResult, true);
   grid->addWidget(m_testResult, 1, 1, 1, 3);
   grid->addWidget(AddButton(kTest, QStringLiteral("&D.测试")), 2, 1);
   grid->addWidget(AddButton(1, QStringLiteral("&S.确认")), 2, 2);
@@ -495,8 +508,12 @@ CRiloCellTextDlg::CRiloCellTextDlg(const CRiloDoc& doc, QWidget* parent)
 
 void CRiloCellTextDlg::OnInitDialog() {
   CSmDlg::OnInitDialog();
-  m_edit->SetInputType("MDBSTRING", 250);
-  m_edit->setMaxLength(250);
+  // The rule is for typing. A stored formula that breaks it (longer, or holding "||" or "[",
+  // which formulas use) is edited whole without it: under the rule the field would cut the
+  // formula or empty it, and "&S.确认" would store that.
+  const bool typed = ValidateFieldText(m_formula, {}, 0, kTypedFormulaRule, kTypedFormulaMax, -1);
+  if (typed) m_edit->SetInputType(kTypedFormulaRule, kTypedFormulaMax);
+  m_edit->setMaxLength(typed ? kTypedFormulaMax : kWholeText);
   const SmIntPair cell = m_doc.m_sheet.m_currentCell;
   setWindowTitle(
       QString::fromStdString("编辑单元格 " + CellLabel(cell.first, cell.second) + " 的公式："));

@@ -198,7 +198,8 @@ class CRiloAuditDlg : public CRiloRunDlg {
   QTreeWidgetItem* m_lastRow = nullptr;
 };
 
-// Template 840: the current cell's fetch formula, with a test that writes nothing.
+// Template 840: the current cell's fetch formula, with a test that writes nothing. The clerk
+// types under the field's rule; a stored formula the rule would refuse is edited whole.
 class CRiloCellTextDlg : public CSmDlg {
   Q_OBJECT
  public:

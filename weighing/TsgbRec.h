@@ -20,6 +20,25 @@ class CSmVarCaculate;
 // Per kind (0, 1) and category (0, 1): one flag per defined ticket item, in their order.
 using TsChosenItems = std::array<std::array<std::vector<bool>, 2>, 2>;
 
+// The columns of gbSheet, one field each here under the same name (the table is made in
+// cane/TsTables.cpp). Kind k is 0 for the cane payment, 1 for the freight.
+//   T, TH        weighing date "yyyymmdd" (the card's working date); time of first saving
+//                "hhmmss"
+//   DH           ticket number, zero-padded to the ticket-number length
+//   OPR0, OPR1   operator of the gross weighing; of the tare step (empty: gross only)
+//   OPR[2+k]     who settled the ticket on the slip of kind k (OPR2, OPR3)
+//   OPR[4+k]     who paid that slip (OPR4, OPR5)
+//   OPR[6+k]     who reviewed it (OPR6, OPR7)
+//   JT[k], JN[k] date and number of the slip of kind k (JN empty: not settled in that kind)
+//   KNO0         farmer code (NHDir)
+//   KNO1         driver code (DriverDir); may be empty
+//   KNO2         cutting/transport place code (AdrDir)
+//   KNO3         variety code (GP); given in the tare step
+//   MU0-MU3      gross, tare and impurity weight in tons; impurity ratio in percent
+//   PR0, PR1     cane price, freight price, yuan per ton
+//   MY0-MY11     amounts: MY[6k] the base amount of kind k, MY[6k+1+j] its ticket item j (0-4)
+//   FK           bank payment batch number (0: in none)
+//   PRT0, PRT1   how often the slip of kind 0, 1 holding the ticket was printed
 class CTsgbRec {
  public:
   CTsgbRec() { Clear(); }

@@ -398,6 +398,42 @@ TEST_F(RiloFillTest, CtrlEnterStoresTheFetchFormulaAsOneStep) {
   EXPECT_EQ(Layer(0, 1), "1");
 }
 
+// A one-line field holds 32,767 characters unless told otherwise: a longer fetch formula goes
+// through the calculation and the formula dialog whole, and so does a stored formula holding an
+// operator the formula dialog does not let the clerk type.
+TEST_F(RiloFillTest, LongAndUntypableFormulasAreStoredWhole) {
+  std::string longFormula = "10";
+  while (longFormula.size() < 40000) longFormula += "+1";
+  CRiloData sheet = Sheet(2, 1);
+  sheet.m_texts = {CellOf("", longFormula), CellOf("", "0||1")};
+  sheet.m_numberFormats.assign(2, {0, 2});
+  Open(sheet);
+  CModalScript calc;
+  calc.Then(834, [&](QWidget* dlg) {
+    Press(dlg, CRiloCalcDlg::kCalcStart);
+    EXPECT_EQ(Text(dlg, CRiloCalcDlg::kHint), "正确!");
+    Press(dlg, CRiloCalcDlg::kCalcStart);
+  });
+  m_view->OnCommand(SM_ID_RILO_CALCULATE);
+  EXPECT_EQ(Layer(0, 0), "20009");
+  EXPECT_EQ(Layer(0, 1), longFormula);
+
+  m_doc->m_editMode = 0;
+  for (const int cell : {0, 1}) {
+    const std::string stored = Layer(cell, 1);
+    m_doc->m_sheet.m_currentCell = {cell, 0};
+    CModalScript edit;
+    edit.Then(840, [&](QWidget* dlg) {
+      EXPECT_EQ(Text(dlg, CRiloCellTextDlg::kText), stored);
+      ::Click(dlg, CRiloCellTextDlg::kTest);
+      EXPECT_EQ(Text(dlg, CRiloCellTextDlg::kTestResult), cell == 0 ? "20009" : "1");
+      Press(dlg, SM_ID_OK);
+    });
+    m_view->OnCommand(SM_ID_RILO_CELL_TEXT);
+    EXPECT_EQ(Layer(cell, 1), stored);
+  }
+}
+
 TEST_F(RiloFillTest, CalculationWithAChildTableFillsItsLayerAsOneStep) {
   CRiloData sheet = Sheet(3, 1);
   sheet.m_texts = {CellOf("项目", ""), CellOf("", "2*3"), CellOf("", "1:sum(B1)+1", "sum(C1)>6")};
