@@ -227,6 +227,16 @@ std::string CMSComm::WholeWeight(int mode, const std::string& text) {
   return IsWeightText(weight) ? weight : std::string();
 }
 
+double CMSComm::WeightValue(const std::string& shown) {
+  std::string text = TrimChars(shown);
+  // The indicator's plus sign, which the general number reader refuses.
+  if (text.starts_with('+')) {
+    text.erase(0, 1);
+    if (text.starts_with('-')) return 0;
+  }
+  return StrToDouble(text);
+}
+
 std::string CMSComm::PortCaption() const {
   return "串口" + std::to_string(m_port) + "（" + DeviceName() + "）";
 }

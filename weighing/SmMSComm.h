@@ -42,6 +42,10 @@ class CMSComm : public QObject {
   // point; the binary model's six positions of that kind; the raw mode's frame after its start
   // character, blanks trimmed. Empty for anything else (a cut frame, stray bytes).
   static std::string WholeWeight(int mode, const std::string& text);
+  // The number a shown weight stands for, as 送数 takes it (before the scale-down factor): the
+  // text without blanks at either end and without the indicator's "+", read as a number; 0 for
+  // a text that is no number.
+  static double WeightValue(const std::string& shown);
 
   int GetPort() const { return m_port; }
   const std::string& GetSettings() const { return m_settings; }
