@@ -709,7 +709,7 @@ TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
 }
 
 // Each model's frame as its indicator sends it: 送数 stores the weight the display shows (the
-// raw mode's with the indicator's "+"), divided by the port's factor.
+// raw mode's and the reversed model's with the indicator's "+"), divided by the port's factor.
 TEST_F(TsgbCardTest, SendStoresTheWeightEachModelShows) {
   PtyIndicator indicator(1);
   ASSERT_TRUE(indicator.Ready());
@@ -734,6 +734,8 @@ TEST_F(TsgbCardTest, SendStoresTheWeightEachModelShows) {
       {1, frame(1, "15.400"), 1, "15.400", 15.4},
       {2, frame(2, "015500"), 1000, "015500", 15.5},
       {3, frame(3, "15600.0"), 1000, "15600.0", 15.6},
+      {3, frame(3, "0015.700"), 1, "0015.700", 15.7},
+      {3, frame(3, "+015.800"), 1, "+015.800", 15.8},
       {4, frame(4, "0015.9"), 1, "0015.9", 15.9},
       {5, frame(5, "016.000"), 1, "016.000", 16.0},
       {6, frame(6, "016100"), 1000, "016100", 16.1},
@@ -750,6 +752,41 @@ TEST_F(TsgbCardTest, SendStoresTheWeightEachModelShows) {
     EXPECT_NEAR(form->Doc()->m_rec.MU[0], c.stored, 1e-9);
   }
   scale->SetPortOpen(false);
+}
+
+// The reversed model with and without its sign character: each whole frame is shown and taken;
+// frames cut short or run into stray bytes leave the last whole weight.
+TEST_F(TsgbCardTest, TheReversedModelsFramesAreTakenWithOrWithoutTheirSign) {
+  PtyIndicator indicator(1, 3);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(form->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  auto* display = qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1));
+  const auto settle = [] {
+    const QDeadlineTimer deadline(300);
+    while (!deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  };
+  struct Case {
+    std::string field;  // a whole frame's weight field, as shown
+    std::string cut;    // frames that follow it, none of them whole
+    double taken;
+  };
+  const Case cases[] = {
+      {"00012.34", "=43.21=43.2100-0=43.21001=4x.21000=", 12.34},
+      {"01250.0", "=0.052=0.05\r\n210=", 1250},
+      {"-0012.34", "=43.21009=", -12.34},
+      {"+0013.45", "=54.31=54.3100+5=", 13.45},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    ASSERT_TRUE(indicator.Show(c.field, display)) << display->text().toStdString();
+    ASSERT_TRUE(indicator.Send(c.cut));
+    settle();
+    EXPECT_EQ(display->text().toStdString(), c.field);
+    form->TakeScaleWeight(0);
+    EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], c.taken);
+  }
 }
 
 // 文件 ▸ 打印 and 打印预览 reach the card's ticket while the clerk is in the ticket list.
