@@ -119,6 +119,16 @@ enum : int {
   SM_ID_BATCH_PARAMS = 44610,           // "成批修改参数" of the farmer and place lists
 };
 
+// Commands of the settlement list and the voucher list (their right-click menus). A command has
+// one action and so one text: none of these shares its number with a menu item, which it would
+// rename and whose clicks it would take (44604 is 甘蔗品种目录 of the Settings menu).
+enum : int {
+  SM_ID_SLIP_PAY = 44607,  // "付款" of the selected slips
+  SM_ID_SLIP_PAY_CANCEL = 44608,
+  SM_ID_REVIEW = 44614,  // "复核" of the selected slips or vouchers
+  SM_ID_REVIEW_CANCEL = 44605,
+};
+
 // Commands and format-bar controls of the report window.
 enum : int {
   SM_ID_RILO_FACE_COMBO = 1070,  // also the separators of the format bar

@@ -83,6 +83,14 @@ LockHolder ReadLockHolder(const std::string& path) {
   return holder;
 }
 
+// The weight field of the reversed model (mode 3), without its sign character.
+constexpr size_t kReversedField = 7;
+
+// The sign character of the reversed model: "-" below zero, "+" or "0" otherwise.
+bool IsReversedSign(char c) {
+  return c == '-' || c == '+' || c == '0';
+}
+
 // Digits with at most one leading sign and one point, and at least one digit.
 bool IsWeightText(const std::string& text) {
   bool digit = false;
@@ -204,17 +212,22 @@ void CMSComm::Release() {
 
 std::string CMSComm::WholeWeight(int mode, const std::string& text) {
   std::string weight = text;
-  size_t width = 0;  // any
   switch (mode) {
     case 1:
     case 2:
     case 4:
     case 6:
-      width = 6;
+      if (weight.size() != 6) return {};
       break;
-    case 3:
-      width = 7;
+    case 3: {
+      // The reversed model's field is seven characters; a model that sends its sign character
+      // has it in front of them after the reversal.
+      const bool field = weight.size() == kReversedField;
+      const bool signedField =
+          weight.size() == kReversedField + 1 && IsReversedSign(weight.front());
+      if (!field && !signedField) return {};
       break;
+    }
     case 5:
       break;
     default:
@@ -223,8 +236,17 @@ std::string CMSComm::WholeWeight(int mode, const std::string& text) {
       weight = TrimChars(weight, " \t\r\n");
       break;
   }
-  if (width != 0 && weight.size() != width) return {};
   return IsWeightText(weight) ? weight : std::string();
+}
+
+double CMSComm::WeightValue(const std::string& shown) {
+  std::string text = TrimChars(shown);
+  // The indicator's plus sign, which the general number reader refuses.
+  if (text.starts_with('+')) {
+    text.erase(0, 1);
+    if (text.starts_with('-')) return 0;
+  }
+  return StrToDouble(text);
 }
 
 std::string CMSComm::PortCaption() const {

@@ -38,10 +38,15 @@ class CMSComm : public QObject {
   // a decoded text that is no whole weight leaves the last one shown.
   void OnReceive(QLineEdit* target);
   // The weight a decoded text of the mode gives the card: the text when it has the model's full
-  // width (six characters, seven for mode 3) and holds only digits, a leading sign and one
-  // point; the binary model's six positions of that kind; the raw mode's frame after its start
+  // width (six characters; seven for mode 3, or eight when the indicator sends its sign
+  // character "-", "+" or "0" in front) and holds only digits, a leading sign and one point;
+  // the binary model's six positions of that kind; the raw mode's frame after its start
   // character, blanks trimmed. Empty for anything else (a cut frame, stray bytes).
   static std::string WholeWeight(int mode, const std::string& text);
+  // The number a shown weight stands for, as 送数 takes it (before the scale-down factor): the
+  // text without blanks at either end and without the indicator's "+", read as a number; 0 for
+  // a text that is no number.
+  static double WeightValue(const std::string& shown);
 
   int GetPort() const { return m_port; }
   const std::string& GetSettings() const { return m_settings; }

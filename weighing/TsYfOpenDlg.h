@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SmCommandIds.h"
 #include "ui/SmDlg.h"
 #include "ui/SmListCtrl.h"
 
@@ -50,8 +51,8 @@ class CTsYfOpenDlg : public CSmDlg {
     kEstimateId = 1091,
   };
 
-  static constexpr unsigned kReview = 44604;
-  static constexpr unsigned kCancelReview = 44605;
+  static constexpr unsigned kReview = SM_ID_REVIEW;
+  static constexpr unsigned kCancelReview = SM_ID_REVIEW_CANCEL;
 
   // `numbers` are selected in the list on opening; after OK they are the chosen vouchers.
   CTsYfOpenDlg(int party, int kind, bool unreviewedOnly, bool reviewedOnly,

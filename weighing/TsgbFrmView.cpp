@@ -499,10 +499,10 @@ void CTsgbFrmView::TakeScaleWeight(int port) {
   CTsgbDoc* doc = Doc();
   if (!doc || port < 0 || port > 1) return;
   // Nothing is taken before the indicator has shown a whole weight.
-  const std::string text = TrimChars(m_weights[port].toStdString(), " \n\t\r\n");
-  if (text.empty()) return;
+  const std::string text = m_weights[port].toStdString();
+  if (TrimChars(text).empty()) return;
   ExchangeRecord(true);
-  const double shown = StrToDouble(text);
+  const double shown = CMSComm::WeightValue(text);
   const int factor = std::max(1, m_scales[port]->GetScaleFactor());
   doc->m_rec.MU[doc->m_tare ? 1 : 0] = shown / factor;
   m_updating = true;

@@ -26,10 +26,6 @@ namespace {
 
 constexpr int kSlipTemplate = 256;
 constexpr int kLogGroup = 16;
-constexpr int kPay = 44607;
-constexpr int kPayCancel = 44608;
-constexpr int kReview = 44604;
-constexpr int kReviewCancel = 44605;
 
 // The working date last chosen, offered at the next opening while the program runs.
 std::string& RememberedDate() {
@@ -216,11 +212,11 @@ void CTsjsListView::CustomizeContextMenu(QMenu* popup) {
     if (id == SM_ID_LIST_DELETE) remove = action;
   }
   CSmCommandManager& commands = CSmCommandManager::Instance();
-  popup->insertAction(remove, commands.Register(kPay, "付款"));
-  popup->insertAction(remove, commands.Register(kPayCancel, "取消付款"));
+  popup->insertAction(remove, commands.Register(SM_ID_SLIP_PAY, "付款"));
+  popup->insertAction(remove, commands.Register(SM_ID_SLIP_PAY_CANCEL, "取消付款"));
   popup->insertSeparator(remove);
-  popup->insertAction(remove, commands.Register(kReview, "复核"));
-  popup->insertAction(remove, commands.Register(kReviewCancel, "取消复核"));
+  popup->insertAction(remove, commands.Register(SM_ID_REVIEW, "复核"));
+  popup->insertAction(remove, commands.Register(SM_ID_REVIEW_CANCEL, "取消复核"));
   popup->insertSeparator(remove);
   popup->insertAction(remove, commands.Register(kTsRefresh, "刷新\tF5"));
   for (QAction* action : popup->actions()) {
@@ -243,11 +239,11 @@ bool CTsjsListView::IsCommandAvailable(unsigned id) {
       const int row = List()->FirstSelected();
       return row >= 0 && List()->topLevelItem(row)->text(3).isEmpty();
     }
-    case kPay:
-    case kPayCancel:
+    case SM_ID_SLIP_PAY:
+    case SM_ID_SLIP_PAY_CANCEL:
       return HasSlipRight(k, 3) && !numbers.empty();
-    case kReview:
-    case kReviewCancel:
+    case SM_ID_REVIEW:
+    case SM_ID_REVIEW_CANCEL:
       return HasSlipRight(k, 4) && !numbers.empty();
     default:
       return true;
@@ -331,7 +327,7 @@ void CTsjsListView::OnSelectionChanged() {
 
 void CTsjsListView::OnUpdate(CSmView* sender, long hint) {
   if (hint == kTsHintPay) {
-    OnCommand(kPay);
+    OnCommand(SM_ID_SLIP_PAY);
     return;
   }
   CTsCardListView::OnUpdate(sender, hint);
@@ -342,12 +338,13 @@ bool CTsjsListView::OnCommand(int id) {
     case kTsRefresh:
       Refresh();
       return true;
-    case kPay:
-    case kPayCancel:
-    case kReview:
-    case kReviewCancel:
+    case SM_ID_SLIP_PAY:
+    case SM_ID_SLIP_PAY_CANCEL:
+    case SM_ID_REVIEW:
+    case SM_ID_REVIEW_CANCEL:
       if (IsCommandAvailable(static_cast<unsigned>(id)))
-        SetStep(id == kPay || id == kPayCancel ? 0 : 1, id == kPayCancel || id == kReviewCancel);
+        SetStep(id == SM_ID_SLIP_PAY || id == SM_ID_SLIP_PAY_CANCEL ? 0 : 1,
+                id == SM_ID_SLIP_PAY_CANCEL || id == SM_ID_REVIEW_CANCEL);
       return true;
     default:
       return CTsCardListView::OnCommand(id);

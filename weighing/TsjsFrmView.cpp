@@ -34,7 +34,6 @@ using enum CTsjsFrmView::ControlId;
 enum : int {
   kAbort = SM_ID_CANCEL,
   kCustomPrint = 43125,
-  kPay = 44607,
 };
 
 // The buttons beside the picker, top to bottom.

@@ -55,14 +55,15 @@
 
 namespace {
 
-// An indicator on port 1 through a pseudo-terminal: frames of mode 1 (the STX indicator), as
-// the indicator player sends them; the port is unset again at the end.
+// An indicator on port 1 through a pseudo-terminal: frames of a text mode, by default mode 1
+// (the STX indicator) read a frame at a time as the indicator player sends them, the other
+// modes a byte at a time; the port is unset again at the end.
 class PtyIndicator {
  public:
-  explicit PtyIndicator(int factor) {
-    const size_t length = CSmFrameDecoder::EncodeFrame(1, "000000").size();
+  explicit PtyIndicator(int factor, int mode = 1) : m_mode(mode) {
+    const size_t length = mode == 1 ? CSmFrameDecoder::EncodeFrame(1, "000000").size() : 1;
     m_ready = !m_line.Name().empty() && WriteCommDevice("1", m_line.Name()) &&
-              WriteCommPort("1", FormatStr("9600,N,8,1,%zu,1,%d", length, factor));
+              WriteCommPort("1", FormatStr("9600,N,8,1,%zu,%d,%d", length, mode, factor));
   }
   ~PtyIndicator() {
     DeleteCommPort("1");
@@ -71,20 +72,25 @@ class PtyIndicator {
 
   bool Ready() const { return m_ready; }
   bool Send(const std::string& bytes) const { return m_line.Send(bytes); }
-  // Sends the six-character weight field until the display shows it (five seconds at most).
-  bool Show(const std::string& field, QLineEdit* display) const {
-    const std::string frame = CSmFrameDecoder::EncodeFrame(1, field);
+  // Sends `frame` until the display shows `shown` (five seconds at most).
+  bool SendUntilShown(const std::string& frame, const std::string& shown,
+                      QLineEdit* display) const {
     const QDeadlineTimer deadline(5000);
     while (!deadline.hasExpired()) {
       if (!m_line.Send(frame)) return false;
       QApplication::processEvents(QEventLoop::AllEvents, 20);
-      if (StrToDouble(TrimChars(display->text().toStdString())) == StrToDouble(field)) return true;
+      if (display->text().toStdString() == shown) return true;
     }
     return false;
+  }
+  // Sends the weight field in frames of the mode until the display shows it.
+  bool Show(const std::string& field, QLineEdit* display) const {
+    return SendUntilShown(CSmFrameDecoder::EncodeFrame(m_mode, field), field, display);
   }
 
  private:
   FakeIndicator m_line;
+  int m_mode;
   bool m_ready = false;
 };
 
@@ -700,6 +706,87 @@ TEST_F(TsgbCardTest, SendStoresOnlyTheWeightOfAWholeFrame) {
   EXPECT_EQ(display->text(), QString("012340"));
   form->TakeScaleWeight(0);
   EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], 12.34);
+}
+
+// Each model's frame as its indicator sends it: 送数 stores the weight the display shows (the
+// raw mode's and the reversed model's with the indicator's "+"), divided by the port's factor.
+TEST_F(TsgbCardTest, SendStoresTheWeightEachModelShows) {
+  PtyIndicator indicator(1);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  CMSComm* scale = form->Scale(0);
+  auto* display = qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1));
+  const auto frame = [](int mode, const char* shown) {
+    return CSmFrameDecoder::EncodeFrame(mode, shown);
+  };
+  struct Case {
+    int mode;
+    std::string frame;
+    int factor;
+    std::string shown;
+    double stored;
+  };
+  const Case cases[] = {
+      {0, "\x02+00015200", 1000, "+00015200", 15.2},
+      {0, "\x02-00000120", 1000, "-00000120", -0.12},
+      {0, "\x02 15300\r\n", 1000, "15300", 15.3},
+      {1, frame(1, "15.400"), 1, "15.400", 15.4},
+      {2, frame(2, "015500"), 1000, "015500", 15.5},
+      {3, frame(3, "15600.0"), 1000, "15600.0", 15.6},
+      {3, frame(3, "0015.700"), 1, "0015.700", 15.7},
+      {3, frame(3, "+015.800"), 1, "+015.800", 15.8},
+      {4, frame(4, "0015.9"), 1, "0015.9", 15.9},
+      {5, frame(5, "016.000"), 1, "016.000", 16.0},
+      {6, frame(6, "016100"), 1000, "016100", 16.1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const size_t length = c.mode == 5 ? c.frame.size() : 1;
+    scale->SetPortOpen(false);
+    ASSERT_TRUE(scale->SetParams(1, FormatStr("9600,N,8,1,%zu,%d,%d", length, c.mode, c.factor)));
+    ASSERT_TRUE(scale->OpenPort()) << CSmMessageService::Instance().LastText();
+    ASSERT_TRUE(indicator.SendUntilShown(c.frame, c.shown, display))
+        << display->text().toStdString();
+    form->TakeScaleWeight(0);
+    EXPECT_NEAR(form->Doc()->m_rec.MU[0], c.stored, 1e-9);
+  }
+  scale->SetPortOpen(false);
+}
+
+// The reversed model with and without its sign character: each whole frame is shown and taken;
+// frames cut short or run into stray bytes leave the last whole weight.
+TEST_F(TsgbCardTest, TheReversedModelsFramesAreTakenWithOrWithoutTheirSign) {
+  PtyIndicator indicator(1, 3);
+  ASSERT_TRUE(indicator.Ready());
+  CTsgbFrmView* form = Open(0);
+  ASSERT_NE(form, nullptr);
+  ASSERT_TRUE(form->Scale(0)->GetPortOpen()) << CSmMessageService::Instance().LastText();
+  auto* display = qobject_cast<QLineEdit*>(form->Control(CTsgbFrmView::kDisplay1));
+  const auto settle = [] {
+    const QDeadlineTimer deadline(300);
+    while (!deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+  };
+  struct Case {
+    std::string field;  // a whole frame's weight field, as shown
+    std::string cut;    // frames that follow it, none of them whole
+    double taken;
+  };
+  const Case cases[] = {
+      {"00012.34", "=43.21=43.2100-0=43.21001=4x.21000=", 12.34},
+      {"01250.0", "=0.052=0.05\r\n210=", 1250},
+      {"-0012.34", "=43.21009=", -12.34},
+      {"+0013.45", "=54.31=54.3100+5=", 13.45},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    ASSERT_TRUE(indicator.Show(c.field, display)) << display->text().toStdString();
+    ASSERT_TRUE(indicator.Send(c.cut));
+    settle();
+    EXPECT_EQ(display->text().toStdString(), c.field);
+    form->TakeScaleWeight(0);
+    EXPECT_DOUBLE_EQ(form->Doc()->m_rec.MU[0], c.taken);
+  }
 }
 
 // 文件 ▸ 打印 and 打印预览 reach the card's ticket while the clerk is in the ticket list.
