@@ -23,13 +23,16 @@
 #include "app/SmApp.h"
 #include "core/SmClipboard.h"
 #include "designer/BbDataType.h"
+#include "designer/RiloCalcDlg.h"
 #include "designer/RiloChildFrm.h"
 #include "designer/RiloDoc.h"
 #include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/designer/rilo_focus.h"
 #include "tests/designer/rilo_view_fixture.h"
 
 namespace {
@@ -808,4 +811,32 @@ TEST_F(RiloKeysTest, F6MovesBetweenOpenPanesAndCtrlEnterWaitsForNoSelection) {
   m_doc->m_sheet.m_selectMode = 1;
   EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
   EXPECT_FALSE(ui.Enabled());
+}
+
+// A report window that opens gives the keyboard to its sheet, not to the format bar's face
+// list, and the sheet has it again when the window comes back from the calculation.
+TEST_F(RiloKeysTest, TheSheetHasTheKeyboardWhenAFileOpensAndAfterACalculation) {
+  CRiloData sheet = Sheet(3, 2);
+  sheet.m_texts[0] = "收购";
+  const std::string path = SmTestHome() + "/rilo_keyboard.QLN";
+  ASSERT_TRUE(sheet.SaveFile(path));
+  CSmMessageService::Instance().QueueFileNames({path}, false);
+  CBbDataType::OpenReportFiles();
+  ASSERT_EQ(ReportTemplate()->Documents().size(), 1u);
+  auto* opened = static_cast<CRiloDoc*>(ReportTemplate()->Documents().front().get());
+  ASSERT_NO_FATAL_FAILURE(ExpectKeysReachTheSheet(m_frame, *opened));
+
+  // 报表计算 from the menu of a child table's window just opened.
+  Open(sheet);
+  m_doc->m_childOpen = 1;
+  CModalScript script;
+  script.Then(834, [](QWidget* dlg) {
+    ::Click(dlg, CRiloCalcDlg::kCalcStart);  // runs to the end
+    ::Click(dlg, CRiloCalcDlg::kCalcStart);  // 确认
+  });
+  ASSERT_TRUE(CSmCommandManager::Instance().Update(SM_ID_RILO_CALCULATE));  // the menu shows
+  SmCommandAction(SM_ID_RILO_CALCULATE)->trigger();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(m_doc->m_editMode, 3);
+  ExpectKeysReachTheSheet(m_frame, *m_doc);
 }
