@@ -19,6 +19,7 @@
 #include "platform/SmDocument.h"
 
 class QMenu;
+class QPaintDevice;
 class QPainter;
 class QScrollBar;
 
@@ -220,6 +221,12 @@ class CRiloView : public CSmView {
   void DrawAlignedText(QPainter& painter, const QRect& box, const QRect& clip, std::string text,
                        int horizontal, int vertical, bool selected);
   void DrawCurrentCell(QPainter& painter, int column, int row);
+  // The cell less its thick left and top lines, where its text is painted; the text is aligned
+  // 5 pixels in from either side and 3 from the top and bottom.
+  QRect CellInside(int column, int row) const;
+  // Where the current cell's edited text, `height` pixels high, stands: on the line of the
+  // cell's own text by its vertical alignment.
+  SmRiloLine EditedLine(QPaintDevice* device, int height) const;
   void DrawEdge(QPainter& painter, int kind, SmColor color, QPoint from, QPoint to, bool first,
                 bool selected);
   void DrawCaret(QPainter& painter);

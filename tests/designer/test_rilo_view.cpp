@@ -19,6 +19,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "app/SmApp.h"
 #include "core/SmClipboard.h"
@@ -403,6 +404,56 @@ TEST_F(RiloViewTest, HelpAsksForTheWordAtTheCaret) {
   EXPECT_EQ(m_view->HelpKeyword(), std::nullopt);
   EXPECT_TRUE(m_view->OnCommand(SM_ID_HELP));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
+}
+
+// The rows (relative to the cell's top) holding the cell's black ink, leaving out the caret's
+// columns; none for a cell without ink.
+std::optional<std::pair<int, int>> InkRows(const QImage& image, const QRect& cell,
+                                           const QRect& caret) {
+  std::optional<std::pair<int, int>> rows;
+  for (int y = cell.top() + 3; y < cell.bottom() - 2; ++y) {
+    for (int x = cell.left() + 3; x < cell.right() - 2; ++x) {
+      if (x >= caret.left() - 1 && x <= caret.right() + 1) continue;
+      if (image.pixel(x, y) != qRgb(0, 0, 0)) continue;
+      const int row = y - cell.top();
+      rows = rows ? std::pair{rows->first, row} : std::pair{row, row};
+      break;
+    }
+  }
+  return rows;
+}
+
+// The current cell's text stands on the line the same text has in a cell that is not current,
+// for every vertical alignment; a current cell whose edited layer is empty (a child table value
+// where the master text stands) shows the cell's text instead of an empty box.
+TEST_F(RiloViewTest, TheCurrentCellShowsItsTextOnTheBaselineOfTheOthers) {
+  CRiloData sheet = Sheet(3, 2);
+  sheet.m_rowHeights = {110, 110};  // room for the alignments to differ
+  sheet.m_texts = {"Hello", "Hello", "", "Hello\x01\x01\x01", "Hello\x01\x01\x01", ""};
+  Open(sheet);
+  const auto cellOf = [this](int column, int row) {
+    return m_view->CellRect(column, row).translated(-m_view->ScrollPosition());
+  };
+  for (int vertical : {0, 1, 2}) {
+    SCOPED_TRACE(vertical);
+    m_doc->m_sheet.m_layout3.assign(6, {0, vertical});
+    m_doc->m_editMode = 0;
+    m_doc->m_sheet.m_caret = {5, 0};
+    m_view->SetCurrentCell(0, 0);
+    QImage image = Grab();
+    const auto shown = InkRows(image, cellOf(1, 0), {});
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(InkRows(image, cellOf(0, 0), m_view->CaretRect()), shown);
+
+    // A child table is open: the master text cannot take a child value, and stays in sight.
+    m_doc->m_childOpen = 1;
+    m_doc->m_editMode = 3;
+    m_view->SetCurrentCell(0, 1);
+    image = Grab();
+    EXPECT_EQ(InkRows(image, cellOf(0, 1), m_view->CaretRect()), shown);
+    EXPECT_EQ(InkRows(image, cellOf(1, 1), {}), shown);
+    m_doc->m_childOpen = 0;
+  }
 }
 
 // ---------------------------------------------------------------- the frame
