@@ -132,7 +132,8 @@ class CRiloView : public CSmView {
   // The format bar's face and size lists.
   void OnFaceChosen(const std::string& face);
   void OnSizeChosen(const std::string& size);
-  // Applies the codes with the state to the selection and repaints.
+  // Applies the codes with the state to the selection and repaints; only the master text keeps
+  // them, so nothing happens in the other edit states.
   void ApplyFormat(const SmRiloTextState& state, const std::string& codes);
   // Line settings applied to the selection, recording one step when lines changed.
   void ApplyLines(const SmRiloLineSettings& settings);
