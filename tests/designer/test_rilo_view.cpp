@@ -891,3 +891,28 @@ TEST_F(RiloKeysTest, TheSheetHasTheKeyboardWhenAFileOpensAndAfterACalculation) {
   EXPECT_EQ(m_doc->m_editMode, 3);
   ExpectKeysReachTheSheet(m_frame, *m_doc);
 }
+
+// The Edit menu shows the keys of its commands as the other menus do.
+TEST_F(RiloKeysTest, TheEditMenuShowsItsKeys) {
+  Open(Sheet(2, 2));
+  for (int id :
+       {SM_ID_EDIT_UNDO, SM_ID_EDIT_REDO, SM_ID_EDIT_CUT, SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE})
+    SmCommandAction(id)->setShortcut({});  // as the report window's menus find them first
+  QMenuBar menuBar;
+  m_childFrame->OnUpdateFrameMenu(&menuBar);
+  ASSERT_GE(menuBar.actions().size(), 2);
+  QMenu* edit = menuBar.actions()[1]->menu();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->title(), "编辑(&E)");
+  std::vector<std::string> shown;
+  for (QAction* action : edit->actions()) {
+    if (action->isSeparator()) continue;
+    const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+    shown.push_back((action->text() + (keys.isEmpty() ? "" : "\t" + keys)).toStdString());
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{
+                       "撤消(&U)\tCtrl+Z", "恢复撤消(&R)\tCtrl+Y", "剪切(&T)\tCtrl+X",
+                       "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V", "单元格文本编辑 ...\tCtrl+Enter",
+                       "母表正文编辑状态\tF2", "子表正文编辑状态\tF3", "取数公式编辑状态\tF4",
+                       "审核公式编辑状态", "逐行打印状态(&H)", "逐栏打印状态(&L)"}));
+}
