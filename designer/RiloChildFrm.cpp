@@ -144,6 +144,11 @@ bool CRiloChildFrm::Create() {
   return true;
 }
 
+void CRiloChildFrm::ActivateFrame() {
+  CSmChildFrm::ActivateFrame();
+  if (CSmView* view = GetActiveView()) view->setFocus(Qt::OtherFocusReason);
+}
+
 bool CRiloChildFrm::CreateStatusBar() {
   QStatusBar* bar = m_inner->statusBar();
   bar->setObjectName(QString::number(SM_ID_VIEW_STATUS_BAR));

@@ -65,6 +65,10 @@ class CRiloChildFrm : public CSmChildFrm {
   // The status bar, the standard toolbar and the format bar in that order, then the keys of
   // resource 304; false when one of them fails.
   bool Create() override;
+  // Maximised and active like every document window, with the keyboard in its sheet. Left to
+  // itself the window would give the keyboard to the first control it holds, the format bar's
+  // face list, and the main window would give it back there after every dialog.
+  void ActivateFrame() override;
   // The client: the splitter of report views.
   QWidget* CreateClient();
   void SetContent(QWidget* content) override;

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/SmDlg.h"
 
@@ -29,6 +30,10 @@ QPushButton* RiloOkCancel(CSmDlg* dialog, QPushButton** cancel) {
   ok->setObjectName("1");
   *cancel = new QPushButton(QStringLiteral("取消(&X)"), dialog);
   (*cancel)->setObjectName("2");
+  // One width for both, whatever room the dialog's layout gives each.
+  const int width = std::max(ok->sizeHint().width(), (*cancel)->sizeHint().width());
+  ok->setFixedWidth(width);
+  (*cancel)->setFixedWidth(width);
   QObject::connect(ok, &QPushButton::clicked, dialog, [dialog] { dialog->OnOK(); });
   QObject::connect(*cancel, &QPushButton::clicked, dialog, [dialog] { dialog->OnCancel(); });
   dialog->SetDefaultButton(1);

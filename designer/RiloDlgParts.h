@@ -8,6 +8,6 @@ class QWidget;
 
 // Up and down arrows named by `id`; each click calls `step` with whether it went up.
 QWidget* RiloSpinArrows(QWidget* parent, int id, const std::function<void(bool up)>& step);
-// Buttons 1 "确认(&S)" and 2 "取消(&X)" of the dialog, OK its default. Returns OK; Cancel is
-// `*cancel`.
+// Buttons 1 "确认(&S)" and 2 "取消(&X)" of the dialog, OK its default, both of one width.
+// Returns OK; Cancel is `*cancel`.
 QPushButton* RiloOkCancel(CSmDlg* dialog, QPushButton** cancel);

@@ -308,8 +308,17 @@ std::string SmQtFileFilter(const std::string& filter) {
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     if (parts[i].isEmpty()) break;
-    QString patterns = parts[i + 1];
-    filters.append(parts[i] + " (" + patterns.replace(';', ' ') + ")");
+    QString label = parts[i];
+    const QString patterns = parts[i + 1];
+    // A label that already ends in its patterns shows them once; Qt reads the patterns from
+    // the last brackets, separated by blanks.
+    const QString written = "(" + patterns + ")";
+    if (label.endsWith(written)) {
+      label.chop(written.size());
+    } else {
+      label += ' ';
+    }
+    filters.append(label + "(" + QString(patterns).replace(';', ' ') + ")");
   }
   return filters.join(";;").toStdString();
 }

@@ -371,5 +371,7 @@ class CRiloFileDialog {
   std::string m_filter;
 };
 
-// A filter of the class library's form ("text|patterns|...||") in Qt's form.
+// A filter of the class library's form ("text|patterns|...||") in Qt's form: each text with its
+// patterns once, in brackets and separated by blanks ("报表(*.BSJ;*.QLN)|*.BSJ;*.QLN||" gives
+// "报表(*.BSJ *.QLN)").
 std::string SmQtFileFilter(const std::string& filter);

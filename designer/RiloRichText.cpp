@@ -274,6 +274,14 @@ QSize CRiloRichText::RenderRun(QPainter& painter, const std::optional<QPoint>& a
   return {width, height};
 }
 
+SmRiloLine RiloPlaceLine(QPaintDevice* device, const QRect& box, int height, int vertical) {
+  int bottom = box.top() + box.height();
+  if (vertical == 0 && height < box.height()) bottom -= (box.height() - height) / 2;
+  if (vertical == 2 && height < box.height()) bottom = box.top() + height;
+  const QFont font = SmMakeFont(RiloDefaultState().font, std::max(height, 1));
+  return {bottom, bottom - QFontMetrics(font, device).descent()};
+}
+
 void RiloDrawAlignedText(const CRiloRichText& engine, QPainter& painter, const QRect& box,
                          const QRect& clip, std::string text, int horizontal, int vertical) {
   int gaps = 0;
@@ -282,13 +290,7 @@ void RiloDrawAlignedText(const CRiloRichText& engine, QPainter& painter, const Q
   std::string measured = text;
   const SmRiloTextExtent extent = engine.RenderRichText(painter, measured, state, {});
   const int w = extent.width;
-  const int h = extent.height;
-  // The text box's bottom; the engine draws on the baseline, a descent above it.
-  int bottom = box.top() + box.height();
-  if (vertical == 0 && h < box.height()) bottom -= (box.height() - h) / 2;
-  if (vertical == 2 && h < box.height()) bottom = box.top() + h;
-  const QFont font = SmMakeFont(RiloDefaultState().font, std::max(h, 1));
-  const int baseline = bottom - QFontMetrics(font, painter.device()).descent();
+  const int baseline = RiloPlaceLine(painter.device(), box, extent.height, vertical).baseline;
   int x = box.left();
   SmRiloRenderRequest request;
   if (w < box.width()) {

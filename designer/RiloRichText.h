@@ -19,6 +19,7 @@
 #include "core/SmSystem.h"
 #include "core/SmUtil.h"
 
+class QPaintDevice;
 class QPainter;
 
 inline constexpr char kRiloEsc = '\x1b';
@@ -96,6 +97,15 @@ struct SmRiloTextExtent {
 // between codes, cut further at the text selection, the start and stop indexes, and to single
 // characters when hit-testing. The painter's background colour is the cell's.
 class CRiloRichText;
+
+// Where a line `height` pixels high stands in `box` by the vertical alignment (0 centre, 2 top,
+// else bottom): the bottom of the line and its baseline, a descent of the default face above
+// the bottom, as measured on `device`.
+struct SmRiloLine {
+  int bottom = 0;
+  int baseline = 0;
+};
+SmRiloLine RiloPlaceLine(QPaintDevice* device, const QRect& box, int height, int vertical);
 
 // Draws a coded text in `box` by the alignments (horizontal 0 left, 1 right, 2 centre, 3
 // distributed; vertical 0 centre, 2 top, else bottom), clipped to `clip`, on the painter's

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -68,8 +69,11 @@ CRiloRowColDlg::CRiloRowColDlg(int mode, QWidget* parent) : CSmDlg(825, parent),
   grid->addWidget(new QLabel(QStringLiteral("栏"), this), 1, 6);
   QPushButton* cancel = nullptr;
   QPushButton* ok = RiloOkCancel(this, &cancel);
-  grid->addWidget(ok, 2, 3);
-  grid->addWidget(cancel, 2, 4, 1, 3);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  grid->addLayout(buttons, 2, 0, 1, 7);
 }
 
 void CRiloRowColDlg::OnInitDialog() {

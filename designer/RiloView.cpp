@@ -546,15 +546,29 @@ void CRiloView::DrawCellText(QPainter& painter, int column, int row) {
   }
   const bool selected = doc.IsCellSelected(column, row);
   const SmColor back = Selected(static_cast<SmColor>(format.backColor), selected);
+  const QRect inside = CellInside(column, row);
+  Fill(painter, inside, back);
+  const std::string text = doc.GetDisplayText(column, row, true, true);
+  if (text.empty()) return;
+  const QRect box = inside.adjusted(5, 3, -5, -3);
+  painter.setBackground(SmColorFromRef(back));
+  DrawAlignedText(painter, box, box, text, horizontal, vertical, selected);
+}
+
+QRect CRiloView::CellInside(int column, int row) const {
+  const SmRiloCellFormat format = GetDocument()->GetCellFormat(column, row);
   QRect rect = CellRect(column, row);
   if (format.lineStyles[0] == kThickLine) rect.setLeft(rect.left() + 1);
   if (format.lineStyles[1] == kThickLine) rect.setTop(rect.top() + 1);
-  Fill(painter, rect, back);
-  const std::string text = doc.GetDisplayText(column, row, true, true);
-  if (text.empty()) return;
-  const QRect box = rect.adjusted(5, 3, -5, -3);
-  painter.setBackground(SmColorFromRef(back));
-  DrawAlignedText(painter, box, box, text, horizontal, vertical, selected);
+  return rect;
+}
+
+SmRiloLine CRiloView::EditedLine(QPaintDevice* device, int height) const {
+  const SmIntPair cell = GetDocument()->m_sheet.m_currentCell;
+  const int vertical = GetDocument()->GetCellFormat(cell.first, cell.second).layout3.second;
+  // A block spanning rows is centred; the edited cell keeps to its own row.
+  return RiloPlaceLine(device, CellInside(cell.first, cell.second).adjusted(5, 3, -5, -3), height,
+                       vertical == 4 ? 0 : vertical);
 }
 
 void CRiloView::DrawAlignedText(QPainter& painter, const QRect& box, const QRect& clip,
@@ -725,16 +739,23 @@ void CRiloView::DrawCurrentCell(QPainter& painter, int column, int row) {
   const bool selected = doc.IsCellSelected(column, row);
   const SmColor back = Selected(static_cast<SmColor>(format.backColor), selected);
   const QRect rect = CellRect(column, row);
-  Fill(painter, rect, back);
+  const std::string text = doc.GetLayerText(column, row, doc.m_editMode);
+  // With nothing in the edited layer (a formula not written yet, or a child table value where
+  // the master text stands) the cell shows what it shows when it is not current.
+  const bool edited = !CRiloDoc::StripCodes(text).empty();
+  if (edited) {
+    Fill(painter, rect, back);
+  } else {
+    DrawCellText(painter, column, row);
+  }
   DrawCellEdges(painter, column, row);
   painter.save();
   painter.setPen(SmColorFromRef(Selected(SystemColor(QPalette::Highlight), selected)));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect.adjusted(2, 2, -3, -3));
   painter.restore();
+  if (!edited) return;
   const QRect inner = rect.adjusted(3, 3, -3, -3);
-  const std::string text = doc.GetLayerText(column, row, doc.m_editMode);
-  if (text.empty()) return;
   KeepCaretInCell();
   CRiloRichText engine;
   engine.m_context.zoom = Zoom();
@@ -745,8 +766,11 @@ void CRiloView::DrawCurrentCell(QPainter& painter, int column, int row) {
   }
   painter.setBackground(SmColorFromRef(back));
   SmRiloTextState state;
+  std::string measured = text;
+  const int height = engine.RenderRichText(painter, measured, state, {}).height;
+  // On the baseline the cell's text has when it is not current.
   SmRiloRenderRequest request;
-  request.origin = QPoint(rect.x() + 3, BottomOf(rect) - 3);
+  request.origin = QPoint(rect.x() + 3, EditedLine(painter.device(), height).baseline);
   request.clip = inner;
   request.startIndex = doc.m_sheet.m_caret.second;
   std::string shown = text;
@@ -821,7 +845,8 @@ void CRiloView::PlaceCaret(const QPoint* point) {
   } else {
     doc.m_caretState = RiloDefaultState();
   }
-  const QPoint at(rect.x() + EditedWidth(text, caret.first) + 3, BottomOf(rect) - height - 3);
+  const QPoint at(rect.x() + EditedWidth(text, caret.first) + 3,
+                  EditedLine(MeasurePainter().device(), height).bottom - height);
   const bool visible = rect.contains(at) && GridArea().contains(at);
   m_caret.size = QSize(height / 15 + 1, height);
   if (m_caret.created)

@@ -19,6 +19,7 @@
 #include "platform/SmDocument.h"
 
 class QMenu;
+class QPaintDevice;
 class QPainter;
 class QScrollBar;
 
@@ -131,7 +132,8 @@ class CRiloView : public CSmView {
   // The format bar's face and size lists.
   void OnFaceChosen(const std::string& face);
   void OnSizeChosen(const std::string& size);
-  // Applies the codes with the state to the selection and repaints.
+  // Applies the codes with the state to the selection and repaints; only the master text keeps
+  // them, so nothing happens in the other edit states.
   void ApplyFormat(const SmRiloTextState& state, const std::string& codes);
   // Line settings applied to the selection, recording one step when lines changed.
   void ApplyLines(const SmRiloLineSettings& settings);
@@ -220,6 +222,12 @@ class CRiloView : public CSmView {
   void DrawAlignedText(QPainter& painter, const QRect& box, const QRect& clip, std::string text,
                        int horizontal, int vertical, bool selected);
   void DrawCurrentCell(QPainter& painter, int column, int row);
+  // The cell less its thick left and top lines, where its text is painted; the text is aligned
+  // 5 pixels in from either side and 3 from the top and bottom.
+  QRect CellInside(int column, int row) const;
+  // Where the current cell's edited text, `height` pixels high, stands: on the line of the
+  // cell's own text by its vertical alignment.
+  SmRiloLine EditedLine(QPaintDevice* device, int height) const;
   void DrawEdge(QPainter& painter, int kind, SmColor color, QPoint from, QPoint to, bool first,
                 bool selected);
   void DrawCaret(QPainter& painter);

@@ -66,6 +66,9 @@ bool CRiloView::OnUpdateFormatCommand(int id, CSmCmdUI& ui) {
   if (!doc) return false;
   const bool e2 = HasCells();
   const bool e1 = e2 && !IsReadOnly();
+  // Character formats live in the master text alone: formulas and child table values are
+  // stored and saved without them.
+  const bool masterText = doc->m_editMode == 0;
   if (const std::optional<int> code = LayoutCode(id)) {
     const int shown = *code < 10 ? doc->m_layoutCodes.first : doc->m_layoutCodes.second;
     ui.SetCheck(shown == *code % 10 ? 1 : 0);
@@ -77,15 +80,16 @@ bool CRiloView::OnUpdateFormatCommand(int id, CSmCmdUI& ui) {
   }
   switch (id) {
     case SM_ID_RILO_BOLD:
-      ui.SetCheck(doc->m_fontStates[0]);
-      return true;
     case SM_ID_RILO_ITALIC:
-      ui.SetCheck(doc->m_fontStates[1]);
+    case SM_ID_RILO_UNDERLINE: {
+      const size_t attribute = id == SM_ID_RILO_BOLD ? 0 : id == SM_ID_RILO_ITALIC ? 1 : 2;
+      ui.Enable(masterText);
+      ui.SetCheck(doc->m_fontStates[attribute]);
       return true;
-    case SM_ID_RILO_UNDERLINE:
-      ui.SetCheck(doc->m_fontStates[2]);
-      return true;
+    }
     case SM_ID_RILO_FONT:
+      ui.Enable(e1 && masterText);
+      return true;
     case SM_ID_RILO_LINES:
     case SM_ID_RILO_CELL_LAYOUT:
     case SM_ID_RILO_NUM_FORMAT:
@@ -163,7 +167,7 @@ bool CRiloView::OnFormatCommand(int id) {
 
 void CRiloView::ApplyFormat(const SmRiloTextState& state, const std::string& codes) {
   CRiloDoc* doc = GetDocument();
-  if (!doc || !HasCells() || IsReadOnly() || codes.empty()) return;
+  if (!doc || !HasCells() || IsReadOnly() || codes.empty() || doc->m_editMode != 0) return;
   doc->CloseTypingRun();
   doc->ApplyFormatToSelection(state, codes);
   doc->RefreshFormatState();

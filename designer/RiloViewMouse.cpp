@@ -513,6 +513,9 @@ std::unique_ptr<QMenu> CRiloView::CreateContextMenu() {
       case SM_ID_RILO_CELL_TEXT:
         enabled = !readOnly && s.m_selectMode == 0;
         break;
+      case SM_ID_RILO_FONT:
+        enabled = doc->m_editMode == 0;  // only the master text keeps fonts
+        break;
       default:
         break;
     }

@@ -233,8 +233,18 @@ TEST_F(RiloDocTest, OpenReportFilesOpensEveryChosenFileInOrder) {
 
   CBbDataType::OpenReportFiles();  // cancelled
   EXPECT_EQ(docs.size(), 2u);
-  EXPECT_EQ(SmQtFileFilter("报表(*.BSJ;*.QLN)|*.BSJ;*.QLN|子表(*.BSJ)|*.BSJ||"),
-            "报表(*.BSJ;*.QLN) (*.BSJ *.QLN);;子表(*.BSJ) (*.BSJ)");
+}
+
+// Filters in the class library's form show each text with its patterns once.
+TEST(RiloFileFilter, PatternsShowOnce) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Vornel报表文件(*.QLN)|*.QLN||", "Vornel报表文件(*.QLN)"},
+      {"Vornel报表文件(*.BSJ;*.QLN)|*.BSJ;*.QLN|Vornel报表子表文件(*.BSJ)|*.BSJ||",
+       "Vornel报表文件(*.BSJ *.QLN);;Vornel报表子表文件(*.BSJ)"},
+      {"文本文档(*.TXT;*.XLS)|*.TXT;*.XLS||", "文本文档(*.TXT *.XLS)"},
+      {"报表|*.BSJ;*.QLN|子表(*.bsj)|*.BSJ||", "报表 (*.BSJ *.QLN);;子表(*.bsj) (*.BSJ)"},
+  };
+  for (const auto& [filter, shown] : cases) EXPECT_EQ(SmQtFileFilter(filter), shown) << filter;
 }
 
 TEST(RiloDocWithoutTemplate, OpenReportSaysTheModuleIsMissing) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QMenu>
+#include <memory>
 
 #include "platform/SmCommandIds.h"
 #include "tests/common/SmModalScript.h"
@@ -67,6 +69,47 @@ TEST_F(RiloFormatTest, BoldOnATextRunRecordsACellStepAndOnCellsABlockStep) {
   SelectArea(0, 0, 1, 0);
   Run(SM_ID_RILO_BOLD);
   EXPECT_EQ(S().m_texts[1], "xy");
+}
+
+// Formulas and child table values are stored without character formats: in their edit states
+// the font commands are greyed, so bold neither shows nor vanishes, and the face and size
+// lists change nothing; the master text of the same window takes them.
+TEST_F(RiloFormatTest, CharacterFormatsOnlyInTheMasterText) {
+  CRiloData sheet = Sheet(3, 3);
+  sheet.m_texts[0] = "标题\x01\x01\x01";
+  sheet.m_texts[1] =
+      "\x01\x01\x01"
+      "55";
+  Open(sheet);
+  m_doc->m_childOpen = 1;
+  CSmCommandManager& commands = CSmCommandManager::Instance();
+  const int fontCommands[] = {SM_ID_RILO_BOLD, SM_ID_RILO_ITALIC, SM_ID_RILO_UNDERLINE,
+                              SM_ID_RILO_FONT};
+  for (int mode : {0, 1, 2, 3}) {
+    m_doc->m_editMode = mode;
+    for (int id : fontCommands) EXPECT_EQ(commands.Update(id), mode == 0) << mode << " " << id;
+    const std::unique_ptr<QMenu> menu = m_view->CreateContextMenu();
+    EXPECT_EQ(menu->findChild<QAction*>(QString::number(SM_ID_RILO_FONT))->isEnabled(), mode == 0);
+  }
+  // The button as the clerk finds it: brought up to date, then clicked.
+  const auto pressBold = [&] {
+    commands.Update(SM_ID_RILO_BOLD);
+    SmCommandAction(SM_ID_RILO_BOLD)->trigger();
+  };
+  m_doc->m_editMode = 3;
+  SelectArea(0, 0, 1, 0);
+  pressBold();
+  m_view->OnFaceChosen("黑体");
+  m_view->OnSizeChosen("20");
+  EXPECT_TRUE(S().IsTextsEqual(sheet));
+  EXPECT_EQ(m_doc->m_fontStates[0], 0);
+  EXPECT_TRUE(m_doc->m_undo.empty());
+
+  m_doc->m_editMode = 0;
+  SelectArea(0, 0, 1, 0);
+  pressBold();
+  EXPECT_EQ(S().m_texts[0], "\x1bG标题\x01\x01");
+  EXPECT_EQ(m_doc->m_fontStates[0], 1);
 }
 
 TEST_F(RiloFormatTest, MixedAttributesReachTheFontDialogAndItsCodesTheSelection) {

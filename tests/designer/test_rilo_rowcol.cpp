@@ -249,6 +249,22 @@ TEST_F(RiloRowColTest, DialogOpensOnTheCurrentCellAndSpinsStopAtTheirLimits) {
   EXPECT_TRUE(m_doc->m_undo.empty());
 }
 
+TEST_F(RiloRowColTest, ItsTwoButtonsHaveOneWidth) {
+  Open(Marked());
+  for (int command : {SM_ID_RILO_INSERT, SM_ID_RILO_DELETE}) {
+    CModalScript script;
+    script.Then(825, [](QWidget* dlg) {
+      const QPushButton* ok = Find<QPushButton>(dlg, SM_ID_OK);
+      const QPushButton* cancel = Find<QPushButton>(dlg, SM_ID_CANCEL);
+      EXPECT_EQ(ok->width(), cancel->width());
+      EXPECT_GE(ok->width(), std::max(ok->sizeHint().width(), cancel->sizeHint().width()));
+      Press(dlg, SM_ID_CANCEL);
+    });
+    m_view->OnCommand(command);
+    EXPECT_TRUE(script.Done());
+  }
+}
+
 TEST_F(RiloRowColTest, EveryBadFieldIsNamedWithItsFocusAndChangesNothing) {
   struct Case {
     int command;

@@ -25,6 +25,7 @@
 #include "tests/designer/report_db_fixture.h"
 #include "tests/designer/rilo_codes.h"
 #include "tests/designer/rilo_doc_helpers.h"
+#include "tests/designer/rilo_focus.h"
 
 namespace {
 
@@ -577,6 +578,26 @@ TEST_P(RiloTreeTest, RefillShowsReportsAndChildrenInNumericOrder) {
   m_tree->m_reselect.clear();
   m_tree->Refill();
   EXPECT_EQ(Selected(), "12");
+}
+
+// The child table that 新增 opens over its master has the keyboard in its sheet.
+TEST_P(RiloTreeTest, AnAddedChildTableHasTheKeyboardInItsSheet) {
+  CRiloData master = Sheet(2, 1, "m");
+  master.m_texts[1].clear();  // a cell that takes a child value
+  master.m_reportName = "月报";
+  ASSERT_TRUE(master.SaveToDb(12, {}, false, m_db));
+  Select(12, {});
+  m_frame.show();
+  CModalScript script;
+  script.Then(832, [](QWidget* dlg) { Press(dlg, SM_ID_OK); });
+  EXPECT_TRUE(m_tree->RunCommand(SM_ID_LIST_ADD));
+  EXPECT_TRUE(script.Done());
+  ASSERT_EQ(ReportTemplate()->Documents().size(), 1u);
+  auto* child = static_cast<CRiloDoc*>(ReportTemplate()->Documents().front().get());
+  EXPECT_EQ(child->m_subNo, "1");
+  EXPECT_EQ(child->m_editMode, 3);
+  child->m_sheet.m_currentCell = {1, 0};
+  ExpectKeysReachTheSheet(m_frame, *child);
 }
 
 TEST_P(RiloTreeTest, DeletingAMasterOrAChildIsLogged) {

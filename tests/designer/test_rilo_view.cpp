@@ -19,17 +19,21 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "app/SmApp.h"
 #include "core/SmClipboard.h"
 #include "designer/BbDataType.h"
+#include "designer/RiloCalcDlg.h"
 #include "designer/RiloChildFrm.h"
 #include "designer/RiloDoc.h"
 #include "designer/RiloView.h"
 #include "platform/SmCommandIds.h"
 #include "platform/SmMessage.h"
 #include "res/SmResource.h"
+#include "tests/common/SmModalScript.h"
 #include "tests/common/SmTestMain.h"
+#include "tests/designer/rilo_focus.h"
 #include "tests/designer/rilo_view_fixture.h"
 
 namespace {
@@ -400,6 +404,56 @@ TEST_F(RiloViewTest, HelpAsksForTheWordAtTheCaret) {
   EXPECT_EQ(m_view->HelpKeyword(), std::nullopt);
   EXPECT_TRUE(m_view->OnCommand(SM_ID_HELP));
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "本系统没有帮助文件。");
+}
+
+// The rows (relative to the cell's top) holding the cell's black ink, leaving out the caret's
+// columns; none for a cell without ink.
+std::optional<std::pair<int, int>> InkRows(const QImage& image, const QRect& cell,
+                                           const QRect& caret) {
+  std::optional<std::pair<int, int>> rows;
+  for (int y = cell.top() + 3; y < cell.bottom() - 2; ++y) {
+    for (int x = cell.left() + 3; x < cell.right() - 2; ++x) {
+      if (x >= caret.left() - 1 && x <= caret.right() + 1) continue;
+      if (image.pixel(x, y) != qRgb(0, 0, 0)) continue;
+      const int row = y - cell.top();
+      rows = rows ? std::pair{rows->first, row} : std::pair{row, row};
+      break;
+    }
+  }
+  return rows;
+}
+
+// The current cell's text stands on the line the same text has in a cell that is not current,
+// for every vertical alignment; a current cell whose edited layer is empty (a child table value
+// where the master text stands) shows the cell's text instead of an empty box.
+TEST_F(RiloViewTest, TheCurrentCellShowsItsTextOnTheBaselineOfTheOthers) {
+  CRiloData sheet = Sheet(3, 2);
+  sheet.m_rowHeights = {110, 110};  // room for the alignments to differ
+  sheet.m_texts = {"Hello", "Hello", "", "Hello\x01\x01\x01", "Hello\x01\x01\x01", ""};
+  Open(sheet);
+  const auto cellOf = [this](int column, int row) {
+    return m_view->CellRect(column, row).translated(-m_view->ScrollPosition());
+  };
+  for (int vertical : {0, 1, 2}) {
+    SCOPED_TRACE(vertical);
+    m_doc->m_sheet.m_layout3.assign(6, {0, vertical});
+    m_doc->m_editMode = 0;
+    m_doc->m_sheet.m_caret = {5, 0};
+    m_view->SetCurrentCell(0, 0);
+    QImage image = Grab();
+    const auto shown = InkRows(image, cellOf(1, 0), {});
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(InkRows(image, cellOf(0, 0), m_view->CaretRect()), shown);
+
+    // A child table is open: the master text cannot take a child value, and stays in sight.
+    m_doc->m_childOpen = 1;
+    m_doc->m_editMode = 3;
+    m_view->SetCurrentCell(0, 1);
+    image = Grab();
+    EXPECT_EQ(InkRows(image, cellOf(0, 1), m_view->CaretRect()), shown);
+    EXPECT_EQ(InkRows(image, cellOf(1, 1), {}), shown);
+    m_doc->m_childOpen = 0;
+  }
 }
 
 // ---------------------------------------------------------------- the frame
@@ -808,4 +862,57 @@ TEST_F(RiloKeysTest, F6MovesBetweenOpenPanesAndCtrlEnterWaitsForNoSelection) {
   m_doc->m_sheet.m_selectMode = 1;
   EXPECT_TRUE(m_view->OnUpdateCommand(SM_ID_RILO_CELL_TEXT, ui));
   EXPECT_FALSE(ui.Enabled());
+}
+
+// A report window that opens gives the keyboard to its sheet, not to the format bar's face
+// list, and the sheet has it again when the window comes back from the calculation.
+TEST_F(RiloKeysTest, TheSheetHasTheKeyboardWhenAFileOpensAndAfterACalculation) {
+  CRiloData sheet = Sheet(3, 2);
+  sheet.m_texts[0] = "收购";
+  const std::string path = SmTestHome() + "/rilo_keyboard.QLN";
+  ASSERT_TRUE(sheet.SaveFile(path));
+  CSmMessageService::Instance().QueueFileNames({path}, false);
+  CBbDataType::OpenReportFiles();
+  ASSERT_EQ(ReportTemplate()->Documents().size(), 1u);
+  auto* opened = static_cast<CRiloDoc*>(ReportTemplate()->Documents().front().get());
+  ASSERT_NO_FATAL_FAILURE(ExpectKeysReachTheSheet(m_frame, *opened));
+
+  // 报表计算 from the menu of a child table's window just opened.
+  Open(sheet);
+  m_doc->m_childOpen = 1;
+  CModalScript script;
+  script.Then(834, [](QWidget* dlg) {
+    ::Click(dlg, CRiloCalcDlg::kCalcStart);  // runs to the end
+    ::Click(dlg, CRiloCalcDlg::kCalcStart);  // 确认
+  });
+  ASSERT_TRUE(CSmCommandManager::Instance().Update(SM_ID_RILO_CALCULATE));  // the menu shows
+  SmCommandAction(SM_ID_RILO_CALCULATE)->trigger();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(m_doc->m_editMode, 3);
+  ExpectKeysReachTheSheet(m_frame, *m_doc);
+}
+
+// The Edit menu shows the keys of its commands as the other menus do.
+TEST_F(RiloKeysTest, TheEditMenuShowsItsKeys) {
+  Open(Sheet(2, 2));
+  for (int id :
+       {SM_ID_EDIT_UNDO, SM_ID_EDIT_REDO, SM_ID_EDIT_CUT, SM_ID_EDIT_COPY, SM_ID_EDIT_PASTE})
+    SmCommandAction(id)->setShortcut({});  // as the report window's menus find them first
+  QMenuBar menuBar;
+  m_childFrame->OnUpdateFrameMenu(&menuBar);
+  ASSERT_GE(menuBar.actions().size(), 2);
+  QMenu* edit = menuBar.actions()[1]->menu();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->title(), "编辑(&E)");
+  std::vector<std::string> shown;
+  for (QAction* action : edit->actions()) {
+    if (action->isSeparator()) continue;
+    const QString keys = action->shortcut().toString(QKeySequence::NativeText);
+    shown.push_back((action->text() + (keys.isEmpty() ? "" : "\t" + keys)).toStdString());
+  }
+  EXPECT_EQ(shown, (std::vector<std::string>{
+                       "撤消(&U)\tCtrl+Z", "恢复撤消(&R)\tCtrl+Y", "剪切(&T)\tCtrl+X",
+                       "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V", "单元格文本编辑 ...\tCtrl+Enter",
+                       "母表正文编辑状态\tF2", "子表正文编辑状态\tF3", "取数公式编辑状态\tF4",
+                       "审核公式编辑状态", "逐行打印状态(&H)", "逐栏打印状态(&L)"}));
 }
