@@ -461,7 +461,7 @@ void CSeasonRun::Slips() {
 }
 
 void CSeasonRun::BackupAndRestore() {
-  const std::filesystem::path folder = m_season.Folder();
+  const std::filesystem::path folder = m_season.Folder().Path();
   const std::string archive = (folder / "season.bak").string();
   const std::string copy = (folder / "vacuum.tsd").string();
   Best(
@@ -510,7 +510,7 @@ void CSeasonRun::BackupAndRestore() {
 
 void CSeasonRun::CarryOver() {
   auto* cane = static_cast<CTsDataType*>(m_season.App().FindDataType(16));
-  const std::string folder = m_season.Folder() + "/next";
+  const std::string folder = m_season.Folder() / "next";
   auto fresh = [&] {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
@@ -615,7 +615,7 @@ bool CSeasonRun::Run() {
   std::printf("  peak memory of the whole run so far: %.1f MB\n", ProcKb("VmHWM:") / 1024.0);
   m_db.Close();
   m_bare.reset();
-  std::filesystem::remove_all(m_season.Folder());
+  m_season.Folder().Empty();
   return true;
 }
 

@@ -162,6 +162,5 @@ int main(int argc, char** argv) {
         "aggregate %.1f ms, ratio %.2f\n",
         name, rows, built.slips, timeBuild * 1000, timeBare * 1000, timeBuild / timeBare);
   }
-  std::filesystem::remove_all(season.Folder());
   return failures ? 1 : 0;
 }

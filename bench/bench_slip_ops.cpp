@@ -165,6 +165,5 @@ int main(int argc, char** argv) {
   std::printf("  list a day's slips (%ld): store %.2f ms, bare SQLite %.2f ms, ratio %.2f\n",
               slipsStore / kDays, listStore * 1000 / kDays, listBare * 1000 / kDays,
               listStore / listBare);
-  std::filesystem::remove_all(season.Folder());
   return 0;
 }
