@@ -224,6 +224,5 @@ int main(int argc, char** argv) {
       "  new interest voucher, %ld interests: document %.0f ms, bare SQLite %.0f ms, "
       "ratio %.2f\n",
       filled[2], docInterest * 1000, bareInterest * 1000, docInterest / bareInterest);
-  std::filesystem::remove_all(season.Folder());
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "admin/SmMDBBak.h"
 #include "app/SmApp.h"
 #include "app/SmSystemTables.h"
+#include "bench/bench_folder.h"
 #include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
 
@@ -203,9 +204,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication qt(argc, argv);
   CSmMessageService::Instance().SetTestMode(true);  // no box may wait for a hand here
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "sm_bench_backup";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  const CBenchFolder dir("sm_bench_backup");
 
   BenchApp app;
   app.m_moduleInfo.m_ext = "tsd";
@@ -213,15 +212,16 @@ int main(int argc, char** argv) {
   app.m_dataTypes = {&cane};
   std::string path;
   CSmDatabase db(0);
-  if (!SmCreateYearFile(app, dir.string(), 2016, &path) || !db.Open(path) || !FillDataFile(db)) {
+  if (!SmCreateYearFile(app, dir.Path().string(), 2016, &path) || !db.Open(path) ||
+      !FillDataFile(db)) {
     std::printf("cannot build the data file: %s\n",
                 CSmMessageService::Instance().LastText().c_str());
     return 1;
   }
   Timing ours, bare;
   for (int round = 0; round < kRounds; ++round) {
-    KeepBest(ours, Archive(db, (dir / "data.bak").string()));
-    KeepBest(bare, BareEngine(path, (dir / "bare.tsd").string()));
+    KeepBest(ours, Archive(db, dir / "data.bak"));
+    KeepBest(bare, BareEngine(path, dir / "bare.tsd"));
   }
   app.m_dataTypes.clear();
   std::printf("%d tickets + %d farmers, best of %d   backup archive   bare SQLite C API   ratio\n",
@@ -232,6 +232,5 @@ int main(int argc, char** argv) {
               ours.insert, bare.insert, ours.insert / bare.insert);
   const bool same = ours.rows == bare.rows && ours.rows == kTickets + kFarmers;
   std::printf("rows %s\n", same ? "match" : "DIFFER");
-  std::filesystem::remove_all(dir);
   return same ? 0 : 1;
 }

@@ -84,7 +84,6 @@ int main(int argc, char** argv) {
     builtDelivering += row.Values[1];
     builtBalance += row.Values[3];
   }
-  std::filesystem::remove_all(season.Folder());
   if (static_cast<int>(rows.size()) != farmers || builtDelivering != delivering ||
       builtBalance != balance) {
     std::printf("bench_balance_report: rows %zu/%d, delivering %g/%d, balance %g/%g differ\n",

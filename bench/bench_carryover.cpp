@@ -12,6 +12,7 @@
 
 #include "app/SmApp.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_folder.h"
 #include "cane/TsDataType.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
   auto* type = static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()));
   type->Init();
   type->SetWeighingService(std::make_unique<CTsWeighingDocs>());
-  const std::filesystem::path folder = std::filesystem::temp_directory_path();
-  const std::string source = (folder / "sm_bench_carry_2015.tsd").string();
+  const CBenchFolder folder("sm_bench_carry");
+  const std::string source = folder / "sm_bench_carry_2015.tsd";
   if (!Fill(app, source)) {
     std::printf("could not build the data file\n");
     return 1;
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
   double ours = 0, bare = 0, farmers = 0;
   long rowsOurs = 0, rowsBare = 0;
   for (int round = 0; round < kRounds; ++round) {
-    const std::string target = (folder / "sm_bench_carry_2016.tsd").string();
+    const std::string target = folder / "sm_bench_carry_2016.tsd";
     if (!MakeFile(app, target, 2016)) return 1;
     double farmerPart = 0;
     const double seconds = ThroughModule(*type, source, target, rowsOurs, farmerPart);

@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/SmApp.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_folder.h"
 #include "cane/TsDataType.h"
 #include "cane/TsNH.h"
 #include "core/SmDatabase.h"
@@ -62,9 +62,8 @@ int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   CSmApp app;
   app.AdoptDataType(std::make_unique<CTsDataType>())->Init();  // level lengths 1, 2, 2, 3
-  const std::string source =
-      (std::filesystem::temp_directory_path() / "sm_bench_coderec.tsd").string();
-  std::filesystem::remove(source);
+  const CBenchFolder folder("sm_bench_coderec");
+  const std::string source = folder / "sm_bench_coderec.tsd";
   if (!BenchFillCaneFile(source)) {
     std::printf("could not build the data file\n");
     return 1;

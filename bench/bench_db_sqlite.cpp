@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
 
@@ -285,7 +286,8 @@ void KeepBest(Timing& best, const Timing& t) {
 int main(int argc, char** argv) {
   if (argc > 1) kRows = std::atoi(argv[1]);
   if (argc > 2) kRounds = std::atoi(argv[2]);
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
+  const CBenchFolder folder("sm_bench_db_sqlite");
+  const std::filesystem::path& dir = folder.Path();
   Timing ours, bare;
   for (int round = 0; round < kRounds; ++round) {
     KeepBest(ours, ThroughConnection(FreshFile(dir, "sm_bench_connection.tsd")));

@@ -311,9 +311,9 @@ bool TimeBarePsql(CSmDatabase& server, const std::string& database,
                          "char(250))") ||
       !server.ExecuteSQL("Create Table bare3(nNo INT,sFlg Char(1),nxy INT,nValue INT)"))
     return false;
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string write = (dir / "sm_bench_report_write.sql").string();
-  const std::string read = (dir / "sm_bench_report_read.sql").string();
+  const CBenchFolder dir("sm_bench_report_psql");
+  const std::string write = dir / "sm_bench_report_write.sql";
+  const std::string read = dir / "sm_bench_report_read.sql";
   {
     std::ofstream out(write);
     out << "Begin;\n";
@@ -328,8 +328,6 @@ bool TimeBarePsql(CSmDatabase& server, const std::string& database,
   start = std::chrono::steady_clock::now();
   if (std::system(Psql(database, "-f " + read).c_str()) != 0) return false;
   times.load = Seconds(start);
-  std::filesystem::remove(write);
-  std::filesystem::remove(read);
   return true;
 }
 
@@ -351,9 +349,8 @@ int main(int argc, char** argv) {
   const std::vector<StoredRow> rows = BareRows(sheet);
   std::printf("report %d x %d, %zu cell and size rows\n", kRows, kCols, rows.size());
 
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string filePath = (dir / "sm_bench_report.tsd").string();
-  std::filesystem::remove(filePath);
+  const CBenchFolder dir("sm_bench_report");
+  const std::string filePath = dir / "sm_bench_report.tsd";
   Times ours;
   Times bare;
   {
@@ -363,14 +360,12 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  const std::string barePath = (dir / "sm_bench_report_bare.db").string();
+  const std::string barePath = dir / "sm_bench_report_bare.db";
   if (!TimeBareSqlite(barePath, rows, false, bare)) return 1;
   Print("data file ", ours, bare, "SQLite C API");
   Times indexed;
   if (!TimeBareSqlite(barePath, rows, true, indexed)) return 1;
   Print("data file ", ours, indexed, "with indexes");
-  std::filesystem::remove(filePath);
-  std::filesystem::remove(dir / "sm_bench_report_bare.db");
 
   if (Env("SM_PG_PORT").empty()) {
     std::printf(

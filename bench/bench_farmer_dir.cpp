@@ -93,12 +93,13 @@ double ThroughBareEngine(const std::string& path, int& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const CBenchFolder folder("sm_bench_farmer_dir");
   CBenchProgram program(argc, argv);
   CSmApp& app = program.App();
   auto* type = static_cast<CTsDataType*>(app.AdoptDataType(std::make_unique<CTsDataType>()));
   type->Init();
   type->SetWeighingService(std::make_unique<CTsWeighingDocs>());
-  const std::string path = BenchYearFile(app, "sm_bench_farmer_dir");
+  const std::string path = BenchYearFile(app, folder);
   if (path.empty()) return 1;
   CSmDatabase* db = app.m_env.Connection();
   if (!db->Open(path)) return 1;

@@ -187,16 +187,16 @@ double ThroughBareEngine(const std::string& path, int& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const CBenchFolder folder("sm_bench_forth");
   CBenchProgram program(argc, argv);
-  const std::string path = BenchYearFile(program.App(), "sm_bench_forth");
+  const std::string path = BenchYearFile(program.App(), folder);
   if (path.empty()) return 1;
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   CSmDatabase* db = program.App().m_env.Connection();
   if (!db->Open(path) || !FillLog(*db)) {
     std::printf("could not fill the data file\n");
     return 1;
   }
-  const std::string textFile = (folder / "rows.txt").string();
+  const std::string textFile = folder / "rows.txt";
   {
     QFile file(QString::fromStdString(textFile));
     if (!file.open(QIODevice::WriteOnly)) return 1;

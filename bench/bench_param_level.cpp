@@ -8,6 +8,7 @@
 
 #include "app/SmApp.h"
 #include "bench/bench_farmers.h"
+#include "bench/bench_folder.h"
 #include "cane/TsDataType.h"
 #include "cane/TsParamChange.h"
 #include "core/SmDatabase.h"
@@ -61,9 +62,8 @@ int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   CSmApp app;
   app.AdoptDataType(std::make_unique<CTsDataType>())->Init();
-  const std::string source =
-      (std::filesystem::temp_directory_path() / "sm_bench_param_level.tsd").string();
-  std::filesystem::remove(source);
+  const CBenchFolder folder("sm_bench_param_level");
+  const std::string source = folder / "sm_bench_param_level.tsd";
   if (!BenchFillCaneFile(source)) {
     std::printf("could not build the data file\n");
     return 1;

@@ -1,13 +1,13 @@
 #pragma once
 // The start every timed program that drives windows shares: Qt offscreen, messages answered
-// without a box, and the application; plus a fresh yearly data file in a temporary folder.
+// without a box, and the application; plus a fresh yearly data file in the run's own folder.
 #include <QApplication>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "app/SmApp.h"
 #include "app/SmSystemTables.h"
+#include "bench/bench_folder.h"
 #include "platform/SmMessage.h"
 
 class CBenchProgram {
@@ -33,14 +33,10 @@ class CBenchProgram {
   CSmApp m_app;
 };
 
-// Creates the data file of business year 2016 in the emptied folder `name` of the temporary
-// folder; its path, or empty after saying so.
-inline std::string BenchYearFile(CSmApp& app, const char* name) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+// Creates the data file of business year 2016 in `folder`; its path, or empty after saying so.
+inline std::string BenchYearFile(CSmApp& app, const CBenchFolder& folder) {
   std::string path;
-  if (!SmCreateYearFile(app, folder.string(), 2016, &path)) {
+  if (!SmCreateYearFile(app, folder.Path().string(), 2016, &path)) {
     std::printf("could not create the data file\n");
     return {};
   }

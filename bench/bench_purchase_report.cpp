@@ -120,6 +120,5 @@ int main(int argc, char** argv) {
         "SQLite aggregate %.1f ms, ratio %.2f\n",
         level + 1, rows.size(), groups, timeBuild * 1000, timeBare * 1000, timeBuild / timeBare);
   }
-  std::filesystem::remove_all(season.Folder());
   return failures ? 1 : 0;
 }

@@ -63,10 +63,10 @@ double Bare(const BenchDoc& doc, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const CBenchFolder folder("sm_bench_text");
   CBenchProgram program(argc, argv);
-  const std::string path = BenchYearFile(program.App(), "sm_bench_text");
+  const std::string path = BenchYearFile(program.App(), folder);
   if (path.empty()) return 1;
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   CSmDatabase* db = program.App().m_env.Connection();
   if (!db->Open(path)) return 1;
   BenchDoc doc;
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
   doc.LoadFormDef();
   doc.Fill();
 
-  const std::string ours = (folder / "ours.txt").string();
-  const std::string bare = (folder / "bare.txt").string();
+  const std::string ours = folder / "ours.txt";
+  const std::string bare = folder / "bare.txt";
   double preview = 0, finish = 0, loop = 0;
   for (int round = 0; round < kRounds; ++round) {
     std::filesystem::remove(ours);

@@ -1,7 +1,7 @@
 #pragma once
 // The start the timed programs over a season file share: the program with the cane data types,
-// an emptied folder named after the benchmark, the season file in it and a copy of that file for
-// the bare engine.
+// a folder of the run's own named after the benchmark, the season file in it and a copy of that
+// file for the bare engine.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,18 +15,16 @@
 class CBenchSeason : public CBenchProgram {
  public:
   CBenchSeason(int& argc, char** argv, const char* name)
-      : CBenchProgram(argc, argv),
-        m_name(name),
-        m_folder((std::filesystem::temp_directory_path() / name).string()) {
+      : CBenchProgram(argc, argv), m_name(name), m_folder(name) {
     static_cast<CTsDataType*>(App().AdoptDataType(std::make_unique<CTsDataType>()))->Init();
-    std::filesystem::remove_all(m_folder);
   }
 
-  const std::string& Folder() const { return m_folder; }
+  // The run's folder, removed with what it holds at the end of the run.
+  const CBenchFolder& Folder() const { return m_folder; }
 
   // The season file of business year `year`; empty after saying so.
   std::string MakeFile(int year, const TsSeasonShape& shape = {}) {
-    std::string path = TsMakeSeasonFile(App(), m_folder, year, shape);
+    std::string path = TsMakeSeasonFile(App(), m_folder.Path().string(), year, shape);
     if (path.empty()) std::printf("%s: the season file could not be made\n", m_name.c_str());
     return path;
   }
@@ -42,12 +40,12 @@ class CBenchSeason : public CBenchProgram {
 
   // A copy of the season file at `path` beside it, for the bare engine.
   std::string BareCopy(const std::string& path) const {
-    const std::filesystem::path bare = std::filesystem::path(m_folder) / "bare.tsd";
+    const std::string bare = m_folder / "bare.tsd";
     std::filesystem::copy_file(path, bare, std::filesystem::copy_options::overwrite_existing);
-    return bare.string();
+    return bare;
   }
 
  private:
   std::string m_name;
-  std::string m_folder;
+  CBenchFolder m_folder;
 };

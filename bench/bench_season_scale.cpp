@@ -1,11 +1,13 @@
 // A clerk's season at two sizes (20,000 tickets of 2,000 farmers and 200,000 tickets of 20,000
-// farmers, from the season maker): every farmer-level report, the ticket detail list and its
-// recalculation, a slip for every farmer with open tickets, the bank batch, backup, restore and
-// the new year's carry-over, each beside its floor through the bare SQLite C API on a copy of the
-// same file in the same run, as a ratio; the peak memory of the detail list; and, when the test
-// cluster is given (SM_PG_HOST, SM_PG_PORT, SM_PG_USER, SM_PG_PASSWORD, as scripts/pg.sh prints
-// them), the statements each report sends to PostgreSQL at both sizes. A first argument "small"
-// runs the small size only.
+// farmers, from the season maker, most tickets still open): every farmer-level report, the
+// ticket detail list and its recalculation, the bank batch, the open tickets of 500 farmers as
+// the settlement card lists them, 500 open tickets rewritten as the weighing card saves them, a
+// slip for each of 500 farmers, backup, restore and the new year's carry-over, each beside its
+// floor through the bare SQLite C API on a copy of the same file in the same run, as a ratio; the
+// peak memory of the detail list; and, when the test cluster is given (SM_PG_HOST, SM_PG_PORT,
+// SM_PG_USER, SM_PG_PASSWORD, as scripts/pg.sh prints them), the statements each report sends to
+// PostgreSQL at both sizes and the plans it chooses for the statements that look open tickets
+// up. A first argument "small" runs the small size only.
 #include <malloc.h>
 
 #include <algorithm>
@@ -40,6 +42,7 @@
 #include "weighing/TsSlipOps.h"
 #include "weighing/TsWeighingDocs.h"
 #include "weighing/TsgbRec.h"
+#include "weighing/TsgbStore.h"
 
 namespace {
 
@@ -148,10 +151,15 @@ class CSeasonRun {
   void DetailList();
   void Recalculation();
   void BankBatch();
+  // The farmers with open tickets, each with the numbers of those tickets.
+  std::map<std::string, std::vector<std::string>> OpenTicketsByFarmer();
+  void OpenTickets();
+  void Rewrites();
   void Slips();
   void BackupAndRestore();
   void CarryOver();
   void ServerStatements();
+  void ServerPlans(CSmDatabase& server);
 
   std::string From() const { return TsSeasonDay(kYear, 0); }
   std::string To() const { return TsSeasonDay(kYear, 364); }
@@ -412,39 +420,169 @@ void CSeasonRun::BankBatch() {
   std::printf("  batch %d, %ld tickets paid\n", batch, marked);
 }
 
-// One cane slip for each farmer with open tickets, with all of them, as the settlement card
-// makes it; the floor runs the same statements on a copy with the slip numbers indexed.
-void CSeasonRun::Slips() {
+std::map<std::string, std::vector<std::string>> CSeasonRun::OpenTicketsByFarmer() {
   std::map<std::string, std::vector<std::string>> open;
   m_bare->Run(
       "Select KNO0,DH From gbSheet Where OPR1<>'' And JN0='' Order By KNO0,DH",
       [&](sqlite3_stmt* s) { open[CBenchBare::Column(s, 0)].push_back(CBenchBare::Column(s, 1)); });
-  m_bare->Run("Create Index gbSheetJN0 On gbSheet(JN0)");
-  m_bare->Run("Create Index gbSheetJN1 On gbSheet(JN1)");
-  m_bare->Run("Create Index jsSheetDH On jsSheet(DH)");
-  // At the large size a share of the farmers, the time counted for all of them.
-  const size_t limit = m_shape.tickets > 50000 ? 500 : open.size();
+  return open;
+}
+
+// The bare floor's plan of a statement, its steps joined by "; ".
+std::string BarePlan(CBenchBare& db, const std::string& sql) {
+  std::string plan;
+  db.Run("EXPLAIN QUERY PLAN " + sql,
+         [&](sqlite3_stmt* s) { plan += (plan.empty() ? "" : "; ") + CBenchBare::Column(s, 3); });
+  return plan;
+}
+
+// The farmers whose open tickets are listed and whose slips are made, and the tickets rewritten.
+const size_t kTimed = 500;
+
+// The open tickets of 500 farmers listed as the settlement card lists them for a new slip,
+// beside the same statement on the farmer's index.
+void CSeasonRun::OpenTickets() {
+  std::vector<std::string> farmers;
+  for (const auto& [farmer, tickets] : OpenTicketsByFarmer()) farmers.push_back(farmer);
+  // The last farmers: the slips below take the first.
+  farmers.erase(farmers.begin(), farmers.end() - std::min(farmers.size(), kTimed));
+  const auto bareText = [](const std::string& farmer) {
+    return "Select " + CTsgbRec::ColumnList() + " From gbSheet Where KNO0='" + farmer +
+           "' And OPR1<>'' And rtrim(JN0)='' Order by DH";
+  };
+  size_t rows = 0;
+  Best(
+      "a farmer's open tickets (500 farmers)", 1.5, 3,
+      [&] {
+        return Timed([&] {
+          rows = 0;
+          CTsgbRec reader;
+          std::vector<CTsgbRec> tickets;
+          for (const std::string& farmer : farmers) {
+            rows += reader.Select(TsSlipOpenTicketsWhere(0, farmer, &m_db), "Order by DH", tickets,
+                                  &m_db);
+          }
+        });
+      },
+      [&] {
+        return Timed([&] {
+          for (const std::string& farmer : farmers) ReadAll(*m_bare, {bareText(farmer)});
+        });
+      });
+  std::printf("  %zu open tickets; the floor: %s\n", rows,
+              BarePlan(*m_bare, bareText(farmers.front())).c_str());
+}
+
+// The bare floor of rewriting a ticket, with the statements the weighing card's store runs: the
+// stored ticket read by its number, its codes looked up, the old row deleted while it is on no
+// slip, the row inserted again and its number counted, in one write transaction.
+class CBareRewrite {
+ public:
+  explicit CBareRewrite(CBenchBare& db) : m_db(db) {
+    std::string marks = "?";
+    for (int i = 1; i < 40; ++i) marks += ",?";
+    sqlite3_prepare_v2(
+        db.Handle(),
+        ("Insert Into gbSheet(" + CTsgbRec::ColumnList() + ") Values(" + marks + ")").c_str(), -1,
+        &m_insert, nullptr);
+  }
+  ~CBareRewrite() { sqlite3_finalize(m_insert); }
+  CBareRewrite(const CBareRewrite&) = delete;
+  CBareRewrite& operator=(const CBareRewrite&) = delete;
+
+  static std::string DeleteText(const std::string& dh) {
+    return "Delete From gbSheet Where DH='" + dh + "' And rtrim(JN0)='' And rtrim(JN1)=''";
+  }
+
+  bool Run(const std::string& dh) {
+    std::string codes[4];
+    bool ok = m_db.Run("Begin Immediate");
+    ok = ok && m_db.Run("Select " + CTsgbRec::ColumnList() + " From gbSheet Where DH='" + dh + "'",
+                        [&](sqlite3_stmt* s) {
+                          for (int i = 0; i < 4; ++i) codes[i] = CBenchBare::Column(s, 35 + i);
+                          for (int c = 0; c < 40; ++c)
+                            sqlite3_bind_value(m_insert, c + 1, sqlite3_column_value(s, c));
+                        });
+    const char* const tables[] = {"NHDir", "DriverDir", "AdrDir", "GP"};
+    for (int k = 0; k < 4 && ok; ++k) {
+      ok = m_db.Run(FormatStr("Select * From %s Where KNO='%s'", tables[k], codes[k].c_str()));
+      if (k == 0 || k == 3)
+        ok = ok && m_db.Count(FormatStr("Select Count(*) From %s Where KNO Like '%s%%'", tables[k],
+                                        codes[k].c_str())) == 1;
+    }
+    ok = ok && m_db.Run(DeleteText(dh)) && m_db.Changes() == 1;
+    ok = ok && sqlite3_step(m_insert) == SQLITE_DONE;
+    sqlite3_reset(m_insert);
+    ok = ok && m_db.Count("Select Count(*) From gbSheet Where DH='" + dh + "'") == 1;
+    return m_db.Run(ok ? "Commit" : "Rollback") && ok;
+  }
+
+ private:
+  CBenchBare& m_db;
+  sqlite3_stmt* m_insert = nullptr;
+};
+
+// 500 open tickets rewritten as the weighing card saves a changed ticket, beside the same
+// statements on the ticket number's index.
+void CSeasonRun::Rewrites() {
+  std::vector<std::string> open;
+  for (const auto& [farmer, tickets] : OpenTicketsByFarmer())
+    open.insert(open.end(), tickets.begin(), tickets.end());
+  std::vector<std::string> chosen;
+  const size_t step = std::max<size_t>(open.size() / kTimed, 1);
+  for (size_t i = 0; i < open.size() && chosen.size() < kTimed; i += step)
+    chosen.push_back(open[i]);
+  int stored = 0;
+  Figure f{"rewriting a ticket (500 tickets)", 1e9, 1e9, 1.5};
+  CBareRewrite bare(*m_bare);
+  for (int round = 0; round < 2; ++round) {
+    f.floor = std::min(f.floor, Timed([&] {
+                         for (const std::string& dh : chosen) bare.Run(dh);
+                       }));
+    // The card holds the ticket as it was selected, and the clerk changed its impurity.
+    std::vector<CTsgbRec> selected(chosen.size());
+    for (size_t i = 0; i < chosen.size(); ++i)
+      selected[i].Load("Where DH='" + chosen[i] + "'", &m_db);
+    f.ours = std::min(f.ours, Timed([&] {
+                        stored = 0;
+                        for (const CTsgbRec& old : selected) {
+                          CTsgbRec ticket = old;
+                          ticket.MU[2] += 0.1;
+                          stored += ticket.Rewrite(old, true, &m_db);
+                        }
+                      }));
+  }
+  Print(f);
+  std::printf("  %d tickets rewritten; the floor's delete: %s\n", stored,
+              BarePlan(*m_bare, CBareRewrite::DeleteText(chosen.front())).c_str());
+}
+
+// One cane slip for each of 500 farmers with open tickets, with all of them, as the settlement
+// card makes it; the floor runs the same statements on the ticket number's index.
+void CSeasonRun::Slips() {
+  const std::map<std::string, std::vector<std::string>> open = OpenTicketsByFarmer();
   const std::string date = LastDay();
   int n = 0;
   auto number = [&](int base, int i) { return IntToFixedStr(base + i, m_shape.ticketNoLen); };
-  Figure f{"a slip for every farmer", 0, 0, 1.5};
+  const auto assign = [&](const std::string& dh, const std::string& jn) {
+    return "Update gbSheet Set FK=0,JT0='" + date + "',JN0='" + jn + "',OPR2='104' Where DH='" +
+           dh + "' And OPR1<>'' And rtrim(JN0)=''";
+  };
+  Figure f{"a slip for each of 500 farmers", 0, 0, 1.5};
   f.floor = Timed([&] {
-    int i = 0;
+    size_t i = 0;
     for (const auto& [farmer, tickets] : open) {
-      if (static_cast<size_t>(i) >= limit) break;
-      const std::string jn = number(700000, i++);
+      if (i >= kTimed) break;
+      const std::string jn = number(700000, static_cast<int>(i++));
       m_bare->Run("Begin Immediate");
-      for (const std::string& dh : tickets) {
-        m_bare->Run("Update gbSheet Set FK=0,JT0='" + date + "',JN0='" + jn +
-                    "',OPR2='104' Where DH='" + dh + "' And OPR1<>'' And JN0=''");
-      }
+      for (const std::string& dh : tickets) m_bare->Run(assign(dh, jn));
       m_bare->Count("Select Count(*) From gbSheet Where JN0='" + jn + "'");
       m_bare->Run("Commit");
     }
   });
   f.ours = Timed([&] {
     for (const auto& [farmer, tickets] : open) {
-      if (static_cast<size_t>(n) >= limit) break;
+      if (static_cast<size_t>(n) >= kTimed) break;
       CTsgbRec slip;
       slip.JN[0] = number(700000, n++);
       slip.JT[0] = date;
@@ -452,16 +590,13 @@ void CSeasonRun::Slips() {
       if (TsSlipMakeCheck(slip, 0, tickets, &m_db) != 1) break;
     }
   });
-  const double share = static_cast<double>(open.size()) / std::max<size_t>(limit, 1);
-  f.ours *= share;
-  f.floor *= share;
   Print(f);
-  std::printf("  %zu farmers with open tickets, %d slips made%s\n", open.size(), n,
-              share > 1 ? ", the times counted for all from them" : "");
+  std::printf("  %zu farmers with open tickets, %d slips made; the floor: %s\n", open.size(), n,
+              BarePlan(*m_bare, assign(open.begin()->second.front(), "799999")).c_str());
 }
 
 void CSeasonRun::BackupAndRestore() {
-  const std::filesystem::path folder = m_season.Folder();
+  const std::filesystem::path folder = m_season.Folder().Path();
   const std::string archive = (folder / "season.bak").string();
   const std::string copy = (folder / "vacuum.tsd").string();
   Best(
@@ -510,7 +645,7 @@ void CSeasonRun::BackupAndRestore() {
 
 void CSeasonRun::CarryOver() {
   auto* cane = static_cast<CTsDataType*>(m_season.App().FindDataType(16));
-  const std::string folder = m_season.Folder() + "/next";
+  const std::string folder = m_season.Folder() / "next";
   auto fresh = [&] {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
@@ -548,6 +683,46 @@ void CSeasonRun::CarryOver() {
               carried.Count("Select Count(*) From jsSheet"));
 }
 
+// The plans PostgreSQL chooses, with the statistics of the copied season, for the statements
+// that look open tickets up by ticket, farmer, variety, place or date.
+void CSeasonRun::ServerPlans(CSmDatabase& server) {
+  server.ExecuteSQL("Analyze gbSheet");
+  const std::string dh = m_db.QueryCountString("Max(DH) From gbSheet Where JN0=''");
+  const std::string farmer = m_db.QueryCountString("Max(KNO0) From gbSheet Where JN0=''");
+  CTsgbRec slip;
+  slip.JN[0] = "999999";
+  slip.JT[0] = LastDay();
+  slip.OPR[2] = "104";
+  TsSlipQuery week;
+  week.sDateFrom = TsSeasonDay(kYear, m_shape.days - 7);
+  week.sDateTo = LastDay();
+  week.nSettleState[0] = 0;
+  const std::pair<const char*, std::string> statements[] = {
+      {"a slip takes a ticket", TsSlipAssignText(slip, 0, dh, &server)},
+      {"a farmer's open tickets",
+       "Select * From gbSheet " + TsSlipOpenTicketsWhere(0, farmer, &server) + " Order by DH"},
+      {"a ticket rewritten", TsgbDeleteText(2, dh, &server)},
+      {"the prices of a variety",
+       "Select Count(*) From gbSheet " + TsgbPricedWhere(0, "101", &server)},
+      {"the freight prices of a place",
+       "Select Count(*) From gbSheet " + TsgbPricedWhere(1, "001", &server)},
+      {"a week's open tickets", "Select * From gbSheet " + TsSlipConditions(week, &server)},
+  };
+  for (const auto& [name, sql] : statements) {
+    std::vector<std::string> lines[1];
+    server.QueryStrings("Explain " + sql, lines, 1);
+    std::string plan;
+    for (std::string line : lines[0]) {
+      const size_t cost = line.find("  (cost=");
+      if (cost != std::string::npos) line.erase(cost, line.find(')', cost) + 1 - cost);
+      if (line.find("Scan") != std::string::npos)
+        plan += (plan.empty() ? "" : "; ") + line.substr(line.find_first_not_of(" ->"));
+    }
+    std::printf("  on PostgreSQL: plan of %-29s %s\n", (std::string(name) + ":").c_str(),
+                plan.c_str());
+  }
+}
+
 // The statements each report sends on PostgreSQL: the season copied to a database of the test
 // cluster, each report built once.
 void CSeasonRun::ServerStatements() {
@@ -556,7 +731,8 @@ void CSeasonRun::ServerStatements() {
     return std::string(value ? value : "");
   };
   if (env("SM_PG_PORT").empty()) {
-    std::printf("  (no test cluster given: the statements on PostgreSQL are not counted)\n");
+    std::printf(
+        "  on PostgreSQL: SM_PG_* not set (scripts/pg.sh start DIR prints them); skipped\n");
     return;
   }
   CSmConnInfo login(2);
@@ -581,6 +757,7 @@ void CSeasonRun::ServerStatements() {
     copied = CSmDatabase::CopyTable(&m_db, &server, table) && copied;
   }
   if (!copied) std::printf("  the season could not be copied to the server\n");
+  ServerPlans(server);
   for (const auto& [report, build] : Builders()) {
     const long long before = server.StatementsSent();
     size_t rows = 0;
@@ -609,13 +786,15 @@ bool CSeasonRun::Run() {
   ServerStatements();
   Recalculation();
   BankBatch();
+  OpenTickets();
+  Rewrites();
   Slips();
   BackupAndRestore();
   CarryOver();
   std::printf("  peak memory of the whole run so far: %.1f MB\n", ProcKb("VmHWM:") / 1024.0);
   m_db.Close();
   m_bare.reset();
-  std::filesystem::remove_all(m_season.Folder());
+  m_season.Folder().Empty();
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "core/SmDatabase.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
@@ -148,9 +149,9 @@ int main() {
       !server.ExecuteSQL(std::string("Create Table TICKET(") + kColumns + ")"))
     return 1;
 
-  const std::filesystem::path dir = std::filesystem::temp_directory_path();
-  const std::string filePath = (dir / "sm_bench_copy.tsd").string();
-  const std::string csvPath = (dir / "sm_bench_copy.csv").string();
+  const CBenchFolder dir("sm_bench_copy");
+  const std::string filePath = dir / "sm_bench_copy.tsd";
+  const std::string csvPath = dir / "sm_bench_copy.csv";
   CSmDatabase file;
   if (!FillDataFile(file, filePath) || !WriteCsv(file, csvPath)) return 1;
 
@@ -177,6 +178,5 @@ int main() {
   std::printf(
       "%d server inserts            ExecuteSQL %7.3f s   ExecuteBound %6.3f s   ratio %6.2f\n",
       kInserts, plain, bound, bound / plain);
-  std::filesystem::remove(csvPath);
   return 0;
 }

@@ -129,7 +129,6 @@ int main(int argc, char** argv) {
   int bareChanged = 0;
   const double timeRecalc = Recalculate(db, changed);
   const double timeBareUpdate = BareUpdate(engine, bareChanged);
-  std::filesystem::remove_all(season.Folder());
   if (static_cast<int>(rows.size()) != bareRows || named != bareNamed || changed <= 0 ||
       changed != bareChanged) {
     std::printf("bench_slip_detail: rows %zu/%d, names %d/%d, changed %d/%d differ\n", rows.size(),

@@ -155,6 +155,5 @@ int main(int argc, char** argv) {
   std::printf("  load a day (%ld tickets): store %.2f ms, bare SQLite %.2f ms, ratio %.2f\n",
               rowsStore / kDays, loadStore * 1000 / kDays, loadBare * 1000 / kDays,
               loadStore / loadBare);
-  std::filesystem::remove_all(season.Folder());
   return 0;
 }

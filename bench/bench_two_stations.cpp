@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "core/SmDatabase.h"
 #include "platform/SmMessage.h"
 
@@ -54,10 +55,8 @@ void RunStations(const std::string& path, std::initializer_list<const char*> sta
 }  // namespace
 
 int main() {
-  const std::string folder = std::filesystem::temp_directory_path() / "bench_two_stations";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  const std::string path = folder + "/2016.tsd";
+  const CBenchFolder folder("bench_two_stations");
+  const std::string path = folder / "2016.tsd";
   {
     CSmDatabase db(0);
     if (!db.CreateDatabase(CSmConnInfo(0), path) || !db.ExecuteSQL("Create Table T(W Char(1))"))
@@ -67,6 +66,5 @@ int main() {
   RunStations(path, {"A"});
   std::printf("two stations at once:\n");
   RunStations(path, {"A", "B"});
-  std::filesystem::remove_all(folder);
   return 0;
 }

@@ -168,7 +168,6 @@ int main(int argc, char** argv) {
     ++households;
     cash += row.Values.back();
   }
-  std::filesystem::remove_all(season.Folder());
   if (households != figures.households || std::fabs(cash - figures.cash) > 0.005 ||
       written != bareWritten || written == 0) {
     std::printf("bench_unsettled_report: households %zu/%zu, cash %.2f/%.2f, rows %zu/%zu differ\n",

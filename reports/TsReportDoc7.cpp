@@ -152,7 +152,7 @@ std::string TsSlipConditions(const TsSlipQuery& q, CSmDatabase* db) {
   for (int k = 0; k < 2; ++k) {
     switch (q.nSettleState[k]) {
       case 0:
-        sql += FormatStr(" And JN%d=''", k);
+        sql += " And " + TsgbOpenCondition(k);
         break;
       case 1:
         sql += FormatStr(" And OPR%d<>'' And OPR%d=''", 2 + k, 4 + k);
@@ -223,17 +223,18 @@ bool KindChosen(const TsChosenItems& chosen, int kind) {
   return false;
 }
 
-// Whether a chosen kind of a ticket is open ("JN0='' Or JN1=''" with both kinds chosen), or
-// with `onNoSlip` whether no chosen kind is on a slip, an empty slip number counting as none
-// ("(JN0='' Or JN0 Is Null) And ..."); empty when no item is chosen.
+// Whether a chosen kind of a ticket is open ("rtrim(JN0)='' Or rtrim(JN1)=''" with both kinds
+// chosen), or with `onNoSlip` whether no chosen kind is on a slip, an empty slip number counting
+// as none ("(rtrim(JN0)='' Or JN0 Is Null) And ..."); empty when no item is chosen.
 std::string ChosenKindsTest(const TsChosenItems& chosen, bool onNoSlip) {
   std::string test;
   for (int kind = 0; kind < 2; ++kind) {
     if (!KindChosen(chosen, kind)) continue;
+    const std::string open = TsgbOpenCondition(kind);
     if (onNoSlip) {
-      test += FormatStr("%s(JN%d='' Or JN%d Is Null)", test.empty() ? "" : " And ", kind, kind);
+      test += FormatStr("%s(%s Or JN%d Is Null)", test.empty() ? "" : " And ", open.c_str(), kind);
     } else {
-      test += FormatStr("%sJN%d=''", test.empty() ? "" : " Or ", kind);
+      test += (test.empty() ? "" : " Or ") + open;
     }
   }
   return test;
@@ -669,7 +670,7 @@ int CTsReportDoc7::RecalculateTickets(int& leftAlone) {
   const std::string open = ChosenKindsTest(chosen, false);
   if (!open.empty()) {
     // Only the tickets open in a chosen kind can change; those on a slip in one are counted as
-    // all of them less those on none, each count found through the index that finds it fastest.
+    // all of them less those on none.
     const std::string conditions = TsSlipConditions(query, m_db);
     const std::string count = "(Select Count(*) From gbSheet " + conditions;
     CSmQuery counts(3, 0, 0, m_db);

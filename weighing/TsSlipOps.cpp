@@ -63,12 +63,7 @@ bool AssignTickets(const CTsgbRec& slip, int kind, const std::vector<std::string
   if (!TsLockDocNo(kTsSlipNumbers + k, slip.JN[k], db)) return false;
   for (const std::string& dh : tickets) {
     // Only a tared ticket still open in the kind joins, and only one row of that number.
-    if (!db->ExecuteSQL(FormatStr(
-            "Update gbSheet Set FK=0,JT%d='%s',JN%d='%s',OPR%d='%s' Where DH='%s' And OPR1<>'' "
-            "And JN%d=''",
-            k, db->SqlText(slip.JT[k]).c_str(), k, number.c_str(), 2 + k,
-            db->SqlText(slip.OPR[2 + k]).c_str(), db->SqlText(dh).c_str(), k)))
-      return false;
+    if (!db->ExecuteSQL(TsSlipAssignText(slip, kind, dh, db))) return false;
     const long long changed = db->RowsChanged();
     if (changed == 0) return Refuse(refusal, FormatStr("过磅单<%s>已结算或被删除！", dh.c_str()));
     if (changed != 1) return Refuse(refusal, "结算单号重号！");
@@ -119,6 +114,22 @@ int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips
     slips.push_back(line);
   }
   return static_cast<int>(slips.size());
+}
+
+std::string TsSlipOpenTicketsWhere(int kind, const std::string& household, CSmDatabase* db) {
+  return FormatStr("Where KNO%d='%s' And OPR1<>'' And ", kind, db->SqlText(household).c_str()) +
+         TsgbOpenCondition(kind);
+}
+
+std::string TsSlipAssignText(const CTsgbRec& slip, int kind, const std::string& dh,
+                             CSmDatabase* db) {
+  const int k = kind;
+  return FormatStr(
+             "Update gbSheet Set FK=0,JT%d='%s',JN%d='%s',OPR%d='%s' Where DH='%s' And "
+             "OPR1<>'' And ",
+             k, db->SqlText(slip.JT[k]).c_str(), k, db->SqlText(slip.JN[k]).c_str(), 2 + k,
+             db->SqlText(slip.OPR[2 + k]).c_str(), db->SqlText(dh).c_str()) +
+         TsgbOpenCondition(k);
 }
 
 int TsSlipMakeCheck(const CTsgbRec& slip, int kind, const std::vector<std::string>& tickets,

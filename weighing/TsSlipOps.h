@@ -23,6 +23,13 @@ struct TsSlipLine {
 
 // The slips of the kind dated `date`, in number order; their count (0 when unreadable).
 int TsSlipList(int kind, const std::string& date, std::vector<TsSlipLine>& slips, CSmDatabase* db);
+// "Where ..." of the household's tared tickets not yet on a slip of the kind (KNO<kind> the
+// farmer or the driver): those a new slip of the household may take.
+std::string TsSlipOpenTicketsWhere(int kind, const std::string& household, CSmDatabase* db);
+// The update that puts ticket `dh` on the slip `slip` carries, when it is tared and still open
+// in the kind.
+std::string TsSlipAssignText(const CTsgbRec& slip, int kind, const std::string& dh,
+                             CSmDatabase* db);
 // Puts the tared tickets `tickets`, unsettled in the kind, on the slip whose number, date and
 // settler `slip` carries (JN, JT, OPR of the kind), in one transaction: all of them or none.
 // The slip must not hold a ticket yet. `alsoWrite`, when given, runs in the same transaction

@@ -15,6 +15,7 @@
 #include "core/SmVarCaculate.h"
 #include "ui/SmWaitWnd.h"
 #include "weighing/TsgbRec.h"
+#include "weighing/TsgbStore.h"
 
 namespace {
 
@@ -201,9 +202,7 @@ void CTsgbRec::Reprice(bool add, int kind, double price, const std::string& code
   CSmWaitWnd wait;
   CTsgbRec scratch;
   std::vector<CTsgbRec> tickets;
-  scratch.Select(FormatStr("Where OPR1<>'' And JN%d='' And KNO%d='%s'", kind, 3 - kind,
-                           db->SqlText(code).c_str()),
-                 {}, tickets, db);
+  scratch.Select(TsgbPricedWhere(kind, code, db), {}, tickets, db);
   for (CTsgbRec& ticket : tickets) {
     // Delete and insert stand or fall together: a failed insert leaves the ticket as it was,
     // and a ticket another station removed meanwhile is not brought back.

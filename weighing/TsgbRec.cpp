@@ -255,19 +255,27 @@ int CTsgbRec::UpdateItems(const TsChosenItems& chosen, CSmDatabase* db) const {
   return ok ? 1 : 0;
 }
 
-int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db) {
+std::string TsgbOpenCondition(int kind) {
+  return FormatStr("rtrim(JN%d)=''", kind);
+}
+
+std::string TsgbDeleteText(int mode, const std::string& dh, CSmDatabase* db) {
+  const std::string unsettled = " And " + TsgbOpenCondition(0) + " And " + TsgbOpenCondition(1);
   const std::string number = db->SqlText(dh);
   std::string sql;
   if (mode == 1) {
     sql = "Update gbSheet Set OPR1='',KNO3='',MU1=0,MU2=0,MU3=0,PR1=0";
     for (int i = 0; i < kMoneyColumns; ++i) sql += FormatStr(",MY%d=0", i);
-    sql += " Where DH='" + number + "' And JN0='' And JN1=''";
-  } else {
-    sql = "Delete From gbSheet Where DH='" + number + "'";
-    if (mode != 3) sql += " And JN0='' And JN1=''";
-    if (mode == 0) sql += " And OPR1=''";
+    return sql + " Where DH='" + number + "'" + unsettled;
   }
-  if (db->ExecuteSQL(sql)) return 1;
+  sql = "Delete From gbSheet Where DH='" + number + "'";
+  if (mode != 3) sql += unsettled;
+  if (mode == 0) sql += " And OPR1=''";
+  return sql;
+}
+
+int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db) {
+  if (db->ExecuteSQL(TsgbDeleteText(mode, dh, db))) return 1;
   SmMessageBox("数据操作失败！", SM_MB_ICONERROR);
   return 0;
 }

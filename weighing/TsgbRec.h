@@ -211,11 +211,21 @@ enum TsgbField : int {
 std::vector<SmRefusal> TsgbCheckTicket(CTsgbRec& rec, bool isNew, bool tare,
                                        const std::string& operatorNo, CSmDatabase* db);
 
+// The condition that a ticket is on no slip of the kind: "rtrim(JN<kind>)=''". Most tickets of
+// a season in progress are open, yet an engine that keeps no statistics of the values finds an
+// empty slip number as rare as a ticket number or a farmer and would look the open tickets up
+// through the slip-number index, visiting all of them. The trimmed number is no index's, so the
+// ticket, farmer, place or date the statement names finds its tickets; a slip number compares
+// after right-trimming in any case.
+std::string TsgbOpenCondition(int kind);
+
 // Deletes ticket `dh`, or with mode 1 takes its tare step back. Mode 0 only a ticket that is
 // neither tared nor settled, modes 1 and 2 only one not settled, mode 3 any. A ticket that
 // does not qualify is left alone and counts as success; 0 ("数据操作失败！") when the
 // statement fails.
 int TsgbDelete(int mode, const std::string& dh, CSmDatabase* db);
+// The statement of TsgbDelete.
+std::string TsgbDeleteText(int mode, const std::string& dh, CSmDatabase* db);
 
 // Numbers are counted inside the saving transaction to find one taken twice. On the server the
 // count cannot see another station's uncommitted rows, so the stations saving one number of a

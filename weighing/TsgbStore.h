@@ -10,3 +10,6 @@ class CSmDatabase;
 // in `range` (0 and 0 when there is none); -1 when the tickets cannot be read.
 int TsgbPriceStats(int kind, const std::string& code, std::pair<double, double>& range,
                    CSmDatabase* db);
+// "Where ..." of those tickets: tared, not yet on a slip of the kind, of the variety (kind 0) or
+// place (kind 1) `code`; the tickets a new price of that code reaches.
+std::string TsgbPricedWhere(int kind, const std::string& code, CSmDatabase* db);

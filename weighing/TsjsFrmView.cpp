@@ -186,8 +186,7 @@ void CTsjsFrmView::LoadPicker() {
   } else {
     doc->m_sums.JT[k] = doc->m_date;
     if (doc->m_sums.KNO[k].empty()) return;
-    where = FormatStr("Where KNO%d='%s' And OPR1<>'' And JN%d=''", k,
-                      db->SqlText(doc->m_sums.KNO[k]).c_str(), k);
+    where = TsSlipOpenTicketsWhere(k, doc->m_sums.KNO[k], db);
   }
   std::vector<CTsgbRec> tickets;
   CTsgbRec reader;

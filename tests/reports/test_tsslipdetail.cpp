@@ -100,7 +100,7 @@ TEST_P(TsSlipDetailTest, ConditionOfStatesOperatorsFiltersAndRange) {
       {"all", [](TsSlipQuery&) {}, ""},
       {"untared", [](TsSlipQuery& q) { q.nWeighState = 0; }, " And OPR1=''"},
       {"tared", [](TsSlipQuery& q) { q.nWeighState = 1; }, " And OPR1<>''"},
-      {"cane unsettled", [](TsSlipQuery& q) { q.nSettleState[0] = 0; }, " And JN0=''"},
+      {"cane unsettled", [](TsSlipQuery& q) { q.nSettleState[0] = 0; }, " And rtrim(JN0)=''"},
       {"freight unpaid", [](TsSlipQuery& q) { q.nSettleState[1] = 1; },
        " And OPR3<>'' And OPR5=''"},
       {"cane unreviewed", [](TsSlipQuery& q) { q.nSettleState[0] = 2; },

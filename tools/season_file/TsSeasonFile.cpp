@@ -1,9 +1,12 @@
 #include "tools/season_file/TsSeasonFile.h"
 
 #include <QDate>
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "app/SmApp.h"
+#include "app/SmEnvironment.h"
 #include "app/SmSystemTables.h"
 #include "cane/TsDataType.h"
 #include "cane/TsParams.h"
@@ -68,28 +71,80 @@ bool AddDirectories(CSmDatabase& db, const TsSeasonShape& shape) {
   return db.ExecuteBound("Insert Into GP(KNO,NA,NT,PR) Values('1','甘蔗','',0)", {}, {});
 }
 
-bool AddTicket(CSmDatabase& db, int n, int year, const TsSeasonShape& shape) {
-  const int day = static_cast<int>(static_cast<long long>(n) * shape.days / shape.tickets);
-  const std::string date = TsSeasonDay(year, day);
-  const std::string number = IntToFixedStr(n + 1, shape.ticketNoLen);
-  const bool settled = day < shape.days - 10;
-  const std::string slip = settled ? IntToFixedStr(n / 20 + 1, shape.ticketNoLen) : "";
-  const std::string settler = settled ? "103" : "";
+// The slip numbers of one kind: one slip per household and period with settled tickets,
+// numbered from 1 period by period, the households of a period in their order.
+class CSlipNumbers {
+ public:
+  CSlipNumbers(int households, int periods)
+      : m_households(households), m_numbers(static_cast<size_t>(households) * periods, 0) {}
+  void Mark(int period, int household) { m_numbers[Index(period, household)] = 1; }
+  void Number() {
+    int next = 0;
+    for (int& number : m_numbers) {
+      if (number != 0) number = ++next;
+    }
+  }
+  int Of(int period, int household) const { return m_numbers[Index(period, household)]; }
+
+ private:
+  size_t Index(int period, int household) const {
+    return static_cast<size_t>(period) * m_households + household;
+  }
+  int m_households;
+  std::vector<int> m_numbers;
+};
+
+// Where ticket n stands in the season: its day, its farmer and driver (as numbers from 0), and
+// the period of its slips when it is settled (else -1).
+struct TicketPlace {
+  int day;
+  int farmer;
+  int driver;
+  int period;
+};
+
+TicketPlace PlaceOf(int n, const TsSeasonShape& shape) {
+  TicketPlace place;
+  place.day = static_cast<int>(static_cast<long long>(n) * shape.days / shape.tickets);
+  place.farmer = static_cast<int>(static_cast<long long>(n) * 7919 % shape.farmers);
+  place.driver = n % shape.drivers;
+  place.period = place.day < shape.settledDays ? place.day / kTsSeasonSlipDays : -1;
+  return place;
+}
+
+int Periods(const TsSeasonShape& shape) {
+  return (shape.settledDays + kTsSeasonSlipDays - 1) / kTsSeasonSlipDays;
+}
+
+// A period's slips are dated its last day, or the last settled day in the last period.
+std::string SlipDate(int year, int period, const TsSeasonShape& shape) {
+  return TsSeasonDay(year, std::min((period + 1) * kTsSeasonSlipDays, shape.settledDays) - 1);
+}
+
+bool AddTicket(CSmDatabase& db, int n, int year, const TsSeasonShape& shape,
+               const CSlipNumbers& cane, const CSlipNumbers& freight) {
+  const TicketPlace place = PlaceOf(n, shape);
+  const bool settled = place.period >= 0;
+  const std::string slipDate = settled ? SlipDate(year, place.period, shape) : "";
+  const auto slip = [&](const CSlipNumbers& numbers, int household) {
+    return settled ? IntToFixedStr(numbers.Of(place.period, household), shape.ticketNoLen) : "";
+  };
+  const std::string settler = settled ? "102" : "";
   const double gross = 20 + n % 100 / 10.0;
   const double net = gross - 8 - 0.3;
-  Values values = {Text(date),
+  Values values = {Text(TsSeasonDay(year, place.day)),
                    Text(FormatStr("%02d%02d%02d", 6 + n % 12, n % 60, n * 7 % 60)),
-                   Text(number),
+                   Text(IntToFixedStr(n + 1, shape.ticketNoLen)),
                    Text("101"),
                    Text("102"),
                    Text(settler),
                    Text(settler),
-                   Text(slip.empty() ? "" : date),
-                   Text(slip.empty() ? "" : date),
-                   Text(slip),
-                   Text(slip),
-                   Text(FarmerCode(n * 7919 % shape.farmers)),
-                   Text(FormatStr("%03d", n % shape.drivers + 1)),
+                   Text(slipDate),
+                   Text(slipDate),
+                   Text(slip(cane, place.farmer)),
+                   Text(slip(freight, place.driver)),
+                   Text(FarmerCode(place.farmer)),
+                   Text(FormatStr("%03d", place.driver + 1)),
                    Text(FormatStr("%03d", n % shape.places + 1)),
                    Text(FormatStr("1%02d", n % shape.varieties + 1)),
                    Number(gross),
@@ -108,10 +163,26 @@ bool AddTicket(CSmDatabase& db, int n, int year, const TsSeasonShape& shape) {
       {}, values);
 }
 
+bool AddTickets(CSmDatabase& db, int year, const TsSeasonShape& shape) {
+  CSlipNumbers cane(shape.farmers, Periods(shape));
+  CSlipNumbers freight(shape.drivers, Periods(shape));
+  for (int n = 0; n < shape.tickets; ++n) {
+    const TicketPlace place = PlaceOf(n, shape);
+    if (place.period < 0) continue;
+    cane.Mark(place.period, place.farmer);
+    freight.Mark(place.period, place.driver);
+  }
+  cane.Number();
+  freight.Number();
+  for (int n = 0; n < shape.tickets; ++n) {
+    if (!AddTicket(db, n, year, shape, cane, freight)) return false;
+  }
+  return true;
+}
+
 bool Fill(CSmDatabase& db, int year, const TsSeasonShape& shape) {
-  if (!AddFarmers(db, shape.farmers) || !AddDirectories(db, shape)) return false;
-  for (int n = 0; n < shape.tickets; ++n)
-    if (!AddTicket(db, n, year, shape)) return false;
+  if (!AddFarmers(db, shape.farmers) || !AddDirectories(db, shape) || !AddTickets(db, year, shape))
+    return false;
   return db.ExecuteBound(
       "Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(?,12,'过磅单号长度',?)", {},
       {SmDbValue::OfInt(CTsDataType::kParamGroup), Text(std::to_string(shape.ticketNoLen))});
@@ -131,6 +202,8 @@ std::string TsMakeSeasonFile(CSmApp& app, const std::string& folder, int year,
   if (!SmCreateYearFile(app, folder, year, &path)) return {};
   CSmDatabase db;
   if (!db.Open(path)) return {};
+  // Stamped by the program making it, as a new yearly file is, so that it opens without asking.
+  CSmEnvironment(0).CheckVersionStamp(&db, nullptr, nullptr, nullptr);
   if (!SmRunInTransaction(&db, [&] { return Fill(db, year, shape); })) return {};
   if (CTsDataType* cane = TsGetDataType()) cane->LoadParams(&db);
   return path;
