@@ -226,9 +226,18 @@ CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title
                                        int skipEmpty, int unpaidOnly, QWidget* parent)
     : CTsReportQueryDlg2(
           db, title,
-          TsSettlementQuery{
-              {dateFrom, dateTo, {oprCode[0], oprCode[1]}, {filter[0]}, rowKind, level, rowKind},
-              unpaidOnly},
+          [&] {
+            TsSettlementQuery q;
+            q.sDateFrom = dateFrom;
+            q.sDateTo = dateTo;
+            q.sOprCode[0] = oprCode[0];
+            q.sOprCode[1] = oprCode[1];
+            q.sFilter[0] = filter[0];
+            q.nRowKind = q.nSettleKind = rowKind;
+            q.nLevel = level;
+            q.bUnpaidOnly = unpaidOnly;
+            return q;
+          }(),
           skipEmpty, parent) {}
 
 CTsReportQueryDlg2::CTsReportQueryDlg2(CSmDatabase* db, const std::string& title,

@@ -411,12 +411,20 @@ CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title
                                        int rowKind, int level, int skipEmpty,
                                        const std::array<int, kTsItemGroups>& groups,
                                        int includeUnpaid, double cashPercent, QWidget* parent)
-    : CTsReportQueryDlg3(db, title,
-                         TsUnsettledQuery{{date, date, {}, {region}, rowKind, level, rowKind},
-                                          groups,
-                                          includeUnpaid,
-                                          cashPercent},
-                         skipEmpty, parent) {}
+    : CTsReportQueryDlg3(
+          db, title,
+          [&] {
+            TsUnsettledQuery q;
+            q.sDateFrom = q.sDateTo = date;
+            q.sFilter[0] = region;
+            q.nRowKind = q.nSettleKind = rowKind;
+            q.nLevel = level;
+            q.bGroups = groups;
+            q.bIncludeUnpaid = includeUnpaid;
+            q.dCashPercent = cashPercent;
+            return q;
+          }(),
+          skipEmpty, parent) {}
 
 CTsReportQueryDlg3::CTsReportQueryDlg3(CSmDatabase* db, const std::string& title,
                                        const TsUnsettledQuery& q, int skipEmpty, QWidget* parent)

@@ -176,12 +176,21 @@ CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title
                                        const std::string& region, int rowKind, int level,
                                        int skipEmpty, int itemCategory, int itemIndex,
                                        int includeUnreviewed, QWidget* parent)
-    : CTsReportQueryDlg4(db, title,
-                         TsMovementQuery{{dateFrom, dateTo, {}, {region}, rowKind, level, rowKind},
-                                         itemCategory,
-                                         itemIndex,
-                                         includeUnreviewed},
-                         skipEmpty, parent) {}
+    : CTsReportQueryDlg4(
+          db, title,
+          [&] {
+            TsMovementQuery q;
+            q.sDateFrom = dateFrom;
+            q.sDateTo = dateTo;
+            q.sFilter[0] = region;
+            q.nRowKind = q.nSettleKind = rowKind;
+            q.nLevel = level;
+            q.nItemCategory = itemCategory;
+            q.nItemIndex = itemIndex;
+            q.bIncludeUnreviewed = includeUnreviewed;
+            return q;
+          }(),
+          skipEmpty, parent) {}
 
 CTsReportQueryDlg4::CTsReportQueryDlg4(CSmDatabase* db, const std::string& title,
                                        const TsMovementQuery& q, int skipEmpty, QWidget* parent)

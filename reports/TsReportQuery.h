@@ -6,6 +6,9 @@
 #include <string>
 
 struct TsReportQuery {
+  // The report document owns its report's query through this type.
+  virtual ~TsReportQuery() = default;
+
   // The period as eight-digit dates; a report of one cut-off date keeps it in both.
   std::string sDateFrom;
   std::string sDateTo;
