@@ -4,7 +4,10 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -60,6 +63,40 @@ std::vector<BoxButton> ButtonsOf(unsigned flags) {
   }
 }
 
+// A box as wide as its title needs: Qt sizes a box by its text and leaves the title to the
+// window manager, which cuts a title longer than the box down to "Vorn... 软件". A title bar
+// centres its title between the window's icon on one side and three buttons on the other, each
+// about as wide as the bar is high: the title needs the room of three buttons on either side.
+class CSmMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    // Qt sizes the box anew when it is shown and whenever its layout asks.
+    if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) FitTitle();
+    return handled;
+  }
+
+ private:
+  void FitTitle() {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int barHeight = metrics.height() + 8;
+    int wanted = metrics.horizontalAdvance(windowTitle()) + 6 * barHeight;
+    if (const QScreen* where = screen())
+      wanted = std::min(wanted, where->availableGeometry().width());
+    if (width() >= wanted) return;
+    const int height = layout() && layout()->hasHeightForWidth()
+                           ? layout()->totalHeightForWidth(wanted)
+                           : this->height();
+    setFixedSize(wanted, height);
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+  }
+};
+
 int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
   std::unique_ptr<QMessageBox> box = SmCreateMessageBox(text, flags, caption);
   const std::vector<BoxButton> buttons = ButtonsOf(flags);
@@ -76,9 +113,9 @@ std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigne
   std::string title = caption;
   if (title.empty()) title = CSmMessageService::Instance().DefaultCaption();
   if (title.empty()) title = QCoreApplication::applicationName().toStdString();
-  auto box = std::make_unique<QMessageBox>(IconOf(flags), QString::fromStdString(title),
-                                           QString::fromStdString(text), QMessageBox::NoButton,
-                                           QApplication::activeWindow());
+  auto box = std::make_unique<CSmMessageBox>(IconOf(flags), QString::fromStdString(title),
+                                             QString::fromStdString(text), QMessageBox::NoButton,
+                                             QApplication::activeWindow());
   const std::vector<BoxButton> buttons = ButtonsOf(flags);
   QMessageBox::StandardButtons all;
   for (const BoxButton& b : buttons) all |= b.button;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -40,4 +41,28 @@ TEST(MessageService, BoxesSpeakChineseAndCarryTheProgramTitle) {
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
   EXPECT_EQ(box->button(QMessageBox::Cancel), nullptr);
   EXPECT_EQ(SmCreateMessageBox("好", SM_MB_OK, "标题")->windowTitle().toStdString(), "标题");
+}
+
+// A window manager centres the title in its bar between the window's icon and three buttons,
+// and cuts it short when the box is narrower: the box is as wide as its title needs, and a box
+// whose text is wider keeps the width of its text.
+TEST(MessageService, BoxIsWideEnoughForItsTitle) {
+  const QString title = QString::fromUtf8("Vornel糖厂甘蔗结算软件");
+  std::unique_ptr<QMessageBox> box =
+      SmCreateMessageBox("结转完毕！", SM_MB_OK, title.toStdString());
+  box->show();
+  QApplication::processEvents();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  const int needed = metrics.horizontalAdvance(title) + 6 * metrics.height();
+  EXPECT_GE(box->width(), needed);
+
+  const std::string wide(300, 'x');
+  QMessageBox plain(QMessageBox::Warning, "t", QString::fromStdString(wide));
+  plain.show();
+  std::unique_ptr<QMessageBox> ours = SmCreateMessageBox(wide, SM_MB_OK, "t");
+  ours->show();
+  QApplication::processEvents();
+  EXPECT_EQ(ours->width(), plain.width());
 }
