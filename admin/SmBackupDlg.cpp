@@ -87,7 +87,7 @@ bool CopyFileOver(const std::string& from, const std::string& to, std::string* w
 
 CCommonFileBox::CCommonFileBox(const QString& folder, QWidget* parent)
     : QFileDialog(parent, QString(), folder) {
-  setOption(QFileDialog::DontUseNativeDialog);
+  SmPrepareFileDialog(*this);
   setFileMode(QFileDialog::ExistingFile);
   // The box enables Open again whenever the selection changes.
   connect(this, &QFileDialog::currentChanged, this, &CCommonFileBox::DisableOpen,

@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <utility>
@@ -106,7 +110,58 @@ int ShowBox(const std::string& text, unsigned flags, const std::string& caption)
   return buttons.size() > 1 ? SM_IDCANCEL : SM_IDOK;
 }
 
+// The detail view's columns of Qt's file dialog.
+enum FileColumn { kNameColumn, kSizeColumn, kTypeColumn, kDateColumn };
+
+// Sizes and dates in the program's language. Qt's file model writes them as the system's
+// locale does, while the dialog's other texts follow the program's: on a system that is not
+// set to Chinese the dialog would read "5.19 KiB", "11 Dec 2026" beside "名称" and "类型".
+class CFileListProxy : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    const int column = index.column();
+    if (role != Qt::DisplayRole || !files || (column != kSizeColumn && column != kDateColumn))
+      return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    if (column == kDateColumn)
+      return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    if (files->isDir(source)) return QIdentityProxyModel::data(index, role);
+    return QLocale().formattedDataSize(files->size(source));
+  }
+};
+
+// Qt sizes the size, type and date columns for short English texts ("mp3Folder"): each is
+// widened to its header and its widest entry, and the dialog grows by what the view then lacks.
+void FitFileColumns(QFileDialog& dialog, QTreeView& view) {
+  QHeaderView* header = view.header();
+  const QAbstractItemView& entries = view;  // where the widest entry is asked for
+  for (int column : {kSizeColumn, kTypeColumn, kDateColumn}) {
+    const int wanted = std::max(header->sectionSizeHint(column), entries.sizeHintForColumn(column));
+    if (header->sectionSize(column) < wanted) header->resizeSection(column, wanted);
+  }
+  int lacking = header->length() - view.viewport()->width();
+  if (lacking <= 0) return;
+  if (const QScreen* where = dialog.screen())
+    lacking = std::min(lacking, where->availableGeometry().width() - dialog.width());
+  if (lacking > 0) dialog.resize(dialog.width() + lacking, dialog.height());
+}
+
 }  // namespace
+
+void SmPrepareFileDialog(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new CFileListProxy(&dialog));
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  if (!view || !files) return;
+  // The entries of a folder arrive after it is shown.
+  QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                   [&dialog, view] { FitFileColumns(dialog, *view); });
+  FitFileColumns(dialog, *view);
+}
 
 std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
                                                 const std::string& caption) {
@@ -169,22 +224,23 @@ std::string CSmMessageService::AskFileName(int kind, const std::string& caption,
     m_fileNames.pop_front();
     return name;
   }
-  QWidget* parent = QApplication::activeWindow();
-  const QString qCaption = QString::fromStdString(caption);
-  const QString qDir = QString::fromStdString(dir);
-  const QString qFilter = QString::fromStdString(filter);
-  QString chosen;
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(caption),
+                     QString::fromStdString(dir), QString::fromStdString(filter));
+  SmPrepareFileDialog(dialog);
   switch (kind) {
     case kOpenFile:
-      chosen = QFileDialog::getOpenFileName(parent, qCaption, qDir, qFilter);
+      dialog.setFileMode(QFileDialog::ExistingFile);
       break;
     case kSaveFile:
-      chosen = QFileDialog::getSaveFileName(parent, qCaption, qDir, qFilter);
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
       break;
     default:
-      chosen = QFileDialog::getExistingDirectory(parent, qCaption, qDir);
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly);
   }
-  return chosen.toStdString();
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0).toStdString();
 }
 
 std::vector<std::string> CSmMessageService::AskFileNames(const std::string& caption,
@@ -201,7 +257,7 @@ std::vector<std::string> CSmMessageService::AskFileNames(const std::string& capt
   }
   QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(caption),
                      QString::fromStdString(dir), QString::fromStdString(filter));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  SmPrepareFileDialog(dialog);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   auto* box = new QCheckBox(QString::fromStdString(checkText), &dialog);
   box->setChecked(checked);
