@@ -87,7 +87,7 @@ bool CopyFileOver(const std::string& from, const std::string& to, std::string* w
 
 CCommonFileBox::CCommonFileBox(const QString& folder, QWidget* parent)
     : QFileDialog(parent, QString(), folder) {
-  setOption(QFileDialog::DontUseNativeDialog);
+  SmPrepareFileDialog(*this);
   setFileMode(QFileDialog::ExistingFile);
   // The box enables Open again whenever the selection changes.
   connect(this, &QFileDialog::currentChanged, this, &CCommonFileBox::DisableOpen,
@@ -165,8 +165,9 @@ std::string CSmBackupDlg::ReadPosition() const {
   if (CSmRegKey().Open(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), kPositionValue, position) &&
       QFileInfo(QString::fromStdString(position)).isDir())
     return position;
-  // Nothing chosen yet (or no longer there): the folder the unload writes to.
-  return QFileInfo(QString::fromStdString(WorkFileOf(m_app.GetDatabase()))).path().toStdString();
+  // Nothing chosen yet (or no longer there): the user's home folder, where the file dialogs
+  // start too; the work file's folder is the program's own and no place for a copy.
+  return QDir::homePath().toStdString();
 }
 
 void CSmBackupDlg::OnInitDialog() {

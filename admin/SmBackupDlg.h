@@ -96,7 +96,7 @@ class CSmBackupDlg : public CSmAppDlg {
   // The data file copied to a name of its own before it is replaced (never that of a backup,
   // which ends in ".bak").
   bool KeepCopy();
-  // The position chosen last, else the folder of the unload's work file.
+  // The position chosen last, else the user's home folder.
   std::string ReadPosition() const;
   // The unload's work file: beside the data file, or in the program's data folder for a server
   // database.

@@ -1,6 +1,8 @@
 #include "admin/SmCarryOver.h"
 
 #include <QLabel>
+#include <QProgressBar>
+#include <QScopeGuard>
 
 #include "app/SmApp.h"
 #include "app/SmDataType.h"
@@ -81,7 +83,8 @@ SmCarryOverSource SmFindCarryOverSource(const CSmEnvironment& current, int year,
 
 SmCarryOverResult SmRunCarryOver(CSmApp& app, const SmCarryOverItems& items,
                                  const std::vector<size_t>& rows, CSmDatabase* source,
-                                 CSmDatabase* target, QLabel* status, unsigned doneFlags) {
+                                 CSmDatabase* target, QLabel* status, unsigned doneFlags,
+                                 QProgressBar* progress) {
   std::string text;
   const int check = CheckItems(app, items, rows, source, target, text);
   if (check < 0) {
@@ -93,7 +96,19 @@ SmCarryOverResult SmRunCarryOver(CSmApp& app, const SmCarryOverItems& items,
     return SmCarryOverResult::Declined;
   }
   std::string failed, taken;
+  if (progress) {
+    progress->setRange(0, static_cast<int>(rows.size()));
+    progress->setValue(0);
+  }
+  int done = 0;
   for (size_t row : rows) {
+    // Every item counts, carried or not; the work runs on this thread, so the bar is drawn at
+    // once rather than when the run is over.
+    const auto step = qScopeGuard([&] {
+      if (!progress) return;
+      progress->setValue(++done);
+      progress->repaint();
+    });
     const ItemCode code = SplitCode(app, items.codes[row]);
     if (!code.type) continue;
     bool empty = true;

@@ -9,6 +9,7 @@
 #include "app/SmEnvironment.h"
 
 class QLabel;
+class QProgressBar;
 class CSmApp;
 class CSmDatabase;
 
@@ -36,10 +37,12 @@ enum class SmCarryOverResult { Done, Refused, Declined, Failed };
 // Runs the items of `rows` (indexes into `items`): every item is asked first; a refusal stops
 // the run with the collected messages and "不能执行结转！", a question asks "继续吗？". Then each
 // item is copied; a copy that fails is named at the end instead of "结转完毕！" (shown with
-// `doneFlags`). Nothing is copied unless every item may be.
+// `doneFlags`). Nothing is copied unless every item may be. `progress`, when given, counts the
+// items copied and stands at its end when the run's last message shows.
 SmCarryOverResult SmRunCarryOver(CSmApp& app, const SmCarryOverItems& items,
                                  const std::vector<size_t>& rows, CSmDatabase* source,
-                                 CSmDatabase* target, QLabel* status, unsigned doneFlags);
+                                 CSmDatabase* target, QLabel* status, unsigned doneFlags,
+                                 QProgressBar* progress = nullptr);
 
 // The run over every item after a new yearly file, under the busy indicator.
 SmCarryOverResult SmCarryOverAll(CSmApp& app, CSmDatabase* source, CSmDatabase* target);

@@ -94,11 +94,6 @@ CSmCarryOverDlg::CSmCarryOverDlg(CSmApp& app, SmCarryOverSource source, QWidget*
   buttons->addWidget(close);
   grid->addLayout(buttons, 4, 0, 1, 3);
   m_progress->hide();
-  m_timer.setInterval(10);
-  connect(&m_timer, &QTimer::timeout, this, [this] {
-    const int next = m_progress->value() + 3;
-    m_progress->setValue(next > m_progress->maximum() ? m_progress->minimum() : next);
-  });
 }
 
 CSmCarryOverDlg::~CSmCarryOverDlg() = default;
@@ -113,8 +108,6 @@ void CSmCarryOverDlg::OnInitDialog() {
   m_list->Initialize();
   m_list->SetColumns({400}, {"结转项目"});
   FillList();
-  m_progress->setRange(1, 100);
-  m_progress->setValue(1);
 }
 
 void CSmCarryOverDlg::FillList() {
@@ -136,11 +129,6 @@ void CSmCarryOverDlg::ShowBusy(bool busy) {
   m_run->setEnabled(!busy);
   m_arrow->setVisible(!busy);
   m_progress->setVisible(busy);
-  if (busy) {
-    m_timer.start();
-  } else {
-    m_timer.stop();
-  }
 }
 
 void CSmCarryOverDlg::OnCarryOver() {
@@ -157,7 +145,7 @@ void CSmCarryOverDlg::OnCarryOver() {
   ShowBusy(true);
   const SmCarryOverResult result =
       SmRunCarryOver(m_app, m_items, rows, m_source.env->GetDatabase(), m_app.m_env.GetDatabase(),
-                     m_status, SM_MB_ICONINFORMATION);
+                     m_status, SM_MB_ICONINFORMATION, m_progress);
   FillList();
   m_status->clear();
   ShowBusy(false);

@@ -1,7 +1,7 @@
 #pragma once
 // "年末转账" (template 809): the carry-over items of every module, the previous year's file as
-// the source and the open file as the target; runs over the chosen items.
-#include <QTimer>
+// the source and the open file as the target; runs over the chosen items, the bar between the
+// two years counting them as they are carried.
 #include <vector>
 
 #include "admin/SmCarryOver.h"
@@ -69,7 +69,6 @@ class CSmCarryOverDlg : public CSmPosDlg {
   QLabel* m_status;
   QLabel* m_arrow;
   QPushButton* m_run;
-  QTimer m_timer;
 };
 
 // Command 43109: finds the previous year's file ("无最近十年内的年度数据文件，无法结转!" when

@@ -190,6 +190,11 @@ bool CSmCheckSubjectList::IsCommandAvailable(unsigned id) {
   }
 }
 
+bool CSmCheckSubjectList::IsCommandEnabled(unsigned id) {
+  if (id == SM_ID_LIST_OPEN) return IsCommandAvailable(id);
+  return CSmListCtrl::IsCommandEnabled(id);
+}
+
 int CSmCheckSubjectList::GetClipboardRows(std::vector<std::string>& rows) const {
   rows.clear();
   for (int row : SelectedRows()) {
@@ -324,6 +329,7 @@ void CSmDataCheckDlg::EnableControls(bool on) {
 
 bool CSmDataCheckDlg::RunCheck() {
   if (m_month->currentIndex() < 0) return SmRefuse("未选择月份！", m_month);
+  if (m_list->RowCount() == 0) return SmRefuse("没有检测主题，请先新增主题！", m_list);
   CSmDatabase* db = Database();
   if (!db) return false;
   CCaculateChild calc;

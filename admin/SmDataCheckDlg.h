@@ -33,6 +33,8 @@ class CSmCheckSubjectList : public CSmListCtrl {
 
   void CustomizeContextMenu(QMenu* popup) override;
   bool IsCommandAvailable(unsigned id) override;
+  // "检测" needs no selected row: with none selected every subject is checked.
+  bool IsCommandEnabled(unsigned id) override;
   unsigned GetClipboardFormat() override { return 537; }
   // Two texts per selected row: subject and formula.
   int GetClipboardRows(std::vector<std::string>& rows) const override;
@@ -55,7 +57,8 @@ class CSmDataCheckDlg : public CSmDlg {
  public:
   explicit CSmDataCheckDlg(CSmApp& app, QWidget* parent = nullptr);
 
-  // "&S.检测": checks the selected subjects, or every one, for the chosen month. Always false.
+  // "&S.检测": checks the selected subjects, or every one, for the chosen month; with no
+  // subject at all it says so ("没有检测主题，请先新增主题！"). Always false.
   bool RunCheck();
   bool ValidateAndSave() override { return RunCheck(); }
   bool OnCommand(unsigned id) override;

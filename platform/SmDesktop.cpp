@@ -20,6 +20,26 @@
 
 namespace {
 
+// Qt 6 asks for the names of folders, drives and links ("Folder", "Drive", "Shortcut") under
+// the context of its file icon provider, where Qt 5 asked under the file dialog's; translations
+// still made for Qt 5 hold them only there, and the file dialogs would list "Folder" among
+// Chinese texts. This answers for the new context from the old one when Qt's has no answer.
+class CIconProviderTranslator : public QTranslator {
+ public:
+  CIconProviderTranslator(const QTranslator& qt, QObject* parent) : QTranslator(parent), m_qt(qt) {}
+
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* source, const char* disambiguation,
+                    int n) const override {
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0) return {};
+    const QString own = m_qt.translate(context, source, disambiguation, n);
+    return own.isEmpty() ? m_qt.translate("QFileDialog", source, disambiguation, n) : own;
+  }
+
+ private:
+  const QTranslator& m_qt;
+};
+
 bool InstallTranslation(const QLocale& locale) {
   auto* translator = new QTranslator(QCoreApplication::instance());
   const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
@@ -28,6 +48,7 @@ bool InstallTranslation(const QLocale& locale) {
     delete translator;
     return false;
   }
+  QCoreApplication::installTranslator(new CIconProviderTranslator(*translator, translator));
   return true;
 }
 
@@ -86,7 +107,12 @@ bool SmLoadQtTranslation(const QLocale& locale) {
   // The program's own texts are Chinese: Qt's texts follow a Chinese system locale (simplified
   // or traditional) and are simplified Chinese on any other.
   if (locale.language() == QLocale::Chinese && InstallTranslation(locale)) return true;
-  return InstallTranslation(QLocale(QLocale::Chinese, QLocale::China));
+  const QLocale chinese(QLocale::Chinese, QLocale::China);
+  if (!InstallTranslation(chinese)) return false;
+  // What Qt writes from its locale (the names of file types in the file dialogs) then speaks
+  // the language of its texts too, not the system's.
+  QLocale::setDefault(chinese);
+  return true;
 }
 
 void SmUseIconTheme() {

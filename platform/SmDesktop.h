@@ -7,7 +7,8 @@
 #include <functional>
 
 // Installs Qt's translation of its own texts: for `locale` when it is a Chinese one, else
-// simplified Chinese; false when none could be loaded (Qt's English texts stay).
+// simplified Chinese, which then becomes the program's locale as well; false when none could
+// be loaded (Qt's English texts stay).
 bool SmLoadQtTranslation(const QLocale& locale = QLocale::system());
 
 // Makes the desktop's icon theme available; without a desktop (no theme set) the installed

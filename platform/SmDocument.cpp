@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <algorithm>
 
 #include "platform/SmCommandIds.h"
@@ -321,10 +323,11 @@ void CSmFrameWnd::AddChild(CSmChildFrame* child) {
 
 namespace {
 
-// The document windows that can be arranged: every one not hidden, in the order they opened.
-QList<QMdiSubWindow*> ArrangedChildren(QMdiArea* area) {
+// The document windows that can be arranged: every one not hidden, in the order asked for.
+QList<QMdiSubWindow*> ArrangedChildren(QMdiArea* area,
+                                       QMdiArea::WindowOrder order = QMdiArea::CreationOrder) {
   QList<QMdiSubWindow*> children;
-  for (QMdiSubWindow* child : area->subWindowList()) {
+  for (QMdiSubWindow* child : area->subWindowList(order)) {
     if (child->isHidden()) continue;
     // A maximised or minimised window is put back to its normal state first.
     if (child->isMaximized() || child->isMinimized()) child->showNormal();
@@ -347,6 +350,32 @@ void TileChildren(QMdiArea* area, bool sideBySide) {
   }
 }
 
+// Each window one title bar lower and further right than the one behind it, the front one
+// last, so that every title shows. All take the same size: the area less the offsets, never
+// less than two thirds of it; when there are more windows than offsets fit, the rows start
+// again at the top left.
+void CascadeChildren(QMdiArea* area) {
+  const QList<QMdiSubWindow*> children = ArrangedChildren(area, QMdiArea::StackingOrder);
+  if (children.isEmpty()) return;
+  QMdiSubWindow* first = children.front();
+  QStyleOptionTitleBar option;
+  option.initFrom(first);
+  QStyle* style = first->style();
+  const int step = style->pixelMetric(QStyle::PM_TitleBarHeight, &option, first) +
+                   style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, first);
+  const QRect room = area->viewport()->rect();
+  const int spareWidth = room.width() - room.width() * 2 / 3;
+  const int spareHeight = room.height() - room.height() * 2 / 3;
+  const int fitting = std::max(1, std::min(spareWidth, spareHeight) / std::max(step, 1));
+  const int offsets = std::min(static_cast<int>(children.size()) - 1, fitting);
+  const QSize size(room.width() - offsets * step, room.height() - offsets * step);
+  for (int i = 0; i < children.size(); ++i) {
+    const int shift = (i % (offsets + 1)) * step;
+    children[i]->setGeometry(QRect(room.topLeft() + QPoint(shift, shift), size));
+    children[i]->raise();
+  }
+}
+
 constexpr const char* kWindowItem = "smWindowItem";
 
 }  // namespace
@@ -354,8 +383,7 @@ constexpr const char* kWindowItem = "smWindowItem";
 bool CSmFrameWnd::OnCommand(int id) {
   switch (id) {
     case SM_ID_WINDOW_CASCADE:
-      ArrangedChildren(m_mdiArea);
-      m_mdiArea->cascadeSubWindows();
+      CascadeChildren(m_mdiArea);
       return true;
     case SM_ID_WINDOW_TILE_HORZ:
     case SM_ID_WINDOW_TILE_VERT:

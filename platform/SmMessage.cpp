@@ -3,8 +3,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -60,6 +67,40 @@ std::vector<BoxButton> ButtonsOf(unsigned flags) {
   }
 }
 
+// A box as wide as its title needs: Qt sizes a box by its text and leaves the title to the
+// window manager, which cuts a title longer than the box down to "Vorn... 软件". A title bar
+// centres its title between the window's icon on one side and three buttons on the other, each
+// about as wide as the bar is high: the title needs the room of three buttons on either side.
+class CSmMessageBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    // Qt sizes the box anew when it is shown and whenever its layout asks.
+    if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) FitTitle();
+    return handled;
+  }
+
+ private:
+  void FitTitle() {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int barHeight = metrics.height() + 8;
+    int wanted = metrics.horizontalAdvance(windowTitle()) + 6 * barHeight;
+    if (const QScreen* where = screen())
+      wanted = std::min(wanted, where->availableGeometry().width());
+    if (width() >= wanted) return;
+    const int height = layout() && layout()->hasHeightForWidth()
+                           ? layout()->totalHeightForWidth(wanted)
+                           : this->height();
+    setFixedSize(wanted, height);
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+  }
+};
+
 int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
   std::unique_ptr<QMessageBox> box = SmCreateMessageBox(text, flags, caption);
   const std::vector<BoxButton> buttons = ButtonsOf(flags);
@@ -69,16 +110,67 @@ int ShowBox(const std::string& text, unsigned flags, const std::string& caption)
   return buttons.size() > 1 ? SM_IDCANCEL : SM_IDOK;
 }
 
+// The detail view's columns of Qt's file dialog.
+enum FileColumn { kNameColumn, kSizeColumn, kTypeColumn, kDateColumn };
+
+// Sizes and dates in the program's language. Qt's file model writes them as the system's
+// locale does, while the dialog's other texts follow the program's: on a system that is not
+// set to Chinese the dialog would read "5.19 KiB", "11 Dec 2026" beside "名称" and "类型".
+class CFileListProxy : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    const int column = index.column();
+    if (role != Qt::DisplayRole || !files || (column != kSizeColumn && column != kDateColumn))
+      return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    if (column == kDateColumn)
+      return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    if (files->isDir(source)) return QIdentityProxyModel::data(index, role);
+    return QLocale().formattedDataSize(files->size(source));
+  }
+};
+
+// Qt sizes the size, type and date columns for short English texts ("mp3Folder"): each is
+// widened to its header and its widest entry, and the dialog grows by what the view then lacks.
+void FitFileColumns(QFileDialog& dialog, QTreeView& view) {
+  QHeaderView* header = view.header();
+  const QAbstractItemView& entries = view;  // where the widest entry is asked for
+  for (int column : {kSizeColumn, kTypeColumn, kDateColumn}) {
+    const int wanted = std::max(header->sectionSizeHint(column), entries.sizeHintForColumn(column));
+    if (header->sectionSize(column) < wanted) header->resizeSection(column, wanted);
+  }
+  int lacking = header->length() - view.viewport()->width();
+  if (lacking <= 0) return;
+  if (const QScreen* where = dialog.screen())
+    lacking = std::min(lacking, where->availableGeometry().width() - dialog.width());
+  if (lacking > 0) dialog.resize(dialog.width() + lacking, dialog.height());
+}
+
 }  // namespace
+
+void SmPrepareFileDialog(QFileDialog& dialog) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setProxyModel(new CFileListProxy(&dialog));
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  if (!view || !files) return;
+  // The entries of a folder arrive after it is shown.
+  QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                   [&dialog, view] { FitFileColumns(dialog, *view); });
+  FitFileColumns(dialog, *view);
+}
 
 std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
                                                 const std::string& caption) {
   std::string title = caption;
   if (title.empty()) title = CSmMessageService::Instance().DefaultCaption();
   if (title.empty()) title = QCoreApplication::applicationName().toStdString();
-  auto box = std::make_unique<QMessageBox>(IconOf(flags), QString::fromStdString(title),
-                                           QString::fromStdString(text), QMessageBox::NoButton,
-                                           QApplication::activeWindow());
+  auto box = std::make_unique<CSmMessageBox>(IconOf(flags), QString::fromStdString(title),
+                                             QString::fromStdString(text), QMessageBox::NoButton,
+                                             QApplication::activeWindow());
   const std::vector<BoxButton> buttons = ButtonsOf(flags);
   QMessageBox::StandardButtons all;
   for (const BoxButton& b : buttons) all |= b.button;
@@ -132,22 +224,23 @@ std::string CSmMessageService::AskFileName(int kind, const std::string& caption,
     m_fileNames.pop_front();
     return name;
   }
-  QWidget* parent = QApplication::activeWindow();
-  const QString qCaption = QString::fromStdString(caption);
-  const QString qDir = QString::fromStdString(dir);
-  const QString qFilter = QString::fromStdString(filter);
-  QString chosen;
+  QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(caption),
+                     QString::fromStdString(dir), QString::fromStdString(filter));
+  SmPrepareFileDialog(dialog);
   switch (kind) {
     case kOpenFile:
-      chosen = QFileDialog::getOpenFileName(parent, qCaption, qDir, qFilter);
+      dialog.setFileMode(QFileDialog::ExistingFile);
       break;
     case kSaveFile:
-      chosen = QFileDialog::getSaveFileName(parent, qCaption, qDir, qFilter);
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
       break;
     default:
-      chosen = QFileDialog::getExistingDirectory(parent, qCaption, qDir);
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly);
   }
-  return chosen.toStdString();
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles().value(0).toStdString();
 }
 
 std::vector<std::string> CSmMessageService::AskFileNames(const std::string& caption,
@@ -164,7 +257,7 @@ std::vector<std::string> CSmMessageService::AskFileNames(const std::string& capt
   }
   QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(caption),
                      QString::fromStdString(dir), QString::fromStdString(filter));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  SmPrepareFileDialog(dialog);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   auto* box = new QCheckBox(QString::fromStdString(checkText), &dialog);
   box->setChecked(checked);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+class QFileDialog;
 class QMessageBox;
 class QPrinter;
 
@@ -40,6 +41,11 @@ int SmMessageBox(const std::string& text, unsigned flags = SM_MB_OK,
 // when it is empty, the program's title (CSmMessageService::SetDefaultCaption).
 std::unique_ptr<QMessageBox> SmCreateMessageBox(const std::string& text, unsigned flags,
                                                 const std::string& caption = {});
+
+// Makes a file dialog as every file dialog of the program is: Qt's own, in the language of its
+// translation also where the system's locale is another (sizes and dates of the files), and
+// with its detail view's columns as wide as their texts.
+void SmPrepareFileDialog(QFileDialog& dialog);
 
 // File and folder dialogs; an empty result means cancelled. `filter` is a Qt filter text
 // such as "数据文件 (*.tsd);;所有文件 (*)".

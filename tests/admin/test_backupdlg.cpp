@@ -20,6 +20,7 @@
 #include "admin/SmBackupDlg.h"
 #include "admin/SmMDBBak.h"
 #include "app/SmOpLog.h"
+#include "core/SmRegKey.h"
 #include "platform/SmCommandIds.h"
 #include "tests/admin/test_admin_fixture.h"
 #include "ui/SmFolderDlg.h"
@@ -143,6 +144,28 @@ TEST_P(BackupDlgTest, UnloadThenCopiesWithTheirLogLines) {
   EXPECT_EQ(edit->text().toStdString(), "a");
 }
 
+// Before a position is chosen, the copy is proposed in the home folder: not beside the data
+// file nor in the program's own hidden folder, where a server database's unload lies.
+TEST_P(BackupDlgTest, WithNoPositionChosenTheCopyGoesToTheHomeFolder) {
+  CSmRegKey().DeleteValue(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), "BakFilePos");
+  const std::string home = QDir::homePath().toStdString() + "/";
+  CSmBackupDlg dlg(m_app, CSmBackupDlg::kBackup);
+  dlg.show();
+  ASSERT_FALSE(dlg.OnConfirm());
+  ASSERT_EQ(dlg.GetState(), CSmBackupDlg::kUnloaded) << CSmMessageService::Instance().LastText();
+  EXPECT_EQ(dlg.GetPosition(), home);
+  EXPECT_EQ(Text(dlg.Control(CSmBackupDlg::kTargetEdit)), home + dlg.GetDefaultName());
+  EXPECT_NE(QFileInfo(QString::fromStdString(dlg.GetWorkFile())).path().toStdString() + "/", home);
+  ASSERT_FALSE(dlg.OnConfirm());
+  EXPECT_EQ(dlg.GetState(), CSmBackupDlg::kCopied) << CSmMessageService::Instance().LastText();
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(home + dlg.GetDefaultName())));
+
+  CSmBackupDlg restore(m_app, CSmBackupDlg::kRestore);
+  restore.show();
+  EXPECT_EQ(restore.GetPosition(), home);
+  QFile::remove(QString::fromStdString(home + dlg.GetDefaultName()));
+}
+
 TEST_P(BackupDlgTest, SearchListsUsableBackupsOfTheYear) {
   Backup(m_folder + "/sub", "x_2016_" + std::string(kExt) + ".bak");
   ASSERT_TRUE(QFile::copy(QString::fromStdString(m_folder + "/sub/x_2016_tsa.bak"),
@@ -257,6 +280,7 @@ TEST_P(BackupDlgTest, RestoreFromTheBackupJustMadeKeepsTheArchiveAndItsLogLine) 
     m_app.m_opLog.StartWork();
     return m_app.m_opLog.nTask;
   };
+  CSmRegKey().DeleteValue(SM_HKEY_CURRENT_USER, m_app.GetSmRegKey(), "BakFilePos");
   std::string archive;
   {
     CSmBackupDlg backup(m_app, CSmBackupDlg::kBackup);
@@ -282,9 +306,10 @@ TEST_P(BackupDlgTest, RestoreFromTheBackupJustMadeKeepsTheArchiveAndItsLogLine) 
 
   CSmBackupDlg restore(m_app, CSmBackupDlg::kRestore);
   restore.show();
-  // Nothing chosen yet, 浏览 starts where the unload wrote; else at the position chosen.
+  // Nothing chosen yet, 浏览 starts at home; else at the position chosen.
   const std::string folder = QFileInfo(archiveName).path().toStdString();
-  EXPECT_EQ(restore.GetPosition(), folder + "/");
+  EXPECT_EQ(restore.GetPosition(),
+            (GetParam() == 0 ? QDir::homePath().toStdString() : folder) + "/");
   restore.BrowseTo(folder);
   auto* list = restore.findChild<QComboBox*>(QString::number(CSmBackupDlg::kBackupList));
   ASSERT_GE(list->findText(archiveName), 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QTreeWidget>
 
 #include "admin/SmCarryOver.h"
@@ -145,6 +146,36 @@ TEST_P(CarryOverTest, ItemsAreCheckedAllBeforeAnyIsCopied) {
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列项目结转失败：\n甲\n");
   EXPECT_EQ(m_type.carried, std::vector<int>{101});
   source.env->Close();
+  DropOlderFiles();
+}
+
+// The bar between the years counts the items carried: full when "结转完毕！" shows.
+TEST_P(CarryOverTest, ProgressBarIsFullWhenTheRunIsDone) {
+  MakeFile(2015);
+  SmCarryOverSource source = Find();
+  ASSERT_NE(source.env, nullptr);
+  CSmCarryOverDlg dlg(m_app, std::move(source));
+  dlg.show();
+  auto* list = dlg.findChild<QTreeWidget*>(QString::number(CSmCarryOverDlg::kItemList));
+  auto* bar = dlg.findChild<QProgressBar*>(QString::number(CSmCarryOverDlg::kProgress));
+  ASSERT_NE(bar, nullptr);
+  list->topLevelItem(0)->setSelected(true);
+  list->topLevelItem(1)->setSelected(true);
+  bool shown = false;
+  int value = -1, maximum = -1;
+  SmResetMessages();
+  CSmMessageService::Instance().WhileNextShown([&](const std::string&) {
+    shown = bar->isVisible();
+    value = bar->value();
+    maximum = bar->maximum();
+  });
+  dlg.OnCarryOver();
+  EXPECT_EQ(CSmMessageService::Instance().LastText(), "结转完毕！");
+  EXPECT_EQ(m_type.carried, (std::vector<int>{1, 101}));
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(maximum, 2);
+  EXPECT_EQ(value, maximum);
+  EXPECT_FALSE(bar->isVisible());
   DropOlderFiles();
 }
 

@@ -3,7 +3,9 @@
 // default variables of module 0 and the log lines.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <algorithm>
 
@@ -103,6 +105,28 @@ TEST_P(DataCheckTest, RunsGiveStatesThatFollowTheNumbers) {
   ASSERT_TRUE(add.SaveSubject());
   EXPECT_EQ(add.Number(), 8);
   EXPECT_EQ(LogNotes(25).back(), "增加主题：8(丁)0");
+}
+
+// "检测" from the list (Ctrl+O) with no row selected checks every subject, as the button does;
+// with no subject at all the run says why nothing was checked and logs nothing.
+TEST_P(DataCheckTest, NoSelectionChecksEverySubjectAndNoSubjectIsSaid) {
+  m_list->clearSelection();
+  ASSERT_TRUE(m_list->IsCommandEnabled(SM_ID_LIST_OPEN));
+  QKeyEvent check(QEvent::KeyPress, Qt::Key_O, Qt::ControlModifier);
+  QApplication::sendEvent(m_list, &check);
+  EXPECT_EQ(m_dlg->m_states, (std::vector<int>{SM_CHECK_PASSED, SM_CHECK_FAILED, SM_CHECK_ERROR}));
+  EXPECT_TRUE(Boxes().Shown().empty());
+  EXPECT_EQ(LogNotes(25), std::vector<std::string>{"执行数据检测"});
+
+  ASSERT_TRUE(m_db->ExecuteSQL("Delete From SysCsTab Where Cs=9005"));
+  m_list->Refill(false);
+  EXPECT_FALSE(m_dlg->RunCheck());
+  ASSERT_EQ(Boxes().Shown().size(), 1u);
+  EXPECT_EQ(Boxes().LastText(), "没有检测主题，请先新增主题！");
+  QApplication::sendEvent(m_list, &check);
+  EXPECT_EQ(Boxes().Shown().size(), 2u);
+  EXPECT_EQ(Boxes().LastText(), "没有检测主题，请先新增主题！");
+  EXPECT_EQ(LogNotes(25).size(), 1u);
 }
 
 TEST_P(DataCheckTest, PasteDeleteAndRights) {

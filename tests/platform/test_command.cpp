@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QToolBar>
 
@@ -265,6 +266,45 @@ TEST_F(CommandTest, UnmodifiedDocumentClosesWithoutQuestion) {
   EXPECT_TRUE(CSmMessageService::Instance().Shown().empty());
   EXPECT_TRUE(docTemplate->Documents().empty());
   EXPECT_TRUE(frame->MdiArea()->subWindowList().isEmpty());
+}
+
+// Document windows whose views ask for next to no room, as a report's do before it has rows.
+TEST_F(CommandTest, CascadeShowsEveryTitleAndGivesEachWindowMostOfTheArea) {
+  frame->resize(1000, 700);
+  frame->show();
+  for (const int count : {3, 15}) {
+    SCOPED_TRACE(count);
+    docTemplate->CloseAllDocuments();
+    for (int i = 0; i < count; ++i) Open();
+    QMdiArea* area = frame->MdiArea();
+    area->subWindowList().front()->showMaximized();
+    QMdiSubWindow* front = area->subWindowList()[1];
+    area->setActiveSubWindow(front);
+    ASSERT_TRUE(frame->CSmFrameWnd::OnCommand(SM_ID_WINDOW_CASCADE));
+    QApplication::processEvents();
+
+    const QRect room = area->viewport()->rect();
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    EXPECT_EQ(stack.back(), front);
+    EXPECT_EQ(area->activeSubWindow(), front);
+    for (int i = 0; i < stack.size(); ++i) {
+      const QRect place = stack[i]->geometry();
+      EXPECT_FALSE(stack[i]->isMaximized());
+      EXPECT_TRUE(room.contains(place)) << i;
+      EXPECT_GE(place.width(), room.width() * 2 / 3) << i;
+      EXPECT_GE(place.height(), room.height() * 2 / 3) << i;
+      EXPECT_EQ(place.size(), stack.front()->size()) << i;
+    }
+    // The first windows step down and right by a whole title bar, so each title shows above
+    // the window in front of it.
+    const int title = stack[0]->widget()->y();
+    ASSERT_GT(title, 10);
+    for (int i = 1; i < 3; ++i) {
+      const QPoint step = stack[i]->pos() - stack[i - 1]->pos();
+      EXPECT_EQ(step.x(), step.y()) << i;
+      EXPECT_GE(step.y(), title) << i;
+    }
+  }
 }
 
 }  // namespace

@@ -1,7 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTreeView>
 
 #include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
@@ -40,4 +52,93 @@ TEST(MessageService, BoxesSpeakChineseAndCarryTheProgramTitle) {
   EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
   EXPECT_EQ(box->button(QMessageBox::Cancel), nullptr);
   EXPECT_EQ(SmCreateMessageBox("好", SM_MB_OK, "标题")->windowTitle().toStdString(), "标题");
+}
+
+// A window manager centres the title in its bar between the window's icon and three buttons,
+// and cuts it short when the box is narrower: the box is as wide as its title needs, and a box
+// whose text is wider keeps the width of its text.
+TEST(MessageService, BoxIsWideEnoughForItsTitle) {
+  const QString title = QString::fromUtf8("Vornel糖厂甘蔗结算软件");
+  std::unique_ptr<QMessageBox> box =
+      SmCreateMessageBox("结转完毕！", SM_MB_OK, title.toStdString());
+  box->show();
+  QApplication::processEvents();
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  const int needed = metrics.horizontalAdvance(title) + 6 * metrics.height();
+  EXPECT_GE(box->width(), needed);
+
+  const std::string wide(300, 'x');
+  QMessageBox plain(QMessageBox::Warning, "t", QString::fromStdString(wide));
+  plain.show();
+  std::unique_ptr<QMessageBox> ours = SmCreateMessageBox(wide, SM_MB_OK, "t");
+  ours->show();
+  QApplication::processEvents();
+  EXPECT_EQ(ours->width(), plain.width());
+}
+
+// The file dialogs as the program makes them, with Qt's translation loaded as at start-up on a
+// system that is not set to Chinese: labels, buttons, headers and the listed entries' sizes,
+// types (a folder's too) and dates all read in Chinese, and no column is narrower than its
+// texts.
+TEST(MessageService, FileDialogReadsInChineseWithColumnsThatFit) {
+  ASSERT_TRUE(SmLoadQtTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
+  QTemporaryDir folder;
+  QFile empty(folder.filePath("说明.txt"));
+  ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+  empty.close();
+  ASSERT_TRUE(QDir(folder.path()).mkdir("资料"));
+  QFileDialog dialog(nullptr, "打开", folder.path(), "所有文件 (*)");
+  SmPrepareFileDialog(dialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.show();
+  auto* view = dialog.findChild<QTreeView*>("treeView");
+  ASSERT_NE(view, nullptr);
+  QAbstractItemModel* model = view->model();
+  const QModelIndex root = view->rootIndex();
+  for (int wait = 0; wait < 500 && model->rowCount(root) < 2; ++wait) {
+    QApplication::processEvents();
+    QThread::msleep(10);
+  }
+  ASSERT_EQ(model->rowCount(root), 2);
+  QApplication::processEvents();
+
+  const auto text = [&](const char* name) {
+    return dialog.findChild<QLabel*>(name)->text().toStdString();
+  };
+  EXPECT_EQ(text("lookInLabel"), "查找范围：");
+  EXPECT_EQ(text("fileNameLabel"), "文件名称(&N)：");
+  EXPECT_EQ(text("fileTypeLabel"), "文件类型：");
+  auto* buttons = dialog.findChild<QDialogButtonBox*>();
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text().toStdString(), "打开(&O)");
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text().toStdString(), "取消");
+  std::vector<std::string> headers;
+  for (int column = 0; column < 4; ++column)
+    headers.push_back(model->headerData(column, Qt::Horizontal).toString().toStdString());
+  EXPECT_EQ(headers, (std::vector<std::string>{"名称", "体积", "类型", "修改日期"}));
+
+  // The folder comes first.
+  const auto cell = [&](int row, int column) {
+    return model->index(row, column, root).data().toString();
+  };
+  EXPECT_EQ(cell(0, 0).toStdString(), "资料");
+  EXPECT_EQ(cell(0, 2).toStdString(), "文件夹");
+  EXPECT_EQ(cell(1, 0).toStdString(), "说明.txt");
+  EXPECT_EQ(cell(1, 1).toStdString(), "0 字节");
+  const QRegularExpression latin("[A-Za-z]");
+  EXPECT_FALSE(cell(1, 2).contains(latin)) << cell(1, 2).toStdString();
+  const QString year = QString::number(QFileInfo(empty).lastModified().date().year());
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_FALSE(cell(row, 3).contains(latin)) << cell(row, 3).toStdString();
+    EXPECT_TRUE(cell(row, 3).startsWith(year)) << cell(row, 3).toStdString();
+  }
+  QHeaderView* header = view->header();
+  const QAbstractItemView* entries = view;
+  for (int column = 1; column < 4; ++column) {
+    EXPECT_GE(header->sectionSize(column), entries->sizeHintForColumn(column)) << column;
+    EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+  }
+  EXPECT_LE(header->length(), view->viewport()->width());
 }
