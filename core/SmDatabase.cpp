@@ -376,10 +376,17 @@ bool CSmDatabase::ReopenLost() {
 }
 
 void CSmDatabase::ReportLastFailure() const {
+  // A stopped run says once why it stopped; what failed after the stop failed for want of what
+  // the run left unmade.
+  if (m_stopped) {
+    if (m_stopReported) return;
+    m_stopReported = true;
+    SmMessageBox(SmFailureMessage(SmClassifyDbError(m_stopError), ReasonOf(m_stopError),
+                                  m_kind != 0),
+                 SM_MB_ICONERROR);
+    return;
+  }
   if (EndsTheRun(m_lastFailure)) {
-    // A stopped run says why once.
-    if (m_stopped && m_stopReported) return;
-    m_stopReported = m_stopped;
     SmMessageBox(SmFailureMessage(m_lastFailure, ReasonOf(m_lastError), m_kind != 0),
                  SM_MB_ICONERROR);
     return;
@@ -392,7 +399,10 @@ void CSmDatabase::ReportLastFailure() const {
 void CSmDatabase::NoteFailure(const std::string& error) {
   m_lastError = error;
   m_lastFailure = SmClassifyDbError(error);
-  if (m_stopRuns > 0 && EndsTheRun(m_lastFailure)) m_stopped = true;
+  if (m_stopRuns > 0 && !m_stopped && EndsTheRun(m_lastFailure)) {
+    m_stopped = true;
+    m_stopError = error;
+  }
 }
 
 bool CSmDatabase::ReportBusy() const {
@@ -433,10 +443,11 @@ bool CSmDatabase::CommitTrans() {
   m_backend->Rollback();  // a transaction that cannot commit must not stay open
   m_lastError = error;
   m_lastFailure = failure;
-  if (m_lastFailure == SmDbFailure::Busy || m_lastFailure == SmDbFailure::LostConnection)
+  if (!m_stopped &&
+      (m_lastFailure == SmDbFailure::Busy || m_lastFailure == SmDbFailure::LostConnection))
     return ReportBusy();
   // The commit is where a full disk often shows first.
-  if (EndsTheRun(m_lastFailure)) ReportLastFailure();
+  if (m_stopped || EndsTheRun(m_lastFailure)) ReportLastFailure();
   return false;
 }
 

@@ -253,6 +253,7 @@ class CSmDatabase {
   long long m_statementsSent = 0;
   int m_stopRuns = 0;
   bool m_stopped = false;
+  std::string m_stopError;  // the engine's reason for the failure that stopped the run
   mutable bool m_stopReported = false;
 };
 
