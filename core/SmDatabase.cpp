@@ -49,6 +49,7 @@ SmDbFailure SmClassifyDbError(const std::string& error) {
   if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
       (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
     return SmDbFailure::Duplicate;
+  if (Has(error, "database disk image is malformed")) return SmDbFailure::Damaged;
   if (Has(error, kSmDiskFullState)) return SmDbFailure::DiskFull;
   if (Has(error, kSmReadOnlyState)) return SmDbFailure::ReadOnly;
   // Connection exceptions, and the server ending the session (shut down, crashed, terminated).
@@ -89,6 +90,9 @@ std::string SmFailureMessage(SmDbFailure failure, const std::string& reason, boo
       break;
     case SmDbFailure::ReadOnly:
       text = "文件或文件夹是只读的，数据没有写入！";
+      break;
+    case SmDbFailure::Damaged:
+      text = "数据文件已损坏，本次操作没有完成，请从备份件中恢复数据！";
       break;
     case SmDbFailure::LostConnection:
       // The driver's words mean nothing to the clerk when the server is gone.
@@ -576,6 +580,23 @@ bool CSmDatabase::OnPostgres() const {
   return m_backend && SmIsPostgres(m_backend->DbmsName());
 }
 
+bool CSmDatabase::PagesAreWhole() {
+  if (m_kind != 0 || !IsOpen()) return true;
+  std::string error;
+  std::unique_ptr<CSmDbCursor> rows = m_backend->Query("PRAGMA quick_check(1)", &error);
+  if (rows && rows->Next()) {
+    const std::string found = rows->GetText(0);
+    if (found == "ok") return true;
+    NoteFailure(found);
+    m_lastFailure = SmDbFailure::Damaged;
+    return false;
+  }
+  // A page the check cannot even read is damaged as well; a lock another workstation holds
+  // tells nothing either way.
+  NoteFailure(rows ? rows->Error() : error);
+  return m_lastFailure != SmDbFailure::Damaged;
+}
+
 std::string CSmDatabase::GetServerMachineName() {
   if (m_kind == 0 || !IsOpen()) return {};
   CSmQuery query(0, 0, 1, this);
@@ -624,6 +645,7 @@ CSmStopAtFirstFailure::~CSmStopAtFirstFailure() {
   if (--m_db.m_stopRuns > 0) return;
   m_db.m_stopped = false;
   m_db.m_stopReported = false;
+  m_db.m_stopError.clear();
 }
 
 bool CSmStopAtFirstFailure::Stopped() const {

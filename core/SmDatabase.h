@@ -26,6 +26,7 @@ enum class SmDbFailure {
   DiskFull,        // the disk is full, or a file reached the size it may grow to
   ReadOnly,        // the file, its folder or the disk takes no writes
   LostConnection,  // the server dropped the connection (SQLSTATE class 08, 57P01-57P03)
+  Damaged,         // a page of the data file is damaged: its engine finds it malformed
   Other,
 };
 
@@ -130,6 +131,9 @@ class CSmDatabase {
   bool IsServerMachine();
   // True when the server of the open connection is PostgreSQL (its driver says so).
   bool OnPostgres() const;
+  // The data file: false when the engine's quick check of every page finds one damaged (what it
+  // found is the last error then). A server keeps its own pages: true.
+  bool PagesAreWhole();
 
   // Turns the marked tokens of the neutral dialect into the form of the engine.
   static std::string TranslateSQL(bool server, std::string text);
