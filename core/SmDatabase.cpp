@@ -46,8 +46,10 @@ SmDbFailure SmClassifyDbError(const std::string& error) {
       Has(error, "[55P03]") || Has(error, "[40P01]") || Has(error, "[HYT00]") ||
       Has(error, "[40001]") || Has(error, "lock timeout"))
     return SmDbFailure::Busy;
-  if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
-      (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
+  // A key that holds the value already, or a database of the name that exists already.
+  if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") || Has(error, "[42P04]") ||
+      (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))) ||
+      (Has(error, "[42000]") && Has(error, "already exists")))
     return SmDbFailure::Duplicate;
   if (Has(error, "database disk image is malformed")) return SmDbFailure::Damaged;
   if (Has(error, kSmDiskFullState)) return SmDbFailure::DiskFull;

@@ -182,7 +182,9 @@ class CSmDatabase {
   int GetUserTables(std::vector<std::string>* names);
   // True when no other program uses the server database (always on the data file).
   bool ListDatabaseUsers(bool report);
-  // Kind 0: `name` is the path of a new data file, which must not exist yet.
+  // Kind 0: `name` is the path of a new data file, which must not exist yet. On a server a
+  // failed statement is reported, unless the database exists already (LastFailure Duplicate:
+  // another workstation made it meanwhile), which is left to the caller to tell.
   bool CreateDatabase(const CSmConnInfo& settings, const std::string& name);
   bool DropDatabase(const CSmConnInfo& settings, const std::string& name);
   bool RecreateDatabase(const CSmConnInfo& settings);
