@@ -357,6 +357,7 @@ bool CSmMDBBak::ReadArchive(CSmArchiveReader& in, int mode) {
 
 bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   m_declined = false;
+  m_archiveRefused = false;
   if (m_archiveCode != m_currentCode &&
       SmMessageBox(
           FormatStr("当前数据文件的标识码为：“%s”，\n备份件的标识码为：“%s”，\n两者不一致！"
@@ -370,6 +371,7 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   std::vector<std::string> names;
   if (!in.ReadInt(tables) || !in.CanHold(tables, kLeastTableBytes)) {
     TellDamaged();
+    m_archiveRefused = true;
     return false;
   }
   if (tables != GetTableList(names) &&
@@ -385,11 +387,13 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
     if (!RestoreTable(check, nullptr, nullptr)) {
       // An unreadable row has been named already.
       if (!check.Undecodable()) TellDamaged();
+      m_archiveRefused = true;
       return false;
     }
   }
   if (check.Left() != 0) {
     TellDamaged();
+    m_archiveRefused = true;
     return false;
   }
 
