@@ -387,9 +387,9 @@ void CSmDatabase::ReportLastFailure() const {
   if (m_stopped) {
     if (m_stopReported) return;
     m_stopReported = true;
-    SmMessageBox(SmFailureMessage(SmClassifyDbError(m_stopError), ReasonOf(m_stopError),
-                                  m_kind != 0),
-                 SM_MB_ICONERROR);
+    SmMessageBox(
+        SmFailureMessage(SmClassifyDbError(m_stopError), ReasonOf(m_stopError), m_kind != 0),
+        SM_MB_ICONERROR);
     return;
   }
   if (EndsTheRun(m_lastFailure)) {

@@ -152,8 +152,8 @@ TEST(FileFaults, EachSaysWhatHappenedOnceAndLeavesTheFilesAsTheyWere) {
        LogInTo, [](const std::string&) { return std::vector<std::string>{"无法打开此文件！"}; }},
       {"a new year's file on a nearly full disk", nullptr, MakeNextYearOnAFullDisk,
        [](const std::string&) {
-         return std::vector<std::string>{"真的要创建吗？",
-                                         "磁盘已满，数据没有写入！\nFile too large (disk I/O error)"};
+         return std::vector<std::string>{
+             "真的要创建吗？", "磁盘已满，数据没有写入！\nFile too large (disk I/O error)"};
        }},
   };
   for (const auto& c : cases) {
@@ -250,8 +250,8 @@ TEST_P(ArchiveTextTest, TextsReadAsTheCodePageHasThemOrNameTheirRow) {
     std::vector<std::string> entries = Entries(folder);
     SmResetMessages();
     dlg.OnConfirm();
-    EXPECT_EQ(ShownTexts(), std::vector<std::string>{c.back ? "数据恢复成功！\n  请退出重新注册。"
-                                                            : unreadable});
+    EXPECT_EQ(ShownTexts(),
+              std::vector<std::string>{c.back ? "数据恢复成功！\n  请退出重新注册。" : unreadable});
     const std::vector<std::string> back = {"甘蔗", c.back ? c.back : "", "c"};
     EXPECT_EQ(Tickets(), c.back ? back : now);
     // The restore's outcome is the one line the operation log gains.

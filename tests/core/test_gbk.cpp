@@ -80,13 +80,13 @@ TEST(Gbk, WellFormedUtf8OnlyIsUtf8) {
 // the sign wherever it stands, and every other byte that starts no character still fails.
 TEST(Gbk, TheByte80ReadsAsTheEuroSign) {
   const std::pair<std::string, const char*> cases[] = {
-      {"\x80", "€"},
-      {"12\x80", "12€"},
-      {"\x80\x80\x80", "€€€"},
-      {"\xB8\xCA\x80\xD5\xE1", "甘€蔗"},
-      {"\x81\x80", "亐"},  // as the second byte of a character it is that character's
-      {"\xA2\xE3", "€"},   // the sign as GB18030 writes it
-      {"a\xFF", nullptr},
+      {"\x80", "€"},                      // alone
+      {"12\x80", "12€"},                  // at the end
+      {"\x80\x80\x80", "€€€"},            // again and again
+      {"\xB8\xCA\x80\xD5\xE1", "甘€蔗"},  // between characters
+      {"\x81\x80", "亐"},     // as the second byte of a character it is that character's
+      {"\xA2\xE3", "€"},      // the sign as GB18030 writes it
+      {"a\xFF", nullptr},     // a byte that starts no character
       {"\x80\xB8", nullptr},  // half a character after the sign
   };
   for (const auto& [bytes, expected] : cases) {
