@@ -371,12 +371,16 @@ TEST(NewYearFileRaceTest, TheSecondStationSaysTheOtherHasJustMadeTheYear) {
       if (!holder.Open("master", login) || !holder.BeginTrans() ||
           !holder.ExecuteSQL("Lock Table pg_database In Share Mode") || !go())
         return 9;
+      // The two stations' statements, not those of other tests on the same server.
+      const std::string stationsWaiting =
+          "Select Count(*) From pg_locks l Join pg_stat_activity a On a.pid=l.pid Where Not "
+          "l.granted And l.relation=(Select oid From pg_class Where relname='pg_database') And "
+          "position('" +
+          made + "' in a.query)>0";
       long waiting = 0;
       for (int step = 0; step < 400 && waiting < 2; ++step) {
         QThread::msleep(50);
-        waiting = holder.QueryInt(
-            "Select Count(*) From pg_locks Where Not granted And relation=(Select oid From "
-            "pg_class Where relname='pg_database')");
+        waiting = holder.QueryInt(stationsWaiting);
       }
       holder.CommitTrans();
       return waiting == 2 ? 0 : 8;
