@@ -472,6 +472,8 @@ bool CSmBackupDlg::Restore() {
   // A restore the user declined at the archive's question needs no more words.
   if (bak.m_declined) return false;
   CSmOpLog(kRestoreLog, "数据恢复失败。");
-  SmMessageBox("数据恢复失败！\n  当前数据文件没有改动。", SM_MB_OK | SM_MB_ICONERROR);
+  // An archive refused as it stands has said why, and that the data file is unchanged.
+  if (!bak.m_archiveRefused)
+    SmMessageBox("数据恢复失败！\n  当前数据文件没有改动。", SM_MB_OK | SM_MB_ICONERROR);
   return false;
 }

@@ -12,6 +12,7 @@
 #include "app/SmApp.h"
 #include "core/SmArchive.h"
 #include "core/SmDatabase.h"
+#include "core/SmGbk.h"
 #include "core/SmQuery.h"
 #include "core/SmString.h"
 #include "platform/SmMessage.h"
@@ -151,6 +152,14 @@ void TellDamaged() {
   SmMessageBox("备份件已损坏或不完整，不能恢复！\n当前数据文件没有任何改动。", SM_MB_ICONERROR);
 }
 
+// A text of a row whose bytes mean nothing in the code page: the rest of the archive may be
+// whole, so the row is named rather than the archive called damaged.
+void TellUnreadableRow(const std::string& table, int32_t row) {
+  SmMessageBox(FormatStr("备份件中数据表“%s”第%d行有不能识别的文字，数据没有恢复！", table.c_str(),
+                         static_cast<int>(row)),
+               SM_MB_ICONERROR);
+}
+
 }  // namespace
 
 CSmMDBBak::CSmMDBBak(CSmDatabase& db) : m_db(db) {
@@ -269,11 +278,17 @@ bool CSmMDBBak::WriteTable(CSmArchiveWriter& out, const std::string& table) {
   query.SetTextWidth(static_cast<int>(widest));
   for (int group = 0; group < 3; ++group) query.SetFieldNames(group, groups[group]);
   if (!query.Open("Select " + list + " From " + table)) return false;
-  for (; !query.IsEOF(); query.MoveNext()) {
+  for (int32_t row = 1; !query.IsEOF(); query.MoveNext(), ++row) {
     for (int i = 0; i < ints; ++i) out.WriteInt(static_cast<int32_t>(query.GetInt(i)));
     for (int i = 0; i < numbers; ++i) out.WriteDouble(query.GetDouble(i));
-    for (int i = 0; i < texts; ++i)
-      out.WriteText(m_db.SqlText(query.GetString(i), static_cast<int>(widths[i])));
+    for (int i = 0; i < texts; ++i) {
+      // A text left out would shift every value after it: the archive would not read back.
+      if (out.WriteText(m_db.SqlText(query.GetString(i), static_cast<int>(widths[i])))) continue;
+      SmMessageBox(FormatStr("数据表“%s”第%d行有不能保存的文字，备份没有完成！", table.c_str(),
+                             static_cast<int>(row)),
+                   SM_MB_ICONERROR);
+      return false;
+    }
     if (!out.Ok()) return false;
   }
   return out.Ok();
@@ -342,6 +357,7 @@ bool CSmMDBBak::ReadArchive(CSmArchiveReader& in, int mode) {
 
 bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   m_declined = false;
+  m_archiveRefused = false;
   if (m_archiveCode != m_currentCode &&
       SmMessageBox(
           FormatStr("当前数据文件的标识码为：“%s”，\n备份件的标识码为：“%s”，\n两者不一致！"
@@ -355,6 +371,7 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   std::vector<std::string> names;
   if (!in.ReadInt(tables) || !in.CanHold(tables, kLeastTableBytes)) {
     TellDamaged();
+    m_archiveRefused = true;
     return false;
   }
   if (tables != GetTableList(names) &&
@@ -368,12 +385,15 @@ bool CSmMDBBak::Restore(CSmArchiveReader& in) {
   CSmArchiveReader check = in;
   for (int32_t t = 0; t < tables; ++t) {
     if (!RestoreTable(check, nullptr, nullptr)) {
-      TellDamaged();
+      // An unreadable row has been named already.
+      if (!check.Undecodable()) TellDamaged();
+      m_archiveRefused = true;
       return false;
     }
   }
   if (check.Left() != 0) {
     TellDamaged();
+    m_archiveRefused = true;
     return false;
   }
 
@@ -422,11 +442,13 @@ bool CSmMDBBak::FillSide(CSmArchiveReader& in, int tables, CSmDatabase& side) {
 
 bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
                              const std::vector<std::string>* targetTables) {
+  // A name that does not read is a damaged block, not an unreadable row.
+  std::string stored;
   std::string head;
   BlockCounts counts;
-  if (!in.ReadText(head) || !in.ReadInt(counts.total) || !in.ReadInt(counts.ints) ||
-      !in.ReadInt(counts.numbers) || !in.ReadInt(counts.texts) || !in.ReadInt(counts.rows) ||
-      !CountsFit(counts, in))
+  if (!in.ReadRawText(stored) || !GbkToUtf8(stored, head) || !in.ReadInt(counts.total) ||
+      !in.ReadInt(counts.ints) || !in.ReadInt(counts.numbers) || !in.ReadInt(counts.texts) ||
+      !in.ReadInt(counts.rows) || !CountsFit(counts, in))
     return false;
   const size_t listed = static_cast<size_t>(counts.ints + counts.numbers + counts.texts);
   std::string table;
@@ -466,7 +488,10 @@ bool CSmMDBBak::RestoreTable(CSmArchiveReader& in, CSmDatabase* target,
       values[at].d = std::isfinite(value) ? value : 0.0;
     }
     for (int32_t i = 0; i < counts.texts; ++i, ++at) {
-      if (!in.ReadText(values[at].text)) return false;
+      if (!in.ReadText(values[at].text)) {
+        if (in.Undecodable()) TellUnreadableRow(table, row + 1);
+        return false;
+      }
       UnquoteText(values[at].text);
     }
     if (!target) continue;

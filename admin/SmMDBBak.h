@@ -39,6 +39,9 @@ class CSmMDBBak {
   std::string m_archiveCode;
   // Set when the user answered a restore's question with anything but Yes.
   bool m_declined = false;
+  // Set when a restore refused the archive itself (damaged, or a row that does not read) and
+  // said so: the data file was not touched.
+  bool m_archiveRefused = false;
   // Backups of the data file load only in their own business year; the form structures
   // carried between data files load in any.
   bool m_checkYear = true;

@@ -32,14 +32,19 @@ std::string FailedText(const SmYearFileJob& job) {
   return "创建下列数据文件失败：\n" + job.newFile + "！";
 }
 
+// Another workstation made the same file between this one's check and its write.
+std::string TakenText(const SmYearFileJob& job) {
+  return "另一工作站刚刚建立了该年度的数据文件“" + job.newFile + "”！";
+}
+
 // The name the new file is made under until it is whole.
 std::string WorkName(const SmYearFileJob& job) {
   return job.newFile + (job.kind == 0 ? ".new" : "_new");
 }
 
-// What a killed try left under the work name goes; false while another workstation is making
-// the same file.
-bool RemoveLeftover(const SmYearFileJob& job) {
+// What a killed try left under the work name goes; a refusal when it cannot, or while another
+// workstation is making the same file.
+SmRefusal RemoveLeftover(const SmYearFileJob& job) {
   const std::string work = WorkName(job);
   const CSmConnInfo login = SmYearFileLogin(job.kind, job.server);
   CSmDatabase dropper(job.kind);
@@ -48,14 +53,21 @@ bool RemoveLeftover(const SmYearFileJob& job) {
     if (!std::filesystem::exists(work, ec)) {
       // A journal without its file would be played into the next one of that name.
       std::filesystem::remove(work + "-journal", ec);
-      return true;
+      return {};
     }
-    return dropper.DropDatabase(login, work);
+    if (dropper.DropDatabase(login, work)) return {};
+    return SmRefusal::Stop(kYear, FailedText(job));
   }
   CSmDatabase master(job.kind);
-  if (!master.Open("master", login) || !master.DatabaseExists(work)) return true;
+  if (!master.Open("master", login) || !master.DatabaseExists(work)) return {};
   master.Close();
-  return dropper.DropDatabase(login, work);
+  // The other workstation's making has its work database open; a leftover has nobody on it.
+  CSmDatabase leftover(job.kind);
+  if (leftover.Open(work, login) && !leftover.ListDatabaseUsers(false))
+    return SmRefusal::Stop(kYear, TakenText(job));
+  leftover.Close();
+  if (dropper.DropDatabase(login, work)) return {};
+  return SmRefusal::Stop(kYear, FailedText(job));
 }
 
 // Removes the file begun and refuses with `text`, unless a full disk has said why already.
@@ -73,10 +85,12 @@ SmRefusal MakeDataFile(CSmApp& app, const SmYearFileJob& job, CSmDatabase& db,
   CSmWaitWnd wait;
   wait.Show();
   if (job.kind == 0) QDir().mkpath(QString::fromStdString(job.folder));
-  if (!RemoveLeftover(job)) return SmRefusal::Stop(kYear, FailedText(job));
+  if (SmRefusal refusal = RemoveLeftover(job)) return refusal;
   if (!db.CreateDatabase(SmYearFileLogin(job.kind, job.server), WorkName(job))) {
     wait.Hide();
     const SmDbFailure why = db.LastFailure();
+    // The other workstation's work database, made a moment ago, stays its own.
+    if (why == SmDbFailure::Duplicate) return SmRefusal::Stop(kYear, TakenText(job));
     if (why != SmDbFailure::DiskFull && why != SmDbFailure::ReadOnly)
       return SmRefusal::Stop(kYear, FailedText(job));
     db.ReportLastFailure();  // a full disk or a read-only folder, in plain words
@@ -146,10 +160,12 @@ SmRefusal PutInPlace(const SmYearFileJob& job, CSmDatabase& db, const CSmStopAtF
   db.Close();
   const CSmConnInfo login = SmYearFileLogin(job.kind, job.server);
   bool named = false;
+  bool taken = false;
   if (job.kind == 0) {
     // The rename never replaces a file another workstation made meanwhile.
     named =
         QFile::rename(QString::fromStdString(WorkName(job)), QString::fromStdString(job.newFile));
+    taken = !named && QFileInfo::exists(QString::fromStdString(job.newFile));
   } else {
     CSmDatabase master(job.kind);
     const std::string sql =
@@ -157,13 +173,14 @@ SmRefusal PutInPlace(const SmYearFileJob& job, CSmDatabase& db, const CSmStopAtF
             ? SmPgRenameDatabaseSql(WorkName(job), job.newFile)
             : "Alter Database " + WorkName(job) + " Modify Name = " + job.newFile;
     // The server may count the session closed a moment ago for a little while.
-    for (int attempt = 0; attempt < 10 && !named && master.IsOpen(); ++attempt) {
+    for (int attempt = 0; attempt < 10 && !named && !taken && master.IsOpen(); ++attempt) {
       if (attempt > 0) QThread::msleep(100);
       named = master.ExecuteSQL(sql, {}, 128, false);
+      taken = !named && master.LastFailure() == SmDbFailure::Duplicate;
     }
   }
   if (named) return {};
-  return Abandon(job, db, run, FailedText(job), kYear);
+  return Abandon(job, db, run, taken ? TakenText(job) : FailedText(job), kYear);
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ bool AllDigits(const std::string& text) {
 namespace {
 
 // How an open message takes the caller's extra text: not at all, on a line of its own when
-// there is one, or right after the message (which ends in a line break).
-enum class ExtraText { None, OwnLine, Appended };
+// there is one, right after the message (which ends in a line break), or in its place (%s).
+enum class ExtraText { None, OwnLine, Appended, Inside };
 
 struct OpenErrorMessage {
   const char* text;
@@ -80,6 +80,7 @@ const OpenErrorMessage kFileOpenMessages[] = {
     {"本账套无操作员！", ExtraText::None},
     {"无此操作员！", ExtraText::None},
     {"无法打开此文件！", ExtraText::None},
+    {"数据文件“%s”已损坏，请新建一套账，然后从备份件中恢复数据！", ExtraText::Inside},
 };
 
 const OpenErrorMessage kServerOpenMessages[] = {
@@ -99,6 +100,7 @@ std::string OpenMessage(const OpenErrorMessage (&table)[N], int code, const std:
   const OpenErrorMessage& message = table[-code - 1];
   const std::string text = message.text;
   if (message.extra == ExtraText::Appended) return text + ext;
+  if (message.extra == ExtraText::Inside) return FormatStr(message.text, ext.c_str());
   if (message.extra == ExtraText::OwnLine && !ext.empty()) return text + "\n" + ext;
   return text;
 }
@@ -304,10 +306,19 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   m_db->Close();
   if (!m_db->Open(target, settings)) {
     // The file passed its checks but does not open: say so rather than speak of an empty name.
-    if (m_dbKind == 0) return ReportOpenError(SM_FILE_CANNOT_OPEN, show);
+    if (m_dbKind == 0) {
+      const bool damaged = SmClassifyDbError(m_db->LastError()) == SmDbFailure::Damaged;
+      return ReportOpenError(damaged ? SM_FILE_DAMAGED : SM_FILE_CANNOT_OPEN, show, target);
+    }
     std::string why = SmConnectFailureReport({}, m_db->LastError());
     if (!why.empty()) why.erase(0, 1);  // the line break after the empty headline
     return ReportOpenError(SM_SERVER_OPEN_FAILED, show, why);
+  }
+  // A damaged page is found before anything is read from or written to the file: the statement
+  // that met it would tell only the engine's words.
+  if (!m_db->PagesAreWhole()) {
+    m_db->Close();
+    return ReportOpenError(SM_FILE_DAMAGED, show, target);
   }
   // A file that fails the checks below is not left open as if it were the open data file.
   if (m_dbKind == 0) m_dataFolder = folder;

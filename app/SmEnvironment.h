@@ -139,6 +139,7 @@ enum SmFileOpenError : int {
   SM_FILE_NO_OPERATORS = -11,
   SM_FILE_NO_SUCH_OPERATOR = -12,
   SM_FILE_CANNOT_OPEN = -13,
+  SM_FILE_DAMAGED = -14,
 };
 
 // Why a server database (database kinds 1 and 2) does not open.

@@ -144,5 +144,6 @@ bool CSmArchiveReader::ReadText(std::string& utf8) {
   // Converted from the bytes in place into the room of `utf8`.
   if (GbkToUtf8(std::string_view(data, length), utf8)) return true;
   m_ok = false;
+  m_undecodable = true;
   return false;
 }

@@ -43,7 +43,8 @@ class CSmArchiveReader {
 
   bool ReadInt(int32_t& value);
   bool ReadDouble(double& value);
-  // A text converted from GBK to UTF-8; false at the end of the stream or for bad bytes.
+  // A text converted from GBK to UTF-8; false at the end of the stream or for bytes that are
+  // no text of the code page (then `Undecodable` tells so).
   bool ReadText(std::string& utf8);
   // The code-page bytes of a text, unconverted.
   bool ReadRawText(std::string& bytes);
@@ -54,6 +55,8 @@ class CSmArchiveReader {
   size_t Left() const { return m_bytes.size() - m_pos; }
   size_t Position() const { return m_pos; }
   bool Ok() const { return m_ok; }
+  // The reading stopped at a whole text whose bytes have no meaning in the code page.
+  bool Undecodable() const { return m_undecodable; }
 
  private:
   bool Take(size_t count, const char*& data);
@@ -62,4 +65,5 @@ class CSmArchiveReader {
   std::string_view m_bytes;
   size_t m_pos = 0;
   bool m_ok = true;
+  bool m_undecodable = false;
 };

@@ -46,9 +46,12 @@ SmDbFailure SmClassifyDbError(const std::string& error) {
       Has(error, "[55P03]") || Has(error, "[40P01]") || Has(error, "[HYT00]") ||
       Has(error, "[40001]") || Has(error, "lock timeout"))
     return SmDbFailure::Busy;
-  if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") ||
-      (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))))
+  // A key that holds the value already, or a database of the name that exists already.
+  if (Has(error, "UNIQUE constraint failed") || Has(error, "[23505]") || Has(error, "[42P04]") ||
+      (Has(error, "[23000]") && (Has(error, "duplicate") || Has(error, "UNIQUE"))) ||
+      (Has(error, "[42000]") && Has(error, "already exists")))
     return SmDbFailure::Duplicate;
+  if (Has(error, "database disk image is malformed")) return SmDbFailure::Damaged;
   if (Has(error, kSmDiskFullState)) return SmDbFailure::DiskFull;
   if (Has(error, kSmReadOnlyState)) return SmDbFailure::ReadOnly;
   // Connection exceptions, and the server ending the session (shut down, crashed, terminated).
@@ -89,6 +92,9 @@ std::string SmFailureMessage(SmDbFailure failure, const std::string& reason, boo
       break;
     case SmDbFailure::ReadOnly:
       text = "文件或文件夹是只读的，数据没有写入！";
+      break;
+    case SmDbFailure::Damaged:
+      text = "数据文件已损坏，本次操作没有完成，请从备份件中恢复数据！";
       break;
     case SmDbFailure::LostConnection:
       // The driver's words mean nothing to the clerk when the server is gone.
@@ -376,10 +382,17 @@ bool CSmDatabase::ReopenLost() {
 }
 
 void CSmDatabase::ReportLastFailure() const {
+  // A stopped run says once why it stopped; what failed after the stop failed for want of what
+  // the run left unmade.
+  if (m_stopped) {
+    if (m_stopReported) return;
+    m_stopReported = true;
+    SmMessageBox(
+        SmFailureMessage(SmClassifyDbError(m_stopError), ReasonOf(m_stopError), m_kind != 0),
+        SM_MB_ICONERROR);
+    return;
+  }
   if (EndsTheRun(m_lastFailure)) {
-    // A stopped run says why once.
-    if (m_stopped && m_stopReported) return;
-    m_stopReported = m_stopped;
     SmMessageBox(SmFailureMessage(m_lastFailure, ReasonOf(m_lastError), m_kind != 0),
                  SM_MB_ICONERROR);
     return;
@@ -392,7 +405,10 @@ void CSmDatabase::ReportLastFailure() const {
 void CSmDatabase::NoteFailure(const std::string& error) {
   m_lastError = error;
   m_lastFailure = SmClassifyDbError(error);
-  if (m_stopRuns > 0 && EndsTheRun(m_lastFailure)) m_stopped = true;
+  if (m_stopRuns > 0 && !m_stopped && EndsTheRun(m_lastFailure)) {
+    m_stopped = true;
+    m_stopError = error;
+  }
 }
 
 bool CSmDatabase::ReportBusy() const {
@@ -433,10 +449,11 @@ bool CSmDatabase::CommitTrans() {
   m_backend->Rollback();  // a transaction that cannot commit must not stay open
   m_lastError = error;
   m_lastFailure = failure;
-  if (m_lastFailure == SmDbFailure::Busy || m_lastFailure == SmDbFailure::LostConnection)
+  if (!m_stopped &&
+      (m_lastFailure == SmDbFailure::Busy || m_lastFailure == SmDbFailure::LostConnection))
     return ReportBusy();
   // The commit is where a full disk often shows first.
-  if (EndsTheRun(m_lastFailure)) ReportLastFailure();
+  if (m_stopped || EndsTheRun(m_lastFailure)) ReportLastFailure();
   return false;
 }
 
@@ -565,6 +582,23 @@ bool CSmDatabase::OnPostgres() const {
   return m_backend && SmIsPostgres(m_backend->DbmsName());
 }
 
+bool CSmDatabase::PagesAreWhole() {
+  if (m_kind != 0 || !IsOpen()) return true;
+  std::string error;
+  std::unique_ptr<CSmDbCursor> rows = m_backend->Query("PRAGMA quick_check(1)", &error);
+  if (rows && rows->Next()) {
+    const std::string found = rows->GetText(0);
+    if (found == "ok") return true;
+    NoteFailure(found);
+    m_lastFailure = SmDbFailure::Damaged;
+    return false;
+  }
+  // A page the check cannot even read is damaged as well; a lock another workstation holds
+  // tells nothing either way.
+  NoteFailure(rows ? rows->Error() : error);
+  return m_lastFailure != SmDbFailure::Damaged;
+}
+
 std::string CSmDatabase::GetServerMachineName() {
   if (m_kind == 0 || !IsOpen()) return {};
   CSmQuery query(0, 0, 1, this);
@@ -613,6 +647,7 @@ CSmStopAtFirstFailure::~CSmStopAtFirstFailure() {
   if (--m_db.m_stopRuns > 0) return;
   m_db.m_stopped = false;
   m_db.m_stopReported = false;
+  m_db.m_stopError.clear();
 }
 
 bool CSmStopAtFirstFailure::Stopped() const {

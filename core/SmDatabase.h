@@ -26,6 +26,7 @@ enum class SmDbFailure {
   DiskFull,        // the disk is full, or a file reached the size it may grow to
   ReadOnly,        // the file, its folder or the disk takes no writes
   LostConnection,  // the server dropped the connection (SQLSTATE class 08, 57P01-57P03)
+  Damaged,         // a page of the data file is damaged: its engine finds it malformed
   Other,
 };
 
@@ -130,6 +131,9 @@ class CSmDatabase {
   bool IsServerMachine();
   // True when the server of the open connection is PostgreSQL (its driver says so).
   bool OnPostgres() const;
+  // The data file: false when the engine's quick check of every page finds one damaged (what it
+  // found is the last error then). A server keeps its own pages: true.
+  bool PagesAreWhole();
 
   // Turns the marked tokens of the neutral dialect into the form of the engine.
   static std::string TranslateSQL(bool server, std::string text);
@@ -178,7 +182,9 @@ class CSmDatabase {
   int GetUserTables(std::vector<std::string>* names);
   // True when no other program uses the server database (always on the data file).
   bool ListDatabaseUsers(bool report);
-  // Kind 0: `name` is the path of a new data file, which must not exist yet.
+  // Kind 0: `name` is the path of a new data file, which must not exist yet. On a server a
+  // failed statement is reported, unless the database exists already (LastFailure Duplicate:
+  // another workstation made it meanwhile), which is left to the caller to tell.
   bool CreateDatabase(const CSmConnInfo& settings, const std::string& name);
   bool DropDatabase(const CSmConnInfo& settings, const std::string& name);
   bool RecreateDatabase(const CSmConnInfo& settings);
@@ -253,6 +259,7 @@ class CSmDatabase {
   long long m_statementsSent = 0;
   int m_stopRuns = 0;
   bool m_stopped = false;
+  std::string m_stopError;  // the engine's reason for the failure that stopped the run
   mutable bool m_stopReported = false;
 };
 

@@ -268,7 +268,9 @@ bool CSmDatabase::CreateDatabase(const CSmConnInfo& settings, const std::string&
         sql += " ON PRIMARY (NAME=" + title + ",FILENAME='" + folder + "\\" + title +
                ".MDF') LOG ON (NAME=" + title + "_Log,FILENAME='" + folder + "\\" + title +
                "_Log.LDF')";
-      const bool ok = ExecuteSQL(sql, {}, 128, true);
+      const bool ok = ExecuteSQL(sql, {}, 128, false);
+      // A database of the name that another workstation made meanwhile is the caller's to tell.
+      if (!ok && m_lastFailure != SmDbFailure::Duplicate) ReportLastFailure();
       Close();
       return ok && Open(title, settings);
     }

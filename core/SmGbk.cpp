@@ -119,6 +119,8 @@ std::string GbkMid(std::string_view utf8, size_t start, size_t count) {
 
 namespace {
 
+constexpr std::string_view kEuro = "€";
+
 struct IconvCloser {
   void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
@@ -153,8 +155,17 @@ bool Convert(bool toGbk, std::string_view in, std::string& out) {
     const size_t rc = iconv(raw, &inPtr, &inLeft, &outPtr, &outLeft);
     done = out.size() - outLeft;
     if (rc != static_cast<size_t>(-1)) break;
-    if (errno != E2BIG) return false;
-    out.resize(out.size() * 2);
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    // The code page has the euro sign in the single byte 0x80, which GB18030 leaves empty.
+    if (toGbk || errno != EILSEQ || static_cast<unsigned char>(*inPtr) != 0x80) return false;
+    if (out.size() - done < kEuro.size()) out.resize(out.size() * 2);
+    out.replace(done, kEuro.size(), kEuro);
+    done += kEuro.size();
+    ++inPtr;
+    --inLeft;
   }
   out.resize(done);
   return true;

@@ -40,7 +40,9 @@ std::string GbkMid(std::string_view utf8, size_t start, size_t count = std::stri
 // stored files do (<0, 0, >0); texts that cannot be converted compare as UTF-8 bytes.
 int GbkCompare(std::string_view a, std::string_view b);
 
-// Conversions at file boundaries; false when the input cannot be converted.
+// Conversions at file boundaries; false when the input cannot be converted. The single byte
+// 0x80 reads as the euro sign, as the code page has it; the euro sign is written as GB18030
+// writes it (A2 E3), which reads back as the same sign.
 bool Utf8ToGbk(std::string_view utf8, std::string& gbk);
 bool GbkToUtf8(std::string_view gbk, std::string& utf8);
 // UTF-16 units as they stand, a byte-order mark among them included: U+FEFF stays and U+FFFE

@@ -350,14 +350,15 @@ bool CSmSqliteBackend::OpenFile(const std::string& path, bool create) {
   m_db = db;
   m_path = path;
   sqlite3_busy_handler(m_db, &CSmSqliteBackend::OnBusy, this);
-  OpenWaitSign();
-  // A file that is not a data file fails here rather than at the first statement.
+  // A file that is not a data file fails here rather than at the first statement, and gets no
+  // wait sign beside it.
   if (!SmRegisterJetFunctions(m_db) || !RunPlain("PRAGMA foreign_keys=OFF") ||
       !RunPlain("SELECT count(*) FROM sqlite_master")) {
     m_connectError = FailureText(m_db);
     Close();
     return false;
   }
+  OpenWaitSign();
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QThread>
+#include <algorithm>
 
 #include "admin/SmAdminCommands.h"
 #include "admin/SmNewYearFileDlg.h"
@@ -15,6 +17,7 @@
 #include "platform/SmCommandIds.h"
 #include "tests/admin/test_admin_fixture.h"
 #include "tests/app/test_login_fixture.h"
+#include "tests/common/SmStations.h"
 
 namespace {
 
@@ -338,4 +341,74 @@ TEST(NewYearFileConvertTest, ATableTheNewDatabaseCannotTakeIsNamedAndNothingStay
   EXPECT_EQ(CSmMessageService::Instance().LastText(), "下列数据表转换失败：\nExtra\n");
   EXPECT_FALSE(Shown("转换完毕！"));
   EXPECT_FALSE(master.DatabaseExists(server));
+}
+
+// Two workstations make the same year's database on the server at once. Both have found it not
+// there when they ask "真的要创建吗？"; the server's list of databases is held until both wait
+// to add theirs, so that they add them together. The one the server takes second says in one
+// sentence that the other has just made the year, and the year's database is whole.
+TEST(NewYearFileRaceTest, TheSecondStationSaysTheOtherHasJustMadeTheYear) {
+  ASSERT_FALSE(SmPgEnv("SM_PG_PORT").empty()) << "run the tests through make test";
+  SmResetMessages();
+  LoginApp app("RaceYearFile", "tsw");  // this test's own names on the shared server
+  const CSmConnInfo login = SmPgLogin(2);
+  app.m_env.SetKind(2);
+  ASSERT_TRUE(app.m_env.WriteDbLogin(login));
+  const std::string made = "tsw00012017";
+  CSmDatabase master(2);
+  ASSERT_TRUE(master.Open("master", login));
+  for (const std::string& name : {made, made + "_new"})
+    master.ExecuteSQL("Drop Database If Exists " + name + " With (FORCE)", {}, 128, false);
+  master.Close();
+
+  const std::vector<std::string> madeBoxes = {"真的要创建吗？",
+                                              "数据文件“" + made + "” 创建成功！"};
+  const std::vector<std::string> takenBoxes = {
+      "真的要创建吗？", "另一工作站刚刚建立了该年度的数据文件“" + made + "”！"};
+  const std::vector<int> results = SmRunStations(3, [&](int station, const auto& go) {
+    if (station == 2) {
+      CSmDatabase holder(2);
+      if (!holder.Open("master", login) || !holder.BeginTrans() ||
+          !holder.ExecuteSQL("Lock Table pg_database In Share Mode") || !go())
+        return 9;
+      // The two stations' statements, not those of other tests on the same server.
+      const std::string stationsWaiting =
+          "Select Count(*) From pg_locks l Join pg_stat_activity a On a.pid=l.pid Where Not "
+          "l.granted And l.relation=(Select oid From pg_class Where relname='pg_database') And "
+          "position('" +
+          made + "' in a.query)>0";
+      long waiting = 0;
+      for (int step = 0; step < 400 && waiting < 2; ++step) {
+        QThread::msleep(50);
+        waiting = holder.QueryInt(stationsWaiting);
+      }
+      holder.CommitTrans();
+      return waiting == 2 ? 0 : 8;
+    }
+    CSmNewYearFileDlg dlg(app, 1, 2, {}, login.server);
+    Find<QLineEdit>(&dlg, CSmNewYearFileDlg::kPlaceEdit)->setText("0001");
+    Find<QLineEdit>(&dlg, CSmNewYearFileDlg::kYearEdit)->setText("2017");
+    SmResetMessages();
+    bool went = false;
+    CSmMessageService::Instance().WhileNextShown([&](const std::string&) { went = go(); });
+    CSmMessageService::Instance().QueueAnswer(SM_IDYES);
+    const bool ok = dlg.CreateDataFile();
+    std::vector<std::string> boxes;
+    for (const auto& box : CSmMessageService::Instance().Shown()) boxes.push_back(box.text);
+    if (!went) return 9;
+    if (ok) return boxes == madeBoxes ? 0 : 5;
+    return boxes == takenBoxes ? 1 : 6;
+  });
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[2], 0) << "the stations did not meet at the server";
+  std::vector<int> stations = {results[0], results[1]};
+  std::sort(stations.begin(), stations.end());
+  EXPECT_EQ(stations, (std::vector<int>{0, 1}));
+  CSmDatabase year(2);
+  ASSERT_TRUE(year.Open(made, login));
+  EXPECT_EQ(year.QueryInt("Select Count(*) From SYSTAB"), 1);
+  year.Close();
+  ASSERT_TRUE(master.Open("master", login));
+  EXPECT_FALSE(master.DatabaseExists(made + "_new"));
+  master.ExecuteSQL("Drop Database If Exists " + made + " With (FORCE)", {}, 128, false);
 }

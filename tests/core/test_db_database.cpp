@@ -138,8 +138,8 @@ TEST_F(DbConnection, OpenReopenAndKinds) {
 }
 
 // The lock file beside a data file lives while a session has the file open, and no longer: a
-// file that is not there or not a data file gets none, and the last session out takes it (and
-// the wait sign) with it.
+// file that is not there or not a data file gets none (nor a wait sign), and the last session
+// out takes it (and the wait sign) with it.
 TEST_F(DbConnection, LockFilesLiveOnlyWhileTheFileIsOpen) {
   auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
   const std::string lock = SmDataFileLockPath(m_path);
@@ -151,6 +151,7 @@ TEST_F(DbConnection, LockFilesLiveOnlyWhileTheFileIsOpen) {
     CSmDatabase other;
     EXPECT_FALSE(other.Open(path));
     EXPECT_FALSE(exists(SmDataFileLockPath(path))) << path;
+    EXPECT_FALSE(exists(path + "-wait")) << path;
   }
   {
     CSmDatabase second;

@@ -75,3 +75,31 @@ TEST(Gbk, WellFormedUtf8OnlyIsUtf8) {
   };
   for (const auto& [bytes, valid] : cases) EXPECT_EQ(IsValidUtf8(bytes), valid) << bytes;
 }
+
+// The code page has the euro sign in the single byte 0x80, where GB18030 has none: it reads as
+// the sign wherever it stands, and every other byte that starts no character still fails.
+TEST(Gbk, TheByte80ReadsAsTheEuroSign) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"\x80", "€"},                      // alone
+      {"12\x80", "12€"},                  // at the end
+      {"\x80\x80\x80", "€€€"},            // again and again
+      {"\xB8\xCA\x80\xD5\xE1", "甘€蔗"},  // between characters
+      {"\x81\x80", "亐"},     // as the second byte of a character it is that character's
+      {"\xA2\xE3", "€"},      // the sign as GB18030 writes it
+      {"a\xFF", nullptr},     // a byte that starts no character
+      {"\x80\xB8", nullptr},  // half a character after the sign
+  };
+  for (const auto& [bytes, expected] : cases) {
+    std::string utf8;
+    EXPECT_EQ(GbkToUtf8(bytes, utf8), expected != nullptr) << bytes;
+    if (expected) {
+      EXPECT_EQ(utf8, expected) << bytes;
+    }
+  }
+  // The sign written reads back as itself.
+  std::string gbk;
+  std::string back;
+  ASSERT_TRUE(Utf8ToGbk("价格€12", gbk));
+  ASSERT_TRUE(GbkToUtf8(gbk, back));
+  EXPECT_EQ(back, "价格€12");
+}

@@ -163,7 +163,8 @@ TEST(TextFile, Utf8FilesAreToldFromGbkByMarkOrBytes) {
        std::string(65538, 'a') + "中\n"},
       {"a character cut by the end", "ab\xE4\xB8", false, "ab涓\n"},
       {"an overlong form is not utf-8", "\xC0\xAF\n", false, "蜡\n"},
-      {"a surrogate is not utf-8", "\xED\xA0\x80\n", false, "頎?\n"},
+      // As GBK: ED A0 a character, 80 the code page's euro sign.
+      {"a surrogate is not utf-8", "\xED\xA0\x80\n", false, "頎€\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
