@@ -216,6 +216,12 @@ int TsGetTicketNoLen() {
 int TsGetQtyPrecision() {
   return TsGetIntParam(TsIntParam::QtyPrecision);
 }
+std::string TsWeightText(double weight) {
+  const int decimals = TsGetQtyPrecision();
+  const double rounded = RoundTo(weight, decimals) + 0.0;  // never "-0.000"
+  if (rounded == 0.0) return FormatStr("%.*f", decimals, 0.0);
+  return FormatNumberPlain(rounded, decimals, decimals);
+}
 int TsGetFreightNetOfImpurity() {
   return TsGetIntParam(TsIntParam::FreightNetOfImpurity);
 }

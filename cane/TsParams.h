@@ -76,7 +76,11 @@ int TsGetVarietyLevelCount();
 int TsGetVarietyCodeLevel(std::string_view code);
 
 int TsGetTicketNoLen();
+// The decimals of quantities: every weight (tonnes) is shown with all of them.
 int TsGetQtyPrecision();
+// A weight as tickets, slips, the settlement card and the reports show it: every decimal of the
+// quantity precision ("8.700", "20.000"), no digit grouping, 0 written out ("0.000").
+std::string TsWeightText(double weight);
 int TsGetFreightNetOfImpurity();
 
 // The start month "xmm" of the accounting year (x 0: previous calendar year, 1: this one).

@@ -163,8 +163,7 @@ SmColorRef CForthView::GetCellTextColor(int column, int row, const std::string& 
 
 std::string CForthView::NumberText(double value, int column) const {
   const CSmDoc::Column& col = ShownColumn(*GetFormDoc(), column);
-  const std::string text = FormatNumber(value, 0, col.less, col.more);
-  return m_bNoGrouping ? NoCommas(text) : text;
+  return FormatNumber(value, 0, col.less, col.more);
 }
 
 void CForthView::DrawCell(CSmFormDC& dc, int row, int column, const std::string& region) {
@@ -332,7 +331,8 @@ void CForthView::DrawTotalRow(int first, int last, const std::vector<std::string
   for (int k = 0; k < count; ++k) {
     const CSmDoc::Column& col = ShownColumn(*doc, k);
     if ((!IsNumberType(col.type) && col.kind == 0) || col.total == 0) continue;
-    DrawBoxText(dc, NumberText(StrToDouble(NoCommas(values[k])), k), k, first, k, last, "FORMFOOT",
+    const std::string text = NumberText(StrToDouble(NoCommas(values[k])), k);
+    DrawBoxText(dc, m_bTotalsNoGrouping ? NoCommas(text) : text, k, first, k, last, "FORMFOOT",
                 col.align);
   }
 }

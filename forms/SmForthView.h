@@ -58,8 +58,8 @@ class CForthView : public CThirdView {
   void ReopenKind(int id);
 
   int TotalRows() const { return m_nFormFootLines; }
-  // Number cells are drawn without "," when set.
-  bool m_bNoGrouping = false;
+  // The total rows draw their numbers without "," when set; the table's cells keep it.
+  bool m_bTotalsNoGrouping = false;
 
  private:
   // The note of the document's definition a head or foot cell shows, or null.

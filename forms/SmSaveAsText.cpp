@@ -45,6 +45,15 @@ bool IsRemoved(unsigned id) {
          std::end(kRemovedCommands);
 }
 
+// The column's caption in its row of the list.
+constexpr size_t kCaptionText = 1;
+
+// A caption as words on one line: where the grid's heading breaks a line (a "\" mark) stands a
+// blank.
+std::string CaptionWords(const std::string& caption) {
+  return ReplaceAll(ReplaceAll(caption, "\\", " "), "\n", " ");
+}
+
 const char* const kTips =
     "\r\n\t操 作 提 示\r\n\r\n"
     "    请在本页对话框下方的编辑框中录入即将生成的文本文件的"
@@ -133,7 +142,10 @@ void CSaveAsTextColList::Fill(const std::string& choice) {
   const QSignalBlocker blocker(this);
   clear();
   for (int k = 0; k < m_doc.m_shownCount; ++k) {
-    AddRow(CSmColumnList::RowTexts(m_doc.m_formDef.m_cols[m_doc.m_shownColumns[k]], k), 0);
+    std::vector<std::string> texts =
+        CSmColumnList::RowTexts(m_doc.m_formDef.m_cols[m_doc.m_shownColumns[k]], k);
+    texts[kCaptionText] = CaptionWords(texts[kCaptionText]);
+    AddRow(texts, 0);
     SetCheck(k, SmTextColumnChosen(choice, k));
   }
   if (RowCount() > 0) setCurrentItem(topLevelItem(0));

@@ -89,7 +89,8 @@ class CSmMessageService {
   }
   void QueuePrintFile(const std::string& path) { m_printFiles.push_back(path); }
   // Test mode: `action` runs once, with the box's text, while the next box waits for its
-  // answer (a test acts there as another workstation would while the user reads the box).
+  // answer (a test acts there as another workstation would while the user reads the box); a
+  // printing dialog counts as a box, with its caption as the text.
   void WhileNextShown(std::function<void(const std::string&)> action) {
     m_whileShown = std::move(action);
   }

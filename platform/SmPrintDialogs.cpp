@@ -6,6 +6,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <utility>
 
 #include "platform/SmMessage.h"
 
@@ -37,7 +38,10 @@ bool RunPrintDialog(QPrinter& printer, const QString& caption, bool setup, int m
 
 bool CSmMessageService::RecordPrintDialog(const std::string& caption, QPrinter& printer,
                                           bool prints) {
-  if (!caption.empty()) m_printDialogs.push_back(caption);
+  if (!caption.empty()) {
+    m_printDialogs.push_back(caption);
+    if (auto whileShown = std::exchange(m_whileShown, {})) whileShown(caption);
+  }
   if (!prints) return true;
   if (m_printFiles.empty()) return false;
   if (printer.outputFormat() != QPrinter::PdfFormat) printer.setOutputFormat(QPrinter::PdfFormat);

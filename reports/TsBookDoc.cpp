@@ -267,6 +267,10 @@ void CTsBookDoc::DefineTitle(CSmFormDef& def) {
   def.nTopNum = 2;
 }
 
+void CTsBookDoc::AdjustFormDef(CSmFormDef& def) {
+  TsShowWeightColumns(def, {10});
+}
+
 void CTsBookDoc::DefineColumns(CSmFormDef& def) {
   const TsLedgerLayout l(nLedgerKind);
   const int k = nLedgerKind;

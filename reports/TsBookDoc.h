@@ -49,6 +49,8 @@ class CTsBookDoc : public CSmDoc {
   void OnInitDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
+  // The quantity column shows weights as tickets and slips do.
+  void AdjustFormDef(CSmFormDef& def) override;
   // The four text columns are always shown; the value columns stay as stored.
   int GetColumnVisibility(const CSmFormDef& def, int column) override;
   void DefineHeadNotes(CSmFormDef& def) override;

@@ -58,6 +58,16 @@ std::string TsSpreadCaption(const char* format, int blanks) {
   return words;
 }
 
+void TsShowWeightColumns(CSmFormDef& def, const std::vector<int>& weightCodes) {
+  const int decimals = TsGetQtyPrecision();
+  for (CSmFormCol& col : def.m_cols) {
+    if (std::find(weightCodes.begin(), weightCodes.end(), col.FieldCode()) == weightCodes.end())
+      continue;
+    col.nLess = decimals;
+    col.nMore = decimals;
+  }
+}
+
 // ---------------------------------------------------------------- CTsReportDoc
 
 CTsReportDoc::CTsReportDoc() : CTsReportDoc(std::make_unique<TsReportQuery>()) {}
@@ -169,6 +179,10 @@ void CTsReportDoc::DefineHeadNotes(CSmFormDef& def) {
     const ReportNote& note = kReportNotes[i];
     def.m_headNotes[i].Set(note.tail, 0, note.position, 1, 0, note.name, note.words);
   }
+}
+
+void CTsReportDoc::AdjustFormDef(CSmFormDef& def) {
+  TsShowWeightColumns(def, WeightCodes());
 }
 
 void CTsReportDoc::FillFromRows(const std::vector<int>& textCodes,

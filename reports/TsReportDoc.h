@@ -36,6 +36,11 @@ std::string TsTextPart(const std::string& text, size_t from, size_t count = std:
 // A printed group heading with each "%*s" gap filled with `blanks` blanks.
 std::string TsSpreadCaption(const char* format, int blanks);
 
+// The columns of `def` whose field code is one of `weightCodes` take every decimal of the
+// quantity precision as their least and most decimals, whatever a stored definition says: the
+// grid, its total row and its printout show weights as TsWeightText writes them ("8.700").
+void TsShowWeightColumns(CSmFormDef& def, const std::vector<int>& weightCodes);
+
 // What a report document tells its views (the hint of UpdateAllViews).
 enum TsReportHint : long {
   kTsReportReread = 1,  // the stored data changed: the view reads the report again
@@ -50,6 +55,11 @@ class CTsReportDoc : public CSmDoc {
   // The name column is always shown; every other column stays as defined.
   int GetColumnVisibility(const CSmFormDef& def, int column) override;
   void DefineHeadNotes(CSmFormDef& def) override;
+  // The weight columns (WeightCodes) of a defined or a stored definition show weights as
+  // tickets and slips do.
+  void AdjustFormDef(CSmFormDef& def) override;
+  // The field codes of the report's weight columns: the base's cane weight.
+  virtual std::vector<int> WeightCodes() const { return {14}; }
   // One grid row per report row: texts into the columns of `textCodes`, values into the
   // columns of `valueCodes` + 10, the code into the key cell after the shown columns.
   virtual void FillFromRows(const std::vector<int>& textCodes, const std::vector<int>& valueCodes,

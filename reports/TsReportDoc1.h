@@ -41,6 +41,8 @@ class CTsReportDoc1 : public CTsReportDoc {
   void OnInitDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
+  // The estimated output and the cane weight.
+  std::vector<int> WeightCodes() const override { return {13, 14}; }
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;
   void Refresh() override;

@@ -19,6 +19,8 @@ class CTsReportDoc5 : public CTsReportDoc1 {
  public:
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
+  // The cane weights of the day, the month and the year.
+  std::vector<int> WeightCodes() const override { return {11, 12, 13}; }
   void MakeDefaultTopWords(CSmFormDef& def) override;
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;

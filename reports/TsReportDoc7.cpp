@@ -785,7 +785,7 @@ bool CTsReportDoc7::Save(int /*saveAs*/) {
 
 void CTsReportView7::ResetLayout() {
   CTsReportView::ResetLayout();
-  m_bNoGrouping = true;
+  m_bTotalsNoGrouping = true;  // the rows show money as every report does
 }
 
 void CTsReportView7::AddContextMenuItems(QMenu& menu) {

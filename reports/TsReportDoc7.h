@@ -71,6 +71,8 @@ class CTsReportDoc7 : public CTsReportDoc {
   void OnCloseDocument() override;
   void DefineTitle(CSmFormDef& def) override;
   void DefineColumns(CSmFormDef& def) override;
+  // Gross, tare, impurity, net and the freight's net weight with the impurity.
+  std::vector<int> WeightCodes() const override { return {30, 31, 32, 34, 50}; }
   // The query dialog; Cancel leaves the report unopened.
   bool LoadRows(int openMode) override;
   void Refresh() override;

@@ -233,6 +233,7 @@ bool CSmPrintJob::Print(int commandId) {
   QPrinter& printer = CSmPrinterService::Instance().Printer();
   if (!state.preview) return RunPages(printer, state);
   bool printed = false;
+  const CSmScreenFonts screen;  // the preview window and the windows behind it
   SmPrintPreview(printer, [&](QPrinter* target) { printed = RunPages(*target, state); });
   return printed;
 }
@@ -248,7 +249,10 @@ bool CSmPrintJob::DoPreparePrinting(CSmPrintState& state) {
   printer.setPrintRange(QPrinter::AllPages);
   // Without a printer even a direct print offers the print dialog, with its PDF output.
   const bool direct = state.direct && SmHasDefaultPrinter();
-  if (!SmPrintDialog(printer, direct, state.minPage, state.maxPage)) return false;
+  {
+    const CSmScreenFonts screen;  // the windows behind the dialog keep their look
+    if (!SmPrintDialog(printer, direct, state.minPage, state.maxPage)) return false;
+  }
   if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
     state.fromPage = printer.fromPage();
     state.toPage = printer.toPage();

@@ -216,7 +216,7 @@ void TsSlipFillLayout(const CTsgbRec& sums, int kind, int tickets, const CTsjsRe
   SetText(layout, 1, FormatStr("%d份", tickets));
   SetText(layout, 3, sums.JN[kind]);
   FillHousehold(sums.KNO[kind], kind, c, layout, db);
-  SetText(layout, c + 6, TsgbNumberText(sums.GetWeight(kind), 0, TsGetQtyPrecision()));
+  SetText(layout, c + 6, TsWeightText(sums.GetWeight(kind)));
   SetText(layout, c + 7, Money(sums.PR[kind]));
   SetText(layout, c + 8, Money(sums.MY[static_cast<size_t>(TsTicketMoneyColumn(kind, -1))]));
   const std::vector<double> amounts = ItemAmounts(sums, kind, deductions);

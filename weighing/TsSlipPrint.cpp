@@ -57,12 +57,11 @@ void AddDates(TsPrintPairs& pairs, const CTsgbRec& sums, int kind, CSmDatabase* 
 }
 
 void AddWeights(TsPrintPairs& pairs, const CTsgbRec& sums) {
-  const int qty = TsGetQtyPrecision();
-  pairs.emplace_back("#mz", TsgbNumberText(sums.MU[0], qty, qty));
-  pairs.emplace_back("#pz", TsgbNumberText(sums.MU[1], qty, qty));
-  pairs.emplace_back("#zz", TsgbNumberText(sums.MU[2], qty, qty));
-  pairs.emplace_back("#sl", TsgbNumberText(sums.GetWeight(0), qty, qty));
-  pairs.emplace_back("#ysl", TsgbNumberText(sums.GetWeight(1), qty, qty));
+  pairs.emplace_back("#mz", TsWeightText(sums.MU[0]));
+  pairs.emplace_back("#pz", TsWeightText(sums.MU[1]));
+  pairs.emplace_back("#zz", TsWeightText(sums.MU[2]));
+  pairs.emplace_back("#sl", TsWeightText(sums.GetWeight(0)));
+  pairs.emplace_back("#ysl", TsWeightText(sums.GetWeight(1)));
   const double cane = sums.MU[0] - sums.MU[1];
   const double ratio = std::fabs(cane) < 1e-6 ? 0.0 : sums.MU[2] * 100 / cane;
   pairs.emplace_back("#zb", TsgbNumberText(ratio, 0, 4));

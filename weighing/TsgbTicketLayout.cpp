@@ -212,13 +212,12 @@ void TsgbFillTicketLayout(const CTsgbRec& rec, CSmCardLayout& layout, CSmDatabas
   SetText(layout, kTsgbCellDriver, Bracketed(rec.KNO[1], DriverName(rec.KNO[1], db)));
   SetText(layout, kTsgbCellPlace, PlaceName(rec.KNO[2], db));
   SetText(layout, kTsgbCellVariety, VarietyName(rec.KNO[3], db));
-  const int qty = TsGetQtyPrecision();
-  SetText(layout, kTsgbCellGross, TsgbNumberText(rec.MU[0], qty, qty));
-  SetText(layout, kTsgbCellTare, TsgbNumberText(rec.MU[1], qty, qty));
-  std::string impurity = TsgbNumberText(rec.MU[2], qty, qty);
+  SetText(layout, kTsgbCellGross, TsWeightText(rec.MU[0]));
+  SetText(layout, kTsgbCellTare, TsWeightText(rec.MU[1]));
+  std::string impurity = TsWeightText(rec.MU[2]);
   if (std::fabs(rec.MU[3]) > 0.00001) impurity += "(" + TsgbNumberText(rec.MU[3], 0, 4) + "％)";
   SetText(layout, kTsgbCellImpurity, impurity);
-  SetText(layout, kTsgbCellNet, TsgbNumberText(rec.GetWeight(0), qty, qty));
+  SetText(layout, kTsgbCellNet, TsWeightText(rec.GetWeight(0)));
   const int cane = TsgbMoneyCellCount(0);
   FillMoneyRow(rec, layout, kTsgbCellMoney + cane, 0);
   FillMoneyRow(rec, layout, kTsgbCellMoney + 2 * cane + TsgbMoneyCellCount(1), 1);

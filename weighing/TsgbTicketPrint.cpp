@@ -96,13 +96,12 @@ void AddTimes(TsPrintPairs& pairs, const CTsgbRec& rec, CSmDatabase* db) {
 }
 
 void AddWeightsAndMoney(TsPrintPairs& pairs, const CTsgbRec& rec) {
-  const int qty = TsGetQtyPrecision();
-  pairs.emplace_back("#mz", TsgbNumberText(rec.MU[0], qty, qty));
-  pairs.emplace_back("#pz", TsgbNumberText(rec.MU[1], qty, qty));
-  pairs.emplace_back("#zz", TsgbNumberText(rec.MU[2], qty, qty));
+  pairs.emplace_back("#mz", TsWeightText(rec.MU[0]));
+  pairs.emplace_back("#pz", TsWeightText(rec.MU[1]));
+  pairs.emplace_back("#zz", TsWeightText(rec.MU[2]));
   pairs.emplace_back("#zb", TsgbNumberText(rec.MU[3], 0, 4));
-  pairs.emplace_back("#sl", TsgbNumberText(rec.GetWeight(0), qty, qty));
-  pairs.emplace_back("#ysl", TsgbNumberText(rec.GetWeight(1), qty, qty));
+  pairs.emplace_back("#sl", TsWeightText(rec.GetWeight(0)));
+  pairs.emplace_back("#ysl", TsWeightText(rec.GetWeight(1)));
   pairs.emplace_back("#djz", Money(rec.PR[0]));
   pairs.emplace_back("#djy", Money(rec.PR[1]));
   const double base[2] = {rec.MY[TsTicketMoneyColumn(0, -1)], rec.MY[TsTicketMoneyColumn(1, -1)]};

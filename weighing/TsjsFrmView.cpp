@@ -193,10 +193,9 @@ void CTsjsFrmView::LoadPicker() {
   reader.Select(where, "Order by DH", tickets, db);
   doc->m_tickets = static_cast<int>(tickets.size());
   bool samePrice = true;
-  const int qty = TsGetQtyPrecision();
   for (size_t i = 0; i < tickets.size(); ++i) {
     const CTsgbRec& t = tickets[i];
-    m_picker->AddRow({t.DH, t.T, Plain(t.GetWeight(k), qty, qty), Plain(t.PR[k], 2, 4),
+    m_picker->AddRow({t.DH, t.T, TsWeightText(t.GetWeight(k)), Plain(t.PR[k], 2, 4),
                       Plain(t.MY[static_cast<size_t>(6 * k)], 2, 2)});
     if (!doc->IsBrowsing()) continue;
     doc->AddTicket(t, i == 0);

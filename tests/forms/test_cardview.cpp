@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -543,6 +544,34 @@ TEST_F(CardViewTest, ACancelledDialogOrAPrinterThatFailsPrintsAndLogsNothing) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(m_pdf)));
   EXPECT_TRUE(CSmMessageService::Instance().PrintDialogs().empty());
   EXPECT_TRUE(PrintLog().empty());
+}
+
+// The printed page takes its own fonts; the card on the screen keeps its look behind the print
+// and preview dialogs and after them.
+TEST_F(CardViewTest, TheCardKeepsItsScreenLookWhileThePrintOrPreviewDialogIsUp) {
+  CSmChildFrame* frame = Open(kCardTemplate);
+  ASSERT_NE(frame, nullptr);
+  TestCardForm* form = Form(frame);
+  // The card as drawn, without the controls standing on it (their carets blink).
+  const auto card = [form] {
+    QImage image(form->Form()->size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    form->Form()->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+  };
+  const QImage before = card();
+  for (int command : {SM_ID_FILE_PRINT, SM_ID_FILE_PRINT_PREVIEW}) {
+    QImage during;
+    std::string dialog;
+    CSmMessageService::Instance().WhileNextShown([&](const std::string& caption) {
+      dialog = caption;
+      during = card();
+    });
+    EXPECT_TRUE(PrintWords(form, command).count("NAME")) << command;
+    EXPECT_EQ(dialog, command == SM_ID_FILE_PRINT ? "打印" : "打印预览");
+    EXPECT_TRUE(during == before) << dialog;
+    EXPECT_TRUE(card() == before) << dialog;
+  }
 }
 
 TEST_F(CardViewTest, TheDrawnCardPrintsWithRulesAndKeepsItsOwnSetup) {

@@ -282,6 +282,7 @@ TEST_F(TsBankOpenTest, TheReportShowsAndPrintsTheBankColumnsAndCountsHouseholds)
   ASSERT_EQ(doc->m_rows.size(), 2u);
   EXPECT_EQ(doc->m_rows[0][doc->FindShownColumn(4)], "6222001");
   EXPECT_EQ(doc->m_rows[1][doc->FindShownColumn(27)], "29700.00");
+  EXPECT_EQ(doc->m_rows[0][doc->FindShownColumn(14)], "30.000");  // the weight as on the slip
   EXPECT_EQ(doc->GetCountText(), "2户");
 
   const std::string pdf = SmQueueTestPdf("bank");
@@ -290,8 +291,34 @@ TEST_F(TsBankOpenTest, TheReportShowsAndPrintsTheBankColumnsAndCountsHouseholds)
   EXPECT_TRUE(view->OnCommand(SM_ID_FILE_PRINT_PREVIEW));
   std::string words;
   for (const SmPdfWord& word : SmPdfWords(pdf)) words += word.text + " ";
-  for (const char* text : {"6222001", "6222003", "合计2"})
+  for (const char* text : {"6222001", "6222003", "合计2", " 30.000 ", " 15,000.00 "})
     EXPECT_NE(words.find(text), std::string::npos) << text << ": " << words;
+}
+
+// The wizard of the text file for the bank lists the columns by their captions in words, where
+// the grid breaks a heading into lines, and the weight with the quantity decimals.
+TEST_F(TsBankOpenTest, TheTextFileWizardNamesTheColumnsInWords) {
+  CTsReportDoc8* doc = Open([](QWidget* dlg) { NewReport(dlg, ""); });
+  ASSERT_NE(doc, nullptr);
+  std::vector<std::string> captions;
+  std::string weightDecimals;
+  CModalScript script;
+  script.Then(847, [&](QWidget* dlg) {
+    CSaveAsTextColList* list = static_cast<CSaveAsTextSheet*>(dlg)->Page1()->List();
+    for (int row = 0; row < list->RowCount(); ++row) {
+      const QTreeWidgetItem* item = list->topLevelItem(row);
+      captions.push_back(item->text(1).toStdString());
+      if (item->text(1) == "蔗重") weightDecimals = item->text(8).toStdString();
+    }
+    Click(dlg, SM_ID_CANCEL);
+  });
+  doc->SaveAsText();
+  EXPECT_TRUE(script.Done());
+  EXPECT_EQ(captions, (std::vector<std::string>{
+                          "名称", "银行 户码", "银行 账号", "银行 户名", "单 据 数", "蔗重",
+                          "平均 单价", "价款", "补助款", "扣义运", "扣限载", "应付款", "扣修 路费",
+                          "扣贷款", "扣预 付款", "扣周 转金", "扣蔗 种款", "扣化 肥款", "实付款"}));
+  EXPECT_EQ(weightDecimals, "3");
 }
 
 TEST_F(TsBankOpenTest, ExportRecordsABatchWritesTheFileAndTheBatchReopensAsSaved) {

@@ -310,7 +310,7 @@ TEST_F(TsLedgerOpenTest, FarmerLedgerOpensFromThePickerWithTwoHeadingRowsAndPrin
                                                       TsGetYearEndDate().substr(4, 2)}));
   EXPECT_EQ(Column(doc, 3),
             (std::vector<std::string>{"", "过000001", "付0005", "过000002", "结0001", ""}));
-  EXPECT_EQ(Column(doc, 10), (std::vector<std::string>{"", "20", "", "14", "", "34"}));
+  EXPECT_EQ(Column(doc, 10), (std::vector<std::string>{"", "20.000", "", "14.000", "", "34.000"}));
   EXPECT_EQ(Column(doc, 26), (std::vector<std::string>{"-1200.00", "", "", "", "", "-1500.00"}));
   // Every heading cell is covered once: no question about restoring the default headings.
   EXPECT_EQ(CSmMessageService::Instance().Shown().size(), 0u)

@@ -159,7 +159,7 @@ TEST_F(TsReportDocTest, RowsFillTheGridAndEmptyRowsAreDroppedOnlyWhenAsked) {
     doc.FillFromRows({}, kValueCodes, rows);
     if (skip) {
       EXPECT_EQ(Column(doc, 2), (std::vector<std::string>{"东镇", "  一村", "南镇"}));
-      EXPECT_EQ(Column(doc, 14), (std::vector<std::string>{"30.5", "30.5", "2"}));
+      EXPECT_EQ(Column(doc, 14), (std::vector<std::string>{"30.500", "30.500", "2.000"}));
     } else {
       EXPECT_EQ(Column(doc, 2), (std::vector<std::string>{"东镇", "  一村", "西镇", "南镇"}));
       EXPECT_EQ(Column(doc, 10), (std::vector<std::string>{"3", "3", "", "1"}));

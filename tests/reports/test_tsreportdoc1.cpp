@@ -105,7 +105,7 @@ TEST_F(TsReportOpenTest, QueryDialogFirstThenRowsAndTheChoicesStayForTheNextOpen
   // "刷新" reads the tickets again.
   Run({Ticket("000004", "20100001", 7)});
   EXPECT_TRUE(view->OnCommand(SM_ID_DOC_REREAD));
-  EXPECT_EQ(doc->m_rows[2][weight], "57");
+  EXPECT_EQ(doc->m_rows[2][weight], "57.000");
   doc->OnCloseDocument();
   QApplication::processEvents();
 
@@ -145,7 +145,7 @@ TEST_F(TsReportOpenTest, PrintedPageHasTheUnitPeriodPageNumberAndTotal) {
     for (const char* expected : {"编表单位：南", "2016年03", "第 1", "收购统计表", "合计"}) {
       EXPECT_NE(words.find(expected), std::string::npos) << expected << ": " << words;
     }
-    EXPECT_NE(words.find(" 100 "), std::string::npos) << words;  // the total weight
+    EXPECT_NE(words.find(" 100.000 "), std::string::npos) << words;  // the total weight
   }
 }
 
@@ -169,8 +169,8 @@ TEST_F(TsReportOpenTest, DailyReportOpensOnOneDateKeepsItsChoicesAndPrintsItsHea
   // Only 张三 (30) lies within 25 to 60: 王五 (50) too, 李四 (20) not.
   const int year = doc->FindShownColumn(13);
   ASSERT_GE(year, 0);
-  EXPECT_EQ(doc->m_rows[0][year], "30");
-  EXPECT_EQ(doc->m_rows[2][year], "50");
+  EXPECT_EQ(doc->m_rows[0][year], "30.000");
+  EXPECT_EQ(doc->m_rows[2][year], "50.000");
   std::vector<std::string> words;
   for (const CSmFormTopWord& top : doc->m_formDef.m_topWords) words.push_back(top.sWords);
   for (const char* expected : {"入   厂   蔗   重", "蔗   款", "运   费", "本日", "本月", "本年"})

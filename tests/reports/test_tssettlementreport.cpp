@@ -181,7 +181,7 @@ TEST_F(TsSettlementOpenTest, CaneColumnsCaptionsAndValuesStandWhereTheRowPutsThe
   const std::vector<std::string>& east = doc->m_rows[0];
   // every value in the column of its position: 10 slips, 14 weight, 16 amount, 17 + i items
   for (const auto& [code, text] : std::vector<std::pair<int, std::string>>{{10, "2"},
-                                                                           {14, "45"},
+                                                                           {14, "45.000"},
                                                                            {16, "22500.00"},
                                                                            {17, "20.00"},
                                                                            {20, "22515.00"},

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <set>
 
 #include "app/SmApp.h"
 #include "cane/TsDataType.h"
@@ -303,4 +304,42 @@ TEST_F(TsSlipReportTest, RecalculationMarksTheChangedCellsAndSavesThem) {
     Cancel(dlg);
   });
   EXPECT_EQ(checked, (std::vector<bool>{true, false}));
+}
+
+// The rows show money with its digit groups, as every report does, and the total line without
+// them; weights show every decimal of the quantity precision, also where the stored definition
+// of an earlier season gives their columns fewer.
+TEST_F(TsSlipReportTest, MoneyAsInEveryReportAndWeightsWithTheQuantityDecimals) {
+  CTsReportView7* view = OpenMarch();
+  ASSERT_NE(view, nullptr);
+  Doc(view)->OnCloseDocument();
+  QApplication::processEvents();
+  Run({"Update SmFormFormula Set nLess=0,nMore=1 Where nFlag=271 And nType In (130,131,132,134)"});
+  view = OpenMarch();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(Cell(Doc(view), 0, 34), "19.500");
+
+  const std::string pdf = SmQueueTestPdf("detail");
+  EXPECT_TRUE(view->OnCommand(SM_ID_FILE_PRINT_PREVIEW));
+  std::set<std::string> words;
+  for (const SmPdfWord& word : SmPdfWords(pdf)) words.insert(word.text);
+  struct Case {
+    const char* what;
+    const char* text;
+    bool printed;
+  };
+  // Three tickets of 30 gross, 10 tare, 0.5 impurity and 9750.00 for the cane.
+  const Case cases[] = {
+      {"gross", "30.000", true},
+      {"tare", "10.000", true},
+      {"impurity", "0.500", true},
+      {"net", "19.500", true},
+      {"net with the stored decimals", "19.5", false},
+      {"total net", "58.500", true},
+      {"cane amount", "9,750.00", true},
+      {"cane amount without its groups", "9750.00", false},
+      {"total cane amount", "29250.00", true},
+      {"total cane amount with its groups", "29,250.00", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(words.count(c.text) == 1, c.printed) << c.what;
 }

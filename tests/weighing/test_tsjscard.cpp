@@ -229,10 +229,14 @@ TEST_F(TsjsCardTest, CaneSlipFromHouseholdToPaidAndDeleted) {
   EXPECT_TRUE(doc->IsNew());
   EXPECT_EQ(doc->m_step, 0);
 
-  // Browsing the slip: its tickets, price and stored deductions.
+  // Browsing the slip: its tickets, weight, price and stored deductions; the slip's weight and
+  // its tickets' read as a ticket writes them.
   List(form)->SelectNumber("00001");
   EXPECT_TRUE(doc->IsBrowsing());
-  EXPECT_EQ(Picked(form).size(), 2u);
+  ASSERT_EQ(Picked(form).size(), 2u);
+  EXPECT_EQ(form->Picker()->topLevelItem(0)->text(2).toStdString(), "20.000");
+  EXPECT_EQ(form->Picker()->topLevelItem(1)->text(2).toStdString(), "10.000");
+  EXPECT_EQ(Cell(form, c + 6), "30.000");
   EXPECT_EQ(Cell(form, c + 7), "303.33");
   EXPECT_EQ(Cell(form, 4 * c + 9), "8700.00");
   EXPECT_EQ(qobject_cast<QPushButton*>(form->Control(SM_ID_OK))->text(), QString("浏览状态"));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "cane/TsParams.h"
 #include "forms/SmCardLayout.h"
 #include "platform/SmMessage.h"
 #include "tests/cane/TsFileTest.h"
@@ -16,6 +17,7 @@
 #include "weighing/TsSlipOps.h"
 #include "weighing/TsSlipPrint.h"
 #include "weighing/TsgbRec.h"
+#include "weighing/TsgbTicketLayout.h"
 #include "weighing/TsjsRec.h"
 
 namespace {
@@ -144,7 +146,7 @@ TEST_P(TsSlipPrintTest, ThreeHeadingsGiveThreeColumnsWithItemsInTheSecondRows) {
   ASSERT_EQ(layout.m_items.size(), 39u);
   EXPECT_EQ(Texts(layout, 6, 3), (std::vector<std::string>{"蔗重(吨)", "单价", "运费"}));
   EXPECT_EQ(Texts(layout, 12, 3), (std::vector<std::string>{"放空补助", "超载扣运费", "养路费"}));
-  EXPECT_EQ(Texts(layout, 9, 3), (std::vector<std::string>{"10", "20.00", "200.00"}));
+  EXPECT_EQ(Texts(layout, 9, 3), (std::vector<std::string>{"10.000", "20.00", "200.00"}));
   EXPECT_EQ(Texts(layout, 15, 3), (std::vector<std::string>{"5.00", "8.00", "197.00"}));
   // Freight: the driver's name as household and payee; 200 + 5 - 8 - 197 = 0.
   EXPECT_EQ(layout.m_items[5].sText, "李四");
@@ -166,7 +168,7 @@ TEST_P(TsSlipPrintTest, FilledCaneSlipShowsItsValuesInTheirCells) {
       {1, "2份"},
       {3, "0007"},
       {5, "10102001\\某镇/东乡/西村/张三"},
-      {12, "39.4"},
+      {12, "39.400"},
       {13, "300.00"},
       {14, "11820.00"},
       {15, "394.00"},
@@ -197,6 +199,43 @@ TEST_P(TsSlipPrintTest, FilledCaneSlipShowsItsValuesInTheirCells) {
   const CSmCardLayout missing = Filled(unknown, 0, CaneDeductions());
   EXPECT_EQ(missing.m_items[37].sText, "");
   EXPECT_EQ(missing.m_items[50].sText, "");
+}
+
+// A weight reads alike on the ticket, on the slip and in their print variables: every decimal
+// of the quantity precision, no digit groups, never "-0".
+TEST_P(TsSlipPrintTest, AWeightShowsEveryDecimalOfTheQuantityPrecisionWhereverItIsWritten) {
+  struct Case {
+    int precision;
+    double weight;
+    const char* text;
+  };
+  const Case cases[] = {
+      {3, 39.4, "39.400"}, {3, 20, "20.000"},      {3, 8.6999999, "8.700"}, {3, 0, "0.000"},
+      {3, -1e-9, "0.000"}, {2, 1234.5, "1234.50"}, {0, 8.7, "9"},           {4, 0.00005, "0.0001"},
+  };
+  const auto value = [](const TsPrintPairs& pairs, const std::string& name) {
+    for (const auto& [n, text] : pairs) {
+      if (n == name) return text;
+    }
+    return std::string("?");
+  };
+  for (const Case& c : cases) {
+    m_type->m_intParams[13] = c.precision;
+    CTsgbRec ticket = CaneSums();
+    ticket.MU[0] = c.weight;
+    ticket.MU[1] = ticket.MU[2] = 0;
+    EXPECT_EQ(TsWeightText(c.weight), c.text) << c.weight;
+    CSmCardLayout card;
+    TsgbBuildTicketLayout(card);
+    TsgbFillTicketLayout(ticket, card, &m_db);
+    EXPECT_EQ(card.m_items[kTsgbCellNet].sText, c.text) << "ticket " << c.weight;
+    EXPECT_EQ(value(TsgbTicketPrintVars(ticket, &m_db), "#mz"), c.text) << c.weight;
+    const CSmCardLayout slip = Filled(ticket, 0, CaneDeductions());
+    EXPECT_EQ(slip.m_items[static_cast<size_t>(TsSlipGridColumns(0) + 6)].sText, c.text)
+        << "slip " << c.weight;
+    EXPECT_EQ(value(TsSlipPrintVars(ticket, 0, 2, CaneDeductions(), &m_db), "#sl"), c.text)
+        << c.weight;
+  }
 }
 
 // ---------------------------------------------------------------- the print variables
