@@ -296,6 +296,8 @@ void CSmApp::ShowModulePages() {
     if (page < 0 || page >= box->GetPageCount()) page = 0;
   }
   box->SelectPage(page);
+  // The clerk starts from the list of the page shown.
+  if (CSmDataType* type = DataTypeOfPage(page); type && type->m_page) type->m_page->setFocus();
   if (auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd())) frame->UpdateTitle(true);
 }
 
