@@ -119,7 +119,9 @@ void CSmListCtrl::SetColumns(const std::vector<int>& widths,
   setColumnCount(static_cast<int>(captions.size()));
   setHeaderLabels(labels);
   for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
-    if (i < static_cast<int>(widths.size())) setColumnWidth(i, widths[i]);
+    // A column starts at least as wide as its title, so that no title is cut.
+    if (i < static_cast<int>(widths.size()))
+      setColumnWidth(i, std::max(widths[i], header()->sectionSizeHint(i)));
     headerItem()->setTextAlignment(i, GetColumnFormat(i) | Qt::AlignVCenter);
   }
   m_columnCount = static_cast<int>(captions.size());

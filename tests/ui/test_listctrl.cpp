@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -267,6 +268,15 @@ TEST(ListCtrl, RowsChecksAndFindingByText) {
   EXPECT_EQ(SmList_GetFirstSelected(&list), 0);
   std::vector<std::string> texts;
   EXPECT_EQ(list.GetSelectedTexts(texts), 2);
+}
+
+// A column narrower than its title starts as wide as the title; a wider one keeps its width.
+TEST(ListCtrl, NoColumnTitleIsCut) {
+  CSmListCtrl list;
+  list.SetColumns({90, 200}, {"修路费系数(元/吨)", "代码"});
+  EXPECT_GE(list.columnWidth(0), list.header()->sectionSizeHint(0));
+  EXPECT_GT(list.columnWidth(0), 90);
+  EXPECT_EQ(list.columnWidth(1), 200);
 }
 
 TEST(ListCtrl, FindAsksForTextAndSearchesTheFindColumnAsWritten) {
