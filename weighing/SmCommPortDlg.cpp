@@ -192,6 +192,8 @@ void CSmCommPortDlg::FillList() {
 void CSmCommPortDlg::SelectRow(int row) {
   m_list->clearSelection();
   if (row < 0 || row >= m_list->RowCount()) {
+    // Without a port to choose the clerk starts on the port number of a new one.
+    m_port->setFocus();
     UpdateButtons();
     return;
   }

@@ -280,6 +280,10 @@ class Findings {
       Add(where, "打开时焦点不在窗口里的字段上，在 " + (focus ? Named(focus) : "别处"));
     } else if (!SmTakesTabNow(focus) || !Seen(focus)) {
       Add(where, "打开时焦点在看不见的 " + Named(focus) + " 上");
+    } else if (auto* view = qobject_cast<QAbstractItemView*>(focus);
+               view && !view->currentIndex().isValid()) {
+      // A list shows the focus on its current row only.
+      Add(where, "打开时焦点在没有当前行的 " + Named(focus) + " 上");
     }
   }
   const std::vector<std::string>& Lines() const { return m_lines; }

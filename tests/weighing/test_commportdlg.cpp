@@ -163,9 +163,15 @@ TEST_F(CommPortDlgTest, OpeningGivesTheDefaultsAndLoadsTheFirstPort) {
   EXPECT_EQ(Field(dlg, CSmCommPortDlg::kBaud), "4800");
 }
 
-// The dialog opens on its list; Tab goes through the fields from top to bottom, then the
-// buttons. Each label's key (Alt with its letter) takes the clerk to its field.
+// The dialog opens on its list (on the port number while no port is defined); Tab goes
+// through the fields from top to bottom, then the buttons. Each label's key (Alt with its
+// letter) takes the clerk to its field.
 TEST_F(CommPortDlgTest, TabFollowsTheFieldsAndEachLabelHasItsKey) {
+  {
+    CSmCommPortDlg empty;
+    empty.show();
+    EXPECT_EQ(empty.focusWidget(), empty.Control(CSmCommPortDlg::kPort));
+  }
   Store({{"1", "9600,N,8,1,12,0,10"}});
   CSmCommPortDlg dlg;
   dlg.show();
