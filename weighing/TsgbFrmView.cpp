@@ -224,7 +224,9 @@ void CTsgbFrmView::PlaceControls() {
   const int footer = 2 * a + 2 * b + 32;
   const CSmCardRect under = Layout()->GetItemRect(footer);
   const int right = Layout()->GetItemRect(footer - 1).right;
-  const int labelHeight = Control(1076)->height();
+  // A row as high as its label or its field, whichever is higher, so no field lies over the
+  // one above.
+  const int labelHeight = std::max(Control(1076)->height(), Control(kFarmer)->height());
   const std::pair<int, int> grid[] = {
       {1076, kFarmer}, {1077, kDriver}, {1078, kPlace}, {1080, kVariety}, {1095, kRatio}};
   for (int i = 0; i < 5; ++i) {

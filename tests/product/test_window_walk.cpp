@@ -225,6 +225,7 @@ class Findings {
     }
     LiveShortcuts(window->window(), keys);
     Keys(where, keys);
+    Overlaps(where, window);
     const QIcon icon = window->windowIcon();
     if (icon.isNull() || icon.cacheKey() != SmProgramIcon().cacheKey()) {
       Add(where, "窗口没有程序的图标");
@@ -346,6 +347,24 @@ class Findings {
       need += button->iconSize().width() + 4;
     }
     if (need > button->width() + 1) Clipped(where, text, need, button->width());
+  }
+  // Two shown fields lying one over the other: the lower one is cut.
+  void Overlaps(const std::string& where, QWidget* window) {
+    std::vector<QWidget*> fields;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+      const bool field = (child->focusPolicy() & Qt::TabFocus) && !child->focusProxy();
+      if (field && child->isVisibleTo(window) && child->window() == window->window())
+        fields.push_back(child);
+    }
+    for (size_t i = 0; i < fields.size(); ++i) {
+      for (size_t j = i + 1; j < fields.size(); ++j) {
+        QWidget* a = fields[i];
+        QWidget* b = fields[j];
+        if (a->isAncestorOf(b) || b->isAncestorOf(a)) continue;
+        if (PlaceIn(a, window).intersects(PlaceIn(b, window)))
+          Add(where, Named(a) + " 和 " + Named(b) + " 重叠");
+      }
+    }
   }
   // A tab whose text is drawn elided.
   void Elided(const std::string& where, QTabBar* tabs) {
