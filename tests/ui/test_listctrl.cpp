@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -277,6 +279,26 @@ TEST(ListCtrl, NoColumnTitleIsCut) {
   EXPECT_GE(list.columnWidth(0), list.header()->sectionSizeHint(0));
   EXPECT_GT(list.columnWidth(0), 90);
   EXPECT_EQ(list.columnWidth(1), 200);
+}
+
+// An empty list that has the focus shows it: Tab never stops on a list that looks the same.
+TEST(ListCtrl, AnEmptyListShowsTheFocus) {
+  QWidget window;
+  auto* list = new CSmListCtrl(&window);
+  list->SetColumns({60}, {"串口号"});
+  auto* other = new QLineEdit(&window);
+  other->move(0, 200);
+  window.resize(200, 240);
+  window.show();
+  window.activateWindow();
+  QApplication::processEvents();
+  other->setFocus();
+  QApplication::processEvents();
+  const QImage without = list->grab().toImage();
+  list->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(list->hasFocus());
+  EXPECT_NE(list->grab().toImage(), without);
 }
 
 TEST(ListCtrl, FindAsksForTextAndSearchesTheFindColumnAsWritten) {
