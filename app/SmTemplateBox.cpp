@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/SmApp.h"
@@ -238,6 +239,8 @@ void CSmTemplateBox::OnLayout() {
     page = QRect(8, 6, cx - 23, cy - 41);
   }
   m_tabs->setGeometry(tabs);
+  // The page ends above the tabs, however high the font makes them.
+  page.setBottom(std::min(page.bottom(), tabs.bottom() - m_tabs->tabBar()->sizeHint().height()));
   if (m_current) {
     m_current->setGeometry(page);
     m_current->raise();
@@ -296,6 +299,8 @@ void CSmApp::ShowModulePages() {
     if (page < 0 || page >= box->GetPageCount()) page = 0;
   }
   box->SelectPage(page);
+  // The clerk starts from the list of the page shown.
+  if (CSmDataType* type = DataTypeOfPage(page); type && type->m_page) type->m_page->setFocus();
   if (auto* frame = dynamic_cast<CSmMainFrm*>(GetMainWnd())) frame->UpdateTitle(true);
 }
 

@@ -175,6 +175,8 @@ CSmCardFrmView::CSmCardFrmView(QWidget* parent)
       m_surface(new CSmCardSurface([this](QPainter& painter) { OnDraw(painter); }, nullptr)) {
   m_surface->setBackgroundRole(QPalette::Window);
   m_scroll = MakeScrollArea(this, m_surface);
+  // The fields on the card take the focus, not the area around them.
+  m_scroll->setFocusPolicy(Qt::NoFocus);
   CSmCommandManager& commands = CSmCommandManager::Instance();
   addAction(commands.Register(SM_ID_CARD_FORM_PRINT, "套打(&T)\tCtrl+T"));
   commands.Register(SM_ID_CARD_FORM_PREVIEW, "套打预览");
@@ -286,6 +288,14 @@ void CSmCardFrmView::FocusNextControl() {
   if (QWidget* next = SmNextTabField(focus, m_surface)) next->setFocus(Qt::TabFocusReason);
 }
 
+QWidget* CSmCardFrmView::FirstField() const {
+  return SmNextTabField(m_surface, m_surface);
+}
+
+void CSmCardFrmView::FocusFirstField() {
+  if (QWidget* field = FirstField()) field->setFocus(Qt::TabFocusReason);
+}
+
 void CSmCardFrmView::OnAddedToDocument() {
   if (CSmCardDoc* doc = CardDoc()) doc->SetCardForm(this);
 }
@@ -306,6 +316,8 @@ void CSmCardFrmView::OnUpdate(CSmView* /*sender*/, long /*hint*/) {
                           doc->GetCardTitleHeight(nCardMode), doc->GetCardTitle(nCardMode));
   m_layout->ComputeScale();
   SetCardSize(m_surface, *m_layout);
+  PlaceControls();
+  SmOrderTabByPosition(m_surface);
   m_surface->repaint();
 }
 

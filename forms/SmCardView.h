@@ -91,6 +91,12 @@ class CSmCardFrmView : public CSmView {
   virtual void OnEnterList();
   // The list view is usable unless the card has changes to save.
   virtual void EnableListView();
+  // Puts the form's controls on the cells of the card just scaled (each update); the Tab order
+  // then follows where they stand.
+  virtual void PlaceControls() {}
+  // The field a clerk starts typing in: the first in Tab order that takes the focus now.
+  virtual QWidget* FirstField() const;
+  void FocusFirstField();
 
   // The form hands itself over to its card document, which asks it its answers.
   void OnAddedToDocument() override;

@@ -206,6 +206,7 @@ void CSmTemplateList::LoadUserForms() {
 }
 
 void CSmTemplateList::Refresh() {
+  std::vector<int> chosen = SelectedRows();
   LoadUserForms();
   SetDatabase(GetSmDatabase());
   clear();
@@ -222,6 +223,10 @@ void CSmTemplateList::Refresh() {
       ShowRight(topLevelItem(RowCount() - 1), kind);
     }
   }
+  // The rows chosen before stay chosen, else the first: the focus shows on a row Enter opens.
+  std::erase_if(chosen, [this](int row) { return row >= RowCount(); });
+  if (chosen.empty() && RowCount() > 0) chosen.push_back(0);
+  SelectRows(chosen);
 }
 
 // A kind the operator holds no right to is greyed, its icon dimmed: a look to read, nothing

@@ -120,6 +120,8 @@ void CSmView::AppendRoute(std::vector<CSmCmdTarget*>& route) {
 
 CSmChildFrame::CSmChildFrame(QWidget* parent) : QMdiSubWindow(parent) {
   setAttribute(Qt::WA_DeleteOnClose);
+  // Tab goes through the views' fields; the frame around them shows no focus.
+  setFocusPolicy(Qt::NoFocus);
 }
 
 CSmView* CSmChildFrame::GetActiveView() const {
@@ -231,7 +233,12 @@ void CSmMultiDocTemplate::InitialUpdateFrame(CSmChildFrame* frame, CSmDocument* 
   for (CSmView* view : frame->findChildren<CSmView*>()) {
     if (view->GetDocument() == doc) view->OnInitialUpdate();
   }
-  if (visible) frame->ActivateFrame();
+  if (!visible) return;
+  // The field a view chose to start in keeps the focus once the window shows, rather than the
+  // first view of the window.
+  const QPointer<QWidget> start = frame->focusWidget();
+  frame->ActivateFrame();
+  if (start && start->isVisible() && start->isEnabled()) start->setFocus(Qt::OtherFocusReason);
 }
 
 CSmDocument* CSmMultiDocTemplate::AddDocument(std::unique_ptr<CSmDocument> doc) {
@@ -293,6 +300,8 @@ QPointer<CSmFrameWnd> g_mainFrame;
 }
 
 CSmFrameWnd::CSmFrameWnd(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this)) {
+  // The documents' fields take the focus; the empty area behind them shows none.
+  m_mdiArea->setFocusPolicy(Qt::NoFocus);
   setCentralWidget(m_mdiArea);
 }
 

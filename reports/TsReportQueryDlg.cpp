@@ -251,21 +251,7 @@ void CTsReportQueryDlg::OnInitDialog() {
     m_levels->addItem(QString::fromStdString(FormatStr("%d 级", level)));
   DoDataExchange(false);
   m_levels->setEnabled(m_rowKind == 0 || m_rowKind == 3);
-  PutButtonsLast();
   m_dateEdits[0][0]->setFocus();
-}
-
-// The options of a report are made after OK and Cancel; Tab reaches them before the buttons.
-void CTsReportQueryDlg::PutButtonsLast() {
-  QWidget* ok = findChild<QWidget*>(QString::number(SM_ID_OK));
-  QWidget* cancel = findChild<QWidget*>(QString::number(SM_ID_CANCEL));
-  if (!ok || !cancel) return;
-  QWidget* last = previousInFocusChain();
-  while (last != this && (last == ok || last == cancel || !(last->focusPolicy() & Qt::TabFocus)))
-    last = last->previousInFocusChain();
-  if (last == this) return;
-  setTabOrder(last, ok);
-  setTabOrder(ok, cancel);
 }
 
 void CTsReportQueryDlg::ShowDates() {

@@ -126,7 +126,6 @@ class CTsReportQueryDlg : public CSmAppDlg {
 
  private:
   void BuildControls();
-  void PutButtonsLast();
   void OnRowKind();
   void Pick(int which);
 

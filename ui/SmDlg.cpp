@@ -100,6 +100,7 @@ void CSmDlg::showEvent(QShowEvent* event) {
     m_initDone = true;
     OnInitDialog();
     FitControlsToTexts();
+    SmOrderTabByPosition(this);
   }
   QDialog::showEvent(event);
 }

@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <algorithm>
 
 #include "core/SmDatabase.h"
@@ -119,7 +121,9 @@ void CSmListCtrl::SetColumns(const std::vector<int>& widths,
   setColumnCount(static_cast<int>(captions.size()));
   setHeaderLabels(labels);
   for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
-    if (i < static_cast<int>(widths.size())) setColumnWidth(i, widths[i]);
+    // A column starts at least as wide as its title, so that no title is cut.
+    if (i < static_cast<int>(widths.size()))
+      setColumnWidth(i, std::max(widths[i], header()->sectionSizeHint(i)));
     headerItem()->setTextAlignment(i, GetColumnFormat(i) | Qt::AlignVCenter);
   }
   m_columnCount = static_cast<int>(captions.size());
@@ -675,4 +679,27 @@ void CSmListCtrl::FindNext() {
     return;
   }
   SmMessageBox("没有查找到含 “" + m_searchText + "”的项！", SM_MB_OK);
+}
+
+void CSmListCtrl::paintEvent(QPaintEvent* event) {
+  QTreeWidget::paintEvent(event);
+  if (!hasFocus() || currentIndex().isValid()) return;
+  QPainter painter(viewport());
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  // However the focus came (a click, the window opening), not only by a key.
+  option.state |= QStyle::State_KeyboardFocusChange;
+  option.rect = viewport()->rect().adjusted(1, 1, -1, -1);
+  option.backgroundColor = palette().color(QPalette::Base);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void CSmListCtrl::focusInEvent(QFocusEvent* event) {
+  QTreeWidget::focusInEvent(event);
+  viewport()->update();
+}
+
+void CSmListCtrl::focusOutEvent(QFocusEvent* event) {
+  QTreeWidget::focusOutEvent(event);
+  viewport()->update();
 }

@@ -122,6 +122,11 @@ class CSmListCtrl : public QTreeWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // A list shows the focus on its current row; without one (an empty list) a frame inside its
+  // border shows it.
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void keyboardSearch(const QString& /*search*/) override {}
 
  private:

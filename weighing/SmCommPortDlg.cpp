@@ -106,15 +106,17 @@ CSmCommPortDlg::CSmCommPortDlg(QWidget* parent)
     QWidget* field;
     const char* unit;
   } rows[] = {
-      {"端 口 号：", m_port, ""},       {"通讯速度：", m_baud, "bit/s"},
-      {"校 验 位：", m_parity, ""},     {"数据位数：", m_dataBits, "位"},
-      {"停 止 位：", m_stopBits, "位"}, {"接收区长：", m_receiveLength, "位"},
-      {"解码方式：", m_decode, ""},     {"缩小系数：", m_factor, ""},
-      {"设    备：", m_device, ""},
+      {"&D.端 口 号：", m_port, ""},       {"&T.通讯速度：", m_baud, "bit/s"},
+      {"&J.校 验 位：", m_parity, ""},     {"&S.数据位数：", m_dataBits, "位"},
+      {"&Z.停 止 位：", m_stopBits, "位"}, {"&Q.接收区长：", m_receiveLength, "位"},
+      {"&F.解码方式：", m_decode, ""},     {"&C.缩小系数：", m_factor, ""},
+      {"&B.设    备：", m_device, ""},
   };
   int row = 0;
   for (const auto& r : rows) {
-    grid->addWidget(new QLabel(QString::fromUtf8(r.caption), this), row, 1);
+    auto* label = new QLabel(QString::fromUtf8(r.caption), this);
+    label->setBuddy(r.field);
+    grid->addWidget(label, row, 1);
     grid->addWidget(r.field, row, 2);
     if (*r.unit) grid->addWidget(new QLabel(QString::fromUtf8(r.unit), this), row, 3);
     ++row;
@@ -190,6 +192,8 @@ void CSmCommPortDlg::FillList() {
 void CSmCommPortDlg::SelectRow(int row) {
   m_list->clearSelection();
   if (row < 0 || row >= m_list->RowCount()) {
+    // Without a port to choose the clerk starts on the port number of a new one.
+    m_port->setFocus();
     UpdateButtons();
     return;
   }

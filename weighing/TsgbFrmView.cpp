@@ -107,12 +107,12 @@ CTsgbFrmView::CTsgbFrmView() {
   AddButton(kPrint, "打印(&P)");
   AddButton(SM_ID_OK, "确认(&S)");
   AddButton(SM_ID_ENTER, "默认按扭");
-  // The tab order follows the ticket: codes, weights, prices, items, confirm.
-  std::vector<int> order = {kNumber, kFarmer,   kDriver, kPlace,     kGross,       kVariety,
-                            kTare,   kImpurity, kRatio,  kCanePrice, kFreightPrice};
-  order.insert(order.end(), m_itemIds.begin(), m_itemIds.end());
-  order.push_back(SM_ID_OK);
-  for (size_t i = 1; i < order.size(); ++i) setTabOrder(Control(order[i - 1]), Control(order[i]));
+  // Enter goes through the ticket as it is typed: codes, weights, prices, items, confirm. Tab
+  // follows where the fields stand on the card.
+  m_entryOrder = {kNumber, kFarmer,   kDriver, kPlace,     kGross,       kVariety,
+                  kTare,   kImpurity, kRatio,  kCanePrice, kFreightPrice};
+  m_entryOrder.insert(m_entryOrder.end(), m_itemIds.begin(), m_itemIds.end());
+  m_entryOrder.push_back(SM_ID_OK);
 }
 
 CTsgbFrmView::~CTsgbFrmView() {
@@ -186,20 +186,16 @@ void CTsgbFrmView::OnInitialUpdate() {
 }
 
 void CTsgbFrmView::OnUpdate(CSmView* sender, long hint) {
-  CTsgbDoc* doc = Doc();
   switch (hint) {
     case 0:
-      CSmCardFrmView::OnUpdate(sender, hint);
-      PlaceControls();
-      return;
+      return CSmCardFrmView::OnUpdate(sender, hint);
     case kTsHintShowRecord:
       return ShowTicket();
     case kTsHintTakeFields:
       return ExchangeRecord(true);
     case kTsHintStartTyping:
-      // A new ticket is typed from its farmer on.
-      if (doc && doc->IsNew()) Control(kFarmer)->setFocus();
-      return;
+      // A new ticket is typed from its farmer on, a tare from its variety.
+      return FocusFirstField();
     default:
       return;
   }
@@ -228,7 +224,9 @@ void CTsgbFrmView::PlaceControls() {
   const int footer = 2 * a + 2 * b + 32;
   const CSmCardRect under = Layout()->GetItemRect(footer);
   const int right = Layout()->GetItemRect(footer - 1).right;
-  const int labelHeight = Control(1076)->height();
+  // A row as high as its label or its field, whichever is higher, so no field lies over the
+  // one above.
+  const int labelHeight = std::max(Control(1076)->height(), Control(kFarmer)->height());
   const std::pair<int, int> grid[] = {
       {1076, kFarmer}, {1077, kDriver}, {1078, kPlace}, {1080, kVariety}, {1095, kRatio}};
   for (int i = 0; i < 5; ++i) {
@@ -471,9 +469,24 @@ void CTsgbFrmView::OnEnterField(int id) {
     SaveTicket(true);
     return;
   }
-  if (QWidget* field = next ? SmNextTabField(Control(id), Form()) : nullptr)
-    field->setFocus(Qt::TabFocusReason);
+  if (QWidget* field = next ? NextEntryField(id) : nullptr) field->setFocus(Qt::TabFocusReason);
   Recalc();
+}
+
+QWidget* CTsgbFrmView::NextEntryField(int id) const {
+  auto at = std::find(m_entryOrder.begin(), m_entryOrder.end(), id);
+  if (at == m_entryOrder.end()) return SmNextTabField(Control(id), Form());
+  for (++at; at != m_entryOrder.end(); ++at) {
+    if (SmTakesTabNow(Control(*at))) return Control(*at);
+  }
+  return nullptr;
+}
+
+QWidget* CTsgbFrmView::FirstField() const {
+  for (int id : m_entryOrder) {
+    if (SmTakesTabNow(Control(id), Form())) return Control(id);
+  }
+  return CSmCardFrmView::FirstField();
 }
 
 void CTsgbFrmView::OpenScales() {

@@ -69,6 +69,8 @@ class CTsgbFrmView : public CSmCardFrmView {
   void OpenScales();
   // Prints the current ticket in the ticket print style (or at custom positions).
   bool PrintTicket(bool customPositions);
+  // The first field of the ticket's typing order that takes the focus now.
+  QWidget* FirstField() const override;
 
   CTsgbDoc* Doc() const;
   CMSComm* Scale(int i) const { return m_scales[i]; }
@@ -80,7 +82,9 @@ class CTsgbFrmView : public CSmCardFrmView {
   CSmEdit* AddEdit(int id, int width = 90);
   QLabel* AddLabel(int id, const char* text);
   void CreateItemFields();
-  void PlaceControls();
+  void PlaceControls() override;
+  // Where Enter goes from the field: the next one of the typing order that takes the focus now.
+  QWidget* NextEntryField(int id) const;
   void FillPrice(int kind);
   // The port (0, 1) whose send key (Alt+1, Alt+2) the event is, on this card with the port's
   // send button available; else -1.
@@ -95,6 +99,7 @@ class CTsgbFrmView : public CSmCardFrmView {
 
   std::vector<int> m_itemIds;  // 1300 + money column, in group order
   std::vector<int> m_lastItemOfGroup;
+  std::vector<int> m_entryOrder;  // the ticket's typing order, for Enter
   int m_firstItemId = 0;
   CMSComm* m_scales[2] = {nullptr, nullptr};
   QString m_weights[2];  // the last whole weight each reader handed over, as its display shows

@@ -112,10 +112,6 @@ void CTsjsFrmView::OnInitialUpdate() {
     connect(edit, &QLineEdit::textEdited, this, [this] { ReadDeductions(); });
     m_itemIds.push_back(id);
   }
-  std::vector<int> order = {kHousehold, kPick, kPicker};
-  order.insert(order.end(), m_itemIds.begin(), m_itemIds.end());
-  for (int id : kButtons) order.push_back(id);
-  for (size_t i = 1; i < order.size(); ++i) setTabOrder(Control(order[i - 1]), Control(order[i]));
   CSmCardFrmView::OnInitialUpdate();
   m_picker->SetKind(k);
   if (auto* household = dynamic_cast<CSmEdit*>(Control(kHousehold)))
@@ -126,8 +122,12 @@ void CTsjsFrmView::OnInitialUpdate() {
 
 void CTsjsFrmView::OnUpdate(CSmView* sender, long hint) {
   if (hint == kTsHintShowRecord) return ShowSlip();
-  if (hint != 0) return;
-  CSmCardFrmView::OnUpdate(sender, hint);
+  // A slip is typed from its household on (or its tickets, while one is browsed).
+  if (hint == kTsHintStartTyping) return FocusFirstField();
+  if (hint == 0) CSmCardFrmView::OnUpdate(sender, hint);
+}
+
+void CTsjsFrmView::PlaceControls() {
   CTsjsDoc* doc = Doc();
   if (!doc || !Layout() || Layout()->m_items.empty()) return;
   const int k = doc->Kind();

@@ -37,6 +37,8 @@ class CTsjsFrmView : public CSmCardFrmView {
 
   void OnInitialUpdate() override;
   void OnUpdate(CSmView* sender, long hint) override;
+  // The item edits on their cells of the preview; household, picker and buttons below it.
+  void PlaceControls() override;
   bool OnCommand(int id) override;
   void OnEnterKey() override;
   // Runs the current step.

@@ -188,6 +188,23 @@ TEST_F(TemplateListTest, ActsOnOneSelectedRowOnly) {
   EXPECT_EQ(m_app.m_docManager.DocumentCount(), 3);
 }
 
+// The list always shows the focus on a chosen row that Enter opens: the first row when it is
+// filled afresh, the row chosen before after a document closed.
+TEST_F(TemplateListTest, EnterOpensTheChosenRowAgainAfterTheDocumentClosed) {
+  ASSERT_EQ(m_list->SelectedRows(), std::vector<int>{0});
+  EXPECT_EQ(m_list->currentItem(), m_list->topLevelItem(0));
+  Select({{255, 1}});
+  const std::vector<int> chosen = m_list->SelectedRows();
+  Key(m_list, Qt::Key_Return);
+  ASSERT_EQ(m_app.m_docManager.DocumentCount(), 1);
+  m_app.m_docManager.CloseAllDocuments();
+  QApplication::processEvents();
+  EXPECT_EQ(m_list->SelectedRows(), chosen);
+  EXPECT_TRUE(m_list->currentItem() && m_list->currentItem()->isSelected());
+  Key(m_list, Qt::Key_Return);
+  EXPECT_EQ(m_app.m_docManager.DocumentCount(), 1);
+}
+
 TEST_F(TemplateListTest, ListStyleIsStoredAndRestoredPerModule) {
   CFormDataType* other = m_app.Module(3);
   EXPECT_EQ(m_list->ViewMode(), 0);

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -82,6 +83,37 @@ TEST(SmDlg, EnterMovesToNextFieldAndClosesOnOk) {
   EXPECT_EQ(dlg.okCalls, 1);
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+// Tab follows where the fields stand, whatever order they were made in: a list beside a column
+// of fields comes first, a field and its picker button share a row, a button under the fields
+// follows them, and the column of OK and Cancel on the right comes last.
+TEST(SmDlg, TabFollowsTheFieldsAsTheyStand) {
+  CSmDlg dlg(901);
+  auto* grid = new QGridLayout(&dlg);
+  const auto field = [&dlg, grid](QWidget* widget, const char* id, int row, int column,
+                                  int rows = 1) {
+    widget->setObjectName(id);
+    grid->addWidget(widget, row, column, rows, 1);
+  };
+  field(new QPushButton("取消", &dlg), "2", 1, 4);
+  field(new QPushButton("确定", &dlg), "1", 0, 4);
+  field(new QComboBox(&dlg), "1003", 2, 2);
+  field(new QPushButton("...", &dlg), "1004", 1, 3);
+  field(new QPushButton("清除", &dlg), "1005", 3, 0);
+  field(new QLineEdit(&dlg), "1002", 1, 2);
+  field(new QLineEdit(&dlg), "1001", 0, 2);
+  field(new CSmListCtrl(&dlg), "1000", 0, 0, 3);
+  ShowActive(&dlg);
+  dlg.Control(1000)->setFocus();
+  std::vector<std::string> road;
+  for (int i = 0; i < 8; ++i) {
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+    QApplication::sendEvent(dlg.focusWidget(), &tab);
+    road.push_back(dlg.focusWidget()->objectName().toStdString());
+  }
+  EXPECT_EQ(road,
+            (std::vector<std::string>{"1001", "1002", "1004", "1003", "1005", "1", "2", "1000"}));
 }
 
 TEST(SmDlg, EnterWithFocusMovingOffClosesThroughOnOk) {

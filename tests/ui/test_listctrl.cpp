@@ -4,7 +4,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -267,6 +270,35 @@ TEST(ListCtrl, RowsChecksAndFindingByText) {
   EXPECT_EQ(SmList_GetFirstSelected(&list), 0);
   std::vector<std::string> texts;
   EXPECT_EQ(list.GetSelectedTexts(texts), 2);
+}
+
+// A column narrower than its title starts as wide as the title; a wider one keeps its width.
+TEST(ListCtrl, NoColumnTitleIsCut) {
+  CSmListCtrl list;
+  list.SetColumns({90, 200}, {"修路费系数(元/吨)", "代码"});
+  EXPECT_GE(list.columnWidth(0), list.header()->sectionSizeHint(0));
+  EXPECT_GT(list.columnWidth(0), 90);
+  EXPECT_EQ(list.columnWidth(1), 200);
+}
+
+// An empty list that has the focus shows it: Tab never stops on a list that looks the same.
+TEST(ListCtrl, AnEmptyListShowsTheFocus) {
+  QWidget window;
+  auto* list = new CSmListCtrl(&window);
+  list->SetColumns({60}, {"串口号"});
+  auto* other = new QLineEdit(&window);
+  other->move(0, 200);
+  window.resize(200, 240);
+  window.show();
+  window.activateWindow();
+  QApplication::processEvents();
+  other->setFocus();
+  QApplication::processEvents();
+  const QImage without = list->grab().toImage();
+  list->setFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(list->hasFocus());
+  EXPECT_NE(list->grab().toImage(), without);
 }
 
 TEST(ListCtrl, FindAsksForTextAndSearchesTheFindColumnAsWritten) {

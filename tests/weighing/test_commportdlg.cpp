@@ -2,12 +2,14 @@
 // entries, modify order, deleting, and the dialog without the right.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/SmApp.h"
 #include "app/SmWorkstation.h"
@@ -159,6 +161,42 @@ TEST_F(CommPortDlgTest, OpeningGivesTheDefaultsAndLoadsTheFirstPort) {
   Select(dlg, "3");
   EXPECT_EQ(Field(dlg, CSmCommPortDlg::kPort), "3");
   EXPECT_EQ(Field(dlg, CSmCommPortDlg::kBaud), "4800");
+}
+
+// The dialog opens on its list (on the port number while no port is defined); Tab goes
+// through the fields from top to bottom, then the buttons. Each label's key (Alt with its
+// letter) takes the clerk to its field.
+TEST_F(CommPortDlgTest, TabFollowsTheFieldsAndEachLabelHasItsKey) {
+  {
+    CSmCommPortDlg empty;
+    empty.show();
+    EXPECT_EQ(empty.focusWidget(), empty.Control(CSmCommPortDlg::kPort));
+  }
+  Store({{"1", "9600,N,8,1,12,0,10"}});
+  CSmCommPortDlg dlg;
+  dlg.show();
+  dlg.activateWindow();
+  QApplication::processEvents();
+  const auto focused = [&dlg] {
+    return dlg.focusWidget() ? dlg.focusWidget()->objectName().toInt() : 0;
+  };
+  EXPECT_EQ(focused(), CSmCommPortDlg::kList);
+  using enum CSmCommPortDlg::ControlId;
+  const int road[] = {kPort,          kBaud,        kParity, kDataBits,   kStopBits,
+                      kReceiveLength, kDecode,      kFactor, kDeviceEdit, kAddButton,
+                      SM_ID_OK,       SM_ID_CANCEL, kList};
+  for (int id : road) {
+    QTest::keyClick(dlg.focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), id);
+  }
+  const std::pair<Qt::Key, int> keys[] = {
+      {Qt::Key_D, kPort},     {Qt::Key_T, kBaud},     {Qt::Key_J, kParity},
+      {Qt::Key_S, kDataBits}, {Qt::Key_Z, kStopBits}, {Qt::Key_Q, kReceiveLength},
+      {Qt::Key_F, kDecode},   {Qt::Key_C, kFactor},   {Qt::Key_B, kDeviceEdit}};
+  for (const auto& [key, id] : keys) {
+    QTest::keyClick(dlg.focusWidget(), key, Qt::AltModifier);
+    EXPECT_EQ(focused(), id) << QKeySequence(key).toString().toStdString();
+  }
 }
 
 TEST_F(CommPortDlgTest, AddStoresTheDefinitionAndLogsIt) {

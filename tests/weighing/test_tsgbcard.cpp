@@ -384,6 +384,41 @@ TEST_F(TsgbCardTest, ControlsFollowStepStageAndRights) {
   EXPECT_EQ(Rows(List(Open(0))), (std::vector<std::string>{"00001", "00002", "00003"}));
 }
 
+// A card opens on the field its ticket is typed from: a new gross ticket on the farmer, a tare
+// on the variety. Tab goes through the shown fields as they stand on the card, row by row:
+// the codes under the ticket, then the buttons; the gross weight on the ticket lies above.
+TEST_F(TsgbCardTest, ACardOpensOnItsFirstFieldAndTabFollowsTheCard) {
+  Run(kDayOfTickets);
+  const auto tab = [](CTsgbFrmView* form, Qt::Key key = Qt::Key_Tab) {
+    QTest::keyClick(form->window()->focusWidget(), key,
+                    key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    return Focused(form);
+  };
+  CTsgbFrmView* gross = Open(0);
+  ASSERT_NE(gross, nullptr);
+  gross->window()->show();
+  gross->window()->activateWindow();
+  QApplication::processEvents();
+  ASSERT_TRUE(gross->Doc()->IsNew());
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kFarmer);
+  for (int id : {int{CTsgbFrmView::kDriver}, int{CTsgbFrmView::kPlace}, int{CTsgbFrmView::kPrint},
+                 int{SM_ID_OK}})
+    EXPECT_EQ(tab(gross), id);
+  for (int i = 0; i < 4; ++i) tab(gross, Qt::Key_Backtab);
+  EXPECT_EQ(Focused(gross), CTsgbFrmView::kFarmer);
+  EXPECT_EQ(tab(gross, Qt::Key_Backtab), CTsgbFrmView::kGross);
+  gross->Doc()->OnCloseDocument();
+  QApplication::processEvents();
+
+  CTsgbFrmView* tare = Open(1);
+  ASSERT_NE(tare, nullptr);
+  tare->window()->activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(tare->Doc()->m_rec.DH, "00004");
+  EXPECT_EQ(Focused(tare), CTsgbFrmView::kVariety);
+  EXPECT_EQ(tab(tare), CTsgbFrmView::kRatio);
+}
+
 TEST_F(TsgbCardTest, ScalesWithoutPortsAreHiddenAndASendDividesByTheFactor) {
   CTsgbFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/SmApp.h"
 #include "cane/TsDataType.h"
@@ -313,11 +314,22 @@ TEST_F(TsjsCardTest, EachStepRefusesWhatCannotBeSettled) {
   EXPECT_EQ(Logged(), "");
 }
 
+// The card opens on the household code; Tab goes on to the picker button beside it and the
+// step button (the ticket list waits for its step), Shift+Tab comes back.
 TEST_F(TsjsCardTest, KeyboardAloneMakesASlip) {
   CTsjsFrmView* form = Open(0);
   ASSERT_NE(form, nullptr);
   form->window()->show();
-  form->Control(CTsjsFrmView::kHousehold)->setFocus();
+  form->window()->activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(Focused(form), CTsjsFrmView::kHousehold);
+  for (int id : {int{CTsjsFrmView::kPick}, int{SM_ID_OK}}) {
+    QTest::keyClick(form->window()->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(Focused(form), id);
+  }
+  for (int i = 0; i < 2; ++i)
+    QTest::keyClick(form->window()->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focused(form), CTsjsFrmView::kHousehold);
   Keys(form, "10102001");
   Enter(form);
   EXPECT_EQ(Focused(form), SM_ID_OK);
