@@ -122,7 +122,30 @@ CRiloSplitter::CRiloSplitter(QWidget* parent) : QSplitter(Qt::Vertical, parent) 
   for (int r = 0; r < kPaneRows; ++r) {
     QSplitter* row = m_rows[static_cast<size_t>(r)];
     QSplitter* other = m_rows[static_cast<size_t>(1 - r)];
-    connect(row, &QSplitter::splitterMoved, other, [row, other] { other->setSizes(row->sizes()); });
+    connect(row, &QSplitter::splitterMoved, other, [this, row, other] {
+      other->setSizes(row->sizes());
+      UpdatePaneStops();
+    });
+  }
+  connect(this, &QSplitter::splitterMoved, this, [this] { UpdatePaneStops(); });
+  UpdatePaneStops();
+}
+
+bool CRiloSplitter::PaneIsOpen(int row, int column) const {
+  const int rowHeight = sizes().value(row);
+  const int width = Row(row)->sizes().value(column);
+  return rowHeight > 1 && width > 1;
+}
+
+void CRiloSplitter::resizeEvent(QResizeEvent* event) {
+  QSplitter::resizeEvent(event);
+  UpdatePaneStops();
+}
+
+void CRiloSplitter::UpdatePaneStops() {
+  for (int r = 0; r < kPaneRows; ++r) {
+    for (int c = 0; c < kPaneRows; ++c)
+      Pane(r, c)->setFocusPolicy(PaneIsOpen(r, c) ? Qt::StrongFocus : Qt::NoFocus);
   }
 }
 
@@ -250,9 +273,7 @@ void CRiloChildFrm::FocusNextPane(bool forward) {
   std::vector<CRiloView*> open;
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 2; ++c) {
-      CRiloView* pane = m_splitter->Pane(r, c);
-      if (pane->width() > 0 && pane->height() > 0 && m_splitter->Row(r)->height() > 0)
-        open.push_back(pane);
+      if (m_splitter->PaneIsOpen(r, c)) open.push_back(m_splitter->Pane(r, c));
     }
   }
   if (open.empty()) return;

@@ -51,8 +51,16 @@ class CRiloSplitter : public QSplitter {
   // Pane (row, column), row x 2 + column.
   CRiloView* Pane(int row, int column) const;
   QSplitter* Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+  // Whether pane (row, column) shows: a collapsed pane keeps a pixel or none.
+  bool PaneIsOpen(int row, int column) const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Only the panes that show are Tab stops; a collapsed one would take the keyboard unseen.
+  void UpdatePaneStops();
+
   std::vector<QSplitter*> m_rows;
 };
 
