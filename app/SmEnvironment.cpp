@@ -1,5 +1,6 @@
 #include "app/SmEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -277,6 +278,29 @@ bool CSmEnvironment::CheckServerName(const std::string& name, int* year, bool sh
   return true;
 }
 
+namespace {
+
+// The engine's check reads every page of the file, and one log-in opens the file up to three
+// times: a file that passed unchanged (same size and time of its last write) is not read again.
+bool PagesAreWhole(CSmDatabase& db, const std::string& path) {
+  struct Checked {
+    QString path;
+    qint64 size = -1;
+    QDateTime written;
+  };
+  static Checked lastWhole;
+  const QFileInfo info(QString::fromStdString(path));
+  const Checked now{info.absoluteFilePath(), info.size(), info.lastModified()};
+  if (db.GetKind() == 0 && now.path == lastWhole.path && now.size == lastWhole.size &&
+      now.written == lastWhole.written)
+    return true;
+  if (!db.PagesAreWhole()) return false;
+  if (db.GetKind() == 0) lastWhole = now;
+  return true;
+}
+
+}  // namespace
+
 bool CSmEnvironment::Open(bool show) {
   return OpenWith(m_settings, m_dataFile, m_operatorNo, show);
 }
@@ -316,7 +340,7 @@ bool CSmEnvironment::OpenWith(const CSmConnInfo& settings, const std::string& fi
   }
   // A damaged page is found before anything is read from or written to the file: the statement
   // that met it would tell only the engine's words.
-  if (!m_db->PagesAreWhole()) {
+  if (!PagesAreWhole(*m_db, target)) {
     m_db->Close();
     return ReportOpenError(SM_FILE_DAMAGED, show, target);
   }
