@@ -240,7 +240,14 @@ bool CSmMainFrm::OnCommand(int id) {
       statusBar()->setVisible(!statusBar()->isVisible());
       return true;
     case SM_ID_TEMPLATE_BOX:
-      m_templateBox->setVisible(!m_templateBox->isVisible());
+      // The box comes with the focus; from inside it the key closes it again and goes back to
+      // the document window.
+      if (!m_templateBox->isVisible() || !m_templateBox->HasFocusInside()) {
+        m_templateBox->FocusPage();
+        return true;
+      }
+      m_templateBox->hide();
+      FocusActiveChild();
       return true;
     case SM_ID_RENAME_PAGE:
       m_templateBox->OnRenamePage();
