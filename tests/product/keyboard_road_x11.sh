@@ -177,7 +177,7 @@ step tare-date '^过磅$' Home Down Return
 step tare-card "$(doc_title 除皮)" alt+s
 sleep 1
 step tare-form "$(doc_title 除皮)" ctrl+1 F6
-step cane-price "$(doc_title 除皮)" Tab Tab Tab Tab type:300
+step cane-price "$(doc_title 除皮)" Tab Tab Tab type:300
 step tare-warning "$box_title" alt+s
 step tare-stored "$(doc_title 除皮)" alt+y
 check tare-ticket "Select MU1||' '||PR0||' '||(rtrim(OPR1)<>'') From gbSheet" "2.34 300.0 1"
