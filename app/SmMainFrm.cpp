@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -78,6 +79,14 @@ void CSmMainFrm::OnChildActivated() {
     m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
   }
   if (CSmChildFrame* child = GetActiveChild()) child->OnUpdateFrameMenu(bar);
+  // The title follows once the window that closed is gone: its going restores the frame's own.
+  for (QMdiSubWindow* each : MdiArea()->subWindowList())
+    connect(each, &QObject::destroyed, this, &CSmMainFrm::OnChildGone, Qt::UniqueConnection);
+  QTimer::singleShot(0, this, [this] { UpdateTitle(); });
+}
+
+void CSmMainFrm::OnChildGone() {
+  QTimer::singleShot(0, this, [this] { UpdateTitle(); });
 }
 
 void CSmMainFrm::HideOwnBars() {
@@ -176,9 +185,15 @@ void CSmMainFrm::UpdateTitle(bool /*refresh*/) {
   CSmApp* app = SmGetApp();
   if (!app) return;
   CSmEnvironment& env = app->m_env;
-  const std::string title = app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
-                            env.GetUnitName() + "(" + env.GetDataFileName() + ")";
-  setWindowTitle(QString::fromStdString(title));
+  QString title = QString::fromStdString(app->GetProductTitle() + "(" + app->GetProgramKeyText() +
+                                         ")：" + env.GetUnitName() + "(" +
+                                         env.GetDataFileName() + ")");
+  // A maximised document window shows its name in the frame's title, as it does when it is
+  // maximised (the window that took its place when a maximised one closed shows it too).
+  if (QMdiSubWindow* child = MdiArea()->activeSubWindow(); child && child->isMaximized())
+    title += QStringLiteral(" - [%1]").arg(child->windowTitle());
+  // Before the first log-in the frame keeps the product's name.
+  if (!env.GetDataFileName().empty()) setWindowTitle(title);
   if (QLabel* pane = StatusPane(1)) {
     pane->setText(
         QString::fromStdString("操作：" + env.GetOperatorNo() + "," + env.GetOperatorName()));

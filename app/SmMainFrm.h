@@ -65,6 +65,7 @@ class CSmMainFrm : public CSmFrameWnd {
   void contextMenuEvent(QContextMenuEvent* event) override;
   // The frame's own menus when no document window is active, else the window's menus.
   void OnChildActivated();
+  void OnChildGone();
 
  private:
   std::vector<QMenu*> m_menus;  // the frame's own popups, in menu-bar order

@@ -194,13 +194,13 @@ step slip-list "$(doc_title 蔗款结算)" F6 Up
 step paid "$(doc_title 蔗款结算)" alt+k
 check payment "Select rtrim(OPR4)<>'' From gbSheet" "1"
 step list-menu "$(doc_title 蔗款结算)" shift+F10
-step reviewed "$(doc_title 蔗款结算)" Down Down Down Down Return
+step reviewed "$(doc_title 蔗款结算)" Down Down Down Return
 check review "Select rtrim(OPR6)<>'' From gbSheet" "1"
 
 # A report beside the card, through the template box.
 step template-box "$(doc_title 蔗款结算)" alt+2
 step report-query '.' Home Down Down Down Down Down Down Down Down Down Down Down Return
-step report "$(doc_title 甘蔗收购统计表)" Return
+step report "$(doc_title 甘蔗收购统计表)" alt+o
 
 # The windows in turn, then each closed.
 step next-window "$(doc_title 蔗款结算)" ctrl+F6
