@@ -5,10 +5,10 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QMdiSubWindow>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -41,7 +41,11 @@ std::string Utf8Format(const char* format, const std::string& a, const std::stri
 
 }  // namespace
 
-CSmMainFrm::CSmMainFrm() = default;
+CSmMainFrm::CSmMainFrm() {
+  m_titleTimer.setSingleShot(true);
+  m_titleTimer.setInterval(0);
+  connect(&m_titleTimer, &QTimer::timeout, this, [this] { UpdateTitle(); });
+}
 
 CSmMainFrm::~CSmMainFrm() = default;
 
@@ -80,13 +84,11 @@ void CSmMainFrm::OnChildActivated() {
   }
   if (CSmChildFrame* child = GetActiveChild()) child->OnUpdateFrameMenu(bar);
   // The title follows once the window that closed is gone: its going restores the frame's own.
+  // The timer is a member, so that no window going with the frame reaches a frame half gone.
+  const auto later = static_cast<void (QTimer::*)()>(&QTimer::start);
   for (QMdiSubWindow* each : MdiArea()->subWindowList())
-    connect(each, &QObject::destroyed, this, &CSmMainFrm::OnChildGone, Qt::UniqueConnection);
-  QTimer::singleShot(0, this, [this] { UpdateTitle(); });
-}
-
-void CSmMainFrm::OnChildGone() {
-  QTimer::singleShot(0, this, [this] { UpdateTitle(); });
+    connect(each, &QObject::destroyed, &m_titleTimer, later, Qt::UniqueConnection);
+  m_titleTimer.start();
 }
 
 void CSmMainFrm::HideOwnBars() {
@@ -185,9 +187,9 @@ void CSmMainFrm::UpdateTitle(bool /*refresh*/) {
   CSmApp* app = SmGetApp();
   if (!app) return;
   CSmEnvironment& env = app->m_env;
-  QString title = QString::fromStdString(app->GetProductTitle() + "(" + app->GetProgramKeyText() +
-                                         ")：" + env.GetUnitName() + "(" +
-                                         env.GetDataFileName() + ")");
+  QString title =
+      QString::fromStdString(app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
+                             env.GetUnitName() + "(" + env.GetDataFileName() + ")");
   // A maximised document window shows its name in the frame's title, as it does when it is
   // maximised (the window that took its place when a maximised one closed shows it too).
   if (QMdiSubWindow* child = MdiArea()->activeSubWindow(); child && child->isMaximized())

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: menu 128, toolbar, status bar, the docking template box and a client area
 // that shows a picture or a page behind the document windows.
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,10 +66,10 @@ class CSmMainFrm : public CSmFrameWnd {
   void contextMenuEvent(QContextMenuEvent* event) override;
   // The frame's own menus when no document window is active, else the window's menus.
   void OnChildActivated();
-  void OnChildGone();
 
  private:
   std::vector<QMenu*> m_menus;  // the frame's own popups, in menu-bar order
+  QTimer m_titleTimer;          // brings the title up to date once the windows have settled
   bool m_barsHidden = false;
   bool m_toolBarWasShown = false;
   bool m_statusBarWasShown = false;
