@@ -136,6 +136,8 @@ class CSmApp : public CSmWinApp {
   // The selected template-box page, or -1 (the main frame's template box answers).
   virtual int GetSelectedPage() const;
   virtual void ShowTemplateBox(bool show);
+  // Shows the template box with the focus on its current page.
+  void FocusTemplateBox();
   // After a log-in: the shown data types get their tabs, the saved page is selected and the
   // title is updated.
   void ShowModulePages();

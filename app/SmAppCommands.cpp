@@ -34,7 +34,7 @@ const char* PendingName(int id) {
 
 void NewOrOpen(CSmApp& app, bool open) {
   if (!app.IsTemplateBoxVisible()) {
-    app.ShowTemplateBox(true);
+    app.FocusTemplateBox();
     return;
   }
   CSmDataType* type = GetActiveSmModule();

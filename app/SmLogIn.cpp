@@ -58,7 +58,7 @@ bool CSmApp::LogIn(const std::string& file) {
     type->LoadListStyle();
     type->RefreshPage();
   }
-  ShowTemplateBox(true);
+  FocusTemplateBox();
   m_opLog.StartWork();
   if (run.Stopped()) {
     m_env.Close();

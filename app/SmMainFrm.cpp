@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -40,7 +41,11 @@ std::string Utf8Format(const char* format, const std::string& a, const std::stri
 
 }  // namespace
 
-CSmMainFrm::CSmMainFrm() = default;
+CSmMainFrm::CSmMainFrm() {
+  m_titleTimer.setSingleShot(true);
+  m_titleTimer.setInterval(0);
+  connect(&m_titleTimer, &QTimer::timeout, this, [this] { UpdateTitle(); });
+}
 
 CSmMainFrm::~CSmMainFrm() = default;
 
@@ -78,6 +83,12 @@ void CSmMainFrm::OnChildActivated() {
     m_templateBox->SelectPage(m_templateBox->GetSelectedPage());
   }
   if (CSmChildFrame* child = GetActiveChild()) child->OnUpdateFrameMenu(bar);
+  // The title follows once the window that closed is gone: its going restores the frame's own.
+  // The timer is a member, so that no window going with the frame reaches a frame half gone.
+  const auto later = static_cast<void (QTimer::*)()>(&QTimer::start);
+  for (QMdiSubWindow* each : MdiArea()->subWindowList())
+    connect(each, &QObject::destroyed, &m_titleTimer, later, Qt::UniqueConnection);
+  m_titleTimer.start();
 }
 
 void CSmMainFrm::HideOwnBars() {
@@ -176,9 +187,15 @@ void CSmMainFrm::UpdateTitle(bool /*refresh*/) {
   CSmApp* app = SmGetApp();
   if (!app) return;
   CSmEnvironment& env = app->m_env;
-  const std::string title = app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
-                            env.GetUnitName() + "(" + env.GetDataFileName() + ")";
-  setWindowTitle(QString::fromStdString(title));
+  QString title =
+      QString::fromStdString(app->GetProductTitle() + "(" + app->GetProgramKeyText() + ")：" +
+                             env.GetUnitName() + "(" + env.GetDataFileName() + ")");
+  // A maximised document window shows its name in the frame's title, as it does when it is
+  // maximised (the window that took its place when a maximised one closed shows it too).
+  if (QMdiSubWindow* child = MdiArea()->activeSubWindow(); child && child->isMaximized())
+    title += QStringLiteral(" - [%1]").arg(child->windowTitle());
+  // Before the first log-in the frame keeps the product's name.
+  if (!env.GetDataFileName().empty()) setWindowTitle(title);
   if (QLabel* pane = StatusPane(1)) {
     pane->setText(
         QString::fromStdString("操作：" + env.GetOperatorNo() + "," + env.GetOperatorName()));
@@ -240,7 +257,14 @@ bool CSmMainFrm::OnCommand(int id) {
       statusBar()->setVisible(!statusBar()->isVisible());
       return true;
     case SM_ID_TEMPLATE_BOX:
-      m_templateBox->setVisible(!m_templateBox->isVisible());
+      // The box comes with the focus; from inside it the key closes it again and goes back to
+      // the document window.
+      if (!m_templateBox->isVisible() || !m_templateBox->HasFocusInside()) {
+        m_templateBox->FocusPage();
+        return true;
+      }
+      m_templateBox->hide();
+      FocusActiveChild();
       return true;
     case SM_ID_RENAME_PAGE:
       m_templateBox->OnRenamePage();

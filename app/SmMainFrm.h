@@ -1,6 +1,7 @@
 #pragma once
 // The main window: menu 128, toolbar, status bar, the docking template box and a client area
 // that shows a picture or a page behind the document windows.
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,7 @@ class CSmMainFrm : public CSmFrameWnd {
 
  private:
   std::vector<QMenu*> m_menus;  // the frame's own popups, in menu-bar order
+  QTimer m_titleTimer;          // brings the title up to date once the windows have settled
   bool m_barsHidden = false;
   bool m_toolBarWasShown = false;
   bool m_statusBarWasShown = false;

@@ -554,6 +554,10 @@ void CSmOpenDataFileDlg::RunNewYearFile(const SmNewYearFileRequest& request) {
     RefillTree();
   }
   m_tree->SelectFile(made.file, request.server);
+  // The new-file dialog and its boxes have closed one after the other; a window manager does
+  // not always give this dialog the keyboard back, so it takes it, on the password.
+  activateWindow();
+  m_password->setFocus();
 }
 
 bool CSmOpenDataFileDlg::AskSetup(const std::string& name, SmDataSourceSetup& setup) {

@@ -1,6 +1,8 @@
 #include "app/SmTemplateBox.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -200,6 +202,29 @@ void CSmTemplateBox::RebuildMenu(CSmDataType* type) {
   bar->update();
 }
 
+void CSmTemplateBox::FocusPage() {
+  show();
+  if (isFloating()) {
+    raise();
+    activateWindow();
+  }
+  QWidget* page = m_current ? m_current.data() : static_cast<QWidget*>(m_tabs);
+  if (!page) return;
+  page->setFocus(Qt::ShortcutFocusReason);
+  // A list without a chosen row gets one, so that Enter opens it straight away.
+  auto* list = qobject_cast<QAbstractItemView*>(page);
+  if (!list || !list->model() || !list->selectionModel() || list->selectionModel()->hasSelection())
+    return;
+  const QModelIndex current = list->currentIndex();
+  const QModelIndex row = current.isValid() ? current : list->model()->index(0, 0);
+  if (row.isValid()) list->setCurrentIndex(row);
+}
+
+bool CSmTemplateBox::HasFocusInside() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus && (focus == this || isAncestorOf(focus));
+}
+
 void CSmTemplateBox::OnRenamePage() {
   CSmApp* app = SmGetApp();
   CSmDataType* type = app ? app->DataTypeOfPage(m_page) : nullptr;
@@ -311,6 +336,11 @@ int CSmApp::GetSelectedPage() const {
 
 void CSmApp::ShowTemplateBox(bool show) {
   if (CSmTemplateBox* box = CSmMainFrm::TemplateBoxOf(GetMainWnd())) box->setVisible(show);
+}
+
+void CSmApp::FocusTemplateBox() {
+  ShowTemplateBox(true);
+  if (CSmTemplateBox* box = CSmMainFrm::TemplateBoxOf(GetMainWnd())) box->FocusPage();
 }
 
 // Whether the box is shown, or would be once the main window is (closed boxes are hidden).

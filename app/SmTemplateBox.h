@@ -31,6 +31,11 @@ class CSmTemplateBox : public CSmBar {
   void AddPage(CSmDataType* type);
   // Shows the n-th page (counting data types with a page) and rebuilds the main menu.
   void SelectPage(int page);
+  // Shows the box and gives the focus to its current page (the document kinds or the report
+  // tree), where the next key goes.
+  void FocusPage();
+  // Whether the focus is in the box.
+  bool HasFocusInside() const;
   // Command 43122: renames the selected module's tab.
   void OnRenamePage();
   // Sets the selected tab's label (what the rename does after its dialog).

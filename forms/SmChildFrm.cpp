@@ -10,6 +10,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
+#include <iterator>
 
 #include "app/SmApp.h"
 #include "app/SmDataType.h"
@@ -38,6 +40,37 @@ void UseFrameBarCommands(QMenu* view) {
     view->insertAction(action, replacement);
     view->removeAction(action);
   }
+}
+
+// Whether Tab stops on the widget now.
+bool TakesTab(const QWidget* widget) {
+  return (widget->focusPolicy() & Qt::TabFocus) != 0 && !widget->focusProxy() &&
+         widget->isVisible() && widget->isEnabled();
+}
+
+// The fields of a pane in their tab order. A widget holding fields (the scrolled surface of a
+// card) is not a field itself.
+std::vector<QWidget*> TabStops(QWidget* pane) {
+  std::vector<QWidget*> stops;
+  QWidget* widget = pane->nextInFocusChain();
+  for (int guard = 0; widget && widget != pane && guard < 10000; ++guard) {
+    if (pane->isAncestorOf(widget) && TakesTab(widget)) stops.push_back(widget);
+    widget = widget->nextInFocusChain();
+  }
+  std::vector<QWidget*> fields;
+  std::copy_if(stops.begin(), stops.end(), std::back_inserter(fields), [&stops](QWidget* stop) {
+    return std::none_of(stops.begin(), stops.end(), [stop](const QWidget* other) {
+      return other != stop && stop->isAncestorOf(other);
+    });
+  });
+  return fields;
+}
+
+// The pane's field the focus goes to: its first or its last, else the pane (its focus proxy).
+QWidget* PaneField(QWidget* pane, bool last) {
+  const std::vector<QWidget*> stops = TabStops(pane);
+  if (stops.empty()) return pane;
+  return last ? stops.back() : stops.front();
 }
 
 }  // namespace
@@ -188,6 +221,9 @@ void CFormChildFrm1::SetContent(QWidget* content) {
 bool CFormChildFrm1::PreTranslateMessage(QKeyEvent* event) {
   const int key = event->key();
   const Qt::KeyboardModifiers modifiers = event->modifiers();
+  if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
+      !(modifiers & (Qt::ControlModifier | Qt::AltModifier)))
+    return CrossPane(key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier));
   if (key == Qt::Key_Delete) return false;
   if (modifiers & Qt::ControlModifier) {
     for (int edit : {Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_Z, Qt::Key_Insert}) {
@@ -196,4 +232,57 @@ bool CFormChildFrm1::PreTranslateMessage(QKeyEvent* event) {
   }
   if ((modifiers & Qt::ShiftModifier) && key == Qt::Key_Insert) return false;
   return CFormChildFrm::PreTranslateMessage(event);
+}
+
+bool CFormChildFrm1::OnCommand(int id) {
+  if (id == SM_ID_NEXT_PANE || id == SM_ID_PREV_PANE) {
+    FocusNextPane(id == SM_ID_NEXT_PANE);
+    return true;
+  }
+  return CFormChildFrm::OnCommand(id);
+}
+
+std::vector<QWidget*> CFormChildFrm1::Panes() const {
+  std::vector<QWidget*> panes;
+  if (!m_splitter) return panes;
+  for (int i = 0; i < m_splitter->count(); ++i) {
+    QWidget* pane = m_splitter->widget(i);
+    if (pane->isVisible() && pane->width() > 0 && pane->isEnabled()) panes.push_back(pane);
+  }
+  return panes;
+}
+
+int CFormChildFrm1::PaneOf(const QWidget* widget) const {
+  const std::vector<QWidget*> panes = Panes();
+  for (size_t i = 0; i < panes.size(); ++i) {
+    if (panes[i] == widget || panes[i]->isAncestorOf(widget)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool CFormChildFrm1::FocusNextPane(bool forward) {
+  const std::vector<QWidget*> panes = Panes();
+  const int count = static_cast<int>(panes.size());
+  const int at = PaneOf(QApplication::focusWidget());
+  if (count == 0 || (count == 1 && at == 0)) return false;
+  QWidget* pane = panes[static_cast<size_t>(at < 0 ? 0 : (at + (forward ? 1 : count - 1)) % count)];
+  // Back where the clerk left the pane, while that field still takes the focus.
+  QWidget* field = pane->focusWidget();
+  if (!field || !pane->isAncestorOf(field) || !field->isVisible() || !field->isEnabled())
+    field = PaneField(pane, false);
+  field->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+bool CFormChildFrm1::CrossPane(bool forward) {
+  QWidget* focus = QApplication::focusWidget();
+  const std::vector<QWidget*> panes = Panes();
+  const int count = static_cast<int>(panes.size());
+  const int at = PaneOf(focus);
+  if (at < 0 || count < 2) return false;
+  const std::vector<QWidget*> stops = TabStops(panes[static_cast<size_t>(at)]);
+  if (!stops.empty() && focus != (forward ? stops.back() : stops.front())) return false;
+  QWidget* pane = panes[static_cast<size_t>((at + (forward ? 1 : count - 1)) % count)];
+  PaneField(pane, !forward)->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }

@@ -60,7 +60,9 @@ class CFormChildFrm : public CSmChildFrm {
 };
 
 // A frame showing a list and a card side by side; the editing keys go to the focused field and
-// commands to the view that holds the focus.
+// commands to the view that holds the focus. F6 and Shift+F6 go to the next and the previous
+// pane, where the focus last was in it; Tab from a pane's last field goes on to the next pane's
+// first, Shift+Tab from its first field back to the previous pane's last.
 class CFormChildFrm1 : public CFormChildFrm {
   Q_OBJECT
  public:
@@ -69,9 +71,18 @@ class CFormChildFrm1 : public CFormChildFrm {
   bool Create() override;
   void SetContent(QWidget* content) override;
   bool PreTranslateMessage(QKeyEvent* event) override;
+  bool OnCommand(int id) override;
 
   QSplitter* Splitter() const { return m_splitter; }
+  // Moves the focus to the next (or previous) pane; false when there is no other pane.
+  bool FocusNextPane(bool forward);
 
  private:
+  // The open panes, left to right, and the one holding `widget` (-1 for none).
+  std::vector<QWidget*> Panes() const;
+  int PaneOf(const QWidget* widget) const;
+  // Tab (or Shift+Tab) on a pane's last (or first) field; true when the focus crossed over.
+  bool CrossPane(bool forward);
+
   QSplitter* m_splitter = nullptr;
 };

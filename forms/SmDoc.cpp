@@ -121,8 +121,7 @@ void SmRestoreBarsWithoutDocuments() {
   if (!box || box->GetSelectedPage() < 0) return;
   box->SelectPage(box->GetSelectedPage());
   box->update();
-  CSmDataType* type = app->DataTypeOfPage(box->GetSelectedPage());
-  if (type && type->m_page) type->m_page->setFocus();
+  app->FocusTemplateBox();
 }
 
 bool SmDocumentWindowsOpen() {

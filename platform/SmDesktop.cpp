@@ -1,5 +1,6 @@
 #include "platform/SmDesktop.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIconEngine>
@@ -151,4 +152,10 @@ SmLockKeys SmGetLockKeys() {
   keys.num = numMask != 0 && (state.locked_mods & numMask) != 0;
 #endif
   return keys;
+}
+
+CSmActiveWindowReturn::CSmActiveWindowReturn() : m_window(QApplication::activeWindow()) {}
+
+CSmActiveWindowReturn::~CSmActiveWindowReturn() {
+  if (m_window && m_window->isVisible()) m_window->activateWindow();
 }

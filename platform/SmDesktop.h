@@ -4,6 +4,8 @@
 // the lock keys for the status bar.
 #include <QIcon>
 #include <QLocale>
+#include <QPointer>
+#include <QWidget>
 #include <functional>
 
 // Installs Qt's translation of its own texts: for `locale` when it is a Chinese one, else
@@ -29,3 +31,17 @@ struct SmLockKeys {
   bool num = false;
 };
 SmLockKeys SmGetLockKeys();
+
+// Around a modal dialog or box: when it ends, the window that was active when it began is made
+// active again. A window manager does not always give the focus back when a dialog and a box
+// over it close one after the other, and then no window of the program has it.
+class CSmActiveWindowReturn {
+ public:
+  CSmActiveWindowReturn();
+  ~CSmActiveWindowReturn();
+  CSmActiveWindowReturn(const CSmActiveWindowReturn&) = delete;
+  CSmActiveWindowReturn& operator=(const CSmActiveWindowReturn&) = delete;
+
+ private:
+  QPointer<QWidget> m_window;
+};

@@ -1,6 +1,9 @@
 #include "platform/SmDocument.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QStyle>
@@ -122,6 +125,11 @@ CSmChildFrame::CSmChildFrame(QWidget* parent) : QMdiSubWindow(parent) {
   setAttribute(Qt::WA_DeleteOnClose);
   // Tab goes through the views' fields; the frame around them shows no focus.
   setFocusPolicy(Qt::NoFocus);
+  // Ctrl+F4 is the main window's key for every document window (see CSmFrameWnd); the system
+  // menu's own close key would be a second owner of it.
+  if (QMenu* menu = systemMenu()) {
+    for (QAction* action : menu->actions()) action->setShortcuts({});
+  }
 }
 
 CSmView* CSmChildFrame::GetActiveView() const {
@@ -317,6 +325,9 @@ CSmFrameWnd* CSmFrameWnd::Main() {
 void CSmFrameWnd::MakeMain() {
   g_mainFrame = this;
   CSmCommandManager::Instance().SetMainTarget(this);
+  // The document windows' keys are taken before any window's own keys and shortcuts.
+  qApp->removeEventFilter(this);
+  qApp->installEventFilter(this);
 }
 
 CSmChildFrame* CSmFrameWnd::GetActiveChild() const {
@@ -328,6 +339,38 @@ CSmChildFrame* CSmFrameWnd::GetActiveChild() const {
 void CSmFrameWnd::AddChild(CSmChildFrame* child) {
   m_mdiArea->addSubWindow(child);
   m_mdiArea->setActiveSubWindow(child);
+}
+
+bool CSmFrameWnd::ActivateNextChild(bool forward) {
+  QList<QMdiSubWindow*> children = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+  children.removeIf([](const QMdiSubWindow* child) { return child->isHidden(); });
+  const auto count = children.size();
+  if (count == 0) return false;
+  QMdiSubWindow* active = m_mdiArea->activeSubWindow();
+  const qsizetype at = children.indexOf(active);
+  // From outside the document windows (the template box) the key goes back to the active one.
+  const bool inside = active && active->isAncestorOf(QApplication::focusWidget());
+  if (inside && count == 1) return false;
+  const qsizetype next = at < 0 ? 0 : !inside ? at : (at + (forward ? 1 : count - 1)) % count;
+  QMdiSubWindow* child = children[next];
+  if (child->isMinimized()) child->showNormal();
+  m_mdiArea->setActiveSubWindow(child);
+  FocusActiveChild();
+  return true;
+}
+
+void CSmFrameWnd::FocusActiveChild() {
+  QMdiSubWindow* child = m_mdiArea->activeSubWindow();
+  if (!child || child->isAncestorOf(QApplication::focusWidget())) return;
+  // The window takes the focus back where the clerk left it.
+  QWidget* last = child->widget() ? child->widget()->focusWidget() : nullptr;
+  if (last && child->isAncestorOf(last) && last->isVisible() && last->isEnabled()) {
+    last->setFocus(Qt::OtherFocusReason);
+  } else if (auto* frame = qobject_cast<CSmChildFrame*>(child); frame && frame->GetActiveView()) {
+    frame->GetActiveView()->setFocus(Qt::OtherFocusReason);
+  } else {
+    child->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 namespace {
@@ -387,7 +430,47 @@ void CascadeChildren(QMdiArea* area) {
 
 constexpr const char* kWindowItem = "smWindowItem";
 
+// The keys of the document windows.
+enum class MdiKey { kNone, kClose, kNext, kPrevious };
+
+MdiKey MdiKeyOf(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers modifiers =
+      key.modifiers() &
+      (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (key.key() == Qt::Key_F4 && modifiers == Qt::ControlModifier) return MdiKey::kClose;
+  if (key.key() != Qt::Key_F6) return MdiKey::kNone;
+  if (modifiers == Qt::ControlModifier) return MdiKey::kNext;
+  if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) return MdiKey::kPrevious;
+  return MdiKey::kNone;
+}
+
 }  // namespace
+
+// The frame's own window and its floating panes (the template box), not its dialogs.
+bool CSmFrameWnd::OwnsWindowOf(const QWidget* widget) const {
+  const QWidget* window = widget->window();
+  return window == this ||
+         (qobject_cast<const QDockWidget*>(window) && window->parentWidget() == this);
+}
+
+bool CSmFrameWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || !OwnsWindowOf(widget) || QApplication::activePopupWidget() ||
+      QApplication::activeModalWidget())
+    return false;
+  const MdiKey key = MdiKeyOf(*static_cast<QKeyEvent*>(event));
+  if (key == MdiKey::kNone || m_mdiArea->subWindowList().isEmpty()) return false;
+  // Taken here, so that no shortcut of a menu or of the window's own system menu runs as well.
+  event->accept();
+  if (event->type() == QEvent::ShortcutOverride) return true;
+  if (key == MdiKey::kClose) {
+    CSmCommandManager::Instance().Execute(SM_ID_FILE_CLOSE);
+  } else {
+    ActivateNextChild(key == MdiKey::kNext);
+  }
+  return true;
+}
 
 bool CSmFrameWnd::OnCommand(int id) {
   switch (id) {
@@ -397,6 +480,9 @@ bool CSmFrameWnd::OnCommand(int id) {
     case SM_ID_WINDOW_TILE_HORZ:
     case SM_ID_WINDOW_TILE_VERT:
       TileChildren(m_mdiArea, id == SM_ID_WINDOW_TILE_VERT);
+      return true;
+    case SM_ID_FILE_CLOSE:
+      if (CSmChildFrame* child = GetActiveChild()) child->close();
       return true;
     default:
       return false;
@@ -408,6 +494,7 @@ bool CSmFrameWnd::OnUpdateCommand(int id, CSmCmdUI& ui) {
     case SM_ID_WINDOW_CASCADE:
     case SM_ID_WINDOW_TILE_HORZ:
     case SM_ID_WINDOW_TILE_VERT:
+    case SM_ID_FILE_CLOSE:
       ui.Enable(!m_mdiArea->subWindowList().isEmpty());
       return true;
     default:

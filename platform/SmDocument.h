@@ -181,7 +181,10 @@ class CSmDocManager {
   std::vector<std::unique_ptr<CSmMultiDocTemplate>> m_templates;
 };
 
-// A main window with an MDI area; the one made main starts every command route.
+// A main window with an MDI area; the one made main starts every command route. Its keys work
+// in every document window, whatever the window's own keys: Ctrl+F4 closes the active one (关闭,
+// with its document's save question), Ctrl+F6 and Ctrl+Shift+F6 go to the next and the previous
+// one.
 class CSmFrameWnd : public QMainWindow, public CSmCmdTarget {
   Q_OBJECT
  public:
@@ -195,8 +198,15 @@ class CSmFrameWnd : public QMainWindow, public CSmCmdTarget {
   QMdiArea* MdiArea() const { return m_mdiArea; }
   CSmChildFrame* GetActiveChild() const;
   void AddChild(CSmChildFrame* child);
+  // Activates the next (or previous) document window, in the order they opened, and gives it
+  // the focus where it last was; from outside the document windows, the active one. False when
+  // there is no other window.
+  bool ActivateNextChild(bool forward);
+  // Gives the focus to the active document window where it last was.
+  void FocusActiveChild();
 
-  // Cascade and the two tilings, whatever state (maximised, minimised) the children are in.
+  // Cascade and the two tilings, whatever state (maximised, minimised) the children are in;
+  // 关闭 closes the active document window when nothing before the frame took it.
   bool OnCommand(int id) override;
   bool OnUpdateCommand(int id, CSmCmdUI& ui) override;
   // Ends a Window menu with the open document windows as numbered items ("&1 title"), the
@@ -205,6 +215,11 @@ class CSmFrameWnd : public QMainWindow, public CSmCmdTarget {
 
   void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  bool OwnsWindowOf(const QWidget* widget) const;
+
   QMdiArea* m_mdiArea;
 };

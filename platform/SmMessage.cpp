@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/SmDesktop.h"
+
 namespace {
 
 enum FileDialogKind { kOpenFile, kSaveFile, kFolder };
@@ -104,6 +106,7 @@ class CSmMessageBox : public QMessageBox {
 int ShowBox(const std::string& text, unsigned flags, const std::string& caption) {
   std::unique_ptr<QMessageBox> box = SmCreateMessageBox(text, flags, caption);
   const std::vector<BoxButton> buttons = ButtonsOf(flags);
+  const CSmActiveWindowReturn back;
   const auto pressed = static_cast<QMessageBox::StandardButton>(box->exec());
   for (const BoxButton& b : buttons)
     if (b.button == pressed) return b.answer;

@@ -18,6 +18,7 @@
 
 #include "core/SmShell.h"
 #include "platform/SmCommandIds.h"
+#include "platform/SmDesktop.h"
 #include "platform/SmMessage.h"
 #include "ui/SmCalcDlg.h"
 #include "ui/SmFieldFocus.h"
@@ -82,6 +83,11 @@ CSmDlg::~CSmDlg() = default;
 
 int CSmDlg::DoModal() {
   return exec() == QDialog::Accepted ? 1 : 2;
+}
+
+int CSmDlg::exec() {
+  const CSmActiveWindowReturn back;
+  return QDialog::exec();
 }
 
 QWidget* CSmDlg::Control(int id) const {

@@ -44,6 +44,8 @@ class CSmDlg : public QDialog {
   unsigned TemplateId() const { return m_templateId; }
   // Runs the dialog modally; SM_IDOK or SM_IDCANCEL.
   int DoModal();
+  // The window the dialog came from is active again when it closes.
+  int exec() override;
   void SetEnterMovesFocus(bool on) { m_enterMovesFocus = on; }
   // Makes a button the dialog's own default: Enter anywhere presses it.
   void SetDefaultButton(unsigned id);

@@ -536,7 +536,21 @@ std::unique_ptr<QMenu> CSmListCtrl::CreateContextMenu() {
 }
 
 void CSmListCtrl::contextMenuEvent(QContextMenuEvent* event) {
-  ShowContextMenu(event->globalPos());
+  const bool fromKeys = event->reason() == QContextMenuEvent::Keyboard;
+  ShowContextMenu(fromKeys ? KeyboardMenuPoint() : event->globalPos());
+}
+
+QPoint CSmListCtrl::KeyboardMenuPoint() const {
+  QModelIndex row = currentIndex();
+  if (!row.isValid() || !selectionModel()->isRowSelected(row.row(), row.parent())) {
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    row = selected.isEmpty() ? row : selected.front();
+  }
+  const QRect cell = row.isValid() ? visualRect(row.siblingAtColumn(0)) : QRect();
+  const QPoint at = cell.isValid() && viewport()->rect().intersects(cell)
+                        ? QPoint(cell.left() + cell.height(), cell.center().y())
+                        : QPoint(0, 0);
+  return viewport()->mapToGlobal(at);
 }
 
 void CSmListCtrl::ShowContextMenu(const QPoint& globalPos) {
@@ -556,6 +570,11 @@ void CSmListCtrl::keyPressEvent(QKeyEvent* event) {
   const bool ctrl = mods & Qt::ControlModifier;
   const bool shift = mods & Qt::ShiftModifier;
   const int key = event->key();
+  // Shift+F10 opens the menu at the row, as the menu key does.
+  if (key == Qt::Key_F10 && (mods & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+    ShowContextMenu(KeyboardMenuPoint());
+    return;
+  }
   unsigned id = 0;
   if (ctrl) {
     switch (key) {

@@ -74,6 +74,9 @@ class CSmListCtrl : public QTreeWidget {
   std::unique_ptr<QMenu> CreateContextMenu();
   // Runs menu 300 at the point (screen coordinates), as a right click there does.
   void ShowContextMenu(const QPoint& globalPos);
+  // Where the menu opens from the keyboard (Shift+F10, the menu key): at the current row, or
+  // the top of the list without one.
+  QPoint KeyboardMenuPoint() const;
   void Find();
   void FindNext();
   const std::string& SearchText() const { return m_searchText; }

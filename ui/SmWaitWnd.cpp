@@ -12,7 +12,9 @@ constexpr unsigned kWaitTemplate = 802;
 CSmWaitWnd::CSmWaitWnd() : m_wnd(std::make_unique<QDialog>(QApplication::activeWindow())) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   m_wnd->setObjectName(QString::number(kWaitTemplate));
-  m_wnd->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+  // The note only shows that work goes on: like a tip it floats above the window it came from
+  // and never takes the keyboard from it, so that the focus is where it was when the work ends.
+  m_wnd->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
   auto* picture = new QLabel(QStringLiteral("请稍候..."), m_wnd.get());
   picture->setObjectName(QStringLiteral("1001"));
   picture->setMargin(12);

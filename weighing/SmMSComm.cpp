@@ -8,6 +8,11 @@
 #include <QStandardPaths>
 #include <map>
 
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <csignal>
+#endif
+
 #include "app/SmWorkstation.h"
 #include "core/SmNumber.h"
 #include "core/SmString.h"
@@ -81,6 +86,16 @@ LockHolder ReadLockHolder(const std::string& path) {
   if (holder.pid > 0 && comm.open(QIODevice::ReadOnly))
     holder.name = QString::fromLocal8Bit(comm.readAll()).trimmed().toStdString();
   return holder;
+}
+
+// Whether a process of that number is running.
+bool ProcessRuns(qint64 pid) {
+#ifdef Q_OS_WIN
+  (void)pid;
+  return true;
+#else
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+#endif
 }
 
 // The weight field of the reversed model (mode 3), without its sign character.
@@ -198,6 +213,9 @@ std::string CMSComm::HolderText(const std::string& device) const {
   if (lock.empty() || !QFile::exists(QString::fromStdString(lock))) return {};
   const LockHolder holder = ReadLockHolder(lock);
   if (holder.pid <= 0 || holder.pid == QCoreApplication::applicationPid()) return {};
+  // The lock of a program that has died (killed, or the machine cut off) holds nothing: the
+  // serial port takes it over.
+  if (!ProcessRuns(holder.pid)) return {};
   return FormatStr(
       "它正被另一个程序“%s”（进程号 "
       "%lld）使用。\n本窗口不连接此串口，请关闭那个程序后再打开本窗口。",

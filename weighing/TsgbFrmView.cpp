@@ -97,7 +97,8 @@ CTsgbFrmView::CTsgbFrmView() {
       m_weights[i].clear();
       display->clear();
     });
-    AddButton(kSends[i], i == 0 ? "&1.送数" : "&2.送数");
+    // Ctrl and the port's number: Alt+1 and Alt+2 are the program's 操作环境注册 and 文档模板目录.
+    AddButton(kSends[i], i == 0 ? "送数 Ctrl+1" : "送数 Ctrl+2");
   }
   for (int id : {kGrossStep, kTareStep}) {
     auto* radio = new QRadioButton(id == kGrossStep ? "&M.毛重" : "&C.除皮", Form());
@@ -375,7 +376,7 @@ void CTsgbFrmView::FillPrice(int kind) {
 int CTsgbFrmView::ScaleOfKey(QObject* watched, QEvent* event) const {
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return -1;
   const auto* key = static_cast<QKeyEvent*>(event);
-  if (key->modifiers() != Qt::AltModifier) return -1;
+  if (key->modifiers() != Qt::ControlModifier) return -1;
   const int port = key->key() == Qt::Key_1 ? 0 : key->key() == Qt::Key_2 ? 1 : -1;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (port < 0 || !widget || !Doc()) return -1;
@@ -389,7 +390,7 @@ int CTsgbFrmView::ScaleOfKey(QObject* watched, QEvent* event) const {
 }
 
 bool CTsgbFrmView::eventFilter(QObject* watched, QEvent* event) {
-  // Alt+1 and Alt+2 send the weight wherever the card has the focus, before any shortcut of
+  // Ctrl+1 and Ctrl+2 send the weight wherever the card has the focus, before any shortcut of
   // the main window.
   if (const int port = ScaleOfKey(watched, event); port >= 0) {
     event->accept();

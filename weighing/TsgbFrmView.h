@@ -86,7 +86,7 @@ class CTsgbFrmView : public CSmCardFrmView {
   // Where Enter goes from the field: the next one of the typing order that takes the focus now.
   QWidget* NextEntryField(int id) const;
   void FillPrice(int kind);
-  // The port (0, 1) whose send key (Alt+1, Alt+2) the event is, on this card with the port's
+  // The port (0, 1) whose send key (Ctrl+1, Ctrl+2) the event is, on this card with the port's
   // send button available; else -1.
   int ScaleOfKey(QObject* watched, QEvent* event) const;
   void OnEnterField(int id);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSysInfo>
 #include <QThread>
 #include <functional>
 #include <memory>
@@ -227,8 +228,9 @@ TEST(MSComm, ALineInUseIsRefusedNamingTheWindowThatHoldsIt) {
   EXPECT_TRUE(other.OpenPort()) << CSmMessageService::Instance().LastText();
 }
 
-// A line another program has locked names that program and its process number.
-TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgram) {
+// A line another program has locked names that program and its process number; once that
+// program has died (killed, its lock left behind) the line opens.
+TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgramUntilItHasDied) {
   FakeIndicator indicator;
   ASSERT_TRUE(WriteCommDevice("7", indicator.Name()));
   const std::string lock = CMSComm::LockFilePath(indicator.Name());
@@ -239,7 +241,8 @@ TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgram) {
   {
     QFile file(QString::fromStdString(lock));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::number(holder.processId()) + "\nsleep\nmill-pc\n");
+    file.write(QByteArray::number(holder.processId()) + "\nsleep\n" +
+               QSysInfo::machineHostName().toUtf8() + "\n");
   }
   CMSComm reader;
   ASSERT_TRUE(reader.SetParams(7, "9600,N,8,1,12,1,1"));
@@ -251,6 +254,10 @@ TEST(MSComm, ALineAnotherProgramHoldsNamesThatProgram) {
                 "）使用。\n本窗口不连接此串口，请关闭那个程序后再打开本窗口。");
   holder.kill();
   holder.waitForFinished();
+  ASSERT_TRUE(QFile::exists(QString::fromStdString(lock)));
+  SmResetMessages();
+  EXPECT_TRUE(reader.OpenPort()) << CSmMessageService::Instance().LastText();
+  reader.SetPortOpen(false);
   QFile::remove(QString::fromStdString(lock));
 }
 

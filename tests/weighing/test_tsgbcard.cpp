@@ -573,7 +573,7 @@ TEST_F(TsgbCardTest, TwoStationsSavingAtOnceNeverShareANumber) {
 }
 
 // A delivery from the indicator to a printed ticket, by keyboard alone: the open dialog, the
-// codes with the farmer picker, Alt+1 for the weight, Enter to "确认(&S)", then the tare with the
+// codes with the farmer picker, Ctrl+1 for the weight, Enter to "确认(&S)", then the tare with the
 // price fills and the print at once.
 TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   PtyIndicator indicator(1000);
@@ -615,7 +615,7 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   Keys(gross, "012");
   Enter(gross);
   EXPECT_EQ(Focused(gross), CTsgbFrmView::kGross);
-  QTest::keyClick(gross->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  QTest::keyClick(gross->window()->focusWidget(), Qt::Key_1, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(gross->Doc()->m_rec.MU[0], 12.34);
   Enter(gross);
   EXPECT_EQ(Focused(gross), SM_ID_OK);
@@ -641,7 +641,7 @@ TEST_F(TsgbCardTest, FromTheIndicatorToAPrintedTicketByKeyboard) {
   EXPECT_EQ(tare->Doc()->m_rec.DH, "00001");
   ASSERT_TRUE(indicator.Show("002340", display));
   tare->Control(CTsgbFrmView::kVariety)->setFocus();
-  QTest::keyClick(tare->window()->focusWidget(), Qt::Key_1, Qt::AltModifier);
+  QTest::keyClick(tare->window()->focusWidget(), Qt::Key_1, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(tare->Doc()->m_rec.MU[1], 2.34);
   Keys(tare, "101");
   Enter(tare);  // variety
