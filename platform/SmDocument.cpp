@@ -130,6 +130,13 @@ CSmChildFrame::CSmChildFrame(QWidget* parent) : QMdiSubWindow(parent) {
   if (QMenu* menu = systemMenu()) {
     for (QAction* action : menu->actions()) action->setShortcuts({});
   }
+  // The clerk's field: not the ones Qt gives the focus to while it hides the window to
+  // rearrange the area, or while it activates the window, before it is the area's active one.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* /*old*/, QWidget* now) {
+    if (now && isAncestorOf(now) && isVisible() && mdiArea() &&
+        mdiArea()->activeSubWindow() == this)
+      m_lastField = now;
+  });
 }
 
 CSmView* CSmChildFrame::GetActiveView() const {
@@ -361,12 +368,22 @@ bool CSmFrameWnd::ActivateNextChild(bool forward) {
 
 void CSmFrameWnd::FocusActiveChild() {
   QMdiSubWindow* child = m_mdiArea->activeSubWindow();
-  if (!child || child->isAncestorOf(QApplication::focusWidget())) return;
-  // The window takes the focus back where the clerk left it.
+  if (!child) return;
+  const auto takesFocus = [child](const QWidget* field) {
+    return field && child->isAncestorOf(field) && field->isVisible() && field->isEnabled();
+  };
+  // The window takes the focus back where the clerk left it. Qt takes the focus out of a
+  // window it deactivates and gives its first field the focus when it activates it again.
+  auto* frame = qobject_cast<CSmChildFrame*>(child);
+  if (QWidget* field = frame ? frame->LastField() : nullptr; takesFocus(field)) {
+    field->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  if (child->isAncestorOf(QApplication::focusWidget())) return;
   QWidget* last = child->widget() ? child->widget()->focusWidget() : nullptr;
-  if (last && child->isAncestorOf(last) && last->isVisible() && last->isEnabled()) {
+  if (takesFocus(last)) {
     last->setFocus(Qt::OtherFocusReason);
-  } else if (auto* frame = qobject_cast<CSmChildFrame*>(child); frame && frame->GetActiveView()) {
+  } else if (frame && frame->GetActiveView()) {
     frame->GetActiveView()->setFocus(Qt::OtherFocusReason);
   } else {
     child->setFocus(Qt::OtherFocusReason);

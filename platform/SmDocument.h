@@ -114,11 +114,16 @@ class CSmChildFrame : public QMdiSubWindow, public CSmCmdTarget {
 
   void AppendRoute(std::vector<CSmCmdTarget*>& route) override;
 
+  // The field of the frame the clerk had the focus on last; null before the first, or when it
+  // is gone.
+  QWidget* LastField() const { return m_lastField; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   QPointer<CSmView> m_activeView;
+  QPointer<QWidget> m_lastField;
 };
 
 // Makes documents of one kind with their frames and views, and owns the open ones.
