@@ -17,9 +17,9 @@
 #include "app/SmSystemTables.h"
 #include "core/SmDatabase.h"
 #include "core/SmString.h"
-#include "tests/product/TsStationApp.h"
 #include "tests/common/SmTestMain.h"
 #include "tests/core/test_server_fixture.h"
+#include "tests/product/TsStationApp.h"
 
 namespace {
 
@@ -270,11 +270,15 @@ TEST_F(StationFaultTest, LogInStopsAtTheFullDiskAndBeginsNoSession) {
   ASSERT_TRUE(SmCreateYearFile(m_app, root + "/001", 2016, &file));
   const std::string before = Bytes(file);
   const QStringList task = {"login", QString::fromStdString(root), QString::fromStdString(file)};
-  ExpectOneBox(RunStation(task, {{"SM_FILE_SIZE_LIMIT", "1"}}), kFull);
+  // A log-in opens on the folder and file the last one used: the station gets a registry of its
+  // own, not the one that the tests before it left.
+  const QString registry = QString::fromStdString(SmTestHome() + "/login-registry");
+  ExpectOneBox(RunStation(task, {{"SM_FILE_SIZE_LIMIT", "1"}, {"XDG_CONFIG_HOME", registry}}),
+               kFull);
   EXPECT_EQ(Bytes(file), before);
   EXPECT_EQ(FolderEntries(root + "/001"), std::vector<std::string>{"2016.tsd"});
   // With room again the log-in begins its session.
-  EXPECT_EQ(RunStation(task).exitCode, 0);
+  EXPECT_EQ(RunStation(task, {{"XDG_CONFIG_HOME", registry}}).exitCode, 0);
   CSmDatabase db(0);
   ASSERT_TRUE(db.Open(file));
   EXPECT_EQ(db.QueryInt("Select Count(*) From SmTask"), 1);

@@ -106,7 +106,11 @@ bool LogIn(TsStationApp& app, const std::string& root, const std::string& file) 
     auto* dlg = qobject_cast<CSmOpenDataFileDlg*>(QApplication::activeModalWidget());
     if (!dlg) return;
     timer.stop();
-    dlg->Tree()->SelectFile(file);
+    if (!dlg->Tree()->SelectFile(file)) {
+      std::fprintf(stderr, "%s is not in the dialog's tree\n", file.c_str());
+      dlg->reject();
+      return;
+    }
     auto* operators =
         dlg->findChild<QComboBox*>(QString::number(CSmOpenDataFileDlg::kOperatorCombo));
     for (int i = 0; i < operators->count(); ++i)
